@@ -1,0 +1,37 @@
+# Adds each listed folder that has a CMakeLists.txt.
+function(deskline_add_component_dirs)
+  foreach(dir IN LISTS ARGN)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# Adds every direct sub-folder of the current folder that has a CMakeLists.txt,
+# in alphabetical order.
+function(deskline_add_all_subdirs)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# deskline_add_test(NAME name SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [ENV VAR=value ...])
+# A Qt Test executable run by CTest on the offscreen platform with a fresh
+# temporary HOME (see tests/support/testmain.h).
+function(deskline_add_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE testsupport Qt5::Test ${T_LIBS})
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES
+    TIMEOUT ${T_TIMEOUT}
+    LABELS "${T_LABELS}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DESKLINE_SOURCE_DIR=${CMAKE_SOURCE_DIR};DESKLINE_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
+endfunction()

@@ -1,0 +1,3 @@
+#include "globallogger.h"
+
+Logger *logger = nullptr;

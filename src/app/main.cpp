@@ -1,0 +1,12 @@
+#include "globallogger.h"
+
+#include <QApplication>
+#include <QLabel>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QLabel label(QStringLiteral("Deskline"));
+    label.show();
+    return app.exec();
+}

@@ -1,0 +1,106 @@
+#include "promptservice.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QProcess>
+#include <QSound>
+
+namespace {
+PromptService *g_installed = nullptr;
+}
+
+PromptService &PromptService::instance()
+{
+    static DefaultPromptService defaultService;
+    return g_installed ? *g_installed : defaultService;
+}
+
+void PromptService::setInstance(PromptService *service)
+{
+    g_installed = service;
+}
+
+QMessageBox::StandardButton PromptService::information(QWidget *parent, const QString &title, const QString &text)
+{
+    return message(parent, {Kind::Information, title, text, Qt::PlainText, QMessageBox::Ok, QMessageBox::NoButton});
+}
+
+QMessageBox::StandardButton PromptService::warning(QWidget *parent, const QString &title, const QString &text)
+{
+    return message(parent, {Kind::Warning, title, text, Qt::PlainText, QMessageBox::Ok, QMessageBox::NoButton});
+}
+
+QMessageBox::StandardButton PromptService::critical(QWidget *parent, const QString &title, const QString &text)
+{
+    return message(parent, {Kind::Critical, title, text, Qt::PlainText, QMessageBox::Ok, QMessageBox::NoButton});
+}
+
+QMessageBox::StandardButton PromptService::question(QWidget *parent, const QString &title, const QString &text,
+                                                    QMessageBox::StandardButtons buttons,
+                                                    QMessageBox::StandardButton defaultButton)
+{
+    return message(parent, {Kind::Question, title, text, Qt::PlainText, buttons, defaultButton});
+}
+
+QMessageBox::StandardButton DefaultPromptService::message(QWidget *parent, const Message &msg)
+{
+    QMessageBox::Icon icon = QMessageBox::Information;
+    switch (msg.kind) {
+    case Kind::Information: icon = QMessageBox::Information; break;
+    case Kind::Warning: icon = QMessageBox::Warning; break;
+    case Kind::Critical: icon = QMessageBox::Critical; break;
+    case Kind::Question: icon = QMessageBox::Question; break;
+    }
+    QMessageBox box(icon, msg.title, msg.text, msg.buttons, parent);
+    box.setTextFormat(msg.format);
+    if (msg.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(msg.defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString DefaultPromptService::getText(QWidget *parent, const QString &title, const QString &label,
+                                      const QString &initial, bool password, bool *ok)
+{
+    return QInputDialog::getText(parent, title, label, password ? QLineEdit::Password : QLineEdit::Normal,
+                                 initial, ok);
+}
+
+QString DefaultPromptService::getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                              const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString DefaultPromptService::getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                              const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+QString DefaultPromptService::getExistingDirectory(QWidget *parent, const QString &caption, const QString &dir)
+{
+    return QFileDialog::getExistingDirectory(parent, caption, dir);
+}
+
+void DefaultPromptService::showTrayMessage(QSystemTrayIcon *tray, const QString &title, const QString &text,
+                                           QSystemTrayIcon::MessageIcon icon, int msecs)
+{
+    if (tray)
+        tray->showMessage(title, text, icon, msecs);
+}
+
+void DefaultPromptService::playSound(const QString &file)
+{
+    QSound::play(file);
+}
+
+bool DefaultPromptService::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+bool DefaultPromptService::startDetached(const QString &program, const QStringList &arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}

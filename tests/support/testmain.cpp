@@ -1,0 +1,75 @@
+#include "testmain.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace testsupport {
+namespace {
+std::unique_ptr<QTemporaryDir> g_home;
+std::atomic<int> g_connectionWarnings{0};
+QtMessageHandler g_previous = nullptr;
+
+bool isConnectionWarning(const QString &msg)
+{
+    static const char *const patterns[] = {
+        "No such signal", "No such slot", "Cannot queue arguments", "Incompatible sender/receiver arguments",
+        "connect: invalid nullptr parameter", "Attempt to bind to an unregistered",
+    };
+    for (const char *p : patterns)
+        if (msg.contains(QLatin1String(p)))
+            return true;
+    return false;
+}
+
+void strictHandler(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
+{
+    if (type == QtWarningMsg && isConnectionWarning(msg)) {
+        ++g_connectionWarnings;
+        std::fprintf(stderr, "FAIL! connection warning: %s\n", qPrintable(msg));
+    }
+    if (g_previous)
+        g_previous(type, ctx, msg);
+}
+} // namespace
+
+void setUpIsolatedEnvironment()
+{
+    g_home = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/deskline-test-XXXXXX"));
+    const QString home = g_home->path();
+    const QByteArray h = QFile::encodeName(home);
+    qputenv("HOME", h);
+    qputenv("XDG_CONFIG_HOME", h + "/.config");
+    qputenv("XDG_DATA_HOME", h + "/.local/share");
+    qputenv("XDG_CACHE_HOME", h + "/.cache");
+    qputenv("XDG_RUNTIME_DIR", h + "/.runtime");
+    QDir().mkpath(home + QStringLiteral("/.runtime"));
+    QFile::setPermissions(home + QStringLiteral("/.runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                                  QFileDevice::ExeOwner);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Tests start several copies of the program side by side.
+    if (qEnvironmentVariableIsEmpty("QDTEST_DISABLE_SINGLETON"))
+        qputenv("QDTEST_DISABLE_SINGLETON", "1");
+}
+
+QString isolatedHome()
+{
+    return g_home ? g_home->path() : QString();
+}
+
+void installStrictMessageHandler()
+{
+    g_previous = qInstallMessageHandler(strictHandler);
+}
+
+int connectionWarningCount()
+{
+    return g_connectionWarnings.load();
+}
+
+} // namespace testsupport

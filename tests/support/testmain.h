@@ -1,0 +1,40 @@
+// Entry of every Qt test executable:
+//
+//     DESKLINE_TEST_MAIN(MyTest)
+//
+// Before the application object exists it gives the process a fresh temporary
+// HOME and XDG_* directories, so no test reads or writes the developer's own
+// settings, and it installs a message handler that fails the test on Qt's
+// connection warnings ("No such signal", "No such slot", "Cannot queue
+// arguments"...), which otherwise only scroll past.
+#pragma once
+
+#include <QApplication>
+#include <QtTest>
+
+namespace testsupport {
+
+// Creates the temporary home (removed at exit) and sets the environment.
+void setUpIsolatedEnvironment();
+// Path of the temporary home made by setUpIsolatedEnvironment().
+QString isolatedHome();
+// Installs the failing message handler.
+void installStrictMessageHandler();
+// Number of connection warnings seen so far (the handler also fails the
+// running test function).
+int connectionWarningCount();
+
+} // namespace testsupport
+
+#define DESKLINE_TEST_MAIN(TestObject)                                                             \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        testsupport::setUpIsolatedEnvironment();                                                   \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        testsupport::installStrictMessageHandler();                                                \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        const int rc = QTest::qExec(&tc, argc, argv);                                              \
+        return rc != 0 ? rc : (testsupport::connectionWarningCount() ? 1 : 0);                     \
+    }
