@@ -4,7 +4,7 @@
 set -uo pipefail
 build_dir=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
-bin="$build_dir/src/app/deskline"
+bin="$build_dir/src/deskline"
 [ -x "$bin" ] || bin="$build_dir/deskline"
 if [ ! -x "$bin" ]; then
   echo "deskline was not built" >&2
