@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config git
   qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
   qtmultimedia5-dev libqt5multimedia5-plugins libqt5svg5-dev libqt5sql5-sqlite
-  libzip-dev zlib1g-dev libssl-dev openssl zip unzip
+  libzip-dev zlib1g-dev libssl-dev openssl zip unzip gzip
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-roboto-unhinted
   binutils libc-bin

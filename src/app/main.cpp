@@ -1,12 +1,60 @@
+#include "crashhandler.h"
+#include "desklineresources.h"
+#include "desklinestartup.h"
 #include "globallogger.h"
+#include "mpgui.h"
+#include "msettings.h"
+#include "qdapplication.h"
+#include "qdparamparser.h"
+#include "updaterdlg.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QDebug>
+#include <QDir>
+
+using namespace DesklineStartup;
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Deskline"));
-    label.show();
-    return app.exec();
+    installCrashHandler();
+    qputenv("QT_AUTO_SCREEN_SCALE_FACTOR", "1");
+
+    const AppIdentity id = AppIdentity::current();
+
+    const bool hiDpi = probeHighDpi(argc, argv);
+    const QdBaseAppConfig appConfig = makeAppConfig(id);
+    if (hiDpi) {
+        qDebug() << Q_FUNC_INFO << "enabling hi-dpi";
+        QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    }
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+
+    QdApplication app(argc, argv, appConfig);
+    SigTermWatcher sigTermWatcher;
+
+    setLibraryPaths();
+    initDesklineResources();
+    loadFonts();
+    MSETTINGS::setFontSizeIncrement(StartupFontSizeIncrement);
+    app.setStyleSheet(styleSheetFor(MSETTINGS::getFontSizeIncrement()));
+
+    QDParamParser parser = QDParamParser::instance();
+    UpdateSettings updates;
+    MctiConfig config;
+    const int rc = processCommandLine(parser, argc, argv, id, &updates, &config);
+    if (rc != 0)
+        return rc;
+
+    QDir().mkpath(MSETTINGS::getSettingsDirPath());
+
+    UpdaterDlg *updater = createUpdater(updates, id);
+
+    MPGui *window = nullptr;
+    const int exitCode = runMainWindowPasses(config, updater, &app, [] { return QApplication::exec(); },
+                                             makeMainWindow, &window);
+    // The last window and the updater go before the application object, so
+    // that nothing outlives the objects it refers to.
+    delete window;
+    delete updater;
+    return exitCode;
 }

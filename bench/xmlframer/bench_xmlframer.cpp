@@ -1,0 +1,92 @@
+// Framing must stay linear in the amount of text, however it is cut:
+//  - ManySmallMessagesOnePiece: N small messages arriving in one piece
+//    (the whole stream of an update reply or API request burst);
+//  - OneLargeMessageIn4KiBPieces: one message of N bytes arriving in 4 KiB
+//    pieces, as read from a socket.
+// Each reports bytes/s (one byte per character of XML text; target at least
+// 100 MB/s) and a fitted complexity, which must come out as O(N).
+#include "simplexmlparser.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const QString kRoot = QStringLiteral("QDUPFW");
+
+QString smallMessage(int i)
+{
+    return QStringLiteral("<QDUPFW><cmd>call</cmd><num>%1</num><id>42</id></QDUPFW>").arg(100000 + i);
+}
+
+void ManySmallMessagesOnePiece(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    QString stream;
+    for (int i = 0; i < n; ++i)
+        stream += smallMessage(i);
+    qint64 framed = 0;
+    for (auto _ : state) {
+        SimpleXmlParser framer;
+        framer.rootTag = kRoot;
+        framer.addData(stream);
+        while (framer.hasPendingMessages()) {
+            benchmark::DoNotOptimize(framer.getNextMessage());
+            ++framed;
+        }
+    }
+    if (framed != qint64(n) * state.iterations())
+        state.SkipWithError("wrong number of messages framed");
+    state.SetBytesProcessed(state.iterations() * stream.size());
+    state.SetComplexityN(stream.size());
+    state.counters["messages"] = n;
+}
+
+void OneLargeMessageIn4KiBPieces(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    const QString open = QLatin1Char('<') + kRoot + QLatin1Char('>');
+    const QString close = QLatin1String("</") + kRoot + QLatin1Char('>');
+    QString body;
+    body.reserve(size);
+    // Element-rich content: many "<" that look like the start of a tag.
+    while (body.size() < size - open.size() - close.size())
+        body += QStringLiteral("<item id='7'>text &amp; more</item>\n");
+    body.truncate(size - open.size() - close.size());
+    const QString message = open + body + close;
+    const int piece = 4096;
+    QList<QString> pieces;
+    for (int i = 0; i < message.size(); i += piece)
+        pieces.append(message.mid(i, piece));
+
+    for (auto _ : state) {
+        SimpleXmlParser framer;
+        framer.rootTag = kRoot;
+        for (const QString &p : pieces)
+            framer.addData(p);
+        const QString got = framer.getNextMessage();
+        if (got.size() != message.size())
+            state.SkipWithError("message not framed");
+        benchmark::DoNotOptimize(got);
+    }
+    state.SetBytesProcessed(state.iterations() * message.size());
+    state.SetComplexityN(message.size());
+}
+
+} // namespace
+
+BENCHMARK(ManySmallMessagesOnePiece)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(OneLargeMessageIn4KiBPieces)
+    ->Arg(100 * 1000)
+    ->Arg(1000 * 1000)
+    ->Arg(2500 * 1000)
+    ->Arg(5000 * 1000)
+    ->Arg(10 * 1000 * 1000)
+    ->Arg(20 * 1000 * 1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,1223 @@
+#include "ctilib.h"
+
+#include "ctijson.h"
+#include "ctiprotocol.h"
+#include "uniqlogger.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHostAddress>
+#include <QJsonArray>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSslError>
+#include <QSslSocket>
+#include <QThread>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using CtiProtocol::Message;
+
+namespace {
+
+const char kVersion[] = "ctilib 1.0.0 (protocol 1)";
+// Frames up to this size are decoded on the GUI thread when nothing is
+// waiting for the decoder; larger ones always go to the decoder thread.
+const int kInlineDecodeLimit = 64 * 1024;
+const int kMaxOutstandingRequests = 10000;
+
+// What the decoder thread makes of one frame.
+struct DecodedFrame {
+    bool ok = false;
+    QString error;
+    Message msg;
+    // For events: emits the decoded records on the CtiLib object.
+    std::function<void(CtiLib *)> emitter;
+};
+
+template <typename T> bool decodeData(const QJsonObject &data, T &out, QString *error)
+{
+    return CtiJson::fromJson(QJsonValue(data), out, error);
+}
+
+template <typename T> bool decodeList(const QJsonObject &data, const char *key, QList<T> &out, QString *error)
+{
+    return CtiJson::listFromJson(data.value(QLatin1String(key)), out, error);
+}
+
+// Turns one event into its emission. Runs on any thread: touches nothing but
+// its arguments.
+std::function<void(CtiLib *)> decodeEvent(const QString &name, const QJsonObject &data, QString *error)
+{
+#define RECORD_EVENT(evtName, Type, signal)                                                        \
+    if (name == QLatin1String(evtName)) {                                                          \
+        Type v;                                                                                    \
+        if (!decodeData(data, v, error))                                                           \
+            return nullptr;                                                                        \
+        return [v](CtiLib *q) { emit q->signal(v); };                                              \
+    }
+#define LIST_EVENT(evtName, key, Type, signal)                                                     \
+    if (name == QLatin1String(evtName)) {                                                          \
+        QList<Type> v;                                                                             \
+        if (!decodeList(data, key, v, error))                                                      \
+            return nullptr;                                                                        \
+        return [v](CtiLib *q) { emit q->signal(v); };                                              \
+    }
+    RECORD_EVENT("incomingCall", IncomingCallEvent, sigIncomingCall)
+    RECORD_EVENT("outgoingCall", OriginateCallEvent, sigOutgoingCall)
+    RECORD_EVENT("answeredCall", AnsweredCallEvent, sigAnsweredCall)
+    RECORD_EVENT("finishedCall", FinishedCallEvent, sigFinishedCall)
+    RECORD_EVENT("missedCall", MissedCallEvent, sigMissedCall)
+    RECORD_EVENT("colpUpdate", ColpUpdateEvent, sigColpUpdate)
+    RECORD_EVENT("localInfoUpdate", CallLocalInfoUpdateEvent, sigCallLocalInfoUpdate)
+    RECORD_EVENT("extenStatus", BuddyStatus, sigExtenStatusChanged)
+    RECORD_EVENT("channelStatus", ChannelStatus, sigChannelStatusReceived)
+    RECORD_EVENT("sipSettings", SipConfiguration, sigSipSettingsReceived)
+    RECORD_EVENT("inCallServiceStatus", InCallServiceStatus, sigInCallServiceStatusReceived)
+    RECORD_EVENT("ccReport", CallCenterReport, sigCCReportSucceded)
+    RECORD_EVENT("chatMessage", ChatMessage, sigChatMessage)
+    RECORD_EVENT("mailboxStatus", MailboxStatus, sigMailboxStatusChanged)
+    RECORD_EVENT("queuePeriodicStats", QueuePeriodicStats, sigQueuePeriodicStatsReceived)
+    RECORD_EVENT("allQueuesPeriodicStats", QueuePeriodicStatsList, sigAllQueuesPeriodicStatsReceived)
+    RECORD_EVENT("operatorPeriodicStats", QueueOperatorPeriodicStats, sigQueueOperatorPeriodicStatsReceived)
+    RECORD_EVENT("queueMemberAdded", QueueMember, sigQueueMemberAdded)
+    RECORD_EVENT("queueMemberRemoved", QueueMember, sigQueueMemberRemoved)
+    RECORD_EVENT("queueEvent", QueueEvent, sigQueueEvent)
+    LIST_EVENT("cdr", "entries", CdrEntry, sigCdrChanged)
+    LIST_EVENT("serviceStatus", "services", ServiceStatus, sigServiceStatusChanged)
+    LIST_EVENT("chatHistory", "messages", ChatMessage, sigChatHistory)
+    LIST_EVENT("voicemailList", "messages", VoicemailMessage, sigVoicemailMsgList)
+    LIST_EVENT("identities", "identities", IdentityEntry, sigIdentitiesChanged)
+    LIST_EVENT("queuesStats", "queues", QueueStats, sigAllQueuesStatsReceived)
+    LIST_EVENT("allOperatorsPeriodicStats", "stats", QueueOperatorPeriodicStats,
+               sigAllQueueOperatorsPeriodicStatsReceived)
+#undef RECORD_EVENT
+#undef LIST_EVENT
+
+    if (name == QLatin1String("phonebook")) {
+        PhoneBookList books;
+        int flags = 0;
+        if (!decodeList(data, "phonebooks", books, error) || !CtiJson::readInt(data, "flags", flags, error))
+            return nullptr;
+        const CTILIB::PhonebookTypeFlags f(flags & CTILIB::PhonebookAll);
+        return [books, f](CtiLib *q) { emit q->sigPhonebookChanged(books, f); };
+    }
+    if (name == QLatin1String("extenStatusMap")) {
+        BuddyStatusMap map;
+        if (!CtiJson::fromJson(data.value(QLatin1String("statuses")), map, error))
+            return nullptr;
+        return [map](CtiLib *q) { emit q->sigExtenStatusMapChanged(map); };
+    }
+    if (name == QLatin1String("servicesCodes")) {
+        ServicesDialCodesMap codes;
+        if (!CtiJson::fromJson(data.value(QLatin1String("codes")), codes, error))
+            return nullptr;
+        return [codes](CtiLib *q) { emit q->sigServicesCodesReceived(codes); };
+    }
+    if (name == QLatin1String("parkCall")) {
+        QString number, room, timeout;
+        if (!CtiJson::readString(data, "number", number, error)
+            || !CtiJson::readString(data, "parkRoom", room, error)
+            || !CtiJson::readString(data, "timeout", timeout, error))
+            return nullptr;
+        return [number, room, timeout](CtiLib *q) { emit q->sigNewParkCall(number, room, timeout); };
+    }
+    if (name == QLatin1String("mobileNumber")) {
+        QString number;
+        if (!CtiJson::readString(data, "number", number, error))
+            return nullptr;
+        return [number](CtiLib *q) { emit q->sigExtenMobileNumberRcvd(number); };
+    }
+    if (name == QLatin1String("ccReportFailure")) {
+        QString text;
+        if (!CtiJson::readString(data, "error", text, error))
+            return nullptr;
+        text = CtiProtocol::sanitizeText(text);
+        return [text](CtiLib *q) { emit q->sigCCReportFailure(text); };
+    }
+    if (name == QLatin1String("chatConnected"))
+        return [](CtiLib *q) { emit q->sigChatConnected(); };
+    if (name == QLatin1String("chatDisconnected")) {
+        QString reason;
+        if (!CtiJson::readString(data, "reason", reason, error))
+            return nullptr;
+        reason = CtiProtocol::sanitizeText(reason);
+        return [reason](CtiLib *q) { emit q->sigChatDisconnected(reason); };
+    }
+    if (name == QLatin1String("chatComposing")) {
+        QString exten, context;
+        bool composing = false;
+        if (!CtiJson::readString(data, "exten", exten, error) || !CtiJson::readString(data, "context", context, error)
+            || !CtiJson::readBool(data, "composing", composing, error))
+            return nullptr;
+        return [exten, context, composing](CtiLib *q) { emit q->sigChatContactComposing(exten, context, composing); };
+    }
+    if (name == QLatin1String("rebrandingChanged"))
+        return [](CtiLib *q) { emit q->sigRebrandingPackageChanged(); };
+    if (name == QLatin1String("phoneApiAuthorized")) {
+        bool authorized = false;
+        if (!CtiJson::readBool(data, "authorized", authorized, error))
+            return nullptr;
+        return [authorized](CtiLib *q) { emit q->sigPhoneApiAutorized(authorized); };
+    }
+    if (name == QLatin1String("phoneDnd")) {
+        bool on = false;
+        if (!CtiJson::readBool(data, "on", on, error))
+            return nullptr;
+        return [on](CtiLib *q) { emit q->phoneEventDnd(on); };
+    }
+    if (name == QLatin1String("queueMemberPause")) {
+        QueueMember member;
+        bool paused = false;
+        if (!CtiJson::fromJson(data.value(QLatin1String("member")), member, error)
+            || !CtiJson::readBool(data, "paused", paused, error))
+            return nullptr;
+        return [member, paused](CtiLib *q) { emit q->sigQueueMemberPauseChanged(member, paused); };
+    }
+    if (name == QLatin1String("phoneEvent")) {
+        QString kind, num, remoteName, csta;
+        if (!CtiJson::readString(data, "event", kind, error) || !CtiJson::readString(data, "remoteNum", num, error)
+            || !CtiJson::readString(data, "remoteName", remoteName, error)
+            || !CtiJson::readString(data, "cstaId", csta, error))
+            return nullptr;
+        using Sig = void (CtiLib::*)(const QString &, const QString &, const QString &);
+        static const QMap<QString, Sig> kinds = {
+            {QStringLiteral("incoming"), &CtiLib::phoneEventIncomingCall},
+            {QStringLiteral("outgoing"), &CtiLib::phoneEventOutgoingCall},
+            {QStringLiteral("established"), &CtiLib::phoneEventEstablishedCall},
+            {QStringLiteral("ended"), &CtiLib::phoneEventEndedCall},
+            {QStringLiteral("missed"), &CtiLib::phoneEventMissedCall},
+            {QStringLiteral("hold"), &CtiLib::phoneEventHoldCall},
+            {QStringLiteral("unhold"), &CtiLib::phoneEventUnholdCall},
+        };
+        const auto it = kinds.constFind(kind);
+        if (it == kinds.constEnd()) {
+            *error = QStringLiteral("unknown phone event '%1'").arg(CtiProtocol::sanitizeText(kind, 32));
+            return nullptr;
+        }
+        const Sig sig = it.value();
+        return [sig, num, remoteName, csta](CtiLib *q) { (q->*sig)(num, remoteName, csta); };
+    }
+    *error = QStringLiteral("unknown event '%1'").arg(CtiProtocol::sanitizeText(name, 64));
+    return nullptr;
+}
+
+// Events that the client handles itself rather than by a plain emission.
+bool isSessionEvent(const QString &name)
+{
+    return name == QLatin1String("disconnect") || name == QLatin1String("voicemailAudio")
+        || name == QLatin1String("rebrandingPackage");
+}
+
+DecodedFrame decodeFrame(const QByteArray &frame)
+{
+    DecodedFrame r;
+    if (!CtiProtocol::parseMessage(frame, &r.msg, &r.error))
+        return r;
+    if (r.msg.type == Message::Event && !isSessionEvent(r.msg.name)) {
+        QString error;
+        r.emitter = decodeEvent(r.msg.name, r.msg.body, &error);
+        if (!r.emitter) {
+            r.error = QStringLiteral("event '%1': %2").arg(CtiProtocol::sanitizeText(r.msg.name, 64), error);
+            return r;
+        }
+        r.msg.body = QJsonObject(); // not needed any more
+    }
+    r.ok = true;
+    return r;
+}
+
+// Safe file name from a peer's text.
+QString safeFileName(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('.'))
+            out.append(c);
+        if (out.size() >= 64)
+            break;
+    }
+    while (out.startsWith(QLatin1Char('.')))
+        out.remove(0, 1);
+    return out.isEmpty() ? QStringLiteral("file") : out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+class CtiLibPrivate {
+public:
+    enum State { Idle, Connecting, LoggingIn, LoggedIn };
+
+    explicit CtiLibPrivate(CtiLib *q) : q(q) {}
+
+    CtiLib *q;
+    QString osType, osVersion, appType, appVersion, clientId, settingsDir;
+    bool initialized = false;
+    Logger *log = nullptr;
+    bool dump = false;
+
+    QString address;
+    QString host;
+    quint16 port = CtiLib::DefaultPort;
+
+    QString username, password, tenant, deviceId;
+    int appMode = 0;
+    int options = 0;
+
+    State state = Idle;
+    QSslSocket *socket = nullptr;
+    CtiProtocol::FrameReader reader{CtiProtocol::MaxServerFrame};
+    quint64 generation = 0;   // changes with every connection attempt
+    qint64 nextId = 1;
+    qint64 loginId = -1;
+    QMap<qint64, QString> outstanding; // request id -> command
+    int framesInDecoder = 0;
+
+    QTimer connectTimer;
+    QTimer keepAliveTimer;
+    QTimer keepAliveReplyTimer;
+    int keepAliveIntervalMs = 60000;
+    int keepAliveTimeoutMs = 20000;
+    int connectTimeoutMs = 15000;
+    qint64 pingId = -1;
+
+    LoginDetails details;
+    quint32 capabilities = 0;
+    QString extension;
+
+    QMap<QString, QString> voicemailDirs;    // "id/uuid" -> directory
+    QString rebrandingDir;
+
+    QThread *decoderThread = nullptr;
+    QObject *decoderContext = nullptr;
+
+    void logLine(int priority, const QString &text)
+    {
+        if (log)
+            *log << UNQL::LogMessagePriorityType(priority) << "CtiLib" << text << UNQL::eom;
+    }
+
+    void startConnection();
+    void closeSession(const QString &reason, bool emitSignal);
+    void sendFrame(const QByteArray &frame);
+    bool sendRequest(const QString &cmd, const QJsonObject &args, bool evenIfNotLogged = false);
+    void onReadyRead();
+    void onEncrypted();
+    void onSocketError(QAbstractSocket::SocketError error);
+    void onSslErrors(const QList<QSslError> &errors);
+    void onDisconnected();
+    void dispatch(quint64 gen, const DecodedFrame &frame);
+    void handleResponse(const Message &msg);
+    void handleSessionEvent(const Message &msg);
+    void sendPing();
+    void protocolError(const QString &text);
+    QString dumpText(const QByteArray &frame) const;
+};
+
+void CtiLibPrivate::startConnection()
+{
+    ++generation;
+    reader.clear();
+    outstanding.clear();
+    framesInDecoder = 0;
+    loginId = -1;
+    pingId = -1;
+    state = Connecting;
+
+    socket = new QSslSocket(q);
+    socket->setPeerVerifyMode(QSslSocket::VerifyPeer);
+    socket->setProtocol(QSsl::TlsV1_2OrLater);
+    socket->setReadBufferSize(0);
+    QObject::connect(socket, &QSslSocket::encrypted, q, [this] { onEncrypted(); });
+    QObject::connect(socket, &QSslSocket::readyRead, q, [this] { onReadyRead(); });
+    QObject::connect(socket, QOverload<const QList<QSslError> &>::of(&QSslSocket::sslErrors), q,
+                     [this](const QList<QSslError> &errors) { onSslErrors(errors); });
+    QObject::connect(socket, &QAbstractSocket::errorOccurred, q,
+                     [this](QAbstractSocket::SocketError e) { onSocketError(e); });
+    QObject::connect(socket, &QAbstractSocket::disconnected, q, [this] { onDisconnected(); });
+
+    connectTimer.start(connectTimeoutMs);
+    logLine(UNQL::LOG_INFO, QStringLiteral("Connecting to %1:%2 as %3").arg(host).arg(port).arg(username));
+    socket->connectToHostEncrypted(host, port, host);
+}
+
+void CtiLibPrivate::closeSession(const QString &reason, bool emitSignal)
+{
+    if (state == Idle)
+        return;
+    const bool wasLogged = state == LoggedIn;
+    state = Idle;
+    ++generation; // results still in the decoder belong to the old session
+    connectTimer.stop();
+    keepAliveTimer.stop();
+    keepAliveReplyTimer.stop();
+    outstanding.clear();
+    reader.clear();
+    voicemailDirs.clear();
+    if (socket) {
+        QSslSocket *s = socket;
+        socket = nullptr;
+        QObject::disconnect(s, nullptr, q, nullptr);
+        s->abort();
+        s->deleteLater();
+    }
+    details = LoginDetails();
+    capabilities = 0;
+    extension.clear();
+    logLine(UNQL::LOG_INFO, QStringLiteral("Session closed - reason: %1").arg(reason));
+    if (emitSignal) {
+        if (wasLogged)
+            emit q->sigChatDisconnected(reason);
+        emit q->disconnectedFromServer(reason);
+    }
+}
+
+void CtiLibPrivate::protocolError(const QString &text)
+{
+    logLine(UNQL::LOG_CRITICAL, QStringLiteral("Protocol error: %1").arg(text));
+    closeSession(QStringLiteral("ProtocolError - %1").arg(CtiProtocol::sanitizeText(text)), true);
+}
+
+QString CtiLibPrivate::dumpText(const QByteArray &frame) const
+{
+    QString text = QString::fromUtf8(frame.left(4000));
+    static const QRegularExpression pwd(QStringLiteral("\"password\":\"(?:[^\"\\\\]|\\\\.)*\""));
+    text.replace(pwd, QStringLiteral("\"password\":\"***\""));
+    return text.trimmed();
+}
+
+void CtiLibPrivate::sendFrame(const QByteArray &frame)
+{
+    if (!socket)
+        return;
+    if (dump)
+        logLine(UNQL::LOG_INFO, QStringLiteral(">> %1").arg(dumpText(frame)));
+    socket->write(frame);
+}
+
+bool CtiLibPrivate::sendRequest(const QString &cmd, const QJsonObject &args, bool evenIfNotLogged)
+{
+    if (!socket || (state != LoggedIn && !evenIfNotLogged)) {
+        logLine(UNQL::LOG_WARNING, QStringLiteral("Request %1 dropped: not connected").arg(cmd));
+        return false;
+    }
+    if (outstanding.size() >= kMaxOutstandingRequests) {
+        logLine(UNQL::LOG_WARNING, QStringLiteral("Request %1 dropped: too many outstanding requests").arg(cmd));
+        return false;
+    }
+    const qint64 id = nextId++;
+    outstanding.insert(id, cmd);
+    if (cmd == QLatin1String("login"))
+        loginId = id;
+    else if (cmd == QLatin1String("ping"))
+        pingId = id;
+    sendFrame(CtiProtocol::encodeRequest(id, cmd, args));
+    return true;
+}
+
+void CtiLibPrivate::onEncrypted()
+{
+    state = LoggingIn;
+    QJsonObject client;
+    client.insert(QStringLiteral("osType"), osType);
+    client.insert(QStringLiteral("osVersion"), osVersion);
+    client.insert(QStringLiteral("appType"), appType);
+    client.insert(QStringLiteral("appVersion"), appVersion);
+    client.insert(QStringLiteral("clientId"), clientId);
+    client.insert(QStringLiteral("library"), QString::fromLatin1(kVersion));
+    QJsonObject args;
+    args.insert(QStringLiteral("user"), username);
+    args.insert(QStringLiteral("password"), password);
+    args.insert(QStringLiteral("tenant"), tenant);
+    args.insert(QStringLiteral("appMode"), appMode);
+    args.insert(QStringLiteral("deviceId"), deviceId);
+    args.insert(QStringLiteral("options"), options);
+    args.insert(QStringLiteral("client"), client);
+    sendRequest(QStringLiteral("login"), args, true);
+}
+
+void CtiLibPrivate::onReadyRead()
+{
+    if (!socket)
+        return;
+    const quint64 gen = generation;
+    const QByteArray data = socket->readAll();
+    if (!reader.append(data)) {
+        protocolError(reader.error());
+        return;
+    }
+    QByteArray frame;
+    while (gen == generation && reader.next(&frame)) {
+        if (dump)
+            logLine(UNQL::LOG_INFO, QStringLiteral("<< %1").arg(dumpText(frame)));
+        if (framesInDecoder == 0 && frame.size() <= kInlineDecodeLimit) {
+            dispatch(gen, decodeFrame(frame));
+            continue;
+        }
+        ++framesInDecoder;
+        QPointer<CtiLib> guard(q);
+        CtiLib *lib = q;
+        QMetaObject::invokeMethod(decoderContext, [lib, gen, frame] {
+            const DecodedFrame r = decodeFrame(frame);
+            QMetaObject::invokeMethod(lib, [lib, gen, r] {
+                CtiLibPrivate *d = lib->d.data();
+                --d->framesInDecoder;
+                d->dispatch(gen, r);
+            }, Qt::QueuedConnection);
+        }, Qt::QueuedConnection);
+    }
+    if (gen == generation && reader.failed())
+        protocolError(reader.error());
+}
+
+void CtiLibPrivate::dispatch(quint64 gen, const DecodedFrame &frame)
+{
+    if (gen != generation || state == Idle)
+        return; // a frame of a session that has ended
+    if (!frame.ok) {
+        protocolError(frame.error);
+        return;
+    }
+    const Message &msg = frame.msg;
+    switch (msg.type) {
+    case Message::Request:
+        protocolError(QStringLiteral("unexpected request '%1'").arg(CtiProtocol::sanitizeText(msg.name, 64)));
+        return;
+    case Message::Response:
+        handleResponse(msg);
+        return;
+    case Message::Event:
+        if (state != LoggedIn) {
+            protocolError(QStringLiteral("event before log-in"));
+            return;
+        }
+        if (frame.emitter)
+            frame.emitter(q);
+        else
+            handleSessionEvent(msg);
+        return;
+    }
+}
+
+void CtiLibPrivate::handleResponse(const Message &msg)
+{
+    const auto it = outstanding.find(msg.id);
+    if (it == outstanding.end()) {
+        protocolError(QStringLiteral("response to an unknown request %1").arg(msg.id));
+        return;
+    }
+    const QString cmd = it.value();
+    outstanding.erase(it);
+    if (msg.id == loginId) {
+        loginId = -1;
+        if (!msg.ok) {
+            const QString reason = msg.error.isEmpty() ? QStringLiteral("AuthFailed") : msg.error;
+            logLine(UNQL::LOG_WARNING, QStringLiteral("Log-in refused: %1").arg(reason));
+            closeSession(reason, true);
+            return;
+        }
+        LoginDetails ld;
+        QString error;
+        QString exten;
+        if (!CtiJson::fromJson(msg.body.value(QLatin1String("details")), ld, &error)
+            || !CtiJson::readString(msg.body, "extension", exten, &error)) {
+            protocolError(QStringLiteral("log-in answer: %1").arg(error));
+            return;
+        }
+        const QJsonValue capsValue = msg.body.value(QLatin1String("capabilities"));
+        if (!capsValue.isDouble() || capsValue.toDouble() < 0 || capsValue.toDouble() > 4294967295.0) {
+            protocolError(QStringLiteral("log-in answer: invalid capabilities"));
+            return;
+        }
+        connectTimer.stop();
+        details = ld;
+        capabilities = quint32(capsValue.toDouble());
+        extension = exten;
+        state = LoggedIn;
+        keepAliveTimer.start(keepAliveIntervalMs);
+        logLine(UNQL::LOG_INFO, QStringLiteral("Logged in as %1, extension %2, firmware %3")
+                                    .arg(details.username, extension, details.firmwareVersion));
+        emit q->loggedToServer(details);
+        return;
+    }
+    if (msg.id == pingId) {
+        pingId = -1;
+        keepAliveReplyTimer.stop();
+        return;
+    }
+    if (!msg.ok)
+        logLine(UNQL::LOG_WARNING, QStringLiteral("Request %1 refused by the PBX: %2").arg(cmd, msg.error));
+}
+
+void CtiLibPrivate::handleSessionEvent(const Message &msg)
+{
+    QString error;
+    if (msg.name == QLatin1String("disconnect")) {
+        QString reason;
+        if (!CtiJson::readString(msg.body, "reason", reason, &error)) {
+            protocolError(error);
+            return;
+        }
+        reason = CtiProtocol::sanitizeText(reason);
+        if (reason.trimmed().isEmpty())
+            reason = QStringLiteral("ServerRequest");
+        closeSession(reason, true);
+        return;
+    }
+    if (msg.name == QLatin1String("voicemailAudio")) {
+        QString id, uuid, data;
+        if (!CtiJson::readString(msg.body, "id", id, &error) || !CtiJson::readString(msg.body, "uuid", uuid, &error)
+            || !CtiJson::readString(msg.body, "data", data, &error)) {
+            protocolError(error);
+            return;
+        }
+        const QString key = id + QLatin1Char('/') + uuid;
+        if (!voicemailDirs.contains(key)) {
+            logLine(UNQL::LOG_WARNING, QStringLiteral("Voicemail audio that was not asked for: dropped"));
+            return;
+        }
+        const QString dir = voicemailDirs.take(key);
+        auto bytes = QByteArray::fromBase64Encoding(data.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        if (!bytes) {
+            protocolError(QStringLiteral("voicemail audio: invalid base64"));
+            return;
+        }
+        QDir().mkpath(dir);
+        const QString path = QDir(dir).filePath(safeFileName(uuid.isEmpty() ? id : uuid) + QStringLiteral(".wav"));
+        QSaveFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(*bytes) != bytes.decoded.size() || !f.commit()) {
+            logLine(UNQL::LOG_WARNING, QStringLiteral("Cannot store voicemail message in %1").arg(path));
+            return;
+        }
+        emit q->sigVoicemailDownloadCompleted(id, uuid, path);
+        return;
+    }
+    if (msg.name == QLatin1String("rebrandingPackage")) {
+        QString data;
+        if (!CtiJson::readString(msg.body, "data", data, &error)) {
+            protocolError(error);
+            return;
+        }
+        if (rebrandingDir.isEmpty())
+            return;
+        auto bytes = QByteArray::fromBase64Encoding(data.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        if (!bytes) {
+            protocolError(QStringLiteral("rebranding package: invalid base64"));
+            return;
+        }
+        QDir().mkpath(rebrandingDir);
+        const QString path = QDir(rebrandingDir).filePath(QStringLiteral("rebranding-download.zip"));
+        QSaveFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(*bytes) != bytes.decoded.size() || !f.commit()) {
+            logLine(UNQL::LOG_WARNING, QStringLiteral("Cannot store rebranding package in %1").arg(path));
+            return;
+        }
+        emit q->sigRebrandingDownloadCompleted(path);
+    }
+}
+
+void CtiLibPrivate::onSslErrors(const QList<QSslError> &errors)
+{
+    // Never ignored: the handshake fails and the error handler reports it.
+    QStringList texts;
+    for (const QSslError &e : errors)
+        texts << e.errorString();
+    logLine(UNQL::LOG_CRITICAL, QStringLiteral("TLS verification failed: %1").arg(texts.join(QStringLiteral("; "))));
+    if (state != Idle) {
+        closeSession(QStringLiteral("SslHandshakeFailed - %1")
+                         .arg(CtiProtocol::sanitizeText(errors.isEmpty() ? QString() : errors.first().errorString())),
+                     true);
+    }
+}
+
+void CtiLibPrivate::onSocketError(QAbstractSocket::SocketError error)
+{
+    if (state == Idle || !socket)
+        return;
+    QString reason;
+    switch (error) {
+    case QAbstractSocket::HostNotFoundError:
+        reason = QStringLiteral("Host not found");
+        break;
+    case QAbstractSocket::ConnectionRefusedError:
+        reason = QStringLiteral("Connection refused");
+        break;
+    case QAbstractSocket::SocketAccessError:
+        reason = QStringLiteral("Permission denied");
+        break;
+    case QAbstractSocket::RemoteHostClosedError:
+        reason = QStringLiteral("RemoteHostClosed");
+        break;
+    case QAbstractSocket::SocketTimeoutError:
+        reason = QStringLiteral("ConnectTimeout");
+        break;
+    case QAbstractSocket::SslHandshakeFailedError:
+        reason = QStringLiteral("SslHandshakeFailed - %1").arg(CtiProtocol::sanitizeText(socket->errorString()));
+        break;
+    default:
+        reason = QStringLiteral("NetworkError - %1").arg(CtiProtocol::sanitizeText(socket->errorString()));
+        break;
+    }
+    closeSession(reason, true);
+}
+
+void CtiLibPrivate::onDisconnected()
+{
+    if (state != Idle)
+        closeSession(QStringLiteral("RemoteHostClosed"), true);
+}
+
+void CtiLibPrivate::sendPing()
+{
+    if (state != LoggedIn)
+        return;
+    if (pingId >= 0)
+        return; // the reply timer is running
+    sendRequest(QStringLiteral("ping"), QJsonObject());
+    keepAliveReplyTimer.start(keepAliveTimeoutMs);
+}
+
+// ---------------------------------------------------------------------------
+
+CtiLib::CtiLib(const QString &osType, const QString &osVersion, const QString &appType,
+               const QString &appVersion, const QString &clientId, const QString &settingsDir,
+               QObject *parent)
+    : QObject(parent), d(new CtiLibPrivate(this))
+{
+    CTILIB::registerMetaTypes();
+    d->osType = osType;
+    d->osVersion = osVersion;
+    d->appType = appType;
+    d->appVersion = appVersion;
+    d->clientId = clientId;
+    d->settingsDir = settingsDir;
+
+    d->connectTimer.setSingleShot(true);
+    d->keepAliveReplyTimer.setSingleShot(true);
+    connect(&d->connectTimer, &QTimer::timeout, this, [this] {
+        if (d->state == CtiLibPrivate::Connecting || d->state == CtiLibPrivate::LoggingIn)
+            d->closeSession(QStringLiteral("ConnectTimeout"), true);
+    });
+    connect(&d->keepAliveTimer, &QTimer::timeout, this, [this] { d->sendPing(); });
+    connect(&d->keepAliveReplyTimer, &QTimer::timeout, this, [this] {
+        d->logLine(UNQL::LOG_WARNING, QStringLiteral("No keep-alive reply from the PBX"));
+        d->closeSession(QStringLiteral("KeepAliveReplyTimeout"), true);
+    });
+
+    d->decoderThread = new QThread;
+    d->decoderThread->setObjectName(QStringLiteral("ctilib-decoder"));
+    d->decoderContext = new QObject;
+    d->decoderContext->moveToThread(d->decoderThread);
+    connect(d->decoderThread, &QThread::finished, d->decoderContext, &QObject::deleteLater);
+    d->decoderThread->start();
+}
+
+CtiLib::~CtiLib()
+{
+    d->closeSession(QString(), false);
+    d->decoderThread->quit();
+    d->decoderThread->wait();
+    delete d->decoderThread;
+    delete d->log;
+}
+
+QString CtiLib::getVersion()
+{
+    return QString::fromLatin1(kVersion);
+}
+
+QString CtiLib::numAnonymizer(const QString &number)
+{
+    int digits = 0;
+    for (const QChar c : number)
+        digits += c.isDigit() ? 1 : 0;
+    QString out = number;
+    int seen = 0;
+    for (QChar &c : out) {
+        if (c.isDigit()) {
+            ++seen;
+            if (seen <= digits - 3)
+                c = QLatin1Char('x');
+        }
+    }
+    return out;
+}
+
+bool CtiLib::hasOutlookSupportBuilt()
+{
+    return false;
+}
+
+bool CtiLib::init()
+{
+    if (d->initialized)
+        return true;
+    d->initialized = true;
+    if (!d->settingsDir.isEmpty() && QDir(d->settingsDir).exists()) {
+        UniqLogger *ul = UniqLogger::instance(QStringLiteral("CTILIB"), 0);
+        int status = 0;
+        d->log = ul->createFileLogger(QStringLiteral("CTILIB"), QDir(d->settingsDir).filePath(QStringLiteral("ctilib.log")),
+                                      WriterConfig(), status);
+        if (d->log)
+            d->log->setVerbosityAcceptedLevel(UNQL::LOG_INFO);
+    }
+    d->logLine(UNQL::LOG_INFO, QStringLiteral("%1 initialised for %2 %3 on %4 %5")
+                                   .arg(getVersion(), d->appType, d->appVersion, d->osType, d->osVersion));
+    return true;
+}
+
+void CtiLib::setServerAddress(const QString &address)
+{
+    d->address = address.trimmed();
+    quint16 port = 0;
+    d->host = CTILIB::getIpPort(d->address, &port);
+    d->port = port ? port : DefaultPort;
+}
+
+QString CtiLib::serverAddress() const
+{
+    return d->address;
+}
+
+void CtiLib::connectToServer(const QString &username, const QString &password, const QString &tenant,
+                             int appMode, const QString &deviceId, int options)
+{
+    if (d->state != CtiLibPrivate::Idle)
+        d->closeSession(QString(), false);
+    d->username = username;
+    d->password = password;
+    d->tenant = tenant;
+    d->appMode = appMode;
+    d->deviceId = deviceId;
+    d->options = options;
+
+    QString problem;
+    if (d->host.isEmpty())
+        problem = QStringLiteral("no PBX address");
+    else if (username.isEmpty())
+        problem = QStringLiteral("no user name");
+    else if (appMode < 0 || appMode > 2)
+        problem = QStringLiteral("invalid operating mode");
+    if (!problem.isEmpty()) {
+        d->logLine(UNQL::LOG_WARNING, QStringLiteral("Cannot connect: %1").arg(problem));
+        const QString reason = QStringLiteral("WrongConfig - %1").arg(problem);
+        QTimer::singleShot(0, this, [this, reason] { emit disconnectedFromServer(reason); });
+        return;
+    }
+    d->startConnection();
+}
+
+bool CtiLib::isConnected() const
+{
+    return d->state == CtiLibPrivate::LoggedIn;
+}
+
+void CtiLib::logout()
+{
+    if (d->state == CtiLibPrivate::Idle)
+        return;
+    if (d->state == CtiLibPrivate::LoggedIn)
+        d->sendRequest(QStringLiteral("logout"), QJsonObject());
+    if (d->socket)
+        d->socket->flush();
+    d->closeSession(QStringLiteral("UserRequest"), true);
+}
+
+void CtiLib::shutdown()
+{
+    if (d->state == CtiLibPrivate::LoggedIn) {
+        d->sendRequest(QStringLiteral("logout"), QJsonObject());
+        if (d->socket)
+            d->socket->flush();
+    }
+    d->closeSession(QString(), false);
+}
+
+void CtiLib::enableMessagesDump(bool enable)
+{
+    d->dump = enable;
+}
+
+bool CtiLib::setChatKeepAliveSendIntervalSec(int seconds)
+{
+    if (seconds < 60 || seconds > 3600)
+        return false;
+    d->keepAliveIntervalMs = seconds * 1000;
+    if (d->keepAliveTimer.isActive())
+        d->keepAliveTimer.start(d->keepAliveIntervalMs);
+    return true;
+}
+
+void CtiLib::setKeepAliveTimings(int sendIntervalMs, int replyTimeoutMs)
+{
+    d->keepAliveIntervalMs = qMax(10, sendIntervalMs);
+    d->keepAliveTimeoutMs = qMax(10, replyTimeoutMs);
+    if (d->keepAliveTimer.isActive())
+        d->keepAliveTimer.start(d->keepAliveIntervalMs);
+}
+
+void CtiLib::setConnectTimeout(int ms)
+{
+    d->connectTimeoutMs = qMax(10, ms);
+}
+
+void CtiLib::setMaxFrameSize(int bytes)
+{
+    d->reader.setMaxFrame(qBound(1024, bytes, CtiProtocol::MaxServerFrame));
+}
+
+QString CtiLib::getLoginUsername() const
+{
+    return d->details.username;
+}
+
+QString CtiLib::getUserExtension() const
+{
+    return d->extension;
+}
+
+quint32 CtiLib::getPbxCapabilities() const
+{
+    return d->capabilities;
+}
+
+QString CtiLib::getPbxFirmwareVersion() const
+{
+    return d->details.firmwareVersion;
+}
+
+int CtiLib::getQueueRole() const
+{
+    return d->details.queueRole;
+}
+
+LoginDetails CtiLib::getLoginDetails() const
+{
+    return d->details;
+}
+
+// --- requests ----------------------------------------------------------------
+
+namespace {
+QJsonObject obj(std::initializer_list<QPair<QString, QJsonValue>> items)
+{
+    QJsonObject o;
+    for (const auto &i : items)
+        o.insert(i.first, i.second);
+    return o;
+}
+QJsonValue dt(const QDateTime &v)
+{
+    return CtiJson::dateTimeToJson(v);
+}
+QJsonArray intList(const QList<int> &l)
+{
+    QJsonArray a;
+    for (int v : l)
+        a.append(v);
+    return a;
+}
+} // namespace
+
+#define KV(k, v) qMakePair(QStringLiteral(k), QJsonValue(v))
+
+void CtiLib::getIdentities() { d->sendRequest(QStringLiteral("getIdentities"), {}); }
+
+void CtiLib::enableOutlookSupport(bool enable, const QStringList &excludedFolders)
+{
+    // No outside address book on this platform: the setting is only logged.
+    d->logLine(UNQL::LOG_INFO, QStringLiteral("Outside address book import %1 (%2 folders excluded)")
+                                   .arg(enable ? QStringLiteral("requested") : QStringLiteral("off"))
+                                   .arg(excludedFolders.size()));
+}
+
+void CtiLib::getContactsList(bool forceRefresh, CTILIB::PhonebookTypeFlags flags)
+{
+    d->sendRequest(QStringLiteral("getPhonebooks"),
+                   obj({KV("force", forceRefresh), KV("flags", int(flags))}));
+}
+
+void CtiLib::getContactsList(bool forceRefresh, int flags)
+{
+    getContactsList(forceRefresh, CTILIB::PhonebookTypeFlags(flags & CTILIB::PhonebookAll));
+}
+
+void CtiLib::getExtenStatus() { d->sendRequest(QStringLiteral("getExtenStatus"), {}); }
+void CtiLib::getServiceStatus() { d->sendRequest(QStringLiteral("getServiceStatus"), {}); }
+void CtiLib::getPeerList() { d->sendRequest(QStringLiteral("getPeerList"), {}); }
+
+void CtiLib::getCDR(bool forceRefresh, const QString &since)
+{
+    d->sendRequest(QStringLiteral("getCdr"), obj({KV("force", forceRefresh), KV("since", since)}));
+}
+
+void CtiLib::addPhoneBookContact(const PhoneBookEntry &entry)
+{
+    d->sendRequest(QStringLiteral("addContact"), obj({KV("entry", CtiJson::toJson(entry))}));
+}
+
+void CtiLib::updatePhoneBookContact(const PhoneBookEntry &entry)
+{
+    d->sendRequest(QStringLiteral("updateContact"), obj({KV("entry", CtiJson::toJson(entry))}));
+}
+
+void CtiLib::deletePhoneBookContact(const PhoneBookEntry &entry)
+{
+    d->sendRequest(QStringLiteral("deleteContact"), obj({KV("entry", CtiJson::toJson(entry))}));
+}
+
+void CtiLib::downloadRebrandingPackage(const QString &md5, const QString &directory)
+{
+    d->rebrandingDir = directory;
+    d->sendRequest(QStringLiteral("getRebranding"), obj({KV("md5", md5)}));
+}
+
+bool CtiLib::newCall(const QString &number, CTILIB::NumberOutgoingPrefix prefixType, const QString &account)
+{
+    return d->sendRequest(QStringLiteral("newCall"),
+                          obj({KV("number", number), KV("prefix", int(prefixType)), KV("account", account)}));
+}
+
+bool CtiLib::hangupCall(const QString &callId, const QString &channel)
+{
+    return d->sendRequest(QStringLiteral("hangupCall"), obj({KV("callId", callId), KV("channel", channel)}));
+}
+
+bool CtiLib::refuseCall(const QString &callId, const QString &channel)
+{
+    return d->sendRequest(QStringLiteral("refuseCall"), obj({KV("callId", callId), KV("channel", channel)}));
+}
+
+bool CtiLib::parkCall(const QString &callId)
+{
+    return d->sendRequest(QStringLiteral("parkCall"), obj({KV("callId", callId)}));
+}
+
+bool CtiLib::redirectCall(const QString &target, const QString &number)
+{
+    return d->sendRequest(QStringLiteral("redirectCall"), obj({KV("target", target), KV("number", number)}));
+}
+
+bool CtiLib::phoneCommandGetDndStatus()
+{
+    return d->sendRequest(QStringLiteral("phoneGetDnd"), {});
+}
+
+bool CtiLib::phoneCommandAnswerIncomingCall(const QString &cstaId)
+{
+    return d->sendRequest(QStringLiteral("phoneAnswer"), obj({KV("cstaId", cstaId)}));
+}
+
+bool CtiLib::phoneCommandHangupCall(const QString &cstaId)
+{
+    return d->sendRequest(QStringLiteral("phoneHangup"), obj({KV("cstaId", cstaId)}));
+}
+
+bool CtiLib::phoneCommandPutOnHold(const QString &cstaId)
+{
+    return d->sendRequest(QStringLiteral("phoneHold"), obj({KV("cstaId", cstaId)}));
+}
+
+bool CtiLib::phoneCommandResumeFromHold(const QString &cstaId)
+{
+    return d->sendRequest(QStringLiteral("phoneResume"), obj({KV("cstaId", cstaId)}));
+}
+
+bool CtiLib::phoneCommandUnattendedTransfer(const QString &cstaId, const QString &number)
+{
+    return d->sendRequest(QStringLiteral("phoneTransfer"), obj({KV("cstaId", cstaId), KV("number", number)}));
+}
+
+bool CtiLib::phoneCommandMakeCall(const QString &number, const QString &account)
+{
+    return d->sendRequest(QStringLiteral("phoneMakeCall"), obj({KV("number", number), KV("account", account)}));
+}
+
+bool CtiLib::phoneCommandPressKeys(const QStringList &keys)
+{
+    return d->sendRequest(QStringLiteral("phonePressKeys"), obj({KV("keys", QJsonArray::fromStringList(keys))}));
+}
+
+bool CtiLib::phoneCommandSendDtmfs(const QString &cstaId, const QStringList &dtmfs)
+{
+    return d->sendRequest(QStringLiteral("phoneSendDtmf"),
+                          obj({KV("cstaId", cstaId), KV("dtmfs", QJsonArray::fromStringList(dtmfs))}));
+}
+
+void CtiLib::sendChatMessage(const QString &exten, const QString &text)
+{
+    d->sendRequest(QStringLiteral("chatSend"), obj({KV("exten", exten), KV("text", text)}));
+}
+
+void CtiLib::sendChatMessageDisplayed(const QString &exten)
+{
+    d->sendRequest(QStringLiteral("chatDisplayed"), obj({KV("exten", exten)}));
+}
+
+void CtiLib::sendChatOpenConversation(const QString &exten)
+{
+    d->sendRequest(QStringLiteral("chatOpen"), obj({KV("exten", exten)}));
+}
+
+void CtiLib::sendChatCloseConversation(const QString &exten)
+{
+    d->sendRequest(QStringLiteral("chatClose"), obj({KV("exten", exten)}));
+}
+
+void CtiLib::sendChatStartComposing(const QString &exten)
+{
+    d->sendRequest(QStringLiteral("chatComposing"), obj({KV("exten", exten), KV("composing", true)}));
+}
+
+void CtiLib::sendChatStopComposing(const QString &exten)
+{
+    d->sendRequest(QStringLiteral("chatComposing"), obj({KV("exten", exten), KV("composing", false)}));
+}
+
+void CtiLib::setClientPresence(CTILIB::ChatPresence presence, const QString &message)
+{
+    d->sendRequest(QStringLiteral("setPresence"), obj({KV("presence", int(presence)), KV("message", message)}));
+}
+
+void CtiLib::getChatHistory(const QDateTime &from)
+{
+    d->sendRequest(QStringLiteral("getChatHistory"), obj({KV("from", dt(from))}));
+}
+
+void CtiLib::setUFWD(const QString &number)
+{
+    d->sendRequest(QStringLiteral("setService"),
+                   obj({KV("service", QStringLiteral("ufwd")), KV("on", true), KV("value", number)}));
+}
+
+void CtiLib::unsetUFWD()
+{
+    d->sendRequest(QStringLiteral("setService"), obj({KV("service", QStringLiteral("ufwd")), KV("on", false)}));
+}
+
+void CtiLib::setForkToMobile()
+{
+    d->sendRequest(QStringLiteral("setService"),
+                   obj({KV("service", QStringLiteral("forktomobile")), KV("on", true)}));
+}
+
+void CtiLib::unsetForkToMobile()
+{
+    d->sendRequest(QStringLiteral("setService"),
+                   obj({KV("service", QStringLiteral("forktomobile")), KV("on", false)}));
+}
+
+void CtiLib::getVoicemail(CTILIB::VmMsgTypeFlag flags)
+{
+    getVoicemail(int(flags));
+}
+
+void CtiLib::getVoicemail(int flags)
+{
+    d->sendRequest(QStringLiteral("getVoicemail"), obj({KV("flags", flags & CTILIB::VmFlagAll)}));
+}
+
+void CtiLib::getMailboxStatus() { d->sendRequest(QStringLiteral("getMailboxStatus"), {}); }
+
+void CtiLib::downloadVoicemailMessage(const QString &id, const QString &uuid, const QString &directory)
+{
+    if (d->state != CtiLibPrivate::LoggedIn)
+        return;
+    if (d->voicemailDirs.size() > 1000)
+        d->voicemailDirs.clear();
+    d->voicemailDirs.insert(id + QLatin1Char('/') + uuid, directory);
+    d->sendRequest(QStringLiteral("downloadVoicemail"), obj({KV("id", id), KV("uuid", uuid)}));
+}
+
+void CtiLib::markVoicemailMessage(const QString &id, CTILIB::VmMsgType type)
+{
+    markVoicemailMessage(id, int(type));
+}
+
+void CtiLib::markVoicemailMessage(const QString &id, int type)
+{
+    d->sendRequest(QStringLiteral("markVoicemail"), obj({KV("id", id), KV("type", type)}));
+}
+
+void CtiLib::deleteVoicemailMessage(const QString &id)
+{
+    d->sendRequest(QStringLiteral("deleteVoicemail"), obj({KV("id", id)}));
+}
+
+void CtiLib::pauseQueues(bool pause, const QString &accounts, const QString &reason, const QString &queueId)
+{
+    QStringList list;
+    if (!accounts.isEmpty())
+        list = accounts.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    d->sendRequest(QStringLiteral("pauseQueues"),
+                   obj({KV("pause", pause), KV("accounts", QJsonArray::fromStringList(list)), KV("reason", reason),
+                        KV("queueId", queueId)}));
+}
+
+void CtiLib::pauseOperators(bool pause, const QStringList &accounts, const QString &reason, const QString &queueId)
+{
+    d->sendRequest(QStringLiteral("pauseQueues"),
+                   obj({KV("pause", pause), KV("accounts", QJsonArray::fromStringList(accounts)),
+                        KV("reason", reason), KV("queueId", queueId)}));
+}
+
+void CtiLib::addQueueDynamicMember(const QString &queueId, const QString &account, int penalty)
+{
+    d->sendRequest(QStringLiteral("addQueueMember"),
+                   obj({KV("queueId", queueId), KV("account", account), KV("penalty", penalty)}));
+}
+
+void CtiLib::removeQueueDynamicMember(const QString &queueId, const QString &account)
+{
+    d->sendRequest(QStringLiteral("removeQueueMember"), obj({KV("queueId", queueId), KV("account", account)}));
+}
+
+void CtiLib::getAllQueuesStats() { d->sendRequest(QStringLiteral("getQueuesStats"), {}); }
+
+void CtiLib::getAllQueuePeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to)
+{
+    d->sendRequest(QStringLiteral("getQueuePeriodicStats"),
+                   obj({KV("period", int(period)), KV("from", dt(from)), KV("to", dt(to)), KV("all", true)}));
+}
+
+void CtiLib::getAllQueueOperatorPeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to)
+{
+    d->sendRequest(QStringLiteral("getOperatorPeriodicStats"),
+                   obj({KV("period", int(period)), KV("from", dt(from)), KV("to", dt(to)), KV("all", true)}));
+}
+
+void CtiLib::getQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from,
+                                   QDateTime to)
+{
+    d->sendRequest(QStringLiteral("getQueuePeriodicStats"),
+                   obj({KV("period", int(period)), KV("from", dt(from)), KV("to", dt(to)), KV("all", false),
+                        KV("queues", QJsonArray::fromStringList(queueIds))}));
+}
+
+void CtiLib::getQueueOperatorPeriodicStats(const QMap<QString, QStringList> &queueMembers,
+                                           CTILIB::PeriodType period, QDateTime from, QDateTime to)
+{
+    QJsonObject members;
+    for (auto it = queueMembers.constBegin(); it != queueMembers.constEnd(); ++it)
+        members.insert(it.key(), QJsonArray::fromStringList(it.value()));
+    d->sendRequest(QStringLiteral("getOperatorPeriodicStats"),
+                   obj({KV("period", int(period)), KV("from", dt(from)), KV("to", dt(to)), KV("all", false),
+                        KV("members", members)}));
+}
+
+void CtiLib::requestCCReport(CTILIB::PeriodType period, const QList<int> &answeredThresholds,
+                             const QList<int> &lostThresholds, const QString &language, const QDateTime &from,
+                             const QDateTime &to)
+{
+    if (!d->sendRequest(QStringLiteral("getCCReport"),
+                        obj({KV("period", int(period)), KV("answered", intList(answeredThresholds)),
+                             KV("lost", intList(lostThresholds)), KV("language", language), KV("from", dt(from)),
+                             KV("to", dt(to))}))) {
+        QTimer::singleShot(0, this, [this] { emit sigCCReportFailure(QStringLiteral("Not connected")); });
+    }
+}

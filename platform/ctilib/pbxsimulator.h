@@ -1,0 +1,156 @@
+// PBX simulator: a CTI server on the loopback interface that behaves like a
+// VeloraPBX for the CTI client library (log-in, directories, calls, desk
+// phone, chat, services, voicemail, queues, statistics).
+//
+// It lives on the thread that creates it (or the one it is moved to) and
+// serves any number of clients over TLS. Tests drive it through the control
+// operations below; the pbxsim program exposes the same operations as text
+// commands (see PbxSimulator::executeControl and the README).
+//
+// Sessions are of one kind today (CTI clients, which start with "login"); the
+// session record keeps a kind so that SIP peers of a softphone can be served
+// on the same listener later.
+#pragma once
+
+#include "pbxsimdata.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QSslCertificate>
+#include <QSslKey>
+
+class QFile;
+class QSslSocket;
+class PbxSimTlsServer;
+struct SimSession;
+struct SimCall;
+
+class PbxSimulator : public QObject {
+    Q_OBJECT
+public:
+    explicit PbxSimulator(QObject *parent = nullptr);
+    ~PbxSimulator() override;
+
+    // --- data and set-up
+    void setData(const PbxSimData &data);
+    const PbxSimData &data() const { return m_data; }
+    // Own certificate chain (leaf first) and key; the built-in test
+    // certificate for 127.0.0.1/localhost is used until this is called.
+    void setCertificate(const QList<QSslCertificate> &chain, const QSslKey &key);
+    static QList<QSslCertificate> builtinCertificateChain();
+    static QSslKey builtinPrivateKey();
+
+    // Listens on a loopback address only; port 0 picks a free port.
+    bool listen(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0, QString *error = nullptr);
+    quint16 serverPort() const;
+    void close();
+
+    // --- timing of the simulated parties (milliseconds)
+    void setAnswerDelay(int ms) { m_answerDelayMs = ms; }         // a called party answers
+    void setRingTimeout(int ms) { m_ringTimeoutMs = ms; }         // an unanswered call is missed
+    void setTalkTime(int ms) { m_talkTimeMs = ms; }               // a called party hangs up (0: never)
+    void setParkTimeout(int ms) { m_parkTimeoutMs = ms; }         // a parked call rings back
+    void setChatReplyDelay(int ms) { m_chatReplyDelayMs = ms; }   // a colleague answers a chat
+    void setAnswerKeepAlives(bool on) { m_answerKeepAlives = on; }
+
+    // --- trace: one JSON line per command received
+    bool setTraceFile(const QString &path, QString *error = nullptr);
+    void stopTrace();
+
+    // --- control (what a PBX would do by itself)
+    // An outside number calls an extension, optionally through a queue;
+    // returns the call's uid (empty when the extension does not exist).
+    QString injectIncomingCall(const QString &from, const QString &toExten, const QString &queueId = QString(),
+                               const QString &callerName = QString());
+    // The device of an extension answers its ringing call; false when none.
+    bool answerRinging(const QString &exten);
+    // Ends every call of an extension (or the call with this uid).
+    int hangup(const QString &extenOrUid);
+    void setBlf(const QString &exten, int state);
+    void setPresence(const QString &exten, int presence, const QString &message);
+    bool sendChat(const QString &fromExten, const QString &toExten, const QString &text);
+    bool sendParkNotice(const QString &toExten, const QString &number, const QString &slot, int timeoutSecs);
+    bool sendQueueEvent(const QString &queueId, int waitingCalls);
+    // Disconnects the sessions of a user (all sessions for "*") with a reason.
+    int disconnectClients(const QString &user, const QString &reason);
+    // Disconnects everybody with "ServerRestart" and drops the calls.
+    void restart();
+
+    // --- inspection
+    int sessionCount() const;
+    QStringList loggedInUsers() const;
+    int activeCallCount() const;
+    // One text command of the control interface; returns the answer text.
+    QString executeControl(const QString &line);
+    static QString controlHelp();
+
+signals:
+    void clientLoggedIn(const QString &user);
+    void clientDisconnected(const QString &user);
+    // Every command a client sends (after log-in), for tests.
+    void commandReceived(const QString &user, const QString &command, const QJsonObject &args);
+    // Asks the program to quit (control command "quit").
+    void quitRequested();
+
+private:
+    friend struct SimSession;
+    void onNewConnection(QSslSocket *socket);
+    void onReadyRead(SimSession *s);
+    void dropSession(SimSession *s, const QString &why);
+    void handleRequest(SimSession *s, qint64 id, const QString &cmd, const QJsonObject &args);
+    void handleLogin(SimSession *s, qint64 id, const QJsonObject &args);
+    bool handleCommand(SimSession *s, const QString &cmd, const QJsonObject &args, QString *error);
+    void trace(SimSession *s, const QString &cmd, const QJsonObject &args);
+
+    void send(SimSession *s, const QByteArray &frame);
+    void sendEvent(SimSession *s, const QString &name, const QJsonObject &data);
+    void sendEventToUser(const QString &userKey, const QString &name, const QJsonObject &data);
+    void broadcast(const QString &name, const QJsonObject &data);
+    QList<SimSession *> sessionsOf(const QString &userKey) const;
+    QString userKeyOfExten(const QString &exten) const;
+    bool deskPhoneActive(SimSession *s) const;
+
+    // directories
+    void sendPhonebooks(SimSession *s, int flags);
+    void sendCdr(const QString &userKey);
+    void sendServices(const QString &userKey);
+    void sendVoicemail(const QString &userKey);
+    void broadcastExtenStatus(const QString &exten);
+    QJsonObject buddyStatusJson(const SimExtension &x) const;
+    void invalidateCaches();
+
+    // calls
+    SimCall *startCall(const QString &callerExten, const QString &callerNum, const QString &callerName,
+                       const QString &target, int attrs, const QString &queueId, bool announceCaller);
+    void answerCall(SimCall *c);
+    void endCall(SimCall *c, int hangupLeg, const QString &reason);
+    void missCall(SimCall *c);
+    void sendLegEvents(SimCall *c, int leg, const QString &what, const QString &reason = QString(),
+                       bool localHangup = false);
+    void appendCdr(SimCall *c, int leg);
+    SimCall *findCall(const QString &idOrChannel) const;
+    SimCall *findCallOfUserLeg(const QString &userKey, const QString &id, int *leg) const;
+    void redirect(SimCall *c, int leg, const QString &number);
+    void park(SimCall *c, int leg);
+    void setHold(SimCall *c, int leg, bool held);
+    void removeCall(SimCall *c);
+    QString newChannel(const QString &exten);
+
+    PbxSimData m_data;
+    PbxSimTlsServer *m_server = nullptr;
+    QList<SimSession *> m_sessions;
+    QList<SimCall *> m_calls;
+    QMap<QString, SimCall *> m_parked; // slot -> parked call
+    QList<QSslCertificate> m_chain;
+    QSslKey m_key;
+    int m_answerDelayMs = 2000;
+    int m_ringTimeoutMs = 25000;
+    int m_talkTimeMs = 0;
+    int m_parkTimeoutMs = 45000;
+    int m_chatReplyDelayMs = 1500;
+    bool m_answerKeepAlives = true;
+    QFile *m_trace = nullptr;
+    quint64 m_counter = 0;
+    QByteArray m_sharedBookCache;   // JSON of the shared phone book, made once
+    QByteArray m_extenBookCache;
+};

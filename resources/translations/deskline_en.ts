@@ -1,0 +1,819 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_GB" sourcelanguage="it_IT">
+<context>
+    <name>MPGui</name>
+    <message>
+        <source> - Chiusura applicazione</source>
+        <translation> - Closing the application</translation>
+    </message>
+    <message>
+        <source>Sei sicuro di voler chiudere l&apos;applicazione&lt;br&gt;</source>
+        <translation>Are you sure you want to close the application&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>?&lt;br&gt;Tutte chiamate in corso verranno interrotte.</source>
+        <translation>?&lt;br&gt;All calls in progress will be ended.</translation>
+    </message>
+</context>
+<context>
+    <name>MSettingsDialog</name>
+    <message>
+        <source>Impostazioni</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Impostazioni CTI</source>
+        <translation>CTI settings</translation>
+    </message>
+    <message>
+        <source>Modalità applicativa</source>
+        <translation>Operating mode</translation>
+    </message>
+    <message>
+        <source>Selezionare la modalità di utilizzo</source>
+        <translation>Select how the application is used</translation>
+    </message>
+    <message>
+        <source>Solo CTI</source>
+        <translation>CTI only</translation>
+    </message>
+    <message>
+        <source>Telefono fisso</source>
+        <translation>Desk phone</translation>
+    </message>
+    <message>
+        <source>Softphone integrato</source>
+        <translation>Built-in softphone</translation>
+    </message>
+    <message>
+        <source>Seleziona lingua</source>
+        <translation>Select language</translation>
+    </message>
+    <message>
+        <source>Italiano</source>
+        <translation>Italian</translation>
+    </message>
+    <message>
+        <source>Inglese</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Spagnolo</source>
+        <translation>Spanish</translation>
+    </message>
+    <message>
+        <source>Indirizzo PBX</source>
+        <translation>PBX address</translation>
+    </message>
+    <message>
+        <source>Username</source>
+        <translation>Username</translation>
+    </message>
+    <message>
+        <source>username@domain</source>
+        <translation>username@domain</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>Mostra caratteri</source>
+        <translation>Show characters</translation>
+    </message>
+    <message>
+        <source>Servizi</source>
+        <translation>Services</translation>
+    </message>
+    <message>
+        <source>Servizio Copy-to-call (solo per chiamare utenze esterne)</source>
+        <translation>Copy-to-call service (external numbers only)</translation>
+    </message>
+    <message>
+        <source>Importa i contatti di Microsoft Outlook</source>
+        <translation>Import Microsoft Outlook contacts</translation>
+    </message>
+    <message>
+        <source>Avvia minimizzato come icona di sistema</source>
+        <translation>Start minimised to the system tray</translation>
+    </message>
+    <message>
+        <source>Abilita popup di ricezione chiamata</source>
+        <translation>Show a pop-up for incoming calls</translation>
+    </message>
+    <message>
+        <source>Metti in pausa su tutte le code al logout</source>
+        <translation>Pause on all queues at log-out</translation>
+    </message>
+    <message>
+        <source>Metti in pausa su tutte le code alla risposta di una chiamata di coda</source>
+        <translation>Pause on all queues when answering a queue call</translation>
+    </message>
+    <message>
+        <source>Tasti di scelta rapida</source>
+        <translation>Shortcut keys</translation>
+    </message>
+    <message>
+        <source>Chiamata rapida</source>
+        <translation>Rapid call</translation>
+    </message>
+    <message>
+        <source>Lista account</source>
+        <translation>Account list</translation>
+    </message>
+    <message>
+        <source>Seleziona l&apos;account da utilizzare:</source>
+        <translation>Select the account to use:</translation>
+    </message>
+    <message>
+        <source>Azioni automatiche</source>
+        <translation>Automatic actions</translation>
+    </message>
+    <message>
+        <source>Comportamento sulle chiamate in ingresso</source>
+        <translation>Behaviour on incoming calls</translation>
+    </message>
+    <message>
+        <source>Aggiungi azione</source>
+        <translation>Add action</translation>
+    </message>
+    <message>
+        <source>Modifica azione</source>
+        <translation>Edit action</translation>
+    </message>
+    <message>
+        <source>Elimina azione</source>
+        <translation>Delete action</translation>
+    </message>
+    <message>
+        <source>Applica le azioni anche agli interni</source>
+        <translation>Apply the actions to extensions too</translation>
+    </message>
+    <message>
+        <source>Applica le azioni anche alle chiamate c2c</source>
+        <translation>Apply the actions to click-to-call calls too</translation>
+    </message>
+    <message>
+        <source>Applica le azioni anche alle chiamate uscenti</source>
+        <translation>Apply the actions to outgoing calls too</translation>
+    </message>
+    <message>
+        <source>Impostazioni azione</source>
+        <translation>Action settings</translation>
+    </message>
+    <message>
+        <source>Evento</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>Ricezione di una chiamata</source>
+        <translation>Call received</translation>
+    </message>
+    <message>
+        <source>Risposta ad una chiamata</source>
+        <translation>Call answered</translation>
+    </message>
+    <message>
+        <source>Chiusura di una chiamata</source>
+        <translation>Call ended</translation>
+    </message>
+    <message>
+        <source>Tipologia di azione</source>
+        <translation>Action type</translation>
+    </message>
+    <message>
+        <source>Apri un url dinamico</source>
+        <translation>Open a dynamic URL</translation>
+    </message>
+    <message>
+        <source>Esegui un processo esterno</source>
+        <translation>Run an external program</translation>
+    </message>
+    <message>
+        <source>Azione</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>Numero del chiamante</source>
+        <translation>Caller number</translation>
+    </message>
+    <message>
+        <source>Nome del chiamante</source>
+        <translation>Caller name</translation>
+    </message>
+    <message>
+        <source>Azienda del chiamante</source>
+        <translation>Caller company</translation>
+    </message>
+    <message>
+        <source>Reparto del chiamante</source>
+        <translation>Caller department</translation>
+    </message>
+    <message>
+        <source>Numero interno</source>
+        <translation>Extension number</translation>
+    </message>
+    <message>
+        <source>Nome della coda</source>
+        <translation>Queue name</translation>
+    </message>
+    <message>
+        <source>ID della chiamata</source>
+        <translation>Call ID</translation>
+    </message>
+    <message>
+        <source>Numero chiamato</source>
+        <translation>Called number</translation>
+    </message>
+    <message>
+        <source>Inserisci campo</source>
+        <translation>Insert field</translation>
+    </message>
+    <message>
+        <source>Salva azione</source>
+        <translation>Save action</translation>
+    </message>
+    <message>
+        <source>Avanzate</source>
+        <translation>Advanced</translation>
+    </message>
+    <message>
+        <source>Aggiornamenti</source>
+        <translation>Updates</translation>
+    </message>
+    <message>
+        <source>Controlla aggiornamenti all&apos;avvio</source>
+        <translation>Check for updates at start-up</translation>
+    </message>
+    <message>
+        <source>Controlla aggiornamenti ogni (minuti)</source>
+        <translation>Check for updates every (minutes)</translation>
+    </message>
+    <message>
+        <source>CDR</source>
+        <translation>CDR</translation>
+    </message>
+    <message>
+        <source>Massimo intervallo visualizzazione (giorni)</source>
+        <translation>Longest period shown (days)</translation>
+    </message>
+    <message>
+        <source>Impostazioni Softphone</source>
+        <translation>Softphone settings</translation>
+    </message>
+    <message>
+        <source>Impostazioni SIP</source>
+        <translation>SIP settings</translation>
+    </message>
+    <message>
+        <source>Protocollo di trasporto</source>
+        <translation>Transport protocol</translation>
+    </message>
+    <message>
+        <source>Certificati...</source>
+        <translation>Certificates...</translation>
+    </message>
+    <message>
+        <source>SIP Registrar</source>
+        <translation>SIP registrar</translation>
+    </message>
+    <message>
+        <source>Usa SIP Registrar locale</source>
+        <translation>Use the local SIP registrar</translation>
+    </message>
+    <message>
+        <source>SIP Proxy</source>
+        <translation>SIP proxy</translation>
+    </message>
+    <message>
+        <source>Preferenze Codec Audio</source>
+        <translation>Audio codec preferences</translation>
+    </message>
+    <message>
+        <source>Impostazioni audio</source>
+        <translation>Audio settings</translation>
+    </message>
+    <message>
+        <source>Device per il microfono</source>
+        <translation>Microphone device</translation>
+    </message>
+    <message>
+        <source>Device per lo speaker</source>
+        <translation>Speaker device</translation>
+    </message>
+    <message>
+        <source>Device per la suoneria</source>
+        <translation>Ringer device</translation>
+    </message>
+    <message>
+        <source>CTI vers. </source>
+        <translation>CTI ver. </translation>
+    </message>
+    <message>
+        <source>Chiamata in arrivo (squillo)</source>
+        <translation>Incoming call (ringing)</translation>
+    </message>
+    <message>
+        <source>Chiusura di una chiamata (riaggancio)</source>
+        <translation>Call ended (hang-up)</translation>
+    </message>
+    <message>
+        <source>Apri un Url personalizzato</source>
+        <translation>Open a custom URL</translation>
+    </message>
+    <message>
+        <source>Esegui un processo o uno script</source>
+        <translation>Run a program or a script</translation>
+    </message>
+    <message>
+        <source>Se abilitato è possibile richiedere l&apos;avvio di una chiamata
+semplicemente selezionando la stringa contenente il numero
+e copiandola nella clipboard.
+Una volta copiata la stringa l&apos;applicazione provvede in automatico
+a rimuovere spazi e altri caratteri speciali
+e chiede all&apos;utente conferma prima di avviare la chiamata.</source>
+        <translation>When enabled, a call can be started
+simply by selecting the text that holds the number
+and copying it to the clipboard.
+Once the text is copied the application automatically
+removes blanks and other special characters
+and asks the user to confirm before starting the call.</translation>
+    </message>
+    <message>
+        <source>%1 vers. %2</source>
+        <translation>%1 ver. %2</translation>
+    </message>
+    <message>
+        <source>Salva</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Annulla</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Non è stato possibile salvare le impostazioni nel file:
+%1</source>
+        <translation>The settings could not be saved to the file:
+%1</translation>
+    </message>
+    <message>
+        <source>Sembra che sia la prima volta che si esegue %1.
+Prego inserire i dati di connessione a %2.</source>
+        <translation>This seems to be the first time %1 runs.
+Please enter the connection details for %2.</translation>
+    </message>
+    <message>
+        <source>Inserire password solo per cambiare la precedente</source>
+        <translation>Enter a password only to replace the current one</translation>
+    </message>
+    <message>
+        <source>Evento a cui collegare l&apos;azione</source>
+        <translation>Event that triggers the action</translation>
+    </message>
+    <message>
+        <source>Tipologia di azione da avviare</source>
+        <translation>Type of action to start</translation>
+    </message>
+    <message>
+        <source>Dettaglio azione</source>
+        <translation>Action details</translation>
+    </message>
+    <message>
+        <source>Errore</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Il campo &quot;Azione&quot; non può essere vuoto</source>
+        <translation>The &quot;Action&quot; field cannot be empty</translation>
+    </message>
+    <message>
+        <source>Conferma cancellazione azione</source>
+        <translation>Confirm action deletion</translation>
+    </message>
+    <message>
+        <source>Si è sicuri di voler cancellare questa azione?</source>
+        <translation>Are you sure you want to delete this action?</translation>
+    </message>
+    <message>
+        <source>Errore di indirizzamento</source>
+        <translation>Address error</translation>
+    </message>
+    <message>
+        <source>L&apos;indirizzo IP fornito per %1 non è in un formato valido.</source>
+        <translation>The IP address given for %1 is not in a valid format.</translation>
+    </message>
+    <message>
+        <source>L&apos;indirizzo IP fornito per il server SIP non è in un formato valido.</source>
+        <translation>The IP address given for the SIP server is not in a valid format.</translation>
+    </message>
+    <message>
+        <source>Account non in uso</source>
+        <translation>Account not in use</translation>
+    </message>
+    <message>
+        <source>L&apos;account selezionato non e&apos; utilizzato da nessun terminale.
+Sei sicuro di volerlo utilizzare?</source>
+        <translation>The selected account is not used by any device.
+Are you sure you want to use it?</translation>
+    </message>
+    <message>
+        <source>Account gia&apos; in uso</source>
+        <translation>Account already in use</translation>
+    </message>
+    <message>
+        <source>L&apos;account selezionato e&apos; gia&apos; utilizzato dal terminale:
+%1.
+Sei sicuro di volerlo utilizzare?</source>
+        <translation>The selected account is already used by the device:
+%1.
+Are you sure you want to use it?</translation>
+    </message>
+    <message>
+        <source>Modificati i parametri principali del MCTI</source>
+        <translation>Main MCTI settings changed</translation>
+    </message>
+    <message>
+        <source>Cambiare i parametri del softphone richiede la chiusura di eventuali chiamate telefoniche in corso. Si è sicuri di voler applicare immediatamente le modifiche?</source>
+        <translation>Changing the softphone settings ends any calls in progress. Are you sure you want to apply the changes now?</translation>
+    </message>
+    <message>
+        <source>I cambiamenti relativi alla tipologia di applicazione o alla lingua dell&apos;interfaccia saranno operativi al prossimo riavvio dell&apos;applicazione stessa. Si è sicuri di volere applicare immediatamente le modifiche e riavviare l&apos;applicazione?</source>
+        <translation>Changes to the operating mode or to the interface language take effect when the application restarts. Are you sure you want to apply the changes now and restart the application?</translation>
+    </message>
+    <message>
+        <source>Tasti di scelta rapida non validi</source>
+        <translation>Invalid shortcut keys</translation>
+    </message>
+    <message>
+        <source>I seguenti tasti di scelta rapida non sono validi o non è stato possibile registrarli sul sistema: 
+
+%1
+Verranno ripristinati i valori precedenti.</source>
+        <translation>The following shortcut keys are not valid or could not be registered with the system: 
+
+%1
+The previous values will be restored.</translation>
+    </message>
+</context>
+<context>
+    <name>QDialog</name>
+    <message>
+        <source>Errore durante la copia dei seguenti certificati:&lt;br&gt;  </source>
+        <translation>Error while copying the following certificates:&lt;br&gt;  </translation>
+    </message>
+    <message>
+        <source>Sono stati aggiunti dei nuovi certificati; riavviare l&apos;applicativo per renderli operativi</source>
+        <translation>New certificates have been added; restart the application to use them</translation>
+    </message>
+</context>
+<context>
+    <name>dlgPasswordPrompt</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <source>Il file di configurazione non contiene password.&lt;br&gt;Inserire la password da utilizzare:</source>
+        <translation>The configuration file holds no password.&lt;br&gt;Enter the password to use:</translation>
+    </message>
+</context>
+<context>
+    <name>wdgAccountItem</name>
+    <message>
+        <source>Account:</source>
+        <translation>Account:</translation>
+    </message>
+    <message>
+        <source>Device configurato:</source>
+        <translation>Configured device:</translation>
+    </message>
+    <message>
+        <source>(nessuno)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>Utilizzato da:</source>
+        <translation>Used by:</translation>
+    </message>
+    <message>
+        <source>Note:</source>
+        <translation>Notes:</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>(MAC: %1)</source>
+        <translation>(MAC: %1)</translation>
+    </message>
+</context>
+<context>
+    <name>wdgCdrFilter</name>
+    <message>
+        <source>Entranti</source>
+        <translation>Incoming</translation>
+    </message>
+    <message>
+        <source>Uscenti</source>
+        <translation>Outgoing</translation>
+    </message>
+    <message>
+        <source>Interna</source>
+        <translation>Internal</translation>
+    </message>
+    <message>
+        <source>Esterna</source>
+        <translation>External</translation>
+    </message>
+    <message>
+        <source>Servizio</source>
+        <translation>Service</translation>
+    </message>
+    <message>
+        <source>Diretta</source>
+        <translation>Direct</translation>
+    </message>
+    <message>
+        <source>Gruppo</source>
+        <translation>Group</translation>
+    </message>
+    <message>
+        <source>Coda</source>
+        <translation>Queue</translation>
+    </message>
+    <message>
+        <source>Risposte</source>
+        <translation>Answered</translation>
+    </message>
+    <message>
+        <source>Non risposte</source>
+        <translation>Not answered</translation>
+    </message>
+    <message>
+        <source>Applica</source>
+        <translation>Apply</translation>
+    </message>
+</context>
+<context>
+    <name>wdgVeloraPhone</name>
+    <message>
+        <source>Deskline</source>
+        <translation>Deskline</translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation>4</translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation>3</translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation>2</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;br/&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;br/&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation>6</translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation>5</translation>
+    </message>
+    <message>
+        <source>*</source>
+        <translation>*</translation>
+    </message>
+    <message>
+        <source>#</source>
+        <translation>#</translation>
+    </message>
+    <message>
+        <source>9</source>
+        <translation>9</translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation>8</translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation>7</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>Numero da chiamare</source>
+        <translation>Number to call</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Avvia chiamata&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Start call&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Avvia chiamata</source>
+        <translation>Start call</translation>
+    </message>
+    <message>
+        <source>SMS</source>
+        <translation>SMS</translation>
+    </message>
+    <message>
+        <source>Mute/Unmute Input Audio</source>
+        <translation>Mute/Unmute Input Audio</translation>
+    </message>
+    <message>
+        <source>Mute/Unmute Output Audio</source>
+        <translation>Mute/Unmute Output Audio</translation>
+    </message>
+    <message>
+        <source>Ch. in coda</source>
+        <translation>Queued calls</translation>
+    </message>
+    <message>
+        <source>Stato connessione MCTI</source>
+        <translation>MCTI connection state</translation>
+    </message>
+    <message>
+        <source>Stato: NON CONNESSO</source>
+        <translation>Status: NOT CONNECTED</translation>
+    </message>
+    <message>
+        <source>Qualità della chiamata</source>
+        <translation>Call quality</translation>
+    </message>
+    <message>
+        <source>Preferiti</source>
+        <translation>Favourites</translation>
+    </message>
+    <message>
+        <source>Interni</source>
+        <translation>Extensions</translation>
+    </message>
+    <message>
+        <source>Cerca interno</source>
+        <translation>Search extension</translation>
+    </message>
+    <message>
+        <source>Rubrica</source>
+        <translation>Address book</translation>
+    </message>
+    <message>
+        <source>Cerca contatto in rubrica</source>
+        <translation>Search the address book</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Aggiungi contatto&lt;br/&gt;in rubrica&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Add contact&lt;br/&gt;to the address book&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Aggiungi contatto</source>
+        <translation>Add contact</translation>
+    </message>
+    <message>
+        <source>Attendere prego - Importazione contatti in corso...</source>
+        <translation>Please wait - importing contacts...</translation>
+    </message>
+    <message>
+        <source>Recenti</source>
+        <translation>Recent</translation>
+    </message>
+    <message>
+        <source>Filtro - dalla data</source>
+        <translation>Filter - from date</translation>
+    </message>
+    <message>
+        <source>Non sono presenti chiamate nell&apos;intervallo temporale selezionato.</source>
+        <translation>There are no calls in the selected period.</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>To</translation>
+    </message>
+    <message>
+        <source>Filtro - alla data</source>
+        <translation>Filter - to date</translation>
+    </message>
+    <message>
+        <source>Filtro Registro</source>
+        <translation>Call log filter</translation>
+    </message>
+    <message>
+        <source>Cerca contatto</source>
+        <translation>Search contact</translation>
+    </message>
+    <message>
+        <source>Cerca nel registro chiamate</source>
+        <translation>Search the call log</translation>
+    </message>
+    <message>
+        <source>Da</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Queues</translation>
+    </message>
+    <message>
+        <source>A:</source>
+        <translation>To:</translation>
+    </message>
+    <message>
+        <source>Da:</source>
+        <translation>From:</translation>
+    </message>
+    <message>
+        <source> Periodo di raccolta delle statistiche:</source>
+        <translation> Statistics period:</translation>
+    </message>
+    <message>
+        <source>Chat</source>
+        <translation>Chat</translation>
+    </message>
+    <message>
+        <source>Voicemail</source>
+        <translation>Voicemail</translation>
+    </message>
+    <message>
+        <source>Nessun messaggio in casella vocale</source>
+        <translation>No messages in the voice mailbox</translation>
+    </message>
+    <message>
+        <source>Opzioni</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>Visualizza</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Trasparenza</source>
+        <translation>Transparency</translation>
+    </message>
+    <message>
+        <source>Modalità estesa</source>
+        <translation>Extended mode</translation>
+    </message>
+    <message>
+        <source>Modalità ridotta</source>
+        <translation>Compact mode</translation>
+    </message>
+    <message>
+        <source>Sempre in primo piano</source>
+        <translation>Always on top</translation>
+    </message>
+    <message>
+        <source>0% (opaco)</source>
+        <translation>0% (opaque)</translation>
+    </message>
+    <message>
+        <source>20%</source>
+        <translation>20%</translation>
+    </message>
+    <message>
+        <source>40%</source>
+        <translation>40%</translation>
+    </message>
+    <message>
+        <source>60%</source>
+        <translation>60%</translation>
+    </message>
+    <message>
+        <source>80% (appena visibile)</source>
+        <translation>80% (barely visible)</translation>
+    </message>
+    <message>
+        <source>Mostra tastierino numerico</source>
+        <translation>Show keypad</translation>
+    </message>
+    <message>
+        <source>Ctrl+K</source>
+        <translation>Ctrl+K</translation>
+    </message>
+    <message>
+        <source>Mostra pulsanti funzione</source>
+        <translation>Show function buttons</translation>
+    </message>
+    <message>
+        <source>Mostra numero chiamate in coda</source>
+        <translation>Show number of queued calls</translation>
+    </message>
+    <message>
+        <source>Mostra volumi</source>
+        <translation>Show volumes</translation>
+    </message>
+</context>
+</TS>

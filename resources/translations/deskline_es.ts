@@ -1,0 +1,819 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es_ES" sourcelanguage="it_IT">
+<context>
+    <name>MPGui</name>
+    <message>
+        <source> - Chiusura applicazione</source>
+        <translation> - Cierre de la aplicación</translation>
+    </message>
+    <message>
+        <source>Sei sicuro di voler chiudere l&apos;applicazione&lt;br&gt;</source>
+        <translation>¿Seguro que desea cerrar la aplicación&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>?&lt;br&gt;Tutte chiamate in corso verranno interrotte.</source>
+        <translation>?&lt;br&gt;Todas las llamadas en curso se interrumpirán.</translation>
+    </message>
+</context>
+<context>
+    <name>MSettingsDialog</name>
+    <message>
+        <source>Impostazioni</source>
+        <translation>Configuración</translation>
+    </message>
+    <message>
+        <source>Impostazioni CTI</source>
+        <translation>Configuración CTI</translation>
+    </message>
+    <message>
+        <source>Modalità applicativa</source>
+        <translation>Modo de funcionamiento</translation>
+    </message>
+    <message>
+        <source>Selezionare la modalità di utilizzo</source>
+        <translation>Seleccione el modo de uso</translation>
+    </message>
+    <message>
+        <source>Solo CTI</source>
+        <translation>Solo CTI</translation>
+    </message>
+    <message>
+        <source>Telefono fisso</source>
+        <translation>Teléfono de escritorio</translation>
+    </message>
+    <message>
+        <source>Softphone integrato</source>
+        <translation>Softphone integrado</translation>
+    </message>
+    <message>
+        <source>Seleziona lingua</source>
+        <translation>Seleccione el idioma</translation>
+    </message>
+    <message>
+        <source>Italiano</source>
+        <translation>Italiano</translation>
+    </message>
+    <message>
+        <source>Inglese</source>
+        <translation>Inglés</translation>
+    </message>
+    <message>
+        <source>Spagnolo</source>
+        <translation>Español</translation>
+    </message>
+    <message>
+        <source>Indirizzo PBX</source>
+        <translation>Dirección de la PBX</translation>
+    </message>
+    <message>
+        <source>Username</source>
+        <translation>Usuario</translation>
+    </message>
+    <message>
+        <source>username@domain</source>
+        <translation>usuario@dominio</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Contraseña</translation>
+    </message>
+    <message>
+        <source>Mostra caratteri</source>
+        <translation>Mostrar caracteres</translation>
+    </message>
+    <message>
+        <source>Servizi</source>
+        <translation>Servicios</translation>
+    </message>
+    <message>
+        <source>Servizio Copy-to-call (solo per chiamare utenze esterne)</source>
+        <translation>Servicio Copy-to-call (solo para llamar a números externos)</translation>
+    </message>
+    <message>
+        <source>Importa i contatti di Microsoft Outlook</source>
+        <translation>Importar los contactos de Microsoft Outlook</translation>
+    </message>
+    <message>
+        <source>Avvia minimizzato come icona di sistema</source>
+        <translation>Iniciar minimizado en la bandeja del sistema</translation>
+    </message>
+    <message>
+        <source>Abilita popup di ricezione chiamata</source>
+        <translation>Mostrar una ventana emergente al recibir llamadas</translation>
+    </message>
+    <message>
+        <source>Metti in pausa su tutte le code al logout</source>
+        <translation>Pausar en todas las colas al cerrar sesión</translation>
+    </message>
+    <message>
+        <source>Metti in pausa su tutte le code alla risposta di una chiamata di coda</source>
+        <translation>Pausar en todas las colas al contestar una llamada de cola</translation>
+    </message>
+    <message>
+        <source>Tasti di scelta rapida</source>
+        <translation>Teclas de acceso rápido</translation>
+    </message>
+    <message>
+        <source>Chiamata rapida</source>
+        <translation>Llamada rápida</translation>
+    </message>
+    <message>
+        <source>Lista account</source>
+        <translation>Lista de cuentas</translation>
+    </message>
+    <message>
+        <source>Seleziona l&apos;account da utilizzare:</source>
+        <translation>Seleccione la cuenta que desea usar:</translation>
+    </message>
+    <message>
+        <source>Azioni automatiche</source>
+        <translation>Acciones automáticas</translation>
+    </message>
+    <message>
+        <source>Comportamento sulle chiamate in ingresso</source>
+        <translation>Comportamiento con las llamadas entrantes</translation>
+    </message>
+    <message>
+        <source>Aggiungi azione</source>
+        <translation>Añadir acción</translation>
+    </message>
+    <message>
+        <source>Modifica azione</source>
+        <translation>Modificar acción</translation>
+    </message>
+    <message>
+        <source>Elimina azione</source>
+        <translation>Eliminar acción</translation>
+    </message>
+    <message>
+        <source>Applica le azioni anche agli interni</source>
+        <translation>Aplicar las acciones también a las extensiones</translation>
+    </message>
+    <message>
+        <source>Applica le azioni anche alle chiamate c2c</source>
+        <translation>Aplicar las acciones también a las llamadas click-to-call</translation>
+    </message>
+    <message>
+        <source>Applica le azioni anche alle chiamate uscenti</source>
+        <translation>Aplicar las acciones también a las llamadas salientes</translation>
+    </message>
+    <message>
+        <source>Impostazioni azione</source>
+        <translation>Configuración de la acción</translation>
+    </message>
+    <message>
+        <source>Evento</source>
+        <translation>Evento</translation>
+    </message>
+    <message>
+        <source>Ricezione di una chiamata</source>
+        <translation>Recepción de una llamada</translation>
+    </message>
+    <message>
+        <source>Risposta ad una chiamata</source>
+        <translation>Respuesta a una llamada</translation>
+    </message>
+    <message>
+        <source>Chiusura di una chiamata</source>
+        <translation>Fin de una llamada</translation>
+    </message>
+    <message>
+        <source>Tipologia di azione</source>
+        <translation>Tipo de acción</translation>
+    </message>
+    <message>
+        <source>Apri un url dinamico</source>
+        <translation>Abrir una URL dinámica</translation>
+    </message>
+    <message>
+        <source>Esegui un processo esterno</source>
+        <translation>Ejecutar un programa externo</translation>
+    </message>
+    <message>
+        <source>Azione</source>
+        <translation>Acción</translation>
+    </message>
+    <message>
+        <source>Numero del chiamante</source>
+        <translation>Número del llamante</translation>
+    </message>
+    <message>
+        <source>Nome del chiamante</source>
+        <translation>Nombre del llamante</translation>
+    </message>
+    <message>
+        <source>Azienda del chiamante</source>
+        <translation>Empresa del llamante</translation>
+    </message>
+    <message>
+        <source>Reparto del chiamante</source>
+        <translation>Departamento del llamante</translation>
+    </message>
+    <message>
+        <source>Numero interno</source>
+        <translation>Número de extensión</translation>
+    </message>
+    <message>
+        <source>Nome della coda</source>
+        <translation>Nombre de la cola</translation>
+    </message>
+    <message>
+        <source>ID della chiamata</source>
+        <translation>ID de la llamada</translation>
+    </message>
+    <message>
+        <source>Numero chiamato</source>
+        <translation>Número llamado</translation>
+    </message>
+    <message>
+        <source>Inserisci campo</source>
+        <translation>Insertar campo</translation>
+    </message>
+    <message>
+        <source>Salva azione</source>
+        <translation>Guardar acción</translation>
+    </message>
+    <message>
+        <source>Avanzate</source>
+        <translation>Avanzado</translation>
+    </message>
+    <message>
+        <source>Aggiornamenti</source>
+        <translation>Actualizaciones</translation>
+    </message>
+    <message>
+        <source>Controlla aggiornamenti all&apos;avvio</source>
+        <translation>Buscar actualizaciones al iniciar</translation>
+    </message>
+    <message>
+        <source>Controlla aggiornamenti ogni (minuti)</source>
+        <translation>Buscar actualizaciones cada (minutos)</translation>
+    </message>
+    <message>
+        <source>CDR</source>
+        <translation>CDR</translation>
+    </message>
+    <message>
+        <source>Massimo intervallo visualizzazione (giorni)</source>
+        <translation>Intervalo máximo mostrado (días)</translation>
+    </message>
+    <message>
+        <source>Impostazioni Softphone</source>
+        <translation>Configuración del softphone</translation>
+    </message>
+    <message>
+        <source>Impostazioni SIP</source>
+        <translation>Configuración SIP</translation>
+    </message>
+    <message>
+        <source>Protocollo di trasporto</source>
+        <translation>Protocolo de transporte</translation>
+    </message>
+    <message>
+        <source>Certificati...</source>
+        <translation>Certificados...</translation>
+    </message>
+    <message>
+        <source>SIP Registrar</source>
+        <translation>Registrador SIP</translation>
+    </message>
+    <message>
+        <source>Usa SIP Registrar locale</source>
+        <translation>Usar el registrador SIP local</translation>
+    </message>
+    <message>
+        <source>SIP Proxy</source>
+        <translation>Proxy SIP</translation>
+    </message>
+    <message>
+        <source>Preferenze Codec Audio</source>
+        <translation>Preferencias de códecs de audio</translation>
+    </message>
+    <message>
+        <source>Impostazioni audio</source>
+        <translation>Configuración de audio</translation>
+    </message>
+    <message>
+        <source>Device per il microfono</source>
+        <translation>Dispositivo de micrófono</translation>
+    </message>
+    <message>
+        <source>Device per lo speaker</source>
+        <translation>Dispositivo de altavoz</translation>
+    </message>
+    <message>
+        <source>Device per la suoneria</source>
+        <translation>Dispositivo de timbre</translation>
+    </message>
+    <message>
+        <source>CTI vers. </source>
+        <translation>CTI ver. </translation>
+    </message>
+    <message>
+        <source>Chiamata in arrivo (squillo)</source>
+        <translation>Llamada entrante (timbre)</translation>
+    </message>
+    <message>
+        <source>Chiusura di una chiamata (riaggancio)</source>
+        <translation>Fin de una llamada (colgar)</translation>
+    </message>
+    <message>
+        <source>Apri un Url personalizzato</source>
+        <translation>Abrir una URL personalizada</translation>
+    </message>
+    <message>
+        <source>Esegui un processo o uno script</source>
+        <translation>Ejecutar un programa o un script</translation>
+    </message>
+    <message>
+        <source>Se abilitato è possibile richiedere l&apos;avvio di una chiamata
+semplicemente selezionando la stringa contenente il numero
+e copiandola nella clipboard.
+Una volta copiata la stringa l&apos;applicazione provvede in automatico
+a rimuovere spazi e altri caratteri speciali
+e chiede all&apos;utente conferma prima di avviare la chiamata.</source>
+        <translation>Si está activado, se puede iniciar una llamada
+simplemente seleccionando el texto que contiene el número
+y copiándolo al portapapeles.
+Una vez copiado el texto, la aplicación
+quita automáticamente los espacios y otros caracteres especiales
+y pide confirmación al usuario antes de iniciar la llamada.</translation>
+    </message>
+    <message>
+        <source>%1 vers. %2</source>
+        <translation>%1 ver. %2</translation>
+    </message>
+    <message>
+        <source>Salva</source>
+        <translation>Guardar</translation>
+    </message>
+    <message>
+        <source>Annulla</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>Non è stato possibile salvare le impostazioni nel file:
+%1</source>
+        <translation>No se ha podido guardar la configuración en el archivo:
+%1</translation>
+    </message>
+    <message>
+        <source>Sembra che sia la prima volta che si esegue %1.
+Prego inserire i dati di connessione a %2.</source>
+        <translation>Parece que es la primera vez que se ejecuta %1.
+Introduzca los datos de conexión a %2.</translation>
+    </message>
+    <message>
+        <source>Inserire password solo per cambiare la precedente</source>
+        <translation>Introduzca una contraseña solo para cambiar la actual</translation>
+    </message>
+    <message>
+        <source>Evento a cui collegare l&apos;azione</source>
+        <translation>Evento al que se asocia la acción</translation>
+    </message>
+    <message>
+        <source>Tipologia di azione da avviare</source>
+        <translation>Tipo de acción que se inicia</translation>
+    </message>
+    <message>
+        <source>Dettaglio azione</source>
+        <translation>Detalle de la acción</translation>
+    </message>
+    <message>
+        <source>Errore</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Il campo &quot;Azione&quot; non può essere vuoto</source>
+        <translation>El campo &quot;Acción&quot; no puede estar vacío</translation>
+    </message>
+    <message>
+        <source>Conferma cancellazione azione</source>
+        <translation>Confirmar la eliminación de la acción</translation>
+    </message>
+    <message>
+        <source>Si è sicuri di voler cancellare questa azione?</source>
+        <translation>¿Seguro que desea eliminar esta acción?</translation>
+    </message>
+    <message>
+        <source>Errore di indirizzamento</source>
+        <translation>Error de dirección</translation>
+    </message>
+    <message>
+        <source>L&apos;indirizzo IP fornito per %1 non è in un formato valido.</source>
+        <translation>La dirección IP indicada para %1 no tiene un formato válido.</translation>
+    </message>
+    <message>
+        <source>L&apos;indirizzo IP fornito per il server SIP non è in un formato valido.</source>
+        <translation>La dirección IP indicada para el servidor SIP no tiene un formato válido.</translation>
+    </message>
+    <message>
+        <source>Account non in uso</source>
+        <translation>Cuenta no utilizada</translation>
+    </message>
+    <message>
+        <source>L&apos;account selezionato non e&apos; utilizzato da nessun terminale.
+Sei sicuro di volerlo utilizzare?</source>
+        <translation>La cuenta seleccionada no la utiliza ningún terminal.
+¿Seguro que desea utilizarla?</translation>
+    </message>
+    <message>
+        <source>Account gia&apos; in uso</source>
+        <translation>Cuenta ya en uso</translation>
+    </message>
+    <message>
+        <source>L&apos;account selezionato e&apos; gia&apos; utilizzato dal terminale:
+%1.
+Sei sicuro di volerlo utilizzare?</source>
+        <translation>La cuenta seleccionada ya la utiliza el terminal:
+%1.
+¿Seguro que desea utilizarla?</translation>
+    </message>
+    <message>
+        <source>Modificati i parametri principali del MCTI</source>
+        <translation>Parámetros principales de MCTI modificados</translation>
+    </message>
+    <message>
+        <source>Cambiare i parametri del softphone richiede la chiusura di eventuali chiamate telefoniche in corso. Si è sicuri di voler applicare immediatamente le modifiche?</source>
+        <translation>Cambiar la configuración del softphone cierra las llamadas en curso. ¿Seguro que desea aplicar los cambios ahora?</translation>
+    </message>
+    <message>
+        <source>I cambiamenti relativi alla tipologia di applicazione o alla lingua dell&apos;interfaccia saranno operativi al prossimo riavvio dell&apos;applicazione stessa. Si è sicuri di volere applicare immediatamente le modifiche e riavviare l&apos;applicazione?</source>
+        <translation>Los cambios del modo de funcionamiento o del idioma de la interfaz se aplican al reiniciar la aplicación. ¿Seguro que desea aplicar los cambios ahora y reiniciar la aplicación?</translation>
+    </message>
+    <message>
+        <source>Tasti di scelta rapida non validi</source>
+        <translation>Teclas de acceso rápido no válidas</translation>
+    </message>
+    <message>
+        <source>I seguenti tasti di scelta rapida non sono validi o non è stato possibile registrarli sul sistema: 
+
+%1
+Verranno ripristinati i valori precedenti.</source>
+        <translation>Las siguientes teclas de acceso rápido no son válidas o no se han podido registrar en el sistema: 
+
+%1
+Se restablecerán los valores anteriores.</translation>
+    </message>
+</context>
+<context>
+    <name>QDialog</name>
+    <message>
+        <source>Errore durante la copia dei seguenti certificati:&lt;br&gt;  </source>
+        <translation>Error al copiar los siguientes certificados:&lt;br&gt;  </translation>
+    </message>
+    <message>
+        <source>Sono stati aggiunti dei nuovi certificati; riavviare l&apos;applicativo per renderli operativi</source>
+        <translation>Se han añadido certificados nuevos; reinicie la aplicación para usarlos</translation>
+    </message>
+</context>
+<context>
+    <name>dlgPasswordPrompt</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Diálogo</translation>
+    </message>
+    <message>
+        <source>Il file di configurazione non contiene password.&lt;br&gt;Inserire la password da utilizzare:</source>
+        <translation>El archivo de configuración no contiene contraseña.&lt;br&gt;Introduzca la contraseña que desea usar:</translation>
+    </message>
+</context>
+<context>
+    <name>wdgAccountItem</name>
+    <message>
+        <source>Account:</source>
+        <translation>Cuenta:</translation>
+    </message>
+    <message>
+        <source>Device configurato:</source>
+        <translation>Dispositivo configurado:</translation>
+    </message>
+    <message>
+        <source>(nessuno)</source>
+        <translation>(ninguno)</translation>
+    </message>
+    <message>
+        <source>Utilizzato da:</source>
+        <translation>Utilizado por:</translation>
+    </message>
+    <message>
+        <source>Note:</source>
+        <translation>Notas:</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>(MAC: %1)</source>
+        <translation>(MAC: %1)</translation>
+    </message>
+</context>
+<context>
+    <name>wdgCdrFilter</name>
+    <message>
+        <source>Entranti</source>
+        <translation>Entrantes</translation>
+    </message>
+    <message>
+        <source>Uscenti</source>
+        <translation>Salientes</translation>
+    </message>
+    <message>
+        <source>Interna</source>
+        <translation>Interna</translation>
+    </message>
+    <message>
+        <source>Esterna</source>
+        <translation>Externa</translation>
+    </message>
+    <message>
+        <source>Servizio</source>
+        <translation>Servicio</translation>
+    </message>
+    <message>
+        <source>Diretta</source>
+        <translation>Directa</translation>
+    </message>
+    <message>
+        <source>Gruppo</source>
+        <translation>Grupo</translation>
+    </message>
+    <message>
+        <source>Coda</source>
+        <translation>Cola</translation>
+    </message>
+    <message>
+        <source>Risposte</source>
+        <translation>Contestadas</translation>
+    </message>
+    <message>
+        <source>Non risposte</source>
+        <translation>No contestadas</translation>
+    </message>
+    <message>
+        <source>Applica</source>
+        <translation>Aplicar</translation>
+    </message>
+</context>
+<context>
+    <name>wdgVeloraPhone</name>
+    <message>
+        <source>Deskline</source>
+        <translation>Deskline</translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation>4</translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation>3</translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation>2</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;br/&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;br/&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation>6</translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation>5</translation>
+    </message>
+    <message>
+        <source>*</source>
+        <translation>*</translation>
+    </message>
+    <message>
+        <source>#</source>
+        <translation>#</translation>
+    </message>
+    <message>
+        <source>9</source>
+        <translation>9</translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation>8</translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation>7</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>Numero da chiamare</source>
+        <translation>Número que marcar</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Avvia chiamata&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Iniciar llamada&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Avvia chiamata</source>
+        <translation>Iniciar llamada</translation>
+    </message>
+    <message>
+        <source>SMS</source>
+        <translation>SMS</translation>
+    </message>
+    <message>
+        <source>Mute/Unmute Input Audio</source>
+        <translation>Silenciar/activar el micrófono</translation>
+    </message>
+    <message>
+        <source>Mute/Unmute Output Audio</source>
+        <translation>Silenciar/activar el altavoz</translation>
+    </message>
+    <message>
+        <source>Ch. in coda</source>
+        <translation>Llam. en cola</translation>
+    </message>
+    <message>
+        <source>Stato connessione MCTI</source>
+        <translation>Estado de la conexión MCTI</translation>
+    </message>
+    <message>
+        <source>Stato: NON CONNESSO</source>
+        <translation>Estado: NO CONECTADO</translation>
+    </message>
+    <message>
+        <source>Qualità della chiamata</source>
+        <translation>Calidad de la llamada</translation>
+    </message>
+    <message>
+        <source>Preferiti</source>
+        <translation>Favoritos</translation>
+    </message>
+    <message>
+        <source>Interni</source>
+        <translation>Extensiones</translation>
+    </message>
+    <message>
+        <source>Cerca interno</source>
+        <translation>Buscar extensión</translation>
+    </message>
+    <message>
+        <source>Rubrica</source>
+        <translation>Agenda</translation>
+    </message>
+    <message>
+        <source>Cerca contatto in rubrica</source>
+        <translation>Buscar contacto en la agenda</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Aggiungi contatto&lt;br/&gt;in rubrica&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Añadir contacto&lt;br/&gt;a la agenda&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Aggiungi contatto</source>
+        <translation>Añadir contacto</translation>
+    </message>
+    <message>
+        <source>Attendere prego - Importazione contatti in corso...</source>
+        <translation>Espere, por favor - importando contactos...</translation>
+    </message>
+    <message>
+        <source>Recenti</source>
+        <translation>Recientes</translation>
+    </message>
+    <message>
+        <source>Filtro - dalla data</source>
+        <translation>Filtro - desde la fecha</translation>
+    </message>
+    <message>
+        <source>Non sono presenti chiamate nell&apos;intervallo temporale selezionato.</source>
+        <translation>No hay llamadas en el periodo seleccionado.</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>Hasta</translation>
+    </message>
+    <message>
+        <source>Filtro - alla data</source>
+        <translation>Filtro - hasta la fecha</translation>
+    </message>
+    <message>
+        <source>Filtro Registro</source>
+        <translation>Filtro del registro</translation>
+    </message>
+    <message>
+        <source>Cerca contatto</source>
+        <translation>Buscar contacto</translation>
+    </message>
+    <message>
+        <source>Cerca nel registro chiamate</source>
+        <translation>Buscar en el registro de llamadas</translation>
+    </message>
+    <message>
+        <source>Da</source>
+        <translation>Desde</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Colas</translation>
+    </message>
+    <message>
+        <source>A:</source>
+        <translation>Hasta:</translation>
+    </message>
+    <message>
+        <source>Da:</source>
+        <translation>Desde:</translation>
+    </message>
+    <message>
+        <source> Periodo di raccolta delle statistiche:</source>
+        <translation> Periodo de las estadísticas:</translation>
+    </message>
+    <message>
+        <source>Chat</source>
+        <translation>Chat</translation>
+    </message>
+    <message>
+        <source>Voicemail</source>
+        <translation>Buzón de voz</translation>
+    </message>
+    <message>
+        <source>Nessun messaggio in casella vocale</source>
+        <translation>No hay mensajes en el buzón de voz</translation>
+    </message>
+    <message>
+        <source>Opzioni</source>
+        <translation>Opciones</translation>
+    </message>
+    <message>
+        <source>Visualizza</source>
+        <translation>Ver</translation>
+    </message>
+    <message>
+        <source>Trasparenza</source>
+        <translation>Transparencia</translation>
+    </message>
+    <message>
+        <source>Modalità estesa</source>
+        <translation>Modo extendido</translation>
+    </message>
+    <message>
+        <source>Modalità ridotta</source>
+        <translation>Modo reducido</translation>
+    </message>
+    <message>
+        <source>Sempre in primo piano</source>
+        <translation>Siempre visible</translation>
+    </message>
+    <message>
+        <source>0% (opaco)</source>
+        <translation>0% (opaco)</translation>
+    </message>
+    <message>
+        <source>20%</source>
+        <translation>20%</translation>
+    </message>
+    <message>
+        <source>40%</source>
+        <translation>40%</translation>
+    </message>
+    <message>
+        <source>60%</source>
+        <translation>60%</translation>
+    </message>
+    <message>
+        <source>80% (appena visibile)</source>
+        <translation>80% (apenas visible)</translation>
+    </message>
+    <message>
+        <source>Mostra tastierino numerico</source>
+        <translation>Mostrar teclado numérico</translation>
+    </message>
+    <message>
+        <source>Ctrl+K</source>
+        <translation>Ctrl+K</translation>
+    </message>
+    <message>
+        <source>Mostra pulsanti funzione</source>
+        <translation>Mostrar botones de función</translation>
+    </message>
+    <message>
+        <source>Mostra numero chiamate in coda</source>
+        <translation>Mostrar número de llamadas en cola</translation>
+    </message>
+    <message>
+        <source>Mostra volumi</source>
+        <translation>Mostrar volúmenes</translation>
+    </message>
+</context>
+</TS>

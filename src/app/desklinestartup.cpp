@@ -1,0 +1,341 @@
+#include "desklinestartup.h"
+
+#include "mpgui.h"
+#include "msettings.h"
+#include "promptservice.h"
+#include "qdparamparser.h"
+#include "simpleobfuscator.h"
+#include "uniqlogger.h"
+#include "updaterdlg.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QUrl>
+
+namespace DesklineStartup {
+
+namespace {
+// A configuration file holds a handful of keys; anything larger is not one.
+constexpr qint64 kMaxConfigFileBytes = 1024 * 1024;
+} // namespace
+
+AppIdentity AppIdentity::current()
+{
+    AppIdentity id;
+    id.longName = MSETTINGS::getLongApplicationName();
+    id.shortName = MSETTINGS::getShortApplicationName();
+    id.version = MSETTINGS::getApplicationVersion();
+    id.singleInstanceKey = QStringLiteral("%1_KEY").arg(id.shortName);
+    id.defaultUpdateKey = QStringLiteral("%1").arg(id.shortName);
+    id.defaultUpdateServer = QString();
+    id.downloadDir = QStringLiteral("%1/%2Updates").arg(QDir::tempPath(), id.shortName);
+    return id;
+}
+
+bool highDpiWanted(qreal logicalDpi, qreal devicePixelRatio)
+{
+    return logicalDpi > 72.0 && devicePixelRatio > 1.0;
+}
+
+bool probeHighDpi(int argc, char **argv)
+{
+    QApplication probe(argc, argv);
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return false;
+    const QScreen *screen = screens.first();
+    qDebug() << Q_FUNC_INFO << screen->physicalDotsPerInch() << screen->logicalDotsPerInch()
+             << screen->devicePixelRatio() << screen->size() << screen->physicalSize();
+    if (highDpiWanted(screen->logicalDotsPerInch(), screen->devicePixelRatio())) {
+        qDebug() << Q_FUNC_INFO << "enabling hidpi since detected hidpi monitor";
+        return true;
+    }
+    return false;
+}
+
+bool singleInstanceEnabled()
+{
+    bool ok = false;
+    const int value = qEnvironmentVariable("QDTEST_DISABLE_SINGLETON", QStringLiteral("0")).toInt(&ok);
+    return !ok || value == 0;
+}
+
+QdBaseAppConfig makeAppConfig(const AppIdentity &id)
+{
+    QdBaseAppConfig cfg;
+    cfg.appName = id.shortName;
+    cfg.confirmOnOsRestart = false;
+    cfg.singleInstance = singleInstanceEnabled();
+    cfg.singleAppKey = id.singleInstanceKey;
+    cfg.singleAppExitCode = SingleInstanceExitCode;
+    cfg.singleAppFailMessage =
+        QStringLiteral("<html>Attenzione: una copia di %1 &egrave; gi&agrave; in esecuzione</html>").arg(id.longName);
+    cfg.winDumpMaxFiles = 5;
+    cfg.winDumpFileName = id.shortName.toLower();
+    return cfg;
+}
+
+void setLibraryPaths()
+{
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QString first = qEnvironmentVariableIsSet("QDTEST_QT_PLUGIN_PATH")
+                              ? qEnvironmentVariable("QDTEST_QT_PLUGIN_PATH")
+                              : appDir;
+    const QString second = QFileInfo(appDir + QStringLiteral("/../PlugIns")).absoluteFilePath();
+    QStringList paths{first, second};
+    for (const QString &p : QCoreApplication::libraryPaths()) {
+        if (!paths.contains(p))
+            paths.append(p);
+    }
+    QCoreApplication::setLibraryPaths(paths);
+}
+
+void loadFonts()
+{
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/roboto"));
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/roboto-light"));
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/roboto-bold"));
+    QApplication::setFont(QFont(QStringLiteral("Roboto")));
+}
+
+QString styleSheetFor(int fontSizeIncrement)
+{
+    // The font-weight comment is never closed ("* /"), so the rest of each
+    // sheet is comment text; it is kept as it is.
+    if (fontSizeIncrement > 0)
+        return QStringLiteral("QWidget { font-family: \"Roboto\"; font-size: 13pt; /*font-weight: 75;* / } "
+                              "QWidget[incrsize=\"1\"], QWidget[incrsize=\"1\"] QWidget { font-size: 13px; }");
+    return QStringLiteral("QWidget { font-family: \"Roboto\"; font-size: 9pt; /*font-weight: 75;* / }");
+}
+
+void declareOptions(QDParamParser &parser)
+{
+    parser.acceptParam(QStringLiteral("o"), QStringLiteral("settings-path"), Param::NEEDS_VALUE, Param::OPTIONAL);
+    parser.acceptParam(QStringLiteral("a"), QStringLiteral("address"), Param::NEEDS_VALUE, Param::OPTIONAL);
+    parser.acceptParam(QStringLiteral("u"), QStringLiteral("username"), Param::NEEDS_VALUE, Param::OPTIONAL);
+    parser.acceptParam(QStringLiteral("p"), QStringLiteral("password"), Param::NEEDS_VALUE, Param::OPTIONAL);
+    parser.acceptParam(QStringLiteral("c"), QStringLiteral("config"), Param::NEEDS_VALUE, Param::OPTIONAL);
+    parser.acceptParam(QStringLiteral("s"), QStringLiteral("skip-updates"), Param::NEEDS_NO_VALUE, Param::OPTIONAL);
+    parser.acceptParam(QStringLiteral("r"), QStringLiteral("updates-server"), Param::NEEDS_VALUE, Param::OPTIONAL);
+    parser.acceptParam(QStringLiteral("t"), QStringLiteral("updates-key"), Param::NEEDS_VALUE, Param::OPTIONAL);
+    parser.acceptParam(QStringLiteral("b"), QStringLiteral("updates-branch"), Param::NEEDS_VALUE, Param::OPTIONAL);
+}
+
+void applySettingsPathOption(const QDParamParser &parser)
+{
+    const QString path = parser.paramValue(QStringLiteral("o")).toString();
+    if (path.isEmpty())
+        return;
+    MSETTINGS::setSettingsDirPath(path);
+    qDebug() << Q_FUNC_INFO << "Overriding Settings path:" << MSETTINGS::getSettingsDirPath();
+}
+
+UpdateSettings resolveUpdateSettings(const QDParamParser &parser, const AppIdentity &id)
+{
+    UpdateSettings updates;
+    if (parser.isSet(QStringLiteral("s")))
+        return updates;
+    updates.server = id.defaultUpdateServer;
+    updates.key = id.defaultUpdateKey;
+    if (parser.isSet(QStringLiteral("r"))) {
+        updates.server = parser.paramValue(QStringLiteral("r")).toString();
+        qDebug() << Q_FUNC_INFO << "Overriding Updates server:" << updates.server;
+    }
+    if (parser.isSet(QStringLiteral("t"))) {
+        updates.key = parser.paramValue(QStringLiteral("t")).toString();
+        qDebug() << Q_FUNC_INFO << "Overriding Updates KEY:" << updates.key;
+    }
+    if (parser.isSet(QStringLiteral("b"))) {
+        const QString text = parser.paramValue(QStringLiteral("b")).toString();
+        if (text.isEmpty()) {
+            qWarning() << Q_FUNC_INFO << "Got empty Updates BRANCH";
+            updates.branch = 1;
+        } else {
+            bool ok = false;
+            const int value = text.toInt(&ok, 10);
+            if (!ok || value < 0 || value > 2) {
+                qWarning() << Q_FUNC_INFO << "Got invalid Updates BRANCH:" << (ok ? value : 0);
+                updates.branch = 1;
+            } else {
+                updates.branch = value;
+            }
+        }
+        qDebug() << Q_FUNC_INFO << "Overriding Updates BRANCH:" << updates.branch;
+    }
+    return updates;
+}
+
+QHash<QString, QString> readConfigFileKeys(const QString &path)
+{
+    QHash<QString, QString> keys;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return keys;
+    QByteArray data = file.read(kMaxConfigFileBytes);
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data.remove(0, 3);
+    const QStringList lines = QString::fromUtf8(data).split(QLatin1Char('\n'));
+    bool topLevel = true;
+    for (const QString &raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            const QString section = line.mid(1, line.size() - 2).trimmed();
+            topLevel = section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!topLevel)
+            continue;
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue;
+        const QString key = line.left(eq).trimmed();
+        QString value = line.mid(eq + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+            value = value.mid(1, value.size() - 2);
+        keys.insert(key, value);
+    }
+    return keys;
+}
+
+int startupModeFromText(const QString &text)
+{
+    bool ok = false;
+    const int mode = text.trimmed().toInt(&ok);
+    if (!ok || mode < 0 || mode > 2)
+        return 2;
+    return mode;
+}
+
+bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config)
+{
+    if (parser.isSet(QStringLiteral("a")))
+        config->pbxAddress.set(parser.paramValue(QStringLiteral("a")).toString());
+    if (parser.isSet(QStringLiteral("u")))
+        config->username.set(parser.paramValue(QStringLiteral("u")).toString());
+    if (parser.isSet(QStringLiteral("p")))
+        config->password.set(SimpleObfuscator::hide(parser.paramValue(QStringLiteral("p")).toString()));
+
+    const QString path = parser.paramValue(QStringLiteral("c")).toString();
+    if (path.isEmpty())
+        return true;
+    if (!QFileInfo::exists(path)) {
+        qDebug() << Q_FUNC_INFO << "Config file" << path << "not found!";
+        return false;
+    }
+
+    const QHash<QString, QString> keys = readConfigFileKeys(path);
+    config->account.set(keys.value(QStringLiteral("sipAccount")));
+    if (!config->pbxAddress.given)
+        config->pbxAddress.set(keys.value(QStringLiteral("ctiServerIp")));
+    if (!config->sipRegistrarAddress.given)
+        config->sipRegistrarAddress.set(keys.value(QStringLiteral("sipServerIp")));
+    if (!config->username.given)
+        config->username.set(keys.value(QStringLiteral("username")));
+    if (!config->password.given) {
+        QString password = keys.value(QStringLiteral("password"));
+        QString scrambled = SimpleObfuscator::hide(password);
+        if (password.isEmpty()) {
+            // The answer's OK/Cancel is not consulted: whatever was typed is taken.
+            bool ok = false;
+            const QString typed = prompts().getText(
+                nullptr, QCoreApplication::translate("dlgPasswordPrompt", "Dialog"),
+                QCoreApplication::translate("dlgPasswordPrompt", "Il file di configurazione non contiene "
+                                                                 "password.<br>Inserire la password da utilizzare:"),
+                QString(), true, &ok);
+            scrambled = SimpleObfuscator::hide(typed);
+            if (typed.isEmpty()) {
+                prompts().warning(nullptr, QString(),
+                                  QStringLiteral("You inserted a blank password, you'll need to change it in your "
+                                                 "settings in order to connect to PBX"));
+            }
+        }
+        config->password.set(scrambled);
+    }
+    if (config->startupMode < 0)
+        config->startupMode = startupModeFromText(keys.value(QStringLiteral("mode"), QStringLiteral("-1")));
+    return true;
+}
+
+int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppIdentity &id,
+                       UpdateSettings *updates, MctiConfig *config)
+{
+    declareOptions(parser);
+    if (!parser.parse(argc, argv)) {
+        qDebug() << Q_FUNC_INFO << "Failed to start" << id.longName << ":" << parser.errorText;
+        return BadCommandLineExitCode;
+    }
+    applySettingsPathOption(parser);
+    *updates = resolveUpdateSettings(parser, id);
+    if (!buildStartupConfig(parser, config))
+        return BadCommandLineExitCode;
+    return 0;
+}
+
+UpdaterDlg *createUpdater(const UpdateSettings &updates, const AppIdentity &id)
+{
+    if (!updates.enabled())
+        return nullptr;
+    UpdaterDlg *updater =
+        new UpdaterDlg(updates.key, QUFW::ProductBranch::ProdBranchType(updates.branch), id.longName, id.version,
+                       QUrl(updates.server, QUrl::TolerantMode), id.downloadDir, id.shortName,
+                       MSETTINGS::getSettingsDirPath(), WriterConfig(), nullptr);
+    updater->setAutoUpdate(false);
+    updater->setModalDialog(false);
+    updater->setHiddenCheck(true);
+    return updater;
+}
+
+void connectUpdater(MPGui *window, UpdaterDlg *updater, QCoreApplication *app)
+{
+    if (!window || !updater)
+        return;
+    QObject::connect(window, SIGNAL(sigCheckUpdates()), updater, SLOT(checkUpdates()), Qt::QueuedConnection);
+    QObject::connect(window, SIGNAL(sigStartUpgrade()), updater, SLOT(startDownload()), Qt::QueuedConnection);
+    QObject::connect(updater, SIGNAL(newVersionAvailable(QString)), window, SLOT(onUpdatesAvailable(QString)),
+                     Qt::QueuedConnection);
+    QObject::connect(updater, SIGNAL(noNewVersionAvailable()), window, SLOT(onNoUpdatesFound()),
+                     Qt::QueuedConnection);
+    QObject::connect(updater, SIGNAL(canceled()), window, SLOT(onUpdatesCanceled()), Qt::QueuedConnection);
+    QObject::connect(updater, SIGNAL(error(QString)), window, SLOT(onUpdatesError(QString)), Qt::QueuedConnection);
+    if (app)
+        QObject::connect(updater, SIGNAL(upgradeStarted()), app, SLOT(quit()),
+                         Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+}
+
+MPGui *makeMainWindow(const MctiConfig &config)
+{
+    return new MPGui(config, nullptr, Qt::WindowFlags());
+}
+
+int runMainWindowPasses(const MctiConfig &initialConfig, UpdaterDlg *updater, QCoreApplication *app,
+                        const EventLoop &exec, const WindowFactory &makeWindow, MPGui **lastWindow)
+{
+    MctiConfig config = initialConfig;
+    MPGui *window = nullptr;
+    int rc = 0;
+    for (;;) {
+        window = makeWindow(config);
+        connectUpdater(window, updater, app);
+        window->start();
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+        rc = exec();
+        if (rc != RestartExitCode)
+            break;
+        config = MctiConfig();
+        delete window;
+        window = nullptr;
+    }
+    if (lastWindow)
+        *lastWindow = window;
+    return rc;
+}
+
+} // namespace DesklineStartup

@@ -1,0 +1,6 @@
+#include "mcticonfig.h"
+
+MctiConfig::MctiConfig()
+    : sipProtocol(QStringLiteral("UDP")), micVol(100), spkVol(100)
+{
+}

@@ -1,0 +1,36 @@
+// The call-history filter window: ten check boxes, one per bit of the
+// call-history filter kept by the settings dialog. "Applica" stores the
+// boxes in the settings dialog and announces the new filter.
+#pragma once
+
+#include "mcticonfig.h"
+
+#include <QList>
+#include <QWidget>
+
+class MSettingsDialog;
+class QCheckBox;
+
+class wdgCdrFilter : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit wdgCdrFilter(MSettingsDialog *settings, QWidget *parent = nullptr);
+
+    // The filter the boxes show now.
+    MctiConfig::MCdrFilterFlags checkedFlags() const;
+
+signals:
+    void sigCdrFilterChanged(MctiConfig::MCdrFilterFlags flags);
+
+public slots:
+    // Shows the filter in force of the settings dialog on the boxes.
+    void showSettingsFilter();
+    // Stores the boxes in the settings dialog and emits sigCdrFilterChanged().
+    void onApply();
+
+private:
+    MSettingsDialog *settings = nullptr;
+    QList<QCheckBox *> boxes; // bit 0 first
+};

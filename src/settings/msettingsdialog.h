@@ -1,0 +1,273 @@
+// The single modal, tabbed settings dialog of the client.
+//
+// It owns every setting value in memory and the settings file "mcti.ini":
+// the constructor seeds the start-up values into the file, init() reads the
+// whole file once, restoreParameters() puts the values in force back into the
+// widgets and saveParameters() commits the pending values and writes the file.
+// Other parts of the program read the settings through its getters and react
+// to its signals.
+#pragma once
+
+#include "mctiaction.h"
+#include "mcticonfig.h"
+#include "msettings.h"
+#include "ctilibtypes.h"
+#include "uniqlogger.h"
+
+#include <QDialog>
+#include <QList>
+#include <QModelIndex>
+#include <QPoint>
+#include <QStringList>
+
+class QComboBox;
+class QFileDialog;
+class QLineEdit;
+class QRegExpValidator;
+class QSettings;
+class QSplitter;
+class QStandardItemModel;
+class QTreeView;
+class SystemShortcut;
+
+namespace Ui {
+class MSettingsDialog;
+}
+
+class MSettingsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    MSettingsDialog(const MctiConfig &config, QWidget *shortcutWidget, QWidget *parent = nullptr);
+    ~MSettingsDialog() override;
+
+    // Construction and pages.
+    void retranslateUi();
+    static bool isCapitalLetter(const QString &text);
+    // The host-or-address pattern of the PBX, SIP registrar and proxy fields.
+    static QString hostAddressPattern();
+
+    // Settings file.
+    void restoreParameters();
+    void saveParameters();
+    static MctiConfig::MCdrFilterFlags convert_cdr_value_into_flags(const unsigned &value);
+
+    // Operating mode and account list.
+    MSETTINGS::AppMode getSelectedAppMode() const;
+    void updateAppMode(MSETTINGS::AppMode mode);
+    void setAccountList(IdentityList list);
+    const IdentityList &getAccountList() const;
+    void setSelectedAccount(QString name);
+    QString getSelectedAccount() const;
+
+    // Automatic actions.
+    quint32 getActionKey(MctiAction *action) const;
+    bool isActionRequested(int event) const;
+    QList<MctiAction> getEventActions(int event) const;
+    void initActionModel(QStandardItemModel *model);
+    void refreshActionsTable();
+
+    // Softphone page.
+    void populateAudioDevices(QStringList inputDevices, QStringList outputDevices);
+    void setMPhoneSipSettings(QString transport, QString registrar, quint16 registrarPort, QString proxy,
+                              quint16 proxyPort);
+    void setMPhoneSipAccount(QString a, QString b, QString c);
+    void updateDisplayedCodecs(const QStringList &codecs);
+    static QString codecsText(const QStringList &codecs);
+    void saveAudioVolumes(int mic, int spk);
+    void getAudioVolumes(int &mic, int &spk) const;
+
+    // Rapid-call hot key and copy-to-call.
+    bool isCopyToCallEnabled() const;
+    bool isSystemShortcutsEnabled() const;
+    void resetHotKeys();
+    // "CTRL" and "1" give "CTRL+1"; a capital letter key adds "SHIFT+" in front.
+    static QString hotKeyText(const QString &modifier, const QString &key);
+
+    // Values in force.
+    MctiConfig getConfig() const;
+    int getLanguageId() const;
+    QString getMUsername() const;
+    QString getMPassword() const;
+    QString getMAddress() const;
+    QString getSipRegistrarAddress() const;
+    QString getSipProxyAddress() const;
+    quint16 getClientApiServerLocalPort() const;
+    int getChatKeepAliveSendIntervalSecs() const;
+    MctiConfig::MCdrFilterFlags getCdrFilterValue() const;
+    bool isStartMinimizedSet() const;
+    bool isOutlookImportRequested() const;
+    bool isCheckUpdatesAtStartupEnabled() const;
+    bool isPopupCallEnabled() const;
+    bool isExtenActionsEnabled() const;
+    bool isOutboundActionsEnabled() const;
+    bool isC2cActionsEnabled() const;
+    bool isPauseOnLogoffRequired() const;
+    bool isPauseOnInQueueCallRequired() const;
+    int checkUpdatesTimeoutMinutes() const;
+    int getMaxCdrViewDays() const;
+    bool isCtilibMessagesDumpEnabled() const;
+    bool isVisuallyImpaired() const;
+    bool isPlayTonesEnabled() const;
+    bool isSlimMode() const;
+    bool isKeyPadVisible() const;
+    bool isVolumesFrameVisible() const;
+    bool isQCallsCountVisible() const;
+    bool isFuncButtonsFrameVisible() const;
+    QPoint getSavedPosition() const;
+    int getSavedWidth() const;
+    int getSavedHeigth() const;
+    bool isLayoutLocked() const;
+    bool isContactFavourite(const QString &contact) const;
+    // Both drop the thresholds that are not set from the stored list first.
+    QList<int> getAnswCallsTimeThresholdList();
+    QList<int> getLostCallsTimeThresholdList();
+    QString getLastReportFileName() const;
+    CTILIB::PeriodType getLastReportPeriod() const;
+
+    // Setters kept in memory until the next saveParameters().
+    void savePos(int x, int y);
+    void saveDimension(int w, int h);
+    void setSlimMode(bool on);
+    void setKeyPadVisible(bool on);
+    void setVolumesVisible(bool on);
+    void setQCallsCountVisible(bool on);
+    void setFuncButtonsVisible(bool on);
+    void setVisuallyImpaired(bool on);
+    void setPlayTonesEnabled(bool on);
+    void setCdrFilterValue(MctiConfig::MCdrFilterFlags flags);
+    void setCtiUsername(QString username);
+    void setCtiPassword(QString password);
+    void setSupervisorMode(bool on);
+    void setPauseSettingsEnabled(bool on);
+
+    // Setters that write the settings file at once.
+    void addFavourites(QString contact);
+    void removeFavourites(QString contact);
+    void updateFavouritesList();
+    void saveLayouts(QByteArray mainState, QByteArray linesState);
+    void restoreLayouts(QSplitter *mainSplitter, QSplitter *linesSplitter);
+    void saveTablesHeaders(QByteArray fav, QByteArray ext, QByteArray cont, QByteArray cdr);
+    bool restoreTableHeaders(QTreeView *view);
+    void saveLayoutsLock(bool locked);
+    void saveReportParameters(CTILIB::PeriodType period, QList<int> answered, QList<int> lost, QString file);
+    void checkThresholds();
+
+signals:
+    void sigRestartRequested(bool restart);
+    void sigSipSettingsChanged();
+    void sigGuiLanguageChanged(int language);
+    void sigAudioDeviceChanged();
+    void sigMctiServicesChanged();
+    void sigUpdatesSettingsChanged();
+    void sigCdrSettingsChanged();
+    void sigChangeThresholds();
+    void sigRapidCallRequested();
+    void sigCopy2CallToggled(bool enabled);
+
+public slots:
+    void init();
+    int exec() override;
+
+    void enableShowPassCheckbox(QString text);
+    void showPassChars();
+    void onChangeSettings();
+    void addPlaceHolder();
+    void resetActionsTable();
+    void onCancelRequested();
+    void onNewActionSelected(QModelIndex index);
+    void onActionEditRequest();
+    void onActionDeleteRequest();
+    void onActionAddRequest();
+    void onUpdateActionRequest();
+    void onCertificateLoadRequest();
+    void chooseAccount();
+    int openDialog();
+
+private:
+    // A setting with a value in force and the pending value the next save commits.
+    template <typename T>
+    struct OptionPair {
+        T inForce{};
+        T pending{};
+        void restore() { pending = inForce; }
+        void commit() { inForce = pending; }
+    };
+
+    void commitOptionPairs();
+    void restoreOptionPairs();
+    // Syncs a settings object written by the dialog, keeps the file private and
+    // reports a failed write (to the log always, to the user once per failure run).
+    void finishWrite(QSettings &settings);
+    void readCtiGroup(QSettings &settings);
+    void readGuiGroup(QSettings &settings);
+    static void selectExactText(QComboBox *box, const QString &text);
+    static bool holdsAcceptableAddress(QLineEdit *edit);
+    bool copyCertificate(const QString &source, const QString &target);
+    void logLine(UNQL::LogMessagePriorityType priority, const char *function, const QString &text) const;
+    int updatePeriodFromWidgets() const;
+
+    Ui::MSettingsDialog *ui = nullptr;
+    MctiConfig config;
+
+    int presetAppMode = -1;           // from the start-up record, -1 none
+    int appMode = -1;                 // the mode applied at log-in, -1 before
+    OptionPair<int> selectedAppMode;  // the mode stored for the next start
+    bool systemShortcutsEnabled = false;
+    bool supervisorMode = false;
+    bool visuallyImpaired = false;
+    bool playTones = false;
+    bool firstRun = false;
+    bool editActionMode = false;
+    bool saveFailureReported = false;
+    bool legacyMigrated = false;
+    bool dumpCtilibMessages = false;
+    bool useLocalSipRegistrar = false;
+    int sipRegisterExpiration = 300;
+    int clientApiServerLocalPort = 5039;
+
+    OptionPair<bool> ignoreSsl;
+    OptionPair<bool> startMinimized;
+    OptionPair<bool> outlookImport;
+    OptionPair<bool> checkUpdatesAtStartup;
+    OptionPair<int> checkUpdatesTimeoutMins;
+    OptionPair<int> maxCdrViewDays;
+    OptionPair<bool> copyToCall;
+    OptionPair<bool> actionsToExten;
+    OptionPair<bool> outboundActions;
+    OptionPair<bool> actionsOnC2c;
+    OptionPair<bool> pauseOnQueueAnswer;
+    OptionPair<bool> pauseOnLogoff;
+    OptionPair<bool> popupCall;
+    OptionPair<QString> rapidCallMods;
+    OptionPair<QString> rapidCallKey;
+    OptionPair<QString> sipProxyAddress;
+
+    QList<int> answeredCallsThresholds;
+    QList<int> lostCallsThresholds;
+    CTILIB::PeriodType reportPeriod;
+    QString reportFileName;
+
+    int savedX = 200;
+    int savedY = 100;
+    int savedWidth = 508;
+    int savedHeight = 604;
+    int slimMode = 0;
+    int funcButtons = 1;
+    int keypad = 1;
+    int qcallsCount = 0;
+    int volumes = 1;
+    bool layoutLock = false;
+
+    QStringList favourites;
+    MctiActionMap actions;
+    IdentityList identities;
+
+    QStandardItemModel *actionModel = nullptr;
+    QFileDialog *certificateChooser = nullptr;
+    SystemShortcut *rapidCallShortcut = nullptr;
+    QRegExpValidator *pbxAddressValidator = nullptr;
+    QRegExpValidator *sipAddressValidator = nullptr;
+    QRegExpValidator *sipProxyValidator = nullptr;
+};

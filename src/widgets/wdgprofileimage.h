@@ -1,0 +1,69 @@
+// Round avatar of the logged-in user: initial letter or photo, a ring in the
+// colour of the user's own busy-lamp state, a presence badge, and a grey veil
+// while the PBX connection is down. Drawn into an off-screen image that is
+// rebuilt only when something changed.
+#pragma once
+
+#include "ctilibtypes.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+#include <memory>
+
+class wdgProfileImage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit wdgProfileImage(QWidget *parent = nullptr);
+    ~wdgProfileImage() override;
+
+    void setBlfVisible(bool visible);
+    void setPresenceVisible(bool visible);
+    void setPresenceStatus(CTILIB::ChatPresence presence);
+    void setBlfStatus(CTILIB::BlfStatus status);
+    void setText(const QString &text);
+    void setPresenceMessage(const QString &message) { m_presenceMessage = message; }
+    void setProfilePixmap(const QPixmap &pixmap);
+    // Forces the off-screen image to be rebuilt at the next paint.
+    void setDirty() { m_dirty = true; }
+
+    bool isBlfVisible() const { return m_blfVisible; }
+    bool isPresenceVisible() const { return m_presenceVisible; }
+    CTILIB::ChatPresence presenceStatus() const { return m_presence; }
+    CTILIB::BlfStatus blfStatus() const { return m_blfStatus; }
+    QString text() const { return m_text; }
+    QString presenceMessage() const { return m_presenceMessage; }
+
+    QPixmap getPresencePixmap() const;
+    QPixmap getProfilePixmap() const { return m_photo; }
+    QColor getTextColor() const;
+    QColor getBlfColor() const;
+
+signals:
+    void sigPresenceChanged(CTILIB::ChatPresence presence, QString presenceMsg);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void initIcons();
+    void render();
+
+    const float m_ringWidth = 3.0f;
+    const float m_badgeRatio = 0.3f;
+    const float m_fontRatio = 0.75f;
+    const float m_margin = 3.0f;
+    bool m_blfVisible = false;
+    QPixmap m_photo;
+    QString m_text;
+    bool m_presenceVisible = false;
+    CTILIB::ChatPresence m_presence = CTILIB::PresenceInvalid;
+    QString m_presenceMessage;
+    CTILIB::BlfStatus m_blfStatus = CTILIB::BlfUnknown;
+    QPixmap m_iconReady, m_iconAway, m_iconBusy, m_iconUnavailable, m_iconOffline;
+    bool m_dirty = true;
+    std::unique_ptr<QImage> m_image;
+};

@@ -1,0 +1,197 @@
+// Runs the built program as a child process: command-line failures, and the
+// SIGTERM and SIGSEGV handling of a running copy.
+#include "testmain.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+QString programPath()
+{
+    return qEnvironmentVariable("DESKLINE_BINARY_DIR") + QStringLiteral("/src/deskline");
+}
+
+// One run of the program, with its raw wait status.
+class Child {
+public:
+    Child(const QStringList &args, const QString &errFile)
+    {
+        QList<QByteArray> storage{QFile::encodeName(programPath())};
+        for (const QString &a : args)
+            storage << a.toUtf8();
+        std::vector<char *> argv;
+        for (QByteArray &b : storage)
+            argv.push_back(b.data());
+        argv.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const QByteArray err = QFile::encodeName(errFile);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.constData(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        if (posix_spawn(&m_pid, argv.front(), &actions, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Child()
+    {
+        if (m_pid > 0 && !m_done) {
+            ::kill(m_pid, SIGKILL);
+            waitpid(m_pid, &m_status, 0);
+        }
+    }
+
+    bool started() const { return m_pid > 0; }
+    void signal(int sig) { ::kill(m_pid, sig); }
+    // False when the child did not end within the time.
+    bool wait(int msecs = 60000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!m_done && t.elapsed() < msecs) {
+            if (waitpid(m_pid, &m_status, WNOHANG) == m_pid)
+                m_done = true;
+            else
+                QThread::msleep(20);
+        }
+        return m_done;
+    }
+    bool exited() const { return m_done && WIFEXITED(m_status); }
+    int exitCode() const { return WEXITSTATUS(m_status); }
+    bool killedBySignal() const { return m_done && WIFSIGNALED(m_status); }
+    int termSignal() const { return WTERMSIG(m_status); }
+
+private:
+    pid_t m_pid = -1;
+    int m_status = 0;
+    bool m_done = false;
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Waits until the file holds `text`.
+bool waitForText(const QString &path, const QByteArray &text, int msecs = 60000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < msecs) {
+        if (readFile(path).contains(text))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestDeskline : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void rejectedCommandLine_data();
+    void rejectedCommandLine();
+    void sigtermEndsCleanly();
+    void sigsegvDiesBySignal();
+
+private:
+    QTemporaryDir m_dir;
+    int m_runs = 0;
+    QString nextDir() { return m_dir.filePath(QStringLiteral("run%1").arg(++m_runs)); }
+};
+
+void TestDeskline::initTestCase()
+{
+    QVERIFY2(QFileInfo(programPath()).isExecutable(), qPrintable(programPath()));
+}
+
+void TestDeskline::rejectedCommandLine_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << "Failed to start \"DESKLINE EDITION\" : \"Unknown "
+                                                                 "Parameter: bogus\"";
+    QTest::newRow("value at the end") << QStringList{"-s", "-a"}
+                                      << "Failed to start \"DESKLINE EDITION\" : \"Missing parameter value: a\"";
+    QTest::newRow("missing config file") << QStringList{"-s", "-c", "/nonexistent/deskline.ini"}
+                                         << "Config file \"/nonexistent/deskline.ini\" not found!";
+}
+
+// Exit code 100 before any main window: no log is ever opened.
+void TestDeskline::rejectedCommandLine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    const QString dir = nextDir();
+    const QString err = dir + ".err";
+    Child child(QStringList{"-o", dir} + args, err);
+    QVERIFY(child.started());
+    QVERIFY(child.wait());
+    QVERIFY(child.exited());
+    QCOMPARE(child.exitCode(), 100);
+    const QByteArray stderrText = readFile(err);
+    QVERIFY2(stderrText.contains(message.toUtf8()), stderrText.constData());
+    QVERIFY(!QFile::exists(dir + "/mphone.log"));
+}
+
+void TestDeskline::sigtermEndsCleanly()
+{
+    const QString dir = nextDir();
+    Child child(QStringList{"-o", dir, "-s"}, dir + ".err");
+    QVERIFY(child.started());
+    const QString log = dir + "/mphone.log";
+    // The settings directory given with -o is created and the logger set up.
+    QVERIFY2(waitForText(log, " - Logger initialization."), readFile(dir + ".err").constData());
+    QVERIFY(readFile(log).contains("Starting DESKLINE EDITION v. 4.5.23-r331ba3e"));
+
+    child.signal(SIGTERM);
+    QVERIFY(child.wait());
+    QVERIFY2(child.exited(), "did not end normally");
+    QCOMPARE(child.exitCode(), 0);
+    QVERIFY(readFile(log).contains("Got SIGTERM, exiting cleanly..."));
+}
+
+void TestDeskline::sigsegvDiesBySignal()
+{
+    const QString dir = nextDir();
+    Child child(QStringList{"-o", dir, "-s"}, dir + ".err");
+    QVERIFY(child.started());
+    const QString log = dir + "/mphone.log";
+    QVERIFY(waitForText(log, " - Logger initialization."));
+
+    child.signal(SIGSEGV);
+    QVERIFY(child.wait());
+    QVERIFY(child.killedBySignal());
+    QCOMPARE(child.termSignal(), SIGSEGV);
+
+    const QByteArray text = readFile(log);
+    QVERIFY2(text.contains("FATAL: signal 11\n"), text.constData());
+    QVERIFY(text.contains("DESKLINE EDITION v. 4.5.23-r331ba3e\n"));
+    const int bt = text.indexOf("Backtrace:\n");
+    QVERIFY(bt > 0);
+    QVERIFY(text.indexOf("FATAL: signal 11") < bt);
+    // At least one frame line follows.
+    QVERIFY(text.mid(bt + 11).count('\n') >= 1);
+    QVERIFY(!text.contains("Got SIGTERM"));
+}
+
+DESKLINE_TEST_MAIN(TestDeskline)
+#include "tst_deskline.moc"

@@ -1,0 +1,212 @@
+// Framing, envelopes and the library's text helpers.
+#include "ctilib.h"
+#include "ctiprotocol.h"
+
+#include "testmain.h"
+
+using CtiProtocol::FrameReader;
+using CtiProtocol::Message;
+
+class TestCtiProtocol : public QObject {
+    Q_OBJECT
+private slots:
+    void framesSplitAnywhere();
+    void frameBound_data();
+    void frameBound();
+    void envelopeErrors_data();
+    void envelopeErrors();
+    void envelopesRoundTrip();
+    void sanitizeText();
+    void numAnonymizer_data();
+    void numAnonymizer();
+    void ipPort_data();
+    void ipPort();
+    void nameNumFromUri_data();
+    void nameNumFromUri();
+    void enumTexts();
+};
+
+void TestCtiProtocol::framesSplitAnywhere()
+{
+    const QByteArray stream = "{\"a\":1}\n\r\n{\"b\":2}\r\n\n{\"c\":3}\n";
+    // Byte by byte: the frames come out whole, empty lines are skipped and a
+    // trailing carriage return is dropped.
+    FrameReader r(100);
+    QList<QByteArray> frames;
+    for (char c : stream) {
+        QVERIFY(r.append(QByteArray(1, c)));
+        QByteArray f;
+        while (r.next(&f))
+            frames << f;
+    }
+    QCOMPARE(frames, (QList<QByteArray>{"{\"a\":1}", "{\"b\":2}", "{\"c\":3}"}));
+    QCOMPARE(r.pending(), qint64(0));
+}
+
+void TestCtiProtocol::frameBound_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("exactly the bound") << QByteArray(16, 'x') + '\n' << true;
+    QTest::newRow("one byte over, complete") << QByteArray(17, 'x') + '\n' << false;
+    QTest::newRow("over the bound without a line end") << QByteArray(17, 'x') << false;
+    QTest::newRow("second frame over") << QByteArray("{}\n") + QByteArray(40, 'y') << false;
+}
+
+void TestCtiProtocol::frameBound()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, ok);
+    FrameReader r(16);
+    bool good = r.append(data);
+    QByteArray f;
+    while (good && r.next(&f)) {
+    }
+    good = good && !r.failed();
+    QCOMPARE(good, ok);
+    if (!ok)
+        QVERIFY(r.error().contains(QLatin1String("larger than 16")));
+}
+
+void TestCtiProtocol::envelopeErrors_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("not JSON") << QByteArray("hello");
+    QTest::newRow("truncated") << QByteArray("{\"v\":1,\"t\":\"evt\"");
+    QTest::newRow("array") << QByteArray("[1,2,3]");
+    QTest::newRow("no version") << QByteArray(R"({"t":"evt","evt":"x"})");
+    QTest::newRow("other version") << QByteArray(R"({"v":2,"t":"evt","evt":"x"})");
+    QTest::newRow("unknown type") << QByteArray(R"({"v":1,"t":"push","evt":"x"})");
+    QTest::newRow("event without name") << QByteArray(R"({"v":1,"t":"evt"})");
+    QTest::newRow("event name too long") << QByteArray(R"({"v":1,"t":"evt","evt":")") + QByteArray(65, 'a') + "\"}";
+    QTest::newRow("data not an object") << QByteArray(R"({"v":1,"t":"evt","evt":"x","data":[1]})");
+    QTest::newRow("response without outcome") << QByteArray(R"({"v":1,"t":"resp","id":1})");
+    QTest::newRow("negative id") << QByteArray(R"({"v":1,"t":"resp","id":-1,"ok":true})");
+    QTest::newRow("fractional id") << QByteArray(R"({"v":1,"t":"req","id":1.5,"cmd":"x"})");
+}
+
+void TestCtiProtocol::envelopeErrors()
+{
+    QFETCH(QByteArray, frame);
+    Message m;
+    QString error;
+    QVERIFY(!CtiProtocol::parseMessage(frame, &m, &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void TestCtiProtocol::envelopesRoundTrip()
+{
+    Message m;
+    QString error;
+    QByteArray f = CtiProtocol::encodeRequest(42, QStringLiteral("getCdr"), {{QStringLiteral("force"), true}});
+    QVERIFY(f.endsWith('\n') && f.count('\n') == 1);
+    QVERIFY(CtiProtocol::parseMessage(f.trimmed(), &m, &error));
+    QCOMPARE(int(m.type), int(Message::Request));
+    QCOMPARE(m.id, qint64(42));
+    QCOMPARE(m.name, QStringLiteral("getCdr"));
+    QCOMPARE(m.body.value(QStringLiteral("force")).toBool(), true);
+
+    f = CtiProtocol::encodeResponse(7, false, {}, QStringLiteral("AuthFailed"));
+    QVERIFY(CtiProtocol::parseMessage(f.trimmed(), &m, &error));
+    QCOMPARE(int(m.type), int(Message::Response));
+    QVERIFY(!m.ok);
+    QCOMPARE(m.error, QStringLiteral("AuthFailed"));
+
+    // Text with line ends stays on one line.
+    f = CtiProtocol::encodeEvent(QStringLiteral("chatMessage"), {{QStringLiteral("body"), QStringLiteral("a\nb")}});
+    QCOMPARE(f.count('\n'), 1);
+    QVERIFY(CtiProtocol::parseMessage(f.trimmed(), &m, &error));
+    QCOMPARE(m.body.value(QStringLiteral("body")).toString(), QStringLiteral("a\nb"));
+}
+
+void TestCtiProtocol::sanitizeText()
+{
+    QCOMPARE(CtiProtocol::sanitizeText(QStringLiteral("a\nb\tc\x1b[31m")), QStringLiteral("a b c [31m"));
+    QCOMPARE(CtiProtocol::sanitizeText(QString(1000, QLatin1Char('x'))).size(), CtiProtocol::MaxReasonLength);
+}
+
+void TestCtiProtocol::numAnonymizer_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("masked");
+    QTest::newRow("international") << "+390212345678" << "+xxxxxxxxx678";
+    QTest::newRow("with blanks") << "+39 02 1234 567" << "+xx xx xxxx 567";
+    QTest::newRow("extension of three") << "201" << "201";
+    QTest::newRow("four digits") << "2015" << "x015";
+    QTest::newRow("two digits") << "12" << "12";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("service code") << "*8201" << "*x201";
+}
+
+void TestCtiProtocol::numAnonymizer()
+{
+    QFETCH(QString, number);
+    QFETCH(QString, masked);
+    QCOMPARE(CtiLib::numAnonymizer(number), masked);
+}
+
+void TestCtiProtocol::ipPort_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::newRow("name") << "pbx.example.com" << "pbx.example.com" << 0;
+    QTest::newRow("name and port") << "pbx.example.com:5443" << "pbx.example.com" << 5443;
+    QTest::newRow("ipv4 and port") << " 10.0.0.1:6000 " << "10.0.0.1" << 6000;
+    QTest::newRow("bad port") << "10.0.0.1:99999" << "10.0.0.1" << 0;
+    QTest::newRow("ipv6 bracketed") << "[fe80::1]:5443" << "fe80::1" << 5443;
+    QTest::newRow("ipv6 bare") << "fe80::1" << "fe80::1" << 0;
+    QTest::newRow("empty") << "" << "" << 0;
+}
+
+void TestCtiProtocol::ipPort()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    quint16 p = 1;
+    QCOMPARE(CTILIB::getIpPort(address, &p), host);
+    QCOMPARE(int(p), port);
+    QCOMPARE(CTILIB::getIpPort(address), host);
+}
+
+void TestCtiProtocol::nameNumFromUri_data()
+{
+    QTest::addColumn<QString>("uri");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("number");
+    QTest::newRow("quoted name") << "\"Mario Rossi\" <sip:201@pbx.local>" << "Mario Rossi" << "201";
+    QTest::newRow("bare name") << "Mario <sip:+3902123@pbx;transport=udp>" << "Mario" << "+3902123";
+    QTest::newRow("no name") << "<sip:201@pbx>" << "" << "201";
+    QTest::newRow("plain uri") << "sips:202@pbx:5061" << "" << "202";
+    QTest::newRow("tel") << "tel:+39021234" << "" << "+39021234";
+    QTest::newRow("number") << "203" << "" << "203";
+}
+
+void TestCtiProtocol::nameNumFromUri()
+{
+    QFETCH(QString, uri);
+    QFETCH(QString, name);
+    QFETCH(QString, number);
+    const auto pair = CTILIB::getNameNumPairFromUri(uri);
+    QCOMPARE(pair.first, name);
+    QCOMPARE(pair.second, number);
+}
+
+void TestCtiProtocol::enumTexts()
+{
+    for (int p = 0; p <= 9; ++p)
+        QCOMPARE(int(CTILIB::periodTypeFromString(CTILIB::periodTypeToString(p))), p);
+    QCOMPARE(int(CTILIB::periodTypeFromString(QStringLiteral("fortnight"))), -1);
+    QCOMPARE(CTILIB::periodTypeToString(1), QStringLiteral("today"));
+    for (int p = 0; p <= 5; ++p)
+        QCOMPARE(int(CTILIB::chatPresenceFromString(CTILIB::chatPresenceToString(p))), p);
+    QCOMPARE(int(CTILIB::chatPresenceFromString(QStringLiteral("dancing"))), -1);
+    QCOMPARE(CTILIB::blfStatusToString(CTILIB::BlfRinging), QStringLiteral("ringing"));
+    QCOMPARE(CTILIB::blfStatusToString(12), QStringLiteral("offline"));
+    QCOMPARE(CTILIB::appModeToString(2), QStringLiteral("SOFTPHONE"));
+    QCOMPARE(CTILIB::dtmfModeToString(CTILIB::DtmfModeRfc2833), QStringLiteral("rfc2833"));
+}
+
+DESKLINE_TEST_MAIN(TestCtiProtocol)
+#include "tst_ctiprotocol.moc"

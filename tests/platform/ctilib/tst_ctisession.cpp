@@ -1,0 +1,626 @@
+// The CTI client library against the in-process PBX simulator: log-in and its
+// failures, requests and their answers, live changes, disconnections.
+#include "ctitestsupport.h"
+
+#include "testmain.h"
+
+#include <QFile>
+#include <QTcpServer>
+
+using namespace ctitest;
+
+using Action = std::function<void(CtiLib *)>;
+using Verify = std::function<void(const QSignalSpy &)>;
+Q_DECLARE_METATYPE(Action)
+Q_DECLARE_METATYPE(Verify)
+
+class TestCtiSession : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { trustPbxCertificates(); }
+
+    void loginSucceeds();
+    void loginFailures_data();
+    void loginFailures();
+    void tlsNameMismatchIsRefused();
+    void requestsAreAnswered_data();
+    void requestsAreAnswered();
+    void voicemailDownloadMarkDelete();
+    void contactsAddUpdateDelete();
+    void servicesSwitch();
+    void presenceAndBlfChanges();
+    void chatReachesTheOtherParty();
+    void queueMembership();
+    void forcedDisconnection_data();
+    void forcedDisconnection();
+    void keepAliveTimeout();
+    void killedSimulatorIsADisconnection();
+    void logoutIsAUserRequest();
+    void traceRecordsCommands();
+    void controlCommands_data();
+    void controlCommands();
+};
+
+void TestCtiSession::loginSucceeds()
+{
+    Fixture f;
+    QSignalSpy codes(f.cti.get(), &CtiLib::sigServicesCodesReceived);
+    QSignalSpy sip(f.cti.get(), &CtiLib::sigSipSettingsReceived);
+    QSignalSpy mobile(f.cti.get(), &CtiLib::sigExtenMobileNumberRcvd);
+    QSignalSpy chat(f.cti.get(), &CtiLib::sigChatConnected);
+    QSignalSpy logged(f.cti.get(), &CtiLib::loggedToServer);
+    QVERIFY(!f.cti->isConnected());
+    QVERIFY(f.login());
+    const LoginDetails d = arg<LoginDetails>(logged, 0);
+    QCOMPARE(d.firstName, QStringLiteral("Giulia"));
+    QCOMPARE(d.lastName, QStringLiteral("Bianchi"));
+    QCOMPARE(d.queueRole, 2);
+    QCOMPARE(d.firmwareVersion, QStringLiteral("4.8.2"));
+    QCOMPARE(f.cti->getLoginUsername(), QStringLiteral("demo"));
+    QCOMPARE(f.cti->getUserExtension(), QStringLiteral("201"));
+    QCOMPARE(f.cti->getPbxCapabilities(), f.sim->data().capabilities);
+    QCOMPARE(f.cti->getQueueRole(), 2);
+    // What the PBX sends after the log-in.
+    QVERIFY(waitCount(chat, 1));
+    QCOMPARE(codes.count(), 1);
+    QCOMPARE(arg<ServicesDialCodesMap>(codes, 0).value(CTILIB::SdcPickup), QStringLiteral("*8"));
+    QCOMPARE(arg<SipConfiguration>(sip, 0).registrarAddress, QStringLiteral("127.0.0.1"));
+    QCOMPARE(arg<QString>(mobile, 0), f.sim->data().extensions.value(QStringLiteral("201")).mobile);
+    QCOMPARE(f.sim->loggedInUsers(), QStringList{QStringLiteral("demo")});
+}
+
+void TestCtiSession::loginFailures_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("wrong password") << "sim" << "demo" << "nope" << "AuthFailed";
+    QTest::newRow("unknown user") << "sim" << "ghost" << "demo" << "AuthFailed";
+    QTest::newRow("no address") << "" << "demo" << "demo" << "WrongConfig - no PBX address";
+    QTest::newRow("no user") << "sim" << "" << "demo" << "WrongConfig - no user name";
+    QTest::newRow("unknown host") << "pbx.invalid" << "demo" << "demo" << "Host not found";
+    QTest::newRow("nobody listening") << "closed" << "demo" << "demo" << "Connection refused";
+}
+
+void TestCtiSession::loginFailures()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QString, reason);
+    Fixture f;
+    if (address == QLatin1String("closed")) {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        f.cti->setServerAddress(QStringLiteral("127.0.0.1:%1").arg(port));
+    } else if (address != QLatin1String("sim")) {
+        f.cti->setServerAddress(address);
+    }
+    QSignalSpy logged(f.cti.get(), &CtiLib::loggedToServer);
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    f.cti->connectToServer(user, password, QString(), 0);
+    QVERIFY(waitCount(gone, 1, 15000));
+    QCOMPARE(arg<QString>(gone, 0), reason);
+    QVERIFY(logged.isEmpty());
+    QVERIFY(!f.cti->isConnected());
+    QTest::qWait(50);
+    QCOMPARE(gone.count(), 1);
+}
+
+void TestCtiSession::tlsNameMismatchIsRefused()
+{
+    // The certificate names 127.0.0.1 and localhost only.
+    Fixture f(QHostAddress(QStringLiteral("127.0.0.2")));
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    f.cti->connectToServer(QStringLiteral("demo"), QStringLiteral("demo"), QString(), 0);
+    QVERIFY(waitCount(gone, 1));
+    QVERIFY2(arg<QString>(gone, 0).startsWith(QLatin1String("SslHandshakeFailed")), qPrintable(arg<QString>(gone, 0)));
+    QVERIFY(f.sim->loggedInUsers().isEmpty());
+    // By name the same server is accepted.
+    f.cti->setServerAddress(QStringLiteral("localhost:%1").arg(f.sim->serverPort()));
+    Q_UNUSED(f);
+}
+
+void TestCtiSession::requestsAreAnswered_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QByteArray>("signal");
+    QTest::addColumn<Verify>("verify");
+
+    QTest::newRow("identities") << Action([](CtiLib *c) { c->getIdentities(); })
+                                << QByteArray(SIGNAL(sigIdentitiesChanged(IdentityList)))
+                                << Verify([](const QSignalSpy &s) {
+                                       const IdentityList l = arg<IdentityList>(s, 0);
+                                       QCOMPARE(l.size(), 1);
+                                       QCOMPARE(l.first().identifier, QStringLiteral("201"));
+                                       QCOMPARE(l.first().type, QStringLiteral("SIP"));
+                                       QCOMPARE(l.first().phoneUserAgent, QStringLiteral("snomD785/10.1.54.13"));
+                                   });
+    QTest::newRow("phone books") << Action([](CtiLib *c) { c->getContactsList(false, 7); })
+                                 << QByteArray(SIGNAL(sigPhonebookChanged(PhoneBookList, CTILIB::PhonebookTypeFlags)))
+                                 << Verify([](const QSignalSpy &s) {
+                                        const PhoneBookList l = arg<PhoneBookList>(s, 0);
+                                        QCOMPARE(int(arg<CTILIB::PhonebookTypeFlags>(s, 0, 1)), 7);
+                                        QCOMPARE(l.size(), 3);
+                                        QCOMPARE(l.at(0).source, QStringLiteral("velora"));
+                                        QCOMPARE(l.at(0).visibility, QStringLiteral("Public"));
+                                        QCOMPARE(l.at(0).entries.size(), 7);
+                                        QCOMPARE(l.at(1).visibility, QStringLiteral("Private"));
+                                        QCOMPARE(l.at(2).source, QStringLiteral("exten"));
+                                        // Eleven extensions: the user's own is not listed.
+                                        QCOMPARE(l.at(2).entries.size(), 11);
+                                        for (const PhoneBookEntry &e : l.at(2).entries)
+                                            QVERIFY(e.extension != QLatin1String("201") && !e.id.isEmpty());
+                                    });
+    QTest::newRow("extension list only") << Action([](CtiLib *c) { c->getContactsList(false, 2); })
+                                         << QByteArray(SIGNAL(sigPhonebookChanged(PhoneBookList, CTILIB::PhonebookTypeFlags)))
+                                         << Verify([](const QSignalSpy &s) {
+                                                QCOMPARE(arg<PhoneBookList>(s, 0).size(), 1);
+                                                QCOMPARE(int(arg<CTILIB::PhonebookTypeFlags>(s, 0, 1)), 2);
+                                            });
+    QTest::newRow("extension states") << Action([](CtiLib *c) { c->getExtenStatus(); })
+                                      << QByteArray(SIGNAL(sigExtenStatusMapChanged(BuddyStatusMap)))
+                                      << Verify([](const QSignalSpy &s) {
+                                             const BuddyStatusMap m = arg<BuddyStatusMap>(s, 0);
+                                             QCOMPARE(m.size(), 12);
+                                             QCOMPARE(m.value(QStringLiteral("201")).presence, 0); // logged in
+                                             QCOMPARE(m.value(QStringLiteral("204")).blfStatus, 4);
+                                         });
+    QTest::newRow("call records") << Action([](CtiLib *c) { c->getCDR(false, QString()); })
+                                  << QByteArray(SIGNAL(sigCdrChanged(Cdr)))
+                                  << Verify([](const QSignalSpy &s) {
+                                         const Cdr cdr = arg<Cdr>(s, 0);
+                                         QCOMPARE(cdr.size(), 8);
+                                         QCOMPARE(cdr.first().callTypeKey, QStringLiteral("ANSWER_IN"));
+                                         QCOMPARE(cdr.at(1).callTypeKey, QStringLiteral("ANSWER_LOCAL_OUT"));
+                                         QCOMPARE(cdr.at(5).callAttributes & 0x40, 0x40);
+                                     });
+    QTest::newRow("service states") << Action([](CtiLib *c) { c->getServiceStatus(); })
+                                    << QByteArray(SIGNAL(sigServiceStatusChanged(ServiceStatusList)))
+                                    << Verify([](const QSignalSpy &s) {
+                                           const ServiceStatusList l = arg<ServiceStatusList>(s, s.count() - 1);
+                                           QCOMPARE(l.size(), 3);
+                                           QCOMPARE(l.at(1).service, QStringLiteral("ufwd"));
+                                           QCOMPARE(l.at(1).state, 0);
+                                       });
+    QTest::newRow("voicemail list") << Action([](CtiLib *c) { c->getVoicemail(CTILIB::VmFlagAll); })
+                                    << QByteArray(SIGNAL(sigVoicemailMsgList(VoicemailMessageList)))
+                                    << Verify([](const QSignalSpy &s) {
+                                           const VoicemailMessageList l = arg<VoicemailMessageList>(s, 0);
+                                           QCOMPARE(l.size(), 1);
+                                           QCOMPARE(l.first().senderName, QStringLiteral("Mario Verdi"));
+                                           QVERIFY(l.first().unheard);
+                                       });
+    QTest::newRow("mailbox") << Action([](CtiLib *c) { c->getMailboxStatus(); })
+                             << QByteArray(SIGNAL(sigMailboxStatusChanged(MailboxStatus)))
+                             << Verify([](const QSignalSpy &s) {
+                                    QCOMPARE(arg<MailboxStatus>(s, 0).newMessages, 1);
+                                    QCOMPARE(arg<MailboxStatus>(s, 0).totalMessages, 1);
+                                });
+    QTest::newRow("chat history") << Action([](CtiLib *c) { c->getChatHistory(QDateTime::currentDateTimeUtc().addDays(-1)); })
+                                  << QByteArray(SIGNAL(sigChatHistory(ChatMessageList)))
+                                  << Verify([](const QSignalSpy &s) {
+                                         const ChatMessageList l = arg<ChatMessageList>(s, 0);
+                                         QCOMPARE(l.size(), 1);
+                                         QCOMPARE(l.first().exten, QStringLiteral("202"));
+                                         QCOMPARE(l.first().type, 2);
+                                     });
+    QTest::newRow("chat history from now") << Action([](CtiLib *c) { c->getChatHistory(QDateTime::currentDateTimeUtc()); })
+                                           << QByteArray(SIGNAL(sigChatHistory(ChatMessageList)))
+                                           << Verify([](const QSignalSpy &s) {
+                                                  QCOMPARE(arg<ChatMessageList>(s, 0).size(), 0);
+                                              });
+    QTest::newRow("live queues") << Action([](CtiLib *c) { c->getAllQueuesStats(); })
+                                 << QByteArray(SIGNAL(sigAllQueuesStatsReceived(QueueStatsList)))
+                                 << Verify([](const QSignalSpy &s) {
+                                        const QueueStatsList l = arg<QueueStatsList>(s, 0);
+                                        QCOMPARE(l.size(), 2);
+                                        QCOMPARE(l.first().queueName, QStringLiteral("Supporto"));
+                                        QCOMPARE(l.first().members.size(), 4);
+                                    });
+    QTest::newRow("all queue periods") << Action([](CtiLib *c) {
+        QMetaObject::invokeMethod(c, "getAllQueuePeriodicStats", Qt::QueuedConnection,
+                                  Q_ARG(CTILIB::PeriodType, CTILIB::PeriodToday), Q_ARG(QDateTime, QDateTime()),
+                                  Q_ARG(QDateTime, QDateTime()));
+    }) << QByteArray(SIGNAL(sigAllQueuesPeriodicStatsReceived(QueuePeriodicStatsList)))
+       << Verify([](const QSignalSpy &s) {
+              const QueuePeriodicStatsList l = arg<QueuePeriodicStatsList>(s, 0);
+              QCOMPARE(l.periodType, 1);
+              QCOMPARE(l.stats.size(), 2);
+              QVERIFY(l.stats.first().from.isValid());
+          });
+    QTest::newRow("one queue period") << Action([](CtiLib *c) {
+        c->getQueuePeriodicStats({QStringLiteral("601"), QStringLiteral("999")}, CTILIB::PeriodThisWeek, QDateTime(),
+                                 QDateTime());
+    }) << QByteArray(SIGNAL(sigQueuePeriodicStatsReceived(QueuePeriodicStats)))
+       << Verify([](const QSignalSpy &s) {
+              QCOMPARE(s.count(), 1);
+              QCOMPARE(arg<QueuePeriodicStats>(s, 0).queueId, QStringLiteral("601"));
+              QCOMPARE(arg<QueuePeriodicStats>(s, 0).periodType, 2);
+          });
+    QTest::newRow("all operators") << Action([](CtiLib *c) {
+        c->getAllQueueOperatorPeriodicStats(CTILIB::PeriodYesterday, QDateTime(), QDateTime());
+    }) << QByteArray(SIGNAL(sigAllQueueOperatorsPeriodicStatsReceived(QueueOperatorPeriodicStatsList)))
+       << Verify([](const QSignalSpy &s) {
+              QCOMPARE(arg<QueueOperatorPeriodicStatsList>(s, 0).size(), 8);
+              QCOMPARE(arg<QueueOperatorPeriodicStatsList>(s, 0).first().periodType, 7);
+          });
+    QTest::newRow("some operators") << Action([](CtiLib *c) {
+        c->getQueueOperatorPeriodicStats({{QStringLiteral("600"), {QStringLiteral("201"), QStringLiteral("202")}}},
+                                         CTILIB::PeriodToday, QDateTime(), QDateTime());
+    }) << QByteArray(SIGNAL(sigQueueOperatorPeriodicStatsReceived(QueueOperatorPeriodicStats)))
+       << Verify([](const QSignalSpy &s) {
+              QVERIFY(waitCount(const_cast<QSignalSpy &>(s), 2));
+              QCOMPARE(arg<QueueOperatorPeriodicStats>(s, 1).memberId, QStringLiteral("202"));
+          });
+    QTest::newRow("call-centre report") << Action([](CtiLib *c) {
+        c->requestCCReport(CTILIB::PeriodToday, {20, 40}, {10}, QStringLiteral("IT"), QDateTime(), QDateTime());
+    }) << QByteArray(SIGNAL(sigCCReportSucceded(CallCenterReport)))
+       << Verify([](const QSignalSpy &s) {
+              const CallCenterReport r = arg<CallCenterReport>(s, 0);
+              QVERIFY(r.data.startsWith("queue;name"));
+              QCOMPARE(r.mimeType, QStringLiteral("text/csv"));
+          });
+    QTest::newRow("report with an invalid period") << Action([](CtiLib *c) {
+        c->requestCCReport(CTILIB::PeriodInvalid, {}, {}, QStringLiteral("EN"), QDateTime(), QDateTime());
+    }) << QByteArray(SIGNAL(sigCCReportFailure(QString)))
+       << Verify([](const QSignalSpy &s) { QCOMPARE(arg<QString>(s, 0), QStringLiteral("Invalid period")); });
+}
+
+void TestCtiSession::requestsAreAnswered()
+{
+    QFETCH(Action, action);
+    QFETCH(QByteArray, signal);
+    QFETCH(Verify, verify);
+    Fixture f;
+    QVERIFY(f.login());
+    QSignalSpy spy(f.cti.get(), signal.constData());
+    QVERIFY(spy.isValid());
+    QTest::qWait(20); // the post-log-in deliveries first
+    spy.clear();
+    action(f.cti.get());
+    QVERIFY(waitCount(spy, 1));
+    QTest::qWait(20);
+    verify(spy);
+}
+
+void TestCtiSession::voicemailDownloadMarkDelete()
+{
+    Fixture f;
+    QVERIFY(f.login());
+    QSignalSpy done(f.cti.get(), &CtiLib::sigVoicemailDownloadCompleted);
+    QSignalSpy list(f.cti.get(), &CtiLib::sigVoicemailMsgList);
+    QSignalSpy box(f.cti.get(), &CtiLib::sigMailboxStatusChanged);
+    const QString dir = f.dir.path() + QStringLiteral("/vm");
+    f.cti->downloadVoicemailMessage(QStringLiteral("1"), QStringLiteral("vm-0001"), dir);
+    QVERIFY(waitCount(done, 1));
+    QCOMPARE(arg<QString>(done, 0, 0), QStringLiteral("1"));
+    const QString path = arg<QString>(done, 0, 2);
+    QVERIFY(path.startsWith(dir));
+    QFile wav(path);
+    QVERIFY(wav.open(QIODevice::ReadOnly));
+    QVERIFY(wav.read(4) == "RIFF");
+    QCOMPARE(wav.size(), qint64(44 + 8 * 8000 * 2));
+
+    f.cti->markVoicemailMessage(QStringLiteral("1"), CTILIB::VmMsgHeard);
+    QVERIFY(waitCount(box, 1));
+    QVERIFY(!arg<VoicemailMessageList>(list, 0).first().unheard);
+    QCOMPARE(arg<MailboxStatus>(box, 0).newMessages, 0);
+    QCOMPARE(arg<MailboxStatus>(box, 0).oldMessages, 1);
+
+    f.cti->deleteVoicemailMessage(QStringLiteral("1"));
+    QVERIFY(waitCount(list, 2));
+    QVERIFY(arg<VoicemailMessageList>(list, 1).isEmpty());
+
+    // A message that does not exist: nothing arrives, the session stays up.
+    f.cti->downloadVoicemailMessage(QStringLiteral("1"), QStringLiteral("vm-0001"), dir);
+    QTest::qWait(100);
+    QCOMPARE(done.count(), 1);
+    QVERIFY(f.cti->isConnected());
+}
+
+void TestCtiSession::contactsAddUpdateDelete()
+{
+    Fixture f;
+    QVERIFY(f.login());
+    QSignalSpy books(f.cti.get(), &CtiLib::sigPhonebookChanged);
+    auto personal = [&](int emission) {
+        for (const PhoneBook &b : arg<PhoneBookList>(books, emission)) {
+            if (b.visibility == QLatin1String("Private"))
+                return b.entries;
+        }
+        return QList<PhoneBookEntry>();
+    };
+    PhoneBookEntry e;
+    e.firstName = QStringLiteral("Nuovo");
+    e.lastName = QStringLiteral("Contatto");
+    e.contacts << ContactEntry{QStringLiteral("phone"), QStringLiteral("mobile"), QStringLiteral("+39 340 1"), true};
+    f.cti->addPhoneBookContact(e);
+    QVERIFY(waitCount(books, 1));
+    QCOMPARE(int(arg<CTILIB::PhonebookTypeFlags>(books, 0, 1)), 1);
+    QList<PhoneBookEntry> mine = personal(0);
+    QCOMPARE(mine.size(), 2);
+    PhoneBookEntry added = mine.last();
+    QVERIFY(!added.id.isEmpty());
+    QCOMPARE(added.contacts, e.contacts);
+
+    added.company = QStringLiteral("Nuova S.r.l.");
+    f.cti->updatePhoneBookContact(added);
+    QVERIFY(waitCount(books, 2));
+    QCOMPARE(personal(1).last().company, QStringLiteral("Nuova S.r.l."));
+
+    f.cti->deletePhoneBookContact(added);
+    QVERIFY(waitCount(books, 3));
+    QCOMPARE(personal(2).size(), 1);
+
+    // Deleting it again is refused by the PBX: no delivery.
+    f.cti->deletePhoneBookContact(added);
+    QTest::qWait(100);
+    QCOMPARE(books.count(), 3);
+    QVERIFY(f.cti->isConnected());
+}
+
+void TestCtiSession::servicesSwitch()
+{
+    Fixture f;
+    QVERIFY(f.login());
+    QTest::qWait(20);
+    QSignalSpy services(f.cti.get(), &CtiLib::sigServiceStatusChanged);
+    auto find = [&](int emission, const QString &name) {
+        for (const ServiceStatus &s : arg<ServiceStatusList>(services, emission)) {
+            if (s.service == name)
+                return s;
+        }
+        return ServiceStatus();
+    };
+    f.cti->setUFWD(QStringLiteral("+39021234567"));
+    QVERIFY(waitCount(services, 1));
+    QCOMPARE(find(0, QStringLiteral("ufwd")).state, 2);
+    QCOMPARE(find(0, QStringLiteral("ufwd")).value, QStringLiteral("+39021234567"));
+    f.cti->setForkToMobile();
+    QVERIFY(waitCount(services, 2));
+    QCOMPARE(find(1, QStringLiteral("forktomobile")).state, 2);
+    f.cti->unsetUFWD();
+    f.cti->unsetForkToMobile();
+    QVERIFY(waitCount(services, 4));
+    QCOMPARE(find(3, QStringLiteral("ufwd")).state, 0);
+    QCOMPARE(find(3, QStringLiteral("forktomobile")).state, 0);
+}
+
+void TestCtiSession::presenceAndBlfChanges()
+{
+    Fixture f;
+    QVERIFY(f.login());
+    std::unique_ptr<CtiLib> luca = f.newClient();
+    QVERIFY(Fixture::login(luca.get(), QStringLiteral("luca"), QStringLiteral("luca")));
+    QSignalSpy lucaSees(luca.get(), &CtiLib::sigExtenStatusChanged);
+    f.cti->setClientPresence(CTILIB::PresenceBusy, QStringLiteral("In riunione"));
+    QVERIFY(waitCount(lucaSees, 1));
+    BuddyStatus b = arg<BuddyStatus>(lucaSees, 0);
+    QCOMPARE(b.exten, QStringLiteral("201"));
+    QCOMPARE(b.presence, 3);
+    QCOMPARE(b.presenceMsg, QStringLiteral("In riunione"));
+
+    QSignalSpy demoSees(f.cti.get(), &CtiLib::sigExtenStatusChanged);
+    f.sim->setBlf(QStringLiteral("207"), CTILIB::BlfRinging);
+    QVERIFY(waitCount(demoSees, 1));
+    QCOMPARE(arg<BuddyStatus>(demoSees, 0).exten, QStringLiteral("207"));
+    QCOMPARE(arg<BuddyStatus>(demoSees, 0).blfStatus, 8);
+
+    // A user leaving the PBX goes offline for the others.
+    demoSees.clear();
+    luca->logout();
+    QVERIFY(waitCount(demoSees, 1));
+    QCOMPARE(arg<BuddyStatus>(demoSees, 0).exten, QStringLiteral("202"));
+    QCOMPARE(arg<BuddyStatus>(demoSees, 0).presence, int(CTILIB::PresenceOffline));
+}
+
+void TestCtiSession::chatReachesTheOtherParty()
+{
+    Fixture f;
+    QVERIFY(f.login());
+    // The demo colleague (202) answers by itself while not logged in.
+    QSignalSpy msgs(f.cti.get(), &CtiLib::sigChatMessage);
+    f.cti->sendChatMessage(QStringLiteral("202"), QStringLiteral("Ciao Luca"));
+    QVERIFY(waitCount(msgs, 2));
+    const ChatMessage echo = arg<ChatMessage>(msgs, 0);
+    QCOMPARE(echo.direction, 1);
+    QCOMPARE(echo.exten, QStringLiteral("202"));
+    QCOMPARE(echo.body, QStringLiteral("Ciao Luca"));
+    const ChatMessage reply = arg<ChatMessage>(msgs, 1);
+    QCOMPARE(reply.direction, 0);
+    QCOMPARE(reply.exten, QStringLiteral("202"));
+    QVERIFY(reply.body.contains(QLatin1String("Ciao Luca")));
+    QCOMPARE(reply.time.timeSpec(), Qt::UTC);
+
+    // Between two logged-in users: message and typing state.
+    std::unique_ptr<CtiLib> sara = f.newClient();
+    QVERIFY(Fixture::login(sara.get(), QStringLiteral("sara"), QStringLiteral("sara")));
+    QSignalSpy saraMsgs(sara.get(), &CtiLib::sigChatMessage);
+    QSignalSpy saraTyping(sara.get(), &CtiLib::sigChatContactComposing);
+    f.cti->sendChatStartComposing(QStringLiteral("203"));
+    f.cti->sendChatMessage(QStringLiteral("203"), QStringLiteral("Riunione alle 3?"));
+    QVERIFY(waitCount(saraMsgs, 1));
+    QCOMPARE(arg<ChatMessage>(saraMsgs, 0).exten, QStringLiteral("201"));
+    QCOMPARE(arg<ChatMessage>(saraMsgs, 0).direction, 0);
+    QCOMPARE(saraTyping.count(), 1);
+    QCOMPARE(arg<QString>(saraTyping, 0, 0), QStringLiteral("201"));
+    QCOMPARE(arg<bool>(saraTyping, 0, 2), true);
+}
+
+void TestCtiSession::queueMembership()
+{
+    Fixture f;
+    QVERIFY(f.login());
+    QSignalSpy paused(f.cti.get(), &CtiLib::sigQueueMemberPauseChanged);
+    QSignalSpy added(f.cti.get(), &CtiLib::sigQueueMemberAdded);
+    QSignalSpy removed(f.cti.get(), &CtiLib::sigQueueMemberRemoved);
+    // Own memberships in every queue: 201 is in both.
+    f.cti->pauseQueues(true, QString(), QStringLiteral("OperatorRequest"), QString());
+    QVERIFY(waitCount(paused, 2));
+    QCOMPARE(arg<QueueMember>(paused, 0).account, QStringLiteral("201"));
+    QCOMPARE(arg<bool>(paused, 0, 1), true);
+    QSet<QString> queues{arg<QueueMember>(paused, 0).queueId, arg<QueueMember>(paused, 1).queueId};
+    QCOMPARE(queues, (QSet<QString>{QStringLiteral("600"), QStringLiteral("601")}));
+    // A supervisor resumes named operators of one queue.
+    f.cti->pauseOperators(false, {QStringLiteral("201")}, QStringLiteral("SupervisorRequest"), QStringLiteral("600"));
+    QVERIFY(waitCount(paused, 3));
+    QCOMPARE(arg<bool>(paused, 2, 1), false);
+    QCOMPARE(arg<QueueMember>(paused, 2).queueId, QStringLiteral("600"));
+
+    QMetaObject::invokeMethod(f.cti.get(), "addQueueDynamicMember", Qt::QueuedConnection,
+                              Q_ARG(QString, QStringLiteral("601")), Q_ARG(QString, QStringLiteral("206")),
+                              Q_ARG(int, 3));
+    QVERIFY(waitCount(added, 1));
+    QCOMPARE(arg<QueueMember>(added, 0).penalty, 3);
+    QCOMPARE(arg<QueueMember>(added, 0).memberType, 1);
+    f.cti->removeQueueDynamicMember(QStringLiteral("601"), QStringLiteral("206"));
+    QVERIFY(waitCount(removed, 1));
+    QCOMPARE(arg<QueueMember>(removed, 0).account, QStringLiteral("206"));
+}
+
+void TestCtiSession::forcedDisconnection_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("restart");
+    QTest::newRow("auth failed") << "AuthFailed" << false;
+    QTest::newRow("upgrade needed") << "UpgradeNeeded - Versione non supportata" << false;
+    QTest::newRow("wrong config") << "WrongConfig - Interno non configurato" << false;
+    QTest::newRow("permission denied") << "Permission denied" << false;
+    QTest::newRow("any other") << "MaintenanceWindow" << false;
+    QTest::newRow("restart") << "ServerRestart" << true;
+}
+
+void TestCtiSession::forcedDisconnection()
+{
+    QFETCH(QString, reason);
+    QFETCH(bool, restart);
+    Fixture f;
+    QVERIFY(f.login());
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    QSignalSpy chatGone(f.cti.get(), &CtiLib::sigChatDisconnected);
+    if (restart)
+        f.sim->restart();
+    else
+        QCOMPARE(f.sim->disconnectClients(QStringLiteral("demo"), reason), 1);
+    QVERIFY(waitCount(gone, 1));
+    QCOMPARE(arg<QString>(gone, 0), reason);
+    QCOMPARE(chatGone.count(), 1);
+    QVERIFY(!f.cti->isConnected());
+    QCOMPARE(f.cti->getUserExtension(), QString());
+    QTest::qWait(50);
+    QCOMPARE(gone.count(), 1);
+    // The client can log in again afterwards.
+    QVERIFY(f.login());
+}
+
+void TestCtiSession::keepAliveTimeout()
+{
+    Fixture f;
+    f.cti->setKeepAliveTimings(40, 150);
+    QVERIFY(f.login());
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    QTest::qWait(400); // several keep-alives answered
+    QVERIFY(gone.isEmpty());
+    QVERIFY(f.cti->isConnected());
+    f.sim->setAnswerKeepAlives(false);
+    QVERIFY(waitCount(gone, 1));
+    QCOMPARE(arg<QString>(gone, 0), QStringLiteral("KeepAliveReplyTimeout"));
+    QVERIFY(!f.cti->setChatKeepAliveSendIntervalSec(59));
+    QVERIFY(f.cti->setChatKeepAliveSendIntervalSec(60));
+}
+
+void TestCtiSession::killedSimulatorIsADisconnection()
+{
+    Fixture f;
+    QVERIFY(f.login());
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    f.sim.reset();
+    QVERIFY(waitCount(gone, 1));
+    QCOMPARE(arg<QString>(gone, 0), QStringLiteral("RemoteHostClosed"));
+    QVERIFY(!f.cti->isConnected());
+    // Requests are dropped while disconnected.
+    QVERIFY(!f.cti->newCall(QStringLiteral("202"), CTILIB::PrefixInternal));
+}
+
+void TestCtiSession::logoutIsAUserRequest()
+{
+    Fixture f;
+    QVERIFY(f.login());
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    f.cti->logout();
+    QVERIFY(waitCount(gone, 1));
+    QCOMPARE(arg<QString>(gone, 0), QStringLiteral("UserRequest"));
+    QTRY_VERIFY(f.sim->loggedInUsers().isEmpty());
+    // shutdown emits nothing.
+    QVERIFY(f.login());
+    gone.clear();
+    f.cti->shutdown();
+    QTest::qWait(50);
+    QVERIFY(gone.isEmpty());
+    QVERIFY(!f.cti->isConnected());
+}
+
+void TestCtiSession::traceRecordsCommands()
+{
+    Fixture f;
+    const QString path = f.dir.path() + QStringLiteral("/trace.jsonl");
+    QVERIFY(f.sim->setTraceFile(path));
+    QVERIFY(f.login());
+    QSignalSpy cmds(f.sim.get(), &PbxSimulator::commandReceived);
+    f.cti->newCall(QStringLiteral("+39021234567"), CTILIB::PrefixAutomatic);
+    QVERIFY(waitCount(cmds, 1));
+    f.sim->stopTrace();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+    QVERIFY(lines.size() >= 2);
+    const QJsonObject login = QJsonDocument::fromJson(lines.first()).object();
+    QCOMPARE(login.value(QStringLiteral("cmd")).toString(), QStringLiteral("login"));
+    QCOMPARE(login.value(QStringLiteral("args")).toObject().value(QStringLiteral("password")).toString(),
+             QStringLiteral("***"));
+    QVERIFY(QDateTime::fromString(login.value(QStringLiteral("ts")).toString(), Qt::ISODateWithMs).isValid());
+    const QJsonObject call = QJsonDocument::fromJson(lines.last()).object();
+    QCOMPARE(call.value(QStringLiteral("cmd")).toString(), QStringLiteral("newCall"));
+    QCOMPARE(call.value(QStringLiteral("user")).toString(), QStringLiteral("demo"));
+    QCOMPARE(call.value(QStringLiteral("args")).toObject().value(QStringLiteral("number")).toString(),
+             QStringLiteral("+39021234567"));
+}
+
+void TestCtiSession::controlCommands_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("blank") << "  " << "";
+    QTest::newRow("blf") << "blf 205 8" << "OK";
+    QTest::newRow("blf of nobody") << "blf 999 8" << "ERROR";
+    QTest::newRow("presence by name") << "presence 205 away Pranzo" << "OK";
+    QTest::newRow("presence out of range") << "presence 205 9" << "ERROR";
+    QTest::newRow("call") << "call +39021234567 201" << "OK ";
+    QTest::newRow("call to nobody") << "call +39021234567 999" << "ERROR";
+    QTest::newRow("call through a missing queue") << "call +39021234567 201 queue=999" << "ERROR";
+    QTest::newRow("answer without a call") << "answer 205" << "ERROR";
+    QTest::newRow("queue event") << "queueevent 600 3" << "OK";
+    QTest::newRow("delay") << "delay answer 10" << "OK";
+    QTest::newRow("bad delay") << "delay answer soon" << "ERROR";
+    QTest::newRow("unknown") << "dance" << "ERROR unknown command";
+    QTest::newRow("status") << "status" << "OK port=";
+}
+
+void TestCtiSession::controlCommands()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, answer);
+    Fixture f;
+    const QString got = f.sim->executeControl(line);
+    if (answer.isEmpty())
+        QVERIFY(got.isEmpty());
+    else
+        QVERIFY2(got.startsWith(answer), qPrintable(got));
+}
+
+DESKLINE_TEST_MAIN(TestCtiSession)
+#include "tst_ctisession.moc"
