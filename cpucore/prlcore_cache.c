@@ -14,18 +14,16 @@ int cacheSize = 0;
 /* Leaf-2 descriptors, largest cache first: the first row matching any of
  * the processor's descriptor bytes gives its size. Ends with descriptor 0. */
 const OwnCacheDescriptor tableCache[] = {
-    {0xEC, 24 * MB}, {0xEB, 18 * MB}, {0x4D, 16 * MB}, {0xEA, 12 * MB}, {0x4C, 12 * MB},
-    {0xE4, 8 * MB},  {0xDE, 8 * MB},  {0x4B, 8 * MB},  {0x47, 8 * MB},  {0x4E, 6 * MB},
-    {0x4A, 6 * MB},  {0xE3, 4 * MB},  {0xDD, 4 * MB},  {0xD8, 4 * MB},  {0x49, 4 * MB},
-    {0x29, 4 * MB},  {0x46, 4 * MB},  {0x48, 3 * MB},  {0xE2, 2 * MB},  {0xDC, 2 * MB},
-    {0xD7, 2 * MB},  {0xD2, 2 * MB},  {0x25, 2 * MB},  {0x7D, 2 * MB},  {0x85, 2 * MB},
-    {0x45, 2 * MB},  {0xD6, 1 * MB},  {0xD1, 1 * MB},  {0x23, 1 * MB},  {0x87, 1 * MB},
-    {0x7C, 1 * MB},  {0x78, 1 * MB},  {0x84, 1 * MB},  {0x44, 1 * MB},  {0xD0, 512 * KB},
-    {0x22, 512 * KB}, {0x7B, 512 * KB}, {0x80, 512 * KB}, {0x86, 512 * KB}, {0x3E, 512 * KB},
-    {0x7F, 512 * KB}, {0x83, 512 * KB}, {0x43, 512 * KB}, {0x3D, 384 * KB}, {0x21, 256 * KB},
-    {0x7A, 256 * KB}, {0x82, 256 * KB}, {0x3C, 256 * KB}, {0x3F, 256 * KB}, {0x42, 256 * KB},
-    {0x3A, 192 * KB}, {0x79, 128 * KB}, {0x39, 128 * KB}, {0x3B, 128 * KB}, {0x41, 128 * KB},
-    {0, 0},
+    {0xEC, 24 * MB},  {0xEB, 18 * MB},  {0x4D, 16 * MB},  {0xEA, 12 * MB},  {0x4C, 12 * MB},  {0xE4, 8 * MB},
+    {0xDE, 8 * MB},   {0x4B, 8 * MB},   {0x47, 8 * MB},   {0x4E, 6 * MB},   {0x4A, 6 * MB},   {0xE3, 4 * MB},
+    {0xDD, 4 * MB},   {0xD8, 4 * MB},   {0x49, 4 * MB},   {0x29, 4 * MB},   {0x46, 4 * MB},   {0x48, 3 * MB},
+    {0xE2, 2 * MB},   {0xDC, 2 * MB},   {0xD7, 2 * MB},   {0xD2, 2 * MB},   {0x25, 2 * MB},   {0x7D, 2 * MB},
+    {0x85, 2 * MB},   {0x45, 2 * MB},   {0xD6, 1 * MB},   {0xD1, 1 * MB},   {0x23, 1 * MB},   {0x87, 1 * MB},
+    {0x7C, 1 * MB},   {0x78, 1 * MB},   {0x84, 1 * MB},   {0x44, 1 * MB},   {0xD0, 512 * KB}, {0x22, 512 * KB},
+    {0x7B, 512 * KB}, {0x80, 512 * KB}, {0x86, 512 * KB}, {0x3E, 512 * KB}, {0x7F, 512 * KB}, {0x83, 512 * KB},
+    {0x43, 512 * KB}, {0x3D, 384 * KB}, {0x21, 256 * KB}, {0x7A, 256 * KB}, {0x82, 256 * KB}, {0x3C, 256 * KB},
+    {0x3F, 256 * KB}, {0x42, 256 * KB}, {0x3A, 192 * KB}, {0x79, 128 * KB}, {0x39, 128 * KB}, {0x3B, 128 * KB},
+    {0x41, 128 * KB}, {0, 0},
 };
 
 /* Largest data or unified cache from the deterministic cache leaf 4. */

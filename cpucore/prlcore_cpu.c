@@ -175,30 +175,43 @@ static Prl64u ownComputeFeatures(void)
     const Prl32u edx = regs[PRL_EDX];
     Prl64u mask = 0;
 
-    if (bit(edx, 23)) mask |= PRL_CPUID_MMX;
-    if (bit(edx, 25)) mask |= PRL_CPUID_SSE;
-    if (bit(edx, 26)) mask |= PRL_CPUID_SSE2;
-    if (bit(ecx, 0)) mask |= PRL_CPUID_SSE3;
-    if (bit(ecx, 9)) mask |= PRL_CPUID_SSSE3;
-    if (bit(ecx, 22)) mask |= PRL_CPUID_MOVBE;
-    if (bit(ecx, 19)) mask |= PRL_CPUID_SSE41;
-    if (bit(ecx, 20)) mask |= PRL_CPUID_SSE42;
-    if (bit(ecx, 28)) mask |= PRL_CPUID_AVX;
+    if (bit(edx, 23))
+        mask |= PRL_CPUID_MMX;
+    if (bit(edx, 25))
+        mask |= PRL_CPUID_SSE;
+    if (bit(edx, 26))
+        mask |= PRL_CPUID_SSE2;
+    if (bit(ecx, 0))
+        mask |= PRL_CPUID_SSE3;
+    if (bit(ecx, 9))
+        mask |= PRL_CPUID_SSSE3;
+    if (bit(ecx, 22))
+        mask |= PRL_CPUID_MOVBE;
+    if (bit(ecx, 19))
+        mask |= PRL_CPUID_SSE41;
+    if (bit(ecx, 20))
+        mask |= PRL_CPUID_SSE42;
+    if (bit(ecx, 28))
+        mask |= PRL_CPUID_AVX;
     /* XGETBV is only legal once the operating system has enabled XSAVE. */
     if (bit(ecx, 27) && bit(ecx, 28)) {
         if ((ownGetXcr(0) & 0x6) == 0x6)
             mask |= PRL_AVX_ENABLEDBYOS;
     }
-    if (bit(ecx, 25)) mask |= PRL_CPUID_AES;
-    if (bit(ecx, 1)) mask |= PRL_CPUID_CLMUL;
+    if (bit(ecx, 25))
+        mask |= PRL_CPUID_AES;
+    if (bit(ecx, 1))
+        mask |= PRL_CPUID_CLMUL;
     if (((eax >> 8) & 0xF) == 0xB) {
         Prl32u ext[4];
         ownGetReg(ext, 0x20000001u, 0);
         if (bit(ext[PRL_EDX], 1))
             mask |= PRL_CPUID_ABR;
     }
-    if (bit(ecx, 30)) mask |= PRL_CPUID_RDRAND;
-    if (bit(ecx, 29)) mask |= PRL_CPUID_F16C;
+    if (bit(ecx, 30))
+        mask |= PRL_CPUID_RDRAND;
+    if (bit(ecx, 29))
+        mask |= PRL_CPUID_F16C;
     return mask;
 }
 

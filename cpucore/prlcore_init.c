@@ -8,11 +8,7 @@ static int ownNumThreads = 1;
 static int ownStarted = 0;
 
 static const PrlLibraryVersion s_libVer = {
-    7, 0, 205, 1049,
-    {'c', 'o', 'r', 'e'},
-    "libprlcore.so.7",
-    "7.0 build 205.85",
-    "Nov 25 2011",
+    7, 0, 205, 1049, {'c', 'o', 'r', 'e'}, "libprlcore.so.7", "7.0 build 205.85", "Nov 25 2011",
 };
 
 void ownRegisterLib(unsigned int slot, PrlInitFunc init)

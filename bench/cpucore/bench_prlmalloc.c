@@ -69,7 +69,7 @@ static double runPosix(int size)
 
 int main(void)
 {
-    static const int sizes[] = {8, 16, 64, 200, 256, 1000, 1024, 4096, 16384, 65536};
+    static const int sizes[] = {8, 16, 64, 200, 256, 1000, 1024, 4096, 16384, 32768};
     int missed = 0;
 
     printf("prlMalloc/prlFree vs posix_memalign(32)/free, ns per pair (best of %d runs of %d pairs)\n", REPEATS, PAIRS);

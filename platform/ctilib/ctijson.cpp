@@ -144,11 +144,28 @@ public:
         f.decode = [member](R &r, const QJsonValue &v, QString *error) {
             return fromJ(v, r.*member, error);
         };
+        f.defaultValue = f.encode(R());
         m_fields.push_back(std::move(f));
         return *this;
     }
 
+    // Fields that hold their default value are left out: the receiver
+    // restores them, and large deliveries shrink to what they carry.
     QJsonObject encode(const R &r) const
+    {
+        QJsonObject o;
+        for (const Field &f : m_fields) {
+            const QJsonValue v = f.encode(r);
+            if (v != f.defaultValue)
+                o.insert(f.key, v);
+        }
+        return o;
+    }
+
+    int size() const { return int(m_fields.size()); }
+
+    // The JSON form of every field, defaults included.
+    QJsonObject encodeAll(const R &r) const
     {
         QJsonObject o;
         for (const Field &f : m_fields)
@@ -180,6 +197,7 @@ private:
         QString key;
         std::function<QJsonValue(const R &)> encode;
         std::function<bool(R &, const QJsonValue &, QString *)> decode;
+        QJsonValue defaultValue;
     };
     std::vector<Field> m_fields;
 };
@@ -454,6 +472,7 @@ const Codec<CallCenterReport> &reportCodec()
 
 #define CTIJSON_DEFINE(Type, codec)                                                                \
     QJsonObject toJson(const Type &value) { return codec().encode(value); }                        \
+    QJsonObject toJsonWithDefaults(const Type &value) { return codec().encodeAll(value); }         \
     bool fromJson(const QJsonValue &json, Type &out, QString *error)                               \
     {                                                                                              \
         return codec().decode(json, out, error);                                                   \

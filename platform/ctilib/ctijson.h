@@ -1,6 +1,8 @@
 // JSON form of the CTI records, shared by the client and the PBX simulator.
 //
-// Every record is a JSON object whose keys are the record's field names.
+// Every record is a JSON object whose keys are the record's field names;
+// fields holding their default value are left out by toJson()
+// (toJsonWithDefaults() writes them all).
 // Decoding is strict about types (a peer is not trusted): a field of the wrong
 // JSON type makes the whole record invalid and `error` names the field.
 // Missing fields keep their default value; unknown fields are ignored.
@@ -19,6 +21,7 @@ constexpr int MaxListElements = 2000000;
 
 #define CTIJSON_DECLARE(Type)                                                                      \
     QJsonObject toJson(const Type &value);                                                         \
+    QJsonObject toJsonWithDefaults(const Type &value);                                             \
     bool fromJson(const QJsonValue &json, Type &out, QString *error = nullptr);
 
 CTIJSON_DECLARE(LoginDetails)

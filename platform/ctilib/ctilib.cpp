@@ -14,6 +14,7 @@
 #include <QSslError>
 #include <QSslSocket>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <functional>
@@ -35,215 +36,8 @@ struct DecodedFrame {
     QString error;
     Message msg;
     // For events: emits the decoded records on the CtiLib object.
-    std::function<void(CtiLib *)> emitter;
+    std::function<void(CtiLibPrivate *)> emitter;
 };
-
-template <typename T> bool decodeData(const QJsonObject &data, T &out, QString *error)
-{
-    return CtiJson::fromJson(QJsonValue(data), out, error);
-}
-
-template <typename T> bool decodeList(const QJsonObject &data, const char *key, QList<T> &out, QString *error)
-{
-    return CtiJson::listFromJson(data.value(QLatin1String(key)), out, error);
-}
-
-// Turns one event into its emission. Runs on any thread: touches nothing but
-// its arguments.
-std::function<void(CtiLib *)> decodeEvent(const QString &name, const QJsonObject &data, QString *error)
-{
-#define RECORD_EVENT(evtName, Type, signal)                                                        \
-    if (name == QLatin1String(evtName)) {                                                          \
-        Type v;                                                                                    \
-        if (!decodeData(data, v, error))                                                           \
-            return nullptr;                                                                        \
-        return [v](CtiLib *q) { emit q->signal(v); };                                              \
-    }
-#define LIST_EVENT(evtName, key, Type, signal)                                                     \
-    if (name == QLatin1String(evtName)) {                                                          \
-        QList<Type> v;                                                                             \
-        if (!decodeList(data, key, v, error))                                                      \
-            return nullptr;                                                                        \
-        return [v](CtiLib *q) { emit q->signal(v); };                                              \
-    }
-    RECORD_EVENT("incomingCall", IncomingCallEvent, sigIncomingCall)
-    RECORD_EVENT("outgoingCall", OriginateCallEvent, sigOutgoingCall)
-    RECORD_EVENT("answeredCall", AnsweredCallEvent, sigAnsweredCall)
-    RECORD_EVENT("finishedCall", FinishedCallEvent, sigFinishedCall)
-    RECORD_EVENT("missedCall", MissedCallEvent, sigMissedCall)
-    RECORD_EVENT("colpUpdate", ColpUpdateEvent, sigColpUpdate)
-    RECORD_EVENT("localInfoUpdate", CallLocalInfoUpdateEvent, sigCallLocalInfoUpdate)
-    RECORD_EVENT("extenStatus", BuddyStatus, sigExtenStatusChanged)
-    RECORD_EVENT("channelStatus", ChannelStatus, sigChannelStatusReceived)
-    RECORD_EVENT("sipSettings", SipConfiguration, sigSipSettingsReceived)
-    RECORD_EVENT("inCallServiceStatus", InCallServiceStatus, sigInCallServiceStatusReceived)
-    RECORD_EVENT("ccReport", CallCenterReport, sigCCReportSucceded)
-    RECORD_EVENT("chatMessage", ChatMessage, sigChatMessage)
-    RECORD_EVENT("mailboxStatus", MailboxStatus, sigMailboxStatusChanged)
-    RECORD_EVENT("queuePeriodicStats", QueuePeriodicStats, sigQueuePeriodicStatsReceived)
-    RECORD_EVENT("allQueuesPeriodicStats", QueuePeriodicStatsList, sigAllQueuesPeriodicStatsReceived)
-    RECORD_EVENT("operatorPeriodicStats", QueueOperatorPeriodicStats, sigQueueOperatorPeriodicStatsReceived)
-    RECORD_EVENT("queueMemberAdded", QueueMember, sigQueueMemberAdded)
-    RECORD_EVENT("queueMemberRemoved", QueueMember, sigQueueMemberRemoved)
-    RECORD_EVENT("queueEvent", QueueEvent, sigQueueEvent)
-    LIST_EVENT("cdr", "entries", CdrEntry, sigCdrChanged)
-    LIST_EVENT("serviceStatus", "services", ServiceStatus, sigServiceStatusChanged)
-    LIST_EVENT("chatHistory", "messages", ChatMessage, sigChatHistory)
-    LIST_EVENT("voicemailList", "messages", VoicemailMessage, sigVoicemailMsgList)
-    LIST_EVENT("identities", "identities", IdentityEntry, sigIdentitiesChanged)
-    LIST_EVENT("queuesStats", "queues", QueueStats, sigAllQueuesStatsReceived)
-    LIST_EVENT("allOperatorsPeriodicStats", "stats", QueueOperatorPeriodicStats,
-               sigAllQueueOperatorsPeriodicStatsReceived)
-#undef RECORD_EVENT
-#undef LIST_EVENT
-
-    if (name == QLatin1String("phonebook")) {
-        PhoneBookList books;
-        int flags = 0;
-        if (!decodeList(data, "phonebooks", books, error) || !CtiJson::readInt(data, "flags", flags, error))
-            return nullptr;
-        const CTILIB::PhonebookTypeFlags f(flags & CTILIB::PhonebookAll);
-        return [books, f](CtiLib *q) { emit q->sigPhonebookChanged(books, f); };
-    }
-    if (name == QLatin1String("extenStatusMap")) {
-        BuddyStatusMap map;
-        if (!CtiJson::fromJson(data.value(QLatin1String("statuses")), map, error))
-            return nullptr;
-        return [map](CtiLib *q) { emit q->sigExtenStatusMapChanged(map); };
-    }
-    if (name == QLatin1String("servicesCodes")) {
-        ServicesDialCodesMap codes;
-        if (!CtiJson::fromJson(data.value(QLatin1String("codes")), codes, error))
-            return nullptr;
-        return [codes](CtiLib *q) { emit q->sigServicesCodesReceived(codes); };
-    }
-    if (name == QLatin1String("parkCall")) {
-        QString number, room, timeout;
-        if (!CtiJson::readString(data, "number", number, error)
-            || !CtiJson::readString(data, "parkRoom", room, error)
-            || !CtiJson::readString(data, "timeout", timeout, error))
-            return nullptr;
-        return [number, room, timeout](CtiLib *q) { emit q->sigNewParkCall(number, room, timeout); };
-    }
-    if (name == QLatin1String("mobileNumber")) {
-        QString number;
-        if (!CtiJson::readString(data, "number", number, error))
-            return nullptr;
-        return [number](CtiLib *q) { emit q->sigExtenMobileNumberRcvd(number); };
-    }
-    if (name == QLatin1String("ccReportFailure")) {
-        QString text;
-        if (!CtiJson::readString(data, "error", text, error))
-            return nullptr;
-        text = CtiProtocol::sanitizeText(text);
-        return [text](CtiLib *q) { emit q->sigCCReportFailure(text); };
-    }
-    if (name == QLatin1String("chatConnected"))
-        return [](CtiLib *q) { emit q->sigChatConnected(); };
-    if (name == QLatin1String("chatDisconnected")) {
-        QString reason;
-        if (!CtiJson::readString(data, "reason", reason, error))
-            return nullptr;
-        reason = CtiProtocol::sanitizeText(reason);
-        return [reason](CtiLib *q) { emit q->sigChatDisconnected(reason); };
-    }
-    if (name == QLatin1String("chatComposing")) {
-        QString exten, context;
-        bool composing = false;
-        if (!CtiJson::readString(data, "exten", exten, error) || !CtiJson::readString(data, "context", context, error)
-            || !CtiJson::readBool(data, "composing", composing, error))
-            return nullptr;
-        return [exten, context, composing](CtiLib *q) { emit q->sigChatContactComposing(exten, context, composing); };
-    }
-    if (name == QLatin1String("rebrandingChanged"))
-        return [](CtiLib *q) { emit q->sigRebrandingPackageChanged(); };
-    if (name == QLatin1String("phoneApiAuthorized")) {
-        bool authorized = false;
-        if (!CtiJson::readBool(data, "authorized", authorized, error))
-            return nullptr;
-        return [authorized](CtiLib *q) { emit q->sigPhoneApiAutorized(authorized); };
-    }
-    if (name == QLatin1String("phoneDnd")) {
-        bool on = false;
-        if (!CtiJson::readBool(data, "on", on, error))
-            return nullptr;
-        return [on](CtiLib *q) { emit q->phoneEventDnd(on); };
-    }
-    if (name == QLatin1String("queueMemberPause")) {
-        QueueMember member;
-        bool paused = false;
-        if (!CtiJson::fromJson(data.value(QLatin1String("member")), member, error)
-            || !CtiJson::readBool(data, "paused", paused, error))
-            return nullptr;
-        return [member, paused](CtiLib *q) { emit q->sigQueueMemberPauseChanged(member, paused); };
-    }
-    if (name == QLatin1String("phoneEvent")) {
-        QString kind, num, remoteName, csta;
-        if (!CtiJson::readString(data, "event", kind, error) || !CtiJson::readString(data, "remoteNum", num, error)
-            || !CtiJson::readString(data, "remoteName", remoteName, error)
-            || !CtiJson::readString(data, "cstaId", csta, error))
-            return nullptr;
-        using Sig = void (CtiLib::*)(const QString &, const QString &, const QString &);
-        static const QMap<QString, Sig> kinds = {
-            {QStringLiteral("incoming"), &CtiLib::phoneEventIncomingCall},
-            {QStringLiteral("outgoing"), &CtiLib::phoneEventOutgoingCall},
-            {QStringLiteral("established"), &CtiLib::phoneEventEstablishedCall},
-            {QStringLiteral("ended"), &CtiLib::phoneEventEndedCall},
-            {QStringLiteral("missed"), &CtiLib::phoneEventMissedCall},
-            {QStringLiteral("hold"), &CtiLib::phoneEventHoldCall},
-            {QStringLiteral("unhold"), &CtiLib::phoneEventUnholdCall},
-        };
-        const auto it = kinds.constFind(kind);
-        if (it == kinds.constEnd()) {
-            *error = QStringLiteral("unknown phone event '%1'").arg(CtiProtocol::sanitizeText(kind, 32));
-            return nullptr;
-        }
-        const Sig sig = it.value();
-        return [sig, num, remoteName, csta](CtiLib *q) { (q->*sig)(num, remoteName, csta); };
-    }
-    *error = QStringLiteral("unknown event '%1'").arg(CtiProtocol::sanitizeText(name, 64));
-    return nullptr;
-}
-
-// Events that the client handles itself rather than by a plain emission.
-bool isSessionEvent(const QString &name)
-{
-    return name == QLatin1String("disconnect") || name == QLatin1String("voicemailAudio")
-        || name == QLatin1String("rebrandingPackage");
-}
-
-DecodedFrame decodeFrame(const QByteArray &frame)
-{
-    DecodedFrame r;
-    if (!CtiProtocol::parseMessage(frame, &r.msg, &r.error))
-        return r;
-    if (r.msg.type == Message::Event && !isSessionEvent(r.msg.name)) {
-        QString error;
-        r.emitter = decodeEvent(r.msg.name, r.msg.body, &error);
-        if (!r.emitter) {
-            r.error = QStringLiteral("event '%1': %2").arg(CtiProtocol::sanitizeText(r.msg.name, 64), error);
-            return r;
-        }
-        r.msg.body = QJsonObject(); // not needed any more
-    }
-    r.ok = true;
-    return r;
-}
-
-// Safe file name from a peer's text.
-QString safeFileName(const QString &text)
-{
-    QString out;
-    for (const QChar c : text) {
-        if (c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('.'))
-            out.append(c);
-        if (out.size() >= 64)
-            break;
-    }
-    while (out.startsWith(QLatin1Char('.')))
-        out.remove(0, 1);
-    return out.isEmpty() ? QStringLiteral("file") : out;
-}
 
 } // namespace
 
@@ -293,8 +87,17 @@ public:
     QMap<QString, QString> voicemailDirs;    // "id/uuid" -> directory
     QString rebrandingDir;
 
-    QThread *decoderThread = nullptr;
-    QObject *decoderContext = nullptr;
+    QThreadPool pool;                      // decodes large frames, frees large results
+    quint64 decodeSeqNext = 0;             // order of frames sent to the pool
+    quint64 dispatchSeqNext = 0;           // next frame to dispatch
+    QMap<quint64, std::shared_ptr<DecodedFrame>> readyFrames;
+
+    // A phone book delivery in parts.
+    PhoneBookList partBooks;
+    int partsExpected = 0;
+    int partNext = 0;
+    int partFlags = 0;
+    int partEntries = 0;
 
     void logLine(int priority, const QString &text)
     {
@@ -312,6 +115,12 @@ public:
     void onSslErrors(const QList<QSslError> &errors);
     void onDisconnected();
     void dispatch(quint64 gen, const DecodedFrame &frame);
+    void decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFrame> frame);
+    void addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book);
+    template <typename T> void releaseOnPool(T value)
+    {
+        pool.start([v = std::move(value)]() mutable { v = T(); });
+    }
     void handleResponse(const Message &msg);
     void handleSessionEvent(const Message &msg);
     void sendPing();
@@ -319,12 +128,243 @@ public:
     QString dumpText(const QByteArray &frame) const;
 };
 
+namespace {
+
+template <typename T> bool decodeData(const QJsonObject &data, T &out, QString *error)
+{
+    return CtiJson::fromJson(QJsonValue(data), out, error);
+}
+
+template <typename T> bool decodeList(const QJsonObject &data, const char *key, QList<T> &out, QString *error)
+{
+    return CtiJson::listFromJson(data.value(QLatin1String(key)), out, error);
+}
+
+// Turns one event into its emission. Runs on any thread: touches nothing but
+// its arguments.
+std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJsonObject &data, QString *error)
+{
+#define RECORD_EVENT(evtName, Type, signal)                                                        \
+    if (name == QLatin1String(evtName)) {                                                          \
+        Type v;                                                                                    \
+        if (!decodeData(data, v, error))                                                           \
+            return nullptr;                                                                        \
+        return [v](CtiLibPrivate *d) { emit d->q->signal(v); };                                              \
+    }
+#define LIST_EVENT(evtName, key, Type, signal)                                                     \
+    if (name == QLatin1String(evtName)) {                                                          \
+        QList<Type> v;                                                                             \
+        if (!decodeList(data, key, v, error))                                                      \
+            return nullptr;                                                                        \
+        return [v](CtiLibPrivate *d) { emit d->q->signal(v); };                                              \
+    }
+    RECORD_EVENT("incomingCall", IncomingCallEvent, sigIncomingCall)
+    RECORD_EVENT("outgoingCall", OriginateCallEvent, sigOutgoingCall)
+    RECORD_EVENT("answeredCall", AnsweredCallEvent, sigAnsweredCall)
+    RECORD_EVENT("finishedCall", FinishedCallEvent, sigFinishedCall)
+    RECORD_EVENT("missedCall", MissedCallEvent, sigMissedCall)
+    RECORD_EVENT("colpUpdate", ColpUpdateEvent, sigColpUpdate)
+    RECORD_EVENT("localInfoUpdate", CallLocalInfoUpdateEvent, sigCallLocalInfoUpdate)
+    RECORD_EVENT("extenStatus", BuddyStatus, sigExtenStatusChanged)
+    RECORD_EVENT("channelStatus", ChannelStatus, sigChannelStatusReceived)
+    RECORD_EVENT("sipSettings", SipConfiguration, sigSipSettingsReceived)
+    RECORD_EVENT("inCallServiceStatus", InCallServiceStatus, sigInCallServiceStatusReceived)
+    RECORD_EVENT("ccReport", CallCenterReport, sigCCReportSucceded)
+    RECORD_EVENT("chatMessage", ChatMessage, sigChatMessage)
+    RECORD_EVENT("mailboxStatus", MailboxStatus, sigMailboxStatusChanged)
+    RECORD_EVENT("queuePeriodicStats", QueuePeriodicStats, sigQueuePeriodicStatsReceived)
+    RECORD_EVENT("allQueuesPeriodicStats", QueuePeriodicStatsList, sigAllQueuesPeriodicStatsReceived)
+    RECORD_EVENT("operatorPeriodicStats", QueueOperatorPeriodicStats, sigQueueOperatorPeriodicStatsReceived)
+    RECORD_EVENT("queueMemberAdded", QueueMember, sigQueueMemberAdded)
+    RECORD_EVENT("queueMemberRemoved", QueueMember, sigQueueMemberRemoved)
+    RECORD_EVENT("queueEvent", QueueEvent, sigQueueEvent)
+    LIST_EVENT("cdr", "entries", CdrEntry, sigCdrChanged)
+    LIST_EVENT("serviceStatus", "services", ServiceStatus, sigServiceStatusChanged)
+    LIST_EVENT("chatHistory", "messages", ChatMessage, sigChatHistory)
+    LIST_EVENT("voicemailList", "messages", VoicemailMessage, sigVoicemailMsgList)
+    LIST_EVENT("identities", "identities", IdentityEntry, sigIdentitiesChanged)
+    LIST_EVENT("queuesStats", "queues", QueueStats, sigAllQueuesStatsReceived)
+    LIST_EVENT("allOperatorsPeriodicStats", "stats", QueueOperatorPeriodicStats,
+               sigAllQueueOperatorsPeriodicStatsReceived)
+#undef RECORD_EVENT
+#undef LIST_EVENT
+
+    if (name == QLatin1String("phonebook")) {
+        PhoneBookList books;
+        int flags = 0;
+        if (!decodeList(data, "phonebooks", books, error) || !CtiJson::readInt(data, "flags", flags, error))
+            return nullptr;
+        const CTILIB::PhonebookTypeFlags f(flags & CTILIB::PhonebookAll);
+        return [books, f](CtiLibPrivate *d) { emit d->q->sigPhonebookChanged(books, f); };
+    }
+    if (name == QLatin1String("phonebookPart")) {
+        int part = -1, parts = 0, index = -1, flags = 0;
+        PhoneBook book;
+        if (!CtiJson::readInt(data, "part", part, error) || !CtiJson::readInt(data, "parts", parts, error)
+            || !CtiJson::readInt(data, "index", index, error) || !CtiJson::readInt(data, "flags", flags, error)
+            || !CtiJson::fromJson(data.value(QLatin1String("book")), book, error))
+            return nullptr;
+        if (parts < 1 || parts > 100000 || part < 0 || part >= parts || index < 0 || index > 1000) {
+            *error = QStringLiteral("invalid phone book part");
+            return nullptr;
+        }
+        return [part, parts, index, flags, book](CtiLibPrivate *d) {
+            d->addPhonebookPart(part, parts, index, flags & CTILIB::PhonebookAll, book);
+        };
+    }
+    if (name == QLatin1String("extenStatusMap")) {
+        BuddyStatusMap map;
+        if (!CtiJson::fromJson(data.value(QLatin1String("statuses")), map, error))
+            return nullptr;
+        return [map](CtiLibPrivate *d) { emit d->q->sigExtenStatusMapChanged(map); };
+    }
+    if (name == QLatin1String("servicesCodes")) {
+        ServicesDialCodesMap codes;
+        if (!CtiJson::fromJson(data.value(QLatin1String("codes")), codes, error))
+            return nullptr;
+        return [codes](CtiLibPrivate *d) { emit d->q->sigServicesCodesReceived(codes); };
+    }
+    if (name == QLatin1String("parkCall")) {
+        QString number, room, timeout;
+        if (!CtiJson::readString(data, "number", number, error)
+            || !CtiJson::readString(data, "parkRoom", room, error)
+            || !CtiJson::readString(data, "timeout", timeout, error))
+            return nullptr;
+        return [number, room, timeout](CtiLibPrivate *d) { emit d->q->sigNewParkCall(number, room, timeout); };
+    }
+    if (name == QLatin1String("mobileNumber")) {
+        QString number;
+        if (!CtiJson::readString(data, "number", number, error))
+            return nullptr;
+        return [number](CtiLibPrivate *d) { emit d->q->sigExtenMobileNumberRcvd(number); };
+    }
+    if (name == QLatin1String("ccReportFailure")) {
+        QString text;
+        if (!CtiJson::readString(data, "error", text, error))
+            return nullptr;
+        text = CtiProtocol::sanitizeText(text);
+        return [text](CtiLibPrivate *d) { emit d->q->sigCCReportFailure(text); };
+    }
+    if (name == QLatin1String("chatConnected"))
+        return [](CtiLibPrivate *d) { emit d->q->sigChatConnected(); };
+    if (name == QLatin1String("chatDisconnected")) {
+        QString reason;
+        if (!CtiJson::readString(data, "reason", reason, error))
+            return nullptr;
+        reason = CtiProtocol::sanitizeText(reason);
+        return [reason](CtiLibPrivate *d) { emit d->q->sigChatDisconnected(reason); };
+    }
+    if (name == QLatin1String("chatComposing")) {
+        QString exten, context;
+        bool composing = false;
+        if (!CtiJson::readString(data, "exten", exten, error) || !CtiJson::readString(data, "context", context, error)
+            || !CtiJson::readBool(data, "composing", composing, error))
+            return nullptr;
+        return [exten, context, composing](CtiLibPrivate *d) { emit d->q->sigChatContactComposing(exten, context, composing); };
+    }
+    if (name == QLatin1String("rebrandingChanged"))
+        return [](CtiLibPrivate *d) { emit d->q->sigRebrandingPackageChanged(); };
+    if (name == QLatin1String("phoneApiAuthorized")) {
+        bool authorized = false;
+        if (!CtiJson::readBool(data, "authorized", authorized, error))
+            return nullptr;
+        return [authorized](CtiLibPrivate *d) { emit d->q->sigPhoneApiAutorized(authorized); };
+    }
+    if (name == QLatin1String("phoneDnd")) {
+        bool on = false;
+        if (!CtiJson::readBool(data, "on", on, error))
+            return nullptr;
+        return [on](CtiLibPrivate *d) { emit d->q->phoneEventDnd(on); };
+    }
+    if (name == QLatin1String("queueMemberPause")) {
+        QueueMember member;
+        bool paused = false;
+        if (!CtiJson::fromJson(data.value(QLatin1String("member")), member, error)
+            || !CtiJson::readBool(data, "paused", paused, error))
+            return nullptr;
+        return [member, paused](CtiLibPrivate *d) { emit d->q->sigQueueMemberPauseChanged(member, paused); };
+    }
+    if (name == QLatin1String("phoneEvent")) {
+        QString kind, num, remoteName, csta;
+        if (!CtiJson::readString(data, "event", kind, error) || !CtiJson::readString(data, "remoteNum", num, error)
+            || !CtiJson::readString(data, "remoteName", remoteName, error)
+            || !CtiJson::readString(data, "cstaId", csta, error))
+            return nullptr;
+        using Sig = void (CtiLib::*)(const QString &, const QString &, const QString &);
+        static const QMap<QString, Sig> kinds = {
+            {QStringLiteral("incoming"), &CtiLib::phoneEventIncomingCall},
+            {QStringLiteral("outgoing"), &CtiLib::phoneEventOutgoingCall},
+            {QStringLiteral("established"), &CtiLib::phoneEventEstablishedCall},
+            {QStringLiteral("ended"), &CtiLib::phoneEventEndedCall},
+            {QStringLiteral("missed"), &CtiLib::phoneEventMissedCall},
+            {QStringLiteral("hold"), &CtiLib::phoneEventHoldCall},
+            {QStringLiteral("unhold"), &CtiLib::phoneEventUnholdCall},
+        };
+        const auto it = kinds.constFind(kind);
+        if (it == kinds.constEnd()) {
+            *error = QStringLiteral("unknown phone event '%1'").arg(CtiProtocol::sanitizeText(kind, 32));
+            return nullptr;
+        }
+        const Sig sig = it.value();
+        return [sig, num, remoteName, csta](CtiLibPrivate *d) { (d->q->*sig)(num, remoteName, csta); };
+    }
+    *error = QStringLiteral("unknown event '%1'").arg(CtiProtocol::sanitizeText(name, 64));
+    return nullptr;
+}
+
+// Events that the client handles itself rather than by a plain emission.
+bool isSessionEvent(const QString &name)
+{
+    return name == QLatin1String("disconnect") || name == QLatin1String("voicemailAudio")
+        || name == QLatin1String("rebrandingPackage");
+}
+
+DecodedFrame decodeFrame(const QByteArray &frame)
+{
+    DecodedFrame r;
+    if (!CtiProtocol::parseMessage(frame, &r.msg, &r.error))
+        return r;
+    if (r.msg.type == Message::Event && !isSessionEvent(r.msg.name)) {
+        QString error;
+        r.emitter = decodeEvent(r.msg.name, r.msg.body, &error);
+        if (!r.emitter) {
+            r.error = QStringLiteral("event '%1': %2").arg(CtiProtocol::sanitizeText(r.msg.name, 64), error);
+            return r;
+        }
+        r.msg.body = QJsonObject(); // not needed any more
+    }
+    r.ok = true;
+    return r;
+}
+
+// Safe file name from a peer's text.
+QString safeFileName(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('.'))
+            out.append(c);
+        if (out.size() >= 64)
+            break;
+    }
+    while (out.startsWith(QLatin1Char('.')))
+        out.remove(0, 1);
+    return out.isEmpty() ? QStringLiteral("file") : out;
+}
+
+} // namespace
+
+
 void CtiLibPrivate::startConnection()
 {
     ++generation;
     reader.clear();
     outstanding.clear();
     framesInDecoder = 0;
+    decodeSeqNext = dispatchSeqNext = 0;
+    readyFrames.clear();
+    partBooks.clear();
+    partsExpected = partNext = 0;
     loginId = -1;
     pingId = -1;
     state = Connecting;
@@ -332,7 +372,9 @@ void CtiLibPrivate::startConnection()
     socket = new QSslSocket(q);
     socket->setPeerVerifyMode(QSslSocket::VerifyPeer);
     socket->setProtocol(QSsl::TlsV1_2OrLater);
-    socket->setReadBufferSize(0);
+    // Bounded, so that one turn of the event loop never takes in more than
+    // this much of a large delivery.
+    socket->setReadBufferSize(1024 * 1024);
     QObject::connect(socket, &QSslSocket::encrypted, q, [this] { onEncrypted(); });
     QObject::connect(socket, &QSslSocket::readyRead, q, [this] { onReadyRead(); });
     QObject::connect(socket, QOverload<const QList<QSslError> &>::of(&QSslSocket::sslErrors), q,
@@ -359,6 +401,12 @@ void CtiLibPrivate::closeSession(const QString &reason, bool emitSignal)
     outstanding.clear();
     reader.clear();
     voicemailDirs.clear();
+    framesInDecoder = 0;
+    decodeSeqNext = dispatchSeqNext = 0;
+    readyFrames.clear();
+    releaseOnPool(std::move(partBooks));
+    partBooks = PhoneBookList();
+    partsExpected = partNext = 0;
     if (socket) {
         QSslSocket *s = socket;
         socket = nullptr;
@@ -460,19 +508,75 @@ void CtiLibPrivate::onReadyRead()
             continue;
         }
         ++framesInDecoder;
-        QPointer<CtiLib> guard(q);
+        const quint64 seq = decodeSeqNext++;
         CtiLib *lib = q;
-        QMetaObject::invokeMethod(decoderContext, [lib, gen, frame] {
-            const DecodedFrame r = decodeFrame(frame);
-            QMetaObject::invokeMethod(lib, [lib, gen, r] {
-                CtiLibPrivate *d = lib->d.data();
-                --d->framesInDecoder;
-                d->dispatch(gen, r);
-            }, Qt::QueuedConnection);
-        }, Qt::QueuedConnection);
+        pool.start([lib, gen, seq, frame] {
+            auto r = std::make_shared<DecodedFrame>(decodeFrame(frame));
+            QMetaObject::invokeMethod(lib, [lib, gen, seq, r]() mutable { lib->d->decoded(gen, seq, std::move(r)); },
+                                      Qt::QueuedConnection);
+        });
     }
     if (gen == generation && reader.failed())
         protocolError(reader.error());
+}
+
+void CtiLibPrivate::decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFrame> frame)
+{
+    if (gen != generation)
+        return; // a frame of a session that has ended
+    readyFrames.insert(seq, std::move(frame));
+    // Frames are decoded in parallel but dispatched in arrival order.
+    while (gen == generation && readyFrames.contains(dispatchSeqNext)) {
+        std::shared_ptr<DecodedFrame> f = readyFrames.take(dispatchSeqNext++);
+        --framesInDecoder;
+        dispatch(gen, *f);
+        // Large records are freed on a pool thread: freeing a big delivery
+        // takes longer than the GUI thread may stall.
+        releaseOnPool(std::move(f));
+    }
+}
+
+void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book)
+{
+    if (part == 0) {
+        releaseOnPool(std::move(partBooks));
+        partBooks = PhoneBookList();
+        partsExpected = parts;
+        partNext = 0;
+        partFlags = flags;
+        partEntries = 0;
+    }
+    if (part != partNext || parts != partsExpected || flags != partFlags) {
+        protocolError(QStringLiteral("phone book part out of order"));
+        return;
+    }
+    partEntries += book.entries.size();
+    if (partEntries > CtiJson::MaxListElements) {
+        protocolError(QStringLiteral("phone book too large"));
+        return;
+    }
+    ++partNext;
+    if (index == partBooks.size()) {
+        partBooks.append(book);
+    } else if (index == partBooks.size() - 1) {
+        PhoneBook &last = partBooks.last();
+        if (last.source != book.source || last.visibility != book.visibility || last.name != book.name) {
+            protocolError(QStringLiteral("phone book part does not continue its book"));
+            return;
+        }
+        last.entries.append(book.entries);
+    } else {
+        protocolError(QStringLiteral("phone book part out of order"));
+        return;
+    }
+    if (partNext < partsExpected)
+        return;
+    PhoneBookList books;
+    books.swap(partBooks);
+    partsExpected = 0;
+    partNext = 0;
+    emit q->sigPhonebookChanged(books, CTILIB::PhonebookTypeFlags(flags));
+    releaseOnPool(std::move(books));
 }
 
 void CtiLibPrivate::dispatch(quint64 gen, const DecodedFrame &frame)
@@ -497,7 +601,7 @@ void CtiLibPrivate::dispatch(quint64 gen, const DecodedFrame &frame)
             return;
         }
         if (frame.emitter)
-            frame.emitter(q);
+            frame.emitter(this);
         else
             handleSessionEvent(msg);
         return;
@@ -709,20 +813,14 @@ CtiLib::CtiLib(const QString &osType, const QString &osVersion, const QString &a
         d->closeSession(QStringLiteral("KeepAliveReplyTimeout"), true);
     });
 
-    d->decoderThread = new QThread;
-    d->decoderThread->setObjectName(QStringLiteral("ctilib-decoder"));
-    d->decoderContext = new QObject;
-    d->decoderContext->moveToThread(d->decoderThread);
-    connect(d->decoderThread, &QThread::finished, d->decoderContext, &QObject::deleteLater);
-    d->decoderThread->start();
+    // Leaves processor time to the GUI thread while a large delivery is decoded.
+    d->pool.setMaxThreadCount(qBound(2, QThread::idealThreadCount() / 2, 4));
 }
 
 CtiLib::~CtiLib()
 {
     d->closeSession(QString(), false);
-    d->decoderThread->quit();
-    d->decoderThread->wait();
-    delete d->decoderThread;
+    d->pool.waitForDone();
     delete d->log;
 }
 

@@ -59,6 +59,9 @@ struct SimSession {
     bool loggedIn = false;
     int appMode = 0;
     bool phoneAuthorized = false;
+    // Frames waiting for the socket: a large delivery is fed to the socket a
+    // few megabytes at a time rather than buffered there whole.
+    QList<QByteArray> outbox;
 };
 
 struct SimLeg {
@@ -145,6 +148,9 @@ void PbxSimulator::setData(const PbxSimData &data)
 {
     m_data = data;
     invalidateCaches();
+    // The shared phone book is prepared once, as a PBX keeps it ready.
+    m_sharedBookSlices = bookSlices(PhoneBook{m_data.sharedContacts, QStringLiteral("velora"), QStringLiteral("Public"),
+                                              QStringLiteral("Rubrica aziendale")});
 }
 
 void PbxSimulator::setCertificate(const QList<QSslCertificate> &chain, const QSslKey &key)
@@ -245,6 +251,10 @@ void PbxSimulator::onNewConnection(QSslSocket *socket)
     s->socket = socket;
     m_sessions.append(s);
     connect(socket, &QSslSocket::readyRead, this, [this, s] { onReadyRead(s); });
+    connect(socket, &QSslSocket::encryptedBytesWritten, this, [this, s] {
+        if (m_sessions.contains(s))
+            pump(s);
+    });
     connect(socket, &QAbstractSocket::disconnected, this, [this, s] {
         if (m_sessions.contains(s))
             dropSession(s, QStringLiteral("peer closed"));
@@ -301,10 +311,30 @@ void PbxSimulator::onReadyRead(SimSession *s)
         dropSession(s, s->reader.error());
 }
 
+static const qint64 kSocketBacklog = 2 * 1024 * 1024;
+
 void PbxSimulator::send(SimSession *s, const QByteArray &frame)
 {
-    if (s && s->socket)
+    if (!s || !s->socket)
+        return;
+    if (s->outbox.isEmpty() && s->socket->bytesToWrite() < kSocketBacklog)
         s->socket->write(frame);
+    else
+        s->outbox.append(frame);
+}
+
+// Everything queued goes to the socket now (before a session ends).
+static void flushAll(SimSession *s)
+{
+    while (!s->outbox.isEmpty())
+        s->socket->write(s->outbox.takeFirst());
+    s->socket->flush();
+}
+
+void PbxSimulator::pump(SimSession *s)
+{
+    while (!s->outbox.isEmpty() && s->socket->bytesToWrite() < kSocketBacklog)
+        s->socket->write(s->outbox.takeFirst());
 }
 
 void PbxSimulator::sendEvent(SimSession *s, const QString &name, const QJsonObject &data)
@@ -381,7 +411,7 @@ void PbxSimulator::handleRequest(SimSession *s, qint64 id, const QString &cmd, c
     emit commandReceived(s->userKey, cmd, args);
     if (cmd == QLatin1String("logout")) {
         send(s, CtiProtocol::encodeResponse(id, true, {}));
-        s->socket->flush();
+        flushAll(s);
         dropSession(s, QStringLiteral("logout"));
         return;
     }
@@ -408,7 +438,7 @@ void PbxSimulator::handleLogin(SimSession *s, qint64 id, const QJsonObject &args
     const auto it = m_data.users.constFind(key);
     if (it == m_data.users.constEnd() || it.value().password != password) {
         send(s, CtiProtocol::encodeResponse(id, false, {}, QStringLiteral("AuthFailed")));
-        s->socket->flush();
+        flushAll(s);
         return;
     }
     const SimUser &u = it.value();
@@ -963,25 +993,36 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
 
 void PbxSimulator::invalidateCaches()
 {
-    m_sharedBookCache.clear();
-    m_extenBookCache.clear();
+    m_sharedBookSlices.clear();
+    m_cdrCache.clear();
+}
+
+QList<QByteArray> PbxSimulator::bookSlices(const PhoneBook &book)
+{
+    QList<QByteArray> out;
+    const int n = book.entries.size();
+    for (int from = 0; from == 0 || from < n; from += kPhonebookSlice) {
+        PhoneBook slice{book.entries.mid(from, kPhonebookSlice), book.source, book.visibility, book.name};
+        out << QJsonDocument(CtiJson::toJson(slice)).toJson(QJsonDocument::Compact);
+    }
+    return out;
 }
 
 void PbxSimulator::sendPhonebooks(SimSession *s, int flags)
 {
     flags &= CTILIB::PhonebookAll;
     const SimUser &user = m_data.users[s->userKey];
-    QList<QByteArray> books;
+    // Each book as slices of JSON text; a large delivery goes out in parts
+    // of one slice each, a small one as a single event.
+    QList<QList<QByteArray>> books;
     if (flags & CTILIB::PhonebookPbx) {
-        if (m_sharedBookCache.isEmpty()) {
-            PhoneBook shared{m_data.sharedContacts, QStringLiteral("velora"), QStringLiteral("Public"),
-                             QStringLiteral("Rubrica aziendale")};
-            m_sharedBookCache = QJsonDocument(CtiJson::toJson(shared)).toJson(QJsonDocument::Compact);
+        if (m_sharedBookSlices.isEmpty()) {
+            m_sharedBookSlices = bookSlices(PhoneBook{m_data.sharedContacts, QStringLiteral("velora"),
+                                                      QStringLiteral("Public"), QStringLiteral("Rubrica aziendale")});
         }
-        books << m_sharedBookCache;
-        PhoneBook personal{m_data.personalContacts.value(s->userKey), QStringLiteral("velora"),
-                           QStringLiteral("Private"), QStringLiteral("Contatti personali")};
-        books << QJsonDocument(CtiJson::toJson(personal)).toJson(QJsonDocument::Compact);
+        books << m_sharedBookSlices;
+        books << bookSlices(PhoneBook{m_data.personalContacts.value(s->userKey), QStringLiteral("velora"),
+                                      QStringLiteral("Private"), QStringLiteral("Contatti personali")});
     }
     if (flags & CTILIB::PhonebookExtensions) {
         // Every extension except the user's own.
@@ -1007,26 +1048,52 @@ void PbxSimulator::sendPhonebooks(SimSession *s, int flags)
                 e.contacts.append({QStringLiteral("email"), QStringLiteral("work"), x.email, false});
             exten.entries << e;
         }
-        books << QJsonDocument(CtiJson::toJson(exten)).toJson(QJsonDocument::Compact);
+        books << bookSlices(exten);
     }
-    // The event is written by hand so that the cached phone book is not
+    int slices = 0;
+    for (const QList<QByteArray> &b : books)
+        slices += b.size();
+    // The events are written by hand so that the prepared phone book is not
     // encoded again for every client.
-    QByteArray frame = "{\"v\":1,\"t\":\"evt\",\"evt\":\"phonebook\",\"data\":{\"flags\":";
-    frame += QByteArray::number(flags);
-    frame += ",\"phonebooks\":[";
-    for (int i = 0; i < books.size(); ++i) {
-        if (i)
-            frame += ',';
-        frame += books.at(i);
+    if (slices == books.size()) {
+        QByteArray frame = "{\"v\":1,\"t\":\"evt\",\"evt\":\"phonebook\",\"data\":{\"flags\":";
+        frame += QByteArray::number(flags);
+        frame += ",\"phonebooks\":[";
+        for (int i = 0; i < books.size(); ++i) {
+            if (i)
+                frame += ',';
+            frame += books.at(i).first();
+        }
+        frame += "]}}\n";
+        send(s, frame);
+        return;
     }
-    frame += "]}}\n";
-    send(s, frame);
+    int part = 0;
+    for (int index = 0; index < books.size(); ++index) {
+        for (const QByteArray &slice : books.at(index)) {
+            QByteArray frame = "{\"v\":1,\"t\":\"evt\",\"evt\":\"phonebookPart\",\"data\":{\"flags\":";
+            frame += QByteArray::number(flags) + ",\"part\":" + QByteArray::number(part++) + ",\"parts\":"
+                + QByteArray::number(slices) + ",\"index\":" + QByteArray::number(index) + ",\"book\":";
+            frame += slice;
+            frame += "}}\n";
+            send(s, frame);
+        }
+    }
 }
 
 void PbxSimulator::sendCdr(const QString &userKey)
 {
-    sendEventToUser(userKey, QStringLiteral("cdr"),
-                    {{QStringLiteral("entries"), CtiJson::listToJson(m_data.cdrs.value(userKey))}});
+    const QList<SimSession *> list = sessionsOf(userKey);
+    if (list.isEmpty())
+        return;
+    // The records of a user are encoded once until they change.
+    QByteArray &frame = m_cdrCache[userKey];
+    if (frame.isEmpty()) {
+        frame = CtiProtocol::encodeEvent(QStringLiteral("cdr"),
+                                         {{QStringLiteral("entries"), CtiJson::listToJson(m_data.cdrs.value(userKey))}});
+    }
+    for (SimSession *s : list)
+        send(s, frame);
 }
 
 void PbxSimulator::sendServices(const QString &userKey)
@@ -1373,6 +1440,7 @@ void PbxSimulator::appendCdr(SimCall *c, int leg)
                              leg == 1 ? QStringLiteral("IN") : QStringLiteral("OUT"));
     Cdr &list = m_data.cdrs[me.userKey];
     list << e;
+    m_cdrCache.remove(me.userKey);
     while (list.size() > 100000)
         list.removeFirst();
     sendCdr(me.userKey);
@@ -1661,7 +1729,7 @@ int PbxSimulator::disconnectClients(const QString &user, const QString &reason)
         if (!s->loggedIn || (user != QLatin1String("*") && s->userKey != user))
             continue;
         sendEvent(s, QStringLiteral("disconnect"), {{QStringLiteral("reason"), reason}});
-        s->socket->flush();
+        flushAll(s);
         dropSession(s, reason);
         ++n;
     }
@@ -1680,7 +1748,7 @@ void PbxSimulator::restart()
     for (SimSession *s : sessions) {
         if (s->loggedIn) {
             sendEvent(s, QStringLiteral("disconnect"), {{QStringLiteral("reason"), QStringLiteral("ServerRestart")}});
-            s->socket->flush();
+            flushAll(s);
         }
         dropSession(s, QStringLiteral("restart"));
     }

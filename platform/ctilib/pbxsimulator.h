@@ -103,6 +103,7 @@ private:
     void trace(SimSession *s, const QString &cmd, const QJsonObject &args);
 
     void send(SimSession *s, const QByteArray &frame);
+    void pump(SimSession *s);
     void sendEvent(SimSession *s, const QString &name, const QJsonObject &data);
     void sendEventToUser(const QString &userKey, const QString &name, const QJsonObject &data);
     void broadcast(const QString &name, const QJsonObject &data);
@@ -151,6 +152,9 @@ private:
     bool m_answerKeepAlives = true;
     QFile *m_trace = nullptr;
     quint64 m_counter = 0;
-    QByteArray m_sharedBookCache;   // JSON of the shared phone book, made once
-    QByteArray m_extenBookCache;
+    // The shared phone book as JSON slices, made once.
+    QList<QByteArray> m_sharedBookSlices;
+    static constexpr int kPhonebookSlice = 5000;
+    static QList<QByteArray> bookSlices(const PhoneBook &book);
+    QMap<QString, QByteArray> m_cdrCache; // the "cdr" event of each user
 };

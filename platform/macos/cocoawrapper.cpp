@@ -46,6 +46,4 @@ bool cocoaWrapper::isMicrophoneAccessGranted()
     return true;
 }
 
-void cocoaWrapper::requestMicrophoneAccess()
-{
-}
+void cocoaWrapper::requestMicrophoneAccess() {}

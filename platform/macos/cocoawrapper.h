@@ -3,7 +3,8 @@
 // needs). The object has no state; make one on the stack and call it.
 #pragma once
 
-class cocoaWrapper {
+class cocoaWrapper
+{
 public:
     // Microphone authorisation status, as the system reports it for audio capture.
     enum MicrophoneAuthorization {

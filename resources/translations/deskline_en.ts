@@ -15,6 +15,196 @@
         <source>?&lt;br&gt;Tutte chiamate in corso verranno interrotte.</source>
         <translation>?&lt;br&gt;All calls in progress will be ended.</translation>
     </message>
+    <message>
+        <source>&amp;Connetti a %1</source>
+        <translation>&amp;Connect to %1</translation>
+    </message>
+    <message>
+        <source>&amp;Disconnetti da %1</source>
+        <translation>&amp;Disconnect from %1</translation>
+    </message>
+    <message>
+        <source>Mi&amp;nimizza</source>
+        <translation>Mi&amp;nimise</translation>
+    </message>
+    <message>
+        <source>&amp;Ripristina</source>
+        <translation>&amp;Restore</translation>
+    </message>
+    <message>
+        <source>Impostazioni</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>&amp;Esci</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>Crea &amp;Report</source>
+        <translation>Create &amp;report</translation>
+    </message>
+    <message>
+        <source>&amp;Pausa su tutte le code</source>
+        <translation>&amp;Pause on all queues</translation>
+    </message>
+    <message>
+        <source>Invia &amp;log al supporto tecnico</source>
+        <translation>Send the &amp;log to technical support</translation>
+    </message>
+    <message>
+        <source>Telefono fisso</source>
+        <translation>Desk phone</translation>
+    </message>
+    <message>
+        <source>Softphone</source>
+        <translation>Softphone</translation>
+    </message>
+    <message>
+        <source>CTI</source>
+        <translation>CTI</translation>
+    </message>
+    <message>
+        <source>Utente: NON CONNESSO</source>
+        <translation>User: NOT CONNECTED</translation>
+    </message>
+    <message>
+        <source>Stato Code: N/D</source>
+        <translation>Queue status: N/A</translation>
+    </message>
+    <message>
+        <source>&amp;Connetti a MCTI</source>
+        <translation>&amp;Connect to MCTI</translation>
+    </message>
+    <message>
+        <source>&amp;Disconnetti da MCTI</source>
+        <translation>&amp;Disconnect from MCTI</translation>
+    </message>
+    <message>
+        <source>&amp;Impostazioni</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>&amp;Pausa sulla coda</source>
+        <translation>&amp;Pause on the queue</translation>
+    </message>
+    <message>
+        <source>%1 - connessione in corso...</source>
+        <translation>%1 - connecting...</translation>
+    </message>
+    <message>
+        <source>Versione PBX non compatibile</source>
+        <translation>Incompatible PBX version</translation>
+    </message>
+    <message>
+        <source>Questa versione di %1 richiede che su %2 sia presente una versione firmware uguale o superiore alla %3.%4.%5.
+Il programma verrà chiuso.</source>
+        <translation>This version of %1 needs firmware version %3.%4.%5 or later on %2.
+The program will close.</translation>
+    </message>
+    <message>
+        <source>Pannello supervisore</source>
+        <translation>Supervisor panel</translation>
+    </message>
+    <message>
+        <source>Pannello supervisore non disponibile</source>
+        <translation>Supervisor panel not available</translation>
+    </message>
+    <message>
+        <source>Servizio Fork To Mobile non configurato</source>
+        <translation>Fork to mobile service not configured</translation>
+    </message>
+    <message>
+        <source>Do Not Disturb non attivo</source>
+        <translation>Do not disturb is off</translation>
+    </message>
+    <message>
+        <source>Invia SMS</source>
+        <translation>Send SMS</translation>
+    </message>
+    <message>
+        <source>Servizio Invia SMS non disponibile</source>
+        <translation>SMS service not available</translation>
+    </message>
+    <message>
+        <source>Utente: CONNESSO</source>
+        <translation>User: CONNECTED</translation>
+    </message>
+    <message>
+        <source>Aggiungi contatto</source>
+        <translation>Add contact</translation>
+    </message>
+    <message>
+        <source>Aggiunta contatto non supportata dalla versione di %1 a cui si è attualmente connessi.</source>
+        <translation>Adding contacts is not supported by the version of %1 you are connected to.</translation>
+    </message>
+    <message>
+        <source>Importazione contatti in corso...</source>
+        <translation>Importing contacts...</translation>
+    </message>
+    <message>
+        <source>%1 - Phone non registrato</source>
+        <translation>%1 - phone not registered</translation>
+    </message>
+    <message>
+        <source>%1 - connesso</source>
+        <translation>%1 - connected</translation>
+    </message>
+    <message>
+        <source>Connesso a %1 in modalità %2</source>
+        <translation>Connected to %1 in %2 mode</translation>
+    </message>
+    <message>
+        <source>%1 - disconnessione in corso...</source>
+        <translation>%1 - disconnecting...</translation>
+    </message>
+    <message>
+        <source>%1 - disconnesso</source>
+        <translation>%1 - disconnected</translation>
+    </message>
+    <message>
+        <source>Errore autenticazione</source>
+        <translation>Authentication error</translation>
+    </message>
+    <message>
+        <source>Username o password errati, modificarli per connettersi</source>
+        <translation>Wrong username or password; change them to connect</translation>
+    </message>
+    <message>
+        <source>Impossibile connettersi a %1. 
+Motivo: %2</source>
+        <translation>Cannot connect to %1. 
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>La connessione con %1 è stata chiusa. 
+Motivo: %2</source>
+        <translation>The connection to %1 was closed. 
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>%1 - Phone registrato</source>
+        <translation>%1 - phone registered</translation>
+    </message>
+    <message>
+        <source>La versione dell&apos;applicazione utilizzata non è supportata dal server. 
+Per proseguire è necessario aggiornare l&apos;applicazione!</source>
+        <translation>This version of the application is not supported by the server. 
+Update the application to continue!</translation>
+    </message>
+    <message>
+        <source>Username o password errati</source>
+        <translation>Wrong username or password</translation>
+    </message>
+    <message>
+        <source>Nome del server sconosciuto.
+Controllare le impostazioni di rete</source>
+        <translation>Unknown server name.
+Check the network settings</translation>
+    </message>
+    <message>
+        <source>Indirizzo di rete non permesso</source>
+        <translation>Network address not allowed</translation>
+    </message>
 </context>
 <context>
     <name>MSettingsDialog</name>
@@ -466,6 +656,57 @@ The previous values will be restored.</translation>
     <message>
         <source>Sono stati aggiunti dei nuovi certificati; riavviare l&apos;applicativo per renderli operativi</source>
         <translation>New certificates have been added; restart the application to use them</translation>
+    </message>
+</context>
+<context>
+    <name>VeloraCTI</name>
+    <message>
+        <source>Online</source>
+        <translation>Online</translation>
+    </message>
+    <message>
+        <source>Disponibile</source>
+        <translation>Available</translation>
+    </message>
+    <message>
+        <source>Fuori</source>
+        <translation>Away</translation>
+    </message>
+    <message>
+        <source>Occupato</source>
+        <translation>Busy</translation>
+    </message>
+    <message>
+        <source>Non disponibile</source>
+        <translation>Not available</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>Offline</translation>
+    </message>
+    <message>
+        <source>Stato Interno non disponibile</source>
+        <translation>Extension state not available</translation>
+    </message>
+    <message>
+        <source>Interno libero</source>
+        <translation>Extension free</translation>
+    </message>
+    <message>
+        <source>Interno in conversazione</source>
+        <translation>Extension in a call</translation>
+    </message>
+    <message>
+        <source>Interno occupato</source>
+        <translation>Extension busy</translation>
+    </message>
+    <message>
+        <source>L&apos;interno sta squillando</source>
+        <translation>The extension is ringing</translation>
+    </message>
+    <message>
+        <source>Interno in attesa</source>
+        <translation>Extension on hold</translation>
     </message>
 </context>
 <context>

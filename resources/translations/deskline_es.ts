@@ -15,6 +15,196 @@
         <source>?&lt;br&gt;Tutte chiamate in corso verranno interrotte.</source>
         <translation>?&lt;br&gt;Todas las llamadas en curso se interrumpirán.</translation>
     </message>
+    <message>
+        <source>&amp;Connetti a %1</source>
+        <translation>&amp;Conectar a %1</translation>
+    </message>
+    <message>
+        <source>&amp;Disconnetti da %1</source>
+        <translation>&amp;Desconectar de %1</translation>
+    </message>
+    <message>
+        <source>Mi&amp;nimizza</source>
+        <translation>Mi&amp;nimizar</translation>
+    </message>
+    <message>
+        <source>&amp;Ripristina</source>
+        <translation>&amp;Restaurar</translation>
+    </message>
+    <message>
+        <source>Impostazioni</source>
+        <translation>Configuración</translation>
+    </message>
+    <message>
+        <source>&amp;Esci</source>
+        <translation>&amp;Salir</translation>
+    </message>
+    <message>
+        <source>Crea &amp;Report</source>
+        <translation>Crear &amp;informe</translation>
+    </message>
+    <message>
+        <source>&amp;Pausa su tutte le code</source>
+        <translation>&amp;Pausa en todas las colas</translation>
+    </message>
+    <message>
+        <source>Invia &amp;log al supporto tecnico</source>
+        <translation>Enviar el &amp;registro al soporte técnico</translation>
+    </message>
+    <message>
+        <source>Telefono fisso</source>
+        <translation>Teléfono de escritorio</translation>
+    </message>
+    <message>
+        <source>Softphone</source>
+        <translation>Softphone</translation>
+    </message>
+    <message>
+        <source>CTI</source>
+        <translation>CTI</translation>
+    </message>
+    <message>
+        <source>Utente: NON CONNESSO</source>
+        <translation>Usuario: NO CONECTADO</translation>
+    </message>
+    <message>
+        <source>Stato Code: N/D</source>
+        <translation>Estado de las colas: N/D</translation>
+    </message>
+    <message>
+        <source>&amp;Connetti a MCTI</source>
+        <translation>&amp;Conectar a MCTI</translation>
+    </message>
+    <message>
+        <source>&amp;Disconnetti da MCTI</source>
+        <translation>&amp;Desconectar de MCTI</translation>
+    </message>
+    <message>
+        <source>&amp;Impostazioni</source>
+        <translation>&amp;Configuración</translation>
+    </message>
+    <message>
+        <source>&amp;Pausa sulla coda</source>
+        <translation>&amp;Pausa en la cola</translation>
+    </message>
+    <message>
+        <source>%1 - connessione in corso...</source>
+        <translation>%1 - conectando...</translation>
+    </message>
+    <message>
+        <source>Versione PBX non compatibile</source>
+        <translation>Versión de PBX no compatible</translation>
+    </message>
+    <message>
+        <source>Questa versione di %1 richiede che su %2 sia presente una versione firmware uguale o superiore alla %3.%4.%5.
+Il programma verrà chiuso.</source>
+        <translation>Esta versión de %1 necesita en %2 una versión de firmware igual o superior a la %3.%4.%5.
+El programa se cerrará.</translation>
+    </message>
+    <message>
+        <source>Pannello supervisore</source>
+        <translation>Panel de supervisor</translation>
+    </message>
+    <message>
+        <source>Pannello supervisore non disponibile</source>
+        <translation>Panel de supervisor no disponible</translation>
+    </message>
+    <message>
+        <source>Servizio Fork To Mobile non configurato</source>
+        <translation>Servicio de desvío al móvil no configurado</translation>
+    </message>
+    <message>
+        <source>Do Not Disturb non attivo</source>
+        <translation>No molestar desactivado</translation>
+    </message>
+    <message>
+        <source>Invia SMS</source>
+        <translation>Enviar SMS</translation>
+    </message>
+    <message>
+        <source>Servizio Invia SMS non disponibile</source>
+        <translation>Servicio de envío de SMS no disponible</translation>
+    </message>
+    <message>
+        <source>Utente: CONNESSO</source>
+        <translation>Usuario: CONECTADO</translation>
+    </message>
+    <message>
+        <source>Aggiungi contatto</source>
+        <translation>Añadir contacto</translation>
+    </message>
+    <message>
+        <source>Aggiunta contatto non supportata dalla versione di %1 a cui si è attualmente connessi.</source>
+        <translation>La versión de %1 a la que está conectado no permite añadir contactos.</translation>
+    </message>
+    <message>
+        <source>Importazione contatti in corso...</source>
+        <translation>Importando contactos...</translation>
+    </message>
+    <message>
+        <source>%1 - Phone non registrato</source>
+        <translation>%1 - teléfono no registrado</translation>
+    </message>
+    <message>
+        <source>%1 - connesso</source>
+        <translation>%1 - conectado</translation>
+    </message>
+    <message>
+        <source>Connesso a %1 in modalità %2</source>
+        <translation>Conectado a %1 en modo %2</translation>
+    </message>
+    <message>
+        <source>%1 - disconnessione in corso...</source>
+        <translation>%1 - desconectando...</translation>
+    </message>
+    <message>
+        <source>%1 - disconnesso</source>
+        <translation>%1 - desconectado</translation>
+    </message>
+    <message>
+        <source>Errore autenticazione</source>
+        <translation>Error de autenticación</translation>
+    </message>
+    <message>
+        <source>Username o password errati, modificarli per connettersi</source>
+        <translation>Usuario o contraseña incorrectos; modifíquelos para conectarse</translation>
+    </message>
+    <message>
+        <source>Impossibile connettersi a %1. 
+Motivo: %2</source>
+        <translation>No se puede conectar a %1. 
+Motivo: %2</translation>
+    </message>
+    <message>
+        <source>La connessione con %1 è stata chiusa. 
+Motivo: %2</source>
+        <translation>Se ha cerrado la conexión con %1. 
+Motivo: %2</translation>
+    </message>
+    <message>
+        <source>%1 - Phone registrato</source>
+        <translation>%1 - teléfono registrado</translation>
+    </message>
+    <message>
+        <source>La versione dell&apos;applicazione utilizzata non è supportata dal server. 
+Per proseguire è necessario aggiornare l&apos;applicazione!</source>
+        <translation>El servidor no admite esta versión de la aplicación. 
+¡Actualice la aplicación para continuar!</translation>
+    </message>
+    <message>
+        <source>Username o password errati</source>
+        <translation>Usuario o contraseña incorrectos</translation>
+    </message>
+    <message>
+        <source>Nome del server sconosciuto.
+Controllare le impostazioni di rete</source>
+        <translation>Nombre de servidor desconocido.
+Compruebe la configuración de red</translation>
+    </message>
+    <message>
+        <source>Indirizzo di rete non permesso</source>
+        <translation>Dirección de red no permitida</translation>
+    </message>
 </context>
 <context>
     <name>MSettingsDialog</name>
@@ -466,6 +656,57 @@ Se restablecerán los valores anteriores.</translation>
     <message>
         <source>Sono stati aggiunti dei nuovi certificati; riavviare l&apos;applicativo per renderli operativi</source>
         <translation>Se han añadido certificados nuevos; reinicie la aplicación para usarlos</translation>
+    </message>
+</context>
+<context>
+    <name>VeloraCTI</name>
+    <message>
+        <source>Online</source>
+        <translation>En línea</translation>
+    </message>
+    <message>
+        <source>Disponibile</source>
+        <translation>Disponible</translation>
+    </message>
+    <message>
+        <source>Fuori</source>
+        <translation>Ausente</translation>
+    </message>
+    <message>
+        <source>Occupato</source>
+        <translation>Ocupado</translation>
+    </message>
+    <message>
+        <source>Non disponibile</source>
+        <translation>No disponible</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>Desconectado</translation>
+    </message>
+    <message>
+        <source>Stato Interno non disponibile</source>
+        <translation>Estado de la extensión no disponible</translation>
+    </message>
+    <message>
+        <source>Interno libero</source>
+        <translation>Extensión libre</translation>
+    </message>
+    <message>
+        <source>Interno in conversazione</source>
+        <translation>Extensión en conversación</translation>
+    </message>
+    <message>
+        <source>Interno occupato</source>
+        <translation>Extensión ocupada</translation>
+    </message>
+    <message>
+        <source>L&apos;interno sta squillando</source>
+        <translation>La extensión está sonando</translation>
+    </message>
+    <message>
+        <source>Interno in attesa</source>
+        <translation>Extensión en espera</translation>
     </message>
 </context>
 <context>

@@ -23,24 +23,42 @@ void PromptService::setInstance(PromptService *service)
 
 QMessageBox::StandardButton PromptService::information(QWidget *parent, const QString &title, const QString &text)
 {
-    return message(parent, {Kind::Information, title, text, Qt::PlainText, QMessageBox::Ok, QMessageBox::NoButton});
+    Message msg;
+    msg.kind = Kind::Information;
+    msg.title = title;
+    msg.text = text;
+    return message(parent, msg);
 }
 
 QMessageBox::StandardButton PromptService::warning(QWidget *parent, const QString &title, const QString &text)
 {
-    return message(parent, {Kind::Warning, title, text, Qt::PlainText, QMessageBox::Ok, QMessageBox::NoButton});
+    Message msg;
+    msg.kind = Kind::Warning;
+    msg.title = title;
+    msg.text = text;
+    return message(parent, msg);
 }
 
 QMessageBox::StandardButton PromptService::critical(QWidget *parent, const QString &title, const QString &text)
 {
-    return message(parent, {Kind::Critical, title, text, Qt::PlainText, QMessageBox::Ok, QMessageBox::NoButton});
+    Message msg;
+    msg.kind = Kind::Critical;
+    msg.title = title;
+    msg.text = text;
+    return message(parent, msg);
 }
 
 QMessageBox::StandardButton PromptService::question(QWidget *parent, const QString &title, const QString &text,
                                                     QMessageBox::StandardButtons buttons,
                                                     QMessageBox::StandardButton defaultButton)
 {
-    return message(parent, {Kind::Question, title, text, Qt::PlainText, buttons, defaultButton});
+    Message msg;
+    msg.kind = Kind::Question;
+    msg.title = title;
+    msg.text = text;
+    msg.buttons = buttons;
+    msg.defaultButton = defaultButton;
+    return message(parent, msg);
 }
 
 QMessageBox::StandardButton DefaultPromptService::message(QWidget *parent, const Message &msg)
@@ -56,6 +74,10 @@ QMessageBox::StandardButton DefaultPromptService::message(QWidget *parent, const
     box.setTextFormat(msg.format);
     if (msg.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(msg.defaultButton);
+    for (auto it = msg.buttonTexts.cbegin(); it != msg.buttonTexts.cend(); ++it) {
+        if (QAbstractButton *b = box.button(it.key()))
+            b->setText(it.value());
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -5,6 +5,7 @@
 // records what the user would have seen.
 #pragma once
 
+#include <QMap>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,8 @@ public:
         Qt::TextFormat format = Qt::PlainText;
         QMessageBox::StandardButtons buttons = QMessageBox::Ok;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        // Own labels for standard buttons ("Salva e riavvia" on Yes, ...).
+        QMap<QMessageBox::StandardButton, QString> buttonTexts;
     };
 
     virtual ~PromptService() = default;

@@ -44,13 +44,12 @@ void SimpleXmlParser::addData(const QString &data)
         emit parseErrorFound(BufferLimitExceeded);
         return;
     }
-    const int joinedLength = currentBuffer.size();
     currentBuffer.append(data);
-    // Nothing before the new piece (less a tag's length) holds a closing tag.
-    closeScanFrom = qMax(closeScanFrom, joinedLength - closeTag.size() + 1);
     // Every position is re-read from the members on each turn: a slot reached
     // from a signal below may call addData() or emptyBuffer() again.
     for (;;) {
+        if (awaitingClose)
+            joinDeferred(); // pieces deferred by such a nested call
         const int len = currentBuffer.size();
         const int open = currentBuffer.indexOf(openTag, openScanFrom);
         openScanFrom = open >= 0 ? open : qMax(bufferStart, len - openTag.size() + 1);
@@ -78,6 +77,8 @@ void SimpleXmlParser::addData(const QString &data)
         break; // a closing tag without any opening one waits in the buffer
     }
 
+    if (awaitingClose)
+        joinDeferred();
     // Drop the consumed head once per call.
     if (bufferStart >= currentBuffer.size()) {
         currentBuffer.clear();
@@ -127,9 +128,8 @@ void SimpleXmlParser::joinDeferred()
     awaitingClose = false;
     if (deferredPieces.isEmpty())
         return;
-    const int start = currentBuffer.size();
     QString joined;
-    joined.reserve(int(start + deferredLength));
+    joined.reserve(int(currentBuffer.size() + deferredLength));
     joined.append(currentBuffer);
     for (const QString &piece : qAsConst(deferredPieces))
         joined.append(piece);
@@ -138,7 +138,6 @@ void SimpleXmlParser::joinDeferred()
     deferredLength = 0;
     // The deferred text held no closing tag.
     closeScanFrom = qMax(closeScanFrom, currentBuffer.size() - awaitedCloseTag.size() + 1);
-    Q_UNUSED(start)
 }
 
 void SimpleXmlParser::deliver(const QString &message)

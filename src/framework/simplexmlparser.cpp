@@ -2,7 +2,8 @@
 // simplexmlframer.cpp.
 #include "simplexmlparser.h"
 
-namespace {
+namespace
+{
 
 QString stripBrackets(const QString &tag)
 {
@@ -41,7 +42,8 @@ int findStartTag(const QString &text, const QString &name, int from)
 
 // Remembers the last search for one needle, so that a run of searches from
 // increasing positions (every element of a name) scans the text only once.
-class CachedSearch {
+class CachedSearch
+{
 public:
     CachedSearch(const QString &text, QString needle) : m_text(text), m_needle(std::move(needle)) {}
 
@@ -103,8 +105,7 @@ QString closingTag(const QString &name)
 
 bool isNameWordChar(QChar c)
 {
-    return c.isLetterOrNumber() || c.isMark() || c == QLatin1Char('_') ||
-           c.category() == QChar::Punctuation_Connector;
+    return c.isLetterOrNumber() || c.isMark() || c == QLatin1Char('_') || c.category() == QChar::Punctuation_Connector;
 }
 
 struct RawAttribute {

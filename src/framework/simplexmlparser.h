@@ -19,7 +19,8 @@
 #include <QString>
 #include <QStringList>
 
-class SimpleXmlParser : public QObject {
+class SimpleXmlParser : public QObject
+{
     Q_OBJECT
 
 public:
@@ -80,8 +81,7 @@ public:
     // string for an empty element, `defaultValue` when the start tag or its
     // closing tag "</tag>" is missing. Elements are not counted: the first
     // closing tag ends the value.
-    static QString getTagValue(const QString &text, const QString &tag, int from = 0,
-                               QString defaultValue = QString());
+    static QString getTagValue(const QString &text, const QString &tag, int from = 0, QString defaultValue = QString());
     // getTagValue() passed through decodeEntities(), the default included.
     static QString getDecodedTagValue(const QString &text, const QString &tag, int from = 0,
                                       QString defaultValue = QString());

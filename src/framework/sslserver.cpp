@@ -9,7 +9,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Closes a descriptor that no socket object adopted. Qt closes it itself on
 // some of its failure paths, so only a descriptor that is still open is closed.
@@ -59,8 +60,11 @@ void SslServer::logLine(int priority, const QString &text, const QString &value)
 
 bool SslServer::listen()
 {
-    if (config.portMode != 1)
-        return QTcpServer::listen(config.address, quint16(qBound(0, config.port, 65535)));
+    if (config.portMode != 1) {
+        if (config.port < 0 || config.port > 65535)
+            return false;
+        return QTcpServer::listen(config.address, quint16(config.port));
+    }
     return listenOnRange(config.address, config.firstPort, config.lastPort);
 }
 
@@ -187,8 +191,7 @@ void SslServer::onSslErrors(const QList<QSslError> &errors)
         if (!decision.toIgnore.isEmpty())
             socket->ignoreSslErrors(decision.toIgnore);
     } else {
-        logLine(UNQL::LOG_WARNING,
-                QStringLiteral("There were SSL errors but server is configured to ignore them all"));
+        logLine(UNQL::LOG_WARNING, QStringLiteral("There were SSL errors but server is configured to ignore them all"));
         socket->ignoreSslErrors();
     }
 }

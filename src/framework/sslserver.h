@@ -41,7 +41,8 @@ struct QdServerConfig {
 
 class QSslSocket;
 
-class SslServer : public QTcpServer {
+class SslServer : public QTcpServer
+{
     Q_OBJECT
 
 public:

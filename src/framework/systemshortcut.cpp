@@ -8,7 +8,8 @@
 
 QHash<SystemShortcut::ModsKey, SystemShortcut *> SystemShortcut::sModsKeys2ShortcutMap;
 
-namespace {
+namespace
+{
 QString portable(const QKeySequence &seq)
 {
     return seq.toString(QKeySequence::PortableText);

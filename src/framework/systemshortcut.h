@@ -19,7 +19,8 @@
 class Logger;
 class QWidget;
 
-class SystemShortcut : public QObject, public QAbstractNativeEventFilter {
+class SystemShortcut : public QObject, public QAbstractNativeEventFilter
+{
     Q_OBJECT
 
 public:

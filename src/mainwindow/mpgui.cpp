@@ -1,12 +1,29 @@
 #include "mpgui.h"
 
+#include "cdrfilterproxymodel.h"
+#include "cocoawrapper.h"
+#include "contactfilterproxymodel.h"
 #include "crashhandler.h"
+#include "ctilib.h"
+#include "customshortcut.h"
+#include "dlgcontactedit.h"
+#include "dlgredirect.h"
+#include "extenfavouritefilterproxymodel.h"
+#include "extenfilterproxymodel.h"
 #include "globallogger.h"
+#include "mpchatsqlite.h"
 #include "msettings.h"
+#include "msettingsdialog.h"
 #include "promptservice.h"
+#include "wdgcdrfilter.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QCompleter>
 #include <QDebug>
+#include <QMovie>
+#include <QStandardItemModel>
+#include <QTimer>
 #include <QRandomGenerator>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -17,9 +34,6 @@
 
 MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
 {
-    // The record is handed on to the settings dialog; the window keeps no copy.
-    Q_UNUSED(config);
-
     if (MSETTINGS::getFontSizeIncrement() > 0)
         setProperty("incrsize", MSETTINGS::getFontSizeIncrement());
 
@@ -33,24 +47,67 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags) :
     QSslConfiguration::setDefaultConfiguration(ssl);
 
     windowTitleText = MSETTINGS::getLongApplicationName();
+    clipboard = QGuiApplication::clipboard();
+
     translator = new QTranslator(this);
+    completer = new QCompleter(this);
+
+    periodicDataTimer = new QTimer();
+    identitiesTimer = new QTimer();
+    contactsRefreshTimer = new QTimer();
+    rebrandingTimer = new QTimer();
+    rebrandingTimer->setSingleShot(true);
+    reconnectTimer = new QTimer();
+    reconnectTimer->setSingleShot(true);
+    contactSearchTimer = new QTimer();
+    extenSearchTimer = new QTimer();
+    cdrSearchTimer = new QTimer();
+    cdrDateTimer = new QTimer();
+    cdrDateTimer->setSingleShot(true);
+    updateCheckTimer = new QTimer();
+    updateCheckTimer->setSingleShot(true);
+    tabAnimTimer = new QTimer();
+    tabAnimTimer->setInterval(750);
+    clipboardInactivityTimer = new QTimer();
+    clipboardInactivityTimer->setSingleShot(true);
+    clipboardInactivityTimer->setInterval(1500);
+
+    loaderMovie = new QMovie(QStringLiteral(":/images/loader.gif"), QByteArray());
 
     qRegisterMetaType<QVector<int>>("QVector<int>");
 
+    connect(this, SIGNAL(sigWindowStateChanged(Qt::WindowStates)), this,
+            SLOT(onWindowStateChanged(Qt::WindowStates)));
+
     initLogger(MSETTINGS::getShortApplicationName(), MSETTINGS::getSettingsDirPath(), nullptr);
+
+    // The record goes to the settings dialog; every later reader asks it.
+    settingsDialog = new MSettingsDialog(config, this, nullptr);
+    connect(this, SIGNAL(sigAboutToExit()), settingsDialog, SLOT(reject()));
+    connect(settingsDialog, SIGNAL(sigCopy2CallToggled(bool)), this, SLOT(onCopy2CallToggled(bool)),
+            Qt::UniqueConnection);
+
+    cocoaWrapper mac;
+    const bool micGranted = mac.isMicrophoneAccessGranted();
+    qDebug() << "On mac the mic access is granted: " << (micGranted ? "true" : "false");
+    if (!micGranted)
+        mac.requestMicrophoneAccess();
 }
 
-MPGui::~MPGui()
+QList<QPair<QString, QTimer *>> MPGui::ownedTimers() const
 {
-    if (logger) {
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "About to destroy MPGUI object..." << UNQL::eom;
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Now destroying logger and exiting." << UNQL::eom;
-        logger->flush();
-        CrashHandler::clearLogTarget();
-        Logger *old = logger;
-        logger = nullptr;
-        delete old;
-    }
+    return {{QStringLiteral("periodicDataTimer"), periodicDataTimer},
+            {QStringLiteral("identitiesTimer"), identitiesTimer},
+            {QStringLiteral("contactsRefreshTimer"), contactsRefreshTimer},
+            {QStringLiteral("rebrandingTimer"), rebrandingTimer},
+            {QStringLiteral("reconnectTimer"), reconnectTimer},
+            {QStringLiteral("contactSearchTimer"), contactSearchTimer},
+            {QStringLiteral("extenSearchTimer"), extenSearchTimer},
+            {QStringLiteral("cdrSearchTimer"), cdrSearchTimer},
+            {QStringLiteral("cdrDateTimer"), cdrDateTimer},
+            {QStringLiteral("updateCheckTimer"), updateCheckTimer},
+            {QStringLiteral("tabAnimTimer"), tabAnimTimer},
+            {QStringLiteral("clipboardInactivityTimer"), clipboardInactivityTimer}};
 }
 
 void MPGui::initLogger(const QString &name, const QString &dir, WriterConfig *config)
@@ -86,9 +143,66 @@ void MPGui::initLogger(const QString &name, const QString &dir, WriterConfig *co
 
 void MPGui::start()
 {
-    // The settings dialog and the CTI client object are what the rest of the
-    // start sequence works on; until they exist the window stays hidden and
-    // no connection is requested.
+    initMctiLib();
+    if (settingsDialog) {
+        onLanguageChangeRequested(settingsDialog->getLanguageId());
+        settingsDialog->init();
+    }
+    if (!ctiLib || !settingsDialog)
+        return;
+
+    setupGuiLayout();
+
+    contactsModel = initContactsBookModel();
+    extenModel = initExtenModel();
+    cdrModel = initCdrModel();
+
+    contactsProxy = new ContactFilterProxyModel();
+    contactsProxy->setSourceModel(contactsModel);
+    contactsProxy->setFilterRegExp(QRegExp(txtContactsSearch->text(), Qt::CaseInsensitive, QRegExp::RegExp));
+    tvContacts->setModel(contactsProxy);
+    initContactTables(tvContacts, true);
+
+    extenProxy = new ExtenFilterProxyModel();
+    extenProxy->setSourceModel(extenModel);
+    extenProxy->setFilterRegExp(QRegExp(txtExtSearch->text(), Qt::CaseInsensitive, QRegExp::RegExp));
+    tvExtensions->setModel(extenProxy);
+    initExtensionsTables(tvExtensions, true);
+
+    favouritesProxy = new ExtenFavouriteFilterProxyModel();
+    favouritesProxy->setSourceModel(extenModel);
+    favouritesProxy->setFilterFixedString(QStringLiteral("F"));
+    tvFavourites->setModel(favouritesProxy);
+    initExtensionsTables(tvFavourites, true);
+
+    cdrProxy = new CdrFilterProxyModel();
+    cdrProxy->setSourceModel(cdrModel);
+    cdrProxy->setFilterDateRange(cdrDateFrom->date(), cdrDateTo->date());
+    cdrProxy->setFilterRegExp(QRegExp(txtCdrSearch->text(), Qt::CaseInsensitive, QRegExp::RegExp));
+    tvCdr->setModel(cdrProxy);
+    initCdrTables(tvCdr, true);
+
+    cdrFilter = new wdgCdrFilter(settingsDialog, nullptr);
+    connect(cdrFilter, SIGNAL(sigCdrFilterChanged(MctiConfig::MCdrFilterFlags)), this,
+            SLOT(onCdrFilterChanged(MctiConfig::MCdrFilterFlags)));
+    connect(cdrFilter, SIGNAL(sigCdrFilterClosed()), this, SLOT(onCdrFilterClosed()));
+
+    if (logger)
+        *logger << UNQL::LOG_INFO << Q_FUNC_INFO
+                << QStringLiteral("Open mphone db connection for username %1 and pbx address %2")
+                       .arg(settingsDialog->getMUsername(), settingsDialog->getMAddress())
+                << UNQL::eom;
+    chatDb = new MPChatSqlite(MSETTINGS::getSettingsDirPath() + QStringLiteral("/chat.db"),
+                              settingsDialog->getMUsername(), settingsDialog->getMAddress());
+
+    show();
+    if (!isMaximized() && !isMinimized())
+        adjustSize();
+
+    setupUpdates();
+
+    // The log-in starts once the window is on screen.
+    QTimer::singleShot(0, this, SLOT(connectToM()));
 }
 
 void MPGui::onLanguageChangeRequested(int language)
@@ -102,56 +216,11 @@ void MPGui::onLanguageChangeRequested(int language)
         file = QStringLiteral(":/languages/spanish.qm");
     else
         return;
-    if (translator->load(file))
+    if (translator->load(file)) {
         QCoreApplication::installTranslator(translator);
-}
-
-bool MPGui::confirmQuit()
-{
-    const QString title = MSETTINGS::getLongApplicationName() + tr(" - Chiusura applicazione");
-    QString text = QStringLiteral("<p align='center'>") + tr("Sei sicuro di voler chiudere l'applicazione<br>");
-    if (appMode == 2)
-        text += windowTitleText.toHtmlEscaped() + tr("?<br>Tutte chiamate in corso verranno interrotte.");
-    else
-        text += MSETTINGS::getLongApplicationName().toHtmlEscaped() + QStringLiteral("?");
-    text += QStringLiteral("</p>");
-
-    PromptService::Message msg;
-    msg.kind = PromptService::Kind::Question;
-    msg.title = title;
-    msg.text = text;
-    msg.format = Qt::RichText;
-    msg.buttons = QMessageBox::Yes | QMessageBox::No;
-    msg.defaultButton = QMessageBox::No;
-    return prompts().message(nullptr, msg) != QMessageBox::No;
-}
-
-bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
-{
-    if (askToUser && !isRestartRequired && !confirmQuit()) {
-        if (logger)
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Velora CTI closing canceled." << UNQL::eom;
-        return false;
+        if (settingsDialog)
+            settingsDialog->retranslateUi();
     }
-
-    emit sigAboutToExit();
-    hide();
-    restartRequested = isRestartRequired;
-
-    if (isRestartRequired) {
-        if (logger) {
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Restarting Application required" << UNQL::eom;
-            logger->flush();
-        }
-        QCoreApplication::exit(RestartExitCode);
-    } else {
-        if (logger) {
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Closing Application ..." << UNQL::eom;
-            logger->flush();
-        }
-        QCoreApplication::quit();
-    }
-    return true;
 }
 
 void MPGui::onUpdatesAvailable(const QString &version)

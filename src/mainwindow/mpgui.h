@@ -3,15 +3,53 @@
 // restart is asked for.
 #pragma once
 
+#include "ctilibtypes.h"
 #include "mcticonfig.h"
+#include "mpguilabels.h"
+#include "ui_wdgveloraphone.h"
 
+#include <QIcon>
 #include <QMainWindow>
+#include <QList>
+#include <QMap>
+#include <QModelIndex>
+#include <QPair>
+#include <QPixmap>
+#include <QPoint>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <QSystemTrayIcon>
 
+class QAction;
+class QClipboard;
+class QCompleter;
+class QMenu;
+class QMovie;
+class QStandardItemModel;
+class QTimer;
 class QTranslator;
 struct WriterConfig;
 
-class MPGui : public QMainWindow {
+class CtiLib;
+class ClientApiServer;
+class CdrFilterProxyModel;
+class ContactFilterProxyModel;
+class DlgContactEdit;
+class DlgRedirect;
+class ExtenFavouriteFilterProxyModel;
+class ExtenFilterProxyModel;
+class MPChatSqlite;
+class MPEngine;
+class MSettingsDialog;
+class MspMainWidget;
+class PhoneApi;
+class customShortcut;
+class wdgCdrFilter;
+
+// The form class is a second, non-public base: every widget of the main form
+// is a member of the window, reachable by its object name.
+class MPGui : public QMainWindow, private Ui::wdgVeloraPhone {
     Q_OBJECT
 public:
     // Exit code of the event loop that asks the entry for a new main window.
@@ -29,6 +67,48 @@ public:
 
     QString getWindowTitleText() const { return windowTitleText; }
     bool isRestartRequested() const { return restartRequested; }
+
+    // --- construction, CTI client object, layout (main window)
+    // Creates the CTI client object, registers the record types that travel
+    // in its signals and connects them; nothing when the object exists.
+    void initMctiLib();
+    // Builds the form and turns it into the working window: initial state,
+    // operating mode, icons, actions, tray, shortcuts, dialogs, connections.
+    void setupGuiLayout();
+    void createIcons();
+    void createActions();
+    void createTrayIcon();
+    void createShortcuts();
+    // Schedules the automatic update checks (once, after the window is shown).
+    void setupUpdates();
+
+    // --- directory and call-history models
+    QStandardItemModel *initContactsBookModel();
+    QStandardItemModel *initExtenModel();
+    QStandardItemModel *initCdrModel();
+    void initContactTables(CustomTreeView *view, bool restoreHeader);
+    void initExtensionsTables(CustomTreeView *view, bool restoreHeader);
+    void initCdrTables(CustomTreeView *view, bool restoreHeader);
+
+    // Read-only views of the window's own objects (diagnostics and tests).
+    CtiLib *ctiClient() const { return ctiLib; }
+    // Number of library signals connected by initMctiLib().
+    int ctiConnections() const { return ctiConnectionCount; }
+    MSettingsDialog *settings() const { return settingsDialog; }
+    QSystemTrayIcon *systemTrayIcon() const { return trayIcon; }
+    QMenu *systemTrayMenu() const { return trayIconMenu; }
+    DlgRedirect *redirectDialog() const { return dlgRedirect; }
+    DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
+    const QMap<QString, customShortcut *> &shortcuts() const { return shortcutsMap; }
+    // The twelve timers, by member name, in creation order.
+    QList<QPair<QString, QTimer *>> ownedTimers() const;
+    int operatingMode() const { return appMode; }
+    int listRowHeight() const { return rowHeight; }
+    // The current window and tray icon (undecorated) and the three state icons.
+    QIcon currentIcon() const { return currentIconValue; }
+    QIcon registeredStateIcon() const { return mctiRegisteredIcon; }
+    QIcon unregisteredStateIcon() const { return mctiUnregisteredIcon; }
+    QIcon disconnectedStateIcon() const { return mctiDisconnectedSoftphoneIcon; }
 
 signals:
     void sigWindowStateChanged(Qt::WindowStates state);
@@ -50,11 +130,323 @@ public slots:
     void onUpdatesCanceled();
     void onUpdatesError(const QString &error);
 
+    // --- main form, layout and wiring (main window)
+    void updateStrings();
+    void retranslateActions();
+    void setFocusOnTable();
+    void onCurrentTabChanged(int index);
+    void onActionNumberToneChanged(bool on);
+    void changeTab();
+    void setFocusOnMainNumEdit();
+    void adjustWindowToTabbarWidth();
+
+    // --- window state, tray and views (main window)
+    void onWindowStateChanged(Qt::WindowStates oldState);
+    void setIcon(const QIcon &icon, bool decorate);
+    void updateTrayIcon();
+    void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void onSystemTrayMessageClicked();
+    void moveToTray();
+    void backFromTray();
+    void onAlwaysOnTopRequested(bool on);
+    void setTransparency(double opacity);
+    void onTransparencyChangeRequest();
+    void onSlimModeSelected();
+    void onExtendedModeSelected();
+    void updateKeypadVisibility();
+    void updateFuncButtonsVisibility();
+    void updateVolumesVisibility();
+    void onShowKeypadTriggered();
+    void onShowFuncButtonsTriggered();
+    void onShowVolumesTriggered();
+    void reloadBackgroundImage();
+    void resizeBackgroundImage();
+    void updateTabAnimIcon();
+    void updateCdrIcon();
+    void updateChatIcon();
+    void onCopy2CallToggled(bool on);
+    void onClipboardChanged();
+    void onShowCompleterRequested();
+
+    // --- updates, rebranding, menu actions (main window)
+    void startCheckUpdatesTimer();
+    void checkUpdates();
+    void refreshRebrandingPackAfterAWhile();
+    void refreshRebrandingPack();
+    void onRebrandingDownloadCompleted(const QString &file);
+    void reloadRebrandedAssets();
+    void openConfigurationPanel();
+    void sendLogToSupport();
+
+    // --- softphone status and audio controls (main window)
+    void setInputAudioValue(int value);
+    void setOutputAudioValue(int value);
+    void toggleMuteInputAudio();
+    void toggleMuteOutputAudio();
+    void onAudioDevicesChange();
+
+    // --- identities and account selection (main window)
+    void onIdentitiesReceived(const IdentityList &list);
+    void onSipSettingsReceived(const SipConfiguration &sip);
+    void onSelectedAccountChanged();
+
+    // --- phone back-ends
+    void onPApiAuthorized(bool authorized);
+
+    // --- call handling
+    void onCtisIncomingCall(const IncomingCallEvent &event);
+    void onCtisOutgoingCall(const OriginateCallEvent &event);
+    void onCtisCallEstablished(const AnsweredCallEvent &event);
+    void onCtisCallFinished(const FinishedCallEvent &event);
+    void onCtisMissedCall(const MissedCallEvent &event);
+    void onCtisColpUpdate(const ColpUpdateEvent &event);
+    void onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &event);
+    void recvdParkCallNotify(const QString &number, const QString &parkRoom, const QString &timeoutSeconds);
+    void onChannelStatusRecvd(const ChannelStatus &status);
+    void onLineButtonClicked();
+    void onLineStatusChanged();
+    void onNumPadClicked();
+    void phoneTxtEnterKeyClicked();
+    void clearClicked();
+    void digitClicked(QString digit, QString keyName);
+    void onShortcutRequested(QString key);
+    void attendedTransferCall(QString number);
+    void unattendedTransferCall(QString number);
+    void onActiveLineClosing(qlonglong lineId);
+    void onClipboardInactivity();
+    void startRapidCall();
+    void updateLinesButtonStatus();
+    void hangupActiveCall();
+    void holdActiveCall();
+    void retrieveHoldCall();
+    void requestCancelTransfer();
+    void onUTransferShortcut();
+    void onUTransferDlgShortcut();
+    void onATransferShortcut();
+    void onATransferDlgShortcut();
+
+    // --- directories and call history
+    void recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::PhonebookTypeFlags flags);
+    void updateExtenListStatus(const BuddyStatusMap &statuses);
+    void updateExtenStatus(const BuddyStatus &status);
+    void recvdCdr(const Cdr &cdr);
+    void onClickedOnExtenTable(const QModelIndex &index);
+    void onDblClickedOnContactsTable(const QModelIndex &index);
+    void onDblClickedOnCdrTable(const QModelIndex &index);
+    void ext_cxtMenu(const QPoint &pos);
+    void cont_cxtMenu(const QPoint &pos);
+    void cdr_cxtMenu(const QPoint &pos);
+    void updateExtSearchResults(QString text);
+    void updateSearchResults(QString text);
+    void updateCdrSearchResults(QString text);
+    void onAddNewContactRequested();
+    void onSmsSendRequest();
+    void onDateFilterChanged();
+    void onUpdateCdrCurrentDate();
+    void triggerContactSearch();
+    void triggerExtSearch();
+    void triggerCdrSearch();
+    void refreshContactsList();
+    void onCdrSettingsChanged();
+    void onCdrFilterChanged(MctiConfig::MCdrFilterFlags flags);
+    void onCdrFilterClosed();
+    void on_cdrFilterButton_clicked();
+
+    // --- chat, voicemail and PBX services
+    void setServicesCodes(const ServicesDialCodesMap &codes);
+    void onExtenMobileNumRcvd(const QString &number);
+    void onServiceStatusListRcvd(const ServiceStatusList &statuses);
+    void onInCallServiceStatusRcvd(const InCallServiceStatus &status);
+    void onChatConnected();
+    void onChatDisconnected(const QString &reason);
+    void onChatMessage(const ChatMessage &message);
+    void onChatContactComposing(const QString &exten, const QString &context, bool composing);
+    void onChatHistoryReceived(const ChatMessageList &messages);
+    void onVoicemailMsgListReceived(const VoicemailMessageList &messages);
+    void onMailboxStatusChanged(const MailboxStatus &status);
+    void onVoicemailDownloadCompleted(const QString &id, const QString &uuid, const QString &filePath);
+    void setPresence(CTILIB::ChatPresence presence, QString message);
+    void toggleDnd();
+    void toggleUfwd();
+    void requestVoiceMail();
+    void requestConference();
+    void toggleForkMobile();
+    void sendChatMessage(QString to, QString text, QString id);
+    void sendChatOpenConversation(QString from, QString to);
+    void sendChatCloseConversation(QString from, QString to);
+    void sendChatIsComposing(QString from, QString to, bool composing);
+    void sendChatMessageDisplayed(QString from, QString id);
+    void updateUnreadChatMessageCount(int count);
+    void resetServiceButtons(bool enabled);
+
+    // --- queues and supervisor panel
+    void onCCReportSucceded(const CallCenterReport &report);
+    void onCCReportFailed(const QString &error);
+    void onSupervisorPanelTrigger();
+    void togglePauseQs();
+    void queueTrigger();
+    void onQueuesCountChanged(int count);
+    void onQueuePauseStatusUpdateRequest(bool paused, const QStringList &queues, const QString &reason);
+    void onSvpThresholdsChanged();
+    void createCCReport();
+    void onShowQCallsCount();
+
+    // --- PBX session: log-in, disconnection and reconnection (main window)
+    void connectToM();
+    void reconnectToM();
+    void connectedToM(const LoginDetails &details);
+    void disconnectFromM();
+    void disconnectedFromM(QString reason);
+    void refreshIdentities();
+    void refreshPeriodicData();
+    void onMctiServicesChanged();
+    void pauseAllQueues(bool pause, const QString &reason = QString());
+
+public:
+    // True for a PBX firmware this client works with (4.0.7 or newer).
+    static bool checkVeloraFwVers(const QString &firmware);
+    // Saves the header states of the four main views through the settings.
+    void saveTablesState();
+    // Session state (diagnostics and tests).
+    bool isSessionUp() const { return wasConnected; }
+    int currentQueueRole() const { return queueRole; }
+    quint32 currentPbxCapabilities() const { return pbxCapabilities; }
+    QString currentTenant() const { return tenant; }
+    ClientApiServer *localApiServer() const { return apiServer; }
+    MspMainWidget *supervisorPanelWidget() const { return supervisorPanel; }
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     bool confirmQuit();
+
+    // --- PBX session (log-in steps, disconnection, teardown)
+    void initClientApiServer();
+    void initSupervisorPanel();
+    // A refresh period of the configuration in ms; `which` is a
+    // PbxSession::RefreshPeriod, 0 s is replaced by its default.
+    int refreshPeriodMs(int which, int storedSecs) const;
+    QString userFirstName;
+    QString userLastName;
+    bool queuesPausedAny = false; // the user is paused on at least one queue
+    // Objects that quitting released with deferred deletion: the destructor
+    // deletes those still waiting, before the logger they write to goes.
+    QList<QPointer<QObject>> releasedLater;
 
     bool restartRequested = false;
     QTranslator *translator = nullptr;
     int appMode = 0;
     QString windowTitleText;
+
+    // --- shared state of the main window (values after construction)
+    int inputVolume = 50;
+    int outputVolume = 50;
+    bool inputMuted = false;
+    bool outputMuted = false;
+    bool wasConnected = false;
+    bool chatConnected = false;
+    bool dndActive = false;
+    bool autoReconnect = false;
+    bool ufwdActive = false;
+    bool sipRegistered = false;
+    bool extendedMode = true;
+    bool slimMode = false;
+    bool forkToMobileActive = false;
+    bool keypadVisible = true;
+    bool volumesVisible = false;
+    bool queueCallsCountVisible = false;
+    bool funcButtonsVisible = true;
+    QClipboard *clipboard = nullptr;
+    quint32 pbxCapabilities = 0;
+    int queueRole = 0;
+    QAction *quitAction = nullptr;
+    MspMainWidget *supervisorPanel = nullptr;
+    ClientApiServer *apiServer = nullptr;
+    QSystemTrayIcon *trayIcon = nullptr;
+    QString tenant;
+    QMap<int, QString> servicesCodes;
+    QMovie *loaderMovie = nullptr;
+    CtiLib *ctiLib = nullptr;
+    int ctiConnectionCount = 0;
+    QStandardItemModel *contactsModel = nullptr;
+    QStandardItemModel *cdrModel = nullptr;
+    QStandardItemModel *extenModel = nullptr;
+    ContactFilterProxyModel *contactsProxy = nullptr;
+    CdrFilterProxyModel *cdrProxy = nullptr;
+    ExtenFilterProxyModel *extenProxy = nullptr;
+    ExtenFavouriteFilterProxyModel *favouritesProxy = nullptr;
+    QCompleter *completer = nullptr;
+    MSettingsDialog *settingsDialog = nullptr;
+    MPEngine *phoneEngine = nullptr;
+    PhoneApi *phoneApi = nullptr;
+    MPChatSqlite *chatDb = nullptr;
+    wdgCdrFilter *cdrFilter = nullptr;
+
+    // --- the twelve timers, created without parent and owned by the window
+    QTimer *periodicDataTimer = nullptr;
+    QTimer *identitiesTimer = nullptr;
+    QTimer *contactsRefreshTimer = nullptr;
+    QTimer *rebrandingTimer = nullptr;
+    QTimer *reconnectTimer = nullptr;
+    QTimer *contactSearchTimer = nullptr;
+    QTimer *extenSearchTimer = nullptr;
+    QTimer *cdrSearchTimer = nullptr;
+    QTimer *cdrDateTimer = nullptr;
+    QTimer *updateCheckTimer = nullptr;
+    QTimer *tabAnimTimer = nullptr;
+    QTimer *clipboardInactivityTimer = nullptr;
+
+    // --- layout (set up by setupGuiLayout)
+    int rowHeight = 32;
+    DlgRedirect *dlgRedirect = nullptr;
+    DlgContactEdit *dlgContactEdit = nullptr;
+    // Answer values that call handling keeps per call kind.
+    int answerQueueExternal = 0;
+    int answerDirectExternal = 0;
+    int answerLocal = 0;
+    int answerTransferReturn = 0;
+
+    // --- icons, actions, tray and shortcuts
+    QIcon queueTabIcon, chatTabIcon, cdrTabIcon;
+    QString queueTabText, chatTabText, cdrTabText;
+    QIcon appIcon;
+    QIcon cdrAnswerInIcon, cdrNoAnswerOutIcon, cdrAnswerOutIcon, cdrNoAnswerLocalInIcon, cdrAnswerLocalInIcon,
+        cdrNoAnswerLocalOutIcon, cdrAnswerLocalOutIcon, cdrMessageInIcon;
+    QIcon mctiDisconnectedIcon;
+    QIcon mobilePhoneIcon, emailIcon, fixedLineIcon, extenLineIcon;
+    QIcon transferIcon, unattendedTransferIcon;
+    QIcon bookingIcon, cancelBookingIcon, chatBigIcon, callPickupIcon, updateContactIcon, cancelIcon;
+    QIcon ledGrayIcon, ledGreenIcon, ledRedIcon, ledOrangeIcon;
+    QIcon pauseIcon, pauseButtonIcon, playButtonIcon;
+    QIcon dndOnIcon, dndOffIcon;
+    QIcon redirectOnIcon, redirectOnButtonIcon, redirectOffIcon;
+    QIcon mailInIcon, mailEmptyIcon;
+    QIcon dualRingOffIcon, dualRingRedIcon, dualRingGreenIcon;
+    QIcon missedCallIcon, chatNotifyIcon, chatNotifyTrayIcon;
+    QIcon inputAudioIcon, inputAudioOffIcon, outputAudioIcon, outputAudioOffIcon;
+    QIcon queuesIcon;
+    QIcon cdrFilterOnIcon, cdrFilterOffIcon;
+    QIcon mctiDisconnectedSoftphoneIcon, mctiRegisteredIcon, mctiUnregisteredIcon;
+
+    QAction *connectAction = nullptr;
+    QAction *disconnectAction = nullptr;
+    QAction *minimizeAction = nullptr;
+    QAction *restoreAction = nullptr;
+    QAction *settingsAction = nullptr;
+    QAction *reportAction = nullptr;
+    QAction *pauseAllAction = nullptr;
+    QAction *sendLogAction = nullptr;
+    QMenu *trayIconMenu = nullptr;
+    QMap<QString, customShortcut *> shortcutsMap;
+
+    // --- views
+    QIcon currentIconValue;
+    int tabNotifications = 0; // bit 0 missed call, bit 1 unread chat
+    bool cdrBlinkPhase = false;
+    bool chatBlinkPhase = false;
+    bool maximizedBeforeTray = false;
+    QPixmap backgroundPixmap;
 };

@@ -17,6 +17,8 @@
 #include <QRegExp>
 #include <QRegExpValidator>
 #include <QSaveFile>
+#include <QLayout>
+#include <QTabBar>
 #include <QSplitter>
 #include <QTreeView>
 #include <QFileInfo>
@@ -780,6 +782,12 @@ void MSettingsDialog::updateAppMode(MSETTINGS::AppMode mode)
         break;
     }
 
+    // Wide enough to show every page's tab without scrolling the tab bar.
+    const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+    const int wanted = tabs->tabBar()->sizeHint().width() + margins.left() + margins.right() + 8;
+    if (width() < wanted)
+        resize(wanted, height());
+
     restoreParameters();
 }
 
@@ -1160,6 +1168,8 @@ void MSettingsDialog::onChangeSettings()
                                      "saranno operativi al prossimo riavvio dell'applicazione stessa. Si è sicuri di "
                                      "volere applicare immediatamente le modifiche e riavviare l'applicazione?");
             question.buttons = QMessageBox::Yes | QMessageBox::No;
+            question.buttonTexts.insert(QMessageBox::Yes, tr("Salva e riavvia"));
+            question.buttonTexts.insert(QMessageBox::No, tr("Annulla"));
             if (prompts().message(this, question) != QMessageBox::Yes) {
                 // "Annulla": nothing is taken over, the entries stay on screen.
                 restoreOptionPairs();

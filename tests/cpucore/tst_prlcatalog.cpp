@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Puts NLSPATH at a folder without a catalogue for the fixture's lifetime.
-class NoCatalogue {
+class NoCatalogue
+{
 public:
     NoCatalogue()
     {
@@ -123,7 +125,8 @@ void *failingMalloc(size_t)
     return nullptr;
 }
 
-class HookedAllocation : public ::testing::Test {
+class HookedAllocation : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -9,7 +9,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 double monotonicSeconds()
 {
@@ -18,17 +19,37 @@ double monotonicSeconds()
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-// TSC ticks per microsecond over a short monotonic-clock window.
+// One (time, counter) sample whose two clock reads lie close together, so a
+// preemption cannot slip between the clock and the counter.
+struct Sample {
+    double seconds;
+    unsigned long long ticks;
+};
+
+Sample tightSample()
+{
+    Sample best{0, 0};
+    double bestSpread = 1.0;
+    for (int i = 0; i < 50; ++i) {
+        const double before = monotonicSeconds();
+        const unsigned long long ticks = __rdtsc();
+        const double after = monotonicSeconds();
+        if (after - before < bestSpread) {
+            bestSpread = after - before;
+            best = {(before + after) / 2, ticks};
+        }
+    }
+    return best;
+}
+
+// TSC ticks per microsecond over half a second of the monotonic clock.
 double referenceTscMhz()
 {
-    const double start = monotonicSeconds();
-    const unsigned long long t0 = __rdtsc();
-    double now;
-    do {
-        now = monotonicSeconds();
-    } while (now - start < 0.25);
-    const unsigned long long t1 = __rdtsc();
-    return static_cast<double>(t1 - t0) / ((now - start) * 1e6);
+    const Sample first = tightSample();
+    while (monotonicSeconds() - first.seconds < 0.5) {
+    }
+    const Sample last = tightSample();
+    return static_cast<double>(last.ticks - first.ticks) / ((last.seconds - first.seconds) * 1e6);
 }
 
 TEST(PrlClock, CounterIncreases)

@@ -11,7 +11,8 @@
 #include <sstream>
 #include <string>
 
-namespace {
+namespace
+{
 
 std::set<std::string> kernelCpuFlags()
 {
@@ -36,9 +37,9 @@ struct FlagBit {
 };
 
 const FlagBit kFlagBits[] = {
-    {"mmx", 0x1},       {"sse", 0x2},          {"sse2", 0x4},     {"pni", 0x8},     {"ssse3", 0x10},
-    {"movbe", 0x20},    {"sse4_1", 0x40},      {"sse4_2", 0x80},  {"avx", 0x100},   {"aes", 0x400},
-    {"pclmulqdq", 0x800}, {"rdrand", 0x2000},  {"f16c", 0x4000},
+    {"mmx", 0x1},         {"sse", 0x2},       {"sse2", 0x4},    {"pni", 0x8},   {"ssse3", 0x10},
+    {"movbe", 0x20},      {"sse4_1", 0x40},   {"sse4_2", 0x80}, {"avx", 0x100}, {"aes", 0x400},
+    {"pclmulqdq", 0x800}, {"rdrand", 0x2000}, {"f16c", 0x4000},
 };
 
 TEST(PrlCpuInfo, FeatureMaskAgreesWithKernelFlags)

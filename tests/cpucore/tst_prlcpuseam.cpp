@@ -16,7 +16,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Regs = std::array<Prl32u, 4>;
 
@@ -58,7 +59,8 @@ struct FakeCpu {
     }
     void setMaxExtLeaf(Prl32u maxExt) { leaf(0x80000000u)[PRL_EAX] = maxExt; }
     // Leaf 4 subleaf: cache type, geometry, and the cores-per-package field.
-    void setLeaf4(Prl32u sub, Prl32u type, Prl32u ways, Prl32u partitions, Prl32u line, Prl32u sets, Prl32u coresField = 0)
+    void setLeaf4(Prl32u sub, Prl32u type, Prl32u ways, Prl32u partitions, Prl32u line, Prl32u sets,
+                  Prl32u coresField = 0)
     {
         Regs &r = leaf(4, sub);
         r[PRL_EAX] = type | (1u << 5) | coresField << 26;
@@ -103,7 +105,8 @@ TEST(PrlStartup, FeatureMaskWasCachedAtLoad)
     EXPECT_GE(ownGetNumThreads(), 1);
 }
 
-class FakeProcessor : public ::testing::Test {
+class FakeProcessor : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -361,10 +364,10 @@ struct CacheCase {
     int size;
 };
 
-const Leaf4Entry kL1d{1, 8, 1, 64, 64};            // 32K data
-const Leaf4Entry kL1iHuge{2, 16, 1, 64, 65536};    // 64M, instruction cache
-const Leaf4Entry kL2{3, 4, 1, 64, 1024};           // 256K unified
-const Leaf4Entry kL3{3, 16, 1, 64, 8192};          // 8M unified
+const Leaf4Entry kL1d{1, 8, 1, 64, 64};         // 32K data
+const Leaf4Entry kL1iHuge{2, 16, 1, 64, 65536}; // 64M, instruction cache
+const Leaf4Entry kL2{3, 4, 1, 64, 1024};        // 256K unified
+const Leaf4Entry kL3{3, 16, 1, 64, 8192};       // 8M unified
 const Leaf4Entry kEnd{0, 1, 1, 1, 1};
 const Regs kNoLeaf2{0, 0, 0, 0};
 
@@ -373,7 +376,12 @@ const std::vector<CacheCase> &cacheCases()
     static const std::vector<CacheCase> cases = {
         {"other vendor", kOther, 0xD, {kL1d, kL3, kEnd}, kNoLeaf2, 36, 0},
         {"own vendor, max leaf 1", kOwnVendor, 1, {kL1d, kL3, kEnd}, {0x00007D01, 0, 0, 0}, 36, 0},
-        {"leaf 4: largest data or unified cache", kOwnVendor, 4, {kL1d, kL1iHuge, kL3, kL2, kEnd}, kNoLeaf2, 0,
+        {"leaf 4: largest data or unified cache",
+         kOwnVendor,
+         4,
+         {kL1d, kL1iHuge, kL3, kL2, kEnd},
+         kNoLeaf2,
+         0,
          8 * 1024 * 1024},
         {"leaf 4: partitions count", kOwnVendor, 0xB, {{1, 8, 2, 64, 64}, kEnd}, kNoLeaf2, 0, 65536},
         {"leaf 4: only instruction caches", kOwnVendor, 4, {kL1iHuge, kL1iHuge, kEnd}, kNoLeaf2, 37, 0},

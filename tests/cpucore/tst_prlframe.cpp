@@ -7,7 +7,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Call {
     int slot;
@@ -15,14 +16,14 @@ struct Call {
 };
 std::vector<Call> g_calls;
 
-template <int Slot, PrlStatus Result>
-PrlStatus recordingInit(int cpuClass)
+template <int Slot, PrlStatus Result> PrlStatus recordingInit(int cpuClass)
 {
     g_calls.push_back({Slot, cpuClass});
     return Result;
 }
 
-class PrlFrame : public ::testing::Test {
+class PrlFrame : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -13,7 +13,8 @@
 #include <limits>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::vector<size_t> g_requested;
 std::vector<void *> g_returned;
@@ -35,7 +36,8 @@ void countingFree(void *p)
     std::free(p);
 }
 
-class PrlMemory : public ::testing::Test {
+class PrlMemory : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -137,7 +139,7 @@ TEST(PrlAlignPtr, RoundsUpToTheAlignment)
         uintptr_t expected;
     };
     const Case cases[] = {
-        {0x1001, 16, 0x1010}, {0x1010, 16, 0x1010}, {0x100F, 16, 0x1010}, {0x1000, 1, 0x1000},
+        {0x1001, 16, 0x1010}, {0x1010, 16, 0x1010}, {0x100F, 16, 0x1010},   {0x1000, 1, 0x1000},
         {0x1001, 2, 0x1002},  {0x1, 32, 0x20},      {0x1FFF, 4096, 0x2000}, {0x0, 64, 0x0},
     };
     for (const Case &c : cases) {
@@ -152,7 +154,8 @@ constexpr unsigned kMasks = 0x1F80;
 constexpr unsigned kUnderflowMask = 0x0800;
 constexpr unsigned kRoundDown = 0x2000;
 
-class PrlFloatModes : public ::testing::Test {
+class PrlFloatModes : public ::testing::Test
+{
 protected:
     void SetUp() override { m_saved = _mm_getcsr(); }
     void TearDown() override { _mm_setcsr(m_saved); }

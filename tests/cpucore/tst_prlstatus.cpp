@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // The family's status codes in table order, as listed in the library's
 // documentation: "code name" pairs, "(no name)" for the message-only rows.

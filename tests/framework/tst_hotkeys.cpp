@@ -9,17 +9,19 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 // A file logger per test function, read back line by line.
-class LogCapture {
+class LogCapture
+{
 public:
     LogCapture()
     {
         static int n = 0;
         m_path = m_dir.filePath(QStringLiteral("hotkeys%1.log").arg(++n));
-        logger.reset(UniqLogger::instance(QStringLiteral("hotkeytest"), 0)
-                         ->createFileLogger(QStringLiteral("HOTKEY"), m_path));
+        logger.reset(
+            UniqLogger::instance(QStringLiteral("hotkeytest"), 0)->createFileLogger(QStringLiteral("HOTKEY"), m_path));
     }
 
     QStringList lines() const
@@ -52,7 +54,8 @@ private:
 
 } // namespace
 
-class TestHotKeys : public QObject {
+class TestHotKeys : public QObject
+{
     Q_OBJECT
 
 private slots:

@@ -12,18 +12,20 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
-#include <memory>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const QHostAddress kLoopback(QHostAddress::LocalHost);
 
 // Exposes the accepting step so that it can be fed odd descriptors.
-class TestableServer : public SslServer {
+class TestableServer : public SslServer
+{
 public:
     using SslServer::incomingConnection;
     using SslServer::SslServer;
@@ -49,7 +51,8 @@ int countLines(const QStringList &lines, const QString &priority, const QString 
 
 } // namespace
 
-class TestSslServer : public QObject {
+class TestSslServer : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -68,6 +71,7 @@ private slots:
     void errorSlotLogging_data();
     void errorSlotLogging();
     void slotsWithoutSender();
+    void logLevelAppliesToFileLogger();
     void invalidDescriptorIsDropped();
     void peerlessDescriptorIsClosed();
 
@@ -108,8 +112,8 @@ void TestSslServer::initTestCase()
     m_clientKey = m_dir.filePath("client.key.pem");
     // A self-signed server certificate for the loopback address, which the
     // test clients trust explicitly, and a self-signed client certificate.
-    QVERIFY(runOpenssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", m_key, "-out", m_cert, "-days",
-                        "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"}));
+    QVERIFY(runOpenssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", m_key, "-out", m_cert, "-days", "2",
+                        "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"}));
     QVERIFY(runOpenssl({"rsa", "-in", m_key, "-out", m_encryptedKey, "-aes256", "-traditional", "-passout",
                         "pass:orbit_demo_server_key_words"}));
     QVERIFY(runOpenssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", m_clientKey, "-out", m_clientCert,
@@ -209,6 +213,12 @@ void TestSslServer::rangePastHighestPortDoesNotWrap()
     SslServer server(c);
     QCOMPARE(server.listen(), false);
     QCOMPARE(server.isListening(), false);
+
+    // A single port outside the port numbers is refused, not cut down to one.
+    c.portMode = 0;
+    c.port = 65536;
+    SslServer single(c);
+    QCOMPARE(single.listen(), false);
 }
 
 void TestSslServer::tlsHandshake()
@@ -308,8 +318,7 @@ void TestSslServer::plainConnectionsAreUnencrypted()
     QCOMPARE(peer->readLine(), QByteArray("GET / HTTP/1.0\r\n"));
     QVERIFY(!peer->isEncrypted());
     // The TLS error policy is not wired to a plain socket.
-    QVERIFY(!disconnect(peer.get(), SIGNAL(sslErrors(QList<QSslError>)), &server,
-                        SLOT(onSslErrors(QList<QSslError>))));
+    QVERIFY(!disconnect(peer.get(), SIGNAL(sslErrors(QList<QSslError>)), &server, SLOT(onSslErrors(QList<QSslError>))));
 }
 
 void TestSslServer::clientCertificatePolicy_data()
@@ -325,7 +334,9 @@ void TestSslServer::clientCertificatePolicy_data()
 }
 
 // A client that presents a self-signed certificate: the server's socket
-// reports it, and the policy decides what to ignore and what to log.
+// reports it, and the policy decides what to ignore and what to log. The
+// server only asks for a client certificate without requiring a trusted one,
+// so the handshake completes in every case.
 void TestSslServer::clientCertificatePolicy()
 {
     QFETCH(bool, acceptSelfSigned);
@@ -451,6 +462,20 @@ void TestSslServer::slotsWithoutSender()
     QCOMPARE(countLines(lines, "CRITICAL", "Socket error event received but the socket is invalid (null)"), 1);
     QCOMPARE(countLines(lines, "CRITICAL", "Server reports SSL error:"), 1);
     QCOMPARE(countLines(lines, "WARNING", "Ignoring some SSL errors..."), 0);
+}
+
+void TestSslServer::logLevelAppliesToFileLogger()
+{
+    QdServerConfig c = baseConfig(QStringLiteral("level.log"));
+    c.acceptSelfSigned = true;
+    SslServer server(c);
+    server.setLogLevel(UNQL::LOG_WARNING);
+    QSslSocket socket;
+    QVERIFY(connect(&socket, SIGNAL(sslErrors(QList<QSslError>)), &server, SLOT(onSslErrors(QList<QSslError>))));
+    emit socket.sslErrors({QSslError(QSslError::SelfSignedCertificate)});
+    const QStringList lines = logLines(c.logFileName);
+    QCOMPARE(countLines(lines, "INFO", "Client certificate is untrusted but we're ok with that"), 0);
+    QCOMPARE(countLines(lines, "WARNING", "Ignoring some SSL errors..."), 1);
 }
 
 void TestSslServer::invalidDescriptorIsDropped()

@@ -5,7 +5,8 @@
 
 #include <atomic>
 
-namespace {
+namespace
+{
 
 // Feeds pieces to a framer and records every signal as text, in order:
 // "done" for messageCompleted(), "msg:<text>" for parsedMessage(),
@@ -38,7 +39,8 @@ struct Recorder {
 
 } // namespace
 
-class ErrorReceiver : public QObject {
+class ErrorReceiver : public QObject
+{
     Q_OBJECT
 public:
     QList<int> errors;
@@ -46,7 +48,8 @@ public slots:
     void onParseError(SimpleXmlParser::ParseErrorEnumType e) { errors << int(e); }
 };
 
-class TestXmlFramer : public QObject {
+class TestXmlFramer : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -58,6 +61,7 @@ private slots:
     void bufferLimit();
     void negativeLimitIgnored();
     void emptyBufferKeepsQueue();
+    void pieceByPieceMatchesOnePiece_data();
     void pieceByPieceMatchesOnePiece();
     void slotMayTakeMessageAndFeedAgain();
     void slotMayEmptyBuffer();
@@ -77,24 +81,24 @@ void TestXmlFramer::framing_data()
                                    << QStringList{"done"} << "";
     QTest::newRow("two in one piece") << "m" << QStringList{"<m>1</m><m>2</m>"} << QStringList{"<m>1</m>", "<m>2</m>"}
                                       << QStringList{"done", "done"} << "";
-    QTest::newRow("noise dropped silently") << "m" << QStringList{"noise<m>x</m>"} << QStringList{"<m>x</m>"}
-                                            << QStringList{"done"} << "";
-    QTest::newRow("closing before opening") << "m" << QStringList{"</m><m>x</m>"} << QStringList{"<m>x</m>"}
-                                            << QStringList{"err:0", "done"} << "";
+    QTest::newRow("noise dropped silently")
+        << "m" << QStringList{"noise<m>x</m>"} << QStringList{"<m>x</m>"} << QStringList{"done"} << "";
+    QTest::newRow("closing before opening")
+        << "m" << QStringList{"</m><m>x</m>"} << QStringList{"<m>x</m>"} << QStringList{"err:0", "done"} << "";
     QTest::newRow("lone closing tag waits") << "m" << QStringList{"</m>"} << QStringList{} << QStringList{} << "</m>";
-    QTest::newRow("lone closing tag, then message") << "m" << QStringList{"</m>", "<m>y</m>"} << QStringList{"<m>y</m>"}
-                                                    << QStringList{"err:0", "done"} << "";
-    QTest::newRow("attributes on root never frame") << "m" << QStringList{"<m a='1'>x</m>"} << QStringList{}
-                                                    << QStringList{} << "<m a='1'>x</m>";
+    QTest::newRow("lone closing tag, then message")
+        << "m" << QStringList{"</m>", "<m>y</m>"} << QStringList{"<m>y</m>"} << QStringList{"err:0", "done"} << "";
+    QTest::newRow("attributes on root never frame")
+        << "m" << QStringList{"<m a='1'>x</m>"} << QStringList{} << QStringList{} << "<m a='1'>x</m>";
     QTest::newRow("nesting not counted") << "m" << QStringList{"<m><m>x</m></m>"} << QStringList{"<m><m>x</m>"}
                                          << QStringList{"done"} << "</m>";
     QTest::newRow("empty root name") << "" << QStringList{"<>a</><>b</>"} << QStringList{"<>a</>", "<>b</>"}
                                      << QStringList{"done", "done"} << "";
-    QTest::newRow("tags split across pieces") << "QDUPFW" << QStringList{"<QDU", "PFW><v>1</v></QD", "UPF", "W><QD"}
-                                              << QStringList{"<QDUPFW><v>1</v></QDUPFW>"} << QStringList{"done"}
-                                              << "<QD";
-    QTest::newRow("incomplete tail kept") << "m" << QStringList{"<m>1</m><m>2"} << QStringList{"<m>1</m>"}
-                                          << QStringList{"done"} << "<m>2";
+    QTest::newRow("tags split across pieces")
+        << "QDUPFW" << QStringList{"<QDU", "PFW><v>1</v></QD", "UPF", "W><QD"}
+        << QStringList{"<QDUPFW><v>1</v></QDUPFW>"} << QStringList{"done"} << "<QD";
+    QTest::newRow("incomplete tail kept")
+        << "m" << QStringList{"<m>1</m><m>2"} << QStringList{"<m>1</m>"} << QStringList{"done"} << "<m>2";
     QTest::newRow("case-sensitive") << "m" << QStringList{"<M>x</M>"} << QStringList{} << QStringList{} << "<M>x</M>";
 }
 
@@ -159,16 +163,17 @@ void TestXmlFramer::bufferLimit_data()
         << QStringList{"<m>ok</m>"} << "";
     QTest::newRow("growth past the limit refused")
         << 10 << QStringList{"<m>12345", "6789</m>"} << QStringList{"err:1"} << QStringList{} << "";
-    QTest::newRow("exactly the limit accepted") << 10 << QStringList{"<m>123</m>"} << QStringList{"done"}
-                                                << QStringList{"<m>123</m>"} << "";
-    QTest::newRow("framed text frees room") << 10
-                                            << QStringList{"<m>1</m>", "<m>2</m>", "<m>3</m>", "<m>4</m>"}
+    QTest::newRow("exactly the limit accepted")
+        << 10 << QStringList{"<m>123</m>"} << QStringList{"done"} << QStringList{"<m>123</m>"} << "";
+    QTest::newRow("framed text frees room") << 10 << QStringList{"<m>1</m>", "<m>2</m>", "<m>3</m>", "<m>4</m>"}
                                             << QStringList{"done", "done", "done", "done"}
                                             << QStringList{"<m>1</m>", "<m>2</m>", "<m>3</m>", "<m>4</m>"} << "";
-    QTest::newRow("refusal drops the held text") << 10 << QStringList{"<m>1", "<m>2</m>12345", "</m>"}
-                                                 << QStringList{"err:1"} << QStringList{} << "</m>";
-    QTest::newRow("no limit") << 0 << QStringList{QString(100000, QLatin1Char('x')), "<m>z</m>"}
-                              << QStringList{"done"} << QStringList{"<m>z</m>"} << "";
+    QTest::newRow("refusal drops the held text")
+        << 10 << QStringList{"<m>1", "<m>2</m>12345", "</m>"} << QStringList{"err:1"} << QStringList{} << "</m>";
+    QTest::newRow("every waiting piece counts") << 10 << QStringList{"<m>1", "2345", "678", "<m>x</m>"}
+                                                << QStringList{"err:1", "done"} << QStringList{"<m>x</m>"} << "";
+    QTest::newRow("no limit") << 0 << QStringList{QString(100000, QLatin1Char('x')), "<m>z</m>"} << QStringList{"done"}
+                              << QStringList{"<m>z</m>"} << "";
 }
 
 void TestXmlFramer::bufferLimit()
@@ -208,20 +213,35 @@ void TestXmlFramer::emptyBufferKeepsQueue()
     QCOMPARE(r.events, (QStringList{"done", "err:0", "done"}));
 }
 
-// However a stream is cut into pieces, the same messages come out.
+// However a stream is cut into pieces, the same messages, errors and
+// unframed text come out as when everything so far had come in one piece.
+void TestXmlFramer::pieceByPieceMatchesOnePiece_data()
+{
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QString>("stream");
+    QTest::newRow("short root") << "r"
+                                << "xx</r><r>a</r>noise<r><r>b</r></r><r>c&lt;</r><r>tail";
+    QTest::newRow("long root, long body")
+        << "QDUPFW"
+        << "<QDUPFW>" + QString(300, QLatin1Char('a')) + "</QDUPF</QDUPFW>" + "</QDUPFW>x<QDUPFW><v/></QDUPFW><QDUP";
+}
+
 void TestXmlFramer::pieceByPieceMatchesOnePiece()
 {
-    const QString stream = QStringLiteral("xx</r><r>a</r>noise<r><r>b</r></r><r>c&lt;</r><r>tail");
-    Recorder whole(QStringLiteral("r"));
-    whole.framer.addData(stream);
-    const QStringList expected = whole.takeAll();
-    QCOMPARE(expected.size(), 3);
-    for (int step = 1; step <= 7; ++step) {
-        Recorder r(QStringLiteral("r"));
-        for (int i = 0; i < stream.size(); i += step)
+    QFETCH(QString, root);
+    QFETCH(QString, stream);
+    for (int step : {1, 2, 3, 5, 7, 64, 5000}) {
+        Recorder r(root);
+        QStringList messages;
+        for (int i = 0; i < stream.size(); i += step) {
             r.framer.addData(stream.mid(i, step));
-        QCOMPARE(r.takeAll(), expected);
-        QCOMPARE(r.framer.getCurrentBuffer(), whole.framer.getCurrentBuffer());
+            messages << r.takeAll();
+            Recorder whole(root);
+            whole.framer.addData(stream.left(i + step));
+            QCOMPARE(messages, whole.takeAll());
+            QCOMPARE(r.framer.getCurrentBuffer(), whole.framer.getCurrentBuffer());
+            QCOMPARE(r.events.count(QStringLiteral("err:0")), whole.events.count(QStringLiteral("err:0")));
+        }
     }
 }
 

@@ -5,7 +5,8 @@ using Attrs = QMap<QString, QString>;
 Q_DECLARE_METATYPE(Attrs)
 Q_DECLARE_METATYPE(QList<Attrs>)
 
-class TestXmlParser : public QObject {
+class TestXmlParser : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -44,21 +45,36 @@ void TestXmlParser::tagValue_data()
         QTest::newRow((t + " attribute").constData()) << "<item a='1' >abc</item>" << tag << 0 << "abc";
         QTest::newRow((t + " newline after name").constData()) << "<item\nb=\"2\">abc</item>" << tag << 0 << "abc";
     }
-    QTest::newRow("longer name is no start tag") << "<item2>abc</item2>" << "item" << 0 << none;
-    QTest::newRow("prefix name is no start tag") << "<itemlist>abc</itemlist>" << "item" << 0 << none;
-    QTest::newRow("empty element, blank") << "<item />" << "item" << 0 << "";
-    QTest::newRow("empty element, blanks") << "<item   />" << "item" << 0 << "";
-    QTest::newRow("empty element, no blank") << "<item/>" << "item" << 0 << "";
-    QTest::newRow("no closing tag") << "<item>abc" << "item" << 0 << none;
-    QTest::newRow("closing tag with blank is none") << "<item>abc</item >" << "item" << 0 << none;
-    QTest::newRow("nesting is not counted") << "<a>x<a>y</a>z</a>" << "a" << 0 << "x<a>y";
-    QTest::newRow("start index skips first") << "<a>1</a><a>2</a>" << "a" << 1 << "2";
-    QTest::newRow("negative start index") << "<a>1</a>" << "a" << -5 << "1";
-    QTest::newRow("start index past end") << "<a>1</a>" << "a" << 100 << none;
-    QTest::newRow("raw: no trimming, no decoding") << "<a> x &amp; y </a>" << "a" << 0 << " x &amp; y ";
-    QTest::newRow("case-sensitive") << "<Item>abc</Item>" << "item" << 0 << none;
-    QTest::newRow("closing tag inside start tag") << "<a </a>" << "a" << 0 << none;
-    QTest::newRow("empty text") << "" << "a" << 0 << none;
+    QTest::newRow("longer name is no start tag") << "<item2>abc</item2>"
+                                                 << "item" << 0 << none;
+    QTest::newRow("prefix name is no start tag") << "<itemlist>abc</itemlist>"
+                                                 << "item" << 0 << none;
+    QTest::newRow("empty element, blank") << "<item />"
+                                          << "item" << 0 << "";
+    QTest::newRow("empty element, blanks") << "<item   />"
+                                           << "item" << 0 << "";
+    QTest::newRow("empty element, no blank") << "<item/>"
+                                             << "item" << 0 << "";
+    QTest::newRow("no closing tag") << "<item>abc"
+                                    << "item" << 0 << none;
+    QTest::newRow("closing tag with blank is none") << "<item>abc</item >"
+                                                    << "item" << 0 << none;
+    QTest::newRow("nesting is not counted") << "<a>x<a>y</a>z</a>"
+                                            << "a" << 0 << "x<a>y";
+    QTest::newRow("start index skips first") << "<a>1</a><a>2</a>"
+                                             << "a" << 1 << "2";
+    QTest::newRow("negative start index") << "<a>1</a>"
+                                          << "a" << -5 << "1";
+    QTest::newRow("start index past end") << "<a>1</a>"
+                                          << "a" << 100 << none;
+    QTest::newRow("raw: no trimming, no decoding") << "<a> x &amp; y </a>"
+                                                   << "a" << 0 << " x &amp; y ";
+    QTest::newRow("case-sensitive") << "<Item>abc</Item>"
+                                    << "item" << 0 << none;
+    QTest::newRow("closing tag inside start tag") << "<a </a>"
+                                                  << "a" << 0 << none;
+    QTest::newRow("empty text") << ""
+                                << "a" << 0 << none;
     QTest::newRow("unicode white space after name") << QString::fromUtf8("<a\u00a0b='1'>v</a>") << "a" << 0 << "v";
 }
 
@@ -89,18 +105,20 @@ void TestXmlParser::tagsValues_data()
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QStringList>("decoded");
 
-    QTest::newRow("list") << "<list> <item>one</item> <item>two</item> </list>" << "item"
-                          << QStringList{"one", "two"} << QStringList{"one", "two"};
-    QTest::newRow("bracketed name") << "<item>one</item><item>two</item>" << "<item>" << QStringList{"one", "two"}
-                                    << QStringList{"one", "two"};
-    QTest::newRow("absent") << "<list></list>" << "item" << QStringList{} << QStringList{};
-    QTest::newRow("nested") << "<a>x<a>y</a>z</a>" << "a" << QStringList{"x<a>y", "y"} << QStringList{"x<a>y", "y"};
-    QTest::newRow("empty and unclosed") << "<item/><item>a</item><item>b" << "item" << QStringList{"", "a", ""}
-                                        << QStringList{"", "a", ""};
-    QTest::newRow("not closed before next") << "<i>1<i>2</i>" << "i" << QStringList{"1<i>2", "2"}
-                                            << QStringList{"1<i>2", "2"};
-    QTest::newRow("decoded in order") << "<v>&lt;</v><v>&amp;amp;</v><v>&#xe9;</v>" << "v"
-                                      << QStringList{"&lt;", "&amp;amp;", "&#xe9;"}
+    QTest::newRow("list") << "<list> <item>one</item> <item>two</item> </list>"
+                          << "item" << QStringList{"one", "two"} << QStringList{"one", "two"};
+    QTest::newRow("bracketed name") << "<item>one</item><item>two</item>"
+                                    << "<item>" << QStringList{"one", "two"} << QStringList{"one", "two"};
+    QTest::newRow("absent") << "<list></list>"
+                            << "item" << QStringList{} << QStringList{};
+    QTest::newRow("nested") << "<a>x<a>y</a>z</a>"
+                            << "a" << QStringList{"x<a>y", "y"} << QStringList{"x<a>y", "y"};
+    QTest::newRow("empty and unclosed") << "<item/><item>a</item><item>b"
+                                        << "item" << QStringList{"", "a", ""} << QStringList{"", "a", ""};
+    QTest::newRow("not closed before next") << "<i>1<i>2</i>"
+                                            << "i" << QStringList{"1<i>2", "2"} << QStringList{"1<i>2", "2"};
+    QTest::newRow("decoded in order") << "<v>&lt;</v><v>&amp;amp;</v><v>&#xe9;</v>"
+                                      << "v" << QStringList{"&lt;", "&amp;amp;", "&#xe9;"}
                                       << QStringList{"<", "&amp;", QString(QChar(0xe9))};
 }
 
@@ -121,12 +139,10 @@ void TestXmlParser::tagProperties_data()
     QTest::addColumn<Attrs>("expected");
 
     QTest::newRow("blanks around = and inside value") << "<item a = 'x  y' >" << 0 << Attrs{{"a", "x  y"}};
-    QTest::newRow("other quote inside value") << "<item a=\"p 'q' \" b='r'>" << 0
-                                              << Attrs{{"a", "p 'q' "}, {"b", "r"}};
-    QTest::newRow("single-quoted wins over double-quoted") << "<item a=\"1\" a='2' a=\"3\">" << 0
-                                                           << Attrs{{"a", "2"}};
-    QTest::newRow("names and skipped forms") << "<item data-id='7' x:y='8' flag z=9>" << 0
-                                             << Attrs{{"data-id", "7"}, {"y", "8"}};
+    QTest::newRow("other quote inside value") << "<item a=\"p 'q' \" b='r'>" << 0 << Attrs{{"a", "p 'q' "}, {"b", "r"}};
+    QTest::newRow("single-quoted wins over double-quoted") << "<item a=\"1\" a='2' a=\"3\">" << 0 << Attrs{{"a", "2"}};
+    QTest::newRow("names and skipped forms")
+        << "<item data-id='7' x:y='8' flag z=9>" << 0 << Attrs{{"data-id", "7"}, {"y", "8"}};
     QTest::newRow("multi-part name") << "<item a-b-c=\"v\">" << 0 << Attrs{{"a-b-c", "v"}};
     QTest::newRow("empty element") << "<item a='1'/>" << 0 << Attrs{{"a", "1"}};
     QTest::newRow("> inside a value ends the tag") << "<item a='x>y' b='2'>" << 0 << Attrs{};
@@ -134,10 +150,10 @@ void TestXmlParser::tagProperties_data()
     QTest::newRow("start index") << "<item a='1'/><item a='2'/>" << 1 << Attrs{{"a", "2"}};
     QTest::newRow("empty value") << "<item a=''>" << 0 << Attrs{{"a", ""}};
     // Values stay whole: blanks and "=" inside them are kept.
-    QTest::newRow("= with blanks inside value") << "<item q=\"a = b\" r='k =v'>" << 0
-                                                << Attrs{{"q", "a = b"}, {"r", "k =v"}};
-    QTest::newRow("name=value text inside a value") << "<item a='x=\"y\"' b=\"k='v'\">" << 0
-                                                    << Attrs{{"a", "x=\"y\""}, {"b", "k='v'"}};
+    QTest::newRow("= with blanks inside value")
+        << "<item q=\"a = b\" r='k =v'>" << 0 << Attrs{{"q", "a = b"}, {"r", "k =v"}};
+    QTest::newRow("name=value text inside a value")
+        << "<item a='x=\"y\"' b=\"k='v'\">" << 0 << Attrs{{"a", "x=\"y\""}, {"b", "k='v'"}};
     QTest::newRow("value raw, not decoded") << "<item a='&lt;'>" << 0 << Attrs{{"a", "&lt;"}};
     QTest::newRow("unterminated quote") << "<item a='1 b=\"2\">" << 0 << Attrs{{"b", "2"}};
 }
@@ -193,19 +209,31 @@ void TestXmlParser::decodeEntities_data()
     QTest::addColumn<QString>("expected");
 
     const QString e3(3, QChar(0xe9));
-    QTest::newRow("named") << "x &lt; y &amp;&amp; y &gt; z" << "x < y && y > z";
-    QTest::newRow("quotes") << "&quot;&apos;" << "\"'";
+    QTest::newRow("named") << "x &lt; y &amp;&amp; y &gt; z"
+                           << "x < y && y > z";
+    QTest::newRow("quotes") << "&quot;&apos;"
+                            << "\"'";
     QTest::newRow("decimal and hex") << "&#233;&#xe9;&#xE9;" << e3;
-    QTest::newRow("one pass only") << "&amp;lt;" << "&lt;";
-    QTest::newRow("unknown entity") << "&nbsp;" << "&nbsp;";
-    QTest::newRow("names are case-sensitive") << "&LT;" << "&LT;";
-    QTest::newRow("wrong digits") << "&#12a;" << "&#12a;";
-    QTest::newRow("no digits") << "&#;" << "&#;";
-    QTest::newRow("no hex digits") << "&#x;" << "&#x;";
-    QTest::newRow("not closed") << "&#65" << "&#65";
-    QTest::newRow("capital X stays") << "&#X41;" << "&#X41;";
-    QTest::newRow("leading zeros") << "&#0065;&#x0041;" << "AA";
-    QTest::newRow("bare ampersand") << "a & b &" << "a & b &";
+    QTest::newRow("one pass only") << "&amp;lt;"
+                                   << "&lt;";
+    QTest::newRow("unknown entity") << "&nbsp;"
+                                    << "&nbsp;";
+    QTest::newRow("names are case-sensitive") << "&LT;"
+                                              << "&LT;";
+    QTest::newRow("wrong digits") << "&#12a;"
+                                  << "&#12a;";
+    QTest::newRow("no digits") << "&#;"
+                               << "&#;";
+    QTest::newRow("no hex digits") << "&#x;"
+                                   << "&#x;";
+    QTest::newRow("not closed") << "&#65"
+                                << "&#65";
+    QTest::newRow("capital X stays") << "&#X41;"
+                                     << "&#X41;";
+    QTest::newRow("leading zeros") << "&#0065;&#x0041;"
+                                   << "AA";
+    QTest::newRow("bare ampersand") << "a & b &"
+                                    << "a & b &";
     QTest::newRow("replacement char of input becomes space") << QString::fromUtf8("a\uFFFDb") << "a b";
     QTest::newRow("replacement char by reference stays") << "&#xfffd;" << QString(QChar(0xFFFD));
     // Code points above U+FFFF decode to their surrogate pair.
@@ -214,13 +242,20 @@ void TestXmlParser::decodeEntities_data()
     QTest::newRow("highest code point") << "&#x10FFFF;" << QString::fromUcs4(U"\U0010FFFF");
     QTest::newRow("surrogate pair as two references") << "&#xd83d;&#xde00;" << QString::fromUtf8("\U0001F600");
     // References that name no character stay as written.
-    QTest::newRow("zero") << "&#0;" << "&#0;";
-    QTest::newRow("above U+10FFFF") << "&#x110000;" << "&#x110000;";
-    QTest::newRow("huge decimal") << "&#99999999999999999999;" << "&#99999999999999999999;";
-    QTest::newRow("2^32 + 65 does not wrap") << "&#4294967361;" << "&#4294967361;";
-    QTest::newRow("lone high surrogate") << "&#xd83d;x" << "&#xd83d;x";
-    QTest::newRow("lone low surrogate") << "&#xde00;" << "&#xde00;";
-    QTest::newRow("two high surrogates") << "&#xd83d;&#xd83d;" << "&#xd83d;&#xd83d;";
+    QTest::newRow("zero") << "&#0;"
+                          << "&#0;";
+    QTest::newRow("above U+10FFFF") << "&#x110000;"
+                                    << "&#x110000;";
+    QTest::newRow("huge decimal") << "&#99999999999999999999;"
+                                  << "&#99999999999999999999;";
+    QTest::newRow("2^32 + 65 does not wrap") << "&#4294967361;"
+                                             << "&#4294967361;";
+    QTest::newRow("lone high surrogate") << "&#xd83d;x"
+                                         << "&#xd83d;x";
+    QTest::newRow("lone low surrogate") << "&#xde00;"
+                                        << "&#xde00;";
+    QTest::newRow("two high surrogates") << "&#xd83d;&#xd83d;"
+                                         << "&#xd83d;&#xd83d;";
     QTest::newRow("high then astral") << "&#xd83d;&#x1F600;" << QString::fromUtf8("&#xd83d;\U0001F600");
 }
 
@@ -276,14 +311,22 @@ void TestXmlParser::unquoteString_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("double") << "\"abc\"" << "abc";
-    QTest::newRow("single") << "'abc'" << "abc";
-    QTest::newRow("mixed stays") << "'abc\"" << "'abc\"";
-    QTest::newRow("one quote only") << "'" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("unquoted") << "abc" << "abc";
-    QTest::newRow("one pair only") << "''x''" << "'x'";
-    QTest::newRow("other character pair") << "xabcx" << "xabcx";
+    QTest::newRow("double") << "\"abc\""
+                            << "abc";
+    QTest::newRow("single") << "'abc'"
+                            << "abc";
+    QTest::newRow("mixed stays") << "'abc\""
+                                 << "'abc\"";
+    QTest::newRow("one quote only") << "'"
+                                    << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("unquoted") << "abc"
+                              << "abc";
+    QTest::newRow("one pair only") << "''x''"
+                                   << "'x'";
+    QTest::newRow("other character pair") << "xabcx"
+                                          << "xabcx";
 }
 
 void TestXmlParser::unquoteString()

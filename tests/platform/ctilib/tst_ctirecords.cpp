@@ -357,7 +357,7 @@ void TestCtiRecords::everyFieldIsOnTheWire_data()
 {
     QTest::addColumn<int>("keys");
     QTest::addColumn<int>("fields");
-#define COUNT(Type, n) QTest::newRow(#Type) << CtiJson::toJson(Type()).size() << (n)
+#define COUNT(Type, n) QTest::newRow(#Type) << CtiJson::toJsonWithDefaults(Type()).size() << (n)
     COUNT(LoginDetails, 14);
     COUNT(IdentityEntry, 18);
     COUNT(SipConfiguration, 6);

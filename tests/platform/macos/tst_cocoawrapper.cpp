@@ -8,7 +8,8 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Runs `f` with the process's standard output going to a file and returns
 // what it wrote.
@@ -31,7 +32,8 @@ template <typename F> QByteArray captureStdout(F f)
 
 } // namespace
 
-class TestCocoaWrapper : public QObject {
+class TestCocoaWrapper : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -108,7 +110,8 @@ void TestCocoaWrapper::getOsPrintsRunningVersion()
     long minor;
     long patch;
     cocoaWrapper::parseVersion(info.release, &major, &minor, &patch);
-    const QByteArray expected = QStringLiteral("Running on Mac OS X %1.%2.%3\n").arg(major).arg(minor).arg(patch).toUtf8();
+    const QByteArray expected =
+        QStringLiteral("Running on Mac OS X %1.%2.%3\n").arg(major).arg(minor).arg(patch).toUtf8();
 
     cocoaWrapper w;
     int rc = -1;

@@ -1,0 +1,3 @@
+#include "contactfilterproxymodel.h"
+
+ContactFilterProxyModel::ContactFilterProxyModel(QObject *parent) : QSortFilterProxyModel(parent) {}

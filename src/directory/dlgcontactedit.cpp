@@ -1,0 +1,3 @@
+#include "dlgcontactedit.h"
+
+DlgContactEdit::DlgContactEdit(QWidget *parent) : QDialog(parent) {}

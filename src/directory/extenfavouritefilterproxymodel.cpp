@@ -1,0 +1,3 @@
+#include "extenfavouritefilterproxymodel.h"
+
+ExtenFavouriteFilterProxyModel::ExtenFavouriteFilterProxyModel(QObject *parent) : QSortFilterProxyModel(parent) {}

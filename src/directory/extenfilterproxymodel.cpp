@@ -1,0 +1,3 @@
+#include "extenfilterproxymodel.h"
+
+ExtenFilterProxyModel::ExtenFilterProxyModel(QObject *parent) : QSortFilterProxyModel(parent) {}

@@ -1,0 +1,162 @@
+// The main window's side of the CTI client library: creating the client
+// object, the record types that travel in its signals, the connections of its
+// signals to the window's slots, and the texts of busy-lamp and presence states.
+#include "mpgui.h"
+
+#include "ctilib.h"
+#include "globallogger.h"
+#include "msettings.h"
+
+#include <QCoreApplication>
+#include <QSysInfo>
+#include <QUuid>
+
+namespace {
+
+// Every signal of the library that the window listens to, with its slot.
+struct CtiConnection {
+    const char *signal;
+    const char *slot;
+};
+
+} // namespace
+
+void MPGui::initMctiLib()
+{
+    if (ctiLib)
+        return;
+
+    qRegisterMetaType<LoginDetails>("LoginDetails");
+    qRegisterMetaType<Cdr>("Cdr");
+    qRegisterMetaType<PhoneBookList>("PhoneBookList");
+    qRegisterMetaType<CTILIB::PhonebookTypeFlags>("CTILIB::PhonebookTypeFlags");
+    qRegisterMetaType<CTILIB::BlfStatus>("CTILIB::BlfStatus");
+    qRegisterMetaType<IdentityList>("IdentityList");
+    qRegisterMetaType<SipConfiguration>("SipConfiguration");
+    qRegisterMetaType<ServicesDialCodesMap>("ServicesDialCodesMap");
+    qRegisterMetaType<BuddyStatusMap>("BuddyStatusMap");
+    qRegisterMetaType<BuddyStatus>("BuddyStatus");
+    qRegisterMetaType<VoicemailMessageList>("VoicemailMessageList");
+    qRegisterMetaType<MailboxStatus>("MailboxStatus");
+    qRegisterMetaType<ChatMessage>("ChatMessage");
+    qRegisterMetaType<ServiceStatusList>("ServiceStatusList");
+    qRegisterMetaType<ServiceStatus>("ServiceStatus");
+    qRegisterMetaType<InCallServiceStatus>("InCallServiceStatus");
+    qRegisterMetaType<ChannelStatus>("ChannelStatus");
+    qRegisterMetaType<IncomingCallEvent>("IncomingCallEvent");
+    qRegisterMetaType<OriginateCallEvent>("OriginateCallEvent");
+    qRegisterMetaType<AnsweredCallEvent>("AnsweredCallEvent");
+    qRegisterMetaType<FinishedCallEvent>("FinishedCallEvent");
+    qRegisterMetaType<MissedCallEvent>("MissedCallEvent");
+    qRegisterMetaType<ColpUpdateEvent>("ColpUpdateEvent");
+    qRegisterMetaType<CallLocalInfoUpdateEvent>("CallLocalInfoUpdateEvent");
+    qRegisterMetaType<CallCenterReport>("CallCenterReport");
+
+    const QString clientId = QStringLiteral("%1-%2").arg(MSETTINGS::getShortApplicationName(),
+                                                         QUuid::createUuid().toString(QUuid::WithBraces));
+    ctiLib = new CtiLib(QSysInfo::productType(), QSysInfo::productVersion(), MSETTINGS::getApplicationType(),
+                        MSETTINGS::getApplicationVersion(), clientId, MSETTINGS::getSettingsDirPath());
+    if (logger)
+        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "This is MCTI using ctilib: " << CtiLib::getVersion()
+                << UNQL::eom;
+
+    const CtiConnection connections[] = {
+        {SIGNAL(sigIncomingCall(IncomingCallEvent)), SLOT(onCtisIncomingCall(IncomingCallEvent))},
+        {SIGNAL(sigOutgoingCall(OriginateCallEvent)), SLOT(onCtisOutgoingCall(OriginateCallEvent))},
+        {SIGNAL(sigAnsweredCall(AnsweredCallEvent)), SLOT(onCtisCallEstablished(AnsweredCallEvent))},
+        {SIGNAL(sigFinishedCall(FinishedCallEvent)), SLOT(onCtisCallFinished(FinishedCallEvent))},
+        {SIGNAL(sigMissedCall(MissedCallEvent)), SLOT(onCtisMissedCall(MissedCallEvent))},
+        {SIGNAL(sigColpUpdate(ColpUpdateEvent)), SLOT(onCtisColpUpdate(ColpUpdateEvent))},
+        {SIGNAL(sigCallLocalInfoUpdate(CallLocalInfoUpdateEvent)),
+         SLOT(onCtisCallLocalInfoUpdate(CallLocalInfoUpdateEvent))},
+        {SIGNAL(loggedToServer(LoginDetails)), SLOT(connectedToM(LoginDetails))},
+        {SIGNAL(disconnectedFromServer(QString)), SLOT(disconnectedFromM(QString))},
+        {SIGNAL(sigPhonebookChanged(PhoneBookList, CTILIB::PhonebookTypeFlags)),
+         SLOT(recvdPhonebook(PhoneBookList, CTILIB::PhonebookTypeFlags))},
+        {SIGNAL(sigExtenStatusMapChanged(BuddyStatusMap)), SLOT(updateExtenListStatus(BuddyStatusMap))},
+        {SIGNAL(sigExtenStatusChanged(BuddyStatus)), SLOT(updateExtenStatus(BuddyStatus))},
+        {SIGNAL(sigCdrChanged(Cdr)), SLOT(recvdCdr(Cdr))},
+        {SIGNAL(sigNewParkCall(QString, QString, QString)), SLOT(recvdParkCallNotify(QString, QString, QString))},
+        {SIGNAL(sigServicesCodesReceived(ServicesDialCodesMap)), SLOT(setServicesCodes(ServicesDialCodesMap))},
+        {SIGNAL(sigChannelStatusReceived(ChannelStatus)), SLOT(onChannelStatusRecvd(ChannelStatus))},
+        {SIGNAL(sigSipSettingsReceived(SipConfiguration)), SLOT(onSipSettingsReceived(SipConfiguration))},
+        {SIGNAL(sigExtenMobileNumberRcvd(QString)), SLOT(onExtenMobileNumRcvd(QString))},
+        {SIGNAL(sigServiceStatusChanged(ServiceStatusList)), SLOT(onServiceStatusListRcvd(ServiceStatusList))},
+        {SIGNAL(sigInCallServiceStatusReceived(InCallServiceStatus)),
+         SLOT(onInCallServiceStatusRcvd(InCallServiceStatus))},
+        {SIGNAL(sigCCReportSucceded(CallCenterReport)), SLOT(onCCReportSucceded(CallCenterReport))},
+        {SIGNAL(sigCCReportFailure(QString)), SLOT(onCCReportFailed(QString))},
+        {SIGNAL(sigChatConnected()), SLOT(onChatConnected())},
+        {SIGNAL(sigChatDisconnected(QString)), SLOT(onChatDisconnected(QString))},
+        {SIGNAL(sigChatMessage(ChatMessage)), SLOT(onChatMessage(ChatMessage))},
+        {SIGNAL(sigChatContactComposing(QString, QString, bool)), SLOT(onChatContactComposing(QString, QString, bool))},
+        {SIGNAL(sigChatHistory(ChatMessageList)), SLOT(onChatHistoryReceived(ChatMessageList))},
+        {SIGNAL(sigVoicemailMsgList(VoicemailMessageList)), SLOT(onVoicemailMsgListReceived(VoicemailMessageList))},
+        {SIGNAL(sigIdentitiesChanged(IdentityList)), SLOT(onIdentitiesReceived(IdentityList))},
+        {SIGNAL(sigMailboxStatusChanged(MailboxStatus)), SLOT(onMailboxStatusChanged(MailboxStatus))},
+        {SIGNAL(sigVoicemailDownloadCompleted(QString, QString, QString)),
+         SLOT(onVoicemailDownloadCompleted(QString, QString, QString))},
+        {SIGNAL(sigRebrandingDownloadCompleted(QString)), SLOT(onRebrandingDownloadCompleted(QString))},
+        {SIGNAL(sigRebrandingPackageChanged()), SLOT(refreshRebrandingPackAfterAWhile())},
+        {SIGNAL(sigPhoneApiAutorized(bool)), SLOT(onPApiAuthorized(bool))},
+    };
+
+    ctiConnectionCount = 0;
+    for (const CtiConnection &c : connections) {
+        // The disconnection is handled on a later turn of the event loop, so
+        // the library has finished its own clean-up when the window reacts.
+        const bool queued = qstrcmp(c.signal + 1, "disconnectedFromServer(QString)") == 0;
+        if (connect(ctiLib, c.signal, this, c.slot, queued ? Qt::QueuedConnection : Qt::AutoConnection))
+            ++ctiConnectionCount;
+    }
+
+    ctiLib->init();
+}
+
+QString MPGUI::translatePresenceStatus(CTILIB::ChatPresence presence)
+{
+    switch (presence) {
+    case CTILIB::PresenceOnline:
+        return QCoreApplication::translate("VeloraCTI", "Online");
+    case CTILIB::PresenceAvailable:
+        return QCoreApplication::translate("VeloraCTI", "Disponibile");
+    case CTILIB::PresenceAway:
+        return QCoreApplication::translate("VeloraCTI", "Fuori");
+    case CTILIB::PresenceBusy:
+        return QCoreApplication::translate("VeloraCTI", "Occupato");
+    case CTILIB::PresenceNotAvailable:
+        return QCoreApplication::translate("VeloraCTI", "Non disponibile");
+    default:
+        return QCoreApplication::translate("VeloraCTI", "Offline");
+    }
+}
+
+QString MPGUI::translateBlfStatus(CTILIB::BlfStatus status)
+{
+    // Indexed by status + 1 for the states -1 to 17.
+    static const char *const texts[] = {
+        QT_TRANSLATE_NOOP("VeloraCTI", "Stato Interno non disponibile"), // -1
+        QT_TRANSLATE_NOOP("VeloraCTI", "Interno libero"),                // 0
+        QT_TRANSLATE_NOOP("VeloraCTI", "Interno in conversazione"),      // 1
+        QT_TRANSLATE_NOOP("VeloraCTI", "Interno occupato"),              // 2
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 3
+        QT_TRANSLATE_NOOP("VeloraCTI", "Stato Interno non disponibile"), // 4
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 5
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 6
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 7
+        QT_TRANSLATE_NOOP("VeloraCTI", "L'interno sta squillando"),      // 8
+        QT_TRANSLATE_NOOP("VeloraCTI", "L'interno sta squillando"),      // 9
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 10
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 11
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 12
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 13
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 14
+        QT_TRANSLATE_NOOP("VeloraCTI", "Offline"),                       // 15
+        QT_TRANSLATE_NOOP("VeloraCTI", "Interno in attesa"),             // 16
+        QT_TRANSLATE_NOOP("VeloraCTI", "Interno in conversazione"),      // 17
+    };
+    const int index = int(status) + 1;
+    if (index < 0 || index >= int(sizeof(texts) / sizeof(texts[0])))
+        return QCoreApplication::translate("VeloraCTI", "Offline");
+    return QCoreApplication::translate("VeloraCTI", texts[index]);
+}

@@ -1,0 +1,405 @@
+// How the main window shows its state outside its widgets and how the user
+// reshapes it: window and tray icon, tray, window state, always on top and
+// transparency, slim and extended mode, panels, background, tab blinking,
+// copy-to-call and the dial field's completer.
+#include "mpgui.h"
+
+#include "ctilib.h"
+#include "globallogger.h"
+#include "mpguiassets.h"
+#include "msettings.h"
+#include "msettingsdialog.h"
+#include "qdapplication.h"
+
+#include <QAbstractItemModel>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCompleter>
+#include <QDebug>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QTabBar>
+#include <QTimer>
+
+void MPGui::setIcon(const QIcon &icon, bool decorate)
+{
+    currentIconValue = icon;
+    QIcon shown = icon;
+    if (decorate && (tabNotifications & 2)) {
+        QImage image(500, 500, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(image.rect(), Qt::transparent);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        const QPixmap base =
+            icon.pixmap(380, 380).scaled(380, 380, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        painter.drawPixmap(QRect(5, 5, 380, 380), base);
+        const QPixmap badge = QIcon(QStringLiteral(":/images/notifica_chat_tray.png"))
+                                  .pixmap(280, 280)
+                                  .scaled(280, 280, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        painter.drawPixmap(QRect(216, 216, 280, 280), badge);
+        painter.end();
+        shown = QIcon(QPixmap::fromImage(image));
+    }
+    if (trayIcon)
+        trayIcon->setIcon(shown);
+    setWindowIcon(shown);
+}
+
+void MPGui::updateTrayIcon()
+{
+    if (!trayIcon)
+        return;
+    const bool connected = ctiLib && ctiLib->isConnected();
+    if (dndActive) {
+        setIcon(dndOnIcon, true);
+    } else if (ufwdActive) {
+        setIcon(redirectOnIcon, true);
+    } else if (appMode == MSETTINGS::AppModeSoftphone) {
+        if (sipRegistered) {
+            trayIcon->setToolTip(tr("%1 - Phone registrato").arg(windowTitleText));
+            setIcon(mctiRegisteredIcon, true);
+        } else if (connected) {
+            trayIcon->setToolTip(tr("%1 - Phone non registrato").arg(windowTitleText));
+            setIcon(mctiUnregisteredIcon, true);
+        } else {
+            trayIcon->setToolTip(tr("%1 - disconnesso").arg(windowTitleText));
+            setIcon(mctiDisconnectedSoftphoneIcon, true);
+        }
+    } else if (connected) {
+        trayIcon->setToolTip(tr("%1 - connesso").arg(windowTitleText));
+        setIcon(mctiRegisteredIcon, true);
+    } else {
+        trayIcon->setToolTip(tr("%1 - disconnesso").arg(windowTitleText));
+        setIcon(mctiDisconnectedIcon, true);
+    }
+}
+
+void MPGui::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
+        backFromTray();
+}
+
+void MPGui::onSystemTrayMessageClicked()
+{
+    if (logger)
+        *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "tray message clicked" << UNQL::eom;
+}
+
+void MPGui::moveToTray()
+{
+    if (!restoreAction || restoreAction->isEnabled())
+        return;
+    if (logger)
+        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "moving to tray" << UNQL::eom;
+    minimizeAction->setEnabled(false);
+    restoreAction->setEnabled(true);
+    maximizedBeforeTray = isMaximized();
+    showMinimized();
+}
+
+void MPGui::backFromTray()
+{
+    if (!minimizeAction || minimizeAction->isEnabled())
+        return;
+    if (logger)
+        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "back from tray" << UNQL::eom;
+    restoreAction->setEnabled(false);
+    minimizeAction->setEnabled(true);
+    show();
+    showNormal();
+    activateWindow();
+    setFocus(Qt::OtherFocusReason);
+    setWindowState(windowState() | Qt::WindowActive);
+    if (maximizedBeforeTray)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MPGui::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        emit sigWindowStateChanged(static_cast<QWindowStateChangeEvent *>(event)->oldState());
+}
+
+void MPGui::onWindowStateChanged(Qt::WindowStates oldState)
+{
+    if (logger)
+        *logger << UNQL::LOG_DBG_ALL << Q_FUNC_INFO << "window state changed:" << int(oldState)
+                << int(windowState()) << UNQL::eom;
+    const Qt::WindowStates now = windowState() & ~Qt::WindowActive;
+    if ((oldState & Qt::WindowMinimized) && now == Qt::WindowNoState) {
+        if (logger)
+            *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "restoring window" << UNQL::eom;
+        backFromTray();
+    } else if (!(oldState & Qt::WindowMinimized) && (now & Qt::WindowMinimized)) {
+        if (logger)
+            *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "minimizing window" << UNQL::eom;
+        moveToTray();
+    }
+}
+
+void MPGui::closeEvent(QCloseEvent *event)
+{
+    if (QdApplication::ShutdownInProgress) {
+        if (logger)
+            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "OS shutdown" << UNQL::eom;
+        quitApplication(false, false);
+        event->accept();
+        return;
+    }
+    if (quitApplication(false, true))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MPGui::onAlwaysOnTopRequested(bool on)
+{
+    transparencyMenu->setEnabled(on);
+    if (on) {
+        setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    } else {
+        setWindowFlags(windowFlags() & ~Qt::WindowStaysOnTopHint);
+        setTransparency(1.0);
+    }
+    show();
+}
+
+void MPGui::setTransparency(double opacity)
+{
+    setWindowOpacity(opacity);
+    const QList<QAction *> actions = {m_Layered_0_Action, m_Layered_20_Action, m_Layered_40_Action,
+                                      m_Layered_60_Action, m_Layered_80_Action};
+    QAction *match = nullptr;
+    for (QAction *action : actions)
+        if (qFuzzyCompare(action->data().toDouble(), opacity))
+            match = action;
+    if (!match)
+        return;
+    for (QAction *action : actions) {
+        action->setChecked(action == match);
+    }
+}
+
+void MPGui::onTransparencyChangeRequest()
+{
+    if (auto *action = qobject_cast<QAction *>(sender()))
+        setTransparency(action->data().toDouble());
+}
+
+void MPGui::onSlimModeSelected()
+{
+    const QPoint position = pos();
+    slimMode = true;
+    extendedMode = false;
+    m_actionExtendedMode->setEnabled(true);
+    m_actionExtendedMode->setChecked(false);
+    m_actionsSlimMode->setEnabled(false);
+    m_actionsSlimMode->setChecked(true);
+    if (settingsDialog)
+        settingsDialog->setSlimMode(true);
+    tabContactsWidget->hide();
+    gridLayout_7->removeWidget(tabContactsWidget);
+    setMinimumHeight(391);
+    if (!isMaximized() && !isMinimized()) {
+        centralwidget->adjustSize();
+        adjustSize();
+    }
+    if (isVisible()) {
+        show();
+        showNormal();
+        activateWindow();
+    }
+    move(position);
+}
+
+void MPGui::onExtendedModeSelected()
+{
+    const QPoint position = pos();
+    extendedMode = true;
+    slimMode = false;
+    m_actionExtendedMode->setEnabled(false);
+    m_actionExtendedMode->setChecked(true);
+    m_actionsSlimMode->setEnabled(true);
+    m_actionsSlimMode->setChecked(false);
+    if (settingsDialog)
+        settingsDialog->setSlimMode(false);
+    gridLayout_7->addWidget(tabContactsWidget, 5, 0, 1, 3);
+    tabContactsWidget->show();
+    setMinimumHeight(618);
+    if (isVisible()) {
+        show();
+        showNormal();
+        activateWindow();
+    }
+    move(position);
+}
+
+void MPGui::updateKeypadVisibility()
+{
+    m_actionsShowKeypad->setChecked(keypadVisible);
+    gbKeyPad->setVisible(keypadVisible);
+    if (keypadVisible)
+        gridLayout->addWidget(gbKeyPad, 0, 1, gridLayout->rowCount(), 1);
+    else
+        gridLayout->removeWidget(gbKeyPad);
+}
+
+void MPGui::updateFuncButtonsVisibility()
+{
+    m_actionsShowFunctions->setChecked(funcButtonsVisible);
+    buttonsFrame->setVisible(funcButtonsVisible);
+}
+
+void MPGui::updateVolumesVisibility()
+{
+    if (appMode != MSETTINGS::AppModeSoftphone) {
+        m_actionsShowVolumes->setEnabled(false);
+        volumesVisible = false;
+    } else {
+        m_actionsShowVolumes->setEnabled(true);
+        m_actionsShowVolumes->setChecked(volumesVisible);
+    }
+    volumesFrame->setVisible(volumesVisible);
+    if (volumesVisible)
+        gridLayout->addWidget(volumesFrame, 0, gridLayout->count(), gridLayout->rowCount(), 1);
+    else
+        gridLayout->removeWidget(volumesFrame);
+}
+
+void MPGui::onShowKeypadTriggered()
+{
+    keypadVisible = !keypadVisible;
+    if (settingsDialog)
+        settingsDialog->setKeyPadVisible(keypadVisible);
+    updateKeypadVisibility();
+}
+
+void MPGui::onShowFuncButtonsTriggered()
+{
+    funcButtonsVisible = !funcButtonsVisible;
+    if (settingsDialog)
+        settingsDialog->setFuncButtonsVisible(funcButtonsVisible);
+    updateFuncButtonsVisibility();
+}
+
+void MPGui::onShowVolumesTriggered()
+{
+    volumesVisible = !volumesVisible;
+    if (settingsDialog)
+        settingsDialog->setVolumesVisible(volumesVisible);
+    updateVolumesVisibility();
+}
+
+void MPGui::reloadBackgroundImage()
+{
+    backgroundPixmap = QPixmap(
+        MPGUI::rebrandedFilePath(QStringLiteral("background.jpg"), QStringLiteral(":/images/background.jpg")));
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!backgroundPixmap.isNull() && screen) {
+        const QSize desktop = screen->availableGeometry().size();
+        qDebug() << "background pixmap size:" << backgroundPixmap.size();
+        qDebug() << "desktop size:" << desktop;
+        if (backgroundPixmap.width() > desktop.width() && backgroundPixmap.height() > desktop.height()) {
+            qDebug() << "rescaling background pixmap to desktop size!";
+            backgroundPixmap =
+                backgroundPixmap.scaled(desktop, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+            qDebug() << "new background pixmap size:" << backgroundPixmap.size();
+        }
+    }
+    resizeBackgroundImage();
+}
+
+void MPGui::resizeBackgroundImage()
+{
+    if (backgroundPixmap.isNull() || !wdgStatusLine)
+        return;
+    int height = this->height() - wdgStatusLine->height();
+    if (tabContactsWidget->isVisible())
+        height -= tabContactsWidget->height() - tabContactsWidget->tabBar()->height();
+    const QSize target(width(), qMax(1, height));
+    const QPixmap scaled = backgroundPixmap.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
+    const QPixmap shown = scaled.copy((scaled.width() - target.width()) / 2, (scaled.height() - target.height()) / 2,
+                                      target.width(), target.height());
+    QPalette pal = palette();
+    pal.setBrush(QPalette::All, QPalette::Window, QBrush(shown));
+    setPalette(pal);
+}
+
+void MPGui::resizeEvent(QResizeEvent *event)
+{
+    resizeBackgroundImage();
+    QMainWindow::resizeEvent(event);
+}
+
+void MPGui::updateTabAnimIcon()
+{
+    if (tabNotifications == 0) {
+        tabAnimTimer->stop();
+        setIcon(currentIconValue, true);
+    }
+    updateCdrIcon();
+    updateChatIcon();
+}
+
+void MPGui::updateCdrIcon()
+{
+    const int index = tabContactsWidget->indexOf(cdrTabWidget);
+    if (index < 0)
+        return;
+    if ((tabNotifications & 1) && tabContactsWidget->currentWidget() != cdrTabWidget) {
+        const bool wasOn = cdrBlinkPhase;
+        cdrBlinkPhase = !cdrBlinkPhase;
+        tabContactsWidget->setTabIcon(index, wasOn ? cdrTabIcon : missedCallIcon);
+    } else {
+        cdrBlinkPhase = false;
+        tabContactsWidget->setTabIcon(index, cdrTabIcon);
+    }
+}
+
+void MPGui::updateChatIcon()
+{
+    const int index = tabContactsWidget->indexOf(chatTabWidget);
+    if (index < 0)
+        return;
+    if ((tabNotifications & 2) && tabContactsWidget->currentWidget() != chatTabWidget) {
+        const bool wasOn = chatBlinkPhase;
+        chatBlinkPhase = !chatBlinkPhase;
+        tabContactsWidget->setTabIcon(index, wasOn ? chatTabIcon : chatNotifyIcon);
+    } else {
+        chatBlinkPhase = false;
+        tabContactsWidget->setTabIcon(index, chatTabIcon);
+    }
+}
+
+void MPGui::onCopy2CallToggled(bool on)
+{
+    if (!clipboard)
+        return;
+    if (on)
+        connect(clipboard, SIGNAL(dataChanged()), this, SLOT(onClipboardChanged()), Qt::UniqueConnection);
+    else
+        disconnect(clipboard, SIGNAL(dataChanged()), this, SLOT(onClipboardChanged()));
+}
+
+void MPGui::onClipboardChanged()
+{
+    if (settingsDialog)
+        QTimer::singleShot(500, this, SLOT(startRapidCall()));
+}
+
+void MPGui::onShowCompleterRequested()
+{
+    QCompleter *c = edtCallerNumber->completer();
+    if (!c || !c->model() || c->model()->rowCount() < 1)
+        return;
+    c->popup()->move(edtCallerNumber->mapToGlobal(QPoint(0, edtCallerNumber->height() - 1)));
+    c->popup()->show();
+}

@@ -1,0 +1,59 @@
+#include "mpguiassets.h"
+
+#include "msettings.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+QString MPGUI::rebrandedFilePath(const QString &name, const QString &resourcePath)
+{
+    const QString path = MSETTINGS::getRebrandingFilePath(name);
+    return QFileInfo::exists(path) ? path : resourcePath;
+}
+
+QString MPGUI::productNameFromBytes(const QByteArray &raw)
+{
+    QByteArray bytes = raw.left(MaxProductNameBytes);
+    const int nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    // A multi-byte character cut by the size limit is dropped, not shown as
+    // a replacement character.
+    if (raw.size() > MaxProductNameBytes) {
+        int lead = bytes.size() - 1;
+        while (lead >= 0 && (uchar(bytes.at(lead)) & 0xC0) == 0x80)
+            --lead;
+        if (lead >= 0 && (uchar(bytes.at(lead)) & 0x80)) {
+            const uchar c = uchar(bytes.at(lead));
+            const int needed = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+            if (bytes.size() - lead < needed)
+                bytes.truncate(lead);
+        }
+    }
+    const QString decoded = QString::fromUtf8(bytes);
+    QString name;
+    name.reserve(decoded.size());
+    for (const QChar ch : decoded) {
+        switch (ch.category()) {
+        case QChar::Other_Control:       // C0 and C1 controls, tabs and line feeds
+        case QChar::Other_Format:        // direction overrides and invisible marks
+        case QChar::Separator_Line:      // U+2028
+        case QChar::Separator_Paragraph: // U+2029
+            continue;
+        default:
+            name.append(ch);
+        }
+    }
+    return name.trimmed();
+}
+
+QString MPGUI::readProductNameFile(const QString &path)
+{
+    if (path.isEmpty())
+        return QString();
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return QString();
+    // One byte more than allowed tells a cut character from a complete one.
+    return productNameFromBytes(file.read(MaxProductNameBytes + 1));
+}

@@ -1,0 +1,25 @@
+// Files of the PBX's rebranding pack that replace the main window's built-in
+// images and product name.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace MPGUI {
+
+// The rebranding directory's file `name` when it exists, else `resourcePath`.
+QString rebrandedFilePath(const QString &name, const QString &resourcePath);
+
+// Longest product name read from the rebranding directory, in bytes.
+constexpr int MaxProductNameBytes = 256;
+
+// The product name held by `raw` (the start of the product-name file): UTF-8
+// up to the first NUL byte, at most MaxProductNameBytes bytes, control
+// characters, line breaks and invisible format marks removed, blanks trimmed.
+QString productNameFromBytes(const QByteArray &raw);
+
+// The product name of the file at `path`; empty when the path is empty or the
+// file is missing or unreadable. Never reads more than MaxProductNameBytes.
+QString readProductNameFile(const QString &path);
+
+} // namespace MPGUI

@@ -1,0 +1,80 @@
+// Rules of the PBX session that need no window: how the user name is split
+// into user and tenant, which PBX firmware is accepted, which keep-alive
+// intervals the library is told, which refresh periods the timers run with,
+// and how a disconnection reason is read and answered.
+#pragma once
+
+#include <QString>
+
+namespace PbxSession {
+
+// --- log-in
+
+struct UserAndTenant {
+    QString user;
+    QString tenant;
+};
+// "user@tenant": the tenant is the text after the last "@", the user the rest
+// ("@" included); without "@" the tenant is empty.
+UserAndTenant splitUsername(const QString &username);
+
+// Oldest PBX firmware the client works with.
+constexpr int MinFirmwareMajor = 4;
+constexpr int MinFirmwareMinor = 0;
+constexpr int MinFirmwarePatch = 7;
+// True for a firmware of 4.0.7 or newer, compared number by number (a "-"
+// suffix is ignored, missing parts are refused, "4.10.0" is newer than "4.5.0").
+bool isFirmwareSupported(const QString &firmware);
+// Firmware-dependent features.
+bool firmwareHasVisualVoicemail(const QString &firmware);     // 4.5.9 or newer
+bool firmwareHasQueueGroupCdrFilter(const QString &firmware); // 4.7.16 or newer
+
+// The library is told the keep-alive interval only from this value on.
+constexpr int MinKeepAliveSecs = 60;
+bool isKeepAliveIntervalAccepted(int seconds);
+
+// --- refresh periods
+
+enum class RefreshPeriod { Contacts, Cdr, CodecOrder, Identities };
+// The period the settings use when none is stored, in seconds.
+int defaultRefreshSecs(RefreshPeriod which);
+// The stored period, or the default when it is 0 (a repeating 0 ms timer would
+// flood the PBX); *replaced tells which happened.
+int sanitizedRefreshSecs(RefreshPeriod which, int storedSecs, bool *replaced = nullptr);
+
+// --- disconnection
+
+enum class ReasonKind {
+    UserRequest,
+    UpgradeNeeded,
+    AuthFailed,
+    HostNotFound,
+    PermissionDenied,
+    WrongConfig,
+    Other,
+};
+
+struct DisconnectReason {
+    QString code;       // before the first " - " (the whole reason without one)
+    QString text;       // after it, or the code's default text
+    ReasonKind kind = ReasonKind::Other;
+
+    // Only reasons that may pass by themselves lead to a new attempt.
+    bool reconnects() const { return kind == ReasonKind::Other; }
+    bool isKnown() const { return kind != ReasonKind::Other; }
+};
+DisconnectReason parseDisconnectReason(const QString &reason);
+// "code - text" when there is a text, otherwise the reason as received.
+QString shownReason(const DisconnectReason &parsed, const QString &received);
+
+// Delay of the next attempt after a disconnection that allows one: 5000 ms
+// plus a random part below 3000 ms.
+constexpr int ReconnectBaseMs = 5000;
+constexpr int ReconnectRandomMs = 3000;
+int reconnectDelayMs();
+// Delay while the softphone engine is still shutting down.
+constexpr int EngineBusyBaseMs = 2000;
+constexpr int EngineBusyRandomMs = 1000;
+int engineBusyRetryDelayMs();
+
+} // namespace PbxSession

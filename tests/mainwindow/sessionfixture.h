@@ -1,0 +1,120 @@
+// A main window logged in to the in-process PBX simulator, for the session
+// tests: fresh settings directory, demo office on loopback, prompts answered
+// from a script.
+#pragma once
+
+#include "ctilib.h"
+#include "desklineresources.h"
+#include "globallogger.h"
+#include "mcticonfig.h"
+#include "mpgui.h"
+#include "msettings.h"
+#include "pbxsimulator.h"
+#include "simpleobfuscator.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace sessiontest {
+
+inline QTimer *timerOf(const MPGui &w, const QString &name)
+{
+    const auto timers = w.ownedTimers();
+    for (const auto &t : timers) {
+        if (t.first == name)
+            return t.second;
+    }
+    return nullptr;
+}
+
+template <typename T> T *widgetOf(const MPGui &w, const QString &name)
+{
+    return w.findChild<T *>(name);
+}
+
+inline QAction *actionWithText(const MPGui &w, const QString &text)
+{
+    const auto actions = w.findChildren<QAction *>();
+    for (QAction *a : actions) {
+        if (a->text() == text)
+            return a;
+    }
+    return nullptr;
+}
+
+struct SessionFixture {
+    QTemporaryDir dir;
+    std::unique_ptr<PbxSimulator> sim{new PbxSimulator};
+    quint16 port = 0;
+
+    explicit SessionFixture(const PbxSimData &data = PbxSimData::demo())
+    {
+        initDesklineResources();
+        MSETTINGS::setSettingsDirPath(dir.path());
+        MSETTINGS::setFontSizeIncrement(0);
+        sim->setData(data);
+        QString error;
+        if (!sim->listen(QHostAddress::LocalHost, 0, &error))
+            qFatal("simulator: %s", qPrintable(error));
+        port = sim->serverPort();
+    }
+
+    MctiConfig config(const QString &user = QStringLiteral("demo"), const QString &password = QStringLiteral("demo"),
+                      int mode = 0) const
+    {
+        MctiConfig c;
+        c.pbxAddress.set(QStringLiteral("127.0.0.1:%1").arg(port));
+        c.username.set(user);
+        c.password.set(SimpleObfuscator::hide(password));
+        c.appMode.set(mode);
+        return c;
+    }
+
+    // Writes keys of the settings file's "CTI" group before the window reads it.
+    void writeCtiSettings(const QMap<QString, QVariant> &values) const
+    {
+        QSettings s(MSETTINGS::getSettingsConfigFile(), QSettings::IniFormat);
+        s.beginGroup(QStringLiteral("CTI"));
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            s.setValue(it.key(), it.value());
+        s.endGroup();
+        s.sync();
+    }
+
+    QByteArray logText() const
+    {
+        if (logger)
+            logger->flush();
+        QFile f(dir.filePath(QStringLiteral("mphone.log")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Brings the simulator back on the same port (after killSimulator()).
+    bool reviveSimulator(const PbxSimData &data = PbxSimData::demo())
+    {
+        sim.reset(new PbxSimulator);
+        sim->setData(data);
+        return sim->listen(QHostAddress::LocalHost, port);
+    }
+    void killSimulator() { sim.reset(); }
+};
+
+// Starts the window and waits for the log-in to complete.
+inline bool startAndLogin(MPGui &w, int ms = 10000)
+{
+    w.start();
+    QElapsedTimer t;
+    t.start();
+    while (!w.isSessionUp() && t.elapsed() < ms)
+        QTest::qWait(20);
+    return w.isSessionUp();
+}
+
+} // namespace sessiontest

@@ -1,0 +1,337 @@
+// Log-in to the simulated PBX and the steps after it: firmware gate,
+// connection facts, capability-driven buttons, refresh timers, the first data
+// asked for, and the connected look of the window.
+#include "ui_wdgveloraphone.h" // the main window's form, generated for this test
+#include "clientapiserver.h"
+#include "mspmainwidget.h"
+#include "scriptedprompts.h"
+#include "sessionfixture.h"
+#include "testmain.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+
+using namespace sessiontest;
+
+class TestSessionLogin : public QObject {
+    Q_OBJECT
+
+private slots:
+    void connectedState();
+    void firstDataRequested();
+    void tenantSentToThePbx_data();
+    void tenantSentToThePbx();
+    void capabilities_data();
+    void capabilities();
+    void keepAliveRule_data();
+    void keepAliveRule();
+    void zeroRefreshPeriodsUseDefaults();
+    void firmwareGate_data();
+    void firmwareGate();
+    void declinedQuitAfterOldFirmwareLogsOut();
+    void secondLoginKeepsApiServerAndRenewsPanel();
+};
+
+void TestSessionLogin::connectedState()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+
+    QCOMPARE(w.currentQueueRole(), 2); // "demo" is a supervisor
+    QCOMPARE(w.currentPbxCapabilities(), f.sim->data().capabilities);
+    QVERIFY(w.windowTitle().startsWith(MSETTINGS::getLongApplicationName()));
+    QCOMPARE(w.windowTitle(), w.getWindowTitleText());
+    QCOMPARE(widgetOf<QLabel>(w, "lblStatusText")->text(), QStringLiteral("Utente: CONNESSO"));
+    QCOMPARE(widgetOf<QLabel>(w, "lblQueueStatus")->text(), QStringLiteral("Stato Code: N/D"));
+    QVERIFY(!widgetOf<QLabel>(w, "lblLedStatus")->pixmap(Qt::ReturnByValue).isNull());
+    QCOMPARE(widgetOf<QLabel>(w, "lblLedStatus")->pixmap(Qt::ReturnByValue).size(), QSize(18, 18));
+    QVERIFY(!actionWithText(w, tr("&Connetti a %1").arg("PBX"))->isEnabled());
+    QVERIFY(actionWithText(w, tr("&Disconnetti da %1").arg("PBX"))->isEnabled());
+    // CTI-only mode can dial.
+    QVERIFY(widgetOf<QWidget>(w, "edtCallerNumber")->isEnabled());
+    QVERIFY(widgetOf<QWidget>(w, "btnStartAudioCall")->isEnabled());
+
+    // The local API server runs for every mode; the supervisor panel for
+    // operators and supervisors, hidden until asked for.
+    QVERIFY(w.localApiServer());
+    QVERIFY(w.supervisorPanelWidget());
+    QVERIFY(w.supervisorPanelWidget()->isHidden());
+    QCOMPARE(w.supervisorPanelWidget()->windowTitle(), QStringLiteral("Supervisor Panel"));
+    QCOMPARE(w.supervisorPanelWidget()->minimumSize(), QSize(950, 650));
+
+    // The connected balloon.
+    QVERIFY(!prompts.trayMessages.isEmpty());
+    QCOMPARE(prompts.trayMessages.last().text,
+             QStringLiteral("Connesso a PBX in modalità %1").arg(w.getWindowTitleText()));
+    QCOMPARE(prompts.trayMessages.last().msecs, 4000);
+    QCOMPARE(prompts.trayMessages.last().icon, QSystemTrayIcon::Information);
+    QVERIFY(prompts.shown.isEmpty());
+
+    // No reconnection is pending once logged in.
+    QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
+    QVERIFY(f.logText().contains("Successfully Connected to VeloraPBX with username"));
+}
+
+void TestSessionLogin::firstDataRequested()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    QSignalSpy commands(f.sim.get(), &PbxSimulator::commandReceived);
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+
+    auto asked = [&commands](const QString &name) {
+        for (const QList<QVariant> &c : qAsConst(commands)) {
+            if (c.at(1).toString() == name)
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(asked("getIdentities") && asked("getCdr") && asked("getMailboxStatus"), 5000);
+
+    // Every refresh timer runs with the default period.
+    QTimer *periodic = timerOf(w, "periodicDataTimer");
+    QTimer *identities = timerOf(w, "identitiesTimer");
+    QTimer *contacts = timerOf(w, "contactsRefreshTimer");
+    QVERIFY(periodic->isActive() && identities->isActive() && contacts->isActive());
+    QCOMPARE(periodic->interval(), 90 * 1000);
+    QCOMPARE(contacts->interval(), 600 * 1000);
+}
+
+void TestSessionLogin::tenantSentToThePbx_data()
+{
+    QTest::addColumn<QString>("username");
+    QTest::addColumn<QString>("tenant");
+    QTest::addColumn<bool>("loggedIn");
+    QTest::newRow("no @") << "demo" << "" << true;
+    QTest::newRow("trailing @") << "demo@" << "" << true;
+    QTest::newRow("tenant") << "demo@acme" << "acme" << false;
+    QTest::newRow("user with @") << "demo@x@acme" << "acme" << false;
+}
+
+void TestSessionLogin::tenantSentToThePbx()
+{
+    QFETCH(QString, username);
+    QFETCH(QString, tenant);
+    QFETCH(bool, loggedIn);
+    SessionFixture f; // the demo office has no tenants
+    ScriptedPrompts prompts;
+    MPGui w{f.config(username)};
+    w.start();
+    QTRY_COMPARE_WITH_TIMEOUT(w.currentTenant(), tenant, 5000);
+    if (loggedIn) {
+        QTRY_VERIFY_WITH_TIMEOUT(w.isSessionUp(), 10000);
+    } else {
+        // A user unknown in that tenant is refused: no session, no retry.
+        QTRY_VERIFY_WITH_TIMEOUT(f.logText().contains("Disconnected from VeloraPBX - Reason: AuthFailed"), 10000);
+        QVERIFY(!w.isSessionUp());
+    }
+}
+
+void TestSessionLogin::capabilities_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<quint32>("caps");
+    QTest::addColumn<bool>("sms");
+    QTest::addColumn<bool>("addContact");
+    QTest::addColumn<bool>("report");
+    QTest::addColumn<bool>("svp");
+    QTest::addColumn<int>("identitiesMs");
+    QTest::addColumn<bool>("rebranding");
+    QTest::newRow("supervisor, everything") << "demo" << quint32(0x1 | 0x4 | 0x800 | 0x1000 | 0x2000) << true << true
+                                            << true << true << 300000 << true;
+    QTest::newRow("supervisor, nothing") << "demo" << quint32(0) << false << false << false << true << 30000 << false;
+    QTest::newRow("operator with report bit") << "luca" << quint32(0x4) << false << false << false << false << 30000
+                                              << false;
+    QTest::newRow("no role, sms and contacts") << "sara" << quint32(0x1 | 0x2000) << true << true << false << false
+                                               << 30000 << false;
+}
+
+void TestSessionLogin::capabilities()
+{
+    QFETCH(QString, user);
+    QFETCH(quint32, caps);
+    QFETCH(bool, sms);
+    QFETCH(bool, addContact);
+    QFETCH(bool, report);
+    QFETCH(bool, svp);
+    QFETCH(int, identitiesMs);
+    QFETCH(bool, rebranding);
+    PbxSimData data = PbxSimData::demo();
+    data.capabilities = caps;
+    SessionFixture f(data);
+    ScriptedPrompts prompts;
+    MPGui w{f.config(user, user)};
+    QVERIFY(startAndLogin(w));
+
+    auto *btnSms = widgetOf<QPushButton>(w, "btnSendSMS");
+    QCOMPARE(btnSms->isEnabled(), sms);
+    QCOMPARE(!btnSms->isHidden(), sms);
+    QCOMPARE(btnSms->toolTip(), sms ? QStringLiteral("Invia SMS") : QStringLiteral("Servizio Invia SMS non disponibile"));
+    auto *btnAdd = widgetOf<QPushButton>(w, "btnAddContact");
+    QVERIFY(!btnAdd->isHidden());
+    QCOMPARE(btnAdd->isEnabled(), addContact);
+    QCOMPARE(actionWithText(w, tr("Crea &Report"))->isEnabled(), report);
+    auto *btnSvp = widgetOf<QPushButton>(w, "btnSVP");
+    QCOMPARE(btnSvp->isEnabled(), svp);
+    QCOMPARE(!btnSvp->isHidden(), svp);
+    QCOMPARE(bool(w.supervisorPanelWidget()), user != QLatin1String("sara"));
+    QCOMPARE(timerOf(w, "identitiesTimer")->interval(), identitiesMs);
+    QTimer *rebrandingTimer = timerOf(w, "rebrandingTimer");
+    QCOMPARE(rebrandingTimer->isActive(), rebranding);
+    if (rebranding) {
+        QVERIFY(rebrandingTimer->interval() >= 30000);
+        QVERIFY(rebrandingTimer->interval() <= 59999);
+    }
+}
+
+void TestSessionLogin::keepAliveRule_data()
+{
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("59 not sent") << 59 << true;
+    QTest::newRow("60 sent") << 60 << false;
+    QTest::newRow("120 sent") << 120 << false;
+}
+
+void TestSessionLogin::keepAliveRule()
+{
+    QFETCH(int, seconds);
+    QFETCH(bool, warned);
+    SessionFixture f;
+    f.writeCtiSettings({{"chatKeepAliveSendIntervalSecs", seconds}});
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    const QByteArray line = QStringLiteral("Cannot set chat keep-alive send interval to %1 seconds. It must be at "
+                                           "least 60 seconds")
+                                .arg(seconds)
+                                .toUtf8();
+    QCOMPARE(f.logText().contains(line), warned);
+    QVERIFY(!f.logText().contains("Unable to set chat keep-alive send interval"));
+}
+
+void TestSessionLogin::zeroRefreshPeriodsUseDefaults()
+{
+    SessionFixture f;
+    // 0 stored, and a value that keeps 0 in its low 16 bits.
+    f.writeCtiSettings({{"contactsRefreshTimeoutSecs", 0},
+                        {"cdrRefreshTimeoutSecs", 65536},
+                        {"identitiesRefreshTimeoutSecs", 0},
+                        {"codecOrderRefreshTimeoutSecs", 45}});
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    QCOMPARE(timerOf(w, "contactsRefreshTimer")->interval(), 600 * 1000);
+    QCOMPARE(timerOf(w, "periodicDataTimer")->interval(), 90 * 1000);
+    // The demo PBX has bit 12: identities period.
+    QCOMPARE(timerOf(w, "identitiesTimer")->interval(), 300 * 1000);
+    const QByteArray log = f.logText();
+    QVERIFY(log.contains("[WARNING]"));
+    QCOMPARE(log.count("is not usable: using the default of"), 3);
+}
+
+void TestSessionLogin::firmwareGate_data()
+{
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("4.0.7") << "4.0.7" << true;
+    QTest::newRow("4.0.7-rc1") << "4.0.7-rc1" << true;
+    QTest::newRow("5") << "5" << true;
+    QTest::newRow("4.10.0") << "4.10.0" << true;
+    QTest::newRow("4.0.6") << "4.0.6" << false;
+    QTest::newRow("3.9") << "3.9" << false;
+    QTest::newRow("4") << "4" << false;
+}
+
+void TestSessionLogin::firmwareGate()
+{
+    QFETCH(QString, firmware);
+    QFETCH(bool, accepted);
+    PbxSimData data = PbxSimData::demo();
+    data.firmwareVersion = firmware;
+    SessionFixture f(data);
+    ScriptedPrompts prompts;
+    prompts.answerNext(QMessageBox::Ok);  // the warning
+    prompts.answerNext(QMessageBox::Yes); // the quit confirmation
+    MPGui w{f.config()};
+    w.start();
+
+    int exitCode = 12345;
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(12345); });
+    if (accepted) {
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&w] {
+            if (w.isSessionUp())
+                QCoreApplication::exit(1);
+        });
+        poll.start(20);
+        exitCode = QCoreApplication::exec();
+        QCOMPARE(exitCode, 1);
+        QVERIFY(prompts.shown.isEmpty());
+        return;
+    }
+    exitCode = QCoreApplication::exec();
+    QCOMPARE(exitCode, 0); // the user confirmed the quit
+    QVERIFY(!w.isSessionUp());
+    QCOMPARE(prompts.shown.size(), 2);
+    const PromptService::Message warning = prompts.shown.at(0).message;
+    QCOMPARE(warning.kind, PromptService::Kind::Warning);
+    QVERIFY(warning.title.endsWith(QStringLiteral(" - Versione PBX non compatibile")));
+    QCOMPARE(warning.text, QStringLiteral("Questa versione di %1 richiede che su PBX sia presente una versione "
+                                          "firmware uguale o superiore alla 4.0.7.\nIl programma verrà chiuso.")
+                               .arg(w.getWindowTitleText()));
+    QCOMPARE(prompts.shown.at(1).message.kind, PromptService::Kind::Question);
+    QCOMPARE(prompts.shown.at(1).message.defaultButton, QMessageBox::No);
+}
+
+void TestSessionLogin::declinedQuitAfterOldFirmwareLogsOut()
+{
+    PbxSimData data = PbxSimData::demo();
+    data.firmwareVersion = QStringLiteral("4.0.6");
+    SessionFixture f(data);
+    ScriptedPrompts prompts;
+    prompts.answerNext(QMessageBox::Ok);
+    prompts.answerNext(QMessageBox::No); // stay
+    MPGui w{f.config()};
+    w.start();
+    QTRY_VERIFY_WITH_TIMEOUT(f.logText().contains("Velora CTI closing canceled."), 10000);
+    // The PBX session is closed by the user's side, so nothing reconnects and
+    // the window can connect again by hand.
+    QTRY_COMPARE_WITH_TIMEOUT(f.sim->sessionCount(), 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(f.logText().contains("Disconnected from VeloraPBX - Reason: UserRequest"), 5000);
+    QVERIFY(!w.ctiClient()->isConnected());
+    QVERIFY(!w.isSessionUp());
+    QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
+    QVERIFY(actionWithText(w, tr("&Connetti a %1").arg("PBX"))->isEnabled());
+    QVERIFY(!actionWithText(w, tr("&Disconnetti da %1").arg("PBX"))->isEnabled());
+    QCOMPARE(widgetOf<QLabel>(w, "lblStatusText")->text(), QStringLiteral("Utente: NON CONNESSO"));
+    QVERIFY(prompts.trayMessages.isEmpty());
+}
+
+void TestSessionLogin::secondLoginKeepsApiServerAndRenewsPanel()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    ClientApiServer *server = w.localApiServer();
+    QPointer<MspMainWidget> panel = w.supervisorPanelWidget();
+    QVERIFY(server && panel);
+
+    QMetaObject::invokeMethod(&w, "disconnectFromM");
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
+    QVERIFY(!w.supervisorPanelWidget());
+    QTRY_VERIFY(panel.isNull()); // released on the event loop
+    QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
+
+    QMetaObject::invokeMethod(&w, "connectToM");
+    QTRY_VERIFY_WITH_TIMEOUT(w.isSessionUp(), 10000);
+    QCOMPARE(w.localApiServer(), server);
+    QVERIFY(w.supervisorPanelWidget());
+}
+
+DESKLINE_TEST_MAIN(TestSessionLogin)
+#include "tst_session_login.moc"

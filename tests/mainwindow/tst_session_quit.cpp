@@ -1,0 +1,190 @@
+// Quitting and restarting a logged-in main window: the confirmation, what is
+// saved, the PBX log-out without the disconnection handling, the two exit
+// codes, a restart that builds a new window in the same process, and a clean
+// teardown after a full, a partial or no start.
+#include "ui_wdgveloraphone.h" // the main window's form, generated for this test
+#include "desklinestartup.h"
+#include "msettingsdialog.h"
+#include "scriptedprompts.h"
+#include "sessionfixture.h"
+#include "testmain.h"
+
+using namespace sessiontest;
+
+namespace {
+// Runs the event loop until `done` says so or the loop is ended by the code
+// under test; 12345 when nothing ended it within `ms`.
+int runLoopUntilExit(const std::function<void()> &whenLoggedIn, MPGui &w, int ms = 10000)
+{
+    QTimer poll;
+    bool fired = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!fired && w.isSessionUp()) {
+            fired = true;
+            whenLoggedIn();
+        }
+    });
+    poll.start(20);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(12345); });
+    giveUp.start(ms);
+    return QCoreApplication::exec();
+}
+} // namespace
+
+class TestSessionQuit : public QObject {
+    Q_OBJECT
+
+private slots:
+    void quitAsksAndSaves_data();
+    void quitAsksAndSaves();
+    void restartBuildsANewWindow();
+    void teardownAfterPartialStart();
+    void teardownWhileConnecting();
+};
+
+void TestSessionQuit::quitAsksAndSaves_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("ask");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("confirmed") << int(QMessageBox::Yes) << true << 0;
+    QTest::newRow("declined (No is the default)") << int(QMessageBox::No) << true << 12345;
+    QTest::newRow("without asking") << int(QMessageBox::No) << false << 0;
+}
+
+void TestSessionQuit::quitAsksAndSaves()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, ask);
+    QFETCH(int, exitCode);
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    prompts.answerNext(QMessageBox::StandardButton(answer));
+    MPGui w{f.config()};
+    w.start();
+    bool result = false;
+    QSize savedSize;
+    const int rc = runLoopUntilExit(
+        [&] {
+            w.resize(w.width() + 7, w.height() + 5);
+            savedSize = w.size();
+            result = w.quitApplication(false, ask);
+        },
+        w, 4000);
+    QCOMPARE(rc, exitCode);
+    QCOMPARE(prompts.shown.size(), ask ? 1 : 0);
+    if (ask) {
+        const PromptService::Message q = prompts.shown.at(0).message;
+        QCOMPARE(q.kind, PromptService::Kind::Question);
+        QCOMPARE(q.defaultButton, QMessageBox::No);
+        QVERIFY(q.title.endsWith(QStringLiteral(" - Chiusura applicazione")));
+        // CTI-only mode: no warning about calls in progress.
+        QCOMPARE(q.text, QStringLiteral("<p align='center'>Sei sicuro di voler chiudere l'applicazione<br>%1?</p>")
+                             .arg(MSETTINGS::getLongApplicationName()));
+    }
+
+    if (exitCode != 0) {
+        QVERIFY(!result);
+        QVERIFY(f.logText().contains("Velora CTI closing canceled."));
+        QVERIFY(w.isSessionUp());
+        QVERIFY(w.ctiClient() && w.ctiClient()->isConnected());
+        QVERIFY(w.localApiServer());
+        return;
+    }
+    QVERIFY(result);
+    QVERIFY(!w.isRestartRequested());
+    // Everything the window owned for the session is released.
+    QVERIFY(!w.ctiClient());
+    QVERIFY(!w.localApiServer());
+    QVERIFY(!w.supervisorPanelWidget());
+    QVERIFY(!w.settings());
+    QVERIFY(!w.systemTrayIcon());
+    QVERIFY(w.isHidden());
+    QTRY_COMPARE_WITH_TIMEOUT(f.sim->sessionCount(), 0, 5000);
+    const QByteArray log = f.logText();
+    QVERIFY(log.contains("Closing Application ..."));
+    // The log-out did not run the disconnection handling.
+    QVERIFY(!log.contains("Disconnected from VeloraPBX"));
+    // The size is saved before the settings file is written.
+    QSettings s(MSETTINGS::getSettingsConfigFile(), QSettings::IniFormat);
+    QCOMPARE(s.value("GUI/width").toInt(), savedSize.width());
+    QCOMPARE(s.value("GUI/height").toInt(), savedSize.height());
+    // Header states only in desk-phone and softphone modes.
+    QVERIFY(!s.contains("GUI/favTabState"));
+}
+
+void TestSessionQuit::restartBuildsANewWindow()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    QList<QPointer<MPGui>> windows;
+    int pass = 0;
+    auto factory = [&](const MctiConfig &config) {
+        // The first pass gets the start-up record; the next one a fresh
+        // record, so it reads what the first one saved.
+        MPGui *w = new MPGui(pass == 0 ? f.config() : config);
+        windows << w;
+        return w;
+    };
+    auto exec = [&]() {
+        MPGui *w = windows.last();
+        const int current = pass++;
+        return runLoopUntilExit(
+            [w, current] {
+                if (current == 0)
+                    QMetaObject::invokeMethod(w->settings(), "sigRestartRequested", Q_ARG(bool, true));
+                else
+                    w->quitApplication(false, false);
+            },
+            *w);
+    };
+    MPGui *last = nullptr;
+    const int rc = DesklineStartup::runMainWindowPasses(MctiConfig(), nullptr, qApp, exec, factory, &last);
+    QCOMPARE(rc, 0);
+    QCOMPARE(pass, 2);
+    QCOMPARE(windows.size(), 2);
+    QVERIFY(windows.at(0).isNull()); // destroyed by the restart
+    QCOMPARE(last, windows.at(1).data());
+    QVERIFY(prompts.shown.isEmpty()); // a restart does not ask
+    delete last;
+    QVERIFY(!logger);
+}
+
+void TestSessionQuit::teardownAfterPartialStart()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    {
+        MPGui w{f.config()}; // never started: no CTI object, no models
+    }
+    QVERIFY(!logger);
+    {
+        MPGui w{f.config()};
+        QVERIFY(w.quitApplication(false, false)); // quit before start, then destroyed
+    }
+    QVERIFY(!logger);
+}
+
+void TestSessionQuit::teardownWhileConnecting()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    {
+        MPGui w{f.config("luca", "luca")};
+        QVERIFY(startAndLogin(w));
+        QVERIFY(w.supervisorPanelWidget());
+        QVERIFY(w.localApiServer());
+    } // destroyed while logged in: resumes the queues, logs out
+    QTRY_COMPARE_WITH_TIMEOUT(f.sim->sessionCount(), 0, 5000);
+    {
+        MPGui w{f.config()};
+        w.start();
+        QTest::qWait(1); // the log-in is under way
+    }
+    QVERIFY(!logger);
+}
+
+DESKLINE_TEST_MAIN(TestSessionQuit)
+#include "tst_session_quit.moc"
