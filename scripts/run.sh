@@ -16,13 +16,31 @@ sim_pid=""
 sim="$build_dir/platform/ctilib/pbxsim"
 if [ -x "$sim" ]; then
   demo_dir=$(mktemp -d /tmp/deskline-demo-XXXXXX)
-  "$sim" --demo --listen 127.0.0.1:0 --port-file "$demo_dir/port" --control-stdin >"$demo_dir/pbxsim.log" 2>&1 &
+  # Control commands come over a loopback TCP port: a background job's
+  # standard input is /dev/null, so it cannot take them from the terminal.
+  "$sim" --demo --listen 127.0.0.1:0 --port-file "$demo_dir/port" --control-port 0 \
+    >"$demo_dir/pbxsim.log" 2>&1 &
   sim_pid=$!
   for _ in $(seq 1 50); do [ -s "$demo_dir/port" ] && break; sleep 0.1; done
   port=$(cat "$demo_dir/port" 2>/dev/null || true)
+  control=""
+  for _ in $(seq 1 20); do
+    control=$(sed -n 's/^pbxsim control on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$demo_dir/pbxsim.log" 2>/dev/null)
+    [ -n "$control" ] && break
+    sleep 0.1
+  done
   if [ -n "$port" ]; then
     echo "PBX simulator listening on 127.0.0.1:$port (log: $demo_dir/pbxsim.log)"
+    # A fresh settings directory in CTI-only mode (calls through the PBX alone).
+    mkdir -p "$demo_dir/settings"
+    printf '[CTI]\nAppMode=0\n' >"$demo_dir/settings/mcti.ini"
     args+=(-o "$demo_dir/settings" -a "127.0.0.1:$port" -u demo -p demo -s)
+  fi
+  if [ -n "$control" ]; then
+    echo "Simulator control on 127.0.0.1:$control. To ring the demo user (extension 201), in another terminal:"
+    echo "  bash -c 'echo \"call 0612345678 201 name=Mario Verdi\" >/dev/tcp/127.0.0.1/$control'"
+    echo "  (\"hangup 201\" ends the call, \"help\" lists the commands; with netcat: nc 127.0.0.1 $control)"
+    echo "$control" >"$demo_dir/control-port"
   fi
 fi
 cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; }

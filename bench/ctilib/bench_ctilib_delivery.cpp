@@ -17,7 +17,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 struct Round {
     qint64 totalMs = -1;
@@ -41,16 +42,14 @@ Round runRound(CtiLib &cti)
     Round r;
     bool books = false, exten = false, cdr = false;
     QElapsedTimer clock;
-    QMetaObject::Connection c1 = QObject::connect(&cti, &CtiLib::sigPhonebookChanged,
-                                                  [&](const PhoneBookList &l, CTILIB::PhonebookTypeFlags) {
-                                                      for (const PhoneBook &b : l)
-                                                          (b.source == QLatin1String("exten") ? r.extensions : r.contacts) +=
-                                                              b.entries.size();
-                                                      books = true;
-                                                  });
-    QMetaObject::Connection c2 = QObject::connect(&cti, &CtiLib::sigExtenStatusMapChanged, [&](const BuddyStatusMap &m) {
-        exten = m.size() > 0;
-    });
+    QMetaObject::Connection c1 =
+        QObject::connect(&cti, &CtiLib::sigPhonebookChanged, [&](const PhoneBookList &l, CTILIB::PhonebookTypeFlags) {
+            for (const PhoneBook &b : l)
+                (b.source == QLatin1String("exten") ? r.extensions : r.contacts) += b.entries.size();
+            books = true;
+        });
+    QMetaObject::Connection c2 = QObject::connect(&cti, &CtiLib::sigExtenStatusMapChanged,
+                                                  [&](const BuddyStatusMap &m) { exten = m.size() > 0; });
     QMetaObject::Connection c3 = QObject::connect(&cti, &CtiLib::sigCdrChanged, [&](const Cdr &list) {
         r.cdrs = list.size();
         cdr = true;
@@ -60,9 +59,7 @@ Round runRound(CtiLib &cti)
     QTimer tick;
     tick.setInterval(2);
     QElapsedTimer sinceTick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        r.maxStallMs = qMax(r.maxStallMs, sinceTick.restart());
-    });
+    QObject::connect(&tick, &QTimer::timeout, [&] { r.maxStallMs = qMax(r.maxStallMs, sinceTick.restart()); });
     sinceTick.start();
     tick.start();
 
@@ -102,10 +99,13 @@ int main(int argc, char *argv[])
     sim->moveToThread(&simThread);
     simThread.start();
     quint16 port = 0;
-    QMetaObject::invokeMethod(sim, [&] {
-        if (sim->listen(QHostAddress::LocalHost, 0))
-            port = sim->serverPort();
-    }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        sim,
+        [&] {
+            if (sim->listen(QHostAddress::LocalHost, 0))
+                port = sim->serverPort();
+        },
+        Qt::BlockingQueuedConnection);
     if (!port) {
         std::fprintf(stderr, "simulator did not start\n");
         return 2;
@@ -133,9 +133,9 @@ int main(int argc, char *argv[])
             rc = 2;
             break;
         }
-        std::printf("round %d: %d contacts, %d extensions, %d call records in %lld ms; longest GUI-thread stall %lld ms\n",
-                    i, r.contacts, r.extensions, r.cdrs, static_cast<long long>(r.totalMs),
-                    static_cast<long long>(r.maxStallMs));
+        std::printf(
+            "round %d: %d contacts, %d extensions, %d call records in %lld ms; longest GUI-thread stall %lld ms\n", i,
+            r.contacts, r.extensions, r.cdrs, static_cast<long long>(r.totalMs), static_cast<long long>(r.maxStallMs));
         worstTotal = qMax(worstTotal, r.totalMs);
         worstStall = qMax(worstStall, r.maxStallMs);
     }
@@ -150,7 +150,8 @@ int main(int argc, char *argv[])
     }
 
     cti.shutdown();
-    QMetaObject::invokeMethod(sim, [sim] { delete sim; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        sim, [sim] { delete sim; }, Qt::BlockingQueuedConnection);
     simThread.quit();
     simThread.wait();
     return rc;

@@ -4,23 +4,58 @@
 #include <limits>
 #include <vector>
 
-namespace CtiJson {
+namespace CtiJson
+{
 
-namespace {
+namespace
+{
 
 // --- plain values -----------------------------------------------------------
 
-QJsonValue toJ(const QString &v) { return v; }
-QJsonValue toJ(int v) { return v; }
-QJsonValue toJ(bool v) { return v; }
-QJsonValue toJ(qint64 v) { return double(v); }
-QJsonValue toJ(quint8 v) { return int(v); }
-QJsonValue toJ(quint16 v) { return int(v); }
-QJsonValue toJ(double v) { return v; }
-QJsonValue toJ(const QDateTime &v) { return dateTimeToJson(v); }
-QJsonValue toJ(const QByteArray &v) { return QString::fromLatin1(v.toBase64()); }
-QJsonValue toJ(const QStringList &v) { return QJsonArray::fromStringList(v); }
-template <typename T> QJsonValue toJ(const QList<T> &v) { return listToJson(v); }
+QJsonValue toJ(const QString &v)
+{
+    return v;
+}
+QJsonValue toJ(int v)
+{
+    return v;
+}
+QJsonValue toJ(bool v)
+{
+    return v;
+}
+QJsonValue toJ(qint64 v)
+{
+    return double(v);
+}
+QJsonValue toJ(quint8 v)
+{
+    return int(v);
+}
+QJsonValue toJ(quint16 v)
+{
+    return int(v);
+}
+QJsonValue toJ(double v)
+{
+    return v;
+}
+QJsonValue toJ(const QDateTime &v)
+{
+    return dateTimeToJson(v);
+}
+QJsonValue toJ(const QByteArray &v)
+{
+    return QString::fromLatin1(v.toBase64());
+}
+QJsonValue toJ(const QStringList &v)
+{
+    return QJsonArray::fromStringList(v);
+}
+template <typename T> QJsonValue toJ(const QList<T> &v)
+{
+    return listToJson(v);
+}
 
 bool fail(QString *error, const QString &text)
 {
@@ -56,8 +91,14 @@ bool fromJ(const QJsonValue &j, qint64 &out, QString *error)
 {
     return readInteger(j, out, error, -9007199254740992.0, 9007199254740992.0);
 }
-bool fromJ(const QJsonValue &j, quint8 &out, QString *error) { return readInteger(j, out, error, 0, 255); }
-bool fromJ(const QJsonValue &j, quint16 &out, QString *error) { return readInteger(j, out, error, 0, 65535); }
+bool fromJ(const QJsonValue &j, quint8 &out, QString *error)
+{
+    return readInteger(j, out, error, 0, 255);
+}
+bool fromJ(const QJsonValue &j, quint16 &out, QString *error)
+{
+    return readInteger(j, out, error, 0, 65535);
+}
 
 bool fromJ(const QJsonValue &j, bool &out, QString *error)
 {
@@ -134,16 +175,15 @@ template <typename T> bool fromJ(const QJsonValue &j, QList<T> &out, QString *er
 
 // The field table of one record: key, encoder and decoder of each field, in
 // the record's order.
-template <typename R> class Codec {
+template <typename R> class Codec
+{
 public:
     template <typename M> Codec &add(const char *key, M R::*member)
     {
         Field f;
         f.key = QString::fromLatin1(key);
         f.encode = [member](const R &r) { return toJ(r.*member); };
-        f.decode = [member](R &r, const QJsonValue &v, QString *error) {
-            return fromJ(v, r.*member, error);
-        };
+        f.decode = [member](R &r, const QJsonValue &v, QString *error) { return fromJ(v, r.*member, error); };
         f.defaultValue = f.encode(R());
         m_fields.push_back(std::move(f));
         return *this;
@@ -207,262 +247,386 @@ private:
 const Codec<LoginDetails> &loginDetailsCodec()
 {
     static const Codec<LoginDetails> c = Codec<LoginDetails>()
-        .F(LoginDetails, username).F(LoginDetails, userId).F(LoginDetails, extension)
-        .F(LoginDetails, email).F(LoginDetails, mobile).F(LoginDetails, firstName)
-        .F(LoginDetails, lastName).F(LoginDetails, tenant).F(LoginDetails, queueRole)
-        .F(LoginDetails, queues).F(LoginDetails, firmwareVersion).F(LoginDetails, pbxName)
-        .F(LoginDetails, pbxSerial).F(LoginDetails, sessionId);
+                                             .F(LoginDetails, username)
+                                             .F(LoginDetails, userId)
+                                             .F(LoginDetails, extension)
+                                             .F(LoginDetails, email)
+                                             .F(LoginDetails, mobile)
+                                             .F(LoginDetails, firstName)
+                                             .F(LoginDetails, lastName)
+                                             .F(LoginDetails, tenant)
+                                             .F(LoginDetails, queueRole)
+                                             .F(LoginDetails, queues)
+                                             .F(LoginDetails, firmwareVersion)
+                                             .F(LoginDetails, pbxName)
+                                             .F(LoginDetails, pbxSerial)
+                                             .F(LoginDetails, sessionId);
     return c;
 }
 
 const Codec<IdentityEntry> &identityCodec()
 {
     static const Codec<IdentityEntry> c = Codec<IdentityEntry>()
-        .F(IdentityEntry, identifier).F(IdentityEntry, type).F(IdentityEntry, priority)
-        .F(IdentityEntry, sipUsername).F(IdentityEntry, sipPassword).F(IdentityEntry, codecList)
-        .F(IdentityEntry, sipTos).F(IdentityEntry, audioTos).F(IdentityEntry, videoTos)
-        .F(IdentityEntry, dtmfMode).F(IdentityEntry, displayName).F(IdentityEntry, phoneIp)
-        .F(IdentityEntry, phonePort).F(IdentityEntry, phoneUserAgent).F(IdentityEntry, phoneVendor)
-        .F(IdentityEntry, phoneModel).F(IdentityEntry, phoneMac).F(IdentityEntry, note);
+                                              .F(IdentityEntry, identifier)
+                                              .F(IdentityEntry, type)
+                                              .F(IdentityEntry, priority)
+                                              .F(IdentityEntry, sipUsername)
+                                              .F(IdentityEntry, sipPassword)
+                                              .F(IdentityEntry, codecList)
+                                              .F(IdentityEntry, sipTos)
+                                              .F(IdentityEntry, audioTos)
+                                              .F(IdentityEntry, videoTos)
+                                              .F(IdentityEntry, dtmfMode)
+                                              .F(IdentityEntry, displayName)
+                                              .F(IdentityEntry, phoneIp)
+                                              .F(IdentityEntry, phonePort)
+                                              .F(IdentityEntry, phoneUserAgent)
+                                              .F(IdentityEntry, phoneVendor)
+                                              .F(IdentityEntry, phoneModel)
+                                              .F(IdentityEntry, phoneMac)
+                                              .F(IdentityEntry, note);
     return c;
 }
 
 const Codec<SipConfiguration> &sipCodec()
 {
     static const Codec<SipConfiguration> c = Codec<SipConfiguration>()
-        .F(SipConfiguration, useLocalRegistrar).F(SipConfiguration, transport)
-        .F(SipConfiguration, registrarAddress).F(SipConfiguration, registrarPort)
-        .F(SipConfiguration, proxyAddress).F(SipConfiguration, proxyPort);
+                                                 .F(SipConfiguration, useLocalRegistrar)
+                                                 .F(SipConfiguration, transport)
+                                                 .F(SipConfiguration, registrarAddress)
+                                                 .F(SipConfiguration, registrarPort)
+                                                 .F(SipConfiguration, proxyAddress)
+                                                 .F(SipConfiguration, proxyPort);
     return c;
 }
 
 const Codec<IncomingCallEvent> &incomingCodec()
 {
     static const Codec<IncomingCallEvent> c = Codec<IncomingCallEvent>()
-        .F(IncomingCallEvent, uid).F(IncomingCallEvent, account).F(IncomingCallEvent, localChannel)
-        .F(IncomingCallEvent, remoteChannel).F(IncomingCallEvent, remoteNum)
-        .F(IncomingCallEvent, remoteName).F(IncomingCallEvent, calledNum)
-        .F(IncomingCallEvent, callType).F(IncomingCallEvent, did).F(IncomingCallEvent, queueId)
-        .F(IncomingCallEvent, linkedId).F(IncomingCallEvent, transferredFrom)
-        .F(IncomingCallEvent, groupId);
+                                                  .F(IncomingCallEvent, uid)
+                                                  .F(IncomingCallEvent, account)
+                                                  .F(IncomingCallEvent, localChannel)
+                                                  .F(IncomingCallEvent, remoteChannel)
+                                                  .F(IncomingCallEvent, remoteNum)
+                                                  .F(IncomingCallEvent, remoteName)
+                                                  .F(IncomingCallEvent, calledNum)
+                                                  .F(IncomingCallEvent, callType)
+                                                  .F(IncomingCallEvent, did)
+                                                  .F(IncomingCallEvent, queueId)
+                                                  .F(IncomingCallEvent, linkedId)
+                                                  .F(IncomingCallEvent, transferredFrom)
+                                                  .F(IncomingCallEvent, groupId);
     return c;
 }
 
 const Codec<OriginateCallEvent> &originateCodec()
 {
     static const Codec<OriginateCallEvent> c = Codec<OriginateCallEvent>()
-        .F(OriginateCallEvent, uid).F(OriginateCallEvent, account)
-        .F(OriginateCallEvent, localChannel).F(OriginateCallEvent, calledNum);
+                                                   .F(OriginateCallEvent, uid)
+                                                   .F(OriginateCallEvent, account)
+                                                   .F(OriginateCallEvent, localChannel)
+                                                   .F(OriginateCallEvent, calledNum);
     return c;
 }
 
 const Codec<AnsweredCallEvent> &answeredCodec()
 {
     static const Codec<AnsweredCallEvent> c = Codec<AnsweredCallEvent>()
-        .F(AnsweredCallEvent, uid).F(AnsweredCallEvent, account).F(AnsweredCallEvent, localChan)
-        .F(AnsweredCallEvent, remoteChan).F(AnsweredCallEvent, remoteNum)
-        .F(AnsweredCallEvent, remoteName).F(AnsweredCallEvent, calledNum)
-        .F(AnsweredCallEvent, callType).F(AnsweredCallEvent, isCallee)
-        .F(AnsweredCallEvent, answerTime);
+                                                  .F(AnsweredCallEvent, uid)
+                                                  .F(AnsweredCallEvent, account)
+                                                  .F(AnsweredCallEvent, localChan)
+                                                  .F(AnsweredCallEvent, remoteChan)
+                                                  .F(AnsweredCallEvent, remoteNum)
+                                                  .F(AnsweredCallEvent, remoteName)
+                                                  .F(AnsweredCallEvent, calledNum)
+                                                  .F(AnsweredCallEvent, callType)
+                                                  .F(AnsweredCallEvent, isCallee)
+                                                  .F(AnsweredCallEvent, answerTime);
     return c;
 }
 
 const Codec<FinishedCallEvent> &finishedCodec()
 {
     static const Codec<FinishedCallEvent> c = Codec<FinishedCallEvent>()
-        .F(FinishedCallEvent, uid).F(FinishedCallEvent, account).F(FinishedCallEvent, localChan)
-        .F(FinishedCallEvent, remoteNum).F(FinishedCallEvent, remoteName)
-        .F(FinishedCallEvent, calledNum).F(FinishedCallEvent, reason)
-        .F(FinishedCallEvent, localHangup);
+                                                  .F(FinishedCallEvent, uid)
+                                                  .F(FinishedCallEvent, account)
+                                                  .F(FinishedCallEvent, localChan)
+                                                  .F(FinishedCallEvent, remoteNum)
+                                                  .F(FinishedCallEvent, remoteName)
+                                                  .F(FinishedCallEvent, calledNum)
+                                                  .F(FinishedCallEvent, reason)
+                                                  .F(FinishedCallEvent, localHangup);
     return c;
 }
 
 const Codec<MissedCallEvent> &missedCodec()
 {
     static const Codec<MissedCallEvent> c = Codec<MissedCallEvent>()
-        .F(MissedCallEvent, uid).F(MissedCallEvent, account).F(MissedCallEvent, localChan)
-        .F(MissedCallEvent, remoteNum).F(MissedCallEvent, remoteName);
+                                                .F(MissedCallEvent, uid)
+                                                .F(MissedCallEvent, account)
+                                                .F(MissedCallEvent, localChan)
+                                                .F(MissedCallEvent, remoteNum)
+                                                .F(MissedCallEvent, remoteName);
     return c;
 }
 
 const Codec<ColpUpdateEvent> &colpCodec()
 {
     static const Codec<ColpUpdateEvent> c = Codec<ColpUpdateEvent>()
-        .F(ColpUpdateEvent, uid).F(ColpUpdateEvent, remoteNum).F(ColpUpdateEvent, remoteName)
-        .F(ColpUpdateEvent, localChan).F(ColpUpdateEvent, remoteChan).F(ColpUpdateEvent, account);
+                                                .F(ColpUpdateEvent, uid)
+                                                .F(ColpUpdateEvent, remoteNum)
+                                                .F(ColpUpdateEvent, remoteName)
+                                                .F(ColpUpdateEvent, localChan)
+                                                .F(ColpUpdateEvent, remoteChan)
+                                                .F(ColpUpdateEvent, account);
     return c;
 }
 
 const Codec<CallLocalInfoUpdateEvent> &localInfoCodec()
 {
     static const Codec<CallLocalInfoUpdateEvent> c = Codec<CallLocalInfoUpdateEvent>()
-        .F(CallLocalInfoUpdateEvent, uid).F(CallLocalInfoUpdateEvent, oldLocalChan)
-        .F(CallLocalInfoUpdateEvent, newLocalChan).F(CallLocalInfoUpdateEvent, account);
+                                                         .F(CallLocalInfoUpdateEvent, uid)
+                                                         .F(CallLocalInfoUpdateEvent, oldLocalChan)
+                                                         .F(CallLocalInfoUpdateEvent, newLocalChan)
+                                                         .F(CallLocalInfoUpdateEvent, account);
     return c;
 }
 
 const Codec<ChannelStatus> &channelCodec()
 {
     static const Codec<ChannelStatus> c = Codec<ChannelStatus>()
-        .F(ChannelStatus, channel).F(ChannelStatus, number).F(ChannelStatus, name)
-        .F(ChannelStatus, uid).F(ChannelStatus, status);
+                                              .F(ChannelStatus, channel)
+                                              .F(ChannelStatus, number)
+                                              .F(ChannelStatus, name)
+                                              .F(ChannelStatus, uid)
+                                              .F(ChannelStatus, status);
     return c;
 }
 
 const Codec<BuddyStatus> &buddyCodec()
 {
     static const Codec<BuddyStatus> c = Codec<BuddyStatus>()
-        .F(BuddyStatus, exten).F(BuddyStatus, presence).F(BuddyStatus, presenceMsg)
-        .F(BuddyStatus, chatEnabled).F(BuddyStatus, blfStatus).F(BuddyStatus, accounts);
+                                            .F(BuddyStatus, exten)
+                                            .F(BuddyStatus, presence)
+                                            .F(BuddyStatus, presenceMsg)
+                                            .F(BuddyStatus, chatEnabled)
+                                            .F(BuddyStatus, blfStatus)
+                                            .F(BuddyStatus, accounts);
     return c;
 }
 
 const Codec<ContactEntry> &contactCodec()
 {
     static const Codec<ContactEntry> c = Codec<ContactEntry>()
-        .F(ContactEntry, kind).F(ContactEntry, subtype).F(ContactEntry, value)
-        .F(ContactEntry, preferred);
+                                             .F(ContactEntry, kind)
+                                             .F(ContactEntry, subtype)
+                                             .F(ContactEntry, value)
+                                             .F(ContactEntry, preferred);
     return c;
 }
 
 const Codec<PhoneBookEntry> &phoneBookEntryCodec()
 {
     static const Codec<PhoneBookEntry> c = Codec<PhoneBookEntry>()
-        .F(PhoneBookEntry, contacts).F(PhoneBookEntry, firstName).F(PhoneBookEntry, lastName)
-        .F(PhoneBookEntry, displayName).F(PhoneBookEntry, company).F(PhoneBookEntry, department)
-        .F(PhoneBookEntry, jobTitle).F(PhoneBookEntry, id).F(PhoneBookEntry, lastModified)
-        .F(PhoneBookEntry, email).F(PhoneBookEntry, extension).F(PhoneBookEntry, phone)
-        .F(PhoneBookEntry, mobile).F(PhoneBookEntry, home);
+                                               .F(PhoneBookEntry, contacts)
+                                               .F(PhoneBookEntry, firstName)
+                                               .F(PhoneBookEntry, lastName)
+                                               .F(PhoneBookEntry, displayName)
+                                               .F(PhoneBookEntry, company)
+                                               .F(PhoneBookEntry, department)
+                                               .F(PhoneBookEntry, jobTitle)
+                                               .F(PhoneBookEntry, id)
+                                               .F(PhoneBookEntry, lastModified)
+                                               .F(PhoneBookEntry, email)
+                                               .F(PhoneBookEntry, extension)
+                                               .F(PhoneBookEntry, phone)
+                                               .F(PhoneBookEntry, mobile)
+                                               .F(PhoneBookEntry, home);
     return c;
 }
 
 const Codec<PhoneBook> &phoneBookCodec()
 {
-    static const Codec<PhoneBook> c = Codec<PhoneBook>()
-        .F(PhoneBook, entries).F(PhoneBook, source).F(PhoneBook, visibility).F(PhoneBook, name);
+    static const Codec<PhoneBook> c =
+        Codec<PhoneBook>().F(PhoneBook, entries).F(PhoneBook, source).F(PhoneBook, visibility).F(PhoneBook, name);
     return c;
 }
 
 const Codec<CdrEntry> &cdrCodec()
 {
     static const Codec<CdrEntry> c = Codec<CdrEntry>()
-        .F(CdrEntry, uid).F(CdrEntry, callerNum).F(CdrEntry, calledNum).F(CdrEntry, callerName)
-        .F(CdrEntry, calledName).F(CdrEntry, direction).F(CdrEntry, startTime)
-        .F(CdrEntry, duration).F(CdrEntry, callAttributes).F(CdrEntry, callTypeKey);
+                                         .F(CdrEntry, uid)
+                                         .F(CdrEntry, callerNum)
+                                         .F(CdrEntry, calledNum)
+                                         .F(CdrEntry, callerName)
+                                         .F(CdrEntry, calledName)
+                                         .F(CdrEntry, direction)
+                                         .F(CdrEntry, startTime)
+                                         .F(CdrEntry, duration)
+                                         .F(CdrEntry, callAttributes)
+                                         .F(CdrEntry, callTypeKey);
     return c;
 }
 
 const Codec<ChatMessage> &chatCodec()
 {
     static const Codec<ChatMessage> c = Codec<ChatMessage>()
-        .F(ChatMessage, id).F(ChatMessage, sender).F(ChatMessage, exten).F(ChatMessage, body)
-        .F(ChatMessage, context).F(ChatMessage, time).F(ChatMessage, direction)
-        .F(ChatMessage, type);
+                                            .F(ChatMessage, id)
+                                            .F(ChatMessage, sender)
+                                            .F(ChatMessage, exten)
+                                            .F(ChatMessage, body)
+                                            .F(ChatMessage, context)
+                                            .F(ChatMessage, time)
+                                            .F(ChatMessage, direction)
+                                            .F(ChatMessage, type);
     return c;
 }
 
 const Codec<ServiceStatus> &serviceCodec()
 {
     static const Codec<ServiceStatus> c = Codec<ServiceStatus>()
-        .F(ServiceStatus, service).F(ServiceStatus, type).F(ServiceStatus, value)
-        .F(ServiceStatus, state);
+                                              .F(ServiceStatus, service)
+                                              .F(ServiceStatus, type)
+                                              .F(ServiceStatus, value)
+                                              .F(ServiceStatus, state);
     return c;
 }
 
 const Codec<InCallServiceStatus> &inCallCodec()
 {
     static const Codec<InCallServiceStatus> c = Codec<InCallServiceStatus>()
-        .F(InCallServiceStatus, uid).F(InCallServiceStatus, callId).F(InCallServiceStatus, account)
-        .F(InCallServiceStatus, channel).F(InCallServiceStatus, serviceType)
-        .F(InCallServiceStatus, state);
+                                                    .F(InCallServiceStatus, uid)
+                                                    .F(InCallServiceStatus, callId)
+                                                    .F(InCallServiceStatus, account)
+                                                    .F(InCallServiceStatus, channel)
+                                                    .F(InCallServiceStatus, serviceType)
+                                                    .F(InCallServiceStatus, state);
     return c;
 }
 
 const Codec<VoicemailMessage> &voicemailCodec()
 {
     static const Codec<VoicemailMessage> c = Codec<VoicemailMessage>()
-        .F(VoicemailMessage, id).F(VoicemailMessage, uuid).F(VoicemailMessage, senderNum)
-        .F(VoicemailMessage, senderName).F(VoicemailMessage, arrival).F(VoicemailMessage, folder)
-        .F(VoicemailMessage, duration).F(VoicemailMessage, unheard).F(VoicemailMessage, urgent);
+                                                 .F(VoicemailMessage, id)
+                                                 .F(VoicemailMessage, uuid)
+                                                 .F(VoicemailMessage, senderNum)
+                                                 .F(VoicemailMessage, senderName)
+                                                 .F(VoicemailMessage, arrival)
+                                                 .F(VoicemailMessage, folder)
+                                                 .F(VoicemailMessage, duration)
+                                                 .F(VoicemailMessage, unheard)
+                                                 .F(VoicemailMessage, urgent);
     return c;
 }
 
 const Codec<MailboxStatus> &mailboxCodec()
 {
     static const Codec<MailboxStatus> c = Codec<MailboxStatus>()
-        .F(MailboxStatus, mailbox).F(MailboxStatus, totalMessages).F(MailboxStatus, newMessages)
-        .F(MailboxStatus, oldMessages).F(MailboxStatus, urgentMessages);
+                                              .F(MailboxStatus, mailbox)
+                                              .F(MailboxStatus, totalMessages)
+                                              .F(MailboxStatus, newMessages)
+                                              .F(MailboxStatus, oldMessages)
+                                              .F(MailboxStatus, urgentMessages);
     return c;
 }
 
 const Codec<QueueMember> &queueMemberCodec()
 {
     static const Codec<QueueMember> c = Codec<QueueMember>()
-        .F(QueueMember, account).F(QueueMember, exten).F(QueueMember, queueId)
-        .F(QueueMember, memberType).F(QueueMember, penalty);
+                                            .F(QueueMember, account)
+                                            .F(QueueMember, exten)
+                                            .F(QueueMember, queueId)
+                                            .F(QueueMember, memberType)
+                                            .F(QueueMember, penalty);
     return c;
 }
 
 const Codec<QueueEvent> &queueEventCodec()
 {
     static const Codec<QueueEvent> c = Codec<QueueEvent>()
-        .F(QueueEvent, queueId).F(QueueEvent, queueName).F(QueueEvent, eventType)
-        .F(QueueEvent, uid).F(QueueEvent, callerNum).F(QueueEvent, waitingCalls)
-        .F(QueueEvent, oldestCallTime);
+                                           .F(QueueEvent, queueId)
+                                           .F(QueueEvent, queueName)
+                                           .F(QueueEvent, eventType)
+                                           .F(QueueEvent, uid)
+                                           .F(QueueEvent, callerNum)
+                                           .F(QueueEvent, waitingCalls)
+                                           .F(QueueEvent, oldestCallTime);
     return c;
 }
 
 const Codec<QueueStatsMember> &queueStatsMemberCodec()
 {
     static const Codec<QueueStatsMember> c = Codec<QueueStatsMember>()
-        .F(QueueStatsMember, memberId).F(QueueStatsMember, extension).F(QueueStatsMember, name)
-        .F(QueueStatsMember, memberType).F(QueueStatsMember, penalty)
-        .F(QueueStatsMember, lastCall).F(QueueStatsMember, lastPauseChange)
-        .F(QueueStatsMember, paused).F(QueueStatsMember, completedCalls);
+                                                 .F(QueueStatsMember, memberId)
+                                                 .F(QueueStatsMember, extension)
+                                                 .F(QueueStatsMember, name)
+                                                 .F(QueueStatsMember, memberType)
+                                                 .F(QueueStatsMember, penalty)
+                                                 .F(QueueStatsMember, lastCall)
+                                                 .F(QueueStatsMember, lastPauseChange)
+                                                 .F(QueueStatsMember, paused)
+                                                 .F(QueueStatsMember, completedCalls);
     return c;
 }
 
 const Codec<QueueStats> &queueStatsCodec()
 {
     static const Codec<QueueStats> c = Codec<QueueStats>()
-        .F(QueueStats, queueId).F(QueueStats, queueName).F(QueueStats, waitingCalls)
-        .F(QueueStats, oldestCallTime).F(QueueStats, members);
+                                           .F(QueueStats, queueId)
+                                           .F(QueueStats, queueName)
+                                           .F(QueueStats, waitingCalls)
+                                           .F(QueueStats, oldestCallTime)
+                                           .F(QueueStats, members);
     return c;
 }
 
 const Codec<QueuePeriodicStats> &queuePeriodicCodec()
 {
     static const Codec<QueuePeriodicStats> c = Codec<QueuePeriodicStats>()
-        .F(QueuePeriodicStats, queueId).F(QueuePeriodicStats, periodType)
-        .F(QueuePeriodicStats, from).F(QueuePeriodicStats, to).F(QueuePeriodicStats, servedCalls)
-        .F(QueuePeriodicStats, servedMeanWait).F(QueuePeriodicStats, servedMeanConversation)
-        .F(QueuePeriodicStats, lostCalls).F(QueuePeriodicStats, lostMeanWait);
+                                                   .F(QueuePeriodicStats, queueId)
+                                                   .F(QueuePeriodicStats, periodType)
+                                                   .F(QueuePeriodicStats, from)
+                                                   .F(QueuePeriodicStats, to)
+                                                   .F(QueuePeriodicStats, servedCalls)
+                                                   .F(QueuePeriodicStats, servedMeanWait)
+                                                   .F(QueuePeriodicStats, servedMeanConversation)
+                                                   .F(QueuePeriodicStats, lostCalls)
+                                                   .F(QueuePeriodicStats, lostMeanWait);
     return c;
 }
 
 const Codec<QueuePeriodicStatsList> &queuePeriodicListCodec()
 {
-    static const Codec<QueuePeriodicStatsList> c = Codec<QueuePeriodicStatsList>()
-        .F(QueuePeriodicStatsList, stats).F(QueuePeriodicStatsList, periodType);
+    static const Codec<QueuePeriodicStatsList> c =
+        Codec<QueuePeriodicStatsList>().F(QueuePeriodicStatsList, stats).F(QueuePeriodicStatsList, periodType);
     return c;
 }
 
 const Codec<QueueOperatorPeriodicStats> &operatorPeriodicCodec()
 {
     static const Codec<QueueOperatorPeriodicStats> c = Codec<QueueOperatorPeriodicStats>()
-        .F(QueueOperatorPeriodicStats, memberId).F(QueueOperatorPeriodicStats, extension)
-        .F(QueueOperatorPeriodicStats, queueId).F(QueueOperatorPeriodicStats, memberType)
-        .F(QueueOperatorPeriodicStats, periodType).F(QueueOperatorPeriodicStats, from)
-        .F(QueueOperatorPeriodicStats, to).F(QueueOperatorPeriodicStats, servedCalls)
-        .F(QueueOperatorPeriodicStats, missedCalls).F(QueueOperatorPeriodicStats, lastCall);
+                                                           .F(QueueOperatorPeriodicStats, memberId)
+                                                           .F(QueueOperatorPeriodicStats, extension)
+                                                           .F(QueueOperatorPeriodicStats, queueId)
+                                                           .F(QueueOperatorPeriodicStats, memberType)
+                                                           .F(QueueOperatorPeriodicStats, periodType)
+                                                           .F(QueueOperatorPeriodicStats, from)
+                                                           .F(QueueOperatorPeriodicStats, to)
+                                                           .F(QueueOperatorPeriodicStats, servedCalls)
+                                                           .F(QueueOperatorPeriodicStats, missedCalls)
+                                                           .F(QueueOperatorPeriodicStats, lastCall);
     return c;
 }
 
 const Codec<CallCenterReport> &reportCodec()
 {
     static const Codec<CallCenterReport> c = Codec<CallCenterReport>()
-        .F(CallCenterReport, data).F(CallCenterReport, fileName).F(CallCenterReport, mimeType)
-        .F(CallCenterReport, periodType).F(CallCenterReport, from).F(CallCenterReport, to);
+                                                 .F(CallCenterReport, data)
+                                                 .F(CallCenterReport, fileName)
+                                                 .F(CallCenterReport, mimeType)
+                                                 .F(CallCenterReport, periodType)
+                                                 .F(CallCenterReport, from)
+                                                 .F(CallCenterReport, to);
     return c;
 }
 
@@ -470,12 +634,18 @@ const Codec<CallCenterReport> &reportCodec()
 
 } // namespace
 
-#define CTIJSON_DEFINE(Type, codec)                                                                \
-    QJsonObject toJson(const Type &value) { return codec().encode(value); }                        \
-    QJsonObject toJsonWithDefaults(const Type &value) { return codec().encodeAll(value); }         \
-    bool fromJson(const QJsonValue &json, Type &out, QString *error)                               \
-    {                                                                                              \
-        return codec().decode(json, out, error);                                                   \
+#define CTIJSON_DEFINE(Type, codec)                                                                                    \
+    QJsonObject toJson(const Type &value)                                                                              \
+    {                                                                                                                  \
+        return codec().encode(value);                                                                                  \
+    }                                                                                                                  \
+    QJsonObject toJsonWithDefaults(const Type &value)                                                                  \
+    {                                                                                                                  \
+        return codec().encodeAll(value);                                                                               \
+    }                                                                                                                  \
+    bool fromJson(const QJsonValue &json, Type &out, QString *error)                                                   \
+    {                                                                                                                  \
+        return codec().decode(json, out, error);                                                                       \
     }
 
 CTIJSON_DEFINE(LoginDetails, loginDetailsCodec)

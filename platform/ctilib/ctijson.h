@@ -14,14 +14,15 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
-namespace CtiJson {
+namespace CtiJson
+{
 
 // Upper bound of the elements of one list inside a message.
 constexpr int MaxListElements = 2000000;
 
-#define CTIJSON_DECLARE(Type)                                                                      \
-    QJsonObject toJson(const Type &value);                                                         \
-    QJsonObject toJsonWithDefaults(const Type &value);                                             \
+#define CTIJSON_DECLARE(Type)                                                                                          \
+    QJsonObject toJson(const Type &value);                                                                             \
+    QJsonObject toJsonWithDefaults(const Type &value);                                                                 \
     bool fromJson(const QJsonValue &json, Type &out, QString *error = nullptr);
 
 CTIJSON_DECLARE(LoginDetails)

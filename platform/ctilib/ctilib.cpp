@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QJsonArray>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSslError>
@@ -22,7 +21,8 @@
 
 using CtiProtocol::Message;
 
-namespace {
+namespace
+{
 
 const char kVersion[] = "ctilib 1.0.0 (protocol 1)";
 // Frames up to this size are decoded on the GUI thread when nothing is
@@ -43,7 +43,8 @@ struct DecodedFrame {
 
 // ---------------------------------------------------------------------------
 
-class CtiLibPrivate {
+class CtiLibPrivate
+{
 public:
     enum State { Idle, Connecting, LoggingIn, LoggedIn };
 
@@ -66,7 +67,7 @@ public:
     State state = Idle;
     QSslSocket *socket = nullptr;
     CtiProtocol::FrameReader reader{CtiProtocol::MaxServerFrame};
-    quint64 generation = 0;   // changes with every connection attempt
+    quint64 generation = 0; // changes with every connection attempt
     qint64 nextId = 1;
     qint64 loginId = -1;
     QMap<qint64, QString> outstanding; // request id -> command
@@ -84,12 +85,12 @@ public:
     quint32 capabilities = 0;
     QString extension;
 
-    QMap<QString, QString> voicemailDirs;    // "id/uuid" -> directory
+    QMap<QString, QString> voicemailDirs; // "id/uuid" -> directory
     QString rebrandingDir;
 
-    QThreadPool pool;                      // decodes large frames, frees large results
-    quint64 decodeSeqNext = 0;             // order of frames sent to the pool
-    quint64 dispatchSeqNext = 0;           // next frame to dispatch
+    QThreadPool pool;            // decodes large frames, frees large results
+    quint64 decodeSeqNext = 0;   // order of frames sent to the pool
+    quint64 dispatchSeqNext = 0; // next frame to dispatch
     QMap<quint64, std::shared_ptr<DecodedFrame>> readyFrames;
 
     // A phone book delivery in parts.
@@ -128,7 +129,8 @@ public:
     QString dumpText(const QByteArray &frame) const;
 };
 
-namespace {
+namespace
+{
 
 template <typename T> bool decodeData(const QJsonObject &data, T &out, QString *error)
 {
@@ -144,19 +146,19 @@ template <typename T> bool decodeList(const QJsonObject &data, const char *key, 
 // its arguments.
 std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJsonObject &data, QString *error)
 {
-#define RECORD_EVENT(evtName, Type, signal)                                                        \
-    if (name == QLatin1String(evtName)) {                                                          \
-        Type v;                                                                                    \
-        if (!decodeData(data, v, error))                                                           \
-            return nullptr;                                                                        \
-        return [v](CtiLibPrivate *d) { emit d->q->signal(v); };                                              \
+#define RECORD_EVENT(evtName, Type, signal)                                                                            \
+    if (name == QLatin1String(evtName)) {                                                                              \
+        Type v;                                                                                                        \
+        if (!decodeData(data, v, error))                                                                               \
+            return nullptr;                                                                                            \
+        return [v](CtiLibPrivate *d) { emit d->q->signal(v); };                                                        \
     }
-#define LIST_EVENT(evtName, key, Type, signal)                                                     \
-    if (name == QLatin1String(evtName)) {                                                          \
-        QList<Type> v;                                                                             \
-        if (!decodeList(data, key, v, error))                                                      \
-            return nullptr;                                                                        \
-        return [v](CtiLibPrivate *d) { emit d->q->signal(v); };                                              \
+#define LIST_EVENT(evtName, key, Type, signal)                                                                         \
+    if (name == QLatin1String(evtName)) {                                                                              \
+        QList<Type> v;                                                                                                 \
+        if (!decodeList(data, key, v, error))                                                                          \
+            return nullptr;                                                                                            \
+        return [v](CtiLibPrivate *d) { emit d->q->signal(v); };                                                        \
     }
     RECORD_EVENT("incomingCall", IncomingCallEvent, sigIncomingCall)
     RECORD_EVENT("outgoingCall", OriginateCallEvent, sigOutgoingCall)
@@ -200,9 +202,9 @@ std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJso
     if (name == QLatin1String("phonebookPart")) {
         int part = -1, parts = 0, index = -1, flags = 0;
         PhoneBook book;
-        if (!CtiJson::readInt(data, "part", part, error) || !CtiJson::readInt(data, "parts", parts, error)
-            || !CtiJson::readInt(data, "index", index, error) || !CtiJson::readInt(data, "flags", flags, error)
-            || !CtiJson::fromJson(data.value(QLatin1String("book")), book, error))
+        if (!CtiJson::readInt(data, "part", part, error) || !CtiJson::readInt(data, "parts", parts, error) ||
+            !CtiJson::readInt(data, "index", index, error) || !CtiJson::readInt(data, "flags", flags, error) ||
+            !CtiJson::fromJson(data.value(QLatin1String("book")), book, error))
             return nullptr;
         if (parts < 1 || parts > 100000 || part < 0 || part >= parts || index < 0 || index > 1000) {
             *error = QStringLiteral("invalid phone book part");
@@ -226,9 +228,9 @@ std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJso
     }
     if (name == QLatin1String("parkCall")) {
         QString number, room, timeout;
-        if (!CtiJson::readString(data, "number", number, error)
-            || !CtiJson::readString(data, "parkRoom", room, error)
-            || !CtiJson::readString(data, "timeout", timeout, error))
+        if (!CtiJson::readString(data, "number", number, error) ||
+            !CtiJson::readString(data, "parkRoom", room, error) ||
+            !CtiJson::readString(data, "timeout", timeout, error))
             return nullptr;
         return [number, room, timeout](CtiLibPrivate *d) { emit d->q->sigNewParkCall(number, room, timeout); };
     }
@@ -257,10 +259,13 @@ std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJso
     if (name == QLatin1String("chatComposing")) {
         QString exten, context;
         bool composing = false;
-        if (!CtiJson::readString(data, "exten", exten, error) || !CtiJson::readString(data, "context", context, error)
-            || !CtiJson::readBool(data, "composing", composing, error))
+        if (!CtiJson::readString(data, "exten", exten, error) ||
+            !CtiJson::readString(data, "context", context, error) ||
+            !CtiJson::readBool(data, "composing", composing, error))
             return nullptr;
-        return [exten, context, composing](CtiLibPrivate *d) { emit d->q->sigChatContactComposing(exten, context, composing); };
+        return [exten, context, composing](CtiLibPrivate *d) {
+            emit d->q->sigChatContactComposing(exten, context, composing);
+        };
     }
     if (name == QLatin1String("rebrandingChanged"))
         return [](CtiLibPrivate *d) { emit d->q->sigRebrandingPackageChanged(); };
@@ -279,16 +284,16 @@ std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJso
     if (name == QLatin1String("queueMemberPause")) {
         QueueMember member;
         bool paused = false;
-        if (!CtiJson::fromJson(data.value(QLatin1String("member")), member, error)
-            || !CtiJson::readBool(data, "paused", paused, error))
+        if (!CtiJson::fromJson(data.value(QLatin1String("member")), member, error) ||
+            !CtiJson::readBool(data, "paused", paused, error))
             return nullptr;
         return [member, paused](CtiLibPrivate *d) { emit d->q->sigQueueMemberPauseChanged(member, paused); };
     }
     if (name == QLatin1String("phoneEvent")) {
         QString kind, num, remoteName, csta;
-        if (!CtiJson::readString(data, "event", kind, error) || !CtiJson::readString(data, "remoteNum", num, error)
-            || !CtiJson::readString(data, "remoteName", remoteName, error)
-            || !CtiJson::readString(data, "cstaId", csta, error))
+        if (!CtiJson::readString(data, "event", kind, error) || !CtiJson::readString(data, "remoteNum", num, error) ||
+            !CtiJson::readString(data, "remoteName", remoteName, error) ||
+            !CtiJson::readString(data, "cstaId", csta, error))
             return nullptr;
         using Sig = void (CtiLib::*)(const QString &, const QString &, const QString &);
         static const QMap<QString, Sig> kinds = {
@@ -315,8 +320,8 @@ std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJso
 // Events that the client handles itself rather than by a plain emission.
 bool isSessionEvent(const QString &name)
 {
-    return name == QLatin1String("disconnect") || name == QLatin1String("voicemailAudio")
-        || name == QLatin1String("rebrandingPackage");
+    return name == QLatin1String("disconnect") || name == QLatin1String("voicemailAudio") ||
+           name == QLatin1String("rebrandingPackage");
 }
 
 DecodedFrame decodeFrame(const QByteArray &frame)
@@ -353,7 +358,6 @@ QString safeFileName(const QString &text)
 }
 
 } // namespace
-
 
 void CtiLibPrivate::startConnection()
 {
@@ -512,8 +516,8 @@ void CtiLibPrivate::onReadyRead()
         CtiLib *lib = q;
         pool.start([lib, gen, seq, frame] {
             auto r = std::make_shared<DecodedFrame>(decodeFrame(frame));
-            QMetaObject::invokeMethod(lib, [lib, gen, seq, r]() mutable { lib->d->decoded(gen, seq, std::move(r)); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                lib, [lib, gen, seq, r]() mutable { lib->d->decoded(gen, seq, std::move(r)); }, Qt::QueuedConnection);
         });
     }
     if (gen == generation && reader.failed())
@@ -628,8 +632,8 @@ void CtiLibPrivate::handleResponse(const Message &msg)
         LoginDetails ld;
         QString error;
         QString exten;
-        if (!CtiJson::fromJson(msg.body.value(QLatin1String("details")), ld, &error)
-            || !CtiJson::readString(msg.body, "extension", exten, &error)) {
+        if (!CtiJson::fromJson(msg.body.value(QLatin1String("details")), ld, &error) ||
+            !CtiJson::readString(msg.body, "extension", exten, &error)) {
             protocolError(QStringLiteral("log-in answer: %1").arg(error));
             return;
         }
@@ -675,8 +679,8 @@ void CtiLibPrivate::handleSessionEvent(const Message &msg)
     }
     if (msg.name == QLatin1String("voicemailAudio")) {
         QString id, uuid, data;
-        if (!CtiJson::readString(msg.body, "id", id, &error) || !CtiJson::readString(msg.body, "uuid", uuid, &error)
-            || !CtiJson::readString(msg.body, "data", data, &error)) {
+        if (!CtiJson::readString(msg.body, "id", id, &error) || !CtiJson::readString(msg.body, "uuid", uuid, &error) ||
+            !CtiJson::readString(msg.body, "data", data, &error)) {
             protocolError(error);
             return;
         }
@@ -788,9 +792,8 @@ void CtiLibPrivate::sendPing()
 
 // ---------------------------------------------------------------------------
 
-CtiLib::CtiLib(const QString &osType, const QString &osVersion, const QString &appType,
-               const QString &appVersion, const QString &clientId, const QString &settingsDir,
-               QObject *parent)
+CtiLib::CtiLib(const QString &osType, const QString &osVersion, const QString &appType, const QString &appVersion,
+               const QString &clientId, const QString &settingsDir, QObject *parent)
     : QObject(parent), d(new CtiLibPrivate(this))
 {
     CTILIB::registerMetaTypes();
@@ -859,8 +862,9 @@ bool CtiLib::init()
     if (!d->settingsDir.isEmpty() && QDir(d->settingsDir).exists()) {
         UniqLogger *ul = UniqLogger::instance(QStringLiteral("CTILIB"), 0);
         int status = 0;
-        d->log = ul->createFileLogger(QStringLiteral("CTILIB"), QDir(d->settingsDir).filePath(QStringLiteral("ctilib.log")),
-                                      WriterConfig(), status);
+        d->log =
+            ul->createFileLogger(QStringLiteral("CTILIB"), QDir(d->settingsDir).filePath(QStringLiteral("ctilib.log")),
+                                 WriterConfig(), status);
         if (d->log)
             d->log->setVerbosityAcceptedLevel(UNQL::LOG_INFO);
     }
@@ -882,8 +886,8 @@ QString CtiLib::serverAddress() const
     return d->address;
 }
 
-void CtiLib::connectToServer(const QString &username, const QString &password, const QString &tenant,
-                             int appMode, const QString &deviceId, int options)
+void CtiLib::connectToServer(const QString &username, const QString &password, const QString &tenant, int appMode,
+                             const QString &deviceId, int options)
 {
     if (d->state != CtiLibPrivate::Idle)
         d->closeSession(QString(), false);
@@ -1001,7 +1005,8 @@ LoginDetails CtiLib::getLoginDetails() const
 
 // --- requests ----------------------------------------------------------------
 
-namespace {
+namespace
+{
 QJsonObject obj(std::initializer_list<QPair<QString, QJsonValue>> items)
 {
     QJsonObject o;
@@ -1024,7 +1029,10 @@ QJsonArray intList(const QList<int> &l)
 
 #define KV(k, v) qMakePair(QStringLiteral(k), QJsonValue(v))
 
-void CtiLib::getIdentities() { d->sendRequest(QStringLiteral("getIdentities"), {}); }
+void CtiLib::getIdentities()
+{
+    d->sendRequest(QStringLiteral("getIdentities"), {});
+}
 
 void CtiLib::enableOutlookSupport(bool enable, const QStringList &excludedFolders)
 {
@@ -1036,8 +1044,7 @@ void CtiLib::enableOutlookSupport(bool enable, const QStringList &excludedFolder
 
 void CtiLib::getContactsList(bool forceRefresh, CTILIB::PhonebookTypeFlags flags)
 {
-    d->sendRequest(QStringLiteral("getPhonebooks"),
-                   obj({KV("force", forceRefresh), KV("flags", int(flags))}));
+    d->sendRequest(QStringLiteral("getPhonebooks"), obj({KV("force", forceRefresh), KV("flags", int(flags))}));
 }
 
 void CtiLib::getContactsList(bool forceRefresh, int flags)
@@ -1045,9 +1052,18 @@ void CtiLib::getContactsList(bool forceRefresh, int flags)
     getContactsList(forceRefresh, CTILIB::PhonebookTypeFlags(flags & CTILIB::PhonebookAll));
 }
 
-void CtiLib::getExtenStatus() { d->sendRequest(QStringLiteral("getExtenStatus"), {}); }
-void CtiLib::getServiceStatus() { d->sendRequest(QStringLiteral("getServiceStatus"), {}); }
-void CtiLib::getPeerList() { d->sendRequest(QStringLiteral("getPeerList"), {}); }
+void CtiLib::getExtenStatus()
+{
+    d->sendRequest(QStringLiteral("getExtenStatus"), {});
+}
+void CtiLib::getServiceStatus()
+{
+    d->sendRequest(QStringLiteral("getServiceStatus"), {});
+}
+void CtiLib::getPeerList()
+{
+    d->sendRequest(QStringLiteral("getPeerList"), {});
+}
 
 void CtiLib::getCDR(bool forceRefresh, const QString &since)
 {
@@ -1200,14 +1216,12 @@ void CtiLib::unsetUFWD()
 
 void CtiLib::setForkToMobile()
 {
-    d->sendRequest(QStringLiteral("setService"),
-                   obj({KV("service", QStringLiteral("forktomobile")), KV("on", true)}));
+    d->sendRequest(QStringLiteral("setService"), obj({KV("service", QStringLiteral("forktomobile")), KV("on", true)}));
 }
 
 void CtiLib::unsetForkToMobile()
 {
-    d->sendRequest(QStringLiteral("setService"),
-                   obj({KV("service", QStringLiteral("forktomobile")), KV("on", false)}));
+    d->sendRequest(QStringLiteral("setService"), obj({KV("service", QStringLiteral("forktomobile")), KV("on", false)}));
 }
 
 void CtiLib::getVoicemail(CTILIB::VmMsgTypeFlag flags)
@@ -1220,7 +1234,10 @@ void CtiLib::getVoicemail(int flags)
     d->sendRequest(QStringLiteral("getVoicemail"), obj({KV("flags", flags & CTILIB::VmFlagAll)}));
 }
 
-void CtiLib::getMailboxStatus() { d->sendRequest(QStringLiteral("getMailboxStatus"), {}); }
+void CtiLib::getMailboxStatus()
+{
+    d->sendRequest(QStringLiteral("getMailboxStatus"), {});
+}
 
 void CtiLib::downloadVoicemailMessage(const QString &id, const QString &uuid, const QString &directory)
 {
@@ -1260,8 +1277,8 @@ void CtiLib::pauseQueues(bool pause, const QString &accounts, const QString &rea
 void CtiLib::pauseOperators(bool pause, const QStringList &accounts, const QString &reason, const QString &queueId)
 {
     d->sendRequest(QStringLiteral("pauseQueues"),
-                   obj({KV("pause", pause), KV("accounts", QJsonArray::fromStringList(accounts)),
-                        KV("reason", reason), KV("queueId", queueId)}));
+                   obj({KV("pause", pause), KV("accounts", QJsonArray::fromStringList(accounts)), KV("reason", reason),
+                        KV("queueId", queueId)}));
 }
 
 void CtiLib::addQueueDynamicMember(const QString &queueId, const QString &account, int penalty)
@@ -1275,7 +1292,10 @@ void CtiLib::removeQueueDynamicMember(const QString &queueId, const QString &acc
     d->sendRequest(QStringLiteral("removeQueueMember"), obj({KV("queueId", queueId), KV("account", account)}));
 }
 
-void CtiLib::getAllQueuesStats() { d->sendRequest(QStringLiteral("getQueuesStats"), {}); }
+void CtiLib::getAllQueuesStats()
+{
+    d->sendRequest(QStringLiteral("getQueuesStats"), {});
+}
 
 void CtiLib::getAllQueuePeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to)
 {
@@ -1289,16 +1309,15 @@ void CtiLib::getAllQueueOperatorPeriodicStats(CTILIB::PeriodType period, QDateTi
                    obj({KV("period", int(period)), KV("from", dt(from)), KV("to", dt(to)), KV("all", true)}));
 }
 
-void CtiLib::getQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from,
-                                   QDateTime to)
+void CtiLib::getQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from, QDateTime to)
 {
     d->sendRequest(QStringLiteral("getQueuePeriodicStats"),
                    obj({KV("period", int(period)), KV("from", dt(from)), KV("to", dt(to)), KV("all", false),
                         KV("queues", QJsonArray::fromStringList(queueIds))}));
 }
 
-void CtiLib::getQueueOperatorPeriodicStats(const QMap<QString, QStringList> &queueMembers,
-                                           CTILIB::PeriodType period, QDateTime from, QDateTime to)
+void CtiLib::getQueueOperatorPeriodicStats(const QMap<QString, QStringList> &queueMembers, CTILIB::PeriodType period,
+                                           QDateTime from, QDateTime to)
 {
     QJsonObject members;
     for (auto it = queueMembers.constBegin(); it != queueMembers.constEnd(); ++it)

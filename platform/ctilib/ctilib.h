@@ -26,15 +26,15 @@
 
 class CtiLibPrivate;
 
-class CtiLib : public QObject {
+class CtiLib : public QObject
+{
     Q_OBJECT
 public:
     // The default TCP port of the CTI server when the address names none.
     static constexpr quint16 DefaultPort = 5443;
 
-    CtiLib(const QString &osType, const QString &osVersion, const QString &appType,
-           const QString &appVersion, const QString &clientId, const QString &settingsDir,
-           QObject *parent = nullptr);
+    CtiLib(const QString &osType, const QString &osVersion, const QString &appType, const QString &appVersion,
+           const QString &clientId, const QString &settingsDir, QObject *parent = nullptr);
     ~CtiLib() override;
 
     // Version text of the library.
@@ -57,8 +57,8 @@ public:
     // Starts a log-in, answered by loggedToServer or disconnectedFromServer.
     // `appMode` is the client's operating mode (CTILIB::AppMode). A log-in
     // already under way is abandoned silently.
-    void connectToServer(const QString &username, const QString &password, const QString &tenant,
-                         int appMode, const QString &deviceId = QString(), int options = 0);
+    void connectToServer(const QString &username, const QString &password, const QString &tenant, int appMode,
+                         const QString &deviceId = QString(), int options = 0);
     // True from the log-in until the session ends.
     bool isConnected() const;
     // Ends the session; disconnectedFromServer("UserRequest") follows.
@@ -102,8 +102,7 @@ public slots:
     void downloadRebrandingPackage(const QString &md5, const QString &directory);
 
     // --- call commands of the CTI server
-    bool newCall(const QString &number, CTILIB::NumberOutgoingPrefix prefixType,
-                 const QString &account = QString());
+    bool newCall(const QString &number, CTILIB::NumberOutgoingPrefix prefixType, const QString &account = QString());
     bool hangupCall(const QString &callId, const QString &channel = QString());
     bool refuseCall(const QString &callId, const QString &channel = QString());
     bool parkCall(const QString &callId);
@@ -147,20 +146,18 @@ public slots:
 
     // --- queues, statistics, reports
     void pauseQueues(bool pause, const QString &accounts, const QString &reason, const QString &queueId);
-    void pauseOperators(bool pause, const QStringList &accounts, const QString &reason,
-                        const QString &queueId);
+    void pauseOperators(bool pause, const QStringList &accounts, const QString &reason, const QString &queueId);
     void addQueueDynamicMember(const QString &queueId, const QString &account, int penalty);
     void removeQueueDynamicMember(const QString &queueId, const QString &account);
     void getAllQueuesStats();
     void getAllQueuePeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to);
     void getAllQueueOperatorPeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to);
-    void getQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from,
-                               QDateTime to);
-    void getQueueOperatorPeriodicStats(const QMap<QString, QStringList> &queueMembers,
-                                       CTILIB::PeriodType period, QDateTime from, QDateTime to);
+    void getQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from, QDateTime to);
+    void getQueueOperatorPeriodicStats(const QMap<QString, QStringList> &queueMembers, CTILIB::PeriodType period,
+                                       QDateTime from, QDateTime to);
     void requestCCReport(CTILIB::PeriodType period, const QList<int> &answeredThresholds,
-                         const QList<int> &lostThresholds, const QString &language,
-                         const QDateTime &from, const QDateTime &to);
+                         const QList<int> &lostThresholds, const QString &language, const QDateTime &from,
+                         const QDateTime &to);
 
 signals:
     // --- call events of the CTI server
@@ -221,8 +218,7 @@ signals:
     // --- desk phone events (remote number, remote name, CSTA call id)
     void phoneEventIncomingCall(const QString &remoteNum, const QString &remoteName, const QString &cstaId);
     void phoneEventOutgoingCall(const QString &remoteNum, const QString &remoteName, const QString &cstaId);
-    void phoneEventEstablishedCall(const QString &remoteNum, const QString &remoteName,
-                                   const QString &cstaId);
+    void phoneEventEstablishedCall(const QString &remoteNum, const QString &remoteName, const QString &cstaId);
     void phoneEventEndedCall(const QString &remoteNum, const QString &remoteName, const QString &cstaId);
     void phoneEventMissedCall(const QString &remoteNum, const QString &remoteName, const QString &cstaId);
     void phoneEventHoldCall(const QString &remoteNum, const QString &remoteName, const QString &cstaId);

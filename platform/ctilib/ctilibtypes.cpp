@@ -7,341 +7,195 @@
 
 bool LoginDetails::operator==(const LoginDetails &o) const
 {
-    return username == o.username
-        && userId == o.userId
-        && extension == o.extension
-        && email == o.email
-        && mobile == o.mobile
-        && firstName == o.firstName
-        && lastName == o.lastName
-        && tenant == o.tenant
-        && queueRole == o.queueRole
-        && queues == o.queues
-        && firmwareVersion == o.firmwareVersion
-        && pbxName == o.pbxName
-        && pbxSerial == o.pbxSerial
-        && sessionId == o.sessionId;
+    return username == o.username && userId == o.userId && extension == o.extension && email == o.email &&
+           mobile == o.mobile && firstName == o.firstName && lastName == o.lastName && tenant == o.tenant &&
+           queueRole == o.queueRole && queues == o.queues && firmwareVersion == o.firmwareVersion &&
+           pbxName == o.pbxName && pbxSerial == o.pbxSerial && sessionId == o.sessionId;
 }
 
 bool IdentityEntry::operator==(const IdentityEntry &o) const
 {
-    return identifier == o.identifier
-        && type == o.type
-        && priority == o.priority
-        && sipUsername == o.sipUsername
-        && sipPassword == o.sipPassword
-        && codecList == o.codecList
-        && sipTos == o.sipTos
-        && audioTos == o.audioTos
-        && videoTos == o.videoTos
-        && dtmfMode == o.dtmfMode
-        && displayName == o.displayName
-        && phoneIp == o.phoneIp
-        && phonePort == o.phonePort
-        && phoneUserAgent == o.phoneUserAgent
-        && phoneVendor == o.phoneVendor
-        && phoneModel == o.phoneModel
-        && phoneMac == o.phoneMac
-        && note == o.note;
+    return identifier == o.identifier && type == o.type && priority == o.priority && sipUsername == o.sipUsername &&
+           sipPassword == o.sipPassword && codecList == o.codecList && sipTos == o.sipTos && audioTos == o.audioTos &&
+           videoTos == o.videoTos && dtmfMode == o.dtmfMode && displayName == o.displayName && phoneIp == o.phoneIp &&
+           phonePort == o.phonePort && phoneUserAgent == o.phoneUserAgent && phoneVendor == o.phoneVendor &&
+           phoneModel == o.phoneModel && phoneMac == o.phoneMac && note == o.note;
 }
 
 bool SipConfiguration::operator==(const SipConfiguration &o) const
 {
-    return useLocalRegistrar == o.useLocalRegistrar
-        && transport == o.transport
-        && registrarAddress == o.registrarAddress
-        && registrarPort == o.registrarPort
-        && proxyAddress == o.proxyAddress
-        && proxyPort == o.proxyPort;
+    return useLocalRegistrar == o.useLocalRegistrar && transport == o.transport &&
+           registrarAddress == o.registrarAddress && registrarPort == o.registrarPort &&
+           proxyAddress == o.proxyAddress && proxyPort == o.proxyPort;
 }
 
 bool IncomingCallEvent::operator==(const IncomingCallEvent &o) const
 {
-    return uid == o.uid
-        && account == o.account
-        && localChannel == o.localChannel
-        && remoteChannel == o.remoteChannel
-        && remoteNum == o.remoteNum
-        && remoteName == o.remoteName
-        && calledNum == o.calledNum
-        && callType == o.callType
-        && did == o.did
-        && queueId == o.queueId
-        && linkedId == o.linkedId
-        && transferredFrom == o.transferredFrom
-        && groupId == o.groupId;
+    return uid == o.uid && account == o.account && localChannel == o.localChannel && remoteChannel == o.remoteChannel &&
+           remoteNum == o.remoteNum && remoteName == o.remoteName && calledNum == o.calledNum &&
+           callType == o.callType && did == o.did && queueId == o.queueId && linkedId == o.linkedId &&
+           transferredFrom == o.transferredFrom && groupId == o.groupId;
 }
 
 bool OriginateCallEvent::operator==(const OriginateCallEvent &o) const
 {
-    return uid == o.uid
-        && account == o.account
-        && localChannel == o.localChannel
-        && calledNum == o.calledNum;
+    return uid == o.uid && account == o.account && localChannel == o.localChannel && calledNum == o.calledNum;
 }
 
 bool AnsweredCallEvent::operator==(const AnsweredCallEvent &o) const
 {
-    return uid == o.uid
-        && account == o.account
-        && localChan == o.localChan
-        && remoteChan == o.remoteChan
-        && remoteNum == o.remoteNum
-        && remoteName == o.remoteName
-        && calledNum == o.calledNum
-        && callType == o.callType
-        && isCallee == o.isCallee
-        && answerTime == o.answerTime;
+    return uid == o.uid && account == o.account && localChan == o.localChan && remoteChan == o.remoteChan &&
+           remoteNum == o.remoteNum && remoteName == o.remoteName && calledNum == o.calledNum &&
+           callType == o.callType && isCallee == o.isCallee && answerTime == o.answerTime;
 }
 
 bool FinishedCallEvent::operator==(const FinishedCallEvent &o) const
 {
-    return uid == o.uid
-        && account == o.account
-        && localChan == o.localChan
-        && remoteNum == o.remoteNum
-        && remoteName == o.remoteName
-        && calledNum == o.calledNum
-        && reason == o.reason
-        && localHangup == o.localHangup;
+    return uid == o.uid && account == o.account && localChan == o.localChan && remoteNum == o.remoteNum &&
+           remoteName == o.remoteName && calledNum == o.calledNum && reason == o.reason && localHangup == o.localHangup;
 }
 
 bool MissedCallEvent::operator==(const MissedCallEvent &o) const
 {
-    return uid == o.uid
-        && account == o.account
-        && localChan == o.localChan
-        && remoteNum == o.remoteNum
-        && remoteName == o.remoteName;
+    return uid == o.uid && account == o.account && localChan == o.localChan && remoteNum == o.remoteNum &&
+           remoteName == o.remoteName;
 }
 
 bool ColpUpdateEvent::operator==(const ColpUpdateEvent &o) const
 {
-    return uid == o.uid
-        && remoteNum == o.remoteNum
-        && remoteName == o.remoteName
-        && localChan == o.localChan
-        && remoteChan == o.remoteChan
-        && account == o.account;
+    return uid == o.uid && remoteNum == o.remoteNum && remoteName == o.remoteName && localChan == o.localChan &&
+           remoteChan == o.remoteChan && account == o.account;
 }
 
 bool CallLocalInfoUpdateEvent::operator==(const CallLocalInfoUpdateEvent &o) const
 {
-    return uid == o.uid
-        && oldLocalChan == o.oldLocalChan
-        && newLocalChan == o.newLocalChan
-        && account == o.account;
+    return uid == o.uid && oldLocalChan == o.oldLocalChan && newLocalChan == o.newLocalChan && account == o.account;
 }
 
 bool ChannelStatus::operator==(const ChannelStatus &o) const
 {
-    return channel == o.channel
-        && number == o.number
-        && name == o.name
-        && uid == o.uid
-        && status == o.status;
+    return channel == o.channel && number == o.number && name == o.name && uid == o.uid && status == o.status;
 }
 
 bool BuddyStatus::operator==(const BuddyStatus &o) const
 {
-    return exten == o.exten
-        && presence == o.presence
-        && presenceMsg == o.presenceMsg
-        && chatEnabled == o.chatEnabled
-        && blfStatus == o.blfStatus
-        && accounts == o.accounts;
+    return exten == o.exten && presence == o.presence && presenceMsg == o.presenceMsg && chatEnabled == o.chatEnabled &&
+           blfStatus == o.blfStatus && accounts == o.accounts;
 }
 
 bool ContactEntry::operator==(const ContactEntry &o) const
 {
-    return kind == o.kind
-        && subtype == o.subtype
-        && value == o.value
-        && preferred == o.preferred;
+    return kind == o.kind && subtype == o.subtype && value == o.value && preferred == o.preferred;
 }
 
 bool PhoneBookEntry::operator==(const PhoneBookEntry &o) const
 {
-    return contacts == o.contacts
-        && firstName == o.firstName
-        && lastName == o.lastName
-        && displayName == o.displayName
-        && company == o.company
-        && department == o.department
-        && jobTitle == o.jobTitle
-        && id == o.id
-        && lastModified == o.lastModified
-        && email == o.email
-        && extension == o.extension
-        && phone == o.phone
-        && mobile == o.mobile
-        && home == o.home;
+    return contacts == o.contacts && firstName == o.firstName && lastName == o.lastName &&
+           displayName == o.displayName && company == o.company && department == o.department &&
+           jobTitle == o.jobTitle && id == o.id && lastModified == o.lastModified && email == o.email &&
+           extension == o.extension && phone == o.phone && mobile == o.mobile && home == o.home;
 }
 
 bool PhoneBook::operator==(const PhoneBook &o) const
 {
-    return entries == o.entries
-        && source == o.source
-        && visibility == o.visibility
-        && name == o.name;
+    return entries == o.entries && source == o.source && visibility == o.visibility && name == o.name;
 }
 
 bool CdrEntry::operator==(const CdrEntry &o) const
 {
-    return uid == o.uid
-        && callerNum == o.callerNum
-        && calledNum == o.calledNum
-        && callerName == o.callerName
-        && calledName == o.calledName
-        && direction == o.direction
-        && startTime == o.startTime
-        && duration == o.duration
-        && callAttributes == o.callAttributes
-        && callTypeKey == o.callTypeKey;
+    return uid == o.uid && callerNum == o.callerNum && calledNum == o.calledNum && callerName == o.callerName &&
+           calledName == o.calledName && direction == o.direction && startTime == o.startTime &&
+           duration == o.duration && callAttributes == o.callAttributes && callTypeKey == o.callTypeKey;
 }
 
 bool ChatMessage::operator==(const ChatMessage &o) const
 {
-    return id == o.id
-        && sender == o.sender
-        && exten == o.exten
-        && body == o.body
-        && context == o.context
-        && time == o.time
-        && direction == o.direction
-        && type == o.type;
+    return id == o.id && sender == o.sender && exten == o.exten && body == o.body && context == o.context &&
+           time == o.time && direction == o.direction && type == o.type;
 }
 
 bool ServiceStatus::operator==(const ServiceStatus &o) const
 {
-    return service == o.service
-        && type == o.type
-        && value == o.value
-        && state == o.state;
+    return service == o.service && type == o.type && value == o.value && state == o.state;
 }
 
 bool InCallServiceStatus::operator==(const InCallServiceStatus &o) const
 {
-    return uid == o.uid
-        && callId == o.callId
-        && account == o.account
-        && channel == o.channel
-        && serviceType == o.serviceType
-        && state == o.state;
+    return uid == o.uid && callId == o.callId && account == o.account && channel == o.channel &&
+           serviceType == o.serviceType && state == o.state;
 }
 
 bool VoicemailMessage::operator==(const VoicemailMessage &o) const
 {
-    return id == o.id
-        && uuid == o.uuid
-        && senderNum == o.senderNum
-        && senderName == o.senderName
-        && arrival == o.arrival
-        && folder == o.folder
-        && duration == o.duration
-        && unheard == o.unheard
-        && urgent == o.urgent;
+    return id == o.id && uuid == o.uuid && senderNum == o.senderNum && senderName == o.senderName &&
+           arrival == o.arrival && folder == o.folder && duration == o.duration && unheard == o.unheard &&
+           urgent == o.urgent;
 }
 
 bool MailboxStatus::operator==(const MailboxStatus &o) const
 {
-    return mailbox == o.mailbox
-        && totalMessages == o.totalMessages
-        && newMessages == o.newMessages
-        && oldMessages == o.oldMessages
-        && urgentMessages == o.urgentMessages;
+    return mailbox == o.mailbox && totalMessages == o.totalMessages && newMessages == o.newMessages &&
+           oldMessages == o.oldMessages && urgentMessages == o.urgentMessages;
 }
 
 bool QueueMember::operator==(const QueueMember &o) const
 {
-    return account == o.account
-        && exten == o.exten
-        && queueId == o.queueId
-        && memberType == o.memberType
-        && penalty == o.penalty;
+    return account == o.account && exten == o.exten && queueId == o.queueId && memberType == o.memberType &&
+           penalty == o.penalty;
 }
 
 bool QueueEvent::operator==(const QueueEvent &o) const
 {
-    return queueId == o.queueId
-        && queueName == o.queueName
-        && eventType == o.eventType
-        && uid == o.uid
-        && callerNum == o.callerNum
-        && waitingCalls == o.waitingCalls
-        && oldestCallTime == o.oldestCallTime;
+    return queueId == o.queueId && queueName == o.queueName && eventType == o.eventType && uid == o.uid &&
+           callerNum == o.callerNum && waitingCalls == o.waitingCalls && oldestCallTime == o.oldestCallTime;
 }
 
 bool QueueStatsMember::operator==(const QueueStatsMember &o) const
 {
-    return memberId == o.memberId
-        && extension == o.extension
-        && name == o.name
-        && memberType == o.memberType
-        && penalty == o.penalty
-        && lastCall == o.lastCall
-        && lastPauseChange == o.lastPauseChange
-        && paused == o.paused
-        && completedCalls == o.completedCalls;
+    return memberId == o.memberId && extension == o.extension && name == o.name && memberType == o.memberType &&
+           penalty == o.penalty && lastCall == o.lastCall && lastPauseChange == o.lastPauseChange &&
+           paused == o.paused && completedCalls == o.completedCalls;
 }
 
 bool QueueStats::operator==(const QueueStats &o) const
 {
-    return queueId == o.queueId
-        && queueName == o.queueName
-        && waitingCalls == o.waitingCalls
-        && oldestCallTime == o.oldestCallTime
-        && members == o.members;
+    return queueId == o.queueId && queueName == o.queueName && waitingCalls == o.waitingCalls &&
+           oldestCallTime == o.oldestCallTime && members == o.members;
 }
 
 bool QueuePeriodicStats::operator==(const QueuePeriodicStats &o) const
 {
-    return queueId == o.queueId
-        && periodType == o.periodType
-        && from == o.from
-        && to == o.to
-        && servedCalls == o.servedCalls
-        && servedMeanWait == o.servedMeanWait
-        && servedMeanConversation == o.servedMeanConversation
-        && lostCalls == o.lostCalls
-        && lostMeanWait == o.lostMeanWait;
+    return queueId == o.queueId && periodType == o.periodType && from == o.from && to == o.to &&
+           servedCalls == o.servedCalls && servedMeanWait == o.servedMeanWait &&
+           servedMeanConversation == o.servedMeanConversation && lostCalls == o.lostCalls &&
+           lostMeanWait == o.lostMeanWait;
 }
 
 bool QueuePeriodicStatsList::operator==(const QueuePeriodicStatsList &o) const
 {
-    return stats == o.stats
-        && periodType == o.periodType;
+    return stats == o.stats && periodType == o.periodType;
 }
 
 bool QueueOperatorPeriodicStats::operator==(const QueueOperatorPeriodicStats &o) const
 {
-    return memberId == o.memberId
-        && extension == o.extension
-        && queueId == o.queueId
-        && memberType == o.memberType
-        && periodType == o.periodType
-        && from == o.from
-        && to == o.to
-        && servedCalls == o.servedCalls
-        && missedCalls == o.missedCalls
-        && lastCall == o.lastCall;
+    return memberId == o.memberId && extension == o.extension && queueId == o.queueId && memberType == o.memberType &&
+           periodType == o.periodType && from == o.from && to == o.to && servedCalls == o.servedCalls &&
+           missedCalls == o.missedCalls && lastCall == o.lastCall;
 }
 
 bool CallCenterReport::operator==(const CallCenterReport &o) const
 {
-    return data == o.data
-        && fileName == o.fileName
-        && mimeType == o.mimeType
-        && periodType == o.periodType
-        && from == o.from
-        && to == o.to;
+    return data == o.data && fileName == o.fileName && mimeType == o.mimeType && periodType == o.periodType &&
+           from == o.from && to == o.to;
 }
 
 // ---------------------------------------------------------------------------
 
-namespace CTILIB {
+namespace CTILIB
+{
 
-namespace {
+namespace
+{
 
 template <typename T> void registerAs(const char *name)
 {
@@ -354,10 +208,10 @@ struct NamedValue {
 };
 
 const NamedValue kPeriodNames[] = {
-    {PeriodLastHour, "last_hour"},       {PeriodToday, "today"},
-    {PeriodThisWeek, "this_week"},       {PeriodThisMonth, "this_month"},
-    {PeriodLast30Days, "last_30_days"},  {PeriodLast60Days, "last_60_days"},
-    {PeriodLast90Days, "last_90_days"},  {PeriodYesterday, "yesterday"},
+    {PeriodLastHour, "last_hour"},         {PeriodToday, "today"},
+    {PeriodThisWeek, "this_week"},         {PeriodThisMonth, "this_month"},
+    {PeriodLast30Days, "last_30_days"},    {PeriodLast60Days, "last_60_days"},
+    {PeriodLast90Days, "last_90_days"},    {PeriodYesterday, "yesterday"},
     {PeriodPreviousWeek, "previous_week"}, {PeriodPreviousMonth, "previous_month"},
 };
 
@@ -367,10 +221,11 @@ const NamedValue kPresenceNames[] = {
 };
 
 const NamedValue kBlfNames[] = {
-    {BlfUnknown, "unknown"},   {BlfIdle, "idle"},         {BlfInUse, "inuse"},
-    {BlfBusy, "busy"},         {BlfInvalid, "invalid"},   {BlfUnavailable, "unavailable"},
-    {BlfRinging, "ringing"},   {BlfRingInUse, "ringinuse"}, {BlfOnHold, "onhold"},
-    {BlfInUseOnHold, "inuse_onhold"},
+    {BlfUnknown, "unknown"}, {BlfIdle, "idle"},
+    {BlfInUse, "inuse"},     {BlfBusy, "busy"},
+    {BlfInvalid, "invalid"}, {BlfUnavailable, "unavailable"},
+    {BlfRinging, "ringing"}, {BlfRingInUse, "ringinuse"},
+    {BlfOnHold, "onhold"},   {BlfInUseOnHold, "inuse_onhold"},
 };
 
 template <size_t N> QString nameOf(const NamedValue (&table)[N], int value, const char *fallback)
@@ -549,8 +404,7 @@ QPair<QString, QString> getNameNumPairFromUri(const QString &uri)
         if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
             name = name.mid(1, name.size() - 2);
     }
-    static const QRegularExpression scheme(QStringLiteral("^(sips?|tel):"),
-                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression scheme(QStringLiteral("^(sips?|tel):"), QRegularExpression::CaseInsensitiveOption);
     addr.remove(scheme);
     const int semi = addr.indexOf(QLatin1Char(';'));
     if (semi >= 0)

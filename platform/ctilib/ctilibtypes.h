@@ -17,7 +17,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace CTILIB {
+namespace CTILIB
+{
 
 // Operating mode of the client.
 enum AppMode {
@@ -28,16 +29,16 @@ enum AppMode {
 
 // Busy-lamp state of an extension (device state of the PBX).
 enum BlfStatus {
-    BlfUnknown = -1,      // state not available
+    BlfUnknown = -1, // state not available
     BlfIdle = 0,
-    BlfInUse = 1,         // in conversation
+    BlfInUse = 1, // in conversation
     BlfBusy = 2,
     BlfInvalid = 3,
-    BlfUnavailable = 4,   // not registered
+    BlfUnavailable = 4, // not registered
     BlfRinging = 8,
     BlfRingInUse = 9,
     BlfOnHold = 16,
-    BlfInUseOnHold = 17,  // in conversation, another call on hold
+    BlfInUseOnHold = 17, // in conversation, another call on hold
 };
 
 // Chat presence of a user.
@@ -69,9 +70,9 @@ enum PeriodType {
 // Kinds of phone books.
 enum PhonebookTypeFlag {
     PhonebookNone = 0,
-    PhonebookPbx = 1,         // the PBX's own phone books (shared and personal)
-    PhonebookExtensions = 2,  // the PBX's extension list
-    PhonebookExternal = 4,    // contacts imported from an outside address book
+    PhonebookPbx = 1,        // the PBX's own phone books (shared and personal)
+    PhonebookExtensions = 2, // the PBX's extension list
+    PhonebookExternal = 4,   // contacts imported from an outside address book
     PhonebookAll = 7,
 };
 Q_DECLARE_FLAGS(PhonebookTypeFlags, PhonebookTypeFlag)
@@ -87,25 +88,25 @@ enum DtmfMode {
 // Attributes of a call.
 enum CallAttribute {
     CallAttrNone = 0,
-    CallAttrInternal = 0x1,        // call from an extension
-    CallAttrExternal = 0x2,        // call from outside
+    CallAttrInternal = 0x1, // call from an extension
+    CallAttrExternal = 0x2, // call from outside
     CallAttrOutgoing = 0x4,
     CallAttrConference = 0x8,
     CallAttrRecorded = 0x10,
     CallAttrForwarded = 0x20,
-    CallAttrQueue = 0x40,          // call through a queue
-    CallAttrGroup = 0x80,          // call through a ring group
-    CallAttrService = 0x100,       // call to a service dial code
-    CallAttrTransferReturn = 0x200,// transferred call coming back
-    CallAttrClickToCall = 0x400,   // the PBX rings the user first for a call asked for
+    CallAttrQueue = 0x40,           // call through a queue
+    CallAttrGroup = 0x80,           // call through a ring group
+    CallAttrService = 0x100,        // call to a service dial code
+    CallAttrTransferReturn = 0x200, // transferred call coming back
+    CallAttrClickToCall = 0x400,    // the PBX rings the user first for a call asked for
 };
 Q_DECLARE_FLAGS(CallAttributeFlags, CallAttribute)
 
 // Prefix choice of a click-to-call.
 enum NumberOutgoingPrefix {
-    PrefixAutomatic = 0,  // outside-line prefix for numbers that are not extensions
-    PrefixExternal = 1,   // always
-    PrefixInternal = 2,   // never
+    PrefixAutomatic = 0, // outside-line prefix for numbers that are not extensions
+    PrefixExternal = 1,  // always
+    PrefixInternal = 2,  // never
 };
 
 // Service dial codes of the PBX.
@@ -166,7 +167,7 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(CTILIB::CallAttributeFlags)
 // Session
 
 struct LoginDetails {
-    QString username;          // log-in name as the PBX knows it
+    QString username; // log-in name as the PBX knows it
     int userId = 0;
     QString extension;
     QString email;
@@ -174,9 +175,9 @@ struct LoginDetails {
     QString firstName;
     QString lastName;
     QString tenant;
-    int queueRole = 0;         // 0 none, 1 queue operator, 2 supervisor
-    QStringList queues;        // queues the user belongs to
-    QString firmwareVersion;   // "4.7.16" or "4.7.16-rc1"
+    int queueRole = 0;       // 0 none, 1 queue operator, 2 supervisor
+    QStringList queues;      // queues the user belongs to
+    QString firmwareVersion; // "4.7.16" or "4.7.16-rc1"
     QString pbxName;
     QString pbxSerial;
     QString sessionId;
@@ -187,8 +188,8 @@ struct LoginDetails {
 
 // One account of the PBX user with the device registered on it.
 struct IdentityEntry {
-    QString identifier;        // account name
-    QString type;              // "SIP" for an account the softphone can use
+    QString identifier; // account name
+    QString type;       // "SIP" for an account the softphone can use
     quint8 priority = 0;
     QString sipUsername;
     QString sipPassword;
@@ -196,9 +197,9 @@ struct IdentityEntry {
     quint8 sipTos = 0;
     quint8 audioTos = 0;
     quint8 videoTos = 0;
-    int dtmfMode = 0;          // CTILIB::DtmfMode
+    int dtmfMode = 0; // CTILIB::DtmfMode
     QString displayName;
-    QString phoneIp;           // address of the device registered on the account
+    QString phoneIp; // address of the device registered on the account
     quint16 phonePort = 0;
     QString phoneUserAgent;
     QString phoneVendor;
@@ -237,7 +238,7 @@ struct IncomingCallEvent {
     QString remoteNum;
     QString remoteName;
     QString calledNum;
-    int callType = 0;          // CTILIB::CallAttributeFlags
+    int callType = 0; // CTILIB::CallAttributeFlags
     QString did;
     QString queueId;
     QString linkedId;
@@ -267,8 +268,8 @@ struct AnsweredCallEvent {
     QString remoteName;
     QString calledNum;
     int callType = 0;
-    int isCallee = -1;         // 1: the event's account is the called party
-    qint64 answerTime = 0;     // milliseconds since the epoch
+    int isCallee = -1;     // 1: the event's account is the called party
+    qint64 answerTime = 0; // milliseconds since the epoch
 
     bool operator==(const AnsweredCallEvent &o) const;
     bool operator!=(const AnsweredCallEvent &o) const { return !(*this == o); }
@@ -281,7 +282,7 @@ struct FinishedCallEvent {
     QString remoteNum;
     QString remoteName;
     QString calledNum;
-    QString reason;            // hang-up reason
+    QString reason; // hang-up reason
     bool localHangup = false;
 
     bool operator==(const FinishedCallEvent &o) const;
@@ -337,10 +338,10 @@ struct ChannelStatus {
 
 struct BuddyStatus {
     QString exten;
-    int presence = -1;         // CTILIB::ChatPresence
+    int presence = -1; // CTILIB::ChatPresence
     QString presenceMsg;
     bool chatEnabled = false;
-    int blfStatus = -1;        // CTILIB::BlfStatus
+    int blfStatus = -1; // CTILIB::BlfStatus
     QStringList accounts;
 
     bool operator==(const BuddyStatus &o) const;
@@ -350,8 +351,8 @@ typedef QMap<QString, BuddyStatus> BuddyStatusMap;
 
 // One number or address of a contact.
 struct ContactEntry {
-    QString kind;              // "phone", "email", "im", "other"
-    QString subtype;           // "exten", "mobile", "fax", "main", "home", "work", "work_mobile"
+    QString kind;    // "phone", "email", "im", "other"
+    QString subtype; // "exten", "mobile", "fax", "main", "home", "work", "work_mobile"
     QString value;
     bool preferred = false;
 
@@ -367,9 +368,9 @@ struct PhoneBookEntry {
     QString company;
     QString department;
     QString jobTitle;
-    QString id;                // unique per contact
-    qint64 lastModified = 0;   // milliseconds since the epoch
-    QString email;             // summary of the contact fields
+    QString id;              // unique per contact
+    qint64 lastModified = 0; // milliseconds since the epoch
+    QString email;           // summary of the contact fields
     QString extension;
     QString phone;
     QString mobile;
@@ -381,8 +382,8 @@ struct PhoneBookEntry {
 
 struct PhoneBook {
     QList<PhoneBookEntry> entries;
-    QString source;            // "velora", "exten", "outlook", "zarafa"
-    QString visibility;        // "Public", "Private"
+    QString source;     // "velora", "exten", "outlook", "zarafa"
+    QString visibility; // "Public", "Private"
     QString name;
 
     bool operator==(const PhoneBook &o) const;
@@ -396,11 +397,11 @@ struct CdrEntry {
     QString calledNum;
     QString callerName;
     QString calledName;
-    QString direction;         // "in", "out"; empty marks an invalid entry
-    QString startTime;         // "yyyy-MM-dd hh:mm:ss", local time
-    int duration = 0;          // seconds
-    int callAttributes = 0;    // CTILIB::CallAttributeFlags
-    QString callTypeKey;       // "ANSWER_IN", "NOANSWER_OUT", ...
+    QString direction;      // "in", "out"; empty marks an invalid entry
+    QString startTime;      // "yyyy-MM-dd hh:mm:ss", local time
+    int duration = 0;       // seconds
+    int callAttributes = 0; // CTILIB::CallAttributeFlags
+    QString callTypeKey;    // "ANSWER_IN", "NOANSWER_OUT", ...
 
     bool operator==(const CdrEntry &o) const;
     bool operator!=(const CdrEntry &o) const { return !(*this == o); }
@@ -413,12 +414,12 @@ typedef QList<CdrEntry> Cdr;
 struct ChatMessage {
     QString id;
     QString sender;
-    QString exten;             // the other party
+    QString exten; // the other party
     QString body;
     QString context;
-    QDateTime time;            // UTC
-    int direction = 2;         // 0 received, 1 sent
-    int type = 4;              // 0 normal, 1 copy, 2 history, 3 feedback
+    QDateTime time;    // UTC
+    int direction = 2; // 0 received, 1 sent
+    int type = 4;      // 0 normal, 1 copy, 2 history, 3 feedback
 
     bool operator==(const ChatMessage &o) const;
     bool operator!=(const ChatMessage &o) const { return !(*this == o); }
@@ -426,10 +427,10 @@ struct ChatMessage {
 typedef QList<ChatMessage> ChatMessageList;
 
 struct ServiceStatus {
-    QString service;           // "ufwd", "forktomobile", "dnd", ...
+    QString service; // "ufwd", "forktomobile", "dnd", ...
     QString type;
-    QString value;             // forward target or mobile number
-    int state = 0;             // 2 active
+    QString value; // forward target or mobile number
+    int state = 0; // 2 active
 
     bool operator==(const ServiceStatus &o) const;
     bool operator!=(const ServiceStatus &o) const { return !(*this == o); }
@@ -441,7 +442,7 @@ struct InCallServiceStatus {
     QString callId;
     QString account;
     QString channel;
-    QString serviceType;       // e.g. "ondemandCallRecording"
+    QString serviceType; // e.g. "ondemandCallRecording"
     int state = 0;
 
     bool operator==(const InCallServiceStatus &o) const;
@@ -455,8 +456,8 @@ struct VoicemailMessage {
     QString senderName;
     QDateTime arrival;
     QString folder;
-    int duration = 0;          // seconds
-    bool unheard = false;      // marked as heard once played
+    int duration = 0;     // seconds
+    bool unheard = false; // marked as heard once played
     bool urgent = false;
 
     bool operator==(const VoicemailMessage &o) const;
@@ -482,7 +483,7 @@ struct QueueMember {
     QString account;
     QString exten;
     QString queueId;
-    int memberType = -1;       // non-zero: dynamic member
+    int memberType = -1; // non-zero: dynamic member
     int penalty = 0;
 
     bool operator==(const QueueMember &o) const;
@@ -492,7 +493,7 @@ struct QueueMember {
 struct QueueEvent {
     QString queueId;
     QString queueName;
-    QString eventType;         // "join", "leave", "abandon", "connect"
+    QString eventType; // "join", "leave", "abandon", "connect"
     QString uid;
     QString callerNum;
     int waitingCalls = 0;
@@ -504,10 +505,10 @@ struct QueueEvent {
 
 // One member entry of a queue's live statistics.
 struct QueueStatsMember {
-    QString memberId;          // the member's account
+    QString memberId; // the member's account
     QString extension;
     QString name;
-    int memberType = 0;        // non-zero: dynamic member
+    int memberType = 0; // non-zero: dynamic member
     int penalty = 0;
     QDateTime lastCall;
     QDateTime lastPauseChange;
@@ -532,14 +533,14 @@ typedef QList<QueueStats> QueueStatsList;
 
 struct QueuePeriodicStats {
     QString queueId;
-    int periodType = -1;       // CTILIB::PeriodType, -1 invalid
+    int periodType = -1; // CTILIB::PeriodType, -1 invalid
     QDateTime from;
     QDateTime to;
     int servedCalls = 0;
     double servedMeanWait = 0;         // seconds
     double servedMeanConversation = 0; // seconds
     int lostCalls = 0;
-    double lostMeanWait = 0;           // seconds
+    double lostMeanWait = 0; // seconds
 
     bool operator==(const QueuePeriodicStats &o) const;
     bool operator!=(const QueuePeriodicStats &o) const { return !(*this == o); }
@@ -558,7 +559,7 @@ struct QueueOperatorPeriodicStats {
     QString extension;
     QString queueId;
     int memberType = 0;
-    int periodType = -1;       // CTILIB::PeriodType, -1 invalid
+    int periodType = -1; // CTILIB::PeriodType, -1 invalid
     QDateTime from;
     QDateTime to;
     int servedCalls = 0;
@@ -571,7 +572,7 @@ struct QueueOperatorPeriodicStats {
 typedef QList<QueueOperatorPeriodicStats> QueueOperatorPeriodicStatsList;
 
 struct CallCenterReport {
-    QByteArray data;           // the report document
+    QByteArray data; // the report document
     QString fileName;
     QString mimeType;
     int periodType = -1;
@@ -585,7 +586,8 @@ struct CallCenterReport {
 // ---------------------------------------------------------------------------
 // Free functions
 
-namespace CTILIB {
+namespace CTILIB
+{
 
 // Registers every record, list, map and enumeration of the library as a
 // meta-type, under the alias names as well. Safe to call more than once.
@@ -594,26 +596,41 @@ void registerMetaTypes();
 // Period type as a stable text ("today", "last_hour", ...) and back; an
 // unknown text gives PeriodInvalid (-1).
 QString periodTypeToString(CTILIB::PeriodType type);
-inline QString periodTypeToString(int type) { return periodTypeToString(CTILIB::PeriodType(type)); }
+inline QString periodTypeToString(int type)
+{
+    return periodTypeToString(CTILIB::PeriodType(type));
+}
 CTILIB::PeriodType periodTypeFromString(const QString &text);
 
 // Presence as a text ("online", "available", ...) and back; an unknown text
 // gives PresenceInvalid (-1).
 QString chatPresenceToString(CTILIB::ChatPresence presence);
-inline QString chatPresenceToString(int presence) { return chatPresenceToString(CTILIB::ChatPresence(presence)); }
+inline QString chatPresenceToString(int presence)
+{
+    return chatPresenceToString(CTILIB::ChatPresence(presence));
+}
 CTILIB::ChatPresence chatPresenceFromString(const QString &text);
 
 // Name of a busy-lamp state for logs ("idle", "ringing", ...).
 QString blfStatusToString(CTILIB::BlfStatus status);
-inline QString blfStatusToString(int status) { return blfStatusToString(CTILIB::BlfStatus(status)); }
+inline QString blfStatusToString(int status)
+{
+    return blfStatusToString(CTILIB::BlfStatus(status));
+}
 
 // Name of an operating mode for logs ("CTI", "PHONE", "SOFTPHONE").
 QString appModeToString(CTILIB::AppMode mode);
-inline QString appModeToString(int mode) { return appModeToString(CTILIB::AppMode(mode)); }
+inline QString appModeToString(int mode)
+{
+    return appModeToString(CTILIB::AppMode(mode));
+}
 
 // Name of a DTMF mode ("auto", "inband", "rfc2833", "sipinfo").
 QString dtmfModeToString(CTILIB::DtmfMode mode);
-inline QString dtmfModeToString(int mode) { return dtmfModeToString(CTILIB::DtmfMode(mode)); }
+inline QString dtmfModeToString(int mode)
+{
+    return dtmfModeToString(CTILIB::DtmfMode(mode));
+}
 
 // Host part of an address "host", "host:port" or "[v6]:port" (the SIP
 // registrar of a PBX is its host). When `port` is given it receives the port,

@@ -3,7 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
-namespace CtiProtocol {
+namespace CtiProtocol
+{
 
 bool FrameReader::append(const QByteArray &data)
 {
@@ -103,8 +104,8 @@ bool parseMessage(const QByteArray &frame, Message *msg, QString *error)
     };
     auto readId = [&]() -> bool {
         const QJsonValue id = o.value(QLatin1String("id"));
-        if (!id.isDouble() || id.toDouble() < 0 || id.toDouble() > 9007199254740992.0
-            || id.toDouble() != double(qint64(id.toDouble()))) {
+        if (!id.isDouble() || id.toDouble() < 0 || id.toDouble() > 9007199254740992.0 ||
+            id.toDouble() != double(qint64(id.toDouble()))) {
             *error = QStringLiteral("invalid message id");
             return false;
         }

@@ -15,7 +15,8 @@
 #include <QJsonObject>
 #include <QString>
 
-namespace CtiProtocol {
+namespace CtiProtocol
+{
 
 constexpr int Version = 1;
 // Bound of one frame sent by the server (a whole phone book fits in one).
@@ -26,7 +27,8 @@ constexpr int MaxClientFrame = 1024 * 1024;
 constexpr int MaxReasonLength = 256;
 
 // Splits a byte stream into frames.
-class FrameReader {
+class FrameReader
+{
 public:
     explicit FrameReader(int maxFrame) : m_maxFrame(maxFrame) {}
     void setMaxFrame(int maxFrame) { m_maxFrame = maxFrame; }
@@ -45,8 +47,8 @@ public:
 private:
     int m_maxFrame;
     QByteArray m_buffer;
-    int m_start = 0;    // start of the first frame not returned yet
-    int m_scanned = 0;  // bytes from m_start already known to hold no line end
+    int m_start = 0;   // start of the first frame not returned yet
+    int m_scanned = 0; // bytes from m_start already known to hold no line end
     bool m_failed = false;
     QString m_error;
 };
@@ -55,10 +57,10 @@ struct Message {
     enum Type { Request, Response, Event };
     Type type = Event;
     qint64 id = 0;
-    QString name;       // command of a request, event name of an event
-    QJsonObject body;   // args, result or data
-    bool ok = false;    // response outcome
-    QString error;      // response error text (sanitised)
+    QString name;     // command of a request, event name of an event
+    QJsonObject body; // args, result or data
+    bool ok = false;  // response outcome
+    QString error;    // response error text (sanitised)
 };
 
 // Parses one frame; false with `error` for anything that is not a valid

@@ -14,7 +14,8 @@
 
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 bool parseListen(const QString &text, QHostAddress *address, quint16 *port)
 {
@@ -66,7 +67,8 @@ int main(int argc, char *argv[])
          QStringLiteral("file")},
         {QStringLiteral("listen"), QStringLiteral("Loopback address and port (default 127.0.0.1:5443; port 0: any)."),
          QStringLiteral("addr:port")},
-        {QStringLiteral("port-file"), QStringLiteral("Write the port listened on to this file."), QStringLiteral("file")},
+        {QStringLiteral("port-file"), QStringLiteral("Write the port listened on to this file."),
+         QStringLiteral("file")},
         {QStringLiteral("control-stdin"), QStringLiteral("Read control commands from standard input.")},
         {QStringLiteral("control-port"), QStringLiteral("Read control commands from a loopback TCP port."),
          QStringLiteral("port")},
@@ -92,9 +94,11 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
-    if (p.isSet(QStringLiteral("contacts")) || p.isSet(QStringLiteral("extensions")) || p.isSet(QStringLiteral("cdrs"))) {
+    if (p.isSet(QStringLiteral("contacts")) || p.isSet(QStringLiteral("extensions")) ||
+        p.isSet(QStringLiteral("cdrs"))) {
         data = PbxSimData::generate(intOption(p, QStringLiteral("contacts"), 0),
-                                    intOption(p, QStringLiteral("extensions"), 0), intOption(p, QStringLiteral("cdrs"), 0));
+                                    intOption(p, QStringLiteral("extensions"), 0),
+                                    intOption(p, QStringLiteral("cdrs"), 0));
     }
     if (p.isSet(QStringLiteral("dump-data"))) {
         QFile f(p.value(QStringLiteral("dump-data")));

@@ -7,7 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
-namespace {
+namespace
+{
 
 PhoneBookEntry contact(const QString &id, const QString &first, const QString &last, const QString &company,
                        const QString &dept, const QString &phone, const QString &mobile, const QString &email)
@@ -43,13 +44,13 @@ CdrEntry cdr(int n, const QString &callerNum, const QString &callerName, const Q
     c.calledNum = calledNum;
     c.calledName = calledName;
     c.direction = incoming ? QStringLiteral("in") : QStringLiteral("out");
-    c.startTime = QDateTime::currentDateTime().addSecs(-60 * minutesAgo).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    c.startTime =
+        QDateTime::currentDateTime().addSecs(-60 * minutesAgo).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     c.duration = answered ? duration : 0;
     c.callAttributes = attrs | (local ? CTILIB::CallAttrInternal : CTILIB::CallAttrExternal);
-    c.callTypeKey = QStringLiteral("%1%2_%3")
-                        .arg(answered ? QStringLiteral("ANSWER") : QStringLiteral("NOANSWER"),
-                             local ? QStringLiteral("_LOCAL") : QString(),
-                             incoming ? QStringLiteral("IN") : QStringLiteral("OUT"));
+    c.callTypeKey = QStringLiteral("%1%2_%3").arg(answered ? QStringLiteral("ANSWER") : QStringLiteral("NOANSWER"),
+                                                  local ? QStringLiteral("_LOCAL") : QString(),
+                                                  incoming ? QStringLiteral("IN") : QStringLiteral("OUT"));
     return c;
 }
 
@@ -60,8 +61,8 @@ IdentityEntry sipIdentity(const QString &exten, const QString &password)
     id.type = QStringLiteral("SIP");
     id.sipUsername = exten;
     id.sipPassword = password;
-    id.codecList = QStringList{QStringLiteral("opus"), QStringLiteral("G722"), QStringLiteral("PCMA"),
-                               QStringLiteral("PCMU")};
+    id.codecList =
+        QStringList{QStringLiteral("opus"), QStringLiteral("G722"), QStringLiteral("PCMA"), QStringLiteral("PCMU")};
     id.sipTos = 0x68;
     id.audioTos = 0xb8;
     id.dtmfMode = CTILIB::DtmfModeRfc2833;
@@ -69,12 +70,12 @@ IdentityEntry sipIdentity(const QString &exten, const QString &password)
     return id;
 }
 
-const char *const kFirstNames[] = {"Giulia", "Luca", "Marco", "Sara", "Paolo", "Elena", "Andrea", "Chiara",
-                                   "Matteo", "Francesca", "Davide", "Laura", "Simone", "Anna", "Fabio", "Marta"};
-const char *const kLastNames[] = {"Bianchi", "Rossi", "Ferrari", "Russo", "Romano", "Gallo", "Costa", "Fontana",
-                                  "Conti", "Esposito", "Ricci", "Bruno", "Greco", "Marino", "Lombardi", "Moretti"};
-const char *const kCompanies[] = {"Acme S.p.A.", "Idraulica Po", "Studio Verdi", "Logistica Nord", "Farmacia Centrale",
-                                  "Edilcasa", "Tecnoservice", "Hotel Aurora"};
+const char *const kFirstNames[] = {"Giulia", "Luca",      "Marco",  "Sara",  "Paolo",  "Elena", "Andrea", "Chiara",
+                                   "Matteo", "Francesca", "Davide", "Laura", "Simone", "Anna",  "Fabio",  "Marta"};
+const char *const kLastNames[] = {"Bianchi", "Rossi",    "Ferrari", "Russo", "Romano", "Gallo",  "Costa",    "Fontana",
+                                  "Conti",   "Esposito", "Ricci",   "Bruno", "Greco",  "Marino", "Lombardi", "Moretti"};
+const char *const kCompanies[] = {"Acme S.p.A.",       "Idraulica Po", "Studio Verdi", "Logistica Nord",
+                                  "Farmacia Centrale", "Edilcasa",     "Tecnoservice", "Hotel Aurora"};
 const char *const kDepartments[] = {"Amministrazione", "Vendite", "Supporto", "Magazzino", "Direzione"};
 
 } // namespace
@@ -120,8 +121,8 @@ PbxSimData PbxSimData::demo()
         x.email = QStringLiteral("%1.%2@ufficio.example").arg(x.firstName.toLower(), x.lastName.toLower());
         x.mobile = QStringLiteral("+39 333 55500%1").arg(i, 2, 10, QLatin1Char('0'));
         x.blf = (i % 5 == 3) ? CTILIB::BlfUnavailable : CTILIB::BlfIdle;
-        x.presence = (i % 4 == 0) ? CTILIB::PresenceAvailable : (i % 4 == 1 ? CTILIB::PresenceOnline
-                                                                              : CTILIB::PresenceOffline);
+        x.presence =
+            (i % 4 == 0) ? CTILIB::PresenceAvailable : (i % 4 == 1 ? CTILIB::PresenceOnline : CTILIB::PresenceOffline);
         x.colleague = x.number == QLatin1String("202");
         if (x.colleague) {
             x.presence = CTILIB::PresenceAvailable;
@@ -244,9 +245,9 @@ PbxSimData PbxSimData::demo()
     d.chats.insert(QStringLiteral("demo"), {hello});
 
     const QPair<int, const char *> codes[] = {
-        {1, "*78"}, {2, "*2"},  {3, "*5"},  {5, "*72"}, {6, "*73"}, {7, "701"}, {8, "720"}, {9, "*8"},
-        {10, "*40"}, {11, "*41"}, {12, "*42"}, {13, "*43"}, {14, "*88"}, {21, "0"}, {22, "*4"}, {23, "*0"},
-        {24, "*9"}, {25, "*3"}, {26, "#4"}, {27, "**"}, {28, "*1"}, {29, "#8"}, {30, "*0"},
+        {1, "*78"},  {2, "*2"},   {3, "*5"},   {5, "*72"},  {6, "*73"},  {7, "701"}, {8, "720"}, {9, "*8"},
+        {10, "*40"}, {11, "*41"}, {12, "*42"}, {13, "*43"}, {14, "*88"}, {21, "0"},  {22, "*4"}, {23, "*0"},
+        {24, "*9"},  {25, "*3"},  {26, "#4"},  {27, "**"},  {28, "*1"},  {29, "#8"}, {30, "*0"},
     };
     for (const auto &c : codes)
         d.serviceCodes.insert(CTILIB::ServiceDialCodeType(c.first), QString::fromLatin1(c.second));
@@ -294,8 +295,8 @@ PbxSimData PbxSimData::generate(int contacts, int extensions, int cdrs)
         const bool incoming = i % 2 == 0;
         const bool answered = i % 3 != 0;
         const QString other = QStringLiteral("+3902%1").arg(3000000 + i);
-        calls << (incoming ? cdr(i + 1, other, QString(), QStringLiteral("201"), QStringLiteral("Giulia Bianchi"),
-                                 true, answered, false, cdrs - i, 30 + i % 600)
+        calls << (incoming ? cdr(i + 1, other, QString(), QStringLiteral("201"), QStringLiteral("Giulia Bianchi"), true,
+                                 answered, false, cdrs - i, 30 + i % 600)
                            : cdr(i + 1, QStringLiteral("201"), QStringLiteral("Giulia Bianchi"), other, QString(),
                                  false, answered, false, cdrs - i, 30 + i % 600));
     }
@@ -321,7 +322,8 @@ QByteArray PbxSimData::silenceWav(int seconds)
 
 // --- JSON form of a data set ---------------------------------------------------
 
-namespace {
+namespace
+{
 
 QJsonObject userToJson(const SimUser &u)
 {
@@ -347,14 +349,15 @@ bool userFromJson(const QJsonValue &v, SimUser &u, QString *error)
         return false;
     }
     const QJsonObject o = v.toObject();
-    return CtiJson::readString(o, "username", u.username, error) && CtiJson::readString(o, "password", u.password, error)
-        && CtiJson::readString(o, "tenant", u.tenant, error) && CtiJson::readString(o, "extension", u.extension, error)
-        && CtiJson::readString(o, "firstName", u.firstName, error)
-        && CtiJson::readString(o, "lastName", u.lastName, error) && CtiJson::readString(o, "email", u.email, error)
-        && CtiJson::readString(o, "mobile", u.mobile, error) && CtiJson::readInt(o, "queueRole", u.queueRole, error)
-        && CtiJson::readBool(o, "deskPhoneAuthorized", u.deskPhoneAuthorized, error)
-        && (!o.contains(QLatin1String("identities"))
-            || CtiJson::listFromJson(o.value(QLatin1String("identities")), u.identities, error));
+    return CtiJson::readString(o, "username", u.username, error) &&
+           CtiJson::readString(o, "password", u.password, error) && CtiJson::readString(o, "tenant", u.tenant, error) &&
+           CtiJson::readString(o, "extension", u.extension, error) &&
+           CtiJson::readString(o, "firstName", u.firstName, error) &&
+           CtiJson::readString(o, "lastName", u.lastName, error) && CtiJson::readString(o, "email", u.email, error) &&
+           CtiJson::readString(o, "mobile", u.mobile, error) && CtiJson::readInt(o, "queueRole", u.queueRole, error) &&
+           CtiJson::readBool(o, "deskPhoneAuthorized", u.deskPhoneAuthorized, error) &&
+           (!o.contains(QLatin1String("identities")) ||
+            CtiJson::listFromJson(o.value(QLatin1String("identities")), u.identities, error));
 }
 
 QJsonObject extToJson(const SimExtension &x)
@@ -381,17 +384,18 @@ bool extFromJson(const QJsonValue &v, SimExtension &x, QString *error)
         return false;
     }
     const QJsonObject o = v.toObject();
-    return CtiJson::readString(o, "number", x.number, error) && CtiJson::readString(o, "firstName", x.firstName, error)
-        && CtiJson::readString(o, "lastName", x.lastName, error) && CtiJson::readString(o, "company", x.company, error)
-        && CtiJson::readString(o, "department", x.department, error)
-        && CtiJson::readString(o, "email", x.email, error) && CtiJson::readString(o, "mobile", x.mobile, error)
-        && CtiJson::readInt(o, "blf", x.blf, error) && CtiJson::readInt(o, "presence", x.presence, error)
-        && CtiJson::readString(o, "presenceMsg", x.presenceMsg, error)
-        && CtiJson::readBool(o, "colleague", x.colleague, error);
+    return CtiJson::readString(o, "number", x.number, error) &&
+           CtiJson::readString(o, "firstName", x.firstName, error) &&
+           CtiJson::readString(o, "lastName", x.lastName, error) &&
+           CtiJson::readString(o, "company", x.company, error) &&
+           CtiJson::readString(o, "department", x.department, error) &&
+           CtiJson::readString(o, "email", x.email, error) && CtiJson::readString(o, "mobile", x.mobile, error) &&
+           CtiJson::readInt(o, "blf", x.blf, error) && CtiJson::readInt(o, "presence", x.presence, error) &&
+           CtiJson::readString(o, "presenceMsg", x.presenceMsg, error) &&
+           CtiJson::readBool(o, "colleague", x.colleague, error);
 }
 
-template <typename T>
-bool mapOfListsFromJson(const QJsonValue &v, QMap<QString, QList<T>> &out, QString *error)
+template <typename T> bool mapOfListsFromJson(const QJsonValue &v, QMap<QString, QList<T>> &out, QString *error)
 {
     out.clear();
     if (v.isUndefined())
@@ -466,8 +470,8 @@ bool PbxSimData::loadJson(const QByteArray &json, QString *error)
     const QJsonObject o = doc.object();
     PbxSimData d;
     d.serviceCodes.clear();
-    if (!CtiJson::readString(o, "firmwareVersion", d.firmwareVersion, error)
-        || !CtiJson::readString(o, "pbxName", d.pbxName, error))
+    if (!CtiJson::readString(o, "firmwareVersion", d.firmwareVersion, error) ||
+        !CtiJson::readString(o, "pbxName", d.pbxName, error))
         return false;
     if (d.firmwareVersion.isEmpty())
         d.firmwareVersion = PbxSimData().firmwareVersion;
@@ -499,26 +503,26 @@ bool PbxSimData::loadJson(const QByteArray &json, QString *error)
         }
         d.extensions.insert(x.number, x);
     }
-    if (o.contains(QLatin1String("phonebook"))
-        && !CtiJson::listFromJson(o.value(QLatin1String("phonebook")), d.sharedContacts, error))
+    if (o.contains(QLatin1String("phonebook")) &&
+        !CtiJson::listFromJson(o.value(QLatin1String("phonebook")), d.sharedContacts, error))
         return false;
-    if (!mapOfListsFromJson(o.value(QLatin1String("personalContacts")), d.personalContacts, error)
-        || !mapOfListsFromJson(o.value(QLatin1String("cdrs")), d.cdrs, error)
-        || !mapOfListsFromJson(o.value(QLatin1String("voicemail")), d.voicemail, error)
-        || !mapOfListsFromJson(o.value(QLatin1String("chats")), d.chats, error))
+    if (!mapOfListsFromJson(o.value(QLatin1String("personalContacts")), d.personalContacts, error) ||
+        !mapOfListsFromJson(o.value(QLatin1String("cdrs")), d.cdrs, error) ||
+        !mapOfListsFromJson(o.value(QLatin1String("voicemail")), d.voicemail, error) ||
+        !mapOfListsFromJson(o.value(QLatin1String("chats")), d.chats, error))
         return false;
     for (const QJsonValue &v : o.value(QLatin1String("queues")).toArray()) {
         SimQueue q;
         const QJsonObject qo = v.toObject();
-        if (!CtiJson::readString(qo, "id", q.id, error) || !CtiJson::readString(qo, "name", q.name, error)
-            || !CtiJson::listFromJson(qo.value(QLatin1String("members")), q.members, error)) {
+        if (!CtiJson::readString(qo, "id", q.id, error) || !CtiJson::readString(qo, "name", q.name, error) ||
+            !CtiJson::listFromJson(qo.value(QLatin1String("members")), q.members, error)) {
             *error = QStringLiteral("queues: %1").arg(*error);
             return false;
         }
         d.queues.insert(q.id, q);
     }
-    if (o.contains(QLatin1String("serviceCodes"))
-        && !CtiJson::fromJson(o.value(QLatin1String("serviceCodes")), d.serviceCodes, error))
+    if (o.contains(QLatin1String("serviceCodes")) &&
+        !CtiJson::fromJson(o.value(QLatin1String("serviceCodes")), d.serviceCodes, error))
         return false;
     if (o.contains(QLatin1String("sip")) && !CtiJson::fromJson(o.value(QLatin1String("sip")), d.sip, error))
         return false;

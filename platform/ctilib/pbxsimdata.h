@@ -17,8 +17,8 @@ struct SimUser {
     QString lastName;
     QString email;
     QString mobile;
-    int queueRole = 0;                  // 0 none, 1 queue operator, 2 supervisor
-    bool deskPhoneAuthorized = true;    // desk phone control allowed
+    int queueRole = 0;               // 0 none, 1 queue operator, 2 supervisor
+    bool deskPhoneAuthorized = true; // desk phone control allowed
     IdentityList identities;
     // Service states by service name ("dnd", "ufwd", "forktomobile").
     QMap<QString, ServiceStatus> services;
@@ -39,7 +39,7 @@ struct SimExtension {
     int blf = CTILIB::BlfIdle;
     int presence = CTILIB::PresenceOffline;
     QString presenceMsg;
-    bool colleague = false;             // answers chat messages by itself
+    bool colleague = false; // answers chat messages by itself
 
     QString name() const { return QStringLiteral("%1 %2").arg(firstName, lastName).trimmed(); }
 };
@@ -57,14 +57,14 @@ struct PbxSimData {
     quint32 capabilities = 0x1 | 0x4 | 0x8 | 0x10 | 0x80 | 0x400 | 0x1000 | 0x2000;
     QString pbxName = QStringLiteral("VeloraPBX simulator");
 
-    QMap<QString, SimUser> users;               // by user name (and tenant, see userKey)
-    QMap<QString, SimExtension> extensions;     // by number
-    QList<PhoneBookEntry> sharedContacts;       // the PBX phone book ("velora", "Public")
+    QMap<QString, SimUser> users;                          // by user name (and tenant, see userKey)
+    QMap<QString, SimExtension> extensions;                // by number
+    QList<PhoneBookEntry> sharedContacts;                  // the PBX phone book ("velora", "Public")
     QMap<QString, QList<PhoneBookEntry>> personalContacts; // by user key ("velora", "Private")
-    QMap<QString, Cdr> cdrs;                    // by user key, oldest first
-    QMap<QString, SimQueue> queues;             // by queue id
-    QMap<QString, VoicemailMessageList> voicemail; // by user key
-    QMap<QString, ChatMessageList> chats;       // by user key
+    QMap<QString, Cdr> cdrs;                               // by user key, oldest first
+    QMap<QString, SimQueue> queues;                        // by queue id
+    QMap<QString, VoicemailMessageList> voicemail;         // by user key
+    QMap<QString, ChatMessageList> chats;                  // by user key
     ServicesDialCodesMap serviceCodes;
     SipConfiguration sip;
 

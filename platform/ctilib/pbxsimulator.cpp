@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QPointer>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTcpServer>
@@ -22,7 +21,8 @@ static void initPbxSimResources()
 
 // --- TLS listener ---------------------------------------------------------------
 
-class PbxSimTlsServer : public QTcpServer {
+class PbxSimTlsServer : public QTcpServer
+{
 public:
     explicit PbxSimTlsServer(QObject *parent) : QTcpServer(parent) {}
     std::function<void(QSslSocket *)> onSocket;
@@ -65,11 +65,11 @@ struct SimSession {
 };
 
 struct SimLeg {
-    QString exten;      // extension number, empty for an outside party
-    QString number;     // number shown to the other party
+    QString exten;  // extension number, empty for an outside party
+    QString number; // number shown to the other party
     QString name;
     QString channel;
-    QString userKey;    // owner of the extension, empty when none
+    QString userKey; // owner of the extension, empty when none
     QString account;
     QString cstaId;
     bool held = false;
@@ -78,7 +78,7 @@ struct SimLeg {
 struct SimCall {
     enum State { Ringing, Up };
     QString uid;
-    SimLeg legs[2];     // 0 caller, 1 callee
+    SimLeg legs[2]; // 0 caller, 1 callee
     State state = Ringing;
     int attrs = 0;
     QString queueId;
@@ -86,10 +86,11 @@ struct SimCall {
     QDateTime start;
     QDateTime answered;
     QTimer *timer = nullptr;
-    QString behaviour;  // "busy", "noanswer" for special outside numbers
+    QString behaviour; // "busy", "noanswer" for special outside numbers
 };
 
-namespace {
+namespace
+{
 
 QJsonObject maskPassword(QJsonObject args)
 {
@@ -429,8 +430,8 @@ void PbxSimulator::handleLogin(SimSession *s, qint64 id, const QJsonObject &args
     }
     QString user, password, tenant, error;
     int appMode = 0;
-    if (!CtiJson::readString(args, "user", user, &error) || !CtiJson::readString(args, "password", password, &error)
-        || !CtiJson::readString(args, "tenant", tenant, &error) || !CtiJson::readInt(args, "appMode", appMode, &error)) {
+    if (!CtiJson::readString(args, "user", user, &error) || !CtiJson::readString(args, "password", password, &error) ||
+        !CtiJson::readString(args, "tenant", tenant, &error) || !CtiJson::readInt(args, "appMode", appMode, &error)) {
         send(s, CtiProtocol::encodeResponse(id, false, {}, QStringLiteral("WrongConfig - %1").arg(error)));
         return;
     }
@@ -481,8 +482,7 @@ void PbxSimulator::handleLogin(SimSession *s, qint64 id, const QJsonObject &args
     sendEvent(s, QStringLiteral("mobileNumber"), {{QStringLiteral("number"), u.mobile}});
     sendServices(key);
     sendEvent(s, QStringLiteral("chatConnected"), {});
-    if (m_data.extensions.contains(u.extension)
-        && m_data.extensions[u.extension].presence == CTILIB::PresenceOffline) {
+    if (m_data.extensions.contains(u.extension) && m_data.extensions[u.extension].presence == CTILIB::PresenceOffline) {
         m_data.extensions[u.extension].presence = CTILIB::PresenceOnline;
         broadcastExtenStatus(u.extension);
     }
@@ -500,7 +500,8 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
     };
 
     if (cmd == QLatin1String("getIdentities")) {
-        sendEvent(s, QStringLiteral("identities"), {{QStringLiteral("identities"), CtiJson::listToJson(user.identities)}});
+        sendEvent(s, QStringLiteral("identities"),
+                  {{QStringLiteral("identities"), CtiJson::listToJson(user.identities)}});
         return true;
     }
     if (cmd == QLatin1String("getPhonebooks")) {
@@ -518,17 +519,17 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
         sendServices(key);
         return true;
     }
-    if (cmd == QLatin1String("getPeerList") || cmd == QLatin1String("chatDisplayed")
-        || cmd == QLatin1String("chatOpen") || cmd == QLatin1String("chatClose")
-        || cmd == QLatin1String("getRebranding")) {
+    if (cmd == QLatin1String("getPeerList") || cmd == QLatin1String("chatDisplayed") ||
+        cmd == QLatin1String("chatOpen") || cmd == QLatin1String("chatClose") ||
+        cmd == QLatin1String("getRebranding")) {
         return true;
     }
     if (cmd == QLatin1String("getCdr")) {
         sendCdr(key);
         return true;
     }
-    if (cmd == QLatin1String("addContact") || cmd == QLatin1String("updateContact")
-        || cmd == QLatin1String("deleteContact")) {
+    if (cmd == QLatin1String("addContact") || cmd == QLatin1String("updateContact") ||
+        cmd == QLatin1String("deleteContact")) {
         PhoneBookEntry e;
         if (!CtiJson::fromJson(args.value(QLatin1String("entry")), e, error))
             return false;
@@ -565,8 +566,8 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
             return false;
         }
         const SimExtension x = m_data.extensions.value(user.extension);
-        return startCall(user.extension, user.extension, x.name(), number, CTILIB::CallAttrInternal, QString(),
-                         true) != nullptr;
+        return startCall(user.extension, user.extension, x.name(), number, CTILIB::CallAttrInternal, QString(), true) !=
+               nullptr;
     }
     if (cmd == QLatin1String("hangupCall") || cmd == QLatin1String("refuseCall")) {
         int leg = -1;
@@ -577,8 +578,9 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
             *error = QStringLiteral("NoSuchCall");
             return false;
         }
-        endCall(c, leg, cmd == QLatin1String("refuseCall") ? QStringLiteral("CALL_REJECTED")
-                                                            : QStringLiteral("NORMAL_CLEARING"));
+        endCall(c, leg,
+                cmd == QLatin1String("refuseCall") ? QStringLiteral("CALL_REJECTED")
+                                                   : QStringLiteral("NORMAL_CLEARING"));
         return true;
     }
     if (cmd == QLatin1String("parkCall")) {
@@ -632,8 +634,7 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
                 return false;
             }
             return startCall(user.extension, user.extension, m_data.extensions.value(user.extension).name(), number,
-                             CTILIB::CallAttrInternal, QString(), true)
-                != nullptr;
+                             CTILIB::CallAttrInternal, QString(), true) != nullptr;
         }
         if (cmd == QLatin1String("phonePressKeys")) {
             QStringList keys;
@@ -719,7 +720,8 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
         const QString to = str("exten");
         const QString toUser = userKeyOfExten(to);
         sendEventToUser(toUser, QStringLiteral("chatComposing"),
-                        {{QStringLiteral("exten"), user.extension}, {QStringLiteral("context"), QString()},
+                        {{QStringLiteral("exten"), user.extension},
+                         {QStringLiteral("context"), QString()},
                          {QStringLiteral("composing"), args.value(QLatin1String("composing")).toBool()}});
         return true;
     }
@@ -786,7 +788,8 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
             if (m.id == str("id")) {
                 const QByteArray wav = PbxSimData::silenceWav(qMin(m.duration, 60));
                 sendEvent(s, QStringLiteral("voicemailAudio"),
-                          {{QStringLiteral("id"), m.id}, {QStringLiteral("uuid"), m.uuid},
+                          {{QStringLiteral("id"), m.id},
+                           {QStringLiteral("uuid"), m.uuid},
                            {QStringLiteral("data"), QString::fromLatin1(wav.toBase64())}});
                 return true;
             }
@@ -922,8 +925,15 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
                 if (!m_data.queues.contains(id))
                     continue;
                 const uint seed = qHash(id) + uint(period);
-                QueuePeriodicStats st{id, period, from, to, int(5 + seed % 40), 12.5 + seed % 20,
-                                      95.0 + seed % 120, int(seed % 7), 30.0 + seed % 25};
+                QueuePeriodicStats st{id,
+                                      period,
+                                      from,
+                                      to,
+                                      int(5 + seed % 40),
+                                      12.5 + seed % 20,
+                                      95.0 + seed % 120,
+                                      int(seed % 7),
+                                      30.0 + seed % 25};
                 if (all)
                     list.stats << st;
                 else
@@ -950,7 +960,15 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
         for (auto it = members.constBegin(); it != members.constEnd(); ++it) {
             for (const QString &m : it.value()) {
                 const uint seed = qHash(m) + qHash(it.key()) + uint(period);
-                QueueOperatorPeriodicStats st{m, m, it.key(), 0, period, from, to, int(seed % 25), int(seed % 4),
+                QueueOperatorPeriodicStats st{m,
+                                              m,
+                                              it.key(),
+                                              0,
+                                              period,
+                                              from,
+                                              to,
+                                              int(seed % 25),
+                                              int(seed % 4),
                                               QDateTime::currentDateTime().addSecs(-int(seed % 5000))};
                 if (all)
                     list << st;
@@ -959,17 +977,20 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
             }
         }
         if (all)
-            sendEvent(s, QStringLiteral("allOperatorsPeriodicStats"), {{QStringLiteral("stats"), CtiJson::listToJson(list)}});
+            sendEvent(s, QStringLiteral("allOperatorsPeriodicStats"),
+                      {{QStringLiteral("stats"), CtiJson::listToJson(list)}});
         return true;
     }
     if (cmd == QLatin1String("getCCReport")) {
         const int period = integer("period", -1);
         if (user.queueRole != 2) {
-            sendEvent(s, QStringLiteral("ccReportFailure"), {{QStringLiteral("error"), QStringLiteral("Permission denied")}});
+            sendEvent(s, QStringLiteral("ccReportFailure"),
+                      {{QStringLiteral("error"), QStringLiteral("Permission denied")}});
             return true;
         }
         if (period < 0 || period > 9) {
-            sendEvent(s, QStringLiteral("ccReportFailure"), {{QStringLiteral("error"), QStringLiteral("Invalid period")}});
+            sendEvent(s, QStringLiteral("ccReportFailure"),
+                      {{QStringLiteral("error"), QStringLiteral("Invalid period")}});
             return true;
         }
         QByteArray csv = "queue;name;served;lost\n";
@@ -1072,8 +1093,9 @@ void PbxSimulator::sendPhonebooks(SimSession *s, int flags)
     for (int index = 0; index < books.size(); ++index) {
         for (const QByteArray &slice : books.at(index)) {
             QByteArray frame = "{\"v\":1,\"t\":\"evt\",\"evt\":\"phonebookPart\",\"data\":{\"flags\":";
-            frame += QByteArray::number(flags) + ",\"part\":" + QByteArray::number(part++) + ",\"parts\":"
-                + QByteArray::number(slices) + ",\"index\":" + QByteArray::number(index) + ",\"book\":";
+            frame += QByteArray::number(flags) + ",\"part\":" + QByteArray::number(part++) +
+                     ",\"parts\":" + QByteArray::number(slices) + ",\"index\":" + QByteArray::number(index) +
+                     ",\"book\":";
             frame += slice;
             frame += "}}\n";
             send(s, frame);
@@ -1089,8 +1111,8 @@ void PbxSimulator::sendCdr(const QString &userKey)
     // The records of a user are encoded once until they change.
     QByteArray &frame = m_cdrCache[userKey];
     if (frame.isEmpty()) {
-        frame = CtiProtocol::encodeEvent(QStringLiteral("cdr"),
-                                         {{QStringLiteral("entries"), CtiJson::listToJson(m_data.cdrs.value(userKey))}});
+        frame = CtiProtocol::encodeEvent(
+            QStringLiteral("cdr"), {{QStringLiteral("entries"), CtiJson::listToJson(m_data.cdrs.value(userKey))}});
     }
     for (SimSession *s : list)
         send(s, frame);
@@ -1110,7 +1132,8 @@ void PbxSimulator::sendServices(const QString &userKey)
         }
         list << st;
     }
-    sendEventToUser(userKey, QStringLiteral("serviceStatus"), {{QStringLiteral("services"), CtiJson::listToJson(list)}});
+    sendEventToUser(userKey, QStringLiteral("serviceStatus"),
+                    {{QStringLiteral("services"), CtiJson::listToJson(list)}});
 }
 
 void PbxSimulator::sendVoicemail(const QString &userKey)
@@ -1127,7 +1150,8 @@ void PbxSimulator::sendVoicemail(const QString &userKey)
         if (m.urgent)
             ++mb.urgentMessages;
     }
-    sendEventToUser(userKey, QStringLiteral("voicemailList"), {{QStringLiteral("messages"), CtiJson::listToJson(list)}});
+    sendEventToUser(userKey, QStringLiteral("voicemailList"),
+                    {{QStringLiteral("messages"), CtiJson::listToJson(list)}});
     sendEventToUser(userKey, QStringLiteral("mailboxStatus"), CtiJson::toJson(mb));
 }
 
@@ -1155,7 +1179,8 @@ void PbxSimulator::broadcastExtenStatus(const QString &exten)
 
 QString PbxSimulator::newChannel(const QString &exten)
 {
-    return QStringLiteral("PJSIP/%1-%2").arg(exten.isEmpty() ? QStringLiteral("trunk") : exten)
+    return QStringLiteral("PJSIP/%1-%2")
+        .arg(exten.isEmpty() ? QStringLiteral("trunk") : exten)
         .arg(++m_counter, 8, 16, QLatin1Char('0'));
 }
 
@@ -1164,8 +1189,8 @@ SimCall *PbxSimulator::findCall(const QString &idOrChannel) const
     if (idOrChannel.isEmpty())
         return nullptr;
     for (SimCall *c : m_calls) {
-        if (c->uid == idOrChannel || c->legs[0].channel == idOrChannel || c->legs[1].channel == idOrChannel
-            || c->legs[0].cstaId == idOrChannel || c->legs[1].cstaId == idOrChannel)
+        if (c->uid == idOrChannel || c->legs[0].channel == idOrChannel || c->legs[1].channel == idOrChannel ||
+            c->legs[0].cstaId == idOrChannel || c->legs[1].cstaId == idOrChannel)
             return c;
     }
     return nullptr;
@@ -1176,8 +1201,8 @@ SimCall *PbxSimulator::findCallOfUserLeg(const QString &userKey, const QString &
     if (id.isEmpty())
         return nullptr;
     for (SimCall *c : m_calls) {
-        const bool match = c->uid == id || c->legs[0].channel == id || c->legs[1].channel == id
-            || c->legs[0].cstaId == id || c->legs[1].cstaId == id;
+        const bool match = c->uid == id || c->legs[0].channel == id || c->legs[1].channel == id ||
+                           c->legs[0].cstaId == id || c->legs[1].cstaId == id;
         if (!match)
             continue;
         for (int l = 0; l < 2; ++l) {
@@ -1303,8 +1328,8 @@ SimCall *PbxSimulator::startCall(const QString &callerExten, const QString &call
         int waiting = 0;
         for (const SimCall *w : m_calls)
             waiting += (w->queueId == queueId && w->state == SimCall::Ringing) ? 1 : 0;
-        QueueEvent ev{queueId, m_data.queues.value(queueId).name, QStringLiteral("join"), c->uid, callerNum,
-                      waiting, c->start};
+        QueueEvent ev{queueId, m_data.queues.value(queueId).name, QStringLiteral("join"), c->uid, callerNum, waiting,
+                      c->start};
         broadcast(QStringLiteral("queueEvent"), CtiJson::toJson(ev));
     }
 
@@ -1368,8 +1393,8 @@ void PbxSimulator::sendLegEvents(SimCall *c, int leg, const QString &what, const
         phoneKind = QStringLiteral("established");
     } else if (what == QLatin1String("finished")) {
         name = QStringLiteral("finishedCall");
-        data = CtiJson::toJson(FinishedCallEvent{c->uid, me.account, me.channel, other.number, other.name,
-                                                 c->calledNum, reason, localHangup});
+        data = CtiJson::toJson(FinishedCallEvent{c->uid, me.account, me.channel, other.number, other.name, c->calledNum,
+                                                 reason, localHangup});
         phoneKind = QStringLiteral("ended");
     } else if (what == QLatin1String("missed")) {
         name = QStringLiteral("missedCall");
@@ -1377,17 +1402,18 @@ void PbxSimulator::sendLegEvents(SimCall *c, int leg, const QString &what, const
         phoneKind = QStringLiteral("missed");
     } else if (what == QLatin1String("colp")) {
         name = QStringLiteral("colpUpdate");
-        data = CtiJson::toJson(ColpUpdateEvent{c->uid, other.number, other.name, me.channel, other.channel,
-                                               me.account});
+        data =
+            CtiJson::toJson(ColpUpdateEvent{c->uid, other.number, other.name, me.channel, other.channel, me.account});
     } else if (what == QLatin1String("hold") || what == QLatin1String("unhold")) {
         phoneKind = what;
     }
     const QByteArray cti = name.isEmpty() ? QByteArray() : CtiProtocol::encodeEvent(name, data);
-    const QByteArray phone = phoneKind.isEmpty()
-        ? QByteArray()
-        : CtiProtocol::encodeEvent(QStringLiteral("phoneEvent"),
-                                   {{QStringLiteral("event"), phoneKind}, {QStringLiteral("remoteNum"), phoneNum},
-                                    {QStringLiteral("remoteName"), phoneName}, {QStringLiteral("cstaId"), me.cstaId}});
+    const QByteArray phone = phoneKind.isEmpty() ? QByteArray()
+                                                 : CtiProtocol::encodeEvent(QStringLiteral("phoneEvent"),
+                                                                            {{QStringLiteral("event"), phoneKind},
+                                                                             {QStringLiteral("remoteNum"), phoneNum},
+                                                                             {QStringLiteral("remoteName"), phoneName},
+                                                                             {QStringLiteral("cstaId"), me.cstaId}});
     for (SimSession *s : sessionsOf(me.userKey)) {
         // The phone reports first, as a desk phone is faster than the PBX.
         if (!phone.isEmpty() && deskPhoneActive(s))
@@ -1434,10 +1460,9 @@ void PbxSimulator::appendCdr(SimCall *c, int leg)
     e.startTime = c->start.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     e.duration = answered ? int(c->answered.secsTo(QDateTime::currentDateTime())) : 0;
     e.callAttributes = c->attrs;
-    e.callTypeKey = QStringLiteral("%1%2_%3")
-                        .arg(answered ? QStringLiteral("ANSWER") : QStringLiteral("NOANSWER"),
-                             local ? QStringLiteral("_LOCAL") : QString(),
-                             leg == 1 ? QStringLiteral("IN") : QStringLiteral("OUT"));
+    e.callTypeKey = QStringLiteral("%1%2_%3").arg(answered ? QStringLiteral("ANSWER") : QStringLiteral("NOANSWER"),
+                                                  local ? QStringLiteral("_LOCAL") : QString(),
+                                                  leg == 1 ? QStringLiteral("IN") : QStringLiteral("OUT"));
     Cdr &list = m_data.cdrs[me.userKey];
     list << e;
     m_cdrCache.remove(me.userKey);
@@ -1557,7 +1582,8 @@ void PbxSimulator::park(SimCall *c, int leg)
     m_parked.insert(slot, c);
     const int timeoutSecs = qMax(1, m_parkTimeoutMs / 1000);
     sendEventToUser(parker.userKey, QStringLiteral("parkCall"),
-                    {{QStringLiteral("number"), parked.number}, {QStringLiteral("parkRoom"), slot},
+                    {{QStringLiteral("number"), parked.number},
+                     {QStringLiteral("parkRoom"), slot},
                      {QStringLiteral("timeout"), QString::number(timeoutSecs)}});
     const QString parkerExten = parker.exten;
     schedule(this, c, m_parkTimeoutMs, [this, c, slot, parkerExten] {
@@ -1596,8 +1622,8 @@ QString PbxSimulator::injectIncomingCall(const QString &from, const QString &toE
     if (!queueId.isEmpty())
         attrs |= CTILIB::CallAttrQueue;
     const QString name = m_data.extensions.contains(from) ? m_data.extensions.value(from).name() : callerName;
-    SimCall *c = startCall(m_data.extensions.contains(from) ? from : QString(), from, name, toExten, attrs, queueId,
-                           true);
+    SimCall *c =
+        startCall(m_data.extensions.contains(from) ? from : QString(), from, name, toExten, attrs, queueId, true);
     return c ? c->uid : QString();
 }
 
@@ -1625,7 +1651,8 @@ int PbxSimulator::hangup(const QString &extenOrUid)
             continue;
         }
         for (int leg = 0; leg < 2; ++leg) {
-            if (c->legs[leg].exten == extenOrUid || (c->legs[leg].exten.isEmpty() && c->legs[leg].number == extenOrUid)) {
+            if (c->legs[leg].exten == extenOrUid ||
+                (c->legs[leg].exten.isEmpty() && c->legs[leg].number == extenOrUid)) {
                 endCall(c, leg, QStringLiteral("NORMAL_CLEARING"));
                 ++n;
                 break;
@@ -1705,7 +1732,8 @@ bool PbxSimulator::sendParkNotice(const QString &toExten, const QString &number,
     if (key.isEmpty())
         return false;
     sendEventToUser(key, QStringLiteral("parkCall"),
-                    {{QStringLiteral("number"), number}, {QStringLiteral("parkRoom"), slot},
+                    {{QStringLiteral("number"), number},
+                     {QStringLiteral("parkRoom"), slot},
                      {QStringLiteral("timeout"), QString::number(timeoutSecs)}});
     return true;
 }
@@ -1714,7 +1742,11 @@ bool PbxSimulator::sendQueueEvent(const QString &queueId, int waitingCalls)
 {
     if (!m_data.queues.contains(queueId))
         return false;
-    QueueEvent ev{queueId, m_data.queues.value(queueId).name, QStringLiteral("update"), QString(), QString(),
+    QueueEvent ev{queueId,
+                  m_data.queues.value(queueId).name,
+                  QStringLiteral("update"),
+                  QString(),
+                  QString(),
                   qMax(0, waitingCalls),
                   waitingCalls > 0 ? QDateTime::currentDateTime().addSecs(-30) : QDateTime()};
     broadcast(QStringLiteral("queueEvent"), CtiJson::toJson(ev));
@@ -1803,7 +1835,9 @@ QString PbxSimulator::executeControl(const QString &line)
     QStringList w = trimmed.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QString cmd = w.takeFirst().toLower();
     auto rest = [&w](int from) { return w.mid(from).join(QLatin1Char(' ')); };
-    auto ok = [](const QString &t = QString()) { return t.isEmpty() ? QStringLiteral("OK") : QStringLiteral("OK ") + t; };
+    auto ok = [](const QString &t = QString()) {
+        return t.isEmpty() ? QStringLiteral("OK") : QStringLiteral("OK ") + t;
+    };
     auto err = [](const QString &t) { return QStringLiteral("ERROR ") + t; };
 
     if (cmd == QLatin1String("help"))

@@ -25,7 +25,8 @@ class PbxSimTlsServer;
 struct SimSession;
 struct SimCall;
 
-class PbxSimulator : public QObject {
+class PbxSimulator : public QObject
+{
     Q_OBJECT
 public:
     explicit PbxSimulator(QObject *parent = nullptr);
@@ -46,11 +47,11 @@ public:
     void close();
 
     // --- timing of the simulated parties (milliseconds)
-    void setAnswerDelay(int ms) { m_answerDelayMs = ms; }         // a called party answers
-    void setRingTimeout(int ms) { m_ringTimeoutMs = ms; }         // an unanswered call is missed
-    void setTalkTime(int ms) { m_talkTimeMs = ms; }               // a called party hangs up (0: never)
-    void setParkTimeout(int ms) { m_parkTimeoutMs = ms; }         // a parked call rings back
-    void setChatReplyDelay(int ms) { m_chatReplyDelayMs = ms; }   // a colleague answers a chat
+    void setAnswerDelay(int ms) { m_answerDelayMs = ms; }       // a called party answers
+    void setRingTimeout(int ms) { m_ringTimeoutMs = ms; }       // an unanswered call is missed
+    void setTalkTime(int ms) { m_talkTimeMs = ms; }             // a called party hangs up (0: never)
+    void setParkTimeout(int ms) { m_parkTimeoutMs = ms; }       // a parked call rings back
+    void setChatReplyDelay(int ms) { m_chatReplyDelayMs = ms; } // a colleague answers a chat
     void setAnswerKeepAlives(bool on) { m_answerKeepAlives = on; }
 
     // --- trace: one JSON line per command received

@@ -205,6 +205,10 @@ Check the network settings</translation>
         <source>Indirizzo di rete non permesso</source>
         <translation>Network address not allowed</translation>
     </message>
+    <message>
+        <source>Si</source>
+        <translation>Yes</translation>
+    </message>
 </context>
 <context>
     <name>MSettingsDialog</name>
@@ -645,6 +649,10 @@ Verranno ripristinati i valori precedenti.</source>
 
 %1
 The previous values will be restored.</translation>
+    </message>
+    <message>
+        <source>Salva e riavvia</source>
+        <translation>Save and restart</translation>
     </message>
 </context>
 <context>

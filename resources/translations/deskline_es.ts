@@ -205,6 +205,10 @@ Compruebe la configuración de red</translation>
         <source>Indirizzo di rete non permesso</source>
         <translation>Dirección de red no permitida</translation>
     </message>
+    <message>
+        <source>Si</source>
+        <translation>Sí</translation>
+    </message>
 </context>
 <context>
     <name>MSettingsDialog</name>
@@ -645,6 +649,10 @@ Verranno ripristinati i valori precedenti.</source>
 
 %1
 Se restablecerán los valores anteriores.</translation>
+    </message>
+    <message>
+        <source>Salva e riavvia</source>
+        <translation>Guardar y reiniciar</translation>
     </message>
 </context>
 <context>

@@ -17,7 +17,6 @@ public:
                     QObject *parent = nullptr);
     ~ClientApiServer() override;
 
-    bool isListeningOk() const { return isListening(); }
 
 signals:
     void sigHangupCallRequested();

@@ -1,5 +1,6 @@
 #include "promptservice.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>

@@ -174,7 +174,9 @@ void MPGui::createTrayIcon()
     trayIcon = new QSystemTrayIcon();
     trayIcon->setContextMenu(trayIconMenu);
     trayIcon->setIcon(appIcon);
-    trayIcon->setVisible(true);
+    // Without a system tray (a bare X session, the offscreen platform) the
+    // icon stays hidden.
+    trayIcon->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 void MPGui::createShortcuts()

@@ -279,7 +279,7 @@ void MPGui::setupGuiLayout()
     // 27-28.
     if (settingsDialog->isStartMinimizedSet())
         QTimer::singleShot(1000, this, SLOT(moveToTray()));
-    trayIcon->setVisible(true);
+    trayIcon->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
 
     // 29.
     if (logger)

@@ -646,6 +646,7 @@ bool MPGui::confirmQuit()
     msg.format = Qt::RichText;
     msg.buttons = QMessageBox::Yes | QMessageBox::No;
     msg.defaultButton = QMessageBox::No;
+    msg.buttonTexts.insert(QMessageBox::Yes, tr("Si"));
     // Only No declines; closing the box counts as No.
     return prompts().message(nullptr, msg) != QMessageBox::No;
 }

@@ -40,6 +40,7 @@ private slots:
     void quitAsksAndSaves_data();
     void quitAsksAndSaves();
     void restartBuildsANewWindow();
+    void disconnectionDuringRestartOnlyLogs();
     void teardownAfterPartialStart();
     void teardownWhileConnecting();
 };
@@ -79,6 +80,8 @@ void TestSessionQuit::quitAsksAndSaves()
         const PromptService::Message q = prompts.shown.at(0).message;
         QCOMPARE(q.kind, PromptService::Kind::Question);
         QCOMPARE(q.defaultButton, QMessageBox::No);
+        QCOMPARE(q.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(q.buttonTexts.value(QMessageBox::Yes), QStringLiteral("Si"));
         QVERIFY(q.title.endsWith(QStringLiteral(" - Chiusura applicazione")));
         // CTI-only mode: no warning about calls in progress.
         QCOMPARE(q.text, QStringLiteral("<p align='center'>Sei sicuro di voler chiudere l'applicazione<br>%1?</p>")
@@ -152,6 +155,23 @@ void TestSessionQuit::restartBuildsANewWindow()
     QVERIFY(!logger);
 }
 
+void TestSessionQuit::disconnectionDuringRestartOnlyLogs()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    prompts.trayMessages.clear();
+    QVERIFY(w.quitApplication(true, true)); // no loop is running here: nothing ends
+    QVERIFY(w.isRestartRequested());
+    QVERIFY(prompts.shown.isEmpty());
+    QMetaObject::invokeMethod(&w, "disconnectedFromM", Q_ARG(QString, QStringLiteral("KeepAliveReplyTimeout")));
+    QVERIFY(f.logText().contains("Disconnected from VeloraPBX - Reason: KeepAliveReplyTimeout"));
+    QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
+    QVERIFY(prompts.trayMessages.isEmpty());
+    QCOMPARE(widgetOf<QLabel>(w, "lblStatusText")->text(), QStringLiteral("Utente: CONNESSO"));
+}
+
 void TestSessionQuit::teardownAfterPartialStart()
 {
     SessionFixture f;
@@ -177,6 +197,7 @@ void TestSessionQuit::teardownWhileConnecting()
         QVERIFY(w.supervisorPanelWidget());
         QVERIFY(w.localApiServer());
     } // destroyed while logged in: resumes the queues, logs out
+    QVERIFY(f.logText().contains("Pause/unpause on queues requested due to Bye bye"));
     QTRY_COMPARE_WITH_TIMEOUT(f.sim->sessionCount(), 0, 5000);
     {
         MPGui w{f.config()};

@@ -4,15 +4,16 @@
 #include "ctilib.h"
 #include "pbxsimulator.h"
 
-#include <QSslConfiguration>
 #include <QSignalSpy>
+#include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 
-namespace ctitest {
+namespace ctitest
+{
 
 // The client trusts the PBX's CA chain, as the main window arranges.
 inline void trustPbxCertificates()

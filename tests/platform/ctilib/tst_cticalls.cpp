@@ -6,7 +6,8 @@
 
 using namespace ctitest;
 
-namespace {
+namespace
+{
 
 // Records the call events of a client in arrival order.
 struct CallLog : QObject {
@@ -17,16 +18,34 @@ struct CallLog : QObject {
     QList<FinishedCallEvent> finished;
     QList<MissedCallEvent> missed;
     QList<ColpUpdateEvent> colp;
-    QStringList phone;       // "kind:num:csta"
+    QStringList phone; // "kind:num:csta"
 
     explicit CallLog(CtiLib *c)
     {
-        connect(c, &CtiLib::sigIncomingCall, this, [this](const IncomingCallEvent &e) { incoming << e; order << "incoming"; });
-        connect(c, &CtiLib::sigOutgoingCall, this, [this](const OriginateCallEvent &e) { outgoing << e; order << "outgoing"; });
-        connect(c, &CtiLib::sigAnsweredCall, this, [this](const AnsweredCallEvent &e) { answered << e; order << "answered"; });
-        connect(c, &CtiLib::sigFinishedCall, this, [this](const FinishedCallEvent &e) { finished << e; order << "finished"; });
-        connect(c, &CtiLib::sigMissedCall, this, [this](const MissedCallEvent &e) { missed << e; order << "missed"; });
-        connect(c, &CtiLib::sigColpUpdate, this, [this](const ColpUpdateEvent &e) { colp << e; order << "colp"; });
+        connect(c, &CtiLib::sigIncomingCall, this, [this](const IncomingCallEvent &e) {
+            incoming << e;
+            order << "incoming";
+        });
+        connect(c, &CtiLib::sigOutgoingCall, this, [this](const OriginateCallEvent &e) {
+            outgoing << e;
+            order << "outgoing";
+        });
+        connect(c, &CtiLib::sigAnsweredCall, this, [this](const AnsweredCallEvent &e) {
+            answered << e;
+            order << "answered";
+        });
+        connect(c, &CtiLib::sigFinishedCall, this, [this](const FinishedCallEvent &e) {
+            finished << e;
+            order << "finished";
+        });
+        connect(c, &CtiLib::sigMissedCall, this, [this](const MissedCallEvent &e) {
+            missed << e;
+            order << "missed";
+        });
+        connect(c, &CtiLib::sigColpUpdate, this, [this](const ColpUpdateEvent &e) {
+            colp << e;
+            order << "colp";
+        });
         auto phoneEvent = [this](const char *kind) {
             return [this, kind](const QString &num, const QString &, const QString &csta) {
                 phone << QStringLiteral("%1:%2:%3").arg(QLatin1String(kind), num, csta);
@@ -65,7 +84,8 @@ Cdr lastCdr(CtiLib *c)
 
 } // namespace
 
-class TestCtiCalls : public QObject {
+class TestCtiCalls : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase() { trustPbxCertificates(); }
@@ -133,7 +153,8 @@ void TestCtiCalls::incomingAnswered()
     Fixture f;
     QVERIFY(f.login());
     CallLog log(f.cti.get());
-    const QString uid = f.sim->injectIncomingCall(kOutside, QStringLiteral("201"), QString(), QStringLiteral("Mario Verdi"));
+    const QString uid =
+        f.sim->injectIncomingCall(kOutside, QStringLiteral("201"), QString(), QStringLiteral("Mario Verdi"));
     QVERIFY(!uid.isEmpty());
     QVERIFY(log.waitFor("incoming"));
     const IncomingCallEvent in = log.incoming.first();

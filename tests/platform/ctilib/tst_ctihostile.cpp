@@ -10,13 +10,15 @@
 
 using namespace ctitest;
 
-namespace {
+namespace
+{
 
 using Script = std::function<void(QSslSocket *, qint64 loginId)>;
 
 // A TLS server with the simulator's certificate that runs a script once the
 // client's log-in request has arrived.
-class HostileServer : public QTcpServer {
+class HostileServer : public QTcpServer
+{
 public:
     Script script;
 
@@ -74,15 +76,17 @@ QByteArray bigPhonebook(int entries, bool brokenAtTheEnd)
         list.replace(list.size() - 1, last);
         bookJson.insert(QStringLiteral("entries"), list);
     }
-    return CtiProtocol::encodeEvent(QStringLiteral("phonebook"),
-                                    {{QStringLiteral("flags"), 1}, {QStringLiteral("phonebooks"), QJsonArray{bookJson}}});
+    return CtiProtocol::encodeEvent(
+        QStringLiteral("phonebook"),
+        {{QStringLiteral("flags"), 1}, {QStringLiteral("phonebooks"), QJsonArray{bookJson}}});
 }
 
 } // namespace
 
 Q_DECLARE_METATYPE(Script)
 
-class TestCtiHostile : public QObject {
+class TestCtiHostile : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase() { trustPbxCertificates(); }
@@ -107,7 +111,9 @@ void TestCtiHostile::brokenPeer_data()
     };
     QTest::newRow("not JSON") << send("this is not json\n", false) << "ProtocolError - malformed JSON" << false;
     QTest::newRow("JSON array") << send("[1,2]\n", false) << "ProtocolError - frame is not a JSON object" << false;
-    QTest::newRow("other protocol version") << send(R"({"v":9,"t":"evt","evt":"x"})" "\n", false)
+    QTest::newRow("other protocol version") << send(R"({"v":9,"t":"evt","evt":"x"})"
+                                                    "\n",
+                                                    false)
                                             << "ProtocolError - unsupported protocol version" << false;
     QTest::newRow("event before log-in") << send(CtiProtocol::encodeEvent(QStringLiteral("chatConnected"), {}), false)
                                          << "ProtocolError - event before log-in" << false;
@@ -115,32 +121,31 @@ void TestCtiHostile::brokenPeer_data()
                                        << "ProtocolError - response to an unknown request" << false;
     QTest::newRow("request from the server") << send(CtiProtocol::encodeRequest(1, QStringLiteral("login"), {}), false)
                                              << "ProtocolError - unexpected request" << false;
-    QTest::newRow("log-in answer with bad capabilities")
-        << Script([](QSslSocket *s, qint64 id) {
-               s->write(CtiProtocol::encodeResponse(id, true, {{QStringLiteral("capabilities"), QStringLiteral("all")}}));
-           })
-        << "ProtocolError - log-in answer" << false;
-    QTest::newRow("log-in answer with a bad record")
-        << Script([](QSslSocket *s, qint64 id) {
-               s->write(CtiProtocol::encodeResponse(
-                   id, true, {{QStringLiteral("details"), QJsonObject{{QStringLiteral("queueRole"), true}}},
-                              {QStringLiteral("capabilities"), 1}}));
-           })
-        << "ProtocolError - log-in answer: queueRole" << false;
+    QTest::newRow("log-in answer with bad capabilities") << Script([](QSslSocket *s, qint64 id) {
+        s->write(CtiProtocol::encodeResponse(id, true, {{QStringLiteral("capabilities"), QStringLiteral("all")}}));
+    }) << "ProtocolError - log-in answer" << false;
+    QTest::newRow("log-in answer with a bad record") << Script([](QSslSocket *s, qint64 id) {
+        s->write(
+            CtiProtocol::encodeResponse(id, true,
+                                        {{QStringLiteral("details"), QJsonObject{{QStringLiteral("queueRole"), true}}},
+                                         {QStringLiteral("capabilities"), 1}}));
+    }) << "ProtocolError - log-in answer: queueRole" << false;
     QTest::newRow("unknown event") << send(CtiProtocol::encodeEvent(QStringLiteral("selfDestruct"), {}), true)
                                    << "ProtocolError - event 'selfDestruct': unknown event" << true;
-    QTest::newRow("wrong field type")
-        << send(CtiProtocol::encodeEvent(QStringLiteral("incomingCall"), {{QStringLiteral("callType"), QStringLiteral("x")}}),
-                true)
-        << "ProtocolError - event 'incomingCall': callType" << true;
-    QTest::newRow("unknown phone event")
-        << send(CtiProtocol::encodeEvent(QStringLiteral("phoneEvent"), {{QStringLiteral("event"), QStringLiteral("explode")}}),
-                true)
-        << "ProtocolError - event 'phoneEvent': unknown phone event" << true;
+    QTest::newRow("wrong field type") << send(CtiProtocol::encodeEvent(
+                                                  QStringLiteral("incomingCall"),
+                                                  {{QStringLiteral("callType"), QStringLiteral("x")}}),
+                                              true)
+                                      << "ProtocolError - event 'incomingCall': callType" << true;
+    QTest::newRow("unknown phone event") << send(CtiProtocol::encodeEvent(
+                                                     QStringLiteral("phoneEvent"),
+                                                     {{QStringLiteral("event"), QStringLiteral("explode")}}),
+                                                 true)
+                                         << "ProtocolError - event 'phoneEvent': unknown phone event" << true;
     QTest::newRow("oversized frame") << send(QByteArray(1536 * 1024, 'a'), true) << "ProtocolError - frame larger than"
                                      << true;
-    QTest::newRow("oversized frame with its end") << send(QByteArray(1536 * 1024, 'a') + '\n', true)
-                                                  << "ProtocolError - frame larger than" << true;
+    QTest::newRow("oversized frame with its end")
+        << send(QByteArray(1536 * 1024, 'a') + '\n', true) << "ProtocolError - frame larger than" << true;
     QTest::newRow("broken record deep in a large delivery")
         << send(bigPhonebook(3000, true), true) << "ProtocolError - event 'phonebook': [0].entries: [2999].lastModified"
         << true;
@@ -148,8 +153,10 @@ void TestCtiHostile::brokenPeer_data()
         PhoneBook b;
         b.source = source;
         return CtiProtocol::encodeEvent(QStringLiteral("phonebookPart"),
-                                        {{QStringLiteral("flags"), 1}, {QStringLiteral("part"), part},
-                                         {QStringLiteral("parts"), parts}, {QStringLiteral("index"), index},
+                                        {{QStringLiteral("flags"), 1},
+                                         {QStringLiteral("part"), part},
+                                         {QStringLiteral("parts"), parts},
+                                         {QStringLiteral("index"), index},
                                          {QStringLiteral("book"), CtiJson::toJson(b)}});
     };
     QTest::newRow("phone book part out of order")
@@ -158,16 +165,13 @@ void TestCtiHostile::brokenPeer_data()
     QTest::newRow("phone book part of another book")
         << send(part(0, 2, 0, QStringLiteral("velora")) + part(1, 2, 0, QStringLiteral("exten")), true)
         << "ProtocolError - phone book part does not continue its book" << true;
-    QTest::newRow("phone book part beyond its count")
-        << send(part(3, 2, 0, QStringLiteral("velora")), true) << "ProtocolError - event 'phonebookPart': invalid"
-        << true;
-    QTest::newRow("voicemail audio not base64")
-        << Script([](QSslSocket *s, qint64 id) {
-               s->write(loginOk(id));
-               s->write(CtiProtocol::encodeEvent(QStringLiteral("voicemailAudio"),
-                                                 {{QStringLiteral("id"), 5}}));
-           })
-        << "ProtocolError - id: expected a string" << true;
+    QTest::newRow("phone book part beyond its count") << send(part(3, 2, 0, QStringLiteral("velora")), true)
+                                                      << "ProtocolError - event 'phonebookPart': invalid" << true;
+    QTest::newRow("voicemail audio not base64") << Script([](QSslSocket *s, qint64 id) {
+        s->write(loginOk(id));
+        s->write(CtiProtocol::encodeEvent(QStringLiteral("voicemailAudio"), {{QStringLiteral("id"), 5}}));
+    }) << "ProtocolError - id: expected a string"
+                                                << true;
     QTest::newRow("closed before the answer")
         << Script([](QSslSocket *s, qint64) { s->disconnectFromHost(); }) << "RemoteHostClosed" << false;
     QTest::newRow("no answer at all") << Script([](QSslSocket *, qint64) {}) << "ConnectTimeout" << false;
@@ -204,7 +208,8 @@ void TestCtiHostile::hostileReasonIsSanitised()
 {
     HostileServer server;
     server.script = [](QSslSocket *s, qint64 id) {
-        s->write(CtiProtocol::encodeResponse(id, false, {}, QStringLiteral("AuthFailed\x1b[2J\n") + QString(5000, 'x')));
+        s->write(
+            CtiProtocol::encodeResponse(id, false, {}, QStringLiteral("AuthFailed\x1b[2J\n") + QString(5000, 'x')));
     };
     QVERIFY(server.listen(QHostAddress::LocalHost));
     CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
@@ -227,9 +232,11 @@ void TestCtiHostile::largeDeliveryKeepsOrder()
     server.script = [](QSslSocket *s, qint64 id) {
         s->write(loginOk(id));
         s->write(bigPhonebook(20000, false));
-        s->write(CtiProtocol::encodeEvent(QStringLiteral("mobileNumber"), {{QStringLiteral("number"), QStringLiteral("1")}}));
+        s->write(CtiProtocol::encodeEvent(QStringLiteral("mobileNumber"),
+                                          {{QStringLiteral("number"), QStringLiteral("1")}}));
         s->write(bigPhonebook(10, false));
-        s->write(CtiProtocol::encodeEvent(QStringLiteral("mobileNumber"), {{QStringLiteral("number"), QStringLiteral("2")}}));
+        s->write(CtiProtocol::encodeEvent(QStringLiteral("mobileNumber"),
+                                          {{QStringLiteral("number"), QStringLiteral("2")}}));
     };
     QVERIFY(server.listen(QHostAddress::LocalHost));
     CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
@@ -239,7 +246,8 @@ void TestCtiHostile::largeDeliveryKeepsOrder()
         QVERIFY(QThread::currentThread() == qApp->thread());
         order << QStringLiteral("book%1").arg(l.first().entries.size());
     });
-    connect(&cti, &CtiLib::sigExtenMobileNumberRcvd, this, [&](const QString &n) { order << QStringLiteral("mobile") + n; });
+    connect(&cti, &CtiLib::sigExtenMobileNumberRcvd, this,
+            [&](const QString &n) { order << QStringLiteral("mobile") + n; });
     cti.connectToServer(QStringLiteral("demo"), QStringLiteral("demo"), QString(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(order.size(), 4, 10000);
     QCOMPARE(order, (QStringList{"book20000", "mobile1", "book10", "mobile2"}));

@@ -7,7 +7,8 @@
 using CtiProtocol::FrameReader;
 using CtiProtocol::Message;
 
-class TestCtiProtocol : public QObject {
+class TestCtiProtocol : public QObject
+{
     Q_OBJECT
 private slots:
     void framesSplitAnywhere();
@@ -129,13 +130,20 @@ void TestCtiProtocol::numAnonymizer_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("masked");
-    QTest::newRow("international") << "+390212345678" << "+xxxxxxxxx678";
-    QTest::newRow("with blanks") << "+39 02 1234 567" << "+xx xx xxxx 567";
-    QTest::newRow("extension of three") << "201" << "201";
-    QTest::newRow("four digits") << "2015" << "x015";
-    QTest::newRow("two digits") << "12" << "12";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("service code") << "*8201" << "*x201";
+    QTest::newRow("international") << "+390212345678"
+                                   << "+xxxxxxxxx678";
+    QTest::newRow("with blanks") << "+39 02 1234 567"
+                                 << "+xx xx xxxx 567";
+    QTest::newRow("extension of three") << "201"
+                                        << "201";
+    QTest::newRow("four digits") << "2015"
+                                 << "x015";
+    QTest::newRow("two digits") << "12"
+                                << "12";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("service code") << "*8201"
+                                  << "*x201";
 }
 
 void TestCtiProtocol::numAnonymizer()
@@ -150,13 +158,20 @@ void TestCtiProtocol::ipPort_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("port");
-    QTest::newRow("name") << "pbx.example.com" << "pbx.example.com" << 0;
-    QTest::newRow("name and port") << "pbx.example.com:5443" << "pbx.example.com" << 5443;
-    QTest::newRow("ipv4 and port") << " 10.0.0.1:6000 " << "10.0.0.1" << 6000;
-    QTest::newRow("bad port") << "10.0.0.1:99999" << "10.0.0.1" << 0;
-    QTest::newRow("ipv6 bracketed") << "[fe80::1]:5443" << "fe80::1" << 5443;
-    QTest::newRow("ipv6 bare") << "fe80::1" << "fe80::1" << 0;
-    QTest::newRow("empty") << "" << "" << 0;
+    QTest::newRow("name") << "pbx.example.com"
+                          << "pbx.example.com" << 0;
+    QTest::newRow("name and port") << "pbx.example.com:5443"
+                                   << "pbx.example.com" << 5443;
+    QTest::newRow("ipv4 and port") << " 10.0.0.1:6000 "
+                                   << "10.0.0.1" << 6000;
+    QTest::newRow("bad port") << "10.0.0.1:99999"
+                              << "10.0.0.1" << 0;
+    QTest::newRow("ipv6 bracketed") << "[fe80::1]:5443"
+                                    << "fe80::1" << 5443;
+    QTest::newRow("ipv6 bare") << "fe80::1"
+                               << "fe80::1" << 0;
+    QTest::newRow("empty") << ""
+                           << "" << 0;
 }
 
 void TestCtiProtocol::ipPort()
@@ -175,12 +190,24 @@ void TestCtiProtocol::nameNumFromUri_data()
     QTest::addColumn<QString>("uri");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("number");
-    QTest::newRow("quoted name") << "\"Mario Rossi\" <sip:201@pbx.local>" << "Mario Rossi" << "201";
-    QTest::newRow("bare name") << "Mario <sip:+3902123@pbx;transport=udp>" << "Mario" << "+3902123";
-    QTest::newRow("no name") << "<sip:201@pbx>" << "" << "201";
-    QTest::newRow("plain uri") << "sips:202@pbx:5061" << "" << "202";
-    QTest::newRow("tel") << "tel:+39021234" << "" << "+39021234";
-    QTest::newRow("number") << "203" << "" << "203";
+    QTest::newRow("quoted name") << "\"Mario Rossi\" <sip:201@pbx.local>"
+                                 << "Mario Rossi"
+                                 << "201";
+    QTest::newRow("bare name") << "Mario <sip:+3902123@pbx;transport=udp>"
+                               << "Mario"
+                               << "+3902123";
+    QTest::newRow("no name") << "<sip:201@pbx>"
+                             << ""
+                             << "201";
+    QTest::newRow("plain uri") << "sips:202@pbx:5061"
+                               << ""
+                               << "202";
+    QTest::newRow("tel") << "tel:+39021234"
+                         << ""
+                         << "+39021234";
+    QTest::newRow("number") << "203"
+                            << ""
+                            << "203";
 }
 
 void TestCtiProtocol::nameNumFromUri()

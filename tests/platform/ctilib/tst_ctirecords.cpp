@@ -14,7 +14,8 @@
 using Check = std::function<void()>;
 Q_DECLARE_METATYPE(Check)
 
-namespace {
+namespace
+{
 
 // Encodes a record as an event, frames it, reads the frame back and decodes it.
 template <typename T> T throughTheWire(const T &value)
@@ -90,7 +91,8 @@ void destroyValue(int type, void *value)
 
 } // namespace
 
-class TestCtiRecords : public QObject {
+class TestCtiRecords : public QObject
+{
     Q_OBJECT
 private slots:
     void roundTrip_data();
@@ -104,9 +106,16 @@ private slots:
     void registeredNamesCrossQueuedConnections();
     void everySignalCrossesAQueuedConnection();
     void recordValuesSurviveAQueuedConnection();
+    void aliasSpellingsConnectByName_data();
+    void aliasSpellingsConnectByName();
 
 public slots:
     void sink() { ++m_sinkCalls; }
+    void onMap(const QMap<QString, BuddyStatus> &) { ++m_sinkCalls; }
+    void onCodes(const QMap<CTILIB::ServiceDialCodeType, QString> &) { ++m_sinkCalls; }
+    void onIdentities(const QList<IdentityEntry> &) { ++m_sinkCalls; }
+    void onCdr(const QList<CdrEntry> &) { ++m_sinkCalls; }
+    void onBooks(const QList<PhoneBook> &, CTILIB::PhonebookTypeFlags) { ++m_sinkCalls; }
 
 private:
     int m_sinkCalls = 0;
@@ -117,14 +126,14 @@ private:
 void TestCtiRecords::roundTrip_data()
 {
     QTest::addColumn<Check>("check");
-#define ROW(Type, field, value)                                                                    \
-    QTest::newRow(#Type "." #field) << Check([] {                                                  \
-        Type original;                                                                             \
-        original.field = value;                                                                    \
-        QVERIFY2(original != Type(), "the sample value equals the default");                       \
-        const Type back = throughTheWire(original);                                                \
-        QVERIFY(back.field == original.field);                                                     \
-        QVERIFY(back == original);                                                                 \
+#define ROW(Type, field, value)                                                                                        \
+    QTest::newRow(#Type "." #field) << Check([] {                                                                      \
+        Type original;                                                                                                 \
+        original.field = value;                                                                                        \
+        QVERIFY2(original != Type(), "the sample value equals the default");                                           \
+        const Type back = throughTheWire(original);                                                                    \
+        QVERIFY(back.field == original.field);                                                                         \
+        QVERIFY(back == original);                                                                                     \
     })
     ROW(LoginDetails, username, (QStringLiteral("LoginDetails-username")));
     ROW(LoginDetails, userId, (7));
@@ -229,7 +238,9 @@ void TestCtiRecords::roundTrip_data()
     ROW(ContactEntry, subtype, (QStringLiteral("ContactEntry-subtype")));
     ROW(ContactEntry, value, (QStringLiteral("ContactEntry-value")));
     ROW(ContactEntry, preferred, (true));
-    ROW(PhoneBookEntry, contacts, (QList<ContactEntry>{ContactEntry{QStringLiteral("phone"), QStringLiteral("mobile"), QStringLiteral("+39 333"), true}}));
+    ROW(PhoneBookEntry, contacts,
+        (QList<ContactEntry>{
+            ContactEntry{QStringLiteral("phone"), QStringLiteral("mobile"), QStringLiteral("+39 333"), true}}));
     ROW(PhoneBookEntry, firstName, (QStringLiteral("PhoneBookEntry-firstName")));
     ROW(PhoneBookEntry, lastName, (QStringLiteral("PhoneBookEntry-lastName")));
     ROW(PhoneBookEntry, displayName, (QStringLiteral("PhoneBookEntry-displayName")));
@@ -449,14 +460,41 @@ void TestCtiRecords::identityListEqualityIsOrdered()
 void TestCtiRecords::registeredNamesCrossQueuedConnections_data()
 {
     QTest::addColumn<QByteArray>("name");
-    for (const char *n : {"LoginDetails", "Cdr", "PhoneBookList", "CTILIB::PhonebookTypeFlags", "CTILIB::BlfStatus",
-                          "IdentityList", "SipConfiguration", "ServicesDialCodesMap", "BuddyStatusMap", "BuddyStatus",
-                          "VoicemailMessageList", "MailboxStatus", "ChatMessage", "ServiceStatusList", "ServiceStatus",
-                          "InCallServiceStatus", "ChannelStatus", "IncomingCallEvent", "OriginateCallEvent",
-                          "AnsweredCallEvent", "FinishedCallEvent", "MissedCallEvent", "ColpUpdateEvent",
-                          "CallLocalInfoUpdateEvent", "CallCenterReport", "QueueStatsList", "QueuePeriodicStats",
-                          "QueuePeriodicStatsList", "QueueOperatorPeriodicStats", "QueueOperatorPeriodicStatsList",
-                          "QueueMember", "QueueEvent", "CTILIB::PeriodType", "ChatMessageList", "PhoneBookEntry"})
+    for (const char *n : {"LoginDetails",
+                          "Cdr",
+                          "PhoneBookList",
+                          "CTILIB::PhonebookTypeFlags",
+                          "CTILIB::BlfStatus",
+                          "IdentityList",
+                          "SipConfiguration",
+                          "ServicesDialCodesMap",
+                          "BuddyStatusMap",
+                          "BuddyStatus",
+                          "VoicemailMessageList",
+                          "MailboxStatus",
+                          "ChatMessage",
+                          "ServiceStatusList",
+                          "ServiceStatus",
+                          "InCallServiceStatus",
+                          "ChannelStatus",
+                          "IncomingCallEvent",
+                          "OriginateCallEvent",
+                          "AnsweredCallEvent",
+                          "FinishedCallEvent",
+                          "MissedCallEvent",
+                          "ColpUpdateEvent",
+                          "CallLocalInfoUpdateEvent",
+                          "CallCenterReport",
+                          "QueueStatsList",
+                          "QueuePeriodicStats",
+                          "QueuePeriodicStatsList",
+                          "QueueOperatorPeriodicStats",
+                          "QueueOperatorPeriodicStatsList",
+                          "QueueMember",
+                          "QueueEvent",
+                          "CTILIB::PeriodType",
+                          "ChatMessageList",
+                          "PhoneBookEntry"})
         QTest::newRow(n) << QByteArray(n);
 }
 
@@ -514,12 +552,13 @@ void TestCtiRecords::recordValuesSurviveAQueuedConnection()
     CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
     PhoneBookList received;
     CTILIB::PhonebookTypeFlags flags;
-    connect(&cti, &CtiLib::sigPhonebookChanged, this,
-            [&](const PhoneBookList &l, CTILIB::PhonebookTypeFlags f) {
-                received = l;
-                flags = f;
-            },
-            Qt::QueuedConnection);
+    connect(
+        &cti, &CtiLib::sigPhonebookChanged, this,
+        [&](const PhoneBookList &l, CTILIB::PhonebookTypeFlags f) {
+            received = l;
+            flags = f;
+        },
+        Qt::QueuedConnection);
     PhoneBook book;
     book.source = QStringLiteral("velora");
     book.entries << samplePhoneBookEntry();
@@ -528,6 +567,41 @@ void TestCtiRecords::recordValuesSurviveAQueuedConnection()
     QCOMPARE(received.size(), 1);
     QVERIFY(received.first() == book);
     QCOMPARE(int(flags), 5);
+}
+
+// A receiver may spell a list or map type in full instead of by its alias;
+// the by-name connection is made either way, also queued.
+void TestCtiRecords::aliasSpellingsConnectByName_data()
+{
+    QTest::addColumn<QByteArray>("signal");
+    QTest::addColumn<QByteArray>("slot");
+    QTest::newRow("map") << QByteArray(SIGNAL(sigExtenStatusMapChanged(QMap<QString, BuddyStatus>)))
+                         << QByteArray(SLOT(onMap(QMap<QString, BuddyStatus>)));
+    QTest::newRow("alias to full") << QByteArray(SIGNAL(sigExtenStatusMapChanged(BuddyStatusMap)))
+                                   << QByteArray(SLOT(onMap(QMap<QString, BuddyStatus>)));
+    QTest::newRow("codes") << QByteArray(SIGNAL(sigServicesCodesReceived(QMap<CTILIB::ServiceDialCodeType, QString>)))
+                           << QByteArray(SLOT(onCodes(QMap<CTILIB::ServiceDialCodeType, QString>)));
+    QTest::newRow("identities") << QByteArray(SIGNAL(sigIdentitiesChanged(QList<IdentityEntry>)))
+                                << QByteArray(SLOT(onIdentities(QList<IdentityEntry>)));
+    QTest::newRow("cdr") << QByteArray(SIGNAL(sigCdrChanged(Cdr))) << QByteArray(SLOT(onCdr(QList<CdrEntry>)));
+    QTest::newRow("books") << QByteArray(SIGNAL(sigPhonebookChanged(QList<PhoneBook>, CTILIB::PhonebookTypeFlags)))
+                           << QByteArray(SLOT(onBooks(PhoneBookList, CTILIB::PhonebookTypeFlags)));
+}
+
+void TestCtiRecords::aliasSpellingsConnectByName()
+{
+    QFETCH(QByteArray, signal);
+    QFETCH(QByteArray, slot);
+    CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
+    QVERIFY(QObject::connect(&cti, signal.constData(), this, slot.constData(), Qt::QueuedConnection));
+    m_sinkCalls = 0;
+    emit cti.sigExtenStatusMapChanged(BuddyStatusMap());
+    emit cti.sigServicesCodesReceived(ServicesDialCodesMap());
+    emit cti.sigIdentitiesChanged(IdentityList());
+    emit cti.sigCdrChanged(Cdr());
+    emit cti.sigPhonebookChanged(PhoneBookList(), CTILIB::PhonebookAll);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_sinkCalls, 1);
 }
 
 DESKLINE_TEST_MAIN(TestCtiRecords)

@@ -5,6 +5,8 @@
 #include "testmain.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTcpServer>
 
 using namespace ctitest;
@@ -14,12 +16,14 @@ using Verify = std::function<void(const QSignalSpy &)>;
 Q_DECLARE_METATYPE(Action)
 Q_DECLARE_METATYPE(Verify)
 
-class TestCtiSession : public QObject {
+class TestCtiSession : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase() { trustPbxCertificates(); }
 
     void loginSucceeds();
+    void tenantSelectsTheUser();
     void loginFailures_data();
     void loginFailures();
     void tlsNameMismatchIsRefused();
@@ -36,6 +40,7 @@ private slots:
     void forcedDisconnection();
     void keepAliveTimeout();
     void killedSimulatorIsADisconnection();
+    void killedSimulatorProgram();
     void logoutIsAUserRequest();
     void traceRecordsCommands();
     void controlCommands_data();
@@ -70,18 +75,56 @@ void TestCtiSession::loginSucceeds()
     QCOMPARE(f.sim->loggedInUsers(), QStringList{QStringLiteral("demo")});
 }
 
+void TestCtiSession::tenantSelectsTheUser()
+{
+    Fixture f;
+    PbxSimData data = f.sim->data();
+    SimUser mario = data.users.value(QStringLiteral("sara"));
+    mario.username = QStringLiteral("mario");
+    mario.password = QStringLiteral("pwd");
+    mario.tenant = QStringLiteral("acme");
+    data.users.insert(PbxSimData::userKey(mario.username, mario.tenant), mario);
+    f.sim->setData(data);
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    QVERIFY(!f.login(QStringLiteral("mario"), QStringLiteral("pwd")));
+    QCOMPARE(arg<QString>(gone, 0), QStringLiteral("AuthFailed"));
+    QSignalSpy logged(f.cti.get(), &CtiLib::loggedToServer);
+    f.cti->connectToServer(QStringLiteral("mario"), QStringLiteral("pwd"), QStringLiteral("acme"), 0);
+    QVERIFY(waitCount(logged, 1));
+    QCOMPARE(arg<LoginDetails>(logged, 0).tenant, QStringLiteral("acme"));
+    QCOMPARE(f.sim->loggedInUsers(), QStringList{QStringLiteral("mario@acme")});
+}
+
 void TestCtiSession::loginFailures_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("wrong password") << "sim" << "demo" << "nope" << "AuthFailed";
-    QTest::newRow("unknown user") << "sim" << "ghost" << "demo" << "AuthFailed";
-    QTest::newRow("no address") << "" << "demo" << "demo" << "WrongConfig - no PBX address";
-    QTest::newRow("no user") << "sim" << "" << "demo" << "WrongConfig - no user name";
-    QTest::newRow("unknown host") << "pbx.invalid" << "demo" << "demo" << "Host not found";
-    QTest::newRow("nobody listening") << "closed" << "demo" << "demo" << "Connection refused";
+    QTest::newRow("wrong password") << "sim"
+                                    << "demo"
+                                    << "nope"
+                                    << "AuthFailed";
+    QTest::newRow("unknown user") << "sim"
+                                  << "ghost"
+                                  << "demo"
+                                  << "AuthFailed";
+    QTest::newRow("no address") << ""
+                                << "demo"
+                                << "demo"
+                                << "WrongConfig - no PBX address";
+    QTest::newRow("no user") << "sim"
+                             << ""
+                             << "demo"
+                             << "WrongConfig - no user name";
+    QTest::newRow("unknown host") << "pbx.invalid"
+                                  << "demo"
+                                  << "demo"
+                                  << "Host not found";
+    QTest::newRow("nobody listening") << "closed"
+                                      << "demo"
+                                      << "demo"
+                                      << "Connection refused";
 }
 
 void TestCtiSession::loginFailures()
@@ -153,8 +196,9 @@ void TestCtiSession::requestsAreAnswered_data()
                                         for (const PhoneBookEntry &e : l.at(2).entries)
                                             QVERIFY(e.extension != QLatin1String("201") && !e.id.isEmpty());
                                     });
-    QTest::newRow("extension list only") << Action([](CtiLib *c) { c->getContactsList(false, 2); })
-                                         << QByteArray(SIGNAL(sigPhonebookChanged(PhoneBookList, CTILIB::PhonebookTypeFlags)))
+    QTest::newRow("extension list only") << Action([](CtiLib *c) {
+        c->getContactsList(false, 2);
+    }) << QByteArray(SIGNAL(sigPhonebookChanged(PhoneBookList, CTILIB::PhonebookTypeFlags)))
                                          << Verify([](const QSignalSpy &s) {
                                                 QCOMPARE(arg<PhoneBookList>(s, 0).size(), 1);
                                                 QCOMPARE(int(arg<CTILIB::PhonebookTypeFlags>(s, 0, 1)), 2);
@@ -164,12 +208,12 @@ void TestCtiSession::requestsAreAnswered_data()
                                       << Verify([](const QSignalSpy &s) {
                                              const BuddyStatusMap m = arg<BuddyStatusMap>(s, 0);
                                              QCOMPARE(m.size(), 12);
-                                             QVERIFY(m.value(QStringLiteral("201")).presence != CTILIB::PresenceOffline); // logged in
+                                             QVERIFY(m.value(QStringLiteral("201")).presence !=
+                                                     CTILIB::PresenceOffline); // logged in
                                              QCOMPARE(m.value(QStringLiteral("204")).blfStatus, 4);
                                          });
     QTest::newRow("call records") << Action([](CtiLib *c) { c->getCDR(false, QString()); })
-                                  << QByteArray(SIGNAL(sigCdrChanged(Cdr)))
-                                  << Verify([](const QSignalSpy &s) {
+                                  << QByteArray(SIGNAL(sigCdrChanged(Cdr))) << Verify([](const QSignalSpy &s) {
                                          const Cdr cdr = arg<Cdr>(s, 0);
                                          QCOMPARE(cdr.size(), 8);
                                          QCOMPARE(cdr.first().callTypeKey, QStringLiteral("ANSWER_IN"));
@@ -198,19 +242,19 @@ void TestCtiSession::requestsAreAnswered_data()
                                     QCOMPARE(arg<MailboxStatus>(s, 0).newMessages, 1);
                                     QCOMPARE(arg<MailboxStatus>(s, 0).totalMessages, 1);
                                 });
-    QTest::newRow("chat history") << Action([](CtiLib *c) { c->getChatHistory(QDateTime::currentDateTimeUtc().addDays(-1)); })
-                                  << QByteArray(SIGNAL(sigChatHistory(ChatMessageList)))
+    QTest::newRow("chat history") << Action([](CtiLib *c) {
+        c->getChatHistory(QDateTime::currentDateTimeUtc().addDays(-1));
+    }) << QByteArray(SIGNAL(sigChatHistory(ChatMessageList)))
                                   << Verify([](const QSignalSpy &s) {
                                          const ChatMessageList l = arg<ChatMessageList>(s, 0);
                                          QCOMPARE(l.size(), 1);
                                          QCOMPARE(l.first().exten, QStringLiteral("202"));
                                          QCOMPARE(l.first().type, 2);
                                      });
-    QTest::newRow("chat history from now") << Action([](CtiLib *c) { c->getChatHistory(QDateTime::currentDateTimeUtc()); })
-                                           << QByteArray(SIGNAL(sigChatHistory(ChatMessageList)))
-                                           << Verify([](const QSignalSpy &s) {
-                                                  QCOMPARE(arg<ChatMessageList>(s, 0).size(), 0);
-                                              });
+    QTest::newRow("chat history from now")
+        << Action([](CtiLib *c) { c->getChatHistory(QDateTime::currentDateTimeUtc()); })
+        << QByteArray(SIGNAL(sigChatHistory(ChatMessageList)))
+        << Verify([](const QSignalSpy &s) { QCOMPARE(arg<ChatMessageList>(s, 0).size(), 0); });
     QTest::newRow("live queues") << Action([](CtiLib *c) { c->getAllQueuesStats(); })
                                  << QByteArray(SIGNAL(sigAllQueuesStatsReceived(QueueStatsList)))
                                  << Verify([](const QSignalSpy &s) {
@@ -224,48 +268,51 @@ void TestCtiSession::requestsAreAnswered_data()
                                   Q_ARG(CTILIB::PeriodType, CTILIB::PeriodToday), Q_ARG(QDateTime, QDateTime()),
                                   Q_ARG(QDateTime, QDateTime()));
     }) << QByteArray(SIGNAL(sigAllQueuesPeriodicStatsReceived(QueuePeriodicStatsList)))
-       << Verify([](const QSignalSpy &s) {
-              const QueuePeriodicStatsList l = arg<QueuePeriodicStatsList>(s, 0);
-              QCOMPARE(l.periodType, 1);
-              QCOMPARE(l.stats.size(), 2);
-              QVERIFY(l.stats.first().from.isValid());
-          });
+                                       << Verify([](const QSignalSpy &s) {
+                                              const QueuePeriodicStatsList l = arg<QueuePeriodicStatsList>(s, 0);
+                                              QCOMPARE(l.periodType, 1);
+                                              QCOMPARE(l.stats.size(), 2);
+                                              QVERIFY(l.stats.first().from.isValid());
+                                          });
     QTest::newRow("one queue period") << Action([](CtiLib *c) {
         c->getQueuePeriodicStats({QStringLiteral("601"), QStringLiteral("999")}, CTILIB::PeriodThisWeek, QDateTime(),
                                  QDateTime());
     }) << QByteArray(SIGNAL(sigQueuePeriodicStatsReceived(QueuePeriodicStats)))
-       << Verify([](const QSignalSpy &s) {
-              QCOMPARE(s.count(), 1);
-              QCOMPARE(arg<QueuePeriodicStats>(s, 0).queueId, QStringLiteral("601"));
-              QCOMPARE(arg<QueuePeriodicStats>(s, 0).periodType, 2);
-          });
+                                      << Verify([](const QSignalSpy &s) {
+                                             QCOMPARE(s.count(), 1);
+                                             QCOMPARE(arg<QueuePeriodicStats>(s, 0).queueId, QStringLiteral("601"));
+                                             QCOMPARE(arg<QueuePeriodicStats>(s, 0).periodType, 2);
+                                         });
     QTest::newRow("all operators") << Action([](CtiLib *c) {
         c->getAllQueueOperatorPeriodicStats(CTILIB::PeriodYesterday, QDateTime(), QDateTime());
     }) << QByteArray(SIGNAL(sigAllQueueOperatorsPeriodicStatsReceived(QueueOperatorPeriodicStatsList)))
-       << Verify([](const QSignalSpy &s) {
-              QCOMPARE(arg<QueueOperatorPeriodicStatsList>(s, 0).size(), 8);
-              QCOMPARE(arg<QueueOperatorPeriodicStatsList>(s, 0).first().periodType, 7);
-          });
+                                   << Verify([](const QSignalSpy &s) {
+                                          QCOMPARE(arg<QueueOperatorPeriodicStatsList>(s, 0).size(), 8);
+                                          QCOMPARE(arg<QueueOperatorPeriodicStatsList>(s, 0).first().periodType, 7);
+                                      });
     QTest::newRow("some operators") << Action([](CtiLib *c) {
         c->getQueueOperatorPeriodicStats({{QStringLiteral("600"), {QStringLiteral("201"), QStringLiteral("202")}}},
                                          CTILIB::PeriodToday, QDateTime(), QDateTime());
     }) << QByteArray(SIGNAL(sigQueueOperatorPeriodicStatsReceived(QueueOperatorPeriodicStats)))
-       << Verify([](const QSignalSpy &s) {
-              QVERIFY(waitCount(const_cast<QSignalSpy &>(s), 2));
-              QCOMPARE(arg<QueueOperatorPeriodicStats>(s, 1).memberId, QStringLiteral("202"));
-          });
+                                    << Verify([](const QSignalSpy &s) {
+                                           QVERIFY(waitCount(const_cast<QSignalSpy &>(s), 2));
+                                           QCOMPARE(arg<QueueOperatorPeriodicStats>(s, 1).memberId,
+                                                    QStringLiteral("202"));
+                                       });
     QTest::newRow("call-centre report") << Action([](CtiLib *c) {
         c->requestCCReport(CTILIB::PeriodToday, {20, 40}, {10}, QStringLiteral("IT"), QDateTime(), QDateTime());
     }) << QByteArray(SIGNAL(sigCCReportSucceded(CallCenterReport)))
-       << Verify([](const QSignalSpy &s) {
-              const CallCenterReport r = arg<CallCenterReport>(s, 0);
-              QVERIFY(r.data.startsWith("queue;name"));
-              QCOMPARE(r.mimeType, QStringLiteral("text/csv"));
-          });
-    QTest::newRow("report with an invalid period") << Action([](CtiLib *c) {
-        c->requestCCReport(CTILIB::PeriodInvalid, {}, {}, QStringLiteral("EN"), QDateTime(), QDateTime());
-    }) << QByteArray(SIGNAL(sigCCReportFailure(QString)))
-       << Verify([](const QSignalSpy &s) { QCOMPARE(arg<QString>(s, 0), QStringLiteral("Invalid period")); });
+                                        << Verify([](const QSignalSpy &s) {
+                                               const CallCenterReport r = arg<CallCenterReport>(s, 0);
+                                               QVERIFY(r.data.startsWith("queue;name"));
+                                               QCOMPARE(r.mimeType, QStringLiteral("text/csv"));
+                                           });
+    QTest::newRow("report with an invalid period")
+        << Action([](CtiLib *c) {
+               c->requestCCReport(CTILIB::PeriodInvalid, {}, {}, QStringLiteral("EN"), QDateTime(), QDateTime());
+           })
+        << QByteArray(SIGNAL(sigCCReportFailure(QString)))
+        << Verify([](const QSignalSpy &s) { QCOMPARE(arg<QString>(s, 0), QStringLiteral("Invalid period")); });
 }
 
 void TestCtiSession::requestsAreAnswered()
@@ -571,6 +618,39 @@ void TestCtiSession::killedSimulatorIsADisconnection()
     QVERIFY(!f.cti->newCall(QStringLiteral("202"), CTILIB::PrefixInternal));
 }
 
+// The program as `make run` starts it: demo data, a free port written to a
+// file, control on standard input; killed, it is seen as a disconnection.
+void TestCtiSession::killedSimulatorProgram()
+{
+    QTemporaryDir dir;
+    const QString portFile = dir.filePath(QStringLiteral("port"));
+    QProcess sim;
+    sim.setProgram(qEnvironmentVariable("DESKLINE_BINARY_DIR") + QStringLiteral("/platform/ctilib/pbxsim"));
+    sim.setArguments({QStringLiteral("--demo"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                      QStringLiteral("--port-file"), portFile, QStringLiteral("--control-stdin")});
+    sim.start();
+    QVERIFY(sim.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(portFile).size() > 0, 10000);
+    QFile f(portFile);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const int port = f.readAll().trimmed().toInt();
+    QVERIFY(port > 0);
+
+    CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
+    cti.setServerAddress(QStringLiteral("127.0.0.1:%1").arg(port));
+    QVERIFY(Fixture::login(&cti));
+    QSignalSpy calls(&cti, &CtiLib::sigIncomingCall);
+    sim.write("call 0612345678 201 name=Anna\n");
+    QVERIFY(waitCount(calls, 1));
+    QCOMPARE(arg<IncomingCallEvent>(calls, 0).remoteName, QStringLiteral("Anna"));
+
+    QSignalSpy gone(&cti, &CtiLib::disconnectedFromServer);
+    sim.kill();
+    QVERIFY(sim.waitForFinished());
+    QVERIFY(waitCount(gone, 1));
+    QCOMPARE(arg<QString>(gone, 0), QStringLiteral("RemoteHostClosed"));
+}
+
 void TestCtiSession::logoutIsAUserRequest()
 {
     Fixture f;
@@ -619,20 +699,34 @@ void TestCtiSession::controlCommands_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("answer");
-    QTest::newRow("blank") << "  " << "";
-    QTest::newRow("blf") << "blf 205 8" << "OK";
-    QTest::newRow("blf of nobody") << "blf 999 8" << "ERROR";
-    QTest::newRow("presence by name") << "presence 205 away Pranzo" << "OK";
-    QTest::newRow("presence out of range") << "presence 205 9" << "ERROR";
-    QTest::newRow("call") << "call +39021234567 201" << "OK ";
-    QTest::newRow("call to nobody") << "call +39021234567 999" << "ERROR";
-    QTest::newRow("call through a missing queue") << "call +39021234567 201 queue=999" << "ERROR";
-    QTest::newRow("answer without a call") << "answer 205" << "ERROR";
-    QTest::newRow("queue event") << "queueevent 600 3" << "OK";
-    QTest::newRow("delay") << "delay answer 10" << "OK";
-    QTest::newRow("bad delay") << "delay answer soon" << "ERROR";
-    QTest::newRow("unknown") << "dance" << "ERROR unknown command";
-    QTest::newRow("status") << "status" << "OK port=";
+    QTest::newRow("blank") << "  "
+                           << "";
+    QTest::newRow("blf") << "blf 205 8"
+                         << "OK";
+    QTest::newRow("blf of nobody") << "blf 999 8"
+                                   << "ERROR";
+    QTest::newRow("presence by name") << "presence 205 away Pranzo"
+                                      << "OK";
+    QTest::newRow("presence out of range") << "presence 205 9"
+                                           << "ERROR";
+    QTest::newRow("call") << "call +39021234567 201"
+                          << "OK ";
+    QTest::newRow("call to nobody") << "call +39021234567 999"
+                                    << "ERROR";
+    QTest::newRow("call through a missing queue") << "call +39021234567 201 queue=999"
+                                                  << "ERROR";
+    QTest::newRow("answer without a call") << "answer 205"
+                                           << "ERROR";
+    QTest::newRow("queue event") << "queueevent 600 3"
+                                 << "OK";
+    QTest::newRow("delay") << "delay answer 10"
+                           << "OK";
+    QTest::newRow("bad delay") << "delay answer soon"
+                               << "ERROR";
+    QTest::newRow("unknown") << "dance"
+                             << "ERROR unknown command";
+    QTest::newRow("status") << "status"
+                            << "OK port=";
 }
 
 void TestCtiSession::controlCommands()

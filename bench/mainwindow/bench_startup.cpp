@@ -1,0 +1,182 @@
+// Start-up benchmark of the main window.
+//
+// The program runs itself as child processes, alternately in two roles, on
+// the offscreen platform with a fresh settings directory seeded with a
+// settings file:
+//   --child deskline  the client's start-up as the entry does it (resources,
+//                     fonts, style sheet, MPGui built and started);
+//   --child minimal   the same application set-up with a plain QMainWindow.
+// Each child reports when its window has painted for the first time and its
+// resident memory at that moment, then exits. The parent measures the time
+// from starting the child process to that report and prints the medians and
+// the two ratios (target: start within 2x of the minimal window).
+//
+//     bench_startup [runs]        (default 7 runs of each role)
+#include "desklineresources.h"
+#include "desklinestartup.h"
+#include "globallogger.h"
+#include "mpgui.h"
+#include "msettings.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    while (!status.atEnd()) {
+        const QByteArray line = status.readLine();
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// Reports the first paint of a window and ends the process.
+class FirstPaint : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !done) {
+            done = true;
+            std::printf("SHOWN %ld\n", residentKiB());
+            std::fflush(stdout);
+            QTimer::singleShot(0, [] { std::_Exit(0); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    bool done = false;
+};
+
+void seedSettings(const QString &dir)
+{
+    QSettings s(dir + QStringLiteral("/mcti.ini"), QSettings::IniFormat);
+    s.beginGroup(QStringLiteral("CTI"));
+    s.setValue(QStringLiteral("AppMode"), 0);
+    s.endGroup();
+    s.sync();
+}
+
+int runChild(int argc, char *argv[], const QString &role, const QString &settingsDir)
+{
+    QApplication app(argc, argv);
+    initDesklineResources();
+    DesklineStartup::loadFonts();
+    app.setStyleSheet(DesklineStartup::styleSheetFor(0));
+    MSETTINGS::setSettingsDirPath(settingsDir);
+
+    FirstPaint firstPaint;
+    if (role == QLatin1String("deskline")) {
+        auto *window = new MPGui(MctiConfig());
+        window->installEventFilter(&firstPaint);
+        window->start();
+    } else {
+        auto *window = new QMainWindow();
+        window->setCentralWidget(new QLabel(QStringLiteral("Deskline"), window));
+        window->installEventFilter(&firstPaint);
+        window->show();
+    }
+    return app.exec();
+}
+
+struct Sample {
+    double ms;
+    long rssKiB;
+};
+
+bool runOnce(const QString &program, const QString &role, Sample *out)
+{
+    QTemporaryDir home;
+    seedSettings(home.path());
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(program, {QStringLiteral("--child"), role, home.path()});
+    if (!child.waitForStarted(10000))
+        return false;
+    QByteArray output;
+    while (!output.contains("SHOWN")) {
+        if (!child.waitForReadyRead(30000))
+            break;
+        output += child.readAllStandardOutput();
+    }
+    const double ms = clock.nsecsElapsed() / 1e6;
+    child.waitForFinished(10000);
+    const int at = output.indexOf("SHOWN ");
+    if (at < 0)
+        return false;
+    out->ms = ms;
+    out->rssKiB = output.mid(at + 6).split('\n').value(0).trimmed().toLong();
+    return true;
+}
+
+template <typename T>
+T median(std::vector<T> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc >= 4 && qstrcmp(argv[1], "--child") == 0)
+        return runChild(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 7;
+    const QString program = QCoreApplication::applicationFilePath();
+
+    std::vector<double> msDeskline, msMinimal;
+    std::vector<long> rssDeskline, rssMinimal;
+    for (int i = 0; i < runs; ++i) {
+        Sample s{};
+        // Alternate the roles so that both see the same machine state.
+        if (!runOnce(program, QStringLiteral("minimal"), &s)) {
+            std::fprintf(stderr, "minimal window did not start\n");
+            return 1;
+        }
+        msMinimal.push_back(s.ms);
+        rssMinimal.push_back(s.rssKiB);
+        if (!runOnce(program, QStringLiteral("deskline"), &s)) {
+            std::fprintf(stderr, "main window did not start\n");
+            return 1;
+        }
+        msDeskline.push_back(s.ms);
+        rssDeskline.push_back(s.rssKiB);
+    }
+
+    const double tD = median(msDeskline), tM = median(msMinimal);
+    const long rD = median(rssDeskline), rM = median(rssMinimal);
+    std::printf("bench_startup: %d runs each, offscreen, medians\n", runs);
+    std::printf("  %-26s %9.1f ms  %8ld KiB resident\n", "minimal Qt Widgets window", tM, rM);
+    std::printf("  %-26s %9.1f ms  %8ld KiB resident\n", "Deskline main window", tD, rD);
+    std::printf("  start-up ratio  %.2fx (target: within 2x)\n", tD / tM);
+    std::printf("  memory ratio    %.2fx\n", double(rD) / double(rM));
+    return 0;
+}

@@ -1,0 +1,125 @@
+// Texts of busy-lamp and presence states, and the product name taken from
+// the rebranding directory (size limit, control characters, truncation).
+#include "mpguiassets.h"
+#include "mpguilabels.h"
+#include "testmain.h"
+
+#include <QTemporaryDir>
+
+class TestMPGuiLabels : public QObject
+{
+    Q_OBJECT
+private slots:
+    void blfStatus_data();
+    void blfStatus();
+    void presence_data();
+    void presence();
+    void productName_data();
+    void productName();
+    void productNameFile();
+};
+
+void TestMPGuiLabels::blfStatus_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("below the table") << -2 << "Offline";
+    QTest::newRow("unknown") << -1 << "Stato Interno non disponibile";
+    QTest::newRow("idle") << 0 << "Interno libero";
+    QTest::newRow("in use") << 1 << "Interno in conversazione";
+    QTest::newRow("busy") << 2 << "Interno occupato";
+    QTest::newRow("invalid") << 3 << "Offline";
+    QTest::newRow("unavailable") << 4 << "Stato Interno non disponibile";
+    QTest::newRow("gap 7") << 7 << "Offline";
+    QTest::newRow("ringing") << 8 << "L'interno sta squillando";
+    QTest::newRow("ring in use") << 9 << "L'interno sta squillando";
+    QTest::newRow("gap 15") << 15 << "Offline";
+    QTest::newRow("on hold") << 16 << "Interno in attesa";
+    QTest::newRow("in use on hold") << 17 << "Interno in conversazione";
+    QTest::newRow("above the table") << 18 << "Offline";
+    QTest::newRow("far above") << 1000 << "Offline";
+}
+
+void TestMPGuiLabels::blfStatus()
+{
+    QFETCH(int, status);
+    QFETCH(QString, text);
+    QCOMPARE(MPGUI::translateBlfStatus(CTILIB::BlfStatus(status)), text);
+}
+
+void TestMPGuiLabels::presence_data()
+{
+    QTest::addColumn<int>("presence");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("negative") << -1 << "Offline";
+    QTest::newRow("online") << 0 << "Online";
+    QTest::newRow("available") << 1 << "Disponibile";
+    QTest::newRow("away") << 2 << "Fuori";
+    QTest::newRow("busy") << 3 << "Occupato";
+    QTest::newRow("not available") << 4 << "Non disponibile";
+    QTest::newRow("offline") << 5 << "Offline";
+    QTest::newRow("above") << 6 << "Offline";
+}
+
+void TestMPGuiLabels::presence()
+{
+    QFETCH(int, presence);
+    QFETCH(QString, text);
+    QCOMPARE(MPGUI::translatePresenceStatus(CTILIB::ChatPresence(presence)), text);
+}
+
+void TestMPGuiLabels::productName_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << QByteArray("Acme Phone") << "Acme Phone";
+    QTest::newRow("utf-8") << QByteArray("Telefonia Citt\xc3\xa0") << QString::fromUtf8("Telefonia Citt\xc3\xa0");
+    QTest::newRow("up to the first NUL") << QByteArray("Acme\0Hidden", 11) << "Acme";
+    QTest::newRow("trailing line break") << QByteArray("Acme Phone\r\n") << "Acme Phone";
+    QTest::newRow("line breaks and controls inside") << QByteArray("Ac\nme\x07 Ph\tone\x1b") << "Acme Phone";
+    QTest::newRow("unicode line separator") << QByteArray("Acme\xe2\x80\xa8Phone") << "AcmePhone";
+    QTest::newRow("direction override") << QByteArray("Acme\xe2\x80\xae" "enohP") << "AcmeenohP";
+    QTest::newRow("markup kept as text") << QByteArray("<b>Acme</b>") << "<b>Acme</b>";
+    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("only controls") << QByteArray("\n\r\t") << QString();
+    QTest::newRow("exactly the limit") << QByteArray(256, 'A') << QString(256, QLatin1Char('A'));
+    QTest::newRow("over the limit") << (QByteArray(256, 'A') + "BBBB") << QString(256, QLatin1Char('A'));
+    // A two-byte character cut by the limit is dropped, not shown broken.
+    QTest::newRow("character cut by the limit")
+        << (QByteArray(255, 'A') + "\xc3\xa0" + "B") << QString(255, QLatin1Char('A'));
+    QTest::newRow("character ending at the limit")
+        << (QByteArray(254, 'A') + "\xc3\xa0" + "B") << QString(254, QLatin1Char('A')) + QChar(0xe0);
+}
+
+void TestMPGuiLabels::productName()
+{
+    QFETCH(QByteArray, raw);
+    QFETCH(QString, name);
+    QCOMPARE(MPGUI::productNameFromBytes(raw), name);
+}
+
+void TestMPGuiLabels::productNameFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(MPGUI::readProductNameFile(QString()).isEmpty());
+    QVERIFY(MPGUI::readProductNameFile(dir.filePath("missing")).isEmpty());
+    QVERIFY(MPGUI::readProductNameFile(dir.path()).isEmpty()); // a directory does not read
+
+    // A huge file: only the start is read, the name stays within the limit.
+    QFile big(dir.filePath("big"));
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray(4 * 1024 * 1024, 'Z'));
+    big.close();
+    QCOMPARE(MPGUI::readProductNameFile(big.fileName()), QString(256, QLatin1Char('Z')));
+
+    QFile unreadable(dir.filePath("locked"));
+    QVERIFY(unreadable.open(QIODevice::WriteOnly));
+    unreadable.write("Locked");
+    unreadable.close();
+    unreadable.setPermissions(QFileDevice::WriteOwner);
+    if (!unreadable.open(QIODevice::ReadOnly)) // root reads anything
+        QVERIFY(MPGUI::readProductNameFile(unreadable.fileName()).isEmpty());
+}
+
+DESKLINE_TEST_MAIN(TestMPGuiLabels)
+#include "tst_mpgui_labels.moc"

@@ -1,0 +1,477 @@
+// The main window built and started offscreen with a real CTI client object
+// and no PBX: construction, the start sequence, the layout and its wiring,
+// menus, tray menu, application shortcuts per operating mode, rebrandable
+// state icons and the product name of the rebranding directory.
+#include "ctilib.h"
+#include "customlineedit.h"
+#include "customsearchlineedit.h"
+#include "customshortcut.h"
+#include "dlgcontactedit.h"
+#include "dlgredirect.h"
+#include "globallogger.h"
+#include "mpgui.h"
+#include "msettings.h"
+#include "scriptedprompts.h"
+#include "testmain.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+
+#include <memory>
+
+namespace {
+
+QByteArray logText(const QString &dir)
+{
+    if (logger)
+        logger->flush();
+    QFile f(QDir(dir).filePath("mphone.log"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+MctiConfig configForMode(int mode)
+{
+    MctiConfig config;
+    config.startupMode = mode;
+    return config;
+}
+
+QStringList actionTexts(const QWidget *menu)
+{
+    QStringList texts;
+    for (QAction *a : menu->actions())
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return texts;
+}
+
+} // namespace
+
+class TestMPGuiWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void construction();
+    void startSequence();
+    void ctiSignalsReachTheWindow();
+    void layoutInitialState();
+    void redirectValidator_data();
+    void redirectValidator();
+    void dialogsCloseOnDisconnection();
+    void menusAndTray();
+    void shortcutsPerMode_data();
+    void shortcutsPerMode();
+    void shortcutKeysFromFields();
+    void focusMovesToTheList();
+    void stateIconsRebrandable();
+    void productName_data();
+    void productName();
+    void productNameEscapedInRichText();
+
+private:
+    std::unique_ptr<MPGui> startedWindow(int mode = 0);
+    template <typename T>
+    T *child(MPGui &w, const char *name)
+    {
+        T *found = w.findChild<T *>(QLatin1String(name));
+        if (!found)
+            qWarning("missing child %s", name);
+        return found;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+};
+
+void TestMPGuiWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    MSETTINGS::setSettingsDirPath(m_dir->path());
+    MSETTINGS::setFontSizeIncrement(0);
+    MSETTINGS::setLongApplicationName(QString());
+    m_prompts = std::make_unique<ScriptedPrompts>();
+}
+
+void TestMPGuiWindow::cleanup()
+{
+    m_prompts.reset();
+    m_dir.reset();
+}
+
+std::unique_ptr<MPGui> TestMPGuiWindow::startedWindow(int mode)
+{
+    auto w = std::make_unique<MPGui>(configForMode(mode));
+    w->start();
+    return w;
+}
+
+void TestMPGuiWindow::construction()
+{
+    MPGui w{MctiConfig()};
+    QVERIFY(w.isHidden());
+    QVERIFY(!w.ctiClient());
+    QVERIFY(w.settings());
+
+    const QStringList names = {"periodicDataTimer", "identitiesTimer",  "contactsRefreshTimer", "rebrandingTimer",
+                               "reconnectTimer",    "contactSearchTimer", "extenSearchTimer",   "cdrSearchTimer",
+                               "cdrDateTimer",      "updateCheckTimer", "tabAnimTimer",         "clipboardInactivityTimer"};
+    const QStringList singleShot = {"rebrandingTimer", "reconnectTimer", "cdrDateTimer", "updateCheckTimer",
+                                    "clipboardInactivityTimer"};
+    const auto timers = w.ownedTimers();
+    QCOMPARE(timers.size(), 12);
+    for (int i = 0; i < timers.size(); ++i) {
+        QCOMPARE(timers.at(i).first, names.at(i));
+        QTimer *t = timers.at(i).second;
+        QVERIFY2(t, qPrintable(names.at(i)));
+        QVERIFY(!t->parent());
+        QVERIFY(!t->isActive());
+        QCOMPARE(t->isSingleShot(), singleShot.contains(names.at(i)));
+        // Only the tab animation and the clipboard timer have intervals before start.
+        const int expected = names.at(i) == "tabAnimTimer" ? 750 : names.at(i) == "clipboardInactivityTimer" ? 1500 : 0;
+        QCOMPARE(t->interval(), expected);
+    }
+}
+
+void TestMPGuiWindow::startSequence()
+{
+    auto w = startedWindow();
+    QVERIFY(w->ctiClient());
+    QCOMPARE(w->ctiConnections(), 34);
+    QVERIFY(w->isVisible());
+
+    QByteArray log = logText(m_dir->path());
+    const QByteArray first = log.left(log.indexOf('\n'));
+    QVERIFY2(first.contains("Starting DESKLINE EDITION v. ") && first.endsWith(" - Logger initialization."),
+             first.constData());
+    QVERIFY(log.contains("This is MCTI using ctilib: "));
+    QVERIFY(log.contains("Gui setup completed - Connections ready."));
+    QVERIFY(log.contains("Open mphone db connection for username"));
+    QVERIFY(log.indexOf("This is MCTI using ctilib") < log.indexOf("Gui setup completed"));
+    // The log-in is asked for on the next turn of the event loop, not inside start().
+    QVERIFY(!log.contains("MPGui::connectToM()"));
+    QTRY_VERIFY(logText(m_dir->path()).contains("MPGui::connectToM()"));
+}
+
+void TestMPGuiWindow::ctiSignalsReachTheWindow()
+{
+    auto w = startedWindow();
+    CtiLib *cti = w->ctiClient();
+    QTimer *rebranding = nullptr;
+    for (const auto &t : w->ownedTimers())
+        if (t.first == "rebrandingTimer")
+            rebranding = t.second;
+    QVERIFY(!rebranding->isActive());
+    emit cti->sigRebrandingPackageChanged();
+    QVERIFY(rebranding->isActive());
+    QVERIFY(rebranding->interval() >= 30000 && rebranding->interval() < 60000);
+    const int first = rebranding->interval();
+    emit cti->sigRebrandingPackageChanged(); // a running wait is not restarted
+    QCOMPARE(rebranding->interval(), first);
+
+    emit cti->sigChatConnected();
+    QVERIFY(logText(m_dir->path()).contains("MPGui::onChatConnected()"));
+}
+
+void TestMPGuiWindow::layoutInitialState()
+{
+    auto w = startedWindow();
+    QCOMPARE(child<QLabel>(*w, "lblStatusText")->text(), QString("Utente: NON CONNESSO"));
+    QCOMPARE(child<QLabel>(*w, "lblQueueStatus")->text(), QString("Stato Code: N/D"));
+    QVERIFY(!child<QLabel>(*w, "lblLedStatus")->pixmap(Qt::ReturnByValue).isNull());
+    for (const char *name : {"lblConnectedName", "lblNum", "lblCompany", "lblAccountInfo", "lblEmpty"})
+        QVERIFY2(child<QLabel>(*w, name)->text().isEmpty(), name);
+    QVERIFY(child<QLineEdit>(*w, "edtCallerNumber")->text().isEmpty());
+
+    auto *tabs = child<QTabWidget>(*w, "tabContactsWidget");
+    QCOMPARE(tabs->indexOf(child<QWidget>(*w, "queueTabWidget")), -1);
+    QCOMPARE(tabs->count(), 6);
+    QVERIFY(tabs->minimumWidth() >= tabs->tabBar()->sizeHint().width());
+    auto *contacts = child<QStackedWidget>(*w, "stackedContacts");
+    QCOMPARE(contacts->currentWidget(), child<QWidget>(*w, "pageContacts"));
+
+    for (const char *hidden : {"btnAddContact", "pbMos", "queuesCountFrame", "volumesFrame"})
+        QVERIFY2(child<QWidget>(*w, hidden)->isHidden(), hidden);
+    QVERIFY(!child<QWidget>(*w, "btnAddContact")->isEnabled());
+    for (const char *view : {"tvFavourites", "tvExtensions", "tvContacts", "tvCdr"}) {
+        QCOMPARE(child<QTreeView>(*w, view)->contextMenuPolicy(), Qt::CustomContextMenu);
+        QVERIFY(!child<QTreeView>(*w, view)->isAnimated());
+        QVERIFY(child<QTreeView>(*w, view)->model());
+    }
+    QVERIFY(child<QWidget>(*w, "bt5")->toolTip().isEmpty());
+    QCOMPARE(w->listRowHeight(), 32);
+
+    const Qt::WindowFlags flags = w->windowFlags();
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
+}
+
+void TestMPGuiWindow::redirectValidator_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("service code") << "*12#" << true;
+    QTest::newRow("number") << "0612345678" << true;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("letters") << "12a" << false;
+    QTest::newRow("plus sign") << "+39" << false;
+    QTest::newRow("blank") << "12 3" << false;
+}
+
+void TestMPGuiWindow::redirectValidator()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    auto w = startedWindow();
+    DlgRedirect *dlg = w->redirectDialog();
+    QVERIFY(dlg);
+    QVERIFY(!dlg->parent());
+    QVERIFY(dlg->windowFlags() & Qt::WindowTitleHint);
+    QLineEdit *edit = dlg->numberEdit();
+    QVERIFY(edit->validator());
+    int pos = 0;
+    QString probe = text;
+    QCOMPARE(edit->validator()->validate(probe, pos) == QValidator::Acceptable, accepted);
+    // Typing goes through the validator as well: refused keys leave no trace.
+    edit->clear();
+    QTest::keyClicks(edit, text);
+    QCOMPARE(edit->text() == text, accepted);
+}
+
+void TestMPGuiWindow::dialogsCloseOnDisconnection()
+{
+    auto w = startedWindow();
+    w->redirectDialog()->show();
+    w->contactEditDialog()->show();
+    QSignalSpy redirectRejected(w->redirectDialog(), SIGNAL(rejected()));
+    QSignalSpy editRejected(w->contactEditDialog(), SIGNAL(rejected()));
+    QMetaObject::invokeMethod(w.get(), "sigDisconnected");
+    QCOMPARE(redirectRejected.count(), 1);
+    QCOMPARE(editRejected.count(), 1);
+    QVERIFY(!w->redirectDialog()->isVisible());
+    QVERIFY(!w->contactEditDialog()->isVisible());
+}
+
+void TestMPGuiWindow::menusAndTray()
+{
+    auto w = startedWindow();
+    auto *options = child<QMenu>(*w, "menuImpostazioni");
+    QCOMPARE(actionTexts(options), QStringList({"&Connetti a PBX", "&Disconnetti da PBX", "-",
+                                                "&Pausa su tutte le code", "Crea &Report", "-", "Impostazioni"}));
+    QMenu *tray = w->systemTrayMenu();
+    QVERIFY(tray);
+    QCOMPARE(w->systemTrayIcon()->contextMenu(), tray);
+    QCOMPARE(actionTexts(tray), QStringList({"&Connetti a PBX", "&Disconnetti da PBX", "-",
+                                             "&Pausa su tutte le code", "Impostazioni", "-", "Mi&nimizza",
+                                             "&Ripristina", "&Esci"}));
+    QMap<QString, QAction *> byText;
+    for (QAction *a : tray->actions() + options->actions())
+        byText.insert(a->text(), a);
+    QVERIFY(byText["&Connetti a PBX"]->isEnabled());
+    QVERIFY(!byText["&Disconnetti da PBX"]->isEnabled());
+    QVERIFY(!byText["Crea &Report"]->isEnabled());
+    QVERIFY(!byText["&Pausa su tutte le code"]->isEnabled());
+    QVERIFY(byText["&Pausa su tutte le code"]->isCheckable());
+    QCOMPARE(byText["&Pausa su tutte le code"]->shortcut(), QKeySequence("Ctrl+P"));
+    QVERIFY(byText["Mi&nimizza"]->isEnabled());
+    QVERIFY(!byText["&Ripristina"]->isEnabled());
+    QCOMPARE(byText["&Esci"]->shortcut(), QKeySequence("Ctrl+Q"));
+
+    QCOMPARE(child<QAction>(*w, "m_actionExtendedMode")->shortcut(), QKeySequence("Ctrl+E"));
+    QCOMPARE(child<QAction>(*w, "m_actionsSlimMode")->shortcut(), QKeySequence("Ctrl+S"));
+    const QList<QPair<const char *, double>> opacity = {{"m_Layered_0_Action", 1.0},
+                                                        {"m_Layered_20_Action", 0.8},
+                                                        {"m_Layered_40_Action", 0.6},
+                                                        {"m_Layered_60_Action", 0.4},
+                                                        {"m_Layered_80_Action", 0.2}};
+    for (const auto &o : opacity)
+        QCOMPARE(child<QAction>(*w, o.first)->data().toDouble(), o.second);
+    child<QAction>(*w, "m_Layered_40_Action")->trigger();
+    QCOMPARE(w->windowOpacity(), 0.6);
+
+    // The texts that follow a change of language.
+    QMetaObject::invokeMethod(w.get(), "retranslateActions");
+    QCOMPARE(actionTexts(tray).at(0), QString("&Connetti a MCTI"));
+    QCOMPARE(actionTexts(tray).at(3), QString("&Pausa sulla coda"));
+    QCOMPARE(actionTexts(tray).at(4), QString("&Impostazioni"));
+}
+
+void TestMPGuiWindow::shortcutsPerMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("callKeys");
+    QTest::newRow("CTI only") << 0 << false;
+    QTest::newRow("desk phone") << 1 << true;
+    QTest::newRow("softphone") << 2 << true;
+}
+
+void TestMPGuiWindow::shortcutsPerMode()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, callKeys);
+    auto w = startedWindow(mode);
+    QCOMPARE(w->operatingMode(), mode);
+    const QStringList keys = {"F9", "F10", "F11", "F12", "End", "F8", "F6",
+                              "Ctrl+F6", "F7", "Ctrl+F7", "Del", "F5", "Ctrl+F5"};
+    QStringList sorted = keys;
+    sorted.sort();
+    QStringList mapKeys = w->shortcuts().keys();
+    mapKeys.sort();
+    QCOMPARE(mapKeys, sorted);
+    for (customShortcut *s : w->shortcuts()) {
+        QCOMPARE(s->context(), Qt::ApplicationShortcut);
+        QCOMPARE(s->parent(), w.get());
+    }
+
+    const QList<QPair<QString, QByteArray>> callSlots = {
+        {"F6", "onUTransferShortcut()"},     {"Ctrl+F6", "onUTransferDlgShortcut()"},
+        {"F7", "onATransferShortcut()"},     {"Ctrl+F7", "onATransferDlgShortcut()"},
+        {"Del", "requestCancelTransfer()"},  {"F5", "holdActiveCall()"},
+        {"Ctrl+F5", "retrieveHoldCall()"},   {"End", "hangupActiveCall()"}};
+    for (const auto &c : callSlots)
+        emit w->shortcuts().value(c.first)->activated();
+    const QByteArray log = logText(m_dir->path());
+    for (const auto &c : callSlots) {
+        const bool always = c.first == "End";
+        QCOMPARE(log.contains("MPGui::" + c.second), always || callKeys);
+    }
+}
+
+void TestMPGuiWindow::shortcutKeysFromFields()
+{
+    auto w = startedWindow();
+    QApplication::setActiveWindow(w.get());
+    auto *number = child<CustomLineEdit>(*w, "edtCallerNumber");
+    auto *tabs = child<QTabWidget>(*w, "tabContactsWidget");
+    QStringList expected = w->shortcuts().keys();
+    QCOMPARE(number->shortcutsList(), expected);
+    for (const char *search : {"txtExtSearch", "txtContactsSearch", "txtCdrSearch"})
+        QCOMPARE(child<CustomSearchLineEdit>(*w, search)->shortcutsList(), expected);
+
+    // F9 typed in the dial field: favourites tab, its list focused.
+    number->setFocus();
+    QTest::keyClick(number, Qt::Key_F9);
+    QCOMPARE(tabs->currentWidget(), child<QWidget>(*w, "favouritesTabWidget"));
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(*w, "tvFavourites"));
+    // F10: extensions tab, the search box focused (not the list).
+    QMetaObject::invokeMethod(w.get(), "onShortcutRequested", Q_ARG(QString, "F10"));
+    QCOMPARE(tabs->currentWidget(), child<QWidget>(*w, "extTabWidget"));
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(*w, "txtExtSearch"));
+    // F12 from a search box; F8 back to the dial field.
+    auto *ext = child<CustomSearchLineEdit>(*w, "txtExtSearch");
+    QTest::keyClick(ext, Qt::Key_F12);
+    QCOMPARE(tabs->currentWidget(), child<QWidget>(*w, "cdrTabWidget"));
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(*w, "txtCdrSearch"));
+    QMetaObject::invokeMethod(w.get(), "onShortcutRequested", Q_ARG(QString, "F8"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(number));
+    // A key that is not an application shortcut types normally.
+    QMetaObject::invokeMethod(w.get(), "onShortcutRequested", Q_ARG(QString, "F3"));
+    QTest::keyClicks(ext, "12");
+    QCOMPARE(ext->text(), QString("12"));
+}
+
+void TestMPGuiWindow::focusMovesToTheList()
+{
+    auto w = startedWindow();
+    QApplication::setActiveWindow(w.get());
+    auto *cdrSearch = child<CustomSearchLineEdit>(*w, "txtCdrSearch");
+    child<QTabWidget>(*w, "tabContactsWidget")->setCurrentWidget(child<QWidget>(*w, "cdrTabWidget"));
+    cdrSearch->setFocus();
+    emit cdrSearch->sigDownArrowClicked();
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(*w, "tvCdr"));
+}
+
+void TestMPGuiWindow::stateIconsRebrandable()
+{
+    // A pack holding only "ctiRegistered.png".
+    const QString dir = MSETTINGS::getRebrandingDirPath();
+    QDir().mkpath(dir);
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    QVERIFY(red.save(MSETTINGS::getRebrandingFilePath("ctiRegistered.png")));
+
+    auto w = startedWindow();
+    const QImage registered = w->registeredStateIcon().pixmap(16, 16).toImage();
+    QCOMPARE(QColor(registered.pixel(8, 8)), QColor(Qt::red));
+    const QImage builtIn = QIcon(":/images/mctiUnregisteredIcon.png").pixmap(16, 16).toImage();
+    QCOMPARE(w->unregisteredStateIcon().pixmap(16, 16).toImage(), builtIn);
+
+    // Without the file the built-in image comes back on the next reload.
+    QVERIFY(QFile::remove(MSETTINGS::getRebrandingFilePath("ctiRegistered.png")));
+    w->createIcons();
+    QCOMPARE(w->registeredStateIcon().pixmap(16, 16).toImage(),
+             QIcon(":/images/mctiRegistered.png").pixmap(16, 16).toImage());
+}
+
+void TestMPGuiWindow::productName_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("missing") << false << QByteArray() << 0 << "DESKLINE EDITION CTI";
+    QTest::newRow("present") << true << QByteArray("Acme Voice\n") << 1 << "Acme Voice Telefono fisso";
+    QTest::newRow("empty file") << true << QByteArray() << 2 << "DESKLINE EDITION Softphone";
+    QTest::newRow("oversized") << true << QByteArray(100000, 'N') << 0 << QString(256, QLatin1Char('N')) + " CTI";
+}
+
+void TestMPGuiWindow::productName()
+{
+    QFETCH(bool, present);
+    QFETCH(QByteArray, content);
+    QFETCH(int, mode);
+    QFETCH(QString, title);
+    const QString file = MSETTINGS::getRebrandingFilePath("desktopProductName");
+    if (present) {
+        QDir().mkpath(MSETTINGS::getRebrandingDirPath());
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    auto w = startedWindow(mode);
+    QCOMPARE(w->windowTitle(), title);
+    QCOMPARE(w->getWindowTitleText(), title);
+
+    // A later reload applies a changed file.
+    QDir().mkpath(MSETTINGS::getRebrandingDirPath());
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("Renamed");
+    f.close();
+    QMetaObject::invokeMethod(w.get(), "updateStrings");
+    QVERIFY(w->windowTitle().startsWith("Renamed "));
+    QCOMPARE(MSETTINGS::getLongApplicationName(), QString("Renamed"));
+}
+
+void TestMPGuiWindow::productNameEscapedInRichText()
+{
+    QDir().mkpath(MSETTINGS::getRebrandingDirPath());
+    QFile f(MSETTINGS::getRebrandingFilePath("desktopProductName"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<img src=x>Evil&Co\r\n<b>");
+    f.close();
+    auto w = startedWindow();
+    QCOMPARE(MSETTINGS::getLongApplicationName(), QString("<img src=x>Evil&Co<b>"));
+    m_prompts->answerNext(QMessageBox::No);
+    QVERIFY(!w->quitApplication(false, true));
+    QCOMPARE(m_prompts->shown.size(), 1);
+    const QString text = m_prompts->shown.first().message.text;
+    QVERIFY2(text.contains("&lt;img src=x&gt;Evil&amp;Co&lt;b&gt;"), qPrintable(text));
+    QVERIFY(!text.contains("<img"));
+}
+
+DESKLINE_TEST_MAIN(TestMPGuiWindow)
+#include "tst_mpgui_window.moc"
