@@ -40,11 +40,10 @@ long residentKiB()
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
-    while (!status.atEnd()) {
-        const QByteArray line = status.readLine();
+    // A /proc file has no size: read it whole, then look for the line.
+    for (const QByteArray &line : status.readAll().split('\n'))
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
     return -1;
 }
 
@@ -84,9 +83,13 @@ int runChild(int argc, char *argv[], const QString &role, const QString &setting
 
     FirstPaint firstPaint;
     if (role == QLatin1String("deskline")) {
+        QElapsedTimer phase;
+        phase.start();
         auto *window = new MPGui(MctiConfig());
+        const qint64 built = phase.restart();
         window->installEventFilter(&firstPaint);
         window->start();
+        std::fprintf(stderr, "construct %lld ms, start %lld ms\n", built, phase.elapsed());
     } else {
         auto *window = new QMainWindow();
         window->setCentralWidget(new QLabel(QStringLiteral("Deskline"), window));

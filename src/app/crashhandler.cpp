@@ -245,8 +245,18 @@ SigTermWatcher::SigTermWatcher(QObject *parent) : QObject(parent)
     }
 }
 
+namespace {
+bool g_terminationRequested = false;
+}
+
+bool SigTermWatcher::terminationRequested()
+{
+    return g_terminationRequested;
+}
+
 void SigTermWatcher::onSigTerm()
 {
+    g_terminationRequested = true;
     char buf[64];
     while (::read(CrashHandler::termPipeReadFd(), buf, sizeof buf) > 0) {
     }

@@ -32,6 +32,11 @@ class SigTermWatcher : public QObject {
 public:
     explicit SigTermWatcher(QObject *parent = nullptr);
 
+    // True once a SIGTERM has been handled. A quit asked for while a modal
+    // dialog of the start-up runs only ends that dialog's loop; the entry
+    // reads this before it enters the main loop.
+    static bool terminationRequested();
+
 private slots:
     void onSigTerm();
 

@@ -1,5 +1,6 @@
 #include "desklinestartup.h"
 
+#include "crashhandler.h"
 #include "mpgui.h"
 #include "msettings.h"
 #include "promptservice.h"
@@ -326,7 +327,9 @@ int runMainWindowPasses(const MctiConfig &initialConfig, UpdaterDlg *updater, QC
         connectUpdater(window, updater, app);
         window->start();
         QGuiApplication::setQuitOnLastWindowClosed(false);
-        rc = exec();
+        // A SIGTERM handled during start() (say, in the first-run settings
+        // dialog) has already asked to quit: do not wait for another one.
+        rc = SigTermWatcher::terminationRequested() ? 0 : exec();
         if (rc != RestartExitCode)
             break;
         config = MctiConfig();

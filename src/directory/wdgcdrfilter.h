@@ -23,6 +23,8 @@ public:
 
 signals:
     void sigCdrFilterChanged(MctiConfig::MCdrFilterFlags flags);
+    // The filter window was closed.
+    void sigCdrFilterClosed();
 
 public slots:
     // Shows the filter in force of the settings dialog on the boxes.

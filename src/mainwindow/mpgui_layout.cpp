@@ -153,6 +153,14 @@ void MPGui::setupGuiLayout()
     resetServiceButtons(false);
     for (QPushButton *key : {bt0, bt1, bt2, bt3, bt4, bt5, bt6, bt7, bt8, bt9, btAst, btPound})
         key->setToolTip(QString());
+    // In the large-font view the text of the SMS button is wider than the
+    // button: widen it to its text, the other function buttons keep their size.
+    if (property("incrsize").toInt() > 0) {
+        btnSendSMS->ensurePolished();
+        const int textWidth = btnSendSMS->fontMetrics().horizontalAdvance(btnSendSMS->text()) + 8;
+        if (textWidth > btnSendSMS->width())
+            btnSendSMS->setFixedWidth(textWidth);
+    }
 
     // 21. Call handling.
     for (QPushButton *key : {bt0, bt1, bt2, bt3, bt4, bt5, bt6, bt7, bt8, bt9, btAst, btPound})
@@ -309,7 +317,10 @@ void MPGui::updateStrings()
     const QString path = MPGUI::rebrandedFilePath(QStringLiteral("desktopProductName"), QString());
     MSETTINGS::setLongApplicationName(MPGUI::readProductNameFile(path));
 
-    windowTitleText = MSETTINGS::getLongApplicationName() + QLatin1Char(' ') + appModeDisplayName(appMode);
+    // The layout composes the title before it takes the mode over, so the
+    // mode comes from the settings, where it is current from the start.
+    const int mode = settingsDialog ? int(settingsDialog->getSelectedAppMode()) : appMode;
+    windowTitleText = MSETTINGS::getLongApplicationName() + QLatin1Char(' ') + appModeDisplayName(mode);
     setWindowTitle(windowTitleText);
 }
 

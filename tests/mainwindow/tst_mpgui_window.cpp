@@ -6,8 +6,10 @@
 #include "customlineedit.h"
 #include "customsearchlineedit.h"
 #include "customshortcut.h"
+#include "desklineresources.h"
 #include "dlgcontactedit.h"
 #include "dlgredirect.h"
+#include "desklinestartup.h"
 #include "globallogger.h"
 #include "mpgui.h"
 #include "msettings.h"
@@ -41,7 +43,12 @@ QByteArray logText(const QString &dir)
 
 MctiConfig configForMode(int mode)
 {
+    // Given values are written to a new settings file, so the settings
+    // dialog does not open for a first run.
     MctiConfig config;
+    config.pbxAddress = QStringLiteral("127.0.0.1:9");
+    config.username = QStringLiteral("demo");
+    config.appMode = mode;
     config.startupMode = mode;
     return config;
 }
@@ -60,12 +67,14 @@ class TestMPGuiWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { initDesklineResources(); }
     void init();
     void cleanup();
 
     void construction();
     void startSequence();
     void ctiSignalsReachTheWindow();
+    void languageSwitch();
     void layoutInitialState();
     void redirectValidator_data();
     void redirectValidator();
@@ -79,6 +88,7 @@ private slots:
     void productName_data();
     void productName();
     void productNameEscapedInRichText();
+    void screenshots();
 
 private:
     std::unique_ptr<MPGui> startedWindow(int mode = 0);
@@ -184,6 +194,22 @@ void TestMPGuiWindow::ctiSignalsReachTheWindow()
     QVERIFY(logText(m_dir->path()).contains("MPGui::onChatConnected()"));
 }
 
+void TestMPGuiWindow::languageSwitch()
+{
+    auto w = startedWindow();
+    const auto text = [] { return QCoreApplication::translate("MPGui", "Utente: NON CONNESSO"); };
+    QCOMPARE(text(), QString("Utente: NON CONNESSO")); // Italian: nothing installed
+    w->onLanguageChangeRequested(1);
+    QCOMPARE(text(), QString("User: NOT CONNECTED"));
+    w->onLanguageChangeRequested(2);
+    const QString spanish = text();
+    QVERIFY(spanish != "User: NOT CONNECTED" && spanish != "Utente: NON CONNESSO");
+    w->onLanguageChangeRequested(0); // the source language: nothing is loaded or removed
+    QCOMPARE(text(), spanish);
+    w.reset();
+    QCOMPARE(text(), QString("Utente: NON CONNESSO"));
+}
+
 void TestMPGuiWindow::layoutInitialState()
 {
     auto w = startedWindow();
@@ -210,6 +236,10 @@ void TestMPGuiWindow::layoutInitialState()
         QVERIFY(child<QTreeView>(*w, view)->model());
     }
     QVERIFY(child<QWidget>(*w, "bt5")->toolTip().isEmpty());
+    for (const char *line : {"btnLine1", "btnLine2", "btnLine3", "btnLine4"}) {
+        QCOMPARE(child<QWidget>(*w, line)->property("current").toString(), QString("0"));
+        QCOMPARE(child<QWidget>(*w, line)->property("status").toString(), QString());
+    }
     QCOMPARE(w->listRowHeight(), 32);
 
     const Qt::WindowFlags flags = w->windowFlags();
@@ -471,6 +501,43 @@ void TestMPGuiWindow::productNameEscapedInRichText()
     const QString text = m_prompts->shown.first().message.text;
     QVERIFY2(text.contains("&lt;img src=x&gt;Evil&amp;Co&lt;b&gt;"), qPrintable(text));
     QVERIFY(!text.contains("<img"));
+}
+
+// Pictures of the started window for a look by eye: every tab in CTI-only
+// mode, the other two operating modes, and the large-font view. Written to
+// $DESKLINE_SCREENSHOT_DIR (or the temporary folder).
+void TestMPGuiWindow::screenshots()
+{
+    const QString out = qEnvironmentVariable("DESKLINE_SCREENSHOT_DIR", QDir::tempPath());
+    QDir().mkpath(out);
+    DesklineStartup::loadFonts();
+    // The program's base sheet, as the entry sets it on the application (the
+    // large-font sizes come from the window's own sheet).
+    qApp->setStyleSheet(DesklineStartup::styleSheetFor(0));
+    struct Shot {
+        const char *name;
+        int mode;
+        int fontIncrement;
+        QStringList tabs;
+    };
+    const QStringList allTabs = {"favouritesTabWidget", "extTabWidget", "contactsTabWidget", "cdrTabWidget",
+                                 "chatTabWidget", "voiceMailTabWidget"};
+    const QList<Shot> shots = {{"cti", 0, 0, allTabs},
+                               {"deskphone", 1, 0, {"extTabWidget"}},
+                               {"softphone", 2, 0, {"extTabWidget"}},
+                               {"largefont", 0, 1, {"extTabWidget", "contactsTabWidget", "cdrTabWidget"}}};
+    for (const Shot &shot : shots) {
+        MSETTINGS::setFontSizeIncrement(shot.fontIncrement);
+        auto w = startedWindow(shot.mode);
+        auto *tabs = child<QTabWidget>(*w, "tabContactsWidget");
+        for (const QString &tab : shot.tabs) {
+            tabs->setCurrentWidget(w->findChild<QWidget *>(tab));
+            QApplication::processEvents();
+            const QString file = QStringLiteral("%1/mpgui_%2_%3.png").arg(out, shot.name, tab);
+            QVERIFY(w->grab().save(file));
+        }
+    }
+    MSETTINGS::setFontSizeIncrement(0);
 }
 
 DESKLINE_TEST_MAIN(TestMPGuiWindow)
