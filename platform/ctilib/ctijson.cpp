@@ -725,11 +725,16 @@ bool fromJson(const QJsonValue &json, BuddyStatusMap &out, QString *error)
     return true;
 }
 
-bool readString(const QJsonObject &o, const char *key, QString &out, QString *error)
+namespace {
+// Reads an optional key; a missing key leaves `out` alone, or resets it to its
+// empty value when `resetWhenMissing` is set.
+template <typename T>
+bool readKey(const QJsonObject &o, const char *key, T &out, QString *error, bool resetWhenMissing)
 {
     const auto it = o.constFind(QLatin1String(key));
     if (it == o.constEnd()) {
-        out.clear();
+        if (resetWhenMissing)
+            out = T();
         return true;
     }
     if (!fromJ(it.value(), out, error)) {
@@ -738,62 +743,32 @@ bool readString(const QJsonObject &o, const char *key, QString &out, QString *er
         return false;
     }
     return true;
+}
+} // namespace
+
+bool readString(const QJsonObject &o, const char *key, QString &out, QString *error)
+{
+    return readKey(o, key, out, error, true);
 }
 
 bool readInt(const QJsonObject &o, const char *key, int &out, QString *error)
 {
-    const auto it = o.constFind(QLatin1String(key));
-    if (it == o.constEnd())
-        return true;
-    if (!fromJ(it.value(), out, error)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(QLatin1String(key), *error);
-        return false;
-    }
-    return true;
+    return readKey(o, key, out, error, false);
 }
 
 bool readBool(const QJsonObject &o, const char *key, bool &out, QString *error)
 {
-    const auto it = o.constFind(QLatin1String(key));
-    if (it == o.constEnd())
-        return true;
-    if (!fromJ(it.value(), out, error)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(QLatin1String(key), *error);
-        return false;
-    }
-    return true;
+    return readKey(o, key, out, error, false);
 }
 
 bool readStringList(const QJsonObject &o, const char *key, QStringList &out, QString *error)
 {
-    const auto it = o.constFind(QLatin1String(key));
-    if (it == o.constEnd()) {
-        out.clear();
-        return true;
-    }
-    if (!fromJ(it.value(), out, error)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(QLatin1String(key), *error);
-        return false;
-    }
-    return true;
+    return readKey(o, key, out, error, true);
 }
 
 bool readDateTime(const QJsonObject &o, const char *key, QDateTime &out, QString *error)
 {
-    const auto it = o.constFind(QLatin1String(key));
-    if (it == o.constEnd()) {
-        out = QDateTime();
-        return true;
-    }
-    if (!fromJ(it.value(), out, error)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(QLatin1String(key), *error);
-        return false;
-    }
-    return true;
+    return readKey(o, key, out, error, true);
 }
 
 QJsonValue dateTimeToJson(const QDateTime &dt)

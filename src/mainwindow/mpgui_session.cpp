@@ -37,6 +37,34 @@
 #include <QTabBar>
 #include <QTimer>
 
+namespace {
+// Disconnects, closes and releases a long-lived object on the next event-loop
+// turn, and clears the pointer that owned it.
+template <typename T> void releaseLater(T *&object, QList<QPointer<QObject>> &released)
+{
+    if (!object)
+        return;
+    T *old = object;
+    object = nullptr;
+    old->disconnect();
+    old->close();
+    old->deleteLater();
+    released << QPointer<QObject>(old);
+}
+
+// The same, at once (the destructor: no event loop may follow).
+template <typename T> void releaseNow(T *&object)
+{
+    if (!object)
+        return;
+    T *old = object;
+    object = nullptr;
+    old->disconnect();
+    old->close();
+    delete old;
+}
+} // namespace
+
 using PbxSession::RefreshPeriod;
 
 namespace {
@@ -392,15 +420,7 @@ void MPGui::initClientApiServer()
 
 void MPGui::initSupervisorPanel()
 {
-    if (supervisorPanel) {
-        MspMainWidget *old = supervisorPanel;
-        supervisorPanel = nullptr;
-        old->disconnect();
-        disconnect(old, nullptr, this, nullptr);
-        old->close();
-        old->deleteLater();
-        releasedLater << QPointer<QObject>(old);
-    }
+    releaseLater(supervisorPanel, releasedLater);
     if (!settingsDialog)
         return;
 
@@ -525,15 +545,7 @@ void MPGui::disconnectedFromM(QString reason)
         chatPanel->enableChatWindows(false);
     emit sigDisconnected();
 
-    if (supervisorPanel) {
-        MspMainWidget *old = supervisorPanel;
-        supervisorPanel = nullptr;
-        old->disconnect();
-        disconnect(old, nullptr, this, nullptr);
-        old->close();
-        old->deleteLater();
-        releasedLater << QPointer<QObject>(old);
-    }
+    releaseLater(supervisorPanel, releasedLater);
     saveTablesState();
 
     const PbxSession::DisconnectReason parsed = PbxSession::parseDisconnectReason(reason);
@@ -601,33 +613,6 @@ void MPGui::disconnectedFromM(QString reason)
 
 // ---------------------------------------------------------------- quit, restart and teardown
 
-namespace {
-// Disconnects, closes and releases a long-lived object on the next event-loop
-// turn, and clears the pointer that owned it.
-template <typename T> void releaseLater(T *&object, QList<QPointer<QObject>> &released)
-{
-    if (!object)
-        return;
-    T *old = object;
-    object = nullptr;
-    old->disconnect();
-    old->close();
-    old->deleteLater();
-    released << QPointer<QObject>(old);
-}
-
-// The same, at once (the destructor: no event loop may follow).
-template <typename T> void releaseNow(T *&object)
-{
-    if (!object)
-        return;
-    T *old = object;
-    object = nullptr;
-    old->disconnect();
-    old->close();
-    delete old;
-}
-} // namespace
 
 bool MPGui::confirmQuit()
 {

@@ -630,15 +630,7 @@ void MSettingsDialog::restoreParameters()
     ui->spinCheckUpdatesMinutes->setValue(checkUpdatesTimeoutMins.inForce > 0 ? checkUpdatesTimeoutMins.inForce : 60);
     ui->spinMaxCdrViewDays->setValue(maxCdrViewDays.inForce);
 
-    int modifier = 0;
-    for (int i = 0; i < ui->cbRapidCallModifier->count(); ++i) {
-        if (ui->cbRapidCallModifier->itemText(i) == rapidCallMods.inForce) {
-            modifier = i;
-            break;
-        }
-    }
-    ui->cbRapidCallModifier->setCurrentIndex(modifier);
-    ui->leRapidCallKey->setText(rapidCallKey.inForce);
+    showRapidCallKeyInForce();
 
     refreshActionsTable();
 
@@ -1465,15 +1457,7 @@ void MSettingsDialog::resetHotKeys()
                               tr("I seguenti tasti di scelta rapida non sono validi o non è stato possibile registrarli "
                                  "sul sistema: \n\n%1\nVerranno ripristinati i valori precedenti.")
                                   .arg(invalid));
-        int modifier = 0;
-        for (int i = 0; i < ui->cbRapidCallModifier->count(); ++i) {
-            if (ui->cbRapidCallModifier->itemText(i) == rapidCallMods.inForce) {
-                modifier = i;
-                break;
-            }
-        }
-        ui->cbRapidCallModifier->setCurrentIndex(modifier);
-        ui->leRapidCallKey->setText(rapidCallKey.inForce);
+        showRapidCallKeyInForce();
         rapidCallShortcut->setShortcut(QKeySequence(oldText, QKeySequence::NativeText));
     }
 
@@ -1733,4 +1717,13 @@ void MSettingsDialog::saveReportParameters(CTILIB::PeriodType period, QList<int>
         s.endArray();
     }
     finishWrite(s);
+}
+
+// Shows the rapid-call modifier and key in force (the first modifier when the
+// stored one is not offered).
+void MSettingsDialog::showRapidCallKeyInForce()
+{
+    const int modifier = ui->cbRapidCallModifier->findText(rapidCallMods.inForce);
+    ui->cbRapidCallModifier->setCurrentIndex(modifier < 0 ? 0 : modifier);
+    ui->leRapidCallKey->setText(rapidCallKey.inForce);
 }

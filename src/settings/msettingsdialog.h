@@ -186,6 +186,7 @@ public slots:
     int openDialog();
 
 private:
+    void showRapidCallKeyInForce();
     // A setting with a value in force and the pending value the next save commits.
     template <typename T>
     struct OptionPair {

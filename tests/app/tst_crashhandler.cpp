@@ -74,8 +74,7 @@ void TestCrashHandler::sigtermQuitsTheLoop()
     QVERIFY(logger);
     SigTermWatcher watcher;
     ::raise(SIGTERM);
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
-    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(testsupport::execWithTimeout(5000, 99), 0);
     delete logger;
     logger = nullptr;
     QFile f(path);

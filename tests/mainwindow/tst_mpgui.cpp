@@ -23,8 +23,7 @@ QByteArray logText(const QString &dir)
 int runLoopWith(const std::function<void()> &action)
 {
     QTimer::singleShot(0, action);
-    QTimer::singleShot(2000, [] { QCoreApplication::exit(12345); });
-    return QCoreApplication::exec();
+    return testsupport::execWithTimeout(2000, 12345);
 }
 } // namespace
 

@@ -260,7 +260,6 @@ void TestSessionLogin::firmwareGate()
     w.start();
 
     int exitCode = 12345;
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(12345); });
     if (accepted) {
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&w] {
@@ -268,12 +267,12 @@ void TestSessionLogin::firmwareGate()
                 QCoreApplication::exit(1);
         });
         poll.start(20);
-        exitCode = QCoreApplication::exec();
+        exitCode = testsupport::execWithTimeout(5000, 12345);
         QCOMPARE(exitCode, 1);
         QVERIFY(prompts.shown.isEmpty());
         return;
     }
-    exitCode = QCoreApplication::exec();
+    exitCode = testsupport::execWithTimeout(5000, 12345);
     QCOMPARE(exitCode, 0); // the user confirmed the quit
     QVERIFY(!w.isSessionUp());
     QCOMPARE(prompts.shown.size(), 2);

@@ -25,11 +25,7 @@ int runLoopUntilExit(const std::function<void()> &whenLoggedIn, MPGui &w, int ms
         }
     });
     poll.start(20);
-    QTimer giveUp;
-    giveUp.setSingleShot(true);
-    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(12345); });
-    giveUp.start(ms);
-    return QCoreApplication::exec();
+    return testsupport::execWithTimeout(ms, 12345);
 }
 } // namespace
 

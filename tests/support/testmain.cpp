@@ -1,6 +1,7 @@
 #include "testmain.h"
 
 #include <QDir>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -65,6 +66,15 @@ QString isolatedHome()
 void installStrictMessageHandler()
 {
     g_previous = qInstallMessageHandler(strictHandler);
+}
+
+int execWithTimeout(int timeoutMs, int timeoutCode)
+{
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [timeoutCode] { QCoreApplication::exit(timeoutCode); });
+    watchdog.start(timeoutMs);
+    return QCoreApplication::exec();
 }
 
 int connectionWarningCount()

@@ -20,6 +20,10 @@ void setUpIsolatedEnvironment();
 QString isolatedHome();
 // Installs the failing message handler.
 void installStrictMessageHandler();
+// Runs the application's event loop until something ends it, or at most
+// `timeoutMs`, after which it returns `timeoutCode`. The watchdog is gone when
+// this returns, so it never ends a later loop of the same test.
+int execWithTimeout(int timeoutMs, int timeoutCode);
 // Number of connection warnings seen so far (the handler also fails the
 // running test function).
 int connectionWarningCount();
