@@ -59,14 +59,14 @@ static QByteArray recolour(QByteArray svg, const QString &colour)
     return text.toUtf8();
 }
 
-static QColor colourOf(const QString &spec)
+static QColor colourOf(const QString &text)
 {
-    if (spec.size() == 9) { // #rrggbbaa
-        QColor c(spec.left(7));
-        c.setAlpha(spec.mid(7, 2).toInt(nullptr, 16));
+    if (text.size() == 9) { // #rrggbbaa
+        QColor c(text.left(7));
+        c.setAlpha(text.mid(7, 2).toInt(nullptr, 16));
         return c;
     }
-    return QColor(spec);
+    return QColor(text);
 }
 
 static void drawLayer(QPainter &p, const QSize &size, const QString &layer)

@@ -8,7 +8,7 @@
         <translation> - Closing the application</translation>
     </message>
     <message>
-        <source>Sei sicuro di voler chiudere l'applicazione&lt;br&gt;</source>
+        <source>Sei sicuro di voler chiudere l&apos;applicazione&lt;br&gt;</source>
         <translation>Are you sure you want to close the application&lt;br&gt;</translation>
     </message>
     <message>
@@ -186,8 +186,8 @@ Reason: %2</translation>
         <translation>%1 - phone registered</translation>
     </message>
     <message>
-        <source>La versione dell'applicazione utilizzata non è supportata dal server. 
-Per proseguire è necessario aggiornare l'applicazione!</source>
+        <source>La versione dell&apos;applicazione utilizzata non è supportata dal server. 
+Per proseguire è necessario aggiornare l&apos;applicazione!</source>
         <translation>This version of the application is not supported by the server. 
 Update the application to continue!</translation>
     </message>
@@ -317,7 +317,7 @@ Check the network settings</translation>
         <translation>Account list</translation>
     </message>
     <message>
-        <source>Seleziona l'account da utilizzare:</source>
+        <source>Seleziona l&apos;account da utilizzare:</source>
         <translation>Select the account to use:</translation>
     </message>
     <message>
@@ -437,7 +437,7 @@ Check the network settings</translation>
         <translation>Updates</translation>
     </message>
     <message>
-        <source>Controlla aggiornamenti all'avvio</source>
+        <source>Controlla aggiornamenti all&apos;avvio</source>
         <translation>Check for updates at start-up</translation>
     </message>
     <message>
@@ -521,12 +521,12 @@ Check the network settings</translation>
         <translation>Run a program or a script</translation>
     </message>
     <message>
-        <source>Se abilitato è possibile richiedere l'avvio di una chiamata
+        <source>Se abilitato è possibile richiedere l&apos;avvio di una chiamata
 semplicemente selezionando la stringa contenente il numero
 e copiandola nella clipboard.
-Una volta copiata la stringa l'applicazione provvede in automatico
+Una volta copiata la stringa l&apos;applicazione provvede in automatico
 a rimuovere spazi e altri caratteri speciali
-e chiede all'utente conferma prima di avviare la chiamata.</source>
+e chiede all&apos;utente conferma prima di avviare la chiamata.</source>
         <translation>When enabled, a call can be started
 simply by selecting the text that holds the number
 and copying it to the clipboard.
@@ -563,7 +563,7 @@ Please enter the connection details for %2.</translation>
         <translation>Enter a password only to replace the current one</translation>
     </message>
     <message>
-        <source>Evento a cui collegare l'azione</source>
+        <source>Evento a cui collegare l&apos;azione</source>
         <translation>Event that triggers the action</translation>
     </message>
     <message>
@@ -579,8 +579,8 @@ Please enter the connection details for %2.</translation>
         <translation>Error</translation>
     </message>
     <message>
-        <source>Il campo "Azione" non può essere vuoto</source>
-        <translation>The "Action" field cannot be empty</translation>
+        <source>Il campo &quot;Azione&quot; non può essere vuoto</source>
+        <translation>The &quot;Action&quot; field cannot be empty</translation>
     </message>
     <message>
         <source>Conferma cancellazione azione</source>
@@ -595,11 +595,11 @@ Please enter the connection details for %2.</translation>
         <translation>Address error</translation>
     </message>
     <message>
-        <source>L'indirizzo IP fornito per %1 non è in un formato valido.</source>
+        <source>L&apos;indirizzo IP fornito per %1 non è in un formato valido.</source>
         <translation>The IP address given for %1 is not in a valid format.</translation>
     </message>
     <message>
-        <source>L'indirizzo IP fornito per il server SIP non è in un formato valido.</source>
+        <source>L&apos;indirizzo IP fornito per il server SIP non è in un formato valido.</source>
         <translation>The IP address given for the SIP server is not in a valid format.</translation>
     </message>
     <message>
@@ -607,17 +607,17 @@ Please enter the connection details for %2.</translation>
         <translation>Account not in use</translation>
     </message>
     <message>
-        <source>L'account selezionato non e' utilizzato da nessun terminale.
+        <source>L&apos;account selezionato non e&apos; utilizzato da nessun terminale.
 Sei sicuro di volerlo utilizzare?</source>
         <translation>The selected account is not used by any device.
 Are you sure you want to use it?</translation>
     </message>
     <message>
-        <source>Account gia' in uso</source>
+        <source>Account gia&apos; in uso</source>
         <translation>Account already in use</translation>
     </message>
     <message>
-        <source>L'account selezionato e' gia' utilizzato dal terminale:
+        <source>L&apos;account selezionato e&apos; gia&apos; utilizzato dal terminale:
 %1.
 Sei sicuro di volerlo utilizzare?</source>
         <translation>The selected account is already used by the device:
@@ -633,7 +633,7 @@ Are you sure you want to use it?</translation>
         <translation>Changing the softphone settings ends any calls in progress. Are you sure you want to apply the changes now?</translation>
     </message>
     <message>
-        <source>I cambiamenti relativi alla tipologia di applicazione o alla lingua dell'interfaccia saranno operativi al prossimo riavvio dell'applicazione stessa. Si è sicuri di volere applicare immediatamente le modifiche e riavviare l'applicazione?</source>
+        <source>I cambiamenti relativi alla tipologia di applicazione o alla lingua dell&apos;interfaccia saranno operativi al prossimo riavvio dell&apos;applicazione stessa. Si è sicuri di volere applicare immediatamente le modifiche e riavviare l&apos;applicazione?</source>
         <translation>Changes to the operating mode or to the interface language take effect when the application restarts. Are you sure you want to apply the changes now and restart the application?</translation>
     </message>
     <message>
@@ -662,7 +662,7 @@ The previous values will be restored.</translation>
         <translation>Error while copying the following certificates:&lt;br&gt;  </translation>
     </message>
     <message>
-        <source>Sono stati aggiunti dei nuovi certificati; riavviare l'applicativo per renderli operativi</source>
+        <source>Sono stati aggiunti dei nuovi certificati; riavviare l&apos;applicativo per renderli operativi</source>
         <translation>New certificates have been added; restart the application to use them</translation>
     </message>
 </context>
@@ -709,7 +709,7 @@ The previous values will be restored.</translation>
         <translation>Extension busy</translation>
     </message>
     <message>
-        <source>L'interno sta squillando</source>
+        <source>L&apos;interno sta squillando</source>
         <translation>The extension is ringing</translation>
     </message>
     <message>
@@ -945,7 +945,7 @@ The previous values will be restored.</translation>
         <translation>Filter - from date</translation>
     </message>
     <message>
-        <source>Non sono presenti chiamate nell'intervallo temporale selezionato.</source>
+        <source>Non sono presenti chiamate nell&apos;intervallo temporale selezionato.</source>
         <translation>There are no calls in the selected period.</translation>
     </message>
     <message>

@@ -8,7 +8,7 @@
         <translation> - Cierre de la aplicación</translation>
     </message>
     <message>
-        <source>Sei sicuro di voler chiudere l'applicazione&lt;br&gt;</source>
+        <source>Sei sicuro di voler chiudere l&apos;applicazione&lt;br&gt;</source>
         <translation>¿Seguro que desea cerrar la aplicación&lt;br&gt;</translation>
     </message>
     <message>
@@ -186,8 +186,8 @@ Motivo: %2</translation>
         <translation>%1 - teléfono registrado</translation>
     </message>
     <message>
-        <source>La versione dell'applicazione utilizzata non è supportata dal server. 
-Per proseguire è necessario aggiornare l'applicazione!</source>
+        <source>La versione dell&apos;applicazione utilizzata non è supportata dal server. 
+Per proseguire è necessario aggiornare l&apos;applicazione!</source>
         <translation>El servidor no admite esta versión de la aplicación. 
 ¡Actualice la aplicación para continuar!</translation>
     </message>
@@ -317,7 +317,7 @@ Compruebe la configuración de red</translation>
         <translation>Lista de cuentas</translation>
     </message>
     <message>
-        <source>Seleziona l'account da utilizzare:</source>
+        <source>Seleziona l&apos;account da utilizzare:</source>
         <translation>Seleccione la cuenta que desea usar:</translation>
     </message>
     <message>
@@ -437,7 +437,7 @@ Compruebe la configuración de red</translation>
         <translation>Actualizaciones</translation>
     </message>
     <message>
-        <source>Controlla aggiornamenti all'avvio</source>
+        <source>Controlla aggiornamenti all&apos;avvio</source>
         <translation>Buscar actualizaciones al iniciar</translation>
     </message>
     <message>
@@ -521,12 +521,12 @@ Compruebe la configuración de red</translation>
         <translation>Ejecutar un programa o un script</translation>
     </message>
     <message>
-        <source>Se abilitato è possibile richiedere l'avvio di una chiamata
+        <source>Se abilitato è possibile richiedere l&apos;avvio di una chiamata
 semplicemente selezionando la stringa contenente il numero
 e copiandola nella clipboard.
-Una volta copiata la stringa l'applicazione provvede in automatico
+Una volta copiata la stringa l&apos;applicazione provvede in automatico
 a rimuovere spazi e altri caratteri speciali
-e chiede all'utente conferma prima di avviare la chiamata.</source>
+e chiede all&apos;utente conferma prima di avviare la chiamata.</source>
         <translation>Si está activado, se puede iniciar una llamada
 simplemente seleccionando el texto que contiene el número
 y copiándolo al portapapeles.
@@ -563,7 +563,7 @@ Introduzca los datos de conexión a %2.</translation>
         <translation>Introduzca una contraseña solo para cambiar la actual</translation>
     </message>
     <message>
-        <source>Evento a cui collegare l'azione</source>
+        <source>Evento a cui collegare l&apos;azione</source>
         <translation>Evento al que se asocia la acción</translation>
     </message>
     <message>
@@ -579,8 +579,8 @@ Introduzca los datos de conexión a %2.</translation>
         <translation>Error</translation>
     </message>
     <message>
-        <source>Il campo "Azione" non può essere vuoto</source>
-        <translation>El campo "Acción" no puede estar vacío</translation>
+        <source>Il campo &quot;Azione&quot; non può essere vuoto</source>
+        <translation>El campo &quot;Acción&quot; no puede estar vacío</translation>
     </message>
     <message>
         <source>Conferma cancellazione azione</source>
@@ -595,11 +595,11 @@ Introduzca los datos de conexión a %2.</translation>
         <translation>Error de dirección</translation>
     </message>
     <message>
-        <source>L'indirizzo IP fornito per %1 non è in un formato valido.</source>
+        <source>L&apos;indirizzo IP fornito per %1 non è in un formato valido.</source>
         <translation>La dirección IP indicada para %1 no tiene un formato válido.</translation>
     </message>
     <message>
-        <source>L'indirizzo IP fornito per il server SIP non è in un formato valido.</source>
+        <source>L&apos;indirizzo IP fornito per il server SIP non è in un formato valido.</source>
         <translation>La dirección IP indicada para el servidor SIP no tiene un formato válido.</translation>
     </message>
     <message>
@@ -607,17 +607,17 @@ Introduzca los datos de conexión a %2.</translation>
         <translation>Cuenta no utilizada</translation>
     </message>
     <message>
-        <source>L'account selezionato non e' utilizzato da nessun terminale.
+        <source>L&apos;account selezionato non e&apos; utilizzato da nessun terminale.
 Sei sicuro di volerlo utilizzare?</source>
         <translation>La cuenta seleccionada no la utiliza ningún terminal.
 ¿Seguro que desea utilizarla?</translation>
     </message>
     <message>
-        <source>Account gia' in uso</source>
+        <source>Account gia&apos; in uso</source>
         <translation>Cuenta ya en uso</translation>
     </message>
     <message>
-        <source>L'account selezionato e' gia' utilizzato dal terminale:
+        <source>L&apos;account selezionato e&apos; gia&apos; utilizzato dal terminale:
 %1.
 Sei sicuro di volerlo utilizzare?</source>
         <translation>La cuenta seleccionada ya la utiliza el terminal:
@@ -633,7 +633,7 @@ Sei sicuro di volerlo utilizzare?</source>
         <translation>Cambiar la configuración del softphone cierra las llamadas en curso. ¿Seguro que desea aplicar los cambios ahora?</translation>
     </message>
     <message>
-        <source>I cambiamenti relativi alla tipologia di applicazione o alla lingua dell'interfaccia saranno operativi al prossimo riavvio dell'applicazione stessa. Si è sicuri di volere applicare immediatamente le modifiche e riavviare l'applicazione?</source>
+        <source>I cambiamenti relativi alla tipologia di applicazione o alla lingua dell&apos;interfaccia saranno operativi al prossimo riavvio dell&apos;applicazione stessa. Si è sicuri di volere applicare immediatamente le modifiche e riavviare l&apos;applicazione?</source>
         <translation>Los cambios del modo de funcionamiento o del idioma de la interfaz se aplican al reiniciar la aplicación. ¿Seguro que desea aplicar los cambios ahora y reiniciar la aplicación?</translation>
     </message>
     <message>
@@ -662,7 +662,7 @@ Se restablecerán los valores anteriores.</translation>
         <translation>Error al copiar los siguientes certificados:&lt;br&gt;  </translation>
     </message>
     <message>
-        <source>Sono stati aggiunti dei nuovi certificati; riavviare l'applicativo per renderli operativi</source>
+        <source>Sono stati aggiunti dei nuovi certificati; riavviare l&apos;applicativo per renderli operativi</source>
         <translation>Se han añadido certificados nuevos; reinicie la aplicación para usarlos</translation>
     </message>
 </context>
@@ -709,7 +709,7 @@ Se restablecerán los valores anteriores.</translation>
         <translation>Extensión ocupada</translation>
     </message>
     <message>
-        <source>L'interno sta squillando</source>
+        <source>L&apos;interno sta squillando</source>
         <translation>La extensión está sonando</translation>
     </message>
     <message>
@@ -945,7 +945,7 @@ Se restablecerán los valores anteriores.</translation>
         <translation>Filtro - desde la fecha</translation>
     </message>
     <message>
-        <source>Non sono presenti chiamate nell'intervallo temporale selezionato.</source>
+        <source>Non sono presenti chiamate nell&apos;intervallo temporale selezionato.</source>
         <translation>No hay llamadas en el periodo seleccionado.</translation>
     </message>
     <message>
