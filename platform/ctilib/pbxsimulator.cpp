@@ -1478,15 +1478,7 @@ void PbxSimulator::endCall(SimCall *c, int hangupLeg, const QString &reason)
     c->timer->stop();
     for (int leg = 0; leg < 2; ++leg)
         sendLegEvents(c, leg, QStringLiteral("finished"), reason, leg == hangupLeg);
-    for (int leg = 0; leg < 2; ++leg) {
-        const QString exten = c->legs[leg].exten;
-        if (!exten.isEmpty() && m_data.extensions.contains(exten)) {
-            m_data.extensions[exten].blf = CTILIB::BlfIdle;
-            broadcastExtenStatus(exten);
-        }
-        appendCdr(c, leg);
-    }
-    removeCall(c);
+    closeLegs(c);
 }
 
 void PbxSimulator::missCall(SimCall *c)
@@ -1497,6 +1489,12 @@ void PbxSimulator::missCall(SimCall *c)
     sendLegEvents(c, 1, QStringLiteral("missed"));
     sendLegEvents(c, 1, QStringLiteral("finished"), QStringLiteral("NO_ANSWER"), false);
     sendLegEvents(c, 0, QStringLiteral("finished"), QStringLiteral("NO_ANSWER"), false);
+    closeLegs(c);
+}
+
+// Frees both parties' lamps, records the call for each and forgets it.
+void PbxSimulator::closeLegs(SimCall *c)
+{
     for (int leg = 0; leg < 2; ++leg) {
         const QString exten = c->legs[leg].exten;
         if (!exten.isEmpty() && m_data.extensions.contains(exten)) {

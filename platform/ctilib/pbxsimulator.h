@@ -135,6 +135,7 @@ private:
     void redirect(SimCall *c, int leg, const QString &number);
     void park(SimCall *c, int leg);
     void setHold(SimCall *c, int leg, bool held);
+    void closeLegs(SimCall *c);
     void removeCall(SimCall *c);
     QString newChannel(const QString &exten);
 
