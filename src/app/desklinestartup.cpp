@@ -44,16 +44,27 @@ bool highDpiWanted(qreal logicalDpi, qreal devicePixelRatio)
     return logicalDpi > 72.0 && devicePixelRatio > 1.0;
 }
 
+bool highDpiWantedFor(const QVector<ScreenMetrics> &screens)
+{
+    // No screen at all (a headless start): nothing to probe.
+    if (screens.isEmpty())
+        return false;
+    return highDpiWanted(screens.first().logicalDpi, screens.first().devicePixelRatio);
+}
+
 bool probeHighDpi(int argc, char **argv)
 {
     QApplication probe(argc, argv);
+    QVector<ScreenMetrics> metrics;
     const QList<QScreen *> screens = QGuiApplication::screens();
-    if (screens.isEmpty())
-        return false;
-    const QScreen *screen = screens.first();
-    qDebug() << Q_FUNC_INFO << screen->physicalDotsPerInch() << screen->logicalDotsPerInch()
-             << screen->devicePixelRatio() << screen->size() << screen->physicalSize();
-    if (highDpiWanted(screen->logicalDotsPerInch(), screen->devicePixelRatio())) {
+    for (const QScreen *screen : screens)
+        metrics.append({screen->logicalDotsPerInch(), screen->devicePixelRatio()});
+    if (!screens.isEmpty()) {
+        const QScreen *screen = screens.first();
+        qDebug() << Q_FUNC_INFO << screen->physicalDotsPerInch() << screen->logicalDotsPerInch()
+                 << screen->devicePixelRatio() << screen->size() << screen->physicalSize();
+    }
+    if (highDpiWantedFor(metrics)) {
         qDebug() << Q_FUNC_INFO << "enabling hidpi since detected hidpi monitor";
         return true;
     }

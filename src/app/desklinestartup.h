@@ -3,6 +3,8 @@
 // starting the program.
 #pragma once
 
+#include <QVector>
+
 #include "mcticonfig.h"
 #include "qdapplication.h"
 
@@ -46,6 +48,13 @@ struct UpdateSettings {
 
 // High-DPI rule: logical DPI above 72 and device pixel ratio above 1.
 bool highDpiWanted(qreal logicalDpi, qreal devicePixelRatio);
+
+struct ScreenMetrics {
+    qreal logicalDpi = 0;
+    qreal devicePixelRatio = 1;
+};
+// The rule applied to the first screen; false when there is no screen.
+bool highDpiWantedFor(const QVector<ScreenMetrics> &screens);
 // Probes the primary screen with a temporary application object; false when
 // there is no screen.
 bool probeHighDpi(int argc, char **argv);

@@ -325,12 +325,37 @@ void MPGui::resizeBackgroundImage()
     if (tabContactsWidget->isVisible())
         height -= tabContactsWidget->height() - tabContactsWidget->tabBar()->height();
     const QSize target(width(), qMax(1, height));
+
+    // Scaling the full-size background is costly, and start-up asks for the
+    // same size more than once: when the palette still shows the image last
+    // made from this very pixmap at this size, there is nothing to redo.
+    static struct {
+        qint64 sourceKey = 0;
+        QSize target;
+        qint64 shownKey = 0;
+    } lastScaled;
+    const auto paletteShows = [this](qint64 key) {
+        const QPalette &current = palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            const QBrush &brush = current.brush(group, QPalette::Window);
+            if (brush.style() != Qt::TexturePattern || brush.texture().cacheKey() != key)
+                return false;
+        }
+        return true;
+    };
+    if (lastScaled.sourceKey == backgroundPixmap.cacheKey() && lastScaled.target == target &&
+        paletteShows(lastScaled.shownKey))
+        return;
+
     const QPixmap scaled = backgroundPixmap.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
     const QPixmap shown = scaled.copy((scaled.width() - target.width()) / 2, (scaled.height() - target.height()) / 2,
                                       target.width(), target.height());
     QPalette pal = palette();
     pal.setBrush(QPalette::All, QPalette::Window, QBrush(shown));
     setPalette(pal);
+    lastScaled.sourceKey = backgroundPixmap.cacheKey();
+    lastScaled.target = target;
+    lastScaled.shownKey = palette().brush(QPalette::Active, QPalette::Window).texture().cacheKey();
 }
 
 void MPGui::resizeEvent(QResizeEvent *event)

@@ -79,10 +79,15 @@ MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcu
     if (MSETTINGS::getFontSizeIncrement() > 0)
         setProperty("incrsize", MSETTINGS::getFontSizeIncrement());
 
+    // Title bar only: no close, minimise or maximise buttons. Set before the
+    // form is built: changing the flags re-parents the window, which would
+    // re-apply the style sheet to every widget of the form.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
     ui->setupUi(this);
 
-    certificateChooser = new QFileDialog(this, QString(), QString(), QString());
-    certificateChooser->setNameFilter(QStringLiteral("*.pem *.crt"));
+    // The certificate chooser (a QFileDialog, costly to build and never shown
+    // itself) is made on the first certificate request.
 
     presetAppMode = (config.startupMode >= 0 && config.startupMode < ui->cbAppMode->count()) ? config.startupMode : -1;
     supervisorMode = false;
@@ -92,9 +97,6 @@ MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcu
     ui->cbRapidCallModifier->setCurrentIndex(0);
     ui->leRapidCallKey->setText(QStringLiteral("1"));
     ui->pbSaveAction->hide();
-
-    // Title bar only: no close, minimise or maximise buttons.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     actionModel = new QStandardItemModel(this);
     initActionModel(actionModel);
@@ -1275,6 +1277,10 @@ bool MSettingsDialog::copyCertificate(const QString &source, const QString &targ
 
 void MSettingsDialog::onCertificateLoadRequest()
 {
+    if (!certificateChooser) {
+        certificateChooser = new QFileDialog(this, QString(), QString(), QString());
+        certificateChooser->setNameFilter(QStringLiteral("*.pem *.crt"));
+    }
     const QString filter = certificateChooser->nameFilters().join(QStringLiteral(";;"));
     const QString chosen = prompts().getOpenFileName(this, QString(), certificateChooser->directory().path(), filter);
     if (chosen.isEmpty())

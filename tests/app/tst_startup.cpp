@@ -39,6 +39,7 @@ private slots:
     void appConfig();
     void highDpiRule_data();
     void highDpiRule();
+    void noScreenSkipsTheProbe();
     void libraryPathsKeepQtPlugins();
     void styleSheet();
     void updaterOnlyWithServerAndKey();
@@ -228,6 +229,13 @@ void TestStartup::highDpiRule()
     QFETCH(qreal, ratio);
     QFETCH(bool, wanted);
     QCOMPARE(highDpiWanted(dpi, ratio), wanted);
+    // The first screen decides; the others do not matter.
+    QCOMPARE(highDpiWantedFor({{dpi, ratio}, {144, 2}}), wanted);
+}
+
+void TestStartup::noScreenSkipsTheProbe()
+{
+    QVERIFY(!highDpiWantedFor({}));
 }
 
 void TestStartup::libraryPathsKeepQtPlugins()

@@ -82,4 +82,5 @@ int connectionWarningCount()
     return g_connectionWarnings.load();
 }
 
+
 } // namespace testsupport

@@ -6,7 +6,9 @@
 // HOME and XDG_* directories, so no test reads or writes the developer's own
 // settings, and it installs a message handler that fails the test on Qt's
 // connection warnings ("No such signal", "No such slot", "Cannot queue
-// arguments"...), which otherwise only scroll past.
+// arguments"...) seen before and after the test functions run. While Qt Test
+// runs the functions it owns the message handler; CTest then fails the test on
+// the same warnings in its output (cmake/DesklineHelpers.cmake).
 #pragma once
 
 #include <QApplication>
@@ -27,6 +29,7 @@ int execWithTimeout(int timeoutMs, int timeoutCode);
 // Number of connection warnings seen so far (the handler also fails the
 // running test function).
 int connectionWarningCount();
+
 
 } // namespace testsupport
 
