@@ -88,6 +88,7 @@ private slots:
     void productName_data();
     void productName();
     void productNameEscapedInRichText();
+    void backgroundFollowsTheWindowSize();
     void screenshots();
 
 private:
@@ -208,6 +209,27 @@ void TestMPGuiWindow::languageSwitch()
     QCOMPARE(text(), spanish);
     w.reset();
     QCOMPARE(text(), QString("Utente: NON CONNESSO"));
+}
+
+// The scaled background is reused only while it still fits: after resizing
+// away and back, and in the window a restart builds, the palette always shows
+// a picture of the window's current width.
+void TestMPGuiWindow::backgroundFollowsTheWindowSize()
+{
+    auto w = startedWindow();
+    auto backgroundWidth = [](MPGui &win) {
+        const QBrush brush = win.palette().brush(QPalette::Active, QPalette::Window);
+        return brush.style() == Qt::TexturePattern ? brush.texture().width() : -1;
+    };
+    for (int width : {w->width() + 120, w->width(), w->width() + 120}) {
+        w->resize(width, w->height());
+        QTRY_COMPARE(w->width(), width);
+        QTRY_COMPARE(backgroundWidth(*w), width);
+    }
+    // A restart's new window (one main window at a time, as in the program).
+    w.reset();
+    auto next = startedWindow();
+    QTRY_COMPARE(backgroundWidth(*next), next->width());
 }
 
 void TestMPGuiWindow::layoutInitialState()
