@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include "procmemory.h"
+
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -20,24 +22,8 @@
 namespace
 {
 
-// Peak resident memory in KiB since the last reset, from /proc.
-long statusValue(const char *key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(status, line))
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::stol(line.substr(prefix.size()));
-    return -1;
-}
-
-bool resetPeak()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    return bool(clear.flush());
-}
+using benchmem::resetPeak;
+using benchmem::statusValue;
 
 QByteArray fileHash(const QString &path)
 {

@@ -13,6 +13,8 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include "procmemory.h"
+
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -24,23 +26,8 @@
 namespace
 {
 
-long statusValue(const char *key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(status, line))
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::stol(line.substr(prefix.size()));
-    return -1;
-}
-
-bool resetPeak()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    return bool(clear.flush());
-}
+using benchmem::resetPeak;
+using benchmem::statusValue;
 
 // Text-like input: random words, compressible but not trivially.
 bool writeInput(const QString &path, qint64 size)
