@@ -23,22 +23,36 @@ const QRegularExpression &dialCharacter()
 CustomLineEdit::CustomLineEdit(QWidget *parent)
     : QLineEdit(parent)
 {
-    m_clearButton = new QToolButton(this);
-    m_clearButton->setIcon(QIcon(QStringLiteral(":/images/cancel.png")));
-    m_clearButton->setIconSize(QSize(12, 12));
-    m_clearButton->setCursor(Qt::ArrowCursor);
-    m_clearButton->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 2px 5px 0 2px; }"));
-    m_clearButton->hide();
+    m_clearButton = makeClearButton(this);
     setStyleSheet(QStringLiteral("CustomLineEdit { padding-right: 20px; }"));
     setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("([\\d*#])+")), this));
 
-    connect(m_clearButton, &QToolButton::clicked, this, &QLineEdit::clear);
     connect(this, &QLineEdit::textChanged, this, &CustomLineEdit::updateCloseButton);
 
     const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
     const QSize hint = m_clearButton->sizeHint();
     const QSize own = minimumSizeHint();
     setMinimumSize(qMax(own.width(), hint.width() + frame * 2 + 2), qMax(own.height(), hint.height() + frame * 2 + 2));
+}
+
+QToolButton *CustomLineEdit::makeClearButton(QLineEdit *owner)
+{
+    auto *button = new QToolButton(owner);
+    button->setIcon(QIcon(QStringLiteral(":/images/cancel.png")));
+    button->setIconSize(QSize(12, 12));
+    button->setCursor(Qt::ArrowCursor);
+    button->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 2px 5px 0 2px; }"));
+    button->hide();
+    connect(button, &QToolButton::clicked, owner, &QLineEdit::clear);
+    return button;
+}
+
+void CustomLineEdit::placeClearButton(QLineEdit *owner, QToolButton *button)
+{
+    const QSize hint = button->sizeHint();
+    const int frame = owner->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const QRect r = owner->rect();
+    button->move(r.right() - frame - hint.width(), (r.bottom() + 1 - hint.height()) / 2);
 }
 
 QString CustomLineEdit::keyNameFor(const QString &character)
@@ -77,9 +91,7 @@ void CustomLineEdit::updateCloseButton(const QString &text)
 void CustomLineEdit::resizeEvent(QResizeEvent *event)
 {
     QLineEdit::resizeEvent(event);
-    const QSize hint = m_clearButton->sizeHint();
-    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    m_clearButton->move(rect().right() - frame - hint.width(), (rect().bottom() + 1 - hint.height()) / 2);
+    placeClearButton(this, m_clearButton);
 }
 
 void CustomLineEdit::keyPressEvent(QKeyEvent *event)

@@ -34,6 +34,10 @@ public:
     // Key text of a key event: modifier prefix ("Shift+", "Ctrl+", "Alt+", "Meta+")
     // followed by the key alone in the portable format.
     static QString keyText(const QKeyEvent *event);
+    // The small clear button inside the right end of a line edit (hidden,
+    // clears the field when clicked), and its place after a resize.
+    static QToolButton *makeClearButton(QLineEdit *owner);
+    static void placeClearButton(QLineEdit *owner, QToolButton *button);
 
 signals:
     void sigDigitClicked(QString digit, QString keyName);

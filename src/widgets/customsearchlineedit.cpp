@@ -9,15 +9,9 @@
 CustomSearchLineEdit::CustomSearchLineEdit(QWidget *parent)
     : QLineEdit(parent)
 {
-    m_clearButton = new QToolButton(this);
-    m_clearButton->setIcon(QIcon(QStringLiteral(":/images/cancel.png")));
-    m_clearButton->setIconSize(QSize(12, 12));
-    m_clearButton->setCursor(Qt::ArrowCursor);
-    m_clearButton->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 2px 5px 0 2px; }"));
-    m_clearButton->hide();
+    m_clearButton = CustomLineEdit::makeClearButton(this);
     setStyleSheet(QStringLiteral("CustomSearchLineEdit { padding-right: 20px; }"));
 
-    connect(m_clearButton, &QToolButton::clicked, this, &QLineEdit::clear);
     connect(this, &QLineEdit::textChanged, this, &CustomSearchLineEdit::updateCloseButton);
 
     const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
@@ -36,9 +30,7 @@ void CustomSearchLineEdit::updateCloseButton(const QString &text)
 void CustomSearchLineEdit::resizeEvent(QResizeEvent *event)
 {
     QLineEdit::resizeEvent(event);
-    const QSize hint = m_clearButton->sizeHint();
-    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    m_clearButton->move(rect().right() - frame - hint.width(), (rect().bottom() + 1 - hint.height()) / 2);
+    CustomLineEdit::placeClearButton(this, m_clearButton);
 }
 
 void CustomSearchLineEdit::keyPressEvent(QKeyEvent *event)
