@@ -55,6 +55,16 @@ public:
     {
         if (event->type() == QEvent::Paint && !done) {
             done = true;
+            // The first paint must show the finished window, background
+            // picture included: anything laid later would be work moved past
+            // the measurement, not saved.
+            auto *window = qobject_cast<QWidget *>(watched);
+            if (needsBackground && window &&
+                window->palette().brush(QPalette::Active, QPalette::Window).style() != Qt::TexturePattern) {
+                std::printf("INCOMPLETE background picture not laid at the first paint\n");
+                std::fflush(stdout);
+                std::_Exit(1);
+            }
             std::printf("SHOWN %ld\n", residentKiB());
             std::fflush(stdout);
             QTimer::singleShot(0, [] { std::_Exit(0); });
@@ -62,6 +72,7 @@ public:
         return QObject::eventFilter(watched, event);
     }
     bool done = false;
+    bool needsBackground = false;
 };
 
 void seedSettings(const QString &dir)
@@ -87,6 +98,7 @@ int runChild(int argc, char *argv[], const QString &role, const QString &setting
         phase.start();
         auto *window = new MPGui(MctiConfig());
         const qint64 built = phase.restart();
+        firstPaint.needsBackground = true;
         window->installEventFilter(&firstPaint);
         window->start();
         std::fprintf(stderr, "construct %lld ms, start %lld ms\n", built, phase.elapsed());
@@ -122,7 +134,7 @@ bool runOnce(const QString &program, const QString &role, Sample *out)
     if (!child.waitForStarted(10000))
         return false;
     QByteArray output;
-    while (!output.contains("SHOWN")) {
+    while (!output.contains("SHOWN") && !output.contains("INCOMPLETE")) {
         if (!child.waitForReadyRead(30000))
             break;
         output += child.readAllStandardOutput();
@@ -130,8 +142,10 @@ bool runOnce(const QString &program, const QString &role, Sample *out)
     const double ms = clock.nsecsElapsed() / 1e6;
     child.waitForFinished(10000);
     const int at = output.indexOf("SHOWN ");
-    if (at < 0)
+    if (at < 0) {
+        std::fprintf(stderr, "%s", output.constData());
         return false;
+    }
     out->ms = ms;
     out->rssKiB = output.mid(at + 6).split('\n').value(0).trimmed().toLong();
     return true;

@@ -11,6 +11,7 @@
 #include "extenfavouritefilterproxymodel.h"
 #include "extenfilterproxymodel.h"
 #include "globallogger.h"
+#include "lazyiconengine.h"
 #include "mpchatsqlite.h"
 #include "msettings.h"
 #include "msettingsdialog.h"
@@ -25,8 +26,6 @@
 #include <QStandardItemModel>
 #include <QTimer>
 #include <QRandomGenerator>
-#include <QSslCertificate>
-#include <QSslConfiguration>
 #include <QTranslator>
 #include <QVector>
 
@@ -34,17 +33,17 @@
 
 MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
 {
+    // Icons decode their pictures when first shown (most never are at start).
+    LazyIconEngine::install();
+
     if (MSETTINGS::getFontSizeIncrement() > 0)
         setProperty("incrsize", MSETTINGS::getFontSizeIncrement());
 
     std::srand(QRandomGenerator::global()->generate());
 
-    QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
-    ssl.addCaCertificates(QStringLiteral(":/cert/Quodra s.r.l. Root CA.crt.pem"), QSsl::Pem,
-                          QSslCertificate::PatternSyntax::FixedString);
-    ssl.addCaCertificates(QStringLiteral(":/cert/VeloraPBX Intermediate CA.crt.pem"), QSsl::Pem,
-                          QSslCertificate::PatternSyntax::FixedString);
-    QSslConfiguration::setDefaultConfiguration(ssl);
+    // The PBX's certificate authorities, loaded beside the construction.
+    pbxTrust.startLoading();
+    startBackgroundImageLoading();
 
     windowTitleText = MSETTINGS::getLongApplicationName();
     clipboard = QGuiApplication::clipboard();

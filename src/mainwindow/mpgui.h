@@ -6,9 +6,11 @@
 #include "ctilibtypes.h"
 #include "mcticonfig.h"
 #include "mpguilabels.h"
+#include "pbxtrust.h"
 #include "ui_wdgveloraphone.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QMainWindow>
 #include <QList>
 #include <QMap>
@@ -20,6 +22,8 @@
 #include <QString>
 #include <QStringList>
 #include <QSystemTrayIcon>
+
+#include <future>
 
 class QAction;
 class QClipboard;
@@ -449,4 +453,18 @@ private:
     bool chatBlinkPhase = false;
     bool maximizedBeforeTray = false;
     QPixmap backgroundPixmap;
+    bool backgroundLayPending = false;
+    std::future<QImage> backgroundLoading; // the picture read beside the construction
+    QString backgroundLoadingPath;
+    static QString backgroundImagePath();
+    void startBackgroundImageLoading();
+    void layBackgroundImage();
+    PbxTrust pbxTrust;
+    // What the window palette shows of the background: made from which
+    // picture, at which size, and the resulting texture.
+    struct {
+        qint64 sourceKey = 0;
+        QSize target;
+        qint64 shownKey = 0;
+    } shownBackground;
 };

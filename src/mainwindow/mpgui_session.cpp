@@ -145,6 +145,9 @@ void MPGui::connectToM()
                     << keepAlive << "seconds" << UNQL::eom;
     }
 
+    if (pbxTrust.wait() == 0 && logger)
+        *logger << UNQL::LOG_WARNING << Q_FUNC_INFO << "No certificate authority of the PBX could be loaded"
+                << UNQL::eom;
     ctiLib->setServerAddress(address);
     ctiLib->connectToServer(account.user, password, tenant, appMode, QString(), 0);
 

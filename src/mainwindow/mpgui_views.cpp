@@ -298,10 +298,31 @@ void MPGui::onShowVolumesTriggered()
     updateVolumesVisibility();
 }
 
+QString MPGui::backgroundImagePath()
+{
+    return MPGUI::rebrandedFilePath(QStringLiteral("background.jpg"), QStringLiteral(":/images/background.jpg"));
+}
+
+void MPGui::startBackgroundImageLoading()
+{
+    backgroundLoadingPath = backgroundImagePath();
+    backgroundLoading = std::async(std::launch::async, &MPGUI::readPicture, backgroundLoadingPath);
+}
+
 void MPGui::reloadBackgroundImage()
 {
-    backgroundPixmap = QPixmap(
-        MPGUI::rebrandedFilePath(QStringLiteral("background.jpg"), QStringLiteral(":/images/background.jpg")));
+    // The picture read beside the construction serves the first load.
+    const QString path = backgroundImagePath();
+    QImage image;
+    if (backgroundLoading.valid()) {
+        image = backgroundLoading.get();
+        if (path != backgroundLoadingPath)
+            image = MPGUI::readPicture(path);
+    } else {
+        image = MPGUI::readPicture(path);
+    }
+    backgroundPixmap = QPixmap::fromImage(std::move(image));
+
     QScreen *screen = QGuiApplication::primaryScreen();
     if (!backgroundPixmap.isNull() && screen) {
         const QSize desktop = screen->availableGeometry().size();
@@ -319,6 +340,24 @@ void MPGui::reloadBackgroundImage()
 
 void MPGui::resizeBackgroundImage()
 {
+    // Scaling is costly, and the window is often resized several times in a
+    // row (start-up resizes it three times before it is first painted): the
+    // picture is laid once, on the next turn of the event loop, which runs
+    // before the window's pending paint.
+    if (backgroundLayPending)
+        return;
+    backgroundLayPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            backgroundLayPending = false;
+            layBackgroundImage();
+        },
+        Qt::QueuedConnection);
+}
+
+void MPGui::layBackgroundImage()
+{
     if (backgroundPixmap.isNull() || !wdgStatusLine)
         return;
     int height = this->height() - wdgStatusLine->height();
@@ -326,14 +365,7 @@ void MPGui::resizeBackgroundImage()
         height -= tabContactsWidget->height() - tabContactsWidget->tabBar()->height();
     const QSize target(width(), qMax(1, height));
 
-    // Scaling the full-size background is costly, and start-up asks for the
-    // same size more than once: when the palette still shows the image last
-    // made from this very pixmap at this size, there is nothing to redo.
-    static struct {
-        qint64 sourceKey = 0;
-        QSize target;
-        qint64 shownKey = 0;
-    } lastScaled;
+    // The palette may already show this very picture at this size.
     const auto paletteShows = [this](qint64 key) {
         const QPalette &current = palette();
         for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -343,19 +375,29 @@ void MPGui::resizeBackgroundImage()
         }
         return true;
     };
-    if (lastScaled.sourceKey == backgroundPixmap.cacheKey() && lastScaled.target == target &&
-        paletteShows(lastScaled.shownKey))
+    if (shownBackground.sourceKey == backgroundPixmap.cacheKey() && shownBackground.target == target &&
+        paletteShows(shownBackground.shownKey))
         return;
 
-    const QPixmap scaled = backgroundPixmap.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
-    const QPixmap shown = scaled.copy((scaled.width() - target.width()) / 2, (scaled.height() - target.height()) / 2,
-                                      target.width(), target.height());
+    // Scaled to cover the target keeping the aspect ratio, centred, cut to
+    // the target: drawn in one pass, only the part that shows is computed.
+    const QSize scaled = backgroundPixmap.size().scaled(target, Qt::KeepAspectRatioByExpanding);
+    QPixmap shown(target);
+    if (backgroundPixmap.hasAlphaChannel())
+        shown.fill(Qt::transparent); // the picture does not cover every pixel
+    {
+        QPainter painter(&shown);
+        painter.drawPixmap(QRect(QPoint(-(scaled.width() - target.width()) / 2,
+                                        -(scaled.height() - target.height()) / 2),
+                                 scaled),
+                           backgroundPixmap);
+    }
     QPalette pal = palette();
     pal.setBrush(QPalette::All, QPalette::Window, QBrush(shown));
     setPalette(pal);
-    lastScaled.sourceKey = backgroundPixmap.cacheKey();
-    lastScaled.target = target;
-    lastScaled.shownKey = palette().brush(QPalette::Active, QPalette::Window).texture().cacheKey();
+    shownBackground.sourceKey = backgroundPixmap.cacheKey();
+    shownBackground.target = target;
+    shownBackground.shownKey = palette().brush(QPalette::Active, QPalette::Window).texture().cacheKey();
 }
 
 void MPGui::resizeEvent(QResizeEvent *event)

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 QString MPGUI::rebrandedFilePath(const QString &name, const QString &resourcePath)
 {
@@ -56,4 +57,17 @@ QString MPGUI::readProductNameFile(const QString &path)
         return QString();
     // One byte more than allowed tells a cut character from a complete one.
     return productNameFromBytes(file.read(MaxProductNameBytes + 1));
+}
+
+QImage MPGUI::readPicture(const QString &path)
+{
+    QImageReader reader(path);
+    const QSize size = reader.size(); // from the header, before any decoding
+    if (size.isValid() && qint64(size.width()) * size.height() > MaxPicturePixels)
+        return QImage();
+    QImage image = reader.read();
+    if (image.isNull())
+        return image;
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                         : QImage::Format_RGB32);
 }

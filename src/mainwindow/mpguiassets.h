@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 namespace MPGUI {
@@ -21,5 +22,14 @@ QString productNameFromBytes(const QByteArray &raw);
 // The product name of the file at `path`; empty when the path is empty or the
 // file is missing or unreadable. Never reads more than MaxProductNameBytes.
 QString readProductNameFile(const QString &path);
+
+// Largest picture, in pixels, that readPicture() decodes: rebranding packs
+// come from the PBX, and a small file can claim a huge image.
+constexpr qint64 MaxPicturePixels = 40LL * 1000 * 1000;
+
+// The picture at `path`, decoded in the pixel format a window pixmap uses
+// (so that QPixmap::fromImage copies nothing); a null image when the file is
+// missing, unreadable or larger than MaxPicturePixels. Safe on any thread.
+QImage readPicture(const QString &path);
 
 } // namespace MPGUI

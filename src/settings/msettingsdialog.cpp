@@ -172,8 +172,6 @@ MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcu
 
     ui->tabMctiSettings->removeTab(ui->tabMctiSettings->indexOf(ui->tabAccounts));
     ui->tabAccounts->hide();
-    // Never open narrower than the pages need (larger fonts widen them).
-    resize(size().expandedTo(minimumSizeHint()));
 
     ui->lblVers->setText(
         tr("%1 vers. %2").arg(MSETTINGS::getApplicationName(), MSETTINGS::getApplicationVersion()));
@@ -285,6 +283,15 @@ void MSettingsDialog::chooseAccount()
 {
     ui->tabMctiSettings->setCurrentIndex(1);
     exec();
+}
+
+void MSettingsDialog::showEvent(QShowEvent *event)
+{
+    // Never open narrower than the pages need (larger fonts widen them).
+    // Measured here rather than when built: measuring polishes every widget
+    // of the form, which a dialog that is never opened need not pay for.
+    resize(size().expandedTo(minimumSizeHint()));
+    QDialog::showEvent(event);
 }
 
 int MSettingsDialog::exec()

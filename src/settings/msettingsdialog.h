@@ -170,6 +170,10 @@ public slots:
     void init();
     int exec() override;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
+public slots:
     void enableShowPassCheckbox(QString text);
     void showPassChars();
     void onChangeSettings();

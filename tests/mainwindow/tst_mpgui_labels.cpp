@@ -1,10 +1,16 @@
-// Texts of busy-lamp and presence states, and the product name taken from
-// the rebranding directory (size limit, control characters, truncation).
+// Texts of busy-lamp and presence states, and the files taken from the
+// rebranding directory: the product name (size limit, control characters,
+// truncation) and pictures (pixel format, size limit).
 #include "mpguiassets.h"
 #include "mpguilabels.h"
 #include "testmain.h"
 
+#include <QDataStream>
+#include <QImage>
+#include <QImageReader>
 #include <QTemporaryDir>
+
+#include <zlib.h>
 
 class TestMPGuiLabels : public QObject
 {
@@ -17,6 +23,8 @@ private slots:
     void productName_data();
     void productName();
     void productNameFile();
+    void pictures();
+    void pictureClaimingAHugeSizeIsRefused();
 };
 
 void TestMPGuiLabels::blfStatus_data()
@@ -119,6 +127,58 @@ void TestMPGuiLabels::productNameFile()
     unreadable.setPermissions(QFileDevice::WriteOwner);
     if (!unreadable.open(QIODevice::ReadOnly)) // root reads anything
         QVERIFY(MPGUI::readProductNameFile(unreadable.fileName()).isEmpty());
+}
+
+// Pictures come in the pixel format window pixmaps use, so that making the
+// pixmap copies nothing.
+void TestMPGuiLabels::pictures()
+{
+    QTemporaryDir dir;
+    QImage opaque(40, 30, QImage::Format_RGB888);
+    opaque.fill(Qt::darkCyan);
+    QVERIFY(opaque.save(dir.filePath("background.jpg"), "JPEG"));
+    QImage translucent(10, 10, QImage::Format_ARGB32);
+    translucent.fill(QColor(255, 0, 0, 100));
+    QVERIFY(translucent.save(dir.filePath("badge.png"), "PNG"));
+
+    const QImage jpeg = MPGUI::readPicture(dir.filePath("background.jpg"));
+    QCOMPARE(jpeg.size(), QSize(40, 30));
+    QCOMPARE(jpeg.format(), QImage::Format_RGB32);
+    const QImage png = MPGUI::readPicture(dir.filePath("badge.png"));
+    QCOMPARE(png.format(), QImage::Format_ARGB32_Premultiplied);
+    QCOMPARE(png.pixelColor(5, 5).alpha(), 100);
+    QVERIFY(MPGUI::readPicture(dir.filePath("missing.jpg")).isNull());
+    QVERIFY(MPGUI::readPicture(dir.path()).isNull());
+}
+
+// A rebranding pack is the PBX's: a few bytes claiming a 20000 x 20000 picture
+// (1.6 GB decoded) are refused from the header, before anything is allocated.
+void TestMPGuiLabels::pictureClaimingAHugeSizeIsRefused()
+{
+    const auto chunk = [](const QByteArray &type, const QByteArray &data) {
+        QByteArray out;
+        QDataStream s(&out, QIODevice::WriteOnly);
+        s << quint32(data.size());
+        out += type + data;
+        const QByteArray crcInput = type + data;
+        const quint32 crc = quint32(crc32(0L, reinterpret_cast<const Bytef *>(crcInput.constData()), crcInput.size()));
+        QDataStream t(&out, QIODevice::Append);
+        t << crc;
+        return out;
+    };
+    QByteArray ihdr;
+    QDataStream h(&ihdr, QIODevice::WriteOnly);
+    h << quint32(20000) << quint32(20000) << quint8(8) << quint8(6) << quint8(0) << quint8(0) << quint8(0);
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", qCompress(QByteArray(64, '\0')).mid(4)) +
+                            chunk("IEND", QByteArray());
+
+    QTemporaryDir dir;
+    QFile file(dir.filePath("background.jpg")); // the name does not matter, the contents do
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(png);
+    file.close();
+    QCOMPARE(QImageReader(file.fileName()).size(), QSize(20000, 20000));
+    QVERIFY(MPGUI::readPicture(file.fileName()).isNull());
 }
 
 DESKLINE_TEST_MAIN(TestMPGuiLabels)

@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -89,6 +90,8 @@ private slots:
     void productName();
     void productNameEscapedInRichText();
     void backgroundFollowsTheWindowSize();
+    void backgroundLaidBeforeTheFirstPaint();
+    void backgroundLaidOnceForResizesInARow();
     void screenshots();
 
 private:
@@ -230,6 +233,66 @@ void TestMPGuiWindow::backgroundFollowsTheWindowSize()
     w.reset();
     auto next = startedWindow();
     QTRY_COMPARE(backgroundWidth(*next), next->width());
+}
+
+namespace {
+
+int backgroundWidthOf(const QWidget &w)
+{
+    const QBrush brush = w.palette().brush(QPalette::Active, QPalette::Window);
+    return brush.style() == Qt::TexturePattern ? brush.texture().width() : -1;
+}
+
+// Runs `onEvent` for each event of one type that reaches the watched object.
+class EventWatch : public QObject
+{
+public:
+    EventWatch(QEvent::Type type, std::function<void()> onEvent) : type(type), onEvent(std::move(onEvent)) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == type)
+            onEvent();
+        return false;
+    }
+
+private:
+    QEvent::Type type;
+    std::function<void()> onEvent;
+};
+
+} // namespace
+
+// The picture is laid on the turn of the event loop after start-up's
+// resizes, but still before the window's first paint: the first frame never
+// shows the window without it.
+void TestMPGuiWindow::backgroundLaidBeforeTheFirstPaint()
+{
+    MPGui w(configForMode(0));
+    int widthAtFirstPaint = -2;
+    EventWatch firstPaint(QEvent::Paint, [&] {
+        if (widthAtFirstPaint == -2)
+            widthAtFirstPaint = backgroundWidthOf(w);
+    });
+    w.installEventFilter(&firstPaint);
+    w.start();
+    QTRY_VERIFY(widthAtFirstPaint != -2);
+    QCOMPARE(widthAtFirstPaint, w.width());
+}
+
+// Resizes in a row scale the picture once, for the last size.
+void TestMPGuiWindow::backgroundLaidOnceForResizesInARow()
+{
+    auto w = startedWindow();
+    QTRY_COMPARE(backgroundWidthOf(*w), w->width());
+    int paletteChanges = 0;
+    EventWatch changes(QEvent::PaletteChange, [&] { ++paletteChanges; });
+    w->installEventFilter(&changes);
+    const int start = w->width();
+    for (int grow : {40, 80, 120})
+        w->resize(start + grow, w->height());
+    QTRY_COMPARE(backgroundWidthOf(*w), start + 120);
+    QTest::qWait(50);
+    QCOMPARE(paletteChanges, 1);
 }
 
 void TestMPGuiWindow::layoutInitialState()

@@ -94,6 +94,7 @@ private slots:
     void seedsEveryGivenStartupValue();
     void languageFromFileAtConstruction_data();
     void languageFromFileAtConstruction();
+    void opensWideEnoughForLargeFonts();
 
     // Settings file.
     void readRules_data();
@@ -131,6 +132,25 @@ private:
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<ScriptedPrompts> prompts;
 };
+
+// With the large-font view the pages need more room than the form's size:
+// the dialog opens at least as large as they need.
+void TestMSettingsDialog::opensWideEnoughForLargeFonts()
+{
+    MSETTINGS::setFontSizeIncrement(1);
+    auto dialog = makeDialog();
+    MSETTINGS::setFontSizeIncrement(0);
+    const QSize needed = dialog->minimumSizeHint();
+    QVERIFY2(needed.width() > 531, "the large-font pages are wider than the form");
+    QSize shown;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        shown = dialog->size();
+        dialog->reject();
+    });
+    dialog->openDialog();
+    QVERIFY2(shown.width() >= needed.width() && shown.height() >= needed.height(),
+             qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
+}
 
 void TestMSettingsDialog::init()
 {
