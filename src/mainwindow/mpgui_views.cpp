@@ -19,6 +19,7 @@
 #include <QCompleter>
 #include <QDebug>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
@@ -306,7 +307,13 @@ QString MPGui::backgroundImagePath()
 void MPGui::startBackgroundImageLoading()
 {
     backgroundLoadingPath = backgroundImagePath();
-    backgroundLoading = std::async(std::launch::async, &MPGUI::readPicture, backgroundLoadingPath);
+    backgroundLoading = std::async(std::launch::async, [path = backgroundLoadingPath] {
+        // The first picture a process reads loads every image-format plug-in
+        // (Qt asks each whether it reads PNG): done here, first, it stays off
+        // the forms being built meanwhile.
+        QImageReader(QStringLiteral(":/images/veloraCTI.png")).canRead();
+        return MPGUI::readPicture(path);
+    });
 }
 
 void MPGui::reloadBackgroundImage()

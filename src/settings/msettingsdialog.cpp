@@ -47,6 +47,25 @@ const char *const kLostThresholds = "LostCallsTimeThreshold";
 constexpr int kThresholdNotSet = 99999999;
 constexpr int kThresholdCount = 5;
 
+// What the form offers (the widgets' ranges and item counts).
+constexpr int kAppModeCount = 3;
+constexpr int kLanguageCount = 3;
+constexpr int kMinUpdateMinutes = 10;
+constexpr int kMaxUpdateMinutes = 1440;
+constexpr int kDefaultUpdateMinutes = 60;
+constexpr int kMaxCdrViewDays = 30;
+const char *const kRapidCallModifiers[] = {"CTRL", "ALT", "SHIFT"};
+
+// Position of a rapid-call modifier among the form's choices, 0 when unknown.
+int rapidCallModifierIndex(const QString &modifier)
+{
+    for (int i = 0; i < int(sizeof kRapidCallModifiers / sizeof *kRapidCallModifiers); ++i) {
+        if (modifier == QLatin1String(kRapidCallModifiers[i]))
+            return i;
+    }
+    return 0;
+}
+
 constexpr int kRoleActionValue = 1001; // event or action type of a row
 constexpr int kRoleActionKey = 1102;   // key of the row's action in the map
 
@@ -72,7 +91,6 @@ QSettings::Format iniFormat() { return QSettings::IniFormat; }
 
 MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcutWidget, QWidget *parent)
     : QDialog(parent)
-    , ui(new Ui::MSettingsDialog)
     , config(startConfig)
     , reportPeriod(CTILIB::PeriodToday)
 {
@@ -84,55 +102,37 @@ MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcu
     // re-apply the style sheet to every widget of the form.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-    ui->setupUi(this);
+    // The form itself is built when first needed (buildForm()): at start-up
+    // only the values are read, and building the pages was the largest part
+    // of the main window's start. The certificate chooser (a QFileDialog,
+    // costly to build and never shown itself) is made on the first request.
 
-    // The certificate chooser (a QFileDialog, costly to build and never shown
-    // itself) is made on the first certificate request.
-
-    presetAppMode = (config.startupMode >= 0 && config.startupMode < ui->cbAppMode->count()) ? config.startupMode : -1;
+    presetAppMode = (config.startupMode >= 0 && config.startupMode < kAppModeCount) ? config.startupMode : -1;
     supervisorMode = false;
     visuallyImpaired = false;
     systemShortcutsEnabled = false;
 
-    ui->cbRapidCallModifier->setCurrentIndex(0);
-    ui->leRapidCallKey->setText(QStringLiteral("1"));
-    ui->pbSaveAction->hide();
-
     actionModel = new QStandardItemModel(this);
     initActionModel(actionModel);
-    ui->tbEventsAction->setModel(actionModel);
-    ui->tbEventsAction->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    ui->chkIgnoreSsl->hide();
-    ui->chkIgnoreSsl->setCheckable(false);
-    ui->chkIgnoreSsl->setChecked(false);
-    ui->cbOutlookImport->hide();
-    ui->cbOutlookImport->setChecked(false);
-    if (systemShortcutsEnabled) {
-        ui->chkCopy2CallEnabled->hide();
-        ui->chkCopy2CallEnabled->setChecked(false);
-    } else {
-        ui->grpShortcuts->hide();
-    }
-
-    // Baseline values: the widget states of the form.
-    selectedAppMode.inForce = ui->cbAppMode->currentIndex();
-    ignoreSsl.inForce = ui->chkIgnoreSsl->isChecked();
-    startMinimized.inForce = ui->cbStartMinimized->isChecked();
-    outlookImport.inForce = ui->cbOutlookImport->isChecked();
-    checkUpdatesAtStartup.inForce = ui->chkCheckUpdatesAtStartup->isChecked();
-    checkUpdatesTimeoutMins.inForce = updatePeriodFromWidgets();
-    maxCdrViewDays.inForce = ui->spinMaxCdrViewDays->value();
-    copyToCall.inForce = ui->chkCopy2CallEnabled->isChecked();
-    actionsToExten.inForce = ui->cbExtenAction->isChecked();
-    outboundActions.inForce = ui->cbOutboundAction->isChecked();
-    actionsOnC2c.inForce = ui->cbC2cAction->isChecked();
-    pauseOnQueueAnswer.inForce = ui->chkPauseOnQueueAnswer->isChecked();
-    useLocalSipRegistrar = ui->cbUseLocalSIPRegistrar->isChecked();
-    pauseOnLogoff.inForce = ui->chkPauseOnLogoff->isChecked();
-    popupCall.inForce = ui->chkPopup->isChecked();
-    rapidCallMods.inForce = ui->cbRapidCallModifier->currentText();
-    rapidCallKey.inForce = ui->leRapidCallKey->text();
+    // Baseline values: what the form shows before any setting is read.
+    selectedAppMode.inForce = 0;
+    ignoreSsl.inForce = false;
+    startMinimized.inForce = false;
+    outlookImport.inForce = false;
+    checkUpdatesAtStartup.inForce = true;
+    checkUpdatesTimeoutMins.inForce = kDefaultUpdateMinutes;
+    maxCdrViewDays.inForce = kMaxCdrViewDays;
+    copyToCall.inForce = false;
+    actionsToExten.inForce = false;
+    outboundActions.inForce = false;
+    actionsOnC2c.inForce = false;
+    pauseOnQueueAnswer.inForce = false;
+    useLocalSipRegistrar = false;
+    pauseOnLogoff.inForce = false;
+    popupCall.inForce = true;
+    rapidCallMods.inForce = QStringLiteral("CTRL");
+    rapidCallKey.inForce = QStringLiteral("1");
     restoreOptionPairs();
 
     config.sipTos.set(0);
@@ -155,26 +155,9 @@ MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcu
     qcallsCount = 0;
     volumes = 1;
 
-    const QRegExp addressRx(hostAddressPattern(), Qt::CaseSensitive);
-    pbxAddressValidator = new QRegExpValidator(addressRx, this);
-    sipAddressValidator = new QRegExpValidator(addressRx, this);
-    sipProxyValidator = new QRegExpValidator(addressRx, this);
-    ui->txtMAddress->setValidator(pbxAddressValidator);
-    ui->txtSipAddress->setValidator(sipAddressValidator);
-    ui->txtSipProxyAddress->setValidator(sipProxyValidator);
-
-    ui->lblSipProxyAddress->hide();
-    ui->txtSipProxyAddress->hide();
-
     rapidCallShortcut = new SystemShortcut(shortcutWidget, this);
     rapidCallShortcut->logger = logger;
     connect(rapidCallShortcut, &SystemShortcut::triggered, this, &MSettingsDialog::sigRapidCallRequested);
-
-    ui->tabMctiSettings->removeTab(ui->tabMctiSettings->indexOf(ui->tabAccounts));
-    ui->tabAccounts->hide();
-
-    ui->lblVers->setText(
-        tr("%1 vers. %2").arg(MSETTINGS::getApplicationName(), MSETTINGS::getApplicationVersion()));
 
     {
         QSettings settings(MSETTINGS::getSettingsConfigFile(), iniFormat());
@@ -204,6 +187,73 @@ MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcu
             finishWrite(settings);
     }
 
+    int language = 0;
+    const QString file = MSETTINGS::getSettingsConfigFile();
+    if (QFile::exists(file)) {
+        QSettings settings(file, iniFormat());
+        settings.beginGroup(kGroupCti);
+        language = MSettingsRules::intInRange(settings.value(QStringLiteral("Language"), 0), 0, kLanguageCount - 1, 0);
+        settings.endGroup();
+    }
+    config.language.set(language);
+}
+
+Ui::MSettingsDialog *MSettingsDialog::form()
+{
+    if (!ui)
+        buildForm();
+    return ui;
+}
+
+void MSettingsDialog::ensureFormBuilt() { form(); }
+
+void MSettingsDialog::setVisible(bool visible)
+{
+    if (visible)
+        form();
+    QDialog::setVisible(visible);
+}
+
+// Builds the pages and shows in them every value the dialog holds, as if the
+// form had been there from the start.
+void MSettingsDialog::buildForm()
+{
+    ui = new Ui::MSettingsDialog;
+    ui->setupUi(this);
+
+    ui->cbRapidCallModifier->setCurrentIndex(0);
+    ui->leRapidCallKey->setText(QStringLiteral("1"));
+    ui->pbSaveAction->hide();
+
+    ui->tbEventsAction->setModel(actionModel);
+    ui->tbEventsAction->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    ui->chkIgnoreSsl->hide();
+    ui->chkIgnoreSsl->setCheckable(false);
+    ui->chkIgnoreSsl->setChecked(false);
+    ui->cbOutlookImport->hide();
+    ui->cbOutlookImport->setChecked(false);
+    if (systemShortcutsEnabled) {
+        ui->chkCopy2CallEnabled->hide();
+        ui->chkCopy2CallEnabled->setChecked(false);
+    } else {
+        ui->grpShortcuts->hide();
+    }
+
+    const QRegExp addressRx(hostAddressPattern(), Qt::CaseSensitive);
+    pbxAddressValidator = new QRegExpValidator(addressRx, this);
+    sipAddressValidator = new QRegExpValidator(addressRx, this);
+    sipProxyValidator = new QRegExpValidator(addressRx, this);
+    ui->txtMAddress->setValidator(pbxAddressValidator);
+    ui->txtSipAddress->setValidator(sipAddressValidator);
+    ui->txtSipProxyAddress->setValidator(sipProxyValidator);
+
+    ui->lblSipProxyAddress->hide();
+    ui->txtSipProxyAddress->hide();
+
+    ui->tabMctiSettings->removeTab(ui->tabMctiSettings->indexOf(ui->tabAccounts));
+    ui->tabAccounts->hide();
+
     ui->cbSipProto->addItem(QStringLiteral("UDP"));
     ui->cbSipProto->addItem(QStringLiteral("TLS"));
 
@@ -220,20 +270,21 @@ MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcu
     connect(ui->chkCheckUpdatesAtTimer, &QCheckBox::toggled, ui->spinCheckUpdatesMinutes, &QWidget::setEnabled);
     connect(ui->btnLoadCertificate, &QPushButton::clicked, this, &MSettingsDialog::onCertificateLoadRequest);
 
-    int language = 0;
-    const QString file = MSETTINGS::getSettingsConfigFile();
-    if (QFile::exists(file)) {
-        QSettings settings(file, iniFormat());
-        settings.beginGroup(kGroupCti);
-        language = MSettingsRules::intInRange(settings.value(QStringLiteral("Language"), ui->cbLanguage->currentIndex()),
-                                              0, ui->cbLanguage->count() - 1, 0);
-        settings.endGroup();
-    } else {
-        language = ui->cbLanguage->currentIndex();
-        if (language < 0 || language >= ui->cbLanguage->count())
-            language = 0;
-    }
-    config.language.set(language);
+    // The texts the form's own translation does not set.
+    retranslateUi();
+
+    // The values held so far, in the order the program sets them: mode and
+    // values in force at log-in, then what the phone and the PBX report.
+    if (appMode >= 0)
+        applyAppModeToForm();
+    restoreParameters();
+    ui->chkPauseOnLogoff->setEnabled(pauseSettingsEnabled);
+    ui->chkPauseOnQueueAnswer->setEnabled(pauseSettingsEnabled);
+    if (codecsKnown)
+        ui->txtCodec->setText(codecsText(shownCodecs));
+    if (audioDevicesKnown)
+        showAudioDevices();
+    showAccountList();
 }
 
 MSettingsDialog::~MSettingsDialog()
@@ -265,6 +316,8 @@ bool MSettingsDialog::isCapitalLetter(const QString &text)
 
 void MSettingsDialog::retranslateUi()
 {
+    if (!ui)
+        return; // a form built later is built in the language in force
     ui->retranslateUi(this);
     ui->lblVers->setText(
         tr("%1 vers. %2").arg(MSETTINGS::getApplicationName(), MSETTINGS::getApplicationVersion()));
@@ -275,13 +328,13 @@ void MSettingsDialog::retranslateUi()
 
 int MSettingsDialog::openDialog()
 {
-    ui->tabMctiSettings->setCurrentIndex(0);
+    form()->tabMctiSettings->setCurrentIndex(0);
     return exec();
 }
 
 void MSettingsDialog::chooseAccount()
 {
-    ui->tabMctiSettings->setCurrentIndex(1);
+    form()->tabMctiSettings->setCurrentIndex(1);
     exec();
 }
 
@@ -296,8 +349,8 @@ void MSettingsDialog::showEvent(QShowEvent *event)
 
 int MSettingsDialog::exec()
 {
-    ui->chkShowPass->setChecked(false);
-    ui->chkShowPass->setEnabled(false);
+    form()->chkShowPass->setChecked(false);
+    form()->chkShowPass->setEnabled(false);
     const QString account = config.account.value;
     setSelectedAccount(account);
     return QDialog::exec();
@@ -305,10 +358,10 @@ int MSettingsDialog::exec()
 
 void MSettingsDialog::addPlaceHolder()
 {
-    const int index = ui->cbPlaceHolder->currentIndex();
+    const int index = form()->cbPlaceHolder->currentIndex();
     if (index < 0 || index >= int(sizeof(kPlaceHolderTokens) / sizeof(kPlaceHolderTokens[0])))
         return;
-    ui->txtAction->insert(QString::fromLatin1(kPlaceHolderTokens[index]));
+    form()->txtAction->insert(QString::fromLatin1(kPlaceHolderTokens[index]));
 }
 
 // ---------------------------------------------------------------------------
@@ -319,9 +372,9 @@ MctiConfig::MCdrFilterFlags MSettingsDialog::convert_cdr_value_into_flags(const 
     return MctiConfig::MCdrFilterFlags(int(value & 1023u));
 }
 
-int MSettingsDialog::updatePeriodFromWidgets() const
+int MSettingsDialog::updatePeriodFromWidgets()
 {
-    return ui->chkCheckUpdatesAtTimer->isChecked() ? ui->spinCheckUpdatesMinutes->value() : -1;
+    return form()->chkCheckUpdatesAtTimer->isChecked() ? form()->spinCheckUpdatesMinutes->value() : -1;
 }
 
 void MSettingsDialog::restoreOptionPairs()
@@ -471,11 +524,13 @@ void MSettingsDialog::init()
     }
 
     restoreParameters();
-    ui->buttonBox->button(QDialogButtonBox::Ok)->setText(tr("Salva"));
-    ui->buttonBox->button(QDialogButtonBox::Cancel)->setText(tr("Annulla"));
-    ui->chkCopy2CallEnabled->setToolTip(tr(kCopy2CallToolTip));
+    if (ui) {
+        ui->buttonBox->button(QDialogButtonBox::Ok)->setText(tr("Salva"));
+        ui->buttonBox->button(QDialogButtonBox::Cancel)->setText(tr("Annulla"));
+        ui->chkCopy2CallEnabled->setToolTip(tr(kCopy2CallToolTip));
+    }
 
-    emit sigCopy2CallToggled(ui->chkCopy2CallEnabled->isChecked());
+    emit sigCopy2CallToggled(copyToCall.inForce && !systemShortcutsEnabled);
 }
 
 void MSettingsDialog::readCtiGroup(QSettings &s)
@@ -488,7 +543,7 @@ void MSettingsDialog::readCtiGroup(QSettings &s)
     config.password.set(SimpleObfuscator::reveal(s.value(QStringLiteral("password")).toString()));
     config.account.set(s.value(QStringLiteral("account")).toString());
     selectedAppMode.inForce =
-        intInRange(s.value(QStringLiteral("AppMode"), selectedAppMode.inForce), 0, ui->cbAppMode->count() - 1, 0);
+        intInRange(s.value(QStringLiteral("AppMode"), selectedAppMode.inForce), 0, kAppModeCount - 1, 0);
 
     if (!s.contains(QStringLiteral("SIPRegistrarAddress")) && s.contains(QStringLiteral("SIPaddress"))) {
         const QString legacy = s.value(QStringLiteral("SIPaddress")).toString();
@@ -516,31 +571,29 @@ void MSettingsDialog::readCtiGroup(QSettings &s)
     config.secondsWithoutMediaBeforeHangup =
         quint8(maskedUnsigned(s.value(QStringLiteral("SecondsWithoutMediaBeforeHangup"), 0), 0xFF, 0));
 
-    startMinimized.inForce = s.value(QStringLiteral("startMinimized"), ui->cbStartMinimized->isChecked()).toBool();
-    outlookImport.inForce = s.value(QStringLiteral("importOutlookContacts"), ui->cbOutlookImport->isChecked()).toBool();
-    actionsToExten.inForce = s.value(QStringLiteral("actionsToExten"), ui->cbExtenAction->isChecked()).toBool();
-    outboundActions.inForce = s.value(QStringLiteral("outboundActions"), ui->cbOutboundAction->isChecked()).toBool();
-    actionsOnC2c.inForce = s.value(QStringLiteral("actionsOnC2c"), ui->cbC2cAction->isChecked()).toBool();
-    copyToCall.inForce = s.value(QStringLiteral("CopyToCall"), ui->chkCopy2CallEnabled->isChecked()).toBool();
-    popupCall.inForce = s.value(QStringLiteral("PopupCall"), ui->chkPopup->isChecked()).toBool();
+    startMinimized.inForce = s.value(QStringLiteral("startMinimized"), startMinimized.inForce).toBool();
+    outlookImport.inForce = s.value(QStringLiteral("importOutlookContacts"), outlookImport.inForce).toBool();
+    actionsToExten.inForce = s.value(QStringLiteral("actionsToExten"), actionsToExten.inForce).toBool();
+    outboundActions.inForce = s.value(QStringLiteral("outboundActions"), outboundActions.inForce).toBool();
+    actionsOnC2c.inForce = s.value(QStringLiteral("actionsOnC2c"), actionsOnC2c.inForce).toBool();
+    copyToCall.inForce = s.value(QStringLiteral("CopyToCall"), copyToCall.inForce).toBool();
+    popupCall.inForce = s.value(QStringLiteral("PopupCall"), popupCall.inForce).toBool();
     checkUpdatesAtStartup.inForce =
-        s.value(QStringLiteral("checkUpdatesAtStartup"), ui->chkCheckUpdatesAtStartup->isChecked()).toBool();
-    checkUpdatesTimeoutMins.inForce = updatePeriod(s.value(QStringLiteral("checkUpdatesTimeoutMins"), updatePeriodFromWidgets()),
-                                                   ui->spinCheckUpdatesMinutes->minimum(),
-                                                   ui->spinCheckUpdatesMinutes->maximum());
-    maxCdrViewDays.inForce = clampedInt(s.value(QStringLiteral("maxCdrViewDays"), ui->spinMaxCdrViewDays->value()),
-                                        ui->spinMaxCdrViewDays->minimum(), ui->spinMaxCdrViewDays->maximum(),
-                                        ui->spinMaxCdrViewDays->value());
-    config.language.set(intInRange(s.value(QStringLiteral("Language"), ui->cbLanguage->currentIndex()), 0,
-                                   ui->cbLanguage->count() - 1, 0));
-    pauseOnLogoff.inForce = s.value(QStringLiteral("PauseOnLogoff"), ui->chkPauseOnLogoff->isChecked()).toBool();
+        s.value(QStringLiteral("checkUpdatesAtStartup"), checkUpdatesAtStartup.inForce).toBool();
+    checkUpdatesTimeoutMins.inForce = updatePeriod(s.value(QStringLiteral("checkUpdatesTimeoutMins"), checkUpdatesTimeoutMins.inForce > 0 ? checkUpdatesTimeoutMins.inForce : -1),
+                                                   kMinUpdateMinutes,
+                                                   kMaxUpdateMinutes);
+    maxCdrViewDays.inForce = clampedInt(s.value(QStringLiteral("maxCdrViewDays"), maxCdrViewDays.inForce),
+                                        1, kMaxCdrViewDays, maxCdrViewDays.inForce);
+    config.language.set(intInRange(s.value(QStringLiteral("Language"), config.language.value), 0, kLanguageCount - 1, 0));
+    pauseOnLogoff.inForce = s.value(QStringLiteral("PauseOnLogoff"), pauseOnLogoff.inForce).toBool();
     pauseOnQueueAnswer.inForce =
-        s.value(QStringLiteral("PauseOnIncomingCall"), ui->chkPauseOnQueueAnswer->isChecked()).toBool();
+        s.value(QStringLiteral("PauseOnIncomingCall"), pauseOnQueueAnswer.inForce).toBool();
     rapidCallMods.inForce =
-        s.value(QStringLiteral("rapidCallMods"), QString::number(ui->cbRapidCallModifier->currentIndex())).toString();
-    rapidCallKey.inForce = s.value(QStringLiteral("rapidCallKey"), ui->leRapidCallKey->text()).toString();
+        s.value(QStringLiteral("rapidCallMods"), QString::number(rapidCallModifierIndex(rapidCallMods.inForce))).toString();
+    rapidCallKey.inForce = s.value(QStringLiteral("rapidCallKey"), rapidCallKey.inForce).toString();
     useLocalSipRegistrar =
-        s.value(QStringLiteral("useLocalSipRegistrar"), ui->cbUseLocalSIPRegistrar->isChecked()).toBool();
+        s.value(QStringLiteral("useLocalSipRegistrar"), useLocalSipRegistrar).toBool();
 
     config.queueNames = s.value(QStringLiteral("queueNames")).toString();
     config.contactsRefreshTimeoutSecs = quint16(maskedUnsigned(s.value(QStringLiteral("contactsRefreshTimeoutSecs"), 600), 0xFFFF, 600));
@@ -613,14 +666,16 @@ void MSettingsDialog::readGuiGroup(QSettings &s)
 void MSettingsDialog::restoreParameters()
 {
     restoreOptionPairs();
+    setSelectedAccount(config.account.given ? config.account.value : QString());
+    refreshActionsTable();
+    if (!ui)
+        return; // the form shows these values when it is built
 
     ui->txtUsername->setText(config.username.value);
     ui->txtPwd->clear();
     if (config.password.given)
         ui->txtPwd->setPlaceholderText(tr("Inserire password solo per cambiare la precedente"));
     ui->txtMAddress->setText(config.pbxAddress.value);
-
-    setSelectedAccount(config.account.given ? config.account.value : QString());
 
     ui->cbStartMinimized->setChecked(startMinimized.inForce);
     ui->chkPauseOnQueueAnswer->setChecked(pauseOnQueueAnswer.inForce);
@@ -640,8 +695,6 @@ void MSettingsDialog::restoreParameters()
     ui->spinMaxCdrViewDays->setValue(maxCdrViewDays.inForce);
 
     showRapidCallKeyInForce();
-
-    refreshActionsTable();
 
     ui->txtSipAddress->setText(config.sipRegistrarAddress.value);
     ui->txtSipProxyAddress->setText(sipProxyAddress.inForce);
@@ -744,7 +797,7 @@ void MSettingsDialog::saveParameters()
 
 MSETTINGS::AppMode MSettingsDialog::getSelectedAppMode() const
 {
-    if (presetAppMode >= 0 && presetAppMode < ui->cbAppMode->count())
+    if (presetAppMode >= 0 && presetAppMode < kAppModeCount)
         return MSETTINGS::AppMode(presetAppMode);
     return MSETTINGS::AppMode(selectedAppMode.inForce);
 }
@@ -753,6 +806,15 @@ void MSettingsDialog::updateAppMode(MSETTINGS::AppMode mode)
 {
     appMode = mode;
     selectedAppMode.inForce = mode;
+    if (ui)
+        applyAppModeToForm();
+    restoreParameters();
+}
+
+// The pages and choices of the operating mode in force.
+void MSettingsDialog::applyAppModeToForm()
+{
+    const int mode = appMode;
     ui->cbAppMode->setCurrentIndex(mode);
     ui->chkCopy2CallEnabled->setEnabled(true);
 
@@ -788,17 +850,20 @@ void MSettingsDialog::updateAppMode(MSETTINGS::AppMode mode)
     const int wanted = tabs->tabBar()->sizeHint().width() + margins.left() + margins.right() + 8;
     if (width() < wanted)
         resize(wanted, height());
-
-    restoreParameters();
 }
 
 void MSettingsDialog::setAccountList(IdentityList list)
 {
-    ui->lstAccounts->clear();
     if (!(identities == list))
         identities = list;
+    if (ui)
+        showAccountList();
+}
 
-    for (const IdentityEntry &entry : qAsConst(list)) {
+void MSettingsDialog::showAccountList()
+{
+    ui->lstAccounts->clear();
+    for (const IdentityEntry &entry : qAsConst(identities)) {
         auto *row = new wdgAccountItem(entry, ui->lstAccounts);
         auto *item = new QListWidgetItem();
         item->setSizeHint(row->sizeHint());
@@ -817,6 +882,8 @@ const IdentityList &MSettingsDialog::getAccountList() const
 void MSettingsDialog::setSelectedAccount(QString name)
 {
     config.account.set(name);
+    if (!ui)
+        return;
     ui->lstAccounts->setCurrentRow(-1);
     for (int i = 0; i < identities.size(); ++i) {
         if (wdgAccountItem::accountName(identities.at(i)) == config.account.value)
@@ -876,7 +943,7 @@ void MSettingsDialog::initActionModel(QStandardItemModel *model)
 
 void MSettingsDialog::resetActionsTable()
 {
-    QTableView *view = ui->tbEventsAction;
+    QTableView *view = form()->tbEventsAction;
     view->setModel(actionModel);
     QHeaderView *header = view->horizontalHeader();
     header->setSectionResizeMode(0, QHeaderView::Fixed);
@@ -891,7 +958,8 @@ void MSettingsDialog::resetActionsTable()
 void MSettingsDialog::refreshActionsTable()
 {
     initActionModel(actionModel);
-    resetActionsTable();
+    if (ui)
+        resetActionsTable();
     actionModel->setRowCount(actions.size());
     int row = 0;
     for (auto it = actions.constBegin(); it != actions.constEnd(); ++it, ++row) {
@@ -914,70 +982,70 @@ void MSettingsDialog::refreshActionsTable()
 void MSettingsDialog::onNewActionSelected(QModelIndex index)
 {
     if (index.isValid()) {
-        ui->pbEditAction->setEnabled(true);
-        ui->pbDeleteAction->setEnabled(true);
+        form()->pbEditAction->setEnabled(true);
+        form()->pbDeleteAction->setEnabled(true);
         const QAbstractItemModel *model = index.model();
-        ui->cbActionEvent->setCurrentIndex(model->index(index.row(), 0).data(kRoleActionValue).toInt());
-        ui->cbActionType->setCurrentIndex(model->index(index.row(), 1).data(kRoleActionValue).toInt());
-        ui->txtAction->setText(model->index(index.row(), 2).data(Qt::DisplayRole).toString());
+        form()->cbActionEvent->setCurrentIndex(model->index(index.row(), 0).data(kRoleActionValue).toInt());
+        form()->cbActionType->setCurrentIndex(model->index(index.row(), 1).data(kRoleActionValue).toInt());
+        form()->txtAction->setText(model->index(index.row(), 2).data(Qt::DisplayRole).toString());
     } else {
-        ui->pbEditAction->setEnabled(false);
-        ui->pbDeleteAction->setEnabled(false);
-        ui->cbActionEvent->setCurrentIndex(0);
-        ui->cbActionType->setCurrentIndex(0);
-        ui->txtAction->clear();
+        form()->pbEditAction->setEnabled(false);
+        form()->pbDeleteAction->setEnabled(false);
+        form()->cbActionEvent->setCurrentIndex(0);
+        form()->cbActionType->setCurrentIndex(0);
+        form()->txtAction->clear();
     }
-    ui->gbSetAction->setEnabled(false);
+    form()->gbSetAction->setEnabled(false);
 }
 
 void MSettingsDialog::onActionAddRequest()
 {
     editActionMode = false;
-    ui->cbActionEvent->setCurrentIndex(0);
-    ui->cbActionType->setCurrentIndex(0);
-    ui->txtAction->clear();
-    ui->gbSetAction->setEnabled(true);
-    ui->pbEditAction->setEnabled(false);
-    ui->pbDeleteAction->setEnabled(false);
-    ui->pbSaveAction->show();
+    form()->cbActionEvent->setCurrentIndex(0);
+    form()->cbActionType->setCurrentIndex(0);
+    form()->txtAction->clear();
+    form()->gbSetAction->setEnabled(true);
+    form()->pbEditAction->setEnabled(false);
+    form()->pbDeleteAction->setEnabled(false);
+    form()->pbSaveAction->show();
 }
 
 void MSettingsDialog::onActionEditRequest()
 {
     editActionMode = true;
-    ui->gbSetAction->setEnabled(true);
-    ui->pbEditAction->setEnabled(false);
-    ui->pbDeleteAction->setEnabled(false);
-    ui->pbSaveAction->show();
+    form()->gbSetAction->setEnabled(true);
+    form()->pbEditAction->setEnabled(false);
+    form()->pbDeleteAction->setEnabled(false);
+    form()->pbSaveAction->show();
 }
 
 void MSettingsDialog::onUpdateActionRequest()
 {
-    if (ui->txtAction->text().isEmpty()) {
+    if (form()->txtAction->text().isEmpty()) {
         prompts().warning(this, tr("Errore"), tr("Il campo \"Azione\" non può essere vuoto"));
         return;
     }
 
     if (editActionMode) {
-        const QModelIndex current = ui->tbEventsAction->currentIndex();
+        const QModelIndex current = form()->tbEventsAction->currentIndex();
         if (current.isValid()) {
             const quint32 key = actionModel->index(current.row(), 0).data(kRoleActionKey).toUInt();
             auto it = actions.find(key);
             if (it != actions.end()) {
-                it->event = ui->cbActionEvent->currentIndex();
-                it->actionType = ui->cbActionType->currentIndex();
-                it->actionText = ui->txtAction->text();
+                it->event = form()->cbActionEvent->currentIndex();
+                it->actionType = form()->cbActionType->currentIndex();
+                it->actionText = form()->txtAction->text();
             }
         }
     } else {
         MctiAction action;
-        action.event = ui->cbActionEvent->currentIndex();
-        action.actionType = ui->cbActionType->currentIndex();
-        action.actionText = ui->txtAction->text();
+        action.event = form()->cbActionEvent->currentIndex();
+        action.actionType = form()->cbActionType->currentIndex();
+        action.actionText = form()->txtAction->text();
         MctiActions::insert(actions, action);
     }
 
-    ui->gbSetAction->setEnabled(false);
+    form()->gbSetAction->setEnabled(false);
     refreshActionsTable();
     editActionMode = false;
 }
@@ -989,9 +1057,9 @@ void MSettingsDialog::onActionDeleteRequest()
                            QMessageBox::Ok | QMessageBox::No, QMessageBox::NoButton);
     if (answer != QMessageBox::Ok)
         return;
-    ui->gbSetAction->setEnabled(false);
-    ui->pbSaveAction->hide();
-    const QModelIndex current = ui->tbEventsAction->currentIndex();
+    form()->gbSetAction->setEnabled(false);
+    form()->pbSaveAction->hide();
+    const QModelIndex current = form()->tbEventsAction->currentIndex();
     if (current.isValid()) {
         const QVariant key = actionModel->index(current.row(), 0).data(kRoleActionKey);
         if (key.isValid())
@@ -1006,12 +1074,12 @@ void MSettingsDialog::onActionDeleteRequest()
 void MSettingsDialog::enableShowPassCheckbox(QString text)
 {
     if (text.isEmpty())
-        ui->chkShowPass->setEnabled(true);
+        form()->chkShowPass->setEnabled(true);
 }
 
 void MSettingsDialog::showPassChars()
 {
-    ui->txtPwd->setEchoMode(ui->chkShowPass->isChecked() ? QLineEdit::Normal : QLineEdit::Password);
+    form()->txtPwd->setEchoMode(form()->chkShowPass->isChecked() ? QLineEdit::Normal : QLineEdit::Password);
 }
 
 bool MSettingsDialog::holdsAcceptableAddress(QLineEdit *edit)
@@ -1027,10 +1095,10 @@ bool MSettingsDialog::holdsAcceptableAddress(QLineEdit *edit)
 void MSettingsDialog::onChangeSettings()
 {
     // 1. The PBX address.
-    if (!holdsAcceptableAddress(ui->txtMAddress)) {
+    if (!holdsAcceptableAddress(form()->txtMAddress)) {
         prompts().warning(this, tr("Errore di indirizzamento"),
                           tr("L'indirizzo IP fornito per %1 non è in un formato valido.").arg(QStringLiteral("PBX")));
-        ui->txtMAddress->setText(config.pbxAddress.value);
+        form()->txtMAddress->setText(config.pbxAddress.value);
         return;
     }
 
@@ -1047,31 +1115,31 @@ void MSettingsDialog::onChangeSettings()
 
     // 2. The softphone page, only while the softphone is in use.
     if (appMode == MSETTINGS::AppModeSoftphone) {
-        if (!holdsAcceptableAddress(ui->txtSipAddress)) {
+        if (!holdsAcceptableAddress(form()->txtSipAddress)) {
             prompts().warning(this, tr("Errore di indirizzamento"),
                               tr("L'indirizzo IP fornito per il server SIP non è in un formato valido."));
-            ui->txtSipAddress->setText(config.sipRegistrarAddress.value);
+            form()->txtSipAddress->setText(config.sipRegistrarAddress.value);
             return;
         }
-        if (ui->txtSipAddress->text() != config.sipRegistrarAddress.value) {
-            next.sipRegistrarAddress.set(ui->txtSipAddress->text());
+        if (form()->txtSipAddress->text() != config.sipRegistrarAddress.value) {
+            next.sipRegistrarAddress.set(form()->txtSipAddress->text());
             sipChanged = true;
         }
-        if (ui->cbMicDev->count() > 0 || ui->cbSpkDev->count() > 0 || ui->cbRingDev->count() > 0) {
-            if (ui->cbMicDev->currentText() != config.micDevice.value
-                || ui->cbSpkDev->currentText() != config.spkDevice.value
-                || ui->cbRingDev->currentText() != config.ringDevice.value) {
-                next.micDevice.set(ui->cbMicDev->currentText());
-                next.spkDevice.set(ui->cbSpkDev->currentText());
-                next.ringDevice.set(ui->cbRingDev->currentText());
+        if (form()->cbMicDev->count() > 0 || form()->cbSpkDev->count() > 0 || form()->cbRingDev->count() > 0) {
+            if (form()->cbMicDev->currentText() != config.micDevice.value
+                || form()->cbSpkDev->currentText() != config.spkDevice.value
+                || form()->cbRingDev->currentText() != config.ringDevice.value) {
+                next.micDevice.set(form()->cbMicDev->currentText());
+                next.spkDevice.set(form()->cbSpkDev->currentText());
+                next.ringDevice.set(form()->cbRingDev->currentText());
                 audioChanged = true;
             }
         }
     }
 
     // 3. The account chosen on the account page.
-    const int row = ui->lstAccounts->currentRow();
-    if (row >= 0 && row < identities.size() && ui->cbAppMode->currentIndex() == selectedAppMode.inForce) {
+    const int row = form()->lstAccounts->currentRow();
+    if (row >= 0 && row < identities.size() && form()->cbAppMode->currentIndex() == selectedAppMode.inForce) {
         const IdentityEntry &identity = identities.at(row);
         const QString name = wdgAccountItem::accountName(identity);
         if (name != config.account.value) {
@@ -1100,8 +1168,8 @@ void MSettingsDialog::onChangeSettings()
     }
 
     // 4. The local SIP registrar.
-    if (ui->cbUseLocalSIPRegistrar->isChecked() != useLocalSipRegistrar) {
-        nextUseLocalSipRegistrar = ui->cbUseLocalSIPRegistrar->isChecked();
+    if (form()->cbUseLocalSIPRegistrar->isChecked() != useLocalSipRegistrar) {
+        nextUseLocalSipRegistrar = form()->cbUseLocalSIPRegistrar->isChecked();
         sipChanged = true;
     }
 
@@ -1111,11 +1179,11 @@ void MSettingsDialog::onChangeSettings()
         QCheckBox *box;
         OptionPair<bool> *pair;
     } services[] = {
-        {ui->chkCopy2CallEnabled, &copyToCall},  {ui->cbStartMinimized, &startMinimized},
-        {ui->cbExtenAction, &actionsToExten},    {ui->cbOutboundAction, &outboundActions},
-        {ui->cbC2cAction, &actionsOnC2c},        {ui->cbOutlookImport, &outlookImport},
-        {ui->chkPopup, &popupCall},              {ui->chkPauseOnLogoff, &pauseOnLogoff},
-        {ui->chkPauseOnQueueAnswer, &pauseOnQueueAnswer},
+        {form()->chkCopy2CallEnabled, &copyToCall},  {form()->cbStartMinimized, &startMinimized},
+        {form()->cbExtenAction, &actionsToExten},    {form()->cbOutboundAction, &outboundActions},
+        {form()->cbC2cAction, &actionsOnC2c},        {form()->cbOutlookImport, &outlookImport},
+        {form()->chkPopup, &popupCall},              {form()->chkPauseOnLogoff, &pauseOnLogoff},
+        {form()->chkPauseOnQueueAnswer, &pauseOnQueueAnswer},
     };
     for (const auto &service : services)
         servicesChanged = servicesChanged || service.box->isChecked() != service.pair->inForce;
@@ -1126,26 +1194,26 @@ void MSettingsDialog::onChangeSettings()
 
     // 6. The update checks.
     const int wantedPeriod = updatePeriodFromWidgets();
-    if (ui->chkCheckUpdatesAtStartup->isChecked() != checkUpdatesAtStartup.inForce
+    if (form()->chkCheckUpdatesAtStartup->isChecked() != checkUpdatesAtStartup.inForce
         || wantedPeriod != checkUpdatesTimeoutMins.inForce) {
-        checkUpdatesAtStartup.pending = ui->chkCheckUpdatesAtStartup->isChecked();
+        checkUpdatesAtStartup.pending = form()->chkCheckUpdatesAtStartup->isChecked();
         checkUpdatesTimeoutMins.pending = wantedPeriod;
         updatesChanged = true;
     }
 
     // 7. The call history.
-    if (ui->spinMaxCdrViewDays->value() != maxCdrViewDays.inForce) {
-        maxCdrViewDays.pending = ui->spinMaxCdrViewDays->value();
+    if (form()->spinMaxCdrViewDays->value() != maxCdrViewDays.inForce) {
+        maxCdrViewDays.pending = form()->spinMaxCdrViewDays->value();
         cdrChanged = true;
     }
 
     // 8. The main parameters, against the values in force.
-    const QString addressText = ui->txtMAddress->text();
-    const QString userText = ui->txtUsername->text();
-    const QString passwordText = ui->txtPwd->text();
-    const QString protocolText = ui->cbSipProto->currentText();
-    const int modeIndex = ui->cbAppMode->currentIndex();
-    const int languageIndex = ui->cbLanguage->currentIndex();
+    const QString addressText = form()->txtMAddress->text();
+    const QString userText = form()->txtUsername->text();
+    const QString passwordText = form()->txtPwd->text();
+    const QString protocolText = form()->cbSipProto->currentText();
+    const int modeIndex = form()->cbAppMode->currentIndex();
+    const int languageIndex = form()->cbLanguage->currentIndex();
     const bool addressEdited = addressText != config.pbxAddress.value;
     const bool userEdited = userText != config.username.value;
     const bool passwordEdited = !passwordText.isEmpty() && passwordText != config.password.value;
@@ -1187,7 +1255,7 @@ void MSettingsDialog::onChangeSettings()
         next.sipProtocol.set(protocolText);
         selectedAppMode.pending = modeIndex;
         next.language.set(languageIndex);
-        ignoreSsl.pending = ui->chkIgnoreSsl->isChecked();
+        ignoreSsl.pending = form()->chkIgnoreSsl->isChecked();
     }
 
     // 10. The registrar follows a PBX address changed by this OK.
@@ -1212,7 +1280,7 @@ void MSettingsDialog::onChangeSettings()
     }
 
     // 12. Save and announce each group that changed.
-    const bool copyToCallToggled = ui->chkCopy2CallEnabled->isChecked() != copyToCall.inForce;
+    const bool copyToCallToggled = form()->chkCopy2CallEnabled->isChecked() != copyToCall.inForce;
     config = next;
     useLocalSipRegistrar = nextUseLocalSipRegistrar;
     saveParameters();
@@ -1227,15 +1295,15 @@ void MSettingsDialog::onChangeSettings()
     if (sipChanged)
         emit sigSipSettingsChanged();
     if (copyToCallToggled)
-        emit sigCopy2CallToggled(ui->chkCopy2CallEnabled->isChecked());
-    ui->gbSetAction->setEnabled(false);
+        emit sigCopy2CallToggled(form()->chkCopy2CallEnabled->isChecked());
+    form()->gbSetAction->setEnabled(false);
     accept();
 }
 
 void MSettingsDialog::onCancelRequested()
 {
     restoreParameters();
-    ui->gbSetAction->setEnabled(false);
+    form()->gbSetAction->setEnabled(false);
     reject();
 }
 
@@ -1333,6 +1401,17 @@ void MSettingsDialog::onCertificateLoadRequest()
 
 void MSettingsDialog::populateAudioDevices(QStringList inputDevices, QStringList outputDevices)
 {
+    audioInputDevices = inputDevices;
+    audioOutputDevices = outputDevices;
+    audioDevicesKnown = true;
+    if (ui)
+        showAudioDevices();
+}
+
+void MSettingsDialog::showAudioDevices()
+{
+    const QStringList &inputDevices = audioInputDevices;
+    const QStringList &outputDevices = audioOutputDevices;
     const struct {
         QComboBox *box;
         const QStringList *names;
@@ -1405,7 +1484,10 @@ QString MSettingsDialog::codecsText(const QStringList &codecs)
 
 void MSettingsDialog::updateDisplayedCodecs(const QStringList &codecs)
 {
-    ui->txtCodec->setText(codecsText(codecs));
+    shownCodecs = codecs;
+    codecsKnown = true;
+    if (ui)
+        ui->txtCodec->setText(codecsText(codecs));
 }
 
 void MSettingsDialog::saveAudioVolumes(int mic, int spk)
@@ -1450,7 +1532,7 @@ QString MSettingsDialog::hotKeyText(const QString &modifier, const QString &key)
 void MSettingsDialog::resetHotKeys()
 {
     const QString oldText = hotKeyText(rapidCallMods.inForce, rapidCallKey.inForce);
-    const QString newText = hotKeyText(ui->cbRapidCallModifier->currentText(), ui->leRapidCallKey->text());
+    const QString newText = hotKeyText(form()->cbRapidCallModifier->currentText(), form()->leRapidCallKey->text());
 
     logLine(UNQL::LOG_INFO, Q_FUNC_INFO, QStringLiteral("Unregistering rapid CALL shortcut..."));
     const bool unregistered = rapidCallShortcut->unregister();
@@ -1460,8 +1542,8 @@ void MSettingsDialog::resetHotKeys()
     rapidCallShortcut->setShortcut(QKeySequence(newText, QKeySequence::NativeText));
 
     QString invalid;
-    if (!ui->leRapidCallKey->text().isEmpty() && rapidCallShortcut->shortcut().isEmpty())
-        invalid += ui->lblRapidCall->text() + QLatin1Char('\n');
+    if (!form()->leRapidCallKey->text().isEmpty() && rapidCallShortcut->shortcut().isEmpty())
+        invalid += form()->lblRapidCall->text() + QLatin1Char('\n');
 
     if (!invalid.isEmpty()) {
         logLine(UNQL::LOG_WARNING, Q_FUNC_INFO,
@@ -1474,8 +1556,8 @@ void MSettingsDialog::resetHotKeys()
         rapidCallShortcut->setShortcut(QKeySequence(oldText, QKeySequence::NativeText));
     }
 
-    rapidCallMods.pending = ui->cbRapidCallModifier->currentText();
-    rapidCallKey.pending = ui->leRapidCallKey->text();
+    rapidCallMods.pending = form()->cbRapidCallModifier->currentText();
+    rapidCallKey.pending = form()->leRapidCallKey->text();
     rapidCallMods.commit();
     rapidCallKey.commit();
 }
@@ -1503,12 +1585,12 @@ bool MSettingsDialog::isC2cActionsEnabled() const { return actionsOnC2c.inForce;
 
 bool MSettingsDialog::isPauseOnLogoffRequired() const
 {
-    return ui->chkPauseOnLogoff->isEnabled() && pauseOnLogoff.inForce;
+    return pauseSettingsEnabled && pauseOnLogoff.inForce;
 }
 
 bool MSettingsDialog::isPauseOnInQueueCallRequired() const
 {
-    return ui->chkPauseOnQueueAnswer->isEnabled() && pauseOnQueueAnswer.inForce;
+    return pauseSettingsEnabled && pauseOnQueueAnswer.inForce;
 }
 
 int MSettingsDialog::checkUpdatesTimeoutMinutes() const { return checkUpdatesTimeoutMins.inForce; }
@@ -1576,8 +1658,11 @@ void MSettingsDialog::setSupervisorMode(bool on) { supervisorMode = on; }
 
 void MSettingsDialog::setPauseSettingsEnabled(bool on)
 {
-    ui->chkPauseOnLogoff->setEnabled(on);
-    ui->chkPauseOnQueueAnswer->setEnabled(on);
+    pauseSettingsEnabled = on;
+    if (ui) {
+        ui->chkPauseOnLogoff->setEnabled(on);
+        ui->chkPauseOnQueueAnswer->setEnabled(on);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -1736,7 +1821,7 @@ void MSettingsDialog::saveReportParameters(CTILIB::PeriodType period, QList<int>
 // stored one is not offered).
 void MSettingsDialog::showRapidCallKeyInForce()
 {
-    const int modifier = ui->cbRapidCallModifier->findText(rapidCallMods.inForce);
-    ui->cbRapidCallModifier->setCurrentIndex(modifier < 0 ? 0 : modifier);
-    ui->leRapidCallKey->setText(rapidCallKey.inForce);
+    const int modifier = form()->cbRapidCallModifier->findText(rapidCallMods.inForce);
+    form()->cbRapidCallModifier->setCurrentIndex(modifier < 0 ? 0 : modifier);
+    form()->leRapidCallKey->setText(rapidCallKey.inForce);
 }

@@ -42,6 +42,13 @@ public:
     MSettingsDialog(const MctiConfig &config, QWidget *shortcutWidget, QWidget *parent = nullptr);
     ~MSettingsDialog() override;
 
+    // The form (its pages and widgets) is built the first time it is needed:
+    // when the dialog is shown or a function works on the widgets. Until then
+    // every value lives in the members, and the getters need no widgets.
+    void ensureFormBuilt();
+    bool isFormBuilt() const { return ui != nullptr; }
+    void setVisible(bool visible) override;
+
     // Construction and pages.
     void retranslateUi();
     static bool isCapitalLetter(const QString &text);
@@ -211,9 +218,21 @@ private:
     static bool holdsAcceptableAddress(QLineEdit *edit);
     bool copyCertificate(const QString &source, const QString &target);
     void logLine(UNQL::LogMessagePriorityType priority, const char *function, const QString &text) const;
-    int updatePeriodFromWidgets() const;
+    int updatePeriodFromWidgets();
+    Ui::MSettingsDialog *form();
+    void buildForm();
+    void applyAppModeToForm();
+    void showAccountList();
+    void showAudioDevices();
 
-    Ui::MSettingsDialog *ui = nullptr;
+    Ui::MSettingsDialog *ui = nullptr; // null until buildForm()
+    // Values the form shows once built.
+    bool pauseSettingsEnabled = false;
+    QStringList audioInputDevices;
+    QStringList audioOutputDevices;
+    bool audioDevicesKnown = false;
+    QStringList shownCodecs;
+    bool codecsKnown = false;
     MctiConfig config;
 
     int presetAppMode = -1;           // from the start-up record, -1 none

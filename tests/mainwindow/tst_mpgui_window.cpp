@@ -13,6 +13,7 @@
 #include "globallogger.h"
 #include "mpgui.h"
 #include "msettings.h"
+#include "msettingsdialog.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
 
@@ -164,6 +165,8 @@ void TestMPGuiWindow::startSequence()
     QVERIFY(w->ctiClient());
     QCOMPARE(w->ctiConnections(), 34);
     QVERIFY(w->isVisible());
+    // Start-up reads the settings without building the dialog's pages.
+    QVERIFY(!w->settings()->isFormBuilt());
 
     QByteArray log = logText(m_dir->path());
     const QByteArray first = log.left(log.indexOf('\n'));

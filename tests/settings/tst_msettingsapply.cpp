@@ -25,6 +25,7 @@ namespace {
 template <typename T>
 T *child(MSettingsDialog &dialog, const char *name)
 {
+    dialog.ensureFormBuilt(); // built on first need; the tests look at it
     T *widget = dialog.findChild<T *>(QLatin1String(name));
     if (!widget)
         qFatal("missing widget %s", name);

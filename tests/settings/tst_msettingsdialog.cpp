@@ -30,6 +30,7 @@ namespace {
 
 QStringList tabTexts(MSettingsDialog &dialog)
 {
+    dialog.ensureFormBuilt(); // built on first need; the tests look at it
     auto *tabs = dialog.findChild<QTabWidget *>("tabMctiSettings");
     QStringList texts;
     for (int i = 0; i < tabs->count(); ++i)
@@ -40,6 +41,7 @@ QStringList tabTexts(MSettingsDialog &dialog)
 template <typename T>
 T *child(MSettingsDialog &dialog, const char *name)
 {
+    dialog.ensureFormBuilt(); // built on first need; the tests look at it
     T *widget = dialog.findChild<T *>(QLatin1String(name));
     if (!widget)
         qFatal("missing widget %s", name);
@@ -95,6 +97,8 @@ private slots:
     void languageFromFileAtConstruction_data();
     void languageFromFileAtConstruction();
     void opensWideEnoughForLargeFonts();
+    void formBuiltLateShowsTheSameValues_data();
+    void formBuiltLateShowsTheSameValues();
 
     // Settings file.
     void readRules_data();
@@ -140,16 +144,115 @@ void TestMSettingsDialog::opensWideEnoughForLargeFonts()
     MSETTINGS::setFontSizeIncrement(1);
     auto dialog = makeDialog();
     MSETTINGS::setFontSizeIncrement(0);
-    const QSize needed = dialog->minimumSizeHint();
-    QVERIFY2(needed.width() > 531, "the large-font pages are wider than the form");
+    QSize needed;
     QSize shown;
     QTimer::singleShot(0, dialog.get(), [&] {
+        needed = dialog->minimumSizeHint();
         shown = dialog->size();
         dialog->reject();
     });
     dialog->openDialog();
+    QVERIFY2(needed.width() > 531, "the large-font pages are wider than the form");
     QVERIFY2(shown.width() >= needed.width() && shown.height() >= needed.height(),
              qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
+}
+
+namespace {
+
+// Everything a user can see or change in a form, widget by widget.
+QStringList formState(MSettingsDialog &dialog)
+{
+    QStringList lines;
+    for (QWidget *w : dialog.findChildren<QWidget *>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        QString line = w->objectName() + QLatin1Char(' ') + (w->isVisibleTo(&dialog) ? "shown" : "hidden") +
+                       (w->isEnabled() ? " enabled" : " disabled");
+        if (auto *edit = qobject_cast<QLineEdit *>(w))
+            line += " text=" + edit->text() + " placeholder=" + edit->placeholderText();
+        else if (auto *box = qobject_cast<QCheckBox *>(w))
+            line += QStringLiteral(" checked=%1 tip=%2").arg(box->isChecked()).arg(box->toolTip());
+        else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            QStringList items;
+            for (int i = 0; i < combo->count(); ++i)
+                items << combo->itemText(i);
+            line += QStringLiteral(" current=%1 items=%2").arg(combo->currentIndex()).arg(items.join(','));
+        } else if (auto *spin = qobject_cast<QSpinBox *>(w))
+            line += QStringLiteral(" value=%1").arg(spin->value());
+        else if (auto *label = qobject_cast<QLabel *>(w))
+            line += " text=" + label->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(w))
+            line += " text=" + button->text();
+        else if (auto *list = qobject_cast<QListWidget *>(w))
+            line += QStringLiteral(" rows=%1 current=%2").arg(list->count()).arg(list->currentRow());
+        else if (auto *table = qobject_cast<QTableView *>(w)) {
+            QStringList cells;
+            for (int r = 0; r < table->model()->rowCount(); ++r)
+                for (int c = 0; c < table->model()->columnCount(); ++c)
+                    cells << table->model()->index(r, c).data().toString();
+            line += " cells=" + cells.join(',') + QStringLiteral(" hidden3=%1").arg(table->isColumnHidden(3));
+        } else if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
+            QStringList pages;
+            for (int i = 0; i < tabs->count(); ++i)
+                pages << tabs->widget(i)->objectName() + '=' + tabs->tabText(i);
+            line += " pages=" + pages.join(',');
+        }
+        lines << line;
+    }
+    lines.sort();
+    return lines;
+}
+
+} // namespace
+
+void TestMSettingsDialog::formBuiltLateShowsTheSameValues_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QByteArray>("ini");
+    QTest::newRow("first start, nothing known") << -1 << QByteArray();
+    QTest::newRow("CTI only") << 0 << QByteArray("[CTI]\nuser=alice\nMaddress=pbx.example.com\nAppMode=0\n"
+                                                 "startMinimized=true\nPopupCall=false\nLanguage=1\n");
+    QTest::newRow("softphone, everything set")
+        << 2
+        << QByteArray("[CTI]\nuser=bob\npassword=x\nMaddress=10.0.0.1:5443\nAppMode=2\naccount=acc2\n"
+                      "SIPRegistrarAddress=sip.example.com\nSIPProtocol=TLS\nmicDevice=Mic B\nspkDevice=Out B\n"
+                      "rapidCallMods=ALT\nrapidCallKey=7\ncheckUpdatesTimeoutMins=-1\nmaxCdrViewDays=7\n"
+                      "CopyToCall=true\nPauseOnLogoff=true\n"
+                      "[ACTIONS]\n1\\event=1\n1\\actionType=0\n1\\actionText=https://crm/?n=<callernum>\n");
+}
+
+// The form is built when first needed. Built after the program has set the
+// mode, the accounts, the audio devices, the codecs and the pause settings,
+// it shows exactly what a form built from the start shows; until then the
+// start-up path never builds it.
+void TestMSettingsDialog::formBuiltLateShowsTheSameValues()
+{
+    QFETCH(int, mode);
+    QFETCH(QByteArray, ini);
+    if (!ini.isEmpty())
+        writeIni(ini);
+    const auto drive = [&](MSettingsDialog &d) {
+        if (!ini.isEmpty())
+            d.init(); // a first start opens the dialog itself: not here
+        QCOMPARE(d.getMUsername(), d.getConfig().username.value);
+        if (mode >= 0) {
+            d.updateAppMode(MSETTINGS::AppMode(mode));
+            d.setPauseSettingsEnabled(true);
+            d.setAccountList({identity("acc1", "10.0.0.9", "Desk 1"), identity("acc2")});
+            d.populateAudioDevices({"Mic A", "Mic B"}, {"Out A", "Out B"});
+            d.updateDisplayedCodecs({"opus", "PCMA"});
+        }
+    };
+    auto early = makeDialog();
+    early->ensureFormBuilt();
+    drive(*early);
+    auto late = makeDialog();
+    drive(*late);
+    QVERIFY(!late->isFormBuilt());
+    late->ensureFormBuilt();
+    QVERIFY(late->isFormBuilt());
+    QCOMPARE(formState(*late), formState(*early));
+    QCOMPARE(late->isPauseOnLogoffRequired(), early->isPauseOnLogoffRequired());
 }
 
 void TestMSettingsDialog::init()

@@ -31,6 +31,8 @@ namespace {
 template <typename T>
 T *child(QWidget &parent, const char *name)
 {
+    if (auto *dialog = qobject_cast<MSettingsDialog *>(&parent))
+        dialog->ensureFormBuilt(); // built on first need; the tests look at it
     T *widget = parent.findChild<T *>(QLatin1String(name));
     if (!widget)
         qFatal("missing widget %s", name);
