@@ -105,6 +105,13 @@ void JoinPiecesBaseline(benchmark::State &state)
     state.SetComplexityN(size);
 }
 
+// Sizes of the one large message, in bytes.
+void largeMessageSizes(benchmark::internal::Benchmark *b)
+{
+    for (int size : {100 * 1000, 1000 * 1000, 2500 * 1000, 5000 * 1000, 10 * 1000 * 1000, 20 * 1000 * 1000})
+        b->Arg(size);
+}
+
 } // namespace
 
 BENCHMARK(ManySmallMessagesOnePiece)
@@ -113,22 +120,12 @@ BENCHMARK(ManySmallMessagesOnePiece)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 BENCHMARK(OneLargeMessageIn4KiBPieces)
-    ->Arg(100 * 1000)
-    ->Arg(1000 * 1000)
-    ->Arg(2500 * 1000)
-    ->Arg(5000 * 1000)
-    ->Arg(10 * 1000 * 1000)
-    ->Arg(20 * 1000 * 1000)
+    ->Apply(largeMessageSizes)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
 BENCHMARK(JoinPiecesBaseline)
-    ->Arg(100 * 1000)
-    ->Arg(1000 * 1000)
-    ->Arg(2500 * 1000)
-    ->Arg(5000 * 1000)
-    ->Arg(10 * 1000 * 1000)
-    ->Arg(20 * 1000 * 1000)
+    ->Apply(largeMessageSizes)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 

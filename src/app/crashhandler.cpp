@@ -124,6 +124,14 @@ void writeTimestamp(int fd)
     writeAll(fd, buf, size_t(n));
 }
 
+// The start of a log line: time stamp, the logger's prefix, the function.
+void writeLineStart(int fd, const char *prefix, const char *function)
+{
+    writeTimestamp(fd);
+    writeText(fd, prefix);
+    writeText(fd, function);
+}
+
 } // namespace
 
 void sighandler(int signal)
@@ -138,24 +146,18 @@ void sighandler(int signal)
             const CrashLines &l = g_lines[idx];
             char num[24];
             const int n = formatNumber(num, signal, 1);
-            writeTimestamp(fd);
-            writeText(fd, l.prefix);
-            writeText(fd, Q_FUNC_INFO);
+            writeLineStart(fd, l.prefix, Q_FUNC_INFO);
             writeText(fd, " FATAL: signal ");
             writeAll(fd, num, size_t(n));
             writeText(fd, "\n");
-            writeTimestamp(fd);
-            writeText(fd, l.prefix);
-            writeText(fd, Q_FUNC_INFO);
+            writeLineStart(fd, l.prefix, Q_FUNC_INFO);
             writeText(fd, " ");
             writeText(fd, l.versionLine);
             writeText(fd, "\n");
             void *frames[kBacktraceDepth];
             const int count = backtrace(frames, kBacktraceDepth);
             if (count > 0) {
-                writeTimestamp(fd);
-                writeText(fd, l.prefix);
-                writeText(fd, Q_FUNC_INFO);
+                writeLineStart(fd, l.prefix, Q_FUNC_INFO);
                 writeText(fd, " Backtrace:\n");
                 backtrace_symbols_fd(frames, count, fd);
             }
@@ -173,9 +175,7 @@ void sighandler(int signal)
         const CrashLines &l = g_lines[idx];
         char num[24];
         const int n = formatNumber(num, signal, 1);
-        writeTimestamp(fd);
-        writeText(fd, l.warningPrefix);
-        writeText(fd, Q_FUNC_INFO);
+        writeLineStart(fd, l.warningPrefix, Q_FUNC_INFO);
         writeText(fd, " WARNING: handler for signal ");
         writeAll(fd, num, size_t(n));
         writeText(fd, " not implemented!\n");

@@ -87,6 +87,15 @@ bool SystemShortcut::keySeq2ModsKeys(const QKeySequence &seq, QList<quint32> &mo
     return false;
 }
 
+void SystemShortcut::logTranslation(const char *function, const QKeySequence &seq)
+{
+    QList<quint32> mods;
+    QList<quint32> keys;
+    const bool translated = keySeq2ModsKeys(seq, mods, keys);
+    log(function, UNQL::LOG_INFO, QStringLiteral("Result of keyseq2ModKeys transaltion: "),
+        translated ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
 bool SystemShortcut::registerShortcut(const QKeySequence &seq)
 {
     log(Q_FUNC_INFO, UNQL::LOG_INFO, QString(), portable(seq));
@@ -101,11 +110,7 @@ bool SystemShortcut::registerShortcut(const QKeySequence &seq)
         qDebug() << Q_FUNC_INFO << "Shortcut with multiple sequences are not supported yet";
         return false;
     }
-    QList<quint32> mods;
-    QList<quint32> keys;
-    const bool translated = keySeq2ModsKeys(seq, mods, keys);
-    log(Q_FUNC_INFO, UNQL::LOG_INFO, QStringLiteral("Result of keyseq2ModKeys transaltion: "),
-        translated ? QStringLiteral("true") : QStringLiteral("false"));
+    logTranslation(Q_FUNC_INFO, seq);
     // No platform registration follows a translation here.
     return false;
 }
@@ -115,11 +120,7 @@ bool SystemShortcut::registerShortcut(const QKeySequence &seq, quint64 window, v
     Q_UNUSED(window)
     display = displayHandle;
     log(Q_FUNC_INFO, UNQL::LOG_INFO, QString(), portable(seq));
-    QList<quint32> mods;
-    QList<quint32> keys;
-    const bool translated = keySeq2ModsKeys(seq, mods, keys);
-    log(Q_FUNC_INFO, UNQL::LOG_INFO, QStringLiteral("Result of keyseq2ModKeys transaltion: "),
-        translated ? QStringLiteral("true") : QStringLiteral("false"));
+    logTranslation(Q_FUNC_INFO, seq);
     // Nothing was registered, so nothing may be reported as registered.
     return false;
 }
@@ -131,11 +132,7 @@ bool SystemShortcut::unregisterShortcut(const QKeySequence &seq)
         log(Q_FUNC_INFO, UNQL::LOG_WARNING, QStringLiteral("invalid / empty keyseq"), QString());
         return false;
     }
-    QList<quint32> mods;
-    QList<quint32> keys;
-    const bool translated = keySeq2ModsKeys(seq, mods, keys);
-    log(Q_FUNC_INFO, UNQL::LOG_INFO, QStringLiteral("Result of keyseq2ModKeys transaltion: "),
-        translated ? QStringLiteral("true") : QStringLiteral("false"));
+    logTranslation(Q_FUNC_INFO, seq);
     return false;
 }
 

@@ -46,6 +46,8 @@ public:
     // Appends one native modifier mask and one native key per key of `seq`;
     // false when the platform has no translation.
     bool keySeq2ModsKeys(const QKeySequence &seq, QList<quint32> &mods, QList<quint32> &keys);
+    // Translates `seq` and logs the outcome under the caller's name.
+    void logTranslation(const char *function, const QKeySequence &seq);
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
 

@@ -339,6 +339,7 @@ private:
     // Objects that quitting released with deferred deletion: the destructor
     // deletes those still waiting, before the logger they write to goes.
     QList<QPointer<QObject>> releasedLater;
+    CtiLib *takeCtiLib();
 
     bool restartRequested = false;
     QTranslator *translator = nullptr;
@@ -460,11 +461,4 @@ private:
     void startBackgroundImageLoading();
     void layBackgroundImage();
     PbxTrust pbxTrust;
-    // What the window palette shows of the background: made from which
-    // picture, at which size, and the resulting texture.
-    struct {
-        qint64 sourceKey = 0;
-        QSize target;
-        qint64 shownKey = 0;
-    } shownBackground;
 };

@@ -67,6 +67,22 @@ template <typename T> void releaseNow(T *&object)
 
 using PbxSession::RefreshPeriod;
 
+// Takes the CTI client from the window, logged out and shut down, for the
+// caller to delete. Disconnected first: the log-out must not run the
+// window's disconnection handling.
+CtiLib *MPGui::takeCtiLib()
+{
+    CtiLib *old = ctiLib;
+    if (!old)
+        return nullptr;
+    ctiLib = nullptr;
+    old->disconnect();
+    disconnect(old, nullptr, this, nullptr);
+    old->logout();
+    old->shutdown();
+    return old;
+}
+
 namespace {
 const QString PbxName = QStringLiteral("PBX");
 const int LedSize = 18;
@@ -694,14 +710,7 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
         chatDb = nullptr;
     }
 
-    if (ctiLib) {
-        // Disconnected first: the log-out must not run the disconnection handling.
-        CtiLib *old = ctiLib;
-        ctiLib = nullptr;
-        old->disconnect();
-        disconnect(old, nullptr, this, nullptr);
-        old->logout();
-        old->shutdown();
+    if (CtiLib *old = takeCtiLib()) {
         old->deleteLater();
         releasedLater << QPointer<QObject>(old);
     }
@@ -770,15 +779,7 @@ MPGui::~MPGui()
 
     pauseAllQueues(false, QStringLiteral("Bye bye"));
 
-    if (ctiLib) {
-        CtiLib *old = ctiLib;
-        ctiLib = nullptr;
-        old->disconnect();
-        disconnect(old, nullptr, this, nullptr);
-        old->logout();
-        old->shutdown();
-        delete old;
-    }
+    delete takeCtiLib();
     if (trayIcon) {
         QSystemTrayIcon *old = trayIcon;
         trayIcon = nullptr;

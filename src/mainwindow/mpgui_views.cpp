@@ -372,39 +372,9 @@ void MPGui::layBackgroundImage()
         height -= tabContactsWidget->height() - tabContactsWidget->tabBar()->height();
     const QSize target(width(), qMax(1, height));
 
-    // The palette may already show this very picture at this size.
-    const auto paletteShows = [this](qint64 key) {
-        const QPalette &current = palette();
-        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-            const QBrush &brush = current.brush(group, QPalette::Window);
-            if (brush.style() != Qt::TexturePattern || brush.texture().cacheKey() != key)
-                return false;
-        }
-        return true;
-    };
-    if (shownBackground.sourceKey == backgroundPixmap.cacheKey() && shownBackground.target == target &&
-        paletteShows(shownBackground.shownKey))
-        return;
-
-    // Scaled to cover the target keeping the aspect ratio, centred, cut to
-    // the target: drawn in one pass, only the part that shows is computed.
-    const QSize scaled = backgroundPixmap.size().scaled(target, Qt::KeepAspectRatioByExpanding);
-    QPixmap shown(target);
-    if (backgroundPixmap.hasAlphaChannel())
-        shown.fill(Qt::transparent); // the picture does not cover every pixel
-    {
-        QPainter painter(&shown);
-        painter.drawPixmap(QRect(QPoint(-(scaled.width() - target.width()) / 2,
-                                        -(scaled.height() - target.height()) / 2),
-                                 scaled),
-                           backgroundPixmap);
-    }
     QPalette pal = palette();
-    pal.setBrush(QPalette::All, QPalette::Window, QBrush(shown));
+    pal.setBrush(QPalette::All, QPalette::Window, QBrush(MPGUI::coverPixmap(backgroundPixmap, target)));
     setPalette(pal);
-    shownBackground.sourceKey = backgroundPixmap.cacheKey();
-    shownBackground.target = target;
-    shownBackground.shownKey = palette().brush(QPalette::Active, QPalette::Window).texture().cacheKey();
 }
 
 void MPGui::resizeEvent(QResizeEvent *event)

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 
 QString MPGUI::rebrandedFilePath(const QString &name, const QString &resourcePath)
 {
@@ -70,4 +71,19 @@ QImage MPGUI::readPicture(const QString &path)
         return image;
     return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                          : QImage::Format_RGB32);
+}
+
+QPixmap MPGUI::coverPixmap(const QPixmap &picture, const QSize &target)
+{
+    const QSize scaled = picture.size().scaled(target, Qt::KeepAspectRatioByExpanding);
+    QPixmap shown(target);
+    if (picture.hasAlphaChannel())
+        shown.fill(Qt::transparent); // the picture does not cover every pixel
+    {
+        QPainter painter(&shown);
+        painter.drawPixmap(
+            QRect(QPoint(-(scaled.width() - target.width()) / 2, -(scaled.height() - target.height()) / 2), scaled),
+            picture);
+    }
+    return shown;
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 
 namespace MPGUI {
@@ -31,5 +32,10 @@ constexpr qint64 MaxPicturePixels = 40LL * 1000 * 1000;
 // (so that QPixmap::fromImage copies nothing); a null image when the file is
 // missing, unreadable or larger than MaxPicturePixels. Safe on any thread.
 QImage readPicture(const QString &path);
+
+// `picture` scaled to cover `target` keeping its aspect ratio, centred and
+// cut to `target` (the window background). Drawn in one pass: only the part
+// that shows is computed.
+QPixmap coverPixmap(const QPixmap &picture, const QSize &target);
 
 } // namespace MPGUI

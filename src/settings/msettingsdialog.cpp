@@ -530,7 +530,7 @@ void MSettingsDialog::init()
         ui->chkCopy2CallEnabled->setToolTip(tr(kCopy2CallToolTip));
     }
 
-    emit sigCopy2CallToggled(copyToCall.inForce && !systemShortcutsEnabled);
+    emit sigCopy2CallToggled(copyToCall.inForce); // what the check box shows
 }
 
 void MSettingsDialog::readCtiGroup(QSettings &s)

@@ -13,6 +13,8 @@
 #include <QStyle>
 #include <QStyleOption>
 
+#include <array>
+
 namespace {
 
 int area(const QSize &size) { return size.width() * size.height(); }
@@ -133,16 +135,29 @@ const LazyIconEngine::Entry *LazyIconEngine::tryMatch(const QSize &size, QIcon::
 const LazyIconEngine::Entry *LazyIconEngine::bestMatch(const QSize &size, QIcon::Mode mode, QIcon::State state) const
 {
     decode();
+    using Choice = QPair<QIcon::Mode, QIcon::State>;
     const QIcon::State other = state == QIcon::On ? QIcon::Off : QIcon::On;
-    QVector<QPair<QIcon::Mode, QIcon::State>> order{{mode, state}};
+    std::array<Choice, 8> order;
     if (mode == QIcon::Disabled || mode == QIcon::Selected) {
         const QIcon::Mode opposite = mode == QIcon::Disabled ? QIcon::Selected : QIcon::Disabled;
-        order += {{QIcon::Normal, state}, {QIcon::Active, state},  {mode, other},           {QIcon::Normal, other},
-                  {QIcon::Active, other}, {opposite, state},       {opposite, other}};
+        order = {{{mode, state},
+                  {QIcon::Normal, state},
+                  {QIcon::Active, state},
+                  {mode, other},
+                  {QIcon::Normal, other},
+                  {QIcon::Active, other},
+                  {opposite, state},
+                  {opposite, other}}};
     } else {
         const QIcon::Mode opposite = mode == QIcon::Normal ? QIcon::Active : QIcon::Normal;
-        order += {{opposite, state},         {mode, other},          {opposite, other},       {QIcon::Disabled, state},
-                  {QIcon::Selected, state}, {QIcon::Disabled, other}, {QIcon::Selected, other}};
+        order = {{{mode, state},
+                  {opposite, state},
+                  {mode, other},
+                  {opposite, other},
+                  {QIcon::Disabled, state},
+                  {QIcon::Selected, state},
+                  {QIcon::Disabled, other},
+                  {QIcon::Selected, other}}};
     }
     for (const auto &candidate : order) {
         if (const Entry *entry = tryMatch(size, candidate.first, candidate.second))

@@ -8,6 +8,7 @@
 #include <QDataStream>
 #include <QImage>
 #include <QImageReader>
+#include <QPixmap>
 #include <QTemporaryDir>
 
 #include <zlib.h>
@@ -25,6 +26,8 @@ private slots:
     void productNameFile();
     void pictures();
     void pictureClaimingAHugeSizeIsRefused();
+    void coverPixmap_data();
+    void coverPixmap();
 };
 
 void TestMPGuiLabels::blfStatus_data()
@@ -179,6 +182,41 @@ void TestMPGuiLabels::pictureClaimingAHugeSizeIsRefused()
     file.close();
     QCOMPARE(QImageReader(file.fileName()).size(), QSize(20000, 20000));
     QVERIFY(MPGUI::readPicture(file.fileName()).isNull());
+}
+
+void TestMPGuiLabels::coverPixmap_data()
+{
+    QTest::addColumn<QSize>("target");
+    QTest::newRow("wider than the picture's shape") << QSize(560, 387);
+    QTest::newRow("taller") << QSize(200, 600);
+    QTest::newRow("same shape, smaller") << QSize(40, 45);
+    QTest::newRow("larger") << QSize(1600, 1800);
+}
+
+// The background covers the window: scaled keeping its shape until both
+// sides reach the target, centred, the excess cut equally on both sides.
+void TestMPGuiLabels::coverPixmap()
+{
+    QFETCH(QSize, target);
+    // 800 x 900: red left half, blue right half, a green band across the middle.
+    QImage picture(800, 900, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    for (int y = 0; y < 900; ++y)
+        for (int x = 400; x < 800; ++x)
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+    for (int y = 440; y < 460; ++y)
+        for (int x = 0; x < 800; ++x)
+            picture.setPixel(x, y, qRgb(0, 255, 0));
+
+    const QImage shown = MPGUI::coverPixmap(QPixmap::fromImage(picture), target).toImage();
+    QCOMPARE(shown.size(), target);
+    const int w = target.width(), h = target.height();
+    // Centred: the halves meet in the middle and the band crosses the middle.
+    QCOMPARE(QColor(shown.pixel(w / 4, h / 4)), QColor(Qt::red));
+    QCOMPARE(QColor(shown.pixel(3 * w / 4, h / 4)), QColor(Qt::blue));
+    QCOMPARE(QColor(shown.pixel(w / 4, h / 2)), QColor(Qt::green));
+    QCOMPARE(QColor(shown.pixel(0, 0)), QColor(Qt::red));
+    QCOMPARE(QColor(shown.pixel(w - 1, h - 1)), QColor(Qt::blue));
 }
 
 DESKLINE_TEST_MAIN(TestMPGuiLabels)

@@ -3,6 +3,7 @@
 #include "msettingsdialog.h"
 #include "msettings.h"
 #include "scriptedprompts.h"
+#include "settingstestsupport.h"
 #include "testmain.h"
 
 #include <QCheckBox>
@@ -20,17 +21,11 @@
 
 #include <memory>
 
+using settingstest::child;
+using settingstest::identity;
+
 namespace {
 
-template <typename T>
-T *child(MSettingsDialog &dialog, const char *name)
-{
-    dialog.ensureFormBuilt(); // built on first need; the tests look at it
-    T *widget = dialog.findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("missing widget %s", name);
-    return widget;
-}
 
 // Records the change signals of a dialog in the order they come.
 class SignalLog : public QObject
@@ -76,14 +71,6 @@ const QString kModeLanguageText = QStringLiteral(
     "prossimo riavvio dell'applicazione stessa. Si è sicuri di volere applicare immediatamente le modifiche e "
     "riavviare l'applicazione?");
 
-IdentityEntry identity(const QString &name, const QString &ip, const QString &agent)
-{
-    IdentityEntry e;
-    e.identifier = name;
-    e.phoneIp = ip;
-    e.phoneUserAgent = agent;
-    return e;
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "msettingsdialog.h"
 #include "msettings.h"
 #include "scriptedprompts.h"
+#include "settingstestsupport.h"
 #include "simpleobfuscator.h"
 #include "testmain.h"
 #include "wdgaccountitem.h"
@@ -26,6 +27,9 @@
 #include <memory>
 #include <sys/stat.h>
 
+using settingstest::child;
+using settingstest::identity;
+
 namespace {
 
 QStringList tabTexts(MSettingsDialog &dialog)
@@ -38,30 +42,7 @@ QStringList tabTexts(MSettingsDialog &dialog)
     return texts;
 }
 
-template <typename T>
-T *child(MSettingsDialog &dialog, const char *name)
-{
-    dialog.ensureFormBuilt(); // built on first need; the tests look at it
-    T *widget = dialog.findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("missing widget %s", name);
-    return widget;
-}
 
-IdentityEntry identity(const QString &name, const QString &ip = QString(), const QString &agent = QString(),
-                       const QString &vendor = QString(), const QString &model = QString(),
-                       const QString &mac = QString(), const QString &note = QString())
-{
-    IdentityEntry e;
-    e.identifier = name;
-    e.phoneIp = ip;
-    e.phoneUserAgent = agent;
-    e.phoneVendor = vendor;
-    e.phoneModel = model;
-    e.phoneMac = mac;
-    e.note = note;
-    return e;
-}
 
 MctiAction action(int event, int type, const QString &text)
 {

@@ -4,6 +4,7 @@
 #include "msettings.h"
 #include "mspmainwidget.h"
 #include "scriptedprompts.h"
+#include "settingstestsupport.h"
 #include "testmain.h"
 #include "wdgcdrfilter.h"
 
@@ -26,18 +27,10 @@
 
 #include <memory>
 
+using settingstest::child;
+
 namespace {
 
-template <typename T>
-T *child(QWidget &parent, const char *name)
-{
-    if (auto *dialog = qobject_cast<MSettingsDialog *>(&parent))
-        dialog->ensureFormBuilt(); // built on first need; the tests look at it
-    T *widget = parent.findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("missing widget %s", name);
-    return widget;
-}
 
 QStringList comboItems(QComboBox *box)
 {

@@ -35,6 +35,20 @@ void printErr(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
+// Opens an archive; on failure prints libzip's reason and returns null.
+zip_t *openZip(const QString &path, int flags)
+{
+    int openError = 0;
+    zip_t *za = zip_open(QFile::encodeName(path).constData(), flags, &openError);
+    if (!za) {
+        zip_error_t error;
+        zip_error_init_with_code(&error, openError);
+        printErr(QString::fromLocal8Bit(zip_error_strerror(&error)));
+        zip_error_fini(&error);
+    }
+    return za;
+}
+
 bool isAscii(const QByteArray &bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (uchar(c) & 0x80) == 0; });
@@ -304,15 +318,9 @@ int QdFileCompressor::compressZipFile(const QString &path, int level)
     printOut(QStringLiteral("Compressing (ZIP) file ") + path);
     const QString name = getCompressedFilename(path, FORMAT_ZIP);
 
-    int openError = 0;
-    zip_t *za = zip_open(QFile::encodeName(name).constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError);
-    if (!za) {
-        zip_error_t error;
-        zip_error_init_with_code(&error, openError);
-        printErr(QString::fromLocal8Bit(zip_error_strerror(&error)));
-        zip_error_fini(&error);
+    zip_t *za = openZip(name, ZIP_CREATE | ZIP_TRUNCATE);
+    if (!za)
         return 1;
-    }
 
     zip_source_t *source = zip_source_file(za, QFile::encodeName(path).constData(), 0, -1);
     zip_int64_t index = -1;
@@ -352,15 +360,9 @@ int QdFileCompressor::uncompressZipFile(const QString &zipPath, const QString &d
 {
     printOut(QStringLiteral("Uncompressing (ZIP) file ") + zipPath);
 
-    int openError = 0;
-    zip_t *za = zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &openError);
-    if (!za) {
-        zip_error_t error;
-        zip_error_init_with_code(&error, openError);
-        printErr(QString::fromLocal8Bit(zip_error_strerror(&error)));
-        zip_error_fini(&error);
+    zip_t *za = openZip(zipPath, ZIP_RDONLY);
+    if (!za)
         return 1;
-    }
 
     const zip_int64_t count = zip_get_num_entries(za, 0);
     if (count <= 0) {
