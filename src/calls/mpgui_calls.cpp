@@ -2,18 +2,9 @@
 // field and keypad, the line buttons and the call shortcuts.
 #include "mpgui.h"
 
-#include "globallogger.h"
 #include "customshortcut.h"
+#include "globallogger.h"
 #include <QStyle>
-
-namespace {
-// Until this part of the window is built, its slots only say they were called.
-void logNotYetHandled(const char *function)
-{
-    if (logger)
-        *logger << UNQL::LOG_DBG << function << "not handled yet" << UNQL::eom;
-}
-} // namespace
 
 void MPGui::onCtisIncomingCall(const IncomingCallEvent &)
 {

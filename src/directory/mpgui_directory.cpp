@@ -6,15 +6,6 @@
 #include "wdgcdrfilter.h"
 #include <QStandardItemModel>
 
-namespace {
-// Until this part of the window is built, its slots only say they were called.
-void logNotYetHandled(const char *function)
-{
-    if (logger)
-        *logger << UNQL::LOG_DBG << function << "not handled yet" << UNQL::eom;
-}
-} // namespace
-
 QStandardItemModel *MPGui::initContactsBookModel()
 {
     return new QStandardItemModel();

@@ -23,9 +23,9 @@
 #include <QCompleter>
 #include <QDebug>
 #include <QMovie>
+#include <QRandomGenerator>
 #include <QStandardItemModel>
 #include <QTimer>
-#include <QRandomGenerator>
 #include <QTranslator>
 #include <QVector>
 
@@ -75,8 +75,7 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags) :
 
     qRegisterMetaType<QVector<int>>("QVector<int>");
 
-    connect(this, SIGNAL(sigWindowStateChanged(Qt::WindowStates)), this,
-            SLOT(onWindowStateChanged(Qt::WindowStates)));
+    connect(this, SIGNAL(sigWindowStateChanged(Qt::WindowStates)), this, SLOT(onWindowStateChanged(Qt::WindowStates)));
 
     initLogger(MSETTINGS::getShortApplicationName(), MSETTINGS::getSettingsDirPath(), nullptr);
 
@@ -186,11 +185,9 @@ void MPGui::start()
             SLOT(onCdrFilterChanged(MctiConfig::MCdrFilterFlags)));
     connect(cdrFilter, SIGNAL(sigCdrFilterClosed()), this, SLOT(onCdrFilterClosed()));
 
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO
-                << QStringLiteral("Open mphone db connection for username %1 and pbx address %2")
-                       .arg(settingsDialog->getMUsername(), settingsDialog->getMAddress())
-                << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO
+                            << QStringLiteral("Open mphone db connection for username %1 and pbx address %2")
+                                   .arg(settingsDialog->getMUsername(), settingsDialog->getMAddress());
     chatDb = new MPChatSqlite(MSETTINGS::getSettingsDirPath() + QStringLiteral("/chat.db"),
                               settingsDialog->getMUsername(), settingsDialog->getMAddress());
 
@@ -224,24 +221,20 @@ void MPGui::onLanguageChangeRequested(int language)
 
 void MPGui::onUpdatesAvailable(const QString &version)
 {
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "New version available:" << version << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New version available:" << version;
 }
 
 void MPGui::onNoUpdatesFound()
 {
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "No updates found" << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "No updates found";
 }
 
 void MPGui::onUpdatesCanceled()
 {
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Updates canceled" << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Updates canceled";
 }
 
 void MPGui::onUpdatesError(const QString &error)
 {
-    if (logger)
-        *logger << UNQL::LOG_WARNING << Q_FUNC_INFO << "Updates error:" << error << UNQL::eom;
+    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Updates error:" << error;
 }

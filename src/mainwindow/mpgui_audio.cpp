@@ -3,15 +3,6 @@
 
 #include "globallogger.h"
 
-namespace {
-// Until this part of the window is built, its slots only say they were called.
-void logNotYetHandled(const char *function)
-{
-    if (logger)
-        *logger << UNQL::LOG_DBG << function << "not handled yet" << UNQL::eom;
-}
-} // namespace
-
 void MPGui::setInputAudioValue(int)
 {
     logNotYetHandled(Q_FUNC_INFO);

@@ -11,7 +11,8 @@
 #include <QSysInfo>
 #include <QUuid>
 
-namespace {
+namespace
+{
 
 // Every signal of the library that the window listens to, with its slot.
 struct CtiConnection {
@@ -56,9 +57,7 @@ void MPGui::initMctiLib()
                                                          QUuid::createUuid().toString(QUuid::WithBraces));
     ctiLib = new CtiLib(QSysInfo::productType(), QSysInfo::productVersion(), MSETTINGS::getApplicationType(),
                         MSETTINGS::getApplicationVersion(), clientId, MSETTINGS::getSettingsDirPath());
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "This is MCTI using ctilib: " << CtiLib::getVersion()
-                << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "This is MCTI using ctilib: " << CtiLib::getVersion();
 
     const CtiConnection connections[] = {
         {SIGNAL(sigIncomingCall(IncomingCallEvent)), SLOT(onCtisIncomingCall(IncomingCallEvent))},

@@ -20,7 +20,8 @@
 #include <QTabBar>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 QString appModeDisplayName(int mode)
 {
@@ -84,8 +85,8 @@ void MPGui::setupGuiLayout()
 
     // 8. The forward-number dialog: digits, "#" and "*" only.
     dlgRedirect = new DlgRedirect(nullptr, Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
-    dlgRedirect->numberEdit()->setValidator(new QRegExpValidator(
-        QRegExp(QStringLiteral("^[0-9#*]*$"), Qt::CaseSensitive, QRegExp::RegExp), dlgRedirect));
+    dlgRedirect->numberEdit()->setValidator(
+        new QRegExpValidator(QRegExp(QStringLiteral("^[0-9#*]*$"), Qt::CaseSensitive, QRegExp::RegExp), dlgRedirect));
     connect(this, SIGNAL(sigDisconnected()), dlgRedirect, SLOT(reject()));
     connect(this, SIGNAL(sigAboutToExit()), dlgRedirect, SLOT(reject()));
 
@@ -202,8 +203,7 @@ void MPGui::setupGuiLayout()
     connect(extenSearchTimer, SIGNAL(timeout()), this, SLOT(triggerExtSearch()));
     connect(cdrSearchTimer, SIGNAL(timeout()), this, SLOT(triggerCdrSearch()));
     connect(contactsRefreshTimer, SIGNAL(timeout()), this, SLOT(refreshContactsList()));
-    connect(settingsDialog, SIGNAL(sigCdrSettingsChanged()), this, SLOT(onCdrSettingsChanged()),
-            Qt::QueuedConnection);
+    connect(settingsDialog, SIGNAL(sigCdrSettingsChanged()), this, SLOT(onCdrSettingsChanged()), Qt::QueuedConnection);
 
     // Chat, voicemail and PBX services.
     connect(btnDnd, SIGNAL(clicked()), this, SLOT(toggleDnd()));
@@ -221,8 +221,7 @@ void MPGui::setupGuiLayout()
             SLOT(sendChatIsComposing(QString, QString, bool)));
     connect(chatPanel, SIGNAL(sigChatMessageDisplayed(QString, QString)), this,
             SLOT(sendChatMessageDisplayed(QString, QString)));
-    connect(chatPanel, SIGNAL(sigUnreadChatMessageCountChanged(int)), this,
-            SLOT(updateUnreadChatMessageCount(int)));
+    connect(chatPanel, SIGNAL(sigUnreadChatMessageCountChanged(int)), this, SLOT(updateUnreadChatMessageCount(int)));
 
     // Queues and supervisor panel.
     connect(btnSVP, SIGNAL(clicked()), this, SLOT(onSupervisorPanelTrigger()));
@@ -243,8 +242,7 @@ void MPGui::setupGuiLayout()
     connect(btnOutputAudio, SIGNAL(clicked()), this, SLOT(toggleMuteOutputAudio()));
     connect(hsldInputAudio, SIGNAL(valueChanged(int)), this, SLOT(setInputAudioValue(int)));
     connect(hsldOutputAudio, SIGNAL(valueChanged(int)), this, SLOT(setOutputAudioValue(int)));
-    connect(settingsDialog, SIGNAL(sigRestartRequested(bool)), this, SLOT(quitApplication(bool)),
-            Qt::QueuedConnection);
+    connect(settingsDialog, SIGNAL(sigRestartRequested(bool)), this, SLOT(quitApplication(bool)), Qt::QueuedConnection);
     connect(settingsDialog, SIGNAL(sigSipSettingsChanged()), this, SLOT(onSelectedAccountChanged()),
             Qt::QueuedConnection);
     connect(settingsDialog, SIGNAL(sigMctiServicesChanged()), this, SLOT(onMctiServicesChanged()),
@@ -253,8 +251,7 @@ void MPGui::setupGuiLayout()
             Qt::QueuedConnection);
     connect(settingsDialog, SIGNAL(sigGuiLanguageChanged(int)), this, SLOT(onLanguageChangeRequested(int)),
             Qt::QueuedConnection);
-    connect(settingsDialog, SIGNAL(sigAudioDeviceChanged()), this, SLOT(onAudioDevicesChange()),
-            Qt::QueuedConnection);
+    connect(settingsDialog, SIGNAL(sigAudioDeviceChanged()), this, SLOT(onAudioDevicesChange()), Qt::QueuedConnection);
     connect(trayIcon, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
             SLOT(trayIconActivated(QSystemTrayIcon::ActivationReason)));
     connect(trayIcon, SIGNAL(messageClicked()), this, SLOT(onSystemTrayMessageClicked()));
@@ -290,8 +287,7 @@ void MPGui::setupGuiLayout()
     trayIcon->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
 
     // 29.
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Gui setup completed - Connections ready." << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Gui setup completed - Connections ready.";
 
     // 30-32.
     for (CustomTreeView *view : {tvFavourites, tvExtensions, tvContacts, tvCdr})

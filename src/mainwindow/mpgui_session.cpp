@@ -7,22 +7,22 @@
 #include "clientapiserver.h"
 #include "contactfilterproxymodel.h"
 #include "crashhandler.h"
+#include "ctilib.h"
 #include "customshortcut.h"
 #include "dlgcontactedit.h"
 #include "dlgredirect.h"
 #include "extenfavouritefilterproxymodel.h"
 #include "extenfilterproxymodel.h"
-#include "mpchatsqlite.h"
-#include "wdgcdrfilter.h"
-#include "ctilib.h"
 #include "globallogger.h"
 #include "guiutils.h"
+#include "mpchatsqlite.h"
 #include "msettings.h"
 #include "msettingsdialog.h"
 #include "mspmainwidget.h"
 #include "pbxsessionrules.h"
 #include "promptservice.h"
 #include "sslserver.h"
+#include "wdgcdrfilter.h"
 #include "wdgchatpanel.h"
 #include "wdgprofileimage.h"
 #include "wdgqueues.h"
@@ -37,7 +37,8 @@
 #include <QTabBar>
 #include <QTimer>
 
-namespace {
+namespace
+{
 // Disconnects, closes and releases a long-lived object on the next event-loop
 // turn, and clears the pointer that owned it.
 template <typename T> void releaseLater(T *&object, QList<QPointer<QObject>> &released)
@@ -83,7 +84,8 @@ CtiLib *MPGui::takeCtiLib()
     return old;
 }
 
-namespace {
+namespace
+{
 const QString PbxName = QStringLiteral("PBX");
 const int LedSize = 18;
 
@@ -126,39 +128,33 @@ void MPGui::connectToM()
         reconnectTimer->stop();
     if (ctiLib && ctiLib->isConnected())
         return;
-    if (logger)
-        *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "Connect to MPBX requested" << UNQL::eom;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Connect to MPBX requested";
 
     const PbxSession::UserAndTenant account = PbxSession::splitUsername(settingsDialog->getMUsername());
     tenant = account.tenant;
     const QString password = settingsDialog->getMPassword();
     const QString address = settingsDialog->getMAddress();
     if (appMode >= 3 || appMode < 0) {
-        if (logger)
-            *logger << UNQL::LOG_CRITICAL << Q_FUNC_INFO << "Got invalid mode!" << UNQL::eom;
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Got invalid mode!";
         return;
     }
 
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Connecting to VeloraPBX using" << CTILIB::appModeToString(appMode)
-                << "mode..." << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Connecting to VeloraPBX using" << CTILIB::appModeToString(appMode)
+                            << "mode...";
     initMctiLib();
     if (!ctiLib) {
-        if (logger)
-            *logger << UNQL::LOG_CRITICAL << Q_FUNC_INFO << "Missing mctilib pointer" << UNQL::eom;
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Missing mctilib pointer";
         return;
     }
     ctiLib->enableMessagesDump(settingsDialog->isCtilibMessagesDumpEnabled());
 
     const int keepAlive = settingsDialog->getChatKeepAliveSendIntervalSecs();
     if (!PbxSession::isKeepAliveIntervalAccepted(keepAlive)) {
-        if (logger)
-            *logger << UNQL::LOG_WARNING << Q_FUNC_INFO << "Cannot set chat keep-alive send interval to" << keepAlive
-                    << "seconds. It must be at least" << PbxSession::MinKeepAliveSecs << "seconds" << UNQL::eom;
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Cannot set chat keep-alive send interval to" << keepAlive
+                                   << "seconds. It must be at least" << PbxSession::MinKeepAliveSecs << "seconds";
     } else if (!ctiLib->setChatKeepAliveSendIntervalSec(keepAlive)) {
-        if (logger)
-            *logger << UNQL::LOG_WARNING << Q_FUNC_INFO << "Unable to set chat keep-alive send interval to"
-                    << keepAlive << "seconds" << UNQL::eom;
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Unable to set chat keep-alive send interval to" << keepAlive
+                                   << "seconds";
     }
 
     if (pbxTrust.wait() == 0 && logger)
@@ -175,8 +171,7 @@ void MPGui::reconnectToM()
 {
     autoReconnect = true;
     if (!ctiLib) {
-        if (logger)
-            *logger << UNQL::LOG_CRITICAL << Q_FUNC_INFO << "Missing mctilib pointer" << UNQL::eom;
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Missing mctilib pointer";
         return;
     }
     connectToM();
@@ -195,8 +190,7 @@ int MPGui::refreshPeriodMs(int which, int storedSecs) const
 void MPGui::connectedToM(const LoginDetails &details)
 {
     if (!ctiLib || !settingsDialog) {
-        if (logger)
-            *logger << UNQL::LOG_CRITICAL << Q_FUNC_INFO << "Got NULL m_mctic in connectedToM!!!" << UNQL::eom;
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Got NULL m_mctic in connectedToM!!!";
         return;
     }
 
@@ -223,10 +217,8 @@ void MPGui::connectedToM(const LoginDetails &details)
             // The user stays: leave the incompatible PBX instead of keeping a
             // session that the window does not show. "UserRequest" brings no
             // reconnection.
-            if (logger)
-                *logger << UNQL::LOG_WARNING << Q_FUNC_INFO
-                        << "Staying with an incompatible PBX firmware: logging out" << details.firmwareVersion
-                        << UNQL::eom;
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Staying with an incompatible PBX firmware: logging out"
+                                       << details.firmwareVersion;
             ctiLib->logout();
         }
         return;
@@ -237,27 +229,21 @@ void MPGui::connectedToM(const LoginDetails &details)
     pbxCapabilities = ctiLib->getPbxCapabilities();
 
     const QString firmware = details.firmwareVersion;
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "We connected to a Velora with firmware" << firmware << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "We connected to a Velora with firmware" << firmware;
     if (!PbxSession::firmwareHasVisualVoicemail(firmware)) {
-        if (logger)
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Velora firmware" << firmware
-                    << " does not support VisualVoiceMail" << UNQL::eom;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora firmware" << firmware << " does not support VisualVoiceMail";
         removeTabPage(tabContactsWidget, voiceMailTabWidget);
     }
     if (!PbxSession::firmwareHasQueueGroupCdrFilter(firmware)) {
-        if (logger)
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Velora firmware" << firmware
-                    << " does not support queue/group calls in cdr: checkboxes not available" << UNQL::eom;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora firmware" << firmware
+                                << " does not support queue/group calls in cdr: checkboxes not available";
     } else {
-        if (logger)
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Velora firmware" << firmware
-                    << " supports queue/group calls in cdr: checkboxes available" << UNQL::eom;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora firmware" << firmware
+                                << " supports queue/group calls in cdr: checkboxes available";
     }
 
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Successfully Connected to VeloraPBX with username"
-                << ctiLib->getLoginUsername() << " as" << windowTitleText << " client" << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Successfully Connected to VeloraPBX with username"
+                            << ctiLib->getLoginUsername() << " as" << windowTitleText << " client";
 
     settingsDialog->updateAppMode(MSETTINGS::AppMode(appMode));
     if (queuesGui)
@@ -364,9 +350,10 @@ void MPGui::connectedToM(const LoginDetails &details)
     wasConnected = true;
     refreshIdentities();
     if (identitiesTimer) {
-        identitiesTimer->start((pbxCapabilities & (1u << 12))
-                                   ? refreshPeriodMs(int(RefreshPeriod::Identities), config.identitiesRefreshTimeoutSecs)
-                                   : refreshPeriodMs(int(RefreshPeriod::CodecOrder), config.codecOrderRefreshTimeoutSecs));
+        identitiesTimer->start(
+            (pbxCapabilities & (1u << 12))
+                ? refreshPeriodMs(int(RefreshPeriod::Identities), config.identitiesRefreshTimeoutSecs)
+                : refreshPeriodMs(int(RefreshPeriod::CodecOrder), config.codecOrderRefreshTimeoutSecs));
     }
 
     lblContactsUpdating->setText(tr("Importazione contatti in corso..."));
@@ -433,8 +420,9 @@ void MPGui::initClientApiServer()
             Qt::QueuedConnection);
     connect(apiServer, &ClientApiServer::sigAttendedTransferCallRequested, this, &MPGui::attendedTransferCall,
             Qt::QueuedConnection);
-    connect(apiServer, &ClientApiServer::sigQueuesPauseRequested, this,
-            [this](bool pause) { pauseAllQueues(pause); }, Qt::QueuedConnection);
+    connect(
+        apiServer, &ClientApiServer::sigQueuesPauseRequested, this, [this](bool pause) { pauseAllQueues(pause); },
+        Qt::QueuedConnection);
 }
 
 void MPGui::initSupervisorPanel()
@@ -458,8 +446,7 @@ void MPGui::refreshIdentities()
 {
     if (!ctiLib || !wasConnected)
         return;
-    if (logger)
-        *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "Asking for identities refresh" << UNQL::eom;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Asking for identities refresh";
     ctiLib->getIdentities();
 }
 
@@ -467,8 +454,7 @@ void MPGui::refreshPeriodicData()
 {
     if (!ctiLib || !wasConnected)
         return;
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Request periodic data from MCtiserver" << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Request periodic data from MCtiserver";
     // Call records and the mailbox status.
     ctiLib->getCDR(false);
     ctiLib->getMailboxStatus();
@@ -491,8 +477,7 @@ void MPGui::pauseAllQueues(bool pause, const QString &reason)
     if (!ctiLib || !ctiLib->isConnected())
         return;
     ctiLib->pauseQueues(pause, QString(), reason, QString());
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Pause/unpause on queues requested due to" << reason << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Pause/unpause on queues requested due to" << reason;
 }
 
 // ---------------------------------------------------------------- log-out and disconnection
@@ -501,22 +486,19 @@ void MPGui::disconnectFromM()
 {
     if (!ctiLib || !ctiLib->isConnected())
         return;
-    if (logger)
-        *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "Disconnect from MPBX requested" << UNQL::eom;
-    if (settingsDialog && settingsDialog->isPauseOnLogoffRequired() && (queueRole == 1 || queueRole == 2)
-        && !queuesPausedAny)
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Disconnect from MPBX requested";
+    if (settingsDialog && settingsDialog->isPauseOnLogoffRequired() && (queueRole == 1 || queueRole == 2) &&
+        !queuesPausedAny)
         pauseAllQueues(true, QStringLiteral("PauseOnLogoff"));
     ctiLib->logout();
     if (trayIcon)
         trayIcon->setToolTip(tr("%1 - disconnessione in corso...").arg(windowTitleText));
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Disconnecting from VeloraPBX..." << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Disconnecting from VeloraPBX...";
 }
 
 void MPGui::disconnectedFromM(QString reason)
 {
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Disconnected from VeloraPBX - Reason:" << reason << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Disconnected from VeloraPBX - Reason:" << reason;
     if (restartRequested)
         return;
 
@@ -585,9 +567,8 @@ void MPGui::disconnectedFromM(QString reason)
     } else if (parsed.isKnown()) {
         trayText = tr("Impossibile connettersi a %1. \nMotivo: %2").arg(PbxName, shown);
     } else if (autoReconnect) {
-        if (logger)
-            *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "Reconnection failed, no message shown this time"
-                    << "- was connected:" << int(wasConnected) << "- reason:" << reason << UNQL::eom;
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Reconnection failed, no message shown this time"
+                               << "- was connected:" << int(wasConnected) << "- reason:" << reason;
     } else if (wasConnected) {
         trayText = tr("La connessione con %1 è stata chiusa. \nMotivo: %2").arg(PbxName, shown);
     } else {
@@ -626,12 +607,10 @@ void MPGui::disconnectedFromM(QString reason)
             reconnectTimer->stop();
     }
     autoReconnect = false;
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Exiting..." << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Exiting...";
 }
 
 // ---------------------------------------------------------------- quit, restart and teardown
-
 
 bool MPGui::confirmQuit()
 {
@@ -666,8 +645,7 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
     }
 
     if (askToUser && !isRestartRequired && !confirmQuit()) {
-        if (logger)
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Velora CTI closing canceled." << UNQL::eom;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora CTI closing canceled.";
         return false;
     }
 
@@ -704,8 +682,7 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
     }
 
     if (chatDb) {
-        if (logger)
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Delete ChatDB manager" << UNQL::eom;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Delete ChatDB manager";
         delete chatDb;
         chatDb = nullptr;
     }
@@ -742,8 +719,7 @@ void MPGui::saveTablesState()
 
 MPGui::~MPGui()
 {
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "About to destroy MPGUI object..." << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "About to destroy MPGUI object...";
 
     if (clipboard) {
         disconnect(clipboard, nullptr, this, nullptr);

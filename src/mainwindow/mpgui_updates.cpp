@@ -7,14 +7,6 @@
 
 #include <QTimer>
 
-namespace {
-void logNotYetHandled(const char *function)
-{
-    if (logger)
-        *logger << UNQL::LOG_DBG << function << "not handled yet" << UNQL::eom;
-}
-} // namespace
-
 void MPGui::setupUpdates()
 {
     if (settingsDialog && settingsDialog->isCheckUpdatesAtStartupEnabled())
@@ -36,8 +28,7 @@ void MPGui::startCheckUpdatesTimer()
 
 void MPGui::checkUpdates()
 {
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Checking for updates..." << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Checking for updates...";
     emit sigCheckUpdates();
     startCheckUpdatesTimer();
 }

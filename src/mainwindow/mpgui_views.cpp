@@ -37,8 +37,7 @@ void MPGui::setIcon(const QIcon &icon, bool decorate)
         painter.fillRect(image.rect(), Qt::transparent);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        const QPixmap base =
-            icon.pixmap(380, 380).scaled(380, 380, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QPixmap base = icon.pixmap(380, 380).scaled(380, 380, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         painter.drawPixmap(QRect(5, 5, 380, 380), base);
         const QPixmap badge = QIcon(QStringLiteral(":/images/notifica_chat_tray.png"))
                                   .pixmap(280, 280)
@@ -89,16 +88,14 @@ void MPGui::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void MPGui::onSystemTrayMessageClicked()
 {
-    if (logger)
-        *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "tray message clicked" << UNQL::eom;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "tray message clicked";
 }
 
 void MPGui::moveToTray()
 {
     if (!restoreAction || restoreAction->isEnabled())
         return;
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "moving to tray" << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "moving to tray";
     minimizeAction->setEnabled(false);
     restoreAction->setEnabled(true);
     maximizedBeforeTray = isMaximized();
@@ -109,8 +106,7 @@ void MPGui::backFromTray()
 {
     if (!minimizeAction || minimizeAction->isEnabled())
         return;
-    if (logger)
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "back from tray" << UNQL::eom;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "back from tray";
     restoreAction->setEnabled(false);
     minimizeAction->setEnabled(true);
     show();
@@ -131,17 +127,13 @@ void MPGui::changeEvent(QEvent *event)
 
 void MPGui::onWindowStateChanged(Qt::WindowStates oldState)
 {
-    if (logger)
-        *logger << UNQL::LOG_DBG_ALL << Q_FUNC_INFO << "window state changed:" << int(oldState)
-                << int(windowState()) << UNQL::eom;
+    logLine(UNQL::LOG_DBG_ALL) << Q_FUNC_INFO << "window state changed:" << int(oldState) << int(windowState());
     const Qt::WindowStates now = windowState() & ~Qt::WindowActive;
     if ((oldState & Qt::WindowMinimized) && now == Qt::WindowNoState) {
-        if (logger)
-            *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "restoring window" << UNQL::eom;
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "restoring window";
         backFromTray();
     } else if (!(oldState & Qt::WindowMinimized) && (now & Qt::WindowMinimized)) {
-        if (logger)
-            *logger << UNQL::LOG_DBG << Q_FUNC_INFO << "minimizing window" << UNQL::eom;
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "minimizing window";
         moveToTray();
     }
 }
@@ -149,8 +141,7 @@ void MPGui::onWindowStateChanged(Qt::WindowStates oldState)
 void MPGui::closeEvent(QCloseEvent *event)
 {
     if (QdApplication::ShutdownInProgress) {
-        if (logger)
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "OS shutdown" << UNQL::eom;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "OS shutdown";
         quitApplication(false, false);
         event->accept();
         return;
@@ -176,8 +167,8 @@ void MPGui::onAlwaysOnTopRequested(bool on)
 void MPGui::setTransparency(double opacity)
 {
     setWindowOpacity(opacity);
-    const QList<QAction *> actions = {m_Layered_0_Action, m_Layered_20_Action, m_Layered_40_Action,
-                                      m_Layered_60_Action, m_Layered_80_Action};
+    const QList<QAction *> actions = {m_Layered_0_Action, m_Layered_20_Action, m_Layered_40_Action, m_Layered_60_Action,
+                                      m_Layered_80_Action};
     QAction *match = nullptr;
     for (QAction *action : actions)
         if (qFuzzyCompare(action->data().toDouble(), opacity))

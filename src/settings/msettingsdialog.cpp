@@ -8,32 +8,33 @@
 #include "systemshortcut.h"
 #include "wdgaccountitem.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QLayout>
 #include <QListWidgetItem>
 #include <QPushButton>
 #include <QRegExp>
 #include <QRegExpValidator>
 #include <QSaveFile>
-#include <QLayout>
-#include <QTabBar>
-#include <QSplitter>
-#include <QTreeView>
-#include <QFileInfo>
-#include <QValidator>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDebug>
 #include <QSettings>
+#include <QSplitter>
 #include <QStandardItem>
 #include <QStandardItemModel>
+#include <QTabBar>
+#include <QTreeView>
+#include <QValidator>
 
 #include <algorithm>
 #include <climits>
 
-namespace {
+namespace
+{
 
 const char *const kGroupCti = "CTI";
 const char *const kGroupDebug = "DEBUG";
@@ -85,14 +86,15 @@ const char *const kCopy2CallToolTip = QT_TRANSLATE_NOOP(
 const char *const kPlaceHolderTokens[] = {"<callernum>", "<callername>", "<callercompany>", "<callerunit>",
                                           "<extenNum>",  "<queueName>",  "<uid>",           "<callednum>"};
 
-QSettings::Format iniFormat() { return QSettings::IniFormat; }
+QSettings::Format iniFormat()
+{
+    return QSettings::IniFormat;
+}
 
 } // namespace
 
 MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcutWidget, QWidget *parent)
-    : QDialog(parent)
-    , config(startConfig)
-    , reportPeriod(CTILIB::PeriodToday)
+    : QDialog(parent), config(startConfig), reportPeriod(CTILIB::PeriodToday)
 {
     if (MSETTINGS::getFontSizeIncrement() > 0)
         setProperty("incrsize", MSETTINGS::getFontSizeIncrement());
@@ -205,7 +207,10 @@ Ui::MSettingsDialog *MSettingsDialog::form()
     return ui;
 }
 
-void MSettingsDialog::ensureFormBuilt() { form(); }
+void MSettingsDialog::ensureFormBuilt()
+{
+    form();
+}
 
 void MSettingsDialog::setVisible(bool visible)
 {
@@ -299,11 +304,10 @@ MSettingsDialog::~MSettingsDialog()
 
 QString MSettingsDialog::hostAddressPattern()
 {
-    return QStringLiteral(
-        "^((?:(?:[0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])\\.){3}"
-        "(?:[0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])"
-        "|(?:(?:[a-zA-Z]|[a-zA-Z][a-zA-Z0-9\\-]*[a-zA-Z0-9])\\.)+"
-        "(?:[A-Za-z]|[A-Za-z][A-Za-z0-9\\-]*[A-Za-z0-9]))(:\\d+)?$");
+    return QStringLiteral("^((?:(?:[0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])\\.){3}"
+                          "(?:[0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])"
+                          "|(?:(?:[a-zA-Z]|[a-zA-Z][a-zA-Z0-9\\-]*[a-zA-Z0-9])\\.)+"
+                          "(?:[A-Za-z]|[A-Za-z][A-Za-z0-9\\-]*[A-Za-z0-9]))(:\\d+)?$");
 }
 
 bool MSettingsDialog::isCapitalLetter(const QString &text)
@@ -319,8 +323,7 @@ void MSettingsDialog::retranslateUi()
     if (!ui)
         return; // a form built later is built in the language in force
     ui->retranslateUi(this);
-    ui->lblVers->setText(
-        tr("%1 vers. %2").arg(MSETTINGS::getApplicationName(), MSETTINGS::getApplicationVersion()));
+    ui->lblVers->setText(tr("%1 vers. %2").arg(MSETTINGS::getApplicationName(), MSETTINGS::getApplicationVersion()));
     ui->buttonBox->button(QDialogButtonBox::Ok)->setText(tr("Salva"));
     ui->buttonBox->button(QDialogButtonBox::Cancel)->setText(tr("Annulla"));
     ui->chkCopy2CallEnabled->setToolTip(tr(kCopy2CallToolTip));
@@ -436,9 +439,8 @@ void MSettingsDialog::finishWrite(QSettings &settings)
         saveFailureReported = false;
         return;
     }
-    if (logger)
-        *logger << UNQL::LOG_CRITICAL << Q_FUNC_INFO << "Unable to write the settings file" << settings.fileName()
-                << "status" << int(settings.status()) << UNQL::eom;
+    ::logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to write the settings file" << settings.fileName() << "status"
+                                << int(settings.status());
     if (saveFailureReported)
         return;
     saveFailureReported = true;
@@ -500,14 +502,15 @@ void MSettingsDialog::init()
         const struct {
             const char *array;
             QList<int> *list;
-        } thresholdArrays[] = {{kAnsweredThresholds, &answeredCallsThresholds}, {kLostThresholds, &lostCallsThresholds}};
+        } thresholdArrays[] = {{kAnsweredThresholds, &answeredCallsThresholds},
+                               {kLostThresholds, &lostCallsThresholds}};
         for (const auto &entry : thresholdArrays) {
             entry.list->clear();
             settings.beginReadArray(QLatin1String(entry.array));
             for (int i = 0; i < kThresholdCount; ++i) {
                 settings.setArrayIndex(i);
-                entry.list->append(MSettingsRules::intInRange(settings.value(QStringLiteral("threshold"), kThresholdNotSet),
-                                                              INT_MIN, INT_MAX, kThresholdNotSet));
+                entry.list->append(MSettingsRules::intInRange(
+                    settings.value(QStringLiteral("threshold"), kThresholdNotSet), INT_MIN, INT_MAX, kThresholdNotSet));
             }
             settings.endArray();
         }
@@ -565,9 +568,12 @@ void MSettingsDialog::readCtiGroup(QSettings &s)
     config.spkVol.set(intInRange(s.value(QStringLiteral("spkVol"), 100), 0, 100, 100));
     config.sipTos.set(quint8(maskedUnsigned(s.value(QStringLiteral("SipTos"), 0), 0xFF, 0)));
     config.audioTos.set(quint8(maskedUnsigned(s.value(QStringLiteral("AudioTos"), 0), 0xFF, 0)));
-    config.cdrFilter = convert_cdr_value_into_flags(maskedUnsigned(s.value(QStringLiteral("cdrFilterValue"), 1023), 1023, 1023));
-    config.minJitterBufferMillis = quint16(maskedUnsigned(s.value(QStringLiteral("MinJitterBufferMillis"), 0), 0xFFFF, 0));
-    config.maxJitterBufferMillis = quint16(maskedUnsigned(s.value(QStringLiteral("MaxJitterBufferMillis"), 0), 0xFFFF, 0));
+    config.cdrFilter =
+        convert_cdr_value_into_flags(maskedUnsigned(s.value(QStringLiteral("cdrFilterValue"), 1023), 1023, 1023));
+    config.minJitterBufferMillis =
+        quint16(maskedUnsigned(s.value(QStringLiteral("MinJitterBufferMillis"), 0), 0xFFFF, 0));
+    config.maxJitterBufferMillis =
+        quint16(maskedUnsigned(s.value(QStringLiteral("MaxJitterBufferMillis"), 0), 0xFFFF, 0));
     config.secondsWithoutMediaBeforeHangup =
         quint8(maskedUnsigned(s.value(QStringLiteral("SecondsWithoutMediaBeforeHangup"), 0), 0xFF, 0));
 
@@ -580,24 +586,27 @@ void MSettingsDialog::readCtiGroup(QSettings &s)
     popupCall.inForce = s.value(QStringLiteral("PopupCall"), popupCall.inForce).toBool();
     checkUpdatesAtStartup.inForce =
         s.value(QStringLiteral("checkUpdatesAtStartup"), checkUpdatesAtStartup.inForce).toBool();
-    checkUpdatesTimeoutMins.inForce = updatePeriod(s.value(QStringLiteral("checkUpdatesTimeoutMins"), checkUpdatesTimeoutMins.inForce > 0 ? checkUpdatesTimeoutMins.inForce : -1),
-                                                   kMinUpdateMinutes,
-                                                   kMaxUpdateMinutes);
-    maxCdrViewDays.inForce = clampedInt(s.value(QStringLiteral("maxCdrViewDays"), maxCdrViewDays.inForce),
-                                        1, kMaxCdrViewDays, maxCdrViewDays.inForce);
-    config.language.set(intInRange(s.value(QStringLiteral("Language"), config.language.value), 0, kLanguageCount - 1, 0));
+    checkUpdatesTimeoutMins.inForce =
+        updatePeriod(s.value(QStringLiteral("checkUpdatesTimeoutMins"),
+                             checkUpdatesTimeoutMins.inForce > 0 ? checkUpdatesTimeoutMins.inForce : -1),
+                     kMinUpdateMinutes, kMaxUpdateMinutes);
+    maxCdrViewDays.inForce = clampedInt(s.value(QStringLiteral("maxCdrViewDays"), maxCdrViewDays.inForce), 1,
+                                        kMaxCdrViewDays, maxCdrViewDays.inForce);
+    config.language.set(
+        intInRange(s.value(QStringLiteral("Language"), config.language.value), 0, kLanguageCount - 1, 0));
     pauseOnLogoff.inForce = s.value(QStringLiteral("PauseOnLogoff"), pauseOnLogoff.inForce).toBool();
-    pauseOnQueueAnswer.inForce =
-        s.value(QStringLiteral("PauseOnIncomingCall"), pauseOnQueueAnswer.inForce).toBool();
+    pauseOnQueueAnswer.inForce = s.value(QStringLiteral("PauseOnIncomingCall"), pauseOnQueueAnswer.inForce).toBool();
     rapidCallMods.inForce =
-        s.value(QStringLiteral("rapidCallMods"), QString::number(rapidCallModifierIndex(rapidCallMods.inForce))).toString();
+        s.value(QStringLiteral("rapidCallMods"), QString::number(rapidCallModifierIndex(rapidCallMods.inForce)))
+            .toString();
     rapidCallKey.inForce = s.value(QStringLiteral("rapidCallKey"), rapidCallKey.inForce).toString();
-    useLocalSipRegistrar =
-        s.value(QStringLiteral("useLocalSipRegistrar"), useLocalSipRegistrar).toBool();
+    useLocalSipRegistrar = s.value(QStringLiteral("useLocalSipRegistrar"), useLocalSipRegistrar).toBool();
 
     config.queueNames = s.value(QStringLiteral("queueNames")).toString();
-    config.contactsRefreshTimeoutSecs = quint16(maskedUnsigned(s.value(QStringLiteral("contactsRefreshTimeoutSecs"), 600), 0xFFFF, 600));
-    config.cdrRefreshTimeoutSecs = quint16(maskedUnsigned(s.value(QStringLiteral("cdrRefreshTimeoutSecs"), 90), 0xFFFF, 90));
+    config.contactsRefreshTimeoutSecs =
+        quint16(maskedUnsigned(s.value(QStringLiteral("contactsRefreshTimeoutSecs"), 600), 0xFFFF, 600));
+    config.cdrRefreshTimeoutSecs =
+        quint16(maskedUnsigned(s.value(QStringLiteral("cdrRefreshTimeoutSecs"), 90), 0xFFFF, 90));
     config.codecOrderRefreshTimeoutSecs =
         quint16(maskedUnsigned(s.value(QStringLiteral("codecOrderRefreshTimeoutSecs"), 30), 0xFFFF, 30));
     config.identitiesRefreshTimeoutSecs =
@@ -934,7 +943,8 @@ void MSettingsDialog::initActionModel(QStandardItemModel *model)
         {"Hash", nullptr},
     };
     for (int column = 0; column < 4; ++column) {
-        auto *item = new QStandardItem(column == 2 ? tr(headers[column].text) : QString::fromLatin1(headers[column].text));
+        auto *item =
+            new QStandardItem(column == 2 ? tr(headers[column].text) : QString::fromLatin1(headers[column].text));
         if (headers[column].toolTip)
             item->setToolTip(tr(headers[column].toolTip));
         model->setHorizontalHeaderItem(column, item);
@@ -1052,9 +1062,9 @@ void MSettingsDialog::onUpdateActionRequest()
 
 void MSettingsDialog::onActionDeleteRequest()
 {
-    const QMessageBox::StandardButton answer =
-        prompts().question(this, tr("Conferma cancellazione azione"), tr("Si è sicuri di voler cancellare questa azione?"),
-                           QMessageBox::Ok | QMessageBox::No, QMessageBox::NoButton);
+    const QMessageBox::StandardButton answer = prompts().question(
+        this, tr("Conferma cancellazione azione"), tr("Si è sicuri di voler cancellare questa azione?"),
+        QMessageBox::Ok | QMessageBox::No, QMessageBox::NoButton);
     if (answer != QMessageBox::Ok)
         return;
     form()->gbSetAction->setEnabled(false);
@@ -1126,9 +1136,9 @@ void MSettingsDialog::onChangeSettings()
             sipChanged = true;
         }
         if (form()->cbMicDev->count() > 0 || form()->cbSpkDev->count() > 0 || form()->cbRingDev->count() > 0) {
-            if (form()->cbMicDev->currentText() != config.micDevice.value
-                || form()->cbSpkDev->currentText() != config.spkDevice.value
-                || form()->cbRingDev->currentText() != config.ringDevice.value) {
+            if (form()->cbMicDev->currentText() != config.micDevice.value ||
+                form()->cbSpkDev->currentText() != config.spkDevice.value ||
+                form()->cbRingDev->currentText() != config.ringDevice.value) {
                 next.micDevice.set(form()->cbMicDev->currentText());
                 next.spkDevice.set(form()->cbSpkDev->currentText());
                 next.ringDevice.set(form()->cbRingDev->currentText());
@@ -1150,14 +1160,16 @@ void MSettingsDialog::onChangeSettings()
             bool ask = false;
             if (appMode == MSETTINGS::AppModeDeskPhone && !inUse) {
                 question.title = tr("Account non in uso");
-                question.text = tr("L'account selezionato non e' utilizzato da nessun terminale.\nSei sicuro di volerlo "
-                                   "utilizzare?");
+                question.text =
+                    tr("L'account selezionato non e' utilizzato da nessun terminale.\nSei sicuro di volerlo "
+                       "utilizzare?");
                 ask = true;
             } else if (appMode == MSETTINGS::AppModeSoftphone && inUse) {
                 question.title = tr("Account gia' in uso");
-                question.text = tr("L'account selezionato e' gia' utilizzato dal terminale:\n%1.\nSei sicuro di volerlo "
-                                   "utilizzare?")
-                                    .arg(identity.phoneUserAgent);
+                question.text =
+                    tr("L'account selezionato e' gia' utilizzato dal terminale:\n%1.\nSei sicuro di volerlo "
+                       "utilizzare?")
+                        .arg(identity.phoneUserAgent);
                 ask = true;
             }
             if (ask && prompts().message(this, question) != QMessageBox::Yes)
@@ -1179,10 +1191,14 @@ void MSettingsDialog::onChangeSettings()
         QCheckBox *box;
         OptionPair<bool> *pair;
     } services[] = {
-        {form()->chkCopy2CallEnabled, &copyToCall},  {form()->cbStartMinimized, &startMinimized},
-        {form()->cbExtenAction, &actionsToExten},    {form()->cbOutboundAction, &outboundActions},
-        {form()->cbC2cAction, &actionsOnC2c},        {form()->cbOutlookImport, &outlookImport},
-        {form()->chkPopup, &popupCall},              {form()->chkPauseOnLogoff, &pauseOnLogoff},
+        {form()->chkCopy2CallEnabled, &copyToCall},
+        {form()->cbStartMinimized, &startMinimized},
+        {form()->cbExtenAction, &actionsToExten},
+        {form()->cbOutboundAction, &outboundActions},
+        {form()->cbC2cAction, &actionsOnC2c},
+        {form()->cbOutlookImport, &outlookImport},
+        {form()->chkPopup, &popupCall},
+        {form()->chkPauseOnLogoff, &pauseOnLogoff},
         {form()->chkPauseOnQueueAnswer, &pauseOnQueueAnswer},
     };
     for (const auto &service : services)
@@ -1194,8 +1210,8 @@ void MSettingsDialog::onChangeSettings()
 
     // 6. The update checks.
     const int wantedPeriod = updatePeriodFromWidgets();
-    if (form()->chkCheckUpdatesAtStartup->isChecked() != checkUpdatesAtStartup.inForce
-        || wantedPeriod != checkUpdatesTimeoutMins.inForce) {
+    if (form()->chkCheckUpdatesAtStartup->isChecked() != checkUpdatesAtStartup.inForce ||
+        wantedPeriod != checkUpdatesTimeoutMins.inForce) {
         checkUpdatesAtStartup.pending = form()->chkCheckUpdatesAtStartup->isChecked();
         checkUpdatesTimeoutMins.pending = wantedPeriod;
         updatesChanged = true;
@@ -1220,7 +1236,8 @@ void MSettingsDialog::onChangeSettings()
     const bool protocolEdited = protocolText != config.sipProtocol.value;
     const bool modeEdited = modeIndex != selectedAppMode.inForce;
     const bool languageEdited = languageIndex != config.language.value;
-    const bool mainChanged = addressEdited || userEdited || passwordEdited || protocolEdited || modeEdited || languageEdited;
+    const bool mainChanged =
+        addressEdited || userEdited || passwordEdited || protocolEdited || modeEdited || languageEdited;
 
     bool restart = false;
     if (mainChanged) {
@@ -1230,12 +1247,13 @@ void MSettingsDialog::onChangeSettings()
             PromptService::Message question;
             question.kind = PromptService::Kind::Question;
             question.title = tr("Modificati i parametri principali del MCTI");
-            question.text = (!modeEdited && !languageEdited)
-                                ? tr("Cambiare i parametri del softphone richiede la chiusura di eventuali chiamate "
-                                     "telefoniche in corso. Si è sicuri di voler applicare immediatamente le modifiche?")
-                                : tr("I cambiamenti relativi alla tipologia di applicazione o alla lingua dell'interfaccia "
-                                     "saranno operativi al prossimo riavvio dell'applicazione stessa. Si è sicuri di "
-                                     "volere applicare immediatamente le modifiche e riavviare l'applicazione?");
+            question.text =
+                (!modeEdited && !languageEdited)
+                    ? tr("Cambiare i parametri del softphone richiede la chiusura di eventuali chiamate "
+                         "telefoniche in corso. Si è sicuri di voler applicare immediatamente le modifiche?")
+                    : tr("I cambiamenti relativi alla tipologia di applicazione o alla lingua dell'interfaccia "
+                         "saranno operativi al prossimo riavvio dell'applicazione stessa. Si è sicuri di "
+                         "volere applicare immediatamente le modifiche e riavviare l'applicazione?");
             question.buttons = QMessageBox::Yes | QMessageBox::No;
             question.buttonTexts.insert(QMessageBox::Yes, tr("Salva e riavvia"));
             question.buttonTexts.insert(QMessageBox::No, tr("Annulla"));
@@ -1371,7 +1389,8 @@ void MSettingsDialog::onCertificateLoadRequest()
         const QString name = QFileInfo(file).fileName();
         const QString target = QDir::cleanPath(certsDir + QDir::separator() + name);
         if (!name.isEmpty() && QFileInfo::exists(target))
-            logLine(UNQL::LOG_WARNING, Q_FUNC_INFO, QStringLiteral("Updating previous copy of certificate %1").arg(name));
+            logLine(UNQL::LOG_WARNING, Q_FUNC_INFO,
+                    QStringLiteral("Updating previous copy of certificate %1").arg(name));
         if (!name.isEmpty() && copyCertificate(file, target))
             copied << name;
         else
@@ -1386,8 +1405,9 @@ void MSettingsDialog::onCertificateLoadRequest()
         PromptService::Message warning;
         warning.kind = PromptService::Kind::Warning;
         warning.title = title;
-        warning.text = QCoreApplication::translate("QDialog", "Errore durante la copia dei seguenti certificati:<br>  ")
-                       + escaped.join(QStringLiteral("<br>  "));
+        warning.text =
+            QCoreApplication::translate("QDialog", "Errore durante la copia dei seguenti certificati:<br>  ") +
+            escaped.join(QStringLiteral("<br>  "));
         warning.format = Qt::RichText;
         prompts().message(this, warning);
     }
@@ -1519,7 +1539,10 @@ bool MSettingsDialog::isCopyToCallEnabled() const
     return !systemShortcutsEnabled && copyToCall.inForce;
 }
 
-bool MSettingsDialog::isSystemShortcutsEnabled() const { return systemShortcutsEnabled; }
+bool MSettingsDialog::isSystemShortcutsEnabled() const
+{
+    return systemShortcutsEnabled;
+}
 
 QString MSettingsDialog::hotKeyText(const QString &modifier, const QString &key)
 {
@@ -1548,10 +1571,11 @@ void MSettingsDialog::resetHotKeys()
     if (!invalid.isEmpty()) {
         logLine(UNQL::LOG_WARNING, Q_FUNC_INFO,
                 QStringLiteral("Cannot change settings due to these invalid shortcuts: %1").arg(invalid));
-        prompts().information(nullptr, tr("Tasti di scelta rapida non validi"),
-                              tr("I seguenti tasti di scelta rapida non sono validi o non è stato possibile registrarli "
-                                 "sul sistema: \n\n%1\nVerranno ripristinati i valori precedenti.")
-                                  .arg(invalid));
+        prompts().information(
+            nullptr, tr("Tasti di scelta rapida non validi"),
+            tr("I seguenti tasti di scelta rapida non sono validi o non è stato possibile registrarli "
+               "sul sistema: \n\n%1\nVerranno ripristinati i valori precedenti.")
+                .arg(invalid));
         showRapidCallKeyInForce();
         rapidCallShortcut->setShortcut(QKeySequence(oldText, QKeySequence::NativeText));
     }
@@ -1565,23 +1589,74 @@ void MSettingsDialog::resetHotKeys()
 // ---------------------------------------------------------------------------
 // Values in force
 
-MctiConfig MSettingsDialog::getConfig() const { return config; }
-int MSettingsDialog::getLanguageId() const { return config.language.value; }
-QString MSettingsDialog::getMUsername() const { return config.username.value; }
-QString MSettingsDialog::getMPassword() const { return config.password.value; }
-QString MSettingsDialog::getMAddress() const { return config.pbxAddress.value; }
-QString MSettingsDialog::getSipRegistrarAddress() const { return config.sipRegistrarAddress.value; }
-QString MSettingsDialog::getSipProxyAddress() const { return config.sipProxyAddress.value; }
-quint16 MSettingsDialog::getClientApiServerLocalPort() const { return quint16(clientApiServerLocalPort); }
-int MSettingsDialog::getChatKeepAliveSendIntervalSecs() const { return config.chatKeepAliveSendIntervalSecs; }
-MctiConfig::MCdrFilterFlags MSettingsDialog::getCdrFilterValue() const { return config.cdrFilter; }
-bool MSettingsDialog::isStartMinimizedSet() const { return startMinimized.inForce; }
-bool MSettingsDialog::isOutlookImportRequested() const { return outlookImport.inForce; }
-bool MSettingsDialog::isCheckUpdatesAtStartupEnabled() const { return checkUpdatesAtStartup.inForce; }
-bool MSettingsDialog::isPopupCallEnabled() const { return popupCall.inForce; }
-bool MSettingsDialog::isExtenActionsEnabled() const { return actionsToExten.inForce; }
-bool MSettingsDialog::isOutboundActionsEnabled() const { return outboundActions.inForce; }
-bool MSettingsDialog::isC2cActionsEnabled() const { return actionsOnC2c.inForce; }
+MctiConfig MSettingsDialog::getConfig() const
+{
+    return config;
+}
+int MSettingsDialog::getLanguageId() const
+{
+    return config.language.value;
+}
+QString MSettingsDialog::getMUsername() const
+{
+    return config.username.value;
+}
+QString MSettingsDialog::getMPassword() const
+{
+    return config.password.value;
+}
+QString MSettingsDialog::getMAddress() const
+{
+    return config.pbxAddress.value;
+}
+QString MSettingsDialog::getSipRegistrarAddress() const
+{
+    return config.sipRegistrarAddress.value;
+}
+QString MSettingsDialog::getSipProxyAddress() const
+{
+    return config.sipProxyAddress.value;
+}
+quint16 MSettingsDialog::getClientApiServerLocalPort() const
+{
+    return quint16(clientApiServerLocalPort);
+}
+int MSettingsDialog::getChatKeepAliveSendIntervalSecs() const
+{
+    return config.chatKeepAliveSendIntervalSecs;
+}
+MctiConfig::MCdrFilterFlags MSettingsDialog::getCdrFilterValue() const
+{
+    return config.cdrFilter;
+}
+bool MSettingsDialog::isStartMinimizedSet() const
+{
+    return startMinimized.inForce;
+}
+bool MSettingsDialog::isOutlookImportRequested() const
+{
+    return outlookImport.inForce;
+}
+bool MSettingsDialog::isCheckUpdatesAtStartupEnabled() const
+{
+    return checkUpdatesAtStartup.inForce;
+}
+bool MSettingsDialog::isPopupCallEnabled() const
+{
+    return popupCall.inForce;
+}
+bool MSettingsDialog::isExtenActionsEnabled() const
+{
+    return actionsToExten.inForce;
+}
+bool MSettingsDialog::isOutboundActionsEnabled() const
+{
+    return outboundActions.inForce;
+}
+bool MSettingsDialog::isC2cActionsEnabled() const
+{
+    return actionsOnC2c.inForce;
+}
 
 bool MSettingsDialog::isPauseOnLogoffRequired() const
 {
@@ -1593,21 +1668,66 @@ bool MSettingsDialog::isPauseOnInQueueCallRequired() const
     return pauseSettingsEnabled && pauseOnQueueAnswer.inForce;
 }
 
-int MSettingsDialog::checkUpdatesTimeoutMinutes() const { return checkUpdatesTimeoutMins.inForce; }
-int MSettingsDialog::getMaxCdrViewDays() const { return maxCdrViewDays.inForce; }
-bool MSettingsDialog::isCtilibMessagesDumpEnabled() const { return dumpCtilibMessages; }
-bool MSettingsDialog::isVisuallyImpaired() const { return visuallyImpaired; }
-bool MSettingsDialog::isPlayTonesEnabled() const { return playTones; }
-bool MSettingsDialog::isSlimMode() const { return slimMode != 0; }
-bool MSettingsDialog::isKeyPadVisible() const { return keypad != 0; }
-bool MSettingsDialog::isVolumesFrameVisible() const { return volumes != 0; }
-bool MSettingsDialog::isQCallsCountVisible() const { return qcallsCount != 0; }
-bool MSettingsDialog::isFuncButtonsFrameVisible() const { return funcButtons != 0; }
-QPoint MSettingsDialog::getSavedPosition() const { return QPoint(savedX, savedY); }
-int MSettingsDialog::getSavedWidth() const { return savedWidth; }
-int MSettingsDialog::getSavedHeigth() const { return savedHeight; }
-bool MSettingsDialog::isLayoutLocked() const { return layoutLock; }
-bool MSettingsDialog::isContactFavourite(const QString &contact) const { return favourites.contains(contact); }
+int MSettingsDialog::checkUpdatesTimeoutMinutes() const
+{
+    return checkUpdatesTimeoutMins.inForce;
+}
+int MSettingsDialog::getMaxCdrViewDays() const
+{
+    return maxCdrViewDays.inForce;
+}
+bool MSettingsDialog::isCtilibMessagesDumpEnabled() const
+{
+    return dumpCtilibMessages;
+}
+bool MSettingsDialog::isVisuallyImpaired() const
+{
+    return visuallyImpaired;
+}
+bool MSettingsDialog::isPlayTonesEnabled() const
+{
+    return playTones;
+}
+bool MSettingsDialog::isSlimMode() const
+{
+    return slimMode != 0;
+}
+bool MSettingsDialog::isKeyPadVisible() const
+{
+    return keypad != 0;
+}
+bool MSettingsDialog::isVolumesFrameVisible() const
+{
+    return volumes != 0;
+}
+bool MSettingsDialog::isQCallsCountVisible() const
+{
+    return qcallsCount != 0;
+}
+bool MSettingsDialog::isFuncButtonsFrameVisible() const
+{
+    return funcButtons != 0;
+}
+QPoint MSettingsDialog::getSavedPosition() const
+{
+    return QPoint(savedX, savedY);
+}
+int MSettingsDialog::getSavedWidth() const
+{
+    return savedWidth;
+}
+int MSettingsDialog::getSavedHeigth() const
+{
+    return savedHeight;
+}
+bool MSettingsDialog::isLayoutLocked() const
+{
+    return layoutLock;
+}
+bool MSettingsDialog::isContactFavourite(const QString &contact) const
+{
+    return favourites.contains(contact);
+}
 
 QList<int> MSettingsDialog::getAnswCallsTimeThresholdList()
 {
@@ -1621,8 +1741,14 @@ QList<int> MSettingsDialog::getLostCallsTimeThresholdList()
     return lostCallsThresholds;
 }
 
-QString MSettingsDialog::getLastReportFileName() const { return reportFileName; }
-CTILIB::PeriodType MSettingsDialog::getLastReportPeriod() const { return reportPeriod; }
+QString MSettingsDialog::getLastReportFileName() const
+{
+    return reportFileName;
+}
+CTILIB::PeriodType MSettingsDialog::getLastReportPeriod() const
+{
+    return reportPeriod;
+}
 
 // ---------------------------------------------------------------------------
 // Setters kept in memory
@@ -1639,22 +1765,52 @@ void MSettingsDialog::saveDimension(int w, int h)
     savedHeight = h;
 }
 
-void MSettingsDialog::setSlimMode(bool on) { slimMode = on ? 1 : 0; }
-void MSettingsDialog::setKeyPadVisible(bool on) { keypad = on ? 1 : 0; }
-void MSettingsDialog::setVolumesVisible(bool on) { volumes = on ? 1 : 0; }
-void MSettingsDialog::setQCallsCountVisible(bool on) { qcallsCount = on ? 1 : 0; }
-void MSettingsDialog::setFuncButtonsVisible(bool on) { funcButtons = on ? 1 : 0; }
-void MSettingsDialog::setVisuallyImpaired(bool on) { visuallyImpaired = on; }
-void MSettingsDialog::setPlayTonesEnabled(bool on) { playTones = on; }
+void MSettingsDialog::setSlimMode(bool on)
+{
+    slimMode = on ? 1 : 0;
+}
+void MSettingsDialog::setKeyPadVisible(bool on)
+{
+    keypad = on ? 1 : 0;
+}
+void MSettingsDialog::setVolumesVisible(bool on)
+{
+    volumes = on ? 1 : 0;
+}
+void MSettingsDialog::setQCallsCountVisible(bool on)
+{
+    qcallsCount = on ? 1 : 0;
+}
+void MSettingsDialog::setFuncButtonsVisible(bool on)
+{
+    funcButtons = on ? 1 : 0;
+}
+void MSettingsDialog::setVisuallyImpaired(bool on)
+{
+    visuallyImpaired = on;
+}
+void MSettingsDialog::setPlayTonesEnabled(bool on)
+{
+    playTones = on;
+}
 
 void MSettingsDialog::setCdrFilterValue(MctiConfig::MCdrFilterFlags flags)
 {
     config.cdrFilter = convert_cdr_value_into_flags(unsigned(int(flags)));
 }
 
-void MSettingsDialog::setCtiUsername(QString username) { config.username.set(username); }
-void MSettingsDialog::setCtiPassword(QString password) { config.password.set(password); }
-void MSettingsDialog::setSupervisorMode(bool on) { supervisorMode = on; }
+void MSettingsDialog::setCtiUsername(QString username)
+{
+    config.username.set(username);
+}
+void MSettingsDialog::setCtiPassword(QString password)
+{
+    config.password.set(password);
+}
+void MSettingsDialog::setSupervisorMode(bool on)
+{
+    supervisorMode = on;
+}
 
 void MSettingsDialog::setPauseSettingsEnabled(bool on)
 {
@@ -1771,7 +1927,8 @@ bool MSettingsDialog::restoreTableHeaders(QTreeView *view)
         return true;
     }
 
-    logLine(UNQL::LOG_WARNING, Q_FUNC_INFO, QStringLiteral("Failed to restore %1 header, reverting changes...").arg(key));
+    logLine(UNQL::LOG_WARNING, Q_FUNC_INFO,
+            QStringLiteral("Failed to restore %1 header, reverting changes...").arg(key));
     const bool reverted = header->restoreState(kept);
     if (!reverted)
         logLine(UNQL::LOG_CRITICAL, Q_FUNC_INFO,
@@ -1789,7 +1946,8 @@ void MSettingsDialog::saveLayoutsLock(bool locked)
     finishWrite(s);
 }
 
-void MSettingsDialog::saveReportParameters(CTILIB::PeriodType period, QList<int> answered, QList<int> lost, QString file)
+void MSettingsDialog::saveReportParameters(CTILIB::PeriodType period, QList<int> answered, QList<int> lost,
+                                           QString file)
 {
     answeredCallsThresholds = answered;
     lostCallsThresholds = lost;
