@@ -2,6 +2,7 @@
 // field and keypad, the line buttons and the call shortcuts.
 #include "mpgui.h"
 
+#include "calllines.h"
 #include "customshortcut.h"
 #include "globallogger.h"
 #include <QStyle>
@@ -116,12 +117,8 @@ void MPGui::startRapidCall()
 
 void MPGui::updateLinesButtonStatus()
 {
-    // No call lines yet: every button idle and none current.
-    for (QPushButton *button : {btnLine1, btnLine2, btnLine3, btnLine4}) {
-        button->setProperty("current", QStringLiteral("0"));
-        button->setProperty("status", QString());
-    }
-    wdgLines->setStyleSheet(wdgLines->styleSheet());
+    if (calls)
+        calls->updateLinesButtonStatus();
 }
 
 void MPGui::hangupActiveCall()

@@ -1,45 +1,36 @@
 #include "mpgui.h"
 
-#include "cdrfilterproxymodel.h"
+#include "calllines.h"
 #include "cocoawrapper.h"
-#include "contactfilterproxymodel.h"
 #include "crashhandler.h"
 #include "ctilib.h"
-#include "customshortcut.h"
-#include "dlgcontactedit.h"
-#include "dlgredirect.h"
-#include "extenfavouritefilterproxymodel.h"
-#include "extenfilterproxymodel.h"
+#include "directorypanel.h"
 #include "globallogger.h"
 #include "lazyiconengine.h"
-#include "mpchatsqlite.h"
+#include "messagingpanel.h"
 #include "msettings.h"
 #include "msettingsdialog.h"
-#include "promptservice.h"
-#include "wdgcdrfilter.h"
+#include "phonebackends.h"
+#include "queuescontroller.h"
+#include "sessioncontroller.h"
+#include "updatescheduler.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCompleter>
 #include <QDebug>
 #include <QMovie>
-#include <QRandomGenerator>
-#include <QStandardItemModel>
-#include <QTimer>
 #include <QTranslator>
 #include <QVector>
 
-#include <cstdlib>
-
-MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
+MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags), tabAnimTimer(this)
 {
     // Icons decode their pictures when first shown (most never are at start).
     LazyIconEngine::install();
 
     if (MSETTINGS::getFontSizeIncrement() > 0)
         setProperty("incrsize", MSETTINGS::getFontSizeIncrement());
-
-    std::srand(QRandomGenerator::global()->generate());
 
     // The PBX's certificate authorities, loaded beside the construction.
     pbxTrust.startLoading();
@@ -51,29 +42,14 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags) :
     translator = new QTranslator(this);
     completer = new QCompleter(this);
 
-    periodicDataTimer = new QTimer();
-    identitiesTimer = new QTimer();
-    contactsRefreshTimer = new QTimer();
-    rebrandingTimer = new QTimer();
-    rebrandingTimer->setSingleShot(true);
-    reconnectTimer = new QTimer();
-    reconnectTimer->setSingleShot(true);
-    contactSearchTimer = new QTimer();
-    extenSearchTimer = new QTimer();
-    cdrSearchTimer = new QTimer();
-    cdrDateTimer = new QTimer();
-    cdrDateTimer->setSingleShot(true);
-    updateCheckTimer = new QTimer();
-    updateCheckTimer->setSingleShot(true);
-    tabAnimTimer = new QTimer();
-    tabAnimTimer->setInterval(750);
-    clipboardInactivityTimer = new QTimer();
-    clipboardInactivityTimer->setSingleShot(true);
-    clipboardInactivityTimer->setInterval(1500);
+    tabAnimTimer.setObjectName(QStringLiteral("tabAnimTimer"));
+    tabAnimTimer.setInterval(750);
 
     loaderMovie = new QMovie(QStringLiteral(":/images/loader.gif"), QByteArray());
 
     qRegisterMetaType<QVector<int>>("QVector<int>");
+    qRegisterMetaType<PbxSession::SessionStart>();
+    qRegisterMetaType<PbxSession::DisconnectReason>();
 
     connect(this, SIGNAL(sigWindowStateChanged(Qt::WindowStates)), this, SLOT(onWindowStateChanged(Qt::WindowStates)));
 
@@ -85,27 +61,24 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags) :
     connect(settingsDialog, SIGNAL(sigCopy2CallToggled(bool)), this, SLOT(onCopy2CallToggled(bool)),
             Qt::UniqueConnection);
 
+    // The subsystems that need no form.
+    session = new SessionController(this);
+    connect(session, &SessionController::reconnectDue, this, &MPGui::reconnectToM);
+    connect(session, &SessionController::identitiesDue, this, &MPGui::refreshIdentities);
+    connect(session, &SessionController::periodicDataDue, this, &MPGui::refreshPeriodicData);
+    updates = new UpdateScheduler(settingsDialog, this);
+    connect(updates, &UpdateScheduler::checkUpdatesDue, this, &MPGui::checkUpdates);
+    connect(updates, &UpdateScheduler::rebrandingDue, this, &MPGui::refreshRebrandingPack);
+    connect(this, &MPGui::sigSessionStarted, updates, &UpdateScheduler::onSessionStarted);
+    connect(this, &MPGui::sigSessionEnded, updates, &UpdateScheduler::onSessionEnded);
+    phones = new PhoneBackends(this);
+    connect(this, &MPGui::sigSessionEnded, phones, &PhoneBackends::onSessionEnded);
+
     cocoaWrapper mac;
     const bool micGranted = mac.isMicrophoneAccessGranted();
     qDebug() << "On mac the mic access is granted: " << (micGranted ? "true" : "false");
     if (!micGranted)
         mac.requestMicrophoneAccess();
-}
-
-QList<QPair<QString, QTimer *>> MPGui::ownedTimers() const
-{
-    return {{QStringLiteral("periodicDataTimer"), periodicDataTimer},
-            {QStringLiteral("identitiesTimer"), identitiesTimer},
-            {QStringLiteral("contactsRefreshTimer"), contactsRefreshTimer},
-            {QStringLiteral("rebrandingTimer"), rebrandingTimer},
-            {QStringLiteral("reconnectTimer"), reconnectTimer},
-            {QStringLiteral("contactSearchTimer"), contactSearchTimer},
-            {QStringLiteral("extenSearchTimer"), extenSearchTimer},
-            {QStringLiteral("cdrSearchTimer"), cdrSearchTimer},
-            {QStringLiteral("cdrDateTimer"), cdrDateTimer},
-            {QStringLiteral("updateCheckTimer"), updateCheckTimer},
-            {QStringLiteral("tabAnimTimer"), tabAnimTimer},
-            {QStringLiteral("clipboardInactivityTimer"), clipboardInactivityTimer}};
 }
 
 void MPGui::initLogger(const QString &name, const QString &dir, WriterConfig *config)
@@ -151,45 +124,18 @@ void MPGui::start()
 
     setupGuiLayout();
 
-    contactsModel = initContactsBookModel();
-    extenModel = initExtenModel();
-    cdrModel = initCdrModel();
-
-    contactsProxy = new ContactFilterProxyModel();
-    contactsProxy->setSourceModel(contactsModel);
-    contactsProxy->setFilterRegExp(QRegExp(txtContactsSearch->text(), Qt::CaseInsensitive, QRegExp::RegExp));
-    tvContacts->setModel(contactsProxy);
+    directory->setModels(initContactsBookModel(), initExtenModel(), initCdrModel());
     initContactTables(tvContacts, true);
-
-    extenProxy = new ExtenFilterProxyModel();
-    extenProxy->setSourceModel(extenModel);
-    extenProxy->setFilterRegExp(QRegExp(txtExtSearch->text(), Qt::CaseInsensitive, QRegExp::RegExp));
-    tvExtensions->setModel(extenProxy);
     initExtensionsTables(tvExtensions, true);
-
-    favouritesProxy = new ExtenFavouriteFilterProxyModel();
-    favouritesProxy->setSourceModel(extenModel);
-    favouritesProxy->setFilterFixedString(QStringLiteral("F"));
-    tvFavourites->setModel(favouritesProxy);
     initExtensionsTables(tvFavourites, true);
-
-    cdrProxy = new CdrFilterProxyModel();
-    cdrProxy->setSourceModel(cdrModel);
-    cdrProxy->setFilterDateRange(cdrDateFrom->date(), cdrDateTo->date());
-    cdrProxy->setFilterRegExp(QRegExp(txtCdrSearch->text(), Qt::CaseInsensitive, QRegExp::RegExp));
-    tvCdr->setModel(cdrProxy);
     initCdrTables(tvCdr, true);
-
-    cdrFilter = new wdgCdrFilter(settingsDialog, nullptr);
-    connect(cdrFilter, SIGNAL(sigCdrFilterChanged(MctiConfig::MCdrFilterFlags)), this,
-            SLOT(onCdrFilterChanged(MctiConfig::MCdrFilterFlags)));
-    connect(cdrFilter, SIGNAL(sigCdrFilterClosed()), this, SLOT(onCdrFilterClosed()));
+    directory->createCdrFilter();
 
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO
                             << QStringLiteral("Open mphone db connection for username %1 and pbx address %2")
                                    .arg(settingsDialog->getMUsername(), settingsDialog->getMAddress());
-    chatDb = new MPChatSqlite(MSETTINGS::getSettingsDirPath() + QStringLiteral("/chat.db"),
-                              settingsDialog->getMUsername(), settingsDialog->getMAddress());
+    messaging->openChatDb(MSETTINGS::getSettingsDirPath() + QStringLiteral("/chat.db"), settingsDialog->getMUsername(),
+                          settingsDialog->getMAddress());
 
     show();
     if (!isMaximized() && !isMinimized())
@@ -237,4 +183,46 @@ void MPGui::onUpdatesCanceled()
 void MPGui::onUpdatesError(const QString &error)
 {
     logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Updates error:" << error;
+}
+
+// ---------------------------------------------------------------- views of the subsystems
+
+DlgRedirect *MPGui::redirectDialog() const
+{
+    return messaging ? messaging->redirectDialog() : nullptr;
+}
+
+DlgContactEdit *MPGui::contactEditDialog() const
+{
+    return directory ? directory->contactEditDialog() : nullptr;
+}
+
+int MPGui::listRowHeight() const
+{
+    return directory ? directory->listRowHeight() : 32;
+}
+
+bool MPGui::isSessionUp() const
+{
+    return session->isUp();
+}
+
+int MPGui::currentQueueRole() const
+{
+    return queues ? queues->currentQueueRole() : PbxSession::QueueRoleNone;
+}
+
+quint32 MPGui::currentPbxCapabilities() const
+{
+    return session->capabilities();
+}
+
+QString MPGui::currentTenant() const
+{
+    return session->currentTenant();
+}
+
+MspMainWidget *MPGui::supervisorPanelWidget() const
+{
+    return queues ? queues->supervisorPanelWidget() : nullptr;
 }

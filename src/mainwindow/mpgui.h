@@ -5,7 +5,9 @@
 
 #include "ctilibtypes.h"
 #include "mcticonfig.h"
+#include "msettings.h"
 #include "mpguilabels.h"
+#include "pbxsessionrules.h"
 #include "pbxtrust.h"
 #include "ui_wdgveloraphone.h"
 
@@ -22,6 +24,7 @@
 #include <QString>
 #include <QStringList>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <future>
 
@@ -31,34 +34,34 @@ class QCompleter;
 class QMenu;
 class QMovie;
 class QStandardItemModel;
-class QTimer;
 class QTranslator;
 struct WriterConfig;
 
+class CallLines;
 class CtiLib;
 class ClientApiServer;
-class CdrFilterProxyModel;
-class ContactFilterProxyModel;
+class DirectoryPanel;
 class DlgContactEdit;
 class DlgRedirect;
-class ExtenFavouriteFilterProxyModel;
-class ExtenFilterProxyModel;
-class MPChatSqlite;
-class MPEngine;
 class MSettingsDialog;
+class MessagingPanel;
 class MspMainWidget;
-class PhoneApi;
+class PhoneBackends;
+class QueuesController;
+class SessionController;
+class UpdateScheduler;
 class customShortcut;
-class wdgCdrFilter;
 
 // The form class is a second, non-public base: every widget of the main form
 // is a member of the window, reachable by its object name.
+//
+// The window is the hub: its slots and signals keep their names and hand the
+// work to one object per subsystem, each holding that subsystem's state,
+// timers and widgets (passed to it when the layout is built). The subsystems
+// learn of the PBX session from sigSessionStarted() and sigSessionEnded().
 class MPGui : public QMainWindow, private Ui::wdgVeloraPhone {
     Q_OBJECT
 public:
-    // Exit code of the event loop that asks the entry for a new main window.
-    static constexpr int RestartExitCode = -123456789;
-
     explicit MPGui(const MctiConfig &config, QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
     ~MPGui() override;
 
@@ -96,18 +99,24 @@ public:
 
     // Read-only views of the window's own objects (diagnostics and tests).
     CtiLib *ctiClient() const { return ctiLib; }
-    // Number of library signals connected by initMctiLib().
-    int ctiConnections() const { return ctiConnectionCount; }
     MSettingsDialog *settings() const { return settingsDialog; }
     QSystemTrayIcon *systemTrayIcon() const { return trayIcon; }
     QMenu *systemTrayMenu() const { return trayIconMenu; }
-    DlgRedirect *redirectDialog() const { return dlgRedirect; }
-    DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
+    DlgRedirect *redirectDialog() const;
+    DlgContactEdit *contactEditDialog() const;
     const QMap<QString, customShortcut *> &shortcuts() const { return shortcutsMap; }
-    // The twelve timers, by member name, in creation order.
-    QList<QPair<QString, QTimer *>> ownedTimers() const;
-    int operatingMode() const { return appMode; }
-    int listRowHeight() const { return rowHeight; }
+    MSETTINGS::AppMode operatingMode() const { return appMode; }
+    int listRowHeight() const;
+
+    // The subsystem objects. The session, update and phone objects exist from
+    // construction on, the others from the layout on (null before start()).
+    SessionController *sessionController() const { return session; }
+    UpdateScheduler *updateScheduler() const { return updates; }
+    PhoneBackends *phoneBackends() const { return phones; }
+    CallLines *callLines() const { return calls; }
+    DirectoryPanel *directoryPanel() const { return directory; }
+    MessagingPanel *messagingPanel() const { return messaging; }
+    QueuesController *queuesController() const { return queues; }
     // The current window and tray icon (undecorated) and the three state icons.
     QIcon currentIcon() const { return currentIconValue; }
     QIcon registeredStateIcon() const { return mctiRegisteredIcon; }
@@ -122,6 +131,10 @@ signals:
     void sigDisconnected();
     void sigCheckUpdates();
     void sigStartUpgrade();
+    // A log-in completed: what the PBX allows for this session.
+    void sigSessionStarted(const PbxSession::SessionStart &session);
+    // The session ended (or an attempt failed), with the reason read.
+    void sigSessionEnded(const PbxSession::DisconnectReason &reason);
 
 public slots:
     // Ends the event loop: with -123456789 when a restart is required,
@@ -312,12 +325,12 @@ public:
     // Saves the header states of the four main views through the settings.
     void saveTablesState();
     // Session state (diagnostics and tests).
-    bool isSessionUp() const { return wasConnected; }
-    int currentQueueRole() const { return queueRole; }
-    quint32 currentPbxCapabilities() const { return pbxCapabilities; }
-    QString currentTenant() const { return tenant; }
+    bool isSessionUp() const;
+    int currentQueueRole() const;
+    quint32 currentPbxCapabilities() const;
+    QString currentTenant() const;
     ClientApiServer *localApiServer() const { return apiServer; }
-    MspMainWidget *supervisorPanelWidget() const { return supervisorPanel; }
+    MspMainWidget *supervisorPanelWidget() const;
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -326,16 +339,13 @@ protected:
 
 private:
     bool confirmQuit();
+    // The subsystem objects that need the form, made by setupGuiLayout.
+    void createSubsystems();
 
     // --- PBX session (log-in steps, disconnection, teardown)
     void initClientApiServer();
-    void initSupervisorPanel();
-    // A refresh period of the configuration in ms; `which` is a
-    // PbxSession::RefreshPeriod, 0 s is replaced by its default.
-    int refreshPeriodMs(int which, int storedSecs) const;
     QString userFirstName;
     QString userLastName;
-    bool queuesPausedAny = false; // the user is paused on at least one queue
     // Objects that quitting released with deferred deletion: the destructor
     // deletes those still waiting, before the logger they write to goes.
     QList<QPointer<QObject>> releasedLater;
@@ -343,76 +353,33 @@ private:
 
     bool restartRequested = false;
     QTranslator *translator = nullptr;
-    int appMode = 0;
+    MSETTINGS::AppMode appMode = MSETTINGS::AppModeCtiOnly;
     QString windowTitleText;
 
-    // --- shared state of the main window (values after construction)
-    int inputVolume = 50;
-    int outputVolume = 50;
-    bool inputMuted = false;
-    bool outputMuted = false;
-    bool wasConnected = false;
-    bool chatConnected = false;
-    bool dndActive = false;
-    bool autoReconnect = false;
-    bool ufwdActive = false;
-    bool sipRegistered = false;
+    // --- the subsystems
+    SessionController *session = nullptr;
+    UpdateScheduler *updates = nullptr;
+    PhoneBackends *phones = nullptr;
+    CallLines *calls = nullptr;
+    DirectoryPanel *directory = nullptr;
+    MessagingPanel *messaging = nullptr;
+    QueuesController *queues = nullptr;
+
+    // --- the window's own state (values after construction)
     bool extendedMode = true;
     bool slimMode = false;
-    bool forkToMobileActive = false;
     bool keypadVisible = true;
     bool volumesVisible = false;
-    bool queueCallsCountVisible = false;
     bool funcButtonsVisible = true;
     QClipboard *clipboard = nullptr;
-    quint32 pbxCapabilities = 0;
-    int queueRole = 0;
     QAction *quitAction = nullptr;
-    MspMainWidget *supervisorPanel = nullptr;
     ClientApiServer *apiServer = nullptr;
     QSystemTrayIcon *trayIcon = nullptr;
-    QString tenant;
-    QMap<int, QString> servicesCodes;
     QMovie *loaderMovie = nullptr;
     CtiLib *ctiLib = nullptr;
-    int ctiConnectionCount = 0;
-    QStandardItemModel *contactsModel = nullptr;
-    QStandardItemModel *cdrModel = nullptr;
-    QStandardItemModel *extenModel = nullptr;
-    ContactFilterProxyModel *contactsProxy = nullptr;
-    CdrFilterProxyModel *cdrProxy = nullptr;
-    ExtenFilterProxyModel *extenProxy = nullptr;
-    ExtenFavouriteFilterProxyModel *favouritesProxy = nullptr;
     QCompleter *completer = nullptr;
     MSettingsDialog *settingsDialog = nullptr;
-    MPEngine *phoneEngine = nullptr;
-    PhoneApi *phoneApi = nullptr;
-    MPChatSqlite *chatDb = nullptr;
-    wdgCdrFilter *cdrFilter = nullptr;
-
-    // --- the twelve timers, created without parent and owned by the window
-    QTimer *periodicDataTimer = nullptr;
-    QTimer *identitiesTimer = nullptr;
-    QTimer *contactsRefreshTimer = nullptr;
-    QTimer *rebrandingTimer = nullptr;
-    QTimer *reconnectTimer = nullptr;
-    QTimer *contactSearchTimer = nullptr;
-    QTimer *extenSearchTimer = nullptr;
-    QTimer *cdrSearchTimer = nullptr;
-    QTimer *cdrDateTimer = nullptr;
-    QTimer *updateCheckTimer = nullptr;
-    QTimer *tabAnimTimer = nullptr;
-    QTimer *clipboardInactivityTimer = nullptr;
-
-    // --- layout (set up by setupGuiLayout)
-    int rowHeight = 32;
-    DlgRedirect *dlgRedirect = nullptr;
-    DlgContactEdit *dlgContactEdit = nullptr;
-    // Answer values that call handling keeps per call kind.
-    int answerQueueExternal = 0;
-    int answerDirectExternal = 0;
-    int answerLocal = 0;
-    int answerTransferReturn = 0;
+    QTimer tabAnimTimer;
 
     // --- icons, actions, tray and shortcuts
     QIcon queueTabIcon, chatTabIcon, cdrTabIcon;

@@ -67,8 +67,8 @@ void MPGui::createIcons()
     redirectOffIcon = QIcon(QStringLiteral(":/images/redirect_off.png"));
     mailInIcon = QIcon(QStringLiteral(":/images/mailIn.png"));
     mailEmptyIcon = QIcon(QStringLiteral(":/images/mailEmpty.png"));
-    dualRingOffIcon = QIcon(QStringLiteral(":/images/dualRingRed.png"));
     dualRingRedIcon = QIcon(QStringLiteral(":/images/dualRingRed.png"));
+    dualRingOffIcon = dualRingRedIcon; // the same picture
     dualRingGreenIcon = QIcon(QStringLiteral(":/images/dualRingGreen.png"));
     missedCallIcon = QIcon(QStringLiteral(":/images/MissedCall.png"));
     chatNotifyIcon = QIcon(QStringLiteral(":/images/notifica_chat.png"));

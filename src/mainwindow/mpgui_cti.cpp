@@ -100,13 +100,11 @@ void MPGui::initMctiLib()
         {SIGNAL(sigPhoneApiAutorized(bool)), SLOT(onPApiAuthorized(bool))},
     };
 
-    ctiConnectionCount = 0;
     for (const CtiConnection &c : connections) {
         // The disconnection is handled on a later turn of the event loop, so
         // the library has finished its own clean-up when the window reacts.
         const bool queued = qstrcmp(c.signal + 1, "disconnectedFromServer(QString)") == 0;
-        if (connect(ctiLib, c.signal, this, c.slot, queued ? Qt::QueuedConnection : Qt::AutoConnection))
-            ++ctiConnectionCount;
+        connect(ctiLib, c.signal, this, c.slot, queued ? Qt::QueuedConnection : Qt::AutoConnection);
     }
 
     ctiLib->init();

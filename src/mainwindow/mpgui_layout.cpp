@@ -3,19 +3,20 @@
 // form, the settings dialog, the tray icon and the timers.
 #include "mpgui.h"
 
+#include "calllines.h"
 #include "ctilib.h"
-#include "dlgcontactedit.h"
-#include "dlgredirect.h"
+#include "directorypanel.h"
 #include "globallogger.h"
 #include "mainformtabchain.h"
 #include "mpguiassets.h"
 #include "msettings.h"
+#include "messagingpanel.h"
 #include "msettingsdialog.h"
+#include "phonebackends.h"
+#include "queuescontroller.h"
 
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QMovie>
-#include <QRegExpValidator>
 #include <QScreen>
 #include <QTabBar>
 #include <QTimer>
@@ -23,7 +24,7 @@
 namespace
 {
 
-QString appModeDisplayName(int mode)
+QString appModeDisplayName(MSETTINGS::AppMode mode)
 {
     switch (mode) {
     case MSETTINGS::AppModeDeskPhone:
@@ -39,12 +40,12 @@ QString appModeDisplayName(int mode)
 
 void MPGui::setupGuiLayout()
 {
-    // 1. The form and the background picture.
+    // The form and the background picture.
     setupUi(this);
     relinkMainFormTabArea(*this);
     reloadBackgroundImage();
 
-    // 2-3. The profile picture, empty, and the presence the user picks on it.
+    // The profile picture, empty, and the presence the user picks on it.
     wdgPicture->setProfilePixmap(QPixmap());
     wdgPicture->setPresenceVisible(false);
     wdgPicture->setText(QStringLiteral("?"));
@@ -54,7 +55,7 @@ void MPGui::setupGuiLayout()
     connect(wdgPicture, SIGNAL(sigPresenceChanged(CTILIB::ChatPresence, QString)), this,
             SLOT(setPresence(CTILIB::ChatPresence, QString)));
 
-    // 4. No sample texts.
+    // No sample texts.
     lblConnectedName->clear();
     lblAccountInfo->clear();
     lblNum->clear();
@@ -65,47 +66,30 @@ void MPGui::setupGuiLayout()
     txtExtSearch->clear();
     txtContactsSearch->clear();
     txtCdrSearch->clear();
-
-    // 5. Line buttons and the stack of line widgets.
-    for (QPushButton *button : {btnLine1, btnLine2, btnLine3, btnLine4})
-        connect(button, SIGNAL(clicked()), this, SLOT(onLineButtonClicked()));
-    connect(vLineLayout, SIGNAL(currentChanged(int)), this, SLOT(onLineStatusChanged()), Qt::QueuedConnection);
-    updateLinesButtonStatus();
     updateStrings();
 
-    // 6. Title bar with close and minimise buttons, no maximise button.
+    // Title bar with close and minimise buttons, no maximise button.
     Qt::WindowFlags windowHints = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint |
                                   Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint;
     windowHints &= ~Qt::WindowMaximizeButtonHint;
     setWindowFlags(windowHints);
 
-    // 7. Volumes and operating mode (the shortcuts depend on the mode).
+    // Volumes and operating mode (the shortcuts depend on the mode).
+    int inputVolume = 50;
+    int outputVolume = 50;
     settingsDialog->getAudioVolumes(inputVolume, outputVolume);
+    phones->setVolumes(inputVolume, outputVolume);
     appMode = settingsDialog->getSelectedAppMode();
 
-    // 8. The forward-number dialog: digits, "#" and "*" only.
-    dlgRedirect = new DlgRedirect(nullptr, Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
-    dlgRedirect->numberEdit()->setValidator(
-        new QRegExpValidator(QRegExp(QStringLiteral("^[0-9#*]*$"), Qt::CaseSensitive, QRegExp::RegExp), dlgRedirect));
-    connect(this, SIGNAL(sigDisconnected()), dlgRedirect, SLOT(reject()));
-    connect(this, SIGNAL(sigAboutToExit()), dlgRedirect, SLOT(reject()));
-
-    // 9. Icons, actions, tray and application shortcuts.
+    // Icons, actions, tray and application shortcuts, then the subsystems
+    // that drive parts of the form.
     createIcons();
     createActions();
     createTrayIcon();
     createShortcuts();
+    createSubsystems();
 
-    // 10. Answer values and the queued-calls counter.
-    answerQueueExternal = 0;
-    answerDirectExternal = 0;
-    answerLocal = 0;
-    answerTransferReturn = 0;
-    queueCallsCountVisible = false;
-    queuesCountFrame->hide();
-    m_actionsShowQCallsCount->setEnabled(false);
-
-    // 11. Keypad, function buttons and volumes as last chosen; the volumes
+    // Keypad, function buttons and volumes as last chosen; the volumes
     // always start hidden.
     keypadVisible = settingsDialog->isKeyPadVisible();
     updateKeypadVisibility();
@@ -115,55 +99,37 @@ void MPGui::setupGuiLayout()
     volumesVisible = false;
     updateVolumesVisibility();
 
-    // 12. Adding contacts is offered after log-in.
-    btnAddContact->hide();
-    btnAddContact->setEnabled(false);
-
-    // 13-14. Window mode and list rows.
+    // Window mode.
     if (settingsDialog->isSlimMode())
         onSlimModeSelected();
     else
         onExtendedModeSelected();
-    rowHeight = 32;
 
-    // 15. Centred on the primary screen's available area.
+    // Centred on the primary screen's available area.
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         move(available.center() - QPoint(width() / 2, height() / 2));
     }
 
-    // 16. Disconnected status line.
+    // Disconnected status line.
     lblStatusText->setText(tr("Utente: NON CONNESSO"));
-    lblLedStatus->setPixmap(ledGrayIcon.pixmap(18, 18));
-    lblQueueStatus->setText(tr("Stato Code: N/D"));
-    lblLedQueueStatus->setPixmap(ledGrayIcon.pixmap(18, 18));
+    lblLedStatus->setPixmap(ledGrayIcon.pixmap(MPGUI::LedSize, MPGUI::LedSize));
 
-    // 17. Tray tooltip, window and tray icon.
+    // Tray tooltip, window and tray icon.
     trayIcon->setToolTip(MSETTINGS::getLongApplicationName());
     setIcon(appIcon, true);
 
-    // 18. The contact editor.
-    dlgContactEdit = new DlgContactEdit(this);
-    connect(this, SIGNAL(sigDisconnected()), dlgContactEdit, SLOT(reject()));
-    connect(this, SIGNAL(sigAboutToExit()), dlgContactEdit, SLOT(reject()));
-
-    // 19-20.
+    // The call-quality bar is not shown; the keys carry no tooltips.
     pbMos->hide();
     lblUpdating->setMovie(loaderMovie);
-    btnAddContact->hide();
     resetServiceButtons(false);
     for (QPushButton *key : {bt0, bt1, bt2, bt3, bt4, bt5, bt6, bt7, bt8, bt9, btAst, btPound})
         key->setToolTip(QString());
-    // In the large-font view the text of the SMS button is wider than the
-    // button: widen it to its text, the other function buttons keep their size.
-    if (property("incrsize").toInt() > 0) {
-        btnSendSMS->ensurePolished();
-        const int textWidth = btnSendSMS->fontMetrics().horizontalAdvance(btnSendSMS->text()) + 8;
-        if (textWidth > btnSendSMS->width())
-            btnSendSMS->setFixedWidth(textWidth);
-    }
 
-    // 21. Call handling.
+    // Call handling.
+    for (QPushButton *button : {btnLine1, btnLine2, btnLine3, btnLine4})
+        connect(button, SIGNAL(clicked()), this, SLOT(onLineButtonClicked()));
+    connect(vLineLayout, SIGNAL(currentChanged(int)), this, SLOT(onLineStatusChanged()), Qt::QueuedConnection);
     for (QPushButton *key : {bt0, bt1, bt2, bt3, bt4, bt5, bt6, bt7, bt8, bt9, btAst, btPound})
         connect(key, SIGNAL(clicked()), this, SLOT(onNumPadClicked()));
     connect(edtCallerNumber, SIGNAL(sigEnter()), this, SLOT(phoneTxtEnterKeyClicked()));
@@ -176,11 +142,9 @@ void MPGui::setupGuiLayout()
     connect(queuesGui, SIGNAL(sigTransferToOperator(QString)), this, SLOT(attendedTransferCall(QString)));
     connect(queuesGui, SIGNAL(sigUTransferToOperator(QString)), this, SLOT(unattendedTransferCall(QString)));
     connect(this, SIGNAL(sigClosingActiveLineWidget(qlonglong)), this, SLOT(onActiveLineClosing(qlonglong)));
-    connect(clipboardInactivityTimer, SIGNAL(timeout()), this, SLOT(onClipboardInactivity()));
+    connect(calls, &CallLines::clipboardInactive, this, &MPGui::onClipboardInactivity);
 
     // Directories and call history.
-    for (CustomTreeView *view : {tvFavourites, tvExtensions, tvContacts, tvCdr})
-        view->setContextMenuPolicy(Qt::CustomContextMenu);
     for (CustomTreeView *view : {tvFavourites, tvExtensions}) {
         connect(view, SIGNAL(clicked(QModelIndex)), this, SLOT(onClickedOnExtenTable(QModelIndex)));
         connect(view, SIGNAL(customContextMenuRequested(QPoint)), this, SLOT(ext_cxtMenu(QPoint)));
@@ -198,11 +162,13 @@ void MPGui::setupGuiLayout()
     connect(txtCdrSearch, SIGNAL(textChanged(QString)), this, SLOT(updateCdrSearchResults(QString)));
     connect(btnAddContact, SIGNAL(clicked()), this, SLOT(onAddNewContactRequested()));
     connect(btnSendSMS, SIGNAL(clicked()), this, SLOT(onSmsSendRequest()));
-    connect(cdrDateTimer, SIGNAL(timeout()), this, SLOT(onUpdateCdrCurrentDate()));
-    connect(contactSearchTimer, SIGNAL(timeout()), this, SLOT(triggerContactSearch()));
-    connect(extenSearchTimer, SIGNAL(timeout()), this, SLOT(triggerExtSearch()));
-    connect(cdrSearchTimer, SIGNAL(timeout()), this, SLOT(triggerCdrSearch()));
-    connect(contactsRefreshTimer, SIGNAL(timeout()), this, SLOT(refreshContactsList()));
+    connect(directory, &DirectoryPanel::cdrDateDue, this, &MPGui::onUpdateCdrCurrentDate);
+    connect(directory, &DirectoryPanel::contactSearchDue, this, &MPGui::triggerContactSearch);
+    connect(directory, &DirectoryPanel::extenSearchDue, this, &MPGui::triggerExtSearch);
+    connect(directory, &DirectoryPanel::cdrSearchDue, this, &MPGui::triggerCdrSearch);
+    connect(directory, &DirectoryPanel::contactsRefreshDue, this, &MPGui::refreshContactsList);
+    connect(directory, &DirectoryPanel::cdrFilterChanged, this, &MPGui::onCdrFilterChanged);
+    connect(directory, &DirectoryPanel::cdrFilterClosed, this, &MPGui::onCdrFilterClosed);
     connect(settingsDialog, SIGNAL(sigCdrSettingsChanged()), this, SLOT(onCdrSettingsChanged()), Qt::QueuedConnection);
 
     // Chat, voicemail and PBX services.
@@ -255,50 +221,111 @@ void MPGui::setupGuiLayout()
     connect(trayIcon, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
             SLOT(trayIconActivated(QSystemTrayIcon::ActivationReason)));
     connect(trayIcon, SIGNAL(messageClicked()), this, SLOT(onSystemTrayMessageClicked()));
-    connect(tabAnimTimer, SIGNAL(timeout()), this, SLOT(updateTabAnimIcon()));
-    connect(reconnectTimer, SIGNAL(timeout()), this, SLOT(reconnectToM()));
-    connect(periodicDataTimer, SIGNAL(timeout()), this, SLOT(refreshPeriodicData()));
-    connect(identitiesTimer, SIGNAL(timeout()), this, SLOT(refreshIdentities()));
-    connect(rebrandingTimer, SIGNAL(timeout()), this, SLOT(refreshRebrandingPack()));
-    connect(updateCheckTimer, SIGNAL(timeout()), this, SLOT(checkUpdates()));
+    connect(&tabAnimTimer, &QTimer::timeout, this, &MPGui::updateTabAnimIcon);
 
-    // 22. Call-record dates: "from" never after "to".
+    // Call-record dates: "from" never after "to".
     onUpdateCdrCurrentDate();
     cdrDateFrom->setMaximumDate(cdrDateTo->date());
     cdrDateTo->setMinimumDate(cdrDateFrom->date());
     connect(cdrDateFrom, SIGNAL(dateChanged(QDate)), this, SLOT(onDateFilterChanged()));
     connect(cdrDateTo, SIGNAL(dateChanged(QDate)), this, SLOT(onDateFilterChanged()));
 
-    // 23-24. The queue tab comes back at log-in for queue members.
-    const int queueTab = tabContactsWidget->indexOf(queueTabWidget);
-    if (queueTab >= 0)
-        tabContactsWidget->removeTab(queueTab);
     stackedContacts->setCurrentWidget(pageContacts);
 
-    // 25. Only the quit path ends the program.
+    // Only the quit path ends the program.
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
-    // 26.
     adjustWindowToTabbarWidth();
 
-    // 27-28.
+    // Started minimised: to the tray once the window has settled.
     if (settingsDialog->isStartMinimizedSet())
         QTimer::singleShot(1000, this, SLOT(moveToTray()));
     trayIcon->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
 
-    // 29.
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Gui setup completed - Connections ready.";
 
-    // 30-32.
-    for (CustomTreeView *view : {tvFavourites, tvExtensions, tvContacts, tvCdr})
-        view->setAnimated(false);
     if (tabNotifications == 0) {
-        tabAnimTimer->stop();
+        tabAnimTimer.stop();
         setIcon(currentIconValue, true);
     }
     updateCdrIcon();
     updateChatIcon();
     edtCallerNumber->setFocus(Qt::OtherFocusReason);
+}
+
+void MPGui::createSubsystems()
+{
+    CallLines::Widgets callWidgets;
+    callWidgets.edtCallerNumber = edtCallerNumber;
+    callWidgets.btnStartAudioCall = btnStartAudioCall;
+    callWidgets.lineButtons = {btnLine1, btnLine2, btnLine3, btnLine4};
+    callWidgets.wdgLines = wdgLines;
+    calls = new CallLines(callWidgets, this);
+
+    DirectoryPanel::Widgets directoryWidgets;
+    directoryWidgets.window = this;
+    directoryWidgets.tvFavourites = tvFavourites;
+    directoryWidgets.tvExtensions = tvExtensions;
+    directoryWidgets.tvContacts = tvContacts;
+    directoryWidgets.tvCdr = tvCdr;
+    directoryWidgets.txtExtSearch = txtExtSearch;
+    directoryWidgets.txtContactsSearch = txtContactsSearch;
+    directoryWidgets.txtCdrSearch = txtCdrSearch;
+    directoryWidgets.cdrDateFrom = cdrDateFrom;
+    directoryWidgets.cdrDateTo = cdrDateTo;
+    directoryWidgets.btnAddContact = btnAddContact;
+    directoryWidgets.btnSendSMS = btnSendSMS;
+    directoryWidgets.lblContactsUpdating = lblContactsUpdating;
+    directoryWidgets.stackedContacts = stackedContacts;
+    directoryWidgets.pageContacts = pageContacts;
+    directoryWidgets.cdrStckWidget = cdrStckWidget;
+    directoryWidgets.pageCdrNoResults = pageCdrNoResults;
+    directory = new DirectoryPanel(settingsDialog, directoryWidgets, this);
+
+    MessagingPanel::Widgets messagingWidgets;
+    messagingWidgets.chatPanel = chatPanel;
+    messagingWidgets.btnDnd = btnDnd;
+    messagingWidgets.btnRedirect = btnRedirect;
+    messagingWidgets.btnMail = btnMail;
+    messagingWidgets.btnConference = btnConference;
+    messagingWidgets.btnDualRingToggle = btnDualRingToggle;
+    messagingWidgets.tabContactsWidget = tabContactsWidget;
+    messagingWidgets.voiceMailTabWidget = voiceMailTabWidget;
+    MessagingPanel::Icons messagingIcons;
+    messagingIcons.dndOffIcon = dndOffIcon;
+    messagingIcons.dualRingOffIcon = dualRingOffIcon;
+    messaging = new MessagingPanel(messagingWidgets, messagingIcons, this);
+
+    QueuesController::Widgets queueWidgets;
+    queueWidgets.window = this;
+    queueWidgets.queuesGui = queuesGui;
+    queueWidgets.btnSVP = btnSVP;
+    queueWidgets.btnPauseAll = btnPauseAll;
+    queueWidgets.lblQueueStatus = lblQueueStatus;
+    queueWidgets.lblLedQueueStatus = lblLedQueueStatus;
+    queueWidgets.queuesCountFrame = queuesCountFrame;
+    queueWidgets.tabContactsWidget = tabContactsWidget;
+    queueWidgets.queueTabWidget = queueTabWidget;
+    queueWidgets.reportAction = reportAction;
+    queueWidgets.pauseAllAction = pauseAllAction;
+    queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
+    queues = new QueuesController(settingsDialog, queueWidgets, ledGrayIcon, this);
+    queues->setCtiClient(ctiLib);
+
+    // The session reaches each of them in this order.
+    connect(this, &MPGui::sigSessionStarted, queues, &QueuesController::onSessionStarted);
+    connect(this, &MPGui::sigSessionStarted, messaging, &MessagingPanel::onSessionStarted);
+    connect(this, &MPGui::sigSessionStarted, calls, &CallLines::onSessionStarted);
+    connect(this, &MPGui::sigSessionStarted, directory, &DirectoryPanel::onSessionStarted);
+    connect(this, &MPGui::sigSessionEnded, directory, &DirectoryPanel::onSessionEnded);
+    connect(this, &MPGui::sigSessionEnded, calls, &CallLines::onSessionEnded);
+    connect(this, &MPGui::sigSessionEnded, queues, &QueuesController::onSessionEnded);
+    connect(this, &MPGui::sigSessionEnded, messaging, &MessagingPanel::onSessionEnded);
+    // Their dialogs close when the session ends and when the program quits.
+    for (auto hubSignal : {&MPGui::sigDisconnected, &MPGui::sigAboutToExit}) {
+        connect(this, hubSignal, directory, &DirectoryPanel::closeDialogs);
+        connect(this, hubSignal, messaging, &MessagingPanel::closeDialogs);
+    }
 }
 
 void MPGui::adjustWindowToTabbarWidth()
@@ -315,7 +342,7 @@ void MPGui::updateStrings()
 
     // The layout composes the title before it takes the mode over, so the
     // mode comes from the settings, where it is current from the start.
-    const int mode = settingsDialog ? int(settingsDialog->getSelectedAppMode()) : appMode;
+    const MSETTINGS::AppMode mode = settingsDialog ? settingsDialog->getSelectedAppMode() : appMode;
     windowTitleText = MSETTINGS::getLongApplicationName() + QLatin1Char(' ') + appModeDisplayName(mode);
     setWindowTitle(windowTitleText);
 }

@@ -3,29 +3,26 @@
 // reconnection, and the refresh slots that run while the session is up.
 #include "mpgui.h"
 
-#include "cdrfilterproxymodel.h"
+#include "calllines.h"
 #include "clientapiserver.h"
-#include "contactfilterproxymodel.h"
 #include "crashhandler.h"
 #include "ctilib.h"
 #include "customshortcut.h"
-#include "dlgcontactedit.h"
-#include "dlgredirect.h"
-#include "extenfavouritefilterproxymodel.h"
-#include "extenfilterproxymodel.h"
+#include "desklinestartup.h"
+#include "directorypanel.h"
 #include "globallogger.h"
-#include "guiutils.h"
-#include "mpchatsqlite.h"
+#include "messagingpanel.h"
+#include "mpguiassets.h"
 #include "msettings.h"
 #include "msettingsdialog.h"
-#include "mspmainwidget.h"
+#include "phonebackends.h"
 #include "pbxsessionrules.h"
 #include "promptservice.h"
+#include "queuescontroller.h"
+#include "sessioncontroller.h"
 #include "sslserver.h"
-#include "wdgcdrfilter.h"
-#include "wdgchatpanel.h"
+#include "updatescheduler.h"
 #include "wdgprofileimage.h"
-#include "wdgqueues.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -33,12 +30,11 @@
 #include <QHeaderView>
 #include <QMovie>
 #include <QPixmap>
-#include <QStandardItemModel>
-#include <QTabBar>
-#include <QTimer>
 
 namespace
 {
+const QString PbxName = QStringLiteral("PBX");
+
 // Disconnects, closes and releases a long-lived object on the next event-loop
 // turn, and clears the pointer that owned it.
 template <typename T> void releaseLater(T *&object, QList<QPointer<QObject>> &released)
@@ -77,41 +73,14 @@ CtiLib *MPGui::takeCtiLib()
     if (!old)
         return nullptr;
     ctiLib = nullptr;
+    if (queues)
+        queues->setCtiClient(nullptr);
     old->disconnect();
     disconnect(old, nullptr, this, nullptr);
     old->logout();
     old->shutdown();
     return old;
 }
-
-namespace
-{
-const QString PbxName = QStringLiteral("PBX");
-const int LedSize = 18;
-
-QPixmap ledPixmap(const QIcon &icon, const QString &fallbackResource)
-{
-    QPixmap px = icon.isNull() ? QPixmap(fallbackResource) : icon.pixmap(LedSize, LedSize);
-    if (!px.isNull() && px.size() != QSize(LedSize, LedSize))
-        px = px.scaled(LedSize, LedSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return px;
-}
-
-// Removes `page` from `tabs` when it is there and keeps the tab widget at
-// least as wide as its tab bar wants.
-void removeTabPage(QTabWidget *tabs, QWidget *page)
-{
-    if (!tabs || !page)
-        return;
-    const int index = tabs->indexOf(page);
-    if (index < 0)
-        return;
-    tabs->removeTab(index);
-    const int wanted = tabs->tabBar()->sizeHint().width();
-    if (tabs->minimumWidth() < wanted)
-        tabs->setMinimumWidth(wanted);
-}
-} // namespace
 
 bool MPGui::checkVeloraFwVers(const QString &firmware)
 {
@@ -124,17 +93,16 @@ void MPGui::connectToM()
 {
     if (!settingsDialog)
         return;
-    if (reconnectTimer)
-        reconnectTimer->stop();
+    session->cancelReconnect();
     if (ctiLib && ctiLib->isConnected())
         return;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Connect to MPBX requested";
 
     const PbxSession::UserAndTenant account = PbxSession::splitUsername(settingsDialog->getMUsername());
-    tenant = account.tenant;
+    session->setTenant(account.tenant);
     const QString password = settingsDialog->getMPassword();
     const QString address = settingsDialog->getMAddress();
-    if (appMode >= 3 || appMode < 0) {
+    if (appMode > MSETTINGS::AppModeSoftphone || appMode < MSETTINGS::AppModeCtiOnly) {
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Got invalid mode!";
         return;
     }
@@ -146,6 +114,8 @@ void MPGui::connectToM()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Missing mctilib pointer";
         return;
     }
+    if (queues)
+        queues->setCtiClient(ctiLib);
     ctiLib->enableMessagesDump(settingsDialog->isCtilibMessagesDumpEnabled());
 
     const int keepAlive = settingsDialog->getChatKeepAliveSendIntervalSecs();
@@ -157,11 +127,10 @@ void MPGui::connectToM()
                                    << "seconds";
     }
 
-    if (pbxTrust.wait() == 0 && logger)
-        *logger << UNQL::LOG_WARNING << Q_FUNC_INFO << "No certificate authority of the PBX could be loaded"
-                << UNQL::eom;
+    if (pbxTrust.wait() == 0)
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "No certificate authority of the PBX could be loaded";
     ctiLib->setServerAddress(address);
-    ctiLib->connectToServer(account.user, password, tenant, appMode, QString(), 0);
+    ctiLib->connectToServer(account.user, password, account.tenant, appMode, QString(), 0);
 
     if (trayIcon)
         trayIcon->setToolTip(tr("%1 - connessione in corso...").arg(MSETTINGS::getLongApplicationName()));
@@ -169,22 +138,12 @@ void MPGui::connectToM()
 
 void MPGui::reconnectToM()
 {
-    autoReconnect = true;
+    session->automaticAttemptStarted();
     if (!ctiLib) {
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Missing mctilib pointer";
         return;
     }
     connectToM();
-}
-
-int MPGui::refreshPeriodMs(int which, int storedSecs) const
-{
-    bool replaced = false;
-    const int secs = PbxSession::sanitizedRefreshSecs(RefreshPeriod(which), storedSecs, &replaced);
-    if (replaced && logger)
-        *logger << UNQL::LOG_WARNING << Q_FUNC_INFO << "Refresh period" << which << "of" << storedSecs
-                << "seconds is not usable: using the default of" << secs << "seconds" << UNQL::eom;
-    return secs * 1000;
 }
 
 void MPGui::connectedToM(const LoginDetails &details)
@@ -194,9 +153,7 @@ void MPGui::connectedToM(const LoginDetails &details)
         return;
     }
 
-    if (reconnectTimer)
-        reconnectTimer->stop();
-    autoReconnect = false;
+    session->loggedIn();
     userLastName = details.lastName;
     userFirstName = details.firstName;
 
@@ -225,16 +182,18 @@ void MPGui::connectedToM(const LoginDetails &details)
     }
 
     updateStrings();
-    queueRole = details.queueRole;
-    pbxCapabilities = ctiLib->getPbxCapabilities();
+    PbxSession::SessionStart started;
+    started.capabilities = ctiLib->getPbxCapabilities();
+    started.queueRole = details.queueRole;
+    started.mode = appMode;
+    started.firmware = details.firmwareVersion;
+    const PbxSession::SessionFeatures features = PbxSession::sessionFeatures(started);
 
-    const QString firmware = details.firmwareVersion;
+    const QString &firmware = started.firmware;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "We connected to a Velora with firmware" << firmware;
-    if (!PbxSession::firmwareHasVisualVoicemail(firmware)) {
+    if (!features.visualVoicemail)
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora firmware" << firmware << " does not support VisualVoiceMail";
-        removeTabPage(tabContactsWidget, voiceMailTabWidget);
-    }
-    if (!PbxSession::firmwareHasQueueGroupCdrFilter(firmware)) {
+    if (!features.queueGroupCdrFilter) {
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora firmware" << firmware
                                 << " does not support queue/group calls in cdr: checkboxes not available";
     } else {
@@ -245,80 +204,19 @@ void MPGui::connectedToM(const LoginDetails &details)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Successfully Connected to VeloraPBX with username"
                             << ctiLib->getLoginUsername() << " as" << windowTitleText << " client";
 
-    settingsDialog->updateAppMode(MSETTINGS::AppMode(appMode));
-    if (queuesGui)
-        queuesGui->setAppMode(appMode);
-
+    settingsDialog->updateAppMode(appMode);
     initClientApiServer();
 
-    // Queue role.
-    if (queueRole == 1 || queueRole == 2) {
-        initSupervisorPanel();
-        lblLedQueueStatus->show();
-        queueCallsCountVisible = settingsDialog->isQCallsCountVisible();
-        if (queueRole == 2) {
-            settingsDialog->setSupervisorMode(true);
-            if (reportAction)
-                reportAction->setEnabled(pbxCapabilities & (1u << 2));
-            btnSVP->setEnabled(true);
-            btnSVP->show();
-            btnSVP->setToolTip(tr("Pannello supervisore"));
-        } else {
-            settingsDialog->setSupervisorMode(false);
-            if (reportAction)
-                reportAction->setEnabled(false);
-            btnSVP->setEnabled(false);
-            btnSVP->hide();
-            btnSVP->setToolTip(tr("Pannello supervisore non disponibile"));
-        }
-        btnPauseAll->setEnabled(false);
-        btnPauseAll->hide();
-        if (pauseAllAction)
-            pauseAllAction->setEnabled(false);
-    } else {
-        lblQueueStatus->hide();
-        lblLedQueueStatus->hide();
-        btnSVP->setEnabled(false);
-        btnSVP->hide();
-        btnPauseAll->setEnabled(false);
-        btnPauseAll->hide();
-        if (pauseAllAction)
-            pauseAllAction->setEnabled(false);
-    }
+    // Refresh timers, each after one immediate refresh.
+    const MctiConfig config = settingsDialog->getConfig();
+    const int identitiesMs =
+        features.identitiesPeriod
+            ? refreshIntervalMs(RefreshPeriod::Identities, config.identitiesRefreshTimeoutSecs)
+            : refreshIntervalMs(RefreshPeriod::CodecOrder, config.codecOrderRefreshTimeoutSecs);
+    session->started(started.capabilities, identitiesMs,
+                     refreshIntervalMs(RefreshPeriod::Cdr, config.cdrRefreshTimeoutSecs));
 
-    // Service buttons back to their reset state.
-    btnDualRingToggle->setToolTip(tr("Servizio Fork To Mobile non configurato"));
-    btnDualRingToggle->setAccessibleDescription(tr("Servizio Fork To Mobile non configurato"));
-    btnDualRingToggle->setIcon(dualRingOffIcon);
-    btnDualRingToggle->setEnabled(false);
-    btnDualRingToggle->hide();
-    forkToMobileActive = false;
-    btnDnd->setEnabled(false);
-    btnDnd->hide();
-    btnDnd->setIcon(dndOffIcon);
-    btnDnd->setToolTip(tr("Do Not Disturb non attivo"));
-    btnDnd->setAccessibleDescription(tr("Do Not Disturb non attivo"));
-    btnRedirect->setEnabled(true);
-    btnRedirect->show();
-
-    if (appMode != 2) {
-        btnStartAudioCall->setEnabled(true);
-        edtCallerNumber->setEnabled(true);
-        btnMail->setEnabled(true);
-        btnMail->show();
-        btnConference->setEnabled(true);
-        btnConference->show();
-    }
-
-    if (pbxCapabilities & (1u << 0)) {
-        btnSendSMS->setEnabled(true);
-        btnSendSMS->show();
-        btnSendSMS->setToolTip(tr("Invia SMS"));
-    } else {
-        btnSendSMS->setEnabled(false);
-        btnSendSMS->hide();
-        btnSendSMS->setToolTip(tr("Servizio Invia SMS non disponibile"));
-    }
+    emit sigSessionStarted(started);
 
     // Connected look.
     setWindowTitle(windowTitleText);
@@ -326,54 +224,22 @@ void MPGui::connectedToM(const LoginDetails &details)
     wdgPicture->setDirty();
     wdgPicture->update();
     lblStatusText->setText(tr("Utente: CONNESSO"));
-    lblLedStatus->setPixmap(ledPixmap(ledGreenIcon, QStringLiteral(":/images/led_green.png")));
-    lblQueueStatus->setText(tr("Stato Code: N/D"));
-    lblLedQueueStatus->setPixmap(ledPixmap(ledGrayIcon, QStringLiteral(":/images/led_gray.png")));
+    lblLedStatus->setPixmap(MPGUI::ledPixmap(ledGreenIcon, QStringLiteral(":/images/led_green.png")));
     if (connectAction)
         connectAction->setEnabled(false);
     if (disconnectAction)
         disconnectAction->setEnabled(true);
-    cdrStckWidget->setCurrentWidget(pageCdrNoResults);
 
-    btnAddContact->show();
-    if (pbxCapabilities & (1u << 13)) {
-        btnAddContact->setEnabled(true);
-        btnAddContact->setToolTip(tr("Aggiungi contatto"));
-    } else {
-        btnAddContact->setEnabled(false);
-        btnAddContact->setToolTip(
-            tr("Aggiunta contatto non supportata dalla versione di %1 a cui si è attualmente connessi.").arg(PbxName));
-    }
-
-    // Refresh timers, each after one immediate refresh.
-    const MctiConfig config = settingsDialog->getConfig();
-    wasConnected = true;
     refreshIdentities();
-    if (identitiesTimer) {
-        identitiesTimer->start(
-            (pbxCapabilities & (1u << 12))
-                ? refreshPeriodMs(int(RefreshPeriod::Identities), config.identitiesRefreshTimeoutSecs)
-                : refreshPeriodMs(int(RefreshPeriod::CodecOrder), config.codecOrderRefreshTimeoutSecs));
-    }
-
-    lblContactsUpdating->setText(tr("Importazione contatti in corso..."));
     ctiLib->enableOutlookSupport(CtiLib::hasOutlookSupportBuilt() && settingsDialog->isOutlookImportRequested(),
                                  config.excludedOutlookFolders);
     refreshContactsList();
-    if (contactsRefreshTimer)
-        contactsRefreshTimer->start(refreshPeriodMs(int(RefreshPeriod::Contacts), config.contactsRefreshTimeoutSecs));
-
     onCdrFilterChanged(settingsDialog->getCdrFilterValue());
     refreshPeriodicData();
-    if (periodicDataTimer)
-        periodicDataTimer->start(refreshPeriodMs(int(RefreshPeriod::Cdr), config.cdrRefreshTimeoutSecs));
-
-    if ((pbxCapabilities & (1u << 11)) && rebrandingTimer && !rebrandingTimer->isActive())
-        rebrandingTimer->start(GuiUtils::randomValue(30000, 30000));
 
     // Tray.
     if (trayIcon) {
-        if (appMode == 2) {
+        if (appMode == MSETTINGS::AppModeSoftphone) {
             trayIcon->setToolTip(tr("%1 - Phone non registrato").arg(windowTitleText));
             setIcon(mctiUnregisteredIcon, true);
         } else {
@@ -387,8 +253,6 @@ void MPGui::connectedToM(const LoginDetails &details)
 
     volumesVisible = settingsDialog->isVolumesFrameVisible();
     updateVolumesVisibility();
-    if (chatPanel)
-        chatPanel->enableChatWindows(true);
     edtCallerNumber->setFocus();
     repaint();
 }
@@ -425,26 +289,9 @@ void MPGui::initClientApiServer()
         Qt::QueuedConnection);
 }
 
-void MPGui::initSupervisorPanel()
-{
-    releaseLater(supervisorPanel, releasedLater);
-    if (!settingsDialog)
-        return;
-
-    supervisorPanel = new MspMainWidget(ctiLib, nullptr, settingsDialog->getConfig(), nullptr);
-    supervisorPanel->setMinimumSize(950, 650);
-    supervisorPanel->resize(1024, 768);
-    supervisorPanel->updateLogoFile(QStringLiteral(":/images/velora-pbx-CCenter.png"));
-    supervisorPanel->updateThresholdLists(settingsDialog->getAnswCallsTimeThresholdList(),
-                                          settingsDialog->getLostCallsTimeThresholdList());
-    supervisorPanel->setWindowIcon(windowIcon());
-    supervisorPanel->setWindowTitle(QStringLiteral("Supervisor Panel"));
-    supervisorPanel->hide();
-}
-
 void MPGui::refreshIdentities()
 {
-    if (!ctiLib || !wasConnected)
+    if (!ctiLib || !session->isUp())
         return;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Asking for identities refresh";
     ctiLib->getIdentities();
@@ -452,7 +299,7 @@ void MPGui::refreshIdentities()
 
 void MPGui::refreshPeriodicData()
 {
-    if (!ctiLib || !wasConnected)
+    if (!ctiLib || !session->isUp())
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Request periodic data from MCtiserver";
     // Call records and the mailbox status.
@@ -472,12 +319,8 @@ void MPGui::onMctiServicesChanged()
 
 void MPGui::pauseAllQueues(bool pause, const QString &reason)
 {
-    if (queueRole != 1 && queueRole != 2)
-        return;
-    if (!ctiLib || !ctiLib->isConnected())
-        return;
-    ctiLib->pauseQueues(pause, QString(), reason, QString());
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Pause/unpause on queues requested due to" << reason;
+    if (queues && queues->pauseAllQueues(pause, reason))
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Pause/unpause on queues requested due to" << reason;
 }
 
 // ---------------------------------------------------------------- log-out and disconnection
@@ -487,8 +330,7 @@ void MPGui::disconnectFromM()
     if (!ctiLib || !ctiLib->isConnected())
         return;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Disconnect from MPBX requested";
-    if (settingsDialog && settingsDialog->isPauseOnLogoffRequired() && (queueRole == 1 || queueRole == 2) &&
-        !queuesPausedAny)
+    if (queues && queues->isPauseOnLogoffDue())
         pauseAllQueues(true, QStringLiteral("PauseOnLogoff"));
     ctiLib->logout();
     if (trayIcon)
@@ -501,55 +343,35 @@ void MPGui::disconnectedFromM(QString reason)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Disconnected from VeloraPBX - Reason:" << reason;
     if (restartRequested)
         return;
+    const PbxSession::DisconnectReason parsed = PbxSession::parseDisconnectReason(reason);
 
-    stackedContacts->setCurrentWidget(pageContacts);
     setWindowTitle(tr("%1 - disconnesso").arg(MSETTINGS::getLongApplicationName()));
     lblAccountInfo->clear();
-
-    for (QTimer *t : {periodicDataTimer, contactsRefreshTimer, identitiesTimer, rebrandingTimer}) {
-        if (t)
-            t->stop();
-    }
-
     wdgPicture->setProfilePixmap(QPixmap());
     wdgPicture->setPresenceVisible(false);
     wdgPicture->setText(QStringLiteral("?"));
     wdgPicture->setDirty();
     wdgPicture->update();
-    btnAddContact->hide();
-    btnAddContact->setEnabled(false);
     onVoicemailMsgListReceived(VoicemailMessageList());
-
     lblStatusText->setText(tr("Utente: NON CONNESSO"));
-    const QPixmap grey = ledPixmap(ledGrayIcon, QStringLiteral(":/images/led_gray.png"));
-    lblLedStatus->setPixmap(grey);
-    lblLedQueueStatus->setPixmap(grey);
-    lblQueueStatus->setText(tr("Stato Code: N/D"));
-
+    lblLedStatus->setPixmap(MPGUI::ledPixmap(ledGrayIcon, QStringLiteral(":/images/led_gray.png")));
     if (connectAction)
         connectAction->setEnabled(true);
-    for (QAction *a : {disconnectAction, pauseAllAction, reportAction}) {
-        if (a)
-            a->setEnabled(false);
-    }
-    edtCallerNumber->setEnabled(false);
-    btnStartAudioCall->setEnabled(false);
-
-    queueRole = 0;
-    queueCallsCountVisible = false;
+    if (disconnectAction)
+        disconnectAction->setEnabled(false);
     resetServiceButtons(false);
-    sipRegistered = false;
-    if (settingsDialog)
-        settingsDialog->setAccountList(IdentityList());
+    settingsDialog->setAccountList(IdentityList());
 
-    if (chatPanel)
-        chatPanel->enableChatWindows(false);
+    // Decided before the session forgets how the attempt started.
+    const PbxSession::DisconnectNotice notice =
+        PbxSession::disconnectNotice(parsed, session->isAutomaticAttempt(), session->isUp());
+    const bool wasUp = session->isUp();
+    const bool automaticAttempt = session->isAutomaticAttempt();
+
+    emit sigSessionEnded(parsed);
     emit sigDisconnected();
-
-    releaseLater(supervisorPanel, releasedLater);
     saveTablesState();
 
-    const PbxSession::DisconnectReason parsed = PbxSession::parseDisconnectReason(reason);
     if (parsed.kind == PbxSession::ReasonKind::AuthFailed) {
         PromptService::Message msg;
         msg.kind = PromptService::Kind::Warning;
@@ -560,53 +382,29 @@ void MPGui::disconnectedFromM(QString reason)
     }
 
     const QString shown = PbxSession::shownReason(parsed, reason);
-    const QString title = MSETTINGS::getLongApplicationName();
     QString trayText;
-    if (parsed.kind == PbxSession::ReasonKind::UserRequest) {
-        // The user asked for it: nothing to tell.
-    } else if (parsed.isKnown()) {
+    switch (notice) {
+    case PbxSession::DisconnectNotice::None:
+        if (automaticAttempt && !parsed.isKnown())
+            logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Reconnection failed, no message shown this time"
+                                   << "- was connected:" << int(wasUp) << "- reason:" << reason;
+        break;
+    case PbxSession::DisconnectNotice::CannotConnect:
         trayText = tr("Impossibile connettersi a %1. \nMotivo: %2").arg(PbxName, shown);
-    } else if (autoReconnect) {
-        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Reconnection failed, no message shown this time"
-                               << "- was connected:" << int(wasConnected) << "- reason:" << reason;
-    } else if (wasConnected) {
+        break;
+    case PbxSession::DisconnectNotice::ConnectionClosed:
         trayText = tr("La connessione con %1 è stata chiusa. \nMotivo: %2").arg(PbxName, shown);
-    } else {
-        trayText = tr("Impossibile connettersi a %1. \nMotivo: %2").arg(PbxName, shown);
+        break;
     }
     if (!trayText.isEmpty())
-        prompts().showTrayMessage(trayIcon, title, trayText, QSystemTrayIcon::Warning, 4000);
-
-    if (chatPanel)
-        chatPanel->deleteAllChatSession();
-
-    if (parsed.isKnown()) {
-        if (chatPanel)
-            chatPanel->closeAllDetachedWindows();
-        removeTabPage(tabContactsWidget, queueTabWidget);
-        if (pauseAllAction)
-            pauseAllAction->setEnabled(false);
-        for (QStandardItemModel *m : {extenModel, contactsModel, cdrModel}) {
-            if (m)
-                m->setRowCount(0);
-        }
-    }
+        prompts().showTrayMessage(trayIcon, MSETTINGS::getLongApplicationName(), trayText, QSystemTrayIcon::Warning,
+                                  4000);
 
     if (trayIcon) {
         trayIcon->setToolTip(tr("%1 - disconnesso").arg(windowTitleText));
-        setIcon(appMode == 2 ? mctiDisconnectedSoftphoneIcon : mctiDisconnectedIcon, true);
+        setIcon(appMode == MSETTINGS::AppModeSoftphone ? mctiDisconnectedSoftphoneIcon : mctiDisconnectedIcon, true);
     }
-    wasConnected = false;
-    if (queuesGui)
-        queuesGui->clear();
-
-    if (reconnectTimer) {
-        if (parsed.reconnects())
-            reconnectTimer->start(PbxSession::reconnectDelayMs());
-        else
-            reconnectTimer->stop();
-    }
-    autoReconnect = false;
+    session->ended(parsed);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Exiting...";
 }
 
@@ -616,7 +414,7 @@ bool MPGui::confirmQuit()
 {
     const QString title = MSETTINGS::getLongApplicationName() + tr(" - Chiusura applicazione");
     QString text = QStringLiteral("<p align='center'>") + tr("Sei sicuro di voler chiudere l'applicazione<br>");
-    if (appMode == 2)
+    if (appMode == MSETTINGS::AppModeSoftphone)
         text += windowTitleText.toHtmlEscaped() + tr("?<br>Tutte chiamate in corso verranno interrotte.");
     else
         text += MSETTINGS::getLongApplicationName().toHtmlEscaped() + QStringLiteral("?");
@@ -636,13 +434,11 @@ bool MPGui::confirmQuit()
 
 bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
 {
-    if (logger) {
-        QObject *origin = sender();
-        if (origin && origin == quitAction)
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Quit action triggered" << UNQL::eom;
-        else if (origin && origin == settingsDialog)
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "sigRestarted action triggered" << UNQL::eom;
-    }
+    QObject *origin = sender();
+    if (origin && origin == quitAction)
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Quit action triggered";
+    else if (origin && origin == settingsDialog)
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "sigRestarted action triggered";
 
     if (askToUser && !isRestartRequired && !confirmQuit()) {
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora CTI closing canceled.";
@@ -665,14 +461,15 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
         releasedLater << QPointer<QObject>(old);
     }
     releaseLater(apiServer, releasedLater);
-    releaseLater(supervisorPanel, releasedLater);
+    if (queues)
+        queues->releaseSupervisorPanel();
 
     if (settingsDialog) {
         settingsDialog->saveDimension(width(), height());
         settingsDialog->savePos(x(), y());
         saveTablesState();
         settingsDialog->saveParameters();
-        if (appMode == 2 && phoneEngine)
+        if (appMode == MSETTINGS::AppModeSoftphone && phones->engine())
             settingsDialog->saveAudioVolumes(hsldInputAudio->value(), hsldOutputAudio->value());
         MSettingsDialog *old = settingsDialog;
         settingsDialog = nullptr;
@@ -681,10 +478,9 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
         releasedLater << QPointer<QObject>(old);
     }
 
-    if (chatDb) {
+    if (messaging && messaging->chatStore()) {
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Delete ChatDB manager";
-        delete chatDb;
-        chatDb = nullptr;
+        messaging->closeChatDb();
     }
 
     if (CtiLib *old = takeCtiLib()) {
@@ -694,16 +490,14 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
 
     restartRequested = isRestartRequired;
     if (isRestartRequired) {
-        if (logger) {
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Restarting Application required" << UNQL::eom;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Restarting Application required";
+        if (logger)
             logger->flush();
-        }
-        QCoreApplication::exit(RestartExitCode);
+        QCoreApplication::exit(DesklineStartup::RestartExitCode);
     } else {
-        if (logger) {
-            *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Closing Application ..." << UNQL::eom;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Closing Application ...";
+        if (logger)
             logger->flush();
-        }
         QCoreApplication::quit();
     }
     return true;
@@ -711,7 +505,7 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
 
 void MPGui::saveTablesState()
 {
-    if (!settingsDialog || (appMode != 1 && appMode != 2))
+    if (!settingsDialog || appMode == MSETTINGS::AppModeCtiOnly)
         return;
     settingsDialog->saveTablesHeaders(tvFavourites->header()->saveState(), tvExtensions->header()->saveState(),
                                       tvContacts->header()->saveState(), tvCdr->header()->saveState());
@@ -730,18 +524,16 @@ MPGui::~MPGui()
         delete loaderMovie;
         loaderMovie = nullptr;
     }
-    QTimer **timers[] = {&periodicDataTimer, &identitiesTimer,    &contactsRefreshTimer, &rebrandingTimer,
-                         &reconnectTimer,    &contactSearchTimer, &extenSearchTimer,     &cdrSearchTimer,
-                         &cdrDateTimer,      &updateCheckTimer,   &tabAnimTimer,         &clipboardInactivityTimer};
-    for (QTimer **timer : timers) {
-        if (*timer) {
-            (*timer)->stop();
-            delete *timer;
-            *timer = nullptr;
-        }
-    }
-    releaseNow(dlgContactEdit);
-    releaseNow(dlgRedirect);
+    // The subsystems go before what they use: their timers stop, their
+    // dialogs, models and stores are released.
+    delete updates;
+    updates = nullptr;
+    delete calls;
+    calls = nullptr;
+    delete directory;
+    directory = nullptr;
+    delete messaging;
+    messaging = nullptr;
 
     if (apiServer) {
         ClientApiServer *old = apiServer;
@@ -750,12 +542,19 @@ MPGui::~MPGui()
         old->close();
         delete old;
     }
-    releaseNow(supervisorPanel);
+    if (queues)
+        queues->releaseSupervisorPanel();
     releaseNow(settingsDialog);
 
     pauseAllQueues(false, QStringLiteral("Bye bye"));
+    delete queues;
+    queues = nullptr;
 
     delete takeCtiLib();
+    delete session;
+    session = nullptr;
+    delete phones;
+    phones = nullptr;
     if (trayIcon) {
         QSystemTrayIcon *old = trayIcon;
         trayIcon = nullptr;
@@ -770,27 +569,8 @@ MPGui::~MPGui()
         delete pending.data();
     releasedLater.clear();
 
-    delete contactsProxy;
-    contactsProxy = nullptr;
-    delete contactsModel;
-    contactsModel = nullptr;
-    delete extenModel;
-    extenModel = nullptr;
-    delete extenProxy;
-    extenProxy = nullptr;
-    delete favouritesProxy;
-    favouritesProxy = nullptr;
-    delete cdrProxy;
-    cdrProxy = nullptr;
-    delete cdrModel;
-    cdrModel = nullptr;
-    delete cdrFilter;
-    cdrFilter = nullptr;
-    delete chatDb;
-    chatDb = nullptr;
-
     if (logger) {
-        *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Now destroying logger and exiting." << UNQL::eom;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Now destroying logger and exiting.";
         logger->flush();
         CrashHandler::clearLogTarget();
         Logger *old = logger;

@@ -2,28 +2,17 @@
 #include "mpgui.h"
 
 #include "globallogger.h"
-#include "guiutils.h"
 #include "msettingsdialog.h"
-
-#include <QTimer>
+#include "updatescheduler.h"
 
 void MPGui::setupUpdates()
 {
-    if (settingsDialog && settingsDialog->isCheckUpdatesAtStartupEnabled())
-        QTimer::singleShot(GuiUtils::randomValue(5000, 10000), this, SLOT(checkUpdates()));
-    else
-        startCheckUpdatesTimer();
+    updates->setupUpdates();
 }
 
 void MPGui::startCheckUpdatesTimer()
 {
-    if (!updateCheckTimer)
-        return;
-    updateCheckTimer->stop();
-    const int minutes = settingsDialog ? settingsDialog->checkUpdatesTimeoutMinutes() : 60;
-    if (minutes < 1)
-        return;
-    updateCheckTimer->start(GuiUtils::randomValue(minutes * 60000, 300000));
+    updates->startCheckUpdatesTimer();
 }
 
 void MPGui::checkUpdates()
@@ -35,8 +24,7 @@ void MPGui::checkUpdates()
 
 void MPGui::refreshRebrandingPackAfterAWhile()
 {
-    if (rebrandingTimer && !rebrandingTimer->isActive())
-        rebrandingTimer->start(GuiUtils::randomValue(30000, 30000));
+    updates->refreshRebrandingPackAfterAWhile();
 }
 
 void MPGui::refreshRebrandingPack()

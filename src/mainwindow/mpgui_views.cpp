@@ -6,7 +6,9 @@
 
 #include "ctilib.h"
 #include "globallogger.h"
+#include "messagingpanel.h"
 #include "mpguiassets.h"
+#include "phonebackends.h"
 #include "msettings.h"
 #include "msettingsdialog.h"
 #include "qdapplication.h"
@@ -39,8 +41,7 @@ void MPGui::setIcon(const QIcon &icon, bool decorate)
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         const QPixmap base = icon.pixmap(380, 380).scaled(380, 380, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         painter.drawPixmap(QRect(5, 5, 380, 380), base);
-        const QPixmap badge = QIcon(QStringLiteral(":/images/notifica_chat_tray.png"))
-                                  .pixmap(280, 280)
+        const QPixmap badge = chatNotifyTrayIcon.pixmap(280, 280)
                                   .scaled(280, 280, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         painter.drawPixmap(QRect(216, 216, 280, 280), badge);
         painter.end();
@@ -56,12 +57,12 @@ void MPGui::updateTrayIcon()
     if (!trayIcon)
         return;
     const bool connected = ctiLib && ctiLib->isConnected();
-    if (dndActive) {
+    if (messaging && messaging->isDndActive()) {
         setIcon(dndOnIcon, true);
-    } else if (ufwdActive) {
+    } else if (messaging && messaging->isUfwdActive()) {
         setIcon(redirectOnIcon, true);
     } else if (appMode == MSETTINGS::AppModeSoftphone) {
-        if (sipRegistered) {
+        if (phones->isSipRegistered()) {
             trayIcon->setToolTip(tr("%1 - Phone registrato").arg(windowTitleText));
             setIcon(mctiRegisteredIcon, true);
         } else if (connected) {
@@ -377,7 +378,7 @@ void MPGui::resizeEvent(QResizeEvent *event)
 void MPGui::updateTabAnimIcon()
 {
     if (tabNotifications == 0) {
-        tabAnimTimer->stop();
+        tabAnimTimer.stop();
         setIcon(currentIconValue, true);
     }
     updateCdrIcon();

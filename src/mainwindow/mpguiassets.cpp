@@ -87,3 +87,11 @@ QPixmap MPGUI::coverPixmap(const QPixmap &picture, const QSize &target)
     }
     return shown;
 }
+
+QPixmap MPGUI::ledPixmap(const QIcon &icon, const QString &fallbackResource)
+{
+    QPixmap px = icon.isNull() ? QPixmap(fallbackResource) : icon.pixmap(LedSize, LedSize);
+    if (!px.isNull() && px.size() != QSize(LedSize, LedSize))
+        px = px.scaled(LedSize, LedSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return px;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QString>
@@ -37,5 +38,11 @@ QImage readPicture(const QString &path);
 // cut to `target` (the window background). Drawn in one pass: only the part
 // that shows is computed.
 QPixmap coverPixmap(const QPixmap &picture, const QSize &target);
+
+// Side of the status-line LEDs, in pixels.
+constexpr int LedSize = 18;
+// `icon` as a LedSize square pixmap; the picture at `fallbackResource` when
+// the icon is null.
+QPixmap ledPixmap(const QIcon &icon, const QString &fallbackResource);
 
 } // namespace MPGUI

@@ -135,6 +135,40 @@ QString shownReason(const DisconnectReason &parsed, const QString &received)
     return QStringLiteral("%1 - %2").arg(parsed.code, parsed.text);
 }
 
+bool isQueueMember(int role)
+{
+    return role == QueueRoleOperator || role == QueueRoleSupervisor;
+}
+
+SessionFeatures sessionFeatures(const SessionStart &session)
+{
+    SessionFeatures f;
+    const quint32 caps = session.capabilities;
+    // The softphone enables dialling once its account has registered.
+    f.dialFromWindow = session.mode != MSETTINGS::AppModeSoftphone;
+    f.sendSms = caps & CapSms;
+    f.addContact = caps & CapAddContact;
+    f.queueStatus = isQueueMember(session.queueRole);
+    f.supervisorPanel = session.queueRole == QueueRoleSupervisor;
+    f.callCenterReport = f.supervisorPanel && (caps & CapCallCenterReport);
+    f.visualVoicemail = firmwareHasVisualVoicemail(session.firmware);
+    f.queueGroupCdrFilter = firmwareHasQueueGroupCdrFilter(session.firmware);
+    f.rebranding = caps & CapRebranding;
+    f.identitiesPeriod = caps & CapIdentities;
+    return f;
+}
+
+DisconnectNotice disconnectNotice(const DisconnectReason &parsed, bool automaticAttempt, bool wasConnected)
+{
+    if (parsed.kind == ReasonKind::UserRequest)
+        return DisconnectNotice::None;
+    if (parsed.isKnown())
+        return DisconnectNotice::CannotConnect;
+    if (automaticAttempt)
+        return DisconnectNotice::None;
+    return wasConnected ? DisconnectNotice::ConnectionClosed : DisconnectNotice::CannotConnect;
+}
+
 int reconnectDelayMs()
 {
     return GuiUtils::randomValue(ReconnectBaseMs, ReconnectRandomMs);

@@ -24,14 +24,10 @@
 
 namespace sessiontest {
 
+// A timer of the window or of one of its subsystems, by object name.
 inline QTimer *timerOf(const MPGui &w, const QString &name)
 {
-    const auto timers = w.ownedTimers();
-    for (const auto &t : timers) {
-        if (t.first == name)
-            return t.second;
-    }
-    return nullptr;
+    return w.findChild<QTimer *>(name);
 }
 
 template <typename T> T *widgetOf(const MPGui &w, const QString &name)

@@ -1,0 +1,50 @@
+#include "updatescheduler.h"
+
+#include "guiutils.h"
+#include "msettingsdialog.h"
+
+UpdateScheduler::UpdateScheduler(MSettingsDialog *settings, QObject *parent)
+    : QObject(parent), settingsDialog(settings), rebrandingTimer(this), updateCheckTimer(this)
+{
+    setObjectName(QStringLiteral("updateScheduler"));
+    rebrandingTimer.setObjectName(QStringLiteral("rebrandingTimer"));
+    rebrandingTimer.setSingleShot(true);
+    updateCheckTimer.setObjectName(QStringLiteral("updateCheckTimer"));
+    updateCheckTimer.setSingleShot(true);
+    connect(&rebrandingTimer, &QTimer::timeout, this, &UpdateScheduler::rebrandingDue);
+    connect(&updateCheckTimer, &QTimer::timeout, this, &UpdateScheduler::checkUpdatesDue);
+}
+
+void UpdateScheduler::setupUpdates()
+{
+    if (settingsDialog && settingsDialog->isCheckUpdatesAtStartupEnabled())
+        QTimer::singleShot(GuiUtils::randomValue(5000, 10000), this, &UpdateScheduler::checkUpdatesDue);
+    else
+        startCheckUpdatesTimer();
+}
+
+void UpdateScheduler::startCheckUpdatesTimer()
+{
+    updateCheckTimer.stop();
+    const int minutes = settingsDialog ? settingsDialog->checkUpdatesTimeoutMinutes() : 60;
+    if (minutes < 1)
+        return;
+    updateCheckTimer.start(GuiUtils::randomValue(minutes * 60000, 300000));
+}
+
+void UpdateScheduler::refreshRebrandingPackAfterAWhile()
+{
+    if (!rebrandingTimer.isActive())
+        rebrandingTimer.start(GuiUtils::randomValue(30000, 30000));
+}
+
+void UpdateScheduler::onSessionStarted(const PbxSession::SessionStart &session)
+{
+    if (PbxSession::sessionFeatures(session).rebranding)
+        refreshRebrandingPackAfterAWhile();
+}
+
+void UpdateScheduler::onSessionEnded()
+{
+    rebrandingTimer.stop();
+}
