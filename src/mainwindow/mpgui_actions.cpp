@@ -129,6 +129,17 @@ void MPGui::createActions()
     sendLogAction = new QAction(tr("Invia &log al supporto tecnico"), this);
     connect(sendLogAction, SIGNAL(triggered()), this, SLOT(sendLogToSupport()));
 
+    // Found by these names by whoever drives the window (the local API, tests).
+    connectAction->setObjectName(QStringLiteral("connectAction"));
+    disconnectAction->setObjectName(QStringLiteral("disconnectAction"));
+    minimizeAction->setObjectName(QStringLiteral("minimizeAction"));
+    restoreAction->setObjectName(QStringLiteral("restoreAction"));
+    settingsAction->setObjectName(QStringLiteral("settingsAction"));
+    quitAction->setObjectName(QStringLiteral("quitAction"));
+    reportAction->setObjectName(QStringLiteral("reportAction"));
+    pauseAllAction->setObjectName(QStringLiteral("pauseAllAction"));
+    sendLogAction->setObjectName(QStringLiteral("sendLogAction"));
+
     m_actionExtendedMode->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     connect(m_actionExtendedMode, SIGNAL(triggered()), this, SLOT(onExtendedModeSelected()));
     m_actionsSlimMode->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));

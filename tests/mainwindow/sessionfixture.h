@@ -35,6 +35,11 @@ template <typename T> T *widgetOf(const MPGui &w, const QString &name)
     return w.findChild<T *>(name);
 }
 
+inline QAction *actionNamed(const MPGui &w, const QString &name)
+{
+    return w.findChild<QAction *>(name);
+}
+
 inline QAction *actionWithText(const MPGui &w, const QString &text)
 {
     const auto actions = w.findChildren<QAction *>();

@@ -1,5 +1,6 @@
 // The session rules that need no window: user/tenant split, firmware gate,
-// keep-alive floor, refresh periods and the reading of disconnection reasons.
+// what a log-in enables, keep-alive floor, refresh periods, the reading of
+// disconnection reasons and the tray message each one brings.
 #include "pbxsessionrules.h"
 #include "testmain.h"
 
@@ -21,6 +22,10 @@ private slots:
     void refreshPeriods();
     void reasons_data();
     void reasons();
+    void sessionFeaturesPerLogin_data();
+    void sessionFeaturesPerLogin();
+    void disconnectNotices_data();
+    void disconnectNotices();
     void reconnectDelaysStayInRange();
 };
 
@@ -189,6 +194,99 @@ void TestSessionRules::reasons()
     QCOMPARE(shownReason(r, reason), shown);
     QCOMPARE(r.reconnects(), reconnects);
     QCOMPARE(r.isKnown(), !reconnects);
+}
+
+namespace {
+QString featureString(const SessionFeatures &f)
+{
+    // One letter per feature that is on, in a fixed order.
+    QString s;
+    s += f.dialFromWindow ? 'D' : '-';
+    s += f.sendSms ? 'S' : '-';
+    s += f.addContact ? 'A' : '-';
+    s += f.queueStatus ? 'Q' : '-';
+    s += f.supervisorPanel ? 'P' : '-';
+    s += f.callCenterReport ? 'R' : '-';
+    s += f.visualVoicemail ? 'V' : '-';
+    s += f.queueGroupCdrFilter ? 'G' : '-';
+    s += f.rebranding ? 'B' : '-';
+    s += f.identitiesPeriod ? 'I' : '-';
+    return s;
+}
+} // namespace
+
+void TestSessionRules::sessionFeaturesPerLogin_data()
+{
+    QTest::addColumn<quint32>("capabilities");
+    QTest::addColumn<int>("queueRole");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("firmware");
+    // D dial, S SMS, A add contact, Q queue status, P supervisor panel,
+    // R call-centre report, V voicemail tab, G queue/group call filter,
+    // B rebranding, I identities period.
+    QTest::addColumn<QString>("features");
+    const quint32 all = CapSms | CapCallCenterReport | CapRebranding | CapIdentities | CapAddContact;
+    QTest::newRow("CTI only, nothing allowed, old firmware")
+        << 0u << int(QueueRoleNone) << int(MSETTINGS::AppModeCtiOnly) << "4.0.7" << "D---------";
+    QTest::newRow("desk phone, everything, new firmware")
+        << all << int(QueueRoleNone) << int(MSETTINGS::AppModeDeskPhone) << "4.7.16" << "DSA---VGBI";
+    QTest::newRow("softphone dials after registering")
+        << all << int(QueueRoleNone) << int(MSETTINGS::AppModeSoftphone) << "4.5.9" << "-SA---V-BI";
+    QTest::newRow("operator: queue status, no panel")
+        << all << int(QueueRoleOperator) << int(MSETTINGS::AppModeCtiOnly) << "4.5.9" << "DSAQ--V-BI";
+    QTest::newRow("supervisor with the report")
+        << all << int(QueueRoleSupervisor) << int(MSETTINGS::AppModeCtiOnly) << "4.7.16" << "DSAQPRVGBI";
+    QTest::newRow("supervisor without the report bit")
+        << quint32(CapSms) << int(QueueRoleSupervisor) << int(MSETTINGS::AppModeCtiOnly) << "4.7.16" << "DS-QP-VG--";
+    QTest::newRow("report bit without supervisor role")
+        << quint32(CapCallCenterReport) << int(QueueRoleOperator) << int(MSETTINGS::AppModeCtiOnly) << "4.0.7"
+        << "D--Q------";
+    QTest::newRow("unknown role is no queue member")
+        << 0u << 3 << int(MSETTINGS::AppModeCtiOnly) << "4.0.7" << "D---------";
+    QTest::newRow("bits outside the named ones change nothing")
+        << ~all << int(QueueRoleNone) << int(MSETTINGS::AppModeCtiOnly) << "garbage" << "D---------";
+}
+
+void TestSessionRules::sessionFeaturesPerLogin()
+{
+    QFETCH(quint32, capabilities);
+    QFETCH(int, queueRole);
+    QFETCH(int, mode);
+    QFETCH(QString, firmware);
+    QFETCH(QString, features);
+    SessionStart start;
+    start.capabilities = capabilities;
+    start.queueRole = queueRole;
+    start.mode = MSETTINGS::AppMode(mode);
+    start.firmware = firmware;
+    QCOMPARE(featureString(sessionFeatures(start)), features);
+}
+
+void TestSessionRules::disconnectNotices_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("automaticAttempt");
+    QTest::addColumn<bool>("wasConnected");
+    QTest::addColumn<int>("notice");
+    const int none = int(DisconnectNotice::None);
+    const int cannot = int(DisconnectNotice::CannotConnect);
+    const int closed = int(DisconnectNotice::ConnectionClosed);
+    QTest::newRow("user request, up") << "UserRequest" << false << true << none;
+    QTest::newRow("user request, automatic attempt") << "UserRequest" << true << false << none;
+    QTest::newRow("known reason, up") << "AuthFailed" << false << true << cannot;
+    QTest::newRow("known reason, automatic attempt") << "Host not found" << true << false << cannot;
+    QTest::newRow("other reason, session was up") << "KeepAliveReplyTimeout" << false << true << closed;
+    QTest::newRow("other reason, first attempt") << "Connection refused" << false << false << cannot;
+    QTest::newRow("other reason, automatic attempt failed") << "Connection refused" << true << false << none;
+}
+
+void TestSessionRules::disconnectNotices()
+{
+    QFETCH(QString, reason);
+    QFETCH(bool, automaticAttempt);
+    QFETCH(bool, wasConnected);
+    QFETCH(int, notice);
+    QCOMPARE(int(disconnectNotice(parseDisconnectReason(reason), automaticAttempt, wasConnected)), notice);
 }
 
 void TestSessionRules::reconnectDelaysStayInRange()
