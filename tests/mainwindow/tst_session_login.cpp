@@ -5,6 +5,7 @@
 #include "clientapiserver.h"
 #include "mspmainwidget.h"
 #include "scriptedprompts.h"
+#include "sessioncontroller.h"
 #include "sessionfixture.h"
 #include "testmain.h"
 
@@ -19,6 +20,7 @@ class TestSessionLogin : public QObject {
 private slots:
     void connectedState();
     void firstDataRequested();
+    void refreshesRepeat();
     void tenantSentToThePbx_data();
     void tenantSentToThePbx();
     void capabilities_data();
@@ -37,7 +39,16 @@ void TestSessionLogin::connectedState()
     SessionFixture f;
     ScriptedPrompts prompts;
     MPGui w{f.config()};
+    QSignalSpy started(&w, &MPGui::sigSessionStarted);
     QVERIFY(startAndLogin(w));
+
+    // The subsystems heard what the PBX allows.
+    QCOMPARE(started.count(), 1);
+    const auto session = started.at(0).at(0).value<PbxSession::SessionStart>();
+    QCOMPARE(session.capabilities, f.sim->data().capabilities);
+    QCOMPARE(session.queueRole, int(PbxSession::QueueRoleSupervisor));
+    QCOMPARE(session.mode, MSETTINGS::AppModeCtiOnly);
+    QCOMPARE(session.firmware, f.sim->data().firmwareVersion);
 
     QCOMPARE(w.currentQueueRole(), 2); // "demo" is a supervisor
     QCOMPARE(w.currentPbxCapabilities(), f.sim->data().capabilities);
@@ -71,7 +82,6 @@ void TestSessionLogin::connectedState()
 
     // No reconnection is pending once logged in.
     QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
-    QVERIFY(f.logText().contains("Successfully Connected to VeloraPBX with username"));
 }
 
 void TestSessionLogin::firstDataRequested()
@@ -100,6 +110,33 @@ void TestSessionLogin::firstDataRequested()
     QCOMPARE(contacts->interval(), 600 * 1000);
 }
 
+void TestSessionLogin::refreshesRepeat()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    QSignalSpy commands(f.sim.get(), &PbxSimulator::commandReceived);
+    setRefreshSecondMs(1); // a period of 90 s lasts 90 ms
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    auto count = [&commands](const QString &name) {
+        int n = 0;
+        for (const QList<QVariant> &c : qAsConst(commands))
+            n += c.at(1).toString() == name;
+        return n;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(count("getCdr") >= 3 && count("getMailboxStatus") >= 3, 10000);
+    QCOMPARE(timerOf(w, "periodicDataTimer")->interval(), 90);
+
+    // Once the session ends nothing more is asked.
+    w.sessionController()->setReconnectDelay([] { return 10 * 60 * 1000; });
+    actionNamed(w, "disconnectAction")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
+    QVERIFY(!timerOf(w, "periodicDataTimer")->isActive());
+    QVERIFY(!timerOf(w, "identitiesTimer")->isActive());
+    QVERIFY(!timerOf(w, "contactsRefreshTimer")->isActive());
+    setRefreshSecondMs(1000);
+}
+
 void TestSessionLogin::tenantSentToThePbx_data()
 {
     QTest::addColumn<QString>("username");
@@ -119,14 +156,17 @@ void TestSessionLogin::tenantSentToThePbx()
     SessionFixture f; // the demo office has no tenants
     ScriptedPrompts prompts;
     MPGui w{f.config(username)};
+    QSignalSpy ended(&w, &MPGui::sigSessionEnded);
     w.start();
     QTRY_COMPARE_WITH_TIMEOUT(w.currentTenant(), tenant, 5000);
     if (loggedIn) {
         QTRY_VERIFY_WITH_TIMEOUT(w.isSessionUp(), 10000);
     } else {
         // A user unknown in that tenant is refused: no session, no retry.
-        QTRY_VERIFY_WITH_TIMEOUT(f.logText().contains("Disconnected from VeloraPBX - Reason: AuthFailed"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
+        QCOMPARE(ended.at(0).at(0).value<PbxSession::DisconnectReason>().kind, PbxSession::ReasonKind::AuthFailed);
         QVERIFY(!w.isSessionUp());
+        QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
     }
 }
 
@@ -228,9 +268,6 @@ void TestSessionLogin::zeroRefreshPeriodsUseDefaults()
     QCOMPARE(timerOf(w, "periodicDataTimer")->interval(), 90 * 1000);
     // The demo PBX has bit 12: identities period.
     QCOMPARE(timerOf(w, "identitiesTimer")->interval(), 300 * 1000);
-    const QByteArray log = f.logText();
-    QVERIFY(log.contains("[WARNING]"));
-    QCOMPARE(log.count("is not usable: using the default of"), 3);
 }
 
 void TestSessionLogin::firmwareGate_data()
@@ -295,12 +332,16 @@ void TestSessionLogin::declinedQuitAfterOldFirmwareLogsOut()
     prompts.answerNext(QMessageBox::Ok);
     prompts.answerNext(QMessageBox::No); // stay
     MPGui w{f.config()};
+    QSignalSpy aboutToExit(&w, &MPGui::sigAboutToExit);
+    QSignalSpy ended(&w, &MPGui::sigSessionEnded);
     w.start();
-    QTRY_VERIFY_WITH_TIMEOUT(f.logText().contains("Velora CTI closing canceled."), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(prompts.shown.size(), 2, 10000); // the warning, then the declined quit
+    QCOMPARE(aboutToExit.count(), 0);
     // The PBX session is closed by the user's side, so nothing reconnects and
     // the window can connect again by hand.
     QTRY_COMPARE_WITH_TIMEOUT(f.sim->sessionCount(), 0, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(f.logText().contains("Disconnected from VeloraPBX - Reason: UserRequest"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 5000);
+    QCOMPARE(ended.at(0).at(0).value<PbxSession::DisconnectReason>().kind, PbxSession::ReasonKind::UserRequest);
     QVERIFY(!w.ctiClient()->isConnected());
     QVERIFY(!w.isSessionUp());
     QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
@@ -320,13 +361,13 @@ void TestSessionLogin::secondLoginKeepsApiServerAndRenewsPanel()
     QPointer<MspMainWidget> panel = w.supervisorPanelWidget();
     QVERIFY(server && panel);
 
-    QMetaObject::invokeMethod(&w, "disconnectFromM");
+    actionNamed(w, "disconnectAction")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
     QVERIFY(!w.supervisorPanelWidget());
     QTRY_VERIFY(panel.isNull()); // released on the event loop
     QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
 
-    QMetaObject::invokeMethod(&w, "connectToM");
+    actionNamed(w, "connectAction")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(w.isSessionUp(), 10000);
     QCOMPARE(w.localApiServer(), server);
     QVERIFY(w.supervisorPanelWidget());
