@@ -34,6 +34,7 @@ private slots:
     void init();
     void loggerLifecycle();
     void loggerFailure();
+    void fontSizeProperty_data();
     void fontSizeProperty();
     void quitCodes_data();
     void quitCodes();
@@ -76,15 +77,21 @@ void TestMPGui::loggerFailure()
     QVERIFY(!logger);
 }
 
+void TestMPGui::fontSizeProperty_data()
+{
+    QTest::addColumn<int>("increment");
+    QTest::newRow("plain fonts") << 0;
+    QTest::newRow("large fonts") << 1;
+}
+
 void TestMPGui::fontSizeProperty()
 {
-    {
-        MPGui plain{MctiConfig()};
-        QVERIFY(!plain.property("incrsize").isValid());
-    }
-    MSETTINGS::setFontSizeIncrement(1);
-    MPGui large{MctiConfig()};
-    QCOMPARE(large.property("incrsize").toInt(), 1);
+    QFETCH(int, increment);
+    MSETTINGS::setFontSizeIncrement(increment);
+    MPGui w{MctiConfig()};
+    // Set only when the fonts are larger.
+    QCOMPARE(w.property("incrsize").isValid(), increment > 0);
+    QCOMPARE(w.property("incrsize").toInt(), increment);
 }
 
 void TestMPGui::quitCodes_data()
