@@ -11,6 +11,14 @@
 #include <QKeySequence>
 #include <QMenu>
 
+namespace
+{
+// Texts that the actions get when made and again when retranslated.
+const char *const MinimizeText = QT_TRANSLATE_NOOP("MPGui", "Mi&nimizza");
+const char *const RestoreText = QT_TRANSLATE_NOOP("MPGui", "&Ripristina");
+const char *const QuitText = QT_TRANSLATE_NOOP("MPGui", "&Esci");
+} // namespace
+
 void MPGui::createIcons()
 {
     // The faces the form gives three tabs; a tab that is not in the tab
@@ -99,17 +107,17 @@ void MPGui::createActions()
     disconnectAction->setEnabled(false);
     connect(disconnectAction, SIGNAL(triggered()), this, SLOT(disconnectFromM()));
 
-    minimizeAction = new QAction(tr("Mi&nimizza"), this);
+    minimizeAction = new QAction(tr(MinimizeText), this);
     connect(minimizeAction, SIGNAL(triggered()), this, SLOT(moveToTray()));
 
-    restoreAction = new QAction(tr("&Ripristina"), this);
+    restoreAction = new QAction(tr(RestoreText), this);
     restoreAction->setEnabled(false);
     connect(restoreAction, SIGNAL(triggered()), this, SLOT(backFromTray()));
 
     settingsAction = new QAction(tr("Impostazioni"), this);
     connect(settingsAction, SIGNAL(triggered()), this, SLOT(openConfigurationPanel()));
 
-    quitAction = new QAction(tr("&Esci"), this);
+    quitAction = new QAction(tr(QuitText), this);
     quitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(quitAction, SIGNAL(triggered()), this, SLOT(quitApplication()));
     // Not in the window's menus: added to the window so that its key works.
@@ -254,4 +262,22 @@ void MPGui::changeTab()
 void MPGui::setFocusOnMainNumEdit()
 {
     edtCallerNumber->setFocus(Qt::OtherFocusReason);
+}
+
+void MPGui::retranslateActions()
+{
+    if (connectAction)
+        connectAction->setText(tr("&Connetti a MCTI"));
+    if (disconnectAction)
+        disconnectAction->setText(tr("&Disconnetti da MCTI"));
+    if (minimizeAction)
+        minimizeAction->setText(tr(MinimizeText));
+    if (restoreAction)
+        restoreAction->setText(tr(RestoreText));
+    if (settingsAction)
+        settingsAction->setText(tr("&Impostazioni"));
+    if (quitAction)
+        quitAction->setText(tr(QuitText));
+    if (pauseAllAction)
+        pauseAllAction->setText(tr("&Pausa sulla coda"));
 }

@@ -347,24 +347,6 @@ void MPGui::updateStrings()
     setWindowTitle(windowTitleText);
 }
 
-void MPGui::retranslateActions()
-{
-    if (connectAction)
-        connectAction->setText(tr("&Connetti a MCTI"));
-    if (disconnectAction)
-        disconnectAction->setText(tr("&Disconnetti da MCTI"));
-    if (minimizeAction)
-        minimizeAction->setText(tr("Mi&nimizza"));
-    if (restoreAction)
-        restoreAction->setText(tr("&Ripristina"));
-    if (settingsAction)
-        settingsAction->setText(tr("&Impostazioni"));
-    if (quitAction)
-        quitAction->setText(tr("&Esci"));
-    if (pauseAllAction)
-        pauseAllAction->setText(tr("&Pausa sulla coda"));
-}
-
 void MPGui::setFocusOnTable()
 {
     QObject *source = sender();
