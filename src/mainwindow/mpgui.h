@@ -6,6 +6,7 @@
 #include "ctilibtypes.h"
 #include "mcticonfig.h"
 #include "msettings.h"
+#include "mainwindowicons.h"
 #include "mpguilabels.h"
 #include "pbxsessionrules.h"
 #include "pbxtrust.h"
@@ -119,9 +120,9 @@ public:
     QueuesController *queuesController() const { return queues; }
     // The current window and tray icon (undecorated) and the three state icons.
     QIcon currentIcon() const { return currentIconValue; }
-    QIcon registeredStateIcon() const { return mctiRegisteredIcon; }
-    QIcon unregisteredStateIcon() const { return mctiUnregisteredIcon; }
-    QIcon disconnectedStateIcon() const { return mctiDisconnectedSoftphoneIcon; }
+    QIcon registeredStateIcon() const { return icons.mctiRegisteredIcon; }
+    QIcon unregisteredStateIcon() const { return icons.mctiUnregisteredIcon; }
+    QIcon disconnectedStateIcon() const { return icons.mctiDisconnectedSoftphoneIcon; }
 
 signals:
     void sigWindowStateChanged(Qt::WindowStates state);
@@ -382,26 +383,7 @@ private:
     QTimer tabAnimTimer;
 
     // --- icons, actions, tray and shortcuts
-    QIcon queueTabIcon, chatTabIcon, cdrTabIcon;
-    QString queueTabText, chatTabText, cdrTabText;
-    QIcon appIcon;
-    QIcon cdrAnswerInIcon, cdrNoAnswerOutIcon, cdrAnswerOutIcon, cdrNoAnswerLocalInIcon, cdrAnswerLocalInIcon,
-        cdrNoAnswerLocalOutIcon, cdrAnswerLocalOutIcon, cdrMessageInIcon;
-    QIcon mctiDisconnectedIcon;
-    QIcon mobilePhoneIcon, emailIcon, fixedLineIcon, extenLineIcon;
-    QIcon transferIcon, unattendedTransferIcon;
-    QIcon bookingIcon, cancelBookingIcon, chatBigIcon, callPickupIcon, updateContactIcon, cancelIcon;
-    QIcon ledGrayIcon, ledGreenIcon, ledRedIcon, ledOrangeIcon;
-    QIcon pauseIcon, pauseButtonIcon, playButtonIcon;
-    QIcon dndOnIcon, dndOffIcon;
-    QIcon redirectOnIcon, redirectOnButtonIcon, redirectOffIcon;
-    QIcon mailInIcon, mailEmptyIcon;
-    QIcon dualRingOffIcon, dualRingRedIcon, dualRingGreenIcon;
-    QIcon missedCallIcon, chatNotifyIcon, chatNotifyTrayIcon;
-    QIcon inputAudioIcon, inputAudioOffIcon, outputAudioIcon, outputAudioOffIcon;
-    QIcon queuesIcon;
-    QIcon cdrFilterOnIcon, cdrFilterOffIcon;
-    QIcon mctiDisconnectedSoftphoneIcon, mctiRegisteredIcon, mctiUnregisteredIcon;
+    MainWindowIcons icons;
 
     QAction *connectAction = nullptr;
     QAction *disconnectAction = nullptr;

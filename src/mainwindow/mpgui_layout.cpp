@@ -113,11 +113,11 @@ void MPGui::setupGuiLayout()
 
     // Disconnected status line.
     lblStatusText->setText(tr("Utente: NON CONNESSO"));
-    lblLedStatus->setPixmap(ledGrayIcon.pixmap(MPGUI::LedSize, MPGUI::LedSize));
+    lblLedStatus->setPixmap(icons.ledGrayIcon.pixmap(MPGUI::LedSize, MPGUI::LedSize));
 
     // Tray tooltip, window and tray icon.
     trayIcon->setToolTip(MSETTINGS::getLongApplicationName());
-    setIcon(appIcon, true);
+    setIcon(icons.appIcon, true);
 
     // The call-quality bar is not shown; the keys carry no tooltips.
     pbMos->hide();
@@ -291,10 +291,7 @@ void MPGui::createSubsystems()
     messagingWidgets.btnDualRingToggle = btnDualRingToggle;
     messagingWidgets.tabContactsWidget = tabContactsWidget;
     messagingWidgets.voiceMailTabWidget = voiceMailTabWidget;
-    MessagingPanel::Icons messagingIcons;
-    messagingIcons.dndOffIcon = dndOffIcon;
-    messagingIcons.dualRingOffIcon = dualRingOffIcon;
-    messaging = new MessagingPanel(messagingWidgets, messagingIcons, this);
+    messaging = new MessagingPanel(messagingWidgets, icons, this);
 
     QueuesController::Widgets queueWidgets;
     queueWidgets.window = this;
@@ -309,7 +306,7 @@ void MPGui::createSubsystems()
     queueWidgets.reportAction = reportAction;
     queueWidgets.pauseAllAction = pauseAllAction;
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
-    queues = new QueuesController(settingsDialog, queueWidgets, ledGrayIcon, this);
+    queues = new QueuesController(settingsDialog, queueWidgets, icons, this);
     queues->setCtiClient(ctiLib);
 
     // The session reaches each of them in this order.

@@ -224,7 +224,7 @@ void MPGui::connectedToM(const LoginDetails &details)
     wdgPicture->setDirty();
     wdgPicture->update();
     lblStatusText->setText(tr("Utente: CONNESSO"));
-    lblLedStatus->setPixmap(MPGUI::ledPixmap(ledGreenIcon, QStringLiteral(":/images/led_green.png")));
+    lblLedStatus->setPixmap(MPGUI::ledPixmap(icons.ledGreenIcon, QStringLiteral(":/images/led_green.png")));
     if (connectAction)
         connectAction->setEnabled(false);
     if (disconnectAction)
@@ -241,10 +241,10 @@ void MPGui::connectedToM(const LoginDetails &details)
     if (trayIcon) {
         if (appMode == MSETTINGS::AppModeSoftphone) {
             trayIcon->setToolTip(tr("%1 - Phone non registrato").arg(windowTitleText));
-            setIcon(mctiUnregisteredIcon, true);
+            setIcon(icons.mctiUnregisteredIcon, true);
         } else {
             trayIcon->setToolTip(tr("%1 - connesso").arg(windowTitleText));
-            setIcon(mctiRegisteredIcon, true);
+            setIcon(icons.mctiRegisteredIcon, true);
         }
     }
     prompts().showTrayMessage(trayIcon, MSETTINGS::getLongApplicationName(),
@@ -354,7 +354,7 @@ void MPGui::disconnectedFromM(QString reason)
     wdgPicture->update();
     onVoicemailMsgListReceived(VoicemailMessageList());
     lblStatusText->setText(tr("Utente: NON CONNESSO"));
-    lblLedStatus->setPixmap(MPGUI::ledPixmap(ledGrayIcon, QStringLiteral(":/images/led_gray.png")));
+    lblLedStatus->setPixmap(MPGUI::ledPixmap(icons.ledGrayIcon, QStringLiteral(":/images/led_gray.png")));
     if (connectAction)
         connectAction->setEnabled(true);
     if (disconnectAction)
@@ -402,7 +402,7 @@ void MPGui::disconnectedFromM(QString reason)
 
     if (trayIcon) {
         trayIcon->setToolTip(tr("%1 - disconnesso").arg(windowTitleText));
-        setIcon(appMode == MSETTINGS::AppModeSoftphone ? mctiDisconnectedSoftphoneIcon : mctiDisconnectedIcon, true);
+        setIcon(appMode == MSETTINGS::AppModeSoftphone ? icons.mctiDisconnectedSoftphoneIcon : icons.mctiDisconnectedIcon, true);
     }
     session->ended(parsed);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Exiting...";

@@ -41,7 +41,7 @@ void MPGui::setIcon(const QIcon &icon, bool decorate)
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         const QPixmap base = icon.pixmap(380, 380).scaled(380, 380, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         painter.drawPixmap(QRect(5, 5, 380, 380), base);
-        const QPixmap badge = chatNotifyTrayIcon.pixmap(280, 280)
+        const QPixmap badge = icons.chatNotifyTrayIcon.pixmap(280, 280)
                                   .scaled(280, 280, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         painter.drawPixmap(QRect(216, 216, 280, 280), badge);
         painter.end();
@@ -58,26 +58,26 @@ void MPGui::updateTrayIcon()
         return;
     const bool connected = ctiLib && ctiLib->isConnected();
     if (messaging && messaging->isDndActive()) {
-        setIcon(dndOnIcon, true);
+        setIcon(icons.dndOnIcon, true);
     } else if (messaging && messaging->isUfwdActive()) {
-        setIcon(redirectOnIcon, true);
+        setIcon(icons.redirectOnIcon, true);
     } else if (appMode == MSETTINGS::AppModeSoftphone) {
         if (phones->isSipRegistered()) {
             trayIcon->setToolTip(tr("%1 - Phone registrato").arg(windowTitleText));
-            setIcon(mctiRegisteredIcon, true);
+            setIcon(icons.mctiRegisteredIcon, true);
         } else if (connected) {
             trayIcon->setToolTip(tr("%1 - Phone non registrato").arg(windowTitleText));
-            setIcon(mctiUnregisteredIcon, true);
+            setIcon(icons.mctiUnregisteredIcon, true);
         } else {
             trayIcon->setToolTip(tr("%1 - disconnesso").arg(windowTitleText));
-            setIcon(mctiDisconnectedSoftphoneIcon, true);
+            setIcon(icons.mctiDisconnectedSoftphoneIcon, true);
         }
     } else if (connected) {
         trayIcon->setToolTip(tr("%1 - connesso").arg(windowTitleText));
-        setIcon(mctiRegisteredIcon, true);
+        setIcon(icons.mctiRegisteredIcon, true);
     } else {
         trayIcon->setToolTip(tr("%1 - disconnesso").arg(windowTitleText));
-        setIcon(mctiDisconnectedIcon, true);
+        setIcon(icons.mctiDisconnectedIcon, true);
     }
 }
 
@@ -393,10 +393,10 @@ void MPGui::updateCdrIcon()
     if ((tabNotifications & 1) && tabContactsWidget->currentWidget() != cdrTabWidget) {
         const bool wasOn = cdrBlinkPhase;
         cdrBlinkPhase = !cdrBlinkPhase;
-        tabContactsWidget->setTabIcon(index, wasOn ? cdrTabIcon : missedCallIcon);
+        tabContactsWidget->setTabIcon(index, wasOn ? icons.cdrTabIcon : icons.missedCallIcon);
     } else {
         cdrBlinkPhase = false;
-        tabContactsWidget->setTabIcon(index, cdrTabIcon);
+        tabContactsWidget->setTabIcon(index, icons.cdrTabIcon);
     }
 }
 
@@ -408,10 +408,10 @@ void MPGui::updateChatIcon()
     if ((tabNotifications & 2) && tabContactsWidget->currentWidget() != chatTabWidget) {
         const bool wasOn = chatBlinkPhase;
         chatBlinkPhase = !chatBlinkPhase;
-        tabContactsWidget->setTabIcon(index, wasOn ? chatTabIcon : chatNotifyIcon);
+        tabContactsWidget->setTabIcon(index, wasOn ? icons.chatTabIcon : icons.chatNotifyIcon);
     } else {
         chatBlinkPhase = false;
-        tabContactsWidget->setTabIcon(index, chatTabIcon);
+        tabContactsWidget->setTabIcon(index, icons.chatTabIcon);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "messagingpanel.h"
 
 #include "dlgredirect.h"
+#include "mainwindowicons.h"
 #include "mpchatsqlite.h"
 #include "wdgchatpanel.h"
 
@@ -10,8 +11,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-MessagingPanel::MessagingPanel(const Widgets &widgets, const Icons &faces, QObject *parent)
-    : QObject(parent), ui(widgets), icons(faces)
+MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &windowIcons, QObject *parent)
+    : QObject(parent), ui(widgets), icons(windowIcons)
 {
     setObjectName(QStringLiteral("messagingPanel"));
     // The forward-number dialog: digits, "#" and "*" only.

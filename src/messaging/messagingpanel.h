@@ -6,12 +6,12 @@
 
 #include "pbxsessionrules.h"
 
-#include <QIcon>
 #include <QMap>
 #include <QObject>
 #include <QString>
 
 class DlgRedirect;
+struct MainWindowIcons;
 class MPChatSqlite;
 class QPushButton;
 class QTabWidget;
@@ -32,12 +32,8 @@ public:
         QTabWidget *tabContactsWidget = nullptr;
         QWidget *voiceMailTabWidget = nullptr;
     };
-    // The button faces of the services when off.
-    struct Icons {
-        QIcon dndOffIcon;
-        QIcon dualRingOffIcon;
-    };
-    MessagingPanel(const Widgets &widgets, const Icons &icons, QObject *parent = nullptr);
+    // `icons`: the window's set, which outlives this object.
+    MessagingPanel(const Widgets &widgets, const MainWindowIcons &icons, QObject *parent = nullptr);
     ~MessagingPanel() override;
 
     // Opens the chat history store of this user on this PBX.
@@ -59,7 +55,7 @@ public slots:
 
 private:
     Widgets ui;
-    Icons icons;
+    const MainWindowIcons &icons;
     MPChatSqlite *chatDb = nullptr;
     DlgRedirect *dlgRedirect = nullptr;
     bool chatConnected = false;

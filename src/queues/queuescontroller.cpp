@@ -1,6 +1,7 @@
 #include "queuescontroller.h"
 
 #include "ctilib.h"
+#include "mainwindowicons.h"
 #include "mpguiassets.h"
 #include "msettingsdialog.h"
 #include "mspmainwidget.h"
@@ -13,9 +14,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-QueuesController::QueuesController(MSettingsDialog *settings, const Widgets &widgets, const QIcon &ledGrayIcon,
-                                   QObject *parent)
-    : QObject(parent), settingsDialog(settings), ui(widgets), ledGray(ledGrayIcon)
+QueuesController::QueuesController(MSettingsDialog *settings, const Widgets &widgets,
+                                   const MainWindowIcons &windowIcons, QObject *parent)
+    : QObject(parent), settingsDialog(settings), ui(widgets), icons(windowIcons)
 {
     setObjectName(QStringLiteral("queuesController"));
     ui.queuesCountFrame->hide();
@@ -46,7 +47,7 @@ void QueuesController::setCtiClient(CtiLib *client)
 void QueuesController::showNoQueueStatus()
 {
     ui.lblQueueStatus->setText(tr("Stato Code: N/D"));
-    ui.lblLedQueueStatus->setPixmap(MPGUI::ledPixmap(ledGray, QStringLiteral(":/images/led_gray.png")));
+    ui.lblLedQueueStatus->setPixmap(MPGUI::ledPixmap(icons.ledGrayIcon, QStringLiteral(":/images/led_gray.png")));
 }
 
 bool QueuesController::pauseAllQueues(bool pause, const QString &reason)

@@ -5,13 +5,13 @@
 
 #include "pbxsessionrules.h"
 
-#include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 class CtiLib;
+struct MainWindowIcons;
 class MSettingsDialog;
 class MspMainWidget;
 class QAction;
@@ -40,7 +40,8 @@ public:
         QAction *pauseAllAction = nullptr;
         QAction *showQCallsCountAction = nullptr;
     };
-    QueuesController(MSettingsDialog *settings, const Widgets &widgets, const QIcon &ledGrayIcon,
+    // `icons`: the window's set, which outlives this object.
+    QueuesController(MSettingsDialog *settings, const Widgets &widgets, const MainWindowIcons &icons,
                      QObject *parent = nullptr);
     ~QueuesController() override;
 
@@ -70,7 +71,7 @@ private:
 
     QPointer<MSettingsDialog> settingsDialog;
     Widgets ui;
-    QIcon ledGray;
+    const MainWindowIcons &icons;
     QPointer<CtiLib> ctiLib;
     int queueRole = PbxSession::QueueRoleNone;
     bool queueCallsCountVisible = false;
