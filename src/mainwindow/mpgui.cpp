@@ -34,7 +34,7 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
 
     // The PBX's certificate authorities, loaded beside the construction.
     pbxTrust.startLoading();
-    startBackgroundImageLoading();
+    background.startLoading();
 
     windowTitleText = MSETTINGS::getLongApplicationName();
     clipboard = QGuiApplication::clipboard();

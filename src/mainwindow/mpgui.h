@@ -11,6 +11,7 @@
 #include "pbxsessionrules.h"
 #include "pbxtrust.h"
 #include "ui_wdgveloraphone.h"
+#include "windowbackground.h"
 
 #include <QIcon>
 #include <QImage>
@@ -26,8 +27,6 @@
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
-#include <future>
 
 class QAction;
 class QClipboard;
@@ -402,12 +401,8 @@ private:
     bool cdrBlinkPhase = false;
     bool chatBlinkPhase = false;
     bool maximizedBeforeTray = false;
-    QPixmap backgroundPixmap;
+    WindowBackground background;
     bool backgroundLayPending = false;
-    std::future<QImage> backgroundLoading; // the picture read beside the construction
-    QString backgroundLoadingPath;
-    static QString backgroundImagePath();
-    void startBackgroundImageLoading();
     void layBackgroundImage();
     PbxTrust pbxTrust;
 };

@@ -21,7 +21,6 @@
 #include <QCompleter>
 #include <QDebug>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
@@ -291,49 +290,10 @@ void MPGui::onShowVolumesTriggered()
     updateVolumesVisibility();
 }
 
-QString MPGui::backgroundImagePath()
-{
-    return MPGUI::rebrandedFilePath(QStringLiteral("background.jpg"), QStringLiteral(":/images/background.jpg"));
-}
-
-void MPGui::startBackgroundImageLoading()
-{
-    backgroundLoadingPath = backgroundImagePath();
-    backgroundLoading = std::async(std::launch::async, [path = backgroundLoadingPath] {
-        // The first picture a process reads loads every image-format plug-in
-        // (Qt asks each whether it reads PNG): done here, first, it stays off
-        // the forms being built meanwhile.
-        QImageReader(QStringLiteral(":/images/veloraCTI.png")).canRead();
-        return MPGUI::readPicture(path);
-    });
-}
-
 void MPGui::reloadBackgroundImage()
 {
-    // The picture read beside the construction serves the first load.
-    const QString path = backgroundImagePath();
-    QImage image;
-    if (backgroundLoading.valid()) {
-        image = backgroundLoading.get();
-        if (path != backgroundLoadingPath)
-            image = MPGUI::readPicture(path);
-    } else {
-        image = MPGUI::readPicture(path);
-    }
-    backgroundPixmap = QPixmap::fromImage(std::move(image));
-
     QScreen *screen = QGuiApplication::primaryScreen();
-    if (!backgroundPixmap.isNull() && screen) {
-        const QSize desktop = screen->availableGeometry().size();
-        qDebug() << "background pixmap size:" << backgroundPixmap.size();
-        qDebug() << "desktop size:" << desktop;
-        if (backgroundPixmap.width() > desktop.width() && backgroundPixmap.height() > desktop.height()) {
-            qDebug() << "rescaling background pixmap to desktop size!";
-            backgroundPixmap =
-                backgroundPixmap.scaled(desktop, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-            qDebug() << "new background pixmap size:" << backgroundPixmap.size();
-        }
-    }
+    background.reload(screen ? screen->availableGeometry().size() : QSize());
     resizeBackgroundImage();
 }
 
@@ -357,7 +317,7 @@ void MPGui::resizeBackgroundImage()
 
 void MPGui::layBackgroundImage()
 {
-    if (backgroundPixmap.isNull() || !wdgStatusLine)
+    if (background.isNull() || !wdgStatusLine)
         return;
     int height = this->height() - wdgStatusLine->height();
     if (tabContactsWidget->isVisible())
@@ -365,7 +325,7 @@ void MPGui::layBackgroundImage()
     const QSize target(width(), qMax(1, height));
 
     QPalette pal = palette();
-    pal.setBrush(QPalette::All, QPalette::Window, QBrush(MPGUI::coverPixmap(backgroundPixmap, target)));
+    pal.setBrush(QPalette::All, QPalette::Window, QBrush(background.cover(target)));
     setPalette(pal);
 }
 
