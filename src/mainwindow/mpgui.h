@@ -14,12 +14,10 @@
 #include "windowbackground.h"
 
 #include <QIcon>
-#include <QImage>
 #include <QMainWindow>
 #include <QList>
 #include <QMap>
 #include <QModelIndex>
-#include <QPair>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointer>

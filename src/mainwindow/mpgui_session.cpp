@@ -360,7 +360,8 @@ void MPGui::disconnectedFromM(QString reason)
     if (disconnectAction)
         disconnectAction->setEnabled(false);
     resetServiceButtons(false);
-    settingsDialog->setAccountList(IdentityList());
+    if (settingsDialog)
+        settingsDialog->setAccountList(IdentityList());
 
     // Decided before the session forgets how the attempt started.
     const PbxSession::DisconnectNotice notice =
