@@ -4,7 +4,8 @@
 
 #include <QPushButton>
 
-CallLines::CallLines(const Widgets &widgets, QObject *parent) : QObject(parent), ui(widgets), clipboardInactivityTimer(this)
+CallLines::CallLines(const Widgets &widgets, QObject *parent)
+    : QObject(parent), ui(widgets), clipboardInactivityTimer(this)
 {
     setObjectName(QStringLiteral("callLines"));
     clipboardInactivityTimer.setObjectName(QStringLiteral("clipboardInactivityTimer"));

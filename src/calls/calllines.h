@@ -12,7 +12,8 @@ class CustomLineEdit;
 class QPushButton;
 class QWidget;
 
-class CallLines : public QObject {
+class CallLines : public QObject
+{
     Q_OBJECT
 public:
     // The main form's widgets this object drives.

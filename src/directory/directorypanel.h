@@ -26,7 +26,8 @@ class QStandardItemModel;
 class QWidget;
 class wdgCdrFilter;
 
-class DirectoryPanel : public QObject {
+class DirectoryPanel : public QObject
+{
     Q_OBJECT
 public:
     // The main form's widgets this object drives.

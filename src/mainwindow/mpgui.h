@@ -4,18 +4,18 @@
 #pragma once
 
 #include "ctilibtypes.h"
-#include "mcticonfig.h"
-#include "msettings.h"
 #include "mainwindowicons.h"
+#include "mcticonfig.h"
 #include "mpguilabels.h"
+#include "msettings.h"
 #include "pbxsessionrules.h"
 #include "pbxtrust.h"
 #include "ui_wdgveloraphone.h"
 #include "windowbackground.h"
 
 #include <QIcon>
-#include <QMainWindow>
 #include <QList>
+#include <QMainWindow>
 #include <QMap>
 #include <QModelIndex>
 #include <QPixmap>
@@ -57,7 +57,8 @@ class customShortcut;
 // work to one object per subsystem, each holding that subsystem's state,
 // timers and widgets (passed to it when the layout is built). The subsystems
 // learn of the PBX session from sigSessionStarted() and sigSessionEnded().
-class MPGui : public QMainWindow, private Ui::wdgVeloraPhone {
+class MPGui : public QMainWindow, private Ui::wdgVeloraPhone
+{
     Q_OBJECT
 public:
     explicit MPGui(const MctiConfig &config, QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());

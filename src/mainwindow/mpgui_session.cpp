@@ -15,8 +15,8 @@
 #include "mpguiassets.h"
 #include "msettings.h"
 #include "msettingsdialog.h"
-#include "phonebackends.h"
 #include "pbxsessionrules.h"
+#include "phonebackends.h"
 #include "promptservice.h"
 #include "queuescontroller.h"
 #include "sessioncontroller.h"
@@ -209,10 +209,9 @@ void MPGui::connectedToM(const LoginDetails &details)
 
     // Refresh timers, each after one immediate refresh.
     const MctiConfig config = settingsDialog->getConfig();
-    const int identitiesMs =
-        features.identitiesPeriod
-            ? refreshIntervalMs(RefreshPeriod::Identities, config.identitiesRefreshTimeoutSecs)
-            : refreshIntervalMs(RefreshPeriod::CodecOrder, config.codecOrderRefreshTimeoutSecs);
+    const int identitiesMs = features.identitiesPeriod
+                                 ? refreshIntervalMs(RefreshPeriod::Identities, config.identitiesRefreshTimeoutSecs)
+                                 : refreshIntervalMs(RefreshPeriod::CodecOrder, config.codecOrderRefreshTimeoutSecs);
     session->started(started.capabilities, identitiesMs,
                      refreshIntervalMs(RefreshPeriod::Cdr, config.cdrRefreshTimeoutSecs));
 
@@ -403,7 +402,9 @@ void MPGui::disconnectedFromM(QString reason)
 
     if (trayIcon) {
         trayIcon->setToolTip(tr("%1 - disconnesso").arg(windowTitleText));
-        setIcon(appMode == MSETTINGS::AppModeSoftphone ? icons.mctiDisconnectedSoftphoneIcon : icons.mctiDisconnectedIcon, true);
+        setIcon(appMode == MSETTINGS::AppModeSoftphone ? icons.mctiDisconnectedSoftphoneIcon
+                                                       : icons.mctiDisconnectedIcon,
+                true);
     }
     session->ended(parsed);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Exiting...";

@@ -8,9 +8,9 @@
 #include "globallogger.h"
 #include "messagingpanel.h"
 #include "mpguiassets.h"
-#include "phonebackends.h"
 #include "msettings.h"
 #include "msettingsdialog.h"
+#include "phonebackends.h"
 #include "qdapplication.h"
 
 #include <QAbstractItemModel>
@@ -40,8 +40,8 @@ void MPGui::setIcon(const QIcon &icon, bool decorate)
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         const QPixmap base = icon.pixmap(380, 380).scaled(380, 380, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         painter.drawPixmap(QRect(5, 5, 380, 380), base);
-        const QPixmap badge = icons.chatNotifyTrayIcon.pixmap(280, 280)
-                                  .scaled(280, 280, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QPixmap badge =
+            icons.chatNotifyTrayIcon.pixmap(280, 280).scaled(280, 280, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         painter.drawPixmap(QRect(216, 216, 280, 280), badge);
         painter.end();
         shown = QIcon(QPixmap::fromImage(image));

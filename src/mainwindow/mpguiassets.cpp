@@ -69,8 +69,7 @@ QImage MPGUI::readPicture(const QString &path)
     QImage image = reader.read();
     if (image.isNull())
         return image;
-    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                         : QImage::Format_RGB32);
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
 }
 
 QPixmap MPGUI::coverPixmap(const QPixmap &picture, const QSize &target)

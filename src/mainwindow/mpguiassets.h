@@ -8,7 +8,8 @@
 #include <QPixmap>
 #include <QString>
 
-namespace MPGUI {
+namespace MPGUI
+{
 
 // The rebranding directory's file `name` when it exists, else `resourcePath`.
 QString rebrandedFilePath(const QString &name, const QString &resourcePath);

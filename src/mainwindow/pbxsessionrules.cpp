@@ -7,7 +7,8 @@
 #include <QVector>
 #include <QVersionNumber>
 
-namespace PbxSession {
+namespace PbxSession
+{
 
 UserAndTenant splitUsername(const QString &username)
 {
@@ -22,7 +23,8 @@ UserAndTenant splitUsername(const QString &username)
     return r;
 }
 
-namespace {
+namespace
+{
 // The text before the first "-", every dot-separated part read as an unsigned
 // 16-bit number (anything else reads 0).
 QVersionNumber firmwareNumber(const QString &firmware)

@@ -9,7 +9,8 @@
 #include <QMetaType>
 #include <QString>
 
-namespace PbxSession {
+namespace PbxSession
+{
 
 // --- log-in
 
@@ -98,8 +99,8 @@ enum class ReasonKind {
 };
 
 struct DisconnectReason {
-    QString code;       // before the first " - " (the whole reason without one)
-    QString text;       // after it, or the code's default text
+    QString code; // before the first " - " (the whole reason without one)
+    QString text; // after it, or the code's default text
     ReasonKind kind = ReasonKind::Other;
 
     // Only reasons that may pass by themselves lead to a new attempt.

@@ -19,7 +19,8 @@ int refreshIntervalMs(PbxSession::RefreshPeriod which, int storedSecs);
 int refreshSecondMs();
 void setRefreshSecondMs(int ms);
 
-class SessionController : public QObject {
+class SessionController : public QObject
+{
     Q_OBJECT
 public:
     explicit SessionController(QObject *parent = nullptr);

@@ -10,7 +10,8 @@
 
 #include <future>
 
-class WindowBackground {
+class WindowBackground
+{
 public:
     // Starts reading the picture on a worker thread.
     void startLoading();

@@ -18,7 +18,8 @@ class QTabWidget;
 class QWidget;
 class wdgChatPanel;
 
-class MessagingPanel : public QObject {
+class MessagingPanel : public QObject
+{
     Q_OBJECT
 public:
     // The main form's widgets this object drives.

@@ -8,7 +8,8 @@
 class MPEngine;
 class PhoneApi;
 
-class PhoneBackends : public QObject {
+class PhoneBackends : public QObject
+{
     Q_OBJECT
 public:
     explicit PhoneBackends(QObject *parent = nullptr);

@@ -22,7 +22,8 @@ class QTabWidget;
 class QWidget;
 class wdgQueues;
 
-class QueuesController : public QObject {
+class QueuesController : public QObject
+{
     Q_OBJECT
 public:
     // The main form's widgets and the window's actions this object drives.

@@ -10,7 +10,8 @@
 
 class MSettingsDialog;
 
-class UpdateScheduler : public QObject {
+class UpdateScheduler : public QObject
+{
     Q_OBJECT
 public:
     explicit UpdateScheduler(MSettingsDialog *settings, QObject *parent = nullptr);

@@ -22,7 +22,8 @@
 
 #include <memory>
 
-namespace sessiontest {
+namespace sessiontest
+{
 
 // A timer of the window or of one of its subsystems, by object name.
 inline QTimer *timerOf(const MPGui &w, const QString &name)

@@ -9,7 +9,8 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
+namespace
+{
 QByteArray logText(const QString &dir)
 {
     if (logger)
@@ -27,7 +28,8 @@ int runLoopWith(const std::function<void()> &action)
 }
 } // namespace
 
-class TestMPGui : public QObject {
+class TestMPGui : public QObject
+{
     Q_OBJECT
 
 private slots:

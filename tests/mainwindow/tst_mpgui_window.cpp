@@ -7,30 +7,30 @@
 #include "customsearchlineedit.h"
 #include "customshortcut.h"
 #include "desklineresources.h"
+#include "desklinestartup.h"
+#include "directorypanel.h"
 #include "dlgcontactedit.h"
 #include "dlgredirect.h"
-#include "desklinestartup.h"
 #include "globallogger.h"
+#include "messagingpanel.h"
 #include "mpgui.h"
 #include "msettings.h"
 #include "msettingsdialog.h"
 #include "scriptedprompts.h"
-#include "directorypanel.h"
-#include "messagingpanel.h"
 #include "sessioncontroller.h"
 #include "testmain.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QAbstractItemModelTester>
 #include <QPainter>
-#include <QStandardItemModel>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,7 +39,8 @@
 #include <functional>
 #include <memory>
 
-namespace {
+namespace
+{
 
 QByteArray logText(const QString &dir)
 {
@@ -105,8 +106,7 @@ private slots:
 
 private:
     std::unique_ptr<MPGui> startedWindow(int mode = 0);
-    template <typename T>
-    T *child(MPGui &w, const char *name)
+    template <typename T> T *child(MPGui &w, const char *name)
     {
         T *found = w.findChild<T *>(QLatin1String(name));
         if (!found)
@@ -279,7 +279,8 @@ void TestMPGuiWindow::backgroundFollowsTheWindowSize()
     QTRY_COMPARE(backgroundWidth(*next), next->width());
 }
 
-namespace {
+namespace
+{
 
 int backgroundWidthOf(const QWidget &w)
 {
@@ -466,9 +467,8 @@ void TestMPGuiWindow::menusAndTray()
     QMenu *tray = w->systemTrayMenu();
     QVERIFY(tray);
     QCOMPARE(w->systemTrayIcon()->contextMenu(), tray);
-    QCOMPARE(actionTexts(tray), QStringList({"&Connetti a PBX", "&Disconnetti da PBX", "-",
-                                             "&Pausa su tutte le code", "Impostazioni", "-", "Mi&nimizza",
-                                             "&Ripristina", "&Esci"}));
+    QCOMPARE(actionTexts(tray), QStringList({"&Connetti a PBX", "&Disconnetti da PBX", "-", "&Pausa su tutte le code",
+                                             "Impostazioni", "-", "Mi&nimizza", "&Ripristina", "&Esci"}));
     QMap<QString, QAction *> byText;
     for (QAction *a : tray->actions() + options->actions())
         byText.insert(a->text(), a);
@@ -516,8 +516,8 @@ void TestMPGuiWindow::shortcutsPerMode()
     QFETCH(bool, callKeys);
     auto w = startedWindow(mode);
     QCOMPARE(w->operatingMode(), mode);
-    const QStringList keys = {"F9", "F10", "F11", "F12", "End", "F8", "F6",
-                              "Ctrl+F6", "F7", "Ctrl+F7", "Del", "F5", "Ctrl+F5"};
+    const QStringList keys = {"F9",      "F10", "F11",     "F12", "End", "F8",     "F6",
+                              "Ctrl+F6", "F7",  "Ctrl+F7", "Del", "F5",  "Ctrl+F5"};
     QStringList sorted = keys;
     sorted.sort();
     QStringList mapKeys = w->shortcuts().keys();
@@ -682,8 +682,8 @@ void TestMPGuiWindow::screenshots()
         int fontIncrement;
         QStringList tabs;
     };
-    const QStringList allTabs = {"favouritesTabWidget", "extTabWidget", "contactsTabWidget", "cdrTabWidget",
-                                 "chatTabWidget", "voiceMailTabWidget"};
+    const QStringList allTabs = {"favouritesTabWidget", "extTabWidget",  "contactsTabWidget",
+                                 "cdrTabWidget",        "chatTabWidget", "voiceMailTabWidget"};
     const QList<Shot> shots = {{"cti", 0, 0, allTabs},
                                {"deskphone", 1, 0, {"extTabWidget"}},
                                {"softphone", 2, 0, {"extTabWidget"}},

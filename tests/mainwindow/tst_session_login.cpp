@@ -1,20 +1,21 @@
 // Log-in to the simulated PBX and the steps after it: firmware gate,
 // connection facts, capability-driven buttons, refresh timers, the first data
 // asked for, and the connected look of the window.
-#include "ui_wdgveloraphone.h" // the main window's form, generated for this test
 #include "clientapiserver.h"
 #include "mspmainwidget.h"
 #include "scriptedprompts.h"
 #include "sessioncontroller.h"
 #include "sessionfixture.h"
 #include "testmain.h"
+#include "ui_wdgveloraphone.h" // the main window's form, generated for this test
 
 #include <QPushButton>
 #include <QSignalSpy>
 
 using namespace sessiontest;
 
-class TestSessionLogin : public QObject {
+class TestSessionLogin : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -142,10 +143,14 @@ void TestSessionLogin::tenantSentToThePbx_data()
     QTest::addColumn<QString>("username");
     QTest::addColumn<QString>("tenant");
     QTest::addColumn<bool>("loggedIn");
-    QTest::newRow("no @") << "demo" << "" << true;
-    QTest::newRow("trailing @") << "demo@" << "" << true;
-    QTest::newRow("tenant") << "demo@acme" << "acme" << false;
-    QTest::newRow("user with @") << "demo@x@acme" << "acme" << false;
+    QTest::newRow("no @") << "demo"
+                          << "" << true;
+    QTest::newRow("trailing @") << "demo@"
+                                << "" << true;
+    QTest::newRow("tenant") << "demo@acme"
+                            << "acme" << false;
+    QTest::newRow("user with @") << "demo@x@acme"
+                                 << "acme" << false;
 }
 
 void TestSessionLogin::tenantSentToThePbx()
@@ -180,13 +185,13 @@ void TestSessionLogin::capabilities_data()
     QTest::addColumn<bool>("svp");
     QTest::addColumn<int>("identitiesMs");
     QTest::addColumn<bool>("rebranding");
-    QTest::newRow("supervisor, everything") << "demo" << quint32(0x1 | 0x4 | 0x800 | 0x1000 | 0x2000) << true << true
-                                            << true << true << 300000 << true;
+    QTest::newRow("supervisor, everything")
+        << "demo" << quint32(0x1 | 0x4 | 0x800 | 0x1000 | 0x2000) << true << true << true << true << 300000 << true;
     QTest::newRow("supervisor, nothing") << "demo" << quint32(0) << false << false << false << true << 30000 << false;
-    QTest::newRow("operator with report bit") << "luca" << quint32(0x4) << false << false << false << false << 30000
-                                              << false;
-    QTest::newRow("no role, sms and contacts") << "sara" << quint32(0x1 | 0x2000) << true << true << false << false
-                                               << 30000 << false;
+    QTest::newRow("operator with report bit")
+        << "luca" << quint32(0x4) << false << false << false << false << 30000 << false;
+    QTest::newRow("no role, sms and contacts")
+        << "sara" << quint32(0x1 | 0x2000) << true << true << false << false << 30000 << false;
 }
 
 void TestSessionLogin::capabilities()
@@ -209,7 +214,8 @@ void TestSessionLogin::capabilities()
     auto *btnSms = widgetOf<QPushButton>(w, "btnSendSMS");
     QCOMPARE(btnSms->isEnabled(), sms);
     QCOMPARE(!btnSms->isHidden(), sms);
-    QCOMPARE(btnSms->toolTip(), sms ? QStringLiteral("Invia SMS") : QStringLiteral("Servizio Invia SMS non disponibile"));
+    QCOMPARE(btnSms->toolTip(),
+             sms ? QStringLiteral("Invia SMS") : QStringLiteral("Servizio Invia SMS non disponibile"));
     auto *btnAdd = widgetOf<QPushButton>(w, "btnAddContact");
     QVERIFY(!btnAdd->isHidden());
     QCOMPARE(btnAdd->isEnabled(), addContact);

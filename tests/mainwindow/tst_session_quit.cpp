@@ -2,19 +2,20 @@
 // saved, the PBX log-out without the disconnection handling, the two exit
 // codes, a restart that builds a new window in the same process, and a clean
 // teardown after a full, a partial or no start.
-#include "ui_wdgveloraphone.h" // the main window's form, generated for this test
 #include "desklinestartup.h"
 #include "msettingsdialog.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"
+#include "ui_wdgveloraphone.h" // the main window's form, generated for this test
 
 #include <QJsonObject>
 #include <QSignalSpy>
 
 using namespace sessiontest;
 
-namespace {
+namespace
+{
 // Runs the event loop until `done` says so or the loop is ended by the code
 // under test; 12345 when nothing ended it within `ms`.
 int runLoopUntilExit(const std::function<void()> &whenLoggedIn, MPGui &w, int ms = 10000)
@@ -32,7 +33,8 @@ int runLoopUntilExit(const std::function<void()> &whenLoggedIn, MPGui &w, int ms
 }
 } // namespace
 
-class TestSessionQuit : public QObject {
+class TestSessionQuit : public QObject
+{
     Q_OBJECT
 
 private slots:

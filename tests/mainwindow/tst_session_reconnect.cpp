@@ -3,11 +3,11 @@
 // reasons that may pass by themselves. The reconnection delay (a random
 // 5000-7999 ms, checked by the rules test) is set by each test, so nothing
 // here waits for it.
-#include "ui_wdgveloraphone.h" // the main window's form, generated for this test
 #include "scriptedprompts.h"
 #include "sessioncontroller.h"
 #include "sessionfixture.h"
 #include "testmain.h"
+#include "ui_wdgveloraphone.h" // the main window's form, generated for this test
 
 #include <QSignalSpy>
 
@@ -16,7 +16,8 @@
 
 using namespace sessiontest;
 
-namespace {
+namespace
+{
 const QString ClosedText = QStringLiteral("La connessione con PBX è stata chiusa. \nMotivo: %1");
 const QString CannotText = QStringLiteral("Impossibile connettersi a PBX. \nMotivo: %1");
 
@@ -53,7 +54,8 @@ void verifyDisconnectedLook(MPGui &w)
 }
 } // namespace
 
-class TestSessionReconnect : public QObject {
+class TestSessionReconnect : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -162,8 +164,8 @@ void TestSessionReconnect::reasonsWithoutReconnection_data()
                                     << false;
     QTest::newRow("Permission denied") << "Permission denied"
                                        << CannotText.arg("Permission denied - Indirizzo di rete non permesso") << false;
-    QTest::newRow("WrongConfig with text") << "WrongConfig - no device" << CannotText.arg("Unknown - no device")
-                                           << false;
+    QTest::newRow("WrongConfig with text")
+        << "WrongConfig - no device" << CannotText.arg("Unknown - no device") << false;
     QTest::newRow("WrongConfig alone") << "WrongConfig" << CannotText.arg("WrongConfig") << false;
 }
 
@@ -221,7 +223,8 @@ void TestSessionReconnect::userLogoutDoesNotReconnect()
     QAction *disconnect = actionNamed(w, "disconnectAction");
     QVERIFY(disconnect->isEnabled());
     disconnect->trigger();
-    QCOMPARE(w.systemTrayIcon()->toolTip(), QStringLiteral("%1 - disconnessione in corso...").arg(w.getWindowTitleText()));
+    QCOMPARE(w.systemTrayIcon()->toolTip(),
+             QStringLiteral("%1 - disconnessione in corso...").arg(w.getWindowTitleText()));
     QVERIFY(waitDisconnected(w));
     verifyDisconnectedLook(w);
     QVERIFY(!timerOf(w, "reconnectTimer")->isActive());

@@ -6,7 +6,8 @@
 
 using namespace PbxSession;
 
-class TestSessionRules : public QObject {
+class TestSessionRules : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -34,12 +35,24 @@ void TestSessionRules::tenantSplit_data()
     QTest::addColumn<QString>("username");
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("tenant");
-    QTest::newRow("one @") << "a@b" << "a" << "b";
-    QTest::newRow("two @: last part is the tenant") << "a@b@c" << "a@b" << "c";
-    QTest::newRow("no @") << "a" << "a" << "";
-    QTest::newRow("trailing @") << "a@" << "a" << "";
-    QTest::newRow("leading @") << "@b" << "" << "b";
-    QTest::newRow("empty") << "" << "" << "";
+    QTest::newRow("one @") << "a@b"
+                           << "a"
+                           << "b";
+    QTest::newRow("two @: last part is the tenant") << "a@b@c"
+                                                    << "a@b"
+                                                    << "c";
+    QTest::newRow("no @") << "a"
+                          << "a"
+                          << "";
+    QTest::newRow("trailing @") << "a@"
+                                << "a"
+                                << "";
+    QTest::newRow("leading @") << "@b"
+                               << ""
+                               << "b";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
 }
 
 void TestSessionRules::tenantSplit()
@@ -156,31 +169,49 @@ void TestSessionRules::reasons_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("reconnects");
-    QTest::newRow("user request") << "UserRequest" << "UserRequest" << "UserRequest" << false;
-    QTest::newRow("auth failed, default text")
-        << "AuthFailed" << "AuthFailed" << "AuthFailed - Username o password errati" << false;
-    QTest::newRow("auth failed, own text") << "AuthFailed - bad pin" << "AuthFailed" << "AuthFailed - bad pin" << false;
+    QTest::newRow("user request") << "UserRequest"
+                                  << "UserRequest"
+                                  << "UserRequest" << false;
+    QTest::newRow("auth failed, default text") << "AuthFailed"
+                                               << "AuthFailed"
+                                               << "AuthFailed - Username o password errati" << false;
+    QTest::newRow("auth failed, own text") << "AuthFailed - bad pin"
+                                           << "AuthFailed"
+                                           << "AuthFailed - bad pin" << false;
     QTest::newRow("upgrade needed")
-        << "UpgradeNeeded" << "UpgradeNeeded"
+        << "UpgradeNeeded"
+        << "UpgradeNeeded"
         << "UpgradeNeeded - La versione dell'applicazione utilizzata non è supportata dal server. \n"
            "Per proseguire è necessario aggiornare l'applicazione!"
         << false;
-    QTest::newRow("host not found") << "Host not found" << "Host not found"
-                                    << "Host not found - Nome del server sconosciuto.\nControllare le impostazioni di rete"
-                                    << false;
-    QTest::newRow("permission denied") << "Permission denied" << "Permission denied"
+    QTest::newRow("host not found")
+        << "Host not found"
+        << "Host not found"
+        << "Host not found - Nome del server sconosciuto.\nControllare le impostazioni di rete" << false;
+    QTest::newRow("permission denied") << "Permission denied"
+                                       << "Permission denied"
                                        << "Permission denied - Indirizzo di rete non permesso" << false;
-    QTest::newRow("wrong config with text") << "WrongConfig - no extension" << "Unknown" << "Unknown - no extension"
-                                            << false;
-    QTest::newRow("wrong config alone") << "WrongConfig" << "WrongConfig" << "WrongConfig" << false;
-    QTest::newRow("keep-alive timeout") << "KeepAliveReplyTimeout" << "KeepAliveReplyTimeout"
+    QTest::newRow("wrong config with text") << "WrongConfig - no extension"
+                                            << "Unknown"
+                                            << "Unknown - no extension" << false;
+    QTest::newRow("wrong config alone") << "WrongConfig"
+                                        << "WrongConfig"
+                                        << "WrongConfig" << false;
+    QTest::newRow("keep-alive timeout") << "KeepAliveReplyTimeout"
+                                        << "KeepAliveReplyTimeout"
                                         << "KeepAliveReplyTimeout" << true;
-    QTest::newRow("other with text") << "NetworkError - reset by peer" << "NetworkError"
+    QTest::newRow("other with text") << "NetworkError - reset by peer"
+                                     << "NetworkError"
                                      << "NetworkError - reset by peer" << true;
-    QTest::newRow("only the first separator splits") << "ProtocolError - a - b" << "ProtocolError"
+    QTest::newRow("only the first separator splits") << "ProtocolError - a - b"
+                                                     << "ProtocolError"
                                                      << "ProtocolError - a - b" << true;
-    QTest::newRow("case matters") << "authfailed" << "authfailed" << "authfailed" << true;
-    QTest::newRow("empty reason") << "" << "" << "" << true;
+    QTest::newRow("case matters") << "authfailed"
+                                  << "authfailed"
+                                  << "authfailed" << true;
+    QTest::newRow("empty reason") << ""
+                                  << ""
+                                  << "" << true;
 }
 
 void TestSessionRules::reasons()
@@ -196,7 +227,8 @@ void TestSessionRules::reasons()
     QCOMPARE(r.isKnown(), !reconnects);
 }
 
-namespace {
+namespace
+{
 QString featureString(const SessionFeatures &f)
 {
     // One letter per feature that is on, in a fixed order.
@@ -227,24 +259,31 @@ void TestSessionRules::sessionFeaturesPerLogin_data()
     QTest::addColumn<QString>("features");
     const quint32 all = CapSms | CapCallCenterReport | CapRebranding | CapIdentities | CapAddContact;
     QTest::newRow("CTI only, nothing allowed, old firmware")
-        << 0u << int(QueueRoleNone) << int(MSETTINGS::AppModeCtiOnly) << "4.0.7" << "D---------";
+        << 0u << int(QueueRoleNone) << int(MSETTINGS::AppModeCtiOnly) << "4.0.7"
+        << "D---------";
     QTest::newRow("desk phone, everything, new firmware")
-        << all << int(QueueRoleNone) << int(MSETTINGS::AppModeDeskPhone) << "4.7.16" << "DSA---VGBI";
+        << all << int(QueueRoleNone) << int(MSETTINGS::AppModeDeskPhone) << "4.7.16"
+        << "DSA---VGBI";
     QTest::newRow("softphone dials after registering")
-        << all << int(QueueRoleNone) << int(MSETTINGS::AppModeSoftphone) << "4.5.9" << "-SA---V-BI";
+        << all << int(QueueRoleNone) << int(MSETTINGS::AppModeSoftphone) << "4.5.9"
+        << "-SA---V-BI";
     QTest::newRow("operator: queue status, no panel")
-        << all << int(QueueRoleOperator) << int(MSETTINGS::AppModeCtiOnly) << "4.5.9" << "DSAQ--V-BI";
+        << all << int(QueueRoleOperator) << int(MSETTINGS::AppModeCtiOnly) << "4.5.9"
+        << "DSAQ--V-BI";
     QTest::newRow("supervisor with the report")
-        << all << int(QueueRoleSupervisor) << int(MSETTINGS::AppModeCtiOnly) << "4.7.16" << "DSAQPRVGBI";
+        << all << int(QueueRoleSupervisor) << int(MSETTINGS::AppModeCtiOnly) << "4.7.16"
+        << "DSAQPRVGBI";
     QTest::newRow("supervisor without the report bit")
-        << quint32(CapSms) << int(QueueRoleSupervisor) << int(MSETTINGS::AppModeCtiOnly) << "4.7.16" << "DS-QP-VG--";
+        << quint32(CapSms) << int(QueueRoleSupervisor) << int(MSETTINGS::AppModeCtiOnly) << "4.7.16"
+        << "DS-QP-VG--";
     QTest::newRow("report bit without supervisor role")
         << quint32(CapCallCenterReport) << int(QueueRoleOperator) << int(MSETTINGS::AppModeCtiOnly) << "4.0.7"
         << "D--Q------";
-    QTest::newRow("unknown role is no queue member")
-        << 0u << 3 << int(MSETTINGS::AppModeCtiOnly) << "4.0.7" << "D---------";
+    QTest::newRow("unknown role is no queue member") << 0u << 3 << int(MSETTINGS::AppModeCtiOnly) << "4.0.7"
+                                                     << "D---------";
     QTest::newRow("bits outside the named ones change nothing")
-        << ~all << int(QueueRoleNone) << int(MSETTINGS::AppModeCtiOnly) << "garbage" << "D---------";
+        << ~all << int(QueueRoleNone) << int(MSETTINGS::AppModeCtiOnly) << "garbage"
+        << "D---------";
 }
 
 void TestSessionRules::sessionFeaturesPerLogin()

@@ -8,7 +8,8 @@
 
 using namespace PbxSession;
 
-class TestSessionController : public QObject {
+class TestSessionController : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -22,7 +23,8 @@ private slots:
     void refreshIntervals();
 };
 
-namespace {
+namespace
+{
 QTimer *timer(SessionController &c, const char *name)
 {
     return c.findChild<QTimer *>(QLatin1String(name));
@@ -86,7 +88,8 @@ void TestSessionController::dueReconnectionIsSignalled()
     c.setReconnectDelay(nullptr);
     c.ended(parseDisconnectReason(QStringLiteral("KeepAliveReplyTimeout")));
     const int delay = timer(c, "reconnectTimer")->interval();
-    QVERIFY2(delay >= ReconnectBaseMs && delay < ReconnectBaseMs + ReconnectRandomMs, qPrintable(QString::number(delay)));
+    QVERIFY2(delay >= ReconnectBaseMs && delay < ReconnectBaseMs + ReconnectRandomMs,
+             qPrintable(QString::number(delay)));
 }
 
 void TestSessionController::logInCancelsTheAutomaticAttempt()
