@@ -5,7 +5,6 @@
 #include "calllines.h"
 #include "customshortcut.h"
 #include "globallogger.h"
-#include <QStyle>
 
 void MPGui::onCtisIncomingCall(const IncomingCallEvent &)
 {

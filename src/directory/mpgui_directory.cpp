@@ -3,7 +3,6 @@
 #include "mpgui.h"
 
 #include "globallogger.h"
-#include "wdgcdrfilter.h"
 #include <QStandardItemModel>
 
 QStandardItemModel *MPGui::initContactsBookModel()

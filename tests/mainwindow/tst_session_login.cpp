@@ -19,6 +19,7 @@ class TestSessionLogin : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup() { setRefreshSecondMs(1000); }
     void connectedState();
     void firstDataRequested();
     void refreshesRepeat();
@@ -135,7 +136,6 @@ void TestSessionLogin::refreshesRepeat()
     QVERIFY(!timerOf(w, "periodicDataTimer")->isActive());
     QVERIFY(!timerOf(w, "identitiesTimer")->isActive());
     QVERIFY(!timerOf(w, "contactsRefreshTimer")->isActive());
-    setRefreshSecondMs(1000);
 }
 
 void TestSessionLogin::tenantSentToThePbx_data()
