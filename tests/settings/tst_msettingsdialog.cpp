@@ -22,12 +22,15 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QValidator>
+#include <QAbstractItemModelTester>
 #include <QtTest>
 
 #include <memory>
 #include <sys/stat.h>
 
 using settingstest::child;
+using settingstest::clickCell;
+using settingstest::clickNamed;
 using settingstest::identity;
 
 namespace {
@@ -84,8 +87,8 @@ private slots:
     // Settings file.
     void readRules_data();
     void readRules();
+    void legacyRegistrarIsMigrated_data();
     void legacyRegistrarIsMigrated();
-    void emptyLegacyRegistrarIsRemoved();
     void passwordScrambledOnDiskClearInMemory();
     void firstRunShowsMessageAndKeepsBaseline();
     void geometryFallsBackToFirstStart_data();
@@ -374,24 +377,25 @@ void TestMSettingsDialog::placeHolderInsertsToken()
     const QStringList tokens = {"<callernum>", "<callername>", "<callercompany>", "<callerunit>",
                                 "<extenNum>",  "<queueName>",  "<uid>",           "<callednum>"};
     QCOMPARE(box->count(), tokens.size());
+    // The editor opens with "Aggiungi"; its button inserts at the cursor.
+    clickNamed(*dialog, "pbAddAction");
     for (int i = 0; i < tokens.size(); ++i) {
         edit->setText("a?b");
         edit->setCursorPosition(2);
         box->setCurrentIndex(i);
-        dialog->addPlaceHolder();
+        clickNamed(*dialog, "pbPlaceHolder");
         QCOMPARE(edit->text(), "a?" + tokens.at(i) + "b");
     }
     QCOMPARE(box->itemText(7), QString("Numero chiamato"));
-    // A selection is replaced; the button inserts too.
-    dialog->onActionAddRequest();
+    // A selection is replaced.
     edit->setText("x=SEL");
     edit->setSelection(2, 3);
     box->setCurrentIndex(7);
-    child<QPushButton>(*dialog, "pbPlaceHolder")->click();
+    clickNamed(*dialog, "pbPlaceHolder");
     QCOMPARE(edit->text(), QString("x=<callednum>"));
     // No item selected: nothing inserted.
     box->setCurrentIndex(-1);
-    dialog->addPlaceHolder();
+    clickNamed(*dialog, "pbPlaceHolder");
     QCOMPARE(edit->text(), QString("x=<callednum>"));
 }
 
@@ -630,26 +634,30 @@ void TestMSettingsDialog::readRules()
     QVERIFY(prompts->shown.isEmpty());
 }
 
-void TestMSettingsDialog::legacyRegistrarIsMigrated()
+// The old key "SIPaddress" becomes "SIPRegistrarAddress" when read; an empty
+// one is only removed, and the registrar then follows the PBX address.
+void TestMSettingsDialog::legacyRegistrarIsMigrated_data()
 {
-    writeIni("[CTI]\nMaddress=pbx.example\nSIPaddress=old.example\n");
-    auto dialog = makeDialog();
-    dialog->init();
-    QCOMPARE(dialog->getConfig().sipRegistrarAddress.value, QString("old.example"));
-    QSettings s(iniPath(), QSettings::IniFormat);
-    QCOMPARE(s.value("CTI/SIPRegistrarAddress").toString(), QString("old.example"));
-    QVERIFY(!s.contains("CTI/SIPaddress"));
+    QTest::addColumn<QByteArray>("legacy");
+    QTest::addColumn<QString>("registrar"); // in force after the read
+    QTest::addColumn<QString>("stored");    // "SIPRegistrarAddress" in the file, empty for none
+    QTest::newRow("address moved") << QByteArray("old.example") << "old.example" << "old.example";
+    QTest::newRow("empty removed") << QByteArray() << "pbx.example" << QString();
 }
 
-void TestMSettingsDialog::emptyLegacyRegistrarIsRemoved()
+void TestMSettingsDialog::legacyRegistrarIsMigrated()
 {
-    writeIni("[CTI]\nMaddress=pbx.example\nSIPaddress=\n");
+    QFETCH(QByteArray, legacy);
+    QFETCH(QString, registrar);
+    QFETCH(QString, stored);
+    writeIni("[CTI]\nMaddress=pbx.example\nSIPaddress=" + legacy + "\n");
     auto dialog = makeDialog();
     dialog->init();
-    QCOMPARE(dialog->getConfig().sipRegistrarAddress.value, QString("pbx.example"));
+    QCOMPARE(dialog->getConfig().sipRegistrarAddress.value, registrar);
     QSettings s(iniPath(), QSettings::IniFormat);
     QVERIFY(!s.contains("CTI/SIPaddress"));
-    QVERIFY(!s.contains("CTI/SIPRegistrarAddress"));
+    QCOMPARE(s.contains("CTI/SIPRegistrarAddress"), !stored.isEmpty());
+    QCOMPARE(s.value("CTI/SIPRegistrarAddress").toString(), stored);
 }
 
 void TestMSettingsDialog::passwordScrambledOnDiskClearInMemory()
@@ -913,6 +921,7 @@ void TestMSettingsDialog::accountSelection()
     dialog->init();
     dialog->updateAppMode(MSETTINGS::AppModeSoftphone);
     auto *lst = child<QListWidget>(*dialog, "lstAccounts");
+    QAbstractItemModelTester tester(lst->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     // The list selects the row of the account in force (after the read, the
     // previous value equals it); a duplicate name selects the later row.
@@ -951,15 +960,16 @@ void TestMSettingsDialog::addEditDeleteActions()
     auto *editor = child<QWidget>(*dialog, "gbSetAction");
     auto *edit = child<QPushButton>(*dialog, "pbEditAction");
     auto *del = child<QPushButton>(*dialog, "pbDeleteAction");
+    QAbstractItemModelTester tester(view->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     auto add = [&](int ev, int ty, const QString &t) {
-        dialog->onActionAddRequest();
+        clickNamed(*dialog, "pbAddAction");
         QVERIFY(editor->isEnabled());
         QVERIFY(!child<QWidget>(*dialog, "pbSaveAction")->isHidden());
         event->setCurrentIndex(ev);
         type->setCurrentIndex(ty);
         text->setText(t);
-        dialog->onUpdateActionRequest();
+        clickNamed(*dialog, "pbSaveAction");
         QVERIFY(!editor->isEnabled());
     };
     add(0, 0, "http://crm/?n=<callernum>");
@@ -976,21 +986,21 @@ void TestMSettingsDialog::addEditDeleteActions()
     QCOMPARE(first.data(1102).toUInt(), MctiActions::hashKey(action(0, 0, "http://crm/?n=<callernum>")));
 
     // Select and edit the incoming action into an answered one: it keeps its row.
-    view->setCurrentIndex(first);
-    dialog->onNewActionSelected(first);
+    QVERIFY(!edit->isEnabled() && !del->isEnabled());
+    clickCell(*dialog, "tbEventsAction", incomingRow, 2);
     QVERIFY(edit->isEnabled() && del->isEnabled());
     QCOMPARE(text->text(), QString("http://crm/?n=<callernum>"));
-    dialog->onActionEditRequest();
+    clickNamed(*dialog, "pbEditAction");
     event->setCurrentIndex(1);
-    dialog->onUpdateActionRequest();
+    clickNamed(*dialog, "pbSaveAction");
     QCOMPARE(view->model()->index(incomingRow, 0).data().toString(), QString("RIS"));
     QVERIFY(!dialog->isActionRequested(0));
     QCOMPARE(dialog->getEventActions(1).size(), 1);
 
     // Delete it after confirming.
-    view->setCurrentIndex(view->model()->index(incomingRow, 0));
+    clickCell(*dialog, "tbEventsAction", incomingRow, 2);
     prompts->answerNext(QMessageBox::Ok);
-    dialog->onActionDeleteRequest();
+    clickNamed(*dialog, "pbDeleteAction");
     QCOMPARE(prompts->shown.last().message.title, QString("Conferma cancellazione azione"));
     QCOMPARE(prompts->shown.last().message.text, QString("Si è sicuri di voler cancellare questa azione?"));
     QCOMPARE(prompts->shown.last().message.buttons, QMessageBox::Ok | QMessageBox::No);
@@ -1008,8 +1018,8 @@ void TestMSettingsDialog::addEditDeleteActions()
 void TestMSettingsDialog::emptyTemplateRefused()
 {
     auto dialog = makeDialog();
-    dialog->onActionAddRequest();
-    dialog->onUpdateActionRequest();
+    clickNamed(*dialog, "pbAddAction");
+    clickNamed(*dialog, "pbSaveAction");
     QCOMPARE(prompts->shown.size(), 1);
     QCOMPARE(prompts->shown.first().message.title, QString("Errore"));
     QCOMPARE(prompts->shown.first().message.text, QString("Il campo \"Azione\" non può essere vuoto"));
@@ -1023,10 +1033,10 @@ void TestMSettingsDialog::deleteNeedsConfirmation()
     auto dialog = makeDialog();
     dialog->init();
     auto *view = child<QTableView>(*dialog, "tbEventsAction");
-    view->setCurrentIndex(view->model()->index(0, 0));
+    clickCell(*dialog, "tbEventsAction", 0, 2);
     for (auto answer : {QMessageBox::No, QMessageBox::NoButton}) {
         prompts->answerNext(answer);
-        dialog->onActionDeleteRequest();
+        clickNamed(*dialog, "pbDeleteAction");
         QCOMPARE(view->model()->rowCount(), 1);
         QVERIFY(dialog->isActionRequested(0));
     }
