@@ -1,6 +1,7 @@
 // The settings dialog: construction and pages, the settings file, the
 // operating mode with the account list, and the automatic actions.
 #include "msettingsdialog.h"
+#include "msettingsstore.h"
 #include "msettings.h"
 #include "scriptedprompts.h"
 #include "settingstestsupport.h"
@@ -30,6 +31,7 @@
 
 using settingstest::child;
 using settingstest::clickCell;
+using settingstest::clickOk;
 using settingstest::clickNamed;
 using settingstest::identity;
 
@@ -111,6 +113,9 @@ private slots:
     void emptyTemplateRefused();
     void deleteNeedsConfirmation();
     void eventActionsPerEvent();
+
+    // A dialog over a store it does not own.
+    void formFollowsItsStore();
 
 private:
     std::unique_ptr<MSettingsDialog> makeDialog(const MctiConfig &config = MctiConfig());
@@ -1056,6 +1061,45 @@ void TestMSettingsDialog::eventActionsPerEvent()
     QVERIFY(dialog->isActionRequested(0));
     QVERIFY(dialog->getEventActions(2).isEmpty());
     QVERIFY(!dialog->isActionRequested(2));
+}
+
+void TestMSettingsDialog::formFollowsItsStore()
+{
+    writeIni("[CTI]\nMaddress=pbx.example.com\naccount=202\nAppMode=2\n");
+    MSettingsStore store{MctiConfig()};
+    store.init();
+    {
+        MSettingsDialog dialog(&store, nullptr);
+        QCOMPARE(dialog.store(), &store);
+        QSignalSpy sip(&dialog, &MSettingsDialog::sigSipSettingsChanged);
+        QSignalSpy thresholds(&dialog, &MSettingsDialog::sigChangeThresholds);
+
+        // What changes in the store shows in the form, built before or after.
+        store.updateAppMode(MSETTINGS::AppModeSoftphone);
+        QVERIFY(tabTexts(dialog).contains("Impostazioni Softphone"));
+        store.setMPhoneSipSettings("UDP", "10.1.1.1", 0, "", 0);
+        QCOMPARE(child<QLineEdit>(dialog, "txtSipAddress")->text(), QString("10.1.1.1"));
+        store.setAccountList({identity("201"), identity("202")});
+        QCOMPARE(child<QListWidget>(dialog, "lstAccounts")->currentRow(), 1);
+        store.setSelectedAccount("201");
+        QCOMPARE(child<QListWidget>(dialog, "lstAccounts")->currentRow(), 0);
+        QVERIFY(!child<QCheckBox>(dialog, "chkPauseOnLogoff")->isEnabled());
+        store.setPauseSettingsEnabled(true);
+        QVERIFY(child<QCheckBox>(dialog, "chkPauseOnLogoff")->isEnabled());
+
+        // OK takes the entries into the store; its announcements are the dialog's.
+        child<QCheckBox>(dialog, "cbUseLocalSIPRegistrar")->setChecked(true);
+        clickOk(dialog);
+        QVERIFY(prompts->shown.isEmpty());
+        QCOMPARE(sip.size(), 1);
+        QVERIFY(store.valuesInForce().useLocalSipRegistrar);
+        store.checkThresholds();
+        QCOMPARE(thresholds.size(), 1);
+    }
+    // The store outlives the dialog that showed it.
+    store.setSlimMode(true);
+    store.saveParameters();
+    QVERIFY(QSettings(iniPath(), QSettings::IniFormat).value("CTI/useLocalSipRegistrar").toBool());
 }
 
 DESKLINE_TEST_MAIN(TestMSettingsDialog)
