@@ -535,9 +535,12 @@ void MSettingsStore::updateAppMode(MSETTINGS::AppMode mode)
 
 void MSettingsStore::setAccountList(IdentityList list)
 {
-    if (!(identities == list))
+    const bool differs = !(identities == list);
+    if (differs)
         identities = list;
     emit accountListChanged();
+    if (differs)
+        emit changed();
 }
 
 const IdentityList &MSettingsStore::getAccountList() const
