@@ -108,6 +108,14 @@ void MSettingsDialog::setUpStore(QWidget *shortcutWidget)
         if (ui)
             applyAppModeToForm();
     });
+    connect(settings, &MSettingsStore::audioDevicesChanged, this, [this] {
+        if (ui)
+            showAudioDevices();
+    });
+    connect(settings, &MSettingsStore::codecsChanged, this, [this] {
+        if (ui)
+            ui->txtCodec->setText(codecsText(settings->getDisplayedCodecs()));
+    });
     connect(settings, &MSettingsStore::pauseSettingsEnabledChanged, this, [this] {
         if (ui)
             applyPauseSettingsEnabled();
@@ -203,9 +211,9 @@ void MSettingsDialog::buildForm()
         applyAppModeToForm();
     restoreParameters();
     applyPauseSettingsEnabled();
-    if (codecsKnown)
-        ui->txtCodec->setText(codecsText(shownCodecs));
-    if (audioDevicesKnown)
+    if (settings->areCodecsKnown())
+        ui->txtCodec->setText(codecsText(settings->getDisplayedCodecs()));
+    if (settings->areAudioDevicesKnown())
         showAudioDevices();
     showAccountList();
 }
@@ -894,17 +902,13 @@ void MSettingsDialog::onCertificateLoadRequest()
 
 void MSettingsDialog::populateAudioDevices(QStringList inputDevices, QStringList outputDevices)
 {
-    audioInputDevices = inputDevices;
-    audioOutputDevices = outputDevices;
-    audioDevicesKnown = true;
-    if (ui)
-        showAudioDevices();
+    settings->populateAudioDevices(inputDevices, outputDevices); // the form follows
 }
 
 void MSettingsDialog::showAudioDevices()
 {
-    const QStringList &inputDevices = audioInputDevices;
-    const QStringList &outputDevices = audioOutputDevices;
+    const QStringList inputDevices = settings->getAudioInputDevices();
+    const QStringList outputDevices = settings->getAudioOutputDevices();
     const struct {
         QComboBox *box;
         const QStringList *names;
@@ -945,10 +949,7 @@ QString MSettingsDialog::codecsText(const QStringList &codecs)
 
 void MSettingsDialog::updateDisplayedCodecs(const QStringList &codecs)
 {
-    shownCodecs = codecs;
-    codecsKnown = true;
-    if (ui)
-        ui->txtCodec->setText(codecsText(codecs));
+    settings->updateDisplayedCodecs(codecs); // the form follows
 }
 
 void MSettingsDialog::saveAudioVolumes(int mic, int spk)

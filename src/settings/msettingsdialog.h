@@ -224,12 +224,6 @@ private:
     MSettingsStore *ownedStore = nullptr; // the store made by the MctiConfig constructor
 
     Ui::MSettingsDialog *ui = nullptr; // null until buildForm()
-    // What the form shows once built, beside the store's values.
-    QStringList audioInputDevices;
-    QStringList audioOutputDevices;
-    bool audioDevicesKnown = false;
-    QStringList shownCodecs;
-    bool codecsKnown = false;
     bool editActionMode = false;
 
     QStandardItemModel *actionModel = nullptr;

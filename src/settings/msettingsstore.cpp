@@ -661,6 +661,21 @@ void MSettingsStore::getAudioVolumes(int &mic, int &spk) const
     spk = values.config.spkVol.value;
 }
 
+void MSettingsStore::populateAudioDevices(QStringList inputDevices, QStringList outputDevices)
+{
+    audioInputDevices = inputDevices;
+    audioOutputDevices = outputDevices;
+    audioDevicesKnown = true;
+    emit audioDevicesChanged();
+}
+
+void MSettingsStore::updateDisplayedCodecs(const QStringList &codecs)
+{
+    shownCodecs = codecs;
+    codecsKnown = true;
+    emit codecsChanged();
+}
+
 // ---------------------------------------------------------------------------
 // Rapid-call hot key and copy-to-call
 

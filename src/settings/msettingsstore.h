@@ -82,6 +82,15 @@ public:
     void setMPhoneSipAccount(QString a, QString b, QString c);
     void saveAudioVolumes(int mic, int spk);
     void getAudioVolumes(int &mic, int &spk) const;
+    // The phone engine's device names and the identity's codecs, which the
+    // settings form offers and shows; not stored in the file.
+    void populateAudioDevices(QStringList inputDevices, QStringList outputDevices);
+    bool areAudioDevicesKnown() const { return audioDevicesKnown; }
+    QStringList getAudioInputDevices() const { return audioInputDevices; }
+    QStringList getAudioOutputDevices() const { return audioOutputDevices; }
+    void updateDisplayedCodecs(const QStringList &codecs);
+    bool areCodecsKnown() const { return codecsKnown; }
+    QStringList getDisplayedCodecs() const { return shownCodecs; }
 
     // Rapid-call hot key and copy-to-call.
     bool isCopyToCallEnabled() const;
@@ -186,6 +195,8 @@ signals:
     void selectedAccountChanged(const QString &name);
     void actionsChanged();
     void pauseSettingsEnabledChanged(bool enabled);
+    void audioDevicesChanged();
+    void codecsChanged();
 
 private:
     void finishWrite(QSettings &settings);
@@ -226,4 +237,10 @@ private:
     QStringList favourites;
     MctiActionMap actionMap;
     IdentityList identities;
+
+    QStringList audioInputDevices;
+    QStringList audioOutputDevices;
+    bool audioDevicesKnown = false;
+    QStringList shownCodecs;
+    bool codecsKnown = false;
 };

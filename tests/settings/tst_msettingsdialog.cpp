@@ -1096,6 +1096,11 @@ void TestMSettingsDialog::formFollowsItsStore()
         QVERIFY(!child<QCheckBox>(dialog, "chkPauseOnLogoff")->isEnabled());
         store.setPauseSettingsEnabled(true);
         QVERIFY(child<QCheckBox>(dialog, "chkPauseOnLogoff")->isEnabled());
+        store.populateAudioDevices({"Mic A", "Mic B"}, {"Out A"});
+        QCOMPARE(child<QComboBox>(dialog, "cbMicDev")->count(), 2);
+        QCOMPARE(child<QComboBox>(dialog, "cbRingDev")->currentText(), QString("Out A"));
+        store.updateDisplayedCodecs({"PCMA", "G722"});
+        QCOMPARE(child<QLineEdit>(dialog, "txtCodec")->text(), QString("1. PCMA | 2. G722"));
 
         // OK takes the entries into the store; its announcements are the dialog's.
         child<QCheckBox>(dialog, "cbUseLocalSIPRegistrar")->setChecked(true);
