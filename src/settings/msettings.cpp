@@ -130,7 +130,7 @@ void setLongApplicationName(const QString &name)
 
 QString getApplicationVersion()
 {
-    return QStringLiteral("4.5.23-r331ba3e");
+    return QStringLiteral(DESKLINE_APP_VERSION);
 }
 
 int getFontSizeIncrement()

@@ -2,9 +2,7 @@
 #include "ui_msettingsdialog.h"
 
 #include "globallogger.h"
-#include "msettingsrules.h"
 #include "promptservice.h"
-#include "simpleobfuscator.h"
 #include "systemshortcut.h"
 #include "wdgaccountitem.h"
 
@@ -22,7 +20,6 @@
 #include <QRegExp>
 #include <QRegExpValidator>
 #include <QSaveFile>
-#include <QSettings>
 #include <QSplitter>
 #include <QStandardItem>
 #include <QStandardItemModel>
@@ -30,51 +27,11 @@
 #include <QTreeView>
 #include <QValidator>
 
-#include <algorithm>
-#include <climits>
-
 namespace
 {
 
-const char *const kGroupCti = "CTI";
-const char *const kGroupDebug = "DEBUG";
-const char *const kGroupFavourites = "FAVOURITES";
-const char *const kGroupActions = "ACTIONS";
-const char *const kGroupGui = "GUI";
-const char *const kGroupReport = "CCReport";
-const char *const kAnsweredThresholds = "AnsweredCallsTimeThreshold";
-const char *const kLostThresholds = "LostCallsTimeThreshold";
-
-constexpr int kThresholdNotSet = 99999999;
-constexpr int kThresholdCount = 5;
-
-// What the form offers (the widgets' ranges and item counts).
-constexpr int kAppModeCount = 3;
-constexpr int kLanguageCount = 3;
-constexpr int kMinUpdateMinutes = 10;
-constexpr int kMaxUpdateMinutes = 1440;
-constexpr int kDefaultUpdateMinutes = 60;
-constexpr int kMaxCdrViewDays = 30;
-const char *const kRapidCallModifiers[] = {"CTRL", "ALT", "SHIFT"};
-
-// Position of a rapid-call modifier among the form's choices, 0 when unknown.
-int rapidCallModifierIndex(const QString &modifier)
-{
-    for (int i = 0; i < int(sizeof kRapidCallModifiers / sizeof *kRapidCallModifiers); ++i) {
-        if (modifier == QLatin1String(kRapidCallModifiers[i]))
-            return i;
-    }
-    return 0;
-}
-
 constexpr int kRoleActionValue = 1001; // event or action type of a row
 constexpr int kRoleActionKey = 1102;   // key of the row's action in the map
-
-// First-start geometry of the main window.
-constexpr int kDefaultX = 200;
-constexpr int kDefaultY = 100;
-constexpr int kDefaultWidth = 508;
-constexpr int kDefaultHeight = 604;
 
 const char *const kCopy2CallToolTip = QT_TRANSLATE_NOOP(
     "MSettingsDialog",
@@ -86,15 +43,24 @@ const char *const kCopy2CallToolTip = QT_TRANSLATE_NOOP(
 const char *const kPlaceHolderTokens[] = {"<callernum>", "<callername>", "<callercompany>", "<callerunit>",
                                           "<extenNum>",  "<queueName>",  "<uid>",           "<callednum>"};
 
-QSettings::Format iniFormat()
-{
-    return QSettings::IniFormat;
-}
-
 } // namespace
 
-MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcutWidget, QWidget *parent)
-    : QDialog(parent), config(startConfig), reportPeriod(CTILIB::PeriodToday)
+MSettingsDialog::MSettingsDialog(const MctiConfig &config, QWidget *shortcutWidget, QWidget *parent)
+    : QDialog(parent)
+{
+    ownedStore = new MSettingsStore(config, this);
+    settings = ownedStore;
+    setUpStore(shortcutWidget);
+}
+
+MSettingsDialog::MSettingsDialog(MSettingsStore *store, QWidget *shortcutWidget, QWidget *parent)
+    : QDialog(parent), settings(store)
+{
+    Q_ASSERT(store);
+    setUpStore(shortcutWidget);
+}
+
+void MSettingsDialog::setUpStore(QWidget *shortcutWidget)
 {
     if (MSETTINGS::getFontSizeIncrement() > 0)
         setProperty("incrsize", MSETTINGS::getFontSizeIncrement());
@@ -109,95 +75,56 @@ MSettingsDialog::MSettingsDialog(const MctiConfig &startConfig, QWidget *shortcu
     // of the main window's start. The certificate chooser (a QFileDialog,
     // costly to build and never shown itself) is made on the first request.
 
-    presetAppMode = (config.startupMode >= 0 && config.startupMode < kAppModeCount) ? config.startupMode : -1;
-    supervisorMode = false;
-    visuallyImpaired = false;
-    systemShortcutsEnabled = false;
-
     actionModel = new QStandardItemModel(this);
     initActionModel(actionModel);
-
-    // Baseline values: what the form shows before any setting is read.
-    selectedAppMode.inForce = 0;
-    ignoreSsl.inForce = false;
-    startMinimized.inForce = false;
-    outlookImport.inForce = false;
-    checkUpdatesAtStartup.inForce = true;
-    checkUpdatesTimeoutMins.inForce = kDefaultUpdateMinutes;
-    maxCdrViewDays.inForce = kMaxCdrViewDays;
-    copyToCall.inForce = false;
-    actionsToExten.inForce = false;
-    outboundActions.inForce = false;
-    actionsOnC2c.inForce = false;
-    pauseOnQueueAnswer.inForce = false;
-    useLocalSipRegistrar = false;
-    pauseOnLogoff.inForce = false;
-    popupCall.inForce = true;
-    rapidCallMods.inForce = QStringLiteral("CTRL");
-    rapidCallKey.inForce = QStringLiteral("1");
-    restoreOptionPairs();
-
-    config.sipTos.set(0);
-    config.audioTos.set(0);
-
-    clientApiServerLocalPort = 5039;
-    answeredCallsThresholds.clear();
-    lostCallsThresholds.clear();
-    for (int i = 0; i < kThresholdCount; ++i) {
-        answeredCallsThresholds.append(kThresholdNotSet);
-        lostCallsThresholds.append(kThresholdNotSet);
-    }
-    savedX = kDefaultX;
-    savedY = kDefaultY;
-    savedWidth = kDefaultWidth;
-    savedHeight = kDefaultHeight;
-    slimMode = 0;
-    funcButtons = 1;
-    keypad = 1;
-    qcallsCount = 0;
-    volumes = 1;
 
     rapidCallShortcut = new SystemShortcut(shortcutWidget, this);
     rapidCallShortcut->logger = logger;
     connect(rapidCallShortcut, &SystemShortcut::triggered, this, &MSettingsDialog::sigRapidCallRequested);
 
-    {
-        QSettings settings(MSETTINGS::getSettingsConfigFile(), iniFormat());
-        settings.beginGroup(kGroupCti);
-        const struct {
-            const char *key;
-            bool given;
-            QVariant value;
-        } startupValues[] = {
-            {"Maddress", config.pbxAddress.given, config.pbxAddress.value},
-            {"user", config.username.given, config.username.value},
-            {"password", config.password.given, config.password.value},
-            {"AppMode", config.appMode.given, config.appMode.value},
-            {"SIPProxyAddress", config.sipProxyAddress.given, config.sipProxyAddress.value},
-            {"SIPRegistrarAddress", config.sipRegistrarAddress.given, config.sipRegistrarAddress.value},
-            {"account", config.account.given, config.account.value},
-        };
-        bool written = false;
-        for (const auto &entry : startupValues) {
-            if (entry.given) {
-                settings.setValue(QLatin1String(entry.key), entry.value);
-                written = true;
-            }
-        }
-        settings.endGroup();
-        if (written)
-            finishWrite(settings);
-    }
+    // The store's announcements are the dialog's too.
+    connect(settings, &MSettingsStore::sigRestartRequested, this, &MSettingsDialog::sigRestartRequested);
+    connect(settings, &MSettingsStore::sigSipSettingsChanged, this, &MSettingsDialog::sigSipSettingsChanged);
+    connect(settings, &MSettingsStore::sigGuiLanguageChanged, this, &MSettingsDialog::sigGuiLanguageChanged);
+    connect(settings, &MSettingsStore::sigAudioDeviceChanged, this, &MSettingsDialog::sigAudioDeviceChanged);
+    connect(settings, &MSettingsStore::sigMctiServicesChanged, this, &MSettingsDialog::sigMctiServicesChanged);
+    connect(settings, &MSettingsStore::sigUpdatesSettingsChanged, this, &MSettingsDialog::sigUpdatesSettingsChanged);
+    connect(settings, &MSettingsStore::sigCdrSettingsChanged, this, &MSettingsDialog::sigCdrSettingsChanged);
+    connect(settings, &MSettingsStore::sigChangeThresholds, this, &MSettingsDialog::sigChangeThresholds);
+    connect(settings, &MSettingsStore::sigCopy2CallToggled, this, &MSettingsDialog::sigCopy2CallToggled);
 
-    int language = 0;
-    const QString file = MSETTINGS::getSettingsConfigFile();
-    if (QFile::exists(file)) {
-        QSettings settings(file, iniFormat());
-        settings.beginGroup(kGroupCti);
-        language = MSettingsRules::intInRange(settings.value(QStringLiteral("Language"), 0), 0, kLanguageCount - 1, 0);
-        settings.endGroup();
-    }
-    config.language.set(language);
+    // The form follows the values whoever changes them.
+    connect(settings, &MSettingsStore::valuesRestored, this, &MSettingsDialog::showValuesInForce);
+    connect(settings, &MSettingsStore::actionsChanged, this, &MSettingsDialog::refreshActionsTable);
+    connect(settings, &MSettingsStore::selectedAccountChanged, this, [this] {
+        if (ui)
+            showSelectedAccount();
+    });
+    connect(settings, &MSettingsStore::accountListChanged, this, [this] {
+        if (ui)
+            showAccountList();
+    });
+    connect(settings, &MSettingsStore::appModeApplied, this, [this] {
+        if (ui)
+            applyAppModeToForm();
+    });
+    connect(settings, &MSettingsStore::audioDevicesChanged, this, [this] {
+        if (ui)
+            showAudioDevices();
+    });
+    connect(settings, &MSettingsStore::codecsChanged, this, [this] {
+        if (ui)
+            ui->txtCodec->setText(codecsText(settings->getDisplayedCodecs()));
+    });
+    connect(settings, &MSettingsStore::pauseSettingsEnabledChanged, this, [this] {
+        if (ui)
+            applyPauseSettingsEnabled();
+    });
+    connect(settings, &MSettingsStore::saveFailed, this, [this](const QString &fileName) {
+        prompts().warning(this, MSETTINGS::getLongApplicationName(),
+                          tr("Non è stato possibile salvare le impostazioni nel file:\n%1")
+                              .arg(QDir::toNativeSeparators(fileName)));
+    });
 }
 
 Ui::MSettingsDialog *MSettingsDialog::form()
@@ -238,7 +165,7 @@ void MSettingsDialog::buildForm()
     ui->chkIgnoreSsl->setChecked(false);
     ui->cbOutlookImport->hide();
     ui->cbOutlookImport->setChecked(false);
-    if (systemShortcutsEnabled) {
+    if (settings->isSystemShortcutsEnabled()) {
         ui->chkCopy2CallEnabled->hide();
         ui->chkCopy2CallEnabled->setChecked(false);
     } else {
@@ -280,14 +207,13 @@ void MSettingsDialog::buildForm()
 
     // The values held so far, in the order the program sets them: mode and
     // values in force at log-in, then what the phone and the PBX report.
-    if (appMode >= 0)
+    if (settings->appliedAppMode() >= 0)
         applyAppModeToForm();
     restoreParameters();
-    ui->chkPauseOnLogoff->setEnabled(pauseSettingsEnabled);
-    ui->chkPauseOnQueueAnswer->setEnabled(pauseSettingsEnabled);
-    if (codecsKnown)
-        ui->txtCodec->setText(codecsText(shownCodecs));
-    if (audioDevicesKnown)
+    applyPauseSettingsEnabled();
+    if (settings->areCodecsKnown())
+        ui->txtCodec->setText(codecsText(settings->getDisplayedCodecs()));
+    if (settings->areAudioDevicesKnown())
         showAudioDevices();
     showAccountList();
 }
@@ -304,10 +230,7 @@ MSettingsDialog::~MSettingsDialog()
 
 QString MSettingsDialog::hostAddressPattern()
 {
-    return QStringLiteral("^((?:(?:[0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])\\.){3}"
-                          "(?:[0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])"
-                          "|(?:(?:[a-zA-Z]|[a-zA-Z][a-zA-Z0-9\\-]*[a-zA-Z0-9])\\.)+"
-                          "(?:[A-Za-z]|[A-Za-z][A-Za-z0-9\\-]*[A-Za-z0-9]))(:\\d+)?$");
+    return MSettingsStore::hostAddressPattern();
 }
 
 bool MSettingsDialog::isCapitalLetter(const QString &text)
@@ -354,7 +277,7 @@ int MSettingsDialog::exec()
 {
     form()->chkShowPass->setChecked(false);
     form()->chkShowPass->setEnabled(false);
-    const QString account = config.account.value;
+    const QString account = settings->getSelectedAccount();
     setSelectedAccount(account);
     return QDialog::exec();
 }
@@ -372,54 +295,12 @@ void MSettingsDialog::addPlaceHolder()
 
 MctiConfig::MCdrFilterFlags MSettingsDialog::convert_cdr_value_into_flags(const unsigned &value)
 {
-    return MctiConfig::MCdrFilterFlags(int(value & 1023u));
+    return MSettingsStore::convert_cdr_value_into_flags(value);
 }
 
 int MSettingsDialog::updatePeriodFromWidgets()
 {
     return form()->chkCheckUpdatesAtTimer->isChecked() ? form()->spinCheckUpdatesMinutes->value() : -1;
-}
-
-void MSettingsDialog::restoreOptionPairs()
-{
-    selectedAppMode.restore();
-    actionsToExten.restore();
-    outboundActions.restore();
-    actionsOnC2c.restore();
-    copyToCall.restore();
-    startMinimized.restore();
-    popupCall.restore();
-    outlookImport.restore();
-    checkUpdatesAtStartup.restore();
-    checkUpdatesTimeoutMins.restore();
-    maxCdrViewDays.restore();
-    rapidCallMods.restore();
-    rapidCallKey.restore();
-    pauseOnLogoff.restore();
-    pauseOnQueueAnswer.restore();
-    sipProxyAddress.restore();
-    ignoreSsl.restore();
-}
-
-void MSettingsDialog::commitOptionPairs()
-{
-    selectedAppMode.commit();
-    actionsToExten.commit();
-    outboundActions.commit();
-    actionsOnC2c.commit();
-    copyToCall.commit();
-    startMinimized.commit();
-    popupCall.commit();
-    outlookImport.commit();
-    checkUpdatesAtStartup.commit();
-    checkUpdatesTimeoutMins.commit();
-    maxCdrViewDays.commit();
-    rapidCallMods.commit();
-    rapidCallKey.commit();
-    pauseOnLogoff.commit();
-    pauseOnQueueAnswer.commit();
-    sipProxyAddress.commit();
-    ignoreSsl.commit();
 }
 
 void MSettingsDialog::selectExactText(QComboBox *box, const QString &text)
@@ -433,97 +314,17 @@ void MSettingsDialog::selectExactText(QComboBox *box, const QString &text)
     }
 }
 
-void MSettingsDialog::finishWrite(QSettings &settings)
-{
-    if (MSettingsRules::commitPrivate(settings)) {
-        saveFailureReported = false;
-        return;
-    }
-    ::logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to write the settings file" << settings.fileName() << "status"
-                                << int(settings.status());
-    if (saveFailureReported)
-        return;
-    saveFailureReported = true;
-    prompts().warning(this, MSETTINGS::getLongApplicationName(),
-                      tr("Non è stato possibile salvare le impostazioni nel file:\n%1")
-                          .arg(QDir::toNativeSeparators(settings.fileName())));
-}
-
 void MSettingsDialog::init()
 {
     restoreParameters();
 
-    const QString file = MSETTINGS::getSettingsConfigFile();
-    if (!QFile::exists(file)) {
-        firstRun = true;
+    if (!settings->readFile()) {
         const QString appName = MSETTINGS::getLongApplicationName();
         prompts().information(this, appName,
                               tr("Sembra che sia la prima volta che si esegue %1.\nPrego inserire i dati di "
                                  "connessione a %2.")
                                   .arg(appName, QStringLiteral("PBX")));
         exec();
-    } else {
-        QSettings settings(file, iniFormat());
-        legacyMigrated = false;
-        readCtiGroup(settings);
-
-        settings.beginGroup(kGroupDebug);
-        dumpCtilibMessages = settings.value(QStringLiteral("dumpCtilibMessages"), false).toBool();
-        settings.endGroup();
-
-        // Entries are read by the subgroups that exist, in numeric order, so a
-        // gap in the numbering loses nothing; empty entries are dropped.
-        settings.beginGroup(kGroupFavourites);
-        for (const QString &group : MSettingsRules::numberedSubgroups(settings)) {
-            settings.beginGroup(group);
-            const QString contact = settings.value(QStringLiteral("contact")).toString();
-            settings.endGroup();
-            if (!contact.isEmpty())
-                favourites.append(contact);
-        }
-        settings.endGroup();
-
-        settings.beginGroup(kGroupActions);
-        for (const QString &group : MSettingsRules::numberedSubgroups(settings)) {
-            settings.beginGroup(group);
-            MctiAction action;
-            action.event = MSettingsRules::intInRange(settings.value(QStringLiteral("event"), 0), 0, 2, -1);
-            action.actionType = MSettingsRules::intInRange(settings.value(QStringLiteral("actionType"), 0), 0, 1, -1);
-            action.actionText = settings.value(QStringLiteral("actionText")).toString();
-            settings.endGroup();
-            if (action.actionText.isEmpty() || action.event < 0 || action.actionType < 0)
-                continue;
-            MctiActions::insert(actions, action);
-        }
-        settings.endGroup();
-
-        readGuiGroup(settings);
-
-        const struct {
-            const char *array;
-            QList<int> *list;
-        } thresholdArrays[] = {{kAnsweredThresholds, &answeredCallsThresholds},
-                               {kLostThresholds, &lostCallsThresholds}};
-        for (const auto &entry : thresholdArrays) {
-            entry.list->clear();
-            settings.beginReadArray(QLatin1String(entry.array));
-            for (int i = 0; i < kThresholdCount; ++i) {
-                settings.setArrayIndex(i);
-                entry.list->append(MSettingsRules::intInRange(
-                    settings.value(QStringLiteral("threshold"), kThresholdNotSet), INT_MIN, INT_MAX, kThresholdNotSet));
-            }
-            settings.endArray();
-        }
-
-        settings.beginGroup(kGroupReport);
-        reportPeriod = CTILIB::periodTypeFromString(
-            settings.value(QStringLiteral("period"), CTILIB::periodTypeToString(CTILIB::PeriodType(1))).toString());
-        reportFileName = settings.value(QStringLiteral("outputFileName")).toString();
-        settings.endGroup();
-
-        // The legacy registrar migration writes to the file while reading it.
-        if (legacyMigrated)
-            finishWrite(settings);
     }
 
     restoreParameters();
@@ -533,180 +334,51 @@ void MSettingsDialog::init()
         ui->chkCopy2CallEnabled->setToolTip(tr(kCopy2CallToolTip));
     }
 
-    emit sigCopy2CallToggled(copyToCall.inForce); // what the check box shows
-}
-
-void MSettingsDialog::readCtiGroup(QSettings &s)
-{
-    using namespace MSettingsRules;
-    s.beginGroup(kGroupCti);
-
-    config.pbxAddress.set(s.value(QStringLiteral("Maddress")).toString());
-    config.username.set(s.value(QStringLiteral("user")).toString());
-    config.password.set(SimpleObfuscator::reveal(s.value(QStringLiteral("password")).toString()));
-    config.account.set(s.value(QStringLiteral("account")).toString());
-    selectedAppMode.inForce =
-        intInRange(s.value(QStringLiteral("AppMode"), selectedAppMode.inForce), 0, kAppModeCount - 1, 0);
-
-    if (!s.contains(QStringLiteral("SIPRegistrarAddress")) && s.contains(QStringLiteral("SIPaddress"))) {
-        const QString legacy = s.value(QStringLiteral("SIPaddress")).toString();
-        s.remove(QStringLiteral("SIPaddress"));
-        if (!legacy.isEmpty())
-            s.setValue(QStringLiteral("SIPRegistrarAddress"), legacy);
-        legacyMigrated = true;
-    }
-    config.sipProtocol.set(s.value(QStringLiteral("SIPProtocol"), QStringLiteral("UDP")).toString());
-    const QString registrar = s.value(QStringLiteral("SIPRegistrarAddress")).toString();
-    config.sipRegistrarAddress.set(registrar.isEmpty() ? config.pbxAddress.value : registrar);
-    sipProxyAddress.inForce = s.value(QStringLiteral("SIPProxyAddress")).toString();
-    sipRegisterExpiration = positiveInt(s.value(QStringLiteral("SIPRegisterExpiration"), 300), 300);
-
-    config.spkDevice.set(s.value(QStringLiteral("spkdevice")).toString());
-    config.ringDevice.set(s.value(QStringLiteral("ringdevice")).toString());
-    config.micDevice.set(s.value(QStringLiteral("micdevice")).toString());
-    config.micVol.set(intInRange(s.value(QStringLiteral("micVol"), 100), 0, 100, 100));
-    config.spkVol.set(intInRange(s.value(QStringLiteral("spkVol"), 100), 0, 100, 100));
-    config.sipTos.set(quint8(maskedUnsigned(s.value(QStringLiteral("SipTos"), 0), 0xFF, 0)));
-    config.audioTos.set(quint8(maskedUnsigned(s.value(QStringLiteral("AudioTos"), 0), 0xFF, 0)));
-    config.cdrFilter =
-        convert_cdr_value_into_flags(maskedUnsigned(s.value(QStringLiteral("cdrFilterValue"), 1023), 1023, 1023));
-    config.minJitterBufferMillis =
-        quint16(maskedUnsigned(s.value(QStringLiteral("MinJitterBufferMillis"), 0), 0xFFFF, 0));
-    config.maxJitterBufferMillis =
-        quint16(maskedUnsigned(s.value(QStringLiteral("MaxJitterBufferMillis"), 0), 0xFFFF, 0));
-    config.secondsWithoutMediaBeforeHangup =
-        quint8(maskedUnsigned(s.value(QStringLiteral("SecondsWithoutMediaBeforeHangup"), 0), 0xFF, 0));
-
-    startMinimized.inForce = s.value(QStringLiteral("startMinimized"), startMinimized.inForce).toBool();
-    outlookImport.inForce = s.value(QStringLiteral("importOutlookContacts"), outlookImport.inForce).toBool();
-    actionsToExten.inForce = s.value(QStringLiteral("actionsToExten"), actionsToExten.inForce).toBool();
-    outboundActions.inForce = s.value(QStringLiteral("outboundActions"), outboundActions.inForce).toBool();
-    actionsOnC2c.inForce = s.value(QStringLiteral("actionsOnC2c"), actionsOnC2c.inForce).toBool();
-    copyToCall.inForce = s.value(QStringLiteral("CopyToCall"), copyToCall.inForce).toBool();
-    popupCall.inForce = s.value(QStringLiteral("PopupCall"), popupCall.inForce).toBool();
-    checkUpdatesAtStartup.inForce =
-        s.value(QStringLiteral("checkUpdatesAtStartup"), checkUpdatesAtStartup.inForce).toBool();
-    checkUpdatesTimeoutMins.inForce =
-        updatePeriod(s.value(QStringLiteral("checkUpdatesTimeoutMins"),
-                             checkUpdatesTimeoutMins.inForce > 0 ? checkUpdatesTimeoutMins.inForce : -1),
-                     kMinUpdateMinutes, kMaxUpdateMinutes);
-    maxCdrViewDays.inForce = clampedInt(s.value(QStringLiteral("maxCdrViewDays"), maxCdrViewDays.inForce), 1,
-                                        kMaxCdrViewDays, maxCdrViewDays.inForce);
-    config.language.set(
-        intInRange(s.value(QStringLiteral("Language"), config.language.value), 0, kLanguageCount - 1, 0));
-    pauseOnLogoff.inForce = s.value(QStringLiteral("PauseOnLogoff"), pauseOnLogoff.inForce).toBool();
-    pauseOnQueueAnswer.inForce = s.value(QStringLiteral("PauseOnIncomingCall"), pauseOnQueueAnswer.inForce).toBool();
-    rapidCallMods.inForce =
-        s.value(QStringLiteral("rapidCallMods"), QString::number(rapidCallModifierIndex(rapidCallMods.inForce)))
-            .toString();
-    rapidCallKey.inForce = s.value(QStringLiteral("rapidCallKey"), rapidCallKey.inForce).toString();
-    useLocalSipRegistrar = s.value(QStringLiteral("useLocalSipRegistrar"), useLocalSipRegistrar).toBool();
-
-    config.queueNames = s.value(QStringLiteral("queueNames")).toString();
-    config.contactsRefreshTimeoutSecs =
-        quint16(maskedUnsigned(s.value(QStringLiteral("contactsRefreshTimeoutSecs"), 600), 0xFFFF, 600));
-    config.cdrRefreshTimeoutSecs =
-        quint16(maskedUnsigned(s.value(QStringLiteral("cdrRefreshTimeoutSecs"), 90), 0xFFFF, 90));
-    config.codecOrderRefreshTimeoutSecs =
-        quint16(maskedUnsigned(s.value(QStringLiteral("codecOrderRefreshTimeoutSecs"), 30), 0xFFFF, 30));
-    config.identitiesRefreshTimeoutSecs =
-        quint16(maskedUnsigned(s.value(QStringLiteral("identitiesRefreshTimeoutSecs"), 300), 0xFFFF, 300));
-    config.queueStatsRefreshTimeoutSecs =
-        quint16(maskedUnsigned(s.value(QStringLiteral("queueStatsRefreshTimeoutSecs"), 300), 0xFFFF, 300));
-    config.excludedOutlookFolders = semicolonList(s.value(QStringLiteral("excludedOutlookFolders")).toString());
-    config.chatKeepAliveSendIntervalSecs =
-        intInRange(s.value(QStringLiteral("chatKeepAliveSendIntervalSecs"), 120), INT_MIN, INT_MAX, 120);
-    config.echoCanceller = switchDefaultOn(s.value(QStringLiteral("echoCanceller")));
-    config.echoCancellerLmsFilter = switchDefaultOff(s.value(QStringLiteral("echoCancellerLmsFilter")));
-    config.echoSuppressor = switchDefaultOn(s.value(QStringLiteral("echoSuppressor")));
-
-    bool ok = false;
-    double real = s.value(QStringLiteral("suppressorLowerThreshold"), 10.0).toDouble(&ok);
-    config.suppressorLowerThreshold = ok ? real : 10.0;
-    real = s.value(QStringLiteral("suppressorUpperThreshold"), 40.0).toDouble(&ok);
-    config.suppressorUpperThreshold = ok ? real : 40.0;
-    config.suppressorDivider = intInRange(s.value(QStringLiteral("suppressorDivider"), 15), INT_MIN, INT_MAX, 15);
-    config.suppressorConvergenceMillis =
-        intInRange(s.value(QStringLiteral("suppressorConvergenceMillis"), 4000), INT_MIN, INT_MAX, 4000);
-
-    s.endGroup();
-}
-
-void MSettingsDialog::readGuiGroup(QSettings &s)
-{
-    using namespace MSettingsRules;
-    s.beginGroup(kGroupGui);
-
-    // A file without a usable geometry keeps the first-start geometry, so the
-    // main window never opens at 0,0 with no size.
-    bool geometryOk = true;
-    int geometry[4] = {0, 0, 0, 0};
-    const char *const geometryKeys[4] = {"x", "y", "width", "height"};
-    for (int i = 0; i < 4; ++i) {
-        const QVariant v = s.value(QLatin1String(geometryKeys[i]));
-        bool ok = false;
-        geometry[i] = v.toInt(&ok);
-        geometryOk = geometryOk && v.isValid() && ok;
-    }
-    if (geometryOk && geometry[2] > 0 && geometry[3] > 0) {
-        savedX = geometry[0];
-        savedY = geometry[1];
-        savedWidth = geometry[2];
-        savedHeight = geometry[3];
-    } else {
-        savedX = kDefaultX;
-        savedY = kDefaultY;
-        savedWidth = kDefaultWidth;
-        savedHeight = kDefaultHeight;
-    }
-
-    slimMode = intInRange(s.value(QStringLiteral("slimMode"), 0), INT_MIN, INT_MAX, 0);
-    keypad = intInRange(s.value(QStringLiteral("keypad"), 1), INT_MIN, INT_MAX, 1);
-    volumes = intInRange(s.value(QStringLiteral("volumes"), 1), INT_MIN, INT_MAX, 1);
-    qcallsCount = intInRange(s.value(QStringLiteral("qcallsCount"), 0), INT_MIN, INT_MAX, 0);
-    funcButtons = intInRange(s.value(QStringLiteral("funcButtons"), 1), INT_MIN, INT_MAX, 1);
-    layoutLock = s.value(QStringLiteral("layoutLock"), false).toBool();
-    visuallyImpaired = s.value(QStringLiteral("visuallyImpaired"), 0).toInt() != 0;
-    playTones = s.value(QStringLiteral("playTones"), 0).toInt() != 0;
-
-    s.endGroup();
+    settings->announceCopyToCall(); // what the check box shows
 }
 
 void MSettingsDialog::restoreParameters()
 {
-    restoreOptionPairs();
-    setSelectedAccount(config.account.given ? config.account.value : QString());
+    settings->restoreParameters(); // the form follows through showValuesInForce()
+}
+
+// Puts the values in force into the widgets.
+void MSettingsDialog::showValuesInForce()
+{
     refreshActionsTable();
     if (!ui)
         return; // the form shows these values when it is built
 
+    const MSettingsValues &v = settings->valuesInForce();
+    const MctiConfig &config = v.config;
+    showSelectedAccount();
     ui->txtUsername->setText(config.username.value);
     ui->txtPwd->clear();
     if (config.password.given)
         ui->txtPwd->setPlaceholderText(tr("Inserire password solo per cambiare la precedente"));
     ui->txtMAddress->setText(config.pbxAddress.value);
 
-    ui->cbStartMinimized->setChecked(startMinimized.inForce);
-    ui->chkPauseOnQueueAnswer->setChecked(pauseOnQueueAnswer.inForce);
-    ui->chkPauseOnLogoff->setChecked(pauseOnLogoff.inForce);
-    ui->cbOutlookImport->setChecked(outlookImport.inForce);
-    ui->cbExtenAction->setChecked(actionsToExten.inForce);
-    ui->cbOutboundAction->setChecked(outboundActions.inForce);
-    ui->cbC2cAction->setChecked(actionsOnC2c.inForce);
-    ui->chkPopup->setChecked(popupCall.inForce);
+    ui->cbStartMinimized->setChecked(v.startMinimized);
+    ui->chkPauseOnQueueAnswer->setChecked(v.pauseOnQueueAnswer);
+    ui->chkPauseOnLogoff->setChecked(v.pauseOnLogoff);
+    ui->cbOutlookImport->setChecked(v.outlookImport);
+    ui->cbExtenAction->setChecked(v.actionsToExten);
+    ui->cbOutboundAction->setChecked(v.outboundActions);
+    ui->cbC2cAction->setChecked(v.actionsOnC2c);
+    ui->chkPopup->setChecked(v.popupCall);
     ui->cbLanguage->setCurrentIndex(config.language.value);
-    ui->cbAppMode->setCurrentIndex(selectedAppMode.inForce);
-    ui->chkCopy2CallEnabled->setChecked(copyToCall.inForce);
-    ui->cbUseLocalSIPRegistrar->setChecked(useLocalSipRegistrar);
-    ui->chkCheckUpdatesAtStartup->setChecked(checkUpdatesAtStartup.inForce);
-    ui->chkCheckUpdatesAtTimer->setChecked(checkUpdatesTimeoutMins.inForce > 0);
-    ui->spinCheckUpdatesMinutes->setValue(checkUpdatesTimeoutMins.inForce > 0 ? checkUpdatesTimeoutMins.inForce : 60);
-    ui->spinMaxCdrViewDays->setValue(maxCdrViewDays.inForce);
+    ui->cbAppMode->setCurrentIndex(v.selectedAppMode);
+    ui->chkCopy2CallEnabled->setChecked(v.copyToCall);
+    ui->cbUseLocalSIPRegistrar->setChecked(v.useLocalSipRegistrar);
+    ui->chkCheckUpdatesAtStartup->setChecked(v.checkUpdatesAtStartup);
+    ui->chkCheckUpdatesAtTimer->setChecked(v.checkUpdatesTimeoutMins > 0);
+    ui->spinCheckUpdatesMinutes->setValue(v.checkUpdatesTimeoutMins > 0 ? v.checkUpdatesTimeoutMins : 60);
+    ui->spinMaxCdrViewDays->setValue(v.maxCdrViewDays);
 
     showRapidCallKeyInForce();
 
     ui->txtSipAddress->setText(config.sipRegistrarAddress.value);
-    ui->txtSipProxyAddress->setText(sipProxyAddress.inForce);
+    ui->txtSipProxyAddress->setText(v.sipProxyAddress);
 
     selectExactText(ui->cbSipProto, config.sipProtocol.value);
     selectExactText(ui->cbMicDev, config.micDevice.value);
@@ -716,89 +388,7 @@ void MSettingsDialog::restoreParameters()
 
 void MSettingsDialog::saveParameters()
 {
-    commitOptionPairs();
-
-    QSettings s(MSETTINGS::getSettingsConfigFile(), iniFormat());
-    s.beginGroup(kGroupCti);
-    s.setValue(QStringLiteral("Maddress"), config.pbxAddress.value);
-    s.setValue(QStringLiteral("user"), config.username.value);
-    s.setValue(QStringLiteral("utf8pwd"), true);
-    s.setValue(QStringLiteral("password"), SimpleObfuscator::hide(config.password.value));
-    s.setValue(QStringLiteral("account"), config.account.value);
-    s.setValue(QStringLiteral("AppMode"), selectedAppMode.inForce);
-    s.setValue(QStringLiteral("SIPRegistrarAddress"), config.sipRegistrarAddress.value);
-    s.setValue(QStringLiteral("SIPProxyAddress"), config.sipProxyAddress.value);
-    s.setValue(QStringLiteral("SIPProtocol"), config.sipProtocol.value);
-    s.setValue(QStringLiteral("spkdevice"), config.spkDevice.value);
-    s.setValue(QStringLiteral("micdevice"), config.micDevice.value);
-    s.setValue(QStringLiteral("ringdevice"), config.ringDevice.value);
-    s.setValue(QStringLiteral("cdrFilterValue"), uint(int(config.cdrFilter)));
-    s.setValue(QStringLiteral("startMinimized"), int(startMinimized.inForce));
-    s.setValue(QStringLiteral("PauseOnLogoff"), int(pauseOnLogoff.inForce));
-    s.setValue(QStringLiteral("PauseOnIncomingCall"), int(pauseOnQueueAnswer.inForce));
-    s.setValue(QStringLiteral("CopyToCall"), int(copyToCall.inForce));
-    s.setValue(QStringLiteral("PopupCall"), int(popupCall.inForce));
-    s.setValue(QStringLiteral("Language"), config.language.value);
-    s.setValue(QStringLiteral("actionsToExten"), int(actionsToExten.inForce));
-    s.setValue(QStringLiteral("outboundActions"), int(outboundActions.inForce));
-    s.setValue(QStringLiteral("actionsOnC2c"), int(actionsOnC2c.inForce));
-    s.setValue(QStringLiteral("importOutlookContacts"), int(outlookImport.inForce));
-    s.setValue(QStringLiteral("checkUpdatesAtStartup"), int(checkUpdatesAtStartup.inForce));
-    s.setValue(QStringLiteral("checkUpdatesTimeoutMins"), checkUpdatesTimeoutMins.inForce);
-    s.setValue(QStringLiteral("maxCdrViewDays"), maxCdrViewDays.inForce);
-    s.setValue(QStringLiteral("rapidCallMods"), rapidCallMods.inForce);
-    s.setValue(QStringLiteral("rapidCallKey"), rapidCallKey.inForce);
-    s.setValue(QStringLiteral("useLocalSipRegistrar"), useLocalSipRegistrar);
-    s.setValue(QStringLiteral("MinJitterBufferMillis"), int(config.minJitterBufferMillis));
-    s.setValue(QStringLiteral("MaxJitterBufferMillis"), int(config.maxJitterBufferMillis));
-    s.setValue(QStringLiteral("SecondsWithoutMediaBeforeHangup"), int(config.secondsWithoutMediaBeforeHangup));
-    if (!config.queueNames.isEmpty())
-        s.setValue(QStringLiteral("queueNames"), config.queueNames);
-    if (config.contactsRefreshTimeoutSecs != 600)
-        s.setValue(QStringLiteral("contactsRefreshTimeoutSecs"), int(config.contactsRefreshTimeoutSecs));
-    if (config.cdrRefreshTimeoutSecs != 90)
-        s.setValue(QStringLiteral("cdrRefreshTimeoutSecs"), int(config.cdrRefreshTimeoutSecs));
-    if (config.codecOrderRefreshTimeoutSecs != 30)
-        s.setValue(QStringLiteral("codecOrderRefreshTimeoutSecs"), int(config.codecOrderRefreshTimeoutSecs));
-    if (config.identitiesRefreshTimeoutSecs != 300)
-        s.setValue(QStringLiteral("identitiesRefreshTimeoutSecs"), int(config.identitiesRefreshTimeoutSecs));
-    if (config.queueStatsRefreshTimeoutSecs != 300)
-        s.setValue(QStringLiteral("queueStatsRefreshTimeoutSecs"), int(config.queueStatsRefreshTimeoutSecs));
-    if (!config.excludedOutlookFolders.isEmpty())
-        s.setValue(QStringLiteral("excludedOutlookFolders"), config.excludedOutlookFolders.join(QLatin1Char(';')));
-    s.endGroup();
-
-    s.beginGroup(kGroupDebug);
-    s.setValue(QStringLiteral("dumpCtilibMessages"), int(dumpCtilibMessages));
-    s.endGroup();
-
-    s.beginGroup(kGroupActions);
-    s.remove(QString());
-    int number = 1;
-    for (const MctiAction &action : qAsConst(actions)) {
-        s.beginGroup(QString::number(number++));
-        s.setValue(QStringLiteral("event"), action.event);
-        s.setValue(QStringLiteral("actionType"), action.actionType);
-        s.setValue(QStringLiteral("actionText"), action.actionText);
-        s.endGroup();
-    }
-    s.endGroup();
-
-    s.beginGroup(kGroupGui);
-    s.setValue(QStringLiteral("x"), savedX);
-    s.setValue(QStringLiteral("y"), savedY);
-    s.setValue(QStringLiteral("width"), savedWidth);
-    s.setValue(QStringLiteral("height"), savedHeight);
-    s.setValue(QStringLiteral("slimMode"), slimMode);
-    s.setValue(QStringLiteral("keypad"), keypad);
-    s.setValue(QStringLiteral("volumes"), volumes);
-    s.setValue(QStringLiteral("qcallsCount"), qcallsCount);
-    s.setValue(QStringLiteral("funcButtons"), funcButtons);
-    s.setValue(QStringLiteral("visuallyImpaired"), int(visuallyImpaired));
-    s.setValue(QStringLiteral("playTones"), int(playTones));
-    s.endGroup();
-
-    finishWrite(s);
+    settings->saveParameters();
 }
 
 // ---------------------------------------------------------------------------
@@ -806,24 +396,18 @@ void MSettingsDialog::saveParameters()
 
 MSETTINGS::AppMode MSettingsDialog::getSelectedAppMode() const
 {
-    if (presetAppMode >= 0 && presetAppMode < kAppModeCount)
-        return MSETTINGS::AppMode(presetAppMode);
-    return MSETTINGS::AppMode(selectedAppMode.inForce);
+    return settings->getSelectedAppMode();
 }
 
 void MSettingsDialog::updateAppMode(MSETTINGS::AppMode mode)
 {
-    appMode = mode;
-    selectedAppMode.inForce = mode;
-    if (ui)
-        applyAppModeToForm();
-    restoreParameters();
+    settings->updateAppMode(mode);
 }
 
 // The pages and choices of the operating mode in force.
 void MSettingsDialog::applyAppModeToForm()
 {
-    const int mode = appMode;
+    const int mode = settings->appliedAppMode();
     ui->cbAppMode->setCurrentIndex(mode);
     ui->chkCopy2CallEnabled->setEnabled(true);
 
@@ -863,46 +447,48 @@ void MSettingsDialog::applyAppModeToForm()
 
 void MSettingsDialog::setAccountList(IdentityList list)
 {
-    if (!(identities == list))
-        identities = list;
-    if (ui)
-        showAccountList();
+    settings->setAccountList(list);
 }
 
 void MSettingsDialog::showAccountList()
 {
     ui->lstAccounts->clear();
-    for (const IdentityEntry &entry : qAsConst(identities)) {
+    const QString previous = settings->valuesInForce().config.account.previous;
+    for (const IdentityEntry &entry : settings->getAccountList()) {
         auto *row = new wdgAccountItem(entry, ui->lstAccounts);
         auto *item = new QListWidgetItem();
         item->setSizeHint(row->sizeHint());
         ui->lstAccounts->addItem(item);
         ui->lstAccounts->setItemWidget(item, row);
-        if (wdgAccountItem::accountName(entry) == config.account.previous)
+        if (wdgAccountItem::accountName(entry) == previous)
             ui->lstAccounts->setCurrentItem(item);
     }
 }
 
 const IdentityList &MSettingsDialog::getAccountList() const
 {
-    return identities;
+    return settings->getAccountList();
 }
 
 void MSettingsDialog::setSelectedAccount(QString name)
 {
-    config.account.set(name);
-    if (!ui)
-        return;
+    settings->setSelectedAccount(name);
+}
+
+void MSettingsDialog::showSelectedAccount()
+{
+    const IdentityList &identities = settings->getAccountList();
+    const QString account = settings->getSelectedAccount();
     ui->lstAccounts->setCurrentRow(-1);
     for (int i = 0; i < identities.size(); ++i) {
-        if (wdgAccountItem::accountName(identities.at(i)) == config.account.value)
+        if (wdgAccountItem::accountName(identities.at(i)) == account)
             ui->lstAccounts->setCurrentRow(i);
     }
 }
 
 QString MSettingsDialog::getSelectedAccount() const
 {
-    return config.account.value;
+    return settings->getSelectedAccount();
 }
 
 // ---------------------------------------------------------------------------
@@ -910,21 +496,17 @@ QString MSettingsDialog::getSelectedAccount() const
 
 quint32 MSettingsDialog::getActionKey(MctiAction *action) const
 {
-    return action ? MctiActions::hashKey(*action) : 0;
+    return settings->getActionKey(action);
 }
 
 bool MSettingsDialog::isActionRequested(int event) const
 {
-    for (const MctiAction &action : actions) {
-        if (action.event == event)
-            return true;
-    }
-    return false;
+    return settings->isActionRequested(event);
 }
 
 QList<MctiAction> MSettingsDialog::getEventActions(int event) const
 {
-    return MctiActions::forEvent(actions, event);
+    return settings->getEventActions(event);
 }
 
 void MSettingsDialog::initActionModel(QStandardItemModel *model)
@@ -970,6 +552,7 @@ void MSettingsDialog::refreshActionsTable()
     initActionModel(actionModel);
     if (ui)
         resetActionsTable();
+    const MctiActionMap &actions = settings->actions();
     actionModel->setRowCount(actions.size());
     int row = 0;
     for (auto it = actions.constBegin(); it != actions.constEnd(); ++it, ++row) {
@@ -1036,6 +619,7 @@ void MSettingsDialog::onUpdateActionRequest()
         return;
     }
 
+    MctiActionMap actions = settings->actions();
     if (editActionMode) {
         const QModelIndex current = form()->tbEventsAction->currentIndex();
         if (current.isValid()) {
@@ -1056,8 +640,8 @@ void MSettingsDialog::onUpdateActionRequest()
     }
 
     form()->gbSetAction->setEnabled(false);
-    refreshActionsTable();
     editActionMode = false;
+    settings->setActions(actions); // the table follows
 }
 
 void MSettingsDialog::onActionDeleteRequest()
@@ -1072,8 +656,11 @@ void MSettingsDialog::onActionDeleteRequest()
     const QModelIndex current = form()->tbEventsAction->currentIndex();
     if (current.isValid()) {
         const QVariant key = actionModel->index(current.row(), 0).data(kRoleActionKey);
-        if (key.isValid())
+        if (key.isValid()) {
+            MctiActionMap actions = settings->actions();
             actions.remove(key.toUInt());
+            settings->setActions(actions);
+        }
     }
     refreshActionsTable();
 }
@@ -1102,218 +689,114 @@ bool MSettingsDialog::holdsAcceptableAddress(QLineEdit *edit)
     return validator->validate(text, pos) == QValidator::Acceptable;
 }
 
+MSettingsEntries MSettingsDialog::enteredValues()
+{
+    Ui::MSettingsDialog *f = form();
+    MSettingsEntries e;
+    e.pbxAddress = f->txtMAddress->text();
+    e.username = f->txtUsername->text();
+    e.password = f->txtPwd->text();
+    e.sipProtocol = f->cbSipProto->currentText();
+    e.appMode = f->cbAppMode->currentIndex();
+    e.language = f->cbLanguage->currentIndex();
+    e.ignoreSsl = f->chkIgnoreSsl->isChecked();
+
+    e.sipRegistrarAddress = f->txtSipAddress->text();
+    e.audioDevicesListed = f->cbMicDev->count() > 0 || f->cbSpkDev->count() > 0 || f->cbRingDev->count() > 0;
+    e.micDevice = f->cbMicDev->currentText();
+    e.spkDevice = f->cbSpkDev->currentText();
+    e.ringDevice = f->cbRingDev->currentText();
+
+    const IdentityList &identities = settings->getAccountList();
+    const int row = f->lstAccounts->currentRow();
+    if (row >= 0 && row < identities.size()) {
+        const IdentityEntry &identity = identities.at(row);
+        e.accountChosen = true;
+        e.accountName = wdgAccountItem::accountName(identity);
+        e.accountInUse = wdgAccountItem::isInUse(identity);
+        e.accountUserAgent = identity.phoneUserAgent;
+    }
+
+    e.useLocalSipRegistrar = f->cbUseLocalSIPRegistrar->isChecked();
+
+    e.copyToCall = f->chkCopy2CallEnabled->isChecked();
+    e.startMinimized = f->cbStartMinimized->isChecked();
+    e.actionsToExten = f->cbExtenAction->isChecked();
+    e.outboundActions = f->cbOutboundAction->isChecked();
+    e.actionsOnC2c = f->cbC2cAction->isChecked();
+    e.outlookImport = f->cbOutlookImport->isChecked();
+    e.popupCall = f->chkPopup->isChecked();
+    e.pauseOnLogoff = f->chkPauseOnLogoff->isChecked();
+    e.pauseOnQueueAnswer = f->chkPauseOnQueueAnswer->isChecked();
+
+    e.checkUpdatesAtStartup = f->chkCheckUpdatesAtStartup->isChecked();
+    e.checkUpdatesTimeoutMins = updatePeriodFromWidgets();
+    e.maxCdrViewDays = f->spinMaxCdrViewDays->value();
+    return e;
+}
+
 void MSettingsDialog::onChangeSettings()
 {
-    // 1. The PBX address.
+    const MSettingsValues &inForce = settings->valuesInForce();
+
+    // Addresses the validators refuse go back to the values in force.
     if (!holdsAcceptableAddress(form()->txtMAddress)) {
         prompts().warning(this, tr("Errore di indirizzamento"),
                           tr("L'indirizzo IP fornito per %1 non è in un formato valido.").arg(QStringLiteral("PBX")));
-        form()->txtMAddress->setText(config.pbxAddress.value);
+        form()->txtMAddress->setText(inForce.config.pbxAddress.value);
+        return;
+    }
+    if (inForce.appMode == MSETTINGS::AppModeSoftphone && !holdsAcceptableAddress(form()->txtSipAddress)) {
+        prompts().warning(this, tr("Errore di indirizzamento"),
+                          tr("L'indirizzo IP fornito per il server SIP non è in un formato valido."));
+        form()->txtSipAddress->setText(inForce.config.sipRegistrarAddress.value);
         return;
     }
 
-    // Every change is worked out on a scratch copy of the values in force and
-    // taken over only when the handler goes on to save, so that a refused
-    // confirmation leaves the values in force untouched.
-    MctiConfig next = config;
-    bool nextUseLocalSipRegistrar = useLocalSipRegistrar;
-    bool sipChanged = false;
-    bool audioChanged = false;
-    bool servicesChanged = false;
-    bool updatesChanged = false;
-    bool cdrChanged = false;
+    const MSettingsChange change = MSettingsChange::fromEntries(inForce, enteredValues());
 
-    // 2. The softphone page, only while the softphone is in use.
-    if (appMode == MSETTINGS::AppModeSoftphone) {
-        if (!holdsAcceptableAddress(form()->txtSipAddress)) {
-            prompts().warning(this, tr("Errore di indirizzamento"),
-                              tr("L'indirizzo IP fornito per il server SIP non è in un formato valido."));
-            form()->txtSipAddress->setText(config.sipRegistrarAddress.value);
-            return;
-        }
-        if (form()->txtSipAddress->text() != config.sipRegistrarAddress.value) {
-            next.sipRegistrarAddress.set(form()->txtSipAddress->text());
-            sipChanged = true;
-        }
-        if (form()->cbMicDev->count() > 0 || form()->cbSpkDev->count() > 0 || form()->cbRingDev->count() > 0) {
-            if (form()->cbMicDev->currentText() != config.micDevice.value ||
-                form()->cbSpkDev->currentText() != config.spkDevice.value ||
-                form()->cbRingDev->currentText() != config.ringDevice.value) {
-                next.micDevice.set(form()->cbMicDev->currentText());
-                next.spkDevice.set(form()->cbSpkDev->currentText());
-                next.ringDevice.set(form()->cbRingDev->currentText());
-                audioChanged = true;
-            }
-        }
-    }
-
-    // 3. The account chosen on the account page.
-    const int row = form()->lstAccounts->currentRow();
-    if (row >= 0 && row < identities.size() && form()->cbAppMode->currentIndex() == selectedAppMode.inForce) {
-        const IdentityEntry &identity = identities.at(row);
-        const QString name = wdgAccountItem::accountName(identity);
-        if (name != config.account.value) {
-            const bool inUse = wdgAccountItem::isInUse(identity);
-            PromptService::Message question;
-            question.kind = PromptService::Kind::Warning;
-            question.buttons = QMessageBox::Yes | QMessageBox::No;
-            bool ask = false;
-            if (appMode == MSETTINGS::AppModeDeskPhone && !inUse) {
-                question.title = tr("Account non in uso");
-                question.text =
-                    tr("L'account selezionato non e' utilizzato da nessun terminale.\nSei sicuro di volerlo "
-                       "utilizzare?");
-                ask = true;
-            } else if (appMode == MSETTINGS::AppModeSoftphone && inUse) {
-                question.title = tr("Account gia' in uso");
-                question.text =
-                    tr("L'account selezionato e' gia' utilizzato dal terminale:\n%1.\nSei sicuro di volerlo "
-                       "utilizzare?")
-                        .arg(identity.phoneUserAgent);
-                ask = true;
-            }
-            if (ask && prompts().message(this, question) != QMessageBox::Yes)
-                return;
-            next.account.set(name);
-            sipChanged = true;
-        }
-    }
-
-    // 4. The local SIP registrar.
-    if (form()->cbUseLocalSIPRegistrar->isChecked() != useLocalSipRegistrar) {
-        nextUseLocalSipRegistrar = form()->cbUseLocalSIPRegistrar->isChecked();
-        sipChanged = true;
-    }
-
-    // 5. The services group. Pending values are dropped again below when the
-    // handler does not go on to save.
-    const struct {
-        QCheckBox *box;
-        OptionPair<bool> *pair;
-    } services[] = {
-        {form()->chkCopy2CallEnabled, &copyToCall},
-        {form()->cbStartMinimized, &startMinimized},
-        {form()->cbExtenAction, &actionsToExten},
-        {form()->cbOutboundAction, &outboundActions},
-        {form()->cbC2cAction, &actionsOnC2c},
-        {form()->cbOutlookImport, &outlookImport},
-        {form()->chkPopup, &popupCall},
-        {form()->chkPauseOnLogoff, &pauseOnLogoff},
-        {form()->chkPauseOnQueueAnswer, &pauseOnQueueAnswer},
-    };
-    for (const auto &service : services)
-        servicesChanged = servicesChanged || service.box->isChecked() != service.pair->inForce;
-    if (servicesChanged) {
-        for (const auto &service : services)
-            service.pair->pending = service.box->isChecked();
-    }
-
-    // 6. The update checks.
-    const int wantedPeriod = updatePeriodFromWidgets();
-    if (form()->chkCheckUpdatesAtStartup->isChecked() != checkUpdatesAtStartup.inForce ||
-        wantedPeriod != checkUpdatesTimeoutMins.inForce) {
-        checkUpdatesAtStartup.pending = form()->chkCheckUpdatesAtStartup->isChecked();
-        checkUpdatesTimeoutMins.pending = wantedPeriod;
-        updatesChanged = true;
-    }
-
-    // 7. The call history.
-    if (form()->spinMaxCdrViewDays->value() != maxCdrViewDays.inForce) {
-        maxCdrViewDays.pending = form()->spinMaxCdrViewDays->value();
-        cdrChanged = true;
-    }
-
-    // 8. The main parameters, against the values in force.
-    const QString addressText = form()->txtMAddress->text();
-    const QString userText = form()->txtUsername->text();
-    const QString passwordText = form()->txtPwd->text();
-    const QString protocolText = form()->cbSipProto->currentText();
-    const int modeIndex = form()->cbAppMode->currentIndex();
-    const int languageIndex = form()->cbLanguage->currentIndex();
-    const bool addressEdited = addressText != config.pbxAddress.value;
-    const bool userEdited = userText != config.username.value;
-    const bool passwordEdited = !passwordText.isEmpty() && passwordText != config.password.value;
-    const bool protocolEdited = protocolText != config.sipProtocol.value;
-    const bool modeEdited = modeIndex != selectedAppMode.inForce;
-    const bool languageEdited = languageIndex != config.language.value;
-    const bool mainChanged =
-        addressEdited || userEdited || passwordEdited || protocolEdited || modeEdited || languageEdited;
-
-    bool restart = false;
-    if (mainChanged) {
-        if (firstRun) {
-            firstRun = false;
+    // Nothing is taken over when the user answers no: the entries stay on screen.
+    if (change.accountQuestion != MSettingsChange::AccountQuestion::None) {
+        PromptService::Message question;
+        question.kind = PromptService::Kind::Warning;
+        question.buttons = QMessageBox::Yes | QMessageBox::No;
+        if (change.accountQuestion == MSettingsChange::AccountQuestion::NotInUse) {
+            question.title = tr("Account non in uso");
+            question.text = tr("L'account selezionato non e' utilizzato da nessun terminale.\nSei sicuro di volerlo "
+                               "utilizzare?");
         } else {
-            PromptService::Message question;
-            question.kind = PromptService::Kind::Question;
-            question.title = tr("Modificati i parametri principali del MCTI");
-            question.text =
-                (!modeEdited && !languageEdited)
-                    ? tr("Cambiare i parametri del softphone richiede la chiusura di eventuali chiamate "
-                         "telefoniche in corso. Si è sicuri di voler applicare immediatamente le modifiche?")
-                    : tr("I cambiamenti relativi alla tipologia di applicazione o alla lingua dell'interfaccia "
-                         "saranno operativi al prossimo riavvio dell'applicazione stessa. Si è sicuri di "
-                         "volere applicare immediatamente le modifiche e riavviare l'applicazione?");
-            question.buttons = QMessageBox::Yes | QMessageBox::No;
-            question.buttonTexts.insert(QMessageBox::Yes, tr("Salva e riavvia"));
-            question.buttonTexts.insert(QMessageBox::No, tr("Annulla"));
-            if (prompts().message(this, question) != QMessageBox::Yes) {
-                // "Annulla": nothing is taken over, the entries stay on screen.
-                restoreOptionPairs();
-                return;
-            }
-            restart = true;
+            question.title = tr("Account gia' in uso");
+            question.text = tr("L'account selezionato e' gia' utilizzato dal terminale:\n%1.\nSei sicuro di volerlo "
+                               "utilizzare?")
+                                .arg(change.accountUserAgent);
         }
-
-        // 9. Take the main values.
-        next.username.set(userText);
-        if (!passwordText.isEmpty())
-            next.password.set(passwordText);
-        next.pbxAddress.set(addressText);
-        next.sipProtocol.set(protocolText);
-        selectedAppMode.pending = modeIndex;
-        next.language.set(languageIndex);
-        ignoreSsl.pending = form()->chkIgnoreSsl->isChecked();
+        if (prompts().message(this, question) != QMessageBox::Yes)
+            return;
     }
 
-    // 10. The registrar follows a PBX address changed by this OK.
-    if (next.pbxAddress.value != config.pbxAddress.value && !sipChanged) {
-        const QString registrar = CTILIB::getIpPort(next.pbxAddress.value);
-        next.sipRegistrarAddress.set(registrar);
-        sipProxyAddress.pending.clear();
-        if (!(registrar == config.sipRegistrarAddress.value && sipProxyAddress.inForce.isEmpty()))
-            sipChanged = true;
+    if (change.restartQuestion != MSettingsChange::RestartQuestion::None) {
+        PromptService::Message question;
+        question.kind = PromptService::Kind::Question;
+        question.title = tr("Modificati i parametri principali del MCTI");
+        question.text =
+            change.restartQuestion == MSettingsChange::RestartQuestion::Softphone
+                ? tr("Cambiare i parametri del softphone richiede la chiusura di eventuali chiamate "
+                     "telefoniche in corso. Si è sicuri di voler applicare immediatamente le modifiche?")
+                : tr("I cambiamenti relativi alla tipologia di applicazione o alla lingua dell'interfaccia "
+                     "saranno operativi al prossimo riavvio dell'applicazione stessa. Si è sicuri di "
+                     "volere applicare immediatamente le modifiche e riavviare l'applicazione?");
+        question.buttons = QMessageBox::Yes | QMessageBox::No;
+        question.buttonTexts.insert(QMessageBox::Yes, tr("Salva e riavvia"));
+        question.buttonTexts.insert(QMessageBox::No, tr("Annulla"));
+        if (prompts().message(this, question) != QMessageBox::Yes)
+            return;
     }
 
-    // 11. A restart: the account goes with the connection it belonged to.
-    if (restart) {
-        if (addressEdited || userEdited || protocolEdited || modeEdited)
-            next.account.set(QString());
-        config = next;
-        useLocalSipRegistrar = nextUseLocalSipRegistrar;
-        saveParameters();
-        emit sigRestartRequested(true);
+    settings->applyChange(change);
+    if (change.restart) {
         hide();
         return;
     }
-
-    // 12. Save and announce each group that changed.
-    const bool copyToCallToggled = form()->chkCopy2CallEnabled->isChecked() != copyToCall.inForce;
-    config = next;
-    useLocalSipRegistrar = nextUseLocalSipRegistrar;
-    saveParameters();
-    if (audioChanged)
-        emit sigAudioDeviceChanged();
-    if (servicesChanged)
-        emit sigMctiServicesChanged();
-    if (updatesChanged)
-        emit sigUpdatesSettingsChanged();
-    if (cdrChanged)
-        emit sigCdrSettingsChanged();
-    if (sipChanged)
-        emit sigSipSettingsChanged();
-    if (copyToCallToggled)
-        emit sigCopy2CallToggled(form()->chkCopy2CallEnabled->isChecked());
     form()->gbSetAction->setEnabled(false);
     accept();
 }
@@ -1327,9 +810,7 @@ void MSettingsDialog::onCancelRequested()
 
 void MSettingsDialog::checkThresholds()
 {
-    std::sort(answeredCallsThresholds.begin(), answeredCallsThresholds.end());
-    std::sort(lostCallsThresholds.begin(), lostCallsThresholds.end());
-    emit sigChangeThresholds();
+    settings->checkThresholds();
 }
 
 // ---------------------------------------------------------------------------
@@ -1421,25 +902,21 @@ void MSettingsDialog::onCertificateLoadRequest()
 
 void MSettingsDialog::populateAudioDevices(QStringList inputDevices, QStringList outputDevices)
 {
-    audioInputDevices = inputDevices;
-    audioOutputDevices = outputDevices;
-    audioDevicesKnown = true;
-    if (ui)
-        showAudioDevices();
+    settings->populateAudioDevices(inputDevices, outputDevices); // the form follows
 }
 
 void MSettingsDialog::showAudioDevices()
 {
-    const QStringList &inputDevices = audioInputDevices;
-    const QStringList &outputDevices = audioOutputDevices;
+    const QStringList inputDevices = settings->getAudioInputDevices();
+    const QStringList outputDevices = settings->getAudioOutputDevices();
     const struct {
         QComboBox *box;
         const QStringList *names;
         QString inForce;
     } lists[] = {
-        {ui->cbSpkDev, &outputDevices, config.spkDevice.value},
-        {ui->cbMicDev, &inputDevices, config.micDevice.value},
-        {ui->cbRingDev, &outputDevices, config.ringDevice.value},
+        {ui->cbSpkDev, &outputDevices, settings->valuesInForce().config.spkDevice.value},
+        {ui->cbMicDev, &inputDevices, settings->valuesInForce().config.micDevice.value},
+        {ui->cbRingDev, &outputDevices, settings->valuesInForce().config.ringDevice.value},
     };
     for (const auto &list : lists) {
         list.box->clear();
@@ -1454,44 +931,12 @@ void MSettingsDialog::showAudioDevices()
 void MSettingsDialog::setMPhoneSipSettings(QString transport, QString registrar, quint16 registrarPort, QString proxy,
                                            quint16 proxyPort)
 {
-    Q_UNUSED(transport)
-    logLine(UNQL::LOG_INFO, Q_FUNC_INFO,
-            QStringLiteral("Received Sip Settings with Registrar IP:%1 and Proxy IP:%2").arg(registrar, proxy));
-
-    // The addresses come from the PBX: one that is not a host name or an
-    // IPv4 address is refused and the value in force kept.
-    const QRegExp hostOnly(hostAddressPattern(), Qt::CaseSensitive);
-    auto withPort = [](const QString &host, quint16 port) {
-        return port != 0 ? QStringLiteral("%1:%2").arg(host).arg(port) : host;
-    };
-
-    if (!useLocalSipRegistrar) {
-        if (registrar.isEmpty()) {
-            config.sipRegistrarAddress = config.pbxAddress;
-        } else {
-            const QString value = withPort(registrar, registrarPort);
-            if (hostOnly.exactMatch(value))
-                config.sipRegistrarAddress.set(value);
-            else
-                logLine(UNQL::LOG_WARNING, Q_FUNC_INFO, QStringLiteral("Ignoring invalid SIP registrar address"));
-        }
-    }
-    if (!proxy.isEmpty()) {
-        const QString value = withPort(proxy, proxyPort);
-        if (hostOnly.exactMatch(value))
-            sipProxyAddress.inForce = value;
-        else
-            logLine(UNQL::LOG_WARNING, Q_FUNC_INFO, QStringLiteral("Ignoring invalid SIP proxy address"));
-    }
-
-    restoreParameters();
+    settings->setMPhoneSipSettings(transport, registrar, registrarPort, proxy, proxyPort);
 }
 
 void MSettingsDialog::setMPhoneSipAccount(QString a, QString b, QString c)
 {
-    config.sipUsername = b;
-    config.sipPassword = c;
-    config.sipUser = a;
+    settings->setMPhoneSipAccount(a, b, c);
 }
 
 QString MSettingsDialog::codecsText(const QStringList &codecs)
@@ -1504,31 +949,17 @@ QString MSettingsDialog::codecsText(const QStringList &codecs)
 
 void MSettingsDialog::updateDisplayedCodecs(const QStringList &codecs)
 {
-    shownCodecs = codecs;
-    codecsKnown = true;
-    if (ui)
-        ui->txtCodec->setText(codecsText(codecs));
+    settings->updateDisplayedCodecs(codecs); // the form follows
 }
 
 void MSettingsDialog::saveAudioVolumes(int mic, int spk)
 {
-    // The read rule keeps 0 to 100 only; memory holds what the file will give back.
-    mic = qBound(0, mic, 100);
-    spk = qBound(0, spk, 100);
-    config.micVol.set(mic);
-    config.spkVol.set(spk);
-    QSettings s(MSETTINGS::getSettingsConfigFile(), iniFormat());
-    s.beginGroup(kGroupCti);
-    s.setValue(QStringLiteral("micVol"), mic);
-    s.setValue(QStringLiteral("spkVol"), spk);
-    s.endGroup();
-    finishWrite(s);
+    settings->saveAudioVolumes(mic, spk);
 }
 
 void MSettingsDialog::getAudioVolumes(int &mic, int &spk) const
 {
-    mic = config.micVol.value;
-    spk = config.spkVol.value;
+    settings->getAudioVolumes(mic, spk);
 }
 
 // ---------------------------------------------------------------------------
@@ -1536,12 +967,12 @@ void MSettingsDialog::getAudioVolumes(int &mic, int &spk) const
 
 bool MSettingsDialog::isCopyToCallEnabled() const
 {
-    return !systemShortcutsEnabled && copyToCall.inForce;
+    return settings->isCopyToCallEnabled();
 }
 
 bool MSettingsDialog::isSystemShortcutsEnabled() const
 {
-    return systemShortcutsEnabled;
+    return settings->isSystemShortcutsEnabled();
 }
 
 QString MSettingsDialog::hotKeyText(const QString &modifier, const QString &key)
@@ -1554,7 +985,7 @@ QString MSettingsDialog::hotKeyText(const QString &modifier, const QString &key)
 
 void MSettingsDialog::resetHotKeys()
 {
-    const QString oldText = hotKeyText(rapidCallMods.inForce, rapidCallKey.inForce);
+    const QString oldText = hotKeyText(settings->rapidCallModifier(), settings->rapidCallKey());
     const QString newText = hotKeyText(form()->cbRapidCallModifier->currentText(), form()->leRapidCallKey->text());
 
     logLine(UNQL::LOG_INFO, Q_FUNC_INFO, QStringLiteral("Unregistering rapid CALL shortcut..."));
@@ -1580,313 +1011,318 @@ void MSettingsDialog::resetHotKeys()
         rapidCallShortcut->setShortcut(QKeySequence(oldText, QKeySequence::NativeText));
     }
 
-    rapidCallMods.pending = form()->cbRapidCallModifier->currentText();
-    rapidCallKey.pending = form()->leRapidCallKey->text();
-    rapidCallMods.commit();
-    rapidCallKey.commit();
+    settings->setRapidCallHotKey(form()->cbRapidCallModifier->currentText(), form()->leRapidCallKey->text());
 }
 
 // ---------------------------------------------------------------------------
-// Values in force
+// Values in force and setters: the store's
 
 MctiConfig MSettingsDialog::getConfig() const
 {
-    return config;
+    return settings->getConfig();
 }
+
 int MSettingsDialog::getLanguageId() const
 {
-    return config.language.value;
+    return settings->getLanguageId();
 }
+
 QString MSettingsDialog::getMUsername() const
 {
-    return config.username.value;
+    return settings->getMUsername();
 }
+
 QString MSettingsDialog::getMPassword() const
 {
-    return config.password.value;
+    return settings->getMPassword();
 }
+
 QString MSettingsDialog::getMAddress() const
 {
-    return config.pbxAddress.value;
+    return settings->getMAddress();
 }
+
 QString MSettingsDialog::getSipRegistrarAddress() const
 {
-    return config.sipRegistrarAddress.value;
+    return settings->getSipRegistrarAddress();
 }
+
 QString MSettingsDialog::getSipProxyAddress() const
 {
-    return config.sipProxyAddress.value;
+    return settings->getSipProxyAddress();
 }
+
 quint16 MSettingsDialog::getClientApiServerLocalPort() const
 {
-    return quint16(clientApiServerLocalPort);
+    return settings->getClientApiServerLocalPort();
 }
+
 int MSettingsDialog::getChatKeepAliveSendIntervalSecs() const
 {
-    return config.chatKeepAliveSendIntervalSecs;
+    return settings->getChatKeepAliveSendIntervalSecs();
 }
+
 MctiConfig::MCdrFilterFlags MSettingsDialog::getCdrFilterValue() const
 {
-    return config.cdrFilter;
+    return settings->getCdrFilterValue();
 }
+
 bool MSettingsDialog::isStartMinimizedSet() const
 {
-    return startMinimized.inForce;
+    return settings->isStartMinimizedSet();
 }
+
 bool MSettingsDialog::isOutlookImportRequested() const
 {
-    return outlookImport.inForce;
+    return settings->isOutlookImportRequested();
 }
+
 bool MSettingsDialog::isCheckUpdatesAtStartupEnabled() const
 {
-    return checkUpdatesAtStartup.inForce;
+    return settings->isCheckUpdatesAtStartupEnabled();
 }
+
 bool MSettingsDialog::isPopupCallEnabled() const
 {
-    return popupCall.inForce;
+    return settings->isPopupCallEnabled();
 }
+
 bool MSettingsDialog::isExtenActionsEnabled() const
 {
-    return actionsToExten.inForce;
+    return settings->isExtenActionsEnabled();
 }
+
 bool MSettingsDialog::isOutboundActionsEnabled() const
 {
-    return outboundActions.inForce;
+    return settings->isOutboundActionsEnabled();
 }
+
 bool MSettingsDialog::isC2cActionsEnabled() const
 {
-    return actionsOnC2c.inForce;
+    return settings->isC2cActionsEnabled();
 }
 
 bool MSettingsDialog::isPauseOnLogoffRequired() const
 {
-    return pauseSettingsEnabled && pauseOnLogoff.inForce;
+    return settings->isPauseOnLogoffRequired();
 }
 
 bool MSettingsDialog::isPauseOnInQueueCallRequired() const
 {
-    return pauseSettingsEnabled && pauseOnQueueAnswer.inForce;
+    return settings->isPauseOnInQueueCallRequired();
 }
 
 int MSettingsDialog::checkUpdatesTimeoutMinutes() const
 {
-    return checkUpdatesTimeoutMins.inForce;
+    return settings->checkUpdatesTimeoutMinutes();
 }
+
 int MSettingsDialog::getMaxCdrViewDays() const
 {
-    return maxCdrViewDays.inForce;
+    return settings->getMaxCdrViewDays();
 }
+
 bool MSettingsDialog::isCtilibMessagesDumpEnabled() const
 {
-    return dumpCtilibMessages;
+    return settings->isCtilibMessagesDumpEnabled();
 }
+
 bool MSettingsDialog::isVisuallyImpaired() const
 {
-    return visuallyImpaired;
+    return settings->isVisuallyImpaired();
 }
+
 bool MSettingsDialog::isPlayTonesEnabled() const
 {
-    return playTones;
+    return settings->isPlayTonesEnabled();
 }
+
 bool MSettingsDialog::isSlimMode() const
 {
-    return slimMode != 0;
+    return settings->isSlimMode();
 }
+
 bool MSettingsDialog::isKeyPadVisible() const
 {
-    return keypad != 0;
+    return settings->isKeyPadVisible();
 }
+
 bool MSettingsDialog::isVolumesFrameVisible() const
 {
-    return volumes != 0;
+    return settings->isVolumesFrameVisible();
 }
+
 bool MSettingsDialog::isQCallsCountVisible() const
 {
-    return qcallsCount != 0;
+    return settings->isQCallsCountVisible();
 }
+
 bool MSettingsDialog::isFuncButtonsFrameVisible() const
 {
-    return funcButtons != 0;
+    return settings->isFuncButtonsFrameVisible();
 }
+
 QPoint MSettingsDialog::getSavedPosition() const
 {
-    return QPoint(savedX, savedY);
+    return settings->getSavedPosition();
 }
+
 int MSettingsDialog::getSavedWidth() const
 {
-    return savedWidth;
+    return settings->getSavedWidth();
 }
+
 int MSettingsDialog::getSavedHeigth() const
 {
-    return savedHeight;
+    return settings->getSavedHeigth();
 }
+
 bool MSettingsDialog::isLayoutLocked() const
 {
-    return layoutLock;
+    return settings->isLayoutLocked();
 }
+
 bool MSettingsDialog::isContactFavourite(const QString &contact) const
 {
-    return favourites.contains(contact);
+    return settings->isContactFavourite(contact);
 }
 
 QList<int> MSettingsDialog::getAnswCallsTimeThresholdList()
 {
-    answeredCallsThresholds.removeAll(kThresholdNotSet);
-    return answeredCallsThresholds;
+    return settings->getAnswCallsTimeThresholdList();
 }
 
 QList<int> MSettingsDialog::getLostCallsTimeThresholdList()
 {
-    lostCallsThresholds.removeAll(kThresholdNotSet);
-    return lostCallsThresholds;
+    return settings->getLostCallsTimeThresholdList();
 }
 
 QString MSettingsDialog::getLastReportFileName() const
 {
-    return reportFileName;
-}
-CTILIB::PeriodType MSettingsDialog::getLastReportPeriod() const
-{
-    return reportPeriod;
+    return settings->getLastReportFileName();
 }
 
-// ---------------------------------------------------------------------------
-// Setters kept in memory
+CTILIB::PeriodType MSettingsDialog::getLastReportPeriod() const
+{
+    return settings->getLastReportPeriod();
+}
 
 void MSettingsDialog::savePos(int x, int y)
 {
-    savedX = x;
-    savedY = y;
+    settings->savePos(x, y);
 }
 
 void MSettingsDialog::saveDimension(int w, int h)
 {
-    savedWidth = w;
-    savedHeight = h;
+    settings->saveDimension(w, h);
 }
 
 void MSettingsDialog::setSlimMode(bool on)
 {
-    slimMode = on ? 1 : 0;
+    settings->setSlimMode(on);
 }
+
 void MSettingsDialog::setKeyPadVisible(bool on)
 {
-    keypad = on ? 1 : 0;
+    settings->setKeyPadVisible(on);
 }
+
 void MSettingsDialog::setVolumesVisible(bool on)
 {
-    volumes = on ? 1 : 0;
+    settings->setVolumesVisible(on);
 }
+
 void MSettingsDialog::setQCallsCountVisible(bool on)
 {
-    qcallsCount = on ? 1 : 0;
+    settings->setQCallsCountVisible(on);
 }
+
 void MSettingsDialog::setFuncButtonsVisible(bool on)
 {
-    funcButtons = on ? 1 : 0;
+    settings->setFuncButtonsVisible(on);
 }
+
 void MSettingsDialog::setVisuallyImpaired(bool on)
 {
-    visuallyImpaired = on;
+    settings->setVisuallyImpaired(on);
 }
+
 void MSettingsDialog::setPlayTonesEnabled(bool on)
 {
-    playTones = on;
+    settings->setPlayTonesEnabled(on);
 }
 
 void MSettingsDialog::setCdrFilterValue(MctiConfig::MCdrFilterFlags flags)
 {
-    config.cdrFilter = convert_cdr_value_into_flags(unsigned(int(flags)));
+    settings->setCdrFilterValue(flags);
 }
 
 void MSettingsDialog::setCtiUsername(QString username)
 {
-    config.username.set(username);
+    settings->setCtiUsername(username);
 }
+
 void MSettingsDialog::setCtiPassword(QString password)
 {
-    config.password.set(password);
+    settings->setCtiPassword(password);
 }
+
 void MSettingsDialog::setSupervisorMode(bool on)
 {
-    supervisorMode = on;
+    settings->setSupervisorMode(on);
 }
 
 void MSettingsDialog::setPauseSettingsEnabled(bool on)
 {
-    pauseSettingsEnabled = on;
-    if (ui) {
-        ui->chkPauseOnLogoff->setEnabled(on);
-        ui->chkPauseOnQueueAnswer->setEnabled(on);
-    }
+    settings->setPauseSettingsEnabled(on);
 }
-
-// ---------------------------------------------------------------------------
-// Setters that write the file at once
 
 void MSettingsDialog::addFavourites(QString contact)
 {
-    // A contact is a favourite once: adding it again changes nothing.
-    if (contact.isEmpty() || favourites.contains(contact))
-        return;
-    favourites.append(contact);
-    updateFavouritesList();
+    settings->addFavourites(contact);
 }
 
 void MSettingsDialog::removeFavourites(QString contact)
 {
-    // Every equal entry goes, so that a contact is never left starred.
-    favourites.removeAll(contact);
-    updateFavouritesList();
+    settings->removeFavourites(contact);
 }
 
 void MSettingsDialog::updateFavouritesList()
 {
-    QSettings s(MSETTINGS::getSettingsConfigFile(), iniFormat());
-    s.beginGroup(kGroupFavourites);
-    s.remove(QString());
-    for (int i = 0; i < favourites.size(); ++i) {
-        s.beginGroup(QString::number(i + 1));
-        s.setValue(QStringLiteral("contact"), favourites.at(i));
-        s.endGroup();
-    }
-    s.endGroup();
-    finishWrite(s);
+    settings->updateFavouritesList();
 }
 
 void MSettingsDialog::saveLayouts(QByteArray mainState, QByteArray linesState)
 {
-    QSettings s(MSETTINGS::getSettingsConfigFile(), iniFormat());
-    s.beginGroup(kGroupGui);
-    s.setValue(QStringLiteral("mainSplitterState"), mainState);
-    s.setValue(QStringLiteral("linesSplitterState"), linesState);
-    s.endGroup();
-    finishWrite(s);
-}
-
-void MSettingsDialog::restoreLayouts(QSplitter *mainSplitter, QSplitter *linesSplitter)
-{
-    QSettings s(MSETTINGS::getSettingsConfigFile(), iniFormat());
-    s.beginGroup(kGroupGui);
-    const QByteArray mainState = s.value(QStringLiteral("mainSplitterState")).toByteArray();
-    const QByteArray linesState = s.value(QStringLiteral("linesSplitterState")).toByteArray();
-    s.endGroup();
-    if (mainSplitter)
-        mainSplitter->restoreState(mainState);
-    if (linesSplitter)
-        linesSplitter->restoreState(linesState);
+    settings->saveLayouts(mainState, linesState);
 }
 
 void MSettingsDialog::saveTablesHeaders(QByteArray fav, QByteArray ext, QByteArray cont, QByteArray cdr)
 {
-    QSettings s(MSETTINGS::getSettingsConfigFile(), iniFormat());
-    s.beginGroup(kGroupGui);
-    s.setValue(QStringLiteral("favTabState"), fav);
-    s.setValue(QStringLiteral("extTabState"), ext);
-    s.setValue(QStringLiteral("contTabState"), cont);
-    s.setValue(QStringLiteral("cdrTabState"), cdr);
-    s.endGroup();
-    finishWrite(s);
+    settings->saveTablesHeaders(fav, ext, cont, cdr);
+}
+
+void MSettingsDialog::saveLayoutsLock(bool locked)
+{
+    settings->saveLayoutsLock(locked);
+}
+
+void MSettingsDialog::saveReportParameters(CTILIB::PeriodType period, QList<int> answered, QList<int> lost, QString file)
+{
+    settings->saveReportParameters(period, answered, lost, file);
+}
+
+// ---------------------------------------------------------------------------
+// Layouts of the main window
+
+void MSettingsDialog::restoreLayouts(QSplitter *mainSplitter, QSplitter *linesSplitter)
+{
+    const QByteArray mainState = settings->savedLayoutState(QStringLiteral("mainSplitterState"));
+    const QByteArray linesState = settings->savedLayoutState(QStringLiteral("linesSplitterState"));
+    if (mainSplitter)
+        mainSplitter->restoreState(mainState);
+    if (linesSplitter)
+        linesSplitter->restoreState(linesState);
 }
 
 bool MSettingsDialog::restoreTableHeaders(QTreeView *view)
@@ -1908,13 +1344,7 @@ bool MSettingsDialog::restoreTableHeaders(QTreeView *view)
     if (key.isEmpty())
         return false;
 
-    QByteArray state;
-    {
-        QSettings s(MSETTINGS::getSettingsConfigFile(), iniFormat());
-        s.beginGroup(kGroupGui);
-        state = s.value(key).toByteArray();
-        s.endGroup();
-    }
+    const QByteArray state = settings->savedLayoutState(key);
 
     QHeaderView *header = view->header();
     const int columns = header->count();
@@ -1936,50 +1366,17 @@ bool MSettingsDialog::restoreTableHeaders(QTreeView *view)
     return reverted;
 }
 
-void MSettingsDialog::saveLayoutsLock(bool locked)
+void MSettingsDialog::applyPauseSettingsEnabled()
 {
-    layoutLock = locked;
-    QSettings s(MSETTINGS::getSettingsConfigFile(), iniFormat());
-    s.beginGroup(kGroupGui);
-    s.setValue(QStringLiteral("layoutLock"), int(locked));
-    s.endGroup();
-    finishWrite(s);
-}
-
-void MSettingsDialog::saveReportParameters(CTILIB::PeriodType period, QList<int> answered, QList<int> lost,
-                                           QString file)
-{
-    answeredCallsThresholds = answered;
-    lostCallsThresholds = lost;
-    reportFileName = file;
-    reportPeriod = period;
-
-    QSettings s(MSETTINGS::getSettingsConfigFile(), iniFormat());
-    s.beginGroup(kGroupReport);
-    s.setValue(QStringLiteral("period"), CTILIB::periodTypeToString(period));
-    s.setValue(QStringLiteral("outputFileName"), file);
-    s.endGroup();
-    const struct {
-        const char *array;
-        const QList<int> *list;
-    } arrays[] = {{kAnsweredThresholds, &answered}, {kLostThresholds, &lost}};
-    for (const auto &entry : arrays) {
-        s.remove(QLatin1String(entry.array));
-        s.beginWriteArray(QLatin1String(entry.array), entry.list->size());
-        for (int i = 0; i < entry.list->size(); ++i) {
-            s.setArrayIndex(i);
-            s.setValue(QStringLiteral("threshold"), entry.list->at(i));
-        }
-        s.endArray();
-    }
-    finishWrite(s);
+    ui->chkPauseOnLogoff->setEnabled(settings->isPauseSettingsEnabled());
+    ui->chkPauseOnQueueAnswer->setEnabled(settings->isPauseSettingsEnabled());
 }
 
 // Shows the rapid-call modifier and key in force (the first modifier when the
 // stored one is not offered).
 void MSettingsDialog::showRapidCallKeyInForce()
 {
-    const int modifier = form()->cbRapidCallModifier->findText(rapidCallMods.inForce);
+    const int modifier = form()->cbRapidCallModifier->findText(settings->rapidCallModifier());
     form()->cbRapidCallModifier->setCurrentIndex(modifier < 0 ? 0 : modifier);
-    form()->leRapidCallKey->setText(rapidCallKey.inForce);
+    form()->leRapidCallKey->setText(settings->rapidCallKey());
 }

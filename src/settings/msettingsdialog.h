@@ -1,17 +1,18 @@
 // The single modal, tabbed settings dialog of the client.
 //
-// It owns every setting value in memory and the settings file "mcti.ini":
-// the constructor seeds the start-up values into the file, init() reads the
-// whole file once, restoreParameters() puts the values in force back into the
-// widgets and saveParameters() commits the pending values and writes the file.
-// Other parts of the program read the settings through its getters and react
-// to its signals.
+// The values and the settings file "mcti.ini" belong to an MSettingsStore;
+// the dialog shows them in its form and, on "OK", takes over what was entered
+// (MSettingsChange works out what changed). Its getters and setters forward
+// to the store, and it relays the store's change signals as its own, so a
+// caller may use either.
 #pragma once
 
+#include "ctilibtypes.h"
 #include "mctiaction.h"
 #include "mcticonfig.h"
 #include "msettings.h"
-#include "ctilibtypes.h"
+#include "msettingschange.h"
+#include "msettingsstore.h"
 #include "uniqlogger.h"
 
 #include <QDialog>
@@ -24,7 +25,6 @@ class QComboBox;
 class QFileDialog;
 class QLineEdit;
 class QRegExpValidator;
-class QSettings;
 class QSplitter;
 class QStandardItemModel;
 class QTreeView;
@@ -39,12 +39,19 @@ class MSettingsDialog : public QDialog
     Q_OBJECT
 
 public:
+    // Creates and owns a store seeded from `config`.
     MSettingsDialog(const MctiConfig &config, QWidget *shortcutWidget, QWidget *parent = nullptr);
+    // Shows and edits `store`, which it does not own and which must outlive it.
+    MSettingsDialog(MSettingsStore *store, QWidget *shortcutWidget, QWidget *parent = nullptr);
     ~MSettingsDialog() override;
 
+    MSettingsStore *store() const { return settings; }
+    // What the form shows now, as OK would compare it with the values in force.
+    MSettingsEntries enteredValues();
+
     // The form (its pages and widgets) is built the first time it is needed:
-    // when the dialog is shown or a function works on the widgets. Until then
-    // every value lives in the members, and the getters need no widgets.
+    // when the dialog is shown or a function works on the widgets. The values
+    // live in the store, so the getters never need the widgets.
     void ensureFormBuilt();
     bool isFormBuilt() const { return ui != nullptr; }
     void setVisible(bool visible) override;
@@ -55,7 +62,7 @@ public:
     // The host-or-address pattern of the PBX, SIP registrar and proxy fields.
     static QString hostAddressPattern();
 
-    // Settings file.
+    // Settings file: restoreParameters() shows the values in force again.
     void restoreParameters();
     void saveParameters();
     static MctiConfig::MCdrFilterFlags convert_cdr_value_into_flags(const unsigned &value);
@@ -197,23 +204,11 @@ public slots:
     int openDialog();
 
 private:
+    void setUpStore(QWidget *shortcutWidget);
     void showRapidCallKeyInForce();
-    // A setting with a value in force and the pending value the next save commits.
-    template <typename T>
-    struct OptionPair {
-        T inForce{};
-        T pending{};
-        void restore() { pending = inForce; }
-        void commit() { inForce = pending; }
-    };
-
-    void commitOptionPairs();
-    void restoreOptionPairs();
-    // Syncs a settings object written by the dialog, keeps the file private and
-    // reports a failed write (to the log always, to the user once per failure run).
-    void finishWrite(QSettings &settings);
-    void readCtiGroup(QSettings &settings);
-    void readGuiGroup(QSettings &settings);
+    void showValuesInForce();
+    void showSelectedAccount();
+    void applyPauseSettingsEnabled();
     static void selectExactText(QComboBox *box, const QString &text);
     static bool holdsAcceptableAddress(QLineEdit *edit);
     bool copyCertificate(const QString &source, const QString &target);
@@ -225,68 +220,11 @@ private:
     void showAccountList();
     void showAudioDevices();
 
+    MSettingsStore *settings = nullptr;
+    MSettingsStore *ownedStore = nullptr; // the store made by the MctiConfig constructor
+
     Ui::MSettingsDialog *ui = nullptr; // null until buildForm()
-    // Values the form shows once built.
-    bool pauseSettingsEnabled = false;
-    QStringList audioInputDevices;
-    QStringList audioOutputDevices;
-    bool audioDevicesKnown = false;
-    QStringList shownCodecs;
-    bool codecsKnown = false;
-    MctiConfig config;
-
-    int presetAppMode = -1;           // from the start-up record, -1 none
-    int appMode = -1;                 // the mode applied at log-in, -1 before
-    OptionPair<int> selectedAppMode;  // the mode stored for the next start
-    bool systemShortcutsEnabled = false;
-    bool supervisorMode = false;
-    bool visuallyImpaired = false;
-    bool playTones = false;
-    bool firstRun = false;
     bool editActionMode = false;
-    bool saveFailureReported = false;
-    bool legacyMigrated = false;
-    bool dumpCtilibMessages = false;
-    bool useLocalSipRegistrar = false;
-    int sipRegisterExpiration = 300;
-    int clientApiServerLocalPort = 5039;
-
-    OptionPair<bool> ignoreSsl;
-    OptionPair<bool> startMinimized;
-    OptionPair<bool> outlookImport;
-    OptionPair<bool> checkUpdatesAtStartup;
-    OptionPair<int> checkUpdatesTimeoutMins;
-    OptionPair<int> maxCdrViewDays;
-    OptionPair<bool> copyToCall;
-    OptionPair<bool> actionsToExten;
-    OptionPair<bool> outboundActions;
-    OptionPair<bool> actionsOnC2c;
-    OptionPair<bool> pauseOnQueueAnswer;
-    OptionPair<bool> pauseOnLogoff;
-    OptionPair<bool> popupCall;
-    OptionPair<QString> rapidCallMods;
-    OptionPair<QString> rapidCallKey;
-    OptionPair<QString> sipProxyAddress;
-
-    QList<int> answeredCallsThresholds;
-    QList<int> lostCallsThresholds;
-    CTILIB::PeriodType reportPeriod;
-    QString reportFileName;
-
-    int savedX = 200;
-    int savedY = 100;
-    int savedWidth = 508;
-    int savedHeight = 604;
-    int slimMode = 0;
-    int funcButtons = 1;
-    int keypad = 1;
-    int qcallsCount = 0;
-    int volumes = 1;
-    bool layoutLock = false;
-
-    QStringList favourites;
-    MctiActionMap actions;
-    IdentityList identities;
 
     QStandardItemModel *actionModel = nullptr;
     QFileDialog *certificateChooser = nullptr;

@@ -22,6 +22,8 @@
 #include <memory>
 
 using settingstest::child;
+using settingstest::clickCancel;
+using settingstest::clickOk;
 using settingstest::identity;
 
 namespace {
@@ -186,7 +188,7 @@ void TestMSettingsApply::invalidAddressRefused()
     child<QCheckBox>(*dialog, "chkPopup")->setChecked(false);
     child<QLineEdit>(*dialog, field.toLatin1().constData())->setText(text);
     SignalLog log(dialog.get());
-    dialog->onChangeSettings();
+    clickOk(*dialog);
 
     QCOMPARE(prompts->shown.size(), 1);
     QCOMPARE(prompts->shown.first().message.kind, PromptService::Kind::Warning);
@@ -211,7 +213,7 @@ void TestMSettingsApply::changeSignalsInOrder()
     SignalLog log(dialog.get());
     QSignalSpy saved(dialog.get(), &QDialog::accepted);
 
-    dialog->onChangeSettings();
+    clickOk(*dialog);
 
     QCOMPARE(log.names, QStringList({"audio", "services", "updates", "cdr", "sip", "copy2call:on"}));
     QCOMPARE(saved.count(), 1);
@@ -275,7 +277,7 @@ void TestMSettingsApply::eachGroupOnlyItsSignal()
         child<QListWidget>(*dialog, "lstAccounts")->setCurrentRow(1); // acc2, not in use: no question in mode 2
     SignalLog log(dialog.get());
 
-    dialog->onChangeSettings();
+    clickOk(*dialog);
 
     QCOMPARE(log.names, signalNames);
     QVERIFY(prompts->shown.isEmpty());
@@ -285,7 +287,7 @@ void TestMSettingsApply::eachGroupOnlyItsSignal()
 
     // A second OK without edits announces nothing again.
     log.names.clear();
-    dialog->onChangeSettings();
+    clickOk(*dialog);
     QCOMPARE(log.names, QStringList());
 }
 
@@ -326,7 +328,7 @@ void TestMSettingsApply::mainParametersRestart()
     SignalLog log(dialog.get());
     prompts->answerNext(QMessageBox::Yes);
 
-    dialog->onChangeSettings();
+    clickOk(*dialog);
 
     QCOMPARE(prompts->shown.size(), 1);
     const auto &msg = prompts->shown.first().message;
@@ -375,7 +377,7 @@ void TestMSettingsApply::annullaKeepsValuesInForce()
     SignalLog log(dialog.get());
     prompts->answerNext(QMessageBox::No);
 
-    dialog->onChangeSettings();
+    clickOk(*dialog);
 
     QCOMPARE(prompts->shown.size(), 1);
     QVERIFY(log.names.isEmpty());
@@ -409,14 +411,14 @@ void TestMSettingsApply::emptyPasswordIsNoChange()
     dialog->setCtiPassword("old");
     child<QLineEdit>(*dialog, "txtPwd")->clear();
     SignalLog log(dialog.get());
-    dialog->onChangeSettings();
+    clickOk(*dialog);
     QVERIFY(prompts->shown.isEmpty());
     QVERIFY(log.names.isEmpty());
     QCOMPARE(dialog->getMPassword(), QString("old"));
 
     // Typing the password in force again is no change either.
     child<QLineEdit>(*dialog, "txtPwd")->setText("old");
-    dialog->onChangeSettings();
+    clickOk(*dialog);
     QVERIFY(prompts->shown.isEmpty());
 }
 
@@ -453,7 +455,7 @@ void TestMSettingsApply::accountQuestions()
     if (!title.isEmpty()) {
         // "No" keeps the dialog open and takes nothing over.
         prompts->answerNext(QMessageBox::No);
-        dialog->onChangeSettings();
+        clickOk(*dialog);
         QCOMPARE(prompts->shown.size(), 1);
         QCOMPARE(prompts->shown.first().message.kind, PromptService::Kind::Warning);
         QCOMPARE(prompts->shown.first().message.title, title);
@@ -465,7 +467,7 @@ void TestMSettingsApply::accountQuestions()
         prompts->clear();
         prompts->answerNext(QMessageBox::Yes);
     }
-    dialog->onChangeSettings();
+    clickOk(*dialog);
     QCOMPARE(prompts->shown.size(), title.isEmpty() ? 0 : 1);
     QCOMPARE(dialog->getSelectedAccount(), wanted);
     QCOMPARE(log.names, QStringList({"services", "sip"}));
@@ -478,7 +480,7 @@ void TestMSettingsApply::ctiOnlyModeSkipsSoftphonePage()
     child<QLineEdit>(*dialog, "txtSipAddress")->setText("not valid");
     child<QComboBox>(*dialog, "cbMicDev")->setCurrentIndex(1);
     SignalLog log(dialog.get());
-    dialog->onChangeSettings();
+    clickOk(*dialog);
     QVERIFY(prompts->shown.isEmpty());
     QVERIFY(log.names.isEmpty());
     QCOMPARE(dialog->getSipRegistrarAddress(), QString("sip.example.com"));
@@ -498,7 +500,7 @@ void TestMSettingsApply::firstRunTakesValuesWithoutRestart()
     child<QComboBox>(*dialog, "cbLanguage")->setCurrentIndex(1);
     SignalLog log(dialog.get());
 
-    dialog->onChangeSettings();
+    clickOk(*dialog);
 
     QVERIFY(prompts->shown.isEmpty());
     QCOMPARE(log.names, QStringList({"sip"}));
@@ -514,15 +516,15 @@ void TestMSettingsApply::firstRunTakesValuesWithoutRestart()
     // Later OKs compare with the values in force: no question, no signal.
     log.names.clear();
     dialog->restoreParameters();
-    dialog->onChangeSettings();
-    dialog->onChangeSettings();
+    clickOk(*dialog);
+    clickOk(*dialog);
     QVERIFY(prompts->shown.isEmpty());
     QVERIFY(log.names.isEmpty());
 
     // The first-run pass is used up: the next main change asks.
     child<QLineEdit>(*dialog, "txtUsername")->setText("dave");
     prompts->answerNext(QMessageBox::No);
-    dialog->onChangeSettings();
+    clickOk(*dialog);
     QCOMPARE(prompts->shown.size(), 1);
     QCOMPARE(dialog->getMUsername(), QString("carol"));
 }
@@ -538,7 +540,7 @@ void TestMSettingsApply::cancelRestoresWidgets()
     SignalLog log(dialog.get());
     QSignalSpy rejected(dialog.get(), &QDialog::rejected);
 
-    child<QDialogButtonBox>(*dialog, "buttonBox")->button(QDialogButtonBox::Cancel)->click();
+    clickCancel(*dialog);
 
     QCOMPARE(rejected.count(), 1);
     QVERIFY(log.names.isEmpty());

@@ -1,6 +1,7 @@
 // The settings dialog: construction and pages, the settings file, the
 // operating mode with the account list, and the automatic actions.
 #include "msettingsdialog.h"
+#include "msettingsstore.h"
 #include "msettings.h"
 #include "scriptedprompts.h"
 #include "settingstestsupport.h"
@@ -22,12 +23,16 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QValidator>
+#include <QAbstractItemModelTester>
 #include <QtTest>
 
 #include <memory>
 #include <sys/stat.h>
 
 using settingstest::child;
+using settingstest::clickCell;
+using settingstest::clickOk;
+using settingstest::clickNamed;
 using settingstest::identity;
 
 namespace {
@@ -73,8 +78,8 @@ private slots:
     void placeHolderInsertsToken();
     void updateTimerBoxDrivesSpinBox();
     void retranslateTexts();
-    void seedsOnlyGivenStartupValues();
-    void seedsEveryGivenStartupValue();
+    void seedsGivenStartupValues_data();
+    void seedsGivenStartupValues();
     void languageFromFileAtConstruction_data();
     void languageFromFileAtConstruction();
     void opensWideEnoughForLargeFonts();
@@ -84,8 +89,8 @@ private slots:
     // Settings file.
     void readRules_data();
     void readRules();
+    void legacyRegistrarIsMigrated_data();
     void legacyRegistrarIsMigrated();
-    void emptyLegacyRegistrarIsRemoved();
     void passwordScrambledOnDiskClearInMemory();
     void firstRunShowsMessageAndKeepsBaseline();
     void geometryFallsBackToFirstStart_data();
@@ -108,6 +113,9 @@ private slots:
     void emptyTemplateRefused();
     void deleteNeedsConfirmation();
     void eventActionsPerEvent();
+
+    // A dialog over a store it does not own.
+    void formFollowsItsStore();
 
 private:
     std::unique_ptr<MSettingsDialog> makeDialog(const MctiConfig &config = MctiConfig());
@@ -374,24 +382,25 @@ void TestMSettingsDialog::placeHolderInsertsToken()
     const QStringList tokens = {"<callernum>", "<callername>", "<callercompany>", "<callerunit>",
                                 "<extenNum>",  "<queueName>",  "<uid>",           "<callednum>"};
     QCOMPARE(box->count(), tokens.size());
+    // The editor opens with "Aggiungi"; its button inserts at the cursor.
+    clickNamed(*dialog, "pbAddAction");
     for (int i = 0; i < tokens.size(); ++i) {
         edit->setText("a?b");
         edit->setCursorPosition(2);
         box->setCurrentIndex(i);
-        dialog->addPlaceHolder();
+        clickNamed(*dialog, "pbPlaceHolder");
         QCOMPARE(edit->text(), "a?" + tokens.at(i) + "b");
     }
     QCOMPARE(box->itemText(7), QString("Numero chiamato"));
-    // A selection is replaced; the button inserts too.
-    dialog->onActionAddRequest();
+    // A selection is replaced.
     edit->setText("x=SEL");
     edit->setSelection(2, 3);
     box->setCurrentIndex(7);
-    child<QPushButton>(*dialog, "pbPlaceHolder")->click();
+    clickNamed(*dialog, "pbPlaceHolder");
     QCOMPARE(edit->text(), QString("x=<callednum>"));
     // No item selected: nothing inserted.
     box->setCurrentIndex(-1);
-    dialog->addPlaceHolder();
+    clickNamed(*dialog, "pbPlaceHolder");
     QCOMPARE(edit->text(), QString("x=<callednum>"));
 }
 
@@ -430,46 +439,56 @@ void TestMSettingsDialog::retranslateTexts()
                                              "Impostazioni Softphone"}));
 }
 
-void TestMSettingsDialog::seedsOnlyGivenStartupValues()
+// The constructor writes the start-up values that are given, and only those.
+void TestMSettingsDialog::seedsGivenStartupValues_data()
 {
-    {
-        auto dialog = makeDialog();
-    }
-    {
-        QSettings s(iniPath(), QSettings::IniFormat);
-        s.beginGroup("CTI");
-        QVERIFY(s.childKeys().isEmpty());
-    }
-    MctiConfig config;
-    config.username.set("bob");
-    auto dialog = makeDialog(config);
-    QSettings s(iniPath(), QSettings::IniFormat);
-    s.beginGroup("CTI");
-    QCOMPARE(s.childKeys(), QStringList({"user"}));
-    QCOMPARE(s.value("user").toString(), QString("bob"));
+    QTest::addColumn<QVariantMap>("given"); // settings key -> start-up value
+    QTest::newRow("nothing given") << QVariantMap();
+    QTest::newRow("user only") << QVariantMap{{"user", "bob"}};
+    QTest::newRow("every value") << QVariantMap{{"Maddress", "pbx.example"},
+                                                {"user", "bob"},
+                                                {"password", SimpleObfuscator::hide(QStringLiteral("secret"))},
+                                                {"AppMode", 1},
+                                                {"SIPProxyAddress", "proxy.example"},
+                                                {"SIPRegistrarAddress", "reg.example"},
+                                                {"account", "acc"}};
 }
 
-void TestMSettingsDialog::seedsEveryGivenStartupValue()
+void TestMSettingsDialog::seedsGivenStartupValues()
 {
+    QFETCH(QVariantMap, given);
     MctiConfig config;
-    config.pbxAddress.set("pbx.example");
-    config.username.set("bob");
-    config.password.set(SimpleObfuscator::hide(QStringLiteral("secret")));
-    config.appMode.set(1);
-    config.sipProxyAddress.set("proxy.example");
-    config.sipRegistrarAddress.set("reg.example");
-    config.account.set("acc");
-    auto dialog = makeDialog(config);
+    for (auto it = given.constBegin(); it != given.constEnd(); ++it) {
+        const QString text = it.value().toString();
+        if (it.key() == "Maddress")
+            config.pbxAddress.set(text);
+        else if (it.key() == "user")
+            config.username.set(text);
+        else if (it.key() == "password")
+            config.password.set(text);
+        else if (it.key() == "AppMode")
+            config.appMode.set(it.value().toInt());
+        else if (it.key() == "SIPProxyAddress")
+            config.sipProxyAddress.set(text);
+        else if (it.key() == "SIPRegistrarAddress")
+            config.sipRegistrarAddress.set(text);
+        else if (it.key() == "account")
+            config.account.set(text);
+        else
+            QFAIL("unknown start-up value");
+    }
+    {
+        auto dialog = makeDialog(config);
+    }
     QSettings s(iniPath(), QSettings::IniFormat);
     s.beginGroup("CTI");
-    QCOMPARE(s.value("Maddress").toString(), QString("pbx.example"));
-    QCOMPARE(s.value("user").toString(), QString("bob"));
-    QCOMPARE(s.value("password").toString(), SimpleObfuscator::hide(QStringLiteral("secret")));
-    QCOMPARE(s.value("AppMode").toInt(), 1);
-    QCOMPARE(s.value("SIPProxyAddress").toString(), QString("proxy.example"));
-    QCOMPARE(s.value("SIPRegistrarAddress").toString(), QString("reg.example"));
-    QCOMPARE(s.value("account").toString(), QString("acc"));
-    QCOMPARE(s.childKeys().size(), 7);
+    QStringList keys = s.childKeys();
+    keys.sort();
+    QStringList wanted = given.keys();
+    wanted.sort();
+    QCOMPARE(keys, wanted);
+    for (const QString &key : wanted)
+        QCOMPARE(s.value(key).toString(), given.value(key).toString());
 }
 
 void TestMSettingsDialog::languageFromFileAtConstruction_data()
@@ -630,26 +649,30 @@ void TestMSettingsDialog::readRules()
     QVERIFY(prompts->shown.isEmpty());
 }
 
-void TestMSettingsDialog::legacyRegistrarIsMigrated()
+// The old key "SIPaddress" becomes "SIPRegistrarAddress" when read; an empty
+// one is only removed, and the registrar then follows the PBX address.
+void TestMSettingsDialog::legacyRegistrarIsMigrated_data()
 {
-    writeIni("[CTI]\nMaddress=pbx.example\nSIPaddress=old.example\n");
-    auto dialog = makeDialog();
-    dialog->init();
-    QCOMPARE(dialog->getConfig().sipRegistrarAddress.value, QString("old.example"));
-    QSettings s(iniPath(), QSettings::IniFormat);
-    QCOMPARE(s.value("CTI/SIPRegistrarAddress").toString(), QString("old.example"));
-    QVERIFY(!s.contains("CTI/SIPaddress"));
+    QTest::addColumn<QByteArray>("legacy");
+    QTest::addColumn<QString>("registrar"); // in force after the read
+    QTest::addColumn<QString>("stored");    // "SIPRegistrarAddress" in the file, empty for none
+    QTest::newRow("address moved") << QByteArray("old.example") << "old.example" << "old.example";
+    QTest::newRow("empty removed") << QByteArray() << "pbx.example" << QString();
 }
 
-void TestMSettingsDialog::emptyLegacyRegistrarIsRemoved()
+void TestMSettingsDialog::legacyRegistrarIsMigrated()
 {
-    writeIni("[CTI]\nMaddress=pbx.example\nSIPaddress=\n");
+    QFETCH(QByteArray, legacy);
+    QFETCH(QString, registrar);
+    QFETCH(QString, stored);
+    writeIni("[CTI]\nMaddress=pbx.example\nSIPaddress=" + legacy + "\n");
     auto dialog = makeDialog();
     dialog->init();
-    QCOMPARE(dialog->getConfig().sipRegistrarAddress.value, QString("pbx.example"));
+    QCOMPARE(dialog->getConfig().sipRegistrarAddress.value, registrar);
     QSettings s(iniPath(), QSettings::IniFormat);
     QVERIFY(!s.contains("CTI/SIPaddress"));
-    QVERIFY(!s.contains("CTI/SIPRegistrarAddress"));
+    QCOMPARE(s.contains("CTI/SIPRegistrarAddress"), !stored.isEmpty());
+    QCOMPARE(s.value("CTI/SIPRegistrarAddress").toString(), stored);
 }
 
 void TestMSettingsDialog::passwordScrambledOnDiskClearInMemory()
@@ -913,6 +936,7 @@ void TestMSettingsDialog::accountSelection()
     dialog->init();
     dialog->updateAppMode(MSETTINGS::AppModeSoftphone);
     auto *lst = child<QListWidget>(*dialog, "lstAccounts");
+    QAbstractItemModelTester tester(lst->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     // The list selects the row of the account in force (after the read, the
     // previous value equals it); a duplicate name selects the later row.
@@ -951,15 +975,16 @@ void TestMSettingsDialog::addEditDeleteActions()
     auto *editor = child<QWidget>(*dialog, "gbSetAction");
     auto *edit = child<QPushButton>(*dialog, "pbEditAction");
     auto *del = child<QPushButton>(*dialog, "pbDeleteAction");
+    QAbstractItemModelTester tester(view->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     auto add = [&](int ev, int ty, const QString &t) {
-        dialog->onActionAddRequest();
+        clickNamed(*dialog, "pbAddAction");
         QVERIFY(editor->isEnabled());
         QVERIFY(!child<QWidget>(*dialog, "pbSaveAction")->isHidden());
         event->setCurrentIndex(ev);
         type->setCurrentIndex(ty);
         text->setText(t);
-        dialog->onUpdateActionRequest();
+        clickNamed(*dialog, "pbSaveAction");
         QVERIFY(!editor->isEnabled());
     };
     add(0, 0, "http://crm/?n=<callernum>");
@@ -976,21 +1001,21 @@ void TestMSettingsDialog::addEditDeleteActions()
     QCOMPARE(first.data(1102).toUInt(), MctiActions::hashKey(action(0, 0, "http://crm/?n=<callernum>")));
 
     // Select and edit the incoming action into an answered one: it keeps its row.
-    view->setCurrentIndex(first);
-    dialog->onNewActionSelected(first);
+    QVERIFY(!edit->isEnabled() && !del->isEnabled());
+    clickCell(*dialog, "tbEventsAction", incomingRow, 2);
     QVERIFY(edit->isEnabled() && del->isEnabled());
     QCOMPARE(text->text(), QString("http://crm/?n=<callernum>"));
-    dialog->onActionEditRequest();
+    clickNamed(*dialog, "pbEditAction");
     event->setCurrentIndex(1);
-    dialog->onUpdateActionRequest();
+    clickNamed(*dialog, "pbSaveAction");
     QCOMPARE(view->model()->index(incomingRow, 0).data().toString(), QString("RIS"));
     QVERIFY(!dialog->isActionRequested(0));
     QCOMPARE(dialog->getEventActions(1).size(), 1);
 
     // Delete it after confirming.
-    view->setCurrentIndex(view->model()->index(incomingRow, 0));
+    clickCell(*dialog, "tbEventsAction", incomingRow, 2);
     prompts->answerNext(QMessageBox::Ok);
-    dialog->onActionDeleteRequest();
+    clickNamed(*dialog, "pbDeleteAction");
     QCOMPARE(prompts->shown.last().message.title, QString("Conferma cancellazione azione"));
     QCOMPARE(prompts->shown.last().message.text, QString("Si è sicuri di voler cancellare questa azione?"));
     QCOMPARE(prompts->shown.last().message.buttons, QMessageBox::Ok | QMessageBox::No);
@@ -1008,8 +1033,8 @@ void TestMSettingsDialog::addEditDeleteActions()
 void TestMSettingsDialog::emptyTemplateRefused()
 {
     auto dialog = makeDialog();
-    dialog->onActionAddRequest();
-    dialog->onUpdateActionRequest();
+    clickNamed(*dialog, "pbAddAction");
+    clickNamed(*dialog, "pbSaveAction");
     QCOMPARE(prompts->shown.size(), 1);
     QCOMPARE(prompts->shown.first().message.title, QString("Errore"));
     QCOMPARE(prompts->shown.first().message.text, QString("Il campo \"Azione\" non può essere vuoto"));
@@ -1023,10 +1048,10 @@ void TestMSettingsDialog::deleteNeedsConfirmation()
     auto dialog = makeDialog();
     dialog->init();
     auto *view = child<QTableView>(*dialog, "tbEventsAction");
-    view->setCurrentIndex(view->model()->index(0, 0));
+    clickCell(*dialog, "tbEventsAction", 0, 2);
     for (auto answer : {QMessageBox::No, QMessageBox::NoButton}) {
         prompts->answerNext(answer);
-        dialog->onActionDeleteRequest();
+        clickNamed(*dialog, "pbDeleteAction");
         QCOMPARE(view->model()->rowCount(), 1);
         QVERIFY(dialog->isActionRequested(0));
     }
@@ -1046,6 +1071,50 @@ void TestMSettingsDialog::eventActionsPerEvent()
     QVERIFY(dialog->isActionRequested(0));
     QVERIFY(dialog->getEventActions(2).isEmpty());
     QVERIFY(!dialog->isActionRequested(2));
+}
+
+void TestMSettingsDialog::formFollowsItsStore()
+{
+    writeIni("[CTI]\nMaddress=pbx.example.com\naccount=202\nAppMode=2\n");
+    MSettingsStore store{MctiConfig()};
+    store.init();
+    {
+        MSettingsDialog dialog(&store, nullptr);
+        QCOMPARE(dialog.store(), &store);
+        QSignalSpy sip(&dialog, &MSettingsDialog::sigSipSettingsChanged);
+        QSignalSpy thresholds(&dialog, &MSettingsDialog::sigChangeThresholds);
+
+        // What changes in the store shows in the form, built before or after.
+        store.updateAppMode(MSETTINGS::AppModeSoftphone);
+        QVERIFY(tabTexts(dialog).contains("Impostazioni Softphone"));
+        store.setMPhoneSipSettings("UDP", "10.1.1.1", 0, "", 0);
+        QCOMPARE(child<QLineEdit>(dialog, "txtSipAddress")->text(), QString("10.1.1.1"));
+        store.setAccountList({identity("201"), identity("202")});
+        QCOMPARE(child<QListWidget>(dialog, "lstAccounts")->currentRow(), 1);
+        store.setSelectedAccount("201");
+        QCOMPARE(child<QListWidget>(dialog, "lstAccounts")->currentRow(), 0);
+        QVERIFY(!child<QCheckBox>(dialog, "chkPauseOnLogoff")->isEnabled());
+        store.setPauseSettingsEnabled(true);
+        QVERIFY(child<QCheckBox>(dialog, "chkPauseOnLogoff")->isEnabled());
+        store.populateAudioDevices({"Mic A", "Mic B"}, {"Out A"});
+        QCOMPARE(child<QComboBox>(dialog, "cbMicDev")->count(), 2);
+        QCOMPARE(child<QComboBox>(dialog, "cbRingDev")->currentText(), QString("Out A"));
+        store.updateDisplayedCodecs({"PCMA", "G722"});
+        QCOMPARE(child<QLineEdit>(dialog, "txtCodec")->text(), QString("1. PCMA | 2. G722"));
+
+        // OK takes the entries into the store; its announcements are the dialog's.
+        child<QCheckBox>(dialog, "cbUseLocalSIPRegistrar")->setChecked(true);
+        clickOk(dialog);
+        QVERIFY(prompts->shown.isEmpty());
+        QCOMPARE(sip.size(), 1);
+        QVERIFY(store.valuesInForce().useLocalSipRegistrar);
+        store.checkThresholds();
+        QCOMPARE(thresholds.size(), 1);
+    }
+    // The store outlives the dialog that showed it.
+    store.setSlimMode(true);
+    store.saveParameters();
+    QVERIFY(QSettings(iniPath(), QSettings::IniFormat).value("CTI/useLocalSipRegistrar").toBool());
 }
 
 DESKLINE_TEST_MAIN(TestMSettingsDialog)

@@ -28,6 +28,7 @@
 #include <memory>
 
 using settingstest::child;
+using settingstest::clickNamed;
 
 namespace {
 
@@ -99,8 +100,8 @@ private slots:
     void hotKeyText();
     void rapidCallModifierRestored_data();
     void rapidCallModifierRestored();
-    void resetHotKeysRestoresPrevious();
-    void resetHotKeysWithEmptyKey();
+    void resetHotKeys_data();
+    void resetHotKeys();
 
 private:
     std::unique_ptr<MSettingsDialog> makeDialog(const QByteArray &ini = QByteArray("[CTI]\nuser=alice\n"));
@@ -471,7 +472,7 @@ void TestMSettingsInterface::certificateImport()
         QVERIFY(writeAll(target, "old"));
     prompts->fileNext(source);
 
-    dialog->onCertificateLoadRequest();
+    clickNamed(*dialog, "btnLoadCertificate");
 
     QCOMPARE(prompts->fileRequests.size(), 1);
     QCOMPARE(prompts->shown.size(), 1);
@@ -496,7 +497,7 @@ void TestMSettingsInterface::certificateChooserCancelled()
 {
     auto dialog = makeDialog();
     prompts->fileNext(QString());
-    dialog->onCertificateLoadRequest();
+    clickNamed(*dialog, "btnLoadCertificate");
     QVERIFY(prompts->shown.isEmpty());
     QCOMPARE(QDir(MSETTINGS::getCertsDirPath()).entryList(QDir::Files).size(), 0);
 }
@@ -510,7 +511,7 @@ void TestMSettingsInterface::failedCertificateCopyKeepsOldFile()
     QVERIFY(writeAll(target, "still good"));
     prompts->fileNext(sources->filePath("server.crt"));
 
-    dialog->onCertificateLoadRequest();
+    clickNamed(*dialog, "btnLoadCertificate");
 
     QCOMPARE(prompts->shown.size(), 1);
     QCOMPARE(prompts->shown.first().message.kind, PromptService::Kind::Warning);
@@ -738,46 +739,53 @@ void TestMSettingsInterface::rapidCallModifierRestored()
     QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("CTI/rapidCallMods").toString(), written);
 }
 
-void TestMSettingsInterface::resetHotKeysRestoresPrevious()
+// A key the platform cannot register is refused with a message and the key in
+// force comes back; an empty key registers nothing and is taken as it is.
+void TestMSettingsInterface::resetHotKeys_data()
 {
-    auto dialog = makeDialog("[CTI]\nrapidCallMods=ALT\nrapidCallKey=5\n");
-    child<QComboBox>(*dialog, "cbRapidCallModifier")->setCurrentIndex(0); // CTRL
-    child<QLineEdit>(*dialog, "leRapidCallKey")->setText("A");
-
-    dialog->resetHotKeys();
-
-    // Nothing registers on this platform: the user is told and the old key comes back.
-    QCOMPARE(prompts->shown.size(), 1);
-    const auto &msg = prompts->shown.first().message;
-    QCOMPARE(msg.kind, PromptService::Kind::Information);
-    QCOMPARE(msg.title, QString("Tasti di scelta rapida non validi"));
-    const QString label = child<QLabel>(*dialog, "lblRapidCall")->text();
-    QCOMPARE(msg.text, QString("I seguenti tasti di scelta rapida non sono validi o non è stato possibile registrarli "
-                               "sul sistema: \n\n%1\n\nVerranno ripristinati i valori precedenti.")
-                           .arg(label));
-    QCOMPARE(child<QComboBox>(*dialog, "cbRapidCallModifier")->currentText(), QString("ALT"));
-    QCOMPARE(child<QLineEdit>(*dialog, "leRapidCallKey")->text(), QString("5"));
-    dialog->saveParameters();
-    QSettings s(iniPath(), QSettings::IniFormat);
-    QCOMPARE(s.value("CTI/rapidCallMods").toString(), QString("ALT"));
-    QCOMPARE(s.value("CTI/rapidCallKey").toString(), QString("5"));
+    QTest::addColumn<int>("modifier");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("storedModifier");
+    QTest::addColumn<QString>("storedKey");
+    QTest::newRow("key that cannot register") << 0 << "A" << true << "ALT" << "5";
+    QTest::newRow("empty key") << 2 << QString() << false << "SHIFT" << QString();
 }
 
-void TestMSettingsInterface::resetHotKeysWithEmptyKey()
+void TestMSettingsInterface::resetHotKeys()
 {
+    QFETCH(int, modifier);
+    QFETCH(QString, key);
+    QFETCH(bool, refused);
+    QFETCH(QString, storedModifier);
+    QFETCH(QString, storedKey);
     auto dialog = makeDialog("[CTI]\nrapidCallMods=ALT\nrapidCallKey=5\n");
-    child<QComboBox>(*dialog, "cbRapidCallModifier")->setCurrentIndex(2); // SHIFT
-    child<QLineEdit>(*dialog, "leRapidCallKey")->clear();
+    child<QComboBox>(*dialog, "cbRapidCallModifier")->setCurrentIndex(modifier);
+    child<QLineEdit>(*dialog, "leRapidCallKey")->setText(key);
     QSignalSpy rapid(dialog.get(), &MSettingsDialog::sigRapidCallRequested);
 
     dialog->resetHotKeys();
 
-    QVERIFY(prompts->shown.isEmpty());
     QCOMPARE(rapid.count(), 0);
+    QCOMPARE(prompts->shown.size(), refused ? 1 : 0);
+    if (refused) {
+        const auto &msg = prompts->shown.first().message;
+        QCOMPARE(msg.kind, PromptService::Kind::Information);
+        QCOMPARE(msg.title, QString("Tasti di scelta rapida non validi"));
+        const QString label = child<QLabel>(*dialog, "lblRapidCall")->text();
+        QCOMPARE(msg.text,
+                 QString("I seguenti tasti di scelta rapida non sono validi o non è stato possibile registrarli "
+                         "sul sistema: \n\n%1\n\nVerranno ripristinati i valori precedenti.")
+                     .arg(label));
+    }
+    QCOMPARE(child<QComboBox>(*dialog, "cbRapidCallModifier")->currentText(), storedModifier);
+    QCOMPARE(child<QLineEdit>(*dialog, "leRapidCallKey")->text(), storedKey);
+    QCOMPARE(dialog->store()->rapidCallModifier(), storedModifier);
+    QCOMPARE(dialog->store()->rapidCallKey(), storedKey);
     dialog->saveParameters();
     QSettings s(iniPath(), QSettings::IniFormat);
-    QCOMPARE(s.value("CTI/rapidCallMods").toString(), QString("SHIFT"));
-    QCOMPARE(s.value("CTI/rapidCallKey").toString(), QString());
+    QCOMPARE(s.value("CTI/rapidCallMods").toString(), storedModifier);
+    QCOMPARE(s.value("CTI/rapidCallKey").toString(), storedKey);
 }
 
 DESKLINE_TEST_MAIN(TestMSettingsInterface)
