@@ -7,7 +7,7 @@
 #include "dlgcontactedit.h"
 #include "extenfavouritefilterproxymodel.h"
 #include "extenfilterproxymodel.h"
-#include "msettingsdialog.h"
+#include "msettingsstore.h"
 #include "sessioncontroller.h"
 #include "wdgcdrfilter.h"
 
@@ -27,8 +27,8 @@ QRegExp searchFilter(const QString &text)
 }
 } // namespace
 
-DirectoryPanel::DirectoryPanel(MSettingsDialog *settings, const Widgets &widgets, QObject *parent)
-    : QObject(parent), settingsDialog(settings), ui(widgets), contactsRefreshTimer(this), contactSearchTimer(this),
+DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent)
+    : QObject(parent), settings(settings), ui(widgets), contactsRefreshTimer(this), contactSearchTimer(this),
       extenSearchTimer(this), cdrSearchTimer(this), cdrDateTimer(this)
 {
     setObjectName(QStringLiteral("directoryPanel"));
@@ -115,9 +115,9 @@ void DirectoryPanel::setModels(QStandardItemModel *contacts, QStandardItemModel 
 
 void DirectoryPanel::createCdrFilter()
 {
-    if (cdrFilter || !settingsDialog)
+    if (cdrFilter || !settings)
         return;
-    cdrFilter = new wdgCdrFilter(settingsDialog, nullptr);
+    cdrFilter = new wdgCdrFilter(settings, nullptr);
     connect(cdrFilter, &wdgCdrFilter::sigCdrFilterChanged, this, &DirectoryPanel::cdrFilterChanged);
     connect(cdrFilter, &wdgCdrFilter::sigCdrFilterClosed, this, &DirectoryPanel::cdrFilterClosed);
 }
@@ -147,7 +147,7 @@ void DirectoryPanel::onSessionStarted(const PbxSession::SessionStart &session)
     }
 
     ui.lblContactsUpdating->setText(tr("Importazione contatti in corso..."));
-    const int storedSecs = settingsDialog ? settingsDialog->getConfig().contactsRefreshTimeoutSecs : 0;
+    const int storedSecs = settings ? settings->getConfig().contactsRefreshTimeoutSecs : 0;
     contactsRefreshTimer.start(refreshIntervalMs(PbxSession::RefreshPeriod::Contacts, storedSecs));
 }
 

@@ -17,7 +17,7 @@ class CustomTreeView;
 class DlgContactEdit;
 class ExtenFavouriteFilterProxyModel;
 class ExtenFilterProxyModel;
-class MSettingsDialog;
+class MSettingsStore;
 class QDateEdit;
 class QLabel;
 class QPushButton;
@@ -50,7 +50,7 @@ public:
         QStackedWidget *cdrStckWidget = nullptr;
         QWidget *pageCdrNoResults = nullptr;
     };
-    DirectoryPanel(MSettingsDialog *settings, const Widgets &widgets, QObject *parent = nullptr);
+    DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent = nullptr);
     ~DirectoryPanel() override;
 
     // Takes the three models over, puts a filter proxy over each and shows
@@ -84,7 +84,7 @@ signals:
     void cdrFilterClosed();
 
 private:
-    QPointer<MSettingsDialog> settingsDialog;
+    QPointer<MSettingsStore> settings;
     Widgets ui;
     int rowHeight = 32;
     int searchDebounce = 250;

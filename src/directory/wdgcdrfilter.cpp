@@ -1,14 +1,14 @@
 #include "wdgcdrfilter.h"
 
-#include "msettingsdialog.h"
+#include "msettingsstore.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QPushButton>
 
-wdgCdrFilter::wdgCdrFilter(MSettingsDialog *settingsDialog, QWidget *parent)
+wdgCdrFilter::wdgCdrFilter(MSettingsStore *settings, QWidget *parent)
     : QWidget(parent)
-    , settings(settingsDialog)
+    , settings(settings)
 {
     setObjectName(QStringLiteral("wdgCdrFilter"));
     const struct {

@@ -8,7 +8,7 @@
 #include <QList>
 #include <QWidget>
 
-class MSettingsDialog;
+class MSettingsStore;
 class QCheckBox;
 
 class wdgCdrFilter : public QWidget
@@ -16,7 +16,7 @@ class wdgCdrFilter : public QWidget
     Q_OBJECT
 
 public:
-    explicit wdgCdrFilter(MSettingsDialog *settings, QWidget *parent = nullptr);
+    explicit wdgCdrFilter(MSettingsStore *settings, QWidget *parent = nullptr);
 
     // The filter the boxes show now.
     MctiConfig::MCdrFilterFlags checkedFlags() const;
@@ -33,6 +33,6 @@ public slots:
     void onApply();
 
 private:
-    MSettingsDialog *settings = nullptr;
+    MSettingsStore *settings = nullptr;
     QList<QCheckBox *> boxes; // bit 0 first
 };

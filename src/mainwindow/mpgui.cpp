@@ -10,6 +10,7 @@
 #include "messagingpanel.h"
 #include "msettings.h"
 #include "msettingsdialog.h"
+#include "msettingsstore.h"
 #include "phonebackends.h"
 #include "queuescontroller.h"
 #include "sessioncontroller.h"
@@ -55,8 +56,10 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
 
     initLogger(MSETTINGS::getShortApplicationName(), MSETTINGS::getSettingsDirPath(), nullptr);
 
-    // The record goes to the settings dialog; every later reader asks it.
-    settingsDialog = new MSettingsDialog(config, this, nullptr);
+    // The record seeds the settings store, which every later reader asks; the
+    // dialog is only the form over it.
+    settingsStore = new MSettingsStore(config, this);
+    settingsDialog = new MSettingsDialog(settingsStore, this, nullptr);
     connect(this, SIGNAL(sigAboutToExit()), settingsDialog, SLOT(reject()));
     connect(settingsDialog, SIGNAL(sigCopy2CallToggled(bool)), this, SLOT(onCopy2CallToggled(bool)),
             Qt::UniqueConnection);
@@ -66,7 +69,7 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
     connect(session, &SessionController::reconnectDue, this, &MPGui::reconnectToM);
     connect(session, &SessionController::identitiesDue, this, &MPGui::refreshIdentities);
     connect(session, &SessionController::periodicDataDue, this, &MPGui::refreshPeriodicData);
-    updates = new UpdateScheduler(settingsDialog, this);
+    updates = new UpdateScheduler(settingsStore, this);
     connect(updates, &UpdateScheduler::checkUpdatesDue, this, &MPGui::checkUpdates);
     connect(updates, &UpdateScheduler::rebrandingDue, this, &MPGui::refreshRebrandingPack);
     connect(this, &MPGui::sigSessionStarted, updates, &UpdateScheduler::onSessionStarted);
@@ -116,7 +119,7 @@ void MPGui::start()
 {
     initMctiLib();
     if (settingsDialog) {
-        onLanguageChangeRequested(settingsDialog->getLanguageId());
+        onLanguageChangeRequested(settingsStore->getLanguageId());
         settingsDialog->init();
     }
     if (!ctiLib || !settingsDialog)
@@ -133,9 +136,9 @@ void MPGui::start()
 
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO
                             << QStringLiteral("Open mphone db connection for username %1 and pbx address %2")
-                                   .arg(settingsDialog->getMUsername(), settingsDialog->getMAddress());
-    messaging->openChatDb(MSETTINGS::getSettingsDirPath() + QStringLiteral("/chat.db"), settingsDialog->getMUsername(),
-                          settingsDialog->getMAddress());
+                                   .arg(settingsStore->getMUsername(), settingsStore->getMAddress());
+    messaging->openChatDb(MSETTINGS::getSettingsDirPath() + QStringLiteral("/chat.db"), settingsStore->getMUsername(),
+                          settingsStore->getMAddress());
 
     show();
     if (!isMaximized() && !isMinimized())

@@ -42,6 +42,7 @@ class DirectoryPanel;
 class DlgContactEdit;
 class DlgRedirect;
 class MSettingsDialog;
+class MSettingsStore;
 class MessagingPanel;
 class MspMainWidget;
 class PhoneBackends;
@@ -99,6 +100,7 @@ public:
     // Read-only views of the window's own objects (diagnostics and tests).
     CtiLib *ctiClient() const { return ctiLib; }
     MSettingsDialog *settings() const { return settingsDialog; }
+    MSettingsStore *store() const { return settingsStore; }
     QSystemTrayIcon *systemTrayIcon() const { return trayIcon; }
     QMenu *systemTrayMenu() const { return trayIconMenu; }
     DlgRedirect *redirectDialog() const;
@@ -377,6 +379,7 @@ private:
     QMovie *loaderMovie = nullptr;
     CtiLib *ctiLib = nullptr;
     QCompleter *completer = nullptr;
+    MSettingsStore *settingsStore = nullptr; // outlives the dialog
     MSettingsDialog *settingsDialog = nullptr;
     QTimer tabAnimTimer;
 

@@ -77,9 +77,9 @@ void MPGui::setupGuiLayout()
     // Volumes and operating mode (the shortcuts depend on the mode).
     int inputVolume = 50;
     int outputVolume = 50;
-    settingsDialog->getAudioVolumes(inputVolume, outputVolume);
+    settingsStore->getAudioVolumes(inputVolume, outputVolume);
     phones->setVolumes(inputVolume, outputVolume);
-    appMode = settingsDialog->getSelectedAppMode();
+    appMode = settingsStore->getSelectedAppMode();
 
     // Icons, actions, tray and application shortcuts, then the subsystems
     // that drive parts of the form.
@@ -91,16 +91,16 @@ void MPGui::setupGuiLayout()
 
     // Keypad, function buttons and volumes as last chosen; the volumes
     // always start hidden.
-    keypadVisible = settingsDialog->isKeyPadVisible();
+    keypadVisible = settingsStore->isKeyPadVisible();
     updateKeypadVisibility();
-    funcButtonsVisible = settingsDialog->isFuncButtonsFrameVisible();
+    funcButtonsVisible = settingsStore->isFuncButtonsFrameVisible();
     m_actionsShowFunctions->setChecked(funcButtonsVisible);
     buttonsFrame->setVisible(funcButtonsVisible);
     volumesVisible = false;
     updateVolumesVisibility();
 
     // Window mode.
-    if (settingsDialog->isSlimMode())
+    if (settingsStore->isSlimMode())
         onSlimModeSelected();
     else
         onExtendedModeSelected();
@@ -238,7 +238,7 @@ void MPGui::setupGuiLayout()
     adjustWindowToTabbarWidth();
 
     // Started minimised: to the tray once the window has settled.
-    if (settingsDialog->isStartMinimizedSet())
+    if (settingsStore->isStartMinimizedSet())
         QTimer::singleShot(1000, this, SLOT(moveToTray()));
     trayIcon->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
 
@@ -280,7 +280,7 @@ void MPGui::createSubsystems()
     directoryWidgets.pageContacts = pageContacts;
     directoryWidgets.cdrStckWidget = cdrStckWidget;
     directoryWidgets.pageCdrNoResults = pageCdrNoResults;
-    directory = new DirectoryPanel(settingsDialog, directoryWidgets, this);
+    directory = new DirectoryPanel(settingsStore, directoryWidgets, this);
 
     MessagingPanel::Widgets messagingWidgets;
     messagingWidgets.chatPanel = chatPanel;
@@ -306,7 +306,7 @@ void MPGui::createSubsystems()
     queueWidgets.reportAction = reportAction;
     queueWidgets.pauseAllAction = pauseAllAction;
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
-    queues = new QueuesController(settingsDialog, queueWidgets, icons, this);
+    queues = new QueuesController(settingsStore, queueWidgets, icons, this);
     queues->setCtiClient(ctiLib);
 
     // The session reaches each of them in this order.
@@ -339,7 +339,7 @@ void MPGui::updateStrings()
 
     // The layout composes the title before it takes the mode over, so the
     // mode comes from the settings, where it is current from the start.
-    const MSETTINGS::AppMode mode = settingsDialog ? settingsDialog->getSelectedAppMode() : appMode;
+    const MSETTINGS::AppMode mode = settingsDialog ? settingsStore->getSelectedAppMode() : appMode;
     windowTitleText = MSETTINGS::getLongApplicationName() + QLatin1Char(' ') + appModeDisplayName(mode);
     setWindowTitle(windowTitleText);
 }
@@ -370,6 +370,6 @@ void MPGui::onCurrentTabChanged(int index)
 void MPGui::onActionNumberToneChanged(bool on)
 {
     if (settingsDialog)
-        settingsDialog->setPlayTonesEnabled(on);
+        settingsStore->setPlayTonesEnabled(on);
     edtCallerNumber->onActionNumberToneChanged(on);
 }

@@ -98,10 +98,10 @@ void MPGui::connectToM()
         return;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Connect to MPBX requested";
 
-    const PbxSession::UserAndTenant account = PbxSession::splitUsername(settingsDialog->getMUsername());
+    const PbxSession::UserAndTenant account = PbxSession::splitUsername(settingsStore->getMUsername());
     session->setTenant(account.tenant);
-    const QString password = settingsDialog->getMPassword();
-    const QString address = settingsDialog->getMAddress();
+    const QString password = settingsStore->getMPassword();
+    const QString address = settingsStore->getMAddress();
     if (appMode > MSETTINGS::AppModeSoftphone || appMode < MSETTINGS::AppModeCtiOnly) {
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Got invalid mode!";
         return;
@@ -116,9 +116,9 @@ void MPGui::connectToM()
     }
     if (queues)
         queues->setCtiClient(ctiLib);
-    ctiLib->enableMessagesDump(settingsDialog->isCtilibMessagesDumpEnabled());
+    ctiLib->enableMessagesDump(settingsStore->isCtilibMessagesDumpEnabled());
 
-    const int keepAlive = settingsDialog->getChatKeepAliveSendIntervalSecs();
+    const int keepAlive = settingsStore->getChatKeepAliveSendIntervalSecs();
     if (!PbxSession::isKeepAliveIntervalAccepted(keepAlive)) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Cannot set chat keep-alive send interval to" << keepAlive
                                    << "seconds. It must be at least" << PbxSession::MinKeepAliveSecs << "seconds";
@@ -204,11 +204,11 @@ void MPGui::connectedToM(const LoginDetails &details)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Successfully Connected to VeloraPBX with username"
                             << ctiLib->getLoginUsername() << " as" << windowTitleText << " client";
 
-    settingsDialog->updateAppMode(appMode);
+    settingsStore->updateAppMode(appMode);
     initClientApiServer();
 
     // Refresh timers, each after one immediate refresh.
-    const MctiConfig config = settingsDialog->getConfig();
+    const MctiConfig config = settingsStore->getConfig();
     const int identitiesMs = features.identitiesPeriod
                                  ? refreshIntervalMs(RefreshPeriod::Identities, config.identitiesRefreshTimeoutSecs)
                                  : refreshIntervalMs(RefreshPeriod::CodecOrder, config.codecOrderRefreshTimeoutSecs);
@@ -230,10 +230,10 @@ void MPGui::connectedToM(const LoginDetails &details)
         disconnectAction->setEnabled(true);
 
     refreshIdentities();
-    ctiLib->enableOutlookSupport(CtiLib::hasOutlookSupportBuilt() && settingsDialog->isOutlookImportRequested(),
+    ctiLib->enableOutlookSupport(CtiLib::hasOutlookSupportBuilt() && settingsStore->isOutlookImportRequested(),
                                  config.excludedOutlookFolders);
     refreshContactsList();
-    onCdrFilterChanged(settingsDialog->getCdrFilterValue());
+    onCdrFilterChanged(settingsStore->getCdrFilterValue());
     refreshPeriodicData();
 
     // Tray.
@@ -250,7 +250,7 @@ void MPGui::connectedToM(const LoginDetails &details)
                               tr("Connesso a %1 in modalità %2").arg(PbxName, windowTitleText),
                               QSystemTrayIcon::Information, 4000);
 
-    volumesVisible = settingsDialog->isVolumesFrameVisible();
+    volumesVisible = settingsStore->isVolumesFrameVisible();
     updateVolumesVisibility();
     edtCallerNumber->setFocus();
     repaint();
@@ -263,7 +263,7 @@ void MPGui::initClientApiServer()
 
     QdServerConfig config;
     config.address = QHostAddress::LocalHost;
-    config.port = settingsDialog->getClientApiServerLocalPort();
+    config.port = settingsStore->getClientApiServerLocalPort();
     config.portMode = 0; // one fixed port, no range
     config.certificatePath = QStringLiteral(":/cert/MCTI-Client-Desktop.cert.pem");
     config.privateKeyPath = QStringLiteral(":/cert/MCTI-Client-Desktop.key.pem");
@@ -277,7 +277,7 @@ void MPGui::initClientApiServer()
     config.writerConfig.maxMessageNum = 2;
     config.userValue3 = 15;
 
-    apiServer = new ClientApiServer(settingsDialog->getMUsername(), settingsDialog->getMPassword(), config, this);
+    apiServer = new ClientApiServer(settingsStore->getMUsername(), settingsStore->getMPassword(), config, this);
     connect(apiServer, &ClientApiServer::sigHangupCallRequested, this, &MPGui::hangupActiveCall, Qt::QueuedConnection);
     connect(apiServer, &ClientApiServer::sigBlindTransferCallRequested, this, &MPGui::unattendedTransferCall,
             Qt::QueuedConnection);
@@ -311,8 +311,8 @@ void MPGui::onMctiServicesChanged()
     if (!ctiLib || !settingsDialog)
         return;
     lblContactsUpdating->setText(tr("Importazione contatti in corso..."));
-    ctiLib->enableOutlookSupport(CtiLib::hasOutlookSupportBuilt() && settingsDialog->isOutlookImportRequested(),
-                                 settingsDialog->getConfig().excludedOutlookFolders);
+    ctiLib->enableOutlookSupport(CtiLib::hasOutlookSupportBuilt() && settingsStore->isOutlookImportRequested(),
+                                 settingsStore->getConfig().excludedOutlookFolders);
     ctiLib->getContactsList(false, 4);
 }
 
@@ -360,7 +360,7 @@ void MPGui::disconnectedFromM(QString reason)
         disconnectAction->setEnabled(false);
     resetServiceButtons(false);
     if (settingsDialog)
-        settingsDialog->setAccountList(IdentityList());
+        settingsStore->setAccountList(IdentityList());
 
     // Decided before the session forgets how the attempt started.
     const PbxSession::DisconnectNotice notice =
@@ -467,12 +467,12 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
         queues->releaseSupervisorPanel();
 
     if (settingsDialog) {
-        settingsDialog->saveDimension(width(), height());
-        settingsDialog->savePos(x(), y());
+        settingsStore->saveDimension(width(), height());
+        settingsStore->savePos(x(), y());
         saveTablesState();
-        settingsDialog->saveParameters();
+        settingsStore->saveParameters();
         if (appMode == MSETTINGS::AppModeSoftphone && phones->engine())
-            settingsDialog->saveAudioVolumes(hsldInputAudio->value(), hsldOutputAudio->value());
+            settingsStore->saveAudioVolumes(hsldInputAudio->value(), hsldOutputAudio->value());
         MSettingsDialog *old = settingsDialog;
         settingsDialog = nullptr;
         old->disconnect();
@@ -509,7 +509,7 @@ void MPGui::saveTablesState()
 {
     if (!settingsDialog || appMode == MSETTINGS::AppModeCtiOnly)
         return;
-    settingsDialog->saveTablesHeaders(tvFavourites->header()->saveState(), tvExtensions->header()->saveState(),
+    settingsStore->saveTablesHeaders(tvFavourites->header()->saveState(), tvExtensions->header()->saveState(),
                                       tvContacts->header()->saveState(), tvCdr->header()->saveState());
 }
 

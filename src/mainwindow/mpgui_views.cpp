@@ -196,7 +196,7 @@ void MPGui::onSlimModeSelected()
     m_actionsSlimMode->setEnabled(false);
     m_actionsSlimMode->setChecked(true);
     if (settingsDialog)
-        settingsDialog->setSlimMode(true);
+        settingsStore->setSlimMode(true);
     tabContactsWidget->hide();
     gridLayout_7->removeWidget(tabContactsWidget);
     setMinimumHeight(391);
@@ -222,7 +222,7 @@ void MPGui::onExtendedModeSelected()
     m_actionsSlimMode->setEnabled(true);
     m_actionsSlimMode->setChecked(false);
     if (settingsDialog)
-        settingsDialog->setSlimMode(false);
+        settingsStore->setSlimMode(false);
     gridLayout_7->addWidget(tabContactsWidget, 5, 0, 1, 3);
     tabContactsWidget->show();
     setMinimumHeight(618);
@@ -270,7 +270,7 @@ void MPGui::onShowKeypadTriggered()
 {
     keypadVisible = !keypadVisible;
     if (settingsDialog)
-        settingsDialog->setKeyPadVisible(keypadVisible);
+        settingsStore->setKeyPadVisible(keypadVisible);
     updateKeypadVisibility();
 }
 
@@ -278,7 +278,7 @@ void MPGui::onShowFuncButtonsTriggered()
 {
     funcButtonsVisible = !funcButtonsVisible;
     if (settingsDialog)
-        settingsDialog->setFuncButtonsVisible(funcButtonsVisible);
+        settingsStore->setFuncButtonsVisible(funcButtonsVisible);
     updateFuncButtonsVisibility();
 }
 
@@ -286,7 +286,7 @@ void MPGui::onShowVolumesTriggered()
 {
     volumesVisible = !volumesVisible;
     if (settingsDialog)
-        settingsDialog->setVolumesVisible(volumesVisible);
+        settingsStore->setVolumesVisible(volumesVisible);
     updateVolumesVisibility();
 }
 

@@ -3,7 +3,7 @@
 #include "ctilib.h"
 #include "mainwindowicons.h"
 #include "mpguiassets.h"
-#include "msettingsdialog.h"
+#include "msettingsstore.h"
 #include "mspmainwidget.h"
 #include "wdgqueues.h"
 
@@ -14,9 +14,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-QueuesController::QueuesController(MSettingsDialog *settings, const Widgets &widgets,
+QueuesController::QueuesController(MSettingsStore *settings, const Widgets &widgets,
                                    const MainWindowIcons &windowIcons, QObject *parent)
-    : QObject(parent), settingsDialog(settings), ui(widgets), icons(windowIcons)
+    : QObject(parent), settings(settings), ui(widgets), icons(windowIcons)
 {
     setObjectName(QStringLiteral("queuesController"));
     ui.queuesCountFrame->hide();
@@ -62,7 +62,7 @@ bool QueuesController::pauseAllQueues(bool pause, const QString &reason)
 
 bool QueuesController::isPauseOnLogoffDue() const
 {
-    return settingsDialog && settingsDialog->isPauseOnLogoffRequired() && PbxSession::isQueueMember(queueRole) &&
+    return settings && settings->isPauseOnLogoffRequired() && PbxSession::isQueueMember(queueRole) &&
            !queuesPausedAny;
 }
 
@@ -81,14 +81,14 @@ void QueuesController::releaseSupervisorPanel()
 void QueuesController::initSupervisorPanel()
 {
     releaseSupervisorPanel();
-    if (!settingsDialog)
+    if (!settings)
         return;
-    supervisorPanel = new MspMainWidget(ctiLib, nullptr, settingsDialog->getConfig(), nullptr);
+    supervisorPanel = new MspMainWidget(ctiLib, nullptr, settings->getConfig(), nullptr);
     supervisorPanel->setMinimumSize(950, 650);
     supervisorPanel->resize(1024, 768);
     supervisorPanel->updateLogoFile(QStringLiteral(":/images/velora-pbx-CCenter.png"));
-    supervisorPanel->updateThresholdLists(settingsDialog->getAnswCallsTimeThresholdList(),
-                                          settingsDialog->getLostCallsTimeThresholdList());
+    supervisorPanel->updateThresholdLists(settings->getAnswCallsTimeThresholdList(),
+                                          settings->getLostCallsTimeThresholdList());
     if (ui.window)
         supervisorPanel->setWindowIcon(ui.window->windowIcon());
     supervisorPanel->setWindowTitle(QStringLiteral("Supervisor Panel"));
@@ -104,9 +104,9 @@ void QueuesController::onSessionStarted(const PbxSession::SessionStart &session)
     if (features.queueStatus) {
         initSupervisorPanel();
         ui.lblLedQueueStatus->show();
-        if (settingsDialog) {
-            queueCallsCountVisible = settingsDialog->isQCallsCountVisible();
-            settingsDialog->setSupervisorMode(features.supervisorPanel);
+        if (settings) {
+            queueCallsCountVisible = settings->isQCallsCountVisible();
+            settings->setSupervisorMode(features.supervisorPanel);
         }
         ui.btnSVP->setEnabled(features.supervisorPanel);
         ui.btnSVP->setVisible(features.supervisorPanel);

@@ -12,7 +12,7 @@
 
 class CtiLib;
 struct MainWindowIcons;
-class MSettingsDialog;
+class MSettingsStore;
 class MspMainWidget;
 class QAction;
 class QFrame;
@@ -42,7 +42,7 @@ public:
         QAction *showQCallsCountAction = nullptr;
     };
     // `icons`: the window's set, which outlives this object.
-    QueuesController(MSettingsDialog *settings, const Widgets &widgets, const MainWindowIcons &icons,
+    QueuesController(MSettingsStore *settings, const Widgets &widgets, const MainWindowIcons &icons,
                      QObject *parent = nullptr);
     ~QueuesController() override;
 
@@ -70,7 +70,7 @@ private:
     void initSupervisorPanel();
     void showNoQueueStatus();
 
-    QPointer<MSettingsDialog> settingsDialog;
+    QPointer<MSettingsStore> settings;
     Widgets ui;
     const MainWindowIcons &icons;
     QPointer<CtiLib> ctiLib;

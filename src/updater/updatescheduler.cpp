@@ -1,10 +1,10 @@
 #include "updatescheduler.h"
 
 #include "guiutils.h"
-#include "msettingsdialog.h"
+#include "msettingsstore.h"
 
-UpdateScheduler::UpdateScheduler(MSettingsDialog *settings, QObject *parent)
-    : QObject(parent), settingsDialog(settings), rebrandingTimer(this), updateCheckTimer(this)
+UpdateScheduler::UpdateScheduler(MSettingsStore *settings, QObject *parent)
+    : QObject(parent), settings(settings), rebrandingTimer(this), updateCheckTimer(this)
 {
     setObjectName(QStringLiteral("updateScheduler"));
     rebrandingTimer.setObjectName(QStringLiteral("rebrandingTimer"));
@@ -17,7 +17,7 @@ UpdateScheduler::UpdateScheduler(MSettingsDialog *settings, QObject *parent)
 
 void UpdateScheduler::setupUpdates()
 {
-    if (settingsDialog && settingsDialog->isCheckUpdatesAtStartupEnabled())
+    if (settings && settings->isCheckUpdatesAtStartupEnabled())
         QTimer::singleShot(GuiUtils::randomValue(5000, 10000), this, &UpdateScheduler::checkUpdatesDue);
     else
         startCheckUpdatesTimer();
@@ -26,7 +26,7 @@ void UpdateScheduler::setupUpdates()
 void UpdateScheduler::startCheckUpdatesTimer()
 {
     updateCheckTimer.stop();
-    const int minutes = settingsDialog ? settingsDialog->checkUpdatesTimeoutMinutes() : 60;
+    const int minutes = settings ? settings->checkUpdatesTimeoutMinutes() : 60;
     if (minutes < 1)
         return;
     updateCheckTimer.start(GuiUtils::randomValue(minutes * 60000, 300000));

@@ -8,13 +8,13 @@
 #include <QPointer>
 #include <QTimer>
 
-class MSettingsDialog;
+class MSettingsStore;
 
 class UpdateScheduler : public QObject
 {
     Q_OBJECT
 public:
-    explicit UpdateScheduler(MSettingsDialog *settings, QObject *parent = nullptr);
+    explicit UpdateScheduler(MSettingsStore *settings, QObject *parent = nullptr);
 
     // After the window is shown: a check soon when the settings ask for one
     // at start-up, otherwise the periodic check.
@@ -34,7 +34,7 @@ signals:
     void rebrandingDue();
 
 private:
-    QPointer<MSettingsDialog> settingsDialog;
+    QPointer<MSettingsStore> settings;
     QTimer rebrandingTimer;
     QTimer updateCheckTimer;
 };

@@ -418,7 +418,7 @@ void TestMSettingsInterface::reportParametersRoundTrip()
 void TestMSettingsInterface::cdrFilterWindow()
 {
     auto dialog = makeDialog("[CTI]\ncdrFilterValue=513\n");
-    wdgCdrFilter filter(dialog.get());
+    wdgCdrFilter filter(dialog->store());
     QVERIFY(child<QCheckBox>(filter, "chkIncoming")->isChecked());
     QVERIFY(!child<QCheckBox>(filter, "chkOutgoing")->isChecked());
     QVERIFY(child<QCheckBox>(filter, "chkNotAnswered")->isChecked());
