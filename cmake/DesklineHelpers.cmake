@@ -62,3 +62,23 @@ function(deskline_add_test)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DESKLINE_SOURCE_DIR=${CMAKE_SOURCE_DIR};DESKLINE_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}"
     FAIL_REGULAR_EXPRESSION "${DESKLINE_CONNECTION_WARNINGS}")
 endfunction()
+
+# deskline_add_screenshot_test(NAME name TARGET test-executable FUNCTION function)
+# Runs one function of a test executable that saves pictures of windows for a
+# look by eye. It carries the label "screenshots", which `make test` leaves
+# out (scripts/run-tests.sh); run them with `ctest -L screenshots`. The
+# pictures land in <build>/screenshots. Without DESKLINE_SCREENSHOT_DIR, which
+# this entry sets, such functions skip.
+function(deskline_add_screenshot_test)
+  cmake_parse_arguments(S "" "NAME;TARGET;FUNCTION" "" ${ARGN})
+  if(NOT TARGET ${S_TARGET})
+    message(WARNING "screenshot test ${S_NAME}: no test executable ${S_TARGET}")
+    return()
+  endif()
+  add_test(NAME ${S_NAME} COMMAND ${S_TARGET} ${S_FUNCTION})
+  set_tests_properties(${S_NAME} PROPERTIES
+    TIMEOUT 300
+    LABELS screenshots
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DESKLINE_SOURCE_DIR=${CMAKE_SOURCE_DIR};DESKLINE_BINARY_DIR=${CMAKE_BINARY_DIR};DESKLINE_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots"
+    FAIL_REGULAR_EXPRESSION "${DESKLINE_CONNECTION_WARNINGS}")
+endfunction()
