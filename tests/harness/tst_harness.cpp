@@ -54,6 +54,7 @@ private slots:
     void scriptedPromptsAnswerWithoutBlocking();
     void watchdogDoesNotOutliveItsLoop();
     void childFindsTheNamedWidget();
+    void missingWidgetEndsTheTest();
     void clickAndTriggerByName();
     void logTextReadsTheWholeFile();
 
@@ -178,6 +179,18 @@ void TestHarness::childFindsTheNamedWidget()
     QCOMPARE(testsupport::child<QPushButton>(root, QStringLiteral("btnOk")), ok);
     QCOMPARE(testsupport::child(root, QStringLiteral("lblOk")), static_cast<QWidget *>(label));
     QCOMPARE(testsupport::child<QAbstractButton>(*box, QStringLiteral("btnOk")), ok);
+}
+
+// Run alone by the CTest entry test_harness_missing_widget_is_named, which
+// expects the run to end with a message naming what was missing.
+void TestHarness::missingWidgetEndsTheTest()
+{
+    if (qEnvironmentVariableIsEmpty("DESKLINE_HARNESS_SELFTEST"))
+        QSKIP("only run by the harness self-test");
+    QWidget root;
+    root.setObjectName(QStringLiteral("root"));
+    new QLabel(&root);
+    testsupport::child<QPushButton>(root, QStringLiteral("btnMissing"));
 }
 
 void TestHarness::clickAndTriggerByName()
