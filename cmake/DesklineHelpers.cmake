@@ -19,12 +19,30 @@ function(deskline_add_all_subdirs)
   endforeach()
 endfunction()
 
-# Qt's warnings for by-name connections that failed. Qt Test replaces any
-# message handler while it runs, so CTest reads them in the output instead:
-# a test that prints one fails, whatever its exit code.
+# Qt's warnings for connections that failed ("QObject::connect(QObject,
+# QObject): invalid nullptr parameter" names the classes in between, so only
+# its end is listed): the one list both ways of
+# catching them read. Qt Test replaces any message handler while it runs, so
+# CTest reads them in the output (a test that prints one fails, whatever its
+# exit code); before and after the test functions the test main's message
+# handler counts them (tests/support/testmain.cpp, which gets the list through
+# a generated header). Each entry is a literal piece of the warning's text and
+# is used as a regular expression by CTest, so none may hold a character that
+# means something in one.
 set(DESKLINE_CONNECTION_WARNINGS
-  "No such signal;No such slot;Cannot queue arguments;Incompatible sender/receiver arguments"
+  "No such signal"
+  "No such slot"
+  "Cannot queue arguments"
+  "Incompatible sender/receiver arguments"
+  "invalid nullptr parameter"
+  "connect: Cannot connect"
+  "connect: signal not found in"
   CACHE INTERNAL "")
+foreach(warning IN LISTS DESKLINE_CONNECTION_WARNINGS)
+  if(warning MATCHES "[][\\.*+?^$(){}|\"]")
+    message(FATAL_ERROR "connection warning \"${warning}\" holds a character with a meaning in a regular expression")
+  endif()
+endforeach()
 
 # deskline_add_test(NAME name SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [ENV VAR=value ...])
 # A Qt Test executable run by CTest on the offscreen platform with a fresh
@@ -42,5 +60,25 @@ function(deskline_add_test)
     TIMEOUT ${T_TIMEOUT}
     LABELS "${T_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DESKLINE_SOURCE_DIR=${CMAKE_SOURCE_DIR};DESKLINE_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}"
+    FAIL_REGULAR_EXPRESSION "${DESKLINE_CONNECTION_WARNINGS}")
+endfunction()
+
+# deskline_add_screenshot_test(NAME name TARGET test-executable FUNCTION function)
+# Runs one function of a test executable that saves pictures of windows for a
+# look by eye. It carries the label "screenshots", which `make test` leaves
+# out (scripts/run-tests.sh); run them with `ctest -L screenshots`. The
+# pictures land in <build>/screenshots. Without DESKLINE_SCREENSHOT_DIR, which
+# this entry sets, such functions skip.
+function(deskline_add_screenshot_test)
+  cmake_parse_arguments(S "" "NAME;TARGET;FUNCTION" "" ${ARGN})
+  if(NOT TARGET ${S_TARGET})
+    message(WARNING "screenshot test ${S_NAME}: no test executable ${S_TARGET}")
+    return()
+  endif()
+  add_test(NAME ${S_NAME} COMMAND ${S_TARGET} ${S_FUNCTION})
+  set_tests_properties(${S_NAME} PROPERTIES
+    TIMEOUT 300
+    LABELS screenshots
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DESKLINE_SOURCE_DIR=${CMAKE_SOURCE_DIR};DESKLINE_BINARY_DIR=${CMAKE_BINARY_DIR};DESKLINE_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots"
     FAIL_REGULAR_EXPRESSION "${DESKLINE_CONNECTION_WARNINGS}")
 endfunction()

@@ -1,12 +1,32 @@
 #!/usr/bin/env bash
-# Runs every benchmark program built in bench/ and prints its report.
+# Runs every benchmark program built in bench/ and prints its report. Each
+# exits non-zero when it misses its target; so does this script when any of
+# them does (after running them all), which makes `make bench` a gate.
+#
+#   run-bench.sh [build-dir]
 set -uo pipefail
 build_dir=${1:-build-bench}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 rc=0
+ran=0
+summary=()
 for b in "$build_dir"/bench/bench_*; do
-  [ -x "$b" ] || continue
-  echo "== $(basename "$b")"
-  "$b" || rc=1
+  [ -f "$b" ] && [ -x "$b" ] || continue
+  name=$(basename "$b")
+  echo "== $name"
+  ran=$((ran + 1))
+  if "$b"; then
+    summary+=("  $name: met")
+  else
+    status=$?
+    summary+=("  $name: FAILED (exit $status)")
+    rc=1
+  fi
 done
+if [ "$ran" -eq 0 ]; then
+  echo "no benchmark programs in $build_dir/bench"
+  exit 1
+fi
+echo "== summary"
+printf '%s\n' "${summary[@]}"
 exit $rc

@@ -1,5 +1,6 @@
 // Runs the built program as a child process: command-line failures, and the
 // SIGTERM and SIGSEGV handling of a running copy.
+#include "testhelpers.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -81,19 +82,13 @@ private:
     bool m_done = false;
 };
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Waits until the file holds `text`.
 bool waitForText(const QString &path, const QByteArray &text, int msecs = 60000)
 {
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < msecs) {
-        if (readFile(path).contains(text))
+        if (testsupport::logText(path).contains(text))
             return true;
         QThread::msleep(50);
     }
@@ -147,7 +142,7 @@ void TestDeskline::rejectedCommandLine()
     QVERIFY(child.wait());
     QVERIFY(child.exited());
     QCOMPARE(child.exitCode(), 100);
-    const QByteArray stderrText = readFile(err);
+    const QByteArray stderrText = testsupport::logText(err);
     QVERIFY2(stderrText.contains(message.toUtf8()), stderrText.constData());
     QVERIFY(!QFile::exists(dir + "/mphone.log"));
 }
@@ -159,14 +154,14 @@ void TestDeskline::sigtermEndsCleanly()
     QVERIFY(child.started());
     const QString log = dir + "/mphone.log";
     // The settings directory given with -o is created and the logger set up.
-    QVERIFY2(waitForText(log, " - Logger initialization."), readFile(dir + ".err").constData());
-    QVERIFY(readFile(log).contains("Starting DESKLINE EDITION v. 4.5.23-r331ba3e"));
+    QVERIFY2(waitForText(log, " - Logger initialization."), testsupport::logText(dir + ".err").constData());
+    QVERIFY(testsupport::logText(log).contains("Starting DESKLINE EDITION v. 4.5.23-r331ba3e"));
 
     child.signal(SIGTERM);
     QVERIFY(child.wait());
     QVERIFY2(child.exited(), "did not end normally");
     QCOMPARE(child.exitCode(), 0);
-    QVERIFY(readFile(log).contains("Got SIGTERM, exiting cleanly..."));
+    QVERIFY(testsupport::logText(log).contains("Got SIGTERM, exiting cleanly..."));
 }
 
 void TestDeskline::sigsegvDiesBySignal()
@@ -182,7 +177,7 @@ void TestDeskline::sigsegvDiesBySignal()
     QVERIFY(child.killedBySignal());
     QCOMPARE(child.termSignal(), SIGSEGV);
 
-    const QByteArray text = readFile(log);
+    const QByteArray text = testsupport::logText(log);
     QVERIFY2(text.contains("FATAL: signal 11\n"), text.constData());
     QVERIFY(text.contains("DESKLINE EDITION v. 4.5.23-r331ba3e\n"));
     const int bt = text.indexOf("Backtrace:\n");

@@ -1,4 +1,5 @@
 #include "qdbasedbhandler.h"
+#include "testhelpers.h"
 #include "testmain.h"
 
 #include <QFile>
@@ -92,10 +93,7 @@ DbhConfig TestDbHandler::sqliteConfig(const QString &file) const
 
 QString TestDbHandler::readLog()
 {
-    QFile f(m_dir->filePath(QStringLiteral("db.log")));
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(f.readAll());
+    return QString::fromUtf8(testsupport::logText(m_dir->filePath(QStringLiteral("db.log"))));
 }
 
 void TestDbHandler::configDefaults()

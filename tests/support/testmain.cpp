@@ -1,5 +1,7 @@
 #include "testmain.h"
 
+#include "connectionwarnings.h"
+
 #include <QDir>
 #include <QTimer>
 #include <QTemporaryDir>
@@ -14,18 +16,6 @@ namespace {
 std::unique_ptr<QTemporaryDir> g_home;
 std::atomic<int> g_connectionWarnings{0};
 QtMessageHandler g_previous = nullptr;
-
-bool isConnectionWarning(const QString &msg)
-{
-    static const char *const patterns[] = {
-        "No such signal", "No such slot", "Cannot queue arguments", "Incompatible sender/receiver arguments",
-        "connect: invalid nullptr parameter", "Attempt to bind to an unregistered",
-    };
-    for (const char *p : patterns)
-        if (msg.contains(QLatin1String(p)))
-            return true;
-    return false;
-}
 
 void strictHandler(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
 {
@@ -80,6 +70,22 @@ int execWithTimeout(int timeoutMs, int timeoutCode)
 int connectionWarningCount()
 {
     return g_connectionWarnings.load();
+}
+
+QStringList connectionWarnings()
+{
+    QStringList list;
+    for (const char *warning : generated::kConnectionWarnings)
+        list.append(QString::fromLatin1(warning));
+    return list;
+}
+
+bool isConnectionWarning(const QString &message)
+{
+    for (const char *warning : generated::kConnectionWarnings)
+        if (message.contains(QLatin1String(warning)))
+            return true;
+    return false;
 }
 
 

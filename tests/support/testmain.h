@@ -6,9 +6,10 @@
 // HOME and XDG_* directories, so no test reads or writes the developer's own
 // settings, and it installs a message handler that fails the test on Qt's
 // connection warnings ("No such signal", "No such slot", "Cannot queue
-// arguments"...) seen before and after the test functions run. While Qt Test
-// runs the functions it owns the message handler; CTest then fails the test on
-// the same warnings in its output (cmake/DesklineHelpers.cmake).
+// arguments", "connect: invalid nullptr parameter"...) seen before and after
+// the test functions run. While Qt Test runs the functions it owns the message
+// handler; CTest then fails the test on the same warnings in its output. Both
+// read the one list DESKLINE_CONNECTION_WARNINGS (cmake/DesklineHelpers.cmake).
 #pragma once
 
 #include <QApplication>
@@ -29,6 +30,10 @@ int execWithTimeout(int timeoutMs, int timeoutCode);
 // Number of connection warnings seen so far (the handler also fails the
 // running test function).
 int connectionWarningCount();
+// The pieces of text that mark a connection warning, and whether a message
+// holds one of them.
+QStringList connectionWarnings();
+bool isConnectionWarning(const QString &message);
 
 
 } // namespace testsupport
