@@ -204,6 +204,7 @@ void ClientApiServer::judge(quint64 id, const QString &peer, const ApiProtocol::
 {
     if (request.outcome != ApiProtocol::Request::Authenticated) {
         throttle.recordFailure(peer, clock.elapsed());
+        ++failedAuthentications;
         ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Local API authentication failed for user" << request.user
                                    << "from" << peer;
         const QByteArray reply =

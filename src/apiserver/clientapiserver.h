@@ -53,6 +53,8 @@ public:
     const Limits &limits() const { return bounds; }
     // Connections accepted and not yet closed.
     int openConnectionCount() const { return openConnections; }
+    // Requests refused for wrong credentials since the start.
+    int failedAuthenticationCount() const { return failedAuthentications; }
 
 signals:
     void sigTriggerRecCallRequested();
@@ -88,6 +90,7 @@ private:
     QThread ioThread;
     ApiConnections *connections = nullptr; // lives on ioThread
     int openConnections = 0;
+    int failedAuthentications = 0;
     quint64 nextConnectionId = 1;
 
     QElapsedTimer clock;
