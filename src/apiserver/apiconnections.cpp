@@ -24,7 +24,10 @@ void closeDescriptor(qintptr descriptor)
 
 } // namespace
 
-ApiConnections::ApiConnections(QObject *parent) : QObject(parent) {}
+ApiConnections::ApiConnections(std::shared_ptr<std::atomic<int>> open, QObject *parent)
+    : QObject(parent), open(std::move(open))
+{
+}
 
 ApiConnections::~ApiConnections()
 {
@@ -57,6 +60,10 @@ void ApiConnections::accept(qintptr descriptor, quint64 id, const Settings &sett
         return;
     }
 
+    // Small records (handshake tail, reply, close) go out at once instead of
+    // waiting for the peer's delayed acknowledgement.
+    c->socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+
     connect(c->socket, &QSslSocket::readyRead, this, [this, c] { onReadyRead(c); });
     connect(c->socket, &QSslSocket::disconnected, this, [this, c] { finish(c, false); });
     connect(c->socket, &QAbstractSocket::errorOccurred, this,
@@ -75,6 +82,8 @@ void ApiConnections::accept(qintptr descriptor, quint64 id, const Settings &sett
     tls.setProtocol(QSsl::SecureProtocols);
     tls.setLocalCertificate(settings.certificate);
     tls.setPrivateKey(settings.privateKey);
+    // Clients present no certificate: no trust store to build per connection.
+    tls.setCaCertificates(QList<QSslCertificate>());
     c->socket->setSslConfiguration(tls);
     c->socket->startServerEncryption();
 }
@@ -153,6 +162,7 @@ void ApiConnections::finish(Connection *c, bool abort, bool fromSocketSignal)
     }
     const quint64 id = c->id;
     delete c;
+    --*open;
     emit connectionClosed(id);
 }
 

@@ -16,6 +16,9 @@
 #include <QSslKey>
 #include <QString>
 
+#include <atomic>
+#include <memory>
+
 class QSslSocket;
 class QTimer;
 
@@ -32,7 +35,9 @@ public:
         bool plain = false;            // no TLS (only for the server's own tests of framing)
     };
 
-    explicit ApiConnections(QObject *parent = nullptr);
+    // `open` counts the connections not yet closed: whoever accepts one adds
+    // it, this object takes it off the moment the connection is closed.
+    explicit ApiConnections(std::shared_ptr<std::atomic<int>> open, QObject *parent = nullptr);
     ~ApiConnections() override;
 
     // All of these run on the object's thread.
@@ -71,4 +76,5 @@ private:
     void armTimer(Connection *c, int ms);
 
     QHash<quint64, Connection *> connections;
+    std::shared_ptr<std::atomic<int>> open;
 };

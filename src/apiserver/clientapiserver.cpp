@@ -62,7 +62,7 @@ ClientApiServer::ClientApiServer(const QString &user, const QString &password, c
                                         << serverConfig().certificatePath << serverConfig().privateKeyPath;
     }
 
-    connections = new ApiConnections;
+    connections = new ApiConnections(openConnections);
     connections->moveToThread(&ioThread);
     ioThread.setObjectName(QStringLiteral("LocalApiConnections"));
     connect(connections, &ApiConnections::requestReceived, this, &ClientApiServer::onRequestReceived);
@@ -133,12 +133,12 @@ ApiConnections::Settings ClientApiServer::connectionSettings() const
 void ClientApiServer::incomingConnection(qintptr socketDescriptor)
 {
     ::logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Connection requested";
-    if (openConnections >= bounds.maxConnections) {
+    if (openConnections->load() >= bounds.maxConnections) {
         ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Too many local API connections: one refused";
         closeDescriptor(socketDescriptor);
         return;
     }
-    ++openConnections;
+    ++*openConnections;
     const quint64 id = nextConnectionId++;
     const ApiConnections::Settings settings = connectionSettings();
     ApiConnections *target = connections;
@@ -299,7 +299,6 @@ void ClientApiServer::emitAction(const ApiProtocol::Command &command)
 
 void ClientApiServer::onConnectionClosed(quint64 id)
 {
-    --openConnections;
     if (QTimer *timer = deferred.take(id))
         delete timer; // the peer left before its request was looked at
 }

@@ -52,7 +52,7 @@ public:
     void setLimits(const Limits &limits);
     const Limits &limits() const { return bounds; }
     // Connections accepted and not yet closed.
-    int openConnectionCount() const { return openConnections; }
+    int openConnectionCount() const { return openConnections->load(); }
     // Requests refused for wrong credentials since the start.
     int failedAuthenticationCount() const { return failedAuthentications; }
 
@@ -89,7 +89,7 @@ private:
 
     QThread ioThread;
     ApiConnections *connections = nullptr; // lives on ioThread
-    int openConnections = 0;
+    std::shared_ptr<std::atomic<int>> openConnections{std::make_shared<std::atomic<int>>(0)};
     int failedAuthentications = 0;
     quint64 nextConnectionId = 1;
 
