@@ -1,32 +1,177 @@
-// The local API server as the main window starts it: listening on the local
-// host only, on the port of its record, and stopped by close().
+// The local API server as local programs meet it: a real TLS client on the
+// loopback interface against the server, whose action signals are watched and
+// whose two queries are answered by a stand-in for the main window, connected
+// by name the way the main window connects them.
+#include "apiclient.h"
 #include "clientapiserver.h"
+#include "desklineresources.h"
+#include "globallogger.h"
 #include "testmain.h"
 
-#include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include <memory>
+
+using namespace apitest;
+
+namespace {
+
+const QString kUser = QStringLiteral("demo");
+const QString kPassword = QStringLiteral("s3cret");
+const QByteArray kHead("HTTP/1.1 200 OK\nAccess-Control-Allow-Origin: *\n\n<?xml version=\"1.0\"?>");
+
+QString goodDigest()
+{
+    return md5(kPassword.toLatin1());
+}
+
+QByteArray request(const QString &inner, const QString &user = kUser, const QString &digest = goodDigest())
+{
+    return httpPost(apiBody(inner, user, digest));
+}
+
+bool isWellFormed(const QByteArray &reply)
+{
+    QXmlStreamReader r(reply.mid(reply.indexOf("<?xml")));
+    while (!r.atEnd())
+        r.readNext();
+    return !r.hasError();
+}
+
+} // namespace
+
+// Answers the two queries as the main window would: the current call and the
+// queues it knows.
+class MainWindowStandIn : public QObject {
+    Q_OBJECT
+public:
+    bool inCall = false;
+    MctiCallDetails call;
+    QMap<QString, QueueStatus> queues;
+    int callQueries = 0;
+    QStringList queueQueries;
+
+public slots:
+    void getActiveCallInfo(MctiCallDetails &details)
+    {
+        ++callQueries;
+        if (inCall)
+            details = call;
+    }
+    void getQueueInfo(QString name, QueueStatus &out)
+    {
+        queueQueries << name;
+        if (queues.contains(name))
+            out = queues.value(name);
+    }
+};
 
 class TestClientApiServer : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanup();
+
     void listensOnLoopbackOnly_data();
     void listensOnLoopbackOnly();
     void busyPortIsReportedNotFatal();
 
+    void click2callReplyBytesThenDial();
+    void actionCommands_data();
+    void actionCommands();
+    void authenticationFailures_data();
+    void authenticationFailures();
+    void notFound_data();
+    void notFound();
+    void unknownCommand_data();
+    void unknownCommand();
+    void precedence();
+    void activeCallInfo();
+    void queuedCallsInfo();
+    void queryWithNobodyAnswering();
+    void oneRequestPerConnection();
+    void splitRequest_data();
+    void splitRequest();
+    void idleConnectionsClosed_data();
+    void idleConnectionsClosed();
+    void tooLargeRequestRefused();
+    void connectionCap();
+    void failedAuthenticationSlowsThePeer();
+    void digestAndNumbersNeverLogged();
+    void serverGoneWithOpenConnections();
+
 private:
-    QdServerConfig configFor(const QHostAddress &address, int port)
+    QdServerConfig configFor(const QHostAddress &address, int port, bool tls = true)
     {
         QdServerConfig c;
         c.address = address;
         c.port = port;
         c.portMode = 0;
+        if (tls) {
+            c.certificatePath = QStringLiteral(":/cert/MCTI-Client-Desktop.cert.pem");
+            c.privateKeyPath = QStringLiteral(":/cert/MCTI-Client-Desktop.key.pem");
+            c.keyPassPhrase = QByteArray();
+        }
         c.logFileName = m_dir.filePath(QStringLiteral("apiServerLog.txt"));
         c.loggerName = QStringLiteral("APISERVER");
         return c;
     }
+    // A server on a free port, with its queries answered by m_window and no
+    // wait after a failed check (the test of that wait sets its own).
+    ClientApiServer &startServer()
+    {
+        m_window.reset(new MainWindowStandIn);
+        m_server.reset(new ClientApiServer(kUser, kPassword, configFor(QHostAddress::LocalHost, 0)));
+        ClientApiServer::Limits limits;
+        limits.failedAuthDelayMs = 0;
+        m_server->setLimits(limits);
+        // By name and direct, as the main window connects them.
+        connect(m_server.get(), SIGNAL(sigGetCurrentCallInfo(MctiCallDetails &)), m_window.get(),
+                SLOT(getActiveCallInfo(MctiCallDetails &)), Qt::DirectConnection);
+        connect(m_server.get(), SIGNAL(sigGetQueuedCallInfo(QString, QueueStatus &)), m_window.get(),
+                SLOT(getQueueInfo(QString, QueueStatus &)), Qt::DirectConnection);
+        return *m_server;
+    }
+    quint16 port() const { return m_server->serverPort(); }
+    // Every action signal of the server, one spy each.
+    struct ActionSpies {
+        explicit ActionSpies(ClientApiServer *s)
+            : makeCall(s, &ClientApiServer::sigMakeCallRequested), pause(s, &ClientApiServer::sigQueuesPauseRequested),
+              dnd(s, &ClientApiServer::sigDNDRequested), hangup(s, &ClientApiServer::sigHangupCallRequested),
+              record(s, &ClientApiServer::sigTriggerRecCallRequested),
+              blind(s, &ClientApiServer::sigBlindTransferCallRequested),
+              attended(s, &ClientApiServer::sigAttendedTransferCallRequested)
+        {
+        }
+        int total() const
+        {
+            return makeCall.count() + pause.count() + dnd.count() + hangup.count() + record.count() + blind.count() +
+                   attended.count();
+        }
+        QSignalSpy makeCall, pause, dnd, hangup, record, blind, attended;
+    };
+
     QTemporaryDir m_dir;
+    std::unique_ptr<MainWindowStandIn> m_window;
+    std::unique_ptr<ClientApiServer> m_server;
 };
+
+void TestClientApiServer::initTestCase()
+{
+    initDesklineResources();
+    QVERIFY(QSslSocket::supportsSsl());
+    QVERIFY(!serverCertificate().isNull());
+}
+
+void TestClientApiServer::cleanup()
+{
+    m_server.reset();
+    m_window.reset();
+}
 
 void TestClientApiServer::listensOnLoopbackOnly_data()
 {
@@ -56,6 +201,9 @@ void TestClientApiServer::listensOnLoopbackOnly()
 
     server.close();
     QVERIFY(!server.isListening());
+    // Listening again is narrowed the same way.
+    QVERIFY(server.listen(QHostAddress(asked), 0));
+    QCOMPARE(server.serverAddress(), QHostAddress(used));
 }
 
 void TestClientApiServer::busyPortIsReportedNotFatal()
@@ -65,7 +213,454 @@ void TestClientApiServer::busyPortIsReportedNotFatal()
     ClientApiServer second(QStringLiteral("demo"), QStringLiteral("secret"),
                            configFor(QHostAddress::LocalHost, first.serverPort()));
     QVERIFY(!second.isListening());
+    QCOMPARE(second.serverError(), QAbstractSocket::AddressInUseError);
     QVERIFY(first.isListening());
+}
+
+void TestClientApiServer::click2callReplyBytesThenDial()
+{
+    ClientApiServer &server = startServer();
+    ActionSpies spies(&server);
+    QStringList dialled;
+    connect(&server, &ClientApiServer::sigMakeCallRequested, this, [&dialled](const QString &n) { dialled << n; },
+            Qt::QueuedConnection);
+
+    ApiClient client;
+    QVERIFY(client.open(port()));
+    QVERIFY2(client.sslErrors.isEmpty(), qPrintable(client.sslErrors.join('\n')));
+    // Legacy protocol versions are not offered.
+    QVERIFY(client.socket.sessionProtocol() == QSsl::TlsV1_2 || client.socket.sessionProtocol() == QSsl::TlsV1_3);
+    client.write(request(QStringLiteral("<click2call><number_to_call>123</number_to_call></click2call>")));
+    QVERIFY(client.waitClosed());
+    QCOMPARE(client.received, kHead + "<mpbx_response><click2call><error_code><code>0</code><message>Success"
+                                      "</message></error_code></click2call></mpbx_response>\n");
+    QTRY_COMPARE(dialled, QStringList{QStringLiteral("123")});
+    QCOMPARE(spies.makeCall.count(), 1);
+    QCOMPARE(spies.total(), 1);
+    QTRY_COMPARE(server.openConnectionCount(), 0);
+}
+
+void TestClientApiServer::actionCommands_data()
+{
+    QTest::addColumn<QString>("inner");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("signal");
+    QTest::addColumn<QVariant>("argument"); // invalid: no argument
+
+    QTest::newRow("pauseQueues") << "<pauseQueues><paused>1</paused></pauseQueues>" << QByteArray("username")
+                                 << "pause" << QVariant(true);
+    QTest::newRow("resume queues") << "<pauseQueues><paused>0</paused></pauseQueues>" << QByteArray("username")
+                                   << "pause" << QVariant(false);
+    QTest::newRow("setDND") << "<setDND><DND>1</DND></setDND>" << QByteArray("username") << "dnd" << QVariant(true);
+    QTest::newRow("DND off") << "<setDND><DND>0</DND></setDND>" << QByteArray("username") << "dnd" << QVariant(false);
+    QTest::newRow("hangupcall") << "<hangupcall>1</hangupcall>" << QByteArray("hangupcall") << "hangup" << QVariant();
+    QTest::newRow("triggerRecCall") << "<triggerRecCall>1</triggerRecCall>" << QByteArray("triggerRecCall")
+                                    << "record" << QVariant();
+    QTest::newRow("transfercall") << "<transfercall><xferTo>204</xferTo></transfercall>"
+                                  << QByteArray("transfercall") << "blind" << QVariant(QStringLiteral("204"));
+    QTest::newRow("attendedTransferCall") << "<attendedTransferCall><xferTo>205</xferTo></attendedTransferCall>"
+                                          << QByteArray("attendedTransferCall") << "attended"
+                                          << QVariant(QStringLiteral("205"));
+}
+
+void TestClientApiServer::actionCommands()
+{
+    QFETCH(QString, inner);
+    QFETCH(QByteArray, name);
+    QFETCH(QString, signal);
+    QFETCH(QVariant, argument);
+
+    ClientApiServer &server = startServer();
+    ActionSpies spies(&server);
+    const QMap<QString, QSignalSpy *> bySignal{{"pause", &spies.pause},   {"dnd", &spies.dnd},
+                                               {"hangup", &spies.hangup}, {"record", &spies.record},
+                                               {"blind", &spies.blind},   {"attended", &spies.attended}};
+    ApiClient client;
+    const QByteArray reply = client.exchange(port(), request(inner));
+    QCOMPARE(replyCode(reply), 0);
+    QCOMPARE(replyMessage(reply), QByteArray("Success"));
+    QCOMPARE(replyName(reply), name);
+    QVERIFY(!reply.contains("<data>"));
+    QSignalSpy *spy = bySignal.value(signal);
+    QTRY_COMPARE(spy->count(), 1);
+    QCOMPARE(spies.total(), 1);
+    if (argument.isValid())
+        QCOMPARE(spy->at(0).at(0), argument);
+}
+
+void TestClientApiServer::authenticationFailures_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("digest");
+    QTest::newRow("wrong user") << "luca" << goodDigest();
+    QTest::newRow("wrong digest") << kUser << md5("S3cret");
+    QTest::newRow("upper-case digest") << kUser << goodDigest().toUpper();
+    QTest::newRow("no digest") << kUser << "";
+}
+
+void TestClientApiServer::authenticationFailures()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, digest);
+    ClientApiServer &server = startServer();
+    ActionSpies spies(&server);
+    ApiClient client;
+    const QByteArray reply =
+        client.exchange(port(), request(QStringLiteral("<click2call><number_to_call>1</number_to_call></click2call>"
+                                                       "<activeCallInfo>1</activeCallInfo>"),
+                                        user, digest));
+    QCOMPARE(reply, kHead + "<mpbx_response><username><error_code><code>10</code><message>Error - Authentication "
+                            "failed</message></error_code></username></mpbx_response>\n");
+    QTest::qWait(50);
+    QCOMPARE(spies.total(), 0);
+    QCOMPARE(m_window->callQueries, 0);
+}
+
+void TestClientApiServer::notFound_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("GET") << QByteArray("GET /api?x=1 HTTP/1.1\r\nHost: 127.0.0.1:5039\r\n\r\n");
+    QTest::newRow("OPTIONS") << QByteArray("OPTIONS /api HTTP/1.1\r\nHost: 127.0.0.1:5039\r\n\r\n");
+    QTest::newRow("POST without mpbx_request")
+        << httpPost("<request><username>demo</username><hangupcall>1</hangupcall></request>");
+    QTest::newRow("POST without body") << QByteArray("POST /api HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+}
+
+void TestClientApiServer::notFound()
+{
+    QFETCH(QByteArray, bytes);
+    ClientApiServer &server = startServer();
+    ActionSpies spies(&server);
+    ApiClient client;
+    QCOMPARE(client.exchange(port(), bytes), QByteArray("HTTP/1.1 404 Not Found\n"));
+    QVERIFY(client.closed);
+    QCOMPARE(spies.total(), 0);
+}
+
+void TestClientApiServer::unknownCommand_data()
+{
+    QTest::addColumn<QString>("inner");
+    QTest::newRow("unknown") << "<reboot>now</reboot>";
+    QTest::newRow("none") << "";
+    QTest::newRow("empty hangupcall") << "<hangupcall></hangupcall>";
+    QTest::newRow("self-closing hangupcall") << "<hangupcall/>";
+}
+
+void TestClientApiServer::unknownCommand()
+{
+    QFETCH(QString, inner);
+    ClientApiServer &server = startServer();
+    ActionSpies spies(&server);
+    ApiClient client;
+    QCOMPARE(client.exchange(port(), request(inner)),
+             kHead + "<mpbx_response><error><error_code><code>12</code><message>Unknown command</message>"
+                     "</error_code></error></mpbx_response>\n");
+    QTest::qWait(50);
+    QCOMPARE(spies.total(), 0);
+}
+
+void TestClientApiServer::precedence()
+{
+    ClientApiServer &server = startServer();
+    ActionSpies spies(&server);
+    ApiClient client;
+    const QByteArray reply = client.exchange(
+        port(), request(QStringLiteral("<hangupcall>1</hangupcall><click2call><number_to_call>77</number_to_call>"
+                                       "</click2call>")));
+    QCOMPARE(replyName(reply), QByteArray("click2call"));
+    QTRY_COMPARE(spies.makeCall.count(), 1);
+    QCOMPARE(spies.makeCall.at(0).at(0).toString(), QStringLiteral("77"));
+    QTest::qWait(50);
+    QCOMPARE(spies.hangup.count(), 0);
+    QCOMPARE(spies.total(), 1);
+}
+
+void TestClientApiServer::activeCallInfo()
+{
+    startServer();
+    {
+        ApiClient client;
+        const QByteArray reply = client.exchange(port(), request(QStringLiteral("<activeCallInfo>1</activeCallInfo>")));
+        QCOMPARE(reply, kHead + "<mpbx_response><activeCallInfo><error_code><code>1</code><message>No active calls"
+                                "</message></error_code></activeCallInfo></mpbx_response>\n");
+        QCOMPARE(m_window->callQueries, 1);
+    }
+
+    // During a call whose caller name comes from outside.
+    m_window->inCall = true;
+    m_window->call.lineId = 3;
+    m_window->call.uid = QStringLiteral("1702.42");
+    m_window->call.remoteNum = QStringLiteral("0212345678");
+    m_window->call.remoteName = QStringLiteral("Eve</remote_name><is_answered>1</is_answered><script>&");
+    m_window->call.calledNum = QStringLiteral("201");
+    m_window->call.answered = false;
+    ApiClient client;
+    const QByteArray reply = client.exchange(port(), request(QStringLiteral("<activeCallInfo>1</activeCallInfo>")));
+    QCOMPARE(reply, kHead + "<mpbx_response><activeCallInfo><error_code><code>0</code><message>Success</message>"
+                            "</error_code><data><uid>1702.42</uid><remote_num>0212345678</remote_num><remote_name>"
+                            "Eve&lt;/remote_name&gt;&lt;is_answered&gt;1&lt;/is_answered&gt;&lt;script&gt;&amp;"
+                            "</remote_name><called_num>201</called_num><is_answered>0</is_answered></data>"
+                            "</activeCallInfo></mpbx_response>\n");
+    QVERIFY(isWellFormed(reply));
+}
+
+void TestClientApiServer::queuedCallsInfo()
+{
+    startServer();
+    QueueStatus q;
+    q.id = QStringLiteral("600");
+    q.name = QStringLiteral("Supporto");
+    q.waitingCount = 2;
+    q.oldestCallTime = QDateTime(QDate(2026, 12, 10), QTime(14, 3, 12));
+    m_window->queues.insert(QStringLiteral("Supporto"), q);
+
+    ApiClient unknown;
+    QByteArray reply = unknown.exchange(
+        port(), request(QStringLiteral("<queuedCallsInfo><queue_name>Vendite</queue_name></queuedCallsInfo>")));
+    QCOMPARE(reply, kHead + "<mpbx_response><queuedCallsInfo><error_code><code>1</code><message>No such queue"
+                            "</message></error_code></queuedCallsInfo></mpbx_response>\n");
+
+    ApiClient known;
+    reply = known.exchange(
+        port(), request(QStringLiteral("<queuedCallsInfo><queue_name>Supporto</queue_name></queuedCallsInfo>")));
+    QCOMPARE(reply, kHead + "<mpbx_response><queuedCallsInfo><error_code><code>0</code><message>Success</message>"
+                            "</error_code><data><queued_calls>2</queued_calls><oldest_arrival>2026-12-10 14:03:12"
+                            "</oldest_arrival></data></queuedCallsInfo></mpbx_response>\n");
+    QCOMPARE(m_window->queueQueries, (QStringList{QStringLiteral("Vendite"), QStringLiteral("Supporto")}));
+}
+
+void TestClientApiServer::queryWithNobodyAnswering()
+{
+    // Before the main window has connected its queries (or without a
+    // supervisor panel) nothing is found.
+    ClientApiServer server(kUser, kPassword, configFor(QHostAddress::LocalHost, 0));
+    ApiClient a;
+    QCOMPARE(replyMessage(a.exchange(server.serverPort(), request(QStringLiteral("<activeCallInfo>1</activeCallInfo>")))),
+             QByteArray("No active calls"));
+    ApiClient b;
+    QCOMPARE(replyMessage(b.exchange(server.serverPort(),
+                                     request(QStringLiteral("<queuedCallsInfo><queue_name>600</queue_name>"
+                                                            "</queuedCallsInfo>")))),
+             QByteArray("No such queue"));
+}
+
+void TestClientApiServer::oneRequestPerConnection()
+{
+    ClientApiServer &server = startServer();
+    ActionSpies spies(&server);
+    ApiClient client;
+    QVERIFY(client.open(port()));
+    // Two requests in one write: the first is answered, the second dropped.
+    client.write(request(QStringLiteral("<click2call><number_to_call>1</number_to_call></click2call>")) +
+                 request(QStringLiteral("<hangupcall>1</hangupcall>")));
+    QVERIFY(client.waitClosed());
+    QCOMPARE(client.received.count("HTTP/1.1"), 1);
+    QCOMPARE(replyName(client.received), QByteArray("click2call"));
+    QTRY_COMPARE(spies.makeCall.count(), 1);
+    QTest::qWait(50);
+    QCOMPARE(spies.total(), 1);
+
+    // More data right after a request does not bring a second reply either.
+    ApiClient late;
+    QVERIFY(late.open(port()));
+    late.write(request(QStringLiteral("<setDND><DND>1</DND></setDND>")));
+    late.write(request(QStringLiteral("<setDND><DND>0</DND></setDND>")));
+    QVERIFY(late.waitClosed());
+    QCOMPARE(late.received.count("HTTP/1.1"), 1);
+    QTRY_COMPARE(spies.dnd.count(), 1);
+    QCOMPARE(spies.dnd.at(0).at(0).toBool(), true);
+}
+
+void TestClientApiServer::splitRequest_data()
+{
+    QTest::addColumn<QList<int>>("cuts"); // offsets where the request is cut
+    const QByteArray full = request(QStringLiteral("<transfercall><xferTo>204</xferTo></transfercall>"));
+    const int bodyStart = full.indexOf("<mpbx_request>");
+    QTest::newRow("header, then body") << QList<int>{bodyStart};
+    QTest::newRow("inside the digest") << QList<int>{full.indexOf("<pwd_md5>") + 15};
+    QTest::newRow("inside POST") << QList<int>{2};
+    QTest::newRow("three pieces") << QList<int>{10, bodyStart + 5, full.size() - 3};
+}
+
+void TestClientApiServer::splitRequest()
+{
+    QFETCH(QList<int>, cuts);
+    ClientApiServer &server = startServer();
+    ActionSpies spies(&server);
+    const QByteArray full = request(QStringLiteral("<transfercall><xferTo>204</xferTo></transfercall>"));
+    ApiClient client;
+    QVERIFY(client.open(port()));
+    int from = 0;
+    for (int cut : cuts) {
+        client.write(full.mid(from, cut - from));
+        from = cut;
+        QTest::qWait(100); // each piece in its own TLS record
+        QVERIFY(!client.closed);
+        QVERIFY(client.received.isEmpty());
+    }
+    client.write(full.mid(from));
+    QVERIFY(client.waitClosed());
+    QCOMPARE(replyName(client.received), QByteArray("transfercall"));
+    QCOMPARE(replyCode(client.received), 0);
+    QTRY_COMPARE(spies.blind.count(), 1);
+    QCOMPARE(spies.blind.at(0).at(0).toString(), QStringLiteral("204"));
+}
+
+void TestClientApiServer::idleConnectionsClosed_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<bool>("handshake");
+    QTest::newRow("no handshake") << QByteArray() << false;
+    QTest::newRow("handshake, then silence") << QByteArray() << true;
+    QTest::newRow("half a request") << QByteArray("POST /api HTTP/1.1\r\nContent-Length: 500\r\n\r\n<mpbx_") << true;
+}
+
+void TestClientApiServer::idleConnectionsClosed()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(bool, handshake);
+    ClientApiServer &server = startServer();
+    ClientApiServer::Limits limits = server.limits();
+    limits.idleTimeoutMs = 300;
+    server.setLimits(limits);
+
+    if (!handshake) {
+        QTcpSocket raw; // connects, never starts TLS
+        raw.connectToHost(QHostAddress::LocalHost, port());
+        QVERIFY(raw.waitForConnected(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(server.openConnectionCount(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(raw.state(), QAbstractSocket::UnconnectedState, 10000);
+    } else {
+        ApiClient client;
+        QVERIFY(client.open(port()));
+        if (!sent.isEmpty())
+            client.write(sent);
+        QVERIFY(client.waitClosed());
+        QVERIFY(client.received.isEmpty()); // closed without a reply
+    }
+    QTRY_COMPARE(server.openConnectionCount(), 0);
+}
+
+void TestClientApiServer::tooLargeRequestRefused()
+{
+    ClientApiServer &server = startServer();
+    ActionSpies spies(&server);
+    ApiClient client;
+    QVERIFY(client.open(port()));
+    const QByteArray padding(70 * 1024, 'x');
+    client.write("POST /api HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n<mpbx_request><username>" + padding);
+    QVERIFY(client.waitClosed());
+    QCOMPARE(client.received, QByteArray("HTTP/1.1 413 Payload Too Large\n"));
+    QCOMPARE(spies.total(), 0);
+}
+
+void TestClientApiServer::connectionCap()
+{
+    ClientApiServer &server = startServer();
+    ClientApiServer::Limits limits = server.limits();
+    limits.maxConnections = 2;
+    server.setLimits(limits);
+
+    ApiClient first;
+    ApiClient second;
+    QVERIFY(first.open(port()));
+    QVERIFY(second.open(port()));
+    QCOMPARE(server.openConnectionCount(), 2);
+
+    ApiClient refused;
+    QVERIFY(!refused.open(port()));
+    QVERIFY(refused.closed);
+
+    // A place freed is a place for the next client.
+    first.write(request(QStringLiteral("<hangupcall>1</hangupcall>")));
+    QVERIFY(first.waitClosed());
+    QTRY_COMPARE(server.openConnectionCount(), 1);
+    ApiClient next;
+    QCOMPARE(replyCode(next.exchange(port(), request(QStringLiteral("<hangupcall>1</hangupcall>")))), 0);
+}
+
+void TestClientApiServer::failedAuthenticationSlowsThePeer()
+{
+    ClientApiServer &server = startServer();
+    ClientApiServer::Limits limits = server.limits();
+    limits.failedAuthDelayMs = 400;
+    server.setLimits(limits);
+    ActionSpies spies(&server);
+
+    ApiClient wrong;
+    ApiClient right;
+    QVERIFY(wrong.open(port()));
+    QVERIFY(right.open(port()));
+    QElapsedTimer clock;
+    clock.start();
+    wrong.write(request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, md5("guess")));
+    QTRY_COMPARE(server.failedAuthenticationCount(), 1);
+    // The failure is answered late, and the same peer's next request waits
+    // for the delay to end even with the right password.
+    right.write(request(QStringLiteral("<hangupcall>1</hangupcall>")));
+    QVERIFY(wrong.waitClosed());
+    QVERIFY2(clock.elapsed() >= 350, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(replyCode(wrong.received), 10);
+    QVERIFY(right.waitClosed());
+    QVERIFY2(clock.elapsed() >= 350, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(replyCode(right.received), 0);
+    QTRY_COMPARE(spies.hangup.count(), 1);
+}
+
+void TestClientApiServer::digestAndNumbersNeverLogged()
+{
+    // The program's main log, as the main window sets it up.
+    const QString mainLog = m_dir.filePath(QStringLiteral("mphone.log"));
+    int status = 0;
+    WriterConfig wc;
+    std::unique_ptr<Logger> mainLogger(
+        UniqLogger::instance(QStringLiteral("MPHONE"))->createFileLogger(QStringLiteral("MPHONE"), mainLog, wc, status));
+    mainLogger->setVerbosityAcceptedLevel(UNQL::LOG_DBG_ALL);
+    logger = mainLogger.get();
+
+    startServer();
+    const QString number = QStringLiteral("0298765432");
+    const QString target = QStringLiteral("3351234567");
+    const QString wrongDigest = md5("guess");
+    const QList<QByteArray> requests{
+        request(QStringLiteral("<click2call><number_to_call>%1</number_to_call></click2call>").arg(number)),
+        request(QStringLiteral("<transfercall><xferTo>%1</xferTo></transfercall>").arg(target)),
+        request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, wrongDigest),
+        request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, goodDigest().toUpper()),
+    };
+    for (const QByteArray &r : requests) {
+        ApiClient client;
+        QVERIFY(client.exchange(port(), r).startsWith("HTTP/1.1 200"));
+    }
+    m_server.reset();
+    logger->flush();
+    logger = nullptr;
+    mainLogger.reset();
+
+    QByteArray logs;
+    for (const QString &name : {QStringLiteral("mphone.log"), QStringLiteral("apiServerLog.txt")}) {
+        QFile f(m_dir.filePath(name));
+        if (f.open(QIODevice::ReadOnly))
+            logs += f.readAll();
+    }
+    QVERIFY(logs.contains("Action Url received from")); // the requests were logged...
+    for (const QString &secret : {goodDigest(), goodDigest().toUpper(), wrongDigest, number, target})
+        QVERIFY2(!logs.contains(secret.toUtf8()), qPrintable(secret)); // ...without their secrets
+}
+
+void TestClientApiServer::serverGoneWithOpenConnections()
+{
+    startServer();
+    ApiClient idle;
+    ApiClient halfway;
+    QVERIFY(idle.open(port()));
+    QVERIFY(halfway.open(port()));
+    halfway.write("POST /api HTTP/1.1\r\nContent-Length: 100\r\n\r\n<mpbx_request>");
+    QTest::qWait(50);
+    m_server.reset();
+    QVERIFY(idle.waitClosed());
+    QVERIFY(halfway.waitClosed());
+    QVERIFY(halfway.received.isEmpty());
 }
 
 DESKLINE_TEST_MAIN(TestClientApiServer)
