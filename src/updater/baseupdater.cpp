@@ -277,6 +277,14 @@ void BaseUpdater::onServerDataReceived()
     QIODevice *device = m_useHttp ? static_cast<QIODevice *>(m_checkReply.data()) : m_socket;
     if (!device)
         return;
+    if (m_useHttp) {
+        const QVariant status = m_checkReply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
+            logLine(UNQL::LOG_CRITICAL, QStringLiteral("Error on http request... HTTP status %1").arg(status.toInt()));
+            failCheck(QStringLiteral("HTTP status %1").arg(status.toInt()));
+            return;
+        }
+    }
     // Read in bounded pieces; the reader refuses more than its limit.
     while (device->bytesAvailable() > 0 && m_reader->state() == UpdateReplyReader::State::NeedMore)
         m_reader->addData(device->read(64 * 1024));
@@ -320,8 +328,11 @@ void BaseUpdater::detachTransport()
         QNetworkReply *reply = m_checkReply;
         m_checkReply = nullptr;
         disconnect(reply, nullptr, this, nullptr);
-        if (reply->isRunning())
-            reply->abort();
+        // Stop what the service still sends, outside the reply's own handlers.
+        QTimer::singleShot(0, reply, [reply] {
+            if (reply->isRunning())
+                reply->abort();
+        });
     }
     if (m_socket->state() != QAbstractSocket::UnconnectedState)
         m_socket->abort();
