@@ -140,7 +140,7 @@ void FileXferManager::cancelTransfer()
 void FileXferManager::onReadyRead(QNetworkReply *reply)
 {
     Job *job = m_jobs.value(reply);
-    if (!job || !job->failure.isEmpty())
+    if (!job || !job->failure.isEmpty() || !reply->isReadable())
         return;
     job->chunk.resize(int(ReadChunk));
     for (;;) {

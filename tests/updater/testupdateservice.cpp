@@ -65,7 +65,11 @@ void TestUpdateService::incomingConnection(qintptr descriptor)
     socket->setPeerVerifyMode(QSslSocket::VerifyNone); // clients have no certificate
     connect(socket, &QSslSocket::readyRead, this, [this, socket] { onData(socket); });
     connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QObject::destroyed, this, [this, socket] { m_buffers.remove(socket); });
+    connect(socket, &QObject::destroyed, this, [this, socket] {
+        m_buffers.remove(socket);
+        m_streams.remove(socket);
+    });
+    connect(socket, &QSslSocket::encryptedBytesWritten, this, [this, socket](qint64) { pump(socket); });
     connect(socket, QOverload<QAbstractSocket::SocketError>::of(&QAbstractSocket::errorOccurred), socket,
             [socket](QAbstractSocket::SocketError) { socket->deleteLater(); });
     socket->startServerEncryption();
@@ -167,23 +171,24 @@ void TestUpdateService::sendPieces(QSslSocket *socket, const QByteArray &all, co
 
 void TestUpdateService::streamFile(QSslSocket *socket, const File &file, qint64 offset)
 {
-    const qint64 size = file.generate ? file.size : file.data.size();
-    QPointer<QSslSocket> guard(socket);
-    while (offset < size && socket->encryptedBytesToWrite() + socket->bytesToWrite() < MaxPending) {
-        const int n = int(qMin(StreamChunk, size - offset));
-        socket->write(file.generate ? file.generate(offset, n) : file.data.mid(int(offset), n));
-        offset += n;
-    }
-    if (offset >= size) {
-        socket->disconnectFromHost();
+    m_streams.insert(socket, Stream{file, offset});
+    pump(socket);
+}
+
+void TestUpdateService::pump(QSslSocket *socket)
+{
+    auto it = m_streams.find(socket);
+    if (it == m_streams.end())
         return;
+    Stream &s = it.value();
+    const qint64 size = s.file.generate ? s.file.size : s.file.data.size();
+    while (s.offset < size && socket->encryptedBytesToWrite() + socket->bytesToWrite() < MaxPending) {
+        const int n = int(qMin(StreamChunk, size - s.offset));
+        socket->write(s.file.generate ? s.file.generate(s.offset, n) : s.file.data.mid(int(s.offset), n));
+        s.offset += n;
     }
-    // Go on when the socket has written some of what it holds.
-    auto *conn = new QMetaObject::Connection;
-    *conn = connect(socket, &QSslSocket::encryptedBytesWritten, this, [this, guard, file, offset, conn](qint64) {
-        disconnect(*conn);
-        delete conn;
-        if (guard)
-            streamFile(guard, file, offset);
-    });
+    if (s.offset >= size) {
+        m_streams.erase(it);
+        socket->disconnectFromHost();
+    }
 }

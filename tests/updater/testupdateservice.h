@@ -82,6 +82,13 @@ private:
     void answer(QSslSocket *socket, const Request &request);
     void sendPieces(QSslSocket *socket, const QByteArray &all, const QList<int> &cuts);
     void streamFile(QSslSocket *socket, const File &file, qint64 offset);
+    void pump(QSslSocket *socket);
+
+    struct Stream {
+        File file;
+        qint64 offset = 0;
+    };
+    QHash<QSslSocket *, Stream> m_streams;
 
     Identity m_identity;
     QSslCertificate m_certificate;
