@@ -26,7 +26,7 @@ TestUpdateService::~TestUpdateService() = default;
 
 QString TestUpdateService::dataPath(const QString &name)
 {
-    return QString::fromLocal8Bit(qgetenv("DESKLINE_SOURCE_DIR")) + QStringLiteral("/tests/updater/data/") + name;
+    return QStringLiteral(DESKLINE_UPDATER_TESTDATA "/") + name;
 }
 
 QSslCertificate TestUpdateService::caCertificate()
