@@ -63,7 +63,7 @@ QString DownloadableFileInfo::rejectionReason(bool allowPlainHttp, qint64 maxByt
         return QStringLiteral("file name or URL missing");
     if (!UpdaterPaths::isPlainFileName(fileName))
         return QStringLiteral("file name is not a plain file name");
-    const QUrl u(url, QUrl::StrictMode);
+    const QUrl u(url);
     const QString scheme = u.scheme().toLower();
     if (!u.isValid() || u.host().isEmpty())
         return QStringLiteral("URL is not valid");

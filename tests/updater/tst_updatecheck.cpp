@@ -1,5 +1,8 @@
 // Version checks against the local test update service.
 #include "checkupdatedlg.h"
+#include "desklinestartup.h"
+#include "mcticonfig.h"
+#include "qdparamparser.h"
 #include "testmain.h"
 #include "testupdateservice.h"
 #include "uniqlogger.h"
@@ -8,6 +11,8 @@
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+using namespace DesklineStartup;
 
 namespace {
 const QString kMd5(32, 'a');
@@ -43,6 +48,8 @@ private slots:
     void socketTransport();
     void hiddenCheckShowsNothing();
     void updaterLogLines();
+    void noUpdaterWithoutServerAndKey_data();
+    void noUpdaterWithoutServerAndKey();
 
 private:
     CheckUpdateDlg *makeUpdater(const QUrl &server, const QString &key = "KEY", const QString &version = "4.5.23");
@@ -303,6 +310,41 @@ void TestUpdateCheck::updaterLogLines()
           QString("Local app version is older than remote one, an update is available."),
           QString("New application version available: 4.6.0")})
         QVERIFY2(text.contains(expected), qPrintable(expected));
+}
+
+void TestUpdateCheck::noUpdaterWithoutServerAndKey_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("updater");
+    const QString server = "https://127.0.0.1:1/updates";
+    QTest::newRow("server and key") << QStringList{"-r", server, "-t", "K"} << true;
+    QTest::newRow("-s skips updates") << QStringList{"-s", "-r", server, "-t", "K"} << false;
+    QTest::newRow("empty key") << QStringList{"-r", server, "-t", ""} << false;
+    QTest::newRow("no server") << QStringList{"-t", "K"} << false;
+}
+
+// The program's own "-s" (given to the installer), an empty key or no server
+// leave the program without an updater.
+void TestUpdateCheck::noUpdaterWithoutServerAndKey()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, updater);
+    std::vector<QByteArray> storage{QByteArray("deskline")};
+    for (const QString &a : args)
+        storage.push_back(a.toUtf8());
+    std::vector<char *> argv;
+    for (QByteArray &b : storage)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    QDParamParser parser;
+    UpdateSettings updates;
+    MctiConfig config;
+    QCOMPARE(processCommandLine(parser, int(storage.size()), argv.data(), AppIdentity::current(), &updates, &config),
+             0);
+    QCOMPARE(updates.enabled(), updater);
+    UpdaterDlg *created = createUpdater(updates, AppIdentity::current());
+    QCOMPARE(created != nullptr, updater);
+    delete created;
 }
 
 DESKLINE_TEST_MAIN(TestUpdateCheck)

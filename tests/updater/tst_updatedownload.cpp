@@ -77,6 +77,7 @@ private slots:
     void installerAlreadyCurrent();
     void installerChangedBeforeStart();
     void cancelDuringDownload();
+    void sameUrlTwice();
     void startFailure();
     void privateDownloadDir();
 
@@ -223,6 +224,7 @@ void TestUpdateDownload::verification_data()
     QTest::newRow("cut short") << "short" << false;
     QTest::newRow("not found") << "404" << false;
     QTest::newRow("stale temporary link") << "link" << true;
+    QTest::newRow("untrusted download server") << "tls" << false;
 }
 
 void TestUpdateDownload::verification()
@@ -242,6 +244,14 @@ void TestUpdateDownload::verification()
         o["FileSize"] = QString::number(content.size() - 100);
     } else if (fault == "404") {
         o["URL"] = m_service->url("/files/missing").toString();
+    }
+    TestUpdateService rogue(TestUpdateService::Identity::ForeignCa);
+    if (fault == "tls") {
+        QVERIFY(rogue.start());
+        TestUpdateService::File copy;
+        copy.data = content;
+        rogue.files.insert("/files/setup", copy);
+        o["URL"] = rogue.url("/files/setup").toString();
     }
     serve(content, "setup.bin", o);
     if (fault == "short")
@@ -425,6 +435,39 @@ void TestUpdateDownload::cancelDuringDownload()
     QVERIFY(m_launched.isEmpty());
     QVERIFY(!QFile::exists(dl("big.bin")));
     QVERIFY(!QFile::exists(dl("big.bin.tmp")));
+}
+
+// Two transfers of one URL each end with their own signal.
+void TestUpdateDownload::sameUrlTwice()
+{
+    const QByteArray content = "same content";
+    TestUpdateService::File file;
+    file.data = content;
+    m_service->files.insert("/files/x%20y", file);
+    FileXferManager manager;
+    BaseUpdater trust("K");
+    trust.setExtraCaCertificates({TestUpdateService::caCertificate()});
+    manager.setSslConfiguration(trust.sslConfiguration());
+    QSignalSpy succeeded(&manager, SIGNAL(fileXferSucceed(DownloadableFileInfo)));
+    QSignalSpy failed(&manager, SIGNAL(fileXferFailed(DownloadableFileInfo)));
+    for (const char *sub : {"a", "b"}) {
+        QVERIFY(QDir().mkpath(m_dir->filePath(sub)));
+        DownloadableFileInfo info;
+        info.fileName = "x.bin";
+        info.url = m_service->url("/files/x y").toString(); // rendered differently by the request
+        info.md5 = hex(content, QCryptographicHash::Md5);
+        info.sha1 = hex(content, QCryptographicHash::Sha1);
+        info.size = content.size();
+        info.valid = true;
+        XferConfig job(info);
+        job.destinationDir = m_dir->filePath(sub);
+        manager.transfer(job);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(succeeded.count() + failed.count(), 2, 20000);
+    QCOMPARE(succeeded.count(), 2);
+    QCOMPARE(manager.runningTransfers(), 0);
+    QCOMPARE(readAll(m_dir->filePath("a/x.bin")), content);
+    QCOMPARE(readAll(m_dir->filePath("b/x.bin")), content);
 }
 
 void TestUpdateDownload::startFailure()
