@@ -7,15 +7,26 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QMetaEnum>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
+#include <QtConcurrent>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 constexpr qint64 ReadChunk = 256 * 1024;
 constexpr qint64 ReplyBufferBytes = 1024 * 1024;
+constexpr qint64 MaxPendingBytes = 4 * 1024 * 1024;
 
 QString joined(const QString &dir, const QString &name)
 {
@@ -33,21 +44,59 @@ QString XferConfig::finalPath() const
     return joined(destinationDir, info.fileName);
 }
 
-struct FileXferManager::Job {
-    XferConfig config;
-    QFile file;
+// What the I/O thread owns of a transfer: the temporary file and the hashes.
+// Tasks for one sink run in order on the manager's single I/O thread.
+struct FileXferManager::Sink {
+    int fd = -1;
     QCryptographicHash md5{QCryptographicHash::Md5};
     QCryptographicHash sha1{QCryptographicHash::Sha1};
+    QString error;              // first write error (I/O thread)
+    std::atomic<qint64> pending{0}; // handed over, not yet written
+    // Results of the final task.
+    QString md5Hex;
+    QString sha1Hex;
+
+    ~Sink() { close(); }
+    bool writeAll(const QByteArray &data)
+    {
+        const char *p = data.constData();
+        qint64 left = data.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd, p, size_t(left));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            p += n;
+            left -= n;
+        }
+        return true;
+    }
+    bool close()
+    {
+        if (fd < 0)
+            return true;
+        const int rc = ::close(fd);
+        fd = -1;
+        return rc == 0;
+    }
+};
+
+struct FileXferManager::Job {
+    XferConfig config;
+    std::shared_ptr<Sink> sink;
     qint64 received = 0;
     qint64 limit = 0;
     QString failure;
-    QByteArray chunk;
+    bool retryScheduled = false;
+    bool finishing = false;
 };
 
 FileXferManager::FileXferManager(QObject *parent) : QObject(parent), m_nam(new QNetworkAccessManager)
 {
     qRegisterMetaType<DownloadableFileInfo>("DownloadableFileInfo");
     qRegisterMetaType<XferConfig>("XferConfig");
+    m_io.setMaxThreadCount(1); // one thread: the tasks of a transfer run in order
 }
 
 FileXferManager::~FileXferManager()
@@ -58,11 +107,16 @@ FileXferManager::~FileXferManager()
         reply->abort();
         reply->deleteLater();
         Job *job = it.value();
-        job->file.close();
-        job->file.remove();
+        const std::shared_ptr<Sink> sink = job->sink;
+        const QString temp = job->config.tempPath();
+        QtConcurrent::run(&m_io, [sink, temp] {
+            sink->close();
+            QFile::remove(temp);
+        });
         delete job;
     }
     m_jobs.clear();
+    m_io.waitForDone();
     m_nam->deleteLater();
 }
 
@@ -94,13 +148,15 @@ void FileXferManager::transfer(XferConfig config)
     auto *job = new Job;
     job->config = config;
     job->limit = info.size > 0 ? qMin(info.size, m_maxBytes) : m_maxBytes;
+    job->sink = std::make_shared<Sink>();
     // A left-over temporary file of an earlier run goes; the new one is
     // created exclusively, so nothing else can be written through it.
     const QFileInfo stale(config.tempPath());
     if (stale.exists() || stale.isSymLink())
         QFile::remove(config.tempPath());
-    job->file.setFileName(config.tempPath());
-    if (!job->file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    job->sink->fd = ::open(QFile::encodeName(config.tempPath()).constData(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (job->sink->fd < 0) {
         delete job;
         failLater(info, QStringLiteral("cannot create the temporary file"));
         return;
@@ -142,24 +198,40 @@ void FileXferManager::onReadyRead(QNetworkReply *reply)
     Job *job = m_jobs.value(reply);
     if (!job || !job->failure.isEmpty() || !reply->isReadable())
         return;
-    job->chunk.resize(int(ReadChunk));
-    for (;;) {
-        const qint64 n = reply->read(job->chunk.data(), ReadChunk);
-        if (n <= 0)
+    const std::shared_ptr<Sink> sink = job->sink;
+    // Data goes to the I/O thread; while it holds too much, reading waits
+    // (the reply's bounded buffer then holds the network back).
+    while (job->finishing || sink->pending.load() < MaxPendingBytes) {
+        QByteArray chunk = reply->read(ReadChunk);
+        if (chunk.isEmpty())
             break;
-        if (job->received + n > job->limit) {
+        if (job->received + chunk.size() > job->limit) {
             job->failure = QStringLiteral("more data than the declared size or the limit");
             reply->abort();
             return;
         }
-        if (job->file.write(job->chunk.constData(), n) != n) {
-            job->failure = QStringLiteral("cannot write the temporary file: ") + job->file.errorString();
-            reply->abort();
-            return;
-        }
-        job->md5.addData(job->chunk.constData(), int(n));
-        job->sha1.addData(job->chunk.constData(), int(n));
-        job->received += n;
+        job->received += chunk.size();
+        sink->pending += chunk.size();
+        QtConcurrent::run(&m_io, [sink, chunk] {
+            if (sink->error.isEmpty()) {
+                if (!sink->writeAll(chunk))
+                    sink->error = QStringLiteral("cannot write the temporary file: ") +
+                                  QString::fromLocal8Bit(std::strerror(errno));
+                sink->md5.addData(chunk);
+                sink->sha1.addData(chunk);
+            }
+            sink->pending -= chunk.size();
+        });
+    }
+    if (!job->finishing && reply->bytesAvailable() > 0 && !job->retryScheduled) {
+        job->retryScheduled = true;
+        QTimer::singleShot(5, this, [this, reply] {
+            Job *j = m_jobs.value(reply);
+            if (!j)
+                return;
+            j->retryScheduled = false;
+            onReadyRead(reply);
+        });
     }
 }
 
@@ -167,43 +239,58 @@ void FileXferManager::onXferFinished(QNetworkReply *reply)
 {
     reply->deleteLater();
     disconnect(this, &FileXferManager::sigCancelRequested_private, reply, nullptr);
-    onReadyRead(reply);
-    Job *job = m_jobs.take(reply);
+    Job *job = m_jobs.value(reply);
     if (!job)
         return;
-    const DownloadableFileInfo info = job->config.info;
+    job->finishing = true;
+    onReadyRead(reply); // what is left in the reply's buffer
+    m_jobs.remove(reply);
+
     QString failure = job->failure;
     if (failure.isEmpty() && reply->error() != QNetworkReply::NoError)
         failure = QStringLiteral("network error: ") + reply->errorString();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (failure.isEmpty() && (status < 200 || status > 299))
         failure = QStringLiteral("HTTP status %1").arg(status);
+    const DownloadableFileInfo info = job->config.info;
     if (failure.isEmpty() && info.size > 0 && job->received != info.size)
         failure = QStringLiteral("received %1 bytes, %2 declared").arg(job->received).arg(info.size);
-    if (failure.isEmpty() && !job->file.flush())
-        failure = QStringLiteral("cannot write the temporary file");
-    job->file.close();
-    if (failure.isEmpty() && job->config.verifyHashes) {
-        qDebug() << "Comparing hashes from info and donwloaded files for integrity";
-        const QString md5 = QString::fromLatin1(job->md5.result().toHex());
-        const QString sha1 = QString::fromLatin1(job->sha1.result().toHex());
-        if (!UpdaterHash::sameHex(md5, info.md5) || !UpdaterHash::sameHex(sha1, info.sha1))
-            failure = QStringLiteral("CRITICAL - Hashes do not match: MD5(%1 %2) - SHA1(%3 %4)")
-                          .arg(md5, info.md5, sha1, info.sha1);
-        else
-            qDebug() << "Hashes match!";
-    }
-    if (failure.isEmpty() && !moveTempFile2Final(job->config))
-        failure = QStringLiteral("cannot put the file in place");
+
+    // The last task of the sink closes the file and takes the hashes; the
+    // verdict is made here when it has run.
+    const std::shared_ptr<Sink> sink = job->sink;
     const XferConfig config = job->config;
     delete job;
-    if (failure.isEmpty()) {
-        emit fileXferSucceed(info);
-    } else {
-        qWarning() << Q_FUNC_INFO << info.fileName << failure;
-        QFile::remove(config.tempPath());
-        emit fileXferFailed(info);
-    }
+    auto *watcher = new QFutureWatcher<void>(this);
+    connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, sink, config, failure]() mutable {
+        watcher->deleteLater();
+        const DownloadableFileInfo &info = config.info;
+        if (failure.isEmpty() && !sink->error.isEmpty())
+            failure = sink->error;
+        if (failure.isEmpty() && config.verifyHashes) {
+            qDebug() << "Comparing hashes from info and donwloaded files for integrity";
+            if (!UpdaterHash::sameHex(sink->md5Hex, info.md5) || !UpdaterHash::sameHex(sink->sha1Hex, info.sha1))
+                failure = QStringLiteral("CRITICAL - Hashes do not match: MD5(%1 %2) - SHA1(%3 %4)")
+                              .arg(sink->md5Hex, info.md5, sink->sha1Hex, info.sha1);
+            else
+                qDebug() << "Hashes match!";
+        }
+        if (failure.isEmpty() && !moveTempFile2Final(config))
+            failure = QStringLiteral("cannot put the file in place");
+        if (failure.isEmpty()) {
+            emit fileXferSucceed(info);
+        } else {
+            qWarning() << "FileXferManager: transfer of" << info.fileName << "failed:" << failure;
+            QFile::remove(config.tempPath());
+            emit fileXferFailed(info);
+        }
+    });
+    watcher->setFuture(QtConcurrent::run(&m_io, [sink] {
+        if (!sink->close() && sink->error.isEmpty())
+            sink->error = QStringLiteral("cannot write the temporary file");
+        sink->md5Hex = QString::fromLatin1(sink->md5.result().toHex());
+        sink->sha1Hex = QString::fromLatin1(sink->sha1.result().toHex());
+    }));
 }
 
 bool FileXferManager::checkHashes(const QString &path, const DownloadableFileInfo &info)

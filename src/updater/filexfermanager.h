@@ -1,5 +1,7 @@
 // Downloads installer files: each transfer streams into an exclusive
-// temporary file beside its destination while MD5 and SHA-1 are computed,
+// temporary file beside its destination while MD5 and SHA-1 are computed
+// (writing and hashing run on one I/O thread, so a slow disk never holds up
+// the GUI thread),
 // is checked against the description's size and hashes, made executable and
 // renamed into place. Every transfer ends in exactly one of fileXferSucceed
 // and fileXferFailed.
@@ -12,6 +14,7 @@
 #include <QObject>
 #include <QSslConfiguration>
 #include <QSslError>
+#include <QThreadPool>
 
 class QNetworkAccessManager;
 
@@ -68,12 +71,14 @@ public slots:
 
 private:
     struct Job;
+    struct Sink;
     void onReadyRead(QNetworkReply *reply);
     void onXferFinished(QNetworkReply *reply);
     void failLater(const DownloadableFileInfo &info, const QString &reason);
 
     QNetworkAccessManager *m_nam = nullptr;
     QHash<QNetworkReply *, Job *> m_jobs;
+    QThreadPool m_io;
     QSslConfiguration m_ssl = QSslConfiguration::defaultConfiguration();
     bool m_allowPlainHttp = false;
     qint64 m_maxBytes = DefaultMaxBytes;
