@@ -6,8 +6,8 @@
 // Targets (the program exits 1 when one is missed):
 //   - peak resident memory growth during the download <= 16 MiB;
 //   - no stall of the main thread's event loop above 50 ms;
-//   - hashing at disk speed: MD5+SHA-1 on the client's block size at least
-//     as fast as the disk writes the file.
+//   - hashing at disk speed: MD5 and SHA-1 (computed side by side, each on
+//     its own thread) each at least as fast as the disk writes the file.
 // The downloaded file lives in a temporary directory removed at the end.
 //
 //   bench_update_download [MiB]
@@ -89,16 +89,19 @@ int main(int argc, char *argv[])
         return out;
     };
 
-    // Expected hashes, and the speed of hashing on the client's block size.
+    // Expected hashes, and the speed of each hash on the client's block size
+    // (the client computes the two side by side).
     QCryptographicHash md5(QCryptographicHash::Md5);
     QCryptographicHash sha1(QCryptographicHash::Sha1);
     QElapsedTimer hashTimer;
     hashTimer.start();
-    for (qint64 done = 0; done < size; done += BlockSize) {
+    for (qint64 done = 0; done < size; done += BlockSize)
         md5.addData(block);
+    const double md5Speed = mibPerSec(size, hashTimer.restart());
+    for (qint64 done = 0; done < size; done += BlockSize)
         sha1.addData(block);
-    }
-    const double hashSpeed = mibPerSec(size, hashTimer.elapsed());
+    const double sha1Speed = mibPerSec(size, hashTimer.elapsed());
+    const double hashSpeed = qMin(md5Speed, sha1Speed);
     const double diskSpeed =
         diskWriteSpeed(dir.filePath("disk-probe"), qMin<qint64>(size, qint64(256) << 20), block);
 
@@ -180,7 +183,8 @@ int main(int argc, char *argv[])
                 static_cast<long long>(downloadMs), mibPerSec(size, downloadMs));
     std::printf("peak memory growth: %.1f MiB (target <= 16 MiB)\n", growthKiB / 1024.0);
     std::printf("longest main-thread stall: %lld ms (target <= 50 ms)\n", static_cast<long long>(stallMs));
-    std::printf("hashing: %.0f MiB/s; disk writes: %.0f MiB/s (target: hashing >= disk)\n", hashSpeed, diskSpeed);
+    std::printf("hashing: MD5 %.0f MiB/s, SHA-1 %.0f MiB/s; disk writes: %.0f MiB/s (target: each hash >= disk)\n",
+                md5Speed, sha1Speed, diskSpeed);
     std::printf("verification again before the start: %s, %lld ms (%.0f MiB/s)\n", verifiedAgain ? "ok" : "FAILED",
                 static_cast<long long>(verifyMs), mibPerSec(size, verifyMs));
 

@@ -7,18 +7,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QMetaEnum>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
-#include <QtConcurrent>
+#include <QMutex>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,7 +26,7 @@
 namespace {
 constexpr qint64 ReadChunk = 256 * 1024;
 constexpr qint64 ReplyBufferBytes = 1024 * 1024;
-constexpr qint64 MaxPendingBytes = 4 * 1024 * 1024;
+constexpr int MaxBlocks = 16; // blocks of ReadChunk in flight per transfer
 
 QString joined(const QString &dir, const QString &name)
 {
@@ -50,17 +50,61 @@ struct FileXferManager::Sink {
     int fd = -1;
     QCryptographicHash md5{QCryptographicHash::Md5};
     QCryptographicHash sha1{QCryptographicHash::Sha1};
-    QString error;              // first write error (I/O thread)
-    std::atomic<qint64> pending{0}; // handed over, not yet written
+    QString error; // first write error (I/O thread)
+    // Reusable blocks handed from the GUI thread to the I/O thread: the
+    // memory of a transfer stays fixed however long it runs.
+    QMutex mutex;
+    std::vector<std::unique_ptr<char[]>> blocks;
+    std::vector<int> freeBlocks;
+
+    // A free block, or -1 when all MaxBlocks are in flight.
+    int acquire()
+    {
+        QMutexLocker lock(&mutex);
+        if (!freeBlocks.empty()) {
+            const int index = freeBlocks.back();
+            freeBlocks.pop_back();
+            return index;
+        }
+        if (int(blocks.size()) >= MaxBlocks)
+            return -1;
+        blocks.emplace_back(new char[ReadChunk]);
+        return int(blocks.size()) - 1;
+    }
+    char *block(int index)
+    {
+        QMutexLocker lock(&mutex);
+        return blocks[size_t(index)].get();
+    }
+    void release(int index)
+    {
+        QMutexLocker lock(&mutex);
+        freeBlocks.push_back(index);
+    }
+    // Each block is used by two tasks: writing plus SHA-1 on the I/O
+    // thread, MD5 on the hash thread; the second one to end frees it.
+    std::atomic<int> uses[MaxBlocks];
+
+    void write(const char *data, qint64 size)
+    {
+        if (!error.isEmpty())
+            return;
+        if (!writeAll(data, size))
+            error = QStringLiteral("cannot write the temporary file: ") + QString::fromLocal8Bit(std::strerror(errno));
+        sha1.addData(data, int(size));
+    }
+    void done(int index)
+    {
+        if (--uses[index] == 0)
+            release(index);
+    }
     // Results of the final task.
     QString md5Hex;
     QString sha1Hex;
 
     ~Sink() { close(); }
-    bool writeAll(const QByteArray &data)
+    bool writeAll(const char *p, qint64 left)
     {
-        const char *p = data.constData();
-        qint64 left = data.size();
         while (left > 0) {
             const ssize_t n = ::write(fd, p, size_t(left));
             if (n < 0 && errno == EINTR)
@@ -96,7 +140,22 @@ FileXferManager::FileXferManager(QObject *parent) : QObject(parent), m_nam(new Q
 {
     qRegisterMetaType<DownloadableFileInfo>("DownloadableFileInfo");
     qRegisterMetaType<XferConfig>("XferConfig");
-    m_io.setMaxThreadCount(1); // one thread: the tasks of a transfer run in order
+    // One thread each; tasks posted to a thread's context object run in the
+    // order they were posted.
+    m_ioContext = new QObject;
+    m_hashContext = new QObject;
+    m_ioContext->moveToThread(&m_ioThread);
+    m_hashContext->moveToThread(&m_hashThread);
+    m_ioThread.setObjectName(QStringLiteral("updater-io"));
+    m_hashThread.setObjectName(QStringLiteral("updater-md5"));
+    m_ioThread.start();
+    m_hashThread.start();
+}
+
+template <typename F>
+void FileXferManager::post(QObject *context, F task)
+{
+    QMetaObject::invokeMethod(context, std::move(task), Qt::QueuedConnection);
 }
 
 FileXferManager::~FileXferManager()
@@ -106,17 +165,20 @@ FileXferManager::~FileXferManager()
         reply->disconnect(this);
         reply->abort();
         reply->deleteLater();
-        Job *job = it.value();
-        const std::shared_ptr<Sink> sink = job->sink;
-        const QString temp = job->config.tempPath();
-        QtConcurrent::run(&m_io, [sink, temp] {
-            sink->close();
-            QFile::remove(temp);
-        });
+    }
+    // Stop the threads; tasks not run yet are dropped with their contexts.
+    m_ioThread.quit();
+    m_hashThread.quit();
+    m_ioThread.wait();
+    m_hashThread.wait();
+    delete m_ioContext;
+    delete m_hashContext;
+    for (Job *job : qAsConst(m_jobs)) {
+        job->sink->close();
+        QFile::remove(job->config.tempPath());
         delete job;
     }
     m_jobs.clear();
-    m_io.waitForDone();
     m_nam->deleteLater();
 }
 
@@ -199,28 +261,46 @@ void FileXferManager::onReadyRead(QNetworkReply *reply)
     if (!job || !job->failure.isEmpty() || !reply->isReadable())
         return;
     const std::shared_ptr<Sink> sink = job->sink;
-    // Data goes to the I/O thread; while it holds too much, reading waits
-    // (the reply's bounded buffer then holds the network back).
-    while (job->finishing || sink->pending.load() < MaxPendingBytes) {
-        QByteArray chunk = reply->read(ReadChunk);
-        if (chunk.isEmpty())
-            break;
-        if (job->received + chunk.size() > job->limit) {
+    // Data goes to the I/O thread in reusable blocks; while all are in
+    // flight, reading waits (the reply's bounded buffer then holds the
+    // network back).
+    auto account = [this, job, reply](qint64 n) {
+        if (job->received + n > job->limit) {
             job->failure = QStringLiteral("more data than the declared size or the limit");
             reply->abort();
+            return false;
+        }
+        job->received += n;
+        return true;
+    };
+    while (reply->bytesAvailable() > 0) {
+        const int index = sink->acquire();
+        if (index < 0) {
+            if (!job->finishing)
+                break;
+            // The reply is done: take the rest of its bounded buffer at once.
+            const QByteArray rest = reply->readAll();
+            if (!account(rest.size()))
+                return;
+            post(m_ioContext, [sink, rest] { sink->write(rest.constData(), rest.size()); });
+            post(m_hashContext, [sink, rest] { sink->md5.addData(rest); });
+            break;
+        }
+        const qint64 n = reply->read(sink->block(index), ReadChunk);
+        if (n <= 0 || !account(n)) {
+            sink->release(index);
+            if (n <= 0)
+                break;
             return;
         }
-        job->received += chunk.size();
-        sink->pending += chunk.size();
-        QtConcurrent::run(&m_io, [sink, chunk] {
-            if (sink->error.isEmpty()) {
-                if (!sink->writeAll(chunk))
-                    sink->error = QStringLiteral("cannot write the temporary file: ") +
-                                  QString::fromLocal8Bit(std::strerror(errno));
-                sink->md5.addData(chunk);
-                sink->sha1.addData(chunk);
-            }
-            sink->pending -= chunk.size();
+        sink->uses[index] = 2;
+        post(m_ioContext, [sink, index, n] {
+            sink->write(sink->block(index), n);
+            sink->done(index);
+        });
+        post(m_hashContext, [sink, index, n] {
+            sink->md5.addData(sink->block(index), int(n));
+            sink->done(index);
         });
     }
     if (!job->finishing && reply->bytesAvailable() > 0 && !job->retryScheduled) {
@@ -261,9 +341,7 @@ void FileXferManager::onXferFinished(QNetworkReply *reply)
     const std::shared_ptr<Sink> sink = job->sink;
     const XferConfig config = job->config;
     delete job;
-    auto *watcher = new QFutureWatcher<void>(this);
-    connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, sink, config, failure]() mutable {
-        watcher->deleteLater();
+    auto verdict = [this, sink, config, failure]() mutable {
         const DownloadableFileInfo &info = config.info;
         if (failure.isEmpty() && !sink->error.isEmpty())
             failure = sink->error;
@@ -284,13 +362,23 @@ void FileXferManager::onXferFinished(QNetworkReply *reply)
             QFile::remove(config.tempPath());
             emit fileXferFailed(info);
         }
+    };
+    // The last task on each thread takes its hash (and closes the file); the
+    // second to end hands the verdict back to this thread. The manager stops
+    // both threads before it goes, so it is there to receive it.
+    auto finals = std::make_shared<std::atomic<int>>(2);
+    post(m_hashContext, [this, sink, finals, verdict] {
+        sink->md5Hex = QString::fromLatin1(sink->md5.result().toHex());
+        if (--*finals == 0)
+            QMetaObject::invokeMethod(this, verdict, Qt::QueuedConnection);
     });
-    watcher->setFuture(QtConcurrent::run(&m_io, [sink] {
+    post(m_ioContext, [this, sink, finals, verdict] {
         if (!sink->close() && sink->error.isEmpty())
             sink->error = QStringLiteral("cannot write the temporary file");
-        sink->md5Hex = QString::fromLatin1(sink->md5.result().toHex());
         sink->sha1Hex = QString::fromLatin1(sink->sha1.result().toHex());
-    }));
+        if (--*finals == 0)
+            QMetaObject::invokeMethod(this, verdict, Qt::QueuedConnection);
+    });
 }
 
 bool FileXferManager::checkHashes(const QString &path, const DownloadableFileInfo &info)

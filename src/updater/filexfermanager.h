@@ -1,7 +1,7 @@
 // Downloads installer files: each transfer streams into an exclusive
 // temporary file beside its destination while MD5 and SHA-1 are computed
-// (writing and hashing run on one I/O thread, so a slow disk never holds up
-// the GUI thread),
+// (writing with SHA-1 on one I/O thread, MD5 beside it on another, so neither
+// a slow disk nor the hashing holds up the GUI thread),
 // is checked against the description's size and hashes, made executable and
 // renamed into place. Every transfer ends in exactly one of fileXferSucceed
 // and fileXferFailed.
@@ -14,7 +14,7 @@
 #include <QObject>
 #include <QSslConfiguration>
 #include <QSslError>
-#include <QThreadPool>
+#include <QThread>
 
 class QNetworkAccessManager;
 
@@ -75,10 +75,15 @@ private:
     void onReadyRead(QNetworkReply *reply);
     void onXferFinished(QNetworkReply *reply);
     void failLater(const DownloadableFileInfo &info, const QString &reason);
+    template <typename F>
+    static void post(QObject *context, F task);
 
     QNetworkAccessManager *m_nam = nullptr;
     QHash<QNetworkReply *, Job *> m_jobs;
-    QThreadPool m_io;
+    QThread m_ioThread;   // writes and SHA-1
+    QThread m_hashThread; // MD5
+    QObject *m_ioContext = nullptr;
+    QObject *m_hashContext = nullptr;
     QSslConfiguration m_ssl = QSslConfiguration::defaultConfiguration();
     bool m_allowPlainHttp = false;
     qint64 m_maxBytes = DefaultMaxBytes;
