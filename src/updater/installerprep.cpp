@@ -191,7 +191,11 @@ PreparedInstaller prepare(const DownloadableFileInfo &info, const QString &downl
         return fail(QStringLiteral("cannot create ") + unpackDir);
     if (QdFileCompressor::uncompressZipFile(file, unpackDir, limits) != 0)
         return fail(QStringLiteral("the archive could not be unpacked"));
-    const QString program = QDir::cleanPath(unpackDir + QLatin1Char('/') + info.exe2Start);
+    // Unpacking puts every file directly in the directory (archive folders
+    // are dropped, and no two entries may share a name), so the executable
+    // is found by its file name.
+    const QString program =
+        QDir::cleanPath(unpackDir + QLatin1Char('/') + QdFileCompressor::extractedBaseName(info.exe2Start));
     if (!UpdaterPaths::isInsideDir(unpackDir, program) || program == unpackDir)
         return fail(QStringLiteral("the executable lies outside the unpacked directory"));
     if (!UpdaterPaths::isOwnRegularFile(program))

@@ -40,8 +40,9 @@ namespace UpdaterInstall {
 QString unpackDirName(const QString &fileName);
 // Checks the downloaded file against `info` again and, for a zipped one,
 // inspects it and unpacks it into a fresh directory beside it; then finds the
-// file to start: the executable named by the reply inside that directory
-// (zipped), or the downloaded file itself.
+// file to start: the executable named by the reply, by its file name inside
+// that directory (zipped; unpacking drops the archive's folders), or the
+// downloaded file itself.
 PreparedInstaller prepare(const DownloadableFileInfo &info, const QString &downloadDir,
                           const QdZipLimits &limits = QdZipLimits());
 // Right before the start: still an own regular file inside the download

@@ -321,6 +321,8 @@ void TestUpdateDownload::zipped_data()
     const ZipEntry setup{"setup.sh", kScript, 0100644};
     const ZipEntry readme{"docs/readme.txt", "read me", 0100644};
     QTest::newRow("good") << QList<ZipEntry>{readme, setup} << "setup.sh" << true;
+    QTest::newRow("executable in a folder") << QList<ZipEntry>{readme, {"bin/setup.sh", kScript, 0100644}}
+                                            << "bin/setup.sh" << true;
     QTest::newRow("parent entry") << QList<ZipEntry>{setup, {"../evil.sh", "evil", 0100755}} << "setup.sh" << false;
     QTest::newRow("absolute entry") << QList<ZipEntry>{setup, {"/tmp/evil.sh", "evil", 0100755}} << "setup.sh"
                                     << false;
