@@ -148,8 +148,6 @@ FileXferManager::FileXferManager(QObject *parent) : QObject(parent), m_nam(new Q
     m_hashContext->moveToThread(&m_hashThread);
     m_ioThread.setObjectName(QStringLiteral("updater-io"));
     m_hashThread.setObjectName(QStringLiteral("updater-md5"));
-    m_ioThread.start();
-    m_hashThread.start();
 }
 
 template <typename F>
@@ -207,6 +205,10 @@ void FileXferManager::transfer(XferConfig config)
         return;
     }
 
+    if (!m_ioThread.isRunning()) { // started with the first transfer
+        m_ioThread.start();
+        m_hashThread.start();
+    }
     auto *job = new Job;
     job->config = config;
     job->limit = info.size > 0 ? qMin(info.size, m_maxBytes) : m_maxBytes;
