@@ -1,36 +1,53 @@
 // Check layer of the self-update machinery: runs version checks against the
-// update server and reports their outcome through its signals.
+// update service, compares the application's version with the one offered,
+// shows progress, and reports every outcome through one of its five signals.
 #pragma once
 
+#include "baseupdater.h"
 #include "qufwproductbranch.h"
 
-#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
 class Logger;
+#include <QProgressDialog>
 struct WriterConfig;
 
-class CheckUpdateDlg : public QObject {
+class CheckUpdateDlg : public BaseUpdater {
     Q_OBJECT
 public:
     CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
                    const QString &version, const QUrl &server, const QString &downloadDir,
                    const QString &loggerName, const QString &logDir, const WriterConfig &writerConfig,
                    QObject *parent = nullptr);
+    CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
+                   const QString &version, const QUrl &server, const QString &downloadDir,
+                   const QString &loggerName, const QString &logDir, QObject *parent = nullptr);
     ~CheckUpdateDlg() override;
 
     void setModalDialog(bool modal);
     void setHiddenCheck(bool hidden);
     bool isModalDialog() const { return modal; }
     bool isHiddenCheck() const { return hiddenCheck; }
+    bool isUpdateAvailable() const { return updateAvailable; }
+    bool isInstallerOutdated() const { return installerOutdated; }
 
-    QString productUid() const { return m_productUid; }
-    void setProductUid(const QString &uid) { m_productUid = uid; }
+    QString productUid() const { return getProductUid(); }
     QUrl serverUrl() const { return m_server; }
-    int productBranch() const { return m_branch; }
-    QString appVersion() const { return m_appVersion; }
-    QString downloadDir() const { return m_downloadDir; }
+    int productBranch() const { return getBranch(); }
+    QString appVersion() const { return getAppVersion(); }
+    QString downloadDir() const { return getDownloadDir(); }
+    QProgressDialog *progressDialog() const { return m_progress; }
+
+    // Delay between checkUpdates() and the request, and the request's
+    // timeout (500 and 5000 ms unless changed, for tests).
+    void setCheckTiming(int delayMs, int timeoutMs);
+
+    // Starts the installer already in the download directory. Not used by
+    // the program.
+    void startDownloadApp() { launchStage2Updater(); }
+    bool copyLibrariesToTemp() { return true; }
 
 signals:
     void canceled();
@@ -42,6 +59,17 @@ signals:
 public slots:
     void checkUpdates();
     void startDownload();
+    // True when `info` offers no newer application version.
+    bool compareAppVersion(const DownloadableFileInfo &info);
+    void onCanceled();
+    void onDownloadProgress(qint64 recvd, qint64 total);
+    void onDownloadFinished();
+    void onDownloadFailed();
+    void onNewVersion();
+    void onUpdaterVersionCheckFailed() override;
+    void onUpdaterVersionIsUpToDate();
+    void onS2Launched();
+    void onS2Failed();
 
 protected:
     Logger *updaterLogger = nullptr;
@@ -51,10 +79,15 @@ protected:
     bool installerOutdated = false;
 
 private:
-    QString m_productUid;
-    QString m_labelText;
-    QString m_appVersion;
+    void setUp(const QString &labelText, const QString &loggerName, const QString &logDir,
+               const WriterConfig &writerConfig);
+    void log(int priority, const QString &text);
+    void resetProgress();
+    void reportNewVersion();
+
     QUrl m_server;
-    QString m_downloadDir;
-    int m_branch = QUFW::ProductBranch::StableBranch;
+    QString m_labelText;
+    QPointer<QProgressDialog> m_progress;
+    int m_checkDelayMs = 500;
+    int m_checkTimeoutMs = 5000;
 };
