@@ -1,5 +1,7 @@
 #include "desklinestartup.h"
 
+#include "installerprep.h"
+
 #include "crashhandler.h"
 #include "mpgui.h"
 #include "msettings.h"
@@ -35,7 +37,6 @@ AppIdentity AppIdentity::current()
     id.singleInstanceKey = QStringLiteral("%1_KEY").arg(id.shortName);
     id.defaultUpdateKey = QStringLiteral("%1").arg(id.shortName);
     id.defaultUpdateServer = QString();
-    id.downloadDir = QStringLiteral("%1/%2Updates").arg(QDir::tempPath(), id.shortName);
     return id;
 }
 
@@ -297,7 +298,7 @@ UpdaterDlg *createUpdater(const UpdateSettings &updates, const AppIdentity &id)
         return nullptr;
     UpdaterDlg *updater =
         new UpdaterDlg(updates.key, QUFW::ProductBranch::ProdBranchType(updates.branch), id.longName, id.version,
-                       QUrl(updates.server, QUrl::TolerantMode), id.downloadDir, id.shortName,
+                       QUrl(updates.server, QUrl::TolerantMode), UpdaterPaths::defaultDownloadDir(), id.shortName,
                        MSETTINGS::getSettingsDirPath(), WriterConfig(), nullptr);
     updater->setAutoUpdate(false);
     updater->setModalDialog(false);

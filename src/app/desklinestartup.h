@@ -33,7 +33,6 @@ struct AppIdentity {
     QString singleInstanceKey;  // "<short>_KEY"
     QString defaultUpdateKey;   // the short name
     QString defaultUpdateServer; // none: updates only with -r
-    QString downloadDir;        // "<tmp>/<short>Updates"
 
     static AppIdentity current();
 };

@@ -1,5 +1,6 @@
 #include "argvbuilder.h"
 #include "desklinestartup.h"
+#include "installerprep.h"
 #include "globallogger.h"
 #include "mpgui.h"
 #include "msettings.h"
@@ -60,7 +61,6 @@ void TestStartup::identity()
     QCOMPARE(id.singleInstanceKey, QString("DESKLINE_KEY"));
     QCOMPARE(id.defaultUpdateKey, QString("DESKLINE"));
     QVERIFY(id.defaultUpdateServer.isEmpty());
-    QCOMPARE(id.downloadDir, QDir::tempPath() + "/DESKLINEUpdates");
 }
 
 // Every command line that ends the process, and some that do not.
@@ -285,7 +285,8 @@ void TestStartup::updaterOnlyWithServerAndKey()
     QCOMPARE(updater->serverUrl(), QUrl("https://u.example/updates"));
     QCOMPARE(updater->productBranch(), 2);
     QCOMPARE(updater->appVersion(), id.version);
-    QCOMPARE(updater->downloadDir(), id.downloadDir);
+    // Updates land in a private per-user directory, never a shared temporary one.
+    QCOMPARE(updater->downloadDir(), UpdaterPaths::defaultDownloadDir());
     QVERIFY(!updater->isAutoUpdate());
     QVERIFY(!updater->isModalDialog());
     QVERIFY(updater->isHiddenCheck());
