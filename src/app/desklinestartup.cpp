@@ -2,6 +2,7 @@
 
 #include "crashhandler.h"
 #include "mpgui.h"
+#include "passwordpromptdialog.h"
 #include "msettings.h"
 #include "promptservice.h"
 #include "qdparamparser.h"
@@ -255,13 +256,11 @@ bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config)
         QString password = keys.value(QStringLiteral("password"));
         QString scrambled = SimpleObfuscator::hide(password);
         if (password.isEmpty()) {
-            // The answer's OK/Cancel is not consulted: whatever was typed is taken.
-            bool ok = false;
-            const QString typed = prompts().getText(
-                nullptr, QCoreApplication::translate("dlgPasswordPrompt", "Dialog"),
-                QCoreApplication::translate("dlgPasswordPrompt", "Il file di configurazione non contiene "
-                                                                 "password.<br>Inserire la password da utilizzare:"),
-                QString(), true, &ok);
+            PasswordPromptDialog dialog;
+            // The dialog's result is not consulted: whatever was typed is
+            // taken, also when the user pressed Cancel.
+            prompts().execDialog(&dialog);
+            const QString typed = dialog.getInsertedPassword();
             scrambled = SimpleObfuscator::hide(typed);
             if (typed.isEmpty()) {
                 prompts().warning(nullptr, QString(),
