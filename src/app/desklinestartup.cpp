@@ -20,6 +20,10 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace DesklineStartup {
 
 namespace {
@@ -62,11 +66,11 @@ bool probeHighDpi(int argc, char **argv)
         metrics.append({screen->logicalDotsPerInch(), screen->devicePixelRatio()});
     if (!screens.isEmpty()) {
         const QScreen *screen = screens.first();
-        qDebug() << Q_FUNC_INFO << screen->physicalDotsPerInch() << screen->logicalDotsPerInch()
+        qDebug() << MainLogPrefix << screen->physicalDotsPerInch() << screen->logicalDotsPerInch()
                  << screen->devicePixelRatio() << screen->size() << screen->physicalSize();
     }
     if (highDpiWantedFor(metrics)) {
-        qDebug() << Q_FUNC_INFO << "enabling hidpi since detected hidpi monitor";
+        qDebug() << MainLogPrefix << "enabling hidpi since detected hidpi monitor";
         return true;
     }
     return false;
@@ -146,7 +150,7 @@ void applySettingsPathOption(const QDParamParser &parser)
     if (path.isEmpty())
         return;
     MSETTINGS::setSettingsDirPath(path);
-    qDebug() << Q_FUNC_INFO << "Overriding Settings path:" << MSETTINGS::getSettingsDirPath();
+    qDebug() << MainLogPrefix << "Overriding Settings path:" << MSETTINGS::getSettingsDirPath();
 }
 
 UpdateSettings resolveUpdateSettings(const QDParamParser &parser, const AppIdentity &id)
@@ -158,28 +162,28 @@ UpdateSettings resolveUpdateSettings(const QDParamParser &parser, const AppIdent
     updates.key = id.defaultUpdateKey;
     if (parser.isSet(QStringLiteral("r"))) {
         updates.server = parser.paramValue(QStringLiteral("r")).toString();
-        qDebug() << Q_FUNC_INFO << "Overriding Updates server:" << updates.server;
+        qDebug() << MainLogPrefix << "Overriding Updates server:" << updates.server;
     }
     if (parser.isSet(QStringLiteral("t"))) {
         updates.key = parser.paramValue(QStringLiteral("t")).toString();
-        qDebug() << Q_FUNC_INFO << "Overriding Updates KEY:" << updates.key;
+        qDebug() << MainLogPrefix << "Overriding Updates KEY:" << updates.key;
     }
     if (parser.isSet(QStringLiteral("b"))) {
         const QString text = parser.paramValue(QStringLiteral("b")).toString();
         if (text.isEmpty()) {
-            qWarning() << Q_FUNC_INFO << "Got empty Updates BRANCH";
+            qWarning() << MainLogPrefix << "Got empty Updates BRANCH";
             updates.branch = 1;
         } else {
             bool ok = false;
             const int value = text.toInt(&ok, 10);
             if (!ok || value < 0 || value > 2) {
-                qWarning() << Q_FUNC_INFO << "Got invalid Updates BRANCH:" << (ok ? value : 0);
+                qWarning() << MainLogPrefix << "Got invalid Updates BRANCH:" << (ok ? value : 0);
                 updates.branch = 1;
             } else {
                 updates.branch = value;
             }
         }
-        qDebug() << Q_FUNC_INFO << "Overriding Updates BRANCH:" << updates.branch;
+        qDebug() << MainLogPrefix << "Overriding Updates BRANCH:" << updates.branch;
     }
     return updates;
 }
@@ -187,9 +191,28 @@ UpdateSettings resolveUpdateSettings(const QDParamParser &parser, const AppIdent
 QHash<QString, QString> readConfigFileKeys(const QString &path)
 {
     QHash<QString, QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is read: a FIFO, a device or a directory named with
+    // -c would block the start-up or never end. The check is made on the
+    // opened descriptor (opened without blocking), so the file cannot be
+    // swapped between the check and the read.
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         return keys;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        qWarning() << MainLogPrefix << "Config file" << path << "is not a regular file, ignored";
+        return keys;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return keys;
+    }
     QByteArray data = file.read(kMaxConfigFileBytes);
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);
@@ -240,7 +263,7 @@ bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config)
     if (path.isEmpty())
         return true;
     if (!QFileInfo::exists(path)) {
-        qDebug() << Q_FUNC_INFO << "Config file" << path << "not found!";
+        qDebug() << MainLogPrefix << "Config file" << path << "not found!";
         return false;
     }
 
@@ -280,7 +303,7 @@ int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppId
 {
     declareOptions(parser);
     if (!parser.parse(argc, argv)) {
-        qDebug() << Q_FUNC_INFO << "Failed to start" << id.longName << ":" << parser.errorText;
+        qDebug() << MainLogPrefix << "Failed to start" << id.longName << ":" << parser.errorText;
         return BadCommandLineExitCode;
     }
     applySettingsPathOption(parser);

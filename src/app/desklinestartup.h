@@ -24,6 +24,8 @@ constexpr int RestartExitCode = -123456789;
 constexpr int BadCommandLineExitCode = 100;
 constexpr int SingleInstanceExitCode = 1;
 constexpr int StartupFontSizeIncrement = 1;
+// Every start-up line is written as the entry's own, whichever helper writes it.
+constexpr const char *MainLogPrefix = "int main(int, char **)";
 
 // Names, keys and paths formed before anything else.
 struct AppIdentity {

@@ -127,12 +127,12 @@ void TestDeskline::rejectedCommandLine_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown option") << QStringList{"--bogus"} << "Failed to start \"DESKLINE EDITION\" : \"Unknown "
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << "int main(int, char **) Failed to start \"DESKLINE EDITION\" : \"Unknown "
                                                                  "Parameter: bogus\"";
     QTest::newRow("value at the end") << QStringList{"-s", "-a"}
-                                      << "Failed to start \"DESKLINE EDITION\" : \"Missing parameter value: a\"";
+                                      << "int main(int, char **) Failed to start \"DESKLINE EDITION\" : \"Missing parameter value: a\"";
     QTest::newRow("missing config file") << QStringList{"-s", "-c", "/nonexistent/deskline.ini"}
-                                         << "Config file \"/nonexistent/deskline.ini\" not found!";
+                                         << "int main(int, char **) Config file \"/nonexistent/deskline.ini\" not found!";
 }
 
 // Exit code 100 before any main window: no log is ever opened.

@@ -15,6 +15,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 using namespace DesklineStartup;
 
 class TestMctiConfig : public QObject {
@@ -28,6 +35,8 @@ private slots:
     void readsKeysVerbatim_data();
     void readsKeysVerbatim();
     void onlyTopLevelKeys();
+    void onlyRegularFiles_data();
+    void onlyRegularFiles();
 
     void commandLineBeatsFile_data();
     void commandLineBeatsFile();
@@ -151,6 +160,60 @@ void TestMctiConfig::onlyTopLevelKeys()
     QCOMPARE(keys.value("username"), QString("top"));
     QVERIFY(!keys.contains("password"));
     QCOMPARE(keys.value("mode"), QString("1"));
+}
+
+void TestMctiConfig::onlyRegularFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("directory") << "directory";
+    QTest::newRow("device") << "device";
+}
+
+// -c naming something other than a regular file neither blocks nor reads it:
+// its keys are empty, as for an unreadable file.
+void TestMctiConfig::onlyRegularFiles()
+{
+    QFETCH(QString, kind);
+    QString path;
+    if (kind == "fifo") {
+        path = m_dir.filePath(QStringLiteral("cfg.fifo%1").arg(++m_files));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == "directory") {
+        path = m_dir.path();
+    } else {
+        path = QStringLiteral("/dev/zero");
+    }
+    // Should the read block on the FIFO, a writer unblocks it after a while
+    // with a key that must then show up, so the test fails instead of hanging.
+    std::atomic<bool> done{false};
+    std::atomic<bool> unblocked{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 200 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (done || kind != "fifo")
+            return;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            unblocked = true;
+            const char text[] = "username=from-fifo\n";
+            (void)!::write(fd, text, sizeof text - 1);
+            ::close(fd);
+        }
+    });
+    ScriptedPrompts prompts;
+    MctiConfig c;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is not a regular file, ignored$"));
+    const bool ok = build(QStringList{"-c", path}, &c);
+    done = true;
+    watchdog.join();
+    QVERIFY(!unblocked);
+    QVERIFY(ok);
+    QVERIFY(c.username.given);
+    QVERIFY(c.username.value.isEmpty());
+    QCOMPARE(c.startupMode, 2);
+    // No password in the file: the prompt is asked.
+    QCOMPARE(prompts.dialogRequests, QStringList{"dlgPasswordPrompt"});
 }
 
 void TestMctiConfig::commandLineBeatsFile_data()
