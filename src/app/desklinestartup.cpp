@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -311,6 +312,40 @@ int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppId
     if (!buildStartupConfig(parser, config))
         return BadCommandLineExitCode;
     return 0;
+}
+
+bool ensureSettingsDir(const QString &path, const QString &defaultPath)
+{
+    if (path.isEmpty())
+        return false;
+    const QString dirPath = QDir::cleanPath(QDir(path).absolutePath());
+    const QByteArray native = QFile::encodeName(dirPath);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0) {
+        const QString parent = QFileInfo(dirPath).absolutePath();
+        if (!QDir().mkpath(parent))
+            return false;
+        if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        // Whoever raced us to it, or a umask that took owner bits away: the
+        // directory ends up 0700 if it is ours.
+        if (::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return false;
+        if (st.st_uid == ::geteuid())
+            ::chmod(native.constData(), 0700);
+        return true;
+    }
+    if (!S_ISDIR(st.st_mode))
+        return false;
+    if (st.st_uid != ::geteuid() || (st.st_mode & 0777) == 0700)
+        return true;
+    const QDir dir(dirPath);
+    const bool ours = dirPath == QDir::cleanPath(QDir(defaultPath).absolutePath()) ||
+                      dir.exists(QStringLiteral("mcti.ini")) || dir.exists(QStringLiteral("mphone.log")) ||
+                      dir.exists(QStringLiteral("ctilib.log"));
+    if (ours)
+        ::chmod(native.constData(), 0700);
+    return true;
 }
 
 UpdaterDlg *createUpdater(const UpdateSettings &updates, const AppIdentity &id)

@@ -94,6 +94,14 @@ bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config);
 int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppIdentity &id,
                        UpdateSettings *updates, MctiConfig *config);
 
+// Step 15: creates the settings directory (with its missing parents) readable
+// by the owner only. An existing one is tightened to 0700 when it is ours: the
+// default location, or a directory of the current user that already holds the
+// program's settings file or logs. Any other existing directory (one the user
+// named with -o for other uses) is left as it is. False when it cannot be
+// created.
+bool ensureSettingsDir(const QString &path, const QString &defaultPath);
+
 // The updater, only when server and key are both set; null otherwise.
 UpdaterDlg *createUpdater(const UpdateSettings &updates, const AppIdentity &id);
 // The seven queued connections between a main window, the updater and the

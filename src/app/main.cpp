@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
     if (rc != 0)
         return rc;
 
-    QDir().mkpath(MSETTINGS::getSettingsDirPath());
+    ensureSettingsDir(MSETTINGS::getSettingsDirPath(), MSETTINGS::getDefaultSettingsDirPath());
 
     UpdaterDlg *updater = createUpdater(updates, id);
 
