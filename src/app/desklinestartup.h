@@ -5,6 +5,7 @@
 
 #include <QVector>
 
+#include "configfilereader.h"
 #include "mcticonfig.h"
 #include "qdapplication.h"
 
@@ -24,8 +25,6 @@ constexpr int RestartExitCode = -123456789;
 constexpr int BadCommandLineExitCode = 100;
 constexpr int SingleInstanceExitCode = 1;
 constexpr int StartupFontSizeIncrement = 1;
-// Every start-up line is written as the entry's own, whichever helper writes it.
-constexpr const char *MainLogPrefix = "int main(int, char **)";
 
 // Names, keys and paths formed before anything else.
 struct AppIdentity {
@@ -78,12 +77,6 @@ void declareOptions(QDParamParser &parser);
 void applySettingsPathOption(const QDParamParser &parser);
 UpdateSettings resolveUpdateSettings(const QDParamParser &parser, const AppIdentity &id);
 
-// Keys of the top level ([General]) of an INI file, read verbatim: split at
-// the first "=", blanks trimmed, one pair of enclosing double quotes removed,
-// no escapes, no list or comment handling inside values.
-QHash<QString, QString> readConfigFileKeys(const QString &path);
-// Operating mode of the "mode" key: 0..2, anything else 2.
-int startupModeFromText(const QString &text);
 // Fills `config` from -a, -u, -p and the -c file. False when the -c file does
 // not exist (the caller ends the process with exit code 100).
 bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config);
