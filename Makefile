@@ -35,7 +35,9 @@ bench: deps
 # UBSan), each run for FUZZ_SECONDS; not part of `make test`. Needs clang,
 # installed here when missing.
 fuzz: deps
-	@command -v clang++ >/dev/null 2>&1 || { apt-get update && apt-get install -y clang; }
+	@if ! command -v clang++ >/dev/null 2>&1 || ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then \
+	  sudo=; [ "$$(id -u)" = 0 ] || sudo=sudo; \
+	  $$sudo apt-get update && $$sudo apt-get install -y clang libclang-rt-14-dev; fi
 	cmake -S fuzz -B $(FUZZ_BUILD_DIR) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
 	@bash scripts/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
