@@ -4,8 +4,10 @@ JOBS ?= $(shell nproc)
 BUILD_DIR ?= build
 TEST_BUILD_DIR ?= build-test
 BENCH_BUILD_DIR ?= build-bench
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test bench format clean
+.PHONY: all deps build run test bench fuzz format clean
 
 all: build
 
@@ -29,8 +31,19 @@ bench: deps
 	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
 	@bash scripts/run-bench.sh $(BENCH_BUILD_DIR)
 
+# Fuzz targets of the parsers that read outside input (libFuzzer, ASan and
+# UBSan), each run for FUZZ_SECONDS; not part of `make test`. Needs clang,
+# installed here when missing.
+fuzz: deps
+	@if ! command -v clang++ >/dev/null 2>&1 || ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then \
+	  sudo=; [ "$$(id -u)" = 0 ] || sudo=sudo; \
+	  $$sudo apt-get update && $$sudo apt-get install -y clang libclang-rt-14-dev; fi
+	cmake -S fuzz -B $(FUZZ_BUILD_DIR) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
+	@bash scripts/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
+
 format:
 	@find src platform cpucore tests bench \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) -print0 | xargs -0 -r clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(BENCH_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(BENCH_BUILD_DIR) $(FUZZ_BUILD_DIR)

@@ -688,7 +688,46 @@ QJsonObject toJson(const ServicesDialCodesMap &codes)
     return o;
 }
 
-bool fromJson(const QJsonValue &json, ServicesDialCodesMap &out, QString *error)
+bool isServiceDialCodeType(int value)
+{
+    // Spelled out so that a value the enumeration lacks never becomes one.
+    switch (CTILIB::ServiceDialCodeType(value)) {
+    case CTILIB::SdcDndToggle:
+    case CTILIB::SdcVoicemail:
+    case CTILIB::SdcConference:
+    case CTILIB::SdcUnused4:
+    case CTILIB::SdcForwardOn:
+    case CTILIB::SdcForwardOff:
+    case CTILIB::SdcParkFirstSlot:
+    case CTILIB::SdcParkLastSlot:
+    case CTILIB::SdcPickup:
+    case CTILIB::SdcQueueLogin:
+    case CTILIB::SdcQueueLogout:
+    case CTILIB::SdcQueuePause:
+    case CTILIB::SdcQueueUnpause:
+    case CTILIB::SdcSupervisedPickup:
+    case CTILIB::SdcIntercom:
+    case CTILIB::SdcSpy:
+    case CTILIB::SdcWhisper:
+    case CTILIB::SdcBarge:
+    case CTILIB::SdcNightMode:
+    case CTILIB::SdcFollowMe:
+    case CTILIB::SdcOutsideLinePrefix:
+    case CTILIB::SdcAttendedTransfer:
+    case CTILIB::SdcCancelAttendedTransfer:
+    case CTILIB::SdcInCallHangup:
+    case CTILIB::SdcInCallThreeWay:
+    case CTILIB::SdcInCallSwap:
+    case CTILIB::SdcFastTransfer:
+    case CTILIB::SdcCallRecording:
+    case CTILIB::SdcPark:
+    case CTILIB::SdcInCallDisconnect:
+        return true;
+    }
+    return false;
+}
+
+bool fromJson(const QJsonValue &json, ServicesDialCodesMap &out, QString *error, QStringList *skipped)
 {
     out.clear();
     if (!json.isObject())
@@ -697,8 +736,12 @@ bool fromJson(const QJsonValue &json, ServicesDialCodesMap &out, QString *error)
     for (auto it = o.constBegin(); it != o.constEnd(); ++it) {
         bool ok = false;
         const int key = it.key().toInt(&ok);
-        if (!ok || key < 1 || key > 99)
-            return fail(error, QStringLiteral("invalid service code key"));
+        if (!ok || !isServiceDialCodeType(key)) {
+            // A code this client does not know: left out, the others still count.
+            if (skipped)
+                skipped->append(it.key());
+            continue;
+        }
         if (!it.value().isString())
             return fail(error, QStringLiteral("service code %1: expected a string").arg(key));
         out.insert(CTILIB::ServiceDialCodeType(key), it.value().toString());

@@ -93,9 +93,13 @@ template <typename T> bool listFromJson(const QJsonValue &json, QList<T> &out, Q
     return true;
 }
 
-// Service dial codes: an object {"2": "*2", ...}; keys must be 1..99.
+// Service dial codes: an object {"2": "*2", ...} keyed by the numbers of
+// CTILIB::ServiceDialCodeType. Keys that are not one of them are left out and
+// listed in `skipped`.
+bool isServiceDialCodeType(int value);
 QJsonObject toJson(const ServicesDialCodesMap &codes);
-bool fromJson(const QJsonValue &json, ServicesDialCodesMap &out, QString *error = nullptr);
+bool fromJson(const QJsonValue &json, ServicesDialCodesMap &out, QString *error = nullptr,
+              QStringList *skipped = nullptr);
 
 // Extension statuses: an array of BuddyStatus, keyed by their extension.
 QJsonArray toJson(const BuddyStatusMap &statuses);

@@ -222,9 +222,15 @@ std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJso
     }
     if (name == QLatin1String("servicesCodes")) {
         ServicesDialCodesMap codes;
-        if (!CtiJson::fromJson(data.value(QLatin1String("codes")), codes, error))
+        QStringList skipped;
+        if (!CtiJson::fromJson(data.value(QLatin1String("codes")), codes, error, &skipped))
             return nullptr;
-        return [codes](CtiLibPrivate *d) { emit d->q->sigServicesCodesReceived(codes); };
+        return [codes, skipped](CtiLibPrivate *d) {
+            for (const QString &key : skipped)
+                d->logLine(UNQL::LOG_WARNING, QStringLiteral("Skipping unknown service code %1")
+                                                  .arg(CtiProtocol::sanitizeText(key, 32)));
+            emit d->q->sigServicesCodesReceived(codes);
+        };
     }
     if (name == QLatin1String("parkCall")) {
         QString number, room, timeout;

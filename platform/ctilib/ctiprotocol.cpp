@@ -2,9 +2,144 @@
 
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QSet>
+#include <QVector>
 
 namespace CtiProtocol
 {
+
+namespace
+{
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Reads the string whose opening quote is at `*pos`; on success `*pos` is just
+// past the closing quote and `out` (when given) holds the decoded text.
+bool scanString(const QByteArray &json, int *pos, QString *out)
+{
+    const char *d = json.constData();
+    const int n = json.size();
+    int i = *pos + 1;
+    int runStart = i;
+    auto flushRun = [&](int end) {
+        if (out && end > runStart)
+            out->append(QString::fromUtf8(d + runStart, end - runStart));
+    };
+    while (i < n) {
+        const char c = d[i];
+        if (c == '"') {
+            flushRun(i);
+            *pos = i + 1;
+            return true;
+        }
+        if (c != '\\') {
+            ++i;
+            continue;
+        }
+        flushRun(i);
+        if (i + 1 >= n)
+            return false;
+        const char e = d[i + 1];
+        if (e == 'u') {
+            if (i + 5 >= n)
+                return false;
+            int code = 0;
+            for (int k = 2; k < 6; ++k) {
+                const int h = hexValue(d[i + k]);
+                if (h < 0)
+                    return false;
+                code = code * 16 + h;
+            }
+            if (out)
+                out->append(QChar(ushort(code)));
+            i += 6;
+        } else {
+            if (out) {
+                switch (e) {
+                case 'b': out->append(QLatin1Char('\b')); break;
+                case 'f': out->append(QLatin1Char('\f')); break;
+                case 'n': out->append(QLatin1Char('\n')); break;
+                case 'r': out->append(QLatin1Char('\r')); break;
+                case 't': out->append(QLatin1Char('\t')); break;
+                default: out->append(QLatin1Char(e)); break;
+                }
+            }
+            i += 2;
+        }
+        runStart = i;
+    }
+    return false;
+}
+
+} // namespace
+
+bool hasDuplicateKey(const QByteArray &json)
+{
+    // One entry per open object or array, without recursion, so the depth of
+    // the input never reaches the call stack. Arrays carry no key set.
+    struct Level {
+        bool object = false;
+        bool expectKey = false;
+        QSet<QString> keys;
+    };
+    QVector<Level> stack;
+    const char *d = json.constData();
+    const int n = json.size();
+    int i = 0;
+    while (i < n) {
+        const char c = d[i];
+        switch (c) {
+        case '{':
+            stack.append(Level{true, true, {}});
+            ++i;
+            break;
+        case '[':
+            stack.append(Level{false, false, {}});
+            ++i;
+            break;
+        case '}':
+        case ']':
+            if (!stack.isEmpty())
+                stack.removeLast();
+            ++i;
+            break;
+        case ',':
+            if (!stack.isEmpty() && stack.last().object)
+                stack.last().expectKey = true;
+            ++i;
+            break;
+        case '"': {
+            Level *top = stack.isEmpty() ? nullptr : &stack.last();
+            if (top && top->object && top->expectKey) {
+                QString key;
+                if (!scanString(json, &i, &key))
+                    return false; // malformed: the parser reports it
+                top->expectKey = false;
+                if (top->keys.contains(key))
+                    return true;
+                top->keys.insert(key);
+            } else if (!scanString(json, &i, nullptr)) {
+                return false;
+            }
+            break;
+        }
+        default:
+            // Blanks, ':', numbers and literals carry no key.
+            ++i;
+            break;
+        }
+    }
+    return false;
+}
 
 bool FrameReader::append(const QByteArray &data)
 {
@@ -72,6 +207,13 @@ void FrameReader::clear()
 
 bool parseMessage(const QByteArray &frame, Message *msg, QString *error)
 {
+    // Qt's JSON reader keeps the last of two equal keys and leaks the value it
+    // replaces, so a peer could grow our memory without bound: such a frame is
+    // refused before it is decoded.
+    if (hasDuplicateKey(frame)) {
+        *error = QStringLiteral("duplicate key in a JSON object");
+        return false;
+    }
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(frame, &pe);
     if (pe.error != QJsonParseError::NoError) {

@@ -63,8 +63,13 @@ struct Message {
     QString error;    // response error text (sanitised)
 };
 
+// True when some object of the JSON text holds the same key twice (keys are
+// compared after their escapes are decoded). Malformed text reads as false:
+// the JSON parser reports it.
+bool hasDuplicateKey(const QByteArray &json);
+
 // Parses one frame; false with `error` for anything that is not a valid
-// envelope.
+// envelope; a frame with a duplicate key is refused.
 bool parseMessage(const QByteArray &frame, Message *msg, QString *error);
 
 QByteArray encodeRequest(qint64 id, const QString &cmd, const QJsonObject &args);

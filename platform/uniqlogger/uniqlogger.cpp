@@ -10,6 +10,8 @@
 
 #include <cstdio>
 #include <map>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace UNQL {
@@ -104,10 +106,26 @@ public:
     }
 
 private:
+    // Log files may hold user names, numbers and addresses: they are created
+    // readable by their owner only, and an older, looser file of ours is
+    // tightened when it is opened again.
     bool openLocked()
     {
-        m_file.setFileName(m_path);
-        return m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+        if (m_file.isOpen())
+            m_file.close();
+        const QByteArray native = QFile::encodeName(m_path);
+        const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+        if (fd < 0)
+            return false;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+            ::fchmod(fd, st.st_mode & 0700);
+        if (!m_file.open(fd, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+                         QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return false;
+        }
+        return true;
     }
 
     // The live file becomes "<name>.1", "<name>.1" becomes "<name>.2", and so on;

@@ -4,6 +4,7 @@
 
 #include "crashhandler.h"
 #include "mpgui.h"
+#include "passwordpromptdialog.h"
 #include "msettings.h"
 #include "promptservice.h"
 #include "qdparamparser.h"
@@ -21,12 +22,12 @@
 #include <QScreen>
 #include <QUrl>
 
-namespace DesklineStartup {
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-namespace {
-// A configuration file holds a handful of keys; anything larger is not one.
-constexpr qint64 kMaxConfigFileBytes = 1024 * 1024;
-} // namespace
+namespace DesklineStartup {
 
 AppIdentity AppIdentity::current()
 {
@@ -62,11 +63,11 @@ bool probeHighDpi(int argc, char **argv)
         metrics.append({screen->logicalDotsPerInch(), screen->devicePixelRatio()});
     if (!screens.isEmpty()) {
         const QScreen *screen = screens.first();
-        qDebug() << Q_FUNC_INFO << screen->physicalDotsPerInch() << screen->logicalDotsPerInch()
+        qDebug() << MainLogPrefix << screen->physicalDotsPerInch() << screen->logicalDotsPerInch()
                  << screen->devicePixelRatio() << screen->size() << screen->physicalSize();
     }
     if (highDpiWantedFor(metrics)) {
-        qDebug() << Q_FUNC_INFO << "enabling hidpi since detected hidpi monitor";
+        qDebug() << MainLogPrefix << "enabling hidpi since detected hidpi monitor";
         return true;
     }
     return false;
@@ -146,7 +147,7 @@ void applySettingsPathOption(const QDParamParser &parser)
     if (path.isEmpty())
         return;
     MSETTINGS::setSettingsDirPath(path);
-    qDebug() << Q_FUNC_INFO << "Overriding Settings path:" << MSETTINGS::getSettingsDirPath();
+    qDebug() << MainLogPrefix << "Overriding Settings path:" << MSETTINGS::getSettingsDirPath();
 }
 
 UpdateSettings resolveUpdateSettings(const QDParamParser &parser, const AppIdentity &id)
@@ -158,73 +159,30 @@ UpdateSettings resolveUpdateSettings(const QDParamParser &parser, const AppIdent
     updates.key = id.defaultUpdateKey;
     if (parser.isSet(QStringLiteral("r"))) {
         updates.server = parser.paramValue(QStringLiteral("r")).toString();
-        qDebug() << Q_FUNC_INFO << "Overriding Updates server:" << updates.server;
+        qDebug() << MainLogPrefix << "Overriding Updates server:" << updates.server;
     }
     if (parser.isSet(QStringLiteral("t"))) {
         updates.key = parser.paramValue(QStringLiteral("t")).toString();
-        qDebug() << Q_FUNC_INFO << "Overriding Updates KEY:" << updates.key;
+        qDebug() << MainLogPrefix << "Overriding Updates KEY:" << updates.key;
     }
     if (parser.isSet(QStringLiteral("b"))) {
         const QString text = parser.paramValue(QStringLiteral("b")).toString();
         if (text.isEmpty()) {
-            qWarning() << Q_FUNC_INFO << "Got empty Updates BRANCH";
+            qWarning() << MainLogPrefix << "Got empty Updates BRANCH";
             updates.branch = 1;
         } else {
             bool ok = false;
             const int value = text.toInt(&ok, 10);
             if (!ok || value < 0 || value > 2) {
-                qWarning() << Q_FUNC_INFO << "Got invalid Updates BRANCH:" << (ok ? value : 0);
+                qWarning() << MainLogPrefix << "Got invalid Updates BRANCH:" << (ok ? value : 0);
                 updates.branch = 1;
             } else {
                 updates.branch = value;
             }
         }
-        qDebug() << Q_FUNC_INFO << "Overriding Updates BRANCH:" << updates.branch;
+        qDebug() << MainLogPrefix << "Overriding Updates BRANCH:" << updates.branch;
     }
     return updates;
-}
-
-QHash<QString, QString> readConfigFileKeys(const QString &path)
-{
-    QHash<QString, QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return keys;
-    QByteArray data = file.read(kMaxConfigFileBytes);
-    if (data.startsWith("\xEF\xBB\xBF"))
-        data.remove(0, 3);
-    const QStringList lines = QString::fromUtf8(data).split(QLatin1Char('\n'));
-    bool topLevel = true;
-    for (const QString &raw : lines) {
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            const QString section = line.mid(1, line.size() - 2).trimmed();
-            topLevel = section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        if (!topLevel)
-            continue;
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0)
-            continue;
-        const QString key = line.left(eq).trimmed();
-        QString value = line.mid(eq + 1).trimmed();
-        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
-            value = value.mid(1, value.size() - 2);
-        keys.insert(key, value);
-    }
-    return keys;
-}
-
-int startupModeFromText(const QString &text)
-{
-    bool ok = false;
-    const int mode = text.trimmed().toInt(&ok);
-    if (!ok || mode < 0 || mode > 2)
-        return 2;
-    return mode;
 }
 
 bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config)
@@ -240,7 +198,7 @@ bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config)
     if (path.isEmpty())
         return true;
     if (!QFileInfo::exists(path)) {
-        qDebug() << Q_FUNC_INFO << "Config file" << path << "not found!";
+        qDebug() << MainLogPrefix << "Config file" << path << "not found!";
         return false;
     }
 
@@ -256,13 +214,11 @@ bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config)
         QString password = keys.value(QStringLiteral("password"));
         QString scrambled = SimpleObfuscator::hide(password);
         if (password.isEmpty()) {
-            // The answer's OK/Cancel is not consulted: whatever was typed is taken.
-            bool ok = false;
-            const QString typed = prompts().getText(
-                nullptr, QCoreApplication::translate("dlgPasswordPrompt", "Dialog"),
-                QCoreApplication::translate("dlgPasswordPrompt", "Il file di configurazione non contiene "
-                                                                 "password.<br>Inserire la password da utilizzare:"),
-                QString(), true, &ok);
+            PasswordPromptDialog dialog;
+            // The dialog's result is not consulted: whatever was typed is
+            // taken, also when the user pressed Cancel.
+            prompts().execDialog(&dialog);
+            const QString typed = dialog.getInsertedPassword();
             scrambled = SimpleObfuscator::hide(typed);
             if (typed.isEmpty()) {
                 prompts().warning(nullptr, QString(),
@@ -282,7 +238,7 @@ int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppId
 {
     declareOptions(parser);
     if (!parser.parse(argc, argv)) {
-        qDebug() << Q_FUNC_INFO << "Failed to start" << id.longName << ":" << parser.errorText;
+        qDebug() << MainLogPrefix << "Failed to start" << id.longName << ":" << parser.errorText;
         return BadCommandLineExitCode;
     }
     applySettingsPathOption(parser);
@@ -290,6 +246,40 @@ int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppId
     if (!buildStartupConfig(parser, config))
         return BadCommandLineExitCode;
     return 0;
+}
+
+bool ensureSettingsDir(const QString &path, const QString &defaultPath)
+{
+    if (path.isEmpty())
+        return false;
+    const QString dirPath = QDir::cleanPath(QDir(path).absolutePath());
+    const QByteArray native = QFile::encodeName(dirPath);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0) {
+        const QString parent = QFileInfo(dirPath).absolutePath();
+        if (!QDir().mkpath(parent))
+            return false;
+        if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        // Whoever raced us to it, or a umask that took owner bits away: the
+        // directory ends up 0700 if it is ours.
+        if (::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return false;
+        if (st.st_uid == ::geteuid())
+            ::chmod(native.constData(), 0700);
+        return true;
+    }
+    if (!S_ISDIR(st.st_mode))
+        return false;
+    if (st.st_uid != ::geteuid() || (st.st_mode & 0777) == 0700)
+        return true;
+    const QDir dir(dirPath);
+    const bool ours = dirPath == QDir::cleanPath(QDir(defaultPath).absolutePath()) ||
+                      dir.exists(QStringLiteral("mcti.ini")) || dir.exists(QStringLiteral("mphone.log")) ||
+                      dir.exists(QStringLiteral("ctilib.log"));
+    if (ours)
+        ::chmod(native.constData(), 0700);
+    return true;
 }
 
 UpdaterDlg *createUpdater(const UpdateSettings &updates, const AppIdentity &id)

@@ -5,6 +5,7 @@
 
 #include <QVector>
 
+#include "configfilereader.h"
 #include "mcticonfig.h"
 #include "qdapplication.h"
 
@@ -75,12 +76,6 @@ void declareOptions(QDParamParser &parser);
 void applySettingsPathOption(const QDParamParser &parser);
 UpdateSettings resolveUpdateSettings(const QDParamParser &parser, const AppIdentity &id);
 
-// Keys of the top level ([General]) of an INI file, read verbatim: split at
-// the first "=", blanks trimmed, one pair of enclosing double quotes removed,
-// no escapes, no list or comment handling inside values.
-QHash<QString, QString> readConfigFileKeys(const QString &path);
-// Operating mode of the "mode" key: 0..2, anything else 2.
-int startupModeFromText(const QString &text);
 // Fills `config` from -a, -u, -p and the -c file. False when the -c file does
 // not exist (the caller ends the process with exit code 100).
 bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config);
@@ -90,6 +85,14 @@ bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config);
 // 0 to go on, or the exit code the process must end with.
 int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppIdentity &id,
                        UpdateSettings *updates, MctiConfig *config);
+
+// Step 15: creates the settings directory (with its missing parents) readable
+// by the owner only. An existing one is tightened to 0700 when it is ours: the
+// default location, or a directory of the current user that already holds the
+// program's settings file or logs. Any other existing directory (one the user
+// named with -o for other uses) is left as it is. False when it cannot be
+// created.
+bool ensureSettingsDir(const QString &path, const QString &defaultPath);
 
 // The updater, only when server and key are both set; null otherwise.
 UpdaterDlg *createUpdater(const UpdateSettings &updates, const AppIdentity &id);

@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     const bool hiDpi = probeHighDpi(argc, argv);
     const QdBaseAppConfig appConfig = makeAppConfig(id);
     if (hiDpi) {
-        qDebug() << Q_FUNC_INFO << "enabling hi-dpi";
+        qDebug() << MainLogPrefix << "enabling hi-dpi";
         QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     }
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
     if (rc != 0)
         return rc;
 
-    QDir().mkpath(MSETTINGS::getSettingsDirPath());
+    ensureSettingsDir(MSETTINGS::getSettingsDirPath(), MSETTINGS::getDefaultSettingsDirPath());
 
     UpdaterDlg *updater = createUpdater(updates, id);
 

@@ -89,6 +89,11 @@ QString DefaultPromptService::getText(QWidget *parent, const QString &title, con
                                  initial, ok);
 }
 
+int DefaultPromptService::execDialog(QDialog *dialog)
+{
+    return dialog ? dialog->exec() : int(QDialog::Rejected);
+}
+
 QString DefaultPromptService::getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                                               const QString &filter)
 {

@@ -12,6 +12,7 @@
 #include <QSystemTrayIcon>
 #include <QUrl>
 
+class QDialog;
 class QWidget;
 
 class PromptService {
@@ -38,6 +39,9 @@ public:
     // Asks for a line of text; `ok` tells whether the user accepted.
     virtual QString getText(QWidget *parent, const QString &title, const QString &label,
                             const QString &initial, bool password, bool *ok) = 0;
+    // Runs one of the program's own modal dialogs (built and owned by the
+    // caller) and returns its result code (QDialog::Accepted or Rejected).
+    virtual int execDialog(QDialog *dialog) = 0;
     virtual QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                                     const QString &filter) = 0;
     virtual QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
@@ -74,6 +78,7 @@ public:
     QMessageBox::StandardButton message(QWidget *parent, const Message &msg) override;
     QString getText(QWidget *parent, const QString &title, const QString &label, const QString &initial,
                     bool password, bool *ok) override;
+    int execDialog(QDialog *dialog) override;
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,

@@ -4,6 +4,7 @@
 #include "testmain.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,6 +108,8 @@ private slots:
     void rejectedCommandLine();
     void sigtermEndsCleanly();
     void sigsegvDiesBySignal();
+    void privateSettingsAndLogs_data();
+    void privateSettingsAndLogs();
 
 private:
     QTemporaryDir m_dir;
@@ -122,12 +126,12 @@ void TestDeskline::rejectedCommandLine_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown option") << QStringList{"--bogus"} << "Failed to start \"DESKLINE EDITION\" : \"Unknown "
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << "int main(int, char **) Failed to start \"DESKLINE EDITION\" : \"Unknown "
                                                                  "Parameter: bogus\"";
     QTest::newRow("value at the end") << QStringList{"-s", "-a"}
-                                      << "Failed to start \"DESKLINE EDITION\" : \"Missing parameter value: a\"";
+                                      << "int main(int, char **) Failed to start \"DESKLINE EDITION\" : \"Missing parameter value: a\"";
     QTest::newRow("missing config file") << QStringList{"-s", "-c", "/nonexistent/deskline.ini"}
-                                         << "Config file \"/nonexistent/deskline.ini\" not found!";
+                                         << "int main(int, char **) Config file \"/nonexistent/deskline.ini\" not found!";
 }
 
 // Exit code 100 before any main window: no log is ever opened.
@@ -186,6 +190,112 @@ void TestDeskline::sigsegvDiesBySignal()
     // At least one frame line follows.
     QVERIFY(text.mid(bt + 11).count('\n') >= 1);
     QVERIFY(!text.contains("Got SIGTERM"));
+}
+
+namespace {
+int modeOf(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return int(st.st_mode & 0777);
+}
+
+// Sets an environment variable for the children started in its lifetime.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_old(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv() { qputenv(m_name, m_old); }
+
+private:
+    const char *m_name;
+    QByteArray m_old;
+};
+} // namespace
+
+void TestDeskline::privateSettingsAndLogs_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("dirMode");
+    // A fresh home, the default settings location.
+    QTest::newRow("default location") << "default" << 0700;
+    // -o naming a directory that does not exist yet, with missing parents.
+    QTest::newRow("-o, new") << "new" << 0700;
+    // -o naming a directory an older version of ours left 0755, log 0644.
+    QTest::newRow("-o, ours but loose") << "ours" << 0700;
+    // -o naming some other directory of the user's: not ours to change.
+    QTest::newRow("-o, someone else's") << "foreign" << 0755;
+}
+
+// A real start: the settings directory and the log files are private to the user.
+void TestDeskline::privateSettingsAndLogs()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, dirMode);
+    const QString base = nextDir();
+    const mode_t oldMask = ::umask(022);
+    QStringList args{"-s"};
+    QString dir;
+    if (setup == "default") {
+        QVERIFY(QDir().mkpath(base + "/home"));
+    } else if (setup == "new") {
+        dir = base + "/deeper/settings";
+        args << "-o" << dir;
+    } else {
+        dir = base + "/settings";
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                               QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                               QFileDevice::ReadOther | QFileDevice::ExeOther));
+        if (setup == "ours") {
+            QFile old(dir + "/mphone.log");
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("an older run\n");
+        }
+        args << "-o" << dir;
+    }
+    ScopedEnv home("HOME", QFile::encodeName(base + "/home"));
+    ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(base + "/home/.local/share"));
+    ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(base + "/home/.config"));
+    Child child(args, base + ".err");
+    ::umask(oldMask);
+    QVERIFY(child.started());
+
+    QString log;
+    QElapsedTimer t;
+    t.start();
+    while (log.isEmpty() && t.elapsed() < 60000) {
+        if (dir.isEmpty()) {
+            QDirIterator it(base + "/home", QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (log.isEmpty() && it.hasNext()) {
+                const QString path = it.next();
+                if (it.fileName() == QLatin1String("mphone.log"))
+                    log = path;
+            }
+        } else if (QFile::exists(dir + "/mphone.log")) {
+            log = dir + "/mphone.log";
+        }
+        if (log.isEmpty())
+            QThread::msleep(50);
+    }
+    QVERIFY2(!log.isEmpty(), readFile(base + ".err").constData());
+    QVERIFY2(waitForText(log, " - Logger initialization."), readFile(base + ".err").constData());
+    const QString settingsDir = QFileInfo(log).absolutePath();
+    const QString ctiLog = settingsDir + "/ctilib.log";
+    QVERIFY(waitForText(ctiLog, "initialised"));
+
+    QCOMPARE(modeOf(settingsDir), dirMode);
+    QCOMPARE(modeOf(log), 0600);
+    QCOMPARE(modeOf(ctiLog), 0600);
+    if (setup == "ours")
+        QVERIFY(readFile(log).startsWith("an older run\n"));
+
+    child.signal(SIGTERM);
+    QVERIFY(child.wait());
+    QVERIFY(child.exited());
 }
 
 DESKLINE_TEST_MAIN(TestDeskline)

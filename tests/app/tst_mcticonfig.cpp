@@ -1,14 +1,26 @@
 #include "argvbuilder.h"
 #include "desklinestartup.h"
 #include "mcticonfig.h"
+#include "passwordpromptdialog.h"
 #include "qdparamparser.h"
 #include "scriptedprompts.h"
 #include "simpleobfuscator.h"
 #include "testmain.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace DesklineStartup;
 
@@ -23,6 +35,8 @@ private slots:
     void readsKeysVerbatim_data();
     void readsKeysVerbatim();
     void onlyTopLevelKeys();
+    void onlyRegularFiles_data();
+    void onlyRegularFiles();
 
     void commandLineBeatsFile_data();
     void commandLineBeatsFile();
@@ -30,6 +44,7 @@ private slots:
     void missingFile();
     void passwordPrompt_data();
     void passwordPrompt();
+    void passwordDialogForm();
     void startupMode_data();
     void startupMode();
 
@@ -147,6 +162,60 @@ void TestMctiConfig::onlyTopLevelKeys()
     QCOMPARE(keys.value("mode"), QString("1"));
 }
 
+void TestMctiConfig::onlyRegularFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("directory") << "directory";
+    QTest::newRow("device") << "device";
+}
+
+// -c naming something other than a regular file neither blocks nor reads it:
+// its keys are empty, as for an unreadable file.
+void TestMctiConfig::onlyRegularFiles()
+{
+    QFETCH(QString, kind);
+    QString path;
+    if (kind == "fifo") {
+        path = m_dir.filePath(QStringLiteral("cfg.fifo%1").arg(++m_files));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == "directory") {
+        path = m_dir.path();
+    } else {
+        path = QStringLiteral("/dev/zero");
+    }
+    // Should the read block on the FIFO, a writer unblocks it after a while
+    // with a key that must then show up, so the test fails instead of hanging.
+    std::atomic<bool> done{false};
+    std::atomic<bool> unblocked{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 200 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (done || kind != "fifo")
+            return;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            unblocked = true;
+            const char text[] = "username=from-fifo\n";
+            (void)!::write(fd, text, sizeof text - 1);
+            ::close(fd);
+        }
+    });
+    ScriptedPrompts prompts;
+    MctiConfig c;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is not a regular file, ignored$"));
+    const bool ok = build(QStringList{"-c", path}, &c);
+    done = true;
+    watchdog.join();
+    QVERIFY(!unblocked);
+    QVERIFY(ok);
+    QVERIFY(c.username.given);
+    QVERIFY(c.username.value.isEmpty());
+    QCOMPARE(c.startupMode, 2);
+    // No password in the file: the prompt is asked.
+    QCOMPARE(prompts.dialogRequests, QStringList{"dlgPasswordPrompt"});
+}
+
 void TestMctiConfig::commandLineBeatsFile_data()
 {
     QTest::addColumn<QStringList>("options");
@@ -176,7 +245,7 @@ void TestMctiConfig::commandLineBeatsFile()
     // The start-up record holds the password scrambled.
     QCOMPARE(c.password.value, SimpleObfuscator::hide(password));
     QCOMPARE(c.sipRegistrarAddress.value, QString("sip.example"));
-    QVERIFY(prompts.textRequests.isEmpty());
+    QVERIFY(prompts.dialogRequests.isEmpty());
     QVERIFY(prompts.shown.isEmpty());
 }
 
@@ -207,7 +276,7 @@ void TestMctiConfig::fileFillsRecord()
     MctiConfig f;
     QVERIFY(build(QStringList{"-c", ""}, &f));
     QVERIFY(!f.account.given);
-    QVERIFY(prompts.textRequests.isEmpty());
+    QVERIFY(prompts.dialogRequests.isEmpty());
 }
 
 void TestMctiConfig::missingFile()
@@ -216,32 +285,50 @@ void TestMctiConfig::missingFile()
     MctiConfig c;
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression("Config file .*nothere.ini.* not found!"));
     QVERIFY(!build(QStringList{"-c", m_dir.filePath("nothere.ini")}, &c));
-    QVERIFY(prompts.textRequests.isEmpty());
+    QVERIFY(prompts.dialogRequests.isEmpty());
 }
 
 void TestMctiConfig::passwordPrompt_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("button");
     QTest::addColumn<bool>("warned");
-    QTest::newRow("typed and OK") << QByteArray("username=u\n") << "typed" << true << false;
-    QTest::newRow("typed and Cancel") << QByteArray("password=\n") << "typed" << false << false;
-    QTest::newRow("nothing typed") << QByteArray("username=u\n") << "" << true << true;
+    QTest::newRow("typed and OK") << QByteArray("username=u\n") << "typed" << int(QDialogButtonBox::Ok) << false;
+    QTest::newRow("typed and Cancel") << QByteArray("password=\n") << "typed" << int(QDialogButtonBox::Cancel)
+                                      << false;
+    QTest::newRow("nothing typed, OK") << QByteArray("username=u\n") << "" << int(QDialogButtonBox::Ok) << true;
+    QTest::newRow("nothing typed, Cancel") << QByteArray("password=\n") << "" << int(QDialogButtonBox::Cancel)
+                                           << true;
 }
 
+// The real dialog is shown: the user types into it and presses one of its
+// buttons; whatever was typed is taken, whichever button it was.
 void TestMctiConfig::passwordPrompt()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, typed);
-    QFETCH(bool, accepted);
+    QFETCH(int, button);
     QFETCH(bool, warned);
     ScriptedPrompts prompts;
-    prompts.textNext(typed, accepted);
+    bool closedByButton = false;
+    prompts.dialogNext([&](QDialog *dialog) {
+        QVERIFY(dialog->isVisible());
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("txtPassPrompt"));
+        auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+        QVERIFY(edit && box);
+        QCOMPARE(edit->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(edit, typed);
+        QPushButton *b = box->button(QDialogButtonBox::StandardButton(button));
+        QVERIFY(b);
+        QTest::mouseClick(b, Qt::LeftButton);
+        closedByButton = !dialog->isVisible();
+        QCOMPARE(dialog->result(), button == QDialogButtonBox::Ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    });
     MctiConfig c;
     QVERIFY(build(QStringList{"-c", writeFile(content)}, &c));
-    QCOMPARE(prompts.textRequests.size(), 1);
-    QVERIFY(prompts.textRequests.first().second.startsWith("Il file di configurazione non contiene password."));
+    QCOMPARE(prompts.dialogRequests, QStringList{"dlgPasswordPrompt"});
+    QVERIFY(closedByButton);
     QVERIFY(c.password.given);
     QCOMPARE(c.password.value, SimpleObfuscator::hide(typed));
     QCOMPARE(prompts.shown.size(), warned ? 1 : 0);
@@ -252,6 +339,30 @@ void TestMctiConfig::passwordPrompt()
                  QString("You inserted a blank password, you'll need to change it in your settings in order to "
                          "connect to PBX"));
     }
+}
+
+// The form as built, run through the real (blocking) prompt service.
+void TestMctiConfig::passwordDialogForm()
+{
+    PasswordPromptDialog dialog;
+    QCOMPARE(dialog.objectName(), QString("dlgPasswordPrompt"));
+    QCOMPARE(dialog.windowTitle(), QString("Dialog"));
+    auto *label = dialog.findChild<QLabel *>(QStringLiteral("lblPassPrompt"));
+    QVERIFY(label);
+    QCOMPARE(label->text(),
+             QString("Il file di configurazione non contiene password.<br>Inserire la password da utilizzare:"));
+    auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("txtPassPrompt"));
+    auto *box = dialog.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+    QVERIFY(edit && box);
+    QCOMPARE(box->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+
+    DefaultPromptService real;
+    QTimer::singleShot(0, &dialog, [&] {
+        QTest::keyClicks(edit, QStringLiteral("s3cret"));
+        QTest::mouseClick(box->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    });
+    QCOMPARE(real.execDialog(&dialog), int(QDialog::Rejected));
+    QCOMPARE(dialog.getInsertedPassword(), QString("s3cret"));
 }
 
 void TestMctiConfig::startupMode_data()

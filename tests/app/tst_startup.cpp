@@ -88,10 +88,10 @@ void TestStartup::commandLine()
     QFETCH(int, exitCode);
     QFETCH(QString, message);
     if (message.startsWith("Config file"))
-        QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QRegularExpression::escape(message)));
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)") + " " + message)));
     else if (!message.isEmpty())
         QTest::ignoreMessage(QtDebugMsg,
-                             QRegularExpression("Failed to start \"DESKLINE EDITION\" : \"" +
+                             QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Failed to start \"DESKLINE EDITION\" : \"" +
                                                 QRegularExpression::escape(message) + "\""));
     QDParamParser parser;
     UpdateSettings updates;
@@ -113,7 +113,7 @@ void TestStartup::settingsPathOption()
         QCOMPARE(MSETTINGS::getSettingsDirPath(), before);
     }
     const QString dir = m_dir.filePath("settings/D");
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("Overriding Settings path: \"" +
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Overriding Settings path: \"" +
                                                         QRegularExpression::escape(dir + "/") + "\""));
     QDParamParser parser;
     UpdateSettings updates;
@@ -161,18 +161,18 @@ void TestStartup::updateSettings()
     QFETCH(int, branch);
     QFETCH(QStringList, warnings);
     for (const QString &w : warnings)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(w) + "$"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)") + " " + w) + "$"));
     // Each override is announced, server, key and branch in this order.
     if (!args.contains("-s")) {
         if (args.contains("-r"))
-            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("Overriding Updates server: \"" +
+            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Overriding Updates server: \"" +
                                                                 QRegularExpression::escape(server) + "\"$"));
         if (args.contains("-t"))
-            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("Overriding Updates KEY: \"" +
+            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Overriding Updates KEY: \"" +
                                                                 QRegularExpression::escape(key) + "\"$"));
         if (args.contains("-b"))
             QTest::ignoreMessage(QtDebugMsg,
-                                 QRegularExpression("Overriding Updates BRANCH: " + QString::number(branch) + "$"));
+                                 QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Overriding Updates BRANCH: " + QString::number(branch) + "$"));
     }
 
     QDParamParser parser;

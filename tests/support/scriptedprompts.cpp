@@ -1,5 +1,7 @@
 #include "scriptedprompts.h"
 
+#include <QDialog>
+
 ScriptedPrompts::ScriptedPrompts()
 {
     PromptService::setInstance(this);
@@ -30,6 +32,25 @@ void ScriptedPrompts::clear()
     m_buttons.clear();
     m_texts.clear();
     m_files.clear();
+    dialogRequests.clear();
+    m_dialogs.clear();
+}
+
+int ScriptedPrompts::execDialog(QDialog *dialog)
+{
+    if (!dialog)
+        return QDialog::Rejected;
+    dialogRequests.append(dialog->objectName());
+    if (m_dialogs.isEmpty())
+        return QDialog::Rejected;
+    // Shown window-modal rather than through exec(), so the script runs here
+    // and the dialog's own buttons decide its result.
+    dialog->setResult(QDialog::Rejected);
+    dialog->open();
+    m_dialogs.dequeue()(dialog);
+    if (dialog->isVisible())
+        dialog->reject();
+    return dialog->result();
 }
 
 QMessageBox::StandardButton ScriptedPrompts::message(QWidget *, const Message &msg)

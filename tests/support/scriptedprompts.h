@@ -9,6 +9,8 @@
 #include <QQueue>
 #include <QUrl>
 
+#include <functional>
+
 class ScriptedPrompts : public PromptService {
 public:
     struct Shown {
@@ -31,10 +33,15 @@ public:
     void textNext(const QString &text, bool ok = true) { m_texts.enqueue({text, ok}); }
     void fileNext(const QString &path) { m_files.enqueue(path); }
     void setStartDetachedResult(bool ok) { m_startResult = ok; }
+    // Answers the next dialog run through execDialog(): `answer` gets the real
+    // dialog, shown, and drives it (types, clicks its buttons); the dialog's
+    // result is returned. Unscripted dialogs are rejected without being shown.
+    void dialogNext(std::function<void(QDialog *)> answer) { m_dialogs.enqueue(std::move(answer)); }
 
     QList<Shown> shown;               // every message box, in order
     QList<QPair<QString, QString>> textRequests; // (title, label)
     QStringList fileRequests;         // captions of file dialogs
+    QStringList dialogRequests;       // object names of dialogs run through execDialog()
     QList<TrayMessage> trayMessages;
     QStringList sounds;
     QList<QUrl> urls;
@@ -47,6 +54,7 @@ public:
     QMessageBox::StandardButton message(QWidget *parent, const Message &msg) override;
     QString getText(QWidget *parent, const QString &title, const QString &label, const QString &initial,
                     bool password, bool *ok) override;
+    int execDialog(QDialog *dialog) override;
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
@@ -62,5 +70,6 @@ private:
     QQueue<QMessageBox::StandardButton> m_buttons;
     QQueue<QPair<QString, bool>> m_texts;
     QQueue<QString> m_files;
+    QQueue<std::function<void(QDialog *)>> m_dialogs;
     bool m_startResult = true;
 };

@@ -93,6 +93,7 @@ private slots:
     void brokenPeer_data();
     void brokenPeer();
     void hostileReasonIsSanitised();
+    void unknownServiceCodesSkipped();
     void largeDeliveryKeepsOrder();
 };
 
@@ -142,6 +143,19 @@ void TestCtiHostile::brokenPeer_data()
                                                      {{QStringLiteral("event"), QStringLiteral("explode")}}),
                                                  true)
                                          << "ProtocolError - event 'phoneEvent': unknown phone event" << true;
+    // Qt's reader would leak the value each duplicate replaces (the leak
+    // checker of the test run sees it): such frames end the session instead.
+    QTest::newRow("duplicate key in an event")
+        << send(R"({"v":1,"t":"evt","evt":"chatConnected","data":{"x":")" + QByteArray(64 * 1024, 'a') +
+                    R"(","x":1}})"
+                    "\n",
+                true)
+        << "ProtocolError - duplicate key in a JSON object" << true;
+    QTest::newRow("duplicate key in the log-in answer") << Script([](QSslSocket *s, qint64 id) {
+        QByteArray answer = loginOk(id);
+        answer.insert(1, R"("v":1,)");
+        s->write(answer);
+    }) << "ProtocolError - duplicate key in a JSON object" << false;
     QTest::newRow("oversized frame") << send(QByteArray(1536 * 1024, 'a'), true) << "ProtocolError - frame larger than"
                                      << true;
     QTest::newRow("oversized frame with its end")
@@ -202,6 +216,39 @@ void TestCtiHostile::brokenPeer()
     QVERIFY(!cti.isConnected());
     QTest::qWait(50);
     QCOMPARE(gone.count(), 1);
+}
+
+// Service codes the client does not know (outside its enumeration, not a
+// number) are left out; the known ones still arrive and the session stays up.
+void TestCtiHostile::unknownServiceCodesSkipped()
+{
+    HostileServer server;
+    server.script = [](QSslSocket *s, qint64 id) {
+        s->write(loginOk(id));
+        s->write(CtiProtocol::encodeEvent(
+            QStringLiteral("servicesCodes"),
+            {{QStringLiteral("codes"), QJsonObject{{QStringLiteral("9"), QStringLiteral("*8")},
+                                                   {QStringLiteral("30"), QStringLiteral("*30")},
+                                                   {QStringLiteral("0"), QStringLiteral("*0")},
+                                                   {QStringLiteral("31"), QStringLiteral("*31")},
+                                                   {QStringLiteral("99"), QStringLiteral("*99")},
+                                                   {QStringLiteral("-1"), QStringLiteral("*")},
+                                                   {QStringLiteral("2147483647"), QStringLiteral("*")},
+                                                   {QStringLiteral("abc"), QStringLiteral("*")}}}}));
+    };
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
+    cti.init();
+    cti.setServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
+    QSignalSpy codes(&cti, &CtiLib::sigServicesCodesReceived);
+    QSignalSpy gone(&cti, &CtiLib::disconnectedFromServer);
+    cti.connectToServer(QStringLiteral("demo"), QStringLiteral("demo"), QString(), 0);
+    QVERIFY(waitCount(codes, 1, 10000));
+    const ServicesDialCodesMap received = arg<ServicesDialCodesMap>(codes, 0);
+    QCOMPARE(received.keys(), (QList<CTILIB::ServiceDialCodeType>{CTILIB::SdcPickup, CTILIB::SdcInCallDisconnect}));
+    QCOMPARE(received.value(CTILIB::SdcPickup), QStringLiteral("*8"));
+    QVERIFY(gone.isEmpty());
+    QVERIFY(cti.isConnected());
 }
 
 void TestCtiHostile::hostileReasonIsSanitised()

@@ -17,6 +17,8 @@ private slots:
     void envelopeErrors_data();
     void envelopeErrors();
     void envelopesRoundTrip();
+    void duplicateKeys_data();
+    void duplicateKeys();
     void sanitizeText();
     void numAnonymizer_data();
     void numAnonymizer();
@@ -93,6 +95,37 @@ void TestCtiProtocol::envelopeErrors()
     QString error;
     QVERIFY(!CtiProtocol::parseMessage(frame, &m, &error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestCtiProtocol::duplicateKeys_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("duplicate");
+    QTest::newRow("distinct keys") << QByteArray(R"({"a":1,"b":{"a":2},"c":[{"a":3},{"a":4}]})") << false;
+    QTest::newRow("key text as a value") << QByteArray(R"({"a":"a","b":["a","a"],"c":"\"a\""})") << false;
+    QTest::newRow("top level") << QByteArray(R"({"a":1,"a":2})") << true;
+    QTest::newRow("nested object") << QByteArray(R"({"x":{"k":"1","y":true,"k":[1,2,3]}})") << true;
+    QTest::newRow("object inside an array") << QByteArray(R"({"x":[1,{"p":{},"q":0,"p":null}]})") << true;
+    QTest::newRow("escaped spelling") << QByteArray(R"({"ab":1,"\u0061b":2})") << true;
+    QTest::newRow("escaped quote in a key") << QByteArray(R"({"a\"b":1,"a\u0022b":2})") << true;
+    QTest::newRow("blanks around") << QByteArray("{ \"a\" : 1 ,\n \"a\" : 2 }") << true;
+}
+
+// A frame with a key twice is refused before it is decoded, wherever the key
+// sits; equal keys in different objects are fine.
+void TestCtiProtocol::duplicateKeys()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, duplicate);
+    QCOMPARE(CtiProtocol::hasDuplicateKey(data), duplicate);
+    const QByteArray frame = R"({"v":1,"t":"evt","evt":"x","data":)" + data + "}";
+    Message m;
+    QString error;
+    QCOMPARE(CtiProtocol::parseMessage(frame, &m, &error), !duplicate);
+    if (duplicate)
+        QCOMPARE(error, QString("duplicate key in a JSON object"));
+    // The envelope's own keys count too.
+    QVERIFY(!CtiProtocol::parseMessage(R"({"v":1,"t":"evt","evt":"x","evt":"y"})", &m, &error));
 }
 
 void TestCtiProtocol::envelopesRoundTrip()

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -34,6 +35,7 @@ private slots:
     void concurrentWriters();
     void callerDeletesLogger();
     void unwritableFileFails();
+    void filesOwnerOnly();
 };
 
 void TestUniqLogger::lineFormat()
@@ -181,6 +183,41 @@ void TestUniqLogger::unwritableFileFails()
                                          WriterConfig(), status);
     QVERIFY(!log);
     QCOMPARE(status, int(UniqLogger::ERROR_CREATING));
+}
+
+// Log files are created 0600 whatever the umask, a looser existing one is
+// tightened, and rotated files keep the mode.
+void TestUniqLogger::filesOwnerOnly()
+{
+    QTemporaryDir dir;
+    const mode_t oldMask = ::umask(022);
+    const QString loose = dir.filePath("old.log");
+    {
+        QFile f(loose);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("an older line\n");
+    }
+    QVERIFY(QFile::setPermissions(loose, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                             QFileDevice::ReadOther));
+    WriterConfig cfg;
+    cfg.maxFileSize = 1; // KiB
+    cfg.maxFileNum = 2;
+    std::unique_ptr<Logger> fresh(UniqLogger::instance(QStringLiteral("perm"))->createFileLogger(
+        QStringLiteral("P"), dir.filePath("new.log"), cfg));
+    std::unique_ptr<Logger> old(UniqLogger::instance(QStringLiteral("perm"))->createFileLogger(
+        QStringLiteral("P"), loose, WriterConfig()));
+    ::umask(oldMask);
+    QVERIFY(fresh && old);
+    for (int i = 0; i < 20; ++i)
+        *fresh << UNQL::LOG_INFO << QString(200, QLatin1Char('x')) << UNQL::eom;
+    fresh->flush();
+    QVERIFY(QFile::exists(dir.filePath("new.log.1")));
+    for (const QString name : {"new.log", "new.log.1", "old.log"}) {
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(dir.filePath(name)).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0600);
+    }
+    QCOMPARE(readLines(loose).first(), QStringLiteral("an older line"));
 }
 
 DESKLINE_TEST_MAIN(TestUniqLogger)
