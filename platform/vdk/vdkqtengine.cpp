@@ -877,6 +877,8 @@ void VDKEnginePrivate::readInput(VdkDevice &dev)
     dev.frame.fill(0);
     if (dev.kind == VdkDevice::SystemIn)
         return; // no capture from the sound card in this build
+    if (!dev.file && dev.kind == VdkDevice::TestIn && !dev.finished && !reopenFile(dev))
+        dev.finished = true; // no such file: silence
     if (!dev.file || dev.finished)
         return;
     size_t want = sizeof(int16_t) * VDK::kFrameSamples;
