@@ -550,6 +550,7 @@ bool PbxSipServer::start(const QHostAddress &address, quint16 port, const QByteA
         return false;
     }
     const QByteArray host = address.toString().toLatin1();
+    d->loop.setName("pbxsim-sip");
     const bool ok = d->loop.start([&]() -> int {
         d->nonce = QByteArray::number(quint64(rand_u64()), 16).toStdString();
         int err = sa_set_str(&d->localIp, host.constData(), 0);

@@ -1197,6 +1197,7 @@ int VDKQtEngine::init()
         return D_TRACE("init", QString(), VDK::ErrAlreadyInitialized);
     if (d->registrarHost.isEmpty())
         return D_TRACE("init", QString(), VDK::ErrInvalidArgument);
+    d->loop.setName("vdk-engine");
     const bool ok = d->loop.start([this] { return d->setupStack(); });
     if (!ok)
         return D_TRACE("init", QString(), VDK::ErrNetwork);

@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include <pthread.h>
+
 namespace VDK
 {
 
@@ -52,6 +54,7 @@ bool ReLoop::start(const std::function<int()> &setup)
 void ReLoop::run(const std::function<int()> &setup, std::promise<int> *ready)
 {
     m_threadId.store(std::this_thread::get_id());
+    pthread_setname_np(pthread_self(), m_name.substr(0, 15).c_str());
     int err = re_thread_init();
     if (!err)
         err = mqueue_alloc(&m_mq, &ReLoop::onMessage, this);

@@ -7,6 +7,7 @@
 #include <future>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 
 struct mqueue;
@@ -26,6 +27,8 @@ public:
     // Starts the thread and runs `setup` on it before the loop; false (and no
     // thread) when the loop could not be set up or `setup` returned non-zero.
     bool start(const std::function<int()> &setup);
+    // Name of the thread (at most 15 characters), set before start().
+    void setName(const std::string &name) { m_name = name; }
     // Runs `teardown` on the loop thread, lets the loop finish the work it
     // still has (un-REGISTER, BYE) for at most `graceMs`, then ends the thread.
     // `finalize` runs on the loop thread after the loop has ended (release
@@ -47,6 +50,7 @@ private:
     void run(const std::function<int()> &setup, std::promise<int> *ready);
 
     std::thread m_thread;
+    std::string m_name = "re-loop";
     std::atomic<std::thread::id> m_threadId{};
     std::atomic<bool> m_running{false};
     std::mutex m_postMutex;
