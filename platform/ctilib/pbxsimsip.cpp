@@ -551,7 +551,7 @@ bool PbxSipServer::start(const QHostAddress &address, quint16 port, const QByteA
     }
     const QByteArray host = address.toString().toLatin1();
     d->loop.setName("pbxsim-sip");
-    const bool ok = d->loop.start([&]() -> int {
+    auto setup = [&]() -> int {
         d->nonce = QByteArray::number(quint64(rand_u64()), 16).toStdString();
         int err = sa_set_str(&d->localIp, host.constData(), 0);
         sa dnsServer;
@@ -562,16 +562,23 @@ bool PbxSipServer::start(const QHostAddress &address, quint16 port, const QByteA
             err = sip_alloc(&d->sipStack, d->dns, 32, 32, 32, "VeloraPBX simulator", nullptr, nullptr);
         if (err)
             return err;
+        // UDP and TCP on one port; with port 0, until a free UDP port is
+        // free for TCP too.
         sa laddr = d->localIp;
-        sa_set_port(&laddr, port);
-        err = sip_transp_add(d->sipStack, SIP_TRANSP_UDP, &laddr);
-        if (err)
-            return err;
-        sa bound;
-        sip_transp_laddr(d->sipStack, &bound, SIP_TRANSP_UDP, nullptr);
-        d->udpPort = sa_port(&bound);
-        sa_set_port(&laddr, d->udpPort);
-        err = sip_transp_add(d->sipStack, SIP_TRANSP_TCP, &laddr);
+        for (int attempt = 0; attempt < (port ? 1 : 20); ++attempt) {
+            sip_transp_flush(d->sipStack);
+            sa_set_port(&laddr, port);
+            err = sip_transp_add(d->sipStack, SIP_TRANSP_UDP, &laddr);
+            if (err)
+                continue;
+            sa bound;
+            sip_transp_laddr(d->sipStack, &bound, SIP_TRANSP_UDP, nullptr);
+            d->udpPort = sa_port(&bound);
+            sa_set_port(&laddr, d->udpPort);
+            err = sip_transp_add(d->sipStack, SIP_TRANSP_TCP, &laddr);
+            if (!err)
+                break;
+        }
         if (err)
             return err;
         if (!certPem.isEmpty() && !keyPem.isEmpty()) {
@@ -612,6 +619,20 @@ bool PbxSipServer::start(const QHostAddress &address, quint16 port, const QByteA
         d->nextTickMs = tmr_jiffies() + 20;
         tmr_start(&d->tick, 20, &PbxSipServerPrivate::tickHandler, d.get());
         return 0;
+    };
+    const bool ok = d->loop.start([&]() -> int {
+        const int err = setup();
+        if (err) {
+            d->sessSock = static_cast<sipsess_sock *>(mem_deref(d->sessSock));
+            d->eventSock = static_cast<sipevent_sock *>(mem_deref(d->eventSock));
+            d->lsnr = static_cast<sip_lsnr *>(mem_deref(d->lsnr));
+            if (d->sipStack)
+                sip_close(d->sipStack, true);
+            d->sipStack = static_cast<sip *>(mem_deref(d->sipStack));
+            d->tlsCtx = static_cast<tls *>(mem_deref(d->tlsCtx));
+            d->dns = static_cast<dnsc *>(mem_deref(d->dns));
+        }
+        return err;
     });
     if (!ok && error)
         *error = QStringLiteral("cannot start the SIP side on %1:%2").arg(address.toString()).arg(port);

@@ -160,6 +160,11 @@ int MediaStream::negotiatedDirection() const
     return sdp_media_dir(m_media);
 }
 
+uint16_t MediaStream::localPort() const
+{
+    return m_rtp ? sa_port(rtp_local(m_rtp)) : 0;
+}
+
 std::string MediaStream::codecName() const
 {
     return m_pt == kPcma ? "PCMA" : m_pt == kPcmu ? "PCMU" : std::string();
@@ -268,16 +273,20 @@ void MediaStream::onRtp(const sa *src, const rtp_header *hdr, mbuf *mb)
         ++m_stats.dropped;
         return;
     }
-    if (m_haveSeq) {
-        const int16_t gap = int16_t(hdr->seq - m_lastSeq);
-        if (gap > 1)
-            m_stats.lost += uint64_t(gap - 1);
-        if (gap > 0)
-            m_lastSeq = hdr->seq;
-    } else {
+    // Loss = packets expected from the sequence numbers minus packets
+    // received; a reordered packet is late, not lost.
+    if (!m_haveSeq) {
         m_haveSeq = true;
-        m_lastSeq = hdr->seq;
+        m_baseSeq = hdr->seq;
+        m_maxExtSeq = hdr->seq;
+    } else {
+        const int16_t delta = int16_t(hdr->seq - uint16_t(m_maxExtSeq));
+        if (delta > 0)
+            m_maxExtSeq += uint32_t(delta);
     }
+    ++m_audioRx;
+    const uint64_t expected = uint64_t(m_maxExtSeq - m_baseSeq) + 1;
+    m_stats.lost = expected > m_audioRx ? expected - m_audioRx : 0;
     mbuf *copy = mbuf_alloc(n);
     if (!copy)
         return;

@@ -71,6 +71,7 @@ public:
     // Called with each digit received as a telephone event (once, at its end).
     std::function<void(char)> onDigit;
 
+    uint16_t localPort() const;
     uint64_t lastReceiveMs() const { return m_lastRxMs; }
     const MediaStats &stats() const { return m_stats; }
 
@@ -90,7 +91,9 @@ private:
     uint32_t m_eventTs = 0;
     bool m_eventActive = false;
     bool m_haveSeq = false;
-    uint16_t m_lastSeq = 0;
+    uint32_t m_baseSeq = 0;
+    uint32_t m_maxExtSeq = 0; // highest sequence number, extended past wrap-arounds
+    uint64_t m_audioRx = 0;
     uint64_t m_lastRxMs = 0;
     MediaStats m_stats;
 };

@@ -1198,7 +1198,16 @@ int VDKQtEngine::init()
     if (d->registrarHost.isEmpty())
         return D_TRACE("init", QString(), VDK::ErrInvalidArgument);
     d->loop.setName("vdk-engine");
-    const bool ok = d->loop.start([this] { return d->setupStack(); });
+    const bool ok = d->loop.start([this] {
+        const int err = d->setupStack();
+        if (err) {
+            d->sessSock = static_cast<sipsess_sock *>(mem_deref(d->sessSock));
+            d->eventSock = static_cast<sipevent_sock *>(mem_deref(d->eventSock));
+            d->methodFilter = static_cast<sip_lsnr *>(mem_deref(d->methodFilter));
+            d->finalizeStack();
+        }
+        return err;
+    });
     if (!ok)
         return D_TRACE("init", QString(), VDK::ErrNetwork);
     d->initialized = true;
@@ -1908,5 +1917,57 @@ int VDKQtEngine::getNumberOfBusyLines() const
         for (int i = 0; i < d->maxLines; ++i)
             n += d->lines[size_t(i)].state != VdkLine::Free ? 1 : 0;
         return n;
+    });
+}
+
+// --- diagnostics --------------------------------------------------------------------
+
+QString VDKQtEngine::getLocalSipAddress(int transport) const
+{
+    if (!d->initialized || transport < VDK::TransportUdp || transport > VDK::TransportTls)
+        return QString();
+    QString out;
+    d->loop.call([&] {
+        sa laddr;
+        const sip_transp tp = transport == VDK::TransportUdp   ? SIP_TRANSP_UDP
+                              : transport == VDK::TransportTcp ? SIP_TRANSP_TCP
+                                                               : SIP_TRANSP_TLS;
+        if (sip_transp_laddr(d->sipStack, &laddr, tp, nullptr) == 0) {
+            char buf[64];
+            sa_ntop(&laddr, buf, sizeof buf);
+            out = QStringLiteral("%1:%2").arg(QLatin1String(buf)).arg(sa_port(&laddr));
+        }
+        return 0;
+    });
+    return out;
+}
+
+QString VDKQtEngine::getLineMediaAddress(int line) const
+{
+    QString out;
+    onLine(d.get(), line, [&](VdkLine *l) {
+        if (l->media) {
+            char buf[64];
+            sa_ntop(&d->localIp, buf, sizeof buf);
+            out = QStringLiteral("%1:%2").arg(QLatin1String(buf)).arg(l->media->localPort());
+        }
+        return 0;
+    });
+    return out;
+}
+
+int VDKQtEngine::getLineMediaStatistics(int line, quint64 *received, quint64 *dropped, quint64 *lost) const
+{
+    return onLine(d.get(), line, [&](VdkLine *l) -> int {
+        if (!l->media)
+            return VDK::ErrWrongState;
+        const VDK::MediaStats &st = l->media->stats();
+        if (received)
+            *received = st.received;
+        if (dropped)
+            *dropped = st.dropped;
+        if (lost)
+            *lost = st.lost;
+        return 0;
     });
 }

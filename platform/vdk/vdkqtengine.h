@@ -182,6 +182,15 @@ public:
     int getNumberOfFreeLines() const;
     int getNumberOfBusyLines() const;
 
+    // --- diagnostics of this engine
+    // "address:port" of the SIP listener of a transport (0 UDP, 1 TCP, 2 TLS).
+    QString getLocalSipAddress(int transport) const;
+    // "address:port" of a line's RTP socket; empty when the line has none.
+    QString getLineMediaAddress(int line) const;
+    // RTP packets of a line: received, dropped (wrong source, payload or
+    // size) and lost (sequence gaps). 0 or an error code.
+    int getLineMediaStatistics(int line, quint64 *received, quint64 *dropped, quint64 *lost) const;
+
 signals:
     void sigCallEstablished(int line);
     void sigCallCanceled(int line);

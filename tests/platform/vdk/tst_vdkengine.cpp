@@ -5,6 +5,7 @@
 
 #include "testmain.h"
 
+#include <QRandomGenerator>
 #include <QUdpSocket>
 
 using namespace vdktest;
@@ -388,6 +389,107 @@ private slots:
         QVERIFY(waitCount(terminated, 2));
         QVERIFY(waitFor([this] { return m_sim->activeCallCount() == 0; }));
         QCOMPARE(p->getNumberOfBusyLines(), 0);
+    }
+
+    // Hostile SIP input: each message gets a SIP error or is dropped, and the
+    // engine goes on working.
+    void hostileSipInput_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QByteArray>("expected"); // status line start, empty: dropped
+        const QByteArray sdpNoCodec = "v=0\r\no=- 1 1 IN IP4 127.0.0.1\r\ns=-\r\nc=IN IP4 127.0.0.1\r\nt=0 0\r\n"
+                                      "m=audio 40000 RTP/AVP 18\r\na=rtpmap:18 G729/8000\r\n";
+        auto invite = [](const QByteArray &extra, const QByteArray &body) {
+            return "INVITE sip:201@127.0.0.1 SIP/2.0\r\n"
+                   "Via: SIP/2.0/UDP 127.0.0.1:@PORT@;branch=z9hG4bK" +
+                   QByteArray::number(QRandomGenerator::global()->generate()) +
+                   ";rport\r\n"
+                   "Max-Forwards: 70\r\nFrom: <sip:evil@127.0.0.1>;tag=1\r\nTo: <sip:201@127.0.0.1>\r\n"
+                   "Call-ID: " +
+                   QByteArray::number(QRandomGenerator::global()->generate()) +
+                   "@x\r\nCSeq: 1 INVITE\r\nContact: <sip:evil@127.0.0.1:@PORT@>\r\n" + extra +
+                   "Content-Type: application/sdp\r\nContent-Length: " + QByteArray::number(body.size()) +
+                   "\r\n\r\n" + body;
+        };
+        QTest::newRow("garbage") << QByteArray("\x01\xff", 2) + QByteArray(1, '\0') + " not SIP at all\r\n\r\n"
+                                 << QByteArray();
+        QTest::newRow("truncated request line") << QByteArray("INVITE sip:\r\n\r\n") << QByteArray();
+        QTest::newRow("huge header") << invite("X-Huge: " + QByteArray(30000, 'a') + "\r\n", sdpNoCodec)
+                                     << QByteArray();
+        QTest::newRow("no common codec") << invite(QByteArray(), sdpNoCodec) << QByteArray("SIP/2.0 488");
+        QTest::newRow("no SDP") << invite(QByteArray(), QByteArray()) << QByteArray("SIP/2.0 488");
+        QTest::newRow("content length beyond the body")
+            << invite(QByteArray(), sdpNoCodec).replace("Content-Length: ", "Content-Length: 9") << QByteArray();
+    }
+    void hostileSipInput()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(QByteArray, expected);
+        Phone p = makePhone();
+        QVERIFY(registerPhone(p));
+        const QString addr = p->getLocalSipAddress(VDK::TransportUdp);
+        const quint16 port = quint16(addr.section(QLatin1Char(':'), 1).toUInt());
+        QVERIFY(port > 0);
+        QUdpSocket sock;
+        QVERIFY(sock.bind(QHostAddress(QHostAddress::LocalHost), 0));
+        message.replace("@PORT@", QByteArray::number(sock.localPort()));
+        QSignalSpy incoming(p.relay.get(), &Relay::incoming);
+        sock.writeDatagram(message, QHostAddress::LocalHost, port);
+        if (!expected.isEmpty()) {
+            QByteArray reply;
+            QVERIFY(waitFor([&] {
+                while (sock.hasPendingDatagrams()) {
+                    QByteArray d(int(sock.pendingDatagramSize()), '\0');
+                    sock.readDatagram(d.data(), d.size());
+                    if (!d.startsWith("SIP/2.0 1"))
+                        reply = d;
+                }
+                return !reply.isEmpty();
+            }));
+            QVERIFY2(reply.startsWith(expected), reply.left(40).constData());
+        }
+        QTest::qWait(200);
+        QVERIFY(incoming.isEmpty());
+        QCOMPARE(p->getNumberOfBusyLines(), 0);
+        // Still working.
+        QVERIFY(callAnswered(p, QStringLiteral("0612345678")) >= 0);
+    }
+
+    // RTP from an address other than the far end's is dropped; the call's
+    // audio goes on.
+    void rtpFloodFromWrongAddress()
+    {
+        Phone p = makePhone();
+        QVERIFY(registerPhone(p));
+        const int line = callAnswered(p, QStringLiteral("0612345678"));
+        QVERIFY(line >= 0);
+        const int spk = p->getAudioOutputDevice(QStringLiteral("capture to WAV file"));
+        QCOMPARE(p->connectLineToDevice(line, spk), 0);
+        const QString media = p->getLineMediaAddress(line);
+        const quint16 port = quint16(media.section(QLatin1Char(':'), 1).toUInt());
+        QVERIFY(port > 0);
+        QUdpSocket flood;
+        QVERIFY(flood.bind(QHostAddress(QHostAddress::LocalHost), 0));
+        QByteArray pkt(12 + 160, '\x55');
+        pkt[0] = char(0x80);
+        pkt[1] = 0; // PCMU
+        for (int i = 0; i < 2000; ++i) {
+            pkt[2] = char(i >> 8);
+            pkt[3] = char(i);
+            flood.writeDatagram(pkt, QHostAddress::LocalHost, port);
+            if (i % 200 == 0)
+                QTest::qWait(5);
+        }
+        quint64 received = 0, dropped = 0, lost = 0;
+        QVERIFY(waitFor([&] {
+            p->getLineMediaStatistics(line, &received, &dropped, &lost);
+            return dropped >= 1500;
+        }));
+        QVERIFY(received > 0);
+        QVERIFY(waitFor([&] {
+            return lastSecondTone(readWavSamples(m_devices.filePath(QStringLiteral("capture.wav"))), 1000) > 0.5;
+        }));
+        QCOMPARE(p->getLineOnHoldStatus(line), VDK::LineFullDuplex);
     }
 
     // Bad arguments from the client are refused before anything is sent.
