@@ -2,6 +2,7 @@
 
 #include "vdkmedia.h"
 #include "vdkreloop.h"
+#include "vdksoundcard.h"
 
 #include <re.h>
 #include <rem.h>
@@ -166,6 +167,9 @@ public:
     std::array<VdkLine, kMaxLines> lines;
     std::vector<VdkDevice> devices;
     std::vector<void *> garbage; // re objects released on the next tick
+    std::unique_ptr<VDK::SoundCard> sound; // the system's devices, opened while routed
+    std::set<int> soundOpen;
+    void updateSoundDevices();
 
     // trace and log
     QMutex traceMutex;
@@ -855,6 +859,7 @@ void VDKEnginePrivate::onTick()
     }
     if (nextTickMs + 100 < now)
         nextTickMs = now + 20;
+    updateSoundDevices();
     tmr_start(&tick, nextTickMs > now ? nextTickMs - now : 1, &VDKEnginePrivate::tickHandler, this);
 }
 
@@ -875,8 +880,15 @@ bool VDKEnginePrivate::reopenFile(VdkDevice &dev)
 void VDKEnginePrivate::readInput(VdkDevice &dev)
 {
     dev.frame.fill(0);
-    if (dev.kind == VdkDevice::SystemIn)
-        return; // no capture from the sound card in this build
+    if (dev.kind == VdkDevice::SystemIn) {
+        if (sound)
+            sound->read(dev.name, dev.frame.data(), dev.frame.size());
+        if (dev.volume != 100) {
+            for (int16_t &s : dev.frame)
+                s = int16_t(std::clamp(int(s) * dev.volume / 100, -32768, 32767));
+        }
+        return;
+    }
     if (!dev.file && dev.kind == VdkDevice::TestIn && !dev.finished && !reopenFile(dev))
         dev.finished = true; // no such file: silence
     if (!dev.file || dev.finished)
@@ -899,8 +911,47 @@ void VDKEnginePrivate::readInput(VdkDevice &dev)
     }
 }
 
+void VDKEnginePrivate::updateSoundDevices()
+{
+    if (!sound)
+        return;
+    std::set<int> used;
+    for (const VdkLine &l : lines) {
+        if (l.state == VdkLine::Free)
+            continue;
+        used.insert(l.inputs.begin(), l.inputs.end());
+        used.insert(l.outputs.begin(), l.outputs.end());
+    }
+    for (const VdkDevice &dev : devices) {
+        if (dev.isInput() && !dev.outputs.empty()) {
+            used.insert(dev.id);
+            used.insert(dev.outputs.begin(), dev.outputs.end());
+        }
+    }
+    for (const VdkDevice &dev : devices) {
+        if (dev.kind != VdkDevice::SystemIn && dev.kind != VdkDevice::SystemOut)
+            continue;
+        const bool want = used.count(dev.id) > 0;
+        const bool open = soundOpen.count(dev.id) > 0;
+        if (want == open)
+            continue;
+        if (want) {
+            dev.kind == VdkDevice::SystemIn ? sound->openInput(dev.name) : sound->openOutput(dev.name);
+            soundOpen.insert(dev.id);
+        } else {
+            dev.kind == VdkDevice::SystemIn ? sound->closeInput(dev.name) : sound->closeOutput(dev.name);
+            soundOpen.erase(dev.id);
+        }
+    }
+}
+
 void VDKEnginePrivate::writeOutput(VdkDevice &dev, const int16_t *pcm)
 {
+    if (dev.kind == VdkDevice::SystemOut) {
+        if (sound)
+            sound->write(dev.name, pcm, VDK::kFrameSamples);
+        return;
+    }
     if (dev.kind != VdkDevice::TestOut)
         return;
     if (!dev.file) {
@@ -1197,6 +1248,10 @@ int VDKQtEngine::init()
         return D_TRACE("init", QString(), VDK::ErrAlreadyInitialized);
     if (d->registrarHost.isEmpty())
         return D_TRACE("init", QString(), VDK::ErrInvalidArgument);
+    for (const VdkDevice &dev : d->devices) {
+        if ((dev.kind == VdkDevice::SystemIn || dev.kind == VdkDevice::SystemOut) && !d->sound)
+            d->sound = std::make_unique<VDK::SoundCard>();
+    }
     d->loop.setName("vdk-engine");
     const bool ok = d->loop.start([this] {
         const int err = d->setupStack();
@@ -1221,6 +1276,8 @@ int VDKQtEngine::shutdown()
         return 0;
     d->initialized = false;
     d->loop.stop([this] { d->teardownStack(); }, 2000, [this] { d->finalizeStack(); });
+    d->sound.reset();
+    d->soundOpen.clear();
     return D_TRACE("shutdown", QString(), 0);
 }
 
