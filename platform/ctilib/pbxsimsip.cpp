@@ -39,7 +39,8 @@ struct SipLeg {
     bool fromPhone = false; // the softphone placed the call
     bool answered = false;
     bool early = false;
-    bool closed = false;
+    bool closed = false;     // dropped: handlers ignore it until it is freed
+    bool redirected = false; // answered 3xx: already reported, dropped on the next tick
     sipsess *sess = nullptr;
     sipnot *notify = nullptr;
     VDK::MediaStream *media = nullptr;
@@ -84,6 +85,7 @@ public:
     int toneHz = 1000;
     std::string playFile;
     std::vector<void *> garbage;
+    std::vector<SipLeg *> deadLegs;
 
     template <typename F> void toSim(F fn)
     {
@@ -114,7 +116,52 @@ public:
     static void closeHandler(int err, const sip_msg *msg, void *arg);
     static void notifyClose(int err, const sip_msg *msg, void *arg);
     static void tickHandler(void *arg);
+    static void traceHandler(bool tx, enum sip_transp tp, const sa *src, const sa *dst, const uint8_t *pkt,
+                             size_t len, void *arg);
 };
+
+// The stack follows a 3xx answer to our INVITE by itself; the PBX instead
+// treats it as the phone's forward, so it watches for it here and ends the
+// leg before the stack goes on.
+void PbxSipServerPrivate::traceHandler(bool tx, enum sip_transp tp, const sa *src, const sa *dst,
+                                       const uint8_t *pkt, size_t len, void *arg)
+{
+    (void)tp;
+    (void)src;
+    (void)dst;
+    auto *d = static_cast<PbxSipServerPrivate *>(arg);
+    if (tx || len < 12 || len > 65535 || std::memcmp(pkt, "SIP/2.0 3", 9) != 0)
+        return;
+    mbuf *mb = mbuf_alloc(len);
+    if (!mb)
+        return;
+    mbuf_write_mem(mb, pkt, len);
+    mb->pos = 0;
+    sip_msg *msg = nullptr;
+    if (sip_msg_decode(&msg, mb) == 0 && pl_strcmp(&msg->cseq.met, "INVITE") == 0) {
+        const std::string callId(msg->callid.p, msg->callid.l);
+        for (auto &[token, l] : d->legs) {
+            if (l->fromPhone || l->answered || l->redirected || l->callId != callId)
+                continue;
+            QString contact;
+            if (const sip_hdr *ch = sip_msg_hdr(msg, SIP_HDR_CONTACT)) {
+                sip_addr a;
+                if (sip_addr_decode(&a, &ch->val) == 0)
+                    contact = plText(a.uri.user);
+            }
+            l->redirected = true;
+            const int tok = token;
+            const int code = msg->scode;
+            d->toSim([d, tok, code, contact] {
+                if (d->events.rejected)
+                    d->events.rejected(tok, code, contact);
+            });
+            break;
+        }
+    }
+    mem_deref(msg);
+    mem_deref(mb);
+}
 
 bool PbxSipServerPrivate::checkAuth(const sip_msg *msg, bool proxy, PbxSipServer::Account *who)
 {
@@ -279,6 +326,8 @@ void PbxSipServerPrivate::connHandler(const sip_msg *msg, void *arg)
 int PbxSipServerPrivate::offerHandler(mbuf **descp, const sip_msg *msg, void *arg)
 {
     auto *l = static_cast<SipLeg *>(arg);
+    if (l->closed)
+        return EINVAL;
     const int err = l->media->decodeOffer(msg->mb);
     if (err)
         return err;
@@ -298,6 +347,8 @@ int PbxSipServerPrivate::offerHandler(mbuf **descp, const sip_msg *msg, void *ar
 int PbxSipServerPrivate::answerHandler(const sip_msg *msg, void *arg)
 {
     auto *l = static_cast<SipLeg *>(arg);
+    if (l->closed)
+        return 0;
     return l->media->decodeAnswer(msg->mb);
 }
 
@@ -310,6 +361,8 @@ void PbxSipServerPrivate::progressHandler(const sip_msg *msg, void *arg)
 void PbxSipServerPrivate::establishedHandler(const sip_msg *msg, void *arg)
 {
     auto *l = static_cast<SipLeg *>(arg);
+    if (l->closed)
+        return;
     PbxSipServerPrivate *d = l->d;
     if (!l->fromPhone) {
         l->callId = std::string(msg->callid.p, msg->callid.l);
@@ -325,6 +378,10 @@ void PbxSipServerPrivate::establishedHandler(const sip_msg *msg, void *arg)
 void PbxSipServerPrivate::infoHandler(struct sip *sipStack, const sip_msg *msg, void *arg)
 {
     auto *l = static_cast<SipLeg *>(arg);
+    if (l->closed) {
+        sip_reply(sipStack, msg, 481, "Call Does Not Exist");
+        return;
+    }
     pl sig;
     if (msg->mb && re_regex(reinterpret_cast<const char *>(mbuf_buf(msg->mb)), mbuf_get_left(msg->mb),
                             "Signal=[0-9*#A-D]1", &sig) == 0) {
@@ -345,6 +402,10 @@ void PbxSipServerPrivate::infoHandler(struct sip *sipStack, const sip_msg *msg, 
 void PbxSipServerPrivate::referHandler(struct sip *sipStack, const sip_msg *msg, void *arg)
 {
     auto *l = static_cast<SipLeg *>(arg);
+    if (l->closed) {
+        sip_reply(sipStack, msg, 481, "Call Does Not Exist");
+        return;
+    }
     PbxSipServerPrivate *d = l->d;
     const sip_hdr *rt = sip_msg_xhdr(msg, "Refer-To");
     sip_addr to;
@@ -399,6 +460,8 @@ void PbxSipServerPrivate::notifyClose(int err, const sip_msg *msg, void *arg)
     (void)err;
     (void)msg;
     auto *l = static_cast<SipLeg *>(arg);
+    if (l->closed)
+        return;
     if (l->notify) {
         l->d->garbage.push_back(l->notify);
         l->notify = nullptr;
@@ -412,7 +475,12 @@ void PbxSipServerPrivate::closeHandler(int err, const sip_msg *msg, void *arg)
     const int token = l->token;
     const bool fromPhone = l->fromPhone;
     const bool answered = l->answered;
+    if (l->closed)
+        return;
+    const bool reported = l->redirected;
     d->dropLeg(l);
+    if (reported)
+        return;
     if (!fromPhone && !answered && msg && msg->scode >= 300) {
         QString contact;
         if (msg->scode >= 300 && msg->scode < 400) {
@@ -451,14 +519,18 @@ void PbxSipServerPrivate::watchDigits(SipLeg *l)
 
 void PbxSipServerPrivate::dropLeg(SipLeg *l)
 {
+    if (l->closed)
+        return;
+    l->closed = true;
     legs.erase(l->token);
     if (l->sess)
         garbage.push_back(l->sess);
     if (l->notify)
         garbage.push_back(l->notify);
-    mem_deref(l->file);
-    delete l->media;
-    delete l;
+    l->sess = nullptr;
+    l->notify = nullptr;
+    l->file = static_cast<aufile *>(mem_deref(l->file));
+    deadLegs.push_back(l); // freed after its session
 }
 
 void PbxSipServerPrivate::tickHandler(void *arg)
@@ -493,9 +565,22 @@ void PbxSipServerPrivate::fillFrame(SipLeg *l, int16_t *pcm)
 
 void PbxSipServerPrivate::onTick()
 {
+    std::vector<SipLeg *> dead;
+    dead.swap(deadLegs);
     for (void *g : garbage)
         mem_deref(g);
     garbage.clear();
+    for (SipLeg *l : dead) {
+        delete l->media;
+        delete l;
+    }
+    std::vector<SipLeg *> redirected;
+    for (auto &[token, l] : legs) {
+        if (l->redirected)
+            redirected.push_back(l);
+    }
+    for (SipLeg *l : redirected)
+        dropLeg(l);
     const uint64_t now = tmr_jiffies();
     int frames = 0;
     while (nextTickMs <= now && frames < 5) {
@@ -504,8 +589,10 @@ void PbxSipServerPrivate::onTick()
             if (!(l->answered || l->early) || !l->media->ready())
                 continue;
             int16_t pcm[VDK::kFrameSamples];
-            fillFrame(l, pcm);
-            l->media->sendFrame(pcm);
+            if (toneHz >= 0 || !playFile.empty()) { // a negative tone: no RTP at all
+                fillFrame(l, pcm);
+                l->media->sendFrame(pcm);
+            }
             if (l->media->receiveFrame(pcm)) {
                 l->rx.insert(l->rx.end(), pcm, pcm + VDK::kFrameSamples);
                 if (l->rx.size() > kRxKeep)
@@ -559,9 +646,10 @@ bool PbxSipServer::start(const QHostAddress &address, quint16 port, const QByteA
         if (!err)
             err = dnsc_alloc(&d->dns, nullptr, &dnsServer, 1);
         if (!err)
-            err = sip_alloc(&d->sipStack, d->dns, 32, 32, 32, "VeloraPBX simulator", nullptr, nullptr);
+            err = sip_alloc(&d->sipStack, d->dns, 32, 32, 32, "VeloraPBX simulator", nullptr, d.get());
         if (err)
             return err;
+        sip_set_trace_handler(d->sipStack, &PbxSipServerPrivate::traceHandler);
         // UDP and TCP on one port; with port 0, until a free UDP port is
         // free for TCP too.
         sa laddr = d->localIp;
@@ -654,6 +742,11 @@ void PbxSipServer::stop()
             for (void *g : d->garbage)
                 mem_deref(g);
             d->garbage.clear();
+            for (SipLeg *l : d->deadLegs) {
+                delete l->media;
+                delete l;
+            }
+            d->deadLegs.clear();
             d->sessSock = static_cast<sipsess_sock *>(mem_deref(d->sessSock));
             d->eventSock = static_cast<sipevent_sock *>(mem_deref(d->eventSock));
             d->lsnr = static_cast<sip_lsnr *>(mem_deref(d->lsnr));
@@ -736,6 +829,7 @@ int PbxSipServer::invite(const QString &exten, const QString &fromNumber, const 
             });
             return;
         }
+        l->callId = sip_dialog_callid(sipsess_dialog(l->sess));
         d->legs[token] = l;
         d->watchDigits(l);
     });

@@ -69,7 +69,8 @@ public:
     // The far end puts the softphone on hold (sendonly) or takes it back.
     void hold(int token, bool held);
 
-    // What the far end plays: a tone (Hz, 0 = silence) or a WAV file
+    // What the far end plays: a tone (Hz, 0 = silence, negative = no RTP at
+    // all) or a WAV file
     // (8 kHz mono 16-bit) when `wavPath` is set.
     void setPlayTone(int hz);
     void setPlayFile(const QString &wavPath);

@@ -1850,7 +1850,7 @@ QString PbxSimulator::controlHelp()
         "trace <file>|off                    trace of the commands received\n"
         "status                              sessions, users and calls\n"
         "sip status                          SIP ports and registered extensions\n"
-        "sip tone <hz>                       the far end of softphone calls plays a tone (0: silence)\n"
+        "sip tone <hz>                       the far end of softphone calls plays a tone (0: silence, -1: no RTP)\n"
         "sip play <wav-file>                 the far end plays a WAV file (8 kHz mono 16-bit)\n"
         "sip check <uid> <hz>                power (0-1) of a tone received from the softphone\n"
         "sip digits <uid>                    DTMF digits received from the softphone\n"
@@ -1997,8 +1997,8 @@ QString PbxSimulator::executeControl(const QString &line)
         if (sub == QLatin1String("tone") && w.size() == 2) {
             bool isInt = false;
             const int hz = w.at(1).toInt(&isInt);
-            if (!isInt || hz < 0 || hz > 3900)
-                return err(QStringLiteral("usage: sip tone <0-3900>"));
+            if (!isInt || hz < -1 || hz > 3900)
+                return err(QStringLiteral("usage: sip tone <0-3900|-1>"));
             setSipPlayTone(hz);
             return ok();
         }

@@ -54,7 +54,8 @@ public:
     quint16 sipPort() const;
     quint16 sipTlsPort() const;
     bool isSipRegistered(const QString &exten) const;
-    // What the far end of softphone calls plays: a tone (Hz; 0 silence), or
+    // What the far end of softphone calls plays: a tone (Hz; 0 silence, -1
+    // no RTP at all), or
     // a WAV file (8 kHz mono 16-bit).
     void setSipPlayTone(int hz);
     void setSipPlayFile(const QString &wavPath);

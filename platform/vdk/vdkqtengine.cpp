@@ -90,9 +90,20 @@ struct VdkDevice {
     bool isInput() const { return kind == SystemIn || kind == TestIn || kind == FileIn; }
 };
 
+// What the re handlers of a session get as argument: the line and the
+// session's generation, so that a late event of an ended session never
+// reaches a new call on the same line.
+struct LineRef {
+    VDKEnginePrivate *d = nullptr;
+    int line = 0;
+    uint64_t gen = 0;
+};
+
 struct VdkLine {
     enum State { Free, Calling, Early, Ringing, Established };
     VDKEnginePrivate *d = nullptr;
+    uint64_t gen = 0;
+    LineRef *ref = nullptr;
     int id = 0;
     State state = Free;
     bool incoming = false;
@@ -167,6 +178,22 @@ public:
     std::array<VdkLine, kMaxLines> lines;
     std::vector<VdkDevice> devices;
     std::vector<void *> garbage; // re objects released on the next tick
+    std::vector<LineRef *> staleRefs; // freed after the garbage
+    uint64_t nextGen = 1;
+    LineRef *newRef(VdkLine *l)
+    {
+        l->gen = nextGen++;
+        l->ref = new LineRef{this, l->id, l->gen};
+        return l->ref;
+    }
+    static VdkLine *live(void *arg)
+    {
+        auto *r = static_cast<LineRef *>(arg);
+        if (!r || r->line < 0 || r->line >= kMaxLines)
+            return nullptr;
+        VdkLine *l = &r->d->lines[size_t(r->line)];
+        return l->gen == r->gen && l->state != VdkLine::Free ? l : nullptr;
+    }
     std::unique_ptr<VDK::SoundCard> sound; // the system's devices, opened while routed
     std::set<int> soundOpen;
     void updateSoundDevices();
@@ -326,6 +353,8 @@ void VDKEnginePrivate::releaseLine(VdkLine *l)
         garbage.push_back(l->sess); // BYE or CANCEL when released
     if (l->refer)
         garbage.push_back(l->refer);
+    if (l->ref)
+        staleRefs.push_back(l->ref);
     l->dtmfTone = static_cast<mbuf *>(mem_deref(l->dtmfTone));
     delete l->media;
     const int id = l->id;
@@ -472,6 +501,9 @@ void VDKEnginePrivate::teardownStack()
     for (void *g : garbage)
         mem_deref(g);
     garbage.clear();
+    for (LineRef *r : staleRefs)
+        delete r;
+    staleRefs.clear();
     reg = static_cast<sipreg *>(mem_deref(reg)); // sends the un-REGISTER
     sessSock = static_cast<sipsess_sock *>(mem_deref(sessSock));
     eventSock = static_cast<sipevent_sock *>(mem_deref(eventSock));
@@ -606,10 +638,13 @@ void VDKEnginePrivate::connHandler(const sip_msg *msg, void *arg)
                              "application/sdp", nullptr, &VDKEnginePrivate::authHandler, d, false,
                              &VDKEnginePrivate::offerHandler, &VDKEnginePrivate::answerHandler,
                              &VDKEnginePrivate::establishedHandler, &VDKEnginePrivate::infoHandler,
-                             &VDKEnginePrivate::referHandler, &VDKEnginePrivate::closeHandler, l, "%s", hdrs.c_str());
+                             &VDKEnginePrivate::referHandler, &VDKEnginePrivate::closeHandler, d->newRef(l), "%s",
+                             hdrs.c_str());
     if (err) {
         delete media;
         l->sess = nullptr;
+        delete l->ref;
+        l->ref = nullptr;
         sip_treply(nullptr, d->sipStack, msg, 500, "Server Internal Error");
         return;
     }
@@ -627,7 +662,9 @@ void VDKEnginePrivate::connHandler(const sip_msg *msg, void *arg)
 
 int VDKEnginePrivate::offerHandler(mbuf **descp, const sip_msg *msg, void *arg)
 {
-    auto *l = static_cast<VdkLine *>(arg);
+    VdkLine *l = live(arg);
+    if (!l)
+        return EINVAL;
     if (!l->media)
         return EINVAL;
     int err = l->media->decodeOffer(msg->mb);
@@ -638,7 +675,9 @@ int VDKEnginePrivate::offerHandler(mbuf **descp, const sip_msg *msg, void *arg)
 
 int VDKEnginePrivate::answerHandler(const sip_msg *msg, void *arg)
 {
-    auto *l = static_cast<VdkLine *>(arg);
+    VdkLine *l = live(arg);
+    if (!l)
+        return 0;
     if (!l->media)
         return EINVAL;
     const int err = l->media->decodeAnswer(msg->mb);
@@ -655,7 +694,9 @@ int VDKEnginePrivate::answerHandler(const sip_msg *msg, void *arg)
 
 void VDKEnginePrivate::progressHandler(const sip_msg *msg, void *arg)
 {
-    auto *l = static_cast<VdkLine *>(arg);
+    VdkLine *l = live(arg);
+    if (!l)
+        return;
     const bool sdp = msg->mb && mbuf_get_left(msg->mb) > 0 && msg_ctype_cmp(&msg->ctyp, "application", "sdp");
     if (sdp && l->media)
         l->media->decodeAnswer(msg->mb);
@@ -669,7 +710,9 @@ void VDKEnginePrivate::progressHandler(const sip_msg *msg, void *arg)
 
 void VDKEnginePrivate::establishedHandler(const sip_msg *msg, void *arg)
 {
-    auto *l = static_cast<VdkLine *>(arg);
+    VdkLine *l = live(arg);
+    if (!l)
+        return;
     l->state = VdkLine::Established;
     l->answeredMs = tmr_jiffies();
     l->establishedMs = l->answeredMs;
@@ -699,7 +742,9 @@ void VDKEnginePrivate::referHandler(struct sip *sipStack, const sip_msg *msg, vo
 
 void VDKEnginePrivate::closeHandler(int err, const sip_msg *msg, void *arg)
 {
-    auto *l = static_cast<VdkLine *>(arg);
+    VdkLine *l = live(arg);
+    if (!l)
+        return;
     VDKEnginePrivate *d = l->d;
     const int id = l->id;
     const VdkLine::State state = l->state;
@@ -735,7 +780,9 @@ void VDKEnginePrivate::infoResponse(int err, const sip_msg *msg, void *arg)
 {
     (void)err;
     (void)msg;
-    auto *l = static_cast<VdkLine *>(arg);
+    VdkLine *l = live(arg);
+    if (!l)
+        return;
     tmr_start(&l->dtmfTimer, 40, &VDKEnginePrivate::dtmfTimeout, l);
 }
 
@@ -764,7 +811,7 @@ void VDKEnginePrivate::nextDtmf(VdkLine *l)
         mbuf *body = mbuf_alloc(64);
         mbuf_printf(body, "Signal=%c\r\nDuration=%d\r\n", digit, duration);
         body->pos = 0;
-        if (sipsess_info(l->sess, "application/dtmf-relay", body, &VDKEnginePrivate::infoResponse, l) != 0)
+        if (sipsess_info(l->sess, "application/dtmf-relay", body, &VDKEnginePrivate::infoResponse, l->ref) != 0)
             tmr_start(&l->dtmfTimer, 40, &VDKEnginePrivate::dtmfTimeout, l);
         mem_deref(body);
         return;
@@ -784,8 +831,10 @@ void VDKEnginePrivate::nextDtmf(VdkLine *l)
 
 void VDKEnginePrivate::referNotify(struct sip *sipStack, const sip_msg *msg, void *arg)
 {
-    auto *l = static_cast<VdkLine *>(arg);
     sip_treply(nullptr, sipStack, msg, 200, "OK");
+    VdkLine *l = live(arg);
+    if (!l)
+        return;
     // message/sipfrag: "SIP/2.0 200 OK" ends the transfer; we leave the call.
     if (!msg->mb || l->referDone)
         return;
@@ -807,7 +856,9 @@ void VDKEnginePrivate::referNotify(struct sip *sipStack, const sip_msg *msg, voi
 void VDKEnginePrivate::referClose(int err, const sip_msg *msg, const sipevent_substate *substate, void *arg)
 {
     (void)substate;
-    auto *l = static_cast<VdkLine *>(arg);
+    VdkLine *l = live(arg);
+    if (!l)
+        return;
     if (l->refer) {
         l->d->garbage.push_back(l->refer);
         l->refer = nullptr;
@@ -829,7 +880,7 @@ int VDKEnginePrivate::sendRefer(VdkLine *l, const std::string &referTo)
     const std::string hdrs = headers();
     const int err = sipevent_drefer(&l->refer, eventSock, sipsess_dialog(l->sess), user.toUtf8().constData(),
                                     &VDKEnginePrivate::authHandler, this, false, &VDKEnginePrivate::referNotify,
-                                    &VDKEnginePrivate::referClose, l, "Refer-To: <%s>\r\nReferred-By: <%s>\r\n%s",
+                                    &VDKEnginePrivate::referClose, l->ref, "Refer-To: <%s>\r\nReferred-By: <%s>\r\n%s",
                                     referTo.c_str(), aor().c_str(), hdrs.c_str());
     return err ? VDK::ErrNetwork : 0;
 }
@@ -843,9 +894,15 @@ void VDKEnginePrivate::tickHandler(void *arg)
 
 void VDKEnginePrivate::onTick()
 {
+    // Refs of sessions released before this tick can go once their
+    // sessions are gone (handlers may still run while a session is freed).
+    std::vector<LineRef *> refs;
+    refs.swap(staleRefs);
     for (void *g : garbage)
         mem_deref(g);
     garbage.clear();
+    for (LineRef *r : refs)
+        delete r;
     if (regFailed && reg) {
         reg = static_cast<sipreg *>(mem_deref(reg));
     }
@@ -1721,7 +1778,7 @@ int VDKQtEngine::startAudioCall(const QString &sipAddress)
             "application/sdp", desc, &VDKEnginePrivate::authHandler, d.get(), false, &VDKEnginePrivate::offerHandler,
             &VDKEnginePrivate::answerHandler, &VDKEnginePrivate::progressHandler,
             &VDKEnginePrivate::establishedHandler, &VDKEnginePrivate::infoHandler, &VDKEnginePrivate::referHandler,
-            &VDKEnginePrivate::closeHandler, l, "%s", hdrs.c_str());
+            &VDKEnginePrivate::closeHandler, d->newRef(l), "%s", hdrs.c_str());
         mem_deref(desc);
         if (err) {
             l->sess = nullptr;
@@ -1821,7 +1878,8 @@ int VDKQtEngine::redirectIncomingCallToSipAddress(int line, const QString &sipAd
                    onLine(d.get(), line, [&](VdkLine *l) -> int {
                        if (l->state != VdkLine::Ringing || !l->incoming)
                            return VDK::ErrWrongState;
-                       sipsess_reject(l->sess, 302, "Moved Temporarily", "Contact: <%s>\r\n", to.c_str());
+                       sipsess_reject(l->sess, 302, "Moved Temporarily", "Contact: <%s>\r\nContent-Length: 0\r\n\r\n",
+                                      to.c_str());
                        d->endLine(l, true);
                        return 0;
                    }));

@@ -391,6 +391,105 @@ private slots:
         QCOMPARE(p->getNumberOfBusyLines(), 0);
     }
 
+    // A number that answers 183 with early media: session progress, the far
+    // end's tone before the answer.
+    void earlyMedia()
+    {
+        m_sim->setAnswerDelay(60000);
+        Phone p = makePhone();
+        QVERIFY(registerPhone(p));
+        QSignalSpy progress(p.relay.get(), &Relay::progress);
+        const int line = p->startAudioCall(QStringLiteral("0612345183@127.0.0.1"));
+        QVERIFY(line >= 0);
+        QVERIFY(waitCount(progress, 1));
+        QCOMPARE(progress.first().at(0).toInt(), line);
+        const int spk = p->getAudioOutputDevice(QStringLiteral("capture to WAV file"));
+        QCOMPARE(p->connectLineToDevice(line, spk), 0);
+        QVERIFY(waitFor([&] {
+            return lastSecondTone(readWavSamples(m_devices.filePath(QStringLiteral("capture.wav"))), 1000) > 0.5;
+        }));
+        QCOMPARE(p->cancelUnansweredCall(line), 0);
+    }
+
+    // A ringing call forwarded by the softphone (302) rings the new number.
+    void forwardRingingCall()
+    {
+        QVERIFY(loginCti());
+        QSignalSpy ctiEnd(m_cti.get(), &CtiLib::sigFinishedCall);
+        Phone p = makePhone();
+        QVERIFY(registerPhone(p));
+        QSignalSpy incoming(p.relay.get(), &Relay::incoming);
+        QSignalSpy terminated(p.relay.get(), &Relay::terminated);
+        m_sim->injectIncomingCall(QStringLiteral("0298765432"), kExten);
+        QVERIFY(waitCount(incoming, 1));
+        const int line = incoming.first().at(0).toInt();
+        QCOMPARE(p->redirectIncomingCallToSipAddress(line, QStringLiteral("0677777777@127.0.0.1")), 0);
+        QVERIFY(waitCount(terminated, 1));
+        QVERIFY(waitCount(ctiEnd, 1));
+        QCOMPARE(ctiEnd.first().at(0).value<FinishedCallEvent>().reason, QStringLiteral("REDIRECTED"));
+    }
+
+    void doNotDisturbRefusesCalls()
+    {
+        Phone p = makePhone();
+        QVERIFY(registerPhone(p));
+        QCOMPARE(p->enableDoNotDisturb(true), 0);
+        QSignalSpy incoming(p.relay.get(), &Relay::incoming);
+        m_sim->injectIncomingCall(QStringLiteral("0298765432"), kExten);
+        QVERIFY(waitFor([this] { return m_sim->activeCallCount() == 0; }));
+        QVERIFY(incoming.isEmpty());
+    }
+
+    // With the threshold set and the far end silent (no RTP), the line is
+    // hung up.
+    void missingMediaHangsUp()
+    {
+        m_sim->setSipPlayTone(-1);
+        Phone p = makePhone();
+        QCOMPARE(p->shutdown(), 0);
+        p = Phone();
+        p.engine.reset(new VDKQtEngine(VDKLogConfig()));
+        p.relay.reset(new Relay(p.engine.get()));
+        p->setDefaultSipProxy(QStringLiteral("127.0.0.1"), m_sim->sipPort(), 0);
+        p->setDefaultSipRegistrar(QStringLiteral("127.0.0.1"), m_sim->sipPort(), 0);
+        p->addSipAccount(kExten, kSipPassword, kExten);
+        QCOMPARE(p->setWarningThresholdForMissingMedia(1), 0);
+        QCOMPARE(p->hangupWhenMediaMissingOverThreshold(true), 0);
+        QCOMPARE(p->init(), 0);
+        QVERIFY(registerPhone(p));
+        QSignalSpy terminated(p.relay.get(), &Relay::terminated);
+        const int line = callAnswered(p, QStringLiteral("0612345678"));
+        QVERIFY(line >= 0);
+        QVERIFY(waitCount(terminated, 1));
+        QVERIFY(waitFor([this] { return m_sim->activeCallCount() == 0; }));
+    }
+
+    // A one-shot file device played into an output reports its end; a
+    // looping one goes on.
+    void fileDevices()
+    {
+        Phone p = makePhone();
+        const QString shortWav = m_devices.filePath(QStringLiteral("short.wav"));
+        QVERIFY(writeToneWav(shortWav, 800, 300));
+        const int once = p->getFileInputDevice(shortWav, false);
+        const int loop = p->getFileInputDevice(shortWav, true);
+        QVERIFY(once >= 0 && loop >= 0 && once != loop);
+        const int spk = p->getAudioOutputDevice(QStringLiteral("capture to WAV file"));
+        QSignalSpy finished(p.relay.get(), &Relay::fileFinished);
+        QCOMPARE(p->connectDevices(once, spk), 0);
+        QVERIFY(waitCount(finished, 1));
+        QCOMPARE(finished.first().at(0).toInt(), once);
+        QCOMPARE(p->disconnectDevices(once, spk), 0);
+        QCOMPARE(p->connectDevices(loop, spk), 0);
+        QTest::qWait(800);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(lastSecondTone(readWavSamples(m_devices.filePath(QStringLiteral("capture.wav"))), 800) > 0.5);
+        // A one-shot file plays again from the start when connected again.
+        QCOMPARE(p->disconnectDevices(loop, spk), 0);
+        QCOMPARE(p->connectDevices(once, spk), 0);
+        QVERIFY(waitCount(finished, 2));
+    }
+
     // Hostile SIP input: each message gets a SIP error or is dropped, and the
     // engine goes on working.
     void hostileSipInput_data()
