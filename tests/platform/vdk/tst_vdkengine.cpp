@@ -591,6 +591,32 @@ private slots:
         QCOMPARE(p->getLineOnHoldStatus(line), VDK::LineFullDuplex);
     }
 
+    // The simulator's SIP control commands, with the softphone registered.
+    void simulatorSipControl()
+    {
+        Phone p = makePhone();
+        QVERIFY(registerPhone(p));
+        QVERIFY(m_sim->executeControl(QStringLiteral("sip status")).contains(QLatin1String("registered=201")));
+        QCOMPARE(m_sim->executeControl(QStringLiteral("sip tone 440")), QStringLiteral("OK"));
+        QVERIFY(m_sim->executeControl(QStringLiteral("sip tone 9999")).startsWith(QLatin1String("ERROR")));
+        QVERIFY(m_sim->executeControl(QStringLiteral("sip play /nonexistent.wav")).startsWith(QLatin1String("ERROR")));
+        QVERIFY(m_sim->executeControl(QStringLiteral("sip check nouid 440")).startsWith(QLatin1String("ERROR")));
+        QVERIFY(m_sim->executeControl(QStringLiteral("sip hold nouid on")).startsWith(QLatin1String("ERROR")));
+        QVERIFY(m_sim->executeControl(QStringLiteral("sip bogus")).startsWith(QLatin1String("ERROR")));
+        const int line = callAnswered(p, QStringLiteral("0612345678"));
+        QVERIFY(line >= 0);
+        const QString uid = m_sim->sipCallOf(kExten);
+        QCOMPARE(p->connectLineToDevice(line, p->getAudioOutputDevice(QStringLiteral("capture to WAV file"))), 0);
+        QVERIFY(waitFor([&] {
+            return lastSecondTone(readWavSamples(m_devices.filePath(QStringLiteral("capture.wav"))), 440) > 0.5;
+        }));
+        QCOMPARE(p->connectDeviceToLine(p->getAudioInputDevice(QStringLiteral("WAV file")), line), 0);
+        QVERIFY(waitFor([&] {
+            const QString r = m_sim->executeControl(QStringLiteral("sip check %1 1500").arg(uid));
+            return r.startsWith(QLatin1String("OK ")) && r.mid(3).toDouble() > 0.5;
+        }));
+    }
+
     // Bad arguments from the client are refused before anything is sent.
     void badArguments()
     {
