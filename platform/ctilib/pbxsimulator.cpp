@@ -2071,11 +2071,30 @@ bool PbxSimulator::listenSip(const QHostAddress &address, quint16 port, QString 
         SimCall *c = callOfSipToken(token);
         if (!c)
             return;
-        m_sipDigits[c->uid] += digit;
+        const QString uid = c->uid;
+        m_sipDigits[uid] += digit;
+        m_sipDigitLog[uid] += digit;
         if (m_trace)
             trace(nullptr, QStringLiteral("sipDtmf"),
-                  {{QStringLiteral("uid"), c->uid}, {QStringLiteral("digit"), QString(digit)}});
-        emit sipDigitReceived(c->uid, digit);
+                  {{QStringLiteral("uid"), uid}, {QStringLiteral("digit"), QString(digit)}});
+        emit sipDigitReceived(uid, digit);
+        // In-call service codes dialled as DTMF: park and recording.
+        const QString digits = m_sipDigits.value(uid);
+        const QString parkCode = m_data.serviceCodes.value(CTILIB::SdcPark);
+        const QString recordCode = m_data.serviceCodes.value(CTILIB::SdcCallRecording);
+        if (!parkCode.isEmpty() && digits.endsWith(parkCode) && c->state == SimCall::Up) {
+            m_sipDigits[uid].clear();
+            const int leg = c->sipLeg;
+            c->sipToken = 0;
+            m_sip->end(token, 0); // the phone's leg leaves with BYE
+            park(c, leg);
+        } else if (!recordCode.isEmpty() && digits.endsWith(recordCode)) {
+            m_sipDigits[uid].clear();
+            m_sipRecording[uid] = !m_sipRecording.value(uid);
+            if (m_trace)
+                trace(nullptr, QStringLiteral("sipRecord"),
+                      {{QStringLiteral("uid"), uid}, {QStringLiteral("on"), m_sipRecording.value(uid)}});
+        }
     };
     ev.transfer = [this](int token, const QString &target, int replacesToken) {
         onSipTransfer(token, target, replacesToken);
@@ -2141,7 +2160,12 @@ double PbxSimulator::sipReceivedTonePower(const QString &uid, double hz) const
 
 QString PbxSimulator::sipReceivedDigits(const QString &uid) const
 {
-    return m_sipDigits.value(uid);
+    return m_sipDigitLog.value(uid);
+}
+
+bool PbxSimulator::isSipRecording(const QString &uid) const
+{
+    return m_sipRecording.value(uid);
 }
 
 bool PbxSimulator::sipHold(const QString &uid, bool held)

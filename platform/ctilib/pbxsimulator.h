@@ -64,6 +64,8 @@ public:
     double sipReceivedTonePower(const QString &uid, double hz) const;
     // DTMF digits the far end of the call `uid` received (RFC 4733 or INFO).
     QString sipReceivedDigits(const QString &uid) const;
+    // Recording of the call `uid` switched by its recording code (DTMF).
+    bool isSipRecording(const QString &uid) const;
     // The far end puts the softphone's call on hold or takes it back.
     bool sipHold(const QString &uid, bool held);
     // The uid of the call whose SIP leg is the softphone of `exten`.
@@ -169,7 +171,9 @@ private:
 
     PbxSipServer *m_sip = nullptr;
     bool m_sipPlacing = false; // a softphone's own call is being set up
-    QMap<QString, QString> m_sipDigits; // by call uid
+    QMap<QString, QString> m_sipDigits;   // by call uid, since the last service code
+    QMap<QString, QString> m_sipDigitLog; // by call uid, every digit
+    QMap<QString, bool> m_sipRecording;   // by call uid
 
     PbxSimData m_data;
     PbxSimTlsServer *m_server = nullptr;

@@ -337,6 +337,28 @@ private slots:
                  qPrintable(m_sim->sipReceivedDigits(uid)));
     }
 
+    // Service codes dialled as DTMF act on the call: recording (*1) and
+    // park (#8), which ends the softphone's call.
+    void serviceCodesAsDtmf()
+    {
+        QVERIFY(loginCti());
+        QSignalSpy ctiEnd(m_cti.get(), &CtiLib::sigFinishedCall);
+        Phone p = makePhone();
+        QVERIFY(registerPhone(p));
+        const int line = callAnswered(p, QStringLiteral("0612345678"));
+        QVERIFY(line >= 0);
+        const QString uid = m_sim->sipCallOf(kExten);
+        QSignalSpy terminated(p.relay.get(), &Relay::terminated);
+        for (char c : {'*', '1'})
+            QCOMPARE(p->sendDtmf(line, c, 100), 0);
+        QVERIFY(waitFor([&] { return m_sim->isSipRecording(uid); }));
+        for (char c : {'#', '8'})
+            QCOMPARE(p->sendDtmf(line, c, 100), 0);
+        QVERIFY(waitCount(terminated, 1));
+        QVERIFY(waitCount(ctiEnd, 1));
+        QCOMPARE(ctiEnd.first().at(0).value<FinishedCallEvent>().reason, QStringLiteral("PARKED"));
+    }
+
     void fourLinesAndNoMore()
     {
         m_sim->setAnswerDelay(60000);
