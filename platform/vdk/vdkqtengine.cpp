@@ -8,6 +8,8 @@
 #include <rem.h>
 
 #include <openssl/ssl.h>
+#include <speex/speex_echo.h>
+#include <speex/speex_preprocess.h>
 #include <openssl/x509_vfy.h>
 
 #include <QAudioDeviceInfo>
@@ -87,6 +89,16 @@ struct VdkDevice {
     double peak = 0.0;
     std::array<int16_t, VDK::kFrameSamples> frame{};
     std::set<int> outputs; // output devices this input plays into
+    // output devices: the tail kept for an echo canceller, the last frame played
+    int cacheMs = 0;
+    std::array<int16_t, VDK::kFrameSamples> lastOut{};
+    // input devices: echo control against an output device
+    int echoRef = -1;
+    bool lms = false;
+    bool suppress = false;
+    int suppressDb = -24, suppressActiveDb = -6;
+    SpeexEchoState *echo = nullptr;
+    SpeexPreprocessState *pre = nullptr;
     bool isInput() const { return kind == SystemIn || kind == TestIn || kind == FileIn; }
 };
 
@@ -197,6 +209,17 @@ public:
     std::unique_ptr<VDK::SoundCard> sound; // the system's devices, opened while routed
     std::set<int> soundOpen;
     void updateSoundDevices();
+    static void freeEcho(VdkDevice &dev)
+    {
+        if (dev.pre)
+            speex_preprocess_state_destroy(dev.pre);
+        if (dev.echo)
+            speex_echo_state_destroy(dev.echo);
+        dev.pre = nullptr;
+        dev.echo = nullptr;
+    }
+    void applyEcho(VdkDevice &dev);
+    void setupEcho(VdkDevice &in, int tailMs);
 
     // trace and log
     QMutex traceMutex;
@@ -508,8 +531,10 @@ void VDKEnginePrivate::teardownStack()
     sessSock = static_cast<sipsess_sock *>(mem_deref(sessSock));
     eventSock = static_cast<sipevent_sock *>(mem_deref(eventSock));
     methodFilter = static_cast<sip_lsnr *>(mem_deref(methodFilter));
-    for (VdkDevice &dev : devices)
+    for (VdkDevice &dev : devices) {
         dev.file = static_cast<aufile *>(mem_deref(dev.file));
+        freeEcho(dev);
+    }
     if (sipStack)
         sip_close(sipStack, false); // exit handler ends the loop once all is sent
     else
@@ -1002,6 +1027,35 @@ void VDKEnginePrivate::updateSoundDevices()
     }
 }
 
+// Echo control: speexdsp's adaptive canceller (the "LMS filter") against
+// what the reference output played in the previous frame, then its residual
+// echo suppressor.
+void VDKEnginePrivate::setupEcho(VdkDevice &in, int tailMs)
+{
+    freeEcho(in);
+    const int tail = std::clamp(tailMs, 20, 1000) * VDK::kSampleRate / 1000;
+    in.echo = speex_echo_state_init(VDK::kFrameSamples, tail);
+    int rate = VDK::kSampleRate;
+    speex_echo_ctl(in.echo, SPEEX_ECHO_SET_SAMPLING_RATE, &rate);
+    in.pre = speex_preprocess_state_init(VDK::kFrameSamples, VDK::kSampleRate);
+    speex_preprocess_ctl(in.pre, SPEEX_PREPROCESS_SET_ECHO_STATE, in.echo);
+    speex_preprocess_ctl(in.pre, SPEEX_PREPROCESS_SET_ECHO_SUPPRESS, &in.suppressDb);
+    speex_preprocess_ctl(in.pre, SPEEX_PREPROCESS_SET_ECHO_SUPPRESS_ACTIVE, &in.suppressActiveDb);
+}
+
+void VDKEnginePrivate::applyEcho(VdkDevice &dev)
+{
+    const VdkDevice *ref = device(dev.echoRef);
+    if (!dev.echo || !ref || (!dev.lms && !dev.suppress))
+        return;
+    std::array<int16_t, VDK::kFrameSamples> out{};
+    speex_echo_cancellation(dev.echo, dev.frame.data(), ref->lastOut.data(), out.data());
+    if (dev.lms)
+        dev.frame = out;
+    if (dev.suppress)
+        speex_preprocess_run(dev.pre, dev.frame.data());
+}
+
 void VDKEnginePrivate::writeOutput(VdkDevice &dev, const int16_t *pcm)
 {
     if (dev.kind == VdkDevice::SystemOut) {
@@ -1030,8 +1084,10 @@ void VDKEnginePrivate::audioFrame()
             used.insert(dev.id);
     }
     for (VdkDevice &dev : devices) {
-        if (dev.isInput() && used.count(dev.id))
+        if (dev.isInput() && used.count(dev.id)) {
             readInput(dev);
+            applyEcho(dev);
+        }
     }
     const uint64_t now = tmr_jiffies();
     // Lines: send what their inputs give, take what the far end sent.
@@ -1111,6 +1167,7 @@ void VDKEnginePrivate::audioFrame()
             peak = std::max(peak, std::abs(v));
         }
         dev.peak = peak * 100.0 / 32768.0;
+        dev.lastOut = out;
         if (any)
             writeOutput(dev, out.data());
     }
@@ -1617,42 +1674,90 @@ int VDKQtEngine::setDeviceVolumeLevel(int device, int level)
                    d->initialized ? d->loop.call(fn) : fn());
 }
 
+namespace
+{
+template <typename F> int onDevices(VDKEnginePrivate *d, F fn)
+{
+    return d->initialized ? d->loop.call(fn) : fn();
+}
+} // namespace
+
 int VDKQtEngine::enableDeviceMediaCaching(int device, int ms)
 {
-    const bool ok = device >= 0 && size_t(device) < d->devices.size() && ms >= 0 && ms <= 2000;
-    return D_TRACE("enableDeviceMediaCaching", QStringLiteral("%1,%2").arg(device).arg(ms),
-                   ok ? 0 : VDK::ErrInvalidArgument);
+    const int r = onDevices(d.get(), [&]() -> int {
+        VdkDevice *dev = d->device(device);
+        if (!dev || dev->isInput())
+            return VDK::ErrInvalidDevice;
+        if (ms < 0 || ms > 1000)
+            return VDK::ErrInvalidArgument;
+        dev->cacheMs = ms;
+        return 0;
+    });
+    return D_TRACE("enableDeviceMediaCaching", QStringLiteral("%1,%2").arg(device).arg(ms), r);
 }
 
 int VDKQtEngine::enableEchoCancelBetweenDevices(int inputDevice, int outputDevice)
 {
-    const bool ok = inputDevice >= 0 && size_t(inputDevice) < d->devices.size() && outputDevice >= 0 &&
-                    size_t(outputDevice) < d->devices.size();
-    return D_TRACE("enableEchoCancelBetweenDevices", QStringLiteral("%1,%2").arg(inputDevice).arg(outputDevice),
-                   ok ? 0 : VDK::ErrInvalidDevice);
+    const int r = onDevices(d.get(), [&]() -> int {
+        VdkDevice *in = d->device(inputDevice);
+        VdkDevice *out = d->device(outputDevice);
+        if (!in || !out || !in->isInput() || out->isInput())
+            return VDK::ErrInvalidDevice;
+        in->echoRef = outputDevice;
+        in->lms = true;
+        in->suppress = true;
+        d->setupEcho(*in, out->cacheMs > 0 ? out->cacheMs : 250);
+        return 0;
+    });
+    return D_TRACE("enableEchoCancelBetweenDevices", QStringLiteral("%1,%2").arg(inputDevice).arg(outputDevice), r);
 }
 
 int VDKQtEngine::enableDeviceEchoCancelLmsFilter(bool on, int device)
 {
-    const bool ok = device >= 0 && size_t(device) < d->devices.size();
-    return D_TRACE("enableDeviceEchoCancelLmsFilter", QStringLiteral("%1,%2").arg(on).arg(device),
-                   ok ? 0 : VDK::ErrInvalidDevice);
+    const int r = onDevices(d.get(), [&]() -> int {
+        VdkDevice *in = d->device(device);
+        if (!in || !in->isInput())
+            return VDK::ErrInvalidDevice;
+        in->lms = on;
+        return 0;
+    });
+    return D_TRACE("enableDeviceEchoCancelLmsFilter", QStringLiteral("%1,%2").arg(on).arg(device), r);
 }
 
 int VDKQtEngine::enableDeviceEchoSuppression(bool on, int device)
 {
-    const bool ok = device >= 0 && size_t(device) < d->devices.size();
-    return D_TRACE("enableDeviceEchoSuppression", QStringLiteral("%1,%2").arg(on).arg(device),
-                   ok ? 0 : VDK::ErrInvalidDevice);
+    const int r = onDevices(d.get(), [&]() -> int {
+        VdkDevice *in = d->device(device);
+        if (!in || !in->isInput())
+            return VDK::ErrInvalidDevice;
+        in->suppress = on;
+        return 0;
+    });
+    return D_TRACE("enableDeviceEchoSuppression", QStringLiteral("%1,%2").arg(on).arg(device), r);
 }
 
 int VDKQtEngine::setDeviceEchoSuppressionParameters(double lowerPercent, double upperPercent, int convergenceMs,
                                                     int divider, int device)
 {
-    const bool ok = device >= 0 && size_t(device) < d->devices.size() && lowerPercent >= 0 && lowerPercent <= 100 &&
-                    upperPercent >= 0 && upperPercent <= 100 && convergenceMs >= 1000 && convergenceMs <= 120000 &&
-                    divider >= 2 && divider <= 50;
-    return D_TRACE("setDeviceEchoSuppressionParameters", QString::number(device), ok ? 0 : VDK::ErrInvalidArgument);
+    if (!(lowerPercent >= 0 && lowerPercent <= 100 && upperPercent >= 0 && upperPercent <= 100 &&
+          convergenceMs >= 1000 && convergenceMs <= 120000 && divider >= 2 && divider <= 50))
+        return D_TRACE("setDeviceEchoSuppressionParameters", QString::number(device), VDK::ErrInvalidArgument);
+    const int r = onDevices(d.get(), [&]() -> int {
+        VdkDevice *in = d->device(device);
+        if (!in || !in->isInput())
+            return VDK::ErrInvalidDevice;
+        // The thresholds become the suppressor's attenuation: the upper one
+        // while only the far end talks, the lower one while both do
+        // (100 % = 60 dB).
+        in->suppressDb = -int(std::lround(upperPercent * 0.6));
+        in->suppressActiveDb = -int(std::lround(lowerPercent * 0.6));
+        if (in->pre) {
+            speex_preprocess_ctl(in->pre, SPEEX_PREPROCESS_SET_ECHO_SUPPRESS, &in->suppressDb);
+            speex_preprocess_ctl(in->pre, SPEEX_PREPROCESS_SET_ECHO_SUPPRESS_ACTIVE, &in->suppressActiveDb);
+        }
+        return 0;
+    });
+    return D_TRACE("setDeviceEchoSuppressionParameters", QString::number(device), r);
 }
 
 int VDKQtEngine::enableDoNotDisturb(bool on)

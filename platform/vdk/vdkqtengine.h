@@ -143,6 +143,13 @@ public:
     int getFileInputDevice(const QString &path, bool loop, int reserved = 0);
     int getDeviceVolumeLevel(int device) const;          // 0..100
     int setDeviceVolumeLevel(int device, int level);     // 0..100
+    // Echo control (speexdsp): the output device keeps `ms` of what it
+    // played as the canceller's tail (default 250); the canceller runs on
+    // the input device against what the output played; the "LMS filter" is
+    // the adaptive canceller, the suppressor removes the residual echo. The
+    // suppressor's thresholds (percent) set its attenuation (100 % = 60 dB:
+    // upper while only the far end talks, lower while both do); convergence
+    // and divider are checked (1000-120000 ms, 2-50) and not used otherwise.
     int enableDeviceMediaCaching(int device, int ms);
     int enableEchoCancelBetweenDevices(int inputDevice, int outputDevice);
     int enableDeviceEchoCancelLmsFilter(bool on, int device);
