@@ -83,6 +83,7 @@ public:
     tmr tick;
     uint64_t nextTickMs = 0;
     int toneHz = 1000;
+    std::vector<std::string> codecs{"PCMA", "PCMU"};
     std::string playFile;
     std::vector<void *> garbage;
     std::vector<SipLeg *> deadLegs;
@@ -287,7 +288,7 @@ void PbxSipServerPrivate::connHandler(const sip_msg *msg, void *arg)
     l->fromPhone = true;
     l->callId = std::string(msg->callid.p, msg->callid.l);
     l->media = new VDK::MediaStream;
-    if (l->media->open(d->localIp, {"PCMA", "PCMU"}, 2, 20) != 0 || l->media->decodeOffer(msg->mb) != 0) {
+    if (l->media->open(d->localIp, d->codecs, 2, 20) != 0 || l->media->decodeOffer(msg->mb) != 0) {
         delete l->media;
         delete l;
         sip_treply(nullptr, d->sipStack, msg, 488, "Not Acceptable Here");
@@ -804,7 +805,7 @@ int PbxSipServer::invite(const QString &exten, const QString &fromNumber, const 
         l->exten = exten;
         l->media = new VDK::MediaStream;
         mbuf *desc = nullptr;
-        if (l->media->open(d->localIp, {"PCMA", "PCMU"}, 2, 20) != 0 || l->media->encodeOffer(&desc) != 0) {
+        if (l->media->open(d->localIp, d->codecs, 2, 20) != 0 || l->media->encodeOffer(&desc) != 0) {
             delete l->media;
             delete l;
             d->toSim([dd = d.get(), token] {
@@ -894,6 +895,23 @@ void PbxSipServer::setPlayTone(int hz)
         d->playFile.clear();
         return 0;
     });
+}
+
+bool PbxSipServer::setCodecs(const QStringList &codecs)
+{
+    std::vector<std::string> list;
+    for (const QString &c : codecs) {
+        const std::string name = c.trimmed().toUpper().toStdString();
+        if (VDK::isKnownCodec(name))
+            list.push_back(name);
+    }
+    if (list.empty())
+        return false;
+    d->loop.call([this, list] {
+        d->codecs = list;
+        return 0;
+    });
+    return true;
 }
 
 void PbxSipServer::setPlayFile(const QString &wavPath)

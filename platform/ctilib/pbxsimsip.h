@@ -13,6 +13,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -74,6 +75,9 @@ public:
     // (8 kHz mono 16-bit) when `wavPath` is set.
     void setPlayTone(int hz);
     void setPlayFile(const QString &wavPath);
+    // The far end's codecs in order ("PCMA", "PCMU", "GSM", "G726", "G722");
+    // false (and no change) when none is known.
+    bool setCodecs(const QStringList &codecs);
     // Relative power (0..1) of `hz` in the last second the far end of
     // `token` received; -1 when there is no such call or nothing arrived.
     double receivedTonePower(int token, double hz) const;

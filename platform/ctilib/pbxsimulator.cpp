@@ -1852,6 +1852,7 @@ QString PbxSimulator::controlHelp()
         "sip status                          SIP ports and registered extensions\n"
         "sip tone <hz>                       the far end of softphone calls plays a tone (0: silence, -1: no RTP)\n"
         "sip play <wav-file>                 the far end plays a WAV file (8 kHz mono 16-bit)\n"
+        "sip codecs <name>...                the far end's codecs in order (PCMA PCMU GSM G726 G722)\n"
         "sip check <uid> <hz>                power (0-1) of a tone received from the softphone\n"
         "sip digits <uid>                    DTMF digits received from the softphone\n"
         "sip hold <uid> on|off               the far end holds the softphone or takes it back\n"
@@ -2017,12 +2018,14 @@ QString PbxSimulator::executeControl(const QString &line)
             const double p = sipReceivedTonePower(w.at(1), hz);
             return p < 0 ? err(QStringLiteral("no audio for %1").arg(w.at(1))) : ok(QString::number(p, 'f', 3));
         }
+        if (sub == QLatin1String("codecs") && w.size() >= 2)
+            return setSipCodecs(w.mid(1)) ? ok() : err(QStringLiteral("usage: sip codecs PCMA|PCMU|GSM|G726|G722 ..."));
         if (sub == QLatin1String("digits") && w.size() == 2)
             return ok(sipReceivedDigits(w.at(1)));
         if (sub == QLatin1String("hold") && w.size() == 3 &&
             (w.at(2) == QLatin1String("on") || w.at(2) == QLatin1String("off")))
             return sipHold(w.at(1), w.at(2) == QLatin1String("on")) ? ok() : err(QStringLiteral("no such SIP call"));
-        return err(QStringLiteral("usage: sip status|tone|play|check|digits|hold ..."));
+        return err(QStringLiteral("usage: sip status|tone|play|codecs|check|digits|hold ..."));
     }
     if (cmd == QLatin1String("quit")) {
         emit quitRequested();
@@ -2150,6 +2153,11 @@ void PbxSimulator::setSipPlayFile(const QString &wavPath)
 {
     if (m_sip)
         m_sip->setPlayFile(wavPath);
+}
+
+bool PbxSimulator::setSipCodecs(const QStringList &codecs)
+{
+    return m_sip && m_sip->setCodecs(codecs);
 }
 
 double PbxSimulator::sipReceivedTonePower(const QString &uid, double hz) const

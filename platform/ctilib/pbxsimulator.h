@@ -59,6 +59,8 @@ public:
     // a WAV file (8 kHz mono 16-bit).
     void setSipPlayTone(int hz);
     void setSipPlayFile(const QString &wavPath);
+    // The far end's codecs in order ("PCMA", "PCMU", "GSM", "G726", "G722").
+    bool setSipCodecs(const QStringList &codecs);
     // Relative power (0..1) of `hz` in the last second of audio that the far
     // end of the call `uid` received from the softphone; -1 when none.
     double sipReceivedTonePower(const QString &uid, double hz) const;

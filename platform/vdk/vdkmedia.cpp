@@ -3,6 +3,8 @@
 #include <re.h>
 #include <rem.h>
 
+#include "vdkcodec.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -13,7 +15,10 @@ namespace VDK
 namespace
 {
 constexpr int kPcmu = 0;
+constexpr int kGsm = 3;
 constexpr int kPcma = 8;
+constexpr int kG722 = 9;
+constexpr int kG726Pt = 102; // dynamic
 constexpr int kTelevPt = 101;
 constexpr size_t kMaxPayload = 1500;
 
@@ -22,20 +27,26 @@ uint64_t nowMs()
     return tmr_jiffies();
 }
 
+bool isAudioFormat(const sdp_format *f)
+{
+    return f->pt == kPcmu || f->pt == kPcma || f->pt == kGsm || f->pt == kG722 ||
+           (f->name && str_casecmp(f->name, "G726-32") == 0);
+}
+
 const sdp_format *firstCommon(const sdp_media *m)
 {
     // Our formats in our order; the first one the far end also offered.
     const list *lst = sdp_media_format_lst(m, true);
     for (le *e = list_head(lst); e; e = e->next) {
         const auto *f = static_cast<const sdp_format *>(e->data);
-        if (!f->sup)
-            continue;
-        if (f->pt == kPcmu || f->pt == kPcma)
+        if (f->sup && isAudioFormat(f))
             return f;
     }
     return nullptr;
 }
 } // namespace
+
+
 
 void encodeG711(int pt, const int16_t *pcm, int n, uint8_t *out)
 {
@@ -72,6 +83,7 @@ MediaStream::MediaStream() = default;
 
 MediaStream::~MediaStream()
 {
+    delete m_codec;
     mem_deref(m_telev);
     mem_deref(m_jb);
     mem_deref(m_sdp); // owns m_media
@@ -89,12 +101,26 @@ int MediaStream::open(const sa &localIp, const std::vector<std::string> &codecs,
         err = sdp_media_add(&m_media, m_sdp, "audio", sa_port(rtp_local(m_rtp)), "RTP/AVP");
     if (err)
         return err;
+    std::vector<std::string> added;
     for (const std::string &c : codecs) {
-        if (c == "PCMU")
+        const std::string name = c == "G7221" ? "G722" : c;
+        if (std::find(added.begin(), added.end(), name) != added.end())
+            continue;
+        added.push_back(name);
+        if (name == "PCMU")
             err = sdp_format_add(nullptr, m_media, false, "0", "PCMU", kSampleRate, 1, nullptr, nullptr, nullptr,
                                  false, nullptr);
-        else if (c == "PCMA")
+        else if (name == "PCMA")
             err = sdp_format_add(nullptr, m_media, false, "8", "PCMA", kSampleRate, 1, nullptr, nullptr, nullptr,
+                                 false, nullptr);
+        else if (name == "GSM")
+            err = sdp_format_add(nullptr, m_media, false, "3", "GSM", kSampleRate, 1, nullptr, nullptr, nullptr, false,
+                                 nullptr);
+        else if (name == "G722")
+            err = sdp_format_add(nullptr, m_media, false, "9", "G722", kSampleRate, 1, nullptr, nullptr, nullptr,
+                                 false, nullptr);
+        else if (name == "G726")
+            err = sdp_format_add(nullptr, m_media, false, "102", "G726-32", kSampleRate, 1, nullptr, nullptr, nullptr,
                                  false, nullptr);
         if (err)
             return err;
@@ -117,7 +143,14 @@ int MediaStream::encodeOffer(mbuf **mb)
 void MediaStream::pickFormat()
 {
     const sdp_format *f = firstCommon(m_media);
-    m_pt = f ? f->pt : -1;
+    // The payload type we send is the far end's number for the format.
+    const sdp_format *rf = f ? sdp_media_rformat(m_media, f->name) : nullptr;
+    const int pt = rf && f->pt >= 96 ? rf->pt : (f ? f->pt : -1);
+    if (pt != m_pt || !m_codec) {
+        delete m_codec;
+        m_codec = f ? Codec::make(f->pt, f->name) : nullptr;
+    }
+    m_pt = m_codec ? pt : -1;
     const sdp_format *te = sdp_media_rformat(m_media, "telephone-event");
     m_televPt = te ? te->pt : -1;
 }
@@ -167,7 +200,13 @@ uint16_t MediaStream::localPort() const
 
 std::string MediaStream::codecName() const
 {
-    return m_pt == kPcma ? "PCMA" : m_pt == kPcmu ? "PCMU" : std::string();
+    switch (m_pt) {
+    case kPcma: return "PCMA";
+    case kPcmu: return "PCMU";
+    case kGsm: return "GSM";
+    case kG722: return "G722";
+    default: return m_pt >= 96 ? "G726" : std::string();
+    }
 }
 
 void MediaStream::sendFrame(const int16_t *pcm)
@@ -189,9 +228,10 @@ void MediaStream::sendFrame(const int16_t *pcm)
         rtp_send(m_rtp, dst, false, marker, uint8_t(m_televPt), m_eventTs, mb);
     } else {
         mb->pos = mb->end = RTP_HEADER_SIZE;
-        uint8_t payload[kFrameSamples];
-        encodeG711(m_pt, pcm, kFrameSamples, payload);
-        mbuf_write_mem(mb, payload, sizeof payload);
+        uint8_t payload[kFrameSamples * 2];
+        const int n = m_codec->encode(pcm, payload);
+        if (n > 0)
+            mbuf_write_mem(mb, payload, size_t(n));
         mb->pos = RTP_HEADER_SIZE;
         rtp_send(m_rtp, dst, false, false, uint8_t(m_pt), m_ts, mb);
     }
@@ -211,10 +251,10 @@ bool MediaStream::receiveFrame(int16_t *pcm)
         return false;
     }
     auto *mb = static_cast<mbuf *>(mem);
-    const size_t n = std::min<size_t>(mbuf_get_left(mb), kFrameSamples);
-    decodeG711(hdr.pt, mbuf_buf(mb), int(n), pcm);
-    if (n < size_t(kFrameSamples))
-        std::memset(pcm + n, 0, (kFrameSamples - n) * sizeof(int16_t));
+    if (m_codec && hdr.pt == m_pt)
+        m_codec->decode(mbuf_buf(mb), mbuf_get_left(mb), pcm);
+    else
+        std::memset(pcm, 0, kFrameSamples * sizeof(int16_t));
     mem_deref(mb);
     return true;
 }
@@ -264,7 +304,7 @@ void MediaStream::onRtp(const sa *src, const rtp_header *hdr, mbuf *mb)
         m_lastRxMs = nowMs();
         return;
     }
-    if (hdr->pt != kPcmu && hdr->pt != kPcma) {
+    if (hdr->pt != m_pt) {
         ++m_stats.dropped;
         return;
     }

@@ -20,6 +20,11 @@ struct telev;
 
 namespace VDK
 {
+class Codec;
+}
+
+namespace VDK
+{
 
 constexpr int kSampleRate = 8000;
 constexpr int kFrameSamples = 160; // 20 ms
@@ -41,8 +46,9 @@ public:
     MediaStream &operator=(const MediaStream &) = delete;
 
     // Opens the RTP socket on `localIp` and builds the local SDP with the
-    // codecs in order (names "PCMU", "PCMA"; unknown names are skipped) and
-    // telephone-event. Returns 0 or an errno value.
+    // codecs in order and telephone-event. Codec names: "PCMA", "PCMU",
+    // "GSM", "G726" (G726-32), "G722" (also "G7221", the PBX's "g722");
+    // unknown names are skipped. Returns 0 or an errno value.
     int open(const sa &localIp, const std::vector<std::string> &codecs, int jbMinFrames, int jbMaxFrames);
 
     // SDP: our offer, the far end's answer to it, their offer and our answer.
@@ -86,6 +92,7 @@ private:
     jbuf *m_jb = nullptr;
     telev *m_telev = nullptr;
     int m_pt = -1;   // chosen payload type, -1 none
+    Codec *m_codec = nullptr;
     int m_televPt = -1;
     uint32_t m_ts = 0;
     uint32_t m_eventTs = 0;
@@ -97,6 +104,9 @@ private:
     uint64_t m_lastRxMs = 0;
     MediaStats m_stats;
 };
+
+// Names the stream understands, in the engine's spelling.
+bool isKnownCodec(const std::string &name);
 
 // G.711 helpers over a whole frame.
 void encodeG711(int pt, const int16_t *pcm, int n, uint8_t *out);

@@ -1467,7 +1467,7 @@ int VDKQtEngine::setAudioCodecPriority(const QStringList &codecs)
     std::vector<std::string> list;
     for (const QString &c : codecs) {
         const std::string name = c.trimmed().toUpper().toStdString();
-        if ((name == "PCMA" || name == "PCMU") && std::find(list.begin(), list.end(), name) == list.end())
+        if (VDK::isKnownCodec(name) && std::find(list.begin(), list.end(), name) == list.end())
             list.push_back(name);
     }
     if (list.empty())

@@ -123,6 +123,9 @@ public:
     int setLinesAudioJitterBufferSize(int minMs, int maxMs);
     int setDtmfDeliveryMode(VDK::DtmfDeliveryModeType mode);
     int setDtmfDeliveryMode(int mode) { return setDtmfDeliveryMode(VDK::DtmfDeliveryModeType(mode)); }
+    // Codecs: "PCMA", "PCMU", "GSM", "G726" (G.726-32), "G7221" or "G722"
+    // (G.722); the default order is PCMA, PCMU. Unknown names are skipped;
+    // a list with no known name fails (ErrCodec) and changes nothing.
     int disableAudioCodec(const QString &codec);
     int setAudioCodecPriority(const QStringList &codecs);
     QStringList audioCodecPriority() const;

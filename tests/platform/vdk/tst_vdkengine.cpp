@@ -204,6 +204,37 @@ private slots:
         QCOMPARE(p->getNumberOfBusyLines(), 0);
     }
 
+    // Every codec carries the tones both ways; the engine's order decides.
+    void codecs_data()
+    {
+        QTest::addColumn<QStringList>("engine");
+        QTest::addColumn<QStringList>("far");
+        QTest::newRow("PCMU") << QStringList{"PCMU"} << QStringList{"PCMA", "PCMU"};
+        QTest::newRow("GSM") << QStringList{"GSM", "PCMA"} << QStringList{"PCMA", "GSM"};
+        QTest::newRow("G.726") << QStringList{"G726", "PCMU"} << QStringList{"PCMU", "G726"};
+        QTest::newRow("G.722") << QStringList{"G7221", "PCMA"} << QStringList{"PCMA", "G722"};
+    }
+    void codecs()
+    {
+        QFETCH(QStringList, engine);
+        QFETCH(QStringList, far);
+        Phone p = makePhone();
+        QCOMPARE(p->setAudioCodecPriority(engine), 0);
+        QVERIFY(m_sim->setSipCodecs(far));
+        QVERIFY(registerPhone(p));
+        const int line = callAnswered(p, QStringLiteral("0612345678"));
+        QVERIFY(line >= 0);
+        QCOMPARE(p->connectDeviceToLine(p->getAudioInputDevice(QStringLiteral("WAV file")), line), 0);
+        QCOMPARE(p->connectLineToDevice(line, p->getAudioOutputDevice(QStringLiteral("capture to WAV file"))), 0);
+        const QString uid = m_sim->sipCallOf(kExten);
+        QVERIFY2(waitFor([&] { return m_sim->sipReceivedTonePower(uid, 1500) > 0.5; }),
+                 qPrintable(QString::number(m_sim->sipReceivedTonePower(uid, 1500))));
+        QVERIFY(waitFor([&] {
+            return lastSecondTone(readWavSamples(m_devices.filePath(QStringLiteral("capture.wav"))), 1000) > 0.5;
+        }));
+        QCOMPARE(p->setAudioCodecPriority({QStringLiteral("SPEEX")}), int(VDK::ErrCodec));
+    }
+
     void sipErrors_data()
     {
         QTest::addColumn<QString>("number");
