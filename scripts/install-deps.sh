@@ -12,6 +12,7 @@ packages=(
   xvfb xauth fonts-roboto-unhinted
   binutils libc-bin
   libre-dev librem-dev libspeexdsp-dev libspandsp-dev
+  baresip-core
 )
 
 missing=()

@@ -780,6 +780,12 @@ bool PbxSipServer::isRegistered(const QString &exten) const
     return d->bindings.contains(exten);
 }
 
+QString PbxSipServer::contactOf(const QString &exten) const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->bindings.contains(exten) ? QString::fromStdString(d->bindings.value(exten).contact) : QString();
+}
+
 int PbxSipServer::invite(const QString &exten, const QString &fromNumber, const QString &fromName)
 {
     std::string contact;

@@ -58,6 +58,8 @@ public:
     quint16 port() const;
     quint16 tlsPort() const;
     bool isRegistered(const QString &exten) const;
+    // The contact URI registered for `exten`; empty when none.
+    QString contactOf(const QString &exten) const;
 
     // Sends an INVITE to the registered softphone of `exten`; returns the
     // call's token, 0 when the extension has no registration.

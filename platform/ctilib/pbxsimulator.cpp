@@ -2143,6 +2143,11 @@ bool PbxSimulator::isSipRegistered(const QString &exten) const
     return m_sip && m_sip->isRegistered(exten);
 }
 
+QString PbxSimulator::sipContactOf(const QString &exten) const
+{
+    return m_sip ? m_sip->contactOf(exten) : QString();
+}
+
 void PbxSimulator::setSipPlayTone(int hz)
 {
     if (m_sip)

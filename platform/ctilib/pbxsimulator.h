@@ -54,6 +54,8 @@ public:
     quint16 sipPort() const;
     quint16 sipTlsPort() const;
     bool isSipRegistered(const QString &exten) const;
+    // The contact URI that the phone of `exten` registered; empty when none.
+    QString sipContactOf(const QString &exten) const;
     // What the far end of softphone calls plays: a tone (Hz; 0 silence, -1
     // no RTP at all), or
     // a WAV file (8 kHz mono 16-bit).
