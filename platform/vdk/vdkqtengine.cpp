@@ -931,8 +931,20 @@ void VDKEnginePrivate::onTick()
     if (regFailed && reg) {
         reg = static_cast<sipreg *>(mem_deref(reg));
     }
-    // Catch up with the wall clock, at most five frames at a time.
     const uint64_t now = tmr_jiffies();
+    // Nothing to play or send: the clock slows down to 10 ticks a second.
+    bool busy = false;
+    for (const VdkLine &l : lines)
+        busy = busy || l.state != VdkLine::Free;
+    for (const VdkDevice &dev : devices)
+        busy = busy || (dev.isInput() && !dev.outputs.empty());
+    if (!busy) {
+        updateSoundDevices();
+        nextTickMs = now + 20;
+        tmr_start(&tick, 100, &VDKEnginePrivate::tickHandler, this);
+        return;
+    }
+    // Catch up with the wall clock, at most five frames at a time.
     int frames = 0;
     while (nextTickMs <= now && frames < 5) {
         audioFrame();
