@@ -6,6 +6,7 @@
 #include "vdkcodec.h"
 
 #include <cerrno>
+#include <netinet/in.h>
 #include <cmath>
 #include <cstring>
 
@@ -191,6 +192,13 @@ int MediaStream::localDirection() const
 int MediaStream::negotiatedDirection() const
 {
     return sdp_media_dir(m_media);
+}
+
+void MediaStream::setTos(int tos)
+{
+    if (!m_rtp || tos <= 0 || tos > 255)
+        return;
+    udp_setsockopt(static_cast<udp_sock *>(rtp_sock(m_rtp)), IPPROTO_IP, IP_TOS, &tos, sizeof tos);
 }
 
 uint16_t MediaStream::localPort() const

@@ -78,6 +78,8 @@ public:
     std::function<void(char)> onDigit;
 
     uint16_t localPort() const;
+    // IP type of service of the RTP packets (0-255).
+    void setTos(int tos);
     uint64_t lastReceiveMs() const { return m_lastRxMs; }
     const MediaStats &stats() const { return m_stats; }
 

@@ -451,8 +451,7 @@ int VDKEnginePrivate::setupStack()
         err = sip_alloc(&sipStack, dns, 32, 32, 32, nullptr, &VDKEnginePrivate::sipExit, this);
     if (err)
         return err;
-    if (!sipTracePath.isEmpty())
-        sip_set_trace_handler(sipStack, &VDKEnginePrivate::sipTrace);
+    sip_set_trace_handler(sipStack, &VDKEnginePrivate::sipTrace);
 
     sa laddr = localIp;
     sa_set_port(&laddr, uint16_t(sipPort));
@@ -562,6 +561,13 @@ void VDKEnginePrivate::sipTrace(bool tx, enum sip_transp tp, const sa *src, cons
     auto *d = static_cast<VDKEnginePrivate *>(arg);
     if (!d)
         return;
+    if (d->sipDebug && !d->logConfig.logDirectory.isEmpty() && d->logConfig.logLevel >= 10000) {
+        d->log(10000, QStringLiteral("SIP %1 %2").arg(tx ? QStringLiteral("sent") : QStringLiteral("received"),
+                                                       QString::fromUtf8(reinterpret_cast<const char *>(pkt),
+                                                                         int(std::min<size_t>(len, 8192)))));
+    }
+    if (d->sipTracePath.isEmpty())
+        return;
     QMutexLocker lock(&d->traceMutex);
     QFile f(d->sipTracePath);
     if (!f.open(QIODevice::Append))
@@ -658,6 +664,7 @@ void VDKEnginePrivate::connHandler(const sip_msg *msg, void *arg)
         sip_treply(nullptr, d->sipStack, msg, 488, "Not Acceptable Here");
         return;
     }
+    media->setTos(d->audioTos);
     const std::string hdrs = d->headers();
     int err = sipsess_accept(&l->sess, d->sessSock, msg, 180, "Ringing", d->user.toUtf8().constData(),
                              "application/sdp", nullptr, &VDKEnginePrivate::authHandler, d, false,
@@ -1424,7 +1431,10 @@ int VDKQtEngine::disableSipMethod(const QString &method)
 
 int VDKQtEngine::enableSipDebug(bool on)
 {
-    d->sipDebug = on;
+    if (d->initialized)
+        d->loop.call([&] { d->sipDebug = on; return 0; });
+    else
+        d->sipDebug = on;
     return D_TRACE("enableSipDebug", QString::number(on), 0);
 }
 
@@ -1882,6 +1892,7 @@ int VDKQtEngine::startAudioCall(const QString &sipAddress)
             delete media;
             return VDK::ErrNetwork;
         }
+        media->setTos(d->audioTos);
         const std::string route = d->routeUri();
         const char *routev[] = {route.c_str()};
         const std::string aor = d->aor();

@@ -101,6 +101,8 @@ public:
     int setDefaultSipRegistrar(const QString &host, int port, int tlsPort);
     // "0.0.0.0": the address from which the registrar is reached.
     int setLocalNetworkAddress(const QString &address);
+    // The audio TOS marks the RTP packets; the SIP TOS is kept but not applied
+    // (the SIP stack does not give access to its sockets); no video.
     int setQosDefaultValues(int sipTos, int audioTos, int videoTos);
     int enableTlsUsage(bool on);
     int setDefaultSignalingTransportProtocol(int transport);
@@ -118,6 +120,7 @@ public:
     // --- after init()
     QString getVersionInfo() const;
     int disableSipMethod(const QString &method);
+    // Every SIP message sent and received goes to the log (at 10000).
     int enableSipDebug(bool on);
     int setSipUserAgentString(const QString &userAgent);
     int setLinesAudioJitterBufferSize(int minMs, int maxMs);
