@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-roboto-unhinted
   binutils libc-bin
+  libre-dev librem-dev libspeexdsp-dev libspandsp-dev
+  baresip-core
 )
 
 missing=()

@@ -79,6 +79,11 @@ int main(int argc, char *argv[])
          QStringLiteral("ms")},
         {QStringLiteral("talk-time"), QStringLiteral("Milliseconds before a called party hangs up (0: never)."),
          QStringLiteral("ms")},
+        {QStringLiteral("sip-port"),
+         QStringLiteral("SIP over UDP and TCP on this loopback port (0: any); TLS on another free port."),
+         QStringLiteral("port")},
+        {QStringLiteral("sip-port-file"), QStringLiteral("Write the SIP ports (\"udp-tcp tls\") to this file."),
+         QStringLiteral("file")},
     });
     p.process(app);
     QTextStream out(stdout);
@@ -144,6 +149,24 @@ int main(int argc, char *argv[])
             return 2;
         }
         f.write(QByteArray::number(sim.serverPort()) + "\n");
+    }
+
+    if (p.isSet(QStringLiteral("sip-port"))) {
+        const int sport = intOption(p, QStringLiteral("sip-port"), -1);
+        if (sport < 0 || sport > 65535 || !sim.listenSip(address, quint16(sport), &error)) {
+            err << "pbxsim: cannot listen for SIP: " << error << "\n";
+            return 2;
+        }
+        out << "pbxsim SIP on " << address.toString() << ":" << sim.sipPort() << " (UDP, TCP), TLS on port "
+            << sim.sipTlsPort() << Qt::endl;
+        if (p.isSet(QStringLiteral("sip-port-file"))) {
+            QFile f(p.value(QStringLiteral("sip-port-file")));
+            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                err << "pbxsim: cannot write the SIP port file\n";
+                return 2;
+            }
+            f.write(QByteArray::number(sim.sipPort()) + " " + QByteArray::number(sim.sipTlsPort()) + "\n");
+        }
     }
 
     // Control from standard input: one command a line, the answer on stdout.

@@ -1,5 +1,9 @@
 #include "pbxsimulator.h"
 
+#include "pbxsimsip.h"
+
+#include <QFileInfo>
+
 #include "ctijson.h"
 #include "ctiprotocol.h"
 
@@ -87,6 +91,9 @@ struct SimCall {
     QDateTime answered;
     QTimer *timer = nullptr;
     QString behaviour; // "busy", "noanswer" for special outside numbers
+    int sipToken = 0;  // the SIP leg of a softphone in this call, 0 none
+    int sipLeg = -1;   // which leg the softphone is
+    QString endReason;
 };
 
 namespace
@@ -118,6 +125,8 @@ PbxSimulator::PbxSimulator(QObject *parent) : QObject(parent)
 
 PbxSimulator::~PbxSimulator()
 {
+    delete m_sip;
+    m_sip = nullptr;
     close();
     qDeleteAll(m_calls);
     m_calls.clear();
@@ -1333,7 +1342,12 @@ SimCall *PbxSimulator::startCall(const QString &callerExten, const QString &call
         broadcast(QStringLiteral("queueEvent"), CtiJson::toJson(ev));
     }
 
-    const bool calleeIsPerson = !b.userKey.isEmpty() && !sessionsOf(b.userKey).isEmpty();
+    // A softphone registered on the called extension rings by SIP.
+    if (m_sip && !m_sipPlacing && !b.exten.isEmpty() && m_sip->isRegistered(b.exten)) {
+        c->sipToken = m_sip->invite(b.exten, a.number, a.name);
+        c->sipLeg = c->sipToken ? 1 : -1;
+    }
+    const bool calleeIsPerson = (!b.userKey.isEmpty() && !sessionsOf(b.userKey).isEmpty()) || c->sipToken != 0;
     if (c->behaviour == QLatin1String("busy")) {
         schedule(this, c, m_answerDelayMs, [this, c] { endCall(c, 1, QStringLiteral("USER_BUSY")); });
     } else if (calleeIsPerson || c->behaviour == QLatin1String("noanswer")) {
@@ -1430,6 +1444,8 @@ void PbxSimulator::answerCall(SimCall *c)
     c->state = SimCall::Up;
     c->answered = QDateTime::currentDateTime();
     c->timer->stop();
+    if (m_sip && c->sipToken && c->sipLeg == 0)
+        m_sip->answer(c->sipToken);
     for (int leg = 0; leg < 2; ++leg) {
         sendLegEvents(c, leg, QStringLiteral("answered"));
         const QString exten = c->legs[leg].exten;
@@ -1476,6 +1492,7 @@ void PbxSimulator::endCall(SimCall *c, int hangupLeg, const QString &reason)
     if (!m_calls.contains(c))
         return;
     c->timer->stop();
+    c->endReason = reason;
     for (int leg = 0; leg < 2; ++leg)
         sendLegEvents(c, leg, QStringLiteral("finished"), reason, leg == hangupLeg);
     closeLegs(c);
@@ -1486,6 +1503,7 @@ void PbxSimulator::missCall(SimCall *c)
     if (!m_calls.contains(c))
         return;
     c->timer->stop();
+    c->endReason = QStringLiteral("NO_ANSWER");
     sendLegEvents(c, 1, QStringLiteral("missed"));
     sendLegEvents(c, 1, QStringLiteral("finished"), QStringLiteral("NO_ANSWER"), false);
     sendLegEvents(c, 0, QStringLiteral("finished"), QStringLiteral("NO_ANSWER"), false);
@@ -1508,6 +1526,15 @@ void PbxSimulator::closeLegs(SimCall *c)
 
 void PbxSimulator::removeCall(SimCall *c)
 {
+    if (m_sip && c->sipToken) {
+        const QString r = c->endReason;
+        const int code = r == QLatin1String("USER_BUSY")     ? 486
+                         : r == QLatin1String("NO_ANSWER")   ? 480
+                         : r == QLatin1String("UNALLOCATED") ? 404
+                                                             : 603;
+        m_sip->end(c->sipToken, code);
+        c->sipToken = 0;
+    }
     m_calls.removeOne(c);
     for (auto it = m_parked.begin(); it != m_parked.end();) {
         if (it.value() == c)
@@ -1822,6 +1849,13 @@ QString PbxSimulator::controlHelp()
         "delay answer|ring|talk|park|chat <ms>  timing of the simulated parties\n"
         "trace <file>|off                    trace of the commands received\n"
         "status                              sessions, users and calls\n"
+        "sip status                          SIP ports and registered extensions\n"
+        "sip tone <hz>                       the far end of softphone calls plays a tone (0: silence, -1: no RTP)\n"
+        "sip play <wav-file>                 the far end plays a WAV file (8 kHz mono 16-bit)\n"
+        "sip codecs <name>...                the far end's codecs in order (PCMA PCMU GSM G726 G722)\n"
+        "sip check <uid> <hz>                power (0-1) of a tone received from the softphone\n"
+        "sip digits <uid>                    DTMF digits received from the softphone\n"
+        "sip hold <uid> on|off               the far end holds the softphone or takes it back\n"
         "quit                                end the simulator\n");
 }
 
@@ -1946,9 +1980,276 @@ QString PbxSimulator::executeControl(const QString &line)
         QString error;
         return setTraceFile(w.at(0), &error) ? ok() : err(error);
     }
+    if (cmd == QLatin1String("sip")) {
+        const QString sub = w.value(0).toLower();
+        if (!m_sip)
+            return err(QStringLiteral("the SIP side is not listening"));
+        if (sub == QLatin1String("status")) {
+            QStringList regs;
+            for (auto it = m_data.extensions.cbegin(); it != m_data.extensions.cend(); ++it) {
+                if (m_sip->isRegistered(it.key()))
+                    regs << it.key();
+            }
+            return ok(QStringLiteral("udp-tcp=%1 tls=%2 registered=%3")
+                          .arg(sipPort())
+                          .arg(sipTlsPort())
+                          .arg(regs.join(QLatin1Char(','))));
+        }
+        if (sub == QLatin1String("tone") && w.size() == 2) {
+            bool isInt = false;
+            const int hz = w.at(1).toInt(&isInt);
+            if (!isInt || hz < -1 || hz > 3900)
+                return err(QStringLiteral("usage: sip tone <0-3900|-1>"));
+            setSipPlayTone(hz);
+            return ok();
+        }
+        if (sub == QLatin1String("play") && w.size() >= 2) {
+            const QString path = rest(1);
+            if (!QFileInfo(path).isFile())
+                return err(QStringLiteral("no file %1").arg(path));
+            setSipPlayFile(path);
+            return ok();
+        }
+        if (sub == QLatin1String("check") && w.size() == 3) {
+            bool isNum = false;
+            const double hz = w.at(2).toDouble(&isNum);
+            if (!isNum || hz <= 0 || hz >= 4000)
+                return err(QStringLiteral("usage: sip check <uid> <hz>"));
+            const double p = sipReceivedTonePower(w.at(1), hz);
+            return p < 0 ? err(QStringLiteral("no audio for %1").arg(w.at(1))) : ok(QString::number(p, 'f', 3));
+        }
+        if (sub == QLatin1String("codecs") && w.size() >= 2)
+            return setSipCodecs(w.mid(1)) ? ok() : err(QStringLiteral("usage: sip codecs PCMA|PCMU|GSM|G726|G722 ..."));
+        if (sub == QLatin1String("digits") && w.size() == 2)
+            return ok(sipReceivedDigits(w.at(1)));
+        if (sub == QLatin1String("hold") && w.size() == 3 &&
+            (w.at(2) == QLatin1String("on") || w.at(2) == QLatin1String("off")))
+            return sipHold(w.at(1), w.at(2) == QLatin1String("on")) ? ok() : err(QStringLiteral("no such SIP call"));
+        return err(QStringLiteral("usage: sip status|tone|play|codecs|check|digits|hold ..."));
+    }
     if (cmd == QLatin1String("quit")) {
         emit quitRequested();
         return ok();
     }
     return err(QStringLiteral("unknown command '%1' (try help)").arg(cmd));
+}
+
+// --- SIP side ----------------------------------------------------------------------------------
+
+bool PbxSimulator::listenSip(const QHostAddress &address, quint16 port, QString *error)
+{
+    if (m_sip)
+        return true;
+    PbxSipServer::Events ev;
+    ev.outgoing = [this](int token, const QString &exten, const QString &target) {
+        onSipOutgoing(token, exten, target);
+    };
+    ev.answered = [this](int token) {
+        if (SimCall *c = callOfSipToken(token))
+            answerCall(c);
+    };
+    ev.rejected = [this](int token, int code, const QString &contact) {
+        SimCall *c = callOfSipToken(token);
+        if (!c)
+            return;
+        c->sipToken = 0;
+        if (code >= 300 && code < 400 && !contact.isEmpty())
+            redirect(c, c->sipLeg, contact);
+        else
+            endCall(c, c->sipLeg, code == 486 ? QStringLiteral("USER_BUSY") : QStringLiteral("CALL_REJECTED"));
+    };
+    ev.ended = [this](int token) {
+        SimCall *c = callOfSipToken(token);
+        if (!c)
+            return;
+        c->sipToken = 0;
+        const bool cancelled = c->state == SimCall::Ringing && c->sipLeg == 0;
+        endCall(c, c->sipLeg, cancelled ? QStringLiteral("ORIGINATOR_CANCEL") : QStringLiteral("NORMAL_CLEARING"));
+    };
+    ev.hold = [this](int token, bool held) {
+        if (SimCall *c = callOfSipToken(token))
+            setHold(c, c->sipLeg, held);
+    };
+    ev.digit = [this](int token, QChar digit) {
+        SimCall *c = callOfSipToken(token);
+        if (!c)
+            return;
+        const QString uid = c->uid;
+        m_sipDigits[uid] += digit;
+        m_sipDigitLog[uid] += digit;
+        if (m_trace)
+            trace(nullptr, QStringLiteral("sipDtmf"),
+                  {{QStringLiteral("uid"), uid}, {QStringLiteral("digit"), QString(digit)}});
+        emit sipDigitReceived(uid, digit);
+        // In-call service codes dialled as DTMF: park and recording.
+        const QString digits = m_sipDigits.value(uid);
+        const QString parkCode = m_data.serviceCodes.value(CTILIB::SdcPark);
+        const QString recordCode = m_data.serviceCodes.value(CTILIB::SdcCallRecording);
+        if (!parkCode.isEmpty() && digits.endsWith(parkCode) && c->state == SimCall::Up) {
+            m_sipDigits[uid].clear();
+            const int leg = c->sipLeg;
+            c->sipToken = 0;
+            m_sip->end(token, 0); // the phone's leg leaves with BYE
+            park(c, leg);
+        } else if (!recordCode.isEmpty() && digits.endsWith(recordCode)) {
+            m_sipDigits[uid].clear();
+            m_sipRecording[uid] = !m_sipRecording.value(uid);
+            if (m_trace)
+                trace(nullptr, QStringLiteral("sipRecord"),
+                      {{QStringLiteral("uid"), uid}, {QStringLiteral("on"), m_sipRecording.value(uid)}});
+        }
+    };
+    ev.transfer = [this](int token, const QString &target, int replacesToken) {
+        onSipTransfer(token, target, replacesToken);
+    };
+    ev.registration = [this](const QString &exten, bool registered) {
+        if (m_trace)
+            trace(nullptr, QStringLiteral("sipRegister"),
+                  {{QStringLiteral("exten"), exten}, {QStringLiteral("registered"), registered}});
+        emit sipRegistrationChanged(exten, registered);
+    };
+    m_sip = new PbxSipServer(this, ev);
+    QList<PbxSipServer::Account> accounts;
+    for (const SimUser &u : qAsConst(m_data.users)) {
+        for (const IdentityEntry &id : u.identities) {
+            if (id.type.compare(QLatin1String("SIP"), Qt::CaseInsensitive) == 0 && !id.sipUsername.isEmpty())
+                accounts << PbxSipServer::Account{id.sipUsername, id.sipPassword, u.extension};
+        }
+    }
+    m_sip->setAccounts(accounts);
+    QByteArray chain;
+    for (const QSslCertificate &cert : qAsConst(m_chain))
+        chain += cert.toPem();
+    if (!m_sip->start(address, port, chain, m_key.toPem(), error)) {
+        delete m_sip;
+        m_sip = nullptr;
+        return false;
+    }
+    return true;
+}
+
+quint16 PbxSimulator::sipPort() const
+{
+    return m_sip ? m_sip->port() : 0;
+}
+
+quint16 PbxSimulator::sipTlsPort() const
+{
+    return m_sip ? m_sip->tlsPort() : 0;
+}
+
+bool PbxSimulator::isSipRegistered(const QString &exten) const
+{
+    return m_sip && m_sip->isRegistered(exten);
+}
+
+QString PbxSimulator::sipContactOf(const QString &exten) const
+{
+    return m_sip ? m_sip->contactOf(exten) : QString();
+}
+
+void PbxSimulator::setSipPlayTone(int hz)
+{
+    if (m_sip)
+        m_sip->setPlayTone(hz);
+}
+
+void PbxSimulator::setSipPlayFile(const QString &wavPath)
+{
+    if (m_sip)
+        m_sip->setPlayFile(wavPath);
+}
+
+bool PbxSimulator::setSipCodecs(const QStringList &codecs)
+{
+    return m_sip && m_sip->setCodecs(codecs);
+}
+
+double PbxSimulator::sipReceivedTonePower(const QString &uid, double hz) const
+{
+    const SimCall *c = findCall(uid);
+    return m_sip && c && c->sipToken ? m_sip->receivedTonePower(c->sipToken, hz) : -1.0;
+}
+
+QString PbxSimulator::sipReceivedDigits(const QString &uid) const
+{
+    return m_sipDigitLog.value(uid);
+}
+
+bool PbxSimulator::isSipRecording(const QString &uid) const
+{
+    return m_sipRecording.value(uid);
+}
+
+bool PbxSimulator::sipHold(const QString &uid, bool held)
+{
+    SimCall *c = findCall(uid);
+    if (!m_sip || !c || !c->sipToken || c->state != SimCall::Up)
+        return false;
+    m_sip->hold(c->sipToken, held);
+    setHold(c, 1 - c->sipLeg, held);
+    return true;
+}
+
+QString PbxSimulator::sipCallOf(const QString &exten) const
+{
+    for (const SimCall *c : m_calls) {
+        if (c->sipToken && c->legs[c->sipLeg].exten == exten)
+            return c->uid;
+    }
+    return QString();
+}
+
+SimCall *PbxSimulator::callOfSipToken(int token) const
+{
+    for (SimCall *c : m_calls) {
+        if (token && c->sipToken == token)
+            return c;
+    }
+    return nullptr;
+}
+
+void PbxSimulator::onSipOutgoing(int token, const QString &exten, const QString &target)
+{
+    const QString name = m_data.extensions.value(exten).name();
+    if (m_trace)
+        trace(nullptr, QStringLiteral("sipInvite"), {{QStringLiteral("exten"), exten}, {QStringLiteral("target"), target}});
+    m_sipPlacing = true;
+    SimCall *c = startCall(exten, exten, name, target, CTILIB::CallAttrInternal, QString(), true);
+    m_sipPlacing = false;
+    if (!c) {
+        m_sip->end(token, 404);
+        return;
+    }
+    c->sipToken = token;
+    c->sipLeg = 0;
+    if (c->state == SimCall::Up)
+        m_sip->answer(token);
+    else
+        m_sip->ringing(token);
+}
+
+void PbxSimulator::onSipTransfer(int token, const QString &target, int replacesToken)
+{
+    SimCall *c = callOfSipToken(token);
+    if (!c)
+        return;
+    c->sipToken = 0; // the softphone leaves by itself
+    if (!replacesToken) {
+        redirect(c, c->sipLeg, target);
+        return;
+    }
+    // Attended: the two far ends now talk to each other; both of the
+    // softphone's legs end as transferred.
+    SimCall *other = callOfSipToken(replacesToken);
+    for (SimCall *x : {c, other}) {
+        if (!x)
+            continue;
+        x->sipToken = 0;
+        x->timer->stop();
+        x->endReason = QStringLiteral("TRANSFERRED");
+        sendLegEvents(x, x->sipLeg, QStringLiteral("finished"), QStringLiteral("TRANSFERRED"), true);
+        x->legs[1 - x->sipLeg].userKey.clear();
+        closeLegs(x);
+    }
 }

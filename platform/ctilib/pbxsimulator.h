@@ -20,6 +20,7 @@
 #include <QSslKey>
 
 class QFile;
+class PbxSipServer;
 class QSslSocket;
 class PbxSimTlsServer;
 struct SimSession;
@@ -45,6 +46,34 @@ public:
     bool listen(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0, QString *error = nullptr);
     quint16 serverPort() const;
     void close();
+
+    // --- SIP side: registrar and far end of softphone calls, on loopback.
+    // UDP and TCP on `port` (0: any free port), TLS with the simulator's
+    // certificate on another free port.
+    bool listenSip(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0, QString *error = nullptr);
+    quint16 sipPort() const;
+    quint16 sipTlsPort() const;
+    bool isSipRegistered(const QString &exten) const;
+    // The contact URI that the phone of `exten` registered; empty when none.
+    QString sipContactOf(const QString &exten) const;
+    // What the far end of softphone calls plays: a tone (Hz; 0 silence, -1
+    // no RTP at all), or
+    // a WAV file (8 kHz mono 16-bit).
+    void setSipPlayTone(int hz);
+    void setSipPlayFile(const QString &wavPath);
+    // The far end's codecs in order ("PCMA", "PCMU", "GSM", "G726", "G722").
+    bool setSipCodecs(const QStringList &codecs);
+    // Relative power (0..1) of `hz` in the last second of audio that the far
+    // end of the call `uid` received from the softphone; -1 when none.
+    double sipReceivedTonePower(const QString &uid, double hz) const;
+    // DTMF digits the far end of the call `uid` received (RFC 4733 or INFO).
+    QString sipReceivedDigits(const QString &uid) const;
+    // Recording of the call `uid` switched by its recording code (DTMF).
+    bool isSipRecording(const QString &uid) const;
+    // The far end puts the softphone's call on hold or takes it back.
+    bool sipHold(const QString &uid, bool held);
+    // The uid of the call whose SIP leg is the softphone of `exten`.
+    QString sipCallOf(const QString &exten) const;
 
     // --- timing of the simulated parties (milliseconds)
     void setAnswerDelay(int ms) { m_answerDelayMs = ms; }       // a called party answers
@@ -90,6 +119,8 @@ signals:
     void clientDisconnected(const QString &user);
     // Every command a client sends (after log-in), for tests.
     void commandReceived(const QString &user, const QString &command, const QJsonObject &args);
+    void sipRegistrationChanged(const QString &exten, bool registered);
+    void sipDigitReceived(const QString &uid, QChar digit);
     // Asks the program to quit (control command "quit").
     void quitRequested();
 
@@ -138,6 +169,15 @@ private:
     void closeLegs(SimCall *c);
     void removeCall(SimCall *c);
     QString newChannel(const QString &exten);
+    SimCall *callOfSipToken(int token) const;
+    void onSipOutgoing(int token, const QString &exten, const QString &target);
+    void onSipTransfer(int token, const QString &target, int replacesToken);
+
+    PbxSipServer *m_sip = nullptr;
+    bool m_sipPlacing = false; // a softphone's own call is being set up
+    QMap<QString, QString> m_sipDigits;   // by call uid, since the last service code
+    QMap<QString, QString> m_sipDigitLog; // by call uid, every digit
+    QMap<QString, bool> m_sipRecording;   // by call uid
 
     PbxSimData m_data;
     PbxSimTlsServer *m_server = nullptr;
