@@ -48,7 +48,8 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+namespace
+{
 
 void seedSettings(const QString &dir)
 {
@@ -132,8 +133,7 @@ bool runOnce(const QString &program, const QStringList &arguments, Sample *out)
     return true;
 }
 
-template <typename T>
-T median(std::vector<T> v)
+template <typename T> T median(std::vector<T> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -151,7 +151,7 @@ int main(int argc, char *argv[])
     const QString program = QCoreApplication::applicationFilePath();
     const QString minimalProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/startup_minimal_window");
     const QString platform = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ? QStringLiteral("offscreen")
-                                                                             : qEnvironmentVariable("QT_QPA_PLATFORM");
+                                                                            : qEnvironmentVariable("QT_QPA_PLATFORM");
 
     std::vector<double> msDeskline, msMinimal, pairRatios, memoryRatios;
     std::vector<long> rssDeskline, rssMinimal;

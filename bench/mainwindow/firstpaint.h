@@ -16,7 +16,8 @@
 #include <fstream>
 #include <string>
 
-namespace benchstartup {
+namespace benchstartup
+{
 
 // True when the process has an OpenGL driver (not only the dispatch stubs a
 // platform plug-in links) mapped: Mesa's GLX/EGL vendors or a DRI driver.

@@ -2,9 +2,11 @@
 
 #include <QtGlobal>
 
-namespace DesklineStartup {
+namespace DesklineStartup
+{
 
-namespace {
+namespace
+{
 const char IntegrationVariable[] = "QT_XCB_GL_INTEGRATION";
 const char NoIntegration[] = "none";
 } // namespace

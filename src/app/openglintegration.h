@@ -10,7 +10,8 @@
 
 #include <QByteArray>
 
-namespace DesklineStartup {
+namespace DesklineStartup
+{
 
 // The value QT_XCB_GL_INTEGRATION should have given its current value: the
 // user's choice when there is one, "none" otherwise.
