@@ -4,6 +4,7 @@
 #include "globallogger.h"
 #include "mpgui.h"
 #include "msettings.h"
+#include "openglintegration.h"
 #include "qdapplication.h"
 #include "qdparamparser.h"
 #include "updaterdlg.h"
@@ -18,6 +19,8 @@ int main(int argc, char *argv[])
 {
     installCrashHandler();
     qputenv("QT_AUTO_SCREEN_SCALE_FACTOR", "1");
+    // No OpenGL stack unless the user asked for one (README, "Start-up").
+    keepOpenGlIntegrationUnloaded();
 
     const AppIdentity id = AppIdentity::current();
 

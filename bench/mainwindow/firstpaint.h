@@ -1,0 +1,64 @@
+// What a start-up benchmark child reports at its window's first paint: its
+// resident memory and whether an OpenGL driver is mapped into the process.
+// Plain Qt only, so that the minimal window loads nothing of the client.
+#pragma once
+
+#include "procmemory.h"
+
+#include <QEvent>
+#include <QObject>
+#include <QPalette>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace benchstartup
+{
+
+// True when the process has an OpenGL driver (not only the dispatch stubs a
+// platform plug-in links) mapped: Mesa's GLX/EGL vendors or a DRI driver.
+inline bool openGlDriverMapped()
+{
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.find("libGLX_mesa") != std::string::npos || line.find("libEGL_mesa") != std::string::npos ||
+            line.find("/dri/") != std::string::npos || line.find("libgallium") != std::string::npos ||
+            line.find("swrast") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// Reports the first paint of a window ("SHOWN <KiB> <GL>") and ends the
+// process. When needsBackground is set the first paint must already show a
+// background picture, or the report is "INCOMPLETE".
+class FirstPaint : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !done) {
+            done = true;
+            auto *window = qobject_cast<QWidget *>(watched);
+            if (needsBackground && window &&
+                window->palette().brush(QPalette::Active, QPalette::Window).style() != Qt::TexturePattern) {
+                std::printf("INCOMPLETE background picture not laid at the first paint\n");
+                std::fflush(stdout);
+                std::_Exit(1);
+            }
+            std::printf("SHOWN %ld %d\n", benchmem::statusValue("VmRSS"), openGlDriverMapped() ? 1 : 0);
+            std::fflush(stdout);
+            QTimer::singleShot(0, [] { std::_Exit(0); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    bool done = false;
+    bool needsBackground = false;
+};
+
+} // namespace benchstartup

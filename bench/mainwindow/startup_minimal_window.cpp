@@ -1,0 +1,20 @@
+// The reference of bench_startup: a minimal Qt Widgets window, linked with Qt
+// Widgets only and loading nothing of the client (no resources, fonts, style
+// sheet or libraries of its own). It reports its first paint like the client
+// does and ends. Run by bench_startup, not by itself.
+#include "firstpaint.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    benchstartup::FirstPaint firstPaint;
+    auto *window = new QMainWindow();
+    window->setCentralWidget(new QLabel(QStringLiteral("Deskline"), window));
+    window->installEventFilter(&firstPaint);
+    window->show();
+    return app.exec();
+}
