@@ -108,11 +108,12 @@ void MPGui::initLogger(const QString &name, const QString &dir, WriterConfig *co
         return;
     }
     logger->setVerbosityAcceptedLevel(UNQL::LOG_DBG);
+    // The crash handler writes to the log from the moment the log exists.
+    CrashHandler::setLogTarget(logger->fileDescriptor(), logger->moduleName(), MSETTINGS::getLongApplicationName(),
+                               MSETTINGS::getApplicationVersion());
     *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Starting" << MSETTINGS::getLongApplicationName() << "v."
             << MSETTINGS::getApplicationVersion() << " - Logger initialization." << UNQL::eom;
     logger->flush();
-    CrashHandler::setLogTarget(logger->fileDescriptor(), logger->moduleName(), MSETTINGS::getLongApplicationName(),
-                               MSETTINGS::getApplicationVersion());
 }
 
 void MPGui::start()

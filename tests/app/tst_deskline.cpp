@@ -281,8 +281,8 @@ void TestDeskline::privateSettingsAndLogs()
         if (log.isEmpty())
             QThread::msleep(50);
     }
-    QVERIFY2(!log.isEmpty(), readFile(base + ".err").constData());
-    QVERIFY2(waitForText(log, " - Logger initialization."), readFile(base + ".err").constData());
+    QVERIFY2(!log.isEmpty(), testsupport::logText(base + ".err").constData());
+    QVERIFY2(waitForText(log, " - Logger initialization."), testsupport::logText(base + ".err").constData());
     const QString settingsDir = QFileInfo(log).absolutePath();
     const QString ctiLog = settingsDir + "/ctilib.log";
     QVERIFY(waitForText(ctiLog, "initialised"));
@@ -291,7 +291,7 @@ void TestDeskline::privateSettingsAndLogs()
     QCOMPARE(modeOf(log), 0600);
     QCOMPARE(modeOf(ctiLog), 0600);
     if (setup == "ours")
-        QVERIFY(readFile(log).startsWith("an older run\n"));
+        QVERIFY(testsupport::logText(log).startsWith("an older run\n"));
 
     child.signal(SIGTERM);
     QVERIFY(child.wait());
