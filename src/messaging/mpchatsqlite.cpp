@@ -27,9 +27,11 @@ const char *const TableCheck = "SELECT 1 FROM sqlite_master WHERE type = 'table'
 const char *const OriginTable = "CREATE TABLE IF NOT EXISTS chat_store_origin (path VARCHAR)";
 const int DefaultCheckpointDelayMs = 2000;
 
+// Tried rather than asked, so read-only mounts and full disks count too.
 bool directoryWritable(const QString &dir)
 {
-    return ::access(QFile::encodeName(dir).constData(), W_OK | X_OK) == 0;
+    QTemporaryFile probe(dir + QStringLiteral("/.chat-probe-XXXXXX"));
+    return probe.open();
 }
 
 // The scrambled file's identity as recorded in its working copies.
