@@ -7,6 +7,9 @@
 #include "promptservice.h"
 #include "wdgchatpanel.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 // ---------------------------------------------------------------------------
 
 void CtiLibChatLink::sendChatMessage(const QString &exten, const QString &text)
@@ -109,27 +112,68 @@ void ChatController::onChatConnected()
 {
     m_panel->deleteAllChatSession();
     m_newest = historyFloor();
-    const int n = m_store ? getChatHistoryDB() : 0;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat correctly connected";
     m_connected = true;
     if (m_host) {
         m_host->setChatConnectedMark(true);
         m_host->setOwnPresence(CTILIB::PresenceOnline, QString());
     }
-    getChatHistoryCTI(n);
+    // The PBX is asked once the local history is on screen.
+    if (startReplay(true) == 0 && !m_replaying)
+        getChatHistoryCTI(0);
 }
 
 int ChatController::getChatHistoryDB()
 {
+    return startReplay(false);
+}
+
+int ChatController::startReplay(bool thenAskPbx)
+{
+    ++m_replayGeneration;
+    m_replaying = false;
+    m_replayList.clear();
+    m_replayNext = 0;
     if (!m_store || !m_store->readDBChat())
         return 0;
-    const ChatMessageList &list = m_store->messageList;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History DB size: " << list.size();
-    for (const ChatMessage &msg : list) {
+    m_replayList = m_store->messageList;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History DB size: " << m_replayList.size();
+    if (m_replayList.isEmpty())
+        return 0;
+    m_replaying = true;
+    m_askPbxAfterReplay = thenAskPbx;
+    const int count = m_replayList.size();
+    continueReplay(m_replayGeneration);
+    return count;
+}
+
+void ChatController::continueReplay(int generation)
+{
+    if (generation != m_replayGeneration || !m_replaying)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    while (m_replayNext < m_replayList.size() && slice.elapsed() < ReplaySliceMs) {
+        const ChatMessage &msg = m_replayList.at(m_replayNext++);
         if (openChatSession(msg.exten, false) && m_panel->newHistoryMessageReceived(msg) && m_newest < msg.time)
             m_newest = msg.time;
     }
-    return list.size();
+    if (m_replayNext < m_replayList.size()) {
+        QTimer::singleShot(0, this, [this, generation] { continueReplay(generation); });
+        return;
+    }
+    const int count = m_replayList.size();
+    m_replaying = false;
+    m_replayList.clear();
+    const ChatMessageList live = std::move(m_liveDuringReplay);
+    m_liveDuringReplay.clear();
+    for (const ChatMessage &msg : live)
+        handleLiveMessage(msg);
+    if (m_askPbxAfterReplay) {
+        m_askPbxAfterReplay = false;
+        getChatHistoryCTI(count);
+    }
+    emit replayFinished();
 }
 
 void ChatController::getChatHistoryCTI(int localCount)
@@ -208,6 +252,16 @@ void ChatController::onChatHistoryReceived(const ChatMessageList &list)
 void ChatController::onChatMessage(const ChatMessage &msg)
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Chat message received";
+    if (m_replaying) {
+        // After the older history, so the conversation keeps its order.
+        m_liveDuringReplay.append(msg);
+        return;
+    }
+    handleLiveMessage(msg);
+}
+
+void ChatController::handleLiveMessage(const ChatMessage &msg)
+{
     if (!openChatSession(msg.exten, false))
         return;
     if (!m_panel->newMessageReceived(msg))

@@ -104,6 +104,11 @@ public:
     void setStore(MPChatSqlite *store) { m_store = store; }
     void setClock(std::function<QDateTime()> clock) { m_now = std::move(clock); }
     bool isChatConnected() const { return m_connected; }
+    // The local history is replayed in slices of at most this much time, so
+    // that a long history never holds the window; a short one is replayed at
+    // once.
+    static constexpr int ReplaySliceMs = 20;
+    bool isReplaying() const { return m_replaying; }
     QDateTime newestChatTime() const { return m_newest; }
 
     int getChatHistoryDB();
@@ -136,8 +141,15 @@ public slots:
     // local history and every detached window put back.
     void onLoggedOut();
 
+signals:
+    // The local history is on screen (and, after a connection, the PBX asked).
+    void replayFinished();
+
 private:
     void alert(const ChatMessage &msg);
+    int startReplay(bool thenAskPbx);
+    void continueReplay(int generation);
+    void handleLiveMessage(const ChatMessage &msg);
 
     ChatCtiLink *m_link;
     MPChatSqlite *m_store;
@@ -147,4 +159,10 @@ private:
     std::function<QDateTime()> m_now;
     bool m_connected = false;
     QDateTime m_newest;
+    bool m_replaying = false;
+    bool m_askPbxAfterReplay = false;
+    int m_replayGeneration = 0;
+    int m_replayNext = 0;
+    ChatMessageList m_replayList;
+    ChatMessageList m_liveDuringReplay;
 };

@@ -257,6 +257,14 @@ void wdgChat::addBubble(const QString &sender, int kind, const QString &text, bo
         time = time.toLocalTime();
     }
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Message id: " + id + ", timestamp: " + time.toString();
+    m_ids.insert(id);
+    if (history && !isVisible()) {
+        // A whole month of history is replayed at each connection: its bubbles
+        // are made only for the conversations the user opens.
+        m_pending.append({sender, kind, text, id, time});
+        return;
+    }
+    createPendingBubbles();
     appendNewMessage(new wdgChatMsg(sender, text, time, kind, id, this));
     if (msgList->isVisible())
         msgList->scrollToBottom();
@@ -285,15 +293,26 @@ void wdgChat::appendNewMessage(wdgChatMsg *bubble)
 
 bool wdgChat::findChatId(const QString &id) const
 {
-    for (auto it = m_bubbles.cbegin(); it != m_bubbles.cend(); ++it) {
-        if (it.key()->getId() == id)
-            return true;
-    }
-    return false;
+    return m_ids.contains(id);
 }
 
-QList<wdgChatMsg *> wdgChat::bubbles() const
+void wdgChat::createPendingBubbles()
 {
+    if (m_pending.isEmpty())
+        return;
+    const QList<Pending> pending = std::move(m_pending);
+    m_pending.clear();
+    msgList->setUpdatesEnabled(false);
+    for (const Pending &p : pending)
+        appendNewMessage(new wdgChatMsg(p.sender, p.text, p.time, p.kind, p.id, this));
+    msgList->setUpdatesEnabled(true);
+    if (msgList->isVisible())
+        msgList->scrollToBottom();
+}
+
+QList<wdgChatMsg *> wdgChat::bubbles()
+{
+    createPendingBubbles();
     QList<wdgChatMsg *> list;
     for (int row = 0; row < msgList->count(); ++row) {
         if (auto *bubble = qobject_cast<wdgChatMsg *>(msgList->itemWidget(msgList->item(row))))
@@ -361,7 +380,7 @@ void wdgChat::toggleDetach()
     emit sigDetachRequested(!m_detached);
 }
 
-QString wdgChat::conversationText() const
+QString wdgChat::conversationText()
 {
     QStringList parts;
     for (const wdgChatMsg *bubble : bubbles())
@@ -369,7 +388,7 @@ QString wdgChat::conversationText() const
     return parts.join(QLatin1Char('\n'));
 }
 
-QUrl wdgChat::mailUrl() const
+QUrl wdgChat::mailUrl()
 {
     const QString subject = tr("Invio Chat del ") + QDate::currentDate().toString(QStringLiteral("d MMMM yyyy"));
     // Each value is percent-encoded whole, so "&", "#", "?" or "=" in the
@@ -384,14 +403,14 @@ QUrl wdgChat::mailUrl() const
 
 void wdgChat::sendChatEmail()
 {
-    if (m_bubbles.isEmpty())
+    if (messageCount() == 0)
         return;
     prompts().openUrl(mailUrl());
 }
 
 void wdgChat::saveChatToFile()
 {
-    if (m_bubbles.isEmpty())
+    if (messageCount() == 0)
         return;
     const QString path =
         prompts().getSaveFileName(this, tr("Salva la chat su file"), QStringLiteral("./"), tr("File di testo (*.txt)"));
@@ -423,6 +442,7 @@ void wdgChat::startDisplayedTimer()
 
 void wdgChat::showEvent(QShowEvent *event)
 {
+    createPendingBubbles();
     if (!m_displayedTimer.isActive())
         startDisplayedTimer();
     event->accept();

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QPixmap>
+#include <QSet>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -50,15 +51,19 @@ public:
     void newTxMessage(const QString &text, bool history, const QString &id, QDateTime time);
     void appendNewMessage(wdgChatMsg *bubble);
     bool findChatId(const QString &id) const;
-    int messageCount() const { return m_bubbles.size(); }
-    // Bubbles in display order.
-    QList<wdgChatMsg *> bubbles() const;
+    int messageCount() const { return m_bubbles.size() + m_pending.size(); }
+    // History that arrived while the conversation was hidden waits here and
+    // becomes bubbles when the conversation is first shown or read.
+    int pendingCount() const { return m_pending.size(); }
+    void createPendingBubbles();
+    // Bubbles in display order (pending history included).
+    QList<wdgChatMsg *> bubbles();
     bool hasFocus() const;
     void putOnTop();
     // The conversation as mailed and saved.
-    QString conversationText() const;
+    QString conversationText();
     // The "mailto:" address that mails the conversation.
-    QUrl mailUrl() const;
+    QUrl mailUrl();
 
     // The timers, for tests that drive them.
     QTimer *composingTimer() { return &m_composingTimer; }
@@ -103,7 +108,16 @@ private:
     QTimer m_composingTimer;
     QTimer m_displayedTimer;
     QPixmap m_pictures[5];
+    struct Pending {
+        QString sender;
+        int kind;
+        QString text;
+        QString id;
+        QDateTime time;
+    };
     QMap<wdgChatMsg *, QListWidgetItem *> m_bubbles;
+    QList<Pending> m_pending;
+    QSet<QString> m_ids;
 
     QGridLayout *m_grid = nullptr;
     QLabel *lblChat = nullptr;

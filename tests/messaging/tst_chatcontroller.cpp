@@ -162,6 +162,7 @@ void TestChatController::connectionReplaysThenAsksFromNewestLocalTime()
     QVERIFY(m_store->insertChatMessage(msg("a", "201"), newest.addSecs(-30)));
     QVERIFY(m_store->insertChatMessage(msg("b", "202", 1), newest));
     m_ctl->onChatConnected();
+    QTRY_VERIFY(!m_ctl->isReplaying());
     QVERIFY(m_ctl->isChatConnected());
     QVERIFY(m_host.connectedMark);
     QCOMPARE(m_host.ownPresence, 0);
@@ -173,6 +174,7 @@ void TestChatController::connectionReplaysThenAsksFromNewestLocalTime()
 
     // A reconnection starts from an emptied panel and replays once.
     m_ctl->onChatConnected();
+    QTRY_VERIFY(!m_ctl->isReplaying());
     QCOMPARE(m_panel->chatFor("201")->messageCount(), 1);
     QCOMPARE(m_panel->chatFor("202")->messageCount(), 1);
 }
@@ -180,6 +182,7 @@ void TestChatController::connectionReplaysThenAsksFromNewestLocalTime()
 void TestChatController::emptyHistoryAsksForTheLastDay()
 {
     m_ctl->onChatConnected();
+    QTRY_VERIFY(!m_ctl->isReplaying());
     QCOMPARE(m_link.historyFrom, (QList<QDateTime>{QDateTime(QDate(2026, 5, 9), QTime(12, 0))}));
 }
 
@@ -187,6 +190,7 @@ void TestChatController::pbxHistoryIsShownAndStoredInLocalTime()
 {
     const QDateTime utc = QDateTime::currentDateTimeUtc().addDays(-2);
     m_ctl->onChatConnected();
+    QTRY_VERIFY(!m_ctl->isReplaying());
     m_ctl->onChatHistoryReceived({msg("h1", "201", 0, 2, "uno", utc), msg("h2", "201", 1, 2, "due", utc.addSecs(5))});
     // Again, as after a reconnection: nothing is stored twice.
     m_ctl->onChatHistoryReceived({msg("h1", "201", 0, 2, "uno", utc)});
@@ -207,6 +211,7 @@ void TestChatController::pbxHistoryIsShownAndStoredInLocalTime()
 void TestChatController::liveMessageIsStoredAndAlertsOnce()
 {
     m_ctl->onChatConnected();
+    QTRY_VERIFY(!m_ctl->isReplaying());
     const QDateTime utc = QDateTime::currentDateTimeUtc();
     const ChatMessage m = msg("live1", "201", 0, 0, "ciao", utc);
     m_ctl->onChatMessage(m);
@@ -330,6 +335,7 @@ void TestChatController::disconnectionAndLogout()
     QVERIFY(m_store->insertChatMessage(msg("s", "201"), QDateTime::currentDateTime()));
     m_ctl->onLoggedIn();
     m_ctl->onChatConnected();
+    QTRY_VERIFY(!m_ctl->isReplaying());
     m_ctl->onChatMessage(msg("live", "201", 0, 0, "x", QDateTime::currentDateTimeUtc()));
     m_ctl->onChatDisconnected("bye");
     QVERIFY(!m_ctl->isChatConnected());
@@ -339,6 +345,7 @@ void TestChatController::disconnectionAndLogout()
     QVERIFY(m_panel->hasChatSession("201")); // sessions stay open
     QSignalSpy total(m_panel.get(), &wdgChatPanel::sigUnreadChatMessageCountChanged);
     m_ctl->onLoggedOut();
+    QTRY_VERIFY(!m_ctl->isReplaying());
     QCOMPARE(total.last().at(0).toInt(), 0);
     QCOMPARE(m_panel->chatFor("201")->messageCount(), 2); // readable while offline
     QVERIFY(!m_panel->chatFor("201")->isEnabled());
