@@ -153,11 +153,11 @@ void ChatController::continueReplay(int generation)
         return;
     QElapsedTimer slice;
     slice.start();
-    while (m_replayNext < m_replayList.size() && slice.elapsed() < ReplaySliceMs) {
+    do { // at least one message a slice
         const ChatMessage &msg = m_replayList.at(m_replayNext++);
         if (openChatSession(msg.exten, false) && m_panel->newHistoryMessageReceived(msg) && m_newest < msg.time)
             m_newest = msg.time;
-    }
+    } while (m_replayNext < m_replayList.size() && slice.elapsed() < m_replaySliceMs);
     if (m_replayNext < m_replayList.size()) {
         QTimer::singleShot(0, this, [this, generation] { continueReplay(generation); });
         return;

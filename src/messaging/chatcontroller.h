@@ -108,6 +108,7 @@ public:
     // that a long history never holds the window; a short one is replayed at
     // once.
     static constexpr int ReplaySliceMs = 20;
+    void setReplaySlice(int msecs) { m_replaySliceMs = msecs; }
     bool isReplaying() const { return m_replaying; }
     QDateTime newestChatTime() const { return m_newest; }
 
@@ -159,6 +160,7 @@ private:
     std::function<QDateTime()> m_now;
     bool m_connected = false;
     QDateTime m_newest;
+    int m_replaySliceMs = ReplaySliceMs;
     bool m_replaying = false;
     bool m_askPbxAfterReplay = false;
     int m_replayGeneration = 0;

@@ -96,6 +96,11 @@ ChatMessage msg(const QString &id, const QString &exten, int direction = 0, int 
     return m;
 }
 
+bool ctitestWait(QSignalSpy &spy)
+{
+    return !spy.isEmpty() || spy.wait(5000);
+}
+
 } // namespace
 
 class TestChatController : public QObject
@@ -114,6 +119,7 @@ private slots:
     void cleanup();
     void connectionReplaysThenAsksFromNewestLocalTime();
     void emptyHistoryAsksForTheLastDay();
+    void longReplayKeepsOrderOfLiveMessages();
     void pbxHistoryIsShownAndStoredInLocalTime();
     void liveMessageIsStoredAndAlertsOnce();
     void trayText_data();
@@ -184,6 +190,28 @@ void TestChatController::emptyHistoryAsksForTheLastDay()
     m_ctl->onChatConnected();
     QTRY_VERIFY(!m_ctl->isReplaying());
     QCOMPARE(m_link.historyFrom, (QList<QDateTime>{QDateTime(QDate(2026, 5, 9), QTime(12, 0))}));
+}
+
+void TestChatController::longReplayKeepsOrderOfLiveMessages()
+{
+    const QDateTime base = QDateTime::currentDateTime().addSecs(-600);
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(m_store->insertChatMessage(msg(QString::number(i), "201"), base.addSecs(i)));
+    m_ctl->setReplaySlice(0); // one message per turn of the event loop
+    QSignalSpy finished(m_ctl.get(), &ChatController::replayFinished);
+    m_ctl->onChatConnected();
+    QVERIFY(m_ctl->isReplaying());
+    QVERIFY(m_link.historyFrom.isEmpty()); // the PBX is asked after the local history
+    m_ctl->onChatMessage(msg("live", "201", 0, 0, "ora", QDateTime::currentDateTimeUtc()));
+    QVERIFY(ctitestWait(finished));
+    QStringList order;
+    for (wdgChatMsg *b : m_panel->chatFor("201")->bubbles())
+        order << b->getId();
+    QCOMPARE(order, (QStringList{"0", "1", "2", "3", "4", "live"}));
+    QCOMPARE(m_link.historyFrom.size(), 1);
+    QCOMPARE(m_link.historyFrom.first().toString(MPChatSqlite::TimeFormat),
+             base.addSecs(4).toString(MPChatSqlite::TimeFormat));
+    QCOMPARE(m_prompts->trayMessages.size(), 1);
 }
 
 void TestChatController::pbxHistoryIsShownAndStoredInLocalTime()

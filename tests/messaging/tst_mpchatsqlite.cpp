@@ -103,6 +103,10 @@ void TestMPChatSqlite::readsOwnRowsOldestFirst()
         QVERIFY(store.insertChatMessage(message("late", "201", 0), now.addSecs(-10)));
         QVERIFY(store.insertChatMessage(message("early", "202", 1), now.addSecs(-100)));
         QVERIFY(store.insertChatMessage(message("early", "202", 1), now.addSecs(-100))); // stored twice
+        QVERIFY(store.insertChatMessage(message("notime", "203", 0), QDateTime()));
+        QVERIFY(store.readDBChat());
+        QCOMPARE(store.messageList.first().id, QStringLiteral("notime"));
+        QVERIFY(!store.messageList.first().time.isValid());
         MPChatSqlite other(dbPath() + QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x"));
         Q_UNUSED(other);
     }
@@ -117,6 +121,7 @@ void TestMPChatSqlite::readsOwnRowsOldestFirst()
     }
     MPChatSqlite store(dbPath(), QStringLiteral("alice"), QStringLiteral("pbx1"));
     QVERIFY(store.readDBChat());
+    // A row without a time sorts before every other and falls to the retention.
     QCOMPARE(ids(store.messageList), (QStringList{"early", "early", "late"}));
     const ChatMessage last = store.messageList.last();
     QCOMPARE(last.exten, QStringLiteral("201"));
