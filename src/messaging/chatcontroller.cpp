@@ -1,0 +1,392 @@
+#include "chatcontroller.h"
+
+#include "ctilib.h"
+#include "globallogger.h"
+#include "mpchatsqlite.h"
+#include "msettings.h"
+#include "promptservice.h"
+#include "wdgchatpanel.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+// ---------------------------------------------------------------------------
+
+void CtiLibChatLink::sendChatMessage(const QString &exten, const QString &text)
+{
+    if (m_lib)
+        m_lib->sendChatMessage(exten, text);
+}
+
+void CtiLibChatLink::sendChatMessageDisplayed(const QString &exten)
+{
+    if (m_lib)
+        m_lib->sendChatMessageDisplayed(exten);
+}
+
+void CtiLibChatLink::sendChatOpenConversation(const QString &exten)
+{
+    if (m_lib)
+        m_lib->sendChatOpenConversation(exten);
+}
+
+void CtiLibChatLink::sendChatCloseConversation(const QString &exten)
+{
+    if (m_lib)
+        m_lib->sendChatCloseConversation(exten);
+}
+
+void CtiLibChatLink::sendChatStartComposing(const QString &exten)
+{
+    if (m_lib)
+        m_lib->sendChatStartComposing(exten);
+}
+
+void CtiLibChatLink::sendChatStopComposing(const QString &exten)
+{
+    if (m_lib)
+        m_lib->sendChatStopComposing(exten);
+}
+
+void CtiLibChatLink::setClientPresence(CTILIB::ChatPresence presence, const QString &message)
+{
+    if (m_lib)
+        m_lib->setClientPresence(presence, message);
+}
+
+void CtiLibChatLink::getChatHistory(const QDateTime &from)
+{
+    if (m_lib)
+        m_lib->getChatHistory(from);
+}
+
+QString CtiLibChatLink::ownExtension() const
+{
+    return m_lib ? m_lib->getUserExtension() : QString();
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+const char *directionWord(int direction)
+{
+    return direction == 0 ? "received" : direction == 1 ? "sent" : "invalid";
+}
+
+void logMessage(const ChatMessage &msg)
+{
+    logLine(UNQL::LOG_DBG) << "Chat id: " << msg.id << " Exten: " << msg.exten;
+    logLine(UNQL::LOG_DBG) << " Body: " << msg.body;
+    logLine(UNQL::LOG_DBG) << " Direction: " << directionWord(msg.direction);
+    logLine(UNQL::LOG_DBG) << " DateTime: " << msg.time.toString(Qt::ISODateWithMs);
+}
+} // namespace
+
+QDateTime ChatController::historyFloor()
+{
+    return QDateTime::fromString(QStringLiteral("2019-01-01T00:00:00.000Z"), MPChatSqlite::TimeFormat);
+}
+
+QString ChatController::trayBody(const QString &body)
+{
+    return body.size() > 40 ? body.left(37) + QStringLiteral("...") : body;
+}
+
+QDateTime ChatController::pbxToLocal(const QDateTime &time)
+{
+    if (!time.isValid())
+        return time;
+    QDateTime utc = time;
+    utc.setTimeSpec(Qt::UTC);
+    return utc.toLocalTime();
+}
+
+ChatController::ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host,
+                               PromptService &prompts, QObject *parent)
+    : QObject(parent), m_link(link), m_store(store), m_panel(panel), m_host(host), m_prompts(prompts),
+      m_now([] { return QDateTime::currentDateTime(); }), m_newest(historyFloor())
+{
+}
+
+void ChatController::onChatConnected()
+{
+    m_panel->deleteAllChatSession();
+    m_newest = historyFloor();
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat correctly connected";
+    m_connected = true;
+    if (m_host) {
+        m_host->setChatConnectedMark(true);
+        m_host->setOwnPresence(CTILIB::PresenceOnline, QString());
+    }
+    // The PBX is asked once the local history is on screen.
+    if (startReplay(true) == 0 && !m_replaying)
+        getChatHistoryCTI(0);
+}
+
+int ChatController::getChatHistoryDB()
+{
+    return startReplay(false);
+}
+
+int ChatController::startReplay(bool thenAskPbx)
+{
+    ++m_replayGeneration;
+    m_replaying = false;
+    m_replayList.clear();
+    m_replayNext = 0;
+    if (!m_store || !m_store->readDBChat())
+        return 0;
+    m_replayList = m_store->messageList;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History DB size: " << m_replayList.size();
+    if (m_replayList.isEmpty())
+        return 0;
+    m_replaying = true;
+    m_askPbxAfterReplay = thenAskPbx;
+    const int count = m_replayList.size();
+    continueReplay(m_replayGeneration);
+    return count;
+}
+
+void ChatController::continueReplay(int generation)
+{
+    if (generation != m_replayGeneration || !m_replaying)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    do { // at least one message a slice
+        const ChatMessage &msg = m_replayList.at(m_replayNext++);
+        if (openChatSession(msg.exten, false) && m_panel->newHistoryMessageReceived(msg) && m_newest < msg.time)
+            m_newest = msg.time;
+    } while (m_replayNext < m_replayList.size() && slice.elapsed() < m_replaySliceMs);
+    if (m_replayNext < m_replayList.size()) {
+        QTimer::singleShot(0, this, [this, generation] { continueReplay(generation); });
+        return;
+    }
+    const int count = m_replayList.size();
+    m_replaying = false;
+    m_replayList.clear();
+    const ChatMessageList live = std::move(m_liveDuringReplay);
+    m_liveDuringReplay.clear();
+    for (const ChatMessage &msg : live)
+        handleLiveMessage(msg);
+    if (m_askPbxAfterReplay) {
+        m_askPbxAfterReplay = false;
+        getChatHistoryCTI(count);
+    }
+    emit replayFinished();
+}
+
+void ChatController::getChatHistoryCTI(int localCount)
+{
+    if (!m_link)
+        return;
+    if (localCount != 0) {
+        // From the newest local message itself: messages of that same second
+        // would be missed otherwise; the panel refuses the ones already shown.
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History requested to Velora starting from "
+                                << m_newest.toString(Qt::ISODateWithMs);
+        m_link->getChatHistory(m_newest);
+    } else {
+        m_link->getChatHistory(m_now().addDays(-1));
+    }
+}
+
+bool ChatController::openChatSession(const QString &exten, bool bringToFront)
+{
+    if (!m_panel->hasChatSession(exten)) {
+        ChatHost::Contact contact;
+        if (!m_host || !m_host->findExtension(exten, &contact)) {
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat exten not found, session opened with number:" << exten;
+            contact.name = exten;
+            contact.presence = CTILIB::PresenceOffline;
+            contact.presenceText = QStringLiteral("Off line");
+        }
+        if (!m_panel->addChatSession(exten, contact.name, QString()))
+            return false;
+        m_panel->setRemotePresence(exten, CTILIB::ChatPresence(contact.presence), contact.presenceText);
+    }
+    if (bringToFront) {
+        if (m_host)
+            m_host->showChatTab();
+        m_panel->putOnTop(exten);
+    }
+    return true;
+}
+
+bool ChatController::addChatMessage(const ChatMessage &msg, const QDateTime &time)
+{
+    return m_store && m_store->insertChatMessage(msg, time);
+}
+
+bool ChatController::onHistoryChatMessage(const ChatMessage &msg)
+{
+    return openChatSession(msg.exten, false) && m_panel->newHistoryMessageReceived(msg);
+}
+
+void ChatController::onChatHistoryReceived(const ChatMessageList &list)
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History received from Velora: size " << list.size();
+    ChatMessageList accepted;
+    QList<QDateTime> times;
+    for (ChatMessage msg : list) {
+        logMessage(msg);
+        // The PBX sends UTC; the panel and the store work in local time.
+        msg.time = pbxToLocal(msg.time);
+        if (!openChatSession(msg.exten, false) || !m_panel->newHistoryMessageReceived(msg))
+            continue;
+        accepted.append(msg);
+        times.append(msg.time);
+    }
+    if (accepted.isEmpty())
+        return;
+    // One transaction, then the scrambled file is written back.
+    if (m_store && m_store->insertChatMessages(accepted, times)) {
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << accepted.size() << "chat messages added to chat table";
+    } else {
+        for (const ChatMessage &msg : qAsConst(accepted))
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat message with exten " + msg.exten +
+                                                              " not added to chat table";
+    }
+}
+
+void ChatController::onChatMessage(const ChatMessage &msg)
+{
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Chat message received";
+    if (m_replaying) {
+        // After the older history, so the conversation keeps its order.
+        m_liveDuringReplay.append(msg);
+        return;
+    }
+    handleLiveMessage(msg);
+}
+
+void ChatController::handleLiveMessage(const ChatMessage &msg)
+{
+    if (!openChatSession(msg.exten, false))
+        return;
+    if (!m_panel->newMessageReceived(msg))
+        return; // already shown: neither stored nor announced again
+    const QDateTime local = msg.time.isValid() ? pbxToLocal(msg.time) : m_now();
+    if (addChatMessage(msg, local))
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Chat message with exten " + msg.exten + " added to chat table";
+    else
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat message with exten " + msg.exten + " not added to chat table";
+    if (msg.direction == 0 && msg.type == 0)
+        alert(msg);
+}
+
+void ChatController::alert(const ChatMessage &msg)
+{
+    const bool seen = m_host && m_host->isMainWindowActive() && m_panel->isChatVisible(msg.exten);
+    if (!seen) {
+        ChatHost::Contact contact;
+        const QString sender = (m_host && m_host->findExtension(msg.exten, &contact)) ? contact.name : msg.exten;
+        const QString text = tr("Nuovo messaggio da ") + QStringLiteral("%1:\n%2").arg(sender, trayBody(msg.body));
+        m_prompts.showTrayMessage(m_host ? m_host->trayIcon() : nullptr, MSETTINGS::getLongApplicationName(), text,
+                                  QSystemTrayIcon::Information, 3000);
+        if (!m_host || !m_host->hasActiveCall())
+            m_prompts.playSound(QStringLiteral("pling.wav"));
+    }
+    if (m_host)
+        m_host->alertMainWindow();
+}
+
+void ChatController::onChatContactComposing(const QString &exten, const QString &context, bool composing)
+{
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Chat event composing received";
+    m_panel->setRemoteComposing(exten, context, composing);
+}
+
+void ChatController::onChatDisconnected(const QString &)
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat disconnected";
+    m_connected = false;
+    if (m_host) {
+        m_host->setChatConnectedMark(false);
+        m_host->setOwnPresence(CTILIB::PresenceOffline, QString());
+        m_host->clearExtensionPresences();
+    }
+}
+
+void ChatController::sendChatMessage(const QString &exten, const QString &, const QString &text)
+{
+    if (m_link)
+        m_link->sendChatMessage(exten, text);
+}
+
+void ChatController::sendChatOpenConversation(const QString &exten, const QString &)
+{
+    if (m_link)
+        m_link->sendChatOpenConversation(exten);
+}
+
+void ChatController::sendChatCloseConversation(const QString &exten, const QString &)
+{
+    if (m_link)
+        m_link->sendChatCloseConversation(exten);
+}
+
+void ChatController::sendChatIsComposing(const QString &exten, const QString &, bool composing)
+{
+    if (!m_link)
+        return;
+    if (composing)
+        m_link->sendChatStartComposing(exten);
+    else
+        m_link->sendChatStopComposing(exten);
+}
+
+void ChatController::sendChatMessageDisplayed(const QString &exten, const QString &)
+{
+    if (m_link)
+        m_link->sendChatMessageDisplayed(exten);
+}
+
+void ChatController::updateUnreadChatMessageCount(int count)
+{
+    if (m_host)
+        m_host->setChatTabBlink(count != 0);
+}
+
+void ChatController::setPresence(CTILIB::ChatPresence presence, const QString &message)
+{
+    if (m_link && presence != CTILIB::PresenceInvalid)
+        m_link->setClientPresence(presence, message);
+}
+
+void ChatController::updateDisplayedPresence(CTILIB::ChatPresence presence, const QString &message)
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat presence changed to" << CTILIB::chatPresenceToString(presence);
+    if (m_host)
+        m_host->setOwnPresence(presence, message);
+}
+
+void ChatController::onExtenNameUpdate(const QString &exten, const QString &name)
+{
+    if (!name.isEmpty())
+        m_panel->setRemoteName(exten, name);
+}
+
+void ChatController::onExtenPresenceUpdate(const BuddyStatus &status)
+{
+    if (m_link && !status.exten.isEmpty() && status.exten == m_link->ownExtension()) {
+        updateDisplayedPresence(CTILIB::ChatPresence(status.presence), status.presenceMsg);
+        return;
+    }
+    if (!m_host || !m_host->updateExtensionPresence(status.exten, status.presence, status.presenceMsg))
+        return;
+    m_panel->setRemotePresence(status.exten, CTILIB::ChatPresence(status.presence), status.presenceMsg);
+}
+
+void ChatController::onLoggedIn()
+{
+    m_panel->enableChatWindows(true);
+}
+
+void ChatController::onLoggedOut()
+{
+    m_panel->enableChatWindows(false);
+    m_panel->deleteAllChatSession();
+    getChatHistoryDB();
+    m_panel->closeAllDetachedWindows();
+}

@@ -1,0 +1,170 @@
+// Chat session flow between the CTI link, the chat panel and the history
+// store: on connection the local history is replayed, then the PBX is asked
+// for what is newer; PBX history and live messages are shown and stored in
+// local time; new messages raise alerts; the panel's requests go to the PBX.
+//
+// The main window owns one controller and forwards its chat slots to it; the
+// little the controller needs of the main window is the ChatHost interface.
+#pragma once
+
+#include "ctilibtypes.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <functional>
+
+class CtiLib;
+class MPChatSqlite;
+class PromptService;
+class QSystemTrayIcon;
+class wdgChatPanel;
+
+// What the controller asks of the PBX link.
+class ChatCtiLink
+{
+public:
+    virtual ~ChatCtiLink() = default;
+    virtual void sendChatMessage(const QString &exten, const QString &text) = 0;
+    virtual void sendChatMessageDisplayed(const QString &exten) = 0;
+    virtual void sendChatOpenConversation(const QString &exten) = 0;
+    virtual void sendChatCloseConversation(const QString &exten) = 0;
+    virtual void sendChatStartComposing(const QString &exten) = 0;
+    virtual void sendChatStopComposing(const QString &exten) = 0;
+    virtual void setClientPresence(CTILIB::ChatPresence presence, const QString &message) = 0;
+    virtual void getChatHistory(const QDateTime &from) = 0;
+    // The logged-in user's own extension.
+    virtual QString ownExtension() const = 0;
+};
+
+// The link over the CTI library's client object (not owned; may go away).
+class CtiLibChatLink : public ChatCtiLink
+{
+public:
+    explicit CtiLibChatLink(CtiLib *lib = nullptr) : m_lib(lib) {}
+    void setLib(CtiLib *lib) { m_lib = lib; }
+    CtiLib *lib() const { return m_lib; }
+
+    void sendChatMessage(const QString &exten, const QString &text) override;
+    void sendChatMessageDisplayed(const QString &exten) override;
+    void sendChatOpenConversation(const QString &exten) override;
+    void sendChatCloseConversation(const QString &exten) override;
+    void sendChatStartComposing(const QString &exten) override;
+    void sendChatStopComposing(const QString &exten) override;
+    void setClientPresence(CTILIB::ChatPresence presence, const QString &message) override;
+    void getChatHistory(const QDateTime &from) override;
+    QString ownExtension() const override;
+
+private:
+    CtiLib *m_lib = nullptr;
+};
+
+// What the controller needs of the main window.
+class ChatHost
+{
+public:
+    struct Contact {
+        QString name;
+        int presence = CTILIB::PresenceOffline;
+        QString presenceText;
+    };
+    virtual ~ChatHost() = default;
+    // The extension map's record of a number; false when it is no extension.
+    virtual bool findExtension(const QString &exten, Contact *contact) const = 0;
+    // Stores a received presence in the extension map and its row of the
+    // extension model; false when the number is no extension.
+    virtual bool updateExtensionPresence(const QString &exten, int presence, const QString &message) = 0;
+    // Every extension's presence back to unknown (-1, no text).
+    virtual void clearExtensionPresences() = 0;
+    virtual bool isMainWindowActive() const = 0;
+    virtual bool hasActiveCall() const = 0;
+    // The task-bar or dock attention request.
+    virtual void alertMainWindow() = 0;
+    virtual void showChatTab() = 0;
+    virtual void setChatConnectedMark(bool connected) = 0;
+    virtual void setOwnPresence(int presence, const QString &message) = 0;
+    // The chat bit of the tab blink.
+    virtual void setChatTabBlink(bool on) = 0;
+    virtual QSystemTrayIcon *trayIcon() const = 0;
+};
+
+class ChatController : public QObject
+{
+    Q_OBJECT
+public:
+    // The floor of the newest chat time.
+    static QDateTime historyFloor();
+    // Tray text of a new message body: cut to 37 characters and "..." above 40.
+    static QString trayBody(const QString &body);
+    // A PBX time (UTC) in local time; an invalid time stays invalid.
+    static QDateTime pbxToLocal(const QDateTime &time);
+
+    ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host,
+                   PromptService &prompts, QObject *parent = nullptr);
+
+    void setStore(MPChatSqlite *store) { m_store = store; }
+    void setClock(std::function<QDateTime()> clock) { m_now = std::move(clock); }
+    bool isChatConnected() const { return m_connected; }
+    // The local history is replayed in slices of at most this much time, so
+    // that a long history never holds the window; a short one is replayed at
+    // once.
+    static constexpr int ReplaySliceMs = 20;
+    void setReplaySlice(int msecs) { m_replaySliceMs = msecs; }
+    bool isReplaying() const { return m_replaying; }
+    QDateTime newestChatTime() const { return m_newest; }
+
+    int getChatHistoryDB();
+    void getChatHistoryCTI(int localCount);
+    bool openChatSession(const QString &exten, bool bringToFront);
+    bool addChatMessage(const ChatMessage &msg, const QDateTime &time);
+    bool onHistoryChatMessage(const ChatMessage &msg);
+
+public slots:
+    void onChatConnected();
+    void onChatDisconnected(const QString &reason);
+    void onChatMessage(const ChatMessage &msg);
+    void onChatHistoryReceived(const ChatMessageList &list);
+    void onChatContactComposing(const QString &exten, const QString &context, bool composing);
+
+    void sendChatMessage(const QString &exten, const QString &context, const QString &text);
+    void sendChatOpenConversation(const QString &exten, const QString &context);
+    void sendChatCloseConversation(const QString &exten, const QString &context);
+    void sendChatIsComposing(const QString &exten, const QString &context, bool composing);
+    void sendChatMessageDisplayed(const QString &exten, const QString &context);
+    void updateUnreadChatMessageCount(int count);
+    void setPresence(CTILIB::ChatPresence presence, const QString &message);
+    void updateDisplayedPresence(CTILIB::ChatPresence presence, const QString &message);
+    void onExtenNameUpdate(const QString &exten, const QString &name);
+    void onExtenPresenceUpdate(const BuddyStatus &status);
+
+    // Log-in: the conversations take input again.
+    void onLoggedIn();
+    // Disconnection: conversations read-only, emptied, refilled from the
+    // local history and every detached window put back.
+    void onLoggedOut();
+
+signals:
+    // The local history is on screen (and, after a connection, the PBX asked).
+    void replayFinished();
+
+private:
+    void alert(const ChatMessage &msg);
+    int startReplay(bool thenAskPbx);
+    void continueReplay(int generation);
+    void handleLiveMessage(const ChatMessage &msg);
+
+    ChatCtiLink *m_link;
+    MPChatSqlite *m_store;
+    wdgChatPanel *m_panel;
+    ChatHost *m_host;
+    PromptService &m_prompts;
+    std::function<QDateTime()> m_now;
+    bool m_connected = false;
+    QDateTime m_newest;
+    int m_replaySliceMs = ReplaySliceMs;
+    bool m_replaying = false;
+    bool m_askPbxAfterReplay = false;
+    int m_replayGeneration = 0;
+    int m_replayNext = 0;
+    ChatMessageList m_replayList;
+    ChatMessageList m_liveDuringReplay;
+};

@@ -1,0 +1,476 @@
+#include "wdgchat.h"
+
+#include "globallogger.h"
+#include "mpguilabels.h"
+#include "promptservice.h"
+#include "wdgchatmsg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QUrl>
+#include <QUrlQuery>
+#include <QVBoxLayout>
+
+namespace {
+const char *const ChatStyle =
+    "#wdgChat\n{\n    background: white;\n    border: 0px solid white;\n}\n\n #msgList\n{\n\tbackground: "
+    "transparent;\n    background-image: url(\":/images/pattern_chat.png\") repeat;\n    border: 0px solid white;\n    "
+    "border-top: 1px solid #cdcdcd;\n}\n\nQListWidget::item\n{\n    background: transparent;\n    border: 0px solid "
+    "white;\n}\n\n#btSendMsg, #btDetach\n{\n    border: 0px solid white;\n    background: transparent;\n}\n\n#txtChat\n{\n  "
+    "  background: transparent;\n    border: 1px solid rgb(180, 180, 180);\n}";
+
+QLabel *plainLabel(const char *name, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText); // names and presence texts come from the PBX
+    return label;
+}
+
+QPushButton *iconButton(const char *name, const char *icon, int iconSide, QWidget *parent)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(QIcon(QLatin1String(icon)));
+    button->setIconSize(QSize(iconSide, iconSide));
+    return button;
+}
+} // namespace
+
+wdgChat::wdgChat(const QString &exten, const QString &name, bool detached, QWidget *parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), m_exten(exten)
+{
+    buildForm();
+    setRemoteName(name);
+    lblStatus->clear();
+    lblStatusMsg->clear();
+    lblEvent->clear();
+    txtChat->clear();
+    m_composingTimer.setInterval(ComposingQuietMs);
+    m_composingTimer.setSingleShot(true);
+    m_displayedTimer.setInterval(DisplayedDelayMs);
+    m_displayedTimer.setSingleShot(true);
+    connect(txtChat, &QLineEdit::returnPressed, this, &wdgChat::sendMessage);
+    connect(btSendMsg, &QPushButton::clicked, this, &wdgChat::sendMessage);
+    connect(txtChat, &QLineEdit::textChanged, this, &wdgChat::onTextChanged);
+    connect(&m_composingTimer, &QTimer::timeout, this, &wdgChat::sendStopComposing);
+    connect(&m_displayedTimer, &QTimer::timeout, this, &wdgChat::sigDisplayed);
+    connect(btSendChatEmail, &QPushButton::clicked, this, &wdgChat::sendChatEmail);
+    connect(btSaveHistory, &QPushButton::clicked, this, &wdgChat::saveChatToFile);
+    connect(btDetach, &QPushButton::clicked, this, &wdgChat::toggleDetach);
+    const char *const files[5] = {":/images/mctiReady.png", ":/images/mctiAway.png", ":/images/mctiBusy.png",
+                                  ":/images/mctiUnavailable.png", ":/images/mctiOffline.png"};
+    for (int i = 0; i < 5; ++i) {
+        QPixmap picture(QLatin1String(files[i]));
+        if (!picture.isNull())
+            picture = picture.scaled(lblChat->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        m_pictures[i] = picture;
+    }
+    setDetached(detached);
+    hide();
+}
+
+wdgChat::~wdgChat()
+{
+    sendStopComposing();
+    m_displayedTimer.stop();
+    for (auto it = m_bubbles.cbegin(); it != m_bubbles.cend(); ++it) {
+        it.key()->disconnect(this);
+        it.key()->deleteLater();
+    }
+}
+
+void wdgChat::buildForm()
+{
+    setObjectName(QStringLiteral("wdgChat"));
+    resize(288, 300);
+    setMinimumWidth(288);
+    QFont f = font();
+    f.setPointSize(9);
+    setFont(f);
+    setWindowTitle(QStringLiteral("VeloraChat -  "));
+    m_grid = new QGridLayout(this);
+    m_grid->setSpacing(4);
+
+    lblChat = new QLabel(this);
+    lblChat->setObjectName(QStringLiteral("lblChat"));
+    lblChat->setFixedSize(25, 25);
+    lblChat->setScaledContents(true);
+    lblChat->setPixmap(QPixmap(QStringLiteral(":/images/chatBig.png")));
+    lblTitle = plainLabel("lblTitle", this);
+    QFont bold = f;
+    bold.setBold(true);
+    lblTitle->setFont(bold);
+    lblEvent = plainLabel("lblEvent", this);
+    QFont small = f;
+    small.setPointSize(8);
+    lblEvent->setFont(small);
+    m_grid->addWidget(lblTitle, 0, 1);
+    m_grid->addWidget(lblEvent, 0, 2);
+
+    auto *statusLayout = new QHBoxLayout;
+    statusLayout->setObjectName(QStringLiteral("statusHLayout"));
+    lblStatus = plainLabel("lblStatus", this);
+    lblStatus->setFont(small);
+    lblStatusMsgSep = plainLabel("lblStatusMsgSep", this);
+    lblStatusMsgSep->setText(QStringLiteral("-"));
+    lblStatusMsg = plainLabel("lblStatusMsg", this);
+    lblStatusMsg->setWordWrap(true);
+    statusLayout->addWidget(lblStatus);
+    statusLayout->addWidget(lblStatusMsgSep);
+    statusLayout->addWidget(lblStatusMsg, 1);
+    m_grid->addLayout(statusLayout, 1, 1, 1, 2);
+
+    auto *detachLayout = new QVBoxLayout;
+    detachLayout->setObjectName(QStringLiteral("detachVLayout"));
+    btDetach = iconButton("btDetach", ":/images/detach_icon.png", 16, this);
+    btDetach->setFlat(true);
+    btDetach->setFixedSize(20, 20);
+    detachLayout->addWidget(btDetach);
+    m_grid->addLayout(detachLayout, 0, 3, 2, 1);
+
+    msgList = new QListWidget(this);
+    msgList->setObjectName(QStringLiteral("msgList"));
+    msgList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    msgList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_grid->addWidget(msgList, 2, 0, 1, 4);
+
+    auto *sendLayout = new QHBoxLayout;
+    sendLayout->setObjectName(QStringLiteral("sendHLayout"));
+    txtChat = new QLineEdit(this);
+    txtChat->setObjectName(QStringLiteral("txtChat"));
+    txtChat->setMinimumHeight(24);
+    txtChat->setPlaceholderText(tr("Scrivi messaggio"));
+    btSendMsg = iconButton("btSendMsg", ":/images/send_icon.png", 22, this);
+    btSendMsg->setFlat(true);
+    btSendMsg->setFixedSize(24, 24);
+    sendLayout->addWidget(txtChat);
+    sendLayout->addWidget(btSendMsg);
+    m_grid->addLayout(sendLayout, 3, 0, 1, 4);
+
+    auto *buttonsLayout = new QHBoxLayout;
+    buttonsLayout->setObjectName(QStringLiteral("buttonsHLayout"));
+    buttonsLayout->setSpacing(0);
+    buttonsLayout->addStretch();
+    btSendChatEmail = iconButton("btSendChatEmail", ":/images/send_email.png", 18, this);
+    btSaveHistory = iconButton("btSaveHistory", ":/images/save.png", 22, this);
+    for (QPushButton *b : {btSendChatEmail, btSaveHistory}) {
+        b->setMinimumWidth(30);
+        b->setMaximumWidth(32);
+        buttonsLayout->addWidget(b);
+    }
+    m_grid->addLayout(buttonsLayout, 4, 0, 1, 4);
+    setStyleSheet(QLatin1String(ChatStyle));
+}
+
+int wdgChat::presencePictureIndex(int presence)
+{
+    switch (presence) {
+    case 0:
+    case 1:
+        return 0;
+    case 2:
+        return 1;
+    case 3:
+        return 2;
+    case 4:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
+QPixmap wdgChat::presencePixmap() const
+{
+    return m_pictures[presencePictureIndex(m_presence)];
+}
+
+void wdgChat::setRemoteName(const QString &name)
+{
+    m_remoteName = name;
+    setWindowTitle(tr("Chat: %1").arg(name));
+    lblTitle->setText(name);
+}
+
+void wdgChat::setRemotePresence(CTILIB::ChatPresence presence, const QString &message)
+{
+    lblTitle->setText(m_remoteName);
+    m_presence = presence;
+    m_presenceMessage = message;
+    lblChat->setPixmap(presencePixmap());
+    lblStatus->setText(MPGUI::translatePresenceStatus(presence));
+    lblStatusMsg->setText(message);
+    lblStatusMsg->setVisible(!message.isEmpty());
+    lblStatusMsgSep->setVisible(m_detached && !message.isEmpty());
+}
+
+void wdgChat::setRemoteComposing(bool composing)
+{
+    lblEvent->setText(composing ? tr("sta scrivendo...") : QString());
+}
+
+void wdgChat::setDetached(bool detached)
+{
+    m_detached = detached;
+    if (detached) {
+        m_grid->addWidget(lblChat, 0, 0, 2, 1);
+        lblChat->show();
+        lblStatus->show();
+        btDetach->hide();
+    } else {
+        lblChat->hide();
+        m_grid->removeWidget(lblChat);
+        lblStatus->hide();
+        btDetach->show();
+    }
+    lblStatusMsgSep->setVisible(detached && !lblStatusMsg->text().isEmpty());
+}
+
+bool wdgChat::addMessage(const ChatMessage &msg, bool history)
+{
+    if (msg.direction == 1) {
+        newTxMessage(msg.body, history, msg.id, msg.time);
+    } else if (msg.direction == 0) {
+        newRxMessage(msg.body, history, msg.id, msg.time);
+        if (msg.type == 0 && hasFocus())
+            startDisplayedTimer();
+    }
+    return true;
+}
+
+void wdgChat::addBubble(const QString &sender, int kind, const QString &text, bool history, const QString &id,
+                        QDateTime time)
+{
+    if (!history) {
+        if (time.isValid())
+            time.setTimeSpec(Qt::UTC);
+        else
+            time = QDateTime::currentDateTimeUtc();
+        time = time.toLocalTime();
+    }
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Message id: " + id + ", timestamp: " + time.toString();
+    m_ids.insert(id);
+    if (history && !isVisible()) {
+        // A whole month of history is replayed at each connection: its bubbles
+        // are made only for the conversations the user opens.
+        m_pending.append({sender, kind, text, id, time});
+        return;
+    }
+    createPendingBubbles();
+    appendNewMessage(new wdgChatMsg(sender, text, time, kind, id, this));
+    if (msgList->isVisible())
+        msgList->scrollToBottom();
+}
+
+void wdgChat::newRxMessage(const QString &text, bool history, const QString &id, QDateTime time)
+{
+    addBubble(m_remoteName, 1, text, history, id, time);
+}
+
+void wdgChat::newTxMessage(const QString &text, bool history, const QString &id, QDateTime time)
+{
+    addBubble(tr("IO"), 0, text, history, id, time);
+}
+
+void wdgChat::appendNewMessage(wdgChatMsg *bubble)
+{
+    auto *item = new QListWidgetItem(msgList);
+    msgList->setItemWidget(item, bubble);
+    m_bubbles.insert(bubble, item);
+    connect(bubble, &wdgChatMsg::sigSizeChanged, this, &wdgChat::onChatMsgSizeChanged);
+    const int width = msgList->viewport()->width();
+    if (width > 0)
+        bubble->updateWidgetSize(width);
+}
+
+bool wdgChat::findChatId(const QString &id) const
+{
+    return m_ids.contains(id);
+}
+
+void wdgChat::createPendingBubbles()
+{
+    if (m_pending.isEmpty())
+        return;
+    const QList<Pending> pending = std::move(m_pending);
+    m_pending.clear();
+    msgList->setUpdatesEnabled(false);
+    for (const Pending &p : pending)
+        appendNewMessage(new wdgChatMsg(p.sender, p.text, p.time, p.kind, p.id, this));
+    msgList->setUpdatesEnabled(true);
+    if (msgList->isVisible())
+        msgList->scrollToBottom();
+}
+
+QList<wdgChatMsg *> wdgChat::bubbles()
+{
+    createPendingBubbles();
+    QList<wdgChatMsg *> list;
+    for (int row = 0; row < msgList->count(); ++row) {
+        if (auto *bubble = qobject_cast<wdgChatMsg *>(msgList->itemWidget(msgList->item(row))))
+            list.append(bubble);
+    }
+    return list;
+}
+
+bool wdgChat::hasFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return focus && (focus == this || isAncestorOf(focus));
+}
+
+void wdgChat::putOnTop()
+{
+    show();
+    showNormal();
+    activateWindow();
+    txtChat->setFocus(Qt::OtherFocusReason);
+    setWindowState(windowState() | Qt::WindowActive);
+    if (hasFocus())
+        m_displayedTimer.start();
+}
+
+void wdgChat::sendMessage()
+{
+    const QString text = txtChat->text();
+    txtChat->clear();
+    if (text.isEmpty())
+        return;
+    sendStopComposing();
+    emit sigSendChatMessage(m_exten, text);
+}
+
+void wdgChat::onTextChanged(const QString &text)
+{
+    if (text.isEmpty())
+        sendStopComposing();
+    else
+        sendStartComposing();
+}
+
+void wdgChat::sendStartComposing()
+{
+    m_composingTimer.stop();
+    if (!m_composing) {
+        m_composing = true;
+        emit sigStartComposing(m_exten);
+    }
+    m_composingTimer.start();
+}
+
+void wdgChat::sendStopComposing()
+{
+    m_composingTimer.stop();
+    if (m_composing) {
+        m_composing = false;
+        emit sigStopComposing(m_exten);
+    }
+}
+
+void wdgChat::toggleDetach()
+{
+    emit sigDetachRequested(!m_detached);
+}
+
+QString wdgChat::conversationText()
+{
+    QStringList parts;
+    for (const wdgChatMsg *bubble : bubbles())
+        parts.append(bubble->toString());
+    return parts.join(QLatin1Char('\n'));
+}
+
+QUrl wdgChat::mailUrl()
+{
+    const QString subject = tr("Invio Chat del ") + QDate::currentDate().toString(QStringLiteral("d MMMM yyyy"));
+    // Each value is percent-encoded whole, so "&", "#", "?" or "=" in the
+    // conversation stay inside the body.
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("subject"), QString::fromLatin1(QUrl::toPercentEncoding(subject)));
+    query.addQueryItem(QStringLiteral("body"), QString::fromLatin1(QUrl::toPercentEncoding(conversationText())));
+    QUrl url(QStringLiteral("mailto:"));
+    url.setQuery(query);
+    return url;
+}
+
+void wdgChat::sendChatEmail()
+{
+    if (messageCount() == 0)
+        return;
+    prompts().openUrl(mailUrl());
+}
+
+void wdgChat::saveChatToFile()
+{
+    if (messageCount() == 0)
+        return;
+    const QString path =
+        prompts().getSaveFileName(this, tr("Salva la chat su file"), QStringLiteral("./"), tr("File di testo (*.txt)"));
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    const QByteArray data = conversationText().toUtf8();
+    const bool ok = file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
+    if (!ok) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        prompts().warning(this, tr("Salva la chat su file"),
+                          tr("Impossibile salvare la chat in %1: %2").arg(path, reason));
+    }
+}
+
+void wdgChat::onChatMsgSizeChanged(QSize size)
+{
+    auto *bubble = qobject_cast<wdgChatMsg *>(sender());
+    if (QListWidgetItem *item = m_bubbles.value(bubble))
+        item->setSizeHint(QSize(0, size.height()));
+}
+
+void wdgChat::startDisplayedTimer()
+{
+    if (hasFocus())
+        m_displayedTimer.start();
+}
+
+void wdgChat::showEvent(QShowEvent *event)
+{
+    createPendingBubbles();
+    if (!m_displayedTimer.isActive())
+        startDisplayedTimer();
+    event->accept();
+}
+
+void wdgChat::hideEvent(QHideEvent *event)
+{
+    m_displayedTimer.stop();
+    event->accept();
+}
+
+void wdgChat::enterEvent(QEvent *event)
+{
+    if (!m_displayedTimer.isActive())
+        startDisplayedTimer();
+    event->accept();
+}
+
+void wdgChat::leaveEvent(QEvent *event)
+{
+    m_displayedTimer.stop();
+    event->accept();
+}
+
+void wdgChat::closeEvent(QCloseEvent *event)
+{
+    setWindowState(windowState() & ~Qt::WindowActive);
+    hide();
+    emit sigDetachRequested(!m_detached);
+    event->ignore();
+}

@@ -1,0 +1,51 @@
+// One message bubble of a conversation: sender, time and text. Own messages
+// are indented on the left; the party's start at the left edge.
+#pragma once
+
+#include <QDateTime>
+#include <QSize>
+#include <QWidget>
+
+class QHBoxLayout;
+class QGridLayout;
+class QLabel;
+
+class wdgChatMsg : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int SpacerWidth = 30;
+
+    // kind 0: own message; any other value: the party's.
+    wdgChatMsg(const QString &sender, const QString &text, const QDateTime &time, int kind, const QString &id,
+               QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+
+    QString getMessage() const;
+    QString getId() const { return m_id; }
+    int kind() const { return m_kind; }
+    void updateMessage(const QString &text);
+    void updateWidgetSize(int width);
+    QString toString() const;
+    QSize widgetSize() const { return m_widgetSize; }
+    QSize bubbleSize() const { return m_bubbleSize; }
+
+signals:
+    void sigSizeChanged(QSize size);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QString m_id;
+    int m_kind = 0;
+    QSize m_widgetSize{-1, -1};
+    QSize m_bubbleSize{-1, -1};
+    int m_lastWidth = 0;
+    QHBoxLayout *m_outer = nullptr;
+    QGridLayout *m_inner = nullptr;
+    QWidget *m_balloon = nullptr;
+    QLabel *m_sender = nullptr;
+    QLabel *m_time = nullptr;
+    QLabel *m_msg = nullptr;
+    bool m_hasSpacer = true;
+};
