@@ -100,6 +100,17 @@ QString DefaultPromptService::getOpenFileName(QWidget *parent, const QString &ca
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
+QString DefaultPromptService::getTypedOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                                   const QString &filter)
+{
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 QString DefaultPromptService::getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                               const QString &filter)
 {

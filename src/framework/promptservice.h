@@ -46,6 +46,14 @@ public:
                                     const QString &filter) = 0;
     virtual QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                     const QString &filter) = 0;
+    // A file to read whose name the user may also type: unlike
+    // getOpenFileName() a name that does not exist is handed back, so the
+    // caller's own error for it is what the user sees.
+    virtual QString getTypedOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                         const QString &filter)
+    {
+        return getOpenFileName(parent, caption, dir, filter);
+    }
     virtual QString getExistingDirectory(QWidget *parent, const QString &caption, const QString &dir) = 0;
 
     virtual void showTrayMessage(QSystemTrayIcon *tray, const QString &title, const QString &text,
@@ -81,6 +89,8 @@ public:
     int execDialog(QDialog *dialog) override;
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;
+    QString getTypedOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                 const QString &filter) override;
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;
     QString getExistingDirectory(QWidget *parent, const QString &caption, const QString &dir) override;

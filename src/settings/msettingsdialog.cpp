@@ -856,7 +856,8 @@ void MSettingsDialog::onCertificateLoadRequest()
         certificateChooser->setNameFilter(QStringLiteral("*.pem *.crt"));
     }
     const QString filter = certificateChooser->nameFilters().join(QStringLiteral(";;"));
-    const QString chosen = prompts().getOpenFileName(this, QString(), certificateChooser->directory().path(), filter);
+    const QString chosen =
+        prompts().getTypedOpenFileName(this, QString(), certificateChooser->directory().path(), filter);
     if (chosen.isEmpty())
         return;
 

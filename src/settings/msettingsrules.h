@@ -46,7 +46,23 @@ QStringList numberedSubgroups(QSettings &settings);
 bool ensurePrivateDir(const QString &dirPath);
 
 // Writes the pending changes of `settings` to disk, gives the file owner-only
-// permissions and returns whether the write succeeded.
+// permissions and returns whether the write succeeded. A file that did not
+// parse when it was read is no write failure.
 bool commitPrivate(QSettings &settings);
+
+// A SIP registrar or proxy address as the PBX hands it out: a host name, an
+// IPv4 address or a bracketed IPv6 literal, with an optional port 1-65535.
+// Blanks, control characters and ports out of range are refused.
+bool isAcceptableSipAddress(const QString &value);
+
+// The settings text without the lines whose value is a serialized variant
+// ("@Variant(...)"): QSettings would decode any registered type from it, and
+// a crafted one claims billions of items. Our file never holds one, so such a
+// key reads as its default. `dropped` counts the lines taken out.
+QByteArray withoutSerializedVariants(const QByteArray &iniText, int *dropped = nullptr);
+
+// Rewrites the settings file at `path` without serialized variants when it
+// holds any, keeping it owner-only. Returns the number of lines dropped.
+int scrubSerializedVariants(const QString &path);
 
 } // namespace MSettingsRules

@@ -93,6 +93,7 @@ MSettingsStore::MSettingsStore(const MctiConfig &startConfig, QObject *parent)
     }
 
     const MctiConfig &config = values.config;
+    scrubFile();
     {
         QSettings settings(MSETTINGS::getSettingsConfigFile(), iniFormat());
         settings.beginGroup(kGroupCti);
@@ -164,6 +165,16 @@ void MSettingsStore::finishWrite(QSettings &settings)
     emit saveFailed(settings.fileName());
 }
 
+void MSettingsStore::scrubFile()
+{
+    const int dropped = MSettingsRules::scrubSerializedVariants(MSETTINGS::getSettingsConfigFile());
+    if (dropped > 0)
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Dropped" << dropped
+                                   << "settings holding serialized data; they read as their defaults";
+    else if (dropped < 0)
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to drop serialized data from the settings file";
+}
+
 void MSettingsStore::init()
 {
     readFile();
@@ -184,6 +195,7 @@ bool MSettingsStore::readFile()
         return false;
     }
 
+    scrubFile();
     QSettings settings(file, iniFormat());
     legacyMigrated = false;
     readCtiGroup(settings);
@@ -207,13 +219,14 @@ bool MSettingsStore::readFile()
     settings.beginGroup(kGroupActions);
     for (const QString &group : MSettingsRules::numberedSubgroups(settings)) {
         settings.beginGroup(group);
+        // Every action the file holds is kept, as stored (a value that is no
+        // number reads as 0): one the program cannot run is skipped when its
+        // event comes, never dropped from the file.
         MctiAction action;
-        action.event = MSettingsRules::intInRange(settings.value(QStringLiteral("event"), 0), 0, 2, -1);
-        action.actionType = MSettingsRules::intInRange(settings.value(QStringLiteral("actionType"), 0), 0, 1, -1);
+        action.event = settings.value(QStringLiteral("event"), 0).toInt();
+        action.actionType = settings.value(QStringLiteral("actionType"), 0).toInt();
         action.actionText = settings.value(QStringLiteral("actionText")).toString();
         settings.endGroup();
-        if (action.actionText.isEmpty() || action.event < 0 || action.actionType < 0)
-            continue;
         MctiActions::insert(actionMap, action);
     }
     settings.endGroup();
@@ -600,10 +613,14 @@ void MSettingsStore::setMPhoneSipSettings(QString transport, QString registrar, 
                             << QStringLiteral("Received Sip Settings with Registrar IP:%1 and Proxy IP:%2")
                                    .arg(registrar, proxy);
 
-    // The addresses come from the PBX: one that is not a host name or an
-    // IPv4 address is refused and the value in force kept.
-    const QRegExp hostOnly(hostAddressPattern(), Qt::CaseSensitive);
-    auto withPort = [](const QString &host, quint16 port) {
+    // The addresses come from the PBX: one that is not a host name, an IPv4
+    // address or a bracketed IPv6 literal with an optional port is refused and
+    // the value in force kept.
+    const auto acceptable = [](const QString &value) { return MSettingsRules::isAcceptableSipAddress(value); };
+    auto withPort = [](QString host, quint16 port) {
+        // An IPv6 literal gets its brackets so that a port can follow.
+        if (host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('[')))
+            host = QStringLiteral("[%1]").arg(host);
         return port != 0 ? QStringLiteral("%1:%2").arg(host).arg(port) : host;
     };
 
@@ -613,7 +630,7 @@ void MSettingsStore::setMPhoneSipSettings(QString transport, QString registrar, 
             config.sipRegistrarAddress = config.pbxAddress;
         } else {
             const QString value = withPort(registrar, registrarPort);
-            if (hostOnly.exactMatch(value))
+            if (acceptable(value))
                 config.sipRegistrarAddress.set(value);
             else
                 logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << QStringLiteral("Ignoring invalid SIP registrar address");
@@ -621,7 +638,7 @@ void MSettingsStore::setMPhoneSipSettings(QString transport, QString registrar, 
     }
     if (!proxy.isEmpty()) {
         const QString value = withPort(proxy, proxyPort);
-        if (hostOnly.exactMatch(value))
+        if (acceptable(value))
             values.sipProxyAddress = value;
         else
             logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << QStringLiteral("Ignoring invalid SIP proxy address");

@@ -200,6 +200,8 @@ signals:
 
 private:
     void finishWrite(QSettings &settings);
+    // Takes serialized variants out of the settings file before QSettings reads it.
+    void scrubFile();
     void readCtiGroup(QSettings &settings);
     void readGuiGroup(QSettings &settings);
 

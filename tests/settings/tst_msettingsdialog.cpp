@@ -755,14 +755,15 @@ void TestMSettingsDialog::numberedGroupsSurviveGaps()
     QVERIFY(dialog->isContactFavourite("201"));
     QVERIFY(dialog->isContactFavourite("203"));
     QVERIFY(!dialog->isContactFavourite(""));
-    QCOMPARE(dialog->getEventActions(1).size(), 2);
-    QCOMPARE(child<QTableView>(*dialog, "tbEventsAction")->model()->rowCount(), 2);
+    // Every action the file holds is kept, even one no event runs.
+    QCOMPARE(dialog->getEventActions(1).size(), 3);
+    QCOMPARE(child<QTableView>(*dialog, "tbEventsAction")->model()->rowCount(), 4);
 
     // The next save renumbers them without a gap.
     dialog->saveParameters();
     QSettings s(iniPath(), QSettings::IniFormat);
     s.beginGroup("ACTIONS");
-    QCOMPARE(s.childGroups(), QStringList({"1", "2"}));
+    QCOMPARE(s.childGroups(), QStringList({"1", "2", "3", "4"}));
 }
 
 void TestMSettingsDialog::saveWritesFormatAndOrder()

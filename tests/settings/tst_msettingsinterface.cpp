@@ -82,6 +82,7 @@ private slots:
     void certificateImport();
     void certificateChooserCancelled();
     void failedCertificateCopyKeepsOldFile();
+    void typedMissingCertificateWarns();
     void sipSettingsFromPbx_data();
     void sipSettingsFromPbx();
     void displayedCodecs_data();
@@ -518,6 +519,19 @@ void TestMSettingsInterface::failedCertificateCopyKeepsOldFile()
     QCOMPARE(prompts->shown.first().message.text,
              QString("Errore durante la copia dei seguenti certificati:<br>  server.crt"));
     QCOMPARE(readAll(target), QByteArray("still good"));
+}
+
+void TestMSettingsInterface::typedMissingCertificateWarns()
+{
+    auto dialog = makeDialog();
+    // The user typed the name of a file that does not exist.
+    prompts->fileNext(sources->filePath("typo.pem"));
+    clickNamed(*dialog, "btnLoadCertificate");
+    QCOMPARE(prompts->shown.size(), 1);
+    QCOMPARE(prompts->shown.first().message.kind, PromptService::Kind::Warning);
+    QCOMPARE(prompts->shown.first().message.text,
+             QString("Errore durante la copia dei seguenti certificati:<br>  typo.pem"));
+    QCOMPARE(QDir(MSETTINGS::getCertsDirPath()).entryList(QDir::Files).size(), 0);
 }
 
 void TestMSettingsInterface::sipSettingsFromPbx_data()

@@ -143,8 +143,19 @@ private slots:
     void restartChangeAnnouncesOnlyRestart();
     void failedSaveReportedOncePerRun();
     void invalidSipAddressFromPbxKept();
+    void sipAddressesFromPbx_data();
+    void sipAddressesFromPbx();
+    void serializedVariantReadsAsDefault();
+    void garbageFileIsNoWriteFailure();
+    void actionsKeptAsStored();
 
 private:
+    void writeIni(const QByteArray &text)
+    {
+        QFile f(iniPath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(text), qint64(text.size()));
+    }
     QString iniPath() const { return MSETTINGS::getSettingsConfigFile(); }
     std::unique_ptr<QTemporaryDir> dir;
 };
@@ -381,6 +392,103 @@ void TestMSettingsStore::invalidSipAddressFromPbxKept()
     QCOMPARE(store.getSipRegistrarAddress(), QString("sip.example.com"));
     QCOMPARE(store.valuesInForce().sipProxyAddress, QString("proxy.example.com:5080"));
     QCOMPARE(restored.size(), 1); // a form showing the values shows them again
+}
+
+void TestMSettingsStore::sipAddressesFromPbx_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("inForce"); // empty: refused, the old value stays
+    QTest::newRow("name and port") << "pbx" << 5060 << "pbx:5060";
+    QTest::newRow("localhost") << "localhost" << 0 << "localhost";
+    QTest::newRow("ipv4") << "10.0.0.7" << 5061 << "10.0.0.7:5061";
+    QTest::newRow("ipv6 gets brackets") << "fe80::1" << 5060 << "[fe80::1]:5060";
+    QTest::newRow("bracketed ipv6") << "[::1]" << 0 << "[::1]";
+    QTest::newRow("underscore name") << "sip_gw.local" << 0 << "sip_gw.local";
+    QTest::newRow("blank inside") << "pbx host" << 0 << "";
+    QTest::newRow("only blanks") << "   " << 0 << "";
+    QTest::newRow("control character") << QString("pbx\x01") << 0 << "";
+    QTest::newRow("line break") << QString("pbx\nVia: x") << 0 << "";
+    QTest::newRow("port out of range") << "pbx:70000" << 0 << "";
+    QTest::newRow("port zero") << "pbx:0" << 0 << "";
+    QTest::newRow("empty port") << "pbx:" << 0 << "";
+    QTest::newRow("bad ipv6") << "[zz::1]" << 0 << "";
+}
+
+void TestMSettingsStore::sipAddressesFromPbx()
+{
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QFETCH(QString, inForce);
+    MSettingsStore store{MctiConfig()};
+    store.init();
+    store.setMPhoneSipSettings("UDP", "old.example.com", 0, "", 0);
+    store.setMPhoneSipSettings("UDP", host, quint16(port), host, quint16(port));
+    const QString expected = inForce.isEmpty() ? QString("old.example.com") : inForce;
+    QCOMPARE(store.getSipRegistrarAddress(), expected);
+    if (!inForce.isEmpty())
+        QCOMPARE(store.valuesInForce().sipProxyAddress, inForce);
+}
+
+void TestMSettingsStore::serializedVariantReadsAsDefault()
+{
+    // A serialized list that claims 2^31-1 items: decoding it would abort.
+    QByteArray bomb("@Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)");
+    writeIni("[CTI]\nuser=alice\nAppMode=" + bomb + "\nLanguage=\\x40Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\n"
+             "startMinimized=\"" + bomb + "\"\n[GUI]\nslimMode=1\n");
+    MSettingsStore store{MctiConfig()};
+    store.init();
+    QCOMPARE(store.getMUsername(), QString("alice"));
+    QCOMPARE(int(store.getSelectedAppMode()), 0);
+    QCOMPARE(store.getLanguageId(), 0);
+    QVERIFY(!store.isStartMinimizedSet());
+    QVERIFY(store.isSlimMode());
+    // The file keeps everything else and is no longer a trap for the next start.
+    QFile f(iniPath());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    QVERIFY(!text.contains("Variant"));
+    QVERIFY(text.contains("user=alice"));
+    QCOMPARE(int(QFile::permissions(iniPath()) & 0x0077), 0);
+    store.saveParameters();
+    MSettingsStore again{MctiConfig()};
+    again.init();
+    QCOMPARE(again.getMUsername(), QString("alice"));
+}
+
+void TestMSettingsStore::garbageFileIsNoWriteFailure()
+{
+    writeIni(QByteArray("\x00\x01[[[=\xff\xfe garbage\n=\n[CTI\nuser") + QByteArray(300, '\x02'));
+    MSettingsStore store{MctiConfig()};
+    store.init();
+    QSignalSpy failed(&store, &MSettingsStore::saveFailed);
+    store.addFavourites("205");
+    store.saveParameters();
+    QCOMPARE(failed.size(), 0);
+    MSettingsStore again{MctiConfig()};
+    again.init();
+    QVERIFY(again.isContactFavourite("205"));
+}
+
+void TestMSettingsStore::actionsKeptAsStored()
+{
+    writeIni("[ACTIONS]\n1\\event=7\n1\\actionType=0\n1\\actionText=http://a/%N\n"
+             "2\\event=1\n2\\actionType=5\n2\\actionText=/bin/x\n"
+             "3\\event=abc\n3\\actionType=xyz\n3\\actionText=http://b\n");
+    MSettingsStore store{MctiConfig()};
+    store.init();
+    QCOMPARE(store.actions().size(), 3);
+    // Nothing the file held is lost by the next save.
+    store.saveParameters();
+    MSettingsStore again{MctiConfig()};
+    again.init();
+    QStringList seen;
+    for (const MctiAction &a : again.actions())
+        seen << QStringLiteral("%1/%2/%3").arg(a.event).arg(a.actionType).arg(a.actionText);
+    seen.sort();
+    QCOMPARE(seen, QStringList({"0/0/http://b", "1/5//bin/x", "7/0/http://a/%N"}));
+    // A non-numeric event read as 0; the runtime finds only runnable events.
+    QCOMPARE(again.getEventActions(7).size(), 1);
 }
 
 int main(int argc, char *argv[])
