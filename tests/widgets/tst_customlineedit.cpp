@@ -17,6 +17,7 @@ private slots:
     void typedKeys();
     void shortcutKeysGoToTheWindow();
     void enterAndClear();
+    void pasteKeepsOnlyDialableCharacters_data();
     void pasteKeepsOnlyDialableCharacters();
     void keypadInsert_data();
     void keypadInsert();
@@ -90,13 +91,27 @@ void TestCustomLineEdit::enterAndClear()
     QCOMPARE(clear.count(), 2);
 }
 
+void TestCustomLineEdit::pasteKeepsOnlyDialableCharacters_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("text");
+    // A leading "+" is the international prefix: dropping it would dial another number.
+    QTest::newRow("international with separators") << "+39 (02) 1234-567 *8#" << "0039021234567*8#";
+    QTest::newRow("international, blanks around") << "  +39 02 1234 " << "0039021234";
+    QTest::newRow("plus not first is dropped") << "02+1234" << "021234";
+    QTest::newRow("national with dots") << "02.1234.567" << "021234567";
+    QTest::newRow("letters only replace the text with nothing") << "abc" << "";
+}
+
 void TestCustomLineEdit::pasteKeepsOnlyDialableCharacters()
 {
+    QFETCH(QString, clipboard);
+    QFETCH(QString, text);
     CustomLineEdit edit;
     edit.setText(QStringLiteral("999"));
-    QApplication::clipboard()->setText(QStringLiteral("+39 (02) 1234-567 *8#"));
+    QApplication::clipboard()->setText(clipboard);
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(edit.text(), QStringLiteral("39021234567*8#"));
+    QCOMPARE(edit.text(), text);
 }
 
 void TestCustomLineEdit::keypadInsert_data()
