@@ -56,12 +56,12 @@ int main(int argc, char *argv[])
         line->setQueueInfo(QStringLiteral("Assistenza"));
         stack.addWidget(line);
         stack.setCurrentWidget(line);
-        wdgBalloonMessage *balloon = board.openBalloon(
-            QStringLiteral("Chiamata in arrivo da Mario Rossi"),
-            Balloon::IncomingCallBaloonInfo(Balloon::IncomingCallBalloon, i, QStringLiteral("+39 02 1234 5678"),
-                                            QStringLiteral("Mario Rossi"), QStringLiteral("Coda:"),
-                                            QStringLiteral("Assistenza")),
-            MSETTINGS::AppModeSoftphone, false);
+        wdgBalloonMessage *balloon =
+            board.openBalloon(QStringLiteral("Chiamata in arrivo da Mario Rossi"),
+                              Balloon::IncomingCallBaloonInfo(
+                                  Balloon::IncomingCallBalloon, i, QStringLiteral("+39 02 1234 5678"),
+                                  QStringLiteral("Mario Rossi"), QStringLiteral("Coda:"), QStringLiteral("Assistenza")),
+                              MSETTINGS::AppModeSoftphone, false);
         QCoreApplication::processEvents();
         stack.repaint();
         if (balloon)
@@ -82,8 +82,9 @@ int main(int argc, char *argv[])
 
     const double median = percentile(samples, 0.5);
     const double p99 = percentile(samples, 0.99);
-    std::printf("ringing line + balloon, %d runs: median %.3f ms, p99 %.3f ms, fastest %.3f ms (target p99 <= %.1f ms)\n",
-                runs, median, p99, *std::min_element(samples.begin(), samples.end()), targetP99Ms);
+    std::printf(
+        "ringing line + balloon, %d runs: median %.3f ms, p99 %.3f ms, fastest %.3f ms (target p99 <= %.1f ms)\n", runs,
+        median, p99, *std::min_element(samples.begin(), samples.end()), targetP99Ms);
     if (p99 > targetP99Ms) {
         std::printf("FAIL: p99 above target\n");
         return 1;

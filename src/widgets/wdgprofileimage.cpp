@@ -12,8 +12,7 @@
 #include <QToolTip>
 #include <QWidgetAction>
 
-wdgProfileImage::wdgProfileImage(QWidget *parent)
-    : QWidget(parent)
+wdgProfileImage::wdgProfileImage(QWidget *parent) : QWidget(parent)
 {
     setAutoFillBackground(false);
     setContextMenuPolicy(Qt::CustomContextMenu);

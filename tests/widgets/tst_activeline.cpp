@@ -12,8 +12,9 @@
 
 namespace
 {
-const char *const buttonNames[] = {"btnUnattendTransfer", "btnCancelTransfer", "btnTransfer", "btnParkCall", "btnHold",
-                                   "btnRec",              "btnHangup",         "btnDualRing", "btnDismiss"};
+const char *const buttonNames[] = {"btnUnattendTransfer", "btnCancelTransfer", "btnTransfer",
+                                   "btnParkCall",         "btnHold",           "btnRec",
+                                   "btnHangup",           "btnDualRing",       "btnDismiss"};
 
 QString toolTipOf(const QString &name)
 {
@@ -83,7 +84,13 @@ void TestActiveLine::buttons_data()
     QTest::addColumn<QStringList>("buttons");
     QTest::addColumn<QString>("transferTip");
 
-    struct Mode { const char *name; int mode; bool phoneApi; bool control; bool onlyUnattended; };
+    struct Mode {
+        const char *name;
+        int mode;
+        bool phoneApi;
+        bool control;
+        bool onlyUnattended;
+    };
     const Mode modes[] = {{"mode 2", 2, false, true, false},
                           {"mode 1 with desk phone", 1, true, true, false},
                           {"mode 1", 1, false, false, true},
@@ -191,7 +198,8 @@ void TestActiveLine::buttonsSendTheLine()
     QSignalSpy unattended(&w, &wdgActiveLine::sigAskForUnattendedTransfer);
     QSignalSpy attended(&w, &wdgActiveLine::sigAskForTransferEstablishedCall);
     QSignalSpy dual(&w, &wdgActiveLine::sigDualRingTriggered);
-    for (const char *name : {"btnHangup", "btnHold", "btnParkCall", "btnUnattendTransfer", "btnTransfer", "btnDualRing"})
+    for (const char *name :
+         {"btnHangup", "btnHold", "btnParkCall", "btnUnattendTransfer", "btnTransfer", "btnDualRing"})
         QTest::mouseClick(w.findChild<QPushButton *>(name), Qt::LeftButton);
     for (QSignalSpy *spy : {&hangup, &hold, &park, &unattended, &attended}) {
         QCOMPARE(spy->count(), 1);
@@ -330,10 +338,30 @@ void TestActiveLine::party_data()
     QTest::addColumn<QString>("shownNumber");
     QTest::addColumn<QString>("letter");
     QTest::addColumn<QString>("remoteName");
-    QTest::newRow("number only") << "" << "+39 02-123 456" << "+3902123456" << "+3902123456" << "+" << "";
-    QTest::newRow("name equal to the number") << "0212" << "0212" << "0212" << "0212" << "0" << "";
-    QTest::newRow("name and number") << "Mario Rossi" << "0212" << "Mario Rossi" << "0212" << "M" << "Mario Rossi";
-    QTest::newRow("name set to the shown number") << "+3902" << "+39 02" << "+3902" << "+3902" << "+" << "";
+    QTest::newRow("number only") << ""
+                                 << "+39 02-123 456"
+                                 << "+3902123456"
+                                 << "+3902123456"
+                                 << "+"
+                                 << "";
+    QTest::newRow("name equal to the number") << "0212"
+                                              << "0212"
+                                              << "0212"
+                                              << "0212"
+                                              << "0"
+                                              << "";
+    QTest::newRow("name and number") << "Mario Rossi"
+                                     << "0212"
+                                     << "Mario Rossi"
+                                     << "0212"
+                                     << "M"
+                                     << "Mario Rossi";
+    QTest::newRow("name set to the shown number") << "+3902"
+                                                  << "+39 02"
+                                                  << "+3902"
+                                                  << "+3902"
+                                                  << "+"
+                                                  << "";
 }
 
 void TestActiveLine::party()
@@ -392,11 +420,16 @@ void TestActiveLine::statusLookAndLabel_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("look");
     QTest::addColumn<QString>("label");
-    QTest::newRow("starting") << 0 << "starting" << "Avvio chiamata...";
-    QTest::newRow("in progress") << 1 << "normal" << "Chiamata in corso";
-    QTest::newRow("transfer") << 2 << "transfer" << "Trasferimento in corso";
-    QTest::newRow("ended") << 3 << "finished" << "Chiamata terminata";
-    QTest::newRow("unknown") << 7 << "normal" << "";
+    QTest::newRow("starting") << 0 << "starting"
+                              << "Avvio chiamata...";
+    QTest::newRow("in progress") << 1 << "normal"
+                                 << "Chiamata in corso";
+    QTest::newRow("transfer") << 2 << "transfer"
+                              << "Trasferimento in corso";
+    QTest::newRow("ended") << 3 << "finished"
+                           << "Chiamata terminata";
+    QTest::newRow("unknown") << 7 << "normal"
+                             << "";
 }
 
 void TestActiveLine::statusLookAndLabel()

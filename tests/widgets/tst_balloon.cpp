@@ -196,9 +196,9 @@ void TestBalloon::geometryAndStacking()
     BalloonBoard board;
     QList<wdgBalloonMessage *> shown;
     for (int line = 1; line <= 3; ++line) {
-        wdgBalloonMessage *b = board.openBalloon(
-            "Chiamata", IncomingCallBaloonInfo(IncomingCallBalloon, line, "0612", "Anna"), MSETTINGS::AppModeSoftphone,
-            false);
+        wdgBalloonMessage *b =
+            board.openBalloon("Chiamata", IncomingCallBaloonInfo(IncomingCallBalloon, line, "0612", "Anna"),
+                              MSETTINGS::AppModeSoftphone, false);
         QVERIFY(b);
         finishAnimations(b);
         shown << b;
@@ -220,9 +220,9 @@ void TestBalloon::newBalloonTakesTheLowestFreeSlot()
 {
     BalloonBoard board;
     const auto open = [&board](qint64 line) {
-        wdgBalloonMessage *b = board.openBalloon(
-            "Chiamata", IncomingCallBaloonInfo(IncomingCallBalloon, line, "0612", "Anna"), MSETTINGS::AppModeSoftphone,
-            false);
+        wdgBalloonMessage *b =
+            board.openBalloon("Chiamata", IncomingCallBaloonInfo(IncomingCallBalloon, line, "0612", "Anna"),
+                              MSETTINGS::AppModeSoftphone, false);
         finishAnimations(b);
         return b;
     };
@@ -271,8 +271,9 @@ void TestBalloon::sameKeyUpdatesTheOpenBalloon()
 void TestBalloon::buttonsSendThePayload()
 {
     BalloonBoard board;
-    wdgBalloonMessage *b = board.openBalloon("Chiamata da Anna", IncomingCallBaloonInfo(IncomingCallBalloon, 12, "0612", "Anna"),
-                                             MSETTINGS::AppModeSoftphone, false);
+    wdgBalloonMessage *b =
+        board.openBalloon("Chiamata da Anna", IncomingCallBaloonInfo(IncomingCallBalloon, 12, "0612", "Anna"),
+                          MSETTINGS::AppModeSoftphone, false);
     QSignalSpy transfer(b, &wdgBalloonMessage::sigTransferIncomingCall);
     QSignalSpy closing(b, &wdgBalloonMessage::sigBaloonMsgClosing);
     finishAnimations(b);

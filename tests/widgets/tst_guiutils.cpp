@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <ctime>
 
-class TestGuiUtils : public QObject {
+class TestGuiUtils : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -69,25 +70,25 @@ void TestGuiUtils::periods_data()
     const QDateTime spring = at(2024, 3, 31, 10, 0);
     const QDateTime autumn = at(2024, 10, 27, 10, 0);
     const QDateTime afterSpring = at(2024, 4, 1, 10, 0); // Monday after the change
-    QTest::newRow("last hour over the spring gap") << at(2024, 3, 31, 3, 30) << 0 << at(2024, 3, 31, 1, 30)
-                                                    << at(2024, 3, 31, 3, 30);
+    QTest::newRow("last hour over the spring gap")
+        << at(2024, 3, 31, 3, 30) << 0 << at(2024, 3, 31, 1, 30) << at(2024, 3, 31, 3, 30);
     QTest::newRow("today, spring") << spring << 1 << at(2024, 3, 31, 0, 0) << spring;
     QTest::newRow("this week, spring Sunday") << spring << 2 << at(2024, 3, 25, 0, 0) << spring;
     QTest::newRow("this month, autumn") << autumn << 3 << at(2024, 10, 1, 0, 0) << autumn;
     QTest::newRow("last 30 days across spring") << afterSpring << 4 << at(2024, 3, 3, 0, 0) << afterSpring;
-    QTest::newRow("last 60 days across autumn") << at(2024, 11, 5, 9, 0) << 5 << at(2024, 9, 7, 0, 0)
-                                                 << at(2024, 11, 5, 9, 0);
+    QTest::newRow("last 60 days across autumn")
+        << at(2024, 11, 5, 9, 0) << 5 << at(2024, 9, 7, 0, 0) << at(2024, 11, 5, 9, 0);
     QTest::newRow("last 90 days across spring") << afterSpring << 6 << at(2024, 1, 3, 0, 0) << afterSpring;
-    QTest::newRow("yesterday is the short spring day") << afterSpring << 7 << at(2024, 3, 31, 0, 0)
-                                                        << at(2024, 3, 31, 23, 59, 59, 999);
-    QTest::newRow("yesterday is the long autumn day") << at(2024, 10, 28, 10, 0) << 7 << at(2024, 10, 27, 0, 0)
-                                                       << at(2024, 10, 27, 23, 59, 59, 999);
-    QTest::newRow("previous week holds the spring change") << afterSpring << 8 << at(2024, 3, 25, 0, 0)
-                                                            << at(2024, 3, 31, 23, 59, 59, 999);
-    QTest::newRow("previous month in January") << at(2025, 1, 15, 8, 0) << 9 << at(2024, 12, 1, 0, 0)
-                                                << at(2024, 12, 31, 23, 59, 59, 999);
-    QTest::newRow("previous month holds the autumn change") << at(2024, 11, 2, 8, 0) << 9 << at(2024, 10, 1, 0, 0)
-                                                             << at(2024, 10, 31, 23, 59, 59, 999);
+    QTest::newRow("yesterday is the short spring day")
+        << afterSpring << 7 << at(2024, 3, 31, 0, 0) << at(2024, 3, 31, 23, 59, 59, 999);
+    QTest::newRow("yesterday is the long autumn day")
+        << at(2024, 10, 28, 10, 0) << 7 << at(2024, 10, 27, 0, 0) << at(2024, 10, 27, 23, 59, 59, 999);
+    QTest::newRow("previous week holds the spring change")
+        << afterSpring << 8 << at(2024, 3, 25, 0, 0) << at(2024, 3, 31, 23, 59, 59, 999);
+    QTest::newRow("previous month in January")
+        << at(2025, 1, 15, 8, 0) << 9 << at(2024, 12, 1, 0, 0) << at(2024, 12, 31, 23, 59, 59, 999);
+    QTest::newRow("previous month holds the autumn change")
+        << at(2024, 11, 2, 8, 0) << 9 << at(2024, 10, 1, 0, 0) << at(2024, 10, 31, 23, 59, 59, 999);
     QTest::newRow("this week on a Monday starts today") << afterSpring << 2 << at(2024, 4, 1, 0, 0) << afterSpring;
 }
 
@@ -127,21 +128,35 @@ void TestGuiUtils::simplifyPhoneNumber_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("simplified");
-    QTest::newRow("separators") << "+1 (2) 3-4" << "+1234";
-    QTest::newRow("slash and dot") << "0/1.2" << "012";
-    QTest::newRow("quotes and backslash") << "'02'\\\"12\"" << "0212";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("lone plus") << "+" << "";
-    QTest::newRow("letters") << "abc" << "";
-    QTest::newRow("plus not first") << "3+9" << "39";
-    QTest::newRow("trailing plus") << "12+" << "12";
-    QTest::newRow("blanks around") << "  02 1234  " << "021234";
+    QTest::newRow("separators") << "+1 (2) 3-4"
+                                << "+1234";
+    QTest::newRow("slash and dot") << "0/1.2"
+                                   << "012";
+    QTest::newRow("quotes and backslash") << "'02'\\\"12\""
+                                          << "0212";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("lone plus") << "+"
+                               << "";
+    QTest::newRow("letters") << "abc"
+                             << "";
+    QTest::newRow("plus not first") << "3+9"
+                                    << "39";
+    QTest::newRow("trailing plus") << "12+"
+                                   << "12";
+    QTest::newRow("blanks around") << "  02 1234  "
+                                   << "021234";
     // Texts that parse as floating-point values are not phone numbers.
-    QTest::newRow("inf") << "inf" << "";
-    QTest::newRow("nan") << "+nan" << "";
-    QTest::newRow("exponent") << "1e5" << "";
-    QTest::newRow("hexadecimal") << "0x1F" << "";
-    QTest::newRow("star") << "*21" << "";
+    QTest::newRow("inf") << "inf"
+                         << "";
+    QTest::newRow("nan") << "+nan"
+                         << "";
+    QTest::newRow("exponent") << "1e5"
+                              << "";
+    QTest::newRow("hexadecimal") << "0x1F"
+                                 << "";
+    QTest::newRow("star") << "*21"
+                          << "";
 }
 
 void TestGuiUtils::simplifyPhoneNumber()
@@ -156,17 +171,39 @@ void TestGuiUtils::contactKinds_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("subtype");
     QTest::addColumn<QString>("is"); // m mobile, f fixed, x extension, e e-mail, - none
-    QTest::newRow("mobile") << "phone" << "mobile" << "m";
-    QTest::newRow("work mobile") << "phone" << "work_mobile" << "m";
-    QTest::newRow("main") << "phone" << "main" << "f";
-    QTest::newRow("home") << "phone" << "home" << "f";
-    QTest::newRow("work") << "phone" << "work" << "f";
-    QTest::newRow("fax") << "phone" << "fax" << "f";
-    QTest::newRow("extension") << "phone" << "exten" << "x";
-    QTest::newRow("case matters") << "phone" << "Mobile" << "-";
-    QTest::newRow("kind case matters") << "Phone" << "mobile" << "-";
-    QTest::newRow("e-mail whatever its subtype") << "email" << "mobile" << "e";
-    QTest::newRow("im") << "im" << "" << "-";
+    QTest::newRow("mobile") << "phone"
+                            << "mobile"
+                            << "m";
+    QTest::newRow("work mobile") << "phone"
+                                 << "work_mobile"
+                                 << "m";
+    QTest::newRow("main") << "phone"
+                          << "main"
+                          << "f";
+    QTest::newRow("home") << "phone"
+                          << "home"
+                          << "f";
+    QTest::newRow("work") << "phone"
+                          << "work"
+                          << "f";
+    QTest::newRow("fax") << "phone"
+                         << "fax"
+                         << "f";
+    QTest::newRow("extension") << "phone"
+                               << "exten"
+                               << "x";
+    QTest::newRow("case matters") << "phone"
+                                  << "Mobile"
+                                  << "-";
+    QTest::newRow("kind case matters") << "Phone"
+                                       << "mobile"
+                                       << "-";
+    QTest::newRow("e-mail whatever its subtype") << "email"
+                                                 << "mobile"
+                                                 << "e";
+    QTest::newRow("im") << "im"
+                        << ""
+                        << "-";
 }
 
 void TestGuiUtils::contactKinds()
@@ -196,7 +233,8 @@ void TestGuiUtils::randomValueBounds_data()
     QTest::newRow("range -3") << 10 << -3 << 8 << 10;
     QTest::newRow("negative base") << -50 << 20 << -50 << -31;
     QTest::newRow("most negative range") << 0 << INT_MIN << INT_MIN << 0;
-    QTest::newRow("most negative range from the lowest base stays in range") << INT_MIN << INT_MIN << INT_MIN << INT_MIN;
+    QTest::newRow("most negative range from the lowest base stays in range")
+        << INT_MIN << INT_MIN << INT_MIN << INT_MIN;
     QTest::newRow("large base and range stay in range") << INT_MAX << INT_MAX << INT_MAX << INT_MAX;
 }
 

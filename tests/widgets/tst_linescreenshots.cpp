@@ -40,8 +40,8 @@ QStringList clippedLabels(QWidget *top)
     for (QLabel *label : top->findChildren<QLabel *>()) {
         if (!label->isVisibleTo(top) || label->text().isEmpty() || label->hasScaledContents())
             continue;
-        const QRect inside = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(),
-                                                            -label->margin());
+        const QRect inside =
+            label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
         const QFontMetrics fm(label->font());
         QSize needed;
         if (label->wordWrap()) {
@@ -137,9 +137,8 @@ void TestLineScreenshots::lines()
         std::unique_ptr<Balloon::BalloonInfo> info;
         QString message;
         if (status == 0) {
-            info = std::make_unique<Balloon::IncomingCallBaloonInfo>(Balloon::IncomingCallBalloon, 1, number, name,
-                                                                     QStringLiteral("Coda:"),
-                                                                     QStringLiteral("Assistenza"));
+            info = std::make_unique<Balloon::IncomingCallBaloonInfo>(
+                Balloon::IncomingCallBalloon, 1, number, name, QStringLiteral("Coda:"), QStringLiteral("Assistenza"));
             message = QStringLiteral("Chiamata in arrivo da %1\n%2").arg(name, number);
         } else {
             info = std::make_unique<Balloon::UpdatesBaloonInfo>(QStringLiteral("3.12.4"));

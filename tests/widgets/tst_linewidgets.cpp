@@ -153,10 +153,24 @@ void TestLineWidgets::ringingParty_data()
     QTest::addColumn<QString>("letter");
     QTest::addColumn<QString>("shownNumber");
     QTest::addColumn<QString>("remoteName");
-    QTest::newRow("click-to-call name") << "c2c: Reception" << "201" << "c2c: Reception" << "R" << "201"
+    QTest::newRow("click-to-call name") << "c2c: Reception"
+                                        << "201"
+                                        << "c2c: Reception"
+                                        << "R"
+                                        << "201"
                                         << "c2c: Reception";
-    QTest::newRow("number only") << "" << "06 (123) 45-6" << "06 (123) 45-6" << "0" << "06123456" << "";
-    QTest::newRow("prefix alone") << "c2c: " << "201" << "c2c: " << "" << "201" << "c2c: ";
+    QTest::newRow("number only") << ""
+                                 << "06 (123) 45-6"
+                                 << "06 (123) 45-6"
+                                 << "0"
+                                 << "06123456"
+                                 << "";
+    QTest::newRow("prefix alone") << "c2c: "
+                                  << "201"
+                                  << "c2c: "
+                                  << ""
+                                  << "201"
+                                  << "c2c: ";
 }
 
 void TestLineWidgets::ringingParty()
@@ -201,7 +215,8 @@ void TestLineWidgets::callerTextIsPlain()
     held.setRemoteName(hostile);
     wdgBookedLine booked;
     booked.setRemoteName(hostile);
-    for (QWidget *w : {static_cast<QWidget *>(&ringing), static_cast<QWidget *>(&held), static_cast<QWidget *>(&booked)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(&ringing), static_cast<QWidget *>(&held), static_cast<QWidget *>(&booked)})
         for (QLabel *label : w->findChildren<QLabel *>())
             QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
     QCOMPARE(ringing.findChild<QLabel *>("lblSpeaker")->text(), hostile);
@@ -298,14 +313,22 @@ void TestLineWidgets::sizeClasses_data()
     QTest::addColumn<int>("active");
     QTest::addColumn<int>("ringing");
     QTest::addColumn<int>("held");
-    QTest::newRow("normal on a wide screen") << false << 2560 << "14pt" << "12pt" << -1 << 130 << 130;
-    QTest::newRow("normal on a small screen") << false << 800 << "14pt" << "12pt" << -1 << 130 << 130;
-    QTest::newRow("large, 1600") << true << 1600 << "28pt" << "24pt" << 165 << 190 << -1;
-    QTest::newRow("large, 1599") << true << 1599 << "22pt" << "19pt" << 160 << 175 << -1;
-    QTest::newRow("large, 1400") << true << 1400 << "22pt" << "19pt" << 160 << 175 << -1;
-    QTest::newRow("large, 1399") << true << 1399 << "18pt" << "16pt" << 150 << 160 << -1;
-    QTest::newRow("large, 1280") << true << 1280 << "18pt" << "16pt" << 150 << 160 << -1;
-    QTest::newRow("large, 1279") << true << 1279 << "16pt" << "14pt" << 130 << 135 << -1;
+    QTest::newRow("normal on a wide screen") << false << 2560 << "14pt"
+                                             << "12pt" << -1 << 130 << 130;
+    QTest::newRow("normal on a small screen") << false << 800 << "14pt"
+                                              << "12pt" << -1 << 130 << 130;
+    QTest::newRow("large, 1600") << true << 1600 << "28pt"
+                                 << "24pt" << 165 << 190 << -1;
+    QTest::newRow("large, 1599") << true << 1599 << "22pt"
+                                 << "19pt" << 160 << 175 << -1;
+    QTest::newRow("large, 1400") << true << 1400 << "22pt"
+                                 << "19pt" << 160 << 175 << -1;
+    QTest::newRow("large, 1399") << true << 1399 << "18pt"
+                                 << "16pt" << 150 << 160 << -1;
+    QTest::newRow("large, 1280") << true << 1280 << "18pt"
+                                 << "16pt" << 150 << 160 << -1;
+    QTest::newRow("large, 1279") << true << 1279 << "16pt"
+                                 << "14pt" << 130 << 135 << -1;
 }
 
 void TestLineWidgets::sizeClasses()
@@ -361,8 +384,8 @@ void TestLineWidgets::delegate()
     d.initColors();
     QCOMPARE(d.selectionColor(), QColor(0, 192, 240));
     QCOMPARE(d.hoverColor(), QColor(214, 237, 250));
-    const QStyleOptionViewItem option
-        = d.optionFor(model.index(0, 0), QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
+    const QStyleOptionViewItem option =
+        d.optionFor(model.index(0, 0), QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
     QVERIFY(!option.state.testFlag(QStyle::State_Selected));
     QVERIFY(!option.state.testFlag(QStyle::State_HasFocus));
     QVERIFY(option.state.testFlag(QStyle::State_MouseOver));

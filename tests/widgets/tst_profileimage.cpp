@@ -49,12 +49,18 @@ void TestProfileImage::pixels_data()
     QTest::addColumn<QString>("ring");  // colour at the top of the ring, "" transparent
     QTest::addColumn<QString>("badge"); // "icon", or colour at the badge centre, "" transparent
     QTest::addColumn<bool>("veiled");
-    QTest::newRow("connected, idle, no chat") << true << 0 << false << "#31e492" << "#31e492" << false;
-    QTest::newRow("connected, busy, chat") << true << 2 << true << "#d71614" << "icon" << false;
-    QTest::newRow("connected, ringing, chat") << true << 8 << true << "#fdba09" << "icon" << false;
-    QTest::newRow("connected, no state, chat") << true << -1 << true << "" << "icon" << false;
-    QTest::newRow("connected, invalid state") << true << 3 << false << "" << "" << false;
-    QTest::newRow("disconnected with chat shown") << false << 0 << true << "" << "veil" << true;
+    QTest::newRow("connected, idle, no chat") << true << 0 << false << "#31e492"
+                                              << "#31e492" << false;
+    QTest::newRow("connected, busy, chat") << true << 2 << true << "#d71614"
+                                           << "icon" << false;
+    QTest::newRow("connected, ringing, chat") << true << 8 << true << "#fdba09"
+                                              << "icon" << false;
+    QTest::newRow("connected, no state, chat") << true << -1 << true << ""
+                                               << "icon" << false;
+    QTest::newRow("connected, invalid state") << true << 3 << false << ""
+                                              << "" << false;
+    QTest::newRow("disconnected with chat shown") << false << 0 << true << ""
+                                                  << "veil" << true;
 }
 
 void TestProfileImage::pixels()
@@ -80,7 +86,8 @@ void TestProfileImage::pixels()
         QCOMPARE(top.name(), ring);
     const QColor centre = image.pixelColor(badgeCentre);
     if (badge == "icon") {
-        const QImage icon = w.getPresencePixmap().scaled(27, 27, Qt::KeepAspectRatio, Qt::SmoothTransformation).toImage();
+        const QImage icon =
+            w.getPresencePixmap().scaled(27, 27, Qt::KeepAspectRatio, Qt::SmoothTransformation).toImage();
         QCOMPARE(centre.name(QColor::HexArgb), icon.pixelColor(13, 13).name(QColor::HexArgb));
     } else if (badge == "veil") {
         // No badge over the veil: at most the veil's translucent edge.
@@ -172,10 +179,14 @@ void TestProfileImage::toolTip_data()
     QTest::addColumn<int>("presence");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("tip");
-    QTest::newRow("busy without a message") << true << 3 << "" << "Occupato";
-    QTest::newRow("away with a message") << true << 2 << "In riunione" << "Fuori: In riunione";
-    QTest::newRow("no presence") << true << -1 << "x" << "";
-    QTest::newRow("chat off") << false << 3 << "x" << "";
+    QTest::newRow("busy without a message") << true << 3 << ""
+                                            << "Occupato";
+    QTest::newRow("away with a message") << true << 2 << "In riunione"
+                                         << "Fuori: In riunione";
+    QTest::newRow("no presence") << true << -1 << "x"
+                                 << "";
+    QTest::newRow("chat off") << false << 3 << "x"
+                              << "";
 }
 
 void TestProfileImage::toolTip()
@@ -199,17 +210,28 @@ void TestProfileImage::blfColours_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("ring"); // empty: no ring
     QTest::addColumn<QString>("text");
-    QTest::newRow("idle") << 0 << "#31e492" << "#000000";
-    QTest::newRow("in use") << 1 << "#d71614" << "#000000";
-    QTest::newRow("busy") << 2 << "#d71614" << "#000000";
-    QTest::newRow("in use, one on hold") << 17 << "#d71614" << "#000000";
-    QTest::newRow("unavailable") << 4 << "#cbcbcb" << "#000000";
-    QTest::newRow("ringing") << 8 << "#fdba09" << "#000000";
-    QTest::newRow("ring in use") << 9 << "#fdba09" << "#000000";
-    QTest::newRow("on hold") << 16 << "#fdba09" << "#000000";
-    QTest::newRow("invalid") << 3 << "" << "#cbcbcb";
-    QTest::newRow("unknown") << -1 << "" << "#cbcbcb";
-    QTest::newRow("above the table") << 18 << "" << "#cbcbcb";
+    QTest::newRow("idle") << 0 << "#31e492"
+                          << "#000000";
+    QTest::newRow("in use") << 1 << "#d71614"
+                            << "#000000";
+    QTest::newRow("busy") << 2 << "#d71614"
+                          << "#000000";
+    QTest::newRow("in use, one on hold") << 17 << "#d71614"
+                                         << "#000000";
+    QTest::newRow("unavailable") << 4 << "#cbcbcb"
+                                 << "#000000";
+    QTest::newRow("ringing") << 8 << "#fdba09"
+                             << "#000000";
+    QTest::newRow("ring in use") << 9 << "#fdba09"
+                                 << "#000000";
+    QTest::newRow("on hold") << 16 << "#fdba09"
+                             << "#000000";
+    QTest::newRow("invalid") << 3 << ""
+                             << "#cbcbcb";
+    QTest::newRow("unknown") << -1 << ""
+                             << "#cbcbcb";
+    QTest::newRow("above the table") << 18 << ""
+                                     << "#cbcbcb";
 }
 
 void TestProfileImage::blfColours()
