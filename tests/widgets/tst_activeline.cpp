@@ -55,6 +55,8 @@ private slots:
     void statusLookAndLabel_data();
     void statusLookAndLabel();
     void peakLevelOnlyWhileTalking();
+    void focusDescribesTheCall();
+    void styleSheetFromResources();
 
 private:
     static QStringList shown(const wdgActiveLine &w);
@@ -459,6 +461,29 @@ void TestActiveLine::peakLevelOnlyWhileTalking()
     w.requestOutgoingPeakLevel();
     QCOMPARE(peak.count(), 1);
     QVERIFY(!w.findChild<QTimer *>("peakLevelTimer")->isActive());
+}
+
+void TestActiveLine::focusDescribesTheCall()
+{
+    wdgActiveLine w(MSETTINGS::AppModeSoftphone, false, false, 1, -1, false);
+    w.setRemoteName(QStringLiteral("Mario Rossi"));
+    w.show();
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&w, &in);
+    QCOMPARE(w.findChild<QPushButton *>("btnUnattendTransfer")->accessibleName(),
+             QStringLiteral("Chiamata in corso con Mario RossiTrasferisci senza offerta"));
+}
+
+void TestActiveLine::styleSheetFromResources()
+{
+    // The line sheets are not shipped: the form's sheet gives way to an empty
+    // one, and the normal size class keeps the height.
+    wdgActiveLine w(MSETTINGS::AppModeSoftphone, false, false, 1, -1, false);
+    const int height = w.height();
+    QVERIFY(!w.styleSheet().isEmpty());
+    w.loadMatcStylesheet();
+    QCOMPARE(w.styleSheet(), QString());
+    QCOMPARE(w.height(), height);
 }
 
 DESKLINE_TEST_MAIN(TestActiveLine)
