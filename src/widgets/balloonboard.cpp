@@ -77,6 +77,12 @@ bool BalloonBoard::hideBalloon(const Balloon::KeyPair &key)
     return true;
 }
 
+void BalloonBoard::hideLineBalloons(qint64 lineId)
+{
+    hideBalloon(Balloon::KeyPair(Balloon::IncomingCallBalloon, QString::number(lineId)));
+    hideBalloon(Balloon::KeyPair(Balloon::ClickToCallBalloon, QString::number(lineId)));
+}
+
 void BalloonBoard::onBaloonMsgClosing(Balloon::KeyPair key)
 {
     m_balloons.remove(key);

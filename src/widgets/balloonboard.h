@@ -26,6 +26,8 @@ public:
                                    bool phoneApi);
     // Starts the hide of the open balloon with that key; false when none is open.
     bool hideBalloon(const Balloon::KeyPair &key);
+    // Starts the hide of the ringing and click-to-call balloons of a line.
+    void hideLineBalloons(qint64 lineId);
 
     const QMap<Balloon::KeyPair, wdgBalloonMessage *> &balloonsMap() const { return m_balloons; }
     // Slot index of each balloon still on screen (closing ones included).

@@ -28,6 +28,7 @@ private slots:
     void geometryAndStacking();
     void newBalloonTakesTheLowestFreeSlot();
     void sameKeyUpdatesTheOpenBalloon();
+    void lineBalloonsHideTogether();
     void buttonsSendThePayload();
     void answerTwiceSendsOnce();
     void closingIsSentOnceAndTheBalloonDeletesItself();
@@ -266,6 +267,21 @@ void TestBalloon::sameKeyUpdatesTheOpenBalloon()
     QVERIFY(board.balloonsMap().isEmpty());
     board.onBaloonMsgClosing(KeyPair(UpdateBalloon, "x"));
     QVERIFY(board.balloonsMap().isEmpty());
+}
+
+void TestBalloon::lineBalloonsHideTogether()
+{
+    BalloonBoard board;
+    for (BalloonType type : {IncomingCallBalloon, ClickToCallBalloon})
+        for (qint64 line : {7, 8})
+            finishAnimations(board.openBalloon("Chiamata", IncomingCallBaloonInfo(type, line, "0612", "Anna"),
+                                               MSETTINGS::AppModeSoftphone, false));
+    QCOMPARE(board.balloonsMap().size(), 4);
+    board.hideLineBalloons(7);
+    QCOMPARE(board.balloonsMap().keys(),
+             (QList<KeyPair>{KeyPair(IncomingCallBalloon, "8"), KeyPair(ClickToCallBalloon, "8")}));
+    board.hideLineBalloons(99);
+    QCOMPARE(board.balloonsMap().size(), 2);
 }
 
 void TestBalloon::buttonsSendThePayload()
