@@ -260,7 +260,23 @@ void MPGui::createSubsystems()
     callWidgets.btnStartAudioCall = btnStartAudioCall;
     callWidgets.lineButtons = {btnLine1, btnLine2, btnLine3, btnLine4};
     callWidgets.wdgLines = wdgLines;
-    calls = new CallLines(callWidgets, this);
+    callWidgets.vLineLayout = vLineLayout;
+    callWidgets.lineParent = this;
+    calls = new CallLines(callWidgets, settingsStore, this);
+    CallLines::Hooks callHooks;
+    callHooks.mode = [this] { return appMode; };
+    callHooks.cti = [this] { return ctiLib; };
+    callHooks.loggedIn = [this] { return isSessionUp(); };
+    callHooks.hasDeskPhone = [this] { return phones->deskPhone() != nullptr; };
+    callHooks.hasEngine = [this] { return phones->engine() != nullptr; };
+    callHooks.serviceCodes = [this] { return messaging ? messaging->serviceCodes() : QMap<int, QString>(); };
+    callHooks.queueRole = [this] { return currentQueueRole(); };
+    callHooks.pauseAllQueues = [this](bool pause, const QString &reason) { pauseAllQueues(pause, reason); };
+    callHooks.capabilities = [this] { return ctiLib ? ctiLib->getPbxCapabilities() : 0u; };
+    calls->setHooks(callHooks);
+    connect(calls, &CallLines::missedCallNotification, this, &MPGui::displayMissedCallNotification);
+    connect(calls, &CallLines::closingIncomingLineWidget, this, &MPGui::sigClosingIncomingLineWidget);
+    connect(calls, &CallLines::closingActiveLineWidget, this, &MPGui::sigClosingActiveLineWidget);
 
     DirectoryPanel::Widgets directoryWidgets;
     directoryWidgets.window = this;
