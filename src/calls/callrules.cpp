@@ -24,11 +24,10 @@ qint64 computeLineIdFromChannel(const QString &channel)
 DialString checkDialString(const QString &raw, bool plusToZeros)
 {
     QString number = raw;
-    if (plusToZeros) {
+    if (plusToZeros)
         number.replace(QLatin1Char('+'), QStringLiteral("00"));
-        number.remove(QLatin1Char(' '));
-    }
-    static const QRegularExpression separators(QStringLiteral("[-./()]"));
+    // Blanks and the usual separators of written numbers.
+    static const QRegularExpression separators(QStringLiteral("[ \\-./()]"));
     number.remove(separators);
     DialString result;
     if (number.isEmpty())

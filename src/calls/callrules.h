@@ -25,7 +25,7 @@ struct DialString {
     bool refused = false; // something other than digits, "*", "#" and a leading "+"
 };
 // The single check where numbers enter call handling: with `plusToZeros` every
-// "+" becomes "00" and spaces go (the dial rule of startCall); then the
+// "+" becomes "00" (the dial rule of startCall); then blanks and the
 // separators "-", ".", "/", "(" and ")" go; what is left must match
 // ^\+?[0-9*#]+$ or it is refused. An empty result is neither dialled nor refused.
 DialString checkDialString(const QString &raw, bool plusToZeros);

@@ -67,7 +67,8 @@ void TestCallRules::dialString_data()
     QTest::newRow("sip uri") << "sip:201@pbx" << true << "" << true;
     QTest::newRow("plus kept as typed") << "+3902" << false << "+3902" << false;
     QTest::newRow("plus inside refused") << "39+02" << false << "" << true;
-    QTest::newRow("space as typed refused") << "02 12" << false << "" << true;
+    QTest::newRow("blanks dropped as typed") << "02 12" << false << "0212" << false;
+    QTest::newRow("tab refused") << "02\t12" << true << "" << true;
 }
 
 void TestCallRules::dialString()
