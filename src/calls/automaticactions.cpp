@@ -49,10 +49,9 @@ QString literalScheme(const QString &text)
     const QString scheme = text.left(colon);
     for (int i = 0; i < scheme.size(); ++i) {
         const QChar c = scheme.at(i);
-        const bool ok = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-                        (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-                        (i > 0 && (c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-') ||
-                                   c == QLatin1Char('.')));
+        const bool ok =
+            (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+            (i > 0 && (c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('.')));
         if (!ok)
             return QString();
     }

@@ -14,16 +14,16 @@ namespace AutomaticActions
 
 // The call data an action can name.
 struct CallValues {
-    QString callerNum;   // <callernum>, trimmed
-    QString callerName;  // <callername>, trimmed
-    QString company;     // <callercompany>, trimmed
-    QString unit;        // <callerunit>, trimmed
-    QString calledNum;   // <callednum>, trimmed
-    QString extenNum;    // <extenNum>
+    QString callerNum;        // <callernum>, trimmed
+    QString callerName;       // <callername>, trimmed
+    QString company;          // <callercompany>, trimmed
+    QString unit;             // <callerunit>, trimmed
+    QString calledNum;        // <callednum>, trimmed
+    QString extenNum;         // <extenNum>
     bool hasExtenNum = false; // false: <extenNum> stays in the text
-    QString queueName;   // <queueName>
-    QString groupName;   // <groupName>
-    QString uid;         // <uid>; empty gives the "unknown" text
+    QString queueName;        // <queueName>
+    QString groupName;        // <groupName>
+    QString uid;              // <uid>; empty gives the "unknown" text
 };
 
 // Fills every placeholder of `text` in one pass: a value is never scanned

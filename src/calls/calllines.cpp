@@ -287,10 +287,10 @@ void CallLines::processIncomingCall(qlonglong lineId, const QString &uid, const 
 }
 
 CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const QString &callId,
-                                                      const QString &remoteName, const QString &remoteNum,
-                                                      CTILIB::CallAttributeFlags flags,
-                                                      const QString &remoteChannel, const QString &localChannel,
-                                                      const QString &queueName, const QString &groupName)
+                                                       const QString &remoteName, const QString &remoteNum,
+                                                       CTILIB::CallAttributeFlags flags, const QString &remoteChannel,
+                                                       const QString &localChannel, const QString &queueName,
+                                                       const QString &groupName)
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "lineId:" << lineId << "callId:" << callId
                            << "localChannel:" << localChannel << "remoteChannel:" << remoteChannel;
@@ -443,10 +443,10 @@ void CallLines::processOutgoingCall(qlonglong lineId, const QString &uid, const 
     openActiveLineWdg(lineId, uid, remoteNum, remoteName, status, QString(), localChannel, QString(), QString());
 }
 
-CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QString &callId,
-                                                   const QString &remoteNum, const QString &remoteName, int status,
-                                                   const QString &remoteChannel, const QString &localChannel,
-                                                   const QString &queueNameArg, const QString &groupName)
+CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QString &callId, const QString &remoteNum,
+                                                    const QString &remoteName, int status, const QString &remoteChannel,
+                                                    const QString &localChannel, const QString &queueNameArg,
+                                                    const QString &groupName)
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "lineId:" << lineId << "callId:" << callId
                            << "localChannel:" << localChannel << "remoteChannel:" << remoteChannel;
@@ -520,9 +520,9 @@ void CallLines::setupActiveLine(ActiveLine *line, int index)
 }
 
 void CallLines::processAnsweredCall(qlonglong lineId, const QString &uid, const QString &callerAccount,
-                                    const QString &calleeAccount, const QString &remoteNum,
-                                    const QString &remoteName, const QString &remoteChannel, const QString &calledNum,
-                                    const QString &localChannel, bool isCallee)
+                                    const QString &calleeAccount, const QString &remoteNum, const QString &remoteName,
+                                    const QString &remoteChannel, const QString &calledNum, const QString &localChannel,
+                                    bool isCallee)
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "lineId:" << lineId << "uid:" << uid << "callerAccount:" << callerAccount
                            << "calleeAccount:" << calleeAccount << "remoteNum:" << masked(remoteNum)
@@ -576,8 +576,7 @@ void CallLines::processAnsweredCall(qlonglong lineId, const QString &uid, const 
     }
 
     if (firstAnswer && AutomaticActions::answeredOrFinishedAllowed(direction, isMServiceCode(remoteNum),
-                                                                   party.isExtension,
-                                                                   gates(MctiAction::AnsweredCall)))
+                                                                   party.isExtension, gates(MctiAction::AnsweredCall)))
         triggerAutomaticActions(MctiAction::AnsweredCall, party.lookupNumber, party.displayName, uid, party.company,
                                 party.unit, calledNum, queue, group);
 }
@@ -844,7 +843,8 @@ void CallLines::onCtisIncomingCall(const IncomingCallEvent &e)
 {
     if (!cti() || !settings)
         return;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS incoming call: uid:" << e.uid << "remoteNum:" << masked(e.remoteNum);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS incoming call: uid:" << e.uid
+                            << "remoteNum:" << masked(e.remoteNum);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "remoteNum:" << masked(e.remoteNum)
                            << "remoteName:" << maskedName(e.remoteName, e.remoteNum)
                            << "remoteChannel:" << e.remoteChannel << "calledNum:" << masked(e.calledNum)
@@ -857,7 +857,8 @@ void CallLines::onCtisIncomingCall(const IncomingCallEvent &e)
     }
     const Flags flags(e.callType);
     const bool clear = (flags & CTILIB::CallAttrInternal) && isExtenNum(e.remoteNum);
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Notify incoming call from" << (clear ? e.remoteNum : masked(e.remoteNum));
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Notify incoming call from"
+                            << (clear ? e.remoteNum : masked(e.remoteNum));
     const QString queueName =
         (flags & CTILIB::CallAttrQueue) && env.resolveQueueName ? env.resolveQueueName(e.queueId) : QString();
     if (isCtiOwned()) {
@@ -890,7 +891,8 @@ void CallLines::onCtisOutgoingCall(const OriginateCallEvent &e)
 {
     if (!cti() || !settings)
         return;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS outgoing call: uid:" << e.uid << "remoteNum:" << masked(e.calledNum);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS outgoing call: uid:" << e.uid
+                            << "remoteNum:" << masked(e.calledNum);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "localChannel:" << e.localChannel
                            << "account:" << e.account << "calledNum:" << masked(e.calledNum);
     if (!accountAccepted(e.account, false)) {
@@ -930,13 +932,13 @@ void CallLines::onCtisCallEstablished(const AnsweredCallEvent &e)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS call established: uid:" << e.uid
                             << "remoteNum:" << masked(e.remoteNum);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "localChan:" << e.localChan << "account:" << e.account
-                           << "remoteNum:" << masked(e.remoteNum) << "remoteName:" << maskedName(e.remoteName, e.remoteNum)
-                           << "remoteChan:" << e.remoteChan << "calledNum:" << masked(e.calledNum)
-                           << "callType:" << e.callType;
+                           << "remoteNum:" << masked(e.remoteNum)
+                           << "remoteName:" << maskedName(e.remoteName, e.remoteNum) << "remoteChan:" << e.remoteChan
+                           << "calledNum:" << masked(e.calledNum) << "callType:" << e.callType;
     if (!accountAccepted(e.account, false)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Got answer notification for a different account than the selected one, skipping it..."
-                                   << "account:" << e.account;
+        logLine(UNQL::LOG_WARNING)
+            << Q_FUNC_INFO << "Got answer notification for a different account than the selected one, skipping it..."
+            << "account:" << e.account;
         return;
     }
     const bool service = Flags(e.callType) & CTILIB::CallAttrService;
@@ -965,9 +967,9 @@ void CallLines::onCtisCallEstablished(const AnsweredCallEvent &e)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Notify call established with"
                             << (isExtenNum(number) ? number : masked(number));
     if (isCtiOwned()) {
-        processAnsweredCall(CallRules::computeLineIdFromChannel(e.localChan), e.uid,
-                            calleeSide ? QString() : e.account, calleeSide ? e.account : QString(), number,
-                            e.remoteName, e.remoteChan, e.calledNum, e.localChan, calleeSide);
+        processAnsweredCall(CallRules::computeLineIdFromChannel(e.localChan), e.uid, calleeSide ? QString() : e.account,
+                            calleeSide ? e.account : QString(), number, e.remoteName, e.remoteChan, e.calledNum,
+                            e.localChan, calleeSide);
     } else {
         MctiCallDetails *record = pendingAnsweredCalls.join(key, PendingCalls::Side::Cti);
         if (!record && mode() == MSETTINGS::AppModeSoftphone && key != number)
@@ -999,11 +1001,12 @@ void CallLines::onCtisCallFinished(const FinishedCallEvent &e)
 {
     if (!cti() || !settings)
         return;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS call finished: uid:" << e.uid << "remoteNum:" << masked(e.remoteNum);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS call finished: uid:" << e.uid
+                            << "remoteNum:" << masked(e.remoteNum);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "localChan:" << e.localChan << "account:" << e.account
-                           << "remoteNum:" << masked(e.remoteNum) << "remoteName:" << maskedName(e.remoteName, e.remoteNum)
-                           << "calledNum:" << e.calledNum << "localHangup:" << int(e.localHangup)
-                           << "reason:" << e.reason;
+                           << "remoteNum:" << masked(e.remoteNum)
+                           << "remoteName:" << maskedName(e.remoteName, e.remoteNum) << "calledNum:" << e.calledNum
+                           << "localHangup:" << int(e.localHangup) << "reason:" << e.reason;
     if (!accountAccepted(e.account, false)) {
         logLine(UNQL::LOG_WARNING)
             << Q_FUNC_INFO << "Got finished notification for a different account than the selected one, skipping it..."
@@ -1045,7 +1048,8 @@ void CallLines::onCtisMissedCall(const MissedCallEvent &e)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS missed call: uid:" << e.uid << "remoteNum:" << masked(e.remoteNum);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "localChan:" << e.localChan << "account:" << e.account
-                           << "remoteNum:" << masked(e.remoteNum) << "remoteName:" << maskedName(e.remoteName, e.remoteNum);
+                           << "remoteNum:" << masked(e.remoteNum)
+                           << "remoteName:" << maskedName(e.remoteName, e.remoteNum);
     if (!accountAccepted(e.account, false)) {
         logLine(UNQL::LOG_WARNING)
             << Q_FUNC_INFO << "Got missed notification for a different account than the selected one, skipping it..."
@@ -1062,11 +1066,12 @@ void CallLines::onCtisColpUpdate(const ColpUpdateEvent &e)
 {
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS colp update: uid:" << e.uid;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "localChan:" << e.localChan << "account:" << e.account
-                           << "remoteNum:" << masked(e.remoteNum) << "remoteName:" << maskedName(e.remoteName, e.remoteNum)
-                           << "remoteChan:" << e.remoteChan;
+                           << "remoteNum:" << masked(e.remoteNum)
+                           << "remoteName:" << maskedName(e.remoteName, e.remoteNum) << "remoteChan:" << e.remoteChan;
     if (!accountAccepted(e.account, true)) {
         logLine(UNQL::LOG_WARNING)
-            << Q_FUNC_INFO << "Got COLP update notification for a different account than the selected one, skipping it..."
+            << Q_FUNC_INFO
+            << "Got COLP update notification for a different account than the selected one, skipping it..."
             << "account:" << e.account;
         return;
     }
@@ -1107,8 +1112,8 @@ void CallLines::startCall(const QString &raw, CTILIB::NumberOutgoingPrefix type)
 {
     const CallRules::DialString dial = CallRules::checkDialString(raw, true);
     if (dial.refused) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Refusing to dial a number with invalid characters:"
-                                   << masked(raw);
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
         return;
     }
     QString number = dial.number;
@@ -1132,8 +1137,8 @@ void CallLines::startCallOrTransfer(const QString &raw)
 {
     const CallRules::DialString dial = CallRules::checkDialString(raw, false);
     if (dial.refused) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Refusing to dial a number with invalid characters:"
-                                   << masked(raw);
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
         return;
     }
     if (dial.number.isEmpty())
@@ -1149,8 +1154,8 @@ void CallLines::startAudioCall(const QString &raw)
 {
     const CallRules::DialString dial = CallRules::checkDialString(raw, false);
     if (dial.refused) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Refusing to dial a number with invalid characters:"
-                                   << masked(raw);
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
         return;
     }
     const QString number = dial.number;
@@ -1254,10 +1259,9 @@ AutomaticActions::Gates CallLines::gates(int event) const
     return g;
 }
 
-void CallLines::triggerAutomaticActions(MctiAction::MEvent event, const QString &callerNum,
-                                        const QString &callerName, const QString &uid, const QString &companyName,
-                                        const QString &unitName, const QString &calledNum, const QString &queueName,
-                                        const QString &groupName)
+void CallLines::triggerAutomaticActions(MctiAction::MEvent event, const QString &callerNum, const QString &callerName,
+                                        const QString &uid, const QString &companyName, const QString &unitName,
+                                        const QString &calledNum, const QString &queueName, const QString &groupName)
 {
     if (!settings)
         return;
@@ -1281,8 +1285,8 @@ void CallLines::triggerAutomaticActions(MctiAction::MEvent event, const QString 
                                     << masked(callerNum);
             const QUrl url = AutomaticActions::fillUrlAction(action.actionText, values);
             if (!url.isValid()) {
-                logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Automatic action URL refused for caller num"
-                                           << masked(callerNum);
+                logLine(UNQL::LOG_WARNING)
+                    << Q_FUNC_INFO << "Automatic action URL refused for caller num" << masked(callerNum);
                 continue;
             }
             prompts().openUrl(url);
@@ -1292,9 +1296,9 @@ void CallLines::triggerAutomaticActions(MctiAction::MEvent event, const QString 
             const AutomaticActions::ProgramCommand command =
                 AutomaticActions::fillProgramAction(action.actionText, values);
             if (!command.isValid() || !prompts().startDetached(command.program, command.arguments))
-                logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                           << "ERROR in triggering automatic action (external process) for caller num"
-                                           << masked(callerNum);
+                logLine(UNQL::LOG_WARNING)
+                    << Q_FUNC_INFO << "ERROR in triggering automatic action (external process) for caller num"
+                    << masked(callerNum);
         }
     }
 }

@@ -6,8 +6,8 @@
 
 #include "automaticactions.h"
 #include "callrules.h"
-#include "linestandins.h"
 #include "ctilibtypes.h"
+#include "linestandins.h"
 #include "mctiaction.h"
 #include "mcticalldetails.h"
 #include "msettings.h"
@@ -60,10 +60,10 @@ public:
     struct Widgets {
         CustomLineEdit *edtCallerNumber = nullptr;
         QPushButton *btnStartAudioCall = nullptr;
-        QList<QPushButton *> lineButtons; // btnLine1 to btnLine4
-        QWidget *wdgLines = nullptr;      // their container, restyled on change
+        QList<QPushButton *> lineButtons;      // btnLine1 to btnLine4
+        QWidget *wdgLines = nullptr;           // their container, restyled on change
         QStackedWidget *vLineLayout = nullptr; // the stack of line widgets
-        QWidget *lineParent = nullptr;    // parent of new line widgets (the window)
+        QWidget *lineParent = nullptr;         // parent of new line widgets (the window)
     };
     // What call handling reads of the rest of the window at the moment an
     // event or action arrives. Unset hooks answer "absent".
@@ -123,13 +123,11 @@ public:
     QStringList getAccountNames() const;
 
     // --- the pipeline
-    void processIncomingCall(qlonglong lineId, const QString &uid, const QString &remoteNum,
-                             const QString &remoteName, const QString &remoteChannel, const QString &calledNum,
-                             const QString &localChannel, CTILIB::CallAttributeFlags flags, const QString &queueName,
-                             const QString &groupName);
-    void processOutgoingCall(qlonglong lineId, const QString &uid, const QString &remoteNum,
-                             const QString &remoteName, const QString &calledNum, const QString &localChannel,
-                             int status);
+    void processIncomingCall(qlonglong lineId, const QString &uid, const QString &remoteNum, const QString &remoteName,
+                             const QString &remoteChannel, const QString &calledNum, const QString &localChannel,
+                             CTILIB::CallAttributeFlags flags, const QString &queueName, const QString &groupName);
+    void processOutgoingCall(qlonglong lineId, const QString &uid, const QString &remoteNum, const QString &remoteName,
+                             const QString &calledNum, const QString &localChannel, int status);
     void processAnsweredCall(qlonglong lineId, const QString &uid, const QString &callerAccount,
                              const QString &calleeAccount, const QString &remoteNum, const QString &remoteName,
                              const QString &remoteChannel, const QString &calledNum, const QString &localChannel,

@@ -89,8 +89,7 @@ bool recordingControlOffered(const QString &firmware, quint32 capabilities)
     if (capabilities & 0x20u)
         return false;
     // Up to and including 4.6: older than 4.6.1 and not 4.6.x with x >= 1.
-    const QVersionNumber v =
-        QVersionNumber::fromString(firmware.trimmed().section(QLatin1Char('-'), 0, 0));
+    const QVersionNumber v = QVersionNumber::fromString(firmware.trimmed().section(QLatin1Char('-'), 0, 0));
     if (v.isNull())
         return true;
     return QVersionNumber::compare(v, QVersionNumber(4, 6)) <= 0;

@@ -21,7 +21,7 @@ qint64 computeLineIdFromChannel(const QString &channel);
 
 // What a dial string became on its way in.
 struct DialString {
-    QString number; // the number to dial (empty when refused or empty)
+    QString number;       // the number to dial (empty when refused or empty)
     bool refused = false; // something other than digits, "*", "#" and a leading "+"
 };
 // The single check where numbers enter call handling: with `plusToZeros` every
@@ -70,10 +70,10 @@ public:
     void reset(qint64 lineId);
     void clear();
 
-    int transferReturns() const { return ret; }  // attribute 0x200
-    int queueExternal() const { return qExt; }   // attributes 2 and 0x40
-    int directExternal() const { return dExt; }  // attribute 2 without 0x40
-    int local() const { return localCalls; }     // attribute 1 without 0x200
+    int transferReturns() const { return ret; } // attribute 0x200
+    int queueExternal() const { return qExt; }  // attributes 2 and 0x40
+    int directExternal() const { return dExt; } // attribute 2 without 0x40
+    int local() const { return localCalls; }    // attribute 1 without 0x200
 
 private:
     void apply(CTILIB::CallAttributeFlags flags, int delta);

@@ -262,9 +262,8 @@ QString CallBalloon::message() const
 void CallBalloon::updateBalloonInfo(const Info &newInfo)
 {
     info = newInfo;
-    lblAdditional->setText(info.additionalLabel.isEmpty() ? QString()
-                                                          : info.additionalLabel + QLatin1Char(' ') +
-                                                                info.additionalInfo);
+    lblAdditional->setText(
+        info.additionalLabel.isEmpty() ? QString() : info.additionalLabel + QLatin1Char(' ') + info.additionalInfo);
 }
 
 void CallBalloon::setVerticalOffset(int offset)

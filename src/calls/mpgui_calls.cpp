@@ -68,8 +68,8 @@ void MPGui::onLineButtonClicked()
     // The button that was clicked names the position to show.
     if (!calls)
         return;
-    const int position = QList<QPushButton *>{btnLine1, btnLine2, btnLine3, btnLine4}.indexOf(
-        qobject_cast<QPushButton *>(sender()));
+    const int position =
+        QList<QPushButton *>{btnLine1, btnLine2, btnLine3, btnLine4}.indexOf(qobject_cast<QPushButton *>(sender()));
     if (vLineLayout->count() > 0)
         vLineLayout->setCurrentIndex(position >= 0 && position < vLineLayout->count() ? position : 0);
 }

@@ -44,23 +44,35 @@ void TestAutomaticActions::urlAction_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("uid");
     QTest::addColumn<QString>("url"); // empty: refused
-    QTest::newRow("number trimmed, unknown uid")
-        << "https://crm.local/c?n=<callernum>&id=<uid>" << "Mario" << ""
-        << "https://crm.local/c?n=0612345&id=SCONOSCIUTO";
+    QTest::newRow("number trimmed, unknown uid") << "https://crm.local/c?n=<callernum>&id=<uid>"
+                                                 << "Mario"
+                                                 << ""
+                                                 << "https://crm.local/c?n=0612345&id=SCONOSCIUTO";
     QTest::newRow("every placeholder") << "http://h/<callernum>/<callername>/<callercompany>/<callerunit>/<callednum>/"
                                           "<extenNum>/<queueName>/<groupName>/<uid>"
-                                       << "Mario" << "9"
+                                       << "Mario"
+                                       << "9"
                                        << "http://h/0612345/Mario/ACME/Sales/201/201/Supporto//9";
-    QTest::newRow("value is encoded, not a new parameter")
-        << "https://crm.local/c?name=<callername>&x=1" << "a&admin=1#frag" << "9"
-        << "https://crm.local/c?name=a%26admin%3D1%23frag&x=1";
+    QTest::newRow("value is encoded, not a new parameter") << "https://crm.local/c?name=<callername>&x=1"
+                                                           << "a&admin=1#frag"
+                                                           << "9"
+                                                           << "https://crm.local/c?name=a%26admin%3D1%23frag&x=1";
     QTest::newRow("value holding a later placeholder is not filled again")
-        << "https://crm.local/c?name=<callername>&id=<uid>" << "<uid>" << "9"
+        << "https://crm.local/c?name=<callername>&id=<uid>"
+        << "<uid>"
+        << "9"
         << "https://crm.local/c?name=%3Cuid%3E&id=9";
-    QTest::newRow("line breaks removed") << "https://crm.local/?n=<callername>" << "a\r\nb" << "9"
+    QTest::newRow("line breaks removed") << "https://crm.local/?n=<callername>"
+                                         << "a\r\nb"
+                                         << "9"
                                          << "https://crm.local/?n=ab";
-    QTest::newRow("scheme taken over by a value refused") << "<callername>" << "javascript:alert(1)" << "9" << "";
-    QTest::newRow("file scheme kept when literal") << "file:///tmp/<callernum>.txt" << "x" << "9"
+    QTest::newRow("scheme taken over by a value refused") << "<callername>"
+                                                          << "javascript:alert(1)"
+                                                          << "9"
+                                                          << "";
+    QTest::newRow("file scheme kept when literal") << "file:///tmp/<callernum>.txt"
+                                                   << "x"
+                                                   << "9"
                                                    << "file:///tmp/0612345.txt";
 }
 
@@ -89,19 +101,29 @@ void TestAutomaticActions::programAction_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("dir");
-    QTest::newRow("arguments kept") << "/opt/crm/bin/crm --num <callernum>" << "Mario" << "/opt/crm/bin/crm"
-                                    << QStringList{"--num", "0612345"} << "/opt/crm/bin";
-    QTest::newRow("only a path") << "/opt/crm/bin/crm" << "Mario" << "/opt/crm/bin/crm" << QStringList() << "/opt/crm/bin";
-    QTest::newRow("bare program name") << "crm <uid>" << "Mario" << "crm" << QStringList{"1700.1"} << "";
+    QTest::newRow("arguments kept") << "/opt/crm/bin/crm --num <callernum>"
+                                    << "Mario"
+                                    << "/opt/crm/bin/crm" << QStringList{"--num", "0612345"} << "/opt/crm/bin";
+    QTest::newRow("only a path") << "/opt/crm/bin/crm"
+                                 << "Mario"
+                                 << "/opt/crm/bin/crm" << QStringList() << "/opt/crm/bin";
+    QTest::newRow("bare program name") << "crm <uid>"
+                                       << "Mario"
+                                       << "crm" << QStringList{"1700.1"} << "";
     QTest::newRow("value with blanks fills one argument")
-        << "/bin/crm --name <callername> --id <uid>" << "x --delete-all ; rm -rf /" << "/bin/crm"
-        << QStringList{"--name", "x --delete-all ; rm -rf /", "--id", "1700.1"} << "/bin";
-    QTest::newRow("quoted template argument") << "/bin/crm \"--who=<callername> (<callernum>)\"" << "Ann"
+        << "/bin/crm --name <callername> --id <uid>"
+        << "x --delete-all ; rm -rf /"
+        << "/bin/crm" << QStringList{"--name", "x --delete-all ; rm -rf /", "--id", "1700.1"} << "/bin";
+    QTest::newRow("quoted template argument") << "/bin/crm \"--who=<callername> (<callernum>)\""
+                                              << "Ann"
                                               << "/bin/crm" << QStringList{"--who=Ann (0612345)"} << "/bin";
     QTest::newRow("value with a placeholder not filled again")
-        << "/bin/crm <callername> <uid>" << "<uid>" << "/bin/crm" << QStringList{"<uid>", "1700.1"} << "/bin";
-    QTest::newRow("control characters removed") << "/bin/crm <callername>" << "a\nb\0c" << "/bin/crm"
-                                                << QStringList{"abc"} << "/bin";
+        << "/bin/crm <callername> <uid>"
+        << "<uid>"
+        << "/bin/crm" << QStringList{"<uid>", "1700.1"} << "/bin";
+    QTest::newRow("control characters removed") << "/bin/crm <callername>"
+                                                << "a\nb\0c"
+                                                << "/bin/crm" << QStringList{"abc"} << "/bin";
 }
 
 void TestAutomaticActions::programAction()

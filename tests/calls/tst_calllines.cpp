@@ -87,8 +87,8 @@ struct Pipeline {
     {
         calls->processAnsweredCall(line, QStringLiteral("uid-%1").arg(line), QString(), QStringLiteral("201"), number,
                                    QString(), QStringLiteral("PJSIP/trunk-%1").arg(line + 100, 8, 16, QLatin1Char('0')),
-                                   QStringLiteral("201"), QStringLiteral("PJSIP/201-%1").arg(line, 8, 16, QLatin1Char('0')),
-                                   true);
+                                   QStringLiteral("201"),
+                                   QStringLiteral("PJSIP/201-%1").arg(line, 8, 16, QLatin1Char('0')), true);
     }
 };
 
@@ -122,8 +122,8 @@ void TestCallLines::sameLineProcessedTwice()
     p.store->setActions(actions);
     p.directory.contacts.insert(QStringLiteral("612"), ContactDetails{QStringLiteral("Anna Neri"), {}, {}});
     for (int i = 0; i < 2; ++i)
-        p.calls->processIncomingCall(7, QStringLiteral("u7"), QStringLiteral("612"), QStringLiteral("X"),
-                                     QString(), QStringLiteral("201"), QStringLiteral("PJSIP/201-00000007"),
+        p.calls->processIncomingCall(7, QStringLiteral("u7"), QStringLiteral("612"), QStringLiteral("X"), QString(),
+                                     QStringLiteral("201"), QStringLiteral("PJSIP/201-00000007"),
                                      CTILIB::CallAttrExternal, QString(), QString());
     QCOMPARE(p.calls->ringingLines().size(), 1);
     QCOMPARE(p.stack->count(), 1);
@@ -241,8 +241,8 @@ void TestCallLines::queuesPausedForAQueueCallAreResumed()
     for (qint64 line : {1, 2}) {
         p.calls->processIncomingCall(line, QStringLiteral("u%1").arg(line), QStringLiteral("061%1").arg(line),
                                      QString(), QString(), QStringLiteral("600"),
-                                     QStringLiteral("PJSIP/201-%1").arg(line), queueCall,
-                                     QStringLiteral("Supporto"), QString());
+                                     QStringLiteral("PJSIP/201-%1").arg(line), queueCall, QStringLiteral("Supporto"),
+                                     QString());
         p.answered(line, QStringLiteral("061%1").arg(line));
     }
     using Pauses = QList<QPair<bool, QString>>;

@@ -118,10 +118,14 @@ void TestCallRules::presentation_data()
     QTest::addColumn<bool>("extension");
     QTest::addColumn<QString>("prefix");
     QTest::addColumn<QString>("lookup");
-    QTest::newRow("outside prefix stripped") << "0612" << false << "0" << "612";
-    QTest::newRow("extension kept") << "0201" << true << "0" << "0201";
-    QTest::newRow("no prefix") << "612" << false << "0" << "612";
-    QTest::newRow("empty prefix strips nothing") << "0612" << false << "" << "0612";
+    QTest::newRow("outside prefix stripped") << "0612" << false << "0"
+                                             << "612";
+    QTest::newRow("extension kept") << "0201" << true << "0"
+                                    << "0201";
+    QTest::newRow("no prefix") << "612" << false << "0"
+                               << "612";
+    QTest::newRow("empty prefix strips nothing") << "0612" << false << ""
+                                                 << "0612";
 }
 
 void TestCallRules::presentation()

@@ -80,6 +80,7 @@ private slots:
     void dialFieldRefusesWhatIsNoNumber();
     void missedCallIsAnnounced();
     void disconnectionClosesEveryLine();
+    void quitEndsNoCallAtThePbx();
 };
 
 void TestSessionCalls::incomingCallRingsIsAnsweredAndEnds_data()
@@ -216,7 +217,8 @@ void TestSessionCalls::outgoingCallFromTheDialField()
     QTest::mouseClick(button, Qt::LeftButton);
 
     QTRY_COMPARE(commandsNamed(commands, QStringLiteral("newCall")).size(), 1);
-    const QJsonObject sent = QJsonDocument::fromJson(commandsNamed(commands, QStringLiteral("newCall")).first().toUtf8()).object();
+    const QJsonObject sent =
+        QJsonDocument::fromJson(commandsNamed(commands, QStringLiteral("newCall")).first().toUtf8()).object();
     QCOMPARE(sent.value(QStringLiteral("number")).toString(), QStringLiteral("203"));
     QCOMPARE(sent.value(QStringLiteral("prefix")).toInt(), int(CTILIB::PrefixInternal));
     // The PBX reports the call: an active line in progress, then answered.
@@ -292,9 +294,26 @@ void TestSessionCalls::disconnectionClosesEveryLine()
     f.sim->injectIncomingCall(QStringLiteral("0622222"), QStringLiteral("201"));
     f.sim->injectIncomingCall(QStringLiteral("0633333"), QStringLiteral("201"));
     QTRY_COMPARE(calls->ringingLines().size(), 2);
+    // The line buttons show the two ringing lines; a click shows its line.
+    auto *btnLine1 = widgetOf<QPushButton>(w, QStringLiteral("btnLine1"));
+    auto *btnLine2 = widgetOf<QPushButton>(w, QStringLiteral("btnLine2"));
+    auto *btnLine3 = widgetOf<QPushButton>(w, QStringLiteral("btnLine3"));
+    auto *stack = widgetOf<QStackedWidget>(w, QStringLiteral("vLineLayout"));
+    QTRY_COMPARE(btnLine2->property("status").toString(), QStringLiteral("ringing0"));
+    QCOMPARE(btnLine1->property("current").toString(), QStringLiteral("1"));
+    QTest::mouseClick(btnLine2, Qt::LeftButton);
+    QCOMPARE(stack->currentIndex(), 1);
+    QTRY_COMPARE(btnLine2->property("current").toString(), QStringLiteral("1"));
+    QCOMPARE(btnLine1->property("current").toString(), QStringLiteral("0"));
+    QTest::mouseClick(btnLine3, Qt::LeftButton); // no third line: the first is shown
+    QCOMPARE(stack->currentIndex(), 0);
+    QCOMPARE(btnLine3->property("status").toString(), QString());
+
     QVERIFY(f.sim->answerRinging(QStringLiteral("201")));
     QTRY_COMPARE(calls->activeLines().size(), 1);
     QCOMPARE(calls->callRecords().size(), 2);
+    QTRY_VERIFY(btnLine1->property("status").toString() == QLatin1String("inprogress") ||
+                btnLine2->property("status").toString() == QLatin1String("inprogress"));
     f.sim->restart();
     QTRY_VERIFY(!w.isSessionUp());
     QVERIFY(calls->ringingLines().isEmpty());
@@ -303,6 +322,29 @@ void TestSessionCalls::disconnectionClosesEveryLine()
     QVERIFY(calls->callRecords().isEmpty());
     QCOMPARE(calls->balloonCount(), 0);
     QCOMPARE(calls->ringingCounters().directExternal(), 0);
+}
+
+void TestSessionCalls::quitEndsNoCallAtThePbx()
+{
+    // Quitting closes every line; in CTI-only mode nothing is hung up at the
+    // PBX, the call goes on at the phone.
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    useDemoAccount(w, *f.sim);
+    QSignalSpy commands(f.sim.get(), &PbxSimulator::commandReceived);
+    CallLines *calls = w.callLines();
+    f.sim->injectIncomingCall(QStringLiteral("0644444"), QStringLiteral("201"));
+    QTRY_COMPARE(calls->ringingLines().size(), 1);
+    QVERIFY(w.quitApplication(false, false));
+    QVERIFY(calls->ringingLines().isEmpty());
+    QCOMPARE(calls->balloonCount(), 0);
+    QVERIFY(calls->callRecords().isEmpty());
+    QTest::qWait(100);
+    QVERIFY(commandsNamed(commands, QStringLiteral("hangupCall")).isEmpty());
+    QVERIFY(commandsNamed(commands, QStringLiteral("refuseCall")).isEmpty());
+    QCOMPARE(f.sim->activeCallCount(), 1);
 }
 
 DESKLINE_TEST_MAIN(TestSessionCalls)
