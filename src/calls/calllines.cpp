@@ -103,6 +103,23 @@ CallLines::Party CallLines::resolveParty(const QString &remoteNum, const QString
     return p;
 }
 
+CallLines::Caller CallLines::presentCaller(const QString &remoteNum, const QString &remoteName,
+                                           CTILIB::CallAttributeFlags flags) const
+{
+    Caller c;
+    c.fromExtension = (flags & CTILIB::CallAttrInternal) && isExtenNum(remoteNum);
+    c.displayNum = CallRules::lookupNumber(remoteNum, c.fromExtension, outsidePrefix());
+    c.shownName = remoteName;
+    if (const QSharedPointer<ContactDetails> contact = resolveContactNumber(c.displayNum)) {
+        c.shownName = contact->name;
+        c.company = contact->company;
+        c.unit = contact->unit;
+    } else if (flags & CTILIB::CallAttrTransferReturn) {
+        c.shownName = remoteName.section(QLatin1Char(':'), 2);
+    }
+    return c;
+}
+
 QStringList CallLines::getAccountNames() const
 {
     QStringList names;
@@ -242,16 +259,7 @@ void CallLines::processIncomingCall(qlonglong lineId, const QString &uid, const 
         return;
     pendingIncomingCalls.takeLine(lineId);
 
-    const bool fromExtension = (flags & CTILIB::CallAttrInternal) && isExtenNum(remoteNum);
-    const QString displayNum = CallRules::lookupNumber(remoteNum, fromExtension, outsidePrefix());
-    const QSharedPointer<ContactDetails> contact = resolveContactNumber(displayNum);
-    QString shownName = remoteName;
-    if (contact)
-        shownName = contact->name;
-    else if (flags & CTILIB::CallAttrTransferReturn)
-        shownName = remoteName.section(QLatin1Char(':'), 2);
-    const QString company = contact ? contact->company : QString();
-    const QString unit = contact ? contact->unit : QString();
+    const Caller caller = presentCaller(remoteNum, remoteName, flags);
 
     const bool firstProcessing = !callDetailsMap.contains(lineId);
     MctiCallDetails &record = callDetailsMap[lineId];
@@ -276,14 +284,15 @@ void CallLines::processIncomingCall(qlonglong lineId, const QString &uid, const 
         label = tr("Gruppo:");
         value = groupName;
     }
-    displayIncomingCallBalloon(lineId, remoteNum, shownName, displayNum, flags & CTILIB::CallAttrClickToCall, label,
-                               value);
+    displayIncomingCallBalloon(lineId, remoteNum, caller.shownName, caller.displayNum,
+                               flags & CTILIB::CallAttrClickToCall, label, value);
     openIncomingLineWdg(lineId, uid, remoteName, remoteNum, flags, remoteChannel, localChannel, queueName, groupName);
     counters.notify(lineId, flags);
 
-    if (firstProcessing && AutomaticActions::incomingAllowed(flags, fromExtension, gates(MctiAction::IncomingCall)))
-        triggerAutomaticActions(MctiAction::IncomingCall, displayNum, shownName, uid, company, unit, calledNum,
-                                queueName, groupName);
+    if (firstProcessing &&
+        AutomaticActions::incomingAllowed(flags, caller.fromExtension, gates(MctiAction::IncomingCall)))
+        triggerAutomaticActions(MctiAction::IncomingCall, caller.displayNum, caller.shownName, uid, caller.company,
+                                caller.unit, calledNum, queueName, groupName);
 }
 
 CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const QString &callId,
@@ -294,16 +303,9 @@ CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const Q
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "lineId:" << lineId << "callId:" << callId
                            << "localChannel:" << localChannel << "remoteChannel:" << remoteChannel;
-    const bool fromExtension = (flags & CTILIB::CallAttrInternal) && isExtenNum(remoteNum);
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Remote user:" << (fromExtension ? remoteNum : masked(remoteNum))
+    const Caller caller = presentCaller(remoteNum, remoteName, flags);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Remote user:" << (caller.fromExtension ? remoteNum : masked(remoteNum))
                             << "- LineId:" << lineId;
-    const QString displayNum = CallRules::lookupNumber(remoteNum, fromExtension, outsidePrefix());
-    const QSharedPointer<ContactDetails> contact = resolveContactNumber(displayNum);
-    QString shownName = remoteName;
-    if (contact)
-        shownName = contact->name;
-    else if (flags & CTILIB::CallAttrTransferReturn)
-        shownName = remoteName.section(QLatin1Char(':'), 2);
 
     RingingLine *w = incomingLinesMap.value(lineId);
     if (!w) {
@@ -336,7 +338,7 @@ CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const Q
             b->updateBalloonInfo(info);
         }
     }
-    QString name = shownName.isEmpty() ? remoteNum : shownName;
+    QString name = caller.shownName.isEmpty() ? remoteNum : caller.shownName;
     if ((flags & CTILIB::CallAttrClickToCall) && !name.startsWith(QLatin1String("c2c: ")))
         name.prepend(QStringLiteral("c2c: "));
     w->setLineId(lineId);
@@ -426,6 +428,31 @@ QPair<QString, QString> CallLines::getRemoteNumNameFromLineId(qlonglong lineId) 
     if (const RingingLine *r = incomingLinesMap.value(lineId))
         return qMakePair(r->getRemoteNum(), r->getRemoteName());
     return result;
+}
+
+void CallLines::processIncomingCallForBalloon(qlonglong lineId, const QString &remoteNum, const QString &remoteName,
+                                              CTILIB::CallAttributeFlags flags)
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Info for incoming call balloon - lineId:" << lineId
+                            << "remoteNum:" << masked(remoteNum) << "remoteName:" << maskedName(remoteName, remoteNum);
+    const Caller caller = presentCaller(remoteNum, remoteName, flags);
+    displayIncomingCallBalloon(lineId, remoteNum, caller.shownName, caller.displayNum,
+                               flags & CTILIB::CallAttrClickToCall, QString(), QString());
+}
+
+void CallLines::answerIncomingCallRequested(qlonglong lineId)
+{
+    if (RingingLine *r = incomingLinesMap.value(lineId))
+        r->answerCall();
+}
+
+bool CallLines::checkForActiveCalls()
+{
+    if (!activeLinesMap.isEmpty())
+        return true;
+    m_currentCallLine = -1;
+    resetAllTransferFlags();
+    return false;
 }
 
 // ---------------------------------------------------------------- outgoing and answered calls

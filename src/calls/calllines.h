@@ -140,6 +140,14 @@ public:
     void updateLineRemoteInfo(qlonglong lineId, const QString &remoteNum, const QString &remoteName,
                               const QString &remoteChannel = QString());
     QPair<QString, QString> getRemoteNumNameFromLineId(qlonglong lineId) const;
+    // The balloon of a ringing call a phone reported before the CTI server.
+    void processIncomingCallForBalloon(qlonglong lineId, const QString &remoteNum, const QString &remoteName,
+                                       CTILIB::CallAttributeFlags flags);
+    // The headset asks to answer a ringing line.
+    void answerIncomingCallRequested(qlonglong lineId);
+    // True while an active line exists; otherwise the current line and the
+    // transfer state are cleared.
+    bool checkForActiveCalls();
 
     // --- the CTI server's call reports
     void onCtisIncomingCall(const IncomingCallEvent &event);
@@ -197,6 +205,16 @@ private:
         QString unit;
     };
     Party resolveParty(const QString &remoteNum, const QString &remoteName) const;
+    // The caller of a ringing call: display number (outside prefix gone for
+    // callers that are no extension), shown name, company and unit.
+    struct Caller {
+        bool fromExtension = false;
+        QString displayNum;
+        QString shownName;
+        QString company;
+        QString unit;
+    };
+    Caller presentCaller(const QString &remoteNum, const QString &remoteName, CTILIB::CallAttributeFlags flags) const;
     QSharedPointer<ContactDetails> resolveContactNumber(const QString &number) const;
     MSETTINGS::AppMode mode() const;
     CtiLib *cti() const;

@@ -45,6 +45,7 @@ struct Pipeline {
     MSETTINGS::AppMode mode = MSETTINGS::AppModeCtiOnly;
     int queueRole = 0;
     bool pausedByUser = false;
+    QMap<int, QString> codes;
     QList<QPair<bool, QString>> pauses;
 
     explicit Pipeline(bool pauseOnQueueCall = false)
@@ -76,6 +77,7 @@ struct Pipeline {
         hooks.cti = [this] { return cti.get(); };
         hooks.loggedIn = [] { return true; };
         hooks.queueRole = [this] { return queueRole; };
+        hooks.serviceCodes = [this] { return codes; };
         hooks.queuesPausedAny = [this] { return pausedByUser; };
         hooks.pauseAllQueues = [this](bool pause, const QString &reason) { pauses << qMakePair(pause, reason); };
         calls->setHooks(hooks);
@@ -100,6 +102,8 @@ class TestCallLines : public QObject
 
 private slots:
     void sameLineProcessedTwice();
+    void callerPresentation_data();
+    void callerPresentation();
     void attendedTransferLosesALine_data();
     void attendedTransferLosesALine();
     void localChannelChange_data();
@@ -134,6 +138,70 @@ void TestCallLines::sameLineProcessedTwice()
     p.calls->finalizeCall(7);
     QCOMPARE(p.calls->ringingCounters().directExternal(), 0);
     QTRY_COMPARE(p.calls->balloonCount(), 0);
+}
+
+void TestCallLines::callerPresentation_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<QString>("balloon");
+    QTest::addColumn<QString>("lineName");
+    QTest::addColumn<QString>("extraRow");
+    QTest::newRow("outside prefix stripped, contact found") << "0612"
+                                                            << "X" << 0x2 << "Chiamata in arrivo da:\nAnna Neri (612)"
+                                                            << "Anna Neri"
+                                                            << "";
+    QTest::newRow("extension keeps its number") << "0201"
+                                                << "Front desk" << 0x1 << "Chiamata in arrivo da:\nFront desk (0201)"
+                                                << "Front desk"
+                                                << "";
+    QTest::newRow("name equal to the number") << "0655"
+                                              << "655" << 0x2 << "Chiamata in arrivo da:\n655"
+                                              << "655"
+                                              << "";
+    QTest::newRow("transferred call returning")
+        << "0777"
+        << "R:201:Front desk" << 0x202 << "Chiamata in arrivo da:\nFront desk (777)"
+        << "Front desk"
+        << "Ritorno da: 201";
+    QTest::newRow("queue call") << "0888"
+                                << "" << 0x42 << "Chiamata in arrivo da:\n888"
+                                << "0888"
+                                << "Coda: Supporto";
+}
+
+void TestCallLines::callerPresentation()
+{
+    QFETCH(QString, number);
+    QFETCH(QString, name);
+    QFETCH(int, flags);
+    QFETCH(QString, balloon);
+    QFETCH(QString, lineName);
+    QFETCH(QString, extraRow);
+    ScriptedPrompts prompts;
+    Pipeline p;
+    p.codes.insert(CTILIB::SdcOutsideLinePrefix, QStringLiteral("0"));
+    p.directory.extensions << QStringLiteral("0201");
+    p.directory.contacts.insert(QStringLiteral("612"), ContactDetails{QStringLiteral("Anna Neri"), {}, {}});
+    const bool queue = flags & CTILIB::CallAttrQueue;
+    p.calls->processIncomingCall(3, QStringLiteral("u3"), number, name, QString(), QStringLiteral("201"),
+                                 QStringLiteral("PJSIP/201-00000003"), CTILIB::CallAttributeFlags(flags),
+                                 queue ? QStringLiteral("Supporto") : QString(), QString());
+    CallBalloon *b = p.calls->balloon(CallBalloon::IncomingCall, 3);
+    QVERIFY(b);
+    QCOMPARE(b->message(), balloon);
+    QCOMPARE(b->balloonInfo().num2call, number);
+    CallRingingLine *line = p.calls->ringingLines().value(3);
+    QCOMPARE(line->getRemoteName(), lineName);
+    QCOMPARE(line->getRemoteNum(), number); // the number as reported
+    const QString row = line->getAdditionalInfoLabel().isEmpty()
+                            ? QString()
+                            : line->getAdditionalInfoLabel() + QLatin1Char(' ') + line->getAdditionalInfo();
+    QCOMPARE(row, extraRow);
+    // The record keeps what the PBX reported.
+    QCOMPARE(p.calls->callRecords().value(3).remoteNum, number);
+    QCOMPARE(p.calls->callRecords().value(3).remoteName, name);
 }
 
 void TestCallLines::attendedTransferLosesALine_data()
