@@ -3,6 +3,7 @@
 // restart is asked for.
 #pragma once
 
+#include "balloon.h"
 #include "ctilibtypes.h"
 #include "mainwindowicons.h"
 #include "mcticalldetails.h"
@@ -48,6 +49,7 @@ class MessagingPanel;
 class MspMainWidget;
 class PhoneBackends;
 class QueuesController;
+class BalloonBoard;
 class SessionController;
 class UpdateScheduler;
 class customShortcut;
@@ -119,6 +121,7 @@ public:
     DirectoryPanel *directoryPanel() const { return directory; }
     MessagingPanel *messagingPanel() const { return messaging; }
     QueuesController *queuesController() const { return queues; }
+    BalloonBoard *balloonBoard() const { return balloons; }
     // The current window and tray icon (undecorated) and the three state icons.
     QIcon currentIcon() const { return currentIconValue; }
     QIcon registeredStateIcon() const { return icons.mctiRegisteredIcon; }
@@ -139,6 +142,8 @@ signals:
     void sigSessionEnded(const PbxSession::DisconnectReason &reason);
 
 public slots:
+    // A balloon started leaving: its key is free again.
+    void onBaloonMsgClosing(Balloon::KeyPair key);
     // Ends the event loop: with -123456789 when a restart is required,
     // normally otherwise. False when the user declined to quit.
     bool quitApplication(bool isRestartRequired = false, bool askToUser = true);
@@ -381,6 +386,7 @@ private:
     DirectoryPanel *directory = nullptr;
     MessagingPanel *messaging = nullptr;
     QueuesController *queues = nullptr;
+    BalloonBoard *balloons = nullptr;
 
     // --- the window's own state (values after construction)
     bool extendedMode = true;

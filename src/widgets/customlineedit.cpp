@@ -142,9 +142,19 @@ void CustomLineEdit::paste()
     const QString text = QApplication::clipboard()->text();
     if (text.isEmpty())
         return;
-    QString cleaned = text;
-    cleaned.remove(QRegularExpression(QStringLiteral("[^\\d*#]")));
-    setText(cleaned);
+    setText(dialableText(text));
+}
+
+QString CustomLineEdit::dialableText(const QString &text)
+{
+    // A leading "+" is the international prefix: it becomes "00" as it does
+    // when dialling, so "+39 02 1234" stays the number it names.
+    QString cleaned = text.trimmed();
+    if (cleaned.startsWith(QLatin1Char('+')))
+        cleaned.replace(0, 1, QStringLiteral("00"));
+    static const QRegularExpression notDialable(QStringLiteral("[^0-9*#]"));
+    cleaned.remove(notDialable);
+    return cleaned;
 }
 
 void CustomLineEdit::insertNum(QString key)

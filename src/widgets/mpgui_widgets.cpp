@@ -1,0 +1,8 @@
+// The main window's slots for the notification balloons forward to the balloon board.
+#include "balloonboard.h"
+#include "mpgui.h"
+
+void MPGui::onBaloonMsgClosing(Balloon::KeyPair key)
+{
+    balloons->onBaloonMsgClosing(key);
+}
