@@ -12,14 +12,17 @@
 // is missed or a line is not shown.
 //
 //     bench_incoming_call [calls]        (default 200)
+#include "balloonboard.h"
 #include "calllines.h"
 #include "ctilib.h"
 #include "customlineedit.h"
-#include "linestandins.h"
 #include "mctiaction.h"
 #include "msettings.h"
 #include "msettingsstore.h"
 #include "promptservice.h"
+#include "wdgactiveline.h"
+#include "wdgballoonmessage.h"
+#include "wdgincomingcallline.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -136,6 +139,8 @@ int main(int argc, char *argv[])
     widgets.btnStartAudioCall = new QPushButton(&window);
     widgets.vLineLayout = stack;
     widgets.lineParent = &window;
+    BalloonBoard board;
+    widgets.balloons = &board;
     for (int i = 0; i < 4; ++i) {
         auto *b = new QPushButton(QString::number(i + 1), &window);
         layout->addWidget(b);

@@ -1,10 +1,14 @@
 #include "calllines.h"
 
+#include "balloonboard.h"
 #include "ctilib.h"
 #include "customlineedit.h"
 #include "globallogger.h"
 #include "msettingsstore.h"
 #include "promptservice.h"
+#include "wdgactiveline.h"
+#include "wdgballoonmessage.h"
+#include "wdgincomingcallline.h"
 
 #include <QPushButton>
 #include <QStackedWidget>
@@ -30,16 +34,7 @@ CallLines::CallLines(const Widgets &widgets, MSettingsStore *settingsStore, QObj
     updateLinesButtonStatus();
 }
 
-CallLines::~CallLines()
-{
-    for (const QPointer<Balloon> &b : qAsConst(balloonsMap)) {
-        if (b) {
-            b->disconnect(this);
-            delete b.data();
-        }
-    }
-    balloonsMap.clear();
-}
+CallLines::~CallLines() = default;
 
 // ---------------------------------------------------------------- environment
 
@@ -309,7 +304,7 @@ CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const Q
 
     RingingLine *w = incomingLinesMap.value(lineId);
     if (!w) {
-        w = new RingingLine(ui.lineParent, mode());
+        w = new RingingLine(ui.lineParent, mode(), false);
         incomingLinesMap.insert(lineId, w);
         connect(w, &RingingLine::sigBlinking, this, &CallLines::onLineStatusChanged);
         connect(w, &RingingLine::sigAnswerIncomingCall, this, &CallLines::answerIncomingCall);
@@ -331,11 +326,13 @@ CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const Q
     if (flags & CTILIB::CallAttrTransferReturn) {
         const QString from = remoteName.section(QLatin1Char(':'), 1, 1);
         w->setXferReturnInfo(from);
-        if (Balloon *b = balloon(Balloon::IncomingCall, lineId)) {
-            Balloon::Info info = b->balloonInfo();
-            info.additionalLabel = tr("Ritorno da:");
-            info.additionalInfo = from;
-            b->updateBalloonInfo(info);
+        if (BalloonWidget *b = balloon(Balloon::IncomingCallBalloon, lineId)) {
+            if (const auto *in = dynamic_cast<const Balloon::IncomingCallBaloonInfo *>(b->balloonInfo())) {
+                Balloon::IncomingCallBaloonInfo info(*in);
+                info.additionalLabel = tr("Ritorno da:");
+                info.additionalInfo = from;
+                b->updateBalloonInfo(info);
+            }
         }
     }
     QString name = caller.shownName.isEmpty() ? remoteNum : caller.shownName;
@@ -364,14 +361,9 @@ void CallLines::displayIncomingCallBalloon(qlonglong lineId, const QString &remo
         name = name.mid(5);
     const QString text =
         (name.isEmpty() || name == displayNum) ? displayNum : QStringLiteral("%1 (%2)").arg(name, displayNum);
-    Balloon::Info info;
-    info.lineId = lineId;
-    info.num2call = remoteNum;
-    info.callerName = name;
-    info.additionalLabel = additionalLabel;
-    info.additionalInfo = additionalInfo;
+    Balloon::IncomingCallBaloonInfo info(Balloon::IncomingCallBalloon, lineId, remoteNum, name, additionalLabel,
+                                         additionalInfo);
     if (!isClickToCall) {
-        info.type = Balloon::IncomingCall;
         openBalloon(tr("Chiamata in arrivo da:\n%1").arg(text), info);
         return;
     }
@@ -380,41 +372,40 @@ void CallLines::displayIncomingCallBalloon(qlonglong lineId, const QString &remo
                               (mode() == MSETTINGS::AppModeSoftphone && env.hasEngine && env.hasEngine());
     if (!phoneBackEnd)
         return;
-    info.type = Balloon::ClickToCall;
+    info.type = Balloon::ClickToCallBalloon;
     openBalloon(tr("Click-to-Call verso:\n%1").arg(text), info);
 }
 
-CallLines::Balloon *CallLines::openBalloon(const QString &message, const Balloon::Info &info)
+CallLines::BalloonWidget *CallLines::openBalloon(const QString &message, const Balloon::IncomingCallBaloonInfo &info)
 {
-    const QPair<int, QString> key(info.type, info.key());
-    if (Balloon *open = balloonsMap.value(key)) {
-        open->updateBalloonInfo(info);
+    if (!ui.balloons)
         return nullptr;
-    }
-    auto *b = new Balloon(mode(), info);
-    b->setMessage(message);
-    b->setVerticalOffset(balloonsMap.size());
-    balloonsMap.insert(key, b);
-    connect(b, &Balloon::sigAnswerAudioCallSelected, this, &CallLines::answerIncomingCall);
-    connect(b, &Balloon::sigRefuseCallSelected, this, &CallLines::refuseIncomingCall);
-    connect(b, &Balloon::sigIgnoreCallSelected, this, &CallLines::ignoreIncomingCall);
-    connect(b, &Balloon::sigBaloonMsgClosing, this,
-            [this](int type, const QString &k) { balloonsMap.remove(qMakePair(type, k)); });
-    b->startShowAnimation(-1);
+    const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone();
+    BalloonWidget *b = ui.balloons->openBalloon(message, info, mode(), phoneApi);
+    if (!b)
+        return nullptr; // the open balloon of the call got the new data
+    connect(b, &BalloonWidget::sigAnswerAudioCallSelected, this, &CallLines::answerIncomingCall);
+    connect(b, &BalloonWidget::sigRefuseCallSelected, this, &CallLines::refuseIncomingCall);
+    connect(b, &BalloonWidget::sigIgnoreCallSelected, this, &CallLines::ignoreIncomingCall);
     return b;
 }
 
-CallLines::Balloon *CallLines::balloon(int type, qint64 lineId) const
+CallLines::BalloonWidget *CallLines::balloon(Balloon::BalloonType type, qint64 lineId) const
 {
-    return balloonsMap.value(qMakePair(type, QString::number(lineId))).data();
+    return ui.balloons ? ui.balloons->balloonsMap().value(Balloon::KeyPair(type, QString::number(lineId))) : nullptr;
+}
+
+int CallLines::balloonCount() const
+{
+    return ui.balloons ? ui.balloons->balloonsMap().size() : 0;
 }
 
 void CallLines::hideBaloon(qlonglong lineId)
 {
-    for (int type : {int(Balloon::IncomingCall), int(Balloon::ClickToCall)}) {
-        if (Balloon *b = balloon(type, lineId))
-            b->startHideAnimation();
-    }
+    if (!ui.balloons)
+        return;
+    for (Balloon::BalloonType type : {Balloon::IncomingCallBalloon, Balloon::ClickToCallBalloon})
+        ui.balloons->hideBalloon(Balloon::KeyPair(type, QString::number(lineId)));
 }
 
 QPair<QString, QString> CallLines::getRemoteNumNameFromLineId(qlonglong lineId) const
@@ -485,7 +476,7 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
     int insertAt = -1;
     if (RingingLine *ringing = incomingLinesMap.take(lineId)) {
         const int role = env.queueRole ? env.queueRole() : 0;
-        if (ringing->isQueue() && settings && settings->isPauseOnInQueueCallRequired() &&
+        if (!ringing->getQueueInfo().isEmpty() && settings && settings->isPauseOnInQueueCallRequired() &&
             PbxSession::isQueueMember(role) && !(env.queuesPausedAny && env.queuesPausedAny())) {
             if (queuePausedLines.isEmpty() && env.pauseAllQueues)
                 env.pauseAllQueues(true, QStringLiteral("PauseOnQueueCall"));
@@ -511,7 +502,9 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
         return existing;
     }
 
-    auto *w = new ActiveLine(mode(), status, m_atransferline != -1 ? 1 : -1, ui.lineParent);
+    const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone();
+    auto *w = new ActiveLine(mode(), env.mobileNumberKnown && env.mobileNumberKnown(), phoneApi, status,
+                             m_atransferline != -1 ? 1 : -1, false, ui.lineParent);
     w->setLineId(lineId);
     w->setCallId(callId);
     w->setQueueInfo(queueName);
@@ -544,6 +537,7 @@ void CallLines::setupActiveLine(ActiveLine *line, int index)
     updateLinesButtonStatus();
     connect(line, &ActiveLine::sigStatusChanged, this, &CallLines::onLineStatusChanged);
     connect(line, &ActiveLine::sigHangupCall, this, &CallLines::hangupCall);
+    connect(line, &ActiveLine::sigRecordCall, this, &CallLines::askForRecordCall);
 }
 
 void CallLines::processAnsweredCall(qlonglong lineId, const QString &uid, const QString &callerAccount,
@@ -644,14 +638,18 @@ void CallLines::updateLineLocalInfo(qlonglong lineId, const QString &localChanne
     }
     if (newId == lineId)
         return;
-    for (int type : {int(Balloon::IncomingCall), int(Balloon::ClickToCall)}) {
-        const QPointer<Balloon> b = balloonsMap.take(qMakePair(type, QString::number(lineId)));
-        if (!b)
+    // An open balloon of the call answers for the new line: it is shown again
+    // under the new id.
+    for (Balloon::BalloonType type : {Balloon::IncomingCallBalloon, Balloon::ClickToCallBalloon}) {
+        BalloonWidget *b = balloon(type, lineId);
+        const auto *in = b ? dynamic_cast<const Balloon::IncomingCallBaloonInfo *>(b->balloonInfo()) : nullptr;
+        if (!in)
             continue;
-        Balloon::Info info = b->balloonInfo();
+        Balloon::IncomingCallBaloonInfo info(*in);
         info.lineId = newId;
-        b->updateBalloonInfo(info);
-        balloonsMap.insert(qMakePair(type, info.key()), b);
+        const QString message = b->message();
+        b->startHideAnimation();
+        openBalloon(message, info);
     }
     counters.reset(lineId);
     if (RingingLine *r = incomingLinesMap.value(newId))
@@ -724,7 +722,7 @@ void CallLines::finalizeCall(qlonglong lineId)
     bool endedInError = false;
     if (ActiveLine *a = activeLinesMap.value(lineId)) {
         status = a->getCallStatus();
-        role = a->getTransferRole();
+        role = a->transferRole();
         if (status == -1) {
             // The widget shows the error until its own timer dismisses it.
             if (ui.edtCallerNumber)
@@ -752,7 +750,9 @@ void CallLines::finalizeCall(qlonglong lineId)
             } else if (ActiveLine *consult = activeLinesMap.value(m_lineToTransferTo)) {
                 const qint64 consultLine = m_lineToTransferTo;
                 const int position = takeOutOfStack(consult);
-                auto *w = new ActiveLine(mode(), consult->getCallStatus(), -1, nullptr);
+                const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone();
+                auto *w = new ActiveLine(mode(), env.mobileNumberKnown && env.mobileNumberKnown(), phoneApi,
+                                         consult->getCallStatus(), -1, settings && settings->isVisuallyImpaired());
                 w->setLineId(consult->getLineId());
                 w->setCallId(consult->getCallId());
                 w->setQueueInfo(consult->getQueueInfo());

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "automaticactions.h"
+#include "balloon.h"
 #include "callrules.h"
 #include "ctilibtypes.h"
-#include "linestandins.h"
 #include "mctiaction.h"
 #include "mcticalldetails.h"
 #include "msettings.h"
@@ -24,12 +24,16 @@
 
 #include <functional>
 
+class BalloonBoard;
 class CtiLib;
 class CustomLineEdit;
 class MSettingsStore;
 class QPushButton;
 class QStackedWidget;
 class QWidget;
+class wdgActiveLine;
+class wdgBalloonMessage;
+class wdgIncomingCallLine;
 
 // The contact found for a number.
 struct ContactDetails {
@@ -52,9 +56,9 @@ class CallLines : public QObject
 {
     Q_OBJECT
 public:
-    using RingingLine = CallRingingLine;
-    using ActiveLine = CallActiveLine;
-    using Balloon = CallBalloon;
+    using RingingLine = wdgIncomingCallLine;
+    using ActiveLine = wdgActiveLine;
+    using BalloonWidget = wdgBalloonMessage;
 
     // The main form's widgets this object drives.
     struct Widgets {
@@ -64,6 +68,7 @@ public:
         QWidget *wdgLines = nullptr;           // their container, restyled on change
         QStackedWidget *vLineLayout = nullptr; // the stack of line widgets
         QWidget *lineParent = nullptr;         // parent of new line widgets (the window)
+        BalloonBoard *balloons = nullptr;      // the window's open balloons
     };
     // What call handling reads of the rest of the window at the moment an
     // event or action arrives. Unset hooks answer "absent".
@@ -98,8 +103,8 @@ public:
     PendingCalls &pendingAnswered() { return pendingAnsweredCalls; }
     const CallRules::RingingCounters &ringingCounters() const { return counters; }
     qint64 currentLine() const { return m_currentCallLine; }
-    Balloon *balloon(int type, qint64 lineId) const;
-    int balloonCount() const { return balloonsMap.size(); }
+    BalloonWidget *balloon(Balloon::BalloonType type, qint64 lineId) const;
+    int balloonCount() const;
     bool hasQueuePauseFor(qint64 lineId) const { return queuePausedLines.contains(lineId); }
 
     // The attended transfer under way, as the transfer actions set it: the
@@ -229,7 +234,7 @@ private:
     void displayIncomingCallBalloon(qlonglong lineId, const QString &remoteNum, const QString &callerName,
                                     const QString &displayNum, bool isClickToCall, const QString &additionalLabel,
                                     const QString &additionalInfo);
-    Balloon *openBalloon(const QString &message, const CallBalloon::Info &info);
+    BalloonWidget *openBalloon(const QString &message, const Balloon::IncomingCallBaloonInfo &info);
     ActiveLine *openActiveLineWdg(qlonglong lineId, const QString &callId, const QString &remoteNum,
                                   const QString &remoteName, int status, const QString &remoteChannel,
                                   const QString &localChannel, const QString &queueName, const QString &groupName);
@@ -253,7 +258,6 @@ private:
     PendingCalls pendingIncomingCalls;
     PendingCalls pendingAnsweredCalls;
     PendingCalls pendingOutgoingCalls;
-    QMap<QPair<int, QString>, QPointer<Balloon>> balloonsMap;
     qint64 m_currentCallLine = -1;
     qint64 m_utransferline = -1;
     qint64 m_atransferline = -1;

@@ -257,6 +257,8 @@ void MPGui::setupGuiLayout()
 
 void MPGui::createSubsystems()
 {
+    balloons = new BalloonBoard(this);
+
     CallLines::Widgets callWidgets;
     callWidgets.edtCallerNumber = edtCallerNumber;
     callWidgets.btnStartAudioCall = btnStartAudioCall;
@@ -264,6 +266,7 @@ void MPGui::createSubsystems()
     callWidgets.wdgLines = wdgLines;
     callWidgets.vLineLayout = vLineLayout;
     callWidgets.lineParent = this;
+    callWidgets.balloons = balloons;
     calls = new CallLines(callWidgets, settingsStore, this);
     CallLines::Hooks callHooks;
     callHooks.mode = [this] { return appMode; };
@@ -325,8 +328,6 @@ void MPGui::createSubsystems()
     queueWidgets.pauseAllAction = pauseAllAction;
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
     queues = new QueuesController(settingsStore, queueWidgets, icons, this);
-
-    balloons = new BalloonBoard(this);
     queues->setCtiClient(ctiLib);
 
     // The session reaches each of them in this order.

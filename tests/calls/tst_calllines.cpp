@@ -1,14 +1,18 @@
 // The call pipeline without a main window: a line stack, the settings store,
 // a directory fake and the hooks of the window, driven by the CTI server's
 // reports and the pipeline steps.
+#include "balloonboard.h"
 #include "calllines.h"
 #include "ctilib.h"
 #include "customlineedit.h"
-#include "linestandins.h"
 #include "msettingsstore.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
+#include "wdgactiveline.h"
+#include "wdgballoonmessage.h"
+#include "wdgincomingcallline.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -40,6 +44,7 @@ struct Pipeline {
     QWidget host;
     QStackedWidget *stack = nullptr;
     CustomLineEdit *field = nullptr;
+    BalloonBoard board;
     std::unique_ptr<CallLines> calls;
     FakeDirectory directory;
     MSETTINGS::AppMode mode = MSETTINGS::AppModeCtiOnly;
@@ -71,6 +76,7 @@ struct Pipeline {
             w.lineButtons << new QPushButton(&host);
         w.vLineLayout = stack;
         w.lineParent = &host;
+        w.balloons = &board;
         calls.reset(new CallLines(w, store.get()));
         CallLines::Hooks hooks;
         hooks.mode = [this] { return mode; };
@@ -188,16 +194,20 @@ void TestCallLines::callerPresentation()
     p.calls->processIncomingCall(3, QStringLiteral("u3"), number, name, QString(), QStringLiteral("201"),
                                  QStringLiteral("PJSIP/201-00000003"), CTILIB::CallAttributeFlags(flags),
                                  queue ? QStringLiteral("Supporto") : QString(), QString());
-    CallBalloon *b = p.calls->balloon(CallBalloon::IncomingCall, 3);
+    wdgBalloonMessage *b = p.calls->balloon(Balloon::IncomingCallBalloon, 3);
     QVERIFY(b);
     QCOMPARE(b->message(), balloon);
-    QCOMPARE(b->balloonInfo().num2call, number);
-    CallRingingLine *line = p.calls->ringingLines().value(3);
-    QCOMPARE(line->getRemoteName(), lineName);
+    const auto *info = dynamic_cast<const Balloon::IncomingCallBaloonInfo *>(b->balloonInfo());
+    QVERIFY(info);
+    QCOMPARE(info->num2call, number);
+    wdgIncomingCallLine *line = p.calls->ringingLines().value(3);
+    QCOMPARE(line->findChild<QLabel *>(QStringLiteral("lblSpeaker"))->text(), lineName);
     QCOMPARE(line->getRemoteNum(), number); // the number as reported
-    const QString row = line->getAdditionalInfoLabel().isEmpty()
-                            ? QString()
-                            : line->getAdditionalInfoLabel() + QLatin1Char(' ') + line->getAdditionalInfo();
+    QString row;
+    if (!line->getQueueInfo().isEmpty())
+        row = QStringLiteral("Coda: ") + line->getQueueInfo();
+    else if (!line->getXferReturnInfo().isEmpty())
+        row = QStringLiteral("Ritorno da: ") + line->getXferReturnInfo();
     QCOMPARE(row, extraRow);
     // The record keeps what the PBX reported.
     QCOMPARE(p.calls->callRecords().value(3).remoteNum, number);
@@ -222,17 +232,17 @@ void TestCallLines::attendedTransferLosesALine()
     p.calls->setAttendedTransfer(10, -1);
     p.answered(20, QStringLiteral("203")); // the consultation call
     p.calls->setAttendedTransfer(10, 20, QStringLiteral("203"));
-    CallActiveLine *consult = p.calls->activeLines().value(20);
-    QCOMPARE(consult->getTransferRole(), 1);
+    wdgActiveLine *consult = p.calls->activeLines().value(20);
+    QCOMPARE(consult->transferRole(), 1);
     QCOMPARE(p.stack->count(), 3);
 
     if (heldLineEnds) {
         p.calls->finalizeCall(10);
         // The consultation call goes on as an ordinary call, where it was.
-        CallActiveLine *now = p.calls->activeLines().value(20);
+        wdgActiveLine *now = p.calls->activeLines().value(20);
         QVERIFY(now);
         QVERIFY(now != consult);
-        QCOMPARE(now->getTransferRole(), -1);
+        QCOMPARE(now->transferRole(), -1);
         QCOMPARE(now->getCallStatus(), 1);
         QCOMPARE(now->getRemoteNum(), QStringLiteral("203"));
         QCOMPARE(now->getCallId(), QStringLiteral("uid-20"));
@@ -245,7 +255,7 @@ void TestCallLines::attendedTransferLosesALine()
     } else {
         p.calls->finalizeCall(20);
         // The held line asks again for a transfer target.
-        CallActiveLine *held = p.calls->activeLines().value(10);
+        wdgActiveLine *held = p.calls->activeLines().value(10);
         QCOMPARE(held->getCallStatus(), 2);
         QCOMPARE(p.field->placeholderText(), QStringLiteral("Digita il numero a cui trasferire"));
         QCOMPARE(p.calls->attendedTransferLine(), qint64(10));
@@ -275,7 +285,7 @@ void TestCallLines::localChannelChange()
     p.mode = MSETTINGS::AppMode(mode);
     p.answered(30, QStringLiteral("0633"));
     p.answered(10, QStringLiteral("0611"));
-    CallActiveLine *line = p.calls->activeLines().value(10);
+    wdgActiveLine *line = p.calls->activeLines().value(10);
     QCOMPARE(p.calls->currentLine(), qint64(10));
 
     p.calls->updateLineLocalInfo(10, newChannel);

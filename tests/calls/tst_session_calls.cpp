@@ -2,14 +2,17 @@
 // in desk-phone mode before a desk-phone driver exists): the PBX's call
 // reports ring, answer and end lines with their balloons and automatic
 // actions, the dial field places calls, missed calls are announced.
+#include "balloonboard.h"
 #include "calllines.h"
 #include "customlineedit.h"
-#include "linestandins.h"
 #include "msettingsstore.h"
 #include "scriptedprompts.h"
 #include "sessioncontroller.h"
 #include "sessionfixture.h"
 #include "testmain.h"
+#include "wdgactiveline.h"
+#include "wdgballoonmessage.h"
+#include "wdgincomingcallline.h"
 
 #include <QJsonObject>
 #include <QProcess>
@@ -126,12 +129,12 @@ void TestSessionCalls::incomingCallRingsIsAnsweredAndEnds()
     QTRY_COMPARE(calls->ringingLines().size(), 1);
     const qint64 line = calls->ringingLines().firstKey();
     QVERIFY(line > 0);
-    CallRingingLine *ringing = calls->ringingLines().value(line);
+    wdgIncomingCallLine *ringing = calls->ringingLines().value(line);
     QCOMPARE(stack->currentWidget(), ringing);
     QCOMPARE(ringing->findChild<QLabel *>(QStringLiteral("lblSpeaker"))->text(), name);
     QCOMPARE(ringing->findChild<QLabel *>(QStringLiteral("lblSpeaker"))->textFormat(), Qt::PlainText);
     QCOMPARE(calls->ringingCounters().directExternal(), 1);
-    CallBalloon *balloon = calls->balloon(CallBalloon::IncomingCall, line);
+    wdgBalloonMessage *balloon = calls->balloon(Balloon::IncomingCallBalloon, line);
     QVERIFY(balloon);
     QVERIFY(balloon->isVisible());
     QCOMPARE(balloon->message(), QStringLiteral("Chiamata in arrivo da:\n%1 (0612345678)").arg(name));
@@ -147,13 +150,13 @@ void TestSessionCalls::incomingCallRingsIsAnsweredAndEnds()
     QVERIFY(f.sim->answerRinging(QStringLiteral("201")));
     QTRY_COMPARE(calls->activeLines().size(), 1);
     QVERIFY(calls->ringingLines().isEmpty());
-    CallActiveLine *active = calls->activeLines().value(line);
+    wdgActiveLine *active = calls->activeLines().value(line);
     QVERIFY(active);
     QCOMPARE(active->getCallStatus(), 1);
     QCOMPARE(stack->count(), 1);
     QCOMPARE(calls->currentLine(), line);
     QCOMPARE(calls->ringingCounters().directExternal(), 0);
-    QTRY_VERIFY(!calls->balloon(CallBalloon::IncomingCall, line));
+    QTRY_VERIFY(!calls->balloon(Balloon::IncomingCallBalloon, line));
     QVERIFY(calls->callRecords().value(line).answered);
     QCOMPARE(calls->callRecords().value(line).uid, uid);
 
@@ -223,13 +226,13 @@ void TestSessionCalls::outgoingCallFromTheDialField()
     QCOMPARE(sent.value(QStringLiteral("prefix")).toInt(), int(CTILIB::PrefixInternal));
     // The PBX reports the call: an active line in progress, then answered.
     QTRY_COMPARE(calls->activeLines().size(), 1);
-    CallActiveLine *active = calls->activeLines().first();
+    wdgActiveLine *active = calls->activeLines().first();
     QCOMPARE(active->getRemoteNum(), QStringLiteral("203"));
     QTRY_VERIFY(calls->callRecords().value(active->getLineId()).answered);
     QCOMPARE(calls->callRecords().value(active->getLineId()).direction, 0);
 
     // The user hangs up from the line.
-    QTest::mouseClick(active->findChild<QPushButton *>(QStringLiteral("btnHangupCall")), Qt::LeftButton);
+    QTest::mouseClick(active->findChild<QPushButton *>(QStringLiteral("btnHangup")), Qt::LeftButton);
     QTRY_COMPARE(commandsNamed(commands, QStringLiteral("hangupCall")).size(), 1);
     QTRY_COMPARE(f.sim->activeCallCount(), 0);
     QTRY_VERIFY(calls->activeLines().isEmpty());
