@@ -8,7 +8,9 @@
 #include "promptservice.h"
 #include "wdgactiveline.h"
 #include "wdgballoonmessage.h"
+#include "wdgbookedline.h"
 #include "wdgincomingcallline.h"
+#include "wdgonholdline.h"
 
 #include <QPushButton>
 #include <QStackedWidget>
@@ -224,8 +226,14 @@ void CallLines::updateLinesButtonStatus()
                 status = QStringLiteral("error");
                 break;
             }
-        } else if (qobject_cast<RingingLine *>(w)) {
-            status = QStringLiteral("ringing0");
+        } else if (auto *ringing = qobject_cast<RingingLine *>(w)) {
+            const bool lit = ringing->blinkTimer()->isActive() &&
+                             ringing->property("status").toString() == QLatin1String("highlighted");
+            status = lit ? QStringLiteral("ringing1") : QStringLiteral("ringing0");
+        } else if (qobject_cast<wdgOnHoldLine *>(w)) {
+            status = QStringLiteral("onhold");
+        } else if (qobject_cast<wdgBookedLine *>(w)) {
+            status = QStringLiteral("booking");
         }
         button->setProperty("status", status);
         button->setProperty("current", i == currentButton ? QStringLiteral("1") : QStringLiteral("0"));

@@ -302,7 +302,7 @@ void TestSessionCalls::disconnectionClosesEveryLine()
     auto *btnLine2 = widgetOf<QPushButton>(w, QStringLiteral("btnLine2"));
     auto *btnLine3 = widgetOf<QPushButton>(w, QStringLiteral("btnLine3"));
     auto *stack = widgetOf<QStackedWidget>(w, QStringLiteral("vLineLayout"));
-    QTRY_COMPARE(btnLine2->property("status").toString(), QStringLiteral("ringing0"));
+    QTRY_VERIFY(btnLine2->property("status").toString().startsWith(QLatin1String("ringing")));
     QCOMPARE(btnLine1->property("current").toString(), QStringLiteral("1"));
     QTest::mouseClick(btnLine2, Qt::LeftButton);
     QCOMPARE(stack->currentIndex(), 1);
