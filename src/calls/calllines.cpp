@@ -1134,6 +1134,65 @@ void CallLines::onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &e)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "End";
 }
 
+// ---------------------------------------------------------------- the phone's reports
+
+void CallLines::phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName)
+{
+    if (lineId == -1)
+        return;
+    if (MctiCallDetails *record = pendingIncomingCalls.join(remoteNum, PendingCalls::Side::Phone)) {
+        record->lineId = lineId;
+        const MctiCallDetails r = *record;
+        processIncomingCall(lineId, r.uid, r.remoteNum, r.remoteName, r.remoteChannel, r.calledNum, r.localChannel,
+                            r.callType, r.queueName, r.groupName);
+        return;
+    }
+    MctiCallDetails record;
+    record.remoteNum = remoteNum;
+    record.remoteName = remoteName;
+    record.lineId = lineId;
+    pendingIncomingCalls.store(remoteNum, record, PendingCalls::Side::Phone);
+    processIncomingCallForBalloon(lineId, remoteNum, remoteName, CTILIB::CallAttributeFlags());
+    openIncomingLineWdg(lineId, QString(), remoteName, remoteNum, CTILIB::CallAttributeFlags(), QString(), QString(),
+                        QString(), QString());
+}
+
+void CallLines::phoneOutgoingCall(qlonglong lineId, const QString &number)
+{
+    if (lineId == -1)
+        return;
+    if (MctiCallDetails *record = pendingOutgoingCalls.join(number, PendingCalls::Side::Phone)) {
+        record->lineId = lineId;
+        const MctiCallDetails r = *record;
+        processOutgoingCall(lineId, r.uid, r.remoteNum, r.remoteName, r.calledNum, r.localChannel, 0);
+        return;
+    }
+    MctiCallDetails record;
+    record.remoteNum = number;
+    record.lineId = lineId;
+    pendingOutgoingCalls.store(number, record, PendingCalls::Side::Phone);
+    openActiveLineWdg(lineId, QString(), number, QString(), 0, QString(), QString(), QString(), QString());
+}
+
+void CallLines::phoneCallEstablished(qlonglong lineId, const QString &remoteNum, const QString &remoteName)
+{
+    if (lineId == -1)
+        return;
+    if (MctiCallDetails *record = pendingAnsweredCalls.join(remoteNum, PendingCalls::Side::Phone)) {
+        record->lineId = lineId;
+        const MctiCallDetails r = *record;
+        processAnsweredCall(lineId, r.uid, r.callerAccount, r.calleeAccount, r.remoteNum, r.remoteName, r.remoteChannel,
+                            r.calledNum, r.localChannel, r.direction == 1);
+        return;
+    }
+    MctiCallDetails record;
+    record.remoteNum = remoteNum;
+    record.remoteName = remoteName;
+    record.lineId = lineId;
+    pendingAnsweredCalls.store(remoteNum, record, PendingCalls::Side::Phone);
+    openActiveLineWdg(lineId, QString(), remoteNum, remoteName, 1, QString(), QString(), QString(), QString());
+}
+
 // ---------------------------------------------------------------- dialling
 
 void CallLines::click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type)

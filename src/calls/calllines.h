@@ -163,6 +163,13 @@ public:
     void onCtisColpUpdate(const ColpUpdateEvent &event);
     void onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &event);
 
+    // --- the phone's call reports (softphone engine, desk-phone driver):
+    // each joins the CTI server's report of the same call, or waits for it
+    // and shows the line with the phone's data meanwhile.
+    void phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
+    void phoneOutgoingCall(qlonglong lineId, const QString &number);
+    void phoneCallEstablished(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
+
     // --- dialling
     void startCall(const QString &number, CTILIB::NumberOutgoingPrefix type);
     void startCallOrTransfer(const QString &number);

@@ -117,6 +117,8 @@ private slots:
     void queuesPausedForAQueueCallAreResumed_data();
     void queuesPausedForAQueueCallAreResumed();
     void phoneDrivenReportsWaitPerNumber();
+    void phoneAndCtiReportsJoin_data();
+    void phoneAndCtiReportsJoin();
     void removeAllLinesDropsRecords();
 };
 
@@ -363,6 +365,91 @@ void TestCallLines::phoneDrivenReportsWaitPerNumber()
     p.calls->onCtisCallFinished(end);
     QCOMPARE(p.calls->pendingIncoming().recordsOf(QString()).size(), 1);
     QCOMPARE(p.calls->pendingIncoming().recordsOf(QString()).first().uid, QStringLiteral("u2"));
+}
+
+void TestCallLines::phoneAndCtiReportsJoin_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("ctiFirst");
+    for (const char *kind : {"incoming", "outgoing", "answered"}) {
+        QTest::addRow("%s, CTI first", kind) << QString::fromLatin1(kind) << true;
+        QTest::addRow("%s, phone first", kind) << QString::fromLatin1(kind) << false;
+    }
+}
+
+void TestCallLines::phoneAndCtiReportsJoin()
+{
+    // Softphone mode: whichever report comes second runs the pipeline step
+    // with the CTI data on the phone's line.
+    QFETCH(QString, kind);
+    QFETCH(bool, ctiFirst);
+    ScriptedPrompts prompts;
+    Pipeline p;
+    p.mode = MSETTINGS::AppModeSoftphone;
+    const qint64 line = 3;
+    const QString number = QStringLiteral("0612345");
+    auto cti = [&] {
+        if (kind == QLatin1String("incoming")) {
+            IncomingCallEvent e;
+            e.uid = QStringLiteral("u1");
+            e.remoteNum = number;
+            e.remoteName = QStringLiteral("Anna");
+            e.localChannel = QStringLiteral("SIP/201-00000099");
+            e.callType = CTILIB::CallAttrExternal;
+            p.calls->onCtisIncomingCall(e);
+        } else if (kind == QLatin1String("outgoing")) {
+            OriginateCallEvent e;
+            e.uid = QStringLiteral("u1");
+            e.calledNum = number;
+            e.localChannel = QStringLiteral("SIP/201-00000099");
+            p.calls->onCtisOutgoingCall(e);
+        } else {
+            AnsweredCallEvent e;
+            e.uid = QStringLiteral("u1");
+            e.remoteNum = number;
+            e.remoteName = QStringLiteral("Anna");
+            e.localChan = QStringLiteral("SIP/201-00000099");
+            e.isCallee = 1;
+            p.calls->onCtisCallEstablished(e);
+        }
+    };
+    auto phone = [&] {
+        if (kind == QLatin1String("incoming"))
+            p.calls->phoneIncomingCall(line, number, QString());
+        else if (kind == QLatin1String("outgoing"))
+            p.calls->phoneOutgoingCall(line, number);
+        else
+            p.calls->phoneCallEstablished(line, number, QString());
+    };
+    if (ctiFirst) {
+        cti();
+        // Only the record waits; no line is shown yet.
+        QVERIFY(p.calls->ringingLines().isEmpty());
+        QVERIFY(p.calls->activeLines().isEmpty());
+        phone();
+    } else {
+        phone();
+        // The line is shown with the phone's data meanwhile.
+        QCOMPARE(p.calls->ringingLines().size() + p.calls->activeLines().size(), 1);
+        cti();
+    }
+    QVERIFY(p.calls->pendingIncoming().isEmpty());
+    QVERIFY(p.calls->pendingOutgoing().isEmpty());
+    QVERIFY(p.calls->pendingAnswered().isEmpty());
+    if (kind == QLatin1String("incoming")) {
+        QCOMPARE(p.calls->ringingLines().keys(), QList<qint64>{line});
+        QCOMPARE(p.calls->ringingLines().value(line)->getCallId(), QStringLiteral("u1"));
+        QCOMPARE(p.calls->callRecords().value(line).uid, QStringLiteral("u1"));
+        QCOMPARE(p.calls->ringingCounters().directExternal(), 1);
+    } else {
+        QCOMPARE(p.calls->activeLines().keys(), QList<qint64>{line});
+        QCOMPARE(p.calls->activeLines().value(line)->getCallId(), QStringLiteral("u1"));
+        QCOMPARE(p.calls->activeLines().value(line)->getLocalChannel(), QStringLiteral("SIP/201-00000099"));
+        if (kind == QLatin1String("answered")) {
+            QVERIFY(p.calls->callRecords().value(line).answered);
+            QCOMPARE(p.calls->callRecords().value(line).direction, 1);
+        }
+    }
 }
 
 void TestCallLines::removeAllLinesDropsRecords()
