@@ -39,8 +39,7 @@ class IncomingCallBaloonInfo : public BalloonInfo
 public:
     IncomingCallBaloonInfo(BalloonType t, qint64 line, const QString &number, const QString &name,
                            const QString &label = QString(), const QString &info = QString())
-        : BalloonInfo(t), lineId(line), num2call(number), callerName(name), additionalLabel(label),
-          additionalInfo(info)
+        : BalloonInfo(t), lineId(line), num2call(number), callerName(name), additionalLabel(label), additionalInfo(info)
     {
     }
     IncomingCallBaloonInfo(const IncomingCallBaloonInfo &) = default;
@@ -90,7 +89,10 @@ public:
 
 using KeyPair = QPair<BalloonType, QString>;
 
-inline KeyPair keyOf(const BalloonInfo &info) { return KeyPair(info.type, info.key()); }
+inline KeyPair keyOf(const BalloonInfo &info)
+{
+    return KeyPair(info.type, info.key());
+}
 
 // Registers KeyPair for by-name and queued connections; safe to call repeatedly.
 void registerMetaTypes();

@@ -9,8 +9,7 @@ void Balloon::registerMetaTypes()
     qRegisterMetaType<Balloon::KeyPair>("Balloon::KeyPair");
 }
 
-BalloonBoard::BalloonBoard(QObject *parent)
-    : QObject(parent)
+BalloonBoard::BalloonBoard(QObject *parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("balloonBoard"));
     Balloon::registerMetaTypes();

@@ -6,7 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
-class GuiUtils {
+class GuiUtils
+{
 public:
     // base when range is 0; otherwise base plus a value from 0 to range - 1
     // (range > 0) or base minus a value from 0 to |range| - 1 (range < 0),

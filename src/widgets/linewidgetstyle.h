@@ -40,7 +40,10 @@ void paintStyledBackground(QWidget *widget);
 // The other party as shown by the line widgets: only digits, "+", "*" and "#".
 QString shownNumber(const QString &number);
 // Avatar letter: the first character, empty for an empty name.
-inline QString initialOf(const QString &name) { return name.left(1); }
+inline QString initialOf(const QString &name)
+{
+    return name.left(1);
+}
 // The stored name unless it only repeats the number (as received or as shown).
 QString partyName(const QString &name, const QString &number);
 

@@ -3,8 +3,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
-MPClickableLabel::MPClickableLabel(QWidget *parent)
-    : QLabel(parent)
+MPClickableLabel::MPClickableLabel(QWidget *parent) : QLabel(parent)
 {
     setAutoFillBackground(false);
     setFocusPolicy(Qt::NoFocus);

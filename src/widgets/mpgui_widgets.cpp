@@ -4,5 +4,6 @@
 
 void MPGui::onBaloonMsgClosing(Balloon::KeyPair key)
 {
-    balloons->onBaloonMsgClosing(key);
+    if (balloons)
+        balloons->onBaloonMsgClosing(key);
 }

@@ -72,8 +72,8 @@ wdgActiveLine::~wdgActiveLine()
 
 QList<QPushButton *> wdgActiveLine::callButtons() const
 {
-    return {ui->btnUnattendTransfer, ui->btnCancelTransfer, ui->btnTransfer, ui->btnParkCall,
-            ui->btnHold,             ui->btnRec,            ui->btnHangup,   ui->btnDualRing};
+    return {ui->btnUnattendTransfer, ui->btnCancelTransfer, ui->btnTransfer, ui->btnParkCall, ui->btnHold, ui->btnRec,
+            ui->btnHangup,           ui->btnDualRing};
 }
 
 QList<QPushButton *> wdgActiveLine::allButtons() const
@@ -135,8 +135,9 @@ void wdgActiveLine::setCallStatus(int status)
         setStatusProperty("normal");
         break;
     case StatusTransfer: {
-        ui->lblCallStatus->setText(m_transferTarget.isEmpty() ? tr("Trasferimento in corso")
-                                                              : tr("Trasferimento a %1 in corso").arg(m_transferTarget));
+        ui->lblCallStatus->setText(m_transferTarget.isEmpty()
+                                       ? tr("Trasferimento in corso")
+                                       : tr("Trasferimento a %1 in corso").arg(m_transferTarget));
         const bool cancel = ui->btnCancelTransfer->isEnabled();
         disableCallButtons();
         ui->btnHangup->setEnabled(true);
@@ -168,7 +169,8 @@ void wdgActiveLine::setCallStatus(int status)
 
     if (m_transferRole == 1) {
         disableCallButtons();
-        const bool control = m_mode == MSETTINGS::AppModeSoftphone || (m_mode == MSETTINGS::AppModeDeskPhone && m_phoneApi);
+        const bool control =
+            m_mode == MSETTINGS::AppModeSoftphone || (m_mode == MSETTINGS::AppModeDeskPhone && m_phoneApi);
         if (control && (status == StatusInProgress || status == StatusStarting)) {
             ui->btnTransfer->setEnabled(true);
             ui->btnTransfer->setToolTip(status == StatusInProgress ? tr("Completa trasferimento")
@@ -410,8 +412,8 @@ void wdgActiveLine::changeLineLevel(int level)
 
 void wdgActiveLine::updateAccessibilityDescription()
 {
-    ui->btnUnattendTransfer->setAccessibleName(ui->lblCallStatus->text() + tr(" con ") + ui->lblSpeaker->text()
-                                               + tr("Trasferisci senza offerta"));
+    ui->btnUnattendTransfer->setAccessibleName(ui->lblCallStatus->text() + tr(" con ") + ui->lblSpeaker->text() +
+                                               tr("Trasferisci senza offerta"));
 }
 
 void wdgActiveLine::focusInEvent(QFocusEvent *event)
@@ -428,15 +430,16 @@ void wdgActiveLine::loadMatcStylesheet()
     const int height = LineStyle::fixedHeight(LineStyle::LineKind::Active, sizeClass);
     if (height > 0)
         setFixedHeight(height);
-    normalStyleSheet = LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineNormalStyle.qss")), sizes);
-    highlightedStyleSheet
-        = LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineHighLightedStyle.qss")), sizes);
-    transferStyleSheet
-        = LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineTransfCallStyle.qss")), sizes);
-    finishedStyleSheet
-        = LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineFinishedCallStyle.qss")), sizes);
-    startingStyleSheet
-        = LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineStartingCallStyle.qss")), sizes);
+    normalStyleSheet =
+        LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineNormalStyle.qss")), sizes);
+    highlightedStyleSheet =
+        LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineHighLightedStyle.qss")), sizes);
+    transferStyleSheet =
+        LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineTransfCallStyle.qss")), sizes);
+    finishedStyleSheet =
+        LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineFinishedCallStyle.qss")), sizes);
+    startingStyleSheet =
+        LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/activeLineStartingCallStyle.qss")), sizes);
     setStyleSheet(normalStyleSheet);
 }
 

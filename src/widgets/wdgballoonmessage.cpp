@@ -21,8 +21,8 @@ wdgBalloonMessage::wdgBalloonMessage(MSETTINGS::AppMode mode, const Balloon::Bal
       m_showAnimation(this, "geometry"), m_hideAnimation(this, "geometry"), m_hideTimer(this)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Widget | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
-                   | Qt::X11BypassWindowManagerHint);
+    setWindowFlags(Qt::Widget | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
+                   Qt::X11BypassWindowManagerHint);
     setAttribute(Qt::WA_Hover, false);
     setAttribute(Qt::WA_ShowWithoutActivating, true);
     setFocusPolicy(Qt::NoFocus);
@@ -155,9 +155,11 @@ void wdgBalloonMessage::startHideAnimation()
         m_showAnimation.pause();
     const int elapsed = m_showAnimation.currentTime();
     const int duration = m_showAnimation.duration();
-    const QVariant reached = m_showAnimation.currentValue().isValid() ? m_showAnimation.currentValue() : QVariant(geometry());
+    const QVariant reached =
+        m_showAnimation.currentValue().isValid() ? m_showAnimation.currentValue() : QVariant(geometry());
     const QVariant offScreen = m_showAnimation.startValue().isValid()
-        ? m_showAnimation.startValue() : QVariant(geometry().translated(width() + Gap, 0));
+                                   ? m_showAnimation.startValue()
+                                   : QVariant(geometry().translated(width() + Gap, 0));
     m_showAnimation.stop();
 
     m_hideAnimation.stop();

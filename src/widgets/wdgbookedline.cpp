@@ -5,8 +5,7 @@
 
 #include <QMouseEvent>
 
-wdgBookedLine::wdgBookedLine(QWidget *parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags), ui(new Ui::wdgBookedLine)
+wdgBookedLine::wdgBookedLine(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags), ui(new Ui::wdgBookedLine)
 {
     ui->setupUi(this);
     ui->lblAccountInfo->clear();

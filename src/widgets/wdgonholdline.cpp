@@ -81,10 +81,12 @@ void wdgOnHoldLine::loadMatcStylesheet()
     const LineStyle::SizeClass sizeClass = LineStyle::sizeClass(m_largeFont, LineStyle::screenWidth());
     const LineStyle::FontSizes sizes = LineStyle::fontSizes(sizeClass);
     if (sizeClass == LineStyle::Normal) {
-        setStyleSheet(LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/normalStyleHoldLine.qss")), sizes));
+        setStyleSheet(
+            LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/normalStyleHoldLine.qss")), sizes));
         setFixedHeight(LineStyle::fixedHeight(LineStyle::LineKind::OnHold, sizeClass));
     } else {
-        setStyleSheet(LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/viStyleHoldLine.qss")), sizes));
+        setStyleSheet(
+            LineStyle::fillSizes(LineStyle::readStyleSheet(QStringLiteral(":/qss/viStyleHoldLine.qss")), sizes));
         setMaximumHeight(175);
         adjustSize();
     }

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QBitmap>
-#include <QCursor>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -13,15 +12,23 @@
 #include <QToolTip>
 #include <QWidgetAction>
 
-wdgProfileImage::wdgProfileImage(QWidget *parent)
-    : QWidget(parent)
+wdgProfileImage::wdgProfileImage(QWidget *parent) : QWidget(parent)
 {
     setAutoFillBackground(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
     initIcons();
 }
 
-wdgProfileImage::~wdgProfileImage() = default;
+wdgProfileImage::~wdgProfileImage()
+{
+    // A presence menu still waiting for its deferred deletion would report its
+    // message field losing focus to this half-destroyed widget: cut it off first.
+    for (QMenu *menu : findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QLineEdit *edit : menu->findChildren<QLineEdit *>())
+            disconnect(edit, nullptr, this, nullptr);
+        delete menu;
+    }
+}
 
 void wdgProfileImage::initIcons()
 {
@@ -243,9 +250,8 @@ QString wdgProfileImage::presenceToolTip() const
 bool wdgProfileImage::event(QEvent *e)
 {
     if (e->type() == QEvent::ToolTip) {
-        const QPoint pos = mapFromGlobal(QCursor::pos());
-        const auto *help = static_cast<QHelpEvent *>(e);
-        const QPoint at = rect().contains(pos) ? pos : help->pos();
+        // Where the cursor was when the tool tip was asked for.
+        const QPoint at = static_cast<QHelpEvent *>(e)->pos();
         const QString tip = presenceToolTip();
         if (!tip.isEmpty() && badgeRect().contains(at))
             QToolTip::showText(mapToGlobal(at), tip, this);
