@@ -1,47 +1,277 @@
 // The call lines of the main window: the dial field and call button, the four
-// line buttons, and the state that call handling keeps.
+// line buttons, the stack of line widgets, the per-call records, the join of
+// the CTI server's reports with the phone's, and the call pipeline (incoming,
+// outgoing, answered, finished) with its balloons and automatic actions.
 #pragma once
 
+#include "automaticactions.h"
+#include "balloon.h"
+#include "callrules.h"
+#include "ctilibtypes.h"
+#include "mctiaction.h"
+#include "mcticalldetails.h"
+#include "msettings.h"
 #include "pbxsessionrules.h"
+#include "pendingcalls.h"
 
 #include <QList>
+#include <QMap>
 #include <QObject>
+#include <QPair>
+#include <QPointer>
+#include <QSharedPointer>
 #include <QTimer>
 
+#include <functional>
+
+class BalloonBoard;
+class CtiLib;
 class CustomLineEdit;
+class MSettingsStore;
 class QPushButton;
+class QStackedWidget;
 class QWidget;
+class wdgActiveLine;
+class wdgBalloonMessage;
+class wdgIncomingCallLine;
+
+// The contact found for a number.
+struct ContactDetails {
+    QString name;
+    QString company;
+    QString unit;
+};
+
+// What call handling asks of the directories: whether a number is one of the
+// PBX's extensions, and the contact of a number (null when none knows it).
+class CallDirectory
+{
+public:
+    virtual ~CallDirectory() = default;
+    virtual bool isExtension(const QString &number) const = 0;
+    virtual QSharedPointer<ContactDetails> resolveContactNumber(const QString &number) const = 0;
+};
 
 class CallLines : public QObject
 {
     Q_OBJECT
 public:
+    using RingingLine = wdgIncomingCallLine;
+    using ActiveLine = wdgActiveLine;
+    using BalloonWidget = wdgBalloonMessage;
+
     // The main form's widgets this object drives.
     struct Widgets {
         CustomLineEdit *edtCallerNumber = nullptr;
         QPushButton *btnStartAudioCall = nullptr;
-        QList<QPushButton *> lineButtons; // btnLine1 to btnLine4
-        QWidget *wdgLines = nullptr;      // their container, restyled on change
+        QList<QPushButton *> lineButtons;      // btnLine1 to btnLine4
+        QWidget *wdgLines = nullptr;           // their container, restyled on change
+        QStackedWidget *vLineLayout = nullptr; // the stack of line widgets
+        QWidget *lineParent = nullptr;         // parent of new line widgets (the window)
+        BalloonBoard *balloons = nullptr;      // the window's open balloons
     };
-    explicit CallLines(const Widgets &widgets, QObject *parent = nullptr);
+    // What call handling reads of the rest of the window at the moment an
+    // event or action arrives. Unset hooks answer "absent".
+    struct Hooks {
+        std::function<MSETTINGS::AppMode()> mode;
+        std::function<CtiLib *()> cti;
+        std::function<bool()> loggedIn;
+        std::function<bool()> hasDeskPhone;
+        std::function<bool()> hasEngine;
+        std::function<QMap<int, QString>()> serviceCodes;
+        std::function<QString(const QString &)> resolveQueueName;
+        std::function<int()> queueRole;
+        std::function<bool()> queuesPausedAny;
+        std::function<void(bool, const QString &)> pauseAllQueues;
+        std::function<quint32()> capabilities;
+        std::function<bool()> mobileNumberKnown;
+    };
 
-    // Every line button idle and none current.
+    CallLines(const Widgets &widgets, MSettingsStore *settings, QObject *parent = nullptr);
+    ~CallLines() override;
+
+    void setHooks(const Hooks &hooks) { env = hooks; }
+    // The directory lookups (not owned; none: no number is known).
+    void setDirectory(const CallDirectory *directory) { dir = directory; }
+
+    // --- state (diagnostics and tests)
+    const QMap<qint64, RingingLine *> &ringingLines() const { return incomingLinesMap; }
+    const QMap<qint64, ActiveLine *> &activeLines() const { return activeLinesMap; }
+    const QMap<qint64, MctiCallDetails> &callRecords() const { return callDetailsMap; }
+    PendingCalls &pendingIncoming() { return pendingIncomingCalls; }
+    PendingCalls &pendingOutgoing() { return pendingOutgoingCalls; }
+    PendingCalls &pendingAnswered() { return pendingAnsweredCalls; }
+    const CallRules::RingingCounters &ringingCounters() const { return counters; }
+    qint64 currentLine() const { return m_currentCallLine; }
+    BalloonWidget *balloon(Balloon::BalloonType type, qint64 lineId) const;
+    int balloonCount() const;
+    bool hasQueuePauseFor(qint64 lineId) const { return queuePausedLines.contains(lineId); }
+
+    // The attended transfer under way, as the transfer actions set it: the
+    // held line and the consultation call (-1 for none) with its number.
+    void setAttendedTransfer(qint64 heldLine, qint64 consultationLine, const QString &number = QString())
+    {
+        m_atransferline = heldLine;
+        m_lineToTransferTo = consultationLine;
+        m_numToTransferTo = number;
+    }
+    qint64 attendedTransferLine() const { return m_atransferline; }
+    qint64 consultationLine() const { return m_lineToTransferTo; }
+
+    // --- line ids and the line stack
+    qint64 getLineIdFromChannel(const QString &channel) const;
+    qint64 getLineIdFromLocalChannel(const QString &channel) const;
+    qint64 findLineIdForChannel(const QString &channel, bool local, bool remote) const;
+    bool isCtiOwned() const;
+    bool isExtenNum(const QString &number) const;
+    bool isMServiceCode(const QString &number) const;
+    QStringList getAccountNames() const;
+
+    // --- the pipeline
+    void processIncomingCall(qlonglong lineId, const QString &uid, const QString &remoteNum, const QString &remoteName,
+                             const QString &remoteChannel, const QString &calledNum, const QString &localChannel,
+                             CTILIB::CallAttributeFlags flags, const QString &queueName, const QString &groupName);
+    void processOutgoingCall(qlonglong lineId, const QString &uid, const QString &remoteNum, const QString &remoteName,
+                             const QString &calledNum, const QString &localChannel, int status);
+    void processAnsweredCall(qlonglong lineId, const QString &uid, const QString &callerAccount,
+                             const QString &calleeAccount, const QString &remoteNum, const QString &remoteName,
+                             const QString &remoteChannel, const QString &calledNum, const QString &localChannel,
+                             bool isCallee);
+    void finalizeCall(qlonglong lineId);
+    void closeWdgIncomingLine(qlonglong lineId);
+    void closeWdgActiveLine(qlonglong lineId, bool removeActiveWdg);
+    void removeAllLines();
+    void updateLineLocalInfo(qlonglong lineId, const QString &localChannel);
+    void updateLineRemoteInfo(qlonglong lineId, const QString &remoteNum, const QString &remoteName,
+                              const QString &remoteChannel = QString());
+    QPair<QString, QString> getRemoteNumNameFromLineId(qlonglong lineId) const;
+    // The balloon of a ringing call a phone reported before the CTI server.
+    void processIncomingCallForBalloon(qlonglong lineId, const QString &remoteNum, const QString &remoteName,
+                                       CTILIB::CallAttributeFlags flags);
+    // The headset asks to answer a ringing line.
+    void answerIncomingCallRequested(qlonglong lineId);
+    // True while an active line exists; otherwise the current line and the
+    // transfer state are cleared.
+    bool checkForActiveCalls();
+
+    // --- the CTI server's call reports
+    void onCtisIncomingCall(const IncomingCallEvent &event);
+    void onCtisOutgoingCall(const OriginateCallEvent &event);
+    void onCtisCallEstablished(const AnsweredCallEvent &event);
+    void onCtisCallFinished(const FinishedCallEvent &event);
+    void onCtisMissedCall(const MissedCallEvent &event);
+    void onCtisColpUpdate(const ColpUpdateEvent &event);
+    void onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &event);
+
+    // --- the phone's call reports (softphone engine, desk-phone driver):
+    // each joins the CTI server's report of the same call, or waits for it
+    // and shows the line with the phone's data meanwhile.
+    void phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
+    void phoneOutgoingCall(qlonglong lineId, const QString &number);
+    void phoneCallEstablished(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
+
+    // --- dialling
+    void startCall(const QString &number, CTILIB::NumberOutgoingPrefix type);
+    void startCallOrTransfer(const QString &number);
+    void startAudioCall(const QString &number);
+
+    // --- actions on the current call
+    void getActiveCallInfo(MctiCallDetails &details) const;
+    void triggerRecActiveCall();
+    void hangupActiveCall();
+
+    // --- automatic actions
+    void triggerAutomaticActions(MctiAction::MEvent event, const QString &callerNum, const QString &callerName,
+                                 const QString &uid, const QString &companyName, const QString &unitName,
+                                 const QString &calledNum, const QString &queueName, const QString &groupName);
+
+    // Refreshes the properties of the four line buttons.
     void updateLinesButtonStatus();
 
 public slots:
     void onSessionStarted(const PbxSession::SessionStart &session);
     void onSessionEnded();
+    void onLineStatusChanged();
+    void hangupCall(qlonglong lineId);
+    void answerIncomingCall(qlonglong lineId, const QString &remoteNum);
+    void refuseIncomingCall(qlonglong lineId, const QString &remoteNum);
+    void ignoreIncomingCall(qlonglong lineId, const QString &remoteNum);
+    void askForRecordCall(qlonglong lineId);
+    void hideBaloon(qlonglong lineId);
 
 signals:
     // The clipboard has not changed for a while (copy-to-call).
     void clipboardInactive();
+    // New missed calls to announce.
+    void missedCallNotification();
+    // A line widget is closing.
+    void closingIncomingLineWidget(qlonglong lineId);
+    void closingActiveLineWidget(qlonglong lineId);
 
 private:
+    struct Party {
+        bool isExtension = false;
+        QString lookupNumber;
+        QString displayName;
+        QString company;
+        QString unit;
+    };
+    Party resolveParty(const QString &remoteNum, const QString &remoteName) const;
+    // The caller of a ringing call: display number (outside prefix gone for
+    // callers that are no extension), shown name, company and unit.
+    struct Caller {
+        bool fromExtension = false;
+        QString displayNum;
+        QString shownName;
+        QString company;
+        QString unit;
+    };
+    Caller presentCaller(const QString &remoteNum, const QString &remoteName, CTILIB::CallAttributeFlags flags) const;
+    QSharedPointer<ContactDetails> resolveContactNumber(const QString &number) const;
+    MSETTINGS::AppMode mode() const;
+    CtiLib *cti() const;
+    QString outsidePrefix() const;
+    QString maskedName(const QString &name, const QString &number) const;
+    bool accountAccepted(const QString &account, bool strictMembership) const;
+
+    RingingLine *openIncomingLineWdg(qlonglong lineId, const QString &callId, const QString &remoteName,
+                                     const QString &remoteNum, CTILIB::CallAttributeFlags flags,
+                                     const QString &remoteChannel, const QString &localChannel,
+                                     const QString &queueName, const QString &groupName);
+    void displayIncomingCallBalloon(qlonglong lineId, const QString &remoteNum, const QString &callerName,
+                                    const QString &displayNum, bool isClickToCall, const QString &additionalLabel,
+                                    const QString &additionalInfo);
+    BalloonWidget *openBalloon(const QString &message, const Balloon::IncomingCallBaloonInfo &info);
+    ActiveLine *openActiveLineWdg(qlonglong lineId, const QString &callId, const QString &remoteNum,
+                                  const QString &remoteName, int status, const QString &remoteChannel,
+                                  const QString &localChannel, const QString &queueName, const QString &groupName);
+    void setupActiveLine(ActiveLine *line, int index);
+    int takeOutOfStack(QWidget *w);
+    void activateLineWdg(QWidget *w);
+    void resetTransferFlags(qlonglong lineId);
+    void resetAllTransferFlags();
+    void lineEnded(qlonglong lineId);
+    AutomaticActions::Gates gates(int event) const;
+    void click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type);
+
     Widgets ui;
-    // Answer values that call handling keeps per call kind.
-    int answerQueueExternal = 0;
-    int answerDirectExternal = 0;
-    int answerLocal = 0;
-    int answerTransferReturn = 0;
+    QPointer<MSettingsStore> settings;
+    Hooks env;
+    const CallDirectory *dir = nullptr;
+
+    QMap<qint64, ActiveLine *> activeLinesMap;
+    QMap<qint64, RingingLine *> incomingLinesMap;
+    QMap<qint64, MctiCallDetails> callDetailsMap;
+    PendingCalls pendingIncomingCalls;
+    PendingCalls pendingAnsweredCalls;
+    PendingCalls pendingOutgoingCalls;
+    qint64 m_currentCallLine = -1;
+    qint64 m_utransferline = -1;
+    qint64 m_atransferline = -1;
+    qint64 m_lineToTransferTo = -1;
+    QString m_numToTransferTo;
+    CallRules::RingingCounters counters;
+    // Lines for which call handling paused the queues.
+    QList<qint64> queuePausedLines;
     QTimer clipboardInactivityTimer;
 };

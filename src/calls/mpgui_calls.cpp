@@ -5,40 +5,52 @@
 #include "calllines.h"
 #include "customshortcut.h"
 #include "globallogger.h"
+#include "msettings.h"
+#include "phonebackends.h"
+#include "promptservice.h"
 
-void MPGui::onCtisIncomingCall(const IncomingCallEvent &)
+#include <QPushButton>
+
+void MPGui::onCtisIncomingCall(const IncomingCallEvent &event)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->onCtisIncomingCall(event);
 }
 
-void MPGui::onCtisOutgoingCall(const OriginateCallEvent &)
+void MPGui::onCtisOutgoingCall(const OriginateCallEvent &event)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->onCtisOutgoingCall(event);
 }
 
-void MPGui::onCtisCallEstablished(const AnsweredCallEvent &)
+void MPGui::onCtisCallEstablished(const AnsweredCallEvent &event)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->onCtisCallEstablished(event);
 }
 
-void MPGui::onCtisCallFinished(const FinishedCallEvent &)
+void MPGui::onCtisCallFinished(const FinishedCallEvent &event)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->onCtisCallFinished(event);
 }
 
-void MPGui::onCtisMissedCall(const MissedCallEvent &)
+void MPGui::onCtisMissedCall(const MissedCallEvent &event)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->onCtisMissedCall(event);
 }
 
-void MPGui::onCtisColpUpdate(const ColpUpdateEvent &)
+void MPGui::onCtisColpUpdate(const ColpUpdateEvent &event)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->onCtisColpUpdate(event);
 }
 
-void MPGui::onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &)
+void MPGui::onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &event)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->onCtisCallLocalInfoUpdate(event);
 }
 
 void MPGui::recvdParkCallNotify(const QString &, const QString &, const QString &)
@@ -53,12 +65,19 @@ void MPGui::onChannelStatusRecvd(const ChannelStatus &)
 
 void MPGui::onLineButtonClicked()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    // The button that was clicked names the position to show.
+    if (!calls)
+        return;
+    const int position =
+        QList<QPushButton *>{btnLine1, btnLine2, btnLine3, btnLine4}.indexOf(qobject_cast<QPushButton *>(sender()));
+    if (vLineLayout->count() > 0)
+        vLineLayout->setCurrentIndex(position >= 0 && position < vLineLayout->count() ? position : 0);
 }
 
 void MPGui::onLineStatusChanged()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->onLineStatusChanged();
 }
 
 void MPGui::onNumPadClicked()
@@ -68,7 +87,7 @@ void MPGui::onNumPadClicked()
 
 void MPGui::phoneTxtEnterKeyClicked()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    startCallOrTransfer(edtCallerNumber->text());
 }
 
 void MPGui::clearClicked()
@@ -122,7 +141,8 @@ void MPGui::updateLinesButtonStatus()
 
 void MPGui::hangupActiveCall()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->hangupActiveCall();
 }
 
 void MPGui::holdActiveCall()
@@ -158,4 +178,68 @@ void MPGui::onATransferShortcut()
 void MPGui::onATransferDlgShortcut()
 {
     logNotYetHandled(Q_FUNC_INFO);
+}
+
+void MPGui::startCall(QString number, CTILIB::NumberOutgoingPrefix type)
+{
+    if (calls)
+        calls->startCall(number, type);
+}
+
+void MPGui::startExternalCall(QString number)
+{
+    startCall(number, CTILIB::PrefixExternal);
+}
+
+void MPGui::startInternalCall(QString number)
+{
+    startCall(number, CTILIB::PrefixInternal);
+}
+
+void MPGui::startCallOrTransfer(QString number)
+{
+    if (calls)
+        calls->startCallOrTransfer(number);
+}
+
+void MPGui::startAudioCall(QString number)
+{
+    if (calls)
+        calls->startAudioCall(number);
+}
+
+void MPGui::triggerRecActiveCall()
+{
+    if (calls)
+        calls->triggerRecActiveCall();
+}
+
+void MPGui::getActiveCallInfo(MctiCallDetails &details)
+{
+    if (calls)
+        calls->getActiveCallInfo(details);
+}
+
+void MPGui::displayMissedCallNotification()
+{
+    tabNotifications |= 1;
+    if (!tabAnimTimer.isActive()) {
+        setIcon(currentIconValue, true);
+        tabAnimTimer.start();
+    }
+    prompts().showTrayMessage(trayIcon, MSETTINGS::getLongApplicationName(), tr("Nuove chiamate perse"),
+                              QSystemTrayIcon::Information, 4000);
+}
+
+void MPGui::removeAllLines()
+{
+    if (calls)
+        calls->removeAllLines();
+}
+
+void MPGui::hangupAllCalls(bool)
+{
+    // The softphone engine hangs up its own calls when it is shut down; in
+    // the other modes nothing is sent to the phone or the PBX.
+    removeAllLines();
 }

@@ -6,6 +6,7 @@
 #include "balloon.h"
 #include "ctilibtypes.h"
 #include "mainwindowicons.h"
+#include "mcticalldetails.h"
 #include "mcticonfig.h"
 #include "mpguilabels.h"
 #include "msettings.h"
@@ -247,6 +248,17 @@ public slots:
     void onUTransferDlgShortcut();
     void onATransferShortcut();
     void onATransferDlgShortcut();
+    // Dialling: "+" becomes "00", spaces and separators go, anything else
+    // that is not a dial character is refused; then the mode's back-end.
+    void startCall(QString number, CTILIB::NumberOutgoingPrefix type = CTILIB::PrefixInternal);
+    void startExternalCall(QString number);
+    void startInternalCall(QString number);
+    void startCallOrTransfer(QString number);
+    void startAudioCall(QString number);
+    void triggerRecActiveCall();
+    // Copies the current line's record; leaves `details` as it is without one.
+    void getActiveCallInfo(MctiCallDetails &details);
+    void displayMissedCallNotification();
 
     // --- directories and call history
     void recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::PhonebookTypeFlags flags);
@@ -328,6 +340,10 @@ public slots:
 public:
     // True for a PBX firmware this client works with (4.0.7 or newer).
     static bool checkVeloraFwVers(const QString &firmware);
+    // Every line closed and the call state emptied; with a softphone engine
+    // its calls are hung up first, without one the desk-phone driver goes.
+    void hangupAllCalls(bool);
+    void removeAllLines();
     // Saves the header states of the four main views through the settings.
     void saveTablesState();
     // Session state (diagnostics and tests).

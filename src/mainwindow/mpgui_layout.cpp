@@ -257,12 +257,31 @@ void MPGui::setupGuiLayout()
 
 void MPGui::createSubsystems()
 {
+    balloons = new BalloonBoard(this);
+
     CallLines::Widgets callWidgets;
     callWidgets.edtCallerNumber = edtCallerNumber;
     callWidgets.btnStartAudioCall = btnStartAudioCall;
     callWidgets.lineButtons = {btnLine1, btnLine2, btnLine3, btnLine4};
     callWidgets.wdgLines = wdgLines;
-    calls = new CallLines(callWidgets, this);
+    callWidgets.vLineLayout = vLineLayout;
+    callWidgets.lineParent = this;
+    callWidgets.balloons = balloons;
+    calls = new CallLines(callWidgets, settingsStore, this);
+    CallLines::Hooks callHooks;
+    callHooks.mode = [this] { return appMode; };
+    callHooks.cti = [this] { return ctiLib; };
+    callHooks.loggedIn = [this] { return isSessionUp(); };
+    callHooks.hasDeskPhone = [this] { return phones->deskPhone() != nullptr; };
+    callHooks.hasEngine = [this] { return phones->engine() != nullptr; };
+    callHooks.serviceCodes = [this] { return messaging ? messaging->serviceCodes() : QMap<int, QString>(); };
+    callHooks.queueRole = [this] { return currentQueueRole(); };
+    callHooks.pauseAllQueues = [this](bool pause, const QString &reason) { pauseAllQueues(pause, reason); };
+    callHooks.capabilities = [this] { return ctiLib ? ctiLib->getPbxCapabilities() : 0u; };
+    calls->setHooks(callHooks);
+    connect(calls, &CallLines::missedCallNotification, this, &MPGui::displayMissedCallNotification);
+    connect(calls, &CallLines::closingIncomingLineWidget, this, &MPGui::sigClosingIncomingLineWidget);
+    connect(calls, &CallLines::closingActiveLineWidget, this, &MPGui::sigClosingActiveLineWidget);
 
     DirectoryPanel::Widgets directoryWidgets;
     directoryWidgets.window = this;
@@ -309,8 +328,6 @@ void MPGui::createSubsystems()
     queueWidgets.pauseAllAction = pauseAllAction;
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
     queues = new QueuesController(settingsStore, queueWidgets, icons, this);
-
-    balloons = new BalloonBoard(this);
     queues->setCtiClient(ctiLib);
 
     // The session reaches each of them in this order.

@@ -279,6 +279,11 @@ void MPGui::initClientApiServer()
 
     apiServer = new ClientApiServer(settingsStore->getMUsername(), settingsStore->getMPassword(), config, this);
     connect(apiServer, &ClientApiServer::sigHangupCallRequested, this, &MPGui::hangupActiveCall, Qt::QueuedConnection);
+    connect(apiServer, SIGNAL(sigMakeCallRequested(QString)), this, SLOT(startCall(QString)), Qt::QueuedConnection);
+    connect(apiServer, &ClientApiServer::sigTriggerRecCallRequested, this, &MPGui::triggerRecActiveCall,
+            Qt::QueuedConnection);
+    connect(apiServer, &ClientApiServer::sigGetCurrentCallInfo, this, &MPGui::getActiveCallInfo,
+            Qt::DirectConnection);
     connect(apiServer, &ClientApiServer::sigBlindTransferCallRequested, this, &MPGui::unattendedTransferCall,
             Qt::QueuedConnection);
     connect(apiServer, &ClientApiServer::sigAttendedTransferCallRequested, this, &MPGui::attendedTransferCall,
@@ -368,6 +373,12 @@ void MPGui::disconnectedFromM(QString reason)
     const bool wasUp = session->isUp();
     const bool automaticAttempt = session->isAutomaticAttempt();
 
+    // Reasons that bring a new attempt keep a softphone's lines; the others
+    // end every call.
+    if (!parsed.reconnects())
+        hangupAllCalls(false);
+    else if (!phones->engine())
+        removeAllLines();
     emit sigSessionEnded(parsed);
     emit sigDisconnected();
     saveTablesState();
@@ -448,6 +459,7 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
     }
 
     emit sigAboutToExit();
+    hangupAllCalls(false);
 
     if (clipboard) {
         disconnect(clipboard, nullptr, this, nullptr);

@@ -2,6 +2,8 @@
 // local program's requests reach the window through the connections the
 // window makes when it starts the server after log-in.
 #include "apiclient.h"
+#include "calllines.h"
+#include "msettingsstore.h"
 #include "clientapiserver.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
@@ -23,6 +25,9 @@ private slots:
     void wrongPasswordReachesNothing();
     void callActionsAnswered_data();
     void callActionsAnswered();
+    void click2callReachesThePbx_data();
+    void click2callReachesThePbx();
+    void activeCallInfo();
 
 private:
     // The window's server, moved to a free port of the local host so that no
@@ -164,6 +169,93 @@ void TestSessionApi::callActionsAnswered()
     QVERIFY(w.isSessionUp());
     QCOMPARE(f.sim->activeCallCount(), 0);
     QVERIFY(prompts.shown.isEmpty());
+}
+
+void TestSessionApi::click2callReachesThePbx_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("dialled"); // empty: nothing reaches the PBX
+    QTest::newRow("plus and blanks") << "+39 02 555" << "003902555";
+    QTest::newRow("extension") << "203" << "203";
+    QTest::newRow("not a number") << "203&reboot" << "";
+}
+
+void TestSessionApi::click2callReachesThePbx()
+{
+    QFETCH(QString, number);
+    QFETCH(QString, dialled);
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    ClientApiServer *server = serverOf(w);
+    QVERIFY(server);
+    QSignalSpy commands(f.sim.get(), &PbxSimulator::commandReceived);
+    QSignalSpy requested(server, &ClientApiServer::sigMakeCallRequested);
+
+    ApiClient client;
+    const QByteArray reply = client.exchange(
+        server->serverPort(),
+        demoRequest(QStringLiteral("<click2call><number_to_call>%1</number_to_call></click2call>")
+                        .arg(number.toHtmlEscaped())));
+    QCOMPARE(replyName(reply), QByteArray("click2call"));
+    QTRY_COMPARE(requested.count(), 1);
+    auto newCalls = [&commands] {
+        QList<QJsonObject> found;
+        for (const QList<QVariant> &c : qAsConst(commands)) {
+            if (c.at(1).toString() == QLatin1String("newCall"))
+                found << c.at(2).toJsonObject();
+        }
+        return found;
+    };
+    if (dialled.isEmpty()) {
+        QTest::qWait(300); // the window's queued slot runs and refuses
+        QVERIFY(newCalls().isEmpty());
+        return;
+    }
+    QTRY_COMPARE(newCalls().size(), 1);
+    QCOMPARE(newCalls().first().value(QStringLiteral("number")).toString(), dialled);
+    QCOMPARE(newCalls().first().value(QStringLiteral("prefix")).toInt(), int(CTILIB::PrefixInternal));
+}
+
+void TestSessionApi::activeCallInfo()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    IdentityList identities;
+    IdentityEntry entry;
+    for (const SimUser &u : f.sim->data().users) {
+        if (u.extension == QLatin1String("201"))
+            entry.identifier = u.account();
+    }
+    identities << entry;
+    w.store()->setAccountList(identities);
+    ClientApiServer *server = serverOf(w);
+    QVERIFY(server);
+    const QByteArray request = demoRequest(QStringLiteral("<activeCallInfo>1</activeCallInfo>"));
+
+    ApiClient idle;
+    QByteArray reply = idle.exchange(server->serverPort(), request);
+    QCOMPARE(replyCode(reply), 1);
+    QCOMPARE(replyMessage(reply), QByteArray("No active calls"));
+
+    // A caller whose name would break the reply's XML.
+    const QString uid = f.sim->injectIncomingCall(QStringLiteral("0612345"), QStringLiteral("201"), QString(),
+                                                  QStringLiteral("</remote_name><x>&\"'"));
+    QTRY_COMPARE(w.callLines()->ringingLines().size(), 1);
+    QVERIFY(f.sim->answerRinging(QStringLiteral("201")));
+    QTRY_COMPARE(w.callLines()->activeLines().size(), 1);
+
+    ApiClient during;
+    reply = during.exchange(server->serverPort(), request);
+    QCOMPARE(replyCode(reply), 0);
+    QVERIFY2(reply.contains(QStringLiteral("<uid>%1</uid>").arg(uid).toUtf8()), reply.constData());
+    QVERIFY(reply.contains("<remote_num>0612345</remote_num>"));
+    QVERIFY2(reply.contains("<remote_name>&lt;/remote_name&gt;&lt;x&gt;&amp;&quot;&apos;</remote_name>"),
+             reply.constData());
+    QVERIFY(reply.contains("<called_num>201</called_num><is_answered>1</is_answered>"));
 }
 
 DESKLINE_TEST_MAIN(TestSessionApi)
