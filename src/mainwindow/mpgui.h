@@ -5,6 +5,7 @@
 
 #include "ctilibtypes.h"
 #include "mainwindowicons.h"
+#include <QSharedPointer>
 #include "mcticonfig.h"
 #include "mpguilabels.h"
 #include "msettings.h"
@@ -39,6 +40,7 @@ class CallLines;
 class CtiLib;
 class ClientApiServer;
 class DirectoryPanel;
+struct MctiExtenDetails;
 class DlgContactEdit;
 class DlgRedirect;
 class MSettingsDialog;
@@ -116,6 +118,9 @@ public:
     PhoneBackends *phoneBackends() const { return phones; }
     CallLines *callLines() const { return calls; }
     DirectoryPanel *directoryPanel() const { return directory; }
+    // The contact details of a number (extension map first, then the phone
+    // book); null when unknown. Forwards to the directory panel.
+    QSharedPointer<MctiExtenDetails> resolveContactNumber(const QString &number);
     MessagingPanel *messagingPanel() const { return messaging; }
     QueuesController *queuesController() const { return queues; }
     // The current window and tray icon (undecorated) and the three state icons.

@@ -1,0 +1,139 @@
+// The directories of a main window logged in to the PBX simulator's demo
+// office: the four lists fill, a BLF change lights and blinks a lamp, a
+// search narrows a list, the call history names its callers, the star
+// toggles a favourite.
+#include "cdrfilterproxymodel.h"
+#include "customsearchlineedit.h"
+#include "customtreeview.h"
+#include "directorydelegates.h"
+#include "directorypanel.h"
+#include "directoryroles.h"
+#include "msettingsstore.h"
+#include "sessionfixture.h"
+#include "testmain.h"
+
+#include <QAbstractItemModelTester>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+
+using namespace sessiontest;
+
+namespace
+{
+// Row of the view's model whose column has that text, -1 when none.
+int rowWithText(QAbstractItemModel *model, int column, const QString &text)
+{
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, column).data().toString() == text)
+            return r;
+    }
+    return -1;
+}
+} // namespace
+
+class TestDirectorySession : public QObject
+{
+    Q_OBJECT
+private slots:
+    void listsFillAfterLogin();
+};
+
+void TestDirectorySession::listsFillAfterLogin()
+{
+    SessionFixture fx;
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    DirectoryPanel *panel = w.directoryPanel();
+    QVERIFY(panel);
+    panel->setSearchDebounceMs(0);
+    w.show();
+
+    auto *tvContacts = widgetOf<CustomTreeView>(w, "tvContacts");
+    auto *tvExtensions = widgetOf<CustomTreeView>(w, "tvExtensions");
+    auto *tvFavourites = widgetOf<CustomTreeView>(w, "tvFavourites");
+    auto *tvCdr = widgetOf<CustomTreeView>(w, "tvCdr");
+    QVERIFY(tvContacts && tvExtensions && tvFavourites && tvCdr);
+
+    // Phone book (seven shared contacts and one personal), extensions, call history.
+    QTRY_COMPARE_WITH_TIMEOUT(tvContacts->model()->rowCount(), 8, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(tvExtensions->model()->rowCount(), 11, 10000); // 201 is the user's own
+    QTRY_COMPARE_WITH_TIMEOUT(tvCdr->model()->rowCount(), 8, 10000);
+    QAbstractItemModelTester t1(tvContacts->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester t2(tvExtensions->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester t3(tvFavourites->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester t4(tvCdr->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(widgetOf<QLabel>(w, "lblContactsUpdating")->text(), QString());
+    QCOMPARE(widgetOf<QStackedWidget>(w, "stackedContacts")->currentWidget(), widgetOf<QWidget>(w, "pageContacts"));
+    QCOMPARE(widgetOf<QStackedWidget>(w, "cdrStckWidget")->currentWidget(), widgetOf<QWidget>(w, "pageCdr"));
+    QVERIFY(panel->extensions().contains("201"));
+    QCOMPARE(panel->extensions().size(), 12);
+
+    // Call history: the caller without a name gets the phone book's.
+    QAbstractItemModel *cdr = tvCdr->model();
+    QVERIFY(rowWithText(cdr, 1, "Federica Blu") >= 0);
+    QCOMPARE(w.resolveContactNumber("+39 051 332211")->name, QStringLiteral("Federica Blu"));
+    QCOMPARE(w.resolveContactNumber("202")->name, panel->extensions().value("202").name);
+    QVERIFY(w.resolveContactNumber("+39 999").isNull());
+
+    // Favourites: none yet; clicking the star of 203 adds it and the store keeps it.
+    QCOMPARE(tvFavourites->model()->rowCount(), 0);
+    QAbstractItemModel *ext = tvExtensions->model();
+    const int row203 = rowWithText(ext, 2, "203");
+    QVERIFY(row203 >= 0);
+    tvExtensions->scrollTo(ext->index(row203, 7));
+    QTest::mouseClick(tvExtensions->viewport(), Qt::LeftButton, {},
+                      tvExtensions->visualRect(ext->index(row203, 7)).center());
+    QTRY_COMPARE(tvFavourites->model()->rowCount(), 1);
+    QVERIFY(w.store()->isContactFavourite("E203"));
+    QVERIFY(panel->extensions().value("203").favourite);
+    // And off again, from the favourites view.
+    QAbstractItemModel *fav = tvFavourites->model();
+    QTest::mouseClick(tvFavourites->viewport(), Qt::LeftButton, {}, tvFavourites->visualRect(fav->index(0, 7)).center());
+    QTRY_COMPARE(tvFavourites->model()->rowCount(), 0);
+    QVERIFY(!w.store()->isContactFavourite("E203"));
+
+    // A colleague's phone rings: red/green blink, then back to green when idle.
+    const int row202 = rowWithText(ext, 2, "202");
+    fx.sim->setBlf("202", 8);
+    QTRY_COMPARE_WITH_TIMEOUT(ext->index(row202, 1).data(DirRole::Blf).toInt(), 8, 5000);
+    extenItemDelegate *lamp = panel->extensionsDelegate();
+    QVERIFY(lamp && lamp->isRinging());
+    QCOMPARE(extenItemDelegate::lampFor(ext->index(row202, 1).data(DirRole::Blf)), QStringLiteral("blink"));
+    const bool before = lamp->blinkIsGreen();
+    auto *ringTimer = lamp->findChild<QTimer *>("ringingTimer");
+    QVERIFY(ringTimer && ringTimer->isActive());
+    QCOMPARE(ringTimer->interval(), 250);
+    QMetaObject::invokeMethod(ringTimer, "timeout");
+    QCOMPARE(lamp->blinkIsGreen(), !before);
+    fx.sim->setBlf("202", 2);
+    QTRY_COMPARE_WITH_TIMEOUT(ext->index(row202, 1).data(DirRole::Blf).toInt(), 2, 5000);
+    QCOMPARE(extenItemDelegate::lampFor(ext->index(row202, 1).data(DirRole::Blf)), QStringLiteral("red"));
+    QVERIFY(!lamp->isRinging());
+
+    // Search narrows: words are literal text.
+    auto *contactsSearch = widgetOf<CustomSearchLineEdit>(w, "txtContactsSearch");
+    QTest::keyClicks(contactsSearch, "+39 mario");
+    QTRY_COMPARE(tvContacts->model()->rowCount(), 1);
+    QCOMPARE(tvContacts->model()->index(0, 2).data().toString(), QStringLiteral("Verdi"));
+    contactsSearch->clear();
+    QTRY_COMPARE(tvContacts->model()->rowCount(), 8);
+    auto *extSearch = widgetOf<CustomSearchLineEdit>(w, "txtExtSearch");
+    QTest::keyClicks(extSearch, "[");
+    QTRY_COMPARE(tvExtensions->model()->rowCount(), 0);
+    extSearch->clear();
+    QTRY_COMPARE(tvExtensions->model()->rowCount(), 11);
+    auto *cdrSearch = widgetOf<CustomSearchLineEdit>(w, "txtCdrSearch");
+    QTest::keyClicks(cdrSearch, "federica");
+    QTRY_COMPARE(tvCdr->model()->rowCount(), 1);
+    cdrSearch->clear();
+    QTRY_COMPARE(tvCdr->model()->rowCount(), 8);
+
+    // Disconnection empties the extension map.
+    w.disconnectFromM();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
+    QVERIFY(panel->extensions().isEmpty());
+}
+
+DESKLINE_TEST_MAIN(TestDirectorySession)
+#include "tst_session.moc"
