@@ -43,8 +43,6 @@ DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets,
     cdrSearchTimer.setObjectName(QStringLiteral("cdrSearchTimer"));
     cdrDateTimer.setObjectName(QStringLiteral("cdrDateTimer"));
     cdrDateTimer.setSingleShot(true);
-    for (QTimer *t : {&contactSearchTimer, &extenSearchTimer, &cdrSearchTimer})
-        t->setSingleShot(true);
     connect(&contactsRefreshTimer, &QTimer::timeout, this, &DirectoryPanel::contactsRefreshDue);
     connect(&contactSearchTimer, &QTimer::timeout, this, &DirectoryPanel::contactSearchDue);
     connect(&extenSearchTimer, &QTimer::timeout, this, &DirectoryPanel::extenSearchDue);
@@ -66,6 +64,10 @@ DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets,
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->setAnimated(false);
     }
+    // The double-click handler expands and collapses the contact rows: the
+    // view must not toggle them a second time.
+    for (CustomTreeView *view : {ui.tvFavourites, ui.tvExtensions, ui.tvContacts})
+        view->setExpandsOnDoubleClick(false);
 
     dlgContactEdit = new DlgContactEdit(ui.window);
 }

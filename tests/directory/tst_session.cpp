@@ -14,6 +14,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QLabel>
+#include <QTabWidget>
+#include <QThreadPool>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 
@@ -37,7 +39,42 @@ class TestDirectorySession : public QObject
     Q_OBJECT
 private slots:
     void listsFillAfterLogin();
+    void quickDeliveriesInstallTheLast();
+    void expandedContactIsNotRepaintedForever();
 };
+
+namespace
+{
+PhoneBookList bookOf(const QStringList &lastNames)
+{
+    PhoneBook book;
+    book.source = QStringLiteral("velora");
+    book.visibility = QStringLiteral("Public");
+    for (const QString &name : lastNames) {
+        PhoneBookEntry e;
+        e.id = name;
+        e.lastName = name;
+        ContactEntry f;
+        f.kind = QStringLiteral("phone");
+        f.subtype = QStringLiteral("work");
+        f.value = QStringLiteral("02 555 ") + QString::number(name.size());
+        e.contacts = {f};
+        book.entries << e;
+    }
+    return {book};
+}
+
+// Counts the paint events of a widget.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+} // namespace
 
 void TestDirectorySession::listsFillAfterLogin()
 {
@@ -133,6 +170,73 @@ void TestDirectorySession::listsFillAfterLogin()
     w.disconnectFromM();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
     QVERIFY(panel->extensions().isEmpty());
+}
+
+void TestDirectorySession::quickDeliveriesInstallTheLast()
+{
+    SessionFixture fx;
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    DirectoryPanel *panel = w.directoryPanel();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->contactsBookModel()->rowCount() == 8 && !panel->isContactsBuildPending(), 10000);
+
+    QSignalSpy installed(panel, &DirectoryPanel::contactsModelInstalled);
+    // Two deliveries, the first one large so that it is likely still building.
+    QStringList many;
+    for (int i = 0; i < 3000; ++i)
+        many << QStringLiteral("Primo%1").arg(i);
+    w.recvdPhonebook(bookOf(many), CTILIB::PhonebookPbx);
+    w.recvdPhonebook(bookOf({"Secondo", "Ultimo"}), CTILIB::PhonebookPbx);
+    QTRY_VERIFY_WITH_TIMEOUT(!panel->isContactsBuildPending(), 10000);
+    QTRY_COMPARE(installed.count(), 1);
+    QStandardItemModel *model = panel->contactsBookModel();
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->thread(), QThread::currentThread());
+    // Whatever finishes later is dropped, never installed.
+    QThreadPool::globalInstance()->waitForDone();
+    QTest::qWait(50);
+    QCOMPARE(installed.count(), 1);
+    QCOMPARE(panel->contactsBookModel(), model);
+    QCOMPARE(panel->contactNameOf("025557"), QStringLiteral("Secondo"));
+
+    // Extensions only: the phone book stays.
+    w.recvdPhonebook(PhoneBookList(), CTILIB::PhonebookExtensions);
+    QVERIFY(!panel->isContactsBuildPending());
+    QCOMPARE(panel->contactsBookModel(), model);
+}
+
+void TestDirectorySession::expandedContactIsNotRepaintedForever()
+{
+    SessionFixture fx;
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *tvContacts = widgetOf<CustomTreeView>(w, "tvContacts");
+    QTRY_COMPARE_WITH_TIMEOUT(tvContacts->model()->rowCount(), 8, 10000);
+    auto *tabs = widgetOf<QTabWidget>(w, "tabContactsWidget");
+    QWidget *page = widgetOf<QWidget>(w, "contactsTabWidget");
+    if (tabs && page)
+        tabs->setCurrentWidget(page);
+    // Double click expands the contact; its number rows span the whole row.
+    const QModelIndex first = tvContacts->model()->index(0, 1);
+    tvContacts->scrollTo(first);
+    const QPoint at = tvContacts->visualRect(first).center();
+    // A real double click: press and release, then the second press.
+    QTest::mouseClick(tvContacts->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(tvContacts->viewport(), Qt::LeftButton, {}, at);
+    QTRY_VERIFY(tvContacts->isExpanded(first.sibling(0, 0)));
+    QVERIFY(tvContacts->isFirstColumnSpanned(0, first.sibling(0, 0)));
+    QTest::qWait(100);
+
+    PaintCounter counter;
+    tvContacts->viewport()->installEventFilter(&counter);
+    tvContacts->viewport()->repaint();
+    const int afterOne = counter.paints;
+    QTest::qWait(300);
+    tvContacts->viewport()->removeEventFilter(&counter);
+    QVERIFY(afterOne >= 1);
+    QCOMPARE(counter.paints, afterOne);
 }
 
 DESKLINE_TEST_MAIN(TestDirectorySession)
