@@ -181,7 +181,8 @@ int main(int argc, char *argv[])
         const bool done = waitUntil(
             [&] {
                 return panel->contactsBookModel() != contacts && panel->extensionsModel() != extensions &&
-                       panel->callHistoryModel() != cdr && !panel->isContactsBuildPending();
+                       panel->callHistoryModel() != cdr && !panel->isContactsBuildPending() &&
+                       !panel->isCdrBuildPending();
             },
             30000);
         const qint64 total = done ? clock.elapsed() : 999999;
@@ -267,6 +268,7 @@ int main(int argc, char *argv[])
     QElapsedTimer cdrClock;
     cdrClock.start();
     panel->recvdCdr(calls);
+    waitUntil([&] { return !panel->isCdrBuildPending(); }, 10000);
     ok &= report("call-history model of the records, names resolved", cdrClock.nsecsElapsed() / 1e6, 200, "ms");
     std::printf("call-history rows: %d\n", panel->callHistoryModel()->rowCount());
 

@@ -26,6 +26,8 @@ bool containsAny(const QString &key, const std::initializer_list<const char *> &
 }
 
 const char *const StartFormat = "yyyy-MM-dd hh:mm:ss";
+// Log lines kept from one worker build, however many entries are bad.
+constexpr int MaxNotes = 50;
 } // namespace
 
 namespace CdrRules
@@ -142,16 +144,31 @@ CallType callType(const QString &key)
     return {QString::fromLatin1(it.value().first), trMPGui(it.value().second)};
 }
 
-QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve)
+QHash<QString, QIcon> typeIcons()
+{
+    QHash<QString, QIcon> icons;
+    for (const char *key : {"NOANSWER_IN", "ANSWER_IN", "NOANSWER_OUT", "ANSWER_OUT", "NOANSWER_LOCAL_IN",
+                            "ANSWER_LOCAL_IN", "NOANSWER_LOCAL_OUT", "ANSWER_LOCAL_OUT", "VOICEMAIL_IN"}) {
+        const QString path = callType(QString::fromLatin1(key)).iconPath;
+        icons.insert(path, QIcon(path));
+    }
+    return icons;
+}
+
+QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve,
+                               const QHash<QString, QIcon> &givenIcons, QStringList *notes)
 {
     QStandardItemModel *model = DirectoryModels::initCdrModel();
-    QHash<QString, QIcon> icons;
+    QHash<QString, QIcon> icons = givenIcons;
     for (const CdrEntry &e : cdr) {
         const QDateTime start = QDateTime::fromString(e.startTime, QLatin1String(StartFormat));
         if (start.isValid() && start < cutOffTime)
             continue;
         if (e.direction.isEmpty()) {
-            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Got invalid Cdr entry, skipping it... entryUid:" << e.uid;
+            if (notes && notes->size() < MaxNotes)
+                notes->append(QStringLiteral("Got invalid Cdr entry, skipping it... entryUid: ") + e.uid);
+            else if (!notes)
+                logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Got invalid Cdr entry, skipping it... entryUid:" << e.uid;
             continue;
         }
         const QString callerLabel = e.callerName.isEmpty() ? e.callerNum : e.callerName;
@@ -166,18 +183,27 @@ QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, cons
         if (!resolved.isEmpty())
             name = resolved;
         const CallType type = callType(e.callTypeKey);
-        if (type.iconPath.isEmpty())
-            logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Unable to find a proper icon for type" << e.callTypeKey;
+        if (type.iconPath.isEmpty()) {
+            if (notes && notes->size() < MaxNotes)
+                notes->append(QStringLiteral("Unable to find a proper icon for type ") + e.callTypeKey);
+            else if (!notes)
+                logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Unable to find a proper icon for type" << e.callTypeKey;
+        }
         const QString duration = durationText(e.duration);
 
         auto *first = new QStandardItem();
         first->setData(e.callTypeKey, DirRole::Entry);
         first->setData(QVariant::fromValue(CTILIB::CallAttributeFlags(e.callAttributes)), DirRole::Source);
         if (!type.iconPath.isEmpty()) {
-            auto icon = icons.constFind(type.iconPath);
-            if (icon == icons.constEnd())
-                icon = icons.insert(type.iconPath, QIcon(type.iconPath));
-            first->setIcon(icon.value());
+            QIcon icon;
+            const auto known = icons.constFind(type.iconPath);
+            if (known != icons.constEnd()) {
+                icon = known.value();
+            } else {
+                icon = QIcon(type.iconPath);
+                icons.insert(type.iconPath, icon);
+            }
+            first->setIcon(icon);
         }
         first->setToolTip(type.text);
         first->setData(trMPGui("%1 con %2 (%3) in data %4 durata %5")

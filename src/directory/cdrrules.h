@@ -8,6 +8,9 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
+#include <QIcon>
+#include <QStringList>
 #include <QString>
 #include <functional>
 
@@ -48,5 +51,11 @@ using NameResolver = std::function<QString(const QString &number)>;
 // The call-history model of a record set: entries before the cut-off and
 // entries without direction are skipped; every row decorated (type icon and
 // text, resolved name, duration text, search text).
-QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve);
+// To build on a worker thread: pass the type icons made on the GUI thread
+// (typeIcons()) and `notes`, which collects the log lines instead of writing them.
+QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve,
+                               const QHash<QString, QIcon> &icons = QHash<QString, QIcon>(),
+                               QStringList *notes = nullptr);
+// The icons of the call types by resource path.
+QHash<QString, QIcon> typeIcons();
 } // namespace CdrRules

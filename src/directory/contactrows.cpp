@@ -161,9 +161,15 @@ ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner)
     ContactsBuild build;
     build.model = initContactsBookModel();
     QStandardItem *root = build.model->invisibleRootItem();
+    int total = 0;
+    for (const PhoneBook &book : books)
+        total += book.entries.size();
+    build.foldedSearch.reserve(total);
     for (const PhoneBook &book : books) {
         for (const PhoneBookEntry &entry : book.entries) {
-            root->appendRow(phonebookEntryToModelRow(entry, book.source, book.visibility));
+            const QList<QStandardItem *> row = phonebookEntryToModelRow(entry, book.source, book.visibility);
+            build.foldedSearch.append(row.first()->data(DirRole::SearchText).toString().toCaseFolded());
+            root->appendRow(row);
             const QString name = nameOfEntry(entry);
             if (name.isEmpty())
                 continue;

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVector>
 
 class QStandardItem;
 class QStandardItemModel;
@@ -52,6 +53,7 @@ private:
 struct ContactsBuild {
     QStandardItemModel *model = nullptr;
     ContactNumberIndex index;
+    QVector<QString> foldedSearch; // search text of each row, case-folded
 };
 
 namespace DirectoryModels

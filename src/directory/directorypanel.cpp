@@ -82,6 +82,14 @@ DirectoryPanel::~DirectoryPanel()
         delete watcher;
     }
     liveWatchers.clear();
+    for (QFutureWatcher<CdrBuild> *watcher : qAsConst(liveCdrWatchers)) {
+        watcher->disconnect(this);
+        watcher->waitForFinished();
+        if (watcher->future().resultCount() > 0)
+            delete watcher->result().model;
+        delete watcher;
+    }
+    liveCdrWatchers.clear();
     if (dlgContactEdit) {
         dlgContactEdit->disconnect();
         dlgContactEdit->close();
@@ -187,6 +195,9 @@ void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
         }
         contactNumbers = ContactNumberIndex();
         lastCdr.clear();
+        // Builds still running belong to the ended session.
+        pendingWatcher = nullptr;
+        pendingCdrWatcher = nullptr;
     }
 }
 
@@ -385,6 +396,17 @@ void DirectoryPanel::releaseBuild(QFutureWatcher<ContactsBuild> *watcher)
     }
 }
 
+// A replaced model is released away from the GUI thread: freeing tens of
+// thousands of items would stall the window. Nothing refers to it any more.
+void DirectoryPanel::releaseModel(QStandardItemModel *old)
+{
+    if (!old)
+        return;
+    old->setParent(nullptr);
+    old->moveToThread(nullptr);
+    QtConcurrent::run(QThreadPool::globalInstance(), [old]() { delete old; });
+}
+
 void DirectoryPanel::onContactsModelReady()
 {
     auto *watcher = dynamic_cast<QFutureWatcher<ContactsBuild> *>(sender());
@@ -394,7 +416,8 @@ void DirectoryPanel::onContactsModelReady()
     watcher->deleteLater();
     if (watcher != pendingWatcher || !settings) {
         // A later delivery is being built: this result is stale.
-        releaseBuild(watcher);
+        if (watcher->future().resultCount() > 0)
+            releaseModel(watcher->result().model);
         return;
     }
     pendingWatcher = nullptr;
@@ -404,11 +427,8 @@ void DirectoryPanel::onContactsModelReady()
     QStandardItemModel *old = contactsModel;
     contactsModel = build.model;
     contactNumbers = build.index;
-    contactsProxy->setSourceModel(contactsModel);
-    if (old) {
-        old->setParent(nullptr);
-        old->deleteLater();
-    }
+    contactsProxy->setSourceModel(contactsModel, build.foldedSearch);
+    releaseModel(old);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows.";
     ui.stackedContacts->setCurrentWidget(ui.pageContacts);
     if (!lastCdr.isEmpty() && cdrProxy)
@@ -441,10 +461,7 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
     extenRows = result.rows;
     extenProxy->setSourceModel(extenModel);
     favouritesProxy->setSourceModel(extenModel);
-    if (old) {
-        old->setParent(nullptr);
-        old->deleteLater();
-    }
+    releaseModel(old);
     for (const MctiExtenDetails &renamed : qAsConst(result.renamed))
         emit extenNameUpdated(renamed);
     emit extenListRebuilt();
@@ -712,15 +729,54 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     const QDateTime cut = CdrRules::cutOff(now(), days);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Filtering CDR entries before" << cut.toString(Qt::ISODate) << "(i.e."
                            << days << "days)";
-    QStandardItemModel *model =
-        CdrRules::buildModel(cdr, cut, [this](const QString &number) { return contactNameOf(number); });
-    QStandardItemModel *old = cdrModel;
-    cdrModel = model;
-    cdrProxy->setSourceModel(cdrModel);
-    if (old) {
-        old->setParent(nullptr);
-        old->deleteLater();
+    if (cdrIcons.isEmpty())
+        cdrIcons = CdrRules::typeIcons();
+    // The worker resolves names from copies of the two indexes as they are now.
+    QHash<QString, QString> extenNames;
+    for (auto it = extenDetails.cbegin(); it != extenDetails.cend(); ++it)
+        extenNames.insert(it.key(), it->name);
+    const ContactNumberIndex contacts = contactNumbers;
+    const QHash<QString, QIcon> icons = cdrIcons;
+    QThread *gui = thread();
+    auto *watcher = new QFutureWatcher<CdrBuild>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, &DirectoryPanel::onCdrModelReady);
+    pendingCdrWatcher = watcher;
+    liveCdrWatchers.append(watcher);
+    const Cdr entries = lastCdr;
+    watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [=]() {
+        CdrBuild build;
+        const auto resolve = [&](const QString &number) {
+            const QString key = number.trimmed();
+            const auto ext = extenNames.constFind(key);
+            return ext != extenNames.constEnd() ? ext.value() : contacts.nameOf(key);
+        };
+        build.model = CdrRules::buildModel(entries, cut, resolve, icons, &build.notes);
+        build.model->moveToThread(gui);
+        return build;
+    }));
+}
+
+void DirectoryPanel::onCdrModelReady()
+{
+    auto *watcher = dynamic_cast<QFutureWatcher<CdrBuild> *>(sender());
+    if (!watcher)
+        return;
+    liveCdrWatchers.removeAll(watcher);
+    watcher->deleteLater();
+    if (watcher->future().resultCount() == 0)
+        return;
+    const CdrBuild build = watcher->result();
+    if (watcher != pendingCdrWatcher || !cdrProxy) {
+        releaseModel(build.model);
+        return;
     }
+    pendingCdrWatcher = nullptr;
+    for (const QString &note : build.notes)
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << note;
+    QStandardItemModel *old = cdrModel;
+    cdrModel = build.model;
+    cdrProxy->setSourceModel(cdrModel);
+    releaseModel(old);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New CDR model has" << cdrModel->rowCount() << "rows.";
     onCdrResultCountChanged();
 }

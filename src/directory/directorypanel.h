@@ -12,6 +12,8 @@
 #include <QDateTime>
 #include <QFutureWatcher>
 #include <QHash>
+#include <QIcon>
+#include <QStringList>
 #include <QObject>
 #include <QPointer>
 #include <QSharedPointer>
@@ -113,6 +115,7 @@ public:
     void updateExtenStatus(const BuddyStatus &status);
     void recvdCdr(const Cdr &cdr);
     bool isContactsBuildPending() const { return pendingWatcher != nullptr; }
+    bool isCdrBuildPending() const { return pendingCdrWatcher != nullptr; }
 
     // --- user input
     void onClickedOnExtenTable(QObject *sender, const QModelIndex &index);
@@ -169,6 +172,7 @@ signals:
 
 private slots:
     void onContactsModelReady();
+    void onCdrModelReady();
 
 private:
     void updateRingingStatus();
@@ -186,6 +190,14 @@ private:
     ContactNumberIndex contactNumbers;
     QFutureWatcher<ContactsBuild> *pendingWatcher = nullptr;
     QList<QFutureWatcher<ContactsBuild> *> liveWatchers;
+    struct CdrBuild {
+        QStandardItemModel *model = nullptr;
+        QStringList notes;
+    };
+    QFutureWatcher<CdrBuild> *pendingCdrWatcher = nullptr;
+    QList<QFutureWatcher<CdrBuild> *> liveCdrWatchers;
+    QHash<QString, QIcon> cdrIcons;
+    void releaseModel(QStandardItemModel *old);
     extenItemDelegate *extenDelegate = nullptr;
     extenItemDelegate *favDelegate = nullptr;
     contactItemDelegate *contactDelegate = nullptr;

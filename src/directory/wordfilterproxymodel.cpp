@@ -8,6 +8,11 @@ void WordFilterProxyModel::setSourceModel(QAbstractItemModel *model)
         disconnect(c);
     sourceConnections.clear();
     forgetAll();
+    if (model && presetTexts.size() == model->rowCount()) {
+        searchCache.texts = presetTexts;
+        searchCache.known.fill(true, presetTexts.size());
+    }
+    presetTexts.clear();
     if (model) {
         sourceConnections << connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &WordFilterProxyModel::forgetAll);
         sourceConnections << connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, &WordFilterProxyModel::forgetAll);
@@ -22,6 +27,12 @@ void WordFilterProxyModel::setSourceModel(QAbstractItemModel *model)
     }
     // Before the base class: it filters the new rows at once.
     QSortFilterProxyModel::setSourceModel(model);
+}
+
+void WordFilterProxyModel::setSourceModel(QAbstractItemModel *model, const QVector<QString> &foldedSearchTexts)
+{
+    presetTexts = foldedSearchTexts;
+    setSourceModel(model);
 }
 
 void WordFilterProxyModel::forgetAll()

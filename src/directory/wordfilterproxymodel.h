@@ -18,6 +18,9 @@ public:
     explicit WordFilterProxyModel(QObject *parent = nullptr);
 
     void setSourceModel(QAbstractItemModel *model) override;
+    // The same, with the folded search texts of the top-level rows already
+    // made (in row order), e.g. by the worker that built the model.
+    void setSourceModel(QAbstractItemModel *model, const QVector<QString> &foldedSearchTexts);
     // Prepares the words of `text` and filters again when they changed.
     void setSearchText(const QString &text);
     QString searchText() const { return text; }
@@ -37,6 +40,7 @@ private:
     void forgetRows(int first, int last);
 
     QList<QMetaObject::Connection> sourceConnections;
+    QVector<QString> presetTexts;
     QString text;
     SearchWords words;
     mutable RowCache searchCache;
