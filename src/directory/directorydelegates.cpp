@@ -1,5 +1,6 @@
 #include "directorydelegates.h"
 
+#include "contactrows.h"
 #include "customtreeview.h"
 #include "directoryroles.h"
 
@@ -306,11 +307,8 @@ void contactItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     }
     drawEmptyItem(painter, option);
     // The kind comes from the personal flag and the source of the row.
-    int kind = ContactKind::Shared;
-    if (index.data(DirRole::Personal).toBool())
-        kind = ContactKind::Personal;
-    else if (index.data(DirRole::Source).toString() == QLatin1String("outlook"))
-        kind = ContactKind::Outlook;
+    const int kind =
+        DirectoryModels::contactKind(index.data(DirRole::Personal).toBool(), index.data(DirRole::Source).toString());
     drawCentred(painter, option.rect, contactPixmaps[-kind]);
     if (!index.data(DirRole::Confirmed).toBool()) {
         painter->save();

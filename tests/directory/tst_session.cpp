@@ -13,7 +13,9 @@
 #include "testmain.h"
 
 #include <QAbstractItemModelTester>
+#include <QDateEdit>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QThreadPool>
 #include <QStackedWidget>
@@ -41,6 +43,7 @@ private slots:
     void listsFillAfterLogin();
     void quickDeliveriesInstallTheLast();
     void expandedContactIsNotRepaintedForever();
+    void dateLimitsAndFilterButton();
 };
 
 namespace
@@ -237,6 +240,61 @@ void TestDirectorySession::expandedContactIsNotRepaintedForever()
     tvContacts->viewport()->removeEventFilter(&counter);
     QVERIFY(afterOne >= 1);
     QCOMPARE(counter.paints, afterOne);
+}
+
+void TestDirectorySession::dateLimitsAndFilterButton()
+{
+    SessionFixture fx;
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    DirectoryPanel *panel = w.directoryPanel();
+    auto *tvCdr = widgetOf<CustomTreeView>(w, "tvCdr");
+    QTRY_COMPARE_WITH_TIMEOUT(tvCdr->model()->rowCount(), 8, 10000);
+
+    // Midnight: the limits follow the new day and the timer is armed for the next one.
+    const QDateTime late(QDate::currentDate(), QTime(23, 59, 0));
+    panel->setClock([late] { return late; });
+    QTimer *midnight = timerOf(w, "cdrDateTimer");
+    QVERIFY(midnight);
+    w.onUpdateCdrCurrentDate();
+    auto *from = widgetOf<QDateEdit>(w, "cdrDateFrom");
+    auto *to = widgetOf<QDateEdit>(w, "cdrDateTo");
+    const int days = w.store()->getMaxCdrViewDays();
+    QCOMPARE(to->maximumDate(), late.date());
+    QCOMPARE(to->date(), late.date());
+    QCOMPARE(from->minimumDate(), late.date().addDays(-days));
+    QCOMPARE(from->date(), from->minimumDate());
+    QVERIFY(midnight->isActive());
+    QVERIFY(midnight->remainingTime() <= 60000 + 300000);
+    const QDateTime nextDay = late.addSecs(120);
+    panel->setClock([nextDay] { return nextDay; });
+    QMetaObject::invokeMethod(midnight, "timeout");
+    QCOMPARE(to->maximumDate(), nextDay.date());
+
+    // Narrowing the window: "from" never passes "to"; an empty window shows the no-results page.
+    to->setDate(nextDay.date().addDays(-days));
+    QCOMPARE(from->maximumDate(), to->date());
+    from->setDate(to->date());
+    auto *stack = widgetOf<QStackedWidget>(w, "cdrStckWidget");
+    QTRY_COMPARE(stack->currentWidget(), widgetOf<QWidget>(w, "pageCdrNoResults"));
+    w.onUpdateCdrCurrentDate();
+    QTRY_COMPARE(stack->currentWidget(), widgetOf<QWidget>(w, "pageCdr"));
+
+    // The filter button shows whether a type filter is on; the filter hides rows.
+    auto *button = widgetOf<QPushButton>(w, "cdrFilterButton");
+    w.onCdrFilterChanged(MctiConfig::MCdrFilterFlags(0x3ff));
+    const qint64 offKey = button->icon().cacheKey();
+    w.onCdrFilterChanged(MctiConfig::MCdrFilterFlags(0x3ff & ~0x2));
+    QVERIFY(button->icon().cacheKey() != offKey);
+    QTRY_VERIFY(tvCdr->model()->rowCount() < 8);
+    w.onCdrFilterChanged(MctiConfig::MCdrFilterFlags());
+    QTRY_COMPARE(tvCdr->model()->rowCount(), 0);
+    QCOMPARE(stack->currentWidget(), widgetOf<QWidget>(w, "pageCdrNoResults"));
+    // The filter window takes the button while it is open.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(!button->isEnabled());
+    w.onCdrFilterClosed();
+    QVERIFY(button->isEnabled());
 }
 
 DESKLINE_TEST_MAIN(TestDirectorySession)
