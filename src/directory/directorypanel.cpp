@@ -691,10 +691,8 @@ void DirectoryPanel::openCdrFilter()
     if (!cdrFilter)
         return;
     cdrFilter->setWindowTitle(tr("Filtro Registro Chiamate"));
-    cdrFilter->showSettingsFilter();
-    cdrFilter->show();
-    cdrFilter->raise();
-    cdrFilter->activateWindow();
+    cdrFilter->updateGui();
+    cdrFilter->putOnTop();
     if (ui.cdrFilterButton)
         ui.cdrFilterButton->setEnabled(false);
 }
