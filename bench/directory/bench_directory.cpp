@@ -286,12 +286,13 @@ int main(int argc, char *argv[])
 
     QCoreApplication::processEvents();
     const double rssMiB = benchmem::statusValue("VmRSS") / 1024.0;
-    std::printf("resident memory: %.1f MiB in all, %.1f MiB before the client started (simulator and data)\n",
-                rssMiB, baseMiB);
+    std::printf("resident memory: %.1f MiB in all, %.1f MiB before the client started (simulator and data)\n", rssMiB,
+                baseMiB);
     ok &= report("resident memory of the client, all loaded", rssMiB - baseMiB, 200, "MiB");
 
     delete w;
-    QMetaObject::invokeMethod(sim, [sim] { delete sim; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        sim, [sim] { delete sim; }, Qt::BlockingQueuedConnection);
     simThread.quit();
     simThread.wait();
     return ok ? 0 : 1;

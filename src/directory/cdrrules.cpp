@@ -34,14 +34,14 @@ namespace CdrRules
 {
 bool isIncomingKey(const QString &key)
 {
-    return containsAny(key, {"ANSWER_LOCAL_IN", "ANSWER_IN", "NOANSWER_LOCAL_IN", "NOANSWER_IN",
-                             "VOICEMAIL_LOCAL_IN", "VOICEMAIL_IN"});
+    return containsAny(key, {"ANSWER_LOCAL_IN", "ANSWER_IN", "NOANSWER_LOCAL_IN", "NOANSWER_IN", "VOICEMAIL_LOCAL_IN",
+                             "VOICEMAIL_IN"});
 }
 
 bool isOutgoingKey(const QString &key)
 {
-    return containsAny(key, {"ANSWER_LOCAL_OUT", "ANSWER_OUT", "NOANSWER_LOCAL_OUT", "NOANSWER_OUT",
-                             "VOICEMAIL_LOCAL_OUT"});
+    return containsAny(key,
+                       {"ANSWER_LOCAL_OUT", "ANSWER_OUT", "NOANSWER_LOCAL_OUT", "NOANSWER_OUT", "VOICEMAIL_LOCAL_OUT"});
 }
 
 bool isNotAnsweredKey(const QString &key)
@@ -124,13 +124,11 @@ CallType callType(const QString &key)
         {QStringLiteral("ANSWER_OUT"),
          {":/images/answer_out.png", QT_TRANSLATE_NOOP("MPGui", "Chiamata in uscita risposta")}},
         {QStringLiteral("NOANSWER_LOCAL_IN"),
-         {":/images/no_answer_local_in.png",
-          QT_TRANSLATE_NOOP("MPGui", "Chiamata locale in ingresso non risposta")}},
+         {":/images/no_answer_local_in.png", QT_TRANSLATE_NOOP("MPGui", "Chiamata locale in ingresso non risposta")}},
         {QStringLiteral("ANSWER_LOCAL_IN"),
          {":/images/answer_local_in.png", QT_TRANSLATE_NOOP("MPGui", "Chiamata locale in ingresso risposta")}},
         {QStringLiteral("NOANSWER_LOCAL_OUT"),
-         {":/images/no_answer_local_out.png",
-          QT_TRANSLATE_NOOP("MPGui", "Chiamata locale in uscita non risposta")}},
+         {":/images/no_answer_local_out.png", QT_TRANSLATE_NOOP("MPGui", "Chiamata locale in uscita non risposta")}},
         {QStringLiteral("ANSWER_LOCAL_OUT"),
          {":/images/answer_local_out.png", QT_TRANSLATE_NOOP("MPGui", "Chiamata locale in uscita risposta")}},
         {QStringLiteral("VOICEMAIL_LOCAL_IN"),
@@ -206,15 +204,15 @@ QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, cons
             first->setIcon(icon);
         }
         first->setToolTip(type.text);
-        first->setData(trMPGui("%1 con %2 (%3) in data %4 durata %5")
-                           .arg(type.text, name, number, e.startTime, duration),
-                       Qt::AccessibleTextRole);
+        first->setData(
+            trMPGui("%1 con %2 (%3) in data %4 durata %5").arg(type.text, name, number, e.startTime, duration),
+            Qt::AccessibleTextRole);
         first->setData(name.isEmpty() || name == number ? number : name + QLatin1Char(' ') + number,
                        DirRole::SearchText);
         auto *numberItem = new QStandardItem(number);
         numberItem->setData(e.callTypeKey.contains(QLatin1String("_LOCAL_")) ? 1 : 0, DirRole::Visibility);
-        model->appendRow({first, new QStandardItem(name), numberItem, new QStandardItem(e.startTime),
-                          new QStandardItem(duration)});
+        model->appendRow(
+            {first, new QStandardItem(name), numberItem, new QStandardItem(e.startTime), new QStandardItem(duration)});
     }
     return model;
 }

@@ -10,8 +10,8 @@
 #include <QDateTime>
 #include <QHash>
 #include <QIcon>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QStandardItemModel;

@@ -77,7 +77,15 @@ QString cleanPhoneNumber(const QString &number)
     out.reserve(number.size());
     for (const QChar c : number) {
         switch (c.unicode()) {
-        case ' ': case '-': case ',': case '\'': case '.': case '/': case '\\': case '(': case ')':
+        case ' ':
+        case '-':
+        case ',':
+        case '\'':
+        case '.':
+        case '/':
+        case '\\':
+        case '(':
+        case ')':
             break;
         default:
             out.append(c);

@@ -210,7 +210,8 @@ void extenItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     switch (index.column()) {
     case 7:
         drawEmptyItem(painter, option);
-        drawCentred(painter, option.rect, index.data(DirRole::Favourite).toString() == QLatin1String("F") ? starOn : starOff);
+        drawCentred(painter, option.rect,
+                    index.data(DirRole::Favourite).toString() == QLatin1String("F") ? starOn : starOff);
         break;
     case 1:
         drawEmptyItem(painter, option);

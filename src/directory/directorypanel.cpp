@@ -2,29 +2,29 @@
 
 #include "cdrfilterproxymodel.h"
 #include "cdrrules.h"
-#include "ctilib.h"
-#include "directorydelegates.h"
-#include "directoryroles.h"
-#include "extenlist.h"
-#include "globallogger.h"
-#include "guiutils.h"
 #include "contactfilterproxymodel.h"
+#include "ctilib.h"
 #include "customsearchlineedit.h"
 #include "customtreeview.h"
+#include "directorydelegates.h"
+#include "directoryroles.h"
 #include "dlgcontactedit.h"
 #include "extenfavouritefilterproxymodel.h"
 #include "extenfilterproxymodel.h"
+#include "extenlist.h"
+#include "globallogger.h"
+#include "guiutils.h"
 #include "msettingsstore.h"
 #include "sessioncontroller.h"
 #include "wdgcdrfilter.h"
 
 #include <QDateEdit>
 #include <QHeaderView>
-#include <QtConcurrent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardItemModel>
+#include <QtConcurrent>
 
 namespace
 {
@@ -372,8 +372,8 @@ void DirectoryPanel::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::Pho
         }
     }
     if (flags & (CTILIB::PhonebookPbx | CTILIB::PhonebookExternal)) {
-        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new PhoneBookList w/" << contacts.size()
-                                << "phonebooks" << "having" << contactEntries << "total entries";
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new PhoneBookList w/" << contacts.size() << "phonebooks"
+                                << "having" << contactEntries << "total entries";
         auto *watcher = new QFutureWatcher<ContactsBuild>(this);
         connect(watcher, &QFutureWatcherBase::finished, this, &DirectoryPanel::onContactsModelReady);
         pendingWatcher = watcher;

@@ -13,10 +13,10 @@
 #include <QFutureWatcher>
 #include <QHash>
 #include <QIcon>
-#include <QStringList>
 #include <QObject>
 #include <QPointer>
 #include <QSharedPointer>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 

@@ -54,9 +54,9 @@ void updateAccessibleText(QStandardItemModel *model, int row)
     QStandardItem *blf = model->item(row, 1);
     if (!first || !blf)
         return;
-    first->setData(QStringLiteral("%1 %2 %3")
-                       .arg(first->data(DirRole::FullLabel).toString(), blf->toolTip(), first->toolTip()),
-                   Qt::AccessibleTextRole);
+    first->setData(
+        QStringLiteral("%1 %2 %3").arg(first->data(DirRole::FullLabel).toString(), blf->toolTip(), first->toolTip()),
+        Qt::AccessibleTextRole);
 }
 
 Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
@@ -139,8 +139,8 @@ Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ow
                 result.renamed.append(record);
 
             if (!ownExtension.isEmpty() && extension == ownExtension) {
-                logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                           << "CTILIB >= v4.4.1 mustn't insert logged user exten into ExtenList!";
+                logLine(UNQL::LOG_WARNING)
+                    << Q_FUNC_INFO << "CTILIB >= v4.4.1 mustn't insert logged user exten into ExtenList!";
                 result.ownListed = true;
                 delete first;
                 continue;

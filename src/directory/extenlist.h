@@ -22,10 +22,10 @@ inline bool isRinging(int blfState)
 }
 
 struct Rebuild {
-    QStandardItemModel *model = nullptr;     // new, without parent
-    QList<MctiExtenDetails> renamed;          // records whose name changed (the own one included when made)
-    bool ownListed = false;                   // the delivery listed the user's own extension
-    QHash<QString, int> rows;                 // first row of each extension number
+    QStandardItemModel *model = nullptr; // new, without parent
+    QList<MctiExtenDetails> renamed;     // records whose name changed (the own one included when made)
+    bool ownListed = false;              // the delivery listed the user's own extension
+    QHash<QString, int> rows;            // first row of each extension number
 };
 
 // Builds a new extension model and reconciles `map`: every record is marked
@@ -37,7 +37,7 @@ Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ow
 
 // What one status changed.
 struct StatusChange {
-    bool known = false;          // the extension has a record
+    bool known = false; // the extension has a record
     bool blfChanged = false;
     bool flagChanged = false;
     bool accountsChanged = false;

@@ -14,16 +14,21 @@ void WordFilterProxyModel::setSourceModel(QAbstractItemModel *model)
     }
     presetTexts.clear();
     if (model) {
-        sourceConnections << connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &WordFilterProxyModel::forgetAll);
-        sourceConnections << connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, &WordFilterProxyModel::forgetAll);
-        sourceConnections << connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, &WordFilterProxyModel::forgetAll);
-        sourceConnections << connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &WordFilterProxyModel::forgetAll);
-        sourceConnections << connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this, &WordFilterProxyModel::forgetAll);
+        sourceConnections << connect(model, &QAbstractItemModel::modelAboutToBeReset, this,
+                                     &WordFilterProxyModel::forgetAll);
+        sourceConnections << connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this,
+                                     &WordFilterProxyModel::forgetAll);
+        sourceConnections << connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                                     &WordFilterProxyModel::forgetAll);
+        sourceConnections << connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                                     &WordFilterProxyModel::forgetAll);
+        sourceConnections << connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this,
+                                     &WordFilterProxyModel::forgetAll);
         sourceConnections << connect(model, &QAbstractItemModel::dataChanged, this,
-                [this](const QModelIndex &from, const QModelIndex &to) {
-                    if (!from.parent().isValid())
-                        forgetRows(from.row(), to.row());
-                });
+                                     [this](const QModelIndex &from, const QModelIndex &to) {
+                                         if (!from.parent().isValid())
+                                             forgetRows(from.row(), to.row());
+                                     });
     }
     // Before the base class: it filters the new rows at once.
     QSortFilterProxyModel::setSourceModel(model);

@@ -130,8 +130,8 @@ void TestDirectoryProxies::favourites()
         book.entries << e;
     }
     MctiExtenMap map;
-    ExtenList::Rebuild r = ExtenList::rebuild({book}, map, "201", "IO",
-                                              [](const QString &x) { return x == QLatin1String("203"); });
+    ExtenList::Rebuild r =
+        ExtenList::rebuild({book}, map, "201", "IO", [](const QString &x) { return x == QLatin1String("203"); });
     QScopedPointer<QStandardItemModel> model(r.model);
     ExtenFavouriteFilterProxyModel favourites;
     Tester tester(&favourites, Fatal);
@@ -168,8 +168,7 @@ void TestDirectoryProxies::cdrFilter_data()
     QTest::newRow("only missed") << (all & ~0x100) << QDate() << QDate() << "" << QStringList{"301"};
     QTest::newRow("no outgoing") << (all & ~0x2) << QDate() << QDate() << "" << QStringList{"300", "301", "303"};
     QTest::newRow("today only, unparsable kept") << all << today << today << "" << QStringList{"300", "303"};
-    QTest::newRow("upper bound only") << all << QDate() << today.addDays(-1) << ""
-                                      << QStringList{"301", "302", "303"};
+    QTest::newRow("upper bound only") << all << QDate() << today.addDays(-1) << "" << QStringList{"301", "302", "303"};
     QTest::newRow("words") << all << QDate() << QDate() << "anna" << QStringList{"301"};
 }
 

@@ -83,9 +83,12 @@ void TestDirectoryRules::contactRow_data()
     QTest::addColumn<bool>("personal");
     QTest::addColumn<QString>("tooltip");
     QTest::addColumn<int>("kind");
-    QTest::newRow("velora private") << "velora" << "Private" << true << "Contatto personale" << 0;
-    QTest::newRow("velora public") << "velora" << "Public" << false << "Contatto aziendale" << -1;
-    QTest::newRow("outlook") << "outlook" << "Private" << false << "Contatto Outlook" << -2;
+    QTest::newRow("velora private") << "velora"
+                                    << "Private" << true << "Contatto personale" << 0;
+    QTest::newRow("velora public") << "velora"
+                                   << "Public" << false << "Contatto aziendale" << -1;
+    QTest::newRow("outlook") << "outlook"
+                             << "Private" << false << "Contatto Outlook" << -2;
 }
 
 void TestDirectoryRules::contactRow()
@@ -134,10 +137,14 @@ void TestDirectoryRules::cleanNumber_data()
 {
     QTest::addColumn<QString>("in");
     QTest::addColumn<QString>("out");
-    QTest::newRow("separators") << "+39 (02) 123-45.67" << "+39021234567";
-    QTest::newRow("slashes quotes commas") << "02/12\\34'5,6" << "02123456";
-    QTest::newRow("plain") << "201" << "201";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("separators") << "+39 (02) 123-45.67"
+                                << "+39021234567";
+    QTest::newRow("slashes quotes commas") << "02/12\\34'5,6"
+                                           << "02123456";
+    QTest::newRow("plain") << "201"
+                           << "201";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestDirectoryRules::cleanNumber()
@@ -168,15 +175,24 @@ void TestDirectoryRules::searchWords_data()
     QTest::addColumn<QString>("search");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("match");
-    QTest::newRow("empty shows all") << "" << "anything" << true;
-    QTest::newRow("blanks only") << "   " << "anything" << true;
-    QTest::newRow("two words any order and case") << "  rossi   MARIO " << "Mario Rossi 201" << true;
-    QTest::newRow("one word missing") << "rossi luigi" << "Mario Rossi 201" << false;
-    QTest::newRow("plus sign") << "+39" << "Anna +39021234567" << true;
-    QTest::newRow("brackets") << "(02)" << "ufficio (02) 1234" << true;
-    QTest::newRow("unbalanced bracket") << "[" << "note [interno]" << true;
-    QTest::newRow("dot is literal") << "a.b" << "axb" << false;
-    QTest::newRow("star is literal") << "2*" << "201" << false;
+    QTest::newRow("empty shows all") << ""
+                                     << "anything" << true;
+    QTest::newRow("blanks only") << "   "
+                                 << "anything" << true;
+    QTest::newRow("two words any order and case") << "  rossi   MARIO "
+                                                  << "Mario Rossi 201" << true;
+    QTest::newRow("one word missing") << "rossi luigi"
+                                      << "Mario Rossi 201" << false;
+    QTest::newRow("plus sign") << "+39"
+                               << "Anna +39021234567" << true;
+    QTest::newRow("brackets") << "(02)"
+                              << "ufficio (02) 1234" << true;
+    QTest::newRow("unbalanced bracket") << "["
+                                        << "note [interno]" << true;
+    QTest::newRow("dot is literal") << "a.b"
+                                    << "axb" << false;
+    QTest::newRow("star is literal") << "2*"
+                                     << "201" << false;
 }
 
 void TestDirectoryRules::searchWords()
@@ -261,8 +277,8 @@ void TestDirectoryRules::cdrCutOffAcrossDaylightSaving_data()
     // Summer time starts on 29 March 2026 and ends on 25 October 2026.
     QTest::newRow("spring, just after midnight")
         << QDateTime(QDate(2026, 3, 30), QTime(0, 30), rome) << 1 << QDateTime(QDate(2026, 3, 29), QTime(0, 0), rome);
-    QTest::newRow("autumn, late evening")
-        << QDateTime(QDate(2026, 10, 26), QTime(23, 30), rome) << 1 << QDateTime(QDate(2026, 10, 25), QTime(0, 0), rome);
+    QTest::newRow("autumn, late evening") << QDateTime(QDate(2026, 10, 26), QTime(23, 30), rome) << 1
+                                          << QDateTime(QDate(2026, 10, 25), QTime(0, 0), rome);
     QTest::newRow("thirty days over the change")
         << QDateTime(QDate(2026, 4, 10), QTime(0, 10), rome) << 30 << QDateTime(QDate(2026, 3, 11), QTime(0, 0), rome);
 }
@@ -274,8 +290,9 @@ void TestDirectoryRules::cdrCutOffAcrossDaylightSaving()
     QFETCH(QDateTime, cut);
     QCOMPARE(CdrRules::cutOff(now, days), cut);
     // A call at midnight of the first day is listed, one a second earlier is not.
-    const Cdr cdr{{"1", "300", "201", "", "", "in", cut.toString("yyyy-MM-dd hh:mm:ss"), 5, 0, "ANSWER_IN"},
-                  {"2", "301", "201", "", "", "in", cut.addSecs(-1).toString("yyyy-MM-dd hh:mm:ss"), 5, 0, "ANSWER_IN"}};
+    const Cdr cdr{
+        {"1", "300", "201", "", "", "in", cut.toString("yyyy-MM-dd hh:mm:ss"), 5, 0, "ANSWER_IN"},
+        {"2", "301", "201", "", "", "in", cut.addSecs(-1).toString("yyyy-MM-dd hh:mm:ss"), 5, 0, "ANSWER_IN"}};
     QDateTime localCut = CdrRules::cutOff(QDateTime(now.date(), now.time()), days);
     QScopedPointer<QStandardItemModel> model(CdrRules::buildModel(cdr, localCut, {}));
     QCOMPARE(model->rowCount(), 1);
@@ -348,7 +365,7 @@ void TestDirectoryRules::extenReconcile()
     QScopedPointer<QStandardItemModel> model(r.model);
     QAbstractItemModelTester tester(model.data(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     QVERIFY(r.ownListed);
-    QCOMPARE(model->rowCount(), 2); // no row for the own extension
+    QCOMPARE(model->rowCount(), 2);                           // no row for the own extension
     QCOMPARE(map.keys(), QStringList({"201", "202", "203"})); // stale 299 gone, own kept
     QCOMPARE(map["202"].blfState, 8);                         // live state survives
     QCOMPARE(map["202"].presence, 3);

@@ -16,10 +16,10 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
-#include <QTabWidget>
-#include <QThreadPool>
 #include <QStackedWidget>
 #include <QStandardItemModel>
+#include <QTabWidget>
+#include <QThreadPool>
 
 using namespace sessiontest;
 
@@ -129,7 +129,8 @@ void TestDirectorySession::listsFillAfterLogin()
     QVERIFY(panel->extensions().value("203").favourite);
     // And off again, from the favourites view.
     QAbstractItemModel *fav = tvFavourites->model();
-    QTest::mouseClick(tvFavourites->viewport(), Qt::LeftButton, {}, tvFavourites->visualRect(fav->index(0, 7)).center());
+    QTest::mouseClick(tvFavourites->viewport(), Qt::LeftButton, {},
+                      tvFavourites->visualRect(fav->index(0, 7)).center());
     QTRY_COMPARE(tvFavourites->model()->rowCount(), 0);
     QVERIFY(!w.store()->isContactFavourite("E203"));
 
