@@ -1,3 +1,9 @@
 #include "contactfilterproxymodel.h"
 
-ContactFilterProxyModel::ContactFilterProxyModel(QObject *parent) : QSortFilterProxyModel(parent) {}
+#include "directoryroles.h"
+
+ContactFilterProxyModel::ContactFilterProxyModel(QObject *parent) : WordFilterProxyModel(parent)
+{
+    setFilterRole(DirRole::SearchText);
+    setFilterKeyColumn(0);
+}

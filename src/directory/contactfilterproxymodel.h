@@ -1,10 +1,10 @@
-// Filter of the main window's phone book: the view shows the rows whose
-// search text matches the filter of the search box above it.
+// Filter of the main window's phone book: the view shows the contacts whose
+// search text holds every word typed in the search box above it.
 #pragma once
 
-#include <QSortFilterProxyModel>
+#include "wordfilterproxymodel.h"
 
-class ContactFilterProxyModel : public QSortFilterProxyModel
+class ContactFilterProxyModel : public WordFilterProxyModel
 {
     Q_OBJECT
 public:

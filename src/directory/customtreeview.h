@@ -1,5 +1,7 @@
-// Tree view of the directory and call-history lists: dragging and dropping
-// on, and Enter / Return on the current item reported with sigEnterPressed().
+// Tree view of the directory and call-history lists: reports Enter / Return
+// on the current row with sigEnterPressed() and drops with
+// sigDropEventOccurred(); keyboard use keeps a top-level row's current
+// index in column 0.
 #pragma once
 
 #include <QTreeView>
@@ -12,7 +14,12 @@ public:
 
 signals:
     void sigEnterPressed(const QModelIndex &index);
+    void sigDropEventOccurred(QDropEvent *event);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 };

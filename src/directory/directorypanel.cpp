@@ -1,30 +1,35 @@
 #include "directorypanel.h"
 
 #include "cdrfilterproxymodel.h"
+#include "cdrrules.h"
 #include "contactfilterproxymodel.h"
+#include "ctilib.h"
 #include "customsearchlineedit.h"
 #include "customtreeview.h"
+#include "directorydelegates.h"
+#include "directoryroles.h"
 #include "dlgcontactedit.h"
 #include "extenfavouritefilterproxymodel.h"
 #include "extenfilterproxymodel.h"
+#include "extenlist.h"
+#include "globallogger.h"
+#include "guiutils.h"
 #include "msettingsstore.h"
 #include "sessioncontroller.h"
 #include "wdgcdrfilter.h"
 
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardItemModel>
+#include <QtConcurrent>
 
 namespace
 {
 const QString PbxName = QStringLiteral("PBX");
 
-QRegExp searchFilter(const QString &text)
-{
-    return QRegExp(text, Qt::CaseInsensitive, QRegExp::RegExp);
-}
 } // namespace
 
 DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent)
@@ -59,12 +64,32 @@ DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets,
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->setAnimated(false);
     }
+    // The double-click handler expands and collapses the contact rows: the
+    // view must not toggle them a second time.
+    for (CustomTreeView *view : {ui.tvFavourites, ui.tvExtensions, ui.tvContacts})
+        view->setExpandsOnDoubleClick(false);
 
     dlgContactEdit = new DlgContactEdit(ui.window);
 }
 
 DirectoryPanel::~DirectoryPanel()
 {
+    // Builds still running: wait for them and release what they made.
+    for (QFutureWatcher<ContactsBuild> *watcher : qAsConst(liveWatchers)) {
+        watcher->disconnect(this);
+        watcher->waitForFinished();
+        releaseBuild(watcher);
+        delete watcher;
+    }
+    liveWatchers.clear();
+    for (QFutureWatcher<CdrBuild> *watcher : qAsConst(liveCdrWatchers)) {
+        watcher->disconnect(this);
+        watcher->waitForFinished();
+        if (watcher->future().resultCount() > 0)
+            delete watcher->result().model;
+        delete watcher;
+    }
+    liveCdrWatchers.clear();
     if (dlgContactEdit) {
         dlgContactEdit->disconnect();
         dlgContactEdit->close();
@@ -93,12 +118,12 @@ void DirectoryPanel::setModels(QStandardItemModel *contacts, QStandardItemModel 
 
     contactsProxy = new ContactFilterProxyModel();
     contactsProxy->setSourceModel(contactsModel);
-    contactsProxy->setFilterRegExp(searchFilter(ui.txtContactsSearch->text()));
+    contactsProxy->setSearchText(ui.txtContactsSearch->text());
     ui.tvContacts->setModel(contactsProxy);
 
     extenProxy = new ExtenFilterProxyModel();
     extenProxy->setSourceModel(extenModel);
-    extenProxy->setFilterRegExp(searchFilter(ui.txtExtSearch->text()));
+    extenProxy->setSearchText(ui.txtExtSearch->text());
     ui.tvExtensions->setModel(extenProxy);
 
     favouritesProxy = new ExtenFavouriteFilterProxyModel();
@@ -109,7 +134,7 @@ void DirectoryPanel::setModels(QStandardItemModel *contacts, QStandardItemModel 
     cdrProxy = new CdrFilterProxyModel();
     cdrProxy->setSourceModel(cdrModel);
     cdrProxy->setFilterDateRange(ui.cdrDateFrom->date(), ui.cdrDateTo->date());
-    cdrProxy->setFilterRegExp(searchFilter(ui.txtCdrSearch->text()));
+    cdrProxy->setSearchText(ui.txtCdrSearch->text());
     ui.tvCdr->setModel(cdrProxy);
 }
 
@@ -146,6 +171,9 @@ void DirectoryPanel::onSessionStarted(const PbxSession::SessionStart &session)
             tr("Aggiunta contatto non supportata dalla versione di %1 a cui si è attualmente connessi.").arg(PbxName));
     }
 
+    // Favourites: kept by the settings store, not asked of the PBX; the
+    // stars of the list follow the store's list.
+    getFavoriteList();
     ui.lblContactsUpdating->setText(tr("Importazione contatti in corso..."));
     const int storedSecs = settings ? settings->getConfig().contactsRefreshTimeoutSecs : 0;
     contactsRefreshTimer.start(refreshIntervalMs(PbxSession::RefreshPeriod::Contacts, storedSecs));
@@ -154,6 +182,9 @@ void DirectoryPanel::onSessionStarted(const PbxSession::SessionStart &session)
 void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
 {
     contactsRefreshTimer.stop();
+    extenDetails.clear();
+    extenRows.clear();
+    updateRingingStatus();
     ui.stackedContacts->setCurrentWidget(ui.pageContacts);
     ui.btnAddContact->hide();
     ui.btnAddContact->setEnabled(false);
@@ -162,6 +193,11 @@ void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
             if (m)
                 m->setRowCount(0);
         }
+        contactNumbers = ContactNumberIndex();
+        lastCdr.clear();
+        // Builds still running belong to the ended session.
+        pendingWatcher = nullptr;
+        pendingCdrWatcher = nullptr;
     }
 }
 
@@ -169,4 +205,576 @@ void DirectoryPanel::closeDialogs()
 {
     if (dlgContactEdit)
         dlgContactEdit->reject();
+}
+
+// ---------------------------------------------------------------- access
+
+QAbstractItemModel *DirectoryPanel::contactsFilter() const
+{
+    return contactsProxy;
+}
+
+QAbstractItemModel *DirectoryPanel::extensionsFilter() const
+{
+    return extenProxy;
+}
+
+QAbstractItemModel *DirectoryPanel::favouritesFilter() const
+{
+    return favouritesProxy;
+}
+
+void DirectoryPanel::setCtiClient(CtiLib *client)
+{
+    ctiLib = client;
+}
+
+void DirectoryPanel::setClock(std::function<QDateTime()> now)
+{
+    clock = std::move(now);
+}
+
+QDateTime DirectoryPanel::now() const
+{
+    return clock ? clock() : QDateTime::currentDateTime();
+}
+
+QSharedPointer<MctiExtenDetails> DirectoryPanel::resolveContactNumber(const QString &number) const
+{
+    const QString key = number.trimmed();
+    if (key.isEmpty())
+        return {};
+    const auto ext = extenDetails.constFind(key);
+    if (ext != extenDetails.constEnd())
+        return QSharedPointer<MctiExtenDetails>::create(ext.value());
+    const QString name = contactNumbers.nameOf(key);
+    if (name.isEmpty())
+        return {};
+    return QSharedPointer<MctiExtenDetails>::create(key, name);
+}
+
+QString DirectoryPanel::contactNameOf(const QString &number) const
+{
+    const QString key = number.trimmed();
+    const auto ext = extenDetails.constFind(key);
+    if (ext != extenDetails.constEnd())
+        return ext->name;
+    return contactNumbers.nameOf(key);
+}
+
+// ---------------------------------------------------------------- views
+
+template <typename Delegate> Delegate *DirectoryPanel::delegateFor(CustomTreeView *view, Delegate *&slot)
+{
+    if (!slot)
+        slot = new Delegate(view, rowHeight);
+    view->setItemDelegate(slot);
+    return slot;
+}
+
+namespace
+{
+bool prepareView(CustomTreeView *view, int columns, bool restoreHeaders, MSettingsStore *settings,
+                 const QString &stateKey)
+{
+    if (!view || !view->header() || view->header()->count() != columns)
+        return false;
+    if (restoreHeaders && settings) {
+        const QByteArray state = settings->savedLayoutState(stateKey);
+        if (!state.isEmpty())
+            view->header()->restoreState(state);
+    }
+    return true;
+}
+
+void finishView(CustomTreeView *view)
+{
+    view->header()->setStretchLastSection(false);
+    view->collapseAll();
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+} // namespace
+
+void DirectoryPanel::initContactTables(CustomTreeView *view, bool restoreHeaders)
+{
+    if (!prepareView(view, 5, restoreHeaders, settings, QStringLiteral("contTabState")))
+        return;
+    QHeaderView *h = view->header();
+    h->setSectionResizeMode(0, QHeaderView::Fixed);
+    for (int c = 1; c <= 3; ++c)
+        h->setSectionResizeMode(c, QHeaderView::Interactive);
+    h->setSectionResizeMode(4, QHeaderView::Stretch);
+    h->resizeSection(0, 26);
+    finishView(view);
+    if (view == ui.tvContacts)
+        delegateFor(view, contactDelegate);
+    view->setSortingEnabled(true);
+    view->sortByColumn(2, Qt::AscendingOrder);
+}
+
+void DirectoryPanel::initExtensionsTables(CustomTreeView *view, bool restoreHeaders)
+{
+    if (!prepareView(view, 8, restoreHeaders, settings,
+                     view == ui.tvFavourites ? QStringLiteral("favTabState") : QStringLiteral("extTabState")))
+        return;
+    QHeaderView *h = view->header();
+    h->setSectionResizeMode(0, QHeaderView::Fixed);
+    h->setSectionResizeMode(1, QHeaderView::Fixed);
+    for (int c = 2; c <= 4; ++c)
+        h->setSectionResizeMode(c, QHeaderView::Interactive);
+    h->setSectionResizeMode(5, QHeaderView::Stretch);
+    h->setSectionResizeMode(6, QHeaderView::Interactive);
+    h->setSectionResizeMode(7, QHeaderView::Fixed);
+    h->resizeSection(0, 26);
+    h->resizeSection(1, 26);
+    h->resizeSection(6, 0);
+    h->resizeSection(7, 39);
+    h->setSectionHidden(6, true);
+    finishView(view);
+    if (view == ui.tvExtensions)
+        delegateFor(view, extenDelegate);
+    else if (view == ui.tvFavourites)
+        delegateFor(view, favDelegate);
+    view->setSortingEnabled(true);
+    view->sortByColumn(2, Qt::AscendingOrder);
+}
+
+void DirectoryPanel::initCdrTables(CustomTreeView *view, bool restoreHeaders)
+{
+    if (!prepareView(view, 5, restoreHeaders, settings, QStringLiteral("cdrTabState")))
+        return;
+    QHeaderView *h = view->header();
+    h->setSectionResizeMode(0, QHeaderView::Fixed);
+    for (int c = 1; c <= 3; ++c)
+        h->setSectionResizeMode(c, QHeaderView::Interactive);
+    h->setSectionResizeMode(4, QHeaderView::Stretch);
+    h->resizeSection(0, 26);
+    finishView(view);
+    if (view == ui.tvCdr)
+        delegateFor(view, cdrDelegate);
+    view->setSortingEnabled(true);
+    view->sortByColumn(3, Qt::DescendingOrder);
+}
+
+// ---------------------------------------------------------------- phone books
+
+void DirectoryPanel::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::PhonebookTypeFlags flags)
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "recvd PhoneBookList!";
+    PhoneBookList contacts, extensions;
+    int contactEntries = 0;
+    for (const PhoneBook &book : phonebooks) {
+        if (book.source == QLatin1String("velora") || book.source == QLatin1String("outlook")) {
+            contacts.append(book);
+            contactEntries += book.entries.size();
+        } else if (book.source == QLatin1String("exten")) {
+            extensions.append(book);
+        }
+    }
+    if (flags & (CTILIB::PhonebookPbx | CTILIB::PhonebookExternal)) {
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new PhoneBookList w/" << contacts.size() << "phonebooks"
+                                << "having" << contactEntries << "total entries";
+        auto *watcher = new QFutureWatcher<ContactsBuild>(this);
+        connect(watcher, &QFutureWatcherBase::finished, this, &DirectoryPanel::onContactsModelReady);
+        pendingWatcher = watcher;
+        liveWatchers.append(watcher);
+        QThread *gui = thread();
+        watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [contacts, gui]() {
+            return DirectoryModels::buildContactsModel(contacts, gui);
+        }));
+    }
+    if (flags & CTILIB::PhonebookExtensions)
+        recvdExtenList(extensions);
+    ui.lblContactsUpdating->setText(QString());
+}
+
+void DirectoryPanel::releaseBuild(QFutureWatcher<ContactsBuild> *watcher)
+{
+    if (watcher->future().resultCount() > 0) {
+        QStandardItemModel *model = watcher->result().model;
+        delete model;
+    }
+}
+
+// A replaced model is released away from the GUI thread: freeing tens of
+// thousands of items would stall the window. Nothing refers to it any more.
+void DirectoryPanel::releaseModel(QStandardItemModel *old)
+{
+    if (!old)
+        return;
+    old->setParent(nullptr);
+    old->moveToThread(nullptr);
+    QtConcurrent::run(QThreadPool::globalInstance(), [old]() { delete old; });
+}
+
+void DirectoryPanel::onContactsModelReady()
+{
+    auto *watcher = dynamic_cast<QFutureWatcher<ContactsBuild> *>(sender());
+    if (!watcher)
+        return;
+    liveWatchers.removeAll(watcher);
+    watcher->deleteLater();
+    if (watcher != pendingWatcher || !settings) {
+        // A later delivery is being built: this result is stale.
+        if (watcher->future().resultCount() > 0)
+            releaseModel(watcher->result().model);
+        return;
+    }
+    pendingWatcher = nullptr;
+    ContactsBuild build = watcher->result();
+    if (!build.model)
+        return;
+    QStandardItemModel *old = contactsModel;
+    contactsModel = build.model;
+    contactNumbers = build.index;
+    contactsProxy->setSourceModel(contactsModel, build.foldedSearch);
+    releaseModel(old);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows.";
+    ui.stackedContacts->setCurrentWidget(ui.pageContacts);
+    if (!lastCdr.isEmpty() && cdrProxy)
+        recvdCdr(lastCdr);
+    emit contactsModelInstalled();
+}
+
+void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
+{
+    int entries = 0;
+    for (const PhoneBook &book : books)
+        entries += book.entries.size();
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "enter";
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new ExtenList w/" << books.size() << "phonebooks"
+                            << "having" << entries << "total entries";
+    if (!ctiLib)
+        return;
+    if (extenDetails.isEmpty()) {
+        ctiLib->getExtenStatus();
+        ctiLib->getServiceStatus();
+    }
+    MSettingsStore *store = settings;
+    ExtenList::Rebuild result = ExtenList::rebuild(
+        books, extenDetails, ctiLib->getUserExtension(), tr("IO"), [store](const QString &extension) {
+            return store && store->isContactFavourite(QStringLiteral("E") + extension);
+        });
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New ExtenList model has" << result.model->rowCount() << "rows.";
+    QStandardItemModel *old = extenModel;
+    extenModel = result.model;
+    extenRows = result.rows;
+    extenProxy->setSourceModel(extenModel);
+    favouritesProxy->setSourceModel(extenModel);
+    releaseModel(old);
+    for (const MctiExtenDetails &renamed : qAsConst(result.renamed))
+        emit extenNameUpdated(renamed);
+    emit extenListRebuilt();
+    updateRingingStatus();
+}
+
+void DirectoryPanel::getFavoriteList()
+{
+    if (!extenModel || !settings)
+        return;
+    for (int row = 0; row < extenModel->rowCount(); ++row) {
+        const QString number = extenModel->item(row, 0)->data(DirRole::Extension).toString();
+        const bool favourite = settings->isContactFavourite(QStringLiteral("E") + number);
+        if (extenDetails.contains(number))
+            extenDetails[number].favourite = favourite;
+        QStandardItem *star = extenModel->item(row, 7);
+        if ((star->data(DirRole::Favourite).toString() == QLatin1String("F")) != favourite)
+            ExtenList::setFavouriteCell(star, favourite);
+    }
+}
+
+// ---------------------------------------------------------------- live status
+
+void DirectoryPanel::refreshExtenStatus(const BuddyStatus &status, bool &ringingChanged)
+{
+    ringingChanged = false;
+    if (!ctiLib || !extenModel)
+        return;
+    const ExtenList::StatusChange change = ExtenList::applyStatus(extenDetails, extenModel, status, &extenRows);
+    if (!change.known)
+        return;
+    ringingChanged = change.ringingChanged;
+    if (change.blfChanged && status.blfStatus == CTILIB::BlfIdle)
+        emit extenBecameIdle(status.exten);
+    if (change.blfChanged || change.accountsChanged)
+        emit operatorStatusChanged(status.exten);
+}
+
+void DirectoryPanel::updateExtenListStatus(const BuddyStatusMap &statuses)
+{
+    if (!extenModel)
+        return;
+    bool anyRinging = false;
+    for (auto it = statuses.cbegin(); it != statuses.cend(); ++it) {
+        bool ringing = false;
+        refreshExtenStatus(it.value(), ringing);
+        emit extenPresenceUpdated(it.value());
+        anyRinging = anyRinging || ringing;
+    }
+    if (anyRinging)
+        updateRingingStatus();
+}
+
+void DirectoryPanel::updateExtenStatus(const BuddyStatus &status)
+{
+    if (!extenModel)
+        return;
+    bool ringing = false;
+    refreshExtenStatus(status, ringing);
+    emit extenPresenceUpdated(status);
+    if (ringing)
+        updateRingingStatus();
+}
+
+void DirectoryPanel::updateRingingStatus()
+{
+    bool ringing = false;
+    for (const MctiExtenDetails &d : qAsConst(extenDetails)) {
+        if (ExtenList::isRinging(d.blfState)) {
+            ringing = true;
+            break;
+        }
+    }
+    for (extenItemDelegate *d : {extenDelegate, favDelegate}) {
+        if (!d)
+            continue;
+        if (ringing)
+            d->startRinging();
+        else
+            d->stopRinging();
+    }
+}
+
+// ---------------------------------------------------------------- clicks
+
+void DirectoryPanel::onClickedOnExtenTable(QObject *sender, const QModelIndex &index)
+{
+    if (sender != ui.tvExtensions && sender != ui.tvFavourites)
+        return;
+    auto *proxy = qobject_cast<const QSortFilterProxyModel *>(index.model());
+    if (!index.isValid() || !proxy || index.parent().isValid() || !extenModel)
+        return;
+    const QModelIndex source = proxy->mapToSource(index);
+    if (source.column() != 7 || source.model() != extenModel)
+        return;
+    const QString number = extenModel->item(source.row(), 0)->data(DirRole::Extension).toString();
+    QStandardItem *star = extenModel->item(source.row(), 7);
+    const bool wasFavourite = star->data(DirRole::Favourite).toString() == QLatin1String("F");
+    if (settings) {
+        if (wasFavourite)
+            settings->removeFavourites(QStringLiteral("E") + number);
+        else
+            settings->addFavourites(QStringLiteral("E") + number);
+    }
+    if (extenDetails.contains(number))
+        extenDetails[number].favourite = !wasFavourite;
+    ExtenList::setFavouriteCell(star, !wasFavourite);
+}
+
+void DirectoryPanel::onDblClickedOnContactsTable(QObject *sender, const QModelIndex &index)
+{
+    auto *view = qobject_cast<CustomTreeView *>(sender);
+    if (!view || (view != ui.tvContacts && view != ui.tvExtensions && view != ui.tvFavourites))
+        return;
+    if (!index.isValid() || !qobject_cast<const QSortFilterProxyModel *>(index.model()))
+        return;
+    if (index.parent().isValid()) {
+        emit defaultRowActionRequested(index.data().toString(), index.data(DirRole::Visibility).toInt());
+        return;
+    }
+    const QModelIndex first = index.sibling(index.row(), 0);
+    view->setExpanded(first, !view->isExpanded(first));
+}
+
+void DirectoryPanel::onDblClickedOnCdrTable(QObject *sender, const QModelIndex &index)
+{
+    if (sender != ui.tvCdr || !index.isValid() || index.parent().isValid())
+        return;
+    auto *proxy = qobject_cast<const QSortFilterProxyModel *>(index.model());
+    if (!proxy)
+        return;
+    const QModelIndex source = proxy->mapToSource(index);
+    const QModelIndex number = source.sibling(source.row(), 2);
+    emit defaultRowActionRequested(number.data().toString(), number.data(DirRole::Visibility).toInt());
+}
+
+// ---------------------------------------------------------------- search
+
+void DirectoryPanel::updateSearchResults()
+{
+    contactSearchTimer.stop();
+    contactSearchTimer.start(searchDebounce);
+}
+
+void DirectoryPanel::updateExtSearchResults()
+{
+    extenSearchTimer.stop();
+    extenSearchTimer.start(searchDebounce);
+}
+
+void DirectoryPanel::updateCdrSearchResults()
+{
+    cdrSearchTimer.stop();
+    cdrSearchTimer.start(searchDebounce);
+}
+
+void DirectoryPanel::triggerContactSearch()
+{
+    contactSearchTimer.stop();
+    if (contactsProxy)
+        contactsProxy->setSearchText(ui.txtContactsSearch->text());
+}
+
+void DirectoryPanel::triggerExtSearch()
+{
+    extenSearchTimer.stop();
+    if (extenProxy)
+        extenProxy->setSearchText(ui.txtExtSearch->text());
+}
+
+void DirectoryPanel::triggerCdrSearch()
+{
+    cdrSearchTimer.stop();
+    if (cdrProxy)
+        cdrProxy->setSearchText(ui.txtCdrSearch->text());
+    onCdrResultCountChanged();
+}
+
+void DirectoryPanel::onCdrResultCountChanged()
+{
+    QAbstractItemModel *model = ui.tvCdr->model();
+    const bool any = model && model->rowCount() > 0;
+    if (any && ui.pageCdr)
+        ui.cdrStckWidget->setCurrentWidget(ui.pageCdr);
+    else
+        ui.cdrStckWidget->setCurrentWidget(ui.pageCdrNoResults);
+}
+
+void DirectoryPanel::onDateFilterChanged()
+{
+    ui.cdrDateFrom->setMaximumDate(ui.cdrDateTo->date());
+    ui.cdrDateTo->setMinimumDate(ui.cdrDateFrom->date());
+    if (cdrProxy)
+        cdrProxy->setFilterDateRange(ui.cdrDateFrom->date(), ui.cdrDateTo->date());
+    onCdrResultCountChanged();
+}
+
+void DirectoryPanel::onUpdateCdrCurrentDate()
+{
+    const int days = settings ? settings->getMaxCdrViewDays() : 1;
+    const QDateTime current = now();
+    const QDate today = current.date();
+    ui.cdrDateTo->setMaximumDate(today);
+    ui.cdrDateFrom->setMinimumDate(today.addDays(-days));
+    ui.cdrDateTo->setDate(ui.cdrDateTo->maximumDate());
+    ui.cdrDateFrom->setDate(ui.cdrDateFrom->minimumDate());
+    QDateTime midnight = current;
+    midnight.setDate(today.addDays(1));
+    midnight.setTime(QTime(0, 0));
+    const qint64 untilMidnight = qMax<qint64>(0, current.msecsTo(midnight));
+    cdrDateTimer.start(GuiUtils::randomValue(int(qMin<qint64>(untilMidnight, 86400000)), 300000));
+}
+
+void DirectoryPanel::onCdrFilterChanged(MctiConfig::MCdrFilterFlags flags, const QIcon &filterOn,
+                                        const QIcon &filterOff)
+{
+    if (cdrProxy) {
+        cdrProxy->setCdrFilter(flags);
+        onCdrResultCountChanged();
+    }
+    if (ui.cdrFilterButton)
+        ui.cdrFilterButton->setIcon(int(flags) == CdrRules::AllFilterBits ? filterOff : filterOn);
+}
+
+void DirectoryPanel::openCdrFilter()
+{
+    if (!cdrFilter)
+        return;
+    cdrFilter->setWindowTitle(tr("Filtro Registro Chiamate"));
+    cdrFilter->updateGui();
+    cdrFilter->putOnTop();
+    if (ui.cdrFilterButton)
+        ui.cdrFilterButton->setEnabled(false);
+}
+
+void DirectoryPanel::onCdrFilterClosed()
+{
+    if (ui.cdrFilterButton)
+        ui.cdrFilterButton->setEnabled(true);
+}
+
+void DirectoryPanel::refreshCdr(bool force)
+{
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Asking for CDR refresh";
+    if (ctiLib && ctiLib->isConnected())
+        ctiLib->getCDR(force, QString());
+}
+
+void DirectoryPanel::refreshContactsList()
+{
+    if (ctiLib && ctiLib->isConnected())
+        ctiLib->getContactsList(false, CTILIB::PhonebookAll);
+}
+
+// ---------------------------------------------------------------- call history
+
+void DirectoryPanel::recvdCdr(const Cdr &cdr)
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new Cdr w/" << cdr.size() << "entries";
+    if (&cdr != &lastCdr)
+        lastCdr = cdr;
+    const int days = settings ? settings->getMaxCdrViewDays() : 1;
+    const QDateTime cut = CdrRules::cutOff(now(), days);
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Filtering CDR entries before" << cut.toString(Qt::ISODate) << "(i.e."
+                           << days << "days)";
+    if (cdrIcons.isEmpty())
+        cdrIcons = CdrRules::typeIcons();
+    // The worker resolves names from copies of the two indexes as they are now.
+    QHash<QString, QString> extenNames;
+    for (auto it = extenDetails.cbegin(); it != extenDetails.cend(); ++it)
+        extenNames.insert(it.key(), it->name);
+    const ContactNumberIndex contacts = contactNumbers;
+    const QHash<QString, QIcon> icons = cdrIcons;
+    QThread *gui = thread();
+    auto *watcher = new QFutureWatcher<CdrBuild>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, &DirectoryPanel::onCdrModelReady);
+    pendingCdrWatcher = watcher;
+    liveCdrWatchers.append(watcher);
+    const Cdr entries = lastCdr;
+    watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [=]() {
+        CdrBuild build;
+        const auto resolve = [&](const QString &number) {
+            const QString key = number.trimmed();
+            const auto ext = extenNames.constFind(key);
+            return ext != extenNames.constEnd() ? ext.value() : contacts.nameOf(key);
+        };
+        build.model = CdrRules::buildModel(entries, cut, resolve, icons, &build.notes);
+        build.model->moveToThread(gui);
+        return build;
+    }));
+}
+
+void DirectoryPanel::onCdrModelReady()
+{
+    auto *watcher = dynamic_cast<QFutureWatcher<CdrBuild> *>(sender());
+    if (!watcher)
+        return;
+    liveCdrWatchers.removeAll(watcher);
+    watcher->deleteLater();
+    if (watcher->future().resultCount() == 0)
+        return;
+    const CdrBuild build = watcher->result();
+    if (watcher != pendingCdrWatcher || !cdrProxy) {
+        releaseModel(build.model);
+        return;
+    }
+    pendingCdrWatcher = nullptr;
+    for (const QString &note : build.notes)
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << note;
+    QStandardItemModel *old = cdrModel;
+    cdrModel = build.model;
+    cdrProxy->setSourceModel(cdrModel);
+    releaseModel(old);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New CDR model has" << cdrModel->rowCount() << "rows.";
+    onCdrResultCountChanged();
 }

@@ -3,14 +3,30 @@
 // timers and the contact editor.
 #pragma once
 
+#include "contactrows.h"
+#include "ctilibtypes.h"
 #include "mcticonfig.h"
+#include "mctiextendetails.h"
 #include "pbxsessionrules.h"
 
+#include <QDateTime>
+#include <QFutureWatcher>
+#include <QHash>
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
+#include <QSharedPointer>
+#include <QStringList>
 #include <QTimer>
+#include <functional>
 
 class CdrFilterProxyModel;
+class QAbstractItemModel;
+class CtiLib;
+class cdrItemDelegate;
+class contactItemDelegate;
+class extenItemDelegate;
+class QModelIndex;
 class ContactFilterProxyModel;
 class CustomSearchLineEdit;
 class CustomTreeView;
@@ -49,6 +65,8 @@ public:
         QWidget *pageContacts = nullptr;
         QStackedWidget *cdrStckWidget = nullptr;
         QWidget *pageCdrNoResults = nullptr;
+        QWidget *pageCdr = nullptr;
+        QPushButton *cdrFilterButton = nullptr;
     };
     DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent = nullptr);
     ~DirectoryPanel() override;
@@ -64,6 +82,64 @@ public:
     QStandardItemModel *callHistoryModel() const { return cdrModel; }
     DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
     int listRowHeight() const { return rowHeight; }
+    QAbstractItemModel *contactsFilter() const;
+    QAbstractItemModel *extensionsFilter() const;
+    QAbstractItemModel *favouritesFilter() const;
+    CdrFilterProxyModel *callHistoryFilter() const { return cdrProxy; }
+    wdgCdrFilter *cdrFilterWidget() const { return cdrFilter; }
+    extenItemDelegate *extensionsDelegate() const { return extenDelegate; }
+    extenItemDelegate *favouritesDelegate() const { return favDelegate; }
+
+    void setCtiClient(CtiLib *client);
+
+    // --- for call handling, chat and the supervisor panel
+    // The extension map, keyed by extension number (lives as long as this object).
+    MctiExtenMap *extensionMap() { return &extenDetails; }
+    const MctiExtenMap &extensions() const { return extenDetails; }
+    // The details of the party with that number: its extension record when it
+    // is an extension, else a record with the phone-book contact's name.
+    // Null when the number is neither. Answered from indexes, not by scanning.
+    QSharedPointer<MctiExtenDetails> resolveContactNumber(const QString &number) const;
+    // The name resolveContactNumber() gives, "" when unknown.
+    QString contactNameOf(const QString &number) const;
+
+    // --- the models and views
+    void initContactTables(CustomTreeView *view, bool restoreHeaders);
+    void initExtensionsTables(CustomTreeView *view, bool restoreHeaders);
+    void initCdrTables(CustomTreeView *view, bool restoreHeaders);
+
+    // --- deliveries of the PBX
+    void recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::PhonebookTypeFlags flags);
+    void recvdExtenList(const PhoneBookList &books);
+    void updateExtenListStatus(const BuddyStatusMap &statuses);
+    void updateExtenStatus(const BuddyStatus &status);
+    void recvdCdr(const Cdr &cdr);
+    bool isContactsBuildPending() const { return pendingWatcher != nullptr; }
+    bool isCdrBuildPending() const { return pendingCdrWatcher != nullptr; }
+
+    // --- user input
+    void onClickedOnExtenTable(QObject *sender, const QModelIndex &index);
+    void onDblClickedOnContactsTable(QObject *sender, const QModelIndex &index);
+    void onDblClickedOnCdrTable(QObject *sender, const QModelIndex &index);
+    void updateSearchResults();
+    void updateExtSearchResults();
+    void updateCdrSearchResults();
+    void triggerContactSearch();
+    void triggerExtSearch();
+    void triggerCdrSearch();
+    void onDateFilterChanged();
+    void onUpdateCdrCurrentDate();
+    void onCdrResultCountChanged();
+    void onCdrFilterChanged(MctiConfig::MCdrFilterFlags flags, const QIcon &filterOn, const QIcon &filterOff);
+    void openCdrFilter();
+    void onCdrFilterClosed();
+    void refreshCdr(bool force);
+    void refreshContactsList();
+
+    // The clock of the call history's cut-off and date limits; tests set it.
+    void setClock(std::function<QDateTime()> now);
+    // Puts the stars of the settings store's favourites on the extension list.
+    void getFavoriteList();
 
     // The pause in typing after which a search runs, in ms (250); tests shorten it.
     int searchDebounceMs() const { return searchDebounce; }
@@ -75,6 +151,17 @@ public slots:
     void closeDialogs();
 
 signals:
+    // A child row or a call-history row asks for its default action (call the number).
+    void defaultRowActionRequested(const QString &number, int kind);
+    // An extension's record was (re)named: chat and the supervisor panel follow.
+    void extenNameUpdated(const MctiExtenDetails &details);
+    void extenPresenceUpdated(const BuddyStatus &status);
+    // A BLF state or account list changed: the supervisor panel recounts.
+    void operatorStatusChanged(const QString &extension);
+    void extenListRebuilt();
+    // An extension became idle (a booked call on it may be placed now).
+    void extenBecameIdle(const QString &extension);
+    void contactsModelInstalled();
     void contactsRefreshDue();
     void contactSearchDue();
     void extenSearchDue();
@@ -83,8 +170,38 @@ signals:
     void cdrFilterChanged(MctiConfig::MCdrFilterFlags flags);
     void cdrFilterClosed();
 
+private slots:
+    void onContactsModelReady();
+    void onCdrModelReady();
+
 private:
+    void updateRingingStatus();
+    void refreshExtenStatus(const BuddyStatus &status, bool &ringingChanged);
+    void releaseBuild(QFutureWatcher<ContactsBuild> *watcher);
+    template <typename Delegate> Delegate *delegateFor(CustomTreeView *view, Delegate *&slot);
+    QDateTime now() const;
+
     QPointer<MSettingsStore> settings;
+    QPointer<CtiLib> ctiLib;
+    std::function<QDateTime()> clock;
+    MctiExtenMap extenDetails;
+    Cdr lastCdr; // names are resolved again when a new phone book arrives
+    QHash<QString, int> extenRows;
+    ContactNumberIndex contactNumbers;
+    QFutureWatcher<ContactsBuild> *pendingWatcher = nullptr;
+    QList<QFutureWatcher<ContactsBuild> *> liveWatchers;
+    struct CdrBuild {
+        QStandardItemModel *model = nullptr;
+        QStringList notes;
+    };
+    QFutureWatcher<CdrBuild> *pendingCdrWatcher = nullptr;
+    QList<QFutureWatcher<CdrBuild> *> liveCdrWatchers;
+    QHash<QString, QIcon> cdrIcons;
+    void releaseModel(QStandardItemModel *old);
+    extenItemDelegate *extenDelegate = nullptr;
+    extenItemDelegate *favDelegate = nullptr;
+    contactItemDelegate *contactDelegate = nullptr;
+    cdrItemDelegate *cdrDelegate = nullptr;
     Widgets ui;
     int rowHeight = 32;
     int searchDebounce = 250;

@@ -1,5 +1,5 @@
 // Filter of the main window's favourites list: the rows of the extensions
-// model that carry the favourite mark.
+// model whose star column carries the favourite mark.
 #pragma once
 
 #include <QSortFilterProxyModel>
@@ -9,4 +9,10 @@ class ExtenFavouriteFilterProxyModel : public QSortFilterProxyModel
     Q_OBJECT
 public:
     explicit ExtenFavouriteFilterProxyModel(QObject *parent = nullptr);
+
+    bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                      const QModelIndex &parent) override;
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 };

@@ -1,3 +1,14 @@
 #include "extenfilterproxymodel.h"
 
-ExtenFilterProxyModel::ExtenFilterProxyModel(QObject *parent) : QSortFilterProxyModel(parent) {}
+#include "directoryroles.h"
+
+ExtenFilterProxyModel::ExtenFilterProxyModel(QObject *parent) : WordFilterProxyModel(parent)
+{
+    setFilterRole(DirRole::SearchText);
+    setFilterKeyColumn(3);
+}
+
+bool ExtenFilterProxyModel::dropMimeData(const QMimeData *, Qt::DropAction, int, int, const QModelIndex &)
+{
+    return true;
+}

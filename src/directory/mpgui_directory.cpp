@@ -1,73 +1,86 @@
 // Directories and call history of the main window: the phone book, the
-// extensions and favourites, the call records, their filters and menus.
+// extensions and favourites, the call records, their filters and menus. The
+// slots forward to the directory panel.
 #include "mpgui.h"
 
+#include "contactrows.h"
+#include "directorypanel.h"
 #include "globallogger.h"
 #include <QStandardItemModel>
 
 QStandardItemModel *MPGui::initContactsBookModel()
 {
-    return new QStandardItemModel();
+    return DirectoryModels::initContactsBookModel();
 }
 
 QStandardItemModel *MPGui::initExtenModel()
 {
-    return new QStandardItemModel();
+    return DirectoryModels::initExtenModel();
 }
 
 QStandardItemModel *MPGui::initCdrModel()
 {
-    return new QStandardItemModel();
+    return DirectoryModels::initCdrModel();
 }
 
-void MPGui::initContactTables(CustomTreeView *, bool)
+void MPGui::initContactTables(CustomTreeView *view, bool restoreHeader)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->initContactTables(view, restoreHeader);
 }
 
-void MPGui::initExtensionsTables(CustomTreeView *, bool)
+void MPGui::initExtensionsTables(CustomTreeView *view, bool restoreHeader)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->initExtensionsTables(view, restoreHeader);
 }
 
-void MPGui::initCdrTables(CustomTreeView *, bool)
+void MPGui::initCdrTables(CustomTreeView *view, bool restoreHeader)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->initCdrTables(view, restoreHeader);
 }
 
-void MPGui::recvdPhonebook(const PhoneBookList &, CTILIB::PhonebookTypeFlags)
+void MPGui::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::PhonebookTypeFlags flags)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->recvdPhonebook(phonebooks, flags);
 }
 
-void MPGui::updateExtenListStatus(const BuddyStatusMap &)
+void MPGui::updateExtenListStatus(const BuddyStatusMap &statuses)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->updateExtenListStatus(statuses);
 }
 
-void MPGui::updateExtenStatus(const BuddyStatus &)
+void MPGui::updateExtenStatus(const BuddyStatus &status)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->updateExtenStatus(status);
 }
 
-void MPGui::recvdCdr(const Cdr &)
+void MPGui::recvdCdr(const Cdr &cdr)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->recvdCdr(cdr);
 }
 
-void MPGui::onClickedOnExtenTable(const QModelIndex &)
+void MPGui::onClickedOnExtenTable(const QModelIndex &index)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->onClickedOnExtenTable(sender(), index);
 }
 
-void MPGui::onDblClickedOnContactsTable(const QModelIndex &)
+void MPGui::onDblClickedOnContactsTable(const QModelIndex &index)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->onDblClickedOnContactsTable(sender(), index);
 }
 
-void MPGui::onDblClickedOnCdrTable(const QModelIndex &)
+void MPGui::onDblClickedOnCdrTable(const QModelIndex &index)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->onDblClickedOnCdrTable(sender(), index);
 }
 
 void MPGui::ext_cxtMenu(const QPoint &)
@@ -87,17 +100,20 @@ void MPGui::cdr_cxtMenu(const QPoint &)
 
 void MPGui::updateExtSearchResults(QString)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->updateExtSearchResults();
 }
 
 void MPGui::updateSearchResults(QString)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->updateSearchResults();
 }
 
 void MPGui::updateCdrSearchResults(QString)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->updateCdrSearchResults();
 }
 
 void MPGui::onAddNewContactRequested()
@@ -112,50 +128,67 @@ void MPGui::onSmsSendRequest()
 
 void MPGui::onDateFilterChanged()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->onDateFilterChanged();
 }
 
 void MPGui::onUpdateCdrCurrentDate()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->onUpdateCdrCurrentDate();
 }
 
 void MPGui::triggerContactSearch()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->triggerContactSearch();
 }
 
 void MPGui::triggerExtSearch()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->triggerExtSearch();
 }
 
 void MPGui::triggerCdrSearch()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->triggerCdrSearch();
 }
 
 void MPGui::refreshContactsList()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->refreshContactsList();
 }
 
 void MPGui::onCdrSettingsChanged()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (!directory)
+        return;
+    directory->onUpdateCdrCurrentDate();
+    directory->refreshCdr(true);
 }
 
-void MPGui::onCdrFilterChanged(MctiConfig::MCdrFilterFlags)
+void MPGui::onCdrFilterChanged(MctiConfig::MCdrFilterFlags flags)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->onCdrFilterChanged(flags, icons.cdrFilterOnIcon, icons.cdrFilterOffIcon);
 }
 
 void MPGui::onCdrFilterClosed()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->onCdrFilterClosed();
 }
 
 void MPGui::on_cdrFilterButton_clicked()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (directory)
+        directory->openCdrFilter();
+}
+
+QSharedPointer<MctiExtenDetails> MPGui::resolveContactNumber(const QString &number)
+{
+    return directory ? directory->resolveContactNumber(number) : QSharedPointer<MctiExtenDetails>();
 }

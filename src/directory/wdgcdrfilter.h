@@ -1,6 +1,7 @@
 // The call-history filter window: ten check boxes, one per bit of the
-// call-history filter kept by the settings dialog. "Applica" stores the
-// boxes in the settings dialog and announces the new filter.
+// call-history filter kept by the settings store, the quick choices "Mostra
+// Tutto", "Nascondi Tutto", "Solo Perse", "Ripristina", and "Applica", which
+// stores the boxes, announces the new filter and closes the window.
 #pragma once
 
 #include "mcticonfig.h"
@@ -20,6 +21,7 @@ public:
 
     // The filter the boxes show now.
     MctiConfig::MCdrFilterFlags checkedFlags() const;
+    bool queueGroupFiltersAvailable() const { return queueGroupAvailable; }
 
 signals:
     void sigCdrFilterChanged(MctiConfig::MCdrFilterFlags flags);
@@ -27,12 +29,28 @@ signals:
     void sigCdrFilterClosed();
 
 public slots:
-    // Shows the filter in force of the settings dialog on the boxes.
+    // Shows the stored filter on the boxes.
     void showSettingsFilter();
-    // Stores the boxes in the settings dialog and emits sigCdrFilterChanged().
+    void updateGui() { showSettingsFilter(); }
+    // Shows the window in front, restored and active.
+    void putOnTop();
+    // Stores the boxes, emits sigCdrFilterChanged() and closes the window.
     void onApply();
+    // The PBX does not report group and queue calls: their boxes go, and so
+    // do their bits from the stored filter.
+    void disableQueueGroupCheckboxes();
+    void enableQueueGroupCheckboxes();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
+    enum Box { Incoming, Outgoing, Internal, External, Service, Direct, Group, Queue, Answered, NotAnswered };
+    void onIncomingToggled(bool on);
+    void setAll(bool on);
+    void onlyMissed();
+
     MSettingsStore *settings = nullptr;
     QList<QCheckBox *> boxes; // bit 0 first
+    bool queueGroupAvailable = true;
 };

@@ -7,6 +7,8 @@
 #include "ctilibtypes.h"
 #include "mainwindowicons.h"
 #include "mcticalldetails.h"
+
+#include <QSharedPointer>
 #include "mcticonfig.h"
 #include "mpguilabels.h"
 #include "msettings.h"
@@ -41,6 +43,7 @@ class CallLines;
 class CtiLib;
 class ClientApiServer;
 class DirectoryPanel;
+struct MctiExtenDetails;
 class DlgContactEdit;
 class DlgRedirect;
 class MSettingsDialog;
@@ -119,6 +122,9 @@ public:
     PhoneBackends *phoneBackends() const { return phones; }
     CallLines *callLines() const { return calls; }
     DirectoryPanel *directoryPanel() const { return directory; }
+    // The contact details of a number (extension map first, then the phone
+    // book); null when unknown. Forwards to the directory panel.
+    QSharedPointer<MctiExtenDetails> resolveContactNumber(const QString &number);
     MessagingPanel *messagingPanel() const { return messaging; }
     QueuesController *queuesController() const { return queues; }
     BalloonBoard *balloonBoard() const { return balloons; }

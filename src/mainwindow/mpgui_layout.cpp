@@ -301,6 +301,8 @@ void MPGui::createSubsystems()
     directoryWidgets.pageContacts = pageContacts;
     directoryWidgets.cdrStckWidget = cdrStckWidget;
     directoryWidgets.pageCdrNoResults = pageCdrNoResults;
+    directoryWidgets.pageCdr = pageCdr;
+    directoryWidgets.cdrFilterButton = cdrFilterButton;
     directory = new DirectoryPanel(settingsStore, directoryWidgets, this);
 
     MessagingPanel::Widgets messagingWidgets;
@@ -329,6 +331,7 @@ void MPGui::createSubsystems()
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
     queues = new QueuesController(settingsStore, queueWidgets, icons, this);
     queues->setCtiClient(ctiLib);
+    directory->setCtiClient(ctiLib);
 
     // The session reaches each of them in this order.
     connect(this, &MPGui::sigSessionStarted, queues, &QueuesController::onSessionStarted);

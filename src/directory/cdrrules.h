@@ -1,0 +1,61 @@
+// Rules of the call-history list that need no window: which rows the filter
+// flags and the date window show, the cut-off of old calls, the duration
+// text, the call type table and the build of the list model.
+#pragma once
+
+#include "ctilibtypes.h"
+#include "mcticonfig.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QIcon>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QStandardItemModel;
+
+namespace CdrRules
+{
+// All ten filter bits set: nothing is hidden by type.
+constexpr int AllFilterBits = 0x3ff;
+
+bool isIncomingKey(const QString &key);
+bool isOutgoingKey(const QString &key);
+bool isNotAnsweredKey(const QString &key);
+
+// Whether the filter flags show a row of that call type key and attributes.
+bool flagsAccept(int flags, const QString &key, int attributes);
+
+// Whether the start text of a row lies in the window [from, to]; invalid
+// bounds are open. A start that does not parse is always shown.
+bool dateAccepted(const QString &startText, const QDate &from, const QDate &to);
+
+// Calls that started before this moment are left out: midnight at the start
+// of the day `days` calendar days before `now`, in now's time zone.
+QDateTime cutOff(const QDateTime &now, int days);
+
+// "59 sec", "1 min 0 sec", "01:00:00", "1 gg. 01:01:01".
+QString durationText(int seconds);
+
+struct CallType {
+    QString iconPath; // empty for an unknown key
+    QString text;
+};
+CallType callType(const QString &key);
+
+// Display name of a number, "" when unknown.
+using NameResolver = std::function<QString(const QString &number)>;
+
+// The call-history model of a record set: entries before the cut-off and
+// entries without direction are skipped; every row decorated (type icon and
+// text, resolved name, duration text, search text).
+// To build on a worker thread: pass the type icons made on the GUI thread
+// (typeIcons()) and `notes`, which collects the log lines instead of writing them.
+QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve,
+                               const QHash<QString, QIcon> &icons = QHash<QString, QIcon>(),
+                               QStringList *notes = nullptr);
+// The icons of the call types by resource path.
+QHash<QString, QIcon> typeIcons();
+} // namespace CdrRules

@@ -1,0 +1,216 @@
+#include "contactrows.h"
+
+#include "directoryroles.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QStandardItemModel>
+#include <QThread>
+
+namespace
+{
+QString trMPGui(const char *text)
+{
+    return QCoreApplication::translate("MPGui", text);
+}
+
+void setHeaders(QStandardItemModel *model, const QList<QPair<const char *, const char *>> &headers)
+{
+    model->setColumnCount(headers.size());
+    for (int c = 0; c < headers.size(); ++c) {
+        auto *item = new QStandardItem(trMPGui(headers.at(c).first));
+        if (headers.at(c).second)
+            item->setToolTip(trMPGui(headers.at(c).second));
+        model->setHorizontalHeaderItem(c, item);
+    }
+}
+
+QString nameOfEntry(const PhoneBookEntry &entry)
+{
+    const QString name = QStringLiteral("%1 %2").arg(entry.firstName, entry.lastName).trimmed();
+    return name.isEmpty() ? entry.company.trimmed() : name;
+}
+} // namespace
+
+namespace DirectoryModels
+{
+QStandardItemModel *initContactsBookModel()
+{
+    auto *model = new QStandardItemModel();
+    setHeaders(model, {{QT_TRANSLATE_NOOP("MPGui", "T"), nullptr},
+                       {QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Nome")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Cognome"), QT_TRANSLATE_NOOP("MPGui", "Cognome")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Azienda"), QT_TRANSLATE_NOOP("MPGui", "Azienda")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Reparto"), QT_TRANSLATE_NOOP("MPGui", "Reparto")}});
+    return model;
+}
+
+QStandardItemModel *initExtenModel()
+{
+    auto *model = new QStandardItemModel();
+    setHeaders(model, {{QT_TRANSLATE_NOOP("MPGui", "C"), QT_TRANSLATE_NOOP("MPGui", "Stato CTI")},
+                       {QT_TRANSLATE_NOOP("MPGui", "T"), QT_TRANSLATE_NOOP("MPGui", "Stato telefono")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Num"), QT_TRANSLATE_NOOP("MPGui", "Numero")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Nome")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Cognome"), QT_TRANSLATE_NOOP("MPGui", "Cognome")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Azienda"), QT_TRANSLATE_NOOP("MPGui", "Azienda")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Reparto"), QT_TRANSLATE_NOOP("MPGui", "Reparto")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Pref."), QT_TRANSLATE_NOOP("MPGui", "Preferito")}});
+    model->horizontalHeaderItem(7)->setTextAlignment(Qt::AlignCenter);
+    return model;
+}
+
+QStandardItemModel *initCdrModel()
+{
+    auto *model = new QStandardItemModel();
+    setHeaders(model, {{QT_TRANSLATE_NOOP("MPGui", "T"), QT_TRANSLATE_NOOP("MPGui", "Direzione della chiamata")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Contatto")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Numero"), QT_TRANSLATE_NOOP("MPGui", "Numero")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Data"), QT_TRANSLATE_NOOP("MPGui", "Data")},
+                       {QT_TRANSLATE_NOOP("MPGui", "Durata"), QT_TRANSLATE_NOOP("MPGui", "Durata")}});
+    return model;
+}
+
+QString cleanPhoneNumber(const QString &number)
+{
+    QString out;
+    out.reserve(number.size());
+    for (const QChar c : number) {
+        switch (c.unicode()) {
+        case ' ':
+        case '-':
+        case ',':
+        case '\'':
+        case '.':
+        case '/':
+        case '\\':
+        case '(':
+        case ')':
+            break;
+        default:
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+int contactKind(bool personal, const QString &source)
+{
+    if (personal)
+        return ContactKind::Personal;
+    if (source == QLatin1String("outlook"))
+        return ContactKind::Outlook;
+    return ContactKind::Shared;
+}
+
+QList<QStandardItem *> phonebookEntryToModelRow(const PhoneBookEntry &entry, const QString &source,
+                                                const QString &visibility)
+{
+    const QString nameText = QStringLiteral("%1 %2").arg(entry.firstName, entry.lastName).trimmed();
+    const QString companyText = QStringLiteral("%1 %2").arg(entry.company, entry.department).trimmed();
+    const bool personal = source == QLatin1String("velora") && visibility == QLatin1String("Private");
+
+    auto *first = new QStandardItem();
+    first->setData(source, DirRole::Source);
+    first->setData(visibility, DirRole::Visibility);
+    first->setData(personal, DirRole::Personal);
+    first->setData(true, DirRole::Confirmed);
+    first->setData(entry.id, DirRole::EntryId);
+    first->setData(QVariant::fromValue(entry), DirRole::Entry);
+    if (personal)
+        first->setToolTip(trMPGui("Contatto personale"));
+    else if (source == QLatin1String("outlook"))
+        first->setToolTip(trMPGui("Contatto Outlook"));
+    else
+        first->setToolTip(trMPGui("Contatto aziendale"));
+    const QString label = nameText + QLatin1Char(' ') + companyText;
+    first->setData(label, DirRole::FullLabel);
+    first->setData(label, Qt::AccessibleTextRole);
+
+    QStringList words{entry.firstName, entry.lastName, entry.company, entry.department};
+    first->setRowCount(entry.contacts.size());
+    first->setColumnCount(1);
+    for (int i = 0; i < entry.contacts.size(); ++i) {
+        const ContactEntry &field = entry.contacts.at(i);
+        auto *child = new QStandardItem();
+        QString value;
+        if (field.kind == QLatin1String("phone")) {
+            value = cleanPhoneNumber(field.value);
+            words.append(value);
+            const QString &sub = field.subtype;
+            if (sub == QLatin1String("main") || sub == QLatin1String("work") || sub == QLatin1String("home")) {
+                child->setData(NumberKind::Fixed, DirRole::Visibility);
+                child->setData(trMPGui("numero fisso %1").arg(value), Qt::AccessibleTextRole);
+            } else if (sub == QLatin1String("mobile") || sub == QLatin1String("work_mobile")) {
+                child->setData(NumberKind::Mobile, DirRole::Visibility);
+                child->setData(trMPGui("cellulare %1").arg(value), Qt::AccessibleTextRole);
+            } else if (sub == QLatin1String("exten")) {
+                child->setData(NumberKind::Extension, DirRole::Visibility);
+                child->setData(trMPGui("interno %1").arg(value), Qt::AccessibleTextRole);
+            }
+        } else if (field.kind == QLatin1String("email")) {
+            value = field.value;
+            words.append(value);
+            child->setData(NumberKind::Email, DirRole::Visibility);
+            child->setData(trMPGui("indirizzo email %1").arg(value), Qt::AccessibleTextRole);
+        }
+        child->setData(value, DirRole::ChildValue);
+        child->setText(value);
+        first->setChild(i, 0, child);
+    }
+    first->setData(words.join(QLatin1Char(' ')), DirRole::SearchText);
+
+    return {first, new QStandardItem(entry.firstName.trimmed()), new QStandardItem(entry.lastName.trimmed()),
+            new QStandardItem(entry.company.trimmed()), new QStandardItem(entry.department.trimmed())};
+}
+
+ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner)
+{
+    ContactsBuild build;
+    build.model = initContactsBookModel();
+    QStandardItem *root = build.model->invisibleRootItem();
+    int total = 0;
+    for (const PhoneBook &book : books)
+        total += book.entries.size();
+    build.foldedSearch.reserve(total);
+    for (const PhoneBook &book : books) {
+        for (const PhoneBookEntry &entry : book.entries) {
+            const QList<QStandardItem *> row = phonebookEntryToModelRow(entry, book.source, book.visibility);
+            build.foldedSearch.append(row.first()->data(DirRole::SearchText).toString().toCaseFolded());
+            root->appendRow(row);
+            const QString name = nameOfEntry(entry);
+            if (name.isEmpty())
+                continue;
+            for (const ContactEntry &field : entry.contacts) {
+                if (field.kind == QLatin1String("phone"))
+                    build.index.add(cleanPhoneNumber(field.value), name);
+            }
+        }
+    }
+    if (owner && build.model->thread() != owner)
+        build.model->moveToThread(owner);
+    return build;
+}
+} // namespace DirectoryModels
+
+void ContactNumberIndex::add(const QString &cleanedNumber, const QString &name)
+{
+    if (!cleanedNumber.isEmpty() && !names.contains(cleanedNumber))
+        names.insert(cleanedNumber, name);
+}
+
+QString ContactNumberIndex::nameOf(const QString &number) const
+{
+    const QString key = DirectoryModels::cleanPhoneNumber(number);
+    if (key.isEmpty())
+        return QString();
+    auto it = names.constFind(key);
+    if (it != names.constEnd())
+        return it.value();
+    // The same number written with the international prefix in the other form.
+    if (key.startsWith(QLatin1Char('+')))
+        it = names.constFind(QLatin1String("00") + key.mid(1));
+    else if (key.startsWith(QLatin1String("00")))
+        it = names.constFind(QLatin1Char('+') + key.mid(2));
+    return it != names.constEnd() ? it.value() : QString();
+}

@@ -1,0 +1,64 @@
+// Rows of the phone book: the empty list models, one contact row with its
+// number child rows, the build of a whole contacts model (run on a pool
+// thread) and the number -> contact index that comes with it.
+#pragma once
+
+#include "ctilibtypes.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+class QStandardItem;
+class QStandardItemModel;
+class QThread;
+
+namespace DirectoryModels
+{
+// Empty models with their header texts and tooltips.
+QStandardItemModel *initContactsBookModel();
+QStandardItemModel *initExtenModel();
+QStandardItemModel *initCdrModel();
+
+// A phone number with the separators " -,'./\()" removed; "+" stays.
+QString cleanPhoneNumber(const QString &number);
+
+// The five items of one contact row; column 0 carries the roles and one
+// child row per contact field.
+QList<QStandardItem *> phonebookEntryToModelRow(const PhoneBookEntry &entry, const QString &source,
+                                                const QString &visibility);
+
+// Contact kind the contact list draws for a row: personal, shared or
+// Outlook, from the row's personal flag and source.
+int contactKind(bool personal, const QString &source);
+} // namespace DirectoryModels
+
+// Display names of the phone book by cleaned number, for the contact lookup
+// of incoming and outgoing calls. The first contact listing a number wins.
+class ContactNumberIndex
+{
+public:
+    void add(const QString &cleanedNumber, const QString &name);
+    // The name of the contact with that number (separators ignored), or "".
+    QString nameOf(const QString &number) const;
+    int size() const { return names.size(); }
+
+private:
+    QHash<QString, QString> names;
+};
+
+// The result of a contacts build: the model (no parent, owned by whoever
+// takes it) and the index made from the same rows.
+struct ContactsBuild {
+    QStandardItemModel *model = nullptr;
+    ContactNumberIndex index;
+    QVector<QString> foldedSearch; // search text of each row, case-folded
+};
+
+namespace DirectoryModels
+{
+// Builds the contacts model of the books in order; the model is handed to
+// `owner` (the GUI thread) before it is returned. Touches nothing else.
+ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner);
+} // namespace DirectoryModels

@@ -1,0 +1,107 @@
+// Painters of the directory and call-history lists: presence, busy lamp with
+// the ringing blink and favourite star of the extensions; contact kind and
+// the unconfirmed mark of the phone book; number kinds of child rows.
+// Child rows span all columns: the span is set when rows appear in the view
+// (setUpSpans()), never while painting.
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+class CustomTreeView;
+
+// Common base: the view, its icon size, the row height and the highlight of
+// hovered and selected rows.
+class DirectoryItemDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    DirectoryItemDelegate(CustomTreeView *view, int rowHeight);
+
+    void setRowHeight(int height) { rowHeight = height; }
+    int getRowHeight() const { return rowHeight; }
+    void setIconSize(const QSize &size) { iconSize = size; }
+    QSize getIconSize() const { return iconSize; }
+    void setHighlightSelected(bool on) { highlightSelected = on; }
+
+protected:
+    void paintBackground(QPainter *painter, const QStyleOptionViewItem &option) const;
+    void drawEmptyItem(QPainter *painter, QStyleOptionViewItem &option) const;
+    void drawCentred(QPainter *painter, const QRect &cell, const QPixmap &pixmap) const;
+    void paintChildRow(QPainter *painter, QStyleOptionViewItem &option, const QModelIndex &index) const;
+    QPixmap loadPixmap(const QString &path) const;
+
+    QPointer<CustomTreeView> view;
+    QSize iconSize;
+    int rowHeight;
+    bool highlightSelected = true;
+    QColor hoverColor{229, 243, 255};
+    QColor selectionColor{204, 232, 255};
+    QPixmap kindPixmaps[4]; // fixed, extension, mobile, e-mail
+
+private:
+    // Spans the child rows of the parents that appear.
+    void setUpSpans(const QModelIndex &parent, int first, int last);
+};
+
+class extenItemDelegate : public DirectoryItemDelegate
+{
+    Q_OBJECT
+public:
+    extenItemDelegate(CustomTreeView *view, int rowHeight);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+    bool isRinging() const { return ringing; }
+    // The lamp a ringing extension shows now: true green, false red.
+    bool blinkIsGreen() const { return blinkGreen; }
+    // Lamp picture name of a BLF value ("gray", "green", "red", "orange",
+    // "blink") and presence picture name of a presence value.
+    static QString lampFor(const QVariant &blf);
+    static QString presenceFor(const QVariant &presence);
+
+public slots:
+    void startRinging();
+    void stopRinging();
+    void changeRingingPixmap();
+    void repaintRingingItems();
+
+private:
+    void createIcons();
+    QPixmap lampPixmap(const QString &name) const;
+
+    QTimer ringTimer;
+    bool ringing = false;
+    bool blinkGreen = true;
+    QPixmap presencePixmaps[5]; // ready, away, busy, unavailable, offline
+    QPixmap starOff, starOn;
+    QPixmap ledGray, ledRed, ledGreen, ledYellow, ledOrange;
+};
+
+class contactItemDelegate : public DirectoryItemDelegate
+{
+    Q_OBJECT
+public:
+    contactItemDelegate(CustomTreeView *view, int rowHeight);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    void createIcons();
+    QPixmap contactPixmaps[3]; // personal, shared, Outlook
+};
+
+class cdrItemDelegate : public DirectoryItemDelegate
+{
+    Q_OBJECT
+public:
+    cdrItemDelegate(CustomTreeView *view, int rowHeight);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+};

@@ -1,0 +1,58 @@
+// The extension list: its model built from the PBX's "exten" phone books
+// while the shared extension map is reconciled with it, and the live status
+// updates applied to both. No window needed.
+#pragma once
+
+#include "ctilibtypes.h"
+#include "mctiextendetails.h"
+
+#include <QHash>
+#include <QList>
+#include <functional>
+
+class QStandardItem;
+class QStandardItemModel;
+
+namespace ExtenList
+{
+// 8 and 9 are the ringing states.
+inline bool isRinging(int blfState)
+{
+    return blfState == 8 || blfState == 9;
+}
+
+struct Rebuild {
+    QStandardItemModel *model = nullptr; // new, without parent
+    QList<MctiExtenDetails> renamed;     // records whose name changed (the own one included when made)
+    bool ownListed = false;              // the delivery listed the user's own extension
+    QHash<QString, int> rows;            // first row of each extension number
+};
+
+// Builds a new extension model and reconciles `map`: every record is marked
+// stale, listed extensions are refreshed, the own extension's record is kept
+// (made with the name `ownName` when missing), the remaining stale ones go.
+// `isFavourite` answers for an extension number.
+Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
+                const std::function<bool(const QString &)> &isFavourite);
+
+// What one status changed.
+struct StatusChange {
+    bool known = false; // the extension has a record
+    bool blfChanged = false;
+    bool flagChanged = false;
+    bool accountsChanged = false;
+    bool ringingChanged = false; // a ringing state started or ended
+    bool rowFound = false;
+};
+
+// Applies one status to the map and to the extension's row of `model` (may
+// be null); `rows` (may be null) is the row index of the model's rebuild.
+StatusChange applyStatus(MctiExtenMap &map, QStandardItemModel *model, const BuddyStatus &status,
+                         const QHash<QString, int> *rows = nullptr);
+
+// The star cell of column 7: "F" with the tooltip "Preferito", or "N".
+void setFavouriteCell(QStandardItem *item, bool favourite);
+
+// Column-0 accessible text "<label> <BLF text> <presence text>".
+void updateAccessibleText(QStandardItemModel *model, int row);
+} // namespace ExtenList

@@ -1,0 +1,118 @@
+// The call-history filter window: quick choices, the incoming box that
+// governs the six origin and destination boxes, "Applica" and "Ripristina",
+// group and queue filters that the PBX does not offer.
+#include "msettings.h"
+#include "msettingsstore.h"
+#include "wdgcdrfilter.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "testmain.h"
+
+class TestCdrFilter : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void choices_data();
+    void choices();
+    void incomingGovernsOrigins();
+    void restoreDiscardsChanges();
+    void queueGroupUnavailable();
+
+private:
+    QCheckBox *box(const char *name) { return filter->findChild<QCheckBox *>(QLatin1String(name)); }
+    void click(const char *name) { filter->findChild<QPushButton *>(QLatin1String(name))->click(); }
+    QScopedPointer<QTemporaryDir> dir;
+    QScopedPointer<MSettingsStore> store;
+    QScopedPointer<wdgCdrFilter> filter;
+};
+
+void TestCdrFilter::init()
+{
+    filter.reset();
+    store.reset();
+    dir.reset(new QTemporaryDir);
+    MSETTINGS::setSettingsDirPath(dir->path());
+    store.reset(new MSettingsStore(MctiConfig()));
+    store->init();
+    store->setCdrFilterValue(MctiConfig::MCdrFilterFlags(0x3ff));
+    filter.reset(new wdgCdrFilter(store.data()));
+}
+
+void TestCdrFilter::choices_data()
+{
+    QTest::addColumn<bool>("queueGroup");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("value");
+    QTest::newRow("only missed") << true << "missedCallsButton" << 0x2fd;
+    QTest::newRow("only missed, no queue and group") << false << "missedCallsButton" << 0x23d;
+    QTest::newRow("hide all") << true << "unselectAllButton" << 0;
+    QTest::newRow("show all") << true << "selectAllButton" << 0x3ff;
+}
+
+void TestCdrFilter::choices()
+{
+    QFETCH(bool, queueGroup);
+    QFETCH(QString, button);
+    QFETCH(int, value);
+    if (!queueGroup)
+        filter->disableQueueGroupCheckboxes();
+    filter->putOnTop();
+    QList<int> changed;
+    connect(filter.data(), &wdgCdrFilter::sigCdrFilterChanged, this,
+            [&changed](MctiConfig::MCdrFilterFlags f) { changed << int(f); });
+    QSignalSpy closed(filter.data(), &wdgCdrFilter::sigCdrFilterClosed);
+    click(button.toLatin1().constData());
+    QCOMPARE(changed.count(), 0); // nothing stored before "Applica"
+    click("pbApply");
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.first(), value);
+    QCOMPARE(int(store->getCdrFilterValue()), value);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!filter->isVisible());
+}
+
+void TestCdrFilter::incomingGovernsOrigins()
+{
+    box("chkIncoming")->click();
+    for (const char *name : {"chkInternal", "chkExternal", "chkService", "chkDirect", "chkGroup", "chkQueue"}) {
+        QVERIFY(!box(name)->isChecked());
+        QVERIFY(!box(name)->isEnabled());
+    }
+    click("pbApply");
+    QCOMPARE(int(store->getCdrFilterValue()) & 0xfd, 0);
+    box("chkIncoming")->click();
+    QVERIFY(box("chkQueue")->isEnabled());
+}
+
+void TestCdrFilter::restoreDiscardsChanges()
+{
+    box("chkOutgoing")->click();
+    box("chkAnswered")->click();
+    click("restoreButton");
+    QCOMPARE(int(filter->checkedFlags()), 0x3ff);
+}
+
+void TestCdrFilter::queueGroupUnavailable()
+{
+    QList<int> changed;
+    connect(filter.data(), &wdgCdrFilter::sigCdrFilterChanged, this,
+            [&changed](MctiConfig::MCdrFilterFlags f) { changed << int(f); });
+    filter->disableQueueGroupCheckboxes();
+    QCOMPARE(changed, QList<int>{0x33f});
+    QCOMPARE(int(store->getCdrFilterValue()), 0x33f);
+    QVERIFY(!box("chkGroup")->isEnabled());
+    click("selectAllButton");
+    QVERIFY(!box("chkQueue")->isChecked());
+    filter->enableQueueGroupCheckboxes();
+    QVERIFY(box("chkGroup")->isEnabled());
+    QVERIFY(!box("chkGroup")->isChecked());
+}
+
+DESKLINE_TEST_MAIN(TestCdrFilter)
+#include "tst_cdrfilter.moc"

@@ -1,0 +1,226 @@
+// The four directory filters over real models, each watched by a model
+// tester: literal search words, the favourite mark, the call-history flags,
+// date window and words together.
+#include "cdrfilterproxymodel.h"
+#include "cdrrules.h"
+#include "contactfilterproxymodel.h"
+#include "contactrows.h"
+#include "directoryroles.h"
+#include "extenfavouritefilterproxymodel.h"
+#include "extenfilterproxymodel.h"
+#include "extenlist.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QtTest>
+
+#include "testmain.h"
+
+namespace
+{
+using Tester = QAbstractItemModelTester;
+constexpr auto Fatal = QAbstractItemModelTester::FailureReportingMode::QtTest;
+
+PhoneBookEntry contact(const QString &id, const QString &first, const QString &last, const QString &company,
+                       const QString &phone)
+{
+    PhoneBookEntry e;
+    e.id = id;
+    e.firstName = first;
+    e.lastName = last;
+    e.company = company;
+    ContactEntry f;
+    f.kind = QStringLiteral("phone");
+    f.subtype = QStringLiteral("work");
+    f.value = phone;
+    e.contacts = {f};
+    return e;
+}
+
+QStandardItemModel *contactsModel()
+{
+    PhoneBook book;
+    book.source = QStringLiteral("velora");
+    book.visibility = QStringLiteral("Public");
+    book.entries = {contact("1", "Mario", "Verdi", "Acme (Milano)", "+39 (02) 123-45.67"),
+                    contact("2", "Anna", "Neri", "Studio [Verdi]", "06 7654321"),
+                    contact("3", "Roberto", "Gialli", "Logistica", "011 555222")};
+    return DirectoryModels::buildContactsModel({book}, QThread::currentThread()).model;
+}
+} // namespace
+
+// Counts the row tests: a setter that changes nothing must not filter again.
+class CountingCdrProxy : public CdrFilterProxyModel
+{
+public:
+    mutable int tests = 0;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override
+    {
+        ++tests;
+        return CdrFilterProxyModel::filterAcceptsRow(row, parent);
+    }
+};
+
+class TestDirectoryProxies : public QObject
+{
+    Q_OBJECT
+private slots:
+    void contactWords_data();
+    void contactWords();
+    void childRowsFollowParent();
+    void favourites();
+    void cdrFilter_data();
+    void cdrFilter();
+    void cdrSettersSkipUnchanged();
+};
+
+void TestDirectoryProxies::contactWords_data()
+{
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QStringList>("lastNames");
+    QTest::newRow("empty") << "" << QStringList{"Verdi", "Neri", "Gialli"};
+    QTest::newRow("two words, blanks around") << "  verdi   +39 " << QStringList{"Verdi"};
+    QTest::newRow("plus") << "+39" << QStringList{"Verdi"};
+    QTest::newRow("brackets literal") << "(milano)" << QStringList{"Verdi"};
+    QTest::newRow("square bracket literal") << "[" << QStringList{"Neri"};
+    QTest::newRow("word in two rows") << "verdi" << QStringList{"Verdi", "Neri"};
+    QTest::newRow("cleaned number") << "021234567" << QStringList{"Verdi"};
+    QTest::newRow("no match") << "zzz" << QStringList{};
+}
+
+void TestDirectoryProxies::contactWords()
+{
+    QFETCH(QString, search);
+    QFETCH(QStringList, lastNames);
+    QScopedPointer<QStandardItemModel> model(contactsModel());
+    ContactFilterProxyModel proxy;
+    Tester tester(&proxy, Fatal);
+    proxy.setSourceModel(model.data());
+    proxy.setSearchText(search);
+    QStringList shown;
+    for (int r = 0; r < proxy.rowCount(); ++r)
+        shown << proxy.index(r, 2).data().toString();
+    QCOMPARE(shown, lastNames);
+}
+
+void TestDirectoryProxies::childRowsFollowParent()
+{
+    QScopedPointer<QStandardItemModel> model(contactsModel());
+    ContactFilterProxyModel proxy;
+    Tester tester(&proxy, Fatal);
+    proxy.setSourceModel(model.data());
+    proxy.setSearchText(QStringLiteral("gialli"));
+    QCOMPARE(proxy.rowCount(), 1);
+    // The number row does not hold the word, yet stays under its contact.
+    QCOMPARE(proxy.rowCount(proxy.index(0, 0)), 1);
+    QCOMPARE(proxy.index(0, 0, proxy.index(0, 0)).data().toString(), QStringLiteral("011555222"));
+}
+
+void TestDirectoryProxies::favourites()
+{
+    PhoneBook book;
+    book.source = QStringLiteral("exten");
+    for (const char *x : {"202", "203", "204"}) {
+        PhoneBookEntry e = contact(x, x, "Rossi", "", x);
+        e.contacts[0].subtype = QStringLiteral("exten");
+        e.extension = QString::fromLatin1(x);
+        book.entries << e;
+    }
+    MctiExtenMap map;
+    ExtenList::Rebuild r =
+        ExtenList::rebuild({book}, map, "201", "IO", [](const QString &x) { return x == QLatin1String("203"); });
+    QScopedPointer<QStandardItemModel> model(r.model);
+    ExtenFavouriteFilterProxyModel favourites;
+    Tester tester(&favourites, Fatal);
+    favourites.setSourceModel(model.data());
+    QCOMPARE(favourites.rowCount(), 0); // empty expression: nothing
+    favourites.setFilterFixedString(QStringLiteral("F"));
+    QCOMPARE(favourites.rowCount(), 1);
+    QCOMPARE(favourites.index(0, 2).data().toString(), QStringLiteral("203"));
+    // Star 204: it shows up at once; unstar 203: it leaves.
+    ExtenList::setFavouriteCell(model->item(2, 7), true);
+    ExtenList::setFavouriteCell(model->item(1, 7), false);
+    QCOMPARE(favourites.rowCount(), 1);
+    QCOMPARE(favourites.index(0, 2).data().toString(), QStringLiteral("204"));
+
+    ExtenFilterProxyModel extensions;
+    Tester tester2(&extensions, Fatal);
+    extensions.setSourceModel(model.data());
+    extensions.setSearchText(QStringLiteral("203"));
+    QCOMPARE(extensions.rowCount(), 1);
+    QVERIFY(extensions.dropMimeData(nullptr, Qt::CopyAction, 0, 0, QModelIndex()));
+}
+
+void TestDirectoryProxies::cdrFilter_data()
+{
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QStringList>("numbers");
+    const QDate today = QDate::currentDate();
+    const int all = CdrRules::AllFilterBits;
+    QTest::newRow("all") << all << QDate() << QDate() << "" << QStringList{"300", "301", "302", "303"};
+    QTest::newRow("none") << 0 << QDate() << QDate() << "" << QStringList{};
+    QTest::newRow("only missed") << (all & ~0x100) << QDate() << QDate() << "" << QStringList{"301"};
+    QTest::newRow("no outgoing") << (all & ~0x2) << QDate() << QDate() << "" << QStringList{"300", "301", "303"};
+    QTest::newRow("today only, unparsable kept") << all << today << today << "" << QStringList{"300", "303"};
+    QTest::newRow("upper bound only") << all << QDate() << today.addDays(-1) << "" << QStringList{"301", "302", "303"};
+    QTest::newRow("words") << all << QDate() << QDate() << "anna" << QStringList{"301"};
+}
+
+void TestDirectoryProxies::cdrFilter()
+{
+    QFETCH(int, flags);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QString, search);
+    QFETCH(QStringList, numbers);
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    const QString yesterday = QDate::currentDate().addDays(-1).toString("yyyy-MM-dd");
+    const Cdr cdr{{"1", "300", "201", "", "", "in", today + " 09:00:00", 10, 0x2, "ANSWER_IN"},
+                  {"2", "301", "201", "Anna", "", "in", yesterday + " 09:00:00", 0, 0x2, "NOANSWER_IN"},
+                  {"3", "201", "302", "", "", "out", yesterday + " 10:00:00", 10, 0, "ANSWER_OUT"},
+                  {"4", "303", "201", "", "", "in", "data persa", 10, 0x1, "ANSWER_LOCAL_IN"}};
+    QScopedPointer<QStandardItemModel> model(
+        CdrRules::buildModel(cdr, CdrRules::cutOff(QDateTime::currentDateTime(), 5), {}));
+    CdrFilterProxyModel proxy;
+    Tester tester(&proxy, Fatal);
+    proxy.setSourceModel(model.data());
+    proxy.setCdrFilter(MctiConfig::MCdrFilterFlags(flags));
+    proxy.setFilterDateRange(from, to);
+    proxy.setSearchText(search);
+    QStringList shown;
+    for (int r = 0; r < proxy.rowCount(); ++r)
+        shown << proxy.index(r, 2).data().toString();
+    QCOMPARE(shown, numbers);
+}
+
+void TestDirectoryProxies::cdrSettersSkipUnchanged()
+{
+    QScopedPointer<QStandardItemModel> model(
+        CdrRules::buildModel({{"1", "300", "201", "", "", "in", "x", 1, 0, "ANSWER_IN"}}, QDateTime(), {}));
+    CountingCdrProxy proxy;
+    proxy.setSourceModel(model.data());
+    proxy.setCdrFilter(MctiConfig::MCdrFilterFlags(CdrRules::AllFilterBits));
+    proxy.setFilterDateRange(QDate(2026, 1, 1), QDate(2026, 1, 2));
+    proxy.setSearchText(QStringLiteral("300"));
+    QCOMPARE(proxy.rowCount(), 1);
+    proxy.tests = 0;
+    proxy.setCdrFilter(MctiConfig::MCdrFilterFlags(CdrRules::AllFilterBits));
+    proxy.setFilterDateRange(QDate(2026, 1, 1), QDate(2026, 1, 2));
+    proxy.setSearchText(QStringLiteral(" 300 "));
+    QCOMPARE(proxy.tests, 0);
+    proxy.setCdrFilter(MctiConfig::MCdrFilterFlags(0x1));
+    QVERIFY(proxy.tests > 0);
+    QVERIFY(proxy.dateInRange(QDate(2026, 1, 2)));
+    QVERIFY(!proxy.dateInRange(QDate(2026, 1, 3)));
+    proxy.setFilterMinimumDate(QDate());
+    QVERIFY(proxy.dateInRange(QDate(2000, 1, 1)));
+}
+
+DESKLINE_TEST_MAIN(TestDirectoryProxies)
+#include "tst_proxies.moc"

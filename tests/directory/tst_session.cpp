@@ -1,0 +1,302 @@
+// The directories of a main window logged in to the PBX simulator's demo
+// office: the four lists fill, a BLF change lights and blinks a lamp, a
+// search narrows a list, the call history names its callers, the star
+// toggles a favourite.
+#include "cdrfilterproxymodel.h"
+#include "customsearchlineedit.h"
+#include "customtreeview.h"
+#include "directorydelegates.h"
+#include "directorypanel.h"
+#include "directoryroles.h"
+#include "msettingsstore.h"
+#include "sessionfixture.h"
+#include "testmain.h"
+
+#include <QAbstractItemModelTester>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QThreadPool>
+
+using namespace sessiontest;
+
+namespace
+{
+// Row of the view's model whose column has that text, -1 when none.
+int rowWithText(QAbstractItemModel *model, int column, const QString &text)
+{
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, column).data().toString() == text)
+            return r;
+    }
+    return -1;
+}
+} // namespace
+
+class TestDirectorySession : public QObject
+{
+    Q_OBJECT
+private slots:
+    void listsFillAfterLogin();
+    void quickDeliveriesInstallTheLast();
+    void expandedContactIsNotRepaintedForever();
+    void dateLimitsAndFilterButton();
+};
+
+namespace
+{
+PhoneBookList bookOf(const QStringList &lastNames)
+{
+    PhoneBook book;
+    book.source = QStringLiteral("velora");
+    book.visibility = QStringLiteral("Public");
+    for (const QString &name : lastNames) {
+        PhoneBookEntry e;
+        e.id = name;
+        e.lastName = name;
+        ContactEntry f;
+        f.kind = QStringLiteral("phone");
+        f.subtype = QStringLiteral("work");
+        f.value = QStringLiteral("02 555 ") + QString::number(name.size());
+        e.contacts = {f};
+        book.entries << e;
+    }
+    return {book};
+}
+
+// Counts the paint events of a widget.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+} // namespace
+
+void TestDirectorySession::listsFillAfterLogin()
+{
+    SessionFixture fx;
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    DirectoryPanel *panel = w.directoryPanel();
+    QVERIFY(panel);
+    panel->setSearchDebounceMs(0);
+    w.show();
+
+    auto *tvContacts = widgetOf<CustomTreeView>(w, "tvContacts");
+    auto *tvExtensions = widgetOf<CustomTreeView>(w, "tvExtensions");
+    auto *tvFavourites = widgetOf<CustomTreeView>(w, "tvFavourites");
+    auto *tvCdr = widgetOf<CustomTreeView>(w, "tvCdr");
+    QVERIFY(tvContacts && tvExtensions && tvFavourites && tvCdr);
+
+    // Phone book (seven shared contacts and one personal), extensions, call history.
+    QTRY_COMPARE_WITH_TIMEOUT(tvContacts->model()->rowCount(), 8, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(tvExtensions->model()->rowCount(), 11, 10000); // 201 is the user's own
+    QTRY_COMPARE_WITH_TIMEOUT(tvCdr->model()->rowCount(), 8, 10000);
+    QAbstractItemModelTester t1(tvContacts->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester t2(tvExtensions->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester t3(tvFavourites->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester t4(tvCdr->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(widgetOf<QLabel>(w, "lblContactsUpdating")->text(), QString());
+    QCOMPARE(widgetOf<QStackedWidget>(w, "stackedContacts")->currentWidget(), widgetOf<QWidget>(w, "pageContacts"));
+    QCOMPARE(widgetOf<QStackedWidget>(w, "cdrStckWidget")->currentWidget(), widgetOf<QWidget>(w, "pageCdr"));
+    QVERIFY(panel->extensions().contains("201"));
+    QCOMPARE(panel->extensions().size(), 12);
+
+    // Call history: the caller without a name gets the phone book's.
+    QAbstractItemModel *cdr = tvCdr->model();
+    QVERIFY(rowWithText(cdr, 1, "Federica Blu") >= 0);
+    QCOMPARE(w.resolveContactNumber("+39 051 332211")->name, QStringLiteral("Federica Blu"));
+    QCOMPARE(w.resolveContactNumber("202")->name, panel->extensions().value("202").name);
+    QVERIFY(w.resolveContactNumber("+39 999").isNull());
+
+    // Favourites: none yet; clicking the star of 203 adds it and the store keeps it.
+    QCOMPARE(tvFavourites->model()->rowCount(), 0);
+    QAbstractItemModel *ext = tvExtensions->model();
+    const int row203 = rowWithText(ext, 2, "203");
+    QVERIFY(row203 >= 0);
+    tvExtensions->scrollTo(ext->index(row203, 7));
+    QTest::mouseClick(tvExtensions->viewport(), Qt::LeftButton, {},
+                      tvExtensions->visualRect(ext->index(row203, 7)).center());
+    QTRY_COMPARE(tvFavourites->model()->rowCount(), 1);
+    QVERIFY(w.store()->isContactFavourite("E203"));
+    QVERIFY(panel->extensions().value("203").favourite);
+    // And off again, from the favourites view.
+    QAbstractItemModel *fav = tvFavourites->model();
+    QTest::mouseClick(tvFavourites->viewport(), Qt::LeftButton, {},
+                      tvFavourites->visualRect(fav->index(0, 7)).center());
+    QTRY_COMPARE(tvFavourites->model()->rowCount(), 0);
+    QVERIFY(!w.store()->isContactFavourite("E203"));
+
+    // A colleague's phone rings: red/green blink, then back to green when idle.
+    const int row202 = rowWithText(ext, 2, "202");
+    fx.sim->setBlf("202", 8);
+    QTRY_COMPARE_WITH_TIMEOUT(ext->index(row202, 1).data(DirRole::Blf).toInt(), 8, 5000);
+    extenItemDelegate *lamp = panel->extensionsDelegate();
+    QVERIFY(lamp && lamp->isRinging());
+    QCOMPARE(extenItemDelegate::lampFor(ext->index(row202, 1).data(DirRole::Blf)), QStringLiteral("blink"));
+    const bool before = lamp->blinkIsGreen();
+    auto *ringTimer = lamp->findChild<QTimer *>("ringingTimer");
+    QVERIFY(ringTimer && ringTimer->isActive());
+    QCOMPARE(ringTimer->interval(), 250);
+    QMetaObject::invokeMethod(ringTimer, "timeout");
+    QCOMPARE(lamp->blinkIsGreen(), !before);
+    fx.sim->setBlf("202", 2);
+    QTRY_COMPARE_WITH_TIMEOUT(ext->index(row202, 1).data(DirRole::Blf).toInt(), 2, 5000);
+    QCOMPARE(extenItemDelegate::lampFor(ext->index(row202, 1).data(DirRole::Blf)), QStringLiteral("red"));
+    QVERIFY(!lamp->isRinging());
+
+    // Search narrows: words are literal text.
+    auto *contactsSearch = widgetOf<CustomSearchLineEdit>(w, "txtContactsSearch");
+    QTest::keyClicks(contactsSearch, "+39 mario");
+    QTRY_COMPARE(tvContacts->model()->rowCount(), 1);
+    QCOMPARE(tvContacts->model()->index(0, 2).data().toString(), QStringLiteral("Verdi"));
+    contactsSearch->clear();
+    QTRY_COMPARE(tvContacts->model()->rowCount(), 8);
+    auto *extSearch = widgetOf<CustomSearchLineEdit>(w, "txtExtSearch");
+    QTest::keyClicks(extSearch, "[");
+    QTRY_COMPARE(tvExtensions->model()->rowCount(), 0);
+    extSearch->clear();
+    QTRY_COMPARE(tvExtensions->model()->rowCount(), 11);
+    auto *cdrSearch = widgetOf<CustomSearchLineEdit>(w, "txtCdrSearch");
+    QTest::keyClicks(cdrSearch, "federica");
+    QTRY_COMPARE(tvCdr->model()->rowCount(), 1);
+    cdrSearch->clear();
+    QTRY_COMPARE(tvCdr->model()->rowCount(), 8);
+
+    // Disconnection empties the extension map.
+    w.disconnectFromM();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
+    QVERIFY(panel->extensions().isEmpty());
+}
+
+void TestDirectorySession::quickDeliveriesInstallTheLast()
+{
+    SessionFixture fx;
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    DirectoryPanel *panel = w.directoryPanel();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->contactsBookModel()->rowCount() == 8 && !panel->isContactsBuildPending(), 10000);
+
+    QSignalSpy installed(panel, &DirectoryPanel::contactsModelInstalled);
+    // Two deliveries, the first one large so that it is likely still building.
+    QStringList many;
+    for (int i = 0; i < 3000; ++i)
+        many << QStringLiteral("Primo%1").arg(i);
+    w.recvdPhonebook(bookOf(many), CTILIB::PhonebookPbx);
+    w.recvdPhonebook(bookOf({"Secondo", "Ultimo"}), CTILIB::PhonebookPbx);
+    QTRY_VERIFY_WITH_TIMEOUT(!panel->isContactsBuildPending(), 10000);
+    QTRY_COMPARE(installed.count(), 1);
+    QStandardItemModel *model = panel->contactsBookModel();
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->thread(), QThread::currentThread());
+    // Whatever finishes later is dropped, never installed.
+    QThreadPool::globalInstance()->waitForDone();
+    QTest::qWait(50);
+    QCOMPARE(installed.count(), 1);
+    QCOMPARE(panel->contactsBookModel(), model);
+    QCOMPARE(panel->contactNameOf("025557"), QStringLiteral("Secondo"));
+
+    // Extensions only: the phone book stays.
+    w.recvdPhonebook(PhoneBookList(), CTILIB::PhonebookExtensions);
+    QVERIFY(!panel->isContactsBuildPending());
+    QCOMPARE(panel->contactsBookModel(), model);
+}
+
+void TestDirectorySession::expandedContactIsNotRepaintedForever()
+{
+    SessionFixture fx;
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *tvContacts = widgetOf<CustomTreeView>(w, "tvContacts");
+    QTRY_COMPARE_WITH_TIMEOUT(tvContacts->model()->rowCount(), 8, 10000);
+    auto *tabs = widgetOf<QTabWidget>(w, "tabContactsWidget");
+    QWidget *page = widgetOf<QWidget>(w, "contactsTabWidget");
+    if (tabs && page)
+        tabs->setCurrentWidget(page);
+    // Double click expands the contact; its number rows span the whole row.
+    const QModelIndex first = tvContacts->model()->index(0, 1);
+    tvContacts->scrollTo(first);
+    const QPoint at = tvContacts->visualRect(first).center();
+    // A real double click: press and release, then the second press.
+    QTest::mouseClick(tvContacts->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(tvContacts->viewport(), Qt::LeftButton, {}, at);
+    QTRY_VERIFY(tvContacts->isExpanded(first.sibling(0, 0)));
+    QVERIFY(tvContacts->isFirstColumnSpanned(0, first.sibling(0, 0)));
+    QTest::qWait(100);
+
+    PaintCounter counter;
+    tvContacts->viewport()->installEventFilter(&counter);
+    tvContacts->viewport()->repaint();
+    const int afterOne = counter.paints;
+    QTest::qWait(300);
+    tvContacts->viewport()->removeEventFilter(&counter);
+    QVERIFY(afterOne >= 1);
+    QCOMPARE(counter.paints, afterOne);
+}
+
+void TestDirectorySession::dateLimitsAndFilterButton()
+{
+    SessionFixture fx;
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    DirectoryPanel *panel = w.directoryPanel();
+    auto *tvCdr = widgetOf<CustomTreeView>(w, "tvCdr");
+    QTRY_COMPARE_WITH_TIMEOUT(tvCdr->model()->rowCount(), 8, 10000);
+
+    // Midnight: the limits follow the new day and the timer is armed for the next one.
+    const QDateTime late(QDate::currentDate(), QTime(23, 59, 0));
+    panel->setClock([late] { return late; });
+    QTimer *midnight = timerOf(w, "cdrDateTimer");
+    QVERIFY(midnight);
+    w.onUpdateCdrCurrentDate();
+    auto *from = widgetOf<QDateEdit>(w, "cdrDateFrom");
+    auto *to = widgetOf<QDateEdit>(w, "cdrDateTo");
+    const int days = w.store()->getMaxCdrViewDays();
+    QCOMPARE(to->maximumDate(), late.date());
+    QCOMPARE(to->date(), late.date());
+    QCOMPARE(from->minimumDate(), late.date().addDays(-days));
+    QCOMPARE(from->date(), from->minimumDate());
+    QVERIFY(midnight->isActive());
+    QVERIFY(midnight->remainingTime() <= 60000 + 300000);
+    const QDateTime nextDay = late.addSecs(120);
+    panel->setClock([nextDay] { return nextDay; });
+    QMetaObject::invokeMethod(midnight, "timeout");
+    QCOMPARE(to->maximumDate(), nextDay.date());
+
+    // Narrowing the window: "from" never passes "to"; an empty window shows the no-results page.
+    to->setDate(nextDay.date().addDays(-days));
+    QCOMPARE(from->maximumDate(), to->date());
+    from->setDate(to->date());
+    auto *stack = widgetOf<QStackedWidget>(w, "cdrStckWidget");
+    QTRY_COMPARE(stack->currentWidget(), widgetOf<QWidget>(w, "pageCdrNoResults"));
+    w.onUpdateCdrCurrentDate();
+    QTRY_COMPARE(stack->currentWidget(), widgetOf<QWidget>(w, "pageCdr"));
+
+    // The filter button shows whether a type filter is on; the filter hides rows.
+    auto *button = widgetOf<QPushButton>(w, "cdrFilterButton");
+    w.onCdrFilterChanged(MctiConfig::MCdrFilterFlags(0x3ff));
+    const qint64 offKey = button->icon().cacheKey();
+    w.onCdrFilterChanged(MctiConfig::MCdrFilterFlags(0x3ff & ~0x2));
+    QVERIFY(button->icon().cacheKey() != offKey);
+    QTRY_VERIFY(tvCdr->model()->rowCount() < 8);
+    w.onCdrFilterChanged(MctiConfig::MCdrFilterFlags());
+    QTRY_COMPARE(tvCdr->model()->rowCount(), 0);
+    QCOMPARE(stack->currentWidget(), widgetOf<QWidget>(w, "pageCdrNoResults"));
+    // The filter window takes the button while it is open.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(!button->isEnabled());
+    w.onCdrFilterClosed();
+    QVERIFY(button->isEnabled());
+}
+
+DESKLINE_TEST_MAIN(TestDirectorySession)
+#include "tst_session.moc"
