@@ -40,6 +40,7 @@ class QTranslator;
 struct WriterConfig;
 
 class CallLines;
+class CallDirectory;
 class CtiLib;
 class ClientApiServer;
 class DirectoryPanel;
@@ -390,6 +391,7 @@ private:
     PhoneBackends *phones = nullptr;
     CallLines *calls = nullptr;
     DirectoryPanel *directory = nullptr;
+    std::unique_ptr<CallDirectory> callLookup; // the directory as call handling asks it
     MessagingPanel *messaging = nullptr;
     QueuesController *queues = nullptr;
     BalloonBoard *balloons = nullptr;

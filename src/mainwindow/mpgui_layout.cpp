@@ -7,6 +7,7 @@
 
 #include "calllines.h"
 #include "ctilib.h"
+#include "directorycalllookup.h"
 #include "directorypanel.h"
 #include "globallogger.h"
 #include "mainformtabchain.h"
@@ -304,6 +305,8 @@ void MPGui::createSubsystems()
     directoryWidgets.pageCdr = pageCdr;
     directoryWidgets.cdrFilterButton = cdrFilterButton;
     directory = new DirectoryPanel(settingsStore, directoryWidgets, this);
+    callLookup.reset(new DirectoryCallLookup(directory));
+    calls->setDirectory(callLookup.get());
 
     MessagingPanel::Widgets messagingWidgets;
     messagingWidgets.chatPanel = chatPanel;

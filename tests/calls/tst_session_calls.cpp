@@ -79,6 +79,7 @@ private slots:
     void incomingCallRingsIsAnsweredAndEnds_data();
     void incomingCallRingsIsAnsweredAndEnds();
     void refusedFromTheRingingLine();
+    void callerFromThePhoneBookIsNamed();
     void outgoingCallFromTheDialField();
     void dialFieldRefusesWhatIsNoNumber();
     void missedCallIsAnnounced();
@@ -201,6 +202,21 @@ void TestSessionCalls::refusedFromTheRingingLine()
     QCOMPARE(f.sim->activeCallCount(), 0);
     QVERIFY(calls->activeLines().isEmpty());
     QCOMPARE(calls->ringingCounters().directExternal(), 0);
+}
+
+void TestSessionCalls::callerFromThePhoneBookIsNamed()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    useDemoAccount(w, *f.sim);
+    // The phone book has arrived when its numbers resolve.
+    QTRY_VERIFY(w.resolveContactNumber(QStringLiteral("+39 051 332211")));
+    CallLines *calls = w.callLines();
+    f.sim->injectIncomingCall(QStringLiteral("0039051332211"), QStringLiteral("201"));
+    QTRY_COMPARE(calls->ringingLines().size(), 1);
+    QCOMPARE(calls->ringingLines().first()->getRemoteName(), QString("Federica Blu"));
 }
 
 void TestSessionCalls::outgoingCallFromTheDialField()
