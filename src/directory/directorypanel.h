@@ -63,6 +63,7 @@ public:
     QStandardItemModel *extensionsModel() const { return extenModel; }
     QStandardItemModel *callHistoryModel() const { return cdrModel; }
     DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
+    wdgCdrFilter *cdrFilterWidget() const { return cdrFilter; }
     int listRowHeight() const { return rowHeight; }
 
     // The pause in typing after which a search runs, in ms (250); tests shorten it.

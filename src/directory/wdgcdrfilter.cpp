@@ -55,6 +55,22 @@ void wdgCdrFilter::showSettingsFilter()
         boxes.at(bit)->setChecked(value & (1 << bit));
 }
 
+void wdgCdrFilter::disableQueueGroupCheckboxes()
+{
+    for (QCheckBox *box : qAsConst(boxes)) {
+        if (box->objectName() == QLatin1String("chkGroup") || box->objectName() == QLatin1String("chkQueue"))
+            box->setEnabled(false);
+    }
+}
+
+void wdgCdrFilter::enableQueueGroupCheckboxes()
+{
+    for (QCheckBox *box : qAsConst(boxes)) {
+        if (box->objectName() == QLatin1String("chkGroup") || box->objectName() == QLatin1String("chkQueue"))
+            box->setEnabled(true);
+    }
+}
+
 void wdgCdrFilter::onApply()
 {
     const MctiConfig::MCdrFilterFlags flags = checkedFlags();

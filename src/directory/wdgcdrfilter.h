@@ -31,6 +31,10 @@ public slots:
     void showSettingsFilter();
     // Stores the boxes in the settings dialog and emits sigCdrFilterChanged().
     void onApply();
+    // The PBX reports calls through a queue or a group in the call history
+    // only from a given firmware on: the two boxes are off limits before it.
+    void disableQueueGroupCheckboxes();
+    void enableQueueGroupCheckboxes();
 
 private:
     MSettingsStore *settings = nullptr;
