@@ -22,6 +22,17 @@
 #include <QScreen>
 #include <QUrl>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define DESKLINE_HAS_LSAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer)
+#define DESKLINE_HAS_LSAN 1
+#endif
+#endif
+#ifdef DESKLINE_HAS_LSAN
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -341,6 +352,16 @@ int runMainWindowPasses(const MctiConfig &initialConfig, UpdaterDlg *updater, QC
     if (lastWindow)
         *lastWindow = window;
     return rc;
+}
+
+void leaveToProcessEnd(const void *object)
+{
+#ifdef DESKLINE_HAS_LSAN
+    if (object)
+        __lsan_ignore_object(object);
+#else
+    Q_UNUSED(object)
+#endif
 }
 
 } // namespace DesklineStartup

@@ -177,12 +177,16 @@ void TestSessionQuit::disconnectionDuringRestartOnlyLogs()
 void TestSessionQuit::teardown_data()
 {
     QTest::addColumn<QString>("user");
-    QTest::addColumn<int>("stage"); // 0 constructed, 1 quit before start, 2 log-in under way, 3 logged in
+    // 0 constructed, 1 quit before start, 2 log-in under way, 3 logged in,
+    // 4 logged in and restarting (the only way the program destroys a window)
+    QTest::addColumn<int>("stage");
     QTest::addColumn<bool>("resumesQueues");
     QTest::newRow("never started") << "demo" << 0 << false;
     QTest::newRow("quit before start") << "demo" << 1 << false;
     QTest::newRow("while connecting") << "demo" << 2 << false;
     QTest::newRow("logged-in queue operator") << "luca" << 3 << true;
+    // The restart logged out already: the operator's pause stays.
+    QTest::newRow("queue operator restarting") << "luca" << 4 << false;
 }
 
 void TestSessionQuit::teardown()
@@ -201,10 +205,14 @@ void TestSessionQuit::teardown()
             w.start();
             QTest::qWait(1); // the log-in is under way
         }
-        if (stage == 3) {
+        if (stage >= 3) {
             QVERIFY(startAndLogin(w));
             QVERIFY(w.supervisorPanelWidget());
             QVERIFY(w.localApiServer());
+        }
+        if (stage == 4) {
+            QVERIFY(w.quitApplication(true, true));
+            QVERIFY(!w.ctiClient());
         }
     } // destroyed: a logged-in queue member is resumed on its queues, then logged out
     QVERIFY(!logger);
