@@ -3,6 +3,7 @@
 #include "installerprep.h"
 
 #include "crashhandler.h"
+#include "messagingpanel.h"
 #include "mpgui.h"
 #include "passwordpromptdialog.h"
 #include "msettings.h"
@@ -349,6 +350,11 @@ int runMainWindowPasses(const MctiConfig &initialConfig, UpdaterDlg *updater, QC
         delete window;
         window = nullptr;
     }
+    // The last window ends with the process, its teardown does not run: the
+    // chat history still only in memory is written back now, also when
+    // SIGTERM ended the loop.
+    if (window && window->messagingPanel())
+        window->messagingPanel()->closeChatDb();
     if (lastWindow)
         *lastWindow = window;
     return rc;
