@@ -3,6 +3,7 @@
 #include "installerprep.h"
 
 #include "crashhandler.h"
+#include "messagingpanel.h"
 #include "mpgui.h"
 #include "passwordpromptdialog.h"
 #include "msettings.h"
@@ -21,6 +22,17 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QUrl>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define DESKLINE_HAS_LSAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer)
+#define DESKLINE_HAS_LSAN 1
+#endif
+#endif
+#ifdef DESKLINE_HAS_LSAN
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include <cerrno>
 #include <fcntl.h>
@@ -338,9 +350,24 @@ int runMainWindowPasses(const MctiConfig &initialConfig, UpdaterDlg *updater, QC
         delete window;
         window = nullptr;
     }
+    // The last window ends with the process, its teardown does not run: the
+    // chat history still only in memory is written back now, also when
+    // SIGTERM ended the loop.
+    if (window && window->messagingPanel())
+        window->messagingPanel()->closeChatDb();
     if (lastWindow)
         *lastWindow = window;
     return rc;
+}
+
+void leaveToProcessEnd(const void *object)
+{
+#ifdef DESKLINE_HAS_LSAN
+    if (object)
+        __lsan_ignore_object(object);
+#else
+    Q_UNUSED(object)
+#endif
 }
 
 } // namespace DesklineStartup

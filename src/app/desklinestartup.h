@@ -109,4 +109,8 @@ int runMainWindowPasses(const MctiConfig &config, UpdaterDlg *updater, QCoreAppl
                         const EventLoop &exec, const WindowFactory &makeWindow, MPGui **lastWindow);
 MPGui *makeMainWindow(const MctiConfig &config);
 
+// Leaves an object to the end of the process: it is never deleted, and the
+// leak checker of a sanitized build is told so (no effect otherwise).
+void leaveToProcessEnd(const void *object);
+
 } // namespace DesklineStartup

@@ -55,9 +55,11 @@ int main(int argc, char *argv[])
     MPGui *window = nullptr;
     const int exitCode = runMainWindowPasses(config, updater, &app, [] { return QApplication::exec(); },
                                              makeMainWindow, &window);
-    // The last window and the updater go before the application object, so
-    // that nothing outlives the objects it refers to.
-    delete window;
-    delete updater;
+    // A quit (the quit action, the window's close, SIGTERM) leaves the last
+    // window and the updater to the end of the process: the window's teardown
+    // does not run, so a log-out already done is not repeated and an operator
+    // paused on the queues stays paused. Only a restart destroys a window.
+    leaveToProcessEnd(window);
+    leaveToProcessEnd(updater);
     return exitCode;
 }

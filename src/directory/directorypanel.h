@@ -81,6 +81,7 @@ public:
     QStandardItemModel *extensionsModel() const { return extenModel; }
     QStandardItemModel *callHistoryModel() const { return cdrModel; }
     DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
+    wdgCdrFilter *cdrFilterWidget() const { return cdrFilter; }
     int listRowHeight() const { return rowHeight; }
     QAbstractItemModel *contactsFilter() const;
     QAbstractItemModel *extensionsFilter() const;

@@ -341,6 +341,8 @@ public slots:
     void disconnectedFromM(QString reason);
     void refreshIdentities();
     void refreshPeriodicData();
+    void refreshCdr(bool force);
+    void refreshVoicemailStatus();
     void onMctiServicesChanged();
     void pauseAllQueues(bool pause, const QString &reason = QString());
 

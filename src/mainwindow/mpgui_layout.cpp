@@ -69,7 +69,6 @@ void MPGui::setupGuiLayout()
     txtExtSearch->clear();
     txtContactsSearch->clear();
     txtCdrSearch->clear();
-    updateStrings();
 
     // Title bar with close and minimise buttons, no maximise button.
     Qt::WindowFlags windowHints = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint |
@@ -83,6 +82,7 @@ void MPGui::setupGuiLayout()
     settingsStore->getAudioVolumes(inputVolume, outputVolume);
     phones->setVolumes(inputVolume, outputVolume);
     appMode = settingsStore->getSelectedAppMode();
+    updateStrings();
 
     // Icons, actions, tray and application shortcuts, then the subsystems
     // that drive parts of the form.
@@ -364,10 +364,9 @@ void MPGui::updateStrings()
     const QString path = MPGUI::rebrandedFilePath(QStringLiteral("desktopProductName"), QString());
     MSETTINGS::setLongApplicationName(MPGUI::readProductNameFile(path));
 
-    // The layout composes the title before it takes the mode over, so the
-    // mode comes from the settings, where it is current from the start.
-    const MSETTINGS::AppMode mode = settingsDialog ? settingsStore->getSelectedAppMode() : appMode;
-    windowTitleText = MSETTINGS::getLongApplicationName() + QLatin1Char(' ') + appModeDisplayName(mode);
+    // The mode in force: a mode chosen in the settings but not yet applied
+    // (it needs a restart) does not show.
+    windowTitleText = MSETTINGS::getLongApplicationName() + QLatin1Char(' ') + appModeDisplayName(appMode);
     setWindowTitle(windowTitleText);
 }
 

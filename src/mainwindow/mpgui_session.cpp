@@ -22,7 +22,9 @@
 #include "sessioncontroller.h"
 #include "sslserver.h"
 #include "updatescheduler.h"
+#include "wdgcdrfilter.h"
 #include "wdgprofileimage.h"
+#include "wdgqueues.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -197,18 +199,24 @@ void MPGui::connectedToM(const LoginDetails &details)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "We connected to a Velora with firmware" << firmware;
     if (!features.visualVoicemail)
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora firmware" << firmware << " does not support VisualVoiceMail";
+    wdgCdrFilter *cdrFilter = directory ? directory->cdrFilterWidget() : nullptr;
     if (!features.queueGroupCdrFilter) {
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora firmware" << firmware
                                 << " does not support queue/group calls in cdr: checkboxes not available";
+        if (cdrFilter)
+            cdrFilter->disableQueueGroupCheckboxes();
     } else {
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora firmware" << firmware
                                 << " supports queue/group calls in cdr: checkboxes available";
+        if (cdrFilter)
+            cdrFilter->enableQueueGroupCheckboxes();
     }
 
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Successfully Connected to VeloraPBX with username"
                             << ctiLib->getLoginUsername() << " as" << windowTitleText << " client";
 
     settingsStore->updateAppMode(appMode);
+    queuesGui->setUserExtension(details.extension);
     initClientApiServer();
 
     // Refresh timers, each after one immediate refresh.
@@ -223,7 +231,8 @@ void MPGui::connectedToM(const LoginDetails &details)
 
     // Connected look.
     setWindowTitle(windowTitleText);
-    wdgPicture->setText(userFirstName.isEmpty() ? QStringLiteral("?") : userFirstName.left(1).toUpper());
+    wdgPicture->setText(userFirstName.left(1));
+    wdgPicture->setBlfVisible(true);
     wdgPicture->setDirty();
     wdgPicture->update();
     lblStatusText->setText(tr("Utente: CONNESSO"));
@@ -310,8 +319,23 @@ void MPGui::refreshPeriodicData()
     if (!ctiLib || !session->isUp())
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Request periodic data from MCtiserver";
-    // Call records and the mailbox status.
-    ctiLib->getCDR(false);
+    refreshCdr(false);
+    refreshVoicemailStatus();
+}
+
+// The call history and the mailbox status asked of the PBX; the directory and
+// messaging code refine what they ask and when.
+void MPGui::refreshCdr(bool force)
+{
+    if (!ctiLib || !session->isUp())
+        return;
+    ctiLib->getCDR(force);
+}
+
+void MPGui::refreshVoicemailStatus()
+{
+    if (!ctiLib || !session->isUp())
+        return;
     ctiLib->getMailboxStatus();
 }
 
@@ -357,6 +381,7 @@ void MPGui::disconnectedFromM(QString reason)
     lblAccountInfo->clear();
     wdgPicture->setProfilePixmap(QPixmap());
     wdgPicture->setPresenceVisible(false);
+    wdgPicture->setBlfVisible(false);
     wdgPicture->setText(QStringLiteral("?"));
     wdgPicture->setDirty();
     wdgPicture->update();

@@ -14,6 +14,9 @@ public:
 
     void setAppMode(int mode) { m_appMode = mode; }
     int appMode() const { return m_appMode; }
+    // The logged-in user's own extension number.
+    void setUserExtension(const QString &extension) { m_userExtension = extension; }
+    QString userExtension() const { return m_userExtension; }
     // Shows an empty queue list.
     void clear();
 
@@ -29,4 +32,5 @@ public slots:
 
 private:
     int m_appMode = 0;
+    QString m_userExtension;
 };

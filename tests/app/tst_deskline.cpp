@@ -1,5 +1,8 @@
 // Runs the built program as a child process: command-line failures, and the
-// SIGTERM and SIGSEGV handling of a running copy.
+// SIGTERM and SIGSEGV handling of a running copy, also logged in to the
+// simulated PBX.
+#include "pbxsimdata.h"
+#include "pbxsimulator.h"
 #include "testhelpers.h"
 #include "testmain.h"
 
@@ -7,6 +10,9 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -69,7 +75,7 @@ public:
             if (waitpid(m_pid, &m_status, WNOHANG) == m_pid)
                 m_done = true;
             else
-                QThread::msleep(20);
+                QTest::qWait(20); // an in-process simulator goes on serving
         }
         return m_done;
     }
@@ -92,7 +98,7 @@ bool waitForText(const QString &path, const QByteArray &text, int msecs = 60000)
     while (t.elapsed() < msecs) {
         if (testsupport::logText(path).contains(text))
             return true;
-        QThread::msleep(50);
+        QTest::qWait(50);
     }
     return false;
 }
@@ -110,6 +116,7 @@ private slots:
     void sigsegvDiesBySignal();
     void privateSettingsAndLogs_data();
     void privateSettingsAndLogs();
+    void sigtermLeavesPausedQueuesPaused();
 
 private:
     QTemporaryDir m_dir;
@@ -296,6 +303,62 @@ void TestDeskline::privateSettingsAndLogs()
     child.signal(SIGTERM);
     QVERIFY(child.wait());
     QVERIFY(child.exited());
+}
+
+// A queue operator paused on the queues stops the client with SIGTERM (a
+// shutdown, a session ending): the program ends without its window's
+// teardown, so the PBX never hears the queues resumed and no second log-out.
+void TestDeskline::sigtermLeavesPausedQueuesPaused()
+{
+    PbxSimData data = PbxSimData::demo();
+    QVERIFY(data.users.contains("luca"));
+    const QString extension = data.users.value("luca").extension;
+    int paused = 0;
+    for (SimQueue &queue : data.queues) {
+        for (QueueStatsMember &member : queue.members) {
+            if (member.extension == extension) {
+                member.paused = true;
+                ++paused;
+            }
+        }
+    }
+    QVERIFY(paused > 0);
+    PbxSimulator sim;
+    sim.setData(data);
+    QString error;
+    QVERIFY2(sim.listen(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+    QSignalSpy commands(&sim, &PbxSimulator::commandReceived);
+    auto asked = [&commands](const QString &name) {
+        for (const QList<QVariant> &c : qAsConst(commands)) {
+            if (c.at(1).toString() == name)
+                return true;
+        }
+        return false;
+    };
+
+    const QString dir = nextDir();
+    ScopedEnv single("QDTEST_DISABLE_SINGLETON", "1");
+    Child child(QStringList{"-o", dir, "-s", "-a", QStringLiteral("127.0.0.1:%1").arg(sim.serverPort()), "-u", "luca",
+                            "-p", "luca"},
+                dir + ".err");
+    QVERIFY(child.started());
+    // Logged in: the session's first data has been asked for.
+    QTRY_VERIFY2_WITH_TIMEOUT(sim.sessionCount() == 1 && asked("getMailboxStatus"),
+                              testsupport::logText(dir + ".err").right(2000).constData(), 60000);
+
+    child.signal(SIGTERM);
+    QVERIFY(child.wait());
+    QVERIFY2(child.exited(), "did not end normally");
+    QCOMPARE(child.exitCode(), 0); // also: the leak checker found nothing
+    QVERIFY(testsupport::logText(dir + "/mphone.log").contains("Got SIGTERM, exiting cleanly..."));
+    QTRY_COMPARE_WITH_TIMEOUT(sim.sessionCount(), 0, 10000);
+
+    for (const QList<QVariant> &c : qAsConst(commands)) {
+        const QJsonObject args = c.at(2).toJsonObject();
+        QVERIFY2(c.at(1).toString() != QLatin1String("pauseQueues") || args.value("pause").toBool(),
+                 qPrintable(QJsonDocument(args).toJson(QJsonDocument::Compact)));
+    }
+    QVERIFY(!asked("logout"));
 }
 
 DESKLINE_TEST_MAIN(TestDeskline)

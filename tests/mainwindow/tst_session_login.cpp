@@ -2,13 +2,20 @@
 // connection facts, capability-driven buttons, refresh timers, the first data
 // asked for, and the connected look of the window.
 #include "clientapiserver.h"
+#include "directorypanel.h"
+#include "msettingschange.h"
+#include "msettingsstore.h"
 #include "mspmainwidget.h"
 #include "scriptedprompts.h"
 #include "sessioncontroller.h"
 #include "sessionfixture.h"
 #include "testmain.h"
+#include "wdgcdrfilter.h"
+#include "wdgprofileimage.h"
+#include "wdgqueues.h"
 #include "ui_wdgveloraphone.h" // the main window's form, generated for this test
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -34,6 +41,11 @@ private slots:
     void firmwareGate();
     void declinedQuitAfterOldFirmwareLogsOut();
     void secondLoginKeepsApiServerAndRenewsPanel();
+    void profileInitialAndRing_data();
+    void profileInitialAndRing();
+    void titleShowsTheModeInForce();
+    void queueGroupFilterByFirmware_data();
+    void queueGroupFilterByFirmware();
 };
 
 void TestSessionLogin::connectedState()
@@ -377,6 +389,97 @@ void TestSessionLogin::secondLoginKeepsApiServerAndRenewsPanel()
     QTRY_VERIFY_WITH_TIMEOUT(w.isSessionUp(), 10000);
     QCOMPARE(w.localApiServer(), server);
     QVERIFY(w.supervisorPanelWidget());
+}
+
+void TestSessionLogin::profileInitialAndRing_data()
+{
+    QTest::addColumn<QString>("firstName");
+    QTest::addColumn<QString>("initial");
+    QTest::newRow("capital") << "Demo" << "D";
+    QTest::newRow("lower case stays") << "élodie" << "é";
+    QTest::newRow("digit") << "3rd shift" << "3";
+    QTest::newRow("empty name") << "" << "";
+}
+
+// The avatar shows the first character of the first name as the PBX sent it,
+// and the busy-lamp ring while logged in; both go at disconnection.
+void TestSessionLogin::profileInitialAndRing()
+{
+    QFETCH(QString, firstName);
+    QFETCH(QString, initial);
+    PbxSimData data = PbxSimData::demo();
+    QVERIFY(data.users.contains("demo"));
+    data.users["demo"].firstName = firstName;
+    SessionFixture f(data);
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    auto *picture = widgetOf<wdgProfileImage>(w, "wdgPicture");
+    QCOMPARE(picture->text(), initial);
+    QVERIFY(picture->isBlfVisible());
+    // The queues widget knows whose extension it lists.
+    QCOMPARE(widgetOf<wdgQueues>(w, "queuesGui")->userExtension(), data.users.value("demo").extension);
+
+    w.sessionController()->setReconnectDelay([] { return 10 * 60 * 1000; });
+    actionNamed(w, "disconnectAction")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
+    QVERIFY(!picture->isBlfVisible());
+}
+
+// A mode chosen in the settings takes effect only after a restart: until then
+// the title keeps the mode the window runs in.
+void TestSessionLogin::titleShowsTheModeInForce()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    const QString title = w.windowTitle();
+    QVERIFY(title.startsWith(MSETTINGS::getLongApplicationName()));
+    // What OK in the settings dialog stores for the next start.
+    MSettingsChange change;
+    change.next = w.store()->valuesInForce();
+    change.next.selectedAppMode = MSETTINGS::AppModeSoftphone;
+    w.store()->applyChange(change);
+    QCOMPARE(w.store()->getSelectedAppMode(), MSETTINGS::AppModeSoftphone);
+    w.updateStrings();
+    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(w.getWindowTitleText(), title);
+}
+
+void TestSessionLogin::queueGroupFilterByFirmware_data()
+{
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<bool>("boxesEnabled");
+    QTest::newRow("4.5.8") << "4.5.8" << false;
+    QTest::newRow("4.7.15") << "4.7.15" << false;
+    QTest::newRow("4.7.16") << "4.7.16" << true;
+    QTest::newRow("5.0") << "5.0" << true;
+}
+
+// The call-history filter offers the queue and group boxes only when the PBX
+// reports such calls; a later log-in to a newer PBX brings them back.
+void TestSessionLogin::queueGroupFilterByFirmware()
+{
+    QFETCH(QString, firmware);
+    QFETCH(bool, boxesEnabled);
+    PbxSimData data = PbxSimData::demo();
+    data.firmwareVersion = firmware;
+    SessionFixture f(data);
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    w.start();
+    wdgCdrFilter *filter = w.directoryPanel()->cdrFilterWidget();
+    QVERIFY(filter);
+    filter->disableQueueGroupCheckboxes(); // as a previous, older PBX left them
+    if (boxesEnabled)
+        QVERIFY(!filter->findChild<QCheckBox *>("chkQueue")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(w.isSessionUp(), 10000);
+    QCOMPARE(filter->findChild<QCheckBox *>("chkQueue")->isEnabled(), boxesEnabled);
+    QCOMPARE(filter->findChild<QCheckBox *>("chkGroup")->isEnabled(), boxesEnabled);
+    // The other boxes stay usable.
+    QVERIFY(filter->findChild<QCheckBox *>("chkIncoming")->isEnabled());
+    QVERIFY(filter->findChild<QCheckBox *>("chkDirect")->isEnabled());
 }
 
 DESKLINE_TEST_MAIN(TestSessionLogin)

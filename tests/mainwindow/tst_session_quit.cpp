@@ -3,6 +3,8 @@
 // codes, a restart that builds a new window in the same process, and a clean
 // teardown after a full, a partial or no start.
 #include "desklinestartup.h"
+#include "messagingpanel.h"
+#include "mpchatsqlite.h"
 #include "msettingsdialog.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
@@ -44,6 +46,7 @@ private slots:
     void disconnectionDuringRestartOnlyLogs();
     void teardown_data();
     void teardown();
+    void chatStoreWrittenWhenTheLoopEnds();
 };
 
 void TestSessionQuit::quitAsksAndSaves_data()
@@ -177,12 +180,16 @@ void TestSessionQuit::disconnectionDuringRestartOnlyLogs()
 void TestSessionQuit::teardown_data()
 {
     QTest::addColumn<QString>("user");
-    QTest::addColumn<int>("stage"); // 0 constructed, 1 quit before start, 2 log-in under way, 3 logged in
+    // 0 constructed, 1 quit before start, 2 log-in under way, 3 logged in,
+    // 4 logged in and restarting (the only way the program destroys a window)
+    QTest::addColumn<int>("stage");
     QTest::addColumn<bool>("resumesQueues");
     QTest::newRow("never started") << "demo" << 0 << false;
     QTest::newRow("quit before start") << "demo" << 1 << false;
     QTest::newRow("while connecting") << "demo" << 2 << false;
     QTest::newRow("logged-in queue operator") << "luca" << 3 << true;
+    // The restart logged out already: the operator's pause stays.
+    QTest::newRow("queue operator restarting") << "luca" << 4 << false;
 }
 
 void TestSessionQuit::teardown()
@@ -201,10 +208,14 @@ void TestSessionQuit::teardown()
             w.start();
             QTest::qWait(1); // the log-in is under way
         }
-        if (stage == 3) {
+        if (stage >= 3) {
             QVERIFY(startAndLogin(w));
             QVERIFY(w.supervisorPanelWidget());
             QVERIFY(w.localApiServer());
+        }
+        if (stage == 4) {
+            QVERIFY(w.quitApplication(true, true));
+            QVERIFY(!w.ctiClient());
         }
     } // destroyed: a logged-in queue member is resumed on its queues, then logged out
     QVERIFY(!logger);
@@ -217,6 +228,50 @@ void TestSessionQuit::teardown()
             resumed = true;
     }
     QCOMPARE(resumed, resumesQueues);
+}
+
+// The last window ends with the process without its teardown: what the chat
+// history store holds only in memory is written back when the loop ends, also
+// when SIGTERM ended it.
+void TestSessionQuit::chatStoreWrittenWhenTheLoopEnds()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui *window = nullptr;
+    auto factory = [&](const MctiConfig &) {
+        window = new MPGui(f.config());
+        return window;
+    };
+    QString file, user, address;
+    auto exec = [&]() {
+        MPChatSqlite *db = window->messagingPanel()->chatStore();
+        if (!db)
+            return 1;
+        file = db->fileName();
+        user = db->user();
+        address = db->pbxAddress();
+        ChatMessage msg;
+        msg.id = QStringLiteral("m1");
+        msg.sender = QStringLiteral("202");
+        msg.exten = QStringLiteral("202");
+        msg.body = QStringLiteral("ultimo messaggio");
+        msg.time = QDateTime::currentDateTimeUtc();
+        msg.direction = 0;
+        msg.type = 0;
+        if (!db->insertChatMessage(msg, msg.time) || !db->hasPendingWrites())
+            return 2;
+        return 0; // the loop ends at once, as on SIGTERM
+    };
+    MPGui *last = nullptr;
+    QCOMPARE(DesklineStartup::runMainWindowPasses(MctiConfig(), nullptr, qApp, exec, factory, &last), 0);
+    QCOMPARE(last, window);
+    {
+        MPChatSqlite reread(file, user, address);
+        QVERIFY(reread.readDBChat());
+        QCOMPARE(reread.messageList.size(), 1);
+        QCOMPARE(reread.messageList.at(0).body, QStringLiteral("ultimo messaggio"));
+    }
+    delete last;
 }
 
 DESKLINE_TEST_MAIN(TestSessionQuit)
