@@ -87,7 +87,6 @@ public:
     QAbstractItemModel *extensionsFilter() const;
     QAbstractItemModel *favouritesFilter() const;
     CdrFilterProxyModel *callHistoryFilter() const { return cdrProxy; }
-    wdgCdrFilter *cdrFilterWidget() const { return cdrFilter; }
     extenItemDelegate *extensionsDelegate() const { return extenDelegate; }
     extenItemDelegate *favouritesDelegate() const { return favDelegate; }
 
