@@ -339,6 +339,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // What the chat needs of the window (src/messaging/mpgui_messaging.cpp).
+    class ChatWindowHost;
+    void initChat();
     bool confirmQuit();
     // The subsystem objects that need the form, made by setupGuiLayout.
     void createSubsystems();

@@ -221,6 +221,7 @@ void MPGui::setupGuiLayout()
     connect(trayIcon, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
             SLOT(trayIconActivated(QSystemTrayIcon::ActivationReason)));
     connect(trayIcon, SIGNAL(messageClicked()), this, SLOT(onSystemTrayMessageClicked()));
+    connect(trayIcon, &QSystemTrayIcon::messageClicked, messaging, &MessagingPanel::onTrayMessageClicked);
     connect(&tabAnimTimer, &QTimer::timeout, this, &MPGui::updateTabAnimIcon);
 
     // Call-record dates: "from" never after "to".
@@ -292,6 +293,7 @@ void MPGui::createSubsystems()
     messagingWidgets.tabContactsWidget = tabContactsWidget;
     messagingWidgets.voiceMailTabWidget = voiceMailTabWidget;
     messaging = new MessagingPanel(messagingWidgets, icons, this);
+    initChat();
 
     QueuesController::Widgets queueWidgets;
     queueWidgets.window = this;

@@ -75,6 +75,8 @@ CtiLib *MPGui::takeCtiLib()
     ctiLib = nullptr;
     if (queues)
         queues->setCtiClient(nullptr);
+    if (messaging)
+        messaging->setCtiClient(nullptr);
     old->disconnect();
     disconnect(old, nullptr, this, nullptr);
     old->logout();
@@ -116,6 +118,8 @@ void MPGui::connectToM()
     }
     if (queues)
         queues->setCtiClient(ctiLib);
+    if (messaging)
+        messaging->setCtiClient(ctiLib);
     ctiLib->enableMessagesDump(settingsStore->isCtilibMessagesDumpEnabled());
 
     const int keepAlive = settingsStore->getChatKeepAliveSendIntervalSecs();

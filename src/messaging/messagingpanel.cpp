@@ -23,6 +23,8 @@ MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &wi
 
 MessagingPanel::~MessagingPanel()
 {
+    delete chatCtl;
+    chatCtl = nullptr;
     if (dlgRedirect) {
         dlgRedirect->disconnect();
         dlgRedirect->close();
@@ -33,14 +35,47 @@ MessagingPanel::~MessagingPanel()
 
 void MessagingPanel::openChatDb(const QString &file, const QString &user, const QString &pbxAddress)
 {
+    if (chatCtl)
+        chatCtl->setStore(nullptr);
     delete chatDb;
     chatDb = new MPChatSqlite(file, user, pbxAddress);
+    if (chatCtl)
+        chatCtl->setStore(chatDb);
 }
 
+// Deleting the store writes its pending rows into the file.
 void MessagingPanel::closeChatDb()
 {
+    if (chatCtl)
+        chatCtl->setStore(nullptr);
     delete chatDb;
     chatDb = nullptr;
+}
+
+void MessagingPanel::initChat(std::unique_ptr<ChatHost> host, PromptService &prompts)
+{
+    if (chatCtl)
+        return;
+    chatHost = std::move(host);
+    chatCtl = new ChatController(&chatLink, chatDb, ui.chatPanel, chatHost.get(), prompts, this);
+    chatCtl->setObjectName(QStringLiteral("chatController"));
+    connect(chatCtl, &ChatController::trayAlertShown, this, [this](const QString &exten) { lastTrayExten = exten; });
+}
+
+void MessagingPanel::setCtiClient(CtiLib *lib)
+{
+    chatLink.setLib(lib);
+}
+
+void MessagingPanel::onTrayMessageClicked()
+{
+    const QString exten = lastTrayExten;
+    lastTrayExten.clear();
+    if (exten.isEmpty() || !ui.chatPanel->hasChatSession(exten))
+        return;
+    if (chatHost)
+        chatHost->showChatTab();
+    ui.chatPanel->putOnTop(exten);
 }
 
 void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
@@ -77,11 +112,19 @@ void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
         ui.btnConference->setEnabled(true);
         ui.btnConference->show();
     }
-    ui.chatPanel->enableChatWindows(true);
+    if (chatCtl)
+        chatCtl->onLoggedIn();
+    else
+        ui.chatPanel->enableChatWindows(true);
 }
 
 void MessagingPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
 {
+    lastTrayExten.clear();
+    if (chatCtl) {
+        chatCtl->onLoggedOut();
+        return;
+    }
     ui.chatPanel->enableChatWindows(false);
     ui.chatPanel->deleteAllChatSession();
     if (reason.isKnown())

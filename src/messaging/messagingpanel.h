@@ -4,18 +4,25 @@
 // state.
 #pragma once
 
+#include "chatcontroller.h"
 #include "pbxsessionrules.h"
 
 #include <QMap>
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
+class ChatExtensionDirectory;
+class CtiLib;
 class DlgRedirect;
 struct MainWindowIcons;
 class MPChatSqlite;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+class PromptService;
 class wdgChatPanel;
 
 class MessagingPanel : public QObject
@@ -41,6 +48,20 @@ public:
     void openChatDb(const QString &file, const QString &user, const QString &pbxAddress);
     void closeChatDb();
 
+    // The chat: made once, with what it needs of the main window (owned
+    // here). Call before the session starts.
+    void initChat(std::unique_ptr<ChatHost> host, PromptService &prompts);
+    ChatController *chat() const { return chatCtl; }
+    // The CTI client object whenever it changes (null when it goes).
+    void setCtiClient(CtiLib *lib);
+    // Where extension records and presences are kept (not owned; may be null:
+    // then every number is unknown to the chat).
+    void setExtensionDirectory(ChatExtensionDirectory *directory) { extensions = directory; }
+    ChatExtensionDirectory *extensionDirectory() const { return extensions; }
+    // Whether a call is in progress (no sound for a new message then).
+    void setActiveCallProbe(std::function<bool()> probe) { activeCallProbe = std::move(probe); }
+    bool hasActiveCall() const { return activeCallProbe && activeCallProbe(); }
+
     DlgRedirect *redirectDialog() const { return dlgRedirect; }
     MPChatSqlite *chatStore() const { return chatDb; }
     bool isDndActive() const { return dndActive; }
@@ -53,6 +74,9 @@ public slots:
     void onSessionStarted(const PbxSession::SessionStart &session);
     void onSessionEnded(const PbxSession::DisconnectReason &reason);
     void closeDialogs();
+    // A click on the tray message: the conversation last announced there
+    // comes to the top.
+    void onTrayMessageClicked();
 
 private:
     Widgets ui;
@@ -64,4 +88,11 @@ private:
     bool ufwdActive = false;
     bool forkToMobileActive = false;
     QMap<int, QString> servicesCodes;
+
+    CtiLibChatLink chatLink;
+    std::unique_ptr<ChatHost> chatHost;
+    ChatController *chatCtl = nullptr;
+    ChatExtensionDirectory *extensions = nullptr;
+    std::function<bool()> activeCallProbe;
+    QString lastTrayExten;
 };
