@@ -296,6 +296,7 @@ public slots:
     void sendChatMessageDisplayed(QString from, QString id);
     void updateUnreadChatMessageCount(int count);
     void resetServiceButtons(bool enabled);
+    void enableDnd(bool on);
 
     // --- queues and supervisor panel
     void onCCReportSucceded(const CallCenterReport &report);

@@ -294,6 +294,7 @@ void MPGui::createSubsystems()
     messagingWidgets.voiceMailTabWidget = voiceMailTabWidget;
     messaging = new MessagingPanel(messagingWidgets, icons, this);
     initChat();
+    connect(messaging, &MessagingPanel::servicesShownChanged, this, &MPGui::updateTrayIcon);
 
     QueuesController::Widgets queueWidgets;
     queueWidgets.window = this;

@@ -290,6 +290,7 @@ void MPGui::initClientApiServer()
     connect(
         apiServer, &ClientApiServer::sigQueuesPauseRequested, this, [this](bool pause) { pauseAllQueues(pause); },
         Qt::QueuedConnection);
+    connect(apiServer, &ClientApiServer::sigDNDRequested, this, &MPGui::enableDnd, Qt::QueuedConnection);
 }
 
 void MPGui::refreshIdentities()

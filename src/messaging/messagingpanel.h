@@ -5,11 +5,13 @@
 #pragma once
 
 #include "chatcontroller.h"
+#include "pbxservices.h"
 #include "pbxsessionrules.h"
 
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -64,11 +66,18 @@ public:
 
     DlgRedirect *redirectDialog() const { return dlgRedirect; }
     MPChatSqlite *chatStore() const { return chatDb; }
-    bool isDndActive() const { return dndActive; }
-    bool isUfwdActive() const { return ufwdActive; }
-    bool isChatConnected() const { return chatConnected; }
-    bool isForkToMobileActive() const { return forkToMobileActive; }
-    const QMap<int, QString> &serviceCodes() const { return servicesCodes; }
+    bool isDndActive() const { return services.isDndActive(); }
+    bool isUfwdActive() const { return services.isForwardActive(); }
+    bool isChatConnected() const { return chat() && chat()->isChatConnected(); }
+    bool isForkToMobileActive() const { return services.isForkActive(); }
+    const PbxServices::ServiceState &serviceState() const { return services; }
+    // The service dial-code map: filled at each log-in, never emptied.
+    const ServicesDialCodesMap &serviceCodes() const { return servicesCodes; }
+    // The softphone engine's do-not-disturb switch; false when there is no engine.
+    void setSoftphoneDnd(std::function<bool(bool)> engineDnd) { softphoneDnd = std::move(engineDnd); }
+    // A request that gets no report leaves its button usable again after this.
+    static constexpr int ReportTimeoutMs = 10000;
+    void setReportTimeout(int msecs);
 
 public slots:
     void onSessionStarted(const PbxSession::SessionStart &session);
@@ -78,16 +87,45 @@ public slots:
     // comes to the top.
     void onTrayMessageClicked();
 
+    // PBX services.
+    void setServicesCodes(const ServicesDialCodesMap &codes, quint32 capabilities);
+    void requestVoiceMail();
+    void requestConference();
+    void toggleDnd();
+    void toggleUfwd();
+    void toggleForkMobile();
+    void enableDnd(bool on);
+    void updateDndStatus(bool on);
+    void enableUfwd(bool on);
+    void updateUfwdStatus(bool on, const QString &number);
+    void enableForkMobile(bool on);
+    void updateForkMobileStatus(bool on);
+    void onExtenMobileNumRcvd(const QString &number);
+    void onServiceStatusListRcvd(const ServiceStatusList &statuses);
+    void onServiceStatusRcvd(const ServiceStatus &status);
+    void resetServiceButtons(bool partial);
+
+signals:
+    // The voicemail or conference button asks for a call to this number.
+    void serviceCallRequested(const QString &number);
+    // The shown DND or forward state changed (tray icon and title follow).
+    void servicesShownChanged();
+
 private:
     Widgets ui;
     const MainWindowIcons &icons;
     MPChatSqlite *chatDb = nullptr;
     DlgRedirect *dlgRedirect = nullptr;
-    bool chatConnected = false;
-    bool dndActive = false;
-    bool ufwdActive = false;
-    bool forkToMobileActive = false;
-    QMap<int, QString> servicesCodes;
+    void showServices(int which);
+    QWidget *window() const;
+
+    ServicesDialCodesMap servicesCodes;
+    PbxServices::ServiceState services;
+    int appMode = 0;
+    std::function<bool(bool)> softphoneDnd;
+    QTimer dndReportTimer;
+    QTimer forkReportTimer;
+    int shownActive = 0; // DND (1) and forward (2) as last announced
 
     CtiLibChatLink chatLink;
     std::unique_ptr<ChatHost> chatHost;

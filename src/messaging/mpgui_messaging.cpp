@@ -73,19 +73,22 @@ void MPGui::initChat()
     messaging->setCtiClient(ctiLib);
 }
 
-void MPGui::setServicesCodes(const ServicesDialCodesMap &)
+void MPGui::setServicesCodes(const ServicesDialCodesMap &codes)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->setServicesCodes(codes, currentPbxCapabilities());
 }
 
-void MPGui::onExtenMobileNumRcvd(const QString &)
+void MPGui::onExtenMobileNumRcvd(const QString &number)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->onExtenMobileNumRcvd(number);
 }
 
-void MPGui::onServiceStatusListRcvd(const ServiceStatusList &)
+void MPGui::onServiceStatusListRcvd(const ServiceStatusList &statuses)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->onServiceStatusListRcvd(statuses);
 }
 
 void MPGui::onInCallServiceStatusRcvd(const InCallServiceStatus &)
@@ -146,27 +149,38 @@ void MPGui::setPresence(CTILIB::ChatPresence presence, QString message)
 
 void MPGui::toggleDnd()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->toggleDnd();
+}
+
+void MPGui::enableDnd(bool on)
+{
+    if (messaging)
+        messaging->enableDnd(on);
 }
 
 void MPGui::toggleUfwd()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->toggleUfwd();
 }
 
 void MPGui::requestVoiceMail()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->requestVoiceMail();
 }
 
 void MPGui::requestConference()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->requestConference();
 }
 
 void MPGui::toggleForkMobile()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->toggleForkMobile();
 }
 
 // The panel emits (extension, context, text): passed on by position.
@@ -206,7 +220,8 @@ void MPGui::updateUnreadChatMessageCount(int count)
         messaging->chat()->updateUnreadChatMessageCount(count);
 }
 
-void MPGui::resetServiceButtons(bool)
+void MPGui::resetServiceButtons(bool partial)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->resetServiceButtons(partial);
 }
