@@ -119,6 +119,7 @@ void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
 
     // Service buttons: forward shown, DND and fork wait for their reports.
     appMode = int(session.mode);
+    visualVoicemail = features.visualVoicemail;
     dndReportTimer.stop();
     forkReportTimer.stop();
     services.loggedIn();
@@ -382,5 +383,30 @@ void MessagingPanel::resetServiceButtons(bool partial)
     if (ui.btnConference) {
         ui.btnConference->setToolTip(tr("Servizio Audioconferenza"));
         ui.btnConference->setAccessibleDescription(tr("Servizio Audioconferenza"));
+    }
+}
+
+// ---------------------------------------------------------------- mailbox
+
+void MessagingPanel::onMailboxStatusChanged(const MailboxStatus &status)
+{
+    CtiLib *lib = chatLink.lib();
+    if (lib && visualVoicemail)
+        lib->getVoicemail(7);
+    recvdMailBoxStatus(false, status.newMessages, status.oldMessages);
+}
+
+void MessagingPanel::recvdMailBoxStatus(bool, int newMsgs, int)
+{
+    if (!ui.btnMail)
+        return;
+    if (newMsgs > 0) {
+        ui.btnMail->setIcon(icons.mailInIcon);
+        ui.btnMail->setToolTip(tr("Sono presenti %1 nuovi messaggi in segreteria").arg(newMsgs));
+        ui.btnMail->setAccessibleDescription(tr("Casella vocale - %1 nuovi messaggi in segreteria").arg(newMsgs));
+    } else {
+        ui.btnMail->setIcon(icons.mailEmptyIcon);
+        ui.btnMail->setToolTip(tr("Nessun nuovo messaggio in segreteria"));
+        ui.btnMail->setAccessibleDescription(tr("Casella vocale - Nessun nuovo messaggio in segreteria"));
     }
 }

@@ -105,6 +105,11 @@ public slots:
     void onServiceStatusRcvd(const ServiceStatus &status);
     void resetServiceButtons(bool partial);
 
+    // Mailbox: every change reloads the list; the voicemail button shows
+    // whether new messages wait.
+    void onMailboxStatusChanged(const MailboxStatus &status);
+    void recvdMailBoxStatus(bool unused, int newMsgs, int oldMsgs);
+
 signals:
     // The voicemail or conference button asks for a call to this number.
     void serviceCallRequested(const QString &number);
@@ -122,6 +127,7 @@ private:
     ServicesDialCodesMap servicesCodes;
     PbxServices::ServiceState services;
     int appMode = 0;
+    bool visualVoicemail = false;
     std::function<bool(bool)> softphoneDnd;
     QTimer dndReportTimer;
     QTimer forkReportTimer;

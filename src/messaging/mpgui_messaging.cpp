@@ -131,9 +131,10 @@ void MPGui::onVoicemailMsgListReceived(const VoicemailMessageList &)
     logNotYetHandled(Q_FUNC_INFO);
 }
 
-void MPGui::onMailboxStatusChanged(const MailboxStatus &)
+void MPGui::onMailboxStatusChanged(const MailboxStatus &status)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->onMailboxStatusChanged(status);
 }
 
 void MPGui::onVoicemailDownloadCompleted(const QString &, const QString &, const QString &)

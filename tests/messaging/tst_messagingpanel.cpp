@@ -61,8 +61,9 @@ struct Bench {
 
         cti = f.newClient();
         panel->setCtiClient(cti.get());
-        QObject::connect(cti.get(), &CtiLib::loggedToServer, panel.get(), [this, mode] {
+        QObject::connect(cti.get(), &CtiLib::loggedToServer, panel.get(), [this, mode](const LoginDetails &details) {
             PbxSession::SessionStart start;
+            start.firmware = details.firmwareVersion;
             start.mode = MSETTINGS::AppMode(mode);
             start.capabilities = cti->getPbxCapabilities();
             panel->onSessionStarted(start);
@@ -71,6 +72,8 @@ struct Bench {
                          &MessagingPanel::onServiceStatusListRcvd);
         QObject::connect(cti.get(), &CtiLib::sigExtenMobileNumberRcvd, panel.get(),
                          &MessagingPanel::onExtenMobileNumRcvd);
+        QObject::connect(cti.get(), &CtiLib::sigMailboxStatusChanged, panel.get(),
+                         &MessagingPanel::onMailboxStatusChanged);
         form.show();
         if (!ctitest::Fixture::login(cti.get(), QStringLiteral("demo"), QStringLiteral("demo"), mode))
             qFatal("log-in failed");
@@ -128,6 +131,7 @@ private slots:
     void forkToMobile();
     void lostReportReleasesTheButton();
     void nothingSentWhileDisconnected();
+    void mailboxStatus();
 };
 
 void TestMessagingPanel::dndByMode_data()
@@ -263,6 +267,29 @@ void TestMessagingPanel::nothingSentWhileDisconnected()
     // Nothing was sent, so nothing waits for a report.
     QVERIFY(b.dnd()->isEnabled() && b.fork()->isEnabled());
     QVERIFY(b.sent().isEmpty());
+}
+
+// The PBX's mailbox counters on the voicemail button; each change reloads the list.
+void TestMessagingPanel::mailboxStatus()
+{
+    Bench b(MSETTINGS::AppModeCtiOnly);
+    QPushButton *mail = b.widgets.btnMail;
+    b.commands.clear();
+    QSignalSpy status(b.cti.get(), &CtiLib::sigMailboxStatusChanged);
+    b.cti->getMailboxStatus();
+    QVERIFY(ctitest::waitCount(status, 1));
+    const int waiting = status.first().first().value<MailboxStatus>().newMessages;
+    QVERIFY(waiting > 0); // the demo message is new
+    QCOMPARE(mail->toolTip(), QStringLiteral("Sono presenti %1 nuovi messaggi in segreteria").arg(waiting));
+    QCOMPARE(mail->accessibleDescription(), QStringLiteral("Casella vocale - %1 nuovi messaggi in segreteria").arg(waiting));
+    QTRY_VERIFY(std::any_of(b.commands.cbegin(), b.commands.cend(), [](const QList<QVariant> &c) {
+        return c.at(1).toString() == QLatin1String("getVoicemail");
+    }));
+
+    MailboxStatus none;
+    b.panel->onMailboxStatusChanged(none);
+    QCOMPARE(mail->toolTip(), QStringLiteral("Nessun nuovo messaggio in segreteria"));
+    QCOMPARE(mail->accessibleDescription(), QStringLiteral("Casella vocale - Nessun nuovo messaggio in segreteria"));
 }
 
 DESKLINE_TEST_MAIN(TestMessagingPanel)
