@@ -1230,6 +1230,11 @@ void CtiLib::unsetForkToMobile()
     d->sendRequest(QStringLiteral("setService"), obj({KV("service", QStringLiteral("forktomobile")), KV("on", false)}));
 }
 
+void CtiLib::setDND(bool on)
+{
+    d->sendRequest(QStringLiteral("setService"), obj({KV("service", QStringLiteral("dnd")), KV("on", on)}));
+}
+
 void CtiLib::getVoicemail(CTILIB::VmMsgTypeFlag flags)
 {
     getVoicemail(int(flags));

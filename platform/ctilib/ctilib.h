@@ -134,6 +134,8 @@ public slots:
     void unsetUFWD();
     void setForkToMobile();
     void unsetForkToMobile();
+    // Do-not-disturb as a PBX service (without a phone the client drives).
+    void setDND(bool on);
 
     // --- voicemail
     void getVoicemail(CTILIB::VmMsgTypeFlag flags);

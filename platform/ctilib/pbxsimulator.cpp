@@ -778,6 +778,8 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
                 *error = QStringLiteral("NoMobileNumber");
                 return false;
             }
+        } else if (service == QLatin1String("dnd")) {
+            st.type = QStringLiteral("phone");
         } else {
             *error = QStringLiteral("UnknownService");
             return false;

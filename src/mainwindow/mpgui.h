@@ -320,6 +320,7 @@ public slots:
     void sendChatMessageDisplayed(QString from, QString id);
     void updateUnreadChatMessageCount(int count);
     void resetServiceButtons(bool enabled);
+    void enableDnd(bool on);
 
     // --- queues and supervisor panel
     void onCCReportSucceded(const CallCenterReport &report);
@@ -369,6 +370,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // What the chat needs of the window (src/messaging/mpgui_messaging.cpp).
+    class ChatWindowHost;
+    void initChat();
     bool confirmQuit();
     // The subsystem objects that need the form, made by setupGuiLayout.
     void createSubsystems();

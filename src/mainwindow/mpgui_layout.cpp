@@ -224,6 +224,7 @@ void MPGui::setupGuiLayout()
     connect(trayIcon, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
             SLOT(trayIconActivated(QSystemTrayIcon::ActivationReason)));
     connect(trayIcon, SIGNAL(messageClicked()), this, SLOT(onSystemTrayMessageClicked()));
+    connect(trayIcon, &QSystemTrayIcon::messageClicked, messaging, &MessagingPanel::onTrayMessageClicked);
     connect(&tabAnimTimer, &QTimer::timeout, this, &MPGui::updateTabAnimIcon);
 
     // Call-record dates: "from" never after "to".
@@ -318,6 +319,8 @@ void MPGui::createSubsystems()
     messagingWidgets.tabContactsWidget = tabContactsWidget;
     messagingWidgets.voiceMailTabWidget = voiceMailTabWidget;
     messaging = new MessagingPanel(messagingWidgets, icons, this);
+    initChat();
+    connect(messaging, &MessagingPanel::servicesShownChanged, this, &MPGui::updateTrayIcon);
 
     QueuesController::Widgets queueWidgets;
     queueWidgets.window = this;

@@ -79,6 +79,8 @@ CtiLib *MPGui::takeCtiLib()
         queues->setCtiClient(nullptr);
     if (directory)
         directory->setCtiClient(nullptr);
+    if (messaging)
+        messaging->setCtiClient(nullptr);
     old->disconnect();
     disconnect(old, nullptr, this, nullptr);
     old->logout();
@@ -122,6 +124,8 @@ void MPGui::connectToM()
         queues->setCtiClient(ctiLib);
     if (directory)
         directory->setCtiClient(ctiLib);
+    if (messaging)
+        messaging->setCtiClient(ctiLib);
     ctiLib->enableMessagesDump(settingsStore->isCtilibMessagesDumpEnabled());
 
     const int keepAlive = settingsStore->getChatKeepAliveSendIntervalSecs();
@@ -304,6 +308,7 @@ void MPGui::initClientApiServer()
     connect(
         apiServer, &ClientApiServer::sigQueuesPauseRequested, this, [this](bool pause) { pauseAllQueues(pause); },
         Qt::QueuedConnection);
+    connect(apiServer, &ClientApiServer::sigDNDRequested, this, &MPGui::enableDnd, Qt::QueuedConnection);
 }
 
 void MPGui::refreshIdentities()

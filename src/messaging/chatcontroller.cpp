@@ -284,6 +284,7 @@ void ChatController::alert(const ChatMessage &msg)
         const QString text = tr("Nuovo messaggio da ") + QStringLiteral("%1:\n%2").arg(sender, trayBody(msg.body));
         m_prompts.showTrayMessage(m_host ? m_host->trayIcon() : nullptr, MSETTINGS::getLongApplicationName(), text,
                                   QSystemTrayIcon::Information, 3000);
+        emit trayAlertShown(msg.exten);
         if (!m_host || !m_host->hasActiveCall())
             m_prompts.playSound(QStringLiteral("pling.wav"));
     }

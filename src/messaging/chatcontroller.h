@@ -145,6 +145,8 @@ public slots:
 signals:
     // The local history is on screen (and, after a connection, the PBX asked).
     void replayFinished();
+    // A new message was announced in the tray.
+    void trayAlertShown(const QString &exten);
 
 private:
     void alert(const ChatMessage &msg);

@@ -1,8 +1,12 @@
 #include "messagingpanel.h"
 
+#include "ctilib.h"
 #include "dlgredirect.h"
+#include "globallogger.h"
 #include "mainwindowicons.h"
+#include "promptservice.h"
 #include "mpchatsqlite.h"
+#include "msettings.h"
 #include "wdgchatpanel.h"
 
 #include <QLineEdit>
@@ -15,14 +19,33 @@ MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &wi
     : QObject(parent), ui(widgets), icons(windowIcons)
 {
     setObjectName(QStringLiteral("messagingPanel"));
-    // The forward-number dialog: digits, "#" and "*" only.
+    // The forward-number dialog: an optional "+", then digits, "#" and "*".
     dlgRedirect = new DlgRedirect(nullptr, Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
-    dlgRedirect->numberEdit()->setValidator(
-        new QRegExpValidator(QRegExp(QStringLiteral("^[0-9#*]*$"), Qt::CaseSensitive, QRegExp::RegExp), dlgRedirect));
+    dlgRedirect->numberEdit()->setValidator(new QRegExpValidator(
+        QRegExp(QStringLiteral("^\\+?[0-9#*]*$"), Qt::CaseSensitive, QRegExp::RegExp), dlgRedirect));
+
+    for (QTimer *t : {&dndReportTimer, &forkReportTimer}) {
+        t->setSingleShot(true);
+        t->setInterval(ReportTimeoutMs);
+    }
+    dndReportTimer.setObjectName(QStringLiteral("dndReportTimer"));
+    forkReportTimer.setObjectName(QStringLiteral("forkReportTimer"));
+    connect(&dndReportTimer, &QTimer::timeout, this,
+            [this] { showServices(services.reportTimedOut(PbxServices::ServiceState::Dnd)); });
+    connect(&forkReportTimer, &QTimer::timeout, this,
+            [this] { showServices(services.reportTimedOut(PbxServices::ServiceState::Fork)); });
+}
+
+void MessagingPanel::setReportTimeout(int msecs)
+{
+    dndReportTimer.setInterval(msecs);
+    forkReportTimer.setInterval(msecs);
 }
 
 MessagingPanel::~MessagingPanel()
 {
+    delete chatCtl;
+    chatCtl = nullptr;
     if (dlgRedirect) {
         dlgRedirect->disconnect();
         dlgRedirect->close();
@@ -33,14 +56,52 @@ MessagingPanel::~MessagingPanel()
 
 void MessagingPanel::openChatDb(const QString &file, const QString &user, const QString &pbxAddress)
 {
+    if (chatCtl)
+        chatCtl->setStore(nullptr);
     delete chatDb;
     chatDb = new MPChatSqlite(file, user, pbxAddress);
+    if (chatCtl)
+        chatCtl->setStore(chatDb);
 }
 
+// Deleting the store writes its pending rows into the file.
 void MessagingPanel::closeChatDb()
 {
+    if (chatCtl)
+        chatCtl->setStore(nullptr);
     delete chatDb;
     chatDb = nullptr;
+}
+
+void MessagingPanel::initChat(std::unique_ptr<ChatHost> host, PromptService &prompts)
+{
+    if (chatCtl)
+        return;
+    chatHost = std::move(host);
+    chatCtl = new ChatController(&chatLink, chatDb, ui.chatPanel, chatHost.get(), prompts, this);
+    chatCtl->setObjectName(QStringLiteral("chatController"));
+    connect(chatCtl, &ChatController::trayAlertShown, this, [this](const QString &exten) { lastTrayExten = exten; });
+}
+
+void MessagingPanel::setCtiClient(CtiLib *lib)
+{
+    if (CtiLib *old = chatLink.lib())
+        disconnect(old, nullptr, this, nullptr);
+    chatLink.setLib(lib);
+    // The desk phone reports its do-not-disturb state through the library.
+    if (lib)
+        connect(lib, &CtiLib::phoneEventDnd, this, &MessagingPanel::updateDndStatus);
+}
+
+void MessagingPanel::onTrayMessageClicked()
+{
+    const QString exten = lastTrayExten;
+    lastTrayExten.clear();
+    if (exten.isEmpty() || !ui.chatPanel->hasChatSession(exten))
+        return;
+    if (chatHost)
+        chatHost->showChatTab();
+    ui.chatPanel->putOnTop(exten);
 }
 
 void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
@@ -56,20 +117,16 @@ void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
         }
     }
 
-    // Service buttons back to their reset state.
+    // Service buttons: forward shown, DND and fork wait for their reports.
+    appMode = int(session.mode);
+    visualVoicemail = features.visualVoicemail;
+    dndReportTimer.stop();
+    forkReportTimer.stop();
+    services.loggedIn();
+    showServices(PbxServices::ServiceState::Dnd | PbxServices::ServiceState::Forward |
+                 PbxServices::ServiceState::Fork);
     ui.btnDualRingToggle->setToolTip(tr("Servizio Fork To Mobile non configurato"));
     ui.btnDualRingToggle->setAccessibleDescription(tr("Servizio Fork To Mobile non configurato"));
-    ui.btnDualRingToggle->setIcon(icons.dualRingOffIcon);
-    ui.btnDualRingToggle->setEnabled(false);
-    ui.btnDualRingToggle->hide();
-    forkToMobileActive = false;
-    ui.btnDnd->setEnabled(false);
-    ui.btnDnd->hide();
-    ui.btnDnd->setIcon(icons.dndOffIcon);
-    ui.btnDnd->setToolTip(tr("Do Not Disturb non attivo"));
-    ui.btnDnd->setAccessibleDescription(tr("Do Not Disturb non attivo"));
-    ui.btnRedirect->setEnabled(true);
-    ui.btnRedirect->show();
 
     if (features.dialFromWindow) {
         ui.btnMail->setEnabled(true);
@@ -77,11 +134,20 @@ void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
         ui.btnConference->setEnabled(true);
         ui.btnConference->show();
     }
-    ui.chatPanel->enableChatWindows(true);
+    if (chatCtl)
+        chatCtl->onLoggedIn();
+    else
+        ui.chatPanel->enableChatWindows(true);
 }
 
 void MessagingPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
 {
+    lastTrayExten.clear();
+    resetServiceButtons(false);
+    if (chatCtl) {
+        chatCtl->onLoggedOut();
+        return;
+    }
     ui.chatPanel->enableChatWindows(false);
     ui.chatPanel->deleteAllChatSession();
     if (reason.isKnown())
@@ -92,4 +158,255 @@ void MessagingPanel::closeDialogs()
 {
     if (dlgRedirect)
         dlgRedirect->reject();
+}
+
+// ---------------------------------------------------------------- PBX services
+
+QWidget *MessagingPanel::window() const
+{
+    return ui.chatPanel ? ui.chatPanel->window() : nullptr;
+}
+
+void MessagingPanel::showServices(int which)
+{
+    using PbxServices::ButtonLook;
+    auto apply = [](QPushButton *button, const ButtonLook &look, const QIcon &on, const QIcon &off) {
+        if (!button)
+            return;
+        button->setIcon(look.on ? on : off);
+        button->setToolTip(look.toolTip);
+        button->setAccessibleDescription(look.accessibleDescription);
+        button->setEnabled(look.enabled);
+        button->setVisible(look.visible);
+    };
+    if (which & PbxServices::ServiceState::Dnd)
+        apply(ui.btnDnd, services.dndLook(), icons.dndOnIcon, icons.dndOffIcon);
+    if (which & PbxServices::ServiceState::Forward)
+        apply(ui.btnRedirect, services.forwardLook(), icons.redirectOnButtonIcon, icons.redirectOffIcon);
+    if (which & PbxServices::ServiceState::Fork)
+        apply(ui.btnDualRingToggle, services.forkLook(), icons.dualRingGreenIcon, icons.dualRingRedIcon);
+    const int shown = (services.isDndActive() ? 1 : 0) | (services.isForwardActive() ? 2 : 0);
+    if (shown != shownActive) {
+        shownActive = shown;
+        emit servicesShownChanged();
+    }
+}
+
+void MessagingPanel::setServicesCodes(const ServicesDialCodesMap &codes, quint32 capabilities)
+{
+    servicesCodes = PbxServices::mergeServiceCodes(servicesCodes, codes, capabilities);
+}
+
+void MessagingPanel::requestVoiceMail()
+{
+    CtiLib *lib = chatLink.lib();
+    const QString number = PbxServices::voicemailNumber(servicesCodes, lib ? lib->getUserExtension() : QString());
+    if (number.isEmpty()) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Voicemail service code not found!";
+        return;
+    }
+    emit serviceCallRequested(number);
+}
+
+void MessagingPanel::requestConference()
+{
+    const QString number = servicesCodes.value(CTILIB::ServiceDialCodeType(3));
+    if (number.isEmpty()) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Conference service code not found!";
+        return;
+    }
+    emit serviceCallRequested(number);
+}
+
+void MessagingPanel::toggleDnd()
+{
+    enableDnd(!services.isDndActive());
+}
+
+void MessagingPanel::toggleUfwd()
+{
+    enableUfwd(!services.isForwardActive());
+}
+
+void MessagingPanel::toggleForkMobile()
+{
+    enableForkMobile(!services.isForkActive());
+}
+
+void MessagingPanel::enableDnd(bool on)
+{
+    CtiLib *lib = chatLink.lib();
+    const bool connected = lib && lib->isConnected();
+    switch (PbxServices::dndRoute(appMode)) {
+    case PbxServices::DndRoute::Softphone:
+        if (softphoneDnd && softphoneDnd(on))
+            updateDndStatus(on);
+        return;
+    case PbxServices::DndRoute::DeskPhoneKey:
+        // The phone reports its state back; until then the button waits.
+        if (!connected || !lib->phoneCommandPressKeys({PbxServices::dndKey(on)}))
+            return;
+        break;
+    case PbxServices::DndRoute::PbxService:
+        if (!connected)
+            return;
+        lib->setDND(on);
+        break;
+    case PbxServices::DndRoute::None:
+        return;
+    }
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "DND" << (on ? "enable" : "disable") << "requested";
+    services.dndRequested();
+    dndReportTimer.start();
+    showServices(PbxServices::ServiceState::Dnd);
+}
+
+void MessagingPanel::updateDndStatus(bool on)
+{
+    dndReportTimer.stop();
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << (on ? "DND enabled" : "DND disabled");
+    showServices(services.setDnd(on));
+}
+
+void MessagingPanel::enableUfwd(bool on)
+{
+    CtiLib *lib = chatLink.lib();
+    QString number;
+    if (on) {
+        if (prompts().execDialog(dlgRedirect) != QDialog::Accepted)
+            return;
+        if (!PbxServices::normalizeForwardNumber(dlgRedirect->numberEdit()->text(), &number)) {
+            QWidget *w = window();
+            prompts().warning(w, (w ? w->windowTitle() : QString()) + QStringLiteral(" - ") + tr("Errore"),
+                              tr("Il campo contenente il numero verso cui redirigere la chiamata non può essere "
+                                 "vuoto."));
+            return;
+        }
+        dlgRedirect->numberEdit()->setText(number);
+    }
+    if (!lib || !lib->isConnected())
+        return;
+    if (on) {
+        services.forwardRequested(number);
+        lib->setUFWD(number);
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd to" << CtiLib::numAnonymizer(number) << "requested";
+    } else {
+        lib->unsetUFWD();
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd disabled";
+    }
+}
+
+void MessagingPanel::updateUfwdStatus(bool on, const QString &number)
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << (on ? "Ufwd enabled" : "Ufwd disabled");
+    showServices(services.setForward(on, number));
+}
+
+void MessagingPanel::enableForkMobile(bool on)
+{
+    CtiLib *lib = chatLink.lib();
+    if (!lib || !lib->isConnected())
+        return; // nothing sent: the button stays as it is
+    if (on)
+        lib->setForkToMobile();
+    else
+        lib->unsetForkToMobile();
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Fork to mobile" << (services.isForkActive() ? "disable" : "enable")
+                            << "requested";
+    services.forkRequested();
+    forkReportTimer.start();
+    showServices(PbxServices::ServiceState::Fork);
+}
+
+void MessagingPanel::updateForkMobileStatus(bool on)
+{
+    forkReportTimer.stop();
+    showServices(services.setFork(on));
+}
+
+void MessagingPanel::onExtenMobileNumRcvd(const QString &number)
+{
+    if (number == services.mobileNumber())
+        return;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "onExtenMobileNumRcvd " << CtiLib::numAnonymizer(number);
+    showServices(services.setMobileNumber(number));
+}
+
+void MessagingPanel::onServiceStatusListRcvd(const ServiceStatusList &statuses)
+{
+    for (const ServiceStatus &status : statuses)
+        onServiceStatusRcvd(status);
+}
+
+void MessagingPanel::onServiceStatusRcvd(const ServiceStatus &status)
+{
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Service status changed. serviceName:" << status.service
+                           << "- type:" << status.type << "- state:" << status.state
+                           << "- value:" << CtiLib::numAnonymizer(status.value);
+    if (status.service == QLatin1String("forktomobile")) {
+        if (!status.value.isEmpty() && status.value != services.mobileNumber())
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "ForkToMobile value is different from exten mobile number!"
+                                       << "Fork2Mobile value:" << CtiLib::numAnonymizer(status.value)
+                                       << "- exten mobileNum:" << CtiLib::numAnonymizer(services.mobileNumber());
+        forkReportTimer.stop();
+    } else if (status.service == QLatin1String("ufwd")) {
+        if (!status.value.isEmpty())
+            dlgRedirect->numberEdit()->setText(status.value);
+    }
+    // The softphone's own engine holds its DND; the PBX's report is the desk phone's.
+    const bool dndFromPbx = appMode != MSETTINGS::AppModeSoftphone;
+    const int changed = services.applyReport(status, dndFromPbx);
+    if (changed & PbxServices::ServiceState::Dnd)
+        dndReportTimer.stop();
+    showServices(changed);
+}
+
+void MessagingPanel::resetServiceButtons(bool partial)
+{
+    dndReportTimer.stop();
+    if (!partial)
+        forkReportTimer.stop();
+    services.reset(partial);
+    showServices(partial ? int(PbxServices::ServiceState::Dnd)
+                         : PbxServices::ServiceState::Dnd | PbxServices::ServiceState::Forward |
+                               PbxServices::ServiceState::Fork);
+    for (QPushButton *button : {ui.btnMail, ui.btnConference}) {
+        if (button) {
+            button->setEnabled(false);
+            button->hide();
+        }
+    }
+    if (ui.btnMail) {
+        ui.btnMail->setToolTip(tr("Casella vocale"));
+        ui.btnMail->setAccessibleDescription(tr("Casella vocale"));
+    }
+    if (ui.btnConference) {
+        ui.btnConference->setToolTip(tr("Servizio Audioconferenza"));
+        ui.btnConference->setAccessibleDescription(tr("Servizio Audioconferenza"));
+    }
+}
+
+// ---------------------------------------------------------------- mailbox
+
+void MessagingPanel::onMailboxStatusChanged(const MailboxStatus &status)
+{
+    CtiLib *lib = chatLink.lib();
+    if (lib && visualVoicemail)
+        lib->getVoicemail(7);
+    recvdMailBoxStatus(false, status.newMessages, status.oldMessages);
+}
+
+void MessagingPanel::recvdMailBoxStatus(bool, int newMsgs, int)
+{
+    if (!ui.btnMail)
+        return;
+    if (newMsgs > 0) {
+        ui.btnMail->setIcon(icons.mailInIcon);
+        ui.btnMail->setToolTip(tr("Sono presenti %1 nuovi messaggi in segreteria").arg(newMsgs));
+        ui.btnMail->setAccessibleDescription(tr("Casella vocale - %1 nuovi messaggi in segreteria").arg(newMsgs));
+    } else {
+        ui.btnMail->setIcon(icons.mailEmptyIcon);
+        ui.btnMail->setToolTip(tr("Nessun nuovo messaggio in segreteria"));
+        ui.btnMail->setAccessibleDescription(tr("Casella vocale - Nessun nuovo messaggio in segreteria"));
+    }
 }

@@ -4,18 +4,27 @@
 // state.
 #pragma once
 
+#include "chatcontroller.h"
+#include "pbxservices.h"
 #include "pbxsessionrules.h"
 
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
+#include <functional>
+#include <memory>
+
+class ChatExtensionDirectory;
+class CtiLib;
 class DlgRedirect;
 struct MainWindowIcons;
 class MPChatSqlite;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+class PromptService;
 class wdgChatPanel;
 
 class MessagingPanel : public QObject
@@ -41,27 +50,93 @@ public:
     void openChatDb(const QString &file, const QString &user, const QString &pbxAddress);
     void closeChatDb();
 
+    // The chat: made once, with what it needs of the main window (owned
+    // here). Call before the session starts.
+    void initChat(std::unique_ptr<ChatHost> host, PromptService &prompts);
+    ChatController *chat() const { return chatCtl; }
+    // The CTI client object whenever it changes (null when it goes).
+    void setCtiClient(CtiLib *lib);
+    // Where extension records and presences are kept (not owned; may be null:
+    // then every number is unknown to the chat).
+    void setExtensionDirectory(ChatExtensionDirectory *directory) { extensions = directory; }
+    ChatExtensionDirectory *extensionDirectory() const { return extensions; }
+    // Whether a call is in progress (no sound for a new message then).
+    void setActiveCallProbe(std::function<bool()> probe) { activeCallProbe = std::move(probe); }
+    bool hasActiveCall() const { return activeCallProbe && activeCallProbe(); }
+
     DlgRedirect *redirectDialog() const { return dlgRedirect; }
     MPChatSqlite *chatStore() const { return chatDb; }
-    bool isDndActive() const { return dndActive; }
-    bool isUfwdActive() const { return ufwdActive; }
-    bool isChatConnected() const { return chatConnected; }
-    bool isForkToMobileActive() const { return forkToMobileActive; }
-    const QMap<int, QString> &serviceCodes() const { return servicesCodes; }
+    bool isDndActive() const { return services.isDndActive(); }
+    bool isUfwdActive() const { return services.isForwardActive(); }
+    bool isChatConnected() const { return chat() && chat()->isChatConnected(); }
+    bool isForkToMobileActive() const { return services.isForkActive(); }
+    const PbxServices::ServiceState &serviceState() const { return services; }
+    // The service dial-code map: filled at each log-in, never emptied.
+    const ServicesDialCodesMap &serviceCodes() const { return servicesCodes; }
+    // The softphone engine's do-not-disturb switch; false when there is no engine.
+    void setSoftphoneDnd(std::function<bool(bool)> engineDnd) { softphoneDnd = std::move(engineDnd); }
+    // A request that gets no report leaves its button usable again after this.
+    static constexpr int ReportTimeoutMs = 10000;
+    void setReportTimeout(int msecs);
 
 public slots:
     void onSessionStarted(const PbxSession::SessionStart &session);
     void onSessionEnded(const PbxSession::DisconnectReason &reason);
     void closeDialogs();
+    // A click on the tray message: the conversation last announced there
+    // comes to the top.
+    void onTrayMessageClicked();
+
+    // PBX services.
+    void setServicesCodes(const ServicesDialCodesMap &codes, quint32 capabilities);
+    void requestVoiceMail();
+    void requestConference();
+    void toggleDnd();
+    void toggleUfwd();
+    void toggleForkMobile();
+    void enableDnd(bool on);
+    void updateDndStatus(bool on);
+    void enableUfwd(bool on);
+    void updateUfwdStatus(bool on, const QString &number);
+    void enableForkMobile(bool on);
+    void updateForkMobileStatus(bool on);
+    void onExtenMobileNumRcvd(const QString &number);
+    void onServiceStatusListRcvd(const ServiceStatusList &statuses);
+    void onServiceStatusRcvd(const ServiceStatus &status);
+    void resetServiceButtons(bool partial);
+
+    // Mailbox: every change reloads the list; the voicemail button shows
+    // whether new messages wait.
+    void onMailboxStatusChanged(const MailboxStatus &status);
+    void recvdMailBoxStatus(bool unused, int newMsgs, int oldMsgs);
+
+signals:
+    // The voicemail or conference button asks for a call to this number.
+    void serviceCallRequested(const QString &number);
+    // The shown DND or forward state changed (tray icon and title follow).
+    void servicesShownChanged();
 
 private:
     Widgets ui;
     const MainWindowIcons &icons;
     MPChatSqlite *chatDb = nullptr;
     DlgRedirect *dlgRedirect = nullptr;
-    bool chatConnected = false;
-    bool dndActive = false;
-    bool ufwdActive = false;
-    bool forkToMobileActive = false;
-    QMap<int, QString> servicesCodes;
+    void showServices(int which);
+    QWidget *window() const;
+
+    ServicesDialCodesMap servicesCodes;
+    PbxServices::ServiceState services;
+    int appMode = 0;
+    bool visualVoicemail = false;
+    std::function<bool(bool)> softphoneDnd;
+    QTimer dndReportTimer;
+    QTimer forkReportTimer;
+    int shownActive = 0; // DND (1) and forward (2) as last announced
+
+    CtiLibChatLink chatLink;
+    std::unique_ptr<ChatHost> chatHost;
+    ChatController *chatCtl = nullptr;
+    ChatExtensionDirectory *extensions = nullptr;
+    std::function<bool()> activeCallProbe;
+    QString lastTrayExten;
 };

@@ -1,21 +1,94 @@
 // Chat, voicemail and PBX services of the main window.
 #include "mpgui.h"
 
+#include "chatcontroller.h"
+#include "chatextensiondirectory.h"
 #include "globallogger.h"
+#include "messagingpanel.h"
+#include "promptservice.h"
+#include "wdgchatpanel.h"
 
-void MPGui::setServicesCodes(const ServicesDialCodesMap &)
+#include <QApplication>
+
+// The chat's view of the window: the extension records through the
+// directory's interface, the rest on the window's own widgets.
+class MPGui::ChatWindowHost : public ChatHost
 {
-    logNotYetHandled(Q_FUNC_INFO);
+public:
+    explicit ChatWindowHost(MPGui *window) : w(window) {}
+
+    bool findExtension(const QString &exten, Contact *contact) const override
+    {
+        ChatExtensionDirectory *d = w->messaging ? w->messaging->extensionDirectory() : nullptr;
+        return d && d->findExtension(exten, contact);
+    }
+    bool updateExtensionPresence(const QString &exten, int presence, const QString &message) override
+    {
+        ChatExtensionDirectory *d = w->messaging ? w->messaging->extensionDirectory() : nullptr;
+        return d && d->updateExtensionPresence(exten, presence, message);
+    }
+    void clearExtensionPresences() override
+    {
+        if (ChatExtensionDirectory *d = w->messaging ? w->messaging->extensionDirectory() : nullptr)
+            d->clearExtensionPresences();
+    }
+    bool isMainWindowActive() const override { return w->isActiveWindow(); }
+    bool hasActiveCall() const override { return w->messaging && w->messaging->hasActiveCall(); }
+    void alertMainWindow() override { QApplication::alert(w, 0); }
+    void showChatTab() override { w->tabContactsWidget->setCurrentWidget(w->chatTabWidget); }
+    void setChatConnectedMark(bool connected) override
+    {
+        if (w->wdgPicture->isPresenceVisible() == connected)
+            return;
+        w->wdgPicture->setPresenceVisible(connected);
+        w->wdgPicture->update();
+    }
+    void setOwnPresence(int presence, const QString &message) override
+    {
+        w->wdgPicture->setPresenceMessage(message);
+        w->wdgPicture->setPresenceStatus(CTILIB::ChatPresence(presence));
+        w->wdgPicture->update();
+    }
+    void setChatTabBlink(bool on) override
+    {
+        if (!on) {
+            w->tabNotifications &= ~2;
+            return;
+        }
+        w->tabNotifications |= 2;
+        if (!w->tabAnimTimer.isActive()) {
+            w->updateChatIcon();
+            w->tabAnimTimer.start();
+        }
+    }
+    QSystemTrayIcon *trayIcon() const override { return w->trayIcon; }
+
+private:
+    MPGui *w;
+};
+
+void MPGui::initChat()
+{
+    messaging->initChat(std::unique_ptr<ChatHost>(new ChatWindowHost(this)), prompts());
+    messaging->setCtiClient(ctiLib);
 }
 
-void MPGui::onExtenMobileNumRcvd(const QString &)
+void MPGui::setServicesCodes(const ServicesDialCodesMap &codes)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->setServicesCodes(codes, currentPbxCapabilities());
 }
 
-void MPGui::onServiceStatusListRcvd(const ServiceStatusList &)
+void MPGui::onExtenMobileNumRcvd(const QString &number)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->onExtenMobileNumRcvd(number);
+}
+
+void MPGui::onServiceStatusListRcvd(const ServiceStatusList &statuses)
+{
+    if (messaging)
+        messaging->onServiceStatusListRcvd(statuses);
 }
 
 void MPGui::onInCallServiceStatusRcvd(const InCallServiceStatus &)
@@ -25,27 +98,32 @@ void MPGui::onInCallServiceStatusRcvd(const InCallServiceStatus &)
 
 void MPGui::onChatConnected()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat())
+        messaging->chat()->onChatConnected();
 }
 
-void MPGui::onChatDisconnected(const QString &)
+void MPGui::onChatDisconnected(const QString &reason)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat())
+        messaging->chat()->onChatDisconnected(reason);
 }
 
-void MPGui::onChatMessage(const ChatMessage &)
+void MPGui::onChatMessage(const ChatMessage &message)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat())
+        messaging->chat()->onChatMessage(message);
 }
 
-void MPGui::onChatContactComposing(const QString &, const QString &, bool)
+void MPGui::onChatContactComposing(const QString &exten, const QString &context, bool composing)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat())
+        messaging->chat()->onChatContactComposing(exten, context, composing);
 }
 
-void MPGui::onChatHistoryReceived(const ChatMessageList &)
+void MPGui::onChatHistoryReceived(const ChatMessageList &messages)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat())
+        messaging->chat()->onChatHistoryReceived(messages);
 }
 
 void MPGui::onVoicemailMsgListReceived(const VoicemailMessageList &)
@@ -53,9 +131,10 @@ void MPGui::onVoicemailMsgListReceived(const VoicemailMessageList &)
     logNotYetHandled(Q_FUNC_INFO);
 }
 
-void MPGui::onMailboxStatusChanged(const MailboxStatus &)
+void MPGui::onMailboxStatusChanged(const MailboxStatus &status)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->onMailboxStatusChanged(status);
 }
 
 void MPGui::onVoicemailDownloadCompleted(const QString &, const QString &, const QString &)
@@ -63,67 +142,87 @@ void MPGui::onVoicemailDownloadCompleted(const QString &, const QString &, const
     logNotYetHandled(Q_FUNC_INFO);
 }
 
-void MPGui::setPresence(CTILIB::ChatPresence, QString)
+void MPGui::setPresence(CTILIB::ChatPresence presence, QString message)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat() && ctiLib && settingsDialog)
+        messaging->chat()->setPresence(presence, message);
 }
 
 void MPGui::toggleDnd()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->toggleDnd();
+}
+
+void MPGui::enableDnd(bool on)
+{
+    if (messaging)
+        messaging->enableDnd(on);
 }
 
 void MPGui::toggleUfwd()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->toggleUfwd();
 }
 
 void MPGui::requestVoiceMail()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->requestVoiceMail();
 }
 
 void MPGui::requestConference()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->requestConference();
 }
 
 void MPGui::toggleForkMobile()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->toggleForkMobile();
 }
 
-void MPGui::sendChatMessage(QString, QString, QString)
+// The panel emits (extension, context, text): passed on by position.
+void MPGui::sendChatMessage(QString to, QString text, QString id)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat() && ctiLib && settingsDialog)
+        messaging->chat()->sendChatMessage(to, text, id);
 }
 
-void MPGui::sendChatOpenConversation(QString, QString)
+void MPGui::sendChatOpenConversation(QString from, QString to)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat() && ctiLib && settingsDialog)
+        messaging->chat()->sendChatOpenConversation(from, to);
 }
 
-void MPGui::sendChatCloseConversation(QString, QString)
+void MPGui::sendChatCloseConversation(QString from, QString to)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat() && ctiLib && settingsDialog)
+        messaging->chat()->sendChatCloseConversation(from, to);
 }
 
-void MPGui::sendChatIsComposing(QString, QString, bool)
+void MPGui::sendChatIsComposing(QString from, QString to, bool composing)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat() && ctiLib && settingsDialog)
+        messaging->chat()->sendChatIsComposing(from, to, composing);
 }
 
-void MPGui::sendChatMessageDisplayed(QString, QString)
+void MPGui::sendChatMessageDisplayed(QString from, QString id)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat() && ctiLib && settingsDialog)
+        messaging->chat()->sendChatMessageDisplayed(from, id);
 }
 
-void MPGui::updateUnreadChatMessageCount(int)
+void MPGui::updateUnreadChatMessageCount(int count)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging && messaging->chat())
+        messaging->chat()->updateUnreadChatMessageCount(count);
 }
 
-void MPGui::resetServiceButtons(bool)
+void MPGui::resetServiceButtons(bool partial)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->resetServiceButtons(partial);
 }

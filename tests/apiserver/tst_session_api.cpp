@@ -9,7 +9,10 @@
 #include "sessionfixture.h"
 #include "testmain.h"
 
+#include "messagingpanel.h"
+
 #include <QJsonObject>
+#include <QPushButton>
 #include <QSignalSpy>
 
 using namespace apitest;
@@ -28,6 +31,7 @@ private slots:
     void click2callReachesThePbx_data();
     void click2callReachesThePbx();
     void activeCallInfo();
+    void dndReachesThePbx();
 
 private:
     // The window's server, moved to a free port of the local host so that no
@@ -256,6 +260,47 @@ void TestSessionApi::activeCallInfo()
     QVERIFY2(reply.contains("<remote_name>&lt;/remote_name&gt;&lt;x&gt;&amp;&quot;&apos;</remote_name>"),
              reply.constData());
     QVERIFY(reply.contains("<called_num>201</called_num><is_answered>1</is_answered>"));
+}
+
+// A local program switches do-not-disturb: the request reaches the PBX as
+// the service, and the button follows the PBX's report.
+void TestSessionApi::dndReachesThePbx()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    QSignalSpy commands(f.sim.get(), &PbxSimulator::commandReceived);
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    ClientApiServer *server = serverOf(w);
+    QVERIFY(server);
+    QPushButton *dnd = w.findChild<QPushButton *>(QStringLiteral("btnDnd"));
+    QVERIFY(dnd);
+    // The PBX's report at log-in shows the button, off.
+    QTRY_VERIFY(dnd->isVisibleTo(&w));
+    QCOMPARE(dnd->toolTip(), QStringLiteral("Do Not Disturb non attivo"));
+
+    auto dndSent = [&commands]() {
+        QList<bool> out;
+        for (const QList<QVariant> &c : qAsConst(commands)) {
+            const QJsonObject args = c.at(2).toJsonObject();
+            if (c.at(1).toString() == QLatin1String("setService") &&
+                args.value(QStringLiteral("service")).toString() == QLatin1String("dnd"))
+                out << args.value(QStringLiteral("on")).toBool();
+        }
+        return out;
+    };
+    for (const bool on : {true, false}) {
+        ApiClient client;
+        const QByteArray reply = client.exchange(
+            server->serverPort(), demoRequest(QStringLiteral("<setDND><DND>%1</DND></setDND>").arg(on ? 1 : 0)));
+        QCOMPARE(replyCode(reply), 0);
+        QTRY_COMPARE(dndSent().size(), on ? 1 : 2);
+        QCOMPARE(dndSent().last(), on);
+        QTRY_COMPARE(w.messagingPanel()->isDndActive(), on);
+        QCOMPARE(dnd->toolTip(), on ? QStringLiteral("Do Not Disturb attivo") : QStringLiteral("Do Not Disturb non attivo"));
+        QVERIFY(dnd->isEnabled());
+    }
+    QVERIFY(prompts.shown.isEmpty());
 }
 
 DESKLINE_TEST_MAIN(TestSessionApi)

@@ -389,7 +389,8 @@ void TestMPGuiWindow::redirectValidator_data()
     QTest::newRow("number") << "0612345678" << true;
     QTest::newRow("empty") << "" << true;
     QTest::newRow("letters") << "12a" << false;
-    QTest::newRow("plus sign") << "+39" << false;
+    QTest::newRow("international") << "+39333" << true;
+    QTest::newRow("plus inside") << "39+3" << false;
     QTest::newRow("blank") << "12 3" << false;
 }
 
