@@ -276,7 +276,15 @@ void MPGui::createSubsystems()
     callHooks.loggedIn = [this] { return isSessionUp(); };
     callHooks.hasDeskPhone = [this] { return phones->deskPhone() != nullptr; };
     callHooks.hasEngine = [this] { return phones->engine() != nullptr; };
-    callHooks.serviceCodes = [this] { return messaging ? messaging->serviceCodes() : QMap<int, QString>(); };
+    callHooks.serviceCodes = [this] {
+        QMap<int, QString> codes;
+        if (messaging) {
+            const ServicesDialCodesMap &known = messaging->serviceCodes();
+            for (auto it = known.cbegin(); it != known.cend(); ++it)
+                codes.insert(int(it.key()), it.value());
+        }
+        return codes;
+    };
     callHooks.queueRole = [this] { return currentQueueRole(); };
     callHooks.pauseAllQueues = [this](bool pause, const QString &reason) { pauseAllQueues(pause, reason); };
     callHooks.capabilities = [this] { return ctiLib ? ctiLib->getPbxCapabilities() : 0u; };
