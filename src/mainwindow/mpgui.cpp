@@ -1,5 +1,7 @@
 #include "mpgui.h"
 
+#include "chatextensiondirectory.h"
+
 #include "calllines.h"
 #include "cocoawrapper.h"
 #include "crashhandler.h"

@@ -41,6 +41,7 @@ struct WriterConfig;
 
 class CallLines;
 class CallDirectory;
+class ChatExtensionDirectory;
 class CtiLib;
 class ClientApiServer;
 class DirectoryPanel;
@@ -398,6 +399,7 @@ private:
     CallLines *calls = nullptr;
     DirectoryPanel *directory = nullptr;
     std::unique_ptr<CallDirectory> callLookup; // the directory as call handling asks it
+    std::unique_ptr<ChatExtensionDirectory> chatLookup; // the directory as the chat asks it
     MessagingPanel *messaging = nullptr;
     QueuesController *queues = nullptr;
     BalloonBoard *balloons = nullptr;

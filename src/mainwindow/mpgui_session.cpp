@@ -3,6 +3,8 @@
 // reconnection, and the refresh slots that run while the session is up.
 #include "mpgui.h"
 
+#include "chatextensiondirectory.h"
+
 #include "calllines.h"
 #include "clientapiserver.h"
 #include "crashhandler.h"

@@ -1,5 +1,8 @@
 // Chat, voicemail and PBX services of the main window.
 #include "mpgui.h"
+#include "calllines.h"
+#include "directorypanel.h"
+#include "directorychatlookup.h"
 
 #include "chatcontroller.h"
 #include "chatextensiondirectory.h"
@@ -71,6 +74,22 @@ void MPGui::initChat()
 {
     messaging->initChat(std::unique_ptr<ChatHost>(new ChatWindowHost(this)), prompts());
     messaging->setCtiClient(ctiLib);
+    // The chat knows colleagues by the extension list, and follows its names
+    // and presences.
+    chatLookup.reset(new DirectoryChatLookup(directory));
+    messaging->setExtensionDirectory(chatLookup.get());
+    connect(directory, &DirectoryPanel::extenNameUpdated, this, [this](const MctiExtenDetails &details) {
+        if (messaging && messaging->chat())
+            messaging->chat()->onExtenNameUpdate(details.number, details.name);
+    });
+    connect(directory, &DirectoryPanel::extenPresenceUpdated, this, [this](const BuddyStatus &status) {
+        if (messaging && messaging->chat())
+            messaging->chat()->onExtenPresenceUpdate(status);
+    });
+    // No chat sound while a call is up; the service buttons dial through call handling.
+    messaging->setActiveCallProbe([this] { return calls && !calls->activeLines().isEmpty(); });
+    connect(messaging, &MessagingPanel::serviceCallRequested, this,
+            [this](const QString &number) { startCall(number); });
 }
 
 void MPGui::setServicesCodes(const ServicesDialCodesMap &codes)

@@ -1,0 +1,42 @@
+#include "directorychatlookup.h"
+
+#include "directorypanel.h"
+
+bool DirectoryChatLookup::findExtension(const QString &exten, ChatHost::Contact *contact) const
+{
+    if (!panel)
+        return false;
+    const auto it = panel->extensions().constFind(exten);
+    if (it == panel->extensions().constEnd())
+        return false;
+    if (contact) {
+        contact->name = it->name;
+        contact->presence = it->presence;
+        contact->presenceText = it->presenceText;
+    }
+    return true;
+}
+
+bool DirectoryChatLookup::updateExtensionPresence(const QString &exten, int presence, const QString &message)
+{
+    if (!panel)
+        return false;
+    MctiExtenMap *map = panel->extensionMap();
+    const auto it = map->find(exten);
+    if (it == map->end())
+        return false;
+    it->presence = presence;
+    it->presenceText = message;
+    return true;
+}
+
+void DirectoryChatLookup::clearExtensionPresences()
+{
+    if (!panel)
+        return;
+    MctiExtenMap *map = panel->extensionMap();
+    for (auto it = map->begin(); it != map->end(); ++it) {
+        it->presence = -1;
+        it->presenceText.clear();
+    }
+}

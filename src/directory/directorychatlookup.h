@@ -1,0 +1,20 @@
+// The extension map as the chat asks it: a colleague's name and presence by
+// number, and the presence the chat server reports for one.
+#pragma once
+
+#include "chatextensiondirectory.h"
+
+class DirectoryPanel;
+
+class DirectoryChatLookup : public ChatExtensionDirectory
+{
+public:
+    explicit DirectoryChatLookup(DirectoryPanel *panel) : panel(panel) {}
+
+    bool findExtension(const QString &exten, ChatHost::Contact *contact) const override;
+    bool updateExtensionPresence(const QString &exten, int presence, const QString &message) override;
+    void clearExtensionPresences() override;
+
+private:
+    DirectoryPanel *panel;
+};
