@@ -417,6 +417,8 @@ bool MPEngine::setupDevices()
     populateOutputAudioDeviceList();
 
     auto findId = [](const QList<AudioDeviceEntry *> &list, const QString &name) {
+        if (name.isEmpty()) // no choice made: never a nameless device
+            return -1;
         for (const AudioDeviceEntry *e : list) {
             if (e->longName == name)
                 return e->id;
