@@ -204,7 +204,8 @@ bool MPEngine::init()
         return false;
     if (!setupDevices())
         return false;
-    loadAccounts();
+    // Connected before the account asks for its registration: the answer
+    // comes from the engine's thread and may be emitted before this returns.
     const auto q = Qt::QueuedConnection;
     connect(engine, SIGNAL(sigCallEstablished(int)), this, SLOT(onCallEstablished(int)), q);
     connect(engine, SIGNAL(sigCallCanceled(int)), this, SLOT(onCallCanceled(int)), q);
@@ -221,6 +222,7 @@ bool MPEngine::init()
             q);
     connect(engine, SIGNAL(sigSipError(int, int, QString)), this, SLOT(onSipErrorReceived(int, int, QString)), q);
     connect(engine, &VDKQtEngine::sigRegistrationOk, this, &MPEngine::onRegisterAccountOk, q);
+    loadAccounts();
     return true;
 }
 
