@@ -119,12 +119,11 @@ bool MPEngine::start()
             logLine(LOG_SURVIVED) << Q_FUNC_INFO
                                   << "There was an error setting the warning threshold on missing media: "
                                   << errorText(r);
-        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO
-                                << "Enabling auto-hangup on VDK when missing media threshold is overdue";
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Enabling auto-hangup on VDK when missing media threshold is overdue";
         r = engine->hangupWhenMediaMissingOverThreshold(true);
         if (r != 0)
-            logLine(LOG_SURVIVED) << Q_FUNC_INFO << "There was an error enabling the auto-hangup on missing media: "
-                                  << errorText(r);
+            logLine(LOG_SURVIVED) << Q_FUNC_INFO
+                                  << "There was an error enabling the auto-hangup on missing media: " << errorText(r);
     }
     engine->setMaxUsableLines(4, 0);
 
@@ -151,8 +150,8 @@ bool MPEngine::start()
         if (r == 0)
             logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "VDK jitter buffer set to" << minJb << "-" << maxJb << "ms";
         else
-            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "VDK failed settings jitter buffer dimensions: "
-                                       << errorText(r);
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                       << "VDK failed settings jitter buffer dimensions: " << errorText(r);
     } else {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
                                    << "Values passed for min and max jitterbuffer milliseconds dimensions are not ok "
@@ -528,8 +527,8 @@ void MPEngine::setupEchoControl()
                             << micDevice;
     int r = engine->enableDeviceMediaCaching(spkDevice, 250);
     if (r != 0) {
-        logLine(LOG_SURVIVED) << Q_FUNC_INFO << "Error enabling media caching for device" << spkDevice << ". Error"
-                              << r << ":" << errorText(r);
+        logLine(LOG_SURVIVED) << Q_FUNC_INFO << "Error enabling media caching for device" << spkDevice << ". Error" << r
+                              << ":" << errorText(r);
         return;
     }
     r = engine->enableEchoCancelBetweenDevices(micDevice, spkDevice);
@@ -565,8 +564,8 @@ void MPEngine::setupEchoControl()
         upper = 40.0;
     }
     if (convergence < 1000 || convergence > 120000) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Invalid value for suppressor convergence (millis):"
-                                   << convergence << ". Setting it to default value:" << 4000;
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Invalid value for suppressor convergence (millis):" << convergence
+                                   << ". Setting it to default value:" << 4000;
         convergence = 4000;
     }
     if (divider < 2 || divider > 50) {
@@ -764,8 +763,8 @@ bool MPEngine::startAudioCall(QString number)
         return false;
     const int line = engine->startAudioCall(address);
     if (line < 0) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "An error occurred trying to start a call - error:"
-                                    << errorText(line);
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO
+                                    << "An error occurred trying to start a call - error:" << errorText(line);
         if (line == VDK::ErrNoFreeLine)
             emit sigError(3, tr("Non ci sono più linee VoIP disponibili."));
         return false;
@@ -795,8 +794,7 @@ bool MPEngine::answerAudioCall(int lineId)
         return false;
     const int r = engine->answerAudioCall(lineId);
     if (r < 0) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Error occurred trying to answer a call - error:"
-                                    << errorText(r);
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Error occurred trying to answer a call - error:" << errorText(r);
         return false;
     }
     return true;
@@ -852,8 +850,8 @@ bool MPEngine::transferIncomingCall(int line, QString number)
         return false;
     const int r = engine->redirectIncomingCallToSipAddress(line, address);
     if (r < 0) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "An error occurred trying to transfer an incoming call - error:"
-                                    << errorText(r);
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO
+                                    << "An error occurred trying to transfer an incoming call - error:" << errorText(r);
         return false;
     }
     return true;
@@ -889,8 +887,8 @@ bool MPEngine::holdCall(int lineId, bool active)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Setting the line on hold";
     const int r1 = engine->setLineOnHoldStatus(lineId, VDK::LineInactive);
     if (r1 < 0)
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "An error occurred in setting the line on hold mode:"
-                                    << errorText(r1);
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO
+                                    << "An error occurred in setting the line on hold mode:" << errorText(r1);
     const int r2 = engine->pauseLineIncomingAudio(true, lineId);
     if (r2 < 0)
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "An error occurred pausing incoming audio for line" << lineId
@@ -941,8 +939,8 @@ int MPEngine::processDtmfSequence(int lineId, QStringList dtmfSequenceList)
     for (const QChar raw : digits) {
         const QChar c = (raw >= QLatin1Char('a') && raw <= QLatin1Char('d')) ? raw.toUpper() : raw;
         if (!MPEngineRules::isDtmfCharacter(c)) {
-            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Skipping a character that is no DTMF digit:"
-                                       << int(raw.unicode());
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                       << "Skipping a character that is no DTMF digit:" << int(raw.unicode());
             continue;
         }
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Sending DTMF code '" << c << "'";
@@ -979,8 +977,8 @@ bool MPEngine::connectLineAudio(int line)
         spkConnectedLines.append(line);
         return true;
     }
-    logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Error occurred trying to connect line" << line << "to device SPK:"
-                                << errorText(r);
+    logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Error occurred trying to connect line" << line
+                                << "to device SPK:" << errorText(r);
     emit sigError(3, tr("Errore di comunicazione con la scheda audio. E' impossibile riprodurre i suoni.\nLa chiamata "
                         "verrà interrotta.\nContattare l'amministratore di sistema per correggere il problema."));
     hangupAudioCall(line);
@@ -1257,8 +1255,8 @@ bool MPEngine::startSessionProgress(int line)
         spkConnectedLines.append(line);
         return true;
     }
-    logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Error occurred trying to connect line" << line << "to device SPK:"
-                                << errorText(r);
+    logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Error occurred trying to connect line" << line
+                                << "to device SPK:" << errorText(r);
     return false;
 }
 
@@ -1358,8 +1356,7 @@ void MPEngine::onIncomingCall(int lineId, QString caller, QString callee)
         if (transferIncomingCall(lineId, redirectNumber))
             return;
         // A forward that fails must not lose the call: ring it as usual.
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Forwarding failed, the call on line" << lineId
-                                   << "rings here";
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Forwarding failed, the call on line" << lineId << "rings here";
     }
     startRinging(lineId);
     checkRinging();

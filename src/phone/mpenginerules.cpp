@@ -75,8 +75,8 @@ bool hasControlCharacter(const QString &s)
 {
     for (const QChar c : s) {
         const ushort u = c.unicode();
-        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || c.category() == QChar::Other_Format ||
-            u == 0x2028 || u == 0x2029)
+        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || c.category() == QChar::Other_Format || u == 0x2028 ||
+            u == 0x2029)
             return true;
     }
     return false;

@@ -42,10 +42,10 @@ HoldResult holdResult(unsigned status);
 
 // The ringing indication to choose after a call event.
 enum class RingingAction {
-    None,            // nothing plays: nothing starts
-    RingingSound,    // stop the call notice, play the ringing sound
-    CallNotice,      // stop the ringing sound, play the call notice
-    StopBoth         // stop the call notice and the ringing sound
+    None,         // nothing plays: nothing starts
+    RingingSound, // stop the call notice, play the ringing sound
+    CallNotice,   // stop the ringing sound, play the call notice
+    StopBoth      // stop the call notice and the ringing sound
 };
 RingingAction checkRinging(bool quiet, bool ringingSoundPlaying, bool callNoticePlaying);
 

@@ -83,18 +83,18 @@ private slots:
         qputenv("VDK_TRACE", QFile::encodeName(m_trace));
     }
 
-    void init()
-    {
-        QFile::remove(m_trace);
-    }
+    void init() { QFile::remove(m_trace); }
 
     void startRegistrar_data()
     {
         QTest::addColumn<QString>("registrar");
         QTest::addColumn<QString>("args");
-        QTest::newRow("host and port") << "127.0.0.1:5070" << "127.0.0.1,5070,5061";
-        QTest::newRow("host only") << "127.0.0.1" << "127.0.0.1,5060,5061";
-        QTest::newRow("port not a number") << "127.0.0.1:sip" << "127.0.0.1,0,5061";
+        QTest::newRow("host and port") << "127.0.0.1:5070"
+                                       << "127.0.0.1,5070,5061";
+        QTest::newRow("host only") << "127.0.0.1"
+                                   << "127.0.0.1,5060,5061";
+        QTest::newRow("port not a number") << "127.0.0.1:sip"
+                                           << "127.0.0.1,0,5061";
     }
     void startRegistrar()
     {
@@ -177,10 +177,9 @@ private slots:
         const QStringList calls = trace();
         const int init = calls.indexOf(QStringLiteral("init() -> 0"));
         QVERIFY(init > 0);
-        for (const char *before :
-             {"setLocalNetworkAddress(0.0.0.0) -> 0", "setSipPort(0) -> 0", "addSipAccount(201) -> 0",
-              "setWarningThresholdForMissingMedia(7) -> 0", "hangupWhenMediaMissingOverThreshold(1) -> 0",
-              "setMaxUsableLines(4) -> 0"})
+        for (const char *before : {"setLocalNetworkAddress(0.0.0.0) -> 0", "setSipPort(0) -> 0",
+                                   "addSipAccount(201) -> 0", "setWarningThresholdForMissingMedia(7) -> 0",
+                                   "hangupWhenMediaMissingOverThreshold(1) -> 0", "setMaxUsableLines(4) -> 0"})
             QVERIFY2(calls.indexOf(QLatin1String(before)) >= 0 && calls.indexOf(QLatin1String(before)) < init, before);
         QCOMPARE(traceOf(QStringLiteral("disableSipMethod")),
                  (QStringList{"disableSipMethod(PRACK) -> 0", "disableSipMethod(SUBSCRIBE) -> 0",
@@ -289,11 +288,11 @@ private slots:
         const QStringList in{"Virtual WAV file input"};
         const QStringList out{"Virtual capture to WAV file sink"};
         QTest::newRow("long names chosen") << in << out << in.first() << out.first() << true << 0;
-        QTest::newRow("engine name does not select") << in << out << "WAV file" << "capture to WAV file" << false
-                                                     << 3;
-        QTest::newRow("empty names") << in << out << "" << "" << false << 3;
-        QTest::newRow("no system devices") << QStringList{} << QStringList{} << in.first() << out.first() << false
-                                           << 3;
+        QTest::newRow("engine name does not select") << in << out << "WAV file"
+                                                     << "capture to WAV file" << false << 3;
+        QTest::newRow("empty names") << in << out << ""
+                                     << "" << false << 3;
+        QTest::newRow("no system devices") << QStringList{} << QStringList{} << in.first() << out.first() << false << 3;
     }
     void deviceSelection()
     {
@@ -445,7 +444,8 @@ private slots:
             order << QStringLiteral("error %1 %2 %3").arg(line).arg(code).arg(text);
         });
         QScopedPointer<QThread> worker(QThread::create([&] {
-            QMetaObject::invokeMethod(this, [&] { order << QStringLiteral("queued first"); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [&] { order << QStringLiteral("queued first"); }, Qt::QueuedConnection);
             e.onIncomingCall(3, "\"Mario Rossi\" <sip:0298765432@127.0.0.1>", "sip:201@127.0.0.1");
             e.onSipErrorReceived(3, 487, nullptr);
         }));

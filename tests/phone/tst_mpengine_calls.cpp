@@ -233,8 +233,8 @@ private slots:
         QSignalSpy incoming(e.get(), &MPEngine::sigIncomingAudioCall);
         QSignalSpy established(e.get(), &MPEngine::sigCallEstablished);
         QSignalSpy terminated(e.get(), &MPEngine::sigCallTerminated);
-        const QString uid = m_sim->injectIncomingCall(QStringLiteral("0298765432"), kExten, QString(),
-                                                      QStringLiteral("Mario Rossi"));
+        const QString uid =
+            m_sim->injectIncomingCall(QStringLiteral("0298765432"), kExten, QString(), QStringLiteral("Mario Rossi"));
         QVERIFY(!uid.isEmpty());
         QVERIFY(waitCount(incoming, 1));
         const qlonglong line = incoming.first().at(0).toLongLong();
@@ -283,6 +283,48 @@ private slots:
         QVERIFY(e->ringingLineList().isEmpty());
     }
 
+    // Early media (183): the ring-back stops, silence goes into the line and
+    // the far end is heard before the answer; the answer keeps the speaker
+    // connection and stops the silence.
+    void earlyMedia()
+    {
+        m_sim->setAnswerDelay(3000);
+        auto e = registeredEngine();
+        QVERIFY(e);
+        QSignalSpy originate(e.get(), &MPEngine::sigCallOriginate);
+        QSignalSpy established(e.get(), &MPEngine::sigCallEstablished);
+        QVERIFY(e->startAudioCall(QStringLiteral("0612345183")));
+        QVERIFY(waitCount(originate, 1));
+        const int line = originate.first().at(0).toInt();
+        QVERIFY(waitFor([&] { return e->isSessionProgress(line); }));
+        QVERIFY(!e->isRemoteRinging());
+        QCOMPARE(e->spkConnectedLineList(), QList<int>{line});
+        QVERIFY(e->micConnectedLineList().isEmpty());
+        QVERIFY(waitFor([&] { return heard(1000, 1) > 0.5; }));
+        QVERIFY(waitCount(established, 1));
+        QVERIFY(!e->isSessionProgress(line));
+        QCOMPARE(e->spkConnectedLineList(), QList<int>{line});
+        QCOMPARE(e->micConnectedLineList(), QList<int>{line});
+        QVERIFY(e->hangupAudioCall(line));
+        QVERIFY(waitFor([this] { return m_sim->activeCallCount() == 0; }));
+    }
+
+    // With forwarding on, a call is passed on without ringing here.
+    void forwardedIncomingCall()
+    {
+        auto e = registeredEngine();
+        QVERIFY(e);
+        e->setRedirectEnabled(true, QStringLiteral("0677777777"));
+        QSignalSpy incoming(e.get(), &MPEngine::sigIncomingAudioCall);
+        QSignalSpy canceled(e.get(), &MPEngine::sigCallCanceled);
+        QSignalSpy terminated(e.get(), &MPEngine::sigCallTerminated);
+        QVERIFY(!m_sim->injectIncomingCall(QStringLiteral("0298765432"), kExten).isEmpty());
+        QVERIFY(waitFor([&] { return !canceled.isEmpty() || !terminated.isEmpty(); }));
+        QVERIFY(incoming.isEmpty());
+        QVERIFY(!e->isRinging());
+        QVERIFY(e->ringingLineList().isEmpty());
+    }
+
     void holdAndRetrieve()
     {
         auto e = registeredEngine();
@@ -314,8 +356,7 @@ private slots:
         const int line = callAnswered(e.get(), QStringLiteral("0612345678"));
         QVERIFY(line >= 0);
         const QString uid = m_sim->sipCallOf(kExten);
-        QCOMPARE(e->processDtmfSequence(line, {QStringLiteral("1x2"), QStringLiteral("#") + QChar(0x20AC) + "9"}),
-                 0);
+        QCOMPARE(e->processDtmfSequence(line, {QStringLiteral("1x2"), QStringLiteral("#") + QChar(0x20AC) + "9"}), 0);
         QVERIFY2(waitFor([&] { return m_sim->sipReceivedDigits(uid) == QLatin1String("12#9"); }),
                  qPrintable(m_sim->sipReceivedDigits(uid)));
         QCOMPARE(e->processDtmfSequence(line, {QStringLiteral("xyz")}), int(VDK::ErrInvalidArgument));

@@ -22,15 +22,24 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
-        QTest::newRow("host only") << "pbx.local" << "pbx.local" << 5060;
-        QTest::newRow("host and port") << "10.0.0.1:5070" << "10.0.0.1" << 5070;
-        QTest::newRow("port not a number") << "pbx:abc" << "pbx" << 0;
-        QTest::newRow("empty port") << "pbx:" << "pbx" << 0;
-        QTest::newRow("port out of range") << "pbx:70000" << "pbx" << 0;
-        QTest::newRow("v6 with port") << "[::1]:5070" << "[::1]" << 5070;
-        QTest::newRow("v6 without port") << "[fe80::1]" << "[fe80::1]" << 5060;
-        QTest::newRow("bare v6") << "::1" << "::1" << 5060;
-        QTest::newRow("empty") << "" << "" << 5060;
+        QTest::newRow("host only") << "pbx.local"
+                                   << "pbx.local" << 5060;
+        QTest::newRow("host and port") << "10.0.0.1:5070"
+                                       << "10.0.0.1" << 5070;
+        QTest::newRow("port not a number") << "pbx:abc"
+                                           << "pbx" << 0;
+        QTest::newRow("empty port") << "pbx:"
+                                    << "pbx" << 0;
+        QTest::newRow("port out of range") << "pbx:70000"
+                                           << "pbx" << 0;
+        QTest::newRow("v6 with port") << "[::1]:5070"
+                                      << "[::1]" << 5070;
+        QTest::newRow("v6 without port") << "[fe80::1]"
+                                         << "[fe80::1]" << 5060;
+        QTest::newRow("bare v6") << "::1"
+                                 << "::1" << 5060;
+        QTest::newRow("empty") << ""
+                               << "" << 5060;
     }
     void registrar()
     {
@@ -69,8 +78,8 @@ private slots:
         QTest::addColumn<QStringList>("engine");
         QTest::newRow("all, in order") << QStringList{"gsm", "alaw", "ulaw", "g726", "g722"}
                                        << QStringList{"GSM", "PCMA", "PCMU", "G726", "G7221"};
-        QTest::newRow("unknown dropped, order kept") << QStringList{"g722", "opus", "alaw"}
-                                                     << QStringList{"G7221", "PCMA"};
+        QTest::newRow("unknown dropped, order kept")
+            << QStringList{"g722", "opus", "alaw"} << QStringList{"G7221", "PCMA"};
         QTest::newRow("case-sensitive") << QStringList{"GSM", "ulaw"} << QStringList{"PCMU"};
         QTest::newRow("none known") << QStringList{"speex"} << QStringList{};
     }
@@ -87,22 +96,36 @@ private slots:
         QTest::addColumn<QString>("registrar");
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("address");
-        QTest::newRow("registrar") << "1234" << "pbx" << 5060 << "1234@pbx";
-        QTest::newRow("other port") << "1234" << "pbx" << 5070 << "1234@pbx:5070";
-        QTest::newRow("registrar holds a port") << "1234" << "pbx:5080" << 5070 << "1234@pbx:5080";
-        QTest::newRow("v6 registrar") << "1234" << "[::1]:5070" << 5060 << "1234@[::1]:5070";
-        QTest::newRow("already an address") << "1234@other" << "pbx" << 5070 << "1234@other";
-        QTest::newRow("no registrar") << "1234" << "" << 5070 << "1234";
-        QTest::newRow("trimmed") << "  201 \t" << "pbx" << 5060 << "201@pbx";
-        QTest::newRow("plus and star kept") << "+39*8" << "pbx" << 5060 << "+39*8@pbx";
-        QTest::newRow("blank and hash escaped") << "02 12#" << "pbx" << 5060 << "02%2012%23@pbx";
-        QTest::newRow("angle brackets escaped") << "1<sip:x>" << "pbx" << 5060 << "1%3Csip%3Ax%3E@pbx";
+        QTest::newRow("registrar") << "1234"
+                                   << "pbx" << 5060 << "1234@pbx";
+        QTest::newRow("other port") << "1234"
+                                    << "pbx" << 5070 << "1234@pbx:5070";
+        QTest::newRow("registrar holds a port") << "1234"
+                                                << "pbx:5080" << 5070 << "1234@pbx:5080";
+        QTest::newRow("v6 registrar") << "1234"
+                                      << "[::1]:5070" << 5060 << "1234@[::1]:5070";
+        QTest::newRow("already an address") << "1234@other"
+                                            << "pbx" << 5070 << "1234@other";
+        QTest::newRow("no registrar") << "1234"
+                                      << "" << 5070 << "1234";
+        QTest::newRow("trimmed") << "  201 \t"
+                                 << "pbx" << 5060 << "201@pbx";
+        QTest::newRow("plus and star kept") << "+39*8"
+                                            << "pbx" << 5060 << "+39*8@pbx";
+        QTest::newRow("blank and hash escaped") << "02 12#"
+                                                << "pbx" << 5060 << "02%2012%23@pbx";
+        QTest::newRow("angle brackets escaped") << "1<sip:x>"
+                                                << "pbx" << 5060 << "1%3Csip%3Ax%3E@pbx";
         QTest::newRow("non-ASCII escaped") << QString::fromUtf8("né") << "pbx" << 5060 << "n%C3%A9@pbx";
-        QTest::newRow("empty") << "" << "pbx" << 5060 << "";
-        QTest::newRow("blank only") << "   " << "pbx" << 5060 << "";
-        QTest::newRow("line break refused") << "201\r\nVia: x" << "pbx" << 5060 << "";
+        QTest::newRow("empty") << ""
+                               << "pbx" << 5060 << "";
+        QTest::newRow("blank only") << "   "
+                                    << "pbx" << 5060 << "";
+        QTest::newRow("line break refused") << "201\r\nVia: x"
+                                            << "pbx" << 5060 << "";
         QTest::newRow("NUL refused") << QString::fromLatin1("20\0001", 4) << "pbx" << 5060 << "";
-        QTest::newRow("control char with @ refused") << "a\x01@b" << "pbx" << 5060 << "";
+        QTest::newRow("control char with @ refused") << "a\x01@b"
+                                                     << "pbx" << 5060 << "";
     }
     void sipAddresses()
     {
@@ -171,12 +194,10 @@ private slots:
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<QString>("longName");
         QTest::addColumn<int>("matched");
-        const QStringList sys{"Built-in Microphone", "alsa_input.usb-Plantronics_Headset-00 (Headset)",
-                              "Headset"};
-        QTest::newRow("longer system name") << "Plantronics_Headset" << sys
-                                            << "alsa_input.usb-Plantronics_Headset-00 (Headset)" << 1;
-        QTest::newRow("first match wins") << "Headset" << sys << "alsa_input.usb-Plantronics_Headset-00 (Headset)"
-                                          << 1;
+        const QStringList sys{"Built-in Microphone", "alsa_input.usb-Plantronics_Headset-00 (Headset)", "Headset"};
+        QTest::newRow("longer system name")
+            << "Plantronics_Headset" << sys << "alsa_input.usb-Plantronics_Headset-00 (Headset)" << 1;
+        QTest::newRow("first match wins") << "Headset" << sys << "alsa_input.usb-Plantronics_Headset-00 (Headset)" << 1;
         QTest::newRow("case-sensitive") << "built-in" << sys << "built-in" << -1;
         QTest::newRow("no system devices") << "WAV file" << QStringList{} << "WAV file" << -1;
         QTest::newRow("empty engine name") << "" << sys << "" << -1;
