@@ -379,6 +379,41 @@ private slots:
         QCOMPARE(e.configuration().micDevice.value, QStringLiteral("Some other microphone"));
     }
 
+    // A ring playing while the ring device changes moves to the new device
+    // (the ring is a file device: device-to-device calls).
+    void ringMovesToNewRingDevice()
+    {
+        const QStringList in{"Virtual WAV file input"};
+        const QStringList out{"Virtual capture to WAV file sink"};
+        MctiConfig c = baseConfig();
+        c.micDevice = in.first();
+        c.spkDevice = out.first();
+        c.ringDevice = out.first();
+        MPEngine e(kNoServiceCodes, c);
+        e.setSoundsDirPath(soundsDir());
+        e.setSystemDeviceLister(lister(in, out));
+        QVERIFY(e.init());
+        const int oldRing = e.ringDevice();
+        if (e.sipEngine()->getDefaultAudioOutputDevice() == oldRing)
+            QSKIP("the default output is the test device: no other ring device to move to");
+        e.onIncomingCall(1, QStringLiteral("sip:0298765432@127.0.0.1"), QStringLiteral("sip:201@127.0.0.1"));
+        QVERIFY(e.isRinging());
+        const QString tone = QString::number(e.toneDevice(QStringLiteral("ringing.wav")));
+        MctiConfig other = c;
+        other.ringDevice = QStringLiteral("A ring device that is gone");
+        QFile::remove(m_trace);
+        e.changeAudioDevices(other);
+        const int newRing = e.ringDevice();
+        QVERIFY(newRing != oldRing);
+        QCOMPARE(traceOf(QStringLiteral("disconnectDevices")).value(0),
+                 QStringLiteral("disconnectDevices(%1,%2) -> 0").arg(tone).arg(oldRing));
+        QVERIFY(traceOf(QStringLiteral("connectDevices"))
+                    .value(0)
+                    .startsWith(QStringLiteral("connectDevices(%1,%2)").arg(tone).arg(newRing)));
+        QVERIFY(traceOf(QStringLiteral("disconnectLineFromDevice")).isEmpty());
+        QVERIFY(e.isRinging());
+    }
+
     void echoControl_data()
     {
         QTest::addColumn<bool>("canceller");
