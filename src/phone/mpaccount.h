@@ -34,7 +34,7 @@ public:
 
     bool m_registered = false;
     QString m_displayUser;
-    QTimer m_refreshTimer;
+    QTimer m_refreshTimer{this};
     int m_registerExpirationSecs = 3600;
     QString m_localIp;
     QString m_authUsername;

@@ -249,8 +249,8 @@ private:
     bool congestionTonePlaying = false;
     bool callNoticePlaying = false;
 
-    QTimer busyToneTimer;
-    QTimer congestionToneTimer;
+    QTimer busyToneTimer{this};
+    QTimer congestionToneTimer{this};
 
     bool redirectEnabled = false;
 

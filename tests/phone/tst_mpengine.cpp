@@ -522,8 +522,8 @@ private slots:
         MPEngine e(kNoServiceCodes, baseConfig());
         e.setSoundsDirPath(soundsDir());
         QVERIFY(e.init());
-        auto *busy = e.findChild<QTimer *>(QStringLiteral("busyToneTimer"));
-        QVERIFY(!busy); // members, not children: reach them through the engine
+        QCOMPARE(e.findChild<QTimer *>(QStringLiteral("busyToneTimer")), e.busyTimer());
+        QCOMPARE(e.findChild<QTimer *>(QStringLiteral("congestionToneTimer")), e.congestionTimer());
         QCOMPARE(e.busyTimer()->interval(), 3000);
         QCOMPARE(e.congestionTimer()->interval(), 3000);
         QVERIFY(e.busyTimer()->isSingleShot() && e.congestionTimer()->isSingleShot());

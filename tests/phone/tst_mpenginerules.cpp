@@ -245,6 +245,7 @@ private slots:
     {
         MPAccount account;
         QSignalSpy refresh(&account, &MPAccount::sigRegisterRefreshNeeded);
+        QCOMPARE(account.findChild<QTimer *>(QStringLiteral("sipRegisterRefreshTimer")), account.refreshTimer());
         QVERIFY(!account.refreshTimer()->isActive());
         account.sipRegister();
         QVERIFY(account.isRegistered());
