@@ -1,29 +1,32 @@
-// Softphone status and audio controls of the main window.
+// Softphone status and audio controls of the main window: forwarders to the
+// phone back-ends object.
 #include "mpgui.h"
 
 #include "globallogger.h"
+#include "phonebackends.h"
 
-void MPGui::setInputAudioValue(int)
+void MPGui::setInputAudioValue(int value)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    phones->setInputAudioValue(value);
 }
 
-void MPGui::setOutputAudioValue(int)
+void MPGui::setOutputAudioValue(int value)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    phones->setOutputAudioValue(value);
 }
 
 void MPGui::toggleMuteInputAudio()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    phones->toggleMuteInputAudio();
 }
 
 void MPGui::toggleMuteOutputAudio()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    phones->toggleMuteOutputAudio();
 }
 
 void MPGui::onAudioDevicesChange()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO;
+    // Without a softphone engine there is nothing to hand the devices to.
 }

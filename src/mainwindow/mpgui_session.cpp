@@ -75,6 +75,10 @@ CtiLib *MPGui::takeCtiLib()
     ctiLib = nullptr;
     if (queues)
         queues->setCtiClient(nullptr);
+    if (phones) {
+        phones->resetPhoneApi();
+        phones->setCtiClient(nullptr);
+    }
     old->disconnect();
     disconnect(old, nullptr, this, nullptr);
     old->logout();
@@ -116,6 +120,8 @@ void MPGui::connectToM()
     }
     if (queues)
         queues->setCtiClient(ctiLib);
+    phones->setCtiClient(ctiLib);
+    phones->setAppMode(appMode);
     ctiLib->enableMessagesDump(settingsStore->isCtilibMessagesDumpEnabled());
 
     const int keepAlive = settingsStore->getChatKeepAliveSendIntervalSecs();
@@ -250,6 +256,7 @@ void MPGui::connectedToM(const LoginDetails &details)
                               tr("Connesso a %1 in modalità %2").arg(PbxName, windowTitleText),
                               QSystemTrayIcon::Information, 4000);
 
+    loadMctiAccount();
     volumesVisible = settingsStore->isVolumesFrameVisible();
     updateVolumesVisibility();
     edtCallerNumber->setFocus();

@@ -54,7 +54,8 @@ PhoneApi::~PhoneApi()
     if (m_dtmfTimer) {
         m_dtmfTimer->disconnect();
         m_dtmfTimer->stop();
-        m_dtmfTimer->deleteLater();
+        // Deleted now: no event loop may run again after the driver goes.
+        delete m_dtmfTimer;
         m_dtmfTimer = nullptr;
     }
     qDeleteAll(m_lines);

@@ -1,8 +1,31 @@
 #include "phonebackends.h"
 
+#include "ctilib.h"
+#include "globallogger.h"
+#include "msettings.h"
+#include "msettingsstore.h"
+#include "phoneapi.h"
+#include "promptservice.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QLabel>
+#include <QSystemTrayIcon>
+
 PhoneBackends::PhoneBackends(QObject *parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("phoneBackends"));
+}
+
+PhoneBackends::~PhoneBackends()
+{
+    // A driver released with deferred deletion that no event loop deleted.
+    delete phoneApi.data();
+}
+
+void PhoneBackends::setWidgets(const Widgets &widgets)
+{
+    w = widgets;
 }
 
 void PhoneBackends::setVolumes(int input, int output)
@@ -11,7 +34,265 @@ void PhoneBackends::setVolumes(int input, int output)
     outputVolume = output;
 }
 
+void PhoneBackends::onSessionStarted(const PbxSession::SessionStart &start)
+{
+    appMode = start.mode;
+    capabilities = start.capabilities;
+    accountPromptSuppressed = false;
+}
+
 void PhoneBackends::onSessionEnded()
 {
     sipRegistered = false;
+    // Without the PBX the desk phone cannot be driven: its lines end with the
+    // session and the next log-in asks for the authorisation again.
+    if (phoneApi || phoneApiAuthorized)
+        resetPhoneApi();
+}
+
+// ---------------------------------------------------------------- desk phone
+
+void PhoneBackends::updatePhoneApi()
+{
+    if (!settings || settings->getSelectedAccount().isEmpty()) {
+        resetPhoneApi();
+        return;
+    }
+    const QString selected = settings->getSelectedAccount();
+    const IdentityList identities = settings->getAccountList();
+    for (const IdentityEntry &id : identities) {
+        if (id.identifier != selected || id.type.toUpper() != QLatin1String("SIP") || id.sipUsername.isEmpty())
+            continue;
+        if (!id.phoneVendor.isEmpty() && id.phoneUserAgent.contains(id.phoneVendor, Qt::CaseInsensitive))
+            updatePhoneInfo(id.phoneUserAgent, QStringLiteral("%1 %2").arg(id.phoneVendor, id.phoneModel),
+                            id.phoneIp);
+        else
+            updatePhoneInfo(QString(), QString(), QString());
+        break;
+    }
+    displayPhoneApiAvailability();
+}
+
+void PhoneBackends::updatePhoneInfo(const QString &userAgent, const QString &phoneNameIn, const QString &phoneIpIn)
+{
+    if (!ctiLib || !settings)
+        return;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "useragent:" << userAgent << "phoneName:" << phoneNameIn
+                            << "phoneIP:" << phoneIpIn;
+    if (appMode != MSETTINGS::AppModeDeskPhone)
+        return;
+
+    const int previousBrand = phoneBrand;
+    QString phoneName = phoneNameIn;
+    QString phoneIp = phoneIpIn;
+    const DeskPhone::Recognition found = DeskPhone::recognise(userAgent);
+    QString firmware = found.firmware;
+    int brand = found.brand;
+    if (!found.phoneName.isEmpty())
+        phoneName = found.phoneName;
+
+    if (found.firmwareTooOld && !firmwareWarningShown) {
+        PromptService::Message msg;
+        msg.kind = PromptService::Kind::Warning;
+        msg.title = tr("Modalità telefono fisso");
+        msg.text = tr("Il telefono %1 associato a questa identità ha un firmware la cui versione non consente "
+                      "l'uso delle API specifiche. \nE' necessario che il telefono abbia una versione firmware "
+                      "superiore o uguale alla 8.7.3.\nFino ad allora il telefono non può essere comandato in "
+                      "modalità telefono fisso.")
+                       .arg(phoneName);
+        msg.buttons = QMessageBox::Ok;
+        firmwareWarningShown = true;
+        prompts().message(w.window, msg);
+    }
+
+    bool usable = brand != 0 && !phoneName.isEmpty();
+    if (usable && !phoneApiAuthorized) {
+        // The authorisation request; the answer arrives through onPApiAuthorized.
+        if (ctiLib)
+            ctiLib->phoneCommandGetDndStatus();
+        usable = phoneApiAuthorized;
+    }
+    if (!usable) {
+        phoneName.clear();
+        firmware.clear();
+        phoneIp.clear();
+        brand = 0;
+    }
+
+    if (phoneApi && (brand == 0 || brand != previousBrand))
+        resetPhoneApi();
+
+    phoneBrand = brand;
+    associatedPhoneName = phoneName;
+    associatedPhoneIp = phoneIp;
+
+    if (brand == 0 || phoneApi || !phoneApiAuthorized || !ctiLib)
+        return;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "PhoneAPI initialization for brand" << brand << "...";
+    PhoneApi *api = new PhoneApi(ctiLib, ctiLib->getUserExtension(), settings->getMAddress(), firmware, brand,
+                                 serviceCodes ? *serviceCodes : noCodes);
+    phoneApi = api;
+    if (!api->isInitialized()) {
+        resetPhoneApi();
+        return;
+    }
+    if (QObject *hub = callHub.data()) {
+        connect(api, SIGNAL(sigConnectedCall(QString, QString, qlonglong)), hub,
+                SLOT(onPApiCallEstablished(QString, QString, qlonglong)));
+        connect(api, SIGNAL(sigDisconnectedCall(QString, QString, qlonglong)), hub,
+                SLOT(onPApiCallFinished(QString, QString, qlonglong)));
+        connect(api, SIGNAL(sigIncomingCall(QString, QString, qlonglong)), hub,
+                SLOT(onPApiIcomingCall(QString, QString, qlonglong)));
+        connect(api, SIGNAL(sigOutgoingCall(QString, QString, qlonglong)), hub,
+                SLOT(onPApiOutgoingCall(QString, QString, qlonglong)));
+        connect(api, SIGNAL(sigMissedCall(QString, QString, qlonglong)), hub,
+                SLOT(onPApiMissedCall(QString, QString, qlonglong)));
+        connect(api, SIGNAL(sigDndStatusChanged(bool)), hub, SLOT(updateDndStatus(bool)));
+        connect(api, SIGNAL(sigHoldCall(qlonglong, bool)), hub, SLOT(onLineOnHoldChanged(qlonglong, bool)));
+    }
+    emit deskPhoneReady(api);
+}
+
+void PhoneBackends::onPApiAuthorized(bool authorized)
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "PApi authorized:" << (authorized ? "YES" : "NO");
+    if (appMode != MSETTINGS::AppModeDeskPhone) {
+        logLine(UNQL::LOG_FATAL) << Q_FUNC_INFO << "Got PApi notification while not running in MPRO mode!";
+        return;
+    }
+    if (!authorized) {
+        resetPhoneApi();
+        prompts().showTrayMessage(w.trayIcon, MSETTINGS::getLongApplicationName(),
+                                  tr("Errore di autenticazione sul telefono associato.\nContatta "
+                                     "l'amministratore del PBX."),
+                                  QSystemTrayIcon::Information, 5000);
+        return;
+    }
+    phoneApiAuthorized = true;
+    updatePhoneApi();
+}
+
+void PhoneBackends::resetPhoneApi()
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "PhoneAPI deinitialization...";
+    if (PhoneApi *api = phoneApi.data()) {
+        api->disconnect();
+        api->setDisconnected();
+        api->deleteLater();
+    }
+    phoneApi = nullptr;
+    phoneApiAuthorized = false;
+    firmwareWarningShown = false;
+    associatedPhoneIp.clear();
+    associatedPhoneName.clear();
+    phoneBrand = 0;
+    displayPhoneApiAvailability();
+}
+
+void PhoneBackends::displayPhoneApiAvailability()
+{
+    if (appMode != MSETTINGS::AppModeDeskPhone)
+        return;
+    if (!phoneApi) {
+        if (w.btnDnd) {
+            w.btnDnd->setEnabled(false);
+            w.btnDnd->hide();
+        }
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Phone API is NOT available for" << associatedPhoneName;
+    } else {
+        phoneApi->m_dtmfOneCharPerStep = !(capabilities & DeskPhone::CapDtmfString);
+        if (w.btnDnd) {
+            w.btnDnd->setEnabled(true);
+            w.btnDnd->show();
+        }
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Phone API available for" << associatedPhoneName;
+    }
+    if (w.lblAccountInfo) {
+        w.lblAccountInfo->setText(tr("Tel. associato: %1").arg(associatedPhoneName));
+        w.lblAccountInfo->setVisible(phoneApi && !associatedPhoneName.isEmpty());
+    }
+}
+
+// ---------------------------------------------------------------- audio levels
+
+void PhoneBackends::setInputAudioValue(int value)
+{
+    if (w.btnInputAudio)
+        w.btnInputAudio->setIcon(value > 0 ? w.micOn : w.micOff);
+    // A level above 0 unmutes and is kept; 0 while muted is the slider
+    // following the mute and leaves the kept level alone.
+    if (value > 0) {
+        inputMuted = false;
+        if (audio)
+            audio->muteInputAudio(false);
+    }
+    if (!inputMuted)
+        inputVolume = value;
+    if (w.hsldInputAudio) {
+        // Setting the slider re-enters through its value signal with the same
+        // value; the state above is already settled then.
+        w.hsldInputAudio->setValue(value);
+        w.hsldInputAudio->setToolTip(QStringLiteral("%1%").arg(value));
+    }
+    if (audio)
+        audio->setInputAudioValue(value);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Mic Volume Level:" << value;
+}
+
+void PhoneBackends::setOutputAudioValue(int value)
+{
+    if (w.btnOutputAudio)
+        w.btnOutputAudio->setIcon(value > 0 ? w.speakerOn : w.speakerOff);
+    if (value > 0)
+        outputMuted = false;
+    if (!outputMuted)
+        outputVolume = value;
+    if (w.hsldOutputAudio) {
+        w.hsldOutputAudio->setValue(value);
+        w.hsldOutputAudio->setToolTip(QStringLiteral("%1%").arg(value));
+    }
+    if (audio)
+        audio->setOutputAudioValue(value);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Speaker Volume Level:" << value;
+}
+
+void PhoneBackends::setMuteInputAudio(bool mute)
+{
+    if (appMode != MSETTINGS::AppModeSoftphone || !audio || mute == inputMuted)
+        return;
+    inputMuted = mute;
+    audio->muteInputAudio(mute);
+    if (mute) {
+        if (w.hsldInputAudio)
+            inputVolume = w.hsldInputAudio->value();
+        audio->setInputAudioValue(0);
+        if (w.hsldInputAudio)
+            w.hsldInputAudio->setValue(0);
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Mic Mute Enabled.";
+    } else {
+        audio->setInputAudioValue(inputVolume);
+        if (w.hsldInputAudio)
+            w.hsldInputAudio->setValue(inputVolume);
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Mic Mute Disabled.";
+    }
+}
+
+void PhoneBackends::setMuteOutputAudio(bool mute)
+{
+    if (appMode != MSETTINGS::AppModeSoftphone || !audio || mute == outputMuted)
+        return;
+    outputMuted = mute;
+    if (mute) {
+        if (w.hsldOutputAudio)
+            outputVolume = w.hsldOutputAudio->value();
+        audio->setOutputAudioValue(0);
+        if (w.hsldOutputAudio)
+            w.hsldOutputAudio->setValue(0);
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Speaker Mute Enabled.";
+    } else {
+        audio->setOutputAudioValue(outputVolume);
+        if (w.hsldOutputAudio)
+            w.hsldOutputAudio->setValue(outputVolume);
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Speaker Mute Disabled.";
+    }
 }
