@@ -10,6 +10,7 @@
 #include "customshortcut.h"
 #include "desklinestartup.h"
 #include "directorypanel.h"
+#include "dlgauthentication.h"
 #include "globallogger.h"
 #include "messagingpanel.h"
 #include "mpguiassets.h"
@@ -385,7 +386,21 @@ void MPGui::disconnectedFromM(QString reason)
         msg.title = tr("Errore autenticazione");
         msg.text = tr("Username o password errati, modificarli per connettersi");
         msg.buttons = QMessageBox::Ok;
-        prompts().message(nullptr, msg);
+        QPointer<MPGui> self(this);
+        const bool ok = prompts().message(nullptr, msg) == QMessageBox::Ok;
+        // The box ran its own event loop: check the window and its settings
+        // again before the credential dialog uses them.
+        if (!self)
+            return;
+        if (ok && settingsDialog) {
+            QPointer<dlgAuthentication> dlg(new dlgAuthentication(settingsStore));
+            dlg->restoreParameters();
+            prompts().execDialog(dlg);
+            if (dlg)
+                dlg->deleteLater();
+            if (!self)
+                return;
+        }
     }
 
     const QString shown = PbxSession::shownReason(parsed, reason);
