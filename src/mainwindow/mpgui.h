@@ -202,6 +202,17 @@ public slots:
     void toggleMuteInputAudio();
     void toggleMuteOutputAudio();
     void onAudioDevicesChange();
+    // Softphone registration and engine reports.
+    void onSipAccountRegistered();
+    void onSipAccountUnregistered();
+    void onSipAccountRegistrationFailed();
+    void onSipAccountTlsRegistrationFailed();
+    void onSipAccountNotRegistered();
+    void onMPengineError(int level, const QString &text);
+    void onMPEngineWarning(const QString &text);
+    void onPlantronicsHeadsetAttached(const QString &, const QString &, const QString &);
+    void onPlantronicsHeadsetDetached(const QString &deviceName);
+    void onPlantronicsHeadsetMuteInput(bool mute);
 
     // --- identities and account selection (main window)
     void onIdentitiesReceived(const IdentityList &list);

@@ -79,6 +79,13 @@ public:
     MPEngine *engine() const { return phoneEngine; }
     PhoneApi *deskPhone() const { return phoneApi; }
     bool isSipRegistered() const { return sipRegistered; }
+    // The registration shown in the window; returns the previous state.
+    bool setSipRegistered(bool registered)
+    {
+        const bool was = sipRegistered;
+        sipRegistered = registered;
+        return was;
+    }
     bool isPhoneApiAuthorized() const { return phoneApiAuthorized; }
     int brand() const { return phoneBrand; }
     QString phoneName() const { return associatedPhoneName; }
