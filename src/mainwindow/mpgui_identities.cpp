@@ -23,10 +23,14 @@ void MPGui::onIdentitiesReceived(const IdentityList &list)
 {
     if (!ctiLib || !settingsDialog)
         return;
-    if (list == settingsStore->getAccountList())
+    // An unchanged list is ignored, but not the session's first one: an empty
+    // first list equals the empty list a log-in starts with, and still has to
+    // settle the selection.
+    if (phones->identitiesReceived && list == settingsStore->getAccountList())
         return;
     if (phones->identitiesBusy || settingsDialog->isVisible())
         return;
+    phones->identitiesReceived = true;
 
     QPointer<MPGui> self(this);
     QPointer<PhoneBackends> backends(phones);

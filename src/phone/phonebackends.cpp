@@ -39,6 +39,7 @@ void PhoneBackends::onSessionStarted(const PbxSession::SessionStart &start)
     appMode = start.mode;
     capabilities = start.capabilities;
     accountPromptSuppressed = false;
+    identitiesReceived = false;
 }
 
 void PhoneBackends::onSessionEnded()

@@ -73,6 +73,8 @@ public:
     // asked again until the next log-in); the identities slot is running.
     bool accountPromptSuppressed = false;
     bool identitiesBusy = false;
+    // A list of identities has arrived in this session.
+    bool identitiesReceived = false;
 
     void setSoftphoneAudio(SoftphoneAudio *engineAudio) { audio = engineAudio; }
 
