@@ -6,7 +6,8 @@
 
 #include <tuple>
 
-namespace DeskPhone {
+namespace DeskPhone
+{
 
 bool snomFirmwareSupported(const QString &firmware)
 {

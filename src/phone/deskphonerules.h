@@ -4,16 +4,17 @@
 
 #include <QString>
 
-namespace DeskPhone {
+namespace DeskPhone
+{
 
 // The capability bit that lets the desk phone take a DTMF string in one
 // command (clear: one character per step).
 constexpr quint32 CapDtmfString = 1u << 3;
 
 struct Recognition {
-    int brand = 0;          // PhoneApi::Brand; 0 when the phone cannot be driven
-    QString phoneName;      // display name ("Snom D785", "Yealink SIP-T46S")
-    QString firmware;       // firmware text of a Snom phone, empty for the others
+    int brand = 0;               // PhoneApi::Brand; 0 when the phone cannot be driven
+    QString phoneName;           // display name ("Snom D785", "Yealink SIP-T46S")
+    QString firmware;            // firmware text of a Snom phone, empty for the others
     bool firmwareTooOld = false; // a Snom phone whose firmware is below 8.7.3
 };
 

@@ -7,7 +7,8 @@
 #include <QDebug>
 #include <QTimer>
 
-namespace {
+namespace
+{
 // Splitting at the empty separator with empty parts kept: an empty string,
 // each character, another empty string. The phone takes lists of this shape.
 QStringList splitChars(const QString &text)
@@ -16,8 +17,8 @@ QStringList splitChars(const QString &text)
 }
 } // namespace
 
-PhoneApi::PhoneApi(CtiLib *cti, const QString &ownExtension, const QString &pbxAddress,
-                   const QString &firmwareVersion, int brand, const QMap<int, QString> &serviceCodes, QObject *parent)
+PhoneApi::PhoneApi(CtiLib *cti, const QString &ownExtension, const QString &pbxAddress, const QString &firmwareVersion,
+                   int brand, const QMap<int, QString> &serviceCodes, QObject *parent)
     : QObject(parent), m_pbxAddress(pbxAddress), m_ownExtension(ownExtension), m_firmwareVersion(firmwareVersion),
       m_cti(cti), m_brand(brand), m_serviceCodes(&serviceCodes)
 {
@@ -169,9 +170,9 @@ QList<qlonglong> PhoneApi::removeLinesOf(const QString &cstaId)
 
 // --- phone events
 
-#define LOG_EVENT(kind)                                                                                            \
-    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << kind << cstaId << "remoteNum:" << remoteNum << "- remoteName: "      \
-                           << remoteName
+#define LOG_EVENT(kind)                                                                                                \
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << kind << cstaId << "remoteNum:" << remoteNum                               \
+                           << "- remoteName: " << remoteName
 
 void PhoneApi::onPhoneEventIncomingCall(const QString &remoteNum, const QString &remoteName, const QString &cstaId)
 {
@@ -187,8 +188,7 @@ void PhoneApi::onPhoneEventOutgoingCall(const QString &remoteNum, const QString 
     emit sigOutgoingCall(remoteNum, remoteName, id);
 }
 
-void PhoneApi::onPhoneEventEstablishedCall(const QString &remoteNum, const QString &remoteName,
-                                           const QString &cstaId)
+void PhoneApi::onPhoneEventEstablishedCall(const QString &remoteNum, const QString &remoteName, const QString &cstaId)
 {
     LOG_EVENT("Established call - cstaId:");
     QString num = remoteNum;
@@ -480,8 +480,8 @@ bool PhoneApi::isDtmfQueueIdle() const
 
 void PhoneApi::processDtmfSequence(qlonglong lineId, const QStringList &dtmfs)
 {
-    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "dtmfSeqList: [" << dtmfs.join(QLatin1Char(' ')) << "] dtmfLine:"
-                           << lineId;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "dtmfSeqList: [" << dtmfs.join(QLatin1Char(' '))
+                           << "] dtmfLine:" << lineId;
     if (lineId == -1 || dtmfs.isEmpty())
         return;
     m_dtmfQueue.append(qMakePair(lineId, dtmfs));

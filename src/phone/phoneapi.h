@@ -27,7 +27,7 @@ struct PhoneLineInfo {
 // One phone command as the driver hands it to the CTI library; tests can
 // catch them through PhoneApi::setCommandHook instead of sending them.
 struct PhoneCommand {
-    QString name;   // "answer", "hangup", "hold", "resume", "transfer", "makeCall", "pressKeys", "sendDtmfs", "getDnd"
+    QString name; // "answer", "hangup", "hold", "resume", "transfer", "makeCall", "pressKeys", "sendDtmfs", "getDnd"
     QString cstaId;
     QString number; // transfer target or number dialled
     QString account;

@@ -65,8 +65,7 @@ void PhoneBackends::updatePhoneApi()
         if (id.identifier != selected || id.type.toUpper() != QLatin1String("SIP") || id.sipUsername.isEmpty())
             continue;
         if (!id.phoneVendor.isEmpty() && id.phoneUserAgent.contains(id.phoneVendor, Qt::CaseInsensitive))
-            updatePhoneInfo(id.phoneUserAgent, QStringLiteral("%1 %2").arg(id.phoneVendor, id.phoneModel),
-                            id.phoneIp);
+            updatePhoneInfo(id.phoneUserAgent, QStringLiteral("%1 %2").arg(id.phoneVendor, id.phoneModel), id.phoneIp);
         else
             updatePhoneInfo(QString(), QString(), QString());
         break;

@@ -9,8 +9,8 @@
 
 #include "ctilib.h"
 #include "deskphonerules.h"
-#include "phoneapi.h"
 #include "pbxsessionrules.h"
+#include "phoneapi.h"
 
 #include <QIcon>
 #include <QMap>

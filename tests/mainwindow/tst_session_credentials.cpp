@@ -1,8 +1,8 @@
 // A refused password opens the credential dialog; new credentials are kept
 // and restart the session, unchanged ones only close the dialog.
+#include "msettingsstore.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
-#include "msettingsstore.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>
@@ -25,9 +25,12 @@ void TestSessionCredentials::credentialDialog_data()
     QTest::addColumn<QString>("typedUser");
     QTest::addColumn<QString>("typedPassword");
     QTest::addColumn<bool>("restart");
-    QTest::newRow("new password") << "demo" << "demo" << true;
-    QTest::newRow("new user") << "luca" << "" << true;
-    QTest::newRow("nothing changed") << "demo" << "" << false;
+    QTest::newRow("new password") << "demo"
+                                  << "demo" << true;
+    QTest::newRow("new user") << "luca"
+                              << "" << true;
+    QTest::newRow("nothing changed") << "demo"
+                                     << "" << false;
 }
 
 void TestSessionCredentials::credentialDialog()

@@ -14,7 +14,8 @@
 
 using namespace sessiontest;
 
-namespace {
+namespace
+{
 PbxSimData dataWithPhone(const QString &userAgent, const QString &vendor)
 {
     PbxSimData data = PbxSimData::demo();
@@ -120,8 +121,12 @@ void TestSessionDeskPhone::transferPerBrand_data()
     QTest::addColumn<QString>("agent");
     QTest::addColumn<QString>("vendor");
     QTest::addColumn<QString>("command");
-    QTest::newRow("snom") << "snomD785/10.1.54.13" << "snom" << "phoneTransfer";
-    QTest::newRow("yealink") << "Yealink SIP-T46S 66.86.0.15" << "Yealink" << "phonePressKeys";
+    QTest::newRow("snom") << "snomD785/10.1.54.13"
+                          << "snom"
+                          << "phoneTransfer";
+    QTest::newRow("yealink") << "Yealink SIP-T46S 66.86.0.15"
+                             << "Yealink"
+                             << "phonePressKeys";
 }
 
 void TestSessionDeskPhone::transferPerBrand()

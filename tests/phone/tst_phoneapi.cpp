@@ -10,11 +10,12 @@
 
 Q_DECLARE_METATYPE(PhoneCommand)
 
-namespace {
+namespace
+{
 const QString Empty;
 
-PhoneCommand cmd(const QString &name, const QString &csta = {}, const QString &number = {},
-                 const QString &account = {}, const QStringList &list = {})
+PhoneCommand cmd(const QString &name, const QString &csta = {}, const QString &number = {}, const QString &account = {},
+                 const QStringList &list = {})
 {
     return PhoneCommand{name, csta, number, account, list};
 }
@@ -177,15 +178,33 @@ void TestPhoneApi::parkingSlotNameSwap_data()
     QTest::addColumn<QString>("last");
     QTest::addColumn<QString>("number");
     QTest::addColumn<bool>("swapped");
-    QTest::newRow("inside") << "701" << "720" << "705" << true;
-    QTest::newRow("first slot") << "701" << "720" << "701" << true;
-    QTest::newRow("last slot") << "701" << "720" << "720" << true;
-    QTest::newRow("above") << "701" << "720" << "721" << false;
-    QTest::newRow("not a number") << "701" << "720" << "abc" << false;
-    QTest::newRow("no last") << "701" << "" << "705" << false;
-    QTest::newRow("last not above first") << "701" << "701" << "701" << false;
-    QTest::newRow("first zero") << "0" << "720" << "705" << false;
-    QTest::newRow("first not numeric") << "x" << "720" << "705" << false;
+    QTest::newRow("inside") << "701"
+                            << "720"
+                            << "705" << true;
+    QTest::newRow("first slot") << "701"
+                                << "720"
+                                << "701" << true;
+    QTest::newRow("last slot") << "701"
+                               << "720"
+                               << "720" << true;
+    QTest::newRow("above") << "701"
+                           << "720"
+                           << "721" << false;
+    QTest::newRow("not a number") << "701"
+                                  << "720"
+                                  << "abc" << false;
+    QTest::newRow("no last") << "701"
+                             << ""
+                             << "705" << false;
+    QTest::newRow("last not above first") << "701"
+                                          << "701"
+                                          << "701" << false;
+    QTest::newRow("first zero") << "0"
+                                << "720"
+                                << "705" << false;
+    QTest::newRow("first not numeric") << "x"
+                                       << "720"
+                                       << "705" << false;
 }
 
 void TestPhoneApi::parkingSlotNameSwap()
@@ -299,8 +318,8 @@ void TestPhoneApi::brandCommands_data()
                                          << QList<PhoneCommand>{cmd("pressKeys", {}, {}, {}, keys)};
     QTest::newRow("grandstream second call") << 4 << "second" << false << QList<PhoneCommand>{};
     QTest::newRow("snom attended start") << 1 << "atxfer" << true << QList<PhoneCommand>{cmd("hold", "C")};
-    QTest::newRow("yealink attended start") << 2 << "atxfer" << true
-                                            << QList<PhoneCommand>{cmd("pressKeys", {}, {}, {}, {"TRANSFER"})};
+    QTest::newRow("yealink attended start")
+        << 2 << "atxfer" << true << QList<PhoneCommand>{cmd("pressKeys", {}, {}, {}, {"TRANSFER"})};
     QTest::newRow("grandstream attended start") << 4 << "atxfer" << false << QList<PhoneCommand>{};
     QTest::newRow("no brand redirect") << 0 << "redirect" << false << QList<PhoneCommand>{};
 }

@@ -14,7 +14,8 @@
 #include <QSignalSpy>
 #include <QSlider>
 
-namespace {
+namespace
+{
 IdentityEntry identity(const QString &name, const QString &userAgent, const QString &vendor,
                        const QString &model = QStringLiteral("X"))
 {
@@ -112,18 +113,28 @@ void TestPhoneBackends::recognise_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("firmware");
     QTest::addColumn<bool>("tooOld");
-    QTest::newRow("snom D785") << "snomD785/10.1.54.13" << 1 << "Snom D785" << "10.1.54.13" << false;
-    QTest::newRow("snom 8.7.3") << "snom320/8.7.3.25" << 1 << "Snom 320" << "8.7.3.25" << false;
-    QTest::newRow("snom 8.7.2") << "snom320/8.7.2" << 0 << "Snom 320" << "8.7.2" << true;
-    QTest::newRow("snom no slash") << "snom300" << 0 << "Snom 300" << "snom300" << true;
-    QTest::newRow("SNOM upper case") << "SNOM715/8.9.3" << 1 << "Snom SNOM715" << "8.9.3" << false;
-    QTest::newRow("yealink") << "Yealink SIP-T46S 66.86.0.15" << 2 << "Yealink SIP-T46S" << "" << false;
-    QTest::newRow("yealink no blank") << "Yealink" << 2 << "Yealink" << "" << false;
-    QTest::newRow("grandstream") << "Grandstream GXP2170 1.0.11.3" << 4 << "Grandstream GXP2170 1.0.11.3" << ""
-                                 << false;
-    QTest::newRow("grandstream slash") << "Grandstream GXP2170/1.0" << 4 << "Grandstream GXP2170" << "" << false;
-    QTest::newRow("other") << "Cisco/1.0" << 0 << "" << "" << false;
-    QTest::newRow("empty") << "" << 0 << "" << "" << false;
+    QTest::newRow("snom D785") << "snomD785/10.1.54.13" << 1 << "Snom D785"
+                               << "10.1.54.13" << false;
+    QTest::newRow("snom 8.7.3") << "snom320/8.7.3.25" << 1 << "Snom 320"
+                                << "8.7.3.25" << false;
+    QTest::newRow("snom 8.7.2") << "snom320/8.7.2" << 0 << "Snom 320"
+                                << "8.7.2" << true;
+    QTest::newRow("snom no slash") << "snom300" << 0 << "Snom 300"
+                                   << "snom300" << true;
+    QTest::newRow("SNOM upper case") << "SNOM715/8.9.3" << 1 << "Snom SNOM715"
+                                     << "8.9.3" << false;
+    QTest::newRow("yealink") << "Yealink SIP-T46S 66.86.0.15" << 2 << "Yealink SIP-T46S"
+                             << "" << false;
+    QTest::newRow("yealink no blank") << "Yealink" << 2 << "Yealink"
+                                      << "" << false;
+    QTest::newRow("grandstream") << "Grandstream GXP2170 1.0.11.3" << 4 << "Grandstream GXP2170 1.0.11.3"
+                                 << "" << false;
+    QTest::newRow("grandstream slash") << "Grandstream GXP2170/1.0" << 4 << "Grandstream GXP2170"
+                                       << "" << false;
+    QTest::newRow("other") << "Cisco/1.0" << 0 << ""
+                           << "" << false;
+    QTest::newRow("empty") << "" << 0 << ""
+                           << "" << false;
 }
 
 void TestPhoneBackends::recognise()
@@ -205,8 +216,7 @@ void TestPhoneBackends::deskPhoneNeedsAuthorisation()
 void TestPhoneBackends::refusalDropsDriverAndTells()
 {
     Fixture f(MSETTINGS::AppModeDeskPhone);
-    f.select(identity(QStringLiteral("acc"), QStringLiteral("Yealink SIP-T46S 66.86.0.15"),
-                      QStringLiteral("Yealink")));
+    f.select(identity(QStringLiteral("acc"), QStringLiteral("Yealink SIP-T46S 66.86.0.15"), QStringLiteral("Yealink")));
     f.phones.onPApiAuthorized(true);
     QVERIFY(f.phones.deskPhone());
     f.phones.onPApiAuthorized(false);
@@ -251,8 +261,7 @@ void TestPhoneBackends::brandChangeResetsDriver()
     f.select(identity(QStringLiteral("acc"), QStringLiteral("snomD785/10.1.54.13"), QStringLiteral("snom")));
     f.phones.onPApiAuthorized(true);
     QVERIFY(f.phones.deskPhone());
-    f.select(identity(QStringLiteral("acc"), QStringLiteral("Yealink SIP-T46S 66.86.0.15"),
-                      QStringLiteral("yealink")));
+    f.select(identity(QStringLiteral("acc"), QStringLiteral("Yealink SIP-T46S 66.86.0.15"), QStringLiteral("yealink")));
     f.phones.updatePhoneApi();
     // The reset cleared the authorisation: no driver until the PBX allows again.
     QVERIFY(!f.phones.deskPhone());
