@@ -94,8 +94,16 @@ void MPGui::onSelectedAccountChanged()
             if (self)
                 disconnectFromM();
         }
-        // The softphone engine for the selected SIP identity is made by the
-        // softphone back-end (initOrUpdatePhoneEngine).
+        else {
+            const IdentityList identities = settingsStore->getAccountList();
+            for (const IdentityEntry &entry : identities) {
+                if (entry.identifier == selected && entry.type.toUpper() == QLatin1String("SIP") &&
+                    !entry.sipUsername.isEmpty()) {
+                    phones->initOrUpdatePhoneEngine(entry, settingsStore->getSipRegistrarAddress());
+                    break;
+                }
+            }
+        }
         break;
     default:
         break;

@@ -3,6 +3,7 @@
 #include "ctilib.h"
 #include "globallogger.h"
 #include "msettings.h"
+#include "mpengine.h"
 #include "msettingsstore.h"
 #include "phoneapi.h"
 #include "promptservice.h"
@@ -17,10 +18,31 @@ PhoneBackends::PhoneBackends(QObject *parent) : QObject(parent)
     setObjectName(QStringLiteral("phoneBackends"));
 }
 
+namespace {
+// The engine's audio controls as the window drives them.
+class EngineAudio : public SoftphoneAudio
+{
+public:
+    explicit EngineAudio(MPEngine *e) : engine(e) {}
+    void muteInputAudio(bool mute) override { engine->muteInputAudio(mute); }
+    void setInputAudioValue(int value) override { engine->setInputAudioValue(value); }
+    void setOutputAudioValue(int value) override { engine->setOutputAudioValue(value); }
+
+private:
+    MPEngine *engine;
+};
+} // namespace
+
 PhoneBackends::~PhoneBackends()
 {
     // A driver released with deferred deletion that no event loop deleted.
     delete phoneApi.data();
+    if (phoneEngine) {
+        phoneEngine->disconnect();
+        phoneEngine->shutdown();
+        delete phoneEngine;
+        phoneEngine = nullptr;
+    }
 }
 
 void PhoneBackends::setWidgets(const Widgets &widgets)
@@ -211,6 +233,116 @@ void PhoneBackends::displayPhoneApiAvailability()
         w.lblAccountInfo->setText(tr("Tel. associato: %1").arg(associatedPhoneName));
         w.lblAccountInfo->setVisible(phoneApi && !associatedPhoneName.isEmpty());
     }
+}
+
+// ---------------------------------------------------------------- softphone
+
+void PhoneBackends::releasePhoneEngine()
+{
+    if (!phoneEngine)
+        return;
+    if (audio == engineAudio.get())
+        audio = nullptr;
+    engineAudio.reset();
+    MPEngine *old = phoneEngine;
+    phoneEngine = nullptr;
+    old->disconnect();
+    old->shutdown();
+    old->deleteLater();
+}
+
+void PhoneBackends::initOrUpdatePhoneEngine(const IdentityEntry &identity, const QString &registrarAddress)
+{
+    if (!ctiLib || !settings)
+        return;
+    settings->updateDisplayedCodecs(identity.codecList);
+    if (phoneEngine) {
+        if (phoneEngine->isShutdownInProgress()) {
+            logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO
+                                        << "MPEngine shutdown is in progress, abort engine re-initialization to "
+                                           "avoid crash...";
+            return;
+        }
+        const MctiConfig &current = phoneEngine->configuration();
+        if (current.sipUsername == identity.sipUsername && current.sipRegistrarAddress.given &&
+            current.sipRegistrarAddress.value == registrarAddress) {
+            phoneEngine->updateCodecsOrder(identity.codecList);
+            phoneEngine->updateDtmfMode(identity.dtmfMode);
+            if (!sipRegistered)
+                phoneEngine->registerSipAccount();
+            if (current.sipTos.value == identity.sipTos && current.audioTos.value == identity.audioTos)
+                return;
+            if (w.trayIcon && w.trayIcon->isVisible() && !pbxSettingsNoticeShown) {
+                prompts().showTrayMessage(w.trayIcon, MSETTINGS::getLongApplicationName(),
+                                          tr("Le impostazioni della centrale sono cambiate. Per usarle "
+                                             "disconnettersi e riconnettersi."),
+                                          QSystemTrayIcon::Information, 4000);
+                pbxSettingsNoticeShown = true;
+            }
+            return;
+        }
+        releasePhoneEngine();
+    }
+    pbxSettingsNoticeShown = false;
+
+    settings->setMPhoneSipAccount(ctiLib->getUserExtension(), identity.sipUsername, identity.sipPassword);
+    MctiConfig config = settings->getConfig();
+    if (config.sipTos.value == 0)
+        config.sipTos.set(identity.sipTos);
+    if (config.audioTos.value == 0)
+        config.audioTos.set(identity.audioTos);
+    config.dtmfMode = identity.dtmfMode;
+    config.codecsOrder = identity.codecList;
+
+    auto *engine = new MPEngine(serviceCodes ? *serviceCodes : noCodes, config);
+    if (!engine->isStarted()) {
+        engine->disconnect();
+        engine->shutdown();
+        engine->deleteLater();
+        // The engine reported its failure while it was being built, before
+        // anything could hear it: tell the user now.
+        if (QObject *hub = callHub.data())
+            QMetaObject::invokeMethod(hub, "onMPengineError", Q_ARG(int, 3),
+                                      Q_ARG(QString, tr("Il motore SIP non è partito: il telefono non è "
+                                                        "disponibile.")));
+        return;
+    }
+    phoneEngine = engine;
+    engineAudio.reset(new EngineAudio(engine));
+    audio = engineAudio.get();
+
+    // The window's status, audio and headset slots. The call pipeline's
+    // slots are connected by call handling (phoneEngineReady).
+    if (QObject *hub = callHub.data()) {
+        connect(engine, SIGNAL(sigRegistrationOk()), hub, SLOT(onSipAccountRegistered()));
+        connect(engine, SIGNAL(sigUnregistrationOk()), hub, SLOT(onSipAccountUnregistered()));
+        connect(engine, SIGNAL(sigRegistrationFail()), hub, SLOT(onSipAccountRegistrationFailed()));
+        connect(engine, SIGNAL(sigRegistrationTlsFail()), hub, SLOT(onSipAccountTlsRegistrationFailed()));
+        connect(engine, SIGNAL(sigOnHoldOk(qlonglong, bool)), hub, SLOT(onLineOnHoldChanged(qlonglong, bool)));
+        connect(engine, SIGNAL(sigError(int, QString)), hub, SLOT(onMPengineError(int, QString)));
+        connect(engine, SIGNAL(sigNotify(QString)), hub, SLOT(onMPEngineWarning(QString)));
+        connect(engine, SIGNAL(sigPlantronicsHeadsetDetached(QString)), hub,
+                SLOT(onPlantronicsHeadsetDetached(QString)));
+        connect(engine, SIGNAL(sigPlantronicsHeadsetAttached(QString, QString, QString)), hub,
+                SLOT(onPlantronicsHeadsetAttached(QString, QString, QString)));
+        connect(engine, SIGNAL(sigUpdatedOutputDevVolume(int)), hub, SLOT(setOutputAudioValue(int)));
+        connect(engine, SIGNAL(sigUpdatedInputDevVolume(int)), hub, SLOT(setInputAudioValue(int)));
+        connect(engine, SIGNAL(sigPlantronicsMuteChanged(bool)), hub, SLOT(onPlantronicsHeadsetMuteInput(bool)));
+    }
+    emit phoneEngineReady(engine);
+
+    if (!engine->init()) {
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO
+                                << "Velora CTI initialization failed, requesting unregister of SIP account.";
+        engine->unregisterSipAccount();
+        return;
+    }
+    if (!engine->isInputDevicePlantronics())
+        setInputAudioValue(inputVolume);
+    if (!engine->isOutputDevicePlantronics())
+        setOutputAudioValue(outputVolume);
+    settings->populateAudioDevices(engine->getAudioInputDeviceList(), engine->getAudioOutputDeviceList());
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora CTI initialization completed.";
 }
 
 // ---------------------------------------------------------------- audio levels

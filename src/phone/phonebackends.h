@@ -17,6 +17,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
+
 class CtiLib;
 class MPEngine;
 class MSettingsStore;
@@ -111,6 +113,12 @@ public slots:
     void resetPhoneApi();
     void displayPhoneApiAvailability();
 
+    // --- softphone: the engine for the selected SIP identity, updated in
+    // place while the SIP user and the registrar stay, re-created otherwise.
+    void initOrUpdatePhoneEngine(const IdentityEntry &identity, const QString &registrarAddress);
+    void releasePhoneEngine();
+    bool isPbxSettingsNoticeShown() const { return pbxSettingsNoticeShown; }
+
     // --- audio levels and mute
     void setInputAudioValue(int value);
     void setOutputAudioValue(int value);
@@ -122,6 +130,8 @@ public slots:
 signals:
     // A new desk-phone driver is connected and usable.
     void deskPhoneReady(PhoneApi *api);
+    // A new softphone engine is connected and initialised.
+    void phoneEngineReady(MPEngine *engine);
 
 private:
     Widgets w;
@@ -138,6 +148,8 @@ private:
     QString associatedPhoneIp;
     MPEngine *phoneEngine = nullptr;
     SoftphoneAudio *audio = nullptr;
+    std::unique_ptr<SoftphoneAudio> engineAudio;
+    bool pbxSettingsNoticeShown = false;
     QPointer<PhoneApi> phoneApi;
     int phoneBrand = 0;
     bool phoneApiAuthorized = false;
