@@ -30,8 +30,7 @@ void MPGui::toggleMuteOutputAudio()
 
 void MPGui::onAudioDevicesChange()
 {
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO;
-    // Without a softphone engine there is nothing to hand the devices to.
+    phones->onAudioDevicesChange();
 }
 
 // ---------------------------------------------------------------- registration

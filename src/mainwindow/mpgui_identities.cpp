@@ -93,8 +93,7 @@ void MPGui::onSelectedAccountChanged()
                               QStringLiteral("Non è stato selezionato alcun account, verrai disconnesso."));
             if (self)
                 disconnectFromM();
-        }
-        else {
+        } else {
             const IdentityList identities = settingsStore->getAccountList();
             for (const IdentityEntry &entry : identities) {
                 if (entry.identifier == selected && entry.type.toUpper() == QLatin1String("SIP") &&

@@ -2,8 +2,8 @@
 
 #include "ctilib.h"
 #include "globallogger.h"
-#include "msettings.h"
 #include "mpengine.h"
+#include "msettings.h"
 #include "msettingsstore.h"
 #include "phoneapi.h"
 #include "promptservice.h"
@@ -18,7 +18,8 @@ PhoneBackends::PhoneBackends(QObject *parent) : QObject(parent)
     setObjectName(QStringLiteral("phoneBackends"));
 }
 
-namespace {
+namespace
+{
 // The engine's audio controls as the window drives them.
 class EngineAudio : public SoftphoneAudio
 {
@@ -386,6 +387,19 @@ void PhoneBackends::setOutputAudioValue(int value)
     if (audio)
         audio->setOutputAudioValue(value);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Speaker Volume Level:" << value;
+}
+
+void PhoneBackends::onAudioDevicesChange()
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO;
+    if (!phoneEngine || !settings)
+        return;
+    phoneEngine->changeAudioDevices(settings->getConfig());
+    // The new devices get the levels the sliders show.
+    if (w.hsldOutputAudio)
+        setOutputAudioValue(w.hsldOutputAudio->value());
+    if (w.hsldInputAudio)
+        setInputAudioValue(w.hsldInputAudio->value());
 }
 
 void PhoneBackends::setMuteInputAudio(bool mute)

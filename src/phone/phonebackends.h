@@ -124,6 +124,7 @@ public slots:
     void setOutputAudioValue(int value);
     void setMuteInputAudio(bool mute);
     void setMuteOutputAudio(bool mute);
+    void onAudioDevicesChange();
     void toggleMuteInputAudio() { setMuteInputAudio(!inputMuted); }
     void toggleMuteOutputAudio() { setMuteOutputAudio(!outputMuted); }
 

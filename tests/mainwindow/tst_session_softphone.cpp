@@ -13,7 +13,8 @@
 
 using namespace sessiontest;
 
-namespace {
+namespace
+{
 const QStringList kSystemIn{QStringLiteral("Virtual WAV file input")};
 const QStringList kSystemOut{QStringLiteral("Virtual capture to WAV file sink")};
 } // namespace
