@@ -6,6 +6,8 @@ TEST_BUILD_DIR ?= build-test
 BENCH_BUILD_DIR ?= build-bench
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# Operating mode of the `make run` demo: cti, deskphone or softphone.
+MODE ?= cti
 
 .PHONY: all deps build run test bench fuzz format clean
 
@@ -19,7 +21,7 @@ build: deps
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	@bash scripts/run.sh $(BUILD_DIR)
+	@MODE=$(MODE) bash scripts/run.sh $(BUILD_DIR)
 
 test: deps
 	cmake -S . -B $(TEST_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DDESKLINE_SANITIZE=ON -DDESKLINE_TESTS=ON

@@ -11,14 +11,26 @@ if [ ! -x "$bin" ]; then
   exit 1
 fi
 
+# MODE (cti, deskphone, softphone; default cti) picks the operating mode of
+# the demo client.
+case "${MODE:-cti}" in
+  cti|0) app_mode=0 ;;
+  deskphone|desk|1) app_mode=1 ;;
+  softphone|soft|2) app_mode=2 ;;
+  *) echo "MODE must be cti, deskphone or softphone (got '${MODE}')" >&2; exit 1 ;;
+esac
+
 args=()
 sim_pid=""
+sim_args=()
+# The softphone registers on the simulator's SIP side.
+[ "$app_mode" = 2 ] && sim_args+=(--sip-port 0)
 sim="$build_dir/platform/ctilib/pbxsim"
 if [ -x "$sim" ]; then
   demo_dir=$(mktemp -d /tmp/deskline-demo-XXXXXX)
   # Control commands come over a loopback TCP port: a background job's
   # standard input is /dev/null, so it cannot take them from the terminal.
-  "$sim" --demo --listen 127.0.0.1:0 --port-file "$demo_dir/port" --control-port 0 \
+  "$sim" --demo --listen 127.0.0.1:0 --port-file "$demo_dir/port" --control-port 0 "${sim_args[@]}" \
     >"$demo_dir/pbxsim.log" 2>&1 &
   sim_pid=$!
   for _ in $(seq 1 50); do [ -s "$demo_dir/port" ] && break; sleep 0.1; done
@@ -31,9 +43,15 @@ if [ -x "$sim" ]; then
   done
   if [ -n "$port" ]; then
     echo "PBX simulator listening on 127.0.0.1:$port (log: $demo_dir/pbxsim.log)"
-    # A fresh settings directory in CTI-only mode (calls through the PBX alone).
+    # A fresh settings directory in the chosen mode; in desk-phone and
+    # softphone mode the demo user's identity 201 is the selected account.
     mkdir -p "$demo_dir/settings"
-    printf '[CTI]\nAppMode=0\n' >"$demo_dir/settings/mcti.ini"
+    if [ "$app_mode" = 0 ]; then
+      printf '[CTI]\nAppMode=0\n' >"$demo_dir/settings/mcti.ini"
+    else
+      printf '[CTI]\nAppMode=%s\naccount=201\n' "$app_mode" >"$demo_dir/settings/mcti.ini"
+    fi
+    echo "Operating mode: ${MODE:-cti} ($app_mode)"
     args+=(-o "$demo_dir/settings" -a "127.0.0.1:$port" -u demo -p demo -s)
   fi
   if [ -n "$control" ]; then

@@ -159,6 +159,14 @@ int main(int argc, char *argv[])
         }
         out << "pbxsim SIP on " << address.toString() << ":" << sim.sipPort() << " (UDP, TCP), TLS on port "
             << sim.sipTlsPort() << Qt::endl;
+        // Clients are told the registrar and proxy the simulator really
+        // listens on (the demo data names the standard port).
+        PbxSimData withSip = sim.data();
+        withSip.sip.registrarAddress = address.toString();
+        withSip.sip.registrarPort = sim.sipPort();
+        withSip.sip.proxyAddress = address.toString();
+        withSip.sip.proxyPort = sim.sipPort();
+        sim.setData(withSip);
         if (p.isSet(QStringLiteral("sip-port-file"))) {
             QFile f(p.value(QStringLiteral("sip-port-file")));
             if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {

@@ -216,14 +216,38 @@ public slots:
     void toggleMuteInputAudio();
     void toggleMuteOutputAudio();
     void onAudioDevicesChange();
+    // Softphone registration and engine reports.
+    void onSipAccountRegistered();
+    void onSipAccountUnregistered();
+    void onSipAccountRegistrationFailed();
+    void onSipAccountTlsRegistrationFailed();
+    void onSipAccountNotRegistered();
+    void onMPengineError(int level, const QString &text);
+    void onMPEngineWarning(const QString &text);
+    void onPlantronicsHeadsetAttached(const QString &, const QString &, const QString &);
+    void onPlantronicsHeadsetDetached(const QString &deviceName);
+    void onPlantronicsHeadsetMuteInput(bool mute);
 
     // --- identities and account selection (main window)
     void onIdentitiesReceived(const IdentityList &list);
     void onSipSettingsReceived(const SipConfiguration &sip);
     void onSelectedAccountChanged();
+    void loadMctiAccount();
 
     // --- phone back-ends
     void onPApiAuthorized(bool authorized);
+    void updatePhoneApi();
+    void resetPhoneApi();
+    void setMuteInputAudio(bool mute);
+    void setMuteOutputAudio(bool mute);
+    // Desk-phone call events and state, filled by call handling and services.
+    void onPApiCallEstablished(const QString &remoteNum, const QString &remoteName, qlonglong lineId);
+    void onPApiCallFinished(const QString &remoteNum, const QString &remoteName, qlonglong lineId);
+    void onPApiIcomingCall(const QString &remoteNum, const QString &remoteName, qlonglong lineId);
+    void onPApiOutgoingCall(const QString &remoteNum, const QString &remoteName, qlonglong lineId);
+    void onPApiMissedCall(const QString &remoteNum, const QString &remoteName, qlonglong lineId);
+    void updateDndStatus(bool on);
+    void onLineOnHoldChanged(qlonglong lineId, bool active);
 
     // --- call handling
     void onCtisIncomingCall(const IncomingCallEvent &event);

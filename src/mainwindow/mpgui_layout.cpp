@@ -347,6 +347,27 @@ void MPGui::createSubsystems()
     queues->setCtiClient(ctiLib);
     directory->setCtiClient(ctiLib);
 
+    PhoneBackends::Widgets phoneWidgets;
+    phoneWidgets.window = this;
+    phoneWidgets.btnDnd = btnDnd;
+    phoneWidgets.lblAccountInfo = lblAccountInfo;
+    phoneWidgets.hsldInputAudio = hsldInputAudio;
+    phoneWidgets.hsldOutputAudio = hsldOutputAudio;
+    phoneWidgets.btnInputAudio = btnInputAudio;
+    phoneWidgets.btnOutputAudio = btnOutputAudio;
+    phoneWidgets.trayIcon = trayIcon;
+    phoneWidgets.micOn = icons.inputAudioIcon;
+    phoneWidgets.micOff = icons.inputAudioOffIcon;
+    phoneWidgets.speakerOn = icons.outputAudioIcon;
+    phoneWidgets.speakerOff = icons.outputAudioOffIcon;
+    phones->setWidgets(phoneWidgets);
+    phones->setCtiClient(ctiLib);
+    phones->setSettingsStore(settingsStore);
+    phones->setServiceCodes(&messaging->serviceCodes());
+    phones->setHub(this);
+    phones->setAppMode(appMode);
+    connect(this, &MPGui::sigSessionStarted, phones, &PhoneBackends::onSessionStarted);
+
     // The session reaches each of them in this order.
     connect(this, &MPGui::sigSessionStarted, queues, &QueuesController::onSessionStarted);
     connect(this, &MPGui::sigSessionStarted, messaging, &MessagingPanel::onSessionStarted);

@@ -12,6 +12,7 @@
 #include "customshortcut.h"
 #include "desklinestartup.h"
 #include "directorypanel.h"
+#include "dlgauthentication.h"
 #include "globallogger.h"
 #include "messagingpanel.h"
 #include "mpguiassets.h"
@@ -83,6 +84,10 @@ CtiLib *MPGui::takeCtiLib()
         directory->setCtiClient(nullptr);
     if (messaging)
         messaging->setCtiClient(nullptr);
+    if (phones) {
+        phones->resetPhoneApi();
+        phones->setCtiClient(nullptr);
+    }
     old->disconnect();
     disconnect(old, nullptr, this, nullptr);
     old->logout();
@@ -128,6 +133,8 @@ void MPGui::connectToM()
         directory->setCtiClient(ctiLib);
     if (messaging)
         messaging->setCtiClient(ctiLib);
+    phones->setCtiClient(ctiLib);
+    phones->setAppMode(appMode);
     ctiLib->enableMessagesDump(settingsStore->isCtilibMessagesDumpEnabled());
 
     const int keepAlive = settingsStore->getChatKeepAliveSendIntervalSecs();
@@ -269,6 +276,7 @@ void MPGui::connectedToM(const LoginDetails &details)
                               tr("Connesso a %1 in modalità %2").arg(PbxName, windowTitleText),
                               QSystemTrayIcon::Information, 4000);
 
+    loadMctiAccount();
     volumesVisible = settingsStore->isVolumesFrameVisible();
     updateVolumesVisibility();
     edtCallerNumber->setFocus();
@@ -425,7 +433,21 @@ void MPGui::disconnectedFromM(QString reason)
         msg.title = tr("Errore autenticazione");
         msg.text = tr("Username o password errati, modificarli per connettersi");
         msg.buttons = QMessageBox::Ok;
-        prompts().message(nullptr, msg);
+        QPointer<MPGui> self(this);
+        const bool ok = prompts().message(nullptr, msg) == QMessageBox::Ok;
+        // The box ran its own event loop: check the window and its settings
+        // again before the credential dialog uses them.
+        if (!self)
+            return;
+        if (ok && settingsDialog) {
+            QPointer<dlgAuthentication> dlg(new dlgAuthentication(settingsStore));
+            dlg->restoreParameters();
+            prompts().execDialog(dlg);
+            if (dlg)
+                dlg->deleteLater();
+            if (!self)
+                return;
+        }
     }
 
     const QString shown = PbxSession::shownReason(parsed, reason);

@@ -1,22 +1,100 @@
 // The phone back-ends of the main window: the softphone engine (softphone
 // mode) or the desk-phone driver (desk-phone mode), the softphone's
 // registration and the audio levels.
+//
+// Desk-phone mode: the selected identity's SIP user agent names the desk
+// phone; once the PBX has authorised desk-phone control the driver is made
+// and its signals reach the hub's call slots.
 #pragma once
 
-#include <QObject>
+#include "ctilib.h"
+#include "deskphonerules.h"
+#include "pbxsessionrules.h"
+#include "phoneapi.h"
 
+#include <QIcon>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class CtiLib;
 class MPEngine;
+class MSettingsStore;
 class PhoneApi;
+class QAbstractButton;
+class QAbstractSlider;
+class QLabel;
+class QSystemTrayIcon;
+class QWidget;
+
+// The softphone engine's audio controls as the window drives them. The
+// engine (or a test fake) is handed in while it exists; null without one.
+class SoftphoneAudio
+{
+public:
+    virtual ~SoftphoneAudio() = default;
+    virtual void muteInputAudio(bool mute) = 0;
+    virtual void setInputAudioValue(int value) = 0;
+    virtual void setOutputAudioValue(int value) = 0;
+};
 
 class PhoneBackends : public QObject
 {
     Q_OBJECT
 public:
+    // The main form's widgets this object drives; any may be null.
+    struct Widgets {
+        QWidget *window = nullptr;
+        QAbstractButton *btnDnd = nullptr;
+        QLabel *lblAccountInfo = nullptr;
+        QAbstractSlider *hsldInputAudio = nullptr;
+        QAbstractSlider *hsldOutputAudio = nullptr;
+        QAbstractButton *btnInputAudio = nullptr;
+        QAbstractButton *btnOutputAudio = nullptr;
+        QSystemTrayIcon *trayIcon = nullptr;
+        QIcon micOn, micOff, speakerOn, speakerOff;
+    };
+
     explicit PhoneBackends(QObject *parent = nullptr);
+    ~PhoneBackends() override;
+
+    // Set once by the main window after its form exists.
+    void setWidgets(const Widgets &widgets);
+    void setCtiClient(CtiLib *cti) { ctiLib = cti; }
+    void setSettingsStore(MSettingsStore *store) { settings = store; }
+    // The service dial code map, read at each use by the driver.
+    void setServiceCodes(const QMap<int, QString> *codes) { serviceCodes = codes; }
+    // The object whose call slots receive the driver's signals (the main
+    // window): onPApiCallEstablished, onPApiCallFinished, onPApiIcomingCall,
+    // onPApiOutgoingCall, onPApiMissedCall, updateDndStatus, onLineOnHoldChanged.
+    void setHub(QObject *hub) { callHub = hub; }
+    void setAppMode(int mode) { appMode = mode; }
+    // Identities: the account prompt was left empty in desk-phone mode (not
+    // asked again until the next log-in); the identities slot is running.
+    bool accountPromptSuppressed = false;
+    bool identitiesBusy = false;
+    // A list of identities has arrived in this session.
+    bool identitiesReceived = false;
+
+    void setSoftphoneAudio(SoftphoneAudio *engineAudio) { audio = engineAudio; }
 
     MPEngine *engine() const { return phoneEngine; }
     PhoneApi *deskPhone() const { return phoneApi; }
     bool isSipRegistered() const { return sipRegistered; }
+    // The registration shown in the window; returns the previous state.
+    bool setSipRegistered(bool registered)
+    {
+        const bool was = sipRegistered;
+        sipRegistered = registered;
+        return was;
+    }
+    bool isPhoneApiAuthorized() const { return phoneApiAuthorized; }
+    int brand() const { return phoneBrand; }
+    QString phoneName() const { return associatedPhoneName; }
+    QString phoneIp() const { return associatedPhoneIp; }
+
     // The levels last stored, shown by the volume sliders.
     void setVolumes(int input, int output);
     int inputLevel() const { return inputVolume; }
@@ -25,11 +103,58 @@ public:
     bool isOutputMuted() const { return outputMuted; }
 
 public slots:
+    void onSessionStarted(const PbxSession::SessionStart &start);
     void onSessionEnded();
 
+    // --- desk phone
+    void updatePhoneApi();
+    void updatePhoneInfo(const QString &userAgent, const QString &phoneName, const QString &phoneIp);
+    void onPApiAuthorized(bool authorized);
+    void resetPhoneApi();
+    void displayPhoneApiAvailability();
+
+    // --- softphone: the engine for the selected SIP identity, updated in
+    // place while the SIP user and the registrar stay, re-created otherwise.
+    void initOrUpdatePhoneEngine(const IdentityEntry &identity, const QString &registrarAddress);
+    void releasePhoneEngine();
+    bool isPbxSettingsNoticeShown() const { return pbxSettingsNoticeShown; }
+
+    // --- audio levels and mute
+    void setInputAudioValue(int value);
+    void setOutputAudioValue(int value);
+    void setMuteInputAudio(bool mute);
+    void setMuteOutputAudio(bool mute);
+    void onAudioDevicesChange();
+    void toggleMuteInputAudio() { setMuteInputAudio(!inputMuted); }
+    void toggleMuteOutputAudio() { setMuteOutputAudio(!outputMuted); }
+
+signals:
+    // A new desk-phone driver is connected and usable.
+    void deskPhoneReady(PhoneApi *api);
+    // A new softphone engine is connected and initialised.
+    void phoneEngineReady(MPEngine *engine);
+
 private:
+    Widgets w;
+    QPointer<CtiLib> ctiLib;
+    MSettingsStore *settings = nullptr;
+    const QMap<int, QString> *serviceCodes = nullptr;
+    QPointer<QObject> callHub;
+    int appMode = 0;
+    quint32 capabilities = 0;
+    QMap<int, QString> noCodes;
+
+    bool firmwareWarningShown = false;
+    QString associatedPhoneName;
+    QString associatedPhoneIp;
     MPEngine *phoneEngine = nullptr;
-    PhoneApi *phoneApi = nullptr;
+    SoftphoneAudio *audio = nullptr;
+    std::unique_ptr<SoftphoneAudio> engineAudio;
+    bool pbxSettingsNoticeShown = false;
+    QPointer<PhoneApi> phoneApi;
+    int phoneBrand = 0;
+    bool phoneApiAuthorized = false;
+
     bool sipRegistered = false;
     int inputVolume = 50;
     int outputVolume = 50;
