@@ -422,6 +422,8 @@ private:
     PhoneBackends *phones = nullptr;
     CallLines *calls = nullptr;
     DirectoryPanel *directory = nullptr;
+    // The PBX's service dial codes by type, as the messaging panel merged them.
+    QMap<int, QString> servicesCodes;
     std::unique_ptr<CallDirectory> callLookup; // the directory as call handling asks it
     std::unique_ptr<ChatExtensionDirectory> chatLookup; // the directory as the chat asks it
     MessagingPanel *messaging = nullptr;

@@ -276,15 +276,7 @@ void MPGui::createSubsystems()
     callHooks.loggedIn = [this] { return isSessionUp(); };
     callHooks.hasDeskPhone = [this] { return phones->deskPhone() != nullptr; };
     callHooks.hasEngine = [this] { return phones->engine() != nullptr; };
-    callHooks.serviceCodes = [this] {
-        QMap<int, QString> codes;
-        if (messaging) {
-            const ServicesDialCodesMap &known = messaging->serviceCodes();
-            for (auto it = known.cbegin(); it != known.cend(); ++it)
-                codes.insert(int(it.key()), it.value());
-        }
-        return codes;
-    };
+    callHooks.serviceCodes = [this] { return servicesCodes; };
     callHooks.queueRole = [this] { return currentQueueRole(); };
     callHooks.pauseAllQueues = [this](bool pause, const QString &reason) { pauseAllQueues(pause, reason); };
     callHooks.capabilities = [this] { return ctiLib ? ctiLib->getPbxCapabilities() : 0u; };
@@ -363,7 +355,7 @@ void MPGui::createSubsystems()
     phones->setWidgets(phoneWidgets);
     phones->setCtiClient(ctiLib);
     phones->setSettingsStore(settingsStore);
-    phones->setServiceCodes(&messaging->serviceCodes());
+    phones->setServiceCodes(&servicesCodes);
     phones->setHub(this);
     phones->setAppMode(appMode);
     connect(this, &MPGui::sigSessionStarted, phones, &PhoneBackends::onSessionStarted);

@@ -94,8 +94,14 @@ void MPGui::initChat()
 
 void MPGui::setServicesCodes(const ServicesDialCodesMap &codes)
 {
-    if (messaging)
-        messaging->setServicesCodes(codes, currentPbxCapabilities());
+    if (!messaging)
+        return;
+    messaging->setServicesCodes(codes, currentPbxCapabilities());
+    // The phone back-ends and call handling read the codes by number.
+    servicesCodes.clear();
+    const ServicesDialCodesMap &merged = messaging->serviceCodes();
+    for (auto it = merged.cbegin(); it != merged.cend(); ++it)
+        servicesCodes.insert(int(it.key()), it.value());
 }
 
 void MPGui::onExtenMobileNumRcvd(const QString &number)
