@@ -3,6 +3,7 @@
 // restart is asked for.
 #pragma once
 
+#include "balloon.h"
 #include "ctilibtypes.h"
 #include "mainwindowicons.h"
 #include "mcticonfig.h"
@@ -47,6 +48,7 @@ class MessagingPanel;
 class MspMainWidget;
 class PhoneBackends;
 class QueuesController;
+class BalloonBoard;
 class SessionController;
 class UpdateScheduler;
 class customShortcut;
@@ -118,6 +120,7 @@ public:
     DirectoryPanel *directoryPanel() const { return directory; }
     MessagingPanel *messagingPanel() const { return messaging; }
     QueuesController *queuesController() const { return queues; }
+    BalloonBoard *balloonBoard() const { return balloons; }
     // The current window and tray icon (undecorated) and the three state icons.
     QIcon currentIcon() const { return currentIconValue; }
     QIcon registeredStateIcon() const { return icons.mctiRegisteredIcon; }
@@ -138,6 +141,8 @@ signals:
     void sigSessionEnded(const PbxSession::DisconnectReason &reason);
 
 public slots:
+    // A balloon started leaving: its key is free again.
+    void onBaloonMsgClosing(Balloon::KeyPair key);
     // Ends the event loop: with -123456789 when a restart is required,
     // normally otherwise. False when the user declined to quit.
     bool quitApplication(bool isRestartRequired = false, bool askToUser = true);
@@ -365,6 +370,7 @@ private:
     DirectoryPanel *directory = nullptr;
     MessagingPanel *messaging = nullptr;
     QueuesController *queues = nullptr;
+    BalloonBoard *balloons = nullptr;
 
     // --- the window's own state (values after construction)
     bool extendedMode = true;

@@ -3,6 +3,8 @@
 // form, the settings dialog, the tray icon and the timers.
 #include "mpgui.h"
 
+#include "balloonboard.h"
+
 #include "calllines.h"
 #include "ctilib.h"
 #include "directorypanel.h"
@@ -307,6 +309,8 @@ void MPGui::createSubsystems()
     queueWidgets.pauseAllAction = pauseAllAction;
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
     queues = new QueuesController(settingsStore, queueWidgets, icons, this);
+
+    balloons = new BalloonBoard(this);
     queues->setCtiClient(ctiLib);
 
     // The session reaches each of them in this order.

@@ -12,7 +12,8 @@
 #include <QStyle>
 #include <QToolButton>
 
-namespace {
+namespace
+{
 const QRegularExpression &dialCharacter()
 {
     static const QRegularExpression re(QStringLiteral("^[\\d*#]$"));
@@ -20,8 +21,7 @@ const QRegularExpression &dialCharacter()
 }
 } // namespace
 
-CustomLineEdit::CustomLineEdit(QWidget *parent)
-    : QLineEdit(parent)
+CustomLineEdit::CustomLineEdit(QWidget *parent) : QLineEdit(parent)
 {
     m_clearButton = makeClearButton(this);
     setStyleSheet(QStringLiteral("CustomLineEdit { padding-right: 20px; }"));
@@ -111,8 +111,16 @@ void CustomLineEdit::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Asterisk:
         dialed = QStringLiteral("*");
         break;
-    case Qt::Key_0: case Qt::Key_1: case Qt::Key_2: case Qt::Key_3: case Qt::Key_4:
-    case Qt::Key_5: case Qt::Key_6: case Qt::Key_7: case Qt::Key_8: case Qt::Key_9:
+    case Qt::Key_0:
+    case Qt::Key_1:
+    case Qt::Key_2:
+    case Qt::Key_3:
+    case Qt::Key_4:
+    case Qt::Key_5:
+    case Qt::Key_6:
+    case Qt::Key_7:
+    case Qt::Key_8:
+    case Qt::Key_9:
         dialed = QString(QChar('0' + (event->key() - Qt::Key_0)));
         break;
     case Qt::Key_V:
@@ -142,9 +150,19 @@ void CustomLineEdit::paste()
     const QString text = QApplication::clipboard()->text();
     if (text.isEmpty())
         return;
-    QString cleaned = text;
-    cleaned.remove(QRegularExpression(QStringLiteral("[^\\d*#]")));
-    setText(cleaned);
+    setText(dialableText(text));
+}
+
+QString CustomLineEdit::dialableText(const QString &text)
+{
+    // A leading "+" is the international prefix: it becomes "00" as it does
+    // when dialling, so "+39 02 1234" stays the number it names.
+    QString cleaned = text.trimmed();
+    if (cleaned.startsWith(QLatin1Char('+')))
+        cleaned.replace(0, 1, QStringLiteral("00"));
+    static const QRegularExpression notDialable(QStringLiteral("[^0-9*#]"));
+    cleaned.remove(notDialable);
+    return cleaned;
 }
 
 void CustomLineEdit::insertNum(QString key)

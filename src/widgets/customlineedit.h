@@ -26,6 +26,9 @@ public:
     void insertNum(QString key);
     // Replaces the whole text by the clipboard's text stripped to its dialable characters.
     void paste();
+    // Clipboard text as the field takes it: a leading "+" as "00", then only
+    // digits, "*" and "#".
+    static QString dialableText(const QString &text);
     // Plays the key tone of one dial character when key tones are on.
     bool playsoundfile(const QString &key);
 

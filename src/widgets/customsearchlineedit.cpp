@@ -6,8 +6,7 @@
 #include <QStyle>
 #include <QToolButton>
 
-CustomSearchLineEdit::CustomSearchLineEdit(QWidget *parent)
-    : QLineEdit(parent)
+CustomSearchLineEdit::CustomSearchLineEdit(QWidget *parent) : QLineEdit(parent)
 {
     m_clearButton = CustomLineEdit::makeClearButton(this);
     setStyleSheet(QStringLiteral("CustomSearchLineEdit { padding-right: 20px; }"));

@@ -1,17 +1,34 @@
 #include "wdgprofileimage.h"
 
-#include <QPainter>
-#include <QPainterPath>
+#include "mpguilabels.h"
 
-wdgProfileImage::wdgProfileImage(QWidget *parent)
-    : QWidget(parent)
+#include <QAction>
+#include <QBitmap>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QWidgetAction>
+
+wdgProfileImage::wdgProfileImage(QWidget *parent) : QWidget(parent)
 {
     setAutoFillBackground(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
     initIcons();
 }
 
-wdgProfileImage::~wdgProfileImage() = default;
+wdgProfileImage::~wdgProfileImage()
+{
+    // A presence menu still waiting for its deferred deletion would report its
+    // message field losing focus to this half-destroyed widget: cut it off first.
+    for (QMenu *menu : findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QLineEdit *edit : menu->findChildren<QLineEdit *>())
+            disconnect(edit, nullptr, this, nullptr);
+        delete menu;
+    }
+}
 
 void wdgProfileImage::initIcons()
 {
@@ -72,9 +89,9 @@ void wdgProfileImage::setProfilePixmap(const QPixmap &pixmap)
     repaint();
 }
 
-QPixmap wdgProfileImage::getPresencePixmap() const
+QPixmap wdgProfileImage::presencePixmap(int presence) const
 {
-    switch (m_presence) {
+    switch (presence) {
     case CTILIB::PresenceOnline:
     case CTILIB::PresenceAvailable:
         return m_iconReady;
@@ -87,6 +104,11 @@ QPixmap wdgProfileImage::getPresencePixmap() const
     default:
         return m_iconOffline;
     }
+}
+
+QPixmap wdgProfileImage::getPresencePixmap() const
+{
+    return presencePixmap(m_presence);
 }
 
 QColor wdgProfileImage::getBlfColor() const
@@ -120,59 +142,183 @@ void wdgProfileImage::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
 }
 
-void wdgProfileImage::render()
+QRect wdgProfileImage::badgeRect() const
 {
-    m_image = std::make_unique<QImage>(size(), QImage::Format_ARGB32_Premultiplied);
-    m_image->fill(Qt::transparent);
+    const float s = m_badgeRatio;
+    return QRect(int((1 - s) * width()), int((1 - s) * height()), int(s * width()), int(s * height()));
+}
+
+void wdgProfileImage::updateImage()
+{
+    if (m_image && !m_dirty)
+        return;
+    m_dirty = false;
+    const QRect r = rect();
+    if (m_image && m_image->size() != r.size())
+        m_image.reset();
+    if (!m_image)
+        m_image = std::make_unique<QImage>(r.size(), QImage::Format_ARGB32_Premultiplied);
+    if (m_image->isNull())
+        return;
+
     QPainter p(m_image.get());
     p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(r, Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 
-    const qreal side = qMin(width(), height());
-    const QRectF ringRect(m_ringWidth / 2, m_ringWidth / 2, side - m_ringWidth, side - m_ringWidth);
-    const QRectF content = ringRect.adjusted(m_ringWidth + m_margin, m_ringWidth + m_margin,
-                                             -(m_ringWidth + m_margin), -(m_ringWidth + m_margin));
+    const QPixmap badge = getPresencePixmap();
+    const QRect badgeArea = badgeRect();
+    if (m_presenceVisible && !badge.isNull()) {
+        // Keep a transparent gap around the badge: photo and ring stay out of it.
+        const QPixmap scaled = badge.scaled(r.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const int grow = int(m_margin);
+        const QRect around = badgeArea.adjusted(-grow, -grow, grow, grow);
+        QBitmap shape(r.size());
+        shape.fill(Qt::color0);
+        {
+            QPainter bp(&shape);
+            bp.drawPixmap(around, QBitmap::fromImage(scaled.toImage().createAlphaMask()));
+        }
+        p.setClipRegion(QRegion(r).subtracted(QRegion(shape)));
+        p.setClipping(false);
+    }
 
-    QPainterPath clip;
-    clip.addEllipse(content);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    p.drawEllipse(content);
     if (!m_photo.isNull()) {
-        p.save();
-        p.setClipPath(clip);
-        p.drawPixmap(content.toRect(), m_photo);
-        p.restore();
-    } else if (!m_text.isEmpty()) {
+        const int inset = int(m_ringWidth + m_margin);
+        const QRect photoRect = r.adjusted(inset, inset, -inset, -inset);
+        const QPixmap scaled = m_photo.scaled(photoRect.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        p.setClipping(true);
+        p.setPen(Qt::NoPen);
+        QBrush brush(scaled);
+        brush.setTransform(QTransform::fromTranslate(photoRect.x(), photoRect.y()));
+        p.setBrush(brush);
+        p.drawEllipse(photoRect);
+        p.setClipping(false);
+    }
+    if (!m_text.isEmpty()) {
+        const int inset = int(2 * m_margin + m_ringWidth);
+        const QRect textRect = r.adjusted(inset, inset, -inset, -inset);
         QFont f = font();
-        f.setPixelSize(qMax(1, int(qMin(content.width(), content.height()) * m_fontRatio * 0.6)));
+        f.setWeight(QFont::Normal);
+        f.setPixelSize(qMax(1, int(qMin(textRect.width(), textRect.height()) * m_fontRatio)));
         p.setFont(f);
         p.setPen(getTextColor());
-        p.drawText(content, Qt::AlignCenter, m_text);
-    }
-    const QColor ring = getBlfColor();
-    if (m_blfVisible && ring.isValid()) {
-        p.setPen(QPen(ring, m_ringWidth));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(ringRect);
+        p.drawText(textRect, Qt::AlignCenter, m_text);
     }
     if (!m_blfVisible) {
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(128, 128, 128, 110));
-        p.drawEllipse(ringRect);
+        p.setBrush(QColor(240, 240, 240, 160));
+        p.drawEllipse(r);
+        return;
     }
-    if (m_presenceVisible) {
-        const qreal badge = side * m_badgeRatio;
-        const QRectF badgeRect(side - badge - m_margin, side - badge - m_margin, badge, badge);
-        p.drawPixmap(badgeRect.toRect(), getPresencePixmap());
+    const QColor ring = getBlfColor();
+    if (ring.isValid()) {
+        const int half = int(m_ringWidth / 2);
+        p.setClipping(m_presenceVisible && !badge.isNull());
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(ring, m_ringWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+        p.drawEllipse(QRect(half, half, width() - 2 * half, height() - 2 * half));
+        p.setClipping(false);
     }
-    m_dirty = false;
+    if (m_presenceVisible && !badge.isNull()) {
+        const QPixmap small = badge.scaled(badgeArea.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        p.drawPixmap(badgeArea.topLeft(), small);
+    }
 }
 
 void wdgProfileImage::paintEvent(QPaintEvent *)
 {
-    if (m_dirty || !m_image || m_image->size() != size())
-        render();
+    updateImage();
+    if (!m_image || m_image->isNull())
+        return;
     QPainter p(this);
-    p.drawImage(0, 0, *m_image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.drawImage(rect(), *m_image);
+}
+
+QString wdgProfileImage::presenceToolTip() const
+{
+    if (!m_presenceVisible || m_presence == CTILIB::PresenceInvalid)
+        return QString();
+    QString tip = tr("%1: %2").arg(MPGUI::translatePresenceStatus(m_presence), m_presenceMessage);
+    if (m_presenceMessage.isEmpty())
+        tip.chop(2);
+    return tip;
+}
+
+bool wdgProfileImage::event(QEvent *e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        // Where the cursor was when the tool tip was asked for.
+        const QPoint at = static_cast<QHelpEvent *>(e)->pos();
+        const QString tip = presenceToolTip();
+        if (!tip.isEmpty() && badgeRect().contains(at))
+            QToolTip::showText(mapToGlobal(at), tip, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+QMenu *wdgProfileImage::buildPresenceMenu()
+{
+    if (!m_presenceVisible || m_presence == CTILIB::PresenceInvalid)
+        return nullptr;
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("presenceMenu"));
+    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
+    for (int presence = CTILIB::PresenceAvailable; presence <= CTILIB::PresenceOffline; ++presence) {
+        QAction *action = menu->addAction(QIcon(presencePixmap(presence)),
+                                          MPGUI::translatePresenceStatus(CTILIB::ChatPresence(presence)));
+        action->setData(presence);
+        connect(action, &QAction::triggered, this, &wdgProfileImage::onPresenceActionClicked);
+    }
+    menu->addSeparator();
+    auto *edit = new QLineEdit(menu);
+    edit->setObjectName(QStringLiteral("presenceMessageEdit"));
+    edit->setPlaceholderText(tr("Messaggio personalizzato"));
+    edit->setText(m_presenceMessage);
+    auto *holder = new QWidgetAction(menu);
+    holder->setDefaultWidget(edit);
+    menu->addAction(holder);
+    connect(edit, &QLineEdit::returnPressed, this, &wdgProfileImage::onPresenceMessageChanged);
+    connect(edit, &QLineEdit::returnPressed, menu, &QMenu::close);
+    connect(edit, &QLineEdit::editingFinished, this, &wdgProfileImage::onPresenceMessageChanged);
+    connect(edit, &QLineEdit::editingFinished, menu, &QMenu::close);
+    return menu;
+}
+
+void wdgProfileImage::mousePressEvent(QMouseEvent *event)
+{
+    if (!badgeRect().contains(event->pos()))
+        return;
+    QMenu *menu = buildPresenceMenu();
+    if (!menu)
+        return;
+    menu->exec(mapToGlobal(event->pos()));
+}
+
+void wdgProfileImage::onPresenceActionClicked()
+{
+    const auto *action = qobject_cast<QAction *>(sender());
+    if (!m_presenceVisible || !action)
+        return;
+    bool ok = false;
+    const int presence = action->data().toInt(&ok);
+    if (!ok || presence == -1 || presence == m_presence)
+        return;
+    emit sigPresenceChanged(CTILIB::ChatPresence(presence), m_presenceMessage);
+}
+
+void wdgProfileImage::onPresenceMessageChanged()
+{
+    const auto *edit = qobject_cast<QLineEdit *>(sender());
+    if (!m_presenceVisible || !edit)
+        return;
+    if (edit->text() == m_presenceMessage)
+        return;
+    m_presenceMessage = edit->text();
+    emit sigPresenceChanged(m_presence, m_presenceMessage);
 }

@@ -12,6 +12,8 @@
 
 #include <memory>
 
+class QMenu;
+
 class wdgProfileImage : public QWidget
 {
     Q_OBJECT
@@ -41,16 +43,30 @@ public:
     QColor getTextColor() const;
     QColor getBlfColor() const;
 
+    // Bottom-right part of the widget where the presence badge sits.
+    QRect badgeRect() const;
+    // Tool tip of the badge ("" while presence is not shown).
+    QString presenceToolTip() const;
+    // The presence menu the badge opens (not yet shown); null when the badge is inactive.
+    QMenu *buildPresenceMenu();
+
 signals:
     void sigPresenceChanged(CTILIB::ChatPresence presence, QString presenceMsg);
 
+public slots:
+    void onPresenceActionClicked();
+    void onPresenceMessageChanged();
+
 protected:
+    bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void initIcons();
-    void render();
+    void updateImage();
+    QPixmap presencePixmap(int presence) const;
 
     const float m_ringWidth = 3.0f;
     const float m_badgeRatio = 0.3f;

@@ -17,6 +17,7 @@ private slots:
     void typedKeys();
     void shortcutKeysGoToTheWindow();
     void enterAndClear();
+    void pasteKeepsOnlyDialableCharacters_data();
     void pasteKeepsOnlyDialableCharacters();
     void keypadInsert_data();
     void keypadInsert();
@@ -28,10 +29,14 @@ void TestCustomLineEdit::typedKeys_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("digits"); // digit:keyName of each sigDigitClicked
-    QTest::newRow("digits") << "05" << "05" << QStringList{"0:0", "5:5"};
-    QTest::newRow("star and pound") << "*#" << "*#" << QStringList{"*:STAR", "#:POUND"};
-    QTest::newRow("letters are refused") << "a1b" << "1" << QStringList{"1:1"};
-    QTest::newRow("blank and plus are refused") << " +2" << "2" << QStringList{"2:2"};
+    QTest::newRow("digits") << "05"
+                            << "05" << QStringList{"0:0", "5:5"};
+    QTest::newRow("star and pound") << "*#"
+                                    << "*#" << QStringList{"*:STAR", "#:POUND"};
+    QTest::newRow("letters are refused") << "a1b"
+                                         << "1" << QStringList{"1:1"};
+    QTest::newRow("blank and plus are refused") << " +2"
+                                                << "2" << QStringList{"2:2"};
 }
 
 void TestCustomLineEdit::typedKeys()
@@ -90,13 +95,32 @@ void TestCustomLineEdit::enterAndClear()
     QCOMPARE(clear.count(), 2);
 }
 
+void TestCustomLineEdit::pasteKeepsOnlyDialableCharacters_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("text");
+    // A leading "+" is the international prefix: dropping it would dial another number.
+    QTest::newRow("international with separators") << "+39 (02) 1234-567 *8#"
+                                                   << "0039021234567*8#";
+    QTest::newRow("international, blanks around") << "  +39 02 1234 "
+                                                  << "0039021234";
+    QTest::newRow("plus not first is dropped") << "02+1234"
+                                               << "021234";
+    QTest::newRow("national with dots") << "02.1234.567"
+                                        << "021234567";
+    QTest::newRow("letters only replace the text with nothing") << "abc"
+                                                                << "";
+}
+
 void TestCustomLineEdit::pasteKeepsOnlyDialableCharacters()
 {
+    QFETCH(QString, clipboard);
+    QFETCH(QString, text);
     CustomLineEdit edit;
     edit.setText(QStringLiteral("999"));
-    QApplication::clipboard()->setText(QStringLiteral("+39 (02) 1234-567 *8#"));
+    QApplication::clipboard()->setText(clipboard);
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(edit.text(), QStringLiteral("39021234567*8#"));
+    QCOMPARE(edit.text(), text);
 }
 
 void TestCustomLineEdit::keypadInsert_data()
@@ -104,9 +128,15 @@ void TestCustomLineEdit::keypadInsert_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("inserted");
     QTest::addColumn<QString>("keyName");
-    QTest::newRow("digit") << "7" << "7" << "7";
-    QTest::newRow("Ast") << "Ast" << "*" << "STAR";
-    QTest::newRow("Pound") << "Pound" << "#" << "POUND";
+    QTest::newRow("digit") << "7"
+                           << "7"
+                           << "7";
+    QTest::newRow("Ast") << "Ast"
+                         << "*"
+                         << "STAR";
+    QTest::newRow("Pound") << "Pound"
+                           << "#"
+                           << "POUND";
 }
 
 void TestCustomLineEdit::keypadInsert()

@@ -1,0 +1,9 @@
+// The main window's slots for the notification balloons forward to the balloon board.
+#include "balloonboard.h"
+#include "mpgui.h"
+
+void MPGui::onBaloonMsgClosing(Balloon::KeyPair key)
+{
+    if (balloons)
+        balloons->onBaloonMsgClosing(key);
+}
