@@ -15,6 +15,7 @@
 #include "rebrandingpack.h"
 #include "windowbackground.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
@@ -449,4 +450,6 @@ private:
     bool queuesPausedSome = false;
     RebrandingPack rebranding;
     static void bringToFront(QWidget *w);
+    void fitFormToFont(bool large);
+    QHash<QWidget *, QPair<QSize, QSize>> formSizes; // the form's minimum and maximum sizes
 };

@@ -22,6 +22,7 @@
 #include <QCompleter>
 #include <QDebug>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
@@ -173,6 +174,35 @@ void MPGui::mouseMoveEvent(QMouseEvent *event)
     event->accept();
 }
 
+void MPGui::fitFormToFont(bool large)
+{
+    // The form sizes a few widgets for the normal fonts: the status line and
+    // its labels, the frame around the dial field and the SMS button. The
+    // large fonts need them free; the normal view gets the form's sizes back.
+    QList<QWidget *> fitted = {wdgStatusLine, edtCallerNumber->parentWidget(), btnSendSMS};
+    for (QLabel *label : wdgStatusLine->findChildren<QLabel *>())
+        fitted << label;
+    for (QWidget *w : fitted) {
+        if (!w)
+            continue;
+        if (!formSizes.contains(w))
+            formSizes.insert(w, qMakePair(w->minimumSize(), w->maximumSize()));
+        const QPair<QSize, QSize> &form = formSizes.value(w);
+        if (large) {
+            w->setMinimumSize(QSize(form.first.width(), 0));
+            w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        } else {
+            w->setMinimumSize(form.first);
+            w->setMaximumSize(form.second);
+        }
+    }
+    if (large) {
+        btnSendSMS->ensurePolished();
+        const QFontMetrics fm(btnSendSMS->font());
+        btnSendSMS->setMinimumWidth(fm.horizontalAdvance(btnSendSMS->text()) + btnSendSMS->iconSize().width() + 16);
+    }
+}
+
 void MPGui::onVimpairedViewRequested(bool on)
 {
     if (settingsStore)
@@ -187,6 +217,7 @@ void MPGui::onVimpairedViewRequested(bool on)
         sheet = readStyleSheet(QStringLiteral(":/qss/normalStyle.qss"));
     }
     setStyleSheet(sheet);
+    fitFormToFont(on);
     for (QWidget *box : {static_cast<QWidget *>(txtExtSearch), static_cast<QWidget *>(txtContactsSearch),
                          static_cast<QWidget *>(txtCdrSearch)}) {
         box->setMinimumHeight(metrics.searchHeight);
@@ -204,6 +235,9 @@ void MPGui::onVimpairedViewRequested(bool on)
         v.view->setIconSize(QSize(side, side));
         v.view->viewport()->update();
     }
+    // The tabs' names grow with the font: the window widens to show them all.
+    tabContactsWidget->tabBar()->ensurePolished();
+    adjustWindowToTabbarWidth();
 }
 
 void MPGui::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
