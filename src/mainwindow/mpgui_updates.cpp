@@ -113,8 +113,7 @@ wdgBalloonMessage *MPGui::openBalloon(const QString &message, const Balloon::Bal
         }
         connect(balloon, link.signal, this, link.slot);
     }
-    connect(balloon, SIGNAL(sigBaloonMsgClosing(Balloon::KeyPair)), this,
-            SLOT(onBaloonMsgClosing(Balloon::KeyPair)));
+    connect(balloon, SIGNAL(sigBaloonMsgClosing(Balloon::KeyPair)), this, SLOT(onBaloonMsgClosing(Balloon::KeyPair)));
     return balloon;
 }
 
@@ -134,8 +133,8 @@ void MPGui::refreshRebrandingPack()
 
 void MPGui::onRebrandingDownloadCompleted(const QString &file)
 {
-    const RebrandingPack::Outcome outcome = rebranding.applyDownload(
-        file, MSETTINGS::getRebrandingPackFile(), MSETTINGS::getRebrandingDirPath());
+    const RebrandingPack::Outcome outcome =
+        rebranding.applyDownload(file, MSETTINGS::getRebrandingPackFile(), MSETTINGS::getRebrandingDirPath());
     if (outcome == RebrandingPack::Outcome::Kept)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Rebranding package has changed, reloading assets...";
@@ -160,9 +159,9 @@ QUrl MPGui::supportMailUrl()
 {
     // Built once: the product name and the settings directory are fixed for
     // the life of the process by the time the user asks.
-    static const QUrl url = WindowRules::supportMailUrl(
-        QString::fromLatin1(SupportAddress), MSETTINGS::getLongApplicationName(),
-        QStringLiteral("%1/mphone.log").arg(MSETTINGS::getSettingsDirPath()));
+    static const QUrl url =
+        WindowRules::supportMailUrl(QString::fromLatin1(SupportAddress), MSETTINGS::getLongApplicationName(),
+                                    QStringLiteral("%1/mphone.log").arg(MSETTINGS::getSettingsDirPath()));
     return url;
 }
 

@@ -21,9 +21,9 @@
 #include <QCloseEvent>
 #include <QCompleter>
 #include <QDebug>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>

@@ -25,7 +25,8 @@ RebrandingPack::Outcome RebrandingPack::applyDownload(const QString &downloaded,
     if (!ownPath) {
         const QFileInfo download(downloaded);
         if (!download.isFile() || download.size() <= 0) {
-            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Rebranding download missing or empty, keeping the current pack:"
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                       << "Rebranding download missing or empty, keeping the current pack:"
                                        << downloaded;
             if (download.isFile())
                 QFile::remove(downloaded);

@@ -20,8 +20,8 @@ struct TrayState {
     bool someQueuesPaused = false;
     MSETTINGS::AppMode mode = MSETTINGS::AppModeCtiOnly;
     bool ctiConnected = false;
-    bool engineExists = false;   // softphone engine
-    bool sipRegistered = false;  // its account exists and is registered
+    bool engineExists = false;  // softphone engine
+    bool sipRegistered = false; // its account exists and is registered
 };
 
 enum class TrayIcon { Dnd, Paused, Forward, Registered, Unregistered, DisconnectedSoftphone, Disconnected };
@@ -44,9 +44,9 @@ TrayLook trayLook(const QString &currentToolTip, const TrayState &state, const Q
 QString windowTitle(const QString &currentTitle, bool forward, const QString &forwardTarget, bool dnd);
 
 struct ViewMetrics {
-    QString largeFont;   // replaces %F in the style sheet
-    QString smallFont;   // replaces %S
-    int rowHeight = 37;  // list rows and search boxes
+    QString largeFont;     // replaces %F in the style sheet
+    QString smallFont;     // replaces %S
+    int rowHeight = 37;    // list rows and search boxes
     int numberHeight = 40; // the dial field
     int searchHeight = 25;
 };

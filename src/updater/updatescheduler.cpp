@@ -4,8 +4,7 @@
 #include "msettingsstore.h"
 
 UpdateScheduler::UpdateScheduler(MSettingsStore *settings, QObject *parent)
-    : QObject(parent), settings(settings), rebrandingTimer(this), updateCheckTimer(this),
-      startupCheckTimer(this)
+    : QObject(parent), settings(settings), rebrandingTimer(this), updateCheckTimer(this), startupCheckTimer(this)
 {
     setObjectName(QStringLiteral("updateScheduler"));
     rebrandingTimer.setObjectName(QStringLiteral("rebrandingTimer"));

@@ -113,9 +113,12 @@ void TestMPGuiViews::trayFollowsStateAndPauses_data()
     QTest::addColumn<bool>("somePaused");
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("iconResource"); // empty: the window's disconnected state icon
-    QTest::newRow("cti only, disconnected") << 0 << false << false << " - disconnesso" << ":/images/mctiDisconnected.png";
-    QTest::newRow("softphone, disconnected") << 2 << false << false << " - disconnesso" << "";
-    QTest::newRow("all queues paused") << 0 << true << false << " - In pausa" << ":/images/pausa.png";
+    QTest::newRow("cti only, disconnected") << 0 << false << false << " - disconnesso"
+                                            << ":/images/mctiDisconnected.png";
+    QTest::newRow("softphone, disconnected") << 2 << false << false << " - disconnesso"
+                                             << "";
+    QTest::newRow("all queues paused") << 0 << true << false << " - In pausa"
+                                       << ":/images/pausa.png";
 }
 
 void TestMPGuiViews::trayFollowsStateAndPauses()
@@ -158,8 +161,8 @@ void TestMPGuiViews::chatBadgeOnWindowIcon()
     const QImage plain = image(w->windowIcon(), 500);
     w->setTabNotification(2, true);
     QVERIFY(child<QTimer>(w.get(), "tabAnimTimer")->isActive());
-    const QImage decorated = w->windowIcon().pixmap(500, 500).toImage().convertToFormat(
-        QImage::Format_ARGB32_Premultiplied);
+    const QImage decorated =
+        w->windowIcon().pixmap(500, 500).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QCOMPARE(decorated.size(), QSize(500, 500));
 
     // The badge sits in the lower right square (216, 216, 280 x 280), the

@@ -52,21 +52,18 @@ void TestWindowRules::trayLookByState_data()
                                 << base + " - In pausa";
     QTest::newRow("forward") << false << true << false << 1 << true << false << false << TrayIcon::Forward
                              << base + " - Inoltro attivo";
-    QTest::newRow("cti connected") << false << false << false << 0 << true << false << false
-                                   << TrayIcon::Registered << Title + " - connesso";
+    QTest::newRow("cti connected") << false << false << false << 0 << true << false << false << TrayIcon::Registered
+                                   << Title + " - connesso";
     QTest::newRow("cti disconnected") << false << false << false << 1 << false << false << false
                                       << TrayIcon::Disconnected << Title + " - disconnesso";
-    QTest::newRow("softphone, connected, no engine")
-        << false << false << false << 2 << true << false << false << TrayIcon::Unregistered
-        << Title + " - Phone non registrato";
-    QTest::newRow("softphone, no engine, no connection")
-        << false << false << false << 2 << false << false << false << TrayIcon::DisconnectedSoftphone
-        << Title + " - disconnesso";
+    QTest::newRow("softphone, connected, no engine") << false << false << false << 2 << true << false << false
+                                                     << TrayIcon::Unregistered << Title + " - Phone non registrato";
+    QTest::newRow("softphone, no engine, no connection") << false << false << false << 2 << false << false << false
+                                                         << TrayIcon::DisconnectedSoftphone << Title + " - disconnesso";
     QTest::newRow("softphone registered") << false << false << false << 2 << true << true << true
                                           << TrayIcon::Registered << Title + " - Phone registrato";
-    QTest::newRow("softphone engine not registered")
-        << false << false << false << 2 << false << true << false << TrayIcon::Unregistered
-        << Title + " - Phone non registrato";
+    QTest::newRow("softphone engine not registered") << false << false << false << 2 << false << true << false
+                                                     << TrayIcon::Unregistered << Title + " - Phone non registrato";
 }
 
 void TestWindowRules::trayLookByState()
@@ -122,8 +119,8 @@ void TestWindowRules::pauseSuffixes_data()
     QTest::newRow("all") << "T" << true << false << "T - In pausa";
     QTest::newRow("some") << "T" << false << true << "T - Parz. In pausa";
     QTest::newRow("none removes both") << "T - Parz. In pausa - In pausa" << false << false << "T";
-    QTest::newRow("all keeps a partial suffix") << "T - Parz. In pausa" << true << false
-                                                << "T - Parz. In pausa - In pausa";
+    QTest::newRow("all keeps a partial suffix")
+        << "T - Parz. In pausa" << true << false << "T - Parz. In pausa - In pausa";
     QTest::newRow("some keeps the full suffix") << "T - In pausa" << false << true << "T - In pausa - Parz. In pausa";
     QTest::newRow("all already there") << "T - In pausa" << true << false << "T - In pausa";
 }
@@ -173,15 +170,24 @@ void TestWindowRules::largeFontTable_data()
     QTest::addColumn<QString>("small");
     QTest::addColumn<int>("rowHeight");
     QTest::addColumn<int>("numberHeight");
-    QTest::newRow("1920") << 1920 << "34pt" << "26pt" << 55 << 90;
-    QTest::newRow("1600") << 1600 << "34pt" << "26pt" << 55 << 90;
-    QTest::newRow("1599") << 1599 << "26pt" << "24pt" << 42 << 65;
-    QTest::newRow("1440") << 1440 << "26pt" << "24pt" << 42 << 65;
-    QTest::newRow("1400") << 1400 << "26pt" << "24pt" << 42 << 65;
-    QTest::newRow("1399") << 1399 << "24pt" << "20pt" << 40 << 60;
-    QTest::newRow("1280") << 1280 << "24pt" << "20pt" << 40 << 60;
-    QTest::newRow("1279") << 1279 << "18pt" << "14pt" << 40 << 55;
-    QTest::newRow("no screen") << 0 << "18pt" << "14pt" << 40 << 55;
+    QTest::newRow("1920") << 1920 << "34pt"
+                          << "26pt" << 55 << 90;
+    QTest::newRow("1600") << 1600 << "34pt"
+                          << "26pt" << 55 << 90;
+    QTest::newRow("1599") << 1599 << "26pt"
+                          << "24pt" << 42 << 65;
+    QTest::newRow("1440") << 1440 << "26pt"
+                          << "24pt" << 42 << 65;
+    QTest::newRow("1400") << 1400 << "26pt"
+                          << "24pt" << 42 << 65;
+    QTest::newRow("1399") << 1399 << "24pt"
+                          << "20pt" << 40 << 60;
+    QTest::newRow("1280") << 1280 << "24pt"
+                          << "20pt" << 40 << 60;
+    QTest::newRow("1279") << 1279 << "18pt"
+                          << "14pt" << 40 << 55;
+    QTest::newRow("no screen") << 0 << "18pt"
+                               << "14pt" << 40 << 55;
 }
 
 void TestWindowRules::largeFontTable()
