@@ -171,26 +171,6 @@ void MPGui::onLanguageChangeRequested(int language)
     }
 }
 
-void MPGui::onUpdatesAvailable(const QString &version)
-{
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New version available:" << version;
-}
-
-void MPGui::onNoUpdatesFound()
-{
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "No updates found";
-}
-
-void MPGui::onUpdatesCanceled()
-{
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Updates canceled";
-}
-
-void MPGui::onUpdatesError(const QString &error)
-{
-    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Updates error:" << error;
-}
-
 // ---------------------------------------------------------------- views of the subsystems
 
 DlgRedirect *MPGui::redirectDialog() const

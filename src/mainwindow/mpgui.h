@@ -15,8 +15,10 @@
 #include "pbxsessionrules.h"
 #include "pbxtrust.h"
 #include "ui_wdgveloraphone.h"
+#include "rebrandingpack.h"
 #include "windowbackground.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
@@ -29,6 +31,7 @@
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QUrl>
 
 class QAction;
 class QClipboard;
@@ -57,6 +60,7 @@ class QueuesController;
 class BalloonBoard;
 class SessionController;
 class UpdateScheduler;
+class wdgBalloonMessage;
 class customShortcut;
 
 // The form class is a second, non-public base: every widget of the main form
@@ -136,6 +140,27 @@ public:
     QIcon unregisteredStateIcon() const { return icons.mctiUnregisteredIcon; }
     QIcon disconnectedStateIcon() const { return icons.mctiDisconnectedSoftphoneIcon; }
 
+    // Tab notification bits (1: missed call not seen, 2: unread chat): setting
+    // one starts the tab blinking and the chat badge, clearing is seen by the
+    // next tick.
+    void setTabNotification(int bit, bool on);
+    int tabNotificationBits() const { return tabNotifications; }
+    // Queue pause states shown by the tray (all queues, some of them).
+    void setQueuePauseState(bool all, bool some);
+    // Opens a notification balloon, or updates the open one of the same key
+    // and returns null.
+    wdgBalloonMessage *openBalloon(const QString &message, const Balloon::BalloonInfo &info);
+    // Where a finished rebranding download is put in place (tests swap its rename).
+    RebrandingPack &rebrandingPack() { return rebranding; }
+    // The support e-mail link of sendLogToSupport().
+    static QUrl supportMailUrl();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+public:
+
 signals:
     void sigWindowStateChanged(Qt::WindowStates state);
     void sigClosingIncomingLineWidget(qlonglong lineId);
@@ -176,6 +201,11 @@ public slots:
     void onWindowStateChanged(Qt::WindowStates oldState);
     void setIcon(const QIcon &icon, bool decorate);
     void updateTrayIcon();
+    void updateTrayIconToolTip();
+    void updateWindowTitle();
+    void putOnTop();
+    void putWindowOnTop(QWidget *w);
+    void onVimpairedViewRequested(bool on);
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
     void onSystemTrayMessageClicked();
     void moveToTray();
@@ -209,6 +239,9 @@ public slots:
     void reloadRebrandedAssets();
     void openConfigurationPanel();
     void sendLogToSupport();
+    void startUpgrade(const QString &version);
+    void openVeloraPbxUrl();
+    void onApiRestErrorReceived(QString text);
 
     // --- softphone status and audio controls (main window)
     void setInputAudioValue(int value);
@@ -471,4 +504,10 @@ private:
     bool backgroundLayPending = false;
     void layBackgroundImage();
     PbxTrust pbxTrust;
+    bool queuesPausedAll = false;
+    bool queuesPausedSome = false;
+    RebrandingPack rebranding;
+    static void bringToFront(QWidget *w);
+    void fitFormToFont(bool large);
+    QHash<QWidget *, QPair<QSize, QSize>> formSizes; // the form's minimum and maximum sizes
 };

@@ -109,8 +109,12 @@ void MPGui::createActions()
     m_Layered_60_Action->setData(0.4);
     m_Layered_80_Action->setData(0.2);
     for (QAction *action :
-         {m_Layered_0_Action, m_Layered_20_Action, m_Layered_40_Action, m_Layered_60_Action, m_Layered_80_Action})
+         {m_Layered_0_Action, m_Layered_20_Action, m_Layered_40_Action, m_Layered_60_Action, m_Layered_80_Action}) {
+        // The entry in use carries the check.
+        action->setCheckable(true);
+        action->setChecked(action == m_Layered_0_Action);
         connect(action, SIGNAL(triggered()), this, SLOT(onTransparencyChangeRequest()));
+    }
 
     menuImpostazioni->addAction(connectAction);
     menuImpostazioni->addAction(disconnectAction);

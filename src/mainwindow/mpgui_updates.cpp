@@ -1,9 +1,27 @@
-// Update checks, rebranding refresh and menu actions of the main window.
+// Update checks and the updater's results, notification balloons, the
+// rebranding refresh and menu actions of the main window.
 #include "mpgui.h"
 
+#include "balloonboard.h"
+#include "ctilib.h"
 #include "globallogger.h"
+#include "msettings.h"
 #include "msettingsdialog.h"
+#include "phonebackends.h"
+#include "promptservice.h"
+#include "sessioncontroller.h"
+#include "updaterutils.h"
 #include "updatescheduler.h"
+#include "wdgballoonmessage.h"
+#include "windowrules.h"
+
+#include <QMetaMethod>
+
+namespace
+{
+// Where sendLogToSupport() addresses its e-mail.
+const char SupportAddress[] = "support@deskline.invalid";
+} // namespace
 
 void MPGui::setupUpdates()
 {
@@ -22,6 +40,83 @@ void MPGui::checkUpdates()
     startCheckUpdatesTimer();
 }
 
+void MPGui::onNoUpdatesFound()
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "No updates found";
+}
+
+void MPGui::onUpdatesCanceled()
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Update has been canceled by user";
+}
+
+void MPGui::onUpdatesError(const QString &error)
+{
+    logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Got error during update:" << error;
+    PromptService::Message msg;
+    msg.kind = PromptService::Kind::Critical;
+    msg.title = windowTitleText + QStringLiteral(" - ") + tr("Aggiornamento fallito");
+    msg.text = tr("Si è verificato un errore durante l'aggiornamento di %1.\nContattare l'amministratore di "
+                  "sistema.\nErrore: %2")
+                   .arg(MSETTINGS::getLongApplicationName(), error);
+    msg.buttons = QMessageBox::Ok;
+    prompts().message(this, msg);
+}
+
+void MPGui::onUpdatesAvailable(const QString &version)
+{
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "An update is available, new version is:" << version;
+    openBalloon(tr("Nuova versione disponibile: %1\nAggiornare ora?").arg(version),
+                Balloon::UpdatesBaloonInfo(version));
+}
+
+void MPGui::startUpgrade(const QString &version)
+{
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Starting upgrade to last available version:" << version;
+    emit sigStartUpgrade();
+}
+
+wdgBalloonMessage *MPGui::openBalloon(const QString &message, const Balloon::BalloonInfo &info)
+{
+    if (!balloons)
+        return nullptr;
+    const bool deskPhone = appMode == MSETTINGS::AppModeDeskPhone && phones && phones->deskPhone();
+    wdgBalloonMessage *balloon = balloons->openBalloon(message, info, appMode, deskPhone);
+    if (!balloon)
+        return nullptr;
+
+    // The call answers reach the call pipeline's slots where the window has
+    // them; a balloon signal without its slot stays unconnected.
+    struct Link {
+        const char *signal;
+        const char *slot;
+        bool wanted;
+    };
+    const Link links[] = {
+        {SIGNAL(sigAnswerAudioCallSelected(qlonglong, QString)), SLOT(answerIncomingCall(qlonglong, QString)), true},
+        {SIGNAL(sigRefuseCallSelected(qlonglong, QString)), SLOT(refuseIncomingCall(qlonglong, QString)), true},
+        {SIGNAL(sigIgnoreCallSelected(qlonglong, QString)), SLOT(ignoreIncomingCall(qlonglong, QString)), true},
+        {SIGNAL(sigTransferIncomingCall(qlonglong, QString)), SLOT(transferIncomingCall(qlonglong, QString)), true},
+        {SIGNAL(sigStartAudioCallSelected(QString)), SLOT(startInternalCall(QString)),
+         info.type == Balloon::ExtenAvailableBalloon},
+        {SIGNAL(sigStartAudioCallSelected(QString)), SLOT(startExternalCall(QString)),
+         info.type == Balloon::CopyToCallBalloon},
+        {SIGNAL(sigStartUpgrade(QString)), SLOT(startUpgrade(QString)), info.type == Balloon::UpdateBalloon},
+    };
+    for (const Link &link : links) {
+        if (!link.wanted)
+            continue;
+        const QByteArray slot = QMetaObject::normalizedSignature(link.slot + 1);
+        if (metaObject()->indexOfSlot(slot.constData()) < 0) {
+            logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "balloon action not handled here:" << slot;
+            continue;
+        }
+        connect(balloon, link.signal, this, link.slot);
+    }
+    connect(balloon, SIGNAL(sigBaloonMsgClosing(Balloon::KeyPair)), this, SLOT(onBaloonMsgClosing(Balloon::KeyPair)));
+    return balloon;
+}
+
 void MPGui::refreshRebrandingPackAfterAWhile()
 {
     updates->refreshRebrandingPackAfterAWhile();
@@ -29,12 +124,21 @@ void MPGui::refreshRebrandingPackAfterAWhile()
 
 void MPGui::refreshRebrandingPack()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Asking for rebranding package refresh";
+    if (!ctiLib || !session || !session->isUp())
+        return;
+    const QString md5 = Utils::md5sumFile(MSETTINGS::getRebrandingPackFile());
+    ctiLib->downloadRebrandingPackage(md5, MSETTINGS::getRebrandingDirPath());
 }
 
-void MPGui::onRebrandingDownloadCompleted(const QString &)
+void MPGui::onRebrandingDownloadCompleted(const QString &file)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    const RebrandingPack::Outcome outcome =
+        rebranding.applyDownload(file, MSETTINGS::getRebrandingPackFile(), MSETTINGS::getRebrandingDirPath());
+    if (outcome == RebrandingPack::Outcome::Kept)
+        return;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Rebranding package has changed, reloading assets...";
+    reloadRebrandedAssets();
 }
 
 void MPGui::reloadRebrandedAssets()
@@ -51,7 +155,28 @@ void MPGui::openConfigurationPanel()
         settingsDialog->openDialog();
 }
 
+QUrl MPGui::supportMailUrl()
+{
+    // Built once: the product name and the settings directory are fixed for
+    // the life of the process by the time the user asks.
+    static const QUrl url =
+        WindowRules::supportMailUrl(QString::fromLatin1(SupportAddress), MSETTINGS::getLongApplicationName(),
+                                    QStringLiteral("%1/mphone.log").arg(MSETTINGS::getSettingsDirPath()));
+    return url;
+}
+
 void MPGui::sendLogToSupport()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    prompts().openUrl(supportMailUrl());
+}
+
+void MPGui::openVeloraPbxUrl()
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Opening of the PBX web page requested: no page is opened";
+}
+
+void MPGui::onApiRestErrorReceived(QString text)
+{
+    prompts().showTrayMessage(trayIcon, MSETTINGS::getLongApplicationName(), text, QSystemTrayIcon::Warning, 5000);
+    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "API Rest error message received:" << text;
 }

@@ -12,6 +12,7 @@
 #include "msettingsdialog.h"
 #include "phonebackends.h"
 #include "qdapplication.h"
+#include "windowrules.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
@@ -20,12 +21,24 @@
 #include <QCloseEvent>
 #include <QCompleter>
 #include <QDebug>
+#include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTabBar>
 #include <QTimer>
+
+namespace
+{
+QString readStyleSheet(const QString &resource)
+{
+    QFile file(resource);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+} // namespace
 
 void MPGui::setIcon(const QIcon &icon, bool decorate)
 {
@@ -53,31 +66,178 @@ void MPGui::setIcon(const QIcon &icon, bool decorate)
 
 void MPGui::updateTrayIcon()
 {
+    updateTrayIconToolTip();
+    WindowRules::TrayState state;
+    state.dnd = messaging && messaging->isDndActive();
+    state.forward = messaging && messaging->isUfwdActive();
+    state.allQueuesPaused = queuesPausedAll;
+    state.someQueuesPaused = queuesPausedSome;
+    state.mode = appMode;
+    state.ctiConnected = ctiLib && ctiLib->isConnected();
+    state.engineExists = phones && phones->engine();
+    state.sipRegistered = phones && phones->isSipRegistered();
+    const WindowRules::TrayLook look =
+        WindowRules::trayLook(trayIcon ? trayIcon->toolTip() : QString(), state, windowTitleText);
+    if (trayIcon)
+        trayIcon->setToolTip(look.toolTip);
+    switch (look.icon) {
+    case WindowRules::TrayIcon::Dnd:
+        setIcon(icons.dndOnIcon, true);
+        break;
+    case WindowRules::TrayIcon::Paused:
+        setIcon(icons.pauseIcon, true);
+        break;
+    case WindowRules::TrayIcon::Forward:
+        setIcon(icons.redirectOnIcon, true);
+        break;
+    case WindowRules::TrayIcon::Registered:
+        setIcon(icons.mctiRegisteredIcon, true);
+        break;
+    case WindowRules::TrayIcon::Unregistered:
+        setIcon(icons.mctiUnregisteredIcon, true);
+        break;
+    case WindowRules::TrayIcon::DisconnectedSoftphone:
+        setIcon(icons.mctiDisconnectedSoftphoneIcon, true);
+        break;
+    case WindowRules::TrayIcon::Disconnected:
+        setIcon(icons.mctiDisconnectedIcon, true);
+        break;
+    }
+}
+
+void MPGui::updateTrayIconToolTip()
+{
     if (!trayIcon)
         return;
-    const bool connected = ctiLib && ctiLib->isConnected();
-    if (messaging && messaging->isDndActive()) {
-        setIcon(icons.dndOnIcon, true);
-    } else if (messaging && messaging->isUfwdActive()) {
-        setIcon(icons.redirectOnIcon, true);
-    } else if (appMode == MSETTINGS::AppModeSoftphone) {
-        if (phones->isSipRegistered()) {
-            trayIcon->setToolTip(tr("%1 - Phone registrato").arg(windowTitleText));
-            setIcon(icons.mctiRegisteredIcon, true);
-        } else if (connected) {
-            trayIcon->setToolTip(tr("%1 - Phone non registrato").arg(windowTitleText));
-            setIcon(icons.mctiUnregisteredIcon, true);
-        } else {
-            trayIcon->setToolTip(tr("%1 - disconnesso").arg(windowTitleText));
-            setIcon(icons.mctiDisconnectedSoftphoneIcon, true);
+    WindowRules::TrayState state;
+    state.dnd = messaging && messaging->isDndActive();
+    state.forward = messaging && messaging->isUfwdActive();
+    state.allQueuesPaused = queuesPausedAll;
+    state.someQueuesPaused = queuesPausedSome;
+    trayIcon->setToolTip(WindowRules::toolTipWithSuffixes(trayIcon->toolTip(), state));
+}
+
+void MPGui::updateWindowTitle()
+{
+    const bool forward = messaging && messaging->isUfwdActive();
+    const bool dnd = messaging && messaging->isDndActive();
+    setWindowTitle(WindowRules::windowTitle(windowTitle(), forward, btnRedirect->toolTip(), dnd));
+}
+
+void MPGui::setQueuePauseState(bool all, bool some)
+{
+    queuesPausedAll = all;
+    queuesPausedSome = some;
+    updateTrayIcon();
+}
+
+void MPGui::setTabNotification(int bit, bool on)
+{
+    if (on) {
+        tabNotifications |= bit;
+        if (!tabAnimTimer.isActive()) {
+            setIcon(currentIconValue, true);
+            tabAnimTimer.start();
         }
-    } else if (connected) {
-        trayIcon->setToolTip(tr("%1 - connesso").arg(windowTitleText));
-        setIcon(icons.mctiRegisteredIcon, true);
     } else {
-        trayIcon->setToolTip(tr("%1 - disconnesso").arg(windowTitleText));
-        setIcon(icons.mctiDisconnectedIcon, true);
+        tabNotifications &= ~bit;
     }
+}
+
+void MPGui::bringToFront(QWidget *w)
+{
+    w->show();
+    w->showNormal();
+    w->activateWindow();
+    w->setFocus(Qt::OtherFocusReason);
+    w->setWindowState(w->windowState() | Qt::WindowActive);
+}
+
+void MPGui::putOnTop()
+{
+    bringToFront(this);
+}
+
+void MPGui::putWindowOnTop(QWidget *w)
+{
+    if (w)
+        bringToFront(w);
+}
+
+void MPGui::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void MPGui::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void MPGui::fitFormToFont(bool large)
+{
+    // The form sizes a few widgets for the normal fonts: the status line and
+    // its labels, the frame around the dial field and the SMS button. The
+    // large fonts need them free; the normal view gets the form's sizes back.
+    QList<QWidget *> fitted = {wdgStatusLine, edtCallerNumber->parentWidget(), btnSendSMS};
+    for (QLabel *label : wdgStatusLine->findChildren<QLabel *>())
+        fitted << label;
+    for (QWidget *w : fitted) {
+        if (!w)
+            continue;
+        if (!formSizes.contains(w))
+            formSizes.insert(w, qMakePair(w->minimumSize(), w->maximumSize()));
+        const QPair<QSize, QSize> &form = formSizes.value(w);
+        if (large) {
+            w->setMinimumSize(QSize(form.first.width(), 0));
+            w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        } else {
+            w->setMinimumSize(form.first);
+            w->setMaximumSize(form.second);
+        }
+    }
+    if (large) {
+        btnSendSMS->ensurePolished();
+        const QFontMetrics fm(btnSendSMS->font());
+        btnSendSMS->setMinimumWidth(fm.horizontalAdvance(btnSendSMS->text()) + btnSendSMS->iconSize().width() + 16);
+    }
+}
+
+void MPGui::onVimpairedViewRequested(bool on)
+{
+    if (settingsStore)
+        settingsStore->setVisuallyImpaired(on);
+    WindowRules::ViewMetrics metrics = WindowRules::normalMetrics();
+    QString sheet;
+    if (on) {
+        QScreen *screen = QGuiApplication::primaryScreen();
+        metrics = WindowRules::largeFontMetrics(screen ? screen->geometry().width() : 0);
+        sheet = WindowRules::fillLargeFontSheet(readStyleSheet(QStringLiteral(":/qss/viStyle.qss")), metrics);
+    } else {
+        sheet = readStyleSheet(QStringLiteral(":/qss/normalStyle.qss"));
+    }
+    setStyleSheet(sheet);
+    fitFormToFont(on);
+    for (QWidget *box : {static_cast<QWidget *>(txtExtSearch), static_cast<QWidget *>(txtContactsSearch),
+                         static_cast<QWidget *>(txtCdrSearch)}) {
+        box->setMinimumHeight(metrics.searchHeight);
+        box->setMaximumHeight(metrics.searchHeight);
+    }
+    edtCallerNumber->setMinimumHeight(metrics.numberHeight);
+    edtCallerNumber->setMaximumHeight(metrics.numberHeight);
+    const struct {
+        QAbstractItemView *view;
+        int large;
+        int normal;
+    } views[] = {{tvExtensions, 32, 26}, {tvFavourites, 32, 26}, {tvContacts, 34, 28}, {tvCdr, 38, 30}};
+    for (const auto &v : views) {
+        const int side = on ? v.large : v.normal;
+        v.view->setIconSize(QSize(side, side));
+        v.view->viewport()->update();
+    }
+    // The tabs' names grow with the font: the window widens to show them all.
+    tabContactsWidget->tabBar()->ensurePolished();
+    adjustWindowToTabbarWidth();
 }
 
 void MPGui::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
@@ -88,6 +248,8 @@ void MPGui::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void MPGui::onSystemTrayMessageClicked()
 {
+    // Chat messages are not announced through the tool tip, so a click on a
+    // tray message has no conversation to open.
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "tray message clicked";
 }
 
@@ -109,11 +271,7 @@ void MPGui::backFromTray()
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "back from tray";
     restoreAction->setEnabled(false);
     minimizeAction->setEnabled(true);
-    show();
-    showNormal();
-    activateWindow();
-    setFocus(Qt::OtherFocusReason);
-    setWindowState(windowState() | Qt::WindowActive);
+    bringToFront(this);
     if (maximizedBeforeTray)
         setWindowState(windowState() | Qt::WindowMaximized);
 }

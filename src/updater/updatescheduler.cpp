@@ -4,13 +4,16 @@
 #include "msettingsstore.h"
 
 UpdateScheduler::UpdateScheduler(MSettingsStore *settings, QObject *parent)
-    : QObject(parent), settings(settings), rebrandingTimer(this), updateCheckTimer(this)
+    : QObject(parent), settings(settings), rebrandingTimer(this), updateCheckTimer(this), startupCheckTimer(this)
 {
     setObjectName(QStringLiteral("updateScheduler"));
     rebrandingTimer.setObjectName(QStringLiteral("rebrandingTimer"));
     rebrandingTimer.setSingleShot(true);
     updateCheckTimer.setObjectName(QStringLiteral("updateCheckTimer"));
     updateCheckTimer.setSingleShot(true);
+    startupCheckTimer.setObjectName(QStringLiteral("startupCheckTimer"));
+    startupCheckTimer.setSingleShot(true);
+    connect(&startupCheckTimer, &QTimer::timeout, this, &UpdateScheduler::checkUpdatesDue);
     connect(&rebrandingTimer, &QTimer::timeout, this, &UpdateScheduler::rebrandingDue);
     connect(&updateCheckTimer, &QTimer::timeout, this, &UpdateScheduler::checkUpdatesDue);
 }
@@ -18,7 +21,7 @@ UpdateScheduler::UpdateScheduler(MSettingsStore *settings, QObject *parent)
 void UpdateScheduler::setupUpdates()
 {
     if (settings && settings->isCheckUpdatesAtStartupEnabled())
-        QTimer::singleShot(GuiUtils::randomValue(5000, 10000), this, &UpdateScheduler::checkUpdatesDue);
+        startupCheckTimer.start(GuiUtils::randomValue(5000, 10000));
     else
         startCheckUpdatesTimer();
 }

@@ -37,4 +37,5 @@ private:
     QPointer<MSettingsStore> settings;
     QTimer rebrandingTimer;
     QTimer updateCheckTimer;
+    QTimer startupCheckTimer; // the one check soon after start, when asked for
 };

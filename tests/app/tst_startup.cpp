@@ -5,6 +5,7 @@
 #include "mpgui.h"
 #include "msettings.h"
 #include "qdparamparser.h"
+#include "scriptedprompts.h"
 #include "testmain.h"
 #include "updaterdlg.h"
 
@@ -389,6 +390,7 @@ void TestStartup::updaterConnectionsPerWindow()
     MSETTINGS::setSettingsDirPath(m_dir.path());
     UpdaterDlg updater("K", QUFW::ProductBranch::StableBranch, "App", "1.0", QUrl("https://u.example"),
                        m_dir.filePath("dl"), "TSTUPD2", m_dir.path(), WriterConfig());
+    ScriptedPrompts prompts; // the update error is shown in a message box
     MPGui window{MctiConfig()};
     connectUpdater(&window, &updater, qApp);
     QSignalSpy aboutToQuit(qApp, SIGNAL(aboutToQuit()));
@@ -406,10 +408,12 @@ void TestStartup::updaterConnectionsPerWindow()
     logger->flush();
     log.seek(0);
     const QByteArray text = log.readAll();
-    QVERIFY(text.contains("New version available: 9.9.9"));
+    QVERIFY(text.contains("An update is available, new version is: 9.9.9"));
     QVERIFY(text.contains("No updates found"));
-    QVERIFY(text.contains("Updates canceled"));
-    QVERIFY(text.contains("Updates error: broken"));
+    QVERIFY(text.contains("Update has been canceled by user"));
+    QVERIFY(text.contains("Got error during update: broken"));
+    QCOMPARE(prompts.shown.size(), 1);
+    QVERIFY(prompts.shown.first().message.text.contains("Errore: broken"));
 
     QSignalSpy check(&window, SIGNAL(sigCheckUpdates()));
     emit window.sigCheckUpdates();
