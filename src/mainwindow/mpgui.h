@@ -47,6 +47,7 @@ class MessagingPanel;
 class MspMainWidget;
 class PhoneBackends;
 class QueuesController;
+struct QueueStatus;
 class SessionController;
 class UpdateScheduler;
 class customShortcut;
@@ -308,6 +309,7 @@ public slots:
     void onSvpThresholdsChanged();
     void createCCReport();
     void onShowQCallsCount();
+    void getQueueInfo(QString name, QueueStatus &queueInfo);
 
     // --- PBX session: log-in, disconnection and reconnection (main window)
     void connectToM();
@@ -328,6 +330,8 @@ public:
     // Session state (diagnostics and tests).
     bool isSessionUp() const;
     int currentQueueRole() const;
+    // Name of a queue by its id; empty while there is no supervisor panel.
+    QString resolveQueueName(const QString &queueId) const;
     quint32 currentPbxCapabilities() const;
     QString currentTenant() const;
     ClientApiServer *localApiServer() const { return apiServer; }

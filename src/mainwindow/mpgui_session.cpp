@@ -286,6 +286,8 @@ void MPGui::initClientApiServer()
     connect(
         apiServer, &ClientApiServer::sigQueuesPauseRequested, this, [this](bool pause) { pauseAllQueues(pause); },
         Qt::QueuedConnection);
+    // A query: the record is filled before the signal returns.
+    connect(apiServer, &ClientApiServer::sigGetQueuedCallInfo, this, &MPGui::getQueueInfo, Qt::DirectConnection);
 }
 
 void MPGui::refreshIdentities()

@@ -1,7 +1,9 @@
-// Queues and supervisor panel of the main window.
+// Queues and supervisor panel of the main window: forwarders to the queues
+// controller.
 #include "mpgui.h"
 
 #include "globallogger.h"
+#include "queuescontroller.h"
 
 void MPGui::onCCReportSucceded(const CallCenterReport &)
 {
@@ -15,32 +17,36 @@ void MPGui::onCCReportFailed(const QString &)
 
 void MPGui::onSupervisorPanelTrigger()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onSupervisorPanelTrigger();
 }
 
 void MPGui::togglePauseQs()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->togglePauseQs();
 }
 
 void MPGui::queueTrigger()
 {
-    logNotYetHandled(Q_FUNC_INFO);
 }
 
-void MPGui::onQueuesCountChanged(int)
+void MPGui::onQueuesCountChanged(int count)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onQueuesCountChanged(count);
 }
 
-void MPGui::onQueuePauseStatusUpdateRequest(bool, const QStringList &, const QString &)
+void MPGui::onQueuePauseStatusUpdateRequest(bool paused, const QStringList &accounts, const QString &queueId)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onQueuePauseStatusUpdateRequest(paused, accounts, queueId);
 }
 
 void MPGui::onSvpThresholdsChanged()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onSvpThresholdsChanged();
 }
 
 void MPGui::createCCReport()
@@ -50,5 +56,17 @@ void MPGui::createCCReport()
 
 void MPGui::onShowQCallsCount()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onShowQCallsCount();
+}
+
+void MPGui::getQueueInfo(QString name, QueueStatus &queueInfo)
+{
+    if (queues)
+        queues->getQueueInfo(name, queueInfo);
+}
+
+QString MPGui::resolveQueueName(const QString &queueId) const
+{
+    return queues ? queues->resolveQueueName(queueId) : QString();
 }

@@ -1,0 +1,123 @@
+// The supervisor panel's operator cells: one member in one queue
+// (wdgOperatorInfo), the add-member form of a queue (wdgAddDynamicOperator)
+// and the add row's button that opens it (wdgNewOperator).
+#pragma once
+
+#include "mctiextendetails.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QPointer>
+#include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+class wdgOperatorInfo : public QWidget
+{
+    Q_OBJECT
+public:
+    wdgOperatorInfo(const QString &opNum, const QString &queueId, int penalty, QWidget *parent = nullptr);
+
+    QString getOpNum() const { return opNum; }
+    QString getQueueId() const { return queueId; }
+    int getCalls() const { return calls; }
+    float getMwtStats() const { return mwt; }
+    float getMctStats() const { return mct; }
+    int operatorStatus() const { return status; }
+    bool isPaused() const { return paused; }
+
+public slots:
+    void updatePauseStatusLastChange();
+    void setOpNum(const QString &value) { opNum = value; }
+    void setQueueId(const QString &value) { queueId = value; }
+    void setStats(int calls, const QDateTime &lastCall, int convTime, int waitTime);
+    void resetStats();
+    void setLastCall(const QDateTime &lastCall);
+    void setCalls(int calls);
+    void setWaitTime(int waitTime);
+    void setConvTime(int convTime);
+    void setLastPauseChange(const QString &text);
+    void setPaused(bool isPaused, const QDateTime &timestamp);
+    void setOperatorStatus(int status);
+    void setPenalty(int penalty);
+    void onPauseChangeRequest();
+
+signals:
+    void sigPauseTrigger(QString opNum, QString queueId, bool pauseRequest);
+
+private:
+    QFrame *mainFrame;
+    QPushButton *btPause;
+    QLabel *lblCalls;
+    QLabel *lblMembership;
+    QLabel *lblPenalty;
+    QLabel *lblStateTime;
+    QLabel *lblLastCall;
+    bool paused = false;
+    QString opNum;
+    QString queueId;
+    int status = 0;
+    int penalty = 0;
+    QDateTime lastPauseChangeTime;
+    int calls = 0;
+    float mct = 0;
+    float mwt = 0;
+    QDateTime lastCall;
+};
+
+class wdgAddDynamicOperator : public QWidget
+{
+    Q_OBJECT
+public:
+    wdgAddDynamicOperator(const QString &queueId, bool penaltyVisible, QWidget *parent = nullptr);
+
+    void reset();
+    void setQueueId(const QString &id) { queueId = id; }
+    QString getQueueId() const { return queueId; }
+    void addOperatorForExten(const MctiExtenDetails &record, const QString &extension, const QString &account);
+    void removeExten(const QString &extension);
+
+public slots:
+    void onAddOperatorRequested();
+    void onExtenSelected(int index);
+    void onExtenFilterChanged(const QString &text);
+    void onAccountSelected(int index);
+
+signals:
+    void sigAddOperatorRequested(QString queueId, QString opNum, int penalty);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void clearChoice();
+    QString queueId;
+    QMap<QString, QStringList> extenAccounts;
+    QComboBox *cbExten;
+    QComboBox *cbAccount;
+    QLabel *lblPenalty;
+    QSpinBox *spinPenalty;
+    QPushButton *pbAdd;
+};
+
+// The add row's cell. It owns its form, a top-level window, and deletes it
+// with itself.
+class wdgNewOperator : public QWidget
+{
+    Q_OBJECT
+public:
+    wdgNewOperator(wdgAddDynamicOperator *form, QWidget *parent = nullptr);
+    ~wdgNewOperator() override;
+    wdgAddDynamicOperator *getAddDynamicOperator() const { return form; }
+
+public slots:
+    void onNewOperatorRequested();
+
+private:
+    QPointer<wdgAddDynamicOperator> form;
+    QPushButton *pbAdd;
+};
