@@ -45,6 +45,15 @@ public:
 
     void setCtilib(CtiLib *ctiLib);
     void setExtensionsMap(QMap<QString, MctiExtenDetails> *extensions) { extenDetails = extensions; }
+    // The facts a client gives at binding, for a panel without one (tools,
+    // benchmarks) or to override them.
+    void setSessionFacts(int role, quint32 capabilityWord, const QString &extension)
+    {
+        queueRole = role;
+        capabilities = capabilityWord;
+        ownExtension = extension;
+    }
+    void setOwnIdentityNames(const QStringList &names) { ownNames = names; }
 
     // Image shown in the panel's header.
     void updateLogoFile(const QString &path);
