@@ -5,14 +5,16 @@
 #include "globallogger.h"
 #include "queuescontroller.h"
 
-void MPGui::onCCReportSucceded(const CallCenterReport &)
+void MPGui::onCCReportSucceded(const CallCenterReport &report)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onCCReportSucceded(report);
 }
 
-void MPGui::onCCReportFailed(const QString &)
+void MPGui::onCCReportFailed(const QString &error)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onCCReportFailed(error);
 }
 
 void MPGui::onSupervisorPanelTrigger()
@@ -51,7 +53,8 @@ void MPGui::onSvpThresholdsChanged()
 
 void MPGui::createCCReport()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->createCCReport();
 }
 
 void MPGui::onShowQCallsCount()

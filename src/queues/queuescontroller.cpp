@@ -1,17 +1,20 @@
 #include "queuescontroller.h"
 
 #include "ctilib.h"
+#include "dlgreportthreshold.h"
 #include "globallogger.h"
 #include "mainwindowicons.h"
 #include "mpguiassets.h"
 #include "msettingsstore.h"
 #include "mspmainwidget.h"
+#include "promptservice.h"
 #include "wdgqueues.h"
 
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
@@ -37,6 +40,7 @@ QueuesController::QueuesController(MSettingsStore *settings, const Widgets &widg
 
 QueuesController::~QueuesController()
 {
+    delete reportDialog.data();
     if (supervisorPanel) {
         supervisorPanel->disconnect();
         supervisorPanel->close();
@@ -178,6 +182,10 @@ void QueuesController::onSessionEnded(const PbxSession::DisconnectReason &reason
     anyQueuePaused = false;
     allQueuesPaused = false;
     extensions.clear();
+    // A report that was pending will not come any more.
+    pendingReportPath.clear();
+    if (reportDialog)
+        reportDialog->reject();
     if (reason.isKnown()) {
         const int index = ui.tabContactsWidget->indexOf(ui.queueTabWidget);
         if (index >= 0) {
@@ -493,4 +501,95 @@ void QueuesController::onSvpThresholdsChanged()
         return;
     supervisorPanel->updateThresholdLists(settings->getAnswCallsTimeThresholdList(),
                                           settings->getLostCallsTimeThresholdList());
+}
+
+// --- the call-centre report --------------------------------------------------------
+
+void QueuesController::createCCReport()
+{
+    if (!ctiLib || !settings)
+        return;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Opening dialog to request CallCenter report";
+    if (reportDialog) {
+        reportDialog->raise();
+        reportDialog->activateWindow();
+        return;
+    }
+    auto *dialog = new DlgReportThreshold(nullptr);
+    reportDialog = dialog;
+    dialog->setDefaultValues(settings->getLastReportPeriod(), settings->getAnswCallsTimeThresholdList(),
+                             settings->getLostCallsTimeThresholdList(), settings->getLastReportFileName());
+    connect(dialog, &DlgReportThreshold::sigCCReportRequested, this, &QueuesController::onCCReportRequested);
+    connect(dialog, &QDialog::accepted, dialog, &QObject::deleteLater);
+    connect(dialog, &QDialog::rejected, dialog, &QObject::deleteLater);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->open();
+}
+
+void QueuesController::onCCReportRequested(CTILIB::PeriodType period, const QList<int> &answered,
+                                           const QList<int> &lost, const QString &file)
+{
+    if (!ctiLib)
+        return;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CallCenter report requested";
+    QString language = QStringLiteral("EN");
+    if (settings) {
+        const int id = settings->getLanguageId();
+        if (id == 0)
+            language = QStringLiteral("IT");
+        else if (id == 2)
+            language = QStringLiteral("ES");
+        settings->saveReportParameters(period, answered, lost, file);
+    }
+    ui.reportAction->setEnabled(false);
+    pendingReportPath = file;
+    ctiLib->requestCCReport(period, answered, lost, language, QDateTime(), QDateTime());
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Waiting for CallCenter report...";
+}
+
+void QueuesController::onCCReportSucceded(const CallCenterReport &report)
+{
+    if (pendingReportPath.isEmpty()) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "CallCenter report received but none was requested";
+        return;
+    }
+    const QString path = pendingReportPath;
+    pendingReportPath.clear();
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CallCenter report succeded, store it at" << path;
+    ui.reportAction->setEnabled(true);
+    // Written whole or not at all: an existing file is replaced only once
+    // every byte is on disk.
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) {
+        onCCReportFailed(out.errorString());
+        return;
+    }
+    if (out.write(report.data) != report.data.size()) {
+        const QString error = out.errorString();
+        out.cancelWriting();
+        onCCReportFailed(error);
+        return;
+    }
+    if (!out.commit()) {
+        onCCReportFailed(out.errorString());
+        return;
+    }
+    prompts().information(ui.window, tr("CallCenter report"),
+                          tr("Il report CallCenter richiesto è stato creato in\n%1").arg(path));
+}
+
+void QueuesController::onCCReportFailed(const QString &error)
+{
+    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "CallCenter report creation failed:" << error;
+    pendingReportPath.clear();
+    if (ui.reportAction)
+        ui.reportAction->setEnabled(true);
+    prompts().warning(ui.window, tr("CallCenter report"),
+                      tr("Si è verificato un errore durante la creazione del report CallCenter.\nErrore: %1")
+                          .arg(error));
+}
+
+DlgReportThreshold *QueuesController::reportRequestDialog() const
+{
+    return reportDialog.data();
 }

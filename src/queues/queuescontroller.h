@@ -28,6 +28,7 @@ class QScrollArea;
 class QTabWidget;
 class QWidget;
 class wdgQueues;
+class DlgReportThreshold;
 
 class QueuesController : public QObject
 {
@@ -67,6 +68,7 @@ public:
     bool isAnyQueuePaused() const { return anyQueuePaused; }
     bool areAllQueuesPaused() const { return allQueuesPaused; }
     int pendingPauseChangeCount() const { return pendingPauseChanges; }
+    DlgReportThreshold *reportRequestDialog() const;
     // The extensions as the PBX last reported them (busy lamps, accounts).
     const ExtenDetailsMap &extensionMap() const { return extensions; }
     // How long pause-all waits for the PBX before giving its controls back.
@@ -116,6 +118,13 @@ public slots:
     void onSupervisorPanelTrigger();
     void onSvpThresholdsChanged();
 
+    // The call-centre report.
+    void createCCReport();
+    void onCCReportRequested(CTILIB::PeriodType period, const QList<int> &answered, const QList<int> &lost,
+                             const QString &file);
+    void onCCReportSucceded(const CallCenterReport &report);
+    void onCCReportFailed(const QString &error);
+
 private slots:
     void onExtenStatusMap(const BuddyStatusMap &statuses);
     void onExtenStatus(const BuddyStatus &status);
@@ -144,4 +153,6 @@ private:
     bool anyQueuePaused = false;
     bool allQueuesPaused = true;
     QTimer pauseAllWatchdog;
+    QPointer<DlgReportThreshold> reportDialog;
+    QString pendingReportPath; // empty: no report pending
 };

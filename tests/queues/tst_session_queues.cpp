@@ -4,6 +4,7 @@
 #include "ctilib.h"
 #include "mainwindowicons.h"
 #include "mpguiassets.h"
+#include "dlgreportthreshold.h"
 #include "mspmainwidget.h"
 #include "operatorwidgets.h"
 #include "queuescontroller.h"
@@ -15,6 +16,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QJsonArray>
+#include <QLineEdit>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -111,6 +115,8 @@ private slots:
     void supervisorStatisticsForEachPeriod_data();
     void supervisorStatisticsForEachPeriod();
     void disconnectionEmptiesTheQueues();
+    void reportSaved_data();
+    void reportSaved();
 };
 
 void TestSessionQueues::operatorPausesOneQueueAndAll()
@@ -362,6 +368,79 @@ void TestSessionQueues::disconnectionEmptiesTheQueues()
     auto *tabs = widgetOf<QTabWidget>(w, QStringLiteral("tabContactsWidget"));
     QCOMPARE(tabs->indexOf(widgetOf<QWidget>(w, QStringLiteral("queueTabWidget"))), -1);
     QVERIFY(widgetOf<QPushButton>(w, QStringLiteral("btnPauseAll"))->isHidden());
+}
+
+void TestSessionQueues::reportSaved_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("extension added") << "report" << "report.xlsx" << true;
+    QTest::newRow("extension kept, capitals") << "REPORT.XLSX" << "REPORT.XLSX" << true;
+    QTest::newRow("directory missing") << "missing/report" << "missing/report.xlsx" << false;
+}
+
+void TestSessionQueues::reportSaved()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    QFETCH(bool, ok);
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    QTemporaryDir out;
+    prompts.fileNext(out.filePath(chosen));
+    QSignalSpy commands(f.sim.get(), &PbxSimulator::commandReceived);
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    QAction *report = actionWithText(w, QStringLiteral("Crea &Report"));
+    QVERIFY(report);
+    QTRY_VERIFY(report->isEnabled());
+    report->trigger();
+    DlgReportThreshold *dialog = w.queuesController()->reportRequestDialog();
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    dialog->findChild<QLineEdit *>(QStringLiteral("txtThrAnsw1"))->setText(QStringLiteral("30"));
+    dialog->findChild<QLineEdit *>(QStringLiteral("txtThrAnsw2"))->setText(QStringLiteral("10"));
+    dialog->findChild<QLineEdit *>(QStringLiteral("txtThrAnsw3"))->setText(QStringLiteral("20"));
+    dialog->findChild<QLineEdit *>(QStringLiteral("txtThrLost1"))->setText(QStringLiteral("-5"));
+    dialog->findChild<QComboBox *>(QStringLiteral("cbTimeRange"))->setCurrentIndex(2);
+    dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    QCOMPARE(prompts.fileRequests, QStringList{QStringLiteral("Scegli dove salvare il report")});
+    QVERIFY(!report->isEnabled());
+
+    auto sent = [&commands]() -> QJsonObject {
+        for (const QList<QVariant> &c : qAsConst(commands)) {
+            if (c.at(1).toString() == QLatin1String("getCCReport"))
+                return c.at(2).toJsonObject();
+        }
+        return QJsonObject();
+    };
+    QTRY_VERIFY(!sent().isEmpty());
+    QCOMPARE(sent().value(QStringLiteral("period")).toInt(), 7);
+    QCOMPARE(sent().value(QStringLiteral("answered")).toArray(), (QJsonArray{10, 20, 30}));
+    QCOMPARE(sent().value(QStringLiteral("lost")).toArray(), QJsonArray());
+    QCOMPARE(sent().value(QStringLiteral("language")).toString(), QStringLiteral("IT"));
+
+    QTRY_COMPARE(prompts.shown.size(), 1);
+    QVERIFY(report->isEnabled());
+    QFile file(out.filePath(written));
+    if (ok) {
+        QCOMPARE(prompts.shown.first().message.kind, PromptService::Kind::Information);
+        QVERIFY(prompts.shown.first().message.text.endsWith(out.filePath(written)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("queue;name;served;lost"));
+        // The parameters are remembered for the next report.
+        report->trigger();
+        DlgReportThreshold *again = w.queuesController()->reportRequestDialog();
+        QVERIFY(again);
+        QCOMPARE(again->getAnswerThresholdList(), (QList<int>{10, 20, 30}));
+        QCOMPARE(again->findChild<QLineEdit *>(QStringLiteral("txtThrAnsw1"))->text(), QStringLiteral("10"));
+        again->reject();
+    } else {
+        // A report that could not be written is not shown as created.
+        QCOMPARE(prompts.shown.first().message.kind, PromptService::Kind::Warning);
+        QVERIFY(!file.exists());
+    }
 }
 
 DESKLINE_TEST_MAIN(TestSessionQueues)
