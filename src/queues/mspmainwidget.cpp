@@ -62,6 +62,11 @@ MspMainWidget::MspMainWidget(CtiLib *cti, QMap<QString, MctiExtenDetails> *exten
     setCtilib(cti);
     extenDetails = extensions;
     connect(&refreshTimer, &QTimer::timeout, this, &MspMainWidget::refreshQueueStats);
+    refreshCoalesceTimer.setObjectName(QStringLiteral("queueStatsCoalesceTimer"));
+    refreshCoalesceTimer.setParent(this);
+    refreshCoalesceTimer.setSingleShot(true);
+    refreshCoalesceTimer.setInterval(300);
+    connect(&refreshCoalesceTimer, &QTimer::timeout, this, &MspMainWidget::refreshQueueStats);
     const QString names = cfg.queueNames;
     if (!names.isEmpty())
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Queue names in mcti.ini: " << names;
@@ -164,6 +169,7 @@ void MspMainWidget::setupGuiLayout()
     tbOperators->horizontalHeader()->setMinimumSectionSize(35);
     tbOperators->horizontalHeader()->setStretchLastSection(true);
     tbOperators->verticalHeader()->hide();
+    tbOperators->setStyleSheet(QString::fromLatin1(wdgOperatorInfo::styleSheetText()));
     grid->addWidget(splitter, 2, 0, 1, 9);
     lblBottomStatus = new QLabel(this);
     lblBottomStatus->setObjectName(QStringLiteral("lblBottomStatus"));
@@ -249,19 +255,29 @@ bool MspMainWidget::connected() const
     return ctiLib && ctiLib->isConnected();
 }
 
-void MspMainWidget::requestFullRefresh()
+void MspMainWidget::requestStatsNow()
 {
     if (!connected() || !QueueRules::isQueueRole(queueRole))
         return;
+    refreshCoalesceTimer.stop();
     refreshTimer.start(refreshSecs * 1000);
     ctiLib->getAllQueuesStats();
+}
+
+void MspMainWidget::requestFullRefresh()
+{
+    // Membership events come in bursts: one request for the whole burst.
+    if (!connected() || !QueueRules::isQueueRole(queueRole))
+        return;
+    if (!refreshCoalesceTimer.isActive())
+        refreshCoalesceTimer.start();
 }
 
 // --- live statistics --------------------------------------------------------
 
 void MspMainWidget::refreshQueueStats()
 {
-    requestFullRefresh();
+    requestStatsNow();
 }
 
 void MspMainWidget::refreshStats()
@@ -289,7 +305,7 @@ void MspMainWidget::setIdentities(const IdentityList &list)
         ownNames = names;
         firstIdentitiesPending = false;
         emit sigUpdatedQueuesList(queueModel.ownQueues);
-        requestFullRefresh();
+        requestStatsNow();
         return;
     }
     if (names == ownNames)
@@ -297,7 +313,7 @@ void MspMainWidget::setIdentities(const IdentityList &list)
     ownNames = names;
     queueModel.rebuildOwnQueues(ownNames);
     emit sigUpdatedQueuesList(queueModel.ownQueues);
-    requestFullRefresh();
+    requestStatsNow();
 }
 
 void MspMainWidget::onQueueStatsRcvd(const QueueStatsList &list)
@@ -392,7 +408,12 @@ void MspMainWidget::refreshQueuesView()
 void MspMainWidget::refreshOperatorsView()
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Refresh view for operators in supervisor panel";
+    // Thousands of cells: lay them out once, when the table shows again.
+    const bool wasVisible = !tbOperators->isHidden();
+    tbOperators->setUpdatesEnabled(false);
+    tbOperators->hide();
     clearOperatorTable();
+    accountRows.clear();
     const QStringList &names = queueModel.queueNames;
     tbOperators->setColumnCount(names.size() + 2);
     tbOperators->setHorizontalHeaderLabels(QStringList{tr("Operatori"), tr("T")} + names);
@@ -428,6 +449,7 @@ void MspMainWidget::refreshOperatorsView()
         f.setPointSize(10);
         nameItem->setFont(f);
         tbOperators->setItem(row, 0, nameItem);
+        accountRows.insert(account, row);
         auto *lamp = new QTableWidgetItem;
         tbOperators->setItem(row, 1, lamp);
         changeBlfStatusOnItem(lamp, state, tbOperators);
@@ -448,15 +470,30 @@ void MspMainWidget::refreshOperatorsView()
             connect(form, &wdgAddDynamicOperator::sigAddOperatorRequested, ctiLib.data(),
                     &CtiLib::addQueueDynamicMember);
         tbOperators->setCellWidget(addRow, c, new wdgNewOperator(form));
+        form->setExtensionSource(extenDetails);
         form->reset();
-        if (extenDetails) {
-            for (auto e = extenDetails->cbegin(); e != extenDetails->cend(); ++e) {
-                for (const QString &account : e->accounts)
-                    form->addOperatorForExten(*e, e.key(), account);
-            }
-        }
     }
     adjustTbOperatorColumns();
+    if (wasVisible)
+        tbOperators->show();
+    tbOperators->setUpdatesEnabled(true);
+}
+
+int MspMainWidget::rowOfAccount(const QString &account) const
+{
+    // The account is the name cell's user data (its text ends with it too).
+    const int known = accountRows.value(account, -1);
+    if (known >= 0 && known < tbOperators->rowCount()) {
+        const QTableWidgetItem *item = tbOperators->item(known, 0);
+        if (item && item->data(Qt::UserRole).toString() == account)
+            return known;
+    }
+    for (int r = 0; r < tbOperators->rowCount(); ++r) {
+        const QTableWidgetItem *item = tbOperators->item(r, 0);
+        if (item && item->data(Qt::UserRole).toString() == account)
+            return r;
+    }
+    return -1;
 }
 
 wdgOperatorInfo *MspMainWidget::getOperatorWidget(const QString &queueId, const QString &account, int *row,
@@ -469,18 +506,9 @@ wdgOperatorInfo *MspMainWidget::getOperatorWidget(const QString &queueId, const 
     const auto q = queueModel.queues.constFind(queueId);
     if (q == queueModel.queues.constEnd())
         return nullptr;
-    const QList<QTableWidgetItem *> hits =
-        tbOperators->findItems(QStringLiteral("SIP/") + account, Qt::MatchEndsWith);
-    QTableWidgetItem *hit = nullptr;
-    for (QTableWidgetItem *i : hits) {
-        if (i->column() == 0 && i->data(Qt::UserRole).toString() == account) {
-            hit = i;
-            break;
-        }
-    }
-    if (!hit || q->column < 0)
+    const int r = rowOfAccount(account);
+    if (r < 0 || q->column < 0)
         return nullptr;
-    const int r = hit->row();
     const int c = q->column + 2;
     if (row)
         *row = r;
@@ -680,16 +708,15 @@ void MspMainWidget::recalculateOperatorsNum(const QString &queueId)
 
 void MspMainWidget::onQueueOperatorStatusChanged(const QString &extension)
 {
-    if (!ctiLib || !extenDetails || !extenDetails->contains(extension) || tbOperators->rowCount() == 0)
+    if (!extenDetails || !extenDetails->contains(extension) || tbOperators->rowCount() == 0)
         return;
     const int state = extenDetails->value(extension).blfState;
     QSet<QString> queuesToCount;
     const QStringList accounts = queueModel.extensionMembers.value(extension);
     for (const QString &account : QSet<QString>(accounts.cbegin(), accounts.cend())) {
-        for (QTableWidgetItem *i : tbOperators->findItems(QStringLiteral("SIP/") + account, Qt::MatchEndsWith)) {
-            if (i->column() == 0)
-                changeBlfStatusOnItem(tbOperators->item(i->row(), 1), state, tbOperators);
-        }
+        const int row = rowOfAccount(account);
+        if (row >= 0)
+            changeBlfStatusOnItem(tbOperators->item(row, 1), state, tbOperators);
         for (const QString &qid : queueModel.memberQueues.value(account))
             queuesToCount.insert(qid);
     }
@@ -1111,6 +1138,7 @@ void MspMainWidget::adjustTbOperatorColumns()
 bool MspMainWidget::close()
 {
     refreshTimer.stop();
+    refreshCoalesceTimer.stop();
     clockTimer.stop();
     resetTables();
     queueModel = QueueRules::QueueModel();

@@ -11,6 +11,7 @@
 #include "queuestatus.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QMap>
@@ -54,6 +55,8 @@ public:
         ownExtension = extension;
     }
     void setOwnIdentityNames(const QStringList &names) { ownNames = names; }
+    // How long membership events are gathered before one statistics request.
+    void setRefreshCoalesceMs(int ms) { refreshCoalesceTimer.setInterval(ms); }
 
     // Image shown in the panel's header.
     void updateLogoFile(const QString &path);
@@ -145,6 +148,8 @@ private:
     void removeOperatorInfoWdg(const QString &queueId, const QString &account);
     void changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTableWidget *table);
     void requestFullRefresh();
+    void requestStatsNow();
+    int rowOfAccount(const QString &account) const;
     bool connected() const;
     int selectedPeriodType() const;
     QTableWidgetItem *queueCell(int row, const QueueStatus &q, bool bold = false);
@@ -175,7 +180,9 @@ private:
     int loadCounters[4] = {0, 0, 0, 0};
     bool loadDone[4] = {false, false, false, false};
 
+    QHash<QString, int> accountRows; // row of each account at the last rebuild (checked before use)
     QTimer refreshTimer;
+    QTimer refreshCoalesceTimer;
     QTimer clockTimer;
     QAction *addMemberAction = nullptr;
     QAction *removeMemberAction = nullptr;

@@ -3,6 +3,7 @@
 #include "queuerules.h"
 
 #include <QCloseEvent>
+#include <QSignalBlocker>
 #include <QVariant>
 #include <QComboBox>
 #include <QCompleter>
@@ -18,6 +19,11 @@ static const char operatorStyle[] = "#mainFrame\n{\n    border-style: outset;\n 
                                     "    border-color: gray;\n}\n\n#mainFrame[status=\"paused\"]\n{\n"
                                     "    background-color: rgb(255, 170, 0);\n}\n#mainFrame[status=\"active\"]\n{\n"
                                     "    background-color: lightgreen;\n}\n";
+
+const char *wdgOperatorInfo::styleSheetText()
+{
+    return operatorStyle;
+}
 
 wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pen, QWidget *parent)
     : QWidget(parent), opNum(op), queueId(queue), penalty(pen)
@@ -75,7 +81,6 @@ wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pe
     grid->addWidget(lblLastCall, 1, 2);
     for (QLabel *l : {lblCalls, lblMembership, lblPenalty, lblStateTime, lblLastCall})
         l->setTextFormat(Qt::PlainText);
-    setStyleSheet(QString::fromLatin1(operatorStyle));
     setWindowFlags(Qt::FramelessWindowHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -143,8 +148,13 @@ void wdgOperatorInfo::setPaused(bool isPaused, const QDateTime &timestamp)
     updatePauseStatusLastChange();
     paused = isPaused;
     btPause->setText(paused ? tr("Riattiva") : tr("Pausa"));
-    mainFrame->setProperty("status", paused ? QStringLiteral("paused") : QStringLiteral("active"));
-    setStyleSheet(QString::fromLatin1(operatorStyle));
+    const QString status = paused ? QStringLiteral("paused") : QStringLiteral("active");
+    if (mainFrame->property("status").toString() != status) {
+        mainFrame->setProperty("status", status);
+        // The property selects the colour: polish the frame again.
+        mainFrame->style()->unpolish(mainFrame);
+        mainFrame->style()->polish(mainFrame);
+    }
 }
 
 void wdgOperatorInfo::setOperatorStatus(int s)
@@ -213,6 +223,7 @@ wdgAddDynamicOperator::wdgAddDynamicOperator(const QString &queue, bool penaltyV
 
 void wdgAddDynamicOperator::reset()
 {
+    sourcePending = source != nullptr;
     extenAccounts.clear();
     cbExten->clearEditText();
     cbExten->setCurrentIndex(-1);
@@ -230,10 +241,40 @@ void wdgAddDynamicOperator::addOperatorForExten(const MctiExtenDetails &record, 
         cbExten->addItem(text, extension);
     }
     extenAccounts[extension] << account;
+    // Nothing chosen afterwards; without the signals, so that filling a long
+    // list does not search it again at every entry.
+    const QSignalBlocker blockExten(cbExten);
+    const QSignalBlocker blockAccount(cbAccount);
     cbExten->clearEditText();
     cbExten->setCurrentIndex(-1);
     cbAccount->setCurrentIndex(-1);
     cbAccount->clear();
+    pbAdd->setEnabled(false);
+}
+
+void wdgAddDynamicOperator::setExtensionSource(const ExtenDetailsMap *extensions)
+{
+    source = extensions;
+    sourcePending = extensions != nullptr;
+}
+
+void wdgAddDynamicOperator::fillFromSource()
+{
+    if (!sourcePending)
+        return;
+    sourcePending = false;
+    if (!source)
+        return;
+    for (auto e = source->cbegin(); e != source->cend(); ++e) {
+        for (const QString &account : e->accounts)
+            addOperatorForExten(*e, e.key(), account);
+    }
+}
+
+void wdgAddDynamicOperator::showEvent(QShowEvent *event)
+{
+    fillFromSource();
+    QWidget::showEvent(event);
 }
 
 void wdgAddDynamicOperator::removeExten(const QString &extension)

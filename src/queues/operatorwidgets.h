@@ -21,6 +21,8 @@ class wdgOperatorInfo : public QWidget
     Q_OBJECT
 public:
     wdgOperatorInfo(const QString &opNum, const QString &queueId, int penalty, QWidget *parent = nullptr);
+    // The colours by pause state; set once on the table that holds the cells.
+    static const char *styleSheetText();
 
     QString getOpNum() const { return opNum; }
     QString getQueueId() const { return queueId; }
@@ -80,6 +82,10 @@ public:
     QString getQueueId() const { return queueId; }
     void addOperatorForExten(const MctiExtenDetails &record, const QString &extension, const QString &account);
     void removeExten(const QString &extension);
+    // The extensions the form offers, read when it is first shown (a table
+    // rebuild makes one form per queue; most are never opened).
+    void setExtensionSource(const ExtenDetailsMap *extensions);
+    int extensionCount() const { return extenAccounts.size(); }
 
 public slots:
     void onAddOperatorRequested();
@@ -92,9 +98,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void clearChoice();
+    void fillFromSource();
+    const ExtenDetailsMap *source = nullptr;
+    bool sourcePending = false;
     QString queueId;
     QMap<QString, QStringList> extenAccounts;
     QComboBox *cbExten;

@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 
@@ -117,8 +118,26 @@ void TestSupervisorPanel::tablesFromAReply()
     QVERIFY(cell);
     QCOMPARE(cell->operatorStatus(), 1);
     QVERIFY(!p.panel.getOperatorWidget("601", "202"));
-    auto *form = qobject_cast<wdgNewOperator *>(ops->cellWidget(4, 2))->getAddDynamicOperator();
-    QCOMPARE(form->findChild<QComboBox *>(QStringLiteral("cbExten"))->count(), 4);
+    // The add button opens the queue's form with every extension's account.
+    auto *adder = qobject_cast<wdgNewOperator *>(ops->cellWidget(4, 2));
+    adder->findChild<QPushButton *>(QStringLiteral("pbAdd"))->click();
+    wdgAddDynamicOperator *form = adder->getAddDynamicOperator();
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->getQueueId(), QStringLiteral("600"));
+    auto *extens = form->findChild<QComboBox *>(QStringLiteral("cbExten"));
+    QCOMPARE(extens->count(), 4);
+    QCOMPARE(extens->itemText(1), QStringLiteral("Name 202 (202)"));
+    QSignalSpy request(form, &wdgAddDynamicOperator::sigAddOperatorRequested);
+    extens->setEditText(QStringLiteral("Name 202 (202)"));
+    auto *accounts = form->findChild<QComboBox *>(QStringLiteral("cbAccount"));
+    QCOMPARE(accounts->itemText(0), QStringLiteral("SIP/202"));
+    auto *add = form->findChild<QPushButton *>(QStringLiteral("pbAdd"));
+    QVERIFY(add->isEnabled());
+    add->click();
+    QCOMPARE(request.size(), 1);
+    QCOMPARE(request.first().at(1).toString(), QStringLiteral("202"));
+    QCOMPARE(request.first().at(2).toInt(), 0);
+    QVERIFY(!form->isVisible());
 }
 
 void TestSupervisorPanel::rebuildsKeepFormsFlat()
