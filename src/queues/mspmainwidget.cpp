@@ -32,6 +32,7 @@ enum QueueRow {
 };
 enum LoadKind { LoadLost = 0, LoadServed = 1, LoadMwt = 2, LoadMct = 3 };
 constexpr int BlfRole = 1009;
+constexpr int RingingRole = Qt::UserRole + 50; // the lamp shows the ringing animation
 const QString accountSeparator = QStringLiteral("*->*");
 } // namespace
 
@@ -185,8 +186,20 @@ void MspMainWidget::setupGuiLayout()
         stateIcons[i] = QIcon(QString::fromLatin1(icons[i]));
     donePixmap = QPixmap(QStringLiteral(":/images/v.png"));
     ringingMovie = new QMovie(QStringLiteral(":/images/m_blinking_animation_15.gif"), QByteArray(), this);
+    ringingMovie->setObjectName(QStringLiteral("ringingMovie"));
+    connect(ringingMovie, &QMovie::frameChanged, this, [this]() {
+        if (!tbOperators->isVisible())
+            return;
+        const QIcon frame(ringingMovie->currentPixmap());
+        for (int r = 0; r < tbOperators->rowCount(); ++r) {
+            QTableWidgetItem *lamp = tbOperators->item(r, 1);
+            if (lamp && lamp->data(RingingRole).toBool())
+                lamp->setIcon(frame);
+        }
+    });
     ringingMovie->start();
     loaderMovie = new QMovie(QStringLiteral(":/images/loader.gif"), QByteArray(), this);
+    loaderMovie->setObjectName(QStringLiteral("loaderMovie"));
     loaderMovie->start();
     resetUpdating();
     for (const QueueRules::PeriodChoice &c : QueueRules::periodChoices())
@@ -524,7 +537,7 @@ void MspMainWidget::addOperatorInfoWdg(const QueueUserStatus &member, const QStr
     wdgOperatorInfo *cell = getOperatorWidget(queueId, member.memberId, &row, &column);
     if (!cell && row >= 0 && column >= 0) {
         cell = new wdgOperatorInfo(member.memberId, queueId, member.penalty, nullptr);
-        connect(&clockTimer, &QTimer::timeout, cell, &wdgOperatorInfo::updatePauseStatusLastChange);
+        connect(&clockTimer, &QTimer::timeout, cell, &wdgOperatorInfo::onClockTick);
         connect(cell, &wdgOperatorInfo::sigPauseTrigger, this, &MspMainWidget::onOperatorPausedRequest);
         tbOperators->setCellWidget(row, column, cell);
     }
@@ -644,6 +657,7 @@ void MspMainWidget::changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTa
     if (!item)
         return;
     item->setData(BlfRole, state);
+    item->setData(RingingRole, QVariant());
     const int row = table ? item->row() : -1;
     const int column = table ? item->column() : -1;
     if (table && row >= 0) {
@@ -672,13 +686,11 @@ void MspMainWidget::changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTa
     case 9:
         item->setIcon(stateIcons[3]);
         item->setToolTip(tr("L'interno sta squillando"));
+        // The lamp blinks with the ringing animation's frames (one shared
+        // movie repaints every ringing lamp; no widget per lamp).
         if (table && row >= 0 && ringingMovie && ringingMovie->state() == QMovie::Running) {
-            auto *label = new QLabel;
-            label->setObjectName(QStringLiteral("ringingLamp"));
-            label->setMargin(3);
-            label->setMovie(ringingMovie);
-            table->setCellWidget(row, column, label);
-            item->setIcon(QIcon());
+            item->setData(RingingRole, true);
+            item->setIcon(QIcon(ringingMovie->currentPixmap()));
         }
         break;
     case 16:

@@ -100,6 +100,18 @@ void wdgOperatorInfo::updatePauseStatusLastChange()
         QueueRules::pauseAgeText(lastPauseChangeTime.secsTo(QDateTime::currentDateTime())));
 }
 
+void wdgOperatorInfo::onClockTick()
+{
+    if (isVisible())
+        updatePauseStatusLastChange();
+}
+
+void wdgOperatorInfo::showEvent(QShowEvent *event)
+{
+    updatePauseStatusLastChange();
+    QWidget::showEvent(event);
+}
+
 void wdgOperatorInfo::setStats(int n, const QDateTime &last, int convTime, int waitTime)
 {
     setCalls(n);

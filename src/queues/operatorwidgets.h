@@ -34,6 +34,9 @@ public:
 
 public slots:
     void updatePauseStatusLastChange();
+    // The panel's one-second clock: only a cell on screen is redrawn; a
+    // hidden one catches up when it shows.
+    void onClockTick();
     void setOpNum(const QString &value) { opNum = value; }
     void setQueueId(const QString &value) { queueId = value; }
     void setStats(int calls, const QDateTime &lastCall, int convTime, int waitTime);
@@ -50,6 +53,9 @@ public slots:
 
 signals:
     void sigPauseTrigger(QString opNum, QString queueId, bool pauseRequest);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     QFrame *mainFrame;

@@ -19,6 +19,7 @@
 #include <QDialogButtonBox>
 #include <QJsonArray>
 #include <QLineEdit>
+#include <QMovie>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -260,10 +261,14 @@ void TestSessionQueues::supervisorTablesFill()
     QTRY_VERIFY(queuesTable->item(3, 0)->text().contains(QStringLiteral("/1/")));
     f.sim->setBlf(QStringLiteral("202"), 8);
     QTRY_COMPARE(operators->item(row202, 1)->data(1009).toInt(), 8);
-    QVERIFY(qobject_cast<QLabel *>(operators->cellWidget(row202, 1)));
+    QCOMPARE(operators->item(row202, 1)->toolTip(), QStringLiteral("L'interno sta squillando"));
+    // The lamp follows the ringing animation's frames.
+    QSignalSpy frames(panel->findChild<QMovie *>(QStringLiteral("ringingMovie")), &QMovie::frameChanged);
+    QVERIFY(frames.wait(2000));
+    QVERIFY(!operators->item(row202, 1)->icon().isNull());
     f.sim->setBlf(QStringLiteral("202"), 0);
     QTRY_COMPARE(operators->item(row202, 1)->data(1009).toInt(), 0);
-    QVERIFY(!operators->cellWidget(row202, 1));
+    QCOMPARE(operators->item(row202, 1)->toolTip(), QStringLiteral("Interno libero"));
 
     // A supervisor pauses an operator from his cell.
     auto *cell = qobject_cast<wdgOperatorInfo *>(operators->cellWidget(row202, 2));
