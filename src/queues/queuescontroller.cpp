@@ -164,7 +164,6 @@ void QueuesController::onSessionStarted(const PbxSession::SessionStart &session)
     ui.pauseAllAction->setEnabled(false);
     showNoQueueStatus();
     updateQCallsCount();
-    checkGlobalPauseState();
 }
 
 void QueuesController::onSessionEnded(const PbxSession::DisconnectReason &reason)
@@ -196,6 +195,8 @@ void QueuesController::onSessionEnded(const PbxSession::DisconnectReason &reason
         }
     }
     ui.queuesGui->clear();
+    updateQCallsCount();
+    checkGlobalPauseState();
 }
 
 QString QueuesController::resolveQueueName(const QString &queueId) const
