@@ -24,6 +24,7 @@ static bool waitUntil(const std::function<bool()> &done, int ms)
 
 int main(int argc, char *argv[])
 {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // figures appear as they come
     QApplication app(argc, argv);
     const QString certs = QStringLiteral(DESKLINE_SOURCE_DIR "/resources/cert/");
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();

@@ -13,6 +13,7 @@
 
 int main(int argc, char *argv[])
 {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // figures appear as they come
     QApplication app(argc, argv);
     const benchqueues::CallCentre centre = benchqueues::makeCallCentre(100, 1000, 3000);
     ExtenDetailsMap extensions = centre.extensions;
