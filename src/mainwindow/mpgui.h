@@ -58,6 +58,7 @@ class MspMainWidget;
 class PhoneBackends;
 class QueuesController;
 class BalloonBoard;
+struct QueueStatus;
 class SessionController;
 class UpdateScheduler;
 class wdgBalloonMessage;
@@ -391,6 +392,7 @@ public slots:
     void onSvpThresholdsChanged();
     void createCCReport();
     void onShowQCallsCount();
+    void getQueueInfo(QString name, QueueStatus &queueInfo);
 
     // --- PBX session: log-in, disconnection and reconnection (main window)
     void connectToM();
@@ -417,6 +419,8 @@ public:
     // Session state (diagnostics and tests).
     bool isSessionUp() const;
     int currentQueueRole() const;
+    // Name of a queue by its id; empty while there is no supervisor panel.
+    QString resolveQueueName(const QString &queueId) const;
     quint32 currentPbxCapabilities() const;
     QString currentTenant() const;
     ClientApiServer *localApiServer() const { return apiServer; }

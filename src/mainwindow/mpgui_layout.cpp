@@ -325,6 +325,10 @@ void MPGui::createSubsystems()
     QueuesController::Widgets queueWidgets;
     queueWidgets.window = this;
     queueWidgets.queuesGui = queuesGui;
+    queueWidgets.qscrollArea = qscrollArea;
+    queueWidgets.lblQueueCount = lblQueueCount;
+    queueWidgets.lblFromPeriod = lblFromPeriod;
+    queueWidgets.lblToPeriod = lblToPeriod;
     queueWidgets.btnSVP = btnSVP;
     queueWidgets.btnPauseAll = btnPauseAll;
     queueWidgets.lblQueueStatus = lblQueueStatus;

@@ -319,6 +319,8 @@ void MPGui::initClientApiServer()
         apiServer, &ClientApiServer::sigQueuesPauseRequested, this, [this](bool pause) { pauseAllQueues(pause); },
         Qt::QueuedConnection);
     connect(apiServer, &ClientApiServer::sigDNDRequested, this, &MPGui::enableDnd, Qt::QueuedConnection);
+    // A query: the record is filled before the signal returns.
+    connect(apiServer, &ClientApiServer::sigGetQueuedCallInfo, this, &MPGui::getQueueInfo, Qt::DirectConnection);
 }
 
 void MPGui::refreshIdentities()

@@ -1,54 +1,75 @@
-// Queues and supervisor panel of the main window.
+// Queues and supervisor panel of the main window: forwarders to the queues
+// controller.
 #include "mpgui.h"
 
 #include "globallogger.h"
+#include "queuescontroller.h"
 
-void MPGui::onCCReportSucceded(const CallCenterReport &)
+void MPGui::onCCReportSucceded(const CallCenterReport &report)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onCCReportSucceded(report);
 }
 
-void MPGui::onCCReportFailed(const QString &)
+void MPGui::onCCReportFailed(const QString &error)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onCCReportFailed(error);
 }
 
 void MPGui::onSupervisorPanelTrigger()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onSupervisorPanelTrigger();
 }
 
 void MPGui::togglePauseQs()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->togglePauseQs();
 }
 
 void MPGui::queueTrigger()
 {
-    logNotYetHandled(Q_FUNC_INFO);
 }
 
-void MPGui::onQueuesCountChanged(int)
+void MPGui::onQueuesCountChanged(int count)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onQueuesCountChanged(count);
 }
 
-void MPGui::onQueuePauseStatusUpdateRequest(bool, const QStringList &, const QString &)
+void MPGui::onQueuePauseStatusUpdateRequest(bool paused, const QStringList &accounts, const QString &queueId)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onQueuePauseStatusUpdateRequest(paused, accounts, queueId);
 }
 
 void MPGui::onSvpThresholdsChanged()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onSvpThresholdsChanged();
 }
 
 void MPGui::createCCReport()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->createCCReport();
 }
 
 void MPGui::onShowQCallsCount()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (queues)
+        queues->onShowQCallsCount();
+}
+
+void MPGui::getQueueInfo(QString name, QueueStatus &queueInfo)
+{
+    if (queues)
+        queues->getQueueInfo(name, queueInfo);
+}
+
+QString MPGui::resolveQueueName(const QString &queueId) const
+{
+    return queues ? queues->resolveQueueName(queueId) : QString();
 }

@@ -1,19 +1,36 @@
-// The supervisor panel of the queues. So far what the settings and the main
-// window need of it: its construction at log-in, its figures' thresholds, its
-// logo and the signals the main window listens to.
+// The supervisor panel: the live model of the PBX queues, the queue and
+// operator tables, the statistics of a period and the operators' pause and
+// membership changes. For a queue operator it stays hidden and only feeds the
+// queues tab through its signals.
 #pragma once
 
+#include "ctilibtypes.h"
+#include "mctiextendetails.h"
+#include "mcticonfig.h"
+#include "queuerules.h"
+#include "queuestatus.h"
+
 #include <QDateTime>
+#include <QHash>
+#include <QIcon>
 #include <QList>
 #include <QMap>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
-#include "mcticonfig.h"
-
 class CtiLib;
-struct MctiExtenDetails;
+class CustomTableWidget;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QMovie;
+class QTableWidget;
+class QTableWidgetItem;
+class wdgOperatorInfo;
 
 class MspMainWidget : public QWidget
 {
@@ -25,6 +42,21 @@ public:
     // the statistics and reads the extension map of the main window.
     MspMainWidget(CtiLib *ctiLib, QMap<QString, MctiExtenDetails> *extensions, const MctiConfig &config,
                   QWidget *parent = nullptr);
+    ~MspMainWidget() override;
+
+    void setCtilib(CtiLib *ctiLib);
+    void setExtensionsMap(QMap<QString, MctiExtenDetails> *extensions) { extenDetails = extensions; }
+    // The facts a client gives at binding, for a panel without one (tools,
+    // benchmarks) or to override them.
+    void setSessionFacts(int role, quint32 capabilityWord, const QString &extension)
+    {
+        queueRole = role;
+        capabilities = capabilityWord;
+        ownExtension = extension;
+    }
+    void setOwnIdentityNames(const QStringList &names) { ownNames = names; }
+    // How long membership events are gathered before one statistics request.
+    void setRefreshCoalesceMs(int ms) { refreshCoalesceTimer.setInterval(ms); }
 
     // Image shown in the panel's header.
     void updateLogoFile(const QString &path);
@@ -35,7 +67,58 @@ public:
     QList<int> answeredThresholds() const { return answeredCallsThresholds; }
     QList<int> lostThresholds() const { return lostCallsThresholds; }
 
+    const QueueRules::QueueModel &model() const { return queueModel; }
+    QStringList ownIdentityNames() const { return ownNames; }
+    QStringList queueNameFilter() const { return nameFilterList; }
+    int refreshIntervalSecs() const { return refreshSecs; }
+    QDateTime periodFrom() const { return periodStart; }
+    QDateTime periodTo() const { return periodEnd; }
+
+    QString resolveQueueName(const QString &id) const;
+    QString resolveQueueId(const QString &name) const;
+    QueueStatus getQueueInfo(const QString &name) const;
+    wdgOperatorInfo *getOperatorWidget(const QString &queueId, const QString &account, int *row = nullptr,
+                                       int *column = nullptr) const;
+    QStringList getIdentityNames(const IdentityList &list) const;
+
+    // Closes and returns the panel to its unbound, empty state.
+    bool close();
+
+public slots:
+    void refreshQueueStats();
+    void refreshStats();
+    void onQueueStatsRcvd(const QueueStatsList &list);
+    void setIdentities(const IdentityList &list);
+    void refreshQueuesView();
+    void refreshOperatorsView();
+    void updateTotalCallsCount();
+    void onQueueEvent(const QueueEvent &event);
+    void onQueueOperatorStatusChanged(const QString &extension);
+    void onOperatorPausedRequest(const QString &opNum, const QString &queueId, bool pause);
+    void onQueueMemberPauseChanged(const QueueMember &member, bool isPaused);
+    void onQueueMemberAdded(const QueueMember &member);
+    void onQueueMemberRemoved(const QueueMember &member);
+    void ops_cxtMenu(const QPoint &point);
+    void addQueueMember();
+    void removeQueueMember();
+    void onPeriodChanged(int index);
+    void requestPeriodicData();
+    void onAllQueuePeriodicStatsRcvd(const QueuePeriodicStatsList &list);
+    void onQueuePeriodicStatsRcvd(const QueuePeriodicStats &stats);
+    void onAllOperatorPeriodicStatsRcvd(const QueueOperatorPeriodicStatsList &list);
+    void onOperatorPeriodicStatsRcvd(const QueueOperatorPeriodicStats &stats);
+    void onUpdateDateTime();
+    void adjustTbOperatorColumns();
+    void resetUpdating();
+
 signals:
+    void sigGetAllQueuePeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to);
+    void sigGetAllOperatorPeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to);
+    void sigGetQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from,
+                                  QDateTime to);
+    void sigGetOperatorPeriodicStats(const QMap<QString, QStringList> &queueMembers, CTILIB::PeriodType period,
+                                     QDateTime from, QDateTime to);
+
     void sigStatsPeriodChanged(QString from, QString to);
     void sigQueueMemberAdded(QString queueId, QString account, int penalty);
     void sigQueueMemberRemoved(QString queueId, QString account);
@@ -50,11 +133,74 @@ signals:
     void sigUpdatedLastCall(QString queueId, QDateTime lastCall);
     void sigQueueCallsStatsUpdated(QString queueId, int callsCount, QDateTime longestHoldTime);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
+    void setupGuiLayout();
+    void resetTables();
+    void clearOperatorTable();
+    void updateDisplayedQueueCallsCountAndLht(const QueueStatus &q);
+    void updateDisplayedOperatorsNum(const QueueStatus &q);
+    void recalculateOperatorsNum(const QString &queueId);
+    void addOperatorInfoWdg(const QueueUserStatus &member, const QString &queueId);
+    void removeOperatorInfoWdg(const QString &queueId, const QString &account);
+    void changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTableWidget *table);
+    void requestFullRefresh();
+    void requestStatsNow();
+    int rowOfAccount(const QString &account) const;
+    bool connected() const;
+    int selectedPeriodType() const;
+    QTableWidgetItem *queueCell(int row, const QueueStatus &q, bool bold = false);
+    void countLoaded(int which);
+    void updateOperatorStats(QueueStatus &status, const QString &memberId, int served, int secondCount,
+                             const QDateTime &lastCall);
+    void resetQueueTablePeriodicStats(bool period, bool lastHour);
+    void resetOperatorTablePeriodicStats();
+
     QPointer<CtiLib> ctiLib;
     QMap<QString, MctiExtenDetails> *extenDetails = nullptr;
     MctiConfig config;
     QString logoPath;
     QList<int> answeredCallsThresholds;
     QList<int> lostCallsThresholds;
+
+    QueueRules::QueueModel queueModel;
+    QStringList ownNames;
+    QStringList nameFilterList;
+    int queueRole = 0;
+    quint32 capabilities = 0;
+    QString ownExtension;
+    int refreshSecs = 300;
+    bool firstIdentitiesPending = true;
+    bool skipNextPeriodChange = false;
+    QDateTime periodStart;
+    QDateTime periodEnd;
+    int loadCounters[4] = {0, 0, 0, 0};
+    bool loadDone[4] = {false, false, false, false};
+
+    QHash<QString, int> accountRows; // row of each account at the last rebuild (checked before use)
+    QTimer refreshTimer;
+    QTimer refreshCoalesceTimer;
+    QTimer clockTimer;
+    QAction *addMemberAction = nullptr;
+    QAction *removeMemberAction = nullptr;
+    QPointer<QMenu> contextMenu;
+    QIcon stateIcons[5];
+    QPixmap donePixmap;
+    QMovie *ringingMovie = nullptr;
+    QMovie *loaderMovie = nullptr;
+
+    QLabel *lblLogo = nullptr;
+    QLabel *lblClock = nullptr;
+    QLabel *lblTotCall = nullptr;
+    QLabel *lblLoading = nullptr;
+    QLabel *lblLoadingProgress = nullptr;
+    QComboBox *cbTimeRange = nullptr;
+    QLabel *lblFromPeriod = nullptr;
+    QLabel *lblToPeriod = nullptr;
+    CustomTableWidget *tbQueues = nullptr;
+    QTableWidget *tbOperators = nullptr;
+    QLabel *lblBottomStatus = nullptr;
 };

@@ -1,14 +1,20 @@
 // The queues of the main window: the user's queue role, the queue status
-// line, the supervisor panel and its button, the pause of all queues and the
-// queued-calls counter.
+// line, the supervisor panel and its button, the pause of all queues, the
+// queued-calls counter and the operator's queues tab.
 #pragma once
 
+#include "ctilibtypes.h"
+#include "mctiextendetails.h"
 #include "pbxsessionrules.h"
+#include "queuerules.h"
+#include "queuestatus.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class CtiLib;
 struct MainWindowIcons;
@@ -18,9 +24,11 @@ class QAction;
 class QFrame;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 class QWidget;
 class wdgQueues;
+class DlgReportThreshold;
 
 class QueuesController : public QObject
 {
@@ -30,11 +38,15 @@ public:
     struct Widgets {
         QWidget *window = nullptr; // lends its icon to the supervisor panel
         wdgQueues *queuesGui = nullptr;
+        QScrollArea *qscrollArea = nullptr;
         QPushButton *btnSVP = nullptr;
         QPushButton *btnPauseAll = nullptr;
         QLabel *lblQueueStatus = nullptr;
         QLabel *lblLedQueueStatus = nullptr;
         QFrame *queuesCountFrame = nullptr;
+        QLabel *lblQueueCount = nullptr;
+        QLabel *lblFromPeriod = nullptr;
+        QLabel *lblToPeriod = nullptr;
         QTabWidget *tabContactsWidget = nullptr;
         QWidget *queueTabWidget = nullptr;
         QAction *reportAction = nullptr;
@@ -52,6 +64,15 @@ public:
     int currentQueueRole() const { return queueRole; }
     MspMainWidget *supervisorPanelWidget() const { return supervisorPanel; }
     bool isQueueCallsCountVisible() const { return queueCallsCountVisible; }
+    const QueueRules::QueuePauseMap &pauseMap() const { return queuePauseMap; }
+    bool isAnyQueuePaused() const { return anyQueuePaused; }
+    bool areAllQueuesPaused() const { return allQueuesPaused; }
+    int pendingPauseChangeCount() const { return pendingPauseChanges; }
+    DlgReportThreshold *reportRequestDialog() const;
+    // The extensions as the PBX last reported them (busy lamps, accounts).
+    const MctiExtenMap &extensionMap() const { return extensions; }
+    // How long pause-all waits for the PBX before giving its controls back.
+    void setPauseAllTimeoutMs(int ms) { pauseAllWatchdog.setInterval(ms); }
 
     // Asks the PBX to pause or resume the user on every queue; only for queue
     // members with a connected client. True when asked.
@@ -62,13 +83,59 @@ public:
     // Closes the supervisor panel and releases it on the next event-loop turn.
     void releaseSupervisorPanel();
 
+    QString resolveQueueName(const QString &queueId) const;
+    // A copy of a queue's record for the local API; `out` stays as it is
+    // while there is no supervisor panel.
+    void getQueueInfo(const QString &name, QueueStatus &out) const;
+
 public slots:
     void onSessionStarted(const PbxSession::SessionStart &session);
     void onSessionEnded(const PbxSession::DisconnectReason &reason);
 
+    // From the supervisor panel.
+    void onUpdatedQueuesList(const QMap<QString, QString> &queues);
+    void onQueueMemberAdded(const QString &queueId, const QString &account, int penalty);
+    void onQueueMemberRemoved(const QString &queueId, const QString &account);
+    void onQueuePauseStatusChanged(const QString &queueId, const QString &account, const QDateTime &lastChange,
+                                   bool paused);
+    void onEnqueuedCallsCountChanged(int count);
+    void onStatsPeriodChanged(const QString &from, const QString &to);
+    void onUpdatedQueuePeriodicStats(const QString &queueId, int served, double servedMwt, double servedMct,
+                                     int missed, double missedMwt);
+    void onResetOperatorStats(const QString &queueId);
+    void onUpdatedOperatorLastCall(const QString &queueId, const QDateTime &lastCall);
+    void onUpdatedOperatorCompletedCalls(const QString &queueId, const QString &operatorNum, int count);
+    void onUpdatedQueueCallsStats(const QString &queueId, int count, const QDateTime &longestWait);
+
+    // From the queues tab and the window.
+    void onQueuePauseStatusUpdateRequest(bool pause, const QStringList &accounts, const QString &queueId);
+    void onQueuesCountChanged(int count);
+    void togglePauseQs(const QString &reason = QString());
+    void setPaused(int paused, int total);
+    void checkGlobalPauseState();
+    void onShowQCallsCount();
+    void updateQCallsCount();
+    void onSupervisorPanelTrigger();
+    void onSvpThresholdsChanged();
+
+    // The call-centre report.
+    void createCCReport();
+    void onCCReportRequested(CTILIB::PeriodType period, const QList<int> &answered, const QList<int> &lost,
+                             const QString &file);
+    void onCCReportSucceded(const CallCenterReport &report);
+    void onCCReportFailed(const QString &error);
+
+private slots:
+    void onExtenStatusMap(const BuddyStatusMap &statuses);
+    void onExtenStatus(const BuddyStatus &status);
+    void onPauseAllTimeout();
+
 private:
     void initSupervisorPanel();
     void showNoQueueStatus();
+    bool clientConnected() const;
+    bool isOwnAccount(const QString &account) const;
+    void setPauseAllControlsEnabled(bool enabled);
 
     QPointer<MSettingsStore> settings;
     Widgets ui;
@@ -76,8 +143,16 @@ private:
     QPointer<CtiLib> ctiLib;
     int queueRole = PbxSession::QueueRoleNone;
     bool queueCallsCountVisible = false;
-    bool queuesPausedAny = false; // the user is paused on at least one queue
     MspMainWidget *supervisorPanel = nullptr;
     // Panels released and not yet deleted by the event loop.
     QList<QPointer<MspMainWidget>> releasedPanels;
+
+    MctiExtenMap extensions;
+    QueueRules::QueuePauseMap queuePauseMap;
+    int pendingPauseChanges = 0;
+    bool anyQueuePaused = false;
+    bool allQueuesPaused = true;
+    QTimer pauseAllWatchdog;
+    QPointer<DlgReportThreshold> reportDialog;
+    QString pendingReportPath; // empty: no report pending
 };

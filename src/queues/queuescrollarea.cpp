@@ -1,5 +1,7 @@
 #include "queuescrollarea.h"
 
+#include "globallogger.h"
+
 #include <QResizeEvent>
 
 queueScrollArea::queueScrollArea(QWidget *parent)
@@ -10,5 +12,9 @@ queueScrollArea::queueScrollArea(QWidget *parent)
 void queueScrollArea::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
-    emit sigQueueScrollBarResized(viewport()->size());
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "new size" << event->size().width() << event->size().height() << "content"
+                           << (widget() ? widget()->width() : 0) << (widget() ? widget()->height() : 0);
+    if (reportResizes)
+        emit sigQueueScrollBarResized(event->size());
+    event->accept();
 }

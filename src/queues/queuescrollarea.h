@@ -15,4 +15,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+
+private:
+    bool reportResizes = true;
 };

@@ -4,6 +4,7 @@
 #include "apiclient.h"
 #include "calllines.h"
 #include "msettingsstore.h"
+#include "queuestatus.h"
 #include "clientapiserver.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
@@ -32,6 +33,9 @@ private slots:
     void click2callReachesThePbx();
     void activeCallInfo();
     void dndReachesThePbx();
+    void queuedCallsInfo_data();
+    void queuedCallsInfo();
+    void queuedCallsInfoWithoutQueueRole();
 
 private:
     // The window's server, moved to a free port of the local host so that no
@@ -301,6 +305,76 @@ void TestSessionApi::dndReachesThePbx()
         QVERIFY(dnd->isEnabled());
     }
     QVERIFY(prompts.shown.isEmpty());
+}
+
+void TestSessionApi::queuedCallsInfo_data()
+{
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("known queue") << "Vendite" << QByteArray("<code>0</code>")
+                                 << QByteArray("<data><queued_calls>4</queued_calls>");
+    QTest::newRow("unknown queue") << "Assistenza" << QByteArray("<code>1</code><message>No such queue</message>")
+                                   << QByteArray();
+}
+
+void TestSessionApi::queuedCallsInfo()
+{
+    QFETCH(QString, queue);
+    QFETCH(QByteArray, code);
+    QFETCH(QByteArray, data);
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    ClientApiServer *server = serverOf(w);
+    QVERIFY(server);
+    // The supervisor panel knows the queues once the first statistics came.
+    QTRY_COMPARE_WITH_TIMEOUT(w.resolveQueueName(QStringLiteral("601")), QStringLiteral("Vendite"), 10000);
+    QVERIFY(f.sim->sendQueueEvent(QStringLiteral("601"), 4));
+    QSignalSpy asked(server, &ClientApiServer::sigGetQueuedCallInfo);
+    auto ask = [&]() {
+        ApiClient client;
+        return client.exchange(server->serverPort(),
+                               demoRequest(QStringLiteral("<queuedCallsInfo><queue_name>%1</queue_name>"
+                                                          "</queuedCallsInfo>")
+                                               .arg(queue)));
+    };
+    QByteArray reply;
+    if (data.isEmpty()) {
+        reply = ask();
+    } else {
+        // The queue event reaches the panel in a later turn of the loop.
+        QTRY_VERIFY((reply = ask()).contains(data));
+    }
+    QVERIFY2(reply.contains("<queuedCallsInfo><error_code>" + code), reply.constData());
+    QVERIFY(asked.size() >= 1);
+    QCOMPARE(asked.last().at(0).toString(), queue);
+    QVERIFY(prompts.shown.isEmpty());
+}
+
+void TestSessionApi::queuedCallsInfoWithoutQueueRole()
+{
+    // A user without a queue role has no supervisor panel: the caller's
+    // record is answered as it was built, with no queue in it.
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config(QStringLiteral("sara"), QStringLiteral("sara"))};
+    QVERIFY(startAndLogin(w));
+    QCOMPARE(w.currentQueueRole(), 0);
+    ClientApiServer *server = serverOf(w);
+    QVERIFY(server);
+    QueueStatus record;
+    record.waitingCount = 7;
+    w.getQueueInfo(QStringLiteral("Supporto"), record);
+    QCOMPARE(record.waitingCount, 7u);
+    QVERIFY(record.id.isEmpty());
+    ApiClient client;
+    const QByteArray reply = client.exchange(
+        server->serverPort(),
+        httpPost(apiBody(QStringLiteral("<queuedCallsInfo><queue_name>Supporto</queue_name></queuedCallsInfo>"),
+                         QStringLiteral("sara"), md5("sara"))));
+    QVERIFY2(reply.contains("<code>1</code><message>No such queue</message>"), reply.constData());
 }
 
 DESKLINE_TEST_MAIN(TestSessionApi)

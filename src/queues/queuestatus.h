@@ -16,6 +16,7 @@ struct QueueUserStatus {
     int completedCalls = 0;
     QDateTime lastCall;
     bool paused = false;
+    QDateTime lastPauseChange;
 };
 
 struct QueueStatus {
@@ -31,4 +32,7 @@ struct QueueStatus {
     int spare1 = 0;
     int spare2 = 0;
     QMap<QString, QueueUserStatus> members; // by member id
+    // The queue was missing from the last statistics reply: its figures are
+    // old and stay out of totals, requests and answers.
+    bool stale = false;
 };

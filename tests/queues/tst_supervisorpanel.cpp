@@ -1,0 +1,293 @@
+// The supervisor panel and the queues tab without a PBX: replies and events
+// handed to the panel's slots as the CTI library would deliver them.
+#include "mspmainwidget.h"
+#include "operatorwidgets.h"
+#include "testmain.h"
+#include "wdgqueues.h"
+#include "wdgqueuestats.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+
+#include <cmath>
+
+namespace
+{
+QueueStatsMember member(const QString &id, bool paused = false, int type = 0)
+{
+    QueueStatsMember m;
+    m.memberId = id;
+    m.extension = id;
+    m.paused = paused;
+    m.memberType = type;
+    m.completedCalls = 2;
+    return m;
+}
+
+QueueStats queue(const QString &id, const QString &name, const QList<QueueStatsMember> &members, int waiting)
+{
+    QueueStats q;
+    q.queueId = id;
+    q.queueName = name;
+    q.members = members;
+    q.waitingCalls = waiting;
+    return q;
+}
+
+QueueStatsList officeReply()
+{
+    return {queue("600", "Supporto", {member("201"), member("202", true), member("203", false, 1)}, 2),
+            queue("601", "Vendite", {member("201", false, 1), member("204")}, 5)};
+}
+
+struct Panel {
+    MctiExtenMap extensions;
+    MspMainWidget panel;
+    explicit Panel(const MctiConfig &config = MctiConfig())
+        : panel(nullptr, &extensions, config)
+    {
+        for (const char *number : {"201", "202", "203", "204"}) {
+            const QString e = QString::fromLatin1(number);
+            MctiExtenDetails d(e, QStringLiteral("Name %1").arg(e));
+            d.blfState = 0;
+            d.accounts = QStringList{e};
+            extensions.insert(e, d);
+        }
+        panel.setSessionFacts(2, 0x80 | 0x400, QStringLiteral("201"));
+        panel.setOwnIdentityNames({QStringLiteral("201")});
+    }
+    QTableWidget *table(const char *name) const { return panel.findChild<QTableWidget *>(QLatin1String(name)); }
+};
+
+int topLevelForms()
+{
+    int n = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        n += qobject_cast<wdgAddDynamicOperator *>(w) ? 1 : 0;
+    return n;
+}
+} // namespace
+
+class TestSupervisorPanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tablesFromAReply();
+    void rebuildsKeepFormsFlat();
+    void queuesMissingFromAReplyLeftOut();
+    void notANumberShownAsZero();
+    void refreshInterval_data();
+    void refreshInterval();
+    void newMembershipAppended();
+    void operatorGetsNoMenu();
+    void gridTakesEveryNewBox();
+};
+
+void TestSupervisorPanel::tablesFromAReply()
+{
+    Panel p;
+    QAbstractItemModelTester queuesTester(p.table("tbQueues")->model());
+    QAbstractItemModelTester operatorsTester(p.table("tbOperators")->model());
+    QSignalSpy own(&p.panel, &MspMainWidget::sigUpdatedQueuesList);
+    QSignalSpy totals(&p.panel, &MspMainWidget::sigGlobalAllQueuesCallsCountUpdated);
+    p.panel.onQueueStatsRcvd(officeReply());
+    QCOMPARE(own.size(), 1);
+    typedef QMap<QString, QString> NameMap;
+    QCOMPARE(own.first().at(0).value<NameMap>().keys(), (QStringList{"600", "601"}));
+    QCOMPARE(totals.last().at(0).toInt(), 7);
+    QTableWidget *queues = p.table("tbQueues");
+    QCOMPARE(queues->columnCount(), 2);
+    QCOMPARE(queues->item(0, 1)->text(), QStringLiteral("5"));
+    QVERIFY(queues->item(0, 1)->font().bold());
+    // 201 and 203 idle, 202 paused: available/busy/paused/unregistered.
+    QCOMPARE(queues->item(3, 0)->text(), QStringLiteral("2/0/1/0"));
+    QTableWidget *ops = p.table("tbOperators");
+    QCOMPARE(ops->rowCount(), 5); // 201, 202, 203, 204 and the add row
+    QCOMPARE(ops->item(0, 0)->text(), QStringLiteral("Name 201 (201) \nSIP/201"));
+    QCOMPARE(ops->rowHeight(4), 130);
+    QCOMPARE(ops->rowHeight(0), 48);
+    auto *cell = p.panel.getOperatorWidget("601", "201");
+    QVERIFY(cell);
+    QCOMPARE(cell->operatorStatus(), 1);
+    QVERIFY(!p.panel.getOperatorWidget("601", "202"));
+    // The add button opens the queue's form with every extension's account.
+    auto *adder = qobject_cast<wdgNewOperator *>(ops->cellWidget(4, 2));
+    adder->findChild<QPushButton *>(QStringLiteral("pbAdd"))->click();
+    wdgAddDynamicOperator *form = adder->getAddDynamicOperator();
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->getQueueId(), QStringLiteral("600"));
+    auto *extens = form->findChild<QComboBox *>(QStringLiteral("cbExten"));
+    QCOMPARE(extens->count(), 4);
+    QCOMPARE(extens->itemText(1), QStringLiteral("Name 202 (202)"));
+    QSignalSpy request(form, &wdgAddDynamicOperator::sigAddOperatorRequested);
+    extens->setEditText(QStringLiteral("Name 202 (202)"));
+    auto *accounts = form->findChild<QComboBox *>(QStringLiteral("cbAccount"));
+    QCOMPARE(accounts->itemText(0), QStringLiteral("SIP/202"));
+    auto *add = form->findChild<QPushButton *>(QStringLiteral("pbAdd"));
+    QVERIFY(add->isEnabled());
+    add->click();
+    QCOMPARE(request.size(), 1);
+    QCOMPARE(request.first().at(1).toString(), QStringLiteral("202"));
+    QCOMPARE(request.first().at(2).toInt(), 0);
+    QVERIFY(!form->isVisible());
+}
+
+void TestSupervisorPanel::rebuildsKeepFormsFlat()
+{
+    Panel p;
+    const int before = topLevelForms();
+    for (int i = 0; i < 5; ++i) {
+        p.panel.onQueueStatsRcvd(officeReply());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // One form per queue column, the earlier ones deleted with their cells.
+    QCOMPARE(topLevelForms() - before, 2);
+    p.panel.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(topLevelForms(), before);
+}
+
+void TestSupervisorPanel::queuesMissingFromAReplyLeftOut()
+{
+    Panel p;
+    p.panel.onQueueStatsRcvd(officeReply());
+    QCOMPARE(p.panel.getQueueInfo("Vendite").waitingCount, 5u);
+    QSignalSpy totals(&p.panel, &MspMainWidget::sigGlobalAllQueuesCallsCountUpdated);
+    p.panel.onQueueStatsRcvd({officeReply().first()});
+    QCOMPARE(totals.last().at(0).toInt(), 2);
+    const QueueStatus gone = p.panel.getQueueInfo("Vendite");
+    QVERIFY(gone.id.isEmpty());
+    QCOMPARE(gone.column, -1);
+    QCOMPARE(p.table("tbQueues")->columnCount(), 1);
+    QCOMPARE(p.panel.model().liveQueueIds(), QStringList{"600"});
+    // Its events change nothing shown.
+    QueueEvent e;
+    e.queueId = "601";
+    e.waitingCalls = 9;
+    p.panel.onQueueEvent(e);
+    QCOMPARE(totals.last().at(0).toInt(), 2);
+}
+
+void TestSupervisorPanel::notANumberShownAsZero()
+{
+    Panel p;
+    p.panel.onQueueStatsRcvd(officeReply());
+    QSignalSpy figures(&p.panel, &MspMainWidget::sigQueuePeriodicStatsUpdated);
+    QueuePeriodicStats s;
+    s.queueId = "600";
+    s.periodType = 1; // today, the panel's default
+    s.servedCalls = -4;
+    s.servedMeanWait = std::nan("");
+    s.servedMeanConversation = 59.9;
+    s.lostCalls = 3;
+    s.lostMeanWait = -2;
+    p.panel.onQueuePeriodicStatsRcvd(s);
+    QCOMPARE(figures.size(), 1);
+    QCOMPARE(figures.first().at(1).toInt(), 0);
+    QCOMPARE(figures.first().at(2).toDouble(), 0.0);
+    QCOMPARE(figures.first().at(3).toDouble(), 59.0);
+    QCOMPARE(figures.first().at(5).toDouble(), 0.0);
+    QTableWidget *queues = p.table("tbQueues");
+    QCOMPARE(queues->item(6, 0)->text(), QStringLiteral("00:00"));
+    QCOMPARE(queues->item(7, 0)->text(), QStringLiteral("00:59"));
+    QCOMPARE(queues->item(4, 0)->text(), QStringLiteral("3"));
+    QVERIFY(queues->item(4, 0)->font().bold());
+    QCOMPARE(queues->item(4, 0)->data(Qt::UserRole).toString(), QStringLiteral("00:00"));
+}
+
+void TestSupervisorPanel::refreshInterval_data()
+{
+    QTest::addColumn<int>("configured");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("record default 0") << 0 << 300;
+    QTest::newRow("below the floor") << 3 << 10;
+    QTest::newRow("as configured") << 120 << 120;
+}
+
+void TestSupervisorPanel::refreshInterval()
+{
+    QFETCH(int, configured);
+    QFETCH(int, seconds);
+    MctiConfig config;
+    config.queueStatsRefreshTimeoutSecs = quint16(configured);
+    Panel p(config);
+    QCOMPARE(p.panel.refreshIntervalSecs(), seconds);
+}
+
+void TestSupervisorPanel::newMembershipAppended()
+{
+    Panel p;
+    p.panel.onQueueStatsRcvd({queue("600", "Supporto", {member("202")}, 0), queue("601", "Vendite", {}, 0)});
+    QueueMember m;
+    m.account = "202";
+    m.exten = "202";
+    m.queueId = "601";
+    m.memberType = 1;
+    QSignalSpy added(&p.panel, &MspMainWidget::sigQueueMemberAdded);
+    p.panel.onQueueMemberAdded(m);
+    QCOMPARE(p.panel.model().memberQueues.value("202"), (QStringList{"600", "601"}));
+    QCOMPARE(added.size(), 1);
+    QVERIFY(p.panel.getOperatorWidget("601", "202"));
+    QCOMPARE(p.panel.model().queues.value("601").availableCount, 1);
+    // Removing one of two memberships keeps the row.
+    p.panel.onQueueMemberRemoved(m);
+    QVERIFY(!p.panel.getOperatorWidget("601", "202"));
+    QVERIFY(p.panel.getOperatorWidget("600", "202"));
+    QCOMPARE(p.panel.model().memberQueues.value("202"), QStringList{"600"});
+}
+
+void TestSupervisorPanel::operatorGetsNoMenu()
+{
+    Panel p;
+    p.panel.setSessionFacts(1, 0x80, QStringLiteral("201"));
+    p.panel.onQueueStatsRcvd(officeReply());
+    QTableWidget *ops = p.table("tbOperators");
+    ops->setCurrentCell(2, 2);
+    emit ops->customContextMenuRequested(QPoint(-1, -1));
+    const QList<QMenu *> menus = ops->findChildren<QMenu *>();
+    QVERIFY(menus.isEmpty() || menus.last()->actions().isEmpty());
+}
+
+void TestSupervisorPanel::gridTakesEveryNewBox()
+{
+    wdgQueues tab;
+    auto ids = [](int n) {
+        QMap<QString, QString> m;
+        for (int i = 0; i < n; ++i)
+            m.insert(QString::number(600 + i), QStringLiteral("Coda %1").arg(i));
+        return m;
+    };
+    QSignalSpy count(&tab, &wdgQueues::sigQueuesCountChanged);
+    tab.updateQueuesList(ids(3));
+    tab.adjustLayout(QSize(800, 400));
+    QCOMPARE(tab.laidOutColumns(), 2);
+    // A fourth box in two columns keeps the shape's rows: it still gets its place.
+    tab.updateQueuesList(ids(4));
+    tab.adjustLayout(QSize(800, 400));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(tab.gridLayout()->indexOf(tab.queueBox(QString::number(600 + i))) >= 0);
+    tab.updateQueuesList(ids(5));
+    tab.adjustLayout(QSize(800, 400));
+    int row = -1, column = -1, rs = 0, cs = 0;
+    tab.gridLayout()->getItemPosition(tab.gridLayout()->indexOf(tab.queueBox("604")), &row, &column, &rs, &cs);
+    QCOMPARE(row, 2);
+    QCOMPARE(column, 0);
+    // The same list again: nothing created, nothing announced.
+    count.clear();
+    tab.updateQueuesList(ids(5));
+    QCOMPARE(count.size(), 0);
+    tab.clear();
+    QCOMPARE(count.size(), 1);
+    QCOMPARE(count.first().at(0).toInt(), 0);
+}
+
+DESKLINE_TEST_MAIN(TestSupervisorPanel)
+#include "tst_supervisorpanel.moc"
