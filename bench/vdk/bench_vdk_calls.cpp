@@ -10,14 +10,12 @@
 #include "pbxsimulator.h"
 #include "procmemory.h"
 #include "vdkqtengine.h"
+#include "wavtone.h"
 
 #include <QCoreApplication>
-#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -69,28 +67,6 @@ double threadCpu(const char *name)
     return total;
 }
 
-bool writeTone(const QString &path)
-{
-    const int samples = 8000 * 2;
-    QByteArray pcm(samples * 2, '\0');
-    for (int i = 0; i < samples; ++i)
-        qToLittleEndian<qint16>(qint16(std::lround(8000.0 * std::sin(2.0 * M_PI * 440 * i / 8000.0))),
-                                pcm.data() + 2 * i);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    QDataStream out(&f);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + pcm.size());
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(pcm.size());
-    out.writeRawData(pcm.constData(), pcm.size());
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -98,7 +74,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString wav = dir.filePath(QStringLiteral("tone.wav"));
-    if (!writeTone(wav))
+    if (!vdktest::writeToneWav(wav, 440, 2000, 8000.0))
         return 2;
 
     PbxSimulator sim;
@@ -118,12 +94,12 @@ int main(int argc, char *argv[])
     int established = -1;
     int terminated = 0;
     bool registered = false;
-    QObject::connect(&engine, &VDKQtEngine::sigRegistrationOk, &app, [&] { registered = true; },
-                     Qt::QueuedConnection);
-    QObject::connect(&engine, &VDKQtEngine::sigCallEstablished, &app, [&](int line) { established = line; },
-                     Qt::QueuedConnection);
-    QObject::connect(&engine, &VDKQtEngine::sigCallTerminated, &app, [&](int) { ++terminated; },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &engine, &VDKQtEngine::sigRegistrationOk, &app, [&] { registered = true; }, Qt::QueuedConnection);
+    QObject::connect(
+        &engine, &VDKQtEngine::sigCallEstablished, &app, [&](int line) { established = line; }, Qt::QueuedConnection);
+    QObject::connect(
+        &engine, &VDKQtEngine::sigCallTerminated, &app, [&](int) { ++terminated; }, Qt::QueuedConnection);
     engine.registerSipAccount(0);
     if (!waitUntil([&] { return registered; }, 10000)) {
         std::fprintf(stderr, "registration failed\n");

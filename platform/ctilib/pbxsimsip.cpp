@@ -810,14 +810,18 @@ int PbxSipServer::invite(const QString &exten, const QString &fromNumber, const 
         l->token = token;
         l->exten = exten;
         l->media = new VDK::MediaStream;
-        mbuf *desc = nullptr;
-        if (l->media->open(d->localIp, d->codecs, 2, 20) != 0 || l->media->encodeOffer(&desc) != 0) {
+        // A leg that could not be set up is dropped and reported ended.
+        const auto abandonLeg = [this, l, token] {
             delete l->media;
             delete l;
             d->toSim([dd = d.get(), token] {
                 if (dd->events.ended)
                     dd->events.ended(token);
             });
+        };
+        mbuf *desc = nullptr;
+        if (l->media->open(d->localIp, d->codecs, 2, 20) != 0 || l->media->encodeOffer(&desc) != 0) {
+            abandonLeg();
             return;
         }
         const int err = sipsess_connect(&l->sess, d->sessSock, contact.c_str(), dname.empty() ? nullptr : dname.c_str(),
@@ -828,12 +832,7 @@ int PbxSipServer::invite(const QString &exten, const QString &fromNumber, const 
                                         &PbxSipServerPrivate::closeHandler, l, "%s", "");
         mem_deref(desc);
         if (err) {
-            delete l->media;
-            delete l;
-            d->toSim([dd = d.get(), token] {
-                if (dd->events.ended)
-                    dd->events.ended(token);
-            });
+            abandonLeg();
             return;
         }
         l->callId = sip_dialog_callid(sipsess_dialog(l->sess));

@@ -4,12 +4,14 @@
 
 // rem's umbrella header and spandsp's both declare a Goertzel filter: only the
 // parts needed here are included.
+// clang-format off
 extern "C" {
 #include <re_types.h>
 #include <re_fmt.h>
 #include <rem_fir.h>
 #include <rem_auresamp.h>
 }
+// clang-format on
 
 #include <spandsp.h>
 
@@ -18,14 +20,7 @@ extern "C" {
 namespace VDK
 {
 
-namespace
-{
-constexpr int kPcmu = 0;
-constexpr int kGsm = 3;
-constexpr int kPcma = 8;
-constexpr int kG722 = 9;
-} // namespace
-
+using namespace PayloadType;
 
 namespace
 {

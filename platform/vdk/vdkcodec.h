@@ -9,6 +9,15 @@
 namespace VDK
 {
 
+// The static RTP payload types of the codecs.
+namespace PayloadType
+{
+constexpr int kPcmu = 0;
+constexpr int kGsm = 3;
+constexpr int kPcma = 8;
+constexpr int kG722 = 9;
+} // namespace PayloadType
+
 class Codec
 {
 public:

@@ -6,19 +6,17 @@
 #include "vdkcodec.h"
 
 #include <cerrno>
-#include <netinet/in.h>
 #include <cmath>
 #include <cstring>
+#include <netinet/in.h>
 
 namespace VDK
 {
 
+using namespace PayloadType;
+
 namespace
 {
-constexpr int kPcmu = 0;
-constexpr int kGsm = 3;
-constexpr int kPcma = 8;
-constexpr int kG722 = 9;
 constexpr int kG726Pt = 102; // dynamic
 constexpr int kTelevPt = 101;
 constexpr size_t kMaxPayload = 1500;
@@ -46,8 +44,6 @@ const sdp_format *firstCommon(const sdp_media *m)
     return nullptr;
 }
 } // namespace
-
-
 
 void encodeG711(int pt, const int16_t *pcm, int n, uint8_t *out)
 {
@@ -109,17 +105,17 @@ int MediaStream::open(const sa &localIp, const std::vector<std::string> &codecs,
             continue;
         added.push_back(name);
         if (name == "PCMU")
-            err = sdp_format_add(nullptr, m_media, false, "0", "PCMU", kSampleRate, 1, nullptr, nullptr, nullptr,
-                                 false, nullptr);
+            err = sdp_format_add(nullptr, m_media, false, "0", "PCMU", kSampleRate, 1, nullptr, nullptr, nullptr, false,
+                                 nullptr);
         else if (name == "PCMA")
-            err = sdp_format_add(nullptr, m_media, false, "8", "PCMA", kSampleRate, 1, nullptr, nullptr, nullptr,
-                                 false, nullptr);
+            err = sdp_format_add(nullptr, m_media, false, "8", "PCMA", kSampleRate, 1, nullptr, nullptr, nullptr, false,
+                                 nullptr);
         else if (name == "GSM")
             err = sdp_format_add(nullptr, m_media, false, "3", "GSM", kSampleRate, 1, nullptr, nullptr, nullptr, false,
                                  nullptr);
         else if (name == "G722")
-            err = sdp_format_add(nullptr, m_media, false, "9", "G722", kSampleRate, 1, nullptr, nullptr, nullptr,
-                                 false, nullptr);
+            err = sdp_format_add(nullptr, m_media, false, "9", "G722", kSampleRate, 1, nullptr, nullptr, nullptr, false,
+                                 nullptr);
         else if (name == "G726")
             err = sdp_format_add(nullptr, m_media, false, "102", "G726-32", kSampleRate, 1, nullptr, nullptr, nullptr,
                                  false, nullptr);
@@ -209,11 +205,16 @@ uint16_t MediaStream::localPort() const
 std::string MediaStream::codecName() const
 {
     switch (m_pt) {
-    case kPcma: return "PCMA";
-    case kPcmu: return "PCMU";
-    case kGsm: return "GSM";
-    case kG722: return "G722";
-    default: return m_pt >= 96 ? "G726" : std::string();
+    case kPcma:
+        return "PCMA";
+    case kPcmu:
+        return "PCMU";
+    case kGsm:
+        return "GSM";
+    case kG722:
+        return "G722";
+    default:
+        return m_pt >= 96 ? "G726" : std::string();
     }
 }
 

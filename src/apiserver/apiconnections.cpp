@@ -11,18 +11,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-// Closes a descriptor that no socket took over.
-void closeDescriptor(qintptr descriptor)
+void ApiConnections::closeDescriptor(qintptr descriptor)
 {
     const int fd = int(descriptor);
     if (fd < 0 || (::fcntl(fd, F_GETFD) == -1 && errno == EBADF))
         return;
     ::close(fd);
 }
-
-} // namespace
 
 ApiConnections::ApiConnections(std::shared_ptr<std::atomic<int>> open, QObject *parent)
     : QObject(parent), open(std::move(open))
@@ -47,8 +42,8 @@ void ApiConnections::accept(qintptr descriptor, quint64 id, const Settings &sett
     connections.insert(id, c);
 
     if (!c->socket->setSocketDescriptor(descriptor, QAbstractSocket::ConnectedState, QIODevice::ReadWrite)) {
-        emit logMessage(UNQL::LOG_CRITICAL, QStringLiteral("Cannot take over an accepted connection: %1")
-                                                .arg(c->socket->errorString()));
+        emit logMessage(UNQL::LOG_CRITICAL,
+                        QStringLiteral("Cannot take over an accepted connection: %1").arg(c->socket->errorString()));
         closeDescriptor(descriptor);
         finish(c, true, false);
         return;
@@ -66,13 +61,12 @@ void ApiConnections::accept(qintptr descriptor, quint64 id, const Settings &sett
 
     connect(c->socket, &QSslSocket::readyRead, this, [this, c] { onReadyRead(c); });
     connect(c->socket, &QSslSocket::disconnected, this, [this, c] { finish(c, false); });
-    connect(c->socket, &QAbstractSocket::errorOccurred, this,
-            [this, c](QAbstractSocket::SocketError error) {
-                if (error != QAbstractSocket::RemoteHostClosedError)
-                    emit logMessage(UNQL::LOG_WARNING, QStringLiteral("Local API connection error: %1")
-                                                           .arg(c->socket->errorString()));
-                finish(c, true);
-            });
+    connect(c->socket, &QAbstractSocket::errorOccurred, this, [this, c](QAbstractSocket::SocketError error) {
+        if (error != QAbstractSocket::RemoteHostClosedError)
+            emit logMessage(UNQL::LOG_WARNING,
+                            QStringLiteral("Local API connection error: %1").arg(c->socket->errorString()));
+        finish(c, true);
+    });
     connect(c->timer, &QTimer::timeout, this, [this, c] { onTimeout(c); });
     armTimer(c, settings.idleTimeoutMs);
 
@@ -108,8 +102,9 @@ void ApiConnections::onReadyRead(Connection *c)
     }
     c->handedOn = true;
     if (state == ApiProtocol::RequestBuffer::TooLarge) {
-        emit logMessage(UNQL::LOG_WARNING, QStringLiteral("Local API request larger than %1 bytes refused")
-                                               .arg(c->settings.maxRequestBytes));
+        emit logMessage(
+            UNQL::LOG_WARNING,
+            QStringLiteral("Local API request larger than %1 bytes refused").arg(c->settings.maxRequestBytes));
         c->replied = true;
         c->socket->write(ApiProtocol::tooLargeReply());
         armTimer(c, c->settings.idleTimeoutMs);

@@ -29,10 +29,10 @@ public:
     struct Settings {
         QSslCertificate certificate;
         QSslKey privateKey;
-        int idleTimeoutMs = 10000;     // handshake, silence between pieces, reply delivery
-        int lifetimeMs = 30000;        // the longest a request may take to arrive
+        int idleTimeoutMs = 10000; // handshake, silence between pieces, reply delivery
+        int lifetimeMs = 30000;    // the longest a request may take to arrive
         int maxRequestBytes = 64 * 1024;
-        bool plain = false;            // no TLS (only for the server's own tests of framing)
+        bool plain = false; // no TLS (only for the server's own tests of framing)
     };
 
     // `open` counts the connections not yet closed: whoever accepts one adds
@@ -48,6 +48,8 @@ public:
     // Aborts every connection.
     void closeAll();
     int openCount() const { return connections.size(); }
+    // Closes an accepted descriptor that no socket took over (any thread).
+    static void closeDescriptor(qintptr descriptor);
 
 signals:
     // A complete request (its bytes) from a peer address.

@@ -3,16 +3,13 @@
 #include "globallogger.h"
 
 #include <QFile>
-#include <climits>
 #include <QSslSocket>
 #include <QTimer>
 #include <QtDebug>
+#include <climits>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
+namespace
+{
 
 // The server is for the programs of this computer only.
 QdServerConfig loopbackOnly(QdServerConfig config)
@@ -35,20 +32,12 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void closeDescriptor(qintptr descriptor)
-{
-    const int fd = int(descriptor);
-    if (fd < 0 || (::fcntl(fd, F_GETFD) == -1 && errno == EBADF))
-        return;
-    ::close(fd);
-}
-
 } // namespace
 
 ClientApiServer::ClientApiServer(const QString &user, const QString &password, const QdServerConfig &config,
                                  QObject *parent)
-    : SslServer(loopbackOnly(config), parent), apiUser(user),
-      apiPasswordDigest(ApiProtocol::passwordDigest(password)), throttle(bounds.failedAuthDelayMs)
+    : SslServer(loopbackOnly(config), parent), apiUser(user), apiPasswordDigest(ApiProtocol::passwordDigest(password)),
+      throttle(bounds.failedAuthDelayMs)
 {
     clock.start();
 
@@ -59,7 +48,7 @@ ClientApiServer::ClientApiServer(const QString &user, const QString &password, c
         privateKey = QSslKey(keyPem, QSsl::Rsa, QSsl::Pem, QSsl::PrivateKey, serverConfig().keyPassPhrase);
         if (certificate.isNull() || privateKey.isNull())
             ::logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Local API server: certificate or private key unusable:"
-                                        << serverConfig().certificatePath << serverConfig().privateKeyPath;
+                                          << serverConfig().certificatePath << serverConfig().privateKeyPath;
     }
 
     connections = new ApiConnections(openConnections);
@@ -81,7 +70,7 @@ ClientApiServer::ClientApiServer(const QString &user, const QString &password, c
         // programs cannot reach this client, which is worth being loud about.
         const QString why = errorString();
         ::logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Cannot bind MCTI on desired port... aborting"
-                                    << serverConfig().port << why;
+                                      << serverConfig().port << why;
         SslServer::logLine(UNQL::LOG_CRITICAL,
                            QStringLiteral("Local API server cannot listen on port %1:").arg(serverConfig().port), why);
         qWarning("Local API server cannot listen on 127.0.0.1:%d: %s", serverConfig().port, qPrintable(why));
@@ -135,7 +124,7 @@ void ClientApiServer::incomingConnection(qintptr socketDescriptor)
     ::logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Connection requested";
     if (openConnections->load() >= bounds.maxConnections) {
         ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Too many local API connections: one refused";
-        closeDescriptor(socketDescriptor);
+        ApiConnections::closeDescriptor(socketDescriptor);
         return;
     }
     ++*openConnections;
@@ -151,8 +140,8 @@ void ClientApiServer::incomingConnection(qintptr socketDescriptor)
 void ClientApiServer::onRequestReceived(quint64 id, const QString &peer, const QByteArray &bytes)
 {
     const QString text = ApiProtocol::requestText(bytes);
-    ::logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Action Url received from" << peer + QStringLiteral(":\n") +
-                                                                                ApiProtocol::maskedForLog(text);
+    ::logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Action Url received from"
+                              << peer + QStringLiteral(":\n") + ApiProtocol::maskedForLog(text);
 
     const ApiProtocol::Request request = ApiProtocol::parseRequest(text, apiUser, apiPasswordDigest);
     switch (request.outcome) {
@@ -161,7 +150,8 @@ void ClientApiServer::onRequestReceived(quint64 id, const QString &peer, const Q
         sendReply(id, ApiProtocol::notFoundReply());
         return;
     case ApiProtocol::Request::NoRequestElement:
-        ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Action Url doesn't start with the expected tag. Discarding it...";
+        ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                     << "Action Url doesn't start with the expected tag. Discarding it...";
         sendReply(id, ApiProtocol::notFoundReply());
         return;
     default:
@@ -206,7 +196,7 @@ void ClientApiServer::judge(quint64 id, const QString &peer, const ApiProtocol::
         throttle.recordFailure(peer, clock.elapsed());
         ++failedAuthentications;
         ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Local API authentication failed for user" << request.user
-                                   << "from" << peer;
+                                     << "from" << peer;
         const QByteArray reply =
             ApiProtocol::reply(request.replyName, ApiProtocol::AuthenticationFailed, QString(), QString());
         QTimer::singleShot(bounds.failedAuthDelayMs, this, [this, id, reply] { sendReply(id, reply); });
@@ -226,8 +216,8 @@ QByteArray ClientApiServer::runCommand(quint64 id, const ApiProtocol::Request &r
         MctiCallDetails call; // no call: line -1, every text empty
         emit sigGetCurrentCallInfo(call);
         if (call.lineId == -1)
-            return ApiProtocol::reply(request.replyName, ApiProtocol::NothingFound,
-                                      QStringLiteral("No active calls"), QString());
+            return ApiProtocol::reply(request.replyName, ApiProtocol::NothingFound, QStringLiteral("No active calls"),
+                                      QString());
         return ApiProtocol::reply(request.replyName, ApiProtocol::Success, QString(),
                                   ApiProtocol::activeCallData(call));
     }

@@ -139,6 +139,15 @@ bool CallLines::accountAccepted(const QString &account, bool strictMembership) c
     return selected.isEmpty() || selected == account;
 }
 
+bool CallLines::accountAccepted(const QString &account, bool strictMembership, const char *where,
+                                const char *refusal) const
+{
+    if (accountAccepted(account, strictMembership))
+        return true;
+    logLine(UNQL::LOG_WARNING) << where << refusal << "account:" << account;
+    return false;
+}
+
 // ---------------------------------------------------------------- line ids and the stack
 
 qint64 CallLines::getLineIdFromChannel(const QString &channel) const
@@ -885,11 +894,8 @@ void CallLines::onCtisIncomingCall(const IncomingCallEvent &e)
                            << "remoteChannel:" << e.remoteChannel << "calledNum:" << masked(e.calledNum)
                            << "localChannel:" << e.localChannel << "account:" << e.account << "callType:" << e.callType
                            << "queueId:" << e.queueId << "groupId:" << e.groupId;
-    if (!accountAccepted(e.account, false)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Got incoming notification, but I'm not the callee!!!"
-                                   << "account:" << e.account;
+    if (!accountAccepted(e.account, false, Q_FUNC_INFO, "Got incoming notification, but I'm not the callee!!!"))
         return;
-    }
     const Flags flags(e.callType);
     const bool clear = (flags & CTILIB::CallAttrInternal) && isExtenNum(e.remoteNum);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Notify incoming call from"
@@ -930,11 +936,8 @@ void CallLines::onCtisOutgoingCall(const OriginateCallEvent &e)
                             << "remoteNum:" << masked(e.calledNum);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "localChannel:" << e.localChannel
                            << "account:" << e.account << "calledNum:" << masked(e.calledNum);
-    if (!accountAccepted(e.account, false)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Got outgoing notification, but I'm not the caller!!!"
-                                   << "account:" << e.account;
+    if (!accountAccepted(e.account, false, Q_FUNC_INFO, "Got outgoing notification, but I'm not the caller!!!"))
         return;
-    }
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Notify outgoing call from"
                             << (isExtenNum(e.calledNum) ? e.calledNum : masked(e.calledNum));
     if (isCtiOwned()) {
@@ -970,12 +973,9 @@ void CallLines::onCtisCallEstablished(const AnsweredCallEvent &e)
                            << "remoteNum:" << masked(e.remoteNum)
                            << "remoteName:" << maskedName(e.remoteName, e.remoteNum) << "remoteChan:" << e.remoteChan
                            << "calledNum:" << masked(e.calledNum) << "callType:" << e.callType;
-    if (!accountAccepted(e.account, false)) {
-        logLine(UNQL::LOG_WARNING)
-            << Q_FUNC_INFO << "Got answer notification for a different account than the selected one, skipping it..."
-            << "account:" << e.account;
+    if (!accountAccepted(e.account, false, Q_FUNC_INFO,
+                         "Got answer notification for a different account than the selected one, skipping it..."))
         return;
-    }
     const bool service = Flags(e.callType) & CTILIB::CallAttrService;
     const bool calleeSide = e.isCallee == 1 && !service;
     const int direction = e.isCallee == 1 ? (service ? 0 : 1) : e.isCallee;
@@ -1042,12 +1042,9 @@ void CallLines::onCtisCallFinished(const FinishedCallEvent &e)
                            << "remoteNum:" << masked(e.remoteNum)
                            << "remoteName:" << maskedName(e.remoteName, e.remoteNum) << "calledNum:" << e.calledNum
                            << "localHangup:" << int(e.localHangup) << "reason:" << e.reason;
-    if (!accountAccepted(e.account, false)) {
-        logLine(UNQL::LOG_WARNING)
-            << Q_FUNC_INFO << "Got finished notification for a different account than the selected one, skipping it..."
-            << "account:" << e.account;
+    if (!accountAccepted(e.account, false, Q_FUNC_INFO,
+                         "Got finished notification for a different account than the selected one, skipping it..."))
         return;
-    }
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Notify call finished with"
                             << (isExtenNum(e.remoteNum) ? e.remoteNum : masked(e.remoteNum));
     pendingIncomingCalls.takeUid(e.uid);
@@ -1085,12 +1082,9 @@ void CallLines::onCtisMissedCall(const MissedCallEvent &e)
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "localChan:" << e.localChan << "account:" << e.account
                            << "remoteNum:" << masked(e.remoteNum)
                            << "remoteName:" << maskedName(e.remoteName, e.remoteNum);
-    if (!accountAccepted(e.account, false)) {
-        logLine(UNQL::LOG_WARNING)
-            << Q_FUNC_INFO << "Got missed notification for a different account than the selected one, skipping it..."
-            << "account:" << e.account;
+    if (!accountAccepted(e.account, false, Q_FUNC_INFO,
+                         "Got missed notification for a different account than the selected one, skipping it..."))
         return;
-    }
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Notify call missed from"
                             << (isExtenNum(e.remoteNum) ? e.remoteNum : masked(e.remoteNum));
     emit missedCallNotification();
@@ -1103,13 +1097,9 @@ void CallLines::onCtisColpUpdate(const ColpUpdateEvent &e)
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "localChan:" << e.localChan << "account:" << e.account
                            << "remoteNum:" << masked(e.remoteNum)
                            << "remoteName:" << maskedName(e.remoteName, e.remoteNum) << "remoteChan:" << e.remoteChan;
-    if (!accountAccepted(e.account, true)) {
-        logLine(UNQL::LOG_WARNING)
-            << Q_FUNC_INFO
-            << "Got COLP update notification for a different account than the selected one, skipping it..."
-            << "account:" << e.account;
+    if (!accountAccepted(e.account, true, Q_FUNC_INFO,
+                         "Got COLP update notification for a different account than the selected one, skipping it..."))
         return;
-    }
     const qint64 line = getLineIdFromLocalChannel(e.localChan);
     if (line != -1)
         updateLineRemoteInfo(line, e.remoteNum, e.remoteName, e.remoteChan);
@@ -1121,13 +1111,10 @@ void CallLines::onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &e)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS CallLineInfo update: uid:" << e.uid;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "oldLocalChan:" << e.oldLocalChan
                            << "account:" << e.account << "newLocalChan:" << e.newLocalChan;
-    if (!accountAccepted(e.account, true)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Got CallLineInfo update notification for a different account than the selected "
-                                      "one, skipping it..."
-                                   << "account:" << e.account;
+    if (!accountAccepted(
+            e.account, true, Q_FUNC_INFO,
+            "Got CallLineInfo update notification for a different account than the selected one, skipping it..."))
         return;
-    }
     const qint64 line = getLineIdFromLocalChannel(e.oldLocalChan);
     if (line != -1)
         updateLineLocalInfo(line, e.newLocalChan);

@@ -233,6 +233,8 @@ private:
     QString outsidePrefix() const;
     QString maskedName(const QString &name, const QString &number) const;
     bool accountAccepted(const QString &account, bool strictMembership) const;
+    // The same, logging the refusal (what the report was) at `where`.
+    bool accountAccepted(const QString &account, bool strictMembership, const char *where, const char *refusal) const;
 
     RingingLine *openIncomingLineWdg(qlonglong lineId, const QString &callId, const QString &remoteName,
                                      const QString &remoteNum, CTILIB::CallAttributeFlags flags,

@@ -287,6 +287,17 @@ bool prepareView(CustomTreeView *view, int columns, bool restoreHeaders, MSettin
     return true;
 }
 
+// The contacts' and the call records' columns: a narrow icon, three that the
+// user sizes and the last one stretched.
+void sizeFiveColumns(QHeaderView *h)
+{
+    h->setSectionResizeMode(0, QHeaderView::Fixed);
+    for (int c = 1; c <= 3; ++c)
+        h->setSectionResizeMode(c, QHeaderView::Interactive);
+    h->setSectionResizeMode(4, QHeaderView::Stretch);
+    h->resizeSection(0, 26);
+}
+
 void finishView(CustomTreeView *view)
 {
     view->header()->setStretchLastSection(false);
@@ -299,12 +310,7 @@ void DirectoryPanel::initContactTables(CustomTreeView *view, bool restoreHeaders
 {
     if (!prepareView(view, 5, restoreHeaders, settings, QStringLiteral("contTabState")))
         return;
-    QHeaderView *h = view->header();
-    h->setSectionResizeMode(0, QHeaderView::Fixed);
-    for (int c = 1; c <= 3; ++c)
-        h->setSectionResizeMode(c, QHeaderView::Interactive);
-    h->setSectionResizeMode(4, QHeaderView::Stretch);
-    h->resizeSection(0, 26);
+    sizeFiveColumns(view->header());
     finishView(view);
     if (view == ui.tvContacts)
         delegateFor(view, contactDelegate);
@@ -343,12 +349,7 @@ void DirectoryPanel::initCdrTables(CustomTreeView *view, bool restoreHeaders)
 {
     if (!prepareView(view, 5, restoreHeaders, settings, QStringLiteral("cdrTabState")))
         return;
-    QHeaderView *h = view->header();
-    h->setSectionResizeMode(0, QHeaderView::Fixed);
-    for (int c = 1; c <= 3; ++c)
-        h->setSectionResizeMode(c, QHeaderView::Interactive);
-    h->setSectionResizeMode(4, QHeaderView::Stretch);
-    h->resizeSection(0, 26);
+    sizeFiveColumns(view->header());
     finishView(view);
     if (view == ui.tvCdr)
         delegateFor(view, cdrDelegate);

@@ -35,6 +35,16 @@ using MctiActionMap = QMap<quint32, MctiAction>;
 
 namespace MctiActions {
 
+// The action of `event` that runs `text` as `actionType`.
+inline MctiAction make(int event, int actionType, const QString &text)
+{
+    MctiAction action;
+    action.event = event;
+    action.actionType = actionType;
+    action.actionText = text;
+    return action;
+}
+
 // Key of an action: Qt's string hash (seed 0) of the decimal event, the decimal
 // action type and the template, in that order.
 quint32 hashKey(const MctiAction &action);

@@ -632,11 +632,9 @@ void MSettingsDialog::onUpdateActionRequest()
             }
         }
     } else {
-        MctiAction action;
-        action.event = form()->cbActionEvent->currentIndex();
-        action.actionType = form()->cbActionType->currentIndex();
-        action.actionText = form()->txtAction->text();
-        MctiActions::insert(actions, action);
+        MctiActions::insert(actions, MctiActions::make(form()->cbActionEvent->currentIndex(),
+                                                       form()->cbActionType->currentIndex(),
+                                                       form()->txtAction->text()));
     }
 
     form()->gbSetAction->setEnabled(false);

@@ -222,10 +222,9 @@ bool MSettingsStore::readFile()
         // Every action the file holds is kept, as stored (a value that is no
         // number reads as 0): one the program cannot run is skipped when its
         // event comes, never dropped from the file.
-        MctiAction action;
-        action.event = settings.value(QStringLiteral("event"), 0).toInt();
-        action.actionType = settings.value(QStringLiteral("actionType"), 0).toInt();
-        action.actionText = settings.value(QStringLiteral("actionText")).toString();
+        const MctiAction action = MctiActions::make(settings.value(QStringLiteral("event"), 0).toInt(),
+                                                    settings.value(QStringLiteral("actionType"), 0).toInt(),
+                                                    settings.value(QStringLiteral("actionText")).toString());
         settings.endGroup();
         MctiActions::insert(actionMap, action);
     }

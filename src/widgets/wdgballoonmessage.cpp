@@ -199,50 +199,37 @@ const Balloon::IncomingCallBaloonInfo *wdgBalloonMessage::incoming() const
     return dynamic_cast<const Balloon::IncomingCallBaloonInfo *>(m_info.get());
 }
 
-void wdgBalloonMessage::onAnswerAudioCallSelected()
+void wdgBalloonMessage::actOnIncomingCall(QWidget *button, void (wdgBalloonMessage::*signal)(qlonglong, QString))
 {
     const auto *in = incoming();
     if (!in)
         return;
     const qlonglong line = in->lineId;
     const QString number = in->num2call;
-    ui->btnStartCall->setEnabled(false);
+    if (button)
+        button->setEnabled(false);
     startHideAnimation();
-    emit sigAnswerAudioCallSelected(line, number);
+    emit(this->*signal)(line, number);
+}
+
+void wdgBalloonMessage::onAnswerAudioCallSelected()
+{
+    actOnIncomingCall(ui->btnStartCall, &wdgBalloonMessage::sigAnswerAudioCallSelected);
 }
 
 void wdgBalloonMessage::onRefuseCallSelected()
 {
-    const auto *in = incoming();
-    if (!in)
-        return;
-    const qlonglong line = in->lineId;
-    const QString number = in->num2call;
-    ui->btnHangupCall->setEnabled(false);
-    startHideAnimation();
-    emit sigRefuseCallSelected(line, number);
+    actOnIncomingCall(ui->btnHangupCall, &wdgBalloonMessage::sigRefuseCallSelected);
 }
 
 void wdgBalloonMessage::onIgnoreCallSelected()
 {
-    const auto *in = incoming();
-    if (!in)
-        return;
-    const qlonglong line = in->lineId;
-    const QString number = in->num2call;
-    startHideAnimation();
-    emit sigIgnoreCallSelected(line, number);
+    actOnIncomingCall(nullptr, &wdgBalloonMessage::sigIgnoreCallSelected);
 }
 
 void wdgBalloonMessage::onTransferCall()
 {
-    const auto *in = incoming();
-    if (!in)
-        return;
-    const qlonglong line = in->lineId;
-    const QString number = in->num2call;
-    startHideAnimation();
-    emit sigTransferIncomingCall(line, number);
+    actOnIncomingCall(nullptr, &wdgBalloonMessage::sigTransferIncomingCall);
 }
 
 void wdgBalloonMessage::onStartAudioCallSelected()

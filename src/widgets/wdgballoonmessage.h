@@ -76,6 +76,9 @@ protected:
 
 private:
     const Balloon::IncomingCallBaloonInfo *incoming() const;
+    // For an incoming call's balloon: disables `button` (if any), starts hiding
+    // and emits `signal` with the call's line and number.
+    void actOnIncomingCall(QWidget *button, void (wdgBalloonMessage::*signal)(qlonglong, QString));
     void showEnabledButtons();
 
     std::unique_ptr<Ui::wdgBalloonMessage> ui;

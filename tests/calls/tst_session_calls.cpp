@@ -50,15 +50,6 @@ void useDemoAccount(MPGui &w, const PbxSimulator &sim)
     w.store()->setAccountList(list);
 }
 
-MctiAction action(int event, int type, const QString &text)
-{
-    MctiAction a;
-    a.event = event;
-    a.actionType = type;
-    a.actionText = text;
-    return a;
-}
-
 QStringList commandsNamed(const QSignalSpy &spy, const QString &name)
 {
     QStringList found;
@@ -112,11 +103,11 @@ void TestSessionCalls::incomingCallRingsIsAnsweredAndEnds()
     QVERIFY(startAndLogin(w));
     useDemoAccount(w, *f.sim);
     MctiActionMap actions;
-    MctiActions::insert(actions, action(MctiAction::IncomingCall, MctiAction::OpenUrl,
+    MctiActions::insert(actions, MctiActions::make(MctiAction::IncomingCall, MctiAction::OpenUrl,
                                         QStringLiteral("https://crm.local/ring?n=<callernum>&id=<uid>")));
-    MctiActions::insert(actions, action(MctiAction::FinishedCall, MctiAction::OpenUrl,
+    MctiActions::insert(actions, MctiActions::make(MctiAction::FinishedCall, MctiAction::OpenUrl,
                                         QStringLiteral("https://crm.local/end?name=<callername>&to=<callednum>")));
-    MctiActions::insert(actions, action(MctiAction::FinishedCall, MctiAction::StartProcess,
+    MctiActions::insert(actions, MctiActions::make(MctiAction::FinishedCall, MctiAction::StartProcess,
                                         script + QStringLiteral(" --name <callername> --num <callernum>")));
     w.store()->setActions(actions);
     CallLines *calls = w.callLines();
@@ -284,7 +275,7 @@ void TestSessionCalls::missedCallIsAnnounced()
     QVERIFY(startAndLogin(w));
     useDemoAccount(w, *f.sim);
     MctiActionMap actions;
-    MctiActions::insert(actions, action(MctiAction::FinishedCall, MctiAction::OpenUrl,
+    MctiActions::insert(actions, MctiActions::make(MctiAction::FinishedCall, MctiAction::OpenUrl,
                                         QStringLiteral("https://crm.local/end?n=<callernum>")));
     w.store()->setActions(actions);
     CallLines *calls = w.callLines();

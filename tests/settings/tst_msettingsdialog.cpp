@@ -49,15 +49,6 @@ QStringList tabTexts(MSettingsDialog &dialog)
 
 
 
-MctiAction action(int event, int type, const QString &text)
-{
-    MctiAction a;
-    a.event = event;
-    a.actionType = type;
-    a.actionText = text;
-    return a;
-}
-
 } // namespace
 
 class TestMSettingsDialog : public QObject
@@ -768,7 +759,8 @@ void TestMSettingsDialog::numberedGroupsSurviveGaps()
 
 void TestMSettingsDialog::saveWritesFormatAndOrder()
 {
-    const QList<MctiAction> stored = {action(0, 0, "http://one"), action(1, 1, "/bin/two"), action(2, 0, "http://three")};
+    const QList<MctiAction> stored = {MctiActions::make(0, 0, "http://one"), MctiActions::make(1, 1, "/bin/two"),
+                                      MctiActions::make(2, 0, "http://three")};
     QByteArray ini = "[CTI]\nuser=bob\n[ACTIONS]\n";
     for (int i = 0; i < stored.size(); ++i) {
         const QByteArray n = QByteArray::number(i + 1);
@@ -999,7 +991,7 @@ void TestMSettingsDialog::addEditDeleteActions()
     QCOMPARE(first.data(Qt::ToolTipRole).toString(), QString("Chiamata in arrivo (squillo)"));
     QCOMPARE(view->model()->index(incomingRow, 1).data().toString(), QString("URL"));
     QCOMPARE(view->model()->index(1 - incomingRow, 1).data().toString(), QString("EXE"));
-    QCOMPARE(first.data(1102).toUInt(), MctiActions::hashKey(action(0, 0, "http://crm/?n=<callernum>")));
+    QCOMPARE(first.data(1102).toUInt(), MctiActions::hashKey(MctiActions::make(0, 0, "http://crm/?n=<callernum>")));
 
     // Select and edit the incoming action into an answered one: it keeps its row.
     QVERIFY(!edit->isEnabled() && !del->isEnabled());
@@ -1028,7 +1020,7 @@ void TestMSettingsDialog::addEditDeleteActions()
     dialog->saveParameters();
     auto again = makeDialog();
     again->init();
-    QCOMPARE(again->getEventActions(2), QList<MctiAction>({action(2, 1, "/usr/bin/log <uid>")}));
+    QCOMPARE(again->getEventActions(2), QList<MctiAction>({MctiActions::make(2, 1, "/usr/bin/log <uid>")}));
 }
 
 void TestMSettingsDialog::emptyTemplateRefused()
@@ -1065,7 +1057,7 @@ void TestMSettingsDialog::eventActionsPerEvent()
              "3\\event=0\n3\\actionType=0\n3\\actionText=http://c\n");
     auto dialog = makeDialog();
     dialog->init();
-    QList<MctiAction> expected = {action(1, 0, "http://b"), action(1, 1, "/bin/a")};
+    QList<MctiAction> expected = {MctiActions::make(1, 0, "http://b"), MctiActions::make(1, 1, "/bin/a")};
     std::sort(expected.begin(), expected.end(),
               [](const MctiAction &l, const MctiAction &r) { return MctiActions::hashKey(l) < MctiActions::hashKey(r); });
     QCOMPARE(dialog->getEventActions(1), expected);

@@ -62,15 +62,6 @@ QStringList snapshot(MSettingsStore &s)
     return lines;
 }
 
-MctiAction action(int event, int type, const QString &text)
-{
-    MctiAction a;
-    a.event = event;
-    a.actionType = type;
-    a.actionText = text;
-    return a;
-}
-
 // A setter and what a getter shows after it.
 struct SetterCase {
     std::function<void(MSettingsStore &)> set;
@@ -110,7 +101,7 @@ QMap<QString, SetterCase> setterCases()
                                [](MSettingsStore &s) { return s.getSelectedAccount() == "acc9"; }};
     m["setActions"] = {[](MSettingsStore &s) {
                            MctiActionMap map;
-                           MctiActions::insert(map, action(1, 0, "http://x"));
+                           MctiActions::insert(map, MctiActions::make(1, 0, "http://x"));
                            s.setActions(map);
                        },
                        [](MSettingsStore &s) { return s.isActionRequested(1); }};
@@ -247,7 +238,7 @@ void TestMSettingsStore::roundTrip()
         store.saveAudioVolumes(40, 60);
         store.saveReportParameters(CTILIB::PeriodThisWeek, {30, 10}, {5}, "report.csv");
         MctiActionMap actions;
-        MctiActions::insert(actions, action(2, 1, "/usr/bin/log <uid>"));
+        MctiActions::insert(actions, MctiActions::make(2, 1, "/usr/bin/log <uid>"));
         store.setActions(actions);
         store.saveParameters();
         written = snapshot(store);

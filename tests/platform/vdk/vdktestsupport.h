@@ -6,6 +6,7 @@
 #include "pbxsimulator.h"
 #include "vdkmedia.h"
 #include "vdkqtengine.h"
+#include "wavtone.h"
 
 #include <QDataStream>
 #include <QFile>
@@ -75,29 +76,6 @@ template <typename F> bool waitFor(F cond, int ms = 10000)
     while (!cond() && t.elapsed() < ms)
         QTest::qWait(20);
     return cond();
-}
-
-// 8 kHz mono 16-bit WAV with a sine of `hz` (silence for 0).
-inline bool writeToneWav(const QString &path, int hz, int ms)
-{
-    const int samples = 8 * ms;
-    QByteArray pcm(samples * 2, '\0');
-    for (int i = 0; i < samples && hz > 0; ++i)
-        qToLittleEndian<qint16>(qint16(std::lround(9000.0 * std::sin(2.0 * M_PI * hz * i / 8000.0))),
-                                pcm.data() + 2 * i);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    QDataStream out(&f);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + pcm.size());
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(pcm.size());
-    out.writeRawData(pcm.constData(), pcm.size());
-    return true;
 }
 
 // The samples of a WAV file being written (the sizes in its header may not
