@@ -1376,7 +1376,7 @@ void CallLines::triggerAutomaticActions(MctiAction::MEvent event, const QString 
                                     << masked(callerNum);
             const AutomaticActions::ProgramCommand command =
                 AutomaticActions::fillProgramAction(action.actionText, values);
-            if (!command.isValid() || !prompts().startDetached(command.program, command.arguments))
+            if (!command.isValid() || !prompts().startDetached(command.program, command.arguments, command.workingDirectory))
                 logLine(UNQL::LOG_WARNING)
                     << Q_FUNC_INFO << "ERROR in triggering automatic action (external process) for caller num"
                     << masked(callerNum);

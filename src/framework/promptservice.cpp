@@ -139,7 +139,8 @@ bool DefaultPromptService::openUrl(const QUrl &url)
     return QDesktopServices::openUrl(url);
 }
 
-bool DefaultPromptService::startDetached(const QString &program, const QStringList &arguments)
+bool DefaultPromptService::startDetached(const QString &program, const QStringList &arguments,
+                                         const QString &workingDirectory)
 {
-    return QProcess::startDetached(program, arguments);
+    return QProcess::startDetached(program, arguments, workingDirectory);
 }

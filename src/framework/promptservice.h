@@ -60,8 +60,10 @@ public:
                                  QSystemTrayIcon::MessageIcon icon, int msecs) = 0;
     virtual void playSound(const QString &file) = 0;
     virtual bool openUrl(const QUrl &url) = 0;
-    // Starts a program detached; arguments are passed as a list, never through a shell.
-    virtual bool startDetached(const QString &program, const QStringList &arguments) = 0;
+    // Starts a program detached; arguments are passed as a list, never through
+    // a shell. An empty working directory keeps the program's own.
+    virtual bool startDetached(const QString &program, const QStringList &arguments,
+                               const QString &workingDirectory = QString()) = 0;
 
     // Convenience wrappers over message().
     QMessageBox::StandardButton information(QWidget *parent, const QString &title, const QString &text);
@@ -98,5 +100,6 @@ public:
                          QSystemTrayIcon::MessageIcon icon, int msecs) override;
     void playSound(const QString &file) override;
     bool openUrl(const QUrl &url) override;
-    bool startDetached(const QString &program, const QStringList &arguments) override;
+    bool startDetached(const QString &program, const QStringList &arguments,
+                       const QString &workingDirectory = QString()) override;
 };

@@ -30,10 +30,11 @@ namespace
 class RunningPrompts : public ScriptedPrompts
 {
 public:
-    bool startDetached(const QString &program, const QStringList &arguments) override
+    bool startDetached(const QString &program, const QStringList &arguments,
+                       const QString &workingDirectory = QString()) override
     {
-        ScriptedPrompts::startDetached(program, arguments);
-        return QProcess::startDetached(program, arguments);
+        ScriptedPrompts::startDetached(program, arguments, workingDirectory);
+        return QProcess::startDetached(program, arguments, workingDirectory);
     }
 };
 
@@ -95,7 +96,9 @@ void TestSessionCalls::incomingCallRingsIsAnsweredAndEnds()
     {
         QFile file(script);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\ncd \"$(dirname \"$0\")\" && printf '%s\\n' \"$@\" > args.tmp && mv args.tmp args.txt\n");
+        // It writes where it is started: its own directory, when the action
+        // gives it that working directory.
+        file.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > args.tmp && mv args.tmp args.txt\n");
         file.close();
         QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     }
@@ -167,6 +170,8 @@ void TestSessionCalls::incomingCallRingsIsAnsweredAndEnds()
     QCOMPARE(prompts.programs.first().first, script);
     const QStringList expected{QStringLiteral("--name"), name, QStringLiteral("--num"), QStringLiteral("0612345678")};
     QCOMPARE(prompts.programs.first().second, expected);
+    // The program runs in its own directory.
+    QCOMPARE(prompts.programDirs.first(), QFileInfo(script).absolutePath());
     QFile args(scripts.filePath(QStringLiteral("args.txt")));
     QTRY_VERIFY_WITH_TIMEOUT(args.exists(), 5000);
     QVERIFY(args.open(QIODevice::ReadOnly));

@@ -122,8 +122,10 @@ bool ScriptedPrompts::openUrl(const QUrl &url)
     return true;
 }
 
-bool ScriptedPrompts::startDetached(const QString &program, const QStringList &arguments)
+bool ScriptedPrompts::startDetached(const QString &program, const QStringList &arguments,
+                                    const QString &workingDirectory)
 {
     programs.append({program, arguments});
+    programDirs.append(workingDirectory);
     return m_startResult;
 }

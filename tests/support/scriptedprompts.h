@@ -46,6 +46,7 @@ public:
     QStringList sounds;
     QList<QUrl> urls;
     QList<QPair<QString, QStringList>> programs;
+    QStringList programDirs; // the working directory of each program started
 
     // Texts of every message shown, for short assertions.
     QStringList texts() const;
@@ -64,7 +65,8 @@ public:
                          QSystemTrayIcon::MessageIcon icon, int msecs) override;
     void playSound(const QString &file) override;
     bool openUrl(const QUrl &url) override;
-    bool startDetached(const QString &program, const QStringList &arguments) override;
+    bool startDetached(const QString &program, const QStringList &arguments,
+                       const QString &workingDirectory = QString()) override;
 
 private:
     QQueue<QMessageBox::StandardButton> m_buttons;
