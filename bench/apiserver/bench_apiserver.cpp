@@ -15,9 +15,9 @@
 // 50 ms, no GUI stall above 50 ms at any level. Exits 1 on a miss.
 //
 //     bench_apiserver [seconds per level]     (default 3)
-#include "clientapiserver.h"
+#include "apiserver/clientapiserver.h"
 #include "desklineresources.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 
 #include <QApplication>
 #include <QCryptographicHash>

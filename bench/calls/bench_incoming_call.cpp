@@ -12,17 +12,17 @@
 // is missed or a line is not shown.
 //
 //     bench_incoming_call [calls]        (default 200)
-#include "balloonboard.h"
-#include "calllines.h"
+#include "widgets/balloonboard.h"
+#include "calls/calllines.h"
 #include "ctilib.h"
-#include "customlineedit.h"
-#include "mctiaction.h"
-#include "msettings.h"
-#include "msettingsstore.h"
-#include "promptservice.h"
-#include "wdgactiveline.h"
-#include "wdgballoonmessage.h"
-#include "wdgincomingcallline.h"
+#include "widgets/customlineedit.h"
+#include "settings/mctiaction.h"
+#include "settings/msettings.h"
+#include "settings/msettingsstore.h"
+#include "framework/promptservice.h"
+#include "widgets/wdgactiveline.h"
+#include "widgets/wdgballoonmessage.h"
+#include "widgets/wdgincomingcallline.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

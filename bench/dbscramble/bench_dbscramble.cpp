@@ -5,7 +5,7 @@
 // when a target is missed or a round trip fails.
 //
 //   bench_dbscramble [MiB]
-#include "encryptedsqlitedbhandler.h"
+#include "framework/encryptedsqlitedbhandler.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

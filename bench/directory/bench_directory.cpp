@@ -13,20 +13,20 @@
 //  - an incoming call's contact lookup (1 ms);
 //  - resident memory with all of it loaded (200 MiB).
 // Exits with 1 when a target is missed.
-#include "cdrrules.h"
-#include "contactfilterproxymodel.h"
+#include "directory/cdrrules.h"
+#include "directory/contactfilterproxymodel.h"
 #include "ctilib.h"
-#include "customsearchlineedit.h"
-#include "customtreeview.h"
+#include "widgets/customsearchlineedit.h"
+#include "directory/customtreeview.h"
 #include "desklineresources.h"
-#include "directorypanel.h"
-#include "mcticonfig.h"
-#include "mpgui.h"
-#include "msettings.h"
+#include "directory/directorypanel.h"
+#include "app/mcticonfig.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
 #include "pbxsimulator.h"
 #include "procmemory.h"
 #include "scriptedprompts.h"
-#include "simpleobfuscator.h"
+#include "framework/simpleobfuscator.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 // (no room for the input and its output).
 //
 //   bench_gzip [MiB] [level]
-#include "qdfilecompressor.h"
+#include "ext/filecompressor/qdfilecompressor.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -29,12 +29,12 @@
 //
 //     bench_startup [runs]        (default 11 runs of each role)
 #include "desklineresources.h"
-#include "desklinestartup.h"
+#include "app/desklinestartup.h"
 #include "firstpaint.h"
-#include "globallogger.h"
-#include "mpgui.h"
-#include "msettings.h"
-#include "openglintegration.h"
+#include "app/globallogger.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
+#include "app/openglintegration.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

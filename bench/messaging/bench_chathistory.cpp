@@ -9,11 +9,11 @@
 // one misses its target.
 //
 //     bench_chathistory
-#include "chatcontroller.h"
+#include "messaging/chatcontroller.h"
 #include "desklineresources.h"
-#include "mpchatsqlite.h"
-#include "promptservice.h"
-#include "wdgchatpanel.h"
+#include "messaging/mpchatsqlite.h"
+#include "framework/promptservice.h"
+#include "messaging/wdgchatpanel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // queues, 1,000 operators and 3,000 extensions: no GUI-thread stall above
 // 50 ms while they are painted and the queues recounted.
 #include "callcentre.h"
-#include "mspmainwidget.h"
+#include "queues/mspmainwidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

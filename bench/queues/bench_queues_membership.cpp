@@ -2,7 +2,7 @@
 // the operators table) on a supervisor panel logged in to the simulated PBX:
 // the panel gathers them into a few statistics requests.
 #include "ctilib.h"
-#include "mspmainwidget.h"
+#include "queues/mspmainwidget.h"
 #include "pbxsimulator.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // operators (three queues each) and 3,000 extensions: each rebuild within
 // 200 ms, resident memory flat over 100 rebuilds.
 #include "callcentre.h"
-#include "mspmainwidget.h"
+#include "queues/mspmainwidget.h"
 #include "procmemory.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ctilibtypes.h"
-#include "mctiextendetails.h"
+#include "directory/mctiextendetails.h"
 
 #include <QDateTime>
 

@@ -14,11 +14,11 @@
 // The downloaded file lives in a temporary directory removed at the end.
 //
 //   bench_update_download [MiB]
-#include "baseupdater.h"
-#include "filexfermanager.h"
+#include "updater/baseupdater.h"
+#include "updater/filexfermanager.h"
 #include "procmemory.h"
 #include "testupdateservice.h"
-#include "updaterutils.h"
+#include "updater/updaterutils.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -6,10 +6,10 @@
 // target: 99th percentile at most 5 ms.
 //
 //     bench_ringingline [runs]        (default 300 timed runs after 20 warm-up runs)
-#include "balloonboard.h"
+#include "widgets/balloonboard.h"
 #include "desklineresources.h"
-#include "wdgballoonmessage.h"
-#include "wdgincomingcallline.h"
+#include "widgets/wdgballoonmessage.h"
+#include "widgets/wdgincomingcallline.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

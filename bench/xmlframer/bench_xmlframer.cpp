@@ -25,7 +25,7 @@
 // slow on some virtual machines) and the measurement shows the kernel rather
 // than the framer. The program therefore keeps freed memory in the process;
 // run it with --system-malloc to measure with the allocator's defaults.
-#include "simplexmlparser.h"
+#include "framework/simplexmlparser.h"
 
 #include <benchmark/benchmark.h>
 

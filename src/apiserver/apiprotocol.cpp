@@ -1,9 +1,9 @@
 #include "apiprotocol.h"
 
 #include "ctilib.h"
-#include "mcticalldetails.h"
-#include "queuestatus.h"
-#include "simplexmlparser.h"
+#include "calls/mcticalldetails.h"
+#include "queues/queuestatus.h"
+#include "framework/simplexmlparser.h"
 
 #include <QCryptographicHash>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "clientapiserver.h"
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 
 #include <QFile>
 #include <QSslSocket>

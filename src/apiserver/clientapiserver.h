@@ -15,9 +15,9 @@
 
 #include "apiconnections.h"
 #include "apiprotocol.h"
-#include "mcticalldetails.h"
-#include "queuestatus.h"
-#include "sslserver.h"
+#include "calls/mcticalldetails.h"
+#include "queues/queuestatus.h"
+#include "framework/sslserver.h"
 
 #include <QElapsedTimer>
 #include <QHash>

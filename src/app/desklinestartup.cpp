@@ -1,17 +1,17 @@
 #include "desklinestartup.h"
 
-#include "installerprep.h"
+#include "updater/installerprep.h"
 
 #include "crashhandler.h"
-#include "messagingpanel.h"
-#include "mpgui.h"
+#include "messaging/messagingpanel.h"
+#include "mainwindow/mpgui.h"
 #include "passwordpromptdialog.h"
-#include "msettings.h"
-#include "promptservice.h"
-#include "qdparamparser.h"
-#include "simpleobfuscator.h"
+#include "settings/msettings.h"
+#include "framework/promptservice.h"
+#include "framework/qdparamparser.h"
+#include "framework/simpleobfuscator.h"
 #include "uniqlogger.h"
-#include "updaterdlg.h"
+#include "updater/updaterdlg.h"
 
 #include <QApplication>
 #include <QDebug>

@@ -7,7 +7,7 @@
 
 #include "configfilereader.h"
 #include "mcticonfig.h"
-#include "qdapplication.h"
+#include "framework/qdapplication.h"
 
 #include <QHash>
 #include <QString>

@@ -2,12 +2,12 @@
 #include "desklineresources.h"
 #include "desklinestartup.h"
 #include "globallogger.h"
-#include "mpgui.h"
-#include "msettings.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
 #include "openglintegration.h"
-#include "qdapplication.h"
-#include "qdparamparser.h"
-#include "updaterdlg.h"
+#include "framework/qdapplication.h"
+#include "framework/qdparamparser.h"
+#include "updater/updaterdlg.h"
 
 #include <QApplication>
 #include <QDebug>

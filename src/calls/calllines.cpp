@@ -1,16 +1,16 @@
 #include "calllines.h"
 
-#include "balloonboard.h"
+#include "widgets/balloonboard.h"
 #include "ctilib.h"
-#include "customlineedit.h"
-#include "globallogger.h"
-#include "msettingsstore.h"
-#include "promptservice.h"
-#include "wdgactiveline.h"
-#include "wdgballoonmessage.h"
-#include "wdgbookedline.h"
-#include "wdgincomingcallline.h"
-#include "wdgonholdline.h"
+#include "widgets/customlineedit.h"
+#include "app/globallogger.h"
+#include "settings/msettingsstore.h"
+#include "framework/promptservice.h"
+#include "widgets/wdgactiveline.h"
+#include "widgets/wdgballoonmessage.h"
+#include "widgets/wdgbookedline.h"
+#include "widgets/wdgincomingcallline.h"
+#include "widgets/wdgonholdline.h"
 
 #include <QPushButton>
 #include <QStackedWidget>

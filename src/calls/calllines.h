@@ -5,13 +5,13 @@
 #pragma once
 
 #include "automaticactions.h"
-#include "balloon.h"
+#include "widgets/balloon.h"
 #include "callrules.h"
 #include "ctilibtypes.h"
-#include "mctiaction.h"
+#include "settings/mctiaction.h"
 #include "mcticalldetails.h"
-#include "msettings.h"
-#include "pbxsessionrules.h"
+#include "settings/msettings.h"
+#include "mainwindow/pbxsessionrules.h"
 #include "pendingcalls.h"
 
 #include <QList>

@@ -1,13 +1,13 @@
 // Call handling of the main window: the CTI server's call events, the dial
 // field and keypad, the line buttons and the call shortcuts.
-#include "mpgui.h"
+#include "mainwindow/mpgui.h"
 
 #include "calllines.h"
-#include "customshortcut.h"
-#include "globallogger.h"
-#include "msettings.h"
-#include "phonebackends.h"
-#include "promptservice.h"
+#include "mainwindow/customshortcut.h"
+#include "app/globallogger.h"
+#include "settings/msettings.h"
+#include "phone/phonebackends.h"
+#include "framework/promptservice.h"
 
 #include <QPushButton>
 

@@ -3,7 +3,7 @@
 // search text holds every word of the call-history search box.
 #pragma once
 
-#include "mcticonfig.h"
+#include "app/mcticonfig.h"
 #include "wordfilterproxymodel.h"
 
 #include <QDate>

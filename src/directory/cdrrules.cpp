@@ -2,7 +2,7 @@
 
 #include "contactrows.h"
 #include "directoryroles.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 
 #include <QCoreApplication>
 #include <QHash>

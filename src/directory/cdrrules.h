@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ctilibtypes.h"
-#include "mcticonfig.h"
+#include "app/mcticonfig.h"
 
 #include <QDate>
 #include <QDateTime>

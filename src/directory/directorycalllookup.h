@@ -2,7 +2,7 @@
 // PBX's extensions, and the contact that a number belongs to.
 #pragma once
 
-#include "calllines.h"
+#include "calls/calllines.h"
 
 class DirectoryPanel;
 

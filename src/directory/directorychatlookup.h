@@ -2,7 +2,7 @@
 // number, and the presence the chat server reports for one.
 #pragma once
 
-#include "chatextensiondirectory.h"
+#include "messaging/chatextensiondirectory.h"
 
 class DirectoryPanel;
 

@@ -4,7 +4,7 @@
 #include "cdrrules.h"
 #include "contactfilterproxymodel.h"
 #include "ctilib.h"
-#include "customsearchlineedit.h"
+#include "widgets/customsearchlineedit.h"
 #include "customtreeview.h"
 #include "directorydelegates.h"
 #include "directoryroles.h"
@@ -12,10 +12,10 @@
 #include "extenfavouritefilterproxymodel.h"
 #include "extenfilterproxymodel.h"
 #include "extenlist.h"
-#include "globallogger.h"
-#include "guiutils.h"
-#include "msettingsstore.h"
-#include "sessioncontroller.h"
+#include "app/globallogger.h"
+#include "widgets/guiutils.h"
+#include "settings/msettingsstore.h"
+#include "mainwindow/sessioncontroller.h"
 #include "wdgcdrfilter.h"
 
 #include <QDateEdit>

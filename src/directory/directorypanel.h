@@ -5,9 +5,9 @@
 
 #include "contactrows.h"
 #include "ctilibtypes.h"
-#include "mcticonfig.h"
+#include "app/mcticonfig.h"
 #include "mctiextendetails.h"
-#include "pbxsessionrules.h"
+#include "mainwindow/pbxsessionrules.h"
 
 #include <QDateTime>
 #include <QFutureWatcher>

@@ -2,8 +2,8 @@
 
 #include "contactrows.h"
 #include "directoryroles.h"
-#include "globallogger.h"
-#include "mpguilabels.h"
+#include "app/globallogger.h"
+#include "mainwindow/mpguilabels.h"
 
 #include <QCoreApplication>
 #include <QStandardItemModel>

@@ -1,11 +1,11 @@
 // Directories and call history of the main window: the phone book, the
 // extensions and favourites, the call records, their filters and menus. The
 // slots forward to the directory panel.
-#include "mpgui.h"
+#include "mainwindow/mpgui.h"
 
 #include "contactrows.h"
 #include "directorypanel.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include <QStandardItemModel>
 
 QStandardItemModel *MPGui::initContactsBookModel()

@@ -1,6 +1,6 @@
 #include "wdgcdr.h"
 
-#include "customsearchlineedit.h"
+#include "widgets/customsearchlineedit.h"
 
 #include <QDateEdit>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "wdgcdrfilter.h"
 
-#include "msettingsstore.h"
+#include "settings/msettingsstore.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

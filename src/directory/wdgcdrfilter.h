@@ -4,7 +4,7 @@
 // stores the boxes, announces the new filter and closes the window.
 #pragma once
 
-#include "mcticonfig.h"
+#include "app/mcticonfig.h"
 
 #include <QList>
 #include <QWidget>

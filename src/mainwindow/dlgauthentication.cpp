@@ -1,6 +1,6 @@
 #include "dlgauthentication.h"
 
-#include "msettingsstore.h"
+#include "settings/msettingsstore.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -3,15 +3,15 @@
 // restart is asked for.
 #pragma once
 
-#include "balloon.h"
+#include "widgets/balloon.h"
 #include "ctilibtypes.h"
 #include "mainwindowicons.h"
-#include "mcticalldetails.h"
+#include "calls/mcticalldetails.h"
 
 #include <QSharedPointer>
-#include "mcticonfig.h"
+#include "app/mcticonfig.h"
 #include "mpguilabels.h"
-#include "msettings.h"
+#include "settings/msettings.h"
 #include "pbxsessionrules.h"
 #include "pbxtrust.h"
 #include "ui_wdgveloraphone.h"

@@ -3,9 +3,9 @@
 #include "mpgui.h"
 
 #include "customshortcut.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "mpguiassets.h"
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QAction>
 #include <QKeySequence>

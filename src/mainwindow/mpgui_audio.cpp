@@ -2,11 +2,11 @@
 // phone back-ends object.
 #include "mpgui.h"
 
-#include "globallogger.h"
-#include "msettings.h"
-#include "msettingsstore.h"
-#include "phonebackends.h"
-#include "promptservice.h"
+#include "app/globallogger.h"
+#include "settings/msettings.h"
+#include "settings/msettingsstore.h"
+#include "phone/phonebackends.h"
+#include "framework/promptservice.h"
 
 void MPGui::setInputAudioValue(int value)
 {

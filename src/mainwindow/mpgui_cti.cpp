@@ -4,8 +4,8 @@
 #include "mpgui.h"
 
 #include "ctilib.h"
-#include "globallogger.h"
-#include "msettings.h"
+#include "app/globallogger.h"
+#include "settings/msettings.h"
 
 #include <QCoreApplication>
 #include <QSysInfo>

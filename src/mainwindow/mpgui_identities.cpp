@@ -2,11 +2,11 @@
 #include "mpgui.h"
 
 #include "ctilib.h"
-#include "globallogger.h"
-#include "msettingsdialog.h"
-#include "msettingsstore.h"
-#include "phonebackends.h"
-#include "promptservice.h"
+#include "app/globallogger.h"
+#include "settings/msettingsdialog.h"
+#include "settings/msettingsstore.h"
+#include "phone/phonebackends.h"
+#include "framework/promptservice.h"
 #include "sessioncontroller.h"
 
 #include <QPointer>

@@ -3,20 +3,20 @@
 // form, the settings dialog, the tray icon and the timers.
 #include "mpgui.h"
 
-#include "balloonboard.h"
+#include "widgets/balloonboard.h"
 
-#include "calllines.h"
+#include "calls/calllines.h"
 #include "ctilib.h"
-#include "directorycalllookup.h"
-#include "directorypanel.h"
-#include "globallogger.h"
+#include "directory/directorycalllookup.h"
+#include "directory/directorypanel.h"
+#include "app/globallogger.h"
 #include "mainformtabchain.h"
-#include "messagingpanel.h"
+#include "messaging/messagingpanel.h"
 #include "mpguiassets.h"
-#include "msettings.h"
-#include "msettingsdialog.h"
-#include "phonebackends.h"
-#include "queuescontroller.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
+#include "phone/phonebackends.h"
+#include "queues/queuescontroller.h"
 
 #include <QGuiApplication>
 #include <QMovie>

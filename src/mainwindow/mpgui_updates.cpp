@@ -2,17 +2,17 @@
 // rebranding refresh and menu actions of the main window.
 #include "mpgui.h"
 
-#include "balloonboard.h"
+#include "widgets/balloonboard.h"
 #include "ctilib.h"
-#include "globallogger.h"
-#include "msettings.h"
-#include "msettingsdialog.h"
-#include "phonebackends.h"
-#include "promptservice.h"
+#include "app/globallogger.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
+#include "phone/phonebackends.h"
+#include "framework/promptservice.h"
 #include "sessioncontroller.h"
-#include "updaterutils.h"
-#include "updatescheduler.h"
-#include "wdgballoonmessage.h"
+#include "updater/updaterutils.h"
+#include "updater/updatescheduler.h"
+#include "widgets/wdgballoonmessage.h"
 #include "windowrules.h"
 
 #include <QMetaMethod>

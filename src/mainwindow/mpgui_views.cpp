@@ -5,13 +5,13 @@
 #include "mpgui.h"
 
 #include "ctilib.h"
-#include "globallogger.h"
-#include "messagingpanel.h"
+#include "app/globallogger.h"
+#include "messaging/messagingpanel.h"
 #include "mpguiassets.h"
-#include "msettings.h"
-#include "msettingsdialog.h"
-#include "phonebackends.h"
-#include "qdapplication.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
+#include "phone/phonebackends.h"
+#include "framework/qdapplication.h"
 #include "windowrules.h"
 
 #include <QAbstractItemModel>

@@ -1,6 +1,6 @@
 #include "mpguiassets.h"
 
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QFile>
 #include <QFileInfo>

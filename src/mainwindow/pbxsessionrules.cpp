@@ -1,6 +1,6 @@
 #include "pbxsessionrules.h"
 
-#include "guiutils.h"
+#include "widgets/guiutils.h"
 
 #include <QCoreApplication>
 #include <QStringList>

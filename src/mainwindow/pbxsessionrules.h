@@ -4,7 +4,7 @@
 // timers run with, and how a disconnection reason is read and answered.
 #pragma once
 
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QMetaType>
 #include <QString>

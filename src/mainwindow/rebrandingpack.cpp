@@ -1,7 +1,7 @@
 #include "rebrandingpack.h"
 
-#include "globallogger.h"
-#include "qdfilecompressor.h"
+#include "app/globallogger.h"
+#include "ext/filecompressor/qdfilecompressor.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "sessioncontroller.h"
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 
 #include <atomic>
 

@@ -4,7 +4,7 @@
 // e-mail link.
 #pragma once
 
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QString>
 #include <QUrl>

@@ -1,10 +1,10 @@
 #include "chatcontroller.h"
 
 #include "ctilib.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "mpchatsqlite.h"
-#include "msettings.h"
-#include "promptservice.h"
+#include "settings/msettings.h"
+#include "framework/promptservice.h"
 #include "wdgchatpanel.h"
 
 #include <QElapsedTimer>

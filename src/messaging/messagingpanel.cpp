@@ -2,11 +2,11 @@
 
 #include "ctilib.h"
 #include "dlgredirect.h"
-#include "globallogger.h"
-#include "mainwindowicons.h"
-#include "promptservice.h"
+#include "app/globallogger.h"
+#include "mainwindow/mainwindowicons.h"
+#include "framework/promptservice.h"
 #include "mpchatsqlite.h"
-#include "msettings.h"
+#include "settings/msettings.h"
 #include "wdgchatpanel.h"
 
 #include <QLineEdit>

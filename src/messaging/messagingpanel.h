@@ -6,7 +6,7 @@
 
 #include "chatcontroller.h"
 #include "pbxservices.h"
-#include "pbxsessionrules.h"
+#include "mainwindow/pbxsessionrules.h"
 
 #include <QMap>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "mpchatsqlite.h"
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 
 #include <QDir>
 #include <QFile>

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "ctilibtypes.h"
-#include "encryptedsqlitedbhandler.h"
+#include "framework/encryptedsqlitedbhandler.h"
 
 #include <QDateTime>
 #include <QString>

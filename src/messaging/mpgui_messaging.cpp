@@ -1,14 +1,14 @@
 // Chat, voicemail and PBX services of the main window.
-#include "mpgui.h"
-#include "calllines.h"
-#include "directorypanel.h"
-#include "directorychatlookup.h"
+#include "mainwindow/mpgui.h"
+#include "calls/calllines.h"
+#include "directory/directorypanel.h"
+#include "directory/directorychatlookup.h"
 
 #include "chatcontroller.h"
 #include "chatextensiondirectory.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "messagingpanel.h"
-#include "promptservice.h"
+#include "framework/promptservice.h"
 #include "wdgchatpanel.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "pbxservices.h"
 
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "wdgchat.h"
 
-#include "globallogger.h"
-#include "mpguilabels.h"
-#include "promptservice.h"
+#include "app/globallogger.h"
+#include "mainwindow/mpguilabels.h"
+#include "framework/promptservice.h"
 #include "wdgchatmsg.h"
 
 #include <QApplication>

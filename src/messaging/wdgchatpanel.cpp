@@ -1,7 +1,7 @@
 #include "wdgchatpanel.h"
 
 #include "chatcontactitemdelegate.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "wdgchat.h"
 
 #include <QApplication>

@@ -2,10 +2,10 @@
 
 #include "ctilib.h"
 #include "ctilibtypes.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "mpaccount.h"
 #include "mpenginerules.h"
-#include "msettings.h"
+#include "settings/msettings.h"
 #include "vdkqtengine.h"
 
 #include <QAudioDeviceInfo>

@@ -5,7 +5,7 @@
 // (the const char* overloads) re-post themselves to this object's thread.
 #pragma once
 
-#include "mcticonfig.h"
+#include "app/mcticonfig.h"
 
 #include <QAudio>
 #include <QList>

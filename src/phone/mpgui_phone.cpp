@@ -1,8 +1,8 @@
 // Phone back-end selection of the main window: the slots keep their names
 // here and forward to the PhoneBackends object.
-#include "mpgui.h"
+#include "mainwindow/mpgui.h"
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "phonebackends.h"
 
 void MPGui::onPApiAuthorized(bool authorized)

@@ -1,12 +1,12 @@
 #include "phonebackends.h"
 
 #include "ctilib.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "mpengine.h"
-#include "msettings.h"
-#include "msettingsstore.h"
+#include "settings/msettings.h"
+#include "settings/msettingsstore.h"
 #include "phoneapi.h"
-#include "promptservice.h"
+#include "framework/promptservice.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>

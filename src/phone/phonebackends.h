@@ -9,7 +9,7 @@
 
 #include "ctilib.h"
 #include "deskphonerules.h"
-#include "pbxsessionrules.h"
+#include "mainwindow/pbxsessionrules.h"
 #include "phoneapi.h"
 
 #include <QIcon>

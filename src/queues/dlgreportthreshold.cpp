@@ -1,6 +1,6 @@
 #include "dlgreportthreshold.h"
 
-#include "promptservice.h"
+#include "framework/promptservice.h"
 #include "queuerules.h"
 
 #include <QComboBox>

@@ -1,8 +1,8 @@
 // Queues and supervisor panel of the main window: forwarders to the queues
 // controller.
-#include "mpgui.h"
+#include "mainwindow/mpgui.h"
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "queuescontroller.h"
 
 void MPGui::onCCReportSucceded(const CallCenterReport &report)

@@ -2,7 +2,7 @@
 
 #include "ctilib.h"
 #include "customtablewidget.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "operatorwidgets.h"
 
 #include <QAction>

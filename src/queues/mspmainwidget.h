@@ -5,8 +5,8 @@
 #pragma once
 
 #include "ctilibtypes.h"
-#include "mctiextendetails.h"
-#include "mcticonfig.h"
+#include "directory/mctiextendetails.h"
+#include "app/mcticonfig.h"
 #include "queuerules.h"
 #include "queuestatus.h"
 

@@ -3,7 +3,7 @@
 // and the add row's button that opens it (wdgNewOperator).
 #pragma once
 
-#include "mctiextendetails.h"
+#include "directory/mctiextendetails.h"
 
 #include <QDateTime>
 #include <QMap>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ctilibtypes.h"
-#include "mctiextendetails.h"
+#include "directory/mctiextendetails.h"
 #include "queuestatus.h"
 
 #include <QDateTime>

@@ -2,12 +2,12 @@
 
 #include "ctilib.h"
 #include "dlgreportthreshold.h"
-#include "globallogger.h"
-#include "mainwindowicons.h"
-#include "mpguiassets.h"
-#include "msettingsstore.h"
+#include "app/globallogger.h"
+#include "mainwindow/mainwindowicons.h"
+#include "mainwindow/mpguiassets.h"
+#include "settings/msettingsstore.h"
 #include "mspmainwidget.h"
-#include "promptservice.h"
+#include "framework/promptservice.h"
 #include "wdgqueues.h"
 
 #include <QAction>

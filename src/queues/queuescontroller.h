@@ -4,8 +4,8 @@
 #pragma once
 
 #include "ctilibtypes.h"
-#include "mctiextendetails.h"
-#include "pbxsessionrules.h"
+#include "directory/mctiextendetails.h"
+#include "mainwindow/pbxsessionrules.h"
 #include "queuerules.h"
 #include "queuestatus.h"
 

@@ -1,6 +1,6 @@
 #include "queuescrollarea.h"
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 
 #include <QResizeEvent>
 

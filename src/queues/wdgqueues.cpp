@@ -1,6 +1,6 @@
 #include "wdgqueues.h"
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "queuerules.h"
 #include "wdgqueuestats.h"
 

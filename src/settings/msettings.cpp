@@ -1,6 +1,6 @@
 #include "msettings.h"
 
-#include "promptservice.h"
+#include "framework/promptservice.h"
 
 #include <QCoreApplication>
 #include <QDir>

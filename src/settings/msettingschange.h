@@ -7,7 +7,7 @@
 // emitted) and whether the program must restart, or ask first.
 #pragma once
 
-#include "mcticonfig.h"
+#include "app/mcticonfig.h"
 
 #include <QString>
 #include <QVector>

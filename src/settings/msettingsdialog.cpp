@@ -1,9 +1,9 @@
 #include "msettingsdialog.h"
 #include "ui_msettingsdialog.h"
 
-#include "globallogger.h"
-#include "promptservice.h"
-#include "systemshortcut.h"
+#include "app/globallogger.h"
+#include "framework/promptservice.h"
+#include "framework/systemshortcut.h"
 #include "wdgaccountitem.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "msettingsstore.h"
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "msettingsrules.h"
-#include "simpleobfuscator.h"
+#include "framework/simpleobfuscator.h"
 
 #include <QFile>
 #include <QRegExp>

@@ -18,7 +18,7 @@
 
 #include "ctilibtypes.h"
 #include "mctiaction.h"
-#include "mcticonfig.h"
+#include "app/mcticonfig.h"
 #include "msettings.h"
 #include "msettingschange.h"
 

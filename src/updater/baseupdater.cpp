@@ -2,7 +2,7 @@
 
 #include "programlauncher.h"
 #include "qufw.h"
-#include "simplexmlparser.h"
+#include "framework/simplexmlparser.h"
 #include "uniqlogger.h"
 #include "updatereplyreader.h"
 #include "updaterutils.h"

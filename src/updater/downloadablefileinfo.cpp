@@ -1,7 +1,7 @@
 #include "downloadablefileinfo.h"
 
 #include "qufw.h"
-#include "simplexmlparser.h"
+#include "framework/simplexmlparser.h"
 
 #include <QDebug>
 #include <QDir>

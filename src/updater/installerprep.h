@@ -4,7 +4,7 @@
 #pragma once
 
 #include "downloadablefileinfo.h"
-#include "qdfilecompressor.h"
+#include "ext/filecompressor/qdfilecompressor.h"
 
 #include <QString>
 

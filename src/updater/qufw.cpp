@@ -1,6 +1,6 @@
 #include "qufw.h"
 
-#include "simplexmlparser.h"
+#include "framework/simplexmlparser.h"
 
 namespace QUFW {
 

@@ -1,7 +1,7 @@
 #include "updatereplyreader.h"
 
 #include "qufw.h"
-#include "simplexmlparser.h"
+#include "framework/simplexmlparser.h"
 
 UpdateReplyReader::UpdateReplyReader() : m_framer(new SimpleXmlParser)
 {

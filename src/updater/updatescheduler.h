@@ -2,7 +2,7 @@
 // rebranding pack: the two timers and their rules.
 #pragma once
 
-#include "pbxsessionrules.h"
+#include "mainwindow/pbxsessionrules.h"
 
 #include <QObject>
 #include <QPointer>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "balloon.h"
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QMap>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "customitemdelegate.h"
 
-#include "customtreeview.h"
+#include "directory/customtreeview.h"
 
 CustomItemDelegate::CustomItemDelegate(CustomTreeView *view, int rowHeight)
     : QStyledItemDelegate(nullptr), m_view(view), m_iconSize(view ? view->iconSize() : QSize()), m_rowHeight(rowHeight)

@@ -1,6 +1,6 @@
 #include "customlineedit.h"
 
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The main window's slots for the notification balloons forward to the balloon board.
 #include "balloonboard.h"
-#include "mpgui.h"
+#include "mainwindow/mpgui.h"
 
 void MPGui::onBaloonMsgClosing(Balloon::KeyPair key)
 {

@@ -1,6 +1,6 @@
 #include "wdgactiveline.h"
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "linewidgetstyle.h"
 #include "ui_wdgactiveline.h"
 

@@ -5,7 +5,7 @@
 // line id, and the main window reports back through the setters.
 #pragma once
 
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QTimer>
 #include <QWidget>

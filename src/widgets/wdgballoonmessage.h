@@ -6,7 +6,7 @@
 #pragma once
 
 #include "balloon.h"
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QPropertyAnimation>
 #include <QTimer>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "ctilibtypes.h"
-#include "msettings.h"
+#include "settings/msettings.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "wdgprofileimage.h"
 
-#include "mpguilabels.h"
+#include "mainwindow/mpguilabels.h"
 
 #include <QAction>
 #include <QBitmap>

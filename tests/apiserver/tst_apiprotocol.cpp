@@ -1,9 +1,9 @@
 // The rules of the local API protocol without a server: reading a request,
 // authentication, which command wins, the reply bytes, what reaches the log,
 // when a request is complete and how failed checks are spaced out.
-#include "apiprotocol.h"
-#include "mcticalldetails.h"
-#include "queuestatus.h"
+#include "apiserver/apiprotocol.h"
+#include "calls/mcticalldetails.h"
+#include "queues/queuestatus.h"
 #include "testmain.h"
 
 #include <QCryptographicHash>

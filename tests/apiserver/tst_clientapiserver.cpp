@@ -3,9 +3,9 @@
 // whose two queries are answered by a stand-in for the main window, connected
 // by name the way the main window connects them.
 #include "apiclient.h"
-#include "clientapiserver.h"
+#include "apiserver/clientapiserver.h"
 #include "desklineresources.h"
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "testmain.h"
 
 #include <QSignalSpy>

@@ -2,15 +2,15 @@
 // local program's requests reach the window through the connections the
 // window makes when it starts the server after log-in.
 #include "apiclient.h"
-#include "calllines.h"
-#include "msettingsstore.h"
-#include "queuestatus.h"
-#include "clientapiserver.h"
+#include "calls/calllines.h"
+#include "settings/msettingsstore.h"
+#include "queues/queuestatus.h"
+#include "apiserver/clientapiserver.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"
 
-#include "messagingpanel.h"
+#include "messaging/messagingpanel.h"
 
 #include <QJsonObject>
 #include <QPushButton>

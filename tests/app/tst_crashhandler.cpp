@@ -1,5 +1,5 @@
-#include "crashhandler.h"
-#include "globallogger.h"
+#include "app/crashhandler.h"
+#include "app/globallogger.h"
 #include "testmain.h"
 
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "argvbuilder.h"
-#include "desklinestartup.h"
-#include "mcticonfig.h"
-#include "passwordpromptdialog.h"
-#include "qdparamparser.h"
+#include "app/desklinestartup.h"
+#include "app/mcticonfig.h"
+#include "app/passwordpromptdialog.h"
+#include "framework/qdparamparser.h"
 #include "scriptedprompts.h"
-#include "simpleobfuscator.h"
+#include "framework/simpleobfuscator.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "mcticonstants.h"
+#include "app/mcticonstants.h"
 #include "testmain.h"
 
 #include <QDateTime>

@@ -1,13 +1,13 @@
 #include "argvbuilder.h"
-#include "desklinestartup.h"
-#include "installerprep.h"
-#include "globallogger.h"
-#include "mpgui.h"
-#include "msettings.h"
-#include "qdparamparser.h"
+#include "app/desklinestartup.h"
+#include "updater/installerprep.h"
+#include "app/globallogger.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
+#include "framework/qdparamparser.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
-#include "updaterdlg.h"
+#include "updater/updaterdlg.h"
 
 #include <QDir>
 #include <QLibraryInfo>

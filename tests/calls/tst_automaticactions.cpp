@@ -1,6 +1,6 @@
 // Automatic actions: placeholders filled into URL and program actions, with
 // hostile caller data, and the gates of the three call events.
-#include "automaticactions.h"
+#include "calls/automaticactions.h"
 #include "testmain.h"
 
 using namespace AutomaticActions;

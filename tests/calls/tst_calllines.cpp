@@ -1,16 +1,16 @@
 // The call pipeline without a main window: a line stack, the settings store,
 // a directory fake and the hooks of the window, driven by the CTI server's
 // reports and the pipeline steps.
-#include "balloonboard.h"
-#include "calllines.h"
+#include "widgets/balloonboard.h"
+#include "calls/calllines.h"
 #include "ctilib.h"
-#include "customlineedit.h"
-#include "msettingsstore.h"
+#include "widgets/customlineedit.h"
+#include "settings/msettingsstore.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
-#include "wdgactiveline.h"
-#include "wdgballoonmessage.h"
-#include "wdgincomingcallline.h"
+#include "widgets/wdgactiveline.h"
+#include "widgets/wdgballoonmessage.h"
+#include "widgets/wdgincomingcallline.h"
 
 #include <QLabel>
 #include <QPushButton>

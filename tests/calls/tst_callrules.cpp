@@ -1,7 +1,7 @@
 // Rules of call handling without a window: line ids from channel names, the
 // dial-string check, service codes, the caller presentation, firmware
 // thresholds and the ringing-call counters.
-#include "callrules.h"
+#include "calls/callrules.h"
 #include "testmain.h"
 
 using namespace CallRules;

@@ -1,6 +1,6 @@
 // The join of the CTI server's report with the phone's report of one call, in
 // both arrival orders, and two calls from the same number.
-#include "pendingcalls.h"
+#include "calls/pendingcalls.h"
 #include "testmain.h"
 
 using Side = PendingCalls::Side;

@@ -2,17 +2,17 @@
 // in desk-phone mode before a desk-phone driver exists): the PBX's call
 // reports ring, answer and end lines with their balloons and automatic
 // actions, the dial field places calls, missed calls are announced.
-#include "balloonboard.h"
-#include "calllines.h"
-#include "customlineedit.h"
-#include "msettingsstore.h"
+#include "widgets/balloonboard.h"
+#include "calls/calllines.h"
+#include "widgets/customlineedit.h"
+#include "settings/msettingsstore.h"
 #include "scriptedprompts.h"
-#include "sessioncontroller.h"
+#include "mainwindow/sessioncontroller.h"
 #include "sessionfixture.h"
 #include "testmain.h"
-#include "wdgactiveline.h"
-#include "wdgballoonmessage.h"
-#include "wdgincomingcallline.h"
+#include "widgets/wdgactiveline.h"
+#include "widgets/wdgballoonmessage.h"
+#include "widgets/wdgincomingcallline.h"
 
 #include <QJsonObject>
 #include <QProcess>

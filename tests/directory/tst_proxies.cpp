@@ -1,14 +1,14 @@
 // The four directory filters over real models, each watched by a model
 // tester: literal search words, the favourite mark, the call-history flags,
 // date window and words together.
-#include "cdrfilterproxymodel.h"
-#include "cdrrules.h"
-#include "contactfilterproxymodel.h"
-#include "contactrows.h"
-#include "directoryroles.h"
-#include "extenfavouritefilterproxymodel.h"
-#include "extenfilterproxymodel.h"
-#include "extenlist.h"
+#include "directory/cdrfilterproxymodel.h"
+#include "directory/cdrrules.h"
+#include "directory/contactfilterproxymodel.h"
+#include "directory/contactrows.h"
+#include "directory/directoryroles.h"
+#include "directory/extenfavouritefilterproxymodel.h"
+#include "directory/extenfilterproxymodel.h"
+#include "directory/extenlist.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

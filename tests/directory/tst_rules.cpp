@@ -1,11 +1,11 @@
 // Rules of the directories without a window: contact rows, number cleaning,
 // search words, call-history flags, date window and cut-off, extension
 // reconcile and live status.
-#include "cdrrules.h"
-#include "contactrows.h"
-#include "directoryroles.h"
-#include "extenlist.h"
-#include "searchwords.h"
+#include "directory/cdrrules.h"
+#include "directory/contactrows.h"
+#include "directory/directoryroles.h"
+#include "directory/extenlist.h"
+#include "directory/searchwords.h"
 
 #include <QStandardItemModel>
 #include <QTimeZone>

@@ -2,13 +2,13 @@
 // office: the four lists fill, a BLF change lights and blinks a lamp, a
 // search narrows a list, the call history names its callers, the star
 // toggles a favourite.
-#include "cdrfilterproxymodel.h"
-#include "customsearchlineedit.h"
-#include "customtreeview.h"
-#include "directorydelegates.h"
-#include "directorypanel.h"
-#include "directoryroles.h"
-#include "msettingsstore.h"
+#include "directory/cdrfilterproxymodel.h"
+#include "widgets/customsearchlineedit.h"
+#include "directory/customtreeview.h"
+#include "directory/directorydelegates.h"
+#include "directory/directorypanel.h"
+#include "directory/directoryroles.h"
+#include "settings/msettingsstore.h"
 #include "sessionfixture.h"
 #include "testmain.h"
 

@@ -1,6 +1,6 @@
 // The list view of the directories: Enter reports the current row, keys on
 // a top-level row move the current index to column 0, drops are relayed.
-#include "customtreeview.h"
+#include "directory/customtreeview.h"
 
 #include <QSignalSpy>
 #include <QStandardItemModel>

@@ -3,7 +3,7 @@
 // Prints "RUNNING <pid>" once the application object exists and quits when a
 // line arrives on standard input (or it closes). Every message box it would
 // show is printed as "MESSAGE <title>|<text>" instead.
-#include "qdapplication.h"
+#include "framework/qdapplication.h"
 #include "scriptedprompts.h"
 
 #include <QSocketNotifier>

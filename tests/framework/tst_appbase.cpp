@@ -1,4 +1,4 @@
-#include "qdapplication.h"
+#include "framework/qdapplication.h"
 #include "testmain.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "qdbasedbhandler.h"
+#include "framework/qdbasedbhandler.h"
 #include "testhelpers.h"
 #include "testmain.h"
 

@@ -1,5 +1,5 @@
-#include "encryptedsqlitedbhandler.h"
-#include "simpleobfuscator.h"
+#include "framework/encryptedsqlitedbhandler.h"
+#include "framework/simpleobfuscator.h"
 #include "testmain.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "systemshortcut.h"
+#include "framework/systemshortcut.h"
 #include "testmain.h"
 #include "uniqlogger.h"
 

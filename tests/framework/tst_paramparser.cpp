@@ -1,4 +1,4 @@
-#include "qdparamparser.h"
+#include "framework/qdparamparser.h"
 #include "testmain.h"
 
 #include <QtTest>

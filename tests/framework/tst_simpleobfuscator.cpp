@@ -1,4 +1,4 @@
-#include "simpleobfuscator.h"
+#include "framework/simpleobfuscator.h"
 #include "testmain.h"
 
 #include <QRandomGenerator>

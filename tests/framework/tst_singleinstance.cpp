@@ -1,4 +1,4 @@
-#include "processsingleton.h"
+#include "framework/processsingleton.h"
 #include "testmain.h"
 
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "sslserver.h"
+#include "framework/sslserver.h"
 #include "testmain.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "simplexmlparser.h"
+#include "framework/simplexmlparser.h"
 #include "testmain.h"
 
 using Attrs = QMap<QString, QString>;

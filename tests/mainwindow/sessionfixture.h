@@ -5,12 +5,12 @@
 
 #include "ctilib.h"
 #include "desklineresources.h"
-#include "globallogger.h"
-#include "mcticonfig.h"
-#include "mpgui.h"
-#include "msettings.h"
+#include "app/globallogger.h"
+#include "app/mcticonfig.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
 #include "pbxsimulator.h"
-#include "simpleobfuscator.h"
+#include "framework/simpleobfuscator.h"
 
 #include <QAction>
 #include <QFile>

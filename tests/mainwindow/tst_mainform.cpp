@@ -4,7 +4,7 @@
 // screenshots for a look by eye: run with DESKLINE_SCREENSHOT_DIR=<folder>
 // (under xvfb-run with QT_QPA_PLATFORM=xcb for the real font rendering).
 #include "desklineresources.h"
-#include "mainformtabchain.h"
+#include "mainwindow/mainformtabchain.h"
 #include "testmain.h"
 #include "ui_wdgveloraphone.h"
 

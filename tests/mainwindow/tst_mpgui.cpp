@@ -1,6 +1,6 @@
-#include "globallogger.h"
-#include "mpgui.h"
-#include "msettings.h"
+#include "app/globallogger.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
 

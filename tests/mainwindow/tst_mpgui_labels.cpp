@@ -1,8 +1,8 @@
 // Texts of busy-lamp and presence states, and the files taken from the
 // rebranding directory: the product name (size limit, control characters,
 // truncation) and pictures (pixel format, size limit).
-#include "mpguiassets.h"
-#include "mpguilabels.h"
+#include "mainwindow/mpguiassets.h"
+#include "mainwindow/mpguilabels.h"
 #include "testmain.h"
 
 #include <QDataStream>

@@ -9,8 +9,8 @@
 // The pictures are written to the folder named by DESKLINE_SCREENSHOTS, named
 // by view and screen width.
 #include "desklineresources.h"
-#include "mpgui.h"
-#include "msettings.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
 

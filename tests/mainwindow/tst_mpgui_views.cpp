@@ -3,16 +3,16 @@
 // badge, tab blinking, tray round trip, always on top and opacity, slim and
 // extended mode, the large-font view, the update schedule, balloons and the
 // menu actions of the updater and support.
-#include "balloonboard.h"
+#include "widgets/balloonboard.h"
 #include "desklineresources.h"
-#include "mpgui.h"
-#include "msettings.h"
-#include "msettingsstore.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
+#include "settings/msettingsstore.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
-#include "updatescheduler.h"
-#include "wdgballoonmessage.h"
-#include "windowrules.h"
+#include "updater/updatescheduler.h"
+#include "widgets/wdgballoonmessage.h"
+#include "mainwindow/windowrules.h"
 
 #include <QAction>
 #include <QMenu>

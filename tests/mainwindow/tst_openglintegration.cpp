@@ -1,6 +1,6 @@
 // The start-up leaves Qt's OpenGL integration out unless the user chose one in
 // QT_XCB_GL_INTEGRATION before starting the client.
-#include "openglintegration.h"
+#include "app/openglintegration.h"
 #include "testmain.h"
 
 class TestOpenGlIntegration : public QObject

@@ -1,7 +1,7 @@
 // The PBX's certificate authorities in the default TLS configuration, loaded
 // on a worker thread or, when nobody started that, by the first waiter.
 #include "desklineresources.h"
-#include "pbxtrust.h"
+#include "mainwindow/pbxtrust.h"
 #include "testmain.h"
 
 #include <QSslCertificate>

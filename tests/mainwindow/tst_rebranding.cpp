@@ -4,9 +4,9 @@
 // the assets in use; a hostile pack unpacks flattened inside the directory.
 #include "ctilib.h"
 #include "desklineresources.h"
-#include "mpgui.h"
-#include "msettings.h"
-#include "rebrandingpack.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
+#include "mainwindow/rebrandingpack.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
 

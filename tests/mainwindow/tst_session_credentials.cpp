@@ -1,6 +1,6 @@
 // A refused password opens the credential dialog; new credentials are kept
 // and restart the session, unchanged ones only close the dialog.
-#include "msettingsstore.h"
+#include "settings/msettingsstore.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"

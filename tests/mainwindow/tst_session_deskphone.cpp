@@ -1,8 +1,8 @@
 // Desk-phone mode against the simulated PBX: the demo user's Snom (or a
 // Yealink) is authorised, its calls become driver signals, do-not-disturb
 // follows the phone, and transfers reach the PBX as the brand's commands.
-#include "phoneapi.h"
-#include "phonebackends.h"
+#include "phone/phoneapi.h"
+#include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"

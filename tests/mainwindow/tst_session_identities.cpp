@@ -1,7 +1,7 @@
 // The PBX's identity list after log-in: account selection per operating mode,
 // the account prompt, and an empty selection in softphone mode.
-#include "msettingsstore.h"
-#include "phonebackends.h"
+#include "settings/msettingsstore.h"
+#include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"

@@ -1,18 +1,18 @@
 // Log-in to the simulated PBX and the steps after it: firmware gate,
 // connection facts, capability-driven buttons, refresh timers, the first data
 // asked for, and the connected look of the window.
-#include "clientapiserver.h"
-#include "directorypanel.h"
-#include "msettingschange.h"
-#include "msettingsstore.h"
-#include "mspmainwidget.h"
+#include "apiserver/clientapiserver.h"
+#include "directory/directorypanel.h"
+#include "settings/msettingschange.h"
+#include "settings/msettingsstore.h"
+#include "queues/mspmainwidget.h"
 #include "scriptedprompts.h"
-#include "sessioncontroller.h"
+#include "mainwindow/sessioncontroller.h"
 #include "sessionfixture.h"
 #include "testmain.h"
-#include "wdgcdrfilter.h"
-#include "wdgprofileimage.h"
-#include "wdgqueues.h"
+#include "directory/wdgcdrfilter.h"
+#include "widgets/wdgprofileimage.h"
+#include "queues/wdgqueues.h"
 #include "ui_wdgveloraphone.h" // the main window's form, generated for this test
 
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 // saved, the PBX log-out without the disconnection handling, the two exit
 // codes, a restart that builds a new window in the same process, and a clean
 // teardown after a full, a partial or no start.
-#include "desklinestartup.h"
-#include "messagingpanel.h"
-#include "mpchatsqlite.h"
-#include "msettingsdialog.h"
+#include "app/desklinestartup.h"
+#include "messaging/messagingpanel.h"
+#include "messaging/mpchatsqlite.h"
+#include "settings/msettingsdialog.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"

@@ -1,8 +1,8 @@
 // The rebranding refresh against the PBX simulator: the request carries the
 // MD5 of the pack on disk (empty when there is none), and nothing is asked
 // while logged out.
-#include "mpgui.h"
-#include "msettings.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"

@@ -1,7 +1,7 @@
 // The session rules that need no window: user/tenant split, firmware gate,
 // what a log-in enables, keep-alive floor, refresh periods, the reading of
 // disconnection reasons and the tray message each one brings.
-#include "pbxsessionrules.h"
+#include "mainwindow/pbxsessionrules.h"
 #include "testmain.h"
 
 using namespace PbxSession;

@@ -1,9 +1,9 @@
 // Softphone mode against the simulated PBX with its SIP side: the engine is
 // made for the selected SIP identity, registers, is updated in place for a
 // new codec order and re-created for a new SIP user or registrar.
-#include "mpengine.h"
-#include "msettingsstore.h"
-#include "phonebackends.h"
+#include "phone/mpengine.h"
+#include "settings/msettingsstore.h"
+#include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"

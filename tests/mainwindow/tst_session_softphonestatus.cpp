@@ -1,7 +1,7 @@
 // The softphone's registration state, engine reports and headset notices in
 // a logged-in softphone-mode window. The slots are reached by name, as the
 // engine's signals reach them.
-#include "phonebackends.h"
+#include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"

@@ -1,7 +1,7 @@
 // The session state kept apart from the window: refresh timers while a
 // session is up, the automatic reconnection after the reasons that may pass
 // by themselves, and the refresh periods with their test clock.
-#include "sessioncontroller.h"
+#include "mainwindow/sessioncontroller.h"
 #include "testmain.h"
 
 #include <QSignalSpy>

@@ -2,7 +2,7 @@
 // tool tip by state, tool tip and title suffixes, the large-font sizes over
 // screen widths and the support e-mail link.
 #include "testmain.h"
-#include "windowrules.h"
+#include "mainwindow/windowrules.h"
 
 #include <QUrlQuery>
 

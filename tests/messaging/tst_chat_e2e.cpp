@@ -1,14 +1,14 @@
 // Chat from end to end against the PBX simulator: the CTI library, the chat
 // controller, the panel and the history store, as the main window wires them.
 #include "../platform/ctilib/ctitestsupport.h"
-#include "chatcontroller.h"
+#include "messaging/chatcontroller.h"
 #include "desklineresources.h"
-#include "mpchatsqlite.h"
+#include "messaging/mpchatsqlite.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
-#include "wdgchat.h"
-#include "wdgchatmsg.h"
-#include "wdgchatpanel.h"
+#include "messaging/wdgchat.h"
+#include "messaging/wdgchatmsg.h"
+#include "messaging/wdgchatpanel.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -3,15 +3,15 @@
 // typed in the conversation reaches the PBX; a reconnection replays the
 // history once; quitting writes the history file.
 #include "../mainwindow/sessionfixture.h"
-#include "chatcontroller.h"
-#include "chatextensiondirectory.h"
-#include "messagingpanel.h"
-#include "mpchatsqlite.h"
+#include "messaging/chatcontroller.h"
+#include "messaging/chatextensiondirectory.h"
+#include "messaging/messagingpanel.h"
+#include "messaging/mpchatsqlite.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
-#include "wdgchat.h"
-#include "wdgchatmsg.h"
-#include "wdgchatpanel.h"
+#include "messaging/wdgchat.h"
+#include "messaging/wdgchatmsg.h"
+#include "messaging/wdgchatpanel.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,16 +1,16 @@
 // Chat session flow without a main window: replay, history request, PBX
 // history and live messages shown and stored in local time, alerts, relays
 // and presence.
-#include "chatcontroller.h"
+#include "messaging/chatcontroller.h"
 #include "desklineresources.h"
-#include "mpchatsqlite.h"
+#include "messaging/mpchatsqlite.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
-#include "wdgchat.h"
-#include "wdgchatmsg.h"
+#include "messaging/wdgchat.h"
+#include "messaging/wdgchatmsg.h"
 
 #include <QLabel>
-#include "wdgchatpanel.h"
+#include "messaging/wdgchatpanel.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

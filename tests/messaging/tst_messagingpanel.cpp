@@ -4,13 +4,13 @@
 // after the report, after a lost report and after the disconnection.
 #include "../platform/ctilib/ctitestsupport.h"
 #include "desklineresources.h"
-#include "dlgredirect.h"
-#include "mainwindowicons.h"
-#include "messagingpanel.h"
-#include "msettings.h"
+#include "messaging/dlgredirect.h"
+#include "mainwindow/mainwindowicons.h"
+#include "messaging/messagingpanel.h"
+#include "settings/msettings.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
-#include "wdgchatpanel.h"
+#include "messaging/wdgchatpanel.h"
 
 #include <QDialogButtonBox>
 #include <QJsonObject>

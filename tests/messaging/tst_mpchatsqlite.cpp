@@ -1,6 +1,6 @@
 // Chat history store: schema, order, filters, retention, and that no failure
 // at open or a kill of the program loses the history.
-#include "mpchatsqlite.h"
+#include "messaging/mpchatsqlite.h"
 #include "testmain.h"
 
 #include <QSqlDatabase>

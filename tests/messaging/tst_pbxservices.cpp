@@ -1,8 +1,8 @@
 // The PBX service rules without widgets: the dial-code map, the service-code
 // test, the forward number check, the DND route by mode and the buttons'
 // shown state after reports, lost reports and resets.
-#include "msettings.h"
-#include "pbxservices.h"
+#include "settings/msettings.h"
+#include "messaging/pbxservices.h"
 #include "testmain.h"
 
 #include <QtTest>

@@ -1,13 +1,13 @@
 // Chat panel and conversation window as the user sees them: order of the
 // conversations, unread badges and totals, duplicates, detach and attach,
 // typing and displayed signals, export by file and mail, bubble size.
-#include "chatcontactitemdelegate.h"
+#include "messaging/chatcontactitemdelegate.h"
 #include "desklineresources.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
-#include "wdgchat.h"
-#include "wdgchatmsg.h"
-#include "wdgchatpanel.h"
+#include "messaging/wdgchat.h"
+#include "messaging/wdgchatmsg.h"
+#include "messaging/wdgchatpanel.h"
 
 #include <QAbstractItemModelTester>
 #include <QLabel>

@@ -3,9 +3,9 @@
 // tables, device selection with its fall-backs, echo parameters, failed
 // start-up, registration without an account, and the entries that other
 // threads call.
-#include "mpaccount.h"
-#include "mpengine.h"
-#include "msettings.h"
+#include "phone/mpaccount.h"
+#include "phone/mpengine.h"
+#include "settings/msettings.h"
 #include "vdkqtengine.h"
 
 #include "testmain.h"

@@ -3,9 +3,9 @@
 // devices (no sound card needed).
 #include "../platform/vdk/vdktestsupport.h"
 
-#include "mpaccount.h"
-#include "mpengine.h"
-#include "msettings.h"
+#include "phone/mpaccount.h"
+#include "phone/mpengine.h"
+#include "settings/msettings.h"
 
 #include "testmain.h"
 

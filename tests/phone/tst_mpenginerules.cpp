@@ -2,8 +2,8 @@
 // DTMF and codec tables, SIP addresses of dialled strings, DTMF characters,
 // the hold-status mapping, the ringing choice, device names, and the SIP
 // account's re-registration timer.
-#include "mpaccount.h"
-#include "mpenginerules.h"
+#include "phone/mpaccount.h"
+#include "phone/mpenginerules.h"
 
 #include "testmain.h"
 

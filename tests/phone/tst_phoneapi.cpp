@@ -2,7 +2,7 @@
 // paced DTMF queue. The CTI library object is never connected; its phone
 // events are emitted by hand and the driver's commands are caught.
 #include "ctilib.h"
-#include "phoneapi.h"
+#include "phone/phoneapi.h"
 #include "testmain.h"
 
 #include <QSignalSpy>

@@ -1,11 +1,11 @@
 // Phone back-end selection in desk-phone mode (user agents, firmware gate,
 // authorisation, reset) and the volume and mute rules, without a window.
 #include "ctilib.h"
-#include "deskphonerules.h"
-#include "msettings.h"
-#include "msettingsstore.h"
-#include "phoneapi.h"
-#include "phonebackends.h"
+#include "phone/deskphonerules.h"
+#include "settings/msettings.h"
+#include "settings/msettingsstore.h"
+#include "phone/phoneapi.h"
+#include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
 

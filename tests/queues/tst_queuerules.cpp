@@ -1,7 +1,7 @@
 // The queue rules without a window: counting operators, the live model built
 // from a statistics reply, period bounds, the requests a role sends, the
 // global pause state, the queue tab's grid and the figures' texts.
-#include "queuerules.h"
+#include "queues/queuerules.h"
 #include "testmain.h"
 
 #include <cmath>

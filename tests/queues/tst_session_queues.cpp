@@ -2,17 +2,17 @@
 // operator pauses and resumes his queues from the queues tab and the pause-all
 // button; a supervisor sees the panel's tables fill and follow the PBX.
 #include "ctilib.h"
-#include "mainwindowicons.h"
-#include "mpguiassets.h"
-#include "dlgreportthreshold.h"
-#include "mspmainwidget.h"
-#include "operatorwidgets.h"
-#include "queuescontroller.h"
+#include "mainwindow/mainwindowicons.h"
+#include "mainwindow/mpguiassets.h"
+#include "queues/dlgreportthreshold.h"
+#include "queues/mspmainwidget.h"
+#include "queues/operatorwidgets.h"
+#include "queues/queuescontroller.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"
-#include "wdgqueues.h"
-#include "wdgqueuestats.h"
+#include "queues/wdgqueues.h"
+#include "queues/wdgqueuestats.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // The supervisor panel and the queues tab without a PBX: replies and events
 // handed to the panel's slots as the CTI library would deliver them.
-#include "mspmainwidget.h"
-#include "operatorwidgets.h"
+#include "queues/mspmainwidget.h"
+#include "queues/operatorwidgets.h"
 #include "testmain.h"
-#include "wdgqueues.h"
-#include "wdgqueuestats.h"
+#include "queues/wdgqueues.h"
+#include "queues/wdgqueuestats.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

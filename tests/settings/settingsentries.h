@@ -1,7 +1,7 @@
 // What an untouched settings form shows for a set of values in force.
 #pragma once
 
-#include "msettingschange.h"
+#include "settings/msettingschange.h"
 
 namespace settingstest {
 

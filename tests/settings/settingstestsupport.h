@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ctilibtypes.h"
-#include "msettingsdialog.h"
+#include "settings/msettingsdialog.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

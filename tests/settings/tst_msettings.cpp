@@ -1,4 +1,4 @@
-#include "msettings.h"
+#include "settings/msettings.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
 

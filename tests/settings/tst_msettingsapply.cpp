@@ -1,7 +1,7 @@
 // The settings dialog's OK and Cancel: validation, confirmations, what is
 // taken over, what is saved and which change signals are emitted.
-#include "msettingsdialog.h"
-#include "msettings.h"
+#include "settings/msettingsdialog.h"
+#include "settings/msettings.h"
 #include "scriptedprompts.h"
 #include "settingstestsupport.h"
 #include "testmain.h"

@@ -1,6 +1,6 @@
 // What pressing "OK" changes, from the values in force and what the form shows.
-#include "msettings.h"
-#include "msettingschange.h"
+#include "settings/msettings.h"
+#include "settings/msettingschange.h"
 #include "settingsentries.h"
 #include "testmain.h"
 

@@ -1,13 +1,13 @@
 // The settings dialog: construction and pages, the settings file, the
 // operating mode with the account list, and the automatic actions.
-#include "msettingsdialog.h"
-#include "msettingsstore.h"
-#include "msettings.h"
+#include "settings/msettingsdialog.h"
+#include "settings/msettingsstore.h"
+#include "settings/msettings.h"
 #include "scriptedprompts.h"
 #include "settingstestsupport.h"
-#include "simpleobfuscator.h"
+#include "framework/simpleobfuscator.h"
 #include "testmain.h"
-#include "wdgaccountitem.h"
+#include "settings/wdgaccountitem.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 // The settings dialog's read interface, its immediate writers, the softphone
 // page and the rapid-call settings.
-#include "msettingsdialog.h"
-#include "msettings.h"
-#include "mspmainwidget.h"
+#include "settings/msettingsdialog.h"
+#include "settings/msettings.h"
+#include "queues/mspmainwidget.h"
 #include "scriptedprompts.h"
 #include "settingstestsupport.h"
 #include "testmain.h"
-#include "wdgcdrfilter.h"
+#include "directory/wdgcdrfilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // Read rules of the settings file, its private permissions and the automatic
 // action map.
-#include "mctiaction.h"
-#include "msettingsrules.h"
+#include "settings/mctiaction.h"
+#include "settings/msettingsrules.h"
 #include "testmain.h"
 
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 // The settings store without any widget: it runs under a QCoreApplication.
-#include "msettings.h"
-#include "msettingsstore.h"
+#include "settings/msettings.h"
+#include "settings/msettingsstore.h"
 #include "settingsentries.h"
-#include "simpleobfuscator.h"
+#include "framework/simpleobfuscator.h"
 #include "testmain.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 //     const QByteArray text = testsupport::programLogText(settingsDir);
 #pragma once
 
-#include "globallogger.h"
+#include "app/globallogger.h"
 #include "testhelpers.h"
 
 #include <QDir>

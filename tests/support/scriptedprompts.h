@@ -3,7 +3,7 @@
 // button (or the first of Ok, Yes, No, Cancel offered), so nothing blocks.
 #pragma once
 
-#include "promptservice.h"
+#include "framework/promptservice.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,12 +1,12 @@
 // Version checks against the local test update service.
-#include "checkupdatedlg.h"
-#include "desklinestartup.h"
-#include "mcticonfig.h"
-#include "qdparamparser.h"
+#include "updater/checkupdatedlg.h"
+#include "app/desklinestartup.h"
+#include "app/mcticonfig.h"
+#include "framework/qdparamparser.h"
 #include "testmain.h"
 #include "testupdateservice.h"
 #include "uniqlogger.h"
-#include "updaterdlg.h"
+#include "updater/updaterdlg.h"
 
 #include <QProgressDialog>
 #include <QRegularExpression>

@@ -1,11 +1,11 @@
 // Download, verification, unpacking and the start of the installer, against
 // the local test update service.
-#include "filexfermanager.h"
-#include "programlauncher.h"
+#include "updater/filexfermanager.h"
+#include "updater/programlauncher.h"
 #include "testmain.h"
 #include "testupdateservice.h"
 #include "uniqlogger.h"
-#include "updaterdlg.h"
+#include "updater/updaterdlg.h"
 
 #include <QAbstractButton>
 #include <QCryptographicHash>

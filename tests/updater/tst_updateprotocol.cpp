@@ -1,11 +1,11 @@
 // Pure rules of the updater: the request document, reading replies, the
 // version comparison, file-name rules and the small utilities.
-#include "baseupdater.h"
-#include "downloadablefileinfo.h"
-#include "qufw.h"
+#include "updater/baseupdater.h"
+#include "updater/downloadablefileinfo.h"
+#include "updater/qufw.h"
 #include "testmain.h"
-#include "updatereplyreader.h"
-#include "updaterutils.h"
+#include "updater/updatereplyreader.h"
+#include "updater/updaterutils.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>

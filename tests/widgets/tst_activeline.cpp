@@ -3,7 +3,7 @@
 #include "desklineresources.h"
 #include "testmain.h"
 #include "ui_wdgactiveline.h"
-#include "wdgactiveline.h"
+#include "widgets/wdgactiveline.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 // Notification balloons: their payloads, the buttons each type offers per
 // mode, where they stack, how they slide out, and what they report.
-#include "balloonboard.h"
+#include "widgets/balloonboard.h"
 #include "desklineresources.h"
 #include "testmain.h"
-#include "wdgballoonmessage.h"
+#include "widgets/wdgballoonmessage.h"
 
 #include <QLabel>
 #include <QPointer>

@@ -1,5 +1,5 @@
 // The bounded random value behind every spread-out delay of the main window.
-#include "guiutils.h"
+#include "widgets/guiutils.h"
 #include "testmain.h"
 
 #include <QSet>

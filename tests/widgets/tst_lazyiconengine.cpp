@@ -2,7 +2,7 @@
 // decoded when they are made, and once used they look exactly like the icons
 // of Qt's own pixmap engine.
 #include "desklineresources.h"
-#include "lazyiconengine.h"
+#include "widgets/lazyiconengine.h"
 #include "testmain.h"
 
 #include <QIcon>

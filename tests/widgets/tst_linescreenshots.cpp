@@ -7,11 +7,11 @@
 // The pictures are written to the folder named by DESKLINE_SCREENSHOTS.
 #include "desklineresources.h"
 #include "testmain.h"
-#include "wdgactiveline.h"
-#include "wdgballoonmessage.h"
-#include "wdgbookedline.h"
-#include "wdgincomingcallline.h"
-#include "wdgonholdline.h"
+#include "widgets/wdgactiveline.h"
+#include "widgets/wdgballoonmessage.h"
+#include "widgets/wdgbookedline.h"
+#include "widgets/wdgincomingcallline.h"
+#include "widgets/wdgonholdline.h"
 
 #include <QDir>
 #include <QLabel>

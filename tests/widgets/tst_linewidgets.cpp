@@ -1,14 +1,14 @@
 // The ringing, on-hold and booked lines, the clickable label, the shared
 // line styling and the base item delegate.
-#include "customitemdelegate.h"
-#include "customtreeview.h"
+#include "widgets/customitemdelegate.h"
+#include "directory/customtreeview.h"
 #include "desklineresources.h"
-#include "linewidgetstyle.h"
-#include "mpclickablelabel.h"
+#include "widgets/linewidgetstyle.h"
+#include "widgets/mpclickablelabel.h"
 #include "testmain.h"
-#include "wdgbookedline.h"
-#include "wdgincomingcallline.h"
-#include "wdgonholdline.h"
+#include "widgets/wdgbookedline.h"
+#include "widgets/wdgincomingcallline.h"
+#include "widgets/wdgonholdline.h"
 
 #include <QLabel>
 #include <QPushButton>

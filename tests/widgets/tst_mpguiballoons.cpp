@@ -1,12 +1,12 @@
 // The main window's open-balloon map: a balloon's closing notice reaches the
 // window by name and frees the balloon's key.
-#include "balloonboard.h"
+#include "widgets/balloonboard.h"
 #include "desklineresources.h"
-#include "mpgui.h"
-#include "msettings.h"
+#include "mainwindow/mpgui.h"
+#include "settings/msettings.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
-#include "wdgballoonmessage.h"
+#include "widgets/wdgballoonmessage.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
 // The avatar's colour and badge tables, and its redraw-on-change setters.
 #include "desklineresources.h"
 #include "testmain.h"
-#include "wdgprofileimage.h"
+#include "widgets/wdgprofileimage.h"
 
 #include <QHelpEvent>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "qdfilecompressor.h"
+#include "ext/filecompressor/qdfilecompressor.h"
 #include "testmain.h"
 
 #include <QDir>
