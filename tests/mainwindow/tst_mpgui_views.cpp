@@ -8,6 +8,7 @@
 #include "mainwindow/mpgui.h"
 #include "settings/msettings.h"
 #include "settings/msettingsstore.h"
+#include "offlinewindow.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
 #include "updater/updatescheduler.h"
@@ -29,15 +30,6 @@
 namespace
 {
 
-MctiConfig configForMode(int mode)
-{
-    MctiConfig config;
-    config.pbxAddress = QStringLiteral("127.0.0.1:9");
-    config.username = QStringLiteral("demo");
-    config.appMode = mode;
-    config.startupMode = mode;
-    return config;
-}
 
 QImage image(const QIcon &icon, int side = 64)
 {
@@ -79,31 +71,18 @@ private slots:
     void supportMailAction();
 
 private:
-    std::unique_ptr<MPGui> startedWindow(int mode = 0);
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
+    static std::unique_ptr<MPGui> startedWindow(int mode = 0) { return OfflineWindowEnv::startedWindow(mode); }
+    std::unique_ptr<OfflineWindowEnv> m_env;
 };
 
 void TestMPGuiViews::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    MSETTINGS::setSettingsDirPath(m_dir->path());
-    MSETTINGS::setFontSizeIncrement(0);
-    MSETTINGS::setLongApplicationName(QString());
-    m_prompts = std::make_unique<ScriptedPrompts>();
+    m_env = std::make_unique<OfflineWindowEnv>();
 }
 
 void TestMPGuiViews::cleanup()
 {
-    m_prompts.reset();
-    m_dir.reset();
-}
-
-std::unique_ptr<MPGui> TestMPGuiViews::startedWindow(int mode)
-{
-    auto w = std::make_unique<MPGui>(configForMode(mode));
-    w->start();
-    return w;
+    m_env.reset();
 }
 
 void TestMPGuiViews::trayFollowsStateAndPauses_data()
@@ -379,8 +358,8 @@ void TestMPGuiViews::updateResults()
 {
     auto w = startedWindow();
     w->onUpdatesError(QStringLiteral("disk full"));
-    QCOMPARE(m_prompts->shown.size(), 1);
-    const PromptService::Message &msg = m_prompts->shown.first().message;
+    QCOMPARE(m_env->prompts.shown.size(), 1);
+    const PromptService::Message &msg = m_env->prompts.shown.first().message;
     QCOMPARE(msg.kind, PromptService::Kind::Critical);
     QCOMPARE(msg.title, w->getWindowTitleText() + QStringLiteral(" - Aggiornamento fallito"));
     QVERIFY(msg.text.contains(QStringLiteral("Errore: disk full")));
@@ -422,8 +401,8 @@ void TestMPGuiViews::supportMailAction()
 {
     auto w = startedWindow();
     child<QAction>(w.get(), "sendLogAction")->trigger();
-    QCOMPARE(m_prompts->urls.size(), 1);
-    const QUrl url = m_prompts->urls.first();
+    QCOMPARE(m_env->prompts.urls.size(), 1);
+    const QUrl url = m_env->prompts.urls.first();
     QCOMPARE(url.scheme(), QStringLiteral("mailto"));
     const QUrlQuery query(url);
     QVERIFY(query.queryItemValue("attachment", QUrl::FullyDecoded).endsWith("/mphone.log\""));

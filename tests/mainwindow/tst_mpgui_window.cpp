@@ -16,6 +16,7 @@
 #include "mainwindow/mpgui.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
+#include "offlinewindow.h"
 #include "scriptedprompts.h"
 #include "mainwindow/sessioncontroller.h"
 #include "testmain.h"
@@ -50,17 +51,6 @@ QByteArray logText(const QString &dir)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-MctiConfig configForMode(int mode)
-{
-    // Given values are written to a new settings file, so the settings
-    // dialog does not open for a first run.
-    MctiConfig config;
-    config.pbxAddress = QStringLiteral("127.0.0.1:9");
-    config.username = QStringLiteral("demo");
-    config.appMode = mode;
-    config.startupMode = mode;
-    return config;
-}
 
 QStringList actionTexts(const QWidget *menu)
 {
@@ -105,7 +95,7 @@ private slots:
     void screenshots();
 
 private:
-    std::unique_ptr<MPGui> startedWindow(int mode = 0);
+    static std::unique_ptr<MPGui> startedWindow(int mode = 0) { return OfflineWindowEnv::startedWindow(mode); }
     template <typename T> T *child(MPGui &w, const char *name)
     {
         T *found = w.findChild<T *>(QLatin1String(name));
@@ -114,30 +104,17 @@ private:
         return found;
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<OfflineWindowEnv> m_env;
 };
 
 void TestMPGuiWindow::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    MSETTINGS::setSettingsDirPath(m_dir->path());
-    MSETTINGS::setFontSizeIncrement(0);
-    MSETTINGS::setLongApplicationName(QString());
-    m_prompts = std::make_unique<ScriptedPrompts>();
+    m_env = std::make_unique<OfflineWindowEnv>();
 }
 
 void TestMPGuiWindow::cleanup()
 {
-    m_prompts.reset();
-    m_dir.reset();
-}
-
-std::unique_ptr<MPGui> TestMPGuiWindow::startedWindow(int mode)
-{
-    auto w = std::make_unique<MPGui>(configForMode(mode));
-    w->start();
-    return w;
+    m_env.reset();
 }
 
 void TestMPGuiWindow::construction_data()
@@ -204,7 +181,7 @@ void TestMPGuiWindow::startSequence()
     QVERIFY(w->directoryPanel()->contactsBookModel());
     QVERIFY(w->messagingPanel()->chatStore());
 
-    QByteArray log = logText(m_dir->path());
+    QByteArray log = logText(m_env->dir.path());
     const QByteArray first = log.left(log.indexOf('\n'));
     QVERIFY2(first.contains("Starting DESKLINE EDITION v. ") && first.endsWith(" - Logger initialization."),
              first.constData());
@@ -660,10 +637,10 @@ void TestMPGuiWindow::productNameEscapedInRichText()
     f.close();
     auto w = startedWindow();
     QCOMPARE(MSETTINGS::getLongApplicationName(), QString("<img src=x>Evil&Co<b>"));
-    m_prompts->answerNext(QMessageBox::No);
+    m_env->prompts.answerNext(QMessageBox::No);
     QVERIFY(!w->quitApplication(false, true));
-    QCOMPARE(m_prompts->shown.size(), 1);
-    const QString text = m_prompts->shown.first().message.text;
+    QCOMPARE(m_env->prompts.shown.size(), 1);
+    const QString text = m_env->prompts.shown.first().message.text;
     QVERIFY2(text.contains("&lt;img src=x&gt;Evil&amp;Co&lt;b&gt;"), qPrintable(text));
     QVERIFY(!text.contains("<img"));
 }
