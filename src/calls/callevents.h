@@ -34,9 +34,9 @@ public:
         std::function<MPEngine *()> engine;
         std::function<PhoneApi *()> deskPhone;
         std::function<CtiLib *()> cti;
-        std::function<QWidget *()> window;        // parent of the questions
-        std::function<QString()> windowTitle;     // first part of their titles
-        std::function<QSystemTrayIcon *()> tray;  // where notices are shown
+        std::function<QWidget *()> window;       // parent of the questions
+        std::function<QString()> windowTitle;    // first part of their titles
+        std::function<QSystemTrayIcon *()> tray; // where notices are shown
     };
 
     CallEvents(CallLines *lines, CustomLineEdit *numberField, QObject *parent = nullptr);

@@ -776,10 +776,13 @@ void CallLines::onLineOnHoldChanged(qlonglong lineId, bool active)
     m_currentCallLine = -1;
     line->setCallStatus(1);
     line->hide();
+    // A held line confirmed again: its new held widget takes the old one's
+    // place (the active widget is out of the stack already).
+    int position = -1;
     if (HeldLine *old = onHoldLinesMap.take(lineId)) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "HoldLine widget w/ lineId" << lineId
                                    << "is already in onHoldLinesMap! Removing it...";
-        removeLineWdg(old);
+        position = removeLineWdg(old);
         old->hide();
         old->setParent(nullptr);
         old->deleteLater();
@@ -789,7 +792,9 @@ void CallLines::onLineOnHoldChanged(qlonglong lineId, bool active)
     held->setLineId(lineId);
     onHoldLinesMap.insert(lineId, held);
     connect(held, &HeldLine::sigRetrieveCall, this, &CallLines::retrieveRequested);
-    const int position = removeLineWdg(line);
+    const int activePosition = removeLineWdg(line);
+    if (activePosition >= 0)
+        position = activePosition;
     held->setParent(ui.lineParent);
     addLineWdg(held, position);
     if (mode() == MSETTINGS::AppModeSoftphone && env.hasEngine && env.hasEngine()) {
