@@ -2,6 +2,7 @@
 // field and keypad, the line buttons and the call shortcuts.
 #include "mainwindow/mpgui.h"
 
+#include "callevents.h"
 #include "calllines.h"
 #include "mainwindow/customshortcut.h"
 #include "app/globallogger.h"
@@ -53,14 +54,16 @@ void MPGui::onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &event)
         calls->onCtisCallLocalInfoUpdate(event);
 }
 
-void MPGui::recvdParkCallNotify(const QString &, const QString &, const QString &)
+void MPGui::recvdParkCallNotify(const QString &number, const QString &parkRoom, const QString &timeoutSeconds)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (events)
+        events->recvdParkCallNotify(number, parkRoom, timeoutSeconds);
 }
 
-void MPGui::onChannelStatusRecvd(const ChannelStatus &)
+void MPGui::onChannelStatusRecvd(const ChannelStatus &status)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (events)
+        events->onChannelStatusRecvd(status);
 }
 
 void MPGui::onLineButtonClicked()

@@ -284,6 +284,7 @@ void MPGui::createSubsystems()
     connect(calls, &CallLines::missedCallNotification, this, &MPGui::displayMissedCallNotification);
     connect(calls, &CallLines::closingIncomingLineWidget, this, &MPGui::sigClosingIncomingLineWidget);
     connect(calls, &CallLines::closingActiveLineWidget, this, &MPGui::sigClosingActiveLineWidget);
+    connectCallEvents();
 
     DirectoryPanel::Widgets directoryWidgets;
     directoryWidgets.window = this;

@@ -5,6 +5,7 @@
 
 #include "messaging/chatextensiondirectory.h"
 
+#include "calls/callevents.h"
 #include "calls/calllines.h"
 #include "apiserver/clientapiserver.h"
 #include "app/crashhandler.h"
@@ -602,6 +603,8 @@ MPGui::~MPGui()
     // dialogs, models and stores are released.
     delete updates;
     updates = nullptr;
+    delete events;
+    events = nullptr;
     delete calls;
     calls = nullptr;
     delete directory;
