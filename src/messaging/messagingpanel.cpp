@@ -1,6 +1,7 @@
 #include "messagingpanel.h"
 
 #include "app/globallogger.h"
+#include "chatextensiondirectory.h"
 #include "ctilib.h"
 #include "dlgredirect.h"
 #include "framework/promptservice.h"
@@ -294,7 +295,11 @@ void MessagingPanel::enableUfwd(bool on)
     if (on) {
         services.forwardRequested(number);
         lib->setUFWD(number);
-        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd to" << CtiLib::numAnonymizer(number) << "requested";
+        // A colleague's extension is logged in clear, any other number masked.
+        ChatHost::Contact colleague;
+        const bool extension = extensions && extensions->findExtension(number, &colleague);
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd to" << (extension ? number : CtiLib::numAnonymizer(number))
+                                << "requested";
     } else {
         lib->unsetUFWD();
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd disabled";

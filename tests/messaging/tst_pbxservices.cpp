@@ -2,10 +2,10 @@
 // test, the forward number check, the DND route by mode and the buttons'
 // shown state after reports, lost reports and resets; the in-call service
 // report on the active call line.
-#include "settings/msettings.h"
 #include "mainwindow/mainwindowicons.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/pbxservices.h"
+#include "settings/msettings.h"
 #include "testmain.h"
 
 #include <QtTest>
@@ -61,8 +61,8 @@ void TestPbxServices::mergeCodes_data()
     QTest::addColumn<quint32>("capabilities");
     QTest::addColumn<ServicesDialCodesMap>("after");
 
-    ServicesDialCodesMap defaults = codes({{22, "*4"}, {23, "*0"}, {24, "*9"}, {25, "*3"}, {26, "#4"}, {27, "**"},
-                                           {28, "*1"}, {29, "#8"}, {30, "*0"}});
+    ServicesDialCodesMap defaults = codes(
+        {{22, "*4"}, {23, "*0"}, {24, "*9"}, {25, "*3"}, {26, "#4"}, {27, "**"}, {28, "*1"}, {29, "#8"}, {30, "*0"}});
     ServicesDialCodesMap withVm = defaults;
     withVm.insert(CTILIB::ServiceDialCodeType(2), QStringLiteral("*60"));
     withVm.insert(CTILIB::ServiceDialCodeType(9), QStringLiteral("*8"));
@@ -74,8 +74,8 @@ void TestPbxServices::mergeCodes_data()
     QTest::newRow("a second log-in keeps what it does not resend")
         << codes({{2, "*60"}, {27, "**"}}) << codes({{3, "*70"}, {2, ""}}) << quint32(CapInCallCodes)
         << codes({{2, "*60"}, {3, "*70"}, {27, "**"}});
-    QTest::newRow("key 4 never from the PBX") << ServicesDialCodesMap() << codes({{4, "*4"}})
-                                               << quint32(CapInCallCodes) << ServicesDialCodesMap();
+    QTest::newRow("key 4 never from the PBX")
+        << ServicesDialCodesMap() << codes({{4, "*4"}}) << quint32(CapInCallCodes) << ServicesDialCodesMap();
 }
 
 void TestPbxServices::mergeCodes()
@@ -273,7 +273,8 @@ void TestPbxServices::inCallRecordingReport_data()
     QTest::newRow("recording") << "SIP/201-0007" << ondemand << 2 << "1,1";
     QTest::newRow("available") << "SIP/201-0007" << ondemand << 0 << "1,0";
     QTest::newRow("unavailable") << "SIP/201-0007" << ondemand << 1 << "0,0";
-    QTest::newRow("another service") << "SIP/201-0007" << "somethingElse" << 2 << "";
+    QTest::newRow("another service") << "SIP/201-0007"
+                                     << "somethingElse" << 2 << "";
     QTest::newRow("unknown channel") << "SIP/209-0001" << ondemand << 2 << "";
     QTest::newRow("line without an active widget") << "SIP/201-0008" << ondemand << 2 << "";
 }
