@@ -8,6 +8,7 @@
 #include "messaging/messagingpanel.h"
 #include "messaging/voicemailpanel.h"
 #include "messaging/wdgvoicemailline.h"
+#include "phone/mpengine.h"
 #include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "testhelpers.h"
@@ -47,6 +48,7 @@ private slots:
     }
     void servicesFollowTheSimulator_data();
     void servicesFollowTheSimulator();
+    void softphoneDndAtOnce();
     void demoVoicemail();
 };
 
@@ -106,6 +108,54 @@ void TestServicesVoicemailE2e::servicesFollowTheSimulator()
                                               : QStringLiteral("Fork To Mobile non attivo: ")));
     }
     QCOMPARE(prompts.dialogRequests.size(), 1);
+}
+
+// The softphone's own engine holds its DND: shown at once, and a call that
+// comes meanwhile finds the softphone busy.
+void TestServicesVoicemailE2e::softphoneDndAtOnce()
+{
+    SessionFixture f;
+    QString error;
+    QVERIFY2(f.sim->listenSip(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+    PbxSimData data = PbxSimData::demo();
+    data.sip.registrarAddress = data.sip.proxyAddress = QStringLiteral("127.0.0.1");
+    data.sip.registrarPort = data.sip.proxyPort = f.sim->sipPort();
+    f.sim->setData(data);
+    ScriptedPrompts prompts;
+    const QStringList systemIn{QStringLiteral("Virtual WAV file input")};
+    const QStringList systemOut{QStringLiteral("Virtual capture to WAV file sink")};
+    MctiConfig c = f.config(QStringLiteral("demo"), QStringLiteral("demo"), MSETTINGS::AppModeSoftphone);
+    c.account.set(QStringLiteral("201"));
+    c.micDevice.set(systemIn.first());
+    c.spkDevice.set(systemOut.first());
+    c.ringDevice.set(systemOut.first());
+    MPGui w{c};
+    connect(w.phoneBackends(), &PhoneBackends::phoneEngineReady, this, [=](MPEngine *e) {
+        e->setSoundsDirPath(qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds"));
+        e->setSystemDeviceLister([=](QAudio::Mode m) { return m == QAudio::AudioInput ? systemIn : systemOut; });
+    });
+    QVERIFY(startAndLogin(w));
+    QTRY_VERIFY_WITH_TIMEOUT(w.phoneBackends()->isSipRegistered(), 10000);
+    auto *dnd = widgetOf<QPushButton>(w, "btnDnd");
+    QTRY_VERIFY(dnd->isVisible() && dnd->isEnabled());
+
+    QSignalSpy ringing(w.phoneBackends()->engine(), &MPEngine::sigIncomingAudioCall);
+
+    testsupport::clickButton(w, QStringLiteral("btnDnd"));
+    QVERIFY(w.messagingPanel()->isDndActive());
+    QVERIFY(dnd->isVisible() && dnd->isEnabled());
+    QCOMPARE(dnd->toolTip(), QStringLiteral("Do Not Disturb attivo"));
+    QVERIFY(!f.sim->injectIncomingCall(QStringLiteral("0612345678"), QStringLiteral("201")).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(f.sim->activeCallCount(), 0, 10000);
+    QCOMPARE(ringing.count(), 0);
+
+    testsupport::clickButton(w, QStringLiteral("btnDnd"));
+    QVERIFY(!w.messagingPanel()->isDndActive());
+    QCOMPARE(dnd->toolTip(), QStringLiteral("Do Not Disturb non attivo"));
+    QVERIFY(!f.sim->injectIncomingCall(QStringLiteral("0612345678"), QStringLiteral("201")).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(ringing.count(), 1, 10000);
+    f.sim->hangup(QStringLiteral("201"));
+    QTRY_COMPARE_WITH_TIMEOUT(f.sim->activeCallCount(), 0, 10000);
 }
 
 void TestServicesVoicemailE2e::demoVoicemail()
