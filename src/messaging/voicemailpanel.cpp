@@ -73,10 +73,14 @@ void VoicemailPanel::refreshVoicemailStatus()
         ctiLib->getMailboxStatus();
 }
 
-void VoicemailPanel::onVoicemailMsgListReceived(const VoicemailMessageList &messages)
+void VoicemailPanel::onVoicemailMsgListReceived(const VoicemailMessageList &list)
 {
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "onVoicemailMsgListReceived called" << list.size();
+    if (list.size() > MaxRows)
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Voicemail list of" << list.size() << "messages: the first"
+                                   << MaxRows << "shown";
+    const VoicemailMessageList messages = list.mid(0, MaxRows);
     clearVoiceMailMap(messages);
-    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "onVoicemailMsgListReceived called" << messages.size();
     int inserted = 0;
     for (const VoicemailMessage &message : messages) {
         if (wdgVoicemailLine *kept = voicemailRows.value(message.uuid)) {

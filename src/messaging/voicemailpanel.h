@@ -31,6 +31,9 @@ public:
         QWidget *pageVoicemail = nullptr;
         QBoxLayout *VoicemailLayout = nullptr;
     };
+    // Rows shown at most: the first ones of a longer list.
+    static constexpr int MaxRows = 500;
+
     explicit VoicemailPanel(const Widgets &widgets, QObject *parent = nullptr);
     ~VoicemailPanel() override;
 

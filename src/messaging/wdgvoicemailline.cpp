@@ -32,12 +32,6 @@ wdgVoicemailLine::wdgVoicemailLine(const VoicemailMessage &message, std::shared_
     ui->dateOfArrivalLabel->setText(m_arrival.toString(QStringLiteral("dd-MM-yyyy, HH:mm")));
     ui->lengthLabel->setText(GuiUtils::secondToMinSecString(m_duration));
 
-    m_player = VoicemailPlayer::create(this);
-    connect(m_player, &VoicemailPlayer::positionChanged, this, &wdgVoicemailLine::onPositionChanged);
-    connect(m_player, &VoicemailPlayer::durationChanged, this, &wdgVoicemailLine::onDurationChanged);
-    connect(m_player, &VoicemailPlayer::audioAvailableChanged, this, &wdgVoicemailLine::onAudioAvabilityChanged);
-    connect(m_player, &VoicemailPlayer::errorOccurred, this, &wdgVoicemailLine::displayErrorMessage);
-    connect(m_player, &VoicemailPlayer::endOfMedia, this, &wdgVoicemailLine::onPlayFinished);
     connect(ui->downloadButton, &QPushButton::pressed, this, &wdgVoicemailLine::startDownload);
     connect(ui->trashBin, &QPushButton::pressed, this, &wdgVoicemailLine::deleteMessage);
     connect(ui->horizontalSlider, &QSlider::sliderMoved, this, &wdgVoicemailLine::seek);
@@ -99,6 +93,15 @@ void wdgVoicemailLine::onVoiceMailDownloaded(const QString &filePath)
         return;
     }
     m_audioFile = canonical;
+    if (!m_player) {
+        // Made with the first audio: a list of many messages holds no idle players.
+        m_player = VoicemailPlayer::create(this);
+        connect(m_player, &VoicemailPlayer::positionChanged, this, &wdgVoicemailLine::onPositionChanged);
+        connect(m_player, &VoicemailPlayer::durationChanged, this, &wdgVoicemailLine::onDurationChanged);
+        connect(m_player, &VoicemailPlayer::audioAvailableChanged, this, &wdgVoicemailLine::onAudioAvabilityChanged);
+        connect(m_player, &VoicemailPlayer::errorOccurred, this, &wdgVoicemailLine::displayErrorMessage);
+        connect(m_player, &VoicemailPlayer::endOfMedia, this, &wdgVoicemailLine::onPlayFinished);
+    }
     m_player->setLocalFile(canonical);
 }
 
@@ -147,13 +150,14 @@ void wdgVoicemailLine::onAudioAvabilityChanged(bool available)
 
 void wdgVoicemailLine::displayErrorMessage()
 {
-    qDebug() << "Voicemail player error message: " << m_player->errorString();
+    qDebug() << "Voicemail player error message: " << (m_player ? m_player->errorString() : QString());
 }
 
 void wdgVoicemailLine::seek(int position)
 {
     qDebug() << "Seeking audio: " << position;
-    m_player->setPosition(position);
+    if (m_player)
+        m_player->setPosition(position);
 }
 
 void wdgVoicemailLine::togglePlay()
@@ -166,6 +170,8 @@ void wdgVoicemailLine::togglePlay()
 
 void wdgVoicemailLine::play()
 {
+    if (!m_player)
+        return;
     qDebug() << "Playing audio";
     m_player->play();
     playing = true;
@@ -175,7 +181,8 @@ void wdgVoicemailLine::play()
 void wdgVoicemailLine::pause()
 {
     qDebug() << "Pausing audio";
-    m_player->pause();
+    if (m_player)
+        m_player->pause();
     playing = false;
     ui->playButton->setIcon(playIcon);
 }

@@ -25,7 +25,7 @@ class wdgVoicemailLine : public QWidget
     Q_OBJECT
 public:
     // `link`: shared with the list and the other rows. The player is made by
-    // VoicemailPlayer::create().
+    // VoicemailPlayer::create() when the first audio file is accepted.
     wdgVoicemailLine(const VoicemailMessage &message, std::shared_ptr<VoicemailLink> link, QWidget *parent = nullptr);
     ~wdgVoicemailLine() override;
 
@@ -35,7 +35,7 @@ public:
     // The audio file being played; empty before a download was accepted.
     QString audioFile() const { return m_audioFile; }
     QString temporaryPath() const { return tmpDir.path(); }
-    VoicemailPlayer *player() const { return m_player; }
+    VoicemailPlayer *player() const { return m_player; } // null before the audio
     // The marks of a message this row already shows (the audio is kept).
     void updateMarks(const VoicemailMessage &message);
     // The sender text with its mark: "*" new, "!" urgent.

@@ -158,6 +158,7 @@ private slots:
         VoicemailPlayer::setFactory([](QObject *parent) { return new FakePlayer(parent); });
     }
     void rowsFollowTheList();
+    void longListIsCut();
     void senderText_data();
     void senderText();
     void rowShowsTheMessage();
@@ -210,6 +211,18 @@ void TestVoicemail::rowsFollowTheList()
     t.panel->onVoicemailMsgListReceived({});
     QVERIFY(t.panel->rows().isEmpty());
     QCOMPARE(t.stack->currentWidget(), t.noResults);
+}
+
+// A list longer than the tab holds: its first messages are shown.
+void TestVoicemail::longListIsCut()
+{
+    Tab t;
+    QStringList uuids;
+    for (int i = 0; i <= VoicemailPanel::MaxRows; ++i)
+        uuids << QStringLiteral("m%1").arg(i);
+    t.panel->onVoicemailMsgListReceived(messages(uuids));
+    QCOMPARE(t.panel->rows().size(), VoicemailPanel::MaxRows);
+    QCOMPARE(t.shownOrder(), uuids.mid(0, VoicemailPanel::MaxRows));
 }
 
 void TestVoicemail::senderText_data()
@@ -313,11 +326,10 @@ void TestVoicemail::downloadAndPathCheck()
         reported = dir.filePath(QStringLiteral("none.wav"));
     }
     t.panel->onVoicemailDownloadCompleted(QStringLiteral("id-x"), QStringLiteral("x"), reported);
-    FakePlayer *player = Tab::player(row);
-    QCOMPARE(!player->file.isEmpty(), accepted);
+    QCOMPARE(row->player() != nullptr, accepted);
     QCOMPARE(!row->audioFile().isEmpty(), accepted);
     if (accepted)
-        QCOMPARE(player->file, QFileInfo(reported).canonicalFilePath());
+        QCOMPARE(Tab::player(row)->file, QFileInfo(reported).canonicalFilePath());
 }
 
 void TestVoicemail::unknownDownloadAsksForTheList()
@@ -326,7 +338,7 @@ void TestVoicemail::unknownDownloadAsksForTheList()
     t.panel->onVoicemailMsgListReceived(messages({"x"}));
     t.panel->onVoicemailDownloadCompleted(QStringLiteral("id-y"), QStringLiteral("y"), QStringLiteral("/tmp/y.wav"));
     QCOMPARE(t.link->calls, QStringList{"list"});
-    QVERIFY(Tab::player(t.row("x"))->file.isEmpty());
+    QVERIFY(!t.row("x")->player());
 }
 
 // The end of a message comes by the player's end of media, by a position at
