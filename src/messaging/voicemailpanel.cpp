@@ -6,6 +6,7 @@
 #include "wdgvoicemailline.h"
 
 #include <QBoxLayout>
+#include <QScrollArea>
 #include <QSet>
 #include <QStackedWidget>
 
@@ -50,6 +51,25 @@ VoicemailPanel::VoicemailPanel(const Widgets &widgets, QObject *parent)
     : QObject(parent), ui(widgets), link(std::make_shared<CtiVoicemailLink>())
 {
     setObjectName(QStringLiteral("voicemailPanel"));
+    // The rows' page scrolls: a long mailbox does not stretch the window.
+    if (ui.voicemailStckWidget && ui.pageVoicemail && ui.voicemailStckWidget->indexOf(ui.pageVoicemail) >= 0) {
+        const int index = ui.voicemailStckWidget->indexOf(ui.pageVoicemail);
+        ui.voicemailStckWidget->removeWidget(ui.pageVoicemail);
+        scrollArea = new QScrollArea;
+        scrollArea->setObjectName(QStringLiteral("voicemailScrollArea"));
+        scrollArea->setFrameShape(QFrame::NoFrame);
+        scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scrollArea->setWidgetResizable(true);
+        scrollArea->setStyleSheet(QStringLiteral("#voicemailScrollArea, #voicemailScrollArea > QWidget > QWidget "
+                                                 "{ background: transparent; }"));
+        scrollArea->setWidget(ui.pageVoicemail);
+        ui.voicemailStckWidget->insertWidget(index, scrollArea);
+    }
+}
+
+QWidget *VoicemailPanel::listPage() const
+{
+    return scrollArea ? static_cast<QWidget *>(scrollArea) : ui.pageVoicemail;
 }
 
 VoicemailPanel::~VoicemailPanel() = default;
@@ -95,8 +115,7 @@ void VoicemailPanel::onVoicemailMsgListReceived(const VoicemailMessageList &list
         voicemailRows.insert(message.uuid, row);
     }
     if (ui.voicemailStckWidget)
-        ui.voicemailStckWidget->setCurrentWidget(voicemailRows.isEmpty() ? ui.pageVoicemailNoResults
-                                                                         : ui.pageVoicemail);
+        ui.voicemailStckWidget->setCurrentWidget(voicemailRows.isEmpty() ? ui.pageVoicemailNoResults : listPage());
 }
 
 void VoicemailPanel::clearVoiceMailMap(const QList<VoicemailMessage> &messages)

@@ -15,6 +15,7 @@
 
 class CtiLib;
 class QBoxLayout;
+class QScrollArea;
 class QStackedWidget;
 class QWidget;
 class VoicemailLink;
@@ -45,6 +46,9 @@ public:
     void setAvailable(bool available) { visualVoicemailAvailable = available; }
     bool isAvailable() const { return visualVoicemailAvailable; }
 
+    // The page of the stacked widget that shows the rows (a scroll area
+    // around `pageVoicemail`).
+    QWidget *listPage() const;
     // The rows by message uuid.
     const QMap<QString, wdgVoicemailLine *> &rows() const { return voicemailRows; }
 
@@ -60,6 +64,7 @@ private:
     void removeRow(wdgVoicemailLine *row);
 
     Widgets ui;
+    QScrollArea *scrollArea = nullptr;
     QPointer<CtiLib> ctiLib;
     std::shared_ptr<VoicemailLink> link;
     bool visualVoicemailAvailable = false;

@@ -170,7 +170,8 @@ void TestServicesVoicemailE2e::demoVoicemail()
 
     // Listed, and the mailbox button tells of the new message.
     QTRY_COMPARE(voicemail->rows().keys(), QStringList{"vm-0001"});
-    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("pageVoicemail"));
+    QCOMPARE(stack->currentWidget(), voicemail->listPage());
+    QVERIFY(voicemail->listPage()->isAncestorOf(widgetOf<QWidget>(w, "pageVoicemail")));
     QTRY_COMPARE(mail->toolTip(), QStringLiteral("Sono presenti 1 nuovi messaggi in segreteria"));
     QVERIFY(sameImage(mail->icon(), QStringLiteral(":/images/mailIn.png")));
     QPointer<wdgVoicemailLine> row = voicemail->rows().value(QStringLiteral("vm-0001"));

@@ -182,7 +182,8 @@ void TestVoicemail::rowsFollowTheList()
 
     t.panel->onVoicemailMsgListReceived(messages({"a", "b"}));
     QCOMPARE(t.shownOrder(), (QStringList{"a", "b"}));
-    QCOMPARE(t.stack->currentWidget(), t.page);
+    QCOMPARE(t.stack->currentWidget(), t.panel->listPage());
+    QVERIFY(t.panel->listPage()->isAncestorOf(t.page));
     QPointer<wdgVoicemailLine> a = t.row("a"), b = t.row("b");
     FakePlayer *aPlayer = t.load("a");
     QVERIFY(aPlayer);
