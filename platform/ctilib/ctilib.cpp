@@ -348,12 +348,17 @@ DecodedFrame decodeFrame(const QByteArray &frame)
     return r;
 }
 
-// Safe file name from a peer's text.
+// A file name made from a peer's text: ASCII letters, digits, '.', '_' and
+// '-' only, at most 64 of them, never a leading dot; "file" when nothing is
+// left. It cannot leave the directory it is put in.
 QString safeFileName(const QString &text)
 {
     QString out;
     for (const QChar c : text) {
-        if (c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('.'))
+        const ushort u = c.unicode();
+        const bool ok = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '-' ||
+                        u == '_' || u == '.';
+        if (ok)
             out.append(c);
         if (out.size() >= 64)
             break;
@@ -702,7 +707,7 @@ void CtiLibPrivate::handleSessionEvent(const Message &msg)
             return;
         }
         QDir().mkpath(dir);
-        const QString path = QDir(dir).filePath(safeFileName(uuid.isEmpty() ? id : uuid) + QStringLiteral(".wav"));
+        const QString path = QDir(dir).filePath(safeFileName(id) + QStringLiteral(".wav"));
         QSaveFile f(path);
         if (!f.open(QIODevice::WriteOnly) || f.write(*bytes) != bytes.decoded.size() || !f.commit()) {
             logLine(UNQL::LOG_WARNING, QStringLiteral("Cannot store voicemail message in %1").arg(path));

@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <cmath>
+
 namespace
 {
 
@@ -303,20 +305,25 @@ PbxSimData PbxSimData::generate(int contacts, int extensions, int cdrs)
     return d;
 }
 
-QByteArray PbxSimData::silenceWav(int seconds)
+QByteArray PbxSimData::voicemailWav(int seconds)
 {
     const quint32 rate = 8000;
-    const quint32 dataSize = rate * 2 * quint32(qBound(0, seconds, 600));
+    const quint32 samples = rate * quint32(qBound(0, seconds, 600));
     QByteArray out;
     QDataStream s(&out, QIODevice::WriteOnly);
     s.setByteOrder(QDataStream::LittleEndian);
     s.writeRawData("RIFF", 4);
-    s << quint32(36 + dataSize);
+    s << quint32(36 + samples * 2);
     s.writeRawData("WAVEfmt ", 8);
     s << quint32(16) << quint16(1) << quint16(1) << rate << quint32(rate * 2) << quint16(2) << quint16(16);
     s.writeRawData("data", 4);
-    s << dataSize;
-    out.append(QByteArray(int(dataSize), '\0'));
+    s << quint32(samples * 2);
+    // 440 Hz for the first 0.3 s of every second, silence in between.
+    for (quint32 i = 0; i < samples; ++i) {
+        const bool tone = i % rate < rate * 3 / 10;
+        const double v = tone ? 8000.0 * std::sin(2.0 * M_PI * 440.0 * double(i) / double(rate)) : 0.0;
+        s << qint16(qRound(v));
+    }
     return out;
 }
 

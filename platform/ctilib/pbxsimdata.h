@@ -80,6 +80,7 @@ struct PbxSimData {
     bool loadJson(const QByteArray &json, QString *error);
     QJsonObject toJson() const;
 
-    // Eight seconds of silence as a WAV file (the audio of simulated voicemail).
-    static QByteArray silenceWav(int seconds);
+    // The audio of a simulated voicemail message: a PCM WAV file (8 kHz,
+    // 16-bit mono) of the given length with a short tone at each second.
+    static QByteArray voicemailWav(int seconds);
 };

@@ -797,7 +797,7 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
     if (cmd == QLatin1String("downloadVoicemail")) {
         for (const VoicemailMessage &m : m_data.voicemail.value(key)) {
             if (m.id == str("id")) {
-                const QByteArray wav = PbxSimData::silenceWav(qMin(m.duration, 60));
+                const QByteArray wav = PbxSimData::voicemailWav(qMin(m.duration, 60));
                 sendEvent(s, QStringLiteral("voicemailAudio"),
                           {{QStringLiteral("id"), m.id},
                            {QStringLiteral("uuid"), m.uuid},

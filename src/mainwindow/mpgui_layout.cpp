@@ -319,6 +319,10 @@ void MPGui::createSubsystems()
     messagingWidgets.btnDualRingToggle = btnDualRingToggle;
     messagingWidgets.tabContactsWidget = tabContactsWidget;
     messagingWidgets.voiceMailTabWidget = voiceMailTabWidget;
+    messagingWidgets.voicemailStckWidget = voicemailStckWidget;
+    messagingWidgets.pageVoicemailNoResults = pageVoicemailNoResults;
+    messagingWidgets.pageVoicemail = pageVoicemail;
+    messagingWidgets.VoicemailLayout = VoicemailLayout;
     messaging = new MessagingPanel(messagingWidgets, icons, this);
     initChat();
     connect(messaging, &MessagingPanel::servicesShownChanged, this, &MPGui::updateTrayIcon);

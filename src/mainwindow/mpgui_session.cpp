@@ -16,6 +16,7 @@
 #include "dlgauthentication.h"
 #include "app/globallogger.h"
 #include "messaging/messagingpanel.h"
+#include "messaging/voicemailpanel.h"
 #include "mpguiassets.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
@@ -352,9 +353,8 @@ void MPGui::refreshCdr(bool force)
 
 void MPGui::refreshVoicemailStatus()
 {
-    if (!ctiLib || !session->isUp())
-        return;
-    ctiLib->getMailboxStatus();
+    if (messaging && session->isUp())
+        messaging->voicemail()->refreshVoicemailStatus();
 }
 
 void MPGui::onMctiServicesChanged()

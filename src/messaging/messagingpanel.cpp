@@ -1,12 +1,14 @@
 #include "messagingpanel.h"
 
+#include "app/globallogger.h"
+#include "chatextensiondirectory.h"
 #include "ctilib.h"
 #include "dlgredirect.h"
-#include "app/globallogger.h"
-#include "mainwindow/mainwindowicons.h"
 #include "framework/promptservice.h"
+#include "mainwindow/mainwindowicons.h"
 #include "mpchatsqlite.h"
 #include "settings/msettings.h"
+#include "voicemailpanel.h"
 #include "wdgchatpanel.h"
 
 #include <QLineEdit>
@@ -19,6 +21,12 @@ MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &wi
     : QObject(parent), ui(widgets), icons(windowIcons)
 {
     setObjectName(QStringLiteral("messagingPanel"));
+    VoicemailPanel::Widgets voicemailWidgets;
+    voicemailWidgets.voicemailStckWidget = widgets.voicemailStckWidget;
+    voicemailWidgets.pageVoicemailNoResults = widgets.pageVoicemailNoResults;
+    voicemailWidgets.pageVoicemail = widgets.pageVoicemail;
+    voicemailWidgets.VoicemailLayout = widgets.VoicemailLayout;
+    voicemailPanel = new VoicemailPanel(voicemailWidgets, this);
     // The forward-number dialog: an optional "+", then digits, "#" and "*".
     dlgRedirect = new DlgRedirect(nullptr, Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
     dlgRedirect->numberEdit()->setValidator(new QRegExpValidator(
@@ -88,9 +96,7 @@ void MessagingPanel::setCtiClient(CtiLib *lib)
     if (CtiLib *old = chatLink.lib())
         disconnect(old, nullptr, this, nullptr);
     chatLink.setLib(lib);
-    // The desk phone reports its do-not-disturb state through the library.
-    if (lib)
-        connect(lib, &CtiLib::phoneEventDnd, this, &MessagingPanel::updateDndStatus);
+    voicemailPanel->setCtiClient(lib);
 }
 
 void MessagingPanel::onTrayMessageClicked()
@@ -120,11 +126,11 @@ void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
     // Service buttons: forward shown, DND and fork wait for their reports.
     appMode = int(session.mode);
     visualVoicemail = features.visualVoicemail;
+    voicemailPanel->setAvailable(visualVoicemail);
     dndReportTimer.stop();
     forkReportTimer.stop();
     services.loggedIn();
-    showServices(PbxServices::ServiceState::Dnd | PbxServices::ServiceState::Forward |
-                 PbxServices::ServiceState::Fork);
+    showServices(PbxServices::ServiceState::Dnd | PbxServices::ServiceState::Forward | PbxServices::ServiceState::Fork);
     ui.btnDualRingToggle->setToolTip(tr("Servizio Fork To Mobile non configurato"));
     ui.btnDualRingToggle->setAccessibleDescription(tr("Servizio Fork To Mobile non configurato"));
 
@@ -244,7 +250,7 @@ void MessagingPanel::enableDnd(bool on)
         return;
     case PbxServices::DndRoute::DeskPhoneKey:
         // The phone reports its state back; until then the button waits.
-        if (!connected || !lib->phoneCommandPressKeys({PbxServices::dndKey(on)}))
+        if (!connected || !deskPhoneKey || !deskPhoneKey(PbxServices::dndKey(on)))
             return;
         break;
     case PbxServices::DndRoute::PbxService:
@@ -289,7 +295,11 @@ void MessagingPanel::enableUfwd(bool on)
     if (on) {
         services.forwardRequested(number);
         lib->setUFWD(number);
-        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd to" << CtiLib::numAnonymizer(number) << "requested";
+        // A colleague's extension is logged in clear, any other number masked.
+        ChatHost::Contact colleague;
+        const bool extension = extensions && extensions->findExtension(number, &colleague);
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd to" << (extension ? number : CtiLib::numAnonymizer(number))
+                                << "requested";
     } else {
         lib->unsetUFWD();
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd disabled";
@@ -361,6 +371,27 @@ void MessagingPanel::onServiceStatusRcvd(const ServiceStatus &status)
     showServices(changed);
 }
 
+void MessagingPanel::onInCallServiceStatusRcvd(const InCallServiceStatus &status)
+{
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "In call service status changed. uid:" << status.uid
+                           << "- channel:" << status.channel << "- account:" << status.account
+                           << "- type:" << status.serviceType << "- state:" << CTILIB::blfStatusToString(status.state);
+    const qint64 lineId = callLines.lineIdOfChannel ? callLines.lineIdOfChannel(status.channel) : -1;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "channel:" << status.channel << "=> lineId:" << lineId;
+    if (lineId == -1) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Unable to find a call entry into internal map for uid"
+                                   << status.uid << "and channel" << status.channel;
+        return;
+    }
+    if (!callLines.hasActiveLine || !callLines.hasActiveLine(lineId)) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "No active line found for lineId" << lineId;
+        return;
+    }
+    // Recording on demand: state 2 running, 0 available, anything else unavailable.
+    if (status.serviceType == QLatin1String("ondemandCallRecording") && callLines.setRecordingStatus)
+        callLines.setRecordingStatus(lineId, status.state == 2 || status.state == 0, status.state == 2);
+}
+
 void MessagingPanel::resetServiceButtons(bool partial)
 {
     dndReportTimer.stop();
@@ -391,7 +422,7 @@ void MessagingPanel::resetServiceButtons(bool partial)
 void MessagingPanel::onMailboxStatusChanged(const MailboxStatus &status)
 {
     CtiLib *lib = chatLink.lib();
-    if (lib && visualVoicemail)
+    if (lib && lib->isConnected() && visualVoicemail)
         lib->getVoicemail(7);
     recvdMailBoxStatus(false, status.newMessages, status.oldMessages);
 }

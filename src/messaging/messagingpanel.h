@@ -5,8 +5,8 @@
 #pragma once
 
 #include "chatcontroller.h"
-#include "pbxservices.h"
 #include "mainwindow/pbxsessionrules.h"
+#include "pbxservices.h"
 
 #include <QMap>
 #include <QObject>
@@ -21,10 +21,13 @@ class CtiLib;
 class DlgRedirect;
 struct MainWindowIcons;
 class MPChatSqlite;
+class QBoxLayout;
 class QPushButton;
+class QStackedWidget;
 class QTabWidget;
 class QWidget;
 class PromptService;
+class VoicemailPanel;
 class wdgChatPanel;
 
 class MessagingPanel : public QObject
@@ -41,6 +44,11 @@ public:
         QPushButton *btnDualRingToggle = nullptr;
         QTabWidget *tabContactsWidget = nullptr;
         QWidget *voiceMailTabWidget = nullptr;
+        // The voicemail tab's list.
+        QStackedWidget *voicemailStckWidget = nullptr;
+        QWidget *pageVoicemailNoResults = nullptr;
+        QWidget *pageVoicemail = nullptr;
+        QBoxLayout *VoicemailLayout = nullptr;
     };
     // `icons`: the window's set, which outlives this object.
     MessagingPanel(const Widgets &widgets, const MainWindowIcons &icons, QObject *parent = nullptr);
@@ -65,6 +73,8 @@ public:
     bool hasActiveCall() const { return activeCallProbe && activeCallProbe(); }
 
     DlgRedirect *redirectDialog() const { return dlgRedirect; }
+    // The voicemail list (a child of this object).
+    VoicemailPanel *voicemail() const { return voicemailPanel; }
     MPChatSqlite *chatStore() const { return chatDb; }
     bool isDndActive() const { return services.isDndActive(); }
     bool isUfwdActive() const { return services.isForwardActive(); }
@@ -75,6 +85,19 @@ public:
     const ServicesDialCodesMap &serviceCodes() const { return servicesCodes; }
     // The softphone engine's do-not-disturb switch; false when there is no engine.
     void setSoftphoneDnd(std::function<bool(bool)> engineDnd) { softphoneDnd = std::move(engineDnd); }
+    // Presses a key of the desk phone through its driver; false when there is
+    // no driver or the key could not be sent. The phone reports its DND state
+    // back through updateDndStatus().
+    void setDeskPhoneKeys(std::function<bool(const QString &)> pressKey) { deskPhoneKey = std::move(pressKey); }
+    // The call lines as the in-call service reports need them: the line of a
+    // channel (-1 for none), whether a line has an active line widget, and the
+    // recording state shown on it.
+    struct CallLineAccess {
+        std::function<qint64(const QString &channel)> lineIdOfChannel;
+        std::function<bool(qint64 lineId)> hasActiveLine;
+        std::function<void(qint64 lineId, bool available, bool recording)> setRecordingStatus;
+    };
+    void setCallLineAccess(CallLineAccess access) { callLines = std::move(access); }
     // A request that gets no report leaves its button usable again after this.
     static constexpr int ReportTimeoutMs = 10000;
     void setReportTimeout(int msecs);
@@ -104,6 +127,8 @@ public slots:
     void onServiceStatusListRcvd(const ServiceStatusList &statuses);
     void onServiceStatusRcvd(const ServiceStatus &status);
     void resetServiceButtons(bool partial);
+    // The PBX's report of a service inside a call: on-demand recording.
+    void onInCallServiceStatusRcvd(const InCallServiceStatus &status);
 
     // Mailbox: every change reloads the list; the voicemail button shows
     // whether new messages wait.
@@ -121,6 +146,7 @@ private:
     const MainWindowIcons &icons;
     MPChatSqlite *chatDb = nullptr;
     DlgRedirect *dlgRedirect = nullptr;
+    VoicemailPanel *voicemailPanel = nullptr;
     void showServices(int which);
     QWidget *window() const;
 
@@ -129,6 +155,8 @@ private:
     int appMode = 0;
     bool visualVoicemail = false;
     std::function<bool(bool)> softphoneDnd;
+    std::function<bool(const QString &)> deskPhoneKey;
+    CallLineAccess callLines;
     QTimer dndReportTimer;
     QTimer forkReportTimer;
     int shownActive = 0; // DND (1) and forward (2) as last announced

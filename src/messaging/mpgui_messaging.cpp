@@ -1,15 +1,20 @@
 // Chat, voicemail and PBX services of the main window.
-#include "mainwindow/mpgui.h"
 #include "calls/calllines.h"
-#include "directory/directorypanel.h"
 #include "directory/directorychatlookup.h"
+#include "directory/directorypanel.h"
+#include "mainwindow/mpgui.h"
 
+#include "app/globallogger.h"
 #include "chatcontroller.h"
 #include "chatextensiondirectory.h"
-#include "app/globallogger.h"
-#include "messagingpanel.h"
 #include "framework/promptservice.h"
+#include "messagingpanel.h"
+#include "phone/mpengine.h"
+#include "phone/phoneapi.h"
+#include "phone/phonebackends.h"
+#include "voicemailpanel.h"
 #include "wdgchatpanel.h"
+#include "widgets/wdgactiveline.h"
 
 #include <QApplication>
 
@@ -90,6 +95,26 @@ void MPGui::initChat()
     messaging->setActiveCallProbe([this] { return calls && !calls->activeLines().isEmpty(); });
     connect(messaging, &MessagingPanel::serviceCallRequested, this,
             [this](const QString &number) { startCall(number); });
+    // In-call service reports reach the active call lines.
+    MessagingPanel::CallLineAccess lines;
+    lines.lineIdOfChannel = [this](const QString &channel) {
+        return calls ? calls->getLineIdFromChannel(channel) : -1;
+    };
+    lines.hasActiveLine = [this](qint64 lineId) { return calls && calls->activeLines().value(lineId); };
+    lines.setRecordingStatus = [this](qint64 lineId, bool available, bool recording) {
+        if (wdgActiveLine *line = calls ? calls->activeLines().value(lineId) : nullptr)
+            line->setRecordingStatus(available, recording);
+    };
+    messaging->setCallLineAccess(lines);
+    // Do-not-disturb goes to the phone of the operating mode.
+    messaging->setSoftphoneDnd([this](bool on) {
+        MPEngine *engine = phones ? phones->engine() : nullptr;
+        return engine && engine->enableDoNotDisturb(on) == 0;
+    });
+    messaging->setDeskPhoneKeys([this](const QString &key) {
+        PhoneApi *api = phones ? phones->deskPhone() : nullptr;
+        return api && api->pressKey(key);
+    });
 }
 
 void MPGui::setServicesCodes(const ServicesDialCodesMap &codes)
@@ -116,9 +141,10 @@ void MPGui::onServiceStatusListRcvd(const ServiceStatusList &statuses)
         messaging->onServiceStatusListRcvd(statuses);
 }
 
-void MPGui::onInCallServiceStatusRcvd(const InCallServiceStatus &)
+void MPGui::onInCallServiceStatusRcvd(const InCallServiceStatus &status)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->onInCallServiceStatusRcvd(status);
 }
 
 void MPGui::onChatConnected()
@@ -151,9 +177,10 @@ void MPGui::onChatHistoryReceived(const ChatMessageList &messages)
         messaging->chat()->onChatHistoryReceived(messages);
 }
 
-void MPGui::onVoicemailMsgListReceived(const VoicemailMessageList &)
+void MPGui::onVoicemailMsgListReceived(const VoicemailMessageList &messages)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->voicemail()->onVoicemailMsgListReceived(messages);
 }
 
 void MPGui::onMailboxStatusChanged(const MailboxStatus &status)
@@ -162,9 +189,10 @@ void MPGui::onMailboxStatusChanged(const MailboxStatus &status)
         messaging->onMailboxStatusChanged(status);
 }
 
-void MPGui::onVoicemailDownloadCompleted(const QString &, const QString &, const QString &)
+void MPGui::onVoicemailDownloadCompleted(const QString &id, const QString &uuid, const QString &filePath)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->voicemail()->onVoicemailDownloadCompleted(id, uuid, filePath);
 }
 
 void MPGui::setPresence(CTILIB::ChatPresence presence, QString message)

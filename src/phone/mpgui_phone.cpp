@@ -1,6 +1,7 @@
 // Phone back-end selection of the main window: the slots keep their names
 // here and forward to the PhoneBackends object.
 #include "mainwindow/mpgui.h"
+#include "messaging/messagingpanel.h"
 
 #include "app/globallogger.h"
 #include "calls/callevents.h"
@@ -63,9 +64,10 @@ void MPGui::onPApiMissedCall(const QString &remoteNum, const QString &remoteName
         events->onPApiMissedCall(remoteNum, remoteName, lineId);
 }
 
-void MPGui::updateDndStatus(bool)
+void MPGui::updateDndStatus(bool on)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (messaging)
+        messaging->updateDndStatus(on);
 }
 
 void MPGui::onLineOnHoldChanged(qlonglong lineId, bool active)

@@ -4,13 +4,13 @@
 // after the report, after a lost report and after the disconnection.
 #include "../platform/ctilib/ctitestsupport.h"
 #include "desklineresources.h"
-#include "messaging/dlgredirect.h"
 #include "mainwindow/mainwindowicons.h"
+#include "messaging/dlgredirect.h"
 #include "messaging/messagingpanel.h"
-#include "settings/msettings.h"
-#include "scriptedprompts.h"
-#include "testmain.h"
 #include "messaging/wdgchatpanel.h"
+#include "scriptedprompts.h"
+#include "settings/msettings.h"
+#include "testmain.h"
 
 #include <QDialogButtonBox>
 #include <QJsonObject>
@@ -61,6 +61,9 @@ struct Bench {
 
         cti = f.newClient();
         panel->setCtiClient(cti.get());
+        // The desk phone's keys and DND reports, as its driver passes them on.
+        panel->setDeskPhoneKeys([this](const QString &key) { return cti->phoneCommandPressKeys({key}); });
+        QObject::connect(cti.get(), &CtiLib::phoneEventDnd, panel.get(), &MessagingPanel::updateDndStatus);
         QObject::connect(cti.get(), &CtiLib::loggedToServer, panel.get(), [this, mode](const LoginDetails &details) {
             PbxSession::SessionStart start;
             start.firmware = details.firmwareVersion;
@@ -140,9 +143,12 @@ void TestMessagingPanel::dndByMode_data()
     QTest::addColumn<QString>("onRequest");
     QTest::addColumn<QString>("offRequest");
     QTest::addColumn<bool>("waitsForReport");
-    QTest::newRow("cti only: PBX service") << int(MSETTINGS::AppModeCtiOnly) << "dnd:1" << "dnd:0" << true;
-    QTest::newRow("desk phone: phone key") << int(MSETTINGS::AppModeDeskPhone) << "keys:DNDOn" << "keys:DNDOff" << true;
-    QTest::newRow("softphone: engine, shown at once") << int(MSETTINGS::AppModeSoftphone) << "" << "" << false;
+    QTest::newRow("cti only: PBX service") << int(MSETTINGS::AppModeCtiOnly) << "dnd:1"
+                                           << "dnd:0" << true;
+    QTest::newRow("desk phone: phone key") << int(MSETTINGS::AppModeDeskPhone) << "keys:DNDOn"
+                                           << "keys:DNDOff" << true;
+    QTest::newRow("softphone: engine, shown at once") << int(MSETTINGS::AppModeSoftphone) << ""
+                                                      << "" << false;
 }
 
 void TestMessagingPanel::dndByMode()
@@ -172,7 +178,8 @@ void TestMessagingPanel::dndByMode()
             QVERIFY(b.sent().isEmpty());
         }
         QVERIFY(b.dnd()->isEnabled());
-        QCOMPARE(b.dnd()->toolTip(), on ? QStringLiteral("Do Not Disturb attivo") : QStringLiteral("Do Not Disturb non attivo"));
+        QCOMPARE(b.dnd()->toolTip(),
+                 on ? QStringLiteral("Do Not Disturb attivo") : QStringLiteral("Do Not Disturb non attivo"));
         QCOMPARE(b.dnd()->accessibleDescription(), b.dnd()->toolTip());
     }
     b.panel->resetServiceButtons(false);
@@ -281,7 +288,8 @@ void TestMessagingPanel::mailboxStatus()
     const int waiting = status.first().first().value<MailboxStatus>().newMessages;
     QVERIFY(waiting > 0); // the demo message is new
     QCOMPARE(mail->toolTip(), QStringLiteral("Sono presenti %1 nuovi messaggi in segreteria").arg(waiting));
-    QCOMPARE(mail->accessibleDescription(), QStringLiteral("Casella vocale - %1 nuovi messaggi in segreteria").arg(waiting));
+    QCOMPARE(mail->accessibleDescription(),
+             QStringLiteral("Casella vocale - %1 nuovi messaggi in segreteria").arg(waiting));
     QTRY_VERIFY(std::any_of(b.commands.cbegin(), b.commands.cend(), [](const QList<QVariant> &c) {
         return c.at(1).toString() == QLatin1String("getVoicemail");
     }));

@@ -1,8 +1,11 @@
 // The PBX service rules without widgets: the dial-code map, the service-code
 // test, the forward number check, the DND route by mode and the buttons'
-// shown state after reports, lost reports and resets.
-#include "settings/msettings.h"
+// shown state after reports, lost reports and resets; the in-call service
+// report on the active call line.
+#include "mainwindow/mainwindowicons.h"
+#include "messaging/messagingpanel.h"
 #include "messaging/pbxservices.h"
+#include "settings/msettings.h"
 #include "testmain.h"
 
 #include <QtTest>
@@ -47,6 +50,8 @@ private slots:
     void forkNeedsAMobileNumber();
     void lostReportsReleaseTheButtons();
     void resets();
+    void inCallRecordingReport_data();
+    void inCallRecordingReport();
 };
 
 void TestPbxServices::mergeCodes_data()
@@ -56,8 +61,8 @@ void TestPbxServices::mergeCodes_data()
     QTest::addColumn<quint32>("capabilities");
     QTest::addColumn<ServicesDialCodesMap>("after");
 
-    ServicesDialCodesMap defaults = codes({{22, "*4"}, {23, "*0"}, {24, "*9"}, {25, "*3"}, {26, "#4"}, {27, "**"},
-                                           {28, "*1"}, {29, "#8"}, {30, "*0"}});
+    ServicesDialCodesMap defaults = codes(
+        {{22, "*4"}, {23, "*0"}, {24, "*9"}, {25, "*3"}, {26, "#4"}, {27, "**"}, {28, "*1"}, {29, "#8"}, {30, "*0"}});
     ServicesDialCodesMap withVm = defaults;
     withVm.insert(CTILIB::ServiceDialCodeType(2), QStringLiteral("*60"));
     withVm.insert(CTILIB::ServiceDialCodeType(9), QStringLiteral("*8"));
@@ -69,8 +74,8 @@ void TestPbxServices::mergeCodes_data()
     QTest::newRow("a second log-in keeps what it does not resend")
         << codes({{2, "*60"}, {27, "**"}}) << codes({{3, "*70"}, {2, ""}}) << quint32(CapInCallCodes)
         << codes({{2, "*60"}, {3, "*70"}, {27, "**"}});
-    QTest::newRow("key 4 never from the PBX") << ServicesDialCodesMap() << codes({{4, "*4"}})
-                                               << quint32(CapInCallCodes) << ServicesDialCodesMap();
+    QTest::newRow("key 4 never from the PBX")
+        << ServicesDialCodesMap() << codes({{4, "*4"}}) << quint32(CapInCallCodes) << ServicesDialCodesMap();
 }
 
 void TestPbxServices::mergeCodes()
@@ -253,6 +258,53 @@ void TestPbxServices::resets()
     QCOMPARE(s.dndLook().toolTip, QStringLiteral("Do Not Disturb"));
     QCOMPARE(s.forwardLook().toolTip, QStringLiteral("Inoltro incondizionato"));
     QCOMPARE(s.forkLook().toolTip, QStringLiteral("Servizio Fork To Mobile"));
+}
+
+// The PBX's report of on-demand recording reaches the active line of its
+// channel: state 2 running, 0 available, anything else unavailable; other
+// services, unknown channels and lines without an active widget change nothing.
+void TestPbxServices::inCallRecordingReport_data()
+{
+    QTest::addColumn<QString>("channel");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("shown"); // "available,recording" on line 7, or "" for nothing
+    const QString ondemand = QStringLiteral("ondemandCallRecording");
+    QTest::newRow("recording") << "SIP/201-0007" << ondemand << 2 << "1,1";
+    QTest::newRow("available") << "SIP/201-0007" << ondemand << 0 << "1,0";
+    QTest::newRow("unavailable") << "SIP/201-0007" << ondemand << 1 << "0,0";
+    QTest::newRow("another service") << "SIP/201-0007"
+                                     << "somethingElse" << 2 << "";
+    QTest::newRow("unknown channel") << "SIP/209-0001" << ondemand << 2 << "";
+    QTest::newRow("line without an active widget") << "SIP/201-0008" << ondemand << 2 << "";
+}
+
+void TestPbxServices::inCallRecordingReport()
+{
+    QFETCH(QString, channel);
+    QFETCH(QString, type);
+    QFETCH(int, state);
+    QFETCH(QString, shown);
+    MainWindowIcons icons;
+    MessagingPanel panel(MessagingPanel::Widgets(), icons);
+    QStringList seen;
+    MessagingPanel::CallLineAccess lines;
+    lines.lineIdOfChannel = [](const QString &c) -> qint64 {
+        return c == QLatin1String("SIP/201-0007") ? 7 : c == QLatin1String("SIP/201-0008") ? 8 : -1;
+    };
+    lines.hasActiveLine = [](qint64 lineId) { return lineId == 7; };
+    lines.setRecordingStatus = [&seen](qint64 lineId, bool available, bool recording) {
+        QCOMPARE(lineId, qint64(7));
+        seen << QStringLiteral("%1,%2").arg(int(available)).arg(int(recording));
+    };
+    panel.setCallLineAccess(lines);
+    InCallServiceStatus status;
+    status.uid = QStringLiteral("u1");
+    status.channel = channel;
+    status.serviceType = type;
+    status.state = state;
+    panel.onInCallServiceStatusRcvd(status);
+    QCOMPARE(seen, shown.isEmpty() ? QStringList() : QStringList{shown});
 }
 
 DESKLINE_TEST_MAIN(TestPbxServices)

@@ -6,7 +6,9 @@
 
 #include "testmain.h"
 
+#include <QDir>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 using namespace ctitest;
 
@@ -95,6 +97,8 @@ private slots:
     void hostileReasonIsSanitised();
     void unknownServiceCodesSkipped();
     void largeDeliveryKeepsOrder();
+    void voicemailFileStaysInItsDirectory_data();
+    void voicemailFileStaysInItsDirectory();
 };
 
 void TestCtiHostile::brokenPeer_data()
@@ -298,6 +302,51 @@ void TestCtiHostile::largeDeliveryKeepsOrder()
     cti.connectToServer(QStringLiteral("demo"), QStringLiteral("demo"), QString(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(order.size(), 4, 10000);
     QCOMPARE(order, (QStringList{"book20000", "mobile1", "book10", "mobile2"}));
+}
+
+// The downloaded audio is named from the message id, cut down to
+// [A-Za-z0-9._-] without a leading dot, inside the directory asked for.
+void TestCtiHostile::voicemailFileStaysInItsDirectory_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("plain") << "17" << "17.wav";
+    QTest::newRow("parent directories") << "../../../tmp/evil" << "tmpevil.wav";
+    QTest::newRow("absolute path") << "/etc/passwd" << "etcpasswd.wav";
+    QTest::newRow("hidden file") << ".bashrc" << "bashrc.wav";
+    QTest::newRow("non-ASCII letters and digits") << QStringLiteral("\u00e8\u0663x\u00e9-1") << "x-1.wav";
+    QTest::newRow("nothing usable") << "\\:*?" << "file.wav";
+}
+
+void TestCtiHostile::voicemailFileStaysInItsDirectory()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, fileName);
+    QTemporaryDir tmp;
+    const QString dir = tmp.filePath(QStringLiteral("row"));
+    HostileServer server;
+    server.script = [id](QSslSocket *s, qint64 loginId) {
+        s->write(loginOk(loginId));
+        QTimer::singleShot(300, s, [s, id] {
+            s->write(CtiProtocol::encodeEvent(QStringLiteral("voicemailAudio"),
+                                              {{QStringLiteral("id"), id},
+                                               {QStringLiteral("uuid"), QStringLiteral("u")},
+                                               {QStringLiteral("data"), QStringLiteral("UklGRg==")}}));
+        });
+    };
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
+    cti.init();
+    cti.setServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
+    QObject::connect(&cti, &CtiLib::loggedToServer, &cti,
+                     [&] { cti.downloadVoicemailMessage(id, QStringLiteral("u"), dir); });
+    QSignalSpy done(&cti, &CtiLib::sigVoicemailDownloadCompleted);
+    cti.connectToServer(QStringLiteral("demo"), QStringLiteral("demo"), QString(), 0);
+    QVERIFY(waitCount(done, 1, 10000));
+    const QString path = arg<QString>(done, 0, 2);
+    QCOMPARE(path, QDir(dir).filePath(fileName));
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"row"});
 }
 
 DESKLINE_TEST_MAIN(TestCtiHostile)
