@@ -45,7 +45,7 @@ void CallActions::answerIncomingCall(qint64 lineId)
 {
     logLine(UNQL::LOG_INFO) << "void MPGui::answerIncomingCall(qlonglong, QString)"
                             << "Answer incoming call on line:" << lineId;
-    if (port.anotherCallAlert(true) != 0)
+    if (port.anotherCallAlert(true, false) != 0)
         return;
     const Route route = routeOf(Action::Answer);
     if (route == Route::Engine && !send(CallCommand::Answer, route, lineId)) {
@@ -147,6 +147,24 @@ bool CallActions::digitClicked(const QString &digit)
     return send(CallCommand::Dtmf, route, target, digit);
 }
 
+bool CallActions::dialOnPhone(const QString &number)
+{
+    const CallControlRules::Backends b = port.backends();
+    const Route route = b.deskPhoneDriver() ? Route::DeskPhone : (b.softphone() ? Route::Engine : Route::None);
+    if (route == Route::None)
+        return b.mode == MSETTINGS::AppModeSoftphone;
+    if (port.anotherCallAlert(true, true) != 0)
+        return false;
+    if (!send(CallCommand::Dial, route, -1, number)) {
+        if (route == Route::Engine) {
+            logLine(UNQL::LOG_CRITICAL) << "void MPGui::startAudioCall(QString)"
+                                        << "StartAudioCall failed";
+            return false;
+        }
+    }
+    return true;
+}
+
 void CallActions::triggerRecActiveCall()
 {
     if (port.currentLine() != -1)
@@ -184,7 +202,7 @@ void CallActions::retrieveHoldCall()
     const qint64 line = CallControlRules::lineToRetrieve(port.heldLines(), port.transferState());
     if (line == -1)
         return;
-    if (port.anotherCallAlert(false) != 0)
+    if (port.anotherCallAlert(false, false) != 0)
         return;
     const Route route = routeOf(Action::Retrieve);
     if (route == Route::Engine || route == Route::DeskPhone)

@@ -26,6 +26,10 @@ public:
     // refused or no line took it.
     bool digitClicked(const QString &digit);
 
+    // A new call placed on the phone back-end of the mode (softphone, desk
+    // phone); false when nothing was dialled (declined, refused, no engine).
+    bool dialOnPhone(const QString &number);
+
     void triggerRecActiveCall();
     void hangupActiveCall();
     void holdActiveCall();

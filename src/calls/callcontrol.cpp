@@ -154,6 +154,8 @@ bool CallControl::sendToEngine(MPEngine *e, const CallCommand &c)
         return e->transferIncomingCall(line, c.number);
     case CallCommand::FastTransfer:
         return e->fastTransferCall(line);
+    case CallCommand::Dial:
+        return e->startAudioCall(c.number);
     case CallCommand::Join:
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Bridging remote legs of calls on lines:" << c.line << "-" << c.other;
         return e->bridgeLinesRemotely(line, int(c.other));
@@ -196,6 +198,8 @@ bool CallControl::sendToDeskPhone(PhoneApi *p, const CallCommand &c)
         return p->redirectCall(c.number, c.line);
     case CallCommand::FastTransfer:
         return p->fastTransferCall(c.line);
+    case CallCommand::Dial:
+        return p->dialNumber(c.number, env.selectedAccount ? env.selectedAccount() : QString());
     case CallCommand::StopRinging:
     case CallCommand::Join:
         break;
@@ -363,9 +367,9 @@ void CallControl::startAudioCall(const QString &number)
         lines->startAudioCall(number);
 }
 
-int CallControl::anotherCallAlert(bool askUser)
+int CallControl::anotherCallAlert(bool askUser, bool skipTransferring)
 {
-    return env.anotherCallAlert ? env.anotherCallAlert(askUser, false) : 0;
+    return env.anotherCallAlert ? env.anotherCallAlert(askUser, skipTransferring) : 0;
 }
 
 bool CallControl::isExtension(const QString &number) const

@@ -89,7 +89,7 @@ public:
     void forgetIfNoActiveLine() override;
     void showAsHeld(qint64 line) override;
     void startAudioCall(const QString &number) override;
-    int anotherCallAlert(bool askUser) override;
+    int anotherCallAlert(bool askUser, bool skipTransferring) override;
     bool isExtension(const QString &number) const override;
     bool isExtensionBusy(const QString &number) const override;
     void promptForTarget() override;

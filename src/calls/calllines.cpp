@@ -1259,6 +1259,8 @@ void CallLines::startAudioCall(const QString &raw)
         CtiLib *c = cti();
         if (c && c->isConnected())
             click2Call(number, CTILIB::PrefixInternal);
+    } else if (!control || !control->dialOnPhone(number)) {
+        return;
     }
     if (ui.edtCallerNumber)
         ui.edtCallerNumber->setFocus(Qt::TabFocusReason);

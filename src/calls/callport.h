@@ -68,6 +68,7 @@ struct CallCommand {
         Redirect,         // line (ringing), number
         FastTransfer,     // line
         Join,             // line = held line, other = active line
+        Dial,             // number (a new call from the phone)
     };
     Kind kind = Hangup;
     CallControlRules::Route route = CallControlRules::Route::None;
@@ -123,7 +124,7 @@ public:
     // Places the consultation call of an attended transfer.
     virtual void startAudioCall(const QString &number) = 0;
     // 0 go on, non-zero the user declined (another call is live).
-    virtual int anotherCallAlert(bool askUser) = 0;
+    virtual int anotherCallAlert(bool askUser, bool skipTransferring) = 0;
 
     // --- directory
     virtual bool isExtension(const QString &number) const = 0;

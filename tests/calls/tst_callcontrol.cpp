@@ -43,7 +43,7 @@ QString kindName(CallCommand::Kind k)
 {
     static const char *names[] = {"hangup",     "answer",   "refuse",       "stopRinging",  "park",  "hold",
                                   "retrieve",   "record",   "dtmf",         "initAttended", "blind", "complete",
-                                  "secondCall", "redirect", "fastTransfer", "join"};
+                                  "secondCall", "redirect", "fastTransfer", "join",         "dial"};
     return QString::fromLatin1(names[k]);
 }
 
@@ -138,7 +138,7 @@ public:
     }
     void showAsHeld(qint64 l) override { events << QStringLiteral("shown held %1").arg(l); }
     void startAudioCall(const QString &n) override { events << QStringLiteral("call %1").arg(n); }
-    int anotherCallAlert(bool) override { return alertAnswer; }
+    int anotherCallAlert(bool, bool) override { return alertAnswer; }
     bool isExtension(const QString &n) const override { return extensions.contains(n); }
     bool isExtensionBusy(const QString &n) const override { return blf.value(n, -1) == 2; }
     void promptForTarget() override { placeholder = QStringLiteral("Digita il numero a cui trasferire"); }
@@ -210,6 +210,8 @@ private slots:
     void dtmfTarget();
     void retrieveTakesTheLineHeldLongest();
     void holdAndRecordOfTheCurrentLine();
+    void dialOnThePhone_data();
+    void dialOnThePhone();
 
     void blindTransferThroughTheNumberField_data();
     void blindTransferThroughTheNumberField();
@@ -497,6 +499,37 @@ void TestCallControl::holdAndRecordOfTheCurrentLine()
     r.actions.askForHoldCall(6);
     QCOMPARE(r.port.state, TransferState());
     QCOMPARE(r.port.lineStatus(6), 1);
+}
+
+void TestCallControl::dialOnThePhone_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("backend");
+    QTest::addColumn<bool>("refuses");
+    QTest::addColumn<int>("alert");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<bool>("dialled");
+    QTest::newRow("desk phone") << 1 << true << false << 0 << QStringList{"desk dial -1 203"} << true;
+    QTest::newRow("softphone") << 2 << true << false << 0 << QStringList{"engine dial -1 203"} << true;
+    QTest::newRow("softphone refuses") << 2 << true << true << 0 << QStringList{"engine dial -1 203"} << false;
+    QTest::newRow("declined") << 2 << true << false << -1 << QStringList() << false;
+    QTest::newRow("softphone missing") << 2 << false << false << 0 << QStringList() << true;
+}
+
+void TestCallControl::dialOnThePhone()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, backend);
+    QFETCH(bool, refuses);
+    QFETCH(int, alert);
+    QFETCH(QStringList, sent);
+    QFETCH(bool, dialled);
+    Rig r(mode, mode == 1 && backend, mode == 2 && backend);
+    r.port.alertAnswer = alert;
+    if (refuses)
+        r.port.refused << CallCommand::Dial;
+    QCOMPARE(r.actions.dialOnPhone(QStringLiteral("203")), dialled);
+    QCOMPARE(r.port.sent, sent);
 }
 
 // ------------------------------------------------------------------ transfers
