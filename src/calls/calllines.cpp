@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QStackedWidget>
 
+#include <algorithm>
+
 namespace
 {
 using Flags = CTILIB::CallAttributeFlags;
@@ -561,6 +563,7 @@ void CallLines::setupActiveLine(ActiveLine *line, int index)
     connect(line, &ActiveLine::sigHangupCall, this, &CallLines::hangupCall);
     connect(line, &ActiveLine::sigRecordCall, this, &CallLines::askForRecordCall);
     emit activeLineOpened(line);
+    connect(line, &ActiveLine::sigErrorDisplayTimerTimeout, this, &CallLines::onErrorCallTimerElapsed);
 }
 
 void CallLines::processAnsweredCall(qlonglong lineId, const QString &uid, const QString &callerAccount,
@@ -649,6 +652,12 @@ void CallLines::updateLineLocalInfo(qlonglong lineId, const QString &localChanne
         r->setLineId(newId);
         incomingLinesMap.insert(newId, r);
     }
+    if (HeldLine *held = onHoldLinesMap.take(lineId)) {
+        held->setLineId(newId);
+        onHoldLinesMap.insert(newId, held);
+        // The retrieve shortcut must find the line under its new id.
+        std::replace(onHoldLinesList.begin(), onHoldLinesList.end(), qint64(lineId), newId);
+    }
     if (callDetailsMap.contains(lineId)) {
         MctiCallDetails record = callDetailsMap.take(lineId);
         record.localChannel = localChannel;
@@ -715,6 +724,117 @@ void CallLines::updateLineRemoteInfo(qlonglong lineId, const QString &remoteNum,
         update(callDetailsMap[lineId]);
     if (MctiCallDetails *pending = pendingAnsweredCalls.first(remoteNum))
         update(*pending);
+}
+
+// ---------------------------------------------------------------- hold and retrieve
+
+int CallLines::removeLineWdg(QWidget *w)
+{
+    return takeOutOfStack(w);
+}
+
+void CallLines::addLineWdg(QWidget *w, int index)
+{
+    if (!ui.vLineLayout || !w)
+        return;
+    if (index < 0 || index > ui.vLineLayout->count())
+        index = ui.vLineLayout->count();
+    ui.vLineLayout->insertWidget(index, w);
+    ui.vLineLayout->setCurrentIndex(index);
+    updateLinesButtonStatus();
+}
+
+void CallLines::onLineOnHoldChanged(qlonglong lineId, bool active)
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Line" << lineId << "status is" << (active ? "idle" : "onhold");
+    ActiveLine *line = activeLinesMap.value(lineId);
+    if (!line) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "No ActiveLine widget w/ lineId" << lineId
+                                   << "found in activeLinesMap!";
+        return;
+    }
+    // The transfer owns the widgets of the lines it moves.
+    if (lineId == m_utransferline || lineId == m_atransferline)
+        return;
+
+    if (active) {
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Reactivating line from hold - line:" << lineId;
+        if (HeldLine *held = onHoldLinesMap.take(lineId)) {
+            const int position = removeLineWdg(held);
+            held->hide();
+            held->setParent(nullptr);
+            held->deleteLater();
+            removeLineWdg(line);
+            addLineWdg(line, position);
+        } else {
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "No HoldLine widget w/ lineId" << lineId
+                                       << "found in onHoldLinesMap! Nothing to remove...";
+        }
+        onHoldLinesList.removeOne(lineId);
+        line->setCallStatus(1);
+        line->show();
+        m_currentCallLine = lineId;
+        updateLinesButtonStatus();
+        return;
+    }
+
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Set line on hold - line:" << lineId;
+    m_currentCallLine = -1;
+    line->setCallStatus(1);
+    line->hide();
+    // A held line confirmed again: its new held widget takes the old one's
+    // place (the active widget is out of the stack already).
+    int position = -1;
+    if (HeldLine *old = onHoldLinesMap.take(lineId)) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "HoldLine widget w/ lineId" << lineId
+                                   << "is already in onHoldLinesMap! Removing it...";
+        position = removeLineWdg(old);
+        old->hide();
+        old->setParent(nullptr);
+        old->deleteLater();
+        onHoldLinesList.removeOne(lineId);
+    }
+    auto *held = new HeldLine(lineId, line->getCallId(), line->getRemoteChannel(), false);
+    held->setLineId(lineId);
+    onHoldLinesMap.insert(lineId, held);
+    connect(held, &HeldLine::sigRetrieveCall, this, &CallLines::retrieveRequested);
+    const int activePosition = removeLineWdg(line);
+    if (activePosition >= 0)
+        position = activePosition;
+    held->setParent(ui.lineParent);
+    addLineWdg(held, position);
+    if (mode() == MSETTINGS::AppModeSoftphone && env.hasEngine && env.hasEngine()) {
+        const QString user = env.sipAccountUser ? env.sipAccountUser() : QString();
+        if (!user.isEmpty())
+            held->setAccountInfo(user);
+        held->setRemoteName(line->getRemoteName());
+        held->setRemoteNum(line->getRemoteNum());
+    } else if (mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone()) {
+        held->setRemoteName(line->getRemoteName());
+        held->setRemoteNum(line->getRemoteNum());
+    }
+    onHoldLinesList.append(lineId);
+    updateLinesButtonStatus();
+}
+
+void CallLines::onErrorCallTimerElapsed()
+{
+    auto *w = qobject_cast<QWidget *>(sender());
+    if (!w)
+        return;
+    // A line that ended in error left the line maps already; its widget
+    // only stayed to show the error. Should it still be listed, the entry
+    // goes with it.
+    for (auto it = activeLinesMap.begin(); it != activeLinesMap.end();) {
+        if (it.value() == w)
+            it = activeLinesMap.erase(it);
+        else
+            ++it;
+    }
+    removeLineWdg(w);
+    w->hide();
+    w->setParent(nullptr);
+    w->deleteLater();
 }
 
 // ---------------------------------------------------------------- end of calls
@@ -859,12 +979,25 @@ void CallLines::closeWdgActiveLine(qlonglong lineId, bool removeActiveWdg)
         w->setParent(nullptr);
         w->deleteLater();
     }
+    closeHeldLine(lineId);
     if (activeLinesMap.isEmpty()) {
         m_currentCallLine = -1;
         resetAllTransferFlags();
     }
     if (ui.edtCallerNumber)
         ui.edtCallerNumber->clear();
+}
+
+void CallLines::closeHeldLine(qlonglong lineId)
+{
+    HeldLine *held = onHoldLinesMap.take(lineId);
+    if (!held)
+        return;
+    takeOutOfStack(held);
+    held->hide();
+    held->setParent(nullptr);
+    held->deleteLater();
+    onHoldLinesList.removeOne(lineId);
 }
 
 void CallLines::removeAllLines()
@@ -876,6 +1009,9 @@ void CallLines::removeAllLines()
     pendingAnsweredCalls.clear();
     pendingOutgoingCalls.clear();
     pendingIncomingCalls.clear();
+    for (qint64 id : onHoldLinesMap.keys())
+        closeHeldLine(id);
+    onHoldLinesList.clear();
     // A line id used again later must not find the record of an old call.
     callDetailsMap.clear();
     counters.clear();
@@ -1129,7 +1265,8 @@ void CallLines::onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &e)
 
 // ---------------------------------------------------------------- the phone's reports
 
-void CallLines::phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName)
+void CallLines::phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName,
+                                  bool balloon)
 {
     if (lineId == -1)
         return;
@@ -1145,12 +1282,13 @@ void CallLines::phoneIncomingCall(qlonglong lineId, const QString &remoteNum, co
     record.remoteName = remoteName;
     record.lineId = lineId;
     pendingIncomingCalls.store(remoteNum, record, PendingCalls::Side::Phone);
-    processIncomingCallForBalloon(lineId, remoteNum, remoteName, CTILIB::CallAttributeFlags());
+    if (balloon)
+        processIncomingCallForBalloon(lineId, remoteNum, remoteName, CTILIB::CallAttributeFlags());
     openIncomingLineWdg(lineId, QString(), remoteName, remoteNum, CTILIB::CallAttributeFlags(), QString(), QString(),
                         QString(), QString());
 }
 
-void CallLines::phoneOutgoingCall(qlonglong lineId, const QString &number)
+void CallLines::phoneOutgoingCall(qlonglong lineId, const QString &number, const QString &remoteName)
 {
     if (lineId == -1)
         return;
@@ -1162,9 +1300,10 @@ void CallLines::phoneOutgoingCall(qlonglong lineId, const QString &number)
     }
     MctiCallDetails record;
     record.remoteNum = number;
+    record.remoteName = remoteName;
     record.lineId = lineId;
     pendingOutgoingCalls.store(number, record, PendingCalls::Side::Phone);
-    openActiveLineWdg(lineId, QString(), number, QString(), 0, QString(), QString(), QString(), QString());
+    openActiveLineWdg(lineId, QString(), number, remoteName, 0, QString(), QString(), QString(), QString());
 }
 
 void CallLines::phoneCallEstablished(qlonglong lineId, const QString &remoteNum, const QString &remoteName)

@@ -37,6 +37,7 @@ class TransferFlow;
 class wdgActiveLine;
 class wdgBalloonMessage;
 class wdgIncomingCallLine;
+class wdgOnHoldLine;
 
 // The contact found for a number.
 struct ContactDetails {
@@ -62,6 +63,7 @@ public:
     using RingingLine = wdgIncomingCallLine;
     using ActiveLine = wdgActiveLine;
     using BalloonWidget = wdgBalloonMessage;
+    using HeldLine = wdgOnHoldLine;
 
     // The main form's widgets this object drives.
     struct Widgets {
@@ -88,12 +90,15 @@ public:
         std::function<void(bool, const QString &)> pauseAllQueues;
         std::function<quint32()> capabilities;
         std::function<bool()> mobileNumberKnown;
+        // The softphone's SIP account user, shown on held lines (empty: none).
+        std::function<QString()> sipAccountUser;
     };
 
     CallLines(const Widgets &widgets, MSettingsStore *settings, QObject *parent = nullptr);
     ~CallLines() override;
 
     void setHooks(const Hooks &hooks) { env = hooks; }
+    const Hooks &hooks() const { return env; }
     // The directory lookups (not owned; none: no number is known).
     void setDirectory(const CallDirectory *directory) { dir = directory; }
 
@@ -106,6 +111,10 @@ public:
     PendingCalls &pendingAnswered() { return pendingAnsweredCalls; }
     const CallRules::RingingCounters &ringingCounters() const { return counters; }
     qint64 currentLine() const { return m_currentCallLine; }
+    // Held lines by line id, and their ids in the order they were held.
+    const QMap<qint64, HeldLine *> &heldLines() const { return onHoldLinesMap; }
+    const QList<qint64> &heldOrder() const { return onHoldLinesList; }
+    qint64 blindTransferLine() const { return m_utransferline; }
     BalloonWidget *balloon(Balloon::BalloonType type, qint64 lineId) const;
     int balloonCount() const;
     bool hasQueuePauseFor(qint64 lineId) const { return queuePausedLines.contains(lineId); }
@@ -179,8 +188,11 @@ public:
     // --- the phone's call reports (softphone engine, desk-phone driver):
     // each joins the CTI server's report of the same call, or waits for it
     // and shows the line with the phone's data meanwhile.
-    void phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
-    void phoneOutgoingCall(qlonglong lineId, const QString &number);
+    // `balloon`: the softphone shows its balloon at once, the desk phone
+    // waits for the CTI server's report.
+    void phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName,
+                           bool balloon = true);
+    void phoneOutgoingCall(qlonglong lineId, const QString &number, const QString &remoteName = QString());
     void phoneCallEstablished(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
 
     // --- dialling
@@ -201,6 +213,16 @@ public:
     // Refreshes the properties of the four line buttons.
     void updateLinesButtonStatus();
 
+    // --- hold and retrieve, as the phone confirms them: `active` true, the
+    // line is in conversation again; false, it is on hold. The held widget
+    // and the active one swap places in the stack.
+    void onLineOnHoldChanged(qlonglong lineId, bool active);
+    // Takes a line widget out of the stack; its position, -1 when absent.
+    int removeLineWdg(QWidget *w);
+    // Puts a line widget at `index` of the stack (at the end for -1) and
+    // shows it.
+    void addLineWdg(QWidget *w, int index);
+
 public slots:
     void onSessionStarted(const PbxSession::SessionStart &session);
     void onSessionEnded();
@@ -211,8 +233,12 @@ public slots:
     void ignoreIncomingCall(qlonglong lineId, const QString &remoteNum);
     void askForRecordCall(qlonglong lineId);
     void hideBaloon(qlonglong lineId);
+    // An active line's error display is over: its widget goes.
+    void onErrorCallTimerElapsed();
 
 signals:
+    // The retrieve button of a held line.
+    void retrieveRequested(qlonglong lineId);
     // The clipboard has not changed for a while (copy-to-call).
     void clipboardInactive();
     // New missed calls to announce.
@@ -271,6 +297,7 @@ private:
     void resetTransferFlags(qlonglong lineId);
     void resetAllTransferFlags();
     void lineEnded(qlonglong lineId);
+    void closeHeldLine(qlonglong lineId);
     AutomaticActions::Gates gates(int event) const;
     void click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type);
 
@@ -281,6 +308,8 @@ private:
 
     QMap<qint64, ActiveLine *> activeLinesMap;
     QMap<qint64, RingingLine *> incomingLinesMap;
+    QMap<qint64, HeldLine *> onHoldLinesMap;
+    QList<qint64> onHoldLinesList;
     QMap<qint64, MctiCallDetails> callDetailsMap;
     PendingCalls pendingIncomingCalls;
     PendingCalls pendingAnsweredCalls;

@@ -4,6 +4,7 @@
 
 #include "callcontrol.h"
 #include "callcontrolrules.h"
+#include "callevents.h"
 #include "calllines.h"
 #include "rapidcall.h"
 #include "mainwindow/customshortcut.h"
@@ -63,14 +64,16 @@ void MPGui::onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &event)
         calls->onCtisCallLocalInfoUpdate(event);
 }
 
-void MPGui::recvdParkCallNotify(const QString &, const QString &, const QString &)
+void MPGui::recvdParkCallNotify(const QString &number, const QString &parkRoom, const QString &timeoutSeconds)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (events)
+        events->recvdParkCallNotify(number, parkRoom, timeoutSeconds);
 }
 
-void MPGui::onChannelStatusRecvd(const ChannelStatus &)
+void MPGui::onChannelStatusRecvd(const ChannelStatus &status)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (events)
+        events->onChannelStatusRecvd(status);
 }
 
 void MPGui::onLineButtonClicked()

@@ -45,6 +45,7 @@ struct WriterConfig;
 class CallControl;
 class CallLines;
 class RapidCall;
+class CallEvents;
 class CallDirectory;
 class ChatExtensionDirectory;
 class CtiLib;
@@ -132,6 +133,7 @@ public:
     CallLines *callLines() const { return calls; }
     CallControl *callControl() const { return control; }
     RapidCall *rapidCall() const { return rapid; }
+    CallEvents *callEvents() const { return events; }
     DirectoryPanel *directoryPanel() const { return directory; }
     // The contact details of a number (extension map first, then the phone
     // book); null when unknown. Forwards to the directory panel.
@@ -288,6 +290,17 @@ public slots:
     void onPApiMissedCall(const QString &remoteNum, const QString &remoteName, qlonglong lineId);
     void updateDndStatus(bool on);
     void onLineOnHoldChanged(qlonglong lineId, bool active);
+    // Softphone call events, connected when an engine is ready.
+    void onSipIncomingCall(qlonglong lineId, QString remoteNum, QString remoteName);
+    void onSipOutgoingCall(int lineId, QString remoteNum);
+    void onSipCallEstablished(int lineId);
+    void onSipCallFinished(int lineId);
+    void onSipCallCanceled(int lineId);
+    void onSipChangeOnHoldStatusFailed(qlonglong lineId);
+    void onSipError(int lineId, int code, QString msg);
+    void sipEngineErrorMessageReceived(int code);
+    void onRestartHoldLineRequested(qlonglong lineId);
+    void onDisconnectedCall(qlonglong lineId, bool keepActive);
 
     // --- call handling
     void onCtisIncomingCall(const IncomingCallEvent &event);
@@ -446,6 +459,9 @@ public:
     // Every line closed and the call state emptied; with a softphone engine
     // its calls are hung up first, without one the desk-phone driver goes.
     void hangupAllCalls(bool);
+    // Before a new or answered call while another line is live: 0 to go on,
+    // -1 when the user declined.
+    int anotherCallAlert(bool askUser, bool skipTransferring);
     void removeAllLines();
     // Saves the header states of the four main views through the settings.
     void saveTablesState();
@@ -471,6 +487,8 @@ private:
     bool confirmQuit();
     // The subsystem objects that need the form, made by setupGuiLayout.
     void createSubsystems();
+    // The phones' call events and the notices beside the call lines.
+    void connectCallEvents();
 
     // --- PBX session (log-in steps, disconnection, teardown)
     void initClientApiServer();
@@ -493,6 +511,7 @@ private:
     CallLines *calls = nullptr;
     CallControl *control = nullptr;
     RapidCall *rapid = nullptr;
+    CallEvents *events = nullptr;
     DirectoryPanel *directory = nullptr;
     // The PBX's service dial codes by type, as the messaging panel merged them.
     QMap<int, QString> servicesCodes;

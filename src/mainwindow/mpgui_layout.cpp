@@ -8,6 +8,7 @@
 #include "calls/callcontrol.h"
 #include "calls/calllines.h"
 #include "calls/rapidcall.h"
+#include "widgets/wdgonholdline.h"
 #include "ctilib.h"
 #include "directory/directorycalllookup.h"
 #include "directory/directorypanel.h"
@@ -288,6 +289,7 @@ void MPGui::createSubsystems()
     connect(calls, &CallLines::missedCallNotification, this, &MPGui::displayMissedCallNotification);
     connect(calls, &CallLines::closingIncomingLineWidget, this, &MPGui::sigClosingIncomingLineWidget);
     connect(calls, &CallLines::closingActiveLineWidget, this, &MPGui::sigClosingActiveLineWidget);
+    connectCallEvents();
 
     DirectoryPanel::Widgets directoryWidgets;
     directoryWidgets.window = this;
@@ -385,6 +387,11 @@ void MPGui::createSubsystems()
     };
     controlHooks.selectedAccount = [this] { return settingsStore->getSelectedAccount(); };
     controlHooks.showAsHeld = [this](qint64 line) { onLineOnHoldChanged(line, false); };
+    controlHooks.heldLines = [this] { return calls->heldOrder(); };
+    controlHooks.heldWidget = [this](qint64 line) -> QWidget * { return calls->heldLines().value(line); };
+    controlHooks.anotherCallAlert = [this](bool askUser, bool skipTransferring) {
+        return anotherCallAlert(askUser, skipTransferring);
+    };
     controlHooks.dialogTitle = [] { return MSETTINGS::getLongApplicationName(); };
     control->setHooks(controlHooks);
 

@@ -6,6 +6,7 @@
 #include "messaging/chatextensiondirectory.h"
 
 #include "calls/callcontrol.h"
+#include "calls/callevents.h"
 #include "calls/calllines.h"
 #include "calls/rapidcall.h"
 #include "apiserver/clientapiserver.h"
@@ -611,6 +612,8 @@ MPGui::~MPGui()
     rapid = nullptr;
     delete control;
     control = nullptr;
+    delete events;
+    events = nullptr;
     delete calls;
     calls = nullptr;
     delete directory;

@@ -3,6 +3,8 @@
 #include "mainwindow/mpgui.h"
 
 #include "app/globallogger.h"
+#include "calls/callevents.h"
+#include "calls/calllines.h"
 #include "phonebackends.h"
 
 void MPGui::onPApiAuthorized(bool authorized)
@@ -31,29 +33,34 @@ void MPGui::setMuteOutputAudio(bool mute)
 }
 
 // The desk phone's call events enter the call pipeline here.
-void MPGui::onPApiCallEstablished(const QString &, const QString &, qlonglong)
+void MPGui::onPApiCallEstablished(const QString &remoteNum, const QString &remoteName, qlonglong lineId)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (events)
+        events->onPApiCallEstablished(remoteNum, remoteName, lineId);
 }
 
-void MPGui::onPApiCallFinished(const QString &, const QString &, qlonglong)
+void MPGui::onPApiCallFinished(const QString &remoteNum, const QString &remoteName, qlonglong lineId)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (events)
+        events->onPApiCallFinished(remoteNum, remoteName, lineId);
 }
 
-void MPGui::onPApiIcomingCall(const QString &, const QString &, qlonglong)
+void MPGui::onPApiIcomingCall(const QString &remoteNum, const QString &remoteName, qlonglong lineId)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (events)
+        events->onPApiIcomingCall(remoteNum, remoteName, lineId);
 }
 
-void MPGui::onPApiOutgoingCall(const QString &, const QString &, qlonglong)
+void MPGui::onPApiOutgoingCall(const QString &remoteNum, const QString &remoteName, qlonglong lineId)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (events)
+        events->onPApiOutgoingCall(remoteNum, remoteName, lineId);
 }
 
-void MPGui::onPApiMissedCall(const QString &, const QString &, qlonglong)
+void MPGui::onPApiMissedCall(const QString &remoteNum, const QString &remoteName, qlonglong lineId)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (events)
+        events->onPApiMissedCall(remoteNum, remoteName, lineId);
 }
 
 void MPGui::updateDndStatus(bool)
@@ -61,7 +68,8 @@ void MPGui::updateDndStatus(bool)
     logNotYetHandled(Q_FUNC_INFO);
 }
 
-void MPGui::onLineOnHoldChanged(qlonglong, bool)
+void MPGui::onLineOnHoldChanged(qlonglong lineId, bool active)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (calls)
+        calls->onLineOnHoldChanged(lineId, active);
 }

@@ -237,10 +237,13 @@ void TestDirectorySession::expandedContactIsNotRepaintedForever()
     tvContacts->viewport()->installEventFilter(&counter);
     tvContacts->viewport()->repaint();
     const int afterOne = counter.paints;
-    QTest::qWait(300);
+    QTest::qWait(500);
     tvContacts->viewport()->removeEventFilter(&counter);
     QVERIFY(afterOne >= 1);
-    QCOMPARE(counter.paints, afterOne);
+    // A painter that schedules its own repaint paints on every pass of the
+    // event loop, hundreds of times in half a second; a late update of the
+    // lists on a loaded machine may repaint once or twice.
+    QVERIFY2(counter.paints <= afterOne + 4, qPrintable(QString::number(counter.paints)));
 }
 
 void TestDirectorySession::dateLimitsAndFilterButton()
