@@ -3,6 +3,7 @@
 // command that would have been sent.
 #include "calls/callactions.h"
 #include "calls/callcontrolrules.h"
+#include "calls/rapidcall.h"
 #include "calls/transferflow.h"
 #include "testmain.h"
 
@@ -241,6 +242,8 @@ private slots:
     void droppedNumber_data();
     void droppedNumber();
     void recentNumbersKeepTenOnce();
+    void copiedNumber_data();
+    void copiedNumber();
 };
 
 // ------------------------------------------------------------------ actions
@@ -965,6 +968,52 @@ void TestCallControl::recentNumbersKeepTenOnce()
     QCOMPARE(model.rowCount(), 10);
     QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("069"));
     QCOMPARE(model.index(9, 0).data().toString(), QStringLiteral("060"));
+}
+
+void TestCallControl::copiedNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("copyToCall");
+    QTest::addColumn<bool>("hotKey");
+    QTest::addColumn<bool>("pending");
+    QTest::addColumn<QString>("offered");
+    QTest::addColumn<QString>("dialled");
+    QTest::newRow("offered") << "+3 9 1" << true << false << false << "+391" << "";
+    QTest::newRow("extension never offered") << "203" << true << false << false << "" << "";
+    QTest::newRow("no number") << "hunter two" << true << false << false << "" << "";
+    QTest::newRow("empty") << "" << true << false << false << "" << "";
+    QTest::newRow("both off") << "0612" << false << false << false << "" << "";
+    QTest::newRow("rapid call pending") << "0612" << false << true << true << "" << "0612";
+    QTest::newRow("hot key on, nothing pending") << "0612" << false << true << false << "" << "";
+}
+
+void TestCallControl::copiedNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, copyToCall);
+    QFETCH(bool, hotKey);
+    QFETCH(bool, pending);
+    QFETCH(QString, offered);
+    QFETCH(QString, dialled);
+    RapidCall rapid(nullptr);
+    QString gotOffer, gotCall;
+    RapidCall::Hooks h;
+    h.clipboardText = [&text] { return text; };
+    h.isExtension = [](const QString &n) { return n == QLatin1String("203"); };
+    h.copyToCallEnabled = [copyToCall] { return copyToCall; };
+    h.systemShortcutsEnabled = [hotKey] { return hotKey; };
+    h.offerCall = [&gotOffer](const QString &message, const QString &number) {
+        QCOMPARE(message, QStringLiteral("Clicca sul pulsante per chiamare\n%1 (chiamata esterna)").arg(number));
+        gotOffer = number;
+    };
+    h.startExternalCall = [&gotCall](const QString &n) { gotCall = n; };
+    rapid.setHooks(h);
+    rapid.setRapidCallPending(pending);
+    rapid.startRapidCall();
+    QCOMPARE(gotOffer, offered);
+    QCOMPARE(gotCall, dialled);
+    // A rapid call dials once.
+    QCOMPARE(rapid.isRapidCallPending(), pending && dialled.isEmpty());
 }
 
 DESKLINE_TEST_MAIN(TestCallControl)
