@@ -978,13 +978,20 @@ void TestCallControl::copiedNumber_data()
     QTest::addColumn<bool>("pending");
     QTest::addColumn<QString>("offered");
     QTest::addColumn<QString>("dialled");
-    QTest::newRow("offered") << "+3 9 1" << true << false << false << "+391" << "";
-    QTest::newRow("extension never offered") << "203" << true << false << false << "" << "";
-    QTest::newRow("no number") << "hunter two" << true << false << false << "" << "";
-    QTest::newRow("empty") << "" << true << false << false << "" << "";
-    QTest::newRow("both off") << "0612" << false << false << false << "" << "";
-    QTest::newRow("rapid call pending") << "0612" << false << true << true << "" << "0612";
-    QTest::newRow("hot key on, nothing pending") << "0612" << false << true << false << "" << "";
+    QTest::newRow("offered") << "+3 9 1" << true << false << false << "+391"
+                             << "";
+    QTest::newRow("extension never offered") << "203" << true << false << false << ""
+                                             << "";
+    QTest::newRow("no number") << "hunter two" << true << false << false << ""
+                               << "";
+    QTest::newRow("empty") << "" << true << false << false << ""
+                           << "";
+    QTest::newRow("both off") << "0612" << false << false << false << ""
+                              << "";
+    QTest::newRow("rapid call pending") << "0612" << false << true << true << ""
+                                        << "0612";
+    QTest::newRow("hot key on, nothing pending") << "0612" << false << true << false << ""
+                                                 << "";
 }
 
 void TestCallControl::copiedNumber()

@@ -110,7 +110,20 @@ struct PhoneWindow {
         if (!QTest::qWaitFor([this] { return !calls()->ringingLines().isEmpty(); }, 10000))
             return -1;
         const qint64 line = calls()->ringingLines().firstKey();
-        testsupport::clickButton(*calls()->ringingLines().first(), QStringLiteral("btnAnswerCall"));
+        // The desk phone's ringing line offers to answer; the softphone's
+        // balloon does.
+        QWidget *offer = calls()->ringingLines().first();
+        QString name = QStringLiteral("btnAnswerCall");
+        if (w->operatingMode() == MSETTINGS::AppModeSoftphone) {
+            if (!QTest::qWaitFor([this, line] { return calls()->balloon(Balloon::IncomingCallBalloon, line); }))
+                return -1;
+            offer = calls()->balloon(Balloon::IncomingCallBalloon, line);
+            name = QStringLiteral("btnStartCall");
+        }
+        QAbstractButton *answer = testsupport::child<QAbstractButton>(*offer, name);
+        if (!answer->isVisibleTo(offer) || !answer->isEnabled())
+            return -1;
+        QTest::mouseClick(answer, Qt::LeftButton);
         if (!QTest::qWaitFor([this, before] { return calls()->activeLines().size() > before; }, 10000))
             return -1;
         return QTest::qWaitFor(
@@ -194,7 +207,9 @@ void TestSessionPhoneControl::blindTransfer()
 
     // The line's blind-transfer button holds the call and asks for the target
     // in the number field.
-    testsupport::clickButton(*active, QStringLiteral("btnUnattendTransfer"));
+    QAbstractButton *blind = testsupport::child<QAbstractButton>(*active, QStringLiteral("btnUnattendTransfer"));
+    QVERIFY(blind->isVisibleTo(active) && blind->isEnabled());
+    QTest::mouseClick(blind, Qt::LeftButton);
     QTRY_COMPARE(p.calls()->blindTransferLine(), line);
     QCOMPARE(p.field()->placeholderText(), QStringLiteral("Digita il numero a cui trasferire"));
     QCOMPARE(active->getCallStatus(), 2);
@@ -283,8 +298,9 @@ void TestSessionPhoneControl::softphoneForwardsFromTheBalloon()
     const qint64 line = p.calls()->ringingLines().firstKey();
     QTRY_VERIFY(p.calls()->balloon(Balloon::IncomingCallBalloon, line));
     p.prompts.textNext(QStringLiteral("203"));
-    testsupport::clickButton(*p.calls()->balloon(Balloon::IncomingCallBalloon, line),
-                             QStringLiteral("btnTransferCall"));
+    wdgBalloonMessage *balloon = p.calls()->balloon(Balloon::IncomingCallBalloon, line);
+    QVERIFY(testsupport::child<QAbstractButton>(*balloon, QStringLiteral("btnTransferCall"))->isVisibleTo(balloon));
+    testsupport::clickButton(*balloon, QStringLiteral("btnTransferCall"));
     QCOMPARE(p.prompts.textRequests.size(), 1);
     // The engine sends the call on; the ringing line goes, the caller now
     // rings 203.
