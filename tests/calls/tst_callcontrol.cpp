@@ -848,6 +848,7 @@ void TestCallControl::forwardRingingCall_data()
     QTest::newRow("softphone missing") << 2 << false << false << "203" << true << QStringList() << false;
     QTest::newRow("asked") << 0 << false << false << "" << true << QStringList{"cti redirect 9 0612"} << false;
     QTest::newRow("asked, cancelled") << 0 << false << false << "" << false << QStringList() << true;
+    QTest::newRow("asked, caller gave up meanwhile") << 0 << false << false << "gone" << true << QStringList() << false;
 }
 
 void TestCallControl::forwardRingingCall()
@@ -865,6 +866,11 @@ void TestCallControl::forwardRingingCall()
     r.port.dialogText = QStringLiteral("0612");
     if (refuses)
         r.port.refused << CallCommand::Redirect;
+    const bool gone = destination == QLatin1String("gone");
+    if (gone) {
+        destination.clear();
+        r.port.duringPrompt = [&r] { r.port.ringing.remove(9); };
+    }
     r.flow.transferIncomingCall(9, destination);
     QCOMPARE(r.port.sent, sent);
     QCOMPARE(r.port.hasRingingLine(9), stillRinging);

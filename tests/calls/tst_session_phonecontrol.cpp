@@ -150,6 +150,7 @@ private slots:
     void attendedTransfer();
     void softphoneForwardsFromTheBalloon();
     void attendedTransferFromALocalProgram();
+    void hangupAllCallsShutsTheEngineDown();
 };
 
 void TestSessionPhoneControl::answerHoldRetrieve_data()
@@ -335,6 +336,20 @@ void TestSessionPhoneControl::attendedTransferFromALocalProgram()
     QVERIFY(p.calls()->heldLines().isEmpty());
     QCOMPARE(p.calls()->activeLines().value(line)->getCallStatus(), 1);
     QCOMPARE(p.calls()->attendedTransferLine(), qint64(-1));
+}
+
+void TestSessionPhoneControl::hangupAllCallsShutsTheEngineDown()
+{
+    PhoneWindow p;
+    QVERIFY(p.start(2));
+    QVERIFY(p.answeredCall(QStringLiteral("00612345678")) != -1);
+    QPointer<MPEngine> engine(p.w->phoneBackends()->engine());
+    p.w->hangupAllCalls(false);
+    // Every line goes, the engine with its calls.
+    QVERIFY(p.calls()->activeLines().isEmpty());
+    QVERIFY(!p.w->phoneBackends()->engine());
+    QTRY_VERIFY(!engine);
+    QTRY_COMPARE_WITH_TIMEOUT(p.f.sim->activeCallCount(), 0, 10000);
 }
 
 DESKLINE_TEST_MAIN(TestSessionPhoneControl)
