@@ -25,6 +25,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPushButton>
+#include <QSignalSpy>
 
 using namespace sessiontest;
 
@@ -151,6 +152,7 @@ private slots:
     void softphoneForwardsFromTheBalloon();
     void attendedTransferFromALocalProgram();
     void hangupAllCallsShutsTheEngineDown();
+    void keypadDigitsReachTheCall();
 };
 
 void TestSessionPhoneControl::answerHoldRetrieve_data()
@@ -350,6 +352,19 @@ void TestSessionPhoneControl::hangupAllCallsShutsTheEngineDown()
     QVERIFY(!p.w->phoneBackends()->engine());
     QTRY_VERIFY(!engine);
     QTRY_COMPARE_WITH_TIMEOUT(p.f.sim->activeCallCount(), 0, 10000);
+}
+
+void TestSessionPhoneControl::keypadDigitsReachTheCall()
+{
+    PhoneWindow p;
+    QVERIFY(p.start(2));
+    QSignalSpy digits(p.f.sim.get(), &PbxSimulator::sipDigitReceived);
+    QVERIFY(p.answeredCall(QStringLiteral("00612345678")) != -1);
+    for (const char *key : {"bt4", "btPound"})
+        testsupport::clickButton(*p.w, QString::fromLatin1(key));
+    QTRY_COMPARE_WITH_TIMEOUT(digits.count(), 2, 10000);
+    QCOMPARE(digits.at(0).at(1).value<QChar>(), QChar('4'));
+    QCOMPARE(digits.at(1).at(1).value<QChar>(), QChar('#'));
 }
 
 DESKLINE_TEST_MAIN(TestSessionPhoneControl)
