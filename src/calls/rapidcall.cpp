@@ -22,7 +22,8 @@ void RapidCall::startRapidCall()
     }
     const QString number = CallControlRules::clipboardNumber(text);
     if (!CallControlRules::isPhoneNumber(number)) {
-        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Clipboard changed, no number in the copied text, ignored";
+        // What was copied may be anything (a password): it is not logged.
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Clipboard changed, unhandled command... text not logged";
         return;
     }
     if (env.isExtension && env.isExtension(number)) {
@@ -45,7 +46,7 @@ void RapidCall::startRapidCall()
             env.offerCall(tr("Clicca sul pulsante per chiamare\n%1 (chiamata esterna)").arg(number), number);
         return;
     }
-    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Clipboard changed, number" << masked << "not offered (copy-to-call off)";
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Clipboard changed, unhandled command... number:" << masked;
 }
 
 void RapidCall::phoneTxtEnterKeyClicked()
