@@ -26,6 +26,17 @@ QString TransferFlow::checkedTarget(const QString &raw, const char *where)
     return dial.number;
 }
 
+bool TransferFlow::acceptTyped(qint64 line, const QString &typed)
+{
+    if (CallRules::checkDialString(typed, false).refused) {
+        logLine(UNQL::LOG_WARNING) << "TransferFlow"
+                                   << "Typed transfer target refused:" << CtiLib::numAnonymizer(typed);
+        port.showError(line, QObject::tr("\"%1\" non è un numero valido.").arg(typed));
+        return false;
+    }
+    return true;
+}
+
 QString TransferFlow::shown(const QString &number) const
 {
     return port.isExtension(number) ? number : CtiLib::numAnonymizer(number);
@@ -331,7 +342,7 @@ void TransferFlow::askForUnTransferEstablishedCall(qint64 lineId)
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Line" << lineId << "ended while the dialog was open, skipping";
         return;
     }
-    if (ok && !number.trimmed().isEmpty())
+    if (ok && !number.trimmed().isEmpty() && acceptTyped(lineId, number.trimmed()))
         unattendedTransferCall(number.trimmed(), lineId);
     else
         cancelCallTranfer(lineId, true);
@@ -350,7 +361,7 @@ void TransferFlow::askForTransferEstablishedCall(qint64 lineId)
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Line" << lineId << "ended while the dialog was open, skipping";
         return;
     }
-    if (ok && !number.trimmed().isEmpty())
+    if (ok && !number.trimmed().isEmpty() && acceptTyped(lineId, number.trimmed()))
         attendedTransferCall(number.trimmed(), lineId);
     else
         cancelCallTranfer(lineId, true);
@@ -370,6 +381,8 @@ void TransferFlow::transferIncomingCall(qint64 lineId, const QString &dstCalleeR
                                        << "stopped ringing while the dialog was open, skipping";
             return;
         }
+        if (!acceptTyped(lineId, raw.trimmed()))
+            return;
     }
     const QString dstCallee = checkedTarget(raw.trimmed(), Q_FUNC_INFO);
     if (dstCallee.isEmpty())

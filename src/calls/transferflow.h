@@ -44,6 +44,8 @@ public:
 
 private:
     QString shown(const QString &number) const;
+    // A number typed in one of the dialogs: a refused one is said so.
+    bool acceptTyped(qint64 line, const QString &typed);
     bool send(CallCommand::Kind kind, CallControlRules::Route route, qint64 line, const QString &number = QString(),
               qint64 other = -1);
     // The line's widget is there (warns otherwise, and forgets the current

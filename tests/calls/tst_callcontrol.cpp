@@ -797,6 +797,7 @@ void TestCallControl::numberDialogs_data()
     QTest::newRow("cancelled") << false << false << "203" << false << QStringList();
     QTest::newRow("empty") << true << true << "" << false << QStringList();
     QTest::newRow("line gone meanwhile") << false << true << "203" << true << QStringList();
+    QTest::newRow("not a number") << false << true << "203;x" << false << QStringList();
 }
 
 void TestCallControl::numberDialogs()
@@ -822,6 +823,8 @@ void TestCallControl::numberDialogs()
         QCOMPARE(r.port.state, TransferState());
         QCOMPARE(r.port.lineStatus(4), 1);
     }
+    // A refused number is said so; nothing else is.
+    QCOMPARE(r.port.errors.size(), text.contains(QLatin1Char(';')) ? 1 : 0);
     // The dialogs exist only with a phone back-end.
     Rig cti(0, false, false);
     cti.talking(4);

@@ -222,6 +222,8 @@ void TestSessionCallControl::ringingCallForwarded()
         QTest::qWait(200);
         QVERIFY(commandsNamed(commands, QStringLiteral("redirectCall")).isEmpty());
         QCOMPARE(calls->ringingLines().size(), 1);
+        // A refused number is said so; a cancelled dialog says nothing.
+        QCOMPARE(prompts.texts().count(QStringLiteral("\"%1\" non è un numero valido.").arg(typed)), confirmed ? 1 : 0);
         return;
     }
     QTRY_COMPARE(commandsNamed(commands, QStringLiteral("redirectCall")).size(), 1);
