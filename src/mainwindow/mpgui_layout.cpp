@@ -18,6 +18,7 @@
 #include "mpguiassets.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
+#include "phone/mpengine.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
 
@@ -394,6 +395,10 @@ void MPGui::createSubsystems()
     };
     controlHooks.dialogTitle = [] { return MSETTINGS::getLongApplicationName(); };
     control->setHooks(controlHooks);
+    // The headset's hang-up key ends the line it names.
+    connect(phones, &PhoneBackends::phoneEngineReady, this, [this](MPEngine *engine) {
+        connect(engine, &MPEngine::sigPlantronicsHangupRequest, this, &MPGui::hangupCall);
+    });
 
     rapid = new RapidCall(edtCallerNumber, this);
     RapidCall::Hooks rapidHooks;

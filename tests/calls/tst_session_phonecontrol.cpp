@@ -153,6 +153,7 @@ private slots:
     void attendedTransferFromALocalProgram();
     void hangupAllCallsShutsTheEngineDown();
     void keypadDigitsReachTheCall();
+    void headsetHangsUp();
 };
 
 void TestSessionPhoneControl::answerHoldRetrieve_data()
@@ -365,6 +366,17 @@ void TestSessionPhoneControl::keypadDigitsReachTheCall()
     QTRY_COMPARE_WITH_TIMEOUT(digits.count(), 2, 10000);
     QCOMPARE(digits.at(0).at(1).value<QChar>(), QChar('4'));
     QCOMPARE(digits.at(1).at(1).value<QChar>(), QChar('#'));
+}
+
+void TestSessionPhoneControl::headsetHangsUp()
+{
+    PhoneWindow p;
+    QVERIFY(p.start(2));
+    const qint64 line = p.answeredCall(QStringLiteral("00612345678"));
+    QVERIFY(line != -1);
+    emit p.w->phoneBackends()->engine()->sigPlantronicsHangupRequest(line);
+    QTRY_VERIFY_WITH_TIMEOUT(p.calls()->activeLines().isEmpty(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.f.sim->activeCallCount(), 0, 10000);
 }
 
 DESKLINE_TEST_MAIN(TestSessionPhoneControl)
