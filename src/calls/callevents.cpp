@@ -161,7 +161,8 @@ void CallEvents::onSipCallCanceled(int lineId)
     if (!softphoneReady(Q_FUNC_INFO))
         return;
     lines->pendingIncoming().takeLine(lineId);
-    lines->closeWdgIncomingLine(lineId);
+    // The record goes with the line: the engine numbers a later call the same.
+    lines->finalizeCall(lineId);
     emulateMissedCallNotice();
 }
 

@@ -1,5 +1,8 @@
 #include "calllines.h"
 
+#include "callactions.h"
+#include "transferflow.h"
+
 #include "widgets/balloonboard.h"
 #include "ctilib.h"
 #include "widgets/customlineedit.h"
@@ -332,6 +335,7 @@ CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const Q
         if (ui.vLineLayout)
             ui.vLineLayout->addWidget(w);
         updateLinesButtonStatus();
+        emit ringingLineOpened(w);
     }
     w->setCallType(flags);
     if (!localChannel.isEmpty())
@@ -406,6 +410,7 @@ CallLines::BalloonWidget *CallLines::openBalloon(const QString &message, const B
     connect(b, &BalloonWidget::sigAnswerAudioCallSelected, this, &CallLines::answerIncomingCall);
     connect(b, &BalloonWidget::sigRefuseCallSelected, this, &CallLines::refuseIncomingCall);
     connect(b, &BalloonWidget::sigIgnoreCallSelected, this, &CallLines::ignoreIncomingCall);
+    emit balloonOpened(b);
     return b;
 }
 
@@ -557,6 +562,7 @@ void CallLines::setupActiveLine(ActiveLine *line, int index)
     connect(line, &ActiveLine::sigStatusChanged, this, &CallLines::onLineStatusChanged);
     connect(line, &ActiveLine::sigHangupCall, this, &CallLines::hangupCall);
     connect(line, &ActiveLine::sigRecordCall, this, &CallLines::askForRecordCall);
+    emit activeLineOpened(line);
     connect(line, &ActiveLine::sigErrorDisplayTimerTimeout, this, &CallLines::onErrorCallTimerElapsed);
 }
 
@@ -1365,8 +1371,9 @@ void CallLines::startCallOrTransfer(const QString &raw)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting call/transfer to"
                             << (isExtenNum(dial.number) ? dial.number : masked(dial.number));
-    // Transfers waiting for their target are handled with the transfer
-    // actions; a new call otherwise.
+    // A transfer waiting for its target takes the number; a new call otherwise.
+    if (transfers_ && transfers_->takeTypedTarget(dial.number))
+        return;
     startAudioCall(dial.number);
 }
 
@@ -1391,6 +1398,8 @@ void CallLines::startAudioCall(const QString &raw)
         CtiLib *c = cti();
         if (c && c->isConnected())
             click2Call(number, CTILIB::PrefixInternal);
+    } else if (!control || !control->dialOnPhone(number)) {
+        return;
     }
     if (ui.edtCallerNumber)
         ui.edtCallerNumber->setFocus(Qt::TabFocusReason);
@@ -1407,62 +1416,62 @@ void CallLines::getActiveCallInfo(MctiCallDetails &details) const
 
 void CallLines::triggerRecActiveCall()
 {
-    if (m_currentCallLine != -1)
-        askForRecordCall(m_currentCallLine);
+    if (control)
+        control->triggerRecActiveCall();
 }
 
 void CallLines::askForRecordCall(qlonglong lineId)
 {
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Asking for recording call on line" << lineId;
-    // Recording is a command of the phone back-ends; the CTI path has none.
+    if (control)
+        control->askForRecordCall(lineId);
 }
 
 void CallLines::hangupActiveCall()
 {
-    if (m_currentCallLine != -1)
-        hangupCall(m_currentCallLine);
+    if (control)
+        control->hangupActiveCall();
 }
 
 void CallLines::hangupCall(qlonglong lineId)
 {
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Hangup call on line" << lineId;
-    if (!isCtiOwned()) {
-        if (ui.edtCallerNumber)
-            ui.edtCallerNumber->clear();
-        finalizeCall(lineId);
-        return;
-    }
-    CtiLib *c = cti();
-    if (!c || !c->isConnected())
-        return;
-    if (const ActiveLine *a = activeLinesMap.value(lineId))
-        c->hangupCall(a->getCallId(), QString());
-    closeWdgActiveLine(lineId, true);
+    if (control)
+        control->hangupCall(lineId);
 }
 
 void CallLines::answerIncomingCall(qlonglong lineId, const QString &)
 {
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Answer incoming call on line:" << lineId;
-    // The CTI path cannot answer: the call is taken on the phone itself.
-    hideBaloon(lineId);
+    if (control)
+        control->answerIncomingCall(lineId);
 }
 
 void CallLines::refuseIncomingCall(qlonglong lineId, const QString &)
 {
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Refuse incoming call on line" << lineId;
-    if (isCtiOwned()) {
-        CtiLib *c = cti();
-        const RingingLine *r = incomingLinesMap.value(lineId);
-        if (c && c->isConnected() && r)
-            c->refuseCall(r->getCallId(), QString());
-    }
-    hideBaloon(lineId);
+    if (control)
+        control->refuseIncomingCall(lineId);
 }
 
 void CallLines::ignoreIncomingCall(qlonglong lineId, const QString &)
 {
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ignore incoming call on line" << lineId;
-    closeWdgIncomingLine(lineId);
+    if (control)
+        control->ignoreIncomingCall(lineId);
+}
+
+TransferState CallLines::transferState() const
+{
+    TransferState s;
+    s.blindLine = m_utransferline;
+    s.heldLine = m_atransferline;
+    s.consultLine = m_lineToTransferTo;
+    s.consultNumber = m_numToTransferTo;
+    return s;
+}
+
+void CallLines::setTransferState(const TransferState &s)
+{
+    m_utransferline = s.blindLine;
+    m_atransferline = s.heldLine;
+    m_lineToTransferTo = s.consultLine;
+    m_numToTransferTo = s.consultNumber;
 }
 
 // ---------------------------------------------------------------- automatic actions

@@ -6,6 +6,7 @@
 
 #include "automaticactions.h"
 #include "widgets/balloon.h"
+#include "callport.h"
 #include "callrules.h"
 #include "ctilibtypes.h"
 #include "settings/mctiaction.h"
@@ -25,12 +26,14 @@
 #include <functional>
 
 class BalloonBoard;
+class CallActions;
 class CtiLib;
 class CustomLineEdit;
 class MSettingsStore;
 class QPushButton;
 class QStackedWidget;
 class QWidget;
+class TransferFlow;
 class wdgActiveLine;
 class wdgBalloonMessage;
 class wdgIncomingCallLine;
@@ -126,6 +129,16 @@ public:
     }
     qint64 attendedTransferLine() const { return m_atransferline; }
     qint64 consultationLine() const { return m_lineToTransferTo; }
+    // The whole transfer state, as the transfer actions read and set it.
+    TransferState transferState() const;
+    void setTransferState(const TransferState &state);
+    // The call actions and transfers the line buttons, the number field and
+    // the current-call actions go to (not owned; none: nothing is sent).
+    void setControl(CallActions *actions, TransferFlow *transfers)
+    {
+        control = actions;
+        transfers_ = transfers;
+    }
 
     // --- line ids and the line stack
     qint64 getLineIdFromChannel(const QString &channel) const;
@@ -233,6 +246,11 @@ signals:
     // A line widget is closing.
     void closingIncomingLineWidget(qlonglong lineId);
     void closingActiveLineWidget(qlonglong lineId);
+    // A line widget or a call balloon was made, for the call actions to
+    // connect its buttons.
+    void activeLineOpened(wdgActiveLine *line);
+    void ringingLineOpened(wdgIncomingCallLine *line);
+    void balloonOpened(wdgBalloonMessage *balloon);
 
 private:
     struct Party {
@@ -305,4 +323,6 @@ private:
     // Lines for which call handling paused the queues.
     QList<qint64> queuePausedLines;
     QTimer clipboardInactivityTimer;
+    CallActions *control = nullptr;
+    TransferFlow *transfers_ = nullptr;
 };

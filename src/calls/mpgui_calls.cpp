@@ -2,14 +2,24 @@
 // field and keypad, the line buttons and the call shortcuts.
 #include "mainwindow/mpgui.h"
 
+#include "callcontrol.h"
+#include "callcontrolrules.h"
 #include "callevents.h"
 #include "calllines.h"
+#include "rapidcall.h"
 #include "mainwindow/customshortcut.h"
 #include "app/globallogger.h"
 #include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
+#include "settings/msettingsstore.h"
+#include "phone/mpengine.h"
 #include "phone/phonebackends.h"
+#include "widgets/wdgactiveline.h"
 #include "framework/promptservice.h"
 
+#include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPushButton>
 
 void MPGui::onCtisIncomingCall(const IncomingCallEvent &event)
@@ -85,22 +95,25 @@ void MPGui::onLineStatusChanged()
 
 void MPGui::onNumPadClicked()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->onNumPadClicked(sender());
 }
 
 void MPGui::phoneTxtEnterKeyClicked()
 {
-    startCallOrTransfer(edtCallerNumber->text());
+    if (rapid)
+        rapid->phoneTxtEnterKeyClicked();
 }
 
 void MPGui::clearClicked()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    // Clearing the number field is the field's own business.
 }
 
-void MPGui::digitClicked(QString, QString)
+void MPGui::digitClicked(QString digit, QString)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->actions().digitClicked(digit);
 }
 
 void MPGui::onShortcutRequested(QString key)
@@ -111,29 +124,190 @@ void MPGui::onShortcutRequested(QString key)
         emit shortcut->activated();
 }
 
-void MPGui::attendedTransferCall(QString)
+// ---------------------------------------------------------------- call actions
+
+void MPGui::hangupCall(qlonglong lineId)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->actions().hangupCall(lineId);
 }
 
-void MPGui::unattendedTransferCall(QString)
+void MPGui::answerIncomingCall(qlonglong lineId, QString)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->actions().answerIncomingCall(lineId);
+}
+
+void MPGui::refuseIncomingCall(qlonglong lineId, QString)
+{
+    if (control)
+        control->actions().refuseIncomingCall(lineId);
+}
+
+void MPGui::ignoreIncomingCall(qlonglong lineId, QString)
+{
+    if (control)
+        control->actions().ignoreIncomingCall(lineId);
+}
+
+void MPGui::askForParkCall(qlonglong lineId)
+{
+    if (control)
+        control->actions().askForParkCall(lineId);
+}
+
+void MPGui::askForHoldCall(qlonglong lineId)
+{
+    if (control)
+        control->actions().askForHoldCall(lineId);
+}
+
+void MPGui::askForRecordCall(qlonglong lineId)
+{
+    if (control)
+        control->actions().askForRecordCall(lineId);
+}
+
+// ---------------------------------------------------------------- transfers
+
+void MPGui::attendedTransferCall(const QString &toNum, qlonglong lineId)
+{
+    if (control)
+        control->transfers().attendedTransferCall(toNum, lineId);
+}
+
+void MPGui::unattendedTransferCall(const QString &toNum, qlonglong lineId)
+{
+    if (control)
+        control->transfers().unattendedTransferCall(toNum, lineId);
+}
+
+void MPGui::requestUnTransferEstablishedCall(qlonglong lineId)
+{
+    if (control)
+        control->transfers().requestUnTransferEstablishedCall(lineId);
+}
+
+void MPGui::requestTransferEstablishedCall(qlonglong lineId)
+{
+    if (control)
+        control->transfers().requestTransferEstablishedCall(lineId);
+}
+
+void MPGui::askForUnTransferEstablishedCall(qlonglong lineId)
+{
+    if (control)
+        control->transfers().askForUnTransferEstablishedCall(lineId);
+}
+
+void MPGui::askForTransferEstablishedCall(qlonglong lineId)
+{
+    if (control)
+        control->transfers().askForTransferEstablishedCall(lineId);
+}
+
+void MPGui::triggerATransfer()
+{
+    if (control)
+        control->transfers().triggerATransfer();
+}
+
+void MPGui::cancelCallTranfer(qlonglong lineId, bool retrieve)
+{
+    if (control)
+        control->transfers().cancelCallTranfer(lineId, retrieve);
+}
+
+void MPGui::transferIncomingCall(qlonglong lineId, QString, QString dstCallee)
+{
+    if (control)
+        control->transfers().transferIncomingCall(lineId, dstCallee);
+}
+
+void MPGui::handleFastTransfer()
+{
+    // The line widget that asked names the line.
+    const auto *line = qobject_cast<const wdgActiveLine *>(sender());
+    if (control && line)
+        control->transfers().handleFastTransfer(line->getLineId());
 }
 
 void MPGui::onActiveLineClosing(qlonglong)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    // The number dialogs are modal and look their line up again when they
+    // close; the line's transfer state is reset by the line's close.
+}
+
+// ---------------------------------------------------------------- rapid call, copy-to-call, drops
+
+bool MPGui::isPhoneNumber(const QString &text)
+{
+    return CallControlRules::isPhoneNumber(text);
+}
+
+bool MPGui::globalCopy()
+{
+    // No way to ask the application in front for a copy here.
+    return false;
+}
+
+void MPGui::enableSystemShortcuts(bool enable)
+{
+    if (enable)
+        connect(settingsDialog, &MSettingsDialog::sigRapidCallRequested, this, &MPGui::globalCopyForRapidCall,
+                Qt::UniqueConnection);
+    else
+        disconnect(settingsDialog, &MSettingsDialog::sigRapidCallRequested, this, &MPGui::globalCopyForRapidCall);
+    onClipboardInactivity();
+}
+
+void MPGui::globalCopyForRapidCall()
+{
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "RapidCall requested";
+    if (!rapid || !clipboard)
+        return;
+    rapid->setRapidCallPending(true);
+    connect(clipboard, SIGNAL(dataChanged()), this, SLOT(onClipboardChanged()), Qt::UniqueConnection);
+    if (!globalCopy()) {
+        onClipboardInactivity();
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "RapidCall request failed";
+    }
 }
 
 void MPGui::onClipboardInactivity()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    // Ends the hot-key watch; the copy-to-call hook, when on, stays.
+    if (clipboard && !(settingsStore && settingsStore->isCopyToCallEnabled()))
+        disconnect(clipboard, SIGNAL(dataChanged()), this, SLOT(onClipboardChanged()));
+    if (rapid)
+        rapid->setRapidCallPending(false);
 }
 
 void MPGui::startRapidCall()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (rapid)
+        rapid->startRapidCall();
+}
+
+void MPGui::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Numbers are dropped on the window as text.
+    if (event->mimeData() && event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+void MPGui::dropEvent(QDropEvent *event)
+{
+    if (rapid && event->mimeData() && event->mimeData()->hasText())
+        rapid->dropText(event->mimeData()->text());
+}
+
+void MPGui::onDropCallToCallList(QDropEvent *)
+{
+}
+
+void MPGui::onDropCallToContactTable(QDropEvent *)
+{
 }
 
 void MPGui::updateLinesButtonStatus()
@@ -150,37 +324,44 @@ void MPGui::hangupActiveCall()
 
 void MPGui::holdActiveCall()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->actions().holdActiveCall();
 }
 
 void MPGui::retrieveHoldCall()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->actions().retrieveHoldCall();
 }
 
 void MPGui::requestCancelTransfer()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->actions().requestCancelTransfer();
 }
 
 void MPGui::onUTransferShortcut()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->transfers().onUTransferShortcut();
 }
 
 void MPGui::onUTransferDlgShortcut()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->transfers().onUTransferDlgShortcut();
 }
 
 void MPGui::onATransferShortcut()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->transfers().onATransferShortcut();
 }
 
 void MPGui::onATransferDlgShortcut()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (control)
+        control->transfers().onATransferDlgShortcut();
 }
 
 void MPGui::startCall(QString number, CTILIB::NumberOutgoingPrefix type)
@@ -242,7 +423,25 @@ void MPGui::removeAllLines()
 
 void MPGui::hangupAllCalls(bool)
 {
-    // The softphone engine hangs up its own calls when it is shut down; in
-    // the other modes nothing is sent to the phone or the PBX.
+    // With a softphone engine its calls are hung up and the engine is shut
+    // down; without one the desk-phone driver goes. Nothing is sent to the
+    // desk phone or the PBX.
+    if (MPEngine *engine = phones ? phones->engine() : nullptr) {
+        disconnect(engine, nullptr, this, nullptr);
+        if (calls) {
+            for (qint64 line : calls->ringingLines().keys())
+                engine->hangupAudioCall(int(line));
+            for (qint64 line : calls->activeLines().keys())
+                engine->hangupAudioCall(int(line));
+        }
+        if (engine->isShutdownInProgress())
+            logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO
+                                        << "MPEngine shutdown is in progress, skipping double MPEngine deinitialization "
+                                           "to avoid crash...";
+        else
+            phones->releasePhoneEngine();
+    } else if (phones) {
+        phones->resetPhoneApi();
+    }
     removeAllLines();
 }

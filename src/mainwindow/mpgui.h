@@ -42,7 +42,9 @@ class QStandardItemModel;
 class QTranslator;
 struct WriterConfig;
 
+class CallControl;
 class CallLines;
+class RapidCall;
 class CallEvents;
 class CallDirectory;
 class ChatExtensionDirectory;
@@ -129,6 +131,8 @@ public:
     UpdateScheduler *updateScheduler() const { return updates; }
     PhoneBackends *phoneBackends() const { return phones; }
     CallLines *callLines() const { return calls; }
+    CallControl *callControl() const { return control; }
+    RapidCall *rapidCall() const { return rapid; }
     CallEvents *callEvents() const { return events; }
     DirectoryPanel *directoryPanel() const { return directory; }
     // The contact details of a number (extension map first, then the phone
@@ -161,6 +165,8 @@ public:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 public:
 
@@ -313,8 +319,30 @@ public slots:
     void clearClicked();
     void digitClicked(QString digit, QString keyName);
     void onShortcutRequested(QString key);
-    void attendedTransferCall(QString number);
-    void unattendedTransferCall(QString number);
+    // Call actions on a line (hang up, answer, refuse, ignore, park, hold, record).
+    void hangupCall(qlonglong lineId);
+    void answerIncomingCall(qlonglong lineId, QString remoteNum);
+    void refuseIncomingCall(qlonglong lineId, QString remoteNum);
+    void ignoreIncomingCall(qlonglong lineId, QString remoteNum);
+    void askForParkCall(qlonglong lineId);
+    void askForHoldCall(qlonglong lineId);
+    void askForRecordCall(qlonglong lineId);
+    // Transfers.
+    void attendedTransferCall(const QString &toNum, qlonglong lineId = -1);
+    void unattendedTransferCall(const QString &toNum, qlonglong lineId = -1);
+    void requestUnTransferEstablishedCall(qlonglong lineId);
+    void requestTransferEstablishedCall(qlonglong lineId);
+    void askForUnTransferEstablishedCall(qlonglong lineId);
+    void askForTransferEstablishedCall(qlonglong lineId);
+    void triggerATransfer();
+    void cancelCallTranfer(qlonglong lineId, bool retrieve);
+    void transferIncomingCall(qlonglong lineId, QString remoteNum, QString dstCallee = QString());
+    void handleFastTransfer();
+    // Rapid call by the system-wide hot key (inert on this platform).
+    void enableSystemShortcuts(bool enable);
+    void globalCopyForRapidCall();
+    void onDropCallToCallList(QDropEvent *event);
+    void onDropCallToContactTable(QDropEvent *event);
     void onActiveLineClosing(qlonglong lineId);
     void onClipboardInactivity();
     void startRapidCall();
@@ -423,6 +451,11 @@ public slots:
 public:
     // True for a PBX firmware this client works with (4.0.7 or newer).
     static bool checkVeloraFwVers(const QString &firmware);
+    // True when the whole text is an optional "+" and digits.
+    static bool isPhoneNumber(const QString &text);
+    // Asks the application in front to copy its selection; not possible on
+    // this platform (false).
+    bool globalCopy();
     // Every line closed and the call state emptied; with a softphone engine
     // its calls are hung up first, without one the desk-phone driver goes.
     void hangupAllCalls(bool);
@@ -476,6 +509,8 @@ private:
     UpdateScheduler *updates = nullptr;
     PhoneBackends *phones = nullptr;
     CallLines *calls = nullptr;
+    CallControl *control = nullptr;
+    RapidCall *rapid = nullptr;
     CallEvents *events = nullptr;
     DirectoryPanel *directory = nullptr;
     // The PBX's service dial codes by type, as the messaging panel merged them.

@@ -5,7 +5,10 @@
 
 #include "widgets/balloonboard.h"
 
+#include "calls/callcontrol.h"
 #include "calls/calllines.h"
+#include "calls/rapidcall.h"
+#include "widgets/wdgonholdline.h"
 #include "ctilib.h"
 #include "directory/directorycalllookup.h"
 #include "directory/directorypanel.h"
@@ -15,9 +18,12 @@
 #include "mpguiassets.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
+#include "phone/mpengine.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
 
+#include <QClipboard>
+#include <QCompleter>
 #include <QGuiApplication>
 #include <QMovie>
 #include <QScreen>
@@ -368,6 +374,57 @@ void MPGui::createSubsystems()
     phones->setHub(this);
     phones->setAppMode(appMode);
     connect(this, &MPGui::sigSessionStarted, phones, &PhoneBackends::onSessionStarted);
+
+    // Call actions, transfers, rapid call and copy-to-call.
+    CallControl::Widgets controlWidgets;
+    controlWidgets.edtCallerNumber = edtCallerNumber;
+    controlWidgets.window = this;
+    control = new CallControl(calls, controlWidgets, this);
+    CallControl::Hooks controlHooks;
+    controlHooks.mode = [this] { return appMode; };
+    controlHooks.cti = [this] { return ctiLib; };
+    controlHooks.engine = [this] { return phones->engine(); };
+    controlHooks.deskPhone = [this] { return phones->deskPhone(); };
+    controlHooks.isExtension = [this](const QString &n) { return callLookup && callLookup->isExtension(n); };
+    controlHooks.blfState = [this](const QString &n) {
+        const auto it = directory->extensions().constFind(n);
+        return it == directory->extensions().cend() ? -1 : it->blfState;
+    };
+    controlHooks.selectedAccount = [this] { return settingsStore->getSelectedAccount(); };
+    controlHooks.showAsHeld = [this](qint64 line) { onLineOnHoldChanged(line, false); };
+    controlHooks.heldLines = [this] { return calls->heldOrder(); };
+    controlHooks.heldWidget = [this](qint64 line) -> QWidget * { return calls->heldLines().value(line); };
+    controlHooks.anotherCallAlert = [this](bool askUser, bool skipTransferring) {
+        return anotherCallAlert(askUser, skipTransferring);
+    };
+    controlHooks.dialogTitle = [] { return MSETTINGS::getLongApplicationName(); };
+    control->setHooks(controlHooks);
+    // The headset's hang-up key ends the line it names.
+    connect(phones, &PhoneBackends::phoneEngineReady, this, [this](MPEngine *engine) {
+        connect(engine, &MPEngine::sigPlantronicsHangupRequest, this, &MPGui::hangupCall);
+    });
+
+    rapid = new RapidCall(edtCallerNumber, this);
+    RapidCall::Hooks rapidHooks;
+    rapidHooks.clipboardText = [this] { return clipboard ? clipboard->text(QClipboard::Clipboard) : QString(); };
+    rapidHooks.isExtension = [this](const QString &n) { return callLookup && callLookup->isExtension(n); };
+    rapidHooks.copyToCallEnabled = [this] { return settingsStore->isCopyToCallEnabled(); };
+    rapidHooks.systemShortcutsEnabled = [this] { return settingsStore->isSystemShortcutsEnabled(); };
+    rapidHooks.offerCall = [this](const QString &message, const QString &number) {
+        openBalloon(message, Balloon::OutgoingCallBaloonInfo(Balloon::CopyToCallBalloon, number, QString()));
+    };
+    rapidHooks.startExternalCall = [this](const QString &n) { startExternalCall(n); };
+    rapidHooks.startCallOrTransfer = [this](const QString &n) { startCallOrTransfer(n); };
+    rapidHooks.startAudioCall = [this](const QString &n) { startAudioCall(n); };
+    rapidHooks.dialBlocked = [this] {
+        return appMode == MSETTINGS::AppModeSoftphone && phones->engine() && !phones->isSipRegistered();
+    };
+    rapidHooks.outsidePrefix = [this] { return servicesCodes.value(CTILIB::SdcOutsideLinePrefix); };
+    rapid->setHooks(rapidHooks);
+    // Numbers dropped on the window as text are dialled.
+    setAcceptDrops(true);
+    completer->setModel(rapid->recentNumbers());
+    edtCallerNumber->setCompleter(completer);
 
     // The session reaches each of them in this order.
     connect(this, &MPGui::sigSessionStarted, queues, &QueuesController::onSessionStarted);

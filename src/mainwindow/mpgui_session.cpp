@@ -5,8 +5,10 @@
 
 #include "messaging/chatextensiondirectory.h"
 
+#include "calls/callcontrol.h"
 #include "calls/callevents.h"
 #include "calls/calllines.h"
+#include "calls/rapidcall.h"
 #include "apiserver/clientapiserver.h"
 #include "app/crashhandler.h"
 #include "ctilib.h"
@@ -313,10 +315,13 @@ void MPGui::initClientApiServer()
             Qt::QueuedConnection);
     connect(apiServer, &ClientApiServer::sigGetCurrentCallInfo, this, &MPGui::getActiveCallInfo,
             Qt::DirectConnection);
-    connect(apiServer, &ClientApiServer::sigBlindTransferCallRequested, this, &MPGui::unattendedTransferCall,
-            Qt::QueuedConnection);
-    connect(apiServer, &ClientApiServer::sigAttendedTransferCallRequested, this, &MPGui::attendedTransferCall,
-            Qt::QueuedConnection);
+    // Transfers of the current call (line -1).
+    connect(
+        apiServer, &ClientApiServer::sigBlindTransferCallRequested, this,
+        [this](const QString &target) { unattendedTransferCall(target); }, Qt::QueuedConnection);
+    connect(
+        apiServer, &ClientApiServer::sigAttendedTransferCallRequested, this,
+        [this](const QString &target) { attendedTransferCall(target); }, Qt::QueuedConnection);
     connect(
         apiServer, &ClientApiServer::sigQueuesPauseRequested, this, [this](bool pause) { pauseAllQueues(pause); },
         Qt::QueuedConnection);
@@ -603,6 +608,10 @@ MPGui::~MPGui()
     // dialogs, models and stores are released.
     delete updates;
     updates = nullptr;
+    delete rapid;
+    rapid = nullptr;
+    delete control;
+    control = nullptr;
     delete events;
     events = nullptr;
     delete calls;

@@ -85,35 +85,19 @@ wdgBalloonMessage *MPGui::openBalloon(const QString &message, const Balloon::Bal
     if (!balloon)
         return nullptr;
 
-    // The call answers reach the call pipeline's slots where the window has
-    // them; a balloon signal without its slot stays unconnected.
-    struct Link {
-        const char *signal;
-        const char *slot;
-        bool wanted;
-    };
-    const Link links[] = {
-        {SIGNAL(sigAnswerAudioCallSelected(qlonglong, QString)), SLOT(answerIncomingCall(qlonglong, QString)), true},
-        {SIGNAL(sigRefuseCallSelected(qlonglong, QString)), SLOT(refuseIncomingCall(qlonglong, QString)), true},
-        {SIGNAL(sigIgnoreCallSelected(qlonglong, QString)), SLOT(ignoreIncomingCall(qlonglong, QString)), true},
-        {SIGNAL(sigTransferIncomingCall(qlonglong, QString)), SLOT(transferIncomingCall(qlonglong, QString)), true},
-        {SIGNAL(sigStartAudioCallSelected(QString)), SLOT(startInternalCall(QString)),
-         info.type == Balloon::ExtenAvailableBalloon},
-        {SIGNAL(sigStartAudioCallSelected(QString)), SLOT(startExternalCall(QString)),
-         info.type == Balloon::CopyToCallBalloon},
-        {SIGNAL(sigStartUpgrade(QString)), SLOT(startUpgrade(QString)), info.type == Balloon::UpdateBalloon},
-    };
-    for (const Link &link : links) {
-        if (!link.wanted)
-            continue;
-        const QByteArray slot = QMetaObject::normalizedSignature(link.slot + 1);
-        if (metaObject()->indexOfSlot(slot.constData()) < 0) {
-            logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "balloon action not handled here:" << slot;
-            continue;
-        }
-        connect(balloon, link.signal, this, link.slot);
-    }
-    connect(balloon, SIGNAL(sigBaloonMsgClosing(Balloon::KeyPair)), this, SLOT(onBaloonMsgClosing(Balloon::KeyPair)));
+    // Every balloon's call answers reach the call actions.
+    connect(balloon, &wdgBalloonMessage::sigAnswerAudioCallSelected, this, &MPGui::answerIncomingCall);
+    connect(balloon, &wdgBalloonMessage::sigRefuseCallSelected, this, &MPGui::refuseIncomingCall);
+    connect(balloon, &wdgBalloonMessage::sigIgnoreCallSelected, this, &MPGui::ignoreIncomingCall);
+    connect(balloon, &wdgBalloonMessage::sigTransferIncomingCall, this,
+            [this](qlonglong lineId, const QString &number) { transferIncomingCall(lineId, number); });
+    if (info.type == Balloon::ExtenAvailableBalloon)
+        connect(balloon, &wdgBalloonMessage::sigStartAudioCallSelected, this, &MPGui::startInternalCall);
+    else if (info.type == Balloon::CopyToCallBalloon)
+        connect(balloon, &wdgBalloonMessage::sigStartAudioCallSelected, this, &MPGui::startExternalCall);
+    else if (info.type == Balloon::UpdateBalloon)
+        connect(balloon, &wdgBalloonMessage::sigStartUpgrade, this, &MPGui::startUpgrade);
+    connect(balloon, &wdgBalloonMessage::sigBaloonMsgClosing, this, &MPGui::onBaloonMsgClosing);
     return balloon;
 }
 

@@ -1,0 +1,458 @@
+#include "callcontrol.h"
+
+#include "app/globallogger.h"
+#include "calllines.h"
+#include "ctilib.h"
+#include "framework/promptservice.h"
+#include "phone/mpengine.h"
+#include "phone/phoneapi.h"
+#include "widgets/customlineedit.h"
+#include "widgets/wdgactiveline.h"
+#include "widgets/wdgballoonmessage.h"
+#include "widgets/wdgincomingcallline.h"
+
+#include <QAbstractButton>
+#include <QDebug>
+#include <QToolTip>
+
+using CallControlRules::Route;
+
+CallControl::CallControl(CallLines *callLines, const Widgets &widgets, QObject *parent)
+    : QObject(parent), lines(callLines), ui(widgets), callActions(*this), transferFlow(*this, callActions)
+{
+    setObjectName(QStringLiteral("callControl"));
+    callActions.setTransfers(&transferFlow);
+    if (!lines)
+        return;
+    lines->setControl(&callActions, &transferFlow);
+    connect(lines, &CallLines::activeLineOpened, this, &CallControl::onActiveLineOpened);
+    connect(lines, &CallLines::ringingLineOpened, this, &CallControl::onRingingLineOpened);
+    connect(lines, &CallLines::balloonOpened, this, &CallControl::onBalloonOpened);
+    for (wdgActiveLine *w : lines->activeLines())
+        onActiveLineOpened(w);
+    for (wdgIncomingCallLine *w : lines->ringingLines())
+        onRingingLineOpened(w);
+}
+
+CallControl::~CallControl()
+{
+    if (lines)
+        lines->setControl(nullptr, nullptr);
+}
+
+// ---------------------------------------------------------------- the widgets' buttons
+
+void CallControl::onActiveLineOpened(wdgActiveLine *w)
+{
+    // Transfers and park run after the click has been handled: they may
+    // replace the widget that sent them.
+    connect(w, &wdgActiveLine::sigHoldCall, this, [this](qlonglong id) { callActions.askForHoldCall(id); });
+    connect(
+        w, &wdgActiveLine::sigAskForParkCall, this, [this](qlonglong id) { callActions.askForParkCall(id); },
+        Qt::QueuedConnection);
+    connect(
+        w, &wdgActiveLine::sigAskForTransferEstablishedCall, this,
+        [this](qlonglong id) { transferFlow.requestTransferEstablishedCall(id); }, Qt::QueuedConnection);
+    connect(
+        w, &wdgActiveLine::sigAskForUnattendedTransfer, this,
+        [this](qlonglong id) { transferFlow.requestUnTransferEstablishedCall(id); }, Qt::QueuedConnection);
+    connect(
+        w, &wdgActiveLine::sigCompleteCallTransfer, this, [this] { transferFlow.triggerATransfer(); },
+        Qt::QueuedConnection);
+    connect(w, &wdgActiveLine::sigCancelTransferRequested, this,
+            [this](qlonglong id, bool hold) { transferFlow.cancelCallTranfer(id, hold); });
+    QPointer<wdgActiveLine> sender(w);
+    connect(w, &wdgActiveLine::sigDualRingTriggered, this, [this, sender] {
+        if (sender)
+            transferFlow.handleFastTransfer(sender->getLineId());
+    });
+}
+
+void CallControl::onRingingLineOpened(wdgIncomingCallLine *w)
+{
+    connect(w, &wdgIncomingCallLine::sigTransferIncomingCall, this,
+            [this](qlonglong id, const QString &) { transferFlow.transferIncomingCall(id); });
+}
+
+void CallControl::onBalloonOpened(wdgBalloonMessage *b)
+{
+    connect(b, &wdgBalloonMessage::sigTransferIncomingCall, this,
+            [this](qlonglong id, const QString &) { transferFlow.transferIncomingCall(id); });
+}
+
+void CallControl::onNumPadClicked(QObject *button)
+{
+    auto *b = qobject_cast<QAbstractButton *>(button);
+    if (b && ui.edtCallerNumber)
+        ui.edtCallerNumber->insertNum(b->text());
+}
+
+// ---------------------------------------------------------------- back-ends
+
+CallControlRules::Backends CallControl::backends() const
+{
+    CallControlRules::Backends b;
+    b.mode = env.mode ? env.mode() : MSETTINGS::AppModeCtiOnly;
+    b.deskPhone = env.deskPhone && env.deskPhone();
+    b.engine = env.engine && env.engine();
+    return b;
+}
+
+bool CallControl::ctiConnected() const
+{
+    CtiLib *c = env.cti ? env.cti() : nullptr;
+    return c && c->isConnected();
+}
+
+bool CallControl::send(const CallCommand &c)
+{
+    switch (c.route) {
+    case Route::Engine:
+        if (MPEngine *e = env.engine ? env.engine() : nullptr)
+            return sendToEngine(e, c);
+        return false;
+    case Route::DeskPhone:
+        if (PhoneApi *p = env.deskPhone ? env.deskPhone() : nullptr)
+            return sendToDeskPhone(p, c);
+        return false;
+    case Route::Cti:
+        if (CtiLib *cti = env.cti ? env.cti() : nullptr)
+            return cti->isConnected() && sendToCti(cti, c);
+        return false;
+    case Route::None:
+        break;
+    }
+    return false;
+}
+
+bool CallControl::sendToEngine(MPEngine *e, const CallCommand &c)
+{
+    const int line = int(c.line);
+    switch (c.kind) {
+    case CallCommand::Hangup:
+    case CallCommand::Refuse:
+        return e->hangupAudioCall(line);
+    case CallCommand::Answer:
+        return e->answerAudioCall(line);
+    case CallCommand::StopRinging:
+        e->stopRinging(line);
+        return true;
+    case CallCommand::Park:
+        return e->parkCall(line);
+    case CallCommand::Hold:
+        return e->holdCall(line, false);
+    case CallCommand::Retrieve:
+        return e->holdCall(line, true);
+    case CallCommand::Record:
+        return e->recordCall(line);
+    case CallCommand::Dtmf:
+        qDebug() << "calling vdk dtmf w char:" << c.number;
+        return e->processDtmfSequence(line, QStringList{c.number}) >= 0;
+    case CallCommand::BlindTransfer:
+        return e->transferEstablishedCall(line, c.number);
+    case CallCommand::Redirect:
+        return e->transferIncomingCall(line, c.number);
+    case CallCommand::FastTransfer:
+        return e->fastTransferCall(line);
+    case CallCommand::Dial:
+        return e->startAudioCall(c.number);
+    case CallCommand::Join:
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Bridging remote legs of calls on lines:" << c.line << "-" << c.other;
+        return e->bridgeLinesRemotely(line, int(c.other));
+    case CallCommand::InitAttended:
+    case CallCommand::CompleteTransfer:
+    case CallCommand::SecondCall:
+        break;
+    }
+    return false;
+}
+
+bool CallControl::sendToDeskPhone(PhoneApi *p, const CallCommand &c)
+{
+    switch (c.kind) {
+    case CallCommand::Hangup:
+    case CallCommand::Refuse:
+        return p->hangupCall(c.line);
+    case CallCommand::Answer:
+        return p->answerCall(c.line);
+    case CallCommand::Park:
+        return p->parkCall(c.line);
+    case CallCommand::Hold:
+        return p->putCallOnHold(c.line);
+    case CallCommand::Retrieve:
+        return p->retrieveCall(c.line);
+    case CallCommand::Record:
+        return p->recordCall(c.line);
+    case CallCommand::Dtmf:
+        p->processDtmfSequence(c.line, QStringList{c.number});
+        return true;
+    case CallCommand::InitAttended:
+        return p->initAttendedTransfer(c.line);
+    case CallCommand::BlindTransfer:
+        return p->unattendedTransfer(c.number, c.line);
+    case CallCommand::CompleteTransfer:
+        return p->completeTransfer(c.line, c.other);
+    case CallCommand::SecondCall:
+        return p->startSecondCall(c.number, c.line, env.selectedAccount ? env.selectedAccount() : QString());
+    case CallCommand::Redirect:
+        return p->redirectCall(c.number, c.line);
+    case CallCommand::FastTransfer:
+        return p->fastTransferCall(c.line);
+    case CallCommand::Dial:
+        return p->dialNumber(c.number, env.selectedAccount ? env.selectedAccount() : QString());
+    case CallCommand::StopRinging:
+    case CallCommand::Join:
+        break;
+    }
+    return false;
+}
+
+bool CallControl::sendToCti(CtiLib *cti, const CallCommand &c)
+{
+    switch (c.kind) {
+    case CallCommand::Hangup:
+        return cti->hangupCall(callId(c.line), QString());
+    case CallCommand::Refuse:
+        return cti->refuseCall(ringingCallId(c.line), QString());
+    case CallCommand::Park:
+        return cti->parkCall(callId(c.line));
+    case CallCommand::BlindTransfer:
+        return cti->redirectCall(remoteChannel(c.line), c.number);
+    case CallCommand::Redirect:
+        return cti->redirectCall(ringingCallId(c.line), c.number);
+    default:
+        break;
+    }
+    return false;
+}
+
+bool CallControl::engineLineLive(qint64 line) const
+{
+    MPEngine *e = env.engine ? env.engine() : nullptr;
+    return e && (e->isActive(int(line)) || e->isSessionProgress(int(line)));
+}
+
+bool CallControl::engineLineActive(qint64 line) const
+{
+    MPEngine *e = env.engine ? env.engine() : nullptr;
+    return e && e->isActive(int(line));
+}
+
+// ---------------------------------------------------------------- lines and state
+
+TransferState CallControl::transferState() const
+{
+    return lines ? lines->transferState() : TransferState();
+}
+
+void CallControl::setTransferState(const TransferState &state)
+{
+    if (lines)
+        lines->setTransferState(state);
+}
+
+qint64 CallControl::currentLine() const
+{
+    return lines ? lines->currentLine() : -1;
+}
+
+QList<qint64> CallControl::activeLines() const
+{
+    return lines ? lines->activeLines().keys() : QList<qint64>();
+}
+
+bool CallControl::hasActiveLine(qint64 line) const
+{
+    return lines && lines->activeLines().value(line);
+}
+
+int CallControl::lineStatus(qint64 line) const
+{
+    const wdgActiveLine *w = lines ? lines->activeLines().value(line) : nullptr;
+    return w ? w->getCallStatus() : -2;
+}
+
+void CallControl::setLineStatus(qint64 line, int status)
+{
+    if (wdgActiveLine *w = lines ? lines->activeLines().value(line) : nullptr)
+        w->setCallStatus(status);
+}
+
+void CallControl::setTransferInProgress(qint64 line, const QString &number)
+{
+    if (wdgActiveLine *w = lines ? lines->activeLines().value(line) : nullptr)
+        w->setTransferInProgress(true, number);
+}
+
+void CallControl::hideLine(qint64 line)
+{
+    if (wdgActiveLine *w = lines ? lines->activeLines().value(line) : nullptr)
+        w->hide();
+    if (QWidget *held = env.heldWidget ? env.heldWidget(line) : nullptr)
+        held->hide();
+}
+
+QString CallControl::remoteChannel(qint64 line) const
+{
+    const wdgActiveLine *w = lines ? lines->activeLines().value(line) : nullptr;
+    return w ? w->getRemoteChannel() : QString();
+}
+
+QString CallControl::callId(qint64 line) const
+{
+    const wdgActiveLine *w = lines ? lines->activeLines().value(line) : nullptr;
+    return w ? w->getCallId() : QString();
+}
+
+bool CallControl::hasRingingLine(qint64 line) const
+{
+    return lines && lines->ringingLines().value(line);
+}
+
+QString CallControl::ringingCallId(qint64 line) const
+{
+    const wdgIncomingCallLine *w = lines ? lines->ringingLines().value(line) : nullptr;
+    return w ? w->getCallId() : QString();
+}
+
+void CallControl::closeRingingLine(qint64 line)
+{
+    if (lines)
+        lines->closeWdgIncomingLine(line);
+}
+
+void CallControl::hideBalloon(qint64 line)
+{
+    if (lines)
+        lines->hideBaloon(line);
+}
+
+QList<qint64> CallControl::heldLines() const
+{
+    return env.heldLines ? env.heldLines() : QList<qint64>();
+}
+
+bool CallControl::isHeld(qint64 line) const
+{
+    return heldLines().contains(line);
+}
+
+void CallControl::finalizeCall(qint64 line)
+{
+    if (lines)
+        lines->finalizeCall(line);
+}
+
+void CallControl::closeActiveLine(qint64 line)
+{
+    if (lines)
+        lines->closeWdgActiveLine(line, true);
+}
+
+void CallControl::forgetIfNoActiveLine()
+{
+    if (lines)
+        lines->checkForActiveCalls();
+}
+
+void CallControl::showAsHeld(qint64 line)
+{
+    if (env.showAsHeld)
+        env.showAsHeld(line);
+}
+
+void CallControl::startAudioCall(const QString &number)
+{
+    if (lines)
+        lines->startAudioCall(number);
+}
+
+int CallControl::anotherCallAlert(bool askUser, bool skipTransferring)
+{
+    return env.anotherCallAlert ? env.anotherCallAlert(askUser, skipTransferring) : 0;
+}
+
+bool CallControl::isExtension(const QString &number) const
+{
+    return env.isExtension && env.isExtension(number);
+}
+
+bool CallControl::isExtensionBusy(const QString &number) const
+{
+    return env.blfState && env.blfState(number) == 2;
+}
+
+// ---------------------------------------------------------------- the user
+
+QString CallControl::title(const QString &own) const
+{
+    const QString app = env.dialogTitle ? env.dialogTitle() : QString();
+    return app.isEmpty() ? own : app + QStringLiteral(" - ") + own;
+}
+
+void CallControl::promptForTarget()
+{
+    CustomLineEdit *field = ui.edtCallerNumber;
+    if (!field)
+        return;
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height() - 1)), tr("Digita il numero \na cui trasferire"),
+                       field);
+    field->setPlaceholderText(tr("Digita il numero a cui trasferire"));
+    field->setFocus(Qt::TabFocusReason);
+}
+
+void CallControl::clearPlaceholder()
+{
+    if (ui.edtCallerNumber)
+        ui.edtCallerNumber->setPlaceholderText(QString());
+}
+
+void CallControl::clearNumberField()
+{
+    if (ui.edtCallerNumber)
+        ui.edtCallerNumber->clear();
+}
+
+bool CallControl::confirmBusyTarget(const QString &number)
+{
+    PromptService::Message m;
+    m.kind = PromptService::Kind::Question;
+    m.title = tr("Interno occupato");
+    m.text = tr("L'interno %1 a cui si vuole inoltrare la chiamata è occupato.\nSi desidera comunque procedere "
+                "all'inoltro?")
+                 .arg(number);
+    m.buttons = QMessageBox::Yes | QMessageBox::No;
+    m.buttonTexts.insert(QMessageBox::Yes, tr("Si"));
+    return prompts().message(nullptr, m) == QMessageBox::Yes;
+}
+
+bool CallControl::askNumber(NumberDialog dialog, QString *number)
+{
+    QString own;
+    QString label = tr("Inserire il numero a cui trasferire la chiamata:");
+    switch (dialog) {
+    case NumberDialog::BlindTransfer:
+        own = tr("Trasferimento cieco di chiamata");
+        break;
+    case NumberDialog::AttendedTransfer:
+        own = tr("Trasferimento chiamata con offerta");
+        break;
+    case NumberDialog::Forward:
+        own = tr("Inoltro di chiamata");
+        label = tr("Numero a cui vuoi trasferire la chiamata:");
+        break;
+    }
+    bool ok = false;
+    *number = prompts().getText(ui.window, title(own), label, QString(), false, &ok);
+    return ok;
+}
+
+void CallControl::showError(qint64 line, const QString &text)
+{
+    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "line" << line << text;
+    PromptService::Message m;
+    m.kind = PromptService::Kind::Warning;
+    m.title = title(tr("Chiamata"));
+    m.text = text;
+    prompts().message(ui.window, m);
+}
