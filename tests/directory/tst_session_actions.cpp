@@ -277,6 +277,18 @@ void TestActionsSession::smsFromAContactsMobile()
             mobile = c;
     }
     QVERIFY(mobile.isValid());
+
+    // A double click on the address opens the mail program on it.
+    QModelIndex address;
+    for (int r = 0; r < contacts->model()->rowCount(mario); ++r) {
+        const QModelIndex c = contacts->model()->index(r, 0, mario);
+        if (c.data(DirRole::Visibility).toInt() == NumberKind::Email)
+            address = c;
+    }
+    QVERIFY(address.isValid());
+    emit contacts->doubleClicked(address);
+    QCOMPARE(prompts.urls, QList<QUrl>{QUrl(QStringLiteral("mailto:mario.verdi@acme.example"))});
+
     QAction *sms = named(rightClick(w, contacts, mobile), QStringLiteral("ctxSms"));
     QVERIFY(sms);
     sms->trigger();
