@@ -157,6 +157,14 @@ void TestActionsSession::personalContactAddEditDelete()
     QCOMPARE(f.sim->data().personalContacts.value(QStringLiteral("demo")).first().contacts.first().subtype,
              QStringLiteral("mobile"));
 
+    // A record without identifier can be neither edited nor deleted.
+    const int dialogs = prompts.dialogRequests.size();
+    const int boxes = prompts.shown.size();
+    w.directoryActions()->updateContact(PhoneBookEntry());
+    w.directoryActions()->deleteContact(PhoneBookEntry());
+    QCOMPARE(prompts.dialogRequests.size(), dialogs);
+    QCOMPARE(prompts.shown.size(), boxes);
+
     // Delete: "No" keeps it, "Si" removes it.
     QAction *del = named(rightClick(w, contacts, rowOf(contacts, DirRole::EntryId, QStringLiteral("pc-1"))),
                          QStringLiteral("ctxDeleteContact"));
