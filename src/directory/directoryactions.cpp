@@ -80,9 +80,15 @@ CtiLib *DirectoryActions::cti() const
     return c;
 }
 
+QString DirectoryActions::openerOf(const CustomTreeView *view)
+{
+    const QString name = view ? view->objectName() : QString();
+    return name == QLatin1String("tvFavourites") ? QStringLiteral("tvExtensions") : name;
+}
+
 QMenu *DirectoryActions::lastMenu(CustomTreeView *view) const
 {
-    return menus.value(view);
+    return menus.value(openerOf(view));
 }
 
 QList<wdgSms *> DirectoryActions::smsWindows() const
@@ -244,16 +250,16 @@ QMenu *DirectoryActions::buildMenu(CustomTreeView *view, const QModelIndex &inde
     return finish(view, DirectoryMenus::forContact(kind, contact, false, blf, state));
 }
 
-void DirectoryActions::openMenu(CustomTreeView *view, const QPoint &pos)
+void DirectoryActions::openMenu(const QString &opener, CustomTreeView *view, const QPoint &pos)
 {
-    if (QMenu *old = menus.take(view)) {
+    if (QMenu *old = menus.take(opener)) {
         old->close();
         old->deleteLater();
     }
     QMenu *menu = buildMenu(view, view->currentIndex());
     if (!menu)
         return;
-    menus.insert(view, menu);
+    menus.insert(opener, menu);
     const QPoint global = view->viewport()->mapToGlobal(pos);
     if (env.runMenu)
         env.runMenu(menu, global);
@@ -267,7 +273,7 @@ void DirectoryActions::openExtensionMenu(QObject *sender, const QPoint &pos)
     if (!view ||
         (view->objectName() != QLatin1String("tvExtensions") && view->objectName() != QLatin1String("tvFavourites")))
         return;
-    openMenu(view, pos);
+    openMenu(openerOf(view), view, pos);
 }
 
 void DirectoryActions::openContactMenu(QObject *sender, const QPoint &pos)
@@ -275,7 +281,7 @@ void DirectoryActions::openContactMenu(QObject *sender, const QPoint &pos)
     auto *view = qobject_cast<CustomTreeView *>(sender);
     if (!view || view->objectName() != QLatin1String("tvContacts"))
         return;
-    openMenu(view, pos);
+    openMenu(QStringLiteral("tvContacts"), view, pos);
 }
 
 void DirectoryActions::openCdrMenu(QObject *sender, const QPoint &pos)
@@ -283,7 +289,7 @@ void DirectoryActions::openCdrMenu(QObject *sender, const QPoint &pos)
     auto *view = qobject_cast<CustomTreeView *>(sender);
     if (!view || view->objectName() != QLatin1String("tvCdr"))
         return;
-    openMenu(view, pos);
+    openMenu(QStringLiteral("tvCdr"), view, pos);
 }
 
 // ---------------------------------------------------------------- handlers

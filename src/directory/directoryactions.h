@@ -72,7 +72,8 @@ public:
     // How a context menu is run (modally by default); tests record it instead.
     void setMenuRunner(std::function<void(QMenu *, const QPoint &)> run) { env.runMenu = std::move(run); }
     BookedCalls *bookings() const { return booked; }
-    // The menu the opener of that view showed last (null when none).
+    // The menu the opener of that view showed last (null when none); the
+    // extensions and the favourites share one opener.
     QMenu *lastMenu(CustomTreeView *view) const;
     // The text-message windows open now.
     QList<wdgSms *> smsWindows() const;
@@ -137,7 +138,8 @@ private:
     void onSmsResult(const QString &destination, bool sent, const QString &reason);
     QMenu *finish(CustomTreeView *view, const DirectoryMenus::Menu &menu);
     void runMenu(CustomTreeView *view, QMenu *menu, const QPoint &pos);
-    void openMenu(CustomTreeView *view, const QPoint &pos);
+    void openMenu(const QString &opener, CustomTreeView *view, const QPoint &pos);
+    static QString openerOf(const CustomTreeView *view);
     QString actionData(QObject *sender) const;
     QIcon iconFor(DirectoryMenus::Icon icon) const;
     CtiLib *cti() const;
@@ -147,7 +149,7 @@ private:
     QPointer<QWidget> window;
     Hooks env;
     BookedCalls *booked = nullptr;
-    QMap<CustomTreeView *, QPointer<QMenu>> menus;
+    QMap<QString, QPointer<QMenu>> menus; // by opener
     QPointer<CtiLib> connectedCti;
     // Windows waiting for the outcome of their message, by destination.
     QMultiMap<QString, QPointer<QObject>> waitingSms;

@@ -20,6 +20,7 @@
 #include "widgets/balloonboard.h"
 #include "widgets/wdgbookedline.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -90,6 +91,7 @@ class TestActionsSession : public QObject
     Q_OBJECT
 private slots:
     void personalContactAddEditDelete();
+    void callHistoryNumberJoinsThePhoneBook();
     void bookingEndsWhenTheLampGoesIdle();
     void ringingColleagueIsPickedUp();
     void smsFromAContactsMobile();
@@ -182,6 +184,51 @@ void TestActionsSession::personalContactAddEditDelete()
     QTRY_VERIFY(!hasPersonal(*f.sim, QStringLiteral("Carlotta")));
     QTest::qWait(200); // the PBX's next phone book does not bring it back
     QVERIFY(!rowOf(contacts, DirRole::EntryId, QStringLiteral("pc-1")).isValid());
+}
+
+void TestActionsSession::callHistoryNumberJoinsThePhoneBook()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QVERIFY(startAndLogin(w));
+    CustomTreeView *cdr = view(w, "tvCdr");
+    QModelIndex outside;
+    QTRY_VERIFY(cdr->model() && cdr->model()->rowCount() > 0);
+    for (int r = 0; r < cdr->model()->rowCount() && !outside.isValid(); ++r) {
+        const QModelIndex n = cdr->model()->index(r, 2);
+        if (n.data(DirRole::Visibility).toInt() == 0 && n.data().toString().startsWith(QLatin1Char('+')))
+            outside = n;
+    }
+    QVERIFY(outside.isValid());
+    const QString number = outside.data().toString();
+
+    const QList<QAction *> menu = rightClick(w, cdr, outside);
+    QVERIFY(named(menu, QStringLiteral("ctxCopyNumber")));
+    named(menu, QStringLiteral("ctxCopyNumber"))->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), number);
+
+    QString shownType;
+    prompts.dialogNext([&shownType](QDialog *d) {
+        auto *row = qobject_cast<DlgContactEdit *>(d)->entryRows().first();
+        shownType = child<QComboBox>(*row, "cbType")->currentText();
+        QTest::keyClicks(child<QLineEdit>(*d, "txtName"), QStringLiteral("Nuovo"));
+        QTest::keyClicks(child<QLineEdit>(*d, "txtSurname"), QStringLiteral("Cliente"));
+        clickButton(*d, QStringLiteral("btSave"));
+    });
+    QAction *add = named(rightClick(w, cdr, outside), QStringLiteral("ctxAddContact"));
+    QVERIFY(add);
+    QCOMPARE(add->text(), QStringLiteral("&Aggiungi alla rubrica: %1").arg(number));
+    add->trigger();
+    QCOMPARE(shownType, QStringLiteral("Principale"));
+    QTRY_VERIFY(hasPersonal(*f.sim, QStringLiteral("Cliente")));
+    const PhoneBookEntry stored = f.sim->data().personalContacts.value(QStringLiteral("demo")).last();
+    QCOMPARE(stored.contacts.size(), 1);
+    QCOMPARE(stored.contacts.first().kind, QStringLiteral("phone"));
+    QCOMPARE(stored.contacts.first().subtype, QStringLiteral("main")); // an outside number, not an extension
+    QCOMPARE(stored.contacts.first().value, number);
+    QCOMPARE(stored.phone, number);
+    QVERIFY(stored.extension.isEmpty());
 }
 
 void TestActionsSession::bookingEndsWhenTheLampGoesIdle()
