@@ -203,7 +203,11 @@ void TestActionsSession::callHistoryNumberJoinsThePhoneBook()
     QVERIFY(outside.isValid());
     const QString number = outside.data().toString();
 
+    // With no active line, a number's menu clears a transfer left pending.
+    w.callLines()->setAttendedTransfer(7, 8, QStringLiteral("203"));
     const QList<QAction *> menu = rightClick(w, cdr, outside);
+    QCOMPARE(w.callLines()->attendedTransferLine(), qint64(-1));
+    QCOMPARE(w.callLines()->consultationLine(), qint64(-1));
     QVERIFY(named(menu, QStringLiteral("ctxCopyNumber")));
     named(menu, QStringLiteral("ctxCopyNumber"))->trigger();
     QCOMPARE(QApplication::clipboard()->text(), number);
