@@ -7,10 +7,12 @@ BookedCalls::BookedCalls(QObject *parent) : QObject(parent) {}
 
 BookedCalls::~BookedCalls()
 {
-    for (wdgBookedLine *line : qAsConst(booked)) {
+    for (const QPointer<wdgBookedLine> &line : qAsConst(booked)) {
+        if (!line)
+            continue;
         if (lines)
             lines->removeWidget(line);
-        delete line;
+        delete line.data();
     }
 }
 
@@ -36,9 +38,13 @@ bool BookedCalls::book(const QString &number, const QString &name)
 
 bool BookedCalls::cancel(const QString &number)
 {
-    wdgBookedLine *line = booked.take(number);
-    if (!line)
+    if (!booked.contains(number))
         return false;
+    wdgBookedLine *line = booked.take(number);
+    if (!line) {
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Call booking to" << number << "canceled";
+        return true;
+    }
     const int index = lines ? lines->indexOf(line) : -1;
     if (index >= 0) {
         const int current = lines->currentIndex();

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QStackedWidget>
 
-class wdgBookedLine;
+#include "widgets/wdgbookedline.h"
 
 class BookedCalls : public QObject
 {
@@ -39,5 +39,7 @@ signals:
 
 private:
     QPointer<QStackedWidget> lines;
-    QMap<QString, wdgBookedLine *> booked;
+    // The lines live in the stack while they are shown: the window may
+    // delete them with it.
+    QMap<QString, QPointer<wdgBookedLine>> booked;
 };

@@ -585,7 +585,11 @@ bool DirectoryActions::sendSms(const QString &destination, const QString &text)
 
 void DirectoryActions::onSmsResult(const QString &destination, bool sent, const QString &reason)
 {
-    const auto it = waitingSms.find(destination);
+    // Answers come in the order of the requests: the oldest request for that
+    // destination is the one answered (the last of its equal keys).
+    auto it = waitingSms.end();
+    for (auto i = waitingSms.find(destination); i != waitingSms.end() && i.key() == destination; ++i)
+        it = i;
     wdgSms *w = nullptr;
     if (it != waitingSms.end()) {
         w = qobject_cast<wdgSms *>(it.value().data());

@@ -268,6 +268,12 @@ void TestActionsSession::bookingEndsWhenTheLampGoesIdle()
     QCOMPARE(lines->count(), 0);
     const Balloon::KeyPair key(Balloon::ExtenAvailableBalloon, QStringLiteral("203"));
     QVERIFY(w.balloonBoard()->balloonsMap().contains(key));
+
+    // A booking still held when the window goes is released with it.
+    f.sim->setBlf(QStringLiteral("204"), 2);
+    QTRY_COMPARE(w.directoryPanel()->extensions().value(QStringLiteral("204")).blfState, 2);
+    w.directoryActions()->bookCall(QStringLiteral("204"));
+    QVERIFY(booked->isBooked(QStringLiteral("204")));
 }
 
 void TestActionsSession::ringingColleagueIsPickedUp()
