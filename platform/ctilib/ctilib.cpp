@@ -15,6 +15,7 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
+#include <utility>
 
 #include <functional>
 #include <memory>
@@ -71,6 +72,8 @@ public:
     qint64 nextId = 1;
     qint64 loginId = -1;
     QMap<qint64, QString> outstanding; // request id -> command
+    QMap<qint64, QString> smsRequests; // request id -> destination of a text message
+    qint64 lastRequestId = -1;
     int framesInDecoder = 0;
 
     QTimer connectTimer;
@@ -432,7 +435,10 @@ void CtiLibPrivate::closeSession(const QString &reason, bool emitSignal)
     details = LoginDetails();
     capabilities = 0;
     extension.clear();
+    const QMap<qint64, QString> unansweredSms = std::exchange(smsRequests, {});
     logLine(UNQL::LOG_INFO, QStringLiteral("Session closed - reason: %1").arg(reason));
+    for (const QString &destination : unansweredSms)
+        emit q->sigSmsSendResult(destination, false, QStringLiteral("Disconnected"));
     if (emitSignal) {
         if (wasLogged)
             emit q->sigChatDisconnected(reason);
@@ -475,6 +481,7 @@ bool CtiLibPrivate::sendRequest(const QString &cmd, const QJsonObject &args, boo
     }
     const qint64 id = nextId++;
     outstanding.insert(id, cmd);
+    lastRequestId = id;
     if (cmd == QLatin1String("login"))
         loginId = id;
     else if (cmd == QLatin1String("ping"))
@@ -671,6 +678,15 @@ void CtiLibPrivate::handleResponse(const Message &msg)
     }
     if (!msg.ok)
         logLine(UNQL::LOG_WARNING, QStringLiteral("Request %1 refused by the PBX: %2").arg(cmd, msg.error));
+    const auto sms = smsRequests.find(msg.id);
+    if (sms != smsRequests.end()) {
+        const QString destination = sms.value();
+        smsRequests.erase(sms);
+        emit q->sigSmsSendResult(
+            destination, msg.ok,
+            msg.ok ? QString()
+                   : CtiProtocol::sanitizeText(msg.error.isEmpty() ? QStringLiteral("Refused") : msg.error));
+    }
 }
 
 void CtiLibPrivate::handleSessionEvent(const Message &msg)
@@ -1094,6 +1110,14 @@ void CtiLib::updatePhoneBookContact(const PhoneBookEntry &entry)
 void CtiLib::deletePhoneBookContact(const PhoneBookEntry &entry)
 {
     d->sendRequest(QStringLiteral("deleteContact"), obj({KV("entry", CtiJson::toJson(entry))}));
+}
+
+bool CtiLib::sendSms(const QString &destination, const QString &text)
+{
+    if (!d->sendRequest(QStringLiteral("sendSms"), obj({KV("destination", destination), KV("text", text)})))
+        return false;
+    d->smsRequests.insert(d->lastRequestId, destination);
+    return true;
 }
 
 void CtiLib::downloadRebrandingPackage(const QString &md5, const QString &directory)

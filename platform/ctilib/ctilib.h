@@ -99,6 +99,10 @@ public slots:
     void addPhoneBookContact(const PhoneBookEntry &entry);
     void updatePhoneBookContact(const PhoneBookEntry &entry);
     void deletePhoneBookContact(const PhoneBookEntry &entry);
+    // Sends a text message to a number through the PBX. Answered by
+    // sigSmsSendResult(); false (and no answer) when it could not be sent at
+    // all (not logged in, too many requests).
+    bool sendSms(const QString &destination, const QString &text);
     void downloadRebrandingPackage(const QString &md5, const QString &directory);
 
     // --- call commands of the CTI server
@@ -189,6 +193,9 @@ signals:
     void sigInCallServiceStatusReceived(const InCallServiceStatus &status);
     void sigCCReportSucceded(const CallCenterReport &report);
     void sigCCReportFailure(const QString &error);
+    // The PBX's answer to sendSms(): sent, or refused with a reason. A session
+    // that ends first answers the messages still waiting with "Disconnected".
+    void sigSmsSendResult(const QString &destination, bool sent, const QString &reason);
 
     // --- chat
     void sigChatConnected();

@@ -567,6 +567,29 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
         return true;
     }
 
+    if (cmd == QLatin1String("sendSms")) {
+        if (!(m_data.capabilities & 0x1)) {
+            *error = QStringLiteral("SmsNotAvailable");
+            return false;
+        }
+        const QString destination = str("destination").trimmed();
+        const QString text = str("text");
+        static const QRegularExpression dialable(QStringLiteral("^\\+?[0-9]{1,32}$"));
+        if (!dialable.match(destination).hasMatch()) {
+            *error = QStringLiteral("InvalidDestination");
+            return false;
+        }
+        if (text.isEmpty() || text.toUtf8().size() > 160) {
+            *error = QStringLiteral("InvalidText");
+            return false;
+        }
+        const SimSms sms{key, destination, text};
+        m_sentSms.append(sms);
+        trace(s, QStringLiteral("smsSent"),
+              {{QStringLiteral("destination"), destination}, {QStringLiteral("text"), text}});
+        return true;
+    }
+
     // --- calls of the CTI server
     if (cmd == QLatin1String("newCall")) {
         const QString number = str("number").trimmed();

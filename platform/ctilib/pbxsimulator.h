@@ -26,6 +26,13 @@ class PbxSimTlsServer;
 struct SimSession;
 struct SimCall;
 
+// A text message a user had the PBX send.
+struct SimSms {
+    QString user;
+    QString destination;
+    QString text;
+};
+
 class PbxSimulator : public QObject
 {
     Q_OBJECT
@@ -110,6 +117,8 @@ public:
     int sessionCount() const;
     QStringList loggedInUsers() const;
     int activeCallCount() const;
+    // The text messages sent so far, oldest first.
+    const QList<SimSms> &sentSms() const { return m_sentSms; }
     // One text command of the control interface; returns the answer text.
     QString executeControl(const QString &line);
     static QString controlHelp();
@@ -183,6 +192,7 @@ private:
     PbxSimTlsServer *m_server = nullptr;
     QList<SimSession *> m_sessions;
     QList<SimCall *> m_calls;
+    QList<SimSms> m_sentSms;
     QMap<QString, SimCall *> m_parked; // slot -> parked call
     QList<QSslCertificate> m_chain;
     QSslKey m_key;

@@ -128,6 +128,9 @@ public:
         m_numToTransferTo = number;
     }
     qint64 attendedTransferLine() const { return m_atransferline; }
+    qint64 unattendedTransferLine() const { return m_utransferline; }
+    // The stack of line widgets (booked lines are added to it from outside).
+    QStackedWidget *lineStack() const { return ui.vLineLayout; }
     qint64 consultationLine() const { return m_lineToTransferTo; }
     // The whole transfer state, as the transfer actions read and set it.
     TransferState transferState() const;

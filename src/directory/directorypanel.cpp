@@ -713,6 +713,7 @@ void DirectoryPanel::refreshCdr(bool force)
 
 void DirectoryPanel::refreshContactsList()
 {
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Asking for contact list refresh";
     if (ctiLib && ctiLib->isConnected())
         ctiLib->getContactsList(false, CTILIB::PhonebookAll);
 }

@@ -3,10 +3,64 @@
 // slots forward to the directory panel.
 #include "mainwindow/mpgui.h"
 
-#include "contactrows.h"
-#include "directorypanel.h"
 #include "app/globallogger.h"
+#include "calls/calllines.h"
+#include "contactrows.h"
+#include "ctilib.h"
+#include "directoryactions.h"
+#include "directorypanel.h"
+#include "framework/promptservice.h"
+#include "messaging/chatcontroller.h"
+#include "messaging/messagingpanel.h"
+#include "phone/phonebackends.h"
+#include "widgets/wdgactiveline.h"
+
 #include <QStandardItemModel>
+
+void MPGui::createDirectoryActions()
+{
+    dirActions = new DirectoryActions(directory, icons, this, this);
+    DirectoryActions::Hooks hooks;
+    hooks.mode = [this] { return int(appMode); };
+    hooks.cti = [this] { return ctiLib; };
+    hooks.capabilities = [this] { return currentPbxCapabilities(); };
+    hooks.hasEngine = [this] { return phones && phones->engine() != nullptr; };
+    hooks.engineRegistered = [this] { return phones && phones->isSipRegistered(); };
+    hooks.hasDeskPhone = [this] { return phones && phones->deskPhone() != nullptr; };
+    hooks.serviceCodes = [this] { return servicesCodes; };
+    hooks.activeRemote = [this] {
+        wdgActiveLine *line = calls ? calls->activeLines().value(calls->currentLine()) : nullptr;
+        return line ? line->getRemoteNum() : QString();
+    };
+    hooks.hasActiveLines = [this] { return calls && !calls->activeLines().isEmpty(); };
+    hooks.hasCurrentLine = [this] { return calls && calls->currentLine() != -1; };
+    hooks.transferPending = [this] {
+        return calls && (calls->attendedTransferLine() != -1 || calls->unattendedTransferLine() != -1);
+    };
+    hooks.resetTransferState = [this] {
+        if (calls)
+            calls->checkForActiveCalls();
+    };
+    hooks.lineStack = [this] { return calls ? calls->lineStack() : nullptr; };
+    hooks.updateLineButtons = [this] { updateLinesButtonStatus(); };
+    hooks.startCall = [this](const QString &number, int type) {
+        startCall(number, CTILIB::NumberOutgoingPrefix(type));
+    };
+    hooks.startInternalCall = [this](const QString &number) { startInternalCall(number); };
+    hooks.startAudioCall = [this](const QString &number) { startAudioCall(number); };
+    hooks.unattendedTransfer = [this](const QString &number) { unattendedTransferCall(number); };
+    hooks.attendedTransfer = [this](const QString &number) { attendedTransferCall(number); };
+    hooks.openChat = [this](const QString &exten) {
+        if (messaging && messaging->chat())
+            messaging->chat()->openChatSession(exten, true);
+    };
+    hooks.openBalloon = [this](const QString &text, const Balloon::BalloonInfo &info) { openBalloon(text, info); };
+    dirActions->setHooks(hooks);
+    connect(dirActions, &DirectoryActions::smsSent, this, &MPGui::onSmsSuccessfullySent);
+    connect(directory, &DirectoryPanel::defaultRowActionRequested, this,
+            &MPGui::performDefaultDblClickOnTableRowAction);
+    connect(this, &MPGui::sigSessionEnded, dirActions, &DirectoryActions::onSessionEnded);
+}
 
 QStandardItemModel *MPGui::initContactsBookModel()
 {
@@ -83,19 +137,22 @@ void MPGui::onDblClickedOnCdrTable(const QModelIndex &index)
         directory->onDblClickedOnCdrTable(sender(), index);
 }
 
-void MPGui::ext_cxtMenu(const QPoint &)
+void MPGui::ext_cxtMenu(const QPoint &pos)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (dirActions)
+        dirActions->openExtensionMenu(sender(), pos);
 }
 
-void MPGui::cont_cxtMenu(const QPoint &)
+void MPGui::cont_cxtMenu(const QPoint &pos)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (dirActions)
+        dirActions->openContactMenu(sender(), pos);
 }
 
-void MPGui::cdr_cxtMenu(const QPoint &)
+void MPGui::cdr_cxtMenu(const QPoint &pos)
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (dirActions)
+        dirActions->openCdrMenu(sender(), pos);
 }
 
 void MPGui::updateExtSearchResults(QString)
@@ -118,12 +175,33 @@ void MPGui::updateCdrSearchResults(QString)
 
 void MPGui::onAddNewContactRequested()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (dirActions)
+        dirActions->onAddNewContactRequested(QString());
 }
 
 void MPGui::onSmsSendRequest()
 {
-    logNotYetHandled(Q_FUNC_INFO);
+    if (dirActions)
+        dirActions->openSmsWindow(QString());
+}
+
+void MPGui::sendSms(const QString &destination, const QString &text)
+{
+    if (dirActions)
+        dirActions->sendSms(destination, text);
+}
+
+void MPGui::onSmsSuccessfullySent()
+{
+    prompts().showTrayMessage(trayIcon, MSETTINGS::getLongApplicationName(), tr("SMS correttamente inviato"),
+                              QSystemTrayIcon::Information, 5000);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Sms successfully sent.";
+}
+
+void MPGui::performDefaultDblClickOnTableRowAction(const QString &value, int numberKind)
+{
+    if (dirActions)
+        dirActions->performDefaultDblClickOnTableRowAction(value, numberKind);
 }
 
 void MPGui::onDateFilterChanged()

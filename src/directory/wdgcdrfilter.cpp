@@ -4,48 +4,70 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 wdgCdrFilter::wdgCdrFilter(MSettingsStore *settings, QWidget *parent) : QWidget(parent), settings(settings)
 {
     setObjectName(QStringLiteral("wdgCdrFilter"));
     setWindowTitle(tr("Filtro Registro"));
+    setFixedSize(450, 360);
     const struct {
         const char *name;
         const char *text;
     } bits[] = {
-        {"chkIncoming", QT_TR_NOOP("Entranti")}, {"chkOutgoing", QT_TR_NOOP("Uscenti")},
-        {"chkInternal", QT_TR_NOOP("Interna")},  {"chkExternal", QT_TR_NOOP("Esterna")},
-        {"chkService", QT_TR_NOOP("Servizio")},  {"chkDirect", QT_TR_NOOP("Diretta")},
-        {"chkGroup", QT_TR_NOOP("Gruppo")},      {"chkQueue", QT_TR_NOOP("Coda")},
-        {"chkAnswered", QT_TR_NOOP("Risposte")}, {"chkNotAnswered", QT_TR_NOOP("Non risposte")},
+        {"incoming_cB", QT_TR_NOOP("Entranti")},     {"outcoming_cB", QT_TR_NOOP("Uscenti")},
+        {"int_source_cB", QT_TR_NOOP("Interna")},    {"ext_source_cB", QT_TR_NOOP("Esterna")},
+        {"other_source_cB", QT_TR_NOOP("Servizio")}, {"direct_cB", QT_TR_NOOP("Diretta")},
+        {"group_cB", QT_TR_NOOP("Gruppo")},          {"queue_cB", QT_TR_NOOP("Coda")},
+        {"answered_cB", QT_TR_NOOP("Risposte")},     {"notAnswered_cB", QT_TR_NOOP("Non risposte")},
     };
-    auto *layout = new QGridLayout(this);
-    int index = 0;
-    for (const auto &bit : bits) {
-        auto *box = new QCheckBox(tr(bit.text), this);
-        box->setObjectName(QLatin1String(bit.name));
-        layout->addWidget(box, index / 2, index % 2);
-        boxes.append(box);
-        ++index;
+    // Four groups in a column: direction, origin and destination of incoming
+    // calls, outcome; the boxes of each group in bit order.
+    const struct {
+        const char *name;
+        const char *title;
+        int first;
+        int last;
+    } groups[] = {
+        {"direction_groupBox", QT_TR_NOOP("Direzione"), Incoming, Outgoing},
+        {"type_groupBox", QT_TR_NOOP("Origine (chiamate entranti)"), Internal, Service},
+        {"type_groupBox_2", QT_TR_NOOP("Destinazione (chiamate entranti)"), Direct, Queue},
+        {"status_groupBox", QT_TR_NOOP("Stato"), Answered, NotAnswered},
+    };
+    auto *layout = new QVBoxLayout(this);
+    for (const auto &group : groups) {
+        auto *box = new QGroupBox(tr(group.title), this);
+        box->setObjectName(QLatin1String(group.name));
+        auto *row = new QHBoxLayout(box);
+        for (int b = group.first; b <= group.last; ++b) {
+            auto *check = new QCheckBox(tr(bits[b].text), box);
+            check->setObjectName(QLatin1String(bits[b].name));
+            row->addWidget(check);
+            boxes.append(check);
+        }
+        row->addStretch();
+        layout->addWidget(box);
     }
-    int row = (index + 1) / 2;
-    const auto button = [&](const char *name, const QString &text, int column) {
+    QHBoxLayout *buttons = nullptr;
+    const auto button = [&](const char *name, const QString &text) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(name));
-        layout->addWidget(b, row, column);
+        buttons->addWidget(b);
         return b;
     };
-    connect(button("selectAllButton", tr("Mostra Tutto"), 0), &QPushButton::clicked, this, [this] { setAll(true); });
-    connect(button("unselectAllButton", tr("Nascondi Tutto"), 1), &QPushButton::clicked, this,
-            [this] { setAll(false); });
-    ++row;
-    connect(button("missedCallsButton", tr("Solo Perse"), 0), &QPushButton::clicked, this, &wdgCdrFilter::onlyMissed);
-    connect(button("restoreButton", tr("Ripristina"), 1), &QPushButton::clicked, this,
-            &wdgCdrFilter::showSettingsFilter);
-    ++row;
-    connect(button("pbApply", tr("Applica"), 1), &QPushButton::clicked, this, &wdgCdrFilter::onApply);
+    buttons = new QHBoxLayout;
+    layout->addLayout(buttons);
+    connect(button("selectAllButton", tr("Mostra Tutto")), &QPushButton::clicked, this, [this] { setAll(true); });
+    connect(button("unselectAllButton", tr("Nascondi Tutto")), &QPushButton::clicked, this, [this] { setAll(false); });
+    connect(button("missedCallsButton", tr("Solo Perse")), &QPushButton::clicked, this, &wdgCdrFilter::onlyMissed);
+    buttons = new QHBoxLayout;
+    layout->addLayout(buttons);
+    buttons->addStretch();
+    connect(button("restoreButton", tr("Ripristina")), &QPushButton::clicked, this, &wdgCdrFilter::showSettingsFilter);
+    connect(button("okButton", tr("Applica")), &QPushButton::clicked, this, &wdgCdrFilter::onApply);
     connect(boxes.at(Incoming), &QCheckBox::toggled, this, &wdgCdrFilter::onIncomingToggled);
 
     showSettingsFilter();

@@ -50,6 +50,7 @@ class CallDirectory;
 class ChatExtensionDirectory;
 class CtiLib;
 class ClientApiServer;
+class DirectoryActions;
 class DirectoryPanel;
 struct MctiExtenDetails;
 class DlgContactEdit;
@@ -135,6 +136,7 @@ public:
     RapidCall *rapidCall() const { return rapid; }
     CallEvents *callEvents() const { return events; }
     DirectoryPanel *directoryPanel() const { return directory; }
+    DirectoryActions *directoryActions() const { return dirActions; }
     // The contact details of a number (extension map first, then the phone
     // book); null when unknown. Forwards to the directory panel.
     QSharedPointer<MctiExtenDetails> resolveContactNumber(const QString &number);
@@ -383,6 +385,10 @@ public slots:
     void updateCdrSearchResults(QString text);
     void onAddNewContactRequested();
     void onSmsSendRequest();
+    // Has the PBX send a text message (the text-message window's request).
+    void sendSms(const QString &destination, const QString &text);
+    void onSmsSuccessfullySent();
+    void performDefaultDblClickOnTableRowAction(const QString &value, int numberKind);
     void onDateFilterChanged();
     void onUpdateCdrCurrentDate();
     void triggerContactSearch();
@@ -513,6 +519,9 @@ private:
     RapidCall *rapid = nullptr;
     CallEvents *events = nullptr;
     DirectoryPanel *directory = nullptr;
+    DirectoryActions *dirActions = nullptr;
+    // Made by createSubsystems() once the call lines and the directories exist.
+    void createDirectoryActions();
     // The PBX's service dial codes by type, as the messaging panel merged them.
     QMap<int, QString> servicesCodes;
     std::unique_ptr<CallDirectory> callLookup; // the directory as call handling asks it

@@ -315,6 +315,7 @@ void MPGui::createSubsystems()
     directory = new DirectoryPanel(settingsStore, directoryWidgets, this);
     callLookup.reset(new DirectoryCallLookup(directory));
     calls->setDirectory(callLookup.get());
+    createDirectoryActions();
 
     MessagingPanel::Widgets messagingWidgets;
     messagingWidgets.chatPanel = chatPanel;

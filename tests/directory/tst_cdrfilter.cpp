@@ -69,7 +69,7 @@ void TestCdrFilter::choices()
     QSignalSpy closed(filter.data(), &wdgCdrFilter::sigCdrFilterClosed);
     click(button.toLatin1().constData());
     QCOMPARE(changed.count(), 0); // nothing stored before "Applica"
-    click("pbApply");
+    click("okButton");
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.first(), value);
     QCOMPARE(int(store->getCdrFilterValue()), value);
@@ -79,21 +79,22 @@ void TestCdrFilter::choices()
 
 void TestCdrFilter::incomingGovernsOrigins()
 {
-    box("chkIncoming")->click();
-    for (const char *name : {"chkInternal", "chkExternal", "chkService", "chkDirect", "chkGroup", "chkQueue"}) {
+    box("incoming_cB")->click();
+    for (const char *name :
+         {"int_source_cB", "ext_source_cB", "other_source_cB", "direct_cB", "group_cB", "queue_cB"}) {
         QVERIFY(!box(name)->isChecked());
         QVERIFY(!box(name)->isEnabled());
     }
-    click("pbApply");
+    click("okButton");
     QCOMPARE(int(store->getCdrFilterValue()) & 0xfd, 0);
-    box("chkIncoming")->click();
-    QVERIFY(box("chkQueue")->isEnabled());
+    box("incoming_cB")->click();
+    QVERIFY(box("queue_cB")->isEnabled());
 }
 
 void TestCdrFilter::restoreDiscardsChanges()
 {
-    box("chkOutgoing")->click();
-    box("chkAnswered")->click();
+    box("outcoming_cB")->click();
+    box("answered_cB")->click();
     click("restoreButton");
     QCOMPARE(int(filter->checkedFlags()), 0x3ff);
 }
@@ -106,12 +107,12 @@ void TestCdrFilter::queueGroupUnavailable()
     filter->disableQueueGroupCheckboxes();
     QCOMPARE(changed, QList<int>{0x33f});
     QCOMPARE(int(store->getCdrFilterValue()), 0x33f);
-    QVERIFY(!box("chkGroup")->isEnabled());
+    QVERIFY(!box("group_cB")->isEnabled());
     click("selectAllButton");
-    QVERIFY(!box("chkQueue")->isChecked());
+    QVERIFY(!box("queue_cB")->isChecked());
     filter->enableQueueGroupCheckboxes();
-    QVERIFY(box("chkGroup")->isEnabled());
-    QVERIFY(!box("chkGroup")->isChecked());
+    QVERIFY(box("group_cB")->isEnabled());
+    QVERIFY(!box("group_cB")->isChecked());
 }
 
 DESKLINE_TEST_MAIN(TestCdrFilter)

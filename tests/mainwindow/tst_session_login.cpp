@@ -473,13 +473,13 @@ void TestSessionLogin::queueGroupFilterByFirmware()
     QVERIFY(filter);
     filter->disableQueueGroupCheckboxes(); // as a previous, older PBX left them
     if (boxesEnabled)
-        QVERIFY(!filter->findChild<QCheckBox *>("chkQueue")->isEnabled());
+        QVERIFY(!filter->findChild<QCheckBox *>("queue_cB")->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(w.isSessionUp(), 10000);
-    QCOMPARE(filter->findChild<QCheckBox *>("chkQueue")->isEnabled(), boxesEnabled);
-    QCOMPARE(filter->findChild<QCheckBox *>("chkGroup")->isEnabled(), boxesEnabled);
+    QCOMPARE(filter->findChild<QCheckBox *>("queue_cB")->isEnabled(), boxesEnabled);
+    QCOMPARE(filter->findChild<QCheckBox *>("group_cB")->isEnabled(), boxesEnabled);
     // The other boxes stay usable.
-    QVERIFY(filter->findChild<QCheckBox *>("chkIncoming")->isEnabled());
-    QVERIFY(filter->findChild<QCheckBox *>("chkDirect")->isEnabled());
+    QVERIFY(filter->findChild<QCheckBox *>("incoming_cB")->isEnabled());
+    QVERIFY(filter->findChild<QCheckBox *>("direct_cB")->isEnabled());
 }
 
 DESKLINE_TEST_MAIN(TestSessionLogin)

@@ -420,17 +420,17 @@ void TestMSettingsInterface::cdrFilterWindow()
 {
     auto dialog = makeDialog("[CTI]\ncdrFilterValue=513\n");
     wdgCdrFilter filter(dialog->store());
-    QVERIFY(child<QCheckBox>(filter, "chkIncoming")->isChecked());
-    QVERIFY(!child<QCheckBox>(filter, "chkOutgoing")->isChecked());
-    QVERIFY(child<QCheckBox>(filter, "chkNotAnswered")->isChecked());
-    QCOMPARE(child<QCheckBox>(filter, "chkNotAnswered")->text(), QString("Non risposte"));
+    QVERIFY(child<QCheckBox>(filter, "incoming_cB")->isChecked());
+    QVERIFY(!child<QCheckBox>(filter, "outcoming_cB")->isChecked());
+    QVERIFY(child<QCheckBox>(filter, "notAnswered_cB")->isChecked());
+    QCOMPARE(child<QCheckBox>(filter, "notAnswered_cB")->text(), QString("Non risposte"));
 
     QList<int> announced;
     connect(&filter, &wdgCdrFilter::sigCdrFilterChanged, this,
             [&announced](MctiConfig::MCdrFilterFlags flags) { announced << int(flags); });
-    child<QCheckBox>(filter, "chkIncoming")->setChecked(false);
-    child<QCheckBox>(filter, "chkQueue")->setChecked(true);
-    child<QPushButton>(filter, "pbApply")->click();
+    child<QCheckBox>(filter, "incoming_cB")->setChecked(false);
+    child<QCheckBox>(filter, "queue_cB")->setChecked(true);
+    child<QPushButton>(filter, "okButton")->click();
     const int expected = MctiConfig::CdrThroughQueue | MctiConfig::CdrNotAnswered;
     QCOMPARE(announced, QList<int>({expected}));
     QCOMPARE(int(dialog->getCdrFilterValue()), expected);

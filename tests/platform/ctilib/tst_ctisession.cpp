@@ -43,6 +43,9 @@ private slots:
     void killedSimulatorProgram();
     void logoutIsAUserRequest();
     void traceRecordsCommands();
+    void smsIsSentOrRefused_data();
+    void smsIsSentOrRefused();
+    void smsWaitingWhenTheSessionEndsFails();
     void controlCommands_data();
     void controlCommands();
 };
@@ -693,6 +696,82 @@ void TestCtiSession::traceRecordsCommands()
     QCOMPARE(call.value(QStringLiteral("user")).toString(), QStringLiteral("demo"));
     QCOMPARE(call.value(QStringLiteral("args")).toObject().value(QStringLiteral("number")).toString(),
              QStringLiteral("+39021234567"));
+}
+
+void TestCtiSession::smsIsSentOrRefused_data()
+{
+    QTest::addColumn<bool>("capability");
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("refusal");            // empty: sent
+    const QString full = QString(80, QChar(0x00e8)); // 160 bytes
+    QTest::newRow("sent") << true << "+393331234567"
+                          << "Ciao, richiamami"
+                          << "";
+    QTest::newRow("160 bytes") << true << "3331234567" << full << "";
+    QTest::newRow("no SMS on this PBX") << false << "3331234567"
+                                        << "Ciao"
+                                        << "SmsNotAvailable";
+    QTest::newRow("letters in the number") << true << "333abc"
+                                           << "Ciao"
+                                           << "InvalidDestination";
+    QTest::newRow("no number") << true << ""
+                               << "Ciao"
+                               << "InvalidDestination";
+    QTest::newRow("empty text") << true << "3331234567"
+                                << ""
+                                << "InvalidText";
+    QTest::newRow("161 bytes") << true << "3331234567" << full + QLatin1Char('x') << "InvalidText";
+}
+
+void TestCtiSession::smsIsSentOrRefused()
+{
+    QFETCH(bool, capability);
+    QFETCH(QString, destination);
+    QFETCH(QString, text);
+    QFETCH(QString, refusal);
+    Fixture f;
+    PbxSimData data = PbxSimData::demo();
+    if (!capability)
+        data.capabilities &= ~0x1u;
+    f.sim->setData(data);
+    const QString path = f.dir.path() + QStringLiteral("/trace.jsonl");
+    QVERIFY(f.sim->setTraceFile(path));
+    QVERIFY(f.login());
+    QSignalSpy result(f.cti.get(), &CtiLib::sigSmsSendResult);
+    QVERIFY(f.cti->sendSms(destination, text));
+    QVERIFY(waitCount(result, 1));
+    QCOMPARE(result.first().at(0).toString(), destination);
+    QCOMPARE(result.first().at(1).toBool(), refusal.isEmpty());
+    QCOMPARE(result.first().at(2).toString(), refusal);
+    QCOMPARE(f.sim->sentSms().size(), refusal.isEmpty() ? 1 : 0);
+    f.sim->stopTrace();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    bool traced = false;
+    for (const QByteArray &line : file.readAll().trimmed().split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (o.value(QStringLiteral("cmd")).toString() != QLatin1String("smsSent"))
+            continue;
+        traced = true;
+        QCOMPARE(o.value(QStringLiteral("args")).toObject().value(QStringLiteral("destination")).toString(),
+                 destination);
+        QCOMPARE(o.value(QStringLiteral("args")).toObject().value(QStringLiteral("text")).toString(), text);
+    }
+    QCOMPARE(traced, refusal.isEmpty());
+}
+
+void TestCtiSession::smsWaitingWhenTheSessionEndsFails()
+{
+    Fixture f;
+    QVERIFY(f.login());
+    QSignalSpy result(f.cti.get(), &CtiLib::sigSmsSendResult);
+    QVERIFY(f.cti->sendSms(QStringLiteral("3331234567"), QStringLiteral("Ciao")));
+    f.cti->logout();
+    QVERIFY(waitCount(result, 1));
+    QCOMPARE(result.first().at(1).toBool(), false);
+    QCOMPARE(result.first().at(2).toString(), QStringLiteral("Disconnected"));
+    QVERIFY(!f.cti->sendSms(QStringLiteral("3331234567"), QStringLiteral("Ciao")));
 }
 
 void TestCtiSession::controlCommands_data()
