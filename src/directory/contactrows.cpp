@@ -1,5 +1,6 @@
 #include "contactrows.h"
 
+#include "contactsmodel.h"
 #include "directoryroles.h"
 
 #include <QCoreApplication>
@@ -34,15 +35,9 @@ QString nameOfEntry(const PhoneBookEntry &entry)
 
 namespace DirectoryModels
 {
-QStandardItemModel *initContactsBookModel()
+ContactsModel *initContactsBookModel()
 {
-    auto *model = new QStandardItemModel();
-    setHeaders(model, {{QT_TRANSLATE_NOOP("MPGui", "T"), nullptr},
-                       {QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Nome")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Cognome"), QT_TRANSLATE_NOOP("MPGui", "Cognome")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Azienda"), QT_TRANSLATE_NOOP("MPGui", "Azienda")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Reparto"), QT_TRANSLATE_NOOP("MPGui", "Reparto")}});
-    return model;
+    return new ContactsModel();
 }
 
 QStandardItemModel *initExtenModel()
@@ -168,16 +163,9 @@ ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner)
 {
     ContactsBuild build;
     build.model = initContactsBookModel();
-    QStandardItem *root = build.model->invisibleRootItem();
-    int total = 0;
-    for (const PhoneBook &book : books)
-        total += book.entries.size();
-    build.foldedSearch.reserve(total);
+    build.model->buildFrom(books);
     for (const PhoneBook &book : books) {
         for (const PhoneBookEntry &entry : book.entries) {
-            const QList<QStandardItem *> row = phonebookEntryToModelRow(entry, book.source, book.visibility);
-            build.foldedSearch.append(row.first()->data(DirRole::SearchText).toString().toCaseFolded());
-            root->appendRow(row);
             const QString name = nameOfEntry(entry);
             if (name.isEmpty())
                 continue;

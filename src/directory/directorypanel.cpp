@@ -1,10 +1,11 @@
 #include "directorypanel.h"
 
+#include "app/globallogger.h"
 #include "cdrfilterproxymodel.h"
 #include "cdrrules.h"
 #include "contactfilterproxymodel.h"
+#include "contactsmodel.h"
 #include "ctilib.h"
-#include "widgets/customsearchlineedit.h"
 #include "customtreeview.h"
 #include "directorydelegates.h"
 #include "directoryroles.h"
@@ -12,11 +13,11 @@
 #include "extenfavouritefilterproxymodel.h"
 #include "extenfilterproxymodel.h"
 #include "extenlist.h"
-#include "app/globallogger.h"
-#include "widgets/guiutils.h"
-#include "settings/msettingsstore.h"
 #include "mainwindow/sessioncontroller.h"
+#include "settings/msettingsstore.h"
 #include "wdgcdrfilter.h"
+#include "widgets/customsearchlineedit.h"
+#include "widgets/guiutils.h"
 
 #include <QDateEdit>
 #include <QHeaderView>
@@ -105,12 +106,26 @@ DirectoryPanel::~DirectoryPanel()
     delete cdrFilter;
 }
 
+void DirectoryPanel::setListRowHeight(int height)
+{
+    if (height <= 0 || height == rowHeight)
+        return;
+    rowHeight = height;
+    for (DirectoryItemDelegate *d :
+         std::initializer_list<DirectoryItemDelegate *>{extenDelegate, favDelegate, contactDelegate, cdrDelegate}) {
+        if (!d)
+            continue;
+        d->setRowHeight(height);
+        emit d->sizeHintChanged(QModelIndex());
+    }
+}
+
 void DirectoryPanel::setSearchDebounceMs(int ms)
 {
     searchDebounce = qMax(0, ms);
 }
 
-void DirectoryPanel::setModels(QStandardItemModel *contacts, QStandardItemModel *extensions, QStandardItemModel *cdr)
+void DirectoryPanel::setModels(ContactsModel *contacts, QStandardItemModel *extensions, QStandardItemModel *cdr)
 {
     contactsModel = contacts;
     extenModel = extensions;
@@ -189,10 +204,12 @@ void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
     ui.btnAddContact->hide();
     ui.btnAddContact->setEnabled(false);
     if (reason.isKnown()) {
-        for (QStandardItemModel *m : {extenModel, contactsModel, cdrModel}) {
+        for (QStandardItemModel *m : {extenModel, cdrModel}) {
             if (m)
                 m->setRowCount(0);
         }
+        if (contactsModel)
+            contactsModel->clear();
         contactNumbers = ContactNumberIndex();
         lastCdr.clear();
         // Builds still running belong to the ended session.
@@ -392,14 +409,13 @@ void DirectoryPanel::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::Pho
 void DirectoryPanel::releaseBuild(QFutureWatcher<ContactsBuild> *watcher)
 {
     if (watcher->future().resultCount() > 0) {
-        QStandardItemModel *model = watcher->result().model;
-        delete model;
+        delete watcher->result().model;
     }
 }
 
 // A replaced model is released away from the GUI thread: freeing tens of
 // thousands of items would stall the window. Nothing refers to it any more.
-void DirectoryPanel::releaseModel(QStandardItemModel *old)
+void DirectoryPanel::releaseModel(QAbstractItemModel *old)
 {
     if (!old)
         return;
@@ -425,10 +441,10 @@ void DirectoryPanel::onContactsModelReady()
     ContactsBuild build = watcher->result();
     if (!build.model)
         return;
-    QStandardItemModel *old = contactsModel;
+    ContactsModel *old = contactsModel;
     contactsModel = build.model;
     contactNumbers = build.index;
-    contactsProxy->setSourceModel(contactsModel, build.foldedSearch);
+    contactsProxy->setSourceModel(contactsModel);
     releaseModel(old);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows.";
     ui.stackedContacts->setCurrentWidget(ui.pageContacts);

@@ -3,11 +3,11 @@
 // timers and the contact editor.
 #pragma once
 
+#include "app/mcticonfig.h"
 #include "contactrows.h"
 #include "ctilibtypes.h"
-#include "app/mcticonfig.h"
-#include "mctiextendetails.h"
 #include "mainwindow/pbxsessionrules.h"
+#include "mctiextendetails.h"
 
 #include <QDateTime>
 #include <QFutureWatcher>
@@ -28,6 +28,7 @@ class contactItemDelegate;
 class extenItemDelegate;
 class QModelIndex;
 class ContactFilterProxyModel;
+class ContactsModel;
 class CustomSearchLineEdit;
 class CustomTreeView;
 class DlgContactEdit;
@@ -73,16 +74,20 @@ public:
 
     // Takes the three models over, puts a filter proxy over each and shows
     // them in the four views.
-    void setModels(QStandardItemModel *contacts, QStandardItemModel *extensions, QStandardItemModel *cdr);
+    void setModels(ContactsModel *contacts, QStandardItemModel *extensions, QStandardItemModel *cdr);
     // The call-history filter widget, made once for the settings.
     void createCdrFilter();
 
-    QStandardItemModel *contactsBookModel() const { return contactsModel; }
+    ContactsModel *contactsBookModel() const { return contactsModel; }
     QStandardItemModel *extensionsModel() const { return extenModel; }
     QStandardItemModel *callHistoryModel() const { return cdrModel; }
     DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
     wdgCdrFilter *cdrFilterWidget() const { return cdrFilter; }
     int listRowHeight() const { return rowHeight; }
+    // The row height of the four lists (the large-font view has taller rows);
+    // the delegates follow and the views lay their rows out again.
+    void setListRowHeight(int height);
+    static constexpr int NormalRowHeight = 32;
     QAbstractItemModel *contactsFilter() const;
     QAbstractItemModel *extensionsFilter() const;
     QAbstractItemModel *favouritesFilter() const;
@@ -197,15 +202,15 @@ private:
     QFutureWatcher<CdrBuild> *pendingCdrWatcher = nullptr;
     QList<QFutureWatcher<CdrBuild> *> liveCdrWatchers;
     QHash<QString, QIcon> cdrIcons;
-    void releaseModel(QStandardItemModel *old);
+    void releaseModel(QAbstractItemModel *old);
     extenItemDelegate *extenDelegate = nullptr;
     extenItemDelegate *favDelegate = nullptr;
     contactItemDelegate *contactDelegate = nullptr;
     cdrItemDelegate *cdrDelegate = nullptr;
     Widgets ui;
-    int rowHeight = 32;
+    int rowHeight = NormalRowHeight;
     int searchDebounce = 250;
-    QStandardItemModel *contactsModel = nullptr;
+    ContactsModel *contactsModel = nullptr;
     QStandardItemModel *cdrModel = nullptr;
     QStandardItemModel *extenModel = nullptr;
     ContactFilterProxyModel *contactsProxy = nullptr;

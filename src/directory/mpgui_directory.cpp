@@ -3,12 +3,14 @@
 // slots forward to the directory panel.
 #include "mainwindow/mpgui.h"
 
-#include "contactrows.h"
-#include "directorypanel.h"
 #include "app/globallogger.h"
+#include "contactrows.h"
+#include "defaultrowaction.h"
+#include "directorypanel.h"
+#include "framework/promptservice.h"
 #include <QStandardItemModel>
 
-QStandardItemModel *MPGui::initContactsBookModel()
+ContactsModel *MPGui::initContactsBookModel()
 {
     return DirectoryModels::initContactsBookModel();
 }
@@ -191,4 +193,13 @@ void MPGui::on_cdrFilterButton_clicked()
 QSharedPointer<MctiExtenDetails> MPGui::resolveContactNumber(const QString &number)
 {
     return directory ? directory->resolveContactNumber(number) : QSharedPointer<MctiExtenDetails>();
+}
+
+void MPGui::performDefaultDblClickOnTableRowAction(const QString &value, int numberKind)
+{
+    const DefaultRowAction::Action action = DefaultRowAction::forRow(value, numberKind);
+    if (action.kind == DefaultRowAction::Action::Call)
+        startCall(action.number, action.prefix);
+    else if (action.kind == DefaultRowAction::Action::Mail)
+        prompts().openUrl(action.url);
 }

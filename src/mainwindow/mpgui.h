@@ -38,6 +38,7 @@ class QClipboard;
 class QCompleter;
 class QMenu;
 class QMovie;
+class ContactsModel;
 class QStandardItemModel;
 class QTranslator;
 struct WriterConfig;
@@ -103,7 +104,7 @@ public:
     void setupUpdates();
 
     // --- directory and call-history models
-    QStandardItemModel *initContactsBookModel();
+    ContactsModel *initContactsBookModel();
     QStandardItemModel *initExtenModel();
     QStandardItemModel *initCdrModel();
     void initContactTables(CustomTreeView *view, bool restoreHeader);
@@ -174,6 +175,9 @@ signals:
     void sigSessionStarted(const PbxSession::SessionStart &session);
     // The session ended (or an attempt failed), with the reason read.
     void sigSessionEnded(const PbxSession::DisconnectReason &reason);
+    // An extension's busy lamp went back to idle (a call booked on it may be
+    // placed now).
+    void sigExtenBecameIdle(const QString &extension);
 
 public slots:
     // A balloon started leaving: its key is free again.
@@ -334,6 +338,8 @@ public slots:
     void onClickedOnExtenTable(const QModelIndex &index);
     void onDblClickedOnContactsTable(const QModelIndex &index);
     void onDblClickedOnCdrTable(const QModelIndex &index);
+    // Double click or Enter on a number row: call it, or write to the address.
+    void performDefaultDblClickOnTableRowAction(const QString &value, int numberKind);
     void ext_cxtMenu(const QPoint &pos);
     void cont_cxtMenu(const QPoint &pos);
     void cdr_cxtMenu(const QPoint &pos);

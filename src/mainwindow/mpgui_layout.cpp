@@ -172,6 +172,9 @@ void MPGui::setupGuiLayout()
     connect(directory, &DirectoryPanel::contactsRefreshDue, this, &MPGui::refreshContactsList);
     connect(directory, &DirectoryPanel::cdrFilterChanged, this, &MPGui::onCdrFilterChanged);
     connect(directory, &DirectoryPanel::cdrFilterClosed, this, &MPGui::onCdrFilterClosed);
+    connect(directory, &DirectoryPanel::defaultRowActionRequested, this,
+            &MPGui::performDefaultDblClickOnTableRowAction);
+    connect(directory, &DirectoryPanel::extenBecameIdle, this, &MPGui::sigExtenBecameIdle);
     connect(settingsDialog, SIGNAL(sigCdrSettingsChanged()), this, SLOT(onCdrSettingsChanged()), Qt::QueuedConnection);
 
     // Chat, voicemail and PBX services.
@@ -340,8 +343,13 @@ void MPGui::createSubsystems()
     queueWidgets.pauseAllAction = pauseAllAction;
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
     queues = new QueuesController(settingsStore, queueWidgets, icons, this);
+    // The supervisor panel reads the directory's extension records; the
+    // directory tells it what changed.
+    queues->setExtensionMap(directory->extensionMap());
     queues->setCtiClient(ctiLib);
     directory->setCtiClient(ctiLib);
+    connect(directory, &DirectoryPanel::operatorStatusChanged, queues, &QueuesController::onOperatorStatusChanged);
+    connect(directory, &DirectoryPanel::extenListRebuilt, queues, &QueuesController::onExtenListRebuilt);
 
     PhoneBackends::Widgets phoneWidgets;
     phoneWidgets.window = this;

@@ -3,6 +3,7 @@
 // reconcile and live status.
 #include "directory/cdrrules.h"
 #include "directory/contactrows.h"
+#include "directory/contactsmodel.h"
 #include "directory/directoryroles.h"
 #include "directory/extenlist.h"
 #include "directory/searchwords.h"
@@ -131,6 +132,32 @@ void TestDirectoryRules::contactRow()
     QCOMPARE(first->data(DirRole::SearchText).toString(),
              QStringLiteral(" Anna  Verdi ACME Vendite +39021234567 02999 anna@example.com 201 3331234567"));
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    // The phone book's own model answers every role of every cell as the
+    // standard items do.
+    ContactsModel contacts;
+    QAbstractItemModelTester contactsTester(&contacts, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    contacts.appendContact(entry, source, visibility);
+    QCOMPARE(contacts.rowCount(), 1);
+    QCOMPARE(contacts.columnCount(), model.columnCount());
+    const QList<int> roles = {
+        Qt::DisplayRole,    Qt::ToolTipRole,     Qt::AccessibleTextRole, DirRole::Source,    DirRole::Visibility,
+        DirRole::EntryId,   DirRole::Entry,      DirRole::SearchText,    DirRole::FullLabel, DirRole::Personal,
+        DirRole::Confirmed, DirRole::ChildValue, DirRole::Extension,     DirRole::Favourite, DirRole::Blf};
+    for (int c = 0; c < model.columnCount(); ++c) {
+        QCOMPARE(contacts.headerData(c, Qt::Horizontal), model.headerData(c, Qt::Horizontal));
+        QCOMPARE(contacts.headerData(c, Qt::Horizontal, Qt::ToolTipRole),
+                 model.headerData(c, Qt::Horizontal, Qt::ToolTipRole));
+        for (int role : roles)
+            QCOMPARE(contacts.index(0, c).data(role), model.index(0, c).data(role));
+    }
+    const QModelIndex parent = contacts.index(0, 0);
+    QCOMPARE(contacts.rowCount(parent), first->rowCount());
+    QCOMPARE(contacts.columnCount(parent), 1);
+    for (int r = 0; r < first->rowCount(); ++r) {
+        for (int role : roles)
+            QCOMPARE(contacts.index(r, 0, parent).data(role), first->child(r)->data(role));
+    }
 }
 
 void TestDirectoryRules::cleanNumber_data()
@@ -161,7 +188,7 @@ void TestDirectoryRules::contactIndex()
     book.entries = {person("a", "Anna", "Verdi", {field("phone", "work", "+39 (02) 123-45.67")}),
                     person("b", "Bruno", "Neri", {field("phone", "work", "+39021234567"), field("email", "", "x@y")})};
     const ContactsBuild build = DirectoryModels::buildContactsModel({book}, QThread::currentThread());
-    QScopedPointer<QStandardItemModel> model(build.model);
+    QScopedPointer<ContactsModel> model(build.model);
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(build.index.nameOf(QStringLiteral("+39 02 1234567")), QStringLiteral("Anna Verdi"));
     QCOMPARE(build.index.nameOf(QStringLiteral("0039021234567")), QStringLiteral("Anna Verdi"));

@@ -4,6 +4,7 @@
 // toggles a favourite.
 #include "directory/cdrfilterproxymodel.h"
 #include "widgets/customsearchlineedit.h"
+#include "directory/contactsmodel.h"
 #include "directory/customtreeview.h"
 #include "directory/directorydelegates.h"
 #include "directory/directorypanel.h"
@@ -193,7 +194,7 @@ void TestDirectorySession::quickDeliveriesInstallTheLast()
     w.recvdPhonebook(bookOf({"Secondo", "Ultimo"}), CTILIB::PhonebookPbx);
     QTRY_VERIFY_WITH_TIMEOUT(!panel->isContactsBuildPending(), 10000);
     QTRY_COMPARE(installed.count(), 1);
-    QStandardItemModel *model = panel->contactsBookModel();
+    ContactsModel *model = panel->contactsBookModel();
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(model->thread(), QThread::currentThread());
     // Whatever finishes later is dropped, never installed.

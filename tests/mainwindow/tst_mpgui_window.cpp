@@ -8,6 +8,7 @@
 #include "mainwindow/customshortcut.h"
 #include "desklineresources.h"
 #include "app/desklinestartup.h"
+#include "directory/contactsmodel.h"
 #include "directory/directorypanel.h"
 #include "directory/dlgcontactedit.h"
 #include "messaging/dlgredirect.h"
@@ -410,7 +411,7 @@ void TestMPGuiWindow::directoryModels()
 {
     auto w = startedWindow();
     // The models as the window makes them, and as the directory shows them.
-    std::unique_ptr<QStandardItemModel> contacts(w->initContactsBookModel());
+    std::unique_ptr<QAbstractItemModel> contacts(w->initContactsBookModel());
     std::unique_ptr<QStandardItemModel> extensions(w->initExtenModel());
     std::unique_ptr<QStandardItemModel> cdr(w->initCdrModel());
     QList<QAbstractItemModel *> models = {contacts.get(), extensions.get(), cdr.get()};
@@ -425,11 +426,16 @@ void TestMPGuiWindow::directoryModels()
             new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest));
     }
     // Rows come and go through the proxies; a known disconnection empties the lists.
-    for (QStandardItemModel *source :
-         {directory->contactsBookModel(), directory->extensionsModel(), directory->callHistoryModel()}) {
+    for (QStandardItemModel *source : {directory->extensionsModel(), directory->callHistoryModel()}) {
         source->appendRow({new QStandardItem("F"), new QStandardItem("100")});
         source->appendRow({new QStandardItem("x"), new QStandardItem("101")});
     }
+    PhoneBookEntry entry;
+    entry.id = QStringLiteral("c1");
+    entry.lastName = QStringLiteral("Rossi");
+    entry.contacts = {ContactEntry{QStringLiteral("phone"), QStringLiteral("work"), QStringLiteral("02 1234"), false}};
+    directory->contactsBookModel()->appendContact(entry, QStringLiteral("velora"), QStringLiteral("Private"), false);
+    directory->contactsBookModel()->appendContact(entry, QStringLiteral("velora"), QStringLiteral("Public"));
     QVERIFY(child<QTreeView>(*w, "tvContacts")->model()->rowCount() > 0);
     emit w->ctiClient()->disconnectedFromServer(QStringLiteral("Host not found"));
     QTRY_COMPARE(directory->contactsBookModel()->rowCount(), 0);
