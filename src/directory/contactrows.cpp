@@ -1,5 +1,6 @@
 #include "contactrows.h"
 
+#include "cdrmodel.h"
 #include "contactsmodel.h"
 #include "directoryroles.h"
 
@@ -55,15 +56,9 @@ QStandardItemModel *initExtenModel()
     return model;
 }
 
-QStandardItemModel *initCdrModel()
+CdrModel *initCdrModel()
 {
-    auto *model = new QStandardItemModel();
-    setHeaders(model, {{QT_TRANSLATE_NOOP("MPGui", "T"), QT_TRANSLATE_NOOP("MPGui", "Direzione della chiamata")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Contatto")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Numero"), QT_TRANSLATE_NOOP("MPGui", "Numero")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Data"), QT_TRANSLATE_NOOP("MPGui", "Data")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Durata"), QT_TRANSLATE_NOOP("MPGui", "Durata")}});
-    return model;
+    return new CdrModel();
 }
 
 QString cleanPhoneNumber(const QString &number)

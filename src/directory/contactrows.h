@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 
+class CdrModel;
 class ContactsModel;
 class QStandardItem;
 class QStandardItemModel;
@@ -20,7 +21,7 @@ namespace DirectoryModels
 // Empty models with their header texts and tooltips.
 ContactsModel *initContactsBookModel();
 QStandardItemModel *initExtenModel();
-QStandardItemModel *initCdrModel();
+CdrModel *initCdrModel();
 
 // A phone number with the separators " -,'./\()" removed; "+" stays.
 QString cleanPhoneNumber(const QString &number);

@@ -2,6 +2,7 @@
 
 #include "app/globallogger.h"
 #include "cdrfilterproxymodel.h"
+#include "cdrmodel.h"
 #include "cdrrules.h"
 #include "contactfilterproxymodel.h"
 #include "contactsmodel.h"
@@ -125,7 +126,7 @@ void DirectoryPanel::setSearchDebounceMs(int ms)
     searchDebounce = qMax(0, ms);
 }
 
-void DirectoryPanel::setModels(ContactsModel *contacts, QStandardItemModel *extensions, QStandardItemModel *cdr)
+void DirectoryPanel::setModels(ContactsModel *contacts, QStandardItemModel *extensions, CdrModel *cdr)
 {
     contactsModel = contacts;
     extenModel = extensions;
@@ -204,10 +205,10 @@ void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
     ui.btnAddContact->hide();
     ui.btnAddContact->setEnabled(false);
     if (reason.isKnown()) {
-        for (QStandardItemModel *m : {extenModel, cdrModel}) {
-            if (m)
-                m->setRowCount(0);
-        }
+        if (extenModel)
+            extenModel->setRowCount(0);
+        if (cdrModel)
+            cdrModel->clear();
         if (contactsModel)
             contactsModel->clear();
         contactNumbers = ContactNumberIndex();
@@ -215,6 +216,7 @@ void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
         // Builds still running belong to the ended session.
         pendingWatcher = nullptr;
         pendingCdrWatcher = nullptr;
+        cdrWaitsForContacts = false;
     }
 }
 
@@ -431,26 +433,31 @@ void DirectoryPanel::onContactsModelReady()
         return;
     liveWatchers.removeAll(watcher);
     watcher->deleteLater();
-    if (watcher != pendingWatcher || !settings) {
+    const ContactsBuild build = watcher->future().resultCount() > 0 ? watcher->result() : ContactsBuild();
+    if (watcher != pendingWatcher) {
         // A later delivery is being built: this result is stale.
-        if (watcher->future().resultCount() > 0)
-            releaseModel(watcher->result().model);
+        releaseModel(build.model);
         return;
     }
     pendingWatcher = nullptr;
-    ContactsBuild build = watcher->result();
-    if (!build.model)
-        return;
-    ContactsModel *old = contactsModel;
-    contactsModel = build.model;
-    contactNumbers = build.index;
-    contactsProxy->setSourceModel(contactsModel);
-    releaseModel(old);
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows.";
-    ui.stackedContacts->setCurrentWidget(ui.pageContacts);
-    if (!lastCdr.isEmpty() && cdrProxy)
+    const bool install = build.model && settings;
+    if (install) {
+        ContactsModel *old = contactsModel;
+        contactsModel = build.model;
+        contactNumbers = build.index;
+        contactsProxy->setSourceModel(contactsModel);
+        releaseModel(old);
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows.";
+        ui.stackedContacts->setCurrentWidget(ui.pageContacts);
+    } else {
+        releaseModel(build.model);
+    }
+    // The call history names its parties from the new phone book.
+    if ((cdrWaitsForContacts || (install && !lastCdr.isEmpty())) && cdrProxy)
         recvdCdr(lastCdr);
-    emit contactsModelInstalled();
+    cdrWaitsForContacts = false;
+    if (install)
+        emit contactsModelInstalled();
 }
 
 void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
@@ -740,6 +747,13 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new Cdr w/" << cdr.size() << "entries";
     if (&cdr != &lastCdr)
         lastCdr = cdr;
+    // A phone book on its way: its names are wanted in the list, and its
+    // installation builds the list then. One build instead of two.
+    cdrWaitsForContacts = pendingWatcher != nullptr;
+    if (cdrWaitsForContacts) {
+        pendingCdrWatcher = nullptr;
+        return;
+    }
     const int days = settings ? settings->getMaxCdrViewDays() : 1;
     const QDateTime cut = CdrRules::cutOff(now(), days);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Filtering CDR entries before" << cut.toString(Qt::ISODate) << "(i.e."
@@ -788,7 +802,7 @@ void DirectoryPanel::onCdrModelReady()
     pendingCdrWatcher = nullptr;
     for (const QString &note : build.notes)
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << note;
-    QStandardItemModel *old = cdrModel;
+    CdrModel *old = cdrModel;
     cdrModel = build.model;
     cdrProxy->setSourceModel(cdrModel);
     releaseModel(old);

@@ -28,6 +28,7 @@ class contactItemDelegate;
 class extenItemDelegate;
 class QModelIndex;
 class ContactFilterProxyModel;
+class CdrModel;
 class ContactsModel;
 class CustomSearchLineEdit;
 class CustomTreeView;
@@ -74,13 +75,13 @@ public:
 
     // Takes the three models over, puts a filter proxy over each and shows
     // them in the four views.
-    void setModels(ContactsModel *contacts, QStandardItemModel *extensions, QStandardItemModel *cdr);
+    void setModels(ContactsModel *contacts, QStandardItemModel *extensions, CdrModel *cdr);
     // The call-history filter widget, made once for the settings.
     void createCdrFilter();
 
     ContactsModel *contactsBookModel() const { return contactsModel; }
     QStandardItemModel *extensionsModel() const { return extenModel; }
-    QStandardItemModel *callHistoryModel() const { return cdrModel; }
+    CdrModel *callHistoryModel() const { return cdrModel; }
     DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
     wdgCdrFilter *cdrFilterWidget() const { return cdrFilter; }
     int listRowHeight() const { return rowHeight; }
@@ -120,7 +121,9 @@ public:
     void updateExtenStatus(const BuddyStatus &status);
     void recvdCdr(const Cdr &cdr);
     bool isContactsBuildPending() const { return pendingWatcher != nullptr; }
-    bool isCdrBuildPending() const { return pendingCdrWatcher != nullptr; }
+    // A call-history build is running, or waits for the phone book's (whose
+    // names it shows).
+    bool isCdrBuildPending() const { return pendingCdrWatcher != nullptr || cdrWaitsForContacts; }
 
     // --- user input
     void onClickedOnExtenTable(QObject *sender, const QModelIndex &index);
@@ -196,7 +199,7 @@ private:
     QFutureWatcher<ContactsBuild> *pendingWatcher = nullptr;
     QList<QFutureWatcher<ContactsBuild> *> liveWatchers;
     struct CdrBuild {
-        QStandardItemModel *model = nullptr;
+        CdrModel *model = nullptr;
         QStringList notes;
     };
     QFutureWatcher<CdrBuild> *pendingCdrWatcher = nullptr;
@@ -211,7 +214,8 @@ private:
     int rowHeight = NormalRowHeight;
     int searchDebounce = 250;
     ContactsModel *contactsModel = nullptr;
-    QStandardItemModel *cdrModel = nullptr;
+    CdrModel *cdrModel = nullptr;
+    bool cdrWaitsForContacts = false;
     QStandardItemModel *extenModel = nullptr;
     ContactFilterProxyModel *contactsProxy = nullptr;
     CdrFilterProxyModel *cdrProxy = nullptr;

@@ -20,7 +20,7 @@ QStandardItemModel *MPGui::initExtenModel()
     return DirectoryModels::initExtenModel();
 }
 
-QStandardItemModel *MPGui::initCdrModel()
+CdrModel *MPGui::initCdrModel()
 {
     return DirectoryModels::initCdrModel();
 }

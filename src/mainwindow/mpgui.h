@@ -38,6 +38,7 @@ class QClipboard;
 class QCompleter;
 class QMenu;
 class QMovie;
+class CdrModel;
 class ContactsModel;
 class QStandardItemModel;
 class QTranslator;
@@ -106,7 +107,7 @@ public:
     // --- directory and call-history models
     ContactsModel *initContactsBookModel();
     QStandardItemModel *initExtenModel();
-    QStandardItemModel *initCdrModel();
+    CdrModel *initCdrModel();
     void initContactTables(CustomTreeView *view, bool restoreHeader);
     void initExtensionsTables(CustomTreeView *view, bool restoreHeader);
     void initCdrTables(CustomTreeView *view, bool restoreHeader);

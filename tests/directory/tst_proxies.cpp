@@ -2,6 +2,7 @@
 // tester: literal search words, the favourite mark, the call-history flags,
 // date window and words together.
 #include "directory/cdrfilterproxymodel.h"
+#include "directory/cdrmodel.h"
 #include "directory/cdrrules.h"
 #include "directory/contactfilterproxymodel.h"
 #include "directory/contactrows.h"
@@ -188,8 +189,7 @@ void TestDirectoryProxies::cdrFilter()
                   {"2", "301", "201", "Anna", "", "in", yesterday + " 09:00:00", 0, 0x2, "NOANSWER_IN"},
                   {"3", "201", "302", "", "", "out", yesterday + " 10:00:00", 10, 0, "ANSWER_OUT"},
                   {"4", "303", "201", "", "", "in", "data persa", 10, 0x1, "ANSWER_LOCAL_IN"}};
-    QScopedPointer<QStandardItemModel> model(
-        CdrRules::buildModel(cdr, CdrRules::cutOff(QDateTime::currentDateTime(), 5), {}));
+    QScopedPointer<CdrModel> model(CdrRules::buildModel(cdr, CdrRules::cutOff(QDateTime::currentDateTime(), 5), {}));
     CdrFilterProxyModel proxy;
     Tester tester(&proxy, Fatal);
     proxy.setSourceModel(model.data());
@@ -204,7 +204,7 @@ void TestDirectoryProxies::cdrFilter()
 
 void TestDirectoryProxies::cdrSettersSkipUnchanged()
 {
-    QScopedPointer<QStandardItemModel> model(
+    QScopedPointer<CdrModel> model(
         CdrRules::buildModel({{"1", "300", "201", "", "", "in", "x", 1, 0, "ANSWER_IN"}}, QDateTime(), {}));
     CountingCdrProxy proxy;
     proxy.setSourceModel(model.data());

@@ -2,25 +2,26 @@
 // and no PBX: construction, the start sequence, the layout and its wiring,
 // menus, tray menu, application shortcuts per operating mode, rebrandable
 // state icons and the product name of the rebranding directory.
-#include "ctilib.h"
-#include "widgets/customlineedit.h"
-#include "widgets/customsearchlineedit.h"
-#include "mainwindow/customshortcut.h"
-#include "desklineresources.h"
 #include "app/desklinestartup.h"
+#include "app/globallogger.h"
+#include "ctilib.h"
+#include "desklineresources.h"
+#include "directory/cdrmodel.h"
 #include "directory/contactsmodel.h"
 #include "directory/directorypanel.h"
 #include "directory/dlgcontactedit.h"
-#include "messaging/dlgredirect.h"
-#include "app/globallogger.h"
-#include "messaging/messagingpanel.h"
+#include "mainwindow/customshortcut.h"
 #include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
-#include "settings/msettingsdialog.h"
+#include "mainwindow/sessioncontroller.h"
+#include "messaging/dlgredirect.h"
+#include "messaging/messagingpanel.h"
 #include "offlinewindow.h"
 #include "scriptedprompts.h"
-#include "mainwindow/sessioncontroller.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
 #include "testmain.h"
+#include "widgets/customlineedit.h"
+#include "widgets/customsearchlineedit.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -51,7 +52,6 @@ QByteArray logText(const QString &dir)
     QFile f(QDir(dir).filePath("mphone.log"));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
 
 QStringList actionTexts(const QWidget *menu)
 {
@@ -413,7 +413,7 @@ void TestMPGuiWindow::directoryModels()
     // The models as the window makes them, and as the directory shows them.
     std::unique_ptr<QAbstractItemModel> contacts(w->initContactsBookModel());
     std::unique_ptr<QStandardItemModel> extensions(w->initExtenModel());
-    std::unique_ptr<QStandardItemModel> cdr(w->initCdrModel());
+    std::unique_ptr<QAbstractItemModel> cdr(w->initCdrModel());
     QList<QAbstractItemModel *> models = {contacts.get(), extensions.get(), cdr.get()};
     for (const char *view : {"tvFavourites", "tvExtensions", "tvContacts", "tvCdr"})
         models << child<QTreeView>(*w, view)->model();
@@ -426,10 +426,12 @@ void TestMPGuiWindow::directoryModels()
             new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest));
     }
     // Rows come and go through the proxies; a known disconnection empties the lists.
-    for (QStandardItemModel *source : {directory->extensionsModel(), directory->callHistoryModel()}) {
-        source->appendRow({new QStandardItem("F"), new QStandardItem("100")});
-        source->appendRow({new QStandardItem("x"), new QStandardItem("101")});
-    }
+    directory->extensionsModel()->appendRow({new QStandardItem("F"), new QStandardItem("100")});
+    directory->extensionsModel()->appendRow({new QStandardItem("x"), new QStandardItem("101")});
+    CdrModel::Call call;
+    call.key = QStringLiteral("ANSWER_IN");
+    call.number = QStringLiteral("100");
+    directory->callHistoryModel()->appendCalls({call, call});
     PhoneBookEntry entry;
     entry.id = QStringLiteral("c1");
     entry.lastName = QStringLiteral("Rossi");
