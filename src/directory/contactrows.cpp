@@ -3,6 +3,7 @@
 #include "cdrmodel.h"
 #include "contactsmodel.h"
 #include "directoryroles.h"
+#include "extensionsmodel.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -14,17 +15,6 @@ namespace
 QString trMPGui(const char *text)
 {
     return QCoreApplication::translate("MPGui", text);
-}
-
-void setHeaders(QStandardItemModel *model, const QList<QPair<const char *, const char *>> &headers)
-{
-    model->setColumnCount(headers.size());
-    for (int c = 0; c < headers.size(); ++c) {
-        auto *item = new QStandardItem(trMPGui(headers.at(c).first));
-        if (headers.at(c).second)
-            item->setToolTip(trMPGui(headers.at(c).second));
-        model->setHorizontalHeaderItem(c, item);
-    }
 }
 
 QString nameOfEntry(const PhoneBookEntry &entry)
@@ -41,19 +31,9 @@ ContactsModel *initContactsBookModel()
     return new ContactsModel();
 }
 
-QStandardItemModel *initExtenModel()
+ExtensionsModel *initExtenModel()
 {
-    auto *model = new QStandardItemModel();
-    setHeaders(model, {{QT_TRANSLATE_NOOP("MPGui", "C"), QT_TRANSLATE_NOOP("MPGui", "Stato CTI")},
-                       {QT_TRANSLATE_NOOP("MPGui", "T"), QT_TRANSLATE_NOOP("MPGui", "Stato telefono")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Num"), QT_TRANSLATE_NOOP("MPGui", "Numero")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Nome")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Cognome"), QT_TRANSLATE_NOOP("MPGui", "Cognome")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Azienda"), QT_TRANSLATE_NOOP("MPGui", "Azienda")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Reparto"), QT_TRANSLATE_NOOP("MPGui", "Reparto")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Pref."), QT_TRANSLATE_NOOP("MPGui", "Preferito")}});
-    model->horizontalHeaderItem(7)->setTextAlignment(Qt::AlignCenter);
-    return model;
+    return new ExtensionsModel();
 }
 
 CdrModel *initCdrModel()

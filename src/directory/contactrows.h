@@ -12,6 +12,7 @@
 
 class CdrModel;
 class ContactsModel;
+class ExtensionsModel;
 class QStandardItem;
 class QStandardItemModel;
 class QThread;
@@ -20,7 +21,7 @@ namespace DirectoryModels
 {
 // Empty models with their header texts and tooltips.
 ContactsModel *initContactsBookModel();
-QStandardItemModel *initExtenModel();
+ExtensionsModel *initExtenModel();
 CdrModel *initCdrModel();
 
 // A phone number with the separators " -,'./\()" removed; "+" stays.

@@ -14,6 +14,7 @@
 #include "extenfavouritefilterproxymodel.h"
 #include "extenfilterproxymodel.h"
 #include "extenlist.h"
+#include "extensionsmodel.h"
 #include "mainwindow/sessioncontroller.h"
 #include "settings/msettingsstore.h"
 #include "wdgcdrfilter.h"
@@ -28,15 +29,31 @@
 #include <QStandardItemModel>
 #include <QtConcurrent>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace
 {
 const QString PbxName = QStringLiteral("PBX");
+
+// A released list leaves tens of megabytes of free blocks in the allocator's
+// pools (the builds run on pool threads, each with pools of its own): give
+// the free pages back to the system, or every delivery would add to the
+// program's resident size. Run once the deliveries have settled: it holds
+// the allocator's locks while it works.
+void returnFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 } // namespace
 
 DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent)
     : QObject(parent), settings(settings), ui(widgets), contactsRefreshTimer(this), contactSearchTimer(this),
-      extenSearchTimer(this), cdrSearchTimer(this), cdrDateTimer(this)
+      extenSearchTimer(this), cdrSearchTimer(this), cdrDateTimer(this), trimTimer(this)
 {
     setObjectName(QStringLiteral("directoryPanel"));
     contactsRefreshTimer.setObjectName(QStringLiteral("contactsRefreshTimer"));
@@ -45,6 +62,11 @@ DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets,
     cdrSearchTimer.setObjectName(QStringLiteral("cdrSearchTimer"));
     cdrDateTimer.setObjectName(QStringLiteral("cdrDateTimer"));
     cdrDateTimer.setSingleShot(true);
+    trimTimer.setObjectName(QStringLiteral("memoryTrimTimer"));
+    trimTimer.setSingleShot(true);
+    trimTimer.setInterval(1000);
+    connect(&trimTimer, &QTimer::timeout, this,
+            [] { QtConcurrent::run(QThreadPool::globalInstance(), returnFreedMemory); });
     connect(&contactsRefreshTimer, &QTimer::timeout, this, &DirectoryPanel::contactsRefreshDue);
     connect(&contactSearchTimer, &QTimer::timeout, this, &DirectoryPanel::contactSearchDue);
     connect(&extenSearchTimer, &QTimer::timeout, this, &DirectoryPanel::extenSearchDue);
@@ -126,7 +148,7 @@ void DirectoryPanel::setSearchDebounceMs(int ms)
     searchDebounce = qMax(0, ms);
 }
 
-void DirectoryPanel::setModels(ContactsModel *contacts, QStandardItemModel *extensions, CdrModel *cdr)
+void DirectoryPanel::setModels(ContactsModel *contacts, ExtensionsModel *extensions, CdrModel *cdr)
 {
     contactsModel = contacts;
     extenModel = extensions;
@@ -199,14 +221,13 @@ void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
 {
     contactsRefreshTimer.stop();
     extenDetails.clear();
-    extenRows.clear();
     updateRingingStatus();
     ui.stackedContacts->setCurrentWidget(ui.pageContacts);
     ui.btnAddContact->hide();
     ui.btnAddContact->setEnabled(false);
     if (reason.isKnown()) {
         if (extenModel)
-            extenModel->setRowCount(0);
+            extenModel->clear();
         if (cdrModel)
             cdrModel->clear();
         if (contactsModel)
@@ -424,6 +445,7 @@ void DirectoryPanel::releaseModel(QAbstractItemModel *old)
     old->setParent(nullptr);
     old->moveToThread(nullptr);
     QtConcurrent::run(QThreadPool::globalInstance(), [old]() { delete old; });
+    trimTimer.start();
 }
 
 void DirectoryPanel::onContactsModelReady()
@@ -433,7 +455,7 @@ void DirectoryPanel::onContactsModelReady()
         return;
     liveWatchers.removeAll(watcher);
     watcher->deleteLater();
-    const ContactsBuild build = watcher->future().resultCount() > 0 ? watcher->result() : ContactsBuild();
+    ContactsBuild build = watcher->future().resultCount() > 0 ? watcher->result() : ContactsBuild();
     if (watcher != pendingWatcher) {
         // A later delivery is being built: this result is stale.
         releaseModel(build.model);
@@ -444,7 +466,11 @@ void DirectoryPanel::onContactsModelReady()
     if (install) {
         ContactsModel *old = contactsModel;
         contactsModel = build.model;
-        contactNumbers = build.index;
+        // The previous index goes with the previous model: freeing it would
+        // stall the window.
+        std::swap(contactNumbers, build.index);
+        QtConcurrent::run(QThreadPool::globalInstance(), [old = build.index]() mutable { old = ContactNumberIndex(); });
+        build.index = ContactNumberIndex();
         contactsProxy->setSourceModel(contactsModel);
         releaseModel(old);
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows.";
@@ -480,9 +506,8 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
             return store && store->isContactFavourite(QStringLiteral("E") + extension);
         });
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New ExtenList model has" << result.model->rowCount() << "rows.";
-    QStandardItemModel *old = extenModel;
+    ExtensionsModel *old = extenModel;
     extenModel = result.model;
-    extenRows = result.rows;
     extenProxy->setSourceModel(extenModel);
     favouritesProxy->setSourceModel(extenModel);
     releaseModel(old);
@@ -497,13 +522,11 @@ void DirectoryPanel::getFavoriteList()
     if (!extenModel || !settings)
         return;
     for (int row = 0; row < extenModel->rowCount(); ++row) {
-        const QString number = extenModel->item(row, 0)->data(DirRole::Extension).toString();
+        const QString number = extenModel->extensionAt(row);
         const bool favourite = settings->isContactFavourite(QStringLiteral("E") + number);
         if (extenDetails.contains(number))
             extenDetails[number].favourite = favourite;
-        QStandardItem *star = extenModel->item(row, 7);
-        if ((star->data(DirRole::Favourite).toString() == QLatin1String("F")) != favourite)
-            ExtenList::setFavouriteCell(star, favourite);
+        extenModel->setFavourite(row, favourite);
     }
 }
 
@@ -514,7 +537,7 @@ void DirectoryPanel::refreshExtenStatus(const BuddyStatus &status, bool &ringing
     ringingChanged = false;
     if (!ctiLib || !extenModel)
         return;
-    const ExtenList::StatusChange change = ExtenList::applyStatus(extenDetails, extenModel, status, &extenRows);
+    const ExtenList::StatusChange change = ExtenList::applyStatus(extenDetails, extenModel, status);
     if (!change.known)
         return;
     ringingChanged = change.ringingChanged;
@@ -581,9 +604,8 @@ void DirectoryPanel::onClickedOnExtenTable(QObject *sender, const QModelIndex &i
     const QModelIndex source = proxy->mapToSource(index);
     if (source.column() != 7 || source.model() != extenModel)
         return;
-    const QString number = extenModel->item(source.row(), 0)->data(DirRole::Extension).toString();
-    QStandardItem *star = extenModel->item(source.row(), 7);
-    const bool wasFavourite = star->data(DirRole::Favourite).toString() == QLatin1String("F");
+    const QString number = extenModel->extensionAt(source.row());
+    const bool wasFavourite = source.data(DirRole::Favourite).toString() == QLatin1String("F");
     if (settings) {
         if (wasFavourite)
             settings->removeFavourites(QStringLiteral("E") + number);
@@ -592,7 +614,7 @@ void DirectoryPanel::onClickedOnExtenTable(QObject *sender, const QModelIndex &i
     }
     if (extenDetails.contains(number))
         extenDetails[number].favourite = !wasFavourite;
-    ExtenList::setFavouriteCell(star, !wasFavourite);
+    extenModel->setFavourite(source.row(), !wasFavourite);
 }
 
 void DirectoryPanel::onDblClickedOnContactsTable(QObject *sender, const QModelIndex &index)

@@ -30,6 +30,7 @@ class QModelIndex;
 class ContactFilterProxyModel;
 class CdrModel;
 class ContactsModel;
+class ExtensionsModel;
 class CustomSearchLineEdit;
 class CustomTreeView;
 class DlgContactEdit;
@@ -75,12 +76,12 @@ public:
 
     // Takes the three models over, puts a filter proxy over each and shows
     // them in the four views.
-    void setModels(ContactsModel *contacts, QStandardItemModel *extensions, CdrModel *cdr);
+    void setModels(ContactsModel *contacts, ExtensionsModel *extensions, CdrModel *cdr);
     // The call-history filter widget, made once for the settings.
     void createCdrFilter();
 
     ContactsModel *contactsBookModel() const { return contactsModel; }
-    QStandardItemModel *extensionsModel() const { return extenModel; }
+    ExtensionsModel *extensionsModel() const { return extenModel; }
     CdrModel *callHistoryModel() const { return cdrModel; }
     DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
     wdgCdrFilter *cdrFilterWidget() const { return cdrFilter; }
@@ -194,7 +195,6 @@ private:
     std::function<QDateTime()> clock;
     MctiExtenMap extenDetails;
     Cdr lastCdr; // names are resolved again when a new phone book arrives
-    QHash<QString, int> extenRows;
     ContactNumberIndex contactNumbers;
     QFutureWatcher<ContactsBuild> *pendingWatcher = nullptr;
     QList<QFutureWatcher<ContactsBuild> *> liveWatchers;
@@ -216,7 +216,7 @@ private:
     ContactsModel *contactsModel = nullptr;
     CdrModel *cdrModel = nullptr;
     bool cdrWaitsForContacts = false;
-    QStandardItemModel *extenModel = nullptr;
+    ExtensionsModel *extenModel = nullptr;
     ContactFilterProxyModel *contactsProxy = nullptr;
     CdrFilterProxyModel *cdrProxy = nullptr;
     ExtenFilterProxyModel *extenProxy = nullptr;
@@ -228,4 +228,5 @@ private:
     QTimer extenSearchTimer;
     QTimer cdrSearchTimer;
     QTimer cdrDateTimer;
+    QTimer trimTimer; // hands freed memory back once releases have settled
 };

@@ -15,7 +15,7 @@ ContactsModel *MPGui::initContactsBookModel()
     return DirectoryModels::initContactsBookModel();
 }
 
-QStandardItemModel *MPGui::initExtenModel()
+ExtensionsModel *MPGui::initExtenModel()
 {
     return DirectoryModels::initExtenModel();
 }

@@ -40,6 +40,7 @@ class QMenu;
 class QMovie;
 class CdrModel;
 class ContactsModel;
+class ExtensionsModel;
 class QStandardItemModel;
 class QTranslator;
 struct WriterConfig;
@@ -106,7 +107,7 @@ public:
 
     // --- directory and call-history models
     ContactsModel *initContactsBookModel();
-    QStandardItemModel *initExtenModel();
+    ExtensionsModel *initExtenModel();
     CdrModel *initCdrModel();
     void initContactTables(CustomTreeView *view, bool restoreHeader);
     void initExtensionsTables(CustomTreeView *view, bool restoreHeader);

@@ -349,7 +349,10 @@ void MPGui::createSubsystems()
     queues->setCtiClient(ctiLib);
     directory->setCtiClient(ctiLib);
     connect(directory, &DirectoryPanel::operatorStatusChanged, queues, &QueuesController::onOperatorStatusChanged);
-    connect(directory, &DirectoryPanel::extenListRebuilt, queues, &QueuesController::onExtenListRebuilt);
+    // Queued: the supervisor panel's tables are laid out again in an event-loop
+    // turn of their own, not in the one that swapped the extension list in.
+    connect(directory, &DirectoryPanel::extenListRebuilt, queues, &QueuesController::onExtenListRebuilt,
+            Qt::QueuedConnection);
 
     PhoneBackends::Widgets phoneWidgets;
     phoneWidgets.window = this;

@@ -11,6 +11,7 @@
 #include "directory/extenfavouritefilterproxymodel.h"
 #include "directory/extenfilterproxymodel.h"
 #include "directory/extenlist.h"
+#include "directory/extensionsmodel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -136,7 +137,8 @@ void TestDirectoryProxies::favourites()
     MctiExtenMap map;
     ExtenList::Rebuild r =
         ExtenList::rebuild({book}, map, "201", "IO", [](const QString &x) { return x == QLatin1String("203"); });
-    QScopedPointer<QStandardItemModel> model(r.model);
+    QScopedPointer<ExtensionsModel> model(r.model);
+    Tester sourceTester(model.data(), Fatal);
     ExtenFavouriteFilterProxyModel favourites;
     Tester tester(&favourites, Fatal);
     favourites.setSourceModel(model.data());
@@ -145,8 +147,8 @@ void TestDirectoryProxies::favourites()
     QCOMPARE(favourites.rowCount(), 1);
     QCOMPARE(favourites.index(0, 2).data().toString(), QStringLiteral("203"));
     // Star 204: it shows up at once; unstar 203: it leaves.
-    ExtenList::setFavouriteCell(model->item(2, 7), true);
-    ExtenList::setFavouriteCell(model->item(1, 7), false);
+    QVERIFY(model->setData(model->index(2, 7), QStringLiteral("F"), DirRole::Favourite));
+    model->setFavourite(1, false);
     QCOMPARE(favourites.rowCount(), 1);
     QCOMPARE(favourites.index(0, 2).data().toString(), QStringLiteral("204"));
 

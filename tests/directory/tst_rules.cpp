@@ -7,7 +7,9 @@
 #include "directory/contactsmodel.h"
 #include "directory/directoryroles.h"
 #include "directory/extenlist.h"
+#include "directory/extensionsmodel.h"
 #include "directory/searchwords.h"
+#include "mainwindow/mpguilabels.h"
 
 #include <QStandardItemModel>
 #include <QTimeZone>
@@ -390,7 +392,7 @@ void TestDirectoryRules::extenReconcile()
     const auto favourite = [](const QString &x) { return x == QLatin1String("203"); };
     ExtenList::Rebuild r = ExtenList::rebuild({extenBook({{"201", "Giulia"}, {"202", "Luca"}, {"203", "Sara"}})}, map,
                                               "201", "IO", favourite);
-    QScopedPointer<QStandardItemModel> model(r.model);
+    QScopedPointer<ExtensionsModel> model(r.model);
     QAbstractItemModelTester tester(model.data(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     QVERIFY(r.ownListed);
     QCOMPARE(model->rowCount(), 2);                           // no row for the own extension
@@ -399,10 +401,13 @@ void TestDirectoryRules::extenReconcile()
     QCOMPARE(map["202"].presence, 3);
     QCOMPARE(map["202"].name, QStringLiteral("Luca Rossi"));
     QVERIFY(map["203"].favourite);
-    QCOMPARE(model->item(1, 7)->data(DirRole::Favourite).toString(), QStringLiteral("F"));
-    QCOMPARE(model->item(0, 1)->data(DirRole::Blf).toInt(), 8);
-    QCOMPARE(model->item(0, 0)->data(DirRole::Extension).toString(), QStringLiteral("202"));
-    QCOMPARE(r.rows.value("203"), 1);
+    QCOMPARE(model->index(1, 7).data(DirRole::Favourite).toString(), QStringLiteral("F"));
+    QCOMPARE(model->index(1, 7).data(Qt::ToolTipRole).toString(), QStringLiteral("Preferito"));
+    QCOMPARE(model->index(0, 1).data(DirRole::Blf).toInt(), 8);
+    QCOMPARE(model->index(0, 0).data(DirRole::Extension).toString(), QStringLiteral("202"));
+    QCOMPARE(model->index(0, 0).data(DirRole::Presence).toInt(), 3);
+    QCOMPARE(model->index(0, 0).data(DirRole::FullLabel).toString(), QStringLiteral("Interno 202 Luca Rossi"));
+    QCOMPARE(model->rowOf("203"), 1);
 
     // A later delivery without the own extension keeps (or makes) its record.
     map.remove("201");
@@ -435,24 +440,32 @@ void TestDirectoryRules::extenLiveStatus()
     QFETCH(QString, presenceText);
     MctiExtenMap map;
     ExtenList::Rebuild r = ExtenList::rebuild({extenBook({{"202", "Luca"}})}, map, "201", "IO", {});
-    QScopedPointer<QStandardItemModel> model(r.model);
+    QScopedPointer<ExtensionsModel> model(r.model);
+    QAbstractItemModelTester tester(model.data(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     map["202"].blfState = oldBlf;
-    model->item(0, 0)->setData(presence, DirRole::Presence);
-    model->item(0, 0)->setToolTip(QStringLiteral("kept"));
+    model->setData(model->index(0, 0), presence, DirRole::Presence);
+    QSignalSpy changed(model.data(), &QAbstractItemModel::dataChanged);
     BuddyStatus status;
     status.exten = "202";
     status.blfStatus = newBlf;
-    const ExtenList::StatusChange change = ExtenList::applyStatus(map, model.data(), status, &r.rows);
+    const ExtenList::StatusChange change = ExtenList::applyStatus(map, model.data(), status);
     QVERIFY(change.known && change.rowFound && change.blfChanged);
     QCOMPARE(change.ringingChanged, ringingChanged);
-    QCOMPARE(model->item(0, 1)->data(DirRole::Blf).toInt(), newBlf);
+    QCOMPARE(model->index(0, 1).data(DirRole::Blf).toInt(), newBlf);
+    QCOMPARE(model->index(0, 1).data().toString(), MPGUI::translateBlfStatus(CTILIB::BlfStatus(newBlf)));
     QCOMPARE(map["202"].blfState, newBlf);
-    // The presence cell keeps a valid presence and resets only a bad one.
-    QCOMPARE(model->item(0, 0)->toolTip(), presenceText);
+    QCOMPARE(changed.count(), 1); // lamp and accessible text, one row
+    // The presence cell keeps a valid presence and shows only a bad one offline.
+    QCOMPARE(model->index(0, 0).data(DirRole::Presence).toInt(), presence);
+    const QString tip = model->index(0, 0).data(Qt::ToolTipRole).toString();
+    if (presenceText == QLatin1String("kept"))
+        QCOMPARE(tip, MPGUI::translatePresenceStatus(CTILIB::ChatPresence(presence)));
+    else
+        QCOMPARE(tip, MPGUI::translatePresenceStatus(CTILIB::ChatPresence(-1)));
 
     // Accounts only: record changes, the model is not touched.
     status.accounts = QStringList{"sip:202"};
-    const ExtenList::StatusChange accounts = ExtenList::applyStatus(map, model.data(), status, &r.rows);
+    const ExtenList::StatusChange accounts = ExtenList::applyStatus(map, model.data(), status);
     QVERIFY(accounts.accountsChanged && !accounts.blfChanged && !accounts.rowFound);
     // An unknown extension is ignored.
     status.exten = "999";

@@ -9,6 +9,7 @@
 #include "directory/cdrmodel.h"
 #include "directory/contactsmodel.h"
 #include "directory/directorypanel.h"
+#include "directory/extensionsmodel.h"
 #include "directory/dlgcontactedit.h"
 #include "mainwindow/customshortcut.h"
 #include "mainwindow/mpgui.h"
@@ -412,7 +413,7 @@ void TestMPGuiWindow::directoryModels()
     auto w = startedWindow();
     // The models as the window makes them, and as the directory shows them.
     std::unique_ptr<QAbstractItemModel> contacts(w->initContactsBookModel());
-    std::unique_ptr<QStandardItemModel> extensions(w->initExtenModel());
+    std::unique_ptr<QAbstractItemModel> extensions(w->initExtenModel());
     std::unique_ptr<QAbstractItemModel> cdr(w->initCdrModel());
     QList<QAbstractItemModel *> models = {contacts.get(), extensions.get(), cdr.get()};
     for (const char *view : {"tvFavourites", "tvExtensions", "tvContacts", "tvCdr"})
@@ -426,8 +427,10 @@ void TestMPGuiWindow::directoryModels()
             new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest));
     }
     // Rows come and go through the proxies; a known disconnection empties the lists.
-    directory->extensionsModel()->appendRow({new QStandardItem("F"), new QStandardItem("100")});
-    directory->extensionsModel()->appendRow({new QStandardItem("x"), new QStandardItem("101")});
+    ExtensionsModel::Row extension;
+    extension.extension = QStringLiteral("100");
+    extension.favourite = true;
+    directory->extensionsModel()->setRows({extension, extension});
     CdrModel::Call call;
     call.key = QStringLiteral("ANSWER_IN");
     call.number = QStringLiteral("100");
