@@ -5,6 +5,7 @@
 #include "directory/cdrrules.h"
 #include "directory/contactrows.h"
 #include "directory/contactsmodel.h"
+#include "directory/defaultrowaction.h"
 #include "directory/directoryroles.h"
 #include "directory/extenlist.h"
 #include "directory/extensionsmodel.h"
@@ -61,6 +62,9 @@ class TestDirectoryRules : public QObject
 private slots:
     void contactRow_data();
     void contactRow();
+    void contactsModelEdits();
+    void defaultRowAction_data();
+    void defaultRowAction();
     void cleanNumber_data();
     void cleanNumber();
     void contactIndex();
@@ -160,6 +164,78 @@ void TestDirectoryRules::contactRow()
     for (int r = 0; r < first->rowCount(); ++r) {
         for (int role : roles)
             QCOMPARE(contacts.index(r, 0, parent).data(role), first->child(r)->data(role));
+    }
+}
+
+void TestDirectoryRules::contactsModelEdits()
+{
+    PhoneBook book;
+    book.source = QStringLiteral("velora");
+    book.entries = {person("a", "Anna", "Verdi", {field("phone", "work", "02 1")}),
+                    person("b", "Bruno", "Bianchi", {field("phone", "work", "02 2"), field("email", "", "b@x")}),
+                    person("c", "Carla", "Neri", {field("phone", "mobile", "333 3")})};
+    ContactsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.buildFrom({book});
+    // Rows in last-name order, the view's first sort has nothing to move.
+    QCOMPARE(model.presortedColumn(), int(ContactsModel::LastNameColumn));
+    QCOMPARE(model.index(0, 2).data().toString(), QStringLiteral("Bianchi"));
+    QCOMPARE(model.index(2, 2).data().toString(), QStringLiteral("Verdi"));
+    QCOMPARE(model.rowOfEntry("c"), 1);
+
+    // A number row of a later contact stays with its contact when an earlier one goes.
+    QPersistentModelIndex carlaMobile = model.index(0, 0, model.index(1, 0));
+    QCOMPARE(carlaMobile.data().toString(), QStringLiteral("3333"));
+    QVERIFY(model.removeContact(0));
+    QVERIFY(carlaMobile.isValid());
+    QCOMPARE(carlaMobile.parent().row(), 0);
+    QCOMPARE(carlaMobile.data().toString(), QStringLiteral("3333"));
+
+    // Added here, not yet confirmed by the PBX: out of order, so the view sorts.
+    const int added = model.appendContact(person("d", "Dario", "Alberti", {}), "velora", "Private", false);
+    QCOMPARE(model.index(added, 0).data(DirRole::Confirmed).toBool(), false);
+    QCOMPARE(model.presortedColumn(), -1);
+    QVERIFY(
+        model.replaceContact(model.rowOfEntry("a"), person("a", "Anna", "Verdi", {field("phone", "home", "06 9")})));
+    QCOMPARE(model.index(0, 0, model.index(model.rowOfEntry("a"), 0)).data().toString(), QStringLiteral("069"));
+    QVERIFY(model.index(model.rowOfEntry("a"), 0).data(DirRole::SearchText).toString().endsWith("069"));
+    QVERIFY(!model.removeContact(99));
+}
+
+void TestDirectoryRules::defaultRowAction_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("prefix");
+    using A = DefaultRowAction::Action;
+    QTest::newRow("fixed") << "+39021234567" << 0 << int(A::Call) << "+39021234567" << int(CTILIB::PrefixExternal);
+    QTest::newRow("extension") << "201" << 1 << int(A::Call) << "201" << int(CTILIB::PrefixInternal);
+    QTest::newRow("mobile") << "3331234567" << 2 << int(A::Call) << "3331234567" << int(CTILIB::PrefixExternal);
+    QTest::newRow("invalid number") << "num. non valido" << 0 << int(A::None) << "" << 0;
+    QTest::newRow("e-mail") << "anna@example.com" << 3 << int(A::Mail) << "mailto:anna@example.com" << 0;
+    QTest::newRow("e-mail adding headers stays one address")
+        << "a@b?cc=x@y" << 3 << int(A::Mail) << "mailto:a@b%3Fcc=x@y" << 0;
+    QTest::newRow("not an address") << "anna" << 3 << int(A::None) << "" << 0;
+    QTest::newRow("no kind") << "02999" << -1 << int(A::None) << "" << 0;
+}
+
+void TestDirectoryRules::defaultRowAction()
+{
+    QFETCH(QString, value);
+    QFETCH(int, kind);
+    QFETCH(int, action);
+    QFETCH(QString, target);
+    QFETCH(int, prefix);
+    const DefaultRowAction::Action a = DefaultRowAction::forRow(value, kind);
+    QCOMPARE(int(a.kind), action);
+    if (a.kind == DefaultRowAction::Action::Call) {
+        QCOMPARE(a.number, target);
+        QCOMPARE(int(a.prefix), prefix);
+    } else if (a.kind == DefaultRowAction::Action::Mail) {
+        QCOMPARE(a.url.toString(QUrl::FullyEncoded), target);
+        QVERIFY(!a.url.hasQuery());
     }
 }
 
