@@ -126,8 +126,8 @@ void QueuesController::initSupervisorPanel()
     releaseSupervisorPanel();
     if (!settings)
         return;
-    supervisorPanel = new MspMainWidget(ctiLib, sharedExtensions ? sharedExtensions : &extensions,
-                                       settings->getConfig(), nullptr);
+    MctiExtenMap *map = sharedExtensions ? sharedExtensions : &extensions;
+    supervisorPanel = new MspMainWidget(ctiLib, map, settings->getConfig(), nullptr);
     supervisorPanel->setMinimumSize(950, 650);
     supervisorPanel->resize(1024, 768);
     supervisorPanel->updateLogoFile(QStringLiteral(":/images/velora-pbx-CCenter.png"));
