@@ -4,7 +4,8 @@
 //  - delivery to the four lists shown: time from the requests to the three
 //    new models installed (target 1 s) and the longest GUI-thread stall
 //    meanwhile (target 50 ms), beside the anchor: the same delivery to a bare
-//    CTI client in the same run;
+//    CTI client in the same run (its freed heap handed back before the
+//    memory figure);
 //  - one search pass over the phone book with 1, 2 and 3 words (16 ms);
 //  - a status map of every extension applied (50 ms);
 //  - 1,000 single BLF updates, CPU time (100 ms, i.e. 10 % of one core for a
@@ -13,20 +14,24 @@
 //  - an incoming call's contact lookup (1 ms);
 //  - resident memory with all of it loaded (200 MiB).
 // Exits with 1 when a target is missed.
+#include "app/mcticonfig.h"
+#include "ctilib.h"
+#include "desklineresources.h"
+#include "directory/cdrmodel.h"
 #include "directory/cdrrules.h"
 #include "directory/contactfilterproxymodel.h"
-#include "ctilib.h"
-#include "widgets/customsearchlineedit.h"
+#include "directory/contactrows.h"
+#include "directory/contactsmodel.h"
 #include "directory/customtreeview.h"
-#include "desklineresources.h"
 #include "directory/directorypanel.h"
-#include "app/mcticonfig.h"
+#include "directory/extensionsmodel.h"
+#include "framework/simpleobfuscator.h"
 #include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
 #include "pbxsimulator.h"
 #include "procmemory.h"
 #include "scriptedprompts.h"
-#include "framework/simpleobfuscator.h"
+#include "settings/msettings.h"
+#include "widgets/customsearchlineedit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -40,6 +45,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <malloc.h>
 
 namespace
 {
@@ -69,6 +75,25 @@ struct StallMonitor {
         QObject::connect(&tick, &QTimer::timeout, [this] { worst = qMax(worst, since.restart()); });
         since.start();
         tick.start();
+    }
+};
+
+// With DIRBENCH_DETAIL: names the event whose handling held the GUI thread
+// longer than 20 ms (the gap until the next event is delivered).
+struct EventTracer : QObject {
+    QElapsedTimer since;
+    QByteArray last;
+    bool eventFilter(QObject *receiver, QEvent *event) override
+    {
+        if (QThread::currentThread() != thread())
+            return false;
+        const qint64 ns = since.nsecsElapsed();
+        if (ns > 20000000 && !last.isEmpty())
+            std::printf("detail: %.1f ms in %s\n", ns / 1e6, last.constData());
+        last = QByteArray(receiver->metaObject()->className()) + " " + receiver->objectName().toLatin1() + " event " +
+               QByteArray::number(int(event->type()));
+        since.restart();
+        return false;
     }
 };
 
@@ -142,6 +167,25 @@ int main(int argc, char *argv[])
 
     // The simulator keeps its own copy of the data set in this process.
     const double baseMiB = benchmem::statusValue("VmRSS") / 1024.0;
+    if (qEnvironmentVariableIsSet("DIRBENCH_SIZES")) {
+        PhoneBookList books;
+        PhoneBook shared;
+        shared.source = QStringLiteral("velora");
+        shared.visibility = QStringLiteral("Public");
+        for (const PhoneBookEntry &e : data.sharedContacts) {
+            PhoneBookEntry copy = e; // own strings, as a decoded delivery has
+            copy.firstName = QString(e.firstName.constData(), e.firstName.size());
+            copy.lastName = QString(e.lastName.constData(), e.lastName.size());
+            shared.entries << copy;
+        }
+        books << shared;
+        const double m0 = benchmem::statusValue("VmRSS") / 1024.0;
+        const ContactsBuild build = DirectoryModels::buildContactsModel(books, QThread::currentThread());
+        const double m1 = benchmem::statusValue("VmRSS") / 1024.0;
+        std::printf("detail: contacts model of %d rows: %.1f MiB (index %d numbers)\n", build.model->rowCount(),
+                    m1 - m0, build.index.size());
+        delete build.model;
+    }
     MctiConfig config;
     config.pbxAddress.set(QStringLiteral("127.0.0.1:%1").arg(port));
     config.username.set(QStringLiteral("demo"));
@@ -164,15 +208,23 @@ int main(int argc, char *argv[])
         return 2;
     }
     waitUntil([] { return false; }, 300);
+    if (qEnvironmentVariableIsSet("DIRBENCH_DETAIL"))
+        std::printf("detail: resident memory after the first delivery: %.1f MiB\n",
+                    benchmem::statusValue("VmRSS") / 1024.0 - baseMiB);
 
     bool ok = true;
 
+    EventTracer tracer;
+    if (qEnvironmentVariableIsSet("DIRBENCH_DETAIL")) {
+        tracer.since.start();
+        app.installEventFilter(&tracer);
+    }
     // --- delivery to the shown lists, three rounds
     qint64 worstTotal = 0, worstStall = 0;
     for (int round = 0; round < 3; ++round) {
-        QStandardItemModel *contacts = panel->contactsBookModel();
-        QStandardItemModel *extensions = panel->extensionsModel();
-        QStandardItemModel *cdr = panel->callHistoryModel();
+        QAbstractItemModel *contacts = panel->contactsBookModel();
+        QAbstractItemModel *extensions = panel->extensionsModel();
+        QAbstractItemModel *cdr = panel->callHistoryModel();
         StallMonitor stall;
         QElapsedTimer clock;
         clock.start();
@@ -190,11 +242,21 @@ int main(int argc, char *argv[])
                     panel->contactsBookModel()->rowCount(), panel->extensionsModel()->rowCount(),
                     panel->callHistoryModel()->rowCount(), static_cast<long long>(total),
                     static_cast<long long>(stall.worst));
+        if (qEnvironmentVariableIsSet("DIRBENCH_DETAIL")) {
+            waitUntil([] { return false; }, 300);
+            std::printf("detail: resident after round %d: %.1f MiB\n", round,
+                        benchmem::statusValue("VmRSS") / 1024.0 - baseMiB);
+        }
         worstTotal = qMax(worstTotal, total);
         worstStall = qMax(worstStall, stall.worst);
         waitUntil([] { return false; }, 100);
     }
+    app.removeEventFilter(&tracer);
     const qint64 anchor = anchorDelivery(port);
+    // What the anchor's bare client allocated and freed is not the client's:
+    // hand those free pages back so that the memory figure below does not
+    // count them.
+    malloc_trim(0);
     std::printf("anchor: the same delivery to a bare CTI client: %lld ms\n", static_cast<long long>(anchor));
     ok &= report("delivered and shown (worst of 3)", worstTotal, 1000, "ms");
     ok &= report("longest GUI-thread stall meanwhile", worstStall, 50, "ms");
@@ -202,6 +264,9 @@ int main(int argc, char *argv[])
     // --- one search pass after the debounce
     auto *search = w->findChild<CustomSearchLineEdit *>(QStringLiteral("txtContactsSearch"));
     auto *tvContacts = w->findChild<CustomTreeView *>(QStringLiteral("tvContacts"));
+    if (qEnvironmentVariableIsSet("DIRBENCH_MEM"))
+        std::printf("detail: resident before the searches: %.1f MiB\n",
+                    benchmem::statusValue("VmRSS") / 1024.0 - baseMiB);
     const char *searches[] = {"mar", "mar ros", "mar ros 02"};
     double worstSearch = 0;
     for (const char *text : searches) {
@@ -235,6 +300,9 @@ int main(int argc, char *argv[])
         }
     }
 
+    if (qEnvironmentVariableIsSet("DIRBENCH_DETAIL") || qEnvironmentVariableIsSet("DIRBENCH_MEM"))
+        std::printf("detail: resident after the searches: %.1f MiB\n",
+                    benchmem::statusValue("VmRSS") / 1024.0 - baseMiB);
     // --- a status map of every extension
     BuddyStatusMap statuses;
     const QStringList numbers = panel->extensions().keys();
@@ -263,6 +331,9 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
     ok &= report("1,000 single BLF updates, CPU", cpuMs() - cpu0, 100, "ms");
 
+    if (qEnvironmentVariableIsSet("DIRBENCH_DETAIL"))
+        std::printf("detail: resident after the status updates: %.1f MiB\n",
+                    benchmem::statusValue("VmRSS") / 1024.0 - baseMiB);
     // --- call history with name resolution
     const Cdr calls = data.cdrs.value(QStringLiteral("demo"));
     QElapsedTimer cdrClock;
@@ -286,6 +357,10 @@ int main(int argc, char *argv[])
 
     QCoreApplication::processEvents();
     const double rssMiB = benchmem::statusValue("VmRSS") / 1024.0;
+    if (qEnvironmentVariableIsSet("DIRBENCH_TRIM")) {
+        malloc_trim(0);
+        std::printf("detail: after malloc_trim %.1f MiB\n", benchmem::statusValue("VmRSS") / 1024.0 - baseMiB);
+    }
     std::printf("resident memory: %.1f MiB in all, %.1f MiB before the client started (simulator and data)\n", rssMiB,
                 baseMiB);
     ok &= report("resident memory of the client, all loaded", rssMiB - baseMiB, 200, "MiB");

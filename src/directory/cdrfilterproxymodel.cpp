@@ -1,5 +1,6 @@
 #include "cdrfilterproxymodel.h"
 
+#include "cdrmodel.h"
 #include "cdrrules.h"
 #include "directoryroles.h"
 
@@ -49,6 +50,14 @@ bool CdrFilterProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex &sou
 {
     if (sourceParent.isValid())
         return true;
+    if (const auto *calls = qobject_cast<const CdrModel *>(sourceModel())) {
+        if (!CdrRules::flagsAcceptClass(int(flags), calls->callClass(sourceRow), calls->attributes(sourceRow)))
+            return false;
+        const qint64 day = calls->startDay(sourceRow);
+        if (day && !CdrRules::dayAccepted(QDate::fromJulianDay(day), dateFrom, dateTo))
+            return false;
+        return wordsAccept(sourceRow, sourceParent);
+    }
     const QModelIndex key = sourceModel()->index(sourceRow, filterKeyColumn(), sourceParent);
     const QVariant attrs = key.data(DirRole::Source);
     int attributes = 0;

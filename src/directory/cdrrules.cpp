@@ -1,13 +1,13 @@
 #include "cdrrules.h"
 
+#include "app/globallogger.h"
+#include "cdrmodel.h"
 #include "contactrows.h"
 #include "directoryroles.h"
-#include "app/globallogger.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QIcon>
-#include <QStandardItemModel>
 
 namespace
 {
@@ -49,11 +49,22 @@ bool isNotAnsweredKey(const QString &key)
     return containsAny(key, {"NOANSWER_LOCAL_IN", "NOANSWER_IN", "NOANSWER_LOCAL_OUT", "NOANSWER_OUT"});
 }
 
+int callClass(const QString &key)
+{
+    return (isIncomingKey(key) ? Incoming : 0) | (isOutgoingKey(key) ? Outgoing : 0) |
+           (isNotAnsweredKey(key) ? NotAnswered : 0);
+}
+
 bool flagsAccept(int flags, const QString &key, int attributes)
 {
-    const bool in = isIncomingKey(key);
-    const bool out = isOutgoingKey(key);
-    const bool notAnswered = isNotAnsweredKey(key);
+    return flagsAcceptClass(flags, callClass(key), attributes);
+}
+
+bool flagsAcceptClass(int flags, int cls, int attributes)
+{
+    const bool in = cls & Incoming;
+    const bool out = cls & Outgoing;
+    const bool notAnswered = cls & NotAnswered;
     struct Rule {
         int bit;
         bool applies;
@@ -77,11 +88,65 @@ bool flagsAccept(int flags, const QString &key, int attributes)
     return true;
 }
 
+namespace
+{
+// Digits of text[from, from + count), -1 when one is not a digit.
+int digits(const QString &text, int from, int count)
+{
+    int value = 0;
+    for (int i = from; i < from + count; ++i) {
+        const ushort c = text.at(i).unicode();
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// The common, well-formed start read without the general date parser
+// (tens of thousands of rows); false sends the caller to the parser.
+bool readStart(const QString &t, QDate *date, QTime *time)
+{
+    if (t.size() != 19 || t.at(4) != QLatin1Char('-') || t.at(7) != QLatin1Char('-') || t.at(10) != QLatin1Char(' ') ||
+        t.at(13) != QLatin1Char(':') || t.at(16) != QLatin1Char(':'))
+        return false;
+    const int y = digits(t, 0, 4), mo = digits(t, 5, 2), d = digits(t, 8, 2);
+    const int h = digits(t, 11, 2), mi = digits(t, 14, 2), s = digits(t, 17, 2);
+    if (y < 0 || mo < 0 || d < 0 || h < 0 || mi < 0 || s < 0)
+        return false;
+    *date = QDate(y, mo, d);
+    *time = QTime(h, mi, s);
+    return date->isValid() && time->isValid();
+}
+} // namespace
+
+QDateTime startDateTime(const QString &startText)
+{
+    QDate date;
+    QTime time;
+    if (readStart(startText, &date, &time))
+        return QDateTime(date, time);
+    return QDateTime::fromString(startText, QLatin1String(StartFormat));
+}
+
+QDate startDate(const QString &startText)
+{
+    QDate date;
+    QTime time;
+    if (readStart(startText, &date, &time))
+        return date;
+    return QDate::fromString(startText.left(10), QStringLiteral("yyyy-MM-dd"));
+}
+
 bool dateAccepted(const QString &startText, const QDate &from, const QDate &to)
 {
     if (!from.isValid() && !to.isValid())
         return true;
-    const QDate date = QDate::fromString(startText.left(10), QStringLiteral("yyyy-MM-dd"));
+    return dayAccepted(startDate(startText), from, to);
+}
+
+bool dayAccepted(const QDate &date, const QDate &from, const QDate &to)
+{
     if (!date.isValid())
         return true;
     if (from.isValid() && date < from)
@@ -153,15 +218,31 @@ QHash<QString, QIcon> typeIcons()
     return icons;
 }
 
-QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve,
-                               const QHash<QString, QIcon> &givenIcons, QStringList *notes)
+CdrModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve,
+                     const QHash<QString, QIcon> &givenIcons, QStringList *notes)
 {
-    QStandardItemModel *model = DirectoryModels::initCdrModel();
     QHash<QString, QIcon> icons = givenIcons;
+    if (icons.isEmpty())
+        icons = typeIcons();
+    auto *model = new CdrModel(icons);
+    const QDate cutDay = cutOffTime.date();
+    QVector<CdrModel::Call> calls;
+    calls.reserve(cdr.size());
     for (const CdrEntry &e : cdr) {
-        const QDateTime start = QDateTime::fromString(e.startTime, QLatin1String(StartFormat));
-        if (start.isValid() && start < cutOffTime)
-            continue;
+        if (cutOffTime.isValid()) {
+            QDate day;
+            QTime time;
+            bool before = false;
+            if (readStart(e.startTime, &day, &time)) {
+                // Only a start on the cut-off's own day needs the clock.
+                before = day < cutDay || (day == cutDay && QDateTime(day, time) < cutOffTime);
+            } else {
+                const QDateTime start = QDateTime::fromString(e.startTime, QLatin1String(StartFormat));
+                before = start.isValid() && start < cutOffTime;
+            }
+            if (before)
+                continue;
+        }
         if (e.direction.isEmpty()) {
             if (notes && notes->size() < MaxNotes)
                 notes->append(QStringLiteral("Got invalid Cdr entry, skipping it... entryUid: ") + e.uid);
@@ -169,51 +250,29 @@ QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, cons
                 logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Got invalid Cdr entry, skipping it... entryUid:" << e.uid;
             continue;
         }
-        const QString callerLabel = e.callerName.isEmpty() ? e.callerNum : e.callerName;
-        const QString calledLabel = e.calledName.isEmpty() ? e.calledNum : e.calledName;
         const bool incoming = e.direction == QLatin1String("in");
-        QString name = incoming ? callerLabel : calledLabel;
-        QString number = incoming ? e.callerNum : e.calledNum;
-        if (number.isEmpty())
-            number = trMPGui("num. non valido");
-
-        const QString resolved = resolve ? resolve(number) : QString();
+        CdrModel::Call call;
+        call.key = e.callTypeKey;
+        call.attributes = e.callAttributes;
+        call.start = e.startTime;
+        call.duration = durationText(e.duration);
+        const QString &sideName = incoming ? e.callerName : e.calledName;
+        call.number = incoming ? e.callerNum : e.calledNum;
+        call.name = sideName.isEmpty() ? call.number : sideName;
+        if (call.number.isEmpty())
+            call.number = trMPGui("num. non valido");
+        const QString resolved = resolve ? resolve(call.number) : QString();
         if (!resolved.isEmpty())
-            name = resolved;
-        const CallType type = callType(e.callTypeKey);
-        if (type.iconPath.isEmpty()) {
+            call.name = resolved;
+        if (callType(e.callTypeKey).iconPath.isEmpty()) {
             if (notes && notes->size() < MaxNotes)
                 notes->append(QStringLiteral("Unable to find a proper icon for type ") + e.callTypeKey);
             else if (!notes)
                 logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Unable to find a proper icon for type" << e.callTypeKey;
         }
-        const QString duration = durationText(e.duration);
-
-        auto *first = new QStandardItem();
-        first->setData(e.callTypeKey, DirRole::Entry);
-        first->setData(QVariant::fromValue(CTILIB::CallAttributeFlags(e.callAttributes)), DirRole::Source);
-        if (!type.iconPath.isEmpty()) {
-            QIcon icon;
-            const auto known = icons.constFind(type.iconPath);
-            if (known != icons.constEnd()) {
-                icon = known.value();
-            } else {
-                icon = QIcon(type.iconPath);
-                icons.insert(type.iconPath, icon);
-            }
-            first->setIcon(icon);
-        }
-        first->setToolTip(type.text);
-        first->setData(
-            trMPGui("%1 con %2 (%3) in data %4 durata %5").arg(type.text, name, number, e.startTime, duration),
-            Qt::AccessibleTextRole);
-        first->setData(name.isEmpty() || name == number ? number : name + QLatin1Char(' ') + number,
-                       DirRole::SearchText);
-        auto *numberItem = new QStandardItem(number);
-        numberItem->setData(e.callTypeKey.contains(QLatin1String("_LOCAL_")) ? 1 : 0, DirRole::Visibility);
-        model->appendRow(
-            {first, new QStandardItem(name), numberItem, new QStandardItem(e.startTime), new QStandardItem(duration)});
+        calls.append(call);
     }
+    model->appendCalls(calls);
     return model;
 }
 } // namespace CdrRules

@@ -3,8 +3,8 @@
 // text, the call type table and the build of the list model.
 #pragma once
 
-#include "ctilibtypes.h"
 #include "app/mcticonfig.h"
+#include "ctilibtypes.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -14,7 +14,7 @@
 #include <QStringList>
 #include <functional>
 
-class QStandardItemModel;
+class CdrModel;
 
 namespace CdrRules
 {
@@ -25,12 +25,25 @@ bool isIncomingKey(const QString &key);
 bool isOutgoingKey(const QString &key);
 bool isNotAnsweredKey(const QString &key);
 
+// The three key tests of a call type key as bits.
+enum CallClass : int { Incoming = 1, Outgoing = 2, NotAnswered = 4 };
+int callClass(const QString &key);
+
 // Whether the filter flags show a row of that call type key and attributes.
 bool flagsAccept(int flags, const QString &key, int attributes);
+// The same for a key already classed with callClass().
+bool flagsAcceptClass(int flags, int callClass, int attributes);
+
+// The date and time of a start text "yyyy-MM-dd hh:mm:ss"; invalid when it
+// does not parse.
+QDateTime startDateTime(const QString &startText);
+QDate startDate(const QString &startText);
 
 // Whether the start text of a row lies in the window [from, to]; invalid
 // bounds are open. A start that does not parse is always shown.
 bool dateAccepted(const QString &startText, const QDate &from, const QDate &to);
+// The same for a start already read (an invalid date always shown).
+bool dayAccepted(const QDate &start, const QDate &from, const QDate &to);
 
 // Calls that started before this moment are left out: midnight at the start
 // of the day `days` calendar days before `now`, in now's time zone.
@@ -53,9 +66,8 @@ using NameResolver = std::function<QString(const QString &number)>;
 // text, resolved name, duration text, search text).
 // To build on a worker thread: pass the type icons made on the GUI thread
 // (typeIcons()) and `notes`, which collects the log lines instead of writing them.
-QStandardItemModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve,
-                               const QHash<QString, QIcon> &icons = QHash<QString, QIcon>(),
-                               QStringList *notes = nullptr);
+CdrModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve,
+                     const QHash<QString, QIcon> &icons = QHash<QString, QIcon>(), QStringList *notes = nullptr);
 // The icons of the call types by resource path.
 QHash<QString, QIcon> typeIcons();
 } // namespace CdrRules

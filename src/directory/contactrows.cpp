@@ -1,6 +1,9 @@
 #include "contactrows.h"
 
+#include "cdrmodel.h"
+#include "contactsmodel.h"
 #include "directoryroles.h"
+#include "extensionsmodel.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -14,17 +17,6 @@ QString trMPGui(const char *text)
     return QCoreApplication::translate("MPGui", text);
 }
 
-void setHeaders(QStandardItemModel *model, const QList<QPair<const char *, const char *>> &headers)
-{
-    model->setColumnCount(headers.size());
-    for (int c = 0; c < headers.size(); ++c) {
-        auto *item = new QStandardItem(trMPGui(headers.at(c).first));
-        if (headers.at(c).second)
-            item->setToolTip(trMPGui(headers.at(c).second));
-        model->setHorizontalHeaderItem(c, item);
-    }
-}
-
 QString nameOfEntry(const PhoneBookEntry &entry)
 {
     const QString name = QStringLiteral("%1 %2").arg(entry.firstName, entry.lastName).trimmed();
@@ -34,41 +26,19 @@ QString nameOfEntry(const PhoneBookEntry &entry)
 
 namespace DirectoryModels
 {
-QStandardItemModel *initContactsBookModel()
+ContactsModel *initContactsBookModel()
 {
-    auto *model = new QStandardItemModel();
-    setHeaders(model, {{QT_TRANSLATE_NOOP("MPGui", "T"), nullptr},
-                       {QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Nome")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Cognome"), QT_TRANSLATE_NOOP("MPGui", "Cognome")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Azienda"), QT_TRANSLATE_NOOP("MPGui", "Azienda")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Reparto"), QT_TRANSLATE_NOOP("MPGui", "Reparto")}});
-    return model;
+    return new ContactsModel();
 }
 
-QStandardItemModel *initExtenModel()
+ExtensionsModel *initExtenModel()
 {
-    auto *model = new QStandardItemModel();
-    setHeaders(model, {{QT_TRANSLATE_NOOP("MPGui", "C"), QT_TRANSLATE_NOOP("MPGui", "Stato CTI")},
-                       {QT_TRANSLATE_NOOP("MPGui", "T"), QT_TRANSLATE_NOOP("MPGui", "Stato telefono")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Num"), QT_TRANSLATE_NOOP("MPGui", "Numero")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Nome")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Cognome"), QT_TRANSLATE_NOOP("MPGui", "Cognome")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Azienda"), QT_TRANSLATE_NOOP("MPGui", "Azienda")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Reparto"), QT_TRANSLATE_NOOP("MPGui", "Reparto")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Pref."), QT_TRANSLATE_NOOP("MPGui", "Preferito")}});
-    model->horizontalHeaderItem(7)->setTextAlignment(Qt::AlignCenter);
-    return model;
+    return new ExtensionsModel();
 }
 
-QStandardItemModel *initCdrModel()
+CdrModel *initCdrModel()
 {
-    auto *model = new QStandardItemModel();
-    setHeaders(model, {{QT_TRANSLATE_NOOP("MPGui", "T"), QT_TRANSLATE_NOOP("MPGui", "Direzione della chiamata")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Contatto")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Numero"), QT_TRANSLATE_NOOP("MPGui", "Numero")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Data"), QT_TRANSLATE_NOOP("MPGui", "Data")},
-                       {QT_TRANSLATE_NOOP("MPGui", "Durata"), QT_TRANSLATE_NOOP("MPGui", "Durata")}});
-    return model;
+    return new CdrModel();
 }
 
 QString cleanPhoneNumber(const QString &number)
@@ -168,16 +138,9 @@ ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner)
 {
     ContactsBuild build;
     build.model = initContactsBookModel();
-    QStandardItem *root = build.model->invisibleRootItem();
-    int total = 0;
-    for (const PhoneBook &book : books)
-        total += book.entries.size();
-    build.foldedSearch.reserve(total);
+    build.model->buildFrom(books);
     for (const PhoneBook &book : books) {
         for (const PhoneBookEntry &entry : book.entries) {
-            const QList<QStandardItem *> row = phonebookEntryToModelRow(entry, book.source, book.visibility);
-            build.foldedSearch.append(row.first()->data(DirRole::SearchText).toString().toCaseFolded());
-            root->appendRow(row);
             const QString name = nameOfEntry(entry);
             if (name.isEmpty())
                 continue;

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QVector>
 
+class CdrModel;
+class ContactsModel;
+class ExtensionsModel;
 class QStandardItem;
 class QStandardItemModel;
 class QThread;
@@ -17,14 +20,15 @@ class QThread;
 namespace DirectoryModels
 {
 // Empty models with their header texts and tooltips.
-QStandardItemModel *initContactsBookModel();
-QStandardItemModel *initExtenModel();
-QStandardItemModel *initCdrModel();
+ContactsModel *initContactsBookModel();
+ExtensionsModel *initExtenModel();
+CdrModel *initCdrModel();
 
 // A phone number with the separators " -,'./\()" removed; "+" stays.
 QString cleanPhoneNumber(const QString &number);
 
-// The five items of one contact row; column 0 carries the roles and one
+// The five items of one contact row as standard items (ContactsModel answers
+// the same roles from its own records); column 0 carries the roles and one
 // child row per contact field.
 QList<QStandardItem *> phonebookEntryToModelRow(const PhoneBookEntry &entry, const QString &source,
                                                 const QString &visibility);
@@ -51,9 +55,8 @@ private:
 // The result of a contacts build: the model (no parent, owned by whoever
 // takes it) and the index made from the same rows.
 struct ContactsBuild {
-    QStandardItemModel *model = nullptr;
+    ContactsModel *model = nullptr;
     ContactNumberIndex index;
-    QVector<QString> foldedSearch; // search text of each row, case-folded
 };
 
 namespace DirectoryModels

@@ -1,5 +1,7 @@
 #include "directoryactions.h"
 
+#include "defaultrowaction.h"
+
 #include "app/globallogger.h"
 #include "bookedcalls.h"
 #include "contactchanges.h"
@@ -612,21 +614,11 @@ void DirectoryActions::onSmsResult(const QString &destination, bool sent, const 
 
 void DirectoryActions::performDefaultDblClickOnTableRowAction(const QString &value, int numberKind)
 {
-    switch (numberKind) {
-    case NumberKind::Fixed:
-    case NumberKind::Extension:
-    case NumberKind::Mobile: {
-        const QString number = GuiUtils::simplifyPhoneNumber(value);
-        if (!number.isEmpty() && env.startCall)
-            env.startCall(number,
-                          numberKind == NumberKind::Extension ? CTILIB::PrefixInternal : CTILIB::PrefixExternal);
-        break;
-    }
-    case NumberKind::Email:
-        if (value.contains(QLatin1Char('@')))
-            sendEmail(value);
-        break;
-    default:
-        break;
+    const DefaultRowAction::Action action = DefaultRowAction::forRow(value, numberKind);
+    if (action.kind == DefaultRowAction::Action::Call) {
+        if (env.startCall)
+            env.startCall(action.number, action.prefix);
+    } else if (action.kind == DefaultRowAction::Action::Mail) {
+        sendEmail(value.trimmed());
     }
 }

@@ -1,10 +1,12 @@
 #include "directorypanel.h"
 
+#include "app/globallogger.h"
 #include "cdrfilterproxymodel.h"
+#include "cdrmodel.h"
 #include "cdrrules.h"
 #include "contactfilterproxymodel.h"
+#include "contactsmodel.h"
 #include "ctilib.h"
-#include "widgets/customsearchlineedit.h"
 #include "customtreeview.h"
 #include "directorydelegates.h"
 #include "directoryroles.h"
@@ -12,11 +14,12 @@
 #include "extenfavouritefilterproxymodel.h"
 #include "extenfilterproxymodel.h"
 #include "extenlist.h"
-#include "app/globallogger.h"
-#include "widgets/guiutils.h"
-#include "settings/msettingsstore.h"
+#include "extensionsmodel.h"
 #include "mainwindow/sessioncontroller.h"
+#include "settings/msettingsstore.h"
 #include "wdgcdrfilter.h"
+#include "widgets/customsearchlineedit.h"
+#include "widgets/guiutils.h"
 
 #include <QDateEdit>
 #include <QHeaderView>
@@ -26,15 +29,31 @@
 #include <QStandardItemModel>
 #include <QtConcurrent>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace
 {
 const QString PbxName = QStringLiteral("PBX");
+
+// A released list leaves tens of megabytes of free blocks in the allocator's
+// pools (the builds run on pool threads, each with pools of its own): give
+// the free pages back to the system, or every delivery would add to the
+// program's resident size. Run once the deliveries have settled: it holds
+// the allocator's locks while it works.
+void returnFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 } // namespace
 
 DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent)
     : QObject(parent), settings(settings), ui(widgets), contactsRefreshTimer(this), contactSearchTimer(this),
-      extenSearchTimer(this), cdrSearchTimer(this), cdrDateTimer(this)
+      extenSearchTimer(this), cdrSearchTimer(this), cdrDateTimer(this), trimTimer(this)
 {
     setObjectName(QStringLiteral("directoryPanel"));
     contactsRefreshTimer.setObjectName(QStringLiteral("contactsRefreshTimer"));
@@ -43,6 +62,11 @@ DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets,
     cdrSearchTimer.setObjectName(QStringLiteral("cdrSearchTimer"));
     cdrDateTimer.setObjectName(QStringLiteral("cdrDateTimer"));
     cdrDateTimer.setSingleShot(true);
+    trimTimer.setObjectName(QStringLiteral("memoryTrimTimer"));
+    trimTimer.setSingleShot(true);
+    trimTimer.setInterval(1000);
+    connect(&trimTimer, &QTimer::timeout, this,
+            [] { QtConcurrent::run(QThreadPool::globalInstance(), returnFreedMemory); });
     connect(&contactsRefreshTimer, &QTimer::timeout, this, &DirectoryPanel::contactsRefreshDue);
     connect(&contactSearchTimer, &QTimer::timeout, this, &DirectoryPanel::contactSearchDue);
     connect(&extenSearchTimer, &QTimer::timeout, this, &DirectoryPanel::extenSearchDue);
@@ -105,12 +129,26 @@ DirectoryPanel::~DirectoryPanel()
     delete cdrFilter;
 }
 
+void DirectoryPanel::setListRowHeight(int height)
+{
+    if (height <= 0 || height == rowHeight)
+        return;
+    rowHeight = height;
+    for (DirectoryItemDelegate *d :
+         std::initializer_list<DirectoryItemDelegate *>{extenDelegate, favDelegate, contactDelegate, cdrDelegate}) {
+        if (!d)
+            continue;
+        d->setRowHeight(height);
+        emit d->sizeHintChanged(QModelIndex());
+    }
+}
+
 void DirectoryPanel::setSearchDebounceMs(int ms)
 {
     searchDebounce = qMax(0, ms);
 }
 
-void DirectoryPanel::setModels(QStandardItemModel *contacts, QStandardItemModel *extensions, QStandardItemModel *cdr)
+void DirectoryPanel::setModels(ContactsModel *contacts, ExtensionsModel *extensions, CdrModel *cdr)
 {
     contactsModel = contacts;
     extenModel = extensions;
@@ -183,21 +221,23 @@ void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
 {
     contactsRefreshTimer.stop();
     extenDetails.clear();
-    extenRows.clear();
     updateRingingStatus();
     ui.stackedContacts->setCurrentWidget(ui.pageContacts);
     ui.btnAddContact->hide();
     ui.btnAddContact->setEnabled(false);
     if (reason.isKnown()) {
-        for (QStandardItemModel *m : {extenModel, contactsModel, cdrModel}) {
-            if (m)
-                m->setRowCount(0);
-        }
+        if (extenModel)
+            extenModel->clear();
+        if (cdrModel)
+            cdrModel->clear();
+        if (contactsModel)
+            contactsModel->clear();
         contactNumbers = ContactNumberIndex();
         lastCdr.clear();
         // Builds still running belong to the ended session.
         pendingWatcher = nullptr;
         pendingCdrWatcher = nullptr;
+        cdrWaitsForContacts = false;
     }
 }
 
@@ -392,20 +432,20 @@ void DirectoryPanel::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::Pho
 void DirectoryPanel::releaseBuild(QFutureWatcher<ContactsBuild> *watcher)
 {
     if (watcher->future().resultCount() > 0) {
-        QStandardItemModel *model = watcher->result().model;
-        delete model;
+        delete watcher->result().model;
     }
 }
 
 // A replaced model is released away from the GUI thread: freeing tens of
 // thousands of items would stall the window. Nothing refers to it any more.
-void DirectoryPanel::releaseModel(QStandardItemModel *old)
+void DirectoryPanel::releaseModel(QAbstractItemModel *old)
 {
     if (!old)
         return;
     old->setParent(nullptr);
     old->moveToThread(nullptr);
     QtConcurrent::run(QThreadPool::globalInstance(), [old]() { delete old; });
+    trimTimer.start();
 }
 
 void DirectoryPanel::onContactsModelReady()
@@ -415,26 +455,35 @@ void DirectoryPanel::onContactsModelReady()
         return;
     liveWatchers.removeAll(watcher);
     watcher->deleteLater();
-    if (watcher != pendingWatcher || !settings) {
+    ContactsBuild build = watcher->future().resultCount() > 0 ? watcher->result() : ContactsBuild();
+    if (watcher != pendingWatcher) {
         // A later delivery is being built: this result is stale.
-        if (watcher->future().resultCount() > 0)
-            releaseModel(watcher->result().model);
+        releaseModel(build.model);
         return;
     }
     pendingWatcher = nullptr;
-    ContactsBuild build = watcher->result();
-    if (!build.model)
-        return;
-    QStandardItemModel *old = contactsModel;
-    contactsModel = build.model;
-    contactNumbers = build.index;
-    contactsProxy->setSourceModel(contactsModel, build.foldedSearch);
-    releaseModel(old);
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows.";
-    ui.stackedContacts->setCurrentWidget(ui.pageContacts);
-    if (!lastCdr.isEmpty() && cdrProxy)
+    const bool install = build.model && settings;
+    if (install) {
+        ContactsModel *old = contactsModel;
+        contactsModel = build.model;
+        // The previous index goes with the previous model: freeing it would
+        // stall the window.
+        std::swap(contactNumbers, build.index);
+        QtConcurrent::run(QThreadPool::globalInstance(), [old = build.index]() mutable { old = ContactNumberIndex(); });
+        build.index = ContactNumberIndex();
+        contactsProxy->setSourceModel(contactsModel);
+        releaseModel(old);
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows.";
+        ui.stackedContacts->setCurrentWidget(ui.pageContacts);
+    } else {
+        releaseModel(build.model);
+    }
+    // The call history names its parties from the new phone book.
+    if ((cdrWaitsForContacts || (install && !lastCdr.isEmpty())) && cdrProxy)
         recvdCdr(lastCdr);
-    emit contactsModelInstalled();
+    cdrWaitsForContacts = false;
+    if (install)
+        emit contactsModelInstalled();
 }
 
 void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
@@ -457,9 +506,8 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
             return store && store->isContactFavourite(QStringLiteral("E") + extension);
         });
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New ExtenList model has" << result.model->rowCount() << "rows.";
-    QStandardItemModel *old = extenModel;
+    ExtensionsModel *old = extenModel;
     extenModel = result.model;
-    extenRows = result.rows;
     extenProxy->setSourceModel(extenModel);
     favouritesProxy->setSourceModel(extenModel);
     releaseModel(old);
@@ -474,13 +522,11 @@ void DirectoryPanel::getFavoriteList()
     if (!extenModel || !settings)
         return;
     for (int row = 0; row < extenModel->rowCount(); ++row) {
-        const QString number = extenModel->item(row, 0)->data(DirRole::Extension).toString();
+        const QString number = extenModel->extensionAt(row);
         const bool favourite = settings->isContactFavourite(QStringLiteral("E") + number);
         if (extenDetails.contains(number))
             extenDetails[number].favourite = favourite;
-        QStandardItem *star = extenModel->item(row, 7);
-        if ((star->data(DirRole::Favourite).toString() == QLatin1String("F")) != favourite)
-            ExtenList::setFavouriteCell(star, favourite);
+        extenModel->setFavourite(row, favourite);
     }
 }
 
@@ -491,7 +537,7 @@ void DirectoryPanel::refreshExtenStatus(const BuddyStatus &status, bool &ringing
     ringingChanged = false;
     if (!ctiLib || !extenModel)
         return;
-    const ExtenList::StatusChange change = ExtenList::applyStatus(extenDetails, extenModel, status, &extenRows);
+    const ExtenList::StatusChange change = ExtenList::applyStatus(extenDetails, extenModel, status);
     if (!change.known)
         return;
     ringingChanged = change.ringingChanged;
@@ -558,9 +604,8 @@ void DirectoryPanel::onClickedOnExtenTable(QObject *sender, const QModelIndex &i
     const QModelIndex source = proxy->mapToSource(index);
     if (source.column() != 7 || source.model() != extenModel)
         return;
-    const QString number = extenModel->item(source.row(), 0)->data(DirRole::Extension).toString();
-    QStandardItem *star = extenModel->item(source.row(), 7);
-    const bool wasFavourite = star->data(DirRole::Favourite).toString() == QLatin1String("F");
+    const QString number = extenModel->extensionAt(source.row());
+    const bool wasFavourite = source.data(DirRole::Favourite).toString() == QLatin1String("F");
     if (settings) {
         if (wasFavourite)
             settings->removeFavourites(QStringLiteral("E") + number);
@@ -569,7 +614,7 @@ void DirectoryPanel::onClickedOnExtenTable(QObject *sender, const QModelIndex &i
     }
     if (extenDetails.contains(number))
         extenDetails[number].favourite = !wasFavourite;
-    ExtenList::setFavouriteCell(star, !wasFavourite);
+    extenModel->setFavourite(source.row(), !wasFavourite);
 }
 
 void DirectoryPanel::onDblClickedOnContactsTable(QObject *sender, const QModelIndex &index)
@@ -725,6 +770,13 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new Cdr w/" << cdr.size() << "entries";
     if (&cdr != &lastCdr)
         lastCdr = cdr;
+    // A phone book on its way: its names are wanted in the list, and its
+    // installation builds the list then. One build instead of two.
+    cdrWaitsForContacts = pendingWatcher != nullptr;
+    if (cdrWaitsForContacts) {
+        pendingCdrWatcher = nullptr;
+        return;
+    }
     const int days = settings ? settings->getMaxCdrViewDays() : 1;
     const QDateTime cut = CdrRules::cutOff(now(), days);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Filtering CDR entries before" << cut.toString(Qt::ISODate) << "(i.e."
@@ -773,7 +825,7 @@ void DirectoryPanel::onCdrModelReady()
     pendingCdrWatcher = nullptr;
     for (const QString &note : build.notes)
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << note;
-    QStandardItemModel *old = cdrModel;
+    CdrModel *old = cdrModel;
     cdrModel = build.model;
     cdrProxy->setSourceModel(cdrModel);
     releaseModel(old);

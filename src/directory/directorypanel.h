@@ -3,11 +3,11 @@
 // timers and the contact editor.
 #pragma once
 
+#include "app/mcticonfig.h"
 #include "contactrows.h"
 #include "ctilibtypes.h"
-#include "app/mcticonfig.h"
-#include "mctiextendetails.h"
 #include "mainwindow/pbxsessionrules.h"
+#include "mctiextendetails.h"
 
 #include <QDateTime>
 #include <QFutureWatcher>
@@ -28,6 +28,9 @@ class contactItemDelegate;
 class extenItemDelegate;
 class QModelIndex;
 class ContactFilterProxyModel;
+class CdrModel;
+class ContactsModel;
+class ExtensionsModel;
 class CustomSearchLineEdit;
 class CustomTreeView;
 class DlgContactEdit;
@@ -73,16 +76,20 @@ public:
 
     // Takes the three models over, puts a filter proxy over each and shows
     // them in the four views.
-    void setModels(QStandardItemModel *contacts, QStandardItemModel *extensions, QStandardItemModel *cdr);
+    void setModels(ContactsModel *contacts, ExtensionsModel *extensions, CdrModel *cdr);
     // The call-history filter widget, made once for the settings.
     void createCdrFilter();
 
-    QStandardItemModel *contactsBookModel() const { return contactsModel; }
-    QStandardItemModel *extensionsModel() const { return extenModel; }
-    QStandardItemModel *callHistoryModel() const { return cdrModel; }
+    ContactsModel *contactsBookModel() const { return contactsModel; }
+    ExtensionsModel *extensionsModel() const { return extenModel; }
+    CdrModel *callHistoryModel() const { return cdrModel; }
     DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
     wdgCdrFilter *cdrFilterWidget() const { return cdrFilter; }
     int listRowHeight() const { return rowHeight; }
+    // The row height of the four lists (the large-font view has taller rows);
+    // the delegates follow and the views lay their rows out again.
+    void setListRowHeight(int height);
+    static constexpr int NormalRowHeight = 32;
     QAbstractItemModel *contactsFilter() const;
     QAbstractItemModel *extensionsFilter() const;
     QAbstractItemModel *favouritesFilter() const;
@@ -115,7 +122,9 @@ public:
     void updateExtenStatus(const BuddyStatus &status);
     void recvdCdr(const Cdr &cdr);
     bool isContactsBuildPending() const { return pendingWatcher != nullptr; }
-    bool isCdrBuildPending() const { return pendingCdrWatcher != nullptr; }
+    // A call-history build is running, or waits for the phone book's (whose
+    // names it shows).
+    bool isCdrBuildPending() const { return pendingCdrWatcher != nullptr || cdrWaitsForContacts; }
 
     // --- user input
     void onClickedOnExtenTable(QObject *sender, const QModelIndex &index);
@@ -186,28 +195,28 @@ private:
     std::function<QDateTime()> clock;
     MctiExtenMap extenDetails;
     Cdr lastCdr; // names are resolved again when a new phone book arrives
-    QHash<QString, int> extenRows;
     ContactNumberIndex contactNumbers;
     QFutureWatcher<ContactsBuild> *pendingWatcher = nullptr;
     QList<QFutureWatcher<ContactsBuild> *> liveWatchers;
     struct CdrBuild {
-        QStandardItemModel *model = nullptr;
+        CdrModel *model = nullptr;
         QStringList notes;
     };
     QFutureWatcher<CdrBuild> *pendingCdrWatcher = nullptr;
     QList<QFutureWatcher<CdrBuild> *> liveCdrWatchers;
     QHash<QString, QIcon> cdrIcons;
-    void releaseModel(QStandardItemModel *old);
+    void releaseModel(QAbstractItemModel *old);
     extenItemDelegate *extenDelegate = nullptr;
     extenItemDelegate *favDelegate = nullptr;
     contactItemDelegate *contactDelegate = nullptr;
     cdrItemDelegate *cdrDelegate = nullptr;
     Widgets ui;
-    int rowHeight = 32;
+    int rowHeight = NormalRowHeight;
     int searchDebounce = 250;
-    QStandardItemModel *contactsModel = nullptr;
-    QStandardItemModel *cdrModel = nullptr;
-    QStandardItemModel *extenModel = nullptr;
+    ContactsModel *contactsModel = nullptr;
+    CdrModel *cdrModel = nullptr;
+    bool cdrWaitsForContacts = false;
+    ExtensionsModel *extenModel = nullptr;
     ContactFilterProxyModel *contactsProxy = nullptr;
     CdrFilterProxyModel *cdrProxy = nullptr;
     ExtenFilterProxyModel *extenProxy = nullptr;
@@ -219,4 +228,5 @@ private:
     QTimer extenSearchTimer;
     QTimer cdrSearchTimer;
     QTimer cdrDateTimer;
+    QTimer trimTimer; // hands freed memory back once releases have settled
 };

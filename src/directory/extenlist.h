@@ -10,8 +10,7 @@
 #include <QList>
 #include <functional>
 
-class QStandardItem;
-class QStandardItemModel;
+class ExtensionsModel;
 
 namespace ExtenList
 {
@@ -22,10 +21,9 @@ inline bool isRinging(int blfState)
 }
 
 struct Rebuild {
-    QStandardItemModel *model = nullptr; // new, without parent
-    QList<MctiExtenDetails> renamed;     // records whose name changed (the own one included when made)
-    bool ownListed = false;              // the delivery listed the user's own extension
-    QHash<QString, int> rows;            // first row of each extension number
+    ExtensionsModel *model = nullptr; // new, without parent
+    QList<MctiExtenDetails> renamed;  // records whose name changed (the own one included when made)
+    bool ownListed = false;           // the delivery listed the user's own extension
 };
 
 // Builds a new extension model and reconciles `map`: every record is marked
@@ -46,13 +44,6 @@ struct StatusChange {
 };
 
 // Applies one status to the map and to the extension's row of `model` (may
-// be null); `rows` (may be null) is the row index of the model's rebuild.
-StatusChange applyStatus(MctiExtenMap &map, QStandardItemModel *model, const BuddyStatus &status,
-                         const QHash<QString, int> *rows = nullptr);
-
-// The star cell of column 7: "F" with the tooltip "Preferito", or "N".
-void setFavouriteCell(QStandardItem *item, bool favourite);
-
-// Column-0 accessible text "<label> <BLF text> <presence text>".
-void updateAccessibleText(QStandardItemModel *model, int row);
+// be null).
+StatusChange applyStatus(MctiExtenMap &map, ExtensionsModel *model, const BuddyStatus &status);
 } // namespace ExtenList

@@ -62,17 +62,17 @@ void MPGui::createDirectoryActions()
     connect(this, &MPGui::sigSessionEnded, dirActions, &DirectoryActions::onSessionEnded);
 }
 
-QStandardItemModel *MPGui::initContactsBookModel()
+ContactsModel *MPGui::initContactsBookModel()
 {
     return DirectoryModels::initContactsBookModel();
 }
 
-QStandardItemModel *MPGui::initExtenModel()
+ExtensionsModel *MPGui::initExtenModel()
 {
     return DirectoryModels::initExtenModel();
 }
 
-QStandardItemModel *MPGui::initCdrModel()
+CdrModel *MPGui::initCdrModel()
 {
     return DirectoryModels::initCdrModel();
 }

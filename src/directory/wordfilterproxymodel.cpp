@@ -8,6 +8,7 @@ void WordFilterProxyModel::setSourceModel(QAbstractItemModel *model)
         disconnect(c);
     sourceConnections.clear();
     forgetAll();
+    prepared = dynamic_cast<const PreparedRowTexts *>(model);
     if (model && presetTexts.size() == model->rowCount()) {
         searchCache.texts = presetTexts;
         searchCache.known.fill(true, presetTexts.size());
@@ -75,11 +76,11 @@ const QString &WordFilterProxyModel::cached(RowCache &cache, int row, int column
 
 void WordFilterProxyModel::setSearchText(const QString &newText)
 {
-    SearchWords prepared(newText);
+    SearchWords next(newText);
     text = newText;
-    if (prepared.words() == words.words())
+    if (next.words() == words.words())
         return;
-    words = prepared;
+    words = next;
     // Filtering and sorting again from scratch is cheaper for a large list
     // than moving thousands of rows in and out one range at a time.
     invalidate();
@@ -89,7 +90,8 @@ bool WordFilterProxyModel::wordsAccept(int sourceRow, const QModelIndex &sourceP
 {
     if (sourceParent.isValid() || words.isEmpty())
         return true;
-    const QString &folded = cached(searchCache, sourceRow, filterKeyColumn(), filterRole(), true);
+    const QString &folded = prepared ? prepared->foldedSearchText(sourceRow)
+                                     : cached(searchCache, sourceRow, filterKeyColumn(), filterRole(), true);
     for (const QString &word : words.words()) {
         if (!folded.contains(word))
             return false;
@@ -107,6 +109,14 @@ bool WordFilterProxyModel::lessThan(const QModelIndex &left, const QModelIndex &
     if (!left.isValid() || !right.isValid() || left.parent().isValid() || right.parent().isValid() ||
         left.column() != right.column())
         return QSortFilterProxyModel::lessThan(left, right);
+    if (prepared && sortRole() == Qt::DisplayRole) {
+        if (left.column() == prepared->presortedColumn() && sortCaseSensitivity() == Qt::CaseSensitive &&
+            !isSortLocaleAware())
+            return left.row() < right.row();
+        const QString &a = prepared->sortText(left.row(), left.column());
+        const QString &b = prepared->sortText(right.row(), right.column());
+        return isSortLocaleAware() ? a.localeAwareCompare(b) < 0 : a.compare(b, sortCaseSensitivity()) < 0;
+    }
     if (sortCacheColumn != left.column() || sortCacheRole != sortRole()) {
         sortCache = RowCache();
         sortCacheColumn = left.column();

@@ -11,6 +11,18 @@
 #include <QSortFilterProxyModel>
 #include <QVector>
 
+// What a source model can offer the filter so that it reads no QVariant per
+// row: the folded search texts and the sort texts of its top-level rows, and
+// the column (if any) whose ascending order the rows already have.
+class PreparedRowTexts
+{
+public:
+    virtual ~PreparedRowTexts() = default;
+    virtual const QString &foldedSearchText(int row) const = 0;
+    virtual const QString &sortText(int row, int column) const = 0;
+    virtual int presortedColumn() const = 0;
+};
+
 class WordFilterProxyModel : public QSortFilterProxyModel
 {
     Q_OBJECT
@@ -39,6 +51,7 @@ private:
     void forgetAll();
     void forgetRows(int first, int last);
 
+    const PreparedRowTexts *prepared = nullptr; // the source, when it offers them
     QList<QMetaObject::Connection> sourceConnections;
     QVector<QString> presetTexts;
     QString text;

@@ -38,6 +38,9 @@ class QClipboard;
 class QCompleter;
 class QMenu;
 class QMovie;
+class CdrModel;
+class ContactsModel;
+class ExtensionsModel;
 class QStandardItemModel;
 class QTranslator;
 struct WriterConfig;
@@ -107,9 +110,9 @@ public:
     void setupUpdates();
 
     // --- directory and call-history models
-    QStandardItemModel *initContactsBookModel();
-    QStandardItemModel *initExtenModel();
-    QStandardItemModel *initCdrModel();
+    ContactsModel *initContactsBookModel();
+    ExtensionsModel *initExtenModel();
+    CdrModel *initCdrModel();
     void initContactTables(CustomTreeView *view, bool restoreHeader);
     void initExtensionsTables(CustomTreeView *view, bool restoreHeader);
     void initCdrTables(CustomTreeView *view, bool restoreHeader);
@@ -184,6 +187,9 @@ signals:
     void sigSessionStarted(const PbxSession::SessionStart &session);
     // The session ended (or an attempt failed), with the reason read.
     void sigSessionEnded(const PbxSession::DisconnectReason &reason);
+    // An extension's busy lamp went back to idle (a call booked on it may be
+    // placed now).
+    void sigExtenBecameIdle(const QString &extension);
 
 public slots:
     // A balloon started leaving: its key is free again.
@@ -377,6 +383,8 @@ public slots:
     void onClickedOnExtenTable(const QModelIndex &index);
     void onDblClickedOnContactsTable(const QModelIndex &index);
     void onDblClickedOnCdrTable(const QModelIndex &index);
+    // Double click or Enter on a number row: call it, or write to the address.
+    void performDefaultDblClickOnTableRowAction(const QString &value, int numberKind);
     void ext_cxtMenu(const QPoint &pos);
     void cont_cxtMenu(const QPoint &pos);
     void cdr_cxtMenu(const QPoint &pos);
@@ -388,7 +396,6 @@ public slots:
     // Has the PBX send a text message (the text-message window's request).
     void sendSms(const QString &destination, const QString &text);
     void onSmsSuccessfullySent();
-    void performDefaultDblClickOnTableRowAction(const QString &value, int numberKind);
     void onDateFilterChanged();
     void onUpdateCdrCurrentDate();
     void triggerContactSearch();

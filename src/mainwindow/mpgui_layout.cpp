@@ -178,6 +178,7 @@ void MPGui::setupGuiLayout()
     connect(directory, &DirectoryPanel::contactsRefreshDue, this, &MPGui::refreshContactsList);
     connect(directory, &DirectoryPanel::cdrFilterChanged, this, &MPGui::onCdrFilterChanged);
     connect(directory, &DirectoryPanel::cdrFilterClosed, this, &MPGui::onCdrFilterClosed);
+    connect(directory, &DirectoryPanel::extenBecameIdle, this, &MPGui::sigExtenBecameIdle);
     connect(settingsDialog, SIGNAL(sigCdrSettingsChanged()), this, SLOT(onCdrSettingsChanged()), Qt::QueuedConnection);
 
     // Chat, voicemail and PBX services.
@@ -352,8 +353,16 @@ void MPGui::createSubsystems()
     queueWidgets.pauseAllAction = pauseAllAction;
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
     queues = new QueuesController(settingsStore, queueWidgets, icons, this);
+    // The supervisor panel reads the directory's extension records; the
+    // directory tells it what changed.
+    queues->setExtensionMap(directory->extensionMap());
     queues->setCtiClient(ctiLib);
     directory->setCtiClient(ctiLib);
+    connect(directory, &DirectoryPanel::operatorStatusChanged, queues, &QueuesController::onOperatorStatusChanged);
+    // Queued: the supervisor panel's tables are laid out again in an event-loop
+    // turn of their own, not in the one that swapped the extension list in.
+    connect(directory, &DirectoryPanel::extenListRebuilt, queues, &QueuesController::onExtenListRebuilt,
+            Qt::QueuedConnection);
 
     PhoneBackends::Widgets phoneWidgets;
     phoneWidgets.window = this;

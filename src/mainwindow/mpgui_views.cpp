@@ -6,6 +6,7 @@
 
 #include "ctilib.h"
 #include "app/globallogger.h"
+#include "directory/directorypanel.h"
 #include "messaging/messagingpanel.h"
 #include "mpguiassets.h"
 #include "settings/msettings.h"
@@ -223,6 +224,8 @@ void MPGui::onVimpairedViewRequested(bool on)
         box->setMinimumHeight(metrics.searchHeight);
         box->setMaximumHeight(metrics.searchHeight);
     }
+    if (directory)
+        directory->setListRowHeight(on ? metrics.rowHeight : DirectoryPanel::NormalRowHeight);
     edtCallerNumber->setMinimumHeight(metrics.numberHeight);
     edtCallerNumber->setMaximumHeight(metrics.numberHeight);
     const struct {

@@ -55,10 +55,31 @@ void QueuesController::setCtiClient(CtiLib *client)
     if (ctiLib)
         disconnect(ctiLib, nullptr, this, nullptr);
     ctiLib = client;
-    if (!client)
+    if (!client || sharedExtensions)
         return;
     connect(client, &CtiLib::sigExtenStatusMapChanged, this, &QueuesController::onExtenStatusMap);
     connect(client, &CtiLib::sigExtenStatusChanged, this, &QueuesController::onExtenStatus);
+}
+
+void QueuesController::setExtensionMap(MctiExtenMap *shared)
+{
+    sharedExtensions = shared;
+    if (ctiLib && shared) {
+        disconnect(ctiLib, &CtiLib::sigExtenStatusMapChanged, this, &QueuesController::onExtenStatusMap);
+        disconnect(ctiLib, &CtiLib::sigExtenStatusChanged, this, &QueuesController::onExtenStatus);
+    }
+}
+
+void QueuesController::onOperatorStatusChanged(const QString &extension)
+{
+    if (supervisorPanel)
+        supervisorPanel->onQueueOperatorStatusChanged(extension);
+}
+
+void QueuesController::onExtenListRebuilt()
+{
+    if (supervisorPanel && PbxSession::isQueueMember(queueRole))
+        supervisorPanel->refreshOperatorsView();
 }
 
 bool QueuesController::clientConnected() const
@@ -105,7 +126,8 @@ void QueuesController::initSupervisorPanel()
     releaseSupervisorPanel();
     if (!settings)
         return;
-    supervisorPanel = new MspMainWidget(ctiLib, &extensions, settings->getConfig(), nullptr);
+    MctiExtenMap *map = sharedExtensions ? sharedExtensions : &extensions;
+    supervisorPanel = new MspMainWidget(ctiLib, map, settings->getConfig(), nullptr);
     supervisorPanel->setMinimumSize(950, 650);
     supervisorPanel->resize(1024, 768);
     supervisorPanel->updateLogoFile(QStringLiteral(":/images/velora-pbx-CCenter.png"));

@@ -70,7 +70,10 @@ public:
     int pendingPauseChangeCount() const { return pendingPauseChanges; }
     DlgReportThreshold *reportRequestDialog() const;
     // The extensions as the PBX last reported them (busy lamps, accounts).
-    const MctiExtenMap &extensionMap() const { return extensions; }
+    const MctiExtenMap &extensionMap() const { return sharedExtensions ? *sharedExtensions : extensions; }
+    // Reads the extension records of the directory (which keeps them up to
+    // date and reports changes through the two slots below) instead of its own.
+    void setExtensionMap(MctiExtenMap *shared);
     // How long pause-all waits for the PBX before giving its controls back.
     void setPauseAllTimeoutMs(int ms) { pauseAllWatchdog.setInterval(ms); }
 
@@ -125,6 +128,10 @@ public slots:
     void onCCReportSucceded(const CallCenterReport &report);
     void onCCReportFailed(const QString &error);
 
+    // From the directory, when it owns the extension records.
+    void onOperatorStatusChanged(const QString &extension);
+    void onExtenListRebuilt();
+
 private slots:
     void onExtenStatusMap(const BuddyStatusMap &statuses);
     void onExtenStatus(const BuddyStatus &status);
@@ -148,6 +155,7 @@ private:
     QList<QPointer<MspMainWidget>> releasedPanels;
 
     MctiExtenMap extensions;
+    MctiExtenMap *sharedExtensions = nullptr;
     QueueRules::QueuePauseMap queuePauseMap;
     int pendingPauseChanges = 0;
     bool anyQueuePaused = false;

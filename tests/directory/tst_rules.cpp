@@ -1,11 +1,16 @@
 // Rules of the directories without a window: contact rows, number cleaning,
 // search words, call-history flags, date window and cut-off, extension
 // reconcile and live status.
+#include "directory/cdrmodel.h"
 #include "directory/cdrrules.h"
 #include "directory/contactrows.h"
+#include "directory/contactsmodel.h"
+#include "directory/defaultrowaction.h"
 #include "directory/directoryroles.h"
 #include "directory/extenlist.h"
+#include "directory/extensionsmodel.h"
 #include "directory/searchwords.h"
+#include "mainwindow/mpguilabels.h"
 
 #include <QStandardItemModel>
 #include <QTimeZone>
@@ -57,6 +62,9 @@ class TestDirectoryRules : public QObject
 private slots:
     void contactRow_data();
     void contactRow();
+    void contactsModelEdits();
+    void defaultRowAction_data();
+    void defaultRowAction();
     void cleanNumber_data();
     void cleanNumber();
     void contactIndex();
@@ -131,6 +139,104 @@ void TestDirectoryRules::contactRow()
     QCOMPARE(first->data(DirRole::SearchText).toString(),
              QStringLiteral(" Anna  Verdi ACME Vendite +39021234567 02999 anna@example.com 201 3331234567"));
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    // The phone book's own model answers every role of every cell as the
+    // standard items do.
+    ContactsModel contacts;
+    QAbstractItemModelTester contactsTester(&contacts, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    contacts.appendContact(entry, source, visibility);
+    QCOMPARE(contacts.rowCount(), 1);
+    QCOMPARE(contacts.columnCount(), model.columnCount());
+    const QList<int> roles = {
+        Qt::DisplayRole,    Qt::ToolTipRole,     Qt::AccessibleTextRole, DirRole::Source,    DirRole::Visibility,
+        DirRole::EntryId,   DirRole::Entry,      DirRole::SearchText,    DirRole::FullLabel, DirRole::Personal,
+        DirRole::Confirmed, DirRole::ChildValue, DirRole::Extension,     DirRole::Favourite, DirRole::Blf};
+    const QStringList headers = {"T", "Nome", "Cognome", "Azienda", "Reparto"};
+    for (int c = 0; c < model.columnCount(); ++c) {
+        QCOMPARE(contacts.headerData(c, Qt::Horizontal).toString(), headers.at(c));
+        QCOMPARE(contacts.headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString(), c ? headers.at(c) : QString());
+        for (int role : roles)
+            QCOMPARE(contacts.index(0, c).data(role), model.index(0, c).data(role));
+    }
+    const QModelIndex parent = contacts.index(0, 0);
+    QCOMPARE(contacts.rowCount(parent), first->rowCount());
+    QCOMPARE(contacts.columnCount(parent), 1);
+    for (int r = 0; r < first->rowCount(); ++r) {
+        for (int role : roles)
+            QCOMPARE(contacts.index(r, 0, parent).data(role), first->child(r)->data(role));
+    }
+}
+
+void TestDirectoryRules::contactsModelEdits()
+{
+    PhoneBook book;
+    book.source = QStringLiteral("velora");
+    book.entries = {person("a", "Anna", "Verdi", {field("phone", "work", "02 1")}),
+                    person("b", "Bruno", "Bianchi", {field("phone", "work", "02 2"), field("email", "", "b@x")}),
+                    person("c", "Carla", "Neri", {field("phone", "mobile", "333 3")})};
+    ContactsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.buildFrom({book});
+    // Rows in last-name order, the view's first sort has nothing to move.
+    QCOMPARE(model.presortedColumn(), int(ContactsModel::LastNameColumn));
+    QCOMPARE(model.index(0, 2).data().toString(), QStringLiteral("Bianchi"));
+    QCOMPARE(model.index(2, 2).data().toString(), QStringLiteral("Verdi"));
+    QCOMPARE(model.rowOfEntry("c"), 1);
+
+    // A number row of a later contact stays with its contact when an earlier one goes.
+    QPersistentModelIndex carlaMobile = model.index(0, 0, model.index(1, 0));
+    QCOMPARE(carlaMobile.data().toString(), QStringLiteral("3333"));
+    QVERIFY(model.removeContact(0));
+    QVERIFY(carlaMobile.isValid());
+    QCOMPARE(carlaMobile.parent().row(), 0);
+    QCOMPARE(carlaMobile.data().toString(), QStringLiteral("3333"));
+
+    // Added here, not yet confirmed by the PBX: out of order, so the view sorts.
+    const int added = model.appendContact(person("d", "Dario", "Alberti", {}), "velora", "Private", false);
+    QCOMPARE(model.index(added, 0).data(DirRole::Confirmed).toBool(), false);
+    QCOMPARE(model.presortedColumn(), -1);
+    QVERIFY(
+        model.replaceContact(model.rowOfEntry("a"), person("a", "Anna", "Verdi", {field("phone", "home", "06 9")})));
+    QCOMPARE(model.index(0, 0, model.index(model.rowOfEntry("a"), 0)).data().toString(), QStringLiteral("069"));
+    QVERIFY(model.index(model.rowOfEntry("a"), 0).data(DirRole::SearchText).toString().endsWith("069"));
+    QVERIFY(!model.removeContact(99));
+}
+
+void TestDirectoryRules::defaultRowAction_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("prefix");
+    using A = DefaultRowAction::Action;
+    QTest::newRow("fixed") << "+39021234567" << 0 << int(A::Call) << "+39021234567" << int(CTILIB::PrefixExternal);
+    QTest::newRow("extension") << "201" << 1 << int(A::Call) << "201" << int(CTILIB::PrefixInternal);
+    QTest::newRow("mobile") << "3331234567" << 2 << int(A::Call) << "3331234567" << int(CTILIB::PrefixExternal);
+    QTest::newRow("invalid number") << "num. non valido" << 0 << int(A::None) << "" << 0;
+    QTest::newRow("e-mail") << "anna@example.com" << 3 << int(A::Mail) << "mailto:anna@example.com" << 0;
+    QTest::newRow("e-mail adding headers stays one address")
+        << "a@b?cc=x@y" << 3 << int(A::Mail) << "mailto:a@b%3Fcc=x@y" << 0;
+    QTest::newRow("not an address") << "anna" << 3 << int(A::None) << "" << 0;
+    QTest::newRow("no kind") << "02999" << -1 << int(A::None) << "" << 0;
+}
+
+void TestDirectoryRules::defaultRowAction()
+{
+    QFETCH(QString, value);
+    QFETCH(int, kind);
+    QFETCH(int, action);
+    QFETCH(QString, target);
+    QFETCH(int, prefix);
+    const DefaultRowAction::Action a = DefaultRowAction::forRow(value, kind);
+    QCOMPARE(int(a.kind), action);
+    if (a.kind == DefaultRowAction::Action::Call) {
+        QCOMPARE(a.number, target);
+        QCOMPARE(int(a.prefix), prefix);
+    } else if (a.kind == DefaultRowAction::Action::Mail) {
+        QCOMPARE(a.url.toString(QUrl::FullyEncoded), target);
+        QVERIFY(!a.url.hasQuery());
+    }
 }
 
 void TestDirectoryRules::cleanNumber_data()
@@ -161,7 +267,7 @@ void TestDirectoryRules::contactIndex()
     book.entries = {person("a", "Anna", "Verdi", {field("phone", "work", "+39 (02) 123-45.67")}),
                     person("b", "Bruno", "Neri", {field("phone", "work", "+39021234567"), field("email", "", "x@y")})};
     const ContactsBuild build = DirectoryModels::buildContactsModel({book}, QThread::currentThread());
-    QScopedPointer<QStandardItemModel> model(build.model);
+    QScopedPointer<ContactsModel> model(build.model);
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(build.index.nameOf(QStringLiteral("+39 02 1234567")), QStringLiteral("Anna Verdi"));
     QCOMPARE(build.index.nameOf(QStringLiteral("0039021234567")), QStringLiteral("Anna Verdi"));
@@ -294,9 +400,9 @@ void TestDirectoryRules::cdrCutOffAcrossDaylightSaving()
         {"1", "300", "201", "", "", "in", cut.toString("yyyy-MM-dd hh:mm:ss"), 5, 0, "ANSWER_IN"},
         {"2", "301", "201", "", "", "in", cut.addSecs(-1).toString("yyyy-MM-dd hh:mm:ss"), 5, 0, "ANSWER_IN"}};
     QDateTime localCut = CdrRules::cutOff(QDateTime(now.date(), now.time()), days);
-    QScopedPointer<QStandardItemModel> model(CdrRules::buildModel(cdr, localCut, {}));
+    QScopedPointer<CdrModel> model(CdrRules::buildModel(cdr, localCut, {}));
     QCOMPARE(model->rowCount(), 1);
-    QCOMPARE(model->item(0, 2)->text(), QStringLiteral("300"));
+    QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("300"));
 }
 
 void TestDirectoryRules::cdrDuration_data()
@@ -330,26 +436,26 @@ void TestDirectoryRules::cdrModelRows()
     const auto resolve = [](const QString &number) {
         return number == QLatin1String("+39 02 1234567") ? QStringLiteral("Anna Verdi") : QString();
     };
-    QScopedPointer<QStandardItemModel> model(
+    QScopedPointer<CdrModel> model(
         CdrRules::buildModel(cdr, CdrRules::cutOff(QDateTime::currentDateTime(), 1), resolve));
     QAbstractItemModelTester tester(model.data(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(model->rowCount(), 4); // the entry without direction is skipped
     // Incoming without a name: number in both columns, search text the number alone.
-    QCOMPARE(model->item(0, 1)->text(), QStringLiteral("3331234567"));
-    QCOMPARE(model->item(0, 0)->data(DirRole::SearchText).toString(), QStringLiteral("3331234567"));
-    QCOMPARE(model->item(0, 4)->text(), QStringLiteral("59 sec"));
-    QCOMPARE(model->item(0, 0)->toolTip(), QStringLiteral("Chiamata in ingresso risposta"));
-    QVERIFY(!model->item(0, 0)->icon().isNull());
+    QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("3331234567"));
+    QCOMPARE(model->index(0, 0).data(DirRole::SearchText).toString(), QStringLiteral("3331234567"));
+    QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("59 sec"));
+    QCOMPARE(model->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Chiamata in ingresso risposta"));
+    QVERIFY(!model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     // Outgoing: the called side, its name resolved.
-    QCOMPARE(model->item(1, 1)->text(), QStringLiteral("Anna Verdi"));
-    QCOMPARE(model->item(1, 0)->data(DirRole::SearchText).toString(), QStringLiteral("Anna Verdi +39 02 1234567"));
+    QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("Anna Verdi"));
+    QCOMPARE(model->index(1, 0).data(DirRole::SearchText).toString(), QStringLiteral("Anna Verdi +39 02 1234567"));
     // Unparsable start kept; empty number shown as invalid; local call kind.
-    QCOMPARE(model->item(2, 2)->text(), QStringLiteral("num. non valido"));
-    QCOMPARE(model->item(2, 2)->data(DirRole::Visibility).toInt(), 1);
-    QCOMPARE(model->item(2, 0)->toolTip(), QStringLiteral("Deviato in segreteria telefonica"));
+    QCOMPARE(model->index(2, 2).data().toString(), QStringLiteral("num. non valido"));
+    QCOMPARE(model->index(2, 2).data(DirRole::Visibility).toInt(), 1);
+    QCOMPARE(model->index(2, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Deviato in segreteria telefonica"));
     // Unknown type: no icon, no text.
-    QCOMPARE(model->item(3, 0)->toolTip(), QString());
-    QVERIFY(model->item(3, 0)->icon().isNull());
+    QCOMPARE(model->index(3, 0).data(Qt::ToolTipRole).toString(), QString());
+    QVERIFY(model->index(3, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
 }
 
 void TestDirectoryRules::extenReconcile()
@@ -362,7 +468,7 @@ void TestDirectoryRules::extenReconcile()
     const auto favourite = [](const QString &x) { return x == QLatin1String("203"); };
     ExtenList::Rebuild r = ExtenList::rebuild({extenBook({{"201", "Giulia"}, {"202", "Luca"}, {"203", "Sara"}})}, map,
                                               "201", "IO", favourite);
-    QScopedPointer<QStandardItemModel> model(r.model);
+    QScopedPointer<ExtensionsModel> model(r.model);
     QAbstractItemModelTester tester(model.data(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     QVERIFY(r.ownListed);
     QCOMPARE(model->rowCount(), 2);                           // no row for the own extension
@@ -371,10 +477,13 @@ void TestDirectoryRules::extenReconcile()
     QCOMPARE(map["202"].presence, 3);
     QCOMPARE(map["202"].name, QStringLiteral("Luca Rossi"));
     QVERIFY(map["203"].favourite);
-    QCOMPARE(model->item(1, 7)->data(DirRole::Favourite).toString(), QStringLiteral("F"));
-    QCOMPARE(model->item(0, 1)->data(DirRole::Blf).toInt(), 8);
-    QCOMPARE(model->item(0, 0)->data(DirRole::Extension).toString(), QStringLiteral("202"));
-    QCOMPARE(r.rows.value("203"), 1);
+    QCOMPARE(model->index(1, 7).data(DirRole::Favourite).toString(), QStringLiteral("F"));
+    QCOMPARE(model->index(1, 7).data(Qt::ToolTipRole).toString(), QStringLiteral("Preferito"));
+    QCOMPARE(model->index(0, 1).data(DirRole::Blf).toInt(), 8);
+    QCOMPARE(model->index(0, 0).data(DirRole::Extension).toString(), QStringLiteral("202"));
+    QCOMPARE(model->index(0, 0).data(DirRole::Presence).toInt(), 3);
+    QCOMPARE(model->index(0, 0).data(DirRole::FullLabel).toString(), QStringLiteral("Interno 202 Luca Rossi"));
+    QCOMPARE(model->rowOf("203"), 1);
 
     // A later delivery without the own extension keeps (or makes) its record.
     map.remove("201");
@@ -407,24 +516,32 @@ void TestDirectoryRules::extenLiveStatus()
     QFETCH(QString, presenceText);
     MctiExtenMap map;
     ExtenList::Rebuild r = ExtenList::rebuild({extenBook({{"202", "Luca"}})}, map, "201", "IO", {});
-    QScopedPointer<QStandardItemModel> model(r.model);
+    QScopedPointer<ExtensionsModel> model(r.model);
+    QAbstractItemModelTester tester(model.data(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     map["202"].blfState = oldBlf;
-    model->item(0, 0)->setData(presence, DirRole::Presence);
-    model->item(0, 0)->setToolTip(QStringLiteral("kept"));
+    model->setData(model->index(0, 0), presence, DirRole::Presence);
+    QSignalSpy changed(model.data(), &QAbstractItemModel::dataChanged);
     BuddyStatus status;
     status.exten = "202";
     status.blfStatus = newBlf;
-    const ExtenList::StatusChange change = ExtenList::applyStatus(map, model.data(), status, &r.rows);
+    const ExtenList::StatusChange change = ExtenList::applyStatus(map, model.data(), status);
     QVERIFY(change.known && change.rowFound && change.blfChanged);
     QCOMPARE(change.ringingChanged, ringingChanged);
-    QCOMPARE(model->item(0, 1)->data(DirRole::Blf).toInt(), newBlf);
+    QCOMPARE(model->index(0, 1).data(DirRole::Blf).toInt(), newBlf);
+    QCOMPARE(model->index(0, 1).data().toString(), MPGUI::translateBlfStatus(CTILIB::BlfStatus(newBlf)));
     QCOMPARE(map["202"].blfState, newBlf);
-    // The presence cell keeps a valid presence and resets only a bad one.
-    QCOMPARE(model->item(0, 0)->toolTip(), presenceText);
+    QCOMPARE(changed.count(), 1); // lamp and accessible text, one row
+    // The presence cell keeps a valid presence and shows only a bad one offline.
+    QCOMPARE(model->index(0, 0).data(DirRole::Presence).toInt(), presence);
+    const QString tip = model->index(0, 0).data(Qt::ToolTipRole).toString();
+    if (presenceText == QLatin1String("kept"))
+        QCOMPARE(tip, MPGUI::translatePresenceStatus(CTILIB::ChatPresence(presence)));
+    else
+        QCOMPARE(tip, MPGUI::translatePresenceStatus(CTILIB::ChatPresence(-1)));
 
     // Accounts only: record changes, the model is not touched.
     status.accounts = QStringList{"sip:202"};
-    const ExtenList::StatusChange accounts = ExtenList::applyStatus(map, model.data(), status, &r.rows);
+    const ExtenList::StatusChange accounts = ExtenList::applyStatus(map, model.data(), status);
     QVERIFY(accounts.accountsChanged && !accounts.blfChanged && !accounts.rowFound);
     // An unknown extension is ignored.
     status.exten = "999";

@@ -3,19 +3,23 @@
 // search narrows a list, the call history names its callers, the star
 // toggles a favourite.
 #include "directory/cdrfilterproxymodel.h"
-#include "widgets/customsearchlineedit.h"
+#include "directory/contactsmodel.h"
 #include "directory/customtreeview.h"
 #include "directory/directorydelegates.h"
 #include "directory/directorypanel.h"
 #include "directory/directoryroles.h"
-#include "settings/msettingsstore.h"
+#include "queues/queuescontroller.h"
 #include "sessionfixture.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
+#include "widgets/customsearchlineedit.h"
 
 #include <QAbstractItemModelTester>
 #include <QDateEdit>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -44,6 +48,7 @@ private slots:
     void quickDeliveriesInstallTheLast();
     void expandedContactIsNotRepaintedForever();
     void dateLimitsAndFilterButton();
+    void rowActionsIdleLampAndLargeRows();
 };
 
 namespace
@@ -193,7 +198,7 @@ void TestDirectorySession::quickDeliveriesInstallTheLast()
     w.recvdPhonebook(bookOf({"Secondo", "Ultimo"}), CTILIB::PhonebookPbx);
     QTRY_VERIFY_WITH_TIMEOUT(!panel->isContactsBuildPending(), 10000);
     QTRY_COMPARE(installed.count(), 1);
-    QStandardItemModel *model = panel->contactsBookModel();
+    ContactsModel *model = panel->contactsBookModel();
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(model->thread(), QThread::currentThread());
     // Whatever finishes later is dropped, never installed.
@@ -299,6 +304,90 @@ void TestDirectorySession::dateLimitsAndFilterButton()
     QVERIFY(!button->isEnabled());
     w.onCdrFilterClosed();
     QVERIFY(button->isEnabled());
+}
+
+void TestDirectorySession::rowActionsIdleLampAndLargeRows()
+{
+    SessionFixture fx;
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    DirectoryPanel *panel = w.directoryPanel();
+    auto *tvContacts = widgetOf<CustomTreeView>(w, "tvContacts");
+    auto *tvCdr = widgetOf<CustomTreeView>(w, "tvCdr");
+    QTRY_COMPARE_WITH_TIMEOUT(tvContacts->model()->rowCount(), 8, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(tvCdr->model()->rowCount(), 8, 10000);
+    auto *tabs = widgetOf<QTabWidget>(w, "tabContactsWidget");
+    QWidget *page = widgetOf<QWidget>(w, "contactsTabWidget");
+    if (tabs && page)
+        tabs->setCurrentWidget(page);
+
+    // The supervisor panel reads the directory's own extension records.
+    QCOMPARE(&w.queuesController()->extensionMap(), &panel->extensions());
+
+    // Enter on a contact's number row calls it.
+    QSignalSpy commands(fx.sim.get(), &PbxSimulator::commandReceived);
+    QAbstractItemModel *contacts = tvContacts->model();
+    const QModelIndex contact = contacts->index(0, 0);
+    tvContacts->setExpanded(contact, true);
+    const QModelIndex number = contacts->index(0, 0, contact);
+    QVERIFY(number.isValid());
+    tvContacts->setFocus();
+    tvContacts->setCurrentIndex(number);
+    QTest::keyClick(tvContacts, Qt::Key_Return);
+    const auto called = [&](const QString &wanted) {
+        for (const QList<QVariant> &c : qAsConst(commands)) {
+            if (c.at(1).toString() == QLatin1String("newCall") &&
+                c.at(2).toJsonObject().value(QLatin1String("number")).toString().endsWith(wanted))
+                return true;
+        }
+        return false;
+    };
+    const QString dialled = number.data().toString();
+    QTRY_VERIFY_WITH_TIMEOUT(called(dialled), 5000);
+
+    // A double click on a call record asks for its number to be called (the
+    // same path as above; the first call still holds the line).
+    QSignalSpy rowActions(panel, &DirectoryPanel::defaultRowActionRequested);
+    QAbstractItemModel *cdr = tvCdr->model();
+    int row = 0;
+    while (row < cdr->rowCount() && cdr->index(row, 2).data().toString().startsWith(QLatin1String("num.")))
+        ++row;
+    QVERIFY(row < cdr->rowCount());
+    for (int i = 0; tabs && i < tabs->count(); ++i) {
+        if (tabs->widget(i)->isAncestorOf(tvCdr))
+            tabs->setCurrentIndex(i);
+    }
+    QVERIFY(tvCdr->isVisible());
+    const QModelIndex record = cdr->index(row, 1);
+    tvCdr->scrollTo(record);
+    const QPoint at = tvCdr->visualRect(record).center();
+    QTest::mouseClick(tvCdr->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(tvCdr->viewport(), Qt::LeftButton, {}, at);
+    QTRY_COMPARE(rowActions.count(), 1);
+    QCOMPARE(rowActions.at(0).at(0).toString(), cdr->index(row, 2).data().toString());
+    QCOMPARE(rowActions.at(0).at(1).toInt(), cdr->index(row, 2).data(DirRole::Visibility).toInt());
+
+    // A colleague's lamp going back to idle is announced (a booking waits for it).
+    QSignalSpy idle(&w, &MPGui::sigExtenBecameIdle);
+    fx.sim->setBlf("202", 8);
+    QTRY_COMPARE_WITH_TIMEOUT(panel->extensions().value("202").blfState, 8, 5000);
+    QCOMPARE(idle.count(), 0);
+    fx.sim->setBlf("202", 0);
+    QTRY_COMPARE_WITH_TIMEOUT(idle.count(), 1, 5000);
+    QCOMPARE(idle.at(0).at(0).toString(), QStringLiteral("202"));
+
+    // The large-font view gives the four lists taller rows, and back.
+    const int normalRow = tvContacts->visualRect(contact).height();
+    w.onVimpairedViewRequested(true);
+    QVERIFY(panel->listRowHeight() > DirectoryPanel::NormalRowHeight);
+    QTRY_COMPARE(tvContacts->visualRect(tvContacts->model()->index(0, 1)).height(), panel->listRowHeight());
+    QCOMPARE(tvCdr->itemDelegate()->sizeHint(QStyleOptionViewItem(), cdr->index(0, 1)).height(),
+             panel->listRowHeight());
+    w.onVimpairedViewRequested(false);
+    QCOMPARE(panel->listRowHeight(), int(DirectoryPanel::NormalRowHeight));
+    QTRY_COMPARE(tvContacts->visualRect(tvContacts->model()->index(0, 1)).height(), normalRow);
 }
 
 DESKLINE_TEST_MAIN(TestDirectorySession)

@@ -2,24 +2,27 @@
 // and no PBX: construction, the start sequence, the layout and its wiring,
 // menus, tray menu, application shortcuts per operating mode, rebrandable
 // state icons and the product name of the rebranding directory.
-#include "ctilib.h"
-#include "widgets/customlineedit.h"
-#include "widgets/customsearchlineedit.h"
-#include "mainwindow/customshortcut.h"
-#include "desklineresources.h"
 #include "app/desklinestartup.h"
-#include "directory/directorypanel.h"
-#include "directory/dlgcontactedit.h"
-#include "messaging/dlgredirect.h"
 #include "app/globallogger.h"
-#include "messaging/messagingpanel.h"
+#include "ctilib.h"
+#include "desklineresources.h"
+#include "directory/cdrmodel.h"
+#include "directory/contactsmodel.h"
+#include "directory/directorypanel.h"
+#include "directory/extensionsmodel.h"
+#include "directory/dlgcontactedit.h"
+#include "mainwindow/customshortcut.h"
 #include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
-#include "settings/msettingsdialog.h"
+#include "mainwindow/sessioncontroller.h"
+#include "messaging/dlgredirect.h"
+#include "messaging/messagingpanel.h"
 #include "offlinewindow.h"
 #include "scriptedprompts.h"
-#include "mainwindow/sessioncontroller.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
 #include "testmain.h"
+#include "widgets/customlineedit.h"
+#include "widgets/customsearchlineedit.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -50,7 +53,6 @@ QByteArray logText(const QString &dir)
     QFile f(QDir(dir).filePath("mphone.log"));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
 
 QStringList actionTexts(const QWidget *menu)
 {
@@ -410,9 +412,9 @@ void TestMPGuiWindow::directoryModels()
 {
     auto w = startedWindow();
     // The models as the window makes them, and as the directory shows them.
-    std::unique_ptr<QStandardItemModel> contacts(w->initContactsBookModel());
-    std::unique_ptr<QStandardItemModel> extensions(w->initExtenModel());
-    std::unique_ptr<QStandardItemModel> cdr(w->initCdrModel());
+    std::unique_ptr<QAbstractItemModel> contacts(w->initContactsBookModel());
+    std::unique_ptr<QAbstractItemModel> extensions(w->initExtenModel());
+    std::unique_ptr<QAbstractItemModel> cdr(w->initCdrModel());
     QList<QAbstractItemModel *> models = {contacts.get(), extensions.get(), cdr.get()};
     for (const char *view : {"tvFavourites", "tvExtensions", "tvContacts", "tvCdr"})
         models << child<QTreeView>(*w, view)->model();
@@ -425,11 +427,20 @@ void TestMPGuiWindow::directoryModels()
             new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest));
     }
     // Rows come and go through the proxies; a known disconnection empties the lists.
-    for (QStandardItemModel *source :
-         {directory->contactsBookModel(), directory->extensionsModel(), directory->callHistoryModel()}) {
-        source->appendRow({new QStandardItem("F"), new QStandardItem("100")});
-        source->appendRow({new QStandardItem("x"), new QStandardItem("101")});
-    }
+    ExtensionsModel::Row extension;
+    extension.extension = QStringLiteral("100");
+    extension.favourite = true;
+    directory->extensionsModel()->setRows({extension, extension});
+    CdrModel::Call call;
+    call.key = QStringLiteral("ANSWER_IN");
+    call.number = QStringLiteral("100");
+    directory->callHistoryModel()->appendCalls({call, call});
+    PhoneBookEntry entry;
+    entry.id = QStringLiteral("c1");
+    entry.lastName = QStringLiteral("Rossi");
+    entry.contacts = {ContactEntry{QStringLiteral("phone"), QStringLiteral("work"), QStringLiteral("02 1234"), false}};
+    directory->contactsBookModel()->appendContact(entry, QStringLiteral("velora"), QStringLiteral("Private"), false);
+    directory->contactsBookModel()->appendContact(entry, QStringLiteral("velora"), QStringLiteral("Public"));
     QVERIFY(child<QTreeView>(*w, "tvContacts")->model()->rowCount() > 0);
     emit w->ctiClient()->disconnectedFromServer(QStringLiteral("Host not found"));
     QTRY_COMPARE(directory->contactsBookModel()->rowCount(), 0);

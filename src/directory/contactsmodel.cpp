@@ -1,0 +1,357 @@
+#include "contactsmodel.h"
+
+#include "contactrows.h"
+#include "directoryroles.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+namespace
+{
+QString trMPGui(const char *text)
+{
+    return QCoreApplication::translate("MPGui", text);
+}
+
+const char *const Headers[ContactsModel::ColumnCount] = {
+    QT_TRANSLATE_NOOP("MPGui", "T"), QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Cognome"),
+    QT_TRANSLATE_NOOP("MPGui", "Azienda"), QT_TRANSLATE_NOOP("MPGui", "Reparto")};
+
+// Child rows carry the parent's row + 1 as internal id; top-level rows 0.
+constexpr quintptr TopLevel = 0;
+} // namespace
+
+ContactsModel::ContactsModel(QObject *parent) : QAbstractItemModel(parent) {}
+
+ContactsModel::Row ContactsModel::makeRow(const PhoneBookEntry &entry, const QString &source, const QString &visibility)
+{
+    Row row;
+    row.entry = entry;
+    row.source = source;
+    row.visibility = visibility;
+    row.personal = source == QLatin1String("velora") && visibility == QLatin1String("Private");
+    row.cells[FirstNameColumn] = entry.firstName.trimmed();
+    row.cells[LastNameColumn] = entry.lastName.trimmed();
+    row.cells[CompanyColumn] = entry.company.trimmed();
+    row.cells[DepartmentColumn] = entry.department.trimmed();
+    row.children.reserve(entry.contacts.size());
+    for (const ContactEntry &field : entry.contacts) {
+        Child child;
+        if (field.kind == QLatin1String("phone")) {
+            child.value = DirectoryModels::cleanPhoneNumber(field.value);
+            child.searched = true;
+            const QString &sub = field.subtype;
+            if (sub == QLatin1String("main") || sub == QLatin1String("work") || sub == QLatin1String("home"))
+                child.kind = NumberKind::Fixed;
+            else if (sub == QLatin1String("mobile") || sub == QLatin1String("work_mobile"))
+                child.kind = NumberKind::Mobile;
+            else if (sub == QLatin1String("exten"))
+                child.kind = NumberKind::Extension;
+        } else if (field.kind == QLatin1String("email")) {
+            child.value = field.value;
+            child.searched = true;
+            child.kind = NumberKind::Email;
+        }
+        row.children.append(child);
+    }
+    row.folded = searchText(row).toCaseFolded();
+    return row;
+}
+
+// The words joined with single blanks: the four name texts as received,
+// then every phone number (cleaned) and address.
+QString ContactsModel::searchText(const Row &row)
+{
+    const PhoneBookEntry &e = row.entry;
+    int size = e.firstName.size() + e.lastName.size() + e.company.size() + e.department.size() + 3;
+    for (const Child &child : row.children)
+        size += child.searched ? child.value.size() + 1 : 0;
+    QString text;
+    text.reserve(size);
+    text.append(e.firstName).append(QLatin1Char(' ')).append(e.lastName).append(QLatin1Char(' '));
+    text.append(e.company).append(QLatin1Char(' ')).append(e.department);
+    for (const Child &child : row.children) {
+        if (child.searched)
+            text.append(QLatin1Char(' ')).append(child.value);
+    }
+    return text;
+}
+
+void ContactsModel::buildFrom(const PhoneBookList &books)
+{
+    int total = rows.size();
+    for (const PhoneBook &book : books)
+        total += book.entries.size();
+    QVector<Row> built;
+    built.reserve(total);
+    built += rows;
+    for (const PhoneBook &book : books) {
+        for (const PhoneBookEntry &entry : book.entries)
+            built.append(makeRow(entry, book.source, book.visibility));
+    }
+    // Stable, by the same comparison the list's sort uses: rows with the
+    // same last name keep the order they came in.
+    std::stable_sort(built.begin(), built.end(), [](const Row &a, const Row &b) {
+        return a.cells[LastNameColumn].compare(b.cells[LastNameColumn], Qt::CaseSensitive) < 0;
+    });
+    beginResetModel();
+    rows.swap(built);
+    lastNameOrder = true;
+    endResetModel();
+}
+
+int ContactsModel::appendContact(const PhoneBookEntry &entry, const QString &source, const QString &visibility,
+                                 bool confirmed)
+{
+    const int at = rows.size();
+    beginInsertRows(QModelIndex(), at, at);
+    rows.append(makeRow(entry, source, visibility));
+    rows.last().confirmed = confirmed;
+    if (at > 0 && rows.at(at - 1).cells[LastNameColumn].compare(rows.at(at).cells[LastNameColumn]) > 0)
+        lastNameOrder = false;
+    endInsertRows();
+    return at;
+}
+
+bool ContactsModel::replaceContact(int row, const PhoneBookEntry &entry)
+{
+    if (row < 0 || row >= rows.size())
+        return false;
+    const Row &old = rows.at(row);
+    Row next = makeRow(entry, old.source, old.visibility);
+    next.confirmed = old.confirmed;
+    const QModelIndex parent = index(row, 0);
+    // The child rows go and come back: their number may have changed.
+    if (!old.children.isEmpty()) {
+        beginRemoveRows(parent, 0, old.children.size() - 1);
+        rows[row].children.clear();
+        endRemoveRows();
+    }
+    const QVector<Child> children = next.children;
+    next.children.clear();
+    if (next.cells[LastNameColumn] != rows.at(row).cells[LastNameColumn])
+        lastNameOrder = false;
+    rows[row] = next;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+    if (!children.isEmpty()) {
+        beginInsertRows(parent, 0, children.size() - 1);
+        rows[row].children = children;
+        endInsertRows();
+    }
+    return true;
+}
+
+bool ContactsModel::removeContact(int row)
+{
+    if (row < 0 || row >= rows.size())
+        return false;
+    beginRemoveRows(QModelIndex(), row, row);
+    rows.remove(row);
+    endRemoveRows();
+    // Child indexes name their parent by row: those under the rows that
+    // moved up follow them.
+    const QModelIndexList kept = persistentIndexList();
+    for (const QModelIndex &idx : kept) {
+        if (idx.internalId() != TopLevel && int(idx.internalId() - 1) > row)
+            changePersistentIndex(idx, createIndex(idx.row(), 0, idx.internalId() - 1));
+    }
+    if (rows.isEmpty())
+        lastNameOrder = true;
+    return true;
+}
+
+void ContactsModel::clear()
+{
+    beginResetModel();
+    rows.clear();
+    lastNameOrder = true;
+    endResetModel();
+}
+
+int ContactsModel::rowOfEntry(const QString &id) const
+{
+    for (int row = 0; row < rows.size(); ++row) {
+        if (rows.at(row).entry.id == id)
+            return row;
+    }
+    return -1;
+}
+
+const PhoneBookEntry *ContactsModel::entryAt(int row) const
+{
+    return row >= 0 && row < rows.size() ? &rows.at(row).entry : nullptr;
+}
+
+const QString &ContactsModel::foldedSearchText(int row) const
+{
+    static const QString none;
+    return row >= 0 && row < rows.size() ? rows.at(row).folded : none;
+}
+
+const QString &ContactsModel::sortText(int row, int column) const
+{
+    static const QString none;
+    if (row < 0 || row >= rows.size() || column < 0 || column >= ColumnCount)
+        return none;
+    return rows.at(row).cells[column];
+}
+
+QModelIndex ContactsModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (!parent.isValid()) {
+        if (row < 0 || row >= rows.size() || column < 0 || column >= ColumnCount)
+            return QModelIndex();
+        return createIndex(row, column, TopLevel);
+    }
+    if (parent.internalId() != TopLevel || parent.column() != 0 || column != 0 || row < 0 ||
+        row >= rows.at(parent.row()).children.size())
+        return QModelIndex();
+    return createIndex(row, 0, quintptr(parent.row()) + 1);
+}
+
+QModelIndex ContactsModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid() || child.internalId() == TopLevel)
+        return QModelIndex();
+    return createIndex(int(child.internalId() - 1), 0, TopLevel);
+}
+
+QModelIndex ContactsModel::sibling(int row, int column, const QModelIndex &idx) const
+{
+    if (!idx.isValid())
+        return QModelIndex();
+    if (idx.internalId() == TopLevel)
+        return index(row, column);
+    return index(row, column, parent(idx));
+}
+
+int ContactsModel::rowCount(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return rows.size();
+    if (parent.internalId() == TopLevel && parent.column() == 0)
+        return rows.at(parent.row()).children.size();
+    return 0;
+}
+
+int ContactsModel::columnCount(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return ColumnCount;
+    return parent.internalId() == TopLevel && parent.column() == 0 ? 1 : 0;
+}
+
+bool ContactsModel::hasChildren(const QModelIndex &parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QVariant ContactsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.model() != this)
+        return QVariant();
+    if (index.internalId() == TopLevel)
+        return topData(rows.at(index.row()), index.column(), role);
+    const Row &parentRow = rows.at(int(index.internalId() - 1));
+    return childData(parentRow.children.at(index.row()), role);
+}
+
+QVariant ContactsModel::topData(const Row &row, int column, int role) const
+{
+    if (column != KindColumn) {
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return row.cells[column];
+        return QVariant();
+    }
+    switch (role) {
+    case DirRole::Source:
+        return row.source;
+    case DirRole::Visibility:
+        return row.visibility;
+    case DirRole::Personal:
+        return row.personal;
+    case DirRole::Confirmed:
+        return row.confirmed;
+    case DirRole::EntryId:
+        return row.entry.id;
+    case DirRole::Entry:
+        return QVariant::fromValue(row.entry);
+    case DirRole::SearchText:
+        return searchText(row);
+    case DirRole::FullLabel:
+    case Qt::AccessibleTextRole:
+        return QStringLiteral("%1 %2").arg(row.entry.firstName, row.entry.lastName).trimmed() + QLatin1Char(' ') +
+               QStringLiteral("%1 %2").arg(row.entry.company, row.entry.department).trimmed();
+    case Qt::ToolTipRole:
+        if (row.personal)
+            return trMPGui("Contatto personale");
+        if (row.source == QLatin1String("outlook"))
+            return trMPGui("Contatto Outlook");
+        return trMPGui("Contatto aziendale");
+    default:
+        return QVariant();
+    }
+}
+
+QVariant ContactsModel::childData(const Child &child, int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+    case DirRole::ChildValue:
+        return child.value;
+    case DirRole::Visibility:
+        return child.kind >= 0 ? QVariant(int(child.kind)) : QVariant();
+    case Qt::AccessibleTextRole:
+        switch (child.kind) {
+        case NumberKind::Fixed:
+            return trMPGui("numero fisso %1").arg(child.value);
+        case NumberKind::Mobile:
+            return trMPGui("cellulare %1").arg(child.value);
+        case NumberKind::Extension:
+            return trMPGui("interno %1").arg(child.value);
+        case NumberKind::Email:
+            return trMPGui("indirizzo email %1").arg(child.value);
+        default:
+            return QVariant();
+        }
+    default:
+        return QVariant();
+    }
+}
+
+bool ContactsModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || index.model() != this || index.internalId() != TopLevel || index.column() != KindColumn)
+        return false;
+    Row &row = rows[index.row()];
+    if (role == DirRole::Personal)
+        row.personal = value.toBool();
+    else if (role == DirRole::Confirmed)
+        row.confirmed = value.toBool();
+    else
+        return false;
+    emit dataChanged(index, index, {role});
+    return true;
+}
+
+QVariant ContactsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return QAbstractItemModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return trMPGui(Headers[section]);
+    if (role == Qt::ToolTipRole && section != KindColumn)
+        return trMPGui(Headers[section]);
+    return QVariant();
+}
+
+Qt::ItemFlags ContactsModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
+    if (index.internalId() != TopLevel || index.column() != KindColumn)
+        f |= Qt::ItemNeverHasChildren;
+    return f;
+}

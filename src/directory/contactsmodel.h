@@ -1,0 +1,80 @@
+// The phone book as the contacts view shows it: one compact record per
+// contact with its number and address child rows, the item roles answered
+// from the record. Built whole on a worker (rows already in the order of the
+// list's initial sort, search texts prepared), then swapped in on the GUI
+// thread; the contact add, edit and delete flows change single rows.
+#pragma once
+
+#include "ctilibtypes.h"
+#include "wordfilterproxymodel.h"
+
+#include <QAbstractItemModel>
+#include <QVector>
+
+class ContactsModel : public QAbstractItemModel, public PreparedRowTexts
+{
+    Q_OBJECT
+public:
+    enum Column { KindColumn = 0, FirstNameColumn, LastNameColumn, CompanyColumn, DepartmentColumn, ColumnCount };
+
+    explicit ContactsModel(QObject *parent = nullptr);
+
+    // Appends the contacts of the books in order (same as appendContact for
+    // each entry), then orders the rows by last name as the list's initial
+    // sort does, so that the view's first sort finds them in place.
+    void buildFrom(const PhoneBookList &books);
+
+    // One contact row; `confirmed` false for a row added here and not yet
+    // seen in a phone book from the PBX. Returns the row.
+    int appendContact(const PhoneBookEntry &entry, const QString &source, const QString &visibility,
+                      bool confirmed = true);
+    // Replaces the entry of a row (its numbers and texts with it).
+    bool replaceContact(int row, const PhoneBookEntry &entry);
+    bool removeContact(int row);
+    void clear();
+    // The row of the contact with that identifier, -1 when none.
+    int rowOfEntry(const QString &id) const;
+    const PhoneBookEntry *entryAt(int row) const;
+
+    // PreparedRowTexts: the folded search text, the cell texts, and the
+    // last-name column while the rows are still in the order buildFrom()
+    // left them in.
+    const QString &foldedSearchText(int row) const override;
+    const QString &sortText(int row, int column) const override;
+    int presortedColumn() const override { return lastNameOrder ? int(LastNameColumn) : -1; }
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    QModelIndex sibling(int row, int column, const QModelIndex &idx) const override;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    bool hasChildren(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    struct Child {
+        QString value;         // cleaned number, address, or "" for other kinds
+        qint8 kind = -1;       // NumberKind, -1 without one
+        bool searched = false; // a phone number or address: part of the search text
+    };
+    struct Row {
+        PhoneBookEntry entry;
+        QString source;
+        QString visibility;
+        QString cells[ColumnCount]; // column texts, trimmed (cell 0 unused)
+        QString folded;             // search text, case-folded
+        QVector<Child> children;
+        bool personal = false;
+        bool confirmed = true;
+    };
+    static Row makeRow(const PhoneBookEntry &entry, const QString &source, const QString &visibility);
+    static QString searchText(const Row &row);
+    QVariant topData(const Row &row, int column, int role) const;
+    QVariant childData(const Child &child, int role) const;
+
+    QVector<Row> rows;
+    bool lastNameOrder = true;
+};
