@@ -2,8 +2,8 @@
 // operators (three queues each) and 3,000 extensions: each rebuild within
 // 200 ms, resident memory flat over 100 rebuilds.
 #include "callcentre.h"
-#include "queues/mspmainwidget.h"
 #include "procmemory.h"
+#include "queues/mspmainwidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,14 +23,16 @@ int main(int argc, char *argv[])
     panel.resize(1600, 1000);
     panel.show();
 
+    // From the reply to the table painted on screen: the rebuild itself,
+    // the deferred deletions, the layout and the paint that follow it.
     auto rebuild = [&]() -> qint64 {
         QElapsedTimer t;
         t.start();
         panel.onQueueStatsRcvd(centre.reply);
-        const qint64 ms = t.elapsed();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
-        return ms;
+        panel.repaint();
+        return t.elapsed();
     };
     const int rounds = qEnvironmentVariableIsSet("BENCH_ROUNDS") ? qEnvironmentVariableIntValue("BENCH_ROUNDS") : 100;
     for (int i = 0; i < 10; ++i)

@@ -341,6 +341,7 @@ void MPGui::createSubsystems()
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
     queues = new QueuesController(settingsStore, queueWidgets, icons, this);
     queues->setCtiClient(ctiLib);
+    connect(queues, &QueuesController::pauseStateChanged, this, &MPGui::setQueuePauseState);
     directory->setCtiClient(ctiLib);
 
     PhoneBackends::Widgets phoneWidgets;

@@ -3,8 +3,6 @@
 #include "queuerules.h"
 
 #include <QCloseEvent>
-#include <QSignalBlocker>
-#include <QVariant>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFrame>
@@ -12,8 +10,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
+#include <QVariant>
 
 static const char operatorStyle[] = "#mainFrame\n{\n    border-style: outset;\n    border-width: 1px;\n"
                                     "    border-color: gray;\n}\n\n#mainFrame[status=\"paused\"]\n{\n"
@@ -96,8 +96,7 @@ void wdgOperatorInfo::updatePauseStatusLastChange()
         lblStateTime->setText(QStringLiteral("-"));
         return;
     }
-    lblStateTime->setText(
-        QueueRules::pauseAgeText(lastPauseChangeTime.secsTo(QDateTime::currentDateTime())));
+    lblStateTime->setText(QueueRules::pauseAgeText(lastPauseChangeTime.secsTo(QDateTime::currentDateTime())));
 }
 
 void wdgOperatorInfo::onClockTick()
@@ -248,8 +247,7 @@ void wdgAddDynamicOperator::addOperatorForExten(const MctiExtenDetails &record, 
                                                 const QString &account)
 {
     if (!extenAccounts.contains(extension)) {
-        const QString text =
-            record.name.isEmpty() ? extension : QStringLiteral("%1 (%2)").arg(record.name, extension);
+        const QString text = record.name.isEmpty() ? extension : QStringLiteral("%1 (%2)").arg(record.name, extension);
         cbExten->addItem(text, extension);
     }
     extenAccounts[extension] << account;
@@ -360,8 +358,18 @@ void wdgAddDynamicOperator::closeEvent(QCloseEvent *event)
 
 // ---------------------------------------------------------------------------
 
-wdgNewOperator::wdgNewOperator(wdgAddDynamicOperator *addForm, QWidget *parent)
-    : QWidget(parent), form(addForm)
+wdgNewOperator::wdgNewOperator(wdgAddDynamicOperator *addForm, QWidget *parent) : QWidget(parent), form(addForm)
+{
+    setupForm();
+}
+
+wdgNewOperator::wdgNewOperator(std::function<wdgAddDynamicOperator *()> make, QWidget *parent)
+    : QWidget(parent), makeForm(std::move(make))
+{
+    setupForm();
+}
+
+void wdgNewOperator::setupForm()
 {
     setObjectName(QStringLiteral("wdgNewOperator"));
     auto *grid = new QGridLayout(this);
@@ -384,6 +392,10 @@ wdgNewOperator::~wdgNewOperator()
 
 void wdgNewOperator::onNewOperatorRequested()
 {
+    if (!form && makeForm) {
+        form = makeForm();
+        makeForm = nullptr;
+    }
     if (!form)
         return;
     form->setWindowTitle(tr("Aggiungi Operatore"));

@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -127,13 +129,19 @@ class wdgNewOperator : public QWidget
     Q_OBJECT
 public:
     wdgNewOperator(wdgAddDynamicOperator *form, QWidget *parent = nullptr);
+    // The form is made by `makeForm` when the button is first used: a table
+    // has one add cell per queue and most are never opened.
+    explicit wdgNewOperator(std::function<wdgAddDynamicOperator *()> makeForm, QWidget *parent = nullptr);
     ~wdgNewOperator() override;
+    // The form; null while a deferred one has not been made yet.
     wdgAddDynamicOperator *getAddDynamicOperator() const { return form; }
 
 public slots:
     void onNewOperatorRequested();
 
 private:
+    void setupForm();
     QPointer<wdgAddDynamicOperator> form;
+    std::function<wdgAddDynamicOperator *()> makeForm;
     QPushButton *pbAdd;
 };

@@ -100,8 +100,8 @@ public slots:
                                    bool paused);
     void onEnqueuedCallsCountChanged(int count);
     void onStatsPeriodChanged(const QString &from, const QString &to);
-    void onUpdatedQueuePeriodicStats(const QString &queueId, int served, double servedMwt, double servedMct,
-                                     int missed, double missedMwt);
+    void onUpdatedQueuePeriodicStats(const QString &queueId, int served, double servedMwt, double servedMct, int missed,
+                                     double missedMwt);
     void onResetOperatorStats(const QString &queueId);
     void onUpdatedOperatorLastCall(const QString &queueId, const QDateTime &lastCall);
     void onUpdatedOperatorCompletedCalls(const QString &queueId, const QString &operatorNum, int count);
@@ -125,13 +125,17 @@ public slots:
     void onCCReportSucceded(const CallCenterReport &report);
     void onCCReportFailed(const QString &error);
 
+signals:
+    // The user's memberships: all paused, some paused (for the tray icon).
+    void pauseStateChanged(bool all, bool some);
+
 private slots:
     void onExtenStatusMap(const BuddyStatusMap &statuses);
     void onExtenStatus(const BuddyStatus &status);
     void onPauseAllTimeout();
 
 private:
-    void initSupervisorPanel();
+    void initSupervisorPanel(MctiExtenMap *extensionMap);
     void showNoQueueStatus();
     bool clientConnected() const;
     bool isOwnAccount(const QString &account) const;
