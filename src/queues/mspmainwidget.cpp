@@ -202,6 +202,10 @@ void MspMainWidget::setupGuiLayout()
     cellDelegate = new OperatorCellDelegate(ringingMovie, tbOperators);
     tbOperators->setItemDelegate(cellDelegate);
     connect(cellDelegate, &OperatorCellDelegate::pauseRequested, this, &MspMainWidget::onOperatorPausedRequest);
+    // The cell under the mouse becomes a real operator widget.
+    tbOperators->setMouseTracking(true);
+    tbOperators->viewport()->installEventFilter(this);
+    connect(tbOperators, &QAbstractItemView::entered, this, &MspMainWidget::hoverOperatorCell);
     loaderMovie = new QMovie(QStringLiteral(":/images/loader.gif"), QByteArray(), this);
     loaderMovie->setObjectName(QStringLiteral("loaderMovie"));
     loaderMovie->start();
@@ -223,6 +227,8 @@ void MspMainWidget::setupGuiLayout()
     connect(&clockTimer, &QTimer::timeout, this, [this]() {
         if (tbOperators->isVisible() && tbOperators->columnCount() > 2)
             tbOperators->viewport()->update();
+        if (auto *hovered = qobject_cast<wdgOperatorInfo *>(tbOperators->indexWidget(hoveredCell)))
+            hovered->updatePauseStatusLastChange();
     });
     connect(tbQueues, &CustomTableWidget::sigTableResized, this, &MspMainWidget::adjustTbOperatorColumns);
     connect(tbOperators, &QTableWidget::customContextMenuRequested, this, &MspMainWidget::ops_cxtMenu,
@@ -402,10 +408,31 @@ void MspMainWidget::resetTables()
 void MspMainWidget::clearOperatorTable()
 {
     // The add row's widgets go with the table's clear(); their forms go with
-    // them.
+    // them, and so does the widget of the cell under the mouse.
+    hoverOperatorCell(QModelIndex());
     tbOperators->clear();
     tbOperators->setRowCount(0);
     tbOperators->setColumnCount(0);
+}
+
+void MspMainWidget::hoverOperatorCell(const QModelIndex &index)
+{
+    if (index == hoveredCell)
+        return;
+    if (hoveredCell.isValid())
+        static_cast<QAbstractItemView *>(tbOperators)->closePersistentEditor(hoveredCell);
+    hoveredCell = QPersistentModelIndex();
+    if (index.isValid() && index.data(OperatorRoles::Cell).isValid()) {
+        hoveredCell = index;
+        static_cast<QAbstractItemView *>(tbOperators)->openPersistentEditor(index);
+    }
+}
+
+bool MspMainWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == tbOperators->viewport() && event->type() == QEvent::Leave)
+        hoverOperatorCell(QModelIndex());
+    return QWidget::eventFilter(watched, event);
 }
 
 void MspMainWidget::refreshQueuesView()

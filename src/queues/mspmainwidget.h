@@ -144,10 +144,12 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
     void setupGuiLayout();
+    void hoverOperatorCell(const QModelIndex &index);
     void resetTables();
     void clearOperatorTable();
     void updateDisplayedQueueCallsCountAndLht(const QueueStatus &q);
@@ -202,6 +204,7 @@ private:
     QMovie *ringingMovie = nullptr;
     QMovie *loaderMovie = nullptr;
     OperatorCellDelegate *cellDelegate = nullptr;
+    QPersistentModelIndex hoveredCell; // the cell shown by a wdgOperatorInfo
 
     QLabel *lblLogo = nullptr;
     QLabel *lblClock = nullptr;

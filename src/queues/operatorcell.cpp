@@ -1,5 +1,6 @@
 #include "operatorcell.h"
 
+#include "operatorwidgets.h"
 #include "queuerules.h"
 
 #include <QAbstractItemView>
@@ -204,4 +205,35 @@ bool OperatorCellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
     else
         QToolTip::showText(event->globalPos(), tip, view);
     return true;
+}
+
+QWidget *OperatorCellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                            const QModelIndex &index) const
+{
+    const QVariant data = index.data(OperatorRoles::Cell);
+    if (!data.isValid())
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    const OperatorCell cell = data.value<OperatorCell>();
+    auto *editor = new wdgOperatorInfo(cell.opNum, cell.queueId, cell.penalty, parent);
+    connect(editor, &wdgOperatorInfo::sigPauseTrigger, this, &OperatorCellDelegate::pauseRequested);
+    return editor;
+}
+
+void OperatorCellDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    auto *operatorWidget = qobject_cast<wdgOperatorInfo *>(editor);
+    const QVariant data = index.data(OperatorRoles::Cell);
+    if (operatorWidget && data.isValid())
+        operatorWidget->showCell(data.value<OperatorCell>());
+}
+
+void OperatorCellDelegate::setModelData(QWidget *, QAbstractItemModel *, const QModelIndex &) const
+{
+    // The cell shows what the PBX reports; the widget writes nothing back.
+}
+
+void OperatorCellDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                                const QModelIndex &) const
+{
+    editor->setGeometry(option.rect);
 }

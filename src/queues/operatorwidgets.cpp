@@ -81,6 +81,7 @@ wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pe
     grid->addWidget(lblLastCall, 1, 2);
     for (QLabel *l : {lblCalls, lblMembership, lblPenalty, lblStateTime, lblLastCall})
         l->setTextFormat(Qt::PlainText);
+    setStyleSheet(QString::fromLatin1(operatorStyle));
     setWindowFlags(Qt::FramelessWindowHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -97,6 +98,19 @@ void wdgOperatorInfo::updatePauseStatusLastChange()
         return;
     }
     lblStateTime->setText(QueueRules::pauseAgeText(lastPauseChangeTime.secsTo(QDateTime::currentDateTime())));
+}
+
+void wdgOperatorInfo::showCell(const OperatorCell &cell)
+{
+    opNum = cell.opNum;
+    queueId = cell.queueId;
+    setOperatorStatus(cell.status);
+    setPenalty(cell.penalty);
+    setPaused(cell.paused, cell.lastPauseChange);
+    setCalls(cell.calls);
+    setLastCall(cell.lastCall);
+    mct = cell.mct;
+    mwt = cell.mwt;
 }
 
 void wdgOperatorInfo::onClockTick()

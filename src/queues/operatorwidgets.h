@@ -4,6 +4,7 @@
 #pragma once
 
 #include "directory/mctiextendetails.h"
+#include "operatorcell.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -23,8 +24,9 @@ class wdgOperatorInfo : public QWidget
     Q_OBJECT
 public:
     wdgOperatorInfo(const QString &opNum, const QString &queueId, int penalty, QWidget *parent = nullptr);
-    // The colours by pause state; set once on the table that holds the cells.
     static const char *styleSheetText();
+    // Shows a cell of the operators table.
+    void showCell(const OperatorCell &cell);
 
     QString getOpNum() const { return opNum; }
     QString getQueueId() const { return queueId; }

@@ -349,6 +349,37 @@ void TestSupervisorPanel::cellPauseButtonAsksAndWaits()
     // A row's name and lamp cells have no button.
     click(0, 1, true);
     QCOMPARE(asked.size(), 2);
+
+    // Under the mouse the cell is an operator widget with its own button.
+    auto hover = [ops](int row, int column) {
+        const QPoint at = ops->visualRect(ops->model()->index(row, column)).center();
+        QMouseEvent move(QEvent::MouseMove, at, ops->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(ops->viewport(), &move);
+    };
+    hover(0, 3);
+    auto *shown = qobject_cast<wdgOperatorInfo *>(ops->indexWidget(ops->model()->index(0, 3)));
+    QVERIFY(shown);
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->getOpNum(), QStringLiteral("201"));
+    QVERIFY(shown->isPaused());
+    auto *button = shown->findChild<QPushButton *>(QStringLiteral("btPause"));
+    QCOMPARE(button->text(), QStringLiteral("Riattiva"));
+    button->click();
+    QCOMPARE(asked.size(), 3);
+    QCOMPARE(asked.last(), (QList<QVariant>{"201", "601", false}));
+    // The widget follows the PBX's report like the painted cell.
+    p.panel.onQueueMemberPauseChanged(m, false);
+    QCOMPARE(button->text(), QStringLiteral("Pausa"));
+    QVERIFY(!shown->isPaused());
+    // Elsewhere it goes; a rebuild leaves no widget behind.
+    hover(0, 1);
+    QVERIFY(!ops->indexWidget(ops->model()->index(0, 3)));
+    hover(0, 3);
+    QVERIFY(ops->indexWidget(ops->model()->index(0, 3)));
+    p.panel.onQueueStatsRcvd(officeReply());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(ops->findChildren<wdgOperatorInfo *>().isEmpty());
 }
 
 void TestSupervisorPanel::customPeriod()
