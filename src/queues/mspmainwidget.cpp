@@ -226,7 +226,7 @@ void MspMainWidget::setupGuiLayout()
     // what is on screen each second.
     connect(&clockTimer, &QTimer::timeout, this, [this]() {
         if (tbOperators->isVisible() && tbOperators->columnCount() > 2)
-            tbOperators->viewport()->update();
+            updateVisibleOperatorCells();
         if (auto *hovered = qobject_cast<wdgOperatorInfo *>(tbOperators->indexWidget(hoveredCell)))
             hovered->updatePauseStatusLastChange();
     });
@@ -413,6 +413,30 @@ void MspMainWidget::clearOperatorTable()
     tbOperators->clear();
     tbOperators->setRowCount(0);
     tbOperators->setColumnCount(0);
+}
+
+void MspMainWidget::updateVisibleOperatorCells()
+{
+    // Only the operator cells on screen are painted again, not the whole
+    // table.
+    QWidget *viewport = tbOperators->viewport();
+    const int lastRow = tbOperators->rowCount() - 2; // the add row has no cells
+    int top = tbOperators->rowAt(0);
+    int bottom = tbOperators->rowAt(viewport->height() - 1);
+    int left = tbOperators->columnAt(0);
+    int right = tbOperators->columnAt(viewport->width() - 1);
+    if (top < 0 || lastRow < 0)
+        return;
+    bottom = bottom < 0 ? lastRow : qMin(bottom, lastRow);
+    left = qMax(2, left);
+    right = right < 0 ? tbOperators->columnCount() - 1 : right;
+    for (int r = top; r <= bottom; ++r) {
+        for (int c = left; c <= right; ++c) {
+            const QTableWidgetItem *item = tbOperators->item(r, c);
+            if (item && item->data(OperatorRoles::Cell).isValid())
+                viewport->update(tbOperators->visualItemRect(item));
+        }
+    }
 }
 
 void MspMainWidget::hoverOperatorCell(const QModelIndex &index)

@@ -150,6 +150,7 @@ protected:
 private:
     void setupGuiLayout();
     void hoverOperatorCell(const QModelIndex &index);
+    void updateVisibleOperatorCells();
     void resetTables();
     void clearOperatorTable();
     void updateDisplayedQueueCallsCountAndLht(const QueueStatus &q);
