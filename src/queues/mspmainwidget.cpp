@@ -650,8 +650,11 @@ void MspMainWidget::removeOperatorInfoWdg(const QString &queueId, const QString 
         requestFullRefresh();
         return;
     }
-    if (cell)
+    if (cell) {
+        if (hoveredCell == tbOperators->model()->index(row, column))
+            hoverOperatorCell(QModelIndex());
         cell->setData(OperatorRoles::Cell, QVariant());
+    }
     bool any = false;
     for (int c = 2; c < tbOperators->columnCount() && !any; ++c) {
         const QTableWidgetItem *item = tbOperators->item(row, c);

@@ -377,6 +377,12 @@ void TestSupervisorPanel::cellPauseButtonAsksAndWaits()
     QVERIFY(!ops->indexWidget(ops->model()->index(0, 3)));
     hover(0, 3);
     QVERIFY(ops->indexWidget(ops->model()->index(0, 3)));
+    // A membership that ends takes its widget with it.
+    p.panel.onQueueMemberRemoved(m);
+    QVERIFY(!p.panel.operatorCell("601", "201"));
+    QVERIFY(!ops->indexWidget(ops->model()->index(0, 3)));
+    hover(0, 2);
+    QVERIFY(ops->indexWidget(ops->model()->index(0, 2)));
     p.panel.onQueueStatsRcvd(officeReply());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(ops->findChildren<wdgOperatorInfo *>().isEmpty());
