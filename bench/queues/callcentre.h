@@ -7,8 +7,7 @@
 
 #include <QDateTime>
 
-namespace benchqueues
-{
+namespace benchqueues {
 
 struct CallCentre {
     QueueStatsList reply;

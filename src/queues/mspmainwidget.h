@@ -4,9 +4,9 @@
 // queues tab through its signals.
 #pragma once
 
-#include "app/mcticonfig.h"
 #include "ctilibtypes.h"
 #include "directory/mctiextendetails.h"
+#include "app/mcticonfig.h"
 #include "operatorcell.h"
 #include "queuerules.h"
 #include "queuestatus.h"
@@ -124,7 +124,8 @@ public slots:
 signals:
     void sigGetAllQueuePeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to);
     void sigGetAllOperatorPeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to);
-    void sigGetQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from, QDateTime to);
+    void sigGetQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from,
+                                  QDateTime to);
     void sigGetOperatorPeriodicStats(const QMap<QString, QStringList> &queueMembers, CTILIB::PeriodType period,
                                      QDateTime from, QDateTime to);
 
