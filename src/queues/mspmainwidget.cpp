@@ -207,6 +207,7 @@ void MspMainWidget::setupGuiLayout()
     connect(cellDelegate, &OperatorCellDelegate::pauseRequested, this, &MspMainWidget::onOperatorPausedRequest);
     // The cell under the mouse becomes a real operator widget.
     tbOperators->setMouseTracking(true);
+    tbOperators->viewport()->setMouseTracking(true);
     tbOperators->viewport()->installEventFilter(this);
     connect(tbOperators, &QAbstractItemView::entered, this, &MspMainWidget::hoverOperatorCell);
     loaderMovie = new QMovie(QStringLiteral(":/images/loader.gif"), QByteArray(), this);
