@@ -84,9 +84,11 @@ OperatorCellDelegate::Geometry OperatorCellDelegate::geometry(const QRect &cell)
     g.stateTime = QRect(inner.left(), bottomTop, leftWidth, bottomHeight);
     const int rightLeft = inner.left() + leftWidth + 8;
     const int rightWidth = qMax(0, inner.right() - rightLeft + 1);
+    // As in the form: the calls and the penalty share the row, the
+    // membership mark between them.
     const int markWidth = qMin(15, rightWidth / 4);
-    const int penaltyWidth = qMin(28, rightWidth / 4);
-    const int callsWidth = qMax(0, rightWidth - markWidth - penaltyWidth);
+    const int callsWidth = qMax(0, (rightWidth - markWidth) / 2);
+    const int penaltyWidth = qMax(0, rightWidth - markWidth - callsWidth);
     g.calls = QRect(rightLeft, inner.top(), callsWidth, topHeight);
     g.membership = QRect(g.calls.right() + 1, inner.top(), markWidth, topHeight);
     g.penalty = QRect(g.membership.right() + 1, inner.top(), penaltyWidth, topHeight);
@@ -119,23 +121,35 @@ void OperatorCellDelegate::paintCell(QPainter *painter, const QStyleOptionViewIt
     const Geometry g = geometry(option.rect);
     const QWidget *widget = option.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
+    if (!fontsTaken && !widget) {
+        pauseFont = callsFont = stateTimeFont = textFont = option.font;
+    } else if (!fontsTaken) {
+        // A hidden operator widget in the same table tells the fonts the
+        // style sheets give its parts.
+        fontsTaken = true;
+        wdgOperatorInfo probe(QString(), QString(), 0, const_cast<QWidget *>(widget));
+        probe.hide();
+        const wdgOperatorInfo::Fonts f = probe.fonts();
+        pauseFont = f.pause;
+        callsFont = f.calls;
+        stateTimeFont = f.stateTime;
+        textFont = f.text;
+    }
     painter->save();
     painter->setClipRect(option.rect);
     painter->fillRect(g.frame, cell.paused ? QColor(255, 170, 0) : QColor(144, 238, 144));
     painter->setPen(QColor(Qt::gray));
     painter->drawRect(g.frame.adjusted(0, 0, -1, -1));
 
-    QFont font = option.font;
-    font.setPointSize(11);
     QStyleOptionButton button;
     button.rect = g.button;
     button.text = cell.pauseButtonText();
     button.state = QStyle::State_Enabled | QStyle::State_Raised;
     if (pressed.isValid() && pressed == option.index)
         button.state |= QStyle::State_Sunken;
-    button.fontMetrics = QFontMetrics(font);
+    button.fontMetrics = QFontMetrics(pauseFont);
     button.palette = option.palette;
-    painter->setFont(font);
+    painter->setFont(pauseFont);
     style->drawControl(QStyle::CE_PushButton, &button, painter, widget);
 
     const int lineX = g.button.right() + 4;
@@ -143,17 +157,13 @@ void OperatorCellDelegate::paintCell(QPainter *painter, const QStyleOptionViewIt
     painter->drawLine(lineX, g.button.top(), lineX, g.stateTime.bottom());
     painter->setPen(option.palette.color(QPalette::Text));
 
-    QFont bold = font;
-    bold.setBold(true);
-    painter->setFont(bold);
+    painter->setFont(callsFont);
     painter->drawText(g.calls, Qt::AlignCenter, cell.callsText());
-    painter->setFont(option.font);
+    painter->setFont(textFont);
     painter->drawText(g.membership, Qt::AlignRight | Qt::AlignVCenter, cell.membershipText());
     painter->drawText(g.penalty, Qt::AlignLeft | Qt::AlignVCenter, cell.penaltyText());
     painter->drawText(g.lastCall, Qt::AlignCenter, cell.lastCallText());
-    QFont small = option.font;
-    small.setPointSize(9);
-    painter->setFont(small);
+    painter->setFont(stateTimeFont);
     painter->drawText(g.stateTime, Qt::AlignCenter, cell.stateTimeText(QDateTime::currentDateTime()));
     painter->restore();
 }

@@ -77,5 +77,8 @@ signals:
 private:
     void paintCell(QPainter *painter, const QStyleOptionViewItem &option, const OperatorCell &cell) const;
     QMovie *ringingMovie;
+    // Fonts of a real operator widget in the table, taken once.
+    mutable bool fontsTaken = false;
+    mutable QFont pauseFont, callsFont, stateTimeFont, textFont;
     QPersistentModelIndex pressed;
 };

@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <QComboBox>
 #include <QCompleter>
+#include <QFont>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -44,6 +45,10 @@ wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pe
     btPause = new QPushButton(tr("Pausa"), mainFrame);
     btPause->setObjectName(QStringLiteral("btPause"));
     btPause->setMaximumWidth(80);
+    btPause->setIconSize(QSize(15, 15));
+    QFont buttonFont = btPause->font();
+    buttonFont.setPointSize(11);
+    btPause->setFont(buttonFont);
     grid->addWidget(btPause, 0, 0);
     auto *line = new QFrame(mainFrame);
     line->setFrameShape(QFrame::VLine);
@@ -55,6 +60,10 @@ wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pe
     lblCalls = new QLabel(mainFrame);
     lblCalls->setObjectName(QStringLiteral("lblCalls"));
     lblCalls->setMinimumWidth(50);
+    QFont callsFont = lblCalls->font();
+    callsFont.setPointSize(11);
+    callsFont.setBold(true);
+    lblCalls->setFont(callsFont);
     lblCalls->setAlignment(Qt::AlignCenter);
     lblCalls->setToolTip(tr("Chiamate servite"));
     lblMembership = new QLabel(mainFrame);
@@ -72,6 +81,9 @@ wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pe
     lblStateTime = new QLabel(mainFrame);
     lblStateTime->setObjectName(QStringLiteral("lblStateTime"));
     lblStateTime->setAlignment(Qt::AlignCenter);
+    QFont timeFont = lblStateTime->font();
+    timeFont.setPointSize(9);
+    lblStateTime->setFont(timeFont);
     lblStateTime->setToolTip(tr("Data dell'ultimo cambio dello stato di pausa"));
     grid->addWidget(lblStateTime, 1, 0);
     lblLastCall = new QLabel(mainFrame);
@@ -112,6 +124,12 @@ void wdgOperatorInfo::showCell(const OperatorCell &cell)
     setLastCall(cell.lastCall);
     mct = cell.mct;
     mwt = cell.mwt;
+}
+
+wdgOperatorInfo::Fonts wdgOperatorInfo::fonts()
+{
+    ensurePolished(); // the style sheets of the window and the program apply
+    return Fonts{btPause->font(), lblCalls->font(), lblStateTime->font(), lblLastCall->font()};
 }
 
 void wdgOperatorInfo::onClockTick()

@@ -27,6 +27,12 @@ public:
     static const char *styleSheetText();
     // Shows a cell of the operators table.
     void showCell(const OperatorCell &cell);
+    // The fonts of the form's parts as its style gives them, for drawing
+    // cells that look like it.
+    struct Fonts {
+        QFont pause, calls, stateTime, text;
+    };
+    Fonts fonts();
 
     QString getOpNum() const { return opNum; }
     QString getQueueId() const { return queueId; }
