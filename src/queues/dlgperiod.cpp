@@ -22,12 +22,16 @@ dlgPeriod::dlgPeriod(QWidget *parent) : QDialog(parent)
     dateTimeFrom->setDateTimeRange(QDateTime(QDate(2009, 1, 1), QTime(0, 0, 0)),
                                    QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59)));
     dateTimeFrom->setMinimumWidth(133);
+    dateTimeFrom->setDisplayFormat(QStringLiteral("dd/MM/yyyy hh:mm"));
+    dateTimeFrom->setCalendarPopup(true);
     grid->addWidget(dateTimeFrom, 1, 1);
     grid->addWidget(new QLabel(tr("A:"), this), 2, 0);
     dateTimeTo = new QDateTimeEdit(this);
     dateTimeTo->setObjectName(QStringLiteral("dateTimeTo"));
     dateTimeTo->setDateRange(QDate(2009, 1, 1), QDate(2099, 12, 31));
     dateTimeTo->setMinimumWidth(133);
+    dateTimeTo->setDisplayFormat(QStringLiteral("dd/MM/yyyy hh:mm"));
+    dateTimeTo->setCalendarPopup(true);
     grid->addWidget(dateTimeTo, 2, 1);
     auto *buttons = new QHBoxLayout;
     btSave = new QPushButton(tr("Salva"), this);
@@ -37,10 +41,16 @@ dlgPeriod::dlgPeriod(QWidget *parent) : QDialog(parent)
     buttons->addWidget(btSave);
     buttons->addWidget(btCancel);
     grid->addLayout(buttons, 3, 0, 1, 2);
-    setMinimumSize(174, 114);
     resize(175, 114);
     connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btSave, &QPushButton::clicked, this, &dlgPeriod::validate);
+}
+
+void dlgPeriod::showEvent(QShowEvent *event)
+{
+    // The design's size; the fonts of the style sheet may ask for more.
+    resize(size().expandedTo(sizeHint()));
+    QDialog::showEvent(event);
 }
 
 void dlgPeriod::setPeriods(const QDateTime &from, const QDateTime &to)

@@ -22,6 +22,9 @@ public slots:
     // user and stays open.
     void validate();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QDateTimeEdit *dateTimeFrom;
     QDateTimeEdit *dateTimeTo;
