@@ -23,14 +23,16 @@ int main(int argc, char *argv[])
     panel.resize(1600, 1000);
     panel.show();
 
+    // From the reply to the table painted on screen: the rebuild itself,
+    // the deferred deletions, the layout and the paint that follow it.
     auto rebuild = [&]() -> qint64 {
         QElapsedTimer t;
         t.start();
         panel.onQueueStatsRcvd(centre.reply);
-        const qint64 ms = t.elapsed();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
-        return ms;
+        panel.repaint();
+        return t.elapsed();
     };
     const int rounds = qEnvironmentVariableIsSet("BENCH_ROUNDS") ? qEnvironmentVariableIntValue("BENCH_ROUNDS") : 100;
     for (int i = 0; i < 10; ++i)

@@ -11,7 +11,7 @@ namespace benchqueues {
 
 struct CallCentre {
     QueueStatsList reply;
-    ExtenDetailsMap extensions;
+    MctiExtenMap extensions;
 };
 
 inline CallCentre makeCallCentre(int queues, int operators, int extensions, int queuesPerOperator = 3)

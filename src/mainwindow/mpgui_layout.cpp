@@ -357,6 +357,7 @@ void MPGui::createSubsystems()
     // directory tells it what changed.
     queues->setExtensionMap(directory->extensionMap());
     queues->setCtiClient(ctiLib);
+    connect(queues, &QueuesController::pauseStateChanged, this, &MPGui::setQueuePauseState);
     directory->setCtiClient(ctiLib);
     connect(directory, &DirectoryPanel::operatorStatusChanged, queues, &QueuesController::onOperatorStatusChanged);
     // Queued: the supervisor panel's tables are laid out again in an event-loop

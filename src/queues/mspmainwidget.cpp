@@ -3,7 +3,11 @@
 #include "ctilib.h"
 #include "customtablewidget.h"
 #include "app/globallogger.h"
+#include "dlgperiod.h"
+#include "framework/promptservice.h"
+#include "operatorcell.h"
 #include "operatorwidgets.h"
+#include "widgets/mpclickablelabel.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -31,9 +35,24 @@ enum QueueRow {
     RowMct = 7
 };
 enum LoadKind { LoadLost = 0, LoadServed = 1, LoadMwt = 2, LoadMct = 3 };
-constexpr int BlfRole = 1009;
-constexpr int RingingRole = Qt::UserRole + 50; // the lamp shows the ringing animation
+using OperatorRoles::Blf;
+using OperatorRoles::Ringing;
 const QString accountSeparator = QStringLiteral("*->*");
+
+// Makes a queue's add-member form when its add button is first used.
+std::function<wdgAddDynamicOperator *()> addFormMaker(const QString &queueId, bool penalty, const QPointer<CtiLib> &cti,
+                                                      const MctiExtenMap *extensions)
+{
+    return [queueId, penalty, cti, extensions]() {
+        auto *form = new wdgAddDynamicOperator(queueId, penalty, nullptr);
+        if (cti)
+            QObject::connect(form, &wdgAddDynamicOperator::sigAddOperatorRequested, cti.data(),
+                             &CtiLib::addQueueDynamicMember);
+        form->setExtensionSource(extensions);
+        form->reset();
+        return form;
+    };
+}
 } // namespace
 
 MspMainWidget::MspMainWidget(QWidget *parent)
@@ -136,14 +155,14 @@ void MspMainWidget::setupGuiLayout()
     auto *from = new QLabel(tr("Da:"), this);
     from->setMaximumWidth(15);
     period->addWidget(from, 1, 0);
-    lblFromPeriod = new QLabel(this);
+    lblFromPeriod = new MPClickableLabel(this);
     lblFromPeriod->setObjectName(QStringLiteral("lblFromPeriod"));
     lblFromPeriod->setAlignment(Qt::AlignCenter);
     period->addWidget(lblFromPeriod, 1, 1);
     auto *to = new QLabel(tr("A:"), this);
     to->setMaximumWidth(15);
     period->addWidget(to, 2, 0);
-    lblToPeriod = new QLabel(this);
+    lblToPeriod = new MPClickableLabel(this);
     lblToPeriod->setObjectName(QStringLiteral("lblToPeriod"));
     lblToPeriod->setAlignment(Qt::AlignCenter);
     period->addWidget(lblToPeriod, 2, 1);
@@ -170,14 +189,15 @@ void MspMainWidget::setupGuiLayout()
     tbOperators->horizontalHeader()->setMinimumSectionSize(35);
     tbOperators->horizontalHeader()->setStretchLastSection(true);
     tbOperators->verticalHeader()->hide();
-    tbOperators->setStyleSheet(QString::fromLatin1(wdgOperatorInfo::styleSheetText()));
+    tbOperators->verticalHeader()->setDefaultSectionSize(48);
     grid->addWidget(splitter, 2, 0, 1, 9);
     lblBottomStatus = new QLabel(this);
     lblBottomStatus->setObjectName(QStringLiteral("lblBottomStatus"));
     lblBottomStatus->setFixedHeight(18);
     lblBottomStatus->setAlignment(Qt::AlignCenter);
     grid->addWidget(lblBottomStatus, 3, 0, 1, 9);
-    for (QLabel *l : {lblClock, lblTotCall, lblLoadingProgress, lblFromPeriod, lblToPeriod, lblBottomStatus})
+    for (QLabel *l : std::initializer_list<QLabel *>{lblClock, lblTotCall, lblLoadingProgress, lblFromPeriod,
+                                                     lblToPeriod, lblBottomStatus})
         l->setTextFormat(Qt::PlainText);
 
     const char *icons[5] = {":/images/led_gray.png", ":/images/led_red.png", ":/images/led_green.png",
@@ -187,17 +207,24 @@ void MspMainWidget::setupGuiLayout()
     donePixmap = QPixmap(QStringLiteral(":/images/v.png"));
     ringingMovie = new QMovie(QStringLiteral(":/images/m_blinking_animation_15.gif"), QByteArray(), this);
     ringingMovie->setObjectName(QStringLiteral("ringingMovie"));
+    // One shared movie: each frame repaints the lamp column once; the
+    // delegate draws the frame into every ringing lamp on screen.
     connect(ringingMovie, &QMovie::frameChanged, this, [this]() {
-        if (!tbOperators->isVisible())
+        if (!tbOperators->isVisible() || tbOperators->columnCount() < 2)
             return;
-        const QIcon frame(ringingMovie->currentPixmap());
-        for (int r = 0; r < tbOperators->rowCount(); ++r) {
-            QTableWidgetItem *lamp = tbOperators->item(r, 1);
-            if (lamp && lamp->data(RingingRole).toBool())
-                lamp->setIcon(frame);
-        }
+        QWidget *viewport = tbOperators->viewport();
+        viewport->update(
+            QRect(tbOperators->columnViewportPosition(1), 0, tbOperators->columnWidth(1), viewport->height()));
     });
     ringingMovie->start();
+    cellDelegate = new OperatorCellDelegate(ringingMovie, tbOperators);
+    tbOperators->setItemDelegate(cellDelegate);
+    connect(cellDelegate, &OperatorCellDelegate::pauseRequested, this, &MspMainWidget::onOperatorPausedRequest);
+    // The cell under the mouse becomes a real operator widget.
+    tbOperators->setMouseTracking(true);
+    tbOperators->viewport()->setMouseTracking(true);
+    tbOperators->viewport()->installEventFilter(this);
+    connect(tbOperators, &QAbstractItemView::entered, this, &MspMainWidget::hoverOperatorCell);
     loaderMovie = new QMovie(QStringLiteral(":/images/loader.gif"), QByteArray(), this);
     loaderMovie->setObjectName(QStringLiteral("loaderMovie"));
     loaderMovie->start();
@@ -206,8 +233,22 @@ void MspMainWidget::setupGuiLayout()
         cbTimeRange->addItem(tr(c.text), c.type);
     cbTimeRange->setCurrentIndex(1);
     tbOperators->setContextMenuPolicy(Qt::CustomContextMenu);
+    periodDialog = new dlgPeriod(this);
+    // A click on the period's bounds lets the user set his own.
+    for (MPClickableLabel *bound : {lblFromPeriod, lblToPeriod}) {
+        bound->setToolTip(tr("Clicca per scegliere il periodo"));
+        connect(bound, &MPClickableLabel::clicked, this, &MspMainWidget::openChangePeriodDialog);
+    }
     connect(cbTimeRange, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MspMainWidget::onPeriodChanged);
     connect(&clockTimer, &QTimer::timeout, this, &MspMainWidget::onUpdateDateTime);
+    // The operator cells show the age of their pause state: one repaint of
+    // what is on screen each second.
+    connect(&clockTimer, &QTimer::timeout, this, [this]() {
+        if (tbOperators->isVisible() && tbOperators->columnCount() > 2)
+            updateVisibleOperatorCells();
+        if (auto *hovered = qobject_cast<wdgOperatorInfo *>(tbOperators->indexWidget(hoveredCell)))
+            hovered->updatePauseStatusLastChange();
+    });
     connect(tbQueues, &CustomTableWidget::sigTableResized, this, &MspMainWidget::adjustTbOperatorColumns);
     connect(tbOperators, &QTableWidget::customContextMenuRequested, this, &MspMainWidget::ops_cxtMenu,
             Qt::UniqueConnection);
@@ -296,6 +337,12 @@ void MspMainWidget::refreshQueueStats()
 void MspMainWidget::refreshStats()
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Refresh stats in supervisor panel";
+    if (customPeriod) {
+        // The user's own bounds stay until he picks a period again.
+        resetUpdating();
+        requestPeriodicData();
+        return;
+    }
     onPeriodChanged(cbTimeRange->currentIndex());
 }
 
@@ -380,23 +427,56 @@ void MspMainWidget::resetTables()
 
 void MspMainWidget::clearOperatorTable()
 {
-    const int rows = tbOperators->rowCount();
-    for (int r = 0; r + 1 < rows; ++r) {
-        if (auto *label = qobject_cast<QLabel *>(tbOperators->cellWidget(r, 1))) {
-            tbOperators->removeCellWidget(r, 1);
-            Q_UNUSED(label)
-        }
-    }
-    // Cell widgets go with the table's clear(); their forms go with them.
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 2; c < tbOperators->columnCount(); ++c) {
-            if (auto *cell = qobject_cast<wdgOperatorInfo *>(tbOperators->cellWidget(r, c)))
-                disconnect(&clockTimer, nullptr, cell, nullptr);
-        }
-    }
+    // The add row's widgets go with the table's clear(); their forms go with
+    // them, and so does the widget of the cell under the mouse.
+    hoverOperatorCell(QModelIndex());
     tbOperators->clear();
     tbOperators->setRowCount(0);
     tbOperators->setColumnCount(0);
+}
+
+void MspMainWidget::updateVisibleOperatorCells()
+{
+    // Only the operator cells on screen are painted again, not the whole
+    // table.
+    QWidget *viewport = tbOperators->viewport();
+    const int lastRow = tbOperators->rowCount() - 2; // the add row has no cells
+    int top = tbOperators->rowAt(0);
+    int bottom = tbOperators->rowAt(viewport->height() - 1);
+    int left = tbOperators->columnAt(0);
+    int right = tbOperators->columnAt(viewport->width() - 1);
+    if (top < 0 || lastRow < 0)
+        return;
+    bottom = bottom < 0 ? lastRow : qMin(bottom, lastRow);
+    left = qMax(2, left);
+    right = right < 0 ? tbOperators->columnCount() - 1 : right;
+    for (int r = top; r <= bottom; ++r) {
+        for (int c = left; c <= right; ++c) {
+            const QTableWidgetItem *item = tbOperators->item(r, c);
+            if (item && item->data(OperatorRoles::Cell).isValid())
+                viewport->update(tbOperators->visualItemRect(item));
+        }
+    }
+}
+
+void MspMainWidget::hoverOperatorCell(const QModelIndex &index)
+{
+    if (index == hoveredCell)
+        return;
+    if (hoveredCell.isValid())
+        static_cast<QAbstractItemView *>(tbOperators)->closePersistentEditor(hoveredCell);
+    hoveredCell = QPersistentModelIndex();
+    if (index.isValid() && index.data(OperatorRoles::Cell).isValid()) {
+        hoveredCell = index;
+        static_cast<QAbstractItemView *>(tbOperators)->openPersistentEditor(index);
+    }
+}
+
+bool MspMainWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == tbOperators->viewport() && event->type() == QEvent::Leave)
+        hoverOperatorCell(QModelIndex());
+    return QWidget::eventFilter(watched, event);
 }
 
 void MspMainWidget::refreshQueuesView()
@@ -478,13 +558,8 @@ void MspMainWidget::refreshOperatorsView()
     tbOperators->insertRow(addRow);
     for (int c = 2; c < tbOperators->columnCount(); ++c) {
         const QString qid = queueModel.queueIdOf(names.value(c - 2));
-        auto *form = new wdgAddDynamicOperator(qid, capabilities & QueueRules::CapMemberPenalty, nullptr);
-        if (ctiLib)
-            connect(form, &wdgAddDynamicOperator::sigAddOperatorRequested, ctiLib.data(),
-                    &CtiLib::addQueueDynamicMember);
-        tbOperators->setCellWidget(addRow, c, new wdgNewOperator(form));
-        form->setExtensionSource(extenDetails);
-        form->reset();
+        const bool penalty = capabilities & QueueRules::CapMemberPenalty;
+        tbOperators->setCellWidget(addRow, c, new wdgNewOperator(addFormMaker(qid, penalty, ctiLib, extenDetails)));
     }
     adjustTbOperatorColumns();
     if (wasVisible)
@@ -509,8 +584,8 @@ int MspMainWidget::rowOfAccount(const QString &account) const
     return -1;
 }
 
-wdgOperatorInfo *MspMainWidget::getOperatorWidget(const QString &queueId, const QString &account, int *row,
-                                                  int *column) const
+QTableWidgetItem *MspMainWidget::operatorItem(const QString &queueId, const QString &account, int *row,
+                                              int *column) const
 {
     if (row)
         *row = -1;
@@ -527,25 +602,46 @@ wdgOperatorInfo *MspMainWidget::getOperatorWidget(const QString &queueId, const 
         *row = r;
     if (column)
         *column = c;
-    return qobject_cast<wdgOperatorInfo *>(tbOperators->cellWidget(r, c));
+    QTableWidgetItem *item = tbOperators->item(r, c);
+    return item && item->data(OperatorRoles::Cell).isValid() ? item : nullptr;
+}
+
+std::optional<OperatorCell> MspMainWidget::operatorCell(const QString &queueId, const QString &account) const
+{
+    if (const QTableWidgetItem *item = operatorItem(queueId, account))
+        return item->data(OperatorRoles::Cell).value<OperatorCell>();
+    return std::nullopt;
+}
+
+void MspMainWidget::changeOperatorCell(QTableWidgetItem *item, const std::function<void(OperatorCell &)> &change)
+{
+    OperatorCell cell = item->data(OperatorRoles::Cell).value<OperatorCell>();
+    change(cell);
+    item->setData(OperatorRoles::Cell, QVariant::fromValue(cell)); // repaints this one cell
 }
 
 void MspMainWidget::addOperatorInfoWdg(const QueueUserStatus &member, const QString &queueId)
 {
     int row = -1;
     int column = -1;
-    wdgOperatorInfo *cell = getOperatorWidget(queueId, member.memberId, &row, &column);
-    if (!cell && row >= 0 && column >= 0) {
-        cell = new wdgOperatorInfo(member.memberId, queueId, member.penalty, nullptr);
-        connect(&clockTimer, &QTimer::timeout, cell, &wdgOperatorInfo::onClockTick);
-        connect(cell, &wdgOperatorInfo::sigPauseTrigger, this, &MspMainWidget::onOperatorPausedRequest);
-        tbOperators->setCellWidget(row, column, cell);
-    }
-    if (cell) {
-        cell->setOperatorStatus(member.memberType);
-        cell->setPenalty(member.penalty);
-        cell->setPaused(member.paused, member.lastPauseChange);
-        cell->setStats(member.completedCalls, member.lastCall, 0, 0);
+    operatorItem(queueId, member.memberId, &row, &column);
+    if (row >= 0 && column >= 0) {
+        QTableWidgetItem *item = tbOperators->item(row, column);
+        if (!item) {
+            item = new QTableWidgetItem;
+            tbOperators->setItem(row, column, item);
+        }
+        OperatorCell cell;
+        if (item->data(OperatorRoles::Cell).isValid())
+            cell = item->data(OperatorRoles::Cell).value<OperatorCell>();
+        cell.opNum = member.memberId;
+        cell.queueId = queueId;
+        cell.status = member.memberType;
+        cell.penalty = member.penalty;
+        cell.paused = member.paused;
+        cell.lastPauseChange = member.lastPauseChange;
+        cell.setStats(member.completedCalls, member.lastCall, 0, 0);
+        item->setData(OperatorRoles::Cell, QVariant::fromValue(cell));
     }
     if (member.extension == ownExtension) {
         emit sigUpdatedOperatorCompletedCalls(queueId, member.memberId, member.completedCalls);
@@ -553,26 +649,27 @@ void MspMainWidget::addOperatorInfoWdg(const QueueUserStatus &member, const QStr
     }
     if (ownNames.contains(member.memberId))
         emit sigQueueMemberPauseChange(queueId, member.memberId, member.lastPauseChange, member.paused);
-    if (row >= 0 && column >= 0 && !tbOperators->item(row, column))
-        tbOperators->setItem(row, column, new QTableWidgetItem);
 }
 
 void MspMainWidget::removeOperatorInfoWdg(const QString &queueId, const QString &account)
 {
     int row = -1;
     int column = -1;
-    wdgOperatorInfo *cell = getOperatorWidget(queueId, account, &row, &column);
+    QTableWidgetItem *cell = operatorItem(queueId, account, &row, &column);
     if (row < 0 || column < 0) {
         requestFullRefresh();
         return;
     }
     if (cell) {
-        disconnect(&clockTimer, nullptr, cell, nullptr);
-        tbOperators->removeCellWidget(row, column);
+        if (hoveredCell == tbOperators->model()->index(row, column))
+            hoverOperatorCell(QModelIndex());
+        cell->setData(OperatorRoles::Cell, QVariant());
     }
     bool any = false;
-    for (int c = 2; c < tbOperators->columnCount(); ++c)
-        any = any || qobject_cast<wdgOperatorInfo *>(tbOperators->cellWidget(row, c));
+    for (int c = 2; c < tbOperators->columnCount() && !any; ++c) {
+        const QTableWidgetItem *item = tbOperators->item(row, c);
+        any = item && item->data(OperatorRoles::Cell).isValid();
+    }
     if (!any)
         tbOperators->removeRow(row);
 }
@@ -656,14 +753,9 @@ void MspMainWidget::changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTa
 {
     if (!item)
         return;
-    item->setData(BlfRole, state);
-    item->setData(RingingRole, QVariant());
+    item->setData(Blf, state);
+    item->setData(Ringing, QVariant());
     const int row = table ? item->row() : -1;
-    const int column = table ? item->column() : -1;
-    if (table && row >= 0) {
-        if (auto *label = qobject_cast<QLabel *>(table->cellWidget(row, column)))
-            table->removeCellWidget(row, column), Q_UNUSED(label);
-    }
     switch (state) {
     case -1:
     case 4:
@@ -686,11 +778,11 @@ void MspMainWidget::changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTa
     case 9:
         item->setIcon(stateIcons[3]);
         item->setToolTip(tr("L'interno sta squillando"));
-        // The lamp blinks with the ringing animation's frames (one shared
-        // movie repaints every ringing lamp; no widget per lamp).
+        // The lamp blinks with the ringing animation: the delegate paints
+        // the shared movie's frame in place of the icon.
         if (table && row >= 0 && ringingMovie && ringingMovie->state() == QMovie::Running) {
-            item->setData(RingingRole, true);
-            item->setIcon(QIcon(ringingMovie->currentPixmap()));
+            item->setData(Ringing, true);
+            item->setIcon(QIcon());
         }
         break;
     case 16:
@@ -751,8 +843,11 @@ void MspMainWidget::onQueueMemberPauseChanged(const QueueMember &member, bool is
         recalculateOperatorsNum(member.queueId);
     }
     const QDateTime now = QDateTime::currentDateTime();
-    if (wdgOperatorInfo *cell = getOperatorWidget(member.queueId, member.account))
-        cell->setPaused(isPaused, now);
+    if (QTableWidgetItem *cell = operatorItem(member.queueId, member.account))
+        changeOperatorCell(cell, [&](OperatorCell &c) {
+            c.paused = isPaused;
+            c.lastPauseChange = now;
+        });
     if (ownNames.contains(member.account))
         emit sigQueueMemberPauseChange(member.queueId, member.account, now, isPaused);
 }
@@ -783,7 +878,7 @@ void MspMainWidget::onQueueMemberAdded(const QueueMember &member)
         emit sigQueueMemberAdded(member.queueId, member.account, member.penalty);
         recalculateOperatorsNum(member.queueId);
         int row = -1;
-        getOperatorWidget(member.queueId, member.account, &row);
+        operatorItem(member.queueId, member.account, &row);
         if (row < 0) {
             // A new operator row is needed: the next full reply brings it.
             requestFullRefresh();
@@ -845,14 +940,14 @@ void MspMainWidget::ops_cxtMenu(const QPoint &point)
     const QString name = nameItem->text();
     const QString account = nameItem->data(Qt::UserRole).toString();
     const QString data = account + accountSeparator + resolveQueueId(queueName);
-    QWidget *cell = tbOperators->cellWidget(row, column);
-    auto *op = qobject_cast<wdgOperatorInfo *>(cell);
-    if (op && op->operatorStatus() == 1) {
+    const QTableWidgetItem *item = tbOperators->item(row, column);
+    const QVariant cell = item ? item->data(OperatorRoles::Cell) : QVariant();
+    if (cell.isValid() && cell.value<OperatorCell>().status == 1) {
         removeMemberAction->setText(tr("Rimuovi ") + name + tr(" dalla coda ") + QLatin1Char('"') + queueName +
                                     QLatin1Char('"'));
         removeMemberAction->setData(data);
         contextMenu->addAction(removeMemberAction);
-    } else if (!cell && column >= 2) {
+    } else if (!cell.isValid() && !tbOperators->cellWidget(row, column) && column >= 2) {
         addMemberAction->setText(tr("Aggiungi ") + name + tr(" alla coda ") + QLatin1Char('"') + queueName +
                                  QLatin1Char('"'));
         addMemberAction->setData(data);
@@ -894,6 +989,7 @@ void MspMainWidget::onPeriodChanged(int index)
         skipNextPeriodChange = false;
         return;
     }
+    customPeriod = false;
     const int value = cbTimeRange->itemData(index).isValid() ? cbTimeRange->itemData(index).toInt() : -1;
     const int type = CTILIB::periodTypeFromString(CTILIB::periodTypeToString(value));
     if (type == -1) {
@@ -913,6 +1009,28 @@ void MspMainWidget::onPeriodChanged(int index)
     periodEnd = to;
     const QString fromText = from.toString(QStringLiteral("ddd dd/MM/yy hh:mm"));
     const QString toText = to.toString(QStringLiteral("ddd dd/MM/yy hh:mm"));
+    lblFromPeriod->setText(fromText);
+    lblToPeriod->setText(toText);
+    emit sigStatsPeriodChanged(fromText, toText);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Changing Period: from " << fromText << " to " << toText;
+    resetUpdating();
+    requestPeriodicData();
+}
+
+void MspMainWidget::openChangePeriodDialog()
+{
+    periodDialog->setPeriods(periodStart, periodEnd);
+    if (prompts().execDialog(periodDialog) != QDialog::Accepted) {
+        periodDialog->setPeriods(periodStart, periodEnd);
+        return;
+    }
+    // The combo offers no entry for the user's own bounds: it keeps its
+    // period type, and its next change is the user's and counts.
+    customPeriod = true;
+    periodStart = periodDialog->from();
+    periodEnd = periodDialog->to();
+    const QString fromText = periodStart.toString(QStringLiteral("ddd dd/MM/yy hh:mm"));
+    const QString toText = periodEnd.toString(QStringLiteral("ddd dd/MM/yy hh:mm"));
     lblFromPeriod->setText(fromText);
     lblToPeriod->setText(toText);
     emit sigStatsPeriodChanged(fromText, toText);
@@ -1050,8 +1168,9 @@ void MspMainWidget::resetOperatorTablePeriodicStats()
     if (tbOperators->rowCount() > 1) {
         for (int r = 0; r + 1 < tbOperators->rowCount(); ++r) {
             for (int c = 2; c < tbOperators->columnCount(); ++c) {
-                if (auto *cell = qobject_cast<wdgOperatorInfo *>(tbOperators->cellWidget(r, c)))
-                    cell->resetStats();
+                QTableWidgetItem *item = tbOperators->item(r, c);
+                if (item && item->data(OperatorRoles::Cell).isValid())
+                    changeOperatorCell(item, [](OperatorCell &cell) { cell.resetStats(); });
             }
         }
     }
@@ -1099,8 +1218,8 @@ void MspMainWidget::updateOperatorStats(QueueStatus &status, const QString &memb
         emit sigUpdatedOperatorCompletedCalls(status.id, memberId, m->completedCalls);
         emit sigUpdatedLastCall(status.id, lastCall);
     }
-    if (wdgOperatorInfo *cell = getOperatorWidget(status.id, memberId))
-        cell->setStats(m->completedCalls, lastCall, secondCount, 0);
+    if (QTableWidgetItem *cell = operatorItem(status.id, memberId))
+        changeOperatorCell(cell, [&](OperatorCell &c) { c.setStats(m->completedCalls, lastCall, secondCount, 0); });
 }
 
 void MspMainWidget::resetUpdating()
@@ -1143,8 +1262,14 @@ void MspMainWidget::adjustTbOperatorColumns()
 {
     for (int c = 2; c < tbOperators->columnCount(); ++c)
         tbOperators->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
-    for (int r = 0; r < tbOperators->rowCount(); ++r)
-        tbOperators->setRowHeight(r, r + 1 == tbOperators->rowCount() ? 130 : 48);
+    // Rows are 48 px by default; set them one by one only where one differs.
+    const int rows = tbOperators->rowCount();
+    for (int r = 0; r + 1 < rows; ++r) {
+        if (tbOperators->rowHeight(r) != 48)
+            tbOperators->setRowHeight(r, 48);
+    }
+    if (rows > 0)
+        tbOperators->setRowHeight(rows - 1, 130);
 }
 
 bool MspMainWidget::close()

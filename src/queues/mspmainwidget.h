@@ -7,6 +7,7 @@
 #include "ctilibtypes.h"
 #include "directory/mctiextendetails.h"
 #include "app/mcticonfig.h"
+#include "operatorcell.h"
 #include "queuerules.h"
 #include "queuestatus.h"
 
@@ -21,6 +22,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+#include <optional>
+
 class CtiLib;
 class CustomTableWidget;
 class QAction;
@@ -30,7 +34,9 @@ class QMenu;
 class QMovie;
 class QTableWidget;
 class QTableWidgetItem;
-class wdgOperatorInfo;
+class OperatorCellDelegate;
+class MPClickableLabel;
+class dlgPeriod;
 
 class MspMainWidget : public QWidget
 {
@@ -77,8 +83,11 @@ public:
     QString resolveQueueName(const QString &id) const;
     QString resolveQueueId(const QString &name) const;
     QueueStatus getQueueInfo(const QString &name) const;
-    wdgOperatorInfo *getOperatorWidget(const QString &queueId, const QString &account, int *row = nullptr,
-                                       int *column = nullptr) const;
+    // The operators-table item of a member's cell (null when the table has
+    // none); row and column of the cell even when it is empty.
+    QTableWidgetItem *operatorItem(const QString &queueId, const QString &account, int *row = nullptr,
+                                   int *column = nullptr) const;
+    std::optional<OperatorCell> operatorCell(const QString &queueId, const QString &account) const;
     QStringList getIdentityNames(const IdentityList &list) const;
 
     // Closes and returns the panel to its unbound, empty state.
@@ -102,6 +111,7 @@ public slots:
     void addQueueMember();
     void removeQueueMember();
     void onPeriodChanged(int index);
+    void openChangePeriodDialog();
     void requestPeriodicData();
     void onAllQueuePeriodicStatsRcvd(const QueuePeriodicStatsList &list);
     void onQueuePeriodicStatsRcvd(const QueuePeriodicStats &stats);
@@ -135,10 +145,13 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
     void setupGuiLayout();
+    void hoverOperatorCell(const QModelIndex &index);
+    void updateVisibleOperatorCells();
     void resetTables();
     void clearOperatorTable();
     void updateDisplayedQueueCallsCountAndLht(const QueueStatus &q);
@@ -146,6 +159,7 @@ private:
     void recalculateOperatorsNum(const QString &queueId);
     void addOperatorInfoWdg(const QueueUserStatus &member, const QString &queueId);
     void removeOperatorInfoWdg(const QString &queueId, const QString &account);
+    void changeOperatorCell(QTableWidgetItem *item, const std::function<void(OperatorCell &)> &change);
     void changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTableWidget *table);
     void requestFullRefresh();
     void requestStatsNow();
@@ -191,6 +205,8 @@ private:
     QPixmap donePixmap;
     QMovie *ringingMovie = nullptr;
     QMovie *loaderMovie = nullptr;
+    OperatorCellDelegate *cellDelegate = nullptr;
+    QPersistentModelIndex hoveredCell; // the cell shown by a wdgOperatorInfo
 
     QLabel *lblLogo = nullptr;
     QLabel *lblClock = nullptr;
@@ -198,8 +214,10 @@ private:
     QLabel *lblLoading = nullptr;
     QLabel *lblLoadingProgress = nullptr;
     QComboBox *cbTimeRange = nullptr;
-    QLabel *lblFromPeriod = nullptr;
-    QLabel *lblToPeriod = nullptr;
+    MPClickableLabel *lblFromPeriod = nullptr;
+    MPClickableLabel *lblToPeriod = nullptr;
+    dlgPeriod *periodDialog = nullptr;
+    bool customPeriod = false; // the bounds are the user's own, not the combo's period
     CustomTableWidget *tbQueues = nullptr;
     QTableWidget *tbOperators = nullptr;
     QLabel *lblBottomStatus = nullptr;

@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <QComboBox>
 #include <QCompleter>
+#include <QFont>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -44,6 +45,10 @@ wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pe
     btPause = new QPushButton(tr("Pausa"), mainFrame);
     btPause->setObjectName(QStringLiteral("btPause"));
     btPause->setMaximumWidth(80);
+    btPause->setIconSize(QSize(15, 15));
+    QFont buttonFont = btPause->font();
+    buttonFont.setPointSize(11);
+    btPause->setFont(buttonFont);
     grid->addWidget(btPause, 0, 0);
     auto *line = new QFrame(mainFrame);
     line->setFrameShape(QFrame::VLine);
@@ -55,6 +60,10 @@ wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pe
     lblCalls = new QLabel(mainFrame);
     lblCalls->setObjectName(QStringLiteral("lblCalls"));
     lblCalls->setMinimumWidth(50);
+    QFont callsFont = lblCalls->font();
+    callsFont.setPointSize(11);
+    callsFont.setBold(true);
+    lblCalls->setFont(callsFont);
     lblCalls->setAlignment(Qt::AlignCenter);
     lblCalls->setToolTip(tr("Chiamate servite"));
     lblMembership = new QLabel(mainFrame);
@@ -72,6 +81,9 @@ wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pe
     lblStateTime = new QLabel(mainFrame);
     lblStateTime->setObjectName(QStringLiteral("lblStateTime"));
     lblStateTime->setAlignment(Qt::AlignCenter);
+    QFont timeFont = lblStateTime->font();
+    timeFont.setPointSize(9);
+    lblStateTime->setFont(timeFont);
     lblStateTime->setToolTip(tr("Data dell'ultimo cambio dello stato di pausa"));
     grid->addWidget(lblStateTime, 1, 0);
     lblLastCall = new QLabel(mainFrame);
@@ -81,6 +93,7 @@ wdgOperatorInfo::wdgOperatorInfo(const QString &op, const QString &queue, int pe
     grid->addWidget(lblLastCall, 1, 2);
     for (QLabel *l : {lblCalls, lblMembership, lblPenalty, lblStateTime, lblLastCall})
         l->setTextFormat(Qt::PlainText);
+    setStyleSheet(QString::fromLatin1(operatorStyle));
     setWindowFlags(Qt::FramelessWindowHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -98,6 +111,25 @@ void wdgOperatorInfo::updatePauseStatusLastChange()
     }
     lblStateTime->setText(
         QueueRules::pauseAgeText(lastPauseChangeTime.secsTo(QDateTime::currentDateTime())));
+}
+
+void wdgOperatorInfo::showCell(const OperatorCell &cell)
+{
+    opNum = cell.opNum;
+    queueId = cell.queueId;
+    setOperatorStatus(cell.status);
+    setPenalty(cell.penalty);
+    setPaused(cell.paused, cell.lastPauseChange);
+    setCalls(cell.calls);
+    setLastCall(cell.lastCall);
+    mct = cell.mct;
+    mwt = cell.mwt;
+}
+
+wdgOperatorInfo::Fonts wdgOperatorInfo::fonts()
+{
+    ensurePolished(); // the style sheets of the window and the program apply
+    return Fonts{btPause->font(), lblCalls->font(), lblStateTime->font(), lblLastCall->font()};
 }
 
 void wdgOperatorInfo::onClockTick()
@@ -363,6 +395,17 @@ void wdgAddDynamicOperator::closeEvent(QCloseEvent *event)
 wdgNewOperator::wdgNewOperator(wdgAddDynamicOperator *addForm, QWidget *parent)
     : QWidget(parent), form(addForm)
 {
+    setupForm();
+}
+
+wdgNewOperator::wdgNewOperator(std::function<wdgAddDynamicOperator *()> make, QWidget *parent)
+    : QWidget(parent), makeForm(std::move(make))
+{
+    setupForm();
+}
+
+void wdgNewOperator::setupForm()
+{
     setObjectName(QStringLiteral("wdgNewOperator"));
     auto *grid = new QGridLayout(this);
     auto *row = new QHBoxLayout;
@@ -384,6 +427,10 @@ wdgNewOperator::~wdgNewOperator()
 
 void wdgNewOperator::onNewOperatorRequested()
 {
+    if (!form && makeForm) {
+        form = makeForm();
+        makeForm = nullptr;
+    }
     if (!form)
         return;
     form->setWindowTitle(tr("Aggiungi Operatore"));

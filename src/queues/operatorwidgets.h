@@ -4,11 +4,14 @@
 #pragma once
 
 #include "directory/mctiextendetails.h"
+#include "operatorcell.h"
 
 #include <QDateTime>
 #include <QMap>
 #include <QPointer>
 #include <QWidget>
+
+#include <functional>
 
 class QComboBox;
 class QFrame;
@@ -21,8 +24,15 @@ class wdgOperatorInfo : public QWidget
     Q_OBJECT
 public:
     wdgOperatorInfo(const QString &opNum, const QString &queueId, int penalty, QWidget *parent = nullptr);
-    // The colours by pause state; set once on the table that holds the cells.
     static const char *styleSheetText();
+    // Shows a cell of the operators table.
+    void showCell(const OperatorCell &cell);
+    // The fonts of the form's parts as its style gives them, for drawing
+    // cells that look like it.
+    struct Fonts {
+        QFont pause, calls, stateTime, text;
+    };
+    Fonts fonts();
 
     QString getOpNum() const { return opNum; }
     QString getQueueId() const { return queueId; }
@@ -127,13 +137,19 @@ class wdgNewOperator : public QWidget
     Q_OBJECT
 public:
     wdgNewOperator(wdgAddDynamicOperator *form, QWidget *parent = nullptr);
+    // The form is made by `makeForm` when the button is first used: a table
+    // has one add cell per queue and most are never opened.
+    explicit wdgNewOperator(std::function<wdgAddDynamicOperator *()> makeForm, QWidget *parent = nullptr);
     ~wdgNewOperator() override;
+    // The form; null while a deferred one has not been made yet.
     wdgAddDynamicOperator *getAddDynamicOperator() const { return form; }
 
 public slots:
     void onNewOperatorRequested();
 
 private:
+    void setupForm();
     QPointer<wdgAddDynamicOperator> form;
+    std::function<wdgAddDynamicOperator *()> makeForm;
     QPushButton *pbAdd;
 };

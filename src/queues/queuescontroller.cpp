@@ -121,13 +121,12 @@ void QueuesController::releaseSupervisorPanel()
     releasedPanels << QPointer<MspMainWidget>(old);
 }
 
-void QueuesController::initSupervisorPanel()
+void QueuesController::initSupervisorPanel(MctiExtenMap *extensionMap)
 {
     releaseSupervisorPanel();
     if (!settings)
         return;
-    MctiExtenMap *map = sharedExtensions ? sharedExtensions : &extensions;
-    supervisorPanel = new MspMainWidget(ctiLib, map, settings->getConfig(), nullptr);
+    supervisorPanel = new MspMainWidget(ctiLib, extensionMap, settings->getConfig(), nullptr);
     supervisorPanel->setMinimumSize(950, 650);
     supervisorPanel->resize(1024, 768);
     supervisorPanel->updateLogoFile(QStringLiteral(":/images/velora-pbx-CCenter.png"));
@@ -163,7 +162,7 @@ void QueuesController::onSessionStarted(const PbxSession::SessionStart &session)
         ui.queuesGui->setOwnExtension(ctiLib->getUserExtension());
 
     if (features.queueStatus) {
-        initSupervisorPanel();
+        initSupervisorPanel(sharedExtensions ? sharedExtensions : &extensions);
         ui.lblQueueStatus->show();
         ui.lblLedQueueStatus->show();
         if (settings) {
@@ -202,6 +201,7 @@ void QueuesController::onSessionEnded(const PbxSession::DisconnectReason &reason
     pendingPauseChanges = 0;
     anyQueuePaused = false;
     allQueuesPaused = false;
+    emit pauseStateChanged(false, false);
     extensions.clear();
     // A report that was pending will not come any more.
     pendingReportPath.clear();
@@ -370,6 +370,7 @@ void QueuesController::setPaused(int paused, int total)
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Pause on queues enabled";
         break;
     }
+    emit pauseStateChanged(allQueuesPaused, anyQueuePaused);
 }
 
 void QueuesController::togglePauseQs(const QString &reason)

@@ -132,13 +132,17 @@ public slots:
     void onOperatorStatusChanged(const QString &extension);
     void onExtenListRebuilt();
 
+signals:
+    // The user's memberships: all paused, some paused (for the tray icon).
+    void pauseStateChanged(bool all, bool some);
+
 private slots:
     void onExtenStatusMap(const BuddyStatusMap &statuses);
     void onExtenStatus(const BuddyStatus &status);
     void onPauseAllTimeout();
 
 private:
-    void initSupervisorPanel();
+    void initSupervisorPanel(MctiExtenMap *extensionMap);
     void showNoQueueStatus();
     bool clientConnected() const;
     bool isOwnAccount(const QString &account) const;

@@ -6,6 +6,7 @@
 #include "mainwindow/mpguiassets.h"
 #include "queues/dlgreportthreshold.h"
 #include "queues/mspmainwidget.h"
+#include "queues/operatorcell.h"
 #include "queues/operatorwidgets.h"
 #include "queues/queuescontroller.h"
 #include "scriptedprompts.h"
@@ -62,6 +63,26 @@ QPushButton *boxPauseButton(wdgQueueStats *box)
 {
     auto *group = box->findChild<QGroupBox *>(QStringLiteral("gbGroup"));
     return group ? group->findChild<QPushButton *>(QStringLiteral("btPause"), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+bool hasCell(QTableWidget *t, int row, int column)
+{
+    const QTableWidgetItem *item = t->item(row, column);
+    return item && item->data(OperatorRoles::Cell).isValid();
+}
+
+OperatorCell cellAt(QTableWidget *t, int row, int column)
+{
+    return t->item(row, column)->data(OperatorRoles::Cell).value<OperatorCell>();
+}
+
+// Clicks the pause button painted in an operator cell, as the user does.
+void clickCellPause(QTableWidget *t, int row, int column)
+{
+    const QModelIndex index = t->model()->index(row, column);
+    t->scrollTo(index);
+    const QPoint at = OperatorCellDelegate::geometry(t->visualRect(index)).button.center();
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
 int operatorRow(QTableWidget *t, const QString &account)
@@ -172,6 +193,8 @@ void TestSessionQueues::operatorPausesOneQueueAndAll()
     QTRY_VERIFY(simPaused(*f.sim, QStringLiteral("600"), QStringLiteral("202")));
     QTRY_COMPARE(status->text(), QStringLiteral("Stato Code: IN PAUSA (1/1)"));
     QVERIFY(pauseAll->isEnabled());
+    // The tray tells the pause too.
+    QVERIFY(w.systemTrayIcon()->toolTip().endsWith(QStringLiteral(" - In pausa")));
     QAction *pauseAllAction = actionNamed(w, QStringLiteral("pauseAllAction"));
     QVERIFY(pauseAllAction->isChecked());
     pauseAllAction->trigger();
@@ -180,6 +203,7 @@ void TestSessionQueues::operatorPausesOneQueueAndAll()
     QVERIFY(pauseAll->isEnabled());
     QVERIFY(!pauseAllAction->isChecked());
     QCOMPARE(shownLamp(w), lamp(QStringLiteral(":/images/led_green.png")));
+    QVERIFY(!w.systemTrayIcon()->toolTip().contains(QStringLiteral("pausa")));
     QVERIFY(prompts.shown.isEmpty());
 }
 
@@ -235,8 +259,8 @@ void TestSessionQueues::supervisorTablesFill()
     QCOMPARE(headerColumn(operators, QStringLiteral("Vendite")), 3);
     const int row202 = operatorRow(operators, QStringLiteral("202"));
     QVERIFY(row202 >= 0);
-    QVERIFY(qobject_cast<wdgOperatorInfo *>(operators->cellWidget(row202, 2)));
-    QVERIFY(!operators->cellWidget(row202, 3));
+    QVERIFY(hasCell(operators, row202, 2));
+    QVERIFY(!hasCell(operators, row202, 3));
     QVERIFY(qobject_cast<wdgNewOperator *>(operators->cellWidget(7, 2)));
     QCOMPARE(queuesTable->item(0, 0)->text(), QStringLiteral("0"));
     // The supervisor is in both queues: both boxes and both memberships.
@@ -265,16 +289,21 @@ void TestSessionQueues::supervisorTablesFill()
     // The lamp follows the ringing animation's frames.
     QSignalSpy frames(panel->findChild<QMovie *>(QStringLiteral("ringingMovie")), &QMovie::frameChanged);
     QVERIFY(frames.wait(2000));
-    QVERIFY(!operators->item(row202, 1)->icon().isNull());
+    QVERIFY(operators->item(row202, 1)->data(OperatorRoles::Ringing).toBool());
     f.sim->setBlf(QStringLiteral("202"), 0);
     QTRY_COMPARE(operators->item(row202, 1)->data(1009).toInt(), 0);
     QCOMPARE(operators->item(row202, 1)->toolTip(), QStringLiteral("Interno libero"));
 
     // A supervisor pauses an operator from his cell.
-    auto *cell = qobject_cast<wdgOperatorInfo *>(operators->cellWidget(row202, 2));
-    cell->findChild<QPushButton *>(QStringLiteral("btPause"))->click();
+    QVERIFY(!cellAt(operators, row202, 2).paused);
+    clickCellPause(operators, row202, 2);
     QTRY_VERIFY(simPaused(*f.sim, QStringLiteral("600"), QStringLiteral("202")));
-    QTRY_VERIFY(cell->isPaused());
+    QTRY_VERIFY(cellAt(operators, row202, 2).paused);
+    QCOMPARE(cellAt(operators, row202, 2).pauseButtonText(), QStringLiteral("Riattiva"));
+    // And resumes him.
+    clickCellPause(operators, row202, 2);
+    QTRY_VERIFY(!simPaused(*f.sim, QStringLiteral("600"), QStringLiteral("202")));
+    QTRY_VERIFY(!cellAt(operators, row202, 2).paused);
     // Someone else's pause does not change the user's global state.
     QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblQueueStatus"))->text(),
              QStringLiteral("Stato Code: ATTIVE (0/2)"));
@@ -295,8 +324,8 @@ void TestSessionQueues::supervisorAddsAndRemovesMembers()
     QSignalSpy added(panel, &MspMainWidget::sigQueueMemberAdded);
     QVERIFY(useMenu(operators, row, sales, QStringLiteral("addQueueMemberAction")));
     QTRY_VERIFY(simMember(*f.sim, QStringLiteral("601"), QStringLiteral("202")));
-    QTRY_VERIFY(qobject_cast<wdgOperatorInfo *>(operators->cellWidget(row, sales)));
-    QCOMPARE(qobject_cast<wdgOperatorInfo *>(operators->cellWidget(row, sales))->operatorStatus(), 1);
+    QTRY_VERIFY(hasCell(operators, row, sales));
+    QCOMPARE(cellAt(operators, row, sales).status, 1);
     QCOMPARE(added.size(), 1);
     QVERIFY(panel->model().memberQueues.value(QStringLiteral("202")).contains(QStringLiteral("601")));
     // Someone else's membership stays out of the user's pause state.
@@ -304,8 +333,8 @@ void TestSessionQueues::supervisorAddsAndRemovesMembers()
 
     QVERIFY(useMenu(operators, row, sales, QStringLiteral("removeQueueMemberAction")));
     QTRY_VERIFY(!simMember(*f.sim, QStringLiteral("601"), QStringLiteral("202")));
-    QTRY_VERIFY(!operators->cellWidget(row, sales));
-    QVERIFY(qobject_cast<wdgOperatorInfo *>(operators->cellWidget(row, 2)));
+    QTRY_VERIFY(!hasCell(operators, row, sales));
+    QVERIFY(hasCell(operators, row, 2));
     // A static member's cell offers nothing.
     QVERIFY(!useMenu(operators, row, 2, QStringLiteral("removeQueueMemberAction")));
 }

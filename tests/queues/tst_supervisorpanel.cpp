@@ -1,14 +1,18 @@
 // The supervisor panel and the queues tab without a PBX: replies and events
 // handed to the panel's slots as the CTI library would deliver them.
+#include "queues/dlgperiod.h"
 #include "queues/mspmainwidget.h"
+#include "queues/operatorcell.h"
 #include "queues/operatorwidgets.h"
 #include "testmain.h"
 #include "queues/wdgqueues.h"
 #include "queues/wdgqueuestats.h"
+#include "scriptedprompts.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
@@ -89,6 +93,8 @@ private slots:
     void newMembershipAppended();
     void operatorGetsNoMenu();
     void gridTakesEveryNewBox();
+    void cellPauseButtonAsksAndWaits();
+    void customPeriod();
 };
 
 void TestSupervisorPanel::tablesFromAReply()
@@ -114,10 +120,12 @@ void TestSupervisorPanel::tablesFromAReply()
     QCOMPARE(ops->item(0, 0)->text(), QStringLiteral("Name 201 (201) \nSIP/201"));
     QCOMPARE(ops->rowHeight(4), 130);
     QCOMPARE(ops->rowHeight(0), 48);
-    auto *cell = p.panel.getOperatorWidget("601", "201");
+    const std::optional<OperatorCell> cell = p.panel.operatorCell("601", "201");
     QVERIFY(cell);
-    QCOMPARE(cell->operatorStatus(), 1);
-    QVERIFY(!p.panel.getOperatorWidget("601", "202"));
+    QCOMPARE(cell->status, 1);
+    QCOMPARE(cell->callsText(), QStringLiteral("0")); // served calls come with the period figures
+    QVERIFY(!p.panel.operatorCell("601", "202"));
+    QVERIFY(p.panel.operatorCell("600", "202")->paused);
     // The add button opens the queue's form with every extension's account.
     auto *adder = qobject_cast<wdgNewOperator *>(ops->cellWidget(4, 2));
     adder->findChild<QPushButton *>(QStringLiteral("pbAdd"))->click();
@@ -144,9 +152,18 @@ void TestSupervisorPanel::rebuildsKeepFormsFlat()
 {
     Panel p;
     const int before = topLevelForms();
+    QTableWidget *ops = p.table("tbOperators");
     for (int i = 0; i < 5; ++i) {
         p.panel.onQueueStatsRcvd(officeReply());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // A form is made when its add button is first used.
+        QCOMPARE(topLevelForms() - before, 0);
+        for (int c = 2; c < ops->columnCount(); ++c) {
+            auto *adder = qobject_cast<wdgNewOperator *>(ops->cellWidget(ops->rowCount() - 1, c));
+            QVERIFY(adder);
+            adder->findChild<QPushButton *>(QStringLiteral("pbAdd"))->click();
+            adder->getAddDynamicOperator()->close();
+        }
     }
     // One form per queue column, the earlier ones deleted with their cells.
     QCOMPARE(topLevelForms() - before, 2);
@@ -235,12 +252,12 @@ void TestSupervisorPanel::newMembershipAppended()
     p.panel.onQueueMemberAdded(m);
     QCOMPARE(p.panel.model().memberQueues.value("202"), (QStringList{"600", "601"}));
     QCOMPARE(added.size(), 1);
-    QVERIFY(p.panel.getOperatorWidget("601", "202"));
+    QVERIFY(p.panel.operatorCell("601", "202"));
     QCOMPARE(p.panel.model().queues.value("601").availableCount, 1);
     // Removing one of two memberships keeps the row.
     p.panel.onQueueMemberRemoved(m);
-    QVERIFY(!p.panel.getOperatorWidget("601", "202"));
-    QVERIFY(p.panel.getOperatorWidget("600", "202"));
+    QVERIFY(!p.panel.operatorCell("601", "202"));
+    QVERIFY(p.panel.operatorCell("600", "202"));
     QCOMPARE(p.panel.model().memberQueues.value("202"), QStringList{"600"});
 }
 
@@ -287,6 +304,135 @@ void TestSupervisorPanel::gridTakesEveryNewBox()
     tab.clear();
     QCOMPARE(count.size(), 1);
     QCOMPARE(count.first().at(0).toInt(), 0);
+}
+
+void TestSupervisorPanel::cellPauseButtonAsksAndWaits()
+{
+    Panel p;
+    p.panel.resize(1200, 800);
+    p.panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.panel));
+    p.panel.onQueueStatsRcvd(officeReply());
+    QTableWidget *ops = p.table("tbOperators");
+    auto *delegate = ops->findChild<OperatorCellDelegate *>();
+    QVERIFY(delegate);
+    QSignalSpy asked(delegate, &OperatorCellDelegate::pauseRequested);
+    auto click = [ops](int row, int column, bool onButton) {
+        const QModelIndex index = ops->model()->index(row, column);
+        ops->scrollTo(index);
+        const OperatorCellDelegate::Geometry g = OperatorCellDelegate::geometry(ops->visualRect(index));
+        QTest::mouseClick(ops->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          onButton ? g.button.center() : g.lastCall.center());
+    };
+    // 201 in "Vendite" (column 3): active, so the button asks for a pause.
+    QCOMPARE(p.panel.operatorCell("601", "201")->pauseButtonText(), QStringLiteral("Pausa"));
+    click(0, 3, false);
+    QCOMPARE(asked.size(), 0);
+    click(0, 3, true);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first(), (QList<QVariant>{"201", "601", true}));
+    // Nothing changes before the PBX reports it.
+    QVERIFY(!p.panel.operatorCell("601", "201")->paused);
+    QueueMember m;
+    m.account = "201";
+    m.exten = "201";
+    m.queueId = "601";
+    p.panel.onQueueMemberPauseChanged(m, true);
+    QVERIFY(p.panel.operatorCell("601", "201")->paused);
+    QCOMPARE(p.panel.operatorCell("601", "201")->pauseButtonText(), QStringLiteral("Riattiva"));
+    QCOMPARE(p.panel.operatorCell("601", "201")->stateTimeText(QDateTime::currentDateTime().addSecs(65)),
+             QStringLiteral("0:01:05"));
+    // The other queue's cell of the same account is untouched.
+    QVERIFY(!p.panel.operatorCell("600", "201")->paused);
+    click(0, 3, true);
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked.last().at(2).toBool(), false);
+    // A row's name and lamp cells have no button.
+    click(0, 1, true);
+    QCOMPARE(asked.size(), 2);
+
+    // Under the mouse the cell is an operator widget with its own button.
+    auto hover = [ops](int row, int column) {
+        const QPoint at = ops->visualRect(ops->model()->index(row, column)).center();
+        QMouseEvent move(QEvent::MouseMove, at, ops->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(ops->viewport(), &move);
+    };
+    hover(0, 3);
+    auto *shown = qobject_cast<wdgOperatorInfo *>(ops->indexWidget(ops->model()->index(0, 3)));
+    QVERIFY(shown);
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->getOpNum(), QStringLiteral("201"));
+    QVERIFY(shown->isPaused());
+    auto *button = shown->findChild<QPushButton *>(QStringLiteral("btPause"));
+    QCOMPARE(button->text(), QStringLiteral("Riattiva"));
+    button->click();
+    QCOMPARE(asked.size(), 3);
+    QCOMPARE(asked.last(), (QList<QVariant>{"201", "601", false}));
+    // The widget follows the PBX's report like the painted cell.
+    p.panel.onQueueMemberPauseChanged(m, false);
+    QCOMPARE(button->text(), QStringLiteral("Pausa"));
+    QVERIFY(!shown->isPaused());
+    // Elsewhere it goes; a rebuild leaves no widget behind.
+    hover(0, 1);
+    QVERIFY(!ops->indexWidget(ops->model()->index(0, 3)));
+    hover(0, 3);
+    QVERIFY(ops->indexWidget(ops->model()->index(0, 3)));
+    // A membership that ends takes its widget with it.
+    p.panel.onQueueMemberRemoved(m);
+    QVERIFY(!p.panel.operatorCell("601", "201"));
+    QVERIFY(!ops->indexWidget(ops->model()->index(0, 3)));
+    hover(0, 2);
+    QVERIFY(ops->indexWidget(ops->model()->index(0, 2)));
+    p.panel.onQueueStatsRcvd(officeReply());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(ops->findChildren<wdgOperatorInfo *>().isEmpty());
+}
+
+void TestSupervisorPanel::customPeriod()
+{
+    Panel p;
+    ScriptedPrompts prompts;
+    p.panel.onQueueStatsRcvd(officeReply());
+    auto *fromLabel = p.panel.findChild<QLabel *>(QStringLiteral("lblFromPeriod"));
+    const QDateTime todayFrom = p.panel.periodFrom();
+    QVERIFY(todayFrom.isValid());
+    QSignalSpy shown(&p.panel, &MspMainWidget::sigStatsPeriodChanged);
+    const QDateTime from(QDate(2026, 3, 1), QTime(8, 0));
+    const QDateTime to(QDate(2026, 3, 31), QTime(18, 0));
+    // An end before the start is refused and the dialog stays; then the
+    // right bounds are saved.
+    prompts.dialogNext([&](QDialog *d) {
+        QCOMPARE(d->objectName(), QStringLiteral("dlgPeriod"));
+        QCOMPARE(d->findChild<QDateTimeEdit *>(QStringLiteral("dateTimeFrom"))->dateTime(), todayFrom);
+        d->findChild<QDateTimeEdit *>(QStringLiteral("dateTimeFrom"))->setDateTime(to);
+        d->findChild<QDateTimeEdit *>(QStringLiteral("dateTimeTo"))->setDateTime(from);
+        d->findChild<QPushButton *>(QStringLiteral("btSave"))->click();
+        QVERIFY(d->isVisible());
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown.first().message.title, QStringLiteral("Dati incongruenti"));
+        d->findChild<QDateTimeEdit *>(QStringLiteral("dateTimeFrom"))->setDateTime(from);
+        d->findChild<QDateTimeEdit *>(QStringLiteral("dateTimeTo"))->setDateTime(to);
+        d->findChild<QPushButton *>(QStringLiteral("btSave"))->click();
+    });
+    QTest::mouseClick(fromLabel, Qt::LeftButton);
+    QCOMPARE(prompts.dialogRequests, QStringList{"dlgPeriod"});
+    QCOMPARE(p.panel.periodFrom(), from);
+    QCOMPARE(p.panel.periodTo(), to);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(fromLabel->text(), from.toString(QStringLiteral("ddd dd/MM/yy hh:mm")));
+    // The next live refresh keeps the user's bounds.
+    p.panel.onQueueStatsRcvd(officeReply());
+    QCOMPARE(p.panel.periodFrom(), from);
+    // A cancelled dialog changes nothing.
+    prompts.dialogNext([](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("btCancel"))->click(); });
+    QTest::mouseClick(fromLabel, Qt::LeftButton);
+    QCOMPARE(p.panel.periodFrom(), from);
+    // The user's next choice of a period counts at once.
+    auto *combo = p.panel.findChild<QComboBox *>(QStringLiteral("cbTimeRange"));
+    combo->setCurrentIndex(0);
+    QVERIFY(p.panel.periodFrom() != from);
+    QCOMPARE(shown.size(), 2);
 }
 
 DESKLINE_TEST_MAIN(TestSupervisorPanel)
