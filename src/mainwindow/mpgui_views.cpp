@@ -4,14 +4,15 @@
 // copy-to-call and the dial field's completer.
 #include "mpgui.h"
 
-#include "ctilib.h"
 #include "app/globallogger.h"
+#include "calls/calllines.h"
+#include "ctilib.h"
+#include "framework/qdapplication.h"
 #include "messaging/messagingpanel.h"
 #include "mpguiassets.h"
+#include "phone/phonebackends.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
-#include "phone/phonebackends.h"
-#include "framework/qdapplication.h"
 #include "windowrules.h"
 
 #include <QAbstractItemModel>
@@ -248,9 +249,17 @@ void MPGui::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void MPGui::onSystemTrayMessageClicked()
 {
-    // Chat messages are not announced through the tool tip, so a click on a
-    // tray message has no conversation to open.
+    // The chat remembers the conversation it last announced in the tray; a
+    // click on that message brings the window (out of the tray, if it is
+    // there) and the conversation to the front. Other tray messages open
+    // nothing.
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "tray message clicked";
+    if (!messaging || !messaging->onTrayMessageClicked())
+        return;
+    if (minimizeAction && !minimizeAction->isEnabled())
+        backFromTray();
+    else
+        bringToFront(this);
 }
 
 void MPGui::moveToTray()
@@ -300,6 +309,14 @@ void MPGui::closeEvent(QCloseEvent *event)
 {
     if (QdApplication::ShutdownInProgress) {
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "OS shutdown";
+        // A log-out does not cut a softphone call in progress: the close is
+        // refused and the program goes on.
+        if (appMode == MSETTINGS::AppModeSoftphone && phones && phones->engine() && calls &&
+            !calls->activeLines().isEmpty()) {
+            logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "active softphone call: not closing";
+            event->ignore();
+            return;
+        }
         quitApplication(false, false);
         event->accept();
         return;

@@ -93,15 +93,16 @@ void MessagingPanel::setCtiClient(CtiLib *lib)
         connect(lib, &CtiLib::phoneEventDnd, this, &MessagingPanel::updateDndStatus);
 }
 
-void MessagingPanel::onTrayMessageClicked()
+bool MessagingPanel::onTrayMessageClicked()
 {
     const QString exten = lastTrayExten;
     lastTrayExten.clear();
     if (exten.isEmpty() || !ui.chatPanel->hasChatSession(exten))
-        return;
+        return false;
     if (chatHost)
         chatHost->showChatTab();
     ui.chatPanel->putOnTop(exten);
+    return true;
 }
 
 void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
