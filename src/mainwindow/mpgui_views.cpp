@@ -239,6 +239,29 @@ void MPGui::onVimpairedViewRequested(bool on)
     // The tabs' names grow with the font: the window widens to show them all.
     tabContactsWidget->tabBar()->ensurePolished();
     adjustWindowToTabbarWidth();
+    fitHeightToFont(on);
+}
+
+void MPGui::fitHeightToFont(bool large)
+{
+    // The larger fonts need more height than the mode's least: the window
+    // grows, as far as the screen allows, so that the profile picture and
+    // the texts are shown whole; back to the normal view the mode's least
+    // height holds again.
+    const int modeMinimum = slimMode ? SlimMinimumHeight : ExtendedMinimumHeight;
+    if (!large) {
+        setMinimumHeight(modeMinimum);
+        return;
+    }
+    int wanted = minimumSizeHint().height();
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const int decoration = frameGeometry().height() - geometry().height();
+        wanted = qMin(wanted, screen->availableGeometry().height() - qMax(0, decoration));
+    }
+    wanted = qMax(modeMinimum, wanted);
+    setMinimumHeight(wanted);
+    if (height() < wanted)
+        resize(width(), wanted);
 }
 
 void MPGui::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
@@ -374,7 +397,7 @@ void MPGui::onSlimModeSelected()
         settingsStore->setSlimMode(true);
     tabContactsWidget->hide();
     gridLayout_7->removeWidget(tabContactsWidget);
-    setMinimumHeight(391);
+    setMinimumHeight(SlimMinimumHeight);
     if (!isMaximized() && !isMinimized()) {
         centralwidget->adjustSize();
         adjustSize();
@@ -400,7 +423,7 @@ void MPGui::onExtendedModeSelected()
         settingsStore->setSlimMode(false);
     gridLayout_7->addWidget(tabContactsWidget, 5, 0, 1, 3);
     tabContactsWidget->show();
-    setMinimumHeight(618);
+    setMinimumHeight(ExtendedMinimumHeight);
     if (isVisible()) {
         show();
         showNormal();

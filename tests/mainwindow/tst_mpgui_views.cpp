@@ -367,8 +367,18 @@ void TestMPGuiViews::largeFontView()
     QCOMPARE(number->maximumHeight(), metrics.numberHeight);
     QCOMPARE(search->maximumHeight(), metrics.rowHeight);
     QCOMPARE(child<QAbstractItemView>(w.get(), "tvCdr")->iconSize(), QSize(38, 38));
+    // The window grows with the font (as far as the screen lets it): the
+    // profile picture is not cut by a squeezed top frame.
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const int available = QGuiApplication::primaryScreen()->availableGeometry().height();
+    QCOMPARE(w->height(), qMax(int(MPGui::ExtendedMinimumHeight), qMin(available, w->minimumSizeHint().height())));
+    auto *picture = child<QWidget>(w.get(), "wdgPicture");
+    if (w->minimumSizeHint().height() <= available)
+        QCOMPARE(picture->visibleRegion().boundingRect(), picture->rect());
 
     w->onVimpairedViewRequested(false);
+    QCOMPARE(w->minimumHeight(), MPGui::ExtendedMinimumHeight);
     QVERIFY(!w->store()->isVisuallyImpaired());
     QVERIFY(!w->styleSheet().isEmpty());
     QVERIFY(w->styleSheet() != largeSheet);
