@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QResource>
 #include <QScreen>
 #include <QUrl>
 
@@ -124,9 +125,17 @@ void setLibraryPaths()
 
 void loadFonts()
 {
-    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/roboto"));
-    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/roboto-light"));
-    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/roboto-bold"));
+    for (const QString &name : {QStringLiteral(":/fonts/roboto"), QStringLiteral(":/fonts/roboto-light"),
+                                QStringLiteral(":/fonts/roboto-bold")}) {
+        // The fonts are stored uncompressed in the program: the font database
+        // reads them where they are, without a copy.
+        const QResource font(name);
+        if (font.isValid() && font.compressionAlgorithm() == QResource::NoCompression)
+            QFontDatabase::addApplicationFontFromData(
+                QByteArray::fromRawData(reinterpret_cast<const char *>(font.data()), int(font.size())));
+        else
+            QFontDatabase::addApplicationFont(name);
+    }
     QApplication::setFont(QFont(QStringLiteral("Roboto")));
 }
 

@@ -127,6 +127,9 @@ public:
     DlgContactEdit *contactEditDialog() const;
     const QMap<QString, customShortcut *> &shortcuts() const { return shortcutsMap; }
     MSETTINGS::AppMode operatingMode() const { return appMode; }
+    // Least window heights of the slim and the extended mode.
+    static constexpr int SlimMinimumHeight = 391;
+    static constexpr int ExtendedMinimumHeight = 618;
     int listRowHeight() const;
 
     // The subsystem objects. The session, update and phone objects exist from
@@ -582,6 +585,7 @@ private:
     bool queuesPausedSome = false;
     RebrandingPack rebranding;
     static void bringToFront(QWidget *w);
+    void fitHeightToFont(bool large);
     void fitFormToFont(bool large);
     QHash<QWidget *, QPair<QSize, QSize>> formSizes; // the form's minimum and maximum sizes
 };

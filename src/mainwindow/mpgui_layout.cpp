@@ -6,21 +6,21 @@
 #include "widgets/balloonboard.h"
 
 #include "calls/callcontrol.h"
+#include "app/globallogger.h"
 #include "calls/calllines.h"
 #include "calls/rapidcall.h"
 #include "widgets/wdgonholdline.h"
 #include "ctilib.h"
 #include "directory/directorycalllookup.h"
 #include "directory/directorypanel.h"
-#include "app/globallogger.h"
 #include "mainformtabchain.h"
 #include "messaging/messagingpanel.h"
 #include "mpguiassets.h"
-#include "settings/msettings.h"
-#include "settings/msettingsdialog.h"
 #include "phone/mpengine.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
 
 #include <QClipboard>
 #include <QCompleter>
@@ -230,8 +230,7 @@ void MPGui::setupGuiLayout()
     connect(settingsDialog, SIGNAL(sigAudioDeviceChanged()), this, SLOT(onAudioDevicesChange()), Qt::QueuedConnection);
     connect(trayIcon, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
             SLOT(trayIconActivated(QSystemTrayIcon::ActivationReason)));
-    connect(trayIcon, SIGNAL(messageClicked()), this, SLOT(onSystemTrayMessageClicked()));
-    connect(trayIcon, &QSystemTrayIcon::messageClicked, messaging, &MessagingPanel::onTrayMessageClicked);
+    connect(trayIcon, &QSystemTrayIcon::messageClicked, this, &MPGui::onSystemTrayMessageClicked);
     connect(&tabAnimTimer, &QTimer::timeout, this, &MPGui::updateTabAnimIcon);
 
     // Call-record dates: "from" never after "to".

@@ -4,15 +4,16 @@
 // copy-to-call and the dial field's completer.
 #include "mpgui.h"
 
-#include "ctilib.h"
 #include "app/globallogger.h"
 #include "directory/directorypanel.h"
+#include "calls/calllines.h"
+#include "ctilib.h"
+#include "framework/qdapplication.h"
 #include "messaging/messagingpanel.h"
 #include "mpguiassets.h"
+#include "phone/phonebackends.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
-#include "phone/phonebackends.h"
-#include "framework/qdapplication.h"
 #include "windowrules.h"
 
 #include <QAbstractItemModel>
@@ -241,6 +242,29 @@ void MPGui::onVimpairedViewRequested(bool on)
     // The tabs' names grow with the font: the window widens to show them all.
     tabContactsWidget->tabBar()->ensurePolished();
     adjustWindowToTabbarWidth();
+    fitHeightToFont(on);
+}
+
+void MPGui::fitHeightToFont(bool large)
+{
+    // The larger fonts need more height than the mode's least: the window
+    // grows, as far as the screen allows, so that the profile picture and
+    // the texts are shown whole; back to the normal view the mode's least
+    // height holds again.
+    const int modeMinimum = slimMode ? SlimMinimumHeight : ExtendedMinimumHeight;
+    if (!large) {
+        setMinimumHeight(modeMinimum);
+        return;
+    }
+    int wanted = minimumSizeHint().height();
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const int decoration = frameGeometry().height() - geometry().height();
+        wanted = qMin(wanted, screen->availableGeometry().height() - qMax(0, decoration));
+    }
+    wanted = qMax(modeMinimum, wanted);
+    setMinimumHeight(wanted);
+    if (height() < wanted)
+        resize(width(), wanted);
 }
 
 void MPGui::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
@@ -251,9 +275,17 @@ void MPGui::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void MPGui::onSystemTrayMessageClicked()
 {
-    // Chat messages are not announced through the tool tip, so a click on a
-    // tray message has no conversation to open.
+    // The chat remembers the conversation it last announced in the tray; a
+    // click on that message brings the window (out of the tray, if it is
+    // there) and the conversation to the front. Other tray messages open
+    // nothing.
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "tray message clicked";
+    if (!messaging || !messaging->onTrayMessageClicked())
+        return;
+    if (minimizeAction && !minimizeAction->isEnabled())
+        backFromTray();
+    else
+        bringToFront(this);
 }
 
 void MPGui::moveToTray()
@@ -303,6 +335,14 @@ void MPGui::closeEvent(QCloseEvent *event)
 {
     if (QdApplication::ShutdownInProgress) {
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "OS shutdown";
+        // A log-out does not cut a softphone call in progress: the close is
+        // refused and the program goes on.
+        if (appMode == MSETTINGS::AppModeSoftphone && phones && phones->engine() && calls &&
+            !calls->activeLines().isEmpty()) {
+            logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "active softphone call: not closing";
+            event->ignore();
+            return;
+        }
         quitApplication(false, false);
         event->accept();
         return;
@@ -360,7 +400,7 @@ void MPGui::onSlimModeSelected()
         settingsStore->setSlimMode(true);
     tabContactsWidget->hide();
     gridLayout_7->removeWidget(tabContactsWidget);
-    setMinimumHeight(391);
+    setMinimumHeight(SlimMinimumHeight);
     if (!isMaximized() && !isMinimized()) {
         centralwidget->adjustSize();
         adjustSize();
@@ -386,7 +426,7 @@ void MPGui::onExtendedModeSelected()
         settingsStore->setSlimMode(false);
     gridLayout_7->addWidget(tabContactsWidget, 5, 0, 1, 3);
     tabContactsWidget->show();
-    setMinimumHeight(618);
+    setMinimumHeight(ExtendedMinimumHeight);
     if (isVisible()) {
         show();
         showNormal();

@@ -99,15 +99,16 @@ void MessagingPanel::setCtiClient(CtiLib *lib)
     voicemailPanel->setCtiClient(lib);
 }
 
-void MessagingPanel::onTrayMessageClicked()
+bool MessagingPanel::onTrayMessageClicked()
 {
     const QString exten = lastTrayExten;
     lastTrayExten.clear();
     if (exten.isEmpty() || !ui.chatPanel->hasChatSession(exten))
-        return;
+        return false;
     if (chatHost)
         chatHost->showChatTab();
     ui.chatPanel->putOnTop(exten);
+    return true;
 }
 
 void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)

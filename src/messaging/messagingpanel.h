@@ -107,8 +107,8 @@ public slots:
     void onSessionEnded(const PbxSession::DisconnectReason &reason);
     void closeDialogs();
     // A click on the tray message: the conversation last announced there
-    // comes to the top.
-    void onTrayMessageClicked();
+    // comes to the top. False when no conversation was announced.
+    bool onTrayMessageClicked();
 
     // PBX services.
     void setServicesCodes(const ServicesDialCodesMap &codes, quint32 capabilities);

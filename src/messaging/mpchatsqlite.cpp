@@ -97,6 +97,9 @@ bool MPChatSqlite::MPChatSqliteDbHandler::open()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to open connection to SQLite db...";
         return false;
     }
+    // The set-up writes share one transaction: one journal and one sync to
+    // disk instead of one for each statement.
+    db.transaction();
     bool createFailed = false;
     if (!tableExists()) {
         QSqlQuery query(db);
@@ -113,15 +116,19 @@ bool MPChatSqlite::MPChatSqliteDbHandler::open()
         query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS chat_exten_idx ON chat_table (exten)"));
     }
     if (createFailed || !tableExists()) {
+        db.rollback();
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Creation of chat_table is failed!";
         return false;
     }
-    QSqlQuery origin(db);
-    if (origin.exec(QLatin1String(OriginTable)) && origin.exec(QStringLiteral("DELETE FROM chat_store_origin")) &&
-        origin.prepare(QStringLiteral("INSERT INTO chat_store_origin (path) VALUES (:path)"))) {
-        origin.bindValue(QStringLiteral(":path"), originOf(encryptedFilePath));
-        origin.exec();
+    {
+        QSqlQuery origin(db);
+        if (origin.exec(QLatin1String(OriginTable)) && origin.exec(QStringLiteral("DELETE FROM chat_store_origin")) &&
+            origin.prepare(QStringLiteral("INSERT INTO chat_store_origin (path) VALUES (:path)"))) {
+            origin.bindValue(QStringLiteral(":path"), originOf(encryptedFilePath));
+            origin.exec();
+        }
     }
+    db.commit();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "updaterutils.h"
 
+#include "app/mcticonstants.h"
+
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
@@ -57,7 +59,7 @@ QDateTime Utils::parseIsoDateTime(const QString &text)
         return QDateTime();
     QString main = m.captured(1);
     main[10] = QLatin1Char('T');
-    dt = QDateTime::fromString(main, QStringLiteral("yyyy-MM-ddThh:mm:ss.zzz"));
+    dt = QDateTime::fromString(main, DATETIME_FORMAT);
     if (!dt.isValid())
         return QDateTime();
     const QString zone = m.captured(2);
@@ -81,7 +83,7 @@ QString Utils::datetimeToIsoString(const QDateTime &dateTime)
         return QString();
     const int offset = dateTime.offsetFromUtc();
     const int absMinutes = qAbs(offset) / 60;
-    return dateTime.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss.zzz")) +
+    return dateTime.toString(DATETIME_FORMAT) +
            QStringLiteral("%1%2:%3")
                .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
                .arg(absMinutes / 60, 2, 10, QLatin1Char('0'))

@@ -1,5 +1,6 @@
 #include "customlineedit.h"
 
+#include "app/mcticonstants.h"
 #include "settings/msettings.h"
 
 #include <QAbstractItemModel>
@@ -58,9 +59,9 @@ void CustomLineEdit::placeClearButton(QLineEdit *owner, QToolButton *button)
 QString CustomLineEdit::keyNameFor(const QString &character)
 {
     if (character == QLatin1String("#"))
-        return QStringLiteral("POUND");
+        return PHONE_KEY_POUND;
     if (character == QLatin1String("*"))
-        return QStringLiteral("STAR");
+        return PHONE_KEY_STAR;
     if (character.size() == 1 && character.at(0).isDigit() && character.at(0).unicode() < 128)
         return character;
     return QString();

@@ -10,8 +10,8 @@
 // by view and screen width.
 #include "desklineresources.h"
 #include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
 #include "testmain.h"
 
 #include <QAction>
@@ -59,6 +59,29 @@ QStringList clippedTexts(QWidget *top)
                            .arg(button->width());
     }
     return clipped;
+}
+
+// Visible widgets of a fixed size (pictures, icons) that are not shown whole:
+// squeezed by their layout or cut by a parent.
+QStringList cutWidgets(QWidget *top)
+{
+    QStringList cut;
+    for (QWidget *w : top->findChildren<QWidget *>()) {
+        const QSize fixed = w->minimumSize();
+        if (!w->isVisibleTo(top) || fixed.isEmpty() || fixed != w->maximumSize() || w->inherits("QScrollBar"))
+            continue;
+        const QRect shown = w->visibleRegion().boundingRect();
+        if (w->size() != fixed || shown != w->rect())
+            cut << QStringLiteral("%1 %2 is %3x%4, shown %5x%6 of %7x%8")
+                       .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName())
+                       .arg(w->width())
+                       .arg(w->height())
+                       .arg(shown.width())
+                       .arg(shown.height())
+                       .arg(fixed.width())
+                       .arg(fixed.height());
+    }
+    return cut;
 }
 
 } // namespace
@@ -120,6 +143,8 @@ void TestMPGuiScreenshots::views()
     QVERIFY(w.grab().save(file));
     const QStringList clipped = clippedTexts(&w);
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1Char('\n'))));
+    const QStringList cut = cutWidgets(&w);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
 }
 
 DESKLINE_TEST_MAIN(TestMPGuiScreenshots)

@@ -3,22 +3,27 @@
 // badge, tab blinking, tray round trip, always on top and opacity, slim and
 // extended mode, the large-font view, the update schedule, balloons and the
 // menu actions of the updater and support.
-#include "widgets/balloonboard.h"
 #include "desklineresources.h"
 #include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
-#include "settings/msettingsstore.h"
+#include "mainwindow/windowrules.h"
+#include "messaging/chatcontroller.h"
+#include "messaging/messagingpanel.h"
+#include "messaging/wdgchat.h"
+#include "messaging/wdgchatpanel.h"
 #include "offlinewindow.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
 #include "updater/updatescheduler.h"
+#include "widgets/balloonboard.h"
 #include "widgets/wdgballoonmessage.h"
-#include "mainwindow/windowrules.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -29,7 +34,6 @@
 
 namespace
 {
-
 
 QImage image(const QIcon &icon, int side = 64)
 {
@@ -62,6 +66,8 @@ private slots:
     void trayRoundTripKeepsMaximized();
     void trayIconClicksRestore_data();
     void trayIconClicksRestore();
+    void trayMessageOpensTheAnnouncedChat_data();
+    void trayMessageOpensTheAnnouncedChat();
     void alwaysOnTopAndOpacity();
     void slimAndExtendedMode();
     void largeFontView();
@@ -243,6 +249,53 @@ void TestMPGuiViews::trayIconClicksRestore()
     QCOMPARE(child<QAction>(w.get(), "restoreAction")->isEnabled(), !restores);
 }
 
+void TestMPGuiViews::trayMessageOpensTheAnnouncedChat_data()
+{
+    QTest::addColumn<QString>("announced"); // the conversation the tray message named
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("announced chat") << QStringLiteral("203") << true;
+    QTest::newRow("no chat message") << QString() << false;
+    QTest::newRow("conversation closed since") << QStringLiteral("204") << false;
+}
+
+void TestMPGuiViews::trayMessageOpensTheAnnouncedChat()
+{
+    QFETCH(QString, announced);
+    QFETCH(bool, opens);
+    auto w = startedWindow();
+    w->show();
+    MessagingPanel *messaging = w->messagingPanel();
+    QVERIFY(messaging && messaging->chat());
+    auto *panel = child<wdgChatPanel>(w.get(), "chatPanel");
+    auto *tabs = child<QTabWidget>(w.get(), "tabContactsWidget");
+    auto *chatTab = child<QWidget>(w.get(), "chatTabWidget");
+    QVERIFY(panel->addChatSession(QStringLiteral("202"), QStringLiteral("Luca"), QStringLiteral("default")));
+    QVERIFY(panel->addChatSession(QStringLiteral("203"), QStringLiteral("Sara"), QStringLiteral("default")));
+    panel->putOnTop(QStringLiteral("202"));
+    tabs->setCurrentIndex(tabs->indexOf(chatTab) == 0 ? 1 : 0);
+    if (!announced.isEmpty())
+        emit messaging->chat()->trayAlertShown(announced);
+
+    // The user has put the window in the tray and clicks the message there.
+    child<QAction>(w.get(), "minimizeAction")->trigger();
+    QVERIFY(w->windowState() & Qt::WindowMinimized);
+    emit w->systemTrayIcon()->messageClicked();
+
+    QCOMPARE(child<QAction>(w.get(), "restoreAction")->isEnabled(), !opens);
+    QCOMPARE(child<QAction>(w.get(), "minimizeAction")->isEnabled(), opens);
+    QCOMPARE(bool(w->windowState() & Qt::WindowMinimized), !opens);
+    QCOMPARE(tabs->currentWidget() == chatTab, opens);
+    QWidget *onTop = panel->findChild<QStackedWidget *>()->currentWidget();
+    QCOMPARE(onTop, panel->chatFor(opens ? announced : QStringLiteral("202")));
+
+    // The message opens its conversation once; a later click does nothing.
+    if (opens) {
+        tabs->setCurrentIndex(tabs->indexOf(chatTab) == 0 ? 1 : 0);
+        emit w->systemTrayIcon()->messageClicked();
+        QVERIFY(tabs->currentWidget() != chatTab);
+    }
+}
+
 void TestMPGuiViews::alwaysOnTopAndOpacity()
 {
     auto w = startedWindow();
@@ -314,8 +367,18 @@ void TestMPGuiViews::largeFontView()
     QCOMPARE(number->maximumHeight(), metrics.numberHeight);
     QCOMPARE(search->maximumHeight(), metrics.rowHeight);
     QCOMPARE(child<QAbstractItemView>(w.get(), "tvCdr")->iconSize(), QSize(38, 38));
+    // The window grows with the font (as far as the screen lets it): the
+    // profile picture is not cut by a squeezed top frame.
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const int available = QGuiApplication::primaryScreen()->availableGeometry().height();
+    QCOMPARE(w->height(), qMax(int(MPGui::ExtendedMinimumHeight), qMin(available, w->minimumSizeHint().height())));
+    auto *picture = child<QWidget>(w.get(), "wdgPicture");
+    if (w->minimumSizeHint().height() <= available)
+        QCOMPARE(picture->visibleRegion().boundingRect(), picture->rect());
 
     w->onVimpairedViewRequested(false);
+    QCOMPARE(w->minimumHeight(), MPGui::ExtendedMinimumHeight);
     QVERIFY(!w->store()->isVisuallyImpaired());
     QVERIFY(!w->styleSheet().isEmpty());
     QVERIFY(w->styleSheet() != largeSheet);

@@ -1,11 +1,13 @@
 // Softphone mode against the simulated PBX with its SIP side: the engine is
 // made for the selected SIP identity, registers, is updated in place for a
 // new codec order and re-created for a new SIP user or registrar.
+#include "calls/calllines.h"
+#include "framework/qdapplication.h"
 #include "phone/mpengine.h"
-#include "settings/msettingsstore.h"
 #include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
 
 #include <QLabel>
@@ -17,6 +19,45 @@ namespace
 {
 const QStringList kSystemIn{QStringLiteral("Virtual WAV file input")};
 const QStringList kSystemOut{QStringLiteral("Virtual capture to WAV file sink")};
+
+// The simulated PBX takes SIP registrations and tells the clients where.
+bool listenForSoftphones(SessionFixture &f, QString *error)
+{
+    if (!f.sim->listenSip(QHostAddress::LocalHost, 0, error))
+        return false;
+    PbxSimData data = PbxSimData::demo();
+    data.sip.registrarAddress = QStringLiteral("127.0.0.1");
+    data.sip.registrarPort = f.sim->sipPort();
+    data.sip.proxyAddress = QStringLiteral("127.0.0.1");
+    data.sip.proxyPort = f.sim->sipPort();
+    f.sim->setData(data);
+    return true;
+}
+
+MctiConfig softphoneConfig(SessionFixture &f)
+{
+    MctiConfig c = f.config(QStringLiteral("demo"), QStringLiteral("demo"), 2);
+    c.account.set(QStringLiteral("201"));
+    c.micDevice.set(kSystemIn.first());
+    c.spkDevice.set(kSystemOut.first());
+    c.ringDevice.set(kSystemOut.first());
+    return c;
+}
+
+// The engine's sounds and devices, as the installation would give them.
+void withInstalledSoundsAndDevices(PhoneBackends *phones)
+{
+    QObject::connect(phones, &PhoneBackends::phoneEngineReady, phones, [](MPEngine *e) {
+        e->setSoundsDirPath(qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds"));
+        e->setSystemDeviceLister([](QAudio::Mode m) { return m == QAudio::AudioInput ? kSystemIn : kSystemOut; });
+    });
+}
+
+// Marks an operating-system log-out for as long as it lives.
+struct OsShutdown {
+    OsShutdown() { QdApplication::ShutdownInProgress = true; }
+    ~OsShutdown() { QdApplication::ShutdownInProgress = false; }
+};
 } // namespace
 
 class TestSessionSoftphone : public QObject
@@ -24,33 +65,18 @@ class TestSessionSoftphone : public QObject
     Q_OBJECT
 private slots:
     void engineFollowsTheIdentity();
+    void logOutSparesACallInProgress();
 };
 
 void TestSessionSoftphone::engineFollowsTheIdentity()
 {
     SessionFixture f;
     QString error;
-    QVERIFY2(f.sim->listenSip(QHostAddress::LocalHost, 0, &error), qPrintable(error));
-    PbxSimData data = PbxSimData::demo();
-    data.sip.registrarAddress = QStringLiteral("127.0.0.1");
-    data.sip.registrarPort = f.sim->sipPort();
-    data.sip.proxyAddress = QStringLiteral("127.0.0.1");
-    data.sip.proxyPort = f.sim->sipPort();
-    f.sim->setData(data);
-
+    QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
     ScriptedPrompts prompts;
-    MctiConfig c = f.config(QStringLiteral("demo"), QStringLiteral("demo"), 2);
-    c.account.set(QStringLiteral("201"));
-    c.micDevice.set(kSystemIn.first());
-    c.spkDevice.set(kSystemOut.first());
-    c.ringDevice.set(kSystemOut.first());
-    MPGui w{c};
+    MPGui w{softphoneConfig(f)};
     PhoneBackends *phones = w.phoneBackends();
-    // The engine's sounds and devices, as the installation would give them.
-    connect(phones, &PhoneBackends::phoneEngineReady, this, [](MPEngine *e) {
-        e->setSoundsDirPath(qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds"));
-        e->setSystemDeviceLister([](QAudio::Mode m) { return m == QAudio::AudioInput ? kSystemIn : kSystemOut; });
-    });
+    withInstalledSoundsAndDevices(phones);
     QVERIFY(startAndLogin(w));
     QTRY_VERIFY(phones->engine());
     QTRY_VERIFY_WITH_TIMEOUT(phones->isSipRegistered(), 10000);
@@ -86,6 +112,62 @@ void TestSessionSoftphone::engineFollowsTheIdentity()
     phones->initOrUpdatePhoneEngine(identity, QStringLiteral("127.0.0.1:%1").arg(f.sim->sipPort() + 1));
     QVERIFY(phones->engine() != second);
     QVERIFY(prompts.shown.isEmpty());
+}
+
+// The operating system's log-out closes the window: with a softphone call in
+// progress the close is refused and the call goes on; without one the program
+// quits without asking. A close by the user still asks.
+void TestSessionSoftphone::logOutSparesACallInProgress()
+{
+    SessionFixture f;
+    QString error;
+    QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
+    ScriptedPrompts prompts;
+    MPGui w{softphoneConfig(f)};
+    PhoneBackends *phones = w.phoneBackends();
+    withInstalledSoundsAndDevices(phones);
+    QVERIFY(startAndLogin(w));
+    QTRY_VERIFY_WITH_TIMEOUT(phones->isSipRegistered(), 10000);
+    QSignalSpy incoming(phones->engine(), &MPEngine::sigIncomingAudioCall);
+
+    const QString uid = f.sim->injectIncomingCall(QStringLiteral("0298765432"), QStringLiteral("201"));
+    QVERIFY(!uid.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(incoming.count() == 1, 10000);
+    // The user answers on the softphone; the engine's report of the
+    // established call gives the window its active line.
+    const qlonglong line = incoming.first().at(0).toLongLong();
+    QSignalSpy established(phones->engine(), &MPEngine::sigCallEstablished);
+    QVERIFY(phones->engine()->answerAudioCall(int(line)));
+    QTRY_VERIFY_WITH_TIMEOUT(established.count() == 1, 10000);
+    w.callLines()->phoneCallEstablished(line, QStringLiteral("0298765432"), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.callLines()->activeLines().isEmpty(), 10000);
+    {
+        OsShutdown shutdown;
+        QVERIFY(!w.close());
+    }
+    QVERIFY(w.isVisible());
+    QVERIFY(w.isSessionUp());
+    QVERIFY(prompts.shown.isEmpty());
+    QCOMPARE(f.sim->activeCallCount(), 1);
+
+    // The user's own close during the call asks; "No" keeps everything.
+    prompts.answerNext(QMessageBox::No);
+    QVERIFY(!w.close());
+    QCOMPARE(prompts.shown.size(), 1);
+    QVERIFY(w.isSessionUp());
+
+    // The call ends; the next log-out closes the window and quits unasked.
+    QCOMPARE(f.sim->hangup(uid), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(w.callLines()->activeLines().isEmpty(), 10000);
+    QSignalSpy quitting(&w, &MPGui::sigAboutToExit);
+    {
+        OsShutdown shutdown;
+        QVERIFY(w.close());
+    }
+    QCOMPARE(quitting.count(), 1);
+    QCOMPARE(prompts.shown.size(), 1);
+    QVERIFY(!w.ctiClient());
+    QTRY_COMPARE_WITH_TIMEOUT(f.sim->sessionCount(), 0, 5000);
 }
 
 DESKLINE_TEST_MAIN(TestSessionSoftphone)
