@@ -6,18 +6,18 @@
 
 #include "ctilibtypes.h"
 
-class QStandardItemModel;
+class ContactsModel;
 
 namespace ContactChanges
 {
 // The row of the contact with that identifier, -1 when none.
-int rowOfContact(const QStandardItemModel *model, const QString &id);
+int rowOfContact(const ContactsModel *model, const QString &id);
 // Appends the contact as a personal, private row of the PBX phone book,
 // not yet confirmed; its tooltip tells it is not synchronised yet.
-void addContact(QStandardItemModel *model, const PhoneBookEntry &entry);
+void addContact(ContactsModel *model, const PhoneBookEntry &entry);
 // Replaces the contact's row at the same position, keeping its source and
 // visibility; false when the contact has no row.
-bool replaceContact(QStandardItemModel *model, const PhoneBookEntry &entry);
+bool replaceContact(ContactsModel *model, const PhoneBookEntry &entry);
 // Removes the contact's row; false when it has none.
-bool removeContact(QStandardItemModel *model, const PhoneBookEntry &entry);
+bool removeContact(ContactsModel *model, const PhoneBookEntry &entry);
 } // namespace ContactChanges

@@ -282,12 +282,18 @@ QVariant ContactsModel::topData(const Row &row, int column, int role) const
     case Qt::AccessibleTextRole:
         return QStringLiteral("%1 %2").arg(row.entry.firstName, row.entry.lastName).trimmed() + QLatin1Char(' ') +
                QStringLiteral("%1 %2").arg(row.entry.company, row.entry.department).trimmed();
-    case Qt::ToolTipRole:
-        if (row.personal)
-            return trMPGui("Contatto personale");
-        if (row.source == QLatin1String("outlook"))
-            return trMPGui("Contatto Outlook");
-        return trMPGui("Contatto aziendale");
+    case Qt::ToolTipRole: {
+        QString tip = row.personal                             ? trMPGui("Contatto personale")
+                      : row.source == QLatin1String("outlook") ? trMPGui("Contatto Outlook")
+                                                               : trMPGui("Contatto aziendale");
+        // A contact added here shows until the PBX's next phone book has it.
+        if (!row.confirmed)
+            tip += QStringLiteral(" - ") + trMPGui("Non ancora sincronizzato sul server.") + QLatin1Char('\n') +
+                   trMPGui("La modifica del contatto non sara' disponibile fino \nalla prossima "
+                           "sincronizzazione dei contatti con %1.")
+                       .arg(QStringLiteral("PBX"));
+        return tip;
+    }
     default:
         return QVariant();
     }
