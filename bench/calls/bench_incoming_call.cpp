@@ -50,6 +50,7 @@ public:
             *ok = false;
         return QString();
     }
+    int execDialog(QDialog *) override { return QDialog::Rejected; }
     QString getOpenFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString getSaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString getExistingDirectory(QWidget *, const QString &, const QString &) override { return {}; }
@@ -63,7 +64,7 @@ public:
         ++urls;
         return true;
     }
-    bool startDetached(const QString &, const QStringList &) override { return true; }
+    bool startDetached(const QString &, const QStringList &, const QString &) override { return true; }
 };
 
 // Waits for the first paint of a widget.
