@@ -143,6 +143,23 @@ void DirectoryPanel::setListRowHeight(int height)
     }
 }
 
+void DirectoryPanel::fitHeadersToFont()
+{
+    for (CustomTreeView *view : {ui.tvFavourites, ui.tvExtensions, ui.tvContacts, ui.tvCdr}) {
+        QHeaderView *h = view ? view->header() : nullptr;
+        if (!h)
+            continue;
+        h->ensurePolished();
+        for (int c = 0; c < h->count(); ++c) {
+            if (h->isSectionHidden(c) || h->sectionResizeMode(c) != QHeaderView::Interactive)
+                continue;
+            const int wanted = h->sectionSizeHint(c);
+            if (h->sectionSize(c) < wanted)
+                h->resizeSection(c, wanted);
+        }
+    }
+}
+
 void DirectoryPanel::setSearchDebounceMs(int ms)
 {
     searchDebounce = qMax(0, ms);

@@ -89,6 +89,9 @@ public:
     // The row height of the four lists (the large-font view has taller rows);
     // the delegates follow and the views lay their rows out again.
     void setListRowHeight(int height);
+    // Widens the sections of the four lists that the user sizes where their
+    // title no longer fits (after a change of font); never narrows one.
+    void fitHeadersToFont();
     static constexpr int NormalRowHeight = 32;
     QAbstractItemModel *contactsFilter() const;
     QAbstractItemModel *extensionsFilter() const;

@@ -225,8 +225,10 @@ void MPGui::onVimpairedViewRequested(bool on)
         box->setMinimumHeight(metrics.searchHeight);
         box->setMaximumHeight(metrics.searchHeight);
     }
-    if (directory)
+    if (directory) {
         directory->setListRowHeight(on ? metrics.rowHeight : DirectoryPanel::NormalRowHeight);
+        directory->fitHeadersToFont();
+    }
     edtCallerNumber->setMinimumHeight(metrics.numberHeight);
     edtCallerNumber->setMaximumHeight(metrics.numberHeight);
     const struct {

@@ -20,6 +20,7 @@
 #include "widgets/wdgballoonmessage.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
@@ -27,6 +28,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrlQuery>
 
 #include <algorithm>
@@ -376,6 +378,16 @@ void TestMPGuiViews::largeFontView()
     auto *picture = child<QWidget>(w.get(), "wdgPicture");
     if (w->minimumSizeHint().height() <= available)
         QCOMPARE(picture->visibleRegion().boundingRect(), picture->rect());
+    // The column titles of the four lists fit their larger font.
+    for (const char *name : {"tvFavourites", "tvExtensions", "tvContacts", "tvCdr"}) {
+        QHeaderView *header = child<QTreeView>(w.get(), name)->header();
+        for (int c = 0; c < header->count(); ++c) {
+            if (header->isSectionHidden(c) || header->sectionResizeMode(c) != QHeaderView::Interactive)
+                continue;
+            QVERIFY2(header->sectionSize(c) >= header->sectionSizeHint(c),
+                     qPrintable(QStringLiteral("%1 column %2").arg(QLatin1String(name)).arg(c)));
+        }
+    }
 
     w->onVimpairedViewRequested(false);
     QCOMPARE(w->minimumHeight(), MPGui::ExtendedMinimumHeight);
