@@ -17,11 +17,9 @@ const char *const Headers[ContactsModel::ColumnCount] = {
     QT_TRANSLATE_NOOP("MPGui", "T"), QT_TRANSLATE_NOOP("MPGui", "Nome"), QT_TRANSLATE_NOOP("MPGui", "Cognome"),
     QT_TRANSLATE_NOOP("MPGui", "Azienda"), QT_TRANSLATE_NOOP("MPGui", "Reparto")};
 
-// Child rows carry the parent's row + 1 as internal id; top-level rows 0.
-constexpr quintptr TopLevel = 0;
 } // namespace
 
-ContactsModel::ContactsModel(QObject *parent) : QAbstractItemModel(parent) {}
+ContactsModel::ContactsModel(QObject *parent) : TwoLevelModel(parent) {}
 
 ContactsModel::Row ContactsModel::makeRow(const PhoneBookEntry &entry, const QString &source, const QString &visibility)
 {
@@ -196,64 +194,13 @@ const QString &ContactsModel::sortText(int row, int column) const
     return rows.at(row).cells[column];
 }
 
-QModelIndex ContactsModel::index(int row, int column, const QModelIndex &parent) const
-{
-    if (!parent.isValid()) {
-        if (row < 0 || row >= rows.size() || column < 0 || column >= ColumnCount)
-            return QModelIndex();
-        return createIndex(row, column, TopLevel);
-    }
-    if (parent.internalId() != TopLevel || parent.column() != 0 || column != 0 || row < 0 ||
-        row >= rows.at(parent.row()).children.size())
-        return QModelIndex();
-    return createIndex(row, 0, quintptr(parent.row()) + 1);
-}
-
-QModelIndex ContactsModel::parent(const QModelIndex &child) const
-{
-    if (!child.isValid() || child.internalId() == TopLevel)
-        return QModelIndex();
-    return createIndex(int(child.internalId() - 1), 0, TopLevel);
-}
-
-QModelIndex ContactsModel::sibling(int row, int column, const QModelIndex &idx) const
-{
-    if (!idx.isValid())
-        return QModelIndex();
-    if (idx.internalId() == TopLevel)
-        return index(row, column);
-    return index(row, column, parent(idx));
-}
-
-int ContactsModel::rowCount(const QModelIndex &parent) const
-{
-    if (!parent.isValid())
-        return rows.size();
-    if (parent.internalId() == TopLevel && parent.column() == 0)
-        return rows.at(parent.row()).children.size();
-    return 0;
-}
-
-int ContactsModel::columnCount(const QModelIndex &parent) const
-{
-    if (!parent.isValid())
-        return ColumnCount;
-    return parent.internalId() == TopLevel && parent.column() == 0 ? 1 : 0;
-}
-
-bool ContactsModel::hasChildren(const QModelIndex &parent) const
-{
-    return rowCount(parent) > 0;
-}
-
 QVariant ContactsModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.model() != this)
         return QVariant();
     if (index.internalId() == TopLevel)
         return topData(rows.at(index.row()), index.column(), role);
-    const Row &parentRow = rows.at(int(index.internalId() - 1));
-    return childData(parentRow.children.at(index.row()), role);
+    return childData(rows.at(parentRow(index)).children.at(index.row()), role);
 }
 
 QVariant ContactsModel::topData(const Row &row, int column, int role) const

@@ -6,12 +6,12 @@
 #pragma once
 
 #include "ctilibtypes.h"
+#include "twolevelmodel.h"
 #include "wordfilterproxymodel.h"
 
-#include <QAbstractItemModel>
 #include <QVector>
 
-class ContactsModel : public QAbstractItemModel, public PreparedRowTexts
+class ContactsModel : public TwoLevelModel, public PreparedRowTexts
 {
     Q_OBJECT
 public:
@@ -43,16 +43,15 @@ public:
     const QString &sortText(int row, int column) const override;
     int presortedColumn() const override { return lastNameOrder ? int(LastNameColumn) : -1; }
 
-    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
-    QModelIndex parent(const QModelIndex &child) const override;
-    QModelIndex sibling(int row, int column, const QModelIndex &idx) const override;
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
-    bool hasChildren(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+protected:
+    int topRowCount() const override { return rows.size(); }
+    int topColumnCount() const override { return ColumnCount; }
+    int childRowCount(int row) const override { return rows.at(row).children.size(); }
 
 private:
     struct Child {

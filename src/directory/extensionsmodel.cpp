@@ -27,8 +27,6 @@ const Header Headers[ExtensionsModel::ColumnCount] = {
     {QT_TRANSLATE_NOOP("MPGui", "Reparto"), QT_TRANSLATE_NOOP("MPGui", "Reparto")},
     {QT_TRANSLATE_NOOP("MPGui", "Pref."), QT_TRANSLATE_NOOP("MPGui", "Preferito")}};
 
-constexpr quintptr TopLevel = 0;
-
 // A presence outside -1..5 is shown as offline.
 bool presenceKnown(int presence)
 {
@@ -46,7 +44,7 @@ QString presenceTip(int presence)
 }
 } // namespace
 
-ExtensionsModel::ExtensionsModel(QObject *parent) : QAbstractItemModel(parent) {}
+ExtensionsModel::ExtensionsModel(QObject *parent) : TwoLevelModel(parent) {}
 
 void ExtensionsModel::setRows(QVector<Row> newRows)
 {
@@ -150,63 +148,13 @@ const QString &ExtensionsModel::sortText(int row, int column) const
     return rows.at(row).cells[column];
 }
 
-QModelIndex ExtensionsModel::index(int row, int column, const QModelIndex &parent) const
-{
-    if (!parent.isValid()) {
-        if (row < 0 || row >= rows.size() || column < 0 || column >= ColumnCount)
-            return QModelIndex();
-        return createIndex(row, column, TopLevel);
-    }
-    if (parent.internalId() != TopLevel || parent.column() != 0 || column != 0 || row < 0 ||
-        row >= rows.at(parent.row()).children.size())
-        return QModelIndex();
-    return createIndex(row, 0, quintptr(parent.row()) + 1);
-}
-
-QModelIndex ExtensionsModel::parent(const QModelIndex &child) const
-{
-    if (!child.isValid() || child.internalId() == TopLevel)
-        return QModelIndex();
-    return createIndex(int(child.internalId() - 1), 0, TopLevel);
-}
-
-QModelIndex ExtensionsModel::sibling(int row, int column, const QModelIndex &idx) const
-{
-    if (!idx.isValid())
-        return QModelIndex();
-    if (idx.internalId() == TopLevel)
-        return index(row, column);
-    return index(row, column, parent(idx));
-}
-
-int ExtensionsModel::rowCount(const QModelIndex &parent) const
-{
-    if (!parent.isValid())
-        return rows.size();
-    if (parent.internalId() == TopLevel && parent.column() == 0)
-        return rows.at(parent.row()).children.size();
-    return 0;
-}
-
-int ExtensionsModel::columnCount(const QModelIndex &parent) const
-{
-    if (!parent.isValid())
-        return ColumnCount;
-    return parent.internalId() == TopLevel && parent.column() == 0 ? 1 : 0;
-}
-
-bool ExtensionsModel::hasChildren(const QModelIndex &parent) const
-{
-    return rowCount(parent) > 0;
-}
-
 QVariant ExtensionsModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.model() != this)
         return QVariant();
     if (index.internalId() == TopLevel)
         return topData(rows.at(index.row()), index.column(), role);
-    return childData(rows.at(int(index.internalId() - 1)).children.at(index.row()), role);
+    return childData(rows.at(parentRow(index)).children.at(index.row()), role);
 }
 
 QVariant ExtensionsModel::topData(const Row &row, int column, int role) const
