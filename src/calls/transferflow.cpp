@@ -95,38 +95,31 @@ void TransferFlow::holdForTransfer(qint64 line, bool attended)
 void TransferFlow::requestUnTransferEstablishedCall(qint64 lineId)
 {
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Request utransfer call on line" << lineId;
-    if (port.transferState().pending()) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Unexpected transfer flags set!";
-        return;
-    }
-    port.setTransferState(TransferState());
-    if (!checkLine(lineId, Q_FUNC_INFO))
-        return;
-    if (!port.backends().phonePath())
-        return;
-    holdForTransfer(lineId, false);
-    TransferState s;
-    s.blindLine = lineId;
-    port.setTransferState(s);
-    port.setLineStatus(lineId, 2);
-    port.promptForTarget();
+    beginTransfer(lineId, false, Q_FUNC_INFO);
 }
 
 void TransferFlow::requestTransferEstablishedCall(qint64 lineId)
 {
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Request atransfer call on line" << lineId;
+    beginTransfer(lineId, true, Q_FUNC_INFO);
+}
+
+// Both transfers start alike: the line goes on hold and the number field asks
+// for the target.
+void TransferFlow::beginTransfer(qint64 lineId, bool attended, const char *where)
+{
     if (port.transferState().pending()) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Unexpected transfer flags set!";
+        logLine(UNQL::LOG_WARNING) << where << "Unexpected transfer flags set!";
         return;
     }
     port.setTransferState(TransferState());
-    if (!checkLine(lineId, Q_FUNC_INFO))
+    if (!checkLine(lineId, where))
         return;
     if (!port.backends().phonePath())
         return;
-    holdForTransfer(lineId, true);
+    holdForTransfer(lineId, attended);
     TransferState s;
-    s.heldLine = lineId;
+    (attended ? s.heldLine : s.blindLine) = lineId;
     port.setTransferState(s);
     port.setLineStatus(lineId, 2);
     port.promptForTarget();

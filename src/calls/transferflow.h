@@ -54,6 +54,7 @@ private:
     bool checkInProgress(qint64 line, const char *where, const char *what);
     CallControlRules::Route holdRoute() const;
     void holdForTransfer(qint64 line, bool attended);
+    void beginTransfer(qint64 lineId, bool attended, const char *where);
     void blindTransfer(qint64 line, const QString &number, const char *where);
 
     CallPort &port;
