@@ -28,23 +28,6 @@ using namespace sessiontest;
 
 namespace
 {
-const QStringList kSystemIn{QStringLiteral("Virtual WAV file input")};
-const QStringList kSystemOut{QStringLiteral("Virtual capture to WAV file sink")};
-
-// Commands of the trace file with the given name, in order.
-QList<QJsonObject> traced(const QString &path, const QString &cmd)
-{
-    QList<QJsonObject> found;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return found;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        const QJsonObject o = QJsonDocument::fromJson(line).object();
-        if (o.value(QStringLiteral("cmd")).toString() == cmd)
-            found << o.value(QStringLiteral("args")).toObject();
-    }
-    return found;
-}
 
 QString statusText(const wdgActiveLine *line)
 {
@@ -248,9 +231,8 @@ void TestSessionCallEvents::softphoneCall()
     // may be on hold by now: the hold request reached the engine).
     QPointer<wdgActiveLine> ended(active);
     s.f.sim->hangup(QStringLiteral("201"));
-    QTRY_VERIFY_WITH_TIMEOUT(calls->activeLines().isEmpty() && calls->ringingLines().isEmpty() &&
-                                 calls->heldLines().isEmpty(),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        calls->activeLines().isEmpty() && calls->ringingLines().isEmpty() && calls->heldLines().isEmpty(), 10000);
     QTRY_VERIFY(!ended);
     QTRY_COMPARE(stack->count(), 0);
     QVERIFY(calls->callRecords().isEmpty());

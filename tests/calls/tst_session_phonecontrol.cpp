@@ -31,23 +31,6 @@ using namespace sessiontest;
 
 namespace
 {
-const QStringList kSystemIn{QStringLiteral("Virtual WAV file input")};
-const QStringList kSystemOut{QStringLiteral("Virtual capture to WAV file sink")};
-
-// Commands of the trace file with the given name, in order.
-QList<QJsonObject> traced(const QString &path, const QString &cmd)
-{
-    QList<QJsonObject> found;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return found;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        const QJsonObject o = QJsonDocument::fromJson(line).object();
-        if (o.value(QStringLiteral("cmd")).toString() == cmd)
-            found << o.value(QStringLiteral("args")).toObject();
-    }
-    return found;
-}
 
 // A logged-in window in one of the phone modes, its phone ready.
 struct PhoneWindow {

@@ -3,17 +3,19 @@
 // from a script.
 #pragma once
 
-#include "ctilib.h"
-#include "desklineresources.h"
 #include "app/globallogger.h"
 #include "app/mcticonfig.h"
-#include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
-#include "pbxsimulator.h"
+#include "ctilib.h"
+#include "desklineresources.h"
 #include "framework/simpleobfuscator.h"
+#include "mainwindow/mpgui.h"
+#include "pbxsimulator.h"
+#include "settings/msettings.h"
 
 #include <QAction>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -117,6 +119,25 @@ inline bool startAndLogin(MPGui &w, int ms = 10000)
     while (!w.isSessionUp() && t.elapsed() < ms)
         QTest::qWait(20);
     return w.isSessionUp();
+}
+
+// The audio devices of the softphone engine's test build.
+inline const QStringList kSystemIn{QStringLiteral("Virtual WAV file input")};
+inline const QStringList kSystemOut{QStringLiteral("Virtual capture to WAV file sink")};
+
+// The arguments of every command of that name in a simulator trace file, in order.
+inline QList<QJsonObject> traced(const QString &path, const QString &cmd)
+{
+    QList<QJsonObject> found;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return found;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (o.value(QStringLiteral("cmd")).toString() == cmd)
+            found << o.value(QStringLiteral("args")).toObject();
+    }
+    return found;
 }
 
 } // namespace sessiontest

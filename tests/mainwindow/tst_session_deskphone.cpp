@@ -28,22 +28,6 @@ PbxSimData dataWithPhone(const QString &userAgent, const QString &vendor)
     return data;
 }
 
-// Commands of the trace file with the given name, in order.
-QList<QJsonObject> traced(const QString &path, const QString &cmd)
-{
-    QList<QJsonObject> found;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return found;
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    for (const QByteArray &line : lines) {
-        const QJsonObject o = QJsonDocument::fromJson(line).object();
-        if (o.value(QStringLiteral("cmd")).toString() == cmd)
-            found << o.value(QStringLiteral("args")).toObject();
-    }
-    return found;
-}
-
 MctiConfig deskPhoneConfig(const SessionFixture &f)
 {
     MctiConfig c = f.config(QStringLiteral("demo"), QStringLiteral("demo"), 1);

@@ -17,8 +17,6 @@ using namespace sessiontest;
 
 namespace
 {
-const QStringList kSystemIn{QStringLiteral("Virtual WAV file input")};
-const QStringList kSystemOut{QStringLiteral("Virtual capture to WAV file sink")};
 
 // The simulated PBX takes SIP registrations and tells the clients where.
 bool listenForSoftphones(SessionFixture &f, QString *error)
