@@ -324,40 +324,36 @@ void TransferFlow::cancelCallTranfer(qint64 lineId, bool retrieve)
 
 void TransferFlow::askForUnTransferEstablishedCall(qint64 lineId)
 {
-    if (!checkLine(lineId, Q_FUNC_INFO))
-        return;
-    const CallControlRules::Backends b = port.backends();
-    if (!b.softphone() && !b.deskPhoneDriver())
-        return;
-    QString number;
-    const bool ok = port.askNumber(CallPort::NumberDialog::BlindTransfer, &number);
-    if (!port.hasActiveLine(lineId)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Line" << lineId << "ended while the dialog was open, skipping";
-        return;
-    }
-    if (ok && !number.trimmed().isEmpty() && acceptTyped(lineId, number.trimmed()))
-        unattendedTransferCall(number.trimmed(), lineId);
-    else
-        cancelCallTranfer(lineId, true);
+    askForTarget(lineId, false, Q_FUNC_INFO);
 }
 
 void TransferFlow::askForTransferEstablishedCall(qint64 lineId)
 {
-    if (!checkLine(lineId, Q_FUNC_INFO))
+    askForTarget(lineId, true, Q_FUNC_INFO);
+}
+
+// The target typed in a dialog; the line is looked up again afterwards.
+void TransferFlow::askForTarget(qint64 lineId, bool attended, const char *where)
+{
+    if (!checkLine(lineId, where))
         return;
     const CallControlRules::Backends b = port.backends();
     if (!b.softphone() && !b.deskPhoneDriver())
         return;
     QString number;
-    const bool ok = port.askNumber(CallPort::NumberDialog::AttendedTransfer, &number);
+    const bool ok = port.askNumber(
+        attended ? CallPort::NumberDialog::AttendedTransfer : CallPort::NumberDialog::BlindTransfer, &number);
     if (!port.hasActiveLine(lineId)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Line" << lineId << "ended while the dialog was open, skipping";
+        logLine(UNQL::LOG_WARNING) << where << "Line" << lineId << "ended while the dialog was open, skipping";
         return;
     }
-    if (ok && !number.trimmed().isEmpty() && acceptTyped(lineId, number.trimmed()))
-        attendedTransferCall(number.trimmed(), lineId);
-    else
+    number = number.trimmed();
+    if (!ok || number.isEmpty() || !acceptTyped(lineId, number))
         cancelCallTranfer(lineId, true);
+    else if (attended)
+        attendedTransferCall(number, lineId);
+    else
+        unattendedTransferCall(number, lineId);
 }
 
 // --------------------------------------------------------------- ringing calls, fast transfer

@@ -55,6 +55,7 @@ private:
     CallControlRules::Route holdRoute() const;
     void holdForTransfer(qint64 line, bool attended);
     void beginTransfer(qint64 lineId, bool attended, const char *where);
+    void askForTarget(qint64 lineId, bool attended, const char *where);
     void blindTransfer(qint64 line, const QString &number, const char *where);
 
     CallPort &port;
