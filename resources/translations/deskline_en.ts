@@ -2,6 +2,418 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_GB" sourcelanguage="it_IT">
 <context>
+    <name>CallControl</name>
+    <message>
+        <source>Digita il numero 
+a cui trasferire</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Digita il numero a cui trasferire</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Interno occupato</source>
+        <translation type="unfinished">Extension busy</translation>
+    </message>
+    <message>
+        <source>L&apos;interno %1 a cui si vuole inoltrare la chiamata è occupato.
+Si desidera comunque procedere all&apos;inoltro?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Si</source>
+        <translation type="unfinished">Yes</translation>
+    </message>
+    <message>
+        <source>Inserire il numero a cui trasferire la chiamata:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trasferimento cieco di chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trasferimento chiamata con offerta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Inoltro di chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Numero a cui vuoi trasferire la chiamata:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CallEvents</name>
+    <message>
+        <source>Attualmente si sta avviando un&apos;altra conversazione.
+Si desidera chiudere la chiamata in corso e avviarne una nuova?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Attualmente si è impegnati in un&apos;altra conversazione.
+Si desidera mettere in attesa la chiamata in corso e avviarne una nuova?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nuova chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>La chiamata in corso con %1 è stata parcheggiata sulla stanza di parcheggio %2 con un timeout di %3 secondi.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Errore critico</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il motore SIP ha restituito il seguente errore: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CallLines</name>
+    <message>
+        <source>Coda:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gruppo:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ritorno da:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata in arrivo da:
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Click-to-Call verso:
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Digita il numero a cui trasferire</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ChatController</name>
+    <message>
+        <source>Nuovo messaggio da </source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CheckUpdateDlg</name>
+    <message>
+        <source>Annulla</source>
+        <translation type="unfinished">Cancel</translation>
+    </message>
+    <message>
+        <source>Recupero lista aggiornamenti...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scaricamento componenti aggiuntivi...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aggiornamento componenti in corso...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DirectoryActions</name>
+    <message>
+        <source>L&apos;utente %1 si è liberato.
+Clicca sul pulsante per chiamarlo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connessione al centralino interrotta.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aggiungi nuovo contatto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aggiorna contatto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancellazione contatto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sei sicuro di cancellare il contatto %1?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Si</source>
+        <translation type="unfinished">Yes</translation>
+    </message>
+    <message>
+        <source>L&apos;indirizzo e-mail &quot;%1&quot; non è valido.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> - Invio SMS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Servizio SMS non disponibile.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DirectoryMenus</name>
+    <message>
+        <source>Invia &amp;email: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Chiama: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invia &amp;SMS: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Inoltra a: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Trasferisci con offerta: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copia &amp;numero: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Aggiungi alla rubrica: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Modifica il contatto: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Elimina il contatto: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>C&amp;hat: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Preleva: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Annulla prenotazione chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Prenota chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DirectoryPanel</name>
+    <message>
+        <source>Invia SMS</source>
+        <translation type="unfinished">Send SMS</translation>
+    </message>
+    <message>
+        <source>Servizio Invia SMS non disponibile</source>
+        <translation type="unfinished">SMS service not available</translation>
+    </message>
+    <message>
+        <source>Aggiungi contatto</source>
+        <translation type="unfinished">Add contact</translation>
+    </message>
+    <message>
+        <source>Aggiunta contatto non supportata dalla versione di %1 a cui si è attualmente connessi.</source>
+        <translation type="unfinished">Adding contacts is not supported by the version of %1 you are connected to.</translation>
+    </message>
+    <message>
+        <source>Importazione contatti in corso...</source>
+        <translation type="unfinished">Importing contacts...</translation>
+    </message>
+    <message>
+        <source>IO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filtro Registro Chiamate</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DlgContactEdit</name>
+    <message>
+        <source>Aggiungi nuovo contatto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nome (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cognome (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ente</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reparto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Annulla</source>
+        <translation type="unfinished">Cancel</translation>
+    </message>
+    <message>
+        <source>Salva</source>
+        <translation type="unfinished">Save</translation>
+    </message>
+    <message>
+        <source>Dati mancanti</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Per salvare il contatto è necessario riempire i campi obbligatori.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Errore di inserimento</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il valore di contatto inserito non è valido.
+Prego correggere il valore.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DlgReportThreshold</name>
+    <message>
+        <source>Creazione report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Periodo del report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Soglie di monitoraggio (in secondi)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sulle risposte</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sugli abbandoni</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>I soglia</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>II soglia</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>III soglia</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>IV soglia</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>V soglia</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scegli dove salvare il report</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MPEngine</name>
+    <message>
+        <source>Il motore SIP ha restituito il seguente errore: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Non è stato trovato un device audio per il microfono valido.
+Contattare l&apos;amministratore di sistema per correggere il problema.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il device audio per il microfono indicato nelle impostazioni non ha risposto correttamente.
+Verrà utilizzato il microfono di default del sistema operativo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Non è stato trovato un device audio di ascolto valido.
+Contattare l&apos;amministratore di sistema per correggere il problema.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il device audio per l&apos;ascolto indicato nelle impostazioni non ha risposto correttamente.
+Verrà utilizzato il device audio di default del sistema operativo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Non è stato trovato un device audio per la suoneria valido.
+Non sarà possibile sentire la suoneria.
+Contattare l&apos;amministratore di sistema per correggere il problema.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il device audio per la suoneria indicato nelle impostazioni non ha risposto correttamente.
+Verrà utilizzato il device audio di default del sistema operativo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Non ci sono più linee VoIP disponibili.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Errore di comunicazione con il microfono.
+La chiamata verrà interrotta.
+Contattare l&apos;amministratore di sistema per correggere il problema.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Errore di comunicazione con la scheda audio. E&apos; impossibile riprodurre i suoni.
+La chiamata verrà interrotta.
+Contattare l&apos;amministratore di sistema per correggere il problema.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>MPGui</name>
     <message>
         <source> - Chiusura applicazione</source>
@@ -68,10 +480,6 @@
         <translation>User: NOT CONNECTED</translation>
     </message>
     <message>
-        <source>Stato Code: N/D</source>
-        <translation>Queue status: N/A</translation>
-    </message>
-    <message>
         <source>&amp;Connetti a MCTI</source>
         <translation>&amp;Connect to MCTI</translation>
     </message>
@@ -102,40 +510,8 @@ Il programma verrà chiuso.</source>
 The program will close.</translation>
     </message>
     <message>
-        <source>Pannello supervisore</source>
-        <translation>Supervisor panel</translation>
-    </message>
-    <message>
-        <source>Pannello supervisore non disponibile</source>
-        <translation>Supervisor panel not available</translation>
-    </message>
-    <message>
-        <source>Servizio Fork To Mobile non configurato</source>
-        <translation>Fork to mobile service not configured</translation>
-    </message>
-    <message>
-        <source>Do Not Disturb non attivo</source>
-        <translation>Do not disturb is off</translation>
-    </message>
-    <message>
-        <source>Invia SMS</source>
-        <translation>Send SMS</translation>
-    </message>
-    <message>
-        <source>Servizio Invia SMS non disponibile</source>
-        <translation>SMS service not available</translation>
-    </message>
-    <message>
         <source>Utente: CONNESSO</source>
         <translation>User: CONNECTED</translation>
-    </message>
-    <message>
-        <source>Aggiungi contatto</source>
-        <translation>Add contact</translation>
-    </message>
-    <message>
-        <source>Aggiunta contatto non supportata dalla versione di %1 a cui si è attualmente connessi.</source>
-        <translation>Adding contacts is not supported by the version of %1 you are connected to.</translation>
     </message>
     <message>
         <source>Importazione contatti in corso...</source>
@@ -182,10 +558,6 @@ Motivo: %2</source>
 Reason: %2</translation>
     </message>
     <message>
-        <source>%1 - Phone registrato</source>
-        <translation>%1 - phone registered</translation>
-    </message>
-    <message>
         <source>La versione dell&apos;applicazione utilizzata non è supportata dal server. 
 Per proseguire è necessario aggiornare l&apos;applicazione!</source>
         <translation>This version of the application is not supported by the server. 
@@ -208,6 +580,174 @@ Check the network settings</translation>
     <message>
         <source>Si</source>
         <translation>Yes</translation>
+    </message>
+    <message>
+        <source>SCONOSCIUTO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nuove chiamate perse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Direzione della chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Contatto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Numero</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Durata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata in ingresso non risposta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata in ingresso risposta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata in uscita non risposta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata in uscita risposta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata locale in ingresso non risposta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata locale in ingresso risposta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata locale in uscita non risposta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata locale in uscita risposta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Deviato in segreteria telefonica</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cognome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Azienda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reparto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>C</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato CTI</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato telefono</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Num</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pref.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preferito</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SMS correttamente inviato</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Telefono registrato</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Avvia chiamata</source>
+        <translation type="unfinished">Start call</translation>
+    </message>
+    <message>
+        <source>Telefono non registrato</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Avvia chiamata - telefono non registrato</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>La negoziazione TLS è fallita.
+Controllare la presenza di un certificato valido.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Errore</source>
+        <translation type="unfinished">Error</translation>
+    </message>
+    <message>
+        <source>%1 disconnessa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 - Selezione account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Per proseguire è necessario selezionare l&apos;account da utilizzare.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Interno %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aggiornamento fallito</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Si è verificato un errore durante l&apos;aggiornamento di %1.
+Contattare l&apos;amministratore di sistema.
+Errore: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nuova versione disponibile: %1
+Aggiornare ora?</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -656,6 +1196,265 @@ The previous values will be restored.</translation>
     </message>
 </context>
 <context>
+    <name>MessagingPanel</name>
+    <message>
+        <source>Servizio Fork To Mobile non configurato</source>
+        <translation type="unfinished">Fork to mobile service not configured</translation>
+    </message>
+    <message>
+        <source>Errore</source>
+        <translation type="unfinished">Error</translation>
+    </message>
+    <message>
+        <source>Il campo contenente il numero verso cui redirigere la chiamata non può essere vuoto.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Casella vocale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Servizio Audioconferenza</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sono presenti %1 nuovi messaggi in segreteria</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Casella vocale - %1 nuovi messaggi in segreteria</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nessun nuovo messaggio in segreteria</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Casella vocale - Nessun nuovo messaggio in segreteria</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MspMainWidget</name>
+    <message>
+        <source>Da:</source>
+        <translation type="unfinished">From:</translation>
+    </message>
+    <message>
+        <source>A:</source>
+        <translation type="unfinished">To:</translation>
+    </message>
+    <message>
+        <source>Clicca per scegliere il periodo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Utenti in coda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ch. più antica</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T.M. attesa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operatori</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ch. perse
+(periodo)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ch. servite
+(periodo)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T.M. attesa
+(periodo)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T.M. conv.
+(periodo)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operatori Disponibili/Occupati/In pausa/Non registrati</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato dell&apos;interno non disponibile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Interno libero</source>
+        <translation type="unfinished">Extension free</translation>
+    </message>
+    <message>
+        <source>Interno in conversazione</source>
+        <translation type="unfinished">Extension in a call</translation>
+    </message>
+    <message>
+        <source>Interno occupato</source>
+        <translation type="unfinished">Extension busy</translation>
+    </message>
+    <message>
+        <source>L&apos;interno sta squillando</source>
+        <translation type="unfinished">The extension is ringing</translation>
+    </message>
+    <message>
+        <source>Interno in attesa</source>
+        <translation type="unfinished">Extension on hold</translation>
+    </message>
+    <message>
+        <source>Rimuovi </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> dalla coda </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aggiungi </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> alla coda </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ultima ora</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Oggi</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ieri</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settimana corrente</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mese corrente</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mese precedente</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ultimi 30gg</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ultimi 60gg</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ultimi 90gg</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PbxServices::ServiceState</name>
+    <message>
+        <source>Do Not Disturb non attivo</source>
+        <translation type="unfinished">Do not disturb is off</translation>
+    </message>
+    <message>
+        <source>Do Not Disturb</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Do Not Disturb attivo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Inoltro incondizionato</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Inoltro incondizionato non attivo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Inoltro incondizionato attivo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Inoltro incondizionato attivo su %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Servizio Fork To Mobile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Servizio Fork To Mobile non disponibile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fork To Mobile attivo: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fork To Mobile non attivo: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fork To Mobile attivo - numero associato %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fork To Mobile non attivo - numero associato %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PhoneBackends</name>
+    <message>
+        <source>Modalità telefono fisso</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il telefono %1 associato a questa identità ha un firmware la cui versione non consente l&apos;uso delle API specifiche. 
+E&apos; necessario che il telefono abbia una versione firmware superiore o uguale alla 8.7.3.
+Fino ad allora il telefono non può essere comandato in modalità telefono fisso.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Errore di autenticazione sul telefono associato.
+Contatta l&apos;amministratore del PBX.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tel. associato: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Le impostazioni della centrale sono cambiate. Per usarle disconnettersi e riconnettersi.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il motore SIP non è partito: il telefono non è disponibile.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QDialog</name>
     <message>
         <source>Errore durante la copia dei seguenti certificati:&lt;br&gt;  </source>
@@ -664,6 +1463,78 @@ The previous values will be restored.</translation>
     <message>
         <source>Sono stati aggiunti dei nuovi certificati; riavviare l&apos;applicativo per renderli operativi</source>
         <translation>New certificates have been added; restart the application to use them</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Impossibile chiudere la chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operazione non supportata dal telefono associato</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; non è un numero valido.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QueuesController</name>
+    <message>
+        <source>Stato Code: N/D</source>
+        <translation type="unfinished">Queue status: N/A</translation>
+    </message>
+    <message>
+        <source>Pannello supervisore</source>
+        <translation type="unfinished">Supervisor panel</translation>
+    </message>
+    <message>
+        <source>Pannello supervisore non disponibile</source>
+        <translation type="unfinished">Supervisor panel not available</translation>
+    </message>
+    <message>
+        <source>Annulla pausa su tutte le code</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato Code: ATTIVE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Metti in pausa su tutte le code</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato Code: PARZ.IN PAUSA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato Code: IN PAUSA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CallCenter report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il report CallCenter richiesto è stato creato in
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Si è verificato un errore durante la creazione del report CallCenter.
+Errore: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RapidCall</name>
+    <message>
+        <source>Clicca sul pulsante per chiamare
+%1 (chiamata esterna)</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -718,6 +1589,103 @@ The previous values will be restored.</translation>
     </message>
 </context>
 <context>
+    <name>WdgContactEntry</name>
+    <message>
+        <source>Interno</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Casa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lavoro</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cellulare</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cellulare di lavoro</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fax</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E-Mail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Principale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Contatto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>es. 123 o </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Altro (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>WindowRules</name>
+    <message>
+        <source> - Inoltro attivo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> - DND attivo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> - In pausa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> - Parz. In pausa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 - Phone non registrato</source>
+        <translation type="unfinished">%1 - phone not registered</translation>
+    </message>
+    <message>
+        <source>%1 - disconnesso</source>
+        <translation type="unfinished">%1 - disconnected</translation>
+    </message>
+    <message>
+        <source>%1 - Phone registrato</source>
+        <translation type="unfinished">%1 - phone registered</translation>
+    </message>
+    <message>
+        <source>%1 - connesso</source>
+        <translation type="unfinished">%1 - connected</translation>
+    </message>
+</context>
+<context>
+    <name>dlgAuthentication</name>
+    <message>
+        <source>Authentication</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Username</source>
+        <translation type="unfinished">Username</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation type="unfinished">Password</translation>
+    </message>
+</context>
+<context>
     <name>dlgPasswordPrompt</name>
     <message>
         <source>Dialog</source>
@@ -726,6 +1694,48 @@ The previous values will be restored.</translation>
     <message>
         <source>Il file di configurazione non contiene password.&lt;br&gt;Inserire la password da utilizzare:</source>
         <translation>The configuration file holds no password.&lt;br&gt;Enter the password to use:</translation>
+    </message>
+</context>
+<context>
+    <name>dlgPeriod</name>
+    <message>
+        <source>Periodo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CONFIGURA PERIODO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Da:</source>
+        <translation type="unfinished">From:</translation>
+    </message>
+    <message>
+        <source>A:</source>
+        <translation type="unfinished">To:</translation>
+    </message>
+    <message>
+        <source>Salva</source>
+        <translation type="unfinished">Save</translation>
+    </message>
+    <message>
+        <source>Annulla</source>
+        <translation type="unfinished">Cancel</translation>
+    </message>
+    <message>
+        <source>Dati incongruenti</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>La data di partenza del periodo di osservazione deve essere inferiore a quella di fine del periodo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dlgRedirect</name>
+    <message>
+        <source>Inserire il numero di redirezione</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -757,6 +1767,233 @@ The previous values will be restored.</translation>
     <message>
         <source>(MAC: %1)</source>
         <translation>(MAC: %1)</translation>
+    </message>
+</context>
+<context>
+    <name>wdgActiveLine</name>
+    <message>
+        <source>Velora SoftPhone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nome Cognome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>605</source>
+        <translation type="unfinished">60% {605?}</translation>
+    </message>
+    <message>
+        <source>Azienda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>12:34:00</source>
+        <translation type="unfinished">60% {12:34:00?}</translation>
+    </message>
+    <message>
+        <source>Chiamata in corso</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Coda: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Amministrazione</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trasferimento senza offerta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Annulla trasferimento</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trasferimento con offerta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Parcheggio di chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Messa in pausa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Registrazione chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Termina chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Inoltra al cellulare</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiudi</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Annulla trasferimento della chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Avvio chiamata...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trasferimento in corso</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trasferimento a %1 in corso</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamata terminata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Completa trasferimento</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Converti in trasferimento senza offerta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Coda:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gruppo:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ritorno da:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> con </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trasferisci senza offerta</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgAddDynamicOperator</name>
+    <message>
+        <source>Interno:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Account:</source>
+        <translation type="unfinished">Account:</translation>
+    </message>
+    <message>
+        <source>Penalty:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aggiungi</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgBalloonMessage</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Aggiorna ora&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Ignora&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgBookedLine</name>
+    <message>
+        <source>Velora SoftPhone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clicca qui per riprendere la chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nome Cognome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>605</source>
+        <translation type="unfinished">60% {605?}</translation>
+    </message>
+    <message>
+        <source>Azienda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>12:34:00</source>
+        <translation type="unfinished">60% {12:34:00?}</translation>
+    </message>
+    <message>
+        <source>Chiamata prenotata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Coda: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Amministrazione</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Annulla prenotazione</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgCdr</name>
+    <message>
+        <source>Ricerca sul CDR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dalla data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> alla data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Contatto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Non sono presenti chiamate nell&apos;intervallo temporale selezionato.</source>
+        <translation type="unfinished">There are no calls in the selected period.</translation>
     </message>
 </context>
 <context>
@@ -804,6 +2041,424 @@ The previous values will be restored.</translation>
     <message>
         <source>Applica</source>
         <translation>Apply</translation>
+    </message>
+    <message>
+        <source>Filtro Registro</source>
+        <translation type="unfinished">Call log filter</translation>
+    </message>
+    <message>
+        <source>Direzione</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Origine (chiamate entranti)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destinazione (chiamate entranti)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mostra Tutto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nascondi Tutto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Solo Perse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ripristina</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgChat</name>
+    <message>
+        <source>Scrivi messaggio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chat: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sta scrivendo...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>IO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invio Chat del </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Salva la chat su file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File di testo (*.txt)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Impossibile salvare la chat in %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgChatPanel</name>
+    <message>
+        <source>Nessuna chat selezionata</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgIncomingCallLine</name>
+    <message>
+        <source>Velora SoftPhone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nome Cognome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>605</source>
+        <translation type="unfinished">60% {605?}</translation>
+    </message>
+    <message>
+        <source>Azienda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>12:34:00</source>
+        <translation type="unfinished">60% {12:34:00?}</translation>
+    </message>
+    <message>
+        <source>Chiamata in arrivo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Coda: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Amministrazione</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rispondi</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rifiuta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Inoltra chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ignora</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Coda:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gruppo:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ritorno da:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> da </source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgNewOperator</name>
+    <message>
+        <source>Aggiungi</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aggiungi Operatore</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgOnHoldLine</name>
+    <message>
+        <source>Velora SoftPhone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clicca qui per riprendere la chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nome Cognome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>605</source>
+        <translation type="unfinished">60% {605?}</translation>
+    </message>
+    <message>
+        <source>Azienda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>12:34:00</source>
+        <translation type="unfinished">60% {12:34:00?}</translation>
+    </message>
+    <message>
+        <source>Chiamata in attesa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Coda: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Amministrazione</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Riprendi chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Termina chiamata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Inoltro al cellulare</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SIP Account: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> da </source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgOperatorInfo</name>
+    <message>
+        <source>Pausa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamate servite</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Membership</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Penalty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data dell&apos;ultimo cambio dello stato di pausa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data dell&apos;ultima chiamata servita</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Riattiva</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgProfileImage</name>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Messaggio personalizzato</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgQueueAccount</name>
+    <message>
+        <source>Account:</source>
+        <translation type="unfinished">Account:</translation>
+    </message>
+    <message>
+        <source>stato:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>IN PAUSA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ATTIVO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Riattiva</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pausa</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgQueueStats</name>
+    <message>
+        <source>Statistiche generali della coda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamate in coda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamate perse:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Numero di utenti in coda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T. m. di convers. (sec):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T. m. di attesa (sec):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamate lavorate:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Statistiche personali</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato sulla coda: -</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chiamate prese</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pausa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ultima chiamata:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato pausa per account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ultima chiamata servita in data: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato sulla coda: IN PAUSA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Riattiva</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stato sulla coda: ATTIVO</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgQueues</name>
+    <message>
+        <source>Code d&apos;attesa</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>wdgSms</name>
+    <message>
+        <source>Inserire il destinatario del messaggio.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il destinatario &quot;%1&quot; non è un numero valido.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il testo del messaggio è vuoto.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il messaggio supera i %1 caratteri consentiti.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invio SMS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destinatario: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Testo del messaggio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>160 caratteri residui</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invia</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> caratteri disponibili</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invio del messaggio non riuscito.
+%1</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1063,6 +2718,37 @@ The previous values will be restored.</translation>
     <message>
         <source>Mostra volumi</source>
         <translation>Show volumes</translation>
+    </message>
+</context>
+<context>
+    <name>wdgVoicemailLine</name>
+    <message>
+        <source>Mittente</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Elimina</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Riproduci</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scaricamento</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Errore!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Impossibile scaricare il messaggio vocale</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>
