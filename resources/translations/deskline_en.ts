@@ -6,48 +6,50 @@
     <message>
         <source>Digita il numero 
 a cui trasferire</source>
-        <translation type="unfinished"></translation>
+        <translation>Type the number 
+to transfer to</translation>
     </message>
     <message>
         <source>Digita il numero a cui trasferire</source>
-        <translation type="unfinished"></translation>
+        <translation>Type the number to transfer to</translation>
     </message>
     <message>
         <source>Interno occupato</source>
-        <translation type="unfinished">Extension busy</translation>
+        <translation>Extension busy</translation>
     </message>
     <message>
         <source>L&apos;interno %1 a cui si vuole inoltrare la chiamata è occupato.
 Si desidera comunque procedere all&apos;inoltro?</source>
-        <translation type="unfinished"></translation>
+        <translation>Extension %1, to which you want to forward the call, is busy.
+Do you want to forward the call anyway?</translation>
     </message>
     <message>
         <source>Si</source>
-        <translation type="unfinished">Yes</translation>
+        <translation>Yes</translation>
     </message>
     <message>
         <source>Inserire il numero a cui trasferire la chiamata:</source>
-        <translation type="unfinished"></translation>
+        <translation>Enter the number to transfer the call to:</translation>
     </message>
     <message>
         <source>Trasferimento cieco di chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Blind call transfer</translation>
     </message>
     <message>
         <source>Trasferimento chiamata con offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Attended call transfer</translation>
     </message>
     <message>
         <source>Inoltro di chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Call forward</translation>
     </message>
     <message>
         <source>Numero a cui vuoi trasferire la chiamata:</source>
-        <translation type="unfinished"></translation>
+        <translation>Number you want to transfer the call to:</translation>
     </message>
     <message>
         <source>Chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Call</translation>
     </message>
 </context>
 <context>
@@ -55,83 +57,87 @@ Si desidera comunque procedere all&apos;inoltro?</source>
     <message>
         <source>Attualmente si sta avviando un&apos;altra conversazione.
 Si desidera chiudere la chiamata in corso e avviarne una nuova?</source>
-        <translation type="unfinished"></translation>
+        <translation>Another call is currently being started.
+Do you want to end the current call and start a new one?</translation>
     </message>
     <message>
         <source>Attualmente si è impegnati in un&apos;altra conversazione.
 Si desidera mettere in attesa la chiamata in corso e avviarne una nuova?</source>
-        <translation type="unfinished"></translation>
+        <translation>You are currently on another call.
+Do you want to put the current call on hold and start a new one?</translation>
     </message>
     <message>
         <source>Nuova chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>New call</translation>
     </message>
     <message>
         <source>La chiamata in corso con %1 è stata parcheggiata sulla stanza di parcheggio %2 con un timeout di %3 secondi.</source>
-        <translation type="unfinished"></translation>
+        <translation>The call with %1 has been parked in park slot %2 with a timeout of %3 seconds.</translation>
     </message>
     <message>
         <source>Errore critico</source>
-        <translation type="unfinished"></translation>
+        <translation>Critical error</translation>
     </message>
     <message>
         <source>Il motore SIP ha restituito il seguente errore: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>The SIP engine returned the following error: %1</translation>
     </message>
 </context>
 <context>
     <name>CallLines</name>
     <message>
         <source>Coda:</source>
-        <translation type="unfinished"></translation>
+        <translation>Queue:</translation>
     </message>
     <message>
         <source>Gruppo:</source>
-        <translation type="unfinished"></translation>
+        <translation>Group:</translation>
     </message>
     <message>
         <source>Ritorno da:</source>
-        <translation type="unfinished"></translation>
+        <translation>Returned from:</translation>
     </message>
     <message>
         <source>Chiamata in arrivo da:
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Incoming call from:
+%1</translation>
     </message>
     <message>
         <source>Click-to-Call verso:
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Click-to-call to:
+%1</translation>
     </message>
     <message>
         <source>Digita il numero a cui trasferire</source>
-        <translation type="unfinished"></translation>
+        <translation>Type the number to transfer to</translation>
     </message>
 </context>
 <context>
     <name>ChatController</name>
     <message>
         <source>Nuovo messaggio da </source>
-        <translation type="unfinished"></translation>
+        <translation>New message from </translation>
     </message>
 </context>
 <context>
     <name>CheckUpdateDlg</name>
     <message>
         <source>Annulla</source>
-        <translation type="unfinished">Cancel</translation>
+        <translation>Cancel</translation>
     </message>
     <message>
         <source>Recupero lista aggiornamenti...</source>
-        <translation type="unfinished"></translation>
+        <translation>Retrieving the list of updates...</translation>
     </message>
     <message>
         <source>Scaricamento componenti aggiuntivi...</source>
-        <translation type="unfinished"></translation>
+        <translation>Downloading additional components...</translation>
     </message>
     <message>
         <source>Aggiornamento componenti in corso...</source>
-        <translation type="unfinished"></translation>
+        <translation>Updating components...</translation>
     </message>
 </context>
 <context>
@@ -139,278 +145,291 @@ Si desidera mettere in attesa la chiamata in corso e avviarne una nuova?</source
     <message>
         <source>L&apos;utente %1 si è liberato.
 Clicca sul pulsante per chiamarlo.</source>
-        <translation type="unfinished"></translation>
+        <translation>User %1 is now free.
+Click the button to call them.</translation>
     </message>
     <message>
         <source>Connessione al centralino interrotta.</source>
-        <translation type="unfinished"></translation>
+        <translation>Connection to the PBX lost.</translation>
     </message>
     <message>
         <source>Aggiungi nuovo contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Add new contact</translation>
     </message>
     <message>
         <source>Aggiorna contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Update contact</translation>
     </message>
     <message>
         <source>Cancellazione contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Delete contact</translation>
     </message>
     <message>
         <source>Sei sicuro di cancellare il contatto %1?</source>
-        <translation type="unfinished"></translation>
+        <translation>Are you sure you want to delete the contact %1?</translation>
     </message>
     <message>
         <source>Si</source>
-        <translation type="unfinished">Yes</translation>
+        <translation>Yes</translation>
     </message>
     <message>
         <source>L&apos;indirizzo e-mail &quot;%1&quot; non è valido.</source>
-        <translation type="unfinished"></translation>
+        <translation>The e-mail address &quot;%1&quot; is not valid.</translation>
     </message>
     <message>
         <source> - Invio SMS</source>
-        <translation type="unfinished"></translation>
+        <translation> - Send SMS</translation>
     </message>
     <message>
         <source>Servizio SMS non disponibile.</source>
-        <translation type="unfinished"></translation>
+        <translation>SMS service not available.</translation>
     </message>
 </context>
 <context>
     <name>DirectoryMenus</name>
     <message>
         <source>Invia &amp;email: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Send e&amp;mail: %1</translation>
     </message>
     <message>
         <source>&amp;Chiama: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Call: %1</translation>
     </message>
     <message>
         <source>Invia &amp;SMS: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Send &amp;SMS: %1</translation>
     </message>
     <message>
         <source>&amp;Inoltra a: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Forward to: %1</translation>
     </message>
     <message>
         <source>&amp;Trasferisci con offerta: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Attended &amp;transfer: %1</translation>
     </message>
     <message>
         <source>Copia &amp;numero: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Copy &amp;number: %1</translation>
     </message>
     <message>
         <source>&amp;Aggiungi alla rubrica: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Add to address book: %1</translation>
     </message>
     <message>
         <source>&amp;Modifica il contatto: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Edit contact: %1</translation>
     </message>
     <message>
         <source>&amp;Elimina il contatto: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Delete contact: %1</translation>
     </message>
     <message>
         <source>C&amp;hat: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>C&amp;hat: %1</translation>
     </message>
     <message>
         <source>&amp;Preleva: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Pick up: %1</translation>
     </message>
     <message>
         <source>&amp;Annulla prenotazione chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel call &amp;booking</translation>
     </message>
     <message>
         <source>&amp;Prenota chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Book call</translation>
     </message>
 </context>
 <context>
     <name>DirectoryPanel</name>
     <message>
         <source>Invia SMS</source>
-        <translation type="unfinished">Send SMS</translation>
+        <translation>Send SMS</translation>
     </message>
     <message>
         <source>Servizio Invia SMS non disponibile</source>
-        <translation type="unfinished">SMS service not available</translation>
+        <translation>SMS service not available</translation>
     </message>
     <message>
         <source>Aggiungi contatto</source>
-        <translation type="unfinished">Add contact</translation>
+        <translation>Add contact</translation>
     </message>
     <message>
         <source>Aggiunta contatto non supportata dalla versione di %1 a cui si è attualmente connessi.</source>
-        <translation type="unfinished">Adding contacts is not supported by the version of %1 you are connected to.</translation>
+        <translation>Adding contacts is not supported by the version of %1 you are connected to.</translation>
     </message>
     <message>
         <source>Importazione contatti in corso...</source>
-        <translation type="unfinished">Importing contacts...</translation>
+        <translation>Importing contacts...</translation>
     </message>
     <message>
         <source>IO</source>
-        <translation type="unfinished"></translation>
+        <translation>ME</translation>
     </message>
     <message>
         <source>Filtro Registro Chiamate</source>
-        <translation type="unfinished"></translation>
+        <translation>Call log filter</translation>
     </message>
 </context>
 <context>
     <name>DlgContactEdit</name>
     <message>
         <source>Aggiungi nuovo contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Add new contact</translation>
     </message>
     <message>
         <source>Nome (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Name (*)</translation>
     </message>
     <message>
         <source>Cognome (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Surname (*)</translation>
     </message>
     <message>
         <source>Ente</source>
-        <translation type="unfinished"></translation>
+        <translation>Organisation</translation>
     </message>
     <message>
         <source>Reparto</source>
-        <translation type="unfinished"></translation>
+        <translation>Department</translation>
     </message>
     <message>
         <source>Annulla</source>
-        <translation type="unfinished">Cancel</translation>
+        <translation>Cancel</translation>
     </message>
     <message>
         <source>Salva</source>
-        <translation type="unfinished">Save</translation>
+        <translation>Save</translation>
     </message>
     <message>
         <source>Dati mancanti</source>
-        <translation type="unfinished"></translation>
+        <translation>Missing data</translation>
     </message>
     <message>
         <source>Per salvare il contatto è necessario riempire i campi obbligatori.</source>
-        <translation type="unfinished"></translation>
+        <translation>Fill in the required fields to save the contact.</translation>
     </message>
     <message>
         <source>Errore di inserimento</source>
-        <translation type="unfinished"></translation>
+        <translation>Input error</translation>
     </message>
     <message>
         <source>Il valore di contatto inserito non è valido.
 Prego correggere il valore.</source>
-        <translation type="unfinished"></translation>
+        <translation>The contact value entered is not valid.
+Please correct it.</translation>
     </message>
 </context>
 <context>
     <name>DlgReportThreshold</name>
     <message>
         <source>Creazione report</source>
-        <translation type="unfinished"></translation>
+        <translation>Create report</translation>
     </message>
     <message>
         <source>Periodo del report</source>
-        <translation type="unfinished"></translation>
+        <translation>Report period</translation>
     </message>
     <message>
         <source>Soglie di monitoraggio (in secondi)</source>
-        <translation type="unfinished"></translation>
+        <translation>Monitoring thresholds (in seconds)</translation>
     </message>
     <message>
         <source>Sulle risposte</source>
-        <translation type="unfinished"></translation>
+        <translation>On answered calls</translation>
     </message>
     <message>
         <source>Sugli abbandoni</source>
-        <translation type="unfinished"></translation>
+        <translation>On abandoned calls</translation>
     </message>
     <message>
         <source>I soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>1st threshold</translation>
     </message>
     <message>
         <source>II soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>2nd threshold</translation>
     </message>
     <message>
         <source>III soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>3rd threshold</translation>
     </message>
     <message>
         <source>IV soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>4th threshold</translation>
     </message>
     <message>
         <source>V soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>5th threshold</translation>
     </message>
     <message>
         <source>Scegli dove salvare il report</source>
-        <translation type="unfinished"></translation>
+        <translation>Choose where to save the report</translation>
     </message>
 </context>
 <context>
     <name>MPEngine</name>
     <message>
         <source>Il motore SIP ha restituito il seguente errore: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>The SIP engine returned the following error: %1</translation>
     </message>
     <message>
         <source>Non è stato trovato un device audio per il microfono valido.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>No valid microphone audio device was found.
+Contact your system administrator to fix the problem.</translation>
     </message>
     <message>
         <source>Il device audio per il microfono indicato nelle impostazioni non ha risposto correttamente.
 Verrà utilizzato il microfono di default del sistema operativo.</source>
-        <translation type="unfinished"></translation>
+        <translation>The microphone audio device set in the settings did not respond correctly.
+The operating system&apos;s default microphone will be used.</translation>
     </message>
     <message>
         <source>Non è stato trovato un device audio di ascolto valido.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>No valid playback audio device was found.
+Contact your system administrator to fix the problem.</translation>
     </message>
     <message>
         <source>Il device audio per l&apos;ascolto indicato nelle impostazioni non ha risposto correttamente.
 Verrà utilizzato il device audio di default del sistema operativo.</source>
-        <translation type="unfinished"></translation>
+        <translation>The playback audio device set in the settings did not respond correctly.
+The operating system&apos;s default audio device will be used.</translation>
     </message>
     <message>
         <source>Non è stato trovato un device audio per la suoneria valido.
 Non sarà possibile sentire la suoneria.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>No valid ringer audio device was found.
+The ringtone will not be heard.
+Contact your system administrator to fix the problem.</translation>
     </message>
     <message>
         <source>Il device audio per la suoneria indicato nelle impostazioni non ha risposto correttamente.
 Verrà utilizzato il device audio di default del sistema operativo.</source>
-        <translation type="unfinished"></translation>
+        <translation>The ringer audio device set in the settings did not respond correctly.
+The operating system&apos;s default audio device will be used.</translation>
     </message>
     <message>
         <source>Non ci sono più linee VoIP disponibili.</source>
-        <translation type="unfinished"></translation>
+        <translation>No more VoIP lines are available.</translation>
     </message>
     <message>
         <source>Errore di comunicazione con il microfono.
 La chiamata verrà interrotta.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>Error communicating with the microphone.
+The call will be ended.
+Contact your system administrator to fix the problem.</translation>
     </message>
     <message>
         <source>Errore di comunicazione con la scheda audio. E&apos; impossibile riprodurre i suoni.
 La chiamata verrà interrotta.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>Error communicating with the sound card. Sounds cannot be played.
+The call will be ended.
+Contact your system administrator to fix the problem.</translation>
     </message>
 </context>
 <context>
@@ -583,171 +602,175 @@ Check the network settings</translation>
     </message>
     <message>
         <source>SCONOSCIUTO</source>
-        <translation type="unfinished"></translation>
+        <translation>UNKNOWN</translation>
     </message>
     <message>
         <source>Nuove chiamate perse</source>
-        <translation type="unfinished"></translation>
+        <translation>New missed calls</translation>
     </message>
     <message>
         <source>T</source>
-        <translation type="unfinished"></translation>
+        <translation>T</translation>
     </message>
     <message>
         <source>Direzione della chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Call direction</translation>
     </message>
     <message>
         <source>Nome</source>
-        <translation type="unfinished"></translation>
+        <translation>Name</translation>
     </message>
     <message>
         <source>Contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Contact</translation>
     </message>
     <message>
         <source>Numero</source>
-        <translation type="unfinished"></translation>
+        <translation>Number</translation>
     </message>
     <message>
         <source>Data</source>
-        <translation type="unfinished"></translation>
+        <translation>Date</translation>
     </message>
     <message>
         <source>Durata</source>
-        <translation type="unfinished"></translation>
+        <translation>Duration</translation>
     </message>
     <message>
         <source>Chiamata in ingresso non risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Unanswered incoming call</translation>
     </message>
     <message>
         <source>Chiamata in ingresso risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Answered incoming call</translation>
     </message>
     <message>
         <source>Chiamata in uscita non risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Unanswered outgoing call</translation>
     </message>
     <message>
         <source>Chiamata in uscita risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Answered outgoing call</translation>
     </message>
     <message>
         <source>Chiamata locale in ingresso non risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Unanswered internal incoming call</translation>
     </message>
     <message>
         <source>Chiamata locale in ingresso risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Answered internal incoming call</translation>
     </message>
     <message>
         <source>Chiamata locale in uscita non risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Unanswered internal outgoing call</translation>
     </message>
     <message>
         <source>Chiamata locale in uscita risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Answered internal outgoing call</translation>
     </message>
     <message>
         <source>Deviato in segreteria telefonica</source>
-        <translation type="unfinished"></translation>
+        <translation>Diverted to voicemail</translation>
     </message>
     <message>
         <source>Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Surname</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Company</translation>
     </message>
     <message>
         <source>Reparto</source>
-        <translation type="unfinished"></translation>
+        <translation>Department</translation>
     </message>
     <message>
         <source>C</source>
-        <translation type="unfinished"></translation>
+        <translation>C</translation>
     </message>
     <message>
         <source>Stato CTI</source>
-        <translation type="unfinished"></translation>
+        <translation>CTI state</translation>
     </message>
     <message>
         <source>Stato telefono</source>
-        <translation type="unfinished"></translation>
+        <translation>Phone state</translation>
     </message>
     <message>
         <source>Num</source>
-        <translation type="unfinished"></translation>
+        <translation>No.</translation>
     </message>
     <message>
         <source>Pref.</source>
-        <translation type="unfinished"></translation>
+        <translation>Fav.</translation>
     </message>
     <message>
         <source>Preferito</source>
-        <translation type="unfinished"></translation>
+        <translation>Favourite</translation>
     </message>
     <message>
         <source>SMS correttamente inviato</source>
-        <translation type="unfinished"></translation>
+        <translation>SMS sent successfully</translation>
     </message>
     <message>
         <source>Telefono registrato</source>
-        <translation type="unfinished"></translation>
+        <translation>Phone registered</translation>
     </message>
     <message>
         <source>Avvia chiamata</source>
-        <translation type="unfinished">Start call</translation>
+        <translation>Start call</translation>
     </message>
     <message>
         <source>Telefono non registrato</source>
-        <translation type="unfinished"></translation>
+        <translation>Phone not registered</translation>
     </message>
     <message>
         <source>Avvia chiamata - telefono non registrato</source>
-        <translation type="unfinished"></translation>
+        <translation>Start call - phone not registered</translation>
     </message>
     <message>
         <source>La negoziazione TLS è fallita.
 Controllare la presenza di un certificato valido.</source>
-        <translation type="unfinished"></translation>
+        <translation>TLS negotiation failed.
+Check that a valid certificate is present.</translation>
     </message>
     <message>
         <source>Errore</source>
-        <translation type="unfinished">Error</translation>
+        <translation>Error</translation>
     </message>
     <message>
         <source>%1 disconnessa</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 disconnected</translation>
     </message>
     <message>
         <source>%1 - Selezione account</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 - Account selection</translation>
     </message>
     <message>
         <source>Per proseguire è necessario selezionare l&apos;account da utilizzare.</source>
-        <translation type="unfinished"></translation>
+        <translation>Select the account to use to continue.</translation>
     </message>
     <message>
         <source>Interno %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Extension %1</translation>
     </message>
     <message>
         <source>Aggiornamento fallito</source>
-        <translation type="unfinished"></translation>
+        <translation>Update failed</translation>
     </message>
     <message>
         <source>Si è verificato un errore durante l&apos;aggiornamento di %1.
 Contattare l&apos;amministratore di sistema.
 Errore: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>An error occurred while updating %1.
+Contact your system administrator.
+Error: %2</translation>
     </message>
     <message>
         <source>Nuova versione disponibile: %1
 Aggiornare ora?</source>
-        <translation type="unfinished"></translation>
+        <translation>New version available: %1
+Update now?</translation>
     </message>
 </context>
 <context>
@@ -1199,259 +1222,266 @@ The previous values will be restored.</translation>
     <name>MessagingPanel</name>
     <message>
         <source>Servizio Fork To Mobile non configurato</source>
-        <translation type="unfinished">Fork to mobile service not configured</translation>
+        <translation>Fork to mobile service not configured</translation>
     </message>
     <message>
         <source>Errore</source>
-        <translation type="unfinished">Error</translation>
+        <translation>Error</translation>
     </message>
     <message>
         <source>Il campo contenente il numero verso cui redirigere la chiamata non può essere vuoto.</source>
-        <translation type="unfinished"></translation>
+        <translation>The field with the number to redirect the call to cannot be empty.</translation>
     </message>
     <message>
         <source>Casella vocale</source>
-        <translation type="unfinished"></translation>
+        <translation>Voicemail</translation>
     </message>
     <message>
         <source>Servizio Audioconferenza</source>
-        <translation type="unfinished"></translation>
+        <translation>Audio conference service</translation>
     </message>
     <message>
         <source>Sono presenti %1 nuovi messaggi in segreteria</source>
-        <translation type="unfinished"></translation>
+        <translation>There are %1 new voicemail messages</translation>
     </message>
     <message>
         <source>Casella vocale - %1 nuovi messaggi in segreteria</source>
-        <translation type="unfinished"></translation>
+        <translation>Voicemail - %1 new messages</translation>
     </message>
     <message>
         <source>Nessun nuovo messaggio in segreteria</source>
-        <translation type="unfinished"></translation>
+        <translation>No new voicemail messages</translation>
     </message>
     <message>
         <source>Casella vocale - Nessun nuovo messaggio in segreteria</source>
-        <translation type="unfinished"></translation>
+        <translation>Voicemail - no new messages</translation>
     </message>
 </context>
 <context>
     <name>MspMainWidget</name>
     <message>
         <source>Da:</source>
-        <translation type="unfinished">From:</translation>
+        <translation>From:</translation>
     </message>
     <message>
         <source>A:</source>
-        <translation type="unfinished">To:</translation>
+        <translation>To:</translation>
     </message>
     <message>
         <source>Clicca per scegliere il periodo</source>
-        <translation type="unfinished"></translation>
+        <translation>Click to choose the period</translation>
     </message>
     <message>
         <source>Utenti in coda</source>
-        <translation type="unfinished"></translation>
+        <translation>Callers in queue</translation>
     </message>
     <message>
         <source>Ch. più antica</source>
-        <translation type="unfinished"></translation>
+        <translation>Oldest call</translation>
     </message>
     <message>
         <source>T.M. attesa</source>
-        <translation type="unfinished"></translation>
+        <translation>Avg. wait</translation>
     </message>
     <message>
         <source>Operatori</source>
-        <translation type="unfinished"></translation>
+        <translation>Agents</translation>
     </message>
     <message>
         <source>Ch. perse
 (periodo)</source>
-        <translation type="unfinished"></translation>
+        <translation>Lost calls
+(period)</translation>
     </message>
     <message>
         <source>Ch. servite
 (periodo)</source>
-        <translation type="unfinished"></translation>
+        <translation>Calls served
+(period)</translation>
     </message>
     <message>
         <source>T.M. attesa
 (periodo)</source>
-        <translation type="unfinished"></translation>
+        <translation>Avg. wait
+(period)</translation>
     </message>
     <message>
         <source>T.M. conv.
 (periodo)</source>
-        <translation type="unfinished"></translation>
+        <translation>Avg. talk
+(period)</translation>
     </message>
     <message>
         <source>T</source>
-        <translation type="unfinished"></translation>
+        <translation>T</translation>
     </message>
     <message>
         <source>Operatori Disponibili/Occupati/In pausa/Non registrati</source>
-        <translation type="unfinished"></translation>
+        <translation>Agents available/busy/paused/not registered</translation>
     </message>
     <message>
         <source>Stato dell&apos;interno non disponibile</source>
-        <translation type="unfinished"></translation>
+        <translation>Extension state not available</translation>
     </message>
     <message>
         <source>Interno libero</source>
-        <translation type="unfinished">Extension free</translation>
+        <translation>Extension free</translation>
     </message>
     <message>
         <source>Interno in conversazione</source>
-        <translation type="unfinished">Extension in a call</translation>
+        <translation>Extension in a call</translation>
     </message>
     <message>
         <source>Interno occupato</source>
-        <translation type="unfinished">Extension busy</translation>
+        <translation>Extension busy</translation>
     </message>
     <message>
         <source>L&apos;interno sta squillando</source>
-        <translation type="unfinished">The extension is ringing</translation>
+        <translation>The extension is ringing</translation>
     </message>
     <message>
         <source>Interno in attesa</source>
-        <translation type="unfinished">Extension on hold</translation>
+        <translation>Extension on hold</translation>
     </message>
     <message>
         <source>Rimuovi </source>
-        <translation type="unfinished"></translation>
+        <translation>Remove </translation>
     </message>
     <message>
         <source> dalla coda </source>
-        <translation type="unfinished"></translation>
+        <translation> from queue </translation>
     </message>
     <message>
         <source>Aggiungi </source>
-        <translation type="unfinished"></translation>
+        <translation>Add </translation>
     </message>
     <message>
         <source> alla coda </source>
-        <translation type="unfinished"></translation>
+        <translation> to queue </translation>
     </message>
     <message>
         <source>Ultima ora</source>
-        <translation type="unfinished"></translation>
+        <translation>Last hour</translation>
     </message>
     <message>
         <source>Oggi</source>
-        <translation type="unfinished"></translation>
+        <translation>Today</translation>
     </message>
     <message>
         <source>Ieri</source>
-        <translation type="unfinished"></translation>
+        <translation>Yesterday</translation>
     </message>
     <message>
         <source>Settimana corrente</source>
-        <translation type="unfinished"></translation>
+        <translation>This week</translation>
     </message>
     <message>
         <source>Mese corrente</source>
-        <translation type="unfinished"></translation>
+        <translation>This month</translation>
     </message>
     <message>
         <source>Mese precedente</source>
-        <translation type="unfinished"></translation>
+        <translation>Last month</translation>
     </message>
     <message>
         <source>Ultimi 30gg</source>
-        <translation type="unfinished"></translation>
+        <translation>Last 30 days</translation>
     </message>
     <message>
         <source>Ultimi 60gg</source>
-        <translation type="unfinished"></translation>
+        <translation>Last 60 days</translation>
     </message>
     <message>
         <source>Ultimi 90gg</source>
-        <translation type="unfinished"></translation>
+        <translation>Last 90 days</translation>
     </message>
 </context>
 <context>
     <name>PbxServices::ServiceState</name>
     <message>
         <source>Do Not Disturb non attivo</source>
-        <translation type="unfinished">Do not disturb is off</translation>
+        <translation>Do not disturb is off</translation>
     </message>
     <message>
         <source>Do Not Disturb</source>
-        <translation type="unfinished"></translation>
+        <translation>Do not disturb</translation>
     </message>
     <message>
         <source>Do Not Disturb attivo</source>
-        <translation type="unfinished"></translation>
+        <translation>Do not disturb is on</translation>
     </message>
     <message>
         <source>Inoltro incondizionato</source>
-        <translation type="unfinished"></translation>
+        <translation>Unconditional forwarding</translation>
     </message>
     <message>
         <source>Inoltro incondizionato non attivo</source>
-        <translation type="unfinished"></translation>
+        <translation>Unconditional forwarding is off</translation>
     </message>
     <message>
         <source>Inoltro incondizionato attivo</source>
-        <translation type="unfinished"></translation>
+        <translation>Unconditional forwarding is on</translation>
     </message>
     <message>
         <source>Inoltro incondizionato attivo su %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Unconditional forwarding to %1 is on</translation>
     </message>
     <message>
         <source>Servizio Fork To Mobile</source>
-        <translation type="unfinished"></translation>
+        <translation>Fork to mobile service</translation>
     </message>
     <message>
         <source>Servizio Fork To Mobile non disponibile</source>
-        <translation type="unfinished"></translation>
+        <translation>Fork to mobile service not available</translation>
     </message>
     <message>
         <source>Fork To Mobile attivo: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Fork to mobile on: %1</translation>
     </message>
     <message>
         <source>Fork To Mobile non attivo: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Fork to mobile off: %1</translation>
     </message>
     <message>
         <source>Fork To Mobile attivo - numero associato %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Fork to mobile on - linked number %1</translation>
     </message>
     <message>
         <source>Fork To Mobile non attivo - numero associato %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Fork to mobile off - linked number %1</translation>
     </message>
 </context>
 <context>
     <name>PhoneBackends</name>
     <message>
         <source>Modalità telefono fisso</source>
-        <translation type="unfinished"></translation>
+        <translation>Desk phone mode</translation>
     </message>
     <message>
         <source>Il telefono %1 associato a questa identità ha un firmware la cui versione non consente l&apos;uso delle API specifiche. 
 E&apos; necessario che il telefono abbia una versione firmware superiore o uguale alla 8.7.3.
 Fino ad allora il telefono non può essere comandato in modalità telefono fisso.</source>
-        <translation type="unfinished"></translation>
+        <translation>The phone %1 linked to this identity has a firmware version that does not allow the use of the specific API. 
+The phone needs firmware version 8.7.3 or later.
+Until then the phone cannot be controlled in desk phone mode.</translation>
     </message>
     <message>
         <source>Errore di autenticazione sul telefono associato.
 Contatta l&apos;amministratore del PBX.</source>
-        <translation type="unfinished"></translation>
+        <translation>Authentication error on the linked phone.
+Contact the PBX administrator.</translation>
     </message>
     <message>
         <source>Tel. associato: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Linked phone: %1</translation>
     </message>
     <message>
         <source>Le impostazioni della centrale sono cambiate. Per usarle disconnettersi e riconnettersi.</source>
-        <translation type="unfinished"></translation>
+        <translation>The PBX settings have changed. Disconnect and reconnect to use them.</translation>
     </message>
     <message>
         <source>Il motore SIP non è partito: il telefono non è disponibile.</source>
-        <translation type="unfinished"></translation>
+        <translation>The SIP engine did not start: the phone is not available.</translation>
     </message>
 </context>
 <context>
@@ -1469,64 +1499,66 @@ Contatta l&apos;amministratore del PBX.</source>
     <name>QObject</name>
     <message>
         <source>Impossibile chiudere la chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Cannot end the call</translation>
     </message>
     <message>
         <source>Operazione non supportata dal telefono associato</source>
-        <translation type="unfinished"></translation>
+        <translation>Operation not supported by the linked phone</translation>
     </message>
     <message>
         <source>&quot;%1&quot; non è un numero valido.</source>
-        <translation type="unfinished"></translation>
+        <translation>&quot;%1&quot; is not a valid number.</translation>
     </message>
 </context>
 <context>
     <name>QueuesController</name>
     <message>
         <source>Stato Code: N/D</source>
-        <translation type="unfinished">Queue status: N/A</translation>
+        <translation>Queue status: N/A</translation>
     </message>
     <message>
         <source>Pannello supervisore</source>
-        <translation type="unfinished">Supervisor panel</translation>
+        <translation>Supervisor panel</translation>
     </message>
     <message>
         <source>Pannello supervisore non disponibile</source>
-        <translation type="unfinished">Supervisor panel not available</translation>
+        <translation>Supervisor panel not available</translation>
     </message>
     <message>
         <source>Annulla pausa su tutte le code</source>
-        <translation type="unfinished"></translation>
+        <translation>Unpause on all queues</translation>
     </message>
     <message>
         <source>Stato Code: ATTIVE</source>
-        <translation type="unfinished"></translation>
+        <translation>Queue status: ACTIVE</translation>
     </message>
     <message>
         <source>Metti in pausa su tutte le code</source>
-        <translation type="unfinished"></translation>
+        <translation>Pause on all queues</translation>
     </message>
     <message>
         <source>Stato Code: PARZ.IN PAUSA</source>
-        <translation type="unfinished"></translation>
+        <translation>Queue status: PART. PAUSED</translation>
     </message>
     <message>
         <source>Stato Code: IN PAUSA</source>
-        <translation type="unfinished"></translation>
+        <translation>Queue status: PAUSED</translation>
     </message>
     <message>
         <source>CallCenter report</source>
-        <translation type="unfinished"></translation>
+        <translation>Call centre report</translation>
     </message>
     <message>
         <source>Il report CallCenter richiesto è stato creato in
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>The requested call centre report was created in
+%1</translation>
     </message>
     <message>
         <source>Si è verificato un errore durante la creazione del report CallCenter.
 Errore: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>An error occurred while creating the call centre report.
+Error: %1</translation>
     </message>
 </context>
 <context>
@@ -1534,7 +1566,8 @@ Errore: %1</source>
     <message>
         <source>Clicca sul pulsante per chiamare
 %1 (chiamata esterna)</source>
-        <translation type="unfinished"></translation>
+        <translation>Click the button to call
+%1 (external call)</translation>
     </message>
 </context>
 <context>
@@ -1592,97 +1625,97 @@ Errore: %1</source>
     <name>WdgContactEntry</name>
     <message>
         <source>Interno</source>
-        <translation type="unfinished"></translation>
+        <translation>Extension</translation>
     </message>
     <message>
         <source>Casa</source>
-        <translation type="unfinished"></translation>
+        <translation>Home</translation>
     </message>
     <message>
         <source>Lavoro</source>
-        <translation type="unfinished"></translation>
+        <translation>Work</translation>
     </message>
     <message>
         <source>Cellulare</source>
-        <translation type="unfinished"></translation>
+        <translation>Mobile</translation>
     </message>
     <message>
         <source>Cellulare di lavoro</source>
-        <translation type="unfinished"></translation>
+        <translation>Work mobile</translation>
     </message>
     <message>
         <source>Fax</source>
-        <translation type="unfinished"></translation>
+        <translation>Fax</translation>
     </message>
     <message>
         <source>E-Mail</source>
-        <translation type="unfinished"></translation>
+        <translation>E-mail</translation>
     </message>
     <message>
         <source>Principale</source>
-        <translation type="unfinished"></translation>
+        <translation>Main</translation>
     </message>
     <message>
         <source>Contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Contact</translation>
     </message>
     <message>
         <source>es. 123 o </source>
-        <translation type="unfinished"></translation>
+        <translation>e.g. 123 or </translation>
     </message>
     <message>
         <source>Altro (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Other (%1)</translation>
     </message>
 </context>
 <context>
     <name>WindowRules</name>
     <message>
         <source> - Inoltro attivo</source>
-        <translation type="unfinished"></translation>
+        <translation> - Forwarding on</translation>
     </message>
     <message>
         <source> - DND attivo</source>
-        <translation type="unfinished"></translation>
+        <translation> - DND on</translation>
     </message>
     <message>
         <source> - In pausa</source>
-        <translation type="unfinished"></translation>
+        <translation> - Paused</translation>
     </message>
     <message>
         <source> - Parz. In pausa</source>
-        <translation type="unfinished"></translation>
+        <translation> - Part. paused</translation>
     </message>
     <message>
         <source>%1 - Phone non registrato</source>
-        <translation type="unfinished">%1 - phone not registered</translation>
+        <translation>%1 - phone not registered</translation>
     </message>
     <message>
         <source>%1 - disconnesso</source>
-        <translation type="unfinished">%1 - disconnected</translation>
+        <translation>%1 - disconnected</translation>
     </message>
     <message>
         <source>%1 - Phone registrato</source>
-        <translation type="unfinished">%1 - phone registered</translation>
+        <translation>%1 - phone registered</translation>
     </message>
     <message>
         <source>%1 - connesso</source>
-        <translation type="unfinished">%1 - connected</translation>
+        <translation>%1 - connected</translation>
     </message>
 </context>
 <context>
     <name>dlgAuthentication</name>
     <message>
         <source>Authentication</source>
-        <translation type="unfinished"></translation>
+        <translation>Authentication</translation>
     </message>
     <message>
         <source>Username</source>
-        <translation type="unfinished">Username</translation>
+        <translation>Username</translation>
     </message>
     <message>
         <source>Password</source>
-        <translation type="unfinished">Password</translation>
+        <translation>Password</translation>
     </message>
 </context>
 <context>
@@ -1700,42 +1733,42 @@ Errore: %1</source>
     <name>dlgPeriod</name>
     <message>
         <source>Periodo</source>
-        <translation type="unfinished"></translation>
+        <translation>Period</translation>
     </message>
     <message>
         <source>CONFIGURA PERIODO</source>
-        <translation type="unfinished"></translation>
+        <translation>SET PERIOD</translation>
     </message>
     <message>
         <source>Da:</source>
-        <translation type="unfinished">From:</translation>
+        <translation>From:</translation>
     </message>
     <message>
         <source>A:</source>
-        <translation type="unfinished">To:</translation>
+        <translation>To:</translation>
     </message>
     <message>
         <source>Salva</source>
-        <translation type="unfinished">Save</translation>
+        <translation>Save</translation>
     </message>
     <message>
         <source>Annulla</source>
-        <translation type="unfinished">Cancel</translation>
+        <translation>Cancel</translation>
     </message>
     <message>
         <source>Dati incongruenti</source>
-        <translation type="unfinished"></translation>
+        <translation>Inconsistent data</translation>
     </message>
     <message>
         <source>La data di partenza del periodo di osservazione deve essere inferiore a quella di fine del periodo.</source>
-        <translation type="unfinished"></translation>
+        <translation>The start date of the observation period must be earlier than its end date.</translation>
     </message>
 </context>
 <context>
     <name>dlgRedirect</name>
     <message>
         <source>Inserire il numero di redirezione</source>
-        <translation type="unfinished"></translation>
+        <translation>Enter the number to redirect to</translation>
     </message>
 </context>
 <context>
@@ -1773,227 +1806,227 @@ Errore: %1</source>
     <name>wdgActiveLine</name>
     <message>
         <source>Velora SoftPhone</source>
-        <translation type="unfinished"></translation>
+        <translation>Velora SoftPhone</translation>
     </message>
     <message>
         <source>Nome Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Name Surname</translation>
     </message>
     <message>
         <source>605</source>
-        <translation type="unfinished">60% {605?}</translation>
+        <translation>605</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Company</translation>
     </message>
     <message>
         <source>account</source>
-        <translation type="unfinished"></translation>
+        <translation>account</translation>
     </message>
     <message>
         <source>12:34:00</source>
-        <translation type="unfinished">60% {12:34:00?}</translation>
+        <translation>12:34:00</translation>
     </message>
     <message>
         <source>Chiamata in corso</source>
-        <translation type="unfinished"></translation>
+        <translation>Call in progress</translation>
     </message>
     <message>
         <source>Coda: </source>
-        <translation type="unfinished"></translation>
+        <translation>Queue: </translation>
     </message>
     <message>
         <source>Amministrazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Administration</translation>
     </message>
     <message>
         <source>Trasferimento senza offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Blind transfer</translation>
     </message>
     <message>
         <source>Annulla trasferimento</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel transfer</translation>
     </message>
     <message>
         <source>Trasferimento con offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Attended transfer</translation>
     </message>
     <message>
         <source>Parcheggio di chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Call park</translation>
     </message>
     <message>
         <source>Messa in pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Hold</translation>
     </message>
     <message>
         <source>Registrazione chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Call recording</translation>
     </message>
     <message>
         <source>Termina chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>End call</translation>
     </message>
     <message>
         <source>Inoltra al cellulare</source>
-        <translation type="unfinished"></translation>
+        <translation>Forward to mobile</translation>
     </message>
     <message>
         <source>Chiudi</source>
-        <translation type="unfinished"></translation>
+        <translation>Close</translation>
     </message>
     <message>
         <source>Annulla trasferimento della chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel the call transfer</translation>
     </message>
     <message>
         <source>Avvio chiamata...</source>
-        <translation type="unfinished"></translation>
+        <translation>Starting call...</translation>
     </message>
     <message>
         <source>Trasferimento in corso</source>
-        <translation type="unfinished"></translation>
+        <translation>Transfer in progress</translation>
     </message>
     <message>
         <source>Trasferimento a %1 in corso</source>
-        <translation type="unfinished"></translation>
+        <translation>Transferring to %1</translation>
     </message>
     <message>
         <source>Chiamata terminata</source>
-        <translation type="unfinished"></translation>
+        <translation>Call ended</translation>
     </message>
     <message>
         <source>Completa trasferimento</source>
-        <translation type="unfinished"></translation>
+        <translation>Complete transfer</translation>
     </message>
     <message>
         <source>Converti in trasferimento senza offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Convert to blind transfer</translation>
     </message>
     <message>
         <source>Coda:</source>
-        <translation type="unfinished"></translation>
+        <translation>Queue:</translation>
     </message>
     <message>
         <source>Gruppo:</source>
-        <translation type="unfinished"></translation>
+        <translation>Group:</translation>
     </message>
     <message>
         <source>Ritorno da:</source>
-        <translation type="unfinished"></translation>
+        <translation>Returned from:</translation>
     </message>
     <message>
         <source> con </source>
-        <translation type="unfinished"></translation>
+        <translation> with </translation>
     </message>
     <message>
         <source>Trasferisci senza offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Blind transfer</translation>
     </message>
 </context>
 <context>
     <name>wdgAddDynamicOperator</name>
     <message>
         <source>Interno:</source>
-        <translation type="unfinished"></translation>
+        <translation>Extension:</translation>
     </message>
     <message>
         <source>Account:</source>
-        <translation type="unfinished">Account:</translation>
+        <translation>Account:</translation>
     </message>
     <message>
         <source>Penalty:</source>
-        <translation type="unfinished"></translation>
+        <translation>Penalty:</translation>
     </message>
     <message>
         <source>Aggiungi</source>
-        <translation type="unfinished"></translation>
+        <translation>Add</translation>
     </message>
 </context>
 <context>
     <name>wdgBalloonMessage</name>
     <message>
         <source>Form</source>
-        <translation type="unfinished"></translation>
+        <translation>Form</translation>
     </message>
     <message>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Aggiorna ora&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Update now&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Ignora&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Ignore&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
 </context>
 <context>
     <name>wdgBookedLine</name>
     <message>
         <source>Velora SoftPhone</source>
-        <translation type="unfinished"></translation>
+        <translation>Velora SoftPhone</translation>
     </message>
     <message>
         <source>Clicca qui per riprendere la chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Click here to resume the call</translation>
     </message>
     <message>
         <source>Nome Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Name Surname</translation>
     </message>
     <message>
         <source>605</source>
-        <translation type="unfinished">60% {605?}</translation>
+        <translation>605</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Company</translation>
     </message>
     <message>
         <source>account</source>
-        <translation type="unfinished"></translation>
+        <translation>account</translation>
     </message>
     <message>
         <source>12:34:00</source>
-        <translation type="unfinished">60% {12:34:00?}</translation>
+        <translation>12:34:00</translation>
     </message>
     <message>
         <source>Chiamata prenotata</source>
-        <translation type="unfinished"></translation>
+        <translation>Booked call</translation>
     </message>
     <message>
         <source>Coda: </source>
-        <translation type="unfinished"></translation>
+        <translation>Queue: </translation>
     </message>
     <message>
         <source>Amministrazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Administration</translation>
     </message>
     <message>
         <source>Annulla prenotazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel booking</translation>
     </message>
 </context>
 <context>
     <name>wdgCdr</name>
     <message>
         <source>Ricerca sul CDR</source>
-        <translation type="unfinished"></translation>
+        <translation>CDR search</translation>
     </message>
     <message>
         <source>Dalla data</source>
-        <translation type="unfinished"></translation>
+        <translation>From date</translation>
     </message>
     <message>
         <source> alla data</source>
-        <translation type="unfinished"></translation>
+        <translation> to date</translation>
     </message>
     <message>
         <source>Contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Contact</translation>
     </message>
     <message>
         <source>Non sono presenti chiamate nell&apos;intervallo temporale selezionato.</source>
-        <translation type="unfinished">There are no calls in the selected period.</translation>
+        <translation>There are no calls in the selected period.</translation>
     </message>
 </context>
 <context>
@@ -2044,421 +2077,422 @@ Errore: %1</source>
     </message>
     <message>
         <source>Filtro Registro</source>
-        <translation type="unfinished">Call log filter</translation>
+        <translation>Call log filter</translation>
     </message>
     <message>
         <source>Direzione</source>
-        <translation type="unfinished"></translation>
+        <translation>Direction</translation>
     </message>
     <message>
         <source>Origine (chiamate entranti)</source>
-        <translation type="unfinished"></translation>
+        <translation>Origin (incoming calls)</translation>
     </message>
     <message>
         <source>Destinazione (chiamate entranti)</source>
-        <translation type="unfinished"></translation>
+        <translation>Destination (incoming calls)</translation>
     </message>
     <message>
         <source>Stato</source>
-        <translation type="unfinished"></translation>
+        <translation>Status</translation>
     </message>
     <message>
         <source>Mostra Tutto</source>
-        <translation type="unfinished"></translation>
+        <translation>Show all</translation>
     </message>
     <message>
         <source>Nascondi Tutto</source>
-        <translation type="unfinished"></translation>
+        <translation>Hide all</translation>
     </message>
     <message>
         <source>Solo Perse</source>
-        <translation type="unfinished"></translation>
+        <translation>Missed only</translation>
     </message>
     <message>
         <source>Ripristina</source>
-        <translation type="unfinished"></translation>
+        <translation>Reset</translation>
     </message>
 </context>
 <context>
     <name>wdgChat</name>
     <message>
         <source>Scrivi messaggio</source>
-        <translation type="unfinished"></translation>
+        <translation>Write a message</translation>
     </message>
     <message>
         <source>Chat: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Chat: %1</translation>
     </message>
     <message>
         <source>sta scrivendo...</source>
-        <translation type="unfinished"></translation>
+        <translation>is typing...</translation>
     </message>
     <message>
         <source>IO</source>
-        <translation type="unfinished"></translation>
+        <translation>ME</translation>
     </message>
     <message>
         <source>Invio Chat del </source>
-        <translation type="unfinished"></translation>
+        <translation>Chat sent on </translation>
     </message>
     <message>
         <source>Salva la chat su file</source>
-        <translation type="unfinished"></translation>
+        <translation>Save the chat to a file</translation>
     </message>
     <message>
         <source>File di testo (*.txt)</source>
-        <translation type="unfinished"></translation>
+        <translation>Text files (*.txt)</translation>
     </message>
     <message>
         <source>Impossibile salvare la chat in %1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Cannot save the chat to %1: %2</translation>
     </message>
 </context>
 <context>
     <name>wdgChatPanel</name>
     <message>
         <source>Nessuna chat selezionata</source>
-        <translation type="unfinished"></translation>
+        <translation>No chat selected</translation>
     </message>
 </context>
 <context>
     <name>wdgIncomingCallLine</name>
     <message>
         <source>Velora SoftPhone</source>
-        <translation type="unfinished"></translation>
+        <translation>Velora SoftPhone</translation>
     </message>
     <message>
         <source>Nome Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Name Surname</translation>
     </message>
     <message>
         <source>605</source>
-        <translation type="unfinished">60% {605?}</translation>
+        <translation>605</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Company</translation>
     </message>
     <message>
         <source>account</source>
-        <translation type="unfinished"></translation>
+        <translation>account</translation>
     </message>
     <message>
         <source>12:34:00</source>
-        <translation type="unfinished">60% {12:34:00?}</translation>
+        <translation>12:34:00</translation>
     </message>
     <message>
         <source>Chiamata in arrivo</source>
-        <translation type="unfinished"></translation>
+        <translation>Incoming call</translation>
     </message>
     <message>
         <source>Coda: </source>
-        <translation type="unfinished"></translation>
+        <translation>Queue: </translation>
     </message>
     <message>
         <source>Amministrazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Administration</translation>
     </message>
     <message>
         <source>Rispondi</source>
-        <translation type="unfinished"></translation>
+        <translation>Answer</translation>
     </message>
     <message>
         <source>Rifiuta</source>
-        <translation type="unfinished"></translation>
+        <translation>Reject</translation>
     </message>
     <message>
         <source>Inoltra chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Forward call</translation>
     </message>
     <message>
         <source>Ignora</source>
-        <translation type="unfinished"></translation>
+        <translation>Ignore</translation>
     </message>
     <message>
         <source>Coda:</source>
-        <translation type="unfinished"></translation>
+        <translation>Queue:</translation>
     </message>
     <message>
         <source>Gruppo:</source>
-        <translation type="unfinished"></translation>
+        <translation>Group:</translation>
     </message>
     <message>
         <source>Ritorno da:</source>
-        <translation type="unfinished"></translation>
+        <translation>Returned from:</translation>
     </message>
     <message>
         <source> da </source>
-        <translation type="unfinished"></translation>
+        <translation> from </translation>
     </message>
 </context>
 <context>
     <name>wdgNewOperator</name>
     <message>
         <source>Aggiungi</source>
-        <translation type="unfinished"></translation>
+        <translation>Add</translation>
     </message>
     <message>
         <source>Aggiungi Operatore</source>
-        <translation type="unfinished"></translation>
+        <translation>Add agent</translation>
     </message>
 </context>
 <context>
     <name>wdgOnHoldLine</name>
     <message>
         <source>Velora SoftPhone</source>
-        <translation type="unfinished"></translation>
+        <translation>Velora SoftPhone</translation>
     </message>
     <message>
         <source>Clicca qui per riprendere la chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Click here to resume the call</translation>
     </message>
     <message>
         <source>Nome Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Name Surname</translation>
     </message>
     <message>
         <source>605</source>
-        <translation type="unfinished">60% {605?}</translation>
+        <translation>605</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Company</translation>
     </message>
     <message>
         <source>account</source>
-        <translation type="unfinished"></translation>
+        <translation>account</translation>
     </message>
     <message>
         <source>12:34:00</source>
-        <translation type="unfinished">60% {12:34:00?}</translation>
+        <translation>12:34:00</translation>
     </message>
     <message>
         <source>Chiamata in attesa</source>
-        <translation type="unfinished"></translation>
+        <translation>Call on hold</translation>
     </message>
     <message>
         <source>Coda: </source>
-        <translation type="unfinished"></translation>
+        <translation>Queue: </translation>
     </message>
     <message>
         <source>Amministrazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Administration</translation>
     </message>
     <message>
         <source>Riprendi chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Resume call</translation>
     </message>
     <message>
         <source>Termina chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>End call</translation>
     </message>
     <message>
         <source>Inoltro al cellulare</source>
-        <translation type="unfinished"></translation>
+        <translation>Forward to mobile</translation>
     </message>
     <message>
         <source>SIP Account: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>SIP account: %1</translation>
     </message>
     <message>
         <source> da </source>
-        <translation type="unfinished"></translation>
+        <translation> from </translation>
     </message>
 </context>
 <context>
     <name>wdgOperatorInfo</name>
     <message>
         <source>Pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Pause</translation>
     </message>
     <message>
         <source>Chiamate servite</source>
-        <translation type="unfinished"></translation>
+        <translation>Calls served</translation>
     </message>
     <message>
         <source>Membership</source>
-        <translation type="unfinished"></translation>
+        <translation>Membership</translation>
     </message>
     <message>
         <source>Penalty</source>
-        <translation type="unfinished"></translation>
+        <translation>Penalty</translation>
     </message>
     <message>
         <source>Data dell&apos;ultimo cambio dello stato di pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Date of the last pause state change</translation>
     </message>
     <message>
         <source>Data dell&apos;ultima chiamata servita</source>
-        <translation type="unfinished"></translation>
+        <translation>Date of the last call served</translation>
     </message>
     <message>
         <source>Riattiva</source>
-        <translation type="unfinished"></translation>
+        <translation>Resume</translation>
     </message>
 </context>
 <context>
     <name>wdgProfileImage</name>
     <message>
         <source>%1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>Messaggio personalizzato</source>
-        <translation type="unfinished"></translation>
+        <translation>Custom message</translation>
     </message>
 </context>
 <context>
     <name>wdgQueueAccount</name>
     <message>
         <source>Account:</source>
-        <translation type="unfinished">Account:</translation>
+        <translation>Account:</translation>
     </message>
     <message>
         <source>stato:</source>
-        <translation type="unfinished"></translation>
+        <translation>status:</translation>
     </message>
     <message>
         <source>IN PAUSA</source>
-        <translation type="unfinished"></translation>
+        <translation>PAUSED</translation>
     </message>
     <message>
         <source>ATTIVO</source>
-        <translation type="unfinished"></translation>
+        <translation>ACTIVE</translation>
     </message>
     <message>
         <source>Riattiva</source>
-        <translation type="unfinished"></translation>
+        <translation>Resume</translation>
     </message>
     <message>
         <source>Pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Pause</translation>
     </message>
 </context>
 <context>
     <name>wdgQueueStats</name>
     <message>
         <source>Statistiche generali della coda</source>
-        <translation type="unfinished"></translation>
+        <translation>General queue statistics</translation>
     </message>
     <message>
         <source>Chiamate in coda</source>
-        <translation type="unfinished"></translation>
+        <translation>Queued calls</translation>
     </message>
     <message>
         <source>Chiamate perse:</source>
-        <translation type="unfinished"></translation>
+        <translation>Lost calls:</translation>
     </message>
     <message>
         <source>Numero di utenti in coda</source>
-        <translation type="unfinished"></translation>
+        <translation>Number of callers in queue</translation>
     </message>
     <message>
         <source>T. m. di convers. (sec):</source>
-        <translation type="unfinished"></translation>
+        <translation>Avg. talk time (s):</translation>
     </message>
     <message>
         <source>T. m. di attesa (sec):</source>
-        <translation type="unfinished"></translation>
+        <translation>Avg. wait time (s):</translation>
     </message>
     <message>
         <source>Chiamate lavorate:</source>
-        <translation type="unfinished"></translation>
+        <translation>Calls handled:</translation>
     </message>
     <message>
         <source>Statistiche personali</source>
-        <translation type="unfinished"></translation>
+        <translation>Personal statistics</translation>
     </message>
     <message>
         <source>Stato sulla coda: -</source>
-        <translation type="unfinished"></translation>
+        <translation>Queue status: -</translation>
     </message>
     <message>
         <source>Chiamate prese</source>
-        <translation type="unfinished"></translation>
+        <translation>Calls taken</translation>
     </message>
     <message>
         <source>Pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Pause</translation>
     </message>
     <message>
         <source>Ultima chiamata:</source>
-        <translation type="unfinished"></translation>
+        <translation>Last call:</translation>
     </message>
     <message>
         <source>Stato pausa per account</source>
-        <translation type="unfinished"></translation>
+        <translation>Pause state per account</translation>
     </message>
     <message>
         <source>Ultima chiamata servita in data: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Last call served on: %1</translation>
     </message>
     <message>
         <source>Stato sulla coda: IN PAUSA</source>
-        <translation type="unfinished"></translation>
+        <translation>Queue status: PAUSED</translation>
     </message>
     <message>
         <source>Riattiva</source>
-        <translation type="unfinished"></translation>
+        <translation>Resume</translation>
     </message>
     <message>
         <source>Stato sulla coda: ATTIVO</source>
-        <translation type="unfinished"></translation>
+        <translation>Queue status: ACTIVE</translation>
     </message>
 </context>
 <context>
     <name>wdgQueues</name>
     <message>
         <source>Code d&apos;attesa</source>
-        <translation type="unfinished"></translation>
+        <translation>Call queues</translation>
     </message>
 </context>
 <context>
     <name>wdgSms</name>
     <message>
         <source>Inserire il destinatario del messaggio.</source>
-        <translation type="unfinished"></translation>
+        <translation>Enter the message recipient.</translation>
     </message>
     <message>
         <source>Il destinatario &quot;%1&quot; non è un numero valido.</source>
-        <translation type="unfinished"></translation>
+        <translation>The recipient &quot;%1&quot; is not a valid number.</translation>
     </message>
     <message>
         <source>Il testo del messaggio è vuoto.</source>
-        <translation type="unfinished"></translation>
+        <translation>The message text is empty.</translation>
     </message>
     <message>
         <source>Il messaggio supera i %1 caratteri consentiti.</source>
-        <translation type="unfinished"></translation>
+        <translation>The message exceeds the %1 characters allowed.</translation>
     </message>
     <message>
         <source>Invio SMS</source>
-        <translation type="unfinished"></translation>
+        <translation>Send SMS</translation>
     </message>
     <message>
         <source>Destinatario: </source>
-        <translation type="unfinished"></translation>
+        <translation>Recipient: </translation>
     </message>
     <message>
         <source>Testo del messaggio</source>
-        <translation type="unfinished"></translation>
+        <translation>Message text</translation>
     </message>
     <message>
         <source>160 caratteri residui</source>
-        <translation type="unfinished"></translation>
+        <translation>160 characters left</translation>
     </message>
     <message>
         <source>Invia</source>
-        <translation type="unfinished"></translation>
+        <translation>Send</translation>
     </message>
     <message>
         <source> caratteri disponibili</source>
-        <translation type="unfinished"></translation>
+        <translation> characters available</translation>
     </message>
     <message>
         <source>Invio del messaggio non riuscito.
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>The message could not be sent.
+%1</translation>
     </message>
 </context>
 <context>
@@ -2724,31 +2758,31 @@ Errore: %1</source>
     <name>wdgVoicemailLine</name>
     <message>
         <source>Mittente</source>
-        <translation type="unfinished"></translation>
+        <translation>Sender</translation>
     </message>
     <message>
         <source>Elimina</source>
-        <translation type="unfinished"></translation>
+        <translation>Delete</translation>
     </message>
     <message>
         <source>Riproduci</source>
-        <translation type="unfinished"></translation>
+        <translation>Play</translation>
     </message>
     <message>
         <source>Scaricamento</source>
-        <translation type="unfinished"></translation>
+        <translation>Download</translation>
     </message>
     <message>
         <source>Unknown</source>
-        <translation type="unfinished"></translation>
+        <translation>Unknown</translation>
     </message>
     <message>
         <source>Errore!</source>
-        <translation type="unfinished"></translation>
+        <translation>Error!</translation>
     </message>
     <message>
         <source>Impossibile scaricare il messaggio vocale</source>
-        <translation type="unfinished"></translation>
+        <translation>Cannot download the voice message</translation>
     </message>
 </context>
 </TS>

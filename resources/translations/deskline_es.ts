@@ -6,48 +6,50 @@
     <message>
         <source>Digita il numero 
 a cui trasferire</source>
-        <translation type="unfinished"></translation>
+        <translation>Escriba el número 
+al que transferir</translation>
     </message>
     <message>
         <source>Digita il numero a cui trasferire</source>
-        <translation type="unfinished"></translation>
+        <translation>Escriba el número al que transferir</translation>
     </message>
     <message>
         <source>Interno occupato</source>
-        <translation type="unfinished">Extensión ocupada</translation>
+        <translation>Extensión ocupada</translation>
     </message>
     <message>
         <source>L&apos;interno %1 a cui si vuole inoltrare la chiamata è occupato.
 Si desidera comunque procedere all&apos;inoltro?</source>
-        <translation type="unfinished"></translation>
+        <translation>La extensión %1 a la que desea desviar la llamada está ocupada.
+¿Desea desviarla de todos modos?</translation>
     </message>
     <message>
         <source>Si</source>
-        <translation type="unfinished">Sí</translation>
+        <translation>Sí</translation>
     </message>
     <message>
         <source>Inserire il numero a cui trasferire la chiamata:</source>
-        <translation type="unfinished"></translation>
+        <translation>Introduzca el número al que transferir la llamada:</translation>
     </message>
     <message>
         <source>Trasferimento cieco di chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Transferencia ciega de llamada</translation>
     </message>
     <message>
         <source>Trasferimento chiamata con offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Transferencia de llamada con consulta</translation>
     </message>
     <message>
         <source>Inoltro di chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío de llamada</translation>
     </message>
     <message>
         <source>Numero a cui vuoi trasferire la chiamata:</source>
-        <translation type="unfinished"></translation>
+        <translation>Número al que desea transferir la llamada:</translation>
     </message>
     <message>
         <source>Chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada</translation>
     </message>
 </context>
 <context>
@@ -55,83 +57,87 @@ Si desidera comunque procedere all&apos;inoltro?</source>
     <message>
         <source>Attualmente si sta avviando un&apos;altra conversazione.
 Si desidera chiudere la chiamata in corso e avviarne una nuova?</source>
-        <translation type="unfinished"></translation>
+        <translation>Se está iniciando otra conversación en este momento.
+¿Desea cerrar la llamada en curso e iniciar una nueva?</translation>
     </message>
     <message>
         <source>Attualmente si è impegnati in un&apos;altra conversazione.
 Si desidera mettere in attesa la chiamata in corso e avviarne una nuova?</source>
-        <translation type="unfinished"></translation>
+        <translation>Ya está en otra conversación.
+¿Desea poner en espera la llamada en curso e iniciar una nueva?</translation>
     </message>
     <message>
         <source>Nuova chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Nueva llamada</translation>
     </message>
     <message>
         <source>La chiamata in corso con %1 è stata parcheggiata sulla stanza di parcheggio %2 con un timeout di %3 secondi.</source>
-        <translation type="unfinished"></translation>
+        <translation>La llamada en curso con %1 se ha aparcado en la posición de aparcamiento %2 con un tiempo de espera de %3 segundos.</translation>
     </message>
     <message>
         <source>Errore critico</source>
-        <translation type="unfinished"></translation>
+        <translation>Error crítico</translation>
     </message>
     <message>
         <source>Il motore SIP ha restituito il seguente errore: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>El motor SIP ha devuelto el siguiente error: %1</translation>
     </message>
 </context>
 <context>
     <name>CallLines</name>
     <message>
         <source>Coda:</source>
-        <translation type="unfinished"></translation>
+        <translation>Cola:</translation>
     </message>
     <message>
         <source>Gruppo:</source>
-        <translation type="unfinished"></translation>
+        <translation>Grupo:</translation>
     </message>
     <message>
         <source>Ritorno da:</source>
-        <translation type="unfinished"></translation>
+        <translation>Retorno de:</translation>
     </message>
     <message>
         <source>Chiamata in arrivo da:
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada entrante de:
+%1</translation>
     </message>
     <message>
         <source>Click-to-Call verso:
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Click-to-Call a:
+%1</translation>
     </message>
     <message>
         <source>Digita il numero a cui trasferire</source>
-        <translation type="unfinished"></translation>
+        <translation>Escriba el número al que transferir</translation>
     </message>
 </context>
 <context>
     <name>ChatController</name>
     <message>
         <source>Nuovo messaggio da </source>
-        <translation type="unfinished"></translation>
+        <translation>Nuevo mensaje de </translation>
     </message>
 </context>
 <context>
     <name>CheckUpdateDlg</name>
     <message>
         <source>Annulla</source>
-        <translation type="unfinished">Cancelar</translation>
+        <translation>Cancelar</translation>
     </message>
     <message>
         <source>Recupero lista aggiornamenti...</source>
-        <translation type="unfinished"></translation>
+        <translation>Obteniendo la lista de actualizaciones...</translation>
     </message>
     <message>
         <source>Scaricamento componenti aggiuntivi...</source>
-        <translation type="unfinished"></translation>
+        <translation>Descargando componentes adicionales...</translation>
     </message>
     <message>
         <source>Aggiornamento componenti in corso...</source>
-        <translation type="unfinished"></translation>
+        <translation>Actualizando componentes...</translation>
     </message>
 </context>
 <context>
@@ -139,278 +145,291 @@ Si desidera mettere in attesa la chiamata in corso e avviarne una nuova?</source
     <message>
         <source>L&apos;utente %1 si è liberato.
 Clicca sul pulsante per chiamarlo.</source>
-        <translation type="unfinished"></translation>
+        <translation>El usuario %1 ya está libre.
+Haga clic en el botón para llamarlo.</translation>
     </message>
     <message>
         <source>Connessione al centralino interrotta.</source>
-        <translation type="unfinished"></translation>
+        <translation>Se ha interrumpido la conexión con la centralita.</translation>
     </message>
     <message>
         <source>Aggiungi nuovo contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Añadir nuevo contacto</translation>
     </message>
     <message>
         <source>Aggiorna contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Actualizar contacto</translation>
     </message>
     <message>
         <source>Cancellazione contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Eliminación de contacto</translation>
     </message>
     <message>
         <source>Sei sicuro di cancellare il contatto %1?</source>
-        <translation type="unfinished"></translation>
+        <translation>¿Seguro que desea eliminar el contacto %1?</translation>
     </message>
     <message>
         <source>Si</source>
-        <translation type="unfinished">Sí</translation>
+        <translation>Sí</translation>
     </message>
     <message>
         <source>L&apos;indirizzo e-mail &quot;%1&quot; non è valido.</source>
-        <translation type="unfinished"></translation>
+        <translation>La dirección de correo electrónico &quot;%1&quot; no es válida.</translation>
     </message>
     <message>
         <source> - Invio SMS</source>
-        <translation type="unfinished"></translation>
+        <translation> - Envío de SMS</translation>
     </message>
     <message>
         <source>Servizio SMS non disponibile.</source>
-        <translation type="unfinished"></translation>
+        <translation>Servicio SMS no disponible.</translation>
     </message>
 </context>
 <context>
     <name>DirectoryMenus</name>
     <message>
         <source>Invia &amp;email: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Enviar &amp;correo: %1</translation>
     </message>
     <message>
         <source>&amp;Chiama: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Llamar: %1</translation>
     </message>
     <message>
         <source>Invia &amp;SMS: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Enviar &amp;SMS: %1</translation>
     </message>
     <message>
         <source>&amp;Inoltra a: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Desviar a: %1</translation>
     </message>
     <message>
         <source>&amp;Trasferisci con offerta: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Transferir con consulta: %1</translation>
     </message>
     <message>
         <source>Copia &amp;numero: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Copiar &amp;número: %1</translation>
     </message>
     <message>
         <source>&amp;Aggiungi alla rubrica: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Añadir a la agenda: %1</translation>
     </message>
     <message>
         <source>&amp;Modifica il contatto: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Modificar el contacto: %1</translation>
     </message>
     <message>
         <source>&amp;Elimina il contatto: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Eliminar el contacto: %1</translation>
     </message>
     <message>
         <source>C&amp;hat: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>C&amp;hat: %1</translation>
     </message>
     <message>
         <source>&amp;Preleva: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Capturar: %1</translation>
     </message>
     <message>
         <source>&amp;Annulla prenotazione chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Cancelar reserva de llamada</translation>
     </message>
     <message>
         <source>&amp;Prenota chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Reservar llamada</translation>
     </message>
 </context>
 <context>
     <name>DirectoryPanel</name>
     <message>
         <source>Invia SMS</source>
-        <translation type="unfinished">Enviar SMS</translation>
+        <translation>Enviar SMS</translation>
     </message>
     <message>
         <source>Servizio Invia SMS non disponibile</source>
-        <translation type="unfinished">Servicio de envío de SMS no disponible</translation>
+        <translation>Servicio de envío de SMS no disponible</translation>
     </message>
     <message>
         <source>Aggiungi contatto</source>
-        <translation type="unfinished">Añadir contacto</translation>
+        <translation>Añadir contacto</translation>
     </message>
     <message>
         <source>Aggiunta contatto non supportata dalla versione di %1 a cui si è attualmente connessi.</source>
-        <translation type="unfinished">La versión de %1 a la que está conectado no permite añadir contactos.</translation>
+        <translation>La versión de %1 a la que está conectado no permite añadir contactos.</translation>
     </message>
     <message>
         <source>Importazione contatti in corso...</source>
-        <translation type="unfinished">Importando contactos...</translation>
+        <translation>Importando contactos...</translation>
     </message>
     <message>
         <source>IO</source>
-        <translation type="unfinished"></translation>
+        <translation>YO</translation>
     </message>
     <message>
         <source>Filtro Registro Chiamate</source>
-        <translation type="unfinished"></translation>
+        <translation>Filtro del registro de llamadas</translation>
     </message>
 </context>
 <context>
     <name>DlgContactEdit</name>
     <message>
         <source>Aggiungi nuovo contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Añadir nuevo contacto</translation>
     </message>
     <message>
         <source>Nome (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Nombre (*)</translation>
     </message>
     <message>
         <source>Cognome (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Apellidos (*)</translation>
     </message>
     <message>
         <source>Ente</source>
-        <translation type="unfinished"></translation>
+        <translation>Organización</translation>
     </message>
     <message>
         <source>Reparto</source>
-        <translation type="unfinished"></translation>
+        <translation>Departamento</translation>
     </message>
     <message>
         <source>Annulla</source>
-        <translation type="unfinished">Cancelar</translation>
+        <translation>Cancelar</translation>
     </message>
     <message>
         <source>Salva</source>
-        <translation type="unfinished">Guardar</translation>
+        <translation>Guardar</translation>
     </message>
     <message>
         <source>Dati mancanti</source>
-        <translation type="unfinished"></translation>
+        <translation>Faltan datos</translation>
     </message>
     <message>
         <source>Per salvare il contatto è necessario riempire i campi obbligatori.</source>
-        <translation type="unfinished"></translation>
+        <translation>Para guardar el contacto, rellene los campos obligatorios.</translation>
     </message>
     <message>
         <source>Errore di inserimento</source>
-        <translation type="unfinished"></translation>
+        <translation>Error de introducción de datos</translation>
     </message>
     <message>
         <source>Il valore di contatto inserito non è valido.
 Prego correggere il valore.</source>
-        <translation type="unfinished"></translation>
+        <translation>El valor de contacto introducido no es válido.
+Corrija el valor.</translation>
     </message>
 </context>
 <context>
     <name>DlgReportThreshold</name>
     <message>
         <source>Creazione report</source>
-        <translation type="unfinished"></translation>
+        <translation>Creación de informe</translation>
     </message>
     <message>
         <source>Periodo del report</source>
-        <translation type="unfinished"></translation>
+        <translation>Periodo del informe</translation>
     </message>
     <message>
         <source>Soglie di monitoraggio (in secondi)</source>
-        <translation type="unfinished"></translation>
+        <translation>Umbrales de supervisión (en segundos)</translation>
     </message>
     <message>
         <source>Sulle risposte</source>
-        <translation type="unfinished"></translation>
+        <translation>En las respuestas</translation>
     </message>
     <message>
         <source>Sugli abbandoni</source>
-        <translation type="unfinished"></translation>
+        <translation>En los abandonos</translation>
     </message>
     <message>
         <source>I soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>Umbral I</translation>
     </message>
     <message>
         <source>II soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>Umbral II</translation>
     </message>
     <message>
         <source>III soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>Umbral III</translation>
     </message>
     <message>
         <source>IV soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>Umbral IV</translation>
     </message>
     <message>
         <source>V soglia</source>
-        <translation type="unfinished"></translation>
+        <translation>Umbral V</translation>
     </message>
     <message>
         <source>Scegli dove salvare il report</source>
-        <translation type="unfinished"></translation>
+        <translation>Elija dónde guardar el informe</translation>
     </message>
 </context>
 <context>
     <name>MPEngine</name>
     <message>
         <source>Il motore SIP ha restituito il seguente errore: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>El motor SIP ha devuelto el siguiente error: %1</translation>
     </message>
     <message>
         <source>Non è stato trovato un device audio per il microfono valido.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>No se ha encontrado un dispositivo de audio válido para el micrófono.
+Póngase en contacto con el administrador del sistema para solucionar el problema.</translation>
     </message>
     <message>
         <source>Il device audio per il microfono indicato nelle impostazioni non ha risposto correttamente.
 Verrà utilizzato il microfono di default del sistema operativo.</source>
-        <translation type="unfinished"></translation>
+        <translation>El dispositivo de audio para el micrófono indicado en la configuración no ha respondido correctamente.
+Se utilizará el micrófono predeterminado del sistema operativo.</translation>
     </message>
     <message>
         <source>Non è stato trovato un device audio di ascolto valido.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>No se ha encontrado un dispositivo de audio de escucha válido.
+Póngase en contacto con el administrador del sistema para solucionar el problema.</translation>
     </message>
     <message>
         <source>Il device audio per l&apos;ascolto indicato nelle impostazioni non ha risposto correttamente.
 Verrà utilizzato il device audio di default del sistema operativo.</source>
-        <translation type="unfinished"></translation>
+        <translation>El dispositivo de audio de escucha indicado en la configuración no ha respondido correctamente.
+Se utilizará el dispositivo de audio predeterminado del sistema operativo.</translation>
     </message>
     <message>
         <source>Non è stato trovato un device audio per la suoneria valido.
 Non sarà possibile sentire la suoneria.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>No se ha encontrado un dispositivo de audio válido para el timbre.
+No se podrá oír el timbre.
+Póngase en contacto con el administrador del sistema para solucionar el problema.</translation>
     </message>
     <message>
         <source>Il device audio per la suoneria indicato nelle impostazioni non ha risposto correttamente.
 Verrà utilizzato il device audio di default del sistema operativo.</source>
-        <translation type="unfinished"></translation>
+        <translation>El dispositivo de audio para el timbre indicado en la configuración no ha respondido correctamente.
+Se utilizará el dispositivo de audio predeterminado del sistema operativo.</translation>
     </message>
     <message>
         <source>Non ci sono più linee VoIP disponibili.</source>
-        <translation type="unfinished"></translation>
+        <translation>No quedan líneas VoIP disponibles.</translation>
     </message>
     <message>
         <source>Errore di comunicazione con il microfono.
 La chiamata verrà interrotta.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>Error de comunicación con el micrófono.
+La llamada se interrumpirá.
+Póngase en contacto con el administrador del sistema para solucionar el problema.</translation>
     </message>
     <message>
         <source>Errore di comunicazione con la scheda audio. E&apos; impossibile riprodurre i suoni.
 La chiamata verrà interrotta.
 Contattare l&apos;amministratore di sistema per correggere il problema.</source>
-        <translation type="unfinished"></translation>
+        <translation>Error de comunicación con la tarjeta de sonido. No se pueden reproducir sonidos.
+La llamada se interrumpirá.
+Póngase en contacto con el administrador del sistema para solucionar el problema.</translation>
     </message>
 </context>
 <context>
@@ -583,171 +602,175 @@ Compruebe la configuración de red</translation>
     </message>
     <message>
         <source>SCONOSCIUTO</source>
-        <translation type="unfinished"></translation>
+        <translation>DESCONOCIDO</translation>
     </message>
     <message>
         <source>Nuove chiamate perse</source>
-        <translation type="unfinished"></translation>
+        <translation>Nuevas llamadas perdidas</translation>
     </message>
     <message>
         <source>T</source>
-        <translation type="unfinished"></translation>
+        <translation>T</translation>
     </message>
     <message>
         <source>Direzione della chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Dirección de la llamada</translation>
     </message>
     <message>
         <source>Nome</source>
-        <translation type="unfinished"></translation>
+        <translation>Nombre</translation>
     </message>
     <message>
         <source>Contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Contacto</translation>
     </message>
     <message>
         <source>Numero</source>
-        <translation type="unfinished"></translation>
+        <translation>Número</translation>
     </message>
     <message>
         <source>Data</source>
-        <translation type="unfinished"></translation>
+        <translation>Fecha</translation>
     </message>
     <message>
         <source>Durata</source>
-        <translation type="unfinished"></translation>
+        <translation>Duración</translation>
     </message>
     <message>
         <source>Chiamata in ingresso non risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada entrante no contestada</translation>
     </message>
     <message>
         <source>Chiamata in ingresso risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada entrante contestada</translation>
     </message>
     <message>
         <source>Chiamata in uscita non risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada saliente no contestada</translation>
     </message>
     <message>
         <source>Chiamata in uscita risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada saliente contestada</translation>
     </message>
     <message>
         <source>Chiamata locale in ingresso non risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada interna entrante no contestada</translation>
     </message>
     <message>
         <source>Chiamata locale in ingresso risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada interna entrante contestada</translation>
     </message>
     <message>
         <source>Chiamata locale in uscita non risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada interna saliente no contestada</translation>
     </message>
     <message>
         <source>Chiamata locale in uscita risposta</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada interna saliente contestada</translation>
     </message>
     <message>
         <source>Deviato in segreteria telefonica</source>
-        <translation type="unfinished"></translation>
+        <translation>Desviada al buzón de voz</translation>
     </message>
     <message>
         <source>Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Apellidos</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Empresa</translation>
     </message>
     <message>
         <source>Reparto</source>
-        <translation type="unfinished"></translation>
+        <translation>Departamento</translation>
     </message>
     <message>
         <source>C</source>
-        <translation type="unfinished"></translation>
+        <translation>C</translation>
     </message>
     <message>
         <source>Stato CTI</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado CTI</translation>
     </message>
     <message>
         <source>Stato telefono</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado del teléfono</translation>
     </message>
     <message>
         <source>Num</source>
-        <translation type="unfinished"></translation>
+        <translation>Núm.</translation>
     </message>
     <message>
         <source>Pref.</source>
-        <translation type="unfinished"></translation>
+        <translation>Fav.</translation>
     </message>
     <message>
         <source>Preferito</source>
-        <translation type="unfinished"></translation>
+        <translation>Favorito</translation>
     </message>
     <message>
         <source>SMS correttamente inviato</source>
-        <translation type="unfinished"></translation>
+        <translation>SMS enviado correctamente</translation>
     </message>
     <message>
         <source>Telefono registrato</source>
-        <translation type="unfinished"></translation>
+        <translation>Teléfono registrado</translation>
     </message>
     <message>
         <source>Avvia chiamata</source>
-        <translation type="unfinished">Iniciar llamada</translation>
+        <translation>Iniciar llamada</translation>
     </message>
     <message>
         <source>Telefono non registrato</source>
-        <translation type="unfinished"></translation>
+        <translation>Teléfono no registrado</translation>
     </message>
     <message>
         <source>Avvia chiamata - telefono non registrato</source>
-        <translation type="unfinished"></translation>
+        <translation>Iniciar llamada - teléfono no registrado</translation>
     </message>
     <message>
         <source>La negoziazione TLS è fallita.
 Controllare la presenza di un certificato valido.</source>
-        <translation type="unfinished"></translation>
+        <translation>La negociación TLS ha fallado.
+Compruebe que hay un certificado válido.</translation>
     </message>
     <message>
         <source>Errore</source>
-        <translation type="unfinished">Error</translation>
+        <translation>Error</translation>
     </message>
     <message>
         <source>%1 disconnessa</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 desconectada</translation>
     </message>
     <message>
         <source>%1 - Selezione account</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 - Selección de cuenta</translation>
     </message>
     <message>
         <source>Per proseguire è necessario selezionare l&apos;account da utilizzare.</source>
-        <translation type="unfinished"></translation>
+        <translation>Para continuar, seleccione la cuenta que desea usar.</translation>
     </message>
     <message>
         <source>Interno %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Extensión %1</translation>
     </message>
     <message>
         <source>Aggiornamento fallito</source>
-        <translation type="unfinished"></translation>
+        <translation>Error de actualización</translation>
     </message>
     <message>
         <source>Si è verificato un errore durante l&apos;aggiornamento di %1.
 Contattare l&apos;amministratore di sistema.
 Errore: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Se ha producido un error al actualizar %1.
+Póngase en contacto con el administrador del sistema.
+Error: %2</translation>
     </message>
     <message>
         <source>Nuova versione disponibile: %1
 Aggiornare ora?</source>
-        <translation type="unfinished"></translation>
+        <translation>Nueva versión disponible: %1
+¿Actualizar ahora?</translation>
     </message>
 </context>
 <context>
@@ -1199,259 +1222,266 @@ Se restablecerán los valores anteriores.</translation>
     <name>MessagingPanel</name>
     <message>
         <source>Servizio Fork To Mobile non configurato</source>
-        <translation type="unfinished">Servicio de desvío al móvil no configurado</translation>
+        <translation>Servicio de desvío al móvil no configurado</translation>
     </message>
     <message>
         <source>Errore</source>
-        <translation type="unfinished">Error</translation>
+        <translation>Error</translation>
     </message>
     <message>
         <source>Il campo contenente il numero verso cui redirigere la chiamata non può essere vuoto.</source>
-        <translation type="unfinished"></translation>
+        <translation>El campo con el número al que redirigir la llamada no puede estar vacío.</translation>
     </message>
     <message>
         <source>Casella vocale</source>
-        <translation type="unfinished"></translation>
+        <translation>Buzón de voz</translation>
     </message>
     <message>
         <source>Servizio Audioconferenza</source>
-        <translation type="unfinished"></translation>
+        <translation>Servicio de audioconferencia</translation>
     </message>
     <message>
         <source>Sono presenti %1 nuovi messaggi in segreteria</source>
-        <translation type="unfinished"></translation>
+        <translation>Hay %1 mensajes nuevos en el buzón de voz</translation>
     </message>
     <message>
         <source>Casella vocale - %1 nuovi messaggi in segreteria</source>
-        <translation type="unfinished"></translation>
+        <translation>Buzón de voz - %1 mensajes nuevos</translation>
     </message>
     <message>
         <source>Nessun nuovo messaggio in segreteria</source>
-        <translation type="unfinished"></translation>
+        <translation>No hay mensajes nuevos en el buzón de voz</translation>
     </message>
     <message>
         <source>Casella vocale - Nessun nuovo messaggio in segreteria</source>
-        <translation type="unfinished"></translation>
+        <translation>Buzón de voz - No hay mensajes nuevos</translation>
     </message>
 </context>
 <context>
     <name>MspMainWidget</name>
     <message>
         <source>Da:</source>
-        <translation type="unfinished">Desde:</translation>
+        <translation>Desde:</translation>
     </message>
     <message>
         <source>A:</source>
-        <translation type="unfinished">Hasta:</translation>
+        <translation>Hasta:</translation>
     </message>
     <message>
         <source>Clicca per scegliere il periodo</source>
-        <translation type="unfinished"></translation>
+        <translation>Haga clic para elegir el periodo</translation>
     </message>
     <message>
         <source>Utenti in coda</source>
-        <translation type="unfinished"></translation>
+        <translation>Usuarios en cola</translation>
     </message>
     <message>
         <source>Ch. più antica</source>
-        <translation type="unfinished"></translation>
+        <translation>Llam. más antigua</translation>
     </message>
     <message>
         <source>T.M. attesa</source>
-        <translation type="unfinished"></translation>
+        <translation>T.M. espera</translation>
     </message>
     <message>
         <source>Operatori</source>
-        <translation type="unfinished"></translation>
+        <translation>Operadores</translation>
     </message>
     <message>
         <source>Ch. perse
 (periodo)</source>
-        <translation type="unfinished"></translation>
+        <translation>Llam. perdidas
+(periodo)</translation>
     </message>
     <message>
         <source>Ch. servite
 (periodo)</source>
-        <translation type="unfinished"></translation>
+        <translation>Llam. atendidas
+(periodo)</translation>
     </message>
     <message>
         <source>T.M. attesa
 (periodo)</source>
-        <translation type="unfinished"></translation>
+        <translation>T.M. espera
+(periodo)</translation>
     </message>
     <message>
         <source>T.M. conv.
 (periodo)</source>
-        <translation type="unfinished"></translation>
+        <translation>T.M. conv.
+(periodo)</translation>
     </message>
     <message>
         <source>T</source>
-        <translation type="unfinished"></translation>
+        <translation>T</translation>
     </message>
     <message>
         <source>Operatori Disponibili/Occupati/In pausa/Non registrati</source>
-        <translation type="unfinished"></translation>
+        <translation>Operadores disponibles/ocupados/en pausa/no registrados</translation>
     </message>
     <message>
         <source>Stato dell&apos;interno non disponibile</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado de la extensión no disponible</translation>
     </message>
     <message>
         <source>Interno libero</source>
-        <translation type="unfinished">Extensión libre</translation>
+        <translation>Extensión libre</translation>
     </message>
     <message>
         <source>Interno in conversazione</source>
-        <translation type="unfinished">Extensión en conversación</translation>
+        <translation>Extensión en conversación</translation>
     </message>
     <message>
         <source>Interno occupato</source>
-        <translation type="unfinished">Extensión ocupada</translation>
+        <translation>Extensión ocupada</translation>
     </message>
     <message>
         <source>L&apos;interno sta squillando</source>
-        <translation type="unfinished">La extensión está sonando</translation>
+        <translation>La extensión está sonando</translation>
     </message>
     <message>
         <source>Interno in attesa</source>
-        <translation type="unfinished">Extensión en espera</translation>
+        <translation>Extensión en espera</translation>
     </message>
     <message>
         <source>Rimuovi </source>
-        <translation type="unfinished"></translation>
+        <translation>Quitar </translation>
     </message>
     <message>
         <source> dalla coda </source>
-        <translation type="unfinished"></translation>
+        <translation> de la cola </translation>
     </message>
     <message>
         <source>Aggiungi </source>
-        <translation type="unfinished"></translation>
+        <translation>Añadir </translation>
     </message>
     <message>
         <source> alla coda </source>
-        <translation type="unfinished"></translation>
+        <translation> a la cola </translation>
     </message>
     <message>
         <source>Ultima ora</source>
-        <translation type="unfinished"></translation>
+        <translation>Última hora</translation>
     </message>
     <message>
         <source>Oggi</source>
-        <translation type="unfinished"></translation>
+        <translation>Hoy</translation>
     </message>
     <message>
         <source>Ieri</source>
-        <translation type="unfinished"></translation>
+        <translation>Ayer</translation>
     </message>
     <message>
         <source>Settimana corrente</source>
-        <translation type="unfinished"></translation>
+        <translation>Semana actual</translation>
     </message>
     <message>
         <source>Mese corrente</source>
-        <translation type="unfinished"></translation>
+        <translation>Mes actual</translation>
     </message>
     <message>
         <source>Mese precedente</source>
-        <translation type="unfinished"></translation>
+        <translation>Mes anterior</translation>
     </message>
     <message>
         <source>Ultimi 30gg</source>
-        <translation type="unfinished"></translation>
+        <translation>Últimos 30 días</translation>
     </message>
     <message>
         <source>Ultimi 60gg</source>
-        <translation type="unfinished"></translation>
+        <translation>Últimos 60 días</translation>
     </message>
     <message>
         <source>Ultimi 90gg</source>
-        <translation type="unfinished"></translation>
+        <translation>Últimos 90 días</translation>
     </message>
 </context>
 <context>
     <name>PbxServices::ServiceState</name>
     <message>
         <source>Do Not Disturb non attivo</source>
-        <translation type="unfinished">No molestar desactivado</translation>
+        <translation>No molestar desactivado</translation>
     </message>
     <message>
         <source>Do Not Disturb</source>
-        <translation type="unfinished"></translation>
+        <translation>No molestar</translation>
     </message>
     <message>
         <source>Do Not Disturb attivo</source>
-        <translation type="unfinished"></translation>
+        <translation>No molestar activado</translation>
     </message>
     <message>
         <source>Inoltro incondizionato</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío incondicional</translation>
     </message>
     <message>
         <source>Inoltro incondizionato non attivo</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío incondicional desactivado</translation>
     </message>
     <message>
         <source>Inoltro incondizionato attivo</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío incondicional activado</translation>
     </message>
     <message>
         <source>Inoltro incondizionato attivo su %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío incondicional activado a %1</translation>
     </message>
     <message>
         <source>Servizio Fork To Mobile</source>
-        <translation type="unfinished"></translation>
+        <translation>Servicio de desvío al móvil</translation>
     </message>
     <message>
         <source>Servizio Fork To Mobile non disponibile</source>
-        <translation type="unfinished"></translation>
+        <translation>Servicio de desvío al móvil no disponible</translation>
     </message>
     <message>
         <source>Fork To Mobile attivo: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío al móvil activado: %1</translation>
     </message>
     <message>
         <source>Fork To Mobile non attivo: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío al móvil desactivado: %1</translation>
     </message>
     <message>
         <source>Fork To Mobile attivo - numero associato %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío al móvil activado - número asociado %1</translation>
     </message>
     <message>
         <source>Fork To Mobile non attivo - numero associato %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío al móvil desactivado - número asociado %1</translation>
     </message>
 </context>
 <context>
     <name>PhoneBackends</name>
     <message>
         <source>Modalità telefono fisso</source>
-        <translation type="unfinished"></translation>
+        <translation>Modo teléfono de escritorio</translation>
     </message>
     <message>
         <source>Il telefono %1 associato a questa identità ha un firmware la cui versione non consente l&apos;uso delle API specifiche. 
 E&apos; necessario che il telefono abbia una versione firmware superiore o uguale alla 8.7.3.
 Fino ad allora il telefono non può essere comandato in modalità telefono fisso.</source>
-        <translation type="unfinished"></translation>
+        <translation>El teléfono %1 asociado a esta identidad tiene una versión de firmware que no permite usar las API específicas. 
+El teléfono necesita una versión de firmware igual o superior a la 8.7.3.
+Hasta entonces, el teléfono no se puede controlar en modo teléfono de escritorio.</translation>
     </message>
     <message>
         <source>Errore di autenticazione sul telefono associato.
 Contatta l&apos;amministratore del PBX.</source>
-        <translation type="unfinished"></translation>
+        <translation>Error de autenticación en el teléfono asociado.
+Póngase en contacto con el administrador de la PBX.</translation>
     </message>
     <message>
         <source>Tel. associato: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Tel. asociado: %1</translation>
     </message>
     <message>
         <source>Le impostazioni della centrale sono cambiate. Per usarle disconnettersi e riconnettersi.</source>
-        <translation type="unfinished"></translation>
+        <translation>La configuración de la centralita ha cambiado. Para usarla, desconéctese y vuelva a conectarse.</translation>
     </message>
     <message>
         <source>Il motore SIP non è partito: il telefono non è disponibile.</source>
-        <translation type="unfinished"></translation>
+        <translation>El motor SIP no se ha iniciado: el teléfono no está disponible.</translation>
     </message>
 </context>
 <context>
@@ -1469,64 +1499,66 @@ Contatta l&apos;amministratore del PBX.</source>
     <name>QObject</name>
     <message>
         <source>Impossibile chiudere la chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>No se puede colgar la llamada</translation>
     </message>
     <message>
         <source>Operazione non supportata dal telefono associato</source>
-        <translation type="unfinished"></translation>
+        <translation>Operación no admitida por el teléfono asociado</translation>
     </message>
     <message>
         <source>&quot;%1&quot; non è un numero valido.</source>
-        <translation type="unfinished"></translation>
+        <translation>&quot;%1&quot; no es un número válido.</translation>
     </message>
 </context>
 <context>
     <name>QueuesController</name>
     <message>
         <source>Stato Code: N/D</source>
-        <translation type="unfinished">Estado de las colas: N/D</translation>
+        <translation>Estado de las colas: N/D</translation>
     </message>
     <message>
         <source>Pannello supervisore</source>
-        <translation type="unfinished">Panel de supervisor</translation>
+        <translation>Panel de supervisor</translation>
     </message>
     <message>
         <source>Pannello supervisore non disponibile</source>
-        <translation type="unfinished">Panel de supervisor no disponible</translation>
+        <translation>Panel de supervisor no disponible</translation>
     </message>
     <message>
         <source>Annulla pausa su tutte le code</source>
-        <translation type="unfinished"></translation>
+        <translation>Quitar la pausa en todas las colas</translation>
     </message>
     <message>
         <source>Stato Code: ATTIVE</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado de las colas: ACTIVAS</translation>
     </message>
     <message>
         <source>Metti in pausa su tutte le code</source>
-        <translation type="unfinished"></translation>
+        <translation>Pausar en todas las colas</translation>
     </message>
     <message>
         <source>Stato Code: PARZ.IN PAUSA</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado de las colas: PARC. EN PAUSA</translation>
     </message>
     <message>
         <source>Stato Code: IN PAUSA</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado de las colas: EN PAUSA</translation>
     </message>
     <message>
         <source>CallCenter report</source>
-        <translation type="unfinished"></translation>
+        <translation>Informe del call center</translation>
     </message>
     <message>
         <source>Il report CallCenter richiesto è stato creato in
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>El informe del call center solicitado se ha creado en
+%1</translation>
     </message>
     <message>
         <source>Si è verificato un errore durante la creazione del report CallCenter.
 Errore: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Se ha producido un error al crear el informe del call center.
+Error: %1</translation>
     </message>
 </context>
 <context>
@@ -1534,7 +1566,8 @@ Errore: %1</source>
     <message>
         <source>Clicca sul pulsante per chiamare
 %1 (chiamata esterna)</source>
-        <translation type="unfinished"></translation>
+        <translation>Haga clic en el botón para llamar a
+%1 (llamada externa)</translation>
     </message>
 </context>
 <context>
@@ -1592,97 +1625,97 @@ Errore: %1</source>
     <name>WdgContactEntry</name>
     <message>
         <source>Interno</source>
-        <translation type="unfinished"></translation>
+        <translation>Extensión</translation>
     </message>
     <message>
         <source>Casa</source>
-        <translation type="unfinished"></translation>
+        <translation>Casa</translation>
     </message>
     <message>
         <source>Lavoro</source>
-        <translation type="unfinished"></translation>
+        <translation>Trabajo</translation>
     </message>
     <message>
         <source>Cellulare</source>
-        <translation type="unfinished"></translation>
+        <translation>Móvil</translation>
     </message>
     <message>
         <source>Cellulare di lavoro</source>
-        <translation type="unfinished"></translation>
+        <translation>Móvil del trabajo</translation>
     </message>
     <message>
         <source>Fax</source>
-        <translation type="unfinished"></translation>
+        <translation>Fax</translation>
     </message>
     <message>
         <source>E-Mail</source>
-        <translation type="unfinished"></translation>
+        <translation>Correo electrónico</translation>
     </message>
     <message>
         <source>Principale</source>
-        <translation type="unfinished"></translation>
+        <translation>Principal</translation>
     </message>
     <message>
         <source>Contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Contacto</translation>
     </message>
     <message>
         <source>es. 123 o </source>
-        <translation type="unfinished"></translation>
+        <translation>p. ej. 123 o </translation>
     </message>
     <message>
         <source>Altro (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Otro (%1)</translation>
     </message>
 </context>
 <context>
     <name>WindowRules</name>
     <message>
         <source> - Inoltro attivo</source>
-        <translation type="unfinished"></translation>
+        <translation> - Desvío activado</translation>
     </message>
     <message>
         <source> - DND attivo</source>
-        <translation type="unfinished"></translation>
+        <translation> - No molestar activado</translation>
     </message>
     <message>
         <source> - In pausa</source>
-        <translation type="unfinished"></translation>
+        <translation> - En pausa</translation>
     </message>
     <message>
         <source> - Parz. In pausa</source>
-        <translation type="unfinished"></translation>
+        <translation> - Parc. en pausa</translation>
     </message>
     <message>
         <source>%1 - Phone non registrato</source>
-        <translation type="unfinished">%1 - teléfono no registrado</translation>
+        <translation>%1 - teléfono no registrado</translation>
     </message>
     <message>
         <source>%1 - disconnesso</source>
-        <translation type="unfinished">%1 - desconectado</translation>
+        <translation>%1 - desconectado</translation>
     </message>
     <message>
         <source>%1 - Phone registrato</source>
-        <translation type="unfinished">%1 - teléfono registrado</translation>
+        <translation>%1 - teléfono registrado</translation>
     </message>
     <message>
         <source>%1 - connesso</source>
-        <translation type="unfinished">%1 - conectado</translation>
+        <translation>%1 - conectado</translation>
     </message>
 </context>
 <context>
     <name>dlgAuthentication</name>
     <message>
         <source>Authentication</source>
-        <translation type="unfinished"></translation>
+        <translation>Autenticación</translation>
     </message>
     <message>
         <source>Username</source>
-        <translation type="unfinished">Usuario</translation>
+        <translation>Usuario</translation>
     </message>
     <message>
         <source>Password</source>
-        <translation type="unfinished">Contraseña</translation>
+        <translation>Contraseña</translation>
     </message>
 </context>
 <context>
@@ -1700,42 +1733,42 @@ Errore: %1</source>
     <name>dlgPeriod</name>
     <message>
         <source>Periodo</source>
-        <translation type="unfinished"></translation>
+        <translation>Periodo</translation>
     </message>
     <message>
         <source>CONFIGURA PERIODO</source>
-        <translation type="unfinished"></translation>
+        <translation>CONFIGURAR PERIODO</translation>
     </message>
     <message>
         <source>Da:</source>
-        <translation type="unfinished">Desde:</translation>
+        <translation>Desde:</translation>
     </message>
     <message>
         <source>A:</source>
-        <translation type="unfinished">Hasta:</translation>
+        <translation>Hasta:</translation>
     </message>
     <message>
         <source>Salva</source>
-        <translation type="unfinished">Guardar</translation>
+        <translation>Guardar</translation>
     </message>
     <message>
         <source>Annulla</source>
-        <translation type="unfinished">Cancelar</translation>
+        <translation>Cancelar</translation>
     </message>
     <message>
         <source>Dati incongruenti</source>
-        <translation type="unfinished"></translation>
+        <translation>Datos incoherentes</translation>
     </message>
     <message>
         <source>La data di partenza del periodo di osservazione deve essere inferiore a quella di fine del periodo.</source>
-        <translation type="unfinished"></translation>
+        <translation>La fecha de inicio del periodo de observación debe ser anterior a la fecha de fin.</translation>
     </message>
 </context>
 <context>
     <name>dlgRedirect</name>
     <message>
         <source>Inserire il numero di redirezione</source>
-        <translation type="unfinished"></translation>
+        <translation>Introduzca el número de redirección</translation>
     </message>
 </context>
 <context>
@@ -1773,227 +1806,227 @@ Errore: %1</source>
     <name>wdgActiveLine</name>
     <message>
         <source>Velora SoftPhone</source>
-        <translation type="unfinished"></translation>
+        <translation>Velora SoftPhone</translation>
     </message>
     <message>
         <source>Nome Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Nombre Apellidos</translation>
     </message>
     <message>
         <source>605</source>
-        <translation type="unfinished">60% {605?}</translation>
+        <translation>605</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Empresa</translation>
     </message>
     <message>
         <source>account</source>
-        <translation type="unfinished"></translation>
+        <translation>cuenta</translation>
     </message>
     <message>
         <source>12:34:00</source>
-        <translation type="unfinished">60% {12:34:00?}</translation>
+        <translation>12:34:00</translation>
     </message>
     <message>
         <source>Chiamata in corso</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada en curso</translation>
     </message>
     <message>
         <source>Coda: </source>
-        <translation type="unfinished"></translation>
+        <translation>Cola: </translation>
     </message>
     <message>
         <source>Amministrazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Administración</translation>
     </message>
     <message>
         <source>Trasferimento senza offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Transferencia sin consulta</translation>
     </message>
     <message>
         <source>Annulla trasferimento</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancelar transferencia</translation>
     </message>
     <message>
         <source>Trasferimento con offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Transferencia con consulta</translation>
     </message>
     <message>
         <source>Parcheggio di chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Aparcar llamada</translation>
     </message>
     <message>
         <source>Messa in pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Poner en espera</translation>
     </message>
     <message>
         <source>Registrazione chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Grabación de llamada</translation>
     </message>
     <message>
         <source>Termina chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Finalizar llamada</translation>
     </message>
     <message>
         <source>Inoltra al cellulare</source>
-        <translation type="unfinished"></translation>
+        <translation>Desviar al móvil</translation>
     </message>
     <message>
         <source>Chiudi</source>
-        <translation type="unfinished"></translation>
+        <translation>Cerrar</translation>
     </message>
     <message>
         <source>Annulla trasferimento della chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancelar la transferencia de la llamada</translation>
     </message>
     <message>
         <source>Avvio chiamata...</source>
-        <translation type="unfinished"></translation>
+        <translation>Iniciando llamada...</translation>
     </message>
     <message>
         <source>Trasferimento in corso</source>
-        <translation type="unfinished"></translation>
+        <translation>Transferencia en curso</translation>
     </message>
     <message>
         <source>Trasferimento a %1 in corso</source>
-        <translation type="unfinished"></translation>
+        <translation>Transferencia a %1 en curso</translation>
     </message>
     <message>
         <source>Chiamata terminata</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada finalizada</translation>
     </message>
     <message>
         <source>Completa trasferimento</source>
-        <translation type="unfinished"></translation>
+        <translation>Completar transferencia</translation>
     </message>
     <message>
         <source>Converti in trasferimento senza offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Convertir en transferencia sin consulta</translation>
     </message>
     <message>
         <source>Coda:</source>
-        <translation type="unfinished"></translation>
+        <translation>Cola:</translation>
     </message>
     <message>
         <source>Gruppo:</source>
-        <translation type="unfinished"></translation>
+        <translation>Grupo:</translation>
     </message>
     <message>
         <source>Ritorno da:</source>
-        <translation type="unfinished"></translation>
+        <translation>Retorno de:</translation>
     </message>
     <message>
         <source> con </source>
-        <translation type="unfinished"></translation>
+        <translation> con </translation>
     </message>
     <message>
         <source>Trasferisci senza offerta</source>
-        <translation type="unfinished"></translation>
+        <translation>Transferir sin consulta</translation>
     </message>
 </context>
 <context>
     <name>wdgAddDynamicOperator</name>
     <message>
         <source>Interno:</source>
-        <translation type="unfinished"></translation>
+        <translation>Extensión:</translation>
     </message>
     <message>
         <source>Account:</source>
-        <translation type="unfinished">Cuenta:</translation>
+        <translation>Cuenta:</translation>
     </message>
     <message>
         <source>Penalty:</source>
-        <translation type="unfinished"></translation>
+        <translation>Penalización:</translation>
     </message>
     <message>
         <source>Aggiungi</source>
-        <translation type="unfinished"></translation>
+        <translation>Añadir</translation>
     </message>
 </context>
 <context>
     <name>wdgBalloonMessage</name>
     <message>
         <source>Form</source>
-        <translation type="unfinished"></translation>
+        <translation>Formulario</translation>
     </message>
     <message>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Aggiorna ora&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Actualizar ahora&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Ignora&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Ignorar&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
 </context>
 <context>
     <name>wdgBookedLine</name>
     <message>
         <source>Velora SoftPhone</source>
-        <translation type="unfinished"></translation>
+        <translation>Velora SoftPhone</translation>
     </message>
     <message>
         <source>Clicca qui per riprendere la chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Haga clic aquí para recuperar la llamada</translation>
     </message>
     <message>
         <source>Nome Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Nombre Apellidos</translation>
     </message>
     <message>
         <source>605</source>
-        <translation type="unfinished">60% {605?}</translation>
+        <translation>605</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Empresa</translation>
     </message>
     <message>
         <source>account</source>
-        <translation type="unfinished"></translation>
+        <translation>cuenta</translation>
     </message>
     <message>
         <source>12:34:00</source>
-        <translation type="unfinished">60% {12:34:00?}</translation>
+        <translation>12:34:00</translation>
     </message>
     <message>
         <source>Chiamata prenotata</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada reservada</translation>
     </message>
     <message>
         <source>Coda: </source>
-        <translation type="unfinished"></translation>
+        <translation>Cola: </translation>
     </message>
     <message>
         <source>Amministrazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Administración</translation>
     </message>
     <message>
         <source>Annulla prenotazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancelar reserva</translation>
     </message>
 </context>
 <context>
     <name>wdgCdr</name>
     <message>
         <source>Ricerca sul CDR</source>
-        <translation type="unfinished"></translation>
+        <translation>Búsqueda en el CDR</translation>
     </message>
     <message>
         <source>Dalla data</source>
-        <translation type="unfinished"></translation>
+        <translation>Desde la fecha</translation>
     </message>
     <message>
         <source> alla data</source>
-        <translation type="unfinished"></translation>
+        <translation> hasta la fecha</translation>
     </message>
     <message>
         <source>Contatto</source>
-        <translation type="unfinished"></translation>
+        <translation>Contacto</translation>
     </message>
     <message>
         <source>Non sono presenti chiamate nell&apos;intervallo temporale selezionato.</source>
-        <translation type="unfinished">No hay llamadas en el periodo seleccionado.</translation>
+        <translation>No hay llamadas en el periodo seleccionado.</translation>
     </message>
 </context>
 <context>
@@ -2044,421 +2077,422 @@ Errore: %1</source>
     </message>
     <message>
         <source>Filtro Registro</source>
-        <translation type="unfinished">Filtro del registro</translation>
+        <translation>Filtro del registro</translation>
     </message>
     <message>
         <source>Direzione</source>
-        <translation type="unfinished"></translation>
+        <translation>Dirección</translation>
     </message>
     <message>
         <source>Origine (chiamate entranti)</source>
-        <translation type="unfinished"></translation>
+        <translation>Origen (llamadas entrantes)</translation>
     </message>
     <message>
         <source>Destinazione (chiamate entranti)</source>
-        <translation type="unfinished"></translation>
+        <translation>Destino (llamadas entrantes)</translation>
     </message>
     <message>
         <source>Stato</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado</translation>
     </message>
     <message>
         <source>Mostra Tutto</source>
-        <translation type="unfinished"></translation>
+        <translation>Mostrar todo</translation>
     </message>
     <message>
         <source>Nascondi Tutto</source>
-        <translation type="unfinished"></translation>
+        <translation>Ocultar todo</translation>
     </message>
     <message>
         <source>Solo Perse</source>
-        <translation type="unfinished"></translation>
+        <translation>Solo perdidas</translation>
     </message>
     <message>
         <source>Ripristina</source>
-        <translation type="unfinished"></translation>
+        <translation>Restablecer</translation>
     </message>
 </context>
 <context>
     <name>wdgChat</name>
     <message>
         <source>Scrivi messaggio</source>
-        <translation type="unfinished"></translation>
+        <translation>Escribir mensaje</translation>
     </message>
     <message>
         <source>Chat: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Chat: %1</translation>
     </message>
     <message>
         <source>sta scrivendo...</source>
-        <translation type="unfinished"></translation>
+        <translation>está escribiendo...</translation>
     </message>
     <message>
         <source>IO</source>
-        <translation type="unfinished"></translation>
+        <translation>YO</translation>
     </message>
     <message>
         <source>Invio Chat del </source>
-        <translation type="unfinished"></translation>
+        <translation>Envío de chat del </translation>
     </message>
     <message>
         <source>Salva la chat su file</source>
-        <translation type="unfinished"></translation>
+        <translation>Guardar el chat en un archivo</translation>
     </message>
     <message>
         <source>File di testo (*.txt)</source>
-        <translation type="unfinished"></translation>
+        <translation>Archivos de texto (*.txt)</translation>
     </message>
     <message>
         <source>Impossibile salvare la chat in %1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>No se puede guardar el chat en %1: %2</translation>
     </message>
 </context>
 <context>
     <name>wdgChatPanel</name>
     <message>
         <source>Nessuna chat selezionata</source>
-        <translation type="unfinished"></translation>
+        <translation>Ningún chat seleccionado</translation>
     </message>
 </context>
 <context>
     <name>wdgIncomingCallLine</name>
     <message>
         <source>Velora SoftPhone</source>
-        <translation type="unfinished"></translation>
+        <translation>Velora SoftPhone</translation>
     </message>
     <message>
         <source>Nome Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Nombre Apellidos</translation>
     </message>
     <message>
         <source>605</source>
-        <translation type="unfinished">60% {605?}</translation>
+        <translation>605</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Empresa</translation>
     </message>
     <message>
         <source>account</source>
-        <translation type="unfinished"></translation>
+        <translation>cuenta</translation>
     </message>
     <message>
         <source>12:34:00</source>
-        <translation type="unfinished">60% {12:34:00?}</translation>
+        <translation>12:34:00</translation>
     </message>
     <message>
         <source>Chiamata in arrivo</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada entrante</translation>
     </message>
     <message>
         <source>Coda: </source>
-        <translation type="unfinished"></translation>
+        <translation>Cola: </translation>
     </message>
     <message>
         <source>Amministrazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Administración</translation>
     </message>
     <message>
         <source>Rispondi</source>
-        <translation type="unfinished"></translation>
+        <translation>Contestar</translation>
     </message>
     <message>
         <source>Rifiuta</source>
-        <translation type="unfinished"></translation>
+        <translation>Rechazar</translation>
     </message>
     <message>
         <source>Inoltra chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Desviar llamada</translation>
     </message>
     <message>
         <source>Ignora</source>
-        <translation type="unfinished"></translation>
+        <translation>Ignorar</translation>
     </message>
     <message>
         <source>Coda:</source>
-        <translation type="unfinished"></translation>
+        <translation>Cola:</translation>
     </message>
     <message>
         <source>Gruppo:</source>
-        <translation type="unfinished"></translation>
+        <translation>Grupo:</translation>
     </message>
     <message>
         <source>Ritorno da:</source>
-        <translation type="unfinished"></translation>
+        <translation>Retorno de:</translation>
     </message>
     <message>
         <source> da </source>
-        <translation type="unfinished"></translation>
+        <translation> de </translation>
     </message>
 </context>
 <context>
     <name>wdgNewOperator</name>
     <message>
         <source>Aggiungi</source>
-        <translation type="unfinished"></translation>
+        <translation>Añadir</translation>
     </message>
     <message>
         <source>Aggiungi Operatore</source>
-        <translation type="unfinished"></translation>
+        <translation>Añadir operador</translation>
     </message>
 </context>
 <context>
     <name>wdgOnHoldLine</name>
     <message>
         <source>Velora SoftPhone</source>
-        <translation type="unfinished"></translation>
+        <translation>Velora SoftPhone</translation>
     </message>
     <message>
         <source>Clicca qui per riprendere la chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Haga clic aquí para recuperar la llamada</translation>
     </message>
     <message>
         <source>Nome Cognome</source>
-        <translation type="unfinished"></translation>
+        <translation>Nombre Apellidos</translation>
     </message>
     <message>
         <source>605</source>
-        <translation type="unfinished">60% {605?}</translation>
+        <translation>605</translation>
     </message>
     <message>
         <source>Azienda</source>
-        <translation type="unfinished"></translation>
+        <translation>Empresa</translation>
     </message>
     <message>
         <source>account</source>
-        <translation type="unfinished"></translation>
+        <translation>cuenta</translation>
     </message>
     <message>
         <source>12:34:00</source>
-        <translation type="unfinished">60% {12:34:00?}</translation>
+        <translation>12:34:00</translation>
     </message>
     <message>
         <source>Chiamata in attesa</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamada en espera</translation>
     </message>
     <message>
         <source>Coda: </source>
-        <translation type="unfinished"></translation>
+        <translation>Cola: </translation>
     </message>
     <message>
         <source>Amministrazione</source>
-        <translation type="unfinished"></translation>
+        <translation>Administración</translation>
     </message>
     <message>
         <source>Riprendi chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Recuperar llamada</translation>
     </message>
     <message>
         <source>Termina chiamata</source>
-        <translation type="unfinished"></translation>
+        <translation>Finalizar llamada</translation>
     </message>
     <message>
         <source>Inoltro al cellulare</source>
-        <translation type="unfinished"></translation>
+        <translation>Desvío al móvil</translation>
     </message>
     <message>
         <source>SIP Account: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Cuenta SIP: %1</translation>
     </message>
     <message>
         <source> da </source>
-        <translation type="unfinished"></translation>
+        <translation> de </translation>
     </message>
 </context>
 <context>
     <name>wdgOperatorInfo</name>
     <message>
         <source>Pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Pausa</translation>
     </message>
     <message>
         <source>Chiamate servite</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamadas atendidas</translation>
     </message>
     <message>
         <source>Membership</source>
-        <translation type="unfinished"></translation>
+        <translation>Pertenencia</translation>
     </message>
     <message>
         <source>Penalty</source>
-        <translation type="unfinished"></translation>
+        <translation>Penalización</translation>
     </message>
     <message>
         <source>Data dell&apos;ultimo cambio dello stato di pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Fecha del último cambio del estado de pausa</translation>
     </message>
     <message>
         <source>Data dell&apos;ultima chiamata servita</source>
-        <translation type="unfinished"></translation>
+        <translation>Fecha de la última llamada atendida</translation>
     </message>
     <message>
         <source>Riattiva</source>
-        <translation type="unfinished"></translation>
+        <translation>Reactivar</translation>
     </message>
 </context>
 <context>
     <name>wdgProfileImage</name>
     <message>
         <source>%1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>Messaggio personalizzato</source>
-        <translation type="unfinished"></translation>
+        <translation>Mensaje personalizado</translation>
     </message>
 </context>
 <context>
     <name>wdgQueueAccount</name>
     <message>
         <source>Account:</source>
-        <translation type="unfinished">Cuenta:</translation>
+        <translation>Cuenta:</translation>
     </message>
     <message>
         <source>stato:</source>
-        <translation type="unfinished"></translation>
+        <translation>estado:</translation>
     </message>
     <message>
         <source>IN PAUSA</source>
-        <translation type="unfinished"></translation>
+        <translation>EN PAUSA</translation>
     </message>
     <message>
         <source>ATTIVO</source>
-        <translation type="unfinished"></translation>
+        <translation>ACTIVO</translation>
     </message>
     <message>
         <source>Riattiva</source>
-        <translation type="unfinished"></translation>
+        <translation>Reactivar</translation>
     </message>
     <message>
         <source>Pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Pausa</translation>
     </message>
 </context>
 <context>
     <name>wdgQueueStats</name>
     <message>
         <source>Statistiche generali della coda</source>
-        <translation type="unfinished"></translation>
+        <translation>Estadísticas generales de la cola</translation>
     </message>
     <message>
         <source>Chiamate in coda</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamadas en cola</translation>
     </message>
     <message>
         <source>Chiamate perse:</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamadas perdidas:</translation>
     </message>
     <message>
         <source>Numero di utenti in coda</source>
-        <translation type="unfinished"></translation>
+        <translation>Número de usuarios en cola</translation>
     </message>
     <message>
         <source>T. m. di convers. (sec):</source>
-        <translation type="unfinished"></translation>
+        <translation>T. m. de conv. (s):</translation>
     </message>
     <message>
         <source>T. m. di attesa (sec):</source>
-        <translation type="unfinished"></translation>
+        <translation>T. m. de espera (s):</translation>
     </message>
     <message>
         <source>Chiamate lavorate:</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamadas gestionadas:</translation>
     </message>
     <message>
         <source>Statistiche personali</source>
-        <translation type="unfinished"></translation>
+        <translation>Estadísticas personales</translation>
     </message>
     <message>
         <source>Stato sulla coda: -</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado en la cola: -</translation>
     </message>
     <message>
         <source>Chiamate prese</source>
-        <translation type="unfinished"></translation>
+        <translation>Llamadas atendidas</translation>
     </message>
     <message>
         <source>Pausa</source>
-        <translation type="unfinished"></translation>
+        <translation>Pausa</translation>
     </message>
     <message>
         <source>Ultima chiamata:</source>
-        <translation type="unfinished"></translation>
+        <translation>Última llamada:</translation>
     </message>
     <message>
         <source>Stato pausa per account</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado de pausa por cuenta</translation>
     </message>
     <message>
         <source>Ultima chiamata servita in data: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Fecha de la última llamada atendida: %1</translation>
     </message>
     <message>
         <source>Stato sulla coda: IN PAUSA</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado en la cola: EN PAUSA</translation>
     </message>
     <message>
         <source>Riattiva</source>
-        <translation type="unfinished"></translation>
+        <translation>Reactivar</translation>
     </message>
     <message>
         <source>Stato sulla coda: ATTIVO</source>
-        <translation type="unfinished"></translation>
+        <translation>Estado en la cola: ACTIVO</translation>
     </message>
 </context>
 <context>
     <name>wdgQueues</name>
     <message>
         <source>Code d&apos;attesa</source>
-        <translation type="unfinished"></translation>
+        <translation>Colas de espera</translation>
     </message>
 </context>
 <context>
     <name>wdgSms</name>
     <message>
         <source>Inserire il destinatario del messaggio.</source>
-        <translation type="unfinished"></translation>
+        <translation>Introduzca el destinatario del mensaje.</translation>
     </message>
     <message>
         <source>Il destinatario &quot;%1&quot; non è un numero valido.</source>
-        <translation type="unfinished"></translation>
+        <translation>El destinatario &quot;%1&quot; no es un número válido.</translation>
     </message>
     <message>
         <source>Il testo del messaggio è vuoto.</source>
-        <translation type="unfinished"></translation>
+        <translation>El texto del mensaje está vacío.</translation>
     </message>
     <message>
         <source>Il messaggio supera i %1 caratteri consentiti.</source>
-        <translation type="unfinished"></translation>
+        <translation>El mensaje supera los %1 caracteres permitidos.</translation>
     </message>
     <message>
         <source>Invio SMS</source>
-        <translation type="unfinished"></translation>
+        <translation>Envío de SMS</translation>
     </message>
     <message>
         <source>Destinatario: </source>
-        <translation type="unfinished"></translation>
+        <translation>Destinatario: </translation>
     </message>
     <message>
         <source>Testo del messaggio</source>
-        <translation type="unfinished"></translation>
+        <translation>Texto del mensaje</translation>
     </message>
     <message>
         <source>160 caratteri residui</source>
-        <translation type="unfinished"></translation>
+        <translation>Quedan 160 caracteres</translation>
     </message>
     <message>
         <source>Invia</source>
-        <translation type="unfinished"></translation>
+        <translation>Enviar</translation>
     </message>
     <message>
         <source> caratteri disponibili</source>
-        <translation type="unfinished"></translation>
+        <translation> caracteres disponibles</translation>
     </message>
     <message>
         <source>Invio del messaggio non riuscito.
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>No se ha podido enviar el mensaje.
+%1</translation>
     </message>
 </context>
 <context>
@@ -2724,31 +2758,31 @@ Errore: %1</source>
     <name>wdgVoicemailLine</name>
     <message>
         <source>Mittente</source>
-        <translation type="unfinished"></translation>
+        <translation>Remitente</translation>
     </message>
     <message>
         <source>Elimina</source>
-        <translation type="unfinished"></translation>
+        <translation>Eliminar</translation>
     </message>
     <message>
         <source>Riproduci</source>
-        <translation type="unfinished"></translation>
+        <translation>Reproducir</translation>
     </message>
     <message>
         <source>Scaricamento</source>
-        <translation type="unfinished"></translation>
+        <translation>Descarga</translation>
     </message>
     <message>
         <source>Unknown</source>
-        <translation type="unfinished"></translation>
+        <translation>Desconocido</translation>
     </message>
     <message>
         <source>Errore!</source>
-        <translation type="unfinished"></translation>
+        <translation>¡Error!</translation>
     </message>
     <message>
         <source>Impossibile scaricare il messaggio vocale</source>
-        <translation type="unfinished"></translation>
+        <translation>No se puede descargar el mensaje de voz</translation>
     </message>
 </context>
 </TS>
