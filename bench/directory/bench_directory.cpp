@@ -15,6 +15,7 @@
 //  - resident memory with all of it loaded (200 MiB).
 // Exits with 1 when a target is missed.
 #include "app/mcticonfig.h"
+#include "app/memorytuning.h"
 #include "ctilib.h"
 #include "desklineresources.h"
 #include "directory/cdrmodel.h"
@@ -137,6 +138,8 @@ qint64 anchorDelivery(quint16 port)
 
 int main(int argc, char *argv[])
 {
+    // The program's own allocator setting (its main() makes it first).
+    keepLargeBlocksMapped();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,12 +1,13 @@
 #include "crashhandler.h"
 #include "desklineresources.h"
 #include "desklinestartup.h"
-#include "globallogger.h"
-#include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
-#include "openglintegration.h"
 #include "framework/qdapplication.h"
 #include "framework/qdparamparser.h"
+#include "globallogger.h"
+#include "mainwindow/mpgui.h"
+#include "memorytuning.h"
+#include "openglintegration.h"
+#include "settings/msettings.h"
 #include "updater/updaterdlg.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ using namespace DesklineStartup;
 int main(int argc, char *argv[])
 {
     installCrashHandler();
+    keepLargeBlocksMapped();
     qputenv("QT_AUTO_SCREEN_SCALE_FACTOR", "1");
     // No OpenGL stack unless the user asked for one (README, "Start-up").
     keepOpenGlIntegrationUnloaded();
@@ -53,8 +55,8 @@ int main(int argc, char *argv[])
     UpdaterDlg *updater = createUpdater(updates, id);
 
     MPGui *window = nullptr;
-    const int exitCode = runMainWindowPasses(config, updater, &app, [] { return QApplication::exec(); },
-                                             makeMainWindow, &window);
+    const int exitCode = runMainWindowPasses(
+        config, updater, &app, [] { return QApplication::exec(); }, makeMainWindow, &window);
     // A quit (the quit action, the window's close, SIGTERM) leaves the last
     // window and the updater to the end of the process: the window's teardown
     // does not run, so a log-out already done is not repeated and an operator
