@@ -148,24 +148,13 @@ struct Softphone {
     bool start()
     {
         QString error;
-        if (!f.sim->listenSip(QHostAddress::LocalHost, 0, &error))
+        if (!listenForSoftphones(f, &error))
             return false;
-        PbxSimData data = PbxSimData::demo();
-        data.sip.registrarAddress = QStringLiteral("127.0.0.1");
-        data.sip.registrarPort = f.sim->sipPort();
-        data.sip.proxyAddress = QStringLiteral("127.0.0.1");
-        data.sip.proxyPort = f.sim->sipPort();
-        f.sim->setData(data);
         MctiConfig c = f.config(QStringLiteral("demo"), QStringLiteral("demo"), 2);
         c.account.set(QStringLiteral("201"));
-        c.micDevice.set(kSystemIn.first());
-        c.spkDevice.set(kSystemOut.first());
-        c.ringDevice.set(kSystemOut.first());
+        useTestAudioDevices(c);
         w.reset(new MPGui(c));
-        QObject::connect(w->phoneBackends(), &PhoneBackends::phoneEngineReady, [](MPEngine *e) {
-            e->setSoundsDirPath(qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds"));
-            e->setSystemDeviceLister([](QAudio::Mode m) { return m == QAudio::AudioInput ? kSystemIn : kSystemOut; });
-        });
+        withInstalledSoundsAndDevices(w->phoneBackends());
         if (!startAndLogin(*w))
             return false;
         return QTest::qWaitFor([this] { return w->phoneBackends()->isSipRegistered(); }, 10000);

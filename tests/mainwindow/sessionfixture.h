@@ -10,6 +10,8 @@
 #include "framework/simpleobfuscator.h"
 #include "mainwindow/mpgui.h"
 #include "pbxsimulator.h"
+#include "phone/mpengine.h"
+#include "phone/phonebackends.h"
 #include "settings/msettings.h"
 
 #include <QAction>
@@ -138,6 +140,37 @@ inline QList<QJsonObject> traced(const QString &path, const QString &cmd)
             found << o.value(QStringLiteral("args")).toObject();
     }
     return found;
+}
+
+// The simulated PBX takes SIP registrations and tells the clients where.
+inline bool listenForSoftphones(SessionFixture &f, QString *error)
+{
+    if (!f.sim->listenSip(QHostAddress::LocalHost, 0, error))
+        return false;
+    PbxSimData data = PbxSimData::demo();
+    data.sip.registrarAddress = QStringLiteral("127.0.0.1");
+    data.sip.registrarPort = f.sim->sipPort();
+    data.sip.proxyAddress = QStringLiteral("127.0.0.1");
+    data.sip.proxyPort = f.sim->sipPort();
+    f.sim->setData(data);
+    return true;
+}
+
+// The softphone's audio devices: those of the engine's test build.
+inline void useTestAudioDevices(MctiConfig &c)
+{
+    c.micDevice.set(kSystemIn.first());
+    c.spkDevice.set(kSystemOut.first());
+    c.ringDevice.set(kSystemOut.first());
+}
+
+// The engine's sounds and devices, as the installation would give them.
+inline void withInstalledSoundsAndDevices(PhoneBackends *phones)
+{
+    QObject::connect(phones, &PhoneBackends::phoneEngineReady, phones, [](MPEngine *e) {
+        e->setSoundsDirPath(qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds"));
+        e->setSystemDeviceLister([](QAudio::Mode m) { return m == QAudio::AudioInput ? kSystemIn : kSystemOut; });
+    });
 }
 
 } // namespace sessiontest

@@ -18,37 +18,12 @@ using namespace sessiontest;
 namespace
 {
 
-// The simulated PBX takes SIP registrations and tells the clients where.
-bool listenForSoftphones(SessionFixture &f, QString *error)
-{
-    if (!f.sim->listenSip(QHostAddress::LocalHost, 0, error))
-        return false;
-    PbxSimData data = PbxSimData::demo();
-    data.sip.registrarAddress = QStringLiteral("127.0.0.1");
-    data.sip.registrarPort = f.sim->sipPort();
-    data.sip.proxyAddress = QStringLiteral("127.0.0.1");
-    data.sip.proxyPort = f.sim->sipPort();
-    f.sim->setData(data);
-    return true;
-}
-
 MctiConfig softphoneConfig(SessionFixture &f)
 {
     MctiConfig c = f.config(QStringLiteral("demo"), QStringLiteral("demo"), 2);
     c.account.set(QStringLiteral("201"));
-    c.micDevice.set(kSystemIn.first());
-    c.spkDevice.set(kSystemOut.first());
-    c.ringDevice.set(kSystemOut.first());
+    useTestAudioDevices(c);
     return c;
-}
-
-// The engine's sounds and devices, as the installation would give them.
-void withInstalledSoundsAndDevices(PhoneBackends *phones)
-{
-    QObject::connect(phones, &PhoneBackends::phoneEngineReady, phones, [](MPEngine *e) {
-        e->setSoundsDirPath(qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds"));
-        e->setSystemDeviceLister([](QAudio::Mode m) { return m == QAudio::AudioInput ? kSystemIn : kSystemOut; });
-    });
 }
 
 // Marks an operating-system log-out for as long as it lives.
