@@ -2,20 +2,20 @@
 // field and keypad, the line buttons and the call shortcuts.
 #include "mainwindow/mpgui.h"
 
+#include "app/globallogger.h"
 #include "callcontrol.h"
 #include "callcontrolrules.h"
 #include "callevents.h"
 #include "calllines.h"
-#include "rapidcall.h"
+#include "framework/promptservice.h"
 #include "mainwindow/customshortcut.h"
-#include "app/globallogger.h"
+#include "phone/mpengine.h"
+#include "phone/phonebackends.h"
+#include "rapidcall.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
 #include "settings/msettingsstore.h"
-#include "phone/mpengine.h"
-#include "phone/phonebackends.h"
 #include "widgets/wdgactiveline.h"
-#include "framework/promptservice.h"
 
 #include <QClipboard>
 #include <QDropEvent>
@@ -240,17 +240,6 @@ void MPGui::onActiveLineClosing(qlonglong)
 
 // ---------------------------------------------------------------- rapid call, copy-to-call, drops
 
-bool MPGui::isPhoneNumber(const QString &text)
-{
-    return CallControlRules::isPhoneNumber(text);
-}
-
-bool MPGui::globalCopy()
-{
-    // No way to ask the application in front for a copy here.
-    return false;
-}
-
 void MPGui::enableSystemShortcuts(bool enable)
 {
     if (enable)
@@ -268,10 +257,10 @@ void MPGui::globalCopyForRapidCall()
         return;
     rapid->setRapidCallPending(true);
     connect(clipboard, SIGNAL(dataChanged()), this, SLOT(onClipboardChanged()), Qt::UniqueConnection);
-    if (!globalCopy()) {
-        onClipboardInactivity();
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "RapidCall request failed";
-    }
+    // The application in front cannot be asked to copy its selection on this
+    // platform: the request fails at once.
+    onClipboardInactivity();
+    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "RapidCall request failed";
 }
 
 void MPGui::onClipboardInactivity()
@@ -302,13 +291,9 @@ void MPGui::dropEvent(QDropEvent *event)
         rapid->dropText(event->mimeData()->text());
 }
 
-void MPGui::onDropCallToCallList(QDropEvent *)
-{
-}
+void MPGui::onDropCallToCallList(QDropEvent *) {}
 
-void MPGui::onDropCallToContactTable(QDropEvent *)
-{
-}
+void MPGui::onDropCallToContactTable(QDropEvent *) {}
 
 void MPGui::updateLinesButtonStatus()
 {
@@ -435,9 +420,10 @@ void MPGui::hangupAllCalls(bool)
                 engine->hangupAudioCall(int(line));
         }
         if (engine->isShutdownInProgress())
-            logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO
-                                        << "MPEngine shutdown is in progress, skipping double MPEngine deinitialization "
-                                           "to avoid crash...";
+            logLine(UNQL::LOG_CRITICAL)
+                << Q_FUNC_INFO
+                << "MPEngine shutdown is in progress, skipping double MPEngine deinitialization "
+                   "to avoid crash...";
         else
             phones->releasePhoneEngine();
     } else if (phones) {

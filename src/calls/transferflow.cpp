@@ -141,16 +141,28 @@ bool TransferFlow::takeTypedTarget(const QString &number)
 
 // --------------------------------------------------------------- blind transfer
 
-void TransferFlow::unattendedTransferCall(const QString &toNumRaw, qint64 lineId)
+// The line a transfer request acts on (the current one unless named) with its
+// checked target in `toNum`; -1 when the target or the line is refused.
+qint64 TransferFlow::transferLine(const QString &toNumRaw, qint64 lineId, const char *where, const char *refusal,
+                                  QString *toNum)
 {
     if (toNumRaw.isEmpty())
-        return;
-    const QString toNum = checkedTarget(toNumRaw, Q_FUNC_INFO);
-    if (toNum.isEmpty())
-        return;
+        return -1;
+    *toNum = checkedTarget(toNumRaw, where);
+    if (toNum->isEmpty())
+        return -1;
     const qint64 line = lineId == -1 ? port.currentLine() : lineId;
-    if (!checkLine(line, Q_FUNC_INFO) ||
-        !checkInProgress(line, Q_FUNC_INFO, "Cannot perform unattended transfer on lineId"))
+    if (!checkLine(line, where) || !checkInProgress(line, where, refusal))
+        return -1;
+    return line;
+}
+
+void TransferFlow::unattendedTransferCall(const QString &toNumRaw, qint64 lineId)
+{
+    QString toNum;
+    const qint64 line =
+        transferLine(toNumRaw, lineId, Q_FUNC_INFO, "Cannot perform unattended transfer on lineId", &toNum);
+    if (line == -1)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Unattended Transfer the active call to" << shown(toNum);
 
@@ -207,14 +219,10 @@ void TransferFlow::blindTransfer(qint64 line, const QString &toNum, const char *
 
 void TransferFlow::attendedTransferCall(const QString &toNumRaw, qint64 lineId)
 {
-    if (toNumRaw.isEmpty())
-        return;
-    const QString toNum = checkedTarget(toNumRaw, Q_FUNC_INFO);
-    if (toNum.isEmpty())
-        return;
-    const qint64 line = lineId == -1 ? port.currentLine() : lineId;
-    if (!checkLine(line, Q_FUNC_INFO) ||
-        !checkInProgress(line, Q_FUNC_INFO, "Cannot perform attended transfer on lineId"))
+    QString toNum;
+    const qint64 line =
+        transferLine(toNumRaw, lineId, Q_FUNC_INFO, "Cannot perform attended transfer on lineId", &toNum);
+    if (line == -1)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Attended Transfer the active call to" << shown(toNum);
     port.clearPlaceholder();

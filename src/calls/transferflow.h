@@ -52,6 +52,7 @@ private:
     // line when no active line is left).
     bool checkLine(qint64 line, const char *where);
     bool checkInProgress(qint64 line, const char *where, const char *what);
+    qint64 transferLine(const QString &toNumRaw, qint64 lineId, const char *where, const char *refusal, QString *toNum);
     CallControlRules::Route holdRoute() const;
     void holdForTransfer(qint64 line, bool attended);
     void beginTransfer(qint64 lineId, bool attended, const char *where);

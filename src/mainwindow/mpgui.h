@@ -127,9 +127,6 @@ public:
     DlgContactEdit *contactEditDialog() const;
     const QMap<QString, customShortcut *> &shortcuts() const { return shortcutsMap; }
     MSETTINGS::AppMode operatingMode() const { return appMode; }
-    // Least window heights of the slim and the extended mode.
-    static constexpr int SlimMinimumHeight = 391;
-    static constexpr int ExtendedMinimumHeight = 618;
     int listRowHeight() const;
 
     // The subsystem objects. The session, update and phone objects exist from
@@ -190,9 +187,6 @@ signals:
     void sigSessionStarted(const PbxSession::SessionStart &session);
     // The session ended (or an attempt failed), with the reason read.
     void sigSessionEnded(const PbxSession::DisconnectReason &reason);
-    // An extension's busy lamp went back to idle (a call booked on it may be
-    // placed now).
-    void sigExtenBecameIdle(const QString &extension);
 
 public slots:
     // A balloon started leaving: its key is free again.
@@ -467,11 +461,6 @@ public slots:
 public:
     // True for a PBX firmware this client works with (4.0.7 or newer).
     static bool checkVeloraFwVers(const QString &firmware);
-    // True when the whole text is an optional "+" and digits.
-    static bool isPhoneNumber(const QString &text);
-    // Asks the application in front to copy its selection; not possible on
-    // this platform (false).
-    bool globalCopy();
     // Every line closed and the call state emptied; with a softphone engine
     // its calls are hung up first, without one the desk-phone driver goes.
     void hangupAllCalls(bool);

@@ -178,7 +178,6 @@ void MPGui::setupGuiLayout()
     connect(directory, &DirectoryPanel::contactsRefreshDue, this, &MPGui::refreshContactsList);
     connect(directory, &DirectoryPanel::cdrFilterChanged, this, &MPGui::onCdrFilterChanged);
     connect(directory, &DirectoryPanel::cdrFilterClosed, this, &MPGui::onCdrFilterClosed);
-    connect(directory, &DirectoryPanel::extenBecameIdle, this, &MPGui::sigExtenBecameIdle);
     connect(settingsDialog, SIGNAL(sigCdrSettingsChanged()), this, SLOT(onCdrSettingsChanged()), Qt::QueuedConnection);
 
     // Chat, voicemail and PBX services.

@@ -5,9 +5,9 @@
 #include "mpgui.h"
 
 #include "app/globallogger.h"
-#include "directory/directorypanel.h"
 #include "calls/calllines.h"
 #include "ctilib.h"
+#include "directory/directorypanel.h"
 #include "framework/qdapplication.h"
 #include "messaging/messagingpanel.h"
 #include "mpguiassets.h"
@@ -253,7 +253,7 @@ void MPGui::fitHeightToFont(bool large)
     // grows, as far as the screen allows, so that the profile picture and
     // the texts are shown whole; back to the normal view the mode's least
     // height holds again.
-    const int modeMinimum = slimMode ? SlimMinimumHeight : ExtendedMinimumHeight;
+    const int modeMinimum = slimMode ? WindowRules::SlimMinimumHeight : WindowRules::ExtendedMinimumHeight;
     if (!large) {
         setMinimumHeight(modeMinimum);
         return;
@@ -402,7 +402,7 @@ void MPGui::onSlimModeSelected()
         settingsStore->setSlimMode(true);
     tabContactsWidget->hide();
     gridLayout_7->removeWidget(tabContactsWidget);
-    setMinimumHeight(SlimMinimumHeight);
+    setMinimumHeight(WindowRules::SlimMinimumHeight);
     if (!isMaximized() && !isMinimized()) {
         centralwidget->adjustSize();
         adjustSize();
@@ -428,7 +428,7 @@ void MPGui::onExtendedModeSelected()
         settingsStore->setSlimMode(false);
     gridLayout_7->addWidget(tabContactsWidget, 5, 0, 1, 3);
     tabContactsWidget->show();
-    setMinimumHeight(ExtendedMinimumHeight);
+    setMinimumHeight(WindowRules::ExtendedMinimumHeight);
     if (isVisible()) {
         show();
         showNormal();

@@ -11,6 +11,9 @@
 
 namespace WindowRules
 {
+// Least window heights of the slim and the extended mode.
+constexpr int SlimMinimumHeight = 391;
+constexpr int ExtendedMinimumHeight = 618;
 
 // What the tray shows depends on these, read from the subsystems.
 struct TrayState {

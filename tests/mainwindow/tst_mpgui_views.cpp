@@ -374,7 +374,8 @@ void TestMPGuiViews::largeFontView()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     const int available = QGuiApplication::primaryScreen()->availableGeometry().height();
-    QCOMPARE(w->height(), qMax(int(MPGui::ExtendedMinimumHeight), qMin(available, w->minimumSizeHint().height())));
+    QCOMPARE(w->height(),
+             qMax(int(WindowRules::ExtendedMinimumHeight), qMin(available, w->minimumSizeHint().height())));
     auto *picture = child<QWidget>(w.get(), "wdgPicture");
     if (w->minimumSizeHint().height() <= available)
         QCOMPARE(picture->visibleRegion().boundingRect(), picture->rect());
@@ -390,7 +391,7 @@ void TestMPGuiViews::largeFontView()
     }
 
     w->onVimpairedViewRequested(false);
-    QCOMPARE(w->minimumHeight(), MPGui::ExtendedMinimumHeight);
+    QCOMPARE(w->minimumHeight(), WindowRules::ExtendedMinimumHeight);
     QVERIFY(!w->store()->isVisuallyImpaired());
     QVERIFY(!w->styleSheet().isEmpty());
     QVERIFY(w->styleSheet() != largeSheet);
