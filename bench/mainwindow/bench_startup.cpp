@@ -1,8 +1,11 @@
 // Start-up benchmark of the main window.
 //
 // The program runs, alternately, two child processes with a fresh settings
-// directory seeded with a settings file, on the platform named by
-// QT_QPA_PLATFORM (offscreen when unset):
+// directory seeded with a settings file, on an X server: the one DISPLAY
+// names, else a private Xvfb started for the run. The time a user waits for
+// is the time until the window is mapped and painted by the window system;
+// Qt's offscreen platform has none, so it is used only when no X server can
+// be had, and QT_QPA_PLATFORM, when set, names the platform outright:
 //   bench_startup --child deskline   the client's start-up as the entry does
 //                                    it (OpenGL integration choice, resources,
 //                                    fonts, style sheet, MPGui built and
@@ -28,13 +31,14 @@
 // when a target is missed or a child fails.
 //
 //     bench_startup [runs]        (default 11 runs of each role)
-#include "desklineresources.h"
 #include "app/desklinestartup.h"
-#include "firstpaint.h"
 #include "app/globallogger.h"
+#include "app/memorytuning.h"
+#include "app/openglintegration.h"
+#include "desklineresources.h"
+#include "firstpaint.h"
 #include "mainwindow/mpgui.h"
 #include "settings/msettings.h"
-#include "app/openglintegration.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -62,6 +66,7 @@ void seedSettings(const QString &dir)
 
 int runChild(int argc, char *argv[], const QString &settingsDir)
 {
+    keepLargeBlocksMapped();
     DesklineStartup::keepOpenGlIntegrationUnloaded();
     QApplication app(argc, argv);
     initDesklineResources();
@@ -77,8 +82,67 @@ int runChild(int argc, char *argv[], const QString &settingsDir)
     firstPaint.needsBackground = true;
     window->installEventFilter(&firstPaint);
     window->start();
+    releaseFreedHeap();
     std::fprintf(stderr, "construct %lld ms, start %lld ms\n", built, phase.elapsed());
     return app.exec();
+}
+
+// The platform and X display the children run on.
+QString gPlatform;
+QString gDisplay;
+
+// An Xvfb of this run's own, on a display number it picks itself.
+class PrivateXServer
+{
+public:
+    ~PrivateXServer()
+    {
+        if (server.state() != QProcess::NotRunning) {
+            server.terminate();
+            if (!server.waitForFinished(3000))
+                server.kill();
+            server.waitForFinished(3000);
+        }
+    }
+    // The display (":N"), empty when Xvfb is missing or does not start.
+    QString start()
+    {
+        // -displayfd 1: the server writes its display number to our pipe once
+        // it accepts connections.
+        server.setProcessChannelMode(QProcess::SeparateChannels);
+        server.start(QStringLiteral("Xvfb"),
+                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                      QStringLiteral("1600x1000x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!server.waitForStarted(5000))
+            return QString();
+        QByteArray number;
+        while (!number.contains('\n') && server.waitForReadyRead(10000))
+            number += server.readAllStandardOutput();
+        bool ok = false;
+        const int display = number.trimmed().toInt(&ok);
+        return ok ? QStringLiteral(":%1").arg(display) : QString();
+    }
+
+private:
+    QProcess server;
+};
+
+QString choosePlatform(PrivateXServer *xvfb)
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        gPlatform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    } else if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+        gPlatform = QStringLiteral("xcb");
+    } else {
+        gDisplay = xvfb->start();
+        gPlatform = gDisplay.isEmpty() ? QStringLiteral("offscreen") : QStringLiteral("xcb");
+    }
+    if (gPlatform == QLatin1String("xcb") && gDisplay.isEmpty())
+        gDisplay = qEnvironmentVariable("DISPLAY");
+    QString shown = gPlatform;
+    if (!gDisplay.isEmpty())
+        shown += QStringLiteral(" on ") + gDisplay;
+    return shown;
 }
 
 const double kMaxRatio = 2.0;
@@ -96,8 +160,9 @@ bool runOnce(const QString &program, const QStringList &arguments, Sample *out)
     seedSettings(home.path());
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), gPlatform);
+    if (!gDisplay.isEmpty())
+        env.insert(QStringLiteral("DISPLAY"), gDisplay);
     // The minimal window goes without OpenGL too; the client's start-up sets
     // this itself, so it is taken out of the client's environment.
     env.remove(QStringLiteral("QT_XCB_GL_INTEGRATION"));
@@ -106,6 +171,9 @@ bool runOnce(const QString &program, const QStringList &arguments, Sample *out)
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    // Temporary files too: a child ends at its first paint without cleaning
+    // up, and the next one must not find its leftovers as after a crash.
+    env.insert(QStringLiteral("TMPDIR"), home.path());
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::SeparateChannels);
     QElapsedTimer clock;
@@ -150,8 +218,8 @@ int main(int argc, char *argv[])
     const int runs = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 11;
     const QString program = QCoreApplication::applicationFilePath();
     const QString minimalProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/startup_minimal_window");
-    const QString platform = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ? QStringLiteral("offscreen")
-                                                                            : qEnvironmentVariable("QT_QPA_PLATFORM");
+    PrivateXServer xvfb;
+    const QString platform = choosePlatform(&xvfb);
 
     std::vector<double> msDeskline, msMinimal, pairRatios, memoryRatios;
     std::vector<long> rssDeskline, rssMinimal;

@@ -1,4 +1,5 @@
 #include "desklinestartup.h"
+#include "memorytuning.h"
 
 #include "updater/installerprep.h"
 
@@ -349,6 +350,7 @@ int runMainWindowPasses(const MctiConfig &initialConfig, UpdaterDlg *updater, QC
         window = makeWindow(config);
         connectUpdater(window, updater, app);
         window->start();
+        releaseFreedHeap();
         QGuiApplication::setQuitOnLastWindowClosed(false);
         // A SIGTERM handled during start() (say, in the first-run settings
         // dialog) has already asked to quit: do not wait for another one.

@@ -14,3 +14,10 @@ void keepLargeBlocksMapped()
     mallopt(M_MMAP_THRESHOLD, 512 * 1024);
 #endif
 }
+
+void releaseFreedHeap()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}

@@ -92,8 +92,14 @@ DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets,
     // view must not toggle them a second time.
     for (CustomTreeView *view : {ui.tvFavourites, ui.tvExtensions, ui.tvContacts})
         view->setExpandsOnDoubleClick(false);
+}
 
-    dlgContactEdit = new DlgContactEdit(ui.window);
+DlgContactEdit *DirectoryPanel::contactEditDialog()
+{
+    // Built when first needed: most sessions never edit a contact.
+    if (!dlgContactEdit)
+        dlgContactEdit = new DlgContactEdit(ui.window);
+    return dlgContactEdit;
 }
 
 DirectoryPanel::~DirectoryPanel()

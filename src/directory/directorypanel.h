@@ -83,7 +83,8 @@ public:
     ContactsModel *contactsBookModel() const { return contactsModel; }
     ExtensionsModel *extensionsModel() const { return extenModel; }
     CdrModel *callHistoryModel() const { return cdrModel; }
-    DlgContactEdit *contactEditDialog() const { return dlgContactEdit; }
+    // The contact editor, built on first use.
+    DlgContactEdit *contactEditDialog();
     wdgCdrFilter *cdrFilterWidget() const { return cdrFilter; }
     int listRowHeight() const { return rowHeight; }
     // The row height of the four lists (the large-font view has taller rows);

@@ -8,6 +8,7 @@
 #include "ctilib.h"
 #include "directory/directorypanel.h"
 #include "app/globallogger.h"
+#include "widgets/afterfirstpaint.h"
 #include "widgets/lazyiconengine.h"
 #include "messaging/messagingpanel.h"
 #include "settings/msettings.h"
@@ -22,6 +23,7 @@
 #include <QClipboard>
 #include <QCompleter>
 #include <QDebug>
+
 #include <QMovie>
 #include <QTranslator>
 #include <QVector>
@@ -35,8 +37,7 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
     if (MSETTINGS::getFontSizeIncrement() > 0)
         setProperty("incrsize", MSETTINGS::getFontSizeIncrement());
 
-    // The PBX's certificate authorities, loaded beside the construction.
-    pbxTrust.startLoading();
+    // The background picture, read beside the construction.
     background.startLoading();
 
     windowTitleText = MSETTINGS::getLongApplicationName();
@@ -149,8 +150,13 @@ void MPGui::start()
 
     setupUpdates();
 
-    // The log-in starts once the window is on screen.
-    QTimer::singleShot(0, this, SLOT(connectToM()));
+    // The log-in starts once the window is on screen, after its first paint;
+    // so does loading the TLS library and the PBX's certificate authorities
+    // it needs (on a worker, while the log-in is prepared).
+    GuiUtils::runAfterFirstPaint(this, [this] {
+        pbxTrust.startLoading();
+        connectToM();
+    });
 }
 
 void MPGui::onLanguageChangeRequested(int language)

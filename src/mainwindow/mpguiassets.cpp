@@ -87,6 +87,26 @@ QPixmap MPGUI::coverPixmap(const QPixmap &picture, const QSize &target)
     return shown;
 }
 
+QPixmap MPGUI::readCover(const QString &path, const QSize &size, const QSize &target)
+{
+    if (size.isEmpty() || target.isEmpty())
+        return QPixmap();
+    QImageReader reader(path);
+    const QSize full = reader.size();
+    if (!full.isValid() || qint64(full.width()) * full.height() > MaxPicturePixels)
+        return QPixmap();
+    const QSize scaled = size.scaled(target, Qt::KeepAspectRatioByExpanding);
+    reader.setScaledSize(scaled);
+    reader.setScaledClipRect(
+        QRect(QPoint((scaled.width() - target.width()) / 2, (scaled.height() - target.height()) / 2), target));
+    QImage image = reader.read();
+    if (image.isNull())
+        return QPixmap();
+    if (image.size() != target) // a reader that ignores the clip
+        return coverPixmap(QPixmap::fromImage(std::move(image)), target);
+    return QPixmap::fromImage(std::move(image));
+}
+
 QPixmap MPGUI::ledPixmap(const QIcon &icon, const QString &fallbackResource)
 {
     QPixmap px = icon.isNull() ? QPixmap(fallbackResource) : icon.pixmap(LedSize, LedSize);

@@ -39,6 +39,10 @@ QImage readPicture(const QString &path);
 // cut to `target` (the window background). Drawn in one pass: only the part
 // that shows is computed.
 QPixmap coverPixmap(const QPixmap &picture, const QSize &target);
+// The picture at `path`, laid out as if it were `size` (its size after any
+// scaling), decoded straight at the scale and cut that cover `target` (what
+// coverPixmap() makes of the whole picture). Null when it cannot be read.
+QPixmap readCover(const QString &path, const QSize &size, const QSize &target);
 
 // Side of the status-line LEDs, in pixels.
 constexpr int LedSize = 18;

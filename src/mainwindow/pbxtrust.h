@@ -6,9 +6,9 @@
 
 // The PBX presents certificates issued by its own authorities, which are
 // added to the process's default TLS configuration. Loading the TLS library
-// and reading the certificates is a noticeable share of start-up, so it runs
-// on a worker thread while the window is built; whoever opens the first TLS
-// connection waits for it.
+// and reading the certificates takes a while and several megabytes, so it
+// is left until the first log-in and runs on a worker thread while the
+// log-in is prepared; whoever opens the first TLS connection waits for it.
 class PbxTrust
 {
 public:

@@ -25,7 +25,7 @@ void WindowBackground::startLoading()
 void WindowBackground::reload(const QSize &desktop)
 {
     // The picture read beside the construction serves the first load.
-    const QString path = currentPath();
+    path = currentPath();
     QImage image;
     if (loading.valid()) {
         image = loading.get();
@@ -34,20 +34,33 @@ void WindowBackground::reload(const QSize &desktop)
     } else {
         image = MPGUI::readPicture(path);
     }
-    picture = QPixmap::fromImage(std::move(image));
+    lastCover = QPixmap();
+    size = image.size();
 
-    if (!picture.isNull() && desktop.isValid()) {
-        qDebug() << "background pixmap size:" << picture.size();
+    if (!image.isNull() && desktop.isValid()) {
+        qDebug() << "background pixmap size:" << size;
         qDebug() << "desktop size:" << desktop;
-        if (picture.width() > desktop.width() && picture.height() > desktop.height()) {
+        if (size.width() > desktop.width() && size.height() > desktop.height()) {
             qDebug() << "rescaling background pixmap to desktop size!";
-            picture = picture.scaled(desktop, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-            qDebug() << "new background pixmap size:" << picture.size();
+            image = image.scaled(desktop, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+            size = image.size();
+            qDebug() << "new background pixmap size:" << size;
         }
     }
+    picture = std::move(image);
 }
 
-QPixmap WindowBackground::cover(const QSize &target) const
+QPixmap WindowBackground::cover(const QSize &target)
 {
-    return MPGUI::coverPixmap(picture, target);
+    if (!lastCover.isNull() && lastCover.size() == target)
+        return lastCover;
+    if (!picture.isNull()) {
+        // The decoded picture is used once, then let go.
+        const QPixmap whole = QPixmap::fromImage(std::move(picture));
+        picture = QImage();
+        lastCover = MPGUI::coverPixmap(whole, target);
+    } else {
+        lastCover = MPGUI::readCover(path, size, target);
+    }
+    return lastCover;
 }

@@ -27,10 +27,6 @@ MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &wi
     voicemailWidgets.pageVoicemail = widgets.pageVoicemail;
     voicemailWidgets.VoicemailLayout = widgets.VoicemailLayout;
     voicemailPanel = new VoicemailPanel(voicemailWidgets, this);
-    // The forward-number dialog: an optional "+", then digits, "#" and "*".
-    dlgRedirect = new DlgRedirect(nullptr, Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
-    dlgRedirect->numberEdit()->setValidator(new QRegExpValidator(
-        QRegExp(QStringLiteral("^\\+?[0-9#*]*$"), Qt::CaseSensitive, QRegExp::RegExp), dlgRedirect));
 
     for (QTimer *t : {&dndReportTimer, &forkReportTimer}) {
         t->setSingleShot(true);
@@ -42,6 +38,18 @@ MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &wi
             [this] { showServices(services.reportTimedOut(PbxServices::ServiceState::Dnd)); });
     connect(&forkReportTimer, &QTimer::timeout, this,
             [this] { showServices(services.reportTimedOut(PbxServices::ServiceState::Fork)); });
+}
+
+DlgRedirect *MessagingPanel::redirectDialog()
+{
+    // Built when first needed. The forward number: an optional "+", then
+    // digits, "#" and "*".
+    if (!dlgRedirect) {
+        dlgRedirect = new DlgRedirect(nullptr, Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+        dlgRedirect->numberEdit()->setValidator(new QRegExpValidator(
+            QRegExp(QStringLiteral("^\\+?[0-9#*]*$"), Qt::CaseSensitive, QRegExp::RegExp), dlgRedirect));
+    }
+    return dlgRedirect;
 }
 
 void MessagingPanel::setReportTimeout(int msecs)
@@ -280,7 +288,7 @@ void MessagingPanel::enableUfwd(bool on)
     CtiLib *lib = chatLink.lib();
     QString number;
     if (on) {
-        if (prompts().execDialog(dlgRedirect) != QDialog::Accepted)
+        if (prompts().execDialog(redirectDialog()) != QDialog::Accepted)
             return;
         if (!PbxServices::normalizeForwardNumber(dlgRedirect->numberEdit()->text(), &number)) {
             QWidget *w = window();
@@ -362,7 +370,7 @@ void MessagingPanel::onServiceStatusRcvd(const ServiceStatus &status)
         forkReportTimer.stop();
     } else if (status.service == QLatin1String("ufwd")) {
         if (!status.value.isEmpty())
-            dlgRedirect->numberEdit()->setText(status.value);
+            redirectDialog()->numberEdit()->setText(status.value);
     }
     // The softphone's own engine holds its DND; the PBX's report is the desk phone's.
     const bool dndFromPbx = appMode != MSETTINGS::AppModeSoftphone;

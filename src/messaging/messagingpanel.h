@@ -72,7 +72,8 @@ public:
     void setActiveCallProbe(std::function<bool()> probe) { activeCallProbe = std::move(probe); }
     bool hasActiveCall() const { return activeCallProbe && activeCallProbe(); }
 
-    DlgRedirect *redirectDialog() const { return dlgRedirect; }
+    // The forward-number dialog, built on first use.
+    DlgRedirect *redirectDialog();
     // The voicemail list (a child of this object).
     VoicemailPanel *voicemail() const { return voicemailPanel; }
     MPChatSqlite *chatStore() const { return chatDb; }

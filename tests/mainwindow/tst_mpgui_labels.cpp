@@ -1,8 +1,11 @@
 // Texts of busy-lamp and presence states, and the files taken from the
 // rebranding directory: the product name (size limit, control characters,
 // truncation) and pictures (pixel format, size limit).
+#include "desklineresources.h"
 #include "mainwindow/mpguiassets.h"
 #include "mainwindow/mpguilabels.h"
+#include "mainwindow/windowbackground.h"
+#include "settings/msettings.h"
 #include "testmain.h"
 
 #include <QDataStream>
@@ -28,6 +31,9 @@ private slots:
     void pictureClaimingAHugeSizeIsRefused();
     void coverPixmap_data();
     void coverPixmap();
+    void readCover_data() { coverPixmap_data(); }
+    void readCover();
+    void backgroundLetsGoOfTheDecodedPicture();
 };
 
 void TestMPGuiLabels::blfStatus_data()
@@ -89,7 +95,9 @@ void TestMPGuiLabels::productName_data()
     QTest::newRow("trailing line break") << QByteArray("Acme Phone\r\n") << "Acme Phone";
     QTest::newRow("line breaks and controls inside") << QByteArray("Ac\nme\x07 Ph\tone\x1b") << "Acme Phone";
     QTest::newRow("unicode line separator") << QByteArray("Acme\xe2\x80\xa8Phone") << "AcmePhone";
-    QTest::newRow("direction override") << QByteArray("Acme\xe2\x80\xae" "enohP") << "AcmeenohP";
+    QTest::newRow("direction override") << QByteArray("Acme\xe2\x80\xae"
+                                                      "enohP")
+                                        << "AcmeenohP";
     QTest::newRow("markup kept as text") << QByteArray("<b>Acme</b>") << "<b>Acme</b>";
     QTest::newRow("empty") << QByteArray() << QString();
     QTest::newRow("only controls") << QByteArray("\n\r\t") << QString();
@@ -172,8 +180,8 @@ void TestMPGuiLabels::pictureClaimingAHugeSizeIsRefused()
     QByteArray ihdr;
     QDataStream h(&ihdr, QIODevice::WriteOnly);
     h << quint32(20000) << quint32(20000) << quint8(8) << quint8(6) << quint8(0) << quint8(0) << quint8(0);
-    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", qCompress(QByteArray(64, '\0')).mid(4)) +
-                            chunk("IEND", QByteArray());
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) +
+                           chunk("IDAT", qCompress(QByteArray(64, '\0')).mid(4)) + chunk("IEND", QByteArray());
 
     QTemporaryDir dir;
     QFile file(dir.filePath("background.jpg")); // the name does not matter, the contents do
@@ -217,6 +225,57 @@ void TestMPGuiLabels::coverPixmap()
     QCOMPARE(QColor(shown.pixel(w / 4, h / 2)), QColor(Qt::green));
     QCOMPARE(QColor(shown.pixel(0, 0)), QColor(Qt::red));
     QCOMPARE(QColor(shown.pixel(w - 1, h - 1)), QColor(Qt::blue));
+}
+
+// A later size of the window reads the picture again, decoded straight at
+// the size shown: the same cut as the whole picture's cover, and nothing for
+// a missing file.
+void TestMPGuiLabels::readCover()
+{
+    QFETCH(QSize, target);
+    QImage picture(800, 900, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    for (int y = 0; y < 900; ++y)
+        for (int x = 400; x < 800; ++x)
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+    for (int y = 440; y < 460; ++y)
+        for (int x = 0; x < 800; ++x)
+            picture.setPixel(x, y, qRgb(0, 255, 0));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("background.png"));
+    QVERIFY(picture.save(file, "PNG"));
+
+    const QImage shown = MPGUI::readCover(file, picture.size(), target).toImage();
+    QCOMPARE(shown.size(), target);
+    const int w = target.width(), h = target.height();
+    QCOMPARE(QColor(shown.pixel(w / 4, h / 4)), QColor(Qt::red));
+    QCOMPARE(QColor(shown.pixel(3 * w / 4, h / 4)), QColor(Qt::blue));
+    QCOMPARE(QColor(shown.pixel(w / 4, h / 2)), QColor(Qt::green));
+    QCOMPARE(QColor(shown.pixel(0, 0)), QColor(Qt::red));
+    QCOMPARE(QColor(shown.pixel(w - 1, h - 1)), QColor(Qt::blue));
+
+    QVERIFY(MPGUI::readCover(dir.filePath(QStringLiteral("missing.png")), picture.size(), target).isNull());
+}
+
+// The built-in background: the decoded picture serves the first cover only;
+// every later size is read again and still covers the window.
+void TestMPGuiLabels::backgroundLetsGoOfTheDecodedPicture()
+{
+    initDesklineResources();
+    QTemporaryDir dir;
+    MSETTINGS::setSettingsDirPath(dir.path()); // no rebranded picture here
+    WindowBackground background;
+    background.startLoading();
+    background.reload(QSize(1600, 1000));
+    QVERIFY(!background.isNull());
+    QVERIFY(background.holdsDecodedPicture());
+    QCOMPARE(background.cover(QSize(400, 500)).size(), QSize(400, 500));
+    QVERIFY(!background.holdsDecodedPicture());
+    for (const QSize &target : {QSize(520, 500), QSize(400, 500), QSize(1200, 300)}) {
+        const QImage shown = background.cover(target).toImage();
+        QCOMPARE(shown.size(), target);
+        QVERIFY(!shown.isNull());
+    }
 }
 
 DESKLINE_TEST_MAIN(TestMPGuiLabels)

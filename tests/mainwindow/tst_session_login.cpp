@@ -3,21 +3,22 @@
 // asked for, and the connected look of the window.
 #include "apiserver/clientapiserver.h"
 #include "directory/directorypanel.h"
+#include "directory/wdgcdrfilter.h"
+#include "mainwindow/sessioncontroller.h"
+#include "queues/mspmainwidget.h"
+#include "queues/wdgqueues.h"
+#include "scriptedprompts.h"
+#include "sessionfixture.h"
 #include "settings/msettingschange.h"
 #include "settings/msettingsstore.h"
-#include "queues/mspmainwidget.h"
-#include "scriptedprompts.h"
-#include "mainwindow/sessioncontroller.h"
-#include "sessionfixture.h"
 #include "testmain.h"
-#include "directory/wdgcdrfilter.h"
-#include "widgets/wdgprofileimage.h"
-#include "queues/wdgqueues.h"
 #include "ui_wdgveloraphone.h" // the main window's form, generated for this test
+#include "widgets/wdgprofileimage.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 
 using namespace sessiontest;
 
@@ -28,6 +29,7 @@ class TestSessionLogin : public QObject
 private slots:
     void cleanup() { setRefreshSecondMs(1000); }
     void connectedState();
+    void loginStartsOnceTheWindowHasPainted();
     void firstDataRequested();
     void refreshesRepeat();
     void tenantSentToThePbx_data();
@@ -96,6 +98,44 @@ void TestSessionLogin::connectedState()
 
     // No reconnection is pending once logged in.
     QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
+}
+
+namespace
+{
+// Calls `onPaint` at the first paint of the watched window.
+class FirstPaintProbe : public QObject
+{
+public:
+    explicit FirstPaintProbe(std::function<void()> onPaint) : onPaint(std::move(onPaint)) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && onPaint) {
+            onPaint();
+            onPaint = nullptr;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> onPaint;
+};
+} // namespace
+
+// The window is on screen before the log-in (and the TLS set-up it needs)
+// starts: at its first paint, no connection has been attempted yet.
+void TestSessionLogin::loginStartsOnceTheWindowHasPainted()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    QString tooltipAtFirstPaint = QStringLiteral("(no paint)");
+    FirstPaintProbe probe([&] {
+        QSystemTrayIcon *tray = w.systemTrayIcon();
+        tooltipAtFirstPaint = tray ? tray->toolTip() : QStringLiteral("(no tray icon)");
+    });
+    w.installEventFilter(&probe);
+    QVERIFY(startAndLogin(w));
+    QCOMPARE(tooltipAtFirstPaint, MSETTINGS::getLongApplicationName());
 }
 
 void TestSessionLogin::firstDataRequested()
@@ -395,10 +435,14 @@ void TestSessionLogin::profileInitialAndRing_data()
 {
     QTest::addColumn<QString>("firstName");
     QTest::addColumn<QString>("initial");
-    QTest::newRow("capital") << "Demo" << "D";
-    QTest::newRow("lower case stays") << "élodie" << "é";
-    QTest::newRow("digit") << "3rd shift" << "3";
-    QTest::newRow("empty name") << "" << "";
+    QTest::newRow("capital") << "Demo"
+                             << "D";
+    QTest::newRow("lower case stays") << "élodie"
+                                      << "é";
+    QTest::newRow("digit") << "3rd shift"
+                           << "3";
+    QTest::newRow("empty name") << ""
+                                << "";
 }
 
 // The avatar shows the first character of the first name as the PBX sent it,
