@@ -1,5 +1,6 @@
 #include "installerprep.h"
 
+#include "ext/filecompressor/lazyzip.h"
 #include "updaterutils.h"
 
 #include <QDir>
@@ -11,9 +12,9 @@
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zip.h>
 
-namespace UpdaterPaths {
+namespace UpdaterPaths
+{
 
 bool ensurePrivateDir(const QString &path, QString *error)
 {
@@ -63,24 +64,28 @@ bool isOwnRegularFile(const QString &path)
 
 } // namespace UpdaterPaths
 
-namespace UpdaterZip {
+namespace UpdaterZip
+{
 
 QString inspect(const QString &zipPath, const QdZipLimits &limits)
 {
+    const LazyZip::Api *zip = LazyZip::api();
+    if (!zip)
+        return QStringLiteral("zip archives cannot be read here: ") + LazyZip::loadError();
     int openError = 0;
-    zip_t *za = zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &openError);
+    zip_t *za = zip->open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &openError);
     if (!za)
         return QStringLiteral("not a readable zip archive");
     QString problem;
-    const zip_int64_t count = zip_get_num_entries(za, 0);
+    const zip_int64_t count = zip->get_num_entries(za, 0);
     if (count < 0 || count > limits.maxEntries)
         problem = QStringLiteral("too many entries");
     qint64 total = 0;
     QSet<QString> names;
     for (zip_int64_t i = 0; problem.isEmpty() && i < count; ++i) {
         zip_stat_t st;
-        zip_stat_init(&st);
-        if (zip_stat_index(za, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
+        zip->stat_init(&st);
+        if (zip->stat_index(za, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
             problem = QStringLiteral("unreadable entry");
             break;
         }
@@ -98,12 +103,12 @@ QString inspect(const QString &zipPath, const QdZipLimits &limits)
         }
         zip_uint8_t opsys = 0;
         zip_uint32_t attributes = 0;
-        if (zip_file_get_external_attributes(za, zip_uint64_t(i), 0, &opsys, &attributes) == 0 &&
+        if (zip->file_get_external_attributes(za, zip_uint64_t(i), 0, &opsys, &attributes) == 0 &&
             opsys == ZIP_OPSYS_UNIX) {
             const mode_t type = mode_t(attributes >> 16) & S_IFMT;
             if (type != 0 && type != S_IFREG && type != S_IFDIR) {
-                problem = (type == S_IFLNK ? QStringLiteral("link entry: ") : QStringLiteral("special entry: ")) +
-                          shown;
+                problem =
+                    (type == S_IFLNK ? QStringLiteral("link entry: ") : QStringLiteral("special entry: ")) + shown;
                 break;
             }
         }
@@ -133,13 +138,14 @@ QString inspect(const QString &zipPath, const QdZipLimits &limits)
         }
         names.insert(base);
     }
-    zip_discard(za);
+    zip->discard(za);
     return problem;
 }
 
 } // namespace UpdaterZip
 
-namespace UpdaterInstall {
+namespace UpdaterInstall
+{
 
 QString unpackDirName(const QString &fileName)
 {

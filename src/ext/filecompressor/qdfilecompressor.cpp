@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <zip.h>
+#include "lazyzip.h"
 #include <zlib.h>
 
 #include <algorithm>
@@ -35,16 +35,31 @@ void printErr(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
+// libzip, once an entry point below has made sure it is there.
+const LazyZip::Api &zipApi()
+{
+    return *LazyZip::api();
+}
+
+// False, with the reason printed, when libzip cannot be opened.
+bool zipAvailable()
+{
+    if (LazyZip::api())
+        return true;
+    printErr(QStringLiteral("Cannot open the zip library: ") + LazyZip::loadError());
+    return false;
+}
+
 // Opens an archive; on failure prints libzip's reason and returns null.
 zip_t *openZip(const QString &path, int flags)
 {
     int openError = 0;
-    zip_t *za = zip_open(QFile::encodeName(path).constData(), flags, &openError);
+    zip_t *za = zipApi().open(QFile::encodeName(path).constData(), flags, &openError);
     if (!za) {
         zip_error_t error;
-        zip_error_init_with_code(&error, openError);
-        printErr(QString::fromLocal8Bit(zip_error_strerror(&error)));
-        zip_error_fini(&error);
+        zipApi().error_init_with_code(&error, openError);
+        printErr(QString::fromLocal8Bit(zipApi().error_strerror(&error)));
+        zipApi().error_fini(&error);
     }
     return za;
 }
@@ -57,7 +72,7 @@ bool isAscii(const QByteArray &bytes)
 // The entry's name: UTF-8 when the archive marks it so, otherwise Latin-1.
 QString entryName(zip_t *za, zip_uint64_t index)
 {
-    const char *raw = zip_get_name(za, index, ZIP_FL_ENC_RAW);
+    const char *raw = zipApi().get_name(za, index, ZIP_FL_ENC_RAW);
     if (!raw)
         return QString();
     const QByteArray rawName(raw);
@@ -65,7 +80,7 @@ QString entryName(zip_t *za, zip_uint64_t index)
         return QString::fromLatin1(rawName);
     // Following the format strictly, libzip converts unmarked names from
     // CP-437 and leaves names marked as UTF-8 unchanged.
-    const char *strict = zip_get_name(za, index, ZIP_FL_ENC_STRICT);
+    const char *strict = zipApi().get_name(za, index, ZIP_FL_ENC_STRICT);
     if (strict && rawName == QByteArray(strict))
         return QString::fromUtf8(rawName);
     return QString::fromLatin1(rawName);
@@ -79,7 +94,7 @@ EntryKind entryKind(zip_t *za, zip_uint64_t index, const QString &name)
         return EntryKind::Directory;
     zip_uint8_t opsys = 0;
     zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(za, index, 0, &opsys, &attributes) != 0)
+    if (zipApi().file_get_external_attributes(za, index, 0, &opsys, &attributes) != 0)
         return EntryKind::Other;
     if (opsys == ZIP_OPSYS_UNIX) {
         const mode_t mode = mode_t(attributes >> 16);
@@ -124,23 +139,23 @@ bool writeFully(int fd, const char *data, qint64 size)
 // extraction may still write; it is reduced by what this entry wrote.
 bool extractEntry(zip_t *za, zip_uint64_t index, const QByteArray &target, qint64 &budget, QString &error)
 {
-    zip_file_t *zf = zip_fopen_index(za, index, 0);
+    zip_file_t *zf = zipApi().fopen_index(za, index, 0);
     if (!zf) {
-        error = QString::fromLocal8Bit(zip_strerror(za));
+        error = QString::fromLocal8Bit(zipApi().strerror(za));
         return false;
     }
     const int fd = openTarget(target);
     if (fd < 0) {
         error = QString::fromLocal8Bit(std::strerror(errno));
-        zip_fclose(zf);
+        zipApi().fclose(zf);
         return false;
     }
     std::unique_ptr<char[]> buffer(new char[ExtractBufferSize]);
     bool ok = true;
     for (;;) {
-        const zip_int64_t n = zip_fread(zf, buffer.get(), zip_uint64_t(ExtractBufferSize));
+        const zip_int64_t n = zipApi().fread(zf, buffer.get(), zip_uint64_t(ExtractBufferSize));
         if (n < 0) {
-            error = QString::fromLocal8Bit(zip_file_strerror(zf));
+            error = QString::fromLocal8Bit(zipApi().file_strerror(zf));
             ok = false;
             break;
         }
@@ -162,7 +177,7 @@ bool extractEntry(zip_t *za, zip_uint64_t index, const QByteArray &target, qint6
         error = QString::fromLocal8Bit(std::strerror(errno));
         ok = false;
     }
-    zip_fclose(zf);
+    zipApi().fclose(zf);
     if (!ok)
         ::unlink(target.constData());
     return ok;
@@ -318,30 +333,31 @@ int QdFileCompressor::compressZipFile(const QString &path, int level)
     printOut(QStringLiteral("Compressing (ZIP) file ") + path);
     const QString name = getCompressedFilename(path, FORMAT_ZIP);
 
-    zip_t *za = openZip(name, ZIP_CREATE | ZIP_TRUNCATE);
+    zip_t *za = zipAvailable() ? openZip(name, ZIP_CREATE | ZIP_TRUNCATE) : nullptr;
     if (!za)
         return 1;
 
-    zip_source_t *source = zip_source_file(za, QFile::encodeName(path).constData(), 0, -1);
+    zip_source_t *source = zipApi().source_file(za, QFile::encodeName(path).constData(), 0, -1);
     zip_int64_t index = -1;
     if (source) {
-        index = zip_file_add(za, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+        index = zipApi().file_add(za, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
         if (index < 0)
-            zip_source_free(source);
+            zipApi().source_free(source);
     }
     const zip_int32_t method = level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
     const zip_uint32_t methodLevel = level < 0 ? 0 : zip_uint32_t(std::min(level, 9));
-    if (index < 0 || zip_set_file_compression(za, zip_uint64_t(index), method, methodLevel) != 0 ||
-        zip_file_set_comment(za, zip_uint64_t(index), ZipEntryComment, sizeof ZipEntryComment - 1, 0) != 0) {
+    if (index < 0 || zipApi().set_file_compression(za, zip_uint64_t(index), method, methodLevel) != 0 ||
+        zipApi().file_set_comment(za, zip_uint64_t(index), ZipEntryComment, sizeof ZipEntryComment - 1, 0) != 0) {
         printErr(QStringLiteral("Error while adding a zip file to zip archive: ") +
-                 QString::fromLocal8Bit(zip_strerror(za)));
-        zip_discard(za);
+                 QString::fromLocal8Bit(zipApi().strerror(za)));
+        zipApi().discard(za);
         return 1;
     }
 
-    if (zip_close(za) != 0) {
-        printErr(QStringLiteral("Error while finalizing zip archive: ") + QString::fromLocal8Bit(zip_strerror(za)));
-        zip_discard(za);
+    if (zipApi().close(za) != 0) {
+        printErr(QStringLiteral("Error while finalizing zip archive: ") +
+                 QString::fromLocal8Bit(zipApi().strerror(za)));
+        zipApi().discard(za);
         return 1;
     }
     return 0;
@@ -360,18 +376,18 @@ int QdFileCompressor::uncompressZipFile(const QString &zipPath, const QString &d
 {
     printOut(QStringLiteral("Uncompressing (ZIP) file ") + zipPath);
 
-    zip_t *za = openZip(zipPath, ZIP_RDONLY);
+    zip_t *za = zipAvailable() ? openZip(zipPath, ZIP_RDONLY) : nullptr;
     if (!za)
         return 1;
 
-    const zip_int64_t count = zip_get_num_entries(za, 0);
+    const zip_int64_t count = zipApi().get_num_entries(za, 0);
     if (count <= 0) {
-        zip_discard(za);
+        zipApi().discard(za);
         return 0;
     }
     if (count > limits.maxEntries) {
         printErr(QStringLiteral("Error while extracting file from zip archive: too many entries (%1)").arg(count));
-        zip_discard(za);
+        zipApi().discard(za);
         return 1;
     }
 
@@ -380,12 +396,12 @@ int QdFileCompressor::uncompressZipFile(const QString &zipPath, const QString &d
     qint64 declared = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
-        if (zip_stat_index(za, zip_uint64_t(i), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) {
+        if (zipApi().stat_index(za, zip_uint64_t(i), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) {
             declared += qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(limits.maxTotalBytes) + 1));
             if (declared > limits.maxTotalBytes) {
                 printErr(QStringLiteral("Error while extracting file from zip archive: "
                                         "uncompressed size exceeds the limit"));
-                zip_discard(za);
+                zipApi().discard(za);
                 return 1;
             }
         }
@@ -409,10 +425,10 @@ int QdFileCompressor::uncompressZipFile(const QString &zipPath, const QString &d
         QString error;
         if (!extractEntry(za, index, QFile::encodeName(QStringLiteral("%1/%2").arg(dir, base)), budget, error)) {
             printErr(QStringLiteral("Error while extracting file from zip archive: ") + error);
-            zip_discard(za);
+            zipApi().discard(za);
             return 1;
         }
     }
-    zip_discard(za);
+    zipApi().discard(za);
     return 0;
 }
