@@ -2,22 +2,22 @@
 
 #include "messaging/chatextensiondirectory.h"
 
+#include "app/crashhandler.h"
+#include "app/globallogger.h"
 #include "calls/calllines.h"
 #include "cocoawrapper.h"
-#include "app/crashhandler.h"
 #include "ctilib.h"
 #include "directory/directorypanel.h"
-#include "app/globallogger.h"
-#include "widgets/afterfirstpaint.h"
-#include "widgets/lazyiconengine.h"
 #include "messaging/messagingpanel.h"
-#include "settings/msettings.h"
-#include "settings/msettingsdialog.h"
-#include "settings/msettingsstore.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
 #include "sessioncontroller.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
+#include "settings/msettingsstore.h"
 #include "updater/updatescheduler.h"
+#include "widgets/afterfirstpaint.h"
+#include "widgets/lazyiconengine.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -138,22 +138,22 @@ void MPGui::start()
     initCdrTables(tvCdr, true);
     directory->createCdrFilter();
 
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO
-                            << QStringLiteral("Open mphone db connection for username %1 and pbx address %2")
-                                   .arg(settingsStore->getMUsername(), settingsStore->getMAddress());
-    messaging->openChatDb(MSETTINGS::getSettingsDirPath() + QStringLiteral("/chat.db"), settingsStore->getMUsername(),
-                          settingsStore->getMAddress());
-
     show();
     if (!isMaximized() && !isMinimized())
         adjustSize();
 
     setupUpdates();
 
-    // The log-in starts once the window is on screen, after its first paint;
-    // so does loading the TLS library and the PBX's certificate authorities
-    // it needs (on a worker, while the log-in is prepared).
+    // What the first frame does not show waits until the window is on
+    // screen, after its first paint: the chat history store, then the log-in
+    // with the TLS library and the PBX's certificate authorities it needs
+    // (loaded on a worker while the log-in is prepared).
     GuiUtils::runAfterFirstPaint(this, [this] {
+        logLine(UNQL::LOG_INFO) << "void MPGui::start()"
+                                << QStringLiteral("Open mphone db connection for username %1 and pbx address %2")
+                                       .arg(settingsStore->getMUsername(), settingsStore->getMAddress());
+        messaging->openChatDb(MSETTINGS::getSettingsDirPath() + QStringLiteral("/chat.db"),
+                              settingsStore->getMUsername(), settingsStore->getMAddress());
         pbxTrust.startLoading();
         connectToM();
     });

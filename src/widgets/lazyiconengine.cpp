@@ -15,16 +15,19 @@
 
 #include <array>
 
-namespace {
+namespace
+{
 
-int area(const QSize &size) { return size.width() * size.height(); }
+int area(const QSize &size)
+{
+    return size.width() * size.height();
+}
 
 int decodedFiles = 0; // GUI thread only, like every icon
 
 // Of two candidates for `size`: the smallest that is at least as large, else
 // the largest; on a tie `a` (callers pass the later added as `a`).
-template <typename Entry>
-const Entry *bestSizeMatch(const QSize &size, const Entry *a, const Entry *b)
+template <typename Entry> const Entry *bestSizeMatch(const QSize &size, const Entry *a, const Entry *b)
 {
     const int s = area(size);
     const int areaA = area(a->pixmap.size());
@@ -67,14 +70,16 @@ void LazyIconEngine::install()
     Q_UNUSED(done);
 }
 
-int LazyIconEngine::decodedFileCount() { return decodedFiles; }
+int LazyIconEngine::decodedFileCount()
+{
+    return decodedFiles;
+}
 
 void LazyIconEngine::addFile(const QString &fileName, const QSize &size, QIcon::Mode mode, QIcon::State state)
 {
     if (fileName.isEmpty())
         return;
-    const QString path =
-        fileName.startsWith(QLatin1Char(':')) ? fileName : QFileInfo(fileName).absoluteFilePath();
+    const QString path = fileName.startsWith(QLatin1Char(':')) ? fileName : QFileInfo(fileName).absoluteFilePath();
     entries.append(Entry{QPixmap(), mode, state, path, size});
     undecoded = true;
 }
@@ -86,7 +91,9 @@ void LazyIconEngine::addPixmap(const QPixmap &pixmap, QIcon::Mode mode, QIcon::S
 }
 
 // Each file becomes its pictures, in place: every picture when added without
-// a size, else the one of that size (or, when it has none, its first).
+// a size, else the one of that size (or, when it has none, its first). A file
+// that gives one picture is kept in the pixmap cache, so that icons made from
+// the same file (the window's and the tray's) share one decoded copy.
 void LazyIconEngine::decode() const
 {
     if (!undecoded)
@@ -99,6 +106,16 @@ void LazyIconEngine::decode() const
             decoded.append(entry);
             continue;
         }
+        const QString cacheKey = QStringLiteral("lazyicon:%1:%2x%3")
+                                     .arg(entry.fileName)
+                                     .arg(entry.fileSize.width())
+                                     .arg(entry.fileSize.height());
+        QPixmap cached;
+        if (QPixmapCache::find(cacheKey, &cached)) {
+            decoded.append(Entry{cached, entry.mode, entry.state, QString(), QSize()});
+            continue;
+        }
+        const int before = decoded.size();
         ++decodedFiles;
         QImageReader reader(entry.fileName);
         QImage image;
@@ -116,6 +133,8 @@ void LazyIconEngine::decode() const
         }
         if (!added && !first.isNull())
             decoded.append(Entry{first, entry.mode, entry.state, QString(), QSize()});
+        if (decoded.size() == before + 1)
+            QPixmapCache::insert(cacheKey, decoded.last().pixmap);
     }
     entries = decoded;
 }
@@ -216,9 +235,8 @@ QSize LazyIconEngine::actualSize(const QSize &size, QIcon::Mode mode, QIcon::Sta
 
 void LazyIconEngine::paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state)
 {
-    const qreal dpr = QCoreApplication::testAttribute(Qt::AA_UseHighDpiPixmaps)
-                          ? painter->device()->devicePixelRatioF()
-                          : qreal(1.0);
+    const qreal dpr =
+        QCoreApplication::testAttribute(Qt::AA_UseHighDpiPixmaps) ? painter->device()->devicePixelRatioF() : qreal(1.0);
     const QPixmap pm = pixmap(rect.size() * dpr, mode, state);
     painter->drawPixmap(rect, pm);
 }
@@ -234,7 +252,10 @@ QList<QSize> LazyIconEngine::availableSizes(QIcon::Mode mode, QIcon::State state
     return sizes;
 }
 
-QString LazyIconEngine::key() const { return QStringLiteral("LazyIconEngine"); }
+QString LazyIconEngine::key() const
+{
+    return QStringLiteral("LazyIconEngine");
+}
 
 QIconEngine *LazyIconEngine::clone() const
 {

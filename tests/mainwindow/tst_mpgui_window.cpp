@@ -9,8 +9,8 @@
 #include "directory/cdrmodel.h"
 #include "directory/contactsmodel.h"
 #include "directory/directorypanel.h"
-#include "directory/extensionsmodel.h"
 #include "directory/dlgcontactedit.h"
+#include "directory/extensionsmodel.h"
 #include "mainwindow/customshortcut.h"
 #include "mainwindow/mpgui.h"
 #include "mainwindow/sessioncontroller.h"
@@ -181,16 +181,18 @@ void TestMPGuiWindow::startSequence()
     QVERIFY(w->queuesController());
     QVERIFY(w->updateScheduler());
     QVERIFY(w->directoryPanel()->contactsBookModel());
-    QVERIFY(w->messagingPanel()->chatStore());
 
     QByteArray log = logText(m_env->dir.path());
     const QByteArray first = log.left(log.indexOf('\n'));
     QVERIFY2(first.contains("Starting DESKLINE EDITION v. ") && first.endsWith(" - Logger initialization."),
              first.constData());
 
-    // The log-in is asked for on the next turn of the event loop, not inside start().
+    // The chat history store and the log-in wait for the window on screen,
+    // not inside start().
     QSystemTrayIcon *tray = w->systemTrayIcon();
+    QVERIFY(!w->messagingPanel()->chatStore());
     QCOMPARE(tray->toolTip(), MSETTINGS::getLongApplicationName());
+    QTRY_VERIFY(w->messagingPanel()->chatStore());
     QTRY_VERIFY(tray->toolTip() != MSETTINGS::getLongApplicationName());
 }
 

@@ -5,9 +5,9 @@
 #include "app/desklinestartup.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/mpchatsqlite.h"
-#include "settings/msettingsdialog.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
+#include "settings/msettingsdialog.h"
 #include "testmain.h"
 #include "ui_wdgveloraphone.h" // the main window's form, generated for this test
 
@@ -244,6 +244,11 @@ void TestSessionQuit::chatStoreWrittenWhenTheLoopEnds()
     };
     QString file, user, address;
     auto exec = [&]() {
+        // The store opens once the window is on screen.
+        QElapsedTimer opening;
+        opening.start();
+        while (!window->messagingPanel()->chatStore() && opening.elapsed() < 10000)
+            QTest::qWait(10);
         MPChatSqlite *db = window->messagingPanel()->chatStore();
         if (!db)
             return 1;

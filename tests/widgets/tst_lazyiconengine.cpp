@@ -2,15 +2,17 @@
 // decoded when they are made, and once used they look exactly like the icons
 // of Qt's own pixmap engine.
 #include "desklineresources.h"
-#include "widgets/lazyiconengine.h"
 #include "testmain.h"
+#include "widgets/lazyiconengine.h"
 
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QTemporaryDir>
 
-namespace {
+namespace
+{
 
 QString writePng(const QString &dir, const QString &name, const QSize &size, const QColor &color)
 {
@@ -37,7 +39,8 @@ QIcon makeIcon(const QStringList &files)
 
 } // namespace
 
-class TestLazyIconEngine : public QObject {
+class TestLazyIconEngine : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -99,6 +102,7 @@ void TestLazyIconEngine::sameAsQtsEngine()
 
 void TestLazyIconEngine::decodesOnFirstUseOnly()
 {
+    QPixmapCache::clear(); // earlier cases decoded these files already
     const int before = LazyIconEngine::decodedFileCount();
     QIcon icon(files.at(0));
     QIcon fromResource(QStringLiteral(":/images/veloraCTI.png"));
@@ -113,6 +117,12 @@ void TestLazyIconEngine::decodesOnFirstUseOnly()
     QCOMPARE(LazyIconEngine::decodedFileCount(), before + 1); // decoded once
 
     QCOMPARE(fromResource.actualSize(QSize(512, 512)), QSize(256, 256));
+    QCOMPARE(LazyIconEngine::decodedFileCount(), before + 2);
+
+    // Another icon of the same file (the window's and the tray's) shares the
+    // decoded picture instead of decoding it again.
+    QIcon again(QStringLiteral(":/images/veloraCTI.png"));
+    QCOMPARE(again.pixmap(256, 256).cacheKey(), fromResource.pixmap(256, 256).cacheKey());
     QCOMPARE(LazyIconEngine::decodedFileCount(), before + 2);
 }
 
