@@ -1,6 +1,11 @@
 // VDKQtEngine: the softphone's SIP and audio engine, a SIP user agent on the
 // re/rem SIP stack.
 //
+// The engine itself (VDKEngineBackend, vdkengine.cpp) is built into the
+// media module, which the first VDKQtEngine loads (media/mediamodule.h); this
+// object forwards to it. When the module cannot be loaded every call returns
+// VDK::ErrModule and getErrorMessage(VDK::ErrModule) gives the reason.
+//
 // Threads: the SIP stack and the audio clock run on one engine thread. Every
 // call below may be made from any thread; it is carried out on the engine
 // thread and waits only for that (no network wait). Signals are emitted on
