@@ -76,7 +76,8 @@ Loaded load()
     }
     Loaded failed;
     failed.error = reasons.join(QStringLiteral("; "));
-    report(QStringLiteral("Media module not loaded (no softphone, sounds or voicemail playback): %1").arg(failed.error));
+    report(
+        QStringLiteral("Media module not loaded (no softphone, sounds or voicemail playback): %1").arg(failed.error));
     return failed;
 }
 

@@ -88,10 +88,18 @@ void TestSessionNoMedia::engineCallsFailWithTheReason()
     VDKQtEngine engine(VDKLogConfig{});
     int result = 0;
     switch (call) {
-    case 0: result = engine.setDefaultSipRegistrar(QStringLiteral("127.0.0.1"), 5060, 5061); break;
-    case 1: result = engine.init(); break;
-    case 2: result = engine.startAudioCall(QStringLiteral("sip:201@127.0.0.1")); break;
-    case 3: result = engine.getDefaultAudioOutputDevice(); break;
+    case 0:
+        result = engine.setDefaultSipRegistrar(QStringLiteral("127.0.0.1"), 5060, 5061);
+        break;
+    case 1:
+        result = engine.init();
+        break;
+    case 2:
+        result = engine.startAudioCall(QStringLiteral("sip:201@127.0.0.1"));
+        break;
+    case 3:
+        result = engine.getDefaultAudioOutputDevice();
+        break;
     }
     QCOMPARE(result, int(VDK::ErrModule));
     QVERIFY(engine.getAudioInputDeviceList().isEmpty());
@@ -102,7 +110,8 @@ void TestSessionNoMedia::engineCallsFailWithTheReason()
 void TestSessionNoMedia::soundsAndVoicemailFailQuietly()
 {
     // The program's own prompt service (no scripted one installed).
-    const QString ring = qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds/callNotice.wav");
+    const QString ring =
+        qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds/callNotice.wav");
     prompts().playSound(ring);
 
     QObject owner;

@@ -33,10 +33,11 @@ public:
             if (this->events.audioAvailableChanged)
                 this->events.audioAvailableChanged(available);
         });
-        QObject::connect(&player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), [this](QMediaPlayer::Error) {
-            if (this->events.errorOccurred)
-                this->events.errorOccurred();
-        });
+        QObject::connect(&player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error),
+                         [this](QMediaPlayer::Error) {
+                             if (this->events.errorOccurred)
+                                 this->events.errorOccurred();
+                         });
         QObject::connect(&player, &QMediaPlayer::mediaStatusChanged, [this](QMediaPlayer::MediaStatus status) {
             if (status == QMediaPlayer::EndOfMedia && this->events.endOfMedia)
                 this->events.endOfMedia();
@@ -89,8 +90,8 @@ public:
 
     void playSound(const QString &file) override { QSound::play(file); }
 
-    std::unique_ptr<DesklineMedia::VoicemailAudio> createVoicemailAudio(
-        DesklineMedia::VoicemailAudio::Events events) override
+    std::unique_ptr<DesklineMedia::VoicemailAudio>
+    createVoicemailAudio(DesklineMedia::VoicemailAudio::Events events) override
     {
         return std::make_unique<MediaPlayerAudio>(std::move(events));
     }
