@@ -1,5 +1,6 @@
 // What a start-up benchmark child reports at its window's first paint: its
-// resident memory and whether an OpenGL driver is mapped into the process.
+// resident memory and whether an OpenGL driver is mapped into the process;
+// a child that must not have the media libraries yet fails when it has.
 // Plain Qt only, so that the minimal window loads nothing of the client.
 #pragma once
 
@@ -34,9 +35,29 @@ inline bool openGlDriverMapped()
     return false;
 }
 
+// The first library of the media module's set (the module itself, Qt
+// Multimedia, the SIP stack, the DSP libraries, PulseAudio) mapped into the
+// process; empty when there is none.
+inline std::string mediaLibraryMapped()
+{
+    static const char *const names[] = {"/libdeskline_media.so", "/libQt5Multimedia.so", "/libre.so",
+                                        "/librem.so",            "/libspandsp.so",       "/libspeexdsp.so",
+                                        "/libpulse.so",          "/libpulse-simple.so"};
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        for (const char *name : names) {
+            if (line.find(name) != std::string::npos)
+                return line.substr(line.rfind('/') + 1);
+        }
+    }
+    return std::string();
+}
+
 // Reports the first paint of a window ("SHOWN <KiB> <GL>") and ends the
 // process. When needsBackground is set the first paint must already show a
-// background picture, or the report is "INCOMPLETE".
+// background picture, and when withoutMedia is set no media library may be
+// mapped yet, or the report is "INCOMPLETE".
 class FirstPaint : public QObject
 {
 public:
@@ -51,6 +72,14 @@ public:
                 std::fflush(stdout);
                 std::_Exit(1);
             }
+            if (withoutMedia) {
+                const std::string media = mediaLibraryMapped();
+                if (!media.empty()) {
+                    std::printf("INCOMPLETE %s mapped at the first paint\n", media.c_str());
+                    std::fflush(stdout);
+                    std::_Exit(1);
+                }
+            }
             std::printf("SHOWN %ld %d\n", benchmem::statusValue("VmRSS"), openGlDriverMapped() ? 1 : 0);
             std::fflush(stdout);
             QTimer::singleShot(0, [] { std::_Exit(0); });
@@ -59,6 +88,7 @@ public:
     }
     bool done = false;
     bool needsBackground = false;
+    bool withoutMedia = false;
 };
 
 } // namespace benchstartup

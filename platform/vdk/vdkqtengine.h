@@ -1,6 +1,11 @@
 // VDKQtEngine: the softphone's SIP and audio engine, a SIP user agent on the
 // re/rem SIP stack.
 //
+// The engine itself (VDKEngineBackend, vdkengine.cpp) is built into the
+// media module, which the first VDKQtEngine loads (media/mediamodule.h); this
+// object forwards to it. When the module cannot be loaded every call returns
+// VDK::ErrModule and getErrorMessage(VDK::ErrModule) gives the reason.
+//
 // Threads: the SIP stack and the audio clock run on one engine thread. Every
 // call below may be made from any thread; it is carried out on the engine
 // thread and waits only for that (no network wait). Signals are emitted on
@@ -33,61 +38,15 @@
 //   VDK_SIP_TRACE=<file> appends every SIP message sent and received.
 #pragma once
 
+#include "vdkbackend.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
-namespace VDK
-{
-
-enum ErrorCode {
-    ErrOk = 0,
-    ErrGeneric = -1,
-    ErrNotInitialized = -2,
-    ErrInvalidArgument = -3,
-    ErrInvalidLine = -4,
-    ErrInvalidDevice = -5,
-    ErrWrongState = -6,
-    ErrNetwork = -7,
-    ErrTls = -8,
-    ErrAlreadyInitialized = -9,
-    ErrCodec = -10,
-    ErrFile = -11,
-    ErrNoFreeLine = -40,
-};
-
-enum LineOnHoldStatusType {
-    LineInactive = 0,
-    LineOnHold = 1,
-    LineFullDuplex = 2,
-    LineHoldPending = 3,
-    LineRemoteOnHold = 4,
-};
-
-enum DtmfDeliveryModeType {
-    DtmfInAudio = 0,
-    DtmfRfc4733 = 1,
-    DtmfSipInfo = 2,
-};
-
-enum TransportType {
-    TransportUdp = 0,
-    TransportTcp = 1,
-    TransportTls = 2,
-};
-
-} // namespace VDK
-
-struct VDKLogConfig {
-    QString logDirectory;          // where "vdk.log" is written; empty: no log file
-    QString logFileName = QStringLiteral("vdk.log");
-    int logLevel = 0;              // highest priority written, see above
-    int maxLogFiles = 3;           // rotated files kept
-};
-
-class VDKEnginePrivate;
+class VDKQtEnginePrivate;
 
 class VDKQtEngine : public QObject
 {
@@ -220,6 +179,6 @@ signals:
     void sigSipError(int line, int code, QString text);
 
 private:
-    friend class VDKEnginePrivate;
-    std::unique_ptr<VDKEnginePrivate> d;
+    friend class VDKQtEnginePrivate;
+    std::unique_ptr<VDKQtEnginePrivate> d;
 };

@@ -1,11 +1,12 @@
 #include "promptservice.h"
 
+#include "media/mediamodule.h"
+
 #include <QAbstractButton>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QProcess>
-#include <QSound>
 
 namespace {
 PromptService *g_installed = nullptr;
@@ -131,7 +132,10 @@ void DefaultPromptService::showTrayMessage(QSystemTrayIcon *tray, const QString 
 
 void DefaultPromptService::playSound(const QString &file)
 {
-    QSound::play(file);
+    // Without the media module the sound just does not play (its load
+    // failure is logged once).
+    if (DesklineMedia::Module *media = DesklineMedia::module())
+        media->playSound(file);
 }
 
 bool DefaultPromptService::openUrl(const QUrl &url)

@@ -7,6 +7,7 @@
 #include "calls/calllines.h"
 #include "cocoawrapper.h"
 #include "ctilib.h"
+#include "media/mediamodule.h"
 #include "directory/directorypanel.h"
 #include "messaging/messagingpanel.h"
 #include "phone/phonebackends.h"
@@ -114,6 +115,8 @@ void MPGui::initLogger(const QString &name, const QString &dir, WriterConfig *co
     // The crash handler writes to the log from the moment the log exists.
     CrashHandler::setLogTarget(logger->fileDescriptor(), logger->moduleName(), MSETTINGS::getLongApplicationName(),
                                MSETTINGS::getApplicationVersion());
+    // A media module that cannot be opened says why in the log.
+    DesklineMedia::setLogSink([](const QString &line) { logLine(UNQL::LOG_CRITICAL) << line; });
     *logger << UNQL::LOG_INFO << Q_FUNC_INFO << "Starting" << MSETTINGS::getLongApplicationName() << "v."
             << MSETTINGS::getApplicationVersion() << " - Logger initialization." << UNQL::eom;
     logger->flush();

@@ -1,38 +1,74 @@
 #include "voicemailplayer.h"
 
-#include <QMediaPlayer>
-#include <QUrl>
+#include "media/mediamodule.h"
+
+#include <QTimer>
 
 namespace
 {
 
-// The program's player: Qt Multimedia.
+// The program's player: Qt Multimedia's, in the media module. Without the
+// module every request ends in errorOccurred (on the next turn of the event
+// loop, as the multimedia player reports), with the load failure as its text.
 class MediaVoicemailPlayer : public VoicemailPlayer
 {
 public:
-    explicit MediaVoicemailPlayer(QObject *parent) : VoicemailPlayer(parent), player(new QMediaPlayer(this))
+    explicit MediaVoicemailPlayer(QObject *parent) : VoicemailPlayer(parent)
     {
-        player->setObjectName(QStringLiteral("voicemailMediaPlayer"));
-        connect(player, &QMediaPlayer::positionChanged, this, &VoicemailPlayer::positionChanged);
-        connect(player, &QMediaPlayer::durationChanged, this, &VoicemailPlayer::durationChanged);
-        connect(player, &QMediaPlayer::audioAvailableChanged, this, &VoicemailPlayer::audioAvailableChanged);
-        connect(player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), this,
-                [this](QMediaPlayer::Error) { emit errorOccurred(); });
-        connect(player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-            if (status == QMediaPlayer::EndOfMedia)
-                emit endOfMedia();
-        });
+        DesklineMedia::Module *media = DesklineMedia::module();
+        if (!media)
+            return;
+        DesklineMedia::VoicemailAudio::Events events;
+        events.positionChanged = [this](qint64 ms) { emit positionChanged(ms); };
+        events.durationChanged = [this](qint64 ms) { emit durationChanged(ms); };
+        events.audioAvailableChanged = [this](bool available) { emit audioAvailableChanged(available); };
+        events.errorOccurred = [this] { emit errorOccurred(); };
+        events.endOfMedia = [this] { emit endOfMedia(); };
+        audio = media->createVoicemailAudio(std::move(events));
     }
 
-    void setLocalFile(const QString &path) override { player->setMedia(QUrl::fromLocalFile(path)); }
-    void play() override { player->play(); }
-    void pause() override { player->pause(); }
-    void stop() override { player->stop(); }
-    void setPosition(qint64 ms) override { player->setPosition(ms); }
-    QString errorString() const override { return player->errorString(); }
+    void setLocalFile(const QString &path) override
+    {
+        if (audio)
+            audio->setLocalFile(path);
+        else
+            failLater();
+    }
+    void play() override
+    {
+        if (audio)
+            audio->play();
+        else
+            failLater();
+    }
+    void pause() override
+    {
+        if (audio)
+            audio->pause();
+    }
+    void stop() override
+    {
+        if (audio)
+            audio->stop();
+    }
+    void setPosition(qint64 ms) override
+    {
+        if (audio)
+            audio->setPosition(ms);
+    }
+    QString errorString() const override
+    {
+        return audio ? audio->errorString()
+                     : QStringLiteral("Audio playback not available: %1").arg(DesklineMedia::loadError());
+    }
 
 private:
-    QMediaPlayer *player;
+    void failLater()
+    {
+        QTimer::singleShot(0, this, [this] { emit errorOccurred(); });
+    }
+
+    std::unique_ptr<DesklineMedia::VoicemailAudio> audio;
 };
 
 VoicemailPlayer::Factory &factory()

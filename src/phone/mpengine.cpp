@@ -5,12 +5,10 @@
 #include "app/globallogger.h"
 #include "mpaccount.h"
 #include "mpenginerules.h"
+#include "media/mediamodule.h"
 #include "settings/msettings.h"
 #include "vdkqtengine.h"
 
-#include <QAudioDeviceInfo>
-#include <QAudioInput>
-#include <QAudioOutput>
 #include <QMetaObject>
 #include <QThread>
 
@@ -27,13 +25,7 @@ QString masked(const QString &number)
 }
 } // namespace
 
-AudioDeviceEntry::~AudioDeviceEntry()
-{
-    if (input)
-        input->deleteLater();
-    if (output)
-        output->deleteLater();
-}
+AudioDeviceEntry::~AudioDeviceEntry() = default;
 
 MPEngine::MPEngine(const QMap<int, QString> &serviceCodes, const MctiConfig &cfg)
     : QObject(nullptr), config(cfg), servicesCodes(&serviceCodes)
@@ -129,9 +121,10 @@ bool MPEngine::start()
 
     const int initResult = engine->init();
     if (initResult < 0) {
+        const QString reason = engine->getErrorMessage(initResult);
         delete engine;
         engine = nullptr;
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "VDK initialization failed with error" << initResult;
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "VDK initialization failed with error" << initResult << reason;
         emit sigError(3, tr("Il motore SIP ha restituito il seguente errore: %1").arg(initResult));
         return false;
     }
@@ -282,10 +275,8 @@ QStringList MPEngine::systemDeviceNames(QAudio::Mode mode) const
 {
     if (systemDevices)
         return systemDevices(mode);
-    QStringList names;
-    for (const QAudioDeviceInfo &info : QAudioDeviceInfo::availableDevices(mode))
-        names << info.deviceName();
-    return names;
+    DesklineMedia::Module *media = DesklineMedia::module();
+    return media ? media->systemAudioDevices(mode == QAudio::AudioInput) : QStringList();
 }
 
 bool MPEngine::populateDeviceList(QAudio::Mode mode)
@@ -307,23 +298,14 @@ bool MPEngine::populateDeviceList(QAudio::Mode mode)
     if (engineNames.isEmpty() || system.isEmpty())
         return false;
 
-    const QList<QAudioDeviceInfo> infos = QAudioDeviceInfo::availableDevices(mode);
+    DesklineMedia::Module *media = DesklineMedia::module();
     for (const QString &name : engineNames) {
         auto *entry = new AudioDeviceEntry;
         entry->name = name;
         int matched = -1;
         entry->longName = MPEngineRules::longDeviceName(name, system, &matched);
-        if (matched >= 0) {
-            for (const QAudioDeviceInfo &info : infos) {
-                if (info.deviceName() != entry->longName)
-                    continue;
-                if (in)
-                    entry->input = new QAudioInput(info, QAudioFormat());
-                else
-                    entry->output = new QAudioOutput(info, QAudioFormat());
-                break;
-            }
-        }
+        if (matched >= 0 && media)
+            entry->system = media->openSystemAudioDevice(in, entry->longName);
         entry->id = in ? engine->getAudioInputDevice(name, 0, 0, 0) : engine->getAudioOutputDevice(name, 0, 0, 0);
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Device vdk  Name:" << entry->name;
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "device long Name:" << entry->longName;
@@ -1410,15 +1392,18 @@ void MPEngine::PlantronicsHeadsetAttached(QString name)
 {
     QString input;
     QString output;
-    for (const QAudioDeviceInfo &info : QAudioDeviceInfo::availableDevices(QAudio::AudioInput)) {
-        if (info.deviceName().contains(name, Qt::CaseSensitive)) {
-            input = info.deviceName();
+    DesklineMedia::Module *media = DesklineMedia::module();
+    const QStringList inputs = media ? media->systemAudioDevices(true) : QStringList();
+    const QStringList outputs = media ? media->systemAudioDevices(false) : QStringList();
+    for (const QString &device : inputs) {
+        if (device.contains(name, Qt::CaseSensitive)) {
+            input = device;
             break;
         }
     }
-    for (const QAudioDeviceInfo &info : QAudioDeviceInfo::availableDevices(QAudio::AudioOutput)) {
-        if (info.deviceName().contains(name, Qt::CaseSensitive)) {
-            output = info.deviceName();
+    for (const QString &device : outputs) {
+        if (device.contains(name, Qt::CaseSensitive)) {
+            output = device;
             break;
         }
     }

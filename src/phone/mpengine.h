@@ -17,10 +17,15 @@
 
 #include <functional>
 
+#include <memory>
+
 class MPAccount;
-class QAudioInput;
-class QAudioOutput;
 class VDKQtEngine;
+
+namespace DesklineMedia
+{
+class SystemAudioDevice;
+}
 
 // One audio device of the engine, with the system device it was matched to.
 struct AudioDeviceEntry {
@@ -32,8 +37,8 @@ struct AudioDeviceEntry {
     int id = -1;
     QString name;     // as the engine lists it
     QString longName; // the matching system device's name, else `name`
-    QAudioInput *input = nullptr;
-    QAudioOutput *output = nullptr;
+    // The matching system device, held open (media module).
+    std::unique_ptr<DesklineMedia::SystemAudioDevice> system;
 };
 
 class MPEngine : public QObject
@@ -41,7 +46,7 @@ class MPEngine : public QObject
     Q_OBJECT
 public:
     // The names of the system's audio devices, by direction; replaceable for
-    // tests (the default asks Qt Multimedia).
+    // tests (the default asks Qt Multimedia, in the media module).
     using SystemDeviceLister = std::function<QStringList(QAudio::Mode)>;
 
     MPEngine(const QMap<int, QString> &serviceCodes, const MctiConfig &config);
