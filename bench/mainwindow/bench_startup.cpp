@@ -26,11 +26,15 @@
 // both of its runs, and the median drops the pairs a burst of load hit one
 // side of. The medians of the times and the ratio of the fastest runs are
 // reported too. The main window's first paint must already show its
-// background picture, or the run fails: work moved past the measured paint is
-// not work saved; so does a child with an OpenGL driver loaded, and a main
-// window (CTI mode) with any of the media module's libraries mapped (the
-// module, Qt Multimedia, the SIP stack, the DSP libraries, PulseAudio). Exits
-// with 1 when a target is missed or a child fails.
+// background picture, or the run fails: what the first frame shows is not
+// left for later. So does a child with an OpenGL driver loaded, and a main
+// window (CTI mode) with a library mapped that start-up leaves for later
+// (firstpaint.h: the media module's set, libzip, the crypto and TLS
+// libraries, SQLite). The client opens its chat history store and starts the
+// log-in once the window is on screen; the main window's child runs on for a
+// moment after its first paint so that the resident size after that work is
+// reported too, without a target. Exits with 1 when a target is missed or a
+// child fails.
 //
 //     bench_startup [runs]        (default 11 runs of each role)
 #include "app/desklinestartup.h"
@@ -57,6 +61,12 @@
 namespace
 {
 
+// How long the main window's child runs on after its first paint, for the
+// resident size once the work left until the window is on screen (the chat
+// history store, the log-in's TLS set-up) has run. Reported, not a target:
+// the minimal window has no such work.
+const int kSettleMs = 500;
+
 void seedSettings(const QString &dir)
 {
     QSettings s(dir + QStringLiteral("/mcti.ini"), QSettings::IniFormat);
@@ -82,7 +92,8 @@ int runChild(int argc, char *argv[], const QString &settingsDir)
     auto *window = new MPGui(MctiConfig());
     const qint64 built = phase.restart();
     firstPaint.needsBackground = true;
-    firstPaint.withoutMedia = true;
+    firstPaint.withoutLaterLibraries = true;
+    firstPaint.settleMs = kSettleMs;
     window->installEventFilter(&firstPaint);
     window->start();
     releaseFreedHeap();
@@ -155,6 +166,7 @@ struct Sample {
     double ms;
     long rssKiB;
     bool openGl;
+    long settledKiB;
 };
 
 bool runOnce(const QString &program, const QStringList &arguments, Sample *out)
@@ -192,6 +204,7 @@ bool runOnce(const QString &program, const QStringList &arguments, Sample *out)
     }
     const double ms = clock.nsecsElapsed() / 1e6;
     child.waitForFinished(10000);
+    output += child.readAllStandardOutput();
     const int at = output.indexOf("SHOWN ");
     if (at < 0) {
         std::fprintf(stderr, "%s", output.constData());
@@ -201,6 +214,8 @@ bool runOnce(const QString &program, const QStringList &arguments, Sample *out)
     const QList<QByteArray> fields = output.mid(at + 6).split('\n').value(0).simplified().split(' ');
     out->rssKiB = fields.value(0).toLong();
     out->openGl = fields.value(1) != "0";
+    const int settled = output.indexOf("SETTLED ");
+    out->settledKiB = settled < 0 ? 0 : output.mid(settled + 8).split('\n').value(0).trimmed().toLong();
     return true;
 }
 
@@ -225,7 +240,7 @@ int main(int argc, char *argv[])
     const QString platform = choosePlatform(&xvfb);
 
     std::vector<double> msDeskline, msMinimal, pairRatios, memoryRatios;
-    std::vector<long> rssDeskline, rssMinimal;
+    std::vector<long> rssDeskline, rssMinimal, settledDeskline;
     for (int i = 0; i < runs; ++i) {
         Sample s{};
         // Alternate the roles so that both see the same machine state.
@@ -249,6 +264,7 @@ int main(int argc, char *argv[])
         }
         msDeskline.push_back(s.ms);
         rssDeskline.push_back(s.rssKiB);
+        settledDeskline.push_back(s.settledKiB);
         pairRatios.push_back(msDeskline.back() / msMinimal.back());
         memoryRatios.push_back(double(rssDeskline.back()) / double(rssMinimal.back()));
     }
@@ -258,6 +274,8 @@ int main(int argc, char *argv[])
     std::printf("bench_startup: %d runs each, %s, no OpenGL, medians\n", runs, qPrintable(platform));
     std::printf("  %-26s %9.1f ms  %8ld KiB resident\n", "minimal Qt Widgets window", tM, rM);
     std::printf("  %-26s %9.1f ms  %8ld KiB resident\n", "Deskline main window", tD, rD);
+    std::printf("  %-26s %12s  %8ld KiB resident %d ms after the first paint (no target)\n", "  then, settled", "",
+                median(settledDeskline), kSettleMs);
     const double ratio = median(pairRatios);
     const double memoryRatio = median(memoryRatios);
     const bool timeMet = ratio <= kMaxRatio;

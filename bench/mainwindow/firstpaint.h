@@ -35,14 +35,26 @@ inline bool openGlDriverMapped()
     return false;
 }
 
-// The first library of the media module's set (the module itself, Qt
-// Multimedia, the SIP stack, the DSP libraries, PulseAudio) mapped into the
-// process; empty when there is none.
-inline std::string mediaLibraryMapped()
+// The first library mapped into the process that the client's start-up
+// leaves for later, empty when there is none: the media module's set (the
+// module itself, Qt Multimedia, the SIP stack, the DSP libraries,
+// PulseAudio), libzip with OpenSSL's crypto library, and the TLS library and
+// SQLite, which the log-in and the chat history store bring once the window
+// is on screen.
+inline std::string laterLibraryMapped()
 {
-    static const char *const names[] = {"/libdeskline_media.so", "/libQt5Multimedia.so", "/libre.so",
-                                        "/librem.so",            "/libspandsp.so",       "/libspeexdsp.so",
-                                        "/libpulse.so",          "/libpulse-simple.so"};
+    static const char *const names[] = {"/libdeskline_media.so",
+                                        "/libQt5Multimedia.so",
+                                        "/libre.so",
+                                        "/librem.so",
+                                        "/libspandsp.so",
+                                        "/libspeexdsp.so",
+                                        "/libpulse.so",
+                                        "/libpulse-simple.so",
+                                        "/libzip.so",
+                                        "/libcrypto.so",
+                                        "/libssl.so",
+                                        "/libsqlite3.so"};
     std::ifstream maps("/proc/self/maps");
     std::string line;
     while (std::getline(maps, line)) {
@@ -56,8 +68,8 @@ inline std::string mediaLibraryMapped()
 
 // Reports the first paint of a window ("SHOWN <KiB> <GL>") and ends the
 // process. When needsBackground is set the first paint must already show a
-// background picture, and when withoutMedia is set no media library may be
-// mapped yet, or the report is "INCOMPLETE".
+// background picture, and when withoutLaterLibraries is set none of the
+// libraries above may be mapped yet, or the report is "INCOMPLETE".
 class FirstPaint : public QObject
 {
 public:
@@ -72,8 +84,8 @@ public:
                 std::fflush(stdout);
                 std::_Exit(1);
             }
-            if (withoutMedia) {
-                const std::string media = mediaLibraryMapped();
+            if (withoutLaterLibraries) {
+                const std::string media = laterLibraryMapped();
                 if (!media.empty()) {
                     std::printf("INCOMPLETE %s mapped at the first paint\n", media.c_str());
                     std::fflush(stdout);
@@ -82,13 +94,22 @@ public:
             }
             std::printf("SHOWN %ld %d\n", benchmem::statusValue("VmRSS"), openGlDriverMapped() ? 1 : 0);
             std::fflush(stdout);
-            QTimer::singleShot(0, [] { std::_Exit(0); });
+            // What the window starts once it is on screen may run on for
+            // settleMs; the resident size then is reported as well.
+            QTimer::singleShot(settleMs, [settle = settleMs] {
+                if (settle > 0) {
+                    std::printf("SETTLED %ld\n", benchmem::statusValue("VmRSS"));
+                    std::fflush(stdout);
+                }
+                std::_Exit(0);
+            });
         }
         return QObject::eventFilter(watched, event);
     }
     bool done = false;
     bool needsBackground = false;
-    bool withoutMedia = false;
+    bool withoutLaterLibraries = false;
+    int settleMs = 0;
 };
 
 } // namespace benchstartup

@@ -8,8 +8,8 @@
 #include <QClipboard>
 #include <QCompleter>
 #include <QKeyEvent>
+#include <QRegExpValidator>
 #include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QToolButton>
 
@@ -26,7 +26,10 @@ CustomLineEdit::CustomLineEdit(QWidget *parent) : QLineEdit(parent)
 {
     m_clearButton = makeClearButton(this);
     setStyleSheet(QStringLiteral("CustomLineEdit { padding-right: 20px; }"));
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("([\\d*#])+")), this));
+    // A non-empty run of digits, "*" and "#", or nothing (case-sensitive,
+    // regular-expression syntax). QRegExp's engine: the field is built at
+    // every start, and this keeps the PCRE2 JIT compiler out of it.
+    setValidator(new QRegExpValidator(QRegExp(QStringLiteral("([\\d*#])+"), Qt::CaseSensitive, QRegExp::RegExp), this));
 
     connect(this, &QLineEdit::textChanged, this, &CustomLineEdit::updateCloseButton);
 
