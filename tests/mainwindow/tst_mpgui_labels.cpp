@@ -192,6 +192,33 @@ void TestMPGuiLabels::pictureClaimingAHugeSizeIsRefused()
     QVERIFY(MPGUI::readPicture(file.fileName()).isNull());
 }
 
+namespace
+{
+// 800 x 900: red left half, blue right half, a green band across the middle.
+QImage halvesAndBand()
+{
+    QImage picture(800, 900, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    for (int y = 0; y < 900; ++y)
+        for (int x = 400; x < 800; ++x)
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+    for (int y = 440; y < 460; ++y)
+        for (int x = 0; x < 800; ++x)
+            picture.setPixel(x, y, qRgb(0, 255, 0));
+    return picture;
+}
+
+// The picture above, scaled and cut centred to the size of `shown`.
+bool coversCentred(const QImage &shown)
+{
+    const int w = shown.width(), h = shown.height();
+    return QColor(shown.pixel(w / 4, h / 4)) == QColor(Qt::red) &&
+           QColor(shown.pixel(3 * w / 4, h / 4)) == QColor(Qt::blue) &&
+           QColor(shown.pixel(w / 4, h / 2)) == QColor(Qt::green) && QColor(shown.pixel(0, 0)) == QColor(Qt::red) &&
+           QColor(shown.pixel(w - 1, h - 1)) == QColor(Qt::blue);
+}
+} // namespace
+
 void TestMPGuiLabels::coverPixmap_data()
 {
     QTest::addColumn<QSize>("target");
@@ -206,25 +233,12 @@ void TestMPGuiLabels::coverPixmap_data()
 void TestMPGuiLabels::coverPixmap()
 {
     QFETCH(QSize, target);
-    // 800 x 900: red left half, blue right half, a green band across the middle.
-    QImage picture(800, 900, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    for (int y = 0; y < 900; ++y)
-        for (int x = 400; x < 800; ++x)
-            picture.setPixel(x, y, qRgb(0, 0, 255));
-    for (int y = 440; y < 460; ++y)
-        for (int x = 0; x < 800; ++x)
-            picture.setPixel(x, y, qRgb(0, 255, 0));
+    const QImage picture = halvesAndBand();
 
     const QImage shown = MPGUI::coverPixmap(QPixmap::fromImage(picture), target).toImage();
     QCOMPARE(shown.size(), target);
-    const int w = target.width(), h = target.height();
     // Centred: the halves meet in the middle and the band crosses the middle.
-    QCOMPARE(QColor(shown.pixel(w / 4, h / 4)), QColor(Qt::red));
-    QCOMPARE(QColor(shown.pixel(3 * w / 4, h / 4)), QColor(Qt::blue));
-    QCOMPARE(QColor(shown.pixel(w / 4, h / 2)), QColor(Qt::green));
-    QCOMPARE(QColor(shown.pixel(0, 0)), QColor(Qt::red));
-    QCOMPARE(QColor(shown.pixel(w - 1, h - 1)), QColor(Qt::blue));
+    QVERIFY(coversCentred(shown));
 }
 
 // A later size of the window reads the picture again, decoded straight at
@@ -233,26 +247,14 @@ void TestMPGuiLabels::coverPixmap()
 void TestMPGuiLabels::readCover()
 {
     QFETCH(QSize, target);
-    QImage picture(800, 900, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    for (int y = 0; y < 900; ++y)
-        for (int x = 400; x < 800; ++x)
-            picture.setPixel(x, y, qRgb(0, 0, 255));
-    for (int y = 440; y < 460; ++y)
-        for (int x = 0; x < 800; ++x)
-            picture.setPixel(x, y, qRgb(0, 255, 0));
+    const QImage picture = halvesAndBand();
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("background.png"));
     QVERIFY(picture.save(file, "PNG"));
 
     const QImage shown = MPGUI::readCover(file, picture.size(), target).toImage();
     QCOMPARE(shown.size(), target);
-    const int w = target.width(), h = target.height();
-    QCOMPARE(QColor(shown.pixel(w / 4, h / 4)), QColor(Qt::red));
-    QCOMPARE(QColor(shown.pixel(3 * w / 4, h / 4)), QColor(Qt::blue));
-    QCOMPARE(QColor(shown.pixel(w / 4, h / 2)), QColor(Qt::green));
-    QCOMPARE(QColor(shown.pixel(0, 0)), QColor(Qt::red));
-    QCOMPARE(QColor(shown.pixel(w - 1, h - 1)), QColor(Qt::blue));
+    QVERIFY(coversCentred(shown));
 
     QVERIFY(MPGUI::readCover(dir.filePath(QStringLiteral("missing.png")), picture.size(), target).isNull());
 }
