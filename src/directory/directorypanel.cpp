@@ -1,4 +1,5 @@
 #include "directorypanel.h"
+#include "app/memorytuning.h"
 
 #include "app/globallogger.h"
 #include "cdrfilterproxymodel.h"
@@ -29,26 +30,9 @@
 #include <QStandardItemModel>
 #include <QtConcurrent>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace
 {
 const QString PbxName = QStringLiteral("PBX");
-
-// A released list leaves tens of megabytes of free blocks in the allocator's
-// pools (the builds run on pool threads, each with pools of its own): give
-// the free pages back to the system, or every delivery would add to the
-// program's resident size. Run once the deliveries have settled: it holds
-// the allocator's locks while it works.
-void returnFreedMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
-
 } // namespace
 
 DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent)
@@ -65,8 +49,14 @@ DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets,
     trimTimer.setObjectName(QStringLiteral("memoryTrimTimer"));
     trimTimer.setSingleShot(true);
     trimTimer.setInterval(1000);
+    // A released list, or a search pass over one, leaves tens of megabytes of
+    // free blocks in the allocator's pools (the builds run on pool threads,
+    // each with pools of its own): the free pages go back to the system once
+    // things have settled, or every delivery would add to the program's
+    // resident size. On a pool thread: it holds the allocator's locks while
+    // it works.
     connect(&trimTimer, &QTimer::timeout, this,
-            [] { QtConcurrent::run(QThreadPool::globalInstance(), returnFreedMemory); });
+            [] { QtConcurrent::run(QThreadPool::globalInstance(), releaseFreedHeap); });
     connect(&contactsRefreshTimer, &QTimer::timeout, this, &DirectoryPanel::contactsRefreshDue);
     connect(&contactSearchTimer, &QTimer::timeout, this, &DirectoryPanel::contactSearchDue);
     connect(&extenSearchTimer, &QTimer::timeout, this, &DirectoryPanel::extenSearchDue);
@@ -692,6 +682,7 @@ void DirectoryPanel::triggerContactSearch()
     contactSearchTimer.stop();
     if (contactsProxy)
         contactsProxy->setSearchText(ui.txtContactsSearch->text());
+    trimTimer.start();
 }
 
 void DirectoryPanel::triggerExtSearch()
@@ -699,6 +690,7 @@ void DirectoryPanel::triggerExtSearch()
     extenSearchTimer.stop();
     if (extenProxy)
         extenProxy->setSearchText(ui.txtExtSearch->text());
+    trimTimer.start();
 }
 
 void DirectoryPanel::triggerCdrSearch()

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QHash>
 #include <QIconEnginePlugin>
 #include <QImageReader>
 #include <QPainter>
@@ -90,10 +91,34 @@ void LazyIconEngine::addPixmap(const QPixmap &pixmap, QIcon::Mode mode, QIcon::S
         entries.append(Entry{pixmap, mode, state, QString(), QSize()});
 }
 
+namespace
+{
+// Pictures decoded from a file that gives one, by file and size, for as long
+// as an icon holds them: icons made from the same file (the window's and the
+// tray's) share one decoded copy, and a picture no icon holds any more is let
+// go rather than kept.
+QHash<QString, QPixmap> &sharedPictures()
+{
+    static QHash<QString, QPixmap> pictures;
+    static const bool clearedAtExit = [] {
+        qAddPostRoutine([] { sharedPictures().clear(); });
+        return true;
+    }();
+    Q_UNUSED(clearedAtExit)
+    return pictures;
+}
+
+void forgetUnheldPictures()
+{
+    QHash<QString, QPixmap> &pictures = sharedPictures();
+    for (auto it = pictures.begin(); it != pictures.end();)
+        it = it.value().isDetached() ? pictures.erase(it) : std::next(it);
+}
+} // namespace
+
 // Each file becomes its pictures, in place: every picture when added without
 // a size, else the one of that size (or, when it has none, its first). A file
-// that gives one picture is kept in the pixmap cache, so that icons made from
-// the same file (the window's and the tray's) share one decoded copy.
+// that gives one picture is shared with the other icons holding it.
 void LazyIconEngine::decode() const
 {
     if (!undecoded)
@@ -106,13 +131,12 @@ void LazyIconEngine::decode() const
             decoded.append(entry);
             continue;
         }
-        const QString cacheKey = QStringLiteral("lazyicon:%1:%2x%3")
-                                     .arg(entry.fileName)
-                                     .arg(entry.fileSize.width())
-                                     .arg(entry.fileSize.height());
-        QPixmap cached;
-        if (QPixmapCache::find(cacheKey, &cached)) {
-            decoded.append(Entry{cached, entry.mode, entry.state, QString(), QSize()});
+        const QString cacheKey =
+            QStringLiteral("%1:%2x%3").arg(entry.fileName).arg(entry.fileSize.width()).arg(entry.fileSize.height());
+        forgetUnheldPictures();
+        const auto shared = sharedPictures().constFind(cacheKey);
+        if (shared != sharedPictures().constEnd()) {
+            decoded.append(Entry{shared.value(), entry.mode, entry.state, QString(), QSize()});
             continue;
         }
         const int before = decoded.size();
@@ -134,7 +158,7 @@ void LazyIconEngine::decode() const
         if (!added && !first.isNull())
             decoded.append(Entry{first, entry.mode, entry.state, QString(), QSize()});
         if (decoded.size() == before + 1)
-            QPixmapCache::insert(cacheKey, decoded.last().pixmap);
+            sharedPictures().insert(cacheKey, decoded.last().pixmap);
     }
     entries = decoded;
 }

@@ -102,7 +102,7 @@ void TestLazyIconEngine::sameAsQtsEngine()
 
 void TestLazyIconEngine::decodesOnFirstUseOnly()
 {
-    QPixmapCache::clear(); // earlier cases decoded these files already
+    QPixmapCache::clear(); // drawn pictures of earlier cases' icons may still be there
     const int before = LazyIconEngine::decodedFileCount();
     QIcon icon(files.at(0));
     QIcon fromResource(QStringLiteral(":/images/veloraCTI.png"));
@@ -121,9 +121,17 @@ void TestLazyIconEngine::decodesOnFirstUseOnly()
 
     // Another icon of the same file (the window's and the tray's) shares the
     // decoded picture instead of decoding it again.
-    QIcon again(QStringLiteral(":/images/veloraCTI.png"));
-    QCOMPARE(again.pixmap(256, 256).cacheKey(), fromResource.pixmap(256, 256).cacheKey());
-    QCOMPARE(LazyIconEngine::decodedFileCount(), before + 2);
+    {
+        QIcon again(QStringLiteral(":/images/veloraCTI.png"));
+        QCOMPARE(again.pixmap(256, 256).cacheKey(), fromResource.pixmap(256, 256).cacheKey());
+        QCOMPARE(LazyIconEngine::decodedFileCount(), before + 2);
+    }
+    // A picture no icon holds any more is not kept for later ones.
+    fromResource = QIcon();
+    QPixmapCache::clear();
+    QIcon later(QStringLiteral(":/images/veloraCTI.png"));
+    QCOMPARE(later.actualSize(QSize(512, 512)), QSize(256, 256));
+    QCOMPARE(LazyIconEngine::decodedFileCount(), before + 3);
 }
 
 void TestLazyIconEngine::missingAndBrokenFiles()
