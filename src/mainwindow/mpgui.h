@@ -3,20 +3,21 @@
 // restart is asked for.
 #pragma once
 
-#include "widgets/balloon.h"
+#include "calls/mcticalldetails.h"
 #include "ctilibtypes.h"
 #include "mainwindowicons.h"
-#include "calls/mcticalldetails.h"
+#include "widgets/balloon.h"
 
-#include <QSharedPointer>
 #include "app/mcticonfig.h"
+#include "formfontfit.h"
 #include "mpguilabels.h"
-#include "settings/msettings.h"
 #include "pbxsessionrules.h"
 #include "pbxtrust.h"
-#include "ui_wdgveloraphone.h"
 #include "rebrandingpack.h"
+#include "settings/msettings.h"
+#include "ui_wdgveloraphone.h"
 #include "windowbackground.h"
+#include <QSharedPointer>
 
 #include <QHash>
 #include <QIcon>
@@ -174,7 +175,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 public:
-
 signals:
     void sigWindowStateChanged(Qt::WindowStates state);
     void sigClosingIncomingLineWidget(qlonglong lineId);
@@ -492,6 +492,8 @@ private:
     bool confirmQuit();
     // The subsystem objects that need the form, made by setupGuiLayout.
     void createSubsystems();
+    // Made by createSubsystems() once the call lines and the directories exist.
+    void createDirectoryActions();
     // The phones' call events and the notices beside the call lines.
     void connectCallEvents();
 
@@ -519,11 +521,9 @@ private:
     CallEvents *events = nullptr;
     DirectoryPanel *directory = nullptr;
     DirectoryActions *dirActions = nullptr;
-    // Made by createSubsystems() once the call lines and the directories exist.
-    void createDirectoryActions();
     // The PBX's service dial codes by type, as the messaging panel merged them.
     QMap<int, QString> servicesCodes;
-    std::unique_ptr<CallDirectory> callLookup; // the directory as call handling asks it
+    std::unique_ptr<CallDirectory> callLookup;          // the directory as call handling asks it
     std::unique_ptr<ChatExtensionDirectory> chatLookup; // the directory as the chat asks it
     MessagingPanel *messaging = nullptr;
     QueuesController *queues = nullptr;
@@ -574,7 +574,5 @@ private:
     bool queuesPausedSome = false;
     RebrandingPack rebranding;
     static void bringToFront(QWidget *w);
-    void fitHeightToFont(bool large);
-    void fitFormToFont(bool large);
-    QHash<QWidget *, QPair<QSize, QSize>> formSizes; // the form's minimum and maximum sizes
+    FormFontFit formFit; // the form's fixed sizes under the large-font view
 };

@@ -176,35 +176,6 @@ void MPGui::mouseMoveEvent(QMouseEvent *event)
     event->accept();
 }
 
-void MPGui::fitFormToFont(bool large)
-{
-    // The form sizes a few widgets for the normal fonts: the status line and
-    // its labels, the frame around the dial field and the SMS button. The
-    // large fonts need them free; the normal view gets the form's sizes back.
-    QList<QWidget *> fitted = {wdgStatusLine, edtCallerNumber->parentWidget(), btnSendSMS};
-    for (QLabel *label : wdgStatusLine->findChildren<QLabel *>())
-        fitted << label;
-    for (QWidget *w : fitted) {
-        if (!w)
-            continue;
-        if (!formSizes.contains(w))
-            formSizes.insert(w, qMakePair(w->minimumSize(), w->maximumSize()));
-        const QPair<QSize, QSize> &form = formSizes.value(w);
-        if (large) {
-            w->setMinimumSize(QSize(form.first.width(), 0));
-            w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        } else {
-            w->setMinimumSize(form.first);
-            w->setMaximumSize(form.second);
-        }
-    }
-    if (large) {
-        btnSendSMS->ensurePolished();
-        const QFontMetrics fm(btnSendSMS->font());
-        btnSendSMS->setMinimumWidth(fm.horizontalAdvance(btnSendSMS->text()) + btnSendSMS->iconSize().width() + 16);
-    }
-}
-
 void MPGui::onVimpairedViewRequested(bool on)
 {
     if (settingsStore)
@@ -219,7 +190,12 @@ void MPGui::onVimpairedViewRequested(bool on)
         sheet = readStyleSheet(QStringLiteral(":/qss/normalStyle.qss"));
     }
     setStyleSheet(sheet);
-    fitFormToFont(on);
+    // The form sizes a few widgets for the normal fonts; the large fonts need
+    // them free.
+    QList<QWidget *> fitted = {wdgStatusLine, edtCallerNumber->parentWidget(), btnSendSMS};
+    for (QLabel *label : wdgStatusLine->findChildren<QLabel *>())
+        fitted << label;
+    formFit.apply(fitted, btnSendSMS, on);
     for (QWidget *box : {static_cast<QWidget *>(txtExtSearch), static_cast<QWidget *>(txtContactsSearch),
                          static_cast<QWidget *>(txtCdrSearch)}) {
         box->setMinimumHeight(metrics.searchHeight);
@@ -244,26 +220,20 @@ void MPGui::onVimpairedViewRequested(bool on)
     // The tabs' names grow with the font: the window widens to show them all.
     tabContactsWidget->tabBar()->ensurePolished();
     adjustWindowToTabbarWidth();
-    fitHeightToFont(on);
-}
 
-void MPGui::fitHeightToFont(bool large)
-{
     // The larger fonts need more height than the mode's least: the window
     // grows, as far as the screen allows, so that the profile picture and
     // the texts are shown whole; back to the normal view the mode's least
     // height holds again.
     const int modeMinimum = slimMode ? WindowRules::SlimMinimumHeight : WindowRules::ExtendedMinimumHeight;
-    if (!large) {
+    if (!on) {
         setMinimumHeight(modeMinimum);
         return;
     }
-    int wanted = minimumSizeHint().height();
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const int decoration = frameGeometry().height() - geometry().height();
-        wanted = qMin(wanted, screen->availableGeometry().height() - qMax(0, decoration));
-    }
-    wanted = qMax(modeMinimum, wanted);
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const int wanted = WindowRules::largeFontMinimumHeight(minimumSizeHint().height(),
+                                                           screen ? screen->availableGeometry().height() : 0,
+                                                           frameGeometry().height() - geometry().height(), modeMinimum);
     setMinimumHeight(wanted);
     if (height() < wanted)
         resize(width(), wanted);

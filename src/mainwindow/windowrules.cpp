@@ -141,4 +141,12 @@ QUrl supportMailUrl(const QString &address, const QString &productName, const QS
     return url;
 }
 
+int largeFontMinimumHeight(int contentHeight, int availableHeight, int frameHeight, int modeMinimum)
+{
+    int wanted = contentHeight;
+    if (availableHeight > 0)
+        wanted = qMin(wanted, availableHeight - qMax(0, frameHeight));
+    return qMax(modeMinimum, wanted);
+}
+
 } // namespace WindowRules

@@ -60,6 +60,10 @@ ViewMetrics largeFontMetrics(int screenWidth);
 ViewMetrics normalMetrics();
 // The large-font style sheet with its two size placeholders filled in.
 QString fillLargeFontSheet(QString sheet, const ViewMetrics &metrics);
+// The window's least height in the large-font view: what its content asks
+// for, as far as the screen's available height (less the frame) allows, and
+// never below the mode's least height. availableHeight <= 0: no screen.
+int largeFontMinimumHeight(int contentHeight, int availableHeight, int frameHeight, int modeMinimum);
 
 // "mailto:" link that sends the log file to support, with every value encoded.
 QUrl supportMailUrl(const QString &address, const QString &productName, const QString &logPath);

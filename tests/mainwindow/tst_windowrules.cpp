@@ -1,8 +1,8 @@
 // Rules of the main window's outward look, without a window: tray icon and
 // tool tip by state, tool tip and title suffixes, the large-font sizes over
 // screen widths and the support e-mail link.
-#include "testmain.h"
 #include "mainwindow/windowrules.h"
+#include "testmain.h"
 
 #include <QUrlQuery>
 
@@ -29,6 +29,8 @@ private slots:
     void largeFontTable_data();
     void largeFontTable();
     void largeFontSheetFillsEveryPlaceholder();
+    void largeFontMinimumHeight_data();
+    void largeFontMinimumHeight();
     void supportMailEncodesItsValues();
 };
 
@@ -203,6 +205,31 @@ void TestWindowRules::largeFontTable()
     QCOMPARE(m.rowHeight, rowHeight);
     QCOMPARE(m.searchHeight, rowHeight);
     QCOMPARE(m.numberHeight, numberHeight);
+}
+
+void TestWindowRules::largeFontMinimumHeight_data()
+{
+    QTest::addColumn<int>("content");
+    QTest::addColumn<int>("available");
+    QTest::addColumn<int>("frame");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("content fits the screen") << 800 << 1000 << 30 << 800;
+    QTest::newRow("screen less the frame caps it") << 1200 << 1000 << 30 << 970;
+    QTest::newRow("never below the mode's least") << 500 << 1000 << 30 << ExtendedMinimumHeight;
+    QTest::newRow("small screen: the mode's least still holds") << 900 << 600 << 30 << ExtendedMinimumHeight;
+    QTest::newRow("no screen: the content") << 1200 << 0 << 30 << 1200;
+    QTest::newRow("negative frame counts as none") << 1200 << 1000 << -5 << 1000;
+}
+
+// The large fonts let the window grow to its content, as far as the screen
+// allows, never below the extended mode's least height.
+void TestWindowRules::largeFontMinimumHeight()
+{
+    QFETCH(int, content);
+    QFETCH(int, available);
+    QFETCH(int, frame);
+    QFETCH(int, expected);
+    QCOMPARE(WindowRules::largeFontMinimumHeight(content, available, frame, ExtendedMinimumHeight), expected);
 }
 
 void TestWindowRules::largeFontSheetFillsEveryPlaceholder()
