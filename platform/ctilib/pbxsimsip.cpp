@@ -67,6 +67,7 @@ public:
     mutable QMutex mutex; // accounts, bindings (read from the simulator's thread)
     QMap<QString, PbxSipServer::Account> accounts; // by SIP user
     QMap<QString, Binding> bindings;               // by extension
+    QMap<QString, int> registerRequests;           // REGISTERs received, by extension
     quint16 udpPort = 0, tlsPortNo = 0;
 
     // loop thread
@@ -209,6 +210,13 @@ bool PbxSipServerPrivate::requestHandler(const sip_msg *msg, void *arg)
     }
     if (pl_strcmp(&msg->met, "REGISTER") != 0)
         return false;
+    {
+        // Counted by the account the To address names, answered or not.
+        QMutexLocker lock(&d->mutex);
+        const QString user = plText(msg->to.uri.user);
+        if (d->accounts.contains(user))
+            ++d->registerRequests[d->accounts.value(user).exten];
+    }
     PbxSipServer::Account acc;
     if (!d->checkAuth(msg, false, &acc)) {
         d->challenge(msg, false);
@@ -778,6 +786,12 @@ bool PbxSipServer::isRegistered(const QString &exten) const
 {
     QMutexLocker lock(&d->mutex);
     return d->bindings.contains(exten);
+}
+
+int PbxSipServer::registerRequests(const QString &exten) const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->registerRequests.value(exten);
 }
 
 QString PbxSipServer::contactOf(const QString &exten) const

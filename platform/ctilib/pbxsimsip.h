@@ -58,6 +58,9 @@ public:
     quint16 port() const;
     quint16 tlsPort() const;
     bool isRegistered(const QString &exten) const;
+    // REGISTER requests received for `exten`'s SIP account, with or without
+    // (valid) credentials.
+    int registerRequests(const QString &exten) const;
     // The contact URI registered for `exten`; empty when none.
     QString contactOf(const QString &exten) const;
 

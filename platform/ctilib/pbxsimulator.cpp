@@ -1875,6 +1875,7 @@ QString PbxSimulator::controlHelp()
         "trace <file>|off                    trace of the commands received\n"
         "status                              sessions, users and calls\n"
         "sip status                          SIP ports and registered extensions\n"
+        "sip registers <exten>               REGISTER requests received for the extension's SIP account\n"
         "sip tone <hz>                       the far end of softphone calls plays a tone (0: silence, -1: no RTP)\n"
         "sip play <wav-file>                 the far end plays a WAV file (8 kHz mono 16-bit)\n"
         "sip codecs <name>...                the far end's codecs in order (PCMA PCMU GSM G726 G722)\n"
@@ -2020,6 +2021,8 @@ QString PbxSimulator::executeControl(const QString &line)
                           .arg(sipTlsPort())
                           .arg(regs.join(QLatin1Char(','))));
         }
+        if (sub == QLatin1String("registers") && w.size() == 2)
+            return ok(QString::number(sipRegisterRequests(w.at(1))));
         if (sub == QLatin1String("tone") && w.size() == 2) {
             bool isInt = false;
             const int hz = w.at(1).toInt(&isInt);
@@ -2050,7 +2053,7 @@ QString PbxSimulator::executeControl(const QString &line)
         if (sub == QLatin1String("hold") && w.size() == 3 &&
             (w.at(2) == QLatin1String("on") || w.at(2) == QLatin1String("off")))
             return sipHold(w.at(1), w.at(2) == QLatin1String("on")) ? ok() : err(QStringLiteral("no such SIP call"));
-        return err(QStringLiteral("usage: sip status|tone|play|codecs|check|digits|hold ..."));
+        return err(QStringLiteral("usage: sip status|registers|tone|play|codecs|check|digits|hold ..."));
     }
     if (cmd == QLatin1String("quit")) {
         emit quitRequested();
@@ -2166,6 +2169,11 @@ quint16 PbxSimulator::sipTlsPort() const
 bool PbxSimulator::isSipRegistered(const QString &exten) const
 {
     return m_sip && m_sip->isRegistered(exten);
+}
+
+int PbxSimulator::sipRegisterRequests(const QString &exten) const
+{
+    return m_sip ? m_sip->registerRequests(exten) : 0;
 }
 
 QString PbxSimulator::sipContactOf(const QString &exten) const

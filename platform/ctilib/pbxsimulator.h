@@ -61,6 +61,8 @@ public:
     quint16 sipPort() const;
     quint16 sipTlsPort() const;
     bool isSipRegistered(const QString &exten) const;
+    // REGISTER requests the SIP side received for `exten`'s account.
+    int sipRegisterRequests(const QString &exten) const;
     // The contact URI that the phone of `exten` registered; empty when none.
     QString sipContactOf(const QString &exten) const;
     // What the far end of softphone calls plays: a tone (Hz; 0 silence, -1

@@ -33,6 +33,11 @@ namespace
 constexpr int kMaxLines = 4;
 constexpr int kMaxUriLength = 512;
 constexpr int kHoldAnswerTimeoutMs = 10000;
+// The registration's lifetime; the stack refreshes it before it runs out.
+constexpr uint32_t kRegisterExpiresSecs = 3600;
+// Credentials the registrar refused are not offered again before this long
+// (the registration's refresh period) unless they change.
+constexpr uint64_t kRefusedCredentialsHoldMs = uint64_t(kRegisterExpiresSecs) * 2 / 3 * 1000;
 constexpr const char *kVersion = "VDK 1.0 (re 1.1, rem 0.6)";
 
 QString plText(const pl &p)
@@ -184,6 +189,25 @@ public:
     sip_lsnr *methodFilter = nullptr;
     sipreg *reg = nullptr;
     bool regFailed = false;
+    // One challenge of each registration attempt is answered, once: a second
+    // challenge, or a 403, after the credentials went out means the registrar
+    // refused them.
+    bool regAuthAnswered = false;
+    struct RefusedCredentials {
+        QString authUser, password;
+        uint64_t atMs = 0;
+        int code = 0;
+        QString reason;
+    } refused;
+    bool credentialsRefused() const
+    {
+        return refused.atMs != 0 && refused.authUser == authUser && refused.password == password &&
+               tmr_jiffies() < refused.atMs + kRefusedCredentialsHoldMs;
+    }
+    void refuseCredentials(int code, const QString &reason)
+    {
+        refused = RefusedCredentials{authUser, password, tmr_jiffies(), code, reason};
+    }
     sa localIp;
     tmr tick;
     uint64_t nextTickMs = 0;
@@ -253,6 +277,7 @@ public:
 
     // re handlers
     static int authHandler(char **username, char **pass, const char *realm, void *arg);
+    static int regAuthHandler(char **username, char **pass, const char *realm, void *arg);
     static void regResponse(int err, const sip_msg *msg, void *arg);
     static void connHandler(const sip_msg *msg, void *arg);
     static int offerHandler(mbuf **descp, const sip_msg *msg, void *arg);
@@ -599,6 +624,22 @@ int VDKEnginePrivate::authHandler(char **username, char **pass, const char *real
     return err;
 }
 
+// The registration's own: the stack forgets the challenge state before each
+// 401, so without this the same refused credentials would go out again and
+// again until its loop detection gives up.
+int VDKEnginePrivate::regAuthHandler(char **username, char **pass, const char *realm, void *arg)
+{
+    auto *d = static_cast<VDKEnginePrivate *>(arg);
+    if (d->regAuthAnswered) {
+        d->refuseCredentials(401, QStringLiteral("Unauthorized"));
+        return EAUTH;
+    }
+    if (d->credentialsRefused())
+        return EAUTH;
+    d->regAuthAnswered = true;
+    return authHandler(username, pass, realm, arg);
+}
+
 void VDKEnginePrivate::regResponse(int err, const sip_msg *msg, void *arg)
 {
     auto *d = static_cast<VDKEnginePrivate *>(arg);
@@ -615,10 +656,14 @@ void VDKEnginePrivate::regResponse(int err, const sip_msg *msg, void *arg)
         return;
     if (msg->scode < 300) {
         d->regFailed = false;
+        d->regAuthAnswered = false; // the next refresh answers its challenge again
+        d->refused = RefusedCredentials();
         emit d->q->sigRegistrationOk(0, msg->scode, plText(msg->reason));
         return;
     }
     d->regFailed = true;
+    if ((msg->scode == 401 || msg->scode == 403 || msg->scode == 407) && d->regAuthAnswered)
+        d->refuseCredentials(msg->scode, plText(msg->reason));
     emit d->q->sigRegistrationFail(0, msg->scode, plText(msg->reason));
 }
 
@@ -1555,6 +1600,13 @@ int VDKEngineBackend::registerSipAccount(int account)
         }
         d->reg = static_cast<sipreg *>(mem_deref(d->reg));
         d->regFailed = false;
+        d->regAuthAnswered = false;
+        if (d->credentialsRefused()) {
+            // Nothing goes out with credentials the registrar has refused.
+            d->regFailed = true;
+            emit d->q->sigRegistrationFail(0, d->refused.code, d->refused.reason);
+            return 0;
+        }
         const int port = d->transport == VDK::TransportTls ? d->registrarTlsPort : d->registrarPort;
         const char *tp = d->transport == VDK::TransportTls ? ";transport=tls"
                          : d->transport == VDK::TransportTcp ? ";transport=tcp"
@@ -1563,10 +1615,10 @@ int VDKEngineBackend::registerSipAccount(int account)
             QStringLiteral("sip:%1:%2%3").arg(d->registrarHost).arg(port).arg(QLatin1String(tp)).toStdString();
         const std::string aor = d->aor();
         const std::string hdrs = d->headers();
-        const int err = sipreg_register(&d->reg, d->sipStack, regUri.c_str(), aor.c_str(), nullptr, aor.c_str(), 3600,
-                                        d->user.toUtf8().constData(), nullptr, 0, 0, &VDKEnginePrivate::authHandler,
-                                        d.get(), false, &VDKEnginePrivate::regResponse, d.get(), nullptr, "%s",
-                                        hdrs.c_str());
+        const int err = sipreg_register(&d->reg, d->sipStack, regUri.c_str(), aor.c_str(), nullptr, aor.c_str(),
+                                        kRegisterExpiresSecs, d->user.toUtf8().constData(), nullptr, 0, 0,
+                                        &VDKEnginePrivate::regAuthHandler, d.get(), false,
+                                        &VDKEnginePrivate::regResponse, d.get(), nullptr, "%s", hdrs.c_str());
         return err ? int(VDK::ErrNetwork) : 0;
     });
     return D_TRACE("registerSipAccount", QString::number(account), r);

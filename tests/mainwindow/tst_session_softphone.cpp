@@ -39,6 +39,7 @@ class TestSessionSoftphone : public QObject
 private slots:
     void engineFollowsTheIdentity();
     void logOutSparesACallInProgress();
+    void refusedSipPasswordIsOfferedOnce();
 };
 
 void TestSessionSoftphone::engineFollowsTheIdentity()
@@ -141,6 +142,53 @@ void TestSessionSoftphone::logOutSparesACallInProgress()
     QCOMPARE(prompts.shown.size(), 1);
     QVERIFY(!w.ctiClient());
     QTRY_COMPARE_WITH_TIMEOUT(f.sim->sessionCount(), 0, 5000);
+}
+
+// The PBX hands the client a SIP password its registrar does not take: the
+// softphone answers the registrar's challenge once, shows that it is not
+// registered and sends nothing more with that password, also when an
+// identity update asks it to register again.
+void TestSessionSoftphone::refusedSipPasswordIsOfferedOnce()
+{
+    SessionFixture f;
+    QString error;
+    QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
+    PbxSimData data = f.sim->data();
+    for (SimUser &u : data.users) {
+        for (IdentityEntry &id : u.identities) {
+            if (id.identifier == QLatin1String("201"))
+                id.sipPassword = QStringLiteral("not-the-password");
+        }
+    }
+    f.sim->setData(data);
+    ScriptedPrompts prompts;
+    MPGui w{softphoneConfig(f)};
+    PhoneBackends *phones = w.phoneBackends();
+    withInstalledSoundsAndDevices(phones);
+    QVERIFY(startAndLogin(w));
+    QTRY_VERIFY(phones->engine());
+    QSignalSpy failed(phones->engine(), &MPEngine::sigRegistrationFail);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
+    QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblAccountInfo"))->text(), QStringLiteral("Telefono non registrato"));
+    // The first REGISTER, challenged, and the one answering the challenge.
+    QCOMPARE(f.sim->executeControl(QStringLiteral("sip registers 201")), QStringLiteral("OK 2"));
+
+    // A new codec order for the same account asks the engine to register
+    // again: it reports the failure without sending anything.
+    IdentityEntry identity;
+    for (const IdentityEntry &e : w.store()->getAccountList()) {
+        if (e.identifier == QLatin1String("201"))
+            identity = e;
+    }
+    identity.codecList = QStringList{QStringLiteral("PCMU")};
+    MPEngine *engine = phones->engine();
+    phones->initOrUpdatePhoneEngine(identity, w.store()->getSipRegistrarAddress());
+    QCOMPARE(phones->engine(), engine);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 2, 10000);
+    QCOMPARE(f.sim->sipRegisterRequests(QStringLiteral("201")), 2);
+    QVERIFY(!phones->isSipRegistered());
+    QVERIFY(!f.sim->isSipRegistered(QStringLiteral("201")));
+    QVERIFY(prompts.shown.isEmpty());
 }
 
 DESKLINE_TEST_MAIN(TestSessionSoftphone)

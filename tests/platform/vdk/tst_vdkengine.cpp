@@ -149,6 +149,33 @@ private slots:
         QVERIFY(!m_sim->isSipRegistered(kExten));
     }
 
+    // A refused password is offered once: one challenge answered, then no
+    // more REGISTERs with it, also when the client asks again; new
+    // credentials register at once.
+    void refusedPasswordIsNotRetried()
+    {
+        Phone p = makePhone(VDK::TransportUdp, QStringLiteral("wrong"));
+        QSignalSpy ok(p.relay.get(), &Relay::regOk);
+        QSignalSpy fail(p.relay.get(), &Relay::regFail);
+        QCOMPARE(p->registerSipAccount(0), 0);
+        QVERIFY(waitCount(fail, 1));
+        QCOMPARE(fail.first().at(1).toInt(), 401);
+        // The first REGISTER, challenged, and the one answering the challenge.
+        QCOMPARE(m_sim->sipRegisterRequests(kExten), 2);
+        QCOMPARE(p->registerSipAccount(0), 0);
+        QVERIFY(waitCount(fail, 2));
+        QCOMPARE(fail.at(1).at(1).toInt(), 401);
+        QCOMPARE(m_sim->sipRegisterRequests(kExten), 2);
+        QVERIFY(ok.isEmpty());
+
+        QCOMPARE(p->addSipAccount(kExten, kSipPassword, kExten), 0);
+        QCOMPARE(p->registerSipAccount(0), 0);
+        QVERIFY(waitCount(ok, 1));
+        QVERIFY(waitFor([this] { return m_sim->isSipRegistered(kExten); }));
+        QCOMPARE(m_sim->sipRegisterRequests(kExten), 4);
+        QCOMPARE(fail.count(), 2);
+    }
+
     void untrustedTlsCertificateFails()
     {
         QTemporaryDir empty;
