@@ -165,10 +165,12 @@ void TestSessionSoftphone::refusedSipPasswordIsOfferedOnce()
     MPGui w{softphoneConfig(f)};
     PhoneBackends *phones = w.phoneBackends();
     withInstalledSoundsAndDevices(phones);
+    int failed = 0;
+    connect(phones, &PhoneBackends::phoneEngineReady, this, [&failed](MPEngine *e) {
+        connect(e, &MPEngine::sigRegistrationFail, e, [&failed] { ++failed; });
+    });
     QVERIFY(startAndLogin(w));
-    QTRY_VERIFY(phones->engine());
-    QSignalSpy failed(phones->engine(), &MPEngine::sigRegistrationFail);
-    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(failed, 1, 10000);
     QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblAccountInfo"))->text(), QStringLiteral("Telefono non registrato"));
     // The first REGISTER, challenged, and the one answering the challenge.
     QCOMPARE(f.sim->executeControl(QStringLiteral("sip registers 201")), QStringLiteral("OK 2"));
@@ -184,7 +186,7 @@ void TestSessionSoftphone::refusedSipPasswordIsOfferedOnce()
     MPEngine *engine = phones->engine();
     phones->initOrUpdatePhoneEngine(identity, w.store()->getSipRegistrarAddress());
     QCOMPARE(phones->engine(), engine);
-    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(failed, 2, 10000);
     QCOMPARE(f.sim->sipRegisterRequests(QStringLiteral("201")), 2);
     QVERIFY(!phones->isSipRegistered());
     QVERIFY(!f.sim->isSipRegistered(QStringLiteral("201")));
