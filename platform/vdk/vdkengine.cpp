@@ -35,6 +35,9 @@ constexpr int kMaxUriLength = 512;
 constexpr int kHoldAnswerTimeoutMs = 10000;
 // The registration's lifetime; the stack refreshes it before it runs out.
 constexpr uint32_t kRegisterExpiresSecs = 3600;
+// An incoming call rings at most this long (or as long as its INVITE's
+// Expires says, when shorter).
+constexpr uint32_t kMaxRingSecs = 180;
 // Credentials the registrar refused are not offered again before this long
 // (the registration's refresh period) unless they change.
 constexpr uint64_t kRefusedCredentialsHoldMs = uint64_t(kRegisterExpiresSecs) * 2 / 3 * 1000;
@@ -136,6 +139,8 @@ struct VdkLine {
     uint64_t establishedMs = 0;
     bool holdPending = false;
     tmr holdTimer;
+    tmr ringTimer;            // incoming calls: the end of the ringing
+    bool ringExpires = false; // ...set by the caller's Expires
     bool mediaWarned = false;
     std::string remoteUri, callId, localTag, remoteTag;
     // DTMF in progress and waiting
@@ -209,6 +214,12 @@ public:
         refused = RefusedCredentials{authUser, password, tmr_jiffies(), code, reason};
     }
     sa localIp;
+    // Where new calls may come from: the registrar and the proxy as
+    // configured (numeric addresses) and where the registrar answered from.
+    std::vector<sa> trustedPeers;
+    void trustPeer(const sa &peer);
+    void trustHost(const QString &host, int port);
+    bool isTrusted(const sa &src) const;
     tmr tick;
     uint64_t nextTickMs = 0;
     std::array<VdkLine, kMaxLines> lines;
@@ -292,6 +303,8 @@ public:
     static void dtmfTimeout(void *arg);
     static void infoResponse(int err, const sip_msg *msg, void *arg);
     static bool methodFilterHandler(const sip_msg *msg, void *arg);
+    static void ringTimeout(void *arg);
+    void replyBadRequest(const sip_msg *msg, const char *reason);
     static void referNotify(struct sip *sip, const sip_msg *msg, void *arg);
     static void referClose(int err, const sip_msg *msg, const sipevent_substate *substate, void *arg);
     static void sipExit(void *arg);
@@ -397,6 +410,7 @@ void VDKEnginePrivate::releaseLine(VdkLine *l)
 {
     tmr_cancel(&l->holdTimer);
     tmr_cancel(&l->dtmfTimer);
+    tmr_cancel(&l->ringTimer);
     if (l->sess)
         garbage.push_back(l->sess); // BYE or CANCEL when released
     if (l->refer)
@@ -412,6 +426,7 @@ void VDKEnginePrivate::releaseLine(VdkLine *l)
     l->d = owner;
     tmr_init(&l->holdTimer);
     tmr_init(&l->dtmfTimer);
+    tmr_init(&l->ringTimer);
 }
 
 void VDKEnginePrivate::endLine(VdkLine *l, bool emitTerminated)
@@ -445,6 +460,7 @@ int VDKEnginePrivate::setupStack()
         l.d = this;
         tmr_init(&l.holdTimer);
         tmr_init(&l.dtmfTimer);
+        tmr_init(&l.ringTimer);
     }
     for (size_t i = 0; i < lines.size(); ++i)
         lines[i].id = int(i);
@@ -468,6 +484,10 @@ int VDKEnginePrivate::setupStack()
     int err = sa_set_str(&localIp, local.toLatin1().constData(), 0);
     if (err)
         return err;
+    trustHost(registrarHost, registrarPort);
+    trustHost(registrarHost, registrarTlsPort);
+    trustHost(proxyHost, proxyPort);
+    trustHost(proxyHost, proxyTlsPort);
 
     sa dnsServer;
     sa_set_str(&dnsServer, "127.0.0.1", 53);
@@ -643,6 +663,8 @@ int VDKEnginePrivate::regAuthHandler(char **username, char **pass, const char *r
 void VDKEnginePrivate::regResponse(int err, const sip_msg *msg, void *arg)
 {
     auto *d = static_cast<VDKEnginePrivate *>(arg);
+    if (!err && msg && msg->scode >= 200 && msg->scode < 300)
+        d->trustPeer(msg->src); // the registrar, whatever its name resolved to
     if (err) {
         d->regFailed = true;
         d->log(10, QStringLiteral("registration failed: %1").arg(errnoText(err)));
@@ -669,9 +691,99 @@ void VDKEnginePrivate::regResponse(int err, const sip_msg *msg, void *arg)
 
 // --- calls --------------------------------------------------------------------------
 
+void VDKEnginePrivate::trustPeer(const sa &peer)
+{
+    for (const sa &t : trustedPeers) {
+        if (sa_cmp(&t, &peer, SA_ALL))
+            return;
+    }
+    if (trustedPeers.size() < 16)
+        trustedPeers.push_back(peer);
+}
+
+void VDKEnginePrivate::trustHost(const QString &host, int port)
+{
+    sa a;
+    if (!host.isEmpty() && sa_set_str(&a, host.toLatin1().constData(), uint16_t(port)) == 0)
+        trustPeer(a);
+}
+
+bool VDKEnginePrivate::isTrusted(const sa &src) const
+{
+    for (const sa &t : trustedPeers) {
+        if (sa_cmp(&t, &src, SA_ALL))
+            return true;
+    }
+    return false;
+}
+
+// A 400 for a request that lacks what a response needs to find its way
+// back; without a Via it goes to where the request came from.
+void VDKEnginePrivate::replyBadRequest(const sip_msg *msg, const char *reason)
+{
+    if (pl_isset(&msg->via.sentby)) {
+        sip_treply(nullptr, sipStack, msg, 400, reason);
+        return;
+    }
+    mbuf *mb = mbuf_alloc(512);
+    if (!mb)
+        return;
+    int err = mbuf_printf(mb, "SIP/2.0 400 %s\r\n", reason);
+    for (const sip_hdrid id : {SIP_HDR_FROM, SIP_HDR_TO, SIP_HDR_CALL_ID, SIP_HDR_CSEQ}) {
+        if (const sip_hdr *h = sip_msg_hdr(msg, id))
+            err |= mbuf_printf(mb, "%r: %r\r\n", &h->name, &h->val);
+    }
+    err |= mbuf_printf(mb, "Content-Length: 0\r\n\r\n");
+    mb->pos = 0;
+    if (!err)
+        sip_send(sipStack, msg->sock, msg->tp, &msg->src, mb);
+    mem_deref(mb);
+}
+
+// Every request passes here first: what lacks a header that SIP requires is
+// refused (400), a new call from anyone but the registrar or the proxy too
+// (403), and disabled methods get 405.
 bool VDKEnginePrivate::methodFilterHandler(const sip_msg *msg, void *arg)
 {
     auto *d = static_cast<VDKEnginePrivate *>(arg);
+    if (pl_strcmp(&msg->met, "ACK") == 0)
+        return false; // never answered; the stack drops what matches nothing
+    const char *missing = nullptr;
+    if (!pl_isset(&msg->via.sentby))
+        missing = "Missing Via Header";
+    else if (!sip_msg_hdr(msg, SIP_HDR_FROM))
+        missing = "Missing From Header";
+    else if (!sip_msg_hdr(msg, SIP_HDR_TO))
+        missing = "Missing To Header";
+    else if (!pl_isset(&msg->callid))
+        missing = "Missing Call-ID Header";
+    else if (!pl_isset(&msg->cseq.met))
+        missing = "Missing CSeq Header";
+    else if (!sip_msg_hdr(msg, SIP_HDR_MAX_FORWARDS))
+        missing = "Missing Max-Forwards Header";
+    else if (pl_cmp(&msg->cseq.met, &msg->met) != 0)
+        missing = "CSeq Method Mismatch";
+    if (missing) {
+        d->replyBadRequest(msg, missing);
+        return true;
+    }
+    const bool newCall = pl_strcmp(&msg->met, "INVITE") == 0 && !pl_isset(&msg->to.tag);
+    if (newCall) {
+        sip_addr contact;
+        const sip_hdr *ch = sip_msg_hdr(msg, SIP_HDR_CONTACT);
+        if (!ch) {
+            sip_treply(nullptr, d->sipStack, msg, 400, "Missing Contact Header");
+            return true;
+        }
+        if (sip_addr_decode(&contact, &ch->val) != 0) {
+            sip_treply(nullptr, d->sipStack, msg, 400, "Bad Contact Header");
+            return true;
+        }
+        if (!d->isTrusted(msg->src)) {
+            sip_treply(nullptr, d->sipStack, msg, 403, "Forbidden");
+            return true;
+        }
+    }
     const std::string met(msg->met.p, msg->met.l);
     if (!d->disabledMethods.count(met))
         return false;
@@ -704,9 +816,12 @@ void VDKEnginePrivate::connHandler(const sip_msg *msg, void *arg)
         sip_treply(nullptr, d->sipStack, msg, 500, "Server Internal Error");
         return;
     }
-    if (media->decodeOffer(msg->mb) != 0) {
+    const char *why = "Incompatible media format";
+    const int warning = media->decodeOffer(msg->mb) != 0 ? 305 : media->remoteAudioProblem(&why);
+    if (warning) {
         delete media;
-        sip_treply(nullptr, d->sipStack, msg, 488, "Not Acceptable Here");
+        sip_treplyf(nullptr, nullptr, d->sipStack, msg, false, 488, "Not Acceptable Here",
+                    "Warning: %d - \"%s\"\r\nContent-Length: 0\r\n\r\n", warning, why);
         return;
     }
     media->setTos(d->audioTos);
@@ -734,7 +849,27 @@ void VDKEnginePrivate::connHandler(const sip_msg *msg, void *arg)
     const QString caller = name.isEmpty() ? QStringLiteral("<%1>").arg(plText(msg->from.auri))
                                           : QStringLiteral("%1 <%2>").arg(name, plText(msg->from.auri));
     media->onDigit = nullptr;
+    // Every ringing call ends: the caller's Expires, or the longest ring.
+    const bool expires = pl_isset(&msg->expires);
+    const uint32_t ringSecs = expires ? std::clamp<uint32_t>(pl_u32(&msg->expires), 1, kMaxRingSecs) : kMaxRingSecs;
+    l->ringExpires = expires && ringSecs < kMaxRingSecs;
+    tmr_start(&l->ringTimer, uint64_t(ringSecs) * 1000, &VDKEnginePrivate::ringTimeout, l);
     emit d->q->sigIncomingCall(l->id, caller, plText(msg->to.auri));
+}
+
+void VDKEnginePrivate::ringTimeout(void *arg)
+{
+    auto *l = static_cast<VdkLine *>(arg);
+    if (l->state != VdkLine::Ringing || !l->incoming)
+        return;
+    if (l->ringExpires)
+        sipsess_reject(l->sess, 487, "Request Terminated", nullptr);
+    else
+        sipsess_reject(l->sess, 480, "Temporarily Unavailable", nullptr);
+    VDKEnginePrivate *d = l->d;
+    const int id = l->id;
+    d->releaseLine(l);
+    emit d->q->sigCallCanceled(id);
 }
 
 int VDKEnginePrivate::offerHandler(mbuf **descp, const sip_msg *msg, void *arg)

@@ -170,6 +170,28 @@ int MediaStream::decodeOffer(mbuf *mb)
     return m_pt < 0 ? EPROTO : 0;
 }
 
+int MediaStream::remoteAudioProblem(const char **text) const
+{
+    auto problem = [text](int code, const char *why) {
+        if (text)
+            *text = why;
+        return code;
+    };
+    if (!m_media || m_pt < 0)
+        return problem(305, "Incompatible media format");
+    if (sdp_media_rport(m_media) == 0)
+        return problem(304, "Media type not available");
+    const sa *addr = sdp_media_raddr(m_media);
+    if (sa_af(addr) == AF_INET6)
+        return problem(300, "Incompatible network protocol");
+    // Without a connection line the stack leaves 0.0.0.0, as for a hold.
+    if (sa_af(addr) != AF_INET || !sa_isset(addr, SA_ADDR))
+        return problem(301, "No connection address");
+    if (IN_MULTICAST(sa_in(addr)))
+        return problem(301, "Multicast not supported");
+    return 0;
+}
+
 int MediaStream::encodeAnswer(mbuf **mb)
 {
     return sdp_encode(mb, m_sdp, false);

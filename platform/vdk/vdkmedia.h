@@ -62,6 +62,11 @@ public:
     int localDirection() const;
     int negotiatedDirection() const; // as enum sdp_dir
     bool ready() const { return m_pt >= 0; }
+    // After a first offer or answer: why the far end's audio cannot be used
+    // (no common codec, a refused stream, no connection address or 0.0.0.0,
+    // IPv6 or multicast, which this engine does not support) as a SIP
+    // warning code (3xx) and its text; 0 when it can.
+    int remoteAudioProblem(const char **text) const;
     std::string codecName() const;
 
     // Sends one frame of 160 samples (16-bit, 8 kHz) unless the direction

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QUdpSocket>
 
 using namespace vdktest;
 
@@ -56,13 +57,16 @@ private slots:
     }
 
     // baresip: extension 202 on the simulator, answering by itself, playing
-    // 1000 Hz and recording what it receives; `command` runs at start.
-    bool startBaresip(QProcess &far, const QTemporaryDir &dir, PbxSimulator &sim, const QString &command = QString())
+    // 1000 Hz and recording what it receives; `command` runs at start; SIP
+    // on `sipPort` (0: any).
+    bool startBaresip(QProcess &far, const QTemporaryDir &dir, PbxSimulator &sim, const QString &command = QString(),
+                      quint16 sipPort = 0)
     {
         QFile config(dir.filePath(QStringLiteral("config")));
         if (!config.open(QIODevice::WriteOnly))
             return false;
-        config.write("sip_listen 127.0.0.1:0\nnet_interface 127.0.0.1\n"
+        config.write("sip_listen 127.0.0.1:" + QByteArray::number(sipPort) +
+                     "\nnet_interface 127.0.0.1\n"
                      "audio_player aufile,/dev/null\naudio_alert aufile,/dev/null\naudio_source ausine,1000\n"
                      "ausrc_srate 48000\nauplay_srate 48000\nausrc_channels 2\nauplay_channels 2\n"
                      "module_path /usr/lib/baresip/modules\n"
@@ -131,8 +135,14 @@ private slots:
         QString error;
         QVERIFY2(sim.listen(QHostAddress::LocalHost, 0, &error), qPrintable(error));
         QVERIFY2(sim.listenSip(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+        // baresip calls the engine directly, so it stands for the engine's
+        // proxy: the engine takes new calls from its registrar and proxy only.
+        QUdpSocket probe;
+        QVERIFY(probe.bind(QHostAddress(QHostAddress::LocalHost), 0));
+        const quint16 farPort = probe.localPort();
+        probe.close();
         VDKQtEngine e{VDKLogConfig()};
-        e.setDefaultSipProxy(QStringLiteral("127.0.0.1"), sim.sipPort(), 0);
+        e.setDefaultSipProxy(QStringLiteral("127.0.0.1"), farPort, 0);
         e.setDefaultSipRegistrar(QStringLiteral("127.0.0.1"), sim.sipPort(), 0);
         e.addSipAccount(QStringLiteral("201"), QStringLiteral("sip201"), QStringLiteral("201"));
         QCOMPARE(e.init(), 0);
@@ -142,7 +152,8 @@ private slots:
         QTemporaryDir dir;
         QProcess far;
         QVERIFY2(startBaresip(far, dir, sim,
-                              QStringLiteral("/dial sip:201@%1\n").arg(e.getLocalSipAddress(VDK::TransportUdp))),
+                              QStringLiteral("/dial sip:201@%1\n").arg(e.getLocalSipAddress(VDK::TransportUdp)),
+                              farPort),
                  far.readAll().constData());
         QVERIFY2(waitCount(incoming, 1), far.readAll().constData());
         const int line = incoming.first().at(0).toInt();
