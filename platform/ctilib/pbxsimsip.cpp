@@ -858,7 +858,7 @@ int PbxSipServer::invite(const QString &exten, const QString &fromNumber, const 
 
 void PbxSipServer::ringing(int token)
 {
-    d->loop.post([this, token] {
+    d->loop.post([token] {
         // The INVITE was answered with 180 when it was accepted.
         (void)token;
     });

@@ -17,8 +17,6 @@ using namespace PayloadType;
 
 namespace
 {
-constexpr int kG726Pt = 102; // dynamic
-constexpr int kTelevPt = 101;
 constexpr size_t kMaxPayload = 1500;
 
 uint64_t nowMs()

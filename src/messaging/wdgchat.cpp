@@ -69,7 +69,7 @@ wdgChat::wdgChat(const QString &exten, const QString &name, bool detached, QWidg
     const char *const files[5] = {":/images/mctiReady.png", ":/images/mctiAway.png", ":/images/mctiBusy.png",
                                   ":/images/mctiUnavailable.png", ":/images/mctiOffline.png"};
     for (int i = 0; i < 5; ++i) {
-        QPixmap picture(QLatin1String(files[i]));
+        QPixmap picture{QLatin1String(files[i])};
         if (!picture.isNull())
             picture = picture.scaled(lblChat->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
         m_pictures[i] = picture;
