@@ -11,7 +11,9 @@
 #include "testmain.h"
 
 #include <QLabel>
+#include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QUdpSocket>
 
 using namespace sessiontest;
 
@@ -40,6 +42,7 @@ private slots:
     void engineFollowsTheIdentity();
     void logOutSparesACallInProgress();
     void refusedSipPasswordIsOfferedOnce();
+    void strangersCallsDoNotRing();
 };
 
 void TestSessionSoftphone::engineFollowsTheIdentity()
@@ -190,6 +193,66 @@ void TestSessionSoftphone::refusedSipPasswordIsOfferedOnce()
     QCOMPARE(f.sim->sipRegisterRequests(QStringLiteral("201")), 2);
     QVERIFY(!phones->isSipRegistered());
     QVERIFY(!f.sim->isSipRegistered(QStringLiteral("201")));
+    QVERIFY(prompts.shown.isEmpty());
+}
+
+// Someone other than the PBX sends the registered softphone an INVITE, well
+// formed or without a Via: it is refused (403, 400) and the window shows no
+// ringing call; the PBX's own call rings as always.
+void TestSessionSoftphone::strangersCallsDoNotRing()
+{
+    SessionFixture f;
+    QString error;
+    QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
+    ScriptedPrompts prompts;
+    MPGui w{softphoneConfig(f)};
+    PhoneBackends *phones = w.phoneBackends();
+    withInstalledSoundsAndDevices(phones);
+    QVERIFY(startAndLogin(w));
+    QTRY_VERIFY_WITH_TIMEOUT(phones->isSipRegistered(), 10000);
+    const QString contact = f.sim->sipContactOf(QStringLiteral("201"));
+    const quint16 phonePort = quint16(contact.section(QLatin1Char(':'), -1).section(QLatin1Char(';'), 0, 0).toUInt());
+    QVERIFY2(phonePort > 0, qPrintable(contact));
+
+    QUdpSocket stranger;
+    QVERIFY(stranger.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    const QByteArray sdp = "v=0\r\no=- 1 1 IN IP4 127.0.0.1\r\ns=-\r\nc=IN IP4 127.0.0.1\r\nt=0 0\r\n"
+                           "m=audio 40000 RTP/AVP 8 0\r\n";
+    auto invite = [&](bool via) {
+        const QByteArray id = QByteArray::number(QRandomGenerator::global()->generate());
+        const QByteArray port = QByteArray::number(stranger.localPort());
+        return "INVITE sip:201@127.0.0.1 SIP/2.0\r\n" +
+               (via ? "Via: SIP/2.0/UDP 127.0.0.1:" + port + ";branch=z9hG4bK" + id + ";rport\r\n" : QByteArray()) +
+               "Max-Forwards: 70\r\nFrom: \"Sconosciuto\" <sip:0299999999@127.0.0.1>;tag=" + id +
+               "\r\nTo: <sip:201@127.0.0.1>\r\nCall-ID: " + id +
+               "@stranger\r\nCSeq: 1 INVITE\r\n"
+               "Contact: <sip:0299999999@127.0.0.1:" +
+               port + ">\r\nContent-Type: application/sdp\r\nContent-Length: " + QByteArray::number(sdp.size()) +
+               "\r\n\r\n" + sdp;
+    };
+    auto finalAnswer = [&](const QByteArray &message) {
+        stranger.writeDatagram(message, QHostAddress::LocalHost, phonePort);
+        QByteArray reply;
+        (void)QTest::qWaitFor(
+            [&] {
+                while (stranger.hasPendingDatagrams()) {
+                    QByteArray d(int(stranger.pendingDatagramSize()), '\0');
+                    stranger.readDatagram(d.data(), d.size());
+                    if (d.startsWith("SIP/2.0 ") && !d.startsWith("SIP/2.0 1"))
+                        reply = d;
+                }
+                return !reply.isEmpty();
+            },
+            10000);
+        return reply.left(11);
+    };
+    QCOMPARE(finalAnswer(invite(true)), QByteArray("SIP/2.0 403"));
+    QCOMPARE(finalAnswer(invite(false)), QByteArray("SIP/2.0 400"));
+    QVERIFY(w.callLines()->ringingLines().isEmpty());
+
+    // The PBX's call rings, and only it.
+    QVERIFY(!f.sim->injectIncomingCall(QStringLiteral("0298765432"), QStringLiteral("201")).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(w.callLines()->ringingLines().size(), 1, 10000);
     QVERIFY(prompts.shown.isEmpty());
 }
 
