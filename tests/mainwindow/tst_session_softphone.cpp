@@ -169,9 +169,8 @@ void TestSessionSoftphone::refusedSipPasswordIsOfferedOnce()
     PhoneBackends *phones = w.phoneBackends();
     withInstalledSoundsAndDevices(phones);
     int failed = 0;
-    connect(phones, &PhoneBackends::phoneEngineReady, this, [&failed](MPEngine *e) {
-        connect(e, &MPEngine::sigRegistrationFail, e, [&failed] { ++failed; });
-    });
+    connect(phones, &PhoneBackends::phoneEngineReady, this,
+            [&failed](MPEngine *e) { connect(e, &MPEngine::sigRegistrationFail, e, [&failed] { ++failed; }); });
     QVERIFY(startAndLogin(w));
     QTRY_COMPARE_WITH_TIMEOUT(failed, 1, 10000);
     QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblAccountInfo"))->text(), QStringLiteral("Telefono non registrato"));
