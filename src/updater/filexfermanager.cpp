@@ -266,7 +266,7 @@ void FileXferManager::onReadyRead(QNetworkReply *reply)
     // Data goes to the I/O thread in reusable blocks; while all are in
     // flight, reading waits (the reply's bounded buffer then holds the
     // network back).
-    auto account = [this, job, reply](qint64 n) {
+    auto account = [job, reply](qint64 n) {
         if (job->received + n > job->limit) {
             job->failure = QStringLiteral("more data than the declared size or the limit");
             reply->abort();
