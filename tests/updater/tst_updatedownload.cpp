@@ -63,6 +63,8 @@ QByteArray makeZip(const QString &path, const QList<ZipEntry> &entries)
 const QByteArray kScript = "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; } > \"$DESKLINE_UPDATER_TEST_RECORD\"\n";
 } // namespace
 
+Q_DECLARE_METATYPE(ZipEntry)
+
 class TestUpdateDownload : public QObject {
     Q_OBJECT
 private slots:
@@ -505,6 +507,5 @@ void TestUpdateDownload::privateDownloadDir()
     QVERIFY(UpdaterPaths::defaultDownloadDir().startsWith(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
 }
 
-Q_DECLARE_METATYPE(ZipEntry)
 DESKLINE_TEST_MAIN(TestUpdateDownload)
 #include "tst_updatedownload.moc"
