@@ -362,12 +362,12 @@ void TestSessionLogin::firmwareGate()
                 QCoreApplication::exit(1);
         });
         poll.start(20);
-        exitCode = testsupport::execWithTimeout(5000, 12345);
+        exitCode = testsupport::execWithTimeout(testsupport::kConditionWaitMs, 12345);
         QCOMPARE(exitCode, 1);
         QVERIFY(prompts.shown.isEmpty());
         return;
     }
-    exitCode = testsupport::execWithTimeout(5000, 12345);
+    exitCode = testsupport::execWithTimeout(testsupport::kConditionWaitMs, 12345);
     QCOMPARE(exitCode, 0); // the user confirmed the quit
     QVERIFY(!w.isSessionUp());
     QCOMPARE(prompts.shown.size(), 2);

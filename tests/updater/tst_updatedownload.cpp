@@ -168,14 +168,14 @@ UpdaterDlg *TestUpdateDownload::makeUpdater()
 bool TestUpdateDownload::checkFindsUpdate()
 {
     m_updater->checkUpdates();
-    return QTest::qWaitFor([this] { return m_new->count() > 0; }, 20000);
+    return QTest::qWaitFor([this] { return m_new->count() > 0; }, testsupport::kConditionWaitMs);
 }
 
 bool TestUpdateDownload::downloadAndWait()
 {
     m_updater->startDownload();
     const bool ended =
-        QTest::qWaitFor([this] { return m_started->count() + m_error->count() + m_canceled->count() > 0; }, 30000);
+        QTest::qWaitFor([this] { return m_started->count() + m_error->count() + m_canceled->count() > 0; }, testsupport::kConditionWaitMs);
     Q_UNUSED(ended)
     QTest::qWait(20);
     return m_started->count() == 1;
