@@ -315,7 +315,23 @@ void MspMainWidget::requestStatsNow()
         return;
     refreshCoalesceTimer.stop();
     refreshTimer.start(refreshSecs * 1000);
+    statsGate.request();
+}
+
+bool MspMainWidget::sendPeerListRequest()
+{
+    if (!connected())
+        return false;
+    ctiLib->getPeerList();
+    return true;
+}
+
+bool MspMainWidget::sendStatsRequest()
+{
+    if (!connected() || !QueueRules::isQueueRole(queueRole))
+        return false;
     ctiLib->getAllQueuesStats();
+    return true;
 }
 
 void MspMainWidget::requestFullRefresh()
@@ -360,7 +376,7 @@ void MspMainWidget::setIdentities(const IdentityList &list)
         return;
     const QStringList names = getIdentityNames(list);
     if (queueRole == QueueRules::RoleSupervisor)
-        ctiLib->getPeerList();
+        peerListGate.request();
     if (firstIdentitiesPending) {
         ownNames = names;
         firstIdentitiesPending = false;
@@ -379,6 +395,7 @@ void MspMainWidget::setIdentities(const IdentityList &list)
 void MspMainWidget::onQueueStatsRcvd(const QueueStatsList &list)
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Got queue stats map";
+    statsGate.answered();
     queueModel.applyStats(list, queueRole, ownNames, nameFilterList, extenDetails);
     emit sigUpdatedQueuesList(queueModel.ownQueues);
     refreshQueuesView();
@@ -1276,6 +1293,8 @@ bool MspMainWidget::close()
 {
     refreshTimer.stop();
     refreshCoalesceTimer.stop();
+    statsGate.reset();
+    peerListGate.reset();
     clockTimer.stop();
     resetTables();
     queueModel = QueueRules::QueueModel();
