@@ -47,7 +47,7 @@
 namespace
 {
 
-const int kSettleSecs = 20;          // after the log-in, before the window opens
+const int kSettleSecs = 20;           // after the log-in, before the window opens
 const double kCpuTargetPercent = 1.0; // of one core
 const qint64 kRssTargetKiB = 1024;
 const double kLogTargetKiBPerMin = 20.0;
@@ -102,9 +102,8 @@ qint64 rssKiB(qint64 pid)
 qint64 logBytes(const QString &dir, QMap<QString, qint64> *each = nullptr)
 {
     qint64 total = 0;
-    const QFileInfoList files =
-        QDir(dir).entryInfoList({QStringLiteral("*.log"), QStringLiteral("*.txt"), QStringLiteral("*.log.*")},
-                                QDir::Files);
+    const QFileInfoList files = QDir(dir).entryInfoList(
+        {QStringLiteral("*.log"), QStringLiteral("*.txt"), QStringLiteral("*.log.*")}, QDir::Files);
     for (const QFileInfo &fi : files) {
         total += fi.size();
         if (each)
@@ -188,14 +187,17 @@ Result runMode(const Mode &mode, int windowSecs)
     QProcess sim;
     sim.setProcessChannelMode(QProcess::MergedChannels);
     sim.setStandardOutputFile(dir.filePath(QStringLiteral("pbxsim.log")));
-    QStringList simArgs{QStringLiteral("--demo"),      QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                        QStringLiteral("--port-file"), portFile,                   QStringLiteral("--trace"),
+    QStringList simArgs{QStringLiteral("--demo"),
+                        QStringLiteral("--listen"),
+                        QStringLiteral("127.0.0.1:0"),
+                        QStringLiteral("--port-file"),
+                        portFile,
+                        QStringLiteral("--trace"),
                         trace};
     if (mode.appMode == 2)
         simArgs << QStringLiteral("--sip-port") << QStringLiteral("0");
     sim.start(QStringLiteral(PBXSIM_BIN), simArgs);
-    if (!sim.waitForStarted(10000) ||
-        !waitUntil([&] { return QFileInfo(portFile).size() > 0; }, 10000)) {
+    if (!sim.waitForStarted(10000) || !waitUntil([&] { return QFileInfo(portFile).size() > 0; }, 10000)) {
         std::printf("%s: the simulator did not start\n", qPrintable(mode.name));
         return r;
     }
@@ -328,7 +330,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     int windowSecs = 120;
     QList<Mode> modes;
-    const QList<Mode> all{{QStringLiteral("cti"), 0}, {QStringLiteral("deskphone"), 1}, {QStringLiteral("softphone"), 2}};
+    const QList<Mode> all{
+        {QStringLiteral("cti"), 0}, {QStringLiteral("deskphone"), 1}, {QStringLiteral("softphone"), 2}};
     const QStringList args = app.arguments().mid(1);
     for (const QString &a : args) {
         bool isNumber = false;

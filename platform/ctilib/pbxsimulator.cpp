@@ -2017,8 +2017,8 @@ QString PbxSimulator::executeControl(const QString &line)
         }
         bool isInt = true;
         const int seconds = w.size() >= 3 ? w.at(2).toInt(&isInt) : 10;
-        const QString uuid = w.size() >= 2 && w.size() <= 3 && isInt ? leaveVoicemail(w.at(0), w.at(1), seconds, name)
-                                                                      : QString();
+        const QString uuid =
+            w.size() >= 2 && w.size() <= 3 && isInt ? leaveVoicemail(w.at(0), w.at(1), seconds, name) : QString();
         if (uuid.isEmpty())
             return err(QStringLiteral("usage: voicemail <exten> <from-number> [seconds] [name=<sender name>]"));
         return ok(uuid);

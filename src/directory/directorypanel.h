@@ -232,8 +232,8 @@ private:
     // extensions finds the map empty: one request on its way until the
     // status map arrives.
     bool sendExtenStatusRequest();
-    RequestGate extenStatusGate{QStringLiteral("Extension status request"),
-                                [this] { return sendExtenStatusRequest(); }, RequestGate::Timing{20000, 1000}};
+    RequestGate extenStatusGate{QStringLiteral("Extension status request"), [this] { return sendExtenStatusRequest(); },
+                                RequestGate::Timing{20000, 1000}};
     QTimer contactsRefreshTimer;
     QTimer contactSearchTimer;
     QTimer extenSearchTimer;

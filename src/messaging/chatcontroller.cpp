@@ -105,8 +105,9 @@ ChatController::ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPa
                                PromptService &prompts, QObject *parent)
     : QObject(parent), m_link(link), m_store(store), m_panel(panel), m_host(host), m_prompts(prompts),
       m_now([] { return QDateTime::currentDateTime(); }), m_newest(historyFloor()),
-      m_historyGate(QStringLiteral("Chat history request"), [this] { return sendHistoryRequest(); },
-                    RequestGate::Timing{HistoryAnswerTimeoutMs, HistorySpacingMs})
+      m_historyGate(
+          QStringLiteral("Chat history request"), [this] { return sendHistoryRequest(); },
+          RequestGate::Timing{HistoryAnswerTimeoutMs, HistorySpacingMs})
 {
 }
 

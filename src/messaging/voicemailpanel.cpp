@@ -82,8 +82,9 @@ private:
 VoicemailPanel::VoicemailPanel(const Widgets &widgets, QObject *parent)
     : QObject(parent), ui(widgets), pbx(std::make_shared<CtiVoicemailLink>()),
       link(std::make_shared<VoicemailPanelLink>(this)),
-      listGate(QStringLiteral("Voicemail list request"), [this] { return sendListRequest(); },
-               RequestGate::Timing{ListAnswerTimeoutMs, ListSpacingMs})
+      listGate(
+          QStringLiteral("Voicemail list request"), [this] { return sendListRequest(); },
+          RequestGate::Timing{ListAnswerTimeoutMs, ListSpacingMs})
 {
     setObjectName(QStringLiteral("voicemailPanel"));
     // The rows' page scrolls: a long mailbox does not stretch the window.

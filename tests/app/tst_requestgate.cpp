@@ -50,15 +50,27 @@ void TestRequestGate::sequences()
     QFETCH(bool, queued);
     bool linkUp = true;
     int wire = 0;
-    RequestGate gate(QStringLiteral("test"), [&] { return linkUp && ++wire > 0; }, RequestGate::Timing{60000, 0});
+    RequestGate gate(
+        QStringLiteral("test"), [&] { return linkUp && ++wire > 0; }, RequestGate::Timing{60000, 0});
     for (const QChar step : steps) {
         switch (step.toLatin1()) {
-        case 'r': gate.request(); break;
-        case 'a': gate.answered(); break;
-        case 'x': gate.reset(); break;
-        case 'd': linkUp = false; break;
-        case 'u': linkUp = true; break;
-        default: QFAIL("unknown step");
+        case 'r':
+            gate.request();
+            break;
+        case 'a':
+            gate.answered();
+            break;
+        case 'x':
+            gate.reset();
+            break;
+        case 'd':
+            linkUp = false;
+            break;
+        case 'u':
+            linkUp = true;
+            break;
+        default:
+            QFAIL("unknown step");
         }
     }
     QCOMPARE(gate.sentCount(), sent);
@@ -71,7 +83,8 @@ void TestRequestGate::sequences()
 void TestRequestGate::lostAnswerFreesTheGate()
 {
     int wire = 0;
-    RequestGate gate(QStringLiteral("test"), [&] { return ++wire > 0; }, RequestGate::Timing{100, 0});
+    RequestGate gate(
+        QStringLiteral("test"), [&] { return ++wire > 0; }, RequestGate::Timing{100, 0});
     gate.request();
     gate.request();
     QCOMPARE(wire, 1);

@@ -174,8 +174,8 @@ void TestSessionIdle::newVoicemailReloadsTheList()
     QTRY_COMPARE(mail->toolTip(), QStringLiteral("Sono presenti 1 nuovi messaggi in segreteria"));
     const int from = s.commands.size();
 
-    const QString uuid = s.f.sim->leaveVoicemail(QStringLiteral("201"), QStringLiteral("0612345678"), 5,
-                                                 QStringLiteral("Anna Neri"));
+    const QString uuid =
+        s.f.sim->leaveVoicemail(QStringLiteral("201"), QStringLiteral("0612345678"), 5, QStringLiteral("Anna Neri"));
     QVERIFY(!uuid.isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(s.voicemail()->rows().contains(uuid), 10000);
     QTRY_COMPARE(mail->toolTip(), QStringLiteral("Sono presenti 2 nuovi messaggi in segreteria"));

@@ -471,13 +471,11 @@ void TestVoicemail::mailboxStatusAsksOnChange_data()
     QTest::addColumn<int>("listsAtOnce");
     QTest::addColumn<int>("listsFinally");
     QTest::newRow("the first status asks") << true << QStringList{"1"} << 1 << 1;
-    QTest::newRow("the same status again asks nothing")
-        << true << QStringList{"1", "a", "1", "a", "1", "1"} << 1 << 1;
+    QTest::newRow("the same status again asks nothing") << true << QStringList{"1", "a", "1", "a", "1", "1"} << 1 << 1;
     QTest::newRow("a change asks") << true << QStringList{"1", "a", "0"} << 1 << 2;
     QTest::newRow("changes while the list is awaited: one waits")
         << true << QStringList{"1", "2", "3", "4", "5"} << 1 << 1;
-    QTest::newRow("the waiting one goes with the answer")
-        << true << QStringList{"1", "2", "3", "4", "a"} << 1 << 2;
+    QTest::newRow("the waiting one goes with the answer") << true << QStringList{"1", "2", "3", "4", "a"} << 1 << 2;
     QTest::newRow("a new session asks again") << true << QStringList{"1", "a", "x", "1"} << 2 << 2;
     QTest::newRow("no voicemail on this PBX") << false << QStringList{"1", "2"} << 0 << 0;
 }
