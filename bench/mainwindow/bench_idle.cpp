@@ -14,8 +14,8 @@
 //     records and the mailbox status every 90 s, the identities every 30 s
 //     with the supervisor's peer list, the phone books every 600 s, the
 //     queue statistics every 300 s with their period statistics, the
-//     keep-alive every 120 s); any other request, or more of one than its
-//     timer explains, misses;
+//     keep-alive every 120 s, the rebranding check once after the log-in);
+//     any other request, or more of one than its timer explains, misses;
 //   - resident memory growth over the window (VmRSS): target <= 1 MiB;
 //   - growth of the log files of the settings directory at the default log
 //     level: target <= 20 KiB a minute.
@@ -141,7 +141,7 @@ bool traceHas(const QString &trace, const QByteArray &what)
 }
 
 // Requests that the client's timers send, with their periods in seconds; a
-// period of 0 follows another request (named in `follows`).
+// period of 0 follows another request (named in `follows`), -1 comes once.
 struct Budget {
     int periodSecs;
     QString follows;
@@ -160,6 +160,8 @@ QMap<QString, Budget> timerBudgets()
         {QStringLiteral("getQueuePeriodicStats"), {0, QStringLiteral("getQueuesStats"), 2}},
         {QStringLiteral("getOperatorPeriodicStats"), {0, QStringLiteral("getQueuesStats"), 2}},
         {QStringLiteral("ping"), {120, {}, 0}},
+        // Once, 30 to 60 s after the log-in, when the PBX offers a rebranding pack.
+        {QStringLiteral("getRebranding"), {-1, {}, 0}},
     };
 }
 
@@ -168,6 +170,8 @@ int allowed(const QMap<QString, Budget> &budgets, const QString &cmd, double win
     const auto it = budgets.constFind(cmd);
     if (it == budgets.constEnd())
         return 0;
+    if (it->periodSecs < 0)
+        return 1;
     if (it->periodSecs > 0)
         return int(windowSecs / it->periodSecs) + 1;
     return it->perFollowed * allowed(budgets, it->follows, windowSecs);
