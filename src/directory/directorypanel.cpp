@@ -233,6 +233,7 @@ void DirectoryPanel::onSessionStarted(const PbxSession::SessionStart &session)
 void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
 {
     contactsRefreshTimer.stop();
+    extenStatusGate.reset();
     extenDetails.clear();
     updateRingingStatus();
     ui.stackedContacts->setCurrentWidget(ui.pageContacts);
@@ -509,10 +510,8 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
                             << "having" << entries << "total entries";
     if (!ctiLib)
         return;
-    if (extenDetails.isEmpty()) {
-        ctiLib->getExtenStatus();
-        ctiLib->getServiceStatus();
-    }
+    if (extenDetails.isEmpty())
+        extenStatusGate.request();
     MSettingsStore *store = settings;
     ExtenList::Rebuild result = ExtenList::rebuild(
         books, extenDetails, ctiLib->getUserExtension(), tr("IO"), [store](const QString &extension) {
@@ -560,8 +559,18 @@ void DirectoryPanel::refreshExtenStatus(const BuddyStatus &status, bool &ringing
         emit operatorStatusChanged(status.exten);
 }
 
+bool DirectoryPanel::sendExtenStatusRequest()
+{
+    if (!ctiLib || !ctiLib->isConnected())
+        return false;
+    ctiLib->getExtenStatus();
+    ctiLib->getServiceStatus();
+    return true;
+}
+
 void DirectoryPanel::updateExtenListStatus(const BuddyStatusMap &statuses)
 {
+    extenStatusGate.answered();
     if (!extenModel)
         return;
     bool anyRinging = false;
