@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSslConfiguration>
 #include <QSslError>
 #include <QSslSocket>
 #include <QThread>
@@ -67,6 +68,8 @@ public:
 
     State state = Idle;
     QSslSocket *socket = nullptr;
+    QSslConfiguration sslConfig; // used once set
+    bool sslConfigSet = false;
     CtiProtocol::FrameReader reader{CtiProtocol::MaxServerFrame};
     quint64 generation = 0; // changes with every connection attempt
     qint64 nextId = 1;
@@ -388,6 +391,8 @@ void CtiLibPrivate::startConnection()
     state = Connecting;
 
     socket = new QSslSocket(q);
+    if (sslConfigSet)
+        socket->setSslConfiguration(sslConfig);
     socket->setPeerVerifyMode(QSslSocket::VerifyPeer);
     socket->setProtocol(QSsl::TlsV1_2OrLater);
     // Bounded, so that one turn of the event loop never takes in more than
@@ -906,6 +911,12 @@ void CtiLib::setServerAddress(const QString &address)
     quint16 port = 0;
     d->host = CTILIB::getIpPort(d->address, &port);
     d->port = port ? port : DefaultPort;
+}
+
+void CtiLib::setSslConfiguration(const QSslConfiguration &config)
+{
+    d->sslConfig = config;
+    d->sslConfigSet = true;
 }
 
 QString CtiLib::serverAddress() const

@@ -25,6 +25,7 @@
 #include <QScopedPointer>
 
 class CtiLibPrivate;
+class QSslConfiguration;
 
 class CtiLib : public QObject
 {
@@ -53,6 +54,11 @@ public:
     // "host", "host:port", "[v6addr]:port"; the port defaults to DefaultPort.
     void setServerAddress(const QString &address);
     QString serverAddress() const;
+    // TLS settings of the connections to the server (which authorities are
+    // trusted); peer verification is always on. Until set, Qt's default
+    // configuration at the time of each connection is used. Takes effect at
+    // the next connection.
+    void setSslConfiguration(const QSslConfiguration &config);
 
     // Starts a log-in, answered by loggedToServer or disconnectedFromServer.
     // `appMode` is the client's operating mode (CTILIB::AppMode). A log-in

@@ -1,8 +1,6 @@
 #include "pbxtrust.h"
 
-#include <QMutex>
 #include <QSslCertificate>
-#include <QSslConfiguration>
 #include <QSslSocket>
 
 QStringList PbxTrust::authorityFiles()
@@ -11,27 +9,29 @@ QStringList PbxTrust::authorityFiles()
             QStringLiteral(":/cert/VeloraPBX Intermediate CA.crt.pem")};
 }
 
-int PbxTrust::install()
+QSslConfiguration PbxTrust::build(int *authorityCount)
 {
     QList<QSslCertificate> authorities;
     for (const QString &file : authorityFiles())
         authorities += QSslCertificate::fromPath(file, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
-    // A restart builds a new main window: the authorities are added once.
-    // Read, add and store as one step against other installs.
-    static QMutex installing;
-    const QMutexLocker lock(&installing);
-    QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
-    const QList<QSslCertificate> present = ssl.caCertificates();
-    QList<QSslCertificate> added;
+    if (authorityCount)
+        *authorityCount = authorities.size();
+    QList<QSslCertificate> trusted = QSslConfiguration::systemCaCertificates();
     for (const QSslCertificate &certificate : qAsConst(authorities)) {
-        if (!present.contains(certificate) && !added.contains(certificate))
-            added.append(certificate);
+        if (!trusted.contains(certificate))
+            trusted.append(certificate);
     }
-    if (!added.isEmpty()) {
-        ssl.addCaCertificates(added);
-        QSslConfiguration::setDefaultConfiguration(ssl);
-    }
-    return authorities.size();
+    QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
+    ssl.setCaCertificates(trusted);
+    ssl.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    return ssl;
+}
+
+PbxTrust::Loaded PbxTrust::load()
+{
+    Loaded loaded;
+    loaded.config = build(&loaded.authorities);
+    return loaded;
 }
 
 void PbxTrust::startLoading()
@@ -40,13 +40,16 @@ void PbxTrust::startLoading()
         return;
     pending = std::async(std::launch::async, [] {
         QSslSocket::supportsSsl(); // loads and initialises the library
-        return install();
+        return load();
     });
 }
 
 int PbxTrust::wait()
 {
-    if (installed < 0)
-        installed = pending.valid() ? pending.get() : install();
+    if (installed < 0) {
+        const Loaded loaded = pending.valid() ? pending.get() : load();
+        config = loaded.config;
+        installed = loaded.authorities;
+    }
     return installed;
 }
