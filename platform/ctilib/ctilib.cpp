@@ -10,7 +10,7 @@
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QSslConfiguration>
+#include <QSslCertificate>
 #include <QSslError>
 #include <QSslSocket>
 #include <QThread>
@@ -68,8 +68,7 @@ public:
 
     State state = Idle;
     QSslSocket *socket = nullptr;
-    QSslConfiguration sslConfig; // used once set
-    bool sslConfigSet = false;
+    QList<QSslCertificate> extraAuthorities;
     CtiProtocol::FrameReader reader{CtiProtocol::MaxServerFrame};
     quint64 generation = 0; // changes with every connection attempt
     qint64 nextId = 1;
@@ -391,8 +390,16 @@ void CtiLibPrivate::startConnection()
     state = Connecting;
 
     socket = new QSslSocket(q);
-    if (sslConfigSet)
-        socket->setSslConfiguration(sslConfig);
+    if (!extraAuthorities.isEmpty()) {
+        // Added to this socket alone, on top of the system's store that Qt
+        // loads on demand: a configuration given its own list would have to
+        // read the whole store first, which takes long. Qt 5 offers the
+        // per-socket addition only through this call.
+        QT_WARNING_PUSH
+        QT_WARNING_DISABLE_DEPRECATED
+        socket->addCaCertificates(extraAuthorities);
+        QT_WARNING_POP
+    }
     socket->setPeerVerifyMode(QSslSocket::VerifyPeer);
     socket->setProtocol(QSsl::TlsV1_2OrLater);
     // Bounded, so that one turn of the event loop never takes in more than
@@ -913,10 +920,9 @@ void CtiLib::setServerAddress(const QString &address)
     d->port = port ? port : DefaultPort;
 }
 
-void CtiLib::setSslConfiguration(const QSslConfiguration &config)
+void CtiLib::setExtraCaCertificates(const QList<QSslCertificate> &authorities)
 {
-    d->sslConfig = config;
-    d->sslConfigSet = true;
+    d->extraAuthorities = authorities;
 }
 
 QString CtiLib::serverAddress() const

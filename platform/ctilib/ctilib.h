@@ -25,7 +25,7 @@
 #include <QScopedPointer>
 
 class CtiLibPrivate;
-class QSslConfiguration;
+class QSslCertificate;
 
 class CtiLib : public QObject
 {
@@ -54,11 +54,10 @@ public:
     // "host", "host:port", "[v6addr]:port"; the port defaults to DefaultPort.
     void setServerAddress(const QString &address);
     QString serverAddress() const;
-    // TLS settings of the connections to the server (which authorities are
-    // trusted); peer verification is always on. Until set, Qt's default
-    // configuration at the time of each connection is used. Takes effect at
-    // the next connection.
-    void setSslConfiguration(const QSslConfiguration &config);
+    // Certificate authorities the connections to the server trust besides
+    // the system's store (the server's own authorities); peer verification
+    // is always on. Takes effect at the next connection.
+    void setExtraCaCertificates(const QList<QSslCertificate> &authorities);
 
     // Starts a log-in, answered by loggedToServer or disconnectedFromServer.
     // `appMode` is the client's operating mode (CTILIB::AppMode). A log-in

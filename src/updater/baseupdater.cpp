@@ -2,6 +2,7 @@
 
 #include "programlauncher.h"
 #include "qufw.h"
+#include "systemtrust.h"
 #include "framework/simplexmlparser.h"
 #include "uniqlogger.h"
 #include "updatereplyreader.h"
@@ -9,7 +10,6 @@
 
 #include <QAuthenticator>
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -17,7 +17,6 @@
 #include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
-#include <QSet>
 #include <QSslSocket>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -142,48 +141,29 @@ void BaseUpdater::setMaxDownloadBytes(qint64 bytes)
     m_xfer->setMaxBytes(bytes);
 }
 
-QList<QSslCertificate> BaseUpdater::systemAuthorities()
+bool BaseUpdater::needsExplicitTrust() const
 {
-    QList<QSslCertificate> found = QSslConfiguration::systemCaCertificates();
-    const QString file = qEnvironmentVariable("SSL_CERT_FILE");
-    if (!file.isEmpty())
-        found += QSslCertificate::fromPath(file, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
-    const QStringList dirs = qEnvironmentVariable("SSL_CERT_DIR").split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    for (const QString &dir : dirs) {
-        const QFileInfoList entries = QDir(dir).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
-        for (const QFileInfo &entry : entries)
-            found += QSslCertificate::fromPath(entry.filePath(), QSsl::Pem,
-                                               QSslCertificate::PatternSyntax::FixedString);
-    }
-    QList<QSslCertificate> unique;
-    QSet<QByteArray> seen;
-    for (const QSslCertificate &certificate : qAsConst(found)) {
-        if (!certificate.isNull() && !seen.contains(certificate.digest(QCryptographicHash::Sha256))) {
-            seen.insert(certificate.digest(QCryptographicHash::Sha256));
-            unique.append(certificate);
-        }
-    }
-    return unique;
+    return !m_extraCas.isEmpty() || SystemTrust::hasAdditions();
 }
 
 void BaseUpdater::prepareTrust() const
 {
-    if (!m_systemCas.valid())
-        m_systemCas = std::async(std::launch::async, [] { return systemAuthorities(); }).share();
+    if (!m_systemCas.valid() && needsExplicitTrust())
+        m_systemCas = std::async(std::launch::async, [] { return SystemTrust::authorities(); }).share();
 }
 
 QSslConfiguration BaseUpdater::sslConfiguration() const
 {
-    prepareTrust();
-    QList<QSslCertificate> trusted = m_systemCas.get();
-    for (const QSslCertificate &certificate : m_extraCas) {
-        if (!trusted.contains(certificate))
-            trusted.append(certificate);
-    }
-    // Protocol versions and ciphers as Qt sets them; the trust is ours.
+    // Protocol versions and ciphers as Qt sets them; peer verification on.
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    config.setCaCertificates(trusted);
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    if (needsExplicitTrust()) {
+        // The whole store, read once (see prepareTrust()), and the additions.
+        prepareTrust();
+        m_systemCas.wait();
+        config.setCaCertificates(SystemTrust::authoritiesWith(m_extraCas));
+    }
+    // Otherwise the system's store as Qt loads it on demand.
     return config;
 }
 

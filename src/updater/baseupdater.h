@@ -5,8 +5,8 @@
 // Trust: the service and the downloads are reached over https only, with
 // certificate verification always on, through a TLS configuration of the
 // updater's own (Qt's process-wide default is neither read for trust nor
-// changed). Trusted are the system's certificate store (see
-// systemAuthorities()) plus any certificates given with
+// changed). Trusted are the system's certificate store (see SystemTrust,
+// which honours SSL_CERT_FILE and SSL_CERT_DIR) plus any certificates given with
 // setExtraCaCertificates(); never the PBX's own authorities. Plain http is
 // accepted only after setAllowPlainHttp(true), a setting for tests.
 #pragma once
@@ -84,12 +84,6 @@ public:
     // The TLS settings of the version requests and the downloads. The first
     // call waits for the system's store to be read (see prepareTrust()).
     QSslConfiguration sslConfiguration() const;
-    // The system's certificate authorities as OpenSSL would find them: Qt's
-    // list of the system's certificate files and directories, plus the file
-    // named by SSL_CERT_FILE and the files in the directories (":"
-    // separated) named by SSL_CERT_DIR, when those are set. Each
-    // certificate once.
-    static QList<QSslCertificate> systemAuthorities();
     bool isCheckRunning() const { return m_checkRunning; }
     bool isDownloadRunning() const { return m_downloadRunning; }
 
@@ -134,9 +128,12 @@ public slots:
 
 protected:
     virtual void readSettings();
-    // Starts reading the system's store on a worker thread, once, so that
-    // the check's delay overlaps with it.
+    // When the trust goes beyond the system's store as Qt loads it on demand
+    // (extra certificates, SSL_CERT_FILE or SSL_CERT_DIR), starts reading
+    // the whole store on a worker thread, once, so that the check's delay
+    // overlaps with it.
     void prepareTrust() const;
+    bool needsExplicitTrust() const;
     // Starts `program` detached with `arguments` in the download directory.
     bool launchProgram(const QString &program, const QStringList &arguments);
     // A line for the debug log and, when set, the updater's log.
@@ -179,7 +176,7 @@ private:
     QStringList m_stage2Arguments;
 
     QList<QSslCertificate> m_extraCas;
-    mutable std::shared_future<QList<QSslCertificate>> m_systemCas;
+    mutable std::shared_future<QList<QSslCertificate>> m_systemCas; // SystemTrust, read off this thread
     bool m_allowPlainHttp = false;
     QdZipLimits m_zipLimits;
 

@@ -23,6 +23,7 @@
 #include <zip.h>
 
 using namespace sessiontest;
+using namespace DesklineStartup;
 
 namespace
 {
