@@ -178,14 +178,15 @@ public:
 protected:
     void run() override
     {
-        const QString wrongDigest = QString::fromLatin1(
-            QCryptographicHash::hash(QByteArrayLiteral("guess"), QCryptographicHash::Md5).toHex());
+        const QString wrongDigest =
+            QString::fromLatin1(QCryptographicHash::hash(QByteArrayLiteral("guess"), QCryptographicHash::Md5).toHex());
         const QByteArray body = QStringLiteral("<mpbx_request><username>%1</username><pwd_md5>%2</pwd_md5>"
                                                "<hangupcall>1</hangupcall></mpbx_request>")
                                     .arg(kUser, wrongDigest)
                                     .toUtf8();
-        const QByteArray guess = "POST /api HTTP/1.1\r\nHost: 127.0.0.1:5039\r\nContent-Length: " +
-                                 QByteArray::number(body.size()) + "\r\n\r\n" + body;
+        const QByteArray guess =
+            "POST /api HTTP/1.1\r\nHost: 127.0.0.1:5039\r\nContent-Length: " + QByteArray::number(body.size()) +
+            "\r\n\r\n" + body;
         QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
         conf.setCaCertificates({cert});
         conf.setPeerVerifyMode(QSslSocket::VerifyPeer);

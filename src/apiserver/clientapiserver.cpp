@@ -169,8 +169,8 @@ void ClientApiServer::judge(quint64 id, const QString &peer, const ApiProtocol::
     // guesser waiting for its answers guesses slowly), never holding up a
     // request with the right ones; a flood of them is cut short.
     ++failedAuthentications;
-    ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Local API authentication failed for user" << request.user
-                                 << "from" << peer;
+    ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Local API authentication failed for user" << request.user << "from"
+                                 << peer;
     if (failingRequests >= bounds.maxFailingRequests) {
         ++droppedFailures;
         closeWithoutReply(id);
@@ -275,4 +275,3 @@ void ClientApiServer::emitAction(const ApiProtocol::Command &command)
         break;
     }
 }
-

@@ -1,9 +1,9 @@
 #include "baseupdater.h"
 
+#include "framework/simplexmlparser.h"
 #include "programlauncher.h"
 #include "qufw.h"
 #include "systemtrust.h"
-#include "framework/simplexmlparser.h"
 #include "uniqlogger.h"
 #include "updatereplyreader.h"
 #include "updaterutils.h"
@@ -475,8 +475,8 @@ void BaseUpdater::downloadNewVersion()
         m_installerStartedFromTemp = false;
         if (m_tempDir->isValid()) {
             m_downloadDir = m_tempDir->path();
-            logLine(UNQL::LOG_WARNING, QStringLiteral("Downloading to a temporary directory, removed at exit: ") +
-                                           m_downloadDir);
+            logLine(UNQL::LOG_WARNING,
+                    QStringLiteral("Downloading to a temporary directory, removed at exit: ") + m_downloadDir);
         }
     }
     XferConfig job(m_latestInfo);

@@ -8,12 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaEnum>
+#include <QMutex>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 #include <QSslSocket>
 #include <QTimer>
 #include <QUrl>
-#include <QMutex>
 
 #include <atomic>
 #include <cerrno>

@@ -113,8 +113,7 @@ QString readEntry(const LazyZip::Api *zip, zip_t *za, zip_int64_t index, Entry *
             const mode_t mode = mode_t(attributes >> 16);
             const mode_t type = mode & S_IFMT;
             if (type != 0 && type != S_IFREG && type != S_IFDIR)
-                return (type == S_IFLNK ? QStringLiteral("link entry: ") : QStringLiteral("special entry: ")) +
-                       shown;
+                return (type == S_IFLNK ? QStringLiteral("link entry: ") : QStringLiteral("special entry: ")) + shown;
             entry->directory = entry->directory || type == S_IFDIR;
             entry->executable = (mode & 0111) != 0;
         } else if (opsys == ZIP_OPSYS_DOS && (attributes & 0x10)) {
@@ -178,8 +177,8 @@ QString extractFile(const LazyZip::Api *zip, zip_t *za, zip_int64_t index, const
     if (!zf)
         return QStringLiteral("cannot read an entry: ") + QString::fromLocal8Bit(zip->strerror(za));
     const QByteArray native = QFile::encodeName(target);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          executable ? 0755 : 0644);
+    const int fd =
+        ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, executable ? 0755 : 0644);
     if (fd < 0) {
         zip->fclose(zf);
         return QStringLiteral("cannot create ") + target;

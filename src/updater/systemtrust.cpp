@@ -20,8 +20,8 @@ QList<QSslCertificate> readStore()
     for (const QString &dir : dirs) {
         const QFileInfoList entries = QDir(dir).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
         for (const QFileInfo &entry : entries)
-            found += QSslCertificate::fromPath(entry.filePath(), QSsl::Pem,
-                                               QSslCertificate::PatternSyntax::FixedString);
+            found +=
+                QSslCertificate::fromPath(entry.filePath(), QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
     }
     QList<QSslCertificate> unique;
     QSet<QByteArray> seen;

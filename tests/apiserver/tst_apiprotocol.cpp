@@ -399,11 +399,10 @@ void TestApiProtocol::requestBuffer_data()
         << QByteArray("POST <mpbx_request><username>demo</username></mpbx_request>");
     // Without a header nothing says more is coming: what came is answered.
     QTest::newRow("without header, unterminated")
-        << QList<QByteArray>{"POST <mpbx_request><username>", "demo</username></mpbx_request>"}
-        << QList<int>{C, C} << QByteArray("POST <mpbx_request><username>");
-    QTest::newRow("without header, start tag split")
-        << QList<QByteArray>{"POST <mpbx_req", "uest><username>"} << QList<int>{I, C}
+        << QList<QByteArray>{"POST <mpbx_request><username>", "demo</username></mpbx_request>"} << QList<int>{C, C}
         << QByteArray("POST <mpbx_request><username>");
+    QTest::newRow("without header, start tag split") << QList<QByteArray>{"POST <mpbx_req", "uest><username>"}
+                                                     << QList<int>{I, C} << QByteArray("POST <mpbx_request><username>");
     QTest::newRow("without header, before the request element")
         << QList<QByteArray>{"POST /api HTTP/1.1\r\nHost: x\r\n"} << QList<int>{I}
         << QByteArray("POST /api HTTP/1.1\r\nHost: x\r\n");

@@ -524,8 +524,8 @@ void TestClientApiServer::idleConnectionsClosed_data()
     QTest::newRow("no handshake") << QByteArray() << false << false;
     QTest::newRow("handshake, then silence") << QByteArray() << true << false;
     QTest::newRow("request line trickling in") << QByteArray("POST /api HTTP/1.1") << true << true;
-    QTest::newRow("half a request")
-        << QByteArray("POST /api HTTP/1.1\r\nContent-Length: 500\r\n\r\n<mpbx_") << true << false;
+    QTest::newRow("half a request") << QByteArray("POST /api HTTP/1.1\r\nContent-Length: 500\r\n\r\n<mpbx_") << true
+                                    << false;
 }
 
 // Each stage has its deadline: the handshake and the request's first line
@@ -684,7 +684,8 @@ void TestClientApiServer::failureAnsweredLateRightAnsweredAtOnce()
     QCOMPARE(spies.hangup.count(), 1);
 }
 
-namespace {
+namespace
+{
 // Local programs guessing the password: `connections` TLS connections on a
 // thread of their own, each sending a wrong request, waiting for the answer
 // (or the close) and starting again, until stopped.

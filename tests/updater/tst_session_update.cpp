@@ -86,10 +86,10 @@ void TestSessionUpdate::updateAfterPbxLogin()
 
     TestUpdateService service;
     QVERIFY(service.start());
-    const QByteArray zip = makeZip(scratch.filePath(QStringLiteral("pack.zip")),
-                                   {{"a/b/setup.sh", kInstaller, 0100755},
-                                    {"b/README", "first readme\n", 0100644},
-                                    {"c/README", "second readme\n", 0100644}});
+    const QByteArray zip =
+        makeZip(scratch.filePath(QStringLiteral("pack.zip")), {{"a/b/setup.sh", kInstaller, 0100755},
+                                                               {"b/README", "first readme\n", 0100644},
+                                                               {"c/README", "second readme\n", 0100644}});
     QVERIFY(!zip.isEmpty());
     TestUpdateService::File file;
     file.data = zip;

@@ -331,18 +331,16 @@ void TestUpdateDownload::zipped_data()
     QTest::newRow("good") << QList<ZipEntry>{readme, setup} << "setup.sh" << true;
     QTest::newRow("executable in a folder") << QList<ZipEntry>{readme, {"bin/setup.sh", kScript, 0100644}}
                                             << "bin/setup.sh" << true;
-    QTest::newRow("folders keep same-named files apart")
-        << QList<ZipEntry>{{"a/", "", 040755},
-                           {"a/b/setup.sh", kScript, 0100755},
-                           {"b/README", "first", 0100644},
-                           {"c/README", "second", 0100644},
-                           {"setup.sh", "not this one", 0100755}}
-        << "a/b/setup.sh" << true;
-    QTest::newRow("dot parts") << QList<ZipEntry>{{"./pkg/./setup.sh", kScript, 0100644}} << "pkg/setup.sh"
-                               << true;
+    QTest::newRow("folders keep same-named files apart") << QList<ZipEntry>{{"a/", "", 040755},
+                                                                            {"a/b/setup.sh", kScript, 0100755},
+                                                                            {"b/README", "first", 0100644},
+                                                                            {"c/README", "second", 0100644},
+                                                                            {"setup.sh", "not this one", 0100755}}
+                                                         << "a/b/setup.sh" << true;
+    QTest::newRow("dot parts") << QList<ZipEntry>{{"./pkg/./setup.sh", kScript, 0100644}} << "pkg/setup.sh" << true;
     QTest::newRow("parent entry") << QList<ZipEntry>{setup, {"../evil.sh", "evil", 0100755}} << "setup.sh" << false;
-    QTest::newRow("parent inside a path") << QList<ZipEntry>{setup, {"a/../../evil.sh", "evil", 0100755}}
-                                          << "setup.sh" << false;
+    QTest::newRow("parent inside a path")
+        << QList<ZipEntry>{setup, {"a/../../evil.sh", "evil", 0100755}} << "setup.sh" << false;
     QTest::newRow("absolute entry") << QList<ZipEntry>{setup, {"/tmp/evil.sh", "evil", 0100755}} << "setup.sh"
                                     << false;
     QTest::newRow("link entry") << QList<ZipEntry>{setup, {"lnk", "/etc/passwd", 0120777}} << "setup.sh" << false;
@@ -350,18 +348,16 @@ void TestUpdateDownload::zipped_data()
                                  << "setup.sh" << false;
     QTest::newRow("link as executable") << QList<ZipEntry>{{"setup.sh", "/bin/sh", 0120777}} << "setup.sh" << false;
     QTest::newRow("device entry") << QList<ZipEntry>{setup, {"dev", "", 0020644}} << "setup.sh" << false;
-    QTest::newRow("same path twice") << QList<ZipEntry>{setup, {"./setup.sh", "other", 0100755}} << "setup.sh"
-                                     << false;
+    QTest::newRow("same path twice") << QList<ZipEntry>{setup, {"./setup.sh", "other", 0100755}} << "setup.sh" << false;
     QTest::newRow("too large") << QList<ZipEntry>{setup, {"big", QByteArray(300 * 1024, 'z'), 0100644}}
                                << "setup.sh" << false;
-    QTest::newRow("too large in folders")
-        << QList<ZipEntry>{setup,
-                           {"x/big", QByteArray(200 * 1024, 'z'), 0100644},
-                           {"y/big", QByteArray(200 * 1024, 'z'), 0100644}}
-        << "setup.sh" << false;
+    QTest::newRow("too large in folders") << QList<ZipEntry>{setup,
+                                                             {"x/big", QByteArray(200 * 1024, 'z'), 0100644},
+                                                             {"y/big", QByteArray(200 * 1024, 'z'), 0100644}}
+                                          << "setup.sh" << false;
     QTest::newRow("executable missing") << QList<ZipEntry>{readme} << "setup.sh" << false;
-    QTest::newRow("executable only by base name") << QList<ZipEntry>{{"bin/setup.sh", kScript, 0100755}}
-                                                  << "setup.sh" << false;
+    QTest::newRow("executable only by base name")
+        << QList<ZipEntry>{{"bin/setup.sh", kScript, 0100755}} << "setup.sh" << false;
     QTest::newRow("no executable named") << QList<ZipEntry>{setup} << "" << false;
 }
 
