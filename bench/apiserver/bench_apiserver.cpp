@@ -373,7 +373,7 @@ int main(int argc, char *argv[])
         qDeleteAll(guessers);
         const double p99 = percentile(client.latenciesMs, 0.99);
         std::printf("With 20 connections guessing the password: the rightful client's %zu requests in %.1f s, "
-                    "p50 %.1f ms, p99 %.1f ms, max %.1f ms, %d wrong; %d guesses checked, %d cut off\n",
+                    "p50 %.1f ms, p99 %.1f ms, max %.1f ms, %d wrong; %d guesses checked, %d left unanswered\n",
                     client.latenciesMs.size(), elapsed, percentile(client.latenciesMs, 0.5), p99,
                     percentile(client.latenciesMs, 1.0), client.wrong, guesses, server.droppedFailureCount());
         if (client.latenciesMs.empty() || client.wrong) {

@@ -102,7 +102,7 @@ bool ApiConnections::evictOldestIdle()
 {
     Connection *oldest = nullptr;
     for (Connection *c : qAsConst(connections)) {
-        if (!c->handedOn && (!oldest || c->id < oldest->id))
+        if ((!c->handedOn || c->parked) && (!oldest || c->id < oldest->id))
             oldest = c;
     }
     if (!oldest)
@@ -204,10 +204,13 @@ void ApiConnections::finish(Connection *c, bool abort, bool fromSocketSignal)
     emit connectionClosed(id);
 }
 
-void ApiConnections::abortConnection(quint64 id)
+void ApiConnections::park(quint64 id)
 {
-    if (Connection *c = connections.value(id))
-        finish(c, true, false);
+    Connection *c = connections.value(id);
+    if (!c || c->replied)
+        return;
+    c->parked = true;
+    armTimer(c, c->settings.idleTimeoutMs);
 }
 
 void ApiConnections::closeAll()

@@ -6,8 +6,8 @@
 // closed. A connection has a short time to finish its TLS handshake and the
 // first line of its request; after that, idle connections are closed after a
 // timeout. When every place is taken, the oldest connection still waiting
-// for its request makes room for a new one, so that nobody can hold all the
-// places with idle or trickling connections.
+// for its request (or left without an answer) makes room for a new one, so
+// that nobody can hold all the places with idle or trickling connections.
 #pragma once
 
 #include "apiprotocol.h"
@@ -52,8 +52,9 @@ public:
     // Writes the reply of connection `id` and closes it; replySent(id) follows
     // in any case, also when the connection is gone already.
     void sendReply(quint64 id, const QByteArray &reply);
-    // Aborts connection `id` without a reply (when it is still there).
-    void abortConnection(quint64 id);
+    // Leaves connection `id` without a reply and counts it as idle again: it
+    // is closed at the idle timeout, or sooner when its place is needed.
+    void park(quint64 id);
     // Aborts every connection.
     void closeAll();
     int openCount() const { return connections.size(); }
@@ -78,6 +79,7 @@ private:
         Settings settings;
         bool firstLine = false; // the request's first line has arrived
         bool handedOn = false;  // the request went to the server
+        bool parked = false;    // left without a reply, closed when its place is needed
         bool replied = false;
         explicit Connection(int maxBytes) : buffer(maxBytes) {}
     };

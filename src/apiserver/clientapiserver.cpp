@@ -172,8 +172,10 @@ void ClientApiServer::judge(quint64 id, const QString &peer, const ApiProtocol::
     ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Local API authentication failed for user" << request.user << "from"
                                  << peer;
     if (failingRequests >= bounds.maxFailingRequests) {
+        // Left waiting without an answer (a guesser that waits for one gains
+        // nothing by coming back at once); its place goes to whoever needs it.
         ++droppedFailures;
-        closeWithoutReply(id);
+        parkConnection(id);
         return;
     }
     ++failingRequests;
@@ -185,13 +187,13 @@ void ClientApiServer::judge(quint64 id, const QString &peer, const ApiProtocol::
     });
 }
 
-void ClientApiServer::closeWithoutReply(quint64 id)
+void ClientApiServer::parkConnection(quint64 id)
 {
     ApiConnections *target = connections;
     if (!target)
         return;
     QMetaObject::invokeMethod(
-        target, [target, id] { target->abortConnection(id); }, Qt::QueuedConnection);
+        target, [target, id] { target->park(id); }, Qt::QueuedConnection);
 }
 
 QByteArray ClientApiServer::runCommand(quint64 id, const ApiProtocol::Request &request)

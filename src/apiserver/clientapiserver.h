@@ -31,7 +31,8 @@ public:
     static constexpr int HandshakeTimeoutMs = 3000;
     static constexpr int FirstLineTimeoutMs = 3000;
     // Requests with wrong credentials waiting for their late answer at once;
-    // beyond, a failing request is closed at once without one.
+    // beyond, a failing request gets no answer and its connection counts as
+    // idle (closed at the idle timeout, or for a new connection's sake).
     static constexpr int MaxFailingRequests = 16;
 
     // Bounds of the connections; the defaults are those of the program.
@@ -65,7 +66,7 @@ public:
     int openConnectionCount() const { return openConnections->load(); }
     // Requests refused for wrong credentials since the start.
     int failedAuthenticationCount() const { return failedAuthentications; }
-    // Of those, the ones closed without an answer (too many at once).
+    // Of those, the ones left without an answer (too many at once).
     int droppedFailureCount() const { return droppedFailures; }
 
 signals:
@@ -85,7 +86,7 @@ protected:
 private:
     void onRequestReceived(quint64 id, const QString &peer, const QByteArray &bytes);
     void judge(quint64 id, const QString &peer, const ApiProtocol::Request &request);
-    void closeWithoutReply(quint64 id);
+    void parkConnection(quint64 id);
     QByteArray runCommand(quint64 id, const ApiProtocol::Request &request);
     void sendReply(quint64 id, const QByteArray &reply);
     void onReplySent(quint64 id);

@@ -108,6 +108,7 @@ private slots:
     void tooLargeRequestRefused();
     void connectionCap();
     void idleFloodLeavesRoomForAFreshClient();
+    void unansweredGuessGivesWay();
     void failureAnsweredLateRightAnsweredAtOnce();
     void wrongCredentialFloodLeavesRightClientServed();
     void bareUnterminatedRequestAnsweredAtOnce();
@@ -625,6 +626,37 @@ void TestClientApiServer::connectionCap()
     QCOMPARE(replyCode(second.received), 10);
 }
 
+// Beyond the guesses waiting for their late answer, a guess gets none and
+// its connection gives way to a new one like an idle connection.
+void TestClientApiServer::unansweredGuessGivesWay()
+{
+    ClientApiServer &server = startServer();
+    ClientApiServer::Limits limits = server.limits();
+    limits.maxConnections = 2;
+    limits.maxFailingRequests = 1;
+    limits.failedAuthDelayMs = 3000;
+    server.setLimits(limits);
+    ActionSpies spies(&server);
+
+    ApiClient first;
+    ApiClient second;
+    QVERIFY(first.open(port()));
+    QVERIFY(second.open(port()));
+    first.write(request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, md5("guess")));
+    QTRY_COMPARE(server.failedAuthenticationCount(), 1);
+    second.write(request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, md5("guess2")));
+    QTRY_COMPARE(server.droppedFailureCount(), 1);
+    QVERIFY(!second.closed); // no answer, no close
+
+    ApiClient fresh;
+    QCOMPARE(replyCode(fresh.exchange(port(), request(QStringLiteral("<hangupcall>1</hangupcall>")))), 0);
+    QVERIFY(second.waitClosed());
+    QVERIFY(second.received.isEmpty());
+    QVERIFY(first.waitClosed());
+    QCOMPARE(replyCode(first.received), 10);
+    QTRY_COMPARE(spies.hangup.count(), 1);
+}
+
 // 200 connections opened and left idle (handshake done, nothing sent) hold
 // no place a fresh client needs: it is served at once, every time.
 void TestClientApiServer::idleFloodLeavesRoomForAFreshClient()
@@ -785,7 +817,7 @@ void TestClientApiServer::wrongCredentialFloodLeavesRightClientServed()
     guessers.stop = true;
     QTRY_VERIFY_WITH_TIMEOUT(guessers.isFinished(), 60000); // the server needs this thread meanwhile
     // At most 16 guesses wait for their late answer at once; the others
-    // were cut off without one.
+    // were left without one.
     QCOMPARE(ClientApiServer::MaxFailingRequests, 16);
     QVERIFY(guessers.sent >= 20);
     QVERIFY(server.droppedFailureCount() > 0);
