@@ -45,7 +45,7 @@ const qint64 kLargeFrom = 20 * 1000 * 1000; // "large message" from this size on
 const double kMinSmallBytesPerSecond = 100e6;
 const double kMaxGrowthPerDoubling = 2.0;
 const double kNoiseAllowance = 1.1;
-const int kRounds = 9;
+const int kRounds = 15;
 
 struct Times {
     double cpu = 0; // seconds of the thread's processor time
