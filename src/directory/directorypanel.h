@@ -139,6 +139,8 @@ public:
     void updateExtSearchResults();
     void updateCdrSearchResults();
     void triggerContactSearch();
+    // A phone-book search waits for the pause in typing or runs on a worker.
+    bool isContactSearchPending() const;
     void triggerExtSearch();
     void triggerCdrSearch();
     void onDateFilterChanged();
