@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 # Operating mode of the `make run` demo: cti, deskphone or softphone.
 MODE ?= cti
 
-.PHONY: all deps build run test bench fuzz format clean
+.PHONY: all deps build run test bench fuzz format format-check clean
 
 all: build
 
@@ -44,8 +44,14 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
 	@bash scripts/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
 
-format:
-	@find src platform cpucore tests bench \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) -print0 | xargs -0 -r clang-format -i
+FORMAT_SOURCES = find src platform cpucore tests bench fuzz \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) -print0
+
+format: deps
+	@$(FORMAT_SOURCES) | xargs -0 -r clang-format -i
+
+# Fails, naming the files, when a source file drifts from .clang-format.
+format-check: deps
+	@$(FORMAT_SOURCES) | xargs -0 -r clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(BENCH_BUILD_DIR) $(FUZZ_BUILD_DIR)

@@ -12,7 +12,7 @@ packages=(
   libzip-dev zlib1g-dev libssl-dev openssl zip unzip gzip
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-roboto-unhinted
-  binutils libc-bin
+  binutils libc-bin clang-format
   libre-dev librem-dev libspeexdsp-dev libspandsp-dev
   baresip-core
 )

@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSslCertificate>
 #include <QSslError>
 #include <QSslSocket>
 #include <QThread>
@@ -67,6 +68,7 @@ public:
 
     State state = Idle;
     QSslSocket *socket = nullptr;
+    QList<QSslCertificate> extraAuthorities;
     CtiProtocol::FrameReader reader{CtiProtocol::MaxServerFrame};
     quint64 generation = 0; // changes with every connection attempt
     qint64 nextId = 1;
@@ -388,6 +390,16 @@ void CtiLibPrivate::startConnection()
     state = Connecting;
 
     socket = new QSslSocket(q);
+    if (!extraAuthorities.isEmpty()) {
+        // Added to this socket alone, on top of the system's store that Qt
+        // loads on demand: a configuration given its own list would have to
+        // read the whole store first, which takes long. Qt 5 offers the
+        // per-socket addition only through this call.
+        QT_WARNING_PUSH
+        QT_WARNING_DISABLE_DEPRECATED
+        socket->addCaCertificates(extraAuthorities);
+        QT_WARNING_POP
+    }
     socket->setPeerVerifyMode(QSslSocket::VerifyPeer);
     socket->setProtocol(QSsl::TlsV1_2OrLater);
     // Bounded, so that one turn of the event loop never takes in more than
@@ -906,6 +918,11 @@ void CtiLib::setServerAddress(const QString &address)
     quint16 port = 0;
     d->host = CTILIB::getIpPort(d->address, &port);
     d->port = port ? port : DefaultPort;
+}
+
+void CtiLib::setExtraCaCertificates(const QList<QSslCertificate> &authorities)
+{
+    d->extraAuthorities = authorities;
 }
 
 QString CtiLib::serverAddress() const

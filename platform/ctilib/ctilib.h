@@ -25,6 +25,7 @@
 #include <QScopedPointer>
 
 class CtiLibPrivate;
+class QSslCertificate;
 
 class CtiLib : public QObject
 {
@@ -53,6 +54,10 @@ public:
     // "host", "host:port", "[v6addr]:port"; the port defaults to DefaultPort.
     void setServerAddress(const QString &address);
     QString serverAddress() const;
+    // Certificate authorities the connections to the server trust besides
+    // the system's store (the server's own authorities); peer verification
+    // is always on. Takes effect at the next connection.
+    void setExtraCaCertificates(const QList<QSslCertificate> &authorities);
 
     // Starts a log-in, answered by loggedToServer or disconnectedFromServer.
     // `appMode` is the client's operating mode (CTILIB::AppMode). A log-in

@@ -399,6 +399,23 @@ bool PbxSimulator::deskPhoneActive(SimSession *s) const
     return s->appMode == CTILIB::AppModeDeskPhone && s->phoneAuthorized;
 }
 
+// The counters of a user's mailbox.
+static MailboxStatus mailboxStatusOf(const PbxSimData &data, const QString &userKey)
+{
+    MailboxStatus mb;
+    mb.mailbox = data.users.value(userKey).extension;
+    for (const VoicemailMessage &m : data.voicemail.value(userKey)) {
+        ++mb.totalMessages;
+        if (m.unheard)
+            ++mb.newMessages;
+        else
+            ++mb.oldMessages;
+        if (m.urgent)
+            ++mb.urgentMessages;
+    }
+    return mb;
+}
+
 // --- requests -------------------------------------------------------------------------------
 
 void PbxSimulator::handleRequest(SimSession *s, qint64 id, const QString &cmd, const QJsonObject &args)
@@ -813,8 +830,16 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
     }
 
     // --- voicemail
-    if (cmd == QLatin1String("getVoicemail") || cmd == QLatin1String("getMailboxStatus")) {
-        sendVoicemail(key);
+    // The list on its request; the counters on theirs and when the mailbox
+    // changes (heard, deleted, a new message).
+    if (cmd == QLatin1String("getVoicemail")) {
+        sendVoicemailList(s);
+        if (m_echoMailboxStatus)
+            sendMailboxStatus(key, s);
+        return true;
+    }
+    if (cmd == QLatin1String("getMailboxStatus")) {
+        sendMailboxStatus(key, s);
         return true;
     }
     if (cmd == QLatin1String("downloadVoicemail")) {
@@ -836,11 +861,13 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
         for (int i = 0; i < list.size(); ++i) {
             if (list.at(i).id != str("id"))
                 continue;
+            const MailboxStatus before = mailboxStatusOf(m_data, key);
             if (cmd == QLatin1String("deleteVoicemail"))
                 list.removeAt(i);
             else
                 list[i].unheard = integer("type", 1) == CTILIB::VmMsgNew;
-            sendVoicemail(key);
+            if (mailboxStatusOf(m_data, key) != before)
+                sendMailboxStatus(key);
             return true;
         }
         *error = QStringLiteral("NoSuchMessage");
@@ -1170,23 +1197,40 @@ void PbxSimulator::sendServices(const QString &userKey)
                     {{QStringLiteral("services"), CtiJson::listToJson(list)}});
 }
 
-void PbxSimulator::sendVoicemail(const QString &userKey)
+void PbxSimulator::sendVoicemailList(SimSession *s)
 {
-    const VoicemailMessageList list = m_data.voicemail.value(userKey);
-    MailboxStatus mb;
-    mb.mailbox = m_data.users.value(userKey).extension;
-    for (const VoicemailMessage &m : list) {
-        ++mb.totalMessages;
-        if (m.unheard)
-            ++mb.newMessages;
-        else
-            ++mb.oldMessages;
-        if (m.urgent)
-            ++mb.urgentMessages;
-    }
-    sendEventToUser(userKey, QStringLiteral("voicemailList"),
-                    {{QStringLiteral("messages"), CtiJson::listToJson(list)}});
-    sendEventToUser(userKey, QStringLiteral("mailboxStatus"), CtiJson::toJson(mb));
+    sendEvent(s, QStringLiteral("voicemailList"),
+              {{QStringLiteral("messages"), CtiJson::listToJson(m_data.voicemail.value(s->userKey))}});
+}
+
+// To one session (an answer) or to every session of the user (a change).
+void PbxSimulator::sendMailboxStatus(const QString &userKey, SimSession *only)
+{
+    const QJsonObject status = CtiJson::toJson(mailboxStatusOf(m_data, userKey));
+    if (only)
+        sendEvent(only, QStringLiteral("mailboxStatus"), status);
+    else
+        sendEventToUser(userKey, QStringLiteral("mailboxStatus"), status);
+}
+
+QString PbxSimulator::leaveVoicemail(const QString &toExten, const QString &fromNumber, int seconds,
+                                     const QString &senderName)
+{
+    const QString key = userKeyOfExten(toExten);
+    if (key.isEmpty())
+        return QString();
+    VoicemailMessage m;
+    m.id = QString::number(++m_counter + 1000);
+    m.uuid = QStringLiteral("vm-%1").arg(m.id);
+    m.senderNum = fromNumber;
+    m.senderName = senderName;
+    m.arrival = QDateTime::currentDateTime();
+    m.folder = QStringLiteral("INBOX");
+    m.duration = qBound(1, seconds, 600);
+    m.unheard = true;
+    m_data.voicemail[key].prepend(m);
+    sendMailboxStatus(key);
+    return m.uuid;
 }
 
 QJsonObject PbxSimulator::buddyStatusJson(const SimExtension &x) const
@@ -1868,6 +1912,8 @@ QString PbxSimulator::controlHelp()
         "chat <from-exten> <to-exten> <text> chat message\n"
         "parknotice <exten> <number> <slot> [seconds]  park notice to a user\n"
         "queueevent <queue-id> <waiting>     queue waiting-calls update\n"
+        "voicemail <exten> <from-number> [seconds] [name=<sender name>]  a new voicemail message\n"
+        "echo mailbox on|off                 answer each voicemail list request with a mailbox status too\n"
         "disconnect <user|*> <reason>        force a disconnection with a reason\n"
         "restart                             PBX restart (everybody is disconnected)\n"
         "keepalive on|off                    answer keep-alives or not\n"
@@ -1959,6 +2005,30 @@ QString PbxSimulator::executeControl(const QString &line)
     if (cmd == QLatin1String("queueevent")) {
         if (w.size() != 2 || !sendQueueEvent(w.at(0), w.at(1).toInt()))
             return err(QStringLiteral("usage: queueevent <queue-id> <waiting>"));
+        return ok();
+    }
+    if (cmd == QLatin1String("voicemail")) {
+        QString name;
+        for (int i = 0; i < w.size(); ++i) {
+            if (w.at(i).startsWith(QLatin1String("name="))) {
+                name = rest(i).mid(5);
+                w = w.mid(0, i);
+                break;
+            }
+        }
+        bool isInt = true;
+        const int seconds = w.size() >= 3 ? w.at(2).toInt(&isInt) : 10;
+        const QString uuid =
+            w.size() >= 2 && w.size() <= 3 && isInt ? leaveVoicemail(w.at(0), w.at(1), seconds, name) : QString();
+        if (uuid.isEmpty())
+            return err(QStringLiteral("usage: voicemail <exten> <from-number> [seconds] [name=<sender name>]"));
+        return ok(uuid);
+    }
+    if (cmd == QLatin1String("echo")) {
+        if (w.size() != 2 || w.at(0) != QLatin1String("mailbox") ||
+            (w.at(1) != QLatin1String("on") && w.at(1) != QLatin1String("off")))
+            return err(QStringLiteral("usage: echo mailbox on|off"));
+        setEchoMailboxStatus(w.at(1) == QLatin1String("on"));
         return ok();
     }
     if (cmd == QLatin1String("disconnect")) {

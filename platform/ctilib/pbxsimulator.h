@@ -91,6 +91,10 @@ public:
     void setParkTimeout(int ms) { m_parkTimeoutMs = ms; }       // a parked call rings back
     void setChatReplyDelay(int ms) { m_chatReplyDelayMs = ms; } // a colleague answers a chat
     void setAnswerKeepAlives(bool on) { m_answerKeepAlives = on; }
+    // A misbehaving PBX for the tests: every voicemail list request is
+    // answered with the list and a mailbox status (off: the status comes on
+    // its own request and when the mailbox changes, as from a real PBX).
+    void setEchoMailboxStatus(bool on) { m_echoMailboxStatus = on; }
 
     // --- trace: one JSON line per command received
     bool setTraceFile(const QString &path, QString *error = nullptr);
@@ -110,6 +114,11 @@ public:
     bool sendChat(const QString &fromExten, const QString &toExten, const QString &text);
     bool sendParkNotice(const QString &toExten, const QString &number, const QString &slot, int timeoutSecs);
     bool sendQueueEvent(const QString &queueId, int waitingCalls);
+    // A new voicemail message in the mailbox of the user of an extension; its
+    // sessions get the new mailbox status. Answers the message's uuid (empty
+    // for an unknown extension).
+    QString leaveVoicemail(const QString &toExten, const QString &fromNumber, int seconds,
+                           const QString &senderName = QString());
     // Disconnects the sessions of a user (all sessions for "*") with a reason.
     int disconnectClients(const QString &user, const QString &reason);
     // Disconnects everybody with "ServerRestart" and drops the calls.
@@ -158,7 +167,8 @@ private:
     void sendPhonebooks(SimSession *s, int flags);
     void sendCdr(const QString &userKey);
     void sendServices(const QString &userKey);
-    void sendVoicemail(const QString &userKey);
+    void sendVoicemailList(SimSession *s);
+    void sendMailboxStatus(const QString &userKey, SimSession *only = nullptr);
     void broadcastExtenStatus(const QString &exten);
     QJsonObject buddyStatusJson(const SimExtension &x) const;
     void invalidateCaches();
@@ -204,6 +214,7 @@ private:
     int m_parkTimeoutMs = 45000;
     int m_chatReplyDelayMs = 1500;
     bool m_answerKeepAlives = true;
+    bool m_echoMailboxStatus = false;
     QFile *m_trace = nullptr;
     quint64 m_counter = 0;
     // The shared phone book as JSON slices, made once.

@@ -32,6 +32,14 @@ ApiConnections::~ApiConnections()
 
 void ApiConnections::accept(qintptr descriptor, quint64 id, const Settings &settings)
 {
+    if (connections.size() >= settings.maxConnections && !evictOldestIdle()) {
+        // Every place holds a request being answered: this one waits outside.
+        emit logMessage(UNQL::LOG_WARNING, QStringLiteral("Too many local API connections: one refused"));
+        closeDescriptor(descriptor);
+        --*open;
+        emit connectionClosed(id);
+        return;
+    }
     auto *c = new Connection(settings.maxRequestBytes);
     c->id = id;
     c->settings = settings;
@@ -68,10 +76,13 @@ void ApiConnections::accept(qintptr descriptor, quint64 id, const Settings &sett
         finish(c, true);
     });
     connect(c->timer, &QTimer::timeout, this, [this, c] { onTimeout(c); });
-    armTimer(c, settings.idleTimeoutMs);
 
-    if (settings.plain)
+    if (settings.plain) {
+        onEncrypted(c);
         return;
+    }
+    connect(c->socket, &QSslSocket::encrypted, this, [this, c] { onEncrypted(c); });
+    armTimer(c, settings.handshakeTimeoutMs);
     QSslConfiguration tls = c->socket->sslConfiguration();
     tls.setProtocol(QSsl::SecureProtocols);
     tls.setLocalCertificate(settings.certificate);
@@ -80,6 +91,26 @@ void ApiConnections::accept(qintptr descriptor, quint64 id, const Settings &sett
     tls.setCaCertificates(QList<QSslCertificate>());
     c->socket->setSslConfiguration(tls);
     c->socket->startServerEncryption();
+}
+
+void ApiConnections::onEncrypted(Connection *c)
+{
+    armTimer(c, c->settings.firstLineTimeoutMs);
+}
+
+bool ApiConnections::evictOldestIdle()
+{
+    Connection *oldest = nullptr;
+    for (Connection *c : qAsConst(connections)) {
+        if ((!c->handedOn || c->parked) && (!oldest || c->id < oldest->id))
+            oldest = c;
+    }
+    if (!oldest)
+        return false;
+    emit logMessage(UNQL::LOG_WARNING,
+                    QStringLiteral("Local API connections all taken: the oldest idle one closed for a new one"));
+    finish(oldest, true, false);
+    return true;
 }
 
 void ApiConnections::armTimer(Connection *c, int ms)
@@ -97,9 +128,15 @@ void ApiConnections::onReadyRead(Connection *c)
         return; // one request per connection: what follows it is dropped
     const ApiProtocol::RequestBuffer::State state = c->buffer.append(chunk);
     if (state == ApiProtocol::RequestBuffer::Incomplete) {
-        armTimer(c, c->settings.idleTimeoutMs);
+        // Until the first line is in, the short deadline set at the
+        // handshake keeps running, however the bytes trickle in.
+        if (!c->firstLine && c->buffer.bytes().contains('\n'))
+            c->firstLine = true;
+        if (c->firstLine)
+            armTimer(c, c->settings.idleTimeoutMs);
         return;
     }
+    c->firstLine = true;
     c->handedOn = true;
     if (state == ApiProtocol::RequestBuffer::TooLarge) {
         emit logMessage(
@@ -132,8 +169,14 @@ void ApiConnections::sendReply(quint64 id, const QByteArray &reply)
 
 void ApiConnections::onTimeout(Connection *c)
 {
-    emit logMessage(UNQL::LOG_INFO, c->handedOn ? QStringLiteral("Local API connection closed: no reply in time")
-                                                : QStringLiteral("Idle local API connection closed"));
+    QString why = QStringLiteral("Idle local API connection closed");
+    if (c->handedOn)
+        why = QStringLiteral("Local API connection closed: no reply in time");
+    else if (!c->settings.plain && !c->socket->isEncrypted())
+        why = QStringLiteral("Local API connection closed: no TLS handshake in time");
+    else if (!c->firstLine)
+        why = QStringLiteral("Local API connection closed: no request line in time");
+    emit logMessage(UNQL::LOG_INFO, why);
     finish(c, true);
 }
 
@@ -159,6 +202,15 @@ void ApiConnections::finish(Connection *c, bool abort, bool fromSocketSignal)
     delete c;
     --*open;
     emit connectionClosed(id);
+}
+
+void ApiConnections::park(quint64 id)
+{
+    Connection *c = connections.value(id);
+    if (!c || c->replied)
+        return;
+    c->parked = true;
+    armTimer(c, c->settings.idleTimeoutMs);
 }
 
 void ApiConnections::closeAll()

@@ -349,8 +349,14 @@ RequestBuffer::State RequestBuffer::evaluate(int before)
             headerEnd = crlf + 4;
         if (lf >= 0 && (headerEnd < 0 || lf + 2 < headerEnd))
             headerEnd = lf + 2;
-        if (headerEnd < 0)
+        if (headerEnd < 0) {
+            // The request element without a header before it: nothing tells
+            // that more is coming, so it is read as it is.
+            static const QByteArray startTag("<mpbx_request>");
+            if (data.indexOf(startTag, qMax(0, before - startTag.size() + 1)) >= 0)
+                return Complete;
             return Incomplete;
+        }
         readHeader();
     }
     switch (bodyRule) {
@@ -390,32 +396,6 @@ void RequestBuffer::readHeader()
             contentLength = value.toLongLong();
             bodyRule = ByLength;
         }
-    }
-}
-
-// ---------------------------------------------------------------- AuthThrottle
-
-qint64 AuthThrottle::waitMs(const QString &peer, qint64 now) const
-{
-    const auto it = blockedUntil.constFind(peer);
-    if (it == blockedUntil.constEnd())
-        return 0;
-    return qMax<qint64>(0, it.value() - now);
-}
-
-void AuthThrottle::recordFailure(const QString &peer, qint64 now)
-{
-    qint64 &until = blockedUntil[peer];
-    until = qMax(until, now) + delay;
-}
-
-void AuthThrottle::prune(qint64 now)
-{
-    for (auto it = blockedUntil.begin(); it != blockedUntil.end();) {
-        if (it.value() <= now)
-            it = blockedUntil.erase(it);
-        else
-            ++it;
     }
 }
 

@@ -108,8 +108,9 @@ QString maskedForLog(const QString &text, int maxChars = 4096);
 // Collects the bytes of one request until it is complete: the HTTP header
 // plus Content-Length bytes (none without the header), or the end tag of
 // mpbx_request, or the first NUL byte. What is plainly not a POST is complete
-// at once. Beyond `maxBytes` the request is refused as too large. Data after
-// completion is not kept.
+// at once, and so is a POST whose request element starts before any header
+// end (the bare form: what came is all there is). Beyond `maxBytes` the
+// request is refused as too large. Data after completion is not kept.
 class RequestBuffer
 {
 public:
@@ -132,29 +133,6 @@ private:
     int headerEnd = -1; // first byte after the blank line ending the header
     BodyRule bodyRule = TakeWhatCame;
     qint64 contentLength = 0;
-};
-
-// Spaces out the authentication checks of a peer after a failure: after a
-// failed check, no check of that peer happens before `delayMs` have passed.
-// Times are milliseconds of a monotonic clock given by the caller.
-class AuthThrottle
-{
-public:
-    explicit AuthThrottle(qint64 delayMs = 1000) : delay(delayMs) {}
-
-    void setDelay(qint64 delayMs) { delay = delayMs; }
-    qint64 delayMs() const { return delay; }
-    // Milliseconds until the peer may be checked; 0: now.
-    qint64 waitMs(const QString &peer, qint64 now) const;
-    // A check of the peer failed at `now`.
-    void recordFailure(const QString &peer, qint64 now);
-    // Forgets peers whose wait is over.
-    void prune(qint64 now);
-    int trackedPeers() const { return blockedUntil.size(); }
-
-private:
-    qint64 delay;
-    QHash<QString, qint64> blockedUntil;
 };
 
 } // namespace ApiProtocol

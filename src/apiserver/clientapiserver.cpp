@@ -6,7 +6,6 @@
 #include <QSslSocket>
 #include <QTimer>
 #include <QtDebug>
-#include <climits>
 
 namespace
 {
@@ -36,10 +35,8 @@ QByteArray readAll(const QString &path)
 
 ClientApiServer::ClientApiServer(const QString &user, const QString &password, const QdServerConfig &config,
                                  QObject *parent)
-    : SslServer(loopbackOnly(config), parent), apiUser(user), apiPasswordDigest(ApiProtocol::passwordDigest(password)),
-      throttle(bounds.failedAuthDelayMs)
+    : SslServer(loopbackOnly(config), parent), apiUser(user), apiPasswordDigest(ApiProtocol::passwordDigest(password))
 {
-    clock.start();
 
     if (!serverConfig().plainConnections) {
         const QByteArray certPem = readAll(serverConfig().certificatePath);
@@ -56,7 +53,6 @@ ClientApiServer::ClientApiServer(const QString &user, const QString &password, c
     ioThread.setObjectName(QStringLiteral("LocalApiConnections"));
     connect(connections, &ApiConnections::requestReceived, this, &ClientApiServer::onRequestReceived);
     connect(connections, &ApiConnections::replySent, this, &ClientApiServer::onReplySent);
-    connect(connections, &ApiConnections::connectionClosed, this, &ClientApiServer::onConnectionClosed);
     connect(connections, &ApiConnections::logMessage, this, [](int priority, const QString &text) {
         ::logLine(UNQL::LogMessagePriorityType(priority)) << "ApiConnections:" << text;
     });
@@ -80,8 +76,6 @@ ClientApiServer::ClientApiServer(const QString &user, const QString &password, c
 ClientApiServer::~ClientApiServer()
 {
     close();
-    qDeleteAll(deferred);
-    deferred.clear();
     // The connections go on their own thread, then the thread ends.
     ApiConnections *doomed = connections;
     connections = nullptr;
@@ -104,7 +98,6 @@ bool ClientApiServer::listen(const QHostAddress &address, quint16 port)
 void ClientApiServer::setLimits(const Limits &limits)
 {
     bounds = limits;
-    throttle.setDelay(limits.failedAuthDelayMs);
 }
 
 ApiConnections::Settings ClientApiServer::connectionSettings() const
@@ -112,6 +105,9 @@ ApiConnections::Settings ClientApiServer::connectionSettings() const
     ApiConnections::Settings s;
     s.certificate = certificate;
     s.privateKey = privateKey;
+    s.handshakeTimeoutMs = bounds.handshakeTimeoutMs;
+    s.firstLineTimeoutMs = bounds.firstLineTimeoutMs;
+    s.maxConnections = bounds.maxConnections;
     s.idleTimeoutMs = bounds.idleTimeoutMs;
     s.lifetimeMs = bounds.lifetimeMs;
     s.maxRequestBytes = bounds.maxRequestBytes;
@@ -122,7 +118,9 @@ ApiConnections::Settings ClientApiServer::connectionSettings() const
 void ClientApiServer::incomingConnection(qintptr socketDescriptor)
 {
     ::logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Connection requested";
-    if (openConnections->load() >= bounds.maxConnections) {
+    // The connections' thread keeps the cap, making room when it can; here
+    // only the descriptors it has not taken over yet are bounded.
+    if (openConnections->load() >= 2 * bounds.maxConnections) {
         ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Too many local API connections: one refused";
         ApiConnections::closeDescriptor(socketDescriptor);
         return;
@@ -158,51 +156,44 @@ void ClientApiServer::onRequestReceived(quint64 id, const QString &peer, const Q
         break;
     }
     qDebug("POST MESSAGE");
-    throttle.prune(clock.elapsed());
-    const qint64 wait = throttle.waitMs(peer, clock.elapsed());
-    if (wait > 0)
-        deferJudgement(id, peer, request, wait);
-    else
-        judge(id, peer, request);
-}
-
-void ClientApiServer::deferJudgement(quint64 id, const QString &peer, const ApiProtocol::Request &request,
-                                     qint64 waitMs)
-{
-    // After a failed check this peer waits before its next one is looked at.
-    QTimer *timer = deferred.value(id);
-    if (!timer) {
-        timer = new QTimer;
-        timer->setSingleShot(true);
-        deferred.insert(id, timer);
-    }
-    timer->disconnect();
-    connect(timer, &QTimer::timeout, this, [this, id, peer, request] {
-        QTimer *done = deferred.take(id);
-        if (done)
-            done->deleteLater();
-        const qint64 again = throttle.waitMs(peer, clock.elapsed());
-        if (again > 0)
-            deferJudgement(id, peer, request, again);
-        else
-            judge(id, peer, request);
-    });
-    timer->start(int(qMin<qint64>(waitMs, INT_MAX)));
+    judge(id, peer, request);
 }
 
 void ClientApiServer::judge(quint64 id, const QString &peer, const ApiProtocol::Request &request)
 {
-    if (request.outcome != ApiProtocol::Request::Authenticated) {
-        throttle.recordFailure(peer, clock.elapsed());
-        ++failedAuthentications;
-        ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Local API authentication failed for user" << request.user
-                                     << "from" << peer;
-        const QByteArray reply =
-            ApiProtocol::reply(request.replyName, ApiProtocol::AuthenticationFailed, QString(), QString());
-        QTimer::singleShot(bounds.failedAuthDelayMs, this, [this, id, reply] { sendReply(id, reply); });
+    if (request.outcome == ApiProtocol::Request::Authenticated) {
+        sendReply(id, runCommand(id, request));
         return;
     }
-    sendReply(id, runCommand(id, request));
+    // Wrong credentials: answered late on this connection alone (so that a
+    // guesser waiting for its answers guesses slowly), never holding up a
+    // request with the right ones; a flood of them is cut short.
+    ++failedAuthentications;
+    ::logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Local API authentication failed for user" << request.user << "from"
+                                 << peer;
+    if (failingRequests >= bounds.maxFailingRequests) {
+        // Left waiting without an answer (a guesser that waits for one gains
+        // nothing by coming back at once); its place goes to whoever needs it.
+        ++droppedFailures;
+        parkConnection(id);
+        return;
+    }
+    ++failingRequests;
+    const QByteArray reply =
+        ApiProtocol::reply(request.replyName, ApiProtocol::AuthenticationFailed, QString(), QString());
+    QTimer::singleShot(bounds.failedAuthDelayMs, this, [this, id, reply] {
+        --failingRequests;
+        sendReply(id, reply);
+    });
+}
+
+void ClientApiServer::parkConnection(quint64 id)
+{
+    ApiConnections *target = connections;
+    if (!target)
+        return;
+    QMetaObject::invokeMethod(
+        target, [target, id] { target->park(id); }, Qt::QueuedConnection);
 }
 
 QByteArray ClientApiServer::runCommand(quint64 id, const ApiProtocol::Request &request)
@@ -285,10 +276,4 @@ void ClientApiServer::emitAction(const ApiProtocol::Command &command)
     default:
         break;
     }
-}
-
-void ClientApiServer::onConnectionClosed(quint64 id)
-{
-    if (QTimer *timer = deferred.take(id))
-        delete timer; // the peer left before its request was looked at
 }

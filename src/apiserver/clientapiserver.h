@@ -19,23 +19,34 @@
 #include "queues/queuestatus.h"
 #include "framework/sslserver.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QString>
 #include <QThread>
 
-class QTimer;
-
 class ClientApiServer : public SslServer {
     Q_OBJECT
 public:
+    // How long a connection has for its TLS handshake, and then for the
+    // first line of its request.
+    static constexpr int HandshakeTimeoutMs = 3000;
+    static constexpr int FirstLineTimeoutMs = 3000;
+    // Requests with wrong credentials waiting for their late answer at once;
+    // beyond, a failing request gets no answer and its connection counts as
+    // idle (closed at the idle timeout, or for a new connection's sake).
+    static constexpr int MaxFailingRequests = 16;
+
     // Bounds of the connections; the defaults are those of the program.
     struct Limits {
-        int maxConnections = 64;          // simultaneous connections; more are refused
-        int idleTimeoutMs = 10000;        // handshake, silence, reply delivery
-        int lifetimeMs = 30000;           // the longest a request may take to arrive
-        int maxRequestBytes = 64 * 1024;  // larger requests are refused
-        int failedAuthDelayMs = 1000;     // a peer's next check after a failed one
+        int maxConnections = 64; // simultaneous connections; beyond, the oldest idle one makes room
+        int handshakeTimeoutMs = HandshakeTimeoutMs;
+        int firstLineTimeoutMs = FirstLineTimeoutMs;
+        int idleTimeoutMs = 10000;       // silence between pieces, reply delivery
+        int lifetimeMs = 30000;          // the longest a request may take to arrive
+        int maxRequestBytes = 64 * 1024; // larger requests are refused
+        // A request with wrong credentials is answered this late, on its own
+        // connection; a request with the right ones never waits for it.
+        int failedAuthDelayMs = 1000;
+        int maxFailingRequests = MaxFailingRequests;
     };
 
     // Starts listening as `config` says, on the local host whatever address it
@@ -55,6 +66,8 @@ public:
     int openConnectionCount() const { return openConnections->load(); }
     // Requests refused for wrong credentials since the start.
     int failedAuthenticationCount() const { return failedAuthentications; }
+    // Of those, the ones left without an answer (too many at once).
+    int droppedFailureCount() const { return droppedFailures; }
 
 signals:
     void sigTriggerRecCallRequested();
@@ -73,11 +86,10 @@ protected:
 private:
     void onRequestReceived(quint64 id, const QString &peer, const QByteArray &bytes);
     void judge(quint64 id, const QString &peer, const ApiProtocol::Request &request);
-    void deferJudgement(quint64 id, const QString &peer, const ApiProtocol::Request &request, qint64 waitMs);
+    void parkConnection(quint64 id);
     QByteArray runCommand(quint64 id, const ApiProtocol::Request &request);
     void sendReply(quint64 id, const QByteArray &reply);
     void onReplySent(quint64 id);
-    void onConnectionClosed(quint64 id);
     void emitAction(const ApiProtocol::Command &command);
     ApiConnections::Settings connectionSettings() const;
 
@@ -91,10 +103,9 @@ private:
     ApiConnections *connections = nullptr; // lives on ioThread
     std::shared_ptr<std::atomic<int>> openConnections{std::make_shared<std::atomic<int>>(0)};
     int failedAuthentications = 0;
+    int droppedFailures = 0;
+    int failingRequests = 0; // answers of failed checks not sent yet
     quint64 nextConnectionId = 1;
 
-    QElapsedTimer clock;
-    ApiProtocol::AuthThrottle throttle;
-    QHash<quint64, QTimer *> deferred;                     // requests waiting for their check
     QHash<quint64, ApiProtocol::Command> actionsAfterReply; // run once the reply is written
 };

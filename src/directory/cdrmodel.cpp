@@ -31,6 +31,7 @@ void CdrModel::appendCalls(const QVector<Call> &calls)
     if (calls.isEmpty())
         return;
     beginInsertRows(QModelIndex(), rows.size(), rows.size() + calls.size() - 1);
+    orderColumn = -1;
     rows.reserve(rows.size() + calls.size());
     for (const Call &call : calls) {
         Row row;
@@ -49,6 +50,37 @@ void CdrModel::clear()
     beginResetModel();
     rows.clear();
     endResetModel();
+}
+
+void CdrModel::orderRows(int column, Qt::SortOrder sortOrder)
+{
+    if (column <= TypeColumn || column >= ColumnCount) {
+        orderColumn = -1;
+        return;
+    }
+    sortRows(rows, sortOrder, [column](const Row &r) -> const QString & {
+        const Call &c = r.call;
+        switch (column) {
+        case NameColumn:
+            return c.name;
+        case NumberColumn:
+            return c.number;
+        case StartColumn:
+            return c.start;
+        default:
+            return c.duration;
+        }
+    });
+    orderColumn = column;
+    order = sortOrder;
+}
+
+bool CdrModel::rowsInOrder(int column, Qt::SortOrder sortOrder) const
+{
+    // The type column has no sort text: any order is its.
+    if (rows.size() < 2 || column == TypeColumn)
+        return true;
+    return column == orderColumn && sortOrder == order;
 }
 
 int CdrModel::callClass(int row) const
@@ -71,6 +103,15 @@ QString CdrModel::searchText(const Row &row) const
 {
     const Call &c = row.call;
     return c.name.isEmpty() || c.name == c.number ? c.number : c.name + QLatin1Char(' ') + c.number;
+}
+
+QVector<QString> CdrModel::foldedSearchTexts() const
+{
+    QVector<QString> texts;
+    texts.reserve(rows.size());
+    for (const Row &row : rows)
+        texts.append(row.folded);
+    return texts;
 }
 
 const QString &CdrModel::foldedSearchText(int row) const

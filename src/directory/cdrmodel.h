@@ -39,7 +39,11 @@ public:
 
     const QString &foldedSearchText(int row) const override;
     const QString &sortText(int row, int column) const override;
-    int presortedColumn() const override { return -1; }
+    bool rowsInOrder(int column, Qt::SortOrder order) const override;
+    QVector<QString> foldedSearchTexts() const override;
+    // Puts the rows in the order of the view's sort by that column (before
+    // the model is shown: it tells no view).
+    void orderRows(int column, Qt::SortOrder order);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -58,4 +62,6 @@ private:
 
     QVector<Row> rows;
     QHash<QString, QIcon> icons;
+    int orderColumn = -1; // the rows stand in this column's order (-1: none known)
+    Qt::SortOrder order = Qt::AscendingOrder;
 };

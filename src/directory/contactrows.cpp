@@ -134,11 +134,11 @@ QList<QStandardItem *> phonebookEntryToModelRow(const PhoneBookEntry &entry, con
             new QStandardItem(entry.company.trimmed()), new QStandardItem(entry.department.trimmed())};
 }
 
-ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner)
+ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner, int sortColumn, Qt::SortOrder sortOrder)
 {
     ContactsBuild build;
     build.model = initContactsBookModel();
-    build.model->buildFrom(books);
+    build.model->buildFrom(books, sortColumn, sortOrder);
     for (const PhoneBook &book : books) {
         for (const PhoneBookEntry &entry : book.entries) {
             const QString name = nameOfEntry(entry);

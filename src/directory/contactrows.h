@@ -61,7 +61,9 @@ struct ContactsBuild {
 
 namespace DirectoryModels
 {
-// Builds the contacts model of the books in order; the model is handed to
-// `owner` (the GUI thread) before it is returned. Touches nothing else.
-ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner);
+// Builds the contacts model of the books, its rows in the order of the list's
+// sort by `sortColumn` in `sortOrder`; the model is handed to `owner` (the
+// GUI thread) before it is returned. Touches nothing else.
+ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner, int sortColumn = 2,
+                                 Qt::SortOrder sortOrder = Qt::AscendingOrder);
 } // namespace DirectoryModels

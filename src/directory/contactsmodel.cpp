@@ -75,7 +75,7 @@ QString ContactsModel::searchText(const Row &row)
     return text;
 }
 
-void ContactsModel::buildFrom(const PhoneBookList &books)
+void ContactsModel::buildFrom(const PhoneBookList &books, int column, Qt::SortOrder sortOrder)
 {
     int total = rows.size();
     for (const PhoneBook &book : books)
@@ -88,13 +88,19 @@ void ContactsModel::buildFrom(const PhoneBookList &books)
             built.append(makeRow(entry, book.source, book.visibility));
     }
     // Stable, by the same comparison the list's sort uses: rows with the
-    // same last name keep the order they came in.
-    std::stable_sort(built.begin(), built.end(), [](const Row &a, const Row &b) {
-        return a.cells[LastNameColumn].compare(b.cells[LastNameColumn], Qt::CaseSensitive) < 0;
-    });
+    // same text keep the order they came in.
+    const bool sortable = column > KindColumn && column < ColumnCount;
+    if (sortable)
+        sortRows(built, sortOrder, [column](const Row &r) -> const QString & { return r.cells[column]; });
+    QVector<QString> builtFolded;
+    builtFolded.reserve(built.size());
+    for (const Row &r : qAsConst(built))
+        builtFolded.append(r.folded);
     beginResetModel();
     rows.swap(built);
-    lastNameOrder = true;
+    folded.swap(builtFolded);
+    orderColumn = sortable ? column : -1;
+    order = sortOrder;
     endResetModel();
 }
 
@@ -105,8 +111,9 @@ int ContactsModel::appendContact(const PhoneBookEntry &entry, const QString &sou
     beginInsertRows(QModelIndex(), at, at);
     rows.append(makeRow(entry, source, visibility));
     rows.last().confirmed = confirmed;
-    if (at > 0 && rows.at(at - 1).cells[LastNameColumn].compare(rows.at(at).cells[LastNameColumn]) > 0)
-        lastNameOrder = false;
+    folded.append(rows.last().folded);
+    if (at > 0 && !inOrder(rows.at(at - 1), rows.at(at)))
+        orderColumn = -1;
     endInsertRows();
     return at;
 }
@@ -127,9 +134,10 @@ bool ContactsModel::replaceContact(int row, const PhoneBookEntry &entry)
     }
     const QVector<Child> children = next.children;
     next.children.clear();
-    if (next.cells[LastNameColumn] != rows.at(row).cells[LastNameColumn])
-        lastNameOrder = false;
+    if (orderColumn >= 0 && next.cells[orderColumn] != rows.at(row).cells[orderColumn])
+        orderColumn = -1;
     rows[row] = next;
+    folded[row] = next.folded;
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
     if (!children.isEmpty()) {
         beginInsertRows(parent, 0, children.size() - 1);
@@ -145,6 +153,7 @@ bool ContactsModel::removeContact(int row)
         return false;
     beginRemoveRows(QModelIndex(), row, row);
     rows.remove(row);
+    folded.remove(row);
     endRemoveRows();
     // Child indexes name their parent by row: those under the rows that
     // moved up follow them.
@@ -153,8 +162,6 @@ bool ContactsModel::removeContact(int row)
         if (idx.internalId() != TopLevel && int(idx.internalId() - 1) > row)
             changePersistentIndex(idx, createIndex(idx.row(), 0, idx.internalId() - 1));
     }
-    if (rows.isEmpty())
-        lastNameOrder = true;
     return true;
 }
 
@@ -162,7 +169,9 @@ void ContactsModel::clear()
 {
     beginResetModel();
     rows.clear();
-    lastNameOrder = true;
+    folded.clear();
+    orderColumn = LastNameColumn;
+    order = Qt::AscendingOrder;
     endResetModel();
 }
 
@@ -183,7 +192,28 @@ const PhoneBookEntry *ContactsModel::entryAt(int row) const
 const QString &ContactsModel::foldedSearchText(int row) const
 {
     static const QString none;
-    return row >= 0 && row < rows.size() ? rows.at(row).folded : none;
+    return row >= 0 && row < folded.size() ? folded.at(row) : none;
+}
+
+QVector<QString> ContactsModel::foldedSearchTexts() const
+{
+    return folded;
+}
+
+bool ContactsModel::inOrder(const Row &a, const Row &b) const
+{
+    if (orderColumn < 0)
+        return false;
+    const int c = a.cells[orderColumn].compare(b.cells[orderColumn]);
+    return order == Qt::AscendingOrder ? c <= 0 : c >= 0;
+}
+
+bool ContactsModel::rowsInOrder(int column, Qt::SortOrder sortOrder) const
+{
+    // The kind column has no sort text: any order is its.
+    if (rows.size() < 2 || column == KindColumn)
+        return true;
+    return column == orderColumn && sortOrder == order;
 }
 
 const QString &ContactsModel::sortText(int row, int column) const

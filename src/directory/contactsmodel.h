@@ -20,9 +20,10 @@ public:
     explicit ContactsModel(QObject *parent = nullptr);
 
     // Appends the contacts of the books in order (same as appendContact for
-    // each entry), then orders the rows by last name as the list's initial
-    // sort does, so that the view's first sort finds them in place.
-    void buildFrom(const PhoneBookList &books);
+    // each entry), then orders the rows as the list's sort by `column` in
+    // `order` does (by default its initial sort, by last name), so that the
+    // view shows them as they stand.
+    void buildFrom(const PhoneBookList &books, int column = LastNameColumn, Qt::SortOrder order = Qt::AscendingOrder);
 
     // One contact row; `confirmed` false for a row added here and not yet
     // seen in a phone book from the PBX. Returns the row.
@@ -37,11 +38,11 @@ public:
     const PhoneBookEntry *entryAt(int row) const;
 
     // PreparedRowTexts: the folded search text, the cell texts, and the
-    // last-name column while the rows are still in the order buildFrom()
-    // left them in.
+    // order buildFrom() left the rows in, while they keep it.
     const QString &foldedSearchText(int row) const override;
     const QString &sortText(int row, int column) const override;
-    int presortedColumn() const override { return lastNameOrder ? int(LastNameColumn) : -1; }
+    bool rowsInOrder(int column, Qt::SortOrder order) const override;
+    QVector<QString> foldedSearchTexts() const override;
 
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
@@ -74,6 +75,11 @@ private:
     QVariant topData(const Row &row, int column, int role) const;
     QVariant childData(const Child &child, int role) const;
 
+    // Whether rows a and b stand in the order of the build's sort.
+    bool inOrder(const Row &a, const Row &b) const;
+
     QVector<Row> rows;
-    bool lastNameOrder = true;
+    QVector<QString> folded; // the rows' search texts, shared with searches on workers
+    int orderColumn = LastNameColumn; // the rows stand in this column's order, -1 when not
+    Qt::SortOrder order = Qt::AscendingOrder;
 };

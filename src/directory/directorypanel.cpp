@@ -233,6 +233,7 @@ void DirectoryPanel::onSessionStarted(const PbxSession::SessionStart &session)
 void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
 {
     contactsRefreshTimer.stop();
+    extenStatusGate.reset();
     extenDetails.clear();
     updateRingingStatus();
     ui.stackedContacts->setCurrentWidget(ui.pageContacts);
@@ -433,8 +434,13 @@ void DirectoryPanel::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::Pho
         pendingWatcher = watcher;
         liveWatchers.append(watcher);
         QThread *gui = thread();
-        watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [contacts, gui]() {
-            return DirectoryModels::buildContactsModel(contacts, gui);
+        // The rows are put in the list's current order on the worker: the
+        // filter then shows them as they stand instead of sorting them here.
+        const int column = contactsProxy && contactsProxy->shownSortColumn() >= 0 ? contactsProxy->shownSortColumn()
+                                                                                   : int(ContactsModel::LastNameColumn);
+        const Qt::SortOrder order = contactsProxy ? contactsProxy->shownSortOrder() : Qt::AscendingOrder;
+        watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [contacts, gui, column, order]() {
+            return DirectoryModels::buildContactsModel(contacts, gui, column, order);
         }));
     }
     if (flags & CTILIB::PhonebookExtensions)
@@ -509,10 +515,8 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
                             << "having" << entries << "total entries";
     if (!ctiLib)
         return;
-    if (extenDetails.isEmpty()) {
-        ctiLib->getExtenStatus();
-        ctiLib->getServiceStatus();
-    }
+    if (extenDetails.isEmpty())
+        extenStatusGate.request();
     MSettingsStore *store = settings;
     ExtenList::Rebuild result = ExtenList::rebuild(
         books, extenDetails, ctiLib->getUserExtension(), tr("IO"), [store](const QString &extension) {
@@ -560,8 +564,18 @@ void DirectoryPanel::refreshExtenStatus(const BuddyStatus &status, bool &ringing
         emit operatorStatusChanged(status.exten);
 }
 
+bool DirectoryPanel::sendExtenStatusRequest()
+{
+    if (!ctiLib || !ctiLib->isConnected())
+        return false;
+    ctiLib->getExtenStatus();
+    ctiLib->getServiceStatus();
+    return true;
+}
+
 void DirectoryPanel::updateExtenListStatus(const BuddyStatusMap &statuses)
 {
+    extenStatusGate.answered();
     if (!extenModel)
         return;
     bool anyRinging = false;
@@ -683,6 +697,11 @@ void DirectoryPanel::triggerContactSearch()
     if (contactsProxy)
         contactsProxy->setSearchText(ui.txtContactsSearch->text());
     trimTimer.start();
+}
+
+bool DirectoryPanel::isContactSearchPending() const
+{
+    return contactSearchTimer.isActive() || (contactsProxy && contactsProxy->isSearchPending());
 }
 
 void DirectoryPanel::triggerExtSearch()
@@ -810,6 +829,8 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     pendingCdrWatcher = watcher;
     liveCdrWatchers.append(watcher);
     const Cdr entries = lastCdr;
+    const int sortColumn = cdrProxy ? cdrProxy->shownSortColumn() : -1;
+    const Qt::SortOrder sortOrder = cdrProxy ? cdrProxy->shownSortOrder() : Qt::AscendingOrder;
     watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [=]() {
         CdrBuild build;
         const auto resolve = [&](const QString &number) {
@@ -818,6 +839,8 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
             return ext != extenNames.constEnd() ? ext.value() : contacts.nameOf(key);
         };
         build.model = CdrRules::buildModel(entries, cut, resolve, icons, &build.notes);
+        // In the list's current order: the filter shows the rows as they stand.
+        build.model->orderRows(sortColumn, sortOrder);
         build.model->moveToThread(gui);
         return build;
     }));

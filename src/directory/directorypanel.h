@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/mcticonfig.h"
+#include "app/requestgate.h"
 #include "contactrows.h"
 #include "ctilibtypes.h"
 #include "mainwindow/pbxsessionrules.h"
@@ -138,6 +139,8 @@ public:
     void updateExtSearchResults();
     void updateCdrSearchResults();
     void triggerContactSearch();
+    // A phone-book search waits for the pause in typing or runs on a worker.
+    bool isContactSearchPending() const;
     void triggerExtSearch();
     void triggerCdrSearch();
     void onDateFilterChanged();
@@ -227,6 +230,12 @@ private:
     ExtenFavouriteFilterProxyModel *favouritesProxy = nullptr;
     wdgCdrFilter *cdrFilter = nullptr;
     DlgContactEdit *dlgContactEdit = nullptr;
+    // The extensions' and services' states, asked for when a phone book of
+    // extensions finds the map empty: one request on its way until the
+    // status map arrives.
+    bool sendExtenStatusRequest();
+    RequestGate extenStatusGate{QStringLiteral("Extension status request"), [this] { return sendExtenStatusRequest(); },
+                                RequestGate::Timing{20000, 1000}};
     QTimer contactsRefreshTimer;
     QTimer contactSearchTimer;
     QTimer extenSearchTimer;

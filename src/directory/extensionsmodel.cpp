@@ -137,6 +137,14 @@ const QString &ExtensionsModel::foldedSearchText(int row) const
     return row >= 0 && row < folded.size() ? folded.at(row) : none;
 }
 
+bool ExtensionsModel::rowsInOrder(int column, Qt::SortOrder order) const
+{
+    // The two lamp columns have no sort text: any order is theirs.
+    if (rows.size() < 2 || column == PresenceColumn || column == BlfColumn)
+        return true;
+    return numberOrder && column == NumberColumn && order == Qt::AscendingOrder;
+}
+
 const QString &ExtensionsModel::sortText(int row, int column) const
 {
     static const QString none;

@@ -67,7 +67,8 @@ public:
 
     const QString &foldedSearchText(int row) const override;
     const QString &sortText(int row, int column) const override;
-    int presortedColumn() const override { return numberOrder ? int(NumberColumn) : -1; }
+    bool rowsInOrder(int column, Qt::SortOrder order) const override;
+    QVector<QString> foldedSearchTexts() const override { return folded; }
 
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     // The live roles: 1008 (column 7, "F" or "N"), 1009 (column 1), 1010 and

@@ -119,7 +119,9 @@ private:
     void deliver(const QString &message);
     void resetScan();
     bool deferPiece(const QString &data);
-    void joinDeferred();
+    // Joins the deferred pieces to the buffer, keeping `room` more characters
+    // free at its end for the piece about to be appended.
+    void joinDeferred(int room = 0);
 
     QList<QString> pendingMessages;
     // Unframed text is currentBuffer from bufferStart on; the consumed head is

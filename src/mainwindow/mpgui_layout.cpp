@@ -350,6 +350,11 @@ void MPGui::createSubsystems()
     queueWidgets.reportAction = reportAction;
     queueWidgets.pauseAllAction = pauseAllAction;
     queueWidgets.showQCallsCountAction = m_actionsShowQCallsCount;
+    // Room for every tab from the start, the queue tab included, which the
+    // controller takes out until a queue member logs in: the window keeps
+    // its width when the tab comes back.
+    tabContactsWidget->tabBar()->ensurePolished();
+    adjustWindowToTabbarWidth();
     queues = new QueuesController(settingsStore, queueWidgets, icons, this);
     // The supervisor panel reads the directory's extension records; the
     // directory tells it what changed.

@@ -152,6 +152,7 @@ void MPGui::connectToM()
 
     if (pbxTrust.wait() == 0)
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "No certificate authority of the PBX could be loaded";
+    ctiLib->setExtraCaCertificates(pbxTrust.authorities());
     ctiLib->setServerAddress(address);
     ctiLib->connectToServer(account.user, password, account.tenant, appMode, QString(), 0);
 

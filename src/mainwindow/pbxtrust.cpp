@@ -1,8 +1,5 @@
 #include "pbxtrust.h"
 
-#include <QMutex>
-#include <QSslCertificate>
-#include <QSslConfiguration>
 #include <QSslSocket>
 
 QStringList PbxTrust::authorityFiles()
@@ -11,42 +8,29 @@ QStringList PbxTrust::authorityFiles()
             QStringLiteral(":/cert/VeloraPBX Intermediate CA.crt.pem")};
 }
 
-int PbxTrust::install()
+QList<QSslCertificate> PbxTrust::load()
 {
     QList<QSslCertificate> authorities;
     for (const QString &file : authorityFiles())
         authorities += QSslCertificate::fromPath(file, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
-    // A restart builds a new main window: the authorities are added once.
-    // Read, add and store as one step against other installs.
-    static QMutex installing;
-    const QMutexLocker lock(&installing);
-    QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
-    const QList<QSslCertificate> present = ssl.caCertificates();
-    QList<QSslCertificate> added;
-    for (const QSslCertificate &certificate : qAsConst(authorities)) {
-        if (!present.contains(certificate) && !added.contains(certificate))
-            added.append(certificate);
-    }
-    if (!added.isEmpty()) {
-        ssl.addCaCertificates(added);
-        QSslConfiguration::setDefaultConfiguration(ssl);
-    }
-    return authorities.size();
+    return authorities;
 }
 
 void PbxTrust::startLoading()
 {
-    if (pending.valid() || installed >= 0)
+    if (pending.valid() || done)
         return;
     pending = std::async(std::launch::async, [] {
         QSslSocket::supportsSsl(); // loads and initialises the library
-        return install();
+        return load();
     });
 }
 
 int PbxTrust::wait()
 {
-    if (installed < 0)
-        installed = pending.valid() ? pending.get() : install();
-    return installed;
+    if (!done) {
+        loaded = pending.valid() ? pending.get() : load();
+        done = true;
+    }
+    return loaded.size();
 }

@@ -104,7 +104,10 @@ QDateTime ChatController::pbxToLocal(const QDateTime &time)
 ChatController::ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host,
                                PromptService &prompts, QObject *parent)
     : QObject(parent), m_link(link), m_store(store), m_panel(panel), m_host(host), m_prompts(prompts),
-      m_now([] { return QDateTime::currentDateTime(); }), m_newest(historyFloor())
+      m_now([] { return QDateTime::currentDateTime(); }), m_newest(historyFloor()),
+      m_historyGate(
+          QStringLiteral("Chat history request"), [this] { return sendHistoryRequest(); },
+          RequestGate::Timing{HistoryAnswerTimeoutMs, HistorySpacingMs})
 {
 }
 
@@ -178,9 +181,17 @@ void ChatController::continueReplay(int generation)
 
 void ChatController::getChatHistoryCTI(int localCount)
 {
+    m_historyFromNewest = localCount != 0;
+    m_historyGate.request();
+}
+
+// The time is taken when the request goes, so a request that waited asks
+// from the newest message known by then.
+bool ChatController::sendHistoryRequest()
+{
     if (!m_link)
-        return;
-    if (localCount != 0) {
+        return false;
+    if (m_historyFromNewest) {
         // From the newest local message itself: messages of that same second
         // would be missed otherwise; the panel refuses the ones already shown.
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History requested to Velora starting from "
@@ -189,6 +200,7 @@ void ChatController::getChatHistoryCTI(int localCount)
     } else {
         m_link->getChatHistory(m_now().addDays(-1));
     }
+    return true;
 }
 
 bool ChatController::openChatSession(const QString &exten, bool bringToFront)
@@ -225,6 +237,7 @@ bool ChatController::onHistoryChatMessage(const ChatMessage &msg)
 
 void ChatController::onChatHistoryReceived(const ChatMessageList &list)
 {
+    m_historyGate.answered();
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History received from Velora: size " << list.size();
     ChatMessageList accepted;
     QList<QDateTime> times;
@@ -302,6 +315,7 @@ void ChatController::onChatDisconnected(const QString &)
 {
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat disconnected";
     m_connected = false;
+    m_historyGate.reset();
     if (m_host) {
         m_host->setChatConnectedMark(false);
         m_host->setOwnPresence(CTILIB::PresenceOffline, QString());
@@ -386,6 +400,7 @@ void ChatController::onLoggedIn()
 
 void ChatController::onLoggedOut()
 {
+    m_historyGate.reset();
     m_panel->enableChatWindows(false);
     m_panel->deleteAllChatSession();
     getChatHistoryDB();

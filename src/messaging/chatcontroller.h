@@ -7,6 +7,7 @@
 // little the controller needs of the main window is the ChatHost interface.
 #pragma once
 
+#include "app/requestgate.h"
 #include "ctilibtypes.h"
 
 #include <QDateTime>
@@ -113,7 +114,12 @@ public:
     QDateTime newestChatTime() const { return m_newest; }
 
     int getChatHistoryDB();
+    // Asks the PBX for the history after the local one; at most one request
+    // on its way (and one waiting), two at least HistorySpacingMs apart.
     void getChatHistoryCTI(int localCount);
+    static constexpr int HistoryAnswerTimeoutMs = 30000;
+    static constexpr int HistorySpacingMs = 2000;
+    int historyRequestsSent() const { return m_historyGate.sentCount(); }
     bool openChatSession(const QString &exten, bool bringToFront);
     bool addChatMessage(const ChatMessage &msg, const QDateTime &time);
     bool onHistoryChatMessage(const ChatMessage &msg);
@@ -153,6 +159,7 @@ private:
     int startReplay(bool thenAskPbx);
     void continueReplay(int generation);
     void handleLiveMessage(const ChatMessage &msg);
+    bool sendHistoryRequest();
 
     ChatCtiLink *m_link;
     MPChatSqlite *m_store;
@@ -169,4 +176,6 @@ private:
     int m_replayNext = 0;
     ChatMessageList m_replayList;
     ChatMessageList m_liveDuringReplay;
+    bool m_historyFromNewest = false;
+    RequestGate m_historyGate;
 };

@@ -135,6 +135,7 @@ void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
     // Service buttons: forward shown, DND and fork wait for their reports.
     appMode = int(session.mode);
     visualVoicemail = features.visualVoicemail;
+    voicemailPanel->resetSession();
     voicemailPanel->setAvailable(visualVoicemail);
     dndReportTimer.stop();
     forkReportTimer.stop();
@@ -158,6 +159,7 @@ void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
 void MessagingPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
 {
     lastTrayExten.clear();
+    voicemailPanel->resetSession();
     resetServiceButtons(false);
     if (chatCtl) {
         chatCtl->onLoggedOut();
@@ -430,9 +432,7 @@ void MessagingPanel::resetServiceButtons(bool partial)
 
 void MessagingPanel::onMailboxStatusChanged(const MailboxStatus &status)
 {
-    CtiLib *lib = chatLink.lib();
-    if (lib && lib->isConnected() && visualVoicemail)
-        lib->getVoicemail(7);
+    voicemailPanel->onMailboxStatusChanged(status);
     recvdMailBoxStatus(false, status.newMessages, status.oldMessages);
 }
 

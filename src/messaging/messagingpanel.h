@@ -131,8 +131,8 @@ public slots:
     // The PBX's report of a service inside a call: on-demand recording.
     void onInCallServiceStatusRcvd(const InCallServiceStatus &status);
 
-    // Mailbox: every change reloads the list; the voicemail button shows
-    // whether new messages wait.
+    // Mailbox: a status that differs from the last one known reloads the
+    // list; the voicemail button shows whether new messages wait.
     void onMailboxStatusChanged(const MailboxStatus &status);
     void recvdMailBoxStatus(bool unused, int newMsgs, int oldMsgs);
 

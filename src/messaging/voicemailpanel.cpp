@@ -40,15 +40,51 @@ public:
             lib->getVoicemail(7);
     }
 
-private:
     bool connected() const { return lib && lib->isConnected(); }
+
+private:
     QPointer<CtiLib> lib;
 };
 
 } // namespace
 
+// What the rows are given: the way to the PBX, with the list requests
+// through the panel's gate. Rows may outlive the panel; then they ask nothing.
+class VoicemailPanelLink : public VoicemailLink
+{
+public:
+    explicit VoicemailPanelLink(VoicemailPanel *p) : panel(p) {}
+    void downloadMessage(const QString &id, const QString &uuid, const QString &directory) override
+    {
+        if (panel)
+            panel->pbx->downloadMessage(id, uuid, directory);
+    }
+    void markHeard(const QString &id) override
+    {
+        if (panel)
+            panel->pbx->markHeard(id);
+    }
+    void deleteMessage(const QString &id) override
+    {
+        if (panel)
+            panel->pbx->deleteMessage(id);
+    }
+    void requestList() override
+    {
+        if (panel)
+            panel->requestList();
+    }
+
+private:
+    QPointer<VoicemailPanel> panel;
+};
+
 VoicemailPanel::VoicemailPanel(const Widgets &widgets, QObject *parent)
-    : QObject(parent), ui(widgets), link(std::make_shared<CtiVoicemailLink>())
+    : QObject(parent), ui(widgets), pbx(std::make_shared<CtiVoicemailLink>()),
+      link(std::make_shared<VoicemailPanelLink>(this)),
+      listGate(
+          QStringLiteral("Voicemail list request"), [this] { return sendListRequest(); },
+          RequestGate::Timing{ListAnswerTimeoutMs, ListSpacingMs})
 {
     setObjectName(QStringLiteral("voicemailPanel"));
     // The rows' page scrolls: a long mailbox does not stretch the window.
@@ -77,13 +113,49 @@ VoicemailPanel::~VoicemailPanel() = default;
 void VoicemailPanel::setCtiClient(CtiLib *lib)
 {
     ctiLib = lib;
-    if (auto *cti = dynamic_cast<CtiVoicemailLink *>(link.get()))
+    if (auto *cti = dynamic_cast<CtiVoicemailLink *>(pbx.get()))
         cti->setLib(lib);
 }
 
 void VoicemailPanel::setLink(std::shared_ptr<VoicemailLink> l)
 {
-    link = std::move(l);
+    pbx = std::move(l);
+}
+
+void VoicemailPanel::resetSession()
+{
+    listGate.reset();
+    mailboxKnown = false;
+    knownMailbox = MailboxStatus();
+}
+
+bool VoicemailPanel::sendListRequest()
+{
+    if (auto *cti = dynamic_cast<CtiVoicemailLink *>(pbx.get())) {
+        if (!cti->connected())
+            return false;
+    }
+    pbx->requestList();
+    return true;
+}
+
+void VoicemailPanel::requestList()
+{
+    listGate.request();
+}
+
+bool VoicemailPanel::onMailboxStatusChanged(const MailboxStatus &status)
+{
+    if (!visualVoicemailAvailable || (mailboxKnown && status == knownMailbox))
+        return false;
+    if (ctiLib && !ctiLib->isConnected())
+        return false;
+    mailboxKnown = true;
+    knownMailbox = status;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Mailbox changed:" << status.newMessages << "new," << status.oldMessages
+                           << "old; asking for the list";
+    requestList();
+    return true;
 }
 
 void VoicemailPanel::refreshVoicemailStatus()
@@ -95,6 +167,7 @@ void VoicemailPanel::refreshVoicemailStatus()
 
 void VoicemailPanel::onVoicemailMsgListReceived(const VoicemailMessageList &list)
 {
+    listGate.answered();
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "onVoicemailMsgListReceived called" << list.size();
     if (list.size() > MaxRows)
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Voicemail list of" << list.size() << "messages: the first"
@@ -139,7 +212,7 @@ void VoicemailPanel::onVoicemailDownloadCompleted(const QString &id, const QStri
     wdgVoicemailLine *row = voicemailRows.value(uuid);
     if (!row) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Received signal for a voice mail message that we don't know!";
-        link->requestList();
+        requestList();
         return;
     }
     row->onVoiceMailDownloaded(filePath);

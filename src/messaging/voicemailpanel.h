@@ -4,6 +4,7 @@
 // their rows, and the mailbox refresh.
 #pragma once
 
+#include "app/requestgate.h"
 #include "ctilibtypes.h"
 
 #include <QMap>
@@ -34,6 +35,10 @@ public:
     };
     // Rows shown at most: the first ones of a longer list.
     static constexpr int MaxRows = 500;
+    // The list request: a lost answer frees the gate after this, and two
+    // requests are at least this far apart.
+    static constexpr int ListAnswerTimeoutMs = 20000;
+    static constexpr int ListSpacingMs = 1000;
 
     explicit VoicemailPanel(const Widgets &widgets, QObject *parent = nullptr);
     ~VoicemailPanel() override;
@@ -42,6 +47,8 @@ public:
     void setCtiClient(CtiLib *lib);
     // Another way to the PBX (tests).
     void setLink(std::shared_ptr<VoicemailLink> link);
+    // A session started or ended: no list request on its way, no mailbox known.
+    void resetSession();
     // Whether this PBX offers the voicemail list (set at each log-in).
     void setAvailable(bool available) { visualVoicemailAvailable = available; }
     bool isAvailable() const { return visualVoicemailAvailable; }
@@ -59,14 +66,27 @@ public slots:
     void onVoicemailDeletion(const QString &uuid);
     // Asks the PBX for the mailbox counters (periodic refresh).
     void refreshVoicemailStatus();
+    // The PBX's mailbox counters: a status that differs from the last one
+    // known asks for the list. True when it did.
+    bool onMailboxStatusChanged(const MailboxStatus &status);
+    // Asks for the list through the gate.
+    void requestList();
+    // List requests sent to the PBX in this session and before.
+    int listRequestsSent() const { return listGate.sentCount(); }
 
 private:
+    friend class VoicemailPanelLink;
     void removeRow(wdgVoicemailLine *row);
+    bool sendListRequest();
 
     Widgets ui;
     QScrollArea *scrollArea = nullptr;
     QPointer<CtiLib> ctiLib;
-    std::shared_ptr<VoicemailLink> link;
+    std::shared_ptr<VoicemailLink> pbx;  // the way to the PBX
+    std::shared_ptr<VoicemailLink> link; // what the rows use: `pbx`, with list requests through the gate
+    RequestGate listGate;
+    bool mailboxKnown = false;
+    MailboxStatus knownMailbox;
     bool visualVoicemailAvailable = false;
     QMap<QString, wdgVoicemailLine *> voicemailRows;
 };

@@ -217,6 +217,7 @@ void MspMainWidget::setupGuiLayout()
             QRect(tbOperators->columnViewportPosition(1), 0, tbOperators->columnWidth(1), viewport->height()));
     });
     ringingMovie->start();
+    ringingMovie->setPaused(true); // until the panel is shown
     cellDelegate = new OperatorCellDelegate(ringingMovie, tbOperators);
     tbOperators->setItemDelegate(cellDelegate);
     connect(cellDelegate, &OperatorCellDelegate::pauseRequested, this, &MspMainWidget::onOperatorPausedRequest);
@@ -228,6 +229,7 @@ void MspMainWidget::setupGuiLayout()
     loaderMovie = new QMovie(QStringLiteral(":/images/loader.gif"), QByteArray(), this);
     loaderMovie->setObjectName(QStringLiteral("loaderMovie"));
     loaderMovie->start();
+    loaderMovie->setPaused(true); // until the panel is shown
     resetUpdating();
     for (const QueueRules::PeriodChoice &c : QueueRules::periodChoices())
         cbTimeRange->addItem(tr(c.text), c.type);
@@ -315,7 +317,23 @@ void MspMainWidget::requestStatsNow()
         return;
     refreshCoalesceTimer.stop();
     refreshTimer.start(refreshSecs * 1000);
+    statsGate.request();
+}
+
+bool MspMainWidget::sendPeerListRequest()
+{
+    if (!connected())
+        return false;
+    ctiLib->getPeerList();
+    return true;
+}
+
+bool MspMainWidget::sendStatsRequest()
+{
+    if (!connected() || !QueueRules::isQueueRole(queueRole))
+        return false;
     ctiLib->getAllQueuesStats();
+    return true;
 }
 
 void MspMainWidget::requestFullRefresh()
@@ -360,7 +378,7 @@ void MspMainWidget::setIdentities(const IdentityList &list)
         return;
     const QStringList names = getIdentityNames(list);
     if (queueRole == QueueRules::RoleSupervisor)
-        ctiLib->getPeerList();
+        peerListGate.request();
     if (firstIdentitiesPending) {
         ownNames = names;
         firstIdentitiesPending = false;
@@ -379,6 +397,7 @@ void MspMainWidget::setIdentities(const IdentityList &list)
 void MspMainWidget::onQueueStatsRcvd(const QueueStatsList &list)
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Got queue stats map";
+    statsGate.answered();
     queueModel.applyStats(list, queueRole, ownNames, nameFilterList, extenDetails);
     emit sigUpdatedQueuesList(queueModel.ownQueues);
     refreshQueuesView();
@@ -780,7 +799,7 @@ void MspMainWidget::changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTa
         item->setToolTip(tr("L'interno sta squillando"));
         // The lamp blinks with the ringing animation: the delegate paints
         // the shared movie's frame in place of the icon.
-        if (table && row >= 0 && ringingMovie && ringingMovie->state() == QMovie::Running) {
+        if (table && row >= 0 && ringingMovie && ringingMovie->state() != QMovie::NotRunning) {
             item->setData(Ringing, true);
             item->setIcon(QIcon());
         }
@@ -1051,7 +1070,8 @@ void MspMainWidget::requestPeriodicData()
     }
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Request periodic data from MCtiserver for period"
                             << CTILIB::periodTypeToString(requests.first().type);
-    loaderMovie->start();
+    if (isVisible())
+        loaderMovie->start();
     lblLoading->setMovie(loaderMovie);
     lblLoadingProgress->clear();
     const QStringList ids = queueModel.liveQueueIds();
@@ -1236,18 +1256,26 @@ void MspMainWidget::resetUpdating()
 
 // --- clock, sizes, closing ---------------------------------------------------------
 
+// The clock and the two animations run only while the panel is on screen: a
+// hidden panel (always so for a queue operator) wakes nobody up. A paused
+// movie keeps its frame, so the lamps and the loader are drawn as before.
 void MspMainWidget::showEvent(QShowEvent *event)
 {
     if (!clockTimer.isActive()) {
         onUpdateDateTime();
         clockTimer.start(1000);
     }
+    ringingMovie->setPaused(false);
+    if (lblLoading->movie() == loaderMovie)
+        loaderMovie->setPaused(false);
     QWidget::showEvent(event);
 }
 
 void MspMainWidget::hideEvent(QHideEvent *event)
 {
     clockTimer.stop();
+    ringingMovie->setPaused(true);
+    loaderMovie->setPaused(true);
     QWidget::hideEvent(event);
 }
 
@@ -1276,6 +1304,8 @@ bool MspMainWidget::close()
 {
     refreshTimer.stop();
     refreshCoalesceTimer.stop();
+    statsGate.reset();
+    peerListGate.reset();
     clockTimer.stop();
     resetTables();
     queueModel = QueueRules::QueueModel();

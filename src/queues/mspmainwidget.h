@@ -7,6 +7,7 @@
 #include "ctilibtypes.h"
 #include "directory/mctiextendetails.h"
 #include "app/mcticonfig.h"
+#include "app/requestgate.h"
 #include "operatorcell.h"
 #include "queuerules.h"
 #include "queuestatus.h"
@@ -198,6 +199,15 @@ private:
     QTimer refreshTimer;
     QTimer refreshCoalesceTimer;
     QTimer clockTimer;
+    // The statistics request: one on its way until its reply, one waiting.
+    bool sendStatsRequest();
+    RequestGate statsGate{QStringLiteral("Queue statistics request"), [this] { return sendStatsRequest(); },
+                          RequestGate::Timing{20000, 1000}};
+    // The peer list has no reply: at most one every 10 s, however often
+    // identity lists come.
+    bool sendPeerListRequest();
+    RequestGate peerListGate{QStringLiteral("Peer list request"), [this] { return sendPeerListRequest(); },
+                             RequestGate::Timing{10000, 0, false}};
     QAction *addMemberAction = nullptr;
     QAction *removeMemberAction = nullptr;
     QPointer<QMenu> contextMenu;

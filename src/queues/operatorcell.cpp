@@ -104,7 +104,7 @@ void OperatorCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
         return;
     }
     QStyledItemDelegate::paint(painter, option, index);
-    if (index.data(OperatorRoles::Ringing).toBool() && ringingMovie && ringingMovie->state() == QMovie::Running) {
+    if (index.data(OperatorRoles::Ringing).toBool() && ringingMovie && ringingMovie->state() != QMovie::NotRunning) {
         const QPixmap frame = ringingMovie->currentPixmap();
         const QRect area = option.rect.adjusted(3, 3, -3, -3);
         QSize size = frame.size();

@@ -1,15 +1,18 @@
 #include "baseupdater.h"
 
+#include "framework/simplexmlparser.h"
 #include "programlauncher.h"
 #include "qufw.h"
-#include "framework/simplexmlparser.h"
+#include "systemtrust.h"
 #include "uniqlogger.h"
 #include "updatereplyreader.h"
 #include "updaterutils.h"
 
 #include <QAuthenticator>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
@@ -39,11 +42,33 @@ BaseUpdater::BaseUpdater(const QString &productUid, QObject *parent)
     connect(m_xfer, &FileXferManager::bytesReceived, this, &BaseUpdater::bytesReceived);
     connect(m_xfer, &FileXferManager::fileXferFailed, this, &BaseUpdater::onFileXferError);
     connect(m_nam, &QNetworkAccessManager::authenticationRequired, this, &BaseUpdater::onAuthenticationRequest);
+    // The program leaves its updater to the end of the process, where no
+    // destructor runs: the temporary download directory goes at exit.
+    if (QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &BaseUpdater::dropTemporaryDir);
 }
 
 BaseUpdater::~BaseUpdater()
 {
     detachTransport();
+    dropTemporaryDir();
+}
+
+void BaseUpdater::dropTemporaryDir()
+{
+    if (!m_tempDir)
+        return;
+    if (m_installerStartedFromTemp) {
+        // The installer started from it may still be reading it.
+        m_tempDir->setAutoRemove(false);
+        logLine(UNQL::LOG_INFO,
+                QStringLiteral("Temporary download directory kept for the installer: ") + m_tempDir->path());
+    } else {
+        logLine(UNQL::LOG_INFO, QStringLiteral("Temporary download directory removed: ") + m_tempDir->path());
+    }
+    if (m_downloadDir == m_tempDir->path())
+        m_downloadDir.clear();
+    m_tempDir.reset();
 }
 
 void BaseUpdater::readSettings()
@@ -96,17 +121,13 @@ void BaseUpdater::setDownloadDir(const QString &path)
             dir.clear();
         }
     }
+    dropTemporaryDir();
     m_downloadDir = dir.isEmpty() ? QString() : QDir::cleanPath(QDir(dir).absolutePath());
-    m_tempDir.reset();
 }
 
 void BaseUpdater::setExtraCaCertificates(const QList<QSslCertificate> &certificates)
 {
     m_extraCas = certificates;
-    m_trustedCas.clear();
-    if (!m_extraCas.isEmpty())
-        m_trustedCas = QSslConfiguration::systemCaCertificates() + m_extraCas;
-    m_xfer->setSslConfiguration(sslConfiguration());
 }
 
 void BaseUpdater::setAllowPlainHttp(bool allow)
@@ -120,12 +141,29 @@ void BaseUpdater::setMaxDownloadBytes(qint64 bytes)
     m_xfer->setMaxBytes(bytes);
 }
 
+bool BaseUpdater::needsExplicitTrust() const
+{
+    return !m_extraCas.isEmpty() || SystemTrust::hasAdditions();
+}
+
+void BaseUpdater::prepareTrust() const
+{
+    if (!m_systemCas.valid() && needsExplicitTrust())
+        m_systemCas = std::async(std::launch::async, [] { return SystemTrust::authorities(); }).share();
+}
+
 QSslConfiguration BaseUpdater::sslConfiguration() const
 {
+    // Protocol versions and ciphers as Qt sets them; peer verification on.
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    if (!m_trustedCas.isEmpty())
-        config.setCaCertificates(m_trustedCas);
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    if (needsExplicitTrust()) {
+        // The whole store, read once (see prepareTrust()), and the additions.
+        prepareTrust();
+        m_systemCas.wait();
+        config.setCaCertificates(SystemTrust::authoritiesWith(m_extraCas));
+    }
+    // Otherwise the system's store as Qt loads it on demand.
     return config;
 }
 
@@ -165,9 +203,14 @@ void BaseUpdater::checkForNewVersion(int timeoutMillisecs)
     if (timeoutMillisecs < 0)
         timeoutMillisecs = 5000;
     if (m_checkRunning) {
-        qDebug() << Q_FUNC_INFO << "a check is already running";
-        return;
+        // Every call sends its request: the running one is given up without
+        // an outcome of its own, so that its late reply cannot mix with the
+        // new one; the new request answers for both.
+        qDebug() << Q_FUNC_INFO << "a check is running: it is replaced by a new request";
+        m_awaitingReply = false;
+        detachTransport();
     }
+    ++m_checkGeneration;
     m_checkRunning = true;
     m_awaitingReply = true;
     m_reader.reset(new UpdateReplyReader);
@@ -371,8 +414,11 @@ void BaseUpdater::concludeCheck()
     // Hashing a local installer reads the whole file: off the GUI thread.
     const QString dir = m_downloadDir;
     auto *watcher = new QFutureWatcher<bool>(this);
-    connect(watcher, &QFutureWatcher<bool>::finished, this, [this, watcher, record] {
+    const quint64 generation = m_checkGeneration;
+    connect(watcher, &QFutureWatcher<bool>::finished, this, [this, watcher, record, generation] {
         watcher->deleteLater();
+        if (generation != m_checkGeneration)
+            return; // a newer check replaced this one
         const bool current = watcher->result();
         m_latestInfo = record;
         m_checkRunning = false;
@@ -426,12 +472,17 @@ void BaseUpdater::downloadNewVersion()
     }
     if (m_downloadDir.isEmpty()) {
         m_tempDir.reset(new QTemporaryDir);
-        if (m_tempDir->isValid())
+        m_installerStartedFromTemp = false;
+        if (m_tempDir->isValid()) {
             m_downloadDir = m_tempDir->path();
+            logLine(UNQL::LOG_WARNING,
+                    QStringLiteral("Downloading to a temporary directory, removed at exit: ") + m_downloadDir);
+        }
     }
     XferConfig job(m_latestInfo);
     job.destinationDir = m_downloadDir;
     qDebug() << "going to download to " << m_downloadDir;
+    m_xfer->setSslConfiguration(sslConfiguration());
     m_cancelRequested = false;
     m_downloadRunning = true;
     m_xfer->transfer(job);
@@ -544,6 +595,8 @@ bool BaseUpdater::launchProgram(const QString &program, const QStringList &argum
                 .arg(started ? QStringLiteral("true") : QStringLiteral("false"), errorText, request.program,
                      arguments.join(QLatin1Char(' '))));
     if (started) {
+        if (m_tempDir && m_downloadDir == m_tempDir->path())
+            m_installerStartedFromTemp = true;
         emit externalProcessLaunched();
     } else {
         logLine(UNQL::LOG_CRITICAL, QStringLiteral("Unable to launch program!"));

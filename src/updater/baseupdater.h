@@ -3,9 +3,12 @@
 // verifies a new one, prepares it and starts it.
 //
 // Trust: the service and the downloads are reached over https only, with
-// certificate verification always on; the system's certificate store is
-// trusted, plus any certificates given with setExtraCaCertificates(). Plain
-// http is accepted only after setAllowPlainHttp(true), a setting for tests.
+// certificate verification always on, through a TLS configuration of the
+// updater's own (Qt's process-wide default is neither read for trust nor
+// changed). Trusted are the system's certificate store (see SystemTrust,
+// which honours SSL_CERT_FILE and SSL_CERT_DIR) plus any certificates given with
+// setExtraCaCertificates(); never the PBX's own authorities. Plain http is
+// accepted only after setAllowPlainHttp(true), a setting for tests.
 #pragma once
 
 #include "downloadablefileinfo.h"
@@ -25,6 +28,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 class Logger;
@@ -52,6 +56,8 @@ public:
     // Makes `path` the download directory. It must be a directory only this
     // user can enter (see UpdaterPaths::ensurePrivateDir); a path that cannot
     // be made so is refused and the user's own update directory used instead.
+    // When that is refused too, downloads go to a temporary directory,
+    // removed when the updater goes or the program quits.
     void setDownloadDir(const QString &path);
     void setStage2Arguments(const QStringList &arguments) { m_stage2Arguments = arguments; }
     // false: the TLS socket transport instead of HTTP.
@@ -75,6 +81,8 @@ public:
     // The request document as sent, for `branch`.
     QByteArray requestDocument(int branch) const;
     DownloadableFileInfo latestFileInfo() const { return m_latestInfo; }
+    // The TLS settings of the version requests and the downloads. The first
+    // call waits for the system's store to be read (see prepareTrust()).
     QSslConfiguration sslConfiguration() const;
     bool isCheckRunning() const { return m_checkRunning; }
     bool isDownloadRunning() const { return m_downloadRunning; }
@@ -109,7 +117,8 @@ public slots:
     virtual void onProductVersionRequestResponse();
     virtual void onProductVersionRequestTimeout();
     virtual void onUpdaterVersionCheckFailed();
-    // One check at a time: a request while one runs is ignored.
+    // Sends a version request. A check still running is replaced: its
+    // request is given up and only the new one reports an outcome.
     void checkForNewVersion(int timeoutMillisecs = 5000);
     void downloadNewVersion();
     void cancelDownload();
@@ -119,6 +128,12 @@ public slots:
 
 protected:
     virtual void readSettings();
+    // When the trust goes beyond the system's store as Qt loads it on demand
+    // (extra certificates, SSL_CERT_FILE or SSL_CERT_DIR), starts reading
+    // the whole store on a worker thread, once, so that the check's delay
+    // overlaps with it.
+    void prepareTrust() const;
+    bool needsExplicitTrust() const;
     // Starts `program` detached with `arguments` in the download directory.
     bool launchProgram(const QString &program, const QStringList &arguments);
     // A line for the debug log and, when set, the updater's log.
@@ -140,6 +155,9 @@ private:
     // Prepares the installer on a worker, then calls `done` on this thread.
     void prepareInstaller(const DownloadableFileInfo &info, std::function<void(const PreparedInstaller &)> done);
     void launchPrepared(const PreparedInstaller &prepared);
+    // Removes the temporary download directory, if there is one, unless an
+    // installer was started from it.
+    void dropTemporaryDir();
 
     QString m_productUid;
     QString m_appVersion;
@@ -158,7 +176,7 @@ private:
     QStringList m_stage2Arguments;
 
     QList<QSslCertificate> m_extraCas;
-    QList<QSslCertificate> m_trustedCas; // system store + extra, when extra are set
+    mutable std::shared_future<QList<QSslCertificate>> m_systemCas; // SystemTrust, read off this thread
     bool m_allowPlainHttp = false;
     QdZipLimits m_zipLimits;
 
@@ -169,6 +187,8 @@ private:
     QNetworkAccessManager *m_nam = nullptr;
     QPointer<QNetworkReply> m_checkReply;
     std::unique_ptr<UpdateReplyReader> m_reader;
+    quint64 m_checkGeneration = 0; // the latest check; older ones report nothing
+    bool m_installerStartedFromTemp = false;
     bool m_checkRunning = false;   // from the request until its one outcome
     bool m_awaitingReply = false;  // the transport may still deliver
     bool m_downloadRunning = false;

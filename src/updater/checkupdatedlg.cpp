@@ -16,11 +16,13 @@ CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBran
                                const WriterConfig &writerConfig, QObject *parent)
     : BaseUpdater(key, parent), m_server(server), m_labelText(labelText)
 {
+    // The logger first, so that what the settings report reaches its file.
+    createLogger(loggerName, logDir, writerConfig);
     setServerUrl(server);
     setProductBranchToQuery(branch);
     setAppVersion(version);
     setDownloadDir(downloadDir);
-    setUp(labelText, loggerName, logDir, writerConfig);
+    setUp(labelText);
 }
 
 CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch,
@@ -32,8 +34,7 @@ CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBran
 {
 }
 
-void CheckUpdateDlg::setUp(const QString &labelText, const QString &loggerName, const QString &logDir,
-                           const WriterConfig &writerConfig)
+void CheckUpdateDlg::createLogger(const QString &loggerName, const QString &logDir, const WriterConfig &writerConfig)
 {
     if (!updaterLogger) {
         UniqLogger *ul = UniqLogger::instance(loggerName, 0);
@@ -44,6 +45,10 @@ void CheckUpdateDlg::setUp(const QString &labelText, const QString &loggerName, 
                                              writerConfig);
         setUpdaterLog(updaterLogger);
     }
+}
+
+void CheckUpdateDlg::setUp(const QString &labelText)
+{
     setStage2Arguments({QCoreApplication::applicationFilePath(), QStringLiteral("-s")});
     log(UNQL::LOG_INFO, QStringLiteral("Updater server URL: ") + m_server.toString());
     log(UNQL::LOG_INFO, QStringLiteral("Updater key: ") + getProductUid());
@@ -118,6 +123,7 @@ void CheckUpdateDlg::resetProgress()
 
 void CheckUpdateDlg::checkUpdates()
 {
+    prepareTrust();
     if (m_progress) {
         if (hiddenCheck)
             m_progress->hide();

@@ -79,8 +79,8 @@ protected:
     bool installerOutdated = false;
 
 private:
-    void setUp(const QString &labelText, const QString &loggerName, const QString &logDir,
-               const WriterConfig &writerConfig);
+    void createLogger(const QString &loggerName, const QString &logDir, const WriterConfig &writerConfig);
+    void setUp(const QString &labelText);
     void log(int priority, const QString &text);
     void resetProgress();
     void reportNewVersion();

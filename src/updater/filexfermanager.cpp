@@ -8,11 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaEnum>
+#include <QMutex>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
+#include <QSslSocket>
 #include <QTimer>
 #include <QUrl>
-#include <QMutex>
 
 #include <atomic>
 #include <cerrno>
@@ -211,7 +212,7 @@ void FileXferManager::transfer(XferConfig config)
     }
     auto *job = new Job;
     job->config = config;
-    job->limit = info.size > 0 ? qMin(info.size, m_maxBytes) : m_maxBytes;
+    job->limit = transferLimit(info.size, m_maxBytes);
     job->sink = std::make_shared<Sink>();
     // A left-over temporary file of an earlier run goes; the new one is
     // created exclusively, so nothing else can be written through it.
@@ -227,12 +228,25 @@ void FileXferManager::transfer(XferConfig config)
     }
 
     QNetworkRequest request{QUrl(info.url)};
-    request.setSslConfiguration(m_ssl);
+    QSslConfiguration ssl = m_sslSet ? m_ssl : QSslConfiguration::defaultConfiguration();
+    ssl.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    request.setSslConfiguration(ssl);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     qDebug() << "Downloading file " << info.url;
     QNetworkReply *reply = m_nam->get(request);
     reply->setReadBufferSize(ReplyBufferBytes);
     m_jobs.insert(reply, job);
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+        // A length announced beyond the limit: stop before the body comes.
+        Job *j = m_jobs.value(reply);
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (j && j->failure.isEmpty() && length.isValid() && length.toLongLong() > j->limit) {
+            j->failure = QStringLiteral("the server announces %1 bytes, more than the %2 expected")
+                             .arg(length.toLongLong())
+                             .arg(j->limit);
+            reply->abort();
+        }
+    });
     connect(reply, &QIODevice::readyRead, this, [this, reply] { onReadyRead(reply); });
     connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 r, qint64 t) {
         const Job *j = m_jobs.value(reply);
@@ -250,6 +264,11 @@ void FileXferManager::transfer(XferConfig config)
             qWarning() << "TLS error on download:" << e.errorString();
     });
     connect(this, &FileXferManager::sigCancelRequested_private, reply, &QNetworkReply::abort);
+}
+
+qint64 FileXferManager::transferLimit(qint64 declaredSize, qint64 maxBytes)
+{
+    return qMin(declaredSize > 0 ? declaredSize : UndeclaredSizeMaxBytes, maxBytes);
 }
 
 void FileXferManager::cancelTransfer()

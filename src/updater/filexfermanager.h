@@ -39,13 +39,24 @@ class FileXferManager : public QObject {
 public:
     // Largest download accepted by default, whatever the description says.
     static constexpr qint64 DefaultMaxBytes = qint64(4) * 1024 * 1024 * 1024;
+    // Largest download accepted when the description declares no size.
+    static constexpr qint64 UndeclaredSizeMaxBytes = qint64(512) * 1024 * 1024;
+    // The most a transfer may receive: the declared size when there is one
+    // (a transfer stops as soon as it passes it), else the cap above; never
+    // more than `maxBytes`.
+    static qint64 transferLimit(qint64 declaredSize, qint64 maxBytes);
 
     explicit FileXferManager(QObject *parent = nullptr);
     ~FileXferManager() override;
 
-    // TLS settings of every request (the trusted certificates); verification
-    // is always on.
-    void setSslConfiguration(const QSslConfiguration &config) { m_ssl = config; }
+    // TLS settings of the next requests (the trusted certificates); the
+    // owner sets them before each transfer. Until set, Qt's default at the
+    // time of the request. Verification is always on.
+    void setSslConfiguration(const QSslConfiguration &config)
+    {
+        m_ssl = config;
+        m_sslSet = true;
+    }
     // Accept "http" URLs too. Only for tests against a local service.
     void setAllowPlainHttp(bool allow) { m_allowPlainHttp = allow; }
     void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
@@ -84,7 +95,8 @@ private:
     QThread m_hashThread; // MD5
     QObject *m_ioContext = nullptr;
     QObject *m_hashContext = nullptr;
-    QSslConfiguration m_ssl = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration m_ssl;
+    bool m_sslSet = false;
     bool m_allowPlainHttp = false;
     qint64 m_maxBytes = DefaultMaxBytes;
 };

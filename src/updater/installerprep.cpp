@@ -10,6 +10,9 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,6 +70,150 @@ bool isOwnRegularFile(const QString &path)
 namespace UpdaterZip
 {
 
+namespace
+{
+
+struct Entry {
+    QStringList parts; // folders and name inside the archive, without "." parts
+    bool directory = false;
+    bool executable = false;
+    qint64 size = 0;
+};
+
+// Reads entry `index`; an empty text when it may be unpacked (a directory
+// entry, or a regular file with its size), else why not.
+QString readEntry(const LazyZip::Api *zip, zip_t *za, zip_int64_t index, Entry *entry)
+{
+    zip_stat_t st;
+    zip->stat_init(&st);
+    if (zip->stat_index(za, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME))
+        return QStringLiteral("unreadable entry");
+    const QString name = QString::fromUtf8(st.name);
+    const QString shown = name.left(200);
+    QString path = name;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (path.isEmpty() || path.startsWith(QLatin1Char('/')) || (path.size() > 1 && path.at(1) == QLatin1Char(':')))
+        return QStringLiteral("absolute entry name: ") + shown;
+    entry->parts.clear();
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &part : parts) {
+        if (part == QLatin1String(".."))
+            return QStringLiteral("entry name with \"..\": ") + shown;
+        if (part == QLatin1String("."))
+            continue;
+        if (!UpdaterPaths::isPlainFileName(part))
+            return QStringLiteral("entry name that cannot be a path: ") + shown;
+        entry->parts << part;
+    }
+    entry->directory = path.endsWith(QLatin1Char('/'));
+    zip_uint8_t opsys = 0;
+    zip_uint32_t attributes = 0;
+    if (zip->file_get_external_attributes(za, zip_uint64_t(index), 0, &opsys, &attributes) == 0) {
+        if (opsys == ZIP_OPSYS_UNIX) {
+            const mode_t mode = mode_t(attributes >> 16);
+            const mode_t type = mode & S_IFMT;
+            if (type != 0 && type != S_IFREG && type != S_IFDIR)
+                return (type == S_IFLNK ? QStringLiteral("link entry: ") : QStringLiteral("special entry: ")) + shown;
+            entry->directory = entry->directory || type == S_IFDIR;
+            entry->executable = (mode & 0111) != 0;
+        } else if (opsys == ZIP_OPSYS_DOS && (attributes & 0x10)) {
+            entry->directory = true;
+        }
+    }
+    if (entry->directory)
+        return QString();
+    if (entry->parts.isEmpty())
+        return QStringLiteral("entry without a file name: ") + shown;
+    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+        return QStringLiteral("encrypted entry: ") + shown;
+    if (!(st.valid & ZIP_STAT_SIZE))
+        return QStringLiteral("entry without size: ") + shown;
+    entry->size = st.size > zip_uint64_t(std::numeric_limits<qint64>::max()) ? std::numeric_limits<qint64>::max()
+                                                                             : qint64(st.size);
+    return QString();
+}
+
+// Creates the folders of `parts` under `root` (which exists), never through
+// a link; the directory path, or an empty text with `error` set.
+QString makeFolders(const QString &root, const QStringList &parts, QString *error)
+{
+    QString dir = root;
+    for (const QString &part : parts) {
+        dir += QLatin1Char('/') + part;
+        const QByteArray native = QFile::encodeName(dir);
+        if (::mkdir(native.constData(), 0755) != 0 && errno != EEXIST) {
+            *error = QStringLiteral("cannot create ") + dir;
+            return QString();
+        }
+        struct stat st;
+        if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            *error = dir + QStringLiteral(" is not a folder");
+            return QString();
+        }
+    }
+    return dir;
+}
+
+bool writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Copies entry `index` into a new file at `target`; counts its real bytes
+// against `budget`.
+QString extractFile(const LazyZip::Api *zip, zip_t *za, zip_int64_t index, const QString &target, bool executable,
+                    qint64 &budget)
+{
+    zip_file_t *zf = zip->fopen_index(za, zip_uint64_t(index), 0);
+    if (!zf)
+        return QStringLiteral("cannot read an entry: ") + QString::fromLocal8Bit(zip->strerror(za));
+    const QByteArray native = QFile::encodeName(target);
+    const int fd =
+        ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, executable ? 0755 : 0644);
+    if (fd < 0) {
+        zip->fclose(zf);
+        return QStringLiteral("cannot create ") + target;
+    }
+    constexpr zip_uint64_t BufferSize = 256 * 1024;
+    std::unique_ptr<char[]> buffer(new char[BufferSize]);
+    QString error;
+    for (;;) {
+        const zip_int64_t n = zip->fread(zf, buffer.get(), BufferSize);
+        if (n < 0) {
+            error = QStringLiteral("cannot read an entry: ") + QString::fromLocal8Bit(zip->file_strerror(zf));
+            break;
+        }
+        if (n == 0)
+            break;
+        if (n > budget) {
+            error = QStringLiteral("archive unpacks to more than the limit");
+            break;
+        }
+        budget -= n;
+        if (!writeAll(fd, buffer.get(), n)) {
+            error = QStringLiteral("cannot write ") + target;
+            break;
+        }
+    }
+    if (::close(fd) != 0 && error.isEmpty())
+        error = QStringLiteral("cannot write ") + target;
+    zip->fclose(zf);
+    if (!error.isEmpty())
+        ::unlink(native.constData());
+    return error;
+}
+
+} // namespace
+
 QString inspect(const QString &zipPath, const QdZipLimits &limits)
 {
     const LazyZip::Api *zip = LazyZip::api();
@@ -81,65 +228,59 @@ QString inspect(const QString &zipPath, const QdZipLimits &limits)
     if (count < 0 || count > limits.maxEntries)
         problem = QStringLiteral("too many entries");
     qint64 total = 0;
-    QSet<QString> names;
+    QSet<QString> files;
     for (zip_int64_t i = 0; problem.isEmpty() && i < count; ++i) {
-        zip_stat_t st;
-        zip->stat_init(&st);
-        if (zip->stat_index(za, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
-            problem = QStringLiteral("unreadable entry");
-            break;
-        }
-        const QString name = QString::fromUtf8(st.name);
-        const QString shown = name.left(200);
-        if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\')) ||
-            (name.size() > 1 && name.at(1) == QLatin1Char(':'))) {
-            problem = QStringLiteral("absolute entry name: ") + shown;
-            break;
-        }
-        const QStringList parts = QString(name).replace(QLatin1Char('\\'), QLatin1Char('/')).split(QLatin1Char('/'));
-        if (parts.contains(QStringLiteral(".."))) {
-            problem = QStringLiteral("entry name with \"..\": ") + shown;
-            break;
-        }
-        zip_uint8_t opsys = 0;
-        zip_uint32_t attributes = 0;
-        if (zip->file_get_external_attributes(za, zip_uint64_t(i), 0, &opsys, &attributes) == 0 &&
-            opsys == ZIP_OPSYS_UNIX) {
-            const mode_t type = mode_t(attributes >> 16) & S_IFMT;
-            if (type != 0 && type != S_IFREG && type != S_IFDIR) {
-                problem =
-                    (type == S_IFLNK ? QStringLiteral("link entry: ") : QStringLiteral("special entry: ")) + shown;
-                break;
-            }
-        }
-        if (name.endsWith(QLatin1Char('/')))
-            continue; // a directory
-        if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
-            problem = QStringLiteral("encrypted entry: ") + shown;
-            break;
-        }
-        if (!(st.valid & ZIP_STAT_SIZE)) {
-            problem = QStringLiteral("entry without size: ") + shown;
-            break;
-        }
-        total += qint64(st.size);
-        if (st.size > zip_uint64_t(limits.maxTotalBytes) || total > limits.maxTotalBytes) {
+        Entry entry;
+        problem = readEntry(zip, za, i, &entry);
+        if (!problem.isEmpty() || entry.directory)
+            continue;
+        total += qMin(entry.size, limits.maxTotalBytes + 1);
+        if (entry.size > limits.maxTotalBytes || total > limits.maxTotalBytes) {
             problem = QStringLiteral("archive unpacks to more than the limit");
             break;
         }
-        const QString base = QdFileCompressor::extractedBaseName(name);
-        if (base.isEmpty()) {
-            problem = QStringLiteral("entry without a file name: ") + shown;
+        const QString path = entry.parts.join(QLatin1Char('/'));
+        if (files.contains(path)) {
+            problem = QStringLiteral("two entries for ") + path.left(200);
             break;
         }
-        if (names.contains(base)) {
-            problem = QStringLiteral("two entries named ") + base;
-            break;
-        }
-        names.insert(base);
+        files.insert(path);
     }
     zip->discard(za);
     return problem;
+}
+
+QString extract(const QString &zipPath, const QString &destDir, const QdZipLimits &limits)
+{
+    const QString problem = inspect(zipPath, limits);
+    if (!problem.isEmpty())
+        return problem;
+    const LazyZip::Api *zip = LazyZip::api();
+    int openError = 0;
+    zip_t *za = zip->open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &openError);
+    if (!za)
+        return QStringLiteral("not a readable zip archive");
+    const QString root = QDir::cleanPath(destDir);
+    qint64 budget = limits.maxTotalBytes;
+    QString error;
+    const zip_int64_t count = zip->get_num_entries(za, 0);
+    for (zip_int64_t i = 0; error.isEmpty() && i < count; ++i) {
+        Entry entry;
+        error = readEntry(zip, za, i, &entry);
+        if (!error.isEmpty())
+            break;
+        if (entry.directory) {
+            makeFolders(root, entry.parts, &error);
+            continue;
+        }
+        const QString name = entry.parts.takeLast();
+        const QString dir = makeFolders(root, entry.parts, &error);
+        if (dir.isEmpty())
+            break;
+        error = extractFile(zip, za, i, dir + QLatin1Char('/') + name, entry.executable, budget);
+    }
+    zip->discard(za);
+    return error;
 }
 
 } // namespace UpdaterZip
@@ -195,13 +336,12 @@ PreparedInstaller prepare(const DownloadableFileInfo &info, const QString &downl
     }
     if (::mkdir(QFile::encodeName(unpackDir).constData(), 0700) != 0)
         return fail(QStringLiteral("cannot create ") + unpackDir);
-    if (QdFileCompressor::uncompressZipFile(file, unpackDir, limits) != 0)
-        return fail(QStringLiteral("the archive could not be unpacked"));
-    // Unpacking puts every file directly in the directory (archive folders
-    // are dropped, and no two entries may share a name), so the executable
-    // is found by its file name.
-    const QString program =
-        QDir::cleanPath(unpackDir + QLatin1Char('/') + QdFileCompressor::extractedBaseName(info.exe2Start));
+    const QString unpackError = UpdaterZip::extract(file, unpackDir, limits);
+    if (!unpackError.isEmpty())
+        return fail(QStringLiteral("the archive could not be unpacked: ") + unpackError);
+    // The archive's folders are kept: the executable is found by its path
+    // inside the archive.
+    const QString program = QDir::cleanPath(unpackDir + QLatin1Char('/') + info.exe2Start);
     if (!UpdaterPaths::isInsideDir(unpackDir, program) || program == unpackDir)
         return fail(QStringLiteral("the executable lies outside the unpacked directory"));
     if (!UpdaterPaths::isOwnRegularFile(program))

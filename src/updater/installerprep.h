@@ -22,9 +22,15 @@ bool isOwnRegularFile(const QString &path);
 namespace UpdaterZip {
 // Refuses archives that extraction would have to bend: entries with absolute
 // names, ".." parts, links, devices and other special files, encrypted
-// entries, two entries landing on the same name, or more entries or bytes
-// than `limits` allow. Empty text: acceptable.
+// entries, two entries for the same path, or more entries or bytes than
+// `limits` allow. Empty text: acceptable.
 QString inspect(const QString &zipPath, const QdZipLimits &limits);
+// Unpacks an archive that inspect() accepts into `destDir` (an existing,
+// private directory) with its folder layout: every file at its path inside
+// the archive, created anew (never through a link), executable when the
+// archive marks it so; the bytes really unpacked count against the limit.
+// Empty text: done; else why not (what was unpacked so far stays).
+QString extract(const QString &zipPath, const QString &destDir, const QdZipLimits &limits);
 } // namespace UpdaterZip
 
 struct PreparedInstaller {
@@ -39,10 +45,9 @@ namespace UpdaterInstall {
 // Name of the directory a zipped download is unpacked into, beside it.
 QString unpackDirName(const QString &fileName);
 // Checks the downloaded file against `info` again and, for a zipped one,
-// inspects it and unpacks it into a fresh directory beside it; then finds the
-// file to start: the executable named by the reply, by its file name inside
-// that directory (zipped; unpacking drops the archive's folders), or the
-// downloaded file itself.
+// inspects it and unpacks it, folders and all, into a fresh directory beside
+// it; then finds the file to start: the executable named by the reply, by
+// its path inside the archive (zipped), or the downloaded file itself.
 PreparedInstaller prepare(const DownloadableFileInfo &info, const QString &downloadDir,
                           const QdZipLimits &limits = QdZipLimits());
 // Right before the start: still an own regular file inside the download

@@ -5,6 +5,7 @@
 // the test's own thread keeps working.
 #pragma once
 
+#include "conditionwait.h"
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,7 +62,7 @@ public:
     }
 
     // Connects and completes the handshake.
-    bool open(quint16 port, int ms = 10000)
+    bool open(quint16 port, int ms = testsupport::kConditionWaitMs)
     {
         socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
         return QTest::qWaitFor([this] { return socket.isEncrypted() || closed; }, ms) && socket.isEncrypted();
@@ -72,7 +73,7 @@ public:
         socket.flush();
     }
     // Waits until the server closes the connection; true when it did.
-    bool waitClosed(int ms = 10000)
+    bool waitClosed(int ms = testsupport::kConditionWaitMs)
     {
         return QTest::qWaitFor([this] { return closed; }, ms);
     }

@@ -13,7 +13,14 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include <QEventLoop>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <vector>
 
 using namespace apitest;
 
@@ -100,7 +107,11 @@ private slots:
     void idleConnectionsClosed();
     void tooLargeRequestRefused();
     void connectionCap();
-    void failedAuthenticationSlowsThePeer();
+    void idleFloodLeavesRoomForAFreshClient();
+    void unansweredGuessGivesWay();
+    void failureAnsweredLateRightAnsweredAtOnce();
+    void wrongCredentialFloodLeavesRightClientServed();
+    void bareUnterminatedRequestAnsweredAtOnce();
     void digestAndNumbersNeverLogged();
     void serverGoneWithOpenConnections();
 
@@ -510,17 +521,29 @@ void TestClientApiServer::idleConnectionsClosed_data()
 {
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<bool>("handshake");
-    QTest::newRow("no handshake") << QByteArray() << false;
-    QTest::newRow("handshake, then silence") << QByteArray() << true;
-    QTest::newRow("half a request") << QByteArray("POST /api HTTP/1.1\r\nContent-Length: 500\r\n\r\n<mpbx_") << true;
+    QTest::addColumn<bool>("trickle");
+    QTest::newRow("no handshake") << QByteArray() << false << false;
+    QTest::newRow("handshake, then silence") << QByteArray() << true << false;
+    QTest::newRow("request line trickling in") << QByteArray("POST /api HTTP/1.1") << true << true;
+    QTest::newRow("half a request") << QByteArray("POST /api HTTP/1.1\r\nContent-Length: 500\r\n\r\n<mpbx_") << true
+                                    << false;
 }
 
+// Each stage has its deadline: the handshake and the request's first line
+// their short ones (whatever trickles in meanwhile), the rest the idle one.
 void TestClientApiServer::idleConnectionsClosed()
 {
     QFETCH(QByteArray, sent);
     QFETCH(bool, handshake);
+    QFETCH(bool, trickle);
     ClientApiServer &server = startServer();
+    QCOMPARE(ClientApiServer::HandshakeTimeoutMs, 3000);
+    QCOMPARE(ClientApiServer::FirstLineTimeoutMs, 3000);
+    QCOMPARE(server.limits().handshakeTimeoutMs, ClientApiServer::HandshakeTimeoutMs);
+    QCOMPARE(server.limits().firstLineTimeoutMs, ClientApiServer::FirstLineTimeoutMs);
     ClientApiServer::Limits limits = server.limits();
+    limits.handshakeTimeoutMs = 300;
+    limits.firstLineTimeoutMs = 300;
     limits.idleTimeoutMs = 300;
     server.setLimits(limits);
 
@@ -533,10 +556,20 @@ void TestClientApiServer::idleConnectionsClosed()
     } else {
         ApiClient client;
         QVERIFY(client.open(port()));
-        if (!sent.isEmpty())
+        if (trickle) {
+            // A byte every 100 ms never reaches the end of the line: the
+            // first-line deadline holds all the same.
+            for (int i = 0; i < sent.size() && !client.closed; ++i) {
+                client.write(sent.mid(i, 1));
+                QTest::qWait(100);
+            }
+        } else if (!sent.isEmpty()) {
             client.write(sent);
+        }
         QVERIFY(client.waitClosed());
         QVERIFY(client.received.isEmpty()); // closed without a reply
+        if (trickle)
+            QVERIFY(client.socket.state() == QAbstractSocket::UnconnectedState);
     }
     QTRY_COMPARE(server.openConnectionCount(), 0);
 }
@@ -554,11 +587,14 @@ void TestClientApiServer::tooLargeRequestRefused()
     QCOMPARE(spies.total(), 0);
 }
 
+// With every place taken, a new connection closes the oldest one still
+// waiting for its request; connections whose request is being answered stay.
 void TestClientApiServer::connectionCap()
 {
     ClientApiServer &server = startServer();
     ClientApiServer::Limits limits = server.limits();
     limits.maxConnections = 2;
+    limits.failedAuthDelayMs = 3000;
     server.setLimits(limits);
 
     ApiClient first;
@@ -567,23 +603,97 @@ void TestClientApiServer::connectionCap()
     QVERIFY(second.open(port()));
     QCOMPARE(server.openConnectionCount(), 2);
 
+    ApiClient third;
+    QVERIFY(third.open(port()));
+    QVERIFY(first.waitClosed()); // the oldest idle one made room
+    QVERIFY(!second.closed);
+    QCOMPARE(replyCode(third.exchange(port(), request(QStringLiteral("<hangupcall>1</hangupcall>")))), 0);
+    QTRY_COMPARE(server.openConnectionCount(), 1);
+
+    // Two requests waiting for their (late) answer hold both places: a new
+    // connection finds nothing idle to close and is refused.
+    ApiClient wrong;
+    QVERIFY(wrong.open(port()));
+    QTRY_COMPARE(server.openConnectionCount(), 2);
+    second.write(request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, md5("guess")));
+    wrong.write(request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, md5("guess2")));
+    QTRY_COMPARE(server.failedAuthenticationCount(), 2);
     ApiClient refused;
     QVERIFY(!refused.open(port()));
     QVERIFY(refused.closed);
-
-    // A place freed is a place for the next client.
-    first.write(request(QStringLiteral("<hangupcall>1</hangupcall>")));
-    QVERIFY(first.waitClosed());
-    QTRY_COMPARE(server.openConnectionCount(), 1);
-    ApiClient next;
-    QCOMPARE(replyCode(next.exchange(port(), request(QStringLiteral("<hangupcall>1</hangupcall>")))), 0);
+    QVERIFY(!second.closed);
+    QVERIFY(second.waitClosed());
+    QCOMPARE(replyCode(second.received), 10);
 }
 
-void TestClientApiServer::failedAuthenticationSlowsThePeer()
+// Beyond the guesses waiting for their late answer, a guess gets none and
+// its connection gives way to a new one like an idle connection.
+void TestClientApiServer::unansweredGuessGivesWay()
 {
     ClientApiServer &server = startServer();
     ClientApiServer::Limits limits = server.limits();
-    limits.failedAuthDelayMs = 400;
+    limits.maxConnections = 2;
+    limits.maxFailingRequests = 1;
+    limits.failedAuthDelayMs = 3000;
+    server.setLimits(limits);
+    ActionSpies spies(&server);
+
+    ApiClient first;
+    ApiClient second;
+    QVERIFY(first.open(port()));
+    QVERIFY(second.open(port()));
+    first.write(request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, md5("guess")));
+    QTRY_COMPARE(server.failedAuthenticationCount(), 1);
+    second.write(request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, md5("guess2")));
+    QTRY_COMPARE(server.droppedFailureCount(), 1);
+    QVERIFY(!second.closed); // no answer, no close
+
+    ApiClient fresh;
+    QCOMPARE(replyCode(fresh.exchange(port(), request(QStringLiteral("<hangupcall>1</hangupcall>")))), 0);
+    QVERIFY(second.waitClosed());
+    QVERIFY(second.received.isEmpty());
+    QVERIFY(first.waitClosed());
+    QCOMPARE(replyCode(first.received), 10);
+    QTRY_COMPARE(spies.hangup.count(), 1);
+}
+
+// 200 connections opened and left idle (handshake done, nothing sent) hold
+// no place a fresh client needs: it is served at once, every time.
+void TestClientApiServer::idleFloodLeavesRoomForAFreshClient()
+{
+    ClientApiServer &server = startServer();
+    QCOMPARE(server.limits().maxConnections, 64);
+    ActionSpies spies(&server);
+    std::vector<std::unique_ptr<QSslSocket>> idle;
+    const QSslCertificate cert = serverCertificate();
+    for (int i = 0; i < 200; ++i) {
+        auto socket = std::make_unique<QSslSocket>();
+        QSslConfiguration conf = socket->sslConfiguration();
+        conf.setCaCertificates({cert});
+        conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        socket->setSslConfiguration(conf);
+        socket->connectToHostEncrypted(QStringLiteral("127.0.0.1"), port());
+        if (i % 2)
+            socket->write("POST /api HTTP/1.1\r\nContent-Length: 900\r\n\r\n<mpbx_"); // and then nothing
+        idle.push_back(std::move(socket));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(server.openConnectionCount() >= 60, 30000);
+    for (int round = 0; round < 3; ++round) {
+        ApiClient client;
+        const QByteArray reply = client.exchange(port(), request(QStringLiteral("<hangupcall>1</hangupcall>")));
+        QCOMPARE(replyCode(reply), 0);
+        QVERIFY(server.openConnectionCount() <= 64);
+    }
+    QTRY_COMPARE(spies.hangup.count(), 3);
+}
+
+// A failed check is answered after the delay on its own connection; a
+// request with the right credentials that comes after it is answered first.
+void TestClientApiServer::failureAnsweredLateRightAnsweredAtOnce()
+{
+    ClientApiServer &server = startServer();
+    ClientApiServer::Limits limits = server.limits();
+    limits.failedAuthDelayMs = 3000;
     server.setLimits(limits);
     ActionSpies spies(&server);
 
@@ -595,16 +705,149 @@ void TestClientApiServer::failedAuthenticationSlowsThePeer()
     clock.start();
     wrong.write(request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, md5("guess")));
     QTRY_COMPARE(server.failedAuthenticationCount(), 1);
-    // The failure is answered late, and the same peer's next request waits
-    // for the delay to end even with the right password.
     right.write(request(QStringLiteral("<hangupcall>1</hangupcall>")));
-    QVERIFY(wrong.waitClosed());
-    QVERIFY2(clock.elapsed() >= 350, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(replyCode(wrong.received), 10);
     QVERIFY(right.waitClosed());
-    QVERIFY2(clock.elapsed() >= 350, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(replyCode(right.received), 0);
+    QVERIFY(!wrong.closed); // still waiting for its answer
     QTRY_COMPARE(spies.hangup.count(), 1);
+    QVERIFY(wrong.waitClosed());
+    QVERIFY2(clock.elapsed() >= 2900, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(replyCode(wrong.received), 10);
+    QCOMPARE(spies.hangup.count(), 1);
+}
+
+namespace
+{
+// Local programs guessing the password: `connections` TLS connections on a
+// thread of their own, each sending a wrong request, waiting for the answer
+// (or the close) and starting again, until stopped.
+class Guessers : public QThread
+{
+public:
+    Guessers(quint16 port, int connections) : port(port), connections(connections) {}
+    std::atomic<bool> stop{false};
+    std::atomic<int> sent{0};
+    std::atomic<int> answered{0}; // code 10 received
+
+protected:
+    void run() override
+    {
+        QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+        conf.setCaCertificates({serverCertificate()});
+        conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        const QByteArray guess = request(QStringLiteral("<hangupcall>1</hangupcall>"), kUser, md5("guess"));
+        QEventLoop loop;
+        std::vector<std::unique_ptr<QSslSocket>> sockets(static_cast<size_t>(connections));
+        std::vector<QByteArray> replies(static_cast<size_t>(connections));
+        std::function<void(size_t)> start;
+        // The end of connection i, whichever way it ended: count, go again.
+        auto ended = [&](size_t i, QSslSocket *s) {
+            if (sockets[i].get() != s)
+                return;
+            replies[i] += s->readAll();
+            if (replyCode(replies[i]) == 10)
+                ++answered;
+            s->disconnect();
+            s->deleteLater();
+            sockets[i].release();
+            QTimer::singleShot(0, &loop, [&, i] { start(i); });
+        };
+        start = [&](size_t i) {
+            if (stop)
+                return;
+            sockets[i].reset(new QSslSocket);
+            QSslSocket *s = sockets[i].get();
+            replies[i].clear();
+            s->setSslConfiguration(conf);
+            QObject::connect(s, &QSslSocket::encrypted, s, [&, s] {
+                s->write(guess);
+                ++sent;
+            });
+            QObject::connect(s, &QSslSocket::readyRead, s, [&, s, i] { replies[i] += s->readAll(); });
+            QObject::connect(s, &QSslSocket::disconnected, s, [&, s, i] { ended(i, s); });
+            QObject::connect(s, &QAbstractSocket::errorOccurred, s, [&, s, i](QAbstractSocket::SocketError) {
+                QTimer::singleShot(0, &loop, [&, s, i] { ended(i, s); });
+            });
+            s->connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+        };
+        for (size_t i = 0; i < sockets.size(); ++i)
+            start(i);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (stop && std::none_of(sockets.begin(), sockets.end(), [](const auto &p) { return bool(p); }))
+                loop.quit();
+        });
+        poll.start(20);
+        loop.exec();
+    }
+
+private:
+    quint16 port;
+    int connections;
+};
+} // namespace
+
+// Twenty connections keep guessing while the rightful client goes on: every
+// one of its requests is answered, none of them waits for the guessers'
+// delay, and the guessers still get their answers only after it.
+void TestClientApiServer::wrongCredentialFloodLeavesRightClientServed()
+{
+    ClientApiServer &server = startServer();
+    ClientApiServer::Limits limits = server.limits();
+    limits.failedAuthDelayMs = 4000;
+    server.setLimits(limits);
+    ActionSpies spies(&server);
+
+    Guessers guessers(port(), 20);
+    guessers.start();
+    QTRY_VERIFY_WITH_TIMEOUT(server.failedAuthenticationCount() >= 20, 30000);
+    qint64 slowest = 0;
+    const int rounds = 20;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer t;
+        t.start();
+        ApiClient client;
+        const QByteArray reply = client.exchange(port(), request(QStringLiteral("<hangupcall>1</hangupcall>")));
+        QCOMPARE(replyCode(reply), 0);
+        slowest = qMax(slowest, t.elapsed());
+    }
+    // However loaded the machine, no request came near the guessers' delay.
+    QVERIFY2(slowest < limits.failedAuthDelayMs / 2, qPrintable(QString::number(slowest)));
+    QTRY_COMPARE(spies.hangup.count(), rounds);
+    guessers.stop = true;
+    QTRY_VERIFY_WITH_TIMEOUT(guessers.isFinished(), 60000); // the server needs this thread meanwhile
+    // At most 16 guesses wait for their late answer at once; the others
+    // were left without one.
+    QCOMPARE(ClientApiServer::MaxFailingRequests, 16);
+    QVERIFY(guessers.sent >= 20);
+    QVERIFY(server.droppedFailureCount() > 0);
+    QVERIFY(guessers.answered <= server.failedAuthenticationCount() - server.droppedFailureCount());
+    QCOMPARE(spies.total(), rounds);
+}
+
+// A bare request element without its end tag is answered at once, as what
+// it is (credentials unreadable: code 10), instead of waiting for more.
+void TestClientApiServer::bareUnterminatedRequestAnsweredAtOnce()
+{
+    ClientApiServer &server = startServer();
+    ClientApiServer::Limits limits = server.limits();
+    limits.firstLineTimeoutMs = 20000;
+    limits.idleTimeoutMs = 20000;
+    server.setLimits(limits);
+    ActionSpies spies(&server);
+    ApiClient client;
+    QVERIFY(client.open(port()));
+    QElapsedTimer clock;
+    clock.start();
+    client.write(QStringLiteral("POST <mpbx_request><username>%1</username><pwd_md5>%2</pwd_md5>"
+                                "<hangupcall>1</hangupcall>")
+                     .arg(kUser, goodDigest())
+                     .toUtf8());
+    QVERIFY(client.waitClosed(15000));
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(replyCode(client.received), 10);
+    QCOMPARE(replyName(client.received), QByteArray("error"));
+    QCOMPARE(spies.total(), 0);
 }
 
 void TestClientApiServer::digestAndNumbersNeverLogged()

@@ -68,11 +68,11 @@ wdgActiveLine *answeredCall(MPGui &w, PbxSimulator &sim, const QString &from)
     CallLines *calls = w.callLines();
     const int before = calls->activeLines().size();
     sim.injectIncomingCall(from, QStringLiteral("201"));
-    if (!QTest::qWaitFor([calls] { return !calls->ringingLines().isEmpty(); }, 5000))
+    if (!QTest::qWaitFor([calls] { return !calls->ringingLines().isEmpty(); }, testsupport::kConditionWaitMs))
         return nullptr;
     if (!sim.answerRinging(QStringLiteral("201")))
         return nullptr;
-    if (!QTest::qWaitFor([calls, before] { return calls->activeLines().size() > before; }, 5000))
+    if (!QTest::qWaitFor([calls, before] { return calls->activeLines().size() > before; }, testsupport::kConditionWaitMs))
         return nullptr;
     return calls->activeLines().value(calls->currentLine());
 }

@@ -157,7 +157,7 @@ struct Softphone {
         withInstalledSoundsAndDevices(w->phoneBackends());
         if (!startAndLogin(*w))
             return false;
-        return QTest::qWaitFor([this] { return w->phoneBackends()->isSipRegistered(); }, 10000);
+        return QTest::qWaitFor([this] { return w->phoneBackends()->isSipRegistered(); }, testsupport::kConditionWaitMs);
     }
     MPEngine *engine() const { return w->phoneBackends()->engine(); }
     CallLines *calls() const { return w->callLines(); }

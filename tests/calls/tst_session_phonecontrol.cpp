@@ -58,8 +58,8 @@ struct PhoneWindow {
         if (!startAndLogin(*w))
             return false;
         if (mode == 2)
-            return QTest::qWaitFor([this] { return w->phoneBackends()->isSipRegistered(); }, 10000);
-        return QTest::qWaitFor([this] { return w->phoneBackends()->deskPhone() != nullptr; }, 10000);
+            return QTest::qWaitFor([this] { return w->phoneBackends()->isSipRegistered(); }, testsupport::kConditionWaitMs);
+        return QTest::qWaitFor([this] { return w->phoneBackends()->deskPhone() != nullptr; }, testsupport::kConditionWaitMs);
     }
     CallLines *calls() const { return w->callLines(); }
     CustomLineEdit *field() const { return widgetOf<CustomLineEdit>(*w, QStringLiteral("edtCallerNumber")); }
@@ -80,7 +80,7 @@ struct PhoneWindow {
     {
         const int before = calls()->activeLines().size();
         f.sim->injectIncomingCall(from, QStringLiteral("201"));
-        if (!QTest::qWaitFor([this] { return !calls()->ringingLines().isEmpty(); }, 10000))
+        if (!QTest::qWaitFor([this] { return !calls()->ringingLines().isEmpty(); }, testsupport::kConditionWaitMs))
             return -1;
         const qint64 line = calls()->ringingLines().firstKey();
         // The desk phone's ringing line offers to answer; the softphone's
@@ -88,7 +88,7 @@ struct PhoneWindow {
         QWidget *offer = calls()->ringingLines().first();
         QString name = QStringLiteral("btnAnswerCall");
         if (w->operatingMode() == MSETTINGS::AppModeSoftphone) {
-            if (!QTest::qWaitFor([this, line] { return calls()->balloon(Balloon::IncomingCallBalloon, line); }))
+            if (!QTest::qWaitFor([this, line] { return calls()->balloon(Balloon::IncomingCallBalloon, line); }, testsupport::kConditionWaitMs))
                 return -1;
             offer = calls()->balloon(Balloon::IncomingCallBalloon, line);
             name = QStringLiteral("btnStartCall");
@@ -97,7 +97,7 @@ struct PhoneWindow {
         if (!answer->isVisibleTo(offer) || !answer->isEnabled())
             return -1;
         QTest::mouseClick(answer, Qt::LeftButton);
-        if (!QTest::qWaitFor([this, before] { return calls()->activeLines().size() > before; }, 10000))
+        if (!QTest::qWaitFor([this, before] { return calls()->activeLines().size() > before; }, testsupport::kConditionWaitMs))
             return -1;
         return QTest::qWaitFor(
                    [this, line] {

@@ -78,6 +78,8 @@ private slots:
     void cdrFilter_data();
     void cdrFilter();
     void cdrSettersSkipUnchanged();
+    void rowsBuiltInTheShownOrder();
+    void largeListSearchedOnAWorker();
 };
 
 void TestDirectoryProxies::contactWords_data()
@@ -227,5 +229,72 @@ void TestDirectoryProxies::cdrSettersSkipUnchanged()
     QVERIFY(proxy.dateInRange(QDate(2000, 1, 1)));
 }
 
+// Rows built in the order the view asks for are shown as they stand; a
+// contact added out of that order makes the filter sort for real.
+void TestDirectoryProxies::rowsBuiltInTheShownOrder()
+{
+    PhoneBook book;
+    book.source = QStringLiteral("velora");
+    book.entries = {contact("1", "Mario", "Verdi", "Acme", "021"), contact("2", "Anna", "Neri", "Studio", "022"),
+                    contact("3", "Roberto", "Gialli", "Logistica", "023")};
+    ContactFilterProxyModel proxy;
+    Tester tester(&proxy, Fatal);
+    proxy.sort(ContactsModel::FirstNameColumn, Qt::DescendingOrder);
+    ContactsModel *model = DirectoryModels::buildContactsModel({book}, QThread::currentThread(),
+                                                               ContactsModel::FirstNameColumn, Qt::DescendingOrder)
+                               .model;
+    model->setParent(&proxy);
+    proxy.setSourceModel(model);
+    QVERIFY(proxy.showsSourceOrder());
+    const auto firstNames = [&] {
+        QStringList names;
+        for (int r = 0; r < proxy.rowCount(); ++r)
+            names << proxy.index(r, ContactsModel::FirstNameColumn).data().toString();
+        return names;
+    };
+    QCOMPARE(firstNames(), (QStringList{"Roberto", "Mario", "Anna"}));
+    // The view's other sort is a real one.
+    proxy.sort(ContactsModel::LastNameColumn, Qt::AscendingOrder);
+    QVERIFY(!proxy.showsSourceOrder());
+    QCOMPARE(firstNames(), (QStringList{"Roberto", "Anna", "Mario"}));
+    proxy.sort(ContactsModel::FirstNameColumn, Qt::DescendingOrder);
+    QVERIFY(proxy.showsSourceOrder());
+    model->appendContact(contact("4", "Zeno", "Bianchi", "", "024"), "velora", "Private", false);
+    QTRY_VERIFY(!proxy.showsSourceOrder());
+    QCOMPARE(firstNames(), (QStringList{"Zeno", "Roberto", "Mario", "Anna"}));
+}
+
+// Over a large phone book the words are matched on a worker; the result
+// replaces the rows shown when it comes, and a newer search wins.
+void TestDirectoryProxies::largeListSearchedOnAWorker()
+{
+    PhoneBook book;
+    book.source = QStringLiteral("velora");
+    const int rows = WordFilterProxyModel::WorkerSearchRows + 10;
+    for (int i = 0; i < rows; ++i)
+        book.entries << contact(QString::number(i), i % 10 == 0 ? "Mario" : "Anna", QStringLiteral("Rossi%1").arg(i),
+                                "", QStringLiteral("02%1").arg(i));
+    ContactFilterProxyModel proxy;
+    ContactsModel *model = DirectoryModels::buildContactsModel({book}, QThread::currentThread()).model;
+    model->setParent(&proxy);
+    proxy.sort(ContactsModel::LastNameColumn, Qt::AscendingOrder);
+    proxy.setSourceModel(model);
+    QCOMPARE(proxy.rowCount(), rows);
+    proxy.setSearchText(QStringLiteral("anna"));
+    proxy.setSearchText(QStringLiteral("mar"));
+    QVERIFY(proxy.isSearchPending());
+    QTRY_VERIFY_WITH_TIMEOUT(!proxy.isSearchPending(), 20000);
+    QCOMPARE(proxy.rowCount(), (rows + 9) / 10);
+    proxy.setSearchText(QStringLiteral("mar rossi20000"));
+    QTRY_VERIFY_WITH_TIMEOUT(!proxy.isSearchPending(), 20000);
+    QCOMPARE(proxy.rowCount(), 1);
+    QCOMPARE(proxy.index(0, ContactsModel::LastNameColumn).data().toString(), QStringLiteral("Rossi20000"));
+    // Back to no words: every row, at once.
+    proxy.setSearchText(QString());
+    QVERIFY(!proxy.isSearchPending());
+    QCOMPARE(proxy.rowCount(), rows);
+}
+
 DESKLINE_TEST_MAIN(TestDirectoryProxies)
 #include "tst_proxies.moc"
+

@@ -63,6 +63,7 @@ private slots:
     void emptyBufferKeepsQueue();
     void pieceByPieceMatchesOnePiece_data();
     void pieceByPieceMatchesOnePiece();
+    void largeMessageInSocketPieces();
     void slotMayTakeMessageAndFeedAgain();
     void slotMayEmptyBuffer();
     void queueTakenFromAnotherThread();
@@ -243,6 +244,27 @@ void TestXmlFramer::pieceByPieceMatchesOnePiece()
             QCOMPARE(r.events.count(QStringLiteral("err:0")), whole.events.count(QStringLiteral("err:0")));
         }
     }
+}
+
+// A message of megabytes read in socket-sized pieces, noise before it and the
+// next message begun in its last piece: framed whole, the rest kept.
+void TestXmlFramer::largeMessageInSocketPieces()
+{
+    QString body;
+    while (body.size() < 5 * 1000 * 1000)
+        body += QStringLiteral("<item id='7'>text &amp; more</item>\n");
+    const QString message = QStringLiteral("<QDUPFW>") + body + QStringLiteral("</QDUPFW>");
+    const QString stream = QStringLiteral("noise") + message + QStringLiteral("<QDUPFW><v>2");
+    Recorder r(QStringLiteral("QDUPFW"));
+    for (int i = 0; i < stream.size(); i += 4096)
+        r.framer.addData(stream.mid(i, 4096));
+    QCOMPARE(r.events, QStringList{"done"});
+    const QStringList messages = r.takeAll();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages.first() == message);
+    QCOMPARE(r.framer.getCurrentBuffer(), QStringLiteral("<QDUPFW><v>2"));
+    r.framer.addData(QStringLiteral("</v></QDUPFW>"));
+    QCOMPARE(r.takeAll(), QStringList{"<QDUPFW><v>2</v></QDUPFW>"});
 }
 
 // In mode 0 the message is queued before messageCompleted(), so a direct

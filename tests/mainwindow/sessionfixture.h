@@ -6,6 +6,7 @@
 #include "app/globallogger.h"
 #include "app/mcticonfig.h"
 #include "ctilib.h"
+#include "conditionwait.h"
 #include "desklineresources.h"
 #include "framework/simpleobfuscator.h"
 #include "mainwindow/mpgui.h"
@@ -113,7 +114,7 @@ struct SessionFixture {
 };
 
 // Starts the window and waits for the log-in to complete.
-inline bool startAndLogin(MPGui &w, int ms = 10000)
+inline bool startAndLogin(MPGui &w, int ms = testsupport::kConditionWaitMs)
 {
     w.start();
     QElapsedTimer t;

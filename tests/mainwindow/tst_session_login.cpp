@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QTabWidget>
 
 using namespace sessiontest;
 
@@ -46,6 +47,7 @@ private slots:
     void profileInitialAndRing_data();
     void profileInitialAndRing();
     void titleShowsTheModeInForce();
+    void windowKeepsItsWidthAtLogin();
     void queueGroupFilterByFirmware_data();
     void queueGroupFilterByFirmware();
 };
@@ -362,12 +364,12 @@ void TestSessionLogin::firmwareGate()
                 QCoreApplication::exit(1);
         });
         poll.start(20);
-        exitCode = testsupport::execWithTimeout(5000, 12345);
+        exitCode = testsupport::execWithTimeout(testsupport::kConditionWaitMs, 12345);
         QCOMPARE(exitCode, 1);
         QVERIFY(prompts.shown.isEmpty());
         return;
     }
-    exitCode = testsupport::execWithTimeout(5000, 12345);
+    exitCode = testsupport::execWithTimeout(testsupport::kConditionWaitMs, 12345);
     QCOMPARE(exitCode, 0); // the user confirmed the quit
     QVERIFY(!w.isSessionUp());
     QCOMPARE(prompts.shown.size(), 2);
@@ -472,6 +474,26 @@ void TestSessionLogin::profileInitialAndRing()
 
 // A mode chosen in the settings takes effect only after a restart: until then
 // the title keeps the mode the window runs in.
+// A queue member's log-in brings the queue tab back; the window had room for
+// it from the start and keeps its width.
+void TestSessionLogin::windowKeepsItsWidthAtLogin()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config()};
+    w.start();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *tabs = widgetOf<QTabWidget>(w, "tabContactsWidget");
+    QWidget *queueTab = widgetOf<QWidget>(w, "queueTabWidget");
+    QCOMPARE(tabs->indexOf(queueTab), -1);
+    const int width = w.width();
+    QTRY_VERIFY_WITH_TIMEOUT(w.isSessionUp(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(tabs->indexOf(queueTab) >= 0, 10000);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.width(), width);
+    QCOMPARE(w.minimumSizeHint().width() <= width, true);
+}
+
 void TestSessionLogin::titleShowsTheModeInForce()
 {
     SessionFixture f;

@@ -18,20 +18,26 @@ using namespace sessiontest;
 
 namespace
 {
-// Runs the event loop until `done` says so or the loop is ended by the code
-// under test; 12345 when nothing ended it within `ms`.
-int runLoopUntilExit(const std::function<void()> &whenLoggedIn, MPGui &w, int ms = 10000)
+// Runs the event loop; once the window is logged in, `whenLoggedIn` runs on
+// it. Returns the code the code under test ended the loop with, or 12345 when
+// nothing ended it within `settleMs` of that action (or the log-in never came).
+int runLoopUntilExit(const std::function<void()> &whenLoggedIn, MPGui &w, int settleMs = 3000)
 {
     QTimer poll;
+    QTimer settle;
+    settle.setSingleShot(true);
+    QObject::connect(&settle, &QTimer::timeout, [] { QCoreApplication::exit(12345); });
     bool fired = false;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (!fired && w.isSessionUp()) {
             fired = true;
+            poll.stop();
             whenLoggedIn();
+            settle.start(settleMs);
         }
     });
     poll.start(20);
-    return testsupport::execWithTimeout(ms, 12345);
+    return testsupport::execWithTimeout(testsupport::kConditionWaitMs, 12345);
 }
 } // namespace
 
@@ -78,7 +84,7 @@ void TestSessionQuit::quitAsksAndSaves()
             savedSize = w.size();
             result = w.quitApplication(false, ask);
         },
-        w, 4000);
+        w);
     QCOMPARE(rc, exitCode);
     QCOMPARE(prompts.shown.size(), ask ? 1 : 0);
     if (ask) {

@@ -119,6 +119,7 @@ private slots:
     void cleanup();
     void connectionReplaysThenAsksFromNewestLocalTime();
     void emptyHistoryAsksForTheLastDay();
+    void reconnectionsAskForOneHistoryAtATime();
     void longReplayKeepsOrderOfLiveMessages();
     void pbxHistoryIsShownAndStoredInLocalTime();
     void liveMessageIsStoredAndAlertsOnce();
@@ -190,6 +191,26 @@ void TestChatController::emptyHistoryAsksForTheLastDay()
     m_ctl->onChatConnected();
     QTRY_VERIFY(!m_ctl->isReplaying());
     QCOMPARE(m_link.historyFrom, (QList<QDateTime>{QDateTime(QDate(2026, 5, 9), QTime(12, 0))}));
+}
+
+// The chat connects again and again before the PBX answers: one history
+// request is on its way and one waits; the answer lets the waiting one go.
+void TestChatController::reconnectionsAskForOneHistoryAtATime()
+{
+    for (int i = 0; i < 5; ++i) {
+        m_ctl->onChatConnected();
+        QTRY_VERIFY(!m_ctl->isReplaying());
+    }
+    QCOMPARE(m_link.historyFrom.size(), 1);
+    m_ctl->onChatHistoryReceived({});
+    QTRY_COMPARE(m_link.historyFrom.size(), 2);
+    m_ctl->onChatHistoryReceived({});
+    QCOMPARE(m_ctl->historyRequestsSent(), 2);
+    // A new chat connection after a disconnection asks at once.
+    m_ctl->onChatDisconnected(QString());
+    m_ctl->onChatConnected();
+    QTRY_VERIFY(!m_ctl->isReplaying());
+    QCOMPARE(m_link.historyFrom.size(), 3);
 }
 
 void TestChatController::longReplayKeepsOrderOfLiveMessages()

@@ -170,6 +170,8 @@ private slots:
     void pauseResumeAndSeek();
     void deleteMessage();
     void unusableTemporaryDirectory();
+    void mailboxStatusAsksOnChange_data();
+    void mailboxStatusAsksOnChange();
 };
 
 // New messages on top in list order, kept rows untouched (their audio too),
@@ -389,7 +391,10 @@ void TestVoicemail::playToTheEnd()
         QCOMPARE(player->state, FakePlayer::Stopped);
         QVERIFY(!row->isPlaying());
         QCOMPARE(slider->value(), 0);
-        QCOMPARE(t.link->calls, requests);
+        // The list request of the second round waits for the first one's
+        // answer and keeps its spacing from it.
+        QTRY_COMPARE(t.link->calls, requests);
+        t.panel->onVoicemailMsgListReceived({message(QStringLiteral("x"), unheard)});
     }
 }
 
@@ -453,6 +458,55 @@ void TestVoicemail::unusableTemporaryDirectory()
     QCOMPARE(t.prompts.texts(), QStringList{"Impossibile scaricare il messaggio vocale"});
     QCOMPARE(t.prompts.shown.first().message.title, QStringLiteral("Errore!"));
     QVERIFY(t.link->calls.isEmpty());
+}
+
+// The mailbox counters ask for the list only when they differ from the last
+// ones known, and never while a list request waits for its answer. Steps:
+// a number is a status with that many new messages, "a" the list's arrival,
+// "x" a new session.
+void TestVoicemail::mailboxStatusAsksOnChange_data()
+{
+    QTest::addColumn<bool>("available");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("listsAtOnce");
+    QTest::addColumn<int>("listsFinally");
+    QTest::newRow("the first status asks") << true << QStringList{"1"} << 1 << 1;
+    QTest::newRow("the same status again asks nothing") << true << QStringList{"1", "a", "1", "a", "1", "1"} << 1 << 1;
+    QTest::newRow("a change asks") << true << QStringList{"1", "a", "0"} << 1 << 2;
+    QTest::newRow("changes while the list is awaited: one waits")
+        << true << QStringList{"1", "2", "3", "4", "5"} << 1 << 1;
+    QTest::newRow("the waiting one goes with the answer") << true << QStringList{"1", "2", "3", "4", "a"} << 1 << 2;
+    QTest::newRow("a new session asks again") << true << QStringList{"1", "a", "x", "1"} << 2 << 2;
+    QTest::newRow("no voicemail on this PBX") << false << QStringList{"1", "2"} << 0 << 0;
+}
+
+void TestVoicemail::mailboxStatusAsksOnChange()
+{
+    QFETCH(bool, available);
+    QFETCH(QStringList, steps);
+    QFETCH(int, listsAtOnce);
+    QFETCH(int, listsFinally);
+    Tab t;
+    t.panel->setAvailable(available);
+    for (const QString &step : steps) {
+        if (step == QLatin1String("a")) {
+            t.panel->onVoicemailMsgListReceived(messages({"x"}));
+        } else if (step == QLatin1String("x")) {
+            t.panel->resetSession();
+        } else {
+            MailboxStatus status;
+            status.mailbox = QStringLiteral("201");
+            status.newMessages = step.toInt();
+            status.totalMessages = step.toInt();
+            t.panel->onMailboxStatusChanged(status);
+        }
+    }
+    QCOMPARE(t.link->calls.count(QStringLiteral("list")), listsAtOnce);
+    QTRY_COMPARE(t.link->calls.count(QStringLiteral("list")), listsFinally);
+    QCOMPARE(t.link->calls.size(), listsFinally);
+    // Nothing more comes later.
+    QTest::qWait(VoicemailPanel::ListSpacingMs + 200);
+    QCOMPARE(t.link->calls.size(), listsFinally);
 }
 
 DESKLINE_TEST_MAIN(TestVoicemail)

@@ -231,7 +231,8 @@ void TestSessionQueues::pauseAllWithoutAnswerGivesControlsBack()
     QVERIFY(!pauseAll->isEnabled());
     QTRY_VERIFY(pauseAll->isEnabled());
     QVERIFY(actionNamed(w, QStringLiteral("pauseAllAction"))->isEnabled());
-    QCOMPARE(commands.size() > 0, true);
+    // The request reached the PBX (on a busy machine, maybe only after the wait).
+    QTRY_VERIFY(commands.size() > 0);
 }
 
 void TestSessionQueues::supervisorTablesFill()

@@ -19,6 +19,8 @@
 #include <QString>
 #include <QtTest>
 
+#include "conditionwait.h"
+
 namespace testsupport {
 
 // The whole content of a (log) file; empty when it is missing or unreadable.

@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QtTest>
 
+#include "conditionwait.h"
+
 namespace testsupport {
 
 // Creates the temporary home (removed at exit) and sets the environment.

@@ -129,7 +129,8 @@ void TestUpdateService::answer(QSslSocket *socket, const Request &request)
         const qint64 length = file.advertisedLength >= 0 ? file.advertisedLength : size;
         socket->write(QByteArray("HTTP/1.1 ") + QByteArray::number(file.status) +
                       (file.status == 200 ? " OK" : " Error") + "\r\nContent-Type: application/octet-stream" +
-                      "\r\nContent-Length: " + QByteArray::number(length) + "\r\nConnection: close\r\n\r\n");
+                      (file.noLength ? QByteArray() : "\r\nContent-Length: " + QByteArray::number(length)) +
+                      "\r\nConnection: close\r\n\r\n");
         streamFile(socket, file, 0);
         return;
     }
@@ -186,6 +187,7 @@ void TestUpdateService::pump(QSslSocket *socket)
         const int n = int(qMin(StreamChunk, size - s.offset));
         socket->write(s.file.generate ? s.file.generate(s.offset, n) : s.file.data.mid(int(s.offset), n));
         s.offset += n;
+        bytesStreamed += n;
     }
     if (s.offset >= size) {
         m_streams.erase(it);

@@ -40,6 +40,7 @@ public:
         std::function<QByteArray(qint64 offset, int length)> generate;
         int status = 200;
         qint64 advertisedLength = -1; // Content-Length sent, when not the size
+        bool noLength = false;        // no Content-Length: the body ends with the connection
     };
 
     explicit TestUpdateService(Identity identity = Identity::Trusted, QObject *parent = nullptr);
@@ -67,6 +68,8 @@ public:
 
     QList<Request> requests;
     int fileRequests = 0;
+    // Bytes of files handed to the connections so far.
+    qint64 bytesStreamed = 0;
 
     // A reply body holding one file description.
     static QByteArray fileInfoReply(const QMap<QString, QString> &elements);

@@ -98,7 +98,7 @@ CheckUpdateDlg *TestUpdateCheck::makeUpdater(const QUrl &server, const QString &
 bool TestUpdateCheck::runCheck(CheckUpdateDlg *updater)
 {
     updater->checkUpdates();
-    return QTest::qWaitFor([&] { return m_newSpy->count() + m_noneSpy->count() > 0; }, 20000);
+    return QTest::qWaitFor([&] { return m_newSpy->count() + m_noneSpy->count() > 0; }, testsupport::kConditionWaitMs);
 }
 
 void TestUpdateCheck::exactRequest()

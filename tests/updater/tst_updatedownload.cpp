@@ -11,6 +11,7 @@
 #include <QCryptographicHash>
 #include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <sys/stat.h>
 #include <zip.h>
@@ -63,6 +64,8 @@ QByteArray makeZip(const QString &path, const QList<ZipEntry> &entries)
 const QByteArray kScript = "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; } > \"$DESKLINE_UPDATER_TEST_RECORD\"\n";
 } // namespace
 
+Q_DECLARE_METATYPE(ZipEntry)
+
 class TestUpdateDownload : public QObject {
     Q_OBJECT
 private slots:
@@ -77,9 +80,16 @@ private slots:
     void installerAlreadyCurrent();
     void installerChangedBeforeStart();
     void cancelDuringDownload();
+    void transferLimits_data();
+    void transferLimits();
+    void oversizedBodyStopsEarly_data();
+    void oversizedBodyStopsEarly();
     void sameUrlTwice();
     void startFailure();
     void privateDownloadDir();
+    void refusedDirsUseATemporaryOne_data();
+    void refusedDirsUseATemporaryOne();
+    void checkWhileOneRuns();
 
 private:
     // Serves `content` and describes it; `overrides` replace reply elements.
@@ -166,14 +176,14 @@ UpdaterDlg *TestUpdateDownload::makeUpdater()
 bool TestUpdateDownload::checkFindsUpdate()
 {
     m_updater->checkUpdates();
-    return QTest::qWaitFor([this] { return m_new->count() > 0; }, 20000);
+    return QTest::qWaitFor([this] { return m_new->count() > 0; }, testsupport::kConditionWaitMs);
 }
 
 bool TestUpdateDownload::downloadAndWait()
 {
     m_updater->startDownload();
     const bool ended =
-        QTest::qWaitFor([this] { return m_started->count() + m_error->count() + m_canceled->count() > 0; }, 30000);
+        QTest::qWaitFor([this] { return m_started->count() + m_error->count() + m_canceled->count() > 0; }, testsupport::kConditionWaitMs);
     Q_UNUSED(ended)
     QTest::qWait(20);
     return m_started->count() == 1;
@@ -323,23 +333,40 @@ void TestUpdateDownload::zipped_data()
     QTest::newRow("good") << QList<ZipEntry>{readme, setup} << "setup.sh" << true;
     QTest::newRow("executable in a folder") << QList<ZipEntry>{readme, {"bin/setup.sh", kScript, 0100644}}
                                             << "bin/setup.sh" << true;
+    QTest::newRow("folders keep same-named files apart") << QList<ZipEntry>{{"a/", "", 040755},
+                                                                            {"a/b/setup.sh", kScript, 0100755},
+                                                                            {"b/README", "first", 0100644},
+                                                                            {"c/README", "second", 0100644},
+                                                                            {"setup.sh", "not this one", 0100755}}
+                                                         << "a/b/setup.sh" << true;
+    QTest::newRow("dot parts") << QList<ZipEntry>{{"./pkg/./setup.sh", kScript, 0100644}} << "pkg/setup.sh" << true;
     QTest::newRow("parent entry") << QList<ZipEntry>{setup, {"../evil.sh", "evil", 0100755}} << "setup.sh" << false;
+    QTest::newRow("parent inside a path")
+        << QList<ZipEntry>{setup, {"a/../../evil.sh", "evil", 0100755}} << "setup.sh" << false;
     QTest::newRow("absolute entry") << QList<ZipEntry>{setup, {"/tmp/evil.sh", "evil", 0100755}} << "setup.sh"
                                     << false;
     QTest::newRow("link entry") << QList<ZipEntry>{setup, {"lnk", "/etc/passwd", 0120777}} << "setup.sh" << false;
+    QTest::newRow("link folder") << QList<ZipEntry>{{"out", "..", 0120777}, {"out/evil.sh", "evil", 0100755}, setup}
+                                 << "setup.sh" << false;
     QTest::newRow("link as executable") << QList<ZipEntry>{{"setup.sh", "/bin/sh", 0120777}} << "setup.sh" << false;
     QTest::newRow("device entry") << QList<ZipEntry>{setup, {"dev", "", 0020644}} << "setup.sh" << false;
-    QTest::newRow("same name twice") << QList<ZipEntry>{setup, {"x/setup.sh", "other", 0100755}} << "setup.sh"
-                                     << false;
+    QTest::newRow("same path twice") << QList<ZipEntry>{setup, {"./setup.sh", "other", 0100755}} << "setup.sh" << false;
     QTest::newRow("too large") << QList<ZipEntry>{setup, {"big", QByteArray(300 * 1024, 'z'), 0100644}}
                                << "setup.sh" << false;
+    QTest::newRow("too large in folders") << QList<ZipEntry>{setup,
+                                                             {"x/big", QByteArray(200 * 1024, 'z'), 0100644},
+                                                             {"y/big", QByteArray(200 * 1024, 'z'), 0100644}}
+                                          << "setup.sh" << false;
     QTest::newRow("executable missing") << QList<ZipEntry>{readme} << "setup.sh" << false;
+    QTest::newRow("executable only by base name")
+        << QList<ZipEntry>{{"bin/setup.sh", kScript, 0100755}} << "setup.sh" << false;
     QTest::newRow("no executable named") << QList<ZipEntry>{setup} << "" << false;
 }
 
-// A zipped installer is unpacked into a fresh directory beside it and its
-// executable started from there; any doubt about the archive ends in
-// "download failed" with nothing started.
+// A zipped installer is unpacked, folders and all, into a fresh directory
+// beside it and its executable started from there by its path inside the
+// archive; any doubt about the archive ends in "download failed" with
+// nothing started.
 void TestUpdateDownload::zipped()
 {
     QFETCH(QList<ZipEntry>, entries);
@@ -356,15 +383,24 @@ void TestUpdateDownload::zipped()
     QVERIFY(checkFindsUpdate());
     QCOMPARE(downloadAndWait(), started);
     QVERIFY(!QFile::exists(m_dir->filePath("evil.sh")));
+    QVERIFY(!QFile::exists(dl("evil.sh")));
     QVERIFY(!QFile::exists("/tmp/evil.sh") || QFileInfo("/tmp/evil.sh").lastModified() < QDateTime::currentDateTime().addSecs(-60));
     if (started) {
         QCOMPARE(m_launched.size(), 1);
-        const QString program = dl("setup.zip.unpacked/setup.sh");
+        const QString program = dl("setup.zip.unpacked/" + exe);
         QCOMPARE(m_launched.first().program, program);
         QCOMPARE(m_launched.first().workingDirectory, dl());
         QCOMPARE(readAll(program), kScript);
         QVERIFY(QFileInfo(program).permissions() & QFile::ExeOwner);
         QVERIFY(!QFile::exists(dl("setup.zip.unpacked/lnk")));
+        // Every file at its own path inside the archive.
+        for (const ZipEntry &e : entries) {
+            const QString path = QDir::cleanPath(dl("setup.zip.unpacked/") + QString::fromUtf8(e.name));
+            if (e.name.endsWith('/'))
+                QVERIFY(QFileInfo(path).isDir());
+            else
+                QCOMPARE(readAll(path), e.data);
+        }
     } else {
         QVERIFY(m_launched.isEmpty());
         QCOMPARE(m_error->count(), 1);
@@ -439,6 +475,71 @@ void TestUpdateDownload::cancelDuringDownload()
     QVERIFY(!QFile::exists(dl("big.bin.tmp")));
 }
 
+void TestUpdateDownload::transferLimits_data()
+{
+    QTest::addColumn<qint64>("declared");
+    QTest::addColumn<qint64>("max");
+    QTest::addColumn<qint64>("limit");
+    const qint64 def = FileXferManager::DefaultMaxBytes;
+    QTest::newRow("no size: the cap") << qint64(0) << def << qint64(512) * 1024 * 1024;
+    QTest::newRow("declared size") << qint64(1000) << def << qint64(1000);
+    QTest::newRow("declared above the cap") << qint64(600) * 1024 * 1024 << def << qint64(600) * 1024 * 1024;
+    QTest::newRow("no size, smaller maximum") << qint64(0) << qint64(4096) << qint64(4096);
+    QTest::newRow("declared, smaller maximum") << qint64(8192) << qint64(4096) << qint64(4096);
+}
+
+void TestUpdateDownload::transferLimits()
+{
+    QFETCH(qint64, declared);
+    QFETCH(qint64, max);
+    QFETCH(qint64, limit);
+    QCOMPARE(FileXferManager::UndeclaredSizeMaxBytes, qint64(512) * 1024 * 1024);
+    QCOMPARE(FileXferManager::transferLimit(declared, max), limit);
+}
+
+void TestUpdateDownload::oversizedBodyStopsEarly_data()
+{
+    QTest::addColumn<qint64>("declared"); // 0: no FileSize in the reply
+    QTest::addColumn<bool>("contentLength");
+    QTest::newRow("no size, no length") << qint64(0) << false;
+    QTest::newRow("no size, long length") << qint64(0) << true;
+    QTest::newRow("size, no length") << qint64(512 * 1024) << false;
+    QTest::newRow("size, long length") << qint64(512 * 1024) << true;
+}
+
+// A body beyond what the reply declares (or, without a declared size, beyond
+// the cap; here 1 MiB) is stopped as soon as it passes it: the service gets
+// to send only a few MiB of its 256, and nothing stays on disk.
+void TestUpdateDownload::oversizedBodyStopsEarly()
+{
+    QFETCH(qint64, declared);
+    QFETCH(bool, contentLength);
+    const qint64 size = qint64(256) * 1024 * 1024;
+    TestUpdateService::File file;
+    file.size = size;
+    file.generate = [](qint64, int length) { return QByteArray(length, 'q'); };
+    file.noLength = !contentLength;
+    m_service->files.insert("/files/huge", file);
+    QMap<QString, QString> e{{"FileName", "huge.bin"},
+                             {"MD5", QString(32, 'a')},
+                             {"SHA1", QString(40, 'b')},
+                             {"URL", m_service->url("/files/huge").toString()},
+                             {"AppVersion", "6.0"}};
+    if (declared > 0)
+        e.insert("FileSize", QString::number(declared));
+    m_service->replyBody = TestUpdateService::fileInfoReply(e);
+    makeUpdater();
+    m_updater->setMaxDownloadBytes(1024 * 1024);
+    QVERIFY(checkFindsUpdate());
+    QCOMPARE(m_updater->latestFileInfo().size, declared);
+    QVERIFY(!downloadAndWait());
+    QCOMPARE(m_error->count(), 1);
+    QCOMPARE(m_error->first().first().toString(), QString("download failed"));
+    QVERIFY2(m_service->bytesStreamed < 24 * 1024 * 1024, QByteArray::number(m_service->bytesStreamed));
+    QVERIFY(!QFile::exists(dl("huge.bin")));
+    QVERIFY(!QFile::exists(dl("huge.bin.tmp")));
+}
+
 // Two transfers of one URL each end with their own signal.
 void TestUpdateDownload::sameUrlTwice()
 {
@@ -505,6 +606,78 @@ void TestUpdateDownload::privateDownloadDir()
     QVERIFY(UpdaterPaths::defaultDownloadDir().startsWith(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
 }
 
-Q_DECLARE_METATYPE(ZipEntry)
+void TestUpdateDownload::refusedDirsUseATemporaryOne_data()
+{
+    QTest::addColumn<bool>("installerStarts");
+    QTest::newRow("installer not started: removed at exit") << false;
+    QTest::newRow("installer started from it: kept") << true;
+}
+
+// The given directory and the user's own update directory both refused:
+// the refusal reaches the updater's log, downloads go to a temporary
+// directory, and that goes when the program quits, unless the installer
+// started from it may still need it.
+void TestUpdateDownload::refusedDirsUseATemporaryOne()
+{
+    QFETCH(bool, installerStarts);
+    const QString own = UpdaterPaths::defaultDownloadDir();
+    QVERIFY(QDir().mkpath(QFileInfo(own).path()));
+    QDir(own).removeRecursively();
+    QFile::remove(own);
+    QVERIFY(writeFile(own, "not a directory"));
+    const QString shared = m_dir->filePath("shared");
+    QVERIFY(QDir().mkpath(shared));
+    QVERIFY(::chmod(QFile::encodeName(shared).constData(), 0777) == 0);
+
+    serve(kScript, "setup.sh");
+    m_updater = new UpdaterDlg("KEY", QUFW::ProductBranch::StableBranch, "Deskline", "4.5.23",
+                               m_service->url("/updates"), shared, "UPDTEST", m_dir->path(), WriterConfig());
+    m_updater->setCheckTiming(0, 10000);
+    m_updater->setExtraCaCertificates({TestUpdateService::caCertificate()});
+    m_updater->setHiddenCheck(true);
+    m_new = new QSignalSpy(m_updater, SIGNAL(newVersionAvailable(QString)));
+    m_error = new QSignalSpy(m_updater, SIGNAL(error(QString)));
+    m_started = new QSignalSpy(m_updater, SIGNAL(upgradeStarted()));
+    m_canceled = new QSignalSpy(m_updater, SIGNAL(canceled()));
+    QCOMPARE(m_updater->downloadDir(), QString());
+    QTRY_VERIFY(readAll(m_dir->filePath("updater.log")).contains("Download directory refused"));
+
+    m_startResult = installerStarts;
+    QVERIFY(checkFindsUpdate());
+    QCOMPARE(downloadAndWait(), installerStarts);
+    QCOMPARE(m_launched.size(), 1);
+    const QString temporary = m_launched.first().workingDirectory;
+    QVERIFY(!temporary.isEmpty());
+    QVERIFY(temporary != shared && temporary != own);
+    QCOMPARE(readAll(temporary + "/setup.sh"), kScript);
+
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCOMPARE(testsupport::execWithTimeout(10000, -1), 0);
+    QCOMPARE(QFileInfo::exists(temporary), installerStarts);
+    if (installerStarts)
+        QDir(temporary).removeRecursively();
+    QFile::remove(own);
+}
+
+// A check asked for while one runs sends its own request; only the newest
+// reports, once.
+void TestUpdateDownload::checkWhileOneRuns()
+{
+    serve(kScript, "setup.sh");
+    makeUpdater();
+    m_service->splitAt = {10};
+    m_service->pieceDelayMs = 1500; // the first reply is still coming
+    QSignalSpy none(m_updater, SIGNAL(noNewVersionAvailable()));
+    m_updater->checkForNewVersion(20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_service->requests.size(), 1, 10000);
+    m_updater->checkForNewVersion(20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_service->requests.size(), 2, 10000);
+    // The first reply's rest was due before the second's: by the time the
+    // second has reported, the first would have too.
+    QTRY_COMPARE_WITH_TIMEOUT(m_new->count(), 1, 20000);
+    QCOMPARE(none.count(), 0);
+    QVERIFY(!m_updater->isCheckRunning());
+}
+
 DESKLINE_TEST_MAIN(TestUpdateDownload)
 #include "tst_updatedownload.moc"

@@ -1,6 +1,7 @@
 // A simulated PBX on loopback and a client of it, for the library's tests.
 #pragma once
 
+#include "conditionwait.h"
 #include "ctilib.h"
 #include "pbxsimulator.h"
 
@@ -72,7 +73,7 @@ struct Fixture {
 };
 
 // Waits until the spy has at least n emissions.
-inline bool waitCount(QSignalSpy &spy, int n, int ms = 5000)
+inline bool waitCount(QSignalSpy &spy, int n, int ms = testsupport::kConditionWaitMs)
 {
     QElapsedTimer t;
     t.start();

@@ -61,7 +61,7 @@ struct CallLog : QObject {
         connect(c, &CtiLib::phoneEventUnholdCall, this, phoneEvent("unhold"));
     }
 
-    bool waitFor(const QString &event, int count = 1, int ms = 5000)
+    bool waitFor(const QString &event, int count = 1, int ms = testsupport::kConditionWaitMs)
     {
         QElapsedTimer t;
         t.start();

@@ -380,15 +380,24 @@ void TestCtiSession::voicemailDownloadMarkDelete()
     QVERIFY(wav.read(4) == "RIFF");
     QCOMPARE(wav.size(), qint64(44 + 8 * 8000 * 2));
 
+    // A change of the mailbox sends its new status; the list comes when asked
+    // for, and alone.
     f.cti->markVoicemailMessage(QStringLiteral("1"), CTILIB::VmMsgHeard);
     QVERIFY(waitCount(box, 1));
-    QVERIFY(!arg<VoicemailMessageList>(list, 0).first().unheard);
     QCOMPARE(arg<MailboxStatus>(box, 0).newMessages, 0);
     QCOMPARE(arg<MailboxStatus>(box, 0).oldMessages, 1);
+    f.cti->getVoicemail(CTILIB::VmFlagAll);
+    QVERIFY(waitCount(list, 1));
+    QVERIFY(!arg<VoicemailMessageList>(list, 0).first().unheard);
 
     f.cti->deleteVoicemailMessage(QStringLiteral("1"));
+    QVERIFY(waitCount(box, 2));
+    QCOMPARE(arg<MailboxStatus>(box, 1).totalMessages, 0);
+    f.cti->getVoicemail(CTILIB::VmFlagAll);
     QVERIFY(waitCount(list, 2));
     QVERIFY(arg<VoicemailMessageList>(list, 1).isEmpty());
+    QCOMPARE(box.count(), 2);
+    QCOMPARE(list.count(), 2);
 
     // A message that does not exist: nothing arrives, the session stays up.
     f.cti->downloadVoicemailMessage(QStringLiteral("1"), QStringLiteral("vm-0001"), dir);

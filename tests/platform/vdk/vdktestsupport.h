@@ -2,6 +2,7 @@
 // queued to the test's thread, a WAV writer and reader, and a tone check.
 #pragma once
 
+#include "conditionwait.h"
 #include "ctilib.h"
 #include "pbxsimulator.h"
 #include "vdkmedia.h"
@@ -60,7 +61,7 @@ signals:
     void sipError(int line, int code, QString text);
 };
 
-inline bool waitCount(QSignalSpy &spy, int n, int ms = 10000)
+inline bool waitCount(QSignalSpy &spy, int n, int ms = testsupport::kConditionWaitMs)
 {
     QElapsedTimer t;
     t.start();
@@ -69,7 +70,7 @@ inline bool waitCount(QSignalSpy &spy, int n, int ms = 10000)
     return spy.count() >= n;
 }
 
-template <typename F> bool waitFor(F cond, int ms = 10000)
+template <typename F> bool waitFor(F cond, int ms = testsupport::kConditionWaitMs)
 {
     QElapsedTimer t;
     t.start();
