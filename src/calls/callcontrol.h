@@ -54,7 +54,18 @@ public:
         // The names of the hooks left unset; the window sets every one.
         QStringList unset() const
         {
-            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"}, {bool(cti), "cti"}, {bool(engine), "engine"}, {bool(deskPhone), "deskPhone"}, {bool(isExtension), "isExtension"}, {bool(blfState), "blfState"}, {bool(selectedAccount), "selectedAccount"}, {bool(heldLines), "heldLines"}, {bool(heldWidget), "heldWidget"}, {bool(anotherCallAlert), "anotherCallAlert"}, {bool(showAsHeld), "showAsHeld"}, {bool(dialogTitle), "dialogTitle"}};
+            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"},
+                                                         {bool(cti), "cti"},
+                                                         {bool(engine), "engine"},
+                                                         {bool(deskPhone), "deskPhone"},
+                                                         {bool(isExtension), "isExtension"},
+                                                         {bool(blfState), "blfState"},
+                                                         {bool(selectedAccount), "selectedAccount"},
+                                                         {bool(heldLines), "heldLines"},
+                                                         {bool(heldWidget), "heldWidget"},
+                                                         {bool(anotherCallAlert), "anotherCallAlert"},
+                                                         {bool(showAsHeld), "showAsHeld"},
+                                                         {bool(dialogTitle), "dialogTitle"}};
             QStringList names;
             for (const auto &h : all) {
                 if (!h.first)

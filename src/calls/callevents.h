@@ -42,7 +42,10 @@ public:
         // The names of the hooks left unset; the window sets every one.
         QStringList unset() const
         {
-            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"}, {bool(engine), "engine"}, {bool(deskPhone), "deskPhone"}, {bool(cti), "cti"}, {bool(window), "window"}, {bool(windowTitle), "windowTitle"}, {bool(tray), "tray"}};
+            const std::pair<bool, const char *> all[] = {
+                {bool(mode), "mode"}, {bool(engine), "engine"}, {bool(deskPhone), "deskPhone"},
+                {bool(cti), "cti"},   {bool(window), "window"}, {bool(windowTitle), "windowTitle"},
+                {bool(tray), "tray"}};
             QStringList names;
             for (const auto &h : all) {
                 if (!h.first)

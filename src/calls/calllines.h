@@ -97,7 +97,19 @@ public:
         // The names of the hooks left unset; the window sets every one.
         QStringList unset() const
         {
-            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"}, {bool(cti), "cti"}, {bool(loggedIn), "loggedIn"}, {bool(hasDeskPhone), "hasDeskPhone"}, {bool(hasEngine), "hasEngine"}, {bool(serviceCodes), "serviceCodes"}, {bool(resolveQueueName), "resolveQueueName"}, {bool(queueRole), "queueRole"}, {bool(queuesPausedAny), "queuesPausedAny"}, {bool(pauseAllQueues), "pauseAllQueues"}, {bool(capabilities), "capabilities"}, {bool(mobileNumberKnown), "mobileNumberKnown"}, {bool(sipAccountUser), "sipAccountUser"}};
+            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"},
+                                                         {bool(cti), "cti"},
+                                                         {bool(loggedIn), "loggedIn"},
+                                                         {bool(hasDeskPhone), "hasDeskPhone"},
+                                                         {bool(hasEngine), "hasEngine"},
+                                                         {bool(serviceCodes), "serviceCodes"},
+                                                         {bool(resolveQueueName), "resolveQueueName"},
+                                                         {bool(queueRole), "queueRole"},
+                                                         {bool(queuesPausedAny), "queuesPausedAny"},
+                                                         {bool(pauseAllQueues), "pauseAllQueues"},
+                                                         {bool(capabilities), "capabilities"},
+                                                         {bool(mobileNumberKnown), "mobileNumberKnown"},
+                                                         {bool(sipAccountUser), "sipAccountUser"}};
             QStringList names;
             for (const auto &h : all) {
                 if (!h.first)

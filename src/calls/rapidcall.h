@@ -35,7 +35,16 @@ public:
         // The names of the hooks left unset; the window sets every one.
         QStringList unset() const
         {
-            const std::pair<bool, const char *> all[] = {{bool(clipboardText), "clipboardText"}, {bool(isExtension), "isExtension"}, {bool(copyToCallEnabled), "copyToCallEnabled"}, {bool(systemShortcutsEnabled), "systemShortcutsEnabled"}, {bool(offerCall), "offerCall"}, {bool(startExternalCall), "startExternalCall"}, {bool(startCallOrTransfer), "startCallOrTransfer"}, {bool(startAudioCall), "startAudioCall"}, {bool(dialBlocked), "dialBlocked"}, {bool(outsidePrefix), "outsidePrefix"}};
+            const std::pair<bool, const char *> all[] = {{bool(clipboardText), "clipboardText"},
+                                                         {bool(isExtension), "isExtension"},
+                                                         {bool(copyToCallEnabled), "copyToCallEnabled"},
+                                                         {bool(systemShortcutsEnabled), "systemShortcutsEnabled"},
+                                                         {bool(offerCall), "offerCall"},
+                                                         {bool(startExternalCall), "startExternalCall"},
+                                                         {bool(startCallOrTransfer), "startCallOrTransfer"},
+                                                         {bool(startAudioCall), "startAudioCall"},
+                                                         {bool(dialBlocked), "dialBlocked"},
+                                                         {bool(outsidePrefix), "outsidePrefix"}};
             QStringList names;
             for (const auto &h : all) {
                 if (!h.first)

@@ -142,7 +142,7 @@ ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner)
     for (const PhoneBook &book : books) {
         for (const PhoneBookEntry &entry : book.entries) {
             const ContactNumberIndex::Contact contact{nameOfEntry(entry), entry.company.trimmed(),
-                                                     entry.department.trimmed()};
+                                                      entry.department.trimmed()};
             if (contact.name.isEmpty())
                 continue;
             for (const ContactEntry &field : entry.contacts) {

@@ -68,7 +68,27 @@ public:
         // (runMenu only replaces the menu's own run, for tests).
         QStringList unset() const
         {
-            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"}, {bool(cti), "cti"}, {bool(capabilities), "capabilities"}, {bool(hasEngine), "hasEngine"}, {bool(engineRegistered), "engineRegistered"}, {bool(hasDeskPhone), "hasDeskPhone"}, {bool(serviceCodes), "serviceCodes"}, {bool(activeRemote), "activeRemote"}, {bool(hasActiveLines), "hasActiveLines"}, {bool(hasCurrentLine), "hasCurrentLine"}, {bool(transferPending), "transferPending"}, {bool(resetTransferState), "resetTransferState"}, {bool(lineStack), "lineStack"}, {bool(updateLineButtons), "updateLineButtons"}, {bool(startCall), "startCall"}, {bool(startInternalCall), "startInternalCall"}, {bool(startAudioCall), "startAudioCall"}, {bool(unattendedTransfer), "unattendedTransfer"}, {bool(attendedTransfer), "attendedTransfer"}, {bool(openChat), "openChat"}, {bool(openBalloon), "openBalloon"}};
+            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"},
+                                                         {bool(cti), "cti"},
+                                                         {bool(capabilities), "capabilities"},
+                                                         {bool(hasEngine), "hasEngine"},
+                                                         {bool(engineRegistered), "engineRegistered"},
+                                                         {bool(hasDeskPhone), "hasDeskPhone"},
+                                                         {bool(serviceCodes), "serviceCodes"},
+                                                         {bool(activeRemote), "activeRemote"},
+                                                         {bool(hasActiveLines), "hasActiveLines"},
+                                                         {bool(hasCurrentLine), "hasCurrentLine"},
+                                                         {bool(transferPending), "transferPending"},
+                                                         {bool(resetTransferState), "resetTransferState"},
+                                                         {bool(lineStack), "lineStack"},
+                                                         {bool(updateLineButtons), "updateLineButtons"},
+                                                         {bool(startCall), "startCall"},
+                                                         {bool(startInternalCall), "startInternalCall"},
+                                                         {bool(startAudioCall), "startAudioCall"},
+                                                         {bool(unattendedTransfer), "unattendedTransfer"},
+                                                         {bool(attendedTransfer), "attendedTransfer"},
+                                                         {bool(openChat), "openChat"},
+                                                         {bool(openBalloon), "openBalloon"}};
             QStringList names;
             for (const auto &h : all) {
                 if (!h.first)

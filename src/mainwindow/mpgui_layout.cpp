@@ -5,14 +5,13 @@
 
 #include "widgets/balloonboard.h"
 
-#include "calls/callcontrol.h"
 #include "app/globallogger.h"
-#include "calls/calllines.h"
+#include "calls/callcontrol.h"
 #include "calls/callevents.h"
+#include "calls/calllines.h"
 #include "calls/rapidcall.h"
-#include "directory/directoryactions.h"
-#include "widgets/wdgonholdline.h"
 #include "ctilib.h"
+#include "directory/directoryactions.h"
 #include "directory/directorycalllookup.h"
 #include "directory/directorypanel.h"
 #include "mainformtabchain.h"
@@ -23,6 +22,7 @@
 #include "queues/queuescontroller.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
+#include "widgets/wdgonholdline.h"
 
 #include <QClipboard>
 #include <QCompleter>

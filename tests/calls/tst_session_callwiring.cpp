@@ -6,13 +6,13 @@
 // from the line, the phone book's company and unit of a caller, the held
 // line following the connected party, the headset's answer key and the
 // booked line's look.
+#include "ctijson.h"
 #include "directory/bookedcalls.h"
 #include "directory/customtreeview.h"
 #include "directory/directoryactions.h"
 #include "directory/directorypanel.h"
 #include "directory/directoryroles.h"
 #include "directory/mctiextendetails.h"
-#include "ctijson.h"
 #include "phone/mpengine.h"
 #include "phone/phoneapi.h"
 #include "phonewindow.h"
@@ -185,9 +185,8 @@ void TestSessionCallWiring::queueCallShowsItsQueue()
                               *static_cast<QWidget *>(mode == 2 ? static_cast<QWidget *>(balloon) : ringing),
                               mode == 2 ? QStringLiteral("btnStartCall") : QStringLiteral("btnAnswerCall")),
                           Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(p.calls()->activeLines().value(line) &&
-                                 p.calls()->activeLines().value(line)->getCallStatus() == 1,
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        p.calls()->activeLines().value(line) && p.calls()->activeLines().value(line)->getCallStatus() == 1, 10000);
     wdgActiveLine *active = p.calls()->activeLines().value(line);
     QCOMPARE(labelOf(active, "lblQueueInfo")->text(), QStringLiteral("Supporto"));
     QVERIFY(labelOf(active, "lblQueueText")->isVisibleTo(active));
@@ -251,9 +250,8 @@ void TestSessionCallWiring::ownPauseOutlivesAQueueCall()
     QTRY_COMPARE_WITH_TIMEOUT(p.calls()->ringingLines().size(), 1, 10000);
     const qint64 line = p.calls()->ringingLines().firstKey();
     testsupport::clickButton(*p.calls()->ringingLines().value(line), QStringLiteral("btnAnswerCall"));
-    QTRY_VERIFY_WITH_TIMEOUT(p.calls()->activeLines().value(line) &&
-                                 p.calls()->activeLines().value(line)->getCallStatus() == 1,
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        p.calls()->activeLines().value(line) && p.calls()->activeLines().value(line)->getCallStatus() == 1, 10000);
     p.key("End");
     QTRY_VERIFY_WITH_TIMEOUT(p.calls()->activeLines().isEmpty(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(p.f.sim->activeCallCount(), 0, 10000);
@@ -373,9 +371,8 @@ void TestSessionCallWiring::headsetAnswersTheRingingLine()
     const qint64 line = p.calls()->ringingLines().firstKey();
     // The headset's answer key names the ringing line.
     emit p.w->phoneBackends()->engine()->sigPlantronicsAnswerRequest(line);
-    QTRY_VERIFY_WITH_TIMEOUT(p.calls()->activeLines().value(line) &&
-                                 p.calls()->activeLines().value(line)->getCallStatus() == 1,
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        p.calls()->activeLines().value(line) && p.calls()->activeLines().value(line)->getCallStatus() == 1, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(p.calls()->ringingLines().isEmpty(), 10000);
     QCOMPARE(p.f.sim->activeCallCount(), 1);
 }

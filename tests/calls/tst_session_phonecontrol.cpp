@@ -12,8 +12,8 @@
 #include "phone/mpengine.h"
 #include "phone/phoneapi.h"
 #include "phone/phonebackends.h"
-#include "scriptedprompts.h"
 #include "phonewindow.h"
+#include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testhelpers.h"
 #include "testmain.h"
@@ -29,7 +29,6 @@
 #include <QSignalSpy>
 
 using namespace sessiontest;
-
 
 class TestSessionPhoneControl : public QObject
 {

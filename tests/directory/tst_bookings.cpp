@@ -85,10 +85,9 @@ void TestBookings::cancelKeepsTheRightLineCurrent_data()
     QTest::addColumn<QString>("shown"); // the current line before the cancel
     QTest::addColumn<QString>("cancel");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("current booking first: the next becomes current")
-        << 0 << QStringList{"201", "202"} << "booked 201"
-        << "201"
-        << "booked 202";
+    QTest::newRow("current booking first: the next becomes current") << 0 << QStringList{"201", "202"} << "booked 201"
+                                                                     << "201"
+                                                                     << "booked 202";
     QTest::newRow("current booking at index 2: index 1 becomes current") << 2 << QStringList{"203"} << "booked 203"
                                                                          << "203"
                                                                          << "line1";

@@ -2,8 +2,8 @@
 // from a statistics reply, period bounds, the requests a role sends, the
 // global pause state, the queue tab's grid and the figures' texts.
 #include "queues/queuerules.h"
-#include "widgets/guiutils.h"
 #include "testmain.h"
+#include "widgets/guiutils.h"
 
 #include <cmath>
 #include <limits>
@@ -259,34 +259,48 @@ void TestQueueRules::periodBounds_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<qint64>("seconds");
-    QTest::newRow("last hour across the spring change")
-        << 0 << "2026-03-29 03:30:00" << "2026-03-29 01:30:00.000" << "2026-03-29 03:30:00.000" << qint64(3600);
-    QTest::newRow("today, the spring change day")
-        << 1 << "2026-03-29 12:00:00" << "2026-03-29 00:00:00.000" << "2026-03-29 12:00:00.000" << qint64(11 * 3600);
-    QTest::newRow("yesterday, the spring change day") << 7 << "2026-03-30 10:00:00" << "2026-03-29 00:00:00.000"
+    QTest::newRow("last hour across the spring change") << 0 << "2026-03-29 03:30:00"
+                                                        << "2026-03-29 01:30:00.000"
+                                                        << "2026-03-29 03:30:00.000" << qint64(3600);
+    QTest::newRow("today, the spring change day") << 1 << "2026-03-29 12:00:00"
+                                                  << "2026-03-29 00:00:00.000"
+                                                  << "2026-03-29 12:00:00.000" << qint64(11 * 3600);
+    QTest::newRow("yesterday, the spring change day") << 7 << "2026-03-30 10:00:00"
+                                                      << "2026-03-29 00:00:00.000"
                                                       << "2026-03-29 23:59:59.999" << qint64(23 * 3600 - 1);
-    QTest::newRow("yesterday, the autumn change day") << 7 << "2026-10-26 08:00:00" << "2026-10-25 00:00:00.000"
+    QTest::newRow("yesterday, the autumn change day") << 7 << "2026-10-26 08:00:00"
+                                                      << "2026-10-25 00:00:00.000"
                                                       << "2026-10-25 23:59:59.999" << qint64(25 * 3600 - 1);
-    QTest::newRow("this week on a Wednesday")
-        << 2 << "2026-12-09 15:00:00" << "2026-12-07 00:00:00.000" << "2026-12-09 15:00:00.000" << qint64(-1);
-    QTest::newRow("this week on a Monday")
-        << 2 << "2026-12-07 08:00:00" << "2026-12-07 00:00:00.000" << "2026-12-07 08:00:00.000" << qint64(8 * 3600);
-    QTest::newRow("this week on a Sunday")
-        << 2 << "2026-12-13 23:00:00" << "2026-12-07 00:00:00.000" << "2026-12-13 23:00:00.000" << qint64(-1);
-    QTest::newRow("this month") << 3 << "2026-12-10 10:00:00" << "2026-12-01 00:00:00.000" << "2026-12-10 10:00:00.000"
-                                << qint64(-1);
-    QTest::newRow("previous month, February") << 9 << "2026-03-31 10:00:00" << "2026-02-01 00:00:00.000"
+    QTest::newRow("this week on a Wednesday") << 2 << "2026-12-09 15:00:00"
+                                              << "2026-12-07 00:00:00.000"
+                                              << "2026-12-09 15:00:00.000" << qint64(-1);
+    QTest::newRow("this week on a Monday") << 2 << "2026-12-07 08:00:00"
+                                           << "2026-12-07 00:00:00.000"
+                                           << "2026-12-07 08:00:00.000" << qint64(8 * 3600);
+    QTest::newRow("this week on a Sunday") << 2 << "2026-12-13 23:00:00"
+                                           << "2026-12-07 00:00:00.000"
+                                           << "2026-12-13 23:00:00.000" << qint64(-1);
+    QTest::newRow("this month") << 3 << "2026-12-10 10:00:00"
+                                << "2026-12-01 00:00:00.000"
+                                << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("previous month, February") << 9 << "2026-03-31 10:00:00"
+                                              << "2026-02-01 00:00:00.000"
                                               << "2026-02-28 23:59:59.999" << qint64(28 * 86400 - 1);
-    QTest::newRow("previous month across the year")
-        << 9 << "2026-01-15 10:00:00" << "2025-12-01 00:00:00.000" << "2025-12-31 23:59:59.999" << qint64(-1);
-    QTest::newRow("last 30 days") << 4 << "2026-12-10 10:00:00" << "2026-11-11 00:00:00.000" << "2026-12-10 10:00:00.000"
-                                  << qint64(-1);
-    QTest::newRow("last 60 days") << 5 << "2026-12-10 10:00:00" << "2026-10-12 00:00:00.000" << "2026-12-10 10:00:00.000"
-                                  << qint64(-1);
-    QTest::newRow("last 90 days") << 6 << "2026-12-10 10:00:00" << "2026-09-12 00:00:00.000" << "2026-12-10 10:00:00.000"
-                                  << qint64(-1);
-    QTest::newRow("previous week") << 8 << "2026-12-09 10:00:00" << "2026-11-30 00:00:00.000" << "2026-12-06 23:59:59.999"
-                                   << qint64(7 * 86400 - 1);
+    QTest::newRow("previous month across the year") << 9 << "2026-01-15 10:00:00"
+                                                    << "2025-12-01 00:00:00.000"
+                                                    << "2025-12-31 23:59:59.999" << qint64(-1);
+    QTest::newRow("last 30 days") << 4 << "2026-12-10 10:00:00"
+                                  << "2026-11-11 00:00:00.000"
+                                  << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("last 60 days") << 5 << "2026-12-10 10:00:00"
+                                  << "2026-10-12 00:00:00.000"
+                                  << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("last 90 days") << 6 << "2026-12-10 10:00:00"
+                                  << "2026-09-12 00:00:00.000"
+                                  << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("previous week") << 8 << "2026-12-09 10:00:00"
+                                   << "2026-11-30 00:00:00.000"
+                                   << "2026-12-06 23:59:59.999" << qint64(7 * 86400 - 1);
     QTest::newRow("type 10 has no bounds") << 10 << "2026-12-09 10:00:00" << "" << "" << qint64(-1);
     QTest::newRow("invalid type") << -1 << "2026-12-09 10:00:00" << "" << "" << qint64(-1);
 }
