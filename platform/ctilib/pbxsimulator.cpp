@@ -1732,6 +1732,27 @@ bool PbxSimulator::answerRinging(const QString &exten)
     return false;
 }
 
+int PbxSimulator::transferParty(const QString &party, const QString &target)
+{
+    if (party.isEmpty() || target.isEmpty())
+        return 0;
+    int n = 0;
+    const QList<SimCall *> calls = m_calls;
+    for (SimCall *c : calls) {
+        if (!m_calls.contains(c) || c->state != SimCall::Up)
+            continue;
+        for (int leg = 0; leg < 2; ++leg) {
+            const SimLeg &l = c->legs[leg];
+            if (l.exten == party || (l.exten.isEmpty() && l.number == party)) {
+                redirect(c, leg, target);
+                ++n;
+                break;
+            }
+        }
+    }
+    return n;
+}
+
 int PbxSimulator::hangup(const QString &extenOrUid)
 {
     int n = 0;
@@ -1907,6 +1928,7 @@ QString PbxSimulator::controlHelp()
         "call <from-number> <to-exten> [queue=<id>] [name=<caller name>]  incoming call to an extension\n"
         "answer <exten>                      the extension's device answers its ringing call\n"
         "hangup <exten|uid|number>           end the calls of an extension or party\n"
+        "transfer <exten|number> <target>    that party hands its answered call on to the target\n"
         "blf <exten> <state>                 busy-lamp state (-1, 0, 1, 2, 4, 8, 9, 16, 17)\n"
         "presence <exten> <0-5|name> [text]  chat presence and message\n"
         "chat <from-exten> <to-exten> <text> chat message\n"
@@ -1973,6 +1995,9 @@ QString PbxSimulator::executeControl(const QString &line)
         return w.size() == 1 && answerRinging(w.at(0)) ? ok() : err(QStringLiteral("no ringing call"));
     if (cmd == QLatin1String("hangup"))
         return w.size() == 1 ? ok(QString::number(hangup(w.at(0)))) : err(QStringLiteral("usage: hangup <exten|uid>"));
+    if (cmd == QLatin1String("transfer"))
+        return w.size() == 2 ? ok(QString::number(transferParty(w.at(0), w.at(1))))
+                             : err(QStringLiteral("usage: transfer <exten|number> <target>"));
     if (cmd == QLatin1String("blf")) {
         bool isInt = false;
         const int state = w.value(1).toInt(&isInt);

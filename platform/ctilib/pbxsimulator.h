@@ -107,6 +107,10 @@ public:
     bool answerRinging(const QString &exten);
     // Ends every call of an extension (or the call with this uid).
     int hangup(const QString &extenOrUid);
+    // The party of an answered call (an extension, or an outside number)
+    // hands it on to `target`: the other side now talks to the target and
+    // sees it as its connected party. Returns how many calls were handed on.
+    int transferParty(const QString &party, const QString &target);
     void setBlf(const QString &exten, int state);
     void setPresence(const QString &exten, int presence, const QString &message);
     bool sendChat(const QString &fromExten, const QString &toExten, const QString &text);

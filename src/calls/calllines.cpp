@@ -500,8 +500,11 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
     int insertAt = -1;
     if (RingingLine *ringing = incomingLinesMap.take(lineId)) {
         const int role = env.queueRole ? env.queueRole() : 0;
+        // A pause the user set by hand stays his: only a pause this object
+        // made is resumed when the queue calls are over.
+        const bool userPaused = queuePausedLines.isEmpty() && env.queuesPausedAny && env.queuesPausedAny();
         if (!ringing->getQueueInfo().isEmpty() && settings && settings->isPauseOnInQueueCallRequired() &&
-            PbxSession::isQueueMember(role) && !(env.queuesPausedAny && env.queuesPausedAny())) {
+            PbxSession::isQueueMember(role) && !userPaused) {
             if (queuePausedLines.isEmpty() && env.pauseAllQueues)
                 env.pauseAllQueues(true, QStringLiteral("PauseOnQueueCall"));
             queuePausedLines << lineId;
@@ -559,11 +562,27 @@ void CallLines::setupActiveLine(ActiveLine *line, int index)
         }
     }
     updateLinesButtonStatus();
+    // The softphone measures the microphone: its lines show the level.
+    line->setPeakLevelEnabled(mode() == MSETTINGS::AppModeSoftphone && env.hasEngine && env.hasEngine());
     connect(line, &ActiveLine::sigStatusChanged, this, &CallLines::onLineStatusChanged);
     connect(line, &ActiveLine::sigHangupCall, this, &CallLines::hangupCall);
     connect(line, &ActiveLine::sigRecordCall, this, &CallLines::askForRecordCall);
     emit activeLineOpened(line);
     connect(line, &ActiveLine::sigErrorDisplayTimerTimeout, this, &CallLines::onErrorCallTimerElapsed);
+}
+
+void CallLines::showCallDuration(qlonglong lineId, int seconds)
+{
+    if (ActiveLine *a = activeLinesMap.value(lineId))
+        a->updateCallDuration(seconds);
+    if (HeldLine *h = onHoldLinesMap.value(lineId))
+        h->updateCallDuration(seconds);
+}
+
+void CallLines::showOutgoingPeakLevel(qlonglong lineId, int level)
+{
+    if (ActiveLine *a = activeLinesMap.value(lineId))
+        a->updateOutgoingPeakLevel(level);
 }
 
 void CallLines::processAnsweredCall(qlonglong lineId, const QString &uid, const QString &callerAccount,
@@ -714,6 +733,12 @@ void CallLines::updateLineRemoteInfo(qlonglong lineId, const QString &remoteNum,
         if (!remoteChannel.isEmpty())
             r->setRemoteChannel(remoteChannel);
     }
+    if (HeldLine *h = onHoldLinesMap.value(lineId)) {
+        h->setRemoteName(party.displayName);
+        h->setRemoteNum(remoteNum);
+        if (!remoteChannel.isEmpty())
+            h->setRemoteChannel(remoteChannel);
+    }
     auto update = [&](MctiCallDetails &record) {
         record.remoteName = remoteName;
         record.remoteNum = remoteNum;
@@ -724,6 +749,7 @@ void CallLines::updateLineRemoteInfo(qlonglong lineId, const QString &remoteNum,
         update(callDetailsMap[lineId]);
     if (MctiCallDetails *pending = pendingAnsweredCalls.first(remoteNum))
         update(*pending);
+    emit lineRemoteChanged(lineId, remoteNum, remoteName);
 }
 
 // ---------------------------------------------------------------- hold and retrieve

@@ -21,9 +21,11 @@
 #include <QPair>
 #include <QPointer>
 #include <QSharedPointer>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 
 class BalloonBoard;
 class CallActions;
@@ -76,7 +78,7 @@ public:
         BalloonBoard *balloons = nullptr;      // the window's open balloons
     };
     // What call handling reads of the rest of the window at the moment an
-    // event or action arrives. Unset hooks answer "absent".
+    // event or action arrives. The window sets every one.
     struct Hooks {
         std::function<MSETTINGS::AppMode()> mode;
         std::function<CtiLib *()> cti;
@@ -92,6 +94,29 @@ public:
         std::function<bool()> mobileNumberKnown;
         // The softphone's SIP account user, shown on held lines (empty: none).
         std::function<QString()> sipAccountUser;
+        // The names of the hooks left unset; the window sets every one.
+        QStringList unset() const
+        {
+            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"},
+                                                         {bool(cti), "cti"},
+                                                         {bool(loggedIn), "loggedIn"},
+                                                         {bool(hasDeskPhone), "hasDeskPhone"},
+                                                         {bool(hasEngine), "hasEngine"},
+                                                         {bool(serviceCodes), "serviceCodes"},
+                                                         {bool(resolveQueueName), "resolveQueueName"},
+                                                         {bool(queueRole), "queueRole"},
+                                                         {bool(queuesPausedAny), "queuesPausedAny"},
+                                                         {bool(pauseAllQueues), "pauseAllQueues"},
+                                                         {bool(capabilities), "capabilities"},
+                                                         {bool(mobileNumberKnown), "mobileNumberKnown"},
+                                                         {bool(sipAccountUser), "sipAccountUser"}};
+            QStringList names;
+            for (const auto &h : all) {
+                if (!h.first)
+                    names << QLatin1String(h.second);
+            }
+            return names;
+        }
     };
 
     CallLines(const Widgets &widgets, MSettingsStore *settings, QObject *parent = nullptr);
@@ -213,6 +238,12 @@ public:
                                  const QString &uid, const QString &companyName, const QString &unitName,
                                  const QString &calledNum, const QString &queueName, const QString &groupName);
 
+    // The engine's report of a line's call duration, shown by its active
+    // widget and by its held widget; its microphone level, shown by the
+    // active widget. A line without widgets shows nothing.
+    void showCallDuration(qlonglong lineId, int seconds);
+    void showOutgoingPeakLevel(qlonglong lineId, int level);
+
     // Refreshes the properties of the four line buttons.
     void updateLinesButtonStatus();
 
@@ -254,6 +285,8 @@ signals:
     void activeLineOpened(wdgActiveLine *line);
     void ringingLineOpened(wdgIncomingCallLine *line);
     void balloonOpened(wdgBalloonMessage *balloon);
+    // A line's connected party changed (the desk phone's driver follows it).
+    void lineRemoteChanged(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
 
 private:
     struct Party {

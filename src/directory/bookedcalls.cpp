@@ -21,7 +21,6 @@ bool BookedCalls::book(const QString &number, const QString &name)
     if (number.isEmpty() || booked.contains(number))
         return false;
     auto *line = new wdgBookedLine(nullptr);
-    line->setObjectName(QStringLiteral("bookedLine_") + number);
     line->setRemoteName(name);
     line->setRemoteNum(number);
     connect(line, &wdgBookedLine::sigCancelCallBooking, this,

@@ -301,10 +301,13 @@ QSharedPointer<MctiExtenDetails> DirectoryPanel::resolveContactNumber(const QStr
     const auto ext = extenDetails.constFind(key);
     if (ext != extenDetails.constEnd())
         return QSharedPointer<MctiExtenDetails>::create(ext.value());
-    const QString name = contactNumbers.nameOf(key);
-    if (name.isEmpty())
+    const ContactNumberIndex::Contact contact = contactNumbers.contactOf(key);
+    if (contact.name.isEmpty())
         return {};
-    return QSharedPointer<MctiExtenDetails>::create(key, name);
+    auto found = QSharedPointer<MctiExtenDetails>::create(key, contact.name);
+    found->company = contact.company;
+    found->department = contact.unit;
+    return found;
 }
 
 QString DirectoryPanel::contactNameOf(const QString &number) const

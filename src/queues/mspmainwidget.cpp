@@ -7,6 +7,7 @@
 #include "framework/promptservice.h"
 #include "operatorcell.h"
 #include "operatorwidgets.h"
+#include "widgets/guiutils.h"
 #include "widgets/mpclickablelabel.h"
 
 #include <QAction>
@@ -1019,7 +1020,7 @@ void MspMainWidget::onPeriodChanged(int index)
         return;
     QDateTime from;
     QDateTime to;
-    if (!QueueRules::datesFromPeriod(value, QDateTime::currentDateTime(), &from, &to)) {
+    if (!GuiUtils::datesFromPeriod(CTILIB::PeriodType(value), &from, &to)) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
                                    << "Unable to get start and end date from period... Is it invalid maybe?";
         return;

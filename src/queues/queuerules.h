@@ -85,10 +85,6 @@ struct PeriodChoice {
 };
 const QList<PeriodChoice> &periodChoices();
 
-// Bounds of a period relative to `now` (local time). False for a type that
-// has no bounds.
-bool datesFromPeriod(int type, const QDateTime &now, QDateTime *from, QDateTime *to);
-
 struct PeriodRequest {
     enum Kind { AllQueues, AllOperators, Queues, Operators };
     Kind kind = AllQueues;

@@ -283,6 +283,12 @@ void wdgActiveLine::setPeakLevelDisplayed(bool show)
     }
 }
 
+void wdgActiveLine::setPeakLevelEnabled(bool enabled)
+{
+    m_peakLevelEnabled = enabled;
+    setPeakLevelDisplayed(enabled && m_status == StatusInProgress);
+}
+
 QString wdgActiveLine::durationText(qint64 seconds)
 {
     if (seconds < 0)

@@ -75,6 +75,9 @@ wdgBalloonMessage::wdgBalloonMessage(MSETTINGS::AppMode mode, const Balloon::Bal
         break;
     }
     showEnabledButtons();
+    // A call that came through a queue or a group says so from the start.
+    if (const auto *in = incoming())
+        setAdditionalInfo(in->additionalLabel, in->additionalInfo);
 }
 
 wdgBalloonMessage::~wdgBalloonMessage()

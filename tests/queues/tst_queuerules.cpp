@@ -3,6 +3,7 @@
 // global pause state, the queue tab's grid and the figures' texts.
 #include "queues/queuerules.h"
 #include "testmain.h"
+#include "widgets/guiutils.h"
 
 #include <cmath>
 #include <limits>
@@ -258,34 +259,48 @@ void TestQueueRules::periodBounds_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<qint64>("seconds");
-    QTest::newRow("last hour across the spring change")
-        << 0 << "2026-03-29 03:30:00" << "2026-03-29 01:30:00" << "2026-03-29 03:30:00" << qint64(3600);
-    QTest::newRow("today, the spring change day")
-        << 1 << "2026-03-29 12:00:00" << "2026-03-29 00:00:00" << "2026-03-29 12:00:00" << qint64(11 * 3600);
-    QTest::newRow("yesterday, the spring change day") << 7 << "2026-03-30 10:00:00" << "2026-03-29 00:00:00"
-                                                      << "2026-03-29 23:59:59" << qint64(23 * 3600 - 1);
-    QTest::newRow("yesterday, the autumn change day") << 7 << "2026-10-26 08:00:00" << "2026-10-25 00:00:00"
-                                                      << "2026-10-25 23:59:59" << qint64(25 * 3600 - 1);
-    QTest::newRow("this week on a Wednesday")
-        << 2 << "2026-12-09 15:00:00" << "2026-12-07 00:00:00" << "2026-12-09 15:00:00" << qint64(-1);
-    QTest::newRow("this week on a Monday")
-        << 2 << "2026-12-07 08:00:00" << "2026-12-07 00:00:00" << "2026-12-07 08:00:00" << qint64(8 * 3600);
-    QTest::newRow("this week on a Sunday")
-        << 2 << "2026-12-13 23:00:00" << "2026-12-07 00:00:00" << "2026-12-13 23:00:00" << qint64(-1);
-    QTest::newRow("this month") << 3 << "2026-12-10 10:00:00" << "2026-12-01 00:00:00" << "2026-12-10 10:00:00"
-                                << qint64(-1);
-    QTest::newRow("previous month, February") << 9 << "2026-03-31 10:00:00" << "2026-02-01 00:00:00"
-                                              << "2026-02-28 23:59:59" << qint64(28 * 86400 - 1);
-    QTest::newRow("previous month across the year")
-        << 9 << "2026-01-15 10:00:00" << "2025-12-01 00:00:00" << "2025-12-31 23:59:59" << qint64(-1);
-    QTest::newRow("last 30 days") << 4 << "2026-12-10 10:00:00" << "2026-11-10 00:00:00" << "2026-12-10 10:00:00"
-                                  << qint64(-1);
-    QTest::newRow("last 60 days") << 5 << "2026-12-10 10:00:00" << "2026-10-11 00:00:00" << "2026-12-10 10:00:00"
-                                  << qint64(-1);
-    QTest::newRow("last 90 days") << 6 << "2026-12-10 10:00:00" << "2026-09-11 00:00:00" << "2026-12-10 10:00:00"
-                                  << qint64(-1);
-    QTest::newRow("previous week") << 8 << "2026-12-09 10:00:00" << "2026-11-30 00:00:00" << "2026-12-06 23:59:59"
-                                   << qint64(7 * 86400 - 1);
+    QTest::newRow("last hour across the spring change") << 0 << "2026-03-29 03:30:00"
+                                                        << "2026-03-29 01:30:00.000"
+                                                        << "2026-03-29 03:30:00.000" << qint64(3600);
+    QTest::newRow("today, the spring change day") << 1 << "2026-03-29 12:00:00"
+                                                  << "2026-03-29 00:00:00.000"
+                                                  << "2026-03-29 12:00:00.000" << qint64(11 * 3600);
+    QTest::newRow("yesterday, the spring change day") << 7 << "2026-03-30 10:00:00"
+                                                      << "2026-03-29 00:00:00.000"
+                                                      << "2026-03-29 23:59:59.999" << qint64(23 * 3600 - 1);
+    QTest::newRow("yesterday, the autumn change day") << 7 << "2026-10-26 08:00:00"
+                                                      << "2026-10-25 00:00:00.000"
+                                                      << "2026-10-25 23:59:59.999" << qint64(25 * 3600 - 1);
+    QTest::newRow("this week on a Wednesday") << 2 << "2026-12-09 15:00:00"
+                                              << "2026-12-07 00:00:00.000"
+                                              << "2026-12-09 15:00:00.000" << qint64(-1);
+    QTest::newRow("this week on a Monday") << 2 << "2026-12-07 08:00:00"
+                                           << "2026-12-07 00:00:00.000"
+                                           << "2026-12-07 08:00:00.000" << qint64(8 * 3600);
+    QTest::newRow("this week on a Sunday") << 2 << "2026-12-13 23:00:00"
+                                           << "2026-12-07 00:00:00.000"
+                                           << "2026-12-13 23:00:00.000" << qint64(-1);
+    QTest::newRow("this month") << 3 << "2026-12-10 10:00:00"
+                                << "2026-12-01 00:00:00.000"
+                                << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("previous month, February") << 9 << "2026-03-31 10:00:00"
+                                              << "2026-02-01 00:00:00.000"
+                                              << "2026-02-28 23:59:59.999" << qint64(28 * 86400 - 1);
+    QTest::newRow("previous month across the year") << 9 << "2026-01-15 10:00:00"
+                                                    << "2025-12-01 00:00:00.000"
+                                                    << "2025-12-31 23:59:59.999" << qint64(-1);
+    QTest::newRow("last 30 days") << 4 << "2026-12-10 10:00:00"
+                                  << "2026-11-11 00:00:00.000"
+                                  << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("last 60 days") << 5 << "2026-12-10 10:00:00"
+                                  << "2026-10-12 00:00:00.000"
+                                  << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("last 90 days") << 6 << "2026-12-10 10:00:00"
+                                  << "2026-09-12 00:00:00.000"
+                                  << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("previous week") << 8 << "2026-12-09 10:00:00"
+                                   << "2026-11-30 00:00:00.000"
+                                   << "2026-12-06 23:59:59.999" << qint64(7 * 86400 - 1);
     QTest::newRow("type 10 has no bounds") << 10 << "2026-12-09 10:00:00" << "" << "" << qint64(-1);
     QTest::newRow("invalid type") << -1 << "2026-12-09 10:00:00" << "" << "" << qint64(-1);
 }
@@ -299,12 +314,13 @@ void TestQueueRules::periodBounds()
     QFETCH(qint64, seconds);
     QDateTime f;
     QDateTime t;
-    const bool ok = datesFromPeriod(type, local(now), &f, &t);
+    // The supervisor panel's periods are the program's one period rule.
+    const bool ok = GuiUtils::datesFromPeriod(CTILIB::PeriodType(type), &f, &t, local(now));
     QCOMPARE(ok, !from.isEmpty());
     if (!ok)
         return;
-    QCOMPARE(f.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), from);
-    QCOMPARE(t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), to);
+    QCOMPARE(f.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), from);
+    QCOMPARE(t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), to);
     if (seconds >= 0)
         QCOMPARE(f.secsTo(t), seconds);
 }
