@@ -108,6 +108,17 @@ ChatController::ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPa
 {
 }
 
+ChatController::~ChatController()
+{
+    storePending();
+}
+
+void ChatController::setStore(MPChatSqlite *store)
+{
+    storePending();
+    m_store = store;
+}
+
 void ChatController::onChatConnected()
 {
     m_panel->deleteAllChatSession();
@@ -134,6 +145,7 @@ int ChatController::startReplay(bool thenAskPbx)
     m_replaying = false;
     m_replayList.clear();
     m_replayNext = 0;
+    storePending(); // the history read back holds every message shown
     if (!m_store || !m_store->readDBChat())
         return 0;
     m_replayList = m_store->messageList;
@@ -266,29 +278,61 @@ void ChatController::handleLiveMessage(const ChatMessage &msg)
         return;
     if (!m_panel->newMessageReceived(msg))
         return; // already shown: neither stored nor announced again
-    const QDateTime local = msg.time.isValid() ? pbxToLocal(msg.time) : m_now();
-    if (addChatMessage(msg, local))
-        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Chat message with exten " + msg.exten + " added to chat table";
-    else
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat message with exten " + msg.exten + " not added to chat table";
+    storeLater(msg, msg.time.isValid() ? pbxToLocal(msg.time) : m_now());
     if (msg.direction == 0 && msg.type == 0)
         alert(msg);
 }
 
+void ChatController::storeLater(const ChatMessage &msg, const QDateTime &time)
+{
+    m_toStore.append(msg);
+    m_toStoreTimes.append(time);
+    if (m_storeQueued)
+        return;
+    m_storeQueued = true;
+    QTimer::singleShot(0, this, [this] { storePending(); });
+}
+
+void ChatController::storePending()
+{
+    m_storeQueued = false;
+    if (m_toStore.isEmpty())
+        return;
+    const ChatMessageList list = std::move(m_toStore);
+    const QList<QDateTime> times = std::move(m_toStoreTimes);
+    m_toStore.clear();
+    m_toStoreTimes.clear();
+    if (m_store && m_store->insertChatMessages(list, times, false)) {
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << list.size() << "chat messages added to chat table";
+        return;
+    }
+    for (const ChatMessage &msg : list)
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat message with exten " + msg.exten + " not added to chat table";
+}
+
 void ChatController::alert(const ChatMessage &msg)
 {
+    // One alert for a burst of messages, not one for each.
+    const QDateTime now = m_now();
+    const auto inBurst = [&now](const QDateTime &last) {
+        return last.isValid() && last <= now && last.msecsTo(now) < AlertBurstGapMs;
+    };
+    const bool soundDue = !inBurst(m_lastAlertable);
+    const bool trayDue = !inBurst(m_lastFromParty.value(msg.exten));
+    m_lastAlertable = now;
+    m_lastFromParty.insert(msg.exten, now);
     const bool seen = m_host && m_host->isMainWindowActive() && m_panel->isChatVisible(msg.exten);
-    if (!seen) {
+    if (!seen && trayDue) {
         ChatHost::Contact contact;
         const QString sender = (m_host && m_host->findExtension(msg.exten, &contact)) ? contact.name : msg.exten;
         const QString text = tr("Nuovo messaggio da ") + QStringLiteral("%1:\n%2").arg(sender, trayBody(msg.body));
         m_prompts.showTrayMessage(m_host ? m_host->trayIcon() : nullptr, MSETTINGS::getLongApplicationName(), text,
                                   QSystemTrayIcon::Information, 3000);
         emit trayAlertShown(msg.exten);
-        if (!m_host || !m_host->hasActiveCall())
+        if (soundDue && (!m_host || !m_host->hasActiveCall()))
             m_prompts.playSound(QStringLiteral("pling.wav"));
     }
-    if (m_host)
+    if (m_host && (soundDue || trayDue))
         m_host->alertMainWindow();
 }
 

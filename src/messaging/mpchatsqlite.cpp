@@ -9,11 +9,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryFile>
-#include <QUuid>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <QtConcurrent>
 
 const QString MPChatSqlite::TimeFormat = QStringLiteral("yyyy-MM-ddThh:mm:ss.zzzZ");
 
@@ -22,9 +18,6 @@ namespace {
 const char *const CreateTable = "CREATE TABLE chat_table ( id VARCHAR, exten VARCHAR, body VARCHAR, datetime VARCHAR, "
                                 "direction INT, username VARCHAR, pbxaddress VARCHAR)";
 const char *const TableCheck = "SELECT 1 FROM sqlite_master WHERE type = 'table' and name = 'chat_table'";
-// Which scrambled file a working copy belongs to, so that a copy left behind
-// by a killed process is only ever taken back into its own file.
-const char *const OriginTable = "CREATE TABLE IF NOT EXISTS chat_store_origin (path VARCHAR)";
 const int DefaultCheckpointDelayMs = 2000;
 
 // Tried rather than asked, so read-only mounts and full disks count too.
@@ -62,12 +55,6 @@ QDateTime parseStoredTime(const QString &text)
     return QDateTime(date, time);
 }
 
-// The scrambled file's identity as recorded in its working copies.
-QString originOf(const QString &dbPath)
-{
-    return QFileInfo(dbPath).absoluteFilePath();
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -97,6 +84,15 @@ bool MPChatSqlite::MPChatSqliteDbHandler::open()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to open connection to SQLite db...";
         return false;
     }
+    {
+        // While open, the working copy keeps a write-ahead log: a checkpoint
+        // reads a consistent copy of it on another thread while the window
+        // goes on writing. The copy is only the working form of the scrambled
+        // file, so its writes need not reach the disk at once.
+        QSqlQuery pragma(db);
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    }
     // The set-up writes share one transaction: one journal and one sync to
     // disk instead of one for each statement.
     db.transaction();
@@ -120,41 +116,25 @@ bool MPChatSqlite::MPChatSqliteDbHandler::open()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Creation of chat_table is failed!";
         return false;
     }
-    {
-        QSqlQuery origin(db);
-        if (origin.exec(QLatin1String(OriginTable)) && origin.exec(QStringLiteral("DELETE FROM chat_store_origin")) &&
-            origin.prepare(QStringLiteral("INSERT INTO chat_store_origin (path) VALUES (:path)"))) {
-            origin.bindValue(QStringLiteral(":path"), originOf(encryptedFilePath));
-            origin.exec();
-        }
-    }
     db.commit();
     return true;
 }
 
 bool MPChatSqlite::MPChatSqliteDbHandler::close()
 {
-    closeDbConn();
+    if (db.isOpen()) {
+        // The scrambled file keeps the plain rollback-journal form every
+        // version of the program reads.
+        QSqlQuery pragma(db);
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        pragma.finish();
+        closeDbConn();
+    }
     if (!encryptDb()) {
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to encrypt SQLite db...";
         return false;
     }
     return true;
-}
-
-bool MPChatSqlite::MPChatSqliteDbHandler::checkpoint()
-{
-    closeDbConn();
-    const bool saved = encryptDb();
-    if (!saved)
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to encrypt SQLite db...";
-    // A failed save keeps the working copy; a good one removed it, so it is
-    // revealed again from the file just written.
-    if (!decryptDb() || !openDbConn()) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to reopen SQLite db after saving it";
-        return false;
-    }
-    return saved;
 }
 
 bool MPChatSqlite::MPChatSqliteDbHandler::getChatEntries(ChatMessageList &list)
@@ -278,6 +258,7 @@ MPChatSqlite::MPChatSqlite(const QString &dbPath, const QString &username, const
     m_checkpointTimer.setSingleShot(true);
     m_checkpointTimer.setInterval(DefaultCheckpointDelayMs);
     QObject::connect(&m_checkpointTimer, &QTimer::timeout, [this] { checkpoint(); });
+    QObject::connect(&m_checkpoint, &QFutureWatcher<QString>::finished, [this] { checkpointFinished(); });
     open();
 }
 
@@ -321,69 +302,6 @@ bool MPChatSqlite::moveBrokenFileAside()
     return true;
 }
 
-void MPChatSqlite::recoverLeftoverWorkingCopy()
-{
-    const QString workDir = EncryptedSqliteDbHandler::workingDirectory();
-    if (workDir.isEmpty())
-        return;
-    const QString base = QFileInfo(m_file).fileName();
-    const QFileInfo scrambled(m_file);
-    const QStringList entries =
-        QDir(workDir).entryList({base + QStringLiteral("-??????.sqlite")}, QDir::Files, QDir::Time);
-    for (const QString &entry : entries) { // newest first
-        const QString copy = workDir + QLatin1Char('/') + entry;
-        const QFileInfo copyInfo(copy);
-        if (copyInfo.size() == 0 || (scrambled.exists() && copyInfo.lastModified() <= scrambled.lastModified()))
-            continue;
-        // A copy whose lock is held belongs to a running store.
-        const int fd = ::open(QFile::encodeName(copy + QStringLiteral(".lock")).constData(),
-                              O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0)
-            continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            ::close(fd);
-            continue;
-        }
-        bool usable = false;
-        {
-            const QString conn = QStringLiteral("chat-recovery-") + QUuid::createUuid().toString();
-            {
-                QSqlDatabase check = QSqlDatabase::addDatabase(DRIVER_QSQLITE, conn);
-                check.setDatabaseName(copy);
-                if (check.open()) {
-                    // Reading rolls back a write the killed process left half done.
-                    QSqlQuery q(check);
-                    QString origin;
-                    if (q.exec(QStringLiteral("SELECT path FROM chat_store_origin")) && q.next())
-                        origin = q.value(0).toString();
-                    usable = origin == originOf(m_file) && q.exec(QStringLiteral("SELECT count(*) FROM chat_table")) &&
-                             q.next() && q.exec(QStringLiteral("PRAGMA quick_check")) && q.next() &&
-                             q.value(0).toString() == QLatin1String("ok");
-                    q.finish();
-                    check.close();
-                }
-            }
-            QSqlDatabase::removeDatabase(conn);
-        }
-        if (usable) {
-            QTemporaryFile out(scrambled.absoluteFilePath() + QStringLiteral(".XXXXXX"));
-            QFile in(copy);
-            if (in.open(QIODevice::ReadOnly) && out.open() &&
-                EncryptedSqliteDbHandler::scrambleCopy(in, out, true) && ::fsync(out.handle()) == 0) {
-                out.close();
-                if (::rename(QFile::encodeName(out.fileName()).constData(),
-                             QFile::encodeName(scrambled.absoluteFilePath()).constData()) == 0) {
-                    out.setAutoRemove(false);
-                    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat history recovered from" << copy;
-                }
-            }
-        }
-        ::close(fd);
-        if (usable)
-            break; // older leftovers are cleaned by the handler
-    }
-}
-
 bool MPChatSqlite::open()
 {
     const QString dir = QFileInfo(m_file).absolutePath();
@@ -393,7 +311,6 @@ bool MPChatSqlite::open()
             logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Chat history directory not writable:" << dir;
             return false;
         }
-        recoverLeftoverWorkingCopy();
         createHandler();
     }
     if (!m_handler->open()) {
@@ -417,11 +334,12 @@ bool MPChatSqlite::open()
 void MPChatSqlite::close()
 {
     m_checkpointTimer.stop();
+    m_checkpoint.waitForFinished();
     if (!m_handler)
         return;
     m_handler->close();
     m_handler.reset();
-    m_dirty = false;
+    m_savedGeneration = m_writeGeneration;
 }
 
 bool MPChatSqlite::deleteOldData()
@@ -438,24 +356,30 @@ bool MPChatSqlite::readDBChat()
     return m_handler->getChatEntries(messageList);
 }
 
+void MPChatSqlite::rowsWritten(bool saveNow)
+{
+    ++m_writeGeneration;
+    if (saveNow)
+        checkpoint();
+    else if (!m_checkpointTimer.isActive())
+        m_checkpointTimer.start();
+}
+
 bool MPChatSqlite::insertChatMessage(const ChatMessage &msg, const QDateTime &time)
 {
     if (!m_handler || !m_handler->saveChatEntry(msg, time))
         return false;
-    m_dirty = true;
-    if (!m_checkpointTimer.isActive())
-        m_checkpointTimer.start();
+    rowsWritten(false);
     return true;
 }
 
-bool MPChatSqlite::insertChatMessages(const ChatMessageList &messages, const QList<QDateTime> &times)
+bool MPChatSqlite::insertChatMessages(const ChatMessageList &messages, const QList<QDateTime> &times, bool saveNow)
 {
     if (!m_handler || !m_handler->saveChatEntries(messages, times))
         return false;
-    if (messages.isEmpty())
-        return true;
-    m_dirty = true;
-    return checkpoint();
+    if (!messages.isEmpty())
+        rowsWritten(saveNow);
+    return true;
 }
 
 bool MPChatSqlite::checkpoint()
@@ -463,13 +387,32 @@ bool MPChatSqlite::checkpoint()
     m_checkpointTimer.stop();
     if (!m_handler)
         return false;
-    if (!m_dirty)
-        return true;
-    if (!m_handler->checkpoint()) {
-        if (!m_handler->workingCopyPath().isEmpty())
-            m_checkpointTimer.start(); // try again later
-        return false;
-    }
-    m_dirty = false;
+    if (!hasPendingWrites() || m_checkpoint.isRunning())
+        return true; // a running one is followed by another when needed
+    const QString working = m_handler->workingCopyPath();
+    const QString snapshot = m_handler->snapshotPath();
+    const QString target = m_handler->scrambledFilePath();
+    m_checkpointGeneration = m_writeGeneration;
+    m_checkpoint.setFuture(QtConcurrent::run([working, snapshot, target] {
+        QString error;
+        if (!EncryptedSqliteDbHandler::saveSnapshot(working, snapshot, target, &error) && error.isEmpty())
+            error = QStringLiteral("unknown error");
+        return error;
+    }));
     return true;
+}
+
+void MPChatSqlite::checkpointFinished()
+{
+    if (m_checkpoint.isCanceled())
+        return;
+    const QString error = m_checkpoint.result();
+    if (error.isEmpty()) {
+        m_savedGeneration = std::max(m_savedGeneration, m_checkpointGeneration);
+    } else {
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to encrypt SQLite db..." << error;
+    }
+    // Rows stored meanwhile, or a failed write, wait for the next quiet time.
+    if (m_handler && hasPendingWrites() && !m_checkpointTimer.isActive())
+        m_checkpointTimer.start();
 }

@@ -14,10 +14,14 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 const char *const ChatStyle =
@@ -141,6 +145,12 @@ void wdgChat::buildForm()
     msgList->setObjectName(QStringLiteral("msgList"));
     msgList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     msgList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    connect(msgList->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_updatingBubbles && value == msgList->verticalScrollBar()->minimum() && m_firstBubble > 0 &&
+            msgList->isVisible() &&
+            msgList->verticalScrollBar()->maximum() > 0)
+            showOlderMessages();
+    });
     m_grid->addWidget(msgList, 2, 0, 1, 4);
 
     auto *sendLayout = new QHBoxLayout;
@@ -258,16 +268,10 @@ void wdgChat::addBubble(const QString &sender, int kind, const QString &text, bo
     }
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Message id: " + id + ", timestamp: " + time.toString();
     m_ids.insert(id);
-    if (history && !isVisible()) {
-        // A whole month of history is replayed at each connection: its bubbles
-        // are made only for the conversations the user opens.
-        m_pending.append({sender, kind, text, id, time});
-        return;
-    }
-    createPendingBubbles();
-    appendNewMessage(new wdgChatMsg(sender, text, time, kind, id, this));
-    if (msgList->isVisible())
-        msgList->scrollToBottom();
+    m_messages.append({sender, kind, text, id, time});
+    // History replayed into a hidden conversation waits until it is shown.
+    if (isVisible())
+        queueBubbles();
 }
 
 void wdgChat::newRxMessage(const QString &text, bool history, const QString &id, QDateTime time)
@@ -280,15 +284,58 @@ void wdgChat::newTxMessage(const QString &text, bool history, const QString &id,
     addBubble(tr("IO"), 0, text, history, id, time);
 }
 
-void wdgChat::appendNewMessage(wdgChatMsg *bubble)
+wdgChatMsg *wdgChat::makeBubble(const Entry &entry)
 {
-    auto *item = new QListWidgetItem(msgList);
+    return new wdgChatMsg(entry.sender, entry.text, entry.time, entry.kind, entry.id, this);
+}
+
+void wdgChat::insertBubble(int row, wdgChatMsg *bubble)
+{
+    auto *item = new QListWidgetItem;
+    msgList->insertItem(row, item);
     msgList->setItemWidget(item, bubble);
     m_bubbles.insert(bubble, item);
     connect(bubble, &wdgChatMsg::sigSizeChanged, this, &wdgChat::onChatMsgSizeChanged);
     const int width = msgList->viewport()->width();
     if (width > 0)
         bubble->updateWidgetSize(width);
+}
+
+void wdgChat::removeFirstBubble()
+{
+    QListWidgetItem *item = msgList->item(0);
+    if (!item)
+        return;
+    if (auto *bubble = qobject_cast<wdgChatMsg *>(msgList->itemWidget(item))) {
+        m_bubbles.remove(bubble);
+        bubble->disconnect(this);
+        msgList->removeItemWidget(item); // deleted by the view
+    }
+    delete item;
+    ++m_firstBubble;
+    --m_bubbleCount;
+}
+
+void wdgChat::removeAllBubbles()
+{
+    for (auto it = m_bubbles.cbegin(); it != m_bubbles.cend(); ++it)
+        it.key()->disconnect(this);
+    m_bubbles.clear();
+    msgList->clear();
+    m_firstBubble += m_bubbleCount;
+    m_bubbleCount = 0;
+}
+
+void wdgChat::queueBubbles()
+{
+    if (m_bubblesQueued)
+        return;
+    m_bubblesQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_bubblesQueued = false;
+        if (isVisible())
+            createPendingBubbles();
+    });
 }
 
 bool wdgChat::findChatId(const QString &id) const
@@ -298,16 +345,45 @@ bool wdgChat::findChatId(const QString &id) const
 
 void wdgChat::createPendingBubbles()
 {
-    if (m_pending.isEmpty())
+    const int total = m_messages.size();
+    int next = m_firstBubble + m_bubbleCount;
+    if (next >= total)
         return;
-    const QList<Pending> pending = std::move(m_pending);
-    m_pending.clear();
+    const QScopedValueRollback<bool> updating(m_updatingBubbles, true);
     msgList->setUpdatesEnabled(false);
-    for (const Pending &p : pending)
-        appendNewMessage(new wdgChatMsg(p.sender, p.text, p.time, p.kind, p.id, this));
+    if (total - next >= MaxBubbles) {
+        // Only the newest ones get bubbles.
+        removeAllBubbles();
+        m_firstBubble = next = total - MaxBubbles;
+    }
+    for (; next < total; ++next) {
+        insertBubble(msgList->count(), makeBubble(m_messages.at(next)));
+        ++m_bubbleCount;
+    }
+    while (m_bubbleCount > MaxBubbles)
+        removeFirstBubble();
     msgList->setUpdatesEnabled(true);
     if (msgList->isVisible())
         msgList->scrollToBottom();
+}
+
+void wdgChat::showOlderMessages(int count)
+{
+    createPendingBubbles();
+    const int n = std::min(count, m_firstBubble);
+    if (n <= 0)
+        return;
+    const QScopedValueRollback<bool> updating(m_updatingBubbles, true);
+    QScrollBar *bar = msgList->verticalScrollBar();
+    const int fromBottom = bar->maximum() - bar->value();
+    msgList->setUpdatesEnabled(false);
+    for (int i = 0; i < n; ++i)
+        insertBubble(i, makeBubble(m_messages.at(m_firstBubble - n + i)));
+    m_firstBubble -= n;
+    m_bubbleCount += n;
+    msgList->doItemsLayout();
+    bar->setValue(bar->maximum() - fromBottom); // the same messages stay in view
+    msgList->setUpdatesEnabled(true);
 }
 
 QList<wdgChatMsg *> wdgChat::bubbles()
@@ -382,9 +458,11 @@ void wdgChat::toggleDetach()
 
 QString wdgChat::conversationText()
 {
+    // Every message, whole, whether it has a bubble or not.
     QStringList parts;
-    for (const wdgChatMsg *bubble : bubbles())
-        parts.append(bubble->toString());
+    parts.reserve(m_messages.size());
+    for (const Entry &e : qAsConst(m_messages))
+        parts.append(wdgChatMsg::exportText(e.sender, wdgChatMsg::timeText(e.time), e.text));
     return parts.join(QLatin1Char('\n'));
 }
 

@@ -222,7 +222,8 @@ void TestMPChatSqlite::batchAndTimerWriteTheFileBack()
     ChatMessageList batch{message("h1", "201", 0), message("h2", "202", 1)};
     const QDateTime t = QDateTime::currentDateTime();
     QVERIFY(store.insertChatMessages(batch, {t.addSecs(-2), t.addSecs(-1)}));
-    QVERIFY(!store.hasPendingWrites());
+    // Written back at once, in the background.
+    QTRY_VERIFY_WITH_TIMEOUT(!store.hasPendingWrites(), 30000);
     {
         MPChatSqlite reader(dbPath(), QStringLiteral("u"), QStringLiteral("p"));
         QVERIFY(reader.readDBChat());
@@ -231,7 +232,7 @@ void TestMPChatSqlite::batchAndTimerWriteTheFileBack()
     store.setCheckpointDelay(10);
     QVERIFY(store.insertChatMessage(message("live", "201", 0), t));
     QVERIFY(store.hasPendingWrites());
-    QTRY_VERIFY(!store.hasPendingWrites());
+    QTRY_VERIFY_WITH_TIMEOUT(!store.hasPendingWrites(), 30000);
     MPChatSqlite reader(dbPath(), QStringLiteral("u"), QStringLiteral("p"));
     QVERIFY(reader.readDBChat());
     QCOMPARE(ids(reader.messageList), (QStringList{"h1", "h2", "live"}));
