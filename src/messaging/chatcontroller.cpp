@@ -2,12 +2,14 @@
 
 #include "ctilib.h"
 #include "app/globallogger.h"
+#include "chattime.h"
 #include "mpchatsqlite.h"
 #include "settings/msettings.h"
 #include "framework/promptservice.h"
 #include "wdgchatpanel.h"
 
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QTimer>
 
 // ---------------------------------------------------------------------------
@@ -94,17 +96,13 @@ QString ChatController::trayBody(const QString &body)
 
 QDateTime ChatController::pbxToLocal(const QDateTime &time)
 {
-    if (!time.isValid())
-        return time;
-    QDateTime utc = time;
-    utc.setTimeSpec(Qt::UTC);
-    return utc.toLocalTime();
+    return ChatTime::utcToLocal(time);
 }
 
 ChatController::ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host,
                                PromptService &prompts, QObject *parent)
     : QObject(parent), m_link(link), m_store(store), m_panel(panel), m_host(host), m_prompts(prompts),
-      m_now([] { return QDateTime::currentDateTime(); }), m_newest(historyFloor())
+      m_now([] { return QDateTime::currentDateTimeUtc(); }), m_newest(historyFloor())
 {
 }
 
@@ -130,33 +128,45 @@ void ChatController::onChatConnected()
         m_host->setOwnPresence(CTILIB::PresenceOnline, QString());
     }
     // The PBX is asked once the local history is on screen.
-    if (startReplay(true) == 0 && !m_replaying)
-        getChatHistoryCTI(0);
+    startReplay(true);
 }
 
-int ChatController::getChatHistoryDB()
+void ChatController::getChatHistoryDB()
 {
-    return startReplay(false);
+    startReplay(false);
 }
 
-int ChatController::startReplay(bool thenAskPbx)
+void ChatController::startReplay(bool thenAskPbx)
 {
-    ++m_replayGeneration;
+    const int generation = ++m_replayGeneration;
     m_replaying = false;
     m_replayList.clear();
     m_replayNext = 0;
-    storePending(); // the history read back holds every message shown
-    if (!m_store || !m_store->readDBChat())
-        return 0;
-    m_replayList = m_store->messageList;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History DB size: " << m_replayList.size();
-    if (m_replayList.isEmpty())
-        return 0;
-    m_replaying = true;
     m_askPbxAfterReplay = thenAskPbx;
-    const int count = m_replayList.size();
-    continueReplay(m_replayGeneration);
-    return count;
+    storePending(); // the history read back holds every message shown
+    if (!m_store || !m_store->isOpen()) {
+        finishReplay();
+        return;
+    }
+    // The history is read on a worker thread; the window goes on meanwhile
+    // and live messages wait for it (m_replaying).
+    m_replaying = true;
+    auto *reading = new QFutureWatcher<MPChatSqlite::ReadResult>(this);
+    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, generation] {
+        reading->deleteLater();
+        if (generation != m_replayGeneration || !m_replaying)
+            return;
+        const MPChatSqlite::ReadResult read = reading->result();
+        if (!read.ok)
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Error retrieving entries from chat_table: " << read.error;
+        m_replayList = read.list;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History DB size: " << m_replayList.size();
+        if (m_replayList.isEmpty())
+            finishReplay();
+        else
+            continueReplay(generation);
+    });
+    reading->setFuture(m_store->readInBackground());
 }
 
 void ChatController::continueReplay(int generation)
@@ -174,6 +184,11 @@ void ChatController::continueReplay(int generation)
         QTimer::singleShot(0, this, [this, generation] { continueReplay(generation); });
         return;
     }
+    finishReplay();
+}
+
+void ChatController::finishReplay()
+{
     const int count = m_replayList.size();
     m_replaying = false;
     m_replayList.clear();
@@ -278,7 +293,7 @@ void ChatController::handleLiveMessage(const ChatMessage &msg)
         return;
     if (!m_panel->newMessageReceived(msg))
         return; // already shown: neither stored nor announced again
-    storeLater(msg, msg.time.isValid() ? pbxToLocal(msg.time) : m_now());
+    storeLater(msg, pbxToLocal(msg.time.isValid() ? msg.time : m_now().toUTC()));
     if (msg.direction == 0 && msg.type == 0)
         alert(msg);
 }

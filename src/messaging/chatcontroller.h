@@ -106,12 +106,13 @@ public:
 
     // Rows waiting to be stored go to the old store first.
     void setStore(MPChatSqlite *store);
+    // The current time (any time spec); UTC by default.
     void setClock(std::function<QDateTime()> clock) { m_now = std::move(clock); }
     bool isChatConnected() const { return m_connected; }
     // The local history is replayed in slices of at most this much time, so
     // that a long history never holds the window; a short one is replayed at
     // once.
-    static constexpr int ReplaySliceMs = 8;
+    static constexpr int ReplaySliceMs = 4;
     // Received messages closer than this to the one before belong to one
     // burst: its first message of each party shows the tray message, its
     // first message of all plays the sound.
@@ -120,7 +121,9 @@ public:
     bool isReplaying() const { return m_replaying; }
     QDateTime newestChatTime() const { return m_newest; }
 
-    int getChatHistoryDB();
+    // Replays the local history into the panel (read in the background,
+    // shown in slices; replayFinished() when done).
+    void getChatHistoryDB();
     void getChatHistoryCTI(int localCount);
     bool openChatSession(const QString &exten, bool bringToFront);
     bool addChatMessage(const ChatMessage &msg, const QDateTime &time);
@@ -158,8 +161,9 @@ signals:
 
 private:
     void alert(const ChatMessage &msg);
-    int startReplay(bool thenAskPbx);
+    void startReplay(bool thenAskPbx);
     void continueReplay(int generation);
+    void finishReplay();
     void handleLiveMessage(const ChatMessage &msg);
     // Live messages are stored together, one transaction for all those that
     // arrived in one turn of the event loop.

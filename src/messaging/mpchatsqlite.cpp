@@ -5,11 +5,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryFile>
+#include <QUuid>
 #include <QtConcurrent>
+
+#include <sqlite3.h>
 
 const QString MPChatSqlite::TimeFormat = QStringLiteral("yyyy-MM-ddThh:mm:ss.zzzZ");
 
@@ -41,19 +46,40 @@ int digits(const QChar *c, int n)
     return v;
 }
 
-QDateTime parseStoredTime(const QString &text)
+// Stored times are local times. Making each one a local QDateTime asks the C
+// library for the time zone, which looks at the zone file on disk every
+// time: for a month of history that is most of the reading. The offset from
+// UTC is asked once for each hour of the history instead (zones change their
+// offset on the hour) and the times carry it: the same instants, the same
+// wall-clock fields.
+class StoredTimeReader
 {
-    if (text.size() != 24 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-') ||
-        text.at(10) != QLatin1Char('T') || text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':') ||
-        text.at(19) != QLatin1Char('.') || text.at(23) != QLatin1Char('Z'))
-        return QDateTime();
-    const QChar *c = text.constData();
-    const QDate date(digits(c, 4), digits(c + 5, 2), digits(c + 8, 2));
-    const QTime time(digits(c + 11, 2), digits(c + 14, 2), digits(c + 17, 2), digits(c + 20, 3));
-    if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    return QDateTime(date, time);
-}
+public:
+    QDateTime parse(const QString &text)
+    {
+        if (text.size() != 24 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-') ||
+            text.at(10) != QLatin1Char('T') || text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':') ||
+            text.at(19) != QLatin1Char('.') || text.at(23) != QLatin1Char('Z'))
+            return QDateTime();
+        const QChar *c = text.constData();
+        const QDate date(digits(c, 4), digits(c + 5, 2), digits(c + 8, 2));
+        const QTime time(digits(c + 11, 2), digits(c + 14, 2), digits(c + 17, 2), digits(c + 20, 3));
+        if (!date.isValid() || !time.isValid())
+            return QDateTime();
+        const qint64 hourKey = date.toJulianDay() * 24 + time.hour();
+        auto it = m_offsets.constFind(hourKey);
+        if (it == m_offsets.cend()) {
+            const QDateTime local(date, QTime(time.hour(), 0), Qt::LocalTime);
+            if (!local.isValid())
+                return QDateTime(date, time); // a wall-clock time the zone skips
+            it = m_offsets.insert(hourKey, local.offsetFromUtc());
+        }
+        return QDateTime(date, time, Qt::OffsetFromUTC, it.value());
+    }
+
+private:
+    QHash<qint64, int> m_offsets;
+};
 
 } // namespace
 
@@ -137,36 +163,140 @@ bool MPChatSqlite::MPChatSqliteDbHandler::close()
     return true;
 }
 
+namespace {
+
+const char *const ReadStatement = "SELECT id, exten, body, datetime, direction FROM chat_table WHERE "
+                                  "username = :username AND pbxaddress = :pbxaddress ORDER BY datetime ASC";
+
+// Reads this user's rows straight through SQLite on the connection's own
+// handle: Qt's row-by-row path (a QVariant per value) costs several times the
+// read itself on a month of history. Falls back to it on any other driver.
+bool readEntries(QSqlDatabase &db, const QString &username, const QString &pbxAddress, ChatMessageList &list,
+                 QString *error)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    sqlite3 *raw = nullptr;
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        raw = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!raw) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.prepare(QLatin1String(ReadStatement))) {
+            *error = query.lastError().text();
+            return false;
+        }
+        query.bindValue(QStringLiteral(":username"), username);
+        query.bindValue(QStringLiteral(":pbxaddress"), pbxAddress);
+        if (!query.exec()) {
+            *error = query.lastError().text();
+            return false;
+        }
+        ChatMessageList out;
+        StoredTimeReader times;
+        while (query.next()) {
+            ChatMessage msg;
+            msg.id = query.value(0).toString();
+            msg.exten = query.value(1).toString();
+            msg.body = query.value(2).toString();
+            msg.time = times.parse(query.value(3).toString());
+            msg.direction = MPChatSqlite::directionFromStore(query.value(4).toInt());
+            out.append(msg);
+        }
+        list = std::move(out);
+        return true;
+    }
+
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(raw, ReadStatement, -1, &stmt, nullptr) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(raw));
+        return false;
+    }
+    const QByteArray user = username.toUtf8();
+    const QByteArray address = pbxAddress.toUtf8();
+    sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":username"), user.constData(), user.size(),
+                      SQLITE_STATIC);
+    sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":pbxaddress"), address.constData(), address.size(),
+                      SQLITE_STATIC);
+    const auto text = [stmt](int column) {
+        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+        return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt, column)) : QString();
+    };
+    ChatMessageList out;
+    StoredTimeReader times;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        ChatMessage msg;
+        msg.id = text(0);
+        msg.exten = text(1);
+        msg.body = text(2);
+        msg.time = times.parse(text(3));
+        msg.direction = MPChatSqlite::directionFromStore(sqlite3_column_int(stmt, 4));
+        out.append(msg);
+    }
+    if (rc != SQLITE_DONE)
+        *error = QString::fromUtf8(sqlite3_errmsg(raw));
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        return false;
+    list = std::move(out);
+    return true;
+}
+
+} // namespace
+
 bool MPChatSqlite::MPChatSqliteDbHandler::getChatEntries(ChatMessageList &list)
 {
     if (!openDbConn()) {
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to open connection to SQLite db...";
         return false;
     }
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!prepareQuery(query, QStringLiteral("SELECT id, exten, body, datetime, direction FROM chat_table WHERE "
-                                            "username = :username AND pbxaddress = :pbxaddress ORDER BY datetime ASC"))) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Error retrieving entries from chat_table: " << errorText;
+    QString error;
+    if (!readEntries(db, m_username, m_pbxAddress, list, &error)) {
+        setError(ExecuteError, error);
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Error retrieving entries from chat_table: " << error;
         return false;
-    }
-    query.bindValue(QStringLiteral(":username"), m_username);
-    query.bindValue(QStringLiteral(":pbxaddress"), m_pbxAddress);
-    if (!executeQuery(query)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Error retrieving entries from chat_table: " << errorText;
-        return false;
-    }
-    list.clear();
-    while (query.next()) {
-        ChatMessage msg;
-        msg.id = query.value(0).toString();
-        msg.exten = query.value(1).toString();
-        msg.body = query.value(2).toString();
-        msg.time = parseStoredTime(query.value(3).toString());
-        msg.direction = directionFromStore(query.value(4).toInt());
-        list.append(msg);
     }
     return true;
+}
+
+MPChatSqlite::ReadResult MPChatSqlite::readWorkingCopy(const QString &workingCopy, const QString &username,
+                                                       const QString &pbxAddress)
+{
+    ReadResult result;
+    const QString connection = QStringLiteral("chat-read-") + QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(DRIVER_QSQLITE, connection);
+        db.setDatabaseName(workingCopy);
+        if (db.open()) {
+            // One statement, one read transaction: a consistent view while
+            // the window goes on writing.
+            result.ok = readEntries(db, username, pbxAddress, result.list, &result.error);
+            db.close();
+        } else {
+            result.error = db.lastError().text();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return result;
+}
+
+QFuture<MPChatSqlite::ReadResult> MPChatSqlite::readInBackground() const
+{
+    if (!m_handler) {
+        ReadResult none;
+        none.error = QStringLiteral("no chat history");
+        QFutureInterface<ReadResult> done;
+        done.reportStarted();
+        done.reportResult(none);
+        done.reportFinished();
+        return done.future();
+    }
+    const QString working = m_handler->workingCopyPath();
+    const QString user = m_user;
+    const QString address = m_pbxAddress;
+    // After the rows on their way.
+    return QtConcurrent::run(const_cast<QThreadPool *>(&m_writer),
+                             [working, user, address] { return readWorkingCopy(working, user, address); });
 }
 
 void MPChatSqlite::MPChatSqliteDbHandler::bindCommon(QSqlQuery &query, const ChatMessage &msg, const QDateTime &time)
@@ -183,6 +313,60 @@ void MPChatSqlite::MPChatSqliteDbHandler::bindCommon(QSqlQuery &query, const Cha
 static const char *const InsertStatement =
     "INSERT INTO chat_table (id, exten, body, datetime, direction, username, pbxaddress) VALUES "
     "(:id, :exten, :body, :datetime, :direction, :username, :pbxaddress)";
+
+namespace {
+
+void bindRow(QSqlQuery &query, const ChatMessage &msg, const QDateTime &time, const QString &username,
+             const QString &pbxAddress)
+{
+    query.bindValue(QStringLiteral(":id"), msg.id);
+    query.bindValue(QStringLiteral(":exten"), msg.exten);
+    query.bindValue(QStringLiteral(":body"), msg.body);
+    query.bindValue(QStringLiteral(":datetime"), time.toString(MPChatSqlite::TimeFormat));
+    query.bindValue(QStringLiteral(":direction"), MPChatSqlite::directionToStore(msg.direction));
+    query.bindValue(QStringLiteral(":username"), username);
+    query.bindValue(QStringLiteral(":pbxaddress"), pbxAddress);
+}
+
+} // namespace
+
+QString MPChatSqlite::writeRows(const QString &workingCopy, const QString &username, const QString &pbxAddress,
+                                const ChatMessageList &messages, const QList<QDateTime> &times)
+{
+    QString error;
+    const QString connection = QStringLiteral("chat-write-") + QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(DRIVER_QSQLITE, connection);
+        db.setDatabaseName(workingCopy);
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else {
+            {
+                QSqlQuery pragma(db);
+                pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            }
+            bool ok = db.transaction();
+            QSqlQuery query(db);
+            ok = ok && query.prepare(QLatin1String(InsertStatement));
+            for (int i = 0; ok && i < messages.size(); ++i) {
+                bindRow(query, messages.at(i), times.at(i), username, pbxAddress);
+                ok = query.exec();
+            }
+            if (!ok)
+                error = query.lastError().text().isEmpty() ? db.lastError().text() : query.lastError().text();
+            query.finish();
+            if (ok && !db.commit()) {
+                ok = false;
+                error = db.lastError().text();
+            }
+            if (!ok)
+                db.rollback();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return error;
+}
 
 bool MPChatSqlite::MPChatSqliteDbHandler::saveChatEntry(const ChatMessage &msg, const QDateTime &time)
 {
@@ -255,6 +439,7 @@ bool MPChatSqlite::MPChatSqliteDbHandler::deleteDataOlderThan(const QDateTime &c
 MPChatSqlite::MPChatSqlite(const QString &dbPath, const QString &username, const QString &pbxaddress)
     : m_file(dbPath), m_user(username), m_pbxAddress(pbxaddress)
 {
+    m_writer.setMaxThreadCount(1);
     m_checkpointTimer.setSingleShot(true);
     m_checkpointTimer.setInterval(DefaultCheckpointDelayMs);
     QObject::connect(&m_checkpointTimer, &QTimer::timeout, [this] { checkpoint(); });
@@ -334,7 +519,7 @@ bool MPChatSqlite::open()
 void MPChatSqlite::close()
 {
     m_checkpointTimer.stop();
-    m_checkpoint.waitForFinished();
+    m_writer.waitForDone(); // rows on their way, a write-back under way
     if (!m_handler)
         return;
     m_handler->close();
@@ -353,6 +538,7 @@ bool MPChatSqlite::readDBChat()
 {
     if (!m_handler)
         return false;
+    m_writer.waitForDone(); // every row stored so far
     return m_handler->getChatEntries(messageList);
 }
 
@@ -367,18 +553,36 @@ void MPChatSqlite::rowsWritten(bool saveNow)
 
 bool MPChatSqlite::insertChatMessage(const ChatMessage &msg, const QDateTime &time)
 {
-    if (!m_handler || !m_handler->saveChatEntry(msg, time))
-        return false;
-    rowsWritten(false);
-    return true;
+    return insertChatMessages({msg}, {time}, false);
 }
 
 bool MPChatSqlite::insertChatMessages(const ChatMessageList &messages, const QList<QDateTime> &times, bool saveNow)
 {
-    if (!m_handler || !m_handler->saveChatEntries(messages, times))
+    if (!m_handler || messages.size() != times.size())
         return false;
-    if (!messages.isEmpty())
-        rowsWritten(saveNow);
+    if (messages.isEmpty())
+        return true;
+    // The rows go to the working copy on the store's writer thread, in the
+    // order they were given; a write-back asked for later follows them.
+    const QString working = m_handler->workingCopyPath();
+    const QString user = m_user;
+    const QString address = m_pbxAddress;
+    ++m_writesInFlight;
+    auto *watcher = new QFutureWatcher<QString>(&m_context);
+    const int count = messages.size();
+    QObject::connect(watcher, &QFutureWatcherBase::finished, &m_context, [this, watcher, count] {
+        watcher->deleteLater();
+        --m_writesInFlight;
+        const QString error = watcher->result();
+        if (!error.isEmpty())
+            logLine(UNQL::LOG_WARNING) << "bool MPChatSqlite::insertChatMessages()"
+                                       << "Error storing entries into chat_table: " << error << "-" << count
+                                       << "chat messages not added to chat table";
+    });
+    watcher->setFuture(QtConcurrent::run(&m_writer, [working, user, address, messages, times] {
+        return writeRows(working, user, address, messages, times);
+    }));
+    rowsWritten(saveNow);
     return true;
 }
 
@@ -393,7 +597,7 @@ bool MPChatSqlite::checkpoint()
     const QString snapshot = m_handler->snapshotPath();
     const QString target = m_handler->scrambledFilePath();
     m_checkpointGeneration = m_writeGeneration;
-    m_checkpoint.setFuture(QtConcurrent::run([working, snapshot, target] {
+    m_checkpoint.setFuture(QtConcurrent::run(&m_writer, [working, snapshot, target] {
         QString error;
         if (!EncryptedSqliteDbHandler::saveSnapshot(working, snapshot, target, &error) && error.isEmpty())
             error = QStringLiteral("unknown error");

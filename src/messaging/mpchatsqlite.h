@@ -11,14 +11,21 @@
 // thread while the window goes on writing; the scrambled file is replaced
 // only once the new one is complete. A working copy left behind by a process
 // that no longer runs is taken back at the next open of the same file.
+//
+// Rows are written on the store's own writer thread, over a connection of
+// its own, so a very long message or a flood never holds the window; the
+// write-backs and the background reads of the history queue behind them.
 #pragma once
 
 #include "ctilibtypes.h"
 #include "framework/encryptedsqlitedbhandler.h"
 
 #include <QDateTime>
+#include <QFuture>
 #include <QFutureWatcher>
+#include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <memory>
@@ -66,6 +73,19 @@ public:
     bool isOpen() const { return m_handler != nullptr; }
     bool deleteOldData();
     bool readDBChat();
+    struct ReadResult {
+        bool ok = false;
+        ChatMessageList list; // oldest first
+        QString error;
+    };
+    // Reads what readDBChat() reads (rows stored so far), on a worker thread
+    // over a connection of its own, while the window goes on.
+    QFuture<ReadResult> readInBackground() const;
+    static ReadResult readWorkingCopy(const QString &workingCopy, const QString &username, const QString &pbxAddress);
+    // Stores the rows in one transaction over a connection of its own; the
+    // error text, empty on success.
+    static QString writeRows(const QString &workingCopy, const QString &username, const QString &pbxAddress,
+                             const ChatMessageList &messages, const QList<QDateTime> &times);
     bool insertChatMessage(const ChatMessage &msg, const QDateTime &time);
     // Inserts a batch in one transaction; with `saveNow` the scrambled file
     // is written back at once (in the background), else after the quiet time.
@@ -76,7 +96,8 @@ public:
     bool checkpoint();
     // Rows not yet in the scrambled file.
     bool hasPendingWrites() const { return m_savedGeneration != m_writeGeneration; }
-    bool isCheckpointRunning() const { return m_checkpoint.isRunning(); }
+    // Rows or a write-back on their way to disk.
+    bool isWriting() const { return m_writesInFlight > 0 || m_checkpoint.isRunning(); }
     // Quiet time after a single insert before the scrambled file is written.
     void setCheckpointDelay(int msecs) { m_checkpointTimer.setInterval(msecs); }
     int checkpointDelay() const { return m_checkpointTimer.interval(); }
@@ -104,9 +125,14 @@ private:
     QString m_pbxAddress;
     QString m_brokenMovedTo;
     std::unique_ptr<MPChatSqliteDbHandler> m_handler;
+    // Writes, write-backs and background reads run one after the other on
+    // this pool's single thread, away from the window.
+    QThreadPool m_writer;
+    int m_writesInFlight = 0;
     QTimer m_checkpointTimer;
     QFutureWatcher<QString> m_checkpoint; // the error text, empty on success
     quint64 m_writeGeneration = 0;        // one more for each write
     quint64 m_savedGeneration = 0;        // the last write in the scrambled file
     quint64 m_checkpointGeneration = 0;   // the last write the running one holds
+    QObject m_context;                    // receives what the writer reports
 };

@@ -3,6 +3,7 @@
 #include "app/globallogger.h"
 #include "mainwindow/mpguilabels.h"
 #include "framework/promptservice.h"
+#include "chattime.h"
 #include "wdgchatmsg.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScopedValueRollback>
@@ -70,12 +72,20 @@ wdgChat::wdgChat(const QString &exten, const QString &name, bool detached, QWidg
     connect(btSendChatEmail, &QPushButton::clicked, this, &wdgChat::sendChatEmail);
     connect(btSaveHistory, &QPushButton::clicked, this, &wdgChat::saveChatToFile);
     connect(btDetach, &QPushButton::clicked, this, &wdgChat::toggleDetach);
+    // The presence pictures are decoded and scaled once, not for every
+    // conversation (a connection opens dozens of them at once).
     const char *const files[5] = {":/images/mctiReady.png", ":/images/mctiAway.png", ":/images/mctiBusy.png",
                                   ":/images/mctiUnavailable.png", ":/images/mctiOffline.png"};
+    const QSize side = lblChat->size();
     for (int i = 0; i < 5; ++i) {
-        QPixmap picture(QLatin1String(files[i]));
-        if (!picture.isNull())
-            picture = picture.scaled(lblChat->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QString key = QStringLiteral("wdgChat:%1:%2x%3").arg(i).arg(side.width()).arg(side.height());
+        QPixmap picture;
+        if (!QPixmapCache::find(key, &picture)) {
+            picture = QPixmap(QLatin1String(files[i]));
+            if (!picture.isNull())
+                picture = picture.scaled(side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            QPixmapCache::insert(key, picture);
+        }
         m_pictures[i] = picture;
     }
     setDetached(detached);
@@ -178,7 +188,7 @@ void wdgChat::buildForm()
         buttonsLayout->addWidget(b);
     }
     m_grid->addLayout(buttonsLayout, 4, 0, 1, 4);
-    setStyleSheet(QLatin1String(ChatStyle));
+    setStyleSheet(QLatin1String(ChatStyle) + QLatin1Char('\n') + wdgChatMsg::styleSheetText());
 }
 
 int wdgChat::presencePictureIndex(int presence)
@@ -259,13 +269,8 @@ bool wdgChat::addMessage(const ChatMessage &msg, bool history)
 void wdgChat::addBubble(const QString &sender, int kind, const QString &text, bool history, const QString &id,
                         QDateTime time)
 {
-    if (!history) {
-        if (time.isValid())
-            time.setTimeSpec(Qt::UTC);
-        else
-            time = QDateTime::currentDateTimeUtc();
-        time = time.toLocalTime();
-    }
+    if (!history)
+        time = ChatTime::utcToLocal(time.isValid() ? time : QDateTime::currentDateTimeUtc());
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Message id: " + id + ", timestamp: " + time.toString();
     m_ids.insert(id);
     m_messages.append({sender, kind, text, id, time});
@@ -331,7 +336,12 @@ void wdgChat::queueBubbles()
     if (m_bubblesQueued)
         return;
     m_bubblesQueued = true;
-    QTimer::singleShot(0, this, [this] {
+    // While messages pour in, bubbles are made at most every
+    // FloodBubbleIntervalMs: each round makes those of the newest messages.
+    int delay = 0;
+    if (m_lastBubbles.isValid() && m_lastBubbles.elapsed() < FloodBubbleIntervalMs)
+        delay = FloodBubbleIntervalMs - int(m_lastBubbles.elapsed());
+    QTimer::singleShot(delay, this, [this] {
         m_bubblesQueued = false;
         if (isVisible())
             createPendingBubbles();
@@ -351,10 +361,11 @@ void wdgChat::createPendingBubbles()
         return;
     const QScopedValueRollback<bool> updating(m_updatingBubbles, true);
     msgList->setUpdatesEnabled(false);
-    if (total - next >= MaxBubbles) {
-        // Only the newest ones get bubbles.
+    if (total - next > FreshBubbles) {
+        // Many at once (a history shown, a flood): bubbles for the newest
+        // screenful, older ones as the list is scrolled up.
         removeAllBubbles();
-        m_firstBubble = next = total - MaxBubbles;
+        m_firstBubble = next = total - FreshBubbles;
     }
     for (; next < total; ++next) {
         insertBubble(msgList->count(), makeBubble(m_messages.at(next)));
@@ -363,6 +374,7 @@ void wdgChat::createPendingBubbles()
     while (m_bubbleCount > MaxBubbles)
         removeFirstBubble();
     msgList->setUpdatesEnabled(true);
+    m_lastBubbles.start();
     if (msgList->isVisible())
         msgList->scrollToBottom();
 }

@@ -3,8 +3,10 @@
 // conversation and to detach it into a window of its own.
 //
 // The conversation keeps every message as a record; bubbles are made only
-// while it is on screen, for the newest MaxBubbles messages (older ones
-// follow, OlderBubbles at a time, when the list is scrolled to its top).
+// while it is on screen: for the newest FreshBubbles messages when many come
+// at once, one by one as they come after that, never more than MaxBubbles;
+// older ones follow, OlderBubbles at a time, when the list is scrolled to its
+// top.
 // Messages that arrive together get their bubbles together, on the next turn
 // of the event loop, so a flood never makes a bubble per message.
 #pragma once
@@ -12,6 +14,7 @@
 #include "ctilibtypes.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QPixmap>
 #include <QSet>
@@ -35,7 +38,9 @@ public:
     static constexpr int ComposingQuietMs = 3000;
     static constexpr int DisplayedDelayMs = 1000;
     static constexpr int MaxBubbles = 200;
-    static constexpr int OlderBubbles = 100;
+    static constexpr int FreshBubbles = 20;
+    static constexpr int OlderBubbles = 20;
+    static constexpr int FloodBubbleIntervalMs = 100;
 
     wdgChat(const QString &exten, const QString &name, bool detached, QWidget *parent = nullptr,
             Qt::WindowFlags flags = Qt::WindowFlags());
@@ -137,6 +142,7 @@ private:
     int m_firstBubble = 0;     // m_messages index of the first bubble
     int m_bubbleCount = 0;     // bubbles of m_messages from m_firstBubble on
     bool m_bubblesQueued = false;
+    QElapsedTimer m_lastBubbles; // when bubbles were last made
     bool m_updatingBubbles = false; // no loading of older ones meanwhile
     QMap<wdgChatMsg *, QListWidgetItem *> m_bubbles;
     QSet<QString> m_ids;

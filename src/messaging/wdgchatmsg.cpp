@@ -61,7 +61,16 @@ wdgChatMsg::wdgChatMsg(const QString &sender, const QString &text, const QDateTi
     showText();
     m_msg->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_balloon->setProperty("msgtype", kind == 0 ? QStringLiteral("local") : QStringLiteral("remote"));
-    setStyleSheet(QLatin1String(BubbleStyle));
+    // Inside a conversation the bubble takes its look from the conversation's
+    // style sheet: a sheet of its own for every bubble costs more than the
+    // rest of the bubble.
+    if (!parent)
+        setStyleSheet(styleSheetText());
+}
+
+QString wdgChatMsg::styleSheetText()
+{
+    return QLatin1String(BubbleStyle);
 }
 
 QString wdgChatMsg::shownText(const QString &text, bool *cut)

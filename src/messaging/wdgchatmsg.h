@@ -25,6 +25,8 @@ public:
     static QString shownText(const QString &text, bool *cut = nullptr);
     // The time as a bubble shows it (the current time for an invalid one).
     static QString timeText(const QDateTime &time);
+    // The look of a bubble, for the style sheet of the widget that holds it.
+    static QString styleSheetText();
     // One message as saved and mailed.
     static QString exportText(const QString &sender, const QString &time, const QString &text);
 

@@ -442,8 +442,8 @@ void TestChatPanel::floodMakesBubblesForTheNewestOnly()
     QTRY_COMPARE(shown->pendingCount(), 0);
     QCOMPARE(shown->messageCount(), count);
     auto *list = shown->findChild<QListWidget *>(QStringLiteral("msgList"));
-    QCOMPARE(list->count(), wdgChat::MaxBubbles);
-    QCOMPARE(shown->findChildren<wdgChatMsg *>().size(), wdgChat::MaxBubbles);
+    QCOMPARE(list->count(), wdgChat::FreshBubbles);
+    QCOMPARE(shown->findChildren<wdgChatMsg *>().size(), wdgChat::FreshBubbles);
     QCOMPARE(qobject_cast<wdgChatMsg *>(list->itemWidget(list->item(list->count() - 1)))->getId(),
              QStringLiteral("a%1").arg(count - 1));
     QCOMPARE(hidden->messageCount(), count);
@@ -452,9 +452,17 @@ void TestChatPanel::floodMakesBubblesForTheNewestOnly()
 
     // Scrolled to the top, the list brings older messages.
     list->verticalScrollBar()->setValue(list->verticalScrollBar()->minimum());
-    QCOMPARE(list->count(), wdgChat::MaxBubbles + wdgChat::OlderBubbles);
+    QCOMPARE(list->count(), wdgChat::FreshBubbles + wdgChat::OlderBubbles);
     QCOMPARE(qobject_cast<wdgChatMsg *>(list->itemWidget(list->item(0)))->getId(),
-             QStringLiteral("a%1").arg(count - wdgChat::MaxBubbles - wdgChat::OlderBubbles));
+             QStringLiteral("a%1").arg(count - wdgChat::FreshBubbles - wdgChat::OlderBubbles));
+    // Messages one by one add bubbles up to the bound, then the oldest go.
+    for (int i = 0; i < wdgChat::MaxBubbles; ++i) {
+        QVERIFY(panel.newMessageReceived(msg(QStringLiteral("c%1").arg(i), "201", 0, 0, QStringLiteral("c%1").arg(i))));
+        QTRY_COMPARE(shown->pendingCount(), 0);
+    }
+    QCOMPARE(list->count(), wdgChat::MaxBubbles);
+    QCOMPARE(qobject_cast<wdgChatMsg *>(list->itemWidget(list->item(list->count() - 1)))->getId(),
+             QStringLiteral("c%1").arg(wdgChat::MaxBubbles - 1));
     const QString text = shown->conversationText();
     QVERIFY(text.contains(QStringLiteral("\nm0\n")));
     QVERIFY(text.contains(QStringLiteral("\nm%1\n").arg(count - 1)));
