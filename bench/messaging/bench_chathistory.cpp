@@ -100,8 +100,7 @@ bool report(const char *what, const std::vector<double> &runs, double target, co
 // Turns the event loop until `done`, returning the longest turn (ms); false
 // in `finished` when it took longer than `limitMs`. Idle turns sleep a little
 // so that worker threads get the processor.
-double runUntil(QApplication &app, const std::function<bool()> &done, bool *finished = nullptr,
-                int limitMs = 120000)
+double runUntil(QApplication &app, const std::function<bool()> &done, bool *finished = nullptr, int limitMs = 120000)
 {
     QElapsedTimer total;
     total.start();
@@ -172,8 +171,7 @@ public:
 
 // A connected chat: panel on screen, controller, store.
 struct ChatScene {
-    explicit ChatScene(MPChatSqlite *store, CountingPrompts &prompts)
-        : ctl(&link, store, &panel, &host, prompts)
+    explicit ChatScene(MPChatSqlite *store, CountingPrompts &prompts) : ctl(&link, store, &panel, &host, prompts)
     {
         panel.enableChatWindows(true);
         panel.resize(900, 600);
@@ -248,12 +246,12 @@ int main(int argc, char *argv[])
                     app.sendPostedEvents(nullptr, QEvent::DeferredDelete);
                 }
                 bool finished = false;
-                longest = std::max(longest, runUntil(app,
-                                                     [chat, &db] {
-                                                         return chat->pendingCount() == 0 &&
-                                                                !db.hasPendingWrites() && !db.isWriting();
-                                                     },
-                                                     &finished));
+                longest = std::max(
+                    longest,
+                    runUntil(
+                        app,
+                        [chat, &db] { return chat->pendingCount() == 0 && !db.hasPendingWrites() && !db.isWriting(); },
+                        &finished));
                 if (!finished || chat->messageCount() != count * 9 / 10)
                     return 2;
                 total.push_back(msSince(all));
@@ -266,8 +264,9 @@ int main(int argc, char *argv[])
             std::printf("  run %d: longest delivery of %d messages %.1f ms, longest turn after it %.1f ms\n", run + 1,
                         200, delivery, turn);
         }
-        std::printf("%-62s %8.1f ms [%.1f-%.1f]; %d tray messages, %d sounds\n", "100,000 chat messages shown and stored in",
-                    spreadOf(total).median, spreadOf(total).min, spreadOf(total).max, trays, sounds);
+        std::printf("%-62s %8.1f ms [%.1f-%.1f]; %d tray messages, %d sounds\n",
+                    "100,000 chat messages shown and stored in", spreadOf(total).median, spreadOf(total).min,
+                    spreadOf(total).max, trays, sounds);
         ok &= report("longest GUI stall during 100,000 chat messages", stall, 50);
         ok &= report("resident size growth for 100,000 chat messages", growth, 100, "MB", true);
     }
@@ -286,7 +285,8 @@ int main(int argc, char *argv[])
                 return 2;
             store.push_back(msSince(t));
             bool finished = false;
-            runUntil(app, [&db] { return !db.hasPendingWrites() && !db.isWriting(); }, &finished);
+            runUntil(
+                app, [&db] { return !db.hasPendingWrites() && !db.isWriting(); }, &finished);
             if (!finished)
                 return 2;
             saved.push_back(msSince(t));
@@ -298,95 +298,96 @@ int main(int argc, char *argv[])
     // 2. Read 100,000, 5. write-back of a 100,000-row history and 4. open
     // and close of a 50 MB history.
     if (wanted("history")) {
-    QTemporaryDir bigDir;
-    const QString bigPath = bigDir.filePath("chat.db");
-    {
+        QTemporaryDir bigDir;
+        const QString bigPath = bigDir.filePath("chat.db");
         {
-            MPChatSqlite db(bigPath, "u", "p");
-            const ChatMessageList list = makeMessages(100000, 50, monthAgo, 25000, "r");
-            if (!db.insertChatMessages(list, timesOf(list)))
-                return 2;
-        }
-        std::vector<double> read;
-        std::vector<double> background;
-        MPChatSqlite db(bigPath, "u", "p");
-        for (int run = 0; run < repeats; ++run) {
-            QElapsedTimer t;
-            t.start();
-            if (!db.readDBChat() || db.messageList.size() != 100000)
-                return 2;
-            read.push_back(msSince(t));
-            db.messageList.clear();
-            t.restart();
-            const MPChatSqlite::ReadResult result = db.readInBackground().result();
-            if (!result.ok || result.list.size() != 100000)
-                return 2;
-            background.push_back(msSince(t));
-        }
-        ok &= report("read 100,000 stored messages", read, 150);
-        ok &= report("  ... on a worker thread (the replay's read)", background, 150);
-
-        // 5. A live message written back into the 100,000-row history.
-        std::vector<double> stall;
-        std::vector<double> written;
-        db.setCheckpointDelay(0);
-        for (int run = 0; run < repeats; ++run) {
-            ChatMessage live;
-            live.id = QStringLiteral("live-%1").arg(run);
-            live.exten = QStringLiteral("300");
-            live.body = QStringLiteral("un messaggio dal vivo");
-            live.direction = 0;
-            live.type = 0;
-            QElapsedTimer t;
-            t.start();
-            if (!db.insertChatMessage(live, QDateTime::currentDateTime()))
-                return 2;
-            double longest = msSince(t);
-            bool finished = false;
-            longest = std::max(longest, runUntil(app, [&db] { return !db.hasPendingWrites(); }, &finished));
-            if (!finished)
-                return 2;
-            stall.push_back(longest);
-            written.push_back(msSince(t));
-        }
-        ok &= report("longest GUI stall writing back a 100,000-row history", stall, 16);
-        std::printf("%-62s %8.1f ms [%.1f-%.1f] (background)\n", "  ... written back after", spreadOf(written).median,
-                    spreadOf(written).min, spreadOf(written).max);
-    }
-
-    // 4. Open/close of a 50 MB history (the 100,000 rows above and other
-    // users' rows, which are not read back).
-    {
-        {
-            MPChatSqlite filler(bigPath, "other", "p");
-            int round = 0;
-            while (QFileInfo(bigPath).size() < 50LL * 1024 * 1024 && round < 40) {
-                const ChatMessageList list =
-                    makeMessages(50000, 50, monthAgo, 50000, QStringLiteral("f%1-").arg(round++), 200);
-                if (!filler.insertChatMessages(list, timesOf(list), false))
-                    return 2;
-                filler.close();
-                if (!filler.open())
+            {
+                MPChatSqlite db(bigPath, "u", "p");
+                const ChatMessageList list = makeMessages(100000, 50, monthAgo, 25000, "r");
+                if (!db.insertChatMessages(list, timesOf(list)))
                     return 2;
             }
+            std::vector<double> read;
+            std::vector<double> background;
+            MPChatSqlite db(bigPath, "u", "p");
+            for (int run = 0; run < repeats; ++run) {
+                QElapsedTimer t;
+                t.start();
+                if (!db.readDBChat() || db.messageList.size() != 100000)
+                    return 2;
+                read.push_back(msSince(t));
+                db.messageList.clear();
+                t.restart();
+                const MPChatSqlite::ReadResult result = db.readInBackground().result();
+                if (!result.ok || result.list.size() != 100000)
+                    return 2;
+                background.push_back(msSince(t));
+            }
+            ok &= report("read 100,000 stored messages", read, 150);
+            ok &= report("  ... on a worker thread (the replay's read)", background, 150);
+
+            // 5. A live message written back into the 100,000-row history.
+            std::vector<double> stall;
+            std::vector<double> written;
+            db.setCheckpointDelay(0);
+            for (int run = 0; run < repeats; ++run) {
+                ChatMessage live;
+                live.id = QStringLiteral("live-%1").arg(run);
+                live.exten = QStringLiteral("300");
+                live.body = QStringLiteral("un messaggio dal vivo");
+                live.direction = 0;
+                live.type = 0;
+                QElapsedTimer t;
+                t.start();
+                if (!db.insertChatMessage(live, QDateTime::currentDateTime()))
+                    return 2;
+                double longest = msSince(t);
+                bool finished = false;
+                longest = std::max(longest, runUntil(
+                                                app, [&db] { return !db.hasPendingWrites(); }, &finished));
+                if (!finished)
+                    return 2;
+                stall.push_back(longest);
+                written.push_back(msSince(t));
+            }
+            ok &= report("longest GUI stall writing back a 100,000-row history", stall, 16);
+            std::printf("%-62s %8.1f ms [%.1f-%.1f] (background)\n", "  ... written back after",
+                        spreadOf(written).median, spreadOf(written).min, spreadOf(written).max);
         }
-        std::printf("history file: %.1f MB\n", QFileInfo(bigPath).size() / (1024.0 * 1024.0));
-        std::vector<double> opens;
-        std::vector<double> closes;
-        for (int run = 0; run < repeats; ++run) {
-            QElapsedTimer t;
-            t.start();
-            auto *db = new MPChatSqlite(bigPath, "u", "p");
-            opens.push_back(msSince(t));
-            if (!db->isOpen())
-                return 2;
-            t.restart();
-            delete db;
-            closes.push_back(msSince(t));
+
+        // 4. Open/close of a 50 MB history (the 100,000 rows above and other
+        // users' rows, which are not read back).
+        {
+            {
+                MPChatSqlite filler(bigPath, "other", "p");
+                int round = 0;
+                while (QFileInfo(bigPath).size() < 50LL * 1024 * 1024 && round < 40) {
+                    const ChatMessageList list =
+                        makeMessages(50000, 50, monthAgo, 50000, QStringLiteral("f%1-").arg(round++), 200);
+                    if (!filler.insertChatMessages(list, timesOf(list), false))
+                        return 2;
+                    filler.close();
+                    if (!filler.open())
+                        return 2;
+                }
+            }
+            std::printf("history file: %.1f MB\n", QFileInfo(bigPath).size() / (1024.0 * 1024.0));
+            std::vector<double> opens;
+            std::vector<double> closes;
+            for (int run = 0; run < repeats; ++run) {
+                QElapsedTimer t;
+                t.start();
+                auto *db = new MPChatSqlite(bigPath, "u", "p");
+                opens.push_back(msSince(t));
+                if (!db->isOpen())
+                    return 2;
+                t.restart();
+                delete db;
+                closes.push_back(msSince(t));
+            }
+            ok &= report("open a 50 MB history", opens, 1000);
+            ok &= report("close a 50 MB history", closes, 1000);
         }
-        ok &= report("open a 50 MB history", opens, 1000);
-        ok &= report("close a 50 MB history", closes, 1000);
-    }
     }
 
     // 3. Replay a month into the panel.
@@ -406,7 +407,8 @@ int main(int argc, char *argv[])
             scene.ctl.onChatConnected();
             double longest = msSince(t);
             bool finished = false;
-            longest = std::max(longest, runUntil(app, [&scene] { return !scene.ctl.isReplaying(); }, &finished));
+            longest = std::max(longest, runUntil(
+                                            app, [&scene] { return !scene.ctl.isReplaying(); }, &finished));
             if (!finished || scene.panel.sessionOrder().size() != 50 || scene.link.asked != 1)
                 return 2;
             total.push_back(msSince(t));
@@ -443,12 +445,11 @@ int main(int argc, char *argv[])
             scene.ctl.onChatMessage(big);
             double longest = msSince(t);
             bool finished = false;
-            longest = std::max(longest, runUntil(app,
-                                                 [chat, &db] {
-                                                     return chat->pendingCount() == 0 && !db.hasPendingWrites() &&
-                                                            !db.isWriting();
-                                                 },
-                                                 &finished));
+            longest = std::max(
+                longest,
+                runUntil(
+                    app, [chat, &db] { return chat->pendingCount() == 0 && !db.hasPendingWrites() && !db.isWriting(); },
+                    &finished));
             if (!finished || chat->messageCount() != run + 1)
                 return 2;
             stall.push_back(longest);

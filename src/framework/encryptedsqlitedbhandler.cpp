@@ -99,16 +99,15 @@ bool writeScrambled(const QString &plainPath, const QString &encryptedPath, cons
     QDir().mkpath(target.absolutePath());
     QFile in(plainPath);
     QTemporaryFile out(target.absoluteFilePath() + QStringLiteral(".XXXXXX"));
-    if (!in.open(QIODevice::ReadOnly) || !out.open() ||
-        !EncryptedSqliteDbHandler::scrambleCopy(in, out, true) || ::fsync(out.handle()) != 0)
+    if (!in.open(QIODevice::ReadOnly) || !out.open() || !EncryptedSqliteDbHandler::scrambleCopy(in, out, true) ||
+        ::fsync(out.handle()) != 0)
         return false;
     if (modified.isValid())
         out.setFileTime(modified, QFileDevice::FileModificationTime);
     const QString tempName = out.fileName();
     out.close();
-    if (out.error() != QFileDevice::NoError ||
-        ::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) !=
-            0)
+    if (out.error() != QFileDevice::NoError || ::rename(QFile::encodeName(tempName).constData(),
+                                                        QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
         return false;
     out.setAutoRemove(false);
     const int dirFd = ::open(QFile::encodeName(target.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

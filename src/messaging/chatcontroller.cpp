@@ -322,7 +322,8 @@ void ChatController::storePending()
         return;
     }
     for (const ChatMessage &msg : list)
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat message with exten " + msg.exten + " not added to chat table";
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Chat message with exten " + msg.exten + " not added to chat table";
 }
 
 void ChatController::alert(const ChatMessage &msg)

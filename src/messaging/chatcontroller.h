@@ -188,6 +188,6 @@ private:
     ChatMessageList m_toStore;
     QList<QDateTime> m_toStoreTimes;
     bool m_storeQueued = false;
-    QDateTime m_lastAlertable;               // the last received message that may alert
+    QDateTime m_lastAlertable;                 // the last received message that may alert
     QHash<QString, QDateTime> m_lastFromParty; // and the last one of each party
 };

@@ -163,7 +163,8 @@ bool MPChatSqlite::MPChatSqliteDbHandler::close()
     return true;
 }
 
-namespace {
+namespace
+{
 
 const char *const ReadStatement = "SELECT id, exten, body, datetime, direction FROM chat_table WHERE "
                                   "username = :username AND pbxaddress = :pbxaddress ORDER BY datetime ASC";
@@ -314,7 +315,8 @@ static const char *const InsertStatement =
     "INSERT INTO chat_table (id, exten, body, datetime, direction, username, pbxaddress) VALUES "
     "(:id, :exten, :body, :datetime, :direction, :username, :pbxaddress)";
 
-namespace {
+namespace
+{
 
 void bindRow(QSqlQuery &query, const ChatMessage &msg, const QDateTime &time, const QString &username,
              const QString &pbxAddress)

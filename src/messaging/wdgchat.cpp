@@ -1,9 +1,9 @@
 #include "wdgchat.h"
 
 #include "app/globallogger.h"
+#include "chattime.h"
 #include "mainwindow/mpguilabels.h"
 #include "framework/promptservice.h"
-#include "chattime.h"
 #include "wdgchatmsg.h"
 
 #include <QApplication>
@@ -157,8 +157,7 @@ void wdgChat::buildForm()
     msgList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(msgList->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_updatingBubbles && value == msgList->verticalScrollBar()->minimum() && m_firstBubble > 0 &&
-            msgList->isVisible() &&
-            msgList->verticalScrollBar()->maximum() > 0)
+            msgList->isVisible() && msgList->verticalScrollBar()->maximum() > 0)
             showOlderMessages();
     });
     m_grid->addWidget(msgList, 2, 0, 1, 4);

@@ -142,7 +142,7 @@ private:
     int m_firstBubble = 0;     // m_messages index of the first bubble
     int m_bubbleCount = 0;     // bubbles of m_messages from m_firstBubble on
     bool m_bubblesQueued = false;
-    QElapsedTimer m_lastBubbles; // when bubbles were last made
+    QElapsedTimer m_lastBubbles;    // when bubbles were last made
     bool m_updatingBubbles = false; // no loading of older ones meanwhile
     QMap<wdgChatMsg *, QListWidgetItem *> m_bubbles;
     QSet<QString> m_ids;

@@ -535,8 +535,7 @@ void TestEncryptedDb::leftoversBelongToTheirOwnFile()
     QTemporaryDir otherDir;
     DbhConfig other = config();
     other.hostName = otherDir.path();
-    const QString otherFolder =
-        EncryptedSqliteDbHandler::workingDirectoryFor(otherDir.filePath(m_name));
+    const QString otherFolder = EncryptedSqliteDbHandler::workingDirectoryFor(otherDir.filePath(m_name));
     QVERIFY(otherFolder != ownFolder);
     {
         Handler second(other, nullptr);

@@ -53,8 +53,7 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         const QByteArray err = QFile::encodeName(errFile);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.constData(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         if (posix_spawn(&m_pid, argv.front(), &actions, nullptr, argv.data(), environ) != 0)
             m_pid = -1;
@@ -96,7 +95,8 @@ private:
 class ScopedEnv
 {
 public:
-    ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_old(qgetenv(name)), m_was(qEnvironmentVariableIsSet(name))
+    ScopedEnv(const char *name, const QByteArray &value)
+        : m_name(name), m_old(qgetenv(name)), m_was(qEnvironmentVariableIsSet(name))
     {
         qputenv(name, value);
     }
