@@ -2113,6 +2113,13 @@ Error: %1</translation>
     </message>
 </context>
 <context>
+    <name>wdgChatMsg</name>
+    <message>
+        <source>(messaggio troncato: il testo completo si trova salvando la chat)</source>
+        <translation>(message cut short: save the chat to read the whole text)</translation>
+    </message>
+</context>
+<context>
     <name>wdgChat</name>
     <message>
         <source>Scrivi messaggio</source>

@@ -2113,6 +2113,13 @@ Error: %1</translation>
     </message>
 </context>
 <context>
+    <name>wdgChatMsg</name>
+    <message>
+        <source>(messaggio troncato: il testo completo si trova salvando la chat)</source>
+        <translation>(mensaje truncado: guarde el chat para leer el texto completo)</translation>
+    </message>
+</context>
+<context>
     <name>wdgChat</name>
     <message>
         <source>Scrivi messaggio</source>
