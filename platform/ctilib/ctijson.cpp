@@ -175,24 +175,23 @@ template <typename T> bool fromJ(const QJsonValue &j, QList<T> &out, QString *er
 
 // A field of a record or event: its texts are cut and cleaned by the rule of
 // the field's name.
-template <typename T> bool fromField(QLatin1String, const QJsonValue &j, T &out, QString *error)
+template <typename T> bool fromField(const PeerText::Rule &, const QJsonValue &j, T &out, QString *error)
 {
     return fromJ(j, out, error);
 }
 
-bool fromField(QLatin1String key, const QJsonValue &j, QString &out, QString *error)
+bool fromField(const PeerText::Rule &rule, const QJsonValue &j, QString &out, QString *error)
 {
     if (!fromJ(j, out, error))
         return false;
-    out = PeerText::cleanField(key, out);
+    out = PeerText::clean(out, rule);
     return true;
 }
 
-bool fromField(QLatin1String key, const QJsonValue &j, QStringList &out, QString *error)
+bool fromField(const PeerText::Rule &rule, const QJsonValue &j, QStringList &out, QString *error)
 {
     if (!fromJ(j, out, error))
         return false;
-    const PeerText::Rule rule = PeerText::ruleFor(key);
     for (QString &text : out)
         text = PeerText::clean(text, rule);
     return true;
@@ -210,8 +209,9 @@ public:
         Field f;
         f.key = QString::fromLatin1(key);
         f.encode = [member](const R &r) { return toJ(r.*member); };
-        f.decode = [member, key](R &r, const QJsonValue &v, QString *error) {
-            return fromField(QLatin1String(key), v, r.*member, error);
+        // The field's rule is looked up once, when the table is made.
+        f.decode = [member, rule = PeerText::ruleFor(QLatin1String(key))](R &r, const QJsonValue &v, QString *error) {
+            return fromField(rule, v, r.*member, error);
         };
         f.defaultValue = f.encode(R());
         m_fields.push_back(std::move(f));
@@ -810,7 +810,7 @@ bool readKey(const QJsonObject &o, const char *key, T &out, QString *error, bool
             out = T();
         return true;
     }
-    if (!fromField(QLatin1String(key), it.value(), out, error)) {
+    if (!fromField(PeerText::ruleFor(QLatin1String(key)), it.value(), out, error)) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(QLatin1String(key), *error);
         return false;
