@@ -11,7 +11,8 @@
 #include <functional>
 #include <vector>
 
-namespace benchgui {
+namespace benchgui
+{
 
 class StallProbe
 {
@@ -20,8 +21,10 @@ public:
     {
         tick.setTimerType(Qt::PreciseTimer);
         tick.setInterval(2);
-        QObject::connect(&tick, &QTimer::timeout, [this] { worstNs = std::max(worstNs, since.nsecsElapsed());
-                                                          since.restart(); });
+        QObject::connect(&tick, &QTimer::timeout, [this] {
+            worstNs = std::max(worstNs, since.nsecsElapsed());
+            since.restart();
+        });
     }
     void start()
     {

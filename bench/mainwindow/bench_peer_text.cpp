@@ -9,10 +9,10 @@
 // shown, at most 10 MiB above what it was before them.
 //
 //     bench_peer_text
+#include "calls/calllines.h"
 #include "desklineresources.h"
 #include "framework/simpleobfuscator.h"
 #include "guistall.h"
-#include "calls/calllines.h"
 #include "mainwindow/mpgui.h"
 #include "messaging/wdgchatpanel.h"
 #include "pbxsimulator.h"

@@ -6,8 +6,8 @@
 #include "calls/calllines.h"
 #include "mainwindow/sessioncontroller.h"
 #include "scriptedprompts.h"
-#include "settings/msettingsstore.h"
 #include "sessionfixture.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
 #include "widgets/wdgincomingcallline.h"
 
@@ -78,9 +78,9 @@ void TestSessionCallBurst::burstShowsFourLinesAndCountsTheRest()
 
     const int burst = 30;
     for (int i = 0; i < burst; ++i)
-        QVERIFY(!f.sim->injectIncomingCall(number(i), QStringLiteral("201"), QString(),
-                                           QStringLiteral("Cliente %1").arg(i))
-                     .isEmpty());
+        QVERIFY(
+            !f.sim->injectIncomingCall(number(i), QStringLiteral("201"), QString(), QStringLiteral("Cliente %1").arg(i))
+                 .isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(calls->callRecords().size(), burst, 30000);
     // Every call is known and counted; four are shown, with four balloons.
     QCOMPARE(calls->ringingCounters().directExternal(), burst);

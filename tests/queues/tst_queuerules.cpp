@@ -161,12 +161,18 @@ void TestQueueRules::countsFollowOneMember_data()
     // (busy): "+" joins, "-" leaves, "p" pauses, "r" resumes.
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("joins") << "+" << "1/1/0/0";
-    QTest::newRow("joins and pauses") << "+p" << "0/1/1/0";
-    QTest::newRow("pauses and resumes") << "+pr" << "1/1/0/0";
-    QTest::newRow("leaves while paused") << "+p-" << "0/1/0/0";
-    QTest::newRow("joins twice") << "++" << "1/1/0/0";
-    QTest::newRow("leaves and joins again") << "+-+" << "1/1/0/0";
+    QTest::newRow("joins") << "+"
+                           << "1/1/0/0";
+    QTest::newRow("joins and pauses") << "+p"
+                                      << "0/1/1/0";
+    QTest::newRow("pauses and resumes") << "+pr"
+                                        << "1/1/0/0";
+    QTest::newRow("leaves while paused") << "+p-"
+                                         << "0/1/0/0";
+    QTest::newRow("joins twice") << "++"
+                                 << "1/1/0/0";
+    QTest::newRow("leaves and joins again") << "+-+"
+                                            << "1/1/0/0";
 }
 
 void TestQueueRules::countsFollowOneMember()
@@ -195,8 +201,11 @@ void TestQueueRules::countsFollowOneMember()
         const CountClass after = classify(u, &map);
         moveCount(q, known ? &before : nullptr, &after);
     }
-    const QString counts =
-        QStringLiteral("%1/%2/%3/%4").arg(q.availableCount).arg(q.busyCount).arg(q.pausedCount).arg(q.unregisteredCount);
+    const QString counts = QStringLiteral("%1/%2/%3/%4")
+                               .arg(q.availableCount)
+                               .arg(q.busyCount)
+                               .arg(q.pausedCount)
+                               .arg(q.unregisteredCount);
     QCOMPARE(counts, expected);
     // The same as counting every member again.
     QCOMPARE(countMembers(q.members, &map).text(), expected);

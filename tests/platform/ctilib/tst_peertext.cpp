@@ -26,14 +26,21 @@ void TestPeerText::clean_data()
 
     const QString rlo = QString(QChar(0x202e));
     const QString nul = QString(QChar(0));
-    QTest::newRow("plain name") << "remoteName" << "Mario Verdi" << "Mario Verdi";
-    QTest::newRow("override in a name") << "remoteName" << rlo + "gpj.exe" << "gpj.exe";
+    QTest::newRow("plain name") << "remoteName"
+                                << "Mario Verdi"
+                                << "Mario Verdi";
+    QTest::newRow("override in a name") << "remoteName" << rlo + "gpj.exe"
+                                        << "gpj.exe";
     QTest::newRow("isolates and marks") << "remoteName"
                                         << QString(QChar(0x2066)) + "Anna" + QChar(0x2069) + QChar(0x200f) +
                                                QChar(0x061c)
                                         << "Anna";
-    QTest::newRow("NUL in a number") << "remoteNum" << "061" + nul + "234" << "061234";
-    QTest::newRow("line break in a name") << "callerName" << "Mario\nVerdi\t" << "Mario Verdi ";
+    QTest::newRow("NUL in a number") << "remoteNum"
+                                     << "061" + nul + "234"
+                                     << "061234";
+    QTest::newRow("line break in a name") << "callerName"
+                                          << "Mario\nVerdi\t"
+                                          << "Mario Verdi ";
     QTest::newRow("escape in a name") << "name" << QStringLiteral("A\x1b[2JB") << "A [2JB";
     QTest::newRow("name cut") << "remoteName" << QString(1000, 'n') << QString(PeerText::NameLength, 'n');
     QTest::newRow("extension cut") << "exten" << QString(5000, '2') << QString(PeerText::NumberLength, '2');
@@ -43,16 +50,22 @@ void TestPeerText::clean_data()
     const QString face = QString::fromUcs4(U"\U0001F600");
     QTest::newRow("surrogate pair at the cut")
         << "exten" << QString(PeerText::NumberLength - 1, '1') + face << QString(PeerText::NumberLength - 1, '1');
-    QTest::newRow("surrogate pair kept") << "remoteName" << "Ciao " + face << "Ciao " + face;
+    QTest::newRow("surrogate pair kept") << "remoteName"
+                                         << "Ciao " + face << "Ciao " + face;
     // A chat message keeps its length and its lines, loses NUL and overrides.
     QTest::newRow("chat body whole") << "body" << QString(5000, 'b') << QString(5000, 'b');
-    QTest::newRow("chat body lines") << "body" << "riga 1\nriga 2\r\n\tfine" << "riga 1\nriga 2\r\n\tfine";
+    QTest::newRow("chat body lines") << "body"
+                                     << "riga 1\nriga 2\r\n\tfine"
+                                     << "riga 1\nriga 2\r\n\tfine";
     QTest::newRow("chat body cleaned") << "body" << rlo + "ab" + nul + "c" + QChar(0x07) << "abc";
-    QTest::newRow("presence message") << "presenceMsg" << "In riunione\nfino alle 15" + rlo
-                                      << "In riunione\nfino alle 15";
+    QTest::newRow("presence message") << "presenceMsg"
+                                      << "In riunione\nfino alle 15" + rlo << "In riunione\nfino alle 15";
     // Raw fields are not shown and stay as they came.
-    QTest::newRow("raw data") << "data" << "QUJD" + nul + rlo << "QUJD" + nul + rlo;
-    QTest::newRow("password") << "password" << "p" + rlo + "w" << "p" + rlo + "w";
+    QTest::newRow("raw data") << "data"
+                              << "QUJD" + nul + rlo << "QUJD" + nul + rlo;
+    QTest::newRow("password") << "password"
+                              << "p" + rlo + "w"
+                              << "p" + rlo + "w";
 }
 
 void TestPeerText::clean()
