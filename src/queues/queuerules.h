@@ -61,7 +61,7 @@ struct QueueModel {
     QMap<QString, QStringList> memberQueues;    // member id -> queue ids
     QMap<QString, QString> memberExtension;     // member id -> extension
     QMap<QString, QStringList> extensionMembers; // extension -> member ids
-    QMap<QString, QSet<QString>> queueMembers;   // queue id -> member ids
+    QMap<QString, QSet<QString>> queueMembers;  // queue id -> member ids
     QMap<QString, QString> ownQueues;           // queue id -> name, queues of the user's accounts
 
     // Rebuilds everything but `queues` from a reply. Queues of earlier replies
