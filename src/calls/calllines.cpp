@@ -32,8 +32,12 @@ QString masked(const QString &number)
 } // namespace
 
 CallLines::CallLines(const Widgets &widgets, MSettingsStore *settingsStore, QObject *parent)
-    : QObject(parent), ui(widgets), settings(settingsStore), clipboardInactivityTimer(this)
+    : QObject(parent), ui(widgets), settings(settingsStore), clipboardInactivityTimer(this), promotionTimer(this)
 {
+    promotionTimer.setObjectName(QStringLiteral("ringingPromotionTimer"));
+    promotionTimer.setSingleShot(true);
+    promotionTimer.setInterval(200);
+    connect(&promotionTimer, &QTimer::timeout, this, &CallLines::promoteWaitingRinging);
     setObjectName(QStringLiteral("callLines"));
     clipboardInactivityTimer.setObjectName(QStringLiteral("clipboardInactivityTimer"));
     clipboardInactivityTimer.setSingleShot(true);
@@ -313,16 +317,8 @@ bool CallLines::dropWaitingRinging(qint64 lineId)
 
 void CallLines::schedulePromotion()
 {
-    if (promotionPending || waitingRinging.isEmpty())
-        return;
-    promotionPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            promotionPending = false;
-            promoteWaitingRinging();
-        },
-        Qt::QueuedConnection);
+    if (!waitingRinging.isEmpty() && !promotionTimer.isActive())
+        promotionTimer.start();
 }
 
 void CallLines::promoteWaitingRinging()
@@ -331,20 +327,9 @@ void CallLines::promoteWaitingRinging()
         const qint64 lineId = waitingOrder.begin()->second;
         const WaitingRinging call = waitingRinging.value(lineId);
         dropWaitingRinging(lineId);
-        const Caller caller = presentCaller(call.remoteNum, call.remoteName, call.flags);
-        QString label;
-        QString value;
-        if (!call.queueName.isEmpty()) {
-            label = tr("Coda:");
-            value = call.queueName;
-        } else if (!call.groupName.isEmpty()) {
-            label = tr("Gruppo:");
-            value = call.groupName;
-        }
+        // Its arrival was announced by the count; the line shows it now.
         openIncomingLineWdg(lineId, call.callId, call.remoteName, call.remoteNum, call.flags, call.remoteChannel,
                             call.localChannel, call.queueName, call.groupName);
-        displayIncomingCallBalloon(lineId, call.remoteNum, caller.shownName, caller.displayNum,
-                                   call.flags & CTILIB::CallAttrClickToCall, label, value);
     }
 }
 

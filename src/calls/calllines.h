@@ -312,8 +312,8 @@ private:
     int openCallBalloons() const;
     // Forgets a waiting ringing call; false when it was not waiting.
     bool dropWaitingRinging(qint64 lineId);
-    // Shows waiting ringing calls in the places freed since (queued, once
-    // per turn of the event loop).
+    // Shows waiting ringing calls in the places freed since, a moment later
+    // (a burst of calls that end frees and fills places once, not per call).
     void schedulePromotion();
     void promoteWaitingRinging();
     // The line buttons' text and hint for the waiting calls.
@@ -364,7 +364,7 @@ private:
     QHash<qint64, WaitingRinging> waitingRinging;
     std::map<quint64, qint64> waitingOrder; // arrival order -> line id
     quint64 nextWaitingOrder = 0;
-    bool promotionPending = false;
+    QTimer promotionTimer;
     CallActions *control = nullptr;
     TransferFlow *transfers_ = nullptr;
 };

@@ -87,6 +87,18 @@ MspMainWidget::MspMainWidget(CtiLib *cti, QMap<QString, MctiExtenDetails> *exten
     refreshCoalesceTimer.setSingleShot(true);
     refreshCoalesceTimer.setInterval(300);
     connect(&refreshCoalesceTimer, &QTimer::timeout, this, &MspMainWidget::refreshQueueStats);
+    countsDisplayTimer.setObjectName(QStringLiteral("operatorCountsDisplayTimer"));
+    countsDisplayTimer.setParent(this);
+    countsDisplayTimer.setSingleShot(true);
+    countsDisplayTimer.setInterval(100);
+    connect(&countsDisplayTimer, &QTimer::timeout, this, [this] {
+        const QSet<QString> ids = std::exchange(countsToShow, {});
+        for (const QString &id : ids) {
+            const auto q = queueModel.queues.constFind(id);
+            if (q != queueModel.queues.constEnd())
+                updateDisplayedOperatorsNum(*q);
+        }
+    });
     const QString names = cfg.queueNames;
     if (!names.isEmpty())
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Queue names in mcti.ini: " << names;
@@ -623,8 +635,6 @@ void MspMainWidget::addOperatorInfoWdg(const QueueUserStatus &member, const QStr
     int column = -1;
     operatorItem(queueId, member.memberId, &row, &column);
     if (row >= 0 && column >= 0) {
-        if (tbOperators->isRowHidden(row))
-            tbOperators->setRowHidden(row, false);
         QTableWidgetItem *item = tbOperators->item(row, column);
         if (!item) {
             item = new QTableWidgetItem;
@@ -669,12 +679,11 @@ void MspMainWidget::removeOperatorInfoWdg(const QString &queueId, const QString 
         const QTableWidgetItem *item = tbOperators->item(row, c);
         any = item && item->data(OperatorRoles::Cell).isValid();
     }
-    // A row left without memberships is hidden until the next rebuild (asked
-    // for here) leaves it out: the rows below keep their places.
-    if (!any) {
-        tbOperators->setRowHidden(row, true);
+    // A row left without memberships stays, empty, until the next rebuild
+    // (asked for here) leaves it out: the rows below keep their places, and
+    // the table's layout is not worked out again for each event.
+    if (!any)
         requestFullRefresh();
-    }
 }
 
 QTableWidgetItem *MspMainWidget::queueCell(int row, const QueueStatus &q, bool bold)
@@ -798,6 +807,13 @@ void MspMainWidget::changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTa
     }
 }
 
+void MspMainWidget::showCountsSoon(const QString &queueId)
+{
+    countsToShow.insert(queueId);
+    if (!countsDisplayTimer.isActive())
+        countsDisplayTimer.start();
+}
+
 void MspMainWidget::recalculateOperatorsNum(const QString &queueId)
 {
     auto it = queueModel.queues.find(queueId);
@@ -848,7 +864,7 @@ void MspMainWidget::onQueueMemberPauseChanged(const QueueMember &member, bool is
             m->lastPauseChange = QDateTime::currentDateTime();
             const QueueRules::CountClass after = QueueRules::classify(*m, extenDetails);
             QueueRules::moveCount(*q, &before, &after);
-            updateDisplayedOperatorsNum(*q);
+            showCountsSoon(member.queueId);
         }
     }
     const QDateTime now = QDateTime::currentDateTime();
@@ -889,7 +905,7 @@ void MspMainWidget::onQueueMemberAdded(const QueueMember &member)
         emit sigQueueMemberAdded(member.queueId, member.account, member.penalty);
         const QueueRules::CountClass after = QueueRules::classify(entry, extenDetails);
         QueueRules::moveCount(*q, wasMember ? &before : nullptr, &after);
-        updateDisplayedOperatorsNum(*q);
+        showCountsSoon(member.queueId);
         int row = -1;
         operatorItem(member.queueId, member.account, &row);
         if (row < 0) {
@@ -933,7 +949,7 @@ void MspMainWidget::onQueueMemberRemoved(const QueueMember &member)
         }
         emit sigQueueMemberRemoved(member.queueId, member.account);
         Q_UNUSED(lastMembership)
-        updateDisplayedOperatorsNum(*q);
+        showCountsSoon(member.queueId);
     }
     removeOperatorInfoWdg(member.queueId, member.account);
 }
