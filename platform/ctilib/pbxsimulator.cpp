@@ -1794,6 +1794,15 @@ void PbxSimulator::setPresence(const QString &exten, int presence, const QString
     broadcastExtenStatus(exten);
 }
 
+bool PbxSimulator::sendRawEvent(const QString &toExten, const QString &name, const QJsonObject &data)
+{
+    const QString key = userKeyOfExten(toExten);
+    if (key.isEmpty())
+        return false;
+    sendEventToUser(key, name, data);
+    return true;
+}
+
 bool PbxSimulator::sendChat(const QString &fromExten, const QString &toExten, const QString &text)
 {
     if (!m_data.extensions.contains(toExten) || !m_data.extensions.contains(fromExten) || text.isEmpty())

@@ -121,6 +121,10 @@ public:
     // for an unknown extension).
     QString leaveVoicemail(const QString &toExten, const QString &fromNumber, int seconds,
                            const QString &senderName = QString());
+    // Sends any event, data as given, to the sessions of the user of an
+    // extension: what a faulty or hostile PBX could send. False when the
+    // extension has no user.
+    bool sendRawEvent(const QString &toExten, const QString &name, const QJsonObject &data);
     // Disconnects the sessions of a user (all sessions for "*") with a reason.
     int disconnectClients(const QString &user, const QString &reason);
     // Disconnects everybody with "ServerRestart" and drops the calls.

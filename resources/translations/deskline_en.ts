@@ -85,6 +85,13 @@ Do you want to put the current call on hold and start a new one?</translation>
 </context>
 <context>
     <name>CallLines</name>
+    <message numerus="yes">
+        <source>Altre %n chiamate in arrivo</source>
+        <translation>
+            <numerusform>%n more incoming call</numerusform>
+            <numerusform>%n more incoming calls</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Coda:</source>
         <translation>Queue:</translation>

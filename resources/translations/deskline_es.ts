@@ -85,6 +85,13 @@ Si desidera mettere in attesa la chiamata in corso e avviarne una nuova?</source
 </context>
 <context>
     <name>CallLines</name>
+    <message numerus="yes">
+        <source>Altre %n chiamate in arrivo</source>
+        <translation>
+            <numerusform>%n llamada entrante más</numerusform>
+            <numerusform>%n llamadas entrantes más</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Coda:</source>
         <translation>Cola:</translation>

@@ -15,6 +15,7 @@
 #include "mainwindow/pbxsessionrules.h"
 #include "pendingcalls.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -25,6 +26,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <map>
 #include <utility>
 
 class BalloonBoard;
@@ -142,6 +144,15 @@ public:
     qint64 blindTransferLine() const { return m_utransferline; }
     BalloonWidget *balloon(Balloon::BalloonType type, qint64 lineId) const;
     int balloonCount() const;
+    // The stack shows at most one line widget per line button, and at most
+    // as many call balloons are open at once. A ringing call that finds every
+    // place taken keeps its record and its count but gets no widget and no
+    // balloon; it is shown, oldest first, once a place frees up.
+    static constexpr int MaxShownLines = 4;
+    static constexpr int MaxCallBalloons = 4;
+    // Ringing calls waiting for a place in the stack.
+    int waitingRingingCount() const { return int(waitingRinging.size()); }
+    bool isRingingWaiting(qint64 lineId) const { return waitingRinging.contains(lineId); }
     bool hasQueuePauseFor(qint64 lineId) const { return queuePausedLines.contains(lineId); }
 
     // The attended transfer under way, as the transfer actions set it: the
@@ -316,6 +327,7 @@ private:
     // The same, logging the refusal (what the report was) at `where`.
     bool accountAccepted(const QString &account, bool strictMembership, const char *where, const char *refusal) const;
 
+    // Null when the call waits for a place in the stack.
     RingingLine *openIncomingLineWdg(qlonglong lineId, const QString &callId, const QString &remoteName,
                                      const QString &remoteNum, CTILIB::CallAttributeFlags flags,
                                      const QString &remoteChannel, const QString &localChannel,
@@ -328,6 +340,17 @@ private:
                                   const QString &remoteName, int status, const QString &remoteChannel,
                                   const QString &localChannel, const QString &queueName, const QString &groupName);
     void setupActiveLine(ActiveLine *line, int index);
+    // True while the stack has no place for a new ringing line.
+    bool stackFull() const;
+    int openCallBalloons() const;
+    // Forgets a waiting ringing call; false when it was not waiting.
+    bool dropWaitingRinging(qint64 lineId);
+    // Shows waiting ringing calls in the places freed since, a moment later
+    // (a burst of calls that end frees and fills places once, not per call).
+    void schedulePromotion();
+    void promoteWaitingRinging();
+    // The line buttons' text and hint for the waiting calls.
+    void showWaitingCount();
     int takeOutOfStack(QWidget *w);
     void activateLineWdg(QWidget *w);
     void resetTransferFlags(qlonglong lineId);
@@ -359,6 +382,22 @@ private:
     // Lines for which call handling paused the queues.
     QList<qint64> queuePausedLines;
     QTimer clipboardInactivityTimer;
+    // A ringing call waiting for a place: what its widget will be built from.
+    struct WaitingRinging {
+        quint64 order = 0;
+        QString callId;
+        QString remoteName;
+        QString remoteNum;
+        CTILIB::CallAttributeFlags flags;
+        QString remoteChannel;
+        QString localChannel;
+        QString queueName;
+        QString groupName;
+    };
+    QHash<qint64, WaitingRinging> waitingRinging;
+    std::map<quint64, qint64> waitingOrder; // arrival order -> line id
+    quint64 nextWaitingOrder = 0;
+    QTimer promotionTimer;
     CallActions *control = nullptr;
     TransferFlow *transfers_ = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "wdgchat.h"
+#include "widgets/peerlabel.h"
 
 #include "app/globallogger.h"
 #include "chattime.h"
@@ -141,6 +142,9 @@ void wdgChat::buildForm()
     statusLayout->addWidget(lblStatus);
     statusLayout->addWidget(lblStatusMsgSep);
     statusLayout->addWidget(lblStatusMsg, 1);
+    // Names and status messages come from the PBX: they never widen the window.
+    PeerLabel::bound(lblTitle);
+    PeerLabel::bound(lblStatusMsg);
     m_grid->addLayout(statusLayout, 1, 1, 1, 2);
 
     auto *detachLayout = new QVBoxLayout;

@@ -1,4 +1,5 @@
 #include "wdgchatmsg.h"
+#include "widgets/peerlabel.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -46,6 +47,7 @@ wdgChatMsg::wdgChatMsg(const QString &sender, const QString &text, const QDateTi
     // Everything a bubble shows comes from the peer or the PBX: never markup.
     for (QLabel *label : {m_sender, m_time, m_msg})
         label->setTextFormat(Qt::PlainText);
+    PeerLabel::bound(m_sender);
     m_inner->addWidget(m_sender, 0, 0);
     m_inner->addWidget(m_time, 0, 1);
     m_inner->addWidget(m_msg, 1, 0, 1, 2);

@@ -43,7 +43,7 @@ void addToCounts(OperatorCounts &counts, CountClass c)
     }
 }
 
-static CountClass classify(const QueueUserStatus &m, const MctiExtenMap *extensions)
+CountClass classify(const QueueUserStatus &m, const MctiExtenMap *extensions)
 {
     if (!extensions)
         return Unregistered;
@@ -51,6 +51,29 @@ static CountClass classify(const QueueUserStatus &m, const MctiExtenMap *extensi
     if (it == extensions->constEnd())
         return Unregistered;
     return countClass(true, it->blfState, m.paused);
+}
+
+static int &countOf(QueueStatus &queue, CountClass c)
+{
+    switch (c) {
+    case Available:
+        return queue.availableCount;
+    case Busy:
+        return queue.busyCount;
+    case Paused:
+        return queue.pausedCount;
+    case Unregistered:
+        break;
+    }
+    return queue.unregisteredCount;
+}
+
+void moveCount(QueueStatus &queue, const CountClass *from, const CountClass *to)
+{
+    if (from)
+        countOf(queue, *from) = qMax(0, countOf(queue, *from) - 1);
+    if (to)
+        ++countOf(queue, *to);
 }
 
 OperatorCounts countMembers(const QMap<QString, QueueUserStatus> &members, const MctiExtenMap *extensions)
@@ -113,7 +136,7 @@ void QueueModel::applyStats(const QueueStatsList &list, int role, const QStringL
             addToCounts(counts, classify(u, extensions));
             memberExtension[m.memberId] = m.extension;
             extensionMembers[m.extension] << m.memberId;
-            queueMembers[q.queueId] << m.memberId;
+            queueMembers[q.queueId].insert(m.memberId);
             QStringList &ids = memberQueues[m.memberId];
             if (!ids.contains(q.queueId))
                 ids << q.queueId;
@@ -169,8 +192,11 @@ QMap<QString, QStringList> QueueModel::liveQueueMembers() const
 {
     QMap<QString, QStringList> out;
     for (auto it = queueMembers.cbegin(); it != queueMembers.cend(); ++it) {
-        if (queues.contains(it.key()) && !queues.value(it.key()).stale)
-            out.insert(it.key(), it.value());
+        if (!queues.contains(it.key()) || queues.value(it.key()).stale)
+            continue;
+        QStringList members = it.value().values();
+        members.sort();
+        out.insert(it.key(), members);
     }
     return out;
 }

@@ -1,4 +1,5 @@
 #include "wdgactiveline.h"
+#include "peerlabel.h"
 
 #include "app/globallogger.h"
 #include "linewidgetstyle.h"
@@ -14,6 +15,7 @@ wdgActiveLine::wdgActiveLine(MSETTINGS::AppMode mode, bool mobileForwarding, boo
       m_largeFont(largeFont), m_transferRole(transferRole)
 {
     ui->setupUi(this);
+    PeerLabel::bound(this, {"lblSpeaker", "lblNum", "lblCompany", "lblAccountInfo", "lblQueueInfo"});
 
     int status = StatusInProgress;
     if (m_mode == MSETTINGS::AppModeSoftphone)

@@ -1,4 +1,5 @@
 #include "wdgballoonmessage.h"
+#include "peerlabel.h"
 
 #include "ui_wdgballoonmessage.h"
 
@@ -21,6 +22,7 @@ wdgBalloonMessage::wdgBalloonMessage(MSETTINGS::AppMode mode, const Balloon::Bal
       m_showAnimation(this, "geometry"), m_hideAnimation(this, "geometry"), m_hideTimer(this)
 {
     ui->setupUi(this);
+    PeerLabel::bound(this, {"lblMsg", "lblAdditionalInfo"});
     setWindowFlags(Qt::Widget | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                    Qt::X11BypassWindowManagerHint);
     setAttribute(Qt::WA_Hover, false);

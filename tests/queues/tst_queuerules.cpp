@@ -75,6 +75,8 @@ private slots:
     void countClasses();
     void membersCounted_data();
     void membersCounted();
+    void countsFollowOneMember_data();
+    void countsFollowOneMember();
     void modelTakesQueuesByRole_data();
     void modelTakesQueuesByRole();
     void modelMarksMissingQueuesStale();
@@ -152,6 +154,62 @@ void TestQueueRules::membersCounted()
     const OperatorCounts counts = countMembers(members, withMap ? &map : nullptr);
     QCOMPARE(counts.text(), expected);
     QCOMPARE(counts.total(), 3);
+}
+
+void TestQueueRules::countsFollowOneMember_data()
+{
+    // Steps on member 202 (extension idle) of a queue that also holds 203
+    // (busy): "+" joins, "-" leaves, "p" pauses, "r" resumes.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("joins") << "+"
+                           << "1/1/0/0";
+    QTest::newRow("joins and pauses") << "+p"
+                                      << "0/1/1/0";
+    QTest::newRow("pauses and resumes") << "+pr"
+                                        << "1/1/0/0";
+    QTest::newRow("leaves while paused") << "+p-"
+                                         << "0/1/0/0";
+    QTest::newRow("joins twice") << "++"
+                                 << "1/1/0/0";
+    QTest::newRow("leaves and joins again") << "+-+"
+                                            << "1/1/0/0";
+}
+
+void TestQueueRules::countsFollowOneMember()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, expected);
+    const MctiExtenMap map = extensions({{"202", 0}, {"203", 1}});
+    QueueModel model;
+    model.applyStats({queue("600", "Supporto", {member("203", "203")})}, 2, {}, {}, &map);
+    QueueStatus &q = model.queues["600"];
+    for (const QChar step : steps) {
+        const bool known = q.members.contains("202");
+        const CountClass before = known ? classify(q.members.value("202"), &map) : Unregistered;
+        if (step == QLatin1Char('-')) {
+            q.members.remove("202");
+            moveCount(q, known ? &before : nullptr, nullptr);
+            continue;
+        }
+        QueueUserStatus &u = q.members["202"];
+        u.memberId = "202";
+        u.extension = "202";
+        if (step == QLatin1Char('p'))
+            u.paused = true;
+        else if (step == QLatin1Char('r'))
+            u.paused = false;
+        const CountClass after = classify(u, &map);
+        moveCount(q, known ? &before : nullptr, &after);
+    }
+    const QString counts = QStringLiteral("%1/%2/%3/%4")
+                               .arg(q.availableCount)
+                               .arg(q.busyCount)
+                               .arg(q.pausedCount)
+                               .arg(q.unregisteredCount);
+    QCOMPARE(counts, expected);
+    // The same as counting every member again.
+    QCOMPARE(countMembers(q.members, &map).text(), expected);
 }
 
 void TestQueueRules::modelTakesQueuesByRole_data()

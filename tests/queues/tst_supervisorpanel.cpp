@@ -91,6 +91,7 @@ private slots:
     void refreshInterval_data();
     void refreshInterval();
     void newMembershipAppended();
+    void lastMembershipLeavesTheRowUntilTheRebuild();
     void operatorGetsNoMenu();
     void gridTakesEveryNewBox();
     void cellPauseButtonAsksAndWaits();
@@ -259,6 +260,55 @@ void TestSupervisorPanel::newMembershipAppended()
     QVERIFY(!p.panel.operatorCell("601", "202"));
     QVERIFY(p.panel.operatorCell("600", "202"));
     QCOMPARE(p.panel.model().memberQueues.value("202"), QStringList{"600"});
+}
+
+void TestSupervisorPanel::lastMembershipLeavesTheRowUntilTheRebuild()
+{
+    Panel p;
+    p.panel.onQueueStatsRcvd(officeReply());
+    QTableWidget *ops = p.table("tbOperators");
+    const int rows = ops->rowCount();
+    QueueMember m;
+    m.account = "204";
+    m.exten = "204";
+    m.queueId = "601";
+    const auto rowOf = [ops](const QString &account) {
+        for (int r = 0; r < ops->rowCount(); ++r) {
+            if (ops->item(r, 0) && ops->item(r, 0)->data(Qt::UserRole).toString() == account)
+                return r;
+        }
+        return -1;
+    };
+    const int row204 = rowOf("204");
+    QVERIFY(row204 >= 0);
+    // 204's only membership ends: his row stays without cells until the next
+    // rebuild, the others keep their places and their cells, the counts follow.
+    p.panel.onQueueMemberRemoved(m);
+    QCOMPARE(rowOf("204"), row204);
+    QVERIFY(!p.panel.operatorCell("601", "204"));
+    QCOMPARE(ops->rowCount(), rows);
+    QVERIFY(p.panel.operatorCell("600", "203"));
+    QCOMPARE(p.panel.model().queues.value("601").availableCount, 1);
+    QCOMPARE(p.panel.model().queues.value("601").members.size(), 1);
+    // Pauses of the members still there reach their cells and their counts.
+    QueueMember op201 = m;
+    op201.account = "201";
+    op201.exten = "201";
+    p.panel.onQueueMemberPauseChanged(op201, true);
+    QVERIFY(p.panel.operatorCell("601", "201")->paused);
+    QCOMPARE(p.panel.model().queues.value("601").pausedCount, 1);
+    // 204 comes back before the next rebuild: his row gets the cell again.
+    m.memberType = 1;
+    p.panel.onQueueMemberAdded(m);
+    QVERIFY(p.panel.operatorCell("601", "204"));
+    QCOMPARE(p.panel.model().queues.value("601").availableCount, 1);
+    // The rebuild without him leaves the row out.
+    p.panel.onQueueMemberRemoved(m);
+    QueueStatsList reply = officeReply();
+    reply[1].members.removeLast();
+    p.panel.onQueueStatsRcvd(reply);
+    QCOMPARE(ops->rowCount(), rows - 1);
+    QCOMPARE(rowOf("204"), -1);
 }
 
 void TestSupervisorPanel::operatorGetsNoMenu()
