@@ -16,6 +16,7 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QSet>
 #include <QSslCertificate>
 #include <QSslKey>
 
@@ -108,6 +109,9 @@ public:
     bool sendChat(const QString &fromExten, const QString &toExten, const QString &text);
     bool sendParkNotice(const QString &toExten, const QString &number, const QString &slot, int timeoutSecs);
     bool sendQueueEvent(const QString &queueId, int waitingCalls);
+    // Off: the queue is left out of the period statistics replies, as for a
+    // queue the PBX has no figures for.
+    void setPeriodStatsShown(const QString &queueId, bool shown);
     // Disconnects the sessions of a user (all sessions for "*") with a reason.
     int disconnectClients(const QString &user, const QString &reason);
     // Disconnects everybody with "ServerRestart" and drops the calls.
@@ -202,6 +206,7 @@ private:
     int m_parkTimeoutMs = 45000;
     int m_chatReplyDelayMs = 1500;
     bool m_answerKeepAlives = true;
+    QSet<QString> m_periodStatsHidden; // queue ids left out of the period statistics
     QFile *m_trace = nullptr;
     quint64 m_counter = 0;
     // The shared phone book as JSON slices, made once.

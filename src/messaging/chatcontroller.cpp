@@ -286,7 +286,7 @@ void ChatController::alert(const ChatMessage &msg)
                                   QSystemTrayIcon::Information, 3000);
         emit trayAlertShown(msg.exten);
         if (!m_host || !m_host->hasActiveCall())
-            m_prompts.playSound(QStringLiteral("pling.wav"));
+            MSETTINGS::playSound(QStringLiteral("pling.wav"));
     }
     if (m_host)
         m_host->alertMainWindow();

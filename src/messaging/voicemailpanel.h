@@ -32,7 +32,9 @@ public:
         QWidget *pageVoicemail = nullptr;
         QBoxLayout *VoicemailLayout = nullptr;
     };
-    // Rows shown at most: the first ones of a longer list.
+    // Rows shown at most: the first ones of a longer list. The PBX's list is
+    // outside input; each row holds a player and a temporary directory, so a
+    // runaway list must not build thousands of them.
     static constexpr int MaxRows = 500;
 
     explicit VoicemailPanel(const Widgets &widgets, QObject *parent = nullptr);
