@@ -200,12 +200,13 @@ void MessagingPanel::showServices(int which)
         apply(ui.btnRedirect, services.forwardLook(), icons.redirectOnButtonIcon, icons.redirectOffIcon);
     if (which & PbxServices::ServiceState::Fork)
         apply(ui.btnDualRingToggle, services.forkLook(), icons.dualRingGreenIcon, icons.dualRingRedIcon);
-    // The window title names the forward target too.
+    // The window title names the target of an active forward too.
     const int shown = (services.isDndActive() ? 1 : 0) | (services.isForwardActive() ? 2 : 0);
     const QString forwardTip = ui.btnRedirect ? ui.btnRedirect->toolTip() : QString();
-    if (shown != shownActive || forwardTip != shownForwardTip) {
+    const bool targetChanged = services.isForwardActive() && forwardTip != shownForwardTip;
+    shownForwardTip = forwardTip;
+    if (shown != shownActive || targetChanged) {
         shownActive = shown;
-        shownForwardTip = forwardTip;
         emit servicesShownChanged();
     }
 }
