@@ -983,7 +983,7 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
             QueuePeriodicStatsList list;
             list.periodType = period;
             for (const QString &id : ids) {
-                if (!m_data.queues.contains(id))
+                if (!m_data.queues.contains(id) || m_periodStatsHidden.contains(id))
                     continue;
                 const uint seed = qHash(id) + uint(period);
                 QueuePeriodicStats st{id,
@@ -1785,6 +1785,14 @@ void PbxSimulator::setBlf(const QString &exten, int state)
     broadcastExtenStatus(exten);
 }
 
+void PbxSimulator::setPeriodStatsShown(const QString &queueId, bool shown)
+{
+    if (shown)
+        m_periodStatsHidden.remove(queueId);
+    else
+        m_periodStatsHidden.insert(queueId);
+}
+
 void PbxSimulator::setPresence(const QString &exten, int presence, const QString &message)
 {
     if (!m_data.extensions.contains(exten))
@@ -1945,6 +1953,7 @@ QString PbxSimulator::controlHelp()
         "queueevent <queue-id> <waiting>     queue waiting-calls update\n"
         "voicemail <exten> <from-number> [seconds] [name=<sender name>]  a new voicemail message\n"
         "echo mailbox on|off                 answer each voicemail list request with a mailbox status too\n"
+        "periodstats <queue-id> on|off       the queue in the period statistics replies or not\n"
         "disconnect <user|*> <reason>        force a disconnection with a reason\n"
         "restart                             PBX restart (everybody is disconnected)\n"
         "keepalive on|off                    answer keep-alives or not\n"
@@ -2062,6 +2071,13 @@ QString PbxSimulator::executeControl(const QString &line)
             (w.at(1) != QLatin1String("on") && w.at(1) != QLatin1String("off")))
             return err(QStringLiteral("usage: echo mailbox on|off"));
         setEchoMailboxStatus(w.at(1) == QLatin1String("on"));
+        return ok();
+    }
+    if (cmd == QLatin1String("periodstats")) {
+        if (w.size() != 2 || !m_data.queues.contains(w.at(0)) ||
+            (w.at(1) != QLatin1String("on") && w.at(1) != QLatin1String("off")))
+            return err(QStringLiteral("usage: periodstats <queue-id> on|off"));
+        setPeriodStatsShown(w.at(0), w.at(1) == QLatin1String("on"));
         return ok();
     }
     if (cmd == QLatin1String("disconnect")) {

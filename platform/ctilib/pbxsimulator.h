@@ -16,6 +16,7 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QSet>
 #include <QSslCertificate>
 #include <QSslKey>
 
@@ -125,6 +126,9 @@ public:
     // extension: what a faulty or hostile PBX could send. False when the
     // extension has no user.
     bool sendRawEvent(const QString &toExten, const QString &name, const QJsonObject &data);
+    // Off: the queue is left out of the period statistics replies, as for a
+    // queue the PBX has no figures for.
+    void setPeriodStatsShown(const QString &queueId, bool shown);
     // Disconnects the sessions of a user (all sessions for "*") with a reason.
     int disconnectClients(const QString &user, const QString &reason);
     // Disconnects everybody with "ServerRestart" and drops the calls.
@@ -221,6 +225,7 @@ private:
     int m_chatReplyDelayMs = 1500;
     bool m_answerKeepAlives = true;
     bool m_echoMailboxStatus = false;
+    QSet<QString> m_periodStatsHidden; // queue ids left out of the period statistics
     QFile *m_trace = nullptr;
     quint64 m_counter = 0;
     // The shared phone book as JSON slices, made once.

@@ -61,9 +61,3 @@ bool BookedCalls::cancel(const QString &number)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Call booking to" << number << "canceled";
     return true;
 }
-
-void BookedCalls::cancelAll()
-{
-    for (const QString &number : booked.keys())
-        cancel(number);
-}

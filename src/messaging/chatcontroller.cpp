@@ -359,7 +359,7 @@ void ChatController::alert(const ChatMessage &msg)
                                   QSystemTrayIcon::Information, 3000);
         emit trayAlertShown(msg.exten);
         if (soundDue && (!m_host || !m_host->hasActiveCall()))
-            m_prompts.playSound(QStringLiteral("pling.wav"));
+            MSETTINGS::playSound(QStringLiteral("pling.wav"));
     }
     if (m_host && (soundDue || trayDue))
         m_host->alertMainWindow();

@@ -59,18 +59,6 @@ QString wdgVoicemailLine::senderText(const VoicemailMessage &message)
     return QStringLiteral("%1 %2").arg(sender, mark);
 }
 
-void wdgVoicemailLine::updateMarks(const VoicemailMessage &message)
-{
-    if (message.unheard == m_unheard && message.urgent == m_urgent)
-        return;
-    m_unheard = message.unheard;
-    m_urgent = message.urgent;
-    VoicemailMessage shown = message;
-    shown.senderName = m_senderName;
-    shown.senderNum = m_senderNum;
-    ui->senderLabel->setText(senderText(shown));
-}
-
 void wdgVoicemailLine::startDownload()
 {
     qDebug() << "Starting download...";

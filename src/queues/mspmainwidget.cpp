@@ -920,9 +920,11 @@ void MspMainWidget::onQueueMemberAdded(const QueueMember &member)
         entry.lastPauseChange = QDateTime::currentDateTime();
         entry.paused = false;
         entry.memberType = member.memberType != 0 ? 1 : 0;
-        if (extenDetails && extenDetails->contains(member.exten))
+        // The main window hears of members whose extension it knows.
+        if (extenDetails && extenDetails->contains(member.exten)) {
             entry.name = extenDetails->value(member.exten).name;
-        emit sigQueueMemberAdded(member.queueId, member.account, member.penalty);
+            emit sigQueueMemberAdded(member.queueId, member.account, member.penalty);
+        }
         const QueueRules::CountClass after = QueueRules::classify(entry, extenDetails);
         QueueRules::moveCount(*q, wasMember ? &before : nullptr, &after);
         showCountsSoon(member.queueId);
@@ -967,8 +969,9 @@ void MspMainWidget::onQueueMemberRemoved(const QueueMember &member)
             q->members.erase(m);
             QueueRules::moveCount(*q, &before, nullptr);
         }
-        emit sigQueueMemberRemoved(member.queueId, member.account);
-        Q_UNUSED(lastMembership)
+        // The main window hears of it when the account left its last queue.
+        if (lastMembership)
+            emit sigQueueMemberRemoved(member.queueId, member.account);
         showCountsSoon(member.queueId);
     }
     removeOperatorInfoWdg(member.queueId, member.account);
@@ -1197,15 +1200,16 @@ void MspMainWidget::resetQueueTablePeriodicStats(bool period, bool lastHour)
     for (const QueueStatus &q : qAsConst(queueModel.queues)) {
         if (q.id.isEmpty() || q.column < 0 || q.stale)
             continue;
+        // Counts read 0, times 00:00, as a reply of zeros would show them.
         if (lastHour)
-            queueCell(RowLastHourMwt, q)->setText(QStringLiteral("0"));
+            queueCell(RowLastHourMwt, q)->setText(QueueRules::minSecText(0));
         if (period) {
             queueCell(RowServed, q)->setText(QStringLiteral("0"));
             QTableWidgetItem *lost = queueCell(RowLost, q, true);
             lost->setText(QStringLiteral("0"));
             lost->setData(Qt::UserRole, QueueRules::minSecText(0));
-            queueCell(RowMct, q)->setText(QStringLiteral("0"));
-            queueCell(RowMwt, q)->setText(QStringLiteral("0"));
+            queueCell(RowMct, q)->setText(QueueRules::minSecText(0));
+            queueCell(RowMwt, q)->setText(QueueRules::minSecText(0));
         }
     }
     resetUpdating();
@@ -1255,7 +1259,8 @@ void MspMainWidget::onOperatorPeriodicStatsRcvd(const QueueOperatorPeriodicStats
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Queue" << s.queueId << "not found into queue status map";
         return;
     }
-    updateOperatorStats(*it, s.memberId, s.servedCalls, 0, s.lastCall);
+    // The record's second count (its missed-call field) goes to the cell.
+    updateOperatorStats(*it, s.memberId, s.servedCalls, s.missedCalls, s.lastCall);
 }
 
 void MspMainWidget::updateOperatorStats(QueueStatus &status, const QString &memberId, int served, int secondCount,

@@ -339,9 +339,9 @@ int pendingChanges(const QueuePauseMap &map, bool target)
     return n;
 }
 
-int gridColumns(int width, int margin, int horizontalSpacing)
+int gridColumns(int width, int margin, int horizontalSpacing, int boxWidth)
 {
-    const int cell = QueueBoxWidth + qMax(0, horizontalSpacing);
+    const int cell = qMax(QueueBoxWidth, boxWidth) + qMax(0, horizontalSpacing);
     return qMax(1, (width - 2 * margin) / cell);
 }
 

@@ -132,7 +132,9 @@ int pendingChanges(const QueuePauseMap &map, bool target);
 
 // --- the queue tab's grid of boxes
 constexpr int QueueBoxWidth = 360;
-int gridColumns(int width, int margin, int horizontalSpacing);
+// Columns of boxes `boxWidth` wide (wider than QueueBoxWidth where their
+// texts need it) that fit `width`; at least one.
+int gridColumns(int width, int margin, int horizontalSpacing, int boxWidth = QueueBoxWidth);
 int gridRows(int boxes, int columns);
 bool gridNeedsRebuild(int lastBoxes, int lastColumns, int boxes, int columns);
 

@@ -5,6 +5,7 @@
 #include "desklineresources.h"
 #include "messaging/mpchatsqlite.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
 #include "testmain.h"
 #include "messaging/wdgchat.h"
 #include "messaging/wdgchatmsg.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include "messaging/wdgchatpanel.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -346,7 +348,8 @@ void TestChatController::alertRules()
     QTEST(int(m_prompts->sounds.size()), "sounds");
     QTEST(m_host.alerts, "alerts");
     if (!m_prompts->sounds.isEmpty())
-        QCOMPARE(m_prompts->sounds.first(), QStringLiteral("pling.wav"));
+        QCOMPARE(m_prompts->sounds.first(),
+                 QDir(MSETTINGS::getSoundsDirPath()).filePath(QStringLiteral("pling.wav")));
 }
 
 void TestChatController::unknownNumberOpensOfflineSession()

@@ -91,6 +91,7 @@ private slots:
     void pauseAggregation();
     void grid_data();
     void grid();
+    void gridOfWiderBoxes();
     void figures();
 };
 
@@ -480,6 +481,16 @@ void TestQueueRules::grid()
     QVERIFY(gridNeedsRebuild(3, 2, 4, 2));
     QVERIFY(gridNeedsRebuild(4, 2, 4, 3));
     QVERIFY(!gridNeedsRebuild(4, 2, 4, 2));
+}
+
+// Boxes grown for larger fonts take fewer columns; never less than one, and a
+// narrower width than a box's own counts as a box's.
+void TestQueueRules::gridOfWiderBoxes()
+{
+    QCOMPARE(gridColumns(800, 9, 1, 500), 1);
+    QCOMPARE(gridColumns(1100, 9, 1, 500), 2);
+    QCOMPARE(gridColumns(300, 9, 1, 500), 1);
+    QCOMPARE(gridColumns(800, 9, 1, 100), gridColumns(800, 9, 1));
 }
 
 void TestQueueRules::figures()

@@ -334,15 +334,19 @@ void TestSupervisorPanel::gridTakesEveryNewBox()
     };
     QSignalSpy count(&tab, &wdgQueues::sigQueuesCountChanged);
     tab.updateQueuesList(ids(3));
-    tab.adjustLayout(QSize(800, 400));
+    // Room for two boxes: 360 wide, or wider where this machine's fonts need it.
+    const int box = tab.queueBox(QStringLiteral("600"))->maximumWidth();
+    QVERIFY(box >= 360);
+    const QSize area(2 * box + 40, 400);
+    tab.adjustLayout(area);
     QCOMPARE(tab.laidOutColumns(), 2);
     // A fourth box in two columns keeps the shape's rows: it still gets its place.
     tab.updateQueuesList(ids(4));
-    tab.adjustLayout(QSize(800, 400));
+    tab.adjustLayout(area);
     for (int i = 0; i < 4; ++i)
         QVERIFY(tab.gridLayout()->indexOf(tab.queueBox(QString::number(600 + i))) >= 0);
     tab.updateQueuesList(ids(5));
-    tab.adjustLayout(QSize(800, 400));
+    tab.adjustLayout(area);
     int row = -1, column = -1, rs = 0, cs = 0;
     tab.gridLayout()->getItemPosition(tab.gridLayout()->indexOf(tab.queueBox("604")), &row, &column, &rs, &cs);
     QCOMPARE(row, 2);
