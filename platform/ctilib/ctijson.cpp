@@ -1,5 +1,7 @@
 #include "ctijson.h"
 
+#include "peertext.h"
+
 #include <functional>
 #include <limits>
 #include <vector>
@@ -171,6 +173,30 @@ template <typename T> bool fromJ(const QJsonValue &j, QList<T> &out, QString *er
     return listFromJson(j, out, error);
 }
 
+// A field of a record or event: its texts are cut and cleaned by the rule of
+// the field's name.
+template <typename T> bool fromField(const PeerText::Rule &, const QJsonValue &j, T &out, QString *error)
+{
+    return fromJ(j, out, error);
+}
+
+bool fromField(const PeerText::Rule &rule, const QJsonValue &j, QString &out, QString *error)
+{
+    if (!fromJ(j, out, error))
+        return false;
+    out = PeerText::clean(out, rule);
+    return true;
+}
+
+bool fromField(const PeerText::Rule &rule, const QJsonValue &j, QStringList &out, QString *error)
+{
+    if (!fromJ(j, out, error))
+        return false;
+    for (QString &text : out)
+        text = PeerText::clean(text, rule);
+    return true;
+}
+
 // --- record tables ------------------------------------------------------------
 
 // The field table of one record: key, encoder and decoder of each field, in
@@ -183,7 +209,10 @@ public:
         Field f;
         f.key = QString::fromLatin1(key);
         f.encode = [member](const R &r) { return toJ(r.*member); };
-        f.decode = [member](R &r, const QJsonValue &v, QString *error) { return fromJ(v, r.*member, error); };
+        // The field's rule is looked up once, when the table is made.
+        f.decode = [member, rule = PeerText::ruleFor(QLatin1String(key))](R &r, const QJsonValue &v, QString *error) {
+            return fromField(rule, v, r.*member, error);
+        };
         f.defaultValue = f.encode(R());
         m_fields.push_back(std::move(f));
         return *this;
@@ -744,7 +773,8 @@ bool fromJson(const QJsonValue &json, ServicesDialCodesMap &out, QString *error,
         }
         if (!it.value().isString())
             return fail(error, QStringLiteral("service code %1: expected a string").arg(key));
-        out.insert(CTILIB::ServiceDialCodeType(key), it.value().toString());
+        out.insert(CTILIB::ServiceDialCodeType(key),
+                   PeerText::clean(it.value().toString(), {PeerText::NumberLength, PeerText::Shape::Line}));
     }
     return true;
 }
@@ -780,7 +810,7 @@ bool readKey(const QJsonObject &o, const char *key, T &out, QString *error, bool
             out = T();
         return true;
     }
-    if (!fromJ(it.value(), out, error)) {
+    if (!fromField(PeerText::ruleFor(QLatin1String(key)), it.value(), out, error)) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(QLatin1String(key), *error);
         return false;

@@ -1,5 +1,7 @@
 #include "ctilibtypes.h"
 
+#include "peertext.h"
+
 #include <QRegularExpression>
 
 // ---------------------------------------------------------------------------
@@ -411,7 +413,9 @@ QPair<QString, QString> getNameNumPairFromUri(const QString &uri)
         addr = addr.left(semi);
     const int at = addr.indexOf(QLatin1Char('@'));
     const QString number = at >= 0 ? addr.left(at) : addr;
-    return qMakePair(name.trimmed(), number.trimmed());
+    // A SIP peer's display name and number are shown like the PBX's texts.
+    return qMakePair(PeerText::cleanField(QLatin1String("remoteName"), name.trimmed()),
+                     PeerText::cleanField(QLatin1String("remoteNum"), number.trimmed()));
 }
 
 } // namespace CTILIB

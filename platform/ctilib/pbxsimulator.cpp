@@ -983,7 +983,7 @@ bool PbxSimulator::handleCommand(SimSession *s, const QString &cmd, const QJsonO
             QueuePeriodicStatsList list;
             list.periodType = period;
             for (const QString &id : ids) {
-                if (!m_data.queues.contains(id))
+                if (!m_data.queues.contains(id) || m_periodStatsHidden.contains(id))
                     continue;
                 const uint seed = qHash(id) + uint(period);
                 QueuePeriodicStats st{id,
@@ -1732,6 +1732,27 @@ bool PbxSimulator::answerRinging(const QString &exten)
     return false;
 }
 
+int PbxSimulator::transferParty(const QString &party, const QString &target)
+{
+    if (party.isEmpty() || target.isEmpty())
+        return 0;
+    int n = 0;
+    const QList<SimCall *> calls = m_calls;
+    for (SimCall *c : calls) {
+        if (!m_calls.contains(c) || c->state != SimCall::Up)
+            continue;
+        for (int leg = 0; leg < 2; ++leg) {
+            const SimLeg &l = c->legs[leg];
+            if (l.exten == party || (l.exten.isEmpty() && l.number == party)) {
+                redirect(c, leg, target);
+                ++n;
+                break;
+            }
+        }
+    }
+    return n;
+}
+
 int PbxSimulator::hangup(const QString &extenOrUid)
 {
     int n = 0;
@@ -1764,6 +1785,14 @@ void PbxSimulator::setBlf(const QString &exten, int state)
     broadcastExtenStatus(exten);
 }
 
+void PbxSimulator::setPeriodStatsShown(const QString &queueId, bool shown)
+{
+    if (shown)
+        m_periodStatsHidden.remove(queueId);
+    else
+        m_periodStatsHidden.insert(queueId);
+}
+
 void PbxSimulator::setPresence(const QString &exten, int presence, const QString &message)
 {
     if (!m_data.extensions.contains(exten))
@@ -1771,6 +1800,15 @@ void PbxSimulator::setPresence(const QString &exten, int presence, const QString
     m_data.extensions[exten].presence = presence;
     m_data.extensions[exten].presenceMsg = message.left(200);
     broadcastExtenStatus(exten);
+}
+
+bool PbxSimulator::sendRawEvent(const QString &toExten, const QString &name, const QJsonObject &data)
+{
+    const QString key = userKeyOfExten(toExten);
+    if (key.isEmpty())
+        return false;
+    sendEventToUser(key, name, data);
+    return true;
 }
 
 bool PbxSimulator::sendChat(const QString &fromExten, const QString &toExten, const QString &text)
@@ -1907,6 +1945,7 @@ QString PbxSimulator::controlHelp()
         "call <from-number> <to-exten> [queue=<id>] [name=<caller name>]  incoming call to an extension\n"
         "answer <exten>                      the extension's device answers its ringing call\n"
         "hangup <exten|uid|number>           end the calls of an extension or party\n"
+        "transfer <exten|number> <target>    that party hands its answered call on to the target\n"
         "blf <exten> <state>                 busy-lamp state (-1, 0, 1, 2, 4, 8, 9, 16, 17)\n"
         "presence <exten> <0-5|name> [text]  chat presence and message\n"
         "chat <from-exten> <to-exten> <text> chat message\n"
@@ -1914,6 +1953,7 @@ QString PbxSimulator::controlHelp()
         "queueevent <queue-id> <waiting>     queue waiting-calls update\n"
         "voicemail <exten> <from-number> [seconds] [name=<sender name>]  a new voicemail message\n"
         "echo mailbox on|off                 answer each voicemail list request with a mailbox status too\n"
+        "periodstats <queue-id> on|off       the queue in the period statistics replies or not\n"
         "disconnect <user|*> <reason>        force a disconnection with a reason\n"
         "restart                             PBX restart (everybody is disconnected)\n"
         "keepalive on|off                    answer keep-alives or not\n"
@@ -1974,6 +2014,9 @@ QString PbxSimulator::executeControl(const QString &line)
         return w.size() == 1 && answerRinging(w.at(0)) ? ok() : err(QStringLiteral("no ringing call"));
     if (cmd == QLatin1String("hangup"))
         return w.size() == 1 ? ok(QString::number(hangup(w.at(0)))) : err(QStringLiteral("usage: hangup <exten|uid>"));
+    if (cmd == QLatin1String("transfer"))
+        return w.size() == 2 ? ok(QString::number(transferParty(w.at(0), w.at(1))))
+                             : err(QStringLiteral("usage: transfer <exten|number> <target>"));
     if (cmd == QLatin1String("blf")) {
         bool isInt = false;
         const int state = w.value(1).toInt(&isInt);
@@ -2029,6 +2072,13 @@ QString PbxSimulator::executeControl(const QString &line)
             (w.at(1) != QLatin1String("on") && w.at(1) != QLatin1String("off")))
             return err(QStringLiteral("usage: echo mailbox on|off"));
         setEchoMailboxStatus(w.at(1) == QLatin1String("on"));
+        return ok();
+    }
+    if (cmd == QLatin1String("periodstats")) {
+        if (w.size() != 2 || !m_data.queues.contains(w.at(0)) ||
+            (w.at(1) != QLatin1String("on") && w.at(1) != QLatin1String("off")))
+            return err(QStringLiteral("usage: periodstats <queue-id> on|off"));
+        setPeriodStatsShown(w.at(0), w.at(1) == QLatin1String("on"));
         return ok();
     }
     if (cmd == QLatin1String("disconnect")) {

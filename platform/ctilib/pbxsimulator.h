@@ -16,6 +16,7 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QSet>
 #include <QSslCertificate>
 #include <QSslKey>
 
@@ -109,6 +110,10 @@ public:
     bool answerRinging(const QString &exten);
     // Ends every call of an extension (or the call with this uid).
     int hangup(const QString &extenOrUid);
+    // The party of an answered call (an extension, or an outside number)
+    // hands it on to `target`: the other side now talks to the target and
+    // sees it as its connected party. Returns how many calls were handed on.
+    int transferParty(const QString &party, const QString &target);
     void setBlf(const QString &exten, int state);
     void setPresence(const QString &exten, int presence, const QString &message);
     bool sendChat(const QString &fromExten, const QString &toExten, const QString &text);
@@ -119,6 +124,13 @@ public:
     // for an unknown extension).
     QString leaveVoicemail(const QString &toExten, const QString &fromNumber, int seconds,
                            const QString &senderName = QString());
+    // Sends any event, data as given, to the sessions of the user of an
+    // extension: what a faulty or hostile PBX could send. False when the
+    // extension has no user.
+    bool sendRawEvent(const QString &toExten, const QString &name, const QJsonObject &data);
+    // Off: the queue is left out of the period statistics replies, as for a
+    // queue the PBX has no figures for.
+    void setPeriodStatsShown(const QString &queueId, bool shown);
     // Disconnects the sessions of a user (all sessions for "*") with a reason.
     int disconnectClients(const QString &user, const QString &reason);
     // Disconnects everybody with "ServerRestart" and drops the calls.
@@ -215,6 +227,7 @@ private:
     int m_chatReplyDelayMs = 1500;
     bool m_answerKeepAlives = true;
     bool m_echoMailboxStatus = false;
+    QSet<QString> m_periodStatsHidden; // queue ids left out of the period statistics
     QFile *m_trace = nullptr;
     quint64 m_counter = 0;
     // The shared phone book as JSON slices, made once.

@@ -1,6 +1,7 @@
 // Writes the softphone's tone files: 8 kHz mono 16-bit WAV at the Italian
 // telephone tone frequency (425 Hz) and cadences, plus the ring of the ring
-// device and a second of silence. Usage: tonegen <output dir>
+// device, the chime of a new chat message and a second of silence.
+// Usage: tonegen <output dir>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -101,6 +102,8 @@ int main(int argc, char **argv)
     ok &= writeWav(dir + "congestionTone.wav", congestion);
     // Call waiting ("avviso di chiamata"): 400 on, 100 off, 250 on, then a pause (looped).
     ok &= writeWav(dir + "callNotice.wav", {{400, kTone, 0}, {100, 0, 0}, {250, kTone, 0}, {4250, 0, 0}});
+    // New chat message: a short rising two-note chime, played once.
+    ok &= writeWav(dir + "pling.wav", {{90, 1318.5, 0}, {20, 0, 0}, {180, 1760.0, 0}, {60, 0, 0}});
     // Silence fed into a line during early media.
     ok &= writeWav(dir + "silence.wav", {{1000, 0, 0}});
     if (!ok) {

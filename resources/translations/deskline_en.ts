@@ -85,6 +85,13 @@ Do you want to put the current call on hold and start a new one?</translation>
 </context>
 <context>
     <name>CallLines</name>
+    <message numerus="yes">
+        <source>Altre %n chiamate in arrivo</source>
+        <translation>
+            <numerusform>%n more incoming call</numerusform>
+            <numerusform>%n more incoming calls</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Coda:</source>
         <translation>Queue:</translation>
@@ -2110,6 +2117,13 @@ Error: %1</translation>
     <message>
         <source>Ripristina</source>
         <translation>Reset</translation>
+    </message>
+</context>
+<context>
+    <name>wdgChatMsg</name>
+    <message>
+        <source>(messaggio troncato: il testo completo si trova salvando la chat)</source>
+        <translation>(message cut short: save the chat to read the whole text)</translation>
     </message>
 </context>
 <context>

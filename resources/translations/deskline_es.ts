@@ -85,6 +85,13 @@ Si desidera mettere in attesa la chiamata in corso e avviarne una nuova?</source
 </context>
 <context>
     <name>CallLines</name>
+    <message numerus="yes">
+        <source>Altre %n chiamate in arrivo</source>
+        <translation>
+            <numerusform>%n llamada entrante más</numerusform>
+            <numerusform>%n llamadas entrantes más</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Coda:</source>
         <translation>Cola:</translation>
@@ -2110,6 +2117,13 @@ Error: %1</translation>
     <message>
         <source>Ripristina</source>
         <translation>Restablecer</translation>
+    </message>
+</context>
+<context>
+    <name>wdgChatMsg</name>
+    <message>
+        <source>(messaggio troncato: il testo completo si trova salvando la chat)</source>
+        <translation>(mensaje truncado: guarde el chat para leer el texto completo)</translation>
     </message>
 </context>
 <context>

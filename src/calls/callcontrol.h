@@ -10,8 +10,10 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 #include <functional>
+#include <utility>
 
 class CallLines;
 class CtiLib;
@@ -49,11 +51,34 @@ public:
         // Shows a line as held without a command to the back-end.
         std::function<void(qint64)> showAsHeld;
         std::function<QString()> dialogTitle; // the long application name
+        // The names of the hooks left unset; the window sets every one.
+        QStringList unset() const
+        {
+            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"},
+                                                         {bool(cti), "cti"},
+                                                         {bool(engine), "engine"},
+                                                         {bool(deskPhone), "deskPhone"},
+                                                         {bool(isExtension), "isExtension"},
+                                                         {bool(blfState), "blfState"},
+                                                         {bool(selectedAccount), "selectedAccount"},
+                                                         {bool(heldLines), "heldLines"},
+                                                         {bool(heldWidget), "heldWidget"},
+                                                         {bool(anotherCallAlert), "anotherCallAlert"},
+                                                         {bool(showAsHeld), "showAsHeld"},
+                                                         {bool(dialogTitle), "dialogTitle"}};
+            QStringList names;
+            for (const auto &h : all) {
+                if (!h.first)
+                    names << QLatin1String(h.second);
+            }
+            return names;
+        }
     };
 
     CallControl(CallLines *lines, const Widgets &widgets, QObject *parent = nullptr);
     ~CallControl() override;
     void setHooks(const Hooks &hooks) { env = hooks; }
+    const Hooks &hooks() const { return env; }
 
     CallActions &actions() { return callActions; }
     TransferFlow &transfers() { return transferFlow; }

@@ -12,8 +12,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <utility>
 
 class CallLines;
 class CtiLib;
@@ -37,11 +39,26 @@ public:
         std::function<QWidget *()> window;       // parent of the questions
         std::function<QString()> windowTitle;    // first part of their titles
         std::function<QSystemTrayIcon *()> tray; // where notices are shown
+        // The names of the hooks left unset; the window sets every one.
+        QStringList unset() const
+        {
+            const std::pair<bool, const char *> all[] = {
+                {bool(mode), "mode"}, {bool(engine), "engine"}, {bool(deskPhone), "deskPhone"},
+                {bool(cti), "cti"},   {bool(window), "window"}, {bool(windowTitle), "windowTitle"},
+                {bool(tray), "tray"}};
+            QStringList names;
+            for (const auto &h : all) {
+                if (!h.first)
+                    names << QLatin1String(h.second);
+            }
+            return names;
+        }
     };
 
     CallEvents(CallLines *lines, CustomLineEdit *numberField, QObject *parent = nullptr);
 
     void setHooks(const Hooks &hooks) { env = hooks; }
+    const Hooks &hooks() const { return env; }
 
     // --- the softphone engine's reports (softphone mode only)
     void onSipIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName);

@@ -17,6 +17,7 @@
 
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -31,8 +32,12 @@ QString masked(const QString &number)
 } // namespace
 
 CallLines::CallLines(const Widgets &widgets, MSettingsStore *settingsStore, QObject *parent)
-    : QObject(parent), ui(widgets), settings(settingsStore), clipboardInactivityTimer(this)
+    : QObject(parent), ui(widgets), settings(settingsStore), clipboardInactivityTimer(this), promotionTimer(this)
 {
+    promotionTimer.setObjectName(QStringLiteral("ringingPromotionTimer"));
+    promotionTimer.setSingleShot(true);
+    promotionTimer.setInterval(200);
+    connect(&promotionTimer, &QTimer::timeout, this, &CallLines::promoteWaitingRinging);
     setObjectName(QStringLiteral("callLines"));
     clipboardInactivityTimer.setObjectName(QStringLiteral("clipboardInactivityTimer"));
     clipboardInactivityTimer.setSingleShot(true);
@@ -182,6 +187,11 @@ qint64 CallLines::findLineIdForChannel(const QString &channel, bool local, bool 
         if ((local && w->getLocalChannel() == channel) || (remote && w->getRemoteChannel() == channel))
             return it.key();
     }
+    for (auto it = waitingOrder.cbegin(); it != waitingOrder.cend(); ++it) {
+        const WaitingRinging &w = waitingRinging[it->second];
+        if ((local && w.localChannel == channel) || (remote && w.remoteChannel == channel))
+            return it->second;
+    }
     return -1;
 }
 
@@ -197,6 +207,7 @@ int CallLines::takeOutOfStack(QWidget *w)
     if (c >= i && ui.vLineLayout->count() > 0)
         ui.vLineLayout->setCurrentIndex(qMax(0, c - 1));
     updateLinesButtonStatus();
+    schedulePromotion();
     return i;
 }
 
@@ -249,11 +260,77 @@ void CallLines::updateLinesButtonStatus()
         } else if (qobject_cast<wdgBookedLine *>(w)) {
             status = QStringLiteral("booking");
         }
+        const QString currentText = i == currentButton ? QStringLiteral("1") : QStringLiteral("0");
+        // Only a button whose state changed is styled again: the work of an
+        // event does not grow with the lines shown.
+        if (button->property("status").toString() == status && button->property("current").toString() == currentText &&
+            button->property("status").isValid())
+            continue;
         button->setProperty("status", status);
-        button->setProperty("current", i == currentButton ? QStringLiteral("1") : QStringLiteral("0"));
+        button->setProperty("current", currentText);
+        button->style()->unpolish(button);
+        button->style()->polish(button);
+        button->update();
     }
-    if (ui.wdgLines)
-        ui.wdgLines->setStyleSheet(ui.wdgLines->styleSheet());
+}
+
+void CallLines::showWaitingCount()
+{
+    if (ui.lineButtons.isEmpty())
+        return;
+    QPushButton *last = ui.lineButtons.last();
+    const int waiting = waitingRingingCount();
+    const QString number = QString::number(ui.lineButtons.size());
+    const QString text = waiting > 0 ? number + QLatin1Char('+') : number;
+    if (last->text() != text)
+        last->setText(text);
+    last->setToolTip(waiting > 0 ? tr("Altre %n chiamate in arrivo", nullptr, waiting) : QString());
+}
+
+bool CallLines::stackFull() const
+{
+    return ui.vLineLayout && ui.vLineLayout->count() >= MaxShownLines;
+}
+
+int CallLines::openCallBalloons() const
+{
+    if (!ui.balloons)
+        return 0;
+    int open = 0;
+    for (auto it = ui.balloons->balloonsMap().cbegin(); it != ui.balloons->balloonsMap().cend(); ++it) {
+        if (it.key().first == Balloon::IncomingCallBalloon || it.key().first == Balloon::ClickToCallBalloon)
+            ++open;
+    }
+    return open;
+}
+
+bool CallLines::dropWaitingRinging(qint64 lineId)
+{
+    const auto it = waitingRinging.find(lineId);
+    if (it == waitingRinging.end())
+        return false;
+    waitingOrder.erase(it->order);
+    waitingRinging.erase(it);
+    showWaitingCount();
+    return true;
+}
+
+void CallLines::schedulePromotion()
+{
+    if (!waitingRinging.isEmpty() && !promotionTimer.isActive())
+        promotionTimer.start();
+}
+
+void CallLines::promoteWaitingRinging()
+{
+    while (!waitingOrder.empty() && !stackFull()) {
+        const qint64 lineId = waitingOrder.begin()->second;
+        const WaitingRinging call = waitingRinging.value(lineId);
+        dropWaitingRinging(lineId);
+        // Its arrival was announced by the count; the line shows it now.
+        openIncomingLineWdg(lineId, call.callId, call.remoteName, call.remoteNum, call.flags, call.remoteChannel,
+                            call.localChannel, call.queueName, call.groupName);
+    }
 }
 
 void CallLines::onLineStatusChanged()
@@ -325,6 +402,26 @@ CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const Q
                             << "- LineId:" << lineId;
 
     RingingLine *w = incomingLinesMap.value(lineId);
+    if (!w && (stackFull() || waitingRinging.contains(lineId))) {
+        // No place in the stack: the call is counted and shown later.
+        WaitingRinging &waiting = waitingRinging[lineId];
+        if (waiting.order == 0) {
+            waiting.order = ++nextWaitingOrder;
+            waitingOrder.emplace(waiting.order, lineId);
+        }
+        waiting.callId = callId;
+        waiting.remoteName = remoteName;
+        waiting.remoteNum = remoteNum;
+        waiting.flags = flags;
+        if (!remoteChannel.isEmpty())
+            waiting.remoteChannel = remoteChannel;
+        if (!localChannel.isEmpty())
+            waiting.localChannel = localChannel;
+        waiting.queueName = queueName;
+        waiting.groupName = groupName;
+        showWaitingCount();
+        return nullptr;
+    }
     if (!w) {
         w = new RingingLine(ui.lineParent, mode(), false);
         incomingLinesMap.insert(lineId, w);
@@ -378,6 +475,13 @@ void CallLines::displayIncomingCallBalloon(qlonglong lineId, const QString &remo
                                            const QString &additionalLabel, const QString &additionalInfo)
 {
     if (!settings || !settings->isPopupCallEnabled())
+        return;
+    // A call without a place in the stack, or beyond the balloons shown at
+    // once, opens none (an open balloon of the call is still updated).
+    const bool open = balloon(Balloon::IncomingCallBalloon, lineId) || balloon(Balloon::ClickToCallBalloon, lineId);
+    const bool lineWaits = waitingRinging.contains(lineId) ||
+                           (!incomingLinesMap.contains(lineId) && !activeLinesMap.contains(lineId) && stackFull());
+    if (!open && (lineWaits || openCallBalloons() >= MaxCallBalloons))
         return;
     QString name = callerName;
     if (name.startsWith(QLatin1String("c2c: ")))
@@ -442,6 +546,10 @@ QPair<QString, QString> CallLines::getRemoteNumNameFromLineId(qlonglong lineId) 
     }
     if (const RingingLine *r = incomingLinesMap.value(lineId))
         return qMakePair(r->getRemoteNum(), r->getRemoteName());
+    if (waitingRinging.contains(lineId)) {
+        const WaitingRinging &waiting = waitingRinging[lineId];
+        return qMakePair(waiting.remoteNum, waiting.remoteName.isEmpty() ? waiting.remoteNum : waiting.remoteName);
+    }
     return result;
 }
 
@@ -459,6 +567,8 @@ void CallLines::answerIncomingCallRequested(qlonglong lineId)
 {
     if (RingingLine *r = incomingLinesMap.value(lineId))
         r->answerCall();
+    else if (waitingRinging.contains(lineId))
+        answerIncomingCall(lineId, waitingRinging.value(lineId).remoteNum);
 }
 
 bool CallLines::checkForActiveCalls()
@@ -500,8 +610,11 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
     int insertAt = -1;
     if (RingingLine *ringing = incomingLinesMap.take(lineId)) {
         const int role = env.queueRole ? env.queueRole() : 0;
+        // A pause the user set by hand stays his: only a pause this object
+        // made is resumed when the queue calls are over.
+        const bool userPaused = queuePausedLines.isEmpty() && env.queuesPausedAny && env.queuesPausedAny();
         if (!ringing->getQueueInfo().isEmpty() && settings && settings->isPauseOnInQueueCallRequired() &&
-            PbxSession::isQueueMember(role) && !(env.queuesPausedAny && env.queuesPausedAny())) {
+            PbxSession::isQueueMember(role) && !userPaused) {
             if (queuePausedLines.isEmpty() && env.pauseAllQueues)
                 env.pauseAllQueues(true, QStringLiteral("PauseOnQueueCall"));
             queuePausedLines << lineId;
@@ -510,6 +623,10 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
         insertAt = takeOutOfStack(ringing);
         ringing->setParent(nullptr);
         ringing->deleteLater();
+        counters.reset(lineId);
+    } else if (waitingRinging.contains(lineId)) {
+        queueName = waitingRinging.value(lineId).queueName;
+        dropWaitingRinging(lineId);
         counters.reset(lineId);
     }
 
@@ -559,11 +676,27 @@ void CallLines::setupActiveLine(ActiveLine *line, int index)
         }
     }
     updateLinesButtonStatus();
+    // The softphone measures the microphone: its lines show the level.
+    line->setPeakLevelEnabled(mode() == MSETTINGS::AppModeSoftphone && env.hasEngine && env.hasEngine());
     connect(line, &ActiveLine::sigStatusChanged, this, &CallLines::onLineStatusChanged);
     connect(line, &ActiveLine::sigHangupCall, this, &CallLines::hangupCall);
     connect(line, &ActiveLine::sigRecordCall, this, &CallLines::askForRecordCall);
     emit activeLineOpened(line);
     connect(line, &ActiveLine::sigErrorDisplayTimerTimeout, this, &CallLines::onErrorCallTimerElapsed);
+}
+
+void CallLines::showCallDuration(qlonglong lineId, int seconds)
+{
+    if (ActiveLine *a = activeLinesMap.value(lineId))
+        a->updateCallDuration(seconds);
+    if (HeldLine *h = onHoldLinesMap.value(lineId))
+        h->updateCallDuration(seconds);
+}
+
+void CallLines::showOutgoingPeakLevel(qlonglong lineId, int level)
+{
+    if (ActiveLine *a = activeLinesMap.value(lineId))
+        a->updateOutgoingPeakLevel(level);
 }
 
 void CallLines::processAnsweredCall(qlonglong lineId, const QString &uid, const QString &callerAccount,
@@ -593,6 +726,12 @@ void CallLines::processAnsweredCall(qlonglong lineId, const QString &uid, const 
         group = r->getGroupInfo();
         info = r->getAdditionalInfo();
         label = r->getAdditionalInfoLabel();
+    } else if (waitingRinging.contains(lineId)) {
+        const WaitingRinging &waiting = waitingRinging[lineId];
+        if (waiting.flags & CTILIB::CallAttrQueue)
+            queue = waiting.queueName;
+        if (waiting.flags & CTILIB::CallAttrGroup)
+            group = waiting.groupName;
     } else {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Invalid LineID: " << lineId
                                    << "- activeLine/incomingLine NOT FOUND!";
@@ -638,7 +777,7 @@ void CallLines::updateLineLocalInfo(qlonglong lineId, const QString &localChanne
     if (isCtiOwned()) {
         const qint64 read = CallRules::computeLineIdFromChannel(localChannel);
         const bool taken = read != lineId && (activeLinesMap.contains(read) || incomingLinesMap.contains(read) ||
-                                              callDetailsMap.contains(read));
+                                              waitingRinging.contains(read) || callDetailsMap.contains(read));
         if (read != -1 && !taken)
             newId = read;
     }
@@ -651,6 +790,12 @@ void CallLines::updateLineLocalInfo(qlonglong lineId, const QString &localChanne
         r->setLocalChannel(localChannel);
         r->setLineId(newId);
         incomingLinesMap.insert(newId, r);
+    }
+    if (waitingRinging.contains(lineId)) {
+        WaitingRinging waiting = waitingRinging.take(lineId);
+        waiting.localChannel = localChannel;
+        waitingOrder[waiting.order] = newId;
+        waitingRinging.insert(newId, waiting);
     }
     if (HeldLine *held = onHoldLinesMap.take(lineId)) {
         held->setLineId(newId);
@@ -686,6 +831,8 @@ void CallLines::updateLineLocalInfo(qlonglong lineId, const QString &localChanne
     counters.reset(lineId);
     if (RingingLine *r = incomingLinesMap.value(newId))
         counters.notify(newId, r->getCallType());
+    else if (waitingRinging.contains(newId))
+        counters.notify(newId, waitingRinging.value(newId).flags);
     for (qint64 *id : {&m_currentCallLine, &m_utransferline, &m_atransferline, &m_lineToTransferTo}) {
         if (*id == lineId)
             *id = newId;
@@ -714,6 +861,19 @@ void CallLines::updateLineRemoteInfo(qlonglong lineId, const QString &remoteNum,
         if (!remoteChannel.isEmpty())
             r->setRemoteChannel(remoteChannel);
     }
+    if (HeldLine *h = onHoldLinesMap.value(lineId)) {
+        h->setRemoteName(party.displayName);
+        h->setRemoteNum(remoteNum);
+        if (!remoteChannel.isEmpty())
+            h->setRemoteChannel(remoteChannel);
+    }
+    if (waitingRinging.contains(lineId)) {
+        WaitingRinging &waiting = waitingRinging[lineId];
+        waiting.remoteName = party.displayName;
+        waiting.remoteNum = remoteNum;
+        if (!remoteChannel.isEmpty())
+            waiting.remoteChannel = remoteChannel;
+    }
     auto update = [&](MctiCallDetails &record) {
         record.remoteName = remoteName;
         record.remoteNum = remoteNum;
@@ -724,6 +884,7 @@ void CallLines::updateLineRemoteInfo(qlonglong lineId, const QString &remoteNum,
         update(callDetailsMap[lineId]);
     if (MctiCallDetails *pending = pendingAnsweredCalls.first(remoteNum))
         update(*pending);
+    emit lineRemoteChanged(lineId, remoteNum, remoteName);
 }
 
 // ---------------------------------------------------------------- hold and retrieve
@@ -953,6 +1114,8 @@ void CallLines::lineEnded(qlonglong lineId)
 void CallLines::closeWdgIncomingLine(qlonglong lineId)
 {
     hideBaloon(lineId);
+    if (dropWaitingRinging(lineId))
+        counters.reset(lineId);
     RingingLine *w = incomingLinesMap.take(lineId);
     if (!w)
         return;
@@ -1012,6 +1175,9 @@ void CallLines::removeAllLines()
     for (qint64 id : onHoldLinesMap.keys())
         closeHeldLine(id);
     onHoldLinesList.clear();
+    waitingRinging.clear();
+    waitingOrder.clear();
+    showWaitingCount();
     // A line id used again later must not find the record of an old call.
     callDetailsMap.clear();
     counters.clear();

@@ -15,15 +15,19 @@
 #include "mainwindow/pbxsessionrules.h"
 #include "pendingcalls.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QPair>
 #include <QPointer>
 #include <QSharedPointer>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
+#include <map>
+#include <utility>
 
 class BalloonBoard;
 class CallActions;
@@ -76,7 +80,7 @@ public:
         BalloonBoard *balloons = nullptr;      // the window's open balloons
     };
     // What call handling reads of the rest of the window at the moment an
-    // event or action arrives. Unset hooks answer "absent".
+    // event or action arrives. The window sets every one.
     struct Hooks {
         std::function<MSETTINGS::AppMode()> mode;
         std::function<CtiLib *()> cti;
@@ -92,6 +96,29 @@ public:
         std::function<bool()> mobileNumberKnown;
         // The softphone's SIP account user, shown on held lines (empty: none).
         std::function<QString()> sipAccountUser;
+        // The names of the hooks left unset; the window sets every one.
+        QStringList unset() const
+        {
+            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"},
+                                                         {bool(cti), "cti"},
+                                                         {bool(loggedIn), "loggedIn"},
+                                                         {bool(hasDeskPhone), "hasDeskPhone"},
+                                                         {bool(hasEngine), "hasEngine"},
+                                                         {bool(serviceCodes), "serviceCodes"},
+                                                         {bool(resolveQueueName), "resolveQueueName"},
+                                                         {bool(queueRole), "queueRole"},
+                                                         {bool(queuesPausedAny), "queuesPausedAny"},
+                                                         {bool(pauseAllQueues), "pauseAllQueues"},
+                                                         {bool(capabilities), "capabilities"},
+                                                         {bool(mobileNumberKnown), "mobileNumberKnown"},
+                                                         {bool(sipAccountUser), "sipAccountUser"}};
+            QStringList names;
+            for (const auto &h : all) {
+                if (!h.first)
+                    names << QLatin1String(h.second);
+            }
+            return names;
+        }
     };
 
     CallLines(const Widgets &widgets, MSettingsStore *settings, QObject *parent = nullptr);
@@ -117,6 +144,15 @@ public:
     qint64 blindTransferLine() const { return m_utransferline; }
     BalloonWidget *balloon(Balloon::BalloonType type, qint64 lineId) const;
     int balloonCount() const;
+    // The stack shows at most one line widget per line button, and at most
+    // as many call balloons are open at once. A ringing call that finds every
+    // place taken keeps its record and its count but gets no widget and no
+    // balloon; it is shown, oldest first, once a place frees up.
+    static constexpr int MaxShownLines = 4;
+    static constexpr int MaxCallBalloons = 4;
+    // Ringing calls waiting for a place in the stack.
+    int waitingRingingCount() const { return int(waitingRinging.size()); }
+    bool isRingingWaiting(qint64 lineId) const { return waitingRinging.contains(lineId); }
     bool hasQueuePauseFor(qint64 lineId) const { return queuePausedLines.contains(lineId); }
 
     // The attended transfer under way, as the transfer actions set it: the
@@ -213,6 +249,12 @@ public:
                                  const QString &uid, const QString &companyName, const QString &unitName,
                                  const QString &calledNum, const QString &queueName, const QString &groupName);
 
+    // The engine's report of a line's call duration, shown by its active
+    // widget and by its held widget; its microphone level, shown by the
+    // active widget. A line without widgets shows nothing.
+    void showCallDuration(qlonglong lineId, int seconds);
+    void showOutgoingPeakLevel(qlonglong lineId, int level);
+
     // Refreshes the properties of the four line buttons.
     void updateLinesButtonStatus();
 
@@ -254,6 +296,8 @@ signals:
     void activeLineOpened(wdgActiveLine *line);
     void ringingLineOpened(wdgIncomingCallLine *line);
     void balloonOpened(wdgBalloonMessage *balloon);
+    // A line's connected party changed (the desk phone's driver follows it).
+    void lineRemoteChanged(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
 
 private:
     struct Party {
@@ -283,6 +327,7 @@ private:
     // The same, logging the refusal (what the report was) at `where`.
     bool accountAccepted(const QString &account, bool strictMembership, const char *where, const char *refusal) const;
 
+    // Null when the call waits for a place in the stack.
     RingingLine *openIncomingLineWdg(qlonglong lineId, const QString &callId, const QString &remoteName,
                                      const QString &remoteNum, CTILIB::CallAttributeFlags flags,
                                      const QString &remoteChannel, const QString &localChannel,
@@ -295,6 +340,17 @@ private:
                                   const QString &remoteName, int status, const QString &remoteChannel,
                                   const QString &localChannel, const QString &queueName, const QString &groupName);
     void setupActiveLine(ActiveLine *line, int index);
+    // True while the stack has no place for a new ringing line.
+    bool stackFull() const;
+    int openCallBalloons() const;
+    // Forgets a waiting ringing call; false when it was not waiting.
+    bool dropWaitingRinging(qint64 lineId);
+    // Shows waiting ringing calls in the places freed since, a moment later
+    // (a burst of calls that end frees and fills places once, not per call).
+    void schedulePromotion();
+    void promoteWaitingRinging();
+    // The line buttons' text and hint for the waiting calls.
+    void showWaitingCount();
     int takeOutOfStack(QWidget *w);
     void activateLineWdg(QWidget *w);
     void resetTransferFlags(qlonglong lineId);
@@ -326,6 +382,22 @@ private:
     // Lines for which call handling paused the queues.
     QList<qint64> queuePausedLines;
     QTimer clipboardInactivityTimer;
+    // A ringing call waiting for a place: what its widget will be built from.
+    struct WaitingRinging {
+        quint64 order = 0;
+        QString callId;
+        QString remoteName;
+        QString remoteNum;
+        CTILIB::CallAttributeFlags flags;
+        QString remoteChannel;
+        QString localChannel;
+        QString queueName;
+        QString groupName;
+    };
+    QHash<qint64, WaitingRinging> waitingRinging;
+    std::map<quint64, qint64> waitingOrder; // arrival order -> line id
+    quint64 nextWaitingOrder = 0;
+    QTimer promotionTimer;
     CallActions *control = nullptr;
     TransferFlow *transfers_ = nullptr;
 };

@@ -7,7 +7,9 @@
 #include "calllines.h"
 #include "phone/mpaccount.h"
 #include "phone/mpengine.h"
+#include "phone/phoneapi.h"
 #include "phone/phonebackends.h"
+#include "widgets/wdgactiveline.h"
 
 void MPGui::connectCallEvents()
 {
@@ -33,8 +35,28 @@ void MPGui::connectCallEvents()
     };
     calls->setHooks(lineHooks);
 
+    // While a softphone engine exists, each line's timers ask it for the
+    // line's duration and microphone level.
+    connect(calls, &CallLines::activeLineOpened, this, [this](wdgActiveLine *line) {
+        if (!phones || !phones->engine())
+            return;
+        connect(line, &wdgActiveLine::sigRequesteCallDuration, this, &MPGui::onCallDurationRequested);
+        connect(line, &wdgActiveLine::sigRequestOutgoingPeakLevel, this, &MPGui::onOutgoingPeakLevelRequested);
+    });
+
+    // The desk phone's driver keeps each line's party for matching its
+    // own reports.
+    connect(calls, &CallLines::lineRemoteChanged, this,
+            [this](qlonglong lineId, const QString &remoteNum, const QString &remoteName) {
+                if (PhoneApi *api = phones ? phones->deskPhone() : nullptr)
+                    api->updateLineRemote(lineId, remoteNum, remoteName);
+            });
+
     // Each new engine reports its calls here.
     connect(phones, &PhoneBackends::phoneEngineReady, this, [this](MPEngine *engine) {
+        connect(engine, &MPEngine::sigCallDuration, this, &MPGui::updateCallDuration);
+        connect(engine, &MPEngine::sigOutgoingPeakLevel, this, &MPGui::updateOutgoingPeakLevel);
+        connect(engine, &MPEngine::sigPlantronicsAnswerRequest, this, &MPGui::answerIncomingCallRequested);
         connect(engine, &MPEngine::sigIncomingAudioCall, this, &MPGui::onSipIncomingCall);
         connect(engine, &MPEngine::sigCallOriginate, this, &MPGui::onSipOutgoingCall);
         connect(engine, &MPEngine::sigCallEstablished, this, &MPGui::onSipCallEstablished);
@@ -85,6 +107,38 @@ void MPGui::onSipError(int lineId, int code, QString msg)
 {
     if (events)
         events->onSipError(lineId, code, msg);
+}
+
+void MPGui::onCallDurationRequested(int lineId)
+{
+    MPEngine *engine = phones ? phones->engine() : nullptr;
+    if (lineId != -1 && engine)
+        engine->requestCallDuration(lineId);
+}
+
+void MPGui::onOutgoingPeakLevelRequested(int lineId)
+{
+    MPEngine *engine = phones ? phones->engine() : nullptr;
+    if (lineId != -1 && engine)
+        engine->requestOutgoingPeakLevel(lineId);
+}
+
+void MPGui::updateCallDuration(int lineId, int duration)
+{
+    if (calls)
+        calls->showCallDuration(lineId, duration);
+}
+
+void MPGui::updateOutgoingPeakLevel(int lineId, int level)
+{
+    if (calls)
+        calls->showOutgoingPeakLevel(lineId, level);
+}
+
+void MPGui::answerIncomingCallRequested(qlonglong lineId)
+{
+    if (calls)
+        calls->answerIncomingCallRequested(lineId);
 }
 
 void MPGui::sipEngineErrorMessageReceived(int code)

@@ -8,8 +8,10 @@
 
 #include <QObject>
 #include <QStandardItemModel>
+#include <QStringList>
 
 #include <functional>
+#include <utility>
 
 class CustomLineEdit;
 
@@ -30,10 +32,31 @@ public:
         // Softphone mode with an engine whose account is not registered.
         std::function<bool()> dialBlocked;
         std::function<QString()> outsidePrefix;
+        // The names of the hooks left unset; the window sets every one.
+        QStringList unset() const
+        {
+            const std::pair<bool, const char *> all[] = {{bool(clipboardText), "clipboardText"},
+                                                         {bool(isExtension), "isExtension"},
+                                                         {bool(copyToCallEnabled), "copyToCallEnabled"},
+                                                         {bool(systemShortcutsEnabled), "systemShortcutsEnabled"},
+                                                         {bool(offerCall), "offerCall"},
+                                                         {bool(startExternalCall), "startExternalCall"},
+                                                         {bool(startCallOrTransfer), "startCallOrTransfer"},
+                                                         {bool(startAudioCall), "startAudioCall"},
+                                                         {bool(dialBlocked), "dialBlocked"},
+                                                         {bool(outsidePrefix), "outsidePrefix"}};
+            QStringList names;
+            for (const auto &h : all) {
+                if (!h.first)
+                    names << QLatin1String(h.second);
+            }
+            return names;
+        }
     };
 
     explicit RapidCall(CustomLineEdit *numberField, QObject *parent = nullptr);
     void setHooks(const Hooks &hooks) { env = hooks; }
+    const Hooks &hooks() const { return env; }
 
     // The numbers last dialled from the number field, most recent first.
     QStandardItemModel *recentNumbers() { return &recentNumbersModel; }

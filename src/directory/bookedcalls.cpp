@@ -21,7 +21,6 @@ bool BookedCalls::book(const QString &number, const QString &name)
     if (number.isEmpty() || booked.contains(number))
         return false;
     auto *line = new wdgBookedLine(nullptr);
-    line->setObjectName(QStringLiteral("bookedLine_") + number);
     line->setRemoteName(name);
     line->setRemoteNum(number);
     connect(line, &wdgBookedLine::sigCancelCallBooking, this,
@@ -61,10 +60,4 @@ bool BookedCalls::cancel(const QString &number)
     line->deleteLater();
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Call booking to" << number << "canceled";
     return true;
-}
-
-void BookedCalls::cancelAll()
-{
-    for (const QString &number : booked.keys())
-        cancel(number);
 }

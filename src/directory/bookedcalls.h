@@ -28,8 +28,6 @@ public:
     bool book(const QString &number, const QString &name);
     // Removes the booking; false when there is none.
     bool cancel(const QString &number);
-    // Every booking goes (end of the session).
-    void cancelAll();
 
 signals:
     // The stack of lines changed: the line buttons need a refresh.

@@ -219,7 +219,7 @@ QHash<QString, QIcon> typeIcons()
 }
 
 CdrModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve,
-                     const QHash<QString, QIcon> &givenIcons, QStringList *notes)
+                     const QHash<QString, QIcon> &givenIcons, QStringList *notes, QStringList *unknownTypes)
 {
     QHash<QString, QIcon> icons = givenIcons;
     if (icons.isEmpty())
@@ -265,10 +265,14 @@ CdrModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameReso
         if (!resolved.isEmpty())
             call.name = resolved;
         if (callType(e.callTypeKey).iconPath.isEmpty()) {
-            if (notes && notes->size() < MaxNotes)
+            if (unknownTypes) {
+                if (unknownTypes->size() < MaxNotes)
+                    unknownTypes->append(e.callTypeKey);
+            } else if (notes && notes->size() < MaxNotes) {
                 notes->append(QStringLiteral("Unable to find a proper icon for type ") + e.callTypeKey);
-            else if (!notes)
+            } else if (!notes) {
                 logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Unable to find a proper icon for type" << e.callTypeKey;
+            }
         }
         calls.append(call);
     }

@@ -65,9 +65,11 @@ using NameResolver = std::function<QString(const QString &number)>;
 // entries without direction are skipped; every row decorated (type icon and
 // text, resolved name, duration text, search text).
 // To build on a worker thread: pass the type icons made on the GUI thread
-// (typeIcons()) and `notes`, which collects the log lines instead of writing them.
+// (typeIcons()), `notes`, which collects the warnings instead of writing
+// them, and `unknownTypes`, which collects the type keys without an icon.
 CdrModel *buildModel(const Cdr &cdr, const QDateTime &cutOffTime, const NameResolver &resolve,
-                     const QHash<QString, QIcon> &icons = QHash<QString, QIcon>(), QStringList *notes = nullptr);
+                     const QHash<QString, QIcon> &icons = QHash<QString, QIcon>(), QStringList *notes = nullptr,
+                     QStringList *unknownTypes = nullptr);
 // The icons of the call types by resource path.
 QHash<QString, QIcon> typeIcons();
 } // namespace CdrRules

@@ -141,12 +141,13 @@ ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner, int
     build.model->buildFrom(books, sortColumn, sortOrder);
     for (const PhoneBook &book : books) {
         for (const PhoneBookEntry &entry : book.entries) {
-            const QString name = nameOfEntry(entry);
-            if (name.isEmpty())
+            const ContactNumberIndex::Contact contact{nameOfEntry(entry), entry.company.trimmed(),
+                                                      entry.department.trimmed()};
+            if (contact.name.isEmpty())
                 continue;
             for (const ContactEntry &field : entry.contacts) {
                 if (field.kind == QLatin1String("phone"))
-                    build.index.add(cleanPhoneNumber(field.value), name);
+                    build.index.add(cleanPhoneNumber(field.value), contact);
             }
         }
     }
@@ -156,17 +157,17 @@ ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner, int
 }
 } // namespace DirectoryModels
 
-void ContactNumberIndex::add(const QString &cleanedNumber, const QString &name)
+void ContactNumberIndex::add(const QString &cleanedNumber, const Contact &contact)
 {
     if (!cleanedNumber.isEmpty() && !names.contains(cleanedNumber))
-        names.insert(cleanedNumber, name);
+        names.insert(cleanedNumber, contact);
 }
 
-QString ContactNumberIndex::nameOf(const QString &number) const
+ContactNumberIndex::Contact ContactNumberIndex::contactOf(const QString &number) const
 {
     const QString key = DirectoryModels::cleanPhoneNumber(number);
     if (key.isEmpty())
-        return QString();
+        return Contact();
     auto it = names.constFind(key);
     if (it != names.constEnd())
         return it.value();
@@ -175,5 +176,5 @@ QString ContactNumberIndex::nameOf(const QString &number) const
         it = names.constFind(QLatin1String("00") + key.mid(1));
     else if (key.startsWith(QLatin1String("00")))
         it = names.constFind(QLatin1Char('+') + key.mid(2));
-    return it != names.constEnd() ? it.value() : QString();
+    return it != names.constEnd() ? it.value() : Contact();
 }

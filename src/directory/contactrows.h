@@ -38,18 +38,26 @@ QList<QStandardItem *> phonebookEntryToModelRow(const PhoneBookEntry &entry, con
 int contactKind(bool personal, const QString &source);
 } // namespace DirectoryModels
 
-// Display names of the phone book by cleaned number, for the contact lookup
-// of incoming and outgoing calls. The first contact listing a number wins.
+// The contacts of the phone book by cleaned number (display name, company
+// and unit), for the contact lookup of incoming and outgoing calls. The
+// first contact listing a number wins.
 class ContactNumberIndex
 {
 public:
-    void add(const QString &cleanedNumber, const QString &name);
-    // The name of the contact with that number (separators ignored), or "".
-    QString nameOf(const QString &number) const;
+    struct Contact {
+        QString name;
+        QString company;
+        QString unit;
+    };
+    void add(const QString &cleanedNumber, const Contact &contact);
+    // The contact with that number (separators ignored); an empty name when none.
+    Contact contactOf(const QString &number) const;
+    // Its name, or "".
+    QString nameOf(const QString &number) const { return contactOf(number).name; }
     int size() const { return names.size(); }
 
 private:
-    QHash<QString, QString> names;
+    QHash<QString, Contact> names;
 };
 
 // The result of a contacts build: the model (no parent, owned by whoever

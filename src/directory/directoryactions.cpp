@@ -441,7 +441,8 @@ void DirectoryActions::pickup(const QString &number, bool withInvitation)
 
 void DirectoryActions::onSessionEnded()
 {
-    booked->cancelAll();
+    // Bookings stay across a reconnection: the first states after the next
+    // log-in end those whose extension freed up meanwhile.
     const auto waiting = std::exchange(waitingSms, {});
     for (const QPointer<QObject> &w : waiting) {
         if (auto *sms = qobject_cast<wdgSms *>(w.data()))

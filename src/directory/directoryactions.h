@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 class BookedCalls;
 class CtiLib;
@@ -63,12 +64,45 @@ public:
         std::function<void(const QString &, const Balloon::BalloonInfo &)> openBalloon;
         // Runs a context menu at a global position (tests replace it).
         std::function<void(QMenu *, const QPoint &)> runMenu;
+        // The names of the hooks left unset; the window sets every one
+        // (runMenu only replaces the menu's own run, for tests).
+        QStringList unset() const
+        {
+            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"},
+                                                         {bool(cti), "cti"},
+                                                         {bool(capabilities), "capabilities"},
+                                                         {bool(hasEngine), "hasEngine"},
+                                                         {bool(engineRegistered), "engineRegistered"},
+                                                         {bool(hasDeskPhone), "hasDeskPhone"},
+                                                         {bool(serviceCodes), "serviceCodes"},
+                                                         {bool(activeRemote), "activeRemote"},
+                                                         {bool(hasActiveLines), "hasActiveLines"},
+                                                         {bool(hasCurrentLine), "hasCurrentLine"},
+                                                         {bool(transferPending), "transferPending"},
+                                                         {bool(resetTransferState), "resetTransferState"},
+                                                         {bool(lineStack), "lineStack"},
+                                                         {bool(updateLineButtons), "updateLineButtons"},
+                                                         {bool(startCall), "startCall"},
+                                                         {bool(startInternalCall), "startInternalCall"},
+                                                         {bool(startAudioCall), "startAudioCall"},
+                                                         {bool(unattendedTransfer), "unattendedTransfer"},
+                                                         {bool(attendedTransfer), "attendedTransfer"},
+                                                         {bool(openChat), "openChat"},
+                                                         {bool(openBalloon), "openBalloon"}};
+            QStringList names;
+            for (const auto &h : all) {
+                if (!h.first)
+                    names << QLatin1String(h.second);
+            }
+            return names;
+        }
     };
 
     DirectoryActions(DirectoryPanel *panel, const MainWindowIcons &icons, QWidget *window, QObject *parent = nullptr);
     ~DirectoryActions() override;
 
     void setHooks(const Hooks &hooks);
+    const Hooks &hooks() const { return env; }
     // How a context menu is run (modally by default); tests record it instead.
     void setMenuRunner(std::function<void(QMenu *, const QPoint &)> run) { env.runMenu = std::move(run); }
     BookedCalls *bookings() const { return booked; }

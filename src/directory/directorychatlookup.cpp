@@ -19,15 +19,7 @@ bool DirectoryChatLookup::findExtension(const QString &exten, ChatHost::Contact 
 
 bool DirectoryChatLookup::updateExtensionPresence(const QString &exten, int presence, const QString &message)
 {
-    if (!panel)
-        return false;
-    MctiExtenMap *map = panel->extensionMap();
-    const auto it = map->find(exten);
-    if (it == map->end())
-        return false;
-    it->presence = presence;
-    it->presenceText = message;
-    return true;
+    return panel && panel->setExtenPresence(exten, presence, message);
 }
 
 void DirectoryChatLookup::clearExtensionPresences()

@@ -24,10 +24,12 @@ bool intOf(const QVariant &value, int *out)
 // ------------------------------------------------------------------ base
 
 DirectoryItemDelegate::DirectoryItemDelegate(CustomTreeView *view, int rowHeight)
-    : QStyledItemDelegate(view), view(view), iconSize(view ? view->iconSize() : QSize(16, 16)), rowHeight(rowHeight)
+    : CustomItemDelegate(view, rowHeight), view(view)
 {
-    if (!iconSize.isValid() || iconSize.isEmpty())
-        iconSize = QSize(16, 16);
+    // The view owns its painter.
+    setParent(view);
+    if (!iconSize().isValid() || iconSize().isEmpty())
+        setIconSize(QSize(16, 16));
     for (int i = 0; i < 4; ++i)
         kindPixmaps[i] = loadPixmap(KindPaths[i]);
     if (view) {
@@ -52,15 +54,15 @@ QPixmap DirectoryItemDelegate::loadPixmap(const QString &path) const
     QPixmap pixmap(path);
     if (pixmap.isNull())
         return pixmap;
-    return pixmap.scaled(iconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return pixmap.scaled(iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 void DirectoryItemDelegate::paintBackground(QPainter *painter, const QStyleOptionViewItem &option) const
 {
-    if (highlightSelected && (option.state & (QStyle::State_Selected | QStyle::State_HasFocus)))
-        painter->fillRect(option.rect, selectionColor);
+    if (isSelectionPainted() && (option.state & (QStyle::State_Selected | QStyle::State_HasFocus)))
+        painter->fillRect(option.rect, selectionColor());
     else if (option.state & QStyle::State_MouseOver)
-        painter->fillRect(option.rect, hoverColor);
+        painter->fillRect(option.rect, hoverColor());
 }
 
 void DirectoryItemDelegate::drawEmptyItem(QPainter *painter, QStyleOptionViewItem &option) const
@@ -75,8 +77,8 @@ void DirectoryItemDelegate::drawCentred(QPainter *painter, const QRect &cell, co
 {
     if (pixmap.isNull())
         return;
-    const int h = iconSize.height();
-    const int w = qMin(iconSize.width(), pixmap.height() > 0 ? h * pixmap.width() / pixmap.height() : h);
+    const int h = iconSize().height();
+    const int w = qMin(iconSize().width(), pixmap.height() > 0 ? h * pixmap.width() / pixmap.height() : h);
     const QRect target(cell.x() + (cell.width() - w) / 2, cell.y() + (cell.height() - h) / 2, w, h);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
@@ -93,14 +95,14 @@ void DirectoryItemDelegate::paintChildRow(QPainter *painter, QStyleOptionViewIte
     int kind = -1;
     if (intOf(index.data(DirRole::Visibility), &kind) && kind >= 0 && kind <= 3 && !kindPixmaps[kind].isNull()) {
         const QPixmap &pixmap = kindPixmaps[kind];
-        const QRect target(option.rect.left() + (iconSize.width() - pixmap.width()) / 2 + 3,
+        const QRect target(option.rect.left() + (iconSize().width() - pixmap.width()) / 2 + 3,
                            option.rect.top() + (option.rect.height() - pixmap.height()) / 2, pixmap.width(),
                            pixmap.height());
         painter->drawPixmap(target, pixmap);
     }
     painter->save();
     painter->setFont(option.font);
-    painter->drawText(option.rect.adjusted(iconSize.width() + 13, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter->drawText(option.rect.adjusted(iconSize().width() + 13, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
     painter->restore();
 }
 
@@ -202,7 +204,7 @@ void extenItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     initStyleOption(&option, index);
     if (!index.isValid())
         return;
-    paintBackground(painter, option);
+    paintBackground(painter, opt);
     if (index.parent().isValid()) {
         paintChildRow(painter, option, index);
         return;
@@ -236,7 +238,7 @@ void extenItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 
 QSize extenItemDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    return QSize(16, rowHeight);
+    return QSize(16, rowHeight());
 }
 
 void extenItemDelegate::startRinging()
@@ -296,7 +298,7 @@ void contactItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     initStyleOption(&option, index);
     if (!index.isValid())
         return;
-    paintBackground(painter, option);
+    paintBackground(painter, opt);
     if (index.parent().isValid()) {
         paintChildRow(painter, option, index);
         return;
@@ -325,7 +327,7 @@ void contactItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
 
 QSize contactItemDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    return QSize(16, rowHeight);
+    return QSize(16, rowHeight());
 }
 
 // ------------------------------------------------------------------ call history
@@ -338,12 +340,12 @@ void cdrItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt, 
     initStyleOption(&option, index);
     if (!index.isValid())
         return;
-    paintBackground(painter, option);
+    paintBackground(painter, opt);
     QStyle *style = option.widget ? option.widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &option, painter, option.widget);
 }
 
 QSize cdrItemDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    return QSize(30, rowHeight);
+    return QSize(30, rowHeight());
 }

@@ -8,26 +8,27 @@
 #include <QColor>
 #include <QPixmap>
 #include <QPointer>
-#include <QStyledItemDelegate>
 #include <QTimer>
+
+#include "widgets/customitemdelegate.h"
 
 class CustomTreeView;
 
-// Common base: the view, its icon size, the row height and the highlight of
-// hovered and selected rows.
-class DirectoryItemDelegate : public QStyledItemDelegate
+// Common base of the three: the row painting of the shared base (its row
+// height, icon size and colours; a selected row gets no fill of its own),
+// the view, and the child rows' kind pictures.
+class DirectoryItemDelegate : public CustomItemDelegate
 {
     Q_OBJECT
 public:
     DirectoryItemDelegate(CustomTreeView *view, int rowHeight);
 
-    void setRowHeight(int height) { rowHeight = height; }
-    int getRowHeight() const { return rowHeight; }
-    void setIconSize(const QSize &size) { iconSize = size; }
-    QSize getIconSize() const { return iconSize; }
-    void setHighlightSelected(bool on) { highlightSelected = on; }
+    int getRowHeight() const { return rowHeight(); }
+    QSize getIconSize() const { return iconSize(); }
+    void setHighlightSelected(bool on) { setSelectionPainted(on); }
 
 protected:
+    // `option` is the view's, before initStyleOption() strips its state.
     void paintBackground(QPainter *painter, const QStyleOptionViewItem &option) const;
     void drawEmptyItem(QPainter *painter, QStyleOptionViewItem &option) const;
     void drawCentred(QPainter *painter, const QRect &cell, const QPixmap &pixmap) const;
@@ -35,11 +36,6 @@ protected:
     QPixmap loadPixmap(const QString &path) const;
 
     QPointer<CustomTreeView> view;
-    QSize iconSize;
-    int rowHeight;
-    bool highlightSelected = true;
-    QColor hoverColor{229, 243, 255};
-    QColor selectionColor{204, 232, 255};
     QPixmap kindPixmaps[4]; // fixed, extension, mobile, e-mail
 
 private:

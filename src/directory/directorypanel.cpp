@@ -288,6 +288,11 @@ void DirectoryPanel::setClock(std::function<QDateTime()> now)
     clock = std::move(now);
 }
 
+QString DirectoryPanel::timestamp() const
+{
+    return now().toString(Qt::ISODateWithMs);
+}
+
 QDateTime DirectoryPanel::now() const
 {
     return clock ? clock() : QDateTime::currentDateTime();
@@ -301,10 +306,13 @@ QSharedPointer<MctiExtenDetails> DirectoryPanel::resolveContactNumber(const QStr
     const auto ext = extenDetails.constFind(key);
     if (ext != extenDetails.constEnd())
         return QSharedPointer<MctiExtenDetails>::create(ext.value());
-    const QString name = contactNumbers.nameOf(key);
-    if (name.isEmpty())
+    const ContactNumberIndex::Contact contact = contactNumbers.contactOf(key);
+    if (contact.name.isEmpty())
         return {};
-    return QSharedPointer<MctiExtenDetails>::create(key, name);
+    auto found = QSharedPointer<MctiExtenDetails>::create(key, contact.name);
+    found->company = contact.company;
+    found->department = contact.unit;
+    return found;
 }
 
 QString DirectoryPanel::contactNameOf(const QString &number) const
@@ -427,8 +435,12 @@ void DirectoryPanel::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::Pho
         }
     }
     if (flags & (CTILIB::PhonebookPbx | CTILIB::PhonebookExternal)) {
+        // The model is built on a worker; its log lines are written here.
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "enter";
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new PhoneBookList w/" << contacts.size() << "phonebooks"
                                 << "having" << contactEntries << "total entries";
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Create new PhoneBook model..."
+                               << "startTs:" << timestamp();
         auto *watcher = new QFutureWatcher<ContactsBuild>(this);
         connect(watcher, &QFutureWatcherBase::finished, this, &DirectoryPanel::onContactsModelReady);
         pendingWatcher = watcher;
@@ -492,7 +504,8 @@ void DirectoryPanel::onContactsModelReady()
         build.index = ContactNumberIndex();
         contactsProxy->setSourceModel(contactsModel);
         releaseModel(old);
-        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows.";
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New PhoneBook model has" << contactsModel->rowCount() << "rows."
+                                << "endTs:" << timestamp();
         ui.stackedContacts->setCurrentWidget(ui.pageContacts);
     } else {
         releaseModel(build.model);
@@ -518,11 +531,14 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
     if (extenDetails.isEmpty())
         extenStatusGate.request();
     MSettingsStore *store = settings;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Create new ExtenList model..."
+                           << "startTs:" << timestamp();
     ExtenList::Rebuild result = ExtenList::rebuild(
         books, extenDetails, ctiLib->getUserExtension(), tr("IO"), [store](const QString &extension) {
             return store && store->isContactFavourite(QStringLiteral("E") + extension);
         });
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New ExtenList model has" << result.model->rowCount() << "rows.";
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New ExtenList model has" << result.model->rowCount() << "rows."
+                            << "endTs:" << timestamp();
     ExtensionsModel *old = extenModel;
     extenModel = result.model;
     extenProxy->setSourceModel(extenModel);
@@ -554,6 +570,11 @@ void DirectoryPanel::refreshExtenStatus(const BuddyStatus &status, bool &ringing
     ringingChanged = false;
     if (!ctiLib || !extenModel)
         return;
+    if (!status.exten.isEmpty() && status.exten == ctiLib->getUserExtension()) {
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO
+                                << "Updating local user status. State:" << CTILIB::blfStatusToString(status.blfStatus);
+        emit ownBlfStatusReceived(CTILIB::BlfStatus(status.blfStatus));
+    }
     const ExtenList::StatusChange change = ExtenList::applyStatus(extenDetails, extenModel, status);
     if (!change.known)
         return;
@@ -570,6 +591,19 @@ bool DirectoryPanel::sendExtenStatusRequest()
         return false;
     ctiLib->getExtenStatus();
     ctiLib->getServiceStatus();
+    return true;
+}
+
+bool DirectoryPanel::setExtenPresence(const QString &exten, int presence, const QString &message)
+{
+    const auto it = extenDetails.find(exten);
+    if (it == extenDetails.end())
+        return false;
+    const int old = it->presence;
+    it->presence = presence;
+    it->presenceText = message;
+    if (presence != old && extenModel)
+        extenModel->setPresence(extenModel->rowOf(exten), presence);
     return true;
 }
 
@@ -831,6 +865,8 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     const Cdr entries = lastCdr;
     const int sortColumn = cdrProxy ? cdrProxy->shownSortColumn() : -1;
     const Qt::SortOrder sortOrder = cdrProxy ? cdrProxy->shownSortOrder() : Qt::AscendingOrder;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Update new CDR model entries..."
+                           << "startTs:" << timestamp();
     watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [=]() {
         CdrBuild build;
         const auto resolve = [&](const QString &number) {
@@ -838,7 +874,7 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
             const auto ext = extenNames.constFind(key);
             return ext != extenNames.constEnd() ? ext.value() : contacts.nameOf(key);
         };
-        build.model = CdrRules::buildModel(entries, cut, resolve, icons, &build.notes);
+        build.model = CdrRules::buildModel(entries, cut, resolve, icons, &build.notes, &build.unknownTypes);
         // In the list's current order: the filter shows the rows as they stand.
         build.model->orderRows(sortColumn, sortOrder);
         build.model->moveToThread(gui);
@@ -863,10 +899,13 @@ void DirectoryPanel::onCdrModelReady()
     pendingCdrWatcher = nullptr;
     for (const QString &note : build.notes)
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << note;
+    for (const QString &key : build.unknownTypes)
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Unable to find a proper icon for type" << key;
     CdrModel *old = cdrModel;
     cdrModel = build.model;
     cdrProxy->setSourceModel(cdrModel);
     releaseModel(old);
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New CDR model has" << cdrModel->rowCount() << "rows.";
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New CDR model has" << cdrModel->rowCount() << "rows."
+                            << "endTs:" << timestamp();
     onCdrResultCountChanged();
 }

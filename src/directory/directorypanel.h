@@ -112,6 +112,10 @@ public:
     // is an extension, else a record with the phone-book contact's name.
     // Null when the number is neither. Answered from indexes, not by scanning.
     QSharedPointer<MctiExtenDetails> resolveContactNumber(const QString &number) const;
+    // Stores a colleague's chat presence in its record and, when it changed,
+    // shows it in the extensions and favourites lists. False for a number
+    // that is no extension.
+    bool setExtenPresence(const QString &exten, int presence, const QString &message);
     // The name resolveContactNumber() gives, "" when unknown.
     QString contactNameOf(const QString &number) const;
 
@@ -172,6 +176,8 @@ signals:
     // An extension's record was (re)named: chat and the supervisor panel follow.
     void extenNameUpdated(const MctiExtenDetails &details);
     void extenPresenceUpdated(const BuddyStatus &status);
+    // The busy-lamp state of the user's own extension, on each status of it.
+    void ownBlfStatusReceived(CTILIB::BlfStatus state);
     // A BLF state or account list changed: the supervisor panel recounts.
     void operatorStatusChanged(const QString &extension);
     void extenListRebuilt();
@@ -196,6 +202,8 @@ private:
     void releaseBuild(QFutureWatcher<ContactsBuild> *watcher);
     template <typename Delegate> Delegate *delegateFor(CustomTreeView *view, Delegate *&slot);
     QDateTime now() const;
+    // The current time as the build log lines show it.
+    QString timestamp() const;
 
     QPointer<MSettingsStore> settings;
     QPointer<CtiLib> ctiLib;
@@ -208,6 +216,7 @@ private:
     struct CdrBuild {
         CdrModel *model = nullptr;
         QStringList notes;
+        QStringList unknownTypes; // call type keys without an icon
     };
     QFutureWatcher<CdrBuild> *pendingCdrWatcher = nullptr;
     QList<QFutureWatcher<CdrBuild> *> liveCdrWatchers;

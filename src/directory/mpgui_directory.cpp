@@ -14,6 +14,7 @@
 #include "messaging/messagingpanel.h"
 #include "phone/phonebackends.h"
 #include "widgets/wdgactiveline.h"
+#include "widgets/wdgprofileimage.h"
 
 #include <QStandardItemModel>
 
@@ -60,6 +61,8 @@ void MPGui::createDirectoryActions()
     connect(directory, &DirectoryPanel::defaultRowActionRequested, this,
             &MPGui::performDefaultDblClickOnTableRowAction);
     connect(this, &MPGui::sigSessionEnded, dirActions, &DirectoryActions::onSessionEnded);
+    // The avatar's ring shows the user's own busy lamp.
+    connect(directory, &DirectoryPanel::ownBlfStatusReceived, wdgPicture, &wdgProfileImage::setBlfStatus);
 }
 
 ContactsModel *MPGui::initContactsBookModel()

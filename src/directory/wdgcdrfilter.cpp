@@ -4,73 +4,13 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 wdgCdrFilter::wdgCdrFilter(MSettingsStore *settings, QWidget *parent) : QWidget(parent), settings(settings)
 {
-    setObjectName(QStringLiteral("wdgCdrFilter"));
-    setWindowTitle(tr("Filtro Registro"));
-    setFixedSize(450, 360);
-    const struct {
-        const char *name;
-        const char *text;
-    } bits[] = {
-        {"incoming_cB", QT_TR_NOOP("Entranti")},     {"outcoming_cB", QT_TR_NOOP("Uscenti")},
-        {"int_source_cB", QT_TR_NOOP("Interna")},    {"ext_source_cB", QT_TR_NOOP("Esterna")},
-        {"other_source_cB", QT_TR_NOOP("Servizio")}, {"direct_cB", QT_TR_NOOP("Diretta")},
-        {"group_cB", QT_TR_NOOP("Gruppo")},          {"queue_cB", QT_TR_NOOP("Coda")},
-        {"answered_cB", QT_TR_NOOP("Risposte")},     {"notAnswered_cB", QT_TR_NOOP("Non risposte")},
-    };
-    // Four groups in a column: direction, origin and destination of incoming
-    // calls, outcome; the boxes of each group in bit order.
-    const struct {
-        const char *name;
-        const char *title;
-        int first;
-        int last;
-    } groups[] = {
-        {"direction_groupBox", QT_TR_NOOP("Direzione"), Incoming, Outgoing},
-        {"type_groupBox", QT_TR_NOOP("Origine (chiamate entranti)"), Internal, Service},
-        {"type_groupBox_2", QT_TR_NOOP("Destinazione (chiamate entranti)"), Direct, Queue},
-        {"status_groupBox", QT_TR_NOOP("Stato"), Answered, NotAnswered},
-    };
-    auto *layout = new QVBoxLayout(this);
-    for (const auto &group : groups) {
-        auto *box = new QGroupBox(tr(group.title), this);
-        box->setObjectName(QLatin1String(group.name));
-        auto *row = new QHBoxLayout(box);
-        for (int b = group.first; b <= group.last; ++b) {
-            auto *check = new QCheckBox(tr(bits[b].text), box);
-            check->setObjectName(QLatin1String(bits[b].name));
-            row->addWidget(check);
-            boxes.append(check);
-        }
-        row->addStretch();
-        layout->addWidget(box);
-    }
-    QHBoxLayout *buttons = nullptr;
-    const auto button = [&](const char *name, const QString &text) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        buttons->addWidget(b);
-        return b;
-    };
-    buttons = new QHBoxLayout;
-    layout->addLayout(buttons);
-    connect(button("selectAllButton", tr("Mostra Tutto")), &QPushButton::clicked, this, [this] { setAll(true); });
-    connect(button("unselectAllButton", tr("Nascondi Tutto")), &QPushButton::clicked, this, [this] { setAll(false); });
-    connect(button("missedCallsButton", tr("Solo Perse")), &QPushButton::clicked, this, &wdgCdrFilter::onlyMissed);
-    buttons = new QHBoxLayout;
-    layout->addLayout(buttons);
-    buttons->addStretch();
-    connect(button("restoreButton", tr("Ripristina")), &QPushButton::clicked, this, &wdgCdrFilter::showSettingsFilter);
-    connect(button("okButton", tr("Applica")), &QPushButton::clicked, this, &wdgCdrFilter::onApply);
-    connect(boxes.at(Incoming), &QCheckBox::toggled, this, &wdgCdrFilter::onIncomingToggled);
-
-    showSettingsFilter();
+    setupUi(this);
+    boxes = {incoming_cB, outcoming_cB, int_source_cB, ext_source_cB, other_source_cB,
+             direct_cB,   group_cB,     queue_cB,      answered_cB,   notAnswered_cB};
+    updateGui();
 }
 
 MctiConfig::MCdrFilterFlags wdgCdrFilter::checkedFlags() const
@@ -83,24 +23,32 @@ MctiConfig::MCdrFilterFlags wdgCdrFilter::checkedFlags() const
     return MctiConfig::MCdrFilterFlags(sum);
 }
 
-void wdgCdrFilter::showSettingsFilter()
+void wdgCdrFilter::updateGui()
 {
     const int value = settings ? int(settings->getCdrFilterValue()) : int(MctiConfig::CdrAll);
-    boxes.at(Incoming)->setChecked(value & 0x1);
-    onIncomingToggled(value & 0x1);
-    for (int bit = 1; bit < boxes.size(); ++bit)
+    if (!(value & 0x1)) {
+        incoming_cB->setChecked(false);
+        for (int b = Internal; b <= Queue; ++b) {
+            boxes.at(b)->setChecked(false);
+            boxes.at(b)->setEnabled(false);
+        }
+    } else {
+        incoming_cB->setChecked(true);
+    }
+    // An incoming-only box may end up checked while disabled.
+    for (int bit = Outgoing; bit < boxes.size(); ++bit)
         boxes.at(bit)->setChecked(value & (1 << bit));
 }
 
-void wdgCdrFilter::onIncomingToggled(bool on)
+void wdgCdrFilter::on_incoming_cB_stateChanged(int state)
 {
+    const bool on = state == Qt::Checked;
     for (int b = Internal; b <= Queue; ++b) {
-        const bool queueGroup = b == Group || b == Queue;
         if (!on) {
             boxes.at(b)->setChecked(false);
             boxes.at(b)->setEnabled(false);
         } else {
-            boxes.at(b)->setEnabled(!queueGroup || queueGroupAvailable);
+            boxes.at(b)->setEnabled(!isUnavailable(b));
         }
     }
 }
@@ -108,23 +56,36 @@ void wdgCdrFilter::onIncomingToggled(bool on)
 void wdgCdrFilter::setAll(bool on)
 {
     for (int b = 0; b < boxes.size(); ++b) {
-        if ((b == Group || b == Queue) && !queueGroupAvailable)
-            continue;
-        boxes.at(b)->setChecked(on);
+        if (!isUnavailable(b))
+            boxes.at(b)->setChecked(on);
     }
 }
 
-void wdgCdrFilter::onlyMissed()
+void wdgCdrFilter::on_selectAllButton_clicked()
 {
-    boxes.at(Incoming)->setChecked(true);
-    boxes.at(Outgoing)->setChecked(false);
+    setAll(true);
+}
+
+void wdgCdrFilter::on_unselectAllButton_clicked()
+{
+    setAll(false);
+}
+
+void wdgCdrFilter::on_missedCallsButton_clicked()
+{
+    incoming_cB->setChecked(true);
+    outcoming_cB->setChecked(false);
     for (int b = Internal; b <= Queue; ++b) {
-        if ((b == Group || b == Queue) && !queueGroupAvailable)
-            continue;
-        boxes.at(b)->setChecked(true);
+        if (!isUnavailable(b))
+            boxes.at(b)->setChecked(true);
     }
-    boxes.at(Answered)->setChecked(false);
-    boxes.at(NotAnswered)->setChecked(true);
+    answered_cB->setChecked(false);
+    notAnswered_cB->setChecked(true);
+}
+
+void wdgCdrFilter::on_restoreButton_clicked()
+{
+    updateGui();
 }
 
 void wdgCdrFilter::putOnTop()
@@ -135,7 +96,7 @@ void wdgCdrFilter::putOnTop()
     activateWindow();
 }
 
-void wdgCdrFilter::onApply()
+void wdgCdrFilter::on_okButton_clicked()
 {
     const MctiConfig::MCdrFilterFlags flags = checkedFlags();
     if (settings)
@@ -147,9 +108,9 @@ void wdgCdrFilter::onApply()
 void wdgCdrFilter::disableQueueGroupCheckboxes()
 {
     queueGroupAvailable = false;
-    for (int b : {int(Group), int(Queue)}) {
-        boxes.at(b)->setEnabled(false);
-        boxes.at(b)->setChecked(false);
+    for (QCheckBox *box : {group_cB, queue_cB}) {
+        box->setEnabled(false);
+        box->setChecked(false);
     }
     const int stored = settings ? int(settings->getCdrFilterValue()) : int(MctiConfig::CdrAll);
     const MctiConfig::MCdrFilterFlags value(stored & ~0xc0);
@@ -160,11 +121,10 @@ void wdgCdrFilter::disableQueueGroupCheckboxes()
 
 void wdgCdrFilter::enableQueueGroupCheckboxes()
 {
+    // Their check state and the stored filter stay as they are.
     queueGroupAvailable = true;
-    if (boxes.at(Incoming)->isChecked()) {
-        boxes.at(Group)->setEnabled(true);
-        boxes.at(Queue)->setEnabled(true);
-    }
+    group_cB->setEnabled(true);
+    queue_cB->setEnabled(true);
 }
 
 void wdgCdrFilter::closeEvent(QCloseEvent *event)

@@ -6,13 +6,15 @@
 
 #include "app/mcticonfig.h"
 
+#include "ui_wdgcdrfilter.h"
+
 #include <QList>
 #include <QWidget>
 
 class MSettingsStore;
 class QCheckBox;
 
-class wdgCdrFilter : public QWidget
+class wdgCdrFilter : public QWidget, private Ui::wdgCdrFilter
 {
     Q_OBJECT
 
@@ -30,25 +32,32 @@ signals:
 
 public slots:
     // Shows the stored filter on the boxes.
-    void showSettingsFilter();
-    void updateGui() { showSettingsFilter(); }
+    void updateGui();
     // Shows the window in front, restored and active.
     void putOnTop();
-    // Stores the boxes, emits sigCdrFilterChanged() and closes the window.
-    void onApply();
     // The PBX does not report group and queue calls: their boxes go, and so
     // do their bits from the stored filter.
     void disableQueueGroupCheckboxes();
+    // They are back: "Gruppo" and "Coda" can be used again.
     void enableQueueGroupCheckboxes();
+
+private slots:
+    void on_selectAllButton_clicked();
+    void on_unselectAllButton_clicked();
+    void on_missedCallsButton_clicked();
+    void on_restoreButton_clicked();
+    // Stores the boxes, emits sigCdrFilterChanged() and closes the window.
+    void on_okButton_clicked();
+    void on_incoming_cB_stateChanged(int state);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     enum Box { Incoming, Outgoing, Internal, External, Service, Direct, Group, Queue, Answered, NotAnswered };
-    void onIncomingToggled(bool on);
     void setAll(bool on);
-    void onlyMissed();
+    // A group or queue box while the PBX does not offer those filters.
+    bool isUnavailable(int box) const { return (box == Group || box == Queue) && !queueGroupAvailable; }
 
     MSettingsStore *settings = nullptr;
     QList<QCheckBox *> boxes; // bit 0 first

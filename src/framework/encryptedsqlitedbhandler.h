@@ -7,9 +7,13 @@
 // encryptDb() hides it back and deletes it.
 //
 // The working copy lives in a private directory of the temporary directory
-// (mode 0700, owned by the user) and is created owner-only (0600) every time.
-// Each handler holds a lock on its working copy, so copies left behind by a
-// handler that no longer runs are recognised and removed at construction.
+// (mode 0700, owned by the user), in a folder of its own for each scrambled
+// file, and is created owner-only (0600) every time. Each handler holds a
+// lock on its working copy, so copies left behind by a handler that no longer
+// runs (a crash, a kill) are recognised at construction: the newest one, when
+// it is newer than the scrambled file and a sound database, is written back
+// into the scrambled file, then they are removed. Copies of other scrambled
+// files (another settings directory) are never touched.
 // Saving writes a sibling temporary file, syncs it and renames it over the
 // old scrambled file: a failed save leaves the old file and the working copy.
 #pragma once
@@ -49,6 +53,19 @@ public:
     // The private directory that holds the working copies, created when
     // missing; empty when it cannot be made safe (not a directory of ours).
     static QString workingDirectory();
+    // The folder of workingDirectory() that holds the working copies of one
+    // scrambled file, created when missing; empty when it cannot be made safe.
+    static QString workingDirectoryFor(const QString &encryptedFilePath);
+
+    // Writes a consistent copy of the plain database `plainDb` (which another
+    // connection may go on writing) into the scrambled file, replacing it
+    // only once the new one is complete on disk. Usable from any thread: it
+    // opens a connection of its own. `snapshotPath` is the plain scratch file
+    // it uses and removes.
+    static bool saveSnapshot(const QString &plainDb, const QString &snapshotPath, const QString &encryptedPath,
+                             QString *error = nullptr);
+    // The scratch file saveSnapshot() uses for this handler's working copy.
+    QString snapshotPath() const;
 
 protected:
     QString encryptedFilePath;
@@ -58,6 +75,7 @@ private:
     bool claimWorkingCopyName();
     bool createWorkingCopy();
     void removeStaleWorkingCopies() const;
+    bool recoverWorkingCopy(const QString &copy) const;
     void releaseWorkingCopyName();
     static void removeWorkingCopyFiles(const QString &path);
 

@@ -303,6 +303,14 @@ public slots:
     void onSipCallCanceled(int lineId);
     void onSipChangeOnHoldStatusFailed(qlonglong lineId);
     void onSipError(int lineId, int code, QString msg);
+    // The line widgets' timers ask the engine for a line's duration and
+    // microphone level; the engine's answers go to the line's widgets.
+    void onCallDurationRequested(int lineId);
+    void onOutgoingPeakLevelRequested(int lineId);
+    void updateCallDuration(int lineId, int duration);
+    void updateOutgoingPeakLevel(int lineId, int level);
+    // The headset's answer key answers the ringing line it names.
+    void answerIncomingCallRequested(qlonglong lineId);
     void sipEngineErrorMessageReceived(int code);
     void onRestartHoldLineRequested(qlonglong lineId);
     void onDisconnectedCall(qlonglong lineId, bool keepActive);
@@ -478,6 +486,9 @@ public:
     quint32 currentPbxCapabilities() const;
     QString currentTenant() const;
     ClientApiServer *localApiServer() const { return apiServer; }
+    // The subsystems' hooks that nothing set ("CallLines.mode"...): none
+    // once the window is built.
+    QStringList unsetSubsystemHooks() const;
     MspMainWidget *supervisorPanelWidget() const;
 
 protected:

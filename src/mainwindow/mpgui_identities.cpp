@@ -58,6 +58,8 @@ void MPGui::onIdentitiesReceived(const IdentityList &list)
             if (!self || !backends)
                 return;
             if (ctiLib && settingsDialog) {
+                // The dialog opens on its account list.
+                settingsDialog->openOnAccountList();
                 prompts().execDialog(settingsDialog);
                 if (!self || !backends)
                     return;

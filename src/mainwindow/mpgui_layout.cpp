@@ -5,12 +5,13 @@
 
 #include "widgets/balloonboard.h"
 
-#include "calls/callcontrol.h"
 #include "app/globallogger.h"
+#include "calls/callcontrol.h"
+#include "calls/callevents.h"
 #include "calls/calllines.h"
 #include "calls/rapidcall.h"
-#include "widgets/wdgonholdline.h"
 #include "ctilib.h"
+#include "directory/directoryactions.h"
 #include "directory/directorycalllookup.h"
 #include "directory/directorypanel.h"
 #include "mainformtabchain.h"
@@ -21,6 +22,7 @@
 #include "queues/queuescontroller.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
+#include "widgets/wdgonholdline.h"
 
 #include <QClipboard>
 #include <QCompleter>
@@ -282,9 +284,12 @@ void MPGui::createSubsystems()
     callHooks.hasDeskPhone = [this] { return phones->deskPhone() != nullptr; };
     callHooks.hasEngine = [this] { return phones->engine() != nullptr; };
     callHooks.serviceCodes = [this] { return servicesCodes; };
+    callHooks.resolveQueueName = [this](const QString &queueId) { return resolveQueueName(queueId); };
     callHooks.queueRole = [this] { return currentQueueRole(); };
+    callHooks.queuesPausedAny = [this] { return queues && queues->isAnyQueuePaused(); };
     callHooks.pauseAllQueues = [this](bool pause, const QString &reason) { pauseAllQueues(pause, reason); };
     callHooks.capabilities = [this] { return ctiLib ? ctiLib->getPbxCapabilities() : 0u; };
+    callHooks.mobileNumberKnown = [this] { return messaging && messaging->serviceState().isMobileNumberKnown(); };
     calls->setHooks(callHooks);
     connect(calls, &CallLines::missedCallNotification, this, &MPGui::displayMissedCallNotification);
     connect(calls, &CallLines::closingIncomingLineWidget, this, &MPGui::sigClosingIncomingLineWidget);
@@ -454,6 +459,32 @@ void MPGui::createSubsystems()
         connect(this, hubSignal, directory, &DirectoryPanel::closeDialogs);
         connect(this, hubSignal, messaging, &MessagingPanel::closeDialogs);
     }
+
+    // A hook left unset is a feature that never reaches the user.
+    const QStringList unset = unsetSubsystemHooks();
+    if (!unset.isEmpty())
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Subsystem hooks left unset:" << unset.join(QLatin1String(", "));
+    Q_ASSERT_X(unset.isEmpty(), "MPGui::createSubsystems", "a subsystem hook is left unset");
+}
+
+QStringList MPGui::unsetSubsystemHooks() const
+{
+    QStringList names;
+    auto collect = [&names](const char *owner, const QStringList &unset) {
+        for (const QString &hook : unset)
+            names << QStringLiteral("%1.%2").arg(QLatin1String(owner), hook);
+    };
+    if (calls)
+        collect("CallLines", calls->hooks().unset());
+    if (control)
+        collect("CallControl", control->hooks().unset());
+    if (events)
+        collect("CallEvents", events->hooks().unset());
+    if (rapid)
+        collect("RapidCall", rapid->hooks().unset());
+    if (dirActions)
+        collect("DirectoryActions", dirActions->hooks().unset());
+    return names;
 }
 
 void MPGui::adjustWindowToTabbarWidth()

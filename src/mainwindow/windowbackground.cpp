@@ -22,8 +22,9 @@ void WindowBackground::startLoading()
     });
 }
 
-void WindowBackground::reload(const QSize &desktop)
+void WindowBackground::reload(const QSize &desktopSize)
 {
+    desktop = desktopSize;
     // The picture read beside the construction serves the first load.
     path = currentPath();
     QImage image;
@@ -50,8 +51,11 @@ void WindowBackground::reload(const QSize &desktop)
     picture = std::move(image);
 }
 
-QPixmap WindowBackground::cover(const QSize &target)
+QPixmap WindowBackground::cover(const QSize &wanted)
 {
+    // A window wider than the screen (whatever made it so) never makes the
+    // picture grow with it.
+    const QSize target = desktop.isValid() && !desktop.isEmpty() ? wanted.boundedTo(desktop) : wanted;
     if (!lastCover.isNull() && lastCover.size() == target)
         return lastCover;
     if (!picture.isNull()) {

@@ -24,7 +24,8 @@ public:
     // when it is larger both ways.
     void reload(const QSize &desktop);
     bool isNull() const { return size.isEmpty(); }
-    // The picture scaled and cut to cover `target`.
+    // The picture scaled and cut to cover `target`, never to more than the
+    // desktop given to reload() (a larger area is covered by repeating it).
     QPixmap cover(const QSize &target);
     // True while the decoded picture is held (until the first cover).
     bool holdsDecodedPicture() const { return !picture.isNull(); }
@@ -33,6 +34,7 @@ private:
     static QString currentPath();
     QString path;
     QSize size;     // the picture's size, after the desktop rule
+    QSize desktop;  // the largest cover cut
     QImage picture; // decoded, until the first cover is cut from it
     QPixmap lastCover;
     std::future<QImage> loading; // the picture read beside the construction

@@ -2,12 +2,14 @@
 
 #include "ctilib.h"
 #include "app/globallogger.h"
+#include "chattime.h"
 #include "mpchatsqlite.h"
 #include "settings/msettings.h"
 #include "framework/promptservice.h"
 #include "wdgchatpanel.h"
 
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QTimer>
 
 // ---------------------------------------------------------------------------
@@ -94,21 +96,28 @@ QString ChatController::trayBody(const QString &body)
 
 QDateTime ChatController::pbxToLocal(const QDateTime &time)
 {
-    if (!time.isValid())
-        return time;
-    QDateTime utc = time;
-    utc.setTimeSpec(Qt::UTC);
-    return utc.toLocalTime();
+    return ChatTime::utcToLocal(time);
 }
 
 ChatController::ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host,
                                PromptService &prompts, QObject *parent)
     : QObject(parent), m_link(link), m_store(store), m_panel(panel), m_host(host), m_prompts(prompts),
-      m_now([] { return QDateTime::currentDateTime(); }), m_newest(historyFloor()),
+      m_now([] { return QDateTime::currentDateTimeUtc(); }), m_newest(historyFloor()),
       m_historyGate(
           QStringLiteral("Chat history request"), [this] { return sendHistoryRequest(); },
           RequestGate::Timing{HistoryAnswerTimeoutMs, HistorySpacingMs})
 {
+}
+
+ChatController::~ChatController()
+{
+    storePending();
+}
+
+void ChatController::setStore(MPChatSqlite *store)
+{
+    storePending();
+    m_store = store;
 }
 
 void ChatController::onChatConnected()
@@ -122,32 +131,45 @@ void ChatController::onChatConnected()
         m_host->setOwnPresence(CTILIB::PresenceOnline, QString());
     }
     // The PBX is asked once the local history is on screen.
-    if (startReplay(true) == 0 && !m_replaying)
-        getChatHistoryCTI(0);
+    startReplay(true);
 }
 
-int ChatController::getChatHistoryDB()
+void ChatController::getChatHistoryDB()
 {
-    return startReplay(false);
+    startReplay(false);
 }
 
-int ChatController::startReplay(bool thenAskPbx)
+void ChatController::startReplay(bool thenAskPbx)
 {
-    ++m_replayGeneration;
+    const int generation = ++m_replayGeneration;
     m_replaying = false;
     m_replayList.clear();
     m_replayNext = 0;
-    if (!m_store || !m_store->readDBChat())
-        return 0;
-    m_replayList = m_store->messageList;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History DB size: " << m_replayList.size();
-    if (m_replayList.isEmpty())
-        return 0;
-    m_replaying = true;
     m_askPbxAfterReplay = thenAskPbx;
-    const int count = m_replayList.size();
-    continueReplay(m_replayGeneration);
-    return count;
+    storePending(); // the history read back holds every message shown
+    if (!m_store || !m_store->isOpen()) {
+        finishReplay();
+        return;
+    }
+    // The history is read on a worker thread; the window goes on meanwhile
+    // and live messages wait for it (m_replaying).
+    m_replaying = true;
+    auto *reading = new QFutureWatcher<MPChatSqlite::ReadResult>(this);
+    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, generation] {
+        reading->deleteLater();
+        if (generation != m_replayGeneration || !m_replaying)
+            return;
+        const MPChatSqlite::ReadResult read = reading->result();
+        if (!read.ok)
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Error retrieving entries from chat_table: " << read.error;
+        m_replayList = read.list;
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Chat History DB size: " << m_replayList.size();
+        if (m_replayList.isEmpty())
+            finishReplay();
+        else
+            continueReplay(generation);
+    });
+    reading->setFuture(m_store->readInBackground());
 }
 
 void ChatController::continueReplay(int generation)
@@ -165,6 +187,11 @@ void ChatController::continueReplay(int generation)
         QTimer::singleShot(0, this, [this, generation] { continueReplay(generation); });
         return;
     }
+    finishReplay();
+}
+
+void ChatController::finishReplay()
+{
     const int count = m_replayList.size();
     m_replaying = false;
     m_replayList.clear();
@@ -279,29 +306,62 @@ void ChatController::handleLiveMessage(const ChatMessage &msg)
         return;
     if (!m_panel->newMessageReceived(msg))
         return; // already shown: neither stored nor announced again
-    const QDateTime local = msg.time.isValid() ? pbxToLocal(msg.time) : m_now();
-    if (addChatMessage(msg, local))
-        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Chat message with exten " + msg.exten + " added to chat table";
-    else
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat message with exten " + msg.exten + " not added to chat table";
+    storeLater(msg, pbxToLocal(msg.time.isValid() ? msg.time : m_now().toUTC()));
     if (msg.direction == 0 && msg.type == 0)
         alert(msg);
 }
 
+void ChatController::storeLater(const ChatMessage &msg, const QDateTime &time)
+{
+    m_toStore.append(msg);
+    m_toStoreTimes.append(time);
+    if (m_storeQueued)
+        return;
+    m_storeQueued = true;
+    QTimer::singleShot(0, this, [this] { storePending(); });
+}
+
+void ChatController::storePending()
+{
+    m_storeQueued = false;
+    if (m_toStore.isEmpty())
+        return;
+    const ChatMessageList list = std::move(m_toStore);
+    const QList<QDateTime> times = std::move(m_toStoreTimes);
+    m_toStore.clear();
+    m_toStoreTimes.clear();
+    if (m_store && m_store->insertChatMessages(list, times, false)) {
+        logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << list.size() << "chat messages added to chat table";
+        return;
+    }
+    for (const ChatMessage &msg : list)
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Chat message with exten " + msg.exten + " not added to chat table";
+}
+
 void ChatController::alert(const ChatMessage &msg)
 {
+    // One alert for a burst of messages, not one for each.
+    const QDateTime now = m_now();
+    const auto inBurst = [&now](const QDateTime &last) {
+        return last.isValid() && last <= now && last.msecsTo(now) < AlertBurstGapMs;
+    };
+    const bool soundDue = !inBurst(m_lastAlertable);
+    const bool trayDue = !inBurst(m_lastFromParty.value(msg.exten));
+    m_lastAlertable = now;
+    m_lastFromParty.insert(msg.exten, now);
     const bool seen = m_host && m_host->isMainWindowActive() && m_panel->isChatVisible(msg.exten);
-    if (!seen) {
+    if (!seen && trayDue) {
         ChatHost::Contact contact;
         const QString sender = (m_host && m_host->findExtension(msg.exten, &contact)) ? contact.name : msg.exten;
         const QString text = tr("Nuovo messaggio da ") + QStringLiteral("%1:\n%2").arg(sender, trayBody(msg.body));
         m_prompts.showTrayMessage(m_host ? m_host->trayIcon() : nullptr, MSETTINGS::getLongApplicationName(), text,
                                   QSystemTrayIcon::Information, 3000);
         emit trayAlertShown(msg.exten);
-        if (!m_host || !m_host->hasActiveCall())
-            m_prompts.playSound(QStringLiteral("pling.wav"));
+        if (soundDue && (!m_host || !m_host->hasActiveCall()))
+            MSETTINGS::playSound(QStringLiteral("pling.wav"));
     }
-    if (m_host)
+    if (m_host && (soundDue || trayDue))
         m_host->alertMainWindow();
 }
 

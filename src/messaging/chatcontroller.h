@@ -11,6 +11,7 @@
 #include "ctilibtypes.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <functional>
 
@@ -102,18 +103,28 @@ public:
     ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host,
                    PromptService &prompts, QObject *parent = nullptr);
 
-    void setStore(MPChatSqlite *store) { m_store = store; }
+    ~ChatController() override;
+
+    // Rows waiting to be stored go to the old store first.
+    void setStore(MPChatSqlite *store);
+    // The current time (any time spec); UTC by default.
     void setClock(std::function<QDateTime()> clock) { m_now = std::move(clock); }
     bool isChatConnected() const { return m_connected; }
     // The local history is replayed in slices of at most this much time, so
     // that a long history never holds the window; a short one is replayed at
     // once.
-    static constexpr int ReplaySliceMs = 20;
+    static constexpr int ReplaySliceMs = 4;
+    // Received messages closer than this to the one before belong to one
+    // burst: its first message of each party shows the tray message, its
+    // first message of all plays the sound.
+    static constexpr int AlertBurstGapMs = 2000;
     void setReplaySlice(int msecs) { m_replaySliceMs = msecs; }
     bool isReplaying() const { return m_replaying; }
     QDateTime newestChatTime() const { return m_newest; }
 
-    int getChatHistoryDB();
+    // Replays the local history into the panel (read in the background,
+    // shown in slices; replayFinished() when done).
+    void getChatHistoryDB();
     // Asks the PBX for the history after the local one; at most one request
     // on its way (and one waiting), two at least HistorySpacingMs apart.
     void getChatHistoryCTI(int localCount);
@@ -156,10 +167,15 @@ signals:
 
 private:
     void alert(const ChatMessage &msg);
-    int startReplay(bool thenAskPbx);
+    void startReplay(bool thenAskPbx);
     void continueReplay(int generation);
+    void finishReplay();
     void handleLiveMessage(const ChatMessage &msg);
     bool sendHistoryRequest();
+    // Live messages are stored together, one transaction for all those that
+    // arrived in one turn of the event loop.
+    void storeLater(const ChatMessage &msg, const QDateTime &time);
+    void storePending();
 
     ChatCtiLink *m_link;
     MPChatSqlite *m_store;
@@ -178,4 +194,9 @@ private:
     ChatMessageList m_liveDuringReplay;
     bool m_historyFromNewest = false;
     RequestGate m_historyGate;
+    ChatMessageList m_toStore;
+    QList<QDateTime> m_toStoreTimes;
+    bool m_storeQueued = false;
+    QDateTime m_lastAlertable;                 // the last received message that may alert
+    QHash<QString, QDateTime> m_lastFromParty; // and the last one of each party
 };

@@ -202,8 +202,12 @@ void MessagingPanel::showServices(int which)
         apply(ui.btnRedirect, services.forwardLook(), icons.redirectOnButtonIcon, icons.redirectOffIcon);
     if (which & PbxServices::ServiceState::Fork)
         apply(ui.btnDualRingToggle, services.forkLook(), icons.dualRingGreenIcon, icons.dualRingRedIcon);
+    // The window title names the target of an active forward too.
     const int shown = (services.isDndActive() ? 1 : 0) | (services.isForwardActive() ? 2 : 0);
-    if (shown != shownActive) {
+    const QString forwardTip = ui.btnRedirect ? ui.btnRedirect->toolTip() : QString();
+    const bool targetChanged = services.isForwardActive() && forwardTip != shownForwardTip;
+    shownForwardTip = forwardTip;
+    if (shown != shownActive || targetChanged) {
         shownActive = shown;
         emit servicesShownChanged();
     }
@@ -377,8 +381,12 @@ void MessagingPanel::onServiceStatusRcvd(const ServiceStatus &status)
     // The softphone's own engine holds its DND; the PBX's report is the desk phone's.
     const bool dndFromPbx = appMode != MSETTINGS::AppModeSoftphone;
     const int changed = services.applyReport(status, dndFromPbx);
-    if (changed & PbxServices::ServiceState::Dnd)
+    if (changed & PbxServices::ServiceState::Dnd) {
         dndReportTimer.stop();
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << (services.isDndActive() ? "DND enabled" : "DND disabled");
+    }
+    if (changed & PbxServices::ServiceState::Forward)
+        logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << (services.isForwardActive() ? "Ufwd enabled" : "Ufwd disabled");
     showServices(changed);
 }
 

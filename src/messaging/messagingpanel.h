@@ -161,6 +161,7 @@ private:
     QTimer dndReportTimer;
     QTimer forkReportTimer;
     int shownActive = 0; // DND (1) and forward (2) as last announced
+    QString shownForwardTip; // the forward button's text as last announced
 
     CtiLibChatLink chatLink;
     std::unique_ptr<ChatHost> chatHost;

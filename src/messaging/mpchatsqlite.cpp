@@ -5,15 +5,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryFile>
 #include <QUuid>
+#include <QtConcurrent>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <sqlite3.h>
 
 const QString MPChatSqlite::TimeFormat = QStringLiteral("yyyy-MM-ddThh:mm:ss.zzzZ");
 
@@ -22,9 +23,6 @@ namespace {
 const char *const CreateTable = "CREATE TABLE chat_table ( id VARCHAR, exten VARCHAR, body VARCHAR, datetime VARCHAR, "
                                 "direction INT, username VARCHAR, pbxaddress VARCHAR)";
 const char *const TableCheck = "SELECT 1 FROM sqlite_master WHERE type = 'table' and name = 'chat_table'";
-// Which scrambled file a working copy belongs to, so that a copy left behind
-// by a killed process is only ever taken back into its own file.
-const char *const OriginTable = "CREATE TABLE IF NOT EXISTS chat_store_origin (path VARCHAR)";
 const int DefaultCheckpointDelayMs = 2000;
 
 // Tried rather than asked, so read-only mounts and full disks count too.
@@ -48,25 +46,40 @@ int digits(const QChar *c, int n)
     return v;
 }
 
-QDateTime parseStoredTime(const QString &text)
+// Stored times are local times. Making each one a local QDateTime asks the C
+// library for the time zone, which looks at the zone file on disk every
+// time: for a month of history that is most of the reading. The offset from
+// UTC is asked once for each hour of the history instead (zones change their
+// offset on the hour) and the times carry it: the same instants, the same
+// wall-clock fields.
+class StoredTimeReader
 {
-    if (text.size() != 24 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-') ||
-        text.at(10) != QLatin1Char('T') || text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':') ||
-        text.at(19) != QLatin1Char('.') || text.at(23) != QLatin1Char('Z'))
-        return QDateTime();
-    const QChar *c = text.constData();
-    const QDate date(digits(c, 4), digits(c + 5, 2), digits(c + 8, 2));
-    const QTime time(digits(c + 11, 2), digits(c + 14, 2), digits(c + 17, 2), digits(c + 20, 3));
-    if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    return QDateTime(date, time);
-}
+public:
+    QDateTime parse(const QString &text)
+    {
+        if (text.size() != 24 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-') ||
+            text.at(10) != QLatin1Char('T') || text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':') ||
+            text.at(19) != QLatin1Char('.') || text.at(23) != QLatin1Char('Z'))
+            return QDateTime();
+        const QChar *c = text.constData();
+        const QDate date(digits(c, 4), digits(c + 5, 2), digits(c + 8, 2));
+        const QTime time(digits(c + 11, 2), digits(c + 14, 2), digits(c + 17, 2), digits(c + 20, 3));
+        if (!date.isValid() || !time.isValid())
+            return QDateTime();
+        const qint64 hourKey = date.toJulianDay() * 24 + time.hour();
+        auto it = m_offsets.constFind(hourKey);
+        if (it == m_offsets.cend()) {
+            const QDateTime local(date, QTime(time.hour(), 0), Qt::LocalTime);
+            if (!local.isValid())
+                return QDateTime(date, time); // a wall-clock time the zone skips
+            it = m_offsets.insert(hourKey, local.offsetFromUtc());
+        }
+        return QDateTime(date, time, Qt::OffsetFromUTC, it.value());
+    }
 
-// The scrambled file's identity as recorded in its working copies.
-QString originOf(const QString &dbPath)
-{
-    return QFileInfo(dbPath).absoluteFilePath();
-}
+private:
+    QHash<qint64, int> m_offsets;
+};
 
 } // namespace
 
@@ -97,6 +110,15 @@ bool MPChatSqlite::MPChatSqliteDbHandler::open()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to open connection to SQLite db...";
         return false;
     }
+    {
+        // While open, the working copy keeps a write-ahead log: a checkpoint
+        // reads a consistent copy of it on another thread while the window
+        // goes on writing. The copy is only the working form of the scrambled
+        // file, so its writes need not reach the disk at once.
+        QSqlQuery pragma(db);
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    }
     // The set-up writes share one transaction: one journal and one sync to
     // disk instead of one for each statement.
     db.transaction();
@@ -120,21 +142,20 @@ bool MPChatSqlite::MPChatSqliteDbHandler::open()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Creation of chat_table is failed!";
         return false;
     }
-    {
-        QSqlQuery origin(db);
-        if (origin.exec(QLatin1String(OriginTable)) && origin.exec(QStringLiteral("DELETE FROM chat_store_origin")) &&
-            origin.prepare(QStringLiteral("INSERT INTO chat_store_origin (path) VALUES (:path)"))) {
-            origin.bindValue(QStringLiteral(":path"), originOf(encryptedFilePath));
-            origin.exec();
-        }
-    }
     db.commit();
     return true;
 }
 
 bool MPChatSqlite::MPChatSqliteDbHandler::close()
 {
-    closeDbConn();
+    if (db.isOpen()) {
+        // The scrambled file keeps the plain rollback-journal form every
+        // version of the program reads.
+        QSqlQuery pragma(db);
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        pragma.finish();
+        closeDbConn();
+    }
     if (!encryptDb()) {
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to encrypt SQLite db...";
         return false;
@@ -142,20 +163,87 @@ bool MPChatSqlite::MPChatSqliteDbHandler::close()
     return true;
 }
 
-bool MPChatSqlite::MPChatSqliteDbHandler::checkpoint()
+namespace
 {
-    closeDbConn();
-    const bool saved = encryptDb();
-    if (!saved)
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to encrypt SQLite db...";
-    // A failed save keeps the working copy; a good one removed it, so it is
-    // revealed again from the file just written.
-    if (!decryptDb() || !openDbConn()) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to reopen SQLite db after saving it";
+
+const char *const ReadStatement = "SELECT id, exten, body, datetime, direction FROM chat_table WHERE "
+                                  "username = :username AND pbxaddress = :pbxaddress ORDER BY datetime ASC";
+
+// Reads this user's rows straight through SQLite on the connection's own
+// handle: Qt's row-by-row path (a QVariant per value) costs several times the
+// read itself on a month of history. Falls back to it on any other driver.
+bool readEntries(QSqlDatabase &db, const QString &username, const QString &pbxAddress, ChatMessageList &list,
+                 QString *error)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    sqlite3 *raw = nullptr;
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        raw = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!raw) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.prepare(QLatin1String(ReadStatement))) {
+            *error = query.lastError().text();
+            return false;
+        }
+        query.bindValue(QStringLiteral(":username"), username);
+        query.bindValue(QStringLiteral(":pbxaddress"), pbxAddress);
+        if (!query.exec()) {
+            *error = query.lastError().text();
+            return false;
+        }
+        ChatMessageList out;
+        StoredTimeReader times;
+        while (query.next()) {
+            ChatMessage msg;
+            msg.id = query.value(0).toString();
+            msg.exten = query.value(1).toString();
+            msg.body = query.value(2).toString();
+            msg.time = times.parse(query.value(3).toString());
+            msg.direction = MPChatSqlite::directionFromStore(query.value(4).toInt());
+            out.append(msg);
+        }
+        list = std::move(out);
+        return true;
+    }
+
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(raw, ReadStatement, -1, &stmt, nullptr) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(raw));
         return false;
     }
-    return saved;
+    const QByteArray user = username.toUtf8();
+    const QByteArray address = pbxAddress.toUtf8();
+    sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":username"), user.constData(), user.size(),
+                      SQLITE_STATIC);
+    sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":pbxaddress"), address.constData(), address.size(),
+                      SQLITE_STATIC);
+    const auto text = [stmt](int column) {
+        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+        return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt, column)) : QString();
+    };
+    ChatMessageList out;
+    StoredTimeReader times;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        ChatMessage msg;
+        msg.id = text(0);
+        msg.exten = text(1);
+        msg.body = text(2);
+        msg.time = times.parse(text(3));
+        msg.direction = MPChatSqlite::directionFromStore(sqlite3_column_int(stmt, 4));
+        out.append(msg);
+    }
+    if (rc != SQLITE_DONE)
+        *error = QString::fromUtf8(sqlite3_errmsg(raw));
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        return false;
+    list = std::move(out);
+    return true;
 }
+
+} // namespace
 
 bool MPChatSqlite::MPChatSqliteDbHandler::getChatEntries(ChatMessageList &list)
 {
@@ -163,30 +251,53 @@ bool MPChatSqlite::MPChatSqliteDbHandler::getChatEntries(ChatMessageList &list)
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to open connection to SQLite db...";
         return false;
     }
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!prepareQuery(query, QStringLiteral("SELECT id, exten, body, datetime, direction FROM chat_table WHERE "
-                                            "username = :username AND pbxaddress = :pbxaddress ORDER BY datetime ASC"))) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Error retrieving entries from chat_table: " << errorText;
+    QString error;
+    if (!readEntries(db, m_username, m_pbxAddress, list, &error)) {
+        setError(ExecuteError, error);
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Error retrieving entries from chat_table: " << error;
         return false;
-    }
-    query.bindValue(QStringLiteral(":username"), m_username);
-    query.bindValue(QStringLiteral(":pbxaddress"), m_pbxAddress);
-    if (!executeQuery(query)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Error retrieving entries from chat_table: " << errorText;
-        return false;
-    }
-    list.clear();
-    while (query.next()) {
-        ChatMessage msg;
-        msg.id = query.value(0).toString();
-        msg.exten = query.value(1).toString();
-        msg.body = query.value(2).toString();
-        msg.time = parseStoredTime(query.value(3).toString());
-        msg.direction = directionFromStore(query.value(4).toInt());
-        list.append(msg);
     }
     return true;
+}
+
+MPChatSqlite::ReadResult MPChatSqlite::readWorkingCopy(const QString &workingCopy, const QString &username,
+                                                       const QString &pbxAddress)
+{
+    ReadResult result;
+    const QString connection = QStringLiteral("chat-read-") + QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(DRIVER_QSQLITE, connection);
+        db.setDatabaseName(workingCopy);
+        if (db.open()) {
+            // One statement, one read transaction: a consistent view while
+            // the window goes on writing.
+            result.ok = readEntries(db, username, pbxAddress, result.list, &result.error);
+            db.close();
+        } else {
+            result.error = db.lastError().text();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return result;
+}
+
+QFuture<MPChatSqlite::ReadResult> MPChatSqlite::readInBackground() const
+{
+    if (!m_handler) {
+        ReadResult none;
+        none.error = QStringLiteral("no chat history");
+        QFutureInterface<ReadResult> done;
+        done.reportStarted();
+        done.reportResult(none);
+        done.reportFinished();
+        return done.future();
+    }
+    const QString working = m_handler->workingCopyPath();
+    const QString user = m_user;
+    const QString address = m_pbxAddress;
+    // After the rows on their way.
+    return QtConcurrent::run(const_cast<QThreadPool *>(&m_writer),
+                             [working, user, address] { return readWorkingCopy(working, user, address); });
 }
 
 void MPChatSqlite::MPChatSqliteDbHandler::bindCommon(QSqlQuery &query, const ChatMessage &msg, const QDateTime &time)
@@ -203,6 +314,61 @@ void MPChatSqlite::MPChatSqliteDbHandler::bindCommon(QSqlQuery &query, const Cha
 static const char *const InsertStatement =
     "INSERT INTO chat_table (id, exten, body, datetime, direction, username, pbxaddress) VALUES "
     "(:id, :exten, :body, :datetime, :direction, :username, :pbxaddress)";
+
+namespace
+{
+
+void bindRow(QSqlQuery &query, const ChatMessage &msg, const QDateTime &time, const QString &username,
+             const QString &pbxAddress)
+{
+    query.bindValue(QStringLiteral(":id"), msg.id);
+    query.bindValue(QStringLiteral(":exten"), msg.exten);
+    query.bindValue(QStringLiteral(":body"), msg.body);
+    query.bindValue(QStringLiteral(":datetime"), time.toString(MPChatSqlite::TimeFormat));
+    query.bindValue(QStringLiteral(":direction"), MPChatSqlite::directionToStore(msg.direction));
+    query.bindValue(QStringLiteral(":username"), username);
+    query.bindValue(QStringLiteral(":pbxaddress"), pbxAddress);
+}
+
+} // namespace
+
+QString MPChatSqlite::writeRows(const QString &workingCopy, const QString &username, const QString &pbxAddress,
+                                const ChatMessageList &messages, const QList<QDateTime> &times)
+{
+    QString error;
+    const QString connection = QStringLiteral("chat-write-") + QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(DRIVER_QSQLITE, connection);
+        db.setDatabaseName(workingCopy);
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else {
+            {
+                QSqlQuery pragma(db);
+                pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            }
+            bool ok = db.transaction();
+            QSqlQuery query(db);
+            ok = ok && query.prepare(QLatin1String(InsertStatement));
+            for (int i = 0; ok && i < messages.size(); ++i) {
+                bindRow(query, messages.at(i), times.at(i), username, pbxAddress);
+                ok = query.exec();
+            }
+            if (!ok)
+                error = query.lastError().text().isEmpty() ? db.lastError().text() : query.lastError().text();
+            query.finish();
+            if (ok && !db.commit()) {
+                ok = false;
+                error = db.lastError().text();
+            }
+            if (!ok)
+                db.rollback();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return error;
+}
 
 bool MPChatSqlite::MPChatSqliteDbHandler::saveChatEntry(const ChatMessage &msg, const QDateTime &time)
 {
@@ -275,9 +441,11 @@ bool MPChatSqlite::MPChatSqliteDbHandler::deleteDataOlderThan(const QDateTime &c
 MPChatSqlite::MPChatSqlite(const QString &dbPath, const QString &username, const QString &pbxaddress)
     : m_file(dbPath), m_user(username), m_pbxAddress(pbxaddress)
 {
+    m_writer.setMaxThreadCount(1);
     m_checkpointTimer.setSingleShot(true);
     m_checkpointTimer.setInterval(DefaultCheckpointDelayMs);
     QObject::connect(&m_checkpointTimer, &QTimer::timeout, [this] { checkpoint(); });
+    QObject::connect(&m_checkpoint, &QFutureWatcher<QString>::finished, [this] { checkpointFinished(); });
     open();
 }
 
@@ -321,69 +489,6 @@ bool MPChatSqlite::moveBrokenFileAside()
     return true;
 }
 
-void MPChatSqlite::recoverLeftoverWorkingCopy()
-{
-    const QString workDir = EncryptedSqliteDbHandler::workingDirectory();
-    if (workDir.isEmpty())
-        return;
-    const QString base = QFileInfo(m_file).fileName();
-    const QFileInfo scrambled(m_file);
-    const QStringList entries =
-        QDir(workDir).entryList({base + QStringLiteral("-??????.sqlite")}, QDir::Files, QDir::Time);
-    for (const QString &entry : entries) { // newest first
-        const QString copy = workDir + QLatin1Char('/') + entry;
-        const QFileInfo copyInfo(copy);
-        if (copyInfo.size() == 0 || (scrambled.exists() && copyInfo.lastModified() <= scrambled.lastModified()))
-            continue;
-        // A copy whose lock is held belongs to a running store.
-        const int fd = ::open(QFile::encodeName(copy + QStringLiteral(".lock")).constData(),
-                              O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0)
-            continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            ::close(fd);
-            continue;
-        }
-        bool usable = false;
-        {
-            const QString conn = QStringLiteral("chat-recovery-") + QUuid::createUuid().toString();
-            {
-                QSqlDatabase check = QSqlDatabase::addDatabase(DRIVER_QSQLITE, conn);
-                check.setDatabaseName(copy);
-                if (check.open()) {
-                    // Reading rolls back a write the killed process left half done.
-                    QSqlQuery q(check);
-                    QString origin;
-                    if (q.exec(QStringLiteral("SELECT path FROM chat_store_origin")) && q.next())
-                        origin = q.value(0).toString();
-                    usable = origin == originOf(m_file) && q.exec(QStringLiteral("SELECT count(*) FROM chat_table")) &&
-                             q.next() && q.exec(QStringLiteral("PRAGMA quick_check")) && q.next() &&
-                             q.value(0).toString() == QLatin1String("ok");
-                    q.finish();
-                    check.close();
-                }
-            }
-            QSqlDatabase::removeDatabase(conn);
-        }
-        if (usable) {
-            QTemporaryFile out(scrambled.absoluteFilePath() + QStringLiteral(".XXXXXX"));
-            QFile in(copy);
-            if (in.open(QIODevice::ReadOnly) && out.open() &&
-                EncryptedSqliteDbHandler::scrambleCopy(in, out, true) && ::fsync(out.handle()) == 0) {
-                out.close();
-                if (::rename(QFile::encodeName(out.fileName()).constData(),
-                             QFile::encodeName(scrambled.absoluteFilePath()).constData()) == 0) {
-                    out.setAutoRemove(false);
-                    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat history recovered from" << copy;
-                }
-            }
-        }
-        ::close(fd);
-        if (usable)
-            break; // older leftovers are cleaned by the handler
-    }
-}
-
 bool MPChatSqlite::open()
 {
     const QString dir = QFileInfo(m_file).absolutePath();
@@ -393,7 +498,6 @@ bool MPChatSqlite::open()
             logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Chat history directory not writable:" << dir;
             return false;
         }
-        recoverLeftoverWorkingCopy();
         createHandler();
     }
     if (!m_handler->open()) {
@@ -417,11 +521,12 @@ bool MPChatSqlite::open()
 void MPChatSqlite::close()
 {
     m_checkpointTimer.stop();
+    m_writer.waitForDone(); // rows on their way, a write-back under way
     if (!m_handler)
         return;
     m_handler->close();
     m_handler.reset();
-    m_dirty = false;
+    m_savedGeneration = m_writeGeneration;
 }
 
 bool MPChatSqlite::deleteOldData()
@@ -435,27 +540,52 @@ bool MPChatSqlite::readDBChat()
 {
     if (!m_handler)
         return false;
+    m_writer.waitForDone(); // every row stored so far
     return m_handler->getChatEntries(messageList);
+}
+
+void MPChatSqlite::rowsWritten(bool saveNow)
+{
+    ++m_writeGeneration;
+    if (saveNow)
+        checkpoint();
+    else if (!m_checkpointTimer.isActive())
+        m_checkpointTimer.start();
 }
 
 bool MPChatSqlite::insertChatMessage(const ChatMessage &msg, const QDateTime &time)
 {
-    if (!m_handler || !m_handler->saveChatEntry(msg, time))
-        return false;
-    m_dirty = true;
-    if (!m_checkpointTimer.isActive())
-        m_checkpointTimer.start();
-    return true;
+    return insertChatMessages({msg}, {time}, false);
 }
 
-bool MPChatSqlite::insertChatMessages(const ChatMessageList &messages, const QList<QDateTime> &times)
+bool MPChatSqlite::insertChatMessages(const ChatMessageList &messages, const QList<QDateTime> &times, bool saveNow)
 {
-    if (!m_handler || !m_handler->saveChatEntries(messages, times))
+    if (!m_handler || messages.size() != times.size())
         return false;
     if (messages.isEmpty())
         return true;
-    m_dirty = true;
-    return checkpoint();
+    // The rows go to the working copy on the store's writer thread, in the
+    // order they were given; a write-back asked for later follows them.
+    const QString working = m_handler->workingCopyPath();
+    const QString user = m_user;
+    const QString address = m_pbxAddress;
+    ++m_writesInFlight;
+    auto *watcher = new QFutureWatcher<QString>(&m_context);
+    const int count = messages.size();
+    QObject::connect(watcher, &QFutureWatcherBase::finished, &m_context, [this, watcher, count] {
+        watcher->deleteLater();
+        --m_writesInFlight;
+        const QString error = watcher->result();
+        if (!error.isEmpty())
+            logLine(UNQL::LOG_WARNING) << "bool MPChatSqlite::insertChatMessages()"
+                                       << "Error storing entries into chat_table: " << error << "-" << count
+                                       << "chat messages not added to chat table";
+    });
+    watcher->setFuture(QtConcurrent::run(&m_writer, [working, user, address, messages, times] {
+        return writeRows(working, user, address, messages, times);
+    }));
+    rowsWritten(saveNow);
+    return true;
 }
 
 bool MPChatSqlite::checkpoint()
@@ -463,13 +593,32 @@ bool MPChatSqlite::checkpoint()
     m_checkpointTimer.stop();
     if (!m_handler)
         return false;
-    if (!m_dirty)
-        return true;
-    if (!m_handler->checkpoint()) {
-        if (!m_handler->workingCopyPath().isEmpty())
-            m_checkpointTimer.start(); // try again later
-        return false;
-    }
-    m_dirty = false;
+    if (!hasPendingWrites() || m_checkpoint.isRunning())
+        return true; // a running one is followed by another when needed
+    const QString working = m_handler->workingCopyPath();
+    const QString snapshot = m_handler->snapshotPath();
+    const QString target = m_handler->scrambledFilePath();
+    m_checkpointGeneration = m_writeGeneration;
+    m_checkpoint.setFuture(QtConcurrent::run(&m_writer, [working, snapshot, target] {
+        QString error;
+        if (!EncryptedSqliteDbHandler::saveSnapshot(working, snapshot, target, &error) && error.isEmpty())
+            error = QStringLiteral("unknown error");
+        return error;
+    }));
     return true;
+}
+
+void MPChatSqlite::checkpointFinished()
+{
+    if (m_checkpoint.isCanceled())
+        return;
+    const QString error = m_checkpoint.result();
+    if (error.isEmpty()) {
+        m_savedGeneration = std::max(m_savedGeneration, m_checkpointGeneration);
+    } else {
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to encrypt SQLite db..." << error;
+    }
+    // Rows stored meanwhile, or a failed write, wait for the next quiet time.
+    if (m_handler && hasPendingWrites() && !m_checkpointTimer.isActive())
+        m_checkpointTimer.start();
 }

@@ -7,6 +7,7 @@
 #include "app/globallogger.h"
 #include "chatcontroller.h"
 #include "chatextensiondirectory.h"
+#include "ctilib.h"
 #include "framework/promptservice.h"
 #include "messagingpanel.h"
 #include "phone/mpengine.h"
@@ -90,6 +91,12 @@ void MPGui::initChat()
     connect(directory, &DirectoryPanel::extenPresenceUpdated, this, [this](const BuddyStatus &status) {
         if (messaging && messaging->chat())
             messaging->chat()->onExtenPresenceUpdate(status);
+    });
+    // The title carries the shown DND and forward while connected (the
+    // disconnected title stays as the disconnection left it).
+    connect(messaging, &MessagingPanel::servicesShownChanged, this, [this] {
+        if (ctiLib && ctiLib->isConnected())
+            updateWindowTitle();
     });
     // No chat sound while a call is up; the service buttons dial through call handling.
     messaging->setActiveCallProbe([this] { return calls && !calls->activeLines().isEmpty(); });

@@ -176,10 +176,9 @@ void VoicemailPanel::onVoicemailMsgListReceived(const VoicemailMessageList &list
     clearVoiceMailMap(messages);
     int inserted = 0;
     for (const VoicemailMessage &message : messages) {
-        if (wdgVoicemailLine *kept = voicemailRows.value(message.uuid)) {
-            kept->updateMarks(message);
+        // A row already shown stays as it is (its audio too).
+        if (voicemailRows.contains(message.uuid))
             continue;
-        }
         if (!ui.VoicemailLayout || !ui.pageVoicemail)
             continue;
         auto *row = new wdgVoicemailLine(message, link, ui.pageVoicemail);

@@ -33,7 +33,9 @@ public:
         QWidget *pageVoicemail = nullptr;
         QBoxLayout *VoicemailLayout = nullptr;
     };
-    // Rows shown at most: the first ones of a longer list.
+    // Rows shown at most: the first ones of a longer list. The PBX's list is
+    // outside input; each row holds a player and a temporary directory, so a
+    // runaway list must not build thousands of them.
     static constexpr int MaxRows = 500;
     // The list request: a lost answer frees the gate after this, and two
     // requests are at least this far apart.

@@ -1,6 +1,8 @@
 #include "wdgchat.h"
+#include "widgets/peerlabel.h"
 
 #include "app/globallogger.h"
+#include "chattime.h"
 #include "mainwindow/mpguilabels.h"
 #include "framework/promptservice.h"
 #include "wdgchatmsg.h"
@@ -12,12 +14,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 const char *const ChatStyle =
@@ -66,12 +73,20 @@ wdgChat::wdgChat(const QString &exten, const QString &name, bool detached, QWidg
     connect(btSendChatEmail, &QPushButton::clicked, this, &wdgChat::sendChatEmail);
     connect(btSaveHistory, &QPushButton::clicked, this, &wdgChat::saveChatToFile);
     connect(btDetach, &QPushButton::clicked, this, &wdgChat::toggleDetach);
+    // The presence pictures are decoded and scaled once, not for every
+    // conversation (a connection opens dozens of them at once).
     const char *const files[5] = {":/images/mctiReady.png", ":/images/mctiAway.png", ":/images/mctiBusy.png",
                                   ":/images/mctiUnavailable.png", ":/images/mctiOffline.png"};
+    const QSize side = lblChat->size();
     for (int i = 0; i < 5; ++i) {
-        QPixmap picture{QLatin1String(files[i])};
-        if (!picture.isNull())
-            picture = picture.scaled(lblChat->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QString key = QStringLiteral("wdgChat:%1:%2x%3").arg(i).arg(side.width()).arg(side.height());
+        QPixmap picture;
+        if (!QPixmapCache::find(key, &picture)) {
+            picture = QPixmap(QLatin1String(files[i]));
+            if (!picture.isNull())
+                picture = picture.scaled(side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            QPixmapCache::insert(key, picture);
+        }
         m_pictures[i] = picture;
     }
     setDetached(detached);
@@ -127,6 +142,9 @@ void wdgChat::buildForm()
     statusLayout->addWidget(lblStatus);
     statusLayout->addWidget(lblStatusMsgSep);
     statusLayout->addWidget(lblStatusMsg, 1);
+    // Names and status messages come from the PBX: they never widen the window.
+    PeerLabel::bound(lblTitle);
+    PeerLabel::bound(lblStatusMsg);
     m_grid->addLayout(statusLayout, 1, 1, 1, 2);
 
     auto *detachLayout = new QVBoxLayout;
@@ -141,6 +159,11 @@ void wdgChat::buildForm()
     msgList->setObjectName(QStringLiteral("msgList"));
     msgList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     msgList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    connect(msgList->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_updatingBubbles && value == msgList->verticalScrollBar()->minimum() && m_firstBubble > 0 &&
+            msgList->isVisible() && msgList->verticalScrollBar()->maximum() > 0)
+            showOlderMessages();
+    });
     m_grid->addWidget(msgList, 2, 0, 1, 4);
 
     auto *sendLayout = new QHBoxLayout;
@@ -168,7 +191,7 @@ void wdgChat::buildForm()
         buttonsLayout->addWidget(b);
     }
     m_grid->addLayout(buttonsLayout, 4, 0, 1, 4);
-    setStyleSheet(QLatin1String(ChatStyle));
+    setStyleSheet(QLatin1String(ChatStyle) + QLatin1Char('\n') + wdgChatMsg::styleSheetText());
 }
 
 int wdgChat::presencePictureIndex(int presence)
@@ -249,25 +272,14 @@ bool wdgChat::addMessage(const ChatMessage &msg, bool history)
 void wdgChat::addBubble(const QString &sender, int kind, const QString &text, bool history, const QString &id,
                         QDateTime time)
 {
-    if (!history) {
-        if (time.isValid())
-            time.setTimeSpec(Qt::UTC);
-        else
-            time = QDateTime::currentDateTimeUtc();
-        time = time.toLocalTime();
-    }
+    if (!history)
+        time = ChatTime::utcToLocal(time.isValid() ? time : QDateTime::currentDateTimeUtc());
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Message id: " + id + ", timestamp: " + time.toString();
     m_ids.insert(id);
-    if (history && !isVisible()) {
-        // A whole month of history is replayed at each connection: its bubbles
-        // are made only for the conversations the user opens.
-        m_pending.append({sender, kind, text, id, time});
-        return;
-    }
-    createPendingBubbles();
-    appendNewMessage(new wdgChatMsg(sender, text, time, kind, id, this));
-    if (msgList->isVisible())
-        msgList->scrollToBottom();
+    m_messages.append({sender, kind, text, id, time});
+    // History replayed into a hidden conversation waits until it is shown.
+    if (isVisible())
+        queueBubbles();
 }
 
 void wdgChat::newRxMessage(const QString &text, bool history, const QString &id, QDateTime time)
@@ -280,15 +292,63 @@ void wdgChat::newTxMessage(const QString &text, bool history, const QString &id,
     addBubble(tr("IO"), 0, text, history, id, time);
 }
 
-void wdgChat::appendNewMessage(wdgChatMsg *bubble)
+wdgChatMsg *wdgChat::makeBubble(const Entry &entry)
 {
-    auto *item = new QListWidgetItem(msgList);
+    return new wdgChatMsg(entry.sender, entry.text, entry.time, entry.kind, entry.id, this);
+}
+
+void wdgChat::insertBubble(int row, wdgChatMsg *bubble)
+{
+    auto *item = new QListWidgetItem;
+    msgList->insertItem(row, item);
     msgList->setItemWidget(item, bubble);
     m_bubbles.insert(bubble, item);
     connect(bubble, &wdgChatMsg::sigSizeChanged, this, &wdgChat::onChatMsgSizeChanged);
     const int width = msgList->viewport()->width();
     if (width > 0)
         bubble->updateWidgetSize(width);
+}
+
+void wdgChat::removeFirstBubble()
+{
+    QListWidgetItem *item = msgList->item(0);
+    if (!item)
+        return;
+    if (auto *bubble = qobject_cast<wdgChatMsg *>(msgList->itemWidget(item))) {
+        m_bubbles.remove(bubble);
+        bubble->disconnect(this);
+        msgList->removeItemWidget(item); // deleted by the view
+    }
+    delete item;
+    ++m_firstBubble;
+    --m_bubbleCount;
+}
+
+void wdgChat::removeAllBubbles()
+{
+    for (auto it = m_bubbles.cbegin(); it != m_bubbles.cend(); ++it)
+        it.key()->disconnect(this);
+    m_bubbles.clear();
+    msgList->clear();
+    m_firstBubble += m_bubbleCount;
+    m_bubbleCount = 0;
+}
+
+void wdgChat::queueBubbles()
+{
+    if (m_bubblesQueued)
+        return;
+    m_bubblesQueued = true;
+    // While messages pour in, bubbles are made at most every
+    // FloodBubbleIntervalMs: each round makes those of the newest messages.
+    int delay = 0;
+    if (m_lastBubbles.isValid() && m_lastBubbles.elapsed() < FloodBubbleIntervalMs)
+        delay = FloodBubbleIntervalMs - int(m_lastBubbles.elapsed());
+    QTimer::singleShot(delay, this, [this] {
+        m_bubblesQueued = false;
+        if (isVisible())
+            createPendingBubbles();
+    });
 }
 
 bool wdgChat::findChatId(const QString &id) const
@@ -298,16 +358,47 @@ bool wdgChat::findChatId(const QString &id) const
 
 void wdgChat::createPendingBubbles()
 {
-    if (m_pending.isEmpty())
+    const int total = m_messages.size();
+    int next = m_firstBubble + m_bubbleCount;
+    if (next >= total)
         return;
-    const QList<Pending> pending = std::move(m_pending);
-    m_pending.clear();
+    const QScopedValueRollback<bool> updating(m_updatingBubbles, true);
     msgList->setUpdatesEnabled(false);
-    for (const Pending &p : pending)
-        appendNewMessage(new wdgChatMsg(p.sender, p.text, p.time, p.kind, p.id, this));
+    if (total - next > FreshBubbles) {
+        // Many at once (a history shown, a flood): bubbles for the newest
+        // screenful, older ones as the list is scrolled up.
+        removeAllBubbles();
+        m_firstBubble = next = total - FreshBubbles;
+    }
+    for (; next < total; ++next) {
+        insertBubble(msgList->count(), makeBubble(m_messages.at(next)));
+        ++m_bubbleCount;
+    }
+    while (m_bubbleCount > MaxBubbles)
+        removeFirstBubble();
     msgList->setUpdatesEnabled(true);
+    m_lastBubbles.start();
     if (msgList->isVisible())
         msgList->scrollToBottom();
+}
+
+void wdgChat::showOlderMessages(int count)
+{
+    createPendingBubbles();
+    const int n = std::min(count, m_firstBubble);
+    if (n <= 0)
+        return;
+    const QScopedValueRollback<bool> updating(m_updatingBubbles, true);
+    QScrollBar *bar = msgList->verticalScrollBar();
+    const int fromBottom = bar->maximum() - bar->value();
+    msgList->setUpdatesEnabled(false);
+    for (int i = 0; i < n; ++i)
+        insertBubble(i, makeBubble(m_messages.at(m_firstBubble - n + i)));
+    m_firstBubble -= n;
+    m_bubbleCount += n;
+    msgList->doItemsLayout();
+    bar->setValue(bar->maximum() - fromBottom); // the same messages stay in view
+    msgList->setUpdatesEnabled(true);
 }
 
 QList<wdgChatMsg *> wdgChat::bubbles()
@@ -382,9 +473,11 @@ void wdgChat::toggleDetach()
 
 QString wdgChat::conversationText()
 {
+    // Every message, whole, whether it has a bubble or not.
     QStringList parts;
-    for (const wdgChatMsg *bubble : bubbles())
-        parts.append(bubble->toString());
+    parts.reserve(m_messages.size());
+    for (const Entry &e : qAsConst(m_messages))
+        parts.append(wdgChatMsg::exportText(e.sender, wdgChatMsg::timeText(e.time), e.text));
     return parts.join(QLatin1Char('\n'));
 }
 

@@ -1,16 +1,26 @@
 // One conversation with one party: header (name, presence, typing note),
 // the message bubbles, the send field, and the buttons to mail or save the
 // conversation and to detach it into a window of its own.
+//
+// The conversation keeps every message as a record; bubbles are made only
+// while it is on screen: for the newest FreshBubbles messages when many come
+// at once, one by one as they come after that, never more than MaxBubbles;
+// older ones follow, OlderBubbles at a time, when the list is scrolled to its
+// top.
+// Messages that arrive together get their bubbles together, on the next turn
+// of the event loop, so a flood never makes a bubble per message.
 #pragma once
 
 #include "ctilibtypes.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QPixmap>
 #include <QSet>
 #include <QTimer>
 #include <QUrl>
+#include <QVector>
 #include <QWidget>
 
 class QGridLayout;
@@ -27,6 +37,10 @@ class wdgChat : public QWidget
 public:
     static constexpr int ComposingQuietMs = 3000;
     static constexpr int DisplayedDelayMs = 1000;
+    static constexpr int MaxBubbles = 200;
+    static constexpr int FreshBubbles = 20;
+    static constexpr int OlderBubbles = 20;
+    static constexpr int FloodBubbleIntervalMs = 100;
 
     wdgChat(const QString &exten, const QString &name, bool detached, QWidget *parent = nullptr,
             Qt::WindowFlags flags = Qt::WindowFlags());
@@ -49,14 +63,17 @@ public:
     bool addMessage(const ChatMessage &msg, bool history);
     void newRxMessage(const QString &text, bool history, const QString &id, QDateTime time);
     void newTxMessage(const QString &text, bool history, const QString &id, QDateTime time);
-    void appendNewMessage(wdgChatMsg *bubble);
     bool findChatId(const QString &id) const;
-    int messageCount() const { return m_bubbles.size() + m_pending.size(); }
-    // History that arrived while the conversation was hidden waits here and
-    // becomes bubbles when the conversation is first shown or read.
-    int pendingCount() const { return m_pending.size(); }
+    int messageCount() const { return m_messages.size(); }
+    // Newer messages without a bubble yet: they get one when the conversation
+    // is shown or read.
+    int pendingCount() const { return m_messages.size() - (m_firstBubble + m_bubbleCount); }
     void createPendingBubbles();
-    // Bubbles in display order (pending history included).
+    // Makes bubbles for up to `count` older messages above the first one.
+    void showOlderMessages(int count = OlderBubbles);
+    // Index of the message of the first bubble.
+    int firstBubbleIndex() const { return m_firstBubble; }
+    // The bubbles, in display order, after making the pending ones.
     QList<wdgChatMsg *> bubbles();
     bool hasFocus() const;
     void putOnTop();
@@ -98,6 +115,12 @@ private:
     void buildForm();
     void addBubble(const QString &sender, int kind, const QString &text, bool history, const QString &id,
                    QDateTime time);
+    struct Entry;
+    wdgChatMsg *makeBubble(const Entry &entry);
+    void insertBubble(int row, wdgChatMsg *bubble);
+    void removeFirstBubble();
+    void removeAllBubbles();
+    void queueBubbles();
 
     QString m_exten;
     QString m_remoteName;
@@ -108,15 +131,20 @@ private:
     QTimer m_composingTimer;
     QTimer m_displayedTimer;
     QPixmap m_pictures[5];
-    struct Pending {
+    struct Entry {
         QString sender;
         int kind;
         QString text;
         QString id;
         QDateTime time;
     };
+    QVector<Entry> m_messages; // the whole conversation, oldest first
+    int m_firstBubble = 0;     // m_messages index of the first bubble
+    int m_bubbleCount = 0;     // bubbles of m_messages from m_firstBubble on
+    bool m_bubblesQueued = false;
+    QElapsedTimer m_lastBubbles;    // when bubbles were last made
+    bool m_updatingBubbles = false; // no loading of older ones meanwhile
     QMap<wdgChatMsg *, QListWidgetItem *> m_bubbles;
-    QList<Pending> m_pending;
     QSet<QString> m_ids;
 
     QGridLayout *m_grid = nullptr;

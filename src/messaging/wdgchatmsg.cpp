@@ -1,4 +1,5 @@
 #include "wdgchatmsg.h"
+#include "widgets/peerlabel.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -7,6 +8,8 @@
 #include <QResizeEvent>
 #include <QSpacerItem>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 const char *const BubbleStyle = "#wdgChatMsg\n{\n    background: transparent;\n}\n\n#wdgBaloon\n{\n    border: 1px solid "
@@ -44,6 +47,7 @@ wdgChatMsg::wdgChatMsg(const QString &sender, const QString &text, const QDateTi
     // Everything a bubble shows comes from the peer or the PBX: never markup.
     for (QLabel *label : {m_sender, m_time, m_msg})
         label->setTextFormat(Qt::PlainText);
+    PeerLabel::bound(m_sender);
     m_inner->addWidget(m_sender, 0, 0);
     m_inner->addWidget(m_time, 0, 1);
     m_inner->addWidget(m_msg, 1, 0, 1, 2);
@@ -54,31 +58,82 @@ wdgChatMsg::wdgChatMsg(const QString &sender, const QString &text, const QDateTi
     m_outer->addWidget(m_balloon);
 
     m_sender->setText(sender);
-    QString timeText;
-    if (time.isValid()) {
-        timeText = time.date().toString(Qt::TextDate) + QLatin1Char(' ') + time.time().toString(Qt::TextDate);
-    } else {
-        const QDateTime now = QDateTime::currentDateTime();
-        timeText = now.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + now.toString(QStringLiteral("hh:mm"));
-    }
-    m_time->setText(timeText);
-    m_msg->setText(text);
+    m_time->setText(timeText(time));
+    m_text = text;
+    showText();
     m_msg->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_balloon->setProperty("msgtype", kind == 0 ? QStringLiteral("local") : QStringLiteral("remote"));
-    setStyleSheet(QLatin1String(BubbleStyle));
+    // Inside a conversation the bubble takes its look from the conversation's
+    // style sheet: a sheet of its own for every bubble costs more than the
+    // rest of the bubble.
+    if (!parent)
+        setStyleSheet(styleSheetText());
+}
+
+QString wdgChatMsg::styleSheetText()
+{
+    return QLatin1String(BubbleStyle);
+}
+
+QString wdgChatMsg::shownText(const QString &text, bool *cut)
+{
+    int end = std::min<int>(text.size(), MaxShownChars);
+    int lines = 0;
+    for (int i = 0; i < end; ++i) {
+        if (text.at(i) == QLatin1Char('\n') && ++lines == MaxShownLines) {
+            end = i;
+            break;
+        }
+    }
+    if (end < text.size() && end > 0 && text.at(end - 1).isHighSurrogate())
+        --end; // never half a character
+    if (cut)
+        *cut = end < text.size();
+    return end < text.size() ? text.left(end) : text;
+}
+
+QString wdgChatMsg::timeText(const QDateTime &time)
+{
+    if (time.isValid())
+        return time.date().toString(Qt::TextDate) + QLatin1Char(' ') + time.time().toString(Qt::TextDate);
+    const QDateTime now = QDateTime::currentDateTime();
+    return now.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + now.toString(QStringLiteral("hh:mm"));
+}
+
+QString wdgChatMsg::exportText(const QString &sender, const QString &time, const QString &text)
+{
+    return QStringLiteral("%1\t\t\t\t%2\n%3\n").arg(sender, time, text);
+}
+
+void wdgChatMsg::showText()
+{
+    bool cut = false;
+    QString shown = shownText(m_text, &cut);
+    if (cut) {
+        shown += QChar(0x2026);
+        shown += QLatin1Char('\n');
+        shown += tr("(messaggio troncato: il testo completo si trova salvando la chat)");
+    }
+    m_msg->setText(shown);
 }
 
 QString wdgChatMsg::getMessage() const
+{
+    return m_text;
+}
+
+QString wdgChatMsg::shownMessage() const
 {
     return m_msg->text();
 }
 
 void wdgChatMsg::updateMessage(const QString &text)
 {
-    if (m_msg->text().isEmpty())
-        m_msg->setText(text);
+    if (m_text.isEmpty())
+        m_text = text;
     else
-        m_msg->setText(m_msg->text() + QLatin1Char('\n') + text);
+        m_text += QLatin1Char('\n') + text;
+    showText();
     updateWidgetSize(m_lastWidth);
 }
 
@@ -107,7 +162,7 @@ void wdgChatMsg::updateWidgetSize(int width)
 
 QString wdgChatMsg::toString() const
 {
-    return QStringLiteral("%1\t\t\t\t%2\n%3\n").arg(m_sender->text(), m_time->text(), m_msg->text());
+    return exportText(m_sender->text(), m_time->text(), m_text);
 }
 
 void wdgChatMsg::resizeEvent(QResizeEvent *event)

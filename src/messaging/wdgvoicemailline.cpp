@@ -1,4 +1,5 @@
 #include "wdgvoicemailline.h"
+#include "widgets/peerlabel.h"
 
 #include "framework/promptservice.h"
 #include "ui_wdgvoicemailline.h"
@@ -22,6 +23,7 @@ wdgVoicemailLine::wdgVoicemailLine(const VoicemailMessage &message, std::shared_
 {
     qDebug() << "VM MITTENTE: " << m_senderName << m_senderNum << m_duration << m_id << m_uuid << m_folder;
     ui->setupUi(this);
+    PeerLabel::bound(ui->senderLabel);
     ui->stackedWidget->setCurrentWidget(ui->pageEmpty);
     setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(QStringLiteral("wdgVoicemailLine{background-color:rgba(255,255,255,200);border:1px solid silver}"));
@@ -55,18 +57,6 @@ QString wdgVoicemailLine::senderText(const VoicemailMessage &message)
         sender = tr("Unknown");
     const QString mark = message.unheard ? QStringLiteral("*") : message.urgent ? QStringLiteral("!") : QString();
     return QStringLiteral("%1 %2").arg(sender, mark);
-}
-
-void wdgVoicemailLine::updateMarks(const VoicemailMessage &message)
-{
-    if (message.unheard == m_unheard && message.urgent == m_urgent)
-        return;
-    m_unheard = message.unheard;
-    m_urgent = message.urgent;
-    VoicemailMessage shown = message;
-    shown.senderName = m_senderName;
-    shown.senderNum = m_senderNum;
-    ui->senderLabel->setText(senderText(shown));
 }
 
 void wdgVoicemailLine::startDownload()

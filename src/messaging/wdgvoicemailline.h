@@ -36,8 +36,6 @@ public:
     QString audioFile() const { return m_audioFile; }
     QString temporaryPath() const { return tmpDir.path(); }
     VoicemailPlayer *player() const { return m_player; } // null before the audio
-    // The marks of a message this row already shows (the audio is kept).
-    void updateMarks(const VoicemailMessage &message);
     // The sender text with its mark: "*" new, "!" urgent.
     static QString senderText(const VoicemailMessage &message);
 

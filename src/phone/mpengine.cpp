@@ -125,7 +125,8 @@ bool MPEngine::start()
         delete engine;
         engine = nullptr;
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "VDK initialization failed with error" << initResult << reason;
-        emit sigError(3, tr("Il motore SIP ha restituito il seguente errore: %1").arg(initResult));
+        startError = tr("Il motore SIP ha restituito il seguente errore: %1").arg(initResult);
+        emit sigError(3, startError);
         return false;
     }
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "VDK initialized - version:" << engine->getVersionInfo();

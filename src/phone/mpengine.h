@@ -56,6 +56,9 @@ public:
     bool init();
     int shutdown();
     bool isStarted() const { return engine != nullptr; }
+    // Why the engine did not start, as it reported it (with the SIP and
+    // audio library's error number); empty once started.
+    QString startFailure() const { return startError; }
     bool isShutdownInProgress() const { return engine != nullptr && shutdownInProgress; }
 
     void updateDtmfMode(int mode);
@@ -227,6 +230,7 @@ private:
 
     MPAccount *account = nullptr;
     VDKQtEngine *engine = nullptr;
+    QString startError;
     MctiConfig config;
     bool shutdownInProgress = false;
 

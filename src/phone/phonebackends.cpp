@@ -297,15 +297,14 @@ void PhoneBackends::initOrUpdatePhoneEngine(const IdentityEntry &identity, const
 
     auto *engine = new MPEngine(serviceCodes ? *serviceCodes : noCodes, config);
     if (!engine->isStarted()) {
+        const QString failure = engine->startFailure();
         engine->disconnect();
         engine->shutdown();
         engine->deleteLater();
         // The engine reported its failure while it was being built, before
-        // anything could hear it: tell the user now.
+        // anything could hear it: show its report now.
         if (QObject *hub = callHub.data())
-            QMetaObject::invokeMethod(hub, "onMPengineError", Q_ARG(int, 3),
-                                      Q_ARG(QString, tr("Il motore SIP non è partito: il telefono non è "
-                                                        "disponibile.")));
+            QMetaObject::invokeMethod(hub, "onMPengineError", Q_ARG(int, 3), Q_ARG(QString, failure));
         return;
     }
     phoneEngine = engine;

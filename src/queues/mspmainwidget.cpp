@@ -7,6 +7,7 @@
 #include "framework/promptservice.h"
 #include "operatorcell.h"
 #include "operatorwidgets.h"
+#include "widgets/guiutils.h"
 #include "widgets/mpclickablelabel.h"
 
 #include <QAction>
@@ -87,6 +88,18 @@ MspMainWidget::MspMainWidget(CtiLib *cti, QMap<QString, MctiExtenDetails> *exten
     refreshCoalesceTimer.setSingleShot(true);
     refreshCoalesceTimer.setInterval(300);
     connect(&refreshCoalesceTimer, &QTimer::timeout, this, &MspMainWidget::refreshQueueStats);
+    countsDisplayTimer.setObjectName(QStringLiteral("operatorCountsDisplayTimer"));
+    countsDisplayTimer.setParent(this);
+    countsDisplayTimer.setSingleShot(true);
+    countsDisplayTimer.setInterval(100);
+    connect(&countsDisplayTimer, &QTimer::timeout, this, [this] {
+        const QSet<QString> ids = std::exchange(countsToShow, {});
+        for (const QString &id : ids) {
+            const auto q = queueModel.queues.constFind(id);
+            if (q != queueModel.queues.constEnd())
+                updateDisplayedOperatorsNum(*q);
+        }
+    });
     const QString names = cfg.queueNames;
     if (!names.isEmpty())
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Queue names in mcti.ini: " << names;
@@ -589,16 +602,13 @@ void MspMainWidget::refreshOperatorsView()
 int MspMainWidget::rowOfAccount(const QString &account) const
 {
     // The account is the name cell's user data (its text ends with it too).
+    // Rows are only made by the rebuild, which records each: a lookup is one
+    // step whatever the size of the table.
     const int known = accountRows.value(account, -1);
     if (known >= 0 && known < tbOperators->rowCount()) {
         const QTableWidgetItem *item = tbOperators->item(known, 0);
         if (item && item->data(Qt::UserRole).toString() == account)
             return known;
-    }
-    for (int r = 0; r < tbOperators->rowCount(); ++r) {
-        const QTableWidgetItem *item = tbOperators->item(r, 0);
-        if (item && item->data(Qt::UserRole).toString() == account)
-            return r;
     }
     return -1;
 }
@@ -689,8 +699,11 @@ void MspMainWidget::removeOperatorInfoWdg(const QString &queueId, const QString 
         const QTableWidgetItem *item = tbOperators->item(row, c);
         any = item && item->data(OperatorRoles::Cell).isValid();
     }
+    // A row left without memberships stays, empty, until the next rebuild
+    // (asked for here) leaves it out: the rows below keep their places, and
+    // the table's layout is not worked out again for each event.
     if (!any)
-        tbOperators->removeRow(row);
+        requestFullRefresh();
 }
 
 QTableWidgetItem *MspMainWidget::queueCell(int row, const QueueStatus &q, bool bold)
@@ -814,6 +827,13 @@ void MspMainWidget::changeBlfStatusOnItem(QTableWidgetItem *item, int state, QTa
     }
 }
 
+void MspMainWidget::showCountsSoon(const QString &queueId)
+{
+    countsToShow.insert(queueId);
+    if (!countsDisplayTimer.isActive())
+        countsDisplayTimer.start();
+}
+
 void MspMainWidget::recalculateOperatorsNum(const QString &queueId)
 {
     auto it = queueModel.queues.find(queueId);
@@ -856,10 +876,16 @@ void MspMainWidget::onOperatorPausedRequest(const QString &opNum, const QString 
 void MspMainWidget::onQueueMemberPauseChanged(const QueueMember &member, bool isPaused)
 {
     auto q = queueModel.queues.find(member.queueId);
-    if (q != queueModel.queues.end() && q->members.contains(member.account)) {
-        q->members[member.account].paused = isPaused;
-        q->members[member.account].lastPauseChange = QDateTime::currentDateTime();
-        recalculateOperatorsNum(member.queueId);
+    if (q != queueModel.queues.end()) {
+        const auto m = q->members.find(member.account);
+        if (m != q->members.end()) {
+            const QueueRules::CountClass before = QueueRules::classify(*m, extenDetails);
+            m->paused = isPaused;
+            m->lastPauseChange = QDateTime::currentDateTime();
+            const QueueRules::CountClass after = QueueRules::classify(*m, extenDetails);
+            QueueRules::moveCount(*q, &before, &after);
+            showCountsSoon(member.queueId);
+        }
     }
     const QDateTime now = QDateTime::currentDateTime();
     if (QTableWidgetItem *cell = operatorItem(member.queueId, member.account))
@@ -878,13 +904,15 @@ void MspMainWidget::onQueueMemberAdded(const QueueMember &member)
         ids << member.queueId;
     auto q = queueModel.queues.find(member.queueId);
     if (q != queueModel.queues.end()) {
-        QStringList &qm = queueModel.queueMembers[member.queueId];
-        if (!qm.contains(member.account))
-            qm << member.account;
+        queueModel.queueMembers[member.queueId].insert(member.account);
         queueModel.memberExtension[member.account] = member.exten;
         QStringList &em = queueModel.extensionMembers[member.exten];
         if (!em.contains(member.account))
             em << member.account;
+        const auto known = q->members.constFind(member.account);
+        const bool wasMember = known != q->members.constEnd();
+        const QueueRules::CountClass before =
+            wasMember ? QueueRules::classify(*known, extenDetails) : QueueRules::Unregistered;
         QueueUserStatus &entry = q->members[member.account];
         entry.memberId = member.account;
         entry.extension = member.exten;
@@ -892,10 +920,14 @@ void MspMainWidget::onQueueMemberAdded(const QueueMember &member)
         entry.lastPauseChange = QDateTime::currentDateTime();
         entry.paused = false;
         entry.memberType = member.memberType != 0 ? 1 : 0;
-        if (extenDetails && extenDetails->contains(member.exten))
+        // The main window hears of members whose extension it knows.
+        if (extenDetails && extenDetails->contains(member.exten)) {
             entry.name = extenDetails->value(member.exten).name;
-        emit sigQueueMemberAdded(member.queueId, member.account, member.penalty);
-        recalculateOperatorsNum(member.queueId);
+            emit sigQueueMemberAdded(member.queueId, member.account, member.penalty);
+        }
+        const QueueRules::CountClass after = QueueRules::classify(entry, extenDetails);
+        QueueRules::moveCount(*q, wasMember ? &before : nullptr, &after);
+        showCountsSoon(member.queueId);
         int row = -1;
         operatorItem(member.queueId, member.account, &row);
         if (row < 0) {
@@ -930,11 +962,17 @@ void MspMainWidget::onQueueMemberRemoved(const QueueMember &member)
     }
     auto q = queueModel.queues.find(member.queueId);
     if (q != queueModel.queues.end()) {
-        queueModel.queueMembers[member.queueId].removeAll(member.account);
-        q->members.remove(member.account);
-        emit sigQueueMemberRemoved(member.queueId, member.account);
-        Q_UNUSED(lastMembership)
-        recalculateOperatorsNum(member.queueId);
+        queueModel.queueMembers[member.queueId].remove(member.account);
+        const auto m = q->members.find(member.account);
+        if (m != q->members.end()) {
+            const QueueRules::CountClass before = QueueRules::classify(*m, extenDetails);
+            q->members.erase(m);
+            QueueRules::moveCount(*q, &before, nullptr);
+        }
+        // The main window hears of it when the account left its last queue.
+        if (lastMembership)
+            emit sigQueueMemberRemoved(member.queueId, member.account);
+        showCountsSoon(member.queueId);
     }
     removeOperatorInfoWdg(member.queueId, member.account);
 }
@@ -1019,7 +1057,7 @@ void MspMainWidget::onPeriodChanged(int index)
         return;
     QDateTime from;
     QDateTime to;
-    if (!QueueRules::datesFromPeriod(value, QDateTime::currentDateTime(), &from, &to)) {
+    if (!GuiUtils::datesFromPeriod(CTILIB::PeriodType(value), &from, &to)) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
                                    << "Unable to get start and end date from period... Is it invalid maybe?";
         return;
@@ -1162,15 +1200,16 @@ void MspMainWidget::resetQueueTablePeriodicStats(bool period, bool lastHour)
     for (const QueueStatus &q : qAsConst(queueModel.queues)) {
         if (q.id.isEmpty() || q.column < 0 || q.stale)
             continue;
+        // Counts read 0, times 00:00, as a reply of zeros would show them.
         if (lastHour)
-            queueCell(RowLastHourMwt, q)->setText(QStringLiteral("0"));
+            queueCell(RowLastHourMwt, q)->setText(QueueRules::minSecText(0));
         if (period) {
             queueCell(RowServed, q)->setText(QStringLiteral("0"));
             QTableWidgetItem *lost = queueCell(RowLost, q, true);
             lost->setText(QStringLiteral("0"));
             lost->setData(Qt::UserRole, QueueRules::minSecText(0));
-            queueCell(RowMct, q)->setText(QStringLiteral("0"));
-            queueCell(RowMwt, q)->setText(QStringLiteral("0"));
+            queueCell(RowMct, q)->setText(QueueRules::minSecText(0));
+            queueCell(RowMwt, q)->setText(QueueRules::minSecText(0));
         }
     }
     resetUpdating();
@@ -1220,7 +1259,8 @@ void MspMainWidget::onOperatorPeriodicStatsRcvd(const QueueOperatorPeriodicStats
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Queue" << s.queueId << "not found into queue status map";
         return;
     }
-    updateOperatorStats(*it, s.memberId, s.servedCalls, 0, s.lastCall);
+    // The record's second count (its missed-call field) goes to the cell.
+    updateOperatorStats(*it, s.memberId, s.servedCalls, s.missedCalls, s.lastCall);
 }
 
 void MspMainWidget::updateOperatorStats(QueueStatus &status, const QString &memberId, int served, int secondCount,

@@ -20,6 +20,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QString>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -157,6 +158,7 @@ private:
     void clearOperatorTable();
     void updateDisplayedQueueCallsCountAndLht(const QueueStatus &q);
     void updateDisplayedOperatorsNum(const QueueStatus &q);
+    void showCountsSoon(const QString &queueId);
     void recalculateOperatorsNum(const QString &queueId);
     void addOperatorInfoWdg(const QueueUserStatus &member, const QString &queueId);
     void removeOperatorInfoWdg(const QString &queueId, const QString &account);
@@ -198,6 +200,11 @@ private:
     QHash<QString, int> accountRows; // row of each account at the last rebuild (checked before use)
     QTimer refreshTimer;
     QTimer refreshCoalesceTimer;
+    // Operator counts changed by membership events, shown together a moment
+    // later: a burst of events paints the queue table a few times, not once
+    // per event.
+    QTimer countsDisplayTimer;
+    QSet<QString> countsToShow;
     QTimer clockTimer;
     // The statistics request: one on its way until its reply, one waiting.
     bool sendStatsRequest();

@@ -43,7 +43,7 @@ void addToCounts(OperatorCounts &counts, CountClass c)
     }
 }
 
-static CountClass classify(const QueueUserStatus &m, const MctiExtenMap *extensions)
+CountClass classify(const QueueUserStatus &m, const MctiExtenMap *extensions)
 {
     if (!extensions)
         return Unregistered;
@@ -51,6 +51,29 @@ static CountClass classify(const QueueUserStatus &m, const MctiExtenMap *extensi
     if (it == extensions->constEnd())
         return Unregistered;
     return countClass(true, it->blfState, m.paused);
+}
+
+static int &countOf(QueueStatus &queue, CountClass c)
+{
+    switch (c) {
+    case Available:
+        return queue.availableCount;
+    case Busy:
+        return queue.busyCount;
+    case Paused:
+        return queue.pausedCount;
+    case Unregistered:
+        break;
+    }
+    return queue.unregisteredCount;
+}
+
+void moveCount(QueueStatus &queue, const CountClass *from, const CountClass *to)
+{
+    if (from)
+        countOf(queue, *from) = qMax(0, countOf(queue, *from) - 1);
+    if (to)
+        ++countOf(queue, *to);
 }
 
 OperatorCounts countMembers(const QMap<QString, QueueUserStatus> &members, const MctiExtenMap *extensions)
@@ -113,7 +136,7 @@ void QueueModel::applyStats(const QueueStatsList &list, int role, const QStringL
             addToCounts(counts, classify(u, extensions));
             memberExtension[m.memberId] = m.extension;
             extensionMembers[m.extension] << m.memberId;
-            queueMembers[q.queueId] << m.memberId;
+            queueMembers[q.queueId].insert(m.memberId);
             QStringList &ids = memberQueues[m.memberId];
             if (!ids.contains(q.queueId))
                 ids << q.queueId;
@@ -169,8 +192,11 @@ QMap<QString, QStringList> QueueModel::liveQueueMembers() const
 {
     QMap<QString, QStringList> out;
     for (auto it = queueMembers.cbegin(); it != queueMembers.cend(); ++it) {
-        if (queues.contains(it.key()) && !queues.value(it.key()).stale)
-            out.insert(it.key(), it.value());
+        if (!queues.contains(it.key()) || queues.value(it.key()).stale)
+            continue;
+        QStringList members = it.value().values();
+        members.sort();
+        out.insert(it.key(), members);
     }
     return out;
 }
@@ -218,72 +244,6 @@ const QList<PeriodChoice> &periodChoices()
         {QT_TRANSLATE_NOOP("MspMainWidget", "Ultimi 90gg"), CTILIB::PeriodLast90Days},
     };
     return choices;
-}
-
-static QDateTime dayStart(const QDate &d)
-{
-    return d.startOfDay(Qt::LocalTime);
-}
-static QDateTime dayEnd(const QDate &d)
-{
-    // The last second of the day, whatever its length.
-    return dayStart(d.addDays(1)).addSecs(-1);
-}
-
-bool datesFromPeriod(int type, const QDateTime &now, QDateTime *from, QDateTime *to)
-{
-    if (!now.isValid())
-        return false;
-    const QDateTime local = now.toLocalTime();
-    const QDate today = local.date();
-    QDateTime f;
-    QDateTime t = local;
-    switch (type) {
-    case CTILIB::PeriodLastHour:
-        f = local.addSecs(-3600);
-        break;
-    case CTILIB::PeriodToday:
-        f = dayStart(today);
-        break;
-    case CTILIB::PeriodYesterday:
-        f = dayStart(today.addDays(-1));
-        t = dayEnd(today.addDays(-1));
-        break;
-    case CTILIB::PeriodThisWeek:
-        f = dayStart(today.addDays(1 - today.dayOfWeek()));
-        break;
-    case CTILIB::PeriodPreviousWeek: {
-        const QDate monday = today.addDays(1 - today.dayOfWeek());
-        f = dayStart(monday.addDays(-7));
-        t = dayEnd(monday.addDays(-1));
-        break;
-    }
-    case CTILIB::PeriodThisMonth:
-        f = dayStart(QDate(today.year(), today.month(), 1));
-        break;
-    case CTILIB::PeriodPreviousMonth: {
-        const QDate first = QDate(today.year(), today.month(), 1);
-        f = dayStart(first.addMonths(-1));
-        t = dayEnd(first.addDays(-1));
-        break;
-    }
-    case CTILIB::PeriodLast30Days:
-        f = dayStart(today.addDays(-30));
-        break;
-    case CTILIB::PeriodLast60Days:
-        f = dayStart(today.addDays(-60));
-        break;
-    case CTILIB::PeriodLast90Days:
-        f = dayStart(today.addDays(-90));
-        break;
-    default:
-        return false;
-    }
-    if (from)
-        *from = f;
-    if (to)
-        *to = t;
-    return true;
 }
 
 QList<PeriodRequest> periodRequests(int role, quint32 capabilities, int selectedType, const QDateTime &from,
@@ -379,9 +339,9 @@ int pendingChanges(const QueuePauseMap &map, bool target)
     return n;
 }
 
-int gridColumns(int width, int margin, int horizontalSpacing)
+int gridColumns(int width, int margin, int horizontalSpacing, int boxWidth)
 {
-    const int cell = QueueBoxWidth + qMax(0, horizontalSpacing);
+    const int cell = qMax(QueueBoxWidth, boxWidth) + qMax(0, horizontalSpacing);
     return qMax(1, (width - 2 * margin) / cell);
 }
 

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -45,7 +46,13 @@ struct OperatorCounts {
 };
 
 void addToCounts(OperatorCounts &counts, CountClass c);
+// The class a member counts in (unregistered without an extension map).
+CountClass classify(const QueueUserStatus &member, const MctiExtenMap *extensions);
 OperatorCounts countMembers(const QMap<QString, QueueUserStatus> &members, const MctiExtenMap *extensions);
+// A queue's counts after one member changed class: `from` is the class it
+// counted in (null: it was no member), `to` the one it counts in now (null:
+// it left).
+void moveCount(QueueStatus &queue, const CountClass *from, const CountClass *to);
 
 // --- the live model of the queues
 struct QueueModel {
@@ -54,7 +61,7 @@ struct QueueModel {
     QMap<QString, QStringList> memberQueues;    // member id -> queue ids
     QMap<QString, QString> memberExtension;     // member id -> extension
     QMap<QString, QStringList> extensionMembers; // extension -> member ids
-    QMap<QString, QStringList> queueMembers;    // queue id -> member ids
+    QMap<QString, QSet<QString>> queueMembers;  // queue id -> member ids
     QMap<QString, QString> ownQueues;           // queue id -> name, queues of the user's accounts
 
     // Rebuilds everything but `queues` from a reply. Queues of earlier replies
@@ -67,7 +74,7 @@ struct QueueModel {
     QString queueIdOf(const QString &name) const;
     // Ids of the queues of the last reply, in key order.
     QStringList liveQueueIds() const;
-    // queueMembers restricted to live queues.
+    // queueMembers restricted to live queues, each list sorted.
     QMap<QString, QStringList> liveQueueMembers() const;
     // Sum of waiting calls over the live queues; `own`: only queues with a
     // member on `ownExtension`.
@@ -84,10 +91,6 @@ struct PeriodChoice {
     int type;
 };
 const QList<PeriodChoice> &periodChoices();
-
-// Bounds of a period relative to `now` (local time). False for a type that
-// has no bounds.
-bool datesFromPeriod(int type, const QDateTime &now, QDateTime *from, QDateTime *to);
 
 struct PeriodRequest {
     enum Kind { AllQueues, AllOperators, Queues, Operators };
@@ -129,7 +132,9 @@ int pendingChanges(const QueuePauseMap &map, bool target);
 
 // --- the queue tab's grid of boxes
 constexpr int QueueBoxWidth = 360;
-int gridColumns(int width, int margin, int horizontalSpacing);
+// Columns of boxes `boxWidth` wide (wider than QueueBoxWidth where their
+// texts need it) that fit `width`; at least one.
+int gridColumns(int width, int margin, int horizontalSpacing, int boxWidth = QueueBoxWidth);
 int gridRows(int boxes, int columns);
 bool gridNeedsRebuild(int lastBoxes, int lastColumns, int boxes, int columns);
 

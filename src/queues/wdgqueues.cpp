@@ -35,6 +35,11 @@ void wdgQueues::updateQueuesList(const QMap<QString, QString> &queues)
         auto *box = new wdgQueueStats(m_appMode, it.value(), ownExtension, it.key(), this);
         boxes.insert(it.key(), box);
         connect(box, &wdgQueueStats::sigSetOperatorsPaused, this, &wdgQueues::sigSetOperatorsPaused);
+        // A box grown for its texts may need fewer columns.
+        connect(box, &wdgQueueStats::sigWidthChanged, this, [this] {
+            if (lastAvailable.isValid())
+                adjustLayout(lastAvailable);
+        });
     }
     QStringList gone;
     for (auto it = boxes.cbegin(); it != boxes.cend(); ++it) {
@@ -64,8 +69,12 @@ void wdgQueues::removeQueue(const QString &queueId)
 
 void wdgQueues::adjustLayout(QSize available)
 {
+    lastAvailable = available;
     const int margin = grid->contentsMargins().left();
-    const int columns = QueueRules::gridColumns(available.width(), margin, grid->horizontalSpacing());
+    int boxWidth = QueueRules::QueueBoxWidth;
+    for (const wdgQueueStats *box : qAsConst(boxes))
+        boxWidth = qMax(boxWidth, box->maximumWidth());
+    const int columns = QueueRules::gridColumns(available.width(), margin, grid->horizontalSpacing(), boxWidth);
     const int rows = QueueRules::gridRows(boxes.size(), columns);
     if (QueueRules::gridNeedsRebuild(lastBoxes, lastColumns, boxes.size(), columns)) {
         lastBoxes = boxes.size();

@@ -66,4 +66,5 @@ private:
     QSpacerItem *spacer = nullptr;
     int lastBoxes = 0;
     int lastColumns = 0;
+    QSize lastAvailable; // the scroll area's size at the last layout
 };

@@ -2,13 +2,42 @@
 
 #include "queuerules.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QVariant>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QVariant>
+
+namespace
+{
+// A label that shows one of a few texts in turn: it asks for the room of the
+// widest of them in its current font, so that no state is clipped and a
+// change of state does not move its neighbours.
+class StateLabel : public QLabel
+{
+public:
+    StateLabel(const QStringList &texts, QWidget *parent) : QLabel(parent), texts(texts) {}
+    QSize sizeHint() const override { return widest(QLabel::sizeHint()); }
+    QSize minimumSizeHint() const override { return widest(QLabel::minimumSizeHint()); }
+
+private:
+    QSize widest(QSize size) const
+    {
+        const QFontMetrics metrics(font());
+        int text = 0;
+        for (const QString &t : texts)
+            text = qMax(text, metrics.size(Qt::TextSingleLine, t).width());
+        const QMargins m = contentsMargins();
+        size.setWidth(qMax(size.width(), text + m.left() + m.right() + 2 * margin() + qMax(0, indent())));
+        return size;
+    }
+    QStringList texts;
+};
+} // namespace
 
 static const char boxStyle[] =
     "QGroupBox { background-color: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #dff5d8, stop:1 #a8e29a); }\n"
@@ -40,9 +69,10 @@ wdgQueueAccount::wdgQueueAccount(const QString &account, QWidget *parent)
     auto *state = new QLabel(tr("stato:"), this);
     state->setIndent(20);
     row->addWidget(state);
-    lblStatus = new QLabel(this);
+    lblStatus = new StateLabel({tr("IN PAUSA"), tr("ATTIVO")}, this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setFixedWidth(60);
+    lblStatus->setMinimumWidth(60);
+    lblStatus->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     QFont normal = font();
     normal.setBold(false);
     lblStatus->setFont(normal);
@@ -112,8 +142,12 @@ wdgQueueStats::wdgQueueStats(int, const QString &queueName, const QString &, con
     grid->addWidget(holdTimeValue, 3, 3);
     grid->addWidget(completedCallsValue, 4, 3);
     grid->addWidget(label(QStringLiteral("lblPersStats"), tr("Statistiche personali")), 5, 0, 1, 4);
-    lblPauseStatus = label(QStringLiteral("lblPauseStatus"), tr("Stato sulla coda: -"));
-    grid->addWidget(lblPauseStatus, 6, 0);
+    lblPauseStatus = new StateLabel(
+        {tr("Stato sulla coda: -"), tr("Stato sulla coda: IN PAUSA"), tr("Stato sulla coda: ATTIVO")}, gbGroup);
+    lblPauseStatus->setObjectName(QStringLiteral("lblPauseStatus"));
+    lblPauseStatus->setTextFormat(Qt::PlainText);
+    lblPauseStatus->setText(tr("Stato sulla coda: -"));
+    grid->addWidget(lblPauseStatus, 6, 0, 1, 2);
     grid->addWidget(label(QStringLiteral("lblStats2"), tr("Chiamate prese")), 6, 2);
     localCompletedCalls = label(QStringLiteral("localCompletedCalls"), QStringLiteral("0"));
     grid->addWidget(localCompletedCalls, 6, 3);
@@ -131,6 +165,27 @@ wdgQueueStats::wdgQueueStats(int, const QString &queueName, const QString &, con
     grid->addLayout(accountListLayout, 10, 0, 1, 4);
     setStyleSheet(QString::fromLatin1(boxStyle));
     connect(btPause, &QPushButton::clicked, this, &wdgQueueStats::onExtenPauseChangeRequest);
+    fitWidth();
+}
+
+void wdgQueueStats::fitWidth()
+{
+    // The box's width, or more where the texts in the current fonts (the
+    // large-font view's among them) need it.
+    const int wanted = qMax(QueueRules::QueueBoxWidth, layout()->totalMinimumSize().width());
+    if (minimumWidth() == wanted && maximumWidth() == wanted)
+        return;
+    setFixedWidth(wanted);
+    emit sigWidthChanged();
+}
+
+bool wdgQueueStats::event(QEvent *event)
+{
+    // The layout has taken the new size hints of the texts by now.
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::LayoutRequest)
+        fitWidth();
+    return handled;
 }
 
 void wdgQueueStats::setCurrentCalls(int n)

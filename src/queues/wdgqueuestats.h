@@ -67,12 +67,17 @@ public slots:
 
 signals:
     void sigSetOperatorsPaused(bool paused, const QStringList &accounts, const QString &queueId);
+    // The box took another width to fit its texts (another font).
+    void sigWidthChanged();
 
 protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void fitWidth();
+
     QString m_queueId;
     QString m_queueName;
     QTimer pauseTimer;

@@ -260,8 +260,13 @@ int MSettingsDialog::openDialog()
 
 void MSettingsDialog::chooseAccount()
 {
-    form()->tabMctiSettings->setCurrentIndex(1);
+    openOnAccountList();
     exec();
+}
+
+void MSettingsDialog::openOnAccountList()
+{
+    form()->tabMctiSettings->setCurrentWidget(form()->tabAccounts);
 }
 
 void MSettingsDialog::showEvent(QShowEvent *event)

@@ -202,6 +202,8 @@ public slots:
     void onCertificateLoadRequest();
     void chooseAccount();
     int openDialog();
+    // Puts the account list in front, for the next run of the dialog.
+    void openOnAccountList();
 
 private:
     void setUpStore(QWidget *shortcutWidget);

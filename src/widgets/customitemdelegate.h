@@ -12,6 +12,7 @@ class CustomTreeView;
 
 class CustomItemDelegate : public QStyledItemDelegate
 {
+    Q_OBJECT
 public:
     CustomItemDelegate(CustomTreeView *view, int rowHeight);
     ~CustomItemDelegate() override;
@@ -23,7 +24,9 @@ public:
     void createIcons() {}
 
     QSize iconSize() const { return m_iconSize; }
+    void setIconSize(const QSize &size) { m_iconSize = size; }
     int rowHeight() const { return m_rowHeight; }
+    void setRowHeight(int height) { m_rowHeight = height; }
     QColor hoverColor() const { return m_hoverColor; }
     QColor selectionColor() const { return m_selectionColor; }
     bool isSelectionPainted() const { return m_selectionPainted; }

@@ -1,4 +1,5 @@
 #include "wdgactiveline.h"
+#include "peerlabel.h"
 
 #include "app/globallogger.h"
 #include "linewidgetstyle.h"
@@ -14,6 +15,7 @@ wdgActiveLine::wdgActiveLine(MSETTINGS::AppMode mode, bool mobileForwarding, boo
       m_largeFont(largeFont), m_transferRole(transferRole)
 {
     ui->setupUi(this);
+    PeerLabel::bound(this, {"lblSpeaker", "lblNum", "lblCompany", "lblAccountInfo", "lblQueueInfo"});
 
     int status = StatusInProgress;
     if (m_mode == MSETTINGS::AppModeSoftphone)
@@ -281,6 +283,12 @@ void wdgActiveLine::setPeakLevelDisplayed(bool show)
         m_peakLevelTimer.stop();
         ui->barPeakLevel->hide();
     }
+}
+
+void wdgActiveLine::setPeakLevelEnabled(bool enabled)
+{
+    m_peakLevelEnabled = enabled;
+    setPeakLevelDisplayed(enabled && m_status == StatusInProgress);
 }
 
 QString wdgActiveLine::durationText(qint64 seconds)

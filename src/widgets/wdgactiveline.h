@@ -58,6 +58,9 @@ public:
     QString getLocalChannel() const { return m_localChannel; }
     QString getRemoteChannel() const { return m_remoteChannel; }
     void setPeakLevelDisplayed(bool show);
+    // Whether the microphone level may show: it then shows while the call
+    // is in progress (the softphone's lines).
+    void setPeakLevelEnabled(bool enabled);
     void updateCallDuration(int seconds);
     void updateOutgoingPeakLevel(int level);
     void notifyError(QString text);

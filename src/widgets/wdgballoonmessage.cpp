@@ -1,4 +1,5 @@
 #include "wdgballoonmessage.h"
+#include "peerlabel.h"
 
 #include "ui_wdgballoonmessage.h"
 
@@ -21,6 +22,7 @@ wdgBalloonMessage::wdgBalloonMessage(MSETTINGS::AppMode mode, const Balloon::Bal
       m_showAnimation(this, "geometry"), m_hideAnimation(this, "geometry"), m_hideTimer(this)
 {
     ui->setupUi(this);
+    PeerLabel::bound(this, {"lblMsg", "lblAdditionalInfo"});
     setWindowFlags(Qt::Widget | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                    Qt::X11BypassWindowManagerHint);
     setAttribute(Qt::WA_Hover, false);
@@ -75,6 +77,9 @@ wdgBalloonMessage::wdgBalloonMessage(MSETTINGS::AppMode mode, const Balloon::Bal
         break;
     }
     showEnabledButtons();
+    // A call that came through a queue or a group says so from the start.
+    if (const auto *in = incoming())
+        setAdditionalInfo(in->additionalLabel, in->additionalInfo);
 }
 
 wdgBalloonMessage::~wdgBalloonMessage()

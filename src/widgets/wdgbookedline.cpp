@@ -1,4 +1,5 @@
 #include "wdgbookedline.h"
+#include "peerlabel.h"
 
 #include "linewidgetstyle.h"
 #include "ui_wdgbookedline.h"
@@ -8,6 +9,7 @@
 wdgBookedLine::wdgBookedLine(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags), ui(new Ui::wdgBookedLine)
 {
     ui->setupUi(this);
+    PeerLabel::bound(this, {"lblSpeaker", "lblNum", "lblCompany", "lblAccountInfo", "lblQueueInfo"});
     ui->lblAccountInfo->clear();
     ui->lblAccountInfo->hide();
     ui->lblQueueText->hide();

@@ -1,9 +1,11 @@
 #include "wdgincomingcallline.h"
+#include "peerlabel.h"
 
 #include "linewidgetstyle.h"
 #include "ui_wdgincomingcallline.h"
 
 #include <QFocusEvent>
+#include <QStyle>
 
 namespace
 {
@@ -23,6 +25,7 @@ wdgIncomingCallLine::wdgIncomingCallLine(QWidget *parent, MSETTINGS::AppMode mod
     : QWidget(parent, flags), ui(new Ui::wdgIncomingCallLine), m_mode(mode), m_blinkTimer(this), m_largeFont(largeFont)
 {
     ui->setupUi(this);
+    PeerLabel::bound(this, {"lblSpeaker", "lblNum", "lblCompany", "lblAccountInfo", "lblQueueInfo"});
     ui->lblAccountInfo->clear();
     ui->lblAccountInfo->hide();
     ui->lblQueueText->hide();
@@ -151,7 +154,13 @@ void wdgIncomingCallLine::blinkWidget()
     const int was = m_blinkState;
     m_blinkState = !was;
     setProperty("status", was == 0 ? QStringLiteral("highlighted") : QStringLiteral("normal"));
-    setStyleSheet(styleSheet());
+    // Only this widget's own rule depends on the state: its children keep
+    // their style, and a line out of sight is styled when it shows.
+    if (isVisible()) {
+        style()->unpolish(this);
+        style()->polish(this);
+        update();
+    }
     emit sigBlinking();
 }
 
@@ -193,6 +202,14 @@ void wdgIncomingCallLine::loadMatcStylesheet()
                                                    "stop:0 rgba(255, 255, 0, 255), stop:1 rgba(255, 255, 171, 255))"),
                                     QStringLiteral("black"), sizes);
     setStyleSheet(redStyleSheet);
+}
+
+void wdgIncomingCallLine::showEvent(QShowEvent *event)
+{
+    // The blink state may have changed while the line was out of sight.
+    style()->unpolish(this);
+    style()->polish(this);
+    QWidget::showEvent(event);
 }
 
 void wdgIncomingCallLine::paintEvent(QPaintEvent *)

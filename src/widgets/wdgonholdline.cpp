@@ -1,4 +1,5 @@
 #include "wdgonholdline.h"
+#include "peerlabel.h"
 
 #include "linewidgetstyle.h"
 #include "ui_wdgonholdline.h"
@@ -12,6 +13,7 @@ wdgOnHoldLine::wdgOnHoldLine(qlonglong lineId, QString callId, QString remoteCha
       m_remoteChannel(remoteChannel)
 {
     ui->setupUi(this);
+    PeerLabel::bound(this, {"lblSpeaker", "lblNum", "lblCompany", "lblAccountInfo", "lblQueueInfo"});
     ui->lblAccountInfo->clear();
     ui->lblAccountInfo->hide();
     ui->lblQueueText->hide();

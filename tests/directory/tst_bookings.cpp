@@ -37,7 +37,22 @@ struct Stack {
             stack.addWidget(w);
         }
     }
-    QString current() const { return stack.currentWidget() ? stack.currentWidget()->objectName() : QString(); }
+    // The current line: a booking as "booked <number>", a plain line by name.
+    QString current() const { return nameOf(stack.currentWidget()); }
+    static QString nameOf(QWidget *w)
+    {
+        if (auto *b = qobject_cast<wdgBookedLine *>(w))
+            return QStringLiteral("booked ") + b->getRemoteNum();
+        return w ? w->objectName() : QString();
+    }
+    QWidget *lineNamed(const QString &name) const
+    {
+        for (int i = 0; i < stack.count(); ++i) {
+            if (nameOf(stack.widget(i)) == name)
+                return stack.widget(i);
+        }
+        return nullptr;
+    }
 };
 } // namespace
 
@@ -70,20 +85,19 @@ void TestBookings::cancelKeepsTheRightLineCurrent_data()
     QTest::addColumn<QString>("shown"); // the current line before the cancel
     QTest::addColumn<QString>("cancel");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("current booking first: the next becomes current")
-        << 0 << QStringList{"201", "202"} << "bookedLine_201"
-        << "201"
-        << "bookedLine_202";
-    QTest::newRow("current booking at index 2: index 1 becomes current") << 2 << QStringList{"203"} << "bookedLine_203"
+    QTest::newRow("current booking first: the next becomes current") << 0 << QStringList{"201", "202"} << "booked 201"
+                                                                     << "201"
+                                                                     << "booked 202";
+    QTest::newRow("current booking at index 2: index 1 becomes current") << 2 << QStringList{"203"} << "booked 203"
                                                                          << "203"
                                                                          << "line1";
-    QTest::newRow("booking before the current line: it stays") << 0 << QStringList{"201", "202"} << "bookedLine_202"
+    QTest::newRow("booking before the current line: it stays") << 0 << QStringList{"201", "202"} << "booked 202"
                                                                << "201"
-                                                               << "bookedLine_202";
+                                                               << "booked 202";
     QTest::newRow("booking after the current line: it stays") << 2 << QStringList{"203"} << "line0"
                                                               << "203"
                                                               << "line0";
-    QTest::newRow("the only line") << 0 << QStringList{"201"} << "bookedLine_201"
+    QTest::newRow("the only line") << 0 << QStringList{"201"} << "booked 201"
                                    << "201"
                                    << "";
 }
@@ -98,7 +112,7 @@ void TestBookings::cancelKeepsTheRightLineCurrent()
     Stack s(others);
     for (const QString &n : bookings)
         QVERIFY(s.booked.book(n, QString()));
-    s.stack.setCurrentWidget(s.stack.findChild<QWidget *>(shown));
+    s.stack.setCurrentWidget(s.lineNamed(shown));
     QCOMPARE(s.current(), shown);
     QPointer<wdgBookedLine> line = s.booked.lineOf(cancel);
     QVERIFY(s.booked.cancel(cancel));

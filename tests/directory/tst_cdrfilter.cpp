@@ -6,6 +6,7 @@
 #include "directory/wdgcdrfilter.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -23,6 +24,9 @@ private slots:
     void incomingGovernsOrigins();
     void restoreDiscardsChanges();
     void queueGroupUnavailable();
+    void queueGroupBackWithoutIncoming();
+    void loadKeepsIncomingOnlyBits();
+    void form();
 
 private:
     QCheckBox *box(const char *name) { return filter->findChild<QCheckBox *>(QLatin1String(name)); }
@@ -113,6 +117,60 @@ void TestCdrFilter::queueGroupUnavailable()
     filter->enableQueueGroupCheckboxes();
     QVERIFY(box("group_cB")->isEnabled());
     QVERIFY(!box("group_cB")->isChecked());
+}
+
+// Back on a newer PBX, "Gruppo" and "Coda" can be used at once, whatever
+// "Entranti" shows; their check state and the stored filter stay.
+void TestCdrFilter::queueGroupBackWithoutIncoming()
+{
+    filter->disableQueueGroupCheckboxes();
+    box("incoming_cB")->click();
+    QVERIFY(!box("incoming_cB")->isChecked());
+    QVERIFY(!box("group_cB")->isEnabled());
+    filter->enableQueueGroupCheckboxes();
+    QVERIFY(filter->queueGroupFiltersAvailable());
+    QVERIFY(box("group_cB")->isEnabled());
+    QVERIFY(box("queue_cB")->isEnabled());
+    QVERIFY(!box("queue_cB")->isChecked());
+    QVERIFY(!box("direct_cB")->isEnabled());
+    QCOMPARE(int(store->getCdrFilterValue()), 0x33f);
+    // "Entranti" checked again enables the other four too.
+    box("incoming_cB")->click();
+    QVERIFY(box("direct_cB")->isEnabled());
+    QVERIFY(box("queue_cB")->isEnabled());
+}
+
+// A stored filter without "Entranti" but with an origin bit shows that box
+// checked and disabled; "Applica" keeps the bit.
+void TestCdrFilter::loadKeepsIncomingOnlyBits()
+{
+    store->setCdrFilterValue(MctiConfig::MCdrFilterFlags(0x306));
+    filter->updateGui();
+    QVERIFY(!box("incoming_cB")->isChecked());
+    QVERIFY(box("int_source_cB")->isChecked());
+    QVERIFY(!box("int_source_cB")->isEnabled());
+    QVERIFY(!box("ext_source_cB")->isChecked());
+    QVERIFY(box("outcoming_cB")->isChecked());
+    QCOMPARE(int(filter->checkedFlags()), 0x306);
+    click("okButton");
+    QCOMPARE(int(store->getCdrFilterValue()), 0x306);
+}
+
+void TestCdrFilter::form()
+{
+    QCOMPARE(filter->objectName(), QStringLiteral("wdgCdrFilter"));
+    QCOMPARE(filter->windowTitle(), QStringLiteral("Filtro Registro"));
+    QCOMPARE(filter->minimumSize(), QSize(450, 360));
+    QCOMPARE(filter->maximumSize(), QSize(450, 360));
+    const QList<QPair<QString, QString>> groups{{"direction_groupBox", "Direzione"},
+                                                {"type_groupBox", "Origine (chiamate entranti)"},
+                                                {"type_groupBox_2", "Destinazione (chiamate entranti)"},
+                                                {"status_groupBox", "Stato"}};
+    for (const auto &g : groups)
+        QCOMPARE(filter->findChild<QGroupBox *>(g.first)->title(), g.second);
+    QCOMPARE(box("group_cB")->parentWidget()->objectName(), QStringLiteral("type_groupBox_2"));
+    QCOMPARE(filter->findChild<QPushButton *>("missedCallsButton")->text(), QStringLiteral("Solo Perse"));
+    QCOMPARE(filter->findChild<QPushButton *>("okButton")->text(), QStringLiteral("Applica"));
 }
 
 DESKLINE_TEST_MAIN(TestCdrFilter)

@@ -273,6 +273,9 @@ void TestDirectoryRules::contactIndex()
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(build.index.nameOf(QStringLiteral("+39 02 1234567")), QStringLiteral("Anna Verdi"));
     QCOMPARE(build.index.nameOf(QStringLiteral("0039021234567")), QStringLiteral("Anna Verdi"));
+    // The contact's company and unit come with the name.
+    QCOMPARE(build.index.contactOf(QStringLiteral("0039021234567")).company, QStringLiteral("ACME"));
+    QCOMPARE(build.index.contactOf(QStringLiteral("0039021234567")).unit, QStringLiteral("Vendite"));
     QCOMPARE(build.index.nameOf(QStringLiteral("x@y")), QString());
     QCOMPARE(build.index.nameOf(QStringLiteral("555")), QString());
     QCOMPARE(build.index.nameOf(QString()), QString());

@@ -16,6 +16,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QDateEdit>
+#include <QIcon>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
@@ -49,6 +50,7 @@ private slots:
     void expandedContactIsNotRepaintedForever();
     void dateLimitsAndFilterButton();
     void rowActionsIdleLampAndLargeRows();
+    void buildsAreLogged();
 };
 
 namespace
@@ -393,6 +395,56 @@ void TestDirectorySession::rowActionsIdleLampAndLargeRows()
     w.onVimpairedViewRequested(false);
     QCOMPARE(panel->listRowHeight(), int(DirectoryPanel::NormalRowHeight));
     QTRY_COMPARE(tvContacts->visualRect(tvContacts->model()->index(0, 1)).height(), normalRow);
+}
+
+// The three list builds log their start and end with the time, and a call of
+// a type without an icon is told at info level.
+void TestDirectorySession::buildsAreLogged()
+{
+    PbxSimData data = PbxSimData::demo();
+    CdrEntry odd;
+    odd.uid = QStringLiteral("odd-1");
+    odd.callerNum = QStringLiteral("+39021234567");
+    odd.calledNum = QStringLiteral("201");
+    odd.direction = QStringLiteral("in");
+    odd.startTime = QDateTime::currentDateTime().addSecs(-60).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    odd.duration = 12;
+    odd.callTypeKey = QStringLiteral("FAX_IN");
+    data.cdrs[QStringLiteral("demo")] << odd;
+    SessionFixture fx(data);
+    MPGui w(fx.config());
+    QVERIFY(startAndLogin(w));
+    auto *tvCdr = widgetOf<CustomTreeView>(w, "tvCdr");
+    QTRY_COMPARE_WITH_TIMEOUT(tvCdr->model()->rowCount(), 9, 10000);
+    DirectoryPanel *panel = w.directoryPanel();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->contactsBookModel()->rowCount() == 8 && !panel->isCdrBuildPending(), 10000);
+
+    QByteArray log;
+    const auto logged = [&](const QByteArray &line) {
+        log = fx.logText();
+        return log.contains(line);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(logged("New CDR model has 9 rows. endTs:"), 10000);
+    for (const QByteArray &line : {QByteArrayLiteral("Create new PhoneBook model... startTs:"),
+                                   QByteArrayLiteral("New PhoneBook model has 8 rows. endTs:"),
+                                   QByteArrayLiteral("Create new ExtenList model... startTs:"),
+                                   QByteArrayLiteral("New ExtenList model has 11 rows. endTs:"),
+                                   QByteArrayLiteral("Update new CDR model entries... startTs:")})
+        QVERIFY2(log.contains(line), line.constData());
+    // The phone-book build starts with "enter" before its delivery line.
+    const int delivery = log.indexOf("Received a new PhoneBookList w/");
+    QVERIFY(delivery > 0);
+    QVERIFY(log.lastIndexOf("enter", delivery) > log.lastIndexOf("recvd PhoneBookList!", delivery));
+    // The unknown type: at info, with its key, and the row without an icon.
+    const int unknown = log.indexOf("Unable to find a proper icon for type FAX_IN");
+    QVERIFY(unknown > 0);
+    const QByteArray unknownLine =
+        log.mid(log.lastIndexOf('\n', unknown) + 1, unknown - log.lastIndexOf('\n', unknown));
+    QVERIFY2(unknownLine.contains("[INFO]"), unknownLine.constData());
+    QAbstractItemModel *cdr = tvCdr->model();
+    const int row = rowWithText(cdr, 2, QStringLiteral("+39021234567"));
+    QVERIFY(row >= 0);
+    QVERIFY(cdr->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
 }
 
 DESKLINE_TEST_MAIN(TestDirectorySession)

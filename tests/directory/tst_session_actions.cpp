@@ -12,6 +12,7 @@
 #include "directory/dlgcontactedit.h"
 #include "directory/wdgcontactentry.h"
 #include "directory/wdgsms.h"
+#include "mainwindow/sessioncontroller.h"
 #include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
@@ -93,6 +94,7 @@ private slots:
     void personalContactAddEditDelete();
     void callHistoryNumberJoinsThePhoneBook();
     void bookingEndsWhenTheLampGoesIdle();
+    void bookingOutlivesAReconnection();
     void ringingColleagueIsPickedUp();
     void smsFromAContactsMobile();
 };
@@ -274,6 +276,58 @@ void TestActionsSession::bookingEndsWhenTheLampGoesIdle()
     QTRY_COMPARE(w.directoryPanel()->extensions().value(QStringLiteral("204")).blfState, 2);
     w.directoryActions()->bookCall(QStringLiteral("204"));
     QVERIFY(booked->isBooked(QStringLiteral("204")));
+}
+
+// The PBX connection drops and comes back: a colleague still busy keeps the
+// booking; one that freed up meanwhile ends it with the call prompt.
+void TestActionsSession::bookingOutlivesAReconnection()
+{
+    PbxSimData data = PbxSimData::demo();
+    data.extensions[QStringLiteral("203")].blf = 2;
+    data.extensions[QStringLiteral("204")].blf = 2;
+    SessionFixture f(data);
+    ScriptedPrompts prompts;
+    MPGui w{deskPhoneConfig(f)};
+    QVERIFY(startAndLogin(w));
+    QTRY_VERIFY(w.phoneBackends()->deskPhone());
+    w.sessionController()->setReconnectDelay([] { return 50; });
+    CustomTreeView *extensions = view(w, "tvExtensions");
+    BookedCalls *booked = w.directoryActions()->bookings();
+    QStackedWidget *lines = w.callLines()->lineStack();
+    for (const QString &number : {QStringLiteral("203"), QStringLiteral("204")}) {
+        QTRY_COMPARE(w.directoryPanel()->extensions().value(number).blfState, 2);
+        QAction *book =
+            named(rightClick(w, extensions, rowOf(extensions, DirRole::Extension, number)), QStringLiteral("ctxBook"));
+        QVERIFY(book && book->isEnabled());
+        book->trigger();
+        QVERIFY(booked->isBooked(number));
+    }
+    QCOMPARE(lines->count(), 2);
+
+    // Down: the booked lines stay in the stack.
+    f.killSimulator();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
+    QVERIFY(booked->isBooked(QStringLiteral("203")));
+    QVERIFY(booked->isBooked(QStringLiteral("204")));
+    QCOMPARE(lines->count(), 2);
+
+    // Back, with 204 free by now.
+    data.extensions[QStringLiteral("204")].blf = 0;
+    QVERIFY(f.reviveSimulator(data));
+    QTRY_VERIFY_WITH_TIMEOUT(w.isSessionUp(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!booked->isBooked(QStringLiteral("204")), 10000);
+    const Balloon::KeyPair freed(Balloon::ExtenAvailableBalloon, QStringLiteral("204"));
+    QVERIFY(w.balloonBoard()->balloonsMap().contains(freed));
+    QVERIFY(booked->isBooked(QStringLiteral("203")));
+    QCOMPARE(lines->count(), 1);
+    QCOMPARE(booked->lineOf(QStringLiteral("203"))->getRemoteNum(), QStringLiteral("203"));
+    // The menu still offers the cancel, and the idle lamp still ends it.
+    QTRY_VERIFY(rowOf(extensions, DirRole::Extension, QStringLiteral("203")).isValid());
+    QVERIFY(named(rightClick(w, extensions, rowOf(extensions, DirRole::Extension, QStringLiteral("203"))),
+                  QStringLiteral("ctxCancelBooking")));
+    f.sim->setBlf(QStringLiteral("203"), 0);
+    QTRY_VERIFY(!booked->isBooked(QStringLiteral("203")));
+    QCOMPARE(lines->count(), 0);
 }
 
 void TestActionsSession::ringingColleagueIsPickedUp()

@@ -1,5 +1,6 @@
 #include "framework/encryptedsqlitedbhandler.h"
 #include "framework/simpleobfuscator.h"
+#include "testhelpers.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -182,6 +183,8 @@ private slots:
     void blockCopyChecksEveryReadAndWrite();
     void fileCopyFailures();
     void staleWorkingCopiesRemoved();
+    void leftoversBelongToTheirOwnFile();
+    void snapshotKeepsTheConnectionOpen();
 
 private:
     DbhConfig config() const;
@@ -218,8 +221,10 @@ void TestEncryptedDb::freshDatabaseLifecycle()
         Handler h(config(), nullptr);
         QCOMPARE(h.encrypted(), scrambledPath());
         copyName = h.working();
-        const QString dir = EncryptedSqliteDbHandler::workingDirectory();
-        QVERIFY(!dir.isEmpty());
+        QVERIFY(!EncryptedSqliteDbHandler::workingDirectory().isEmpty());
+        QCOMPARE(modeOf(EncryptedSqliteDbHandler::workingDirectory()), mode_t(0700));
+        const QString dir = EncryptedSqliteDbHandler::workingDirectoryFor(scrambledPath());
+        QVERIFY(dir.startsWith(EncryptedSqliteDbHandler::workingDirectory() + QLatin1Char('/')));
         QCOMPARE(modeOf(dir), mode_t(0700));
         const QRegularExpression pattern(QStringLiteral("^") +
                                          QRegularExpression::escape(dir + QLatin1Char('/') + m_name) +
@@ -441,8 +446,9 @@ void TestEncryptedDb::fileCopyFailures()
 
 void TestEncryptedDb::staleWorkingCopiesRemoved()
 {
-    const QString dir = EncryptedSqliteDbHandler::workingDirectory();
+    const QString dir = EncryptedSqliteDbHandler::workingDirectoryFor(scrambledPath());
     QVERIFY(!dir.isEmpty());
+    QCOMPARE(modeOf(dir), mode_t(0700));
     const QString stale = dir + QLatin1Char('/') + m_name + QStringLiteral("-AbC123.sqlite");
     QVERIFY(writeAll(stale, QByteArray("left by a crash")));
     QVERIFY(writeAll(stale + QStringLiteral("-journal"), QByteArray("journal")));
@@ -454,12 +460,137 @@ void TestEncryptedDb::staleWorkingCopiesRemoved()
     QVERIFY(!QFile::exists(stale + QStringLiteral("-journal")));
     QVERIFY(QFile::exists(otherDb));
     QFile::remove(otherDb);
+    // A leftover that is no database is not taken for the history.
+    QVERIFY(!QFile::exists(scrambledPath()));
 
     // A running handler's copy is not stale.
     QVERIFY(writeAll(live.working(), QByteArray("in use")));
     Handler second(config(), nullptr);
     QCOMPARE(readAll(live.working()), QByteArray("in use"));
     QVERIFY(second.working() != live.working());
+}
+
+namespace
+{
+// A plain database with one table holding `rows`, as a killed handler leaves
+// its working copy.
+bool writeDatabase(const QString &path, const QStringList &rows)
+{
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fixture"));
+        db.setDatabaseName(path);
+        if (db.open()) {
+            QSqlQuery q(db);
+            ok = q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS t (v VARCHAR)"));
+            for (const QString &row : rows) {
+                q.prepare(QStringLiteral("INSERT INTO t (v) VALUES (:v)"));
+                q.bindValue(QStringLiteral(":v"), row);
+                ok = ok && q.exec();
+            }
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fixture"));
+    return ok;
+}
+
+QStringList rowsOf(Handler &h)
+{
+    QStringList rows;
+    if (!h.openDbConn())
+        return {QStringLiteral("<not open>")};
+    QSqlQuery q(h.conn());
+    q.exec(QStringLiteral("SELECT v FROM t ORDER BY rowid"));
+    while (q.next())
+        rows << q.value(0).toString();
+    q.finish();
+    h.closeDbConn();
+    return rows;
+}
+} // namespace
+
+// Two clients with their own settings directories share the temporary
+// directory and the database's name. After a kill of the first one, the
+// second one's start leaves the first one's unsaved work alone; the first
+// one's next start takes it back.
+void TestEncryptedDb::leftoversBelongToTheirOwnFile()
+{
+    {
+        Handler first(config(), nullptr);
+        QVERIFY(first.openDbConn());
+        QSqlQuery q(first.conn());
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE t (v VARCHAR)")));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO t (v) VALUES ('saved')")));
+        q.finish();
+        QVERIFY(first.encryptDb());
+    }
+    QTest::qWait(20); // the leftover is written after the scrambled file
+    const QString ownFolder = EncryptedSqliteDbHandler::workingDirectoryFor(scrambledPath());
+    const QString leftover = ownFolder + QLatin1Char('/') + m_name + QStringLiteral("-Kil1ed.sqlite");
+    QVERIFY(writeDatabase(leftover, {"saved", "unsaved"}));
+
+    // The other client: same database name, another directory.
+    QTemporaryDir otherDir;
+    DbhConfig other = config();
+    other.hostName = otherDir.path();
+    const QString otherFolder = EncryptedSqliteDbHandler::workingDirectoryFor(otherDir.filePath(m_name));
+    QVERIFY(otherFolder != ownFolder);
+    {
+        Handler second(other, nullptr);
+        QVERIFY(second.working().startsWith(otherFolder + QLatin1Char('/')));
+        QVERIFY(QFile::exists(leftover));
+        QVERIFY(!QFile::exists(otherDir.filePath(m_name)));
+    }
+    QVERIFY(QFile::exists(leftover));
+
+    // The first client again: its unsaved row is back, the leftover gone.
+    Handler again(config(), nullptr);
+    QVERIFY(!QFile::exists(leftover));
+    QCOMPARE(rowsOf(again), (QStringList{"saved", "unsaved"}));
+
+    // A leftover older than the scrambled file holds nothing newer.
+    QVERIFY(again.encryptDb());
+    const QString old = ownFolder + QLatin1Char('/') + m_name + QStringLiteral("-0ld000.sqlite");
+    QVERIFY(writeDatabase(old, {"stale"}));
+    QFile f(old);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    f.close();
+    Handler third(config(), nullptr);
+    QVERIFY(!QFile::exists(old));
+    QCOMPARE(rowsOf(third), (QStringList{"saved", "unsaved"}));
+}
+
+// Writing back while the working copy stays open: no close of the
+// connection, so nothing logs a close of a database that is not open.
+void TestEncryptedDb::snapshotKeepsTheConnectionOpen()
+{
+    Handler h(config(), nullptr);
+    QVERIFY(h.openDbConn());
+    QSqlQuery q(h.conn());
+    QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode=WAL")));
+    QVERIFY(q.exec(QStringLiteral("CREATE TABLE t (v VARCHAR)")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO t (v) VALUES ('one')")));
+    QString error;
+    QVERIFY2(EncryptedSqliteDbHandler::saveSnapshot(h.working(), h.snapshotPath(), h.encrypted(), &error),
+             qPrintable(error));
+    QVERIFY(h.conn().isOpen());
+    QVERIFY(!QFile::exists(h.snapshotPath()));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO t (v) VALUES ('two')")));
+    q.finish();
+
+    // The scrambled file holds what was committed when it was written, in
+    // the plain rollback-journal form (file format bytes 18 and 19 are 1).
+    const QString plain = m_dir->filePath(QStringLiteral("plain.db"));
+    QVERIFY(EncryptedSqliteDbHandler::encryptOrDecryptFile(h.encrypted(), plain, false));
+    const QByteArray header = readAll(plain).left(20);
+    QCOMPARE(int(header.at(18)), 1);
+    QCOMPARE(int(header.at(19)), 1);
+    h.closeDbConn();
+    QVERIFY(h.encryptDb());
+    QVERIFY(!testsupport::logText(m_dir->filePath(QStringLiteral("db.log"))).contains("NOT OPEN"));
 }
 
 DESKLINE_TEST_MAIN(TestEncryptedDb)

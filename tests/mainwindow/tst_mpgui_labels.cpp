@@ -34,6 +34,7 @@ private slots:
     void readCover_data() { coverPixmap_data(); }
     void readCover();
     void backgroundLetsGoOfTheDecodedPicture();
+    void backgroundNeverBeyondTheScreen();
 };
 
 void TestMPGuiLabels::blfStatus_data()
@@ -278,6 +279,21 @@ void TestMPGuiLabels::backgroundLetsGoOfTheDecodedPicture()
         QCOMPARE(shown.size(), target);
         QVERIFY(!shown.isNull());
     }
+}
+
+// A window wider than the screen (as overlong texts once made it) gets a
+// cover no larger than the screen: the brush repeats it.
+void TestMPGuiLabels::backgroundNeverBeyondTheScreen()
+{
+    initDesklineResources();
+    QTemporaryDir dir;
+    MSETTINGS::setSettingsDirPath(dir.path());
+    WindowBackground background;
+    background.startLoading();
+    background.reload(QSize(1600, 1000));
+    QCOMPARE(background.cover(QSize(40816, 600)).size(), QSize(1600, 600));
+    QCOMPARE(background.cover(QSize(524287, 2000)).size(), QSize(1600, 1000));
+    QCOMPARE(background.cover(QSize(800, 600)).size(), QSize(800, 600));
 }
 
 DESKLINE_TEST_MAIN(TestMPGuiLabels)

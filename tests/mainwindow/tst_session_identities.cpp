@@ -6,7 +6,9 @@
 #include "sessionfixture.h"
 #include "testmain.h"
 
+#include <QListWidget>
 #include <QSignalSpy>
+#include <QTabWidget>
 
 using namespace sessiontest;
 
@@ -30,6 +32,7 @@ private slots:
     void selection_data();
     void selection();
     void sameListTwiceChangesNothing();
+    void promptOpensTheAccountList();
 };
 
 void TestSessionIdentities::selection_data()
@@ -105,6 +108,29 @@ void TestSessionIdentities::sameListTwiceChangesNothing()
     QTest::qWait(200);
     QCOMPARE(prompts.texts().size(), 1);
     QCOMPARE(prompts.dialogRequests.size(), 1);
+}
+
+// The account prompt opens the settings on the page where the user picks the
+// account, whichever page the settings were last left on.
+void TestSessionIdentities::promptOpensTheAccountList()
+{
+    SessionFixture f;
+    ScriptedPrompts prompts;
+    MPGui w{f.config(QStringLiteral("demo"), QStringLiteral("demo"), 1)};
+    QString page;
+    int accounts = -1;
+    prompts.dialogNext([&](QDialog *d) {
+        auto *tabs = d->findChild<QTabWidget *>(QStringLiteral("tabMctiSettings"));
+        page = tabs && tabs->currentWidget() ? tabs->currentWidget()->objectName() : QString();
+        auto *list = d->findChild<QListWidget *>(QStringLiteral("lstAccounts"));
+        accounts = list ? list->count() : -1;
+    });
+    QVERIFY(startAndLogin(w));
+    QTRY_COMPARE(prompts.dialogRequests.size(), 1);
+    QCOMPARE(prompts.texts(),
+             QStringList{QStringLiteral("Per proseguire è necessario selezionare l'account da utilizzare.")});
+    QCOMPARE(page, QStringLiteral("tabAccounts"));
+    QVERIFY(accounts >= 1);
 }
 
 DESKLINE_TEST_MAIN(TestSessionIdentities)

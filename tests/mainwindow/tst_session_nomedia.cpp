@@ -60,11 +60,16 @@ void TestSessionNoMedia::softphoneWindowReportsThePhoneUnavailable()
     MPGui w{c};
     withInstalledSoundsAndDevices(w.phoneBackends());
     QVERIFY(startAndLogin(w));
-    const QString unavailable = QStringLiteral("Il motore SIP non è partito: il telefono non è disponibile.");
+    // The engine's own report, with the error number of its library.
+    const QString unavailable =
+        QStringLiteral("Il motore SIP ha restituito il seguente errore: %1").arg(int(VDK::ErrModule));
     QTRY_VERIFY2(prompts.texts().contains(unavailable), qPrintable(prompts.texts().join(QLatin1Char('\n'))));
+    QCOMPARE(prompts.texts().count(unavailable), 1);
     for (const ScriptedPrompts::Shown &s : prompts.shown) {
-        if (s.message.text == unavailable)
+        if (s.message.text == unavailable) {
             QVERIFY(s.message.kind == PromptService::Kind::Critical);
+            QVERIFY(s.message.title.endsWith(QStringLiteral(" - Errore")));
+        }
     }
     QVERIFY(!w.phoneBackends()->engine());
     QVERIFY(w.isSessionUp());

@@ -151,6 +151,8 @@ void TestChatEndToEnd::receiveAnswerReconnectRestart()
         QVERIFY(c.login());
         QVERIFY(ctitest::waitCount(history3, 1));
         QCOMPARE(c.ids(QStringLiteral("203")).size(), 1);
+        // The history's batch is written back in the background.
+        QTRY_VERIFY_WITH_TIMEOUT(!c.store->hasPendingWrites() && !c.store->isWriting(), 30000);
         QCOMPARE(storedIds(dbPath), (all + c.ids(QStringLiteral("203"))));
     }
     // The client starts again: everything is back, nothing twice.
@@ -161,6 +163,7 @@ void TestChatEndToEnd::receiveAnswerReconnectRestart()
         QVERIFY(ctitest::waitCount(history, 1));
         QCOMPARE(c.ids(QStringLiteral("202")), all);
         QCOMPARE(c.ids(QStringLiteral("203")).size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!c.store->hasPendingWrites() && !c.store->isWriting(), 30000);
         QCOMPARE(storedIds(dbPath).size(), all.size() + 1);
     }
 }

@@ -1,6 +1,7 @@
 // Chat history store: schema, order, filters, retention, and that no failure
 // at open or a kill of the program loses the history.
 #include "messaging/mpchatsqlite.h"
+#include "testhelpers.h"
 #include "testmain.h"
 
 #include <QSqlDatabase>
@@ -222,7 +223,8 @@ void TestMPChatSqlite::batchAndTimerWriteTheFileBack()
     ChatMessageList batch{message("h1", "201", 0), message("h2", "202", 1)};
     const QDateTime t = QDateTime::currentDateTime();
     QVERIFY(store.insertChatMessages(batch, {t.addSecs(-2), t.addSecs(-1)}));
-    QVERIFY(!store.hasPendingWrites());
+    // Written back at once, in the background.
+    QTRY_VERIFY_WITH_TIMEOUT(!store.hasPendingWrites(), 30000);
     {
         MPChatSqlite reader(dbPath(), QStringLiteral("u"), QStringLiteral("p"));
         QVERIFY(reader.readDBChat());
@@ -231,13 +233,18 @@ void TestMPChatSqlite::batchAndTimerWriteTheFileBack()
     store.setCheckpointDelay(10);
     QVERIFY(store.insertChatMessage(message("live", "201", 0), t));
     QVERIFY(store.hasPendingWrites());
-    QTRY_VERIFY(!store.hasPendingWrites());
+    QTRY_VERIFY_WITH_TIMEOUT(!store.hasPendingWrites(), 30000);
     MPChatSqlite reader(dbPath(), QStringLiteral("u"), QStringLiteral("p"));
     QVERIFY(reader.readDBChat());
     QCOMPARE(ids(reader.messageList), (QStringList{"h1", "h2", "live"}));
     // The store goes on working after writing back.
     QVERIFY(store.readDBChat());
     QCOMPARE(store.messageList.size(), 3);
+    // Writing back never closes the connection, nor closes one twice.
+    QVERIFY(store.insertChatMessage(message("again", "201", 0), t.addSecs(1)));
+    QTRY_VERIFY_WITH_TIMEOUT(!store.hasPendingWrites(), 30000);
+    store.close();
+    QVERIFY(!testsupport::logText(m_dir->filePath(QStringLiteral("chatDbLog.txt"))).contains("NOT OPEN"));
 }
 
 void TestMPChatSqlite::leftoverWorkingCopyIsRecoveredAfterKill()
@@ -253,7 +260,9 @@ void TestMPChatSqlite::leftoverWorkingCopyIsRecoveredAfterKill()
         auto *store = new MPChatSqlite(dbPath(), QStringLiteral("u"), QStringLiteral("p"));
         store->setCheckpointDelay(3600 * 1000);
         const bool ok = store->insertChatMessage(message("unsaved", "201", 0), QDateTime::currentDateTime());
-        if (!ok)
+        // Stored in the working copy (the read waits for the writer), not
+        // yet written back.
+        if (!ok || !store->readDBChat() || store->messageList.size() != 2)
             ::_exit(3);
         ::kill(::getpid(), SIGKILL);
     }

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -55,6 +56,9 @@ private slots:
     void mailKeepsHostileTextInsideTheBody();
     void peerTextIsPlain();
     void bubbleSizeFollowsFontMetrics();
+    void longMessageShowsItsStartAndSavesWhole_data();
+    void longMessageShowsItsStartAndSavesWhole();
+    void floodMakesBubblesForTheNewestOnly();
 };
 
 void TestChatPanel::newestActivityOnTop()
@@ -350,6 +354,118 @@ void TestChatPanel::bubbleSizeFollowsFontMetrics()
         QCOMPARE(size.size(), 1);
         QCOMPARE(size.first().at(0).toSize(), bubble.widgetSize());
     }
+}
+
+void TestChatPanel::longMessageShowsItsStartAndSavesWhole_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("1 MB, one word") << QString(1 << 20, QLatin1Char('x')) << true;
+    QString words;
+    for (int i = 0; words.size() < 200000; ++i)
+        words += QStringLiteral("parola%1 ").arg(i);
+    QTest::newRow("200 kB of words") << words << true;
+    QString lines;
+    for (int i = 0; i < 5000; ++i)
+        lines += QStringLiteral("riga %1\n").arg(i);
+    QTest::newRow("5000 short lines") << lines << true;
+    QTest::newRow("just under the limit") << QString(wdgChatMsg::MaxShownChars, QLatin1Char('y')) << false;
+    // A character outside the basic plane across the limit stays whole.
+    QTest::newRow("surrogate pair at the limit")
+        << QString(wdgChatMsg::MaxShownChars - 1, QLatin1Char('z')) + QString::fromUtf8("\xF0\x9F\x98\x80") + "fine"
+        << true;
+}
+
+// A very long message: the bubble lays out its start and says it was cut;
+// the conversation saved to a file holds the whole text.
+void TestChatPanel::longMessageShowsItsStartAndSavesWhole()
+{
+    QFETCH(QString, body);
+    QFETCH(bool, cut);
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    wdgChatPanel panel;
+    panel.enableChatWindows(true);
+    panel.resize(600, 400);
+    panel.show();
+    QVERIFY(panel.addChatSession(QStringLiteral("201"), QStringLiteral("Anna"), QString()));
+    panel.putOnTop(QStringLiteral("201"));
+    wdgChat *chat = panel.chatFor(QStringLiteral("201"));
+    QTRY_VERIFY(chat->isVisible());
+    QVERIFY(panel.newMessageReceived(msg("long", "201", 0, 0, body)));
+    const QList<wdgChatMsg *> bubbles = chat->bubbles();
+    QCOMPARE(bubbles.size(), 1);
+    wdgChatMsg *bubble = bubbles.first();
+    QCOMPARE(bubble->getMessage(), body);
+    const QString shown = bubble->findChild<QLabel *>(QStringLiteral("lblMsg"))->text();
+    QCOMPARE(shown, bubble->shownMessage());
+    if (cut) {
+        QVERIFY(shown.size() <= wdgChatMsg::MaxShownChars + 200);
+        QVERIFY(shown.count(QLatin1Char('\n')) <= wdgChatMsg::MaxShownLines + 2);
+        QVERIFY(shown.endsWith(QStringLiteral("(messaggio troncato: il testo completo si trova salvando la chat)")));
+        const QString start = shown.left(shown.indexOf(QChar(0x2026)));
+        QVERIFY(body.startsWith(start));
+        QVERIFY(!start.isEmpty() && !start.back().isHighSurrogate());
+    } else {
+        QCOMPARE(shown, body);
+    }
+    QVERIFY(bubble->widgetSize().height() < 5000);
+
+    const QString path = dir.filePath(QStringLiteral("chat.txt"));
+    prompts.fileNext(path);
+    QTest::mouseClick(chat->findChild<QPushButton *>(QStringLiteral("btSaveHistory")), Qt::LeftButton);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(f.readAll()).contains(QStringLiteral("\n") + body + QStringLiteral("\n")));
+}
+
+// Thousands of messages into the conversation on screen: bubbles for the
+// newest only, older ones when the list is scrolled to its top; every message
+// is in the saved conversation. A hidden conversation makes none.
+void TestChatPanel::floodMakesBubblesForTheNewestOnly()
+{
+    wdgChatPanel panel;
+    panel.resize(600, 400);
+    panel.show();
+    QVERIFY(panel.addChatSession(QStringLiteral("201"), QStringLiteral("Anna"), QString()));
+    QVERIFY(panel.addChatSession(QStringLiteral("202"), QStringLiteral("Luca"), QString()));
+    panel.putOnTop(QStringLiteral("201"));
+    wdgChat *shown = panel.chatFor(QStringLiteral("201"));
+    wdgChat *hidden = panel.chatFor(QStringLiteral("202"));
+    QTRY_VERIFY(shown->isVisible());
+    QVERIFY(!hidden->isVisible());
+    const int count = 3000;
+    for (int i = 0; i < count; ++i) {
+        QVERIFY(panel.newMessageReceived(msg(QStringLiteral("a%1").arg(i), "201", 0, 0, QStringLiteral("m%1").arg(i))));
+        QVERIFY(panel.newMessageReceived(msg(QStringLiteral("b%1").arg(i), "202", 0, 0, QStringLiteral("m%1").arg(i))));
+    }
+    QTRY_COMPARE(shown->pendingCount(), 0);
+    QCOMPARE(shown->messageCount(), count);
+    auto *list = shown->findChild<QListWidget *>(QStringLiteral("msgList"));
+    QCOMPARE(list->count(), wdgChat::FreshBubbles);
+    QCOMPARE(shown->findChildren<wdgChatMsg *>().size(), wdgChat::FreshBubbles);
+    QCOMPARE(qobject_cast<wdgChatMsg *>(list->itemWidget(list->item(list->count() - 1)))->getId(),
+             QStringLiteral("a%1").arg(count - 1));
+    QCOMPARE(hidden->messageCount(), count);
+    QCOMPARE(hidden->findChildren<wdgChatMsg *>().size(), 0);
+    QCOMPARE(panel.unreadFor(QStringLiteral("202")), count);
+
+    // Scrolled to the top, the list brings older messages.
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->minimum());
+    QCOMPARE(list->count(), wdgChat::FreshBubbles + wdgChat::OlderBubbles);
+    QCOMPARE(qobject_cast<wdgChatMsg *>(list->itemWidget(list->item(0)))->getId(),
+             QStringLiteral("a%1").arg(count - wdgChat::FreshBubbles - wdgChat::OlderBubbles));
+    // Messages one by one add bubbles up to the bound, then the oldest go.
+    for (int i = 0; i < wdgChat::MaxBubbles; ++i) {
+        QVERIFY(panel.newMessageReceived(msg(QStringLiteral("c%1").arg(i), "201", 0, 0, QStringLiteral("c%1").arg(i))));
+        QTRY_COMPARE(shown->pendingCount(), 0);
+    }
+    QCOMPARE(list->count(), wdgChat::MaxBubbles);
+    QCOMPARE(qobject_cast<wdgChatMsg *>(list->itemWidget(list->item(list->count() - 1)))->getId(),
+             QStringLiteral("c%1").arg(wdgChat::MaxBubbles - 1));
+    const QString text = shown->conversationText();
+    QVERIFY(text.contains(QStringLiteral("\nm0\n")));
+    QVERIFY(text.contains(QStringLiteral("\nm%1\n").arg(count - 1)));
 }
 
 DESKLINE_TEST_MAIN(TestChatPanel)

@@ -3,6 +3,7 @@
 // global pause state, the queue tab's grid and the figures' texts.
 #include "queues/queuerules.h"
 #include "testmain.h"
+#include "widgets/guiutils.h"
 
 #include <cmath>
 #include <limits>
@@ -74,6 +75,8 @@ private slots:
     void countClasses();
     void membersCounted_data();
     void membersCounted();
+    void countsFollowOneMember_data();
+    void countsFollowOneMember();
     void modelTakesQueuesByRole_data();
     void modelTakesQueuesByRole();
     void modelMarksMissingQueuesStale();
@@ -88,6 +91,7 @@ private slots:
     void pauseAggregation();
     void grid_data();
     void grid();
+    void gridOfWiderBoxes();
     void figures();
 };
 
@@ -151,6 +155,62 @@ void TestQueueRules::membersCounted()
     const OperatorCounts counts = countMembers(members, withMap ? &map : nullptr);
     QCOMPARE(counts.text(), expected);
     QCOMPARE(counts.total(), 3);
+}
+
+void TestQueueRules::countsFollowOneMember_data()
+{
+    // Steps on member 202 (extension idle) of a queue that also holds 203
+    // (busy): "+" joins, "-" leaves, "p" pauses, "r" resumes.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("joins") << "+"
+                           << "1/1/0/0";
+    QTest::newRow("joins and pauses") << "+p"
+                                      << "0/1/1/0";
+    QTest::newRow("pauses and resumes") << "+pr"
+                                        << "1/1/0/0";
+    QTest::newRow("leaves while paused") << "+p-"
+                                         << "0/1/0/0";
+    QTest::newRow("joins twice") << "++"
+                                 << "1/1/0/0";
+    QTest::newRow("leaves and joins again") << "+-+"
+                                            << "1/1/0/0";
+}
+
+void TestQueueRules::countsFollowOneMember()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, expected);
+    const MctiExtenMap map = extensions({{"202", 0}, {"203", 1}});
+    QueueModel model;
+    model.applyStats({queue("600", "Supporto", {member("203", "203")})}, 2, {}, {}, &map);
+    QueueStatus &q = model.queues["600"];
+    for (const QChar step : steps) {
+        const bool known = q.members.contains("202");
+        const CountClass before = known ? classify(q.members.value("202"), &map) : Unregistered;
+        if (step == QLatin1Char('-')) {
+            q.members.remove("202");
+            moveCount(q, known ? &before : nullptr, nullptr);
+            continue;
+        }
+        QueueUserStatus &u = q.members["202"];
+        u.memberId = "202";
+        u.extension = "202";
+        if (step == QLatin1Char('p'))
+            u.paused = true;
+        else if (step == QLatin1Char('r'))
+            u.paused = false;
+        const CountClass after = classify(u, &map);
+        moveCount(q, known ? &before : nullptr, &after);
+    }
+    const QString counts = QStringLiteral("%1/%2/%3/%4")
+                               .arg(q.availableCount)
+                               .arg(q.busyCount)
+                               .arg(q.pausedCount)
+                               .arg(q.unregisteredCount);
+    QCOMPARE(counts, expected);
+    // The same as counting every member again.
+    QCOMPARE(countMembers(q.members, &map).text(), expected);
 }
 
 void TestQueueRules::modelTakesQueuesByRole_data()
@@ -258,34 +318,48 @@ void TestQueueRules::periodBounds_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<qint64>("seconds");
-    QTest::newRow("last hour across the spring change")
-        << 0 << "2026-03-29 03:30:00" << "2026-03-29 01:30:00" << "2026-03-29 03:30:00" << qint64(3600);
-    QTest::newRow("today, the spring change day")
-        << 1 << "2026-03-29 12:00:00" << "2026-03-29 00:00:00" << "2026-03-29 12:00:00" << qint64(11 * 3600);
-    QTest::newRow("yesterday, the spring change day") << 7 << "2026-03-30 10:00:00" << "2026-03-29 00:00:00"
-                                                      << "2026-03-29 23:59:59" << qint64(23 * 3600 - 1);
-    QTest::newRow("yesterday, the autumn change day") << 7 << "2026-10-26 08:00:00" << "2026-10-25 00:00:00"
-                                                      << "2026-10-25 23:59:59" << qint64(25 * 3600 - 1);
-    QTest::newRow("this week on a Wednesday")
-        << 2 << "2026-12-09 15:00:00" << "2026-12-07 00:00:00" << "2026-12-09 15:00:00" << qint64(-1);
-    QTest::newRow("this week on a Monday")
-        << 2 << "2026-12-07 08:00:00" << "2026-12-07 00:00:00" << "2026-12-07 08:00:00" << qint64(8 * 3600);
-    QTest::newRow("this week on a Sunday")
-        << 2 << "2026-12-13 23:00:00" << "2026-12-07 00:00:00" << "2026-12-13 23:00:00" << qint64(-1);
-    QTest::newRow("this month") << 3 << "2026-12-10 10:00:00" << "2026-12-01 00:00:00" << "2026-12-10 10:00:00"
-                                << qint64(-1);
-    QTest::newRow("previous month, February") << 9 << "2026-03-31 10:00:00" << "2026-02-01 00:00:00"
-                                              << "2026-02-28 23:59:59" << qint64(28 * 86400 - 1);
-    QTest::newRow("previous month across the year")
-        << 9 << "2026-01-15 10:00:00" << "2025-12-01 00:00:00" << "2025-12-31 23:59:59" << qint64(-1);
-    QTest::newRow("last 30 days") << 4 << "2026-12-10 10:00:00" << "2026-11-10 00:00:00" << "2026-12-10 10:00:00"
-                                  << qint64(-1);
-    QTest::newRow("last 60 days") << 5 << "2026-12-10 10:00:00" << "2026-10-11 00:00:00" << "2026-12-10 10:00:00"
-                                  << qint64(-1);
-    QTest::newRow("last 90 days") << 6 << "2026-12-10 10:00:00" << "2026-09-11 00:00:00" << "2026-12-10 10:00:00"
-                                  << qint64(-1);
-    QTest::newRow("previous week") << 8 << "2026-12-09 10:00:00" << "2026-11-30 00:00:00" << "2026-12-06 23:59:59"
-                                   << qint64(7 * 86400 - 1);
+    QTest::newRow("last hour across the spring change") << 0 << "2026-03-29 03:30:00"
+                                                        << "2026-03-29 01:30:00.000"
+                                                        << "2026-03-29 03:30:00.000" << qint64(3600);
+    QTest::newRow("today, the spring change day") << 1 << "2026-03-29 12:00:00"
+                                                  << "2026-03-29 00:00:00.000"
+                                                  << "2026-03-29 12:00:00.000" << qint64(11 * 3600);
+    QTest::newRow("yesterday, the spring change day") << 7 << "2026-03-30 10:00:00"
+                                                      << "2026-03-29 00:00:00.000"
+                                                      << "2026-03-29 23:59:59.999" << qint64(23 * 3600 - 1);
+    QTest::newRow("yesterday, the autumn change day") << 7 << "2026-10-26 08:00:00"
+                                                      << "2026-10-25 00:00:00.000"
+                                                      << "2026-10-25 23:59:59.999" << qint64(25 * 3600 - 1);
+    QTest::newRow("this week on a Wednesday") << 2 << "2026-12-09 15:00:00"
+                                              << "2026-12-07 00:00:00.000"
+                                              << "2026-12-09 15:00:00.000" << qint64(-1);
+    QTest::newRow("this week on a Monday") << 2 << "2026-12-07 08:00:00"
+                                           << "2026-12-07 00:00:00.000"
+                                           << "2026-12-07 08:00:00.000" << qint64(8 * 3600);
+    QTest::newRow("this week on a Sunday") << 2 << "2026-12-13 23:00:00"
+                                           << "2026-12-07 00:00:00.000"
+                                           << "2026-12-13 23:00:00.000" << qint64(-1);
+    QTest::newRow("this month") << 3 << "2026-12-10 10:00:00"
+                                << "2026-12-01 00:00:00.000"
+                                << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("previous month, February") << 9 << "2026-03-31 10:00:00"
+                                              << "2026-02-01 00:00:00.000"
+                                              << "2026-02-28 23:59:59.999" << qint64(28 * 86400 - 1);
+    QTest::newRow("previous month across the year") << 9 << "2026-01-15 10:00:00"
+                                                    << "2025-12-01 00:00:00.000"
+                                                    << "2025-12-31 23:59:59.999" << qint64(-1);
+    QTest::newRow("last 30 days") << 4 << "2026-12-10 10:00:00"
+                                  << "2026-11-11 00:00:00.000"
+                                  << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("last 60 days") << 5 << "2026-12-10 10:00:00"
+                                  << "2026-10-12 00:00:00.000"
+                                  << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("last 90 days") << 6 << "2026-12-10 10:00:00"
+                                  << "2026-09-12 00:00:00.000"
+                                  << "2026-12-10 10:00:00.000" << qint64(-1);
+    QTest::newRow("previous week") << 8 << "2026-12-09 10:00:00"
+                                   << "2026-11-30 00:00:00.000"
+                                   << "2026-12-06 23:59:59.999" << qint64(7 * 86400 - 1);
     QTest::newRow("type 10 has no bounds") << 10 << "2026-12-09 10:00:00" << "" << "" << qint64(-1);
     QTest::newRow("invalid type") << -1 << "2026-12-09 10:00:00" << "" << "" << qint64(-1);
 }
@@ -299,12 +373,13 @@ void TestQueueRules::periodBounds()
     QFETCH(qint64, seconds);
     QDateTime f;
     QDateTime t;
-    const bool ok = datesFromPeriod(type, local(now), &f, &t);
+    // The supervisor panel's periods are the program's one period rule.
+    const bool ok = GuiUtils::datesFromPeriod(CTILIB::PeriodType(type), &f, &t, local(now));
     QCOMPARE(ok, !from.isEmpty());
     if (!ok)
         return;
-    QCOMPARE(f.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), from);
-    QCOMPARE(t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), to);
+    QCOMPARE(f.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), from);
+    QCOMPARE(t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), to);
     if (seconds >= 0)
         QCOMPARE(f.secsTo(t), seconds);
 }
@@ -406,6 +481,16 @@ void TestQueueRules::grid()
     QVERIFY(gridNeedsRebuild(3, 2, 4, 2));
     QVERIFY(gridNeedsRebuild(4, 2, 4, 3));
     QVERIFY(!gridNeedsRebuild(4, 2, 4, 2));
+}
+
+// Boxes grown for larger fonts take fewer columns; never less than one, and a
+// narrower width than a box's own counts as a box's.
+void TestQueueRules::gridOfWiderBoxes()
+{
+    QCOMPARE(gridColumns(800, 9, 1, 500), 1);
+    QCOMPARE(gridColumns(1100, 9, 1, 500), 2);
+    QCOMPARE(gridColumns(300, 9, 1, 500), 1);
+    QCOMPARE(gridColumns(800, 9, 1, 100), gridColumns(800, 9, 1));
 }
 
 void TestQueueRules::figures()

@@ -91,6 +91,7 @@ private slots:
     void refreshInterval_data();
     void refreshInterval();
     void newMembershipAppended();
+    void lastMembershipLeavesTheRowUntilTheRebuild();
     void operatorGetsNoMenu();
     void gridTakesEveryNewBox();
     void cellPauseButtonAsksAndWaits();
@@ -261,6 +262,55 @@ void TestSupervisorPanel::newMembershipAppended()
     QCOMPARE(p.panel.model().memberQueues.value("202"), QStringList{"600"});
 }
 
+void TestSupervisorPanel::lastMembershipLeavesTheRowUntilTheRebuild()
+{
+    Panel p;
+    p.panel.onQueueStatsRcvd(officeReply());
+    QTableWidget *ops = p.table("tbOperators");
+    const int rows = ops->rowCount();
+    QueueMember m;
+    m.account = "204";
+    m.exten = "204";
+    m.queueId = "601";
+    const auto rowOf = [ops](const QString &account) {
+        for (int r = 0; r < ops->rowCount(); ++r) {
+            if (ops->item(r, 0) && ops->item(r, 0)->data(Qt::UserRole).toString() == account)
+                return r;
+        }
+        return -1;
+    };
+    const int row204 = rowOf("204");
+    QVERIFY(row204 >= 0);
+    // 204's only membership ends: his row stays without cells until the next
+    // rebuild, the others keep their places and their cells, the counts follow.
+    p.panel.onQueueMemberRemoved(m);
+    QCOMPARE(rowOf("204"), row204);
+    QVERIFY(!p.panel.operatorCell("601", "204"));
+    QCOMPARE(ops->rowCount(), rows);
+    QVERIFY(p.panel.operatorCell("600", "203"));
+    QCOMPARE(p.panel.model().queues.value("601").availableCount, 1);
+    QCOMPARE(p.panel.model().queues.value("601").members.size(), 1);
+    // Pauses of the members still there reach their cells and their counts.
+    QueueMember op201 = m;
+    op201.account = "201";
+    op201.exten = "201";
+    p.panel.onQueueMemberPauseChanged(op201, true);
+    QVERIFY(p.panel.operatorCell("601", "201")->paused);
+    QCOMPARE(p.panel.model().queues.value("601").pausedCount, 1);
+    // 204 comes back before the next rebuild: his row gets the cell again.
+    m.memberType = 1;
+    p.panel.onQueueMemberAdded(m);
+    QVERIFY(p.panel.operatorCell("601", "204"));
+    QCOMPARE(p.panel.model().queues.value("601").availableCount, 1);
+    // The rebuild without him leaves the row out.
+    p.panel.onQueueMemberRemoved(m);
+    QueueStatsList reply = officeReply();
+    reply[1].members.removeLast();
+    p.panel.onQueueStatsRcvd(reply);
+    QCOMPARE(ops->rowCount(), rows - 1);
+    QCOMPARE(rowOf("204"), -1);
+}
+
 void TestSupervisorPanel::operatorGetsNoMenu()
 {
     Panel p;
@@ -284,15 +334,19 @@ void TestSupervisorPanel::gridTakesEveryNewBox()
     };
     QSignalSpy count(&tab, &wdgQueues::sigQueuesCountChanged);
     tab.updateQueuesList(ids(3));
-    tab.adjustLayout(QSize(800, 400));
+    // Room for two boxes: 360 wide, or wider where this machine's fonts need it.
+    const int box = tab.queueBox(QStringLiteral("600"))->maximumWidth();
+    QVERIFY(box >= 360);
+    const QSize area(2 * box + 40, 400);
+    tab.adjustLayout(area);
     QCOMPARE(tab.laidOutColumns(), 2);
     // A fourth box in two columns keeps the shape's rows: it still gets its place.
     tab.updateQueuesList(ids(4));
-    tab.adjustLayout(QSize(800, 400));
+    tab.adjustLayout(area);
     for (int i = 0; i < 4; ++i)
         QVERIFY(tab.gridLayout()->indexOf(tab.queueBox(QString::number(600 + i))) >= 0);
     tab.updateQueuesList(ids(5));
-    tab.adjustLayout(QSize(800, 400));
+    tab.adjustLayout(area);
     int row = -1, column = -1, rs = 0, cs = 0;
     tab.gridLayout()->getItemPosition(tab.gridLayout()->indexOf(tab.queueBox("604")), &row, &column, &rs, &cs);
     QCOMPARE(row, 2);

@@ -6,6 +6,7 @@
 #include "widgets/wdgactiveline.h"
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -55,6 +56,7 @@ private slots:
     void statusLookAndLabel_data();
     void statusLookAndLabel();
     void peakLevelOnlyWhileTalking();
+    void enabledPeakLevelShowsWhileTalking();
     void focusDescribesTheCall();
     void styleSheetFromResources();
 
@@ -461,6 +463,34 @@ void TestActiveLine::peakLevelOnlyWhileTalking()
     w.requestOutgoingPeakLevel();
     QCOMPARE(peak.count(), 1);
     QVERIFY(!w.findChild<QTimer *>("peakLevelTimer")->isActive());
+}
+
+void TestActiveLine::enabledPeakLevelShowsWhileTalking()
+{
+    wdgActiveLine w(MSETTINGS::AppModeSoftphone, false, false, 0, -1, false);
+    auto *bar = w.findChild<QProgressBar *>("barPeakLevel");
+    auto *timer = w.findChild<QTimer *>("peakLevelTimer");
+    // Enabled while the call is being set up: nothing yet.
+    w.setPeakLevelEnabled(true);
+    QVERIFY(!timer->isActive());
+    QVERIFY(bar->isHidden());
+    // Talking: the level is asked for and shown.
+    w.setCallStatus(1);
+    QVERIFY(timer->isActive());
+    QVERIFY(!bar->isHidden());
+    w.updateOutgoingPeakLevel(42);
+    QCOMPARE(bar->value(), 42);
+    // Ended: gone.
+    w.setCallStatus(3);
+    QVERIFY(!timer->isActive());
+    QVERIFY(bar->isHidden());
+    // Switched off during a call: gone at once.
+    wdgActiveLine talking(MSETTINGS::AppModeSoftphone, false, false, 1, -1, false);
+    talking.setPeakLevelEnabled(true);
+    QVERIFY(talking.findChild<QTimer *>("peakLevelTimer")->isActive());
+    talking.setPeakLevelEnabled(false);
+    QVERIFY(!talking.findChild<QTimer *>("peakLevelTimer")->isActive());
+    QVERIFY(talking.findChild<QProgressBar *>("barPeakLevel")->isHidden());
 }
 
 void TestActiveLine::focusDescribesTheCall()

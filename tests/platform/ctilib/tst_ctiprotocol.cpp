@@ -241,6 +241,13 @@ void TestCtiProtocol::nameNumFromUri_data()
     QTest::newRow("number") << "203"
                             << ""
                             << "203";
+    // A SIP peer's display name is cut and cleaned like the PBX's names.
+    QTest::newRow("display name turned around")
+        << QString("\"") + QChar(0x202e) + "Mario" + QChar(0) + " Verdi\" <sip:0612@pbx>"
+        << "Mario Verdi"
+        << "0612";
+    QTest::newRow("display name too long")
+        << QString("\"") + QString(5000, 'M') + "\" <sip:0612@pbx>" << QString(128, 'M') << "0612";
 }
 
 void TestCtiProtocol::nameNumFromUri()
