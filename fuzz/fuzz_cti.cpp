@@ -6,10 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace {
+namespace
+{
 
-template <typename T>
-void decodeAs(const QJsonValue &value)
+template <typename T> void decodeAs(const QJsonValue &value)
 {
     T out;
     QString error;

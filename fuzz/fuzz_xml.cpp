@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace {
+namespace
+{
 
 void inspect(const QString &text)
 {

@@ -21,8 +21,8 @@
 //
 //     bench_apiserver [seconds per level]     (default 3)
 #include "apiserver/clientapiserver.h"
-#include "desklineresources.h"
 #include "app/globallogger.h"
+#include "desklineresources.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -36,11 +36,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const QString kUser = QStringLiteral("demo");
 const QString kPassword = QStringLiteral("demo");
@@ -48,8 +49,8 @@ const QByteArray kHead("HTTP/1.1 200 OK\nAccess-Control-Allow-Origin: *\n\n<?xml
 
 QByteArray post(const QString &inner)
 {
-    const QString digest = QString::fromLatin1(
-        QCryptographicHash::hash(kPassword.toLatin1(), QCryptographicHash::Md5).toHex());
+    const QString digest =
+        QString::fromLatin1(QCryptographicHash::hash(kPassword.toLatin1(), QCryptographicHash::Md5).toHex());
     const QByteArray body = QStringLiteral("<mpbx_request><username>%1</username><pwd_md5>%2</pwd_md5>%3"
                                            "</mpbx_request>")
                                 .arg(kUser, digest, inner)
@@ -249,9 +250,9 @@ int main(int argc, char *argv[])
     config.keyPassPhrase = QByteArray();
     // Both logs written as in the client, in a scratch directory.
     QTemporaryDir logDir;
-    std::unique_ptr<Logger> mainLog(UniqLogger::instance(QStringLiteral("MPHONE"))
-                                        ->createFileLogger(QStringLiteral("MPHONE"),
-                                                           logDir.filePath(QStringLiteral("mphone.log"))));
+    std::unique_ptr<Logger> mainLog(
+        UniqLogger::instance(QStringLiteral("MPHONE"))
+            ->createFileLogger(QStringLiteral("MPHONE"), logDir.filePath(QStringLiteral("mphone.log"))));
     logger = mainLog.get();
     config.logFileName = logDir.filePath(QStringLiteral("apiServerLog.txt"));
     config.loggerName = QStringLiteral("APISERVER");
@@ -265,8 +266,7 @@ int main(int argc, char *argv[])
                      SLOT(getActiveCallInfo(MctiCallDetails &)), Qt::DirectConnection);
     QObject::connect(&server, SIGNAL(sigGetQueuedCallInfo(QString, QueueStatus &)), &window,
                      SLOT(getQueueInfo(QString, QueueStatus &)), Qt::DirectConnection);
-    QObject::connect(&server, SIGNAL(sigMakeCallRequested(QString)), &window, SLOT(onAction()),
-                     Qt::QueuedConnection);
+    QObject::connect(&server, SIGNAL(sigMakeCallRequested(QString)), &window, SLOT(onAction()), Qt::QueuedConnection);
     QObject::connect(&server, SIGNAL(sigHangupCallRequested()), &window, SLOT(onAction()), Qt::QueuedConnection);
 
     bool ok = true;
@@ -286,9 +286,7 @@ int main(int argc, char *argv[])
         QTimer heartbeat;
         heartbeat.setTimerType(Qt::PreciseTimer);
         heartbeat.setInterval(5);
-        QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-            longestGapMs = qMax(longestGapMs, beat.restart());
-        });
+        QObject::connect(&heartbeat, &QTimer::timeout, [&] { longestGapMs = qMax(longestGapMs, beat.restart()); });
         QElapsedTimer wall;
         wall.start();
         beat.start();

@@ -70,11 +70,11 @@ bool report(const char *what, double value, double target, const char *unit)
 }
 
 struct Burst {
-    double totalMs = -1;  // wall clock
-    double workMs = -1;   // GUI thread's processor time
-    double stallMs = -1;  // longest turn, wall clock
-    double turnMs = -1;   // longest turn, processor time
-    double eventMs = -1;  // longest call event, processor time
+    double totalMs = -1; // wall clock
+    double workMs = -1;  // GUI thread's processor time
+    double stallMs = -1; // longest turn, wall clock
+    double turnMs = -1;  // longest turn, processor time
+    double eventMs = -1; // longest call event, processor time
 };
 
 // Rings the user `calls` times at once; the figures once every call has its

@@ -12,14 +12,14 @@
 // is missed or a line is not shown.
 //
 //     bench_incoming_call [calls]        (default 200)
-#include "widgets/balloonboard.h"
 #include "calls/calllines.h"
 #include "ctilib.h"
-#include "widgets/customlineedit.h"
+#include "framework/promptservice.h"
 #include "settings/mctiaction.h"
 #include "settings/msettings.h"
 #include "settings/msettingsstore.h"
-#include "framework/promptservice.h"
+#include "widgets/balloonboard.h"
+#include "widgets/customlineedit.h"
 #include "widgets/wdgactiveline.h"
 #include "widgets/wdgballoonmessage.h"
 #include "widgets/wdgincomingcallline.h"

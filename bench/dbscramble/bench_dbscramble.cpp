@@ -7,12 +7,12 @@
 //   bench_dbscramble [MiB]
 #include "framework/encryptedsqlitedbhandler.h"
 
+#include "procmemory.h"
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include "procmemory.h"
 
 #include <QTemporaryDir>
 

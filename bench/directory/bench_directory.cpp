@@ -45,11 +45,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHash>
-#include <QTabWidget>
-#include <QTest>
 #include <QSslConfiguration>
 #include <QStandardItemModel>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -414,8 +414,7 @@ int main(int argc, char *argv[])
             else
                 QTest::keyClick(search, char(key));
             // The search runs after the pause in typing, then its result is shown.
-            waitUntil([&] { return shown->searchText() == search->text() && !panel->isContactSearchPending(); },
-                      10000);
+            waitUntil([&] { return shown->searchText() == search->text() && !panel->isContactSearchPending(); }, 10000);
             QCoreApplication::processEvents();
             const double ms = work.total();
             settle(20);

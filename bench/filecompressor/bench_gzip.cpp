@@ -9,6 +9,7 @@
 //   bench_gzip [MiB] [level]
 #include "ext/filecompressor/qdfilecompressor.h"
 
+#include "procmemory.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,7 +17,6 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStorageInfo>
-#include "procmemory.h"
 
 #include <QTemporaryDir>
 

@@ -4,7 +4,8 @@
 #include <fstream>
 #include <string>
 
-namespace benchmem {
+namespace benchmem
+{
 
 // A "Key:" value of /proc/self/status (VmRSS, VmHWM: KiB), -1 when absent.
 inline long statusValue(const char *key)

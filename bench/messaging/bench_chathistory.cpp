@@ -38,7 +38,8 @@
 #include <functional>
 #include <vector>
 
-namespace {
+namespace
+{
 
 ChatMessageList makeMessages(int count, int parties, const QDateTime &start, int stepMs, const QString &prefix,
                              int bodyChars = 60)

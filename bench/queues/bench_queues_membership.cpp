@@ -2,8 +2,8 @@
 // the operators table) on a supervisor panel logged in to the simulated PBX:
 // the panel gathers them into a few statistics requests.
 #include "ctilib.h"
-#include "queues/mspmainwidget.h"
 #include "pbxsimulator.h"
+#include "queues/mspmainwidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,8 @@
 
 #include <QDateTime>
 
-namespace benchqueues {
+namespace benchqueues
+{
 
 struct CallCentre {
     QueueStatsList reply;

@@ -14,10 +14,10 @@
 // The downloaded file lives in a temporary directory removed at the end.
 //
 //   bench_update_download [MiB]
-#include "updater/baseupdater.h"
-#include "updater/filexfermanager.h"
 #include "procmemory.h"
 #include "testupdateservice.h"
+#include "updater/baseupdater.h"
+#include "updater/filexfermanager.h"
 #include "updater/updaterutils.h"
 
 #include <QCoreApplication>
@@ -33,7 +33,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 constexpr int BlockSize = 1 << 20;
 
 double mibPerSec(qint64 bytes, qint64 ms)
@@ -104,8 +105,7 @@ int main(int argc, char *argv[])
     for (qint64 done = 0; done < size; done += BlockSize)
         sha1.addData(block);
     const double sha1Speed = mibPerSec(size, hashTimer.elapsed());
-    const double diskSpeed =
-        diskWriteSpeed(dir.filePath("disk-probe"), qMin<qint64>(size, qint64(256) << 20), block);
+    const double diskSpeed = diskWriteSpeed(dir.filePath("disk-probe"), qMin<qint64>(size, qint64(256) << 20), block);
 
     // The service on its own thread.
     QThread serviceThread;
@@ -117,8 +117,8 @@ int main(int argc, char *argv[])
     service->files.insert("/files/big", file);
     service->moveToThread(&serviceThread);
     bool listening = false;
-    QMetaObject::invokeMethod(service, [service, &listening] { listening = service->start(); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        service, [service, &listening] { listening = service->start(); }, Qt::BlockingQueuedConnection);
     if (!listening) {
         std::fprintf(stderr, "the test service does not start\n");
         return 1;
@@ -142,9 +142,7 @@ int main(int argc, char *argv[])
     QElapsedTimer tick;
     qint64 worstGap = 0;
     QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        worstGap = qMax(worstGap, tick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout, [&] { worstGap = qMax(worstGap, tick.restart()); });
 
     bool succeeded = false;
     QElapsedTimer sinceLastByte;
@@ -174,8 +172,13 @@ int main(int argc, char *argv[])
     const long growthKiB = peak - rssBefore;
     const qint64 stallMs = qMax<qint64>(0, worstGap - 5);
 
-    QMetaObject::invokeMethod(service, [service] { service->close(); delete service; },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        service,
+        [service] {
+            service->close();
+            delete service;
+        },
+        Qt::BlockingQueuedConnection);
     serviceThread.quit();
     serviceThread.wait();
 
@@ -188,8 +191,8 @@ int main(int argc, char *argv[])
     QFile::remove(job.finalPath());
 
     std::printf("download of %lld MiB over TLS with MD5+SHA-1: %s in %lld ms (%.0f MiB/s)\n",
-                static_cast<long long>(mib), succeeded ? "verified" : "FAILED",
-                static_cast<long long>(downloadMs), mibPerSec(size, downloadMs));
+                static_cast<long long>(mib), succeeded ? "verified" : "FAILED", static_cast<long long>(downloadMs),
+                mibPerSec(size, downloadMs));
     std::printf("peak memory growth: %.1f MiB (target <= 16 MiB)\n", growthKiB / 1024.0);
     std::printf("longest main-thread stall: %lld ms (target <= 50 ms)\n", static_cast<long long>(stallMs));
     std::printf("verdict %lld ms after the last byte (target <= 250 ms)\n", static_cast<long long>(verdictMs));

@@ -6,8 +6,8 @@
 // target: 99th percentile at most 5 ms.
 //
 //     bench_ringingline [runs]        (default 300 timed runs after 20 warm-up runs)
-#include "widgets/balloonboard.h"
 #include "desklineresources.h"
+#include "widgets/balloonboard.h"
 #include "widgets/wdgballoonmessage.h"
 #include "widgets/wdgincomingcallline.h"
 

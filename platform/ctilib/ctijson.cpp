@@ -798,11 +798,11 @@ bool fromJson(const QJsonValue &json, BuddyStatusMap &out, QString *error)
     return true;
 }
 
-namespace {
+namespace
+{
 // Reads an optional key; a missing key leaves `out` alone, or resets it to its
 // empty value when `resetWhenMissing` is set.
-template <typename T>
-bool readKey(const QJsonObject &o, const char *key, T &out, QString *error, bool resetWhenMissing)
+template <typename T> bool readKey(const QJsonObject &o, const char *key, T &out, QString *error, bool resetWhenMissing)
 {
     const auto it = o.constFind(QLatin1String(key));
     if (it == o.constEnd()) {

@@ -232,8 +232,8 @@ std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJso
             return nullptr;
         return [codes, skipped](CtiLibPrivate *d) {
             for (const QString &key : skipped)
-                d->logLine(UNQL::LOG_WARNING, QStringLiteral("Skipping unknown service code %1")
-                                                  .arg(CtiProtocol::sanitizeText(key, 32)));
+                d->logLine(UNQL::LOG_WARNING,
+                           QStringLiteral("Skipping unknown service code %1").arg(CtiProtocol::sanitizeText(key, 32)));
             emit d->q->sigServicesCodesReceived(codes);
         };
     }

@@ -65,12 +65,24 @@ bool scanString(const QByteArray &json, int *pos, QString *out)
         } else {
             if (out) {
                 switch (e) {
-                case 'b': out->append(QLatin1Char('\b')); break;
-                case 'f': out->append(QLatin1Char('\f')); break;
-                case 'n': out->append(QLatin1Char('\n')); break;
-                case 'r': out->append(QLatin1Char('\r')); break;
-                case 't': out->append(QLatin1Char('\t')); break;
-                default: out->append(QLatin1Char(e)); break;
+                case 'b':
+                    out->append(QLatin1Char('\b'));
+                    break;
+                case 'f':
+                    out->append(QLatin1Char('\f'));
+                    break;
+                case 'n':
+                    out->append(QLatin1Char('\n'));
+                    break;
+                case 'r':
+                    out->append(QLatin1Char('\r'));
+                    break;
+                case 't':
+                    out->append(QLatin1Char('\t'));
+                    break;
+                default:
+                    out->append(QLatin1Char(e));
+                    break;
                 }
             }
             i += 2;

@@ -64,7 +64,7 @@ public:
     PbxSipServer::Events events;
     VDK::ReLoop loop;
 
-    mutable QMutex mutex; // accounts, bindings (read from the simulator's thread)
+    mutable QMutex mutex;                          // accounts, bindings (read from the simulator's thread)
     QMap<QString, PbxSipServer::Account> accounts; // by SIP user
     QMap<QString, Binding> bindings;               // by extension
     QMap<QString, int> registerRequests;           // REGISTERs received, by extension
@@ -118,15 +118,15 @@ public:
     static void closeHandler(int err, const sip_msg *msg, void *arg);
     static void notifyClose(int err, const sip_msg *msg, void *arg);
     static void tickHandler(void *arg);
-    static void traceHandler(bool tx, enum sip_transp tp, const sa *src, const sa *dst, const uint8_t *pkt,
-                             size_t len, void *arg);
+    static void traceHandler(bool tx, enum sip_transp tp, const sa *src, const sa *dst, const uint8_t *pkt, size_t len,
+                             void *arg);
 };
 
 // The stack follows a 3xx answer to our INVITE by itself; the PBX instead
 // treats it as the phone's forward, so it watches for it here and ends the
 // leg before the stack goes on.
-void PbxSipServerPrivate::traceHandler(bool tx, enum sip_transp tp, const sa *src, const sa *dst,
-                                       const uint8_t *pkt, size_t len, void *arg)
+void PbxSipServerPrivate::traceHandler(bool tx, enum sip_transp tp, const sa *src, const sa *dst, const uint8_t *pkt,
+                                       size_t len, void *arg)
 {
     (void)tp;
     (void)src;
@@ -302,11 +302,11 @@ void PbxSipServerPrivate::connHandler(const sip_msg *msg, void *arg)
         sip_treply(nullptr, d->sipStack, msg, 488, "Not Acceptable Here");
         return;
     }
-    const int err = sipsess_accept(&l->sess, d->sessSock, msg, 180, "Ringing", "pbx", "application/sdp", nullptr,
-                                   nullptr, nullptr, false, &PbxSipServerPrivate::offerHandler,
-                                   &PbxSipServerPrivate::answerHandler, &PbxSipServerPrivate::establishedHandler,
-                                   &PbxSipServerPrivate::infoHandler, &PbxSipServerPrivate::referHandler,
-                                   &PbxSipServerPrivate::closeHandler, l, "%s", "");
+    const int err =
+        sipsess_accept(&l->sess, d->sessSock, msg, 180, "Ringing", "pbx", "application/sdp", nullptr, nullptr, nullptr,
+                       false, &PbxSipServerPrivate::offerHandler, &PbxSipServerPrivate::answerHandler,
+                       &PbxSipServerPrivate::establishedHandler, &PbxSipServerPrivate::infoHandler,
+                       &PbxSipServerPrivate::referHandler, &PbxSipServerPrivate::closeHandler, l, "%s", "");
     if (err) {
         delete l->media;
         delete l;
@@ -340,8 +340,8 @@ int PbxSipServerPrivate::offerHandler(mbuf **descp, const sip_msg *msg, void *ar
     const int err = l->media->decodeOffer(msg->mb);
     if (err)
         return err;
-    const bool held = !(l->media->negotiatedDirection() & SDP_RECVONLY) ||
-                      l->media->negotiatedDirection() == SDP_INACTIVE;
+    const bool held =
+        !(l->media->negotiatedDirection() & SDP_RECVONLY) || l->media->negotiatedDirection() == SDP_INACTIVE;
     const int token = l->token;
     PbxSipServerPrivate *d = l->d;
     // The phone's sendonly/inactive offer is the phone putting us on hold.
@@ -444,9 +444,9 @@ void PbxSipServerPrivate::referHandler(struct sip *sipStack, const sip_msg *msg,
         d->garbage.push_back(l->notify);
         l->notify = nullptr;
     }
-    if (sipevent_accept(&l->notify, d->eventSock, msg, sipsess_dialog(l->sess), &ev, 202, "Accepted", 60, 60, 60,
-                        "pbx", "message/sipfrag;version=2.0", nullptr, nullptr, false, &PbxSipServerPrivate::notifyClose,
-                        l, nullptr) != 0) {
+    if (sipevent_accept(&l->notify, d->eventSock, msg, sipsess_dialog(l->sess), &ev, 202, "Accepted", 60, 60, 60, "pbx",
+                        "message/sipfrag;version=2.0", nullptr, nullptr, false, &PbxSipServerPrivate::notifyClose, l,
+                        nullptr) != 0) {
         sip_reply(sipStack, msg, 500, "Server Internal Error");
         return;
     }
@@ -637,8 +637,8 @@ void PbxSipServer::setAccounts(const QList<Account> &accounts)
         d->accounts.insert(a.sipUser, a);
 }
 
-bool PbxSipServer::start(const QHostAddress &address, quint16 port, const QByteArray &certPem,
-                         const QByteArray &keyPem, QString *error)
+bool PbxSipServer::start(const QHostAddress &address, quint16 port, const QByteArray &certPem, const QByteArray &keyPem,
+                         QString *error)
 {
     if (!address.isLoopback()) {
         if (error)
@@ -884,9 +884,10 @@ void PbxSipServer::end(int token, int code)
         if (!l)
             return;
         if (l->fromPhone && !l->answered) {
-            const char *reason = code == 486 ? "Busy Here" : code == 404 ? "Not Found" : code == 480
-                                                                                ? "Temporarily Unavailable"
-                                                                                : "Decline";
+            const char *reason = code == 486   ? "Busy Here"
+                                 : code == 404 ? "Not Found"
+                                 : code == 480 ? "Temporarily Unavailable"
+                                               : "Decline";
             sipsess_reject(l->sess, uint16_t(code >= 300 && code < 700 ? code : 603), reason, nullptr);
         }
         d->dropLeg(l); // BYE after the answer, CANCEL for our unanswered INVITE
@@ -984,4 +985,3 @@ quint64 PbxSipServer::droppedPackets(int token) const
     });
     return n;
 }
-

@@ -67,8 +67,8 @@ public:
     // Sends an INVITE to the registered softphone of `exten`; returns the
     // call's token, 0 when the extension has no registration.
     int invite(const QString &exten, const QString &fromNumber, const QString &fromName);
-    void ringing(int token);      // 180 to the softphone's INVITE
-    void answer(int token);       // 200 with SDP; the far end starts playing
+    void ringing(int token); // 180 to the softphone's INVITE
+    void answer(int token);  // 200 with SDP; the far end starts playing
     // Ends a call: before the answer with `code` (486, 404, 480, 603), after
     // it with BYE; an INVITE we sent is cancelled.
     void end(int token, int code);

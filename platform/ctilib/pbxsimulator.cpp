@@ -2366,7 +2366,8 @@ void PbxSimulator::onSipOutgoing(int token, const QString &exten, const QString 
 {
     const QString name = m_data.extensions.value(exten).name();
     if (m_trace)
-        trace(nullptr, QStringLiteral("sipInvite"), {{QStringLiteral("exten"), exten}, {QStringLiteral("target"), target}});
+        trace(nullptr, QStringLiteral("sipInvite"),
+              {{QStringLiteral("exten"), exten}, {QStringLiteral("target"), target}});
     m_sipPlacing = true;
     SimCall *c = startCall(exten, exten, name, target, CTILIB::CallAttrInternal, QString(), true);
     m_sipPlacing = false;

@@ -207,7 +207,7 @@ private:
     void onSipTransfer(int token, const QString &target, int replacesToken);
 
     PbxSipServer *m_sip = nullptr;
-    bool m_sipPlacing = false; // a softphone's own call is being set up
+    bool m_sipPlacing = false;            // a softphone's own call is being set up
     QMap<QString, QString> m_sipDigits;   // by call uid, since the last service code
     QMap<QString, QString> m_sipDigitLog; // by call uid, every digit
     QMap<QString, bool> m_sipRecording;   // by call uid

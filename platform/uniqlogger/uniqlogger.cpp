@@ -9,12 +9,13 @@
 #include <QThread>
 
 #include <cstdio>
-#include <map>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace UNQL {
+namespace UNQL
+{
 const EndOfMessage eom{};
 const FlushMessages fls{};
 
@@ -37,7 +38,8 @@ QString priorityName(int priority)
 int UniqLogger::DEFAULT_OK_STATUS = UniqLogger::DEFAULT_OK;
 
 // One destination shared by every logger that writes to it.
-class LogWriter {
+class LogWriter
+{
 public:
     virtual ~LogWriter() = default;
     virtual void write(const QByteArray &line) = 0;
@@ -45,9 +47,11 @@ public:
     virtual int descriptor() const = 0;
 };
 
-namespace {
+namespace
+{
 
-class ConsoleWriter : public LogWriter {
+class ConsoleWriter : public LogWriter
+{
 public:
     void write(const QByteArray &line) override
     {
@@ -65,7 +69,8 @@ private:
     QMutex m_mutex;
 };
 
-class FileWriter : public LogWriter {
+class FileWriter : public LogWriter
+{
 public:
     FileWriter(const QString &path, const WriterConfig &config) : m_path(path), m_config(config) {}
 
@@ -177,7 +182,8 @@ struct PendingMessage {
 
 // Pending messages are kept per logger and per thread, so that two threads
 // streaming into one logger never mix their pieces.
-namespace {
+namespace
+{
 QMutex &pendingMutex()
 {
     static QMutex mutex;
@@ -190,8 +196,8 @@ QHash<QPair<const void *, Qt::HANDLE>, PendingMessage> &pendingMessages()
 }
 } // namespace
 
-Logger::Logger(const QString &module, std::shared_ptr<LogWriter> writer, QChar left, QChar right,
-               QChar spacing, const QString &timeFormat)
+Logger::Logger(const QString &module, std::shared_ptr<LogWriter> writer, QChar left, QChar right, QChar spacing,
+               const QString &timeFormat)
     : m_module(module), m_writer(std::move(writer)), m_left(left), m_right(right), m_spacing(spacing),
       m_timeFormat(timeFormat)
 {
@@ -228,8 +234,7 @@ int Logger::getVerbosityAcceptedLevel() const
 Logger &Logger::operator<<(UNQL::LogMessagePriorityType priority)
 {
     QMutexLocker lock(&pendingMutex());
-    PendingMessage &msg = pendingMessages()[qMakePair(static_cast<const void *>(this),
-                                                      QThread::currentThreadId())];
+    PendingMessage &msg = pendingMessages()[qMakePair(static_cast<const void *>(this), QThread::currentThreadId())];
     msg.priority = priority;
     msg.text.clear();
     msg.started = true;
@@ -239,8 +244,7 @@ Logger &Logger::operator<<(UNQL::LogMessagePriorityType priority)
 void Logger::append(const QString &piece)
 {
     QMutexLocker lock(&pendingMutex());
-    PendingMessage &msg = pendingMessages()[qMakePair(static_cast<const void *>(this),
-                                                      QThread::currentThreadId())];
+    PendingMessage &msg = pendingMessages()[qMakePair(static_cast<const void *>(this), QThread::currentThreadId())];
     if (!msg.text.isEmpty())
         msg.text += m_spacing;
     msg.text += piece;
@@ -400,8 +404,8 @@ UniqLogger *UniqLogger::instance(const QString &name, int)
     return inst.get();
 }
 
-Logger *UniqLogger::createFileLogger(const QString &module, const QString &fileName,
-                                     const WriterConfig &config, int &status)
+Logger *UniqLogger::createFileLogger(const QString &module, const QString &fileName, const WriterConfig &config,
+                                     int &status)
 {
     const QString path = QFileInfo(fileName).absoluteFilePath();
     std::shared_ptr<LogWriter> writer;
@@ -426,8 +430,8 @@ Logger *UniqLogger::createFileLogger(const QString &module, const QString &fileN
     return new Logger(module, writer, m_left, m_right, m_spacing, m_timeFormat);
 }
 
-Logger *UniqLogger::createConsoleLogger(const QString &module, UNQL::ConsoleColorScheme,
-                                        const WriterConfig &, int &status)
+Logger *UniqLogger::createConsoleLogger(const QString &module, UNQL::ConsoleColorScheme, const WriterConfig &,
+                                        int &status)
 {
     static std::shared_ptr<LogWriter> console = std::make_shared<ConsoleWriter>();
     status = DEFAULT_OK;

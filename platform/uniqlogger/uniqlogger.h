@@ -23,7 +23,8 @@
 
 class QFile;
 
-namespace UNQL {
+namespace UNQL
+{
 
 enum LogMessagePriorityType {
     LOG_FATAL = 0,
@@ -40,11 +41,13 @@ enum ConsoleColorScheme {
 };
 
 // End-of-message manipulator.
-struct EndOfMessage {};
+struct EndOfMessage {
+};
 extern const EndOfMessage eom;
 
 // Flush manipulator (same as Logger::flush()).
-struct FlushMessages {};
+struct FlushMessages {
+};
 extern const FlushMessages fls;
 
 QString priorityName(int priority);
@@ -53,17 +56,18 @@ QString priorityName(int priority);
 
 // Writer settings of a logger.
 struct WriterConfig {
-    int maxFileSize = 0;        // KiB after which the file is rotated; 0 = never
-    int maxFileNum = 1;         // files kept: the live one plus maxFileNum-1 rotated ones
+    int maxFileSize = 0;          // KiB after which the file is rotated; 0 = never
+    int maxFileNum = 1;           // files kept: the live one plus maxFileNum-1 rotated ones
     bool compressRotated = false; // kept for callers that set it; rotated files stay plain
-    int writerFlushSecs = 5;    // how often buffered lines reach the disk, in seconds
-    int maxMessageNum = 0;      // lines buffered before a forced flush; 0 = flush every line
+    int writerFlushSecs = 5;      // how often buffered lines reach the disk, in seconds
+    int maxMessageNum = 0;        // lines buffered before a forced flush; 0 = flush every line
     bool writeIdleMark = false;
 };
 
 class LogWriter;
 
-class Logger {
+class Logger
+{
 public:
     ~Logger();
 
@@ -106,8 +110,8 @@ public:
 
 private:
     friend class UniqLogger;
-    Logger(const QString &module, std::shared_ptr<LogWriter> writer, QChar left, QChar right,
-           QChar spacing, const QString &timeFormat);
+    Logger(const QString &module, std::shared_ptr<LogWriter> writer, QChar left, QChar right, QChar spacing,
+           const QString &timeFormat);
 
     void append(const QString &piece);
 
@@ -121,7 +125,8 @@ private:
     mutable QMutex m_mutex;
 };
 
-class UniqLogger {
+class UniqLogger
+{
 public:
     enum Status { DEFAULT_OK = 0, ERROR_CREATING = -1 };
     // Status variable for callers that do not check the result.
@@ -134,12 +139,9 @@ public:
     // directory). Loggers writing the same file share one writer. Returns null
     // and sets `status` when the file cannot be opened. The caller owns the logger.
     Logger *createFileLogger(const QString &module, const QString &fileName,
-                             const WriterConfig &config = WriterConfig(),
-                             int &status = DEFAULT_OK_STATUS);
-    Logger *createConsoleLogger(const QString &module,
-                                UNQL::ConsoleColorScheme scheme = UNQL::DefaultColorScheme,
-                                const WriterConfig &config = WriterConfig(),
-                                int &status = DEFAULT_OK_STATUS);
+                             const WriterConfig &config = WriterConfig(), int &status = DEFAULT_OK_STATUS);
+    Logger *createConsoleLogger(const QString &module, UNQL::ConsoleColorScheme scheme = UNQL::DefaultColorScheme,
+                                const WriterConfig &config = WriterConfig(), int &status = DEFAULT_OK_STATUS);
 
     void setEncasingChars(QChar left, QChar right);
     void setSpacingChar(QChar spacing);

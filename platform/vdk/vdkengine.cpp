@@ -8,9 +8,9 @@
 #include <rem.h>
 
 #include <openssl/ssl.h>
+#include <openssl/x509_vfy.h>
 #include <speex/speex_echo.h>
 #include <speex/speex_preprocess.h>
-#include <openssl/x509_vfy.h>
 
 #include <QAudioDeviceInfo>
 #include <QDateTime>
@@ -224,7 +224,7 @@ public:
     uint64_t nextTickMs = 0;
     std::array<VdkLine, kMaxLines> lines;
     std::vector<VdkDevice> devices;
-    std::vector<void *> garbage; // re objects released on the next tick
+    std::vector<void *> garbage;      // re objects released on the next tick
     std::vector<LineRef *> staleRefs; // freed after the garbage
     uint64_t nextGen = 1;
     LineRef *newRef(VdkLine *l)
@@ -318,8 +318,8 @@ int VDKEnginePrivate::trace(const char *what, const QString &args, int result)
         QMutexLocker lock(&traceMutex);
         QFile f(tracePath);
         if (f.open(QIODevice::Append | QIODevice::Text)) {
-            QTextStream(&f) << QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) << ' ' << what << '('
-                            << args << ") -> " << result << '\n';
+            QTextStream(&f) << QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) << ' ' << what << '(' << args
+                            << ") -> " << result << '\n';
         }
     }
     return result;
@@ -355,7 +355,7 @@ std::string VDKEnginePrivate::routeUri() const
     int port = proxyHost.isEmpty() ? registrarPort : proxyPort;
     if (transport == VDK::TransportTls)
         port = proxyHost.isEmpty() ? registrarTlsPort : proxyTlsPort;
-    const char *tp = transport == VDK::TransportTls ? ";transport=tls"
+    const char *tp = transport == VDK::TransportTls   ? ";transport=tls"
                      : transport == VDK::TransportTcp ? ";transport=tcp"
                                                       : "";
     return QStringLiteral("sip:%1:%2%3;lr").arg(host).arg(port).arg(QLatin1String(tp)).toStdString();
@@ -607,9 +607,10 @@ void VDKEnginePrivate::sipTrace(bool tx, enum sip_transp tp, const sa *src, cons
     if (!d)
         return;
     if (d->sipDebug && !d->logConfig.logDirectory.isEmpty() && d->logConfig.logLevel >= 10000) {
-        d->log(10000, QStringLiteral("SIP %1 %2").arg(tx ? QStringLiteral("sent") : QStringLiteral("received"),
-                                                       QString::fromUtf8(reinterpret_cast<const char *>(pkt),
-                                                                         int(std::min<size_t>(len, 8192)))));
+        d->log(10000,
+               QStringLiteral("SIP %1 %2")
+                   .arg(tx ? QStringLiteral("sent") : QStringLiteral("received"),
+                        QString::fromUtf8(reinterpret_cast<const char *>(pkt), int(std::min<size_t>(len, 8192)))));
     }
     if (d->sipTracePath.isEmpty())
         return;
@@ -621,8 +622,8 @@ void VDKEnginePrivate::sipTrace(bool tx, enum sip_transp tp, const sa *src, cons
     sa_ntop(src, a, sizeof a);
     sa_ntop(dst, b, sizeof b);
     f.write(QStringLiteral("%1 %2 %3:%4 -> %5:%6\n")
-                .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), tx ? QStringLiteral("SEND")
-                                                                                       : QStringLiteral("RECV"))
+                .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs),
+                     tx ? QStringLiteral("SEND") : QStringLiteral("RECV"))
                 .arg(QLatin1String(a))
                 .arg(sa_port(src))
                 .arg(QLatin1String(b))
@@ -826,12 +827,11 @@ void VDKEnginePrivate::connHandler(const sip_msg *msg, void *arg)
     }
     media->setTos(d->audioTos);
     const std::string hdrs = d->headers();
-    int err = sipsess_accept(&l->sess, d->sessSock, msg, 180, "Ringing", d->user.toUtf8().constData(),
-                             "application/sdp", nullptr, &VDKEnginePrivate::authHandler, d, false,
-                             &VDKEnginePrivate::offerHandler, &VDKEnginePrivate::answerHandler,
-                             &VDKEnginePrivate::establishedHandler, &VDKEnginePrivate::infoHandler,
-                             &VDKEnginePrivate::referHandler, &VDKEnginePrivate::closeHandler, d->newRef(l), "%s",
-                             hdrs.c_str());
+    int err = sipsess_accept(
+        &l->sess, d->sessSock, msg, 180, "Ringing", d->user.toUtf8().constData(), "application/sdp", nullptr,
+        &VDKEnginePrivate::authHandler, d, false, &VDKEnginePrivate::offerHandler, &VDKEnginePrivate::answerHandler,
+        &VDKEnginePrivate::establishedHandler, &VDKEnginePrivate::infoHandler, &VDKEnginePrivate::referHandler,
+        &VDKEnginePrivate::closeHandler, d->newRef(l), "%s", hdrs.c_str());
     if (err) {
         delete media;
         l->sess = nullptr;
@@ -1529,7 +1529,10 @@ int VDKEngineBackend::setWarningThresholdForMissingMedia(int seconds)
     if (seconds < 0 || seconds > 3600)
         return VDK::ErrInvalidArgument;
     if (d->initialized)
-        d->loop.call([&] { d->missingMediaSecs = seconds; return 0; });
+        d->loop.call([&] {
+            d->missingMediaSecs = seconds;
+            return 0;
+        });
     else
         d->missingMediaSecs = seconds;
     return D_TRACE("setWarningThresholdForMissingMedia", QString::number(seconds), 0);
@@ -1538,7 +1541,10 @@ int VDKEngineBackend::setWarningThresholdForMissingMedia(int seconds)
 int VDKEngineBackend::hangupWhenMediaMissingOverThreshold(bool on)
 {
     if (d->initialized)
-        d->loop.call([&] { d->hangupOnMissingMedia = on; return 0; });
+        d->loop.call([&] {
+            d->hangupOnMissingMedia = on;
+            return 0;
+        });
     else
         d->hangupOnMissingMedia = on;
     return D_TRACE("hangupWhenMediaMissingOverThreshold", QString::number(on), 0);
@@ -1605,14 +1611,20 @@ int VDKEngineBackend::disableSipMethod(const QString &method)
     if (m.isEmpty() || m.size() > 32 || m == QLatin1String("INVITE") || m == QLatin1String("ACK") ||
         m == QLatin1String("BYE") || m == QLatin1String("CANCEL"))
         return D_TRACE("disableSipMethod", method, VDK::ErrInvalidArgument);
-    auto fn = [&] { d->disabledMethods.insert(m.toStdString()); return 0; };
+    auto fn = [&] {
+        d->disabledMethods.insert(m.toStdString());
+        return 0;
+    };
     return D_TRACE("disableSipMethod", method, d->initialized ? d->loop.call(fn) : fn());
 }
 
 int VDKEngineBackend::enableSipDebug(bool on)
 {
     if (d->initialized)
-        d->loop.call([&] { d->sipDebug = on; return 0; });
+        d->loop.call([&] {
+            d->sipDebug = on;
+            return 0;
+        });
     else
         d->sipDebug = on;
     return D_TRACE("enableSipDebug", QString::number(on), 0);
@@ -1628,7 +1640,10 @@ int VDKEngineBackend::setSipUserAgentString(const QString &userAgent)
     ua = ua.left(128).trimmed();
     if (ua.isEmpty())
         return VDK::ErrInvalidArgument;
-    auto fn = [&] { d->userAgent = ua.toStdString(); return 0; };
+    auto fn = [&] {
+        d->userAgent = ua.toStdString();
+        return 0;
+    };
     return D_TRACE("setSipUserAgentString", ua, d->initialized ? d->loop.call(fn) : fn());
 }
 
@@ -1650,7 +1665,10 @@ int VDKEngineBackend::setDtmfDeliveryMode(VDK::DtmfDeliveryModeType mode)
 {
     if (mode < VDK::DtmfInAudio || mode > VDK::DtmfSipInfo)
         return D_TRACE("setDtmfDeliveryMode", QString::number(mode), VDK::ErrInvalidArgument);
-    auto fn = [&] { d->dtmfMode = mode; return 0; };
+    auto fn = [&] {
+        d->dtmfMode = mode;
+        return 0;
+    };
     return D_TRACE("setDtmfDeliveryMode", QString::number(mode), d->initialized ? d->loop.call(fn) : fn());
 }
 
@@ -1674,7 +1692,10 @@ int VDKEngineBackend::setAudioCodecPriority(const QStringList &codecs)
     }
     if (list.empty())
         return D_TRACE("setAudioCodecPriority", codecs.join(QLatin1Char(',')), VDK::ErrCodec);
-    auto fn = [&] { d->codecs = list; return 0; };
+    auto fn = [&] {
+        d->codecs = list;
+        return 0;
+    };
     return D_TRACE("setAudioCodecPriority", codecs.join(QLatin1Char(',')), d->initialized ? d->loop.call(fn) : fn());
 }
 
@@ -1696,20 +1717,34 @@ QStringList VDKEngineBackend::audioCodecPriority() const
 QString VDKEngineBackend::getErrorMessage(int code) const
 {
     switch (code) {
-    case VDK::ErrOk: return QStringLiteral("No error");
-    case VDK::ErrNotInitialized: return QStringLiteral("Engine not initialized");
-    case VDK::ErrInvalidArgument: return QStringLiteral("Invalid argument");
-    case VDK::ErrInvalidLine: return QStringLiteral("Invalid line");
-    case VDK::ErrInvalidDevice: return QStringLiteral("Invalid device");
-    case VDK::ErrWrongState: return QStringLiteral("Operation not allowed in the line's state");
-    case VDK::ErrNetwork: return QStringLiteral("Network or SIP stack error");
-    case VDK::ErrTls: return QStringLiteral("TLS error");
-    case VDK::ErrAlreadyInitialized: return QStringLiteral("Engine already initialized");
-    case VDK::ErrCodec: return QStringLiteral("No usable audio codec");
-    case VDK::ErrFile: return QStringLiteral("Audio file missing or not 8 kHz mono 16-bit WAV");
-    case VDK::ErrModule: return QStringLiteral("Engine module not loaded");
-    case VDK::ErrNoFreeLine: return QStringLiteral("No free line");
-    default: return QStringLiteral("Error %1").arg(code);
+    case VDK::ErrOk:
+        return QStringLiteral("No error");
+    case VDK::ErrNotInitialized:
+        return QStringLiteral("Engine not initialized");
+    case VDK::ErrInvalidArgument:
+        return QStringLiteral("Invalid argument");
+    case VDK::ErrInvalidLine:
+        return QStringLiteral("Invalid line");
+    case VDK::ErrInvalidDevice:
+        return QStringLiteral("Invalid device");
+    case VDK::ErrWrongState:
+        return QStringLiteral("Operation not allowed in the line's state");
+    case VDK::ErrNetwork:
+        return QStringLiteral("Network or SIP stack error");
+    case VDK::ErrTls:
+        return QStringLiteral("TLS error");
+    case VDK::ErrAlreadyInitialized:
+        return QStringLiteral("Engine already initialized");
+    case VDK::ErrCodec:
+        return QStringLiteral("No usable audio codec");
+    case VDK::ErrFile:
+        return QStringLiteral("Audio file missing or not 8 kHz mono 16-bit WAV");
+    case VDK::ErrModule:
+        return QStringLiteral("Engine module not loaded");
+    case VDK::ErrNoFreeLine:
+        return QStringLiteral("No free line");
+    default:
+        return QStringLiteral("Error %1").arg(code);
     }
 }
 
@@ -1743,9 +1778,9 @@ int VDKEngineBackend::registerSipAccount(int account)
             return 0;
         }
         const int port = d->transport == VDK::TransportTls ? d->registrarTlsPort : d->registrarPort;
-        const char *tp = d->transport == VDK::TransportTls ? ";transport=tls"
+        const char *tp = d->transport == VDK::TransportTls   ? ";transport=tls"
                          : d->transport == VDK::TransportTcp ? ";transport=tcp"
-                                                              : "";
+                                                             : "";
         const std::string regUri =
             QStringLiteral("sip:%1:%2%3").arg(d->registrarHost).arg(port).arg(QLatin1String(tp)).toStdString();
         const std::string aor = d->aor();
@@ -1947,7 +1982,7 @@ int VDKEngineBackend::enableDeviceEchoSuppression(bool on, int device)
 }
 
 int VDKEngineBackend::setDeviceEchoSuppressionParameters(double lowerPercent, double upperPercent, int convergenceMs,
-                                                    int divider, int device)
+                                                         int divider, int device)
 {
     if (!(lowerPercent >= 0 && lowerPercent <= 100 && upperPercent >= 0 && upperPercent <= 100 &&
           convergenceMs >= 1000 && convergenceMs <= 120000 && divider >= 2 && divider <= 50))
@@ -1972,7 +2007,10 @@ int VDKEngineBackend::setDeviceEchoSuppressionParameters(double lowerPercent, do
 
 int VDKEngineBackend::enableDoNotDisturb(bool on)
 {
-    auto fn = [&] { d->dnd = on; return 0; };
+    auto fn = [&] {
+        d->dnd = on;
+        return 0;
+    };
     return D_TRACE("enableDoNotDisturb", QString::number(on), d->initialized ? d->loop.call(fn) : fn());
 }
 
@@ -2075,8 +2113,7 @@ int VDKEngineBackend::startAudioCall(const QString &sipAddress)
             return VDK::ErrNoFreeLine;
         auto *media = new VDK::MediaStream;
         mbuf *desc = nullptr;
-        if (media->open(d->localIp, d->codecs, d->jbMinFrames, d->jbMaxFrames) != 0 ||
-            media->encodeOffer(&desc) != 0) {
+        if (media->open(d->localIp, d->codecs, d->jbMinFrames, d->jbMaxFrames) != 0 || media->encodeOffer(&desc) != 0) {
             delete media;
             return VDK::ErrNetwork;
         }
@@ -2092,9 +2129,9 @@ int VDKEngineBackend::startAudioCall(const QString &sipAddress)
         const int err = sipsess_connect(
             &l->sess, d->sessSock, to.c_str(), nullptr, aor.c_str(), d->user.toUtf8().constData(), routev, 1,
             "application/sdp", desc, &VDKEnginePrivate::authHandler, d.get(), false, &VDKEnginePrivate::offerHandler,
-            &VDKEnginePrivate::answerHandler, &VDKEnginePrivate::progressHandler,
-            &VDKEnginePrivate::establishedHandler, &VDKEnginePrivate::infoHandler, &VDKEnginePrivate::referHandler,
-            &VDKEnginePrivate::closeHandler, d->newRef(l), "%s", hdrs.c_str());
+            &VDKEnginePrivate::answerHandler, &VDKEnginePrivate::progressHandler, &VDKEnginePrivate::establishedHandler,
+            &VDKEnginePrivate::infoHandler, &VDKEnginePrivate::referHandler, &VDKEnginePrivate::closeHandler,
+            d->newRef(l), "%s", hdrs.c_str());
         mem_deref(desc);
         if (err) {
             l->sess = nullptr;
@@ -2190,15 +2227,14 @@ int VDKEngineBackend::redirectIncomingCallToSipAddress(int line, const QString &
     std::string to;
     if (!cleanSipAddress(sipAddress, &to))
         return D_TRACE("redirectIncomingCallToSipAddress", sipAddress, VDK::ErrInvalidArgument);
-    return D_TRACE("redirectIncomingCallToSipAddress", QString::fromStdString(to),
-                   onLine(d.get(), line, [&](VdkLine *l) -> int {
-                       if (l->state != VdkLine::Ringing || !l->incoming)
-                           return VDK::ErrWrongState;
-                       sipsess_reject(l->sess, 302, "Moved Temporarily", "Contact: <%s>\r\nContent-Length: 0\r\n\r\n",
-                                      to.c_str());
-                       d->endLine(l, true);
-                       return 0;
-                   }));
+    return D_TRACE(
+        "redirectIncomingCallToSipAddress", QString::fromStdString(to), onLine(d.get(), line, [&](VdkLine *l) -> int {
+            if (l->state != VdkLine::Ringing || !l->incoming)
+                return VDK::ErrWrongState;
+            sipsess_reject(l->sess, 302, "Moved Temporarily", "Contact: <%s>\r\nContent-Length: 0\r\n\r\n", to.c_str());
+            d->endLine(l, true);
+            return 0;
+        }));
 }
 
 int VDKEngineBackend::bridgeLinesRemotely(int line1, int line2)
@@ -2282,13 +2318,19 @@ int VDKEngineBackend::setLineOnHoldStatus(int line, VDK::LineOnHoldStatusType st
 int VDKEngineBackend::pauseLineIncomingAudio(bool pause, int line)
 {
     return D_TRACE("pauseLineIncomingAudio", QStringLiteral("%1,%2").arg(pause).arg(line),
-                   onLine(d.get(), line, [&](VdkLine *l) { l->pauseIn = pause; return 0; }));
+                   onLine(d.get(), line, [&](VdkLine *l) {
+                       l->pauseIn = pause;
+                       return 0;
+                   }));
 }
 
 int VDKEngineBackend::pauseLineOutgoingAudio(bool pause, int line)
 {
     return D_TRACE("pauseLineOutgoingAudio", QStringLiteral("%1,%2").arg(pause).arg(line),
-                   onLine(d.get(), line, [&](VdkLine *l) { l->pauseOut = pause; return 0; }));
+                   onLine(d.get(), line, [&](VdkLine *l) {
+                       l->pauseOut = pause;
+                       return 0;
+                   }));
 }
 
 int VDKEngineBackend::setLineIncomingVolumeLevel(int line, int level)
@@ -2296,7 +2338,10 @@ int VDKEngineBackend::setLineIncomingVolumeLevel(int line, int level)
     if (level < 0 || level > 100)
         return VDK::ErrInvalidArgument;
     return D_TRACE("setLineIncomingVolumeLevel", QStringLiteral("%1,%2").arg(line).arg(level),
-                   onLine(d.get(), line, [&](VdkLine *l) { l->volume = level; return 0; }));
+                   onLine(d.get(), line, [&](VdkLine *l) {
+                       l->volume = level;
+                       return 0;
+                   }));
 }
 
 int VDKEngineBackend::getCallDuration(int line) const

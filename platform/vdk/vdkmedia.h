@@ -32,8 +32,8 @@ constexpr int kFrameSamples = 160; // 20 ms
 struct MediaStats {
     uint64_t sent = 0;
     uint64_t received = 0;
-    uint64_t dropped = 0;  // from a wrong address, unknown payload, malformed
-    uint64_t lost = 0;     // sequence gaps
+    uint64_t dropped = 0;   // from a wrong address, unknown payload, malformed
+    uint64_t lost = 0;      // sequence gaps
     uint64_t underruns = 0; // frames the jitter buffer could not give
 };
 
@@ -98,7 +98,7 @@ private:
     sdp_media *m_media = nullptr;
     jbuf *m_jb = nullptr;
     telev *m_telev = nullptr;
-    int m_pt = -1;   // chosen payload type, -1 none
+    int m_pt = -1; // chosen payload type, -1 none
     Codec *m_codec = nullptr;
     int m_televPt = -1;
     uint32_t m_ts = 0;

@@ -106,8 +106,8 @@ public:
     int getDefaultAudioInputDevice();
     int getDefaultAudioOutputDevice();
     int getFileInputDevice(const QString &path, bool loop, int reserved = 0);
-    int getDeviceVolumeLevel(int device) const;          // 0..100
-    int setDeviceVolumeLevel(int device, int level);     // 0..100
+    int getDeviceVolumeLevel(int device) const;      // 0..100
+    int setDeviceVolumeLevel(int device, int level); // 0..100
     // Echo control (speexdsp): the output device keeps `ms` of what it
     // played as the canceller's tail (default 250); the canceller runs on
     // the input device against what the output played; the "LMS filter" is
@@ -144,7 +144,10 @@ public:
     int sendDtmf(int line, char digit, int durationMs);
     VDK::LineOnHoldStatusType getLineOnHoldStatus(int line) const;
     int setLineOnHoldStatus(int line, VDK::LineOnHoldStatusType status);
-    int setLineOnHoldStatus(int line, int status) { return setLineOnHoldStatus(line, VDK::LineOnHoldStatusType(status)); }
+    int setLineOnHoldStatus(int line, int status)
+    {
+        return setLineOnHoldStatus(line, VDK::LineOnHoldStatusType(status));
+    }
     int pauseLineIncomingAudio(bool pause, int line);
     int pauseLineOutgoingAudio(bool pause, int line);
     int setLineIncomingVolumeLevel(int line, int level); // 0..100

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <atomic>
-#include <future>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -33,8 +33,7 @@ public:
     // still has (un-REGISTER, BYE) for at most `graceMs`, then ends the thread.
     // `finalize` runs on the loop thread after the loop has ended (release
     // the objects that the teardown left for the loop to finish with).
-    void stop(const std::function<void()> &teardown, int graceMs = 2000,
-              const std::function<void()> &finalize = {});
+    void stop(const std::function<void()> &teardown, int graceMs = 2000, const std::function<void()> &finalize = {});
 
     bool running() const { return m_running.load(); }
     bool onLoopThread() const { return std::this_thread::get_id() == m_threadId.load(); }

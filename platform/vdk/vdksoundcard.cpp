@@ -190,22 +190,26 @@ SoundCard::~SoundCard()
 
 void SoundCard::openInput(const QString &name)
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker, name] { w->open(true, name); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker, name] { w->open(true, name); }, Qt::QueuedConnection);
 }
 
 void SoundCard::closeInput(const QString &name)
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker, name] { w->close(true, name); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker, name] { w->close(true, name); }, Qt::QueuedConnection);
 }
 
 void SoundCard::openOutput(const QString &name)
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker, name] { w->open(false, name); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker, name] { w->open(false, name); }, Qt::QueuedConnection);
 }
 
 void SoundCard::closeOutput(const QString &name)
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker, name] { w->close(false, name); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker, name] { w->close(false, name); }, Qt::QueuedConnection);
 }
 
 size_t SoundCard::read(const QString &name, int16_t *pcm, size_t n)

@@ -39,7 +39,7 @@ public:
         int lifetimeMs = 30000;        // the longest a request may take to arrive
         int maxRequestBytes = 64 * 1024;
         int maxConnections = 64; // open at once; beyond, the oldest idle one goes
-        bool plain = false; // no TLS (only for the server's own tests of framing)
+        bool plain = false;      // no TLS (only for the server's own tests of framing)
     };
 
     // `open` counts the connections not yet closed: whoever accepts one adds

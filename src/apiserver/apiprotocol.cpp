@@ -1,16 +1,18 @@
 #include "apiprotocol.h"
 
-#include "ctilib.h"
 #include "calls/mcticalldetails.h"
-#include "queues/queuestatus.h"
+#include "ctilib.h"
 #include "framework/simplexmlparser.h"
+#include "queues/queuestatus.h"
 
 #include <QCryptographicHash>
 #include <QRegularExpression>
 
-namespace ApiProtocol {
+namespace ApiProtocol
+{
 
-namespace {
+namespace
+{
 
 const QLatin1String kRequestOpen("<mpbx_request>");
 const QLatin1String kRequestClose("</mpbx_request>");

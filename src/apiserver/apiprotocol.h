@@ -18,7 +18,8 @@
 struct MctiCallDetails;
 struct QueueStatus;
 
-namespace ApiProtocol {
+namespace ApiProtocol
+{
 
 // Result codes of a reply.
 enum ResultCode {

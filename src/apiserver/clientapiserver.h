@@ -16,14 +16,15 @@
 #include "apiconnections.h"
 #include "apiprotocol.h"
 #include "calls/mcticalldetails.h"
-#include "queues/queuestatus.h"
 #include "framework/sslserver.h"
+#include "queues/queuestatus.h"
 
 #include <QHash>
 #include <QString>
 #include <QThread>
 
-class ClientApiServer : public SslServer {
+class ClientApiServer : public SslServer
+{
     Q_OBJECT
 public:
     // How long a connection has for its TLS handshake, and then for the

@@ -8,7 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace DesklineStartup {
+namespace DesklineStartup
+{
 
 QHash<QString, QString> readConfigFileKeys(const QString &path)
 {

@@ -7,7 +7,8 @@
 #include <QHash>
 #include <QString>
 
-namespace DesklineStartup {
+namespace DesklineStartup
+{
 
 // Every start-up line is written as the entry's own, whichever helper writes it.
 constexpr const char *MainLogPrefix = "int main(int, char **)";

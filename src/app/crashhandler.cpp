@@ -14,16 +14,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr int kBacktraceDepth = 30;
 constexpr int kLineMax = 512;
 
 // Everything the handler touches is prepared outside signal context.
 struct CrashLines {
-    char prefix[128];          // "] [MODULE] [FATAL] "
+    char prefix[128]; // "] [MODULE] [FATAL] "
     char versionLine[kLineMax];
-    char warningPrefix[128];   // "] [MODULE] [WARNING] "
+    char warningPrefix[128]; // "] [MODULE] [WARNING] "
 };
 
 CrashLines g_lines[2];
@@ -204,7 +205,8 @@ void installCrashHandler()
     sigaction(SIGTERM, &sa, nullptr);
 }
 
-namespace CrashHandler {
+namespace CrashHandler
+{
 
 void setLogTarget(int fd, const QString &module, const QString &applicationName, const QString &version)
 {
@@ -245,7 +247,8 @@ SigTermWatcher::SigTermWatcher(QObject *parent) : QObject(parent)
     }
 }
 
-namespace {
+namespace
+{
 bool g_terminationRequested = false;
 }
 

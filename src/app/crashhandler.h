@@ -17,7 +17,8 @@ class QSocketNotifier;
 void installCrashHandler();
 void sighandler(int signal);
 
-namespace CrashHandler {
+namespace CrashHandler
+{
 // The descriptor of the open log file (-1: none) and the texts that the crash
 // lines carry. Called when the main window's logger appears or goes away.
 void setLogTarget(int fd, const QString &module, const QString &applicationName, const QString &version);
@@ -27,7 +28,8 @@ int termPipeReadFd();
 } // namespace CrashHandler
 
 // Turns the SIGTERM byte on the self-pipe into an orderly quit.
-class SigTermWatcher : public QObject {
+class SigTermWatcher : public QObject
+{
     Q_OBJECT
 public:
     explicit SigTermWatcher(QObject *parent = nullptr);

@@ -4,13 +4,13 @@
 #include "updater/installerprep.h"
 
 #include "crashhandler.h"
-#include "messaging/messagingpanel.h"
-#include "mainwindow/mpgui.h"
-#include "passwordpromptdialog.h"
-#include "settings/msettings.h"
 #include "framework/promptservice.h"
 #include "framework/qdparamparser.h"
 #include "framework/simpleobfuscator.h"
+#include "mainwindow/mpgui.h"
+#include "messaging/messagingpanel.h"
+#include "passwordpromptdialog.h"
+#include "settings/msettings.h"
 #include "uniqlogger.h"
 #include "updater/updaterdlg.h"
 
@@ -41,7 +41,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace DesklineStartup {
+namespace DesklineStartup
+{
 
 AppIdentity AppIdentity::current()
 {
@@ -112,9 +113,8 @@ QdBaseAppConfig makeAppConfig(const AppIdentity &id)
 void setLibraryPaths()
 {
     const QString appDir = QCoreApplication::applicationDirPath();
-    const QString first = qEnvironmentVariableIsSet("QDTEST_QT_PLUGIN_PATH")
-                              ? qEnvironmentVariable("QDTEST_QT_PLUGIN_PATH")
-                              : appDir;
+    const QString first =
+        qEnvironmentVariableIsSet("QDTEST_QT_PLUGIN_PATH") ? qEnvironmentVariable("QDTEST_QT_PLUGIN_PATH") : appDir;
     const QString second = QFileInfo(appDir + QStringLiteral("/../PlugIns")).absoluteFilePath();
     QStringList paths{first, second};
     for (const QString &p : QCoreApplication::libraryPaths()) {
@@ -255,8 +255,8 @@ bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config)
     return true;
 }
 
-int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppIdentity &id,
-                       UpdateSettings *updates, MctiConfig *config)
+int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppIdentity &id, UpdateSettings *updates,
+                       MctiConfig *config)
 {
     declareOptions(parser);
     if (!parser.parse(argc, argv)) {
@@ -326,8 +326,7 @@ void connectUpdater(MPGui *window, UpdaterDlg *updater, QCoreApplication *app)
     QObject::connect(window, SIGNAL(sigStartUpgrade()), updater, SLOT(startDownload()), Qt::QueuedConnection);
     QObject::connect(updater, SIGNAL(newVersionAvailable(QString)), window, SLOT(onUpdatesAvailable(QString)),
                      Qt::QueuedConnection);
-    QObject::connect(updater, SIGNAL(noNewVersionAvailable()), window, SLOT(onNoUpdatesFound()),
-                     Qt::QueuedConnection);
+    QObject::connect(updater, SIGNAL(noNewVersionAvailable()), window, SLOT(onNoUpdatesFound()), Qt::QueuedConnection);
     QObject::connect(updater, SIGNAL(canceled()), window, SLOT(onUpdatesCanceled()), Qt::QueuedConnection);
     QObject::connect(updater, SIGNAL(error(QString)), window, SLOT(onUpdatesError(QString)), Qt::QueuedConnection);
     if (app)

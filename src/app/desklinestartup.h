@@ -6,8 +6,8 @@
 #include <QVector>
 
 #include "configfilereader.h"
-#include "mcticonfig.h"
 #include "framework/qdapplication.h"
+#include "mcticonfig.h"
 
 #include <QHash>
 #include <QString>
@@ -19,7 +19,8 @@ class QCoreApplication;
 class QDParamParser;
 class UpdaterDlg;
 
-namespace DesklineStartup {
+namespace DesklineStartup
+{
 
 constexpr int RestartExitCode = -123456789;
 constexpr int BadCommandLineExitCode = 100;
@@ -31,8 +32,8 @@ struct AppIdentity {
     QString longName;
     QString shortName;
     QString version;
-    QString singleInstanceKey;  // "<short>_KEY"
-    QString defaultUpdateKey;   // the short name
+    QString singleInstanceKey;   // "<short>_KEY"
+    QString defaultUpdateKey;    // the short name
     QString defaultUpdateServer; // none: updates only with -r
 
     static AppIdentity current();
@@ -83,8 +84,8 @@ bool buildStartupConfig(const QDParamParser &parser, MctiConfig *config);
 // Steps 11 to 14 of the start-up: parse the command line into `parser`, apply
 // -o, resolve the update settings and build the configuration record. Returns
 // 0 to go on, or the exit code the process must end with.
-int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppIdentity &id,
-                       UpdateSettings *updates, MctiConfig *config);
+int processCommandLine(QDParamParser &parser, int argc, char **argv, const AppIdentity &id, UpdateSettings *updates,
+                       MctiConfig *config);
 
 // Step 15: creates the settings directory (with its missing parents) readable
 // by the owner only. An existing one is tightened to 0700 when it is ours: the
@@ -105,8 +106,8 @@ using EventLoop = std::function<int()>;
 // Main-window passes: build, wire and start a window, run the loop; on the
 // restart code delete the window and go again with a fresh record. Returns
 // the final exit code and hands the last window to `lastWindow`.
-int runMainWindowPasses(const MctiConfig &config, UpdaterDlg *updater, QCoreApplication *app,
-                        const EventLoop &exec, const WindowFactory &makeWindow, MPGui **lastWindow);
+int runMainWindowPasses(const MctiConfig &config, UpdaterDlg *updater, QCoreApplication *app, const EventLoop &exec,
+                        const WindowFactory &makeWindow, MPGui **lastWindow);
 MPGui *makeMainWindow(const MctiConfig &config);
 
 // Leaves an object to the end of the process: it is never deleted, and the

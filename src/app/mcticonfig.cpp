@@ -1,6 +1,3 @@
 #include "mcticonfig.h"
 
-MctiConfig::MctiConfig()
-    : sipProtocol(QStringLiteral("UDP")), micVol(100), spkVol(100)
-{
-}
+MctiConfig::MctiConfig() : sipProtocol(QStringLiteral("UDP")), micVol(100), spkVol(100) {}

@@ -11,8 +11,7 @@
 
 // A setting that remembers whether it was ever set and its value before the
 // last change, so that readers can tell what changed.
-template <typename T>
-struct ConfigValue {
+template <typename T> struct ConfigValue {
     bool given = false;
     T value{};
     T previous{};

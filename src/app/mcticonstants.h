@@ -36,8 +36,7 @@ static const QString DATETIME_FORMAT = QStringLiteral("yyyy-MM-ddThh:mm:ss.zzz")
 // One character to strip from a telephone number: parentheses, white space,
 // comma, full stop, slash, backslash or hyphen (the hyphen last, so that it is
 // a literal and not a range). A leading plus sign and the digits stay.
-static const QRegExp PHONE_NUMBER_STRIP_PATTERN(QStringLiteral("[()\\s,./\\\\-]"), Qt::CaseSensitive,
-                                                QRegExp::RegExp);
+static const QRegExp PHONE_NUMBER_STRIP_PATTERN(QStringLiteral("[()\\s,./\\\\-]"), Qt::CaseSensitive, QRegExp::RegExp);
 static const QString DEFAULT_COUNTRY_CODE = QStringLiteral("39");
 
 // Unknown and hidden callers

@@ -4,11 +4,13 @@
 
 #include <QDialog>
 
-namespace Ui {
+namespace Ui
+{
 class dlgPasswordPrompt;
 }
 
-class PasswordPromptDialog : public QDialog {
+class PasswordPromptDialog : public QDialog
+{
     Q_OBJECT
 
 public:

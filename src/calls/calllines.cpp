@@ -3,12 +3,12 @@
 #include "callactions.h"
 #include "transferflow.h"
 
-#include "widgets/balloonboard.h"
-#include "ctilib.h"
-#include "widgets/customlineedit.h"
 #include "app/globallogger.h"
-#include "settings/msettingsstore.h"
+#include "ctilib.h"
 #include "framework/promptservice.h"
+#include "settings/msettingsstore.h"
+#include "widgets/balloonboard.h"
+#include "widgets/customlineedit.h"
 #include "widgets/wdgactiveline.h"
 #include "widgets/wdgballoonmessage.h"
 #include "widgets/wdgbookedline.h"
@@ -1431,8 +1431,7 @@ void CallLines::onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &e)
 
 // ---------------------------------------------------------------- the phone's reports
 
-void CallLines::phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName,
-                                  bool balloon)
+void CallLines::phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName, bool balloon)
 {
     if (lineId == -1)
         return;
@@ -1690,7 +1689,8 @@ void CallLines::triggerAutomaticActions(MctiAction::MEvent event, const QString 
                                     << masked(callerNum);
             const AutomaticActions::ProgramCommand command =
                 AutomaticActions::fillProgramAction(action.actionText, values);
-            if (!command.isValid() || !prompts().startDetached(command.program, command.arguments, command.workingDirectory))
+            if (!command.isValid() ||
+                !prompts().startDetached(command.program, command.arguments, command.workingDirectory))
                 logLine(UNQL::LOG_WARNING)
                     << Q_FUNC_INFO << "ERROR in triggering automatic action (external process) for caller num"
                     << masked(callerNum);

@@ -5,15 +5,15 @@
 #pragma once
 
 #include "automaticactions.h"
-#include "widgets/balloon.h"
 #include "callport.h"
 #include "callrules.h"
 #include "ctilibtypes.h"
-#include "settings/mctiaction.h"
-#include "mcticalldetails.h"
-#include "settings/msettings.h"
 #include "mainwindow/pbxsessionrules.h"
+#include "mcticalldetails.h"
 #include "pendingcalls.h"
+#include "settings/mctiaction.h"
+#include "settings/msettings.h"
+#include "widgets/balloon.h"
 
 #include <QHash>
 #include <QList>
@@ -229,8 +229,7 @@ public:
     // and shows the line with the phone's data meanwhile.
     // `balloon`: the softphone shows its balloon at once, the desk phone
     // waits for the CTI server's report.
-    void phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName,
-                           bool balloon = true);
+    void phoneIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName, bool balloon = true);
     void phoneOutgoingCall(qlonglong lineId, const QString &number, const QString &remoteName = QString());
     void phoneCallEstablished(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
 

@@ -79,7 +79,7 @@ private:
     bool inOrder(const Row &a, const Row &b) const;
 
     QVector<Row> rows;
-    QVector<QString> folded; // the rows' search texts, shared with searches on workers
+    QVector<QString> folded;          // the rows' search texts, shared with searches on workers
     int orderColumn = LastNameColumn; // the rows stand in this column's order, -1 when not
     Qt::SortOrder order = Qt::AscendingOrder;
 };

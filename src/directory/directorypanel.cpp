@@ -449,7 +449,7 @@ void DirectoryPanel::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::Pho
         // The rows are put in the list's current order on the worker: the
         // filter then shows them as they stand instead of sorting them here.
         const int column = contactsProxy && contactsProxy->shownSortColumn() >= 0 ? contactsProxy->shownSortColumn()
-                                                                                   : int(ContactsModel::LastNameColumn);
+                                                                                  : int(ContactsModel::LastNameColumn);
         const Qt::SortOrder order = contactsProxy ? contactsProxy->shownSortOrder() : Qt::AscendingOrder;
         watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [contacts, gui, column, order]() {
             return DirectoryModels::buildContactsModel(contacts, gui, column, order);

@@ -115,7 +115,7 @@ private:
     // The result of the last search on a worker: which top-level rows hold
     // every word searched; dropped when the rows or the words change.
     QBitArray accepted;
-    quint64 rowsChanged = 0; // counts the changes of the source's rows
+    quint64 rowsChanged = 0;  // counts the changes of the source's rows
     quint64 searchedRows = 0; // the count when the running search began
     QFutureWatcher<QBitArray> *pendingSearch = nullptr;
 };

@@ -10,12 +10,14 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 #ifdef Q_OS_LINUX
 // A process counts as alive when it exists and runs the same program file as
 // this process, so a pid reused by an unrelated program does not block us.
-class LinuxProcessLiveness : public OsalProcessLivenessImpl {
+class LinuxProcessLiveness : public OsalProcessLivenessImpl
+{
 public:
     bool isAlive(qint64 pid) override
     {

@@ -9,17 +9,20 @@
 #include <memory>
 
 // Thrown by the ProcessSingleton constructor when a live copy owns the key.
-class ProcessSingletonAlreadyInUseException {
+class ProcessSingletonAlreadyInUseException
+{
 };
 
 // Platform-specific answer to "is this process id a live copy of us?".
-class OsalProcessLivenessImpl {
+class OsalProcessLivenessImpl
+{
 public:
     virtual ~OsalProcessLivenessImpl() = default;
     virtual bool isAlive(qint64 pid) = 0;
 };
 
-class OsalProcessLiveness {
+class OsalProcessLiveness
+{
 public:
     OsalProcessLiveness();
     ~OsalProcessLiveness();
@@ -33,7 +36,8 @@ private:
     std::unique_ptr<OsalProcessLivenessImpl> m_impl;
 };
 
-class ProcessSingleton {
+class ProcessSingleton
+{
 public:
     static constexpr int SegmentSize = 1024;
 

@@ -8,7 +8,8 @@
 #include <QInputDialog>
 #include <QProcess>
 
-namespace {
+namespace
+{
 PromptService *g_installed = nullptr;
 }
 
@@ -67,10 +68,18 @@ QMessageBox::StandardButton DefaultPromptService::message(QWidget *parent, const
 {
     QMessageBox::Icon icon = QMessageBox::Information;
     switch (msg.kind) {
-    case Kind::Information: icon = QMessageBox::Information; break;
-    case Kind::Warning: icon = QMessageBox::Warning; break;
-    case Kind::Critical: icon = QMessageBox::Critical; break;
-    case Kind::Question: icon = QMessageBox::Question; break;
+    case Kind::Information:
+        icon = QMessageBox::Information;
+        break;
+    case Kind::Warning:
+        icon = QMessageBox::Warning;
+        break;
+    case Kind::Critical:
+        icon = QMessageBox::Critical;
+        break;
+    case Kind::Question:
+        icon = QMessageBox::Question;
+        break;
     }
     QMessageBox box(icon, msg.title, msg.text, msg.buttons, parent);
     box.setTextFormat(msg.format);
@@ -86,8 +95,7 @@ QMessageBox::StandardButton DefaultPromptService::message(QWidget *parent, const
 QString DefaultPromptService::getText(QWidget *parent, const QString &title, const QString &label,
                                       const QString &initial, bool password, bool *ok)
 {
-    return QInputDialog::getText(parent, title, label, password ? QLineEdit::Password : QLineEdit::Normal,
-                                 initial, ok);
+    return QInputDialog::getText(parent, title, label, password ? QLineEdit::Password : QLineEdit::Normal, initial, ok);
 }
 
 int DefaultPromptService::execDialog(QDialog *dialog)

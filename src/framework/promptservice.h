@@ -15,7 +15,8 @@
 class QDialog;
 class QWidget;
 
-class PromptService {
+class PromptService
+{
 public:
     enum class Kind { Information, Warning, Critical, Question };
 
@@ -37,8 +38,8 @@ public:
     virtual QMessageBox::StandardButton message(QWidget *parent, const Message &msg) = 0;
 
     // Asks for a line of text; `ok` tells whether the user accepted.
-    virtual QString getText(QWidget *parent, const QString &title, const QString &label,
-                            const QString &initial, bool password, bool *ok) = 0;
+    virtual QString getText(QWidget *parent, const QString &title, const QString &label, const QString &initial,
+                            bool password, bool *ok) = 0;
     // Runs one of the program's own modal dialogs (built and owned by the
     // caller) and returns its result code (QDialog::Accepted or Rejected).
     virtual int execDialog(QDialog *dialog) = 0;
@@ -80,14 +81,18 @@ public:
 };
 
 // Shortcut for PromptService::instance().
-inline PromptService &prompts() { return PromptService::instance(); }
+inline PromptService &prompts()
+{
+    return PromptService::instance();
+}
 
 // Real dialogs.
-class DefaultPromptService : public PromptService {
+class DefaultPromptService : public PromptService
+{
 public:
     QMessageBox::StandardButton message(QWidget *parent, const Message &msg) override;
-    QString getText(QWidget *parent, const QString &title, const QString &label, const QString &initial,
-                    bool password, bool *ok) override;
+    QString getText(QWidget *parent, const QString &title, const QString &label, const QString &initial, bool password,
+                    bool *ok) override;
     int execDialog(QDialog *dialog) override;
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;

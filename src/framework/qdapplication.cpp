@@ -15,7 +15,8 @@ QString QdBaseApplication::applicationDataPath;
 QString QdBaseApplication::winDumpNameWithFullPath;
 bool QdApplication::ShutdownInProgress = false;
 
-namespace {
+namespace
+{
 QString boolText(bool b)
 {
     return b ? QStringLiteral("true") : QStringLiteral("false");
@@ -51,7 +52,8 @@ QdBaseApplication::QdBaseApplication(QdBaseAppConfig config) : m_config(config)
     if (m_config.winDumpFilePath.isEmpty())
         m_config.winDumpFilePath = m_config.appDataPath;
     if (m_config.winDumpFileName.isEmpty())
-        m_config.winDumpFileName = QCoreApplication::applicationName().remove(QStringLiteral(".exe"), Qt::CaseSensitive);
+        m_config.winDumpFileName =
+            QCoreApplication::applicationName().remove(QStringLiteral(".exe"), Qt::CaseSensitive);
     winDumpNameWithFullPath =
         QDir::toNativeSeparators(m_config.winDumpFilePath + QStringLiteral("/") + m_config.winDumpFileName);
     m_defaultSingleAppError =
@@ -101,7 +103,7 @@ QdApplication::QdApplication(int &argc, char **argv, QdBaseAppConfig config)
         QGuiApplication::setApplicationDisplayName(m_config.appDisplayName);
     ShutdownInProgress = false;
     if (!m_config.confirmOnOsRestart)
-        connect(this, SIGNAL(commitDataRequest(QSessionManager&)), this, SLOT(bailout(QSessionManager&)));
+        connect(this, SIGNAL(commitDataRequest(QSessionManager &)), this, SLOT(bailout(QSessionManager &)));
     if (!installSingleInstanceGuard()) {
         PromptService::Message msg;
         msg.kind = PromptService::Kind::Critical;

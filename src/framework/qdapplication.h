@@ -30,7 +30,8 @@ struct QdBaseAppConfig {
     QString toString() const;
 };
 
-class QdBaseApplication {
+class QdBaseApplication
+{
 public:
     explicit QdBaseApplication(QdBaseAppConfig config);
     virtual ~QdBaseApplication();
@@ -55,7 +56,8 @@ protected:
     std::unique_ptr<ProcessSingleton> m_singleton;
 };
 
-class QdApplication : public QApplication, public QdBaseApplication {
+class QdApplication : public QApplication, public QdBaseApplication
+{
     Q_OBJECT
 public:
     QdApplication(int &argc, char **argv, QdBaseAppConfig config);
@@ -70,7 +72,8 @@ public slots:
     void bailout(QSessionManager &manager);
 };
 
-class QdCoreApplication : public QCoreApplication, public QdBaseApplication {
+class QdCoreApplication : public QCoreApplication, public QdBaseApplication
+{
 public:
     QdCoreApplication(int &argc, char **argv, QdBaseAppConfig config);
     ~QdCoreApplication() override;

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QVariant>
 
-class Param {
+class Param
+{
 public:
     static constexpr bool OPTIONAL = true;
     static constexpr bool MANDATORY = false;
@@ -29,7 +30,8 @@ public:
     QString printHelp() const;
 };
 
-class QDParamParser {
+class QDParamParser
+{
 public:
     QDParamParser();
     QDParamParser(const QDParamParser &other);

@@ -6,7 +6,7 @@
 
 void relinkMainFormTabArea(Ui::wdgVeloraPhone &ui)
 {
-    QWidget *const stops[] = {ui.tvFavourites, ui.txtExtSearch, ui.tvExtensions, ui.txtContactsSearch,
+    QWidget *const stops[] = {ui.tvFavourites,  ui.txtExtSearch, ui.tvExtensions, ui.txtContactsSearch,
                               ui.btnAddContact, ui.tvContacts,   ui.txtCdrSearch, ui.cdrDateFrom,
                               ui.cdrDateTo,     ui.tvCdr,        ui.qscrollArea};
     QWidget *previous = ui.tabContactsWidget->tabBar();

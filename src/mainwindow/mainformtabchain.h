@@ -9,7 +9,8 @@
 // tab bar, in the form's order.
 #pragma once
 
-namespace Ui {
+namespace Ui
+{
 class wdgVeloraPhone;
 }
 

@@ -2,8 +2,8 @@
 // the application-wide key shortcuts.
 #include "mpgui.h"
 
-#include "customshortcut.h"
 #include "app/globallogger.h"
+#include "customshortcut.h"
 #include "mpguiassets.h"
 #include "settings/msettings.h"
 

@@ -3,10 +3,10 @@
 #include "mpgui.h"
 
 #include "app/globallogger.h"
+#include "framework/promptservice.h"
+#include "phone/phonebackends.h"
 #include "settings/msettings.h"
 #include "settings/msettingsstore.h"
-#include "phone/phonebackends.h"
-#include "framework/promptservice.h"
 
 void MPGui::setInputAudioValue(int value)
 {

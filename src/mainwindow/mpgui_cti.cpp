@@ -3,8 +3,8 @@
 // signals to the window's slots, and the texts of busy-lamp and presence states.
 #include "mpgui.h"
 
-#include "ctilib.h"
 #include "app/globallogger.h"
+#include "ctilib.h"
 #include "settings/msettings.h"
 
 #include <QCoreApplication>

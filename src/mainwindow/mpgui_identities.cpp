@@ -1,13 +1,13 @@
 // Identities and account selection of the main window.
 #include "mpgui.h"
 
-#include "ctilib.h"
 #include "app/globallogger.h"
+#include "ctilib.h"
+#include "framework/promptservice.h"
+#include "phone/phonebackends.h"
+#include "sessioncontroller.h"
 #include "settings/msettingsdialog.h"
 #include "settings/msettingsstore.h"
-#include "phone/phonebackends.h"
-#include "framework/promptservice.h"
-#include "sessioncontroller.h"
 
 #include <QPointer>
 

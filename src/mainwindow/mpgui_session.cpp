@@ -5,33 +5,33 @@
 
 #include "messaging/chatextensiondirectory.h"
 
+#include "apiserver/clientapiserver.h"
+#include "app/crashhandler.h"
+#include "app/desklinestartup.h"
+#include "app/globallogger.h"
 #include "calls/callcontrol.h"
 #include "calls/callevents.h"
 #include "calls/calllines.h"
 #include "calls/rapidcall.h"
-#include "apiserver/clientapiserver.h"
-#include "app/crashhandler.h"
 #include "ctilib.h"
 #include "customshortcut.h"
-#include "app/desklinestartup.h"
 #include "directory/directorypanel.h"
+#include "directory/wdgcdrfilter.h"
 #include "dlgauthentication.h"
-#include "app/globallogger.h"
+#include "framework/promptservice.h"
+#include "framework/sslserver.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/voicemailpanel.h"
 #include "mpguiassets.h"
-#include "settings/msettings.h"
-#include "settings/msettingsdialog.h"
 #include "pbxsessionrules.h"
 #include "phone/phonebackends.h"
-#include "framework/promptservice.h"
 #include "queues/queuescontroller.h"
-#include "sessioncontroller.h"
-#include "framework/sslserver.h"
-#include "updater/updatescheduler.h"
-#include "directory/wdgcdrfilter.h"
-#include "widgets/wdgprofileimage.h"
 #include "queues/wdgqueues.h"
+#include "sessioncontroller.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
+#include "updater/updatescheduler.h"
+#include "widgets/wdgprofileimage.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -314,8 +314,7 @@ void MPGui::initClientApiServer()
     connect(apiServer, SIGNAL(sigMakeCallRequested(QString)), this, SLOT(startCall(QString)), Qt::QueuedConnection);
     connect(apiServer, &ClientApiServer::sigTriggerRecCallRequested, this, &MPGui::triggerRecActiveCall,
             Qt::QueuedConnection);
-    connect(apiServer, &ClientApiServer::sigGetCurrentCallInfo, this, &MPGui::getActiveCallInfo,
-            Qt::DirectConnection);
+    connect(apiServer, &ClientApiServer::sigGetCurrentCallInfo, this, &MPGui::getActiveCallInfo, Qt::DirectConnection);
     // Transfers of the current call (line -1).
     connect(
         apiServer, &ClientApiServer::sigBlindTransferCallRequested, this,
@@ -589,7 +588,7 @@ void MPGui::saveTablesState()
     if (!settingsDialog || appMode == MSETTINGS::AppModeCtiOnly)
         return;
     settingsStore->saveTablesHeaders(tvFavourites->header()->saveState(), tvExtensions->header()->saveState(),
-                                      tvContacts->header()->saveState(), tvCdr->header()->saveState());
+                                     tvContacts->header()->saveState(), tvCdr->header()->saveState());
 }
 
 MPGui::~MPGui()

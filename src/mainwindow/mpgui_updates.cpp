@@ -2,16 +2,16 @@
 // rebranding refresh and menu actions of the main window.
 #include "mpgui.h"
 
-#include "widgets/balloonboard.h"
-#include "ctilib.h"
 #include "app/globallogger.h"
+#include "ctilib.h"
+#include "framework/promptservice.h"
+#include "phone/phonebackends.h"
+#include "sessioncontroller.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
-#include "phone/phonebackends.h"
-#include "framework/promptservice.h"
-#include "sessioncontroller.h"
 #include "updater/updaterutils.h"
 #include "updater/updatescheduler.h"
+#include "widgets/balloonboard.h"
 #include "widgets/wdgballoonmessage.h"
 #include "windowrules.h"
 

@@ -6,7 +6,8 @@
 
 #include <QString>
 
-namespace MPGUI {
+namespace MPGUI
+{
 
 // "Interno libero", "Interno occupato", ... ; "Offline" outside -1..17.
 QString translateBlfStatus(CTILIB::BlfStatus status);

@@ -3,7 +3,8 @@
 #include <QApplication>
 #include <QPainter>
 
-namespace {
+namespace
+{
 const int UnreadRole = 1002;
 const int BadgeSide = 16;
 } // namespace

@@ -1,11 +1,11 @@
 #include "chatcontroller.h"
 
-#include "ctilib.h"
 #include "app/globallogger.h"
 #include "chattime.h"
+#include "ctilib.h"
+#include "framework/promptservice.h"
 #include "mpchatsqlite.h"
 #include "settings/msettings.h"
-#include "framework/promptservice.h"
 #include "wdgchatpanel.h"
 
 #include <QElapsedTimer>
@@ -69,7 +69,8 @@ QString CtiLibChatLink::ownExtension() const
 
 // ---------------------------------------------------------------------------
 
-namespace {
+namespace
+{
 const char *directionWord(int direction)
 {
     return direction == 0 ? "received" : direction == 1 ? "sent" : "invalid";
@@ -284,8 +285,8 @@ void ChatController::onChatHistoryReceived(const ChatMessageList &list)
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << accepted.size() << "chat messages added to chat table";
     } else {
         for (const ChatMessage &msg : qAsConst(accepted))
-            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat message with exten " + msg.exten +
-                                                              " not added to chat table";
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                       << "Chat message with exten " + msg.exten + " not added to chat table";
     }
 }
 

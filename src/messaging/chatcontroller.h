@@ -100,8 +100,8 @@ public:
     // A PBX time (UTC) in local time; an invalid time stays invalid.
     static QDateTime pbxToLocal(const QDateTime &time);
 
-    ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host,
-                   PromptService &prompts, QObject *parent = nullptr);
+    ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host, PromptService &prompts,
+                   QObject *parent = nullptr);
 
     ~ChatController() override;
 

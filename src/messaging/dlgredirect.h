@@ -5,7 +5,8 @@
 
 class QLineEdit;
 
-namespace Ui {
+namespace Ui
+{
 class dlgRedirect;
 }
 

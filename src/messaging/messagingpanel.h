@@ -160,7 +160,7 @@ private:
     CallLineAccess callLines;
     QTimer dndReportTimer;
     QTimer forkReportTimer;
-    int shownActive = 0; // DND (1) and forward (2) as last announced
+    int shownActive = 0;     // DND (1) and forward (2) as last announced
     QString shownForwardTip; // the forward button's text as last announced
 
     CtiLibChatLink chatLink;

@@ -18,7 +18,8 @@
 
 const QString MPChatSqlite::TimeFormat = QStringLiteral("yyyy-MM-ddThh:mm:ss.zzzZ");
 
-namespace {
+namespace
+{
 
 const char *const CreateTable = "CREATE TABLE chat_table ( id VARCHAR, exten VARCHAR, body VARCHAR, datetime VARCHAR, "
                                 "direction INT, username VARCHAR, pbxaddress VARCHAR)";
@@ -480,8 +481,8 @@ bool MPChatSqlite::moveBrokenFileAside()
 {
     if (!QFileInfo::exists(m_file))
         return true;
-    const QString aside =
-        m_file + QStringLiteral(".broken-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmsszzz"));
+    const QString aside = m_file + QStringLiteral(".broken-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmsszzz"));
     if (!QFile::rename(m_file, aside))
         return false;
     m_brokenMovedTo = aside;

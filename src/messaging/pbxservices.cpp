@@ -227,9 +227,9 @@ ButtonLook ServiceState::forkLook() const
         look.visible = true;
         look.enabled = !forkPending;
         look.toolTip = (fork ? tr("Fork To Mobile attivo: %1") : tr("Fork To Mobile non attivo: %1")).arg(mobile);
-        look.accessibleDescription =
-            (fork ? tr("Fork To Mobile attivo - numero associato %1") : tr("Fork To Mobile non attivo - numero associato %1"))
-                .arg(mobile);
+        look.accessibleDescription = (fork ? tr("Fork To Mobile attivo - numero associato %1")
+                                           : tr("Fork To Mobile non attivo - numero associato %1"))
+                                         .arg(mobile);
     }
     return look;
 }

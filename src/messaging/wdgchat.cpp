@@ -3,8 +3,8 @@
 
 #include "app/globallogger.h"
 #include "chattime.h"
-#include "mainwindow/mpguilabels.h"
 #include "framework/promptservice.h"
+#include "mainwindow/mpguilabels.h"
 #include "wdgchatmsg.h"
 
 #include <QApplication>
@@ -26,12 +26,14 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 const char *const ChatStyle =
     "#wdgChat\n{\n    background: white;\n    border: 0px solid white;\n}\n\n #msgList\n{\n\tbackground: "
     "transparent;\n    background-image: url(\":/images/pattern_chat.png\") repeat;\n    border: 0px solid white;\n    "
     "border-top: 1px solid #cdcdcd;\n}\n\nQListWidget::item\n{\n    background: transparent;\n    border: 0px solid "
-    "white;\n}\n\n#btSendMsg, #btDetach\n{\n    border: 0px solid white;\n    background: transparent;\n}\n\n#txtChat\n{\n  "
+    "white;\n}\n\n#btSendMsg, #btDetach\n{\n    border: 0px solid white;\n    background: "
+    "transparent;\n}\n\n#txtChat\n{\n  "
     "  background: transparent;\n    border: 1px solid rgb(180, 180, 180);\n}";
 
 QLabel *plainLabel(const char *name, QWidget *parent)

@@ -11,17 +11,19 @@
 
 #include <algorithm>
 
-namespace {
-const char *const BubbleStyle = "#wdgChatMsg\n{\n    background: transparent;\n}\n\n#wdgBaloon\n{\n    border: 1px solid "
-                                "#cdcdcd;\n    border-radius: 5px;\n}\n#wdgBaloon[msgtype=\"local\"]\n{\n    "
-                                "background-color: rgb(255, 255, 255);\n}\n\n#wdgBaloon[msgtype=\"remote\"]\n{\n    "
-                                "background-color: rgb(216, 243, 254);\n}\n\n#lblSender\n{\ncolor: rgb(0, 145, "
-                                "255);\n}\n\n#lblTime\n{\ncolor: darkgray;\n}\n\n#lblMsg\n{\ncolor: black;\n}";
+namespace
+{
+const char *const BubbleStyle =
+    "#wdgChatMsg\n{\n    background: transparent;\n}\n\n#wdgBaloon\n{\n    border: 1px solid "
+    "#cdcdcd;\n    border-radius: 5px;\n}\n#wdgBaloon[msgtype=\"local\"]\n{\n    "
+    "background-color: rgb(255, 255, 255);\n}\n\n#wdgBaloon[msgtype=\"remote\"]\n{\n    "
+    "background-color: rgb(216, 243, 254);\n}\n\n#lblSender\n{\ncolor: rgb(0, 145, "
+    "255);\n}\n\n#lblTime\n{\ncolor: darkgray;\n}\n\n#lblMsg\n{\ncolor: black;\n}";
 const int FarBottom = 9999998;
 } // namespace
 
-wdgChatMsg::wdgChatMsg(const QString &sender, const QString &text, const QDateTime &time, int kind,
-                       const QString &id, QWidget *parent, Qt::WindowFlags flags)
+wdgChatMsg::wdgChatMsg(const QString &sender, const QString &text, const QDateTime &time, int kind, const QString &id,
+                       QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), m_id(id), m_kind(kind)
 {
     setObjectName(QStringLiteral("wdgChatMsg"));
@@ -144,15 +146,16 @@ void wdgChatMsg::updateWidgetSize(int width)
     const QMargins inner = m_inner->contentsMargins();
     const int balloonWidth =
         width - outer.left() - outer.right() - m_outer->spacing() - (m_hasSpacer ? SpacerWidth : 0);
-    const int senderHeight = QFontMetrics(m_sender->font())
-                                 .boundingRect(QRect(0, 0, balloonWidth, FarBottom + 1), Qt::AlignLeft, m_sender->text())
-                                 .height();
+    const int senderHeight =
+        QFontMetrics(m_sender->font())
+            .boundingRect(QRect(0, 0, balloonWidth, FarBottom + 1), Qt::AlignLeft, m_sender->text())
+            .height();
     const int fixed = inner.top() + inner.bottom() + m_inner->verticalSpacing() + senderHeight + 5;
     const int msgWidth = balloonWidth - inner.left() - inner.right();
-    const int msgHeight = QFontMetrics(m_msg->font())
-                              .boundingRect(QRect(0, 0, msgWidth, FarBottom - fixed + 1),
-                                            Qt::AlignLeft | Qt::TextWordWrap, m_msg->text())
-                              .height();
+    const int msgHeight =
+        QFontMetrics(m_msg->font())
+            .boundingRect(QRect(0, 0, msgWidth, FarBottom - fixed + 1), Qt::AlignLeft | Qt::TextWordWrap, m_msg->text())
+            .height();
     const int balloonHeight = fixed + msgHeight;
     m_bubbleSize = QSize(balloonWidth, balloonHeight);
     m_widgetSize = QSize(width, balloonHeight + outer.top() + outer.bottom());

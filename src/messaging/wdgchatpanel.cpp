@@ -1,7 +1,7 @@
 #include "wdgchatpanel.h"
 
-#include "chatcontactitemdelegate.h"
 #include "app/globallogger.h"
+#include "chatcontactitemdelegate.h"
 #include "wdgchat.h"
 
 #include <QApplication>
@@ -10,7 +10,8 @@
 #include <QListWidget>
 #include <QStackedWidget>
 
-namespace {
+namespace
+{
 const int ExtenRole = 1001;
 const int UnreadRole = 1002;
 const char *const PanelStyle =
@@ -22,11 +23,16 @@ const char *const PanelStyle =
 const char *typeWord(int type)
 {
     switch (type) {
-    case 0: return "normal";
-    case 1: return "copy";
-    case 2: return "history";
-    case 3: return "feedback";
-    default: return "invalid";
+    case 0:
+        return "normal";
+    case 1:
+        return "copy";
+    case 2:
+        return "history";
+    case 3:
+        return "feedback";
+    default:
+        return "invalid";
     }
 }
 
@@ -36,8 +42,7 @@ const char *directionWord(int direction)
 }
 } // namespace
 
-wdgChatPanel::wdgChatPanel(QWidget *parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags)
+wdgChatPanel::wdgChatPanel(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags)
 {
     setObjectName(QStringLiteral("wdgChatPanel"));
     resize(712, 374);
@@ -233,9 +238,9 @@ bool wdgChatPanel::addMessage(const ChatMessage &msg, bool history)
 {
     ChatSession *session = m_sessions.value(msg.exten);
     if (!session) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Message" << typeWord(msg.type) << directionWord(msg.direction)
-                                    << "with party" << msg.exten
-                                    << ", but no chat session for it was found... Maybe you forgot to add a chat session?";
+        logLine(UNQL::LOG_CRITICAL)
+            << Q_FUNC_INFO << "Message" << typeWord(msg.type) << directionWord(msg.direction) << "with party"
+            << msg.exten << ", but no chat session for it was found... Maybe you forgot to add a chat session?";
         return false;
     }
     if (session->chat->findChatId(msg.id)) {

@@ -1,11 +1,11 @@
 #include "mpengine.h"
 
+#include "app/globallogger.h"
 #include "ctilib.h"
 #include "ctilibtypes.h"
-#include "app/globallogger.h"
+#include "media/mediamodule.h"
 #include "mpaccount.h"
 #include "mpenginerules.h"
-#include "media/mediamodule.h"
 #include "settings/msettings.h"
 #include "vdkqtengine.h"
 

@@ -1,8 +1,8 @@
 #include "phoneapi.h"
 
-#include "ctilib.h"
 #include "app/globallogger.h"
 #include "app/mcticonstants.h"
+#include "ctilib.h"
 
 #include <QDebug>
 #include <QTimer>

@@ -1,12 +1,12 @@
 #include "phonebackends.h"
 
-#include "ctilib.h"
 #include "app/globallogger.h"
+#include "ctilib.h"
+#include "framework/promptservice.h"
 #include "mpengine.h"
+#include "phoneapi.h"
 #include "settings/msettings.h"
 #include "settings/msettingsstore.h"
-#include "phoneapi.h"
-#include "framework/promptservice.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>

@@ -3,8 +3,7 @@
 #include <QDragEnterEvent>
 #include <QHeaderView>
 
-CustomTableWidget::CustomTableWidget(QWidget *parent)
-    : QTableWidget(parent)
+CustomTableWidget::CustomTableWidget(QWidget *parent) : QTableWidget(parent)
 {
     setDragEnabled(true);
     setAcceptDrops(true);

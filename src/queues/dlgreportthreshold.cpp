@@ -17,8 +17,7 @@
 
 #include <algorithm>
 
-DlgReportThreshold::DlgReportThreshold(QWidget *parent, Qt::WindowFlags flags)
-    : QDialog(parent, flags)
+DlgReportThreshold::DlgReportThreshold(QWidget *parent, Qt::WindowFlags flags) : QDialog(parent, flags)
 {
     setObjectName(QStringLiteral("dlgReportThreshold"));
     setWindowTitle(tr("Creazione report"));
@@ -44,8 +43,8 @@ DlgReportThreshold::DlgReportThreshold(QWidget *parent, Qt::WindowFlags flags)
         grid->addWidget(new QLabel(rows.at(i), group), i + 1, 0);
         for (int side = 0; side < 2; ++side) {
             auto *edit = new QLineEdit(group);
-            edit->setObjectName(QStringLiteral("%1%2").arg(side ? QStringLiteral("txtThrLost")
-                                                                : QStringLiteral("txtThrAnsw"))
+            edit->setObjectName(QStringLiteral("%1%2")
+                                    .arg(side ? QStringLiteral("txtThrLost") : QStringLiteral("txtThrAnsw"))
                                     .arg(i + 1));
             edit->setAlignment(Qt::AlignCenter);
             edit->setValidator(new QIntValidator(0, 999999, edit));
@@ -61,8 +60,8 @@ DlgReportThreshold::DlgReportThreshold(QWidget *parent, Qt::WindowFlags flags)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-void DlgReportThreshold::setDefaultValues(CTILIB::PeriodType period, const QList<int> &answered,
-                                          const QList<int> &lost, const QString &file)
+void DlgReportThreshold::setDefaultValues(CTILIB::PeriodType period, const QList<int> &answered, const QList<int> &lost,
+                                          const QString &file)
 {
     fileName = file;
     const int index = cbTimeRange->findData(int(period));

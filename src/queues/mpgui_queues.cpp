@@ -29,9 +29,7 @@ void MPGui::togglePauseQs()
         queues->togglePauseQs();
 }
 
-void MPGui::queueTrigger()
-{
-}
+void MPGui::queueTrigger() {}
 
 void MPGui::onQueuesCountChanged(int count)
 {

@@ -1,8 +1,8 @@
 #include "mspmainwidget.h"
 
+#include "app/globallogger.h"
 #include "ctilib.h"
 #include "customtablewidget.h"
-#include "app/globallogger.h"
 #include "dlgperiod.h"
 #include "framework/promptservice.h"
 #include "operatorcell.h"
@@ -56,10 +56,7 @@ std::function<wdgAddDynamicOperator *()> addFormMaker(const QString &queueId, bo
 }
 } // namespace
 
-MspMainWidget::MspMainWidget(QWidget *parent)
-    : MspMainWidget(nullptr, nullptr, MctiConfig(), parent)
-{
-}
+MspMainWidget::MspMainWidget(QWidget *parent) : MspMainWidget(nullptr, nullptr, MctiConfig(), parent) {}
 
 MspMainWidget::MspMainWidget(CtiLib *cti, QMap<QString, MctiExtenDetails> *extensions, const MctiConfig &cfg,
                              QWidget *parent)
@@ -289,8 +286,7 @@ void MspMainWidget::setCtilib(CtiLib *cti)
     connect(cti, &CtiLib::sigAllQueuesStatsReceived, this, &MspMainWidget::onQueueStatsRcvd, q);
     connect(cti, &CtiLib::sigQueuePeriodicStatsReceived, this, &MspMainWidget::onQueuePeriodicStatsRcvd, q);
     connect(cti, &CtiLib::sigAllQueuesPeriodicStatsReceived, this, &MspMainWidget::onAllQueuePeriodicStatsRcvd, q);
-    connect(cti, &CtiLib::sigQueueOperatorPeriodicStatsReceived, this, &MspMainWidget::onOperatorPeriodicStatsRcvd,
-            q);
+    connect(cti, &CtiLib::sigQueueOperatorPeriodicStatsReceived, this, &MspMainWidget::onOperatorPeriodicStatsRcvd, q);
     connect(cti, &CtiLib::sigAllQueueOperatorsPeriodicStatsReceived, this,
             &MspMainWidget::onAllOperatorPeriodicStatsRcvd, q);
     connect(cti, &CtiLib::sigQueueMemberPauseChanged, this, &MspMainWidget::onQueueMemberPauseChanged, q);
@@ -983,8 +979,8 @@ void MspMainWidget::ops_cxtMenu(const QPoint &point)
         contextMenu->deleteLater();
     contextMenu = new QMenu(tbOperators);
     contextMenu->setObjectName(QStringLiteral("operatorsMenu"));
-    const QModelIndex index = tbOperators->indexAt(point).isValid() ? tbOperators->indexAt(point)
-                                                                     : tbOperators->currentIndex();
+    const QModelIndex index =
+        tbOperators->indexAt(point).isValid() ? tbOperators->indexAt(point) : tbOperators->currentIndex();
     if (index.row() < 0 || index.column() < 0)
         return;
     const int row = index.row();

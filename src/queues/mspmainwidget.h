@@ -4,10 +4,10 @@
 // queues tab through its signals.
 #pragma once
 
-#include "ctilibtypes.h"
-#include "directory/mctiextendetails.h"
 #include "app/mcticonfig.h"
 #include "app/requestgate.h"
+#include "ctilibtypes.h"
+#include "directory/mctiextendetails.h"
 #include "operatorcell.h"
 #include "queuerules.h"
 #include "queuestatus.h"
@@ -19,8 +19,8 @@
 #include <QMap>
 #include <QPixmap>
 #include <QPointer>
-#include <QString>
 #include <QSet>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 
@@ -126,8 +126,7 @@ public slots:
 signals:
     void sigGetAllQueuePeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to);
     void sigGetAllOperatorPeriodicStats(CTILIB::PeriodType period, QDateTime from, QDateTime to);
-    void sigGetQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from,
-                                  QDateTime to);
+    void sigGetQueuePeriodicStats(const QStringList &queueIds, CTILIB::PeriodType period, QDateTime from, QDateTime to);
     void sigGetOperatorPeriodicStats(const QMap<QString, QStringList> &queueMembers, CTILIB::PeriodType period,
                                      QDateTime from, QDateTime to);
 

@@ -3,8 +3,6 @@
 #include "queuerules.h"
 
 #include <QCloseEvent>
-#include <QSignalBlocker>
-#include <QVariant>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFont>
@@ -13,8 +11,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
+#include <QVariant>
 
 static const char operatorStyle[] = "#mainFrame\n{\n    border-style: outset;\n    border-width: 1px;\n"
                                     "    border-color: gray;\n}\n\n#mainFrame[status=\"paused\"]\n{\n"
@@ -109,8 +109,7 @@ void wdgOperatorInfo::updatePauseStatusLastChange()
         lblStateTime->setText(QStringLiteral("-"));
         return;
     }
-    lblStateTime->setText(
-        QueueRules::pauseAgeText(lastPauseChangeTime.secsTo(QDateTime::currentDateTime())));
+    lblStateTime->setText(QueueRules::pauseAgeText(lastPauseChangeTime.secsTo(QDateTime::currentDateTime())));
 }
 
 void wdgOperatorInfo::showCell(const OperatorCell &cell)
@@ -280,8 +279,7 @@ void wdgAddDynamicOperator::addOperatorForExten(const MctiExtenDetails &record, 
                                                 const QString &account)
 {
     if (!extenAccounts.contains(extension)) {
-        const QString text =
-            record.name.isEmpty() ? extension : QStringLiteral("%1 (%2)").arg(record.name, extension);
+        const QString text = record.name.isEmpty() ? extension : QStringLiteral("%1 (%2)").arg(record.name, extension);
         cbExten->addItem(text, extension);
     }
     extenAccounts[extension] << account;
@@ -392,8 +390,7 @@ void wdgAddDynamicOperator::closeEvent(QCloseEvent *event)
 
 // ---------------------------------------------------------------------------
 
-wdgNewOperator::wdgNewOperator(wdgAddDynamicOperator *addForm, QWidget *parent)
-    : QWidget(parent), form(addForm)
+wdgNewOperator::wdgNewOperator(wdgAddDynamicOperator *addForm, QWidget *parent) : QWidget(parent), form(addForm)
 {
     setupForm();
 }

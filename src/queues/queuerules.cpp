@@ -131,8 +131,8 @@ void QueueModel::applyStats(const QueueStatsList &list, int role, const QStringL
             u.lastCall = m.lastCall;
             u.paused = m.paused;
             u.lastPauseChange = m.lastPauseChange;
-            u.name = extensions ? extensions->value(m.extension, MctiExtenDetails(QString(), QString())).name
-                                : QString();
+            u.name =
+                extensions ? extensions->value(m.extension, MctiExtenDetails(QString(), QString())).name : QString();
             addToCounts(counts, classify(u, extensions));
             memberExtension[m.memberId] = m.extension;
             extensionMembers[m.extension] << m.memberId;

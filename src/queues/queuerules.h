@@ -56,13 +56,13 @@ void moveCount(QueueStatus &queue, const CountClass *from, const CountClass *to)
 
 // --- the live model of the queues
 struct QueueModel {
-    QMap<QString, QueueStatus> queues;          // queue id -> state; never shrinks
-    QStringList queueNames;                     // queues of the last reply, reply order
-    QMap<QString, QStringList> memberQueues;    // member id -> queue ids
-    QMap<QString, QString> memberExtension;     // member id -> extension
+    QMap<QString, QueueStatus> queues;           // queue id -> state; never shrinks
+    QStringList queueNames;                      // queues of the last reply, reply order
+    QMap<QString, QStringList> memberQueues;     // member id -> queue ids
+    QMap<QString, QString> memberExtension;      // member id -> extension
     QMap<QString, QStringList> extensionMembers; // extension -> member ids
-    QMap<QString, QSet<QString>> queueMembers;  // queue id -> member ids
-    QMap<QString, QString> ownQueues;           // queue id -> name, queues of the user's accounts
+    QMap<QString, QSet<QString>> queueMembers;   // queue id -> member ids
+    QMap<QString, QString> ownQueues;            // queue id -> name, queues of the user's accounts
 
     // Rebuilds everything but `queues` from a reply. Queues of earlier replies
     // missing from this one are marked stale.

@@ -1,13 +1,13 @@
 #include "queuescontroller.h"
 
+#include "app/globallogger.h"
 #include "ctilib.h"
 #include "dlgreportthreshold.h"
-#include "app/globallogger.h"
+#include "framework/promptservice.h"
 #include "mainwindow/mainwindowicons.h"
 #include "mainwindow/mpguiassets.h"
-#include "settings/msettingsstore.h"
 #include "mspmainwidget.h"
-#include "framework/promptservice.h"
+#include "settings/msettingsstore.h"
 #include "wdgqueues.h"
 
 #include <QAction>
@@ -19,8 +19,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-QueuesController::QueuesController(MSettingsStore *settings, const Widgets &widgets,
-                                   const MainWindowIcons &windowIcons, QObject *parent)
+QueuesController::QueuesController(MSettingsStore *settings, const Widgets &widgets, const MainWindowIcons &windowIcons,
+                                   QObject *parent)
     : QObject(parent), settings(settings), ui(widgets), icons(windowIcons)
 {
     setObjectName(QStringLiteral("queuesController"));
@@ -105,8 +105,7 @@ bool QueuesController::pauseAllQueues(bool pause, const QString &reason)
 
 bool QueuesController::isPauseOnLogoffDue() const
 {
-    return settings && settings->isPauseOnLogoffRequired() && PbxSession::isQueueMember(queueRole) &&
-           !anyQueuePaused;
+    return settings && settings->isPauseOnLogoffRequired() && PbxSession::isQueueMember(queueRole) && !anyQueuePaused;
 }
 
 void QueuesController::releaseSupervisorPanel()
@@ -229,8 +228,7 @@ QString QueuesController::resolveQueueName(const QString &queueId) const
 void QueuesController::getQueueInfo(const QString &name, QueueStatus &out) const
 {
     if (!supervisorPanel) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Requested q info for q " << name
-                                    << " but MSP is not ready yet!";
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Requested q info for q " << name << " but MSP is not ready yet!";
         return;
     }
     out = supervisorPanel->getQueueInfo(name);
@@ -339,8 +337,7 @@ void QueuesController::setPaused(int paused, int total)
         ui.btnPauseAll->setIcon(QIcon(QStringLiteral(":/images/pausa_icon.png")));
         ui.btnPauseAll->setToolTip(tr("Metti in pausa su tutte le code"));
         ui.btnPauseAll->setAccessibleDescription(tr("Metti in pausa su tutte le code"));
-        ui.lblLedQueueStatus->setPixmap(
-            MPGUI::ledPixmap(icons.ledGreenIcon, QStringLiteral(":/images/led_green.png")));
+        ui.lblLedQueueStatus->setPixmap(MPGUI::ledPixmap(icons.ledGreenIcon, QStringLiteral(":/images/led_green.png")));
         pendingPauseChanges = 0;
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Pause on queues disabled";
         break;
@@ -388,14 +385,13 @@ void QueuesController::togglePauseQs(const QString &reason)
 
 void QueuesController::onPauseAllTimeout()
 {
-    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "No answer to the pause request on all queues:"
-                               << pendingPauseChanges << "changes still pending";
+    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "No answer to the pause request on all queues:" << pendingPauseChanges
+                               << "changes still pending";
     pendingPauseChanges = 0;
     setPauseAllControlsEnabled(true);
 }
 
-void QueuesController::onQueuePauseStatusUpdateRequest(bool pause, const QStringList &accounts,
-                                                       const QString &queueId)
+void QueuesController::onQueuePauseStatusUpdateRequest(bool pause, const QStringList &accounts, const QString &queueId)
 {
     if (!clientConnected())
         return;
@@ -475,8 +471,7 @@ void QueuesController::onUpdatedOperatorLastCall(const QString &queueId, const Q
     ui.queuesGui->updateOperatorLastCall(queueId, lastCall);
 }
 
-void QueuesController::onUpdatedOperatorCompletedCalls(const QString &queueId, const QString &operatorNum,
-                                                       int count)
+void QueuesController::onUpdatedOperatorCompletedCalls(const QString &queueId, const QString &operatorNum, int count)
 {
     ui.queuesGui->updateOperatorCompletedCalls(queueId, operatorNum, count);
 }
@@ -608,9 +603,9 @@ void QueuesController::onCCReportFailed(const QString &error)
     pendingReportPath.clear();
     if (ui.reportAction)
         ui.reportAction->setEnabled(true);
-    prompts().warning(ui.window, tr("CallCenter report"),
-                      tr("Si è verificato un errore durante la creazione del report CallCenter.\nErrore: %1")
-                          .arg(error));
+    prompts().warning(
+        ui.window, tr("CallCenter report"),
+        tr("Si è verificato un errore durante la creazione del report CallCenter.\nErrore: %1").arg(error));
 }
 
 DlgReportThreshold *QueuesController::reportRequestDialog() const

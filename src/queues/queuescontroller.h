@@ -103,8 +103,8 @@ public slots:
                                    bool paused);
     void onEnqueuedCallsCountChanged(int count);
     void onStatsPeriodChanged(const QString &from, const QString &to);
-    void onUpdatedQueuePeriodicStats(const QString &queueId, int served, double servedMwt, double servedMct,
-                                     int missed, double missedMwt);
+    void onUpdatedQueuePeriodicStats(const QString &queueId, int served, double servedMwt, double servedMct, int missed,
+                                     double missedMwt);
     void onResetOperatorStats(const QString &queueId);
     void onUpdatedOperatorLastCall(const QString &queueId, const QDateTime &lastCall);
     void onUpdatedOperatorCompletedCalls(const QString &queueId, const QString &operatorNum, int count);

@@ -4,10 +4,7 @@
 
 #include <QResizeEvent>
 
-queueScrollArea::queueScrollArea(QWidget *parent)
-    : QScrollArea(parent)
-{
-}
+queueScrollArea::queueScrollArea(QWidget *parent) : QScrollArea(parent) {}
 
 void queueScrollArea::resizeEvent(QResizeEvent *event)
 {

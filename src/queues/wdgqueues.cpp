@@ -9,8 +9,7 @@
 #include <QIcon>
 #include <QSpacerItem>
 
-wdgQueues::wdgQueues(QWidget *parent)
-    : QWidget(parent)
+wdgQueues::wdgQueues(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("wdgQueues"));
     setMinimumSize(480, 250);
@@ -102,8 +101,8 @@ void wdgQueues::adjustLayout(QSize available)
             height += item->widget()->sizeHint().height();
     }
     resize(available.width(), qMax(available.height(), height));
-    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "available" << available.width() << available.height() << "columns" << columns << "rows" << rows
-                           << "height" << height;
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "available" << available.width() << available.height() << "columns"
+                           << columns << "rows" << rows << "height" << height;
 }
 
 void wdgQueues::updateServedCallsStats(const QString &queueId, int count, double meanWait, double meanTalk)
@@ -133,8 +132,8 @@ void wdgQueues::updateOperatorCompletedCalls(const QString &queueId, const QStri
         box->setLocalCompletedCalls(operatorNum, count);
 }
 
-void wdgQueues::updateOperatorPauseStatus(const QString &queueId, const QString &account,
-                                          const QDateTime &lastChange, bool paused)
+void wdgQueues::updateOperatorPauseStatus(const QString &queueId, const QString &account, const QDateTime &lastChange,
+                                          bool paused)
 {
     if (wdgQueueStats *box = boxes.value(queueId))
         box->setPaused(paused, account, lastChange);

@@ -50,8 +50,7 @@ static const char boxStyle[] =
     "#lblPersStats, #lblPauseAccountStatus { border-top: 1px solid gray; }\n"
     "#currentCallsValue { font-size: 26px; font-weight: bold; }\n";
 
-wdgQueueAccount::wdgQueueAccount(const QString &account, QWidget *parent)
-    : QWidget(parent), m_account(account)
+wdgQueueAccount::wdgQueueAccount(const QString &account, QWidget *parent) : QWidget(parent), m_account(account)
 {
     setObjectName(QStringLiteral("wdgQueueAccount"));
     resize(322, 27);
@@ -99,8 +98,8 @@ void wdgQueueAccount::triggerPause()
 
 // ---------------------------------------------------------------------------
 
-wdgQueueStats::wdgQueueStats(int, const QString &queueName, const QString &, const QString &queueId,
-                             QWidget *parent, Qt::WindowFlags flags)
+wdgQueueStats::wdgQueueStats(int, const QString &queueName, const QString &, const QString &queueId, QWidget *parent,
+                             Qt::WindowFlags flags)
     : QWidget(parent, flags), m_queueId(queueId), m_queueName(queueName)
 {
     setObjectName(QStringLiteral("wdgQueueStats"));

@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QHash>
 
-namespace MctiActions {
+namespace MctiActions
+{
 
 quint32 hashKey(const MctiAction &action)
 {
@@ -35,10 +36,14 @@ QList<MctiAction> forEvent(const MctiActionMap &map, int event)
 QString eventShortText(int event)
 {
     switch (event) {
-    case MctiAction::IncomingCall: return QStringLiteral("IN");
-    case MctiAction::AnsweredCall: return QStringLiteral("RIS");
-    case MctiAction::FinishedCall: return QStringLiteral("FIN");
-    default: return QString();
+    case MctiAction::IncomingCall:
+        return QStringLiteral("IN");
+    case MctiAction::AnsweredCall:
+        return QStringLiteral("RIS");
+    case MctiAction::FinishedCall:
+        return QStringLiteral("FIN");
+    default:
+        return QString();
     }
 }
 
@@ -51,16 +56,20 @@ QString eventToolTip(int event)
         return QCoreApplication::translate("MSettingsDialog", "Risposta ad una chiamata");
     case MctiAction::FinishedCall:
         return QCoreApplication::translate("MSettingsDialog", "Chiusura di una chiamata (riaggancio)");
-    default: return QString();
+    default:
+        return QString();
     }
 }
 
 QString typeShortText(int actionType)
 {
     switch (actionType) {
-    case MctiAction::OpenUrl: return QStringLiteral("URL");
-    case MctiAction::StartProcess: return QStringLiteral("EXE");
-    default: return QString();
+    case MctiAction::OpenUrl:
+        return QStringLiteral("URL");
+    case MctiAction::StartProcess:
+        return QStringLiteral("EXE");
+    default:
+        return QString();
     }
 }
 
@@ -71,7 +80,8 @@ QString typeToolTip(int actionType)
         return QCoreApplication::translate("MSettingsDialog", "Apri un Url personalizzato");
     case MctiAction::StartProcess:
         return QCoreApplication::translate("MSettingsDialog", "Esegui un processo o uno script");
-    default: return QString();
+    default:
+        return QString();
     }
 }
 

@@ -13,10 +13,7 @@ struct MctiAction {
         AnsweredCall = 1,
         FinishedCall = 2
     };
-    enum MActionType {
-        OpenUrl = 0,
-        StartProcess = 1
-    };
+    enum MActionType { OpenUrl = 0, StartProcess = 1 };
 
     QString actionText; // template with placeholders such as <callernum>
     int actionType = OpenUrl;
@@ -33,7 +30,8 @@ Q_DECLARE_METATYPE(MctiAction)
 // The actions of the settings, in ascending key order.
 using MctiActionMap = QMap<quint32, MctiAction>;
 
-namespace MctiActions {
+namespace MctiActions
+{
 
 // The action of `event` that runs `text` as `actionType`.
 inline MctiAction make(int event, int actionType, const QString &text)

@@ -7,7 +7,8 @@
 #include <QFile>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 const char *const kProgramFileName = "deskline.exe";
 const char *const kSettingsFileName = "mcti.ini";
@@ -31,7 +32,8 @@ QString subDirectory(const QString &name)
 
 } // namespace
 
-namespace MSETTINGS {
+namespace MSETTINGS
+{
 
 QString getDefaultSettingsDirPath()
 {

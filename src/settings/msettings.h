@@ -8,7 +8,8 @@
 
 #include <QString>
 
-namespace MSETTINGS {
+namespace MSETTINGS
+{
 
 // Operating mode of the client; stored as an int under "AppMode".
 enum AppMode {

@@ -13,12 +13,12 @@
 #include <QVector>
 
 struct MSettingsValues {
-    MctiConfig config;           // address, credentials, account, SIP, devices, language
-    int appMode = -1;            // the operating mode applied at log-in, -1 before
-    int selectedAppMode = 0;     // the operating mode stored for the next start
+    MctiConfig config;       // address, credentials, account, SIP, devices, language
+    int appMode = -1;        // the operating mode applied at log-in, -1 before
+    int selectedAppMode = 0; // the operating mode stored for the next start
     bool useLocalSipRegistrar = false;
-    QString sipProxyAddress;     // the proxy address read from the file or the PBX
-    bool firstRun = false;       // no settings file at start: the first OK asks nothing
+    QString sipProxyAddress; // the proxy address read from the file or the PBX
+    bool firstRun = false;   // no settings file at start: the first OK asks nothing
 
     bool ignoreSsl = false;
     bool startMinimized = false;
@@ -99,11 +99,11 @@ struct MSettingsChange {
         ModeLanguage, // operating mode or language (with or without others)
     };
 
-    MSettingsValues next;        // the values in force once the change is taken
+    MSettingsValues next; // the values in force once the change is taken
     QVector<Signal> signalsToEmit;
-    bool restart = false;        // saved and answered with a restart request
+    bool restart = false; // saved and answered with a restart request
     AccountQuestion accountQuestion = AccountQuestion::None;
-    QString accountUserAgent;    // the terminal named by AlreadyInUse
+    QString accountUserAgent; // the terminal named by AlreadyInUse
     RestartQuestion restartQuestion = RestartQuestion::None;
 
     static MSettingsChange fromEntries(const MSettingsValues &inForce, const MSettingsEntries &entered);

@@ -45,8 +45,7 @@ const char *const kPlaceHolderTokens[] = {"<callernum>", "<callername>", "<calle
 
 } // namespace
 
-MSettingsDialog::MSettingsDialog(const MctiConfig &config, QWidget *shortcutWidget, QWidget *parent)
-    : QDialog(parent)
+MSettingsDialog::MSettingsDialog(const MctiConfig &config, QWidget *shortcutWidget, QWidget *parent) : QDialog(parent)
 {
     ownedStore = new MSettingsStore(config, this);
     settings = ownedStore;
@@ -121,9 +120,9 @@ void MSettingsDialog::setUpStore(QWidget *shortcutWidget)
             applyPauseSettingsEnabled();
     });
     connect(settings, &MSettingsStore::saveFailed, this, [this](const QString &fileName) {
-        prompts().warning(this, MSETTINGS::getLongApplicationName(),
-                          tr("Non è stato possibile salvare le impostazioni nel file:\n%1")
-                              .arg(QDir::toNativeSeparators(fileName)));
+        prompts().warning(
+            this, MSETTINGS::getLongApplicationName(),
+            tr("Non è stato possibile salvare le impostazioni nel file:\n%1").arg(QDir::toNativeSeparators(fileName)));
     });
 }
 
@@ -637,9 +636,9 @@ void MSettingsDialog::onUpdateActionRequest()
             }
         }
     } else {
-        MctiActions::insert(actions, MctiActions::make(form()->cbActionEvent->currentIndex(),
-                                                       form()->cbActionType->currentIndex(),
-                                                       form()->txtAction->text()));
+        MctiActions::insert(actions,
+                            MctiActions::make(form()->cbActionEvent->currentIndex(),
+                                              form()->cbActionType->currentIndex(), form()->txtAction->text()));
     }
 
     form()->gbSetAction->setEnabled(false);
@@ -781,13 +780,12 @@ void MSettingsDialog::onChangeSettings()
         PromptService::Message question;
         question.kind = PromptService::Kind::Question;
         question.title = tr("Modificati i parametri principali del MCTI");
-        question.text =
-            change.restartQuestion == MSettingsChange::RestartQuestion::Softphone
-                ? tr("Cambiare i parametri del softphone richiede la chiusura di eventuali chiamate "
-                     "telefoniche in corso. Si è sicuri di voler applicare immediatamente le modifiche?")
-                : tr("I cambiamenti relativi alla tipologia di applicazione o alla lingua dell'interfaccia "
-                     "saranno operativi al prossimo riavvio dell'applicazione stessa. Si è sicuri di "
-                     "volere applicare immediatamente le modifiche e riavviare l'applicazione?");
+        question.text = change.restartQuestion == MSettingsChange::RestartQuestion::Softphone
+                            ? tr("Cambiare i parametri del softphone richiede la chiusura di eventuali chiamate "
+                                 "telefoniche in corso. Si è sicuri di voler applicare immediatamente le modifiche?")
+                            : tr("I cambiamenti relativi alla tipologia di applicazione o alla lingua dell'interfaccia "
+                                 "saranno operativi al prossimo riavvio dell'applicazione stessa. Si è sicuri di "
+                                 "volere applicare immediatamente le modifiche e riavviare l'applicazione?");
         question.buttons = QMessageBox::Yes | QMessageBox::No;
         question.buttonTexts.insert(QMessageBox::Yes, tr("Salva e riavvia"));
         question.buttonTexts.insert(QMessageBox::No, tr("Annulla"));
@@ -1311,7 +1309,8 @@ void MSettingsDialog::saveLayoutsLock(bool locked)
     settings->saveLayoutsLock(locked);
 }
 
-void MSettingsDialog::saveReportParameters(CTILIB::PeriodType period, QList<int> answered, QList<int> lost, QString file)
+void MSettingsDialog::saveReportParameters(CTILIB::PeriodType period, QList<int> answered, QList<int> lost,
+                                           QString file)
 {
     settings->saveReportParameters(period, answered, lost, file);
 }

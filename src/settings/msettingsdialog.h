@@ -7,9 +7,9 @@
 // caller may use either.
 #pragma once
 
+#include "app/mcticonfig.h"
 #include "ctilibtypes.h"
 #include "mctiaction.h"
-#include "app/mcticonfig.h"
 #include "msettings.h"
 #include "msettingschange.h"
 #include "msettingsstore.h"
@@ -30,7 +30,8 @@ class QStandardItemModel;
 class QTreeView;
 class SystemShortcut;
 
-namespace Ui {
+namespace Ui
+{
 class MSettingsDialog;
 }
 

@@ -13,7 +13,8 @@
 #include <algorithm>
 #include <cctype>
 
-namespace MSettingsRules {
+namespace MSettingsRules
+{
 
 int intInRange(const QVariant &value, int lo, int hi, int fallback)
 {
@@ -166,7 +167,8 @@ bool isAcceptableSipAddress(const QString &value)
     return true;
 }
 
-namespace {
+namespace
+{
 // QSettings unescapes "\x40" or "\100" to "@" before it looks for a variant;
 // its own writer never escapes a leading "@", so such a value is crafted.
 bool startsWithEscapedAt(const QByteArray &value)

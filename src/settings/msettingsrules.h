@@ -10,7 +10,8 @@
 
 class QSettings;
 
-namespace MSettingsRules {
+namespace MSettingsRules
+{
 
 // The value as an int when it converts and lies in [lo, hi]; otherwise `fallback`.
 int intInRange(const QVariant &value, int lo, int hi, int fallback);

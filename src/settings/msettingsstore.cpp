@@ -1,8 +1,8 @@
 #include "msettingsstore.h"
 
 #include "app/globallogger.h"
-#include "msettingsrules.h"
 #include "framework/simpleobfuscator.h"
+#include "msettingsrules.h"
 
 #include <QFile>
 #include <QRegExp>
@@ -157,8 +157,8 @@ void MSettingsStore::finishWrite(QSettings &settings)
         saveFailureReported = false;
         return;
     }
-    logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to write the settings file" << settings.fileName()
-                                << "status" << int(settings.status());
+    logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Unable to write the settings file" << settings.fileName() << "status"
+                                << int(settings.status());
     if (saveFailureReported)
         return;
     saveFailureReported = true;
@@ -326,8 +326,7 @@ void MSettingsStore::readCtiGroup(QSettings &s)
     rapidCallMods =
         s.value(QStringLiteral("rapidCallMods"), QString::number(rapidCallModifierIndex(rapidCallMods))).toString();
     rapidCallKeyText = s.value(QStringLiteral("rapidCallKey"), rapidCallKeyText).toString();
-    values.useLocalSipRegistrar =
-        s.value(QStringLiteral("useLocalSipRegistrar"), values.useLocalSipRegistrar).toBool();
+    values.useLocalSipRegistrar = s.value(QStringLiteral("useLocalSipRegistrar"), values.useLocalSipRegistrar).toBool();
 
     config.queueNames = s.value(QStringLiteral("queueNames")).toString();
     config.contactsRefreshTimeoutSecs =
@@ -608,9 +607,9 @@ void MSettingsStore::setMPhoneSipSettings(QString transport, QString registrar, 
                                           quint16 proxyPort)
 {
     Q_UNUSED(transport)
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO
-                            << QStringLiteral("Received Sip Settings with Registrar IP:%1 and Proxy IP:%2")
-                                   .arg(registrar, proxy);
+    logLine(UNQL::LOG_INFO)
+        << Q_FUNC_INFO
+        << QStringLiteral("Received Sip Settings with Registrar IP:%1 and Proxy IP:%2").arg(registrar, proxy);
 
     // The addresses come from the PBX: one that is not a host name, an IPv4
     // address or a bracketed IPv6 literal with an optional port is refused and
@@ -1032,8 +1031,7 @@ void MSettingsStore::saveLayoutsLock(bool locked)
     emit changed();
 }
 
-void MSettingsStore::saveReportParameters(CTILIB::PeriodType period, QList<int> answered, QList<int> lost,
-                                          QString file)
+void MSettingsStore::saveReportParameters(CTILIB::PeriodType period, QList<int> answered, QList<int> lost, QString file)
 {
     answeredCallsThresholds = answered;
     lostCallsThresholds = lost;

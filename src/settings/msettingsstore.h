@@ -16,9 +16,9 @@
 // ones below it).
 #pragma once
 
+#include "app/mcticonfig.h"
 #include "ctilibtypes.h"
 #include "mctiaction.h"
-#include "app/mcticonfig.h"
 #include "msettings.h"
 #include "msettingschange.h"
 

@@ -2,9 +2,7 @@
 #include "ui_wdgaccountitem.h"
 
 wdgAccountItem::wdgAccountItem(const IdentityEntry &identityEntry, QWidget *parent)
-    : QWidget(parent)
-    , ui(new Ui::wdgAccountItem)
-    , entry(identityEntry)
+    : QWidget(parent), ui(new Ui::wdgAccountItem), entry(identityEntry)
 {
     ui->setupUi(this);
     // Identity texts come from the PBX: never let a label interpret them.

@@ -100,8 +100,7 @@ void BaseUpdater::setServerUrl(const QUrl &url)
         } else if (scheme == QLatin1String("https")) {
             m_port = 443;
         } else {
-            qWarning() << "Could not find a port in the URL and we do not know how to handle" << m_scheme
-                       << "using -1";
+            qWarning() << "Could not find a port in the URL and we do not know how to handle" << m_scheme << "using -1";
         }
     }
     if (!url.path().isEmpty())
@@ -297,8 +296,7 @@ void BaseUpdater::onSocketDisconnected()
 
 void BaseUpdater::onAuthenticationRequest(QNetworkReply *, QAuthenticator *)
 {
-    logLine(UNQL::LOG_WARNING,
-            QStringLiteral("Authentication required but no username/password pair will be sent"));
+    logLine(UNQL::LOG_WARNING, QStringLiteral("Authentication required but no username/password pair will be sent"));
 }
 
 void BaseUpdater::onNetworkError(QNetworkReply::NetworkError error)
@@ -406,7 +404,8 @@ void BaseUpdater::concludeCheck()
     const DownloadableFileInfo record = m_reader->record();
     const QString rejection = record.rejectionReason(m_allowPlainHttp, m_xfer->maxBytes());
     if (!rejection.isEmpty()) {
-        logLine(UNQL::LOG_CRITICAL, QStringLiteral("Invalid DFI downloaded (%1) %2").arg(rejection, record.getDumpInfo()));
+        logLine(UNQL::LOG_CRITICAL,
+                QStringLiteral("Invalid DFI downloaded (%1) %2").arg(rejection, record.getDumpInfo()));
         failCheck(rejection);
         return;
     }
@@ -586,7 +585,8 @@ bool BaseUpdater::launchProgram(const QString &program, const QStringList &argum
     request.workingDirectory = m_downloadDir;
     request.stdoutFile = QDir(m_downloadDir).filePath(QStringLiteral("appUpdater.out"));
     request.stderrFile = QDir(m_downloadDir).filePath(QStringLiteral("appUpdater.err"));
-    qDebug() << Q_FUNC_INFO << program << "(" << arguments << ")" << " - wpath:" << m_downloadDir;
+    qDebug() << Q_FUNC_INFO << program << "(" << arguments << ")"
+             << " - wpath:" << m_downloadDir;
     qDebug() << "file to launch exists: " << QFileInfo::exists(request.program);
     QString errorText;
     const bool started = ProgramLauncher::start(request, &errorText);

@@ -40,7 +40,8 @@ class QTemporaryDir;
 class QTimer;
 class UpdateReplyReader;
 
-class BaseUpdater : public QObject {
+class BaseUpdater : public QObject
+{
     Q_OBJECT
 public:
     explicit BaseUpdater(const QString &productUid, QObject *parent = nullptr);
@@ -189,8 +190,8 @@ private:
     std::unique_ptr<UpdateReplyReader> m_reader;
     quint64 m_checkGeneration = 0; // the latest check; older ones report nothing
     bool m_installerStartedFromTemp = false;
-    bool m_checkRunning = false;   // from the request until its one outcome
-    bool m_awaitingReply = false;  // the transport may still deliver
+    bool m_checkRunning = false;  // from the request until its one outcome
+    bool m_awaitingReply = false; // the transport may still deliver
     bool m_downloadRunning = false;
     bool m_cancelRequested = false;
     Logger *m_updaterLog = nullptr;

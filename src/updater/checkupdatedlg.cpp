@@ -10,10 +10,10 @@
 
 #include <climits>
 
-CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch,
-                               const QString &labelText, const QString &version, const QUrl &server,
-                               const QString &downloadDir, const QString &loggerName, const QString &logDir,
-                               const WriterConfig &writerConfig, QObject *parent)
+CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
+                               const QString &version, const QUrl &server, const QString &downloadDir,
+                               const QString &loggerName, const QString &logDir, const WriterConfig &writerConfig,
+                               QObject *parent)
     : BaseUpdater(key, parent), m_server(server), m_labelText(labelText)
 {
     // The logger first, so that what the settings report reaches its file.
@@ -25,12 +25,10 @@ CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBran
     setUp(labelText);
 }
 
-CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch,
-                               const QString &labelText, const QString &version, const QUrl &server,
-                               const QString &downloadDir, const QString &loggerName, const QString &logDir,
-                               QObject *parent)
-    : CheckUpdateDlg(key, branch, labelText, version, server, downloadDir, loggerName, logDir, WriterConfig(),
-                     parent)
+CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
+                               const QString &version, const QUrl &server, const QString &downloadDir,
+                               const QString &loggerName, const QString &logDir, QObject *parent)
+    : CheckUpdateDlg(key, branch, labelText, version, server, downloadDir, loggerName, logDir, WriterConfig(), parent)
 {
 }
 
@@ -41,8 +39,8 @@ void CheckUpdateDlg::createLogger(const QString &loggerName, const QString &logD
         ul->setEncasingChars(QLatin1Char('['), QLatin1Char(']'));
         ul->setSpacingChar(QLatin1Char(' '));
         ul->setTimeStampFormat(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-        updaterLogger = ul->createFileLogger(QStringLiteral("UPDATER"), logDir + QStringLiteral("/updater.log"),
-                                             writerConfig);
+        updaterLogger =
+            ul->createFileLogger(QStringLiteral("UPDATER"), logDir + QStringLiteral("/updater.log"), writerConfig);
         setUpdaterLog(updaterLogger);
     }
 }
@@ -156,8 +154,7 @@ bool CheckUpdateDlg::compareAppVersion(const DownloadableFileInfo &info)
             log(UNQL::LOG_WARNING,
                 QStringLiteral("Local app version is newer(?) than remote one, no update was found."));
         else
-            log(UNQL::LOG_INFO,
-                QStringLiteral("Local app version is older than remote one, an update is available."));
+            log(UNQL::LOG_INFO, QStringLiteral("Local app version is older than remote one, an update is available."));
     }
     return upToDate;
 }

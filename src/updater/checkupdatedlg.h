@@ -14,16 +14,16 @@ class Logger;
 #include <QProgressDialog>
 struct WriterConfig;
 
-class CheckUpdateDlg : public BaseUpdater {
+class CheckUpdateDlg : public BaseUpdater
+{
     Q_OBJECT
 public:
     CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
-                   const QString &version, const QUrl &server, const QString &downloadDir,
-                   const QString &loggerName, const QString &logDir, const WriterConfig &writerConfig,
-                   QObject *parent = nullptr);
+                   const QString &version, const QUrl &server, const QString &downloadDir, const QString &loggerName,
+                   const QString &logDir, const WriterConfig &writerConfig, QObject *parent = nullptr);
     CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
-                   const QString &version, const QUrl &server, const QString &downloadDir,
-                   const QString &loggerName, const QString &logDir, QObject *parent = nullptr);
+                   const QString &version, const QUrl &server, const QString &downloadDir, const QString &loggerName,
+                   const QString &logDir, QObject *parent = nullptr);
     ~CheckUpdateDlg() override;
 
     void setModalDialog(bool modal);

@@ -1,13 +1,14 @@
 #include "downloadablefileinfo.h"
 
-#include "qufw.h"
 #include "framework/simplexmlparser.h"
+#include "qufw.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QUrl>
 
-namespace {
+namespace
+{
 QString readTag(const QString &message, QUFW::Tags::Id id)
 {
     return SimpleXmlParser::getTagValue(message, QUFW::tagName(id), 0, QString());
@@ -21,15 +22,32 @@ QString boolText(bool b)
 
 QString DownloadableFileInfo::getDumpInfo() const
 {
-    const QStringList items{QStringLiteral("Filename:"), fileName,   QStringLiteral("\n"),
-                            QStringLiteral("Zipped:"),   boolText(zipped), QStringLiteral("\n"),
-                            QStringLiteral("Valid:"),    boolText(valid),  QStringLiteral("\n"),
-                            QStringLiteral("APP v.:"),   appVersion, QStringLiteral("\n"),
-                            QStringLiteral("URL:"),      url,        QStringLiteral("\n"),
-                            QStringLiteral("MD5:"),      md5,        QStringLiteral("\n"),
-                            QStringLiteral("SHA1:"),     sha1,       QStringLiteral("\n"),
-                            QStringLiteral("Size:"),     QString::number(size), QStringLiteral("\n"),
-                            QStringLiteral("Exe2Start:"), exe2Start};
+    const QStringList items{QStringLiteral("Filename:"),
+                            fileName,
+                            QStringLiteral("\n"),
+                            QStringLiteral("Zipped:"),
+                            boolText(zipped),
+                            QStringLiteral("\n"),
+                            QStringLiteral("Valid:"),
+                            boolText(valid),
+                            QStringLiteral("\n"),
+                            QStringLiteral("APP v.:"),
+                            appVersion,
+                            QStringLiteral("\n"),
+                            QStringLiteral("URL:"),
+                            url,
+                            QStringLiteral("\n"),
+                            QStringLiteral("MD5:"),
+                            md5,
+                            QStringLiteral("\n"),
+                            QStringLiteral("SHA1:"),
+                            sha1,
+                            QStringLiteral("\n"),
+                            QStringLiteral("Size:"),
+                            QString::number(size),
+                            QStringLiteral("\n"),
+                            QStringLiteral("Exe2Start:"),
+                            exe2Start};
     return items.join(QLatin1Char(' '));
 }
 
@@ -82,7 +100,8 @@ QString DownloadableFileInfo::rejectionReason(bool allowPlainHttp, qint64 maxByt
     return QString();
 }
 
-namespace UpdaterPaths {
+namespace UpdaterPaths
+{
 
 bool isPlainFileName(const QString &name)
 {

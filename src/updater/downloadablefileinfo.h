@@ -38,7 +38,8 @@ struct DownloadableFileInfo {
 };
 Q_DECLARE_METATYPE(DownloadableFileInfo)
 
-namespace UpdaterPaths {
+namespace UpdaterPaths
+{
 // A single path component: not empty, not "." or "..", no "/" or "\\", no
 // control characters, at most 255 bytes in UTF-8.
 bool isPlainFileName(const QString &name);

@@ -24,7 +24,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 constexpr qint64 ReadChunk = 256 * 1024;
 constexpr qint64 ReplyBufferBytes = 1024 * 1024;
 constexpr int MaxBlocks = 16; // blocks of ReadChunk in flight per transfer
@@ -151,8 +152,7 @@ FileXferManager::FileXferManager(QObject *parent) : QObject(parent), m_nam(new Q
     m_hashThread.setObjectName(QStringLiteral("updater-md5"));
 }
 
-template <typename F>
-void FileXferManager::post(QObject *context, F task)
+template <typename F> void FileXferManager::post(QObject *context, F task)
 {
     QMetaObject::invokeMethod(context, std::move(task), Qt::QueuedConnection);
 }

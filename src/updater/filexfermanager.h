@@ -34,7 +34,8 @@ struct XferConfig {
 };
 Q_DECLARE_METATYPE(XferConfig)
 
-class FileXferManager : public QObject {
+class FileXferManager : public QObject
+{
     Q_OBJECT
 public:
     // Largest download accepted by default, whatever the description says.
@@ -86,8 +87,7 @@ private:
     void onReadyRead(QNetworkReply *reply);
     void onXferFinished(QNetworkReply *reply);
     void failLater(const DownloadableFileInfo &info, const QString &reason);
-    template <typename F>
-    static void post(QObject *context, F task);
+    template <typename F> static void post(QObject *context, F task);
 
     QNetworkAccessManager *m_nam = nullptr;
     QHash<QNetworkReply *, Job *> m_jobs;

@@ -8,7 +8,8 @@
 
 #include <QString>
 
-namespace UpdaterPaths {
+namespace UpdaterPaths
+{
 // Makes `path` (and its parents) a directory that only this user can enter:
 // created with mode 0700; an existing one must be a real directory (not a
 // link) owned by this user and writable by no one else, and is set to 0700.
@@ -19,7 +20,8 @@ QString defaultDownloadDir();
 bool isOwnRegularFile(const QString &path);
 } // namespace UpdaterPaths
 
-namespace UpdaterZip {
+namespace UpdaterZip
+{
 // Refuses archives that extraction would have to bend: entries with absolute
 // names, ".." parts, links, devices and other special files, encrypted
 // entries, two entries for the same path, or more entries or bytes than
@@ -41,7 +43,8 @@ struct PreparedInstaller {
     QString programSha1;      // hash of `program` when it was prepared
 };
 
-namespace UpdaterInstall {
+namespace UpdaterInstall
+{
 // Name of the directory a zipped download is unpacked into, beside it.
 QString unpackDirName(const QString &fileName);
 // Checks the downloaded file against `info` again and, for a zipped one,

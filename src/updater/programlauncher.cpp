@@ -5,7 +5,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
-namespace {
+namespace
+{
 ProgramLauncher::Starter &currentStarter()
 {
     static ProgramLauncher::Starter starter;

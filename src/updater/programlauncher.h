@@ -10,14 +10,15 @@
 #include <functional>
 
 struct LaunchRequest {
-    QString program;          // absolute path of the file to run
-    QStringList arguments;    // passed as a list, never through a shell
+    QString program;       // absolute path of the file to run
+    QStringList arguments; // passed as a list, never through a shell
     QString workingDirectory;
-    QString stdoutFile;       // truncated; empty: not redirected
+    QString stdoutFile; // truncated; empty: not redirected
     QString stderrFile;
 };
 
-class ProgramLauncher : public QObject {
+class ProgramLauncher : public QObject
+{
     Q_OBJECT
 public:
     using Starter = std::function<bool(const LaunchRequest &request, QString *errorText)>;

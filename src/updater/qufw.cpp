@@ -2,18 +2,22 @@
 
 #include "framework/simplexmlparser.h"
 
-namespace QUFW {
+namespace QUFW
+{
 
-namespace {
+namespace
+{
 const char *const tagNames[Tags::Count] = {
-    "SUFKEY",        "QDUPFW",       "Request",     "Response",      "Command",
-    "API",           "QUFWInfo",     "QUFWError",   "CUID",          "CVER",
-    "COS",           "Username",     "UserData",    "Password",      "ExitCode",
-    "Reason",        "Platform",     "FileInfoRoot", "AppUniqueId",  "FileInfoType",
-    "FileName",      "StartDate",    "EndDate",     "FileSize",      "MD5",
-    "SHA1",          "URL",          "FileIsZipped", "AppVersion",   "AppExecutable",
-    "AppBundleInfo", "Stage2InstallerInfo", "ProductBranch", "GetFileInfo", "KeepAlive",
-    "CheckClientVersion", "Login",
+    "SUFKEY",        "QDUPFW",        "Request",       "Response",
+    "Command",       "API",           "QUFWInfo",      "QUFWError",
+    "CUID",          "CVER",          "COS",           "Username",
+    "UserData",      "Password",      "ExitCode",      "Reason",
+    "Platform",      "FileInfoRoot",  "AppUniqueId",   "FileInfoType",
+    "FileName",      "StartDate",     "EndDate",       "FileSize",
+    "MD5",           "SHA1",          "URL",           "FileIsZipped",
+    "AppVersion",    "AppExecutable", "AppBundleInfo", "Stage2InstallerInfo",
+    "ProductBranch", "GetFileInfo",   "KeepAlive",     "CheckClientVersion",
+    "Login",
 };
 } // namespace
 
@@ -39,7 +43,8 @@ QString element(Tags::Id id, const QString &text)
     return startTag(id) + SimpleXmlParser::encodeEntities(text, true) + endTag(id);
 }
 
-namespace XMLMSG {
+namespace XMLMSG
+{
 
 QString QUFWXmlMessage::header() const
 {

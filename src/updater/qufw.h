@@ -8,11 +8,13 @@
 #include <QByteArray>
 #include <QString>
 
-namespace QUFW {
+namespace QUFW
+{
 
 // The framework's element-name table, in table order. Only some of the names
 // are used by this client; the rest belong to the framework's other messages.
-namespace Tags {
+namespace Tags
+{
 enum Id {
     SUFKEY = 0,
     QDUPFW,
@@ -64,11 +66,16 @@ QString endTag(Tags::Id id);
 QString element(Tags::Id id, const QString &text);
 
 // The protocol version the client speaks.
-inline QString apiVersion() { return QStringLiteral("1.1"); }
+inline QString apiVersion()
+{
+    return QStringLiteral("1.1");
+}
 
-namespace XMLMSG {
+namespace XMLMSG
+{
 
-class QUFWXmlMessage {
+class QUFWXmlMessage
+{
 public:
     virtual ~QUFWXmlMessage() = default;
     virtual QString header() const;
@@ -81,13 +88,15 @@ public:
     QByteArray toBytes() const { return toXml().toLatin1(); }
 };
 
-class QUFWXmlRequestMessage : public QUFWXmlMessage {
+class QUFWXmlRequestMessage : public QUFWXmlMessage
+{
 public:
     QString header() const override;
     QString footer() const override;
 };
 
-class GetFileInfoReqMsg : public QUFWXmlRequestMessage {
+class GetFileInfoReqMsg : public QUFWXmlRequestMessage
+{
 public:
     QString productUid;
     QString appVersion;

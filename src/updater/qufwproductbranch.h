@@ -1,7 +1,8 @@
 // Update branches of the update framework.
 #pragma once
 
-namespace QUFW {
+namespace QUFW
+{
 struct ProductBranch {
     enum ProdBranchType {
         DevelopmentBranch = 0,

@@ -6,10 +6,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-UpdaterDlg::UpdaterDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch,
-                       const QString &applicationName, const QString &version, const QUrl &server,
-                       const QString &downloadDir, const QString &loggerName, const QString &logDir,
-                       const WriterConfig &writerConfig, QObject *parent)
+UpdaterDlg::UpdaterDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &applicationName,
+                       const QString &version, const QUrl &server, const QString &downloadDir,
+                       const QString &loggerName, const QString &logDir, const WriterConfig &writerConfig,
+                       QObject *parent)
     : CheckUpdateDlg(key, branch, applicationName, version, server, downloadDir, loggerName, logDir, writerConfig,
                      parent)
 {

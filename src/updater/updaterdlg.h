@@ -4,7 +4,8 @@
 
 #include "checkupdatedlg.h"
 
-class UpdaterDlg : public CheckUpdateDlg {
+class UpdaterDlg : public CheckUpdateDlg
+{
     Q_OBJECT
 public:
     UpdaterDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &applicationName,

@@ -1,7 +1,7 @@
 #include "updatereplyreader.h"
 
-#include "qufw.h"
 #include "framework/simplexmlparser.h"
+#include "qufw.h"
 
 UpdateReplyReader::UpdateReplyReader() : m_framer(new SimpleXmlParser)
 {
@@ -51,9 +51,8 @@ UpdateReplyReader::State UpdateReplyReader::finish()
 {
     if (m_state == State::NeedMore) {
         m_state = State::Failed;
-        m_failure = m_unknown.isEmpty()
-                        ? QStringLiteral("no complete reply message: ") + m_pending.left(512)
-                        : QStringLiteral("no file description in the reply");
+        m_failure = m_unknown.isEmpty() ? QStringLiteral("no complete reply message: ") + m_pending.left(512)
+                                        : QStringLiteral("no file description in the reply");
     }
     return m_state;
 }

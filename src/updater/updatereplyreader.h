@@ -13,7 +13,8 @@
 
 class SimpleXmlParser;
 
-class UpdateReplyReader {
+class UpdateReplyReader
+{
 public:
     enum class State { NeedMore, Record, Failed };
 

@@ -83,11 +83,10 @@ QString Utils::datetimeToIsoString(const QDateTime &dateTime)
         return QString();
     const int offset = dateTime.offsetFromUtc();
     const int absMinutes = qAbs(offset) / 60;
-    return dateTime.toString(DATETIME_FORMAT) +
-           QStringLiteral("%1%2:%3")
-               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-               .arg(absMinutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(absMinutes % 60, 2, 10, QLatin1Char('0'));
+    return dateTime.toString(DATETIME_FORMAT) + QStringLiteral("%1%2:%3")
+                                                    .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                                                    .arg(absMinutes / 60, 2, 10, QLatin1Char('0'))
+                                                    .arg(absMinutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 bool BaseUpdaterUtils::copyOverwriteFile(const QString &source, const QString &destination)
@@ -144,7 +143,8 @@ bool BaseUpdaterUtils::recursiveCopy(const QString &source, const QString &desti
         }
         if (skip)
             continue;
-        qDebug() << "Copying a file" << "cp " << entry.filePath() << target;
+        qDebug() << "Copying a file"
+                 << "cp " << entry.filePath() << target;
         if (!copyOverwriteFile(entry.filePath(), target)) {
             qCritical() << "overwrite copy of file failed" << entry.filePath();
             return false;
@@ -153,9 +153,11 @@ bool BaseUpdaterUtils::recursiveCopy(const QString &source, const QString &desti
     return true;
 }
 
-namespace UpdaterVersion {
+namespace UpdaterVersion
+{
 
-namespace {
+namespace
+{
 QString digitsOf(const QString &part)
 {
     QString out;
@@ -201,7 +203,8 @@ bool isUpToDate(const QString &local, const QString &remote)
 
 } // namespace UpdaterVersion
 
-namespace UpdaterHash {
+namespace UpdaterHash
+{
 
 FileHashes hashFile(const QString &path)
 {

@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-class Utils {
+class Utils
+{
 public:
     // MD5 as 32 lower-case hex digits.
     static QString md5sum(const QByteArray &data);
@@ -28,7 +29,8 @@ public:
     static QString datetimeToIsoString(const QDateTime &dateTime);
 };
 
-class BaseUpdaterUtils {
+class BaseUpdaterUtils
+{
 public:
     // Copies, replacing an existing destination.
     static bool copyOverwriteFile(const QString &source, const QString &destination);
@@ -38,7 +40,8 @@ public:
                               const QStringList &excludePatterns = QStringList());
 };
 
-namespace UpdaterVersion {
+namespace UpdaterVersion
+{
 // True when `remote` offers no update over `local`. Both texts are split at
 // ".", "-" and ","; each part counts by its digits (none: 0), a missing part
 // counts as 0, and parts are compared left to right. Equal texts: true.
@@ -47,7 +50,8 @@ bool isUpToDate(const QString &local, const QString &remote);
 int compareParts(const QString &a, const QString &b);
 } // namespace UpdaterVersion
 
-namespace UpdaterHash {
+namespace UpdaterHash
+{
 struct FileHashes {
     bool ok = false; // the file was read whole
     QString md5;     // lower-case hex

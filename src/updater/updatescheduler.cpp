@@ -1,7 +1,7 @@
 #include "updatescheduler.h"
 
-#include "widgets/guiutils.h"
 #include "settings/msettingsstore.h"
+#include "widgets/guiutils.h"
 
 UpdateScheduler::UpdateScheduler(MSettingsStore *settings, QObject *parent)
     : QObject(parent), settings(settings), rebrandingTimer(this), updateCheckTimer(this), startupCheckTimer(this)

@@ -13,7 +13,8 @@
 #include <QSslSocket>
 #include <QtTest>
 
-namespace apitest {
+namespace apitest
+{
 
 inline QSslCertificate serverCertificate()
 {

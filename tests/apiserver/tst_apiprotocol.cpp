@@ -15,7 +15,8 @@ Q_DECLARE_METATYPE(ApiProtocol::Request::Outcome)
 Q_DECLARE_METATYPE(ApiProtocol::Command::Kind)
 Q_DECLARE_METATYPE(ApiProtocol::RequestBuffer::State)
 
-namespace {
+namespace
+{
 
 const QString kUser = QStringLiteral("demo");
 
@@ -42,7 +43,8 @@ bool isWellFormed(const QByteArray &xml)
 
 } // namespace
 
-class TestApiProtocol : public QObject {
+class TestApiProtocol : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -80,14 +82,13 @@ void TestApiProtocol::parseRequest_data()
     const QString digest = md5Hex("demo");
     QTest::newRow("click2call") << post("<click2call><number_to_call>123</number_to_call></click2call>")
                                 << Request::Authenticated << "click2call" << Command::MakeCall << "123" << false;
-    QTest::newRow("click2call without number")
-        << post("<click2call>x</click2call>") << Request::Authenticated << "click2call" << Command::MakeCall << ""
-        << false;
+    QTest::newRow("click2call without number") << post("<click2call>x</click2call>") << Request::Authenticated
+                                               << "click2call" << Command::MakeCall << "" << false;
     QTest::newRow("pauseQueues keeps the request's name")
         << post("<pauseQueues><paused>1</paused></pauseQueues>") << Request::Authenticated << "username"
         << Command::PauseQueues << "" << true;
-    QTest::newRow("pauseQueues 0") << post("<pauseQueues><paused>0</paused></pauseQueues>")
-                                   << Request::Authenticated << "username" << Command::PauseQueues << "" << false;
+    QTest::newRow("pauseQueues 0") << post("<pauseQueues><paused>0</paused></pauseQueues>") << Request::Authenticated
+                                   << "username" << Command::PauseQueues << "" << false;
     QTest::newRow("pauseQueues unparsable is 0")
         << post("<pauseQueues><paused>yes</paused></pauseQueues>") << Request::Authenticated << "username"
         << Command::PauseQueues << "" << false;
@@ -102,52 +103,50 @@ void TestApiProtocol::parseRequest_data()
                                 << Command::Hangup << "" << false;
     QTest::newRow("triggerRecCall") << post("<triggerRecCall>1</triggerRecCall>") << Request::Authenticated
                                     << "triggerRecCall" << Command::TriggerRecording << "" << false;
-    QTest::newRow("transfercall") << post("<transfercall><xferTo>204</xferTo></transfercall>")
-                                  << Request::Authenticated << "transfercall" << Command::BlindTransfer << "204"
-                                  << false;
+    QTest::newRow("transfercall") << post("<transfercall><xferTo>204</xferTo></transfercall>") << Request::Authenticated
+                                  << "transfercall" << Command::BlindTransfer << "204" << false;
     QTest::newRow("attendedTransferCall")
         << post("<attendedTransferCall><xferTo>205</xferTo></attendedTransferCall>") << Request::Authenticated
         << "attendedTransferCall" << Command::AttendedTransfer << "205" << false;
     QTest::newRow("activeCallInfo") << post("<activeCallInfo>1</activeCallInfo>") << Request::Authenticated
                                     << "activeCallInfo" << Command::ActiveCallInfo << "" << false;
     QTest::newRow("queuedCallsInfo") << post("<queuedCallsInfo><queue_name>600</queue_name></queuedCallsInfo>")
-                                     << Request::Authenticated << "queuedCallsInfo" << Command::QueuedCallsInfo
-                                     << "600" << false;
+                                     << Request::Authenticated << "queuedCallsInfo" << Command::QueuedCallsInfo << "600"
+                                     << false;
     // Table order decides, not document order.
     QTest::newRow("click2call beats an earlier hangupcall")
         << post("<hangupcall>1</hangupcall><click2call><number_to_call>9</number_to_call></click2call>")
         << Request::Authenticated << "click2call" << Command::MakeCall << "9" << false;
     QTest::newRow("pauseQueues beats setDND")
-        << post("<setDND><DND>1</DND></setDND><pauseQueues><paused>1</paused></pauseQueues>")
-        << Request::Authenticated << "username" << Command::PauseQueues << "" << true;
+        << post("<setDND><DND>1</DND></setDND><pauseQueues><paused>1</paused></pauseQueues>") << Request::Authenticated
+        << "username" << Command::PauseQueues << "" << true;
     QTest::newRow("empty command is skipped")
         << post("<hangupcall></hangupcall><activeCallInfo>1</activeCallInfo>") << Request::Authenticated
         << "activeCallInfo" << Command::ActiveCallInfo << "" << false;
-    QTest::newRow("empty element is no command") << post("<hangupcall></hangupcall>") << Request::Authenticated
-                                                 << "error" << Command::None << "" << false;
-    QTest::newRow("self-closing element is no command") << post("<hangupcall/>") << Request::Authenticated
-                                                        << "error" << Command::None << "" << false;
-    QTest::newRow("unknown command") << post("<reboot>1</reboot>") << Request::Authenticated << "error"
-                                     << Command::None << "" << false;
-    QTest::newRow("no command") << post(QString()) << Request::Authenticated << "error" << Command::None << ""
-                                << false;
+    QTest::newRow("empty element is no command")
+        << post("<hangupcall></hangupcall>") << Request::Authenticated << "error" << Command::None << "" << false;
+    QTest::newRow("self-closing element is no command")
+        << post("<hangupcall/>") << Request::Authenticated << "error" << Command::None << "" << false;
+    QTest::newRow("unknown command") << post("<reboot>1</reboot>") << Request::Authenticated << "error" << Command::None
+                                     << "" << false;
+    QTest::newRow("no command") << post(QString()) << Request::Authenticated << "error" << Command::None << "" << false;
     // Values are decoded once.
     QTest::newRow("entities decoded once")
         << post("<click2call><number_to_call>1&amp;lt;2</number_to_call></click2call>") << Request::Authenticated
         << "click2call" << Command::MakeCall << "1&lt;2" << false;
 
-    QTest::newRow("wrong user") << post("<hangupcall>1</hangupcall>", "luca") << Request::NotAuthenticated
-                                << "username" << Command::None << "" << false;
+    QTest::newRow("wrong user") << post("<hangupcall>1</hangupcall>", "luca") << Request::NotAuthenticated << "username"
+                                << Command::None << "" << false;
     QTest::newRow("user case matters") << post("<hangupcall>1</hangupcall>", "Demo") << Request::NotAuthenticated
                                        << "username" << Command::None << "" << false;
     QTest::newRow("wrong digest") << post("<hangupcall>1</hangupcall>", kUser, md5Hex("demo2"))
                                   << Request::NotAuthenticated << "username" << Command::None << "" << false;
     QTest::newRow("upper-case digest") << post("<hangupcall>1</hangupcall>", kUser, digest.toUpper())
                                        << Request::NotAuthenticated << "username" << Command::None << "" << false;
-    QTest::newRow("no digest")
-        << QStringLiteral("POST /\n\n<mpbx_request><username>demo</username><hangupcall>1</hangupcall>"
-                          "</mpbx_request>")
-        << Request::NotAuthenticated << "username" << Command::None << "" << false;
+    QTest::newRow("no digest") << QStringLiteral(
+                                      "POST /\n\n<mpbx_request><username>demo</username><hangupcall>1</hangupcall>"
+                                      "</mpbx_request>")
+                               << Request::NotAuthenticated << "username" << Command::None << "" << false;
     QTest::newRow("unterminated request")
         << QStringLiteral("POST /\n\n<mpbx_request><username>demo</username><pwd_md5>%1</pwd_md5>").arg(digest)
         << Request::NotAuthenticated << "error" << Command::None << "" << false;
@@ -182,16 +181,26 @@ void TestApiProtocol::replyNameIsAPlainXmlName_data()
 {
     QTest::addColumn<QString>("content");
     QTest::addColumn<QString>("name");
-    QTest::newRow("username first") << "<username>demo</username>" << "username";
-    QTest::newRow("other first element") << "<pwd_md5>x</pwd_md5><username>demo</username>" << "pwd_md5";
-    QTest::newRow("no tag") << "just text" << "error";
-    QTest::newRow("attribute") << "<username a=\"1\">demo</username>" << "error";
-    QTest::newRow("markup in the name") << "<x><script>alert(1)</script>" << "x";
-    QTest::newRow("quote in the name") << "<a\"b>" << "error";
-    QTest::newRow("slash") << "</username>" << "error";
-    QTest::newRow("comment") << "<!-- hi -->" << "error";
-    QTest::newRow("digit first") << "<1abc>" << "error";
-    QTest::newRow("non-ASCII") << "<nomè>" << "error";
+    QTest::newRow("username first") << "<username>demo</username>"
+                                    << "username";
+    QTest::newRow("other first element") << "<pwd_md5>x</pwd_md5><username>demo</username>"
+                                         << "pwd_md5";
+    QTest::newRow("no tag") << "just text"
+                            << "error";
+    QTest::newRow("attribute") << "<username a=\"1\">demo</username>"
+                               << "error";
+    QTest::newRow("markup in the name") << "<x><script>alert(1)</script>"
+                                        << "x";
+    QTest::newRow("quote in the name") << "<a\"b>"
+                                       << "error";
+    QTest::newRow("slash") << "</username>"
+                           << "error";
+    QTest::newRow("comment") << "<!-- hi -->"
+                             << "error";
+    QTest::newRow("digit first") << "<1abc>"
+                                 << "error";
+    QTest::newRow("non-ASCII") << "<nomè>"
+                               << "error";
     QTest::newRow("too long") << QStringLiteral("<%1>").arg(QString(200, QLatin1Char('a'))) << "error";
 }
 
@@ -232,7 +241,8 @@ void TestApiProtocol::digestComparison_data()
     QTest::newRow("upper case") << "demo" << md5Hex("demo").toUpper() << false;
     QTest::newRow("prefix") << "demo" << md5Hex("demo").left(31) << false;
     QTest::newRow("longer") << "demo" << md5Hex("demo") + "0" << false;
-    QTest::newRow("empty") << "demo" << "" << false;
+    QTest::newRow("empty") << "demo"
+                           << "" << false;
     // Characters without a Latin-1 form once all became "?": a password of
     // question marks of the same length must not open an account.
     QTest::newRow("question marks for a non-Latin-1 password") << "пароль" << md5Hex("??????") << false;
@@ -263,28 +273,35 @@ void TestApiProtocol::replyBytes_data()
     QTest::addColumn<QByteArray>("bytes");
 
     const QByteArray head("HTTP/1.1 200 OK\nAccess-Control-Allow-Origin: *\n\n<?xml version=\"1.0\"?>");
-    QTest::newRow("success") << "click2call" << 0 << "" << ""
+    QTest::newRow("success") << "click2call" << 0 << ""
+                             << ""
                              << head + "<mpbx_response><click2call><error_code><code>0</code><message>Success"
                                        "</message></error_code></click2call></mpbx_response>\n";
-    QTest::newRow("authentication") << "username" << 10 << "" << ""
+    QTest::newRow("authentication") << "username" << 10 << ""
+                                    << ""
                                     << head + "<mpbx_response><username><error_code><code>10</code><message>"
                                               "Error - Authentication failed</message></error_code></username>"
                                               "</mpbx_response>\n";
-    QTest::newRow("unknown") << "error" << 12 << "" << ""
+    QTest::newRow("unknown") << "error" << 12 << ""
+                             << ""
                              << head + "<mpbx_response><error><error_code><code>12</code><message>Unknown command"
                                        "</message></error_code></error></mpbx_response>\n";
-    QTest::newRow("nothing found") << "activeCallInfo" << 1 << "No active calls" << ""
+    QTest::newRow("nothing found") << "activeCallInfo" << 1 << "No active calls"
+                                   << ""
                                    << head + "<mpbx_response><activeCallInfo><error_code><code>1</code><message>"
                                              "No active calls</message></error_code></activeCallInfo>"
                                              "</mpbx_response>\n";
-    QTest::newRow("data") << "queuedCallsInfo" << 0 << "" << "<queued_calls>2</queued_calls>"
+    QTest::newRow("data") << "queuedCallsInfo" << 0 << ""
+                          << "<queued_calls>2</queued_calls>"
                           << head + "<mpbx_response><queuedCallsInfo><error_code><code>0</code><message>Success"
                                     "</message></error_code><data><queued_calls>2</queued_calls></data>"
                                     "</queuedCallsInfo></mpbx_response>\n";
-    QTest::newRow("message escaped") << "x" << 1 << "a<b" << ""
+    QTest::newRow("message escaped") << "x" << 1 << "a<b"
+                                     << ""
                                      << head + "<mpbx_response><x><error_code><code>1</code><message>a&lt;b"
                                                "</message></error_code></x></mpbx_response>\n";
-    QTest::newRow("unsafe name") << "a b" << 12 << "" << ""
+    QTest::newRow("unsafe name") << "a b" << 12 << ""
+                                 << ""
                                  << head + "<mpbx_response><error><error_code><code>12</code><message>"
                                            "Unknown command</message></error_code></error></mpbx_response>\n";
 }
@@ -357,8 +374,7 @@ void TestApiProtocol::logMasksDigestAndNumbers_data()
     QTest::newRow("upper-case element") << QStringLiteral("POST\n\n<mpbx_request><PWD_MD5>%1</PWD_MD5>").arg(digest)
                                         << digest;
     QTest::newRow("unterminated digest") << QStringLiteral("POST\n\n<mpbx_request><pwd_md5>deadbeef") << "deadbeef";
-    QTest::newRow("digest elsewhere") << QStringLiteral("POST /?k=%1\n\n").arg(digest.toUpper())
-                                      << digest.toUpper();
+    QTest::newRow("digest elsewhere") << QStringLiteral("POST /?k=%1\n\n").arg(digest.toUpper()) << digest.toUpper();
     QTest::newRow("number to call") << post("<click2call><number_to_call>0212345678</number_to_call></click2call>")
                                     << "0212345678";
     QTest::newRow("transfer target") << post("<transfercall><xferTo>3351234567</xferTo></transfercall>")
@@ -392,8 +408,7 @@ void TestApiProtocol::requestBuffer_data()
     QTest::newRow("one piece") << QList<QByteArray>{header + body} << QList<int>{C} << header + body;
     QTest::newRow("header, then body") << QList<QByteArray>{header, body} << QList<int>{I, C} << header + body;
     QTest::newRow("split inside the end tag")
-        << QList<QByteArray>{header + body.left(body.size() - 5), body.right(5)} << QList<int>{I, C}
-        << header + body;
+        << QList<QByteArray>{header + body.left(body.size() - 5), body.right(5)} << QList<int>{I, C} << header + body;
     QTest::newRow("without header, whole")
         << QList<QByteArray>{"POST <mpbx_request><username>demo</username></mpbx_request>"} << QList<int>{C}
         << QByteArray("POST <mpbx_request><username>demo</username></mpbx_request>");

@@ -4,8 +4,8 @@
 // by name the way the main window connects them.
 #include "apiclient.h"
 #include "apiserver/clientapiserver.h"
-#include "desklineresources.h"
 #include "app/globallogger.h"
+#include "desklineresources.h"
 #include "testmain.h"
 
 #include <QSignalSpy>
@@ -24,7 +24,8 @@
 
 using namespace apitest;
 
-namespace {
+namespace
+{
 
 const QString kUser = QStringLiteral("demo");
 const QString kPassword = QStringLiteral("s3cret");
@@ -52,7 +53,8 @@ bool isWellFormed(const QByteArray &reply)
 
 // Answers the two queries as the main window would: the current call and the
 // queues it knows.
-class MainWindowStandIn : public QObject {
+class MainWindowStandIn : public QObject
+{
     Q_OBJECT
 public:
     bool inCall = false;
@@ -76,7 +78,8 @@ public slots:
     }
 };
 
-class TestClientApiServer : public QObject {
+class TestClientApiServer : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -188,10 +191,14 @@ void TestClientApiServer::listensOnLoopbackOnly_data()
 {
     QTest::addColumn<QString>("asked");
     QTest::addColumn<QString>("used");
-    QTest::newRow("local host") << "127.0.0.1" << "127.0.0.1";
-    QTest::newRow("any address is narrowed") << "0.0.0.0" << "127.0.0.1";
-    QTest::newRow("outside address is narrowed") << "192.0.2.10" << "127.0.0.1";
-    QTest::newRow("IPv6 loopback kept") << "::1" << "::1";
+    QTest::newRow("local host") << "127.0.0.1"
+                                << "127.0.0.1";
+    QTest::newRow("any address is narrowed") << "0.0.0.0"
+                                             << "127.0.0.1";
+    QTest::newRow("outside address is narrowed") << "192.0.2.10"
+                                                 << "127.0.0.1";
+    QTest::newRow("IPv6 loopback kept") << "::1"
+                                        << "::1";
 }
 
 void TestClientApiServer::listensOnLoopbackOnly()
@@ -233,8 +240,9 @@ void TestClientApiServer::click2callReplyBytesThenDial()
     ClientApiServer &server = startServer();
     ActionSpies spies(&server);
     QStringList dialled;
-    connect(&server, &ClientApiServer::sigMakeCallRequested, this, [&dialled](const QString &n) { dialled << n; },
-            Qt::QueuedConnection);
+    connect(
+        &server, &ClientApiServer::sigMakeCallRequested, this, [&dialled](const QString &n) { dialled << n; },
+        Qt::QueuedConnection);
 
     ApiClient client;
     QVERIFY(client.open(port()));
@@ -258,20 +266,20 @@ void TestClientApiServer::actionCommands_data()
     QTest::addColumn<QString>("signal");
     QTest::addColumn<QVariant>("argument"); // invalid: no argument
 
-    QTest::newRow("pauseQueues") << "<pauseQueues><paused>1</paused></pauseQueues>" << QByteArray("username")
-                                 << "pause" << QVariant(true);
+    QTest::newRow("pauseQueues") << "<pauseQueues><paused>1</paused></pauseQueues>" << QByteArray("username") << "pause"
+                                 << QVariant(true);
     QTest::newRow("resume queues") << "<pauseQueues><paused>0</paused></pauseQueues>" << QByteArray("username")
                                    << "pause" << QVariant(false);
     QTest::newRow("setDND") << "<setDND><DND>1</DND></setDND>" << QByteArray("username") << "dnd" << QVariant(true);
     QTest::newRow("DND off") << "<setDND><DND>0</DND></setDND>" << QByteArray("username") << "dnd" << QVariant(false);
     QTest::newRow("hangupcall") << "<hangupcall>1</hangupcall>" << QByteArray("hangupcall") << "hangup" << QVariant();
-    QTest::newRow("triggerRecCall") << "<triggerRecCall>1</triggerRecCall>" << QByteArray("triggerRecCall")
-                                    << "record" << QVariant();
-    QTest::newRow("transfercall") << "<transfercall><xferTo>204</xferTo></transfercall>"
-                                  << QByteArray("transfercall") << "blind" << QVariant(QStringLiteral("204"));
-    QTest::newRow("attendedTransferCall") << "<attendedTransferCall><xferTo>205</xferTo></attendedTransferCall>"
-                                          << QByteArray("attendedTransferCall") << "attended"
-                                          << QVariant(QStringLiteral("205"));
+    QTest::newRow("triggerRecCall") << "<triggerRecCall>1</triggerRecCall>" << QByteArray("triggerRecCall") << "record"
+                                    << QVariant();
+    QTest::newRow("transfercall") << "<transfercall><xferTo>204</xferTo></transfercall>" << QByteArray("transfercall")
+                                  << "blind" << QVariant(QStringLiteral("204"));
+    QTest::newRow("attendedTransferCall")
+        << "<attendedTransferCall><xferTo>205</xferTo></attendedTransferCall>" << QByteArray("attendedTransferCall")
+        << "attended" << QVariant(QStringLiteral("205"));
 }
 
 void TestClientApiServer::actionCommands()
@@ -446,12 +454,13 @@ void TestClientApiServer::queryWithNobodyAnswering()
     // supervisor panel) nothing is found.
     ClientApiServer server(kUser, kPassword, configFor(QHostAddress::LocalHost, 0));
     ApiClient a;
-    QCOMPARE(replyMessage(a.exchange(server.serverPort(), request(QStringLiteral("<activeCallInfo>1</activeCallInfo>")))),
-             QByteArray("No active calls"));
+    QCOMPARE(
+        replyMessage(a.exchange(server.serverPort(), request(QStringLiteral("<activeCallInfo>1</activeCallInfo>")))),
+        QByteArray("No active calls"));
     ApiClient b;
-    QCOMPARE(replyMessage(b.exchange(server.serverPort(),
-                                     request(QStringLiteral("<queuedCallsInfo><queue_name>600</queue_name>"
-                                                            "</queuedCallsInfo>")))),
+    QCOMPARE(replyMessage(
+                 b.exchange(server.serverPort(), request(QStringLiteral("<queuedCallsInfo><queue_name>600</queue_name>"
+                                                                        "</queuedCallsInfo>")))),
              QByteArray("No such queue"));
 }
 
@@ -856,8 +865,8 @@ void TestClientApiServer::digestAndNumbersNeverLogged()
     const QString mainLog = m_dir.filePath(QStringLiteral("mphone.log"));
     int status = 0;
     WriterConfig wc;
-    std::unique_ptr<Logger> mainLogger(
-        UniqLogger::instance(QStringLiteral("MPHONE"))->createFileLogger(QStringLiteral("MPHONE"), mainLog, wc, status));
+    std::unique_ptr<Logger> mainLogger(UniqLogger::instance(QStringLiteral("MPHONE"))
+                                           ->createFileLogger(QStringLiteral("MPHONE"), mainLog, wc, status));
     mainLogger->setVerbosityAcceptedLevel(UNQL::LOG_DBG_ALL);
     logger = mainLogger.get();
 

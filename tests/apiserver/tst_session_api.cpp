@@ -2,12 +2,12 @@
 // local program's requests reach the window through the connections the
 // window makes when it starts the server after log-in.
 #include "apiclient.h"
-#include "calls/calllines.h"
-#include "settings/msettingsstore.h"
-#include "queues/queuestatus.h"
 #include "apiserver/clientapiserver.h"
+#include "calls/calllines.h"
+#include "queues/queuestatus.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
 
 #include "messaging/messagingpanel.h"
@@ -19,7 +19,8 @@
 using namespace apitest;
 using namespace sessiontest;
 
-class TestSessionApi : public QObject {
+class TestSessionApi : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -96,8 +97,9 @@ void TestSessionApi::pauseQueuesReachesThePbx()
     QVERIFY(server);
 
     ApiClient client;
-    const QByteArray reply = client.exchange(
-        server->serverPort(), demoRequest(QStringLiteral("<pauseQueues><paused>%1</paused></pauseQueues>").arg(paused)));
+    const QByteArray reply =
+        client.exchange(server->serverPort(),
+                        demoRequest(QStringLiteral("<pauseQueues><paused>%1</paused></pauseQueues>").arg(paused)));
     QCOMPARE(reply, QByteArray("HTTP/1.1 200 OK\nAccess-Control-Allow-Origin: *\n\n<?xml version=\"1.0\"?>"
                                "<mpbx_response><username><error_code><code>0</code><message>Success</message>"
                                "</error_code></username></mpbx_response>\n"));
@@ -146,10 +148,9 @@ void TestSessionApi::callActionsAnswered_data()
     QTest::addColumn<QString>("inner");
     QTest::addColumn<QByteArray>("name");
     QTest::newRow("hangupcall") << "<hangupcall>1</hangupcall>" << QByteArray("hangupcall");
-    QTest::newRow("transfercall") << "<transfercall><xferTo>204</xferTo></transfercall>"
-                                  << QByteArray("transfercall");
-    QTest::newRow("attendedTransferCall") << "<attendedTransferCall><xferTo>204</xferTo></attendedTransferCall>"
-                                          << QByteArray("attendedTransferCall");
+    QTest::newRow("transfercall") << "<transfercall><xferTo>204</xferTo></transfercall>" << QByteArray("transfercall");
+    QTest::newRow("attendedTransferCall")
+        << "<attendedTransferCall><xferTo>204</xferTo></attendedTransferCall>" << QByteArray("attendedTransferCall");
 }
 
 void TestSessionApi::callActionsAnswered()
@@ -183,9 +184,12 @@ void TestSessionApi::click2callReachesThePbx_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("dialled"); // empty: nothing reaches the PBX
-    QTest::newRow("plus and blanks") << "+39 02 555" << "003902555";
-    QTest::newRow("extension") << "203" << "203";
-    QTest::newRow("not a number") << "203&reboot" << "";
+    QTest::newRow("plus and blanks") << "+39 02 555"
+                                     << "003902555";
+    QTest::newRow("extension") << "203"
+                               << "203";
+    QTest::newRow("not a number") << "203&reboot"
+                                  << "";
 }
 
 void TestSessionApi::click2callReachesThePbx()
@@ -203,9 +207,8 @@ void TestSessionApi::click2callReachesThePbx()
 
     ApiClient client;
     const QByteArray reply = client.exchange(
-        server->serverPort(),
-        demoRequest(QStringLiteral("<click2call><number_to_call>%1</number_to_call></click2call>")
-                        .arg(number.toHtmlEscaped())));
+        server->serverPort(), demoRequest(QStringLiteral("<click2call><number_to_call>%1</number_to_call></click2call>")
+                                              .arg(number.toHtmlEscaped())));
     QCOMPARE(replyName(reply), QByteArray("click2call"));
     QTRY_COMPARE(requested.count(), 1);
     auto newCalls = [&commands] {
@@ -301,7 +304,8 @@ void TestSessionApi::dndReachesThePbx()
         QTRY_COMPARE(dndSent().size(), on ? 1 : 2);
         QCOMPARE(dndSent().last(), on);
         QTRY_COMPARE(w.messagingPanel()->isDndActive(), on);
-        QCOMPARE(dnd->toolTip(), on ? QStringLiteral("Do Not Disturb attivo") : QStringLiteral("Do Not Disturb non attivo"));
+        QCOMPARE(dnd->toolTip(),
+                 on ? QStringLiteral("Do Not Disturb attivo") : QStringLiteral("Do Not Disturb non attivo"));
         QVERIFY(dnd->isEnabled());
     }
     QVERIFY(prompts.shown.isEmpty());

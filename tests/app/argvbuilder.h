@@ -6,7 +6,8 @@
 
 #include <vector>
 
-class ArgvBuilder {
+class ArgvBuilder
+{
 public:
     explicit ArgvBuilder(const QStringList &args)
     {

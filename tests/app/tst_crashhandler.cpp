@@ -11,7 +11,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-class TestCrashHandler : public QObject {
+class TestCrashHandler : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -43,9 +44,10 @@ void TestCrashHandler::unhandledSignalWritesWarning()
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QString line = QString::fromUtf8(f.readAll());
-    const QRegularExpression re(QStringLiteral(
-        "^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\] \\[MOD\\] \\[WARNING\\] void sighandler\\(int\\) "
-        "WARNING: handler for signal %1 not implemented!\\n$").arg(SIGUSR1));
+    const QRegularExpression re(QStringLiteral("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\] \\[MOD\\] "
+                                               "\\[WARNING\\] void sighandler\\(int\\) "
+                                               "WARNING: handler for signal %1 not implemented!\\n$")
+                                    .arg(SIGUSR1));
     QVERIFY2(re.match(line).hasMatch(), qPrintable(line));
     // The time stamp is local time, as the logger writes it.
     const QDateTime stamp = QDateTime::fromString(line.mid(1, 23), "yyyy-MM-dd hh:mm:ss.zzz");

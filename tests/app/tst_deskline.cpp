@@ -26,7 +26,8 @@
 
 extern char **environ;
 
-namespace {
+namespace
+{
 
 QString programPath()
 {
@@ -34,7 +35,8 @@ QString programPath()
 }
 
 // One run of the program, with its raw wait status.
-class Child {
+class Child
+{
 public:
     Child(const QStringList &args, const QString &errFile)
     {
@@ -49,8 +51,7 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         const QByteArray err = QFile::encodeName(errFile);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.constData(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         if (posix_spawn(&m_pid, argv.front(), &actions, nullptr, argv.data(), environ) != 0)
             m_pid = -1;
@@ -105,7 +106,8 @@ bool waitForText(const QString &path, const QByteArray &text, int msecs = 60000)
 
 } // namespace
 
-class TestDeskline : public QObject {
+class TestDeskline : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -133,12 +135,15 @@ void TestDeskline::rejectedCommandLine_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown option") << QStringList{"--bogus"} << "int main(int, char **) Failed to start \"DESKLINE EDITION\" : \"Unknown "
-                                                                 "Parameter: bogus\"";
-    QTest::newRow("value at the end") << QStringList{"-s", "-a"}
-                                      << "int main(int, char **) Failed to start \"DESKLINE EDITION\" : \"Missing parameter value: a\"";
-    QTest::newRow("missing config file") << QStringList{"-s", "-c", "/nonexistent/deskline.ini"}
-                                         << "int main(int, char **) Config file \"/nonexistent/deskline.ini\" not found!";
+    QTest::newRow("unknown option") << QStringList{"--bogus"}
+                                    << "int main(int, char **) Failed to start \"DESKLINE EDITION\" : \"Unknown "
+                                       "Parameter: bogus\"";
+    QTest::newRow("value at the end")
+        << QStringList{"-s", "-a"}
+        << "int main(int, char **) Failed to start \"DESKLINE EDITION\" : \"Missing parameter value: a\"";
+    QTest::newRow("missing config file")
+        << QStringList{"-s", "-c", "/nonexistent/deskline.ini"}
+        << "int main(int, char **) Config file \"/nonexistent/deskline.ini\" not found!";
 }
 
 // Exit code 100 before any main window: no log is ever opened.
@@ -199,7 +204,8 @@ void TestDeskline::sigsegvDiesBySignal()
     QVERIFY(!text.contains("Got SIGTERM"));
 }
 
-namespace {
+namespace
+{
 int modeOf(const QString &path)
 {
     struct stat st;
@@ -209,12 +215,10 @@ int modeOf(const QString &path)
 }
 
 // Sets an environment variable for the children started in its lifetime.
-class ScopedEnv {
+class ScopedEnv
+{
 public:
-    ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
+    ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_old(qgetenv(name)) { qputenv(name, value); }
     ~ScopedEnv() { qputenv(m_name, m_old); }
 
 private:
@@ -255,8 +259,8 @@ void TestDeskline::privateSettingsAndLogs()
         dir = base + "/settings";
         QVERIFY(QDir().mkpath(dir));
         QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                               QFileDevice::ReadGroup | QFileDevice::ExeGroup |
-                                               QFileDevice::ReadOther | QFileDevice::ExeOther));
+                                               QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                               QFileDevice::ExeOther));
         if (setup == "ours") {
             QFile old(dir + "/mphone.log");
             QVERIFY(old.open(QIODevice::WriteOnly));

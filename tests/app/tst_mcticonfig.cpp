@@ -1,10 +1,10 @@
-#include "argvbuilder.h"
 #include "app/desklinestartup.h"
 #include "app/mcticonfig.h"
 #include "app/passwordpromptdialog.h"
+#include "argvbuilder.h"
 #include "framework/qdparamparser.h"
-#include "scriptedprompts.h"
 #include "framework/simpleobfuscator.h"
+#include "scriptedprompts.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>
@@ -24,7 +24,8 @@
 
 using namespace DesklineStartup;
 
-class TestMctiConfig : public QObject {
+class TestMctiConfig : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -222,11 +223,21 @@ void TestMctiConfig::commandLineBeatsFile_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
-    QTest::newRow("file only") << QStringList() << "file-pbx" << "file-user" << "file-pw";
-    QTest::newRow("-a") << QStringList{"-a", "cli-pbx"} << "cli-pbx" << "file-user" << "file-pw";
-    QTest::newRow("-u") << QStringList{"-u", "cli-user"} << "file-pbx" << "cli-user" << "file-pw";
-    QTest::newRow("-p") << QStringList{"-p", "cli-pw"} << "file-pbx" << "file-user" << "cli-pw";
-    QTest::newRow("all") << QStringList{"-p", "x", "-u", "y", "-a", "z"} << "z" << "y" << "x";
+    QTest::newRow("file only") << QStringList() << "file-pbx"
+                               << "file-user"
+                               << "file-pw";
+    QTest::newRow("-a") << QStringList{"-a", "cli-pbx"} << "cli-pbx"
+                        << "file-user"
+                        << "file-pw";
+    QTest::newRow("-u") << QStringList{"-u", "cli-user"} << "file-pbx"
+                        << "cli-user"
+                        << "file-pw";
+    QTest::newRow("-p") << QStringList{"-p", "cli-pw"} << "file-pbx"
+                        << "file-user"
+                        << "cli-pw";
+    QTest::newRow("all") << QStringList{"-p", "x", "-u", "y", "-a", "z"} << "z"
+                         << "y"
+                         << "x";
 }
 
 void TestMctiConfig::commandLineBeatsFile()
@@ -295,11 +306,9 @@ void TestMctiConfig::passwordPrompt_data()
     QTest::addColumn<int>("button");
     QTest::addColumn<bool>("warned");
     QTest::newRow("typed and OK") << QByteArray("username=u\n") << "typed" << int(QDialogButtonBox::Ok) << false;
-    QTest::newRow("typed and Cancel") << QByteArray("password=\n") << "typed" << int(QDialogButtonBox::Cancel)
-                                      << false;
+    QTest::newRow("typed and Cancel") << QByteArray("password=\n") << "typed" << int(QDialogButtonBox::Cancel) << false;
     QTest::newRow("nothing typed, OK") << QByteArray("username=u\n") << "" << int(QDialogButtonBox::Ok) << true;
-    QTest::newRow("nothing typed, Cancel") << QByteArray("password=\n") << "" << int(QDialogButtonBox::Cancel)
-                                           << true;
+    QTest::newRow("nothing typed, Cancel") << QByteArray("password=\n") << "" << int(QDialogButtonBox::Cancel) << true;
 }
 
 // The real dialog is shown: the user types into it and presses one of its

@@ -1,12 +1,12 @@
-#include "argvbuilder.h"
 #include "app/desklinestartup.h"
-#include "updater/installerprep.h"
 #include "app/globallogger.h"
-#include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
+#include "argvbuilder.h"
 #include "framework/qdparamparser.h"
+#include "mainwindow/mpgui.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
 #include "testmain.h"
+#include "updater/installerprep.h"
 #include "updater/updaterdlg.h"
 
 #include <QDir>
@@ -19,7 +19,8 @@
 
 using namespace DesklineStartup;
 
-namespace {
+namespace
+{
 
 AppIdentity testIdentity()
 {
@@ -28,7 +29,8 @@ AppIdentity testIdentity()
 
 } // namespace
 
-class TestStartup : public QObject {
+class TestStartup : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -89,11 +91,14 @@ void TestStartup::commandLine()
     QFETCH(int, exitCode);
     QFETCH(QString, message);
     if (message.startsWith("Config file"))
-        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)") + " " + message)));
-    else if (!message.isEmpty())
         QTest::ignoreMessage(QtDebugMsg,
-                             QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Failed to start \"DESKLINE EDITION\" : \"" +
-                                                QRegularExpression::escape(message) + "\""));
+                             QRegularExpression("^" + QRegularExpression::escape(
+                                                          QStringLiteral("int main(int, char **)") + " " + message)));
+    else if (!message.isEmpty())
+        QTest::ignoreMessage(
+            QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) +
+                                           " Failed to start \"DESKLINE EDITION\" : \"" +
+                                           QRegularExpression::escape(message) + "\""));
     QDParamParser parser;
     UpdateSettings updates;
     MctiConfig config;
@@ -114,8 +119,9 @@ void TestStartup::settingsPathOption()
         QCOMPARE(MSETTINGS::getSettingsDirPath(), before);
     }
     const QString dir = m_dir.filePath("settings/D");
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Overriding Settings path: \"" +
-                                                        QRegularExpression::escape(dir + "/") + "\""));
+    QTest::ignoreMessage(
+        QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) +
+                                       " Overriding Settings path: \"" + QRegularExpression::escape(dir + "/") + "\""));
     QDParamParser parser;
     UpdateSettings updates;
     MctiConfig config;
@@ -134,24 +140,30 @@ void TestStartup::updateSettings_data()
     QTest::addColumn<int>("branch");
     QTest::addColumn<QStringList>("warnings");
 
-    QTest::newRow("defaults: no server") << QStringList() << "" << "DESKLINE" << 1 << QStringList();
+    QTest::newRow("defaults: no server") << QStringList() << ""
+                                         << "DESKLINE" << 1 << QStringList();
     QTest::newRow("-s ignores the rest") << QStringList{"-s", "-r", "https://u.example", "-t", "K", "-b", "x"} << ""
                                          << "" << 1 << QStringList();
     QTest::newRow("-r and -t") << QStringList{"-r", "https://u.example/updates", "-t", "K"}
-                               << "https://u.example/updates" << "K" << 1 << QStringList();
-    QTest::newRow("-r, -t and -b in order") << QStringList{"-b", "2", "-t", "K", "-r", "https://u.example"}
-                                            << "https://u.example" << "K" << 2 << QStringList();
-    QTest::newRow("-r empty") << QStringList{"-r", ""} << "" << "DESKLINE" << 1 << QStringList();
-    QTest::newRow("branch 0") << QStringList{"-b", "0"} << "" << "DESKLINE" << 0 << QStringList();
-    QTest::newRow("branch 2") << QStringList{"-b", "2"} << "" << "DESKLINE" << 2 << QStringList();
-    QTest::newRow("branch 3") << QStringList{"-b", "3"} << "" << "DESKLINE" << 1
-                              << QStringList{"Got invalid Updates BRANCH: 3"};
-    QTest::newRow("branch -1") << QStringList{"-b", "-1"} << "" << "DESKLINE" << 1
-                               << QStringList{"Got invalid Updates BRANCH: -1"};
-    QTest::newRow("branch x") << QStringList{"-b", "x"} << "" << "DESKLINE" << 1
-                              << QStringList{"Got invalid Updates BRANCH: 0"};
-    QTest::newRow("branch empty") << QStringList{"-b", ""} << "" << "DESKLINE" << 1
-                                  << QStringList{"Got empty Updates BRANCH"};
+                               << "https://u.example/updates"
+                               << "K" << 1 << QStringList();
+    QTest::newRow("-r, -t and -b in order")
+        << QStringList{"-b", "2", "-t", "K", "-r", "https://u.example"} << "https://u.example"
+        << "K" << 2 << QStringList();
+    QTest::newRow("-r empty") << QStringList{"-r", ""} << ""
+                              << "DESKLINE" << 1 << QStringList();
+    QTest::newRow("branch 0") << QStringList{"-b", "0"} << ""
+                              << "DESKLINE" << 0 << QStringList();
+    QTest::newRow("branch 2") << QStringList{"-b", "2"} << ""
+                              << "DESKLINE" << 2 << QStringList();
+    QTest::newRow("branch 3") << QStringList{"-b", "3"} << ""
+                              << "DESKLINE" << 1 << QStringList{"Got invalid Updates BRANCH: 3"};
+    QTest::newRow("branch -1") << QStringList{"-b", "-1"} << ""
+                               << "DESKLINE" << 1 << QStringList{"Got invalid Updates BRANCH: -1"};
+    QTest::newRow("branch x") << QStringList{"-b", "x"} << ""
+                              << "DESKLINE" << 1 << QStringList{"Got invalid Updates BRANCH: 0"};
+    QTest::newRow("branch empty") << QStringList{"-b", ""} << ""
+                                  << "DESKLINE" << 1 << QStringList{"Got empty Updates BRANCH"};
 }
 
 void TestStartup::updateSettings()
@@ -162,18 +174,27 @@ void TestStartup::updateSettings()
     QFETCH(int, branch);
     QFETCH(QStringList, warnings);
     for (const QString &w : warnings)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)") + " " + w) + "$"));
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)") + " " + w) +
+                               "$"));
     // Each override is announced, server, key and branch in this order.
     if (!args.contains("-s")) {
         if (args.contains("-r"))
-            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Overriding Updates server: \"" +
-                                                                QRegularExpression::escape(server) + "\"$"));
+            QTest::ignoreMessage(
+                QtDebugMsg,
+                QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) +
+                                   " Overriding Updates server: \"" + QRegularExpression::escape(server) + "\"$"));
         if (args.contains("-t"))
-            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Overriding Updates KEY: \"" +
-                                                                QRegularExpression::escape(key) + "\"$"));
+            QTest::ignoreMessage(
+                QtDebugMsg,
+                QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) +
+                                   " Overriding Updates KEY: \"" + QRegularExpression::escape(key) + "\"$"));
         if (args.contains("-b"))
-            QTest::ignoreMessage(QtDebugMsg,
-                                 QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) + " Overriding Updates BRANCH: " + QString::number(branch) + "$"));
+            QTest::ignoreMessage(
+                QtDebugMsg,
+                QRegularExpression("^" + QRegularExpression::escape(QStringLiteral("int main(int, char **)")) +
+                                   " Overriding Updates BRANCH: " + QString::number(branch) + "$"));
     }
 
     QDParamParser parser;
@@ -358,7 +379,8 @@ void TestStartup::restartLoop()
     first.pbxAddress.set("pbx.example");
     first.startupMode = 1;
     MPGui *last = nullptr;
-    const int rc = runMainWindowPasses(first, nullptr, qApp, [] { return QCoreApplication::exec(); }, make, &last);
+    const int rc = runMainWindowPasses(
+        first, nullptr, qApp, [] { return QCoreApplication::exec(); }, make, &last);
 
     QCOMPARE(rc, 0);
     QCOMPARE(windows.size(), 3);
@@ -377,9 +399,13 @@ void TestStartup::restartLoop()
 
     // Any other code also ends the loop at once.
     int passes = 0;
-    const int other =
-        runMainWindowPasses(MctiConfig(), nullptr, qApp, [] { return 7; },
-                            [&](const MctiConfig &c) { ++passes; return makeMainWindow(c); }, &last);
+    const int other = runMainWindowPasses(
+        MctiConfig(), nullptr, qApp, [] { return 7; },
+        [&](const MctiConfig &c) {
+            ++passes;
+            return makeMainWindow(c);
+        },
+        &last);
     QCOMPARE(other, 7);
     QCOMPARE(passes, 1);
     delete last;

@@ -46,8 +46,10 @@ struct PhoneWindow {
         if (!startAndLogin(*w))
             return false;
         if (mode == 2)
-            return QTest::qWaitFor([this] { return w->phoneBackends()->isSipRegistered(); }, testsupport::kConditionWaitMs);
-        return QTest::qWaitFor([this] { return w->phoneBackends()->deskPhone() != nullptr; }, testsupport::kConditionWaitMs);
+            return QTest::qWaitFor([this] { return w->phoneBackends()->isSipRegistered(); },
+                                   testsupport::kConditionWaitMs);
+        return QTest::qWaitFor([this] { return w->phoneBackends()->deskPhone() != nullptr; },
+                               testsupport::kConditionWaitMs);
     }
     CallLines *calls() const { return w->callLines(); }
     CustomLineEdit *field() const { return widgetOf<CustomLineEdit>(*w, QStringLiteral("edtCallerNumber")); }
@@ -76,7 +78,8 @@ struct PhoneWindow {
         QWidget *offer = calls()->ringingLines().first();
         QString name = QStringLiteral("btnAnswerCall");
         if (w->operatingMode() == MSETTINGS::AppModeSoftphone) {
-            if (!QTest::qWaitFor([this, line] { return calls()->balloon(Balloon::IncomingCallBalloon, line); }, testsupport::kConditionWaitMs))
+            if (!QTest::qWaitFor([this, line] { return calls()->balloon(Balloon::IncomingCallBalloon, line); },
+                                 testsupport::kConditionWaitMs))
                 return -1;
             offer = calls()->balloon(Balloon::IncomingCallBalloon, line);
             name = QStringLiteral("btnStartCall");
@@ -85,7 +88,8 @@ struct PhoneWindow {
         if (!answer->isVisibleTo(offer) || !answer->isEnabled())
             return -1;
         QTest::mouseClick(answer, Qt::LeftButton);
-        if (!QTest::qWaitFor([this, before] { return calls()->activeLines().size() > before; }, testsupport::kConditionWaitMs))
+        if (!QTest::qWaitFor([this, before] { return calls()->activeLines().size() > before; },
+                             testsupport::kConditionWaitMs))
             return -1;
         return QTest::qWaitFor(
                    [this, line] {

@@ -1,13 +1,13 @@
 // The call pipeline without a main window: a line stack, the settings store,
 // a directory fake and the hooks of the window, driven by the CTI server's
 // reports and the pipeline steps.
-#include "widgets/balloonboard.h"
 #include "calls/calllines.h"
 #include "ctilib.h"
-#include "widgets/customlineedit.h"
-#include "settings/msettingsstore.h"
 #include "scriptedprompts.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
+#include "widgets/balloonboard.h"
+#include "widgets/customlineedit.h"
 #include "widgets/wdgactiveline.h"
 #include "widgets/wdgballoonmessage.h"
 #include "widgets/wdgincomingcallline.h"

@@ -72,7 +72,8 @@ wdgActiveLine *answeredCall(MPGui &w, PbxSimulator &sim, const QString &from)
         return nullptr;
     if (!sim.answerRinging(QStringLiteral("201")))
         return nullptr;
-    if (!QTest::qWaitFor([calls, before] { return calls->activeLines().size() > before; }, testsupport::kConditionWaitMs))
+    if (!QTest::qWaitFor([calls, before] { return calls->activeLines().size() > before; },
+                         testsupport::kConditionWaitMs))
         return nullptr;
     return calls->activeLines().value(calls->currentLine());
 }

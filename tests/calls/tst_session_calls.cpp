@@ -2,14 +2,14 @@
 // in desk-phone mode before a desk-phone driver exists): the PBX's call
 // reports ring, answer and end lines with their balloons and automatic
 // actions, the dial field places calls, missed calls are announced.
-#include "widgets/balloonboard.h"
 #include "calls/calllines.h"
-#include "widgets/customlineedit.h"
-#include "settings/msettingsstore.h"
-#include "scriptedprompts.h"
 #include "mainwindow/sessioncontroller.h"
+#include "scriptedprompts.h"
 #include "sessionfixture.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
+#include "widgets/balloonboard.h"
+#include "widgets/customlineedit.h"
 #include "widgets/wdgactiveline.h"
 #include "widgets/wdgballoonmessage.h"
 #include "widgets/wdgincomingcallline.h"
@@ -107,11 +107,12 @@ void TestSessionCalls::incomingCallRingsIsAnsweredAndEnds()
     useDemoAccount(w, *f.sim);
     MctiActionMap actions;
     MctiActions::insert(actions, MctiActions::make(MctiAction::IncomingCall, MctiAction::OpenUrl,
-                                        QStringLiteral("https://crm.local/ring?n=<callernum>&id=<uid>")));
-    MctiActions::insert(actions, MctiActions::make(MctiAction::FinishedCall, MctiAction::OpenUrl,
-                                        QStringLiteral("https://crm.local/end?name=<callername>&to=<callednum>")));
+                                                   QStringLiteral("https://crm.local/ring?n=<callernum>&id=<uid>")));
+    MctiActions::insert(actions,
+                        MctiActions::make(MctiAction::FinishedCall, MctiAction::OpenUrl,
+                                          QStringLiteral("https://crm.local/end?name=<callername>&to=<callednum>")));
     MctiActions::insert(actions, MctiActions::make(MctiAction::FinishedCall, MctiAction::StartProcess,
-                                        script + QStringLiteral(" --name <callername> --num <callernum>")));
+                                                   script + QStringLiteral(" --name <callername> --num <callernum>")));
     w.store()->setActions(actions);
     CallLines *calls = w.callLines();
     QStackedWidget *stack = widgetOf<QStackedWidget>(w, QStringLiteral("vLineLayout"));
@@ -121,7 +122,8 @@ void TestSessionCalls::incomingCallRingsIsAnsweredAndEnds()
     const QString name = QStringLiteral("Evil&x=1 <uid>; rm -rf ~");
     // An outside caller as the PBX presents it, after its outside-line prefix
     // "0": the client shows and hands on the number without it.
-    const QString uid = f.sim->injectIncomingCall(QStringLiteral("00612345678"), QStringLiteral("201"), QString(), name);
+    const QString uid =
+        f.sim->injectIncomingCall(QStringLiteral("00612345678"), QStringLiteral("201"), QString(), name);
     QVERIFY(!uid.isEmpty());
     QTRY_COMPARE(calls->ringingLines().size(), 1);
     const qint64 line = calls->ringingLines().firstKey();
@@ -281,7 +283,7 @@ void TestSessionCalls::missedCallIsAnnounced()
     useDemoAccount(w, *f.sim);
     MctiActionMap actions;
     MctiActions::insert(actions, MctiActions::make(MctiAction::FinishedCall, MctiAction::OpenUrl,
-                                        QStringLiteral("https://crm.local/end?n=<callernum>")));
+                                                   QStringLiteral("https://crm.local/end?n=<callernum>")));
     w.store()->setActions(actions);
     CallLines *calls = w.callLines();
     f.sim->injectIncomingCall(QStringLiteral("0611111"), QStringLiteral("201"));

@@ -1,9 +1,9 @@
 // The call-history filter window: quick choices, the incoming box that
 // governs the six origin and destination boxes, "Applica" and "Ripristina",
 // group and queue filters that the PBX does not offer.
+#include "directory/wdgcdrfilter.h"
 #include "settings/msettings.h"
 #include "settings/msettingsstore.h"
-#include "directory/wdgcdrfilter.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -297,4 +297,3 @@ void TestDirectoryProxies::largeListSearchedOnAWorker()
 
 DESKLINE_TEST_MAIN(TestDirectoryProxies)
 #include "tst_proxies.moc"
-

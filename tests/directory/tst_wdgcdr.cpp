@@ -1,7 +1,7 @@
 // The call-history search panel: starts on the message page with today in
 // both dates, relays its inputs, switches pages.
-#include "widgets/customsearchlineedit.h"
 #include "directory/wdgcdr.h"
+#include "widgets/customsearchlineedit.h"
 
 #include <QDateEdit>
 #include <QSignalSpy>

@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace {
-class PrintingPrompts : public ScriptedPrompts {
+namespace
+{
+class PrintingPrompts : public ScriptedPrompts
+{
 public:
     QMessageBox::StandardButton message(QWidget *parent, const Message &msg) override
     {
@@ -34,7 +36,8 @@ int main(int argc, char **argv)
     cfg.confirmOnOsRestart = false;
     cfg.singleInstance = true;
     cfg.singleAppKey = QString::fromUtf8(argv[1]);
-    cfg.singleAppFailMessage = QStringLiteral("<html>Attenzione: una copia di CHILD &egrave; gi&agrave; in esecuzione</html>");
+    cfg.singleAppFailMessage =
+        QStringLiteral("<html>Attenzione: una copia di CHILD &egrave; gi&agrave; in esecuzione</html>");
     cfg.singleAppExitCode = 1;
     QdApplication app(argc, argv, cfg);
 

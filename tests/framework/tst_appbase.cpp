@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class TestAppBase : public QObject {
+class TestAppBase : public QObject
+{
     Q_OBJECT
 
 private slots:

@@ -5,10 +5,12 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 
 // argv built from a list of texts (program path first), kept alive for parse().
-class Args {
+class Args
+{
 public:
     explicit Args(const QStringList &args)
     {
@@ -52,7 +54,8 @@ void declareEntryOptions(QDParamParser &p)
 
 } // namespace
 
-class TestParamParser : public QObject {
+class TestParamParser : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -75,8 +78,8 @@ void TestParamParser::parseResult_data()
     QTest::addColumn<QString>("error");
 
     QTest::newRow("nothing") << QStringList() << true << QString();
-    QTest::newRow("all options") << QStringList{"-o", "D", "-a", "pbx", "--username", "u", "-p", "pw", "-c", "f",
-                                                "-s", "-r", "srv", "-t", "key", "-b", "2"}
+    QTest::newRow("all options") << QStringList{"-o", "D",  "-a", "pbx", "--username", "u",   "-p", "pw", "-c",
+                                                "f",  "-s", "-r", "srv", "-t",         "key", "-b", "2"}
                                  << true << QString();
     QTest::newRow("word without prefix") << QStringList{"word"} << false << "Unknown Token on cmdline: word";
     QTest::newRow("word after -s") << QStringList{"-s", "extra words"} << false

@@ -8,7 +8,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 QString uniqueKey()
 {
@@ -16,7 +17,8 @@ QString uniqueKey()
 }
 
 // The test's own view of a guard segment.
-class Segment {
+class Segment
+{
 public:
     explicit Segment(const QString &key) : m_shm(key)
     {
@@ -81,7 +83,8 @@ void stopCopy(QProcess &p)
 
 } // namespace
 
-class TestSingleInstance : public QObject {
+class TestSingleInstance : public QObject
+{
     Q_OBJECT
 
 private slots:

@@ -19,7 +19,8 @@ struct NotRegistered {
     int value = 0;
 };
 
-namespace {
+namespace
+{
 
 enum class Breakage { MissingSignal, MissingSlot, NullSenderPointer, NullReceiverByName, QueuedUnknownType };
 
@@ -35,7 +36,8 @@ void capture(QtMsgType type, const QMessageLogContext &, const QString &msg)
 
 Q_DECLARE_METATYPE(Breakage)
 
-class TestHarness : public QObject {
+class TestHarness : public QObject
+{
     Q_OBJECT
 
 public:
@@ -89,7 +91,8 @@ void TestHarness::breakConnection(Breakage kind)
         connect(this, SIGNAL(sigPing()), nobody, SLOT(deleteLater()));
         break;
     case Breakage::QueuedUnknownType:
-        connect(this, &TestHarness::sigCarry, &receiver, [] {}, Qt::QueuedConnection);
+        connect(
+            this, &TestHarness::sigCarry, &receiver, [] {}, Qt::QueuedConnection);
         emit sigCarry(NotRegistered{});
         break;
     }

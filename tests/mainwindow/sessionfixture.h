@@ -5,8 +5,8 @@
 
 #include "app/globallogger.h"
 #include "app/mcticonfig.h"
-#include "ctilib.h"
 #include "conditionwait.h"
+#include "ctilib.h"
 #include "desklineresources.h"
 #include "framework/simpleobfuscator.h"
 #include "mainwindow/mpgui.h"

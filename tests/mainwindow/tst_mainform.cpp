@@ -17,7 +17,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 // The chat panel is a promoted widget with a form of its own (tested with
 // the panel): its inner widgets are not the main form's.
@@ -29,8 +30,7 @@ bool insideChatPanel(const QObject *o)
     return false;
 }
 
-struct Form
-{
+struct Form {
     QMainWindow window;
     Ui::wdgVeloraPhone ui;
     Form() { ui.setupUi(&window); }
@@ -45,8 +45,7 @@ struct Form
         return found;
     }
 
-    template <typename T = QObject>
-    T *find(const QString &name) const
+    template <typename T = QObject> T *find(const QString &name) const
     {
         for (QObject *o : named(name))
             if (T *t = qobject_cast<T *>(o))
@@ -104,7 +103,7 @@ private slots:
 
 private:
     QList<QPair<QString, QString>> m_expected; // object name, class name
-    std::unique_ptr<Form> m_shared;             // for the checks that change nothing
+    std::unique_ptr<Form> m_shared;            // for the checks that change nothing
 };
 
 void TestMainForm::initTestCase()
@@ -118,33 +117,67 @@ void TestMainForm::initTestCase()
         for (const char *n : names)
             m_expected.append({QString::fromLatin1(n), QString::fromLatin1(cls)});
     };
-    add("QAction", {"m_actionExtendedMode", "m_actionsSlimMode", "m_alwaysOnTopAction", "m_Layered_0_Action",
-                    "m_Layered_20_Action", "m_Layered_40_Action", "m_Layered_60_Action", "m_Layered_80_Action",
-                    "m_actionsShowKeypad", "m_actionsShowFunctions", "m_actionsShowQCallsCount",
-                    "m_actionsShowVolumes"});
-    add("QWidget", {"centralwidget", "wdgLines", "topFrame", "wdgCommand", "wdgProfile", "favouritesTabWidget",
-                    "extTabWidget", "contactsTabWidget", "pageContacts", "pageContactsUpdating", "cdrTabWidget",
-                    "pageCdrNoResults", "pageCdr", "queueTabWidget", "chatTabWidget", "voiceMailTabWidget",
-                    "pageVoicemailNoResults", "pageVoicemail"});
-    add("QGridLayout", {"gridLayout_7", "gridLayout_18", "gridLayout", "gridLayout_9", "gridLayout_11", "gridLayout_10",
-                        "gridLayout_17", "gridLayout_5", "gridLayout_3", "gridLayout_2", "gridLayout_16",
-                        "gridLayout_12", "gridLayout_13", "gridLayout_15", "gridLayout_4", "gridLayout_6",
-                        "gridLayout_8", "gridLayout_14", "gridLayout_19", "gridLayout_21", "gridLayout_20"});
+    add("QAction",
+        {"m_actionExtendedMode", "m_actionsSlimMode", "m_alwaysOnTopAction", "m_Layered_0_Action",
+         "m_Layered_20_Action", "m_Layered_40_Action", "m_Layered_60_Action", "m_Layered_80_Action",
+         "m_actionsShowKeypad", "m_actionsShowFunctions", "m_actionsShowQCallsCount", "m_actionsShowVolumes"});
+    add("QWidget",
+        {"centralwidget", "wdgLines", "topFrame", "wdgCommand", "wdgProfile", "favouritesTabWidget", "extTabWidget",
+         "contactsTabWidget", "pageContacts", "pageContactsUpdating", "cdrTabWidget", "pageCdrNoResults", "pageCdr",
+         "queueTabWidget", "chatTabWidget", "voiceMailTabWidget", "pageVoicemailNoResults", "pageVoicemail"});
+    add("QGridLayout",
+        {"gridLayout_7",  "gridLayout_18", "gridLayout",   "gridLayout_9", "gridLayout_11", "gridLayout_10",
+         "gridLayout_17", "gridLayout_5",  "gridLayout_3", "gridLayout_2", "gridLayout_16", "gridLayout_12",
+         "gridLayout_13", "gridLayout_15", "gridLayout_4", "gridLayout_6", "gridLayout_8",  "gridLayout_14",
+         "gridLayout_19", "gridLayout_21", "gridLayout_20"});
     add("QHBoxLayout", {"horizontalLayout_2", "horizontalLayout", "horizontalLayout_3", "horizontalLayout_5",
                         "horizontalLayout_4", "horizontalLayout_6"});
     add("QVBoxLayout", {"verticalLayout_2", "verticalLayout", "VoicemailLayout"});
-    add("QPushButton", {"btnLine4", "btnLine3", "btnLine2", "btnLine1", "bt3", "bt2", "bt6", "bt5", "bt4", "btAst",
-                        "btPound", "bt9", "bt8", "bt7", "bt1", "bt0", "btnStartAudioCall", "btnRedirect", "btnDnd",
-                        "btnMail", "btnDualRingToggle", "btnSVP", "btnPauseAll", "btnSendSMS", "btnConference",
-                        "btnInputAudio", "btnOutputAudio", "btnAddContact", "cdrFilterButton"});
+    add("QPushButton", {"btnLine4",
+                        "btnLine3",
+                        "btnLine2",
+                        "btnLine1",
+                        "bt3",
+                        "bt2",
+                        "bt6",
+                        "bt5",
+                        "bt4",
+                        "btAst",
+                        "btPound",
+                        "bt9",
+                        "bt8",
+                        "bt7",
+                        "bt1",
+                        "bt0",
+                        "btnStartAudioCall",
+                        "btnRedirect",
+                        "btnDnd",
+                        "btnMail",
+                        "btnDualRingToggle",
+                        "btnSVP",
+                        "btnPauseAll",
+                        "btnSendSMS",
+                        "btnConference",
+                        "btnInputAudio",
+                        "btnOutputAudio",
+                        "btnAddContact",
+                        "cdrFilterButton"});
     add("QStackedWidget", {"vLineLayout", "stackedContacts", "cdrStckWidget", "voicemailStckWidget"});
     add("QFrame", {"gbKeyPad", "callLineFrame", "buttonsFrame", "volumesFrame", "queuesCountFrame", "wdgStatusLine",
                    "line_2", "frUpdating"});
     add("QSlider", {"hsldInputAudio", "hsldOutputAudio"});
-    add("QLabel", {"lblEmpty", "lblConnectedName", "lblNum", "lblCompany", "lblAccountInfo", "lblQueueLabel",
-                   "lblQueueCount", "lblLedStatus", "lblStatusText", "lblContactsUpdating", "lblQueueStatus",
-                   "lblLedQueueStatus", "lblUpdating", "lblAdvise", "label", "lblDateTo", "lblDateFrom", "label_3",
-                   "label_2", "lblFromPeriod", "lblToPeriod", "lblQueueStatsDescription", "label_4"});
+    add("QLabel", {"lblEmpty",       "lblConnectedName",
+                   "lblNum",         "lblCompany",
+                   "lblAccountInfo", "lblQueueLabel",
+                   "lblQueueCount",  "lblLedStatus",
+                   "lblStatusText",  "lblContactsUpdating",
+                   "lblQueueStatus", "lblLedQueueStatus",
+                   "lblUpdating",    "lblAdvise",
+                   "label",          "lblDateTo",
+                   "lblDateFrom",    "label_3",
+                   "label_2",        "lblFromPeriod",
+                   "lblToPeriod",    "lblQueueStatsDescription",
+                   "label_4"});
     add("QProgressBar", {"pbMos"});
     add("QTabWidget", {"tabContactsWidget"});
     add("QDateEdit", {"cdrDateFrom", "cdrDateTo"});
@@ -204,42 +237,78 @@ void TestMainForm::placement_data()
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QString>("widget");
     QTest::addColumn<QRect>("cell"); // x = column, y = row, width = column span, height = row span
-    QTest::newRow("top area") << "gridLayout_7" << "topFrame" << QRect(0, 0, 3, 1);
-    QTest::newRow("call lines") << "gridLayout_7" << "wdgLines" << QRect(1, 2, 1, 1);
-    QTest::newRow("tabs") << "gridLayout_7" << "tabContactsWidget" << QRect(0, 5, 3, 1);
-    QTest::newRow("status line") << "gridLayout_7" << "wdgStatusLine" << QRect(0, 7, 3, 1);
-    QTest::newRow("profile") << "gridLayout" << "wdgProfile" << QRect(0, 0, 1, 1);
-    QTest::newRow("keypad") << "gridLayout" << "gbKeyPad" << QRect(1, 0, 1, 2);
-    QTest::newRow("volumes") << "gridLayout" << "volumesFrame" << QRect(2, 0, 1, 2);
-    QTest::newRow("command") << "gridLayout" << "wdgCommand" << QRect(0, 1, 1, 1);
-    QTest::newRow("line 1") << "gridLayout_18" << "btnLine1" << QRect(0, 0, 1, 1);
-    QTest::newRow("line 4") << "gridLayout_18" << "btnLine4" << QRect(0, 3, 1, 1);
-    QTest::newRow("line stack") << "gridLayout_18" << "vLineLayout" << QRect(1, 0, 1, 4);
-    QTest::newRow("key 1") << "gridLayout_9" << "bt1" << QRect(0, 0, 1, 1);
-    QTest::newRow("key 6") << "gridLayout_9" << "bt6" << QRect(2, 1, 1, 1);
-    QTest::newRow("key 7 (row 2 empty)") << "gridLayout_9" << "bt7" << QRect(0, 3, 1, 1);
-    QTest::newRow("key *") << "gridLayout_9" << "btAst" << QRect(0, 4, 1, 1);
-    QTest::newRow("key 0") << "gridLayout_9" << "bt0" << QRect(1, 4, 1, 1);
-    QTest::newRow("key #") << "gridLayout_9" << "btPound" << QRect(2, 4, 1, 1);
-    QTest::newRow("input volume") << "gridLayout_10" << "hsldInputAudio" << QRect(0, 0, 1, 1);
-    QTest::newRow("output volume") << "gridLayout_10" << "hsldOutputAudio" << QRect(1, 0, 1, 1);
-    QTest::newRow("ext search") << "gridLayout_3" << "txtExtSearch" << QRect(0, 0, 5, 1);
-    QTest::newRow("ext list") << "gridLayout_3" << "tvExtensions" << QRect(0, 1, 5, 1);
-    QTest::newRow("favourites") << "gridLayout_5" << "tvFavourites" << QRect(1, 0, 1, 1);
-    QTest::newRow("cdr search") << "gridLayout_15" << "txtCdrSearch" << QRect(0, 3, 6, 1);
-    QTest::newRow("cdr filter") << "gridLayout_15" << "cdrFilterButton" << QRect(0, 5, 1, 1);
-    QTest::newRow("cdr from label") << "gridLayout_15" << "lblDateFrom" << QRect(2, 5, 1, 1);
-    QTest::newRow("cdr from") << "gridLayout_15" << "cdrDateFrom" << QRect(3, 5, 1, 1);
-    QTest::newRow("cdr to label") << "gridLayout_15" << "lblDateTo" << QRect(4, 5, 1, 1);
-    QTest::newRow("cdr to") << "gridLayout_15" << "cdrDateTo" << QRect(5, 5, 1, 1);
-    QTest::newRow("cdr pages") << "gridLayout_15" << "cdrStckWidget" << QRect(0, 6, 6, 1);
-    QTest::newRow("queue period") << "gridLayout_8" << "lblQueueStatsDescription" << QRect(0, 0, 1, 1);
-    QTest::newRow("queue list") << "gridLayout_8" << "qscrollArea" << QRect(0, 1, 2, 1);
-    QTest::newRow("queue from") << "gridLayout_14" << "lblFromPeriod" << QRect(1, 0, 1, 1);
-    QTest::newRow("queue to") << "gridLayout_14" << "lblToPeriod" << QRect(1, 1, 1, 1);
-    QTest::newRow("chat") << "gridLayout_19" << "chatPanel" << QRect(0, 0, 2, 1);
-    QTest::newRow("updating label") << "gridLayout_13" << "lblUpdating" << QRect(1, 1, 1, 1);
-    QTest::newRow("updating advice") << "gridLayout_13" << "lblAdvise" << QRect(0, 2, 3, 1);
+    QTest::newRow("top area") << "gridLayout_7"
+                              << "topFrame" << QRect(0, 0, 3, 1);
+    QTest::newRow("call lines") << "gridLayout_7"
+                                << "wdgLines" << QRect(1, 2, 1, 1);
+    QTest::newRow("tabs") << "gridLayout_7"
+                          << "tabContactsWidget" << QRect(0, 5, 3, 1);
+    QTest::newRow("status line") << "gridLayout_7"
+                                 << "wdgStatusLine" << QRect(0, 7, 3, 1);
+    QTest::newRow("profile") << "gridLayout"
+                             << "wdgProfile" << QRect(0, 0, 1, 1);
+    QTest::newRow("keypad") << "gridLayout"
+                            << "gbKeyPad" << QRect(1, 0, 1, 2);
+    QTest::newRow("volumes") << "gridLayout"
+                             << "volumesFrame" << QRect(2, 0, 1, 2);
+    QTest::newRow("command") << "gridLayout"
+                             << "wdgCommand" << QRect(0, 1, 1, 1);
+    QTest::newRow("line 1") << "gridLayout_18"
+                            << "btnLine1" << QRect(0, 0, 1, 1);
+    QTest::newRow("line 4") << "gridLayout_18"
+                            << "btnLine4" << QRect(0, 3, 1, 1);
+    QTest::newRow("line stack") << "gridLayout_18"
+                                << "vLineLayout" << QRect(1, 0, 1, 4);
+    QTest::newRow("key 1") << "gridLayout_9"
+                           << "bt1" << QRect(0, 0, 1, 1);
+    QTest::newRow("key 6") << "gridLayout_9"
+                           << "bt6" << QRect(2, 1, 1, 1);
+    QTest::newRow("key 7 (row 2 empty)") << "gridLayout_9"
+                                         << "bt7" << QRect(0, 3, 1, 1);
+    QTest::newRow("key *") << "gridLayout_9"
+                           << "btAst" << QRect(0, 4, 1, 1);
+    QTest::newRow("key 0") << "gridLayout_9"
+                           << "bt0" << QRect(1, 4, 1, 1);
+    QTest::newRow("key #") << "gridLayout_9"
+                           << "btPound" << QRect(2, 4, 1, 1);
+    QTest::newRow("input volume") << "gridLayout_10"
+                                  << "hsldInputAudio" << QRect(0, 0, 1, 1);
+    QTest::newRow("output volume") << "gridLayout_10"
+                                   << "hsldOutputAudio" << QRect(1, 0, 1, 1);
+    QTest::newRow("ext search") << "gridLayout_3"
+                                << "txtExtSearch" << QRect(0, 0, 5, 1);
+    QTest::newRow("ext list") << "gridLayout_3"
+                              << "tvExtensions" << QRect(0, 1, 5, 1);
+    QTest::newRow("favourites") << "gridLayout_5"
+                                << "tvFavourites" << QRect(1, 0, 1, 1);
+    QTest::newRow("cdr search") << "gridLayout_15"
+                                << "txtCdrSearch" << QRect(0, 3, 6, 1);
+    QTest::newRow("cdr filter") << "gridLayout_15"
+                                << "cdrFilterButton" << QRect(0, 5, 1, 1);
+    QTest::newRow("cdr from label") << "gridLayout_15"
+                                    << "lblDateFrom" << QRect(2, 5, 1, 1);
+    QTest::newRow("cdr from") << "gridLayout_15"
+                              << "cdrDateFrom" << QRect(3, 5, 1, 1);
+    QTest::newRow("cdr to label") << "gridLayout_15"
+                                  << "lblDateTo" << QRect(4, 5, 1, 1);
+    QTest::newRow("cdr to") << "gridLayout_15"
+                            << "cdrDateTo" << QRect(5, 5, 1, 1);
+    QTest::newRow("cdr pages") << "gridLayout_15"
+                               << "cdrStckWidget" << QRect(0, 6, 6, 1);
+    QTest::newRow("queue period") << "gridLayout_8"
+                                  << "lblQueueStatsDescription" << QRect(0, 0, 1, 1);
+    QTest::newRow("queue list") << "gridLayout_8"
+                                << "qscrollArea" << QRect(0, 1, 2, 1);
+    QTest::newRow("queue from") << "gridLayout_14"
+                                << "lblFromPeriod" << QRect(1, 0, 1, 1);
+    QTest::newRow("queue to") << "gridLayout_14"
+                              << "lblToPeriod" << QRect(1, 1, 1, 1);
+    QTest::newRow("chat") << "gridLayout_19"
+                          << "chatPanel" << QRect(0, 0, 2, 1);
+    QTest::newRow("updating label") << "gridLayout_13"
+                                    << "lblUpdating" << QRect(1, 1, 1, 1);
+    QTest::newRow("updating advice") << "gridLayout_13"
+                                     << "lblAdvise" << QRect(0, 2, 3, 1);
 }
 
 void TestMainForm::placement()
@@ -263,9 +332,10 @@ void TestMainForm::texts_data()
     QTest::addColumn<QByteArray>("property");
     QTest::addColumn<QString>("text");
     const QString emptyTip = QStringLiteral("<html><head/><body><p><br/></p></body></html>");
-    const struct { const char *name, *digit; } keys[] = {{"bt0", "0"}, {"bt1", "1"}, {"bt2", "2"}, {"bt3", "3"},
-        {"bt4", "4"}, {"bt5", "5"}, {"bt6", "6"}, {"bt7", "7"}, {"bt8", "8"}, {"bt9", "9"}, {"btAst", "*"},
-        {"btPound", "#"}};
+    const struct {
+        const char *name, *digit;
+    } keys[] = {{"bt0", "0"}, {"bt1", "1"}, {"bt2", "2"}, {"bt3", "3"}, {"bt4", "4"},   {"bt5", "5"},
+                {"bt6", "6"}, {"bt7", "7"}, {"bt8", "8"}, {"bt9", "9"}, {"btAst", "*"}, {"btPound", "#"}};
     for (const auto &k : keys) {
         QTest::addRow("%s text", k.name) << k.name << QByteArray("text") << k.digit;
         QTest::addRow("%s description", k.name) << k.name << QByteArray("accessibleDescription") << k.digit;
@@ -273,7 +343,9 @@ void TestMainForm::texts_data()
     }
     for (int i = 1; i <= 4; ++i)
         QTest::addRow("line %d", i) << QStringLiteral("btnLine%1").arg(i) << QByteArray("text") << QString::number(i);
-    const struct { const char *name, *prop, *text; } rows[] = {
+    const struct {
+        const char *name, *prop, *text;
+    } rows[] = {
         {"edtCallerNumber", "accessibleDescription", "Numero da chiamare"},
         {"btnStartAudioCall", "toolTip", "<html><head/><body><p>Avvia chiamata</p></body></html>"},
         {"btnStartAudioCall", "accessibleDescription", "Avvia chiamata"},
@@ -354,7 +426,10 @@ void TestMainForm::tabs()
 {
     Form f;
     QTabWidget *tabs = f.ui.tabContactsWidget;
-    const struct { QWidget *page; const char *title, *off, *on; } expected[] = {
+    const struct {
+        QWidget *page;
+        const char *title, *off, *on;
+    } expected[] = {
         {f.ui.favouritesTabWidget, "Preferiti", "favouritesIconWhite", "favouritesIcon"},
         {f.ui.extTabWidget, "Interni", "extenListWhite", "extenList"},
         {f.ui.contactsTabWidget, "Rubrica", "addressBookWhite", "addressBook"},
@@ -373,8 +448,14 @@ void TestMainForm::tabs()
         const QImage off = icon.pixmap(QSize(16, 16), QIcon::Normal, QIcon::Off).toImage();
         const QImage on = icon.pixmap(QSize(16, 16), QIcon::Normal, QIcon::On).toImage();
         const QSize s(16, 16);
-        QCOMPARE(off, QPixmap(QStringLiteral(":/images/%1.png").arg(QLatin1String(expected[i].off))).scaled(s, Qt::KeepAspectRatio, Qt::SmoothTransformation).toImage().convertToFormat(off.format()));
-        QCOMPARE(on, QPixmap(QStringLiteral(":/images/%1.png").arg(QLatin1String(expected[i].on))).scaled(s, Qt::KeepAspectRatio, Qt::SmoothTransformation).toImage().convertToFormat(on.format()));
+        QCOMPARE(off, QPixmap(QStringLiteral(":/images/%1.png").arg(QLatin1String(expected[i].off)))
+                          .scaled(s, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                          .toImage()
+                          .convertToFormat(off.format()));
+        QCOMPARE(on, QPixmap(QStringLiteral(":/images/%1.png").arg(QLatin1String(expected[i].on)))
+                         .scaled(s, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                         .toImage()
+                         .convertToFormat(on.format()));
         QVERIFY(off != on);
     }
     // pages are created without parent and then owned by the tab widget's stack
@@ -398,13 +479,47 @@ void TestMainForm::startPages()
 void TestMainForm::tabOrder()
 {
     Form f;
-    const QStringList expected{
-        "edtCallerNumber", "btnStartAudioCall", "btnRedirect", "btnDnd", "btnMail", "btnDualRingToggle", "btnSVP",
-        "btnPauseAll", "btnSendSMS", "bt1", "bt2", "bt3", "bt4", "bt5", "bt6", "bt7", "bt8", "bt9", "btAst", "bt0",
-        "btPound", "hsldInputAudio", "btnInputAudio", "hsldOutputAudio", "btnOutputAudio", "btnLine1", "btnLine2",
-        "btnLine3", "btnLine4", "tabContactsWidget", "tvFavourites", "txtExtSearch", "tvExtensions",
-        "txtContactsSearch", "btnAddContact", "tvContacts", "txtCdrSearch", "cdrDateFrom", "cdrDateTo", "tvCdr",
-        "qscrollArea"};
+    const QStringList expected{"edtCallerNumber",
+                               "btnStartAudioCall",
+                               "btnRedirect",
+                               "btnDnd",
+                               "btnMail",
+                               "btnDualRingToggle",
+                               "btnSVP",
+                               "btnPauseAll",
+                               "btnSendSMS",
+                               "bt1",
+                               "bt2",
+                               "bt3",
+                               "bt4",
+                               "bt5",
+                               "bt6",
+                               "bt7",
+                               "bt8",
+                               "bt9",
+                               "btAst",
+                               "bt0",
+                               "btPound",
+                               "hsldInputAudio",
+                               "btnInputAudio",
+                               "hsldOutputAudio",
+                               "btnOutputAudio",
+                               "btnLine1",
+                               "btnLine2",
+                               "btnLine3",
+                               "btnLine4",
+                               "tabContactsWidget",
+                               "tvFavourites",
+                               "txtExtSearch",
+                               "tvExtensions",
+                               "txtContactsSearch",
+                               "btnAddContact",
+                               "tvContacts",
+                               "txtCdrSearch",
+                               "cdrDateFrom",
+                               "cdrDateTo",
+                               "tvCdr",
+                               "qscrollArea"};
     const QSet<QString> names(expected.begin(), expected.end());
     // The form links each stop to the next (QWidget::setTabOrder). Qt keeps
     // every link but the one from the tab widget into its own pages: the tab
@@ -449,13 +564,16 @@ void TestMainForm::tabOrder()
 void TestMainForm::actionsAndMenus()
 {
     Form f;
-    const struct { QAction *a; bool checkable, checked, enabled; } states[] = {
-        {f.ui.m_actionsShowKeypad, true, true, true},      {f.ui.m_actionsShowFunctions, true, true, true},
-        {f.ui.m_actionsShowVolumes, true, true, false},    {f.ui.m_actionsShowQCallsCount, true, false, false},
-        {f.ui.m_actionExtendedMode, true, true, false},    {f.ui.m_actionsSlimMode, true, false, true},
-        {f.ui.m_alwaysOnTopAction, true, false, true},     {f.ui.m_Layered_0_Action, false, false, true},
-        {f.ui.m_Layered_20_Action, false, false, true},    {f.ui.m_Layered_40_Action, false, false, true},
-        {f.ui.m_Layered_60_Action, false, false, true},    {f.ui.m_Layered_80_Action, false, false, true},
+    const struct {
+        QAction *a;
+        bool checkable, checked, enabled;
+    } states[] = {
+        {f.ui.m_actionsShowKeypad, true, true, true},   {f.ui.m_actionsShowFunctions, true, true, true},
+        {f.ui.m_actionsShowVolumes, true, true, false}, {f.ui.m_actionsShowQCallsCount, true, false, false},
+        {f.ui.m_actionExtendedMode, true, true, false}, {f.ui.m_actionsSlimMode, true, false, true},
+        {f.ui.m_alwaysOnTopAction, true, false, true},  {f.ui.m_Layered_0_Action, false, false, true},
+        {f.ui.m_Layered_20_Action, false, false, true}, {f.ui.m_Layered_40_Action, false, false, true},
+        {f.ui.m_Layered_60_Action, false, false, true}, {f.ui.m_Layered_80_Action, false, false, true},
     };
     for (const auto &s : states) {
         QVERIFY2(s.a->isCheckable() == s.checkable, qPrintable(s.a->objectName()));
@@ -499,9 +617,8 @@ void TestMainForm::actionsAndMenus()
 void TestMainForm::initialStates()
 {
     Form f;
-    for (QPushButton *b : {f.ui.btnStartAudioCall, f.ui.btnRedirect, f.ui.btnDnd, f.ui.btnMail,
-                           f.ui.btnDualRingToggle, f.ui.btnSVP, f.ui.btnPauseAll, f.ui.btnSendSMS,
-                           f.ui.btnConference}) {
+    for (QPushButton *b : {f.ui.btnStartAudioCall, f.ui.btnRedirect, f.ui.btnDnd, f.ui.btnMail, f.ui.btnDualRingToggle,
+                           f.ui.btnSVP, f.ui.btnPauseAll, f.ui.btnSendSMS, f.ui.btnConference}) {
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
         QVERIFY(b->isFlat());
         if (b != f.ui.btnStartAudioCall) {
@@ -589,16 +706,26 @@ void TestMainForm::lineButtonColours_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<QColor>("background");
     QTest::addColumn<bool>("rightBorder");
-    QTest::newRow("idle other line") << "0" << "" << QColor("#e6e6e6") << true;
-    QTest::newRow("starting") << "0" << "starting" << QColor("#feff92") << true;
-    QTest::newRow("ringing0") << "0" << "ringing0" << QColor("#ffff4d") << true;
-    QTest::newRow("inprogress") << "0" << "inprogress" << QColor("#59e9a4") << true;
-    QTest::newRow("onhold") << "0" << "onhold" << QColor("#adadad") << true;
-    QTest::newRow("transfer") << "0" << "transfer" << QColor("#ffc043") << true;
-    QTest::newRow("finished") << "0" << "finished" << QColor("#ff7676") << true;
-    QTest::newRow("error") << "0" << "error" << QColor("#ff7676") << true;
-    QTest::newRow("booking") << "0" << "booking" << QColor("#76bbff") << true;
-    QTest::newRow("current in progress") << "1" << "inprogress" << QColor("#59e9a4") << false;
+    QTest::newRow("idle other line") << "0"
+                                     << "" << QColor("#e6e6e6") << true;
+    QTest::newRow("starting") << "0"
+                              << "starting" << QColor("#feff92") << true;
+    QTest::newRow("ringing0") << "0"
+                              << "ringing0" << QColor("#ffff4d") << true;
+    QTest::newRow("inprogress") << "0"
+                                << "inprogress" << QColor("#59e9a4") << true;
+    QTest::newRow("onhold") << "0"
+                            << "onhold" << QColor("#adadad") << true;
+    QTest::newRow("transfer") << "0"
+                              << "transfer" << QColor("#ffc043") << true;
+    QTest::newRow("finished") << "0"
+                              << "finished" << QColor("#ff7676") << true;
+    QTest::newRow("error") << "0"
+                           << "error" << QColor("#ff7676") << true;
+    QTest::newRow("booking") << "0"
+                             << "booking" << QColor("#76bbff") << true;
+    QTest::newRow("current in progress") << "1"
+                                         << "inprogress" << QColor("#59e9a4") << false;
 }
 
 void TestMainForm::lineButtonColours()
@@ -665,8 +792,8 @@ void TestMainForm::screenshots()
     Form f;
     // the main window paints its background picture itself; do the same here
     // so the white texts of the profile area can be seen
-    f.window.setStyleSheet(f.window.styleSheet()
-                           + QStringLiteral("\n#wdgVeloraPhone { background-image: url(:/images/background.jpg); }"));
+    f.window.setStyleSheet(f.window.styleSheet() +
+                           QStringLiteral("\n#wdgVeloraPhone { background-image: url(:/images/background.jpg); }"));
     f.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.window));
     // the pictures are taken only when a folder is named (ctest -L screenshots)

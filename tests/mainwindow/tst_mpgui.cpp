@@ -1,7 +1,7 @@
 #include "app/globallogger.h"
 #include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
 #include "testmain.h"
 
 #include <QFile>

@@ -5,9 +5,9 @@
 #include "ctilib.h"
 #include "desklineresources.h"
 #include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
 #include "mainwindow/rebrandingpack.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
 #include "testmain.h"
 
 #include <QCryptographicHash>

@@ -1,8 +1,8 @@
 // A refused password opens the credential dialog; new credentials are kept
 // and restart the session, unchanged ones only close the dialog.
-#include "settings/msettingsstore.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>

@@ -1,9 +1,9 @@
 // The PBX's identity list after log-in: account selection per operating mode,
 // the account prompt, and an empty selection in softphone mode.
-#include "settings/msettingsstore.h"
 #include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
 
 #include <QListWidget>

@@ -2,9 +2,9 @@
 // MD5 of the pack on disk (empty when there is none), and nothing is asked
 // while logged out.
 #include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
+#include "settings/msettings.h"
 #include "testmain.h"
 
 #include <QCryptographicHash>

@@ -3,8 +3,8 @@
 // reasons that may pass by themselves. The reconnection delay (a random
 // 5000-7999 ms, checked by the rules test) is set by each test, so nothing
 // here waits for it.
-#include "scriptedprompts.h"
 #include "mainwindow/sessioncontroller.h"
+#include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"
 #include "ui_wdgveloraphone.h" // the main window's form, generated for this test

@@ -1,19 +1,20 @@
 // Chat from end to end against the PBX simulator: the CTI library, the chat
 // controller, the panel and the history store, as the main window wires them.
 #include "../platform/ctilib/ctitestsupport.h"
-#include "messaging/chatcontroller.h"
 #include "desklineresources.h"
+#include "messaging/chatcontroller.h"
 #include "messaging/mpchatsqlite.h"
-#include "scriptedprompts.h"
-#include "testmain.h"
 #include "messaging/wdgchat.h"
 #include "messaging/wdgchatmsg.h"
 #include "messaging/wdgchatpanel.h"
+#include "scriptedprompts.h"
+#include "testmain.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 class Host : public ChatHost
 {
@@ -125,11 +126,13 @@ void TestChatEndToEnd::receiveAnswerReconnectRestart()
         // The user answers by typing into the conversation.
         QSignalSpy commands(f.sim.get(), &PbxSimulator::commandReceived);
         wdgChat *chat = c.panel->chatFor(QStringLiteral("202"));
-        QTest::keyClicks(chat->findChild<QLineEdit *>(QStringLiteral("txtChat")), QStringLiteral("Si, dimmi & ascolto"));
+        QTest::keyClicks(chat->findChild<QLineEdit *>(QStringLiteral("txtChat")),
+                         QStringLiteral("Si, dimmi & ascolto"));
         QTest::mouseClick(chat->findChild<QPushButton *>(QStringLiteral("btSendMsg")), Qt::LeftButton);
         QTRY_VERIFY(std::any_of(commands.cbegin(), commands.cend(), [](const QList<QVariant> &a) {
             return a.at(1).toString() == QLatin1String("chatSend") &&
-                   a.at(2).toJsonObject().value(QStringLiteral("text")).toString() == QLatin1String("Si, dimmi & ascolto") &&
+                   a.at(2).toJsonObject().value(QStringLiteral("text")).toString() ==
+                       QLatin1String("Si, dimmi & ascolto") &&
                    a.at(2).toJsonObject().value(QStringLiteral("exten")).toString() == QLatin1String("202");
         }));
         // The demo greeting from the history, the colleague's message, the own

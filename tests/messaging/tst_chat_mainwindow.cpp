@@ -7,11 +7,11 @@
 #include "messaging/chatextensiondirectory.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/mpchatsqlite.h"
-#include "scriptedprompts.h"
-#include "testmain.h"
 #include "messaging/wdgchat.h"
 #include "messaging/wdgchatmsg.h"
 #include "messaging/wdgchatpanel.h"
+#include "scriptedprompts.h"
+#include "testmain.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -103,7 +103,8 @@ void TestChatMainWindow::messageAnswerReconnectQuit()
         QVERIFY(panel);
         // The PBX's history: the colleague's greeting.
         QTRY_VERIFY(messaging->chat()->isChatConnected());
-        QTRY_VERIFY(panel->chatFor(QStringLiteral("202")) && panel->chatFor(QStringLiteral("202"))->messageCount() >= 1);
+        QTRY_VERIFY(panel->chatFor(QStringLiteral("202")) &&
+                    panel->chatFor(QStringLiteral("202"))->messageCount() >= 1);
         QCOMPARE(panel->totalUnread(), 0);
         prompts.trayMessages.clear();
 

@@ -1,17 +1,17 @@
 // Chat session flow without a main window: replay, history request, PBX
 // history and live messages shown and stored in local time, alerts, relays
 // and presence.
-#include "messaging/chatcontroller.h"
 #include "desklineresources.h"
+#include "messaging/chatcontroller.h"
 #include "messaging/mpchatsqlite.h"
+#include "messaging/wdgchat.h"
+#include "messaging/wdgchatmsg.h"
 #include "scriptedprompts.h"
 #include "settings/msettings.h"
 #include "testmain.h"
-#include "messaging/wdgchat.h"
-#include "messaging/wdgchatmsg.h"
 
-#include <QLabel>
 #include "messaging/wdgchatpanel.h"
+#include <QLabel>
 
 #include <QDir>
 #include <QSignalSpy>
@@ -19,7 +19,8 @@
 
 #include <ctime>
 
-namespace {
+namespace
+{
 
 class FakeLink : public ChatCtiLink
 {
@@ -256,8 +257,9 @@ void TestChatController::pbxHistoryIsShownAndStoredInLocalTime()
     QVERIFY(reader.messageList.first().time.toString(MPChatSqlite::TimeFormat) !=
             utc.toString(MPChatSqlite::TimeFormat));
     // The bubble shows the local time too.
-    QCOMPARE(m_panel->chatFor("201")->bubbles().first()->findChild<QLabel *>("lblTime")->text(),
-             utc.toLocalTime().time().toString(Qt::TextDate).prepend(utc.toLocalTime().date().toString(Qt::TextDate) + " "));
+    QCOMPARE(
+        m_panel->chatFor("201")->bubbles().first()->findChild<QLabel *>("lblTime")->text(),
+        utc.toLocalTime().time().toString(Qt::TextDate).prepend(utc.toLocalTime().date().toString(Qt::TextDate) + " "));
 }
 
 void TestChatController::liveMessageIsStoredAndAlertsOnce()
@@ -309,7 +311,8 @@ void TestChatController::trayText_data()
     const QString forty = QString(40, QLatin1Char('x'));
     QTest::newRow("40 characters whole") << forty << forty;
     QTest::newRow("41 characters cut") << forty + "y" << QString(37, QLatin1Char('x')) + "...";
-    QTest::newRow("short") << "ciao" << "ciao";
+    QTest::newRow("short") << "ciao"
+                           << "ciao";
 }
 
 void TestChatController::trayText()
@@ -348,8 +351,7 @@ void TestChatController::alertRules()
     QTEST(int(m_prompts->sounds.size()), "sounds");
     QTEST(m_host.alerts, "alerts");
     if (!m_prompts->sounds.isEmpty())
-        QCOMPARE(m_prompts->sounds.first(),
-                 QDir(MSETTINGS::getSoundsDirPath()).filePath(QStringLiteral("pling.wav")));
+        QCOMPARE(m_prompts->sounds.first(), QDir(MSETTINGS::getSoundsDirPath()).filePath(QStringLiteral("pling.wav")));
 }
 
 void TestChatController::unknownNumberOpensOfflineSession()
@@ -387,7 +389,8 @@ void TestChatController::relaysAndPresence()
     QVERIFY(!m_host.blink);
     m_ctl->setPresence(CTILIB::PresenceAway, "pranzo");
     m_ctl->setPresence(CTILIB::PresenceInvalid, "no");
-    QCOMPARE(m_link.calls, (QStringList{"send:201:hello", "start:201", "stop:201", "displayed:201", "presence:2:pranzo"}));
+    QCOMPARE(m_link.calls,
+             (QStringList{"send:201:hello", "start:201", "stop:201", "displayed:201", "presence:2:pranzo"}));
 
     BuddyStatus status;
     status.exten = "201";

@@ -12,7 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 ChatMessage message(const QString &id, const QString &exten, int direction, const QString &body = QString())
 {

@@ -1,13 +1,13 @@
 // Chat panel and conversation window as the user sees them: order of the
 // conversations, unread badges and totals, duplicates, detach and attach,
 // typing and displayed signals, export by file and mail, bubble size.
-#include "messaging/chatcontactitemdelegate.h"
 #include "desklineresources.h"
-#include "scriptedprompts.h"
-#include "testmain.h"
+#include "messaging/chatcontactitemdelegate.h"
 #include "messaging/wdgchat.h"
 #include "messaging/wdgchatmsg.h"
 #include "messaging/wdgchatpanel.h"
+#include "scriptedprompts.h"
+#include "testmain.h"
 
 #include <QAbstractItemModelTester>
 #include <QLabel>
@@ -20,7 +20,8 @@
 #include <QTemporaryDir>
 #include <QUrlQuery>
 
-namespace {
+namespace
+{
 ChatMessage msg(const QString &id, const QString &exten, int direction = 0, int type = 0,
                 const QString &body = QStringLiteral("ciao"))
 {
@@ -93,8 +94,8 @@ void TestChatPanel::unreadCountingAndDisplayed()
     QVERIFY(panel.newMessageReceived(msg("1", "201")));
     QVERIFY(panel.newMessageReceived(msg("2", "201")));
     QVERIFY(panel.newMessageReceived(msg("3", "202")));
-    QVERIFY(panel.newMessageReceived(msg("4", "202", 1)));    // sent: not unread
-    QVERIFY(panel.newMessageReceived(msg("5", "202", 0, 1))); // copy: not unread
+    QVERIFY(panel.newMessageReceived(msg("4", "202", 1)));     // sent: not unread
+    QVERIFY(panel.newMessageReceived(msg("5", "202", 0, 1)));  // copy: not unread
     QVERIFY(panel.newHistoryMessageReceived(msg("6", "202"))); // history: not unread
     QCOMPARE(panel.totalUnread(), 3);
     QCOMPARE(total.last().at(0).toInt(), 3);
@@ -342,8 +343,9 @@ void TestChatPanel::bubbleSizeFollowsFontMetrics()
         const int balloonWidth = 200 - 3 - 3 - 0 - (kind == 0 ? 30 : 0);
         auto *sender = bubble.findChild<QLabel *>(QStringLiteral("lblSender"));
         auto *message = bubble.findChild<QLabel *>(QStringLiteral("lblMsg"));
-        const int hs = QFontMetrics(sender->font()).boundingRect(QRect(0, 0, balloonWidth, 9999999), Qt::AlignLeft,
-                                                                 QStringLiteral("IO")).height();
+        const int hs = QFontMetrics(sender->font())
+                           .boundingRect(QRect(0, 0, balloonWidth, 9999999), Qt::AlignLeft, QStringLiteral("IO"))
+                           .height();
         const int hm = QFontMetrics(message->font())
                            .boundingRect(QRect(0, 0, balloonWidth - 10, 9999999 - (15 + hs + 5)),
                                          Qt::AlignLeft | Qt::TextWordWrap, text)

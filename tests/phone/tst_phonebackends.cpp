@@ -2,11 +2,11 @@
 // authorisation, reset) and the volume and mute rules, without a window.
 #include "ctilib.h"
 #include "phone/deskphonerules.h"
-#include "settings/msettings.h"
-#include "settings/msettingsstore.h"
 #include "phone/phoneapi.h"
 #include "phone/phonebackends.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
 
 #include <QLabel>

@@ -228,8 +228,8 @@ void TestQueueRules::modelTakesQueuesByRole_data()
         << 1 << "" << QStringList{"Supporto"} << QStringList{"202"} << QStringList{"600"} << "1/0/0/0";
     QTest::newRow("operator: a filter does not bring other queues")
         << 1 << "Vendite" << QStringList{} << QStringList{} << QStringList{} << "";
-    QTest::newRow("supervisor with a filter") << 2 << "Vendite" << QStringList{"Vendite"} << QStringList{}
-                                              << QStringList{} << "";
+    QTest::newRow("supervisor with a filter")
+        << 2 << "Vendite" << QStringList{"Vendite"} << QStringList{} << QStringList{} << "";
     QTest::newRow("no queue role: nothing") << 0 << "" << QStringList{} << QStringList{} << QStringList{} << "";
 }
 
@@ -265,8 +265,8 @@ void TestQueueRules::modelTakesQueuesByRole()
 void TestQueueRules::modelMarksMissingQueuesStale()
 {
     QueueModel model;
-    model.applyStats({queue("600", "Supporto", {member("201", "201")}, 3), queue("601", "Vendite", {}, 4)}, 2, {},
-                     {}, nullptr);
+    model.applyStats({queue("600", "Supporto", {member("201", "201")}, 3), queue("601", "Vendite", {}, 4)}, 2, {}, {},
+                     nullptr);
     model.queues["601"].column = 1;
     QCOMPARE(model.waitingTotal(false, QString()), 7);
     model.applyStats({queue("600", "Supporto", {member("201", "201")}, 3)}, 2, {}, {}, nullptr);
@@ -287,7 +287,8 @@ void TestQueueRules::modelMarksMissingQueuesStale()
 void TestQueueRules::modelKeepsMembershipsOnce()
 {
     QueueModel model;
-    model.applyStats({queue("600", "Supporto", {member("201", "201")}), queue("601", "Supporto", {member("201", "201")}),
+    model.applyStats({queue("600", "Supporto", {member("201", "201")}),
+                      queue("601", "Supporto", {member("201", "201")}),
                       queue("602", "Vendite", {member("201", "201")})},
                      2, {"201"}, {}, nullptr);
     QCOMPARE(model.memberQueues.value("201"), (QStringList{"600", "601", "602"}));
@@ -360,8 +361,12 @@ void TestQueueRules::periodBounds_data()
     QTest::newRow("previous week") << 8 << "2026-12-09 10:00:00"
                                    << "2026-11-30 00:00:00.000"
                                    << "2026-12-06 23:59:59.999" << qint64(7 * 86400 - 1);
-    QTest::newRow("type 10 has no bounds") << 10 << "2026-12-09 10:00:00" << "" << "" << qint64(-1);
-    QTest::newRow("invalid type") << -1 << "2026-12-09 10:00:00" << "" << "" << qint64(-1);
+    QTest::newRow("type 10 has no bounds") << 10 << "2026-12-09 10:00:00"
+                                           << ""
+                                           << "" << qint64(-1);
+    QTest::newRow("invalid type") << -1 << "2026-12-09 10:00:00"
+                                  << ""
+                                  << "" << qint64(-1);
 }
 
 void TestQueueRules::periodBounds()

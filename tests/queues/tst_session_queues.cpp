@@ -9,19 +9,19 @@
 #include "queues/operatorcell.h"
 #include "queues/operatorwidgets.h"
 #include "queues/queuescontroller.h"
+#include "queues/wdgqueues.h"
+#include "queues/wdgqueuestats.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"
-#include "queues/wdgqueues.h"
-#include "queues/wdgqueuestats.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QGroupBox>
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QMovie>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -306,8 +306,7 @@ void TestSessionQueues::supervisorTablesFill()
     QTRY_VERIFY(!simPaused(*f.sim, QStringLiteral("600"), QStringLiteral("202")));
     QTRY_VERIFY(!cellAt(operators, row202, 2).paused);
     // Someone else's pause does not change the user's global state.
-    QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblQueueStatus"))->text(),
-             QStringLiteral("Stato Code: ATTIVE (0/2)"));
+    QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblQueueStatus"))->text(), QStringLiteral("Stato Code: ATTIVE (0/2)"));
 }
 
 void TestSessionQueues::supervisorAddsAndRemovesMembers()
@@ -410,9 +409,12 @@ void TestSessionQueues::reportSaved_data()
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("extension added") << "report" << "report.xlsx" << true;
-    QTest::newRow("extension kept, capitals") << "REPORT.XLSX" << "REPORT.XLSX" << true;
-    QTest::newRow("directory missing") << "missing/report" << "missing/report.xlsx" << false;
+    QTest::newRow("extension added") << "report"
+                                     << "report.xlsx" << true;
+    QTest::newRow("extension kept, capitals") << "REPORT.XLSX"
+                                              << "REPORT.XLSX" << true;
+    QTest::newRow("directory missing") << "missing/report"
+                                       << "missing/report.xlsx" << false;
 }
 
 void TestSessionQueues::reportSaved()

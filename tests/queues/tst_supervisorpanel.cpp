@@ -4,10 +4,10 @@
 #include "queues/mspmainwidget.h"
 #include "queues/operatorcell.h"
 #include "queues/operatorwidgets.h"
-#include "testmain.h"
 #include "queues/wdgqueues.h"
 #include "queues/wdgqueuestats.h"
 #include "scriptedprompts.h"
+#include "testmain.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -54,8 +54,7 @@ QueueStatsList officeReply()
 struct Panel {
     MctiExtenMap extensions;
     MspMainWidget panel;
-    explicit Panel(const MctiConfig &config = MctiConfig())
-        : panel(nullptr, &extensions, config)
+    explicit Panel(const MctiConfig &config = MctiConfig()) : panel(nullptr, &extensions, config)
     {
         for (const char *number : {"201", "202", "203", "204"}) {
             const QString e = QString::fromLatin1(number);

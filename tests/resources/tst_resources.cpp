@@ -48,9 +48,12 @@ void TestResources::fonts_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("style");
-    QTest::newRow("regular") << ":/fonts/roboto" << "Regular";
-    QTest::newRow("light") << ":/fonts/roboto-light" << "Light";
-    QTest::newRow("bold") << ":/fonts/roboto-bold" << "Bold";
+    QTest::newRow("regular") << ":/fonts/roboto"
+                             << "Regular";
+    QTest::newRow("light") << ":/fonts/roboto-light"
+                           << "Light";
+    QTest::newRow("bold") << ":/fonts/roboto-bold"
+                          << "Bold";
 }
 
 void TestResources::fonts()
@@ -68,29 +71,119 @@ void TestResources::fonts()
 void TestResources::images_data()
 {
     QTest::addColumn<QString>("name");
-    const char *const names[] = {
-        "CancelTransferActiveCall.png", "Flag_of_Spain.png", "HangupActiveCall.png", "HoldActiveCallWhite.png",
-        "IgnoreIncomingCall.png", "InputAudio.png", "InputAudioOff.png", "MissedCall.png", "OutputAudio.png",
-        "OutputAudioOff.png", "ParkActiveCall.png", "RecActiveCall.png", "RecActiveCall_off.png",
-        "StartAudioCallBtn.png", "TransferActiveCall.png", "UnattendedTransferActiveCall.png", "addContactIcon.png",
-        "addressBook.png", "addressBookWhite.png", "answer_in.png", "answer_local_in.png", "answer_local_out.png",
-        "answer_out.png", "background.jpg", "baloon.png", "booking.png", "bookingcancel.png", "callPickup.png",
-        "cancel.png", "cancel_black.png", "cancelbooking.png", "cdrIcon.png", "cdrIconWhite.png",
-        "cdr_filter_off.png", "cdr_filter_on.png", "cestino.png", "chatBig.png", "chatIcon.png", "chatIconWhite.png",
-        "conference_on.png", "contact.png", "contactEmail.png", "contactExten.png", "contactFixed.png",
-        "contactMobile.png", "detach_icon.png", "dnd_off_btn.png", "dnd_on_btn.png", "download.png",
-        "dualRingGreen.png", "dualRingRed.png", "email.png", "extenLine.png", "extenList.png", "extenListWhite.png",
-        "favouriteSelected.png", "favouriteUnselected.png", "favouritesIcon.png", "favouritesIconWhite.png",
-        "fixedLine.png", "flags_of_Italy.png", "flags_of_Uk.png", "led_gray.png", "led_green.png", "led_orange.png",
-        "led_red.png", "led_yellow.png", "loader.gif", "m_blinking_animation_15.gif", "mailEmpty.png", "mailIn.png",
-        "mctiAway.png", "mctiBusy.png", "mctiDisconnected.png", "mctiDisconnectedIcon.png", "mctiOffline.png",
-        "mctiReady.png", "mctiRegistered.png", "mctiUnavailable.png", "mctiUnregisteredIcon.png", "message_in.png",
-        "mobilePhone.png", "msp_on.png", "no_answer_in.png", "no_answer_local_in.png", "no_answer_local_out.png",
-        "no_answer_out.png", "notifica_chat.png", "notifica_chat_tray.png", "outlook.png", "pattern_chat.png",
-        "pausa.png", "pausa_gray.png", "pausa_icon.png", "play.png", "play_icon.png", "profile.png", "queues.png",
-        "queuesWhite.png", "redirect_off.png", "redirect_on.png", "redirect_on_btn.png", "save.png",
-        "send_email.png", "send_icon.png", "sharedContact.png", "stanghetta.png", "updateContact.png", "v.png",
-        "velora-pbx-CCenter.png", "veloraCTI.png", "voicemailIcon.png", "voicemailIconWhite.png"};
+    const char *const names[] = {"CancelTransferActiveCall.png",
+                                 "Flag_of_Spain.png",
+                                 "HangupActiveCall.png",
+                                 "HoldActiveCallWhite.png",
+                                 "IgnoreIncomingCall.png",
+                                 "InputAudio.png",
+                                 "InputAudioOff.png",
+                                 "MissedCall.png",
+                                 "OutputAudio.png",
+                                 "OutputAudioOff.png",
+                                 "ParkActiveCall.png",
+                                 "RecActiveCall.png",
+                                 "RecActiveCall_off.png",
+                                 "StartAudioCallBtn.png",
+                                 "TransferActiveCall.png",
+                                 "UnattendedTransferActiveCall.png",
+                                 "addContactIcon.png",
+                                 "addressBook.png",
+                                 "addressBookWhite.png",
+                                 "answer_in.png",
+                                 "answer_local_in.png",
+                                 "answer_local_out.png",
+                                 "answer_out.png",
+                                 "background.jpg",
+                                 "baloon.png",
+                                 "booking.png",
+                                 "bookingcancel.png",
+                                 "callPickup.png",
+                                 "cancel.png",
+                                 "cancel_black.png",
+                                 "cancelbooking.png",
+                                 "cdrIcon.png",
+                                 "cdrIconWhite.png",
+                                 "cdr_filter_off.png",
+                                 "cdr_filter_on.png",
+                                 "cestino.png",
+                                 "chatBig.png",
+                                 "chatIcon.png",
+                                 "chatIconWhite.png",
+                                 "conference_on.png",
+                                 "contact.png",
+                                 "contactEmail.png",
+                                 "contactExten.png",
+                                 "contactFixed.png",
+                                 "contactMobile.png",
+                                 "detach_icon.png",
+                                 "dnd_off_btn.png",
+                                 "dnd_on_btn.png",
+                                 "download.png",
+                                 "dualRingGreen.png",
+                                 "dualRingRed.png",
+                                 "email.png",
+                                 "extenLine.png",
+                                 "extenList.png",
+                                 "extenListWhite.png",
+                                 "favouriteSelected.png",
+                                 "favouriteUnselected.png",
+                                 "favouritesIcon.png",
+                                 "favouritesIconWhite.png",
+                                 "fixedLine.png",
+                                 "flags_of_Italy.png",
+                                 "flags_of_Uk.png",
+                                 "led_gray.png",
+                                 "led_green.png",
+                                 "led_orange.png",
+                                 "led_red.png",
+                                 "led_yellow.png",
+                                 "loader.gif",
+                                 "m_blinking_animation_15.gif",
+                                 "mailEmpty.png",
+                                 "mailIn.png",
+                                 "mctiAway.png",
+                                 "mctiBusy.png",
+                                 "mctiDisconnected.png",
+                                 "mctiDisconnectedIcon.png",
+                                 "mctiOffline.png",
+                                 "mctiReady.png",
+                                 "mctiRegistered.png",
+                                 "mctiUnavailable.png",
+                                 "mctiUnregisteredIcon.png",
+                                 "message_in.png",
+                                 "mobilePhone.png",
+                                 "msp_on.png",
+                                 "no_answer_in.png",
+                                 "no_answer_local_in.png",
+                                 "no_answer_local_out.png",
+                                 "no_answer_out.png",
+                                 "notifica_chat.png",
+                                 "notifica_chat_tray.png",
+                                 "outlook.png",
+                                 "pattern_chat.png",
+                                 "pausa.png",
+                                 "pausa_gray.png",
+                                 "pausa_icon.png",
+                                 "play.png",
+                                 "play_icon.png",
+                                 "profile.png",
+                                 "queues.png",
+                                 "queuesWhite.png",
+                                 "redirect_off.png",
+                                 "redirect_on.png",
+                                 "redirect_on_btn.png",
+                                 "save.png",
+                                 "send_email.png",
+                                 "send_icon.png",
+                                 "sharedContact.png",
+                                 "stanghetta.png",
+                                 "updateContact.png",
+                                 "v.png",
+                                 "velora-pbx-CCenter.png",
+                                 "veloraCTI.png",
+                                 "voicemailIcon.png",
+                                 "voicemailIconWhite.png"};
     for (const char *n : names)
         QTest::newRow(n) << QString::fromLatin1(n);
 }
@@ -140,7 +233,8 @@ void TestResources::animations()
 void TestResources::brandingSet_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char *n : {"ctiDisconnected.png", "ctiRegistered.png", "ctiUnregistered.png", "background.jpg", "veloraCTI.png"})
+    for (const char *n :
+         {"ctiDisconnected.png", "ctiRegistered.png", "ctiUnregistered.png", "background.jpg", "veloraCTI.png"})
         QTest::newRow(n) << QString::fromLatin1(n);
 }
 
@@ -171,7 +265,8 @@ void TestResources::apiServerPair()
     QVERIFY(cert.expiryDate() > QDateTime::currentDateTimeUtc());
 }
 
-namespace {
+namespace
+{
 class TlsServer : public QTcpServer
 {
 public:
@@ -254,7 +349,8 @@ void TestResources::styleSheets()
     filled.replace(QLatin1String("%F"), QLatin1String("26pt")).replace(QLatin1String("%S"), QLatin1String("24pt"));
     QVERIFY(!filled.contains(QLatin1Char('%')));
     // the normal sheet is the main window's own look: it styles the same areas
-    for (const char *sel : {"#topFrame #edtCallerNumber", "#tabContactsWidget QTabBar::tab", "#wdgLines #lblCallTimer"}) {
+    for (const char *sel :
+         {"#topFrame #edtCallerNumber", "#tabContactsWidget QTabBar::tab", "#wdgLines #lblCallTimer"}) {
         QVERIFY2(n.contains(QLatin1String(sel)), sel);
         QVERIFY2(l.contains(QLatin1String(sel)), sel);
     }
@@ -266,11 +362,21 @@ void TestResources::translations_data()
     QTest::addColumn<QString>("context");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("en tab") << ":/languages/english.qm" << "wdgVeloraPhone" << "Preferiti" << "Favourites";
-    QTest::newRow("en status") << ":/languages/english.qm" << "wdgVeloraPhone" << "Stato: NON CONNESSO"
+    QTest::newRow("en tab") << ":/languages/english.qm"
+                            << "wdgVeloraPhone"
+                            << "Preferiti"
+                            << "Favourites";
+    QTest::newRow("en status") << ":/languages/english.qm"
+                               << "wdgVeloraPhone"
+                               << "Stato: NON CONNESSO"
                                << "Status: NOT CONNECTED";
-    QTest::newRow("es tab") << ":/languages/spanish.qm" << "wdgVeloraPhone" << "Preferiti" << "Favoritos";
-    QTest::newRow("es status") << ":/languages/spanish.qm" << "wdgVeloraPhone" << "Stato: NON CONNESSO"
+    QTest::newRow("es tab") << ":/languages/spanish.qm"
+                            << "wdgVeloraPhone"
+                            << "Preferiti"
+                            << "Favoritos";
+    QTest::newRow("es status") << ":/languages/spanish.qm"
+                               << "wdgVeloraPhone"
+                               << "Stato: NON CONNESSO"
                                << "Estado: NO CONECTADO";
 }
 

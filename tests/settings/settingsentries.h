@@ -3,7 +3,8 @@
 
 #include "settings/msettingschange.h"
 
-namespace settingstest {
+namespace settingstest
+{
 
 inline MSettingsEntries entriesShowing(const MSettingsValues &v)
 {

@@ -13,12 +13,12 @@
 #include <QWidget>
 #include <QtTest>
 
-namespace settingstest {
+namespace settingstest
+{
 
 // The named child widget; the test ends when it is missing. The settings
 // dialog builds its form on first need, so asking a dialog builds it.
-template <typename T>
-T *child(QWidget &parent, const char *name)
+template <typename T> T *child(QWidget &parent, const char *name)
 {
     if (auto *dialog = qobject_cast<MSettingsDialog *>(&parent))
         dialog->ensureFormBuilt();

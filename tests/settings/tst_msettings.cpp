@@ -1,5 +1,5 @@
-#include "settings/msettings.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -8,7 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class TestMSettings : public QObject {
+class TestMSettings : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -25,8 +26,7 @@ private slots:
 
 void TestMSettings::defaultIsStoredOnFirstRead()
 {
-    const QString expected =
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QDir::separator();
+    const QString expected = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QDir::separator();
     QCOMPARE(MSETTINGS::getDefaultSettingsDirPath(), expected);
     QCOMPARE(MSETTINGS::getSettingsDirPath(), expected);
     // Later reads keep the stored text even when the platform location moves.
@@ -43,12 +43,14 @@ void TestMSettings::setSettingsDirPath_data()
 {
     QTest::addColumn<QString>("given");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("no trailing slash") << "/tmp/x" << "/tmp/x/";
-    QTest::newRow("trailing slash") << "/tmp/x/" << "/tmp/x/";
-    QTest::newRow("relative stays relative") << "rel/dir" << "rel/dir/";
-    QTest::newRow("empty gives the default") << ""
-                                             << QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-                                                    QDir::separator();
+    QTest::newRow("no trailing slash") << "/tmp/x"
+                                       << "/tmp/x/";
+    QTest::newRow("trailing slash") << "/tmp/x/"
+                                    << "/tmp/x/";
+    QTest::newRow("relative stays relative") << "rel/dir"
+                                             << "rel/dir/";
+    QTest::newRow("empty gives the default")
+        << "" << QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QDir::separator();
 }
 
 void TestMSettings::setSettingsDirPath()

@@ -1,8 +1,8 @@
 // The settings dialog's OK and Cancel: validation, confirmations, what is
 // taken over, what is saved and which change signals are emitted.
-#include "settings/msettingsdialog.h"
-#include "settings/msettings.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
 #include "settingstestsupport.h"
 #include "testmain.h"
 
@@ -26,8 +26,8 @@ using settingstest::clickCancel;
 using settingstest::clickOk;
 using settingstest::identity;
 
-namespace {
-
+namespace
+{
 
 // Records the change signals of a dialog in the order they come.
 class SignalLog : public QObject
@@ -72,7 +72,6 @@ const QString kModeLanguageText = QStringLiteral(
     "I cambiamenti relativi alla tipologia di applicazione o alla lingua dell'interfaccia saranno operativi al "
     "prossimo riavvio dell'applicazione stessa. Si è sicuri di volere applicare immediatamente le modifiche e "
     "riavviare l'applicazione?");
-
 
 } // namespace
 
@@ -162,16 +161,20 @@ void TestMSettingsApply::invalidAddressRefused_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("restored");
-    QTest::newRow("PBX part above 255") << "txtMAddress" << "300.1.1.1"
+    QTest::newRow("PBX part above 255") << "txtMAddress"
+                                        << "300.1.1.1"
                                         << "L'indirizzo IP fornito per PBX non è in un formato valido."
                                         << "pbx.example.com";
-    QTest::newRow("PBX empty") << "txtMAddress" << ""
+    QTest::newRow("PBX empty") << "txtMAddress"
+                               << ""
                                << "L'indirizzo IP fornito per PBX non è in un formato valido."
                                << "pbx.example.com";
-    QTest::newRow("SIP single label") << "txtSipAddress" << "localhost"
+    QTest::newRow("SIP single label") << "txtSipAddress"
+                                      << "localhost"
                                       << "L'indirizzo IP fornito per il server SIP non è in un formato valido."
                                       << "sip.example.com";
-    QTest::newRow("SIP trailing colon") << "txtSipAddress" << "sip.example.com:"
+    QTest::newRow("SIP trailing colon") << "txtSipAddress"
+                                        << "sip.example.com:"
                                         << "L'indirizzo IP fornito per il server SIP non è in un formato valido."
                                         << "sip.example.com";
 }
@@ -434,9 +437,12 @@ void TestMSettingsApply::accountQuestions_data()
     QTest::newRow("softphone, account in use") << 2 << 0 << "Account gia' in uso"
                                                << "L'account selezionato e' gia' utilizzato dal terminale:\nDesk 1.\n"
                                                   "Sei sicuro di volerlo utilizzare?";
-    QTest::newRow("desk phone, account in use") << 1 << 0 << "" << "";
-    QTest::newRow("softphone, account unused") << 2 << 1 << "" << "";
-    QTest::newRow("CTI only") << 0 << 1 << "" << "";
+    QTest::newRow("desk phone, account in use") << 1 << 0 << ""
+                                                << "";
+    QTest::newRow("softphone, account unused") << 2 << 1 << ""
+                                               << "";
+    QTest::newRow("CTI only") << 0 << 1 << ""
+                              << "";
 }
 
 void TestMSettingsApply::accountQuestions()

@@ -12,7 +12,8 @@
 using settingstest::entriesShowing;
 using Change = MSettingsChange;
 
-namespace {
+namespace
+{
 
 // Values in force of a softphone user logged in with account "acc1".
 MSettingsValues baseValues()
@@ -39,14 +40,30 @@ QStringList signalNames(const QVector<Change::Signal> &signalList)
     QStringList names;
     for (Change::Signal s : signalList) {
         switch (s) {
-        case Change::Signal::AudioDeviceChanged: names << "audio"; break;
-        case Change::Signal::MctiServicesChanged: names << "services"; break;
-        case Change::Signal::UpdatesSettingsChanged: names << "updates"; break;
-        case Change::Signal::CdrSettingsChanged: names << "cdr"; break;
-        case Change::Signal::SipSettingsChanged: names << "sip"; break;
-        case Change::Signal::Copy2CallOn: names << "copy2call:on"; break;
-        case Change::Signal::Copy2CallOff: names << "copy2call:off"; break;
-        case Change::Signal::RestartRequested: names << "restart"; break;
+        case Change::Signal::AudioDeviceChanged:
+            names << "audio";
+            break;
+        case Change::Signal::MctiServicesChanged:
+            names << "services";
+            break;
+        case Change::Signal::UpdatesSettingsChanged:
+            names << "updates";
+            break;
+        case Change::Signal::CdrSettingsChanged:
+            names << "cdr";
+            break;
+        case Change::Signal::SipSettingsChanged:
+            names << "sip";
+            break;
+        case Change::Signal::Copy2CallOn:
+            names << "copy2call:on";
+            break;
+        case Change::Signal::Copy2CallOff:
+            names << "copy2call:off";
+            break;
+        case Change::Signal::RestartRequested:
+            names << "restart";
+            break;
         }
     }
     return names;
@@ -95,11 +112,10 @@ QMap<QString, Case> cases()
                                      return v.config.sipRegistrarAddress.value == "10.0.0.5" &&
                                             v.config.sipRegistrarAddress.previous == "sip.example.com";
                                  }};
-    m["registrar, desk phone"] = {[](MSettingsValues &v) { v.appMode = MSETTINGS::AppModeDeskPhone; },
-                                  [](MSettingsEntries &e) { e.sipRegistrarAddress = "10.0.0.5"; },
-                                  [](const MSettingsValues &v) {
-                                      return v.config.sipRegistrarAddress.value == "sip.example.com";
-                                  }};
+    m["registrar, desk phone"] = {
+        [](MSettingsValues &v) { v.appMode = MSETTINGS::AppModeDeskPhone; },
+        [](MSettingsEntries &e) { e.sipRegistrarAddress = "10.0.0.5"; },
+        [](const MSettingsValues &v) { return v.config.sipRegistrarAddress.value == "sip.example.com"; }};
     m["ring device"] = {kSame, [](MSettingsEntries &e) { e.ringDevice = "Out A"; },
                         [](const MSettingsValues &v) { return v.config.ringDevice.value == "Out A"; }};
     m["devices not listed"] = {kSame,
@@ -122,14 +138,12 @@ QMap<QString, Case> cases()
                                        [](const MSettingsValues &v) { return v.config.account.value == "acc2"; }};
     m["account in force chosen"] = {kSame, [](MSettingsEntries &e) { chooseAccount(e, "acc1", true, "Desk 1"); },
                                     kAnyNext};
-    m["user"] = {kSame, [](MSettingsEntries &e) { e.username = "bob"; },
-                 [](const MSettingsValues &v) {
-                     return v.config.username.value == "bob" && v.config.account.value.isEmpty();
-                 }};
-    m["password"] = {kSame, [](MSettingsEntries &e) { e.password = "new"; },
-                     [](const MSettingsValues &v) {
-                         return v.config.password.value == "new" && v.config.account.value == "acc1";
-                     }};
+    m["user"] = {
+        kSame, [](MSettingsEntries &e) { e.username = "bob"; },
+        [](const MSettingsValues &v) { return v.config.username.value == "bob" && v.config.account.value.isEmpty(); }};
+    m["password"] = {
+        kSame, [](MSettingsEntries &e) { e.password = "new"; },
+        [](const MSettingsValues &v) { return v.config.password.value == "new" && v.config.account.value == "acc1"; }};
     m["same password again"] = {kSame, [](MSettingsEntries &e) { e.password = "old"; }, kAnyNext};
     m["transport"] = {kSame, [](MSettingsEntries &e) { e.sipProtocol = "TLS"; },
                       [](const MSettingsValues &v) { return v.config.sipProtocol.value == "TLS"; }};
@@ -142,14 +156,13 @@ QMap<QString, Case> cases()
                                    return v.config.language.value == 2 && !v.popupCall &&
                                           v.config.account.value == "acc1";
                                }};
-    m["mode with an account chosen"] = {kSame,
-                                        [](MSettingsEntries &e) {
-                                            e.appMode = MSETTINGS::AppModeCtiOnly;
-                                            chooseAccount(e, "acc2", true, "Desk 9");
-                                        },
-                                        [](const MSettingsValues &v) {
-                                            return v.selectedAppMode == 0 && v.config.account.value.isEmpty();
-                                        }};
+    m["mode with an account chosen"] = {
+        kSame,
+        [](MSettingsEntries &e) {
+            e.appMode = MSETTINGS::AppModeCtiOnly;
+            chooseAccount(e, "acc2", true, "Desk 9");
+        },
+        [](const MSettingsValues &v) { return v.selectedAppMode == 0 && v.config.account.value.isEmpty(); }};
     m["address: registrar follows"] = {[](MSettingsValues &v) { v.appMode = MSETTINGS::AppModeDeskPhone; },
                                        [](MSettingsEntries &e) { e.pbxAddress = "10.2.2.2:5039"; },
                                        [](const MSettingsValues &v) {

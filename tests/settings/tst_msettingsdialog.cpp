@@ -1,14 +1,15 @@
 // The settings dialog: construction and pages, the settings file, the
 // operating mode with the account list, and the automatic actions.
+#include "framework/simpleobfuscator.h"
+#include "scriptedprompts.h"
+#include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
 #include "settings/msettingsstore.h"
-#include "settings/msettings.h"
-#include "scriptedprompts.h"
-#include "settingstestsupport.h"
-#include "framework/simpleobfuscator.h"
-#include "testmain.h"
 #include "settings/wdgaccountitem.h"
+#include "settingstestsupport.h"
+#include "testmain.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -23,7 +24,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QValidator>
-#include <QAbstractItemModelTester>
 #include <QtTest>
 
 #include <memory>
@@ -31,11 +31,12 @@
 
 using settingstest::child;
 using settingstest::clickCell;
-using settingstest::clickOk;
 using settingstest::clickNamed;
+using settingstest::clickOk;
 using settingstest::identity;
 
-namespace {
+namespace
+{
 
 QStringList tabTexts(MSettingsDialog &dialog)
 {
@@ -46,8 +47,6 @@ QStringList tabTexts(MSettingsDialog &dialog)
         texts << tabs->tabText(i);
     return texts;
 }
-
-
 
 } // namespace
 
@@ -137,7 +136,8 @@ void TestMSettingsDialog::opensWideEnoughForLargeFonts()
              qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
 }
 
-namespace {
+namespace
+{
 
 // Everything a user can see or change in a form, widget by widget.
 QStringList formState(MSettingsDialog &dialog)
@@ -190,8 +190,9 @@ void TestMSettingsDialog::formBuiltLateShowsTheSameValues_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QByteArray>("ini");
     QTest::newRow("first start, nothing known") << -1 << QByteArray();
-    QTest::newRow("CTI only") << 0 << QByteArray("[CTI]\nuser=alice\nMaddress=pbx.example.com\nAppMode=0\n"
-                                                 "startMinimized=true\nPopupCall=false\nLanguage=1\n");
+    QTest::newRow("CTI only") << 0
+                              << QByteArray("[CTI]\nuser=alice\nMaddress=pbx.example.com\nAppMode=0\n"
+                                            "startMinimized=true\nPopupCall=false\nLanguage=1\n");
     QTest::newRow("softphone, everything set")
         << 2
         << QByteArray("[CTI]\nuser=bob\npassword=x\nMaddress=10.0.0.1:5443\nAppMode=2\naccount=acc2\n"
@@ -282,7 +283,8 @@ void TestMSettingsDialog::pagesAfterConstruction()
     auto *model = child<QTableView>(*dialog, "tbEventsAction")->model();
     QCOMPARE(model->columnCount(), 4);
     QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("E"));
-    QCOMPARE(model->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(), QString("Tipologia di azione da avviare"));
+    QCOMPARE(model->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(),
+             QString("Tipologia di azione da avviare"));
     QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QString("Azione"));
     QCOMPARE(model->headerData(3, Qt::Horizontal).toString(), QString("Hash"));
     // The title bar has no close button.
@@ -505,28 +507,37 @@ void TestMSettingsDialog::languageFromFileAtConstruction()
 
 // ---------------------------------------------------------------------------
 
-namespace {
+namespace
+{
 
 QString probe(MSettingsDialog &d, const QString &what)
 {
     const MctiConfig c = d.getConfig();
     int mic = 0, spk = 0;
     d.getAudioVolumes(mic, spk);
-    if (what == "appMode") return QString::number(d.getSelectedAppMode());
-    if (what == "language") return QString::number(d.getLanguageId());
+    if (what == "appMode")
+        return QString::number(d.getSelectedAppMode());
+    if (what == "language")
+        return QString::number(d.getLanguageId());
     if (what == "updates")
         return QString("%1 %2 %3")
             .arg(d.checkUpdatesTimeoutMinutes())
             .arg(child<QCheckBox>(d, "chkCheckUpdatesAtTimer")->isChecked())
             .arg(child<QSpinBox>(d, "spinCheckUpdatesMinutes")->value());
-    if (what == "cdrDays") return QString::number(d.getMaxCdrViewDays());
-    if (what == "volumes") return QString("%1 %2").arg(mic).arg(spk);
-    if (what == "tos") return QString("%1 %2").arg(c.sipTos.value).arg(c.audioTos.value);
-    if (what == "cdrFilter") return QString::number(int(c.cdrFilter));
+    if (what == "cdrDays")
+        return QString::number(d.getMaxCdrViewDays());
+    if (what == "volumes")
+        return QString("%1 %2").arg(mic).arg(spk);
+    if (what == "tos")
+        return QString("%1 %2").arg(c.sipTos.value).arg(c.audioTos.value);
+    if (what == "cdrFilter")
+        return QString::number(int(c.cdrFilter));
     if (what == "echo")
         return QString("%1 %2 %3").arg(c.echoCanceller).arg(c.echoCancellerLmsFilter).arg(c.echoSuppressor);
-    if (what == "registrar") return c.sipRegistrarAddress.value;
-    if (what == "excluded") return QString("%1:%2").arg(c.excludedOutlookFolders.size()).arg(c.excludedOutlookFolders.join("|"));
+    if (what == "registrar")
+        return c.sipRegistrarAddress.value;
+    if (what == "excluded")
+        return QString("%1:%2").arg(c.excludedOutlookFolders.size()).arg(c.excludedOutlookFolders.join("|"));
     if (what == "timeouts")
         return QString("%1 %2 %3 %4 %5")
             .arg(c.contactsRefreshTimeoutSecs)
@@ -535,15 +546,18 @@ QString probe(MSettingsDialog &d, const QString &what)
             .arg(c.identitiesRefreshTimeoutSecs)
             .arg(c.queueStatsRefreshTimeoutSecs);
     if (what == "jitter")
-        return QString("%1 %2 %3").arg(c.minJitterBufferMillis).arg(c.maxJitterBufferMillis).arg(c.secondsWithoutMediaBeforeHangup);
+        return QString("%1 %2 %3")
+            .arg(c.minJitterBufferMillis)
+            .arg(c.maxJitterBufferMillis)
+            .arg(c.secondsWithoutMediaBeforeHangup);
     if (what == "rapidCall")
         return child<QComboBox>(d, "cbRapidCallModifier")->currentText() + "+" +
                child<QLineEdit>(d, "leRapidCallKey")->text();
     if (what == "boxes") {
         QString out;
-        for (const char *name : {"cbStartMinimized", "chkPopup", "chkCopy2CallEnabled", "cbExtenAction",
-                                 "cbOutboundAction", "cbC2cAction", "chkPauseOnLogoff", "chkPauseOnQueueAnswer",
-                                 "chkCheckUpdatesAtStartup", "cbUseLocalSIPRegistrar"})
+        for (const char *name :
+             {"cbStartMinimized", "chkPopup", "chkCopy2CallEnabled", "cbExtenAction", "cbOutboundAction", "cbC2cAction",
+              "chkPauseOnLogoff", "chkPauseOnQueueAnswer", "chkCheckUpdatesAtStartup", "cbUseLocalSIPRegistrar"})
             out += child<QCheckBox>(d, name)->isChecked() ? "1" : "0";
         return out;
     }
@@ -569,64 +583,105 @@ void TestMSettingsDialog::readRules_data()
     QTest::addColumn<QString>("what");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("defaults") << QByteArray("[CTI]\nuser=u\n") << "boxes" << "0100000010";
+    QTest::newRow("defaults") << QByteArray("[CTI]\nuser=u\n") << "boxes"
+                              << "0100000010";
     QTest::newRow("boxes as stored")
         << QByteArray("[CTI]\nstartMinimized=1\nPopupCall=0\nCopyToCall=true\nactionsToExten=1\noutboundActions=1\n"
                       "actionsOnC2c=1\nPauseOnLogoff=1\nPauseOnIncomingCall=1\ncheckUpdatesAtStartup=0\n"
                       "useLocalSipRegistrar=true\n")
-        << "boxes" << "1011111101";
-    QTest::newRow("AppMode 1") << QByteArray("[CTI]\nAppMode=1\n") << "appMode" << "1";
-    QTest::newRow("AppMode 3") << QByteArray("[CTI]\nAppMode=3\n") << "appMode" << "0";
-    QTest::newRow("AppMode -1") << QByteArray("[CTI]\nAppMode=-1\n") << "appMode" << "0";
-    QTest::newRow("AppMode x") << QByteArray("[CTI]\nAppMode=x\n") << "appMode" << "0";
-    QTest::newRow("Language 5") << QByteArray("[CTI]\nLanguage=5\n") << "language" << "0";
-    QTest::newRow("Language 2") << QByteArray("[CTI]\nLanguage=2\n") << "language" << "2";
-    QTest::newRow("updates missing") << QByteArray("[CTI]\n") << "updates" << "60 1 60";
-    QTest::newRow("updates -5") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=-5\n") << "updates" << "-1 0 60";
-    QTest::newRow("updates x") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=x\n") << "updates" << "-1 0 60";
-    QTest::newRow("updates 0") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=0\n") << "updates" << "10 1 10";
-    QTest::newRow("updates 5") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=5\n") << "updates" << "10 1 10";
-    QTest::newRow("updates 2000") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=2000\n") << "updates" << "1440 1 1440";
-    QTest::newRow("cdr days 0") << QByteArray("[CTI]\nmaxCdrViewDays=0\n") << "cdrDays" << "1";
-    QTest::newRow("cdr days 45") << QByteArray("[CTI]\nmaxCdrViewDays=45\n") << "cdrDays" << "30";
-    QTest::newRow("cdr days x") << QByteArray("[CTI]\nmaxCdrViewDays=x\n") << "cdrDays" << "30";
-    QTest::newRow("cdr days 7") << QByteArray("[CTI]\nmaxCdrViewDays=7\n") << "cdrDays" << "7";
-    QTest::newRow("volumes missing") << QByteArray("[CTI]\n") << "volumes" << "100 100";
-    QTest::newRow("volumes out of range") << QByteArray("[CTI]\nmicVol=150\nspkVol=-1\n") << "volumes" << "100 100";
-    QTest::newRow("spkVol text") << QByteArray("[CTI]\nmicVol=40\nspkVol=x\n") << "volumes" << "40 100";
-    QTest::newRow("tos") << QByteArray("[CTI]\nSipTos=300\nAudioTos=46\n") << "tos" << "44 46";
-    QTest::newRow("cdr filter 4095") << QByteArray("[CTI]\ncdrFilterValue=4095\n") << "cdrFilter" << "1023";
-    QTest::newRow("cdr filter missing") << QByteArray("[CTI]\n") << "cdrFilter" << "1023";
-    QTest::newRow("cdr filter 5") << QByteArray("[CTI]\ncdrFilterValue=5\n") << "cdrFilter" << "5";
-    QTest::newRow("echo missing") << QByteArray("[CTI]\n") << "echo" << "1 0 1";
-    QTest::newRow("echo upper case")
-        << QByteArray("[CTI]\nechoCanceller=ON\nechoCancellerLmsFilter=ON\nechoSuppressor=off\n") << "echo" << "1 0 0";
-    QTest::newRow("echo exact")
-        << QByteArray("[CTI]\nechoCanceller=off\nechoCancellerLmsFilter=on\n") << "echo" << "0 1 1";
-    QTest::newRow("registrar missing follows pbx") << QByteArray("[CTI]\nMaddress=pbx.example\n") << "registrar" << "pbx.example";
+        << "boxes"
+        << "1011111101";
+    QTest::newRow("AppMode 1") << QByteArray("[CTI]\nAppMode=1\n") << "appMode"
+                               << "1";
+    QTest::newRow("AppMode 3") << QByteArray("[CTI]\nAppMode=3\n") << "appMode"
+                               << "0";
+    QTest::newRow("AppMode -1") << QByteArray("[CTI]\nAppMode=-1\n") << "appMode"
+                                << "0";
+    QTest::newRow("AppMode x") << QByteArray("[CTI]\nAppMode=x\n") << "appMode"
+                               << "0";
+    QTest::newRow("Language 5") << QByteArray("[CTI]\nLanguage=5\n") << "language"
+                                << "0";
+    QTest::newRow("Language 2") << QByteArray("[CTI]\nLanguage=2\n") << "language"
+                                << "2";
+    QTest::newRow("updates missing") << QByteArray("[CTI]\n") << "updates"
+                                     << "60 1 60";
+    QTest::newRow("updates -5") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=-5\n") << "updates"
+                                << "-1 0 60";
+    QTest::newRow("updates x") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=x\n") << "updates"
+                               << "-1 0 60";
+    QTest::newRow("updates 0") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=0\n") << "updates"
+                               << "10 1 10";
+    QTest::newRow("updates 5") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=5\n") << "updates"
+                               << "10 1 10";
+    QTest::newRow("updates 2000") << QByteArray("[CTI]\ncheckUpdatesTimeoutMins=2000\n") << "updates"
+                                  << "1440 1 1440";
+    QTest::newRow("cdr days 0") << QByteArray("[CTI]\nmaxCdrViewDays=0\n") << "cdrDays"
+                                << "1";
+    QTest::newRow("cdr days 45") << QByteArray("[CTI]\nmaxCdrViewDays=45\n") << "cdrDays"
+                                 << "30";
+    QTest::newRow("cdr days x") << QByteArray("[CTI]\nmaxCdrViewDays=x\n") << "cdrDays"
+                                << "30";
+    QTest::newRow("cdr days 7") << QByteArray("[CTI]\nmaxCdrViewDays=7\n") << "cdrDays"
+                                << "7";
+    QTest::newRow("volumes missing") << QByteArray("[CTI]\n") << "volumes"
+                                     << "100 100";
+    QTest::newRow("volumes out of range") << QByteArray("[CTI]\nmicVol=150\nspkVol=-1\n") << "volumes"
+                                          << "100 100";
+    QTest::newRow("spkVol text") << QByteArray("[CTI]\nmicVol=40\nspkVol=x\n") << "volumes"
+                                 << "40 100";
+    QTest::newRow("tos") << QByteArray("[CTI]\nSipTos=300\nAudioTos=46\n") << "tos"
+                         << "44 46";
+    QTest::newRow("cdr filter 4095") << QByteArray("[CTI]\ncdrFilterValue=4095\n") << "cdrFilter"
+                                     << "1023";
+    QTest::newRow("cdr filter missing") << QByteArray("[CTI]\n") << "cdrFilter"
+                                        << "1023";
+    QTest::newRow("cdr filter 5") << QByteArray("[CTI]\ncdrFilterValue=5\n") << "cdrFilter"
+                                  << "5";
+    QTest::newRow("echo missing") << QByteArray("[CTI]\n") << "echo"
+                                  << "1 0 1";
+    QTest::newRow("echo upper case") << QByteArray(
+                                            "[CTI]\nechoCanceller=ON\nechoCancellerLmsFilter=ON\nechoSuppressor=off\n")
+                                     << "echo"
+                                     << "1 0 0";
+    QTest::newRow("echo exact") << QByteArray("[CTI]\nechoCanceller=off\nechoCancellerLmsFilter=on\n") << "echo"
+                                << "0 1 1";
+    QTest::newRow("registrar missing follows pbx") << QByteArray("[CTI]\nMaddress=pbx.example\n") << "registrar"
+                                                   << "pbx.example";
     QTest::newRow("registrar empty follows pbx")
-        << QByteArray("[CTI]\nMaddress=pbx.example\nSIPRegistrarAddress=\n") << "registrar" << "pbx.example";
-    QTest::newRow("registrar as stored")
-        << QByteArray("[CTI]\nMaddress=pbx.example\nSIPRegistrarAddress=reg.example:5070\n") << "registrar"
-        << "reg.example:5070";
-    QTest::newRow("excluded folders") << QByteArray("[CTI]\nexcludedOutlookFolders=\"a;;b\"\n") << "excluded" << "3:a||b";
-    QTest::newRow("excluded empty") << QByteArray("[CTI]\nexcludedOutlookFolders=\n") << "excluded" << "0:";
-    QTest::newRow("timeouts missing") << QByteArray("[CTI]\n") << "timeouts" << "600 90 30 300 300";
-    QTest::newRow("timeouts stored")
-        << QByteArray("[CTI]\ncontactsRefreshTimeoutSecs=65537\ncdrRefreshTimeoutSecs=10\n") << "timeouts"
-        << "1 10 30 300 300";
+        << QByteArray("[CTI]\nMaddress=pbx.example\nSIPRegistrarAddress=\n") << "registrar"
+        << "pbx.example";
+    QTest::newRow("registrar as stored") << QByteArray(
+                                                "[CTI]\nMaddress=pbx.example\nSIPRegistrarAddress=reg.example:5070\n")
+                                         << "registrar"
+                                         << "reg.example:5070";
+    QTest::newRow("excluded folders") << QByteArray("[CTI]\nexcludedOutlookFolders=\"a;;b\"\n") << "excluded"
+                                      << "3:a||b";
+    QTest::newRow("excluded empty") << QByteArray("[CTI]\nexcludedOutlookFolders=\n") << "excluded"
+                                    << "0:";
+    QTest::newRow("timeouts missing") << QByteArray("[CTI]\n") << "timeouts"
+                                      << "600 90 30 300 300";
+    QTest::newRow("timeouts stored") << QByteArray(
+                                            "[CTI]\ncontactsRefreshTimeoutSecs=65537\ncdrRefreshTimeoutSecs=10\n")
+                                     << "timeouts"
+                                     << "1 10 30 300 300";
     QTest::newRow("jitter") << QByteArray("[CTI]\nMinJitterBufferMillis=40\nMaxJitterBufferMillis=70000\n"
                                           "SecondsWithoutMediaBeforeHangup=257\n")
-                            << "jitter" << "40 4464 1";
-    QTest::newRow("rapid call missing") << QByteArray("[CTI]\n") << "rapidCall" << "CTRL+1";
-    QTest::newRow("rapid call ALT") << QByteArray("[CTI]\nrapidCallMods=ALT\nrapidCallKey=9\n") << "rapidCall" << "ALT+9";
-    QTest::newRow("rapid call alt lower case") << QByteArray("[CTI]\nrapidCallMods=alt\n") << "rapidCall" << "CTRL+1";
+                            << "jitter"
+                            << "40 4464 1";
+    QTest::newRow("rapid call missing") << QByteArray("[CTI]\n") << "rapidCall"
+                                        << "CTRL+1";
+    QTest::newRow("rapid call ALT") << QByteArray("[CTI]\nrapidCallMods=ALT\nrapidCallKey=9\n") << "rapidCall"
+                                    << "ALT+9";
+    QTest::newRow("rapid call alt lower case") << QByteArray("[CTI]\nrapidCallMods=alt\n") << "rapidCall"
+                                               << "CTRL+1";
     QTest::newRow("suppressor") << QByteArray("[CTI]\nsuppressorLowerThreshold=12.5\nsuppressorDivider=x\n")
-                                << "suppressor" << "12.5 40 15 4000";
-    QTest::newRow("widgets")
-        << QByteArray("[CTI]\nMaddress=10.0.0.1\nuser=bob\npassword=" + SimpleObfuscator::hide(QByteArray("pw")) +
-                      "\nSIPProtocol=TLS\nSIPRegistrarAddress=10.0.0.2\n")
-        << "widgets" << "10.0.0.1|bob||10.0.0.2|TLS";
+                                << "suppressor"
+                                << "12.5 40 15 4000";
+    QTest::newRow("widgets") << QByteArray("[CTI]\nMaddress=10.0.0.1\nuser=bob\npassword=" +
+                                           SimpleObfuscator::hide(QByteArray("pw")) +
+                                           "\nSIPProtocol=TLS\nSIPRegistrarAddress=10.0.0.2\n")
+                             << "widgets"
+                             << "10.0.0.1|bob||10.0.0.2|TLS";
 }
 
 void TestMSettingsDialog::readRules()
@@ -648,7 +703,8 @@ void TestMSettingsDialog::legacyRegistrarIsMigrated_data()
     QTest::addColumn<QByteArray>("legacy");
     QTest::addColumn<QString>("registrar"); // in force after the read
     QTest::addColumn<QString>("stored");    // "SIPRegistrarAddress" in the file, empty for none
-    QTest::newRow("address moved") << QByteArray("old.example") << "old.example" << "old.example";
+    QTest::newRow("address moved") << QByteArray("old.example") << "old.example"
+                                   << "old.example";
     QTest::newRow("empty removed") << QByteArray() << "pbx.example" << QString();
 }
 
@@ -704,8 +760,9 @@ void TestMSettingsDialog::firstRunShowsMessageAndKeepsBaseline()
     QCOMPARE(prompts->shown.size(), 1);
     const auto &msg = prompts->shown.first().message;
     QCOMPARE(msg.title, MSETTINGS::getLongApplicationName());
-    QCOMPARE(msg.text, QString("Sembra che sia la prima volta che si esegue %1.\nPrego inserire i dati di connessione a PBX.")
-                           .arg(MSETTINGS::getLongApplicationName()));
+    QCOMPARE(msg.text,
+             QString("Sembra che sia la prima volta che si esegue %1.\nPrego inserire i dati di connessione a PBX.")
+                 .arg(MSETTINGS::getLongApplicationName()));
     QCOMPARE(dialog->getSavedPosition(), QPoint(200, 100));
     QCOMPARE(dialog->getSavedWidth(), 508);
     QCOMPARE(dialog->getSavedHeigth(), 604);
@@ -719,7 +776,8 @@ void TestMSettingsDialog::geometryFallsBackToFirstStart_data()
     QTest::addColumn<QRect>("expected");
     QTest::newRow("no GUI group") << QByteArray() << QRect(200, 100, 508, 604);
     QTest::newRow("zero size") << QByteArray("[GUI]\nx=5\ny=6\nwidth=0\nheight=0\n") << QRect(200, 100, 508, 604);
-    QTest::newRow("negative height") << QByteArray("[GUI]\nx=5\ny=6\nwidth=300\nheight=-2\n") << QRect(200, 100, 508, 604);
+    QTest::newRow("negative height") << QByteArray("[GUI]\nx=5\ny=6\nwidth=300\nheight=-2\n")
+                                     << QRect(200, 100, 508, 604);
     QTest::newRow("position missing") << QByteArray("[GUI]\nwidth=300\nheight=400\n") << QRect(200, 100, 508, 604);
     QTest::newRow("text size") << QByteArray("[GUI]\nx=5\ny=6\nwidth=big\nheight=400\n") << QRect(200, 100, 508, 604);
     QTest::newRow("stored") << QByteArray("[GUI]\nx=5\ny=-6\nwidth=300\nheight=400\n") << QRect(5, -6, 300, 400);
@@ -765,8 +823,9 @@ void TestMSettingsDialog::saveWritesFormatAndOrder()
     QByteArray ini = "[CTI]\nuser=bob\n[ACTIONS]\n";
     for (int i = 0; i < stored.size(); ++i) {
         const QByteArray n = QByteArray::number(i + 1);
-        ini += n + "\\event=" + QByteArray::number(stored[i].event) + "\n" + n + "\\actionType=" +
-               QByteArray::number(stored[i].actionType) + "\n" + n + "\\actionText=" + stored[i].actionText.toUtf8() + "\n";
+        ini += n + "\\event=" + QByteArray::number(stored[i].event) + "\n" + n +
+               "\\actionType=" + QByteArray::number(stored[i].actionType) + "\n" + n +
+               "\\actionText=" + stored[i].actionText.toUtf8() + "\n";
     }
     writeIni(ini);
     {
@@ -786,10 +845,10 @@ void TestMSettingsDialog::saveWritesFormatAndOrder()
     QFile f(iniPath());
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray raw = f.readAll();
-    for (const char *line : {"startMinimized=0", "PopupCall=1", "CopyToCall=0", "checkUpdatesAtStartup=1",
-                             "useLocalSipRegistrar=false", "utf8pwd=true", "checkUpdatesTimeoutMins=60",
-                             "maxCdrViewDays=30", "rapidCallMods=0", "rapidCallKey=1", "cdrFilterValue=1023",
-                             "dumpCtilibMessages=0", "AppMode=0", "SIPProtocol=UDP"})
+    for (const char *line :
+         {"startMinimized=0", "PopupCall=1", "CopyToCall=0", "checkUpdatesAtStartup=1", "useLocalSipRegistrar=false",
+          "utf8pwd=true", "checkUpdatesTimeoutMins=60", "maxCdrViewDays=30", "rapidCallMods=0", "rapidCallKey=1",
+          "cdrFilterValue=1023", "dumpCtilibMessages=0", "AppMode=0", "SIPProtocol=UDP"})
         QVERIFY2(raw.contains(line), line);
     QVERIFY(raw.contains("[GUI]"));
     QVERIFY(raw.contains("width=508"));
@@ -811,8 +870,8 @@ void TestMSettingsDialog::saveKeepsConditionalKeys()
     }
     QSettings s(iniPath(), QSettings::IniFormat);
     s.beginGroup("CTI");
-    for (const char *key : {"contactsRefreshTimeoutSecs", "codecOrderRefreshTimeoutSecs", "identitiesRefreshTimeoutSecs",
-                            "queueStatsRefreshTimeoutSecs", "queueNames"})
+    for (const char *key : {"contactsRefreshTimeoutSecs", "codecOrderRefreshTimeoutSecs",
+                            "identitiesRefreshTimeoutSecs", "queueStatsRefreshTimeoutSecs", "queueNames"})
         QVERIFY2(!s.contains(key), key);
     QCOMPARE(s.value("cdrRefreshTimeoutSecs").toInt(), 90);
     QCOMPARE(s.value("excludedOutlookFolders").toString(), QString("a;;b"));
@@ -828,7 +887,8 @@ void TestMSettingsDialog::saveKeepsFilePrivate()
         dialog->init();
         dialog->saveParameters();
     }
-    struct stat st {};
+    struct stat st {
+    };
     QCOMPARE(::stat(QFile::encodeName(MSETTINGS::getSettingsConfigFile()).constData(), &st), 0);
     QCOMPARE(int(st.st_mode & 0777), 0600);
     QCOMPARE(::stat(QFile::encodeName(dir->filePath("new/settings")).constData(), &st), 0);
@@ -909,7 +969,7 @@ void TestMSettingsDialog::accountRowTexts()
     QCOMPARE(label(0, "lblMac"), QString("(MAC: 00:15:65:AA)"));
     QCOMPARE(label(0, "lblNote"), QString("desk"));
     QCOMPARE(label(1, "lblUserAgent"), QString("(nessuno)")); // user agent without registration
-    QCOMPARE(label(1, "lblMac"), QString());                 // description without MAC
+    QCOMPARE(label(1, "lblMac"), QString());                  // description without MAC
     QCOMPARE(label(2, "lblUserAgent"), QString("(nessuno)")); // registration without user agent
     QCOMPARE(label(3, "lblDevice"), QString("(nessuno)"));
     QCOMPARE(label(3, "lblMac"), QString());
@@ -1059,8 +1119,9 @@ void TestMSettingsDialog::eventActionsPerEvent()
     auto dialog = makeDialog();
     dialog->init();
     QList<MctiAction> expected = {MctiActions::make(1, 0, "http://b"), MctiActions::make(1, 1, "/bin/a")};
-    std::sort(expected.begin(), expected.end(),
-              [](const MctiAction &l, const MctiAction &r) { return MctiActions::hashKey(l) < MctiActions::hashKey(r); });
+    std::sort(expected.begin(), expected.end(), [](const MctiAction &l, const MctiAction &r) {
+        return MctiActions::hashKey(l) < MctiActions::hashKey(r);
+    });
     QCOMPARE(dialog->getEventActions(1), expected);
     QVERIFY(dialog->isActionRequested(0));
     QVERIFY(dialog->getEventActions(2).isEmpty());

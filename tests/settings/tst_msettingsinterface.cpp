@@ -1,12 +1,12 @@
 // The settings dialog's read interface, its immediate writers, the softphone
 // page and the rapid-call settings.
-#include "settings/msettingsdialog.h"
-#include "settings/msettings.h"
+#include "directory/wdgcdrfilter.h"
 #include "queues/mspmainwidget.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
+#include "settings/msettingsdialog.h"
 #include "settingstestsupport.h"
 #include "testmain.h"
-#include "directory/wdgcdrfilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,8 +30,8 @@
 using settingstest::child;
 using settingstest::clickNamed;
 
-namespace {
-
+namespace
+{
 
 QStringList comboItems(QComboBox *box)
 {
@@ -191,17 +191,39 @@ void TestMSettingsInterface::memorySettersReachFileAtNextSave_data()
     QTest::addColumn<QString>("setter");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("keypad off") << "keypad" << "GUI/keypad" << "0";
-    QTest::newRow("function buttons off") << "funcButtons" << "GUI/funcButtons" << "0";
-    QTest::newRow("slim mode") << "slim" << "GUI/slimMode" << "1";
-    QTest::newRow("volumes off") << "volumes" << "GUI/volumes" << "0";
-    QTest::newRow("queued calls count") << "qcalls" << "GUI/qcallsCount" << "1";
-    QTest::newRow("visually impaired") << "impaired" << "GUI/visuallyImpaired" << "1";
-    QTest::newRow("play tones") << "tones" << "GUI/playTones" << "1";
-    QTest::newRow("position") << "pos" << "GUI/x" << "-15";
-    QTest::newRow("size") << "dim" << "GUI/height" << "777";
-    QTest::newRow("cdr filter") << "cdr" << "CTI/cdrFilterValue" << "768";
-    QTest::newRow("user") << "user" << "CTI/user" << "newuser";
+    QTest::newRow("keypad off") << "keypad"
+                                << "GUI/keypad"
+                                << "0";
+    QTest::newRow("function buttons off") << "funcButtons"
+                                          << "GUI/funcButtons"
+                                          << "0";
+    QTest::newRow("slim mode") << "slim"
+                               << "GUI/slimMode"
+                               << "1";
+    QTest::newRow("volumes off") << "volumes"
+                                 << "GUI/volumes"
+                                 << "0";
+    QTest::newRow("queued calls count") << "qcalls"
+                                        << "GUI/qcallsCount"
+                                        << "1";
+    QTest::newRow("visually impaired") << "impaired"
+                                       << "GUI/visuallyImpaired"
+                                       << "1";
+    QTest::newRow("play tones") << "tones"
+                                << "GUI/playTones"
+                                << "1";
+    QTest::newRow("position") << "pos"
+                              << "GUI/x"
+                              << "-15";
+    QTest::newRow("size") << "dim"
+                          << "GUI/height"
+                          << "777";
+    QTest::newRow("cdr filter") << "cdr"
+                                << "CTI/cdrFilterValue"
+                                << "768";
+    QTest::newRow("user") << "user"
+                          << "CTI/user"
+                          << "newuser";
 }
 
 void TestMSettingsInterface::memorySettersReachFileAtNextSave()
@@ -370,7 +392,8 @@ void TestMSettingsInterface::tableHeadersRestored()
     fav->header()->resizeSection(0, 123);
     fav->header()->moveSection(2, 0);
     std::unique_ptr<QTreeView> cdr(makeView("tvCdr", 5, &owner));
-    dialog->saveTablesHeaders(fav->header()->saveState(), QByteArray("ext"), QByteArray("cont"), cdr->header()->saveState());
+    dialog->saveTablesHeaders(fav->header()->saveState(), QByteArray("ext"), QByteArray("cont"),
+                              cdr->header()->saveState());
 
     std::unique_ptr<QTreeView> target(makeView("tvFavourites", 3, &owner));
     QVERIFY(dialog->restoreTableHeaders(target.get()));
@@ -491,7 +514,8 @@ void TestMSettingsInterface::certificateImport()
         QVERIFY(!QFile::exists(target));
     }
     // No temporary file is left behind.
-    QCOMPARE(QDir(MSETTINGS::getCertsDirPath()).entryList(QDir::Files | QDir::Hidden).size(), exists || previous ? 1 : 0);
+    QCOMPARE(QDir(MSETTINGS::getCertsDirPath()).entryList(QDir::Files | QDir::Hidden).size(),
+             exists || previous ? 1 : 0);
 }
 
 void TestMSettingsInterface::certificateChooserCancelled()
@@ -543,9 +567,12 @@ void TestMSettingsInterface::sipSettingsFromPbx_data()
     QTest::addColumn<int>("proxyPort");
     QTest::addColumn<QString>("expectedRegistrar");
     QTest::addColumn<QString>("expectedProxy");
-    QTest::newRow("address and port") << false << "10.0.0.1" << 5060 << "" << 0 << "10.0.0.1:5060" << "old.proxy.example";
-    QTest::newRow("port 0") << false << "10.0.0.1" << 0 << "" << 0 << "10.0.0.1" << "old.proxy.example";
-    QTest::newRow("empty follows PBX") << false << "" << 5060 << "" << 0 << "pbx.example.com" << "old.proxy.example";
+    QTest::newRow("address and port") << false << "10.0.0.1" << 5060 << "" << 0 << "10.0.0.1:5060"
+                                      << "old.proxy.example";
+    QTest::newRow("port 0") << false << "10.0.0.1" << 0 << "" << 0 << "10.0.0.1"
+                            << "old.proxy.example";
+    QTest::newRow("empty follows PBX") << false << "" << 5060 << "" << 0 << "pbx.example.com"
+                                       << "old.proxy.example";
     QTest::newRow("proxy with port") << false << "10.0.0.1" << 5060 << "10.0.0.2" << 5080 << "10.0.0.1:5060"
                                      << "10.0.0.2:5080";
     QTest::newRow("local registrar kept") << true << "10.0.0.1" << 5060 << "10.0.0.2" << 0 << "sip.example.com"
@@ -564,8 +591,8 @@ void TestMSettingsInterface::sipSettingsFromPbx()
     QFETCH(QString, expectedRegistrar);
     QFETCH(QString, expectedProxy);
     auto dialog = makeDialog(QByteArray("[CTI]\nMaddress=pbx.example.com\nSIPRegistrarAddress=sip.example.com\n"
-                                        "SIPProxyAddress=old.proxy.example\nSIPProtocol=UDP\nuseLocalSipRegistrar=")
-                             + (localRegistrar ? "true" : "false") + "\n");
+                                        "SIPProxyAddress=old.proxy.example\nSIPProtocol=UDP\nuseLocalSipRegistrar=") +
+                             (localRegistrar ? "true" : "false") + "\n");
     dialog->setMPhoneSipSettings("TLS", registrar, quint16(registrarPort), proxy, quint16(proxyPort));
     QCOMPARE(dialog->getSipRegistrarAddress(), expectedRegistrar);
     QCOMPARE(child<QLineEdit>(*dialog, "txtSipAddress")->text(), expectedRegistrar);
@@ -619,15 +646,15 @@ void TestMSettingsInterface::audioDeviceLists_data()
     QTest::addColumn<QStringList>("inputs");
     QTest::addColumn<QStringList>("outputs");
     QTest::addColumn<QStringList>("current"); // speaker, microphone, ring
-    QTest::newRow("saved devices selected") << QByteArray("spkdevice=O2\nmicdevice=I2\nringdevice=O1\n")
-                                            << QStringList({"I1", "I2"}) << QStringList({"O1", "O2"})
-                                            << QStringList({"O2", "I2", "O1"});
-    QTest::newRow("none saved: first item") << QByteArray() << QStringList({"I1", "I2"})
-                                            << QStringList({"O1", "O2"}) << QStringList({"O1", "I1", "O1"});
+    QTest::newRow("saved devices selected")
+        << QByteArray("spkdevice=O2\nmicdevice=I2\nringdevice=O1\n") << QStringList({"I1", "I2"})
+        << QStringList({"O1", "O2"}) << QStringList({"O2", "I2", "O1"});
+    QTest::newRow("none saved: first item")
+        << QByteArray() << QStringList({"I1", "I2"}) << QStringList({"O1", "O2"}) << QStringList({"O1", "I1", "O1"});
     QTest::newRow("saved device gone: first item") << QByteArray("spkdevice=Gone\n") << QStringList({"I1"})
                                                    << QStringList({"O1", "O2"}) << QStringList({"O1", "I1", "O1"});
-    QTest::newRow("same name twice: last one") << QByteArray("spkdevice=O\n") << QStringList()
-                                               << QStringList({"O", "X", "O"}) << QStringList({"O", "", "O"});
+    QTest::newRow("same name twice: last one")
+        << QByteArray("spkdevice=O\n") << QStringList() << QStringList({"O", "X", "O"}) << QStringList({"O", "", "O"});
 }
 
 void TestMSettingsInterface::audioDeviceLists()
@@ -718,10 +745,18 @@ void TestMSettingsInterface::hotKeyText_data()
     QTest::addColumn<QString>("modifier");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("text");
-    QTest::newRow("capital letter") << "CTRL" << "A" << "SHIFT+CTRL+A";
-    QTest::newRow("small letter") << "ALT" << "a" << "ALT+a";
-    QTest::newRow("digit") << "CTRL" << "1" << "CTRL+1";
-    QTest::newRow("no key") << "SHIFT" << "" << "SHIFT+";
+    QTest::newRow("capital letter") << "CTRL"
+                                    << "A"
+                                    << "SHIFT+CTRL+A";
+    QTest::newRow("small letter") << "ALT"
+                                  << "a"
+                                  << "ALT+a";
+    QTest::newRow("digit") << "CTRL"
+                           << "1"
+                           << "CTRL+1";
+    QTest::newRow("no key") << "SHIFT"
+                            << ""
+                            << "SHIFT+";
 }
 
 void TestMSettingsInterface::hotKeyText()
@@ -762,7 +797,8 @@ void TestMSettingsInterface::resetHotKeys_data()
     QTest::addColumn<bool>("refused");
     QTest::addColumn<QString>("storedModifier");
     QTest::addColumn<QString>("storedKey");
-    QTest::newRow("key that cannot register") << 0 << "A" << true << "ALT" << "5";
+    QTest::newRow("key that cannot register") << 0 << "A" << true << "ALT"
+                                              << "5";
     QTest::newRow("empty key") << 2 << QString() << false << "SHIFT" << QString();
 }
 

@@ -150,7 +150,8 @@ void TestMSettingsRules::privateDirAndFile()
     QTemporaryDir dir;
     const QString settingsDir = dir.filePath("a/b/");
     QVERIFY(MSettingsRules::ensurePrivateDir(settingsDir));
-    struct stat st {};
+    struct stat st {
+    };
     QCOMPARE(::stat(QFile::encodeName(dir.filePath("a/b")).constData(), &st), 0);
     QCOMPARE(int(st.st_mode & 0777), 0700);
 

@@ -1,8 +1,8 @@
 // The settings store without any widget: it runs under a QCoreApplication.
+#include "framework/simpleobfuscator.h"
 #include "settings/msettings.h"
 #include "settings/msettingsstore.h"
 #include "settingsentries.h"
-#include "framework/simpleobfuscator.h"
 #include "testmain.h"
 
 #include <QCoreApplication>
@@ -18,7 +18,8 @@
 
 using settingstest::entriesShowing;
 
-namespace {
+namespace
+{
 
 // The persisted values as the getters give them, one line each.
 QStringList snapshot(MSettingsStore &s)
@@ -44,12 +45,16 @@ QStringList snapshot(MSettingsStore &s)
           << QStringLiteral("copyToCall %1").arg(s.isCopyToCallEnabled())
           << QStringLiteral("cdrDays %1").arg(s.getMaxCdrViewDays())
           << QStringLiteral("impaired %1").arg(s.isVisuallyImpaired())
-          << QStringLiteral("tones %1").arg(s.isPlayTonesEnabled())
-          << QStringLiteral("slim %1").arg(s.isSlimMode()) << QStringLiteral("keypad %1").arg(s.isKeyPadVisible())
+          << QStringLiteral("tones %1").arg(s.isPlayTonesEnabled()) << QStringLiteral("slim %1").arg(s.isSlimMode())
+          << QStringLiteral("keypad %1").arg(s.isKeyPadVisible())
           << QStringLiteral("volumes %1").arg(s.isVolumesFrameVisible())
           << QStringLiteral("qcalls %1").arg(s.isQCallsCountVisible())
           << QStringLiteral("funcButtons %1").arg(s.isFuncButtonsFrameVisible())
-          << QStringLiteral("geometry %1,%2 %3x%4").arg(pos.x()).arg(pos.y()).arg(s.getSavedWidth()).arg(s.getSavedHeigth())
+          << QStringLiteral("geometry %1,%2 %3x%4")
+                 .arg(pos.x())
+                 .arg(pos.y())
+                 .arg(s.getSavedWidth())
+                 .arg(s.getSavedHeigth())
           << QStringLiteral("locked %1").arg(s.isLayoutLocked())
           << QStringLiteral("favourite 201 %1").arg(s.isContactFavourite("201"))
           << QStringLiteral("audio %1/%2").arg(mic).arg(spk)
@@ -270,7 +275,8 @@ void TestMSettingsStore::seedsGivenStartupValues()
     QCOMPARE(file.value("CTI/Maddress").toString(), QString("10.0.0.1"));
     QCOMPARE(file.value("CTI/account").toString(), QString("acc1"));
     QVERIFY(!file.contains("CTI/user"));
-    QCOMPARE(QFile::permissions(iniPath()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
+    QCOMPARE(QFile::permissions(iniPath()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+             QFileDevice::Permissions());
 }
 
 void TestMSettingsStore::settersAnnounceChange_data()
@@ -425,8 +431,10 @@ void TestMSettingsStore::serializedVariantReadsAsDefault()
 {
     // A serialized list that claims 2^31-1 items: decoding it would abort.
     QByteArray bomb("@Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)");
-    writeIni("[CTI]\nuser=alice\nAppMode=" + bomb + "\nLanguage=\\x40Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\n"
-             "startMinimized=\"" + bomb + "\"\n[GUI]\nslimMode=1\n");
+    writeIni("[CTI]\nuser=alice\nAppMode=" + bomb +
+             "\nLanguage=\\x40Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\n"
+             "startMinimized=\"" +
+             bomb + "\"\n[GUI]\nslimMode=1\n");
     MSettingsStore store{MctiConfig()};
     store.init();
     QCOMPARE(store.getMUsername(), QString("alice"));

@@ -9,7 +9,8 @@
 
 #include <QDir>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // Flushes the program logger, when there is one, and reads the log file it
 // writes in `dir`.

@@ -61,7 +61,8 @@ QMessageBox::StandardButton ScriptedPrompts::message(QWidget *, const Message &m
     } else if (msg.defaultButton != QMessageBox::NoButton) {
         answer = msg.defaultButton;
     } else {
-        for (QMessageBox::StandardButton b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+        for (QMessageBox::StandardButton b :
+             {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
             if (msg.buttons & b) {
                 answer = b;
                 break;
@@ -72,8 +73,8 @@ QMessageBox::StandardButton ScriptedPrompts::message(QWidget *, const Message &m
     return answer;
 }
 
-QString ScriptedPrompts::getText(QWidget *, const QString &title, const QString &label, const QString &initial,
-                                 bool, bool *ok)
+QString ScriptedPrompts::getText(QWidget *, const QString &title, const QString &label, const QString &initial, bool,
+                                 bool *ok)
 {
     textRequests.append({title, label});
     if (m_texts.isEmpty()) {

@@ -11,7 +11,8 @@
 
 #include <functional>
 
-class ScriptedPrompts : public PromptService {
+class ScriptedPrompts : public PromptService
+{
 public:
     struct Shown {
         Message message;
@@ -38,10 +39,10 @@ public:
     // result is returned. Unscripted dialogs are rejected without being shown.
     void dialogNext(std::function<void(QDialog *)> answer) { m_dialogs.enqueue(std::move(answer)); }
 
-    QList<Shown> shown;               // every message box, in order
+    QList<Shown> shown;                          // every message box, in order
     QList<QPair<QString, QString>> textRequests; // (title, label)
-    QStringList fileRequests;         // captions of file dialogs
-    QStringList dialogRequests;       // object names of dialogs run through execDialog()
+    QStringList fileRequests;                    // captions of file dialogs
+    QStringList dialogRequests;                  // object names of dialogs run through execDialog()
     QList<TrayMessage> trayMessages;
     QStringList sounds;
     QList<QUrl> urls;
@@ -53,8 +54,8 @@ public:
     void clear();
 
     QMessageBox::StandardButton message(QWidget *parent, const Message &msg) override;
-    QString getText(QWidget *parent, const QString &title, const QString &label, const QString &initial,
-                    bool password, bool *ok) override;
+    QString getText(QWidget *parent, const QString &title, const QString &label, const QString &initial, bool password,
+                    bool *ok) override;
     int execDialog(QDialog *dialog) override;
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;

@@ -21,20 +21,21 @@
 
 #include "conditionwait.h"
 
-namespace testsupport {
+namespace testsupport
+{
 
 // The whole content of a (log) file; empty when it is missing or unreadable.
 // Programs that buffer their log must flush it first (see programlog.h for
 // the client's own log).
 QByteArray logText(const QString &path);
 
-namespace detail {
+namespace detail
+{
 [[noreturn]] void failLookup(const QObject &parent, const QString &name, const char *typeName, int found);
 } // namespace detail
 
 // The one descendant of `parent` of type T with the object name `name`.
-template <typename T = QWidget>
-T *child(const QObject &parent, const QString &name)
+template <typename T = QWidget> T *child(const QObject &parent, const QString &name)
 {
     const QList<T *> found = parent.findChildren<T *>(name);
     if (found.size() != 1)

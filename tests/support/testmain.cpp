@@ -3,16 +3,18 @@
 #include "connectionwarnings.h"
 
 #include <QDir>
-#include <QTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
-namespace testsupport {
-namespace {
+namespace testsupport
+{
+namespace
+{
 std::unique_ptr<QTemporaryDir> g_home;
 std::atomic<int> g_connectionWarnings{0};
 QtMessageHandler g_previous = nullptr;
@@ -39,8 +41,8 @@ void setUpIsolatedEnvironment()
     qputenv("XDG_CACHE_HOME", h + "/.cache");
     qputenv("XDG_RUNTIME_DIR", h + "/.runtime");
     QDir().mkpath(home + QStringLiteral("/.runtime"));
-    QFile::setPermissions(home + QStringLiteral("/.runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                                  QFileDevice::ExeOwner);
+    QFile::setPermissions(home + QStringLiteral("/.runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Tests start several copies of the program side by side.
@@ -87,6 +89,5 @@ bool isConnectionWarning(const QString &message)
             return true;
     return false;
 }
-
 
 } // namespace testsupport

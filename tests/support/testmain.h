@@ -17,7 +17,8 @@
 
 #include "conditionwait.h"
 
-namespace testsupport {
+namespace testsupport
+{
 
 // Creates the temporary home (removed at exit) and sets the environment.
 void setUpIsolatedEnvironment();
@@ -37,18 +38,17 @@ int connectionWarningCount();
 QStringList connectionWarnings();
 bool isConnectionWarning(const QString &message);
 
-
 } // namespace testsupport
 
-#define DESKLINE_TEST_MAIN(TestObject)                                                             \
-    int main(int argc, char *argv[])                                                               \
-    {                                                                                              \
-        testsupport::setUpIsolatedEnvironment();                                                   \
-        QApplication app(argc, argv);                                                              \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
-        testsupport::installStrictMessageHandler();                                                \
-        TestObject tc;                                                                             \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        const int rc = QTest::qExec(&tc, argc, argv);                                              \
-        return rc != 0 ? rc : (testsupport::connectionWarningCount() ? 1 : 0);                     \
+#define DESKLINE_TEST_MAIN(TestObject)                                                                                 \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        testsupport::setUpIsolatedEnvironment();                                                                       \
+        QApplication app(argc, argv);                                                                                  \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        testsupport::installStrictMessageHandler();                                                                    \
+        TestObject tc;                                                                                                 \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        const int rc = QTest::qExec(&tc, argc, argv);                                                                  \
+        return rc != 0 ? rc : (testsupport::connectionWarningCount() ? 1 : 0);                                         \
     }

@@ -5,7 +5,8 @@
 #include <QSslSocket>
 #include <QTimer>
 
-namespace {
+namespace
+{
 QByteArray loadFile(const QString &path)
 {
     QFile f(path);
@@ -138,9 +139,9 @@ void TestUpdateService::answer(QSslSocket *socket, const Request &request)
         return;
     QByteArray all;
     if (!request.raw)
-        all = QByteArray("HTTP/1.1 ") + QByteArray::number(replyStatus) +
-              (replyStatus == 200 ? " OK" : " Error") + "\r\nContent-Type: text/xml\r\nContent-Length: " +
-              QByteArray::number(replyBody.size()) + "\r\nConnection: close\r\n\r\n";
+        all = QByteArray("HTTP/1.1 ") + QByteArray::number(replyStatus) + (replyStatus == 200 ? " OK" : " Error") +
+              "\r\nContent-Type: text/xml\r\nContent-Length: " + QByteArray::number(replyBody.size()) +
+              "\r\nConnection: close\r\n\r\n";
     const int headerSize = all.size();
     all += replyBody;
     QList<int> cuts;

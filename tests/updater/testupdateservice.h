@@ -20,14 +20,15 @@
 
 class QSslSocket;
 
-class TestUpdateService : public QTcpServer {
+class TestUpdateService : public QTcpServer
+{
     Q_OBJECT
 public:
     enum class Identity { Trusted, ForeignCa };
 
     struct Request {
         QByteArray method;
-        QByteArray target; // path and query
+        QByteArray target;                    // path and query
         QMap<QByteArray, QByteArray> headers; // names in lower case
         QByteArray body;
         bool raw = false; // came on the TLS socket transport, without HTTP

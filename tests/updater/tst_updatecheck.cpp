@@ -1,11 +1,11 @@
 // Version checks against the local test update service.
-#include "updater/checkupdatedlg.h"
 #include "app/desklinestartup.h"
 #include "app/mcticonfig.h"
 #include "framework/qdparamparser.h"
 #include "testmain.h"
 #include "testupdateservice.h"
 #include "uniqlogger.h"
+#include "updater/checkupdatedlg.h"
 #include "updater/updaterdlg.h"
 
 #include <QProgressDialog>
@@ -14,7 +14,8 @@
 
 using namespace DesklineStartup;
 
-namespace {
+namespace
+{
 const QString kMd5(32, 'a');
 const QString kSha1(40, 'b');
 
@@ -31,7 +32,8 @@ QByteArray describe(const QString &version, const QString &fileName = "Deskline-
 }
 } // namespace
 
-class TestUpdateCheck : public QObject {
+class TestUpdateCheck : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -149,8 +151,7 @@ void TestUpdateCheck::outcomes_data()
     QTest::newRow("garbage") << QByteArray("<html>502 bad gateway</html>") << 200 << "";
     QTest::newRow("empty") << QByteArray() << 200 << "";
     QTest::newRow("no file description") << QByteArray("<QDUPFW><Response/></QDUPFW>") << 200 << "";
-    QTest::newRow("no URL") << TestUpdateService::fileInfoReply({{"FileName", "a"}, {"AppVersion", "9"}}) << 200
-                            << "";
+    QTest::newRow("no URL") << TestUpdateService::fileInfoReply({{"FileName", "a"}, {"AppVersion", "9"}}) << 200 << "";
     QTest::newRow("hostile file name") << describe("9.0", "../x") << 200 << "";
     QTest::newRow("plain http download") << describe("9.0", "a.bin", "http://127.0.0.1:1/a.bin") << 200 << "";
     QTest::newRow("server error") << describe("9.0") << 500 << "";
@@ -305,8 +306,7 @@ void TestUpdateCheck::updaterLogLines()
     for (const QString &expected :
          {QString("Updater server URL: %1").arg(m_service->url("/updates").toString()), QString("Updater key: KEY"),
           QString("Branch type: 2"), QString("App version: 4.5.23"),
-          QString("Download dir: ") + QDir(m_dir->filePath("dl")).absolutePath(),
-          QString("remote app version 4.6.0"),
+          QString("Download dir: ") + QDir(m_dir->filePath("dl")).absolutePath(), QString("remote app version 4.6.0"),
           QString("Local app version is older than remote one, an update is available."),
           QString("New application version available: 4.6.0")})
         QVERIFY2(text.contains(expected), qPrintable(expected));

@@ -1,10 +1,10 @@
 // Download, verification, unpacking and the start of the installer, against
 // the local test update service.
-#include "updater/filexfermanager.h"
-#include "updater/programlauncher.h"
 #include "testmain.h"
 #include "testupdateservice.h"
 #include "uniqlogger.h"
+#include "updater/filexfermanager.h"
+#include "updater/programlauncher.h"
 #include "updater/updaterdlg.h"
 
 #include <QAbstractButton>
@@ -16,7 +16,8 @@
 #include <sys/stat.h>
 #include <zip.h>
 
-namespace {
+namespace
+{
 QString hex(const QByteArray &data, QCryptographicHash::Algorithm a)
 {
     return QString::fromLatin1(QCryptographicHash::hash(data, a).toHex());
@@ -61,12 +62,14 @@ QByteArray makeZip(const QString &path, const QList<ZipEntry> &entries)
     return readAll(path);
 }
 
-const QByteArray kScript = "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; } > \"$DESKLINE_UPDATER_TEST_RECORD\"\n";
+const QByteArray kScript =
+    "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; } > \"$DESKLINE_UPDATER_TEST_RECORD\"\n";
 } // namespace
 
 Q_DECLARE_METATYPE(ZipEntry)
 
-class TestUpdateDownload : public QObject {
+class TestUpdateDownload : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -98,7 +101,10 @@ private:
     bool checkFindsUpdate();
     // Starts the download and waits for its end: true when the installer was started.
     bool downloadAndWait();
-    QString dl(const QString &name = QString()) const { return m_dir->filePath("dl") + (name.isEmpty() ? "" : "/" + name); }
+    QString dl(const QString &name = QString()) const
+    {
+        return m_dir->filePath("dl") + (name.isEmpty() ? "" : "/" + name);
+    }
 
     QTemporaryDir *m_dir = nullptr;
     TestUpdateService *m_service = nullptr;
@@ -183,7 +189,8 @@ bool TestUpdateDownload::downloadAndWait()
 {
     m_updater->startDownload();
     const bool ended =
-        QTest::qWaitFor([this] { return m_started->count() + m_error->count() + m_canceled->count() > 0; }, testsupport::kConditionWaitMs);
+        QTest::qWaitFor([this] { return m_started->count() + m_error->count() + m_canceled->count() > 0; },
+                        testsupport::kConditionWaitMs);
     Q_UNUSED(ended)
     QTest::qWait(20);
     return m_started->count() == 1;
@@ -201,7 +208,7 @@ void TestUpdateDownload::downloadVerifyStartAndQuit()
     makeUpdater();
     QVERIFY(QDir().mkpath(dl()));
     QVERIFY(writeFile(dl("Deskline-5.0.1.sh"), "old installer")); // replaced
-    m_updater->setAutoUpdate(true); // the reported version is downloaded at once
+    m_updater->setAutoUpdate(true);                               // the reported version is downloaded at once
     connect(m_updater, &CheckUpdateDlg::upgradeStarted, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     QSignalSpy downloaded(m_updater, SIGNAL(newVersionDownloaded()));
     m_updater->checkUpdates();
@@ -212,9 +219,9 @@ void TestUpdateDownload::downloadVerifyStartAndQuit()
 
     const QString installer = dl("Deskline-5.0.1.sh");
     QCOMPARE(readAll(installer), kScript);
-    QCOMPARE(QFileInfo(installer).permissions() & 0x7077,
-             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
-                 QFile::ReadOther | QFile::ExeOther);
+    QCOMPARE(QFileInfo(installer).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                              QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                                              QFile::ExeOther);
     QVERIFY(!QFile::exists(installer + ".tmp"));
     QTRY_VERIFY_WITH_TIMEOUT(readAll(record).count('\n') >= 3, 10000);
     const QStringList lines = QString::fromLocal8Bit(readAll(record)).split('\n', Qt::SkipEmptyParts);
@@ -331,8 +338,8 @@ void TestUpdateDownload::zipped_data()
     const ZipEntry setup{"setup.sh", kScript, 0100644};
     const ZipEntry readme{"docs/readme.txt", "read me", 0100644};
     QTest::newRow("good") << QList<ZipEntry>{readme, setup} << "setup.sh" << true;
-    QTest::newRow("executable in a folder") << QList<ZipEntry>{readme, {"bin/setup.sh", kScript, 0100644}}
-                                            << "bin/setup.sh" << true;
+    QTest::newRow("executable in a folder")
+        << QList<ZipEntry>{readme, {"bin/setup.sh", kScript, 0100644}} << "bin/setup.sh" << true;
     QTest::newRow("folders keep same-named files apart") << QList<ZipEntry>{{"a/", "", 040755},
                                                                             {"a/b/setup.sh", kScript, 0100755},
                                                                             {"b/README", "first", 0100644},
@@ -343,16 +350,15 @@ void TestUpdateDownload::zipped_data()
     QTest::newRow("parent entry") << QList<ZipEntry>{setup, {"../evil.sh", "evil", 0100755}} << "setup.sh" << false;
     QTest::newRow("parent inside a path")
         << QList<ZipEntry>{setup, {"a/../../evil.sh", "evil", 0100755}} << "setup.sh" << false;
-    QTest::newRow("absolute entry") << QList<ZipEntry>{setup, {"/tmp/evil.sh", "evil", 0100755}} << "setup.sh"
-                                    << false;
+    QTest::newRow("absolute entry") << QList<ZipEntry>{setup, {"/tmp/evil.sh", "evil", 0100755}} << "setup.sh" << false;
     QTest::newRow("link entry") << QList<ZipEntry>{setup, {"lnk", "/etc/passwd", 0120777}} << "setup.sh" << false;
     QTest::newRow("link folder") << QList<ZipEntry>{{"out", "..", 0120777}, {"out/evil.sh", "evil", 0100755}, setup}
                                  << "setup.sh" << false;
     QTest::newRow("link as executable") << QList<ZipEntry>{{"setup.sh", "/bin/sh", 0120777}} << "setup.sh" << false;
     QTest::newRow("device entry") << QList<ZipEntry>{setup, {"dev", "", 0020644}} << "setup.sh" << false;
     QTest::newRow("same path twice") << QList<ZipEntry>{setup, {"./setup.sh", "other", 0100755}} << "setup.sh" << false;
-    QTest::newRow("too large") << QList<ZipEntry>{setup, {"big", QByteArray(300 * 1024, 'z'), 0100644}}
-                               << "setup.sh" << false;
+    QTest::newRow("too large") << QList<ZipEntry>{setup, {"big", QByteArray(300 * 1024, 'z'), 0100644}} << "setup.sh"
+                               << false;
     QTest::newRow("too large in folders") << QList<ZipEntry>{setup,
                                                              {"x/big", QByteArray(200 * 1024, 'z'), 0100644},
                                                              {"y/big", QByteArray(200 * 1024, 'z'), 0100644}}
@@ -384,7 +390,8 @@ void TestUpdateDownload::zipped()
     QCOMPARE(downloadAndWait(), started);
     QVERIFY(!QFile::exists(m_dir->filePath("evil.sh")));
     QVERIFY(!QFile::exists(dl("evil.sh")));
-    QVERIFY(!QFile::exists("/tmp/evil.sh") || QFileInfo("/tmp/evil.sh").lastModified() < QDateTime::currentDateTime().addSecs(-60));
+    QVERIFY(!QFile::exists("/tmp/evil.sh") ||
+            QFileInfo("/tmp/evil.sh").lastModified() < QDateTime::currentDateTime().addSecs(-60));
     if (started) {
         QCOMPARE(m_launched.size(), 1);
         const QString program = dl("setup.zip.unpacked/" + exe);
@@ -446,11 +453,11 @@ void TestUpdateDownload::cancelDuringDownload()
     file.generate = [](qint64, int length) { return QByteArray(length, 'q'); };
     m_service->files.insert("/files/big", file);
     m_service->replyBody = TestUpdateService::fileInfoReply({{"FileName", "big.bin"},
-                                                              {"FileSize", QString::number(size)},
-                                                              {"MD5", QString(32, 'a')},
-                                                              {"SHA1", QString(40, 'b')},
-                                                              {"URL", m_service->url("/files/big").toString()},
-                                                              {"AppVersion", "6.0"}});
+                                                             {"FileSize", QString::number(size)},
+                                                             {"MD5", QString(32, 'a')},
+                                                             {"SHA1", QString(40, 'b')},
+                                                             {"URL", m_service->url("/files/big").toString()},
+                                                             {"AppVersion", "6.0"}});
     makeUpdater();
     QVERIFY(checkFindsUpdate());
     bool clicked = false;
@@ -603,7 +610,8 @@ void TestUpdateDownload::privateDownloadDir()
     QVERIFY(QFile::link(dl(), link));
     m_updater->setDownloadDir(link);
     QCOMPARE(m_updater->downloadDir(), UpdaterPaths::defaultDownloadDir());
-    QVERIFY(UpdaterPaths::defaultDownloadDir().startsWith(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
+    QVERIFY(
+        UpdaterPaths::defaultDownloadDir().startsWith(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
 }
 
 void TestUpdateDownload::refusedDirsUseATemporaryOne_data()

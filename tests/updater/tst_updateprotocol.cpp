@@ -1,16 +1,17 @@
 // Pure rules of the updater: the request document, reading replies, the
 // version comparison, file-name rules and the small utilities.
+#include "testmain.h"
 #include "updater/baseupdater.h"
 #include "updater/downloadablefileinfo.h"
 #include "updater/qufw.h"
-#include "testmain.h"
 #include "updater/updatereplyreader.h"
 #include "updater/updaterutils.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
 
-class TestUpdateProtocol : public QObject {
+class TestUpdateProtocol : public QObject
+{
     Q_OBJECT
 private slots:
     void requestDocument_data();
@@ -42,23 +43,30 @@ void TestUpdateProtocol::requestDocument_data()
     QTest::addColumn<QByteArray>("expected");
     const QByteArray head = "<QDUPFW><API>1.1</API><Request><GetFileInfo>";
     const QByteArray tail = "</GetFileInfo></Request></QDUPFW>";
-    QTest::newRow("plain") << "KEY-1" << "4.5.23" << 1
-                           << head + "<AppUniqueId>KEY-1</AppUniqueId><FileInfoType>1</FileInfoType><Platform>1"
-                                     "</Platform><ProductBranch>1</ProductBranch><AppVersion>4.5.23</AppVersion>" +
+    QTest::newRow("plain") << "KEY-1"
+                           << "4.5.23" << 1
+                           << head +
+                                  "<AppUniqueId>KEY-1</AppUniqueId><FileInfoType>1</FileInfoType><Platform>1"
+                                  "</Platform><ProductBranch>1</ProductBranch><AppVersion>4.5.23</AppVersion>" +
                                   tail;
-    QTest::newRow("no version, empty key") << "" << "" << 2
-                                           << head + "<AppUniqueId></AppUniqueId><FileInfoType>1</FileInfoType>"
-                                                     "<Platform>1</Platform><ProductBranch>2</ProductBranch>" +
+    QTest::newRow("no version, empty key") << ""
+                                           << "" << 2
+                                           << head +
+                                                  "<AppUniqueId></AppUniqueId><FileInfoType>1</FileInfoType>"
+                                                  "<Platform>1</Platform><ProductBranch>2</ProductBranch>" +
                                                   tail;
-    QTest::newRow("escaped") << "a<b>&\"c'" << "1.0&x" << 0
-                             << head + "<AppUniqueId>a&lt;b&gt;&amp;&quot;c&apos;</AppUniqueId><FileInfoType>1"
-                                       "</FileInfoType><Platform>1</Platform><ProductBranch>0</ProductBranch>"
-                                       "<AppVersion>1.0&amp;x</AppVersion>" +
+    QTest::newRow("escaped") << "a<b>&\"c'"
+                             << "1.0&x" << 0
+                             << head +
+                                    "<AppUniqueId>a&lt;b&gt;&amp;&quot;c&apos;</AppUniqueId><FileInfoType>1"
+                                    "</FileInfoType><Platform>1</Platform><ProductBranch>0</ProductBranch>"
+                                    "<AppVersion>1.0&amp;x</AppVersion>" +
                                     tail;
     QTest::newRow("non-latin key") << QString::fromUtf8("κλειδί") << "1" << 1
-                                   << head + "<AppUniqueId>&#x3ba;&#x3bb;&#x3b5;&#x3b9;&#x3b4;&#x3af;</AppUniqueId>"
-                                             "<FileInfoType>1</FileInfoType><Platform>1</Platform><ProductBranch>1"
-                                             "</ProductBranch><AppVersion>1</AppVersion>" +
+                                   << head +
+                                          "<AppUniqueId>&#x3ba;&#x3bb;&#x3b5;&#x3b9;&#x3b4;&#x3af;</AppUniqueId>"
+                                          "<FileInfoType>1</FileInfoType><Platform>1</Platform><ProductBranch>1"
+                                          "</ProductBranch><AppVersion>1</AppVersion>" +
                                           tail;
 }
 
@@ -90,10 +98,14 @@ void TestUpdateProtocol::replyRecord_data()
     QTest::addColumn<QString>("zippedText");
     QTest::addColumn<qint64>("size");
     QTest::addColumn<bool>("zipped");
-    QTest::newRow("small") << "1024" << "false" << qint64(1024) << false;
-    QTest::newRow("beyond 32 bits") << "6442450944" << " TRUE " << qint64(6442450944LL) << true;
-    QTest::newRow("not a number") << "12kB" << "yes" << qint64(0) << false;
-    QTest::newRow("one is not true") << "7" << "1" << qint64(7) << false;
+    QTest::newRow("small") << "1024"
+                           << "false" << qint64(1024) << false;
+    QTest::newRow("beyond 32 bits") << "6442450944"
+                                    << " TRUE " << qint64(6442450944LL) << true;
+    QTest::newRow("not a number") << "12kB"
+                                  << "yes" << qint64(0) << false;
+    QTest::newRow("one is not true") << "7"
+                                     << "1" << qint64(7) << false;
 }
 
 void TestUpdateProtocol::replyRecord()
@@ -102,11 +114,12 @@ void TestUpdateProtocol::replyRecord()
     QFETCH(QString, zippedText);
     QFETCH(qint64, size);
     QFETCH(bool, zipped);
-    const QString message = QString::fromLatin1(
-        "<QDUPFW><FileInfoRoot><FileName>inst.bin</FileName><FileSize>%1</FileSize><FileIsZipped>%2</FileIsZipped>"
-        "<AppVersion>5.0</AppVersion><URL>https://h/x</URL><MD5>AB</MD5><SHA1>cd</SHA1><AppExecutable>run"
-        "</AppExecutable></FileInfoRoot></QDUPFW>")
-                                .arg(sizeText, zippedText);
+    const QString message =
+        QString::fromLatin1(
+            "<QDUPFW><FileInfoRoot><FileName>inst.bin</FileName><FileSize>%1</FileSize><FileIsZipped>%2</FileIsZipped>"
+            "<AppVersion>5.0</AppVersion><URL>https://h/x</URL><MD5>AB</MD5><SHA1>cd</SHA1><AppExecutable>run"
+            "</AppExecutable></FileInfoRoot></QDUPFW>")
+            .arg(sizeText, zippedText);
     const DownloadableFileInfo info = DownloadableFileInfo::fromReplyMessage(message);
     QVERIFY(info.valid);
     QCOMPARE(info.size, size);
@@ -173,19 +186,34 @@ void TestUpdateProtocol::replyRejections_data()
     QTest::addColumn<QString>("exe");
     QTest::addColumn<bool>("accepted");
     const QString md5(32, 'a');
-    QTest::newRow("good") << "setup.bin" << "https://h/x" << md5 << "" << true;
-    QTest::newRow("upper-case hex") << "setup.bin" << "https://h/x" << QString(32, 'A') << "" << true;
-    QTest::newRow("parent dir") << "../x" << "https://h/x" << md5 << "" << false;
-    QTest::newRow("deep parent") << "../../x" << "https://h/x" << md5 << "" << false;
-    QTest::newRow("absolute") << "/tmp/x" << "https://h/x" << md5 << "" << false;
-    QTest::newRow("dot dot") << ".." << "https://h/x" << md5 << "" << false;
-    QTest::newRow("backslash") << "..\\x" << "https://h/x" << md5 << "" << false;
-    QTest::newRow("plain http") << "setup.bin" << "http://h/x" << md5 << "" << false;
-    QTest::newRow("file url") << "setup.bin" << "file:///etc/passwd" << md5 << "" << false;
-    QTest::newRow("short md5") << "setup.bin" << "https://h/x" << "abc" << "" << false;
-    QTest::newRow("exe leaves") << "setup.zip" << "https://h/x" << md5 << "../../bin/sh" << false;
-    QTest::newRow("exe absolute") << "setup.zip" << "https://h/x" << md5 << "/bin/sh" << false;
-    QTest::newRow("exe in subdir") << "setup.zip" << "https://h/x" << md5 << "bin/setup" << true;
+    QTest::newRow("good") << "setup.bin"
+                          << "https://h/x" << md5 << "" << true;
+    QTest::newRow("upper-case hex") << "setup.bin"
+                                    << "https://h/x" << QString(32, 'A') << "" << true;
+    QTest::newRow("parent dir") << "../x"
+                                << "https://h/x" << md5 << "" << false;
+    QTest::newRow("deep parent") << "../../x"
+                                 << "https://h/x" << md5 << "" << false;
+    QTest::newRow("absolute") << "/tmp/x"
+                              << "https://h/x" << md5 << "" << false;
+    QTest::newRow("dot dot") << ".."
+                             << "https://h/x" << md5 << "" << false;
+    QTest::newRow("backslash") << "..\\x"
+                               << "https://h/x" << md5 << "" << false;
+    QTest::newRow("plain http") << "setup.bin"
+                                << "http://h/x" << md5 << "" << false;
+    QTest::newRow("file url") << "setup.bin"
+                              << "file:///etc/passwd" << md5 << "" << false;
+    QTest::newRow("short md5") << "setup.bin"
+                               << "https://h/x"
+                               << "abc"
+                               << "" << false;
+    QTest::newRow("exe leaves") << "setup.zip"
+                                << "https://h/x" << md5 << "../../bin/sh" << false;
+    QTest::newRow("exe absolute") << "setup.zip"
+                                  << "https://h/x" << md5 << "/bin/sh" << false;
+    QTest::newRow("exe in subdir") << "setup.zip"
+                                   << "https://h/x" << md5 << "bin/setup" << true;
 }
 
 void TestUpdateProtocol::replyRejections()
@@ -210,21 +238,36 @@ void TestUpdateProtocol::versionComparison_data()
     QTest::addColumn<QString>("local");
     QTest::addColumn<QString>("remote");
     QTest::addColumn<bool>("upToDate");
-    QTest::newRow("third part newer") << "4.5.23-r331ba3e" << "4.5.24" << false;
-    QTest::newRow("same text") << "4.5.23-r331ba3e" << "4.5.23-r331ba3e" << true;
-    QTest::newRow("older build") << "4.5.23-r500" << "4.5.23-r400" << true;
-    QTest::newRow("newer build") << "4.5.23-r400" << "4.5.23-r500" << false;
-    QTest::newRow("extra remote part") << "4.5.23" << "4.5.23.1" << false;
-    QTest::newRow("extra zero part") << "4.5.23" << "4.5.23.0" << true;
-    QTest::newRow("extra local part") << "4.5.23.1" << "4.5.23" << true;
-    QTest::newRow("major older remote") << "5.0" << "4.9" << true;
-    QTest::newRow("major newer remote") << "4.9" << "5.0" << false;
-    QTest::newRow("numeric not text") << "4.10" << "4.9" << true;
-    QTest::newRow("comma separated") << "4,5,1" << "4.5.2" << false;
-    QTest::newRow("garbage remote") << "4.5.23" << "garbage" << true;
-    QTest::newRow("empty remote") << "4.5.23" << "" << true;
-    QTest::newRow("huge numbers") << "4.99999999999999999999" << "4.100000000000000000000" << false;
-    QTest::newRow("leading zeros") << "4.05" << "4.5" << true;
+    QTest::newRow("third part newer") << "4.5.23-r331ba3e"
+                                      << "4.5.24" << false;
+    QTest::newRow("same text") << "4.5.23-r331ba3e"
+                               << "4.5.23-r331ba3e" << true;
+    QTest::newRow("older build") << "4.5.23-r500"
+                                 << "4.5.23-r400" << true;
+    QTest::newRow("newer build") << "4.5.23-r400"
+                                 << "4.5.23-r500" << false;
+    QTest::newRow("extra remote part") << "4.5.23"
+                                       << "4.5.23.1" << false;
+    QTest::newRow("extra zero part") << "4.5.23"
+                                     << "4.5.23.0" << true;
+    QTest::newRow("extra local part") << "4.5.23.1"
+                                      << "4.5.23" << true;
+    QTest::newRow("major older remote") << "5.0"
+                                        << "4.9" << true;
+    QTest::newRow("major newer remote") << "4.9"
+                                        << "5.0" << false;
+    QTest::newRow("numeric not text") << "4.10"
+                                      << "4.9" << true;
+    QTest::newRow("comma separated") << "4,5,1"
+                                     << "4.5.2" << false;
+    QTest::newRow("garbage remote") << "4.5.23"
+                                    << "garbage" << true;
+    QTest::newRow("empty remote") << "4.5.23"
+                                  << "" << true;
+    QTest::newRow("huge numbers") << "4.99999999999999999999"
+                                  << "4.100000000000000000000" << false;
+    QTest::newRow("leading zeros") << "4.05"
+                                   << "4.5" << true;
 }
 
 void TestUpdateProtocol::versionComparison()
@@ -304,8 +347,7 @@ void TestUpdateProtocol::isoDateTimes()
     QCOMPARE(Utils::parseIsoDateTime("2026-01-05 01:02:03.004Z"), utc);
     QCOMPARE(Utils::parseIsoDateTime("2026-01-05T01:02:03.004123+02").toMSecsSinceEpoch(),
              utc.toMSecsSinceEpoch() - 2 * 3600 * 1000);
-    QCOMPARE(Utils::parseIsoDateTime("2026-01-05T01:02:03.004-05:30").toMSecsSinceEpoch(),
-             minus.toMSecsSinceEpoch());
+    QCOMPARE(Utils::parseIsoDateTime("2026-01-05T01:02:03.004-05:30").toMSecsSinceEpoch(), minus.toMSecsSinceEpoch());
     QVERIFY(!Utils::parseIsoDateTime("yesterday").isValid());
 }
 

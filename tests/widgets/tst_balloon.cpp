@@ -1,8 +1,8 @@
 // Notification balloons: their payloads, the buttons each type offers per
 // mode, where they stack, how they slide out, and what they report.
-#include "widgets/balloonboard.h"
 #include "desklineresources.h"
 #include "testmain.h"
+#include "widgets/balloonboard.h"
 #include "widgets/wdgballoonmessage.h"
 
 #include <QLabel>

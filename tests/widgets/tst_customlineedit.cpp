@@ -1,9 +1,9 @@
 // The dial field and the search field: what they accept, what they report,
 // and which keys they hand to the main window instead of editing with them.
-#include "widgets/customlineedit.h"
-#include "widgets/customsearchlineedit.h"
 #include "desklineresources.h"
 #include "testmain.h"
+#include "widgets/customlineedit.h"
+#include "widgets/customsearchlineedit.h"
 
 #include <QClipboard>
 #include <QSignalSpy>

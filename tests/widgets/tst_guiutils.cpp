@@ -1,6 +1,6 @@
 // The bounded random value behind every spread-out delay of the main window.
-#include "widgets/guiutils.h"
 #include "testmain.h"
+#include "widgets/guiutils.h"
 
 #include <QSet>
 

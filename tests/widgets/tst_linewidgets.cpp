@@ -1,11 +1,11 @@
 // The ringing, on-hold and booked lines, the clickable label, the shared
 // line styling and the base item delegate.
-#include "widgets/customitemdelegate.h"
-#include "directory/customtreeview.h"
 #include "desklineresources.h"
+#include "directory/customtreeview.h"
+#include "testmain.h"
+#include "widgets/customitemdelegate.h"
 #include "widgets/linewidgetstyle.h"
 #include "widgets/mpclickablelabel.h"
-#include "testmain.h"
 #include "widgets/wdgbookedline.h"
 #include "widgets/wdgincomingcallline.h"
 #include "widgets/wdgonholdline.h"

@@ -1,11 +1,11 @@
 // The main window's open-balloon map: a balloon's closing notice reaches the
 // window by name and frees the balloon's key.
-#include "widgets/balloonboard.h"
 #include "desklineresources.h"
 #include "mainwindow/mpgui.h"
-#include "settings/msettings.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
 #include "testmain.h"
+#include "widgets/balloonboard.h"
 #include "widgets/wdgballoonmessage.h"
 
 #include <QTemporaryDir>

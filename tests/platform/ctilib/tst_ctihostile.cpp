@@ -159,7 +159,8 @@ void TestCtiHostile::brokenPeer_data()
         QByteArray answer = loginOk(id);
         answer.insert(1, R"("v":1,)");
         s->write(answer);
-    }) << "ProtocolError - duplicate key in a JSON object" << false;
+    }) << "ProtocolError - duplicate key in a JSON object"
+                                                        << false;
     QTest::newRow("oversized frame") << send(QByteArray(1536 * 1024, 'a'), true) << "ProtocolError - frame larger than"
                                      << true;
     QTest::newRow("oversized frame with its end")
@@ -310,12 +311,17 @@ void TestCtiHostile::voicemailFileStaysInItsDirectory_data()
 {
     QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("fileName");
-    QTest::newRow("plain") << "17" << "17.wav";
-    QTest::newRow("parent directories") << "../../../tmp/evil" << "tmpevil.wav";
-    QTest::newRow("absolute path") << "/etc/passwd" << "etcpasswd.wav";
-    QTest::newRow("hidden file") << ".bashrc" << "bashrc.wav";
+    QTest::newRow("plain") << "17"
+                           << "17.wav";
+    QTest::newRow("parent directories") << "../../../tmp/evil"
+                                        << "tmpevil.wav";
+    QTest::newRow("absolute path") << "/etc/passwd"
+                                   << "etcpasswd.wav";
+    QTest::newRow("hidden file") << ".bashrc"
+                                 << "bashrc.wav";
     QTest::newRow("non-ASCII letters and digits") << QStringLiteral("\u00e8\u0663x\u00e9-1") << "x-1.wav";
-    QTest::newRow("nothing usable") << "\\:*?" << "file.wav";
+    QTest::newRow("nothing usable") << "\\:*?"
+                                    << "file.wav";
 }
 
 void TestCtiHostile::voicemailFileStaysInItsDirectory()

@@ -11,7 +11,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-namespace {
+namespace
+{
 QStringList readLines(const QString &path)
 {
     QFile f(path);
@@ -24,7 +25,8 @@ QStringList readLines(const QString &path)
 }
 } // namespace
 
-class TestUniqLogger : public QObject {
+class TestUniqLogger : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -52,8 +54,8 @@ void TestUniqLogger::lineFormat()
 
     const QStringList lines = readLines(dir.filePath("mphone.log"));
     QCOMPARE(lines.size(), 1);
-    const QRegularExpression re(QStringLiteral(
-        R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] \[MPHONE\] \[INFO\] (.*)$)"));
+    const QRegularExpression re(
+        QStringLiteral(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] \[MPHONE\] \[INFO\] (.*)$)"));
     const auto m = re.match(lines.first());
     QVERIFY2(m.hasMatch(), qPrintable(lines.first()));
     // The message starts with the caller's full signature, pieces spaced by the spacing char.
@@ -65,7 +67,8 @@ void TestUniqLogger::lineFormat()
     other->setSpacingChar(QLatin1Char('|'));
     other->setTimeStampFormat(QStringLiteral("yyyy"));
     std::unique_ptr<Logger> log2(other->createFileLogger(QStringLiteral("X"), dir.filePath("other.log")));
-    *log2 << UNQL::LOG_WARNING << "a" << "b" << UNQL::eom;
+    *log2 << UNQL::LOG_WARNING << "a"
+          << "b" << UNQL::eom;
     const QStringList lines2 = readLines(dir.filePath("other.log"));
     QCOMPARE(lines2.size(), 1);
     QVERIFY2(QRegularExpression(QStringLiteral(R"(^<\d{4}>\|<X>\|<WARNING>\|a\|b$)")).match(lines2.first()).hasMatch(),
@@ -108,8 +111,8 @@ void TestUniqLogger::rotation()
     WriterConfig cfg;
     cfg.maxFileSize = 1; // KiB
     cfg.maxFileNum = 3;  // live file + two rotated ones
-    std::unique_ptr<Logger> log(UniqLogger::instance(QStringLiteral("rot"))->createFileLogger(
-        QStringLiteral("R"), dir.filePath("r.log"), cfg));
+    std::unique_ptr<Logger> log(
+        UniqLogger::instance(QStringLiteral("rot"))->createFileLogger(QStringLiteral("R"), dir.filePath("r.log"), cfg));
     QVERIFY(log);
     const QString filler(200, QLatin1Char('x'));
     for (int i = 0; i < 60; ++i)
@@ -178,9 +181,9 @@ void TestUniqLogger::callerDeletesLogger()
 void TestUniqLogger::unwritableFileFails()
 {
     int status = UniqLogger::DEFAULT_OK;
-    Logger *log = UniqLogger::instance(QStringLiteral("bad"))
-                      ->createFileLogger(QStringLiteral("B"), QStringLiteral("/nonexistent-dir/x/y.log"),
-                                         WriterConfig(), status);
+    Logger *log =
+        UniqLogger::instance(QStringLiteral("bad"))
+            ->createFileLogger(QStringLiteral("B"), QStringLiteral("/nonexistent-dir/x/y.log"), WriterConfig(), status);
     QVERIFY(!log);
     QCOMPARE(status, int(UniqLogger::ERROR_CREATING));
 }
@@ -202,10 +205,10 @@ void TestUniqLogger::filesOwnerOnly()
     WriterConfig cfg;
     cfg.maxFileSize = 1; // KiB
     cfg.maxFileNum = 2;
-    std::unique_ptr<Logger> fresh(UniqLogger::instance(QStringLiteral("perm"))->createFileLogger(
-        QStringLiteral("P"), dir.filePath("new.log"), cfg));
-    std::unique_ptr<Logger> old(UniqLogger::instance(QStringLiteral("perm"))->createFileLogger(
-        QStringLiteral("P"), loose, WriterConfig()));
+    std::unique_ptr<Logger> fresh(UniqLogger::instance(QStringLiteral("perm"))
+                                      ->createFileLogger(QStringLiteral("P"), dir.filePath("new.log"), cfg));
+    std::unique_ptr<Logger> old(
+        UniqLogger::instance(QStringLiteral("perm"))->createFileLogger(QStringLiteral("P"), loose, WriterConfig()));
     ::umask(oldMask);
     QVERIFY(fresh && old);
     for (int i = 0; i < 20; ++i)

@@ -419,8 +419,8 @@ private slots:
         QSignalSpy incoming(p.relay.get(), &Relay::incoming);
         QSignalSpy established(p.relay.get(), &Relay::established);
         QSignalSpy terminated(p.relay.get(), &Relay::terminated);
-        const QString uid = m_sim->injectIncomingCall(QStringLiteral("0298765432"), kExten, QString(),
-                                                      QStringLiteral("Mario Rossi"));
+        const QString uid =
+            m_sim->injectIncomingCall(QStringLiteral("0298765432"), kExten, QString(), QStringLiteral("Mario Rossi"));
         QVERIFY(!uid.isEmpty());
         QVERIFY(waitCount(incoming, 1));
         const int line = incoming.first().at(0).toInt();
