@@ -3,6 +3,7 @@
 // simulated PBX.
 #include "pbxsimdata.h"
 #include "pbxsimulator.h"
+#include "programchild.h"
 #include "testhelpers.h"
 #include "testmain.h"
 
@@ -18,78 +19,12 @@
 #include <QtTest>
 
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
 
 namespace
 {
 
-QString programPath()
-{
-    return qEnvironmentVariable("DESKLINE_BINARY_DIR") + QStringLiteral("/src/deskline");
-}
-
-// One run of the program, with its raw wait status.
-class Child
-{
-public:
-    Child(const QStringList &args, const QString &errFile)
-    {
-        QList<QByteArray> storage{QFile::encodeName(programPath())};
-        for (const QString &a : args)
-            storage << a.toUtf8();
-        std::vector<char *> argv;
-        for (QByteArray &b : storage)
-            argv.push_back(b.data());
-        argv.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const QByteArray err = QFile::encodeName(errFile);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&m_pid, argv.front(), &actions, nullptr, argv.data(), environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Child()
-    {
-        if (m_pid > 0 && !m_done) {
-            ::kill(m_pid, SIGKILL);
-            waitpid(m_pid, &m_status, 0);
-        }
-    }
-
-    bool started() const { return m_pid > 0; }
-    void signal(int sig) { ::kill(m_pid, sig); }
-    // False when the child did not end within the time.
-    bool wait(int msecs = 60000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!m_done && t.elapsed() < msecs) {
-            if (waitpid(m_pid, &m_status, WNOHANG) == m_pid)
-                m_done = true;
-            else
-                QTest::qWait(20); // an in-process simulator goes on serving
-        }
-        return m_done;
-    }
-    bool exited() const { return m_done && WIFEXITED(m_status); }
-    int exitCode() const { return WEXITSTATUS(m_status); }
-    bool killedBySignal() const { return m_done && WIFSIGNALED(m_status); }
-    int termSignal() const { return WTERMSIG(m_status); }
-
-private:
-    pid_t m_pid = -1;
-    int m_status = 0;
-    bool m_done = false;
-};
+using Child = testsupport::ProgramChild;
 
 // Waits until the file holds `text`.
 bool waitForText(const QString &path, const QByteArray &text, int msecs = 60000)
@@ -128,7 +63,7 @@ private:
 
 void TestDeskline::initTestCase()
 {
-    QVERIFY2(QFileInfo(programPath()).isExecutable(), qPrintable(programPath()));
+    QVERIFY2(QFileInfo(testsupport::programPath()).isExecutable(), qPrintable(testsupport::programPath()));
 }
 
 void TestDeskline::rejectedCommandLine_data()

@@ -8,6 +8,7 @@
 #include "messaging/wdgchat.h"
 #include "messaging/wdgchatmsg.h"
 #include "messaging/wdgchatpanel.h"
+#include "programchild.h"
 #include "scriptedprompts.h"
 #include "testhelpers.h"
 #include "testmain.h"
@@ -20,76 +21,13 @@
 #include <QUuid>
 
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
 
 using namespace sessiontest;
 
 namespace
 {
 
-QString programPath()
-{
-    return qEnvironmentVariable("DESKLINE_BINARY_DIR") + QStringLiteral("/src/deskline");
-}
-
-// The program run as a child process; killed at the end when still running.
-class Client
-{
-public:
-    Client(const QStringList &args, const QString &errFile)
-    {
-        QList<QByteArray> storage{QFile::encodeName(programPath())};
-        for (const QString &a : args)
-            storage << a.toUtf8();
-        std::vector<char *> argv;
-        for (QByteArray &b : storage)
-            argv.push_back(b.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const QByteArray err = QFile::encodeName(errFile);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&m_pid, argv.front(), &actions, nullptr, argv.data(), environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Client()
-    {
-        if (m_pid > 0 && !m_done) {
-            ::kill(m_pid, SIGKILL);
-            waitpid(m_pid, &m_status, 0);
-        }
-    }
-    bool started() const { return m_pid > 0; }
-    void signal(int sig) { ::kill(m_pid, sig); }
-    // False when the child did not end within the time; the simulator goes
-    // on serving meanwhile.
-    bool wait(int msecs = 60000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!m_done && t.elapsed() < msecs) {
-            if (waitpid(m_pid, &m_status, WNOHANG) == m_pid)
-                m_done = true;
-            else
-                QTest::qWait(20);
-        }
-        return m_done;
-    }
-    bool killedBy(int sig) const { return m_done && WIFSIGNALED(m_status) && WTERMSIG(m_status) == sig; }
-    bool exitedCleanly() const { return m_done && WIFEXITED(m_status) && WEXITSTATUS(m_status) == 0; }
-
-private:
-    pid_t m_pid = -1;
-    int m_status = 0;
-    bool m_done = false;
-};
+using Client = testsupport::ProgramChild;
 
 // Sets an environment variable for the scope (and the children started in it).
 class ScopedEnv
@@ -170,7 +108,7 @@ private slots:
 
 void TestSessionChatRecovery::initTestCase()
 {
-    QVERIFY2(QFileInfo(programPath()).isExecutable(), qPrintable(programPath()));
+    QVERIFY2(QFileInfo(testsupport::programPath()).isExecutable(), qPrintable(testsupport::programPath()));
 }
 
 void TestSessionChatRecovery::messageSurvivesKillAndAnotherClient()
