@@ -687,6 +687,14 @@ void TestClientApiServer::idleFloodLeavesRoomForAFreshClient()
         idle.push_back(std::move(socket));
     }
     QTRY_VERIFY_WITH_TIMEOUT(server.openConnectionCount() >= 60, 30000);
+    // Every flood connection has been taken in (held, or closed to make room)
+    // before the fresh client comes: the flood is standing, not still arriving.
+    const auto settled = [&idle] {
+        return std::all_of(idle.begin(), idle.end(), [](const std::unique_ptr<QSslSocket> &s) {
+            return s->isEncrypted() || s->state() == QAbstractSocket::UnconnectedState;
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(settled(), 30000);
     for (int round = 0; round < 3; ++round) {
         ApiClient client;
         const QByteArray reply = client.exchange(port(), request(QStringLiteral("<hangupcall>1</hangupcall>")));

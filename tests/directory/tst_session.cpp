@@ -377,6 +377,8 @@ void TestDirectorySession::rowActionsIdleLampAndLargeRows()
     QCOMPARE(rowActions.at(0).at(1).toInt(), cdr->index(row, 2).data(DirRole::Visibility).toInt());
 
     // A colleague's lamp going back to idle is announced (a booking waits for it).
+    // The log-in's status map comes first: its idle lamps are announced too.
+    QTRY_VERIFY(panel->extensions().value("203").blfState != CTILIB::BlfUnknown);
     QSignalSpy idle(panel, &DirectoryPanel::extenBecameIdle);
     fx.sim->setBlf("202", 8);
     QTRY_COMPARE_WITH_TIMEOUT(panel->extensions().value("202").blfState, 8, 5000);
