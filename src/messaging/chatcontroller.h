@@ -107,7 +107,7 @@ public:
 
     // Rows waiting to be stored go to the old store first.
     void setStore(MPChatSqlite *store);
-    // The current time (any time spec); UTC by default.
+    // The current time, in UTC or local time alike; UTC by default.
     void setClock(std::function<QDateTime()> clock) { m_now = std::move(clock); }
     bool isChatConnected() const { return m_connected; }
     // The local history is replayed in slices of at most this much time, so

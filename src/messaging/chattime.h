@@ -13,7 +13,7 @@
 namespace ChatTime
 {
 
-// `time` read as UTC (whatever its spec), in local time; an invalid time
+// `time` read as UTC (whatever zone it is marked with), in local time; an invalid time
 // stays invalid. GUI thread only.
 QDateTime utcToLocal(const QDateTime &time);
 
