@@ -19,6 +19,7 @@
 //     bench_call_burst
 #include "calls/calllines.h"
 #include "ctilib.h"
+#include "demologin.h"
 #include "desklineresources.h"
 #include "framework/simpleobfuscator.h"
 #include "guistall.h"
@@ -165,18 +166,9 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    MctiConfig config;
-    config.pbxAddress.set(QStringLiteral("127.0.0.1:%1").arg(port));
-    config.username.set(QStringLiteral("demo"));
-    config.password.set(SimpleObfuscator::hide(QStringLiteral("demo")));
-    config.appMode.set(0);
-    auto *w = new MPGui(config);
-    w->start();
-    if (!waitUntil([&] { return w->isSessionUp(); }, 20000)) {
-        std::fprintf(stderr, "log-in failed\n");
+    MPGui *w = benchgui::loggedInDemoWindow(port);
+    if (!w)
         return 2;
-    }
-    w->show();
     waitUntil([] { return false; }, 1000);
 
     bool ok = true;

@@ -24,6 +24,7 @@
 #include "app/mcticonfig.h"
 #include "app/memorytuning.h"
 #include "ctilib.h"
+#include "demologin.h"
 #include "desklineresources.h"
 #include "directory/cdrmodel.h"
 #include "directory/cdrrules.h"
@@ -264,18 +265,9 @@ int main(int argc, char *argv[])
                     m1 - m0, build.index.size());
         delete build.model;
     }
-    MctiConfig config;
-    config.pbxAddress.set(QStringLiteral("127.0.0.1:%1").arg(port));
-    config.username.set(QStringLiteral("demo"));
-    config.password.set(SimpleObfuscator::hide(QStringLiteral("demo")));
-    config.appMode.set(0);
-    auto *w = new MPGui(config);
-    w->start();
-    if (!waitUntil([&] { return w->isSessionUp(); }, 20000)) {
-        std::fprintf(stderr, "log-in failed\n");
+    MPGui *w = benchgui::loggedInDemoWindow(port);
+    if (!w)
         return 2;
-    }
-    w->show();
     DirectoryPanel *panel = w->directoryPanel();
     const auto filled = [&] {
         return panel->contactsBookModel()->rowCount() >= 50000 && panel->extensionsModel()->rowCount() >= 4999 &&
