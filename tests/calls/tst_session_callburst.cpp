@@ -33,19 +33,6 @@ public:
     }
 };
 
-// The window's identity list holds the user's account, as after log-in.
-void useDemoAccount(MPGui &w, const PbxSimulator &sim)
-{
-    IdentityList list;
-    IdentityEntry entry;
-    for (const SimUser &u : sim.data().users) {
-        if (u.extension == QLatin1String("201"))
-            entry.identifier = u.account();
-    }
-    list << entry;
-    w.store()->setAccountList(list);
-}
-
 QString number(int i)
 {
     return QStringLiteral("0655%1").arg(i, 4, 10, QLatin1Char('0'));

@@ -35,18 +35,6 @@ using namespace sessiontest;
 namespace
 {
 
-void useDemoAccount(MPGui &w, const PbxSimulator &sim)
-{
-    IdentityList list;
-    IdentityEntry entry;
-    for (const SimUser &u : sim.data().users) {
-        if (u.extension == QLatin1String("201"))
-            entry.identifier = u.account();
-    }
-    list << entry;
-    w.store()->setAccountList(list);
-}
-
 QList<QJsonObject> commandsNamed(const QSignalSpy &spy, const QString &name)
 {
     QList<QJsonObject> found;

@@ -38,19 +38,6 @@ public:
     }
 };
 
-// The window's identity list holds the user's account, as after log-in.
-void useDemoAccount(MPGui &w, const PbxSimulator &sim)
-{
-    IdentityList list;
-    IdentityEntry entry;
-    for (const SimUser &u : sim.data().users) {
-        if (u.extension == QLatin1String("201"))
-            entry.identifier = u.account();
-    }
-    list << entry;
-    w.store()->setAccountList(list);
-}
-
 QStringList commandsNamed(const QSignalSpy &spy, const QString &name)
 {
     QStringList found;

@@ -14,6 +14,7 @@
 #include "phone/mpengine.h"
 #include "phone/phonebackends.h"
 #include "settings/msettings.h"
+#include "settings/msettingsstore.h"
 
 #include <QAction>
 #include <QFile>
@@ -172,6 +173,19 @@ inline void withInstalledSoundsAndDevices(PhoneBackends *phones)
         e->setSoundsDirPath(qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds"));
         e->setSystemDeviceLister([](QAudio::Mode m) { return m == QAudio::AudioInput ? kSystemIn : kSystemOut; });
     });
+}
+
+// The demo user's account is the window's identity list, as after log-in.
+inline void useDemoAccount(MPGui &w, const PbxSimulator &sim)
+{
+    IdentityList list;
+    IdentityEntry entry;
+    for (const SimUser &u : sim.data().users) {
+        if (u.extension == QLatin1String("201"))
+            entry.identifier = u.account();
+    }
+    list << entry;
+    w.store()->setAccountList(list);
 }
 
 } // namespace sessiontest

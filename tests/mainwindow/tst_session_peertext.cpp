@@ -27,19 +27,6 @@ namespace
 const QChar rlo(0x202e);
 const QChar nul(0);
 
-// The window's identity list holds the user's account, as after log-in.
-void useDemoAccount(MPGui &w, const PbxSimulator &sim)
-{
-    IdentityList list;
-    IdentityEntry entry;
-    for (const SimUser &u : sim.data().users) {
-        if (u.extension == QLatin1String("201"))
-            entry.identifier = u.account();
-    }
-    list << entry;
-    w.store()->setAccountList(list);
-}
-
 bool cleanText(const QString &text)
 {
     return !text.contains(rlo) && !text.contains(nul);
