@@ -82,7 +82,7 @@ bool CallLines::isExtenNum(const QString &number) const
 
 bool CallLines::isMServiceCode(const QString &number) const
 {
-    return CallRules::isMServiceCode(number, env.serviceCodes ? env.serviceCodes() : QMap<int, QString>());
+    return CallRules::isMServiceCode(number, env.serviceCodes ? env.serviceCodes() : ServicesDialCodesMap());
 }
 
 QString CallLines::maskedName(const QString &name, const QString &number) const
@@ -614,7 +614,7 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
         // made is resumed when the queue calls are over.
         const bool userPaused = queuePausedLines.isEmpty() && env.queuesPausedAny && env.queuesPausedAny();
         if (!ringing->getQueueInfo().isEmpty() && settings && settings->isPauseOnInQueueCallRequired() &&
-            PbxSession::isQueueMember(role) && !userPaused) {
+            SessionRules::isQueueMember(role) && !userPaused) {
             if (queuePausedLines.isEmpty() && env.pauseAllQueues)
                 env.pauseAllQueues(true, QStringLiteral("PauseOnQueueCall"));
             queuePausedLines << lineId;
@@ -1700,9 +1700,9 @@ void CallLines::triggerAutomaticActions(MctiAction::MEvent event, const QString 
 
 // ---------------------------------------------------------------- session
 
-void CallLines::onSessionStarted(const PbxSession::SessionStart &session)
+void CallLines::onSessionStarted(const SessionRules::SessionStart &session)
 {
-    if (!PbxSession::sessionFeatures(session).dialFromWindow)
+    if (!SessionRules::sessionFeatures(session).dialFromWindow)
         return;
     ui.btnStartAudioCall->setEnabled(true);
     ui.edtCallerNumber->setEnabled(true);

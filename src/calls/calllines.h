@@ -8,7 +8,7 @@
 #include "callport.h"
 #include "callrules.h"
 #include "ctilibtypes.h"
-#include "mainwindow/pbxsessionrules.h"
+#include "mainwindow/session/sessionrules.h"
 #include "mcticalldetails.h"
 #include "pendingcalls.h"
 #include "settings/mctiaction.h"
@@ -87,7 +87,7 @@ public:
         std::function<bool()> loggedIn;
         std::function<bool()> hasDeskPhone;
         std::function<bool()> hasEngine;
-        std::function<QMap<int, QString>()> serviceCodes;
+        std::function<ServicesDialCodesMap()> serviceCodes;
         std::function<QString(const QString &)> resolveQueueName;
         std::function<int()> queueRole;
         std::function<bool()> queuesPausedAny;
@@ -268,7 +268,7 @@ public:
     void addLineWdg(QWidget *w, int index);
 
 public slots:
-    void onSessionStarted(const PbxSession::SessionStart &session);
+    void onSessionStarted(const SessionRules::SessionStart &session);
     void onSessionEnded();
     void onLineStatusChanged();
     void hangupCall(qlonglong lineId);

@@ -1,5 +1,7 @@
 #include "callrules.h"
 
+#include "messaging/pbxservices.h"
+
 #include <QRegularExpression>
 #include <QVersionNumber>
 
@@ -41,18 +43,9 @@ DialString checkDialString(const QString &raw, bool plusToZeros)
     return result;
 }
 
-bool isMServiceCode(const QString &number, const QMap<int, QString> &serviceCodes)
+bool isMServiceCode(const QString &number, const ServicesDialCodesMap &serviceCodes)
 {
-    for (auto it = serviceCodes.cbegin(); it != serviceCodes.cend(); ++it) {
-        const QString &code = it.value();
-        if (code.isEmpty() || it.key() == CTILIB::SdcParkFirstSlot || it.key() == CTILIB::SdcParkLastSlot)
-            continue;
-        if (code == number)
-            return true;
-        if ((it.key() == CTILIB::SdcVoicemail || it.key() == CTILIB::SdcPickup) && number.startsWith(code))
-            return true;
-    }
-    return false;
+    return PbxServices::isServiceCode(serviceCodes, number);
 }
 
 QString lookupNumber(const QString &number, bool isExtension, const QString &outsidePrefix)

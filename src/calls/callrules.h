@@ -33,7 +33,7 @@ DialString checkDialString(const QString &raw, bool plusToZeros);
 // True when `number` is one of the PBX's service codes: the voicemail (2) and
 // pick-up (9) codes match any number they start; the parking range (7, 8) and
 // empty codes never match; any other code only itself.
-bool isMServiceCode(const QString &number, const QMap<int, QString> &serviceCodes);
+bool isMServiceCode(const QString &number, const ServicesDialCodesMap &serviceCodes);
 
 // The number looked up in the directories: an extension unchanged; otherwise
 // without the outside-line prefix when it starts with it (an empty prefix

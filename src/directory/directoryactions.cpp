@@ -31,9 +31,9 @@ using DirectoryMenus::View;
 
 namespace
 {
-constexpr int CodeOutsideLine = 21;
-constexpr int CodePickup = 9;
-constexpr int CodeSupervisedPickup = 14;
+constexpr CTILIB::ServiceDialCodeType CodeOutsideLine = CTILIB::SdcOutsideLinePrefix;
+constexpr CTILIB::ServiceDialCodeType CodePickup = CTILIB::ServiceDialCodeType(9);
+constexpr CTILIB::ServiceDialCodeType CodeSupervisedPickup = CTILIB::ServiceDialCodeType(14);
 
 template <typename T> T callOr(const std::function<T()> &f, T fallback)
 {

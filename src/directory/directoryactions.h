@@ -43,7 +43,7 @@ public:
         std::function<bool()> hasEngine;
         std::function<bool()> engineRegistered;
         std::function<bool()> hasDeskPhone;
-        std::function<QMap<int, QString>()> serviceCodes;
+        std::function<ServicesDialCodesMap()> serviceCodes;
         // The call in progress: the current line's remote number ("" none),
         // whether any line is active, a current line, a transfer under way.
         std::function<QString()> activeRemote;

@@ -16,7 +16,7 @@
 #include "extenfilterproxymodel.h"
 #include "extenlist.h"
 #include "extensionsmodel.h"
-#include "mainwindow/sessioncontroller.h"
+#include "mainwindow/session/pbxsession.h"
 #include "settings/msettingsstore.h"
 #include "wdgcdrfilter.h"
 #include "widgets/customsearchlineedit.h"
@@ -198,9 +198,9 @@ void DirectoryPanel::createCdrFilter()
     connect(cdrFilter, &wdgCdrFilter::sigCdrFilterClosed, this, &DirectoryPanel::cdrFilterClosed);
 }
 
-void DirectoryPanel::onSessionStarted(const PbxSession::SessionStart &session)
+void DirectoryPanel::onSessionStarted(const SessionRules::SessionStart &session)
 {
-    const PbxSession::SessionFeatures features = PbxSession::sessionFeatures(session);
+    const SessionRules::SessionFeatures features = SessionRules::sessionFeatures(session);
     if (features.sendSms) {
         ui.btnSendSMS->setEnabled(true);
         ui.btnSendSMS->show();
@@ -227,10 +227,10 @@ void DirectoryPanel::onSessionStarted(const PbxSession::SessionStart &session)
     getFavoriteList();
     ui.lblContactsUpdating->setText(tr("Importazione contatti in corso..."));
     const int storedSecs = settings ? settings->getConfig().contactsRefreshTimeoutSecs : 0;
-    contactsRefreshTimer.start(refreshIntervalMs(PbxSession::RefreshPeriod::Contacts, storedSecs));
+    contactsRefreshTimer.start(refreshIntervalMs(SessionRules::RefreshPeriod::Contacts, storedSecs));
 }
 
-void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
+void DirectoryPanel::onSessionEnded(const SessionRules::DisconnectReason &reason)
 {
     contactsRefreshTimer.stop();
     extenStatusGate.reset();

@@ -7,7 +7,7 @@
 #include "app/requestgate.h"
 #include "contactrows.h"
 #include "ctilibtypes.h"
-#include "mainwindow/pbxsessionrules.h"
+#include "mainwindow/session/sessionrules.h"
 #include "mctiextendetails.h"
 
 #include <QDateTime>
@@ -166,8 +166,8 @@ public:
     void setSearchDebounceMs(int ms);
 
 public slots:
-    void onSessionStarted(const PbxSession::SessionStart &session);
-    void onSessionEnded(const PbxSession::DisconnectReason &reason);
+    void onSessionStarted(const SessionRules::SessionStart &session);
+    void onSessionEnded(const SessionRules::DisconnectReason &reason);
     void closeDialogs();
 
 signals:

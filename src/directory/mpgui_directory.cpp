@@ -2,6 +2,7 @@
 // extensions and favourites, the call records, their filters and menus. The
 // slots forward to the directory panel.
 #include "mainwindow/mpgui.h"
+#include "mainwindow/session/pbxsession.h"
 
 #include "app/globallogger.h"
 #include "calls/calllines.h"
@@ -28,7 +29,7 @@ void MPGui::createDirectoryActions()
     hooks.hasEngine = [this] { return phones && phones->engine() != nullptr; };
     hooks.engineRegistered = [this] { return phones && phones->isSipRegistered(); };
     hooks.hasDeskPhone = [this] { return phones && phones->deskPhone() != nullptr; };
-    hooks.serviceCodes = [this] { return servicesCodes; };
+    hooks.serviceCodes = [this] { return session->serviceCodes(); };
     hooks.activeRemote = [this] {
         wdgActiveLine *line = calls ? calls->activeLines().value(calls->currentLine()) : nullptr;
         return line ? line->getRemoteNum() : QString();

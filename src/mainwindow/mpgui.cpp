@@ -12,7 +12,7 @@
 #include "messaging/messagingpanel.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
-#include "sessioncontroller.h"
+#include "session/pbxsession.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
 #include "settings/msettingsstore.h"
@@ -53,8 +53,8 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
     loaderMovie = new QMovie(QStringLiteral(":/images/loader.gif"), QByteArray());
 
     qRegisterMetaType<QVector<int>>("QVector<int>");
-    qRegisterMetaType<PbxSession::SessionStart>();
-    qRegisterMetaType<PbxSession::DisconnectReason>();
+    qRegisterMetaType<SessionRules::SessionStart>();
+    qRegisterMetaType<SessionRules::DisconnectReason>();
 
     connect(this, SIGNAL(sigWindowStateChanged(Qt::WindowStates)), this, SLOT(onWindowStateChanged(Qt::WindowStates)));
 
@@ -69,16 +69,19 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
             Qt::UniqueConnection);
 
     // The subsystems that need no form.
-    session = new SessionController(this);
-    connect(session, &SessionController::reconnectDue, this, &MPGui::reconnectToM);
-    connect(session, &SessionController::identitiesDue, this, &MPGui::refreshIdentities);
-    connect(session, &SessionController::periodicDataDue, this, &MPGui::refreshPeriodicData);
+    session = new PbxSession(this);
+    connect(session, &PbxSession::reconnectDue, this, &MPGui::reconnectToM);
+    connect(session, &PbxSession::identitiesDue, this, &MPGui::refreshIdentities);
+    connect(session, &PbxSession::periodicDataDue, this, &MPGui::refreshPeriodicData);
+    connect(session, &PbxSession::started, this, &MPGui::onSessionStarted);
+    connect(session, &PbxSession::ended, this, &MPGui::onSessionEnded);
+    connect(session, &PbxSession::firmwareRefused, this, &MPGui::onFirmwareRefused);
     updates = new UpdateScheduler(settingsStore, this);
     connect(updates, &UpdateScheduler::checkUpdatesDue, this, &MPGui::checkUpdates);
     connect(updates, &UpdateScheduler::rebrandingDue, this, &MPGui::refreshRebrandingPack);
     connect(this, &MPGui::sigSessionStarted, updates, &UpdateScheduler::onSessionStarted);
     connect(this, &MPGui::sigSessionEnded, updates, &UpdateScheduler::onSessionEnded);
-    phones = new PhoneBackends(this);
+    phones = new PhoneBackends(session->serviceCodes(), this);
     connect(this, &MPGui::sigSessionEnded, phones, &PhoneBackends::onSessionEnded);
 
     cocoaWrapper mac;
@@ -157,7 +160,7 @@ void MPGui::start()
                                        .arg(settingsStore->getMUsername(), settingsStore->getMAddress());
         messaging->openChatDb(MSETTINGS::getSettingsDirPath() + QStringLiteral("/chat.db"),
                               settingsStore->getMUsername(), settingsStore->getMAddress());
-        pbxTrust.startLoading();
+        session->startTrustLoading();
         connectToM();
     });
 }
@@ -204,7 +207,7 @@ bool MPGui::isSessionUp() const
 
 int MPGui::currentQueueRole() const
 {
-    return queues ? queues->currentQueueRole() : PbxSession::QueueRoleNone;
+    return queues ? queues->currentQueueRole() : SessionRules::QueueRoleNone;
 }
 
 quint32 MPGui::currentPbxCapabilities() const
@@ -214,7 +217,7 @@ quint32 MPGui::currentPbxCapabilities() const
 
 QString MPGui::currentTenant() const
 {
-    return session->currentTenant();
+    return session->tenant();
 }
 
 MspMainWidget *MPGui::supervisorPanelWidget() const

@@ -11,9 +11,8 @@
 #include "app/mcticonfig.h"
 #include "formfontfit.h"
 #include "mpguilabels.h"
-#include "pbxsessionrules.h"
-#include "pbxtrust.h"
 #include "rebrandingpack.h"
+#include "session/sessionrules.h"
 #include "settings/msettings.h"
 #include "ui_wdgveloraphone.h"
 #include "windowbackground.h"
@@ -67,7 +66,7 @@ class PhoneBackends;
 class QueuesController;
 class BalloonBoard;
 struct QueueStatus;
-class SessionController;
+class PbxSession;
 class UpdateScheduler;
 class wdgBalloonMessage;
 class customShortcut;
@@ -132,7 +131,7 @@ public:
 
     // The subsystem objects. The session, update and phone objects exist from
     // construction on, the others from the layout on (null before start()).
-    SessionController *sessionController() const { return session; }
+    PbxSession *pbxSession() const { return session; }
     UpdateScheduler *updateScheduler() const { return updates; }
     PhoneBackends *phoneBackends() const { return phones; }
     CallLines *callLines() const { return calls; }
@@ -184,9 +183,9 @@ signals:
     void sigCheckUpdates();
     void sigStartUpgrade();
     // A log-in completed: what the PBX allows for this session.
-    void sigSessionStarted(const PbxSession::SessionStart &session);
+    void sigSessionStarted(const SessionRules::SessionStart &session);
     // The session ended (or an attempt failed), with the reason read.
-    void sigSessionEnded(const PbxSession::DisconnectReason &reason);
+    void sigSessionEnded(const SessionRules::DisconnectReason &reason);
 
 public slots:
     // A balloon started leaving: its key is free again.
@@ -509,6 +508,10 @@ private:
     void connectCallEvents();
 
     // --- PBX session (log-in steps, disconnection, teardown)
+    // The window's side of the session's start, end and refused firmware.
+    void onSessionStarted(const SessionRules::SessionStart &start);
+    void onSessionEnded(const SessionRules::SessionEnd &end);
+    void onFirmwareRefused(const LoginDetails &details);
     void initClientApiServer();
     QString userFirstName;
     QString userLastName;
@@ -523,7 +526,7 @@ private:
     QString windowTitleText;
 
     // --- the subsystems
-    SessionController *session = nullptr;
+    PbxSession *session = nullptr;
     UpdateScheduler *updates = nullptr;
     PhoneBackends *phones = nullptr;
     CallLines *calls = nullptr;
@@ -532,8 +535,6 @@ private:
     CallEvents *events = nullptr;
     DirectoryPanel *directory = nullptr;
     DirectoryActions *dirActions = nullptr;
-    // The PBX's service dial codes by type, as the messaging panel merged them.
-    QMap<int, QString> servicesCodes;
     std::unique_ptr<CallDirectory> callLookup;          // the directory as call handling asks it
     std::unique_ptr<ChatExtensionDirectory> chatLookup; // the directory as the chat asks it
     MessagingPanel *messaging = nullptr;
@@ -580,7 +581,6 @@ private:
     WindowBackground background;
     bool backgroundLayPending = false;
     void layBackgroundImage();
-    PbxTrust pbxTrust;
     bool queuesPausedAll = false;
     bool queuesPausedSome = false;
     RebrandingPack rebranding;

@@ -2,6 +2,7 @@
 // object, the record types that travel in its signals, the connections of its
 // signals to the window's slots, and the texts of busy-lamp and presence states.
 #include "mpgui.h"
+#include "session/pbxsession.h"
 
 #include "app/globallogger.h"
 #include "ctilib.h"
@@ -68,15 +69,12 @@ void MPGui::initMctiLib()
         {SIGNAL(sigColpUpdate(ColpUpdateEvent)), SLOT(onCtisColpUpdate(ColpUpdateEvent))},
         {SIGNAL(sigCallLocalInfoUpdate(CallLocalInfoUpdateEvent)),
          SLOT(onCtisCallLocalInfoUpdate(CallLocalInfoUpdateEvent))},
-        {SIGNAL(loggedToServer(LoginDetails)), SLOT(connectedToM(LoginDetails))},
-        {SIGNAL(disconnectedFromServer(QString)), SLOT(disconnectedFromM(QString))},
         {SIGNAL(sigPhonebookChanged(PhoneBookList, CTILIB::PhonebookTypeFlags)),
          SLOT(recvdPhonebook(PhoneBookList, CTILIB::PhonebookTypeFlags))},
         {SIGNAL(sigExtenStatusMapChanged(BuddyStatusMap)), SLOT(updateExtenListStatus(BuddyStatusMap))},
         {SIGNAL(sigExtenStatusChanged(BuddyStatus)), SLOT(updateExtenStatus(BuddyStatus))},
         {SIGNAL(sigCdrChanged(Cdr)), SLOT(recvdCdr(Cdr))},
         {SIGNAL(sigNewParkCall(QString, QString, QString)), SLOT(recvdParkCallNotify(QString, QString, QString))},
-        {SIGNAL(sigServicesCodesReceived(ServicesDialCodesMap)), SLOT(setServicesCodes(ServicesDialCodesMap))},
         {SIGNAL(sigChannelStatusReceived(ChannelStatus)), SLOT(onChannelStatusRecvd(ChannelStatus))},
         {SIGNAL(sigSipSettingsReceived(SipConfiguration)), SLOT(onSipSettingsReceived(SipConfiguration))},
         {SIGNAL(sigExtenMobileNumberRcvd(QString)), SLOT(onExtenMobileNumRcvd(QString))},
@@ -100,12 +98,11 @@ void MPGui::initMctiLib()
         {SIGNAL(sigPhoneApiAutorized(bool)), SLOT(onPApiAuthorized(bool))},
     };
 
-    for (const CtiConnection &c : connections) {
-        // The disconnection is handled on a later turn of the event loop, so
-        // the library has finished its own clean-up when the window reacts.
-        const bool queued = qstrcmp(c.signal + 1, "disconnectedFromServer(QString)") == 0;
-        connect(ctiLib, c.signal, this, c.slot, queued ? Qt::QueuedConnection : Qt::AutoConnection);
-    }
+    // The log-in's answers and the service codes go to the session
+    // (PbxSession::connectClient).
+    for (const CtiConnection &c : connections)
+        connect(ctiLib, c.signal, this, c.slot);
+    session->attachClient(*ctiLib);
 
     ctiLib->init();
 }

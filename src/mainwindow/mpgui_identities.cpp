@@ -5,7 +5,7 @@
 #include "ctilib.h"
 #include "framework/promptservice.h"
 #include "phone/phonebackends.h"
-#include "sessioncontroller.h"
+#include "session/pbxsession.h"
 #include "settings/msettingsdialog.h"
 #include "settings/msettingsstore.h"
 
@@ -116,7 +116,7 @@ void MPGui::loadMctiAccount()
     if (!ctiLib || !settingsDialog)
         return;
     QString id = ctiLib->getLoginUsername();
-    const QString tenant = session->currentTenant();
+    const QString tenant = session->tenant();
     if (!tenant.isEmpty())
         id = QStringLiteral("%1@%2").arg(id, tenant);
     const QString name = QStringLiteral("%1 %2").arg(userFirstName, userLastName).trimmed();

@@ -1,6 +1,7 @@
 // The main window's layout: the form turned into the working window, its
 // initial state, the product name and title, and the signal wiring of the
 // form, the settings dialog, the tray icon and the timers.
+#include "mainwindow/session/pbxsession.h"
 #include "mpgui.h"
 
 #include "widgets/balloonboard.h"
@@ -283,7 +284,7 @@ void MPGui::createSubsystems()
     callHooks.loggedIn = [this] { return isSessionUp(); };
     callHooks.hasDeskPhone = [this] { return phones->deskPhone() != nullptr; };
     callHooks.hasEngine = [this] { return phones->engine() != nullptr; };
-    callHooks.serviceCodes = [this] { return servicesCodes; };
+    callHooks.serviceCodes = [this] { return session->serviceCodes(); };
     callHooks.resolveQueueName = [this](const QString &queueId) { return resolveQueueName(queueId); };
     callHooks.queueRole = [this] { return currentQueueRole(); };
     callHooks.queuesPausedAny = [this] { return queues && queues->isAnyQueuePaused(); };
@@ -334,7 +335,7 @@ void MPGui::createSubsystems()
     messagingWidgets.pageVoicemailNoResults = pageVoicemailNoResults;
     messagingWidgets.pageVoicemail = pageVoicemail;
     messagingWidgets.VoicemailLayout = VoicemailLayout;
-    messaging = new MessagingPanel(messagingWidgets, icons, this);
+    messaging = new MessagingPanel(messagingWidgets, icons, session->serviceCodes(), this);
     initChat();
     connect(messaging, &MessagingPanel::servicesShownChanged, this, &MPGui::updateTrayIcon);
 
@@ -389,7 +390,6 @@ void MPGui::createSubsystems()
     phones->setWidgets(phoneWidgets);
     phones->setCtiClient(ctiLib);
     phones->setSettingsStore(settingsStore);
-    phones->setServiceCodes(&servicesCodes);
     phones->setHub(this);
     phones->setAppMode(appMode);
     connect(this, &MPGui::sigSessionStarted, phones, &PhoneBackends::onSessionStarted);
@@ -438,7 +438,7 @@ void MPGui::createSubsystems()
     rapidHooks.dialBlocked = [this] {
         return appMode == MSETTINGS::AppModeSoftphone && phones->engine() && !phones->isSipRegistered();
     };
-    rapidHooks.outsidePrefix = [this] { return servicesCodes.value(CTILIB::SdcOutsideLinePrefix); };
+    rapidHooks.outsidePrefix = [this] { return session->serviceCode(CTILIB::SdcOutsideLinePrefix); };
     rapid->setHooks(rapidHooks);
     // Numbers dropped on the window as text are dialled.
     setAcceptDrops(true);

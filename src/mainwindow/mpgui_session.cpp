@@ -23,11 +23,11 @@
 #include "messaging/messagingpanel.h"
 #include "messaging/voicemailpanel.h"
 #include "mpguiassets.h"
-#include "pbxsessionrules.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
 #include "queues/wdgqueues.h"
-#include "sessioncontroller.h"
+#include "session/pbxsession.h"
+#include "session/sessionrules.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
 #include "updater/updatescheduler.h"
@@ -71,7 +71,7 @@ template <typename T> void releaseNow(T *&object)
 }
 } // namespace
 
-using PbxSession::RefreshPeriod;
+using SessionRules::RefreshPeriod;
 
 // Takes the CTI client from the window, logged out and shut down, for the
 // caller to delete. Disconnected first: the log-out must not run the
@@ -101,7 +101,7 @@ CtiLib *MPGui::takeCtiLib()
 
 bool MPGui::checkVeloraFwVers(const QString &firmware)
 {
-    return PbxSession::isFirmwareSupported(firmware);
+    return SessionRules::isFirmwareSupported(firmware);
 }
 
 // ---------------------------------------------------------------- log-in
@@ -115,10 +115,6 @@ void MPGui::connectToM()
         return;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Connect to MPBX requested";
 
-    const PbxSession::UserAndTenant account = PbxSession::splitUsername(settingsStore->getMUsername());
-    session->setTenant(account.tenant);
-    const QString password = settingsStore->getMPassword();
-    const QString address = settingsStore->getMAddress();
     if (appMode > MSETTINGS::AppModeSoftphone || appMode < MSETTINGS::AppModeCtiOnly) {
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Got invalid mode!";
         return;
@@ -139,22 +135,19 @@ void MPGui::connectToM()
         messaging->setCtiClient(ctiLib);
     phones->setCtiClient(ctiLib);
     phones->setAppMode(appMode);
-    ctiLib->enableMessagesDump(settingsStore->isCtilibMessagesDumpEnabled());
 
-    const int keepAlive = settingsStore->getChatKeepAliveSendIntervalSecs();
-    if (!PbxSession::isKeepAliveIntervalAccepted(keepAlive)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Cannot set chat keep-alive send interval to" << keepAlive
-                                   << "seconds. It must be at least" << PbxSession::MinKeepAliveSecs << "seconds";
-    } else if (!ctiLib->setChatKeepAliveSendIntervalSec(keepAlive)) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Unable to set chat keep-alive send interval to" << keepAlive
-                                   << "seconds";
-    }
-
-    if (pbxTrust.wait() == 0)
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "No certificate authority of the PBX could be loaded";
-    ctiLib->setExtraCaCertificates(pbxTrust.authorities());
-    ctiLib->setServerAddress(address);
-    ctiLib->connectToServer(account.user, password, account.tenant, appMode, QString(), 0);
+    const MctiConfig config = settingsStore->getConfig();
+    PbxSession::Attempt attempt;
+    attempt.address = settingsStore->getMAddress();
+    attempt.username = settingsStore->getMUsername();
+    attempt.password = settingsStore->getMPassword();
+    attempt.mode = appMode;
+    attempt.keepAliveSecs = settingsStore->getChatKeepAliveSendIntervalSecs();
+    attempt.dumpMessages = settingsStore->isCtilibMessagesDumpEnabled();
+    attempt.identitiesSecs = config.identitiesRefreshTimeoutSecs;
+    attempt.codecOrderSecs = config.codecOrderRefreshTimeoutSecs;
+    attempt.cdrSecs = config.cdrRefreshTimeoutSecs;
+    session->connectClient(*ctiLib, attempt);
 
     if (trayIcon)
         trayIcon->setToolTip(tr("%1 - connessione in corso...").arg(MSETTINGS::getLongApplicationName()));
@@ -162,7 +155,6 @@ void MPGui::connectToM()
 
 void MPGui::reconnectToM()
 {
-    session->automaticAttemptStarted();
     if (!ctiLib) {
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Missing mctilib pointer";
         return;
@@ -170,48 +162,48 @@ void MPGui::reconnectToM()
     connectToM();
 }
 
+// The library's log-in answer reaches the session directly; this entry lets
+// a caller hand one in as the library would.
 void MPGui::connectedToM(const LoginDetails &details)
+{
+    session->loggedIn(details, ctiLib ? ctiLib->getPbxCapabilities() : 0);
+}
+
+void MPGui::onFirmwareRefused(const LoginDetails &details)
+{
+    PromptService::Message msg;
+    msg.kind = PromptService::Kind::Warning;
+    msg.title = windowTitleText + QStringLiteral(" - ") + tr("Versione PBX non compatibile");
+    msg.text = tr("Questa versione di %1 richiede che su %2 sia presente una versione firmware uguale o "
+                  "superiore alla %3.%4.%5.\nIl programma verrà chiuso.")
+                   .arg(windowTitleText, PbxName)
+                   .arg(SessionRules::MinFirmwareMajor)
+                   .arg(SessionRules::MinFirmwareMinor)
+                   .arg(SessionRules::MinFirmwarePatch);
+    msg.buttons = QMessageBox::Ok;
+    prompts().message(nullptr, msg);
+    if (!quitApplication(false, true) && ctiLib && ctiLib->isConnected()) {
+        // The user stays: leave the incompatible PBX instead of keeping a
+        // session that the window does not show. "UserRequest" brings no
+        // reconnection.
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Staying with an incompatible PBX firmware: logging out"
+                                   << details.firmwareVersion;
+        ctiLib->logout();
+    }
+}
+
+void MPGui::onSessionStarted(const SessionRules::SessionStart &started)
 {
     if (!ctiLib || !settingsDialog) {
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Got NULL m_mctic in connectedToM!!!";
         return;
     }
-
-    session->loggedIn();
+    const LoginDetails &details = session->login();
     userLastName = details.lastName;
     userFirstName = details.firstName;
 
-    // Firmware gate.
-    if (!checkVeloraFwVers(details.firmwareVersion)) {
-        PromptService::Message msg;
-        msg.kind = PromptService::Kind::Warning;
-        msg.title = windowTitleText + QStringLiteral(" - ") + tr("Versione PBX non compatibile");
-        msg.text = tr("Questa versione di %1 richiede che su %2 sia presente una versione firmware uguale o "
-                      "superiore alla %3.%4.%5.\nIl programma verrà chiuso.")
-                       .arg(windowTitleText, PbxName)
-                       .arg(PbxSession::MinFirmwareMajor)
-                       .arg(PbxSession::MinFirmwareMinor)
-                       .arg(PbxSession::MinFirmwarePatch);
-        msg.buttons = QMessageBox::Ok;
-        prompts().message(nullptr, msg);
-        if (!quitApplication(false, true) && ctiLib && ctiLib->isConnected()) {
-            // The user stays: leave the incompatible PBX instead of keeping a
-            // session that the window does not show. "UserRequest" brings no
-            // reconnection.
-            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Staying with an incompatible PBX firmware: logging out"
-                                       << details.firmwareVersion;
-            ctiLib->logout();
-        }
-        return;
-    }
-
     updateStrings();
-    PbxSession::SessionStart started;
-    started.capabilities = ctiLib->getPbxCapabilities();
-    started.queueRole = details.queueRole;
-    started.mode = appMode;
-    started.firmware = details.firmwareVersion;
-    const PbxSession::SessionFeatures features = PbxSession::sessionFeatures(started);
+    const SessionRules::SessionFeatures features = SessionRules::sessionFeatures(started);
 
     const QString &firmware = started.firmware;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "We connected to a Velora with firmware" << firmware;
@@ -237,14 +229,6 @@ void MPGui::connectedToM(const LoginDetails &details)
     queuesGui->setUserExtension(details.extension);
     initClientApiServer();
 
-    // Refresh timers, each after one immediate refresh.
-    const MctiConfig config = settingsStore->getConfig();
-    const int identitiesMs = features.identitiesPeriod
-                                 ? refreshIntervalMs(RefreshPeriod::Identities, config.identitiesRefreshTimeoutSecs)
-                                 : refreshIntervalMs(RefreshPeriod::CodecOrder, config.codecOrderRefreshTimeoutSecs);
-    session->started(started.capabilities, identitiesMs,
-                     refreshIntervalMs(RefreshPeriod::Cdr, config.cdrRefreshTimeoutSecs));
-
     emit sigSessionStarted(started);
 
     // Connected look.
@@ -262,7 +246,7 @@ void MPGui::connectedToM(const LoginDetails &details)
 
     refreshIdentities();
     ctiLib->enableOutlookSupport(CtiLib::hasOutlookSupportBuilt() && settingsStore->isOutlookImportRequested(),
-                                 config.excludedOutlookFolders);
+                                 settingsStore->getConfig().excludedOutlookFolders);
     refreshContactsList();
     onCdrFilterChanged(settingsStore->getCdrFilterValue());
     refreshPeriodicData();
@@ -393,12 +377,20 @@ void MPGui::disconnectFromM()
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Disconnecting from VeloraPBX...";
 }
 
+// The library's end of a connection reaches the session directly (queued);
+// this entry lets a caller hand one in as the library would.
 void MPGui::disconnectedFromM(QString reason)
 {
+    session->disconnected(reason);
+}
+
+void MPGui::onSessionEnded(const SessionRules::SessionEnd &end)
+{
+    const QString &reason = end.received;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Disconnected from VeloraPBX - Reason:" << reason;
     if (restartRequested)
         return;
-    const PbxSession::DisconnectReason parsed = PbxSession::parseDisconnectReason(reason);
+    const SessionRules::DisconnectReason &parsed = end.reason;
 
     setWindowTitle(tr("%1 - disconnesso").arg(MSETTINGS::getLongApplicationName()));
     lblAccountInfo->clear();
@@ -419,11 +411,9 @@ void MPGui::disconnectedFromM(QString reason)
     if (settingsDialog)
         settingsStore->setAccountList(IdentityList());
 
-    // Decided before the session forgets how the attempt started.
-    const PbxSession::DisconnectNotice notice =
-        PbxSession::disconnectNotice(parsed, session->isAutomaticAttempt(), session->isUp());
-    const bool wasUp = session->isUp();
-    const bool automaticAttempt = session->isAutomaticAttempt();
+    const SessionRules::DisconnectNotice notice = end.notice;
+    const bool wasUp = end.wasUp;
+    const bool automaticAttempt = end.automaticAttempt;
 
     // Reasons that bring a new attempt keep a softphone's lines; the others
     // end every call.
@@ -435,7 +425,7 @@ void MPGui::disconnectedFromM(QString reason)
     emit sigDisconnected();
     saveTablesState();
 
-    if (parsed.kind == PbxSession::ReasonKind::AuthFailed) {
+    if (parsed.kind == SessionRules::ReasonKind::AuthFailed) {
         PromptService::Message msg;
         msg.kind = PromptService::Kind::Warning;
         msg.title = tr("Errore autenticazione");
@@ -458,18 +448,18 @@ void MPGui::disconnectedFromM(QString reason)
         }
     }
 
-    const QString shown = PbxSession::shownReason(parsed, reason);
+    const QString shown = SessionRules::shownReason(parsed, reason);
     QString trayText;
     switch (notice) {
-    case PbxSession::DisconnectNotice::None:
+    case SessionRules::DisconnectNotice::None:
         if (automaticAttempt && !parsed.isKnown())
             logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Reconnection failed, no message shown this time"
                                    << "- was connected:" << int(wasUp) << "- reason:" << reason;
         break;
-    case PbxSession::DisconnectNotice::CannotConnect:
+    case SessionRules::DisconnectNotice::CannotConnect:
         trayText = tr("Impossibile connettersi a %1. \nMotivo: %2").arg(PbxName, shown);
         break;
-    case PbxSession::DisconnectNotice::ConnectionClosed:
+    case SessionRules::DisconnectNotice::ConnectionClosed:
         trayText = tr("La connessione con %1 è stata chiusa. \nMotivo: %2").arg(PbxName, shown);
         break;
     }
@@ -483,7 +473,6 @@ void MPGui::disconnectedFromM(QString reason)
                                                        : icons.mctiDisconnectedIcon,
                 true);
     }
-    session->ended(parsed);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Exiting...";
 }
 
@@ -563,6 +552,7 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
         messaging->closeChatDb();
     }
 
+    session->close();
     if (CtiLib *old = takeCtiLib()) {
         old->deleteLater();
         releasedLater << QPointer<QObject>(old);
@@ -636,6 +626,7 @@ MPGui::~MPGui()
     delete queues;
     queues = nullptr;
 
+    session->close();
     delete takeCtiLib();
     delete session;
     session = nullptr;

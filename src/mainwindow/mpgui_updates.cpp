@@ -6,7 +6,7 @@
 #include "ctilib.h"
 #include "framework/promptservice.h"
 #include "phone/phonebackends.h"
-#include "sessioncontroller.h"
+#include "session/pbxsession.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
 #include "updater/updaterutils.h"

@@ -17,8 +17,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &windowIcons, QObject *parent)
-    : QObject(parent), ui(widgets), icons(windowIcons)
+MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &windowIcons,
+                               const ServicesDialCodesMap &serviceCodes, QObject *parent)
+    : QObject(parent), ui(widgets), icons(windowIcons), servicesCodes(serviceCodes)
 {
     setObjectName(QStringLiteral("messagingPanel"));
     VoicemailPanel::Widgets voicemailWidgets;
@@ -119,9 +120,9 @@ bool MessagingPanel::onTrayMessageClicked()
     return true;
 }
 
-void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
+void MessagingPanel::onSessionStarted(const SessionRules::SessionStart &session)
 {
-    const PbxSession::SessionFeatures features = PbxSession::sessionFeatures(session);
+    const SessionRules::SessionFeatures features = SessionRules::sessionFeatures(session);
     if (!features.visualVoicemail) {
         const int index = ui.tabContactsWidget->indexOf(ui.voiceMailTabWidget);
         if (index >= 0) {
@@ -156,7 +157,7 @@ void MessagingPanel::onSessionStarted(const PbxSession::SessionStart &session)
         ui.chatPanel->enableChatWindows(true);
 }
 
-void MessagingPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
+void MessagingPanel::onSessionEnded(const SessionRules::DisconnectReason &reason)
 {
     lastTrayExten.clear();
     voicemailPanel->resetSession();
@@ -211,11 +212,6 @@ void MessagingPanel::showServices(int which)
         shownActive = shown;
         emit servicesShownChanged();
     }
-}
-
-void MessagingPanel::setServicesCodes(const ServicesDialCodesMap &codes, quint32 capabilities)
-{
-    servicesCodes = PbxServices::mergeServiceCodes(servicesCodes, codes, capabilities);
 }
 
 void MessagingPanel::requestVoiceMail()

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "chatcontroller.h"
-#include "mainwindow/pbxsessionrules.h"
+#include "mainwindow/session/sessionrules.h"
 #include "pbxservices.h"
 
 #include <QMap>
@@ -50,8 +50,10 @@ public:
         QWidget *pageVoicemail = nullptr;
         QBoxLayout *VoicemailLayout = nullptr;
     };
-    // `icons`: the window's set, which outlives this object.
-    MessagingPanel(const Widgets &widgets, const MainWindowIcons &icons, QObject *parent = nullptr);
+    // `icons`: the window's set; `serviceCodes`: the session's service dial
+    // codes. Both outlive this object.
+    MessagingPanel(const Widgets &widgets, const MainWindowIcons &icons, const ServicesDialCodesMap &serviceCodes,
+                   QObject *parent = nullptr);
     ~MessagingPanel() override;
 
     // Opens the chat history store of this user on this PBX.
@@ -83,7 +85,6 @@ public:
     bool isForkToMobileActive() const { return services.isForkActive(); }
     const PbxServices::ServiceState &serviceState() const { return services; }
     // The service dial-code map: filled at each log-in, never emptied.
-    const ServicesDialCodesMap &serviceCodes() const { return servicesCodes; }
     // The softphone engine's do-not-disturb switch; false when there is no engine.
     void setSoftphoneDnd(std::function<bool(bool)> engineDnd) { softphoneDnd = std::move(engineDnd); }
     // Presses a key of the desk phone through its driver; false when there is
@@ -104,15 +105,14 @@ public:
     void setReportTimeout(int msecs);
 
 public slots:
-    void onSessionStarted(const PbxSession::SessionStart &session);
-    void onSessionEnded(const PbxSession::DisconnectReason &reason);
+    void onSessionStarted(const SessionRules::SessionStart &session);
+    void onSessionEnded(const SessionRules::DisconnectReason &reason);
     void closeDialogs();
     // A click on the tray message: the conversation last announced there
     // comes to the top. False when no conversation was announced.
     bool onTrayMessageClicked();
 
     // PBX services.
-    void setServicesCodes(const ServicesDialCodesMap &codes, quint32 capabilities);
     void requestVoiceMail();
     void requestConference();
     void toggleDnd();
@@ -151,7 +151,7 @@ private:
     void showServices(int which);
     QWidget *window() const;
 
-    ServicesDialCodesMap servicesCodes;
+    const ServicesDialCodesMap &servicesCodes;
     PbxServices::ServiceState services;
     int appMode = 0;
     bool visualVoicemail = false;

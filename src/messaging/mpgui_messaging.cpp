@@ -3,6 +3,7 @@
 #include "directory/directorychatlookup.h"
 #include "directory/directorypanel.h"
 #include "mainwindow/mpgui.h"
+#include "mainwindow/session/pbxsession.h"
 
 #include "app/globallogger.h"
 #include "chatcontroller.h"
@@ -124,16 +125,11 @@ void MPGui::initChat()
     });
 }
 
+// The library's codes reach the session directly; this entry lets a caller
+// hand a list in as the library would.
 void MPGui::setServicesCodes(const ServicesDialCodesMap &codes)
 {
-    if (!messaging)
-        return;
-    messaging->setServicesCodes(codes, currentPbxCapabilities());
-    // The phone back-ends and call handling read the codes by number.
-    servicesCodes.clear();
-    const ServicesDialCodesMap &merged = messaging->serviceCodes();
-    for (auto it = merged.cbegin(); it != merged.cend(); ++it)
-        servicesCodes.insert(int(it.key()), it.value());
+    session->receiveServiceCodes(codes);
 }
 
 void MPGui::onExtenMobileNumRcvd(const QString &number)

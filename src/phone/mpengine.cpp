@@ -27,8 +27,8 @@ QString masked(const QString &number)
 
 AudioDeviceEntry::~AudioDeviceEntry() = default;
 
-MPEngine::MPEngine(const QMap<int, QString> &serviceCodes, const MctiConfig &cfg)
-    : QObject(nullptr), config(cfg), servicesCodes(&serviceCodes)
+MPEngine::MPEngine(const ServicesDialCodesMap &serviceCodes, const MctiConfig &cfg)
+    : QObject(nullptr), config(cfg), servicesCodes(serviceCodes)
 {
     busyToneTimer.setObjectName(QStringLiteral("busyToneTimer"));
     congestionToneTimer.setObjectName(QStringLiteral("congestionToneTimer"));
@@ -888,7 +888,7 @@ bool MPEngine::holdCall(int lineId, bool active)
 int MPEngine::serviceCodeDtmf(int line, int key, const char *what, const char *missing)
 {
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << what << line;
-    const QString code = servicesCodes ? servicesCodes->value(key) : QString();
+    const QString code = servicesCodes.value(CTILIB::ServiceDialCodeType(key));
     if (code.isEmpty()) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << missing;
         return -1;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/mcticonfig.h"
+#include "ctilibtypes.h"
 
 #include <QAudio>
 #include <QList>
@@ -49,7 +50,7 @@ public:
     // tests (the default asks Qt Multimedia, in the media module).
     using SystemDeviceLister = std::function<QStringList(QAudio::Mode)>;
 
-    MPEngine(const QMap<int, QString> &serviceCodes, const MctiConfig &config);
+    MPEngine(const ServicesDialCodesMap &serviceCodes, const MctiConfig &config);
     ~MPEngine() override;
 
     bool start();
@@ -269,7 +270,7 @@ private:
     bool micIsPlantronics = false;
     bool spkIsPlantronics = false;
 
-    const QMap<int, QString> *servicesCodes;
+    const ServicesDialCodesMap &servicesCodes;
 
     QString soundsDirOverride;
     SystemDeviceLister systemDevices;

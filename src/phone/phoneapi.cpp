@@ -18,9 +18,9 @@ QStringList splitChars(const QString &text)
 } // namespace
 
 PhoneApi::PhoneApi(CtiLib *cti, const QString &ownExtension, const QString &pbxAddress, const QString &firmwareVersion,
-                   int brand, const QMap<int, QString> &serviceCodes, QObject *parent)
+                   int brand, const ServicesDialCodesMap &serviceCodes, QObject *parent)
     : QObject(parent), m_pbxAddress(pbxAddress), m_ownExtension(ownExtension), m_firmwareVersion(firmwareVersion),
-      m_cti(cti), m_brand(brand), m_serviceCodes(&serviceCodes)
+      m_cti(cti), m_brand(brand), m_serviceCodes(serviceCodes)
 {
     setObjectName(QStringLiteral("phoneApi"));
     m_dtmfTimer = new QTimer;
@@ -109,7 +109,7 @@ qlonglong PhoneApi::getLineIdFromCaller(const QString &remoteNum) const
 
 QString PhoneApi::serviceCode(int key) const
 {
-    return m_serviceCodes ? m_serviceCodes->value(key) : QString();
+    return m_serviceCodes.value(CTILIB::ServiceDialCodeType(key));
 }
 
 bool PhoneApi::isParkingSlot(qlonglong number) const

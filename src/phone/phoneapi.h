@@ -7,6 +7,7 @@
 // reused by one driver object) and keeps each line's CSTA id beside it.
 #pragma once
 
+#include "ctilibtypes.h"
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -47,7 +48,7 @@ public:
     static constexpr int DtmfPauseMsPerChar = 300;
 
     PhoneApi(CtiLib *cti, const QString &ownExtension, const QString &pbxAddress, const QString &firmwareVersion,
-             int brand, const QMap<int, QString> &serviceCodes, QObject *parent = nullptr);
+             int brand, const ServicesDialCodesMap &serviceCodes, QObject *parent = nullptr);
     ~PhoneApi() override;
 
     bool isInitialized() const { return m_initialized; }
@@ -140,6 +141,6 @@ private:
     QMap<qlonglong, PhoneLineInfo *> m_lines;
     qlonglong m_nextLineId = 0;
     QList<QPair<qlonglong, QStringList>> m_dtmfQueue;
-    const QMap<int, QString> *m_serviceCodes = nullptr;
+    const ServicesDialCodesMap &m_serviceCodes;
     std::function<void(const PhoneCommand &)> m_commandHook;
 };

@@ -13,7 +13,7 @@
 #include <QLabel>
 #include <QSystemTrayIcon>
 
-PhoneBackends::PhoneBackends(QObject *parent) : QObject(parent)
+PhoneBackends::PhoneBackends(const ServicesDialCodesMap &codes, QObject *parent) : QObject(parent), serviceCodes(codes)
 {
     setObjectName(QStringLiteral("phoneBackends"));
 }
@@ -57,7 +57,7 @@ void PhoneBackends::setVolumes(int input, int output)
     outputVolume = output;
 }
 
-void PhoneBackends::onSessionStarted(const PbxSession::SessionStart &start)
+void PhoneBackends::onSessionStarted(const SessionRules::SessionStart &start)
 {
     appMode = start.mode;
     capabilities = start.capabilities;
@@ -152,8 +152,8 @@ void PhoneBackends::updatePhoneInfo(const QString &userAgent, const QString &pho
     if (brand == 0 || phoneApi || !phoneApiAuthorized || !ctiLib)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "PhoneAPI initialization for brand" << brand << "...";
-    PhoneApi *api = new PhoneApi(ctiLib, ctiLib->getUserExtension(), settings->getMAddress(), firmware, brand,
-                                 serviceCodes ? *serviceCodes : noCodes);
+    PhoneApi *api =
+        new PhoneApi(ctiLib, ctiLib->getUserExtension(), settings->getMAddress(), firmware, brand, serviceCodes);
     phoneApi = api;
     if (!api->isInitialized()) {
         resetPhoneApi();
@@ -295,7 +295,7 @@ void PhoneBackends::initOrUpdatePhoneEngine(const IdentityEntry &identity, const
     config.dtmfMode = identity.dtmfMode;
     config.codecsOrder = identity.codecList;
 
-    auto *engine = new MPEngine(serviceCodes ? *serviceCodes : noCodes, config);
+    auto *engine = new MPEngine(serviceCodes, config);
     if (!engine->isStarted()) {
         const QString failure = engine->startFailure();
         engine->disconnect();

@@ -8,8 +8,9 @@
 #pragma once
 
 #include "ctilib.h"
+#include "ctilibtypes.h"
 #include "deskphonerules.h"
-#include "mainwindow/pbxsessionrules.h"
+#include "mainwindow/session/sessionrules.h"
 #include "phoneapi.h"
 
 #include <QIcon>
@@ -57,15 +58,15 @@ public:
         QIcon micOn, micOff, speakerOn, speakerOff;
     };
 
-    explicit PhoneBackends(QObject *parent = nullptr);
+    // `serviceCodes`: the session's service dial codes, read at each use by
+    // the driver and the engine; they outlive this object.
+    explicit PhoneBackends(const ServicesDialCodesMap &serviceCodes, QObject *parent = nullptr);
     ~PhoneBackends() override;
 
     // Set once by the main window after its form exists.
     void setWidgets(const Widgets &widgets);
     void setCtiClient(CtiLib *cti) { ctiLib = cti; }
     void setSettingsStore(MSettingsStore *store) { settings = store; }
-    // The service dial code map, read at each use by the driver.
-    void setServiceCodes(const QMap<int, QString> *codes) { serviceCodes = codes; }
     // The object whose call slots receive the driver's signals (the main
     // window): onPApiCallEstablished, onPApiCallFinished, onPApiIcomingCall,
     // onPApiOutgoingCall, onPApiMissedCall, updateDndStatus, onLineOnHoldChanged.
@@ -103,7 +104,7 @@ public:
     bool isOutputMuted() const { return outputMuted; }
 
 public slots:
-    void onSessionStarted(const PbxSession::SessionStart &start);
+    void onSessionStarted(const SessionRules::SessionStart &start);
     void onSessionEnded();
 
     // --- desk phone
@@ -138,11 +139,10 @@ private:
     Widgets w;
     QPointer<CtiLib> ctiLib;
     MSettingsStore *settings = nullptr;
-    const QMap<int, QString> *serviceCodes = nullptr;
+    const ServicesDialCodesMap &serviceCodes;
     QPointer<QObject> callHub;
     int appMode = 0;
     quint32 capabilities = 0;
-    QMap<int, QString> noCodes;
 
     bool firmwareWarningShown = false;
     QString associatedPhoneName;

@@ -78,7 +78,7 @@ void QueuesController::onOperatorStatusChanged(const QString &extension)
 
 void QueuesController::onExtenListRebuilt()
 {
-    if (supervisorPanel && PbxSession::isQueueMember(queueRole))
+    if (supervisorPanel && SessionRules::isQueueMember(queueRole))
         supervisorPanel->refreshOperatorsView();
 }
 
@@ -95,7 +95,7 @@ void QueuesController::showNoQueueStatus()
 
 bool QueuesController::pauseAllQueues(bool pause, const QString &reason)
 {
-    if (!PbxSession::isQueueMember(queueRole))
+    if (!SessionRules::isQueueMember(queueRole))
         return false;
     if (!clientConnected())
         return false;
@@ -105,7 +105,7 @@ bool QueuesController::pauseAllQueues(bool pause, const QString &reason)
 
 bool QueuesController::isPauseOnLogoffDue() const
 {
-    return settings && settings->isPauseOnLogoffRequired() && PbxSession::isQueueMember(queueRole) && !anyQueuePaused;
+    return settings && settings->isPauseOnLogoffRequired() && SessionRules::isQueueMember(queueRole) && !anyQueuePaused;
 }
 
 void QueuesController::releaseSupervisorPanel()
@@ -152,9 +152,9 @@ void QueuesController::initSupervisorPanel(MctiExtenMap *extensionMap)
     connect(p, &MspMainWidget::sigQueueCallsStatsUpdated, this, &QueuesController::onUpdatedQueueCallsStats);
 }
 
-void QueuesController::onSessionStarted(const PbxSession::SessionStart &session)
+void QueuesController::onSessionStarted(const SessionRules::SessionStart &session)
 {
-    const PbxSession::SessionFeatures features = PbxSession::sessionFeatures(session);
+    const SessionRules::SessionFeatures features = SessionRules::sessionFeatures(session);
     queueRole = session.queueRole;
     ui.queuesGui->setAppMode(session.mode);
     if (ctiLib)
@@ -186,14 +186,14 @@ void QueuesController::onSessionStarted(const PbxSession::SessionStart &session)
     updateQCallsCount();
 }
 
-void QueuesController::onSessionEnded(const PbxSession::DisconnectReason &reason)
+void QueuesController::onSessionEnded(const SessionRules::DisconnectReason &reason)
 {
     showNoQueueStatus();
     pauseAllWatchdog.stop();
     ui.pauseAllAction->setEnabled(false);
     ui.reportAction->setEnabled(false);
     ui.btnPauseAll->hide();
-    queueRole = PbxSession::QueueRoleNone;
+    queueRole = SessionRules::QueueRoleNone;
     queueCallsCountVisible = false;
     releaseSupervisorPanel();
     queuePauseMap.clear();

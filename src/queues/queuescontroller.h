@@ -5,7 +5,7 @@
 
 #include "ctilibtypes.h"
 #include "directory/mctiextendetails.h"
-#include "mainwindow/pbxsessionrules.h"
+#include "mainwindow/session/sessionrules.h"
 #include "queuerules.h"
 #include "queuestatus.h"
 
@@ -92,8 +92,8 @@ public:
     void getQueueInfo(const QString &name, QueueStatus &out) const;
 
 public slots:
-    void onSessionStarted(const PbxSession::SessionStart &session);
-    void onSessionEnded(const PbxSession::DisconnectReason &reason);
+    void onSessionStarted(const SessionRules::SessionStart &session);
+    void onSessionEnded(const SessionRules::DisconnectReason &reason);
 
     // From the supervisor panel.
     void onUpdatedQueuesList(const QMap<QString, QString> &queues);
@@ -152,7 +152,7 @@ private:
     Widgets ui;
     const MainWindowIcons &icons;
     QPointer<CtiLib> ctiLib;
-    int queueRole = PbxSession::QueueRoleNone;
+    int queueRole = SessionRules::QueueRoleNone;
     bool queueCallsCountVisible = false;
     MspMainWidget *supervisorPanel = nullptr;
     // Panels released and not yet deleted by the event loop.

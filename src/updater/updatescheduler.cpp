@@ -41,9 +41,9 @@ void UpdateScheduler::refreshRebrandingPackAfterAWhile()
         rebrandingTimer.start(GuiUtils::randomValue(30000, 30000));
 }
 
-void UpdateScheduler::onSessionStarted(const PbxSession::SessionStart &session)
+void UpdateScheduler::onSessionStarted(const SessionRules::SessionStart &session)
 {
-    if (PbxSession::sessionFeatures(session).rebranding)
+    if (SessionRules::sessionFeatures(session).rebranding)
         refreshRebrandingPackAfterAWhile();
 }
 

@@ -2,7 +2,7 @@
 // rebranding pack: the two timers and their rules.
 #pragma once
 
-#include "mainwindow/pbxsessionrules.h"
+#include "mainwindow/session/sessionrules.h"
 
 #include <QObject>
 #include <QPointer>
@@ -26,7 +26,7 @@ public:
     void refreshRebrandingPackAfterAWhile();
 
 public slots:
-    void onSessionStarted(const PbxSession::SessionStart &session);
+    void onSessionStarted(const SessionRules::SessionStart &session);
     void onSessionEnded();
 
 signals:

@@ -66,7 +66,7 @@ struct Phone {
     std::unique_ptr<MPEngine> engine;
     std::unique_ptr<PhoneApi> desk;
     QList<PhoneCommand> sent;
-    QMap<int, QString> codes;
+    ServicesDialCodesMap codes;
     QMap<QString, int> sipLines; // call id -> softphone line
     MSETTINGS::AppMode mode;
 

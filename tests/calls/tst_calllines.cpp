@@ -50,7 +50,7 @@ struct Pipeline {
     MSETTINGS::AppMode mode = MSETTINGS::AppModeCtiOnly;
     int queueRole = 0;
     bool pausedByUser = false;
-    QMap<int, QString> codes;
+    ServicesDialCodesMap codes;
     QList<QPair<bool, QString>> pauses;
 
     explicit Pipeline(bool pauseOnQueueCall = false)

@@ -101,7 +101,7 @@ void TestCallRules::serviceCode()
 {
     QFETCH(QString, number);
     QFETCH(bool, service);
-    QMap<int, QString> codes;
+    ServicesDialCodesMap codes;
     codes.insert(CTILIB::SdcDndToggle, QStringLiteral("*78"));
     codes.insert(CTILIB::SdcVoicemail, QStringLiteral("*60"));
     codes.insert(CTILIB::SdcParkFirstSlot, QStringLiteral("701"));

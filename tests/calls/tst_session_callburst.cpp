@@ -4,7 +4,7 @@
 // free up; every call keeps its record; a new call does not style again the
 // lines already shown.
 #include "calls/calllines.h"
-#include "mainwindow/sessioncontroller.h"
+#include "mainwindow/session/pbxsession.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "settings/msettingsstore.h"

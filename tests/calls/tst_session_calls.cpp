@@ -3,7 +3,7 @@
 // reports ring, answer and end lines with their balloons and automatic
 // actions, the dial field places calls, missed calls are announced.
 #include "calls/calllines.h"
-#include "mainwindow/sessioncontroller.h"
+#include "mainwindow/session/pbxsession.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "settings/msettingsstore.h"
@@ -294,7 +294,7 @@ void TestSessionCalls::disconnectionClosesEveryLine()
     SessionFixture f;
     ScriptedPrompts prompts;
     MPGui w{f.config()};
-    w.sessionController()->setReconnectDelay([] { return 600000; });
+    w.pbxSession()->setReconnectDelay({600000, 0});
     QVERIFY(startAndLogin(w));
     useDemoAccount(w, *f.sim);
     CallLines *calls = w.callLines();

@@ -27,7 +27,7 @@ private:
     QScopedPointer<ScriptedPrompts> prompts;
     QScopedPointer<DirectoryActions> actions;
     QStringList calls; // "number/prefix type" or "audio:number"
-    QMap<int, QString> codes;
+    ServicesDialCodesMap codes;
 };
 
 void TestDirectoryActions::init()
@@ -35,7 +35,9 @@ void TestDirectoryActions::init()
     prompts.reset(new ScriptedPrompts);
     actions.reset(new DirectoryActions(nullptr, MainWindowIcons(), nullptr));
     calls.clear();
-    codes = {{9, QStringLiteral("*8")}, {14, QStringLiteral("*88")}, {21, QStringLiteral("0")}};
+    codes = {{CTILIB::ServiceDialCodeType(9), QStringLiteral("*8")},
+             {CTILIB::ServiceDialCodeType(14), QStringLiteral("*88")},
+             {CTILIB::SdcOutsideLinePrefix, QStringLiteral("0")}};
     DirectoryActions::Hooks hooks;
     hooks.startCall = [this](const QString &n, int type) { calls << QStringLiteral("%1/%2").arg(n).arg(type); };
     hooks.startAudioCall = [this](const QString &n) { calls << QStringLiteral("audio:") + n; };
@@ -137,7 +139,7 @@ void TestDirectoryActions::pickupCodes()
     QFETCH(bool, codesKnown);
     QFETCH(QStringList, calls);
     if (!codesKnown)
-        codes = {{21, QStringLiteral("0")}, {9, QString()}};
+        codes = {{CTILIB::SdcOutsideLinePrefix, QStringLiteral("0")}, {CTILIB::ServiceDialCodeType(9), QString()}};
     actions->pickup(QStringLiteral("202"), invite);
     QCOMPARE(this->calls, calls);
 }

@@ -12,7 +12,7 @@
 #include "directory/dlgcontactedit.h"
 #include "directory/wdgcontactentry.h"
 #include "directory/wdgsms.h"
-#include "mainwindow/sessioncontroller.h"
+#include "mainwindow/session/pbxsession.h"
 #include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
@@ -290,7 +290,7 @@ void TestActionsSession::bookingOutlivesAReconnection()
     MPGui w{deskPhoneConfig(f)};
     QVERIFY(startAndLogin(w));
     QTRY_VERIFY(w.phoneBackends()->deskPhone());
-    w.sessionController()->setReconnectDelay([] { return 50; });
+    w.pbxSession()->setReconnectDelay({50, 0});
     CustomTreeView *extensions = view(w, "tvExtensions");
     BookedCalls *booked = w.directoryActions()->bookings();
     QStackedWidget *lines = w.callLines()->lineStack();

@@ -13,7 +13,7 @@
 #include "directory/extensionsmodel.h"
 #include "mainwindow/customshortcut.h"
 #include "mainwindow/mpgui.h"
-#include "mainwindow/sessioncontroller.h"
+#include "mainwindow/session/pbxsession.h"
 #include "messaging/dlgredirect.h"
 #include "messaging/messagingpanel.h"
 #include "offlinewindow.h"
@@ -150,7 +150,7 @@ void TestMPGuiWindow::construction()
         QVERIFY(w.isHidden());
         QVERIFY(!w.ctiClient());
         QVERIFY(w.settings());
-        QVERIFY(w.sessionController());
+        QVERIFY(w.pbxSession());
         QVERIFY(!w.directoryPanel()); // the form's subsystems come with the layout
         QTimer *t = w.findChild<QTimer *>(name);
         QCOMPARE(bool(t), beforeStart);
@@ -215,7 +215,7 @@ void TestMPGuiWindow::ctiSignalsReachTheWindow()
     QCOMPARE(ended.count(), 0);
     const auto userRequestSeen = [&] {
         for (const QList<QVariant> &args : qAsConst(ended)) {
-            if (args.at(0).value<PbxSession::DisconnectReason>().kind == PbxSession::ReasonKind::UserRequest)
+            if (args.at(0).value<SessionRules::DisconnectReason>().kind == SessionRules::ReasonKind::UserRequest)
                 return true;
         }
         return false;

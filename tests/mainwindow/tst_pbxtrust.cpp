@@ -2,7 +2,7 @@
 // thread or, when nobody started that, by the first waiter; Qt's
 // process-wide default stays as it was.
 #include "desklineresources.h"
-#include "mainwindow/pbxtrust.h"
+#include "mainwindow/session/pbxtrust.h"
 #include "testmain.h"
 
 #include <QSslCertificate>

@@ -3,7 +3,7 @@
 // unchanged mailbox asks for no list, a new voicemail message does, and a PBX
 // that answers each list request with a mailbox status too does not drag the
 // client into a loop.
-#include "mainwindow/sessioncontroller.h"
+#include "mainwindow/session/pbxsession.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/voicemailpanel.h"
 #include "scriptedprompts.h"

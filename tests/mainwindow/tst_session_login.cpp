@@ -4,7 +4,7 @@
 #include "apiserver/clientapiserver.h"
 #include "directory/directorypanel.h"
 #include "directory/wdgcdrfilter.h"
-#include "mainwindow/sessioncontroller.h"
+#include "mainwindow/session/pbxsession.h"
 #include "queues/mspmainwidget.h"
 #include "queues/wdgqueues.h"
 #include "scriptedprompts.h"
@@ -62,9 +62,9 @@ void TestSessionLogin::connectedState()
 
     // The subsystems heard what the PBX allows.
     QCOMPARE(started.count(), 1);
-    const auto session = started.at(0).at(0).value<PbxSession::SessionStart>();
+    const auto session = started.at(0).at(0).value<SessionRules::SessionStart>();
     QCOMPARE(session.capabilities, f.sim->data().capabilities);
-    QCOMPARE(session.queueRole, int(PbxSession::QueueRoleSupervisor));
+    QCOMPARE(session.queueRole, int(SessionRules::QueueRoleSupervisor));
     QCOMPARE(session.mode, MSETTINGS::AppModeCtiOnly);
     QCOMPARE(session.firmware, f.sim->data().firmwareVersion);
 
@@ -184,7 +184,7 @@ void TestSessionLogin::refreshesRepeat()
     QCOMPARE(timerOf(w, "periodicDataTimer")->interval(), 90);
 
     // Once the session ends nothing more is asked.
-    w.sessionController()->setReconnectDelay([] { return 10 * 60 * 1000; });
+    w.pbxSession()->setReconnectDelay({10 * 60 * 1000, 0});
     actionNamed(w, "disconnectAction")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
     QVERIFY(!timerOf(w, "periodicDataTimer")->isActive());
@@ -223,7 +223,7 @@ void TestSessionLogin::tenantSentToThePbx()
     } else {
         // A user unknown in that tenant is refused: no session, no retry.
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
-        QCOMPARE(ended.at(0).at(0).value<PbxSession::DisconnectReason>().kind, PbxSession::ReasonKind::AuthFailed);
+        QCOMPARE(ended.at(0).at(0).value<SessionRules::DisconnectReason>().kind, SessionRules::ReasonKind::AuthFailed);
         QVERIFY(!w.isSessionUp());
         QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
     }
@@ -401,7 +401,7 @@ void TestSessionLogin::declinedQuitAfterOldFirmwareLogsOut()
     // the window can connect again by hand.
     QTRY_COMPARE_WITH_TIMEOUT(f.sim->sessionCount(), 0, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 5000);
-    QCOMPARE(ended.at(0).at(0).value<PbxSession::DisconnectReason>().kind, PbxSession::ReasonKind::UserRequest);
+    QCOMPARE(ended.at(0).at(0).value<SessionRules::DisconnectReason>().kind, SessionRules::ReasonKind::UserRequest);
     QVERIFY(!w.ctiClient()->isConnected());
     QVERIFY(!w.isSessionUp());
     QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
@@ -466,7 +466,7 @@ void TestSessionLogin::profileInitialAndRing()
     // The queues widget knows whose extension it lists.
     QCOMPARE(widgetOf<wdgQueues>(w, "queuesGui")->userExtension(), data.users.value("demo").extension);
 
-    w.sessionController()->setReconnectDelay([] { return 10 * 60 * 1000; });
+    w.pbxSession()->setReconnectDelay({10 * 60 * 1000, 0});
     actionNamed(w, "disconnectAction")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isSessionUp(), 5000);
     QVERIFY(!picture->isBlfVisible());

@@ -3,7 +3,7 @@
 // reasons that may pass by themselves. The reconnection delay (a random
 // 5000-7999 ms, checked by the rules test) is set by each test, so nothing
 // here waits for it.
-#include "mainwindow/sessioncontroller.h"
+#include "mainwindow/session/pbxsession.h"
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"
@@ -72,7 +72,7 @@ void TestSessionReconnect::keepAliveTimeoutReconnects()
     SessionFixture f;
     ScriptedPrompts prompts;
     MPGui w{f.config()};
-    w.sessionController()->setReconnectDelay([] { return NeverMs; });
+    w.pbxSession()->setReconnectDelay({NeverMs, 0});
     QVERIFY(startAndLogin(w));
     prompts.trayMessages.clear();
     QSignalSpy ended(&w, &MPGui::sigSessionEnded);
@@ -81,7 +81,7 @@ void TestSessionReconnect::keepAliveTimeoutReconnects()
     w.ctiClient()->setKeepAliveTimings(50, 100);
     QVERIFY(waitDisconnected(w));
     QCOMPARE(ended.count(), 1);
-    QCOMPARE(ended.at(0).at(0).value<PbxSession::DisconnectReason>().code, QStringLiteral("KeepAliveReplyTimeout"));
+    QCOMPARE(ended.at(0).at(0).value<SessionRules::DisconnectReason>().code, QStringLiteral("KeepAliveReplyTimeout"));
 
     verifyDisconnectedLook(w);
     QTimer *reconnect = timerOf(w, "reconnectTimer");
@@ -102,7 +102,7 @@ void TestSessionReconnect::killedSimulatorReconnects()
     MPGui w{f.config()};
     QVERIFY(startAndLogin(w));
     prompts.trayMessages.clear();
-    w.sessionController()->setReconnectDelay([] { return 50; });
+    w.pbxSession()->setReconnectDelay({50, 0});
 
     f.killSimulator();
     QVERIFY(waitDisconnected(w));
@@ -124,7 +124,7 @@ void TestSessionReconnect::failedAutomaticAttemptIsQuiet()
     ScriptedPrompts prompts;
     MPGui w{f.config()};
     QVERIFY(startAndLogin(w));
-    w.sessionController()->setReconnectDelay([] { return 20; });
+    w.pbxSession()->setReconnectDelay({20, 0});
     QSignalSpy ended(&w, &MPGui::sigSessionEnded);
     f.killSimulator();
     QVERIFY(waitDisconnected(w));
@@ -135,7 +135,7 @@ void TestSessionReconnect::failedAutomaticAttemptIsQuiet()
     QCOMPARE(prompts.trayMessages.size(), shownBefore);
 
     // The user's own attempt that fails again tells the user.
-    w.sessionController()->setReconnectDelay([] { return NeverMs; });
+    w.pbxSession()->setReconnectDelay({NeverMs, 0});
     const int endedBefore = ended.count();
     QTRY_VERIFY_WITH_TIMEOUT(ended.count() > endedBefore, 10000); // the running attempt ends
     QTRY_COMPARE(timerOf(w, "reconnectTimer")->interval(), NeverMs);
@@ -178,7 +178,7 @@ void TestSessionReconnect::reasonsWithoutReconnection()
     ScriptedPrompts prompts;
     MPGui w{f.config()};
     // Were a reconnection scheduled by mistake, it would come at once.
-    w.sessionController()->setReconnectDelay([] { return 0; });
+    w.pbxSession()->setReconnectDelay({0, 0});
     QVERIFY(startAndLogin(w));
     prompts.trayMessages.clear();
     QSignalSpy ended(&w, &MPGui::sigSessionEnded);
@@ -186,7 +186,7 @@ void TestSessionReconnect::reasonsWithoutReconnection()
     QCOMPARE(f.sim->disconnectClients("demo", reason), 1);
     QVERIFY(waitDisconnected(w));
     QCOMPARE(ended.count(), 1);
-    QVERIFY(ended.at(0).at(0).value<PbxSession::DisconnectReason>().isKnown());
+    QVERIFY(ended.at(0).at(0).value<SessionRules::DisconnectReason>().isKnown());
     verifyDisconnectedLook(w);
     QVERIFY(!timerOf(w, "reconnectTimer")->isActive());
 
@@ -216,7 +216,7 @@ void TestSessionReconnect::userLogoutDoesNotReconnect()
     SessionFixture f;
     ScriptedPrompts prompts;
     MPGui w{f.config("luca", "luca")}; // a queue operator
-    w.sessionController()->setReconnectDelay([] { return 0; });
+    w.pbxSession()->setReconnectDelay({0, 0});
     QVERIFY(startAndLogin(w));
     QVERIFY(w.supervisorPanelWidget());
     prompts.trayMessages.clear();

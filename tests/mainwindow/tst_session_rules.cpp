@@ -1,10 +1,10 @@
 // The session rules that need no window: user/tenant split, firmware gate,
 // what a log-in enables, keep-alive floor, refresh periods, the reading of
 // disconnection reasons and the tray message each one brings.
-#include "mainwindow/pbxsessionrules.h"
+#include "mainwindow/session/sessionrules.h"
 #include "testmain.h"
 
-using namespace PbxSession;
+using namespace SessionRules;
 
 class TestSessionRules : public QObject
 {

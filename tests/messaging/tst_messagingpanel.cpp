@@ -27,6 +27,7 @@ struct Bench {
     ctitest::Fixture f;
     ScriptedPrompts prompts;
     MainWindowIcons icons;
+    ServicesDialCodesMap serviceCodes;
     QWidget form;
     QTabWidget *tabs = new QTabWidget(&form);
     QWidget *voicemailTab = new QWidget;
@@ -49,7 +50,7 @@ struct Bench {
         tabs->addTab(voicemailTab, QStringLiteral("voicemail"));
         widgets.tabContactsWidget = tabs;
         widgets.voiceMailTabWidget = voicemailTab;
-        panel.reset(new MessagingPanel(widgets, icons));
+        panel.reset(new MessagingPanel(widgets, icons, serviceCodes));
         panel->setSoftphoneDnd([this](bool on) {
             softphoneDnd << on;
             return true;
@@ -65,7 +66,7 @@ struct Bench {
         panel->setDeskPhoneKeys([this](const QString &key) { return cti->phoneCommandPressKeys({key}); });
         QObject::connect(cti.get(), &CtiLib::phoneEventDnd, panel.get(), &MessagingPanel::updateDndStatus);
         QObject::connect(cti.get(), &CtiLib::loggedToServer, panel.get(), [this, mode](const LoginDetails &details) {
-            PbxSession::SessionStart start;
+            SessionRules::SessionStart start;
             start.firmware = details.firmwareVersion;
             start.mode = MSETTINGS::AppMode(mode);
             start.capabilities = cti->getPbxCapabilities();
@@ -242,7 +243,7 @@ void TestMessagingPanel::forkToMobile()
         QTRY_COMPARE(b.panel->isForkToMobileActive(), on);
         QVERIFY(b.fork()->isEnabled());
     }
-    b.panel->onSessionEnded(PbxSession::DisconnectReason());
+    b.panel->onSessionEnded(SessionRules::DisconnectReason());
     QVERIFY(!b.fork()->isVisible() && !b.fork()->isEnabled() && !b.forward()->isVisible());
 }
 

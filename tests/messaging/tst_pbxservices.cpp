@@ -286,7 +286,8 @@ void TestPbxServices::inCallRecordingReport()
     QFETCH(int, state);
     QFETCH(QString, shown);
     MainWindowIcons icons;
-    MessagingPanel panel(MessagingPanel::Widgets(), icons);
+    const ServicesDialCodesMap codes;
+    MessagingPanel panel(MessagingPanel::Widgets(), icons, codes);
     QStringList seen;
     MessagingPanel::CallLineAccess lines;
     lines.lineIdOfChannel = [](const QString &c) -> qint64 {

@@ -17,7 +17,7 @@
 
 namespace
 {
-const QMap<int, QString> kNoServiceCodes;
+const ServicesDialCodesMap kNoServiceCodes;
 
 QString soundsDir()
 {

@@ -30,7 +30,7 @@ class TestMPEngineCalls : public QObject
 
     QTemporaryDir m_dir;
     std::unique_ptr<PbxSimulator> m_sim;
-    QMap<int, QString> m_codes;
+    ServicesDialCodesMap m_codes;
 
     MctiConfig config(const QString &password = QStringLiteral("sip201")) const
     {
@@ -99,7 +99,7 @@ private slots:
         MSETTINGS::setSettingsDirPath(m_dir.filePath(QStringLiteral("settings")));
         qputenv("VDK_TEST_DEVICES", QFile::encodeName(m_dir.path()));
         QVERIFY(writeToneWav(m_dir.filePath(QStringLiteral("input.wav")), 1500, 3000));
-        m_codes.insert(28, QStringLiteral("*1")); // recording, as the simulator knows it
+        m_codes.insert(CTILIB::ServiceDialCodeType(28), QStringLiteral("*1")); // recording, as the simulator knows it
     }
 
     void init()

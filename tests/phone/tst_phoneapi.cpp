@@ -23,7 +23,7 @@ PhoneCommand cmd(const QString &name, const QString &csta = {}, const QString &n
 // One driver over an unconnected CTI object, with its commands recorded.
 struct Fixture {
     CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
-    QMap<int, QString> codes;
+    ServicesDialCodesMap codes;
     QList<PhoneCommand> sent;
     std::unique_ptr<PhoneApi> api;
 
@@ -82,7 +82,7 @@ void TestPhoneApi::construction()
     QVERIFY(f.api->isInitialized());
     QVERIFY(f.dtmfTimer());
 
-    QMap<int, QString> codes;
+    ServicesDialCodesMap codes;
     PhoneApi unbound(nullptr, QString(), QString(), QString(), PhoneApi::BrandSnom, codes);
     QVERIFY(!unbound.isInitialized());
     QVERIFY(!unbound.dialNumber(QStringLiteral("201"), QString()));
@@ -214,9 +214,9 @@ void TestPhoneApi::parkingSlotNameSwap()
     QFETCH(QString, number);
     QFETCH(bool, swapped);
     Fixture f;
-    f.codes.insert(7, first);
+    f.codes.insert(CTILIB::ServiceDialCodeType(7), first);
     if (!last.isEmpty())
-        f.codes.insert(8, last);
+        f.codes.insert(CTILIB::ServiceDialCodeType(8), last);
     QSignalSpy connected(f.api.get(), &PhoneApi::sigConnectedCall);
     emit f.cti.phoneEventEstablishedCall(number, QStringLiteral("0298765"), QStringLiteral("p"));
     QCOMPARE(connected.count(), 1);
@@ -381,9 +381,9 @@ void TestPhoneApi::serviceCodeCommands()
     QFETCH(QStringList, parts);
     Fixture f;
     if (!code.isEmpty())
-        f.codes.insert(key, code);
+        f.codes.insert(CTILIB::ServiceDialCodeType(key), code);
     else
-        f.codes.insert(key, QString()); // present but empty counts as missing
+        f.codes.insert(CTILIB::ServiceDialCodeType(key), QString()); // present but empty counts as missing
     const qlonglong id = f.incoming(QStringLiteral("S"));
     bool ok = false;
     if (command == QLatin1String("park"))

@@ -43,7 +43,7 @@ struct Fixture {
     ScriptedPrompts prompts;
     CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
     MSettingsStore store{MctiConfig()};
-    QMap<int, QString> codes;
+    ServicesDialCodesMap codes;
     QWidget window;
     QPushButton *btnDnd = new QPushButton(&window);
     QLabel *lblAccountInfo = new QLabel(&window);
@@ -51,7 +51,7 @@ struct Fixture {
     QSlider *speaker = new QSlider(&window);
     QPushButton *btnMic = new QPushButton(&window);
     QPushButton *btnSpeaker = new QPushButton(&window);
-    PhoneBackends phones;
+    PhoneBackends phones{codes};
     FakeAudio audio;
 
     explicit Fixture(int mode)
@@ -69,8 +69,7 @@ struct Fixture {
         phones.setWidgets(w);
         phones.setCtiClient(&cti);
         phones.setSettingsStore(&store);
-        phones.setServiceCodes(&codes);
-        PbxSession::SessionStart start;
+        SessionRules::SessionStart start;
         start.mode = MSETTINGS::AppMode(mode);
         phones.onSessionStarted(start);
         // As the window wires them: the slider's value reaches the setter.
@@ -296,7 +295,7 @@ void TestPhoneBackends::dtmfPacingFollowsCapability()
     QFETCH(quint32, caps);
     QFETCH(bool, oneChar);
     Fixture f(MSETTINGS::AppModeDeskPhone);
-    PbxSession::SessionStart start;
+    SessionRules::SessionStart start;
     start.mode = MSETTINGS::AppModeDeskPhone;
     start.capabilities = caps;
     f.phones.onSessionStarted(start);

@@ -1,4 +1,4 @@
-#include "pbxsessionrules.h"
+#include "sessionrules.h"
 
 #include "widgets/guiutils.h"
 
@@ -7,7 +7,7 @@
 #include <QVector>
 #include <QVersionNumber>
 
-namespace PbxSession
+namespace SessionRules
 {
 
 UserAndTenant splitUsername(const QString &username)
@@ -181,4 +181,4 @@ int engineBusyRetryDelayMs()
     return GuiUtils::randomValue(EngineBusyBaseMs, EngineBusyRandomMs);
 }
 
-} // namespace PbxSession
+} // namespace SessionRules

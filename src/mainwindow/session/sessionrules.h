@@ -9,7 +9,7 @@
 #include <QMetaType>
 #include <QString>
 
-namespace PbxSession
+namespace SessionRules
 {
 
 // --- log-in
@@ -121,6 +121,15 @@ enum class DisconnectNotice {
 // timer; `wasConnected`: a session was up when the connection ended.
 DisconnectNotice disconnectNotice(const DisconnectReason &parsed, bool automaticAttempt, bool wasConnected);
 
+// The end of a session or of a failed attempt, as the window answers it.
+struct SessionEnd {
+    DisconnectReason reason;
+    QString received; // the reason text as the library sent it
+    DisconnectNotice notice = DisconnectNotice::None;
+    bool wasUp = false;            // a session was up when the connection ended
+    bool automaticAttempt = false; // the attempt that ended was the reconnection timer's
+};
+
 // Delay of the next attempt after a disconnection that allows one: 5000 ms
 // plus a random part below 3000 ms.
 constexpr int ReconnectBaseMs = 5000;
@@ -131,7 +140,8 @@ constexpr int EngineBusyBaseMs = 2000;
 constexpr int EngineBusyRandomMs = 1000;
 int engineBusyRetryDelayMs();
 
-} // namespace PbxSession
+} // namespace SessionRules
 
-Q_DECLARE_METATYPE(PbxSession::SessionStart)
-Q_DECLARE_METATYPE(PbxSession::DisconnectReason)
+Q_DECLARE_METATYPE(SessionRules::SessionStart)
+Q_DECLARE_METATYPE(SessionRules::DisconnectReason)
+Q_DECLARE_METATYPE(SessionRules::SessionEnd)
