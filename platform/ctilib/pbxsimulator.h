@@ -26,6 +26,9 @@ class QSslSocket;
 class PbxSimTlsServer;
 struct SimSession;
 struct SimCall;
+struct SimLeg;
+struct SimRequest;
+struct SimRequestHandler;
 
 // A text message a user had the PBX send.
 struct SimSms {
@@ -142,6 +145,8 @@ public:
     int activeCallCount() const;
     // The text messages sent so far, oldest first.
     const QList<SimSms> &sentSms() const { return m_sentSms; }
+    // Whether the SIP side listens (listenSip() succeeded).
+    bool isSipListening() const { return m_sip != nullptr; }
     // One text command of the control interface; returns the answer text.
     QString executeControl(const QString &line);
     static QString controlHelp();
@@ -163,8 +168,50 @@ private:
     void dropSession(SimSession *s, const QString &why);
     void handleRequest(SimSession *s, qint64 id, const QString &cmd, const QJsonObject &args);
     void handleLogin(SimSession *s, qint64 id, const QJsonObject &args);
-    bool handleCommand(SimSession *s, const QString &cmd, const QJsonObject &args, QString *error);
     void trace(SimSession *s, const QString &cmd, const QJsonObject &args);
+
+    // --- requests of a logged-in client: handleCommand() finds the handler by
+    // the request's name in a table (pbxsimrequests.cpp); each handler answers
+    // true, or false with the error code of the answer.
+    bool handleCommand(SimSession *s, const QString &cmd, const QJsonObject &args, QString *error);
+    static const SimRequestHandler *requestHandler(const QString &cmd);
+    bool reqIdentities(SimRequest &r, QString *error);
+    bool reqPhonebooks(SimRequest &r, QString *error);
+    bool reqExtenStatus(SimRequest &r, QString *error);
+    bool reqServiceStatus(SimRequest &r, QString *error);
+    bool reqNothing(SimRequest &r, QString *error);
+    bool reqCdr(SimRequest &r, QString *error);
+    bool reqContact(SimRequest &r, QString *error);
+    bool reqSendSms(SimRequest &r, QString *error);
+    bool reqNewCall(SimRequest &r, QString *error);
+    bool reqHangupCall(SimRequest &r, QString *error);
+    bool reqParkCall(SimRequest &r, QString *error);
+    bool reqRedirectCall(SimRequest &r, QString *error);
+    bool reqPhoneGetDnd(SimRequest &r, QString *error);
+    bool reqPhoneMakeCall(SimRequest &r, QString *error);
+    bool reqPhonePressKeys(SimRequest &r, QString *error);
+    bool reqPhoneAnswer(SimRequest &r, QString *error);
+    bool reqPhoneHangup(SimRequest &r, QString *error);
+    bool reqPhoneHold(SimRequest &r, QString *error);
+    bool reqPhoneTransfer(SimRequest &r, QString *error);
+    bool reqPhoneSendDtmf(SimRequest &r, QString *error);
+    bool reqPhoneUnknown(SimRequest &r, QString *error);
+    bool reqChatSend(SimRequest &r, QString *error);
+    bool reqChatComposing(SimRequest &r, QString *error);
+    bool reqSetPresence(SimRequest &r, QString *error);
+    bool reqChatHistory(SimRequest &r, QString *error);
+    bool reqSetService(SimRequest &r, QString *error);
+    bool reqVoicemail(SimRequest &r, QString *error);
+    bool reqMailboxStatus(SimRequest &r, QString *error);
+    bool reqDownloadVoicemail(SimRequest &r, QString *error);
+    bool reqMarkVoicemail(SimRequest &r, QString *error);
+    bool reqPauseQueues(SimRequest &r, QString *error);
+    bool reqAddQueueMember(SimRequest &r, QString *error);
+    bool reqRemoveQueueMember(SimRequest &r, QString *error);
+    bool reqQueuesStats(SimRequest &r, QString *error);
+    bool reqQueuePeriodicStats(SimRequest &r, QString *error);
+    bool reqOperatorPeriodicStats(SimRequest &r, QString *error);
+    bool reqCCReport(SimRequest &r, QString *error);
 
     void send(SimSession *s, const QByteArray &frame);
     void pump(SimSession *s);
@@ -188,6 +235,12 @@ private:
     // calls
     SimCall *startCall(const QString &callerExten, const QString &callerNum, const QString &callerName,
                        const QString &target, int attrs, const QString &queueId, bool announceCaller);
+    SimLeg extensionLeg(const QString &exten, const QString &number, const QString &name);
+    SimCall *pickUp(const QString &callerExten, const QString &callerNum, const QString &callerName,
+                    const QString &target);
+    void takeOver(SimCall *c, const QString &callerExten, const QString &callerNum, const QString &callerName,
+                  const QString &target);
+    void announceCall(SimCall *c, bool announceCaller);
     void answerCall(SimCall *c);
     void endCall(SimCall *c, int hangupLeg, const QString &reason);
     void missCall(SimCall *c);
@@ -205,6 +258,7 @@ private:
     SimCall *callOfSipToken(int token) const;
     void onSipOutgoing(int token, const QString &exten, const QString &target);
     void onSipTransfer(int token, const QString &target, int replacesToken);
+    void onSipDigit(int token, QChar digit);
 
     PbxSipServer *m_sip = nullptr;
     bool m_sipPlacing = false;            // a softphone's own call is being set up

@@ -1,5 +1,6 @@
 // The CTI client library against the in-process PBX simulator: log-in and its
 // failures, requests and their answers, live changes, disconnections.
+#include "ctiprotocol.h"
 #include "ctitestsupport.h"
 
 #include "testmain.h"
@@ -48,6 +49,11 @@ private slots:
     void smsWaitingWhenTheSessionEndsFails();
     void controlCommands_data();
     void controlCommands();
+    void controlAnswersExactly_data();
+    void controlAnswersExactly();
+    void controlHelpNamesEveryCommand();
+    void requestAnswers_data();
+    void requestAnswers();
 };
 
 void TestCtiSession::loginSucceeds()
@@ -835,6 +841,203 @@ void TestCtiSession::controlCommands()
         QVERIFY(got.isEmpty());
     else
         QVERIFY2(got.startsWith(answer), qPrintable(got));
+}
+
+// The control language's answers, word for word: tests and benchmarks match
+// them.
+void TestCtiSession::controlAnswersExactly_data()
+{
+    QTest::addColumn<bool>("sip");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("answer");
+    auto row = [](const char *name, bool sip, const char *line, const char *answer) {
+        QTest::newRow(name) << sip << QString::fromUtf8(line) << QString::fromUtf8(answer);
+    };
+    row("comment", false, "# hangup 201", "");
+    row("unknown", false, "dance now", "ERROR unknown command 'dance' (try help)");
+    row("names are case-blind", false, "DANCE", "ERROR unknown command 'dance' (try help)");
+    row("call without its target", false, "call 3331234567",
+        "ERROR usage: call <from-number> <to-exten> [queue=<id>] [name=<caller name>]");
+    row("call to nobody", false, "call 3331234567 299", "ERROR no extension 299");
+    row("call through a missing queue", false, "call 3331234567 201 queue=999", "ERROR no queue 999");
+    row("answer without a call", false, "answer 205", "ERROR no ringing call");
+    row("hangup without a party", false, "hangup", "ERROR usage: hangup <exten|uid>");
+    row("hangup of an idle party", false, "hangup 205", "OK 0");
+    row("transfer without a target", false, "transfer 205", "ERROR usage: transfer <exten|number> <target>");
+    row("transfer of an idle party", false, "Transfer 205 206", "OK 0");
+    row("blf without a state", false, "blf 205", "ERROR usage: blf <exten> <state>");
+    row("presence without one", false, "presence 205", "ERROR usage: presence <exten> <0-5|name> [text]");
+    row("chat without a text", false, "chat 201 202", "ERROR usage: chat <from-exten> <to-exten> <text>");
+    row("park notice without a slot", false, "parknotice 201 3331234567",
+        "ERROR usage: parknotice <exten> <number> <slot> [seconds]");
+    row("queue event of no queue", false, "queueevent 999 1", "ERROR usage: queueevent <queue-id> <waiting>");
+    row("voicemail without a sender", false, "voicemail 201 name=Mario Rossi",
+        "ERROR usage: voicemail <exten> <from-number> [seconds] [name=<sender name>]");
+    row("echo of something else", false, "echo queue on", "ERROR usage: echo mailbox on|off");
+    row("echo", false, "echo mailbox on", "OK");
+    row("period statistics of no queue", false, "periodstats 999 off", "ERROR usage: periodstats <queue-id> on|off");
+    row("disconnect without a reason", false, "disconnect demo", "ERROR usage: disconnect <user|*> <reason>");
+    row("disconnect of nobody", false, "disconnect demo Bye bye", "OK 0");
+    row("keep-alive without a word", false, "keepalive", "ERROR usage: keepalive on|off");
+    row("unknown delay", false, "delay Ring 10", "ERROR unknown delay Ring");
+    row("negative delay", false, "delay ring -1", "ERROR usage: delay answer|ring|talk|park|chat <ms>");
+    row("delay", false, "delay talk 0", "OK");
+    row("trace without a file", false, "trace", "ERROR usage: trace <file>|off");
+    row("trace off", false, "trace off", "OK");
+    row("sip without the SIP side", false, "sip status", "ERROR the SIP side is not listening");
+    row("sip without a sub-command", true, "sip",
+        "ERROR usage: sip status|registers|tone|play|codecs|check|digits|hold ...");
+    row("sip registers without an extension", true, "sip registers",
+        "ERROR usage: sip status|registers|tone|play|codecs|check|digits|hold ...");
+    row("sip registers", true, "sip REGISTERS 201", "OK 0");
+    row("sip tone out of range", true, "sip tone 4000", "ERROR usage: sip tone <0-3900|-1>");
+    row("sip tone", true, "sip tone -1", "OK");
+    row("sip play of no file", true, "sip play /nonexistent dir/a.wav", "ERROR no file /nonexistent dir/a.wav");
+    row("sip check without audio", true, "sip check 1.2 1000", "ERROR no audio for 1.2");
+    row("sip check out of range", true, "sip check 1.2 4000", "ERROR usage: sip check <uid> <hz>");
+    row("sip codecs unknown", true, "sip codecs OPUS", "ERROR usage: sip codecs PCMA|PCMU|GSM|G726|G722 ...");
+    row("sip digits of no call", true, "sip digits 1.2", "OK");
+    row("sip hold of no call", true, "sip hold 1.2 on", "ERROR no such SIP call");
+    row("sip hold without on or off", true, "sip hold 1.2 maybe",
+        "ERROR usage: sip status|registers|tone|play|codecs|check|digits|hold ...");
+}
+
+void TestCtiSession::controlAnswersExactly()
+{
+    QFETCH(bool, sip);
+    QFETCH(QString, line);
+    QFETCH(QString, answer);
+    Fixture f;
+    if (sip) {
+        QString error;
+        QVERIFY2(f.sim->listenSip(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+    }
+    QCOMPARE(f.sim->executeControl(line), answer);
+}
+
+// Every command the help names is known, and "help" answers the help.
+void TestCtiSession::controlHelpNamesEveryCommand()
+{
+    Fixture f;
+    const QString help = PbxSimulator::controlHelp();
+    QVERIFY(help.startsWith(QLatin1String("call <from-number> <to-exten>")));
+    QCOMPARE(f.sim->executeControl(QStringLiteral("help")), help.trimmed());
+    QSet<QString> names;
+    for (const QString &line : help.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        names.insert(line.section(QLatin1Char(' '), 0, 0));
+    QCOMPARE(names.size(), 20);
+    QSignalSpy quit(f.sim.get(), &PbxSimulator::quitRequested);
+    for (const QString &name : qAsConst(names)) {
+        const QString got = f.sim->executeControl(name);
+        QVERIFY2(!got.startsWith(QLatin1String("ERROR unknown command")), qPrintable(name + QLatin1String(": ") + got));
+    }
+    QCOMPARE(quit.count(), 1);
+}
+
+namespace
+{
+
+// A client that speaks the wire protocol itself, to see the simulator's
+// answers as they are.
+struct RawClient {
+    QSslSocket socket;
+    CtiProtocol::FrameReader reader{CtiProtocol::MaxServerFrame};
+    qint64 nextId = 1;
+
+    // The simulator runs on this thread: waits keep its events going.
+    bool connectTo(quint16 port)
+    {
+        socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+        QElapsedTimer t;
+        t.start();
+        while (!socket.isEncrypted() && t.elapsed() < testsupport::kConditionWaitMs)
+            QTest::qWait(10);
+        return socket.isEncrypted();
+    }
+    // Sends a request and waits for its answer; false when none came.
+    bool request(const QString &cmd, const QJsonObject &args, CtiProtocol::Message *answer)
+    {
+        const qint64 id = nextId++;
+        socket.write(CtiProtocol::encodeRequest(id, cmd, args));
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < testsupport::kConditionWaitMs) {
+            QByteArray frame;
+            while (reader.next(&frame)) {
+                QString error;
+                if (!CtiProtocol::parseMessage(frame, answer, &error))
+                    return false;
+                if (answer->type == CtiProtocol::Message::Response && answer->id == id)
+                    return true;
+            }
+            if (socket.state() != QAbstractSocket::ConnectedState)
+                return false;
+            if (socket.bytesAvailable() == 0)
+                QTest::qWait(10);
+            else if (!reader.append(socket.readAll()))
+                return false;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void TestCtiSession::requestAnswers_data()
+{
+    QTest::addColumn<bool>("deskPhone");
+    QTest::addColumn<QString>("cmd");
+    QTest::addColumn<QJsonObject>("args");
+    QTest::addColumn<QString>("error");
+    auto row = [](const char *name, bool deskPhone, const char *cmd, const QJsonObject &args, const char *error) {
+        QTest::newRow(name) << deskPhone << QString::fromLatin1(cmd) << args << QString::fromLatin1(error);
+    };
+    row("unknown", false, "dance", {}, "UnknownCommand");
+    row("accepted, nothing to answer", false, "chatOpen", {}, "");
+    row("identities", false, "getIdentities", {}, "");
+    row("call without a number", false, "newCall", {{"number", " "}}, "InvalidNumber");
+    row("hang-up of no call", false, "hangupCall", {{"callId", "1.2"}}, "NoSuchCall");
+    row("refusal of no call", false, "refuseCall", {{"channel", "PJSIP/201-1"}}, "NoSuchCall");
+    row("unknown service", false, "setService", {{"service", "fax"}, {"on", true}}, "UnknownService");
+    row("presence out of range", false, "setPresence", {{"presence", 9}}, "InvalidPresence");
+    row("no such queue", false, "addQueueMember", {{"queueId", "999"}, {"account", "201"}}, "NoSuchQueue");
+    row("not a member", false, "removeQueueMember", {{"queueId", "600"}, {"account", "299"}}, "NotAMember");
+    row("statistics of no period", false, "getOperatorPeriodicStats", {{"period", 12}}, "InvalidPeriod");
+    row("no such message", false, "downloadVoicemail", {{"id", "nope"}}, "NoSuchMessage");
+    row("no such contact", false, "deleteContact", {{"entry", QJsonObject{{"id", "nope"}}}}, "NoSuchContact");
+    row("desk phone request without one", false, "phoneMakeCall", {{"number", "202"}}, "PhoneNotAuthorized");
+    row("unknown desk phone request without one", false, "phoneDance", {}, "PhoneNotAuthorized");
+    row("desk phone call request of no call", true, "phoneAnswer", {{"cstaId", "csta-0"}}, "NoSuchCall");
+    row("unknown desk phone request of no call", true, "phoneDance", {{"cstaId", "csta-0"}}, "NoSuchCall");
+    row("desk phone call without a number", true, "phoneMakeCall", {{"number", ""}}, "InvalidNumber");
+}
+
+// The simulator finds each request's handler by its name and refuses what
+// the request lacks with the code a client tells its user.
+void TestCtiSession::requestAnswers()
+{
+    QFETCH(bool, deskPhone);
+    QFETCH(QString, cmd);
+    QFETCH(QJsonObject, args);
+    QFETCH(QString, error);
+    Fixture f;
+    RawClient c;
+    QVERIFY(c.connectTo(f.sim->serverPort()));
+    CtiProtocol::Message answer;
+    QVERIFY(c.request(QStringLiteral("login"),
+                      {{"user", "demo"},
+                       {"password", "demo"},
+                       {"tenant", ""},
+                       {"appMode", deskPhone ? CTILIB::AppModeDeskPhone : CTILIB::AppModeCtiOnly}},
+                      &answer));
+    QVERIFY2(answer.ok, qPrintable(answer.error));
+    if (deskPhone) {
+        QVERIFY(c.request(QStringLiteral("phoneGetDnd"), {}, &answer));
+        QVERIFY(answer.ok);
+    }
+    QVERIFY(c.request(cmd, args, &answer));
+    QCOMPARE(answer.error, error);
+    QCOMPARE(answer.ok, error.isEmpty());
 }
 
 DESKLINE_TEST_MAIN(TestCtiSession)
