@@ -6,7 +6,7 @@
 #pragma once
 
 #include "directorymenus.h"
-#include "mainwindow/mainwindowicons.h"
+#include "widgets/mainwindowicons.h"
 
 #include <QMap>
 #include <QObject>

@@ -4,7 +4,7 @@
 #include "contactrows.h"
 #include "directoryroles.h"
 #include "extensionsmodel.h"
-#include "mainwindow/mpguilabels.h"
+#include "widgets/mpguilabels.h"
 
 #include <QCoreApplication>
 

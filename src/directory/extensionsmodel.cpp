@@ -1,7 +1,7 @@
 #include "extensionsmodel.h"
 
 #include "directoryroles.h"
-#include "mainwindow/mpguilabels.h"
+#include "widgets/mpguilabels.h"
 
 #include <QCoreApplication>
 #include <algorithm>

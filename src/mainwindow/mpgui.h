@@ -5,12 +5,12 @@
 
 #include "calls/mcticalldetails.h"
 #include "ctilibtypes.h"
-#include "mainwindowicons.h"
+#include "widgets/mainwindowicons.h"
 #include "widgets/balloon.h"
 
 #include "app/mcticonfig.h"
 #include "formfontfit.h"
-#include "mpguilabels.h"
+#include "widgets/mpguilabels.h"
 #include "rebrandingpack.h"
 #include "session/sessionrules.h"
 #include "settings/msettings.h"
@@ -496,7 +496,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // What the chat needs of the window (src/messaging/mpgui_messaging.cpp).
+    // What the chat needs of the window (mpgui_messaging.cpp).
     class ChatWindowHost;
     void initChat();
     bool confirmQuit();

@@ -4,7 +4,7 @@
 
 #include "app/globallogger.h"
 #include "customshortcut.h"
-#include "mpguiassets.h"
+#include "widgets/mpguiassets.h"
 #include "settings/msettings.h"
 
 #include <QAction>

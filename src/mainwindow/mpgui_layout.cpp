@@ -1,7 +1,7 @@
 // The main window's layout: the form turned into the working window, its
 // initial state, the product name and title, and the signal wiring of the
 // form, the settings dialog, the tray icon and the timers.
-#include "mainwindow/session/pbxsession.h"
+#include "session/pbxsession.h"
 #include "mpgui.h"
 
 #include "widgets/balloonboard.h"
@@ -17,7 +17,7 @@
 #include "directory/directorypanel.h"
 #include "mainformtabchain.h"
 #include "messaging/messagingpanel.h"
-#include "mpguiassets.h"
+#include "widgets/mpguiassets.h"
 #include "phone/mpengine.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"

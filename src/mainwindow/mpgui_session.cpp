@@ -22,7 +22,7 @@
 #include "framework/sslserver.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/voicemailpanel.h"
-#include "mpguiassets.h"
+#include "widgets/mpguiassets.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
 #include "queues/wdgqueues.h"

@@ -10,7 +10,7 @@
 #include "directory/directorypanel.h"
 #include "framework/qdapplication.h"
 #include "messaging/messagingpanel.h"
-#include "mpguiassets.h"
+#include "widgets/mpguiassets.h"
 #include "phone/phonebackends.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"

@@ -1,6 +1,6 @@
 #include "windowbackground.h"
 
-#include "mpguiassets.h"
+#include "widgets/mpguiassets.h"
 
 #include <QDebug>
 #include <QImageReader>

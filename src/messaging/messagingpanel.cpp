@@ -5,7 +5,7 @@
 #include "ctilib.h"
 #include "dlgredirect.h"
 #include "framework/promptservice.h"
-#include "mainwindow/mainwindowicons.h"
+#include "widgets/mainwindowicons.h"
 #include "mpchatsqlite.h"
 #include "settings/msettings.h"
 #include "voicemailpanel.h"

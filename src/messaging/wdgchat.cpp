@@ -4,7 +4,7 @@
 #include "app/globallogger.h"
 #include "chattime.h"
 #include "framework/promptservice.h"
-#include "mainwindow/mpguilabels.h"
+#include "widgets/mpguilabels.h"
 #include "wdgchatmsg.h"
 
 #include <QApplication>

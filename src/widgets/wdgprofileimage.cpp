@@ -1,6 +1,6 @@
 #include "wdgprofileimage.h"
 
-#include "mainwindow/mpguilabels.h"
+#include "widgets/mpguilabels.h"
 
 #include <QAction>
 #include <QBitmap>

@@ -10,7 +10,7 @@
 #include "directory/extenlist.h"
 #include "directory/extensionsmodel.h"
 #include "directory/searchwords.h"
-#include "mainwindow/mpguilabels.h"
+#include "widgets/mpguilabels.h"
 
 #include <QStandardItemModel>
 #include <QTimeZone>

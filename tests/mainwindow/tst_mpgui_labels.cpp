@@ -2,8 +2,8 @@
 // rebranding directory: the product name (size limit, control characters,
 // truncation) and pictures (pixel format, size limit).
 #include "desklineresources.h"
-#include "mainwindow/mpguiassets.h"
-#include "mainwindow/mpguilabels.h"
+#include "widgets/mpguiassets.h"
+#include "widgets/mpguilabels.h"
 #include "mainwindow/windowbackground.h"
 #include "settings/msettings.h"
 #include "testmain.h"

@@ -4,7 +4,7 @@
 // after the report, after a lost report and after the disconnection.
 #include "../platform/ctilib/ctitestsupport.h"
 #include "desklineresources.h"
-#include "mainwindow/mainwindowicons.h"
+#include "widgets/mainwindowicons.h"
 #include "messaging/dlgredirect.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/wdgchatpanel.h"

@@ -2,7 +2,7 @@
 // test, the forward number check, the DND route by mode and the buttons'
 // shown state after reports, lost reports and resets; the in-call service
 // report on the active call line.
-#include "mainwindow/mainwindowicons.h"
+#include "widgets/mainwindowicons.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/pbxservices.h"
 #include "settings/msettings.h"

@@ -2,8 +2,8 @@
 // operator pauses and resumes his queues from the queues tab and the pause-all
 // button; a supervisor sees the panel's tables fill and follow the PBX.
 #include "ctilib.h"
-#include "mainwindow/mainwindowicons.h"
-#include "mainwindow/mpguiassets.h"
+#include "widgets/mainwindowicons.h"
+#include "widgets/mpguiassets.h"
 #include "queues/dlgreportthreshold.h"
 #include "queues/mspmainwidget.h"
 #include "queues/operatorcell.h"

@@ -1,15 +1,15 @@
 // Directories and call history of the main window: the phone book, the
 // extensions and favourites, the call records, their filters and menus. The
 // slots forward to the directory panel.
-#include "mainwindow/mpgui.h"
-#include "mainwindow/session/pbxsession.h"
+#include "mpgui.h"
+#include "session/pbxsession.h"
 
 #include "app/globallogger.h"
 #include "calls/calllines.h"
-#include "contactrows.h"
 #include "ctilib.h"
-#include "directoryactions.h"
-#include "directorypanel.h"
+#include "directory/contactrows.h"
+#include "directory/directoryactions.h"
+#include "directory/directorypanel.h"
 #include "framework/promptservice.h"
 #include "messaging/chatcontroller.h"
 #include "messaging/messagingpanel.h"

@@ -1,10 +1,10 @@
 // The phones' call events of the main window: the softphone engine's and the
 // desk phone's reports, hold confirmations, SIP errors and the questions
 // before a second call go to the CallEvents object.
-#include "mainwindow/mpgui.h"
+#include "mpgui.h"
 
-#include "callevents.h"
-#include "calllines.h"
+#include "calls/callevents.h"
+#include "calls/calllines.h"
 #include "phone/mpaccount.h"
 #include "phone/mpengine.h"
 #include "phone/phoneapi.h"

@@ -1,6 +1,6 @@
 // The main window's slots for the notification balloons forward to the balloon board.
-#include "balloonboard.h"
-#include "mainwindow/mpgui.h"
+#include "mpgui.h"
+#include "widgets/balloonboard.h"
 
 void MPGui::onBaloonMsgClosing(Balloon::KeyPair key)
 {

@@ -1,9 +1,9 @@
 // Queues and supervisor panel of the main window: forwarders to the queues
 // controller.
-#include "mainwindow/mpgui.h"
+#include "mpgui.h"
 
 #include "app/globallogger.h"
-#include "queuescontroller.h"
+#include "queues/queuescontroller.h"
 
 void MPGui::onCCReportSucceded(const CallCenterReport &report)
 {

@@ -1,12 +1,12 @@
 // Phone back-end selection of the main window: the slots keep their names
 // here and forward to the PhoneBackends object.
-#include "mainwindow/mpgui.h"
 #include "messaging/messagingpanel.h"
+#include "mpgui.h"
 
 #include "app/globallogger.h"
 #include "calls/callevents.h"
 #include "calls/calllines.h"
-#include "phonebackends.h"
+#include "phone/phonebackends.h"
 
 void MPGui::onPApiAuthorized(bool authorized)
 {
