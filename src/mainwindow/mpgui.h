@@ -5,16 +5,16 @@
 
 #include "calls/mcticalldetails.h"
 #include "ctilibtypes.h"
-#include "widgets/mainwindowicons.h"
 #include "widgets/balloon.h"
+#include "widgets/mainwindowicons.h"
 
 #include "app/mcticonfig.h"
 #include "formfontfit.h"
-#include "widgets/mpguilabels.h"
 #include "rebrandingpack.h"
 #include "session/sessionrules.h"
 #include "settings/msettings.h"
 #include "ui_wdgveloraphone.h"
+#include "widgets/mpguilabels.h"
 #include "windowbackground.h"
 #include <QSharedPointer>
 

@@ -4,8 +4,8 @@
 
 #include "app/globallogger.h"
 #include "customshortcut.h"
-#include "widgets/mpguiassets.h"
 #include "settings/msettings.h"
+#include "widgets/mpguiassets.h"
 
 #include <QAction>
 #include <QKeySequence>

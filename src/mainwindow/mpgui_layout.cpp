@@ -1,8 +1,8 @@
 // The main window's layout: the form turned into the working window, its
 // initial state, the product name and title, and the signal wiring of the
 // form, the settings dialog, the tray icon and the timers.
-#include "session/pbxsession.h"
 #include "mpgui.h"
+#include "session/pbxsession.h"
 
 #include "widgets/balloonboard.h"
 
@@ -17,12 +17,12 @@
 #include "directory/directorypanel.h"
 #include "mainformtabchain.h"
 #include "messaging/messagingpanel.h"
-#include "widgets/mpguiassets.h"
 #include "phone/mpengine.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
+#include "widgets/mpguiassets.h"
 #include "widgets/wdgonholdline.h"
 
 #include <QClipboard>

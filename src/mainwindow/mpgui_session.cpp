@@ -22,7 +22,6 @@
 #include "framework/sslserver.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/voicemailpanel.h"
-#include "widgets/mpguiassets.h"
 #include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
 #include "queues/wdgqueues.h"
@@ -31,6 +30,7 @@
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
 #include "updater/updatescheduler.h"
+#include "widgets/mpguiassets.h"
 #include "widgets/wdgprofileimage.h"
 
 #include <QApplication>

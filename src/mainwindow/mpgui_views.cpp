@@ -10,10 +10,10 @@
 #include "directory/directorypanel.h"
 #include "framework/qdapplication.h"
 #include "messaging/messagingpanel.h"
-#include "widgets/mpguiassets.h"
 #include "phone/phonebackends.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
+#include "widgets/mpguiassets.h"
 #include "windowrules.h"
 
 #include <QAbstractItemModel>

@@ -5,11 +5,11 @@
 #include "ctilib.h"
 #include "dlgredirect.h"
 #include "framework/promptservice.h"
-#include "widgets/mainwindowicons.h"
 #include "mpchatsqlite.h"
 #include "settings/msettings.h"
 #include "voicemailpanel.h"
 #include "wdgchatpanel.h"
+#include "widgets/mainwindowicons.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -4,8 +4,8 @@
 #include "app/globallogger.h"
 #include "chattime.h"
 #include "framework/promptservice.h"
-#include "widgets/mpguilabels.h"
 #include "wdgchatmsg.h"
+#include "widgets/mpguilabels.h"
 
 #include <QApplication>
 #include <QCloseEvent>

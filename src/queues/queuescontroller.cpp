@@ -4,11 +4,11 @@
 #include "ctilib.h"
 #include "dlgreportthreshold.h"
 #include "framework/promptservice.h"
-#include "widgets/mainwindowicons.h"
-#include "widgets/mpguiassets.h"
 #include "mspmainwidget.h"
 #include "settings/msettingsstore.h"
 #include "wdgqueues.h"
+#include "widgets/mainwindowicons.h"
+#include "widgets/mpguiassets.h"
 
 #include <QAction>
 #include <QFrame>

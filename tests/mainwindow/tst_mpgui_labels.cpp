@@ -2,11 +2,11 @@
 // rebranding directory: the product name (size limit, control characters,
 // truncation) and pictures (pixel format, size limit).
 #include "desklineresources.h"
-#include "widgets/mpguiassets.h"
-#include "widgets/mpguilabels.h"
 #include "mainwindow/windowbackground.h"
 #include "settings/msettings.h"
 #include "testmain.h"
+#include "widgets/mpguiassets.h"
+#include "widgets/mpguilabels.h"
 
 #include <QDataStream>
 #include <QImage>

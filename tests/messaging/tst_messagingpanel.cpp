@@ -4,13 +4,13 @@
 // after the report, after a lost report and after the disconnection.
 #include "../platform/ctilib/ctitestsupport.h"
 #include "desklineresources.h"
-#include "widgets/mainwindowicons.h"
 #include "messaging/dlgredirect.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/wdgchatpanel.h"
 #include "scriptedprompts.h"
 #include "settings/msettings.h"
 #include "testmain.h"
+#include "widgets/mainwindowicons.h"
 
 #include <QDialogButtonBox>
 #include <QJsonObject>

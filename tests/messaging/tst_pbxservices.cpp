@@ -2,11 +2,11 @@
 // test, the forward number check, the DND route by mode and the buttons'
 // shown state after reports, lost reports and resets; the in-call service
 // report on the active call line.
-#include "widgets/mainwindowicons.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/pbxservices.h"
 #include "settings/msettings.h"
 #include "testmain.h"
+#include "widgets/mainwindowicons.h"
 
 #include <QtTest>
 

@@ -2,8 +2,6 @@
 // operator pauses and resumes his queues from the queues tab and the pause-all
 // button; a supervisor sees the panel's tables fill and follow the PBX.
 #include "ctilib.h"
-#include "widgets/mainwindowicons.h"
-#include "widgets/mpguiassets.h"
 #include "queues/dlgreportthreshold.h"
 #include "queues/mspmainwidget.h"
 #include "queues/operatorcell.h"
@@ -14,6 +12,8 @@
 #include "scriptedprompts.h"
 #include "sessionfixture.h"
 #include "testmain.h"
+#include "widgets/mainwindowicons.h"
+#include "widgets/mpguiassets.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
