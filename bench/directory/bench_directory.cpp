@@ -12,7 +12,8 @@
 //    the same run;
 //  - switching to the phone-book tab and back, painted: longest run (16 ms);
 //  - typing in the phone-book search, key by key, each search run and its
-//    result painted: GUI work per keystroke (8 ms) and longest run (16 ms);
+//    result painted: GUI work per keystroke (8 ms) and longest run of a round
+//    of typing (16 ms);
 //  - the periodic call-history refresh, asked and installed: GUI work (16 ms);
 //  - a status map of every extension applied (50 ms);
 //  - 1,000 single BLF updates (100 ms, i.e. 10 % of one core for a second's
@@ -37,6 +38,7 @@
 #include "directory/wordfilterproxymodel.h"
 #include "framework/simpleobfuscator.h"
 #include "mainwindow/mpgui.h"
+#include "mainwindow/pbxtrust.h"
 #include "pbxsimulator.h"
 #include "procmemory.h"
 #include "scriptedprompts.h"
@@ -187,16 +189,20 @@ qint64 anchorDelivery(quint16 port)
     CtiLib cti(QStringLiteral("linux"), QString(), QStringLiteral("MCTI"), QStringLiteral("bench"),
                QStringLiteral("bench"), QString());
     cti.init();
+    // The PBX's own authorities, as the window's link trusts them.
+    cti.setExtraCaCertificates(PbxTrust::load());
     cti.setServerAddress(QStringLiteral("127.0.0.1:%1").arg(port));
     bool logged = false, books = false, exten = false, cdr = false;
     QObject::connect(&cti, &CtiLib::loggedToServer, [&] { logged = true; });
+    QObject::connect(&cti, &CtiLib::disconnectedFromServer,
+                     [](const QString &reason) { std::fprintf(stderr, "bare client: %s\n", qPrintable(reason)); });
     QObject::connect(&cti, &CtiLib::sigPhonebookChanged, [&] { books = true; });
     QObject::connect(&cti, &CtiLib::sigExtenStatusMapChanged, [&] { exten = true; });
     QObject::connect(&cti, &CtiLib::sigCdrChanged, [&] { cdr = true; });
     cti.connectToServer(QStringLiteral("luca"), QStringLiteral("luca"), QString(), 0);
     if (!waitUntil([&] { return logged; }, 10000))
         return -1;
-    waitUntil([&] { return books && exten && cdr; }, 30000);
+    waitUntil([] { return false; }, 300); // let the post-log-in messages pass
     books = exten = cdr = false;
     QElapsedTimer clock;
     clock.start();
@@ -354,6 +360,10 @@ int main(int argc, char *argv[])
     // count them.
     malloc_trim(0);
     std::printf("anchor: the same delivery to a bare CTI client: %lld ms\n", static_cast<long long>(anchor));
+    if (anchor < 0) {
+        std::fprintf(stderr, "the bare client's delivery did not come\n");
+        ok = false;
+    }
     ok &= report("delivered and shown", deliveryMs, 500, "ms");
     ok &= report("longest GUI run during the delivery", deliveryRun, 16, "ms");
     std::printf("%-52s %9.2f [%.2f-%.2f] ms (reported)\n", "GUI work of a delivery", deliveryWork.median(),
@@ -391,9 +401,12 @@ int main(int argc, char *argv[])
     // shortest time, which keeps the window's other work out of the figure.
     const int debounce = panel->searchDebounceMs();
     panel->setSearchDebounceMs(0);
+    // The work of each keystroke; the stall figure of a round is the longest
+    // run of any of its keystrokes (typing must never freeze the window).
     Figures keyWork, keyRun;
     const QString typed = QStringLiteral("mar ros");
     for (int round = 0; round < 3; ++round) {
+        double roundRun = 0;
         std::vector<int> keys;
         for (const QChar c : typed)
             keys.push_back(c.unicode());
@@ -406,20 +419,26 @@ int main(int argc, char *argv[])
             else
                 QTest::keyClick(search, char(key));
             // The search runs after the pause in typing, then its result is shown.
-            waitUntil([&] { return shown->searchText() == search->text() && !panel->isContactSearchPending(); }, 10000);
+            const bool searched = waitUntil(
+                [&] { return shown->searchText() == search->text() && !panel->isContactSearchPending(); }, 10000);
             QCoreApplication::processEvents();
             const double ms = work.total();
+            if (!searched) {
+                std::fprintf(stderr, "the search for \"%s\" did not finish\n", qPrintable(search->text()));
+                ok = false;
+            }
             settle(20);
             keyWork.add(ms);
-            keyRun.add(work.longestRun());
+            roundRun = qMax(roundRun, work.longestRun());
             if (detail)
                 std::printf("key %d: \"%s\": %d rows, GUI work %.2f ms, longest run %.2f ms\n", key,
                             qPrintable(search->text()), shown->rowCount(), ms, work.longestRun());
         }
+        keyRun.add(roundRun);
     }
     panel->setSearchDebounceMs(debounce);
     ok &= report("GUI work per search keystroke", keyWork, 8, "ms");
-    ok &= report("longest GUI run per search keystroke", keyRun, 16, "ms");
+    ok &= report("longest GUI run while typing a search", keyRun, 16, "ms");
 
     // --- the periodic call-history refresh
     Figures cdrWork, cdrRun;
@@ -427,8 +446,13 @@ int main(int argc, char *argv[])
         QAbstractItemModel *cdr = panel->callHistoryModel();
         GuiWork work;
         panel->refreshCdr(false);
-        waitUntil([&] { return panel->callHistoryModel() != cdr && !panel->isCdrBuildPending(); }, 30000);
+        const bool installed =
+            waitUntil([&] { return panel->callHistoryModel() != cdr && !panel->isCdrBuildPending(); }, 30000);
         QCoreApplication::processEvents();
+        if (!installed) {
+            std::fprintf(stderr, "the call history was not refreshed\n");
+            ok = false;
+        }
         cdrWork.add(work.total());
         cdrRun.add(work.longestRun());
         settle(100);

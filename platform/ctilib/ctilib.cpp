@@ -528,8 +528,7 @@ void CtiLibPrivate::onReadyRead()
     if (!socket)
         return;
     const quint64 gen = generation;
-    const QByteArray data = socket->readAll();
-    if (!reader.append(data)) {
+    if (!reader.readFrom(socket)) {
         protocolError(reader.error());
         return;
     }
