@@ -29,6 +29,7 @@
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QtConcurrent>
+#include <memory>
 #include <utility>
 
 namespace
@@ -510,7 +511,8 @@ void DirectoryPanel::onContactsModelReady()
         // The previous index goes with the previous model: freeing it would
         // stall the window.
         std::swap(contactNumbers, build.index);
-        QtConcurrent::run(QThreadPool::globalInstance(), [old = build.index]() mutable { old = ContactNumberIndex(); });
+        auto previous = std::make_shared<ContactNumberIndex>(std::move(build.index));
+        QtConcurrent::run(QThreadPool::globalInstance(), [previous]() { *previous = ContactNumberIndex(); });
         build.index = ContactNumberIndex();
         contactsProxy->setSourceModel(contactsModel);
         releaseModel(old);
@@ -889,9 +891,11 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     if (&cdr != &lastCdr) {
         // The previous records are freed on a worker: ten thousand of them
         // take longer than the window may stall.
-        Cdr previous = std::exchange(lastCdr, cdr);
-        if (!previous.isEmpty())
-            QtConcurrent::run(QThreadPool::globalInstance(), [old = std::move(previous)]() mutable { old = Cdr(); });
+        // The worker empties the list itself: whichever copy of the task
+        // goes last, the records are never freed here.
+        auto previous = std::make_shared<Cdr>(std::exchange(lastCdr, cdr));
+        if (!previous->isEmpty())
+            QtConcurrent::run(QThreadPool::globalInstance(), [previous]() { *previous = Cdr(); });
     }
     // A phone book or an extension list on its way: its names are wanted in
     // the list, and its installation builds the list then. One build instead
