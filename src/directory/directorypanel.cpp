@@ -245,6 +245,7 @@ void DirectoryPanel::onSessionEnded(const PbxSession::DisconnectReason &reason)
     contactsRefreshTimer.stop();
     extenStatusGate.reset();
     extenDetails.clear();
+    extenNames.clear();
     updateRingingStatus();
     ui.stackedContacts->setCurrentWidget(ui.pageContacts);
     ui.btnAddContact->hide();
@@ -578,6 +579,7 @@ void DirectoryPanel::onExtenModelReady()
     // The states of the extensions are asked for once there are records
     // to put them in.
     const bool firstList = extenDetails.isEmpty();
+    QHash<QString, QString> names = prepared.names;
     MSettingsStore *store = settings;
     ExtenList::Rebuild result = ExtenList::install(
         std::move(prepared), extenDetails, ctiLib->getUserExtension(), tr("IO"), [store](const QString &extension) {
@@ -585,6 +587,13 @@ void DirectoryPanel::onExtenModelReady()
         });
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New ExtenList model has" << result.model->rowCount() << "rows."
                             << "endTs:" << timestamp();
+    // The map holds the listed extensions and the own one.
+    const QString own = ctiLib->getUserExtension();
+    if (!own.isEmpty())
+        names.insert(own, extenDetails.value(own).name);
+    extenNames.swap(names);
+    auto previous = std::make_shared<QHash<QString, QString>>(std::move(names));
+    QtConcurrent::run(QThreadPool::globalInstance(), [previous]() { *previous = QHash<QString, QString>(); });
     ExtensionsModel *old = extenModel;
     extenModel = result.model;
     extenProxy->setSourceModel(extenModel);
@@ -912,9 +921,7 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     if (cdrIcons.isEmpty())
         cdrIcons = CdrRules::typeIcons();
     // The worker resolves names from copies of the two indexes as they are now.
-    QHash<QString, QString> extenNames;
-    for (auto it = extenDetails.cbegin(); it != extenDetails.cend(); ++it)
-        extenNames.insert(it.key(), it->name);
+    const QHash<QString, QString> extenNames = this->extenNames;
     const ContactNumberIndex contacts = contactNumbers;
     const QHash<QString, QIcon> icons = cdrIcons;
     QThread *gui = thread();

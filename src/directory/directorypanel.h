@@ -213,6 +213,9 @@ private:
     QPointer<CtiLib> ctiLib;
     std::function<QDateTime()> clock;
     MctiExtenMap extenDetails;
+    // The names of extenDetails by number, made with each extension list:
+    // what the call history's builds resolve extensions with.
+    QHash<QString, QString> extenNames;
     Cdr lastCdr; // names are resolved again when a new phone book arrives
     ContactNumberIndex contactNumbers;
     QFutureWatcher<ContactsBuild> *pendingWatcher = nullptr;

@@ -73,6 +73,7 @@ Prepared prepare(const PhoneBookList &books, const QString &ownExtension)
             listed.favouriteKey = entry.extension.isEmpty() ? extension : entry.extension;
             listed.own = !ownExtension.isEmpty() && extension == ownExtension;
             result.listed.append(listed);
+            result.names.insert(extension, nameText);
             if (listed.own)
                 continue;
 

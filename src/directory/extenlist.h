@@ -44,6 +44,7 @@ struct Listed {
 struct Prepared {
     ExtensionsModel *model = nullptr; // new, without parent, rows in number order
     QVector<Listed> listed;
+    QHash<QString, QString> names; // the listed extensions' names (the last one of a number)
 };
 
 // The rows and listed extensions of the "exten" phone books. Touches nothing
