@@ -523,7 +523,7 @@ void TestDirectoryRules::extenStatesTakenAtInstall()
     QCOMPARE(model->index(1, 7).data(DirRole::Favourite).toString(), QStringLiteral("F"));
     QCOMPARE(model->index(0, 7).data(DirRole::Favourite).toString(), QStringLiteral("N"));
     QCOMPARE(map.keys(), QStringList({"201", "202", "203"}));
-    QCOMPARE(map["203"].name, QStringLiteral("Sara"));
+    QCOMPARE(map["203"].name, QStringLiteral("Sara Rossi"));
     QVERIFY(map["203"].favourite);
     QVERIFY(!r.ownListed);
 }
