@@ -65,14 +65,15 @@
 
 namespace
 {
-bool waitUntil(const std::function<bool()> &done, int ms)
+bool waitUntil(const std::function<bool()> &done, int ms, int wakeMs = 5)
 {
     QElapsedTimer t;
     t.start();
-    // A timer wakes the loop at least every few ms; waiting blocks, so the
-    // loop itself adds no work to the GUI thread.
+    // A timer wakes the loop at least every few ms (each wake-up is a little
+    // work of the GUI thread: a figure of all its work wakes it seldom);
+    // waiting blocks, so the loop itself adds no other work.
     QTimer wake;
-    wake.start(5);
+    wake.start(wakeMs);
     while (!done() && t.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     return done();
@@ -483,8 +484,8 @@ int main(int argc, char *argv[])
         const bool whole = round % 2 == 0;
         GuiWork work(whole ? GuiWork::Ticks::Off : GuiWork::Ticks::On);
         panel->refreshCdr(false);
-        const bool installed =
-            waitUntil([&] { return panel->callHistoryModel() != cdr && !panel->isCdrBuildPending(); }, 30000);
+        const bool installed = waitUntil(
+            [&] { return panel->callHistoryModel() != cdr && !panel->isCdrBuildPending(); }, 30000, whole ? 100 : 5);
         QCoreApplication::processEvents();
         if (!installed) {
             std::fprintf(stderr, "the call history was not refreshed\n");
