@@ -98,8 +98,13 @@ public:
     quint64 dispatchSeqNext = 0; // next frame to dispatch
     QMap<quint64, std::shared_ptr<DecodedFrame>> readyFrames;
 
-    // A phone book delivery in parts.
+    // A phone book delivery in parts: the parts as they came (each a piece
+    // of the book of its index), joined on a pool thread once all are here.
     PhoneBookList partBooks;
+    QVector<int> partIndexes;
+    int partBookCount = 0;
+    // The parts are being joined: later frames wait, in order.
+    bool joinRunning = false;
     int partsExpected = 0;
     int partNext = 0;
     int partFlags = 0;
@@ -122,6 +127,8 @@ public:
     void onDisconnected();
     void dispatch(quint64 gen, const DecodedFrame &frame);
     void decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFrame> frame);
+    void dispatchReady(quint64 gen);
+    void joined(quint64 gen, PhoneBookList books, int flags);
     void addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book);
     template <typename T> void releaseOnPool(T value)
     {
@@ -384,6 +391,9 @@ void CtiLibPrivate::startConnection()
     decodeSeqNext = dispatchSeqNext = 0;
     readyFrames.clear();
     partBooks.clear();
+    partIndexes.clear();
+    partBookCount = 0;
+    joinRunning = false;
     partsExpected = partNext = 0;
     loginId = -1;
     pingId = -1;
@@ -436,6 +446,9 @@ void CtiLibPrivate::closeSession(const QString &reason, bool emitSignal)
     readyFrames.clear();
     releaseOnPool(std::move(partBooks));
     partBooks = PhoneBookList();
+    partIndexes.clear();
+    partBookCount = 0;
+    joinRunning = false;
     partsExpected = partNext = 0;
     if (socket) {
         QSslSocket *s = socket;
@@ -528,8 +541,7 @@ void CtiLibPrivate::onReadyRead()
     if (!socket)
         return;
     const quint64 gen = generation;
-    const QByteArray data = socket->readAll();
-    if (!reader.append(data)) {
+    if (!reader.readFrom(socket)) {
         protocolError(reader.error());
         return;
     }
@@ -537,7 +549,7 @@ void CtiLibPrivate::onReadyRead()
     while (gen == generation && reader.next(&frame)) {
         if (dump)
             logLine(UNQL::LOG_INFO, QStringLiteral("<< %1").arg(dumpText(frame)));
-        if (framesInDecoder == 0 && frame.size() <= kInlineDecodeLimit) {
+        if (framesInDecoder == 0 && !joinRunning && frame.size() <= kInlineDecodeLimit) {
             dispatch(gen, decodeFrame(frame));
             continue;
         }
@@ -559,14 +571,26 @@ void CtiLibPrivate::decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFra
     if (gen != generation)
         return; // a frame of a session that has ended
     readyFrames.insert(seq, std::move(frame));
-    // Frames are decoded in parallel but dispatched in arrival order.
-    while (gen == generation && readyFrames.contains(dispatchSeqNext)) {
-        std::shared_ptr<DecodedFrame> f = readyFrames.take(dispatchSeqNext++);
-        --framesInDecoder;
-        dispatch(gen, *f);
-        // Large records are freed on a pool thread: freeing a big delivery
-        // takes longer than the GUI thread may stall.
-        releaseOnPool(std::move(f));
+    dispatchReady(gen);
+}
+
+// Frames are decoded in parallel but dispatched in arrival order, one per
+// turn of the event loop: a run of large deliveries decoded together does
+// not hold the GUI thread for all of them at once.
+void CtiLibPrivate::dispatchReady(quint64 gen)
+{
+    if (gen != generation || joinRunning || !readyFrames.contains(dispatchSeqNext))
+        return;
+    std::shared_ptr<DecodedFrame> f = readyFrames.take(dispatchSeqNext++);
+    --framesInDecoder;
+    dispatch(gen, *f);
+    // Large records are freed on a pool thread: freeing a big delivery
+    // takes longer than the GUI thread may stall.
+    releaseOnPool(std::move(f));
+    if (gen == generation && !joinRunning && readyFrames.contains(dispatchSeqNext)) {
+        CtiLib *lib = q;
+        QMetaObject::invokeMethod(
+            lib, [lib, gen] { lib->d->dispatchReady(gen); }, Qt::QueuedConnection);
     }
 }
 
@@ -575,6 +599,8 @@ void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, 
     if (part == 0) {
         releaseOnPool(std::move(partBooks));
         partBooks = PhoneBookList();
+        partIndexes.clear();
+        partBookCount = 0;
         partsExpected = parts;
         partNext = 0;
         partFlags = flags;
@@ -590,27 +616,58 @@ void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, 
         return;
     }
     ++partNext;
-    if (index == partBooks.size()) {
-        partBooks.append(book);
-    } else if (index == partBooks.size() - 1) {
-        PhoneBook &last = partBooks.last();
+    if (index == partBookCount) {
+        ++partBookCount;
+    } else if (index == partBookCount - 1) {
+        const PhoneBook &last = partBooks.last();
         if (last.source != book.source || last.visibility != book.visibility || last.name != book.name) {
             protocolError(QStringLiteral("phone book part does not continue its book"));
             return;
         }
-        last.entries.append(book.entries);
     } else {
         protocolError(QStringLiteral("phone book part out of order"));
         return;
     }
+    partBooks.append(book);
+    partIndexes.append(index);
     if (partNext < partsExpected)
         return;
-    PhoneBookList books;
-    books.swap(partBooks);
+    PhoneBookList pieces;
+    pieces.swap(partBooks);
+    const QVector<int> indexes = std::exchange(partIndexes, {});
+    partBookCount = 0;
     partsExpected = 0;
     partNext = 0;
-    emit q->sigPhonebookChanged(books, CTILIB::PhonebookTypeFlags(flags));
+    // Joining tens of thousands of entries takes longer than the GUI thread
+    // may stall: a pool thread joins them, the frames behind wait.
+    joinRunning = true;
+    CtiLib *lib = q;
+    const quint64 gen = generation;
+    pool.start([lib, gen, flags, pieces = std::move(pieces), indexes]() mutable {
+        PhoneBookList books;
+        for (int i = 0; i < pieces.size(); ++i) {
+            if (indexes.at(i) == books.size())
+                books.append(pieces.at(i));
+            else
+                books.last().entries.append(pieces.at(i).entries);
+        }
+        pieces = PhoneBookList();
+        // Handed over, not copied: the GUI thread never holds the last
+        // reference to the entries.
+        auto result = std::make_shared<PhoneBookList>(std::move(books));
+        QMetaObject::invokeMethod(
+            lib, [lib, gen, result, flags] { lib->d->joined(gen, std::move(*result), flags); }, Qt::QueuedConnection);
+    });
+}
+
+void CtiLibPrivate::joined(quint64 gen, PhoneBookList books, int flags)
+{
+    if (gen == generation) {
+        joinRunning = false;
+        emit q->sigPhonebookChanged(books, CTILIB::PhonebookTypeFlags(flags));
+    }
     releaseOnPool(std::move(books));
+    dispatchReady(gen);
 }
 
 void CtiLibPrivate::dispatch(quint64 gen, const DecodedFrame &frame)

@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QVector>
 
+#include <cstring>
+
 namespace CtiProtocol
 {
 
@@ -153,18 +155,37 @@ bool hasDuplicateKey(const QByteArray &json)
     return false;
 }
 
-bool FrameReader::append(const QByteArray &data)
+namespace
 {
-    if (m_failed)
-        return false;
-    // Drop the frames already returned before the buffer grows again.
-    if (m_start > 0 && (m_start >= m_buffer.size() || m_start > (1 << 20))) {
+// A frame at least this long is handed over with the reader's buffer instead
+// of being copied out of it.
+const int kHandOverFrame = 64 * 1024;
+
+// The first line end in [from, size) of the buffer, -1 when none.
+int lineEnd(const QByteArray &buffer, int from)
+{
+    if (from >= buffer.size())
+        return -1;
+    const char *d = buffer.constData();
+    const void *hit = std::memchr(d + from, '\n', size_t(buffer.size() - from));
+    return hit ? int(static_cast<const char *>(hit) - d) : -1;
+}
+} // namespace
+
+void FrameReader::compact()
+{
+    // What is left is the start of one frame: at most one read's worth, so
+    // moving it is cheap, and a large frame then grows at the buffer's start.
+    if (m_start > 0) {
         m_buffer.remove(0, m_start);
         m_start = 0;
     }
-    m_buffer.append(data);
+}
+
+bool FrameReader::checkPartial()
+{
     // The frame under way must fit in the bound even before its line end arrives.
-    const int nl = m_buffer.indexOf('\n', m_start + m_scanned);
+    const int nl = lineEnd(m_buffer, m_start + m_scanned);
     if (nl < 0)
         m_scanned = m_buffer.size() - m_start; // scanned once, not again
     const int partial = nl < 0 ? m_buffer.size() - m_start : nl - m_start;
@@ -176,11 +197,37 @@ bool FrameReader::append(const QByteArray &data)
     return true;
 }
 
+bool FrameReader::append(const QByteArray &data)
+{
+    if (m_failed)
+        return false;
+    compact();
+    m_buffer.append(data);
+    return checkPartial();
+}
+
+bool FrameReader::readFrom(QIODevice *device)
+{
+    if (m_failed)
+        return false;
+    compact();
+    const qint64 available = device->bytesAvailable();
+    // Bounded by the frame bound: the check below refuses anything longer.
+    const qint64 room = qMin<qint64>(available, qint64(m_maxFrame) + 1);
+    if (room > 0) {
+        const int old = m_buffer.size();
+        m_buffer.resize(old + int(room));
+        const qint64 got = device->read(m_buffer.data() + old, room);
+        m_buffer.resize(old + int(qMax<qint64>(got, 0)));
+    }
+    return checkPartial();
+}
+
 bool FrameReader::next(QByteArray *frame)
 {
     while (!m_failed) {
         const int from = m_start + m_scanned;
-        const int nl = m_buffer.indexOf('\n', from);
+        const int nl = lineEnd(m_buffer, from);
         if (nl < 0) {
             m_scanned = m_buffer.size() - m_start;
             if (m_scanned > m_maxFrame) {
@@ -202,6 +249,16 @@ bool FrameReader::next(QByteArray *frame)
             --len;
         if (len == 0)
             continue; // empty lines are keep-alive padding
+        if (begin == 0 && len >= kHandOverFrame) {
+            // The buffer becomes the frame; what follows it (less than one
+            // read) starts a new buffer.
+            QByteArray rest = m_buffer.mid(m_start);
+            m_buffer.truncate(len);
+            *frame = std::move(m_buffer);
+            m_buffer = std::move(rest);
+            m_start = 0;
+            return true;
+        }
         *frame = m_buffer.mid(begin, len);
         return true;
     }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QJsonObject>
 #include <QString>
 
@@ -36,7 +37,11 @@ public:
     // Adds received bytes; false when a frame exceeds the bound (the reader
     // is then unusable, see error()).
     bool append(const QByteArray &data);
+    // Adds what the device holds, read straight into the reader's buffer
+    // (no copy in between); same outcome as append().
+    bool readFrom(QIODevice *device);
     // Takes the next complete frame (without the line end); false when none.
+    // A large frame at the start of the buffer is handed over without a copy.
     bool next(QByteArray *frame);
     bool failed() const { return m_failed; }
     QString error() const { return m_error; }
@@ -45,6 +50,11 @@ public:
     void clear();
 
 private:
+    // Drops the frames already returned, so that the next frame starts the buffer.
+    void compact();
+    // Checks the frame under way against the bound once the buffer has grown.
+    bool checkPartial();
+
     int m_maxFrame;
     QByteArray m_buffer;
     int m_start = 0;   // start of the first frame not returned yet

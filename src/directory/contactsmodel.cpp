@@ -94,11 +94,16 @@ void ContactsModel::buildFrom(const PhoneBookList &books, int column, Qt::SortOr
         sortRows(built, sortOrder, [column](const Row &r) -> const QString & { return r.cells[column]; });
     QVector<QString> builtFolded;
     builtFolded.reserve(built.size());
-    for (const Row &r : qAsConst(built))
+    QVector<int> builtCounts;
+    builtCounts.reserve(built.size());
+    for (const Row &r : qAsConst(built)) {
         builtFolded.append(r.folded);
+        builtCounts.append(r.children.size());
+    }
     beginResetModel();
     rows.swap(built);
     folded.swap(builtFolded);
+    childCounts.swap(builtCounts);
     orderColumn = sortable ? column : -1;
     order = sortOrder;
     endResetModel();
@@ -112,6 +117,7 @@ int ContactsModel::appendContact(const PhoneBookEntry &entry, const QString &sou
     rows.append(makeRow(entry, source, visibility));
     rows.last().confirmed = confirmed;
     folded.append(rows.last().folded);
+    childCounts.append(rows.last().children.size());
     if (at > 0 && !inOrder(rows.at(at - 1), rows.at(at)))
         orderColumn = -1;
     endInsertRows();
@@ -130,6 +136,7 @@ bool ContactsModel::replaceContact(int row, const PhoneBookEntry &entry)
     if (!old.children.isEmpty()) {
         beginRemoveRows(parent, 0, old.children.size() - 1);
         rows[row].children.clear();
+        childCounts[row] = 0;
         endRemoveRows();
     }
     const QVector<Child> children = next.children;
@@ -142,6 +149,7 @@ bool ContactsModel::replaceContact(int row, const PhoneBookEntry &entry)
     if (!children.isEmpty()) {
         beginInsertRows(parent, 0, children.size() - 1);
         rows[row].children = children;
+        childCounts[row] = children.size();
         endInsertRows();
     }
     return true;
@@ -154,6 +162,7 @@ bool ContactsModel::removeContact(int row)
     beginRemoveRows(QModelIndex(), row, row);
     rows.remove(row);
     folded.remove(row);
+    childCounts.remove(row);
     endRemoveRows();
     // Child indexes name their parent by row: those under the rows that
     // moved up follow them.
@@ -170,6 +179,7 @@ void ContactsModel::clear()
     beginResetModel();
     rows.clear();
     folded.clear();
+    childCounts.clear();
     orderColumn = LastNameColumn;
     order = Qt::AscendingOrder;
     endResetModel();

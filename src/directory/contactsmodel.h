@@ -52,7 +52,8 @@ public:
 protected:
     int topRowCount() const override { return rows.size(); }
     int topColumnCount() const override { return ColumnCount; }
-    int childRowCount(int row) const override { return rows.at(row).children.size(); }
+    // From a compact array: the view asks it of every row at each layout.
+    int childRowCount(int row) const override { return childCounts.at(row); }
 
 private:
     struct Child {
@@ -80,6 +81,7 @@ private:
 
     QVector<Row> rows;
     QVector<QString> folded;          // the rows' search texts, shared with searches on workers
+    QVector<int> childCounts;         // the rows' child row counts
     int orderColumn = LastNameColumn; // the rows stand in this column's order, -1 when not
     Qt::SortOrder order = Qt::AscendingOrder;
 };

@@ -29,6 +29,8 @@
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QtConcurrent>
+#include <memory>
+#include <utility>
 
 namespace
 {
@@ -110,6 +112,14 @@ DirectoryPanel::~DirectoryPanel()
         delete watcher;
     }
     liveCdrWatchers.clear();
+    for (QFutureWatcher<ExtenList::Prepared> *watcher : qAsConst(liveExtenWatchers)) {
+        watcher->disconnect(this);
+        watcher->waitForFinished();
+        if (watcher->future().resultCount() > 0)
+            delete watcher->result().model;
+        delete watcher;
+    }
+    liveExtenWatchers.clear();
     if (dlgContactEdit) {
         dlgContactEdit->disconnect();
         dlgContactEdit->close();
@@ -235,6 +245,7 @@ void DirectoryPanel::onSessionEnded(const SessionRules::DisconnectReason &reason
     contactsRefreshTimer.stop();
     extenStatusGate.reset();
     extenDetails.clear();
+    extenNames.clear();
     updateRingingStatus();
     ui.stackedContacts->setCurrentWidget(ui.pageContacts);
     ui.btnAddContact->hide();
@@ -251,6 +262,7 @@ void DirectoryPanel::onSessionEnded(const SessionRules::DisconnectReason &reason
         // Builds still running belong to the ended session.
         pendingWatcher = nullptr;
         pendingCdrWatcher = nullptr;
+        pendingExtenWatcher = nullptr;
         cdrWaitsForContacts = false;
     }
 }
@@ -500,7 +512,8 @@ void DirectoryPanel::onContactsModelReady()
         // The previous index goes with the previous model: freeing it would
         // stall the window.
         std::swap(contactNumbers, build.index);
-        QtConcurrent::run(QThreadPool::globalInstance(), [old = build.index]() mutable { old = ContactNumberIndex(); });
+        auto previous = std::make_shared<ContactNumberIndex>(std::move(build.index));
+        QtConcurrent::run(QThreadPool::globalInstance(), [previous]() { *previous = ContactNumberIndex(); });
         build.index = ContactNumberIndex();
         contactsProxy->setSourceModel(contactsModel);
         releaseModel(old);
@@ -511,9 +524,10 @@ void DirectoryPanel::onContactsModelReady()
         releaseModel(build.model);
     }
     // The call history names its parties from the new phone book.
-    if ((cdrWaitsForContacts || (install && !lastCdr.isEmpty())) && cdrProxy)
-        recvdCdr(lastCdr);
+    const bool rebuildCdr = (cdrWaitsForContacts || (install && !lastCdr.isEmpty())) && cdrProxy;
     cdrWaitsForContacts = false;
+    if (rebuildCdr)
+        recvdCdr(lastCdr);
     if (install)
         emit contactsModelInstalled();
 }
@@ -528,26 +542,73 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
                             << "having" << entries << "total entries";
     if (!ctiLib)
         return;
-    if (extenDetails.isEmpty())
-        extenStatusGate.request();
-    MSettingsStore *store = settings;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Create new ExtenList model..."
                            << "startTs:" << timestamp();
-    ExtenList::Rebuild result = ExtenList::rebuild(
-        books, extenDetails, ctiLib->getUserExtension(), tr("IO"), [store](const QString &extension) {
+    // The rows are made on a worker; the extension map is reconciled with
+    // them on the GUI thread when they are installed, so that the live
+    // states received meanwhile are those the new rows show.
+    auto *watcher = new QFutureWatcher<ExtenList::Prepared>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, &DirectoryPanel::onExtenModelReady);
+    pendingExtenWatcher = watcher;
+    liveExtenWatchers.append(watcher);
+    QThread *gui = thread();
+    const QString own = ctiLib->getUserExtension();
+    watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [books, own, gui]() {
+        ExtenList::Prepared prepared = ExtenList::prepare(books, own);
+        prepared.model->moveToThread(gui);
+        return prepared;
+    }));
+}
+
+void DirectoryPanel::onExtenModelReady()
+{
+    auto *watcher = dynamic_cast<QFutureWatcher<ExtenList::Prepared> *>(sender());
+    if (!watcher)
+        return;
+    liveExtenWatchers.removeAll(watcher);
+    watcher->deleteLater();
+    if (watcher->future().resultCount() == 0)
+        return;
+    ExtenList::Prepared prepared = watcher->result();
+    if (watcher != pendingExtenWatcher || !ctiLib || !extenProxy) {
+        // A later delivery is being built, or the session ended: stale.
+        releaseModel(prepared.model);
+        return;
+    }
+    pendingExtenWatcher = nullptr;
+    // The states of the extensions are asked for once there are records
+    // to put them in.
+    const bool firstList = extenDetails.isEmpty();
+    QHash<QString, QString> names = prepared.names;
+    MSettingsStore *store = settings;
+    ExtenList::Rebuild result = ExtenList::install(
+        std::move(prepared), extenDetails, ctiLib->getUserExtension(), tr("IO"), [store](const QString &extension) {
             return store && store->isContactFavourite(QStringLiteral("E") + extension);
         });
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New ExtenList model has" << result.model->rowCount() << "rows."
                             << "endTs:" << timestamp();
+    // The map holds the listed extensions and the own one.
+    const QString own = ctiLib->getUserExtension();
+    if (!own.isEmpty())
+        names.insert(own, extenDetails.value(own).name);
+    extenNames.swap(names);
+    auto previous = std::make_shared<QHash<QString, QString>>(std::move(names));
+    QtConcurrent::run(QThreadPool::globalInstance(), [previous]() { *previous = QHash<QString, QString>(); });
     ExtensionsModel *old = extenModel;
     extenModel = result.model;
     extenProxy->setSourceModel(extenModel);
     favouritesProxy->setSourceModel(extenModel);
     releaseModel(old);
+    if (firstList)
+        extenStatusGate.request();
     for (const MctiExtenDetails &renamed : qAsConst(result.renamed))
         emit extenNameUpdated(renamed);
     emit extenListRebuilt();
     updateRingingStatus();
+    if (cdrWaitsForContacts && !pendingWatcher && cdrProxy) {
+        cdrWaitsForContacts = false;
+        recvdCdr(lastCdr);
+    }
 }
 
 void DirectoryPanel::getFavoriteList()
@@ -836,11 +897,19 @@ void DirectoryPanel::refreshContactsList()
 void DirectoryPanel::recvdCdr(const Cdr &cdr)
 {
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new Cdr w/" << cdr.size() << "entries";
-    if (&cdr != &lastCdr)
-        lastCdr = cdr;
-    // A phone book on its way: its names are wanted in the list, and its
-    // installation builds the list then. One build instead of two.
-    cdrWaitsForContacts = pendingWatcher != nullptr;
+    if (&cdr != &lastCdr) {
+        // The previous records are freed on a worker: ten thousand of them
+        // take longer than the window may stall.
+        // The worker empties the list itself: whichever copy of the task
+        // goes last, the records are never freed here.
+        auto previous = std::make_shared<Cdr>(std::exchange(lastCdr, cdr));
+        if (!previous->isEmpty())
+            QtConcurrent::run(QThreadPool::globalInstance(), [previous]() { *previous = Cdr(); });
+    }
+    // A phone book or an extension list on its way: its names are wanted in
+    // the list, and its installation builds the list then. One build instead
+    // of two.
+    cdrWaitsForContacts = pendingWatcher != nullptr || pendingExtenWatcher != nullptr;
     if (cdrWaitsForContacts) {
         pendingCdrWatcher = nullptr;
         return;
@@ -852,9 +921,7 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     if (cdrIcons.isEmpty())
         cdrIcons = CdrRules::typeIcons();
     // The worker resolves names from copies of the two indexes as they are now.
-    QHash<QString, QString> extenNames;
-    for (auto it = extenDetails.cbegin(); it != extenDetails.cend(); ++it)
-        extenNames.insert(it.key(), it->name);
+    const QHash<QString, QString> extenNames = this->extenNames;
     const ContactNumberIndex contacts = contactNumbers;
     const QHash<QString, QIcon> icons = cdrIcons;
     QThread *gui = thread();

@@ -7,6 +7,7 @@
 #include "app/requestgate.h"
 #include "contactrows.h"
 #include "ctilibtypes.h"
+#include "extenlist.h"
 #include "mainwindow/session/sessionrules.h"
 #include "mctiextendetails.h"
 
@@ -131,8 +132,10 @@ public:
     void updateExtenStatus(const BuddyStatus &status);
     void recvdCdr(const Cdr &cdr);
     bool isContactsBuildPending() const { return pendingWatcher != nullptr; }
-    // A call-history build is running, or waits for the phone book's (whose
-    // names it shows).
+    // An extension list is being built on a worker.
+    bool isExtenBuildPending() const { return pendingExtenWatcher != nullptr; }
+    // A call-history build is running, or waits for the phone book's or the
+    // extension list's (whose names it shows).
     bool isCdrBuildPending() const { return pendingCdrWatcher != nullptr || cdrWaitsForContacts; }
 
     // --- user input
@@ -195,6 +198,7 @@ signals:
 private slots:
     void onContactsModelReady();
     void onCdrModelReady();
+    void onExtenModelReady();
 
 private:
     void updateRingingStatus();
@@ -209,6 +213,9 @@ private:
     QPointer<CtiLib> ctiLib;
     std::function<QDateTime()> clock;
     MctiExtenMap extenDetails;
+    // The names of extenDetails by number, made with each extension list:
+    // what the call history's builds resolve extensions with.
+    QHash<QString, QString> extenNames;
     Cdr lastCdr; // names are resolved again when a new phone book arrives
     ContactNumberIndex contactNumbers;
     QFutureWatcher<ContactsBuild> *pendingWatcher = nullptr;
@@ -218,6 +225,8 @@ private:
         QStringList notes;
         QStringList unknownTypes; // call type keys without an icon
     };
+    QFutureWatcher<ExtenList::Prepared> *pendingExtenWatcher = nullptr;
+    QList<QFutureWatcher<ExtenList::Prepared> *> liveExtenWatchers;
     QFutureWatcher<CdrBuild> *pendingCdrWatcher = nullptr;
     QList<QFutureWatcher<CdrBuild> *> liveCdrWatchers;
     QHash<QString, QIcon> cdrIcons;

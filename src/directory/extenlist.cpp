@@ -18,17 +18,15 @@ QString trMPGui(const char *text)
 
 namespace ExtenList
 {
-Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
-                const std::function<bool(const QString &)> &isFavourite)
+Prepared prepare(const PhoneBookList &books, const QString &ownExtension)
 {
-    Rebuild result;
-    for (auto it = map.begin(); it != map.end(); ++it)
-        it->stale = true;
+    Prepared result;
     int total = 0;
     for (const PhoneBook &book : books)
         total += book.entries.size();
     QVector<ExtensionsModel::Row> rows;
     rows.reserve(total);
+    result.listed.reserve(total);
     const QString labelFormat = trMPGui("Interno %1 %2");
 
     for (const PhoneBook &book : books) {
@@ -65,28 +63,19 @@ Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ow
                 row.children.append(child);
             }
 
-            auto recordIt = map.find(extension);
-            if (recordIt == map.end())
-                recordIt = map.insert(extension, MctiExtenDetails(extension, QString()));
-            MctiExtenDetails &record = recordIt.value();
-            record.stale = false;
-            const QString oldName = record.name;
-            record.name = nameText;
-            record.company = entry.company;
-            record.department = entry.department;
-            record.email = email;
-            record.mobile = mobile;
-            const QString favouriteKey = entry.extension.isEmpty() ? extension : entry.extension;
-            record.favourite = isFavourite ? isFavourite(favouriteKey) : false;
-            if (record.name != oldName)
-                result.renamed.append(record);
-
-            if (!ownExtension.isEmpty() && extension == ownExtension) {
-                logLine(UNQL::LOG_WARNING)
-                    << Q_FUNC_INFO << "CTILIB >= v4.4.1 mustn't insert logged user exten into ExtenList!";
-                result.ownListed = true;
+            Listed listed;
+            listed.extension = extension;
+            listed.name = nameText;
+            listed.company = entry.company;
+            listed.department = entry.department;
+            listed.email = email;
+            listed.mobile = mobile;
+            listed.favouriteKey = entry.extension.isEmpty() ? extension : entry.extension;
+            listed.own = !ownExtension.isEmpty() && extension == ownExtension;
+            result.listed.append(listed);
+            result.names.insert(extension, nameText);
+            if (listed.own)
                 continue;
-            }
 
             row.entry = entry;
             row.source = book.source;
@@ -99,15 +88,54 @@ Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ow
             row.cells[ExtensionsModel::CompanyColumn] =
                 QStringLiteral("%1 %2").arg(entry.company, entry.department).trimmed();
             row.search = words.join(QLatin1Char(' '));
-            row.presence = record.presence;
-            row.blf = record.blfState;
-            row.flag = record.flag;
-            row.favourite = record.favourite;
             rows.append(row);
         }
     }
     result.model = new ExtensionsModel();
     result.model->setRows(rows);
+    return result;
+}
+
+Rebuild install(Prepared prepared, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
+                const std::function<bool(const QString &)> &isFavourite)
+{
+    Rebuild result;
+    for (auto it = map.begin(); it != map.end(); ++it)
+        it->stale = true;
+    for (const Listed &listed : qAsConst(prepared.listed)) {
+        auto recordIt = map.find(listed.extension);
+        if (recordIt == map.end())
+            recordIt = map.insert(listed.extension, MctiExtenDetails(listed.extension, QString()));
+        MctiExtenDetails &record = recordIt.value();
+        record.stale = false;
+        const QString oldName = record.name;
+        record.name = listed.name;
+        record.company = listed.company;
+        record.department = listed.department;
+        record.email = listed.email;
+        record.mobile = listed.mobile;
+        record.favourite = isFavourite ? isFavourite(listed.favouriteKey) : false;
+        if (record.name != oldName)
+            result.renamed.append(record);
+        if (listed.own) {
+            logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                       << "CTILIB >= v4.4.1 mustn't insert logged user exten into ExtenList!";
+            result.ownListed = true;
+        }
+    }
+    result.model = prepared.model;
+    if (result.model) {
+        result.model->setLiveStates([&](const ExtensionsModel::Row &row, ExtensionsModel::LiveState &state) {
+            const auto record = map.constFind(row.extension);
+            if (record != map.constEnd()) {
+                state.presence = record->presence;
+                state.blf = record->blfState;
+                state.flag = record->flag;
+            }
+            const QString &key = row.entry.extension.isEmpty() ? row.extension : row.entry.extension;
+            state.favourite = isFavourite ? isFavourite(key) : false;
+        });
+    }
 
     if (!ownExtension.isEmpty()) {
         auto own = map.find(ownExtension);
@@ -125,6 +153,12 @@ Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ow
             ++it;
     }
     return result;
+}
+
+Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
+                const std::function<bool(const QString &)> &isFavourite)
+{
+    return install(prepare(books, ownExtension), map, ownExtension, ownName, isFavourite);
 }
 
 StatusChange applyStatus(MctiExtenMap &map, ExtensionsModel *model, const BuddyStatus &status)

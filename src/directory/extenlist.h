@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QVector>
 #include <functional>
 
 class ExtensionsModel;
@@ -26,10 +27,40 @@ struct Rebuild {
     bool ownListed = false;           // the delivery listed the user's own extension
 };
 
-// Builds a new extension model and reconciles `map`: every record is marked
-// stale, listed extensions are refreshed, the own extension's record is kept
-// (made with the name `ownName` when missing), the remaining stale ones go.
-// `isFavourite` answers for an extension number.
+// One listed extension as a delivery names it, in delivery order.
+struct Listed {
+    QString extension;
+    QString name; // first and last name
+    QString company;
+    QString department;
+    QString email;
+    QString mobile;
+    QString favouriteKey; // the number its star is kept under
+    bool own = false;     // the user's own extension (no row)
+};
+
+// What the texts of a delivery make, with nothing of the live state: built
+// on a worker, installed on the GUI thread.
+struct Prepared {
+    ExtensionsModel *model = nullptr; // new, without parent, rows in number order
+    QVector<Listed> listed;
+    QHash<QString, QString> names; // the listed extensions' names (the last one of a number)
+};
+
+// The rows and listed extensions of the "exten" phone books. Touches nothing
+// but its arguments (runs on any thread); the model has the caller's thread.
+Prepared prepare(const PhoneBookList &books, const QString &ownExtension);
+
+// Reconciles `map` with a prepared delivery: every record is marked stale,
+// listed extensions are refreshed, the own extension's record is kept (made
+// with the name `ownName` when missing), the remaining stale ones go; then
+// the rows take their live state (presence, busy lamp, chat flag, star) from
+// the records. The model passes to the result. `isFavourite` answers for an
+// extension number.
+Rebuild install(Prepared prepared, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
+                const std::function<bool(const QString &)> &isFavourite);
+
+// prepare() and install() in one go.
 Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
                 const std::function<bool(const QString &)> &isFavourite);
 

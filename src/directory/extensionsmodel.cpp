@@ -68,6 +68,24 @@ void ExtensionsModel::setRows(QVector<Row> newRows)
     endResetModel();
 }
 
+void ExtensionsModel::setLiveStates(const std::function<void(const Row &, LiveState &)> &stateOf)
+{
+    for (Row &row : rows) {
+        LiveState state;
+        state.presence = row.presence;
+        state.blf = row.blf;
+        state.flag = row.flag;
+        state.favourite = row.favourite;
+        stateOf(row, state);
+        row.presence = state.presence;
+        row.blf = state.blf;
+        row.flag = state.flag;
+        row.favourite = state.favourite;
+    }
+    if (!rows.isEmpty())
+        emit dataChanged(index(0, 0), index(rows.size() - 1, ColumnCount - 1));
+}
+
 void ExtensionsModel::clear()
 {
     beginResetModel();

@@ -12,6 +12,8 @@
 #include <QHash>
 #include <QVector>
 
+#include <functional>
+
 class ExtensionsModel : public TwoLevelModel, public PreparedRowTexts
 {
     Q_OBJECT
@@ -48,11 +50,21 @@ public:
         bool favourite = false;
     };
 
+    // The live part of a row, kept by the extension map.
+    struct LiveState {
+        int presence = -1;
+        int blf = -1;
+        bool flag = false;
+        bool favourite = false;
+    };
+
     explicit ExtensionsModel(QObject *parent = nullptr);
 
     // Replaces every row; the rows are put in number order (stable).
     void setRows(QVector<Row> rows);
     void clear();
+    // Gives every row the live state `stateOf` sets (it gets the row's own first).
+    void setLiveStates(const std::function<void(const Row &, LiveState &)> &stateOf);
 
     // First row of that extension number, -1 when none.
     int rowOf(const QString &extension) const;

@@ -80,6 +80,7 @@ private slots:
     void cdrDuration();
     void cdrModelRows();
     void extenReconcile();
+    void extenStatesTakenAtInstall();
     void extenLiveStatus_data();
     void extenLiveStatus();
 };
@@ -496,6 +497,35 @@ void TestDirectoryRules::extenReconcile()
     delete r2.model;
     QCOMPARE(map.keys(), QStringList({"201", "202"}));
     QCOMPARE(map["201"].name, QStringLiteral("IO"));
+}
+
+void TestDirectoryRules::extenStatesTakenAtInstall()
+{
+    // The rows are prepared away from the map; a status that reaches the map
+    // before they are installed is what the new rows show.
+    MctiExtenMap map;
+    map["202"] = MctiExtenDetails("202", "Luca");
+    ExtenList::Prepared prepared = ExtenList::prepare({extenBook({{"202", "Luca"}, {"203", "Sara"}})}, "201");
+    QCOMPARE(prepared.listed.size(), 2);
+    BuddyStatus status;
+    status.exten = "202";
+    status.blfStatus = 8;
+    ExtenList::applyStatus(map, nullptr, status);
+    map["202"].presence = 2;
+    ExtenList::Rebuild r =
+        ExtenList::install(prepared, map, "201", "IO", [](const QString &x) { return x == QLatin1String("203"); });
+    QScopedPointer<ExtensionsModel> model(r.model);
+    QAbstractItemModelTester tester(model.data(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->index(0, 1).data(DirRole::Blf).toInt(), 8);
+    QCOMPARE(model->index(0, 0).data(DirRole::Presence).toInt(), 2);
+    QCOMPARE(model->index(1, 1).data(DirRole::Blf).toInt(), -1);
+    QCOMPARE(model->index(1, 7).data(DirRole::Favourite).toString(), QStringLiteral("F"));
+    QCOMPARE(model->index(0, 7).data(DirRole::Favourite).toString(), QStringLiteral("N"));
+    QCOMPARE(map.keys(), QStringList({"201", "202", "203"}));
+    QCOMPARE(map["203"].name, QStringLiteral("Sara Rossi"));
+    QVERIFY(map["203"].favourite);
+    QVERIFY(!r.ownListed);
 }
 
 void TestDirectoryRules::extenLiveStatus_data()

@@ -4,6 +4,8 @@
 
 #include "testmain.h"
 
+#include <QBuffer>
+
 using CtiProtocol::FrameReader;
 using CtiProtocol::Message;
 
@@ -12,6 +14,7 @@ class TestCtiProtocol : public QObject
     Q_OBJECT
 private slots:
     void framesSplitAnywhere();
+    void framesReadFromDevice();
     void frameBound_data();
     void frameBound();
     void envelopeErrors_data();
@@ -44,6 +47,49 @@ void TestCtiProtocol::framesSplitAnywhere()
     }
     QCOMPARE(frames, (QList<QByteArray>{"{\"a\":1}", "{\"b\":2}", "{\"c\":3}"}));
     QCOMPARE(r.pending(), qint64(0));
+}
+
+void TestCtiProtocol::framesReadFromDevice()
+{
+    // A large frame read in pieces straight from a device, a small one and
+    // the start of a third behind it in the same read: each comes out whole,
+    // and the start of the third waits for its end.
+    const QByteArray large = "{\"big\":\"" + QByteArray(200 * 1024, 'x') + "\"}";
+    const QByteArray stream = large + "\n{\"a\":1}\n{\"b\":";
+    QBuffer device;
+    device.setData(stream);
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    FrameReader r(1024 * 1024);
+    QList<QByteArray> frames;
+    QByteArray f;
+    QByteArray piece;
+    while (!device.atEnd()) {
+        // At most 64 KiB a read, as a socket delivers what it has.
+        QBuffer chunk;
+        piece = device.read(64 * 1024);
+        chunk.setData(piece);
+        QVERIFY(chunk.open(QIODevice::ReadOnly));
+        QVERIFY(r.readFrom(&chunk));
+        while (r.next(&f))
+            frames << f;
+    }
+    QCOMPARE(frames.size(), 2);
+    QCOMPARE(frames.at(0), large);
+    QCOMPARE(frames.at(1), QByteArray("{\"a\":1}"));
+    QCOMPARE(r.pending(), qint64(5));
+    QVERIFY(r.append("2}\n"));
+    QVERIFY(r.next(&f));
+    QCOMPARE(f, QByteArray("{\"b\":2}"));
+    QVERIFY(!r.next(&f));
+    QCOMPARE(r.pending(), qint64(0));
+
+    // A device holding more than the bound without a line end is refused.
+    QBuffer tooLong;
+    tooLong.setData(QByteArray(300, 'y'));
+    QVERIFY(tooLong.open(QIODevice::ReadOnly));
+    FrameReader bounded(256);
+    QVERIFY(!bounded.readFrom(&tooLong));
+    QVERIFY(bounded.error().contains(QLatin1String("larger than 256")));
 }
 
 void TestCtiProtocol::frameBound_data()
