@@ -276,7 +276,7 @@ void wdgChat::addBubble(const QString &sender, int kind, const QString &text, bo
 {
     if (!history)
         time = ChatTime::utcToLocal(time.isValid() ? time : QDateTime::currentDateTimeUtc());
-    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Message id: " + id + ", timestamp: " + time.toString();
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Message id:" << id << "timestamp:" << time;
     m_ids.insert(id);
     m_messages.append({sender, kind, text, id, time});
     // History replayed into a hidden conversation waits until it is shown.
@@ -347,10 +347,21 @@ void wdgChat::queueBubbles()
     if (m_lastBubbles.isValid() && m_lastBubbles.elapsed() < FloodBubbleIntervalMs)
         delay = FloodBubbleIntervalMs - int(m_lastBubbles.elapsed());
     QTimer::singleShot(delay, this, [this] {
-        m_bubblesQueued = false;
-        if (isVisible())
-            createPendingBubbles();
+        m_roundEnd = m_messages.size();
+        continueBubbles();
     });
+}
+
+void wdgChat::continueBubbles()
+{
+    if (isVisible() && !makeBubbles(m_roundEnd, BubbleSliceMs)) {
+        QTimer::singleShot(0, this, [this] { continueBubbles(); });
+        return;
+    }
+    m_bubblesQueued = false;
+    // Messages that came during the round wait for the next one.
+    if (isVisible() && pendingCount() > 0)
+        queueBubbles();
 }
 
 bool wdgChat::findChatId(const QString &id) const
@@ -360,21 +371,30 @@ bool wdgChat::findChatId(const QString &id) const
 
 void wdgChat::createPendingBubbles()
 {
-    const int total = m_messages.size();
+    makeBubbles(m_messages.size(), -1);
+}
+
+bool wdgChat::makeBubbles(int end, int budgetMs)
+{
+    end = std::min(end, m_messages.size());
     int next = m_firstBubble + m_bubbleCount;
-    if (next >= total)
-        return;
+    if (next >= end)
+        return true;
+    QElapsedTimer slice;
+    slice.start();
     const QScopedValueRollback<bool> updating(m_updatingBubbles, true);
     msgList->setUpdatesEnabled(false);
-    if (total - next > FreshBubbles) {
+    if (end - next > FreshBubbles) {
         // Many at once (a history shown, a flood): bubbles for the newest
         // screenful, older ones as the list is scrolled up.
         removeAllBubbles();
-        m_firstBubble = next = total - FreshBubbles;
+        m_firstBubble = next = end - FreshBubbles;
     }
-    for (; next < total; ++next) {
-        insertBubble(msgList->count(), makeBubble(m_messages.at(next)));
+    while (next < end) {
+        insertBubble(msgList->count(), makeBubble(m_messages.at(next++)));
         ++m_bubbleCount;
+        if (budgetMs >= 0 && slice.elapsed() >= budgetMs)
+            break;
     }
     while (m_bubbleCount > MaxBubbles)
         removeFirstBubble();
@@ -382,6 +402,7 @@ void wdgChat::createPendingBubbles()
     m_lastBubbles.start();
     if (msgList->isVisible())
         msgList->scrollToBottom();
+    return next >= end;
 }
 
 void wdgChat::showOlderMessages(int count)
