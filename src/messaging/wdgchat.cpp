@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,11 +45,34 @@ QLabel *plainLabel(const char *name, QWidget *parent)
     return label;
 }
 
+// The buttons' icons, read once for every conversation (reading one looks
+// at its file's pictures); let go with the application.
+QHash<QString, QIcon> *buttonIcons = nullptr;
+
+void releaseButtonIcons()
+{
+    delete buttonIcons;
+    buttonIcons = nullptr;
+}
+
+QIcon buttonIcon(const char *file)
+{
+    if (!buttonIcons) {
+        buttonIcons = new QHash<QString, QIcon>;
+        qAddPostRoutine(releaseButtonIcons);
+    }
+    const QString key = QLatin1String(file);
+    auto it = buttonIcons->constFind(key);
+    if (it == buttonIcons->cend())
+        it = buttonIcons->insert(key, QIcon(key));
+    return it.value();
+}
+
 QPushButton *iconButton(const char *name, const char *icon, int iconSide, QWidget *parent)
 {
     auto *button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setIcon(QIcon(QLatin1String(icon)));
+    button->setIcon(buttonIcon(icon));
     button->setIconSize(QSize(iconSide, iconSide));
     return button;
 }
@@ -193,7 +217,16 @@ void wdgChat::buildForm()
         buttonsLayout->addWidget(b);
     }
     m_grid->addLayout(buttonsLayout, 4, 0, 1, 4);
-    setStyleSheet(QLatin1String(ChatStyle) + QLatin1Char('\n') + wdgChatMsg::styleSheetText());
+    // Inside the chat panel the conversation takes its look from the panel's
+    // stack of conversations: a sheet of its own for every conversation
+    // costs as much as the rest of its making.
+    if (!parentWidget())
+        setStyleSheet(styleSheetText());
+}
+
+QString wdgChat::styleSheetText()
+{
+    return QLatin1String(ChatStyle) + QLatin1Char('\n') + wdgChatMsg::styleSheetText();
 }
 
 int wdgChat::presencePictureIndex(int presence)
@@ -245,6 +278,8 @@ void wdgChat::setRemoteComposing(bool composing)
 void wdgChat::setDetached(bool detached)
 {
     m_detached = detached;
+    if (detached && !parentWidget() && styleSheet().isEmpty())
+        setStyleSheet(styleSheetText()); // a window of its own
     if (detached) {
         m_grid->addWidget(lblChat, 0, 0, 2, 1);
         lblChat->show();

@@ -58,6 +58,9 @@ public:
     // The picture shown for the current presence.
     QPixmap presencePixmap() const;
     static int presencePictureIndex(int presence);
+    // The look of a conversation and its bubbles, for the style sheet of the
+    // widget that holds conversations (a window of its own has it itself).
+    static QString styleSheetText();
 
     void setRemoteName(const QString &name);
     void setRemotePresence(CTILIB::ChatPresence presence, const QString &message);

@@ -62,6 +62,7 @@ wdgChatPanel::wdgChatPanel(QWidget *parent, Qt::WindowFlags flags) : QWidget(par
     stkChats = new QStackedWidget(this);
     stkChats->setObjectName(QStringLiteral("stkChats"));
     stkChats->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    stkChats->setStyleSheet(wdgChat::styleSheetText()); // one sheet for all the conversations
     pgEmpty = new QWidget;
     pgEmpty->setObjectName(QStringLiteral("pgEmpty"));
     auto *emptyGrid = new QGridLayout(pgEmpty);
@@ -115,6 +116,9 @@ bool wdgChatPanel::addChatSession(const QString &exten, const QString &name, con
     // Made inside the stack: its style is worked out once, not again when
     // it is moved there (a connection opens dozens of conversations at once).
     auto *chat = new wdgChat(exten, name, false, stkChats);
+    // Its style now, with the rest of its making, rather than in whatever
+    // turn of the event loop first lays out the stack.
+    chat->ensurePolished();
     chat->setEnabled(m_enabled);
     connect(chat, &wdgChat::sigSendChatMessage, this, &wdgChatPanel::onSendingMessage);
     connect(chat, &wdgChat::sigStartComposing, this, &wdgChatPanel::onStartComposing);
