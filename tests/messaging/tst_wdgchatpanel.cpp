@@ -188,6 +188,9 @@ void TestChatPanel::detachAndAttach()
     QTest::mouseClick(chat->findChild<QPushButton *>(QStringLiteral("btDetach")), Qt::LeftButton);
     QVERIFY(chat->isDetached());
     QVERIFY(chat->isWindow());
+    // Out of the stack it keeps the conversations' look, with a sheet of its own.
+    QCOMPARE(chat->styleSheet(), wdgChat::styleSheetText());
+    QCOMPARE(stack->styleSheet(), wdgChat::styleSheetText());
     QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("pgEmpty"));
     QVERIFY(stack->indexOf(chat) < 0);
     chat->close(); // closing the window puts it back
