@@ -15,7 +15,10 @@ extern Logger *logger;
 class LogLine
 {
 public:
-    LogLine(Logger *target, UNQL::LogMessagePriorityType priority) : out(target)
+    // A line the logger would drop (above its verbosity) is not even
+    // formatted: debug lines on busy paths then cost nothing.
+    LogLine(Logger *target, UNQL::LogMessagePriorityType priority)
+        : out(target && priority <= target->getVerbosityAcceptedLevel() ? target : nullptr)
     {
         if (out)
             *out << priority;

@@ -81,7 +81,7 @@ void logMessage(const ChatMessage &msg)
     logLine(UNQL::LOG_DBG) << "Chat id: " << msg.id << " Exten: " << msg.exten;
     logLine(UNQL::LOG_DBG) << " Body: " << msg.body;
     logLine(UNQL::LOG_DBG) << " Direction: " << directionWord(msg.direction);
-    logLine(UNQL::LOG_DBG) << " DateTime: " << msg.time.toString(Qt::ISODateWithMs);
+    logLine(UNQL::LOG_DBG) << " DateTime: " << msg.time;
 }
 } // namespace
 

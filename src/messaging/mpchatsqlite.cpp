@@ -16,6 +16,9 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+#include <string>
+
 const QString MPChatSqlite::TimeFormat = QStringLiteral("yyyy-MM-ddThh:mm:ss.zzzZ");
 
 namespace
@@ -35,14 +38,14 @@ bool directoryWritable(const QString &dir)
 
 // Reads "yyyy-MM-ddThh:mm:ss.zzzZ" without the general format parser, which
 // dominates the time of reading a large history; anything else is invalid.
-int digits(const QChar *c, int n)
+int digits(const char *c, int n)
 {
     int v = 0;
     for (int i = 0; i < n; ++i) {
-        const ushort u = c[i].unicode();
+        const unsigned u = static_cast<unsigned char>(c[i]);
         if (u < '0' || u > '9')
             return -1;
-        v = v * 10 + (u - '0');
+        v = v * 10 + int(u - '0');
     }
     return v;
 }
@@ -56,30 +59,54 @@ int digits(const QChar *c, int n)
 class StoredTimeReader
 {
 public:
-    QDateTime parse(const QString &text)
+    // The text as stored (UTF-8 bytes, not terminated).
+    QDateTime parse(const char *c, int size)
     {
-        if (text.size() != 24 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-') ||
-            text.at(10) != QLatin1Char('T') || text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':') ||
-            text.at(19) != QLatin1Char('.') || text.at(23) != QLatin1Char('Z'))
+        if (!c || size != 24 || c[4] != '-' || c[7] != '-' || c[10] != 'T' || c[13] != ':' || c[16] != ':' ||
+            c[19] != '.' || c[23] != 'Z')
             return QDateTime();
-        const QChar *c = text.constData();
-        const QDate date(digits(c, 4), digits(c + 5, 2), digits(c + 8, 2));
-        const QTime time(digits(c + 11, 2), digits(c + 14, 2), digits(c + 17, 2), digits(c + 20, 3));
-        if (!date.isValid() || !time.isValid())
-            return QDateTime();
-        const qint64 hourKey = date.toJulianDay() * 24 + time.hour();
-        auto it = m_offsets.constFind(hourKey);
-        if (it == m_offsets.cend()) {
-            const QDateTime local(date, QTime(time.hour(), 0), Qt::LocalTime);
-            if (!local.isValid())
-                return QDateTime(date, time); // a wall-clock time the zone skips
-            it = m_offsets.insert(hourKey, local.offsetFromUtc());
+        // Rows come in time order: mostly the same day and hour as the one before.
+        if (std::memcmp(c, m_day, sizeof m_day) != 0) {
+            const QDate date(digits(c, 4), digits(c + 5, 2), digits(c + 8, 2));
+            if (!date.isValid())
+                return QDateTime();
+            std::memcpy(m_day, c, sizeof m_day);
+            m_date = date;
+            m_hour = -1;
         }
-        return QDateTime(date, time, Qt::OffsetFromUTC, it.value());
+        const int hour = digits(c + 11, 2);
+        const int minute = digits(c + 14, 2);
+        const int second = digits(c + 17, 2);
+        const int msec = digits(c + 20, 3);
+        if (!QTime::isValid(hour, minute, second, msec)) {
+            m_day[0] = 0; // the day is asked again
+            return QDateTime();
+        }
+        if (hour != m_hour) {
+            const qint64 hourKey = m_date.toJulianDay() * 24 + hour;
+            auto it = m_offsets.constFind(hourKey);
+            if (it == m_offsets.cend()) {
+                const QDateTime local(m_date, QTime(hour, 0), Qt::LocalTime);
+                if (!local.isValid()) // a wall-clock time the zone skips
+                    return QDateTime(m_date, QTime(hour, minute, second, msec));
+                it = m_offsets.insert(hourKey, local.offsetFromUtc());
+            }
+            m_hour = hour;
+            m_offset = it.value();
+        }
+        // The instant from its fields: no calendar work for each row.
+        const qint64 unixEpochDay = 2440588;
+        const qint64 wallMs = (m_date.toJulianDay() - unixEpochDay) * 86400000 +
+                              ((hour * 60 + minute) * 60 + second) * qint64(1000) + msec;
+        return QDateTime::fromMSecsSinceEpoch(wallMs - qint64(m_offset) * 1000, Qt::OffsetFromUTC, m_offset);
     }
 
 private:
-    QHash<qint64, int> m_offsets;
+    QHash<qint64, int> m_offsets; // by day and hour
+    char m_day[10] = {};          // "yyyy-MM-dd" of m_date
+    QDate m_date;
+    int m_hour = -1; // of m_offset, in m_date
+    int m_offset = 0;
 };
 
 } // namespace
@@ -169,6 +196,83 @@ namespace
 
 const char *const ReadStatement = "SELECT id, exten, body, datetime, direction FROM chat_table WHERE "
                                   "username = :username AND pbxaddress = :pbxaddress ORDER BY datetime ASC";
+// The same rows in storage order.
+const char *const ScanStatement = "SELECT id, exten, body, datetime, direction FROM chat_table WHERE "
+                                  "username = :username AND pbxaddress = :pbxaddress ORDER BY rowid ASC";
+
+// Reads this user's rows, oldest first, over an open SQLite connection.
+bool readRows(sqlite3 *raw, const QString &username, const QString &pbxAddress, ChatMessageList &list, QString *error)
+{
+    // The file is read through a memory mapping: no copy of each page into
+    // SQLite's cache.
+    sqlite3_exec(raw, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    const QByteArray user = username.toUtf8();
+    const QByteArray address = pbxAddress.toUtf8();
+    ChatMessageList out;
+    // Rows are stored as they come, which is almost always in time order:
+    // read in storage order, which needs no sorting, and only when a row is
+    // out of time order read again sorted by time.
+    bool unordered = false;
+    for (const char *statement : {ScanStatement, ReadStatement}) {
+        const bool checkOrder = statement == ScanStatement;
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(raw, statement, -1, &stmt, nullptr) != SQLITE_OK) {
+            *error = QString::fromUtf8(sqlite3_errmsg(raw));
+            return false;
+        }
+        sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":username"), user.constData(), user.size(),
+                          SQLITE_STATIC);
+        sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":pbxaddress"), address.constData(), address.size(),
+                          SQLITE_STATIC);
+        const auto text = [stmt](int column) {
+            const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+            return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt, column)) : QString();
+        };
+        out.clear();
+        StoredTimeReader times;
+        std::string previousTime;
+        std::string previousExtenBytes; // rows of one party share its text
+        QString previousExten;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            const auto *timeBytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 3));
+            const int timeSize = sqlite3_column_bytes(stmt, 3);
+            if (checkOrder) {
+                // The order of the sorted read: text compared byte by byte.
+                if (!timeBytes || sqlite3_column_type(stmt, 3) != SQLITE_TEXT ||
+                    previousTime.compare(0, std::string::npos, timeBytes, size_t(timeSize)) > 0) {
+                    unordered = true;
+                    break;
+                }
+                previousTime.assign(timeBytes, size_t(timeSize));
+            }
+            out.append(ChatMessage());
+            ChatMessage &msg = out.last();
+            msg.id = text(0);
+            const auto *extenBytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1));
+            const int extenSize = sqlite3_column_bytes(stmt, 1);
+            if (extenBytes && previousExtenBytes.compare(0, std::string::npos, extenBytes, size_t(extenSize)) == 0) {
+                msg.exten = previousExten;
+            } else {
+                msg.exten = text(1);
+                previousExten = msg.exten;
+                previousExtenBytes.assign(extenBytes ? extenBytes : "", extenBytes ? size_t(extenSize) : 0);
+            }
+            msg.body = text(2);
+            msg.time = times.parse(timeBytes, timeSize);
+            msg.direction = MPChatSqlite::directionFromStore(sqlite3_column_int(stmt, 4));
+        }
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+            *error = QString::fromUtf8(sqlite3_errmsg(raw));
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+            return false;
+        if (!unordered)
+            break;
+    }
+    list = std::move(out);
+    return true;
+}
 
 // Reads this user's rows straight through SQLite on the connection's own
 // handle: Qt's row-by-row path (a QVariant per value) costs several times the
@@ -200,7 +304,8 @@ bool readEntries(QSqlDatabase &db, const QString &username, const QString &pbxAd
             msg.id = query.value(0).toString();
             msg.exten = query.value(1).toString();
             msg.body = query.value(2).toString();
-            msg.time = times.parse(query.value(3).toString());
+            const QByteArray time = query.value(3).toString().toUtf8();
+            msg.time = times.parse(time.constData(), time.size());
             msg.direction = MPChatSqlite::directionFromStore(query.value(4).toInt());
             out.append(msg);
         }
@@ -208,40 +313,7 @@ bool readEntries(QSqlDatabase &db, const QString &username, const QString &pbxAd
         return true;
     }
 
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(raw, ReadStatement, -1, &stmt, nullptr) != SQLITE_OK) {
-        *error = QString::fromUtf8(sqlite3_errmsg(raw));
-        return false;
-    }
-    const QByteArray user = username.toUtf8();
-    const QByteArray address = pbxAddress.toUtf8();
-    sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":username"), user.constData(), user.size(),
-                      SQLITE_STATIC);
-    sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":pbxaddress"), address.constData(), address.size(),
-                      SQLITE_STATIC);
-    const auto text = [stmt](int column) {
-        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-        return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt, column)) : QString();
-    };
-    ChatMessageList out;
-    StoredTimeReader times;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        ChatMessage msg;
-        msg.id = text(0);
-        msg.exten = text(1);
-        msg.body = text(2);
-        msg.time = times.parse(text(3));
-        msg.direction = MPChatSqlite::directionFromStore(sqlite3_column_int(stmt, 4));
-        out.append(msg);
-    }
-    if (rc != SQLITE_DONE)
-        *error = QString::fromUtf8(sqlite3_errmsg(raw));
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        return false;
-    list = std::move(out);
-    return true;
+    return readRows(raw, username, pbxAddress, list, error);
 }
 
 } // namespace
@@ -265,20 +337,19 @@ MPChatSqlite::ReadResult MPChatSqlite::readWorkingCopy(const QString &workingCop
                                                        const QString &pbxAddress)
 {
     ReadResult result;
-    const QString connection = QStringLiteral("chat-read-") + QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(DRIVER_QSQLITE, connection);
-        db.setDatabaseName(workingCopy);
-        if (db.open()) {
-            // One statement, one read transaction: a consistent view while
-            // the window goes on writing.
-            result.ok = readEntries(db, username, pbxAddress, result.list, &result.error);
-            db.close();
-        } else {
-            result.error = db.lastError().text();
-        }
+    // A connection of its own, used by this thread alone: SQLite need not
+    // lock it for every value read. One statement, one read transaction: a
+    // consistent view while the window goes on writing. Never creates the
+    // file.
+    sqlite3 *raw = nullptr;
+    if (sqlite3_open_v2(workingCopy.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(raw, 5000);
+        result.ok = readRows(raw, username, pbxAddress, result.list, &result.error);
+    } else {
+        result.error = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("out of memory");
     }
-    QSqlDatabase::removeDatabase(connection);
+    sqlite3_close(raw);
     return result;
 }
 
@@ -542,6 +613,12 @@ bool MPChatSqlite::readDBChat()
     if (!m_handler)
         return false;
     m_writer.waitForDone(); // every row stored so far
+    ReadResult read = readWorkingCopy(m_handler->workingCopyPath(), m_user, m_pbxAddress);
+    if (read.ok) {
+        messageList = std::move(read.list);
+        return true;
+    }
+    logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Reading the chat history over the store's connection:" << read.error;
     return m_handler->getChatEntries(messageList);
 }
 

@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,11 +45,34 @@ QLabel *plainLabel(const char *name, QWidget *parent)
     return label;
 }
 
+// The buttons' icons, read once for every conversation (reading one looks
+// at its file's pictures); let go with the application.
+QHash<QString, QIcon> *buttonIcons = nullptr;
+
+void releaseButtonIcons()
+{
+    delete buttonIcons;
+    buttonIcons = nullptr;
+}
+
+QIcon buttonIcon(const char *file)
+{
+    if (!buttonIcons) {
+        buttonIcons = new QHash<QString, QIcon>;
+        qAddPostRoutine(releaseButtonIcons);
+    }
+    const QString key = QLatin1String(file);
+    auto it = buttonIcons->constFind(key);
+    if (it == buttonIcons->cend())
+        it = buttonIcons->insert(key, QIcon(key));
+    return it.value();
+}
+
 QPushButton *iconButton(const char *name, const char *icon, int iconSide, QWidget *parent)
 {
     auto *button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setIcon(QIcon(QLatin1String(icon)));
+    button->setIcon(buttonIcon(icon));
     button->setIconSize(QSize(iconSide, iconSide));
     return button;
 }
@@ -193,7 +217,16 @@ void wdgChat::buildForm()
         buttonsLayout->addWidget(b);
     }
     m_grid->addLayout(buttonsLayout, 4, 0, 1, 4);
-    setStyleSheet(QLatin1String(ChatStyle) + QLatin1Char('\n') + wdgChatMsg::styleSheetText());
+    // Inside the chat panel the conversation takes its look from the panel's
+    // stack of conversations: a sheet of its own for every conversation
+    // costs as much as the rest of its making.
+    if (!parentWidget())
+        setStyleSheet(styleSheetText());
+}
+
+QString wdgChat::styleSheetText()
+{
+    return QLatin1String(ChatStyle) + QLatin1Char('\n') + wdgChatMsg::styleSheetText();
 }
 
 int wdgChat::presencePictureIndex(int presence)
@@ -245,6 +278,8 @@ void wdgChat::setRemoteComposing(bool composing)
 void wdgChat::setDetached(bool detached)
 {
     m_detached = detached;
+    if (detached && !parentWidget() && styleSheet().isEmpty())
+        setStyleSheet(styleSheetText()); // a window of its own
     if (detached) {
         m_grid->addWidget(lblChat, 0, 0, 2, 1);
         lblChat->show();
@@ -276,7 +311,7 @@ void wdgChat::addBubble(const QString &sender, int kind, const QString &text, bo
 {
     if (!history)
         time = ChatTime::utcToLocal(time.isValid() ? time : QDateTime::currentDateTimeUtc());
-    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Message id: " + id + ", timestamp: " + time.toString();
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Message id:" << id << "timestamp:" << time;
     m_ids.insert(id);
     m_messages.append({sender, kind, text, id, time});
     // History replayed into a hidden conversation waits until it is shown.
@@ -347,10 +382,21 @@ void wdgChat::queueBubbles()
     if (m_lastBubbles.isValid() && m_lastBubbles.elapsed() < FloodBubbleIntervalMs)
         delay = FloodBubbleIntervalMs - int(m_lastBubbles.elapsed());
     QTimer::singleShot(delay, this, [this] {
-        m_bubblesQueued = false;
-        if (isVisible())
-            createPendingBubbles();
+        m_roundEnd = m_messages.size();
+        continueBubbles();
     });
+}
+
+void wdgChat::continueBubbles()
+{
+    if (isVisible() && !makeBubbles(m_roundEnd, BubbleSliceMs)) {
+        QTimer::singleShot(0, this, [this] { continueBubbles(); });
+        return;
+    }
+    m_bubblesQueued = false;
+    // Messages that came during the round wait for the next one.
+    if (isVisible() && pendingCount() > 0)
+        queueBubbles();
 }
 
 bool wdgChat::findChatId(const QString &id) const
@@ -360,21 +406,30 @@ bool wdgChat::findChatId(const QString &id) const
 
 void wdgChat::createPendingBubbles()
 {
-    const int total = m_messages.size();
+    makeBubbles(m_messages.size(), -1);
+}
+
+bool wdgChat::makeBubbles(int end, int budgetMs)
+{
+    end = std::min(end, m_messages.size());
     int next = m_firstBubble + m_bubbleCount;
-    if (next >= total)
-        return;
+    if (next >= end)
+        return true;
+    QElapsedTimer slice;
+    slice.start();
     const QScopedValueRollback<bool> updating(m_updatingBubbles, true);
     msgList->setUpdatesEnabled(false);
-    if (total - next > FreshBubbles) {
+    if (end - next > FreshBubbles) {
         // Many at once (a history shown, a flood): bubbles for the newest
         // screenful, older ones as the list is scrolled up.
         removeAllBubbles();
-        m_firstBubble = next = total - FreshBubbles;
+        m_firstBubble = next = end - FreshBubbles;
     }
-    for (; next < total; ++next) {
-        insertBubble(msgList->count(), makeBubble(m_messages.at(next)));
+    while (next < end) {
+        insertBubble(msgList->count(), makeBubble(m_messages.at(next++)));
         ++m_bubbleCount;
+        if (budgetMs >= 0 && slice.elapsed() >= budgetMs)
+            break;
     }
     while (m_bubbleCount > MaxBubbles)
         removeFirstBubble();
@@ -382,6 +437,7 @@ void wdgChat::createPendingBubbles()
     m_lastBubbles.start();
     if (msgList->isVisible())
         msgList->scrollToBottom();
+    return next >= end;
 }
 
 void wdgChat::showOlderMessages(int count)

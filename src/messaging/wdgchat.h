@@ -8,7 +8,9 @@
 // older ones follow, OlderBubbles at a time, when the list is scrolled to its
 // top.
 // Messages that arrive together get their bubbles together, on the next turn
-// of the event loop, so a flood never makes a bubble per message.
+// of the event loop, so a flood never makes a bubble per message; a round of
+// bubbles is made in slices of at most BubbleSliceMs, one turn of the event
+// loop each, so that making a screenful never holds the window.
 #pragma once
 
 #include "ctilibtypes.h"
@@ -41,6 +43,7 @@ public:
     static constexpr int FreshBubbles = 20;
     static constexpr int OlderBubbles = 20;
     static constexpr int FloodBubbleIntervalMs = 100;
+    static constexpr int BubbleSliceMs = 6;
 
     wdgChat(const QString &exten, const QString &name, bool detached, QWidget *parent = nullptr,
             Qt::WindowFlags flags = Qt::WindowFlags());
@@ -55,6 +58,9 @@ public:
     // The picture shown for the current presence.
     QPixmap presencePixmap() const;
     static int presencePictureIndex(int presence);
+    // The look of a conversation and its bubbles, for the style sheet of the
+    // widget that holds conversations (a window of its own has it itself).
+    static QString styleSheetText();
 
     void setRemoteName(const QString &name);
     void setRemotePresence(CTILIB::ChatPresence presence, const QString &message);
@@ -121,6 +127,11 @@ private:
     void removeFirstBubble();
     void removeAllBubbles();
     void queueBubbles();
+    void continueBubbles();
+    // Makes bubbles for the messages before `end`, the newest screenful
+    // only when many wait; stops after `budgetMs` (negative: no limit)
+    // with at least one made. True when none before `end` waits.
+    bool makeBubbles(int end, int budgetMs);
 
     QString m_exten;
     QString m_remoteName;
@@ -138,10 +149,11 @@ private:
         QString id;
         QDateTime time;
     };
-    QVector<Entry> m_messages; // the whole conversation, oldest first
-    int m_firstBubble = 0;     // m_messages index of the first bubble
-    int m_bubbleCount = 0;     // bubbles of m_messages from m_firstBubble on
-    bool m_bubblesQueued = false;
+    QVector<Entry> m_messages;      // the whole conversation, oldest first
+    int m_firstBubble = 0;          // m_messages index of the first bubble
+    int m_bubbleCount = 0;          // bubbles of m_messages from m_firstBubble on
+    bool m_bubblesQueued = false;   // a round is waiting or under way
+    int m_roundEnd = 0;             // the messages a round under way makes bubbles for
     QElapsedTimer m_lastBubbles;    // when bubbles were last made
     bool m_updatingBubbles = false; // no loading of older ones meanwhile
     QMap<wdgChatMsg *, QListWidgetItem *> m_bubbles;

@@ -10,6 +10,8 @@
 #include <QListWidget>
 #include <QStackedWidget>
 
+#include <algorithm>
+
 namespace
 {
 const int ExtenRole = 1001;
@@ -60,6 +62,7 @@ wdgChatPanel::wdgChatPanel(QWidget *parent, Qt::WindowFlags flags) : QWidget(par
     stkChats = new QStackedWidget(this);
     stkChats->setObjectName(QStringLiteral("stkChats"));
     stkChats->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    stkChats->setStyleSheet(wdgChat::styleSheetText()); // one sheet for all the conversations
     pgEmpty = new QWidget;
     pgEmpty->setObjectName(QStringLiteral("pgEmpty"));
     auto *emptyGrid = new QGridLayout(pgEmpty);
@@ -110,7 +113,12 @@ bool wdgChatPanel::addChatSession(const QString &exten, const QString &name, con
     item->setData(ExtenRole, exten);
     item->setData(UnreadRole, 0);
     lstContacts->insertItem(0, item);
-    auto *chat = new wdgChat(exten, name, false);
+    // Made inside the stack: its style is worked out once, not again when
+    // it is moved there (a connection opens dozens of conversations at once).
+    auto *chat = new wdgChat(exten, name, false, stkChats);
+    // Its style now, with the rest of its making, rather than in whatever
+    // turn of the event loop first lays out the stack.
+    chat->ensurePolished();
     chat->setEnabled(m_enabled);
     connect(chat, &wdgChat::sigSendChatMessage, this, &wdgChatPanel::onSendingMessage);
     connect(chat, &wdgChat::sigStartComposing, this, &wdgChatPanel::onStartComposing);
@@ -123,6 +131,7 @@ bool wdgChatPanel::addChatSession(const QString &exten, const QString &name, con
     session->context = context;
     session->item = item;
     session->chat = chat;
+    session->activity = ++m_activityClock; // on top, where its row went
     m_sessions.insert(exten, session);
     lstContacts->setVisible(lstContacts->count() > 0);
     return true;
@@ -175,12 +184,64 @@ int wdgChatPanel::unreadFor(const QString &exten) const
     return session ? session->unread : 0;
 }
 
+QList<wdgChatPanel::ChatSession *> wdgChatPanel::sessionsInOrder() const
+{
+    QList<ChatSession *> order = m_sessions.values();
+    std::sort(order.begin(), order.end(),
+              [](const ChatSession *a, const ChatSession *b) { return a->activity > b->activity; });
+    return order;
+}
+
 QStringList wdgChatPanel::sessionOrder() const
 {
     QStringList order;
-    for (int row = 0; row < lstContacts->count(); ++row)
-        order.append(lstContacts->item(row)->data(ExtenRole).toString());
+    for (const ChatSession *session : sessionsInOrder())
+        order.append(session->extension);
     return order;
+}
+
+void wdgChatPanel::touch(ChatSession *session)
+{
+    session->activity = ++m_activityClock;
+    queueContactListUpdate();
+}
+
+void wdgChatPanel::queueContactListUpdate()
+{
+    if (m_listUpdateQueued)
+        return;
+    m_listUpdateQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_listUpdateQueued)
+            updateContactList();
+    });
+}
+
+void wdgChatPanel::updateContactList()
+{
+    m_listUpdateQueued = false;
+    const QList<ChatSession *> order = sessionsInOrder();
+    QListWidgetItem *current = lstContacts->currentItem();
+    bool moved = false;
+    {
+        // The selection stays where it is: no conversation is switched.
+        const QSignalBlocker blocker(lstContacts);
+        for (int i = 0; i < order.size(); ++i) {
+            QListWidgetItem *item = order.at(i)->item;
+            const int row = lstContacts->row(item);
+            if (row == i || row < 0)
+                continue;
+            lstContacts->takeItem(row);
+            lstContacts->insertItem(i, item);
+            moved = true;
+        }
+        if (moved && current && lstContacts->currentItem() != current)
+            lstContacts->setCurrentItem(current);
+    }
+    for (ChatSession *session : order) {
+        if (session->item->data(UnreadRole).toInt() != session->unread)
+            session->item->setData(UnreadRole, session->unread);
+    }
 }
 
 void wdgChatPanel::putOnTop(const QString &exten)
@@ -248,15 +309,7 @@ bool wdgChatPanel::addMessage(const ChatMessage &msg, bool history)
         return false;
     }
     session->chat->addMessage(msg, history);
-    const int row = lstContacts->row(session->item);
-    if (row > 0) {
-        const bool wasCurrent = lstContacts->currentItem() == session->item;
-        const QSignalBlocker blocker(lstContacts);
-        lstContacts->takeItem(row);
-        lstContacts->insertItem(0, session->item);
-        if (wasCurrent)
-            lstContacts->setCurrentItem(session->item);
-    }
+    touch(session);
     if (history || msg.direction != 0 || msg.type != 0)
         return true;
     ++m_totalUnread;
@@ -280,7 +333,7 @@ bool wdgChatPanel::newHistoryMessageReceived(const ChatMessage &msg)
 void wdgChatPanel::setUnread(ChatSession *session, int unread)
 {
     session->unread = unread;
-    session->item->setData(UnreadRole, unread);
+    queueContactListUpdate(); // the badge
 }
 
 wdgChatPanel::ChatSession *wdgChatPanel::getChatSession(wdgChat *chat) const

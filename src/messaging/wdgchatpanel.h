@@ -2,6 +2,11 @@
 // top, unread badge) and a stack showing the selected one. The panel owns the
 // conversations, counts unread messages, refuses messages already shown (by
 // id) and moves conversations between the stack and windows of their own.
+//
+// The counts and the order are kept at once; the contact list shows them
+// from the next turn of the event loop, once for all the messages that came
+// in one turn (each change of the list lays it out again, which a burst of
+// messages would otherwise do for every message).
 #pragma once
 
 #include "ctilibtypes.h"
@@ -25,6 +30,7 @@ public:
         QListWidgetItem *item = nullptr;
         wdgChat *chat = nullptr;
         int unread = 0;
+        quint64 activity = 0; // larger: more recent; the list's order
     };
 
     explicit wdgChatPanel(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
@@ -51,7 +57,12 @@ public:
 
     int totalUnread() const { return m_totalUnread; }
     int unreadFor(const QString &exten) const;
-    QStringList sessionOrder() const; // extensions as listed, top first
+    // Extensions top first, the newest activity on top (as the contact list
+    // shows them after updateContactList()).
+    QStringList sessionOrder() const;
+    // Brings the contact list's order and badges up to date now (otherwise
+    // done on the next turn of the event loop).
+    void updateContactList();
 
     static QString rowText(const QString &exten, const QString &name);
 
@@ -79,10 +90,15 @@ private slots:
 private:
     bool addMessage(const ChatMessage &msg, bool history);
     void setUnread(ChatSession *session, int unread);
+    void touch(ChatSession *session);
+    void queueContactListUpdate();
+    QList<ChatSession *> sessionsInOrder() const;
     ChatSession *senderSession() const;
 
     QMap<QString, ChatSession *> m_sessions;
     int m_totalUnread = 0;
+    quint64 m_activityClock = 0;
+    bool m_listUpdateQueued = false;
     QListWidgetItem *m_clickedItem = nullptr;
     bool m_doubleClicked = false;
     bool m_enabled = false;

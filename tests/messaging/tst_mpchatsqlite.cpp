@@ -66,6 +66,7 @@ private slots:
     void init();
     void schemaAndIndexes();
     void readsOwnRowsOldestFirst();
+    void rowsStoredInTimeOrderReadAsStored();
     void directionMapping_data();
     void directionMapping();
     void retentionKeepsOneCalendarMonth();
@@ -130,6 +131,36 @@ void TestMPChatSqlite::readsOwnRowsOldestFirst()
     QCOMPARE(last.body, QStringLiteral("text of late"));
     QCOMPARE(last.direction, 0);
     QCOMPARE(last.time.toString(MPChatSqlite::TimeFormat), now.addSecs(-10).toString(MPChatSqlite::TimeFormat));
+}
+
+// Rows stored oldest first (the usual case) come back as stored, every
+// field whole, the same on the window's thread and on the worker's.
+void TestMPChatSqlite::rowsStoredInTimeOrderReadAsStored()
+{
+    const QDateTime start = QDateTime::currentDateTime().addDays(-2);
+    ChatMessageList list;
+    QList<QDateTime> times;
+    for (int i = 0; i < 300; ++i) {
+        list << message(QStringLiteral("m%1").arg(i), i % 3 ? "201" : "20\u00e9", i % 2,
+                        QStringLiteral("corpo \u00e8 %1").arg(i));
+        times << start.addSecs(i * 600); // across many hours and two days
+    }
+    MPChatSqlite store(dbPath(), QStringLiteral("alice"), QStringLiteral("pbx1"));
+    QVERIFY(store.insertChatMessages(list, times));
+    QVERIFY(store.readDBChat());
+    const ChatMessageList read = store.messageList;
+    QCOMPARE(read.size(), list.size());
+    for (int i = 0; i < read.size(); ++i) {
+        QCOMPARE(read.at(i).id, list.at(i).id);
+        QCOMPARE(read.at(i).exten, list.at(i).exten);
+        QCOMPARE(read.at(i).body, list.at(i).body);
+        QCOMPARE(read.at(i).direction, list.at(i).direction);
+        QCOMPARE(read.at(i).time, times.at(i));
+        QCOMPARE(read.at(i).time.toString(MPChatSqlite::TimeFormat), times.at(i).toString(MPChatSqlite::TimeFormat));
+    }
+    const MPChatSqlite::ReadResult background = store.readInBackground().result();
+    QVERIFY(background.ok);
+    QCOMPARE(ids(background.list), ids(read));
 }
 
 void TestMPChatSqlite::directionMapping_data()

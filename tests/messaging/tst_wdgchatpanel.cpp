@@ -79,6 +79,10 @@ void TestChatPanel::newestActivityOnTop()
     QCOMPARE(list->item(0)->text(), QStringLiteral("202"));
     QVERIFY(panel.newHistoryMessageReceived(msg("a", "201")));
     QCOMPARE(panel.sessionOrder(), (QStringList{"201", "202"}));
+    // The list follows on the next turn of the event loop, the selection kept.
+    list->setCurrentItem(list->findItems(QStringLiteral("202"), Qt::MatchExactly).value(0));
+    QTRY_COMPARE(list->item(0)->text(), QStringLiteral("Anna Rossi\n201"));
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("202"));
     panel.setRemoteName(QStringLiteral("202"), QStringLiteral("Bruno"));
     QCOMPARE(list->item(1)->text(), QStringLiteral("Bruno\n202"));
     QVERIFY(!panel.newMessageReceived(msg("b", "999"))); // no session
@@ -100,7 +104,8 @@ void TestChatPanel::unreadCountingAndDisplayed()
     QCOMPARE(panel.totalUnread(), 3);
     QCOMPARE(total.last().at(0).toInt(), 3);
     auto *list = panel.findChild<QListWidget *>(QStringLiteral("lstContacts"));
-    QCOMPARE(list->item(panel.sessionOrder().indexOf("201"))->data(1002).toInt(), 2);
+    // The list shows the badge from the next turn of the event loop.
+    QTRY_COMPARE(list->item(panel.sessionOrder().indexOf("201"))->data(1002).toInt(), 2);
 
     emit panel.chatFor(QStringLiteral("201"))->sigDisplayed();
     QCOMPARE(panel.totalUnread(), 1);
@@ -183,6 +188,9 @@ void TestChatPanel::detachAndAttach()
     QTest::mouseClick(chat->findChild<QPushButton *>(QStringLiteral("btDetach")), Qt::LeftButton);
     QVERIFY(chat->isDetached());
     QVERIFY(chat->isWindow());
+    // Out of the stack it keeps the conversations' look, with a sheet of its own.
+    QCOMPARE(chat->styleSheet(), wdgChat::styleSheetText());
+    QCOMPARE(stack->styleSheet(), wdgChat::styleSheetText());
     QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("pgEmpty"));
     QVERIFY(stack->indexOf(chat) < 0);
     chat->close(); // closing the window puts it back
