@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLibrary>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -170,6 +171,53 @@ namespace
 const char *const ReadStatement = "SELECT id, exten, body, datetime, direction FROM chat_table WHERE "
                                   "username = :username AND pbxaddress = :pbxaddress ORDER BY datetime ASC";
 
+// SQLite's functions for the reader below, taken from the library Qt's
+// SQLite driver has loaded (the program itself is not linked with it, so a
+// start does not map it before the history store opens). Null when a
+// function is missing; the reader then goes through Qt.
+struct SqliteApi {
+    decltype(&::sqlite3_prepare_v2) prepare_v2;
+    decltype(&::sqlite3_errmsg) errmsg;
+    decltype(&::sqlite3_bind_text) bind_text;
+    decltype(&::sqlite3_bind_parameter_index) bind_parameter_index;
+    decltype(&::sqlite3_column_text) column_text;
+    decltype(&::sqlite3_column_bytes) column_bytes;
+    decltype(&::sqlite3_column_int) column_int;
+    decltype(&::sqlite3_step) step;
+    decltype(&::sqlite3_finalize) finalize;
+};
+
+template <typename F> bool resolveSqlite(QLibrary &library, const char *name, F &function)
+{
+    function = reinterpret_cast<F>(library.resolve(name));
+    return function != nullptr;
+}
+
+const SqliteApi *sqliteApi()
+{
+    static const struct Loaded {
+        SqliteApi api{};
+        bool ok = false;
+        Loaded()
+        {
+            // Never unloaded: the driver holds it anyway.
+            QLibrary library(QStringLiteral(DESKLINE_SQLITE3_SONAME));
+            if (!library.load())
+                return;
+            ok = resolveSqlite(library, "sqlite3_prepare_v2", api.prepare_v2) &&
+                 resolveSqlite(library, "sqlite3_errmsg", api.errmsg) &&
+                 resolveSqlite(library, "sqlite3_bind_text", api.bind_text) &&
+                 resolveSqlite(library, "sqlite3_bind_parameter_index", api.bind_parameter_index) &&
+                 resolveSqlite(library, "sqlite3_column_text", api.column_text) &&
+                 resolveSqlite(library, "sqlite3_column_bytes", api.column_bytes) &&
+                 resolveSqlite(library, "sqlite3_column_int", api.column_int) &&
+                 resolveSqlite(library, "sqlite3_step", api.step) &&
+                 resolveSqlite(library, "sqlite3_finalize", api.finalize);
+        }
+    } loaded;
+    return loaded.ok ? &loaded.api : nullptr;
+}
+
 // Reads this user's rows straight through SQLite on the connection's own
 // handle: Qt's row-by-row path (a QVariant per value) costs several times the
 // read itself on a month of history. Falls back to it on any other driver.
@@ -180,7 +228,8 @@ bool readEntries(QSqlDatabase &db, const QString &username, const QString &pbxAd
     sqlite3 *raw = nullptr;
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
         raw = *static_cast<sqlite3 *const *>(handle.constData());
-    if (!raw) {
+    const SqliteApi *sq = raw ? sqliteApi() : nullptr;
+    if (!sq) {
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!query.prepare(QLatin1String(ReadStatement))) {
@@ -209,35 +258,34 @@ bool readEntries(QSqlDatabase &db, const QString &username, const QString &pbxAd
     }
 
     sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(raw, ReadStatement, -1, &stmt, nullptr) != SQLITE_OK) {
-        *error = QString::fromUtf8(sqlite3_errmsg(raw));
+    if (sq->prepare_v2(raw, ReadStatement, -1, &stmt, nullptr) != SQLITE_OK) {
+        *error = QString::fromUtf8(sq->errmsg(raw));
         return false;
     }
     const QByteArray user = username.toUtf8();
     const QByteArray address = pbxAddress.toUtf8();
-    sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":username"), user.constData(), user.size(),
-                      SQLITE_STATIC);
-    sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":pbxaddress"), address.constData(), address.size(),
-                      SQLITE_STATIC);
-    const auto text = [stmt](int column) {
-        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-        return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt, column)) : QString();
+    sq->bind_text(stmt, sq->bind_parameter_index(stmt, ":username"), user.constData(), user.size(), SQLITE_STATIC);
+    sq->bind_text(stmt, sq->bind_parameter_index(stmt, ":pbxaddress"), address.constData(), address.size(),
+                  SQLITE_STATIC);
+    const auto text = [stmt, sq](int column) {
+        const auto *bytes = reinterpret_cast<const char *>(sq->column_text(stmt, column));
+        return bytes ? QString::fromUtf8(bytes, sq->column_bytes(stmt, column)) : QString();
     };
     ChatMessageList out;
     StoredTimeReader times;
     int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    while ((rc = sq->step(stmt)) == SQLITE_ROW) {
         ChatMessage msg;
         msg.id = text(0);
         msg.exten = text(1);
         msg.body = text(2);
         msg.time = times.parse(text(3));
-        msg.direction = MPChatSqlite::directionFromStore(sqlite3_column_int(stmt, 4));
+        msg.direction = MPChatSqlite::directionFromStore(sq->column_int(stmt, 4));
         out.append(msg);
     }
     if (rc != SQLITE_DONE)
-        *error = QString::fromUtf8(sqlite3_errmsg(raw));
-    sqlite3_finalize(stmt);
+        *error = QString::fromUtf8(sq->errmsg(raw));
+    sq->finalize(stmt);
     if (rc != SQLITE_DONE)
         return false;
     list = std::move(out);
