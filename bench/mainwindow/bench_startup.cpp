@@ -6,12 +6,14 @@
 // is the time until the window is mapped and painted by the window system;
 // Qt's offscreen platform has none, so it is used only when no X server can
 // be had, and QT_QPA_PLATFORM, when set, names the platform outright:
-//   bench_startup --child <port> <dir>   the client's whole start-up as the
+//   bench_startup --child client <dir>   the client's whole start-up as the
 //                                    program's entry runs it (the same
 //                                    function, with the command line
-//                                    "-o <dir> -s -a 127.0.0.1:<port> -u demo
-//                                    -p demo"), logging in to a PBX simulator
-//                                    started for the run;
+//                                    "-o <dir> -s"), for a returning user: the
+//                                    settings file holds the address of a PBX
+//                                    simulator started for the run and the
+//                                    demo user's credentials, and the client
+//                                    logs in with them;
 //   startup_minimal_window           a plain QMainWindow in a program linked
 //                                    with Qt Widgets only, loading nothing of
 //                                    the client.
@@ -46,6 +48,7 @@
 #include "directory/directorypanel.h"
 #include "directory/extensionsmodel.h"
 #include "firstpaint.h"
+#include "framework/simpleobfuscator.h"
 #include "mainwindow/mpgui.h"
 
 #include <QCoreApplication>
@@ -74,26 +77,30 @@ const int kResidentAtMs = 5000;
 // The longest a log-in may take on a busy machine before the run fails.
 const int kLoginLimitMs = 30000;
 
-void seedSettings(const QString &dir)
+// The settings of a returning user: CTI mode, the simulator's address and the
+// demo user's credentials (the password scrambled as the client stores it).
+// The minimal window's directory gets the same file, unread.
+void seedSettings(const QString &dir, const QString &port)
 {
     QSettings s(dir + QStringLiteral("/mcti.ini"), QSettings::IniFormat);
     s.beginGroup(QStringLiteral("CTI"));
     s.setValue(QStringLiteral("AppMode"), 0);
+    s.setValue(QStringLiteral("Maddress"), QStringLiteral("127.0.0.1:") + port);
+    s.setValue(QStringLiteral("user"), QStringLiteral("demo"));
+    s.setValue(QStringLiteral("password"), SimpleObfuscator::hide(QStringLiteral("demo")));
     s.endGroup();
     s.sync();
 }
 
 // The client's entry with its own command line; its window reports its first
 // paint and, once logged in with its lists, "LOGGEDIN".
-int runChild(const char *program, const QString &settingsDir, const QString &port)
+int runChild(const char *program, const QString &settingsDir)
 {
     static benchstartup::FirstPaint firstPaint;
     firstPaint.needsBackground = true;
     firstPaint.withoutLaterLibraries = true;
     firstPaint.keepRunning = true;
-    const QList<QByteArray> args{
-        program, "-o",  QFile::encodeName(settingsDir), "-s", "-a", "127.0.0.1:" + port.toLatin1(), "-u", "demo",
-        "-p",    "demo"};
+    const QList<QByteArray> args{program, "-o", QFile::encodeName(settingsDir), "-s"};
     static std::vector<QByteArray> storage(args.begin(), args.end());
     static std::vector<char *> argv;
     for (QByteArray &a : storage)
@@ -242,10 +249,10 @@ long residentKiB(qint64 pid)
     return -1;
 }
 
-bool runOnce(const QString &program, const QStringList &arguments, bool client, Sample *out)
+bool runOnce(const QString &program, const QStringList &arguments, bool client, const QString &port, Sample *out)
 {
     QTemporaryDir home;
-    seedSettings(home.path());
+    seedSettings(home.path(), port);
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), gPlatform);
@@ -359,7 +366,7 @@ template <typename T> T largest(const std::vector<T> &v)
 int main(int argc, char *argv[])
 {
     if (argc >= 4 && qstrcmp(argv[1], "--child") == 0)
-        return runChild(argv[0], QString::fromLocal8Bit(argv[3]), QString::fromLatin1(argv[2]));
+        return runChild(argv[0], QString::fromLocal8Bit(argv[3]));
 
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 11;
@@ -380,7 +387,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < runs; ++i) {
         Sample s{};
         // Alternate the roles so that both see the same machine state.
-        if (!runOnce(minimalProgram, {}, false, &s)) {
+        if (!runOnce(minimalProgram, {}, false, port, &s)) {
             std::fprintf(stderr, "minimal window did not start\n");
             return 1;
         }
@@ -392,8 +399,8 @@ int main(int argc, char *argv[])
         rssMinimal.push_back(s.rssKiB);
         paintRssMinimal.push_back(s.rssAtPaintKiB);
         s = Sample{};
-        // The settings directory comes last, after the simulator's port.
-        if (!runOnce(program, {QStringLiteral("--child"), port}, true, &s)) {
+        // The settings directory comes last.
+        if (!runOnce(program, {QStringLiteral("--child"), QStringLiteral("client")}, true, port, &s)) {
             std::fprintf(stderr, "main window did not start\n");
             return 1;
         }
