@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QObject>
 #include <QPalette>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QWidget>
 
@@ -66,8 +67,10 @@ inline std::string laterLibraryMapped()
     return std::string();
 }
 
-// Reports the first paint of a window ("SHOWN <KiB> <GL>") and ends the
-// process. When needsBackground is set the first paint must already show a
+// Reports the first paint of a window ("SHOWN <KiB> <GL> <width> <height>")
+// and, unless keepRunning is set, ends the process. Once shown, every later
+// change of the window's size is reported ("RESIZED <width> <height>"). When
+// needsBackground is set the first paint must already show a
 // background picture, and when withoutLaterLibraries is set none of the
 // libraries above may be mapped yet, or the report is "INCOMPLETE".
 class FirstPaint : public QObject
@@ -75,6 +78,11 @@ class FirstPaint : public QObject
 public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (event->type() == QEvent::Resize && done) {
+            const QSize size = static_cast<QResizeEvent *>(event)->size();
+            std::printf("RESIZED %d %d\n", size.width(), size.height());
+            std::fflush(stdout);
+        }
         if (event->type() == QEvent::Paint && !done) {
             done = true;
             auto *window = qobject_cast<QWidget *>(watched);
@@ -92,8 +100,12 @@ public:
                     std::_Exit(1);
                 }
             }
-            std::printf("SHOWN %ld %d\n", benchmem::statusValue("VmRSS"), openGlDriverMapped() ? 1 : 0);
+            const QSize size = window ? window->size() : QSize();
+            std::printf("SHOWN %ld %d %d %d\n", benchmem::statusValue("VmRSS"), openGlDriverMapped() ? 1 : 0,
+                        size.width(), size.height());
             std::fflush(stdout);
+            if (keepRunning)
+                return QObject::eventFilter(watched, event);
             // What the window starts once it is on screen may run on for
             // settleMs; the resident size then is reported as well.
             QTimer::singleShot(settleMs, [settle = settleMs] {
@@ -110,6 +122,7 @@ public:
     bool needsBackground = false;
     bool withoutLaterLibraries = false;
     int settleMs = 0;
+    bool keepRunning = false;
 };
 
 } // namespace benchstartup

@@ -1,9 +1,11 @@
 #include "desklinestartup.h"
 #include "memorytuning.h"
+#include "openglintegration.h"
 
 #include "updater/installerprep.h"
 
 #include "crashhandler.h"
+#include "desklineresources.h"
 #include "framework/promptservice.h"
 #include "framework/qdparamparser.h"
 #include "framework/simpleobfuscator.h"
@@ -69,9 +71,8 @@ bool highDpiWantedFor(const QVector<ScreenMetrics> &screens)
     return highDpiWanted(screens.first().logicalDpi, screens.first().devicePixelRatio);
 }
 
-bool probeHighDpi(int argc, char **argv)
+bool reportScreenScaling()
 {
-    QApplication probe(argc, argv);
     QVector<ScreenMetrics> metrics;
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (const QScreen *screen : screens)
@@ -368,6 +369,56 @@ int runMainWindowPasses(const MctiConfig &initialConfig, UpdaterDlg *updater, QC
     if (lastWindow)
         *lastWindow = window;
     return rc;
+}
+
+int runDeskline(int argc, char *argv[], const WindowFactory &makeWindow)
+{
+    installCrashHandler();
+    keepLargeBlocksMapped();
+    // Qt scales every window by its screen's pixel density on its own while
+    // this is set, exactly as Qt::AA_EnableHighDpiScaling would have it: the
+    // attribute adds nothing on top, so the screen is not probed with an
+    // application object of its own before the real one.
+    qputenv("QT_AUTO_SCREEN_SCALE_FACTOR", "1");
+    // No OpenGL stack unless the user asked for one (README, "Start-up").
+    keepOpenGlIntegrationUnloaded();
+
+    const AppIdentity id = AppIdentity::current();
+    const QdBaseAppConfig appConfig = makeAppConfig(id);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+
+    QdApplication app(argc, argv, appConfig);
+    SigTermWatcher sigTermWatcher;
+    if (reportScreenScaling())
+        qDebug() << MainLogPrefix << "enabling hi-dpi";
+
+    setLibraryPaths();
+    initDesklineResources();
+    loadFonts();
+    MSETTINGS::setFontSizeIncrement(StartupFontSizeIncrement);
+    app.setStyleSheet(styleSheetFor(MSETTINGS::getFontSizeIncrement()));
+
+    QDParamParser parser = QDParamParser::instance();
+    UpdateSettings updates;
+    MctiConfig config;
+    const int rc = processCommandLine(parser, argc, argv, id, &updates, &config);
+    if (rc != 0)
+        return rc;
+
+    ensureSettingsDir(MSETTINGS::getSettingsDirPath(), MSETTINGS::getDefaultSettingsDirPath());
+
+    UpdaterDlg *updater = createUpdater(updates, id);
+
+    MPGui *window = nullptr;
+    const int exitCode = runMainWindowPasses(
+        config, updater, &app, [] { return QApplication::exec(); }, makeWindow, &window);
+    // A quit (the quit action, the window's close, SIGTERM) leaves the last
+    // window and the updater to the end of the process: the window's teardown
+    // does not run, so a log-out already done is not repeated and an operator
+    // paused on the queues stays paused. Only a restart destroys a window.
+    leaveToProcessEnd(window);
+    leaveToProcessEnd(updater);
+    return exitCode;
 }
 
 void leaveToProcessEnd(const void *object)

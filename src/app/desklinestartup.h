@@ -56,9 +56,11 @@ struct ScreenMetrics {
 };
 // The rule applied to the first screen; false when there is no screen.
 bool highDpiWantedFor(const QVector<ScreenMetrics> &screens);
-// Probes the primary screen with a temporary application object; false when
-// there is no screen.
-bool probeHighDpi(int argc, char **argv);
+// Writes the primary screen's metrics (physical and logical DPI, device pixel
+// ratio, size, physical size) to the debug output and applies the rule to it,
+// with the line "enabling hidpi since detected hidpi monitor" when it holds;
+// false when there is no screen. Needs the application object.
+bool reportScreenScaling();
 
 // True unless QDTEST_DISABLE_SINGLETON holds a non-zero integer.
 bool singleInstanceEnabled();
@@ -109,6 +111,11 @@ using EventLoop = std::function<int()>;
 int runMainWindowPasses(const MctiConfig &config, UpdaterDlg *updater, QCoreApplication *app, const EventLoop &exec,
                         const WindowFactory &makeWindow, MPGui **lastWindow);
 MPGui *makeMainWindow(const MctiConfig &config);
+
+// The whole program as its entry runs it, from the process set-up to the end
+// of the last main-window pass; main windows come from `makeWindow`. Returns
+// the process's exit code.
+int runDeskline(int argc, char *argv[], const WindowFactory &makeWindow);
 
 // Leaves an object to the end of the process: it is never deleted, and the
 // leak checker of a sanitized build is told so (no effect otherwise).

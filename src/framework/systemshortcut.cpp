@@ -38,10 +38,9 @@ SystemShortcut::SystemShortcut(const QKeySequence &seq, QWidget *window, QObject
     registerShortcut(seq);
 }
 
-void SystemShortcut::init(QWidget *window)
+void SystemShortcut::init(QWidget *shortcutWindow)
 {
-    if (window && !QString::fromLatin1(qVersion()).startsWith(QLatin1Char('4')))
-        winId = quint64(window->winId());
+    window = shortcutWindow;
     installNewEventFilter();
 }
 

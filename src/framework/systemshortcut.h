@@ -15,6 +15,8 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
+#include <QWidget>
 
 class Logger;
 class QWidget;
@@ -55,7 +57,12 @@ public:
 
     // The sequence registered now; empty when none is.
     QKeySequence shortcut() const { return currentSequence; }
-    quint64 windowId() const { return winId; }
+    // The native id of the window the shortcut belongs to, 0 without one.
+    // Asked when needed: taking it creates the window's native handle, which
+    // a window under construction is better without (its title, icon and
+    // flags would each go to the window system, and a change of flags would
+    // build the native window again).
+    quint64 windowId() const { return window ? quint64(window->winId()) : 0; }
 
 public slots:
     void setShortcut(QKeySequence seq);
@@ -73,5 +80,5 @@ private:
 
     QKeySequence currentSequence;
     void *display = nullptr;
-    quint64 winId = 0;
+    QPointer<QWidget> window;
 };

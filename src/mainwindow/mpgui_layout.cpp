@@ -52,6 +52,14 @@ QString appModeDisplayName(MSETTINGS::AppMode mode)
 
 void MPGui::setupGuiLayout()
 {
+    // Title bar with close and minimise buttons, no maximise button. Set
+    // before the form is built: changing the flags re-parents the window,
+    // which would re-apply the style sheet to every widget of the form.
+    Qt::WindowFlags windowHints = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint |
+                                  Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint;
+    windowHints &= ~Qt::WindowMaximizeButtonHint;
+    setWindowFlags(windowHints);
+
     // The form and the background picture.
     setupUi(this);
     relinkMainFormTabArea(*this);
@@ -78,12 +86,6 @@ void MPGui::setupGuiLayout()
     txtExtSearch->clear();
     txtContactsSearch->clear();
     txtCdrSearch->clear();
-
-    // Title bar with close and minimise buttons, no maximise button.
-    Qt::WindowFlags windowHints = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint |
-                                  Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint;
-    windowHints &= ~Qt::WindowMaximizeButtonHint;
-    setWindowFlags(windowHints);
 
     // Volumes and operating mode (the shortcuts depend on the mode).
     int inputVolume = 50;

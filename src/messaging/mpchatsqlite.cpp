@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLibrary>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -200,12 +201,70 @@ const char *const ReadStatement = "SELECT id, exten, body, datetime, direction F
 const char *const ScanStatement = "SELECT id, exten, body, datetime, direction FROM chat_table WHERE "
                                   "username = :username AND pbxaddress = :pbxaddress ORDER BY rowid ASC";
 
+// SQLite's functions for the readers below, taken from the library Qt's
+// SQLite driver has loaded (the program itself is not linked with it, so a
+// start does not map it before the history store opens). Null when a
+// function is missing; the reader then goes through Qt.
+struct SqliteApi {
+    decltype(&::sqlite3_prepare_v2) prepare_v2;
+    decltype(&::sqlite3_errmsg) errmsg;
+    decltype(&::sqlite3_bind_text) bind_text;
+    decltype(&::sqlite3_bind_parameter_index) bind_parameter_index;
+    decltype(&::sqlite3_column_text) column_text;
+    decltype(&::sqlite3_column_bytes) column_bytes;
+    decltype(&::sqlite3_column_int) column_int;
+    decltype(&::sqlite3_step) step;
+    decltype(&::sqlite3_finalize) finalize;
+    decltype(&::sqlite3_column_type) column_type;
+    decltype(&::sqlite3_exec) exec;
+    decltype(&::sqlite3_open_v2) open_v2;
+    decltype(&::sqlite3_busy_timeout) busy_timeout;
+    decltype(&::sqlite3_close) close;
+};
+
+template <typename F> bool resolveSqlite(QLibrary &library, const char *name, F &function)
+{
+    function = reinterpret_cast<F>(library.resolve(name));
+    return function != nullptr;
+}
+
+const SqliteApi *sqliteApi()
+{
+    static const struct Loaded {
+        SqliteApi api{};
+        bool ok = false;
+        Loaded()
+        {
+            // Never unloaded: the driver holds it anyway.
+            QLibrary library(QStringLiteral(DESKLINE_SQLITE3_SONAME));
+            if (!library.load())
+                return;
+            ok = resolveSqlite(library, "sqlite3_prepare_v2", api.prepare_v2) &&
+                 resolveSqlite(library, "sqlite3_errmsg", api.errmsg) &&
+                 resolveSqlite(library, "sqlite3_bind_text", api.bind_text) &&
+                 resolveSqlite(library, "sqlite3_bind_parameter_index", api.bind_parameter_index) &&
+                 resolveSqlite(library, "sqlite3_column_text", api.column_text) &&
+                 resolveSqlite(library, "sqlite3_column_bytes", api.column_bytes) &&
+                 resolveSqlite(library, "sqlite3_column_int", api.column_int) &&
+                 resolveSqlite(library, "sqlite3_step", api.step) &&
+                 resolveSqlite(library, "sqlite3_finalize", api.finalize) &&
+                 resolveSqlite(library, "sqlite3_column_type", api.column_type) &&
+                 resolveSqlite(library, "sqlite3_exec", api.exec) &&
+                 resolveSqlite(library, "sqlite3_open_v2", api.open_v2) &&
+                 resolveSqlite(library, "sqlite3_busy_timeout", api.busy_timeout) &&
+                 resolveSqlite(library, "sqlite3_close", api.close);
+        }
+    } loaded;
+    return loaded.ok ? &loaded.api : nullptr;
+}
+
 // Reads this user's rows, oldest first, over an open SQLite connection.
-bool readRows(sqlite3 *raw, const QString &username, const QString &pbxAddress, ChatMessageList &list, QString *error)
+bool readRows(const SqliteApi &sq, sqlite3 *raw, const QString &username, const QString &pbxAddress,
+              ChatMessageList &list, QString *error)
 {
     // The file is read through a memory mapping: no copy of each page into
     // SQLite's cache.
-    sqlite3_exec(raw, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    sq.exec(raw, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
     const QByteArray user = username.toUtf8();
     const QByteArray address = pbxAddress.toUtf8();
     ChatMessageList out;
@@ -216,17 +275,16 @@ bool readRows(sqlite3 *raw, const QString &username, const QString &pbxAddress, 
     for (const char *statement : {ScanStatement, ReadStatement}) {
         const bool checkOrder = statement == ScanStatement;
         sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(raw, statement, -1, &stmt, nullptr) != SQLITE_OK) {
-            *error = QString::fromUtf8(sqlite3_errmsg(raw));
+        if (sq.prepare_v2(raw, statement, -1, &stmt, nullptr) != SQLITE_OK) {
+            *error = QString::fromUtf8(sq.errmsg(raw));
             return false;
         }
-        sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":username"), user.constData(), user.size(),
-                          SQLITE_STATIC);
-        sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":pbxaddress"), address.constData(), address.size(),
-                          SQLITE_STATIC);
+        sq.bind_text(stmt, sq.bind_parameter_index(stmt, ":username"), user.constData(), user.size(), SQLITE_STATIC);
+        sq.bind_text(stmt, sq.bind_parameter_index(stmt, ":pbxaddress"), address.constData(), address.size(),
+                     SQLITE_STATIC);
         const auto text = [stmt](int column) {
-            const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-            return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt, column)) : QString();
+            const auto *bytes = reinterpret_cast<const char *>(sq.column_text(stmt, column));
+            return bytes ? QString::fromUtf8(bytes, sq.column_bytes(stmt, column)) : QString();
         };
         out.clear();
         StoredTimeReader times;
@@ -234,12 +292,12 @@ bool readRows(sqlite3 *raw, const QString &username, const QString &pbxAddress, 
         std::string previousExtenBytes; // rows of one party share its text
         QString previousExten;
         int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            const auto *timeBytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 3));
-            const int timeSize = sqlite3_column_bytes(stmt, 3);
+        while ((rc = sq.step(stmt)) == SQLITE_ROW) {
+            const auto *timeBytes = reinterpret_cast<const char *>(sq.column_text(stmt, 3));
+            const int timeSize = sq.column_bytes(stmt, 3);
             if (checkOrder) {
                 // The order of the sorted read: text compared byte by byte.
-                if (!timeBytes || sqlite3_column_type(stmt, 3) != SQLITE_TEXT ||
+                if (!timeBytes || sq.column_type(stmt, 3) != SQLITE_TEXT ||
                     previousTime.compare(0, std::string::npos, timeBytes, size_t(timeSize)) > 0) {
                     unordered = true;
                     break;
@@ -249,8 +307,8 @@ bool readRows(sqlite3 *raw, const QString &username, const QString &pbxAddress, 
             out.append(ChatMessage());
             ChatMessage &msg = out.last();
             msg.id = text(0);
-            const auto *extenBytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1));
-            const int extenSize = sqlite3_column_bytes(stmt, 1);
+            const auto *extenBytes = reinterpret_cast<const char *>(sq.column_text(stmt, 1));
+            const int extenSize = sq.column_bytes(stmt, 1);
             if (extenBytes && previousExtenBytes.compare(0, std::string::npos, extenBytes, size_t(extenSize)) == 0) {
                 msg.exten = previousExten;
             } else {
@@ -260,11 +318,11 @@ bool readRows(sqlite3 *raw, const QString &username, const QString &pbxAddress, 
             }
             msg.body = text(2);
             msg.time = times.parse(timeBytes, timeSize);
-            msg.direction = MPChatSqlite::directionFromStore(sqlite3_column_int(stmt, 4));
+            msg.direction = MPChatSqlite::directionFromStore(sq.column_int(stmt, 4));
         }
         if (rc != SQLITE_DONE && rc != SQLITE_ROW)
-            *error = QString::fromUtf8(sqlite3_errmsg(raw));
-        sqlite3_finalize(stmt);
+            *error = QString::fromUtf8(sq.errmsg(raw));
+        sq.finalize(stmt);
         if (rc != SQLITE_DONE && rc != SQLITE_ROW)
             return false;
         if (!unordered)
@@ -284,7 +342,8 @@ bool readEntries(QSqlDatabase &db, const QString &username, const QString &pbxAd
     sqlite3 *raw = nullptr;
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
         raw = *static_cast<sqlite3 *const *>(handle.constData());
-    if (!raw) {
+    const SqliteApi *sq = raw ? sqliteApi() : nullptr;
+    if (!sq) {
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!query.prepare(QLatin1String(ReadStatement))) {
@@ -313,7 +372,7 @@ bool readEntries(QSqlDatabase &db, const QString &username, const QString &pbxAd
         return true;
     }
 
-    return readRows(raw, username, pbxAddress, list, error);
+    return readRows(*sq, raw, username, pbxAddress, list, error);
 }
 
 } // namespace
@@ -337,19 +396,36 @@ MPChatSqlite::ReadResult MPChatSqlite::readWorkingCopy(const QString &workingCop
                                                        const QString &pbxAddress)
 {
     ReadResult result;
+    const SqliteApi *sq = sqliteApi();
+    if (!sq) {
+        // Without SQLite's own functions: a Qt connection of its own.
+        const QString connection = QStringLiteral("chat-read-") + QUuid::createUuid().toString();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(DRIVER_QSQLITE, connection);
+            db.setDatabaseName(workingCopy);
+            if (db.open()) {
+                result.ok = readEntries(db, username, pbxAddress, result.list, &result.error);
+                db.close();
+            } else {
+                result.error = db.lastError().text();
+            }
+        }
+        QSqlDatabase::removeDatabase(connection);
+        return result;
+    }
     // A connection of its own, used by this thread alone: SQLite need not
     // lock it for every value read. One statement, one read transaction: a
     // consistent view while the window goes on writing. Never creates the
     // file.
     sqlite3 *raw = nullptr;
-    if (sqlite3_open_v2(workingCopy.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
+    if (sq->open_v2(workingCopy.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
         SQLITE_OK) {
-        sqlite3_busy_timeout(raw, 5000);
-        result.ok = readRows(raw, username, pbxAddress, result.list, &result.error);
+        sq->busy_timeout(raw, 5000);
+        result.ok = readRows(*sq, raw, username, pbxAddress, result.list, &result.error);
     } else {
-        result.error = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("out of memory");
+        result.error = raw ? QString::fromUtf8(sq->errmsg(raw)) : QStringLiteral("out of memory");
     }
-    sqlite3_close(raw);
+    sq->close(raw);
     return result;
 }
 

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QPointer>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -44,6 +46,7 @@ private slots:
     void highDpiRule_data();
     void highDpiRule();
     void noScreenSkipsTheProbe();
+    void screenScalingReadFromTheApplication();
     void libraryPathsKeepQtPlugins();
     void styleSheet();
     void updaterOnlyWithServerAndKey();
@@ -258,6 +261,22 @@ void TestStartup::highDpiRule()
 void TestStartup::noScreenSkipsTheProbe()
 {
     QVERIFY(!highDpiWantedFor({}));
+}
+
+// The rule is applied to the primary screen of the application object that
+// exists, with the screen's figures written first; no second application
+// object is made for it.
+void TestStartup::screenScalingReadFromTheApplication()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    QVERIFY(screen);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^int main\\(int, char \\*\\*\\) ")));
+    const bool wanted = highDpiWanted(screen->logicalDotsPerInch(), screen->devicePixelRatio());
+    if (wanted)
+        QTest::ignoreMessage(QtDebugMsg, "int main(int, char **) enabling hidpi since detected hidpi monitor");
+    const QCoreApplication *before = QCoreApplication::instance();
+    QCOMPARE(reportScreenScaling(), wanted);
+    QCOMPARE(QCoreApplication::instance(), before);
 }
 
 void TestStartup::libraryPathsKeepQtPlugins()
