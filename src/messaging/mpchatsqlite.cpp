@@ -282,7 +282,7 @@ bool readRows(const SqliteApi &sq, sqlite3 *raw, const QString &username, const 
         sq.bind_text(stmt, sq.bind_parameter_index(stmt, ":username"), user.constData(), user.size(), SQLITE_STATIC);
         sq.bind_text(stmt, sq.bind_parameter_index(stmt, ":pbxaddress"), address.constData(), address.size(),
                      SQLITE_STATIC);
-        const auto text = [stmt](int column) {
+        const auto text = [&sq, stmt](int column) {
             const auto *bytes = reinterpret_cast<const char *>(sq.column_text(stmt, column));
             return bytes ? QString::fromUtf8(bytes, sq.column_bytes(stmt, column)) : QString();
         };
