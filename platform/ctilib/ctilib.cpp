@@ -5,6 +5,7 @@
 #include "uniqlogger.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QJsonArray>
@@ -31,6 +32,9 @@ const char kVersion[] = "ctilib 1.0.0 (protocol 1)";
 // waiting for the decoder; larger ones always go to the decoder thread.
 const int kInlineDecodeLimit = 64 * 1024;
 const int kMaxOutstandingRequests = 10000;
+// The longest stretch of received frames dispatched in one turn of the event
+// loop; a report whose handling takes longer still ends the stretch.
+const qint64 kDispatchSliceMs = 8;
 
 // What the decoder thread makes of one frame.
 struct DecodedFrame {
@@ -77,6 +81,7 @@ public:
     QMap<qint64, QString> smsRequests; // request id -> destination of a text message
     qint64 lastRequestId = -1;
     int framesInDecoder = 0;
+    bool pumpScheduled = false; // a slice of dispatching waits for its turn
 
     QTimer connectTimer;
     QTimer keepAliveTimer;
@@ -116,6 +121,10 @@ public:
     void sendFrame(const QByteArray &frame);
     bool sendRequest(const QString &cmd, const QJsonObject &args, bool evenIfNotLogged = false);
     void onReadyRead();
+    // Takes in and dispatches received frames for at most a slice of time,
+    // then leaves the rest to a later turn of the event loop.
+    void pump();
+    void schedulePump();
     void onEncrypted();
     void onSocketError(QAbstractSocket::SocketError error);
     void onSslErrors(const QList<QSslError> &errors);
@@ -381,6 +390,7 @@ void CtiLibPrivate::startConnection()
     reader.clear();
     outstanding.clear();
     framesInDecoder = 0;
+    pumpScheduled = false;
     decodeSeqNext = dispatchSeqNext = 0;
     readyFrames.clear();
     partBooks.clear();
@@ -432,6 +442,7 @@ void CtiLibPrivate::closeSession(const QString &reason, bool emitSignal)
     reader.clear();
     voicemailDirs.clear();
     framesInDecoder = 0;
+    pumpScheduled = false;
     decodeSeqNext = dispatchSeqNext = 0;
     readyFrames.clear();
     releaseOnPool(std::move(partBooks));
@@ -525,33 +536,80 @@ void CtiLibPrivate::onEncrypted()
 
 void CtiLibPrivate::onReadyRead()
 {
+    // While a slice is scheduled, what arrives waits in the socket's bounded
+    // buffer; the slice takes it in when it gets there.
+    if (!pumpScheduled)
+        pump();
+}
+
+void CtiLibPrivate::pump()
+{
     if (!socket)
         return;
     const quint64 gen = generation;
-    const QByteArray data = socket->readAll();
-    if (!reader.append(data)) {
-        protocolError(reader.error());
-        return;
-    }
+    QElapsedTimer slice;
+    slice.start();
     QByteArray frame;
-    while (gen == generation && reader.next(&frame)) {
-        if (dump)
-            logLine(UNQL::LOG_INFO, QStringLiteral("<< %1").arg(dumpText(frame)));
-        if (framesInDecoder == 0 && frame.size() <= kInlineDecodeLimit) {
-            dispatch(gen, decodeFrame(frame));
-            continue;
+    while (gen == generation) {
+        // Frames are decoded in parallel but dispatched in arrival order.
+        if (readyFrames.contains(dispatchSeqNext)) {
+            std::shared_ptr<DecodedFrame> f = readyFrames.take(dispatchSeqNext++);
+            --framesInDecoder;
+            dispatch(gen, *f);
+            // Large records are freed on a pool thread: freeing a big delivery
+            // takes longer than the GUI thread may stall.
+            releaseOnPool(std::move(f));
+        } else if (reader.next(&frame)) {
+            if (dump)
+                logLine(UNQL::LOG_INFO, QStringLiteral("<< %1").arg(dumpText(frame)));
+            if (framesInDecoder == 0 && frame.size() <= kInlineDecodeLimit) {
+                dispatch(gen, decodeFrame(frame));
+            } else {
+                ++framesInDecoder;
+                const quint64 seq = decodeSeqNext++;
+                CtiLib *lib = q;
+                pool.start([lib, gen, seq, frame] {
+                    auto r = std::make_shared<DecodedFrame>(decodeFrame(frame));
+                    QMetaObject::invokeMethod(
+                        lib, [lib, gen, seq, r]() mutable { lib->d->decoded(gen, seq, std::move(r)); },
+                        Qt::QueuedConnection);
+                });
+            }
+        } else if (reader.failed()) {
+            protocolError(reader.error());
+            return;
+        } else if (socket && socket->bytesAvailable() > 0) {
+            if (!reader.append(socket->readAll())) {
+                protocolError(reader.error());
+                return;
+            }
+        } else {
+            return; // nothing more until the socket or the decoder has some
         }
-        ++framesInDecoder;
-        const quint64 seq = decodeSeqNext++;
-        CtiLib *lib = q;
-        pool.start([lib, gen, seq, frame] {
-            auto r = std::make_shared<DecodedFrame>(decodeFrame(frame));
-            QMetaObject::invokeMethod(
-                lib, [lib, gen, seq, r]() mutable { lib->d->decoded(gen, seq, std::move(r)); }, Qt::QueuedConnection);
-        });
+        // A burst of reports is handled a slice per turn of the event loop,
+        // so that timers, painting and input keep their turns.
+        if (gen == generation && slice.elapsed() >= kDispatchSliceMs) {
+            schedulePump();
+            return;
+        }
     }
-    if (gen == generation && reader.failed())
-        protocolError(reader.error());
+}
+
+void CtiLibPrivate::schedulePump()
+{
+    if (pumpScheduled)
+        return;
+    pumpScheduled = true;
+    const quint64 gen = generation;
+    QMetaObject::invokeMethod(
+        q,
+        [this, gen] {
+            if (gen != generation)
+                return; // the session it was for has ended
+            pumpScheduled = false;
+            pump();
+        },
+        Qt::QueuedConnection);
 }
 
 void CtiLibPrivate::decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFrame> frame)
@@ -559,15 +617,8 @@ void CtiLibPrivate::decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFra
     if (gen != generation)
         return; // a frame of a session that has ended
     readyFrames.insert(seq, std::move(frame));
-    // Frames are decoded in parallel but dispatched in arrival order.
-    while (gen == generation && readyFrames.contains(dispatchSeqNext)) {
-        std::shared_ptr<DecodedFrame> f = readyFrames.take(dispatchSeqNext++);
-        --framesInDecoder;
-        dispatch(gen, *f);
-        // Large records are freed on a pool thread: freeing a big delivery
-        // takes longer than the GUI thread may stall.
-        releaseOnPool(std::move(f));
-    }
+    if (!pumpScheduled)
+        pump();
 }
 
 void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book)
