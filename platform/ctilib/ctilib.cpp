@@ -125,6 +125,9 @@ public:
     // then leaves the rest to a later turn of the event loop.
     void pump();
     void schedulePump();
+    // Whether received bytes wait to be dispatched (a slice to come, frames in
+    // the decoder, the start of a frame).
+    bool receivedWaiting() const { return pumpScheduled || framesInDecoder > 0 || reader.pending() > 0; }
     void onEncrypted();
     void onSocketError(QAbstractSocket::SocketError error);
     void onSslErrors(const QList<QSslError> &errors);
@@ -902,6 +905,12 @@ CtiLib::CtiLib(const QString &osType, const QString &osVersion, const QString &a
     });
     connect(&d->keepAliveTimer, &QTimer::timeout, this, [this] { d->sendPing(); });
     connect(&d->keepAliveReplyTimer, &QTimer::timeout, this, [this] {
+        // Received frames still waiting for their turn may hold the reply:
+        // the PBX has spoken, the reply is looked for once they are handled.
+        if (d->receivedWaiting()) {
+            d->keepAliveReplyTimer.start(d->keepAliveTimeoutMs);
+            return;
+        }
         d->logLine(UNQL::LOG_WARNING, QStringLiteral("No keep-alive reply from the PBX"));
         d->closeSession(QStringLiteral("KeepAliveReplyTimeout"), true);
     });

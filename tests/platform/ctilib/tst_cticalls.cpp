@@ -100,6 +100,7 @@ private slots:
     void pickUpARingingExtension();
     void queueCall();
     void burstOfCallsLeavesTheEventLoopItsTurns();
+    void keepAliveReplyBehindABurstKeepsTheSession();
     void deskPhoneCommandsAndEvents();
     void deskPhoneNeedsAuthorisation_data();
     void deskPhoneNeedsAuthorisation();
@@ -357,6 +358,35 @@ void TestCtiCalls::burstOfCallsLeavesTheEventLoopItsTurns()
         longest = qMax(longest, run);
     }
     QVERIFY2(longest <= 20, qPrintable(QStringLiteral("%1 calls in one turn").arg(longest)));
+}
+
+// A keep-alive whose reply comes behind a burst of reports still being
+// handled does not end the session.
+void TestCtiCalls::keepAliveReplyBehindABurstKeepsTheSession()
+{
+    Fixture f;
+    f.sim->setRingTimeout(600000); // they ring until the test ends
+    QVERIFY(f.login());
+    // Keep-alives every 20 ms, each answered within half a second; the burst
+    // takes more than a second to handle.
+    f.cti->setKeepAliveTimings(20, 500);
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    const int calls = 400;
+    int received = 0;
+    connect(f.cti.get(), &CtiLib::sigIncomingCall, [&received](const IncomingCallEvent &) {
+        ++received;
+        // A window whose handling of a call takes three milliseconds.
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.elapsed() < 3) {
+        }
+    });
+    for (int i = 0; i < calls; ++i)
+        f.sim->injectIncomingCall(QStringLiteral("+3902%1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("201"));
+    QTRY_VERIFY(received == calls || !gone.isEmpty());
+    QVERIFY(gone.isEmpty());
+    QCOMPARE(received, calls);
+    QVERIFY(f.cti->isConnected());
 }
 
 void TestCtiCalls::deskPhoneCommandsAndEvents()
