@@ -82,6 +82,10 @@ public:
     qint64 lastRequestId = -1;
     int framesInDecoder = 0;
     bool pumpScheduled = false; // a slice of dispatching waits for its turn
+    // The connection has ended while received frames waited: the session is
+    // closed, with this reason, once they are dispatched.
+    bool endPending = false;
+    QString endReason;
 
     QTimer connectTimer;
     QTimer keepAliveTimer;
@@ -132,6 +136,7 @@ public:
     void onSocketError(QAbstractSocket::SocketError error);
     void onSslErrors(const QList<QSslError> &errors);
     void onDisconnected();
+    void endWhenDispatched(const QString &reason);
     void dispatch(quint64 gen, const DecodedFrame &frame);
     void decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFrame> frame);
     void addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book);
@@ -394,6 +399,8 @@ void CtiLibPrivate::startConnection()
     outstanding.clear();
     framesInDecoder = 0;
     pumpScheduled = false;
+    endPending = false;
+    endReason.clear();
     decodeSeqNext = dispatchSeqNext = 0;
     readyFrames.clear();
     partBooks.clear();
@@ -446,6 +453,8 @@ void CtiLibPrivate::closeSession(const QString &reason, bool emitSignal)
     voicemailDirs.clear();
     framesInDecoder = 0;
     pumpScheduled = false;
+    endPending = false;
+    endReason.clear();
     decodeSeqNext = dispatchSeqNext = 0;
     readyFrames.clear();
     releaseOnPool(std::move(partBooks));
@@ -587,7 +596,10 @@ void CtiLibPrivate::pump()
                 return;
             }
         } else {
-            return; // nothing more until the socket or the decoder has some
+            // Nothing more until the socket or the decoder has some.
+            if (endPending && framesInDecoder == 0)
+                closeSession(endReason, true);
+            return;
         }
         // A burst of reports is handled a slice per turn of the event loop,
         // so that timers, painting and input keep their turns.
@@ -864,13 +876,32 @@ void CtiLibPrivate::onSocketError(QAbstractSocket::SocketError error)
         reason = QStringLiteral("NetworkError - %1").arg(CtiProtocol::sanitizeText(socket->errorString()));
         break;
     }
-    closeSession(reason, true);
+    endWhenDispatched(reason);
 }
 
 void CtiLibPrivate::onDisconnected()
 {
     if (state != Idle)
-        closeSession(QStringLiteral("RemoteHostClosed"), true);
+        endWhenDispatched(QStringLiteral("RemoteHostClosed"));
+}
+
+void CtiLibPrivate::endWhenDispatched(const QString &reason)
+{
+    // What the PBX sent before the connection ended (the reason it gives for
+    // ending it among them) is handled first.
+    if (socket && socket->bytesAvailable() > 0 && !reader.append(socket->readAll())) {
+        protocolError(reader.error());
+        return;
+    }
+    if (!receivedWaiting()) {
+        closeSession(reason, true);
+        return;
+    }
+    if (!endPending) {
+        endPending = true;
+        endReason = reason;
+    }
+    schedulePump();
 }
 
 void CtiLibPrivate::sendPing()

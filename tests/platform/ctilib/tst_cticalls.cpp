@@ -101,6 +101,7 @@ private slots:
     void queueCall();
     void burstOfCallsLeavesTheEventLoopItsTurns();
     void keepAliveReplyBehindABurstKeepsTheSession();
+    void disconnectionBehindABurstKeepsItsReason();
     void deskPhoneCommandsAndEvents();
     void deskPhoneNeedsAuthorisation_data();
     void deskPhoneNeedsAuthorisation();
@@ -387,6 +388,36 @@ void TestCtiCalls::keepAliveReplyBehindABurstKeepsTheSession()
     QVERIFY(gone.isEmpty());
     QCOMPARE(received, calls);
     QVERIFY(f.cti->isConnected());
+}
+
+// When the PBX ends the session right after a burst of reports, the calls of
+// the burst are all reported, then the session ends with the reason the PBX
+// gave, however long the burst takes to handle.
+void TestCtiCalls::disconnectionBehindABurstKeepsItsReason()
+{
+    Fixture f;
+    f.sim->setRingTimeout(600000); // they ring until the PBX ends the session
+    QVERIFY(f.login());
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    const int calls = 200;
+    int received = 0;
+    int receivedWhenGone = -1;
+    connect(f.cti.get(), &CtiLib::disconnectedFromServer, [&] { receivedWhenGone = received; });
+    connect(f.cti.get(), &CtiLib::sigIncomingCall, [&received](const IncomingCallEvent &) {
+        ++received;
+        // A window whose handling of a call takes two milliseconds.
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.elapsed() < 2) {
+        }
+    });
+    for (int i = 0; i < calls; ++i)
+        f.sim->injectIncomingCall(QStringLiteral("+3902%1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("201"));
+    QCOMPARE(f.sim->disconnectClients(QStringLiteral("demo"), QStringLiteral("UpgradeNeeded")), 1);
+    QVERIFY(waitCount(gone, 1));
+    QCOMPARE(arg<QString>(gone, 0), QStringLiteral("UpgradeNeeded"));
+    QCOMPARE(receivedWhenGone, calls);
+    QVERIFY(!f.cti->isConnected());
 }
 
 void TestCtiCalls::deskPhoneCommandsAndEvents()
