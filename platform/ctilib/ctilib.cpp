@@ -35,6 +35,10 @@ const int kMaxOutstandingRequests = 10000;
 // The longest stretch of received frames dispatched in one turn of the event
 // loop; a report whose handling takes longer still ends the stretch.
 const qint64 kDispatchSliceMs = 8;
+// Received bytes taken in ahead of dispatching: the connection keeps flowing
+// and the decoder busy while a burst is handled a slice at a time; beyond
+// this, what arrives waits in the socket's bounded buffer.
+const qint64 kReceivedBacklog = 4 * 1024 * 1024;
 
 // What the decoder thread makes of one frame.
 struct DecodedFrame {
@@ -129,6 +133,10 @@ public:
     // then leaves the rest to a later turn of the event loop.
     void pump();
     void schedulePump();
+    // Takes what the socket holds into the frame reader while less than
+    // kReceivedBacklog waits there; false after a protocol error.
+    bool takeIn();
+    void toDecoder(quint64 gen, const QByteArray &frame);
     // Whether received bytes wait to be dispatched (a slice to come, frames in
     // the decoder, the start of a frame).
     bool receivedWaiting() const { return pumpScheduled || framesInDecoder > 0 || reader.pending() > 0; }
@@ -548,10 +556,33 @@ void CtiLibPrivate::onEncrypted()
 
 void CtiLibPrivate::onReadyRead()
 {
-    // While a slice is scheduled, what arrives waits in the socket's bounded
-    // buffer; the slice takes it in when it gets there.
     if (!pumpScheduled)
         pump();
+    else
+        takeIn(); // the connection keeps flowing until the slice comes
+}
+
+bool CtiLibPrivate::takeIn()
+{
+    if (!socket || reader.pending() >= kReceivedBacklog || socket->bytesAvailable() <= 0)
+        return true;
+    if (!reader.append(socket->readAll())) {
+        protocolError(reader.error());
+        return false;
+    }
+    return true;
+}
+
+void CtiLibPrivate::toDecoder(quint64 gen, const QByteArray &frame)
+{
+    ++framesInDecoder;
+    const quint64 seq = decodeSeqNext++;
+    CtiLib *lib = q;
+    pool.start([lib, gen, seq, frame] {
+        auto r = std::make_shared<DecodedFrame>(decodeFrame(frame));
+        QMetaObject::invokeMethod(
+            lib, [lib, gen, seq, r]() mutable { lib->d->decoded(gen, seq, std::move(r)); }, Qt::QueuedConnection);
+    });
 }
 
 void CtiLibPrivate::pump()
@@ -563,6 +594,17 @@ void CtiLibPrivate::pump()
     slice.start();
     QByteArray frame;
     while (gen == generation) {
+        if (!takeIn())
+            return;
+        // While frames are in the decoder every frame goes there, so that
+        // they keep their order; handing one over costs little, and the
+        // decoder is kept busy while the GUI thread dispatches.
+        if (framesInDecoder > 0 && reader.next(&frame)) {
+            if (dump)
+                logLine(UNQL::LOG_INFO, QStringLiteral("<< %1").arg(dumpText(frame)));
+            toDecoder(gen, frame);
+            continue;
+        }
         // Frames are decoded in parallel but dispatched in arrival order.
         if (readyFrames.contains(dispatchSeqNext)) {
             std::shared_ptr<DecodedFrame> f = readyFrames.take(dispatchSeqNext++);
@@ -574,23 +616,15 @@ void CtiLibPrivate::pump()
         } else if (reader.next(&frame)) {
             if (dump)
                 logLine(UNQL::LOG_INFO, QStringLiteral("<< %1").arg(dumpText(frame)));
-            if (framesInDecoder == 0 && frame.size() <= kInlineDecodeLimit) {
+            if (framesInDecoder == 0 && frame.size() <= kInlineDecodeLimit)
                 dispatch(gen, decodeFrame(frame));
-            } else {
-                ++framesInDecoder;
-                const quint64 seq = decodeSeqNext++;
-                CtiLib *lib = q;
-                pool.start([lib, gen, seq, frame] {
-                    auto r = std::make_shared<DecodedFrame>(decodeFrame(frame));
-                    QMetaObject::invokeMethod(
-                        lib, [lib, gen, seq, r]() mutable { lib->d->decoded(gen, seq, std::move(r)); },
-                        Qt::QueuedConnection);
-                });
-            }
+            else
+                toDecoder(gen, frame);
         } else if (reader.failed()) {
             protocolError(reader.error());
             return;
         } else if (socket && socket->bytesAvailable() > 0) {
+            // The rest of a frame larger than what is taken in ahead.
             if (!reader.append(socket->readAll())) {
                 protocolError(reader.error());
                 return;
