@@ -5,6 +5,7 @@
 #include "uniqlogger.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QJsonArray>
@@ -31,6 +32,13 @@ const char kVersion[] = "ctilib 1.0.0 (protocol 1)";
 // waiting for the decoder; larger ones always go to the decoder thread.
 const int kInlineDecodeLimit = 64 * 1024;
 const int kMaxOutstandingRequests = 10000;
+// The longest stretch of received frames dispatched in one turn of the event
+// loop; a report whose handling takes longer still ends the stretch.
+const qint64 kDispatchSliceMs = 8;
+// Received bytes taken in ahead of dispatching: the connection keeps flowing
+// and the decoder busy while a burst is handled a slice at a time; beyond
+// this, what arrives waits in the socket's bounded buffer.
+const qint64 kReceivedBacklog = 4 * 1024 * 1024;
 
 // What the decoder thread makes of one frame.
 struct DecodedFrame {
@@ -39,6 +47,9 @@ struct DecodedFrame {
     Message msg;
     // For events: emits the decoded records on the CtiLib object.
     std::function<void(CtiLibPrivate *)> emitter;
+    // Decoded on a pool thread because it was large: dispatched in a turn of
+    // the event loop of its own.
+    bool large = false;
 };
 
 } // namespace
@@ -77,6 +88,11 @@ public:
     QMap<qint64, QString> smsRequests; // request id -> destination of a text message
     qint64 lastRequestId = -1;
     int framesInDecoder = 0;
+    bool pumpScheduled = false; // a slice of dispatching waits for its turn
+    // The connection has ended while received frames waited: the session is
+    // closed, with this reason, once they are dispatched.
+    bool endPending = false;
+    QString endReason;
 
     QTimer connectTimer;
     QTimer keepAliveTimer;
@@ -121,13 +137,24 @@ public:
     void sendFrame(const QByteArray &frame);
     bool sendRequest(const QString &cmd, const QJsonObject &args, bool evenIfNotLogged = false);
     void onReadyRead();
+    // Takes in and dispatches received frames for at most a slice of time,
+    // then leaves the rest to a later turn of the event loop.
+    void pump();
+    void schedulePump();
+    // Takes what the socket holds into the frame reader while less than
+    // kReceivedBacklog waits there; false after a protocol error.
+    bool takeIn();
+    void toDecoder(quint64 gen, const QByteArray &frame);
+    // Whether received bytes wait to be dispatched (a slice to come, frames in
+    // the decoder, the start of a frame).
+    bool receivedWaiting() const { return pumpScheduled || joinRunning || framesInDecoder > 0 || reader.pending() > 0; }
     void onEncrypted();
     void onSocketError(QAbstractSocket::SocketError error);
     void onSslErrors(const QList<QSslError> &errors);
     void onDisconnected();
+    void endWhenDispatched(const QString &reason);
     void dispatch(quint64 gen, const DecodedFrame &frame);
     void decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFrame> frame);
-    void dispatchReady(quint64 gen);
     void joined(quint64 gen, PhoneBookList books, int flags);
     void addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book);
     template <typename T> void releaseOnPool(T value)
@@ -388,6 +415,9 @@ void CtiLibPrivate::startConnection()
     reader.clear();
     outstanding.clear();
     framesInDecoder = 0;
+    pumpScheduled = false;
+    endPending = false;
+    endReason.clear();
     decodeSeqNext = dispatchSeqNext = 0;
     readyFrames.clear();
     partBooks.clear();
@@ -442,6 +472,9 @@ void CtiLibPrivate::closeSession(const QString &reason, bool emitSignal)
     reader.clear();
     voicemailDirs.clear();
     framesInDecoder = 0;
+    pumpScheduled = false;
+    endPending = false;
+    endReason.clear();
     decodeSeqNext = dispatchSeqNext = 0;
     readyFrames.clear();
     releaseOnPool(std::move(partBooks));
@@ -538,32 +571,118 @@ void CtiLibPrivate::onEncrypted()
 
 void CtiLibPrivate::onReadyRead()
 {
+    if (!pumpScheduled)
+        pump();
+    else
+        takeIn(); // the connection keeps flowing until the slice comes
+}
+
+bool CtiLibPrivate::takeIn()
+{
+    if (!socket || reader.pending() >= kReceivedBacklog || socket->bytesAvailable() <= 0)
+        return true;
+    if (!reader.readFrom(socket)) {
+        protocolError(reader.error());
+        return false;
+    }
+    return true;
+}
+
+void CtiLibPrivate::toDecoder(quint64 gen, const QByteArray &frame)
+{
+    ++framesInDecoder;
+    const quint64 seq = decodeSeqNext++;
+    CtiLib *lib = q;
+    pool.start([lib, gen, seq, frame] {
+        auto r = std::make_shared<DecodedFrame>(decodeFrame(frame));
+        r->large = frame.size() > kInlineDecodeLimit;
+        QMetaObject::invokeMethod(
+            lib, [lib, gen, seq, r]() mutable { lib->d->decoded(gen, seq, std::move(r)); }, Qt::QueuedConnection);
+    });
+}
+
+void CtiLibPrivate::pump()
+{
     if (!socket)
         return;
     const quint64 gen = generation;
-    if (!reader.readFrom(socket)) {
-        protocolError(reader.error());
-        return;
-    }
+    QElapsedTimer slice;
+    slice.start();
     QByteArray frame;
-    while (gen == generation && reader.next(&frame)) {
-        if (dump)
-            logLine(UNQL::LOG_INFO, QStringLiteral("<< %1").arg(dumpText(frame)));
-        if (framesInDecoder == 0 && !joinRunning && frame.size() <= kInlineDecodeLimit) {
-            dispatch(gen, decodeFrame(frame));
+    while (gen == generation) {
+        if (!takeIn())
+            return;
+        // While frames are in the decoder every frame goes there, so that
+        // they keep their order; handing one over costs little, and the
+        // decoder is kept busy while the GUI thread dispatches.
+        if (framesInDecoder > 0 && reader.next(&frame)) {
+            if (dump)
+                logLine(UNQL::LOG_INFO, QStringLiteral("<< %1").arg(dumpText(frame)));
+            toDecoder(gen, frame);
             continue;
         }
-        ++framesInDecoder;
-        const quint64 seq = decodeSeqNext++;
-        CtiLib *lib = q;
-        pool.start([lib, gen, seq, frame] {
-            auto r = std::make_shared<DecodedFrame>(decodeFrame(frame));
-            QMetaObject::invokeMethod(
-                lib, [lib, gen, seq, r]() mutable { lib->d->decoded(gen, seq, std::move(r)); }, Qt::QueuedConnection);
-        });
+        // Frames are decoded in parallel but dispatched in arrival order;
+        // while a phone book is being joined, the frames behind it wait.
+        if (!joinRunning && readyFrames.contains(dispatchSeqNext)) {
+            std::shared_ptr<DecodedFrame> f = readyFrames.take(dispatchSeqNext++);
+            --framesInDecoder;
+            const bool large = f->large;
+            dispatch(gen, *f);
+            // Large records are freed on a pool thread: freeing a big delivery
+            // takes longer than the GUI thread may stall.
+            releaseOnPool(std::move(f));
+            // A large delivery has the turn to itself: a run of them decoded
+            // together does not hold the GUI thread for all of them at once.
+            if (large && gen == generation) {
+                schedulePump();
+                return;
+            }
+        } else if (reader.next(&frame)) {
+            if (dump)
+                logLine(UNQL::LOG_INFO, QStringLiteral("<< %1").arg(dumpText(frame)));
+            if (framesInDecoder == 0 && !joinRunning && frame.size() <= kInlineDecodeLimit)
+                dispatch(gen, decodeFrame(frame));
+            else
+                toDecoder(gen, frame);
+        } else if (reader.failed()) {
+            protocolError(reader.error());
+            return;
+        } else if (socket && socket->bytesAvailable() > 0) {
+            // The rest of a frame larger than what is taken in ahead.
+            if (!reader.readFrom(socket)) {
+                protocolError(reader.error());
+                return;
+            }
+        } else {
+            // Nothing more until the socket, the decoder or the join has some.
+            if (endPending && framesInDecoder == 0 && !joinRunning)
+                closeSession(endReason, true);
+            return;
+        }
+        // A burst of reports is handled a slice per turn of the event loop,
+        // so that timers, painting and input keep their turns.
+        if (gen == generation && slice.elapsed() >= kDispatchSliceMs) {
+            schedulePump();
+            return;
+        }
     }
-    if (gen == generation && reader.failed())
-        protocolError(reader.error());
+}
+
+void CtiLibPrivate::schedulePump()
+{
+    if (pumpScheduled)
+        return;
+    pumpScheduled = true;
+    const quint64 gen = generation;
+    QMetaObject::invokeMethod(
+        q,
+        [this, gen] {
+            if (gen != generation)
+                return; // the session it was for has ended
+            pumpScheduled = false;
+            pump();
+        },
+        Qt::QueuedConnection);
 }
 
 void CtiLibPrivate::decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFrame> frame)
@@ -571,27 +690,8 @@ void CtiLibPrivate::decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFra
     if (gen != generation)
         return; // a frame of a session that has ended
     readyFrames.insert(seq, std::move(frame));
-    dispatchReady(gen);
-}
-
-// Frames are decoded in parallel but dispatched in arrival order, one per
-// turn of the event loop: a run of large deliveries decoded together does
-// not hold the GUI thread for all of them at once.
-void CtiLibPrivate::dispatchReady(quint64 gen)
-{
-    if (gen != generation || joinRunning || !readyFrames.contains(dispatchSeqNext))
-        return;
-    std::shared_ptr<DecodedFrame> f = readyFrames.take(dispatchSeqNext++);
-    --framesInDecoder;
-    dispatch(gen, *f);
-    // Large records are freed on a pool thread: freeing a big delivery
-    // takes longer than the GUI thread may stall.
-    releaseOnPool(std::move(f));
-    if (gen == generation && !joinRunning && readyFrames.contains(dispatchSeqNext)) {
-        CtiLib *lib = q;
-        QMetaObject::invokeMethod(
-            lib, [lib, gen] { lib->d->dispatchReady(gen); }, Qt::QueuedConnection);
-    }
+    if (!pumpScheduled)
+        pump();
 }
 
 void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book)
@@ -667,7 +767,8 @@ void CtiLibPrivate::joined(quint64 gen, PhoneBookList books, int flags)
         emit q->sigPhonebookChanged(books, CTILIB::PhonebookTypeFlags(flags));
     }
     releaseOnPool(std::move(books));
-    dispatchReady(gen);
+    if (gen == generation && !pumpScheduled)
+        pump();
 }
 
 void CtiLibPrivate::dispatch(quint64 gen, const DecodedFrame &frame)
@@ -867,13 +968,32 @@ void CtiLibPrivate::onSocketError(QAbstractSocket::SocketError error)
         reason = QStringLiteral("NetworkError - %1").arg(CtiProtocol::sanitizeText(socket->errorString()));
         break;
     }
-    closeSession(reason, true);
+    endWhenDispatched(reason);
 }
 
 void CtiLibPrivate::onDisconnected()
 {
     if (state != Idle)
-        closeSession(QStringLiteral("RemoteHostClosed"), true);
+        endWhenDispatched(QStringLiteral("RemoteHostClosed"));
+}
+
+void CtiLibPrivate::endWhenDispatched(const QString &reason)
+{
+    // What the PBX sent before the connection ended (the reason it gives for
+    // ending it among them) is handled first.
+    if (socket && socket->bytesAvailable() > 0 && !reader.append(socket->readAll())) {
+        protocolError(reader.error());
+        return;
+    }
+    if (!receivedWaiting()) {
+        closeSession(reason, true);
+        return;
+    }
+    if (!endPending) {
+        endPending = true;
+        endReason = reason;
+    }
+    schedulePump();
 }
 
 void CtiLibPrivate::sendPing()
@@ -908,6 +1028,12 @@ CtiLib::CtiLib(const QString &osType, const QString &osVersion, const QString &a
     });
     connect(&d->keepAliveTimer, &QTimer::timeout, this, [this] { d->sendPing(); });
     connect(&d->keepAliveReplyTimer, &QTimer::timeout, this, [this] {
+        // Received frames still waiting for their turn may hold the reply:
+        // the PBX has spoken, the reply is looked for once they are handled.
+        if (d->receivedWaiting()) {
+            d->keepAliveReplyTimer.start(d->keepAliveTimeoutMs);
+            return;
+        }
         d->logLine(UNQL::LOG_WARNING, QStringLiteral("No keep-alive reply from the PBX"));
         d->closeSession(QStringLiteral("KeepAliveReplyTimeout"), true);
     });

@@ -99,6 +99,9 @@ private slots:
     void parkAndRetrieve();
     void pickUpARingingExtension();
     void queueCall();
+    void burstOfCallsLeavesTheEventLoopItsTurns();
+    void keepAliveReplyBehindABurstKeepsTheSession();
+    void disconnectionBehindABurstKeepsItsReason();
     void deskPhoneCommandsAndEvents();
     void deskPhoneNeedsAuthorisation_data();
     void deskPhoneNeedsAuthorisation();
@@ -314,6 +317,107 @@ void TestCtiCalls::queueCall()
     QCOMPARE(arg<QueueEvent>(queue, 0).queueId, QStringLiteral("600"));
     QCOMPARE(arg<QueueEvent>(queue, 0).waitingCalls, 1);
     QVERIFY(arg<QueueEvent>(queue, 0).oldestCallTime.isValid());
+}
+
+// A burst of reports whose handling takes a while is handled a slice per turn
+// of the event loop: a timer keeps ticking while the calls of the burst come
+// in, and the calls come in the PBX's order.
+void TestCtiCalls::burstOfCallsLeavesTheEventLoopItsTurns()
+{
+    Fixture f;
+    f.sim->setRingTimeout(600000); // they ring until the test ends
+    QVERIFY(f.login());
+    const int calls = 300;
+    QStringList uids;
+    QList<quint64> ticksAtCall;
+    quint64 ticks = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+    connect(f.cti.get(), &CtiLib::sigIncomingCall, [&](const IncomingCallEvent &e) {
+        uids << e.uid;
+        ticksAtCall << ticks;
+        // A window whose handling of a call takes two milliseconds.
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.elapsed() < 2) {
+        }
+    });
+    tick.start();
+    QStringList injected;
+    for (int i = 0; i < calls; ++i)
+        injected << f.sim->injectIncomingCall(QStringLiteral("+3902%1").arg(i, 6, 10, QLatin1Char('0')),
+                                              QStringLiteral("201"));
+    QTRY_COMPARE(uids.size(), calls);
+    QCOMPARE(uids, injected);
+    // The longest run of calls handled with no tick between them.
+    int run = 1;
+    int longest = 1;
+    for (int i = 1; i < calls; ++i) {
+        run = ticksAtCall.at(i) == ticksAtCall.at(i - 1) ? run + 1 : 1;
+        longest = qMax(longest, run);
+    }
+    QVERIFY2(longest <= 20, qPrintable(QStringLiteral("%1 calls in one turn").arg(longest)));
+}
+
+// A keep-alive whose reply comes behind a burst of reports still being
+// handled does not end the session.
+void TestCtiCalls::keepAliveReplyBehindABurstKeepsTheSession()
+{
+    Fixture f;
+    f.sim->setRingTimeout(600000); // they ring until the test ends
+    QVERIFY(f.login());
+    // Keep-alives every 20 ms, each answered within half a second; the burst
+    // takes more than a second to handle.
+    f.cti->setKeepAliveTimings(20, 500);
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    const int calls = 400;
+    int received = 0;
+    connect(f.cti.get(), &CtiLib::sigIncomingCall, [&received](const IncomingCallEvent &) {
+        ++received;
+        // A window whose handling of a call takes three milliseconds.
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.elapsed() < 3) {
+        }
+    });
+    for (int i = 0; i < calls; ++i)
+        f.sim->injectIncomingCall(QStringLiteral("+3902%1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("201"));
+    QTRY_VERIFY(received == calls || !gone.isEmpty());
+    QVERIFY(gone.isEmpty());
+    QCOMPARE(received, calls);
+    QVERIFY(f.cti->isConnected());
+}
+
+// When the PBX ends the session right after a burst of reports, the calls of
+// the burst are all reported, then the session ends with the reason the PBX
+// gave, however long the burst takes to handle.
+void TestCtiCalls::disconnectionBehindABurstKeepsItsReason()
+{
+    Fixture f;
+    f.sim->setRingTimeout(600000); // they ring until the PBX ends the session
+    QVERIFY(f.login());
+    QSignalSpy gone(f.cti.get(), &CtiLib::disconnectedFromServer);
+    const int calls = 200;
+    int received = 0;
+    int receivedWhenGone = -1;
+    connect(f.cti.get(), &CtiLib::disconnectedFromServer, [&] { receivedWhenGone = received; });
+    connect(f.cti.get(), &CtiLib::sigIncomingCall, [&received](const IncomingCallEvent &) {
+        ++received;
+        // A window whose handling of a call takes two milliseconds.
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.elapsed() < 2) {
+        }
+    });
+    for (int i = 0; i < calls; ++i)
+        f.sim->injectIncomingCall(QStringLiteral("+3902%1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("201"));
+    QCOMPARE(f.sim->disconnectClients(QStringLiteral("demo"), QStringLiteral("UpgradeNeeded")), 1);
+    QVERIFY(waitCount(gone, 1));
+    QCOMPARE(arg<QString>(gone, 0), QStringLiteral("UpgradeNeeded"));
+    QCOMPARE(receivedWhenGone, calls);
+    QVERIFY(!f.cti->isConnected());
 }
 
 void TestCtiCalls::deskPhoneCommandsAndEvents()
