@@ -48,10 +48,24 @@ endforeach()
 # A Qt Test executable run by CTest on the offscreen platform with a fresh
 # temporary HOME (see tests/support/testmain.h); it fails on any failed
 # connection warning in its output.
+# A test whose first source is listed in DESKLINE_WIDGET_FREE_TESTS (set in
+# tests/CMakeLists.txt) tests the widget-free layer: it links deskline_model
+# where the others link deskline_core, and the harness without widgets
+# (testsupport_core). Such tests are collected in the global property
+# DESKLINE_WIDGET_FREE_TEST_TARGETS for the check of the layers (tests/layers).
 function(deskline_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE testsupport Qt5::Test ${T_LIBS})
+  list(GET T_SOURCES 0 first_source)
+  get_filename_component(first_source ${first_source} ABSOLUTE)
+  file(RELATIVE_PATH first_source ${CMAKE_SOURCE_DIR}/tests ${first_source})
+  if(first_source IN_LIST DESKLINE_WIDGET_FREE_TESTS)
+    list(TRANSFORM T_LIBS REPLACE "^deskline_core$" deskline_model)
+    target_link_libraries(${T_NAME} PRIVATE testsupport_core Qt5::Test ${T_LIBS})
+    set_property(GLOBAL APPEND PROPERTY DESKLINE_WIDGET_FREE_TEST_TARGETS ${T_NAME})
+  else()
+    target_link_libraries(${T_NAME} PRIVATE testsupport Qt5::Test ${T_LIBS})
+  endif()
   # Whatever plays sound or runs the softphone opens the media module.
   if(TARGET deskline_media)
     add_dependencies(${T_NAME} deskline_media)

@@ -6,6 +6,7 @@
 #include "framework/promptservice.h"
 #include "mpchatsqlite.h"
 #include "settings/msettings.h"
+#include "settings/msettingssound.h"
 #include "wdgchatpanel.h"
 
 #include <QElapsedTimer>

@@ -1,10 +1,7 @@
 #include "msettings.h"
 
-#include "framework/promptservice.h"
-
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 
 namespace
@@ -86,15 +83,6 @@ QString getSoundsDirPath()
 {
     const QString resources = QStringLiteral("%1/../Resources").arg(QCoreApplication::applicationDirPath());
     return QStringLiteral("%1/%2").arg(resources, QStringLiteral("sounds"));
-}
-
-bool playSound(const QString &fileName)
-{
-    const QString path = QDir(getSoundsDirPath()).filePath(fileName);
-    if (!QFile::exists(path))
-        return false;
-    prompts().playSound(path);
-    return true;
 }
 
 QString getApplicationType()

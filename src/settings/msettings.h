@@ -30,9 +30,8 @@ QString getRebrandingDirPath();
 QString getRebrandingPackFile();
 QString getRebrandingFilePath(const QString &fileName);
 
-// Sounds shipped with the installation.
+// Sounds shipped with the installation (played through settings/msettingssound.h).
 QString getSoundsDirPath();
-bool playSound(const QString &fileName);
 
 // Identity.
 QString getApplicationType();

@@ -1,7 +1,7 @@
 #include "customlineedit.h"
 
 #include "app/mcticonstants.h"
-#include "settings/msettings.h"
+#include "settings/msettingssound.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

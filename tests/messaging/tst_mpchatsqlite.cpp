@@ -1,7 +1,7 @@
 // Chat history store: schema, order, filters, retention, and that no failure
 // at open or a kill of the program loses the history.
+#include "logtext.h"
 #include "messaging/mpchatsqlite.h"
-#include "testhelpers.h"
 #include "testmain.h"
 
 #include <QSqlDatabase>

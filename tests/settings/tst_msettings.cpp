@@ -1,5 +1,6 @@
 #include "scriptedprompts.h"
 #include "settings/msettings.h"
+#include "settings/msettingssound.h"
 #include "testmain.h"
 
 #include <QDir>

@@ -1,18 +1,10 @@
 #include "testhelpers.h"
 
-#include <QFile>
-
 #include <cstdio>
 #include <cstdlib>
 
 namespace testsupport
 {
-
-QByteArray logText(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 namespace detail
 {

@@ -20,14 +20,10 @@
 #include <QtTest>
 
 #include "conditionwait.h"
+#include "logtext.h"
 
 namespace testsupport
 {
-
-// The whole content of a (log) file; empty when it is missing or unreadable.
-// Programs that buffer their log must flush it first (see programlog.h for
-// the client's own log).
-QByteArray logText(const QString &path);
 
 namespace detail
 {

@@ -10,9 +10,22 @@
 // the test functions run. While Qt Test runs the functions it owns the message
 // handler; CTest then fails the test on the same warnings in its output. Both
 // read the one list DESKLINE_CONNECTION_WARNINGS (cmake/DesklineHelpers.cmake).
+//
+// The application object is the smallest the test links: QApplication for
+// tests of widgets, QGuiApplication for those of the widget-free layer (its
+// item models hold icons and pictures), as Qt's own QTEST_MAIN chooses.
 #pragma once
 
+#if defined(QT_WIDGETS_LIB)
 #include <QApplication>
+#define DESKLINE_TEST_APPLICATION QApplication
+#elif defined(QT_GUI_LIB)
+#include <QGuiApplication>
+#define DESKLINE_TEST_APPLICATION QGuiApplication
+#else
+#include <QCoreApplication>
+#define DESKLINE_TEST_APPLICATION QCoreApplication
+#endif
 #include <QtTest>
 
 #include "conditionwait.h"
@@ -44,7 +57,7 @@ bool isConnectionWarning(const QString &message);
     int main(int argc, char *argv[])                                                                                   \
     {                                                                                                                  \
         testsupport::setUpIsolatedEnvironment();                                                                       \
-        QApplication app(argc, argv);                                                                                  \
+        DESKLINE_TEST_APPLICATION app(argc, argv);                                                                     \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
         testsupport::installStrictMessageHandler();                                                                    \
         TestObject tc;                                                                                                 \
