@@ -1006,6 +1006,11 @@ int MPEngine::changeLineLevel(int line, int level)
     return engine ? engine->setLineIncomingVolumeLevel(line, level) : int(VDK::ErrNotInitialized);
 }
 
+bool MPEngine::hasCalls() const
+{
+    return engine && engine->getNumberOfBusyLines() > 0;
+}
+
 int MPEngine::getNumberOfFreeLines() const
 {
     return engine ? engine->getNumberOfFreeLines() : 0;

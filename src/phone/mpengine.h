@@ -119,6 +119,8 @@ public:
     bool isSessionProgress(int line) const { return sessionProgressLines.contains(line); }
     bool isLineAudioConnected() const;
     int getNumberOfFreeLines() const;
+    // A line holds a call (ringing, dialling, talking or on hold).
+    bool hasCalls() const;
 
     const QList<int> &ringingLineList() const { return ringingLines; }
     const QList<int> &remoteRingingLineList() const { return remoteRingingLines; }

@@ -265,8 +265,14 @@ void PhoneBackends::initOrUpdatePhoneEngine(const IdentityEntry &identity, const
             return;
         }
         const MctiConfig &current = phoneEngine->configuration();
-        if (current.sipUsername == identity.sipUsername && current.sipRegistrarAddress.given &&
-            current.sipRegistrarAddress.value == registrarAddress) {
+        const bool sameAccount = current.sipUsername == identity.sipUsername && current.sipRegistrarAddress.given &&
+                                 current.sipRegistrarAddress.value == registrarAddress;
+        // A new password for the same account needs an engine of its own; a
+        // call in progress keeps the old one until a later update.
+        const bool newPassword = current.sipPassword != identity.sipPassword;
+        if (sameAccount && newPassword && phoneEngine->hasCalls())
+            logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "SIP password changed during a call: used once the calls end";
+        if (sameAccount && (!newPassword || phoneEngine->hasCalls())) {
             phoneEngine->updateCodecsOrder(identity.codecList);
             phoneEngine->updateDtmfMode(identity.dtmfMode);
             if (!sipRegistered)

@@ -42,6 +42,7 @@ private slots:
     void engineFollowsTheIdentity();
     void logOutSparesACallInProgress();
     void refusedSipPasswordIsOfferedOnce();
+    void correctedSipPasswordRegisters();
     void strangersCallsDoNotRing();
 };
 
@@ -192,6 +193,45 @@ void TestSessionSoftphone::refusedSipPasswordIsOfferedOnce()
     QCOMPARE(f.sim->sipRegisterRequests(QStringLiteral("201")), 2);
     QVERIFY(!phones->isSipRegistered());
     QVERIFY(!f.sim->isSipRegistered(QStringLiteral("201")));
+    QVERIFY(prompts.shown.isEmpty());
+}
+
+// The PBX corrects a SIP password its registrar refused: the identities it
+// sends next bring the new password, and the softphone registers with it
+// without a restart.
+void TestSessionSoftphone::correctedSipPasswordRegisters()
+{
+    SessionFixture f;
+    QString error;
+    QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
+    const PbxSimData original = f.sim->data();
+    PbxSimData wrong = original;
+    for (SimUser &u : wrong.users) {
+        for (IdentityEntry &id : u.identities) {
+            if (id.identifier == QLatin1String("201"))
+                id.sipPassword = QStringLiteral("not-the-password");
+        }
+    }
+    f.sim->setData(wrong);
+    ScriptedPrompts prompts;
+    MPGui w{softphoneConfig(f)};
+    PhoneBackends *phones = w.phoneBackends();
+    withInstalledSoundsAndDevices(phones);
+    int failed = 0;
+    connect(phones, &PhoneBackends::phoneEngineReady, this,
+            [&failed](MPEngine *e) { connect(e, &MPEngine::sigRegistrationFail, e, [&failed] { ++failed; }); });
+    QVERIFY(startAndLogin(w));
+    QTRY_COMPARE_WITH_TIMEOUT(failed, 1, testsupport::kConditionWaitMs);
+    QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblAccountInfo"))->text(), QStringLiteral("Telefono non registrato"));
+
+    // The PBX's next identities carry the right password.
+    f.sim->setData(original);
+    QVERIFY(QMetaObject::invokeMethod(&w, "refreshIdentities"));
+    QTRY_VERIFY_WITH_TIMEOUT(phones->isSipRegistered(), testsupport::kConditionWaitMs);
+    QVERIFY(f.sim->isSipRegistered(QStringLiteral("201")));
+    QTRY_VERIFY_WITH_TIMEOUT(widgetOf<QLabel>(w, QStringLiteral("lblAccountInfo"))->text() !=
+                                 QStringLiteral("Telefono non registrato"),
+                             testsupport::kConditionWaitMs);
     QVERIFY(prompts.shown.isEmpty());
 }
 
