@@ -38,7 +38,7 @@
 #include "directory/wordfilterproxymodel.h"
 #include "framework/simpleobfuscator.h"
 #include "mainwindow/mpgui.h"
-#include "mainwindow/pbxtrust.h"
+#include "mainwindow/session/pbxtrust.h"
 #include "pbxsimulator.h"
 #include "procmemory.h"
 #include "scriptedprompts.h"
