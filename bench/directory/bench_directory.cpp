@@ -188,6 +188,17 @@ struct EventTracer : QObject {
     }
 };
 
+// With DIRBENCH_TRIM: the allocator's own account of the heap, all threads'
+// pools together: blocks in use, free blocks held, separately mapped blocks.
+void printHeap(const char *when)
+{
+    std::printf("detail: resident %s: %.1f MiB anonymous, %.1f MiB of files\n", when,
+                benchmem::statusValue("RssAnon") / 1024.0, benchmem::statusValue("RssFile") / 1024.0);
+    const struct mallinfo2 m = mallinfo2();
+    std::printf("detail: heap %s: %.1f MiB in use, %.1f MiB free in the pools, %.1f MiB mapped apart\n", when,
+                m.uordblks / 1048576.0, m.fordblks / 1048576.0, m.hblkhd / 1048576.0);
+}
+
 bool report(const char *what, double value, double target, const char *unit)
 {
     const bool ok = value <= target;
@@ -273,6 +284,8 @@ int main(int argc, char *argv[])
 
     // The simulator keeps its own copy of the data set in this process.
     const double baseMiB = benchmem::statusValue("VmRSS") / 1024.0;
+    if (qEnvironmentVariableIsSet("DIRBENCH_TRIM"))
+        printHeap("before the client");
     if (qEnvironmentVariableIsSet("DIRBENCH_SIZES")) {
         PhoneBookList books;
         PhoneBook shared;
@@ -564,8 +577,10 @@ int main(int argc, char *argv[])
     waitUntil([] { return false; }, 1500);
     const double rssMiB = benchmem::statusValue("VmRSS") / 1024.0;
     if (qEnvironmentVariableIsSet("DIRBENCH_TRIM")) {
+        printHeap("settled");
         malloc_trim(0);
         std::printf("detail: after malloc_trim %.1f MiB\n", benchmem::statusValue("VmRSS") / 1024.0 - baseMiB);
+        printHeap("trimmed");
     }
     std::printf("resident memory: %.1f MiB in all, %.1f MiB before the client started (simulator and data)\n", rssMiB,
                 baseMiB);
