@@ -188,6 +188,24 @@ struct EventTracer : QObject {
     }
 };
 
+// The heap's blocks in use, all threads' pools and separately mapped blocks.
+double heapInUseMiB()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return (m.uordblks + m.hblkhd) / 1048576.0;
+}
+
+// With DIRBENCH_TRIM: the allocator's own account of the heap, all threads'
+// pools together: blocks in use, free blocks held, separately mapped blocks.
+void printHeap(const char *when)
+{
+    std::printf("detail: resident %s: %.1f MiB anonymous, %.1f MiB of files\n", when,
+                benchmem::statusValue("RssAnon") / 1024.0, benchmem::statusValue("RssFile") / 1024.0);
+    const struct mallinfo2 m = mallinfo2();
+    std::printf("detail: heap %s: %.1f MiB in use, %.1f MiB free in the pools, %.1f MiB mapped apart\n", when,
+                m.uordblks / 1048576.0, m.fordblks / 1048576.0, m.hblkhd / 1048576.0);
+}
+
 bool report(const char *what, double value, double target, const char *unit)
 {
     const bool ok = value <= target;
@@ -273,6 +291,8 @@ int main(int argc, char *argv[])
 
     // The simulator keeps its own copy of the data set in this process.
     const double baseMiB = benchmem::statusValue("VmRSS") / 1024.0;
+    if (qEnvironmentVariableIsSet("DIRBENCH_TRIM"))
+        printHeap("before the client");
     if (qEnvironmentVariableIsSet("DIRBENCH_SIZES")) {
         PhoneBookList books;
         PhoneBook shared;
@@ -286,10 +306,20 @@ int main(int argc, char *argv[])
         }
         books << shared;
         const double m0 = benchmem::statusValue("VmRSS") / 1024.0;
-        const ContactsBuild build = DirectoryModels::buildContactsModel(books, QThread::currentThread());
+        const double h0 = heapInUseMiB();
+        ContactsBuild build = DirectoryModels::buildContactsModel(books, QThread::currentThread());
         const double m1 = benchmem::statusValue("VmRSS") / 1024.0;
-        std::printf("detail: contacts model of %d rows: %.1f MiB (index %d numbers)\n", build.model->rowCount(),
-                    m1 - m0, build.index.size());
+        const double h1 = heapInUseMiB();
+        books = PhoneBookList(); // what stays is what the model and the index hold
+        const double h2 = heapInUseMiB();
+        build.index = ContactNumberIndex();
+        const double h3 = heapInUseMiB();
+        // The entries' other texts are shared with the simulator's data set:
+        // the figures once the books are freed are the model's and the
+        // index's own blocks (with the name copies the rows keep).
+        std::printf("detail: contacts model of %d rows: %.1f MiB resident, %.1f MiB of heap; %.1f MiB held once the "
+                    "books are freed, of which the number index %.1f MiB\n",
+                    build.model->rowCount(), m1 - m0, h1 - h0, h2 - h0, h2 - h3);
         delete build.model;
     }
     MPGui *w = benchgui::loggedInDemoWindow(port);
@@ -564,8 +594,10 @@ int main(int argc, char *argv[])
     waitUntil([] { return false; }, 1500);
     const double rssMiB = benchmem::statusValue("VmRSS") / 1024.0;
     if (qEnvironmentVariableIsSet("DIRBENCH_TRIM")) {
+        printHeap("settled");
         malloc_trim(0);
         std::printf("detail: after malloc_trim %.1f MiB\n", benchmem::statusValue("VmRSS") / 1024.0 - baseMiB);
+        printHeap("trimmed");
     }
     std::printf("resident memory: %.1f MiB in all, %.1f MiB before the client started (simulator and data)\n", rssMiB,
                 baseMiB);

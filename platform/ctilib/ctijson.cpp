@@ -197,6 +197,32 @@ bool fromField(const PeerText::Rule &rule, const QJsonValue &j, QStringList &out
     return true;
 }
 
+// The few words that kind fields carry (a contact's kind and subtype, a
+// call's direction) stand once in memory: tens of thousands of records
+// share them instead of holding a copy each.
+bool isWordField(const char *key)
+{
+    return qstrcmp(key, "kind") == 0 || qstrcmp(key, "subtype") == 0 || qstrcmp(key, "direction") == 0;
+}
+
+template <typename T> void shareWord(T &) {}
+
+void shareWord(QString &text)
+{
+    static const QString words[] = {
+        QStringLiteral("phone"), QStringLiteral("email"),  QStringLiteral("im"),          QStringLiteral("other"),
+        QStringLiteral("exten"), QStringLiteral("mobile"), QStringLiteral("fax"),         QStringLiteral("main"),
+        QStringLiteral("home"),  QStringLiteral("work"),   QStringLiteral("work_mobile"), QStringLiteral("in"),
+        QStringLiteral("out"),
+    };
+    for (const QString &word : words) {
+        if (word == text) {
+            text = word;
+            return;
+        }
+    }
+}
+
 // --- record tables ------------------------------------------------------------
 
 // The field table of one record: key, encoder and decoder of each field, in
@@ -210,8 +236,13 @@ public:
         f.key = QString::fromLatin1(key);
         f.encode = [member](const R &r) { return toJ(r.*member); };
         // The field's rule is looked up once, when the table is made.
-        f.decode = [member, rule = PeerText::ruleFor(QLatin1String(key))](R &r, const QJsonValue &v, QString *error) {
-            return fromField(rule, v, r.*member, error);
+        f.decode = [member, rule = PeerText::ruleFor(QLatin1String(key)),
+                    word = isWordField(key)](R &r, const QJsonValue &v, QString *error) {
+            if (!fromField(rule, v, r.*member, error))
+                return false;
+            if (word)
+                shareWord(r.*member);
+            return true;
         };
         f.defaultValue = f.encode(R());
         m_fields.push_back(std::move(f));

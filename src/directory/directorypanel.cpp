@@ -39,7 +39,7 @@ const QString PbxName = QStringLiteral("PBX");
 
 DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent)
     : QObject(parent), settings(settings), ui(widgets), contactsRefreshTimer(this), contactSearchTimer(this),
-      extenSearchTimer(this), cdrSearchTimer(this), cdrDateTimer(this), trimTimer(this)
+      extenSearchTimer(this), cdrSearchTimer(this), cdrDateTimer(this), trimTimer(this), installTimer(this)
 {
     setObjectName(QStringLiteral("directoryPanel"));
     contactsRefreshTimer.setObjectName(QStringLiteral("contactsRefreshTimer"));
@@ -59,6 +59,10 @@ DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets,
     // it works.
     connect(&trimTimer, &QTimer::timeout, this,
             [] { QtConcurrent::run(QThreadPool::globalInstance(), releaseFreedHeap); });
+    installTimer.setObjectName(QStringLiteral("installTimer"));
+    installTimer.setSingleShot(true);
+    installTimer.setInterval(0);
+    connect(&installTimer, &QTimer::timeout, this, &DirectoryPanel::runNextInstall);
     connect(&contactsRefreshTimer, &QTimer::timeout, this, &DirectoryPanel::contactsRefreshDue);
     connect(&contactSearchTimer, &QTimer::timeout, this, &DirectoryPanel::contactSearchDue);
     connect(&extenSearchTimer, &QTimer::timeout, this, &DirectoryPanel::extenSearchDue);
@@ -104,6 +108,8 @@ DirectoryPanel::~DirectoryPanel()
         delete watcher;
     }
     liveWatchers.clear();
+    // Installs still queued refer to the watchers released here.
+    pendingInstalls.clear();
     for (QFutureWatcher<CdrBuild> *watcher : qAsConst(liveCdrWatchers)) {
         watcher->disconnect(this);
         watcher->waitForFinished();
@@ -112,11 +118,11 @@ DirectoryPanel::~DirectoryPanel()
         delete watcher;
     }
     liveCdrWatchers.clear();
-    for (QFutureWatcher<ExtenList::Prepared> *watcher : qAsConst(liveExtenWatchers)) {
+    for (QFutureWatcher<ExtenPrepared> *watcher : qAsConst(liveExtenWatchers)) {
         watcher->disconnect(this);
         watcher->waitForFinished();
-        if (watcher->future().resultCount() > 0)
-            delete watcher->result().model;
+        if (watcher->future().resultCount() > 0 && watcher->result())
+            delete watcher->result()->model;
         delete watcher;
     }
     liveExtenWatchers.clear();
@@ -263,6 +269,7 @@ void DirectoryPanel::onSessionEnded(const SessionRules::DisconnectReason &reason
         pendingWatcher = nullptr;
         pendingCdrWatcher = nullptr;
         pendingExtenWatcher = nullptr;
+        ++sessionRound;
         cdrWaitsForContacts = false;
     }
 }
@@ -454,7 +461,8 @@ void DirectoryPanel::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::Pho
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Create new PhoneBook model..."
                                << "startTs:" << timestamp();
         auto *watcher = new QFutureWatcher<ContactsBuild>(this);
-        connect(watcher, &QFutureWatcherBase::finished, this, &DirectoryPanel::onContactsModelReady);
+        connect(watcher, &QFutureWatcherBase::finished, this,
+                [this, watcher] { queueInstall([this, watcher] { onContactsModelReady(watcher); }); });
         pendingWatcher = watcher;
         liveWatchers.append(watcher);
         QThread *gui = thread();
@@ -491,11 +499,31 @@ void DirectoryPanel::releaseModel(QAbstractItemModel *old)
     trimTimer.start();
 }
 
-void DirectoryPanel::onContactsModelReady()
+void DirectoryPanel::queueInstall(std::function<void()> install, InstallTurn turn)
 {
-    auto *watcher = dynamic_cast<QFutureWatcher<ContactsBuild> *>(sender());
-    if (!watcher)
+    if (turn == InstallTurn::Next)
+        pendingInstalls.push_front(std::move(install));
+    else
+        pendingInstalls.push_back(std::move(install));
+    if (!installTimer.isActive())
+        installTimer.start();
+}
+
+void DirectoryPanel::runNextInstall()
+{
+    if (pendingInstalls.empty())
         return;
+    const std::function<void()> install = std::move(pendingInstalls.front());
+    pendingInstalls.pop_front();
+    install();
+    // The next one waits for the next turn of the event loop, timed from the
+    // end of this one: the loop's other timers due meanwhile come first.
+    if (!pendingInstalls.empty())
+        installTimer.start();
+}
+
+void DirectoryPanel::onContactsModelReady(QFutureWatcher<ContactsBuild> *watcher)
+{
     liveWatchers.removeAll(watcher);
     watcher->deleteLater();
     ContactsBuild build = watcher->future().resultCount() > 0 ? watcher->result() : ContactsBuild();
@@ -547,46 +575,54 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
     // The rows are made on a worker; the extension map is reconciled with
     // them on the GUI thread when they are installed, so that the live
     // states received meanwhile are those the new rows show.
-    auto *watcher = new QFutureWatcher<ExtenList::Prepared>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, &DirectoryPanel::onExtenModelReady);
+    auto *watcher = new QFutureWatcher<ExtenPrepared>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this,
+            [this, watcher] { queueInstall([this, watcher] { onExtenModelReady(watcher); }); });
     pendingExtenWatcher = watcher;
     liveExtenWatchers.append(watcher);
     QThread *gui = thread();
     const QString own = ctiLib->getUserExtension();
     watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [books, own, gui]() {
-        ExtenList::Prepared prepared = ExtenList::prepare(books, own);
-        prepared.model->moveToThread(gui);
+        auto prepared = std::make_shared<ExtenList::Prepared>(ExtenList::prepare(books, own));
+        prepared->model->moveToThread(gui);
         return prepared;
     }));
 }
 
-void DirectoryPanel::onExtenModelReady()
+void DirectoryPanel::onExtenModelReady(QFutureWatcher<ExtenPrepared> *watcher)
 {
-    auto *watcher = dynamic_cast<QFutureWatcher<ExtenList::Prepared> *>(sender());
-    if (!watcher)
-        return;
     liveExtenWatchers.removeAll(watcher);
     watcher->deleteLater();
-    if (watcher->future().resultCount() == 0)
+    if (watcher->future().resultCount() == 0 || !watcher->result())
         return;
-    ExtenList::Prepared prepared = watcher->result();
+    // Taken out of the finished task whole: the delivery's records are freed
+    // on a worker once installed, not with the task on the GUI thread.
+    auto prepared = std::make_shared<ExtenList::Prepared>(std::move(*watcher->result()));
+    const auto releasePrepared = [](std::shared_ptr<ExtenList::Prepared> rest) {
+        QtConcurrent::run(QThreadPool::globalInstance(), [rest = std::move(rest)]() mutable { rest.reset(); });
+    };
     if (watcher != pendingExtenWatcher || !ctiLib || !extenProxy) {
         // A later delivery is being built, or the session ended: stale.
-        releaseModel(prepared.model);
+        releaseModel(prepared->model);
+        prepared->model = nullptr;
+        releasePrepared(std::move(prepared));
         return;
     }
     pendingExtenWatcher = nullptr;
     // The states of the extensions are asked for once there are records
     // to put them in.
     const bool firstList = extenDetails.isEmpty();
-    QHash<QString, QString> names = prepared.names;
+    QHash<QString, QString> names = prepared->names;
     MSettingsStore *store = settings;
-    ExtenList::Rebuild result = ExtenList::install(
-        std::move(prepared), extenDetails, ctiLib->getUserExtension(), tr("IO"), [store](const QString &extension) {
-            return store && store->isContactFavourite(QStringLiteral("E") + extension);
-        });
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New ExtenList model has" << result.model->rowCount() << "rows."
-                            << "endTs:" << timestamp();
+    const auto isFavourite = [store](const QString &extension) {
+        return store && store->isContactFavourite(QStringLiteral("E") + extension);
+    };
+    // The map first; the rows take their live states from it on the next
+    // turn of the event loop (states received meanwhile go to the map), then
+    // the views show them.
+    const ExtenList::Rebuild result =
+        ExtenList::reconcile(*prepared, extenDetails, ctiLib->getUserExtension(), tr("IO"), isFavourite);
+    releasePrepared(std::move(prepared));
     // The map holds the listed extensions and the own one.
     const QString own = ctiLib->getUserExtension();
     if (!own.isEmpty())
@@ -594,21 +630,37 @@ void DirectoryPanel::onExtenModelReady()
     extenNames.swap(names);
     auto previous = std::make_shared<QHash<QString, QString>>(std::move(names));
     QtConcurrent::run(QThreadPool::globalInstance(), [previous]() { *previous = QHash<QString, QString>(); });
-    ExtensionsModel *old = extenModel;
-    extenModel = result.model;
-    extenProxy->setSourceModel(extenModel);
-    favouritesProxy->setSourceModel(extenModel);
-    releaseModel(old);
-    if (firstList)
-        extenStatusGate.request();
-    for (const MctiExtenDetails &renamed : qAsConst(result.renamed))
-        emit extenNameUpdated(renamed);
-    emit extenListRebuilt();
-    updateRingingStatus();
-    if (cdrWaitsForContacts && !pendingWatcher && cdrProxy) {
-        cdrWaitsForContacts = false;
-        recvdCdr(lastCdr);
-    }
+    // Held by the panel until shown: released with it if it goes first.
+    result.model->setParent(this);
+    const int round = sessionRound;
+    queueInstall(
+        [this, result, firstList, isFavourite, round] {
+            if (round != sessionRound || !ctiLib || !extenProxy) {
+                releaseModel(result.model);
+                return;
+            }
+            result.model->setParent(nullptr);
+            ExtenList::takeLiveStates(result.model, extenDetails, isFavourite);
+            logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New ExtenList model has" << result.model->rowCount() << "rows."
+                                    << "endTs:" << timestamp();
+            ExtensionsModel *old = extenModel;
+            extenModel = result.model;
+            extenProxy->setSourceModel(extenModel);
+            favouritesProxy->setSourceModel(extenModel);
+            releaseModel(old);
+            if (firstList)
+                extenStatusGate.request();
+            for (const MctiExtenDetails &renamed : qAsConst(result.renamed))
+                emit extenNameUpdated(renamed);
+            updateRingingStatus();
+            if (cdrWaitsForContacts && !pendingWatcher && !pendingExtenWatcher && cdrProxy) {
+                cdrWaitsForContacts = false;
+                recvdCdr(lastCdr);
+            }
+            // Its listeners redo their own views: on a turn of their own.
+            queueInstall([this] { emit extenListRebuilt(); }, InstallTurn::Next);
+        },
+        InstallTurn::Next);
 }
 
 void DirectoryPanel::getFavoriteList()
@@ -926,7 +978,8 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     const QHash<QString, QIcon> icons = cdrIcons;
     QThread *gui = thread();
     auto *watcher = new QFutureWatcher<CdrBuild>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, &DirectoryPanel::onCdrModelReady);
+    connect(watcher, &QFutureWatcherBase::finished, this,
+            [this, watcher] { queueInstall([this, watcher] { onCdrModelReady(watcher); }); });
     pendingCdrWatcher = watcher;
     liveCdrWatchers.append(watcher);
     const Cdr entries = lastCdr;
@@ -949,11 +1002,8 @@ void DirectoryPanel::recvdCdr(const Cdr &cdr)
     }));
 }
 
-void DirectoryPanel::onCdrModelReady()
+void DirectoryPanel::onCdrModelReady(QFutureWatcher<CdrBuild> *watcher)
 {
-    auto *watcher = dynamic_cast<QFutureWatcher<CdrBuild> *>(sender());
-    if (!watcher)
-        return;
     liveCdrWatchers.removeAll(watcher);
     watcher->deleteLater();
     if (watcher->future().resultCount() == 0)

@@ -20,7 +20,9 @@
 #include <QSharedPointer>
 #include <QStringList>
 #include <QTimer>
+#include <deque>
 #include <functional>
+#include <memory>
 
 class CdrFilterProxyModel;
 class QAbstractItemModel;
@@ -195,12 +197,24 @@ signals:
     void cdrFilterChanged(MctiConfig::MCdrFilterFlags flags);
     void cdrFilterClosed();
 
-private slots:
-    void onContactsModelReady();
-    void onCdrModelReady();
-    void onExtenModelReady();
-
 private:
+    struct CdrBuild {
+        CdrModel *model = nullptr;
+        QStringList notes;
+        QStringList unknownTypes; // call type keys without an icon
+    };
+    // A prepared extension list, held once: what its install leaves is freed
+    // away from the GUI thread, not with the finished task.
+    using ExtenPrepared = std::shared_ptr<ExtenList::Prepared>;
+    void onContactsModelReady(QFutureWatcher<ContactsBuild> *watcher);
+    void onCdrModelReady(QFutureWatcher<CdrBuild> *watcher);
+    void onExtenModelReady(QFutureWatcher<ExtenPrepared> *watcher);
+    // Installing a finished build takes the GUI thread several milliseconds
+    // (the views lay out their new rows): the installs of one delivery run
+    // one per turn of the event loop, in the order their builds finished.
+    enum class InstallTurn { Last, Next };
+    void queueInstall(std::function<void()> install, InstallTurn turn = InstallTurn::Last);
+    void runNextInstall();
     void updateRingingStatus();
     void refreshExtenStatus(const BuddyStatus &status, bool &ringingChanged);
     void releaseBuild(QFutureWatcher<ContactsBuild> *watcher);
@@ -220,13 +234,8 @@ private:
     ContactNumberIndex contactNumbers;
     QFutureWatcher<ContactsBuild> *pendingWatcher = nullptr;
     QList<QFutureWatcher<ContactsBuild> *> liveWatchers;
-    struct CdrBuild {
-        CdrModel *model = nullptr;
-        QStringList notes;
-        QStringList unknownTypes; // call type keys without an icon
-    };
-    QFutureWatcher<ExtenList::Prepared> *pendingExtenWatcher = nullptr;
-    QList<QFutureWatcher<ExtenList::Prepared> *> liveExtenWatchers;
+    QFutureWatcher<ExtenPrepared> *pendingExtenWatcher = nullptr;
+    QList<QFutureWatcher<ExtenPrepared> *> liveExtenWatchers;
     QFutureWatcher<CdrBuild> *pendingCdrWatcher = nullptr;
     QList<QFutureWatcher<CdrBuild> *> liveCdrWatchers;
     QHash<QString, QIcon> cdrIcons;
@@ -260,4 +269,7 @@ private:
     QTimer cdrSearchTimer;
     QTimer cdrDateTimer;
     QTimer trimTimer; // hands freed memory back once releases have settled
+    std::deque<std::function<void()>> pendingInstalls;
+    int sessionRound = 0; // counts the sessions ended: a queued install of an ended one is stale
+    QTimer installTimer;  // runs the next of pendingInstalls
 };

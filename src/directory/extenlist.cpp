@@ -96,8 +96,8 @@ Prepared prepare(const PhoneBookList &books, const QString &ownExtension)
     return result;
 }
 
-Rebuild install(Prepared prepared, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
-                const std::function<bool(const QString &)> &isFavourite)
+Rebuild reconcile(Prepared &prepared, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
+                  const std::function<bool(const QString &)> &isFavourite)
 {
     Rebuild result;
     for (auto it = map.begin(); it != map.end(); ++it)
@@ -124,18 +124,7 @@ Rebuild install(Prepared prepared, MctiExtenMap &map, const QString &ownExtensio
         }
     }
     result.model = prepared.model;
-    if (result.model) {
-        result.model->setLiveStates([&](const ExtensionsModel::Row &row, ExtensionsModel::LiveState &state) {
-            const auto record = map.constFind(row.extension);
-            if (record != map.constEnd()) {
-                state.presence = record->presence;
-                state.blf = record->blfState;
-                state.flag = record->flag;
-            }
-            const QString &key = row.entry.extension.isEmpty() ? row.extension : row.entry.extension;
-            state.favourite = isFavourite ? isFavourite(key) : false;
-        });
-    }
+    prepared.model = nullptr;
 
     if (!ownExtension.isEmpty()) {
         auto own = map.find(ownExtension);
@@ -152,6 +141,31 @@ Rebuild install(Prepared prepared, MctiExtenMap &map, const QString &ownExtensio
         else
             ++it;
     }
+    return result;
+}
+
+void takeLiveStates(ExtensionsModel *model, const MctiExtenMap &map,
+                    const std::function<bool(const QString &)> &isFavourite)
+{
+    if (!model)
+        return;
+    model->setLiveStates([&](const ExtensionsModel::Row &row, ExtensionsModel::LiveState &state) {
+        const auto record = map.constFind(row.extension);
+        if (record != map.constEnd()) {
+            state.presence = record->presence;
+            state.blf = record->blfState;
+            state.flag = record->flag;
+        }
+        const QString &key = row.entry.extension.isEmpty() ? row.extension : row.entry.extension;
+        state.favourite = isFavourite ? isFavourite(key) : false;
+    });
+}
+
+Rebuild install(Prepared prepared, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
+                const std::function<bool(const QString &)> &isFavourite)
+{
+    Rebuild result = reconcile(prepared, map, ownExtension, ownName, isFavourite);
+    takeLiveStates(result.model, map, isFavourite);
     return result;
 }
 

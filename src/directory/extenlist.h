@@ -60,6 +60,15 @@ Prepared prepare(const PhoneBookList &books, const QString &ownExtension);
 Rebuild install(Prepared prepared, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
                 const std::function<bool(const QString &)> &isFavourite);
 
+// install() in two steps, for a caller that spreads the work over two turns
+// of the event loop: reconcile() does the map's part and hands over the
+// model (taken out of `prepared`) without live states; takeLiveStates() then
+// gives the model's rows their live state from the map as it is by then.
+Rebuild reconcile(Prepared &prepared, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
+                  const std::function<bool(const QString &)> &isFavourite);
+void takeLiveStates(ExtensionsModel *model, const MctiExtenMap &map,
+                    const std::function<bool(const QString &)> &isFavourite);
+
 // prepare() and install() in one go.
 Rebuild rebuild(const PhoneBookList &books, MctiExtenMap &map, const QString &ownExtension, const QString &ownName,
                 const std::function<bool(const QString &)> &isFavourite);

@@ -81,6 +81,7 @@ private slots:
     void cdrModelRows();
     void extenReconcile();
     void extenStatesTakenAtInstall();
+    void extenStatesTakenAfterReconcile();
     void extenLiveStatus_data();
     void extenLiveStatus();
 };
@@ -526,6 +527,32 @@ void TestDirectoryRules::extenStatesTakenAtInstall()
     QCOMPARE(map["203"].name, QStringLiteral("Sara Rossi"));
     QVERIFY(map["203"].favourite);
     QVERIFY(!r.ownListed);
+}
+
+void TestDirectoryRules::extenStatesTakenAfterReconcile()
+{
+    // Installed in two steps: a status that reaches the map between the
+    // reconciling and the rows' live states is what the new rows show; an
+    // extension no longer listed is gone from the map after the first step.
+    MctiExtenMap map;
+    map["202"] = MctiExtenDetails("202", "Luca");
+    map["209"] = MctiExtenDetails("209", "Gone");
+    ExtenList::Prepared prepared = ExtenList::prepare({extenBook({{"202", "Luca"}, {"203", "Sara"}})}, "201");
+    const auto favourite = [](const QString &x) { return x == QLatin1String("203"); };
+    ExtenList::Rebuild r = ExtenList::reconcile(prepared, map, "201", "IO", favourite);
+    QScopedPointer<ExtensionsModel> model(r.model);
+    QVERIFY(!prepared.model);
+    QCOMPARE(map.keys(), QStringList({"201", "202", "203"}));
+    BuddyStatus status;
+    status.exten = "203";
+    status.blfStatus = 8;
+    QVERIFY(ExtenList::applyStatus(map, nullptr, status).known);
+    ExtenList::takeLiveStates(model.data(), map, favourite);
+    QAbstractItemModelTester tester(model.data(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->index(1, 1).data(DirRole::Blf).toInt(), 8);
+    QCOMPARE(model->index(0, 1).data(DirRole::Blf).toInt(), -1);
+    QCOMPARE(model->index(1, 7).data(DirRole::Favourite).toString(), QStringLiteral("F"));
 }
 
 void TestDirectoryRules::extenLiveStatus_data()
