@@ -181,7 +181,8 @@ void ClientApiServer::judge(quint64 id, const QString &peer, const ApiProtocol::
     ++failingRequests;
     const QByteArray reply =
         ApiProtocol::reply(request.replyName, ApiProtocol::AuthenticationFailed, QString(), QString());
-    QTimer::singleShot(bounds.failedAuthDelayMs, this, [this, id, reply] {
+    // The whole delay, never less: a coarse timer may fire up to 5 % early.
+    QTimer::singleShot(bounds.failedAuthDelayMs, Qt::PreciseTimer, this, [this, id, reply] {
         --failingRequests;
         sendReply(id, reply);
     });

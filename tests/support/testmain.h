@@ -26,6 +26,7 @@
 #include <QCoreApplication>
 #define DESKLINE_TEST_APPLICATION QCoreApplication
 #endif
+#include <QThreadPool>
 #include <QtTest>
 
 #include "conditionwait.h"
@@ -63,5 +64,7 @@ bool isConnectionWarning(const QString &message);
         TestObject tc;                                                                                                 \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         const int rc = QTest::qExec(&tc, argc, argv);                                                                  \
+        /* The pool's idle threads end here, not while the leak checker runs at exit. */                               \
+        QThreadPool::globalInstance()->waitForDone(30000);                                                             \
         return rc != 0 ? rc : (testsupport::connectionWarningCount() ? 1 : 0);                                         \
     }
