@@ -2,12 +2,18 @@
 
 #include "app/globallogger.h"
 #include "callcontrolrules.h"
+#include "calllines.h"
 #include "callrules.h"
 #include "ctilib.h"
 #include "widgets/customlineedit.h"
 
-RapidCall::RapidCall(CustomLineEdit *numberField, QObject *parent)
-    : QObject(parent), field(numberField), recentNumbersModel(0, 1)
+#include <QClipboard>
+#include <QGuiApplication>
+
+RapidCall::RapidCall(CustomLineEdit *numberField, const CallDirectory &callDirectory, const ServicesDialCodesMap &codes,
+                     Host &rapidHost, QObject *parent)
+    : QObject(parent), field(numberField), directory(callDirectory), serviceCodes(codes), host(rapidHost),
+      recentNumbersModel(0, 1)
 {
     setObjectName(QStringLiteral("rapidCall"));
     recentNumbersModel.setObjectName(QStringLiteral("recentNumbersModel"));
@@ -15,7 +21,8 @@ RapidCall::RapidCall(CustomLineEdit *numberField, QObject *parent)
 
 void RapidCall::startRapidCall()
 {
-    const QString text = env.clipboardText ? env.clipboardText() : QString();
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    const QString text = clipboard ? clipboard->text(QClipboard::Clipboard) : QString();
     if (text.isEmpty()) {
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Clipboard changed, but is empty!";
         return;
@@ -26,24 +33,22 @@ void RapidCall::startRapidCall()
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Clipboard changed, unhandled command... text not logged";
         return;
     }
-    if (env.isExtension && env.isExtension(number)) {
+    if (directory.isExtension(number)) {
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Clipboard changed, but number" << number
                                << "is an exten, skipping...";
         return;
     }
     const QString masked = CtiLib::numAnonymizer(number);
-    if (env.systemShortcutsEnabled && env.systemShortcutsEnabled() && rapidCallPending) {
+    if (host.systemShortcutsEnabled() && rapidCallPending) {
         rapidCallPending = false;
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Clipboard changed, starting call (external) to" << masked;
-        if (env.startExternalCall)
-            env.startExternalCall(number);
+        host.startExternalCall(number);
         return;
     }
-    if (env.copyToCallEnabled && env.copyToCallEnabled()) {
+    if (host.copyToCallEnabled()) {
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Clipboard changed, displaying copy2call balook to call (external) to"
                                 << masked;
-        if (env.offerCall)
-            env.offerCall(tr("Clicca sul pulsante per chiamare\n%1 (chiamata esterna)").arg(number), number);
+        host.offerCall(tr("Clicca sul pulsante per chiamare\n%1 (chiamata esterna)").arg(number), number);
         return;
     }
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Clipboard changed, unhandled command... number:" << masked;
@@ -56,7 +61,7 @@ void RapidCall::phoneTxtEnterKeyClicked()
     const QString number = field->text();
     if (number.isEmpty())
         return;
-    if (env.dialBlocked && env.dialBlocked())
+    if (host.dialBlocked())
         return;
     // What cannot be dialled stays in the field for the user to correct.
     if (CallRules::checkDialString(number, false).refused) {
@@ -64,8 +69,7 @@ void RapidCall::phoneTxtEnterKeyClicked()
                                    << CtiLib::numAnonymizer(number);
         return;
     }
-    if (env.startCallOrTransfer)
-        env.startCallOrTransfer(number);
+    host.startCallOrTransfer(number);
     field->clear();
     CallControlRules::rememberNumber(&recentNumbersModel, number);
 }
@@ -79,12 +83,11 @@ bool RapidCall::dropText(const QString &text)
         logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Dropped text carries no number, ignored";
         return false;
     }
-    const bool exten = env.isExtension && env.isExtension(cleaned);
+    const bool exten = directory.isExtension(cleaned);
     const QString number =
-        CallControlRules::droppedNumber(text, exten, env.outsidePrefix ? env.outsidePrefix() : QString());
+        CallControlRules::droppedNumber(text, exten, serviceCodes.value(CTILIB::SdcOutsideLinePrefix));
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Dialling dropped number"
                             << (exten ? number : CtiLib::numAnonymizer(number));
-    if (env.startAudioCall)
-        env.startAudioCall(number);
+    host.startAudioCall(number);
     return true;
 }

@@ -6,57 +6,41 @@
 // numbers appear masked.
 #pragma once
 
+#include "ctilibtypes.h"
+
 #include <QObject>
 #include <QStandardItemModel>
 #include <QStringList>
 
-#include <functional>
-#include <utility>
-
+class CallDirectory;
 class CustomLineEdit;
 
 class RapidCall : public QObject
 {
     Q_OBJECT
 public:
-    struct Hooks {
-        std::function<QString()> clipboardText;
-        std::function<bool(const QString &)> isExtension;
-        std::function<bool()> copyToCallEnabled;
-        std::function<bool()> systemShortcutsEnabled;
-        // Shows the copy-to-call balloon for a number.
-        std::function<void(const QString &message, const QString &number)> offerCall;
-        std::function<void(const QString &)> startExternalCall;
-        std::function<void(const QString &)> startCallOrTransfer;
-        std::function<void(const QString &)> startAudioCall;
+    // What a number leads to, and the user's choices that decide it; the
+    // main window answers.
+    class Host
+    {
+    public:
+        virtual ~Host() = default;
+        virtual bool copyToCallEnabled() const = 0;
+        virtual bool systemShortcutsEnabled() const = 0;
         // Softphone mode with an engine whose account is not registered.
-        std::function<bool()> dialBlocked;
-        std::function<QString()> outsidePrefix;
-        // The names of the hooks left unset; the window sets every one.
-        QStringList unset() const
-        {
-            const std::pair<bool, const char *> all[] = {{bool(clipboardText), "clipboardText"},
-                                                         {bool(isExtension), "isExtension"},
-                                                         {bool(copyToCallEnabled), "copyToCallEnabled"},
-                                                         {bool(systemShortcutsEnabled), "systemShortcutsEnabled"},
-                                                         {bool(offerCall), "offerCall"},
-                                                         {bool(startExternalCall), "startExternalCall"},
-                                                         {bool(startCallOrTransfer), "startCallOrTransfer"},
-                                                         {bool(startAudioCall), "startAudioCall"},
-                                                         {bool(dialBlocked), "dialBlocked"},
-                                                         {bool(outsidePrefix), "outsidePrefix"}};
-            QStringList names;
-            for (const auto &h : all) {
-                if (!h.first)
-                    names << QLatin1String(h.second);
-            }
-            return names;
-        }
+        virtual bool dialBlocked() const = 0;
+        // Shows the copy-to-call balloon for a number.
+        virtual void offerCall(const QString &message, const QString &number) = 0;
+        virtual void startExternalCall(const QString &number) = 0;
+        virtual void startCallOrTransfer(const QString &number) = 0;
+        virtual void startAudioCall(const QString &number) = 0;
     };
 
-    explicit RapidCall(CustomLineEdit *numberField, QObject *parent = nullptr);
-    void setHooks(const Hooks &hooks) { env = hooks; }
-    const Hooks &hooks() const { return env; }
+    // `directory` tells extensions apart, `serviceCodes` give the outside
+    // line prefix; both and `host` outlive this object. The copied text is
+    // read from the application's clipboard.
+    RapidCall(CustomLineEdit *numberField, const CallDirectory &directory, const ServicesDialCodesMap &serviceCodes,
+              Host &host, QObject *parent = nullptr);
 
     // The numbers last dialled from the number field, most recent first.
     QStandardItemModel *recentNumbers() { return &recentNumbersModel; }
@@ -72,7 +56,9 @@ public:
 
 private:
     CustomLineEdit *field;
-    Hooks env;
+    const CallDirectory &directory;
+    const ServicesDialCodesMap &serviceCodes;
+    Host &host;
     QStandardItemModel recentNumbersModel;
     bool rapidCallPending = false;
 };

@@ -498,6 +498,14 @@ protected:
 private:
     // What the chat needs of the window (mpgui_messaging.cpp).
     class ChatWindowHost;
+    // What rapid calls ask of the window (mpgui_calls.cpp).
+    class RapidCallHost;
+    struct RapidCallHostDeleter {
+        void operator()(RapidCallHost *host) const;
+    };
+    std::unique_ptr<RapidCallHost, RapidCallHostDeleter> rapidHost;
+    // Made by createSubsystems() once the directory lookup exists.
+    void createRapidCall();
     void initChat();
     bool confirmQuit();
     // The subsystem objects that need the form, made by setupGuiLayout.

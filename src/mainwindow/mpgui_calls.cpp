@@ -1,6 +1,7 @@
 // Call handling of the main window: the CTI server's call events, the dial
 // field and keypad, the line buttons and the call shortcuts.
 #include "mpgui.h"
+#include "session/pbxsession.h"
 
 #include "app/globallogger.h"
 #include "calls/callcontrol.h"
@@ -21,6 +22,39 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPushButton>
+
+class MPGui::RapidCallHost : public RapidCall::Host
+{
+public:
+    explicit RapidCallHost(MPGui *window) : w(window) {}
+    bool copyToCallEnabled() const override { return w->settingsStore->isCopyToCallEnabled(); }
+    bool systemShortcutsEnabled() const override { return w->settingsStore->isSystemShortcutsEnabled(); }
+    bool dialBlocked() const override
+    {
+        return w->appMode == MSETTINGS::AppModeSoftphone && w->phones->engine() && !w->phones->isSipRegistered();
+    }
+    void offerCall(const QString &message, const QString &number) override
+    {
+        w->openBalloon(message, Balloon::OutgoingCallBaloonInfo(Balloon::CopyToCallBalloon, number, QString()));
+    }
+    void startExternalCall(const QString &number) override { w->startExternalCall(number); }
+    void startCallOrTransfer(const QString &number) override { w->startCallOrTransfer(number); }
+    void startAudioCall(const QString &number) override { w->startAudioCall(number); }
+
+private:
+    MPGui *w;
+};
+
+void MPGui::RapidCallHostDeleter::operator()(RapidCallHost *host) const
+{
+    delete host;
+}
+
+void MPGui::createRapidCall()
+{
+    rapidHost.reset(new RapidCallHost(this));
+    rapid = new RapidCall(edtCallerNumber, *callLookup, session->serviceCodes(), *rapidHost, this);
+}
 
 void MPGui::onCtisIncomingCall(const IncomingCallEvent &event)
 {

@@ -425,23 +425,7 @@ void MPGui::createSubsystems()
         connect(engine, &MPEngine::sigPlantronicsHangupRequest, this, &MPGui::hangupCall);
     });
 
-    rapid = new RapidCall(edtCallerNumber, this);
-    RapidCall::Hooks rapidHooks;
-    rapidHooks.clipboardText = [this] { return clipboard ? clipboard->text(QClipboard::Clipboard) : QString(); };
-    rapidHooks.isExtension = [this](const QString &n) { return callLookup && callLookup->isExtension(n); };
-    rapidHooks.copyToCallEnabled = [this] { return settingsStore->isCopyToCallEnabled(); };
-    rapidHooks.systemShortcutsEnabled = [this] { return settingsStore->isSystemShortcutsEnabled(); };
-    rapidHooks.offerCall = [this](const QString &message, const QString &number) {
-        openBalloon(message, Balloon::OutgoingCallBaloonInfo(Balloon::CopyToCallBalloon, number, QString()));
-    };
-    rapidHooks.startExternalCall = [this](const QString &n) { startExternalCall(n); };
-    rapidHooks.startCallOrTransfer = [this](const QString &n) { startCallOrTransfer(n); };
-    rapidHooks.startAudioCall = [this](const QString &n) { startAudioCall(n); };
-    rapidHooks.dialBlocked = [this] {
-        return appMode == MSETTINGS::AppModeSoftphone && phones->engine() && !phones->isSipRegistered();
-    };
-    rapidHooks.outsidePrefix = [this] { return session->serviceCode(CTILIB::SdcOutsideLinePrefix); };
-    rapid->setHooks(rapidHooks);
+    createRapidCall();
     // Numbers dropped on the window as text are dialled.
     setAcceptDrops(true);
     completer->setModel(rapid->recentNumbers());
@@ -482,8 +466,6 @@ QStringList MPGui::unsetSubsystemHooks() const
         collect("CallControl", control->hooks().unset());
     if (events)
         collect("CallEvents", events->hooks().unset());
-    if (rapid)
-        collect("RapidCall", rapid->hooks().unset());
     if (dirActions)
         collect("DirectoryActions", dirActions->hooks().unset());
     return names;

@@ -3,9 +3,13 @@
 // command that would have been sent.
 #include "calls/callactions.h"
 #include "calls/callcontrolrules.h"
+#include "calls/calllines.h"
 #include "calls/rapidcall.h"
 #include "calls/transferflow.h"
 #include "testmain.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 
 #include <QAbstractItemModelTester>
 #include <QMap>
@@ -1011,23 +1015,36 @@ void TestCallControl::copiedNumber()
     QFETCH(bool, pending);
     QFETCH(QString, offered);
     QFETCH(QString, dialled);
-    RapidCall rapid(nullptr);
-    QString gotOffer, gotCall;
-    RapidCall::Hooks h;
-    h.clipboardText = [&text] { return text; };
-    h.isExtension = [](const QString &n) { return n == QLatin1String("203"); };
-    h.copyToCallEnabled = [copyToCall] { return copyToCall; };
-    h.systemShortcutsEnabled = [hotKey] { return hotKey; };
-    h.offerCall = [&gotOffer](const QString &message, const QString &number) {
-        QCOMPARE(message, QStringLiteral("Clicca sul pulsante per chiamare\n%1 (chiamata esterna)").arg(number));
-        gotOffer = number;
-    };
-    h.startExternalCall = [&gotCall](const QString &n) { gotCall = n; };
-    rapid.setHooks(h);
+    struct Directory : CallDirectory {
+        bool isExtension(const QString &n) const override { return n == QLatin1String("203"); }
+        QSharedPointer<ContactDetails> resolveContactNumber(const QString &) const override { return {}; }
+    } directory;
+    struct Host : RapidCall::Host {
+        bool copyToCall = false;
+        bool hotKey = false;
+        QString gotOffer, gotCall;
+        bool copyToCallEnabled() const override { return copyToCall; }
+        bool systemShortcutsEnabled() const override { return hotKey; }
+        bool dialBlocked() const override { return false; }
+        void offerCall(const QString &message, const QString &number) override
+        {
+            QCOMPARE(message, QStringLiteral("Clicca sul pulsante per chiamare\n%1 (chiamata esterna)").arg(number));
+            gotOffer = number;
+        }
+        void startExternalCall(const QString &n) override { gotCall = n; }
+        void startCallOrTransfer(const QString &) override {}
+        void startAudioCall(const QString &) override {}
+    } host;
+    host.copyToCall = copyToCall;
+    host.hotKey = hotKey;
+    const ServicesDialCodesMap codes;
+    QGuiApplication::clipboard()->setText(text);
+    QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    RapidCall rapid(nullptr, directory, codes, host);
     rapid.setRapidCallPending(pending);
     rapid.startRapidCall();
-    QCOMPARE(gotOffer, offered);
-    QCOMPARE(gotCall, dialled);
+    QCOMPARE(host.gotOffer, offered);
+    QCOMPARE(host.gotCall, dialled);
     // A rapid call dials once.
     QCOMPARE(rapid.isRapidCallPending(), pending && dialled.isEmpty());
 }
