@@ -49,12 +49,21 @@ void DirectoryItemDelegate::setUpSpans(const QModelIndex &parent, int first, int
     }
 }
 
-QPixmap DirectoryItemDelegate::loadPixmap(const QString &path) const
+const QPixmap &DelegatePixmap::get() const
 {
-    QPixmap pixmap(path);
-    if (pixmap.isNull())
-        return pixmap;
-    return pixmap.scaled(iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!loaded) {
+        loaded = true;
+        const QPixmap file(path);
+        if (!file.isNull())
+            pixmap = file.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    return pixmap;
+}
+
+// The icon size in force now: a picture is scaled to it when first drawn.
+DelegatePixmap DirectoryItemDelegate::loadPixmap(const QString &path) const
+{
+    return DelegatePixmap(path, iconSize());
 }
 
 void DirectoryItemDelegate::paintBackground(QPainter *painter, const QStyleOptionViewItem &option) const

@@ -14,6 +14,26 @@
 
 class CustomTreeView;
 
+// A picture of a painter, read from its file and scaled to the painter's icon
+// size the first time a row needs it: most are never drawn at start, and the
+// lists are built before the window first shows.
+class DelegatePixmap
+{
+public:
+    DelegatePixmap() = default;
+    DelegatePixmap(const QString &path, const QSize &size) : path(path), size(size) {}
+
+    const QPixmap &get() const;
+    operator const QPixmap &() const { return get(); }
+    bool isNull() const { return get().isNull(); }
+
+private:
+    QString path;
+    QSize size;
+    mutable QPixmap pixmap;
+    mutable bool loaded = false;
+};
+
 // Common base of the three: the row painting of the shared base (its row
 // height, icon size and colours; a selected row gets no fill of its own),
 // the view, and the child rows' kind pictures.
@@ -33,10 +53,10 @@ protected:
     void drawEmptyItem(QPainter *painter, QStyleOptionViewItem &option) const;
     void drawCentred(QPainter *painter, const QRect &cell, const QPixmap &pixmap) const;
     void paintChildRow(QPainter *painter, QStyleOptionViewItem &option, const QModelIndex &index) const;
-    QPixmap loadPixmap(const QString &path) const;
+    DelegatePixmap loadPixmap(const QString &path) const;
 
     QPointer<CustomTreeView> view;
-    QPixmap kindPixmaps[4]; // fixed, extension, mobile, e-mail
+    DelegatePixmap kindPixmaps[4]; // fixed, extension, mobile, e-mail
 
 private:
     // Spans the child rows of the parents that appear.
@@ -73,9 +93,9 @@ private:
     QTimer ringTimer;
     bool ringing = false;
     bool blinkGreen = true;
-    QPixmap presencePixmaps[5]; // ready, away, busy, unavailable, offline
-    QPixmap starOff, starOn;
-    QPixmap ledGray, ledRed, ledGreen, ledYellow, ledOrange;
+    DelegatePixmap presencePixmaps[5]; // ready, away, busy, unavailable, offline
+    DelegatePixmap starOff, starOn;
+    DelegatePixmap ledGray, ledRed, ledGreen, ledYellow, ledOrange;
 };
 
 class contactItemDelegate : public DirectoryItemDelegate
@@ -89,7 +109,7 @@ public:
 
 private:
     void createIcons();
-    QPixmap contactPixmaps[3]; // personal, shared, Outlook
+    DelegatePixmap contactPixmaps[3]; // personal, shared, Outlook
 };
 
 class cdrItemDelegate : public DirectoryItemDelegate
