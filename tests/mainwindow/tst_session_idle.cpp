@@ -83,8 +83,12 @@ bool settle(Session &s, int mode)
         return false;
     QElapsedTimer t;
     t.start();
+    // The log-in's own requests are over once the extension states were
+    // asked for: that follows the extension list's installation, which may
+    // come after the rest on a busy machine.
+    const auto askedForStates = [&] { return s.count(QStringLiteral("getExtenStatus")) > 0; };
     auto ready = [&] {
-        if (!s.voicemail()->rows().contains(QStringLiteral("vm-0001")))
+        if (!s.voicemail()->rows().contains(QStringLiteral("vm-0001")) || !askedForStates())
             return false;
         if (mode == MSETTINGS::AppModeDeskPhone)
             return s.w->phoneBackends()->deskPhone() != nullptr;
