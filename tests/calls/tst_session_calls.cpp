@@ -20,13 +20,21 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 
+#include <spawn.h>
+#include <unistd.h>
+
+#include <vector>
+
 using namespace sessiontest;
 
 namespace
 {
 
 // Records what the user would see and also starts programs for real, so a
-// recording program can tell which arguments reached it.
+// recording program can tell which arguments reached it. They are spawned
+// without a fork of this process: under the address sanitizer a forked child
+// of a process whose other threads allocate can hang on the sanitizer's own
+// allocator lock before it gets to exec.
 class RunningPrompts : public ScriptedPrompts
 {
 public:
@@ -34,7 +42,22 @@ public:
                        const QString &workingDirectory = QString()) override
     {
         ScriptedPrompts::startDetached(program, arguments, workingDirectory);
-        return QProcess::startDetached(program, arguments, workingDirectory);
+        std::vector<QByteArray> args{QFile::encodeName(program)};
+        for (const QString &a : arguments)
+            args.push_back(a.toLocal8Bit());
+        std::vector<char *> argv;
+        for (QByteArray &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const QByteArray dir = QFile::encodeName(workingDirectory);
+        if (!dir.isEmpty())
+            posix_spawn_file_actions_addchdir_np(&actions, dir.constData());
+        pid_t pid = 0;
+        const int rc = posix_spawnp(&pid, argv.front(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        return rc == 0;
     }
 };
 
