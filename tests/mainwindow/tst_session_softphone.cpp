@@ -33,6 +33,22 @@ struct OsShutdown {
     OsShutdown() { QdApplication::ShutdownInProgress = true; }
     ~OsShutdown() { QdApplication::ShutdownInProgress = false; }
 };
+// The PBX hands 201's identity a SIP password its registrar refuses; returns
+// the data as it was.
+PbxSimData giveWrongSipPassword(SessionFixture &f)
+{
+    const PbxSimData original = f.sim->data();
+    PbxSimData data = original;
+    for (SimUser &u : data.users) {
+        for (IdentityEntry &id : u.identities) {
+            if (id.identifier == QLatin1String("201"))
+                id.sipPassword = QStringLiteral("not-the-password");
+        }
+    }
+    f.sim->setData(data);
+    return original;
+}
+
 } // namespace
 
 class TestSessionSoftphone : public QObject
@@ -157,14 +173,7 @@ void TestSessionSoftphone::refusedSipPasswordIsOfferedOnce()
     SessionFixture f;
     QString error;
     QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
-    PbxSimData data = f.sim->data();
-    for (SimUser &u : data.users) {
-        for (IdentityEntry &id : u.identities) {
-            if (id.identifier == QLatin1String("201"))
-                id.sipPassword = QStringLiteral("not-the-password");
-        }
-    }
-    f.sim->setData(data);
+    giveWrongSipPassword(f);
     ScriptedPrompts prompts;
     MPGui w{softphoneConfig(f)};
     PhoneBackends *phones = w.phoneBackends();
@@ -204,15 +213,7 @@ void TestSessionSoftphone::correctedSipPasswordRegisters()
     SessionFixture f;
     QString error;
     QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
-    const PbxSimData original = f.sim->data();
-    PbxSimData wrong = original;
-    for (SimUser &u : wrong.users) {
-        for (IdentityEntry &id : u.identities) {
-            if (id.identifier == QLatin1String("201"))
-                id.sipPassword = QStringLiteral("not-the-password");
-        }
-    }
-    f.sim->setData(wrong);
+    const PbxSimData original = giveWrongSipPassword(f);
     ScriptedPrompts prompts;
     MPGui w{softphoneConfig(f)};
     PhoneBackends *phones = w.phoneBackends();
