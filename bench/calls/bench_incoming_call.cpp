@@ -147,7 +147,8 @@ int main(int argc, char *argv[])
         layout->addWidget(b);
         widgets.lineButtons << b;
     }
-    CallLines lines(widgets, &store);
+    const ServicesDialCodesMap noCodes;
+    CallLines lines(widgets, &store, noCodes);
     CallLines::Hooks hooks;
     hooks.mode = [] { return MSETTINGS::AppModeCtiOnly; };
     hooks.cti = [&cti] { return &cti; };

@@ -31,8 +31,10 @@ QString masked(const QString &number)
 }
 } // namespace
 
-CallLines::CallLines(const Widgets &widgets, MSettingsStore *settingsStore, QObject *parent)
-    : QObject(parent), ui(widgets), settings(settingsStore), clipboardInactivityTimer(this), promotionTimer(this)
+CallLines::CallLines(const Widgets &widgets, MSettingsStore *settingsStore, const ServicesDialCodesMap &codes,
+                     QObject *parent)
+    : QObject(parent), ui(widgets), serviceCodes(codes), settings(settingsStore), clipboardInactivityTimer(this),
+      promotionTimer(this)
 {
     promotionTimer.setObjectName(QStringLiteral("ringingPromotionTimer"));
     promotionTimer.setSingleShot(true);
@@ -72,7 +74,7 @@ bool CallLines::isCtiOwned() const
 
 QString CallLines::outsidePrefix() const
 {
-    return env.serviceCodes ? env.serviceCodes().value(CTILIB::SdcOutsideLinePrefix) : QString();
+    return serviceCodes.value(CTILIB::SdcOutsideLinePrefix);
 }
 
 bool CallLines::isExtenNum(const QString &number) const
@@ -82,7 +84,7 @@ bool CallLines::isExtenNum(const QString &number) const
 
 bool CallLines::isMServiceCode(const QString &number) const
 {
-    return CallRules::isMServiceCode(number, env.serviceCodes ? env.serviceCodes() : ServicesDialCodesMap());
+    return CallRules::isMServiceCode(number, serviceCodes);
 }
 
 QString CallLines::maskedName(const QString &name, const QString &number) const

@@ -87,7 +87,6 @@ public:
         std::function<bool()> loggedIn;
         std::function<bool()> hasDeskPhone;
         std::function<bool()> hasEngine;
-        std::function<ServicesDialCodesMap()> serviceCodes;
         std::function<QString(const QString &)> resolveQueueName;
         std::function<int()> queueRole;
         std::function<bool()> queuesPausedAny;
@@ -104,7 +103,6 @@ public:
                                                          {bool(loggedIn), "loggedIn"},
                                                          {bool(hasDeskPhone), "hasDeskPhone"},
                                                          {bool(hasEngine), "hasEngine"},
-                                                         {bool(serviceCodes), "serviceCodes"},
                                                          {bool(resolveQueueName), "resolveQueueName"},
                                                          {bool(queueRole), "queueRole"},
                                                          {bool(queuesPausedAny), "queuesPausedAny"},
@@ -121,7 +119,10 @@ public:
         }
     };
 
-    CallLines(const Widgets &widgets, MSettingsStore *settings, QObject *parent = nullptr);
+    // `serviceCodes`: the session's service dial codes, which outlive this
+    // object.
+    CallLines(const Widgets &widgets, MSettingsStore *settings, const ServicesDialCodesMap &serviceCodes,
+              QObject *parent = nullptr);
     ~CallLines() override;
 
     void setHooks(const Hooks &hooks) { env = hooks; }
@@ -360,6 +361,7 @@ private:
     void click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type);
 
     Widgets ui;
+    const ServicesDialCodesMap &serviceCodes;
     QPointer<MSettingsStore> settings;
     Hooks env;
     const CallDirectory *dir = nullptr;

@@ -42,8 +42,8 @@ template <typename T> T callOr(const std::function<T()> &f, T fallback)
 } // namespace
 
 DirectoryActions::DirectoryActions(DirectoryPanel *panel, const MainWindowIcons &icons, QWidget *window,
-                                   QObject *parent)
-    : QObject(parent), panel(panel), icons(icons), window(window), booked(new BookedCalls(this))
+                                   const ServicesDialCodesMap &codes, QObject *parent)
+    : QObject(parent), panel(panel), icons(icons), window(window), serviceCodes(codes), booked(new BookedCalls(this))
 {
     setObjectName(QStringLiteral("directoryActions"));
     connect(booked, &BookedCalls::cancelRequested, this, &DirectoryActions::cancelCallBooking);
@@ -115,7 +115,7 @@ DirectoryMenus::State DirectoryActions::menuState() const
     s.hasActiveLines = callOr<bool>(env.hasActiveLines, false);
     s.hasCurrentLine = callOr<bool>(env.hasCurrentLine, false);
     s.transferPending = callOr<bool>(env.transferPending, false);
-    s.outsidePrefix = env.serviceCodes ? env.serviceCodes().value(CodeOutsideLine) : QString();
+    s.outsidePrefix = serviceCodes.value(CodeOutsideLine);
     const DirectoryPanel *p = panel;
     s.chatPresence = [p](const QString &exten) {
         if (!p)
@@ -425,8 +425,7 @@ void DirectoryActions::pickup(const QString &number, bool withInvitation)
 {
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << (withInvitation ? "Call pickup with invitation from" : "Call pickup from")
                             << number;
-    const QString code =
-        env.serviceCodes ? env.serviceCodes().value(withInvitation ? CodeSupervisedPickup : CodePickup) : QString();
+    const QString code = serviceCodes.value(withInvitation ? CodeSupervisedPickup : CodePickup);
     if (code.isEmpty()) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
                                    << (withInvitation ? "Supervised pickup service code not found!"

@@ -43,7 +43,6 @@ public:
         std::function<bool()> hasEngine;
         std::function<bool()> engineRegistered;
         std::function<bool()> hasDeskPhone;
-        std::function<ServicesDialCodesMap()> serviceCodes;
         // The call in progress: the current line's remote number ("" none),
         // whether any line is active, a current line, a transfer under way.
         std::function<QString()> activeRemote;
@@ -74,7 +73,6 @@ public:
                                                          {bool(hasEngine), "hasEngine"},
                                                          {bool(engineRegistered), "engineRegistered"},
                                                          {bool(hasDeskPhone), "hasDeskPhone"},
-                                                         {bool(serviceCodes), "serviceCodes"},
                                                          {bool(activeRemote), "activeRemote"},
                                                          {bool(hasActiveLines), "hasActiveLines"},
                                                          {bool(hasCurrentLine), "hasCurrentLine"},
@@ -98,7 +96,10 @@ public:
         }
     };
 
-    DirectoryActions(DirectoryPanel *panel, const MainWindowIcons &icons, QWidget *window, QObject *parent = nullptr);
+    // `serviceCodes`: the session's service dial codes, which outlive this
+    // object.
+    DirectoryActions(DirectoryPanel *panel, const MainWindowIcons &icons, QWidget *window,
+                     const ServicesDialCodesMap &serviceCodes, QObject *parent = nullptr);
     ~DirectoryActions() override;
 
     void setHooks(const Hooks &hooks);
@@ -181,6 +182,7 @@ private:
     DirectoryPanel *panel = nullptr;
     MainWindowIcons icons;
     QPointer<QWidget> window;
+    const ServicesDialCodesMap &serviceCodes;
     Hooks env;
     BookedCalls *booked = nullptr;
     QMap<QString, QPointer<QMenu>> menus; // by opener

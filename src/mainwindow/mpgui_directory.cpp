@@ -21,7 +21,7 @@
 
 void MPGui::createDirectoryActions()
 {
-    dirActions = new DirectoryActions(directory, icons, this, this);
+    dirActions = new DirectoryActions(directory, icons, this, session->serviceCodes(), this);
     DirectoryActions::Hooks hooks;
     hooks.mode = [this] { return int(appMode); };
     hooks.cti = [this] { return ctiLib; };
@@ -29,7 +29,6 @@ void MPGui::createDirectoryActions()
     hooks.hasEngine = [this] { return phones && phones->engine() != nullptr; };
     hooks.engineRegistered = [this] { return phones && phones->isSipRegistered(); };
     hooks.hasDeskPhone = [this] { return phones && phones->deskPhone() != nullptr; };
-    hooks.serviceCodes = [this] { return session->serviceCodes(); };
     hooks.activeRemote = [this] {
         wdgActiveLine *line = calls ? calls->activeLines().value(calls->currentLine()) : nullptr;
         return line ? line->getRemoteNum() : QString();

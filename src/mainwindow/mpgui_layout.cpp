@@ -279,14 +279,13 @@ void MPGui::createSubsystems()
     callWidgets.vLineLayout = vLineLayout;
     callWidgets.lineParent = this;
     callWidgets.balloons = balloons;
-    calls = new CallLines(callWidgets, settingsStore, this);
+    calls = new CallLines(callWidgets, settingsStore, session->serviceCodes(), this);
     CallLines::Hooks callHooks;
     callHooks.mode = [this] { return appMode; };
     callHooks.cti = [this] { return ctiLib; };
     callHooks.loggedIn = [this] { return isSessionUp(); };
     callHooks.hasDeskPhone = [this] { return phones->deskPhone() != nullptr; };
     callHooks.hasEngine = [this] { return phones->engine() != nullptr; };
-    callHooks.serviceCodes = [this] { return session->serviceCodes(); };
     callHooks.resolveQueueName = [this](const QString &queueId) { return resolveQueueName(queueId); };
     callHooks.queueRole = [this] { return currentQueueRole(); };
     callHooks.queuesPausedAny = [this] { return queues && queues->isAnyQueuePaused(); };

@@ -85,7 +85,7 @@ struct Phone {
         w.vLineLayout = stack;
         w.lineParent = &host;
         w.balloons = &board;
-        calls.reset(new CallLines(w, store.get()));
+        calls.reset(new CallLines(w, store.get(), codes));
         CallLines::Hooks hooks;
         hooks.mode = [this] { return mode; };
         hooks.cti = [this] { return cti.get(); };

@@ -77,13 +77,12 @@ struct Pipeline {
         w.vLineLayout = stack;
         w.lineParent = &host;
         w.balloons = &board;
-        calls.reset(new CallLines(w, store.get()));
+        calls.reset(new CallLines(w, store.get(), codes));
         CallLines::Hooks hooks;
         hooks.mode = [this] { return mode; };
         hooks.cti = [this] { return cti.get(); };
         hooks.loggedIn = [] { return true; };
         hooks.queueRole = [this] { return queueRole; };
-        hooks.serviceCodes = [this] { return codes; };
         hooks.queuesPausedAny = [this] { return pausedByUser; };
         hooks.pauseAllQueues = [this](bool pause, const QString &reason) { pauses << qMakePair(pause, reason); };
         calls->setHooks(hooks);

@@ -33,7 +33,7 @@ private:
 void TestDirectoryActions::init()
 {
     prompts.reset(new ScriptedPrompts);
-    actions.reset(new DirectoryActions(nullptr, MainWindowIcons(), nullptr));
+    actions.reset(new DirectoryActions(nullptr, MainWindowIcons(), nullptr, codes));
     calls.clear();
     codes = {{CTILIB::ServiceDialCodeType(9), QStringLiteral("*8")},
              {CTILIB::ServiceDialCodeType(14), QStringLiteral("*88")},
@@ -41,7 +41,6 @@ void TestDirectoryActions::init()
     DirectoryActions::Hooks hooks;
     hooks.startCall = [this](const QString &n, int type) { calls << QStringLiteral("%1/%2").arg(n).arg(type); };
     hooks.startAudioCall = [this](const QString &n) { calls << QStringLiteral("audio:") + n; };
-    hooks.serviceCodes = [this] { return codes; };
     actions->setHooks(hooks);
 }
 
