@@ -20,6 +20,8 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 
+#include "programchild.h"
+
 #include <spawn.h>
 #include <unistd.h>
 
@@ -42,20 +44,14 @@ public:
                        const QString &workingDirectory = QString()) override
     {
         ScriptedPrompts::startDetached(program, arguments, workingDirectory);
-        std::vector<QByteArray> args{QFile::encodeName(program)};
-        for (const QString &a : arguments)
-            args.push_back(a.toLocal8Bit());
-        std::vector<char *> argv;
-        for (QByteArray &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
+        testsupport::SpawnArgv argv(program, arguments);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         const QByteArray dir = QFile::encodeName(workingDirectory);
         if (!dir.isEmpty())
             posix_spawn_file_actions_addchdir_np(&actions, dir.constData());
         pid_t pid = 0;
-        const int rc = posix_spawnp(&pid, argv.front(), &actions, nullptr, argv.data(), environ);
+        const int rc = posix_spawnp(&pid, argv.program(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         return rc == 0;
     }

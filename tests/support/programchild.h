@@ -30,26 +30,41 @@ inline QString programPath()
     return qEnvironmentVariable("DESKLINE_BINARY_DIR") + QStringLiteral("/src/deskline");
 }
 
+// A program and its arguments as posix_spawn takes them.
+class SpawnArgv
+{
+public:
+    SpawnArgv(const QString &program, const QStringList &args)
+    {
+        storage << QFile::encodeName(program);
+        for (const QString &a : args)
+            storage << a.toUtf8();
+        for (QByteArray &b : storage)
+            argv.push_back(b.data());
+        argv.push_back(nullptr);
+    }
+    const char *program() const { return argv.front(); }
+    char *const *data() { return argv.data(); }
+
+private:
+    QList<QByteArray> storage;
+    std::vector<char *> argv;
+};
+
 // One run of the program, with its raw wait status.
 class ProgramChild
 {
 public:
     ProgramChild(const QStringList &args, const QString &errFile)
     {
-        QList<QByteArray> storage{QFile::encodeName(programPath())};
-        for (const QString &a : args)
-            storage << a.toUtf8();
-        std::vector<char *> argv;
-        for (QByteArray &b : storage)
-            argv.push_back(b.data());
-        argv.push_back(nullptr);
+        SpawnArgv argv(programPath(), args);
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         const QByteArray err = QFile::encodeName(errFile);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&m_pid, argv.front(), &actions, nullptr, argv.data(), environ) != 0)
+        if (posix_spawn(&m_pid, argv.program(), &actions, nullptr, argv.data(), environ) != 0)
             m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
     }
