@@ -225,8 +225,10 @@ void TestSessionCallEvents::softphoneCall()
     QTRY_VERIFY(!ended);
     QTRY_COMPARE(stack->count(), 0);
     QVERIFY(calls->callRecords().isEmpty());
-    QVERIFY(calls->pendingIncoming().isEmpty());
-    QVERIFY(calls->pendingAnswered().isEmpty());
+    // The PBX's reports travel apart from the SIP dialogue and may come
+    // after the lines have gone: the last one leaves nothing waiting.
+    QTRY_VERIFY(calls->pendingIncoming().isEmpty());
+    QTRY_VERIFY(calls->pendingAnswered().isEmpty());
 }
 
 void TestSessionCallEvents::softphoneBusyTarget()
