@@ -16,6 +16,8 @@
 #include "ui_wdgveloraphone.h"
 #include "widgets/mpguilabels.h"
 #include "windowbackground.h"
+#include <memory>
+
 #include <QSharedPointer>
 
 #include <QHash>
@@ -526,7 +528,7 @@ private:
     // Objects that quitting released with deferred deletion: the destructor
     // deletes those still waiting, before the logger they write to goes.
     QList<QPointer<QObject>> releasedLater;
-    CtiLib *takeCtiLib();
+    void shutDownCti();
 
     bool restartRequested = false;
     QTranslator *translator = nullptr;
@@ -561,6 +563,8 @@ private:
     QSystemTrayIcon *trayIcon = nullptr;
     QMovie *loaderMovie = nullptr;
     CtiLib *ctiLib = nullptr;
+    // The CTI client after quitting: shut down, deleted with the window.
+    std::unique_ptr<CtiLib> retiredCti;
     QCompleter *completer = nullptr;
     MSettingsStore *settingsStore = nullptr; // outlives the dialog
     MSettingsDialog *settingsDialog = nullptr;

@@ -73,14 +73,16 @@ template <typename T> void releaseNow(T *&object)
 
 using SessionRules::RefreshPeriod;
 
-// Takes the CTI client from the window, logged out and shut down, for the
-// caller to delete. Disconnected first: the log-out must not run the
-// window's disconnection handling.
-CtiLib *MPGui::takeCtiLib()
+// Logs the CTI client out, shuts it down and takes it from the window's
+// view. Its signals are disconnected first: the log-out must not run the
+// window's disconnection handling. The object is kept until the destructor
+// has released the subsystems, so whoever was given it never holds a
+// dangling client.
+void MPGui::shutDownCti()
 {
+    if (!ctiLib)
+        return;
     CtiLib *old = ctiLib;
-    if (!old)
-        return nullptr;
     ctiLib = nullptr;
     if (queues)
         queues->setCtiClient(nullptr);
@@ -96,7 +98,7 @@ CtiLib *MPGui::takeCtiLib()
     disconnect(old, nullptr, this, nullptr);
     old->logout();
     old->shutdown();
-    return old;
+    retiredCti.reset(old);
 }
 
 bool MPGui::checkVeloraFwVers(const QString &firmware)
@@ -553,10 +555,7 @@ bool MPGui::quitApplication(bool isRestartRequired, bool askToUser)
     }
 
     session->close();
-    if (CtiLib *old = takeCtiLib()) {
-        old->deleteLater();
-        releasedLater << QPointer<QObject>(old);
-    }
+    shutDownCti();
 
     restartRequested = isRestartRequired;
     if (isRestartRequired) {
@@ -627,7 +626,8 @@ MPGui::~MPGui()
     queues = nullptr;
 
     session->close();
-    delete takeCtiLib();
+    shutDownCti();
+    retiredCti.reset();
     delete session;
     session = nullptr;
     delete phones;
