@@ -6,6 +6,7 @@
 #include "framework/promptservice.h"
 #include "wdgchatmsg.h"
 #include "widgets/mpguilabels.h"
+#include "widgets/sharedicons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,34 +46,11 @@ QLabel *plainLabel(const char *name, QWidget *parent)
     return label;
 }
 
-// The buttons' icons, read once for every conversation (reading one looks
-// at its file's pictures); let go with the application.
-QHash<QString, QIcon> *buttonIcons = nullptr;
-
-void releaseButtonIcons()
-{
-    delete buttonIcons;
-    buttonIcons = nullptr;
-}
-
-QIcon buttonIcon(const char *file)
-{
-    if (!buttonIcons) {
-        buttonIcons = new QHash<QString, QIcon>;
-        qAddPostRoutine(releaseButtonIcons);
-    }
-    const QString key = QLatin1String(file);
-    auto it = buttonIcons->constFind(key);
-    if (it == buttonIcons->cend())
-        it = buttonIcons->insert(key, QIcon(key));
-    return it.value();
-}
-
 QPushButton *iconButton(const char *name, const char *icon, int iconSide, QWidget *parent)
 {
     auto *button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setIcon(buttonIcon(icon));
+    button->setIcon(SharedIcons::icon(QLatin1String(icon)));
     button->setIconSize(QSize(iconSide, iconSide));
     return button;
 }

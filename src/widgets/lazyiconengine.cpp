@@ -95,8 +95,10 @@ namespace
 {
 // Pictures decoded from a file that gives one, by file and size, for as long
 // as an icon holds them: icons made from the same file (the window's and the
-// tray's) share one decoded copy, and a picture no icon holds any more is let
-// go rather than kept.
+// tray's) share one decoded copy. A picture no icon holds any more is let go,
+// except button-sized ones, up to kKeptUnheld of them: the widgets of every
+// call line and balloon make the same few icons again, and decoding them for
+// each call was a good part of showing a ringing line.
 QHash<QString, QPixmap> &sharedPictures()
 {
     static QHash<QString, QPixmap> pictures;
@@ -108,11 +110,21 @@ QHash<QString, QPixmap> &sharedPictures()
     return pictures;
 }
 
+constexpr int kKeptUnheld = 64;
+constexpr int kKeptSide = 64;
+
 void forgetUnheldPictures()
 {
     QHash<QString, QPixmap> &pictures = sharedPictures();
-    for (auto it = pictures.begin(); it != pictures.end();)
-        it = it.value().isDetached() ? pictures.erase(it) : std::next(it);
+    int kept = 0;
+    for (auto it = pictures.begin(); it != pictures.end();) {
+        const QPixmap &picture = it.value();
+        const bool small = picture.width() <= kKeptSide && picture.height() <= kKeptSide;
+        if (!picture.isDetached() || (small && kept++ < kKeptUnheld))
+            ++it;
+        else
+            it = pictures.erase(it);
+    }
 }
 } // namespace
 

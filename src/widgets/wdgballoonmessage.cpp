@@ -1,5 +1,6 @@
 #include "wdgballoonmessage.h"
 #include "peerlabel.h"
+#include "sharedicons.h"
 
 #include "ui_wdgballoonmessage.h"
 
@@ -22,6 +23,12 @@ wdgBalloonMessage::wdgBalloonMessage(MSETTINGS::AppMode mode, const Balloon::Bal
       m_showAnimation(this, "geometry"), m_hideAnimation(this, "geometry"), m_hideTimer(this)
 {
     ui->setupUi(this);
+    ui->lblLogo->setPixmap(SharedIcons::pixmap(QStringLiteral(":/images/veloraCTI.png")));
+    ui->btnStartCall->setIcon(SharedIcons::icon(QStringLiteral(":/images/StartAudioCallBtn.png")));
+    ui->btnHangupCall->setIcon(SharedIcons::icon(QStringLiteral(":/images/HangupActiveCall.png")));
+    ui->btnTransferCall->setIcon(SharedIcons::icon(QStringLiteral(":/images/UnattendedTransferActiveCall.png")));
+    ui->btnAccept->setIcon(SharedIcons::icon(QStringLiteral(":/images/v.png")));
+    ui->btnIgnore->setIcon(SharedIcons::icon(QStringLiteral(":/images/bookingcancel.png")));
     PeerLabel::bound(this, {"lblMsg", "lblAdditionalInfo"});
     setWindowFlags(Qt::Widget | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                    Qt::X11BypassWindowManagerHint);
@@ -271,7 +278,8 @@ void wdgBalloonMessage::moveEvent(QMoveEvent *event)
 
 void wdgBalloonMessage::paintEvent(QPaintEvent *)
 {
-    const QImage image(QStringLiteral(":/images/baloon.png"));
+    // Decoded once: every balloon of the session paints its frame from it.
+    static const QImage image(QStringLiteral(":/images/baloon.png"));
     if (image.isNull() || image.width() < 5 || image.height() < 5)
         return;
     const int W = width(), H = height(), w = image.width(), h = image.height();

@@ -1,5 +1,6 @@
 #include "wdgincomingcallline.h"
 #include "peerlabel.h"
+#include "sharedicons.h"
 
 #include "linewidgetstyle.h"
 #include "ui_wdgincomingcallline.h"
@@ -25,6 +26,10 @@ wdgIncomingCallLine::wdgIncomingCallLine(QWidget *parent, MSETTINGS::AppMode mod
     : QWidget(parent, flags), ui(new Ui::wdgIncomingCallLine), m_mode(mode), m_blinkTimer(this), m_largeFont(largeFont)
 {
     ui->setupUi(this);
+    ui->btnAnswerCall->setIcon(SharedIcons::icon(QStringLiteral(":/images/StartAudioCallBtn.png")));
+    ui->btnRefuseCall->setIcon(SharedIcons::icon(QStringLiteral(":/images/HangupActiveCall.png")));
+    ui->btnTransferCall->setIcon(SharedIcons::icon(QStringLiteral(":/images/UnattendedTransferActiveCall.png")));
+    ui->btnIgnoreCall->setIcon(SharedIcons::icon(QStringLiteral(":/images/InputAudioOff.png")));
     PeerLabel::bound(this, {"lblSpeaker", "lblNum", "lblCompany", "lblAccountInfo", "lblQueueInfo"});
     ui->lblAccountInfo->clear();
     ui->lblAccountInfo->hide();

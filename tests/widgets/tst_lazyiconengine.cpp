@@ -104,7 +104,9 @@ void TestLazyIconEngine::decodesOnFirstUseOnly()
 {
     QPixmapCache::clear(); // drawn pictures of earlier cases' icons may still be there
     const int before = LazyIconEngine::decodedFileCount();
-    QIcon icon(files.at(0));
+    // A file no earlier case drew (button-sized pictures are kept).
+    const QString fresh = writePng(dir.path(), "yellow16.png", {16, 16}, Qt::yellow);
+    QIcon icon(fresh);
     QIcon fromResource(QStringLiteral(":/images/veloraCTI.png"));
     QVERIFY(!icon.isNull()); // answered without decoding: buttons ask while laying out
     QVERIFY(!fromResource.isNull());
@@ -131,6 +133,14 @@ void TestLazyIconEngine::decodesOnFirstUseOnly()
     QPixmapCache::clear();
     QIcon later(QStringLiteral(":/images/veloraCTI.png"));
     QCOMPARE(later.actualSize(QSize(512, 512)), QSize(256, 256));
+    QCOMPARE(LazyIconEngine::decodedFileCount(), before + 3);
+
+    // A button-sized picture is kept when its icons are gone: each call
+    // line makes the same ones again.
+    icon = QIcon();
+    QPixmapCache::clear();
+    QIcon nextLine(fresh);
+    QCOMPARE(nextLine.pixmap(16, 16).size(), QSize(16, 16));
     QCOMPARE(LazyIconEngine::decodedFileCount(), before + 3);
 }
 
