@@ -18,6 +18,7 @@
 #include "testupdateservice.h"
 #include "updater/baseupdater.h"
 #include "updater/filexfermanager.h"
+#include "updater/programlauncher.h"
 #include "updater/updaterutils.h"
 
 #include <QCoreApplication>
@@ -124,7 +125,7 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    BaseUpdater trust(QStringLiteral("bench"));
+    BaseUpdater trust(QStringLiteral("bench"), ProgramStarter::system());
     trust.setExtraCaCertificates({TestUpdateService::caCertificate()});
     FileXferManager manager;
     manager.setSslConfiguration(trust.sslConfiguration());

@@ -3,6 +3,7 @@
 #include "openglintegration.h"
 
 #include "updater/installerprep.h"
+#include "updater/programlauncher.h"
 
 #include "crashhandler.h"
 #include "desklineresources.h"
@@ -312,7 +313,7 @@ UpdaterDlg *createUpdater(const UpdateSettings &updates, const AppIdentity &id)
     UpdaterDlg *updater =
         new UpdaterDlg(updates.key, QUFW::ProductBranch::ProdBranchType(updates.branch), id.longName, id.version,
                        QUrl(updates.server, QUrl::TolerantMode), UpdaterPaths::defaultDownloadDir(), id.shortName,
-                       MSETTINGS::getSettingsDirPath(), WriterConfig(), nullptr);
+                       MSETTINGS::getSettingsDirPath(), WriterConfig(), ProgramStarter::system(), nullptr);
     updater->setAutoUpdate(false);
     updater->setModalDialog(false);
     updater->setHiddenCheck(true);

@@ -76,13 +76,10 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
     connect(session, &PbxSession::started, this, &MPGui::onSessionStarted);
     connect(session, &PbxSession::ended, this, &MPGui::onSessionEnded);
     connect(session, &PbxSession::firmwareRefused, this, &MPGui::onFirmwareRefused);
-    updates = new UpdateScheduler(settingsStore, this);
+    updates = new UpdateScheduler(*session, settingsStore, this);
     connect(updates, &UpdateScheduler::checkUpdatesDue, this, &MPGui::checkUpdates);
     connect(updates, &UpdateScheduler::rebrandingDue, this, &MPGui::refreshRebrandingPack);
-    connect(this, &MPGui::sigSessionStarted, updates, &UpdateScheduler::onSessionStarted);
-    connect(this, &MPGui::sigSessionEnded, updates, &UpdateScheduler::onSessionEnded);
-    phones = new PhoneBackends(session->serviceCodes(), this);
-    connect(this, &MPGui::sigSessionEnded, phones, &PhoneBackends::onSessionEnded);
+    phones = new PhoneBackends(session->serviceCodes(), *session, *settingsStore, this);
 
     cocoaWrapper mac;
     const bool micGranted = mac.isMicrophoneAccessGranted();

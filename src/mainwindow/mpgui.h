@@ -78,8 +78,10 @@ class customShortcut;
 //
 // The window is the hub: its slots and signals keep their names and hand the
 // work to one object per subsystem, each holding that subsystem's state,
-// timers and widgets (passed to it when the layout is built). The subsystems
-// learn of the PBX session from sigSessionStarted() and sigSessionEnded().
+// timers and widgets (passed to it when the layout is built). A subsystem
+// given the session object hears of the PBX session's start and end from it;
+// the window tells its own listeners with sigSessionStarted() and
+// sigSessionEnded().
 class MPGui : public QMainWindow, private Ui::wdgVeloraPhone
 {
     Q_OBJECT

@@ -69,14 +69,12 @@ void MPGui::createActions()
 
     reportAction = new QAction(tr("Crea &Report"), this);
     reportAction->setEnabled(false);
-    connect(reportAction, SIGNAL(triggered()), this, SLOT(createCCReport()));
 
     pauseAllAction = new QAction(tr("&Pausa su tutte le code"), this);
     pauseAllAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
     pauseAllAction->setEnabled(false);
     pauseAllAction->setCheckable(true);
     pauseAllAction->setChecked(false);
-    connect(pauseAllAction, SIGNAL(triggered()), this, SLOT(togglePauseQs()));
 
     sendLogAction = new QAction(tr("Invia &log al supporto tecnico"), this);
     connect(sendLogAction, SIGNAL(triggered()), this, SLOT(sendLogToSupport()));
@@ -100,7 +98,6 @@ void MPGui::createActions()
     connect(m_actionsShowKeypad, SIGNAL(triggered()), this, SLOT(onShowKeypadTriggered()));
     connect(m_actionsShowFunctions, SIGNAL(triggered()), this, SLOT(onShowFuncButtonsTriggered()));
     connect(m_actionsShowVolumes, SIGNAL(triggered()), this, SLOT(onShowVolumesTriggered()));
-    connect(m_actionsShowQCallsCount, SIGNAL(triggered()), this, SLOT(onShowQCallsCount()));
 
     // Each transparency entry carries the window opacity it selects.
     m_Layered_0_Action->setData(1);

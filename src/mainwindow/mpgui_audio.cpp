@@ -141,5 +141,5 @@ void MPGui::onPlantronicsHeadsetDetached(const QString &deviceName)
 
 void MPGui::onPlantronicsHeadsetMuteInput(bool mute)
 {
-    setMuteInputAudio(mute);
+    phones->setMuteInputAudio(mute);
 }

@@ -7,6 +7,7 @@
 #include "app/globallogger.h"
 #include "ctilib.h"
 #include "settings/msettings.h"
+#include "updater/updatescheduler.h"
 
 #include <QCoreApplication>
 #include <QSysInfo>
@@ -81,8 +82,6 @@ void MPGui::initMctiLib()
         {SIGNAL(sigServiceStatusChanged(ServiceStatusList)), SLOT(onServiceStatusListRcvd(ServiceStatusList))},
         {SIGNAL(sigInCallServiceStatusReceived(InCallServiceStatus)),
          SLOT(onInCallServiceStatusRcvd(InCallServiceStatus))},
-        {SIGNAL(sigCCReportSucceded(CallCenterReport)), SLOT(onCCReportSucceded(CallCenterReport))},
-        {SIGNAL(sigCCReportFailure(QString)), SLOT(onCCReportFailed(QString))},
         {SIGNAL(sigChatConnected()), SLOT(onChatConnected())},
         {SIGNAL(sigChatDisconnected(QString)), SLOT(onChatDisconnected(QString))},
         {SIGNAL(sigChatMessage(ChatMessage)), SLOT(onChatMessage(ChatMessage))},
@@ -94,14 +93,13 @@ void MPGui::initMctiLib()
         {SIGNAL(sigVoicemailDownloadCompleted(QString, QString, QString)),
          SLOT(onVoicemailDownloadCompleted(QString, QString, QString))},
         {SIGNAL(sigRebrandingDownloadCompleted(QString)), SLOT(onRebrandingDownloadCompleted(QString))},
-        {SIGNAL(sigRebrandingPackageChanged()), SLOT(refreshRebrandingPackAfterAWhile())},
-        {SIGNAL(sigPhoneApiAutorized(bool)), SLOT(onPApiAuthorized(bool))},
     };
 
     // The log-in's answers and the service codes go to the session
     // (PbxSession::connectClient).
     for (const CtiConnection &c : connections)
         connect(ctiLib, c.signal, this, c.slot);
+    connect(ctiLib, &CtiLib::sigRebrandingPackageChanged, updates, &UpdateScheduler::refreshRebrandingPackAfterAWhile);
     session->attachClient(*ctiLib);
 
     ctiLib->init();

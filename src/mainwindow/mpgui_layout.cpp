@@ -203,15 +203,9 @@ void MPGui::setupGuiLayout()
             SLOT(sendChatMessageDisplayed(QString, QString)));
     connect(chatPanel, SIGNAL(sigUnreadChatMessageCountChanged(int)), this, SLOT(updateUnreadChatMessageCount(int)));
 
-    // Queues and supervisor panel.
-    connect(btnSVP, SIGNAL(clicked()), this, SLOT(onSupervisorPanelTrigger()));
-    connect(btnPauseAll, SIGNAL(clicked()), this, SLOT(togglePauseQs()));
-    connect(queuesGui, SIGNAL(sigClosed()), this, SLOT(queueTrigger()));
+    // Queues and supervisor panel (the controller connects its own widgets).
     connect(qscrollArea, SIGNAL(sigQueueScrollBarResized(QSize)), queuesGui, SLOT(adjustLayout(QSize)));
-    connect(queuesGui, SIGNAL(sigQueuesCountChanged(int)), this, SLOT(onQueuesCountChanged(int)));
-    connect(queuesGui, SIGNAL(sigSetOperatorsPaused(bool, QStringList, QString)), this,
-            SLOT(onQueuePauseStatusUpdateRequest(bool, QStringList, QString)));
-    connect(settingsDialog, SIGNAL(sigChangeThresholds()), this, SLOT(onSvpThresholdsChanged()));
+    connect(settingsDialog, &MSettingsDialog::sigChangeThresholds, queues, &QueuesController::onSvpThresholdsChanged);
 
     // Main window and PBX connection.
     connect(edtCallerNumber, SIGNAL(sigShowCompleter()), this, SLOT(onShowCompleterRequested()));
@@ -362,11 +356,10 @@ void MPGui::createSubsystems()
     // its width when the tab comes back.
     tabContactsWidget->tabBar()->ensurePolished();
     adjustWindowToTabbarWidth();
-    queues = new QueuesController(settingsStore, queueWidgets, icons, this);
     // The supervisor panel reads the directory's extension records; the
     // directory tells it what changed.
-    queues->setExtensionMap(directory->extensionMap());
-    queues->setCtiClient(ctiLib);
+    queues =
+        new QueuesController(*ctiLib, *session, settingsStore, *directory->extensionMap(), queueWidgets, icons, this);
     connect(queues, &QueuesController::pauseStateChanged, this, &MPGui::setQueuePauseState);
     directory->setCtiClient(ctiLib);
     connect(directory, &DirectoryPanel::operatorStatusChanged, queues, &QueuesController::onOperatorStatusChanged);
@@ -390,10 +383,8 @@ void MPGui::createSubsystems()
     phoneWidgets.speakerOff = icons.outputAudioOffIcon;
     phones->setWidgets(phoneWidgets);
     phones->setCtiClient(ctiLib);
-    phones->setSettingsStore(settingsStore);
     phones->setHub(this);
     phones->setAppMode(appMode);
-    connect(this, &MPGui::sigSessionStarted, phones, &PhoneBackends::onSessionStarted);
 
     // Call actions, transfers, rapid call and copy-to-call.
     CallControl::Widgets controlWidgets;
@@ -431,13 +422,11 @@ void MPGui::createSubsystems()
     edtCallerNumber->setCompleter(completer);
 
     // The session reaches each of them in this order.
-    connect(this, &MPGui::sigSessionStarted, queues, &QueuesController::onSessionStarted);
     connect(this, &MPGui::sigSessionStarted, messaging, &MessagingPanel::onSessionStarted);
     connect(this, &MPGui::sigSessionStarted, calls, &CallLines::onSessionStarted);
     connect(this, &MPGui::sigSessionStarted, directory, &DirectoryPanel::onSessionStarted);
     connect(this, &MPGui::sigSessionEnded, directory, &DirectoryPanel::onSessionEnded);
     connect(this, &MPGui::sigSessionEnded, calls, &CallLines::onSessionEnded);
-    connect(this, &MPGui::sigSessionEnded, queues, &QueuesController::onSessionEnded);
     connect(this, &MPGui::sigSessionEnded, messaging, &MessagingPanel::onSessionEnded);
     // Their dialogs close when the session ends and when the program quits.
     for (auto hubSignal : {&MPGui::sigDisconnected, &MPGui::sigAboutToExit}) {

@@ -1,5 +1,4 @@
-// Phone back-end selection of the main window: the slots keep their names
-// here and forward to the PhoneBackends object.
+// The desk phone's call events and states as the main window hands them on.
 #include "messaging/messagingpanel.h"
 #include "mpgui.h"
 
@@ -7,31 +6,6 @@
 #include "calls/callevents.h"
 #include "calls/calllines.h"
 #include "phone/phonebackends.h"
-
-void MPGui::onPApiAuthorized(bool authorized)
-{
-    phones->onPApiAuthorized(authorized);
-}
-
-void MPGui::updatePhoneApi()
-{
-    phones->updatePhoneApi();
-}
-
-void MPGui::resetPhoneApi()
-{
-    phones->resetPhoneApi();
-}
-
-void MPGui::setMuteInputAudio(bool mute)
-{
-    phones->setMuteInputAudio(mute);
-}
-
-void MPGui::setMuteOutputAudio(bool mute)
-{
-    phones->setMuteOutputAudio(mute);
-}
 
 // The desk phone's call events enter the call pipeline here.
 void MPGui::onPApiCallEstablished(const QString &remoteNum, const QString &remoteName, qlonglong lineId)

@@ -84,8 +84,6 @@ void MPGui::shutDownCti()
         return;
     CtiLib *old = ctiLib;
     ctiLib = nullptr;
-    if (queues)
-        queues->setCtiClient(nullptr);
     if (directory)
         directory->setCtiClient(nullptr);
     if (messaging)
@@ -129,13 +127,10 @@ void MPGui::connectToM()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Missing mctilib pointer";
         return;
     }
-    if (queues)
-        queues->setCtiClient(ctiLib);
     if (directory)
         directory->setCtiClient(ctiLib);
     if (messaging)
         messaging->setCtiClient(ctiLib);
-    phones->setCtiClient(ctiLib);
     phones->setAppMode(appMode);
 
     const MctiConfig config = settingsStore->getConfig();
@@ -313,7 +308,8 @@ void MPGui::initClientApiServer()
         Qt::QueuedConnection);
     connect(apiServer, &ClientApiServer::sigDNDRequested, this, &MPGui::enableDnd, Qt::QueuedConnection);
     // A query: the record is filled before the signal returns.
-    connect(apiServer, &ClientApiServer::sigGetQueuedCallInfo, this, &MPGui::getQueueInfo, Qt::DirectConnection);
+    connect(apiServer, &ClientApiServer::sigGetQueuedCallInfo, queues, &QueuesController::getQueueInfo,
+            Qt::DirectConnection);
 }
 
 void MPGui::refreshIdentities()

@@ -101,11 +101,6 @@ wdgBalloonMessage *MPGui::openBalloon(const QString &message, const Balloon::Bal
     return balloon;
 }
 
-void MPGui::refreshRebrandingPackAfterAWhile()
-{
-    updates->refreshRebrandingPackAfterAWhile();
-}
-
 void MPGui::refreshRebrandingPack()
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Asking for rebranding package refresh";

@@ -275,10 +275,6 @@ bool PhoneApi::send(const PhoneCommand &c)
 {
     if (!m_cti)
         return false;
-    if (m_commandHook) {
-        m_commandHook(c);
-        return true;
-    }
     if (c.name == QLatin1String("answer"))
         m_cti->phoneCommandAnswerIncomingCall(c.cstaId);
     else if (c.name == QLatin1String("hangup"))
@@ -297,6 +293,7 @@ bool PhoneApi::send(const PhoneCommand &c)
         m_cti->phoneCommandSendDtmfs(c.cstaId, c.list);
     else
         return false;
+    emit commandSent(c);
     return true;
 }
 

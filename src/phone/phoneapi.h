@@ -15,8 +15,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 class CtiLib;
 class QTimer;
 
@@ -25,8 +23,8 @@ struct PhoneLineInfo {
     QString cstaId;
 };
 
-// One phone command as the driver hands it to the CTI library; tests can
-// catch them through PhoneApi::setCommandHook instead of sending them.
+// One phone command as the driver hands it to the CTI library (reported
+// by PhoneApi::commandSent).
 struct PhoneCommand {
     QString name; // "answer", "hangup", "hold", "resume", "transfer", "makeCall", "pressKeys", "sendDtmfs", "getDnd"
     QString cstaId;
@@ -94,9 +92,6 @@ public:
     // The key list that types `number` after the phone's transfer key.
     static QStringList transferKeyList(const QString &number);
 
-    // Commands go to `hook` instead of the CTI library (tests).
-    void setCommandHook(std::function<void(const PhoneCommand &)> hook) { m_commandHook = std::move(hook); }
-
     // Pacing mode of the DTMF queue: true one character per step, false one
     // whole string per step. Set by the owner from the PBX capability word.
     bool m_dtmfOneCharPerStep = true;
@@ -109,6 +104,8 @@ signals:
     void sigMissedCall(const QString &remoteNum, const QString &remoteName, qlonglong lineId);
     void sigHoldCall(qlonglong lineId, bool active);
     void sigDndStatusChanged(bool on);
+    // A command was handed to the CTI library.
+    void commandSent(const PhoneCommand &command);
 
 public slots:
     void onPhoneEventIncomingCall(const QString &remoteNum, const QString &remoteName, const QString &cstaId);
@@ -142,5 +139,4 @@ private:
     qlonglong m_nextLineId = 0;
     QList<QPair<qlonglong, QStringList>> m_dtmfQueue;
     const ServicesDialCodesMap &m_serviceCodes;
-    std::function<void(const PhoneCommand &)> m_commandHook;
 };

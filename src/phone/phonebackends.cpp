@@ -3,6 +3,7 @@
 #include "app/globallogger.h"
 #include "ctilib.h"
 #include "framework/promptservice.h"
+#include "mainwindow/session/pbxsession.h"
 #include "mpengine.h"
 #include "phoneapi.h"
 #include "settings/msettings.h"
@@ -13,9 +14,22 @@
 #include <QLabel>
 #include <QSystemTrayIcon>
 
-PhoneBackends::PhoneBackends(const ServicesDialCodesMap &codes, QObject *parent) : QObject(parent), serviceCodes(codes)
+PhoneBackends::PhoneBackends(const ServicesDialCodesMap &codes, PbxSession &session, MSettingsStore &store,
+                             QObject *parent)
+    : QObject(parent), settings(&store), serviceCodes(codes)
 {
     setObjectName(QStringLiteral("phoneBackends"));
+    connect(&session, &PbxSession::started, this, &PhoneBackends::onSessionStarted);
+    connect(&session, &PbxSession::ended, this, &PhoneBackends::onSessionEnded);
+}
+
+void PhoneBackends::setCtiClient(CtiLib *cti)
+{
+    if (ctiLib)
+        disconnect(ctiLib, &CtiLib::sigPhoneApiAutorized, this, &PhoneBackends::onPApiAuthorized);
+    ctiLib = cti;
+    if (cti)
+        connect(cti, &CtiLib::sigPhoneApiAutorized, this, &PhoneBackends::onPApiAuthorized);
 }
 
 namespace

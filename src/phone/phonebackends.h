@@ -23,6 +23,7 @@
 class CtiLib;
 class MPEngine;
 class MSettingsStore;
+class PbxSession;
 class PhoneApi;
 class QAbstractButton;
 class QAbstractSlider;
@@ -59,14 +60,18 @@ public:
     };
 
     // `serviceCodes`: the session's service dial codes, read at each use by
-    // the driver and the engine; they outlive this object.
-    explicit PhoneBackends(const ServicesDialCodesMap &serviceCodes, QObject *parent = nullptr);
+    // the driver and the engine. `session`: its start and end reach this
+    // object. `settings`: the selected identity and the SIP account. All of
+    // them outlive this object.
+    PhoneBackends(const ServicesDialCodesMap &serviceCodes, PbxSession &session, MSettingsStore &settings,
+                  QObject *parent = nullptr);
     ~PhoneBackends() override;
 
     // Set once by the main window after its form exists.
     void setWidgets(const Widgets &widgets);
-    void setCtiClient(CtiLib *cti) { ctiLib = cti; }
-    void setSettingsStore(MSettingsStore *store) { settings = store; }
+    // The CTI client: the window makes it when it starts, after this object.
+    // Its desk-phone authorisation answers reach onPApiAuthorized().
+    void setCtiClient(CtiLib *cti);
     // The object whose call slots receive the driver's signals (the main
     // window): onPApiCallEstablished, onPApiCallFinished, onPApiIcomingCall,
     // onPApiOutgoingCall, onPApiMissedCall, updateDndStatus, onLineOnHoldChanged.

@@ -39,21 +39,6 @@ enum LoadKind { LoadLost = 0, LoadServed = 1, LoadMwt = 2, LoadMct = 3 };
 using OperatorRoles::Blf;
 using OperatorRoles::Ringing;
 const QString accountSeparator = QStringLiteral("*->*");
-
-// Makes a queue's add-member form when its add button is first used.
-std::function<wdgAddDynamicOperator *()> addFormMaker(const QString &queueId, bool penalty, const QPointer<CtiLib> &cti,
-                                                      const MctiExtenMap *extensions)
-{
-    return [queueId, penalty, cti, extensions]() {
-        auto *form = new wdgAddDynamicOperator(queueId, penalty, nullptr);
-        if (cti)
-            QObject::connect(form, &wdgAddDynamicOperator::sigAddOperatorRequested, cti.data(),
-                             &CtiLib::addQueueDynamicMember);
-        form->setExtensionSource(extensions);
-        form->reset();
-        return form;
-    };
-}
 } // namespace
 
 MspMainWidget::MspMainWidget(QWidget *parent) : MspMainWidget(nullptr, nullptr, MctiConfig(), parent) {}
@@ -587,7 +572,10 @@ void MspMainWidget::refreshOperatorsView()
     for (int c = 2; c < tbOperators->columnCount(); ++c) {
         const QString qid = queueModel.queueIdOf(names.value(c - 2));
         const bool penalty = capabilities & QueueRules::CapMemberPenalty;
-        tbOperators->setCellWidget(addRow, c, new wdgNewOperator(addFormMaker(qid, penalty, ctiLib, extenDetails)));
+        auto *adder = new wdgNewOperator(qid, penalty, extenDetails);
+        if (ctiLib)
+            connect(adder, &wdgNewOperator::sigAddOperatorRequested, ctiLib.data(), &CtiLib::addQueueDynamicMember);
+        tbOperators->setCellWidget(addRow, c, adder);
     }
     adjustTbOperatorColumns();
     if (wasVisible)

@@ -393,12 +393,20 @@ void wdgAddDynamicOperator::closeEvent(QCloseEvent *event)
 wdgNewOperator::wdgNewOperator(wdgAddDynamicOperator *addForm, QWidget *parent) : QWidget(parent), form(addForm)
 {
     setupForm();
+    forwardRequests();
 }
 
-wdgNewOperator::wdgNewOperator(std::function<wdgAddDynamicOperator *()> make, QWidget *parent)
-    : QWidget(parent), makeForm(std::move(make))
+wdgNewOperator::wdgNewOperator(const QString &queueId, bool penalty, const MctiExtenMap *extensions, QWidget *parent)
+    : QWidget(parent), formDeferred(true), deferredQueueId(queueId), deferredPenalty(penalty),
+      deferredExtensions(extensions)
 {
     setupForm();
+}
+
+void wdgNewOperator::forwardRequests()
+{
+    if (form)
+        connect(form, &wdgAddDynamicOperator::sigAddOperatorRequested, this, &wdgNewOperator::sigAddOperatorRequested);
 }
 
 void wdgNewOperator::setupForm()
@@ -424,9 +432,12 @@ wdgNewOperator::~wdgNewOperator()
 
 void wdgNewOperator::onNewOperatorRequested()
 {
-    if (!form && makeForm) {
-        form = makeForm();
-        makeForm = nullptr;
+    if (!form && formDeferred) {
+        formDeferred = false;
+        form = new wdgAddDynamicOperator(deferredQueueId, deferredPenalty, nullptr);
+        form->setExtensionSource(deferredExtensions);
+        form->reset();
+        forwardRequests();
     }
     if (!form)
         return;

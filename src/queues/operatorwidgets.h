@@ -11,8 +11,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
-
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -131,15 +129,17 @@ private:
 };
 
 // The add row's cell. It owns its form, a top-level window, and deletes it
-// with itself.
+// with itself; the form's requests leave through sigAddOperatorRequested().
 class wdgNewOperator : public QWidget
 {
     Q_OBJECT
 public:
     wdgNewOperator(wdgAddDynamicOperator *form, QWidget *parent = nullptr);
-    // The form is made by `makeForm` when the button is first used: a table
-    // has one add cell per queue and most are never opened.
-    explicit wdgNewOperator(std::function<wdgAddDynamicOperator *()> makeForm, QWidget *parent = nullptr);
+    // The form of queue `queueId` (with the penalty field when `penalty`),
+    // offering the extensions of `extensions` (which outlive the cell; may be
+    // null), is made when the button is first used: a table has one add cell
+    // per queue and most are never opened.
+    wdgNewOperator(const QString &queueId, bool penalty, const MctiExtenMap *extensions, QWidget *parent = nullptr);
     ~wdgNewOperator() override;
     // The form; null while a deferred one has not been made yet.
     wdgAddDynamicOperator *getAddDynamicOperator() const { return form; }
@@ -147,9 +147,17 @@ public:
 public slots:
     void onNewOperatorRequested();
 
+signals:
+    void sigAddOperatorRequested(QString queueId, QString opNum, int penalty);
+
 private:
     void setupForm();
+    void forwardRequests();
     QPointer<wdgAddDynamicOperator> form;
-    std::function<wdgAddDynamicOperator *()> makeForm;
+    // What a deferred form is made from.
+    bool formDeferred = false;
+    QString deferredQueueId;
+    bool deferredPenalty = false;
+    const MctiExtenMap *deferredExtensions = nullptr;
     QPushButton *pbAdd;
 };

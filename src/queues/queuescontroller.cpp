@@ -4,6 +4,7 @@
 #include "ctilib.h"
 #include "dlgreportthreshold.h"
 #include "framework/promptservice.h"
+#include "mainwindow/session/pbxsession.h"
 #include "mspmainwidget.h"
 #include "settings/msettingsstore.h"
 #include "wdgqueues.h"
@@ -19,9 +20,10 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-QueuesController::QueuesController(MSettingsStore *settings, const Widgets &widgets, const MainWindowIcons &windowIcons,
-                                   QObject *parent)
-    : QObject(parent), settings(settings), ui(widgets), icons(windowIcons)
+QueuesController::QueuesController(CtiLib &cti, PbxSession &session, MSettingsStore *settings,
+                                   MctiExtenMap &extensionRecords, const Widgets &widgets,
+                                   const MainWindowIcons &windowIcons, QObject *parent)
+    : QObject(parent), ctiLib(cti), settings(settings), extensions(extensionRecords), ui(widgets), icons(windowIcons)
 {
     setObjectName(QStringLiteral("queuesController"));
     pauseAllWatchdog.setObjectName(QStringLiteral("pauseAllWatchdogTimer"));
@@ -36,6 +38,19 @@ QueuesController::QueuesController(MSettingsStore *settings, const Widgets &widg
     const int queueTab = ui.tabContactsWidget->indexOf(ui.queueTabWidget);
     if (queueTab >= 0)
         ui.tabContactsWidget->removeTab(queueTab);
+
+    connect(&session, &PbxSession::started, this, &QueuesController::onSessionStarted);
+    connect(&session, &PbxSession::ended, this, &QueuesController::onSessionEnded);
+    connect(&cti, &CtiLib::sigCCReportSucceded, this, &QueuesController::onCCReportSucceded);
+    connect(&cti, &CtiLib::sigCCReportFailure, this, &QueuesController::onCCReportFailed);
+
+    connect(ui.btnSVP, &QPushButton::clicked, this, &QueuesController::onSupervisorPanelTrigger);
+    connect(ui.btnPauseAll, &QPushButton::clicked, this, [this] { togglePauseQs(); });
+    connect(ui.queuesGui, &wdgQueues::sigQueuesCountChanged, this, &QueuesController::onQueuesCountChanged);
+    connect(ui.queuesGui, &wdgQueues::sigSetOperatorsPaused, this, &QueuesController::onQueuePauseStatusUpdateRequest);
+    connect(ui.reportAction, &QAction::triggered, this, &QueuesController::createCCReport);
+    connect(ui.pauseAllAction, &QAction::triggered, this, [this] { togglePauseQs(); });
+    connect(ui.showQCallsCountAction, &QAction::triggered, this, &QueuesController::onShowQCallsCount);
 }
 
 QueuesController::~QueuesController()
@@ -48,26 +63,6 @@ QueuesController::~QueuesController()
     }
     for (const QPointer<MspMainWidget> &pending : qAsConst(releasedPanels))
         delete pending.data();
-}
-
-void QueuesController::setCtiClient(CtiLib *client)
-{
-    if (ctiLib)
-        disconnect(ctiLib, nullptr, this, nullptr);
-    ctiLib = client;
-    if (!client || sharedExtensions)
-        return;
-    connect(client, &CtiLib::sigExtenStatusMapChanged, this, &QueuesController::onExtenStatusMap);
-    connect(client, &CtiLib::sigExtenStatusChanged, this, &QueuesController::onExtenStatus);
-}
-
-void QueuesController::setExtensionMap(MctiExtenMap *shared)
-{
-    sharedExtensions = shared;
-    if (ctiLib && shared) {
-        disconnect(ctiLib, &CtiLib::sigExtenStatusMapChanged, this, &QueuesController::onExtenStatusMap);
-        disconnect(ctiLib, &CtiLib::sigExtenStatusChanged, this, &QueuesController::onExtenStatus);
-    }
 }
 
 void QueuesController::onOperatorStatusChanged(const QString &extension)
@@ -84,7 +79,7 @@ void QueuesController::onExtenListRebuilt()
 
 bool QueuesController::clientConnected() const
 {
-    return ctiLib && ctiLib->isConnected();
+    return ctiLib.isConnected();
 }
 
 void QueuesController::showNoQueueStatus()
@@ -99,7 +94,7 @@ bool QueuesController::pauseAllQueues(bool pause, const QString &reason)
         return false;
     if (!clientConnected())
         return false;
-    ctiLib->pauseQueues(pause, QString(), reason, QString());
+    ctiLib.pauseQueues(pause, QString(), reason, QString());
     return true;
 }
 
@@ -120,12 +115,12 @@ void QueuesController::releaseSupervisorPanel()
     releasedPanels << QPointer<MspMainWidget>(old);
 }
 
-void QueuesController::initSupervisorPanel(MctiExtenMap *extensionMap)
+void QueuesController::initSupervisorPanel()
 {
     releaseSupervisorPanel();
     if (!settings)
         return;
-    supervisorPanel = new MspMainWidget(ctiLib, extensionMap, settings->getConfig(), nullptr);
+    supervisorPanel = new MspMainWidget(&ctiLib, &extensions, settings->getConfig(), nullptr);
     supervisorPanel->setMinimumSize(950, 650);
     supervisorPanel->resize(1024, 768);
     supervisorPanel->updateLogoFile(QStringLiteral(":/images/velora-pbx-CCenter.png"));
@@ -157,11 +152,10 @@ void QueuesController::onSessionStarted(const SessionRules::SessionStart &sessio
     const SessionRules::SessionFeatures features = SessionRules::sessionFeatures(session);
     queueRole = session.queueRole;
     ui.queuesGui->setAppMode(session.mode);
-    if (ctiLib)
-        ui.queuesGui->setOwnExtension(ctiLib->getUserExtension());
+    ui.queuesGui->setOwnExtension(ctiLib.getUserExtension());
 
     if (features.queueStatus) {
-        initSupervisorPanel(sharedExtensions ? sharedExtensions : &extensions);
+        initSupervisorPanel();
         ui.lblQueueStatus->show();
         ui.lblLedQueueStatus->show();
         if (settings) {
@@ -186,8 +180,9 @@ void QueuesController::onSessionStarted(const SessionRules::SessionStart &sessio
     updateQCallsCount();
 }
 
-void QueuesController::onSessionEnded(const SessionRules::DisconnectReason &reason)
+void QueuesController::onSessionEnded(const SessionRules::SessionEnd &end)
 {
+    const SessionRules::DisconnectReason &reason = end.reason;
     showNoQueueStatus();
     pauseAllWatchdog.stop();
     ui.pauseAllAction->setEnabled(false);
@@ -201,7 +196,6 @@ void QueuesController::onSessionEnded(const SessionRules::DisconnectReason &reas
     anyQueuePaused = false;
     allQueuesPaused = false;
     emit pauseStateChanged(false, false);
-    extensions.clear();
     // A report that was pending will not come any more.
     pendingReportPath.clear();
     if (reportDialog)
@@ -232,31 +226,6 @@ void QueuesController::getQueueInfo(const QString &name, QueueStatus &out) const
         return;
     }
     out = supervisorPanel->getQueueInfo(name);
-}
-
-// --- extensions --------------------------------------------------------------
-
-void QueuesController::onExtenStatusMap(const BuddyStatusMap &statuses)
-{
-    for (auto it = statuses.cbegin(); it != statuses.cend(); ++it) {
-        MctiExtenDetails &rec = extensions[it.key()];
-        rec.number = it.key();
-        rec.blfState = it->blfStatus;
-        rec.accounts = it->accounts;
-    }
-    if (supervisorPanel)
-        supervisorPanel->refreshOperatorsView();
-}
-
-void QueuesController::onExtenStatus(const BuddyStatus &status)
-{
-    MctiExtenDetails &rec = extensions[status.exten];
-    rec.number = status.exten;
-    rec.blfState = status.blfStatus;
-    if (!status.accounts.isEmpty())
-        rec.accounts = status.accounts;
-    if (supervisorPanel)
-        supervisorPanel->onQueueOperatorStatusChanged(status.exten);
 }
 
 // --- memberships and the global pause state ------------------------------------
@@ -396,9 +365,9 @@ void QueuesController::onQueuePauseStatusUpdateRequest(bool pause, const QString
     if (!clientConnected())
         return;
     if (!accounts.isEmpty())
-        ctiLib->pauseOperators(pause, accounts, QStringLiteral("OperatorRequest"), queueId);
+        ctiLib.pauseOperators(pause, accounts, QStringLiteral("OperatorRequest"), queueId);
     else
-        ctiLib->pauseQueues(pause, QString(), QStringLiteral("OperatorRequest"), queueId);
+        ctiLib.pauseQueues(pause, QString(), QStringLiteral("OperatorRequest"), queueId);
 }
 
 void QueuesController::onQueuesCountChanged(int count)
@@ -526,7 +495,7 @@ void QueuesController::onSvpThresholdsChanged()
 
 void QueuesController::createCCReport()
 {
-    if (!ctiLib || !settings)
+    if (!settings)
         return;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Opening dialog to request CallCenter report";
     if (reportDialog) {
@@ -548,8 +517,6 @@ void QueuesController::createCCReport()
 void QueuesController::onCCReportRequested(CTILIB::PeriodType period, const QList<int> &answered,
                                            const QList<int> &lost, const QString &file)
 {
-    if (!ctiLib)
-        return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CallCenter report requested";
     QString language = QStringLiteral("EN");
     if (settings) {
@@ -562,7 +529,7 @@ void QueuesController::onCCReportRequested(CTILIB::PeriodType period, const QLis
     }
     ui.reportAction->setEnabled(false);
     pendingReportPath = file;
-    ctiLib->requestCCReport(period, answered, lost, language, QDateTime(), QDateTime());
+    ctiLib.requestCCReport(period, answered, lost, language, QDateTime(), QDateTime());
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Waiting for CallCenter report...";
 }
 

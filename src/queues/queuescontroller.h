@@ -19,6 +19,7 @@
 class CtiLib;
 struct MainWindowIcons;
 class MSettingsStore;
+class PbxSession;
 class MspMainWidget;
 class QAction;
 class QFrame;
@@ -53,13 +54,15 @@ public:
         QAction *pauseAllAction = nullptr;
         QAction *showQCallsCountAction = nullptr;
     };
-    // `icons`: the window's set, which outlives this object.
-    QueuesController(MSettingsStore *settings, const Widgets &widgets, const MainWindowIcons &icons,
-                     QObject *parent = nullptr);
+    // `cti`: the client queue requests go to and whose call-centre reports
+    // arrive here. `session`: its start and end reach this object.
+    // `extensions`: the extension records of the directory, which keeps them
+    // up to date and reports changes through onOperatorStatusChanged() and
+    // onExtenListRebuilt(). `icons`: the window's set. All of them outlive
+    // this object. The widgets' and actions' signals are connected here.
+    QueuesController(CtiLib &cti, PbxSession &session, MSettingsStore *settings, MctiExtenMap &extensions,
+                     const Widgets &widgets, const MainWindowIcons &icons, QObject *parent = nullptr);
     ~QueuesController() override;
-
-    // The CTI client that queue requests go to (none while there is none).
-    void setCtiClient(CtiLib *client);
 
     int currentQueueRole() const { return queueRole; }
     MspMainWidget *supervisorPanelWidget() const { return supervisorPanel; }
@@ -70,10 +73,7 @@ public:
     int pendingPauseChangeCount() const { return pendingPauseChanges; }
     DlgReportThreshold *reportRequestDialog() const;
     // The extensions as the PBX last reported them (busy lamps, accounts).
-    const MctiExtenMap &extensionMap() const { return sharedExtensions ? *sharedExtensions : extensions; }
-    // Reads the extension records of the directory (which keeps them up to
-    // date and reports changes through the two slots below) instead of its own.
-    void setExtensionMap(MctiExtenMap *shared);
+    const MctiExtenMap &extensionMap() const { return extensions; }
     // How long pause-all waits for the PBX before giving its controls back.
     void setPauseAllTimeoutMs(int ms) { pauseAllWatchdog.setInterval(ms); }
 
@@ -93,7 +93,7 @@ public:
 
 public slots:
     void onSessionStarted(const SessionRules::SessionStart &session);
-    void onSessionEnded(const SessionRules::DisconnectReason &reason);
+    void onSessionEnded(const SessionRules::SessionEnd &end);
 
     // From the supervisor panel.
     void onUpdatedQueuesList(const QMap<QString, QString> &queues);
@@ -128,7 +128,7 @@ public slots:
     void onCCReportSucceded(const CallCenterReport &report);
     void onCCReportFailed(const QString &error);
 
-    // From the directory, when it owns the extension records.
+    // From the directory, which owns the extension records.
     void onOperatorStatusChanged(const QString &extension);
     void onExtenListRebuilt();
 
@@ -137,29 +137,26 @@ signals:
     void pauseStateChanged(bool all, bool some);
 
 private slots:
-    void onExtenStatusMap(const BuddyStatusMap &statuses);
-    void onExtenStatus(const BuddyStatus &status);
     void onPauseAllTimeout();
 
 private:
-    void initSupervisorPanel(MctiExtenMap *extensionMap);
+    void initSupervisorPanel();
     void showNoQueueStatus();
     bool clientConnected() const;
     bool isOwnAccount(const QString &account) const;
     void setPauseAllControlsEnabled(bool enabled);
 
+    CtiLib &ctiLib;
     QPointer<MSettingsStore> settings;
+    MctiExtenMap &extensions;
     Widgets ui;
     const MainWindowIcons &icons;
-    QPointer<CtiLib> ctiLib;
     int queueRole = SessionRules::QueueRoleNone;
     bool queueCallsCountVisible = false;
     MspMainWidget *supervisorPanel = nullptr;
     // Panels released and not yet deleted by the event loop.
     QList<QPointer<MspMainWidget>> releasedPanels;
 
-    MctiExtenMap extensions;
-    MctiExtenMap *sharedExtensions = nullptr;
     QueueRules::QueuePauseMap queuePauseMap;
     int pendingPauseChanges = 0;
     bool anyQueuePaused = false;

@@ -22,10 +22,10 @@
 #include <QTimer>
 #include <QtConcurrent>
 
-BaseUpdater::BaseUpdater(const QString &productUid, QObject *parent)
+BaseUpdater::BaseUpdater(const QString &productUid, ProgramStarter &starter, QObject *parent)
     : QObject(parent), m_productUid(productUid), m_xfer(new FileXferManager(this)),
-      m_launcher(new ProgramLauncher(this)), m_requestTimer(new QTimer(this)), m_socket(new QSslSocket(this)),
-      m_nam(new QNetworkAccessManager(this))
+      m_launcher(new ProgramLauncher(this)), m_starter(starter), m_requestTimer(new QTimer(this)),
+      m_socket(new QSslSocket(this)), m_nam(new QNetworkAccessManager(this))
 {
     qRegisterMetaType<DownloadableFileInfo>("DownloadableFileInfo");
     BaseUpdater::readSettings();
@@ -589,7 +589,7 @@ bool BaseUpdater::launchProgram(const QString &program, const QStringList &argum
              << " - wpath:" << m_downloadDir;
     qDebug() << "file to launch exists: " << QFileInfo::exists(request.program);
     QString errorText;
-    const bool started = ProgramLauncher::start(request, &errorText);
+    const bool started = m_starter.startDetached(request, &errorText);
     logLine(started ? UNQL::LOG_INFO : UNQL::LOG_CRITICAL,
             QStringLiteral("Process was started: %1 %2 (%3 %4)")
                 .arg(started ? QStringLiteral("true") : QStringLiteral("false"), errorText, request.program,

@@ -33,6 +33,7 @@
 
 class Logger;
 class ProgramLauncher;
+class ProgramStarter;
 class QAuthenticator;
 class QNetworkAccessManager;
 class QSslSocket;
@@ -44,7 +45,8 @@ class BaseUpdater : public QObject
 {
     Q_OBJECT
 public:
-    explicit BaseUpdater(const QString &productUid, QObject *parent = nullptr);
+    // `starter`: what starts the installer; it outlives this object.
+    BaseUpdater(const QString &productUid, ProgramStarter &starter, QObject *parent = nullptr);
     ~BaseUpdater() override;
 
     void setAppVersion(const QString &version) { m_appVersion = version; }
@@ -183,6 +185,7 @@ private:
 
     FileXferManager *m_xfer = nullptr;
     ProgramLauncher *m_launcher = nullptr;
+    ProgramStarter &m_starter;
     QTimer *m_requestTimer = nullptr;
     QSslSocket *m_socket = nullptr;
     QNetworkAccessManager *m_nam = nullptr;

@@ -13,8 +13,8 @@
 CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
                                const QString &version, const QUrl &server, const QString &downloadDir,
                                const QString &loggerName, const QString &logDir, const WriterConfig &writerConfig,
-                               QObject *parent)
-    : BaseUpdater(key, parent), m_server(server), m_labelText(labelText)
+                               ProgramStarter &starter, QObject *parent)
+    : BaseUpdater(key, starter, parent), m_server(server), m_labelText(labelText)
 {
     // The logger first, so that what the settings report reaches its file.
     createLogger(loggerName, logDir, writerConfig);
@@ -27,8 +27,10 @@ CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBran
 
 CheckUpdateDlg::CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
                                const QString &version, const QUrl &server, const QString &downloadDir,
-                               const QString &loggerName, const QString &logDir, QObject *parent)
-    : CheckUpdateDlg(key, branch, labelText, version, server, downloadDir, loggerName, logDir, WriterConfig(), parent)
+                               const QString &loggerName, const QString &logDir, ProgramStarter &starter,
+                               QObject *parent)
+    : CheckUpdateDlg(key, branch, labelText, version, server, downloadDir, loggerName, logDir, WriterConfig(), starter,
+                     parent)
 {
 }
 

@@ -20,10 +20,11 @@ class CheckUpdateDlg : public BaseUpdater
 public:
     CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
                    const QString &version, const QUrl &server, const QString &downloadDir, const QString &loggerName,
-                   const QString &logDir, const WriterConfig &writerConfig, QObject *parent = nullptr);
+                   const QString &logDir, const WriterConfig &writerConfig, ProgramStarter &starter,
+                   QObject *parent = nullptr);
     CheckUpdateDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &labelText,
                    const QString &version, const QUrl &server, const QString &downloadDir, const QString &loggerName,
-                   const QString &logDir, QObject *parent = nullptr);
+                   const QString &logDir, ProgramStarter &starter, QObject *parent = nullptr);
     ~CheckUpdateDlg() override;
 
     void setModalDialog(bool modal);

@@ -7,13 +7,13 @@
 
 namespace
 {
-ProgramLauncher::Starter &currentStarter()
+class SystemStarter final : public ProgramStarter
 {
-    static ProgramLauncher::Starter starter;
-    return starter;
-}
+public:
+    bool startDetached(const LaunchRequest &request, QString *errorText) override;
+};
 
-bool realStart(const LaunchRequest &request, QString *errorText)
+bool SystemStarter::startDetached(const LaunchRequest &request, QString *errorText)
 {
     QProcess process;
     process.setProgram(request.program);
@@ -31,19 +31,13 @@ bool realStart(const LaunchRequest &request, QString *errorText)
 }
 } // namespace
 
+ProgramStarter &ProgramStarter::system()
+{
+    static SystemStarter starter;
+    return starter;
+}
+
 ProgramLauncher::ProgramLauncher(QObject *parent) : QObject(parent) {}
-
-void ProgramLauncher::setStarter(Starter starter)
-{
-    currentStarter() = std::move(starter);
-}
-
-bool ProgramLauncher::start(const LaunchRequest &request, QString *errorText)
-{
-    if (currentStarter())
-        return currentStarter()(request, errorText);
-    return realStart(request, errorText);
-}
 
 bool ProgramLauncher::launchProgramDetached(const QString &program, const QString &workingDir)
 {
@@ -56,7 +50,7 @@ bool ProgramLauncher::launchProgramDetached(const QString &program, const QStrin
     request.stdoutFile = QDir(workingDir).filePath(QStringLiteral("appUpdater.out"));
     request.stderrFile = QDir(workingDir).filePath(QStringLiteral("appUpdater.err"));
     QString errorText;
-    const bool started = start(request, &errorText);
+    const bool started = ProgramStarter::system().startDetached(request, &errorText);
     qDebug() << "The process launched has workdir:" << workingDir;
     qDebug() << "Process was started: " << started << errorText;
     if (started) {

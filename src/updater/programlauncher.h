@@ -1,13 +1,11 @@
-// Starts external programs for the updater. Every start goes through one
-// replaceable starter, so tests see exactly what would be run, with which
-// arguments and in which directory, without running it.
+// Starts external programs for the updater. The update client starts its
+// installer through a ProgramStarter it is given, so tests see exactly what
+// would be run, with which arguments and in which directory, without running it.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 struct LaunchRequest {
     QString program;       // absolute path of the file to run
@@ -17,18 +15,23 @@ struct LaunchRequest {
     QString stderrFile;
 };
 
+// Starts one request detached.
+class ProgramStarter
+{
+public:
+    virtual ~ProgramStarter() = default;
+    // False when it did not start; `errorText` (may be null) then says why,
+    // otherwise "No Error".
+    virtual bool startDetached(const LaunchRequest &request, QString *errorText) = 0;
+    // The one that starts a process of the system.
+    static ProgramStarter &system();
+};
+
 class ProgramLauncher : public QObject
 {
     Q_OBJECT
 public:
-    using Starter = std::function<bool(const LaunchRequest &request, QString *errorText)>;
-
     explicit ProgramLauncher(QObject *parent = nullptr);
-
-    // Replaces the starter of every launcher (null: the real one). For tests.
-    static void setStarter(Starter starter);
-    // Starts the request detached through the current starter.
-    static bool start(const LaunchRequest &request, QString *errorText = nullptr);
 
     // Starts `program` (in `workingDir`, absolute or relative to it) detached,
     // with no arguments; its output goes to "appUpdater.out" / "appUpdater.err"

@@ -9,9 +9,9 @@
 UpdaterDlg::UpdaterDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &applicationName,
                        const QString &version, const QUrl &server, const QString &downloadDir,
                        const QString &loggerName, const QString &logDir, const WriterConfig &writerConfig,
-                       QObject *parent)
+                       ProgramStarter &starter, QObject *parent)
     : CheckUpdateDlg(key, branch, applicationName, version, server, downloadDir, loggerName, logDir, writerConfig,
-                     parent)
+                     starter, parent)
 {
     const QString newKey = effectiveKey(key, QCoreApplication::applicationFilePath(), QDir::homePath());
     if (newKey != key) {

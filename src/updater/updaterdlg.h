@@ -10,7 +10,8 @@ class UpdaterDlg : public CheckUpdateDlg
 public:
     UpdaterDlg(const QString &key, QUFW::ProductBranch::ProdBranchType branch, const QString &applicationName,
                const QString &version, const QUrl &server, const QString &downloadDir, const QString &loggerName,
-               const QString &logDir, const WriterConfig &writerConfig, QObject *parent = nullptr);
+               const QString &logDir, const WriterConfig &writerConfig, ProgramStarter &starter,
+               QObject *parent = nullptr);
 
     // On: a reported version is downloaded at once and an error also counts
     // as a cancel. Acts only when the value changes.

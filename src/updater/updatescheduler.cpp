@@ -1,11 +1,14 @@
 #include "updatescheduler.h"
 
+#include "mainwindow/session/pbxsession.h"
 #include "settings/msettingsstore.h"
 #include "widgets/guiutils.h"
 
-UpdateScheduler::UpdateScheduler(MSettingsStore *settings, QObject *parent)
+UpdateScheduler::UpdateScheduler(PbxSession &session, MSettingsStore *settings, QObject *parent)
     : QObject(parent), settings(settings), rebrandingTimer(this), updateCheckTimer(this), startupCheckTimer(this)
 {
+    connect(&session, &PbxSession::started, this, &UpdateScheduler::onSessionStarted);
+    connect(&session, &PbxSession::ended, this, &UpdateScheduler::onSessionEnded);
     setObjectName(QStringLiteral("updateScheduler"));
     rebrandingTimer.setObjectName(QStringLiteral("rebrandingTimer"));
     rebrandingTimer.setSingleShot(true);

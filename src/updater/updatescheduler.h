@@ -9,12 +9,14 @@
 #include <QTimer>
 
 class MSettingsStore;
+class PbxSession;
 
 class UpdateScheduler : public QObject
 {
     Q_OBJECT
 public:
-    explicit UpdateScheduler(MSettingsStore *settings, QObject *parent = nullptr);
+    // `session`: its start and end reach this object; it outlives it.
+    UpdateScheduler(PbxSession &session, MSettingsStore *settings, QObject *parent = nullptr);
 
     // After the window is shown: a check soon when the settings ask for one
     // at start-up, otherwise the periodic check.

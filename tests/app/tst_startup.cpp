@@ -7,6 +7,7 @@
 #include "settings/msettings.h"
 #include "testmain.h"
 #include "updater/installerprep.h"
+#include "updater/programlauncher.h"
 #include "updater/updaterdlg.h"
 
 #include <QDir>
@@ -360,7 +361,7 @@ void TestStartup::autoUpdateSwitch()
 {
     MSETTINGS::setSettingsDirPath(m_dir.path());
     UpdaterDlg updater("K", QUFW::ProductBranch::StableBranch, "App", "1.0", QUrl("https://u.example"),
-                       m_dir.filePath("dl"), "TSTUPD", m_dir.path(), WriterConfig());
+                       m_dir.filePath("dl"), "TSTUPD", m_dir.path(), WriterConfig(), ProgramStarter::system());
     QSignalSpy canceled(&updater, SIGNAL(canceled()));
     updater.setAutoUpdate(true);
     updater.setAutoUpdate(true); // connects once
@@ -434,7 +435,7 @@ void TestStartup::updaterConnectionsPerWindow()
 {
     MSETTINGS::setSettingsDirPath(m_dir.path());
     UpdaterDlg updater("K", QUFW::ProductBranch::StableBranch, "App", "1.0", QUrl("https://u.example"),
-                       m_dir.filePath("dl"), "TSTUPD2", m_dir.path(), WriterConfig());
+                       m_dir.filePath("dl"), "TSTUPD2", m_dir.path(), WriterConfig(), ProgramStarter::system());
     ScriptedPrompts prompts; // the update error is shown in a message box
     MPGui window{MctiConfig()};
     connectUpdater(&window, &updater, qApp);

@@ -123,7 +123,7 @@ struct Phone {
         } else if (m == MSETTINGS::AppModeDeskPhone) {
             desk.reset(new PhoneApi(cti.get(), QStringLiteral("201"), QStringLiteral("127.0.0.1"), QString(),
                                     PhoneApi::BrandSnom, codes));
-            desk->setCommandHook([this](const PhoneCommand &c) { sent << c; });
+            QObject::connect(desk.get(), &PhoneApi::commandSent, [this](const PhoneCommand &c) { sent << c; });
             PhoneApi *d = desk.get();
             CallEvents *ev = events.get();
             QObject::connect(d, &PhoneApi::sigIncomingCall, ev, &CallEvents::onPApiIcomingCall);

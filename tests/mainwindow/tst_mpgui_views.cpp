@@ -5,6 +5,7 @@
 // menu actions of the updater and support.
 #include "desklineresources.h"
 #include "mainwindow/mpgui.h"
+#include "mainwindow/session/pbxsession.h"
 #include "mainwindow/windowrules.h"
 #include "messaging/chatcontroller.h"
 #include "messaging/messagingpanel.h"
@@ -403,7 +404,8 @@ void TestMPGuiViews::largeFontView()
 void TestMPGuiViews::updateSchedule()
 {
     // Without settings: no start-up check, the hourly period plus up to five minutes.
-    UpdateScheduler bare(nullptr);
+    PbxSession session;
+    UpdateScheduler bare(session, nullptr);
     bare.setupUpdates();
     QVERIFY(!child<QTimer>(&bare, "startupCheckTimer")->isActive());
     QTimer *bareTimer = child<QTimer>(&bare, "updateCheckTimer");

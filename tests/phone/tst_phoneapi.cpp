@@ -30,7 +30,7 @@ struct Fixture {
     explicit Fixture(int brand = PhoneApi::BrandSnom)
     {
         api.reset(new PhoneApi(&cti, QStringLiteral("201"), QStringLiteral("127.0.0.1"), QString(), brand, codes));
-        api->setCommandHook([this](const PhoneCommand &c) { sent.append(c); });
+        QObject::connect(api.get(), &PhoneApi::commandSent, [this](const PhoneCommand &c) { sent.append(c); });
     }
     qlonglong incoming(const QString &csta, const QString &num = QStringLiteral("0612345"))
     {

@@ -1,6 +1,7 @@
 // Phone back-end selection in desk-phone mode (user agents, firmware gate,
 // authorisation, reset) and the volume and mute rules, without a window.
 #include "ctilib.h"
+#include "mainwindow/session/pbxsession.h"
 #include "phone/deskphonerules.h"
 #include "phone/phoneapi.h"
 #include "phone/phonebackends.h"
@@ -51,7 +52,8 @@ struct Fixture {
     QSlider *speaker = new QSlider(&window);
     QPushButton *btnMic = new QPushButton(&window);
     QPushButton *btnSpeaker = new QPushButton(&window);
-    PhoneBackends phones{codes};
+    PbxSession session;
+    PhoneBackends phones{codes, session, store};
     FakeAudio audio;
 
     explicit Fixture(int mode)
@@ -68,7 +70,6 @@ struct Fixture {
         w.btnOutputAudio = btnSpeaker;
         phones.setWidgets(w);
         phones.setCtiClient(&cti);
-        phones.setSettingsStore(&store);
         SessionRules::SessionStart start;
         start.mode = MSETTINGS::AppMode(mode);
         phones.onSessionStarted(start);

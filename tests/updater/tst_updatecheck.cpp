@@ -6,6 +6,7 @@
 #include "testupdateservice.h"
 #include "uniqlogger.h"
 #include "updater/checkupdatedlg.h"
+#include "updater/programlauncher.h"
 #include "updater/updaterdlg.h"
 
 #include <QProgressDialog>
@@ -84,8 +85,9 @@ void TestUpdateCheck::cleanup()
 
 CheckUpdateDlg *TestUpdateCheck::makeUpdater(const QUrl &server, const QString &key, const QString &version)
 {
-    auto *u = new CheckUpdateDlg(key, QUFW::ProductBranch::BetaBranch, "Deskline", version, server,
-                                 m_dir->filePath("dl"), "UPDTEST", m_dir->path(), WriterConfig(), this);
+    auto *u =
+        new CheckUpdateDlg(key, QUFW::ProductBranch::BetaBranch, "Deskline", version, server, m_dir->filePath("dl"),
+                           "UPDTEST", m_dir->path(), WriterConfig(), ProgramStarter::system(), this);
     u->setCheckTiming(0, 10000);
     u->setExtraCaCertificates({TestUpdateService::caCertificate()});
     delete m_newSpy;
@@ -127,7 +129,7 @@ void TestUpdateCheck::portableKey()
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFileInfo(QCoreApplication::applicationFilePath()).absolutePath().toLocal8Bit());
     auto *u = new UpdaterDlg("KEY", QUFW::ProductBranch::StableBranch, "Deskline", "4.5.23", m_service->url(),
-                             m_dir->filePath("dl"), "UPDTEST", m_dir->path(), WriterConfig());
+                             m_dir->filePath("dl"), "UPDTEST", m_dir->path(), WriterConfig(), ProgramStarter::system());
     qputenv("HOME", oldHome);
     QCOMPARE(u->productUid(), QString("KEY-PORTABLE"));
     u->setCheckTiming(0, 10000);

@@ -109,6 +109,20 @@ private:
     QTemporaryDir *m_dir = nullptr;
     TestUpdateService *m_service = nullptr;
     UpdaterDlg *m_updater = nullptr;
+    // Records what the updater would start, and answers with m_startResult.
+    struct RecordingStarter : ProgramStarter {
+        TestUpdateDownload *test = nullptr;
+        bool startDetached(const LaunchRequest &r, QString *error) override
+        {
+            test->m_launched << r;
+            if (error)
+                *error = test->m_startResult ? "No Error" : "refused";
+            return test->m_startResult;
+        }
+    };
+    RecordingStarter m_recorder;
+    // What the next updater starts its installer with.
+    ProgramStarter *m_starter = &m_recorder;
     QList<LaunchRequest> m_launched;
     bool m_startResult = true;
     QSignalSpy *m_new = nullptr;
@@ -124,17 +138,12 @@ void TestUpdateDownload::init()
     QVERIFY(m_service->start());
     m_launched.clear();
     m_startResult = true;
-    ProgramLauncher::setStarter([this](const LaunchRequest &r, QString *error) {
-        m_launched << r;
-        if (error)
-            *error = m_startResult ? "No Error" : "refused";
-        return m_startResult;
-    });
+    m_recorder.test = this;
+    m_starter = &m_recorder;
 }
 
 void TestUpdateDownload::cleanup()
 {
-    ProgramLauncher::setStarter(nullptr);
     delete m_new;
     delete m_error;
     delete m_started;
@@ -167,7 +176,7 @@ void TestUpdateDownload::serve(const QByteArray &content, const QString &fileNam
 UpdaterDlg *TestUpdateDownload::makeUpdater()
 {
     m_updater = new UpdaterDlg("KEY", QUFW::ProductBranch::StableBranch, "Deskline", "4.5.23",
-                               m_service->url("/updates"), dl(), "UPDTEST", m_dir->path(), WriterConfig());
+                               m_service->url("/updates"), dl(), "UPDTEST", m_dir->path(), WriterConfig(), *m_starter);
     m_updater->setCheckTiming(0, 10000);
     m_updater->setExtraCaCertificates({TestUpdateService::caCertificate()});
     m_updater->setModalDialog(false);
@@ -201,7 +210,7 @@ bool TestUpdateDownload::downloadAndWait()
 // directory with the program's path and "-s", and the client quits.
 void TestUpdateDownload::downloadVerifyStartAndQuit()
 {
-    ProgramLauncher::setStarter(nullptr); // the real start
+    m_starter = &ProgramStarter::system(); // the real start
     const QString record = m_dir->filePath("installer-args.txt");
     qputenv("DESKLINE_UPDATER_TEST_RECORD", QFile::encodeName(record));
     serve(kScript, "Deskline-5.0.1.sh");
@@ -555,7 +564,7 @@ void TestUpdateDownload::sameUrlTwice()
     file.data = content;
     m_service->files.insert("/files/x%20y", file);
     FileXferManager manager;
-    BaseUpdater trust("K");
+    BaseUpdater trust("K", ProgramStarter::system());
     trust.setExtraCaCertificates({TestUpdateService::caCertificate()});
     manager.setSslConfiguration(trust.sslConfiguration());
     QSignalSpy succeeded(&manager, SIGNAL(fileXferSucceed(DownloadableFileInfo)));
@@ -638,8 +647,9 @@ void TestUpdateDownload::refusedDirsUseATemporaryOne()
     QVERIFY(::chmod(QFile::encodeName(shared).constData(), 0777) == 0);
 
     serve(kScript, "setup.sh");
-    m_updater = new UpdaterDlg("KEY", QUFW::ProductBranch::StableBranch, "Deskline", "4.5.23",
-                               m_service->url("/updates"), shared, "UPDTEST", m_dir->path(), WriterConfig());
+    m_updater =
+        new UpdaterDlg("KEY", QUFW::ProductBranch::StableBranch, "Deskline", "4.5.23", m_service->url("/updates"),
+                       shared, "UPDTEST", m_dir->path(), WriterConfig(), *m_starter);
     m_updater->setCheckTiming(0, 10000);
     m_updater->setExtraCaCertificates({TestUpdateService::caCertificate()});
     m_updater->setHiddenCheck(true);

@@ -3,6 +3,7 @@
 #include "testmain.h"
 #include "updater/baseupdater.h"
 #include "updater/downloadablefileinfo.h"
+#include "updater/programlauncher.h"
 #include "updater/qufw.h"
 #include "updater/updatereplyreader.h"
 #include "updater/updaterutils.h"
@@ -76,7 +77,7 @@ void TestUpdateProtocol::requestDocument()
     QFETCH(QString, version);
     QFETCH(int, branch);
     QFETCH(QByteArray, expected);
-    BaseUpdater updater(key);
+    BaseUpdater updater(key, ProgramStarter::system());
     updater.setAppVersion(version);
     QCOMPARE(updater.requestDocument(branch), expected);
 }
@@ -387,7 +388,7 @@ void TestUpdateProtocol::serviceUrl()
 {
     QFETCH(QString, server);
     QFETCH(QString, expected);
-    BaseUpdater updater("K");
+    BaseUpdater updater("K", ProgramStarter::system());
     updater.setServerUrl(QUrl(server));
     QCOMPARE(updater.serviceUrl().toString(), expected);
 }

@@ -1,9 +1,11 @@
-// Queues and supervisor panel of the main window: forwarders to the queues
-// controller.
-#include "mpgui.h"
+// The window's named entry points of the queues, the phone back-ends and the update schedule, forwarding to them.
+#include "mainwindow/mpgui.h"
 
-#include "app/globallogger.h"
+#include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
+#include "updater/updatescheduler.h"
+
+// ---------------------------------------------------------------- queues and supervisor panel
 
 void MPGui::onCCReportSucceded(const CallCenterReport &report)
 {
@@ -70,4 +72,38 @@ void MPGui::getQueueInfo(QString name, QueueStatus &queueInfo)
 QString MPGui::resolveQueueName(const QString &queueId) const
 {
     return queues ? queues->resolveQueueName(queueId) : QString();
+}
+
+// ---------------------------------------------------------------- phone back-ends
+
+void MPGui::onPApiAuthorized(bool authorized)
+{
+    phones->onPApiAuthorized(authorized);
+}
+
+void MPGui::updatePhoneApi()
+{
+    phones->updatePhoneApi();
+}
+
+void MPGui::resetPhoneApi()
+{
+    phones->resetPhoneApi();
+}
+
+void MPGui::setMuteInputAudio(bool mute)
+{
+    phones->setMuteInputAudio(mute);
+}
+
+void MPGui::setMuteOutputAudio(bool mute)
+{
+    phones->setMuteOutputAudio(mute);
+}
+
+// ---------------------------------------------------------------- rebranding schedule
+
+void MPGui::refreshRebrandingPackAfterAWhile()
+{
+    updates->refreshRebrandingPackAfterAWhile();
 }
