@@ -3,7 +3,9 @@
 #include "ctijsontext.h"
 #include "peertext.h"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -307,20 +309,20 @@ template <typename T> bool fromT(TextReader &r, QList<T> &out)
     return !r.failed();
 }
 
-template <typename T> bool fromFieldT(const PeerText::Rule &, TextReader &r, T &out)
+template <typename T> bool fromFieldT(const PeerText::Rule &, bool, TextReader &r, T &out)
 {
     return fromT(r, out);
 }
 
-bool fromFieldT(const PeerText::Rule &rule, TextReader &r, QString &out)
+bool fromFieldT(const PeerText::Rule &rule, bool repeats, TextReader &r, QString &out)
 {
-    if (!fromT(r, out))
+    if (!(repeats ? r.readRepeatedString(out) : fromT(r, out)))
         return false;
     out = PeerText::clean(out, rule);
     return true;
 }
 
-bool fromFieldT(const PeerText::Rule &rule, TextReader &r, QStringList &out)
+bool fromFieldT(const PeerText::Rule &rule, bool, TextReader &r, QStringList &out)
 {
     if (!fromT(r, out))
         return false;
@@ -335,6 +337,16 @@ bool fromFieldT(const PeerText::Rule &rule, TextReader &r, QStringList &out)
 bool isWordField(const char *key)
 {
     return qstrcmp(key, "kind") == 0 || qstrcmp(key, "subtype") == 0 || qstrcmp(key, "direction") == 0;
+}
+
+// Fields whose texts recur across a long list (first names, companies,
+// departments, the parties of the call history): read from text, each
+// distinct one stands once in memory.
+bool isRepeatedField(const char *key)
+{
+    static const char *const keys[] = {"firstName",  "company",    "department", "jobTitle",   "source",
+                                       "visibility", "callerName", "calledName", "callTypeKey"};
+    return std::any_of(std::begin(keys), std::end(keys), [key](const char *k) { return qstrcmp(k, key) == 0; });
 }
 
 template <typename T> void shareWord(T &) {}
@@ -377,9 +389,9 @@ public:
             return true;
         };
         f.name = QByteArray(key);
-        f.decodeText = [member, rule = PeerText::ruleFor(QLatin1String(key)), word = isWordField(key)](R &r,
-                                                                                                       TextReader &t) {
-            if (!fromFieldT(rule, t, r.*member))
+        f.decodeText = [member, rule = PeerText::ruleFor(QLatin1String(key)), word = isWordField(key),
+                        repeats = isRepeatedField(key)](R &r, TextReader &t) {
+            if (!fromFieldT(rule, repeats, t, r.*member))
                 return false;
             if (word)
                 shareWord(r.*member);

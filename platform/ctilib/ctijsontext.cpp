@@ -1,5 +1,6 @@
 #include "ctijsontext.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace CtiJson
@@ -261,6 +262,34 @@ bool TextReader::readString(QString &out)
     if (peek() != Kind::String)
         return fail();
     return scanString(&out, nullptr, nullptr);
+}
+
+bool TextReader::readRepeatedString(QString &out)
+{
+    if (peek() != Kind::String)
+        return fail();
+    const char *const start = m_pos;
+    const char *const raw = m_pos + 1;
+    const char *rawEnd = nullptr;
+    bool escaped = false;
+    if (!scanString(nullptr, &rawEnd, &escaped))
+        return false;
+    // Long or escaped texts are seldom repeated; the bounds keep the table small.
+    const int size = int(rawEnd - raw);
+    if (escaped || size > 48 || m_repeated.size() >= 4096) {
+        m_pos = start;
+        return scanString(&out, nullptr, nullptr);
+    }
+    const QByteArray key = QByteArray::fromRawData(raw, size);
+    const auto it = m_repeated.constFind(key);
+    if (it != m_repeated.constEnd()) {
+        out = it.value();
+        return true;
+    }
+    const bool ascii = std::all_of(raw, rawEnd, [](char c) { return uchar(c) < 0x80; });
+    out = ascii ? QString::fromLatin1(raw, size) : QString::fromUtf8(raw, size);
+    m_repeated.insert(key, out);
+    return true;
 }
 
 bool TextReader::scanNumber(const char **start)

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QLatin1String>
 #include <QString>
 
@@ -35,6 +36,9 @@ public:
     // Values; each false when the next value is not of that kind or is
     // not taken (the reader is then failed()).
     bool readString(QString &out);
+    // The same; a short text met before in this reader (a first name, a
+    // company) is handed out again, shared, instead of a copy of its own.
+    bool readRepeatedString(QString &out);
     bool readNumber(double &out);
     bool readBool(bool &out);
     bool readNull();
@@ -96,6 +100,9 @@ private:
     int m_depth;
     bool m_failed = false;
     bool m_opened = false; // a container has just been opened
+    // The short texts readRepeatedString() has made, by their raw bytes
+    // (which stay in the text being read).
+    QHash<QByteArray, QString> m_repeated;
 };
 
 } // namespace CtiJson

@@ -159,7 +159,8 @@ public:
     void dispatch(quint64 gen, const DecodedFrame &frame);
     void decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFrame> frame);
     void joined(quint64 gen, PhoneBookList books, int flags);
-    void addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book);
+    // Takes the entries of `book` (it is left empty).
+    void addPhonebookPart(int part, int parts, int index, int flags, PhoneBook &book);
     template <typename T> void releaseOnPool(T value)
     {
         pool.start([v = std::move(value)]() mutable { v = T(); });
@@ -252,7 +253,8 @@ std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJso
             *error = QStringLiteral("invalid phone book part");
             return nullptr;
         }
-        return [part, parts, index, flags, book](CtiLibPrivate *d) {
+        // Emitted once: the part's entries go on to the join, not copied.
+        return [part, parts, index, flags, book](CtiLibPrivate *d) mutable {
             d->addPhonebookPart(part, parts, index, flags & CTILIB::PhonebookAll, book);
         };
     }
@@ -442,7 +444,8 @@ std::function<void(CtiLibPrivate *)> decodeEventText(const QString &name, CtiJso
             return nullptr;
         if (parts < 1 || parts > 100000 || part < 0 || part >= parts || index < 0 || index > 1000)
             return nullptr;
-        return [part, parts, index, flags, book](CtiLibPrivate *d) {
+        // Emitted once: the part's entries go on to the join, not copied.
+        return [part, parts, index, flags, book](CtiLibPrivate *d) mutable {
             d->addPhonebookPart(part, parts, index, flags & CTILIB::PhonebookAll, book);
         };
     }
@@ -806,7 +809,7 @@ void CtiLibPrivate::decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFra
         pump();
 }
 
-void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book)
+void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, PhoneBook &book)
 {
     if (part == 0) {
         releaseOnPool(std::move(partBooks));
@@ -840,7 +843,8 @@ void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, 
         protocolError(QStringLiteral("phone book part out of order"));
         return;
     }
-    partBooks.append(book);
+    partBooks.append(PhoneBook());
+    std::swap(partBooks.last(), book);
     partIndexes.append(index);
     if (partNext < partsExpected)
         return;
@@ -856,12 +860,21 @@ void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, 
     CtiLib *lib = q;
     const quint64 gen = generation;
     pool.start([lib, gen, flags, pieces = std::move(pieces), indexes]() mutable {
+        // The entries move over to the joined books, nothing is copied.
         PhoneBookList books;
         for (int i = 0; i < pieces.size(); ++i) {
-            if (indexes.at(i) == books.size())
-                books.append(pieces.at(i));
-            else
-                books.last().entries.append(pieces.at(i).entries);
+            PhoneBook &piece = pieces[i];
+            if (indexes.at(i) == books.size()) {
+                books.append(PhoneBook());
+                std::swap(books.last(), piece);
+                continue;
+            }
+            QList<PhoneBookEntry> &entries = books.last().entries;
+            entries.reserve(entries.size() + piece.entries.size());
+            for (PhoneBookEntry &entry : piece.entries) {
+                entries.append(PhoneBookEntry());
+                std::swap(entries.last(), entry);
+            }
         }
         pieces = PhoneBookList();
         // Handed over, not copied: the GUI thread never holds the last

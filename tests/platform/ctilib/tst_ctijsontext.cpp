@@ -98,6 +98,7 @@ private slots:
     void sameRecords();
     void cutAnywhere();
     void changedBytes();
+    void repeatedTextsShared();
 };
 
 void TestCtiJsonText::sameRecords_data()
@@ -273,6 +274,30 @@ void TestCtiJsonText::changedBytes()
     }
     // Some of the changes leave valid frames (a letter of a text changed).
     QVERIFY(taken > 0);
+}
+
+void TestCtiJsonText::repeatedTextsShared()
+{
+    // The company and first name recur: each stands once in memory; the
+    // unique last names and escaped texts are the entries' own.
+    const QByteArray frame =
+        eventFrame("{\"entries\":[{\"firstName\":\"Anna\",\"lastName\":\"Rossi\",\"company\":\"Q\"},"
+                   "{\"firstName\":\"Anna\",\"lastName\":\"Verdi\",\"company\":\"Q\"},"
+                   "{\"firstName\":\"Ann\\u0061\",\"company\":\"q\"}]}");
+    PhoneBook book;
+    QString name;
+    QVERIFY(CtiProtocol::readEventText(
+        frame, &name, [&](const QString &, CtiJson::TextReader &t) { return CtiJson::fromJsonText(t, book); }));
+    QCOMPARE(compareAs<PhoneBook>(frame).same, true);
+    QCOMPARE(book.entries.size(), 3);
+    const PhoneBookEntry &a = book.entries.at(0);
+    const PhoneBookEntry &b = book.entries.at(1);
+    const PhoneBookEntry &c = book.entries.at(2);
+    QVERIFY(a.firstName.isSharedWith(b.firstName));
+    QVERIFY(a.company.isSharedWith(b.company));
+    QCOMPARE(c.firstName, QStringLiteral("Anna"));
+    QVERIFY(!c.firstName.isSharedWith(a.firstName));
+    QCOMPARE(c.company, QStringLiteral("q"));
 }
 
 DESKLINE_TEST_MAIN(TestCtiJsonText)
