@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the CTI frame reader in pieces, decodes every frame
 // as a message envelope and its body as each kind of record.
 #include "ctijson.h"
+#include "ctijsontext.h"
 #include "ctiprotocol.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 namespace
 {
@@ -40,6 +42,23 @@ void decodeBody(const QJsonObject &body)
     }
 }
 
+// What the text reader takes, the general decoder takes the same way.
+template <typename T> void sameFromText(const QByteArray &frame)
+{
+    T fromText;
+    QString name;
+    const bool taken = CtiProtocol::readEventText(
+        frame, &name, [&](const QString &, CtiJson::TextReader &t) { return CtiJson::fromJsonText(t, fromText); });
+    if (!taken)
+        return;
+    CtiProtocol::Message msg;
+    QString error;
+    T general;
+    if (!CtiProtocol::parseMessage(frame, &msg, &error) || msg.name != name ||
+        !CtiJson::fromJson(QJsonValue(msg.body), general, &error) || !(general == fromText))
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -58,6 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             CtiProtocol::Message msg;
             QString error;
             CtiProtocol::hasDuplicateKey(frame);
+            sameFromText<PhoneBook>(frame);
+            sameFromText<CdrEntry>(frame);
+            sameFromText<BuddyStatus>(frame);
             if (CtiProtocol::parseMessage(frame, &msg, &error))
                 decodeBody(msg.body);
         }

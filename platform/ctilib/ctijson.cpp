@@ -1,8 +1,11 @@
 #include "ctijson.h"
 
+#include "ctijsontext.h"
 #include "peertext.h"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -197,12 +200,153 @@ bool fromField(const PeerText::Rule &rule, const QJsonValue &j, QStringList &out
     return true;
 }
 
+// --- the same values read from JSON text ------------------------------------
+
+bool fromT(TextReader &r, QString &out)
+{
+    return r.readString(out);
+}
+
+template <typename I> bool readIntegerT(TextReader &r, I &out, double lo, double hi)
+{
+    double d = 0;
+    if (!r.readNumber(d))
+        return false;
+    if (!(d >= lo && d <= hi) || d != double(qint64(d)))
+        return false;
+    out = I(qint64(d));
+    return true;
+}
+
+bool fromT(TextReader &r, int &out)
+{
+    return readIntegerT(r, out, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+}
+bool fromT(TextReader &r, qint64 &out)
+{
+    return readIntegerT(r, out, -9007199254740992.0, 9007199254740992.0);
+}
+bool fromT(TextReader &r, quint8 &out)
+{
+    return readIntegerT(r, out, 0, 255);
+}
+bool fromT(TextReader &r, quint16 &out)
+{
+    return readIntegerT(r, out, 0, 65535);
+}
+
+bool fromT(TextReader &r, bool &out)
+{
+    return r.readBool(out);
+}
+
+bool fromT(TextReader &r, double &out)
+{
+    return r.readNumber(out);
+}
+
+bool fromT(TextReader &r, QDateTime &out)
+{
+    if (r.peek() == TextReader::Kind::Null) {
+        out = QDateTime();
+        return r.readNull();
+    }
+    QString s;
+    if (!r.readString(s))
+        return false;
+    if (s.isEmpty()) {
+        out = QDateTime();
+        return true;
+    }
+    if (s.size() > 64)
+        return false;
+    out = QDateTime::fromString(s, Qt::ISODateWithMs);
+    return out.isValid();
+}
+
+bool fromT(TextReader &r, QByteArray &out)
+{
+    QString s;
+    if (!r.readString(s))
+        return false;
+    auto result = QByteArray::fromBase64Encoding(s.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    if (!result)
+        return false;
+    out = *result;
+    return true;
+}
+
+bool fromT(TextReader &r, QStringList &out)
+{
+    out.clear();
+    if (!r.beginArray())
+        return false;
+    bool more = false;
+    while (r.nextElement(&more) && more) {
+        if (out.size() >= MaxListElements)
+            return false;
+        QString s;
+        if (!r.readString(s))
+            return false;
+        out.append(s);
+    }
+    return !r.failed();
+}
+
+template <typename T> bool fromT(TextReader &r, QList<T> &out)
+{
+    out.clear();
+    if (!r.beginArray())
+        return false;
+    bool more = false;
+    while (r.nextElement(&more) && more) {
+        if (out.size() >= MaxListElements)
+            return false;
+        out.append(T());
+        if (!fromJsonText(r, out.last()))
+            return false;
+    }
+    return !r.failed();
+}
+
+template <typename T> bool fromFieldT(const PeerText::Rule &, bool, TextReader &r, T &out)
+{
+    return fromT(r, out);
+}
+
+bool fromFieldT(const PeerText::Rule &rule, bool repeats, TextReader &r, QString &out)
+{
+    if (!(repeats ? r.readRepeatedString(out) : fromT(r, out)))
+        return false;
+    out = PeerText::clean(out, rule);
+    return true;
+}
+
+bool fromFieldT(const PeerText::Rule &rule, bool, TextReader &r, QStringList &out)
+{
+    if (!fromT(r, out))
+        return false;
+    for (QString &text : out)
+        text = PeerText::clean(text, rule);
+    return true;
+}
+
 // The few words that kind fields carry (a contact's kind and subtype, a
 // call's direction) stand once in memory: tens of thousands of records
 // share them instead of holding a copy each.
 bool isWordField(const char *key)
 {
     return qstrcmp(key, "kind") == 0 || qstrcmp(key, "subtype") == 0 || qstrcmp(key, "direction") == 0;
+}
+
+// Fields whose texts recur across a long list (first names, companies,
+// departments, the parties of the call history): read from text, each
+// distinct one stands once in memory.
+bool isRepeatedField(const char *key)
+{
+    static const char *const keys[] = {"firstName",  "company",    "department", "jobTitle",   "source",
+                                       "visibility", "callerName", "calledName", "callTypeKey"};
+    return std::any_of(std::begin(keys), std::end(keys), [key](const char *k) { return qstrcmp(k, key) == 0; });
 }
 
 template <typename T> void shareWord(T &) {}
@@ -239,6 +383,15 @@ public:
         f.decode = [member, rule = PeerText::ruleFor(QLatin1String(key)),
                     word = isWordField(key)](R &r, const QJsonValue &v, QString *error) {
             if (!fromField(rule, v, r.*member, error))
+                return false;
+            if (word)
+                shareWord(r.*member);
+            return true;
+        };
+        f.name = QByteArray(key);
+        f.decodeText = [member, rule = PeerText::ruleFor(QLatin1String(key)), word = isWordField(key),
+                        repeats = isRepeatedField(key)](R &r, TextReader &t) {
+            if (!fromFieldT(rule, repeats, t, r.*member))
                 return false;
             if (word)
                 shareWord(r.*member);
@@ -292,9 +445,47 @@ public:
         return true;
     }
 
+    // The same from JSON text: every key at most once, unknown members
+    // checked and passed over.
+    bool decodeText(TextReader &t, R &out) const
+    {
+        out = R();
+        if (!t.beginObject())
+            return false;
+        quint64 seen = 0;
+        TextReader::KeySet others;
+        bool more = false;
+        while (t.nextMember(&more) && more) {
+            TextReader::Key key;
+            if (!t.readKey(key))
+                return false;
+            int field = -1;
+            for (int i = 0; i < int(m_fields.size()); ++i) {
+                if (key.equals(QLatin1String(m_fields[size_t(i)].name))) {
+                    field = i;
+                    break;
+                }
+            }
+            if (field < 0) {
+                if (!others.insert(key) || !t.skipValue())
+                    return false;
+                continue;
+            }
+            const quint64 bit = quint64(1) << field;
+            if (seen & bit)
+                return false;
+            seen |= bit;
+            if (!m_fields[size_t(field)].decodeText(out, t))
+                return false;
+        }
+        return !t.failed();
+    }
+
 private:
     struct Field {
         QString key;
+        QByteArray name;
+        std::function<bool(R &, TextReader &)> decodeText;
         std::function<QJsonValue(const R &)> encode;
         std::function<bool(R &, const QJsonValue &, QString *)> decode;
         QJsonValue defaultValue;
@@ -706,6 +897,10 @@ const Codec<CallCenterReport> &reportCodec()
     bool fromJson(const QJsonValue &json, Type &out, QString *error)                                                   \
     {                                                                                                                  \
         return codec().decode(json, out, error);                                                                       \
+    }                                                                                                                  \
+    bool fromJsonText(TextReader &reader, Type &out)                                                                   \
+    {                                                                                                                  \
+        return codec().decodeText(reader, out);                                                                        \
     }
 
 CTIJSON_DEFINE(LoginDetails, loginDetailsCodec)
@@ -827,6 +1022,32 @@ bool fromJson(const QJsonValue &json, BuddyStatusMap &out, QString *error)
     for (const BuddyStatus &s : list)
         out.insert(s.exten, s);
     return true;
+}
+
+bool fromJsonText(TextReader &reader, PhoneBookList &out)
+{
+    return fromT(reader, out);
+}
+
+bool fromJsonText(TextReader &reader, Cdr &out)
+{
+    return fromT(reader, out);
+}
+
+bool fromJsonText(TextReader &reader, BuddyStatusMap &out)
+{
+    out.clear();
+    QList<BuddyStatus> list;
+    if (!fromT(reader, list))
+        return false;
+    for (const BuddyStatus &s : list)
+        out.insert(s.exten, s);
+    return true;
+}
+
+bool fromJsonText(TextReader &reader, int &out)
+{
+    return fromT(reader, out);
 }
 
 namespace

@@ -17,13 +17,20 @@
 namespace CtiJson
 {
 
+class TextReader;
+
 // Upper bound of the elements of one list inside a message.
 constexpr int MaxListElements = 2000000;
 
+// fromJsonText() reads the same record straight from JSON text (see
+// ctijsontext.h), with the same checks and the same outcome; false, without an
+// error text, when the text is not taken or the record is invalid: fromJson()
+// on the parsed document then names the fault.
 #define CTIJSON_DECLARE(Type)                                                                                          \
     QJsonObject toJson(const Type &value);                                                                             \
     QJsonObject toJsonWithDefaults(const Type &value);                                                                 \
-    bool fromJson(const QJsonValue &json, Type &out, QString *error = nullptr);
+    bool fromJson(const QJsonValue &json, Type &out, QString *error = nullptr);                                        \
+    bool fromJsonText(TextReader &reader, Type &out);
 
 CTIJSON_DECLARE(LoginDetails)
 CTIJSON_DECLARE(IdentityEntry)
@@ -104,6 +111,12 @@ bool fromJson(const QJsonValue &json, ServicesDialCodesMap &out, QString *error 
 // Extension statuses: an array of BuddyStatus, keyed by their extension.
 QJsonArray toJson(const BuddyStatusMap &statuses);
 bool fromJson(const QJsonValue &json, BuddyStatusMap &out, QString *error = nullptr);
+
+// Lists of records and extension statuses from JSON text; a plain integer.
+bool fromJsonText(TextReader &reader, PhoneBookList &out);
+bool fromJsonText(TextReader &reader, Cdr &out);
+bool fromJsonText(TextReader &reader, BuddyStatusMap &out);
+bool fromJsonText(TextReader &reader, int &out);
 
 // Plain values with the same strictness.
 bool readString(const QJsonObject &o, const char *key, QString &out, QString *error);

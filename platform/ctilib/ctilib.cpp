@@ -1,6 +1,7 @@
 #include "ctilib.h"
 
 #include "ctijson.h"
+#include "ctijsontext.h"
 #include "ctiprotocol.h"
 #include "uniqlogger.h"
 
@@ -19,8 +20,10 @@
 #include <QTimer>
 #include <utility>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <vector>
 
 using CtiProtocol::Message;
 
@@ -156,7 +159,8 @@ public:
     void dispatch(quint64 gen, const DecodedFrame &frame);
     void decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFrame> frame);
     void joined(quint64 gen, PhoneBookList books, int flags);
-    void addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book);
+    // Takes the entries of `book` (it is left empty).
+    void addPhonebookPart(int part, int parts, int index, int flags, PhoneBook &book);
     template <typename T> void releaseOnPool(T value)
     {
         pool.start([v = std::move(value)]() mutable { v = T(); });
@@ -249,7 +253,8 @@ std::function<void(CtiLibPrivate *)> decodeEvent(const QString &name, const QJso
             *error = QStringLiteral("invalid phone book part");
             return nullptr;
         }
-        return [part, parts, index, flags, book](CtiLibPrivate *d) {
+        // Emitted once: the part's entries go on to the join, not copied.
+        return [part, parts, index, flags, book](CtiLibPrivate *d) mutable {
             d->addPhonebookPart(part, parts, index, flags & CTILIB::PhonebookAll, book);
         };
     }
@@ -369,9 +374,119 @@ bool isSessionEvent(const QString &name)
            name == QLatin1String("rebrandingPackage");
 }
 
+// One member of an event's data read from text: its key, how its value is
+// read, whether it must be there.
+struct TextMember {
+    const char *key;
+    std::function<bool(CtiJson::TextReader &)> read;
+    bool required = false;
+    bool seen = false;
+};
+
+// The data object of an event from text: the members listed are read, the
+// others checked and passed over; no key twice.
+bool readMembers(CtiJson::TextReader &t, std::vector<TextMember> &members)
+{
+    using CtiJson::TextReader;
+    if (!t.beginObject())
+        return false;
+    TextReader::KeySet keys;
+    bool more = false;
+    while (t.nextMember(&more) && more) {
+        TextReader::Key key;
+        if (!t.readKey(key) || !keys.insert(key))
+            return false;
+        auto it = std::find_if(members.begin(), members.end(),
+                               [&key](const TextMember &m) { return key.equals(QLatin1String(m.key)); });
+        if (it == members.end()) {
+            if (!t.skipValue())
+                return false;
+            continue;
+        }
+        if (!it->read(t))
+            return false;
+        it->seen = true;
+    }
+    if (t.failed())
+        return false;
+    return std::all_of(members.cbegin(), members.cend(), [](const TextMember &m) { return m.seen || !m.required; });
+}
+
+// The large deliveries (phone books, call records, extension statuses)
+// decoded straight from the frame's text; null when the event is not one of
+// them or its text is not taken (the frame is then decoded the general way).
+std::function<void(CtiLibPrivate *)> decodeEventText(const QString &name, CtiJson::TextReader &t)
+{
+    if (name == QLatin1String("phonebook")) {
+        PhoneBookList books;
+        int flags = 0;
+        std::vector<TextMember> members{
+            {"phonebooks", [&](CtiJson::TextReader &r) { return CtiJson::fromJsonText(r, books); }, true},
+            {"flags", [&](CtiJson::TextReader &r) { return CtiJson::fromJsonText(r, flags); }}};
+        if (!readMembers(t, members))
+            return nullptr;
+        const CTILIB::PhonebookTypeFlags f(flags & CTILIB::PhonebookAll);
+        return [books, f](CtiLibPrivate *d) { emit d->q->sigPhonebookChanged(books, f); };
+    }
+    if (name == QLatin1String("phonebookPart")) {
+        int part = -1, parts = 0, index = -1, flags = 0;
+        PhoneBook book;
+        const auto number = [](int &out) {
+            return [&out](CtiJson::TextReader &r) { return CtiJson::fromJsonText(r, out); };
+        };
+        std::vector<TextMember> members{
+            {"part", number(part)},
+            {"parts", number(parts)},
+            {"index", number(index)},
+            {"flags", number(flags)},
+            {"book", [&](CtiJson::TextReader &r) { return CtiJson::fromJsonText(r, book); }, true}};
+        if (!readMembers(t, members))
+            return nullptr;
+        if (parts < 1 || parts > 100000 || part < 0 || part >= parts || index < 0 || index > 1000)
+            return nullptr;
+        // Emitted once: the part's entries go on to the join, not copied.
+        return [part, parts, index, flags, book](CtiLibPrivate *d) mutable {
+            d->addPhonebookPart(part, parts, index, flags & CTILIB::PhonebookAll, book);
+        };
+    }
+    if (name == QLatin1String("cdr")) {
+        Cdr entries;
+        std::vector<TextMember> members{
+            {"entries", [&](CtiJson::TextReader &r) { return CtiJson::fromJsonText(r, entries); }, true}};
+        if (!readMembers(t, members))
+            return nullptr;
+        return [entries](CtiLibPrivate *d) { emit d->q->sigCdrChanged(entries); };
+    }
+    if (name == QLatin1String("extenStatusMap")) {
+        BuddyStatusMap map;
+        std::vector<TextMember> members{
+            {"statuses", [&](CtiJson::TextReader &r) { return CtiJson::fromJsonText(r, map); }, true}};
+        if (!readMembers(t, members))
+            return nullptr;
+        return [map](CtiLibPrivate *d) { emit d->q->sigExtenStatusMapChanged(map); };
+    }
+    return nullptr;
+}
+
 DecodedFrame decodeFrame(const QByteArray &frame)
 {
     DecodedFrame r;
+    // A large delivery is read in one pass over its text.
+    if (frame.size() > kInlineDecodeLimit) {
+        QString name;
+        std::function<void(CtiLibPrivate *)> emitter;
+        const bool taken = CtiProtocol::readEventText(frame, &name, [&](const QString &evt, CtiJson::TextReader &t) {
+            emitter = decodeEventText(evt, t);
+            return bool(emitter);
+        });
+        if (taken) {
+            r.msg.type = Message::Event;
+            r.msg.name = name;
+            r.emitter = std::move(emitter);
+            r.ok = true;
+            return r;
+        }
+    }
     if (!CtiProtocol::parseMessage(frame, &r.msg, &r.error))
         return r;
     if (r.msg.type == Message::Event && !isSessionEvent(r.msg.name)) {
@@ -694,7 +809,7 @@ void CtiLibPrivate::decoded(quint64 gen, quint64 seq, std::shared_ptr<DecodedFra
         pump();
 }
 
-void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, const PhoneBook &book)
+void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, PhoneBook &book)
 {
     if (part == 0) {
         releaseOnPool(std::move(partBooks));
@@ -728,7 +843,8 @@ void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, 
         protocolError(QStringLiteral("phone book part out of order"));
         return;
     }
-    partBooks.append(book);
+    partBooks.append(PhoneBook());
+    std::swap(partBooks.last(), book);
     partIndexes.append(index);
     if (partNext < partsExpected)
         return;
@@ -744,12 +860,21 @@ void CtiLibPrivate::addPhonebookPart(int part, int parts, int index, int flags, 
     CtiLib *lib = q;
     const quint64 gen = generation;
     pool.start([lib, gen, flags, pieces = std::move(pieces), indexes]() mutable {
+        // The entries move over to the joined books, nothing is copied.
         PhoneBookList books;
         for (int i = 0; i < pieces.size(); ++i) {
-            if (indexes.at(i) == books.size())
-                books.append(pieces.at(i));
-            else
-                books.last().entries.append(pieces.at(i).entries);
+            PhoneBook &piece = pieces[i];
+            if (indexes.at(i) == books.size()) {
+                books.append(PhoneBook());
+                std::swap(books.last(), piece);
+                continue;
+            }
+            QList<PhoneBookEntry> &entries = books.last().entries;
+            entries.reserve(entries.size() + piece.entries.size());
+            for (PhoneBookEntry &entry : piece.entries) {
+                entries.append(PhoneBookEntry());
+                std::swap(entries.last(), entry);
+            }
         }
         pieces = PhoneBookList();
         // Handed over, not copied: the GUI thread never holds the last

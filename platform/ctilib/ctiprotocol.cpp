@@ -1,5 +1,7 @@
 #include "ctiprotocol.h"
 
+#include "ctijsontext.h"
+
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QSet>
@@ -355,6 +357,65 @@ bool parseMessage(const QByteArray &frame, Message *msg, QString *error)
     }
     *error = QStringLiteral("unknown message type");
     return false;
+}
+
+bool readEventText(const QByteArray &frame, QString *name,
+                   const std::function<bool(const QString &name, CtiJson::TextReader &data)> &decodeData)
+{
+    using CtiJson::TextReader;
+    TextReader t(frame);
+    if (!t.beginObject())
+        return false;
+    TextReader::KeySet keys;
+    bool version = false, event = false, named = false, decoded = false;
+    const char *dataBegin = nullptr;
+    const char *dataEnd = nullptr;
+    bool more = false;
+    while (t.nextMember(&more) && more) {
+        TextReader::Key key;
+        if (!t.readKey(key) || !keys.insert(key))
+            return false;
+        if (key.equals(QLatin1String("v"))) {
+            double v = 0;
+            if (!t.readNumber(v) || v != Version)
+                return false;
+            version = true;
+        } else if (key.equals(QLatin1String("t"))) {
+            QString type;
+            if (!t.readString(type) || type != QLatin1String("evt"))
+                return false;
+            event = true;
+        } else if (key.equals(QLatin1String("evt"))) {
+            if (!t.readString(*name) || name->isEmpty() || name->size() > 64)
+                return false;
+            named = true;
+        } else if (key.equals(QLatin1String("data"))) {
+            if (t.peek() != TextReader::Kind::Object)
+                return false;
+            if (named) {
+                // The name came first: the data is read as it stands.
+                if (!decodeData(*name, t) || t.failed())
+                    return false;
+                decoded = true;
+            } else {
+                // Read once its name is known.
+                dataBegin = t.position();
+                if (!t.skipValue())
+                    return false;
+                dataEnd = t.position();
+            }
+        } else if (!t.skipValue()) {
+            return false;
+        }
+    }
+    if (!t.atEnd() || !version || !event || !named)
+        return false;
+    if (decoded)
+        return true;
+    if (!dataBegin)
+        return false;
+    TextReader data(dataBegin, dataEnd, 1);
+    return decodeData(*name, data) && data.atEnd();
 }
 
 QByteArray encodeFrame(const QJsonObject &object)

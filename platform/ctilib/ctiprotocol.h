@@ -16,6 +16,13 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <functional>
+
+namespace CtiJson
+{
+class TextReader;
+}
+
 namespace CtiProtocol
 {
 
@@ -81,6 +88,15 @@ bool hasDuplicateKey(const QByteArray &json);
 // Parses one frame; false with `error` for anything that is not a valid
 // envelope; a frame with a duplicate key is refused.
 bool parseMessage(const QByteArray &frame, Message *msg, QString *error);
+
+// Reads an event frame straight from its text, without a JSON document: its
+// name into `name`, then `decodeData` with a reader at its data object (it
+// reads that object whole, or returns false). True only when the frame is a
+// plain, well-formed event (see CtiJson::TextReader) that parseMessage()
+// takes too, and `decodeData` has taken its data; otherwise parseMessage()
+// is the judge of the frame.
+bool readEventText(const QByteArray &frame, QString *name,
+                   const std::function<bool(const QString &name, CtiJson::TextReader &data)> &decodeData);
 
 QByteArray encodeRequest(qint64 id, const QString &cmd, const QJsonObject &args);
 QByteArray encodeResponse(qint64 id, bool ok, const QJsonObject &result, const QString &error = QString());

@@ -10,17 +10,13 @@
 #include <QStandardItemModel>
 #include <QThread>
 
+#include <algorithm>
+
 namespace
 {
 QString trMPGui(const char *text)
 {
     return QCoreApplication::translate("MPGui", text);
-}
-
-QString nameOfEntry(const PhoneBookEntry &entry)
-{
-    const QString name = QStringLiteral("%1 %2").arg(entry.firstName, entry.lastName).trimmed();
-    return name.isEmpty() ? entry.company.trimmed() : name;
 }
 } // namespace
 
@@ -43,9 +39,8 @@ CdrModel *initCdrModel()
 
 QString cleanPhoneNumber(const QString &number)
 {
-    QString out;
-    out.reserve(number.size());
-    for (const QChar c : number) {
+    // Most numbers come without separators: handed back shared.
+    const auto isSeparator = [](QChar c) {
         switch (c.unicode()) {
         case ' ':
         case '-':
@@ -56,10 +51,18 @@ QString cleanPhoneNumber(const QString &number)
         case '\\':
         case '(':
         case ')':
-            break;
+            return true;
         default:
-            out.append(c);
+            return false;
         }
+    };
+    if (!number.isNull() && std::none_of(number.cbegin(), number.cend(), isSeparator))
+        return number;
+    QString out;
+    out.reserve(number.size());
+    for (const QChar c : number) {
+        if (!isSeparator(c))
+            out.append(c);
     }
     return out;
 }
@@ -138,24 +141,21 @@ ContactsBuild buildContactsModel(const PhoneBookList &books, QThread *owner, int
 {
     ContactsBuild build;
     build.model = initContactsBookModel();
-    build.model->buildFrom(books, sortColumn, sortOrder);
-    for (const PhoneBook &book : books) {
-        for (const PhoneBookEntry &entry : book.entries) {
-            const ContactNumberIndex::Contact contact{nameOfEntry(entry), entry.company.trimmed(),
-                                                      entry.department.trimmed()};
-            if (contact.name.isEmpty())
-                continue;
-            for (const ContactEntry &field : entry.contacts) {
-                if (field.kind == QLatin1String("phone"))
-                    build.index.add(cleanPhoneNumber(field.value), contact);
-            }
-        }
-    }
+    build.model->buildFrom(books, sortColumn, sortOrder, &build.index);
     if (owner && build.model->thread() != owner)
         build.model->moveToThread(owner);
     return build;
 }
 } // namespace DirectoryModels
+
+ContactNumberIndex::Contact ContactNumberIndex::contactOfEntry(const PhoneBookEntry &entry)
+{
+    QString name;
+    name.reserve(entry.firstName.size() + entry.lastName.size() + 1);
+    name.append(entry.firstName).append(QLatin1Char(' ')).append(entry.lastName);
+    name = std::move(name).trimmed();
+    return {name.isEmpty() ? entry.company.trimmed() : name, entry.company.trimmed(), entry.department.trimmed()};
+}
 
 void ContactNumberIndex::add(const QString &cleanedNumber, const Contact &contact)
 {

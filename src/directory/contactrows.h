@@ -49,7 +49,11 @@ public:
         QString company;
         QString unit;
     };
+    // What the index keeps of a phone-book contact: its name ("first last",
+    // else the company), company and unit; an empty name for none.
+    static Contact contactOfEntry(const PhoneBookEntry &entry);
     void add(const QString &cleanedNumber, const Contact &contact);
+    void reserve(int numbers) { names.reserve(numbers); }
     // The contact with that number (separators ignored); an empty name when none.
     Contact contactOf(const QString &number) const;
     // Its name, or "".

@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace
 {
@@ -21,6 +23,23 @@ const char *const Headers[ContactsModel::ColumnCount] = {
 
 ContactsModel::ContactsModel(QObject *parent) : TwoLevelModel(parent) {}
 
+// The text a cell of the row of `entry` shows in `column`.
+QString ContactsModel::cellText(const PhoneBookEntry &entry, int column)
+{
+    switch (column) {
+    case FirstNameColumn:
+        return entry.firstName.trimmed();
+    case LastNameColumn:
+        return entry.lastName.trimmed();
+    case CompanyColumn:
+        return entry.company.trimmed();
+    case DepartmentColumn:
+        return entry.department.trimmed();
+    default:
+        return QString();
+    }
+}
+
 ContactsModel::Row ContactsModel::makeRow(const PhoneBookEntry &entry, const QString &source, const QString &visibility)
 {
     Row row;
@@ -28,10 +47,8 @@ ContactsModel::Row ContactsModel::makeRow(const PhoneBookEntry &entry, const QSt
     row.source = source;
     row.visibility = visibility;
     row.personal = source == QLatin1String("velora") && visibility == QLatin1String("Private");
-    row.cells[FirstNameColumn] = entry.firstName.trimmed();
-    row.cells[LastNameColumn] = entry.lastName.trimmed();
-    row.cells[CompanyColumn] = entry.company.trimmed();
-    row.cells[DepartmentColumn] = entry.department.trimmed();
+    for (int column = FirstNameColumn; column < ColumnCount; ++column)
+        row.cells[column] = cellText(entry, column);
     row.children.reserve(entry.contacts.size());
     for (const ContactEntry &field : entry.contacts) {
         Child child;
@@ -51,6 +68,19 @@ ContactsModel::Row ContactsModel::makeRow(const PhoneBookEntry &entry, const QSt
             child.kind = NumberKind::Email;
         }
         row.children.append(child);
+    }
+    // A summary field that repeats one of the contact's numbers or addresses
+    // shares its text: a long phone book holds each once.
+    for (QString *summary :
+         {&row.entry.email, &row.entry.extension, &row.entry.phone, &row.entry.mobile, &row.entry.home}) {
+        if (summary->isEmpty())
+            continue;
+        for (const ContactEntry &field : entry.contacts) {
+            if (field.value == *summary) {
+                *summary = field.value;
+                break;
+            }
+        }
     }
     row.folded = searchText(row).toCaseFolded();
     return row;
@@ -75,23 +105,123 @@ QString ContactsModel::searchText(const Row &row)
     return text;
 }
 
-void ContactsModel::buildFrom(const PhoneBookList &books, int column, Qt::SortOrder sortOrder)
+namespace
 {
-    int total = rows.size();
-    for (const PhoneBook &book : books)
-        total += book.entries.size();
-    QVector<Row> built;
-    built.reserve(total);
-    built += rows;
+// The permutation that orders `keys` stably as QString::compare() does
+// (UTF-16 units in turn, the shorter text first), in `order`. Each text's
+// first eight units are packed into two numbers that sit together in one
+// array: most comparisons are settled there without reaching the texts.
+QVector<int> stableOrder(const QVector<QString> &keys, Qt::SortOrder order)
+{
+    struct Key {
+        quint64 high = 0; // units 0-3, the first one in the top bits
+        quint64 low = 0;  // units 4-7
+        int index = 0;
+    };
+    const int n = keys.size();
+    std::vector<Key> sorted(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const QString &text = keys.at(i);
+        const ushort *units = text.utf16();
+        const int size = qMin(text.size(), 8);
+        Key &k = sorted[size_t(i)];
+        for (int u = 0; u < 8; ++u) {
+            const quint64 unit = u < size ? units[u] : 0;
+            if (u < 4)
+                k.high |= unit << (48 - 16 * u);
+            else
+                k.low |= unit << (48 - 16 * (u - 4));
+        }
+        k.index = i;
+    }
+    // Equal packed units with a unit 0 among them may still differ in the
+    // texts (a unit 0 and the end of a shorter text look alike): those, and
+    // texts longer than eight units, are compared whole.
+    const auto less = [&keys](const Key &a, const Key &b) {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        const int c = keys.at(a.index).compare(keys.at(b.index));
+        return c != 0 ? c < 0 : a.index < b.index;
+    };
+    if (order == Qt::AscendingOrder) {
+        std::sort(sorted.begin(), sorted.end(), less);
+    } else {
+        std::sort(sorted.begin(), sorted.end(), [&less, &keys](const Key &a, const Key &b) {
+            // Descending by text, equal texts still in their order.
+            if (a.high != b.high || a.low != b.low)
+                return less(b, a);
+            const int c = keys.at(a.index).compare(keys.at(b.index));
+            return c != 0 ? c > 0 : a.index < b.index;
+        });
+    }
+    QVector<int> out(n);
+    for (int i = 0; i < n; ++i)
+        out[i] = sorted[size_t(i)].index;
+    return out;
+}
+} // namespace
+
+void ContactsModel::buildFrom(const PhoneBookList &books, int column, Qt::SortOrder sortOrder,
+                              ContactNumberIndex *index)
+{
+    // The rows there are, then the books' entries, in this order.
+    struct Source {
+        const PhoneBookEntry *entry;
+        const PhoneBook *book;
+    };
+    const int kept = rows.size();
+    std::vector<Source> sources;
     for (const PhoneBook &book : books) {
         for (const PhoneBookEntry &entry : book.entries)
-            built.append(makeRow(entry, book.source, book.visibility));
+            sources.push_back({&entry, &book});
     }
+    const int total = kept + int(sources.size());
     // Stable, by the same comparison the list's sort uses: rows with the
-    // same text keep the order they came in.
+    // same text keep the order they came in. The order is found first, from
+    // the texts of the column, and the rows are made in it.
     const bool sortable = column > KindColumn && column < ColumnCount;
-    if (sortable)
-        sortRows(built, sortOrder, [column](const Row &r) -> const QString & { return r.cells[column]; });
+    QVector<int> sorted;
+    if (sortable) {
+        QVector<QString> keys;
+        keys.reserve(total);
+        for (int i = 0; i < kept; ++i)
+            keys.append(rows.at(i).cells[column]);
+        for (const Source &source : sources)
+            keys.append(cellText(*source.entry, column));
+        sorted = stableOrder(keys, sortOrder);
+    } else {
+        sorted.resize(total);
+        std::iota(sorted.begin(), sorted.end(), 0);
+    }
+    QVector<Row> built;
+    built.reserve(total);
+    QVector<int> placeOf(total);
+    for (int i : qAsConst(sorted)) {
+        placeOf[i] = built.size();
+        if (i < kept) {
+            built.append(std::move(rows[i]));
+        } else {
+            const Source &source = sources[size_t(i - kept)];
+            built.append(makeRow(*source.entry, source.book->source, source.book->visibility));
+        }
+    }
+    if (index) {
+        // In the books' order: the first contact listing a number wins. The
+        // cleaned numbers are the rows' own texts.
+        index->reserve(int(sources.size()));
+        for (int i = kept; i < total; ++i) {
+            const ContactNumberIndex::Contact contact =
+                ContactNumberIndex::contactOfEntry(*sources[size_t(i - kept)].entry);
+            if (contact.name.isEmpty())
+                continue;
+            for (const Child &child : built.at(placeOf.at(i)).children) {
+                if (child.searched && child.kind != NumberKind::Email)
+                    index->add(child.value, contact);
+            }
+        }
+    }
     QVector<QString> builtFolded;
     builtFolded.reserve(built.size());
     QVector<int> builtCounts;

@@ -11,6 +11,8 @@
 
 #include <QVector>
 
+class ContactNumberIndex;
+
 class ContactsModel : public TwoLevelModel, public PreparedRowTexts
 {
     Q_OBJECT
@@ -23,7 +25,10 @@ public:
     // each entry), then orders the rows as the list's sort by `column` in
     // `order` does (by default its initial sort, by last name), so that the
     // view shows them as they stand.
-    void buildFrom(const PhoneBookList &books, int column = LastNameColumn, Qt::SortOrder order = Qt::AscendingOrder);
+    // With `index`: the numbers of the books' contacts go into it too, in the
+    // books' order (their cleaned texts shared with the rows).
+    void buildFrom(const PhoneBookList &books, int column = LastNameColumn, Qt::SortOrder order = Qt::AscendingOrder,
+                   ContactNumberIndex *index = nullptr);
 
     // One contact row; `confirmed` false for a row added here and not yet
     // seen in a phone book from the PBX. Returns the row.
@@ -71,6 +76,7 @@ private:
         bool personal = false;
         bool confirmed = true;
     };
+    static QString cellText(const PhoneBookEntry &entry, int column);
     static Row makeRow(const PhoneBookEntry &entry, const QString &source, const QString &visibility);
     static QString searchText(const Row &row);
     QVariant topData(const Row &row, int column, int role) const;

@@ -18,6 +18,8 @@
 #include <QStandardItemModel>
 #include <QtTest>
 
+#include <numeric>
+
 #include "testmain.h"
 
 namespace
@@ -79,6 +81,8 @@ private slots:
     void cdrFilter();
     void cdrSettersSkipUnchanged();
     void rowsBuiltInTheShownOrder();
+    void buildOrderIsTheTextOrder_data();
+    void buildOrderIsTheTextOrder();
     void largeListSearchedOnAWorker();
 };
 
@@ -262,6 +266,56 @@ void TestDirectoryProxies::rowsBuiltInTheShownOrder()
     model->appendContact(contact("4", "Zeno", "Bianchi", "", "024"), "velora", "Private", false);
     QTRY_VERIFY(!proxy.showsSourceOrder());
     QCOMPARE(firstNames(), (QStringList{"Zeno", "Roberto", "Mario", "Anna"}));
+}
+
+void TestDirectoryProxies::buildOrderIsTheTextOrder_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::newRow("ascending") << int(Qt::AscendingOrder);
+    QTest::newRow("descending") << int(Qt::DescendingOrder);
+}
+
+// The build orders the rows as a stable sort by the texts' comparison does:
+// long common beginnings, NUL units, units beyond the first plane (compared
+// as UTF-16 units), blanks cut, equal texts in the order they came.
+void TestDirectoryProxies::buildOrderIsTheTextOrder()
+{
+    QFETCH(int, order);
+    const Qt::SortOrder sortOrder = Qt::SortOrder(order);
+    const QStringList lastNames = {QStringLiteral("Rossi123456789"),
+                                   QStringLiteral("Rossi123456788"),
+                                   QStringLiteral("Rossi12345678"),
+                                   QStringLiteral("Ab"),
+                                   QString(QStringLiteral("Ab")) + QChar(0),
+                                   QString(QStringLiteral("Ab")) + QChar(0) + QLatin1Char('c'),
+                                   QString(QStringLiteral("Ab")) + QChar(1),
+                                   QStringLiteral("  Bianchi "),
+                                   QStringLiteral("Bianchi"),
+                                   QString(),
+                                   QStringLiteral("\U0001F600"),
+                                   QStringLiteral("\uFFFD"),
+                                   QStringLiteral("\u00C8"),
+                                   QStringLiteral("Bianchi"),
+                                   QStringLiteral("abcdefgh"),
+                                   QStringLiteral("abcdefg")};
+    PhoneBook book;
+    book.source = QStringLiteral("velora");
+    for (int i = 0; i < lastNames.size(); ++i)
+        book.entries << contact(QString::number(i), QStringLiteral("N"), lastNames.at(i), QString(), QString());
+    QVector<int> expected(lastNames.size());
+    std::iota(expected.begin(), expected.end(), 0);
+    std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+        const int c = lastNames.at(a).trimmed().compare(lastNames.at(b).trimmed());
+        return sortOrder == Qt::AscendingOrder ? c < 0 : c > 0;
+    });
+    const ContactsBuild build =
+        DirectoryModels::buildContactsModel({book}, QThread::currentThread(), ContactsModel::LastNameColumn, sortOrder);
+    QScopedPointer<ContactsModel> model(build.model);
+    Tester tester(model.data(), Fatal);
+    QVERIFY(model->rowsInOrder(ContactsModel::LastNameColumn, sortOrder));
+    QCOMPARE(model->rowCount(), lastNames.size());
+    for (int row = 0; row < model->rowCount(); ++row)
+        QCOMPARE(model->entryAt(row)->id, QString::number(expected.at(row)));
 }
 
 // Over a large phone book the words are matched on a worker; the result
