@@ -15,6 +15,7 @@
 #include "directory/directoryactions.h"
 #include "directory/directorycalllookup.h"
 #include "directory/directorypanel.h"
+#include "framework/clock.h"
 #include "mainformtabchain.h"
 #include "messaging/messagingpanel.h"
 #include "phone/mpengine.h"
@@ -159,23 +160,27 @@ void MPGui::setupGuiLayout()
     connect(calls, &CallLines::clipboardInactive, this, &MPGui::onClipboardInactivity);
 
     // Directories and call history.
+    DirectoryActions *actions = dirActions;
     for (CustomTreeView *view : {tvFavourites, tvExtensions}) {
         connect(view, SIGNAL(clicked(QModelIndex)), this, SLOT(onClickedOnExtenTable(QModelIndex)));
-        connect(view, SIGNAL(customContextMenuRequested(QPoint)), this, SLOT(ext_cxtMenu(QPoint)));
+        connect(view, &CustomTreeView::customContextMenuRequested, actions,
+                [actions, view](const QPoint &pos) { actions->openExtensionMenu(view, pos); });
     }
     for (CustomTreeView *view : {tvFavourites, tvExtensions, tvContacts}) {
         connect(view, SIGNAL(doubleClicked(QModelIndex)), this, SLOT(onDblClickedOnContactsTable(QModelIndex)));
         connect(view, SIGNAL(sigEnterPressed(QModelIndex)), this, SLOT(onDblClickedOnContactsTable(QModelIndex)));
     }
-    connect(tvContacts, SIGNAL(customContextMenuRequested(QPoint)), this, SLOT(cont_cxtMenu(QPoint)));
+    connect(tvContacts, &CustomTreeView::customContextMenuRequested, actions,
+            [actions, view = tvContacts](const QPoint &pos) { actions->openContactMenu(view, pos); });
     connect(tvCdr, SIGNAL(doubleClicked(QModelIndex)), this, SLOT(onDblClickedOnCdrTable(QModelIndex)));
     connect(tvCdr, SIGNAL(sigEnterPressed(QModelIndex)), this, SLOT(onDblClickedOnCdrTable(QModelIndex)));
-    connect(tvCdr, SIGNAL(customContextMenuRequested(QPoint)), this, SLOT(cdr_cxtMenu(QPoint)));
+    connect(tvCdr, &CustomTreeView::customContextMenuRequested, actions,
+            [actions, view = tvCdr](const QPoint &pos) { actions->openCdrMenu(view, pos); });
     connect(txtExtSearch, SIGNAL(textChanged(QString)), this, SLOT(updateExtSearchResults(QString)));
     connect(txtContactsSearch, SIGNAL(textChanged(QString)), this, SLOT(updateSearchResults(QString)));
     connect(txtCdrSearch, SIGNAL(textChanged(QString)), this, SLOT(updateCdrSearchResults(QString)));
-    connect(btnAddContact, SIGNAL(clicked()), this, SLOT(onAddNewContactRequested()));
-    connect(btnSendSMS, SIGNAL(clicked()), this, SLOT(onSmsSendRequest()));
+    connect(btnAddContact, &QPushButton::clicked, actions, [actions] { actions->onAddNewContactRequested(QString()); });
+    connect(btnSendSMS, &QPushButton::clicked, actions, [actions] { actions->openSmsWindow(QString()); });
     connect(directory, &DirectoryPanel::cdrDateDue, this, &MPGui::onUpdateCdrCurrentDate);
     connect(directory, &DirectoryPanel::contactSearchDue, this, &MPGui::triggerContactSearch);
     connect(directory, &DirectoryPanel::extenSearchDue, this, &MPGui::triggerExtSearch);
@@ -318,7 +323,7 @@ void MPGui::createSubsystems()
     directoryWidgets.pageCdrNoResults = pageCdrNoResults;
     directoryWidgets.pageCdr = pageCdr;
     directoryWidgets.cdrFilterButton = cdrFilterButton;
-    directory = new DirectoryPanel(settingsStore, directoryWidgets, this);
+    directory = new DirectoryPanel(settingsStore, directoryWidgets, *ctiLib, Clock::instance(), this);
     callLookup.reset(new DirectoryCallLookup(directory));
     calls->setDirectory(callLookup.get());
     createDirectoryActions();
@@ -368,7 +373,6 @@ void MPGui::createSubsystems()
     queues->setExtensionMap(directory->extensionMap());
     queues->setCtiClient(ctiLib);
     connect(queues, &QueuesController::pauseStateChanged, this, &MPGui::setQueuePauseState);
-    directory->setCtiClient(ctiLib);
     connect(directory, &DirectoryPanel::operatorStatusChanged, queues, &QueuesController::onOperatorStatusChanged);
     // Queued: the supervisor panel's tables are laid out again in an event-loop
     // turn of their own, not in the one that swapped the extension list in.
@@ -465,8 +469,6 @@ QStringList MPGui::unsetSubsystemHooks() const
         collect("CallControl", control->hooks().unset());
     if (events)
         collect("CallEvents", events->hooks().unset());
-    if (dirActions)
-        collect("DirectoryActions", dirActions->hooks().unset());
     return names;
 }
 

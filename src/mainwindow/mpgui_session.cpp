@@ -15,6 +15,7 @@
 #include "calls/rapidcall.h"
 #include "ctilib.h"
 #include "customshortcut.h"
+#include "directory/directoryactions.h"
 #include "directory/directorypanel.h"
 #include "directory/wdgcdrfilter.h"
 #include "dlgauthentication.h"
@@ -86,8 +87,6 @@ void MPGui::shutDownCti()
     ctiLib = nullptr;
     if (queues)
         queues->setCtiClient(nullptr);
-    if (directory)
-        directory->setCtiClient(nullptr);
     if (messaging)
         messaging->setCtiClient(nullptr);
     if (phones) {
@@ -131,8 +130,6 @@ void MPGui::connectToM()
     }
     if (queues)
         queues->setCtiClient(ctiLib);
-    if (directory)
-        directory->setCtiClient(ctiLib);
     if (messaging)
         messaging->setCtiClient(ctiLib);
     phones->setCtiClient(ctiLib);
@@ -599,6 +596,8 @@ MPGui::~MPGui()
     updates = nullptr;
     delete rapid;
     rapid = nullptr;
+    delete dirActions;
+    dirActions = nullptr;
     delete control;
     control = nullptr;
     delete events;
