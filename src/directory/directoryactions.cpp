@@ -45,10 +45,9 @@ DirectoryActions::DirectoryActions(DirectoryPanel &panel, CtiLib &cti, const Pbx
                                    const MainWindowIcons &icons, QWidget *window, const ServicesDialCodesMap &codes,
                                    QObject *parent)
     : QObject(parent), panel(panel), cti(cti), session(session), phones(phones), calls(calls), host(host), icons(icons),
-      window(window), serviceCodes(codes), booked(new BookedCalls(this))
+      window(window), serviceCodes(codes), booked(new BookedCalls(*calls.lineStack(), this))
 {
     setObjectName(QStringLiteral("directoryActions"));
-    booked->setLineStack(calls.lineStack());
     connect(booked, &BookedCalls::cancelRequested, this, &DirectoryActions::cancelCallBooking);
     connect(booked, &BookedCalls::linesChanged, &calls, &CallLines::updateLinesButtonStatus);
     connect(&panel, &DirectoryPanel::extenBecameIdle, this, &DirectoryActions::onExtenBecameIdle);
