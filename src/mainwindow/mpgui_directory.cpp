@@ -1,6 +1,6 @@
 // Directories and call history of the main window: the phone book, the
-// extensions and favourites, the call records, their filters and menus. The
-// slots forward to the directory panel.
+// extensions and favourites, the call records, their filters and menus: the
+// objects made with the window, what the menus ask of it.
 #include "mpgui.h"
 #include "session/pbxsession.h"
 
@@ -99,83 +99,11 @@ void MPGui::initCdrTables(CustomTreeView *view, bool restoreHeader)
         directory->initCdrTables(view, restoreHeader);
 }
 
-void MPGui::onClickedOnExtenTable(const QModelIndex &index)
-{
-    if (directory)
-        directory->onClickedOnExtenTable(sender(), index);
-}
-
-void MPGui::onDblClickedOnContactsTable(const QModelIndex &index)
-{
-    if (directory)
-        directory->onDblClickedOnContactsTable(sender(), index);
-}
-
-void MPGui::onDblClickedOnCdrTable(const QModelIndex &index)
-{
-    if (directory)
-        directory->onDblClickedOnCdrTable(sender(), index);
-}
-
-void MPGui::updateExtSearchResults(QString)
-{
-    if (directory)
-        directory->updateExtSearchResults();
-}
-
-void MPGui::updateSearchResults(QString)
-{
-    if (directory)
-        directory->updateSearchResults();
-}
-
-void MPGui::updateCdrSearchResults(QString)
-{
-    if (directory)
-        directory->updateCdrSearchResults();
-}
-
 void MPGui::onSmsSuccessfullySent()
 {
     prompts().showTrayMessage(trayIcon, MSETTINGS::getLongApplicationName(), tr("SMS correttamente inviato"),
                               QSystemTrayIcon::Information, 5000);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Sms successfully sent.";
-}
-
-void MPGui::onDateFilterChanged()
-{
-    if (directory)
-        directory->onDateFilterChanged();
-}
-
-void MPGui::onUpdateCdrCurrentDate()
-{
-    if (directory)
-        directory->onUpdateCdrCurrentDate();
-}
-
-void MPGui::triggerContactSearch()
-{
-    if (directory)
-        directory->triggerContactSearch();
-}
-
-void MPGui::triggerExtSearch()
-{
-    if (directory)
-        directory->triggerExtSearch();
-}
-
-void MPGui::triggerCdrSearch()
-{
-    if (directory)
-        directory->triggerCdrSearch();
-}
-
-void MPGui::refreshContactsList()
-{
-    if (directory)
-        directory->refreshContactsList();
 }
 
 void MPGui::onCdrSettingsChanged()
@@ -184,18 +112,6 @@ void MPGui::onCdrSettingsChanged()
         return;
     directory->onUpdateCdrCurrentDate();
     directory->refreshCdr(true);
-}
-
-void MPGui::onCdrFilterChanged(MctiConfig::MCdrFilterFlags flags)
-{
-    if (directory)
-        directory->onCdrFilterChanged(flags, icons.cdrFilterOnIcon, icons.cdrFilterOffIcon);
-}
-
-void MPGui::onCdrFilterClosed()
-{
-    if (directory)
-        directory->onCdrFilterClosed();
 }
 
 void MPGui::on_cdrFilterButton_clicked()

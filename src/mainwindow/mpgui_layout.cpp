@@ -160,34 +160,42 @@ void MPGui::setupGuiLayout()
     connect(calls, &CallLines::clipboardInactive, this, &MPGui::onClipboardInactivity);
 
     // Directories and call history.
+    DirectoryPanel *panel = directory;
     DirectoryActions *actions = dirActions;
     for (CustomTreeView *view : {tvFavourites, tvExtensions}) {
-        connect(view, SIGNAL(clicked(QModelIndex)), this, SLOT(onClickedOnExtenTable(QModelIndex)));
+        connect(view, &CustomTreeView::clicked, panel,
+                [panel, view](const QModelIndex &index) { panel->onClickedOnExtenTable(view, index); });
         connect(view, &CustomTreeView::customContextMenuRequested, actions,
                 [actions, view](const QPoint &pos) { actions->openExtensionMenu(view, pos); });
     }
     for (CustomTreeView *view : {tvFavourites, tvExtensions, tvContacts}) {
-        connect(view, SIGNAL(doubleClicked(QModelIndex)), this, SLOT(onDblClickedOnContactsTable(QModelIndex)));
-        connect(view, SIGNAL(sigEnterPressed(QModelIndex)), this, SLOT(onDblClickedOnContactsTable(QModelIndex)));
+        const auto open = [panel, view](const QModelIndex &index) { panel->onDblClickedOnContactsTable(view, index); };
+        connect(view, &CustomTreeView::doubleClicked, panel, open);
+        connect(view, &CustomTreeView::sigEnterPressed, panel, open);
     }
     connect(tvContacts, &CustomTreeView::customContextMenuRequested, actions,
             [actions, view = tvContacts](const QPoint &pos) { actions->openContactMenu(view, pos); });
-    connect(tvCdr, SIGNAL(doubleClicked(QModelIndex)), this, SLOT(onDblClickedOnCdrTable(QModelIndex)));
-    connect(tvCdr, SIGNAL(sigEnterPressed(QModelIndex)), this, SLOT(onDblClickedOnCdrTable(QModelIndex)));
+    const auto openCdr = [panel, view = tvCdr](const QModelIndex &index) {
+        panel->onDblClickedOnCdrTable(view, index);
+    };
+    connect(tvCdr, &CustomTreeView::doubleClicked, panel, openCdr);
+    connect(tvCdr, &CustomTreeView::sigEnterPressed, panel, openCdr);
     connect(tvCdr, &CustomTreeView::customContextMenuRequested, actions,
             [actions, view = tvCdr](const QPoint &pos) { actions->openCdrMenu(view, pos); });
-    connect(txtExtSearch, SIGNAL(textChanged(QString)), this, SLOT(updateExtSearchResults(QString)));
-    connect(txtContactsSearch, SIGNAL(textChanged(QString)), this, SLOT(updateSearchResults(QString)));
-    connect(txtCdrSearch, SIGNAL(textChanged(QString)), this, SLOT(updateCdrSearchResults(QString)));
+    connect(txtExtSearch, &QLineEdit::textChanged, panel, &DirectoryPanel::updateExtSearchResults);
+    connect(txtContactsSearch, &QLineEdit::textChanged, panel, &DirectoryPanel::updateSearchResults);
+    connect(txtCdrSearch, &QLineEdit::textChanged, panel, &DirectoryPanel::updateCdrSearchResults);
     connect(btnAddContact, &QPushButton::clicked, actions, [actions] { actions->onAddNewContactRequested(QString()); });
     connect(btnSendSMS, &QPushButton::clicked, actions, [actions] { actions->openSmsWindow(QString()); });
-    connect(directory, &DirectoryPanel::cdrDateDue, this, &MPGui::onUpdateCdrCurrentDate);
-    connect(directory, &DirectoryPanel::contactSearchDue, this, &MPGui::triggerContactSearch);
-    connect(directory, &DirectoryPanel::extenSearchDue, this, &MPGui::triggerExtSearch);
-    connect(directory, &DirectoryPanel::cdrSearchDue, this, &MPGui::triggerCdrSearch);
-    connect(directory, &DirectoryPanel::contactsRefreshDue, this, &MPGui::refreshContactsList);
-    connect(directory, &DirectoryPanel::cdrFilterChanged, this, &MPGui::onCdrFilterChanged);
-    connect(directory, &DirectoryPanel::cdrFilterClosed, this, &MPGui::onCdrFilterClosed);
+    connect(panel, &DirectoryPanel::cdrDateDue, panel, &DirectoryPanel::onUpdateCdrCurrentDate);
+    connect(panel, &DirectoryPanel::contactSearchDue, panel, &DirectoryPanel::triggerContactSearch);
+    connect(panel, &DirectoryPanel::extenSearchDue, panel, &DirectoryPanel::triggerExtSearch);
+    connect(panel, &DirectoryPanel::cdrSearchDue, panel, &DirectoryPanel::triggerCdrSearch);
+    connect(panel, &DirectoryPanel::contactsRefreshDue, panel, &DirectoryPanel::refreshContactsList);
+    connect(panel, &DirectoryPanel::cdrFilterChanged, panel, [this](MctiConfig::MCdrFilterFlags flags) {
+        directory->onCdrFilterChanged(flags, icons.cdrFilterOnIcon, icons.cdrFilterOffIcon);
+    });
+    connect(panel, &DirectoryPanel::cdrFilterClosed, panel, &DirectoryPanel::onCdrFilterClosed);
     connect(settingsDialog, SIGNAL(sigCdrSettingsChanged()), this, SLOT(onCdrSettingsChanged()), Qt::QueuedConnection);
 
     // Chat, voicemail and PBX services.
@@ -243,11 +251,11 @@ void MPGui::setupGuiLayout()
     connect(&tabAnimTimer, &QTimer::timeout, this, &MPGui::updateTabAnimIcon);
 
     // Call-record dates: "from" never after "to".
-    onUpdateCdrCurrentDate();
+    directory->onUpdateCdrCurrentDate();
     cdrDateFrom->setMaximumDate(cdrDateTo->date());
     cdrDateTo->setMinimumDate(cdrDateFrom->date());
-    connect(cdrDateFrom, SIGNAL(dateChanged(QDate)), this, SLOT(onDateFilterChanged()));
-    connect(cdrDateTo, SIGNAL(dateChanged(QDate)), this, SLOT(onDateFilterChanged()));
+    connect(cdrDateFrom, &QDateEdit::dateChanged, directory, &DirectoryPanel::onDateFilterChanged);
+    connect(cdrDateTo, &QDateEdit::dateChanged, directory, &DirectoryPanel::onDateFilterChanged);
 
     stackedContacts->setCurrentWidget(pageContacts);
 

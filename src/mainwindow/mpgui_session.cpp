@@ -246,8 +246,8 @@ void MPGui::onSessionStarted(const SessionRules::SessionStart &started)
     refreshIdentities();
     ctiLib->enableOutlookSupport(CtiLib::hasOutlookSupportBuilt() && settingsStore->isOutlookImportRequested(),
                                  settingsStore->getConfig().excludedOutlookFolders);
-    refreshContactsList();
-    onCdrFilterChanged(settingsStore->getCdrFilterValue());
+    directory->refreshContactsList();
+    directory->onCdrFilterChanged(settingsStore->getCdrFilterValue(), icons.cdrFilterOnIcon, icons.cdrFilterOffIcon);
     refreshPeriodicData();
 
     // Tray.

@@ -69,3 +69,87 @@ void MPGui::performDefaultDblClickOnTableRowAction(const QString &value, int num
     if (dirActions)
         dirActions->performDefaultDblClickOnTableRowAction(value, numberKind);
 }
+
+void MPGui::onClickedOnExtenTable(const QModelIndex &index)
+{
+    if (directory)
+        directory->onClickedOnExtenTable(sender(), index);
+}
+
+void MPGui::onDblClickedOnContactsTable(const QModelIndex &index)
+{
+    if (directory)
+        directory->onDblClickedOnContactsTable(sender(), index);
+}
+
+void MPGui::onDblClickedOnCdrTable(const QModelIndex &index)
+{
+    if (directory)
+        directory->onDblClickedOnCdrTable(sender(), index);
+}
+
+void MPGui::updateExtSearchResults(QString)
+{
+    if (directory)
+        directory->updateExtSearchResults();
+}
+
+void MPGui::updateSearchResults(QString)
+{
+    if (directory)
+        directory->updateSearchResults();
+}
+
+void MPGui::updateCdrSearchResults(QString)
+{
+    if (directory)
+        directory->updateCdrSearchResults();
+}
+
+void MPGui::onDateFilterChanged()
+{
+    if (directory)
+        directory->onDateFilterChanged();
+}
+
+void MPGui::onUpdateCdrCurrentDate()
+{
+    if (directory)
+        directory->onUpdateCdrCurrentDate();
+}
+
+void MPGui::triggerContactSearch()
+{
+    if (directory)
+        directory->triggerContactSearch();
+}
+
+void MPGui::triggerExtSearch()
+{
+    if (directory)
+        directory->triggerExtSearch();
+}
+
+void MPGui::triggerCdrSearch()
+{
+    if (directory)
+        directory->triggerCdrSearch();
+}
+
+void MPGui::refreshContactsList()
+{
+    if (directory)
+        directory->refreshContactsList();
+}
+
+void MPGui::onCdrFilterChanged(MctiConfig::MCdrFilterFlags flags)
+{
+    if (directory)
+        directory->onCdrFilterChanged(flags, icons.cdrFilterOnIcon, icons.cdrFilterOffIcon);
+}
+
+void MPGui::onCdrFilterClosed()
+{
+    if (directory)
+        directory->onCdrFilterClosed();
+}
