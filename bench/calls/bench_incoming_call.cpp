@@ -54,6 +54,7 @@ public:
     QString getOpenFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString getSaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString getExistingDirectory(QWidget *, const QString &, const QString &) override { return {}; }
+    void execMenu(QMenu *, const QPoint &) override {}
     void showTrayMessage(QSystemTrayIcon *, const QString &, const QString &, QSystemTrayIcon::MessageIcon,
                          int) override
     {

@@ -3,7 +3,7 @@
 #include "app/globallogger.h"
 #include "widgets/wdgbookedline.h"
 
-BookedCalls::BookedCalls(QObject *parent) : QObject(parent) {}
+BookedCalls::BookedCalls(QStackedWidget &lines, QObject *parent) : QObject(parent), lines(&lines) {}
 
 BookedCalls::~BookedCalls()
 {

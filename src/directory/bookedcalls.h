@@ -14,11 +14,9 @@ class BookedCalls : public QObject
 {
     Q_OBJECT
 public:
-    explicit BookedCalls(QObject *parent = nullptr);
+    // The booked lines are shown in `lines` (the call lines' stack).
+    explicit BookedCalls(QStackedWidget &lines, QObject *parent = nullptr);
     ~BookedCalls() override;
-
-    // The stack the booked lines are shown in (the call lines' stack).
-    void setLineStack(QStackedWidget *stack) { lines = stack; }
 
     bool isBooked(const QString &number) const { return booked.contains(number); }
     QStringList numbers() const { return booked.keys(); }

@@ -4,6 +4,7 @@
 
 #include "app/globallogger.h"
 #include "bookedcalls.h"
+#include "calls/calllines.h"
 #include "contactchanges.h"
 #include "contactentrytypes.h"
 #include "ctilib.h"
@@ -12,10 +13,13 @@
 #include "directoryroles.h"
 #include "dlgcontactedit.h"
 #include "framework/promptservice.h"
+#include "mainwindow/session/pbxsession.h"
+#include "phone/phonebackends.h"
 #include "settings/msettings.h"
 #include "wdgsms.h"
 #include "widgets/balloon.h"
 #include "widgets/guiutils.h"
+#include "widgets/wdgactiveline.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,25 +38,21 @@ namespace
 constexpr CTILIB::ServiceDialCodeType CodeOutsideLine = CTILIB::SdcOutsideLinePrefix;
 constexpr CTILIB::ServiceDialCodeType CodePickup = CTILIB::ServiceDialCodeType(9);
 constexpr CTILIB::ServiceDialCodeType CodeSupervisedPickup = CTILIB::ServiceDialCodeType(14);
-
-template <typename T> T callOr(const std::function<T()> &f, T fallback)
-{
-    return f ? f() : fallback;
-}
 } // namespace
 
-DirectoryActions::DirectoryActions(DirectoryPanel *panel, const MainWindowIcons &icons, QWidget *window,
-                                   const ServicesDialCodesMap &codes, QObject *parent)
-    : QObject(parent), panel(panel), icons(icons), window(window), serviceCodes(codes), booked(new BookedCalls(this))
+DirectoryActions::DirectoryActions(DirectoryPanel &panel, CtiLib &cti, const PbxSession &session,
+                                   const PhoneBackends &phones, CallLines &calls, Host &host,
+                                   const MainWindowIcons &icons, QWidget *window, const ServicesDialCodesMap &codes,
+                                   QObject *parent)
+    : QObject(parent), panel(panel), cti(cti), session(session), phones(phones), calls(calls), host(host), icons(icons),
+      window(window), serviceCodes(codes), booked(new BookedCalls(*calls.lineStack(), this))
 {
     setObjectName(QStringLiteral("directoryActions"));
     connect(booked, &BookedCalls::cancelRequested, this, &DirectoryActions::cancelCallBooking);
-    connect(booked, &BookedCalls::linesChanged, this, [this] {
-        if (env.updateLineButtons)
-            env.updateLineButtons();
-    });
-    if (panel)
-        connect(panel, &DirectoryPanel::extenBecameIdle, this, &DirectoryActions::onExtenBecameIdle);
+    connect(booked, &BookedCalls::linesChanged, &calls, &CallLines::updateLinesButtonStatus);
+    connect(&panel, &DirectoryPanel::extenBecameIdle, this, &DirectoryActions::onExtenBecameIdle);
+    connect(&cti, &CtiLib::sigSmsSendResult, this, &DirectoryActions::onSmsResult);
+    connect(&session, &PbxSession::ended, this, &DirectoryActions::onSessionEnded);
 }
 
 DirectoryActions::~DirectoryActions()
@@ -61,25 +61,6 @@ DirectoryActions::~DirectoryActions()
         delete menu.data();
     for (const QPointer<QObject> &w : qAsConst(openSms))
         delete w.data();
-}
-
-void DirectoryActions::setHooks(const Hooks &hooks)
-{
-    env = hooks;
-    booked->setLineStack(env.lineStack ? env.lineStack() : nullptr);
-}
-
-CtiLib *DirectoryActions::cti() const
-{
-    CtiLib *c = env.cti ? env.cti() : nullptr;
-    if (c && c != connectedCti) {
-        auto *self = const_cast<DirectoryActions *>(this);
-        if (connectedCti)
-            disconnect(connectedCti, nullptr, self, nullptr);
-        self->connectedCti = c;
-        connect(c, &CtiLib::sigSmsSendResult, self, &DirectoryActions::onSmsResult);
-    }
-    return c;
 }
 
 QString DirectoryActions::openerOf(const CustomTreeView *view)
@@ -103,28 +84,25 @@ QList<wdgSms *> DirectoryActions::smsWindows() const
     return out;
 }
 
-DirectoryMenus::State DirectoryActions::menuState() const
+DirectoryMenus::State DirectoryActions::menuState(const QString &extension) const
 {
     DirectoryMenus::State s;
-    s.mode = callOr<int>(env.mode, 0);
-    s.capabilities = callOr<quint32>(env.capabilities, 0u);
-    s.hasEngine = callOr<bool>(env.hasEngine, false);
-    s.engineRegistered = callOr<bool>(env.engineRegistered, false);
-    s.hasDeskPhone = callOr<bool>(env.hasDeskPhone, false);
-    s.activeRemote = callOr<QString>(env.activeRemote, QString());
-    s.hasActiveLines = callOr<bool>(env.hasActiveLines, false);
-    s.hasCurrentLine = callOr<bool>(env.hasCurrentLine, false);
-    s.transferPending = callOr<bool>(env.transferPending, false);
+    s.mode = int(session.mode());
+    s.capabilities = session.capabilities();
+    s.hasEngine = phones.engine() != nullptr;
+    s.engineRegistered = phones.isSipRegistered();
+    s.hasDeskPhone = phones.deskPhone() != nullptr;
+    const wdgActiveLine *current = calls.activeLines().value(calls.currentLine());
+    s.activeRemote = current ? current->getRemoteNum() : QString();
+    s.hasActiveLines = !calls.activeLines().isEmpty();
+    s.hasCurrentLine = calls.currentLine() != -1;
+    s.transferPending = calls.attendedTransferLine() != -1 || calls.unattendedTransferLine() != -1;
     s.outsidePrefix = serviceCodes.value(CodeOutsideLine);
-    const DirectoryPanel *p = panel;
-    s.chatPresence = [p](const QString &exten) {
-        if (!p)
-            return -1;
-        const auto it = p->extensions().constFind(exten);
-        return it == p->extensions().constEnd() ? -1 : it->presence;
-    };
-    const BookedCalls *b = booked;
-    s.isBooked = [b](const QString &number) { return b->isBooked(number); };
+    if (!extension.isEmpty()) {
+        const auto it = panel.extensions().constFind(extension);
+        s.chatPresence = it == panel.extensions().constEnd() ? -1 : it->presence;
+        s.booked = booked->isBooked(extension);
+    }
     return s;
 }
 
@@ -166,8 +144,8 @@ QIcon DirectoryActions::iconFor(DirectoryMenus::Icon icon) const
 
 QMenu *DirectoryActions::finish(CustomTreeView *view, const DirectoryMenus::Menu &built)
 {
-    if (built.resetTransferState && env.resetTransferState)
-        env.resetTransferState();
+    if (built.resetTransferState)
+        calls.checkForActiveCalls();
     auto *menu = new QMenu(view);
     menu->setObjectName(QStringLiteral("directoryContextMenu"));
     static const QMap<Action, std::pair<const char *, void (DirectoryActions::*)()>> handlers = {
@@ -201,7 +179,7 @@ QMenu *DirectoryActions::finish(CustomTreeView *view, const DirectoryMenus::Menu
 
 QMenu *DirectoryActions::buildMenu(CustomTreeView *view, const QModelIndex &index)
 {
-    if (!view || !panel || !index.isValid())
+    if (!view || !index.isValid())
         return nullptr;
     auto *proxy = qobject_cast<const QSortFilterProxyModel *>(index.model());
     if (!proxy || !proxy->sourceModel())
@@ -249,7 +227,7 @@ QMenu *DirectoryActions::buildMenu(CustomTreeView *view, const QModelIndex &inde
     int blf = model->index(source.row(), 1).data(DirRole::Blf).toInt(&ok);
     if (!ok)
         blf = -1;
-    return finish(view, DirectoryMenus::forContact(kind, contact, false, blf, state));
+    return finish(view, DirectoryMenus::forContact(kind, contact, false, blf, menuState(contact.extension)));
 }
 
 void DirectoryActions::openMenu(const QString &opener, CustomTreeView *view, const QPoint &pos)
@@ -262,11 +240,7 @@ void DirectoryActions::openMenu(const QString &opener, CustomTreeView *view, con
     if (!menu)
         return;
     menus.insert(opener, menu);
-    const QPoint global = view->viewport()->mapToGlobal(pos);
-    if (env.runMenu)
-        env.runMenu(menu, global);
-    else
-        menu->exec(global);
+    prompts().execMenu(menu, view->viewport()->mapToGlobal(pos));
 }
 
 void DirectoryActions::openExtensionMenu(QObject *sender, const QPoint &pos)
@@ -304,22 +278,20 @@ QString DirectoryActions::actionData(QObject *sender) const
 
 void DirectoryActions::callFromCtxMenu()
 {
-    if (!qobject_cast<QAction *>(sender()))
-        return;
-    if (env.startInternalCall)
-        env.startInternalCall(actionData(sender()));
+    if (qobject_cast<QAction *>(sender()))
+        host.startCall(actionData(sender()), CTILIB::PrefixInternal);
 }
 
 void DirectoryActions::uTransferFromCtxMenu()
 {
-    if (qobject_cast<QAction *>(sender()) && env.unattendedTransfer)
-        env.unattendedTransfer(actionData(sender()));
+    if (qobject_cast<QAction *>(sender()))
+        host.unattendedTransfer(actionData(sender()));
 }
 
 void DirectoryActions::transferFromCtxMenu()
 {
-    if (qobject_cast<QAction *>(sender()) && env.attendedTransfer)
-        env.attendedTransfer(actionData(sender()));
+    if (qobject_cast<QAction *>(sender()))
+        host.attendedTransfer(actionData(sender()));
 }
 
 void DirectoryActions::copyNumberFromCtxMenu()
@@ -350,8 +322,8 @@ void DirectoryActions::onSmsSendRequest()
 
 void DirectoryActions::chatFromCtxMenu()
 {
-    if (qobject_cast<QAction *>(sender()) && env.openChat)
-        env.openChat(actionData(sender()));
+    if (qobject_cast<QAction *>(sender()))
+        host.openChat(actionData(sender()));
 }
 
 void DirectoryActions::pickupFromCtxMenu()
@@ -397,12 +369,9 @@ void DirectoryActions::bookCall(const QString &number)
     if (number.isEmpty() || booked->isBooked(number))
         return;
     QString name;
-    if (panel) {
-        const auto it = panel->extensions().constFind(number);
-        if (it != panel->extensions().constEnd())
-            name = it->name;
-    }
-    booked->setLineStack(env.lineStack ? env.lineStack() : nullptr);
+    const auto it = panel.extensions().constFind(number);
+    if (it != panel.extensions().constEnd())
+        name = it->name;
     booked->book(number, name);
 }
 
@@ -416,9 +385,8 @@ void DirectoryActions::onExtenBecameIdle(const QString &number)
     if (!booked->isBooked(number))
         return;
     cancelCallBooking(number);
-    if (env.openBalloon)
-        env.openBalloon(tr("L'utente %1 si è liberato.\nClicca sul pulsante per chiamarlo.").arg(number),
-                        Balloon::OutgoingCallBaloonInfo(Balloon::ExtenAvailableBalloon, number, QString()));
+    host.openBalloon(tr("L'utente %1 si è liberato.\nClicca sul pulsante per chiamarlo.").arg(number),
+                     Balloon::OutgoingCallBaloonInfo(Balloon::ExtenAvailableBalloon, number, QString()));
 }
 
 void DirectoryActions::pickup(const QString &number, bool withInvitation)
@@ -434,8 +402,7 @@ void DirectoryActions::pickup(const QString &number, bool withInvitation)
     }
     if (number.isEmpty())
         return;
-    if (env.startAudioCall)
-        env.startAudioCall(code + number);
+    host.startAudioCall(code + number);
 }
 
 void DirectoryActions::onSessionEnded()
@@ -453,10 +420,7 @@ void DirectoryActions::onSessionEnded()
 
 void DirectoryActions::onAddNewContactRequested(const QString &number)
 {
-    DlgContactEdit *dialog = panel ? panel->contactEditDialog() : nullptr;
-    CtiLib *client = cti();
-    if (!dialog || !client)
-        return;
+    DlgContactEdit *dialog = panel.contactEditDialog();
     dialog->clear();
     dialog->setTitle(tr("Aggiungi nuovo contatto"));
     dialog->setPhoneNumber(number);
@@ -465,21 +429,18 @@ void DirectoryActions::onAddNewContactRequested(const QString &number)
         return;
     }
     const PhoneBookEntry contact = dialog->getContact();
-    client->addPhoneBookContact(contact);
+    cti.addPhoneBookContact(contact);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "New contact command sent";
-    ContactChanges::addContact(panel->contactsBookModel(), contact);
+    ContactChanges::addContact(panel.contactsBookModel(), contact);
 }
 
 void DirectoryActions::updateContact(const PhoneBookEntry &original)
 {
-    DlgContactEdit *dialog = panel ? panel->contactEditDialog() : nullptr;
-    CtiLib *client = cti();
-    if (!dialog || !client)
-        return;
     if (original.id.isEmpty()) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Got contact with empty contactUuid. Cannot update it!";
         return;
     }
+    DlgContactEdit *dialog = panel.contactEditDialog();
     dialog->clear();
     dialog->setTitle(tr("Aggiorna contatto"));
     dialog->setContact(original);
@@ -490,16 +451,13 @@ void DirectoryActions::updateContact(const PhoneBookEntry &original)
     }
     PhoneBookEntry entry = dialog->getContact();
     entry.id = original.id; // the key of the change, whatever the dialog did
-    client->updatePhoneBookContact(entry);
+    cti.updatePhoneBookContact(entry);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Editing contact command sent for contactUuid" << entry.id;
-    ContactChanges::replaceContact(panel->contactsBookModel(), entry);
+    ContactChanges::replaceContact(panel.contactsBookModel(), entry);
 }
 
 void DirectoryActions::deleteContact(const PhoneBookEntry &entry)
 {
-    CtiLib *client = cti();
-    if (!panel || !client)
-        return;
     if (entry.id.isEmpty()) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Got contact with empty contactUuid. Cannot update it!";
         return;
@@ -518,9 +476,9 @@ void DirectoryActions::deleteContact(const PhoneBookEntry &entry)
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "User canceled, contact w/ contactUuid" << entry.id << " not erased";
         return;
     }
-    client->deletePhoneBookContact(entry);
+    cti.deletePhoneBookContact(entry);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Erasing contact command sent for contactUuid" << entry.id;
-    ContactChanges::removeContact(panel->contactsBookModel(), entry);
+    ContactChanges::removeContact(panel.contactsBookModel(), entry);
 }
 
 // ---------------------------------------------------------------- e-mail, SMS
@@ -573,16 +531,15 @@ wdgSms *DirectoryActions::openSmsWindow(const QString &destination)
 
 bool DirectoryActions::sendSms(const QString &destination, const QString &text)
 {
-    CtiLib *client = cti();
     if (!SmsRules::refusal(destination, text).isEmpty()) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Sms refused: invalid destination or text";
         return false;
     }
-    if (!client || !client->isConnected() || !(client->getPbxCapabilities() & 0x1))
+    if (!cti.isConnected() || !(cti.getPbxCapabilities() & 0x1))
         return false;
     const QString number = SmsRules::dialableDestination(destination);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Sending sms to" << CtiLib::numAnonymizer(number);
-    return client->sendSms(number, text);
+    return cti.sendSms(number, text);
 }
 
 void DirectoryActions::onSmsResult(const QString &destination, bool sent, const QString &reason)
@@ -615,10 +572,9 @@ void DirectoryActions::onSmsResult(const QString &destination, bool sent, const 
 void DirectoryActions::performDefaultDblClickOnTableRowAction(const QString &value, int numberKind)
 {
     const DefaultRowAction::Action action = DefaultRowAction::forRow(value, numberKind);
-    if (action.kind == DefaultRowAction::Action::Call) {
-        if (env.startCall)
-            env.startCall(action.number, action.prefix);
-    } else if (action.kind == DefaultRowAction::Action::Mail) {
+    if (action.kind == DefaultRowAction::Action::Call)
+        host.startCall(action.number, action.prefix);
+    else if (action.kind == DefaultRowAction::Action::Mail) {
         sendEmail(value.trimmed());
     }
 }

@@ -122,7 +122,7 @@ Menu forContact(View view, const PhoneBookEntry &contact, bool personal, int blf
         return menu;
 
     const QString exten = contact.extension;
-    if (state.chatPresence && state.chatPresence(exten) != -1)
+    if (state.chatPresence != -1)
         menu.entries.append({Action::Chat, tr("C&hat: %1").arg(exten), exten, Icon::Chat});
     const bool phoneMode = state.mode == ModeDeskPhone || state.mode == ModeSoftphone;
     const bool notActive = exten != state.activeRemote;
@@ -132,7 +132,7 @@ Menu forContact(View view, const PhoneBookEntry &contact, bool personal, int blf
     }
     if (blf == BlfBusy) {
         const bool enabled = notActive && (state.mode != ModeSoftphone || engineReady(state));
-        if (state.isBooked && state.isBooked(exten))
+        if (state.booked)
             menu.entries.append({Action::CancelBooking, tr("&Annulla prenotazione chiamata"), exten,
                                  Icon::CancelBooking, enabled, phoneMode});
         else

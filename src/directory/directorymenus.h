@@ -10,8 +10,6 @@
 #include <QString>
 #include <QVariant>
 
-#include <functional>
-
 namespace DirectoryMenus
 {
 enum class View { Extensions, Favourites, Contacts, CallHistory };
@@ -69,9 +67,10 @@ struct State {
     bool hasCurrentLine = false;
     bool transferPending = false; // a blind or attended transfer under way
     QString outsidePrefix;        // service code 21
-    // The chat presence of an extension, -1 when it has no chat.
-    std::function<int(const QString &)> chatPresence;
-    std::function<bool(const QString &)> isBooked;
+    // The extension of the row (extension views): its chat presence, -1
+    // when it has no chat, and whether a call is booked on it.
+    int chatPresence = -1;
+    bool booked = false;
 };
 
 struct Menu {

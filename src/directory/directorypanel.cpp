@@ -16,6 +16,7 @@
 #include "extenfilterproxymodel.h"
 #include "extenlist.h"
 #include "extensionsmodel.h"
+#include "framework/clock.h"
 #include "mainwindow/session/pbxsession.h"
 #include "settings/msettingsstore.h"
 #include "wdgcdrfilter.h"
@@ -37,9 +38,11 @@ namespace
 const QString PbxName = QStringLiteral("PBX");
 } // namespace
 
-DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent)
-    : QObject(parent), settings(settings), ui(widgets), contactsRefreshTimer(this), contactSearchTimer(this),
-      extenSearchTimer(this), cdrSearchTimer(this), cdrDateTimer(this), trimTimer(this), installTimer(this)
+DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, CtiLib &cti, const Clock &clock,
+                               QObject *parent)
+    : QObject(parent), settings(settings), cti(cti), clock(clock), ui(widgets), contactsRefreshTimer(this),
+      contactSearchTimer(this), extenSearchTimer(this), cdrSearchTimer(this), cdrDateTimer(this), trimTimer(this),
+      installTimer(this)
 {
     setObjectName(QStringLiteral("directoryPanel"));
     contactsRefreshTimer.setObjectName(QStringLiteral("contactsRefreshTimer"));
@@ -68,6 +71,11 @@ DirectoryPanel::DirectoryPanel(MSettingsStore *settings, const Widgets &widgets,
     connect(&extenSearchTimer, &QTimer::timeout, this, &DirectoryPanel::extenSearchDue);
     connect(&cdrSearchTimer, &QTimer::timeout, this, &DirectoryPanel::cdrSearchDue);
     connect(&cdrDateTimer, &QTimer::timeout, this, &DirectoryPanel::cdrDateDue);
+    // The PBX's directory deliveries.
+    connect(&cti, &CtiLib::sigPhonebookChanged, this, &DirectoryPanel::recvdPhonebook);
+    connect(&cti, &CtiLib::sigExtenStatusMapChanged, this, &DirectoryPanel::updateExtenListStatus);
+    connect(&cti, &CtiLib::sigExtenStatusChanged, this, &DirectoryPanel::updateExtenStatus);
+    connect(&cti, &CtiLib::sigCdrChanged, this, &DirectoryPanel::recvdCdr);
 
     // Adding contacts is offered after log-in.
     ui.btnAddContact->hide();
@@ -297,16 +305,6 @@ QAbstractItemModel *DirectoryPanel::favouritesFilter() const
     return favouritesProxy;
 }
 
-void DirectoryPanel::setCtiClient(CtiLib *client)
-{
-    ctiLib = client;
-}
-
-void DirectoryPanel::setClock(std::function<QDateTime()> now)
-{
-    clock = std::move(now);
-}
-
 QString DirectoryPanel::timestamp() const
 {
     return now().toString(Qt::ISODateWithMs);
@@ -314,7 +312,7 @@ QString DirectoryPanel::timestamp() const
 
 QDateTime DirectoryPanel::now() const
 {
-    return clock ? clock() : QDateTime::currentDateTime();
+    return clock.now();
 }
 
 QSharedPointer<MctiExtenDetails> DirectoryPanel::resolveContactNumber(const QString &number) const
@@ -568,8 +566,6 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "enter";
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Received a new ExtenList w/" << books.size() << "phonebooks"
                             << "having" << entries << "total entries";
-    if (!ctiLib)
-        return;
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Create new ExtenList model..."
                            << "startTs:" << timestamp();
     // The rows are made on a worker; the extension map is reconciled with
@@ -581,7 +577,7 @@ void DirectoryPanel::recvdExtenList(const PhoneBookList &books)
     pendingExtenWatcher = watcher;
     liveExtenWatchers.append(watcher);
     QThread *gui = thread();
-    const QString own = ctiLib->getUserExtension();
+    const QString own = cti.getUserExtension();
     watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [books, own, gui]() {
         auto prepared = std::make_shared<ExtenList::Prepared>(ExtenList::prepare(books, own));
         prepared->model->moveToThread(gui);
@@ -601,7 +597,7 @@ void DirectoryPanel::onExtenModelReady(QFutureWatcher<ExtenPrepared> *watcher)
     const auto releasePrepared = [](std::shared_ptr<ExtenList::Prepared> rest) {
         QtConcurrent::run(QThreadPool::globalInstance(), [rest = std::move(rest)]() mutable { rest.reset(); });
     };
-    if (watcher != pendingExtenWatcher || !ctiLib || !extenProxy) {
+    if (watcher != pendingExtenWatcher || !extenProxy) {
         // A later delivery is being built, or the session ended: stale.
         releaseModel(prepared->model);
         prepared->model = nullptr;
@@ -621,10 +617,10 @@ void DirectoryPanel::onExtenModelReady(QFutureWatcher<ExtenPrepared> *watcher)
     // turn of the event loop (states received meanwhile go to the map), then
     // the views show them.
     const ExtenList::Rebuild result =
-        ExtenList::reconcile(*prepared, extenDetails, ctiLib->getUserExtension(), tr("IO"), isFavourite);
+        ExtenList::reconcile(*prepared, extenDetails, cti.getUserExtension(), tr("IO"), isFavourite);
     releasePrepared(std::move(prepared));
     // The map holds the listed extensions and the own one.
-    const QString own = ctiLib->getUserExtension();
+    const QString own = cti.getUserExtension();
     if (!own.isEmpty())
         names.insert(own, extenDetails.value(own).name);
     extenNames.swap(names);
@@ -635,7 +631,7 @@ void DirectoryPanel::onExtenModelReady(QFutureWatcher<ExtenPrepared> *watcher)
     const int round = sessionRound;
     queueInstall(
         [this, result, firstList, isFavourite, round] {
-            if (round != sessionRound || !ctiLib || !extenProxy) {
+            if (round != sessionRound || !extenProxy) {
                 releaseModel(result.model);
                 return;
             }
@@ -681,9 +677,9 @@ void DirectoryPanel::getFavoriteList()
 void DirectoryPanel::refreshExtenStatus(const BuddyStatus &status, bool &ringingChanged)
 {
     ringingChanged = false;
-    if (!ctiLib || !extenModel)
+    if (!extenModel)
         return;
-    if (!status.exten.isEmpty() && status.exten == ctiLib->getUserExtension()) {
+    if (!status.exten.isEmpty() && status.exten == cti.getUserExtension()) {
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO
                                 << "Updating local user status. State:" << CTILIB::blfStatusToString(status.blfStatus);
         emit ownBlfStatusReceived(CTILIB::BlfStatus(status.blfStatus));
@@ -700,10 +696,10 @@ void DirectoryPanel::refreshExtenStatus(const BuddyStatus &status, bool &ringing
 
 bool DirectoryPanel::sendExtenStatusRequest()
 {
-    if (!ctiLib || !ctiLib->isConnected())
+    if (!cti.isConnected())
         return false;
-    ctiLib->getExtenStatus();
-    ctiLib->getServiceStatus();
+    cti.getExtenStatus();
+    cti.getServiceStatus();
     return true;
 }
 
@@ -933,15 +929,15 @@ void DirectoryPanel::onCdrFilterClosed()
 void DirectoryPanel::refreshCdr(bool force)
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Asking for CDR refresh";
-    if (ctiLib && ctiLib->isConnected())
-        ctiLib->getCDR(force, QString());
+    if (cti.isConnected())
+        cti.getCDR(force, QString());
 }
 
 void DirectoryPanel::refreshContactsList()
 {
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Asking for contact list refresh";
-    if (ctiLib && ctiLib->isConnected())
-        ctiLib->getContactsList(false, CTILIB::PhonebookAll);
+    if (cti.isConnected())
+        cti.getContactsList(false, CTILIB::PhonebookAll);
 }
 
 // ---------------------------------------------------------------- call history

@@ -25,6 +25,7 @@
 #include <memory>
 
 class CdrFilterProxyModel;
+class Clock;
 class QAbstractItemModel;
 class CtiLib;
 class cdrItemDelegate;
@@ -75,7 +76,10 @@ public:
         QWidget *pageCdr = nullptr;
         QPushButton *cdrFilterButton = nullptr;
     };
-    DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, QObject *parent = nullptr);
+    // Takes the CTI client's directory deliveries; `cti` and `clock` (the
+    // call history's cut-off and date limits) outlive this object.
+    DirectoryPanel(MSettingsStore *settings, const Widgets &widgets, CtiLib &cti, const Clock &clock,
+                   QObject *parent = nullptr);
     ~DirectoryPanel() override;
 
     // Takes the three models over, puts a filter proxy over each and shows
@@ -104,8 +108,6 @@ public:
     CdrFilterProxyModel *callHistoryFilter() const { return cdrProxy; }
     extenItemDelegate *extensionsDelegate() const { return extenDelegate; }
     extenItemDelegate *favouritesDelegate() const { return favDelegate; }
-
-    void setCtiClient(CtiLib *client);
 
     // --- for call handling, chat and the supervisor panel
     // The extension map, keyed by extension number (lives as long as this object).
@@ -161,8 +163,6 @@ public:
     void refreshCdr(bool force);
     void refreshContactsList();
 
-    // The clock of the call history's cut-off and date limits; tests set it.
-    void setClock(std::function<QDateTime()> now);
     // Puts the stars of the settings store's favourites on the extension list.
     void getFavoriteList();
 
@@ -224,8 +224,8 @@ private:
     QString timestamp() const;
 
     QPointer<MSettingsStore> settings;
-    QPointer<CtiLib> ctiLib;
-    std::function<QDateTime()> clock;
+    CtiLib &cti;
+    const Clock &clock;
     MctiExtenMap extenDetails;
     // The names of extenDetails by number, made with each extension list:
     // what the call history's builds resolve extensions with.

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QMenu>
 #include <QProcess>
 
 namespace
@@ -144,6 +145,11 @@ void DefaultPromptService::playSound(const QString &file)
     // failure is logged once).
     if (DesklineMedia::Module *media = DesklineMedia::module())
         media->playSound(file);
+}
+
+void DefaultPromptService::execMenu(QMenu *menu, const QPoint &globalPos)
+{
+    menu->exec(globalPos);
 }
 
 bool DefaultPromptService::openUrl(const QUrl &url)

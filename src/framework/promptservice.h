@@ -13,6 +13,8 @@
 #include <QUrl>
 
 class QDialog;
+class QMenu;
+class QPoint;
 class QWidget;
 
 class PromptService
@@ -56,6 +58,9 @@ public:
         return getOpenFileName(parent, caption, dir, filter);
     }
     virtual QString getExistingDirectory(QWidget *parent, const QString &caption, const QString &dir) = 0;
+    // Runs a context menu at a global position until the user picks an entry
+    // or dismisses it (the entry's action is triggered as usual).
+    virtual void execMenu(QMenu *menu, const QPoint &globalPos) = 0;
 
     virtual void showTrayMessage(QSystemTrayIcon *tray, const QString &title, const QString &text,
                                  QSystemTrayIcon::MessageIcon icon, int msecs) = 0;
@@ -101,6 +106,7 @@ public:
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;
     QString getExistingDirectory(QWidget *parent, const QString &caption, const QString &dir) override;
+    void execMenu(QMenu *menu, const QPoint &globalPos) override;
     void showTrayMessage(QSystemTrayIcon *tray, const QString &title, const QString &text,
                          QSystemTrayIcon::MessageIcon icon, int msecs) override;
     void playSound(const QString &file) override;

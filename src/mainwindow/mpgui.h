@@ -508,6 +508,12 @@ private:
         void operator()(RapidCallHost *host) const;
     };
     std::unique_ptr<RapidCallHost, RapidCallHostDeleter> rapidHost;
+    // What the directory's menus ask of the window (mpgui_directory.cpp).
+    class DirectoryHost;
+    struct DirectoryHostDeleter {
+        void operator()(DirectoryHost *host) const;
+    };
+    std::unique_ptr<DirectoryHost, DirectoryHostDeleter> directoryHost;
     // Made by createSubsystems() once the directory lookup exists.
     void createRapidCall();
     void initChat();

@@ -1,10 +1,11 @@
 // Directories and call history of the main window: the phone book, the
-// extensions and favourites, the call records, their filters and menus. The
-// slots forward to the directory panel.
+// extensions and favourites, the call records, their filters and menus: the
+// objects made with the window, what the menus ask of it.
 #include "mpgui.h"
 #include "session/pbxsession.h"
 
 #include "app/globallogger.h"
+#include "calls/callcontrol.h"
 #include "calls/calllines.h"
 #include "ctilib.h"
 #include "directory/contactrows.h"
@@ -14,53 +15,53 @@
 #include "messaging/chatcontroller.h"
 #include "messaging/messagingpanel.h"
 #include "phone/phonebackends.h"
-#include "widgets/wdgactiveline.h"
 #include "widgets/wdgprofileimage.h"
 
 #include <QStandardItemModel>
 
+class MPGui::DirectoryHost : public DirectoryActions::Host
+{
+public:
+    explicit DirectoryHost(MPGui *window) : w(window) {}
+    void startCall(const QString &number, CTILIB::NumberOutgoingPrefix type) override
+    {
+        w->calls->startCall(number, type);
+    }
+    void startAudioCall(const QString &number) override { w->calls->startAudioCall(number); }
+    void unattendedTransfer(const QString &number) override
+    {
+        if (w->control)
+            w->control->transfers().unattendedTransferCall(number);
+    }
+    void attendedTransfer(const QString &number) override
+    {
+        if (w->control)
+            w->control->transfers().attendedTransferCall(number);
+    }
+    void openChat(const QString &extension) override
+    {
+        if (w->messaging && w->messaging->chat())
+            w->messaging->chat()->openChatSession(extension, true);
+    }
+    void openBalloon(const QString &text, const Balloon::BalloonInfo &info) override { w->openBalloon(text, info); }
+
+private:
+    MPGui *w;
+};
+
+void MPGui::DirectoryHostDeleter::operator()(DirectoryHost *host) const
+{
+    delete host;
+}
+
 void MPGui::createDirectoryActions()
 {
-    dirActions = new DirectoryActions(directory, icons, this, session->serviceCodes(), this);
-    DirectoryActions::Hooks hooks;
-    hooks.mode = [this] { return int(appMode); };
-    hooks.cti = [this] { return ctiLib; };
-    hooks.capabilities = [this] { return currentPbxCapabilities(); };
-    hooks.hasEngine = [this] { return phones && phones->engine() != nullptr; };
-    hooks.engineRegistered = [this] { return phones && phones->isSipRegistered(); };
-    hooks.hasDeskPhone = [this] { return phones && phones->deskPhone() != nullptr; };
-    hooks.activeRemote = [this] {
-        wdgActiveLine *line = calls ? calls->activeLines().value(calls->currentLine()) : nullptr;
-        return line ? line->getRemoteNum() : QString();
-    };
-    hooks.hasActiveLines = [this] { return calls && !calls->activeLines().isEmpty(); };
-    hooks.hasCurrentLine = [this] { return calls && calls->currentLine() != -1; };
-    hooks.transferPending = [this] {
-        return calls && (calls->attendedTransferLine() != -1 || calls->unattendedTransferLine() != -1);
-    };
-    hooks.resetTransferState = [this] {
-        if (calls)
-            calls->checkForActiveCalls();
-    };
-    hooks.lineStack = [this] { return calls ? calls->lineStack() : nullptr; };
-    hooks.updateLineButtons = [this] { updateLinesButtonStatus(); };
-    hooks.startCall = [this](const QString &number, int type) {
-        startCall(number, CTILIB::NumberOutgoingPrefix(type));
-    };
-    hooks.startInternalCall = [this](const QString &number) { startInternalCall(number); };
-    hooks.startAudioCall = [this](const QString &number) { startAudioCall(number); };
-    hooks.unattendedTransfer = [this](const QString &number) { unattendedTransferCall(number); };
-    hooks.attendedTransfer = [this](const QString &number) { attendedTransferCall(number); };
-    hooks.openChat = [this](const QString &exten) {
-        if (messaging && messaging->chat())
-            messaging->chat()->openChatSession(exten, true);
-    };
-    hooks.openBalloon = [this](const QString &text, const Balloon::BalloonInfo &info) { openBalloon(text, info); };
-    dirActions->setHooks(hooks);
+    directoryHost.reset(new DirectoryHost(this));
+    dirActions = new DirectoryActions(*directory, *ctiLib, *session, *phones, *calls, *directoryHost, icons, this,
+                                      session->serviceCodes(), this);
     connect(dirActions, &DirectoryActions::smsSent, this, &MPGui::onSmsSuccessfullySent);
-    connect(directory, &DirectoryPanel::defaultRowActionRequested, this,
-            &MPGui::performDefaultDblClickOnTableRowAction);
-    connect(this, &MPGui::sigSessionEnded, dirActions, &DirectoryActions::onSessionEnded);
+    connect(directory, &DirectoryPanel::defaultRowActionRequested, dirActions,
+            &DirectoryActions::performDefaultDblClickOnTableRowAction);
     // The avatar's ring shows the user's own busy lamp.
     connect(directory, &DirectoryPanel::ownBlfStatusReceived, wdgPicture, &wdgProfileImage::setBlfStatus);
 }
@@ -98,149 +99,11 @@ void MPGui::initCdrTables(CustomTreeView *view, bool restoreHeader)
         directory->initCdrTables(view, restoreHeader);
 }
 
-void MPGui::recvdPhonebook(const PhoneBookList &phonebooks, CTILIB::PhonebookTypeFlags flags)
-{
-    if (directory)
-        directory->recvdPhonebook(phonebooks, flags);
-}
-
-void MPGui::updateExtenListStatus(const BuddyStatusMap &statuses)
-{
-    if (directory)
-        directory->updateExtenListStatus(statuses);
-}
-
-void MPGui::updateExtenStatus(const BuddyStatus &status)
-{
-    if (directory)
-        directory->updateExtenStatus(status);
-}
-
-void MPGui::recvdCdr(const Cdr &cdr)
-{
-    if (directory)
-        directory->recvdCdr(cdr);
-}
-
-void MPGui::onClickedOnExtenTable(const QModelIndex &index)
-{
-    if (directory)
-        directory->onClickedOnExtenTable(sender(), index);
-}
-
-void MPGui::onDblClickedOnContactsTable(const QModelIndex &index)
-{
-    if (directory)
-        directory->onDblClickedOnContactsTable(sender(), index);
-}
-
-void MPGui::onDblClickedOnCdrTable(const QModelIndex &index)
-{
-    if (directory)
-        directory->onDblClickedOnCdrTable(sender(), index);
-}
-
-void MPGui::ext_cxtMenu(const QPoint &pos)
-{
-    if (dirActions)
-        dirActions->openExtensionMenu(sender(), pos);
-}
-
-void MPGui::cont_cxtMenu(const QPoint &pos)
-{
-    if (dirActions)
-        dirActions->openContactMenu(sender(), pos);
-}
-
-void MPGui::cdr_cxtMenu(const QPoint &pos)
-{
-    if (dirActions)
-        dirActions->openCdrMenu(sender(), pos);
-}
-
-void MPGui::updateExtSearchResults(QString)
-{
-    if (directory)
-        directory->updateExtSearchResults();
-}
-
-void MPGui::updateSearchResults(QString)
-{
-    if (directory)
-        directory->updateSearchResults();
-}
-
-void MPGui::updateCdrSearchResults(QString)
-{
-    if (directory)
-        directory->updateCdrSearchResults();
-}
-
-void MPGui::onAddNewContactRequested()
-{
-    if (dirActions)
-        dirActions->onAddNewContactRequested(QString());
-}
-
-void MPGui::onSmsSendRequest()
-{
-    if (dirActions)
-        dirActions->openSmsWindow(QString());
-}
-
-void MPGui::sendSms(const QString &destination, const QString &text)
-{
-    if (dirActions)
-        dirActions->sendSms(destination, text);
-}
-
 void MPGui::onSmsSuccessfullySent()
 {
     prompts().showTrayMessage(trayIcon, MSETTINGS::getLongApplicationName(), tr("SMS correttamente inviato"),
                               QSystemTrayIcon::Information, 5000);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Sms successfully sent.";
-}
-
-void MPGui::performDefaultDblClickOnTableRowAction(const QString &value, int numberKind)
-{
-    if (dirActions)
-        dirActions->performDefaultDblClickOnTableRowAction(value, numberKind);
-}
-
-void MPGui::onDateFilterChanged()
-{
-    if (directory)
-        directory->onDateFilterChanged();
-}
-
-void MPGui::onUpdateCdrCurrentDate()
-{
-    if (directory)
-        directory->onUpdateCdrCurrentDate();
-}
-
-void MPGui::triggerContactSearch()
-{
-    if (directory)
-        directory->triggerContactSearch();
-}
-
-void MPGui::triggerExtSearch()
-{
-    if (directory)
-        directory->triggerExtSearch();
-}
-
-void MPGui::triggerCdrSearch()
-{
-    if (directory)
-        directory->triggerCdrSearch();
-}
-
-void MPGui::refreshContactsList()
-{
-    if (directory)
-        directory->refreshContactsList();
 }
 
 void MPGui::onCdrSettingsChanged()
@@ -249,18 +112,6 @@ void MPGui::onCdrSettingsChanged()
         return;
     directory->onUpdateCdrCurrentDate();
     directory->refreshCdr(true);
-}
-
-void MPGui::onCdrFilterChanged(MctiConfig::MCdrFilterFlags flags)
-{
-    if (directory)
-        directory->onCdrFilterChanged(flags, icons.cdrFilterOnIcon, icons.cdrFilterOffIcon);
-}
-
-void MPGui::onCdrFilterClosed()
-{
-    if (directory)
-        directory->onCdrFilterClosed();
 }
 
 void MPGui::on_cdrFilterButton_clicked()

@@ -15,6 +15,7 @@
 #include "directory/directoryactions.h"
 #include "directory/directorycalllookup.h"
 #include "directory/directorypanel.h"
+#include "framework/clock.h"
 #include "mainformtabchain.h"
 #include "messaging/messagingpanel.h"
 #include "phone/mpengine.h"
@@ -159,30 +160,42 @@ void MPGui::setupGuiLayout()
     connect(calls, &CallLines::clipboardInactive, this, &MPGui::onClipboardInactivity);
 
     // Directories and call history.
+    DirectoryPanel *panel = directory;
+    DirectoryActions *actions = dirActions;
     for (CustomTreeView *view : {tvFavourites, tvExtensions}) {
-        connect(view, SIGNAL(clicked(QModelIndex)), this, SLOT(onClickedOnExtenTable(QModelIndex)));
-        connect(view, SIGNAL(customContextMenuRequested(QPoint)), this, SLOT(ext_cxtMenu(QPoint)));
+        connect(view, &CustomTreeView::clicked, panel,
+                [panel, view](const QModelIndex &index) { panel->onClickedOnExtenTable(view, index); });
+        connect(view, &CustomTreeView::customContextMenuRequested, actions,
+                [actions, view](const QPoint &pos) { actions->openExtensionMenu(view, pos); });
     }
     for (CustomTreeView *view : {tvFavourites, tvExtensions, tvContacts}) {
-        connect(view, SIGNAL(doubleClicked(QModelIndex)), this, SLOT(onDblClickedOnContactsTable(QModelIndex)));
-        connect(view, SIGNAL(sigEnterPressed(QModelIndex)), this, SLOT(onDblClickedOnContactsTable(QModelIndex)));
+        const auto open = [panel, view](const QModelIndex &index) { panel->onDblClickedOnContactsTable(view, index); };
+        connect(view, &CustomTreeView::doubleClicked, panel, open);
+        connect(view, &CustomTreeView::sigEnterPressed, panel, open);
     }
-    connect(tvContacts, SIGNAL(customContextMenuRequested(QPoint)), this, SLOT(cont_cxtMenu(QPoint)));
-    connect(tvCdr, SIGNAL(doubleClicked(QModelIndex)), this, SLOT(onDblClickedOnCdrTable(QModelIndex)));
-    connect(tvCdr, SIGNAL(sigEnterPressed(QModelIndex)), this, SLOT(onDblClickedOnCdrTable(QModelIndex)));
-    connect(tvCdr, SIGNAL(customContextMenuRequested(QPoint)), this, SLOT(cdr_cxtMenu(QPoint)));
-    connect(txtExtSearch, SIGNAL(textChanged(QString)), this, SLOT(updateExtSearchResults(QString)));
-    connect(txtContactsSearch, SIGNAL(textChanged(QString)), this, SLOT(updateSearchResults(QString)));
-    connect(txtCdrSearch, SIGNAL(textChanged(QString)), this, SLOT(updateCdrSearchResults(QString)));
-    connect(btnAddContact, SIGNAL(clicked()), this, SLOT(onAddNewContactRequested()));
-    connect(btnSendSMS, SIGNAL(clicked()), this, SLOT(onSmsSendRequest()));
-    connect(directory, &DirectoryPanel::cdrDateDue, this, &MPGui::onUpdateCdrCurrentDate);
-    connect(directory, &DirectoryPanel::contactSearchDue, this, &MPGui::triggerContactSearch);
-    connect(directory, &DirectoryPanel::extenSearchDue, this, &MPGui::triggerExtSearch);
-    connect(directory, &DirectoryPanel::cdrSearchDue, this, &MPGui::triggerCdrSearch);
-    connect(directory, &DirectoryPanel::contactsRefreshDue, this, &MPGui::refreshContactsList);
-    connect(directory, &DirectoryPanel::cdrFilterChanged, this, &MPGui::onCdrFilterChanged);
-    connect(directory, &DirectoryPanel::cdrFilterClosed, this, &MPGui::onCdrFilterClosed);
+    connect(tvContacts, &CustomTreeView::customContextMenuRequested, actions,
+            [actions, view = tvContacts](const QPoint &pos) { actions->openContactMenu(view, pos); });
+    const auto openCdr = [panel, view = tvCdr](const QModelIndex &index) {
+        panel->onDblClickedOnCdrTable(view, index);
+    };
+    connect(tvCdr, &CustomTreeView::doubleClicked, panel, openCdr);
+    connect(tvCdr, &CustomTreeView::sigEnterPressed, panel, openCdr);
+    connect(tvCdr, &CustomTreeView::customContextMenuRequested, actions,
+            [actions, view = tvCdr](const QPoint &pos) { actions->openCdrMenu(view, pos); });
+    connect(txtExtSearch, &QLineEdit::textChanged, panel, &DirectoryPanel::updateExtSearchResults);
+    connect(txtContactsSearch, &QLineEdit::textChanged, panel, &DirectoryPanel::updateSearchResults);
+    connect(txtCdrSearch, &QLineEdit::textChanged, panel, &DirectoryPanel::updateCdrSearchResults);
+    connect(btnAddContact, &QPushButton::clicked, actions, [actions] { actions->onAddNewContactRequested(QString()); });
+    connect(btnSendSMS, &QPushButton::clicked, actions, [actions] { actions->openSmsWindow(QString()); });
+    connect(panel, &DirectoryPanel::cdrDateDue, panel, &DirectoryPanel::onUpdateCdrCurrentDate);
+    connect(panel, &DirectoryPanel::contactSearchDue, panel, &DirectoryPanel::triggerContactSearch);
+    connect(panel, &DirectoryPanel::extenSearchDue, panel, &DirectoryPanel::triggerExtSearch);
+    connect(panel, &DirectoryPanel::cdrSearchDue, panel, &DirectoryPanel::triggerCdrSearch);
+    connect(panel, &DirectoryPanel::contactsRefreshDue, panel, &DirectoryPanel::refreshContactsList);
+    connect(panel, &DirectoryPanel::cdrFilterChanged, panel, [this](MctiConfig::MCdrFilterFlags flags) {
+        directory->onCdrFilterChanged(flags, icons.cdrFilterOnIcon, icons.cdrFilterOffIcon);
+    });
+    connect(panel, &DirectoryPanel::cdrFilterClosed, panel, &DirectoryPanel::onCdrFilterClosed);
     connect(settingsDialog, SIGNAL(sigCdrSettingsChanged()), this, SLOT(onCdrSettingsChanged()), Qt::QueuedConnection);
 
     // Chat, voicemail and PBX services.
@@ -232,11 +245,11 @@ void MPGui::setupGuiLayout()
     connect(&tabAnimTimer, &QTimer::timeout, this, &MPGui::updateTabAnimIcon);
 
     // Call-record dates: "from" never after "to".
-    onUpdateCdrCurrentDate();
+    directory->onUpdateCdrCurrentDate();
     cdrDateFrom->setMaximumDate(cdrDateTo->date());
     cdrDateTo->setMinimumDate(cdrDateFrom->date());
-    connect(cdrDateFrom, SIGNAL(dateChanged(QDate)), this, SLOT(onDateFilterChanged()));
-    connect(cdrDateTo, SIGNAL(dateChanged(QDate)), this, SLOT(onDateFilterChanged()));
+    connect(cdrDateFrom, &QDateEdit::dateChanged, directory, &DirectoryPanel::onDateFilterChanged);
+    connect(cdrDateTo, &QDateEdit::dateChanged, directory, &DirectoryPanel::onDateFilterChanged);
 
     stackedContacts->setCurrentWidget(pageContacts);
 
@@ -312,7 +325,7 @@ void MPGui::createSubsystems()
     directoryWidgets.pageCdrNoResults = pageCdrNoResults;
     directoryWidgets.pageCdr = pageCdr;
     directoryWidgets.cdrFilterButton = cdrFilterButton;
-    directory = new DirectoryPanel(settingsStore, directoryWidgets, this);
+    directory = new DirectoryPanel(settingsStore, directoryWidgets, *ctiLib, Clock::instance(), this);
     callLookup.reset(new DirectoryCallLookup(directory));
     calls->setDirectory(callLookup.get());
     createDirectoryActions();
@@ -361,7 +374,6 @@ void MPGui::createSubsystems()
     queues =
         new QueuesController(*ctiLib, *session, settingsStore, *directory->extensionMap(), queueWidgets, icons, this);
     connect(queues, &QueuesController::pauseStateChanged, this, &MPGui::setQueuePauseState);
-    directory->setCtiClient(ctiLib);
     connect(directory, &DirectoryPanel::operatorStatusChanged, queues, &QueuesController::onOperatorStatusChanged);
     // Queued: the supervisor panel's tables are laid out again in an event-loop
     // turn of their own, not in the one that swapped the extension list in.
@@ -454,8 +466,6 @@ QStringList MPGui::unsetSubsystemHooks() const
         collect("CallControl", control->hooks().unset());
     if (events)
         collect("CallEvents", events->hooks().unset());
-    if (dirActions)
-        collect("DirectoryActions", dirActions->hooks().unset());
     return names;
 }
 

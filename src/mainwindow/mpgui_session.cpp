@@ -15,6 +15,7 @@
 #include "calls/rapidcall.h"
 #include "ctilib.h"
 #include "customshortcut.h"
+#include "directory/directoryactions.h"
 #include "directory/directorypanel.h"
 #include "directory/wdgcdrfilter.h"
 #include "dlgauthentication.h"
@@ -84,8 +85,6 @@ void MPGui::shutDownCti()
         return;
     CtiLib *old = ctiLib;
     ctiLib = nullptr;
-    if (directory)
-        directory->setCtiClient(nullptr);
     if (messaging)
         messaging->setCtiClient(nullptr);
     if (phones) {
@@ -127,8 +126,6 @@ void MPGui::connectToM()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Missing mctilib pointer";
         return;
     }
-    if (directory)
-        directory->setCtiClient(ctiLib);
     if (messaging)
         messaging->setCtiClient(ctiLib);
     phones->setAppMode(appMode);
@@ -244,8 +241,8 @@ void MPGui::onSessionStarted(const SessionRules::SessionStart &started)
     refreshIdentities();
     ctiLib->enableOutlookSupport(CtiLib::hasOutlookSupportBuilt() && settingsStore->isOutlookImportRequested(),
                                  settingsStore->getConfig().excludedOutlookFolders);
-    refreshContactsList();
-    onCdrFilterChanged(settingsStore->getCdrFilterValue());
+    directory->refreshContactsList();
+    directory->onCdrFilterChanged(settingsStore->getCdrFilterValue(), icons.cdrFilterOnIcon, icons.cdrFilterOffIcon);
     refreshPeriodicData();
 
     // Tray.
@@ -595,6 +592,8 @@ MPGui::~MPGui()
     updates = nullptr;
     delete rapid;
     rapid = nullptr;
+    delete dirActions;
+    dirActions = nullptr;
     delete control;
     control = nullptr;
     delete events;

@@ -396,10 +396,9 @@ void TestSessionCallWiring::bookedLineIsBlue()
         10000);
     p.f.sim->setBlf(QStringLiteral("203"), 2);
     QTRY_COMPARE(p.w->directoryPanel()->extensions().value(QStringLiteral("203")).blfState, 2);
-    QMenu *menu = nullptr;
-    p.w->directoryActions()->setMenuRunner([&menu](QMenu *m, const QPoint &) { menu = m; });
     extensions->setCurrentIndex(row);
     emit extensions->customContextMenuRequested(extensions->visualRect(row).center());
+    QMenu *menu = p.w->directoryActions()->lastMenu(extensions);
     QVERIFY(menu);
     QAction *book = nullptr;
     for (QAction *a : menu->actions()) {

@@ -27,10 +27,9 @@ namespace
 // A stack of `lines` plain line widgets named "line0"...
 struct Stack {
     QStackedWidget stack;
-    BookedCalls booked;
+    BookedCalls booked{stack};
     explicit Stack(int lines)
     {
-        booked.setLineStack(&stack);
         for (int i = 0; i < lines; ++i) {
             auto *w = new QWidget;
             w->setObjectName(QStringLiteral("line%1").arg(i));

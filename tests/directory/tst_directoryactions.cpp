@@ -1,18 +1,111 @@
 // The directory actions that need no PBX: the default action of a double
 // click by number kind, the mail program opened only for a clean address,
 // the pick-up codes, the SMS checks before anything is sent.
+#include "calls/calllines.h"
+#include "ctilib.h"
 #include "directory/contactentrytypes.h"
+#include "directory/customtreeview.h"
 #include "directory/directoryactions.h"
+#include "directory/directorypanel.h"
 #include "directory/wdgsms.h"
+#include "framework/clock.h"
+#include "mainwindow/session/pbxsession.h"
+#include "phone/phonebackends.h"
 #include "scriptedprompts.h"
+#include "settings/msettings.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
+#include "widgets/balloonboard.h"
+#include "widgets/customlineedit.h"
+#include "widgets/customsearchlineedit.h"
 
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
+
+namespace
+{
+// What the actions ask the window to dial: "number/prefix type" or "audio:number".
+class RecordingHost : public DirectoryActions::Host
+{
+public:
+    QStringList calls;
+    void startCall(const QString &number, CTILIB::NumberOutgoingPrefix type) override
+    {
+        calls << QStringLiteral("%1/%2").arg(number).arg(int(type));
+    }
+    void startAudioCall(const QString &number) override { calls << QStringLiteral("audio:") + number; }
+    void unattendedTransfer(const QString &) override {}
+    void attendedTransfer(const QString &) override {}
+    void openChat(const QString &) override {}
+    void openBalloon(const QString &, const Balloon::BalloonInfo &) override {}
+};
+
+// The objects the actions work with, as the window has them before any
+// log-in: a CTI client never connected, a session never started, no phones,
+// the call lines and the directories on widgets of their own.
+struct Parts {
+    explicit Parts(const ServicesDialCodesMap &codes)
+        : cti(QStringLiteral("test"), QStringLiteral("1"), QStringLiteral("test"), QStringLiteral("1"),
+              QStringLiteral("test"), MSETTINGS::getSettingsDirPath()),
+          phones(codes)
+    {
+        store.init();
+        CallLines::Widgets lineWidgets;
+        lineWidgets.edtCallerNumber = new CustomLineEdit(&form);
+        lineWidgets.btnStartAudioCall = new QPushButton(&form);
+        lineWidgets.vLineLayout = new QStackedWidget(&form);
+        lineWidgets.lineParent = &form;
+        lineWidgets.balloons = &balloons;
+        calls.reset(new CallLines(lineWidgets, &store, codes));
+        DirectoryPanel::Widgets w;
+        w.window = &form;
+        w.tvFavourites = new CustomTreeView(&form);
+        w.tvExtensions = new CustomTreeView(&form);
+        w.tvContacts = new CustomTreeView(&form);
+        w.tvCdr = new CustomTreeView(&form);
+        w.txtExtSearch = new CustomSearchLineEdit(&form);
+        w.txtContactsSearch = new CustomSearchLineEdit(&form);
+        w.txtCdrSearch = new CustomSearchLineEdit(&form);
+        w.cdrDateFrom = new QDateEdit(&form);
+        w.cdrDateTo = new QDateEdit(&form);
+        w.btnAddContact = new QPushButton(&form);
+        w.btnSendSMS = new QPushButton(&form);
+        w.lblContactsUpdating = new QLabel(&form);
+        w.stackedContacts = new QStackedWidget(&form);
+        w.pageContacts = new QWidget(&form);
+        w.cdrStckWidget = new QStackedWidget(&form);
+        w.pageCdrNoResults = new QWidget(&form);
+        w.pageCdr = new QWidget(&form);
+        w.cdrFilterButton = new QPushButton(&form);
+        panel.reset(new DirectoryPanel(&store, w, cti, Clock::instance()));
+        actions.reset(
+            new DirectoryActions(*panel, cti, session, phones, *calls, host, MainWindowIcons(), nullptr, codes));
+    }
+
+    QWidget form;
+    CtiLib cti;
+    PbxSession session;
+    PhoneBackends phones;
+    BalloonBoard balloons;
+    MSettingsStore store{MctiConfig()};
+    RecordingHost host;
+    std::unique_ptr<CallLines> calls;
+    std::unique_ptr<DirectoryPanel> panel;
+    std::unique_ptr<DirectoryActions> actions;
+};
+} // namespace
 
 class TestDirectoryActions : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void defaultRowAction_data();
@@ -24,29 +117,33 @@ private slots:
     void smsNeedsASession();
 
 private:
+    QTemporaryDir settingsDir;
     QScopedPointer<ScriptedPrompts> prompts;
-    QScopedPointer<DirectoryActions> actions;
-    QStringList calls; // "number/prefix type" or "audio:number"
+    std::unique_ptr<Parts> parts;
+    DirectoryActions *actions = nullptr;
     ServicesDialCodesMap codes;
 };
+
+void TestDirectoryActions::initTestCase()
+{
+    QVERIFY(settingsDir.isValid());
+    MSETTINGS::setSettingsDirPath(settingsDir.path());
+}
 
 void TestDirectoryActions::init()
 {
     prompts.reset(new ScriptedPrompts);
-    actions.reset(new DirectoryActions(nullptr, MainWindowIcons(), nullptr, codes));
-    calls.clear();
+    parts.reset(new Parts(codes));
+    actions = parts->actions.get();
     codes = {{CTILIB::ServiceDialCodeType(9), QStringLiteral("*8")},
              {CTILIB::ServiceDialCodeType(14), QStringLiteral("*88")},
              {CTILIB::SdcOutsideLinePrefix, QStringLiteral("0")}};
-    DirectoryActions::Hooks hooks;
-    hooks.startCall = [this](const QString &n, int type) { calls << QStringLiteral("%1/%2").arg(n).arg(type); };
-    hooks.startAudioCall = [this](const QString &n) { calls << QStringLiteral("audio:") + n; };
-    actions->setHooks(hooks);
 }
 
 void TestDirectoryActions::cleanup()
 {
-    actions.reset();
+    actions = nullptr;
+    parts.reset();
     prompts.reset();
 }
 
@@ -73,7 +170,7 @@ void TestDirectoryActions::defaultRowAction()
     QFETCH(QStringList, calls);
     QFETCH(QStringList, urls);
     actions->performDefaultDblClickOnTableRowAction(value, kind);
-    QCOMPARE(this->calls, calls);
+    QCOMPARE(parts->host.calls, calls);
     QStringList opened;
     for (const QUrl &u : prompts->urls)
         opened << u.toString(QUrl::FullyEncoded);
@@ -140,7 +237,7 @@ void TestDirectoryActions::pickupCodes()
     if (!codesKnown)
         codes = {{CTILIB::SdcOutsideLinePrefix, QStringLiteral("0")}, {CTILIB::ServiceDialCodeType(9), QString()}};
     actions->pickup(QStringLiteral("202"), invite);
-    QCOMPARE(this->calls, calls);
+    QCOMPARE(parts->host.calls, calls);
 }
 
 void TestDirectoryActions::smsNeedsASession()

@@ -8,6 +8,7 @@
 #include "directory/directorydelegates.h"
 #include "directory/directorypanel.h"
 #include "directory/directoryroles.h"
+#include "manualclock.h"
 #include "queues/queuescontroller.h"
 #include "sessionfixture.h"
 #include "settings/msettingsstore.h"
@@ -261,15 +262,15 @@ void TestDirectorySession::expandedContactIsNotRepaintedForever()
 void TestDirectorySession::dateLimitsAndFilterButton()
 {
     SessionFixture fx;
+    ManualClock clock;
     MPGui w(fx.config());
     QVERIFY(startAndLogin(w));
-    DirectoryPanel *panel = w.directoryPanel();
     auto *tvCdr = widgetOf<CustomTreeView>(w, "tvCdr");
     QTRY_COMPARE_WITH_TIMEOUT(tvCdr->model()->rowCount(), 8, 10000);
 
     // Midnight: the limits follow the new day and the timer is armed for the next one.
     const QDateTime late(QDate::currentDate(), QTime(23, 59, 0));
-    panel->setClock([late] { return late; });
+    clock.set(late);
     QTimer *midnight = timerOf(w, "cdrDateTimer");
     QVERIFY(midnight);
     w.onUpdateCdrCurrentDate();
@@ -283,7 +284,7 @@ void TestDirectorySession::dateLimitsAndFilterButton()
     QVERIFY(midnight->isActive());
     QVERIFY(midnight->remainingTime() <= 60000 + 300000);
     const QDateTime nextDay = late.addSecs(120);
-    panel->setClock([nextDay] { return nextDay; });
+    clock.set(nextDay);
     QMetaObject::invokeMethod(midnight, "timeout");
     QCOMPARE(to->maximumDate(), nextDay.date());
 

@@ -49,10 +49,9 @@ QModelIndex rowOf(CustomTreeView *view, int role, const QString &value)
 // Right-clicks the row and returns the actions of the menu that opens.
 QList<QAction *> rightClick(MPGui &w, CustomTreeView *view, const QModelIndex &index)
 {
-    QMenu *shown = nullptr;
-    w.directoryActions()->setMenuRunner([&shown](QMenu *menu, const QPoint &) { shown = menu; });
     view->setCurrentIndex(index);
     emit view->customContextMenuRequested(view->visualRect(index).center());
+    QMenu *shown = w.directoryActions()->lastMenu(view);
     return shown ? shown->actions() : QList<QAction *>();
 }
 

@@ -29,6 +29,7 @@ void ScriptedPrompts::clear()
     sounds.clear();
     urls.clear();
     programs.clear();
+    menus.clear();
     m_buttons.clear();
     m_texts.clear();
     m_files.clear();
@@ -115,6 +116,11 @@ void ScriptedPrompts::showTrayMessage(QSystemTrayIcon *, const QString &title, c
 void ScriptedPrompts::playSound(const QString &file)
 {
     sounds << file;
+}
+
+void ScriptedPrompts::execMenu(QMenu *menu, const QPoint &)
+{
+    menus << QPointer<QMenu>(menu);
 }
 
 bool ScriptedPrompts::openUrl(const QUrl &url)

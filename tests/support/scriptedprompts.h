@@ -6,6 +6,8 @@
 #include "framework/promptservice.h"
 
 #include <QList>
+#include <QMenu>
+#include <QPointer>
 #include <QQueue>
 #include <QUrl>
 
@@ -48,6 +50,8 @@ public:
     QList<QUrl> urls;
     QList<QPair<QString, QStringList>> programs;
     QStringList programDirs; // the working directory of each program started
+    // Every context menu run, not shown: a test triggers its entries.
+    QList<QPointer<QMenu>> menus;
 
     // Texts of every message shown, for short assertions.
     QStringList texts() const;
@@ -62,6 +66,7 @@ public:
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;
     QString getExistingDirectory(QWidget *parent, const QString &caption, const QString &dir) override;
+    void execMenu(QMenu *menu, const QPoint &globalPos) override;
     void showTrayMessage(QSystemTrayIcon *tray, const QString &title, const QString &text,
                          QSystemTrayIcon::MessageIcon icon, int msecs) override;
     void playSound(const QString &file) override;
