@@ -53,7 +53,7 @@ struct Parts {
     explicit Parts(const ServicesDialCodesMap &codes)
         : cti(QStringLiteral("test"), QStringLiteral("1"), QStringLiteral("test"), QStringLiteral("1"),
               QStringLiteral("test"), MSETTINGS::getSettingsDirPath()),
-          phones(codes)
+          phones(codes, session, store)
     {
         store.init();
         CallLines::Widgets lineWidgets;
@@ -91,9 +91,9 @@ struct Parts {
     QWidget form;
     CtiLib cti;
     PbxSession session;
+    MSettingsStore store{MctiConfig()};
     PhoneBackends phones;
     BalloonBoard balloons;
-    MSettingsStore store{MctiConfig()};
     RecordingHost host;
     std::unique_ptr<CallLines> calls;
     std::unique_ptr<DirectoryPanel> panel;
