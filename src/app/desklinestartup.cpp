@@ -1,4 +1,5 @@
 #include "desklinestartup.h"
+#include "fontconfigpreload.h"
 #include "memorytuning.h"
 #include "openglintegration.h"
 
@@ -376,6 +377,7 @@ int runDeskline(int argc, char *argv[], const WindowFactory &makeWindow)
 {
     installCrashHandler();
     keepLargeBlocksMapped();
+    FontConfigPreload fontConfig;
     // Qt scales every window by its screen's pixel density on its own while
     // this is set, exactly as Qt::AA_EnableHighDpiScaling would have it: the
     // attribute adds nothing on top, so the screen is not probed with an
@@ -395,6 +397,7 @@ int runDeskline(int argc, char *argv[], const WindowFactory &makeWindow)
 
     setLibraryPaths();
     initDesklineResources();
+    fontConfig.wait();
     loadFonts();
     MSETTINGS::setFontSizeIncrement(StartupFontSizeIncrement);
     app.setStyleSheet(styleSheetFor(MSETTINGS::getFontSizeIncrement()));

@@ -16,7 +16,6 @@ wdgProfileImage::wdgProfileImage(QWidget *parent) : QWidget(parent)
 {
     setAutoFillBackground(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
-    initIcons();
 }
 
 wdgProfileImage::~wdgProfileImage()
@@ -28,15 +27,6 @@ wdgProfileImage::~wdgProfileImage()
             disconnect(edit, nullptr, this, nullptr);
         delete menu;
     }
-}
-
-void wdgProfileImage::initIcons()
-{
-    m_iconReady = QPixmap(QStringLiteral(":/images/mctiReady.png"));
-    m_iconAway = QPixmap(QStringLiteral(":/images/mctiAway.png"));
-    m_iconBusy = QPixmap(QStringLiteral(":/images/mctiBusy.png"));
-    m_iconUnavailable = QPixmap(QStringLiteral(":/images/mctiUnavailable.png"));
-    m_iconOffline = QPixmap(QStringLiteral(":/images/mctiOffline.png"));
 }
 
 void wdgProfileImage::setBlfVisible(bool visible)
@@ -91,19 +81,35 @@ void wdgProfileImage::setProfilePixmap(const QPixmap &pixmap)
 
 QPixmap wdgProfileImage::presencePixmap(int presence) const
 {
+    // The badges are read when first drawn: the presence is hidden until the
+    // log-in, so the window's first frame needs none of them.
+    static const char *const files[PresenceIconCount] = {":/images/mctiReady.png", ":/images/mctiAway.png",
+                                                         ":/images/mctiBusy.png", ":/images/mctiUnavailable.png",
+                                                         ":/images/mctiOffline.png"};
+    int index;
     switch (presence) {
     case CTILIB::PresenceOnline:
     case CTILIB::PresenceAvailable:
-        return m_iconReady;
+        index = 0;
+        break;
     case CTILIB::PresenceAway:
-        return m_iconAway;
+        index = 1;
+        break;
     case CTILIB::PresenceBusy:
-        return m_iconBusy;
+        index = 2;
+        break;
     case CTILIB::PresenceNotAvailable:
-        return m_iconUnavailable;
+        index = 3;
+        break;
     default:
-        return m_iconOffline;
+        index = 4;
+        break;
     }
+    if (!m_presenceIconsRead[index]) {
+        m_presenceIcons[index] = QPixmap(QLatin1String(files[index]));
+        m_presenceIconsRead[index] = true;
+    }
+    return m_presenceIcons[index];
 }
 
 QPixmap wdgProfileImage::getPresencePixmap() const

@@ -64,7 +64,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void initIcons();
     void updateImage();
     QPixmap presencePixmap(int presence) const;
 
@@ -79,7 +78,9 @@ private:
     CTILIB::ChatPresence m_presence = CTILIB::PresenceInvalid;
     QString m_presenceMessage;
     CTILIB::BlfStatus m_blfStatus = CTILIB::BlfUnknown;
-    QPixmap m_iconReady, m_iconAway, m_iconBusy, m_iconUnavailable, m_iconOffline;
+    static constexpr int PresenceIconCount = 5;
+    mutable QPixmap m_presenceIcons[PresenceIconCount];
+    mutable bool m_presenceIconsRead[PresenceIconCount] = {};
     bool m_dirty = true;
     std::unique_ptr<QImage> m_image;
 };
