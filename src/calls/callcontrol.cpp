@@ -1,15 +1,19 @@
 #include "callcontrol.h"
 
 #include "app/globallogger.h"
+#include "callevents.h"
 #include "calllines.h"
 #include "ctilib.h"
 #include "framework/promptservice.h"
+#include "settings/msettingsstore.h"
+#include "phone/callphones.h"
 #include "phone/mpengine.h"
 #include "phone/phoneapi.h"
 #include "widgets/customlineedit.h"
 #include "widgets/wdgactiveline.h"
 #include "widgets/wdgballoonmessage.h"
 #include "widgets/wdgincomingcallline.h"
+#include "widgets/wdgonholdline.h"
 
 #include <QAbstractButton>
 #include <QDebug>
@@ -17,20 +21,22 @@
 
 using CallControlRules::Route;
 
-CallControl::CallControl(CallLines *callLines, const Widgets &widgets, QObject *parent)
-    : QObject(parent), lines(callLines), ui(widgets), callActions(*this), transferFlow(*this, callActions)
+CallControl::CallControl(CallLines &callLines, CallEvents &callEvents, const Widgets &widgets, MSETTINGS::AppMode mode,
+                         CtiLib &cti, const CallPhones &phoneBackends, const CallDirectory &callDirectory,
+                         const MSettingsStore &settingsStore, QObject *parent)
+    : QObject(parent), lines(&callLines), events(callEvents), ui(widgets), appMode(mode), ctiClient(cti),
+      phones(phoneBackends), directory(callDirectory), settings(settingsStore), callActions(*this),
+      transferFlow(*this, callActions)
 {
     setObjectName(QStringLiteral("callControl"));
     callActions.setTransfers(&transferFlow);
-    if (!lines)
-        return;
-    lines->setControl(&callActions, &transferFlow);
-    connect(lines, &CallLines::activeLineOpened, this, &CallControl::onActiveLineOpened);
-    connect(lines, &CallLines::ringingLineOpened, this, &CallControl::onRingingLineOpened);
-    connect(lines, &CallLines::balloonOpened, this, &CallControl::onBalloonOpened);
-    for (wdgActiveLine *w : lines->activeLines())
+    callLines.setControl(&callActions, &transferFlow);
+    connect(&callLines, &CallLines::activeLineOpened, this, &CallControl::onActiveLineOpened);
+    connect(&callLines, &CallLines::ringingLineOpened, this, &CallControl::onRingingLineOpened);
+    connect(&callLines, &CallLines::balloonOpened, this, &CallControl::onBalloonOpened);
+    for (wdgActiveLine *w : callLines.activeLines())
         onActiveLineOpened(w);
-    for (wdgIncomingCallLine *w : lines->ringingLines())
+    for (wdgIncomingCallLine *w : callLines.ringingLines())
         onRingingLineOpened(w);
 }
 
@@ -41,6 +47,13 @@ CallControl::~CallControl()
 }
 
 // ---------------------------------------------------------------- the widgets' buttons
+
+void CallControl::attachEngine(MPEngine *engine)
+{
+    if (engine)
+        connect(engine, &MPEngine::sigPlantronicsHangupRequest, this,
+                [this](qlonglong line) { callActions.hangupCall(line); });
+}
 
 void CallControl::onActiveLineOpened(wdgActiveLine *w)
 {
@@ -92,33 +105,30 @@ void CallControl::onNumPadClicked(QObject *button)
 CallControlRules::Backends CallControl::backends() const
 {
     CallControlRules::Backends b;
-    b.mode = env.mode ? env.mode() : MSETTINGS::AppModeCtiOnly;
-    b.deskPhone = env.deskPhone && env.deskPhone();
-    b.engine = env.engine && env.engine();
+    b.mode = appMode;
+    b.deskPhone = phones.deskPhone() != nullptr;
+    b.engine = phones.engine() != nullptr;
     return b;
 }
 
 bool CallControl::ctiConnected() const
 {
-    CtiLib *c = env.cti ? env.cti() : nullptr;
-    return c && c->isConnected();
+    return ctiClient.isConnected();
 }
 
 bool CallControl::send(const CallCommand &c)
 {
     switch (c.route) {
     case Route::Engine:
-        if (MPEngine *e = env.engine ? env.engine() : nullptr)
+        if (MPEngine *e = phones.engine())
             return sendToEngine(e, c);
         return false;
     case Route::DeskPhone:
-        if (PhoneApi *p = env.deskPhone ? env.deskPhone() : nullptr)
+        if (PhoneApi *p = phones.deskPhone())
             return sendToDeskPhone(p, c);
         return false;
     case Route::Cti:
-        if (CtiLib *cti = env.cti ? env.cti() : nullptr)
-            return cti->isConnected() && sendToCti(cti, c);
-        return false;
+        return ctiClient.isConnected() && sendToCti(&ctiClient, c);
     case Route::None:
         break;
     }
@@ -193,13 +203,13 @@ bool CallControl::sendToDeskPhone(PhoneApi *p, const CallCommand &c)
     case CallCommand::CompleteTransfer:
         return p->completeTransfer(c.line, c.other);
     case CallCommand::SecondCall:
-        return p->startSecondCall(c.number, c.line, env.selectedAccount ? env.selectedAccount() : QString());
+        return p->startSecondCall(c.number, c.line, settings.getSelectedAccount());
     case CallCommand::Redirect:
         return p->redirectCall(c.number, c.line);
     case CallCommand::FastTransfer:
         return p->fastTransferCall(c.line);
     case CallCommand::Dial:
-        return p->dialNumber(c.number, env.selectedAccount ? env.selectedAccount() : QString());
+        return p->dialNumber(c.number, settings.getSelectedAccount());
     case CallCommand::StopRinging:
     case CallCommand::Join:
         break;
@@ -228,13 +238,13 @@ bool CallControl::sendToCti(CtiLib *cti, const CallCommand &c)
 
 bool CallControl::engineLineLive(qint64 line) const
 {
-    MPEngine *e = env.engine ? env.engine() : nullptr;
+    MPEngine *e = phones.engine();
     return e && (e->isActive(int(line)) || e->isSessionProgress(int(line)));
 }
 
 bool CallControl::engineLineActive(qint64 line) const
 {
-    MPEngine *e = env.engine ? env.engine() : nullptr;
+    MPEngine *e = phones.engine();
     return e && e->isActive(int(line));
 }
 
@@ -288,7 +298,7 @@ void CallControl::hideLine(qint64 line)
 {
     if (wdgActiveLine *w = lines ? lines->activeLines().value(line) : nullptr)
         w->hide();
-    if (QWidget *held = env.heldWidget ? env.heldWidget(line) : nullptr)
+    if (QWidget *held = lines ? lines->heldLines().value(line) : nullptr)
         held->hide();
 }
 
@@ -329,7 +339,7 @@ void CallControl::hideBalloon(qint64 line)
 
 QList<qint64> CallControl::heldLines() const
 {
-    return env.heldLines ? env.heldLines() : QList<qint64>();
+    return lines ? lines->heldOrder() : QList<qint64>();
 }
 
 bool CallControl::isHeld(qint64 line) const
@@ -357,8 +367,8 @@ void CallControl::forgetIfNoActiveLine()
 
 void CallControl::showAsHeld(qint64 line)
 {
-    if (env.showAsHeld)
-        env.showAsHeld(line);
+    if (lines)
+        lines->onLineOnHoldChanged(line, false);
 }
 
 void CallControl::startAudioCall(const QString &number)
@@ -369,24 +379,24 @@ void CallControl::startAudioCall(const QString &number)
 
 int CallControl::anotherCallAlert(bool askUser, bool skipTransferring)
 {
-    return env.anotherCallAlert ? env.anotherCallAlert(askUser, skipTransferring) : 0;
+    return events.anotherCallAlert(askUser, skipTransferring);
 }
 
 bool CallControl::isExtension(const QString &number) const
 {
-    return env.isExtension && env.isExtension(number);
+    return directory.isExtension(number);
 }
 
 bool CallControl::isExtensionBusy(const QString &number) const
 {
-    return env.blfState && env.blfState(number) == 2;
+    return directory.blfState(number) == 2;
 }
 
 // ---------------------------------------------------------------- the user
 
 QString CallControl::title(const QString &own) const
 {
-    const QString app = env.dialogTitle ? env.dialogTitle() : QString();
+    const QString app = MSETTINGS::getLongApplicationName();
     return app.isEmpty() ? own : app + QStringLiteral(" - ") + own;
 }
 

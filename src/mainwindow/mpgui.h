@@ -506,6 +506,12 @@ private:
         void operator()(RapidCallHost *host) const;
     };
     std::unique_ptr<RapidCallHost, RapidCallHostDeleter> rapidHost;
+    // What call handling asks of the window (mpgui_calls.cpp).
+    class CallsHost;
+    struct CallsHostDeleter {
+        void operator()(CallsHost *host) const;
+    };
+    std::unique_ptr<CallsHost, CallsHostDeleter> callsHost;
     // Made by createSubsystems() once the directory lookup exists.
     void createRapidCall();
     void initChat();

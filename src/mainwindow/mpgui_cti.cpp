@@ -61,21 +61,11 @@ void MPGui::initMctiLib()
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "This is MCTI using ctilib: " << CtiLib::getVersion();
 
     const CtiConnection connections[] = {
-        {SIGNAL(sigIncomingCall(IncomingCallEvent)), SLOT(onCtisIncomingCall(IncomingCallEvent))},
-        {SIGNAL(sigOutgoingCall(OriginateCallEvent)), SLOT(onCtisOutgoingCall(OriginateCallEvent))},
-        {SIGNAL(sigAnsweredCall(AnsweredCallEvent)), SLOT(onCtisCallEstablished(AnsweredCallEvent))},
-        {SIGNAL(sigFinishedCall(FinishedCallEvent)), SLOT(onCtisCallFinished(FinishedCallEvent))},
-        {SIGNAL(sigMissedCall(MissedCallEvent)), SLOT(onCtisMissedCall(MissedCallEvent))},
-        {SIGNAL(sigColpUpdate(ColpUpdateEvent)), SLOT(onCtisColpUpdate(ColpUpdateEvent))},
-        {SIGNAL(sigCallLocalInfoUpdate(CallLocalInfoUpdateEvent)),
-         SLOT(onCtisCallLocalInfoUpdate(CallLocalInfoUpdateEvent))},
         {SIGNAL(sigPhonebookChanged(PhoneBookList, CTILIB::PhonebookTypeFlags)),
          SLOT(recvdPhonebook(PhoneBookList, CTILIB::PhonebookTypeFlags))},
         {SIGNAL(sigExtenStatusMapChanged(BuddyStatusMap)), SLOT(updateExtenListStatus(BuddyStatusMap))},
         {SIGNAL(sigExtenStatusChanged(BuddyStatus)), SLOT(updateExtenStatus(BuddyStatus))},
         {SIGNAL(sigCdrChanged(Cdr)), SLOT(recvdCdr(Cdr))},
-        {SIGNAL(sigNewParkCall(QString, QString, QString)), SLOT(recvdParkCallNotify(QString, QString, QString))},
-        {SIGNAL(sigChannelStatusReceived(ChannelStatus)), SLOT(onChannelStatusRecvd(ChannelStatus))},
         {SIGNAL(sigSipSettingsReceived(SipConfiguration)), SLOT(onSipSettingsReceived(SipConfiguration))},
         {SIGNAL(sigExtenMobileNumberRcvd(QString)), SLOT(onExtenMobileNumRcvd(QString))},
         {SIGNAL(sigServiceStatusChanged(ServiceStatusList)), SLOT(onServiceStatusListRcvd(ServiceStatusList))},

@@ -4,9 +4,11 @@
 //
 // Desk-phone mode: the selected identity's SIP user agent names the desk
 // phone; once the PBX has authorised desk-phone control the driver is made
-// and its signals reach the hub's call slots.
+// and its call reports reach call handling, which connects them on
+// deskPhoneReady().
 #pragma once
 
+#include "callphones.h"
 #include "ctilib.h"
 #include "ctilibtypes.h"
 #include "deskphonerules.h"
@@ -41,7 +43,7 @@ public:
     virtual void setOutputAudioValue(int value) = 0;
 };
 
-class PhoneBackends : public QObject
+class PhoneBackends : public QObject, public CallPhones
 {
     Q_OBJECT
 public:
@@ -67,9 +69,9 @@ public:
     void setWidgets(const Widgets &widgets);
     void setCtiClient(CtiLib *cti) { ctiLib = cti; }
     void setSettingsStore(MSettingsStore *store) { settings = store; }
-    // The object whose call slots receive the driver's signals (the main
-    // window): onPApiCallEstablished, onPApiCallFinished, onPApiIcomingCall,
-    // onPApiOutgoingCall, onPApiMissedCall, updateDndStatus, onLineOnHoldChanged.
+    // The object whose slots receive the driver's do-not-disturb state
+    // (updateDndStatus) and the engine's status, audio and headset reports
+    // (the main window).
     void setHub(QObject *hub) { callHub = hub; }
     void setAppMode(int mode) { appMode = mode; }
     // Identities: the account prompt was left empty in desk-phone mode (not
@@ -81,8 +83,9 @@ public:
 
     void setSoftphoneAudio(SoftphoneAudio *engineAudio) { audio = engineAudio; }
 
-    MPEngine *engine() const { return phoneEngine; }
-    PhoneApi *deskPhone() const { return phoneApi; }
+    MPEngine *engine() const override { return phoneEngine; }
+    PhoneApi *deskPhone() const override { return phoneApi; }
+    QString sipAccountUser() const override;
     bool isSipRegistered() const { return sipRegistered; }
     // The registration shown in the window; returns the previous state.
     bool setSipRegistered(bool registered)
