@@ -3,12 +3,14 @@
 #include "app/globallogger.h"
 #include "callevents.h"
 #include "calllines.h"
+#include "callrules.h"
 #include "ctilib.h"
 #include "framework/promptservice.h"
-#include "settings/msettingsstore.h"
+#include "mainwindow/session/pbxsession.h"
 #include "phone/callphones.h"
 #include "phone/mpengine.h"
 #include "phone/phoneapi.h"
+#include "settings/msettingsstore.h"
 #include "widgets/customlineedit.h"
 #include "widgets/wdgactiveline.h"
 #include "widgets/wdgballoonmessage.h"
@@ -21,16 +23,26 @@
 
 using CallControlRules::Route;
 
+namespace
+{
+QString masked(const QString &number)
+{
+    return CtiLib::numAnonymizer(number);
+}
+} // namespace
+
 CallControl::CallControl(CallLines &callLines, CallEvents &callEvents, const Widgets &widgets, MSETTINGS::AppMode mode,
-                         CtiLib &cti, const CallPhones &phoneBackends, const CallDirectory &callDirectory,
-                         const MSettingsStore &settingsStore, QObject *parent)
+                         CtiLib &cti, const PbxSession &pbxSession, const CallPhones &phoneBackends,
+                         const CallDirectory &callDirectory, const MSettingsStore &settingsStore, QObject *parent)
     : QObject(parent), lines(&callLines), events(callEvents), ui(widgets), appMode(mode), ctiClient(cti),
-      phones(phoneBackends), directory(callDirectory), settings(settingsStore), callActions(*this),
+      session(pbxSession), phones(phoneBackends), directory(callDirectory), settings(settingsStore), callActions(*this),
       transferFlow(*this, callActions)
 {
     setObjectName(QStringLiteral("callControl"));
     callActions.setTransfers(&transferFlow);
-    callLines.setControl(&callActions, &transferFlow);
+    // The headset's answer key, for a ringing call still waiting for a place.
+    connect(&callLines, &CallLines::answerRequested, this,
+            [this](qlonglong id) { callActions.answerIncomingCall(id); });
     connect(&callLines, &CallLines::activeLineOpened, this, &CallControl::onActiveLineOpened);
     connect(&callLines, &CallLines::ringingLineOpened, this, &CallControl::onRingingLineOpened);
     connect(&callLines, &CallLines::balloonOpened, this, &CallControl::onBalloonOpened);
@@ -40,11 +52,7 @@ CallControl::CallControl(CallLines &callLines, CallEvents &callEvents, const Wid
         onRingingLineOpened(w);
 }
 
-CallControl::~CallControl()
-{
-    if (lines)
-        lines->setControl(nullptr, nullptr);
-}
+CallControl::~CallControl() = default;
 
 // ---------------------------------------------------------------- the widgets' buttons
 
@@ -57,6 +65,8 @@ void CallControl::attachEngine(MPEngine *engine)
 
 void CallControl::onActiveLineOpened(wdgActiveLine *w)
 {
+    connect(w, &wdgActiveLine::sigHangupCall, this, [this](qlonglong id) { callActions.hangupCall(id); });
+    connect(w, &wdgActiveLine::sigRecordCall, this, [this](qlonglong id) { callActions.askForRecordCall(id); });
     // Transfers and park run after the click has been handled: they may
     // replace the widget that sent them.
     connect(w, &wdgActiveLine::sigHoldCall, this, [this](qlonglong id) { callActions.askForHoldCall(id); });
@@ -83,12 +93,24 @@ void CallControl::onActiveLineOpened(wdgActiveLine *w)
 
 void CallControl::onRingingLineOpened(wdgIncomingCallLine *w)
 {
+    connect(w, &wdgIncomingCallLine::sigAnswerIncomingCall, this,
+            [this](qlonglong id) { callActions.answerIncomingCall(id); });
+    connect(w, &wdgIncomingCallLine::sigRefuseIncomingCall, this,
+            [this](qlonglong id) { callActions.refuseIncomingCall(id); });
+    connect(w, &wdgIncomingCallLine::sigIgnoreIncomingCall, this,
+            [this](qlonglong id) { callActions.ignoreIncomingCall(id); });
     connect(w, &wdgIncomingCallLine::sigTransferIncomingCall, this,
             [this](qlonglong id, const QString &) { transferFlow.transferIncomingCall(id); });
 }
 
 void CallControl::onBalloonOpened(wdgBalloonMessage *b)
 {
+    connect(b, &wdgBalloonMessage::sigAnswerAudioCallSelected, this,
+            [this](qlonglong id) { callActions.answerIncomingCall(id); });
+    connect(b, &wdgBalloonMessage::sigRefuseCallSelected, this,
+            [this](qlonglong id) { callActions.refuseIncomingCall(id); });
+    connect(b, &wdgBalloonMessage::sigIgnoreCallSelected, this,
+            [this](qlonglong id) { callActions.ignoreIncomingCall(id); });
     connect(b, &wdgBalloonMessage::sigTransferIncomingCall, this,
             [this](qlonglong id, const QString &) { transferFlow.transferIncomingCall(id); });
 }
@@ -371,10 +393,82 @@ void CallControl::showAsHeld(qint64 line)
         lines->onLineOnHoldChanged(line, false);
 }
 
-void CallControl::startAudioCall(const QString &number)
+// ---------------------------------------------------------------- dialling
+
+void CallControl::click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type)
 {
-    if (lines)
-        lines->startAudioCall(number);
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "click2call:" << masked(number);
+    ctiClient.newCall(number, type, QString());
+}
+
+void CallControl::startCall(const QString &raw, CTILIB::NumberOutgoingPrefix type)
+{
+    const CallRules::DialString dial = CallRules::checkDialString(raw, true);
+    if (dial.refused) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
+        return;
+    }
+    QString number = dial.number;
+    if (number.isEmpty() || !lines)
+        return;
+    const bool exten = directory.isExtension(number);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting call to" << (exten ? number : masked(number))
+                            << "- call type:" << int(type);
+    if (lines->isCtiOwned()) {
+        if (!session.isUp())
+            return;
+        click2Call(number, type);
+        return;
+    }
+    if (type == CTILIB::PrefixExternal || (type == CTILIB::PrefixAutomatic && !exten))
+        number.prepend(session.serviceCode(CTILIB::SdcOutsideLinePrefix));
+    startAudioCall(number);
+}
+
+void CallControl::startCallOrTransfer(const QString &raw)
+{
+    const CallRules::DialString dial = CallRules::checkDialString(raw, false);
+    if (dial.refused) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
+        return;
+    }
+    if (dial.number.isEmpty())
+        return;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting call/transfer to"
+                            << (directory.isExtension(dial.number) ? dial.number : masked(dial.number));
+    // A transfer waiting for its target takes the number; a new call otherwise.
+    if (transferFlow.takeTypedTarget(dial.number))
+        return;
+    startAudioCall(dial.number);
+}
+
+void CallControl::startAudioCall(const QString &raw)
+{
+    const CallRules::DialString dial = CallRules::checkDialString(raw, false);
+    if (dial.refused) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
+        return;
+    }
+    const QString number = dial.number;
+    if (number.isEmpty() || !lines)
+        return;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting audio call to"
+                            << (directory.isExtension(number) ? number : masked(number));
+    if (lines->blindTransferLine() != -1) {
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Failed to start new call: utransfer flag is unexpectly set!";
+        return;
+    }
+    if (lines->isCtiOwned()) {
+        if (ctiClient.isConnected())
+            click2Call(number, CTILIB::PrefixInternal);
+    } else if (!callActions.dialOnPhone(number)) {
+        return;
+    }
+    if (ui.edtCallerNumber)
+        ui.edtCallerNumber->setFocus(Qt::TabFocusReason);
 }
 
 int CallControl::anotherCallAlert(bool askUser, bool skipTransferring)

@@ -6,6 +6,7 @@
 
 #include "callactions.h"
 #include "callport.h"
+#include "ctilibtypes.h"
 #include "transferflow.h"
 
 #include <QObject>
@@ -20,6 +21,7 @@ class CtiLib;
 class CustomLineEdit;
 class MPEngine;
 class MSettingsStore;
+class PbxSession;
 class PhoneApi;
 class QWidget;
 class wdgActiveLine;
@@ -35,12 +37,14 @@ public:
         QWidget *window = nullptr; // parent of the number dialogs
     };
     // `mode`: the window's operating mode, fixed for its life. Commands go
-    // to `phones`' back-end in use or to `cti`; `directory` tells extensions
-    // and their busy lamps; `events` asks before a second call; the selected
-    // account is read from `settings`. All of them outlive this object.
+    // to `phones`' back-end in use or to `cti`; `session` tells whether the
+    // user is logged in and gives the outside-line prefix; `directory` tells
+    // extensions and their busy lamps; `events` asks before a second call;
+    // the selected account is read from `settings`. All of them outlive this
+    // object.
     CallControl(CallLines &lines, CallEvents &events, const Widgets &widgets, MSETTINGS::AppMode mode, CtiLib &cti,
-                const CallPhones &phones, const CallDirectory &directory, const MSettingsStore &settings,
-                QObject *parent = nullptr);
+                const PbxSession &session, const CallPhones &phones, const CallDirectory &directory,
+                const MSettingsStore &settings, QObject *parent = nullptr);
     ~CallControl() override;
 
     // A new softphone engine: its headset's hang-up key ends the line it names.
@@ -48,6 +52,13 @@ public:
 
     CallActions &actions() { return callActions; }
     TransferFlow &transfers() { return transferFlow; }
+
+    // --- dialling: "+" becomes "00", spaces and separators go, anything
+    // else that is not a dial character is refused; then the mode's
+    // back-end (the CTI server for the calls it owns).
+    void startCall(const QString &number, CTILIB::NumberOutgoingPrefix type);
+    // A transfer waiting for its target takes the number; a new call otherwise.
+    void startCallOrTransfer(const QString &number);
 
     // The keypad button that was pressed types its digit into the number field.
     void onNumPadClicked(QObject *button);
@@ -98,12 +109,14 @@ private:
     bool sendToDeskPhone(PhoneApi *phone, const CallCommand &c);
     bool sendToCti(CtiLib *cti, const CallCommand &c);
     QString title(const QString &own) const;
+    void click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type);
 
     QPointer<CallLines> lines;
     CallEvents &events;
     Widgets ui;
     const MSETTINGS::AppMode appMode;
     CtiLib &ctiClient;
+    const PbxSession &session;
     const CallPhones &phones;
     const CallDirectory &directory;
     const MSettingsStore &settings;

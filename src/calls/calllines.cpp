@@ -1,8 +1,5 @@
 #include "calllines.h"
 
-#include "callactions.h"
-#include "transferflow.h"
-
 #include "app/globallogger.h"
 #include "ctilib.h"
 #include "framework/promptservice.h"
@@ -444,9 +441,6 @@ CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const Q
         w = new RingingLine(ui.lineParent, mode(), false);
         incomingLinesMap.insert(lineId, w);
         connect(w, &RingingLine::sigBlinking, this, &CallLines::onLineStatusChanged);
-        connect(w, &RingingLine::sigAnswerIncomingCall, this, &CallLines::answerIncomingCall);
-        connect(w, &RingingLine::sigRefuseIncomingCall, this, &CallLines::refuseIncomingCall);
-        connect(w, &RingingLine::sigIgnoreIncomingCall, this, &CallLines::ignoreIncomingCall);
         if (ui.vLineLayout)
             ui.vLineLayout->addWidget(w);
         updateLinesButtonStatus();
@@ -529,9 +523,6 @@ CallLines::BalloonWidget *CallLines::openBalloon(const QString &message, const B
     BalloonWidget *b = ui.balloons->openBalloon(message, info, mode(), phoneApi);
     if (!b)
         return nullptr; // the open balloon of the call got the new data
-    connect(b, &BalloonWidget::sigAnswerAudioCallSelected, this, &CallLines::answerIncomingCall);
-    connect(b, &BalloonWidget::sigRefuseCallSelected, this, &CallLines::refuseIncomingCall);
-    connect(b, &BalloonWidget::sigIgnoreCallSelected, this, &CallLines::ignoreIncomingCall);
     emit balloonOpened(b);
     return b;
 }
@@ -586,7 +577,7 @@ void CallLines::answerIncomingCallRequested(qlonglong lineId)
     if (RingingLine *r = incomingLinesMap.value(lineId))
         r->answerCall();
     else if (waitingRinging.contains(lineId))
-        answerIncomingCall(lineId, waitingRinging.value(lineId).remoteNum);
+        emit answerRequested(lineId);
 }
 
 bool CallLines::checkForActiveCalls()
@@ -662,8 +653,8 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
     }
 
     const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && hasDeskPhone();
-    auto *w = new ActiveLine(mode(), host.mobileNumberKnown(), phoneApi, status,
-                             m_atransferline != -1 ? 1 : -1, false, ui.lineParent);
+    auto *w = new ActiveLine(mode(), host.mobileNumberKnown(), phoneApi, status, m_atransferline != -1 ? 1 : -1, false,
+                             ui.lineParent);
     w->setLineId(lineId);
     w->setCallId(callId);
     w->setQueueInfo(queueName);
@@ -695,8 +686,6 @@ void CallLines::setupActiveLine(ActiveLine *line, int index)
     // The softphone measures the microphone: its lines show the level.
     line->setPeakLevelEnabled(mode() == MSETTINGS::AppModeSoftphone && hasEngine());
     connect(line, &ActiveLine::sigStatusChanged, this, &CallLines::onLineStatusChanged);
-    connect(line, &ActiveLine::sigHangupCall, this, &CallLines::hangupCall);
-    connect(line, &ActiveLine::sigRecordCall, this, &CallLines::askForRecordCall);
     emit activeLineOpened(line);
     connect(line, &ActiveLine::sigErrorDisplayTimerTimeout, this, &CallLines::onErrorCallTimerElapsed);
 }
@@ -1071,8 +1060,8 @@ void CallLines::finalizeCall(qlonglong lineId)
                 const qint64 consultLine = m_lineToTransferTo;
                 const int position = takeOutOfStack(consult);
                 const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && hasDeskPhone();
-                auto *w = new ActiveLine(mode(), host.mobileNumberKnown(), phoneApi,
-                                         consult->getCallStatus(), -1, settings && settings->isVisuallyImpaired());
+                auto *w = new ActiveLine(mode(), host.mobileNumberKnown(), phoneApi, consult->getCallStatus(), -1,
+                                         settings && settings->isVisuallyImpaired());
                 w->setLineId(consult->getLineId());
                 w->setCallId(consult->getCallId());
                 w->setQueueInfo(consult->getQueueInfo());
@@ -1223,8 +1212,7 @@ void CallLines::onCtisIncomingCall(const IncomingCallEvent &e)
     const bool clear = (flags & CTILIB::CallAttrInternal) && isExtenNum(e.remoteNum);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Notify incoming call from"
                             << (clear ? e.remoteNum : masked(e.remoteNum));
-    const QString queueName =
-        (flags & CTILIB::CallAttrQueue) ? host.queueName(e.queueId) : QString();
+    const QString queueName = (flags & CTILIB::CallAttrQueue) ? host.queueName(e.queueId) : QString();
     if (isCtiOwned()) {
         processIncomingCall(CallRules::computeLineIdFromChannel(e.localChannel), e.uid, e.remoteNum, e.remoteName,
                             e.remoteChannel, e.calledNum, e.localChannel, flags, queueName, QString());
@@ -1504,84 +1492,6 @@ void CallLines::phoneCallEstablished(qlonglong lineId, const QString &remoteNum,
     openActiveLineWdg(lineId, QString(), remoteNum, remoteName, 1, QString(), QString(), QString(), QString());
 }
 
-// ---------------------------------------------------------------- dialling
-
-void CallLines::click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type)
-{
-    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "click2call:" << masked(number);
-    ctiClient.newCall(number, type, QString());
-}
-
-void CallLines::startCall(const QString &raw, CTILIB::NumberOutgoingPrefix type)
-{
-    const CallRules::DialString dial = CallRules::checkDialString(raw, true);
-    if (dial.refused) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
-        return;
-    }
-    QString number = dial.number;
-    if (number.isEmpty())
-        return;
-    const bool exten = isExtenNum(number);
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting call to" << (exten ? number : masked(number))
-                            << "- call type:" << int(type);
-    if (isCtiOwned()) {
-        if (!session.isUp())
-            return;
-        click2Call(number, type);
-        return;
-    }
-    if (type == CTILIB::PrefixExternal || (type == CTILIB::PrefixAutomatic && !exten))
-        number.prepend(outsidePrefix());
-    startAudioCall(number);
-}
-
-void CallLines::startCallOrTransfer(const QString &raw)
-{
-    const CallRules::DialString dial = CallRules::checkDialString(raw, false);
-    if (dial.refused) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
-        return;
-    }
-    if (dial.number.isEmpty())
-        return;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting call/transfer to"
-                            << (isExtenNum(dial.number) ? dial.number : masked(dial.number));
-    // A transfer waiting for its target takes the number; a new call otherwise.
-    if (transfers_ && transfers_->takeTypedTarget(dial.number))
-        return;
-    startAudioCall(dial.number);
-}
-
-void CallLines::startAudioCall(const QString &raw)
-{
-    const CallRules::DialString dial = CallRules::checkDialString(raw, false);
-    if (dial.refused) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
-        return;
-    }
-    const QString number = dial.number;
-    if (number.isEmpty())
-        return;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting audio call to"
-                            << (isExtenNum(number) ? number : masked(number));
-    if (m_utransferline != -1) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Failed to start new call: utransfer flag is unexpectly set!";
-        return;
-    }
-    if (isCtiOwned()) {
-        if (ctiClient.isConnected())
-            click2Call(number, CTILIB::PrefixInternal);
-    } else if (!control || !control->dialOnPhone(number)) {
-        return;
-    }
-    if (ui.edtCallerNumber)
-        ui.edtCallerNumber->setFocus(Qt::TabFocusReason);
-}
-
 // ---------------------------------------------------------------- actions
 
 void CallLines::getActiveCallInfo(MctiCallDetails &details) const
@@ -1589,48 +1499,6 @@ void CallLines::getActiveCallInfo(MctiCallDetails &details) const
     if (m_currentCallLine == -1 || !callDetailsMap.contains(m_currentCallLine))
         return;
     details = callDetailsMap.value(m_currentCallLine);
-}
-
-void CallLines::triggerRecActiveCall()
-{
-    if (control)
-        control->triggerRecActiveCall();
-}
-
-void CallLines::askForRecordCall(qlonglong lineId)
-{
-    if (control)
-        control->askForRecordCall(lineId);
-}
-
-void CallLines::hangupActiveCall()
-{
-    if (control)
-        control->hangupActiveCall();
-}
-
-void CallLines::hangupCall(qlonglong lineId)
-{
-    if (control)
-        control->hangupCall(lineId);
-}
-
-void CallLines::answerIncomingCall(qlonglong lineId, const QString &)
-{
-    if (control)
-        control->answerIncomingCall(lineId);
-}
-
-void CallLines::refuseIncomingCall(qlonglong lineId, const QString &)
-{
-    if (control)
-        control->refuseIncomingCall(lineId);
-}
-
-void CallLines::ignoreIncomingCall(qlonglong lineId, const QString &)
-{
-    if (control)
-        control->ignoreIncomingCall(lineId);
 }
 
 TransferState CallLines::transferState() const

@@ -28,7 +28,6 @@
 #include <map>
 
 class BalloonBoard;
-class CallActions;
 class CallPhones;
 class CtiLib;
 class CustomLineEdit;
@@ -37,7 +36,6 @@ class PbxSession;
 class QPushButton;
 class QStackedWidget;
 class QWidget;
-class TransferFlow;
 class wdgActiveLine;
 class wdgBalloonMessage;
 class wdgIncomingCallLine;
@@ -149,13 +147,6 @@ public:
     // The whole transfer state, as the transfer actions read and set it.
     TransferState transferState() const;
     void setTransferState(const TransferState &state);
-    // The call actions and transfers the line buttons, the number field and
-    // the current-call actions go to (not owned; none: nothing is sent).
-    void setControl(CallActions *actions, TransferFlow *transfers)
-    {
-        control = actions;
-        transfers_ = transfers;
-    }
 
     // --- line ids and the line stack
     qint64 getLineIdFromChannel(const QString &channel) const;
@@ -211,15 +202,8 @@ public:
     void phoneOutgoingCall(qlonglong lineId, const QString &number, const QString &remoteName = QString());
     void phoneCallEstablished(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
 
-    // --- dialling
-    void startCall(const QString &number, CTILIB::NumberOutgoingPrefix type);
-    void startCallOrTransfer(const QString &number);
-    void startAudioCall(const QString &number);
-
     // --- actions on the current call
     void getActiveCallInfo(MctiCallDetails &details) const;
-    void triggerRecActiveCall();
-    void hangupActiveCall();
 
     // --- automatic actions
     void triggerAutomaticActions(MctiAction::MEvent event, const QString &callerNum, const QString &callerName,
@@ -249,11 +233,6 @@ public slots:
     void onSessionStarted(const SessionRules::SessionStart &session);
     void onSessionEnded();
     void onLineStatusChanged();
-    void hangupCall(qlonglong lineId);
-    void answerIncomingCall(qlonglong lineId, const QString &remoteNum);
-    void refuseIncomingCall(qlonglong lineId, const QString &remoteNum);
-    void ignoreIncomingCall(qlonglong lineId, const QString &remoteNum);
-    void askForRecordCall(qlonglong lineId);
     void hideBaloon(qlonglong lineId);
     // An active line's error display is over: its widget goes.
     void onErrorCallTimerElapsed();
@@ -273,6 +252,9 @@ signals:
     void activeLineOpened(wdgActiveLine *line);
     void ringingLineOpened(wdgIncomingCallLine *line);
     void balloonOpened(wdgBalloonMessage *balloon);
+    // The headset asks to answer a ringing call that waits for a place in
+    // the stack (one shown is answered by its widget).
+    void answerRequested(qlonglong lineId);
     // A line's connected party changed (the desk phone's driver follows it).
     void lineRemoteChanged(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
 
@@ -336,7 +318,6 @@ private:
     void lineEnded(qlonglong lineId);
     void closeHeldLine(qlonglong lineId);
     AutomaticActions::Gates gates(int event) const;
-    void click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type);
 
     Widgets ui;
     const MSETTINGS::AppMode appMode;
@@ -381,6 +362,4 @@ private:
     std::map<quint64, qint64> waitingOrder; // arrival order -> line id
     quint64 nextWaitingOrder = 0;
     QTimer promotionTimer;
-    CallActions *control = nullptr;
-    TransferFlow *transfers_ = nullptr;
 };

@@ -326,8 +326,8 @@ void MPGui::updateLinesButtonStatus()
 
 void MPGui::hangupActiveCall()
 {
-    if (calls)
-        calls->hangupActiveCall();
+    if (control)
+        control->actions().hangupActiveCall();
 }
 
 void MPGui::holdActiveCall()
@@ -374,8 +374,8 @@ void MPGui::onATransferDlgShortcut()
 
 void MPGui::startCall(QString number, CTILIB::NumberOutgoingPrefix type)
 {
-    if (calls)
-        calls->startCall(number, type);
+    if (control)
+        control->startCall(number, type);
 }
 
 void MPGui::startExternalCall(QString number)
@@ -390,20 +390,20 @@ void MPGui::startInternalCall(QString number)
 
 void MPGui::startCallOrTransfer(QString number)
 {
-    if (calls)
-        calls->startCallOrTransfer(number);
+    if (control)
+        control->startCallOrTransfer(number);
 }
 
 void MPGui::startAudioCall(QString number)
 {
-    if (calls)
-        calls->startAudioCall(number);
+    if (control)
+        control->startAudioCall(number);
 }
 
 void MPGui::triggerRecActiveCall()
 {
-    if (calls)
-        calls->triggerRecActiveCall();
+    if (control)
+        control->actions().triggerRecActiveCall();
 }
 
 void MPGui::getActiveCallInfo(MctiCallDetails &details)

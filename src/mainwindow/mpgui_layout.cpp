@@ -388,7 +388,7 @@ void MPGui::createSubsystems()
     CallControl::Widgets controlWidgets;
     controlWidgets.edtCallerNumber = edtCallerNumber;
     controlWidgets.window = this;
-    control = new CallControl(*calls, *events, controlWidgets, appMode, *ctiLib, *phones, *callLookup,
+    control = new CallControl(*calls, *events, controlWidgets, appMode, *ctiLib, *session, *phones, *callLookup,
                               *settingsStore, this);
     connect(phones, &PhoneBackends::phoneEngineReady, control, &CallControl::attachEngine);
 
