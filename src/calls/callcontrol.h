@@ -1,6 +1,6 @@
 // The call actions and transfers of the main window at work: the CallPort
 // over the window's call lines, the phone back-ends and the CTI library, the
-// two action objects that run on it, the keypad and the hand-over of the line
+// two action objects that run on it, dialling, the keypad and the line
 // widgets' and balloons' buttons. The window's slots forward here.
 #pragma once
 

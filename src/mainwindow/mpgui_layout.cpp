@@ -24,7 +24,6 @@
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
 #include "widgets/mpguiassets.h"
-#include "widgets/wdgonholdline.h"
 
 #include <QClipboard>
 #include <QCompleter>
