@@ -1,15 +1,21 @@
 #include "callcontrol.h"
 
 #include "app/globallogger.h"
+#include "callevents.h"
 #include "calllines.h"
+#include "callrules.h"
 #include "ctilib.h"
 #include "framework/promptservice.h"
+#include "mainwindow/session/pbxsession.h"
+#include "phone/callphones.h"
 #include "phone/mpengine.h"
 #include "phone/phoneapi.h"
+#include "settings/msettingsstore.h"
 #include "widgets/customlineedit.h"
 #include "widgets/wdgactiveline.h"
 #include "widgets/wdgballoonmessage.h"
 #include "widgets/wdgincomingcallline.h"
+#include "widgets/wdgonholdline.h"
 
 #include <QAbstractButton>
 #include <QDebug>
@@ -17,33 +23,50 @@
 
 using CallControlRules::Route;
 
-CallControl::CallControl(CallLines *callLines, const Widgets &widgets, QObject *parent)
-    : QObject(parent), lines(callLines), ui(widgets), callActions(*this), transferFlow(*this, callActions)
+namespace
+{
+QString masked(const QString &number)
+{
+    return CtiLib::numAnonymizer(number);
+}
+} // namespace
+
+CallControl::CallControl(CallLines &callLines, CallEvents &callEvents, const Widgets &widgets, MSETTINGS::AppMode mode,
+                         CtiLib &cti, const PbxSession &pbxSession, const CallPhones &phoneBackends,
+                         const CallDirectory &callDirectory, const MSettingsStore &settingsStore, QObject *parent)
+    : QObject(parent), lines(&callLines), events(callEvents), ui(widgets), appMode(mode), ctiClient(cti),
+      session(pbxSession), phones(phoneBackends), directory(callDirectory), settings(settingsStore), callActions(*this),
+      transferFlow(*this, callActions)
 {
     setObjectName(QStringLiteral("callControl"));
     callActions.setTransfers(&transferFlow);
-    if (!lines)
-        return;
-    lines->setControl(&callActions, &transferFlow);
-    connect(lines, &CallLines::activeLineOpened, this, &CallControl::onActiveLineOpened);
-    connect(lines, &CallLines::ringingLineOpened, this, &CallControl::onRingingLineOpened);
-    connect(lines, &CallLines::balloonOpened, this, &CallControl::onBalloonOpened);
-    for (wdgActiveLine *w : lines->activeLines())
+    // The headset's answer key, for a ringing call still waiting for a place.
+    connect(&callLines, &CallLines::answerRequested, this,
+            [this](qlonglong id) { callActions.answerIncomingCall(id); });
+    connect(&callLines, &CallLines::activeLineOpened, this, &CallControl::onActiveLineOpened);
+    connect(&callLines, &CallLines::ringingLineOpened, this, &CallControl::onRingingLineOpened);
+    connect(&callLines, &CallLines::balloonOpened, this, &CallControl::onBalloonOpened);
+    for (wdgActiveLine *w : callLines.activeLines())
         onActiveLineOpened(w);
-    for (wdgIncomingCallLine *w : lines->ringingLines())
+    for (wdgIncomingCallLine *w : callLines.ringingLines())
         onRingingLineOpened(w);
 }
 
-CallControl::~CallControl()
-{
-    if (lines)
-        lines->setControl(nullptr, nullptr);
-}
+CallControl::~CallControl() = default;
 
 // ---------------------------------------------------------------- the widgets' buttons
 
+void CallControl::attachEngine(MPEngine *engine)
+{
+    if (engine)
+        connect(engine, &MPEngine::sigPlantronicsHangupRequest, this,
+                [this](qlonglong line) { callActions.hangupCall(line); });
+}
+
 void CallControl::onActiveLineOpened(wdgActiveLine *w)
 {
+    connect(w, &wdgActiveLine::sigHangupCall, this, [this](qlonglong id) { callActions.hangupCall(id); });
+    connect(w, &wdgActiveLine::sigRecordCall, this, [this](qlonglong id) { callActions.askForRecordCall(id); });
     // Transfers and park run after the click has been handled: they may
     // replace the widget that sent them.
     connect(w, &wdgActiveLine::sigHoldCall, this, [this](qlonglong id) { callActions.askForHoldCall(id); });
@@ -70,12 +93,24 @@ void CallControl::onActiveLineOpened(wdgActiveLine *w)
 
 void CallControl::onRingingLineOpened(wdgIncomingCallLine *w)
 {
+    connect(w, &wdgIncomingCallLine::sigAnswerIncomingCall, this,
+            [this](qlonglong id) { callActions.answerIncomingCall(id); });
+    connect(w, &wdgIncomingCallLine::sigRefuseIncomingCall, this,
+            [this](qlonglong id) { callActions.refuseIncomingCall(id); });
+    connect(w, &wdgIncomingCallLine::sigIgnoreIncomingCall, this,
+            [this](qlonglong id) { callActions.ignoreIncomingCall(id); });
     connect(w, &wdgIncomingCallLine::sigTransferIncomingCall, this,
             [this](qlonglong id, const QString &) { transferFlow.transferIncomingCall(id); });
 }
 
 void CallControl::onBalloonOpened(wdgBalloonMessage *b)
 {
+    connect(b, &wdgBalloonMessage::sigAnswerAudioCallSelected, this,
+            [this](qlonglong id) { callActions.answerIncomingCall(id); });
+    connect(b, &wdgBalloonMessage::sigRefuseCallSelected, this,
+            [this](qlonglong id) { callActions.refuseIncomingCall(id); });
+    connect(b, &wdgBalloonMessage::sigIgnoreCallSelected, this,
+            [this](qlonglong id) { callActions.ignoreIncomingCall(id); });
     connect(b, &wdgBalloonMessage::sigTransferIncomingCall, this,
             [this](qlonglong id, const QString &) { transferFlow.transferIncomingCall(id); });
 }
@@ -92,33 +127,30 @@ void CallControl::onNumPadClicked(QObject *button)
 CallControlRules::Backends CallControl::backends() const
 {
     CallControlRules::Backends b;
-    b.mode = env.mode ? env.mode() : MSETTINGS::AppModeCtiOnly;
-    b.deskPhone = env.deskPhone && env.deskPhone();
-    b.engine = env.engine && env.engine();
+    b.mode = appMode;
+    b.deskPhone = phones.deskPhone() != nullptr;
+    b.engine = phones.engine() != nullptr;
     return b;
 }
 
 bool CallControl::ctiConnected() const
 {
-    CtiLib *c = env.cti ? env.cti() : nullptr;
-    return c && c->isConnected();
+    return ctiClient.isConnected();
 }
 
 bool CallControl::send(const CallCommand &c)
 {
     switch (c.route) {
     case Route::Engine:
-        if (MPEngine *e = env.engine ? env.engine() : nullptr)
+        if (MPEngine *e = phones.engine())
             return sendToEngine(e, c);
         return false;
     case Route::DeskPhone:
-        if (PhoneApi *p = env.deskPhone ? env.deskPhone() : nullptr)
+        if (PhoneApi *p = phones.deskPhone())
             return sendToDeskPhone(p, c);
         return false;
     case Route::Cti:
-        if (CtiLib *cti = env.cti ? env.cti() : nullptr)
-            return cti->isConnected() && sendToCti(cti, c);
-        return false;
+        return ctiClient.isConnected() && sendToCti(&ctiClient, c);
     case Route::None:
         break;
     }
@@ -193,13 +225,13 @@ bool CallControl::sendToDeskPhone(PhoneApi *p, const CallCommand &c)
     case CallCommand::CompleteTransfer:
         return p->completeTransfer(c.line, c.other);
     case CallCommand::SecondCall:
-        return p->startSecondCall(c.number, c.line, env.selectedAccount ? env.selectedAccount() : QString());
+        return p->startSecondCall(c.number, c.line, settings.getSelectedAccount());
     case CallCommand::Redirect:
         return p->redirectCall(c.number, c.line);
     case CallCommand::FastTransfer:
         return p->fastTransferCall(c.line);
     case CallCommand::Dial:
-        return p->dialNumber(c.number, env.selectedAccount ? env.selectedAccount() : QString());
+        return p->dialNumber(c.number, settings.getSelectedAccount());
     case CallCommand::StopRinging:
     case CallCommand::Join:
         break;
@@ -228,13 +260,13 @@ bool CallControl::sendToCti(CtiLib *cti, const CallCommand &c)
 
 bool CallControl::engineLineLive(qint64 line) const
 {
-    MPEngine *e = env.engine ? env.engine() : nullptr;
+    MPEngine *e = phones.engine();
     return e && (e->isActive(int(line)) || e->isSessionProgress(int(line)));
 }
 
 bool CallControl::engineLineActive(qint64 line) const
 {
-    MPEngine *e = env.engine ? env.engine() : nullptr;
+    MPEngine *e = phones.engine();
     return e && e->isActive(int(line));
 }
 
@@ -288,7 +320,7 @@ void CallControl::hideLine(qint64 line)
 {
     if (wdgActiveLine *w = lines ? lines->activeLines().value(line) : nullptr)
         w->hide();
-    if (QWidget *held = env.heldWidget ? env.heldWidget(line) : nullptr)
+    if (QWidget *held = lines ? lines->heldLines().value(line) : nullptr)
         held->hide();
 }
 
@@ -329,7 +361,7 @@ void CallControl::hideBalloon(qint64 line)
 
 QList<qint64> CallControl::heldLines() const
 {
-    return env.heldLines ? env.heldLines() : QList<qint64>();
+    return lines ? lines->heldOrder() : QList<qint64>();
 }
 
 bool CallControl::isHeld(qint64 line) const
@@ -357,36 +389,108 @@ void CallControl::forgetIfNoActiveLine()
 
 void CallControl::showAsHeld(qint64 line)
 {
-    if (env.showAsHeld)
-        env.showAsHeld(line);
+    if (lines)
+        lines->onLineOnHoldChanged(line, false);
 }
 
-void CallControl::startAudioCall(const QString &number)
+// ---------------------------------------------------------------- dialling
+
+void CallControl::click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type)
 {
-    if (lines)
-        lines->startAudioCall(number);
+    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "click2call:" << masked(number);
+    ctiClient.newCall(number, type, QString());
+}
+
+void CallControl::startCall(const QString &raw, CTILIB::NumberOutgoingPrefix type)
+{
+    const CallRules::DialString dial = CallRules::checkDialString(raw, true);
+    if (dial.refused) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
+        return;
+    }
+    QString number = dial.number;
+    if (number.isEmpty() || !lines)
+        return;
+    const bool exten = directory.isExtension(number);
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting call to" << (exten ? number : masked(number))
+                            << "- call type:" << int(type);
+    if (lines->isCtiOwned()) {
+        if (!session.isUp())
+            return;
+        click2Call(number, type);
+        return;
+    }
+    if (type == CTILIB::PrefixExternal || (type == CTILIB::PrefixAutomatic && !exten))
+        number.prepend(session.serviceCode(CTILIB::SdcOutsideLinePrefix));
+    startAudioCall(number);
+}
+
+void CallControl::startCallOrTransfer(const QString &raw)
+{
+    const CallRules::DialString dial = CallRules::checkDialString(raw, false);
+    if (dial.refused) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
+        return;
+    }
+    if (dial.number.isEmpty())
+        return;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting call/transfer to"
+                            << (directory.isExtension(dial.number) ? dial.number : masked(dial.number));
+    // A transfer waiting for its target takes the number; a new call otherwise.
+    if (transferFlow.takeTypedTarget(dial.number))
+        return;
+    startAudioCall(dial.number);
+}
+
+void CallControl::startAudioCall(const QString &raw)
+{
+    const CallRules::DialString dial = CallRules::checkDialString(raw, false);
+    if (dial.refused) {
+        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
+                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
+        return;
+    }
+    const QString number = dial.number;
+    if (number.isEmpty() || !lines)
+        return;
+    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting audio call to"
+                            << (directory.isExtension(number) ? number : masked(number));
+    if (lines->blindTransferLine() != -1) {
+        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Failed to start new call: utransfer flag is unexpectly set!";
+        return;
+    }
+    if (lines->isCtiOwned()) {
+        if (ctiClient.isConnected())
+            click2Call(number, CTILIB::PrefixInternal);
+    } else if (!callActions.dialOnPhone(number)) {
+        return;
+    }
+    if (ui.edtCallerNumber)
+        ui.edtCallerNumber->setFocus(Qt::TabFocusReason);
 }
 
 int CallControl::anotherCallAlert(bool askUser, bool skipTransferring)
 {
-    return env.anotherCallAlert ? env.anotherCallAlert(askUser, skipTransferring) : 0;
+    return events.anotherCallAlert(askUser, skipTransferring);
 }
 
 bool CallControl::isExtension(const QString &number) const
 {
-    return env.isExtension && env.isExtension(number);
+    return directory.isExtension(number);
 }
 
 bool CallControl::isExtensionBusy(const QString &number) const
 {
-    return env.blfState && env.blfState(number) == 2;
+    return directory.blfState(number) == 2;
 }
 
 // ---------------------------------------------------------------- the user
 
 QString CallControl::title(const QString &own) const
 {
-    const QString app = env.dialogTitle ? env.dialogTitle() : QString();
+    const QString app = MSETTINGS::getLongApplicationName();
     return app.isEmpty() ? own : app + QStringLiteral(" - ") + own;
 }
 

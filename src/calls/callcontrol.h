@@ -1,24 +1,27 @@
 // The call actions and transfers of the main window at work: the CallPort
 // over the window's call lines, the phone back-ends and the CTI library, the
-// two action objects that run on it, the keypad and the hand-over of the line
+// two action objects that run on it, dialling, the keypad and the line
 // widgets' and balloons' buttons. The window's slots forward here.
 #pragma once
 
 #include "callactions.h"
 #include "callport.h"
+#include "ctilibtypes.h"
 #include "transferflow.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 
-#include <functional>
-#include <utility>
-
+class CallDirectory;
+class CallEvents;
 class CallLines;
+class CallPhones;
 class CtiLib;
 class CustomLineEdit;
 class MPEngine;
+class MSettingsStore;
+class PbxSession;
 class PhoneApi;
 class QWidget;
 class wdgActiveLine;
@@ -33,55 +36,29 @@ public:
         CustomLineEdit *edtCallerNumber = nullptr;
         QWidget *window = nullptr; // parent of the number dialogs
     };
-    // What is read of the rest of the window when an action runs. Unset
-    // hooks answer "absent".
-    struct Hooks {
-        std::function<MSETTINGS::AppMode()> mode;
-        std::function<CtiLib *()> cti;
-        std::function<MPEngine *()> engine;
-        std::function<PhoneApi *()> deskPhone;
-        std::function<bool(const QString &)> isExtension;
-        std::function<int(const QString &)> blfState; // -1 unknown
-        std::function<QString()> selectedAccount;
-        // Held lines in the order they were held, and a held line's widget.
-        std::function<QList<qint64>()> heldLines;
-        std::function<QWidget *(qint64)> heldWidget;
-        // 0 go on, non-zero the user declined.
-        std::function<int(bool askUser, bool skipTransferring)> anotherCallAlert;
-        // Shows a line as held without a command to the back-end.
-        std::function<void(qint64)> showAsHeld;
-        std::function<QString()> dialogTitle; // the long application name
-        // The names of the hooks left unset; the window sets every one.
-        QStringList unset() const
-        {
-            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"},
-                                                         {bool(cti), "cti"},
-                                                         {bool(engine), "engine"},
-                                                         {bool(deskPhone), "deskPhone"},
-                                                         {bool(isExtension), "isExtension"},
-                                                         {bool(blfState), "blfState"},
-                                                         {bool(selectedAccount), "selectedAccount"},
-                                                         {bool(heldLines), "heldLines"},
-                                                         {bool(heldWidget), "heldWidget"},
-                                                         {bool(anotherCallAlert), "anotherCallAlert"},
-                                                         {bool(showAsHeld), "showAsHeld"},
-                                                         {bool(dialogTitle), "dialogTitle"}};
-            QStringList names;
-            for (const auto &h : all) {
-                if (!h.first)
-                    names << QLatin1String(h.second);
-            }
-            return names;
-        }
-    };
-
-    CallControl(CallLines *lines, const Widgets &widgets, QObject *parent = nullptr);
+    // `mode`: the window's operating mode, fixed for its life. Commands go
+    // to `phones`' back-end in use or to `cti`; `session` tells whether the
+    // user is logged in and gives the outside-line prefix; `directory` tells
+    // extensions and their busy lamps; `events` asks before a second call;
+    // the selected account is read from `settings`. All of them outlive this
+    // object.
+    CallControl(CallLines &lines, CallEvents &events, const Widgets &widgets, MSETTINGS::AppMode mode, CtiLib &cti,
+                const PbxSession &session, const CallPhones &phones, const CallDirectory &directory,
+                const MSettingsStore &settings, QObject *parent = nullptr);
     ~CallControl() override;
-    void setHooks(const Hooks &hooks) { env = hooks; }
-    const Hooks &hooks() const { return env; }
+
+    // A new softphone engine: its headset's hang-up key ends the line it names.
+    void attachEngine(MPEngine *engine);
 
     CallActions &actions() { return callActions; }
     TransferFlow &transfers() { return transferFlow; }
+
+    // --- dialling: "+" becomes "00", spaces and separators go, anything
+    // else that is not a dial character is refused; then the mode's
+    // back-end (the CTI server for the calls it owns).
+    void startCall(const QString &number, CTILIB::NumberOutgoingPrefix type);
+    // A transfer waiting for its target takes the number; a new call otherwise.
+    void startCallOrTransfer(const QString &number);
 
     // The keypad button that was pressed types its digit into the number field.
     void onNumPadClicked(QObject *button);
@@ -132,10 +109,17 @@ private:
     bool sendToDeskPhone(PhoneApi *phone, const CallCommand &c);
     bool sendToCti(CtiLib *cti, const CallCommand &c);
     QString title(const QString &own) const;
+    void click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type);
 
     QPointer<CallLines> lines;
+    CallEvents &events;
     Widgets ui;
-    Hooks env;
+    const MSETTINGS::AppMode appMode;
+    CtiLib &ctiClient;
+    const PbxSession &session;
+    const CallPhones &phones;
+    const CallDirectory &directory;
+    const MSettingsStore &settings;
     CallActions callActions;
     TransferFlow transferFlow;
 };

@@ -5,6 +5,7 @@
 #include "callrules.h"
 #include "ctilib.h"
 #include "framework/promptservice.h"
+#include "phone/callphones.h"
 #include "phone/mpengine.h"
 #include "phone/phoneapi.h"
 #include "siperrors.h"
@@ -32,25 +33,82 @@ QString bounded(const QString &text)
 }
 } // namespace
 
-CallEvents::CallEvents(CallLines *callLines, CustomLineEdit *field, QObject *parent)
-    : QObject(parent), lines(callLines), numberField(field)
+CallEvents::CallEvents(CallLines &callLines, CustomLineEdit *field, MSETTINGS::AppMode mode, CtiLib &cti,
+                       const CallPhones &phoneBackends, Host &windowHost, QObject *parent)
+    : QObject(parent), lines(&callLines), numberField(field), appMode(mode), ctiClient(cti), phones(phoneBackends),
+      host(windowHost)
 {
     setObjectName(QStringLiteral("callEvents"));
+    connect(&cti, &CtiLib::sigChannelStatusReceived, this, &CallEvents::onChannelStatusRecvd);
+    connect(&cti, &CtiLib::sigNewParkCall, this, &CallEvents::recvdParkCallNotify);
+    connect(&callLines, &CallLines::retrieveRequested, this, &CallEvents::onRestartHoldLineRequested);
+    connect(&callLines, &CallLines::activeLineOpened, this, &CallEvents::onActiveLineOpened);
+    // The desk phone's driver keeps each line's party for matching its own
+    // reports.
+    connect(&callLines, &CallLines::lineRemoteChanged, this,
+            [this](qlonglong lineId, const QString &remoteNum, const QString &remoteName) {
+                if (PhoneApi *api = deskPhone())
+                    api->updateLineRemote(lineId, remoteNum, remoteName);
+            });
 }
 
-MSETTINGS::AppMode CallEvents::mode() const
+void CallEvents::attachEngine(MPEngine *e)
 {
-    return env.mode ? env.mode() : MSETTINGS::AppModeCtiOnly;
+    if (!e || !lines)
+        return;
+    CallLines *l = lines;
+    connect(e, &MPEngine::sigIncomingAudioCall, this, &CallEvents::onSipIncomingCall);
+    connect(e, &MPEngine::sigCallOriginate, this, &CallEvents::onSipOutgoingCall);
+    connect(e, &MPEngine::sigCallEstablished, this, &CallEvents::onSipCallEstablished);
+    connect(e, &MPEngine::sigCallTerminated, this, &CallEvents::onSipCallFinished);
+    connect(e, &MPEngine::sigCallCanceled, this, &CallEvents::onSipCallCanceled);
+    connect(e, &MPEngine::sigOnHoldFailed, this, &CallEvents::onSipChangeOnHoldStatusFailed);
+    connect(e, &MPEngine::sigSipErrorReceived, this, &CallEvents::onSipError);
+    connect(e, &MPEngine::sigOnHoldOk, l, &CallLines::onLineOnHoldChanged);
+    connect(e, &MPEngine::sigCallDuration, l, &CallLines::showCallDuration);
+    connect(e, &MPEngine::sigOutgoingPeakLevel, l, &CallLines::showOutgoingPeakLevel);
+    // The headset's answer key answers the ringing line it names.
+    connect(e, &MPEngine::sigPlantronicsAnswerRequest, l, &CallLines::answerIncomingCallRequested);
+}
+
+void CallEvents::attachDeskPhone(PhoneApi *api)
+{
+    if (!api || !lines)
+        return;
+    connect(api, &PhoneApi::sigIncomingCall, this, &CallEvents::onPApiIcomingCall);
+    connect(api, &PhoneApi::sigOutgoingCall, this, &CallEvents::onPApiOutgoingCall);
+    connect(api, &PhoneApi::sigConnectedCall, this, &CallEvents::onPApiCallEstablished);
+    connect(api, &PhoneApi::sigDisconnectedCall, this, &CallEvents::onPApiCallFinished);
+    connect(api, &PhoneApi::sigMissedCall, this, &CallEvents::onPApiMissedCall);
+    connect(api, &PhoneApi::sigHoldCall, lines.data(), &CallLines::onLineOnHoldChanged);
+}
+
+void CallEvents::onActiveLineOpened(wdgActiveLine *line)
+{
+    // While a softphone engine exists, the line's timers ask it for the
+    // line's duration and microphone level.
+    if (!engine())
+        return;
+    connect(line, &wdgActiveLine::sigRequesteCallDuration, this, [this](int lineId) {
+        MPEngine *e = engine();
+        if (lineId != -1 && e)
+            e->requestCallDuration(lineId);
+    });
+    connect(line, &wdgActiveLine::sigRequestOutgoingPeakLevel, this, [this](int lineId) {
+        MPEngine *e = engine();
+        if (lineId != -1 && e)
+            e->requestOutgoingPeakLevel(lineId);
+    });
 }
 
 MPEngine *CallEvents::engine() const
 {
-    return env.engine ? env.engine() : nullptr;
+    return phones.engine();
 }
 
 PhoneApi *CallEvents::deskPhone() const
 {
-    return env.deskPhone ? env.deskPhone() : nullptr;
+    return phones.deskPhone();
 }
 
 bool CallEvents::softphoneReady(const char *where) const
@@ -71,14 +129,13 @@ bool CallEvents::deskPhoneReady(const char *where) const
 
 QString CallEvents::dialogTitle(const QString &own) const
 {
-    const QString title = env.windowTitle ? env.windowTitle() : QString();
+    const QString title = host.windowTitle();
     return (title.isEmpty() ? MSETTINGS::getLongApplicationName() : title) + QStringLiteral(" - ") + own;
 }
 
 void CallEvents::emulateMissedCallNotice()
 {
-    CtiLib *c = env.cti ? env.cti() : nullptr;
-    if (c && CallRules::needEmulateMissingNotification(c->getPbxFirmwareVersion()))
+    if (CallRules::needEmulateMissingNotification(ctiClient.getPbxFirmwareVersion()))
         emit missedCallNotification();
 }
 
@@ -319,7 +376,7 @@ int CallEvents::anotherCallAlert(bool askUser, bool skipTransferring)
                           "corso e avviarne una nuova?")
                      : tr("Attualmente si è impegnati in un'altra conversazione.\nSi desidera mettere in attesa la "
                           "chiamata in corso e avviarne una nuova?");
-        QWidget *parent = env.window ? env.window() : nullptr;
+        QWidget *parent = host.dialogParent();
         const bool yes = prompts().question(parent, dialogTitle(tr("Nuova chiamata")), text,
                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "There's another call starting/in progress... the user"
@@ -375,7 +432,7 @@ void CallEvents::recvdParkCallNotify(const QString &party, const QString &room, 
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Call with" << masked(party) << "parked on" << room;
     // One arg() call: a text received cannot stand for the next placeholder.
     prompts().showTrayMessage(
-        env.tray ? env.tray() : nullptr, MSETTINGS::getLongApplicationName(),
+        host.tray(), MSETTINGS::getLongApplicationName(),
         tr("La chiamata in corso con %1 è stata parcheggiata sulla stanza di parcheggio %2 con un timeout di %3 "
            "secondi.")
             .arg(party, room, timeout),
@@ -384,7 +441,7 @@ void CallEvents::recvdParkCallNotify(const QString &party, const QString &room, 
 
 void CallEvents::sipEngineErrorMessageReceived(int code)
 {
-    prompts().critical(env.window ? env.window() : nullptr, dialogTitle(tr("Errore critico")),
+    prompts().critical(host.dialogParent(), dialogTitle(tr("Errore critico")),
                        tr("Il motore SIP ha restituito il seguente errore: %1").arg(code));
 }
 

@@ -14,51 +14,44 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-#include <utility>
-
 class CallLines;
+class CallPhones;
 class CtiLib;
 class CustomLineEdit;
 class MPEngine;
 class PhoneApi;
 class QSystemTrayIcon;
 class QWidget;
+class wdgActiveLine;
 
 class CallEvents : public QObject
 {
     Q_OBJECT
 public:
-    // What the events read of the rest of the window when they arrive.
-    // Unset hooks answer "absent".
-    struct Hooks {
-        std::function<MSETTINGS::AppMode()> mode;
-        std::function<MPEngine *()> engine;
-        std::function<PhoneApi *()> deskPhone;
-        std::function<CtiLib *()> cti;
-        std::function<QWidget *()> window;       // parent of the questions
-        std::function<QString()> windowTitle;    // first part of their titles
-        std::function<QSystemTrayIcon *()> tray; // where notices are shown
-        // The names of the hooks left unset; the window sets every one.
-        QStringList unset() const
-        {
-            const std::pair<bool, const char *> all[] = {
-                {bool(mode), "mode"}, {bool(engine), "engine"}, {bool(deskPhone), "deskPhone"},
-                {bool(cti), "cti"},   {bool(window), "window"}, {bool(windowTitle), "windowTitle"},
-                {bool(tray), "tray"}};
-            QStringList names;
-            for (const auto &h : all) {
-                if (!h.first)
-                    names << QLatin1String(h.second);
-            }
-            return names;
-        }
+    // What only the window answers: the parent of the questions and the
+    // first part of their titles, and the tray icon notices are shown by.
+    class Host
+    {
+    public:
+        virtual ~Host() = default;
+        virtual QWidget *dialogParent() const = 0;
+        virtual QString windowTitle() const = 0;
+        virtual QSystemTrayIcon *tray() const = 0;
     };
 
-    CallEvents(CallLines *lines, CustomLineEdit *numberField, QObject *parent = nullptr);
+    // `mode`: the window's operating mode, fixed for its life. The PBX's
+    // channel-status and park notices come from `cti`; each softphone engine
+    // and desk-phone driver `phones` makes is handed in by attachEngine() and
+    // attachDeskPhone(). `lines`, `cti`, `phones` and `host` outlive this
+    // object.
+    CallEvents(CallLines &lines, CustomLineEdit *numberField, MSETTINGS::AppMode mode, CtiLib &cti,
+               const CallPhones &phones, Host &host, QObject *parent = nullptr);
 
-    void setHooks(const Hooks &hooks) { env = hooks; }
-    const Hooks &hooks() const { return env; }
+    // A new softphone engine or desk-phone driver: its call reports, hold
+    // confirmations, call durations and microphone levels come here and to
+    // the call lines from now on.
+    void attachEngine(MPEngine *engine);
+    void attachDeskPhone(PhoneApi *api);
 
     // --- the softphone engine's reports (softphone mode only)
     void onSipIncomingCall(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
@@ -97,9 +90,11 @@ signals:
 private:
     bool softphoneReady(const char *where) const;
     bool deskPhoneReady(const char *where) const;
-    MSETTINGS::AppMode mode() const;
+    MSETTINGS::AppMode mode() const { return appMode; }
     MPEngine *engine() const;
     PhoneApi *deskPhone() const;
+    // An active line's timers ask the engine for its duration and level.
+    void onActiveLineOpened(wdgActiveLine *line);
     QString dialogTitle(const QString &own) const;
     void emulateMissedCallNotice();
     void clearNumberPlaceholder();
@@ -108,5 +103,8 @@ private:
 
     QPointer<CallLines> lines;
     QPointer<CustomLineEdit> numberField;
-    Hooks env;
+    const MSETTINGS::AppMode appMode;
+    CtiLib &ctiClient;
+    const CallPhones &phones;
+    Host &host;
 };

@@ -1,11 +1,10 @@
 #include "calllines.h"
 
-#include "callactions.h"
-#include "transferflow.h"
-
 #include "app/globallogger.h"
 #include "ctilib.h"
 #include "framework/promptservice.h"
+#include "mainwindow/session/pbxsession.h"
+#include "phone/callphones.h"
 #include "settings/msettingsstore.h"
 #include "widgets/balloonboard.h"
 #include "widgets/customlineedit.h"
@@ -31,9 +30,12 @@ QString masked(const QString &number)
 }
 } // namespace
 
-CallLines::CallLines(const Widgets &widgets, MSettingsStore *settingsStore, const ServicesDialCodesMap &codes,
+CallLines::CallLines(const Widgets &widgets, MSETTINGS::AppMode mode, MSettingsStore &settingsStore,
+                     const PbxSession &pbxSession, CtiLib &cti, const CallPhones &phoneBackends,
+                     const CallDirectory &directory, const ServicesDialCodesMap &codes, Host &windowHost,
                      QObject *parent)
-    : QObject(parent), ui(widgets), serviceCodes(codes), settings(settingsStore), clipboardInactivityTimer(this),
+    : QObject(parent), ui(widgets), appMode(mode), settings(&settingsStore), session(pbxSession), ctiClient(cti),
+      phones(phoneBackends), dir(directory), serviceCodes(codes), host(windowHost), clipboardInactivityTimer(this),
       promotionTimer(this)
 {
     promotionTimer.setObjectName(QStringLiteral("ringingPromotionTimer"));
@@ -45,6 +47,17 @@ CallLines::CallLines(const Widgets &widgets, MSettingsStore *settingsStore, cons
     clipboardInactivityTimer.setSingleShot(true);
     clipboardInactivityTimer.setInterval(1500);
     connect(&clipboardInactivityTimer, &QTimer::timeout, this, &CallLines::clipboardInactive);
+
+    // The CTI server's call reports come here straight from the client.
+    connect(&cti, &CtiLib::sigIncomingCall, this, &CallLines::onCtisIncomingCall);
+    connect(&cti, &CtiLib::sigOutgoingCall, this, &CallLines::onCtisOutgoingCall);
+    connect(&cti, &CtiLib::sigAnsweredCall, this, &CallLines::onCtisCallEstablished);
+    connect(&cti, &CtiLib::sigFinishedCall, this, &CallLines::onCtisCallFinished);
+    connect(&cti, &CtiLib::sigMissedCall, this, &CallLines::onCtisMissedCall);
+    connect(&cti, &CtiLib::sigColpUpdate, this, &CallLines::onCtisColpUpdate);
+    connect(&cti, &CtiLib::sigCallLocalInfoUpdate, this, &CallLines::onCtisCallLocalInfoUpdate);
+    connect(&pbxSession, &PbxSession::started, this, &CallLines::onSessionStarted);
+    connect(&pbxSession, &PbxSession::ended, this, &CallLines::onSessionEnded);
     updateLinesButtonStatus();
 }
 
@@ -52,14 +65,14 @@ CallLines::~CallLines() = default;
 
 // ---------------------------------------------------------------- environment
 
-MSETTINGS::AppMode CallLines::mode() const
+bool CallLines::hasDeskPhone() const
 {
-    return env.mode ? env.mode() : MSETTINGS::AppModeCtiOnly;
+    return phones.deskPhone() != nullptr;
 }
 
-CtiLib *CallLines::cti() const
+bool CallLines::hasEngine() const
 {
-    return env.cti ? env.cti() : nullptr;
+    return phones.engine() != nullptr;
 }
 
 bool CallLines::isCtiOwned() const
@@ -68,7 +81,7 @@ bool CallLines::isCtiOwned() const
     if (m == MSETTINGS::AppModeSoftphone)
         return false;
     if (m == MSETTINGS::AppModeDeskPhone)
-        return !(env.hasDeskPhone && env.hasDeskPhone());
+        return !(hasDeskPhone());
     return true;
 }
 
@@ -79,7 +92,7 @@ QString CallLines::outsidePrefix() const
 
 bool CallLines::isExtenNum(const QString &number) const
 {
-    return dir && dir->isExtension(number);
+    return dir.isExtension(number);
 }
 
 bool CallLines::isMServiceCode(const QString &number) const
@@ -94,7 +107,7 @@ QString CallLines::maskedName(const QString &name, const QString &number) const
 
 QSharedPointer<ContactDetails> CallLines::resolveContactNumber(const QString &number) const
 {
-    return dir ? dir->resolveContactNumber(number) : QSharedPointer<ContactDetails>();
+    return dir.resolveContactNumber(number);
 }
 
 CallLines::Party CallLines::resolveParty(const QString &remoteNum, const QString &remoteName) const
@@ -428,9 +441,6 @@ CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const Q
         w = new RingingLine(ui.lineParent, mode(), false);
         incomingLinesMap.insert(lineId, w);
         connect(w, &RingingLine::sigBlinking, this, &CallLines::onLineStatusChanged);
-        connect(w, &RingingLine::sigAnswerIncomingCall, this, &CallLines::answerIncomingCall);
-        connect(w, &RingingLine::sigRefuseIncomingCall, this, &CallLines::refuseIncomingCall);
-        connect(w, &RingingLine::sigIgnoreIncomingCall, this, &CallLines::ignoreIncomingCall);
         if (ui.vLineLayout)
             ui.vLineLayout->addWidget(w);
         updateLinesButtonStatus();
@@ -467,7 +477,7 @@ CallLines::RingingLine *CallLines::openIncomingLineWdg(qlonglong lineId, const Q
     if (mode() != MSETTINGS::AppModeSoftphone) {
         if (!localChannel.isEmpty())
             w->setLocalChannel(localChannel);
-        w->setMctiMode(mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone());
+        w->setMctiMode(mode() == MSETTINGS::AppModeDeskPhone && hasDeskPhone());
     }
     return w;
 }
@@ -497,8 +507,8 @@ void CallLines::displayIncomingCallBalloon(qlonglong lineId, const QString &remo
         return;
     }
     hideBaloon(lineId);
-    const bool phoneBackEnd = (mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone()) ||
-                              (mode() == MSETTINGS::AppModeSoftphone && env.hasEngine && env.hasEngine());
+    const bool phoneBackEnd = (mode() == MSETTINGS::AppModeDeskPhone && hasDeskPhone()) ||
+                              (mode() == MSETTINGS::AppModeSoftphone && hasEngine());
     if (!phoneBackEnd)
         return;
     info.type = Balloon::ClickToCallBalloon;
@@ -509,13 +519,10 @@ CallLines::BalloonWidget *CallLines::openBalloon(const QString &message, const B
 {
     if (!ui.balloons)
         return nullptr;
-    const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone();
+    const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && hasDeskPhone();
     BalloonWidget *b = ui.balloons->openBalloon(message, info, mode(), phoneApi);
     if (!b)
         return nullptr; // the open balloon of the call got the new data
-    connect(b, &BalloonWidget::sigAnswerAudioCallSelected, this, &CallLines::answerIncomingCall);
-    connect(b, &BalloonWidget::sigRefuseCallSelected, this, &CallLines::refuseIncomingCall);
-    connect(b, &BalloonWidget::sigIgnoreCallSelected, this, &CallLines::ignoreIncomingCall);
     emit balloonOpened(b);
     return b;
 }
@@ -570,7 +577,7 @@ void CallLines::answerIncomingCallRequested(qlonglong lineId)
     if (RingingLine *r = incomingLinesMap.value(lineId))
         r->answerCall();
     else if (waitingRinging.contains(lineId))
-        answerIncomingCall(lineId, waitingRinging.value(lineId).remoteNum);
+        emit answerRequested(lineId);
 }
 
 bool CallLines::checkForActiveCalls()
@@ -611,14 +618,14 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
     QString queueName = queueNameArg;
     int insertAt = -1;
     if (RingingLine *ringing = incomingLinesMap.take(lineId)) {
-        const int role = env.queueRole ? env.queueRole() : 0;
+        const int role = session.isUp() ? session.queueRole() : int(SessionRules::QueueRoleNone);
         // A pause the user set by hand stays his: only a pause this object
         // made is resumed when the queue calls are over.
-        const bool userPaused = queuePausedLines.isEmpty() && env.queuesPausedAny && env.queuesPausedAny();
+        const bool userPaused = queuePausedLines.isEmpty() && host.queuesPausedAny();
         if (!ringing->getQueueInfo().isEmpty() && settings && settings->isPauseOnInQueueCallRequired() &&
             SessionRules::isQueueMember(role) && !userPaused) {
-            if (queuePausedLines.isEmpty() && env.pauseAllQueues)
-                env.pauseAllQueues(true, QStringLiteral("PauseOnQueueCall"));
+            if (queuePausedLines.isEmpty())
+                host.pauseAllQueues(true, QStringLiteral("PauseOnQueueCall"));
             queuePausedLines << lineId;
         }
         queueName = ringing->getQueueInfo();
@@ -645,9 +652,9 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
         return existing;
     }
 
-    const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone();
-    auto *w = new ActiveLine(mode(), env.mobileNumberKnown && env.mobileNumberKnown(), phoneApi, status,
-                             m_atransferline != -1 ? 1 : -1, false, ui.lineParent);
+    const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && hasDeskPhone();
+    auto *w = new ActiveLine(mode(), host.mobileNumberKnown(), phoneApi, status, m_atransferline != -1 ? 1 : -1, false,
+                             ui.lineParent);
     w->setLineId(lineId);
     w->setCallId(callId);
     w->setQueueInfo(queueName);
@@ -656,10 +663,8 @@ CallLines::ActiveLine *CallLines::openActiveLineWdg(qlonglong lineId, const QStr
     w->setRemoteNum(remoteNum);
     w->setLocalChannel(localChannel);
     w->setRemoteChannel(remoteChannel);
-    if (CtiLib *c = cti()) {
-        if (CallRules::recordingControlOffered(c->getPbxFirmwareVersion(), env.capabilities ? env.capabilities() : 0))
-            w->setRecordingStatus(true, false);
-    }
+    if (CallRules::recordingControlOffered(ctiClient.getPbxFirmwareVersion(), session.capabilities()))
+        w->setRecordingStatus(true, false);
     setupActiveLine(w, insertAt);
     if (insertAt < 0)
         activateLineWdg(w);
@@ -679,10 +684,8 @@ void CallLines::setupActiveLine(ActiveLine *line, int index)
     }
     updateLinesButtonStatus();
     // The softphone measures the microphone: its lines show the level.
-    line->setPeakLevelEnabled(mode() == MSETTINGS::AppModeSoftphone && env.hasEngine && env.hasEngine());
+    line->setPeakLevelEnabled(mode() == MSETTINGS::AppModeSoftphone && hasEngine());
     connect(line, &ActiveLine::sigStatusChanged, this, &CallLines::onLineStatusChanged);
-    connect(line, &ActiveLine::sigHangupCall, this, &CallLines::hangupCall);
-    connect(line, &ActiveLine::sigRecordCall, this, &CallLines::askForRecordCall);
     emit activeLineOpened(line);
     connect(line, &ActiveLine::sigErrorDisplayTimerTimeout, this, &CallLines::onErrorCallTimerElapsed);
 }
@@ -966,13 +969,13 @@ void CallLines::onLineOnHoldChanged(qlonglong lineId, bool active)
         position = activePosition;
     held->setParent(ui.lineParent);
     addLineWdg(held, position);
-    if (mode() == MSETTINGS::AppModeSoftphone && env.hasEngine && env.hasEngine()) {
-        const QString user = env.sipAccountUser ? env.sipAccountUser() : QString();
+    if (mode() == MSETTINGS::AppModeSoftphone && hasEngine()) {
+        const QString user = phones.sipAccountUser();
         if (!user.isEmpty())
             held->setAccountInfo(user);
         held->setRemoteName(line->getRemoteName());
         held->setRemoteNum(line->getRemoteNum());
-    } else if (mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone()) {
+    } else if (mode() == MSETTINGS::AppModeDeskPhone && hasDeskPhone()) {
         held->setRemoteName(line->getRemoteName());
         held->setRemoteNum(line->getRemoteNum());
     }
@@ -1056,9 +1059,9 @@ void CallLines::finalizeCall(qlonglong lineId)
             } else if (ActiveLine *consult = activeLinesMap.value(m_lineToTransferTo)) {
                 const qint64 consultLine = m_lineToTransferTo;
                 const int position = takeOutOfStack(consult);
-                const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && env.hasDeskPhone && env.hasDeskPhone();
-                auto *w = new ActiveLine(mode(), env.mobileNumberKnown && env.mobileNumberKnown(), phoneApi,
-                                         consult->getCallStatus(), -1, settings && settings->isVisuallyImpaired());
+                const bool phoneApi = mode() == MSETTINGS::AppModeDeskPhone && hasDeskPhone();
+                auto *w = new ActiveLine(mode(), host.mobileNumberKnown(), phoneApi, consult->getCallStatus(), -1,
+                                         settings && settings->isVisuallyImpaired());
                 w->setLineId(consult->getLineId());
                 w->setCallId(consult->getCallId());
                 w->setQueueInfo(consult->getQueueInfo());
@@ -1109,8 +1112,7 @@ void CallLines::lineEnded(qlonglong lineId)
     // Queues paused for this queue call are resumed once no such call is up.
     if (!queuePausedLines.removeOne(lineId) || !queuePausedLines.isEmpty())
         return;
-    if (env.pauseAllQueues)
-        env.pauseAllQueues(false, QStringLiteral("PauseOnQueueCall"));
+    host.pauseAllQueues(false, QStringLiteral("PauseOnQueueCall"));
 }
 
 void CallLines::closeWdgIncomingLine(qlonglong lineId)
@@ -1185,8 +1187,8 @@ void CallLines::removeAllLines()
     counters.clear();
     const bool resume = !queuePausedLines.isEmpty();
     queuePausedLines.clear();
-    if (resume && env.pauseAllQueues)
-        env.pauseAllQueues(false, QStringLiteral("PauseOnQueueCall"));
+    if (resume)
+        host.pauseAllQueues(false, QStringLiteral("PauseOnQueueCall"));
     m_currentCallLine = -1;
     resetAllTransferFlags();
 }
@@ -1195,7 +1197,7 @@ void CallLines::removeAllLines()
 
 void CallLines::onCtisIncomingCall(const IncomingCallEvent &e)
 {
-    if (!cti() || !settings)
+    if (!settings)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS incoming call: uid:" << e.uid
                             << "remoteNum:" << masked(e.remoteNum);
@@ -1210,8 +1212,7 @@ void CallLines::onCtisIncomingCall(const IncomingCallEvent &e)
     const bool clear = (flags & CTILIB::CallAttrInternal) && isExtenNum(e.remoteNum);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Notify incoming call from"
                             << (clear ? e.remoteNum : masked(e.remoteNum));
-    const QString queueName =
-        (flags & CTILIB::CallAttrQueue) && env.resolveQueueName ? env.resolveQueueName(e.queueId) : QString();
+    const QString queueName = (flags & CTILIB::CallAttrQueue) ? host.queueName(e.queueId) : QString();
     if (isCtiOwned()) {
         processIncomingCall(CallRules::computeLineIdFromChannel(e.localChannel), e.uid, e.remoteNum, e.remoteName,
                             e.remoteChannel, e.calledNum, e.localChannel, flags, queueName, QString());
@@ -1240,7 +1241,7 @@ void CallLines::onCtisIncomingCall(const IncomingCallEvent &e)
 
 void CallLines::onCtisOutgoingCall(const OriginateCallEvent &e)
 {
-    if (!cti() || !settings)
+    if (!settings)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS outgoing call: uid:" << e.uid
                             << "remoteNum:" << masked(e.calledNum);
@@ -1275,7 +1276,7 @@ void CallLines::onCtisOutgoingCall(const OriginateCallEvent &e)
 
 void CallLines::onCtisCallEstablished(const AnsweredCallEvent &e)
 {
-    if (!cti() || !settings)
+    if (!settings)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS call established: uid:" << e.uid
                             << "remoteNum:" << masked(e.remoteNum);
@@ -1344,7 +1345,7 @@ void CallLines::onCtisCallEstablished(const AnsweredCallEvent &e)
 
 void CallLines::onCtisCallFinished(const FinishedCallEvent &e)
 {
-    if (!cti() || !settings)
+    if (!settings)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS call finished: uid:" << e.uid
                             << "remoteNum:" << masked(e.remoteNum);
@@ -1377,16 +1378,15 @@ void CallLines::onCtisCallFinished(const FinishedCallEvent &e)
         if (!a || a->getCallStatus() != 0)
             finalizeCall(line);
     }
-    CtiLib *c = cti();
-    if (e.localHangup && wasRinging && !(ringingFlags & CTILIB::CallAttrClickToCall) && c &&
-        CallRules::needEmulateMissingNotification(c->getPbxFirmwareVersion()))
+    if (e.localHangup && wasRinging && !(ringingFlags & CTILIB::CallAttrClickToCall) &&
+        CallRules::needEmulateMissingNotification(ctiClient.getPbxFirmwareVersion()))
         emit missedCallNotification();
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "End";
 }
 
 void CallLines::onCtisMissedCall(const MissedCallEvent &e)
 {
-    if (!cti() || !settings)
+    if (!settings)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "CTIS missed call: uid:" << e.uid << "remoteNum:" << masked(e.remoteNum);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "uid:" << e.uid << "localChan:" << e.localChan << "account:" << e.account
@@ -1492,86 +1492,6 @@ void CallLines::phoneCallEstablished(qlonglong lineId, const QString &remoteNum,
     openActiveLineWdg(lineId, QString(), remoteNum, remoteName, 1, QString(), QString(), QString(), QString());
 }
 
-// ---------------------------------------------------------------- dialling
-
-void CallLines::click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type)
-{
-    logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "click2call:" << masked(number);
-    if (CtiLib *c = cti())
-        c->newCall(number, type, QString());
-}
-
-void CallLines::startCall(const QString &raw, CTILIB::NumberOutgoingPrefix type)
-{
-    const CallRules::DialString dial = CallRules::checkDialString(raw, true);
-    if (dial.refused) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
-        return;
-    }
-    QString number = dial.number;
-    if (number.isEmpty())
-        return;
-    const bool exten = isExtenNum(number);
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting call to" << (exten ? number : masked(number))
-                            << "- call type:" << int(type);
-    if (isCtiOwned()) {
-        if (!cti() || !(env.loggedIn && env.loggedIn()))
-            return;
-        click2Call(number, type);
-        return;
-    }
-    if (type == CTILIB::PrefixExternal || (type == CTILIB::PrefixAutomatic && !exten))
-        number.prepend(outsidePrefix());
-    startAudioCall(number);
-}
-
-void CallLines::startCallOrTransfer(const QString &raw)
-{
-    const CallRules::DialString dial = CallRules::checkDialString(raw, false);
-    if (dial.refused) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
-        return;
-    }
-    if (dial.number.isEmpty())
-        return;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting call/transfer to"
-                            << (isExtenNum(dial.number) ? dial.number : masked(dial.number));
-    // A transfer waiting for its target takes the number; a new call otherwise.
-    if (transfers_ && transfers_->takeTypedTarget(dial.number))
-        return;
-    startAudioCall(dial.number);
-}
-
-void CallLines::startAudioCall(const QString &raw)
-{
-    const CallRules::DialString dial = CallRules::checkDialString(raw, false);
-    if (dial.refused) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Refusing to dial a number with invalid characters:" << masked(raw);
-        return;
-    }
-    const QString number = dial.number;
-    if (number.isEmpty())
-        return;
-    logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Starting audio call to"
-                            << (isExtenNum(number) ? number : masked(number));
-    if (m_utransferline != -1) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Failed to start new call: utransfer flag is unexpectly set!";
-        return;
-    }
-    if (isCtiOwned()) {
-        CtiLib *c = cti();
-        if (c && c->isConnected())
-            click2Call(number, CTILIB::PrefixInternal);
-    } else if (!control || !control->dialOnPhone(number)) {
-        return;
-    }
-    if (ui.edtCallerNumber)
-        ui.edtCallerNumber->setFocus(Qt::TabFocusReason);
-}
-
 // ---------------------------------------------------------------- actions
 
 void CallLines::getActiveCallInfo(MctiCallDetails &details) const
@@ -1579,48 +1499,6 @@ void CallLines::getActiveCallInfo(MctiCallDetails &details) const
     if (m_currentCallLine == -1 || !callDetailsMap.contains(m_currentCallLine))
         return;
     details = callDetailsMap.value(m_currentCallLine);
-}
-
-void CallLines::triggerRecActiveCall()
-{
-    if (control)
-        control->triggerRecActiveCall();
-}
-
-void CallLines::askForRecordCall(qlonglong lineId)
-{
-    if (control)
-        control->askForRecordCall(lineId);
-}
-
-void CallLines::hangupActiveCall()
-{
-    if (control)
-        control->hangupActiveCall();
-}
-
-void CallLines::hangupCall(qlonglong lineId)
-{
-    if (control)
-        control->hangupCall(lineId);
-}
-
-void CallLines::answerIncomingCall(qlonglong lineId, const QString &)
-{
-    if (control)
-        control->answerIncomingCall(lineId);
-}
-
-void CallLines::refuseIncomingCall(qlonglong lineId, const QString &)
-{
-    if (control)
-        control->refuseIncomingCall(lineId);
-}
-
-void CallLines::ignoreIncomingCall(qlonglong lineId, const QString &)
-{
-    if (control)
-        control->ignoreIncomingCall(lineId);
 }
 
 TransferState CallLines::transferState() const
@@ -1670,10 +1548,8 @@ void CallLines::triggerAutomaticActions(MctiAction::MEvent event, const QString 
     values.queueName = queueName;
     values.groupName = groupName;
     values.uid = uid;
-    if (CtiLib *c = cti()) {
-        values.hasExtenNum = true;
-        values.extenNum = c->getUserExtension();
-    }
+    values.hasExtenNum = true;
+    values.extenNum = ctiClient.getUserExtension();
     const QList<MctiAction> actions = settings->getEventActions(event);
     for (const MctiAction &action : actions) {
         if (action.actionType == MctiAction::OpenUrl) {

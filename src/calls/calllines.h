@@ -25,19 +25,17 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <functional>
 #include <map>
-#include <utility>
 
 class BalloonBoard;
-class CallActions;
+class CallPhones;
 class CtiLib;
 class CustomLineEdit;
 class MSettingsStore;
+class PbxSession;
 class QPushButton;
 class QStackedWidget;
 class QWidget;
-class TransferFlow;
 class wdgActiveLine;
 class wdgBalloonMessage;
 class wdgIncomingCallLine;
@@ -58,6 +56,8 @@ public:
     virtual ~CallDirectory() = default;
     virtual bool isExtension(const QString &number) const = 0;
     virtual QSharedPointer<ContactDetails> resolveContactNumber(const QString &number) const = 0;
+    // The busy-lamp state of an extension; -1 when unknown.
+    virtual int blfState(const QString &number) const = 0;
 };
 
 class CallLines : public QObject
@@ -79,56 +79,31 @@ public:
         QWidget *lineParent = nullptr;         // parent of new line widgets (the window)
         BalloonBoard *balloons = nullptr;      // the window's open balloons
     };
-    // What call handling reads of the rest of the window at the moment an
-    // event or action arrives. The window sets every one.
-    struct Hooks {
-        std::function<MSETTINGS::AppMode()> mode;
-        std::function<CtiLib *()> cti;
-        std::function<bool()> loggedIn;
-        std::function<bool()> hasDeskPhone;
-        std::function<bool()> hasEngine;
-        std::function<QString(const QString &)> resolveQueueName;
-        std::function<int()> queueRole;
-        std::function<bool()> queuesPausedAny;
-        std::function<void(bool, const QString &)> pauseAllQueues;
-        std::function<quint32()> capabilities;
-        std::function<bool()> mobileNumberKnown;
-        // The softphone's SIP account user, shown on held lines (empty: none).
-        std::function<QString()> sipAccountUser;
-        // The names of the hooks left unset; the window sets every one.
-        QStringList unset() const
-        {
-            const std::pair<bool, const char *> all[] = {{bool(mode), "mode"},
-                                                         {bool(cti), "cti"},
-                                                         {bool(loggedIn), "loggedIn"},
-                                                         {bool(hasDeskPhone), "hasDeskPhone"},
-                                                         {bool(hasEngine), "hasEngine"},
-                                                         {bool(resolveQueueName), "resolveQueueName"},
-                                                         {bool(queueRole), "queueRole"},
-                                                         {bool(queuesPausedAny), "queuesPausedAny"},
-                                                         {bool(pauseAllQueues), "pauseAllQueues"},
-                                                         {bool(capabilities), "capabilities"},
-                                                         {bool(mobileNumberKnown), "mobileNumberKnown"},
-                                                         {bool(sipAccountUser), "sipAccountUser"}};
-            QStringList names;
-            for (const auto &h : all) {
-                if (!h.first)
-                    names << QLatin1String(h.second);
-            }
-            return names;
-        }
+    // What only the window answers when an event or action arrives: the
+    // queues' names and pause state (the supervisor panel and the queues are
+    // made after the call lines), and whether the PBX knows the user's
+    // mobile number.
+    class Host
+    {
+    public:
+        virtual ~Host() = default;
+        // The name of a queue by its id; empty when unknown.
+        virtual QString queueName(const QString &queueId) const = 0;
+        virtual bool queuesPausedAny() const = 0;
+        virtual void pauseAllQueues(bool pause, const QString &reason) = 0;
+        virtual bool mobileNumberKnown() const = 0;
     };
 
-    // `serviceCodes`: the session's service dial codes, which outlive this
-    // object.
-    CallLines(const Widgets &widgets, MSettingsStore *settings, const ServicesDialCodesMap &serviceCodes,
-              QObject *parent = nullptr);
+    // `mode`: the window's operating mode, fixed for its life. `session`
+    // tells whether the user is logged in and what the PBX allows; `cti` is
+    // the CTI client whose call reports this object handles; `phones` the
+    // phone back-end in use; `directory` tells extensions and contacts
+    // apart; `serviceCodes` are the session's service dial codes. All of
+    // them and `host` outlive this object.
+    CallLines(const Widgets &widgets, MSETTINGS::AppMode mode, MSettingsStore &settings, const PbxSession &session,
+              CtiLib &cti, const CallPhones &phones, const CallDirectory &directory,
+              const ServicesDialCodesMap &serviceCodes, Host &host, QObject *parent = nullptr);
     ~CallLines() override;
-
-    void setHooks(const Hooks &hooks) { env = hooks; }
-    const Hooks &hooks() const { return env; }
-    // The directory lookups (not owned; none: no number is known).
-    void setDirectory(const CallDirectory *directory) { dir = directory; }
 
     // --- state (diagnostics and tests)
     const QMap<qint64, RingingLine *> &ringingLines() const { return incomingLinesMap; }
@@ -172,13 +147,6 @@ public:
     // The whole transfer state, as the transfer actions read and set it.
     TransferState transferState() const;
     void setTransferState(const TransferState &state);
-    // The call actions and transfers the line buttons, the number field and
-    // the current-call actions go to (not owned; none: nothing is sent).
-    void setControl(CallActions *actions, TransferFlow *transfers)
-    {
-        control = actions;
-        transfers_ = transfers;
-    }
 
     // --- line ids and the line stack
     qint64 getLineIdFromChannel(const QString &channel) const;
@@ -234,15 +202,8 @@ public:
     void phoneOutgoingCall(qlonglong lineId, const QString &number, const QString &remoteName = QString());
     void phoneCallEstablished(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
 
-    // --- dialling
-    void startCall(const QString &number, CTILIB::NumberOutgoingPrefix type);
-    void startCallOrTransfer(const QString &number);
-    void startAudioCall(const QString &number);
-
     // --- actions on the current call
     void getActiveCallInfo(MctiCallDetails &details) const;
-    void triggerRecActiveCall();
-    void hangupActiveCall();
 
     // --- automatic actions
     void triggerAutomaticActions(MctiAction::MEvent event, const QString &callerNum, const QString &callerName,
@@ -272,11 +233,6 @@ public slots:
     void onSessionStarted(const SessionRules::SessionStart &session);
     void onSessionEnded();
     void onLineStatusChanged();
-    void hangupCall(qlonglong lineId);
-    void answerIncomingCall(qlonglong lineId, const QString &remoteNum);
-    void refuseIncomingCall(qlonglong lineId, const QString &remoteNum);
-    void ignoreIncomingCall(qlonglong lineId, const QString &remoteNum);
-    void askForRecordCall(qlonglong lineId);
     void hideBaloon(qlonglong lineId);
     // An active line's error display is over: its widget goes.
     void onErrorCallTimerElapsed();
@@ -296,6 +252,9 @@ signals:
     void activeLineOpened(wdgActiveLine *line);
     void ringingLineOpened(wdgIncomingCallLine *line);
     void balloonOpened(wdgBalloonMessage *balloon);
+    // The headset asks to answer a ringing call that waits for a place in
+    // the stack (one shown is answered by its widget).
+    void answerRequested(qlonglong lineId);
     // A line's connected party changed (the desk phone's driver follows it).
     void lineRemoteChanged(qlonglong lineId, const QString &remoteNum, const QString &remoteName);
 
@@ -319,8 +278,9 @@ private:
     };
     Caller presentCaller(const QString &remoteNum, const QString &remoteName, CTILIB::CallAttributeFlags flags) const;
     QSharedPointer<ContactDetails> resolveContactNumber(const QString &number) const;
-    MSETTINGS::AppMode mode() const;
-    CtiLib *cti() const;
+    MSETTINGS::AppMode mode() const { return appMode; }
+    bool hasDeskPhone() const;
+    bool hasEngine() const;
     QString outsidePrefix() const;
     QString maskedName(const QString &name, const QString &number) const;
     bool accountAccepted(const QString &account, bool strictMembership) const;
@@ -358,13 +318,16 @@ private:
     void lineEnded(qlonglong lineId);
     void closeHeldLine(qlonglong lineId);
     AutomaticActions::Gates gates(int event) const;
-    void click2Call(const QString &number, CTILIB::NumberOutgoingPrefix type);
 
     Widgets ui;
-    const ServicesDialCodesMap &serviceCodes;
+    const MSETTINGS::AppMode appMode;
     QPointer<MSettingsStore> settings;
-    Hooks env;
-    const CallDirectory *dir = nullptr;
+    const PbxSession &session;
+    CtiLib &ctiClient;
+    const CallPhones &phones;
+    const CallDirectory &dir;
+    const ServicesDialCodesMap &serviceCodes;
+    Host &host;
 
     QMap<qint64, ActiveLine *> activeLinesMap;
     QMap<qint64, RingingLine *> incomingLinesMap;
@@ -399,6 +362,4 @@ private:
     std::map<quint64, qint64> waitingOrder; // arrival order -> line id
     quint64 nextWaitingOrder = 0;
     QTimer promotionTimer;
-    CallActions *control = nullptr;
-    TransferFlow *transfers_ = nullptr;
 };

@@ -20,3 +20,11 @@ QSharedPointer<ContactDetails> DirectoryCallLookup::resolveContactNumber(const Q
     contact->unit = found->department;
     return contact;
 }
+
+int DirectoryCallLookup::blfState(const QString &number) const
+{
+    if (!panel)
+        return -1;
+    const auto it = panel->extensions().constFind(number);
+    return it == panel->extensions().cend() ? -1 : it->blfState;
+}

@@ -1,5 +1,6 @@
 // The directories as call handling asks them: whether a number is one of the
-// PBX's extensions, and the contact that a number belongs to.
+// PBX's extensions, the contact that a number belongs to, and an extension's
+// busy lamp.
 #pragma once
 
 #include "calls/calllines.h"
@@ -13,6 +14,7 @@ public:
 
     bool isExtension(const QString &number) const override;
     QSharedPointer<ContactDetails> resolveContactNumber(const QString &number) const override;
+    int blfState(const QString &number) const override;
 
 private:
     const DirectoryPanel *panel;

@@ -489,9 +489,6 @@ public:
     quint32 currentPbxCapabilities() const;
     QString currentTenant() const;
     ClientApiServer *localApiServer() const { return apiServer; }
-    // The subsystems' hooks that nothing set ("CallLines.mode"...): none
-    // once the window is built.
-    QStringList unsetSubsystemHooks() const;
     MspMainWidget *supervisorPanelWidget() const;
 
 protected:
@@ -514,6 +511,12 @@ private:
         void operator()(DirectoryHost *host) const;
     };
     std::unique_ptr<DirectoryHost, DirectoryHostDeleter> directoryHost;
+    // What call handling asks of the window (mpgui_calls.cpp).
+    class CallsHost;
+    struct CallsHostDeleter {
+        void operator()(CallsHost *host) const;
+    };
+    std::unique_ptr<CallsHost, CallsHostDeleter> callsHost;
     // Made by createSubsystems() once the directory lookup exists.
     void createRapidCall();
     void initChat();

@@ -1,6 +1,7 @@
-// Call handling of the main window: the CTI server's call events, the dial
-// field and keypad, the line buttons and the call shortcuts.
+// Call handling of the main window: what call handling asks of the window,
+// the dial field and keypad, the line buttons and the call shortcuts.
 #include "mpgui.h"
+#include "mpgui_callshost.h"
 #include "session/pbxsession.h"
 
 #include "app/globallogger.h"
@@ -11,8 +12,10 @@
 #include "calls/rapidcall.h"
 #include "customshortcut.h"
 #include "framework/promptservice.h"
+#include "messaging/messagingpanel.h"
 #include "phone/mpengine.h"
 #include "phone/phonebackends.h"
+#include "queues/queuescontroller.h"
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
 #include "settings/msettingsstore.h"
@@ -50,64 +53,50 @@ void MPGui::RapidCallHostDeleter::operator()(RapidCallHost *host) const
     delete host;
 }
 
+QString MPGui::CallsHost::queueName(const QString &queueId) const
+{
+    return w->queues ? w->queues->resolveQueueName(queueId) : QString();
+}
+
+bool MPGui::CallsHost::queuesPausedAny() const
+{
+    return w->queues && w->queues->isAnyQueuePaused();
+}
+
+void MPGui::CallsHost::pauseAllQueues(bool pause, const QString &reason)
+{
+    w->pauseAllQueues(pause, reason);
+}
+
+bool MPGui::CallsHost::mobileNumberKnown() const
+{
+    return w->messaging && w->messaging->serviceState().isMobileNumberKnown();
+}
+
+QWidget *MPGui::CallsHost::dialogParent() const
+{
+    return w;
+}
+
+QString MPGui::CallsHost::windowTitle() const
+{
+    return w->windowTitleText;
+}
+
+QSystemTrayIcon *MPGui::CallsHost::tray() const
+{
+    return w->trayIcon;
+}
+
+void MPGui::CallsHostDeleter::operator()(CallsHost *host) const
+{
+    delete host;
+}
+
 void MPGui::createRapidCall()
 {
     rapidHost.reset(new RapidCallHost(this));
     rapid = new RapidCall(edtCallerNumber, *callLookup, session->serviceCodes(), *rapidHost, this);
-}
-
-void MPGui::onCtisIncomingCall(const IncomingCallEvent &event)
-{
-    if (calls)
-        calls->onCtisIncomingCall(event);
-}
-
-void MPGui::onCtisOutgoingCall(const OriginateCallEvent &event)
-{
-    if (calls)
-        calls->onCtisOutgoingCall(event);
-}
-
-void MPGui::onCtisCallEstablished(const AnsweredCallEvent &event)
-{
-    if (calls)
-        calls->onCtisCallEstablished(event);
-}
-
-void MPGui::onCtisCallFinished(const FinishedCallEvent &event)
-{
-    if (calls)
-        calls->onCtisCallFinished(event);
-}
-
-void MPGui::onCtisMissedCall(const MissedCallEvent &event)
-{
-    if (calls)
-        calls->onCtisMissedCall(event);
-}
-
-void MPGui::onCtisColpUpdate(const ColpUpdateEvent &event)
-{
-    if (calls)
-        calls->onCtisColpUpdate(event);
-}
-
-void MPGui::onCtisCallLocalInfoUpdate(const CallLocalInfoUpdateEvent &event)
-{
-    if (calls)
-        calls->onCtisCallLocalInfoUpdate(event);
-}
-
-void MPGui::recvdParkCallNotify(const QString &number, const QString &parkRoom, const QString &timeoutSeconds)
-{
-    if (events)
-        events->recvdParkCallNotify(number, parkRoom, timeoutSeconds);
-}
-
-void MPGui::onChannelStatusRecvd(const ChannelStatus &status)
-{
-    if (events)
-        events->onChannelStatusRecvd(status);
 }
 
 void MPGui::onLineButtonClicked()
@@ -337,8 +326,8 @@ void MPGui::updateLinesButtonStatus()
 
 void MPGui::hangupActiveCall()
 {
-    if (calls)
-        calls->hangupActiveCall();
+    if (control)
+        control->actions().hangupActiveCall();
 }
 
 void MPGui::holdActiveCall()
@@ -385,8 +374,8 @@ void MPGui::onATransferDlgShortcut()
 
 void MPGui::startCall(QString number, CTILIB::NumberOutgoingPrefix type)
 {
-    if (calls)
-        calls->startCall(number, type);
+    if (control)
+        control->startCall(number, type);
 }
 
 void MPGui::startExternalCall(QString number)
@@ -401,20 +390,20 @@ void MPGui::startInternalCall(QString number)
 
 void MPGui::startCallOrTransfer(QString number)
 {
-    if (calls)
-        calls->startCallOrTransfer(number);
+    if (control)
+        control->startCallOrTransfer(number);
 }
 
 void MPGui::startAudioCall(QString number)
 {
-    if (calls)
-        calls->startAudioCall(number);
+    if (control)
+        control->startAudioCall(number);
 }
 
 void MPGui::triggerRecActiveCall()
 {
-    if (calls)
-        calls->triggerRecActiveCall();
+    if (control)
+        control->actions().triggerRecActiveCall();
 }
 
 void MPGui::getActiveCallInfo(MctiCallDetails &details)
@@ -446,7 +435,12 @@ void MPGui::hangupAllCalls(bool)
     // down; without one the desk-phone driver goes. Nothing is sent to the
     // desk phone or the PBX.
     if (MPEngine *engine = phones ? phones->engine() : nullptr) {
-        disconnect(engine, nullptr, this, nullptr);
+        // The engine's reports of the calls it hangs up now reach nobody.
+        for (QObject *receiver : {static_cast<QObject *>(this), static_cast<QObject *>(events),
+                                  static_cast<QObject *>(calls), static_cast<QObject *>(control)}) {
+            if (receiver)
+                disconnect(engine, nullptr, receiver, nullptr);
+        }
         if (calls) {
             for (qint64 line : calls->ringingLines().keys())
                 engine->hangupAudioCall(int(line));

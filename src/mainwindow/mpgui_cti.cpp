@@ -62,16 +62,6 @@ void MPGui::initMctiLib()
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "This is MCTI using ctilib: " << CtiLib::getVersion();
 
     const CtiConnection connections[] = {
-        {SIGNAL(sigIncomingCall(IncomingCallEvent)), SLOT(onCtisIncomingCall(IncomingCallEvent))},
-        {SIGNAL(sigOutgoingCall(OriginateCallEvent)), SLOT(onCtisOutgoingCall(OriginateCallEvent))},
-        {SIGNAL(sigAnsweredCall(AnsweredCallEvent)), SLOT(onCtisCallEstablished(AnsweredCallEvent))},
-        {SIGNAL(sigFinishedCall(FinishedCallEvent)), SLOT(onCtisCallFinished(FinishedCallEvent))},
-        {SIGNAL(sigMissedCall(MissedCallEvent)), SLOT(onCtisMissedCall(MissedCallEvent))},
-        {SIGNAL(sigColpUpdate(ColpUpdateEvent)), SLOT(onCtisColpUpdate(ColpUpdateEvent))},
-        {SIGNAL(sigCallLocalInfoUpdate(CallLocalInfoUpdateEvent)),
-         SLOT(onCtisCallLocalInfoUpdate(CallLocalInfoUpdateEvent))},
-        {SIGNAL(sigNewParkCall(QString, QString, QString)), SLOT(recvdParkCallNotify(QString, QString, QString))},
-        {SIGNAL(sigChannelStatusReceived(ChannelStatus)), SLOT(onChannelStatusRecvd(ChannelStatus))},
         {SIGNAL(sigSipSettingsReceived(SipConfiguration)), SLOT(onSipSettingsReceived(SipConfiguration))},
         {SIGNAL(sigExtenMobileNumberRcvd(QString)), SLOT(onExtenMobileNumRcvd(QString))},
         {SIGNAL(sigServiceStatusChanged(ServiceStatusList)), SLOT(onServiceStatusListRcvd(ServiceStatusList))},

@@ -25,9 +25,14 @@ public:
     explicit DirectoryHost(MPGui *window) : w(window) {}
     void startCall(const QString &number, CTILIB::NumberOutgoingPrefix type) override
     {
-        w->calls->startCall(number, type);
+        if (w->control)
+            w->control->startCall(number, type);
     }
-    void startAudioCall(const QString &number) override { w->calls->startAudioCall(number); }
+    void startAudioCall(const QString &number) override
+    {
+        if (w->control)
+            w->control->startAudioCall(number);
+    }
     void unattendedTransfer(const QString &number) override
     {
         if (w->control)

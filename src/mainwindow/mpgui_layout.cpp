@@ -2,6 +2,7 @@
 // initial state, the product name and title, and the signal wiring of the
 // form, the settings dialog, the tray icon and the timers.
 #include "mpgui.h"
+#include "mpgui_callshost.h"
 #include "session/pbxsession.h"
 
 #include "widgets/balloonboard.h"
@@ -24,7 +25,6 @@
 #include "settings/msettings.h"
 #include "settings/msettingsdialog.h"
 #include "widgets/mpguiassets.h"
-#include "widgets/wdgonholdline.h"
 
 #include <QClipboard>
 #include <QCompleter>
@@ -278,33 +278,6 @@ void MPGui::createSubsystems()
 {
     balloons = new BalloonBoard(this);
 
-    CallLines::Widgets callWidgets;
-    callWidgets.edtCallerNumber = edtCallerNumber;
-    callWidgets.btnStartAudioCall = btnStartAudioCall;
-    callWidgets.lineButtons = {btnLine1, btnLine2, btnLine3, btnLine4};
-    callWidgets.wdgLines = wdgLines;
-    callWidgets.vLineLayout = vLineLayout;
-    callWidgets.lineParent = this;
-    callWidgets.balloons = balloons;
-    calls = new CallLines(callWidgets, settingsStore, session->serviceCodes(), this);
-    CallLines::Hooks callHooks;
-    callHooks.mode = [this] { return appMode; };
-    callHooks.cti = [this] { return ctiLib; };
-    callHooks.loggedIn = [this] { return isSessionUp(); };
-    callHooks.hasDeskPhone = [this] { return phones->deskPhone() != nullptr; };
-    callHooks.hasEngine = [this] { return phones->engine() != nullptr; };
-    callHooks.resolveQueueName = [this](const QString &queueId) { return resolveQueueName(queueId); };
-    callHooks.queueRole = [this] { return currentQueueRole(); };
-    callHooks.queuesPausedAny = [this] { return queues && queues->isAnyQueuePaused(); };
-    callHooks.pauseAllQueues = [this](bool pause, const QString &reason) { pauseAllQueues(pause, reason); };
-    callHooks.capabilities = [this] { return ctiLib ? ctiLib->getPbxCapabilities() : 0u; };
-    callHooks.mobileNumberKnown = [this] { return messaging && messaging->serviceState().isMobileNumberKnown(); };
-    calls->setHooks(callHooks);
-    connect(calls, &CallLines::missedCallNotification, this, &MPGui::displayMissedCallNotification);
-    connect(calls, &CallLines::closingIncomingLineWidget, this, &MPGui::sigClosingIncomingLineWidget);
-    connect(calls, &CallLines::closingActiveLineWidget, this, &MPGui::sigClosingActiveLineWidget);
-    connectCallEvents();
-
     DirectoryPanel::Widgets directoryWidgets;
     directoryWidgets.window = this;
     directoryWidgets.tvFavourites = tvFavourites;
@@ -327,7 +300,22 @@ void MPGui::createSubsystems()
     directoryWidgets.cdrFilterButton = cdrFilterButton;
     directory = new DirectoryPanel(settingsStore, directoryWidgets, *ctiLib, Clock::instance(), this);
     callLookup.reset(new DirectoryCallLookup(directory));
-    calls->setDirectory(callLookup.get());
+    // The call lines ask the directory about numbers: made once it exists.
+    CallLines::Widgets callWidgets;
+    callWidgets.edtCallerNumber = edtCallerNumber;
+    callWidgets.btnStartAudioCall = btnStartAudioCall;
+    callWidgets.lineButtons = {btnLine1, btnLine2, btnLine3, btnLine4};
+    callWidgets.wdgLines = wdgLines;
+    callWidgets.vLineLayout = vLineLayout;
+    callWidgets.lineParent = this;
+    callWidgets.balloons = balloons;
+    callsHost.reset(new CallsHost(this));
+    calls = new CallLines(callWidgets, appMode, *settingsStore, *session, *ctiLib, *phones, *callLookup,
+                          session->serviceCodes(), *callsHost, this);
+    connect(calls, &CallLines::missedCallNotification, this, &MPGui::displayMissedCallNotification);
+    connect(calls, &CallLines::closingIncomingLineWidget, this, &MPGui::sigClosingIncomingLineWidget);
+    connect(calls, &CallLines::closingActiveLineWidget, this, &MPGui::sigClosingActiveLineWidget);
+    connectCallEvents();
     createDirectoryActions();
 
     MessagingPanel::Widgets messagingWidgets;
@@ -402,30 +390,9 @@ void MPGui::createSubsystems()
     CallControl::Widgets controlWidgets;
     controlWidgets.edtCallerNumber = edtCallerNumber;
     controlWidgets.window = this;
-    control = new CallControl(calls, controlWidgets, this);
-    CallControl::Hooks controlHooks;
-    controlHooks.mode = [this] { return appMode; };
-    controlHooks.cti = [this] { return ctiLib; };
-    controlHooks.engine = [this] { return phones->engine(); };
-    controlHooks.deskPhone = [this] { return phones->deskPhone(); };
-    controlHooks.isExtension = [this](const QString &n) { return callLookup && callLookup->isExtension(n); };
-    controlHooks.blfState = [this](const QString &n) {
-        const auto it = directory->extensions().constFind(n);
-        return it == directory->extensions().cend() ? -1 : it->blfState;
-    };
-    controlHooks.selectedAccount = [this] { return settingsStore->getSelectedAccount(); };
-    controlHooks.showAsHeld = [this](qint64 line) { onLineOnHoldChanged(line, false); };
-    controlHooks.heldLines = [this] { return calls->heldOrder(); };
-    controlHooks.heldWidget = [this](qint64 line) -> QWidget * { return calls->heldLines().value(line); };
-    controlHooks.anotherCallAlert = [this](bool askUser, bool skipTransferring) {
-        return anotherCallAlert(askUser, skipTransferring);
-    };
-    controlHooks.dialogTitle = [] { return MSETTINGS::getLongApplicationName(); };
-    control->setHooks(controlHooks);
-    // The headset's hang-up key ends the line it names.
-    connect(phones, &PhoneBackends::phoneEngineReady, this, [this](MPEngine *engine) {
-        connect(engine, &MPEngine::sigPlantronicsHangupRequest, this, &MPGui::hangupCall);
-    });
+    control = new CallControl(*calls, *events, controlWidgets, appMode, *ctiLib, *session, *phones, *callLookup,
+                              *settingsStore, this);
+    connect(phones, &PhoneBackends::phoneEngineReady, control, &CallControl::attachEngine);
 
     createRapidCall();
     // Numbers dropped on the window as text are dialled.
@@ -435,38 +402,14 @@ void MPGui::createSubsystems()
 
     // The session reaches each of them in this order.
     connect(this, &MPGui::sigSessionStarted, messaging, &MessagingPanel::onSessionStarted);
-    connect(this, &MPGui::sigSessionStarted, calls, &CallLines::onSessionStarted);
     connect(this, &MPGui::sigSessionStarted, directory, &DirectoryPanel::onSessionStarted);
     connect(this, &MPGui::sigSessionEnded, directory, &DirectoryPanel::onSessionEnded);
-    connect(this, &MPGui::sigSessionEnded, calls, &CallLines::onSessionEnded);
     connect(this, &MPGui::sigSessionEnded, messaging, &MessagingPanel::onSessionEnded);
     // Their dialogs close when the session ends and when the program quits.
     for (auto hubSignal : {&MPGui::sigDisconnected, &MPGui::sigAboutToExit}) {
         connect(this, hubSignal, directory, &DirectoryPanel::closeDialogs);
         connect(this, hubSignal, messaging, &MessagingPanel::closeDialogs);
     }
-
-    // A hook left unset is a feature that never reaches the user.
-    const QStringList unset = unsetSubsystemHooks();
-    if (!unset.isEmpty())
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Subsystem hooks left unset:" << unset.join(QLatin1String(", "));
-    Q_ASSERT_X(unset.isEmpty(), "MPGui::createSubsystems", "a subsystem hook is left unset");
-}
-
-QStringList MPGui::unsetSubsystemHooks() const
-{
-    QStringList names;
-    auto collect = [&names](const char *owner, const QStringList &unset) {
-        for (const QString &hook : unset)
-            names << QStringLiteral("%1.%2").arg(QLatin1String(owner), hook);
-    };
-    if (calls)
-        collect("CallLines", calls->hooks().unset());
-    if (control)
-        collect("CallControl", control->hooks().unset());
-    if (events)
-        collect("CallEvents", events->hooks().unset());
-    return names;
 }
 
 void MPGui::adjustWindowToTabbarWidth()

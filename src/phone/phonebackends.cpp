@@ -1,5 +1,7 @@
 #include "phonebackends.h"
 
+#include "mpaccount.h"
+
 #include "app/globallogger.h"
 #include "ctilib.h"
 #include "framework/promptservice.h"
@@ -173,21 +175,16 @@ void PhoneBackends::updatePhoneInfo(const QString &userAgent, const QString &pho
         resetPhoneApi();
         return;
     }
-    if (QObject *hub = callHub.data()) {
-        connect(api, SIGNAL(sigConnectedCall(QString, QString, qlonglong)), hub,
-                SLOT(onPApiCallEstablished(QString, QString, qlonglong)));
-        connect(api, SIGNAL(sigDisconnectedCall(QString, QString, qlonglong)), hub,
-                SLOT(onPApiCallFinished(QString, QString, qlonglong)));
-        connect(api, SIGNAL(sigIncomingCall(QString, QString, qlonglong)), hub,
-                SLOT(onPApiIcomingCall(QString, QString, qlonglong)));
-        connect(api, SIGNAL(sigOutgoingCall(QString, QString, qlonglong)), hub,
-                SLOT(onPApiOutgoingCall(QString, QString, qlonglong)));
-        connect(api, SIGNAL(sigMissedCall(QString, QString, qlonglong)), hub,
-                SLOT(onPApiMissedCall(QString, QString, qlonglong)));
+    // The driver's call reports are connected by call handling (deskPhoneReady).
+    if (QObject *hub = callHub.data())
         connect(api, SIGNAL(sigDndStatusChanged(bool)), hub, SLOT(updateDndStatus(bool)));
-        connect(api, SIGNAL(sigHoldCall(qlonglong, bool)), hub, SLOT(onLineOnHoldChanged(qlonglong, bool)));
-    }
     emit deskPhoneReady(api);
+}
+
+QString PhoneBackends::sipAccountUser() const
+{
+    const MPAccount *account = phoneEngine ? phoneEngine->getAccount() : nullptr;
+    return account ? account->m_sipUser : QString();
 }
 
 void PhoneBackends::onPApiAuthorized(bool authorized)
@@ -331,14 +328,13 @@ void PhoneBackends::initOrUpdatePhoneEngine(const IdentityEntry &identity, const
     engineAudio.reset(new EngineAudio(engine));
     audio = engineAudio.get();
 
-    // The window's status, audio and headset slots. The call pipeline's
-    // slots are connected by call handling (phoneEngineReady).
+    // The window's status, audio and headset slots. The call reports and
+    // hold confirmations are connected by call handling (phoneEngineReady).
     if (QObject *hub = callHub.data()) {
         connect(engine, SIGNAL(sigRegistrationOk()), hub, SLOT(onSipAccountRegistered()));
         connect(engine, SIGNAL(sigUnregistrationOk()), hub, SLOT(onSipAccountUnregistered()));
         connect(engine, SIGNAL(sigRegistrationFail()), hub, SLOT(onSipAccountRegistrationFailed()));
         connect(engine, SIGNAL(sigRegistrationTlsFail()), hub, SLOT(onSipAccountTlsRegistrationFailed()));
-        connect(engine, SIGNAL(sigOnHoldOk(qlonglong, bool)), hub, SLOT(onLineOnHoldChanged(qlonglong, bool)));
         connect(engine, SIGNAL(sigError(int, QString)), hub, SLOT(onMPengineError(int, QString)));
         connect(engine, SIGNAL(sigNotify(QString)), hub, SLOT(onMPEngineWarning(QString)));
         connect(engine, SIGNAL(sigPlantronicsHeadsetDetached(QString)), hub,

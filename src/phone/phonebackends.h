@@ -4,9 +4,11 @@
 //
 // Desk-phone mode: the selected identity's SIP user agent names the desk
 // phone; once the PBX has authorised desk-phone control the driver is made
-// and its signals reach the hub's call slots.
+// and its call reports reach call handling, which connects them on
+// deskPhoneReady().
 #pragma once
 
+#include "callphones.h"
 #include "ctilib.h"
 #include "ctilibtypes.h"
 #include "deskphonerules.h"
@@ -42,7 +44,7 @@ public:
     virtual void setOutputAudioValue(int value) = 0;
 };
 
-class PhoneBackends : public QObject
+class PhoneBackends : public QObject, public CallPhones
 {
     Q_OBJECT
 public:
@@ -72,9 +74,9 @@ public:
     // The CTI client: the window makes it when it starts, after this object.
     // Its desk-phone authorisation answers reach onPApiAuthorized().
     void setCtiClient(CtiLib *cti);
-    // The object whose call slots receive the driver's signals (the main
-    // window): onPApiCallEstablished, onPApiCallFinished, onPApiIcomingCall,
-    // onPApiOutgoingCall, onPApiMissedCall, updateDndStatus, onLineOnHoldChanged.
+    // The object whose slots receive the driver's do-not-disturb state
+    // (updateDndStatus) and the engine's status, audio and headset reports
+    // (the main window).
     void setHub(QObject *hub) { callHub = hub; }
     void setAppMode(int mode) { appMode = mode; }
     // Identities: the account prompt was left empty in desk-phone mode (not
@@ -86,8 +88,9 @@ public:
 
     void setSoftphoneAudio(SoftphoneAudio *engineAudio) { audio = engineAudio; }
 
-    MPEngine *engine() const { return phoneEngine; }
-    PhoneApi *deskPhone() const { return phoneApi; }
+    MPEngine *engine() const override { return phoneEngine; }
+    PhoneApi *deskPhone() const override { return phoneApi; }
+    QString sipAccountUser() const override;
     bool isSipRegistered() const { return sipRegistered; }
     // The registration shown in the window; returns the previous state.
     bool setSipRegistered(bool registered)

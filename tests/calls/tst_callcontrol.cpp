@@ -1018,6 +1018,7 @@ void TestCallControl::copiedNumber()
     struct Directory : CallDirectory {
         bool isExtension(const QString &n) const override { return n == QLatin1String("203"); }
         QSharedPointer<ContactDetails> resolveContactNumber(const QString &) const override { return {}; }
+        int blfState(const QString &) const override { return -1; }
     } directory;
     struct Host : RapidCall::Host {
         bool copyToCall = false;

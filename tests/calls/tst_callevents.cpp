@@ -7,6 +7,8 @@
 #include "calls/calllines.h"
 #include "calls/siperrors.h"
 #include "ctilib.h"
+#include "mainwindow/session/pbxsession.h"
+#include "phone/callphones.h"
 #include "phone/mpengine.h"
 #include "phone/phoneapi.h"
 #include "scriptedprompts.h"
@@ -48,12 +50,21 @@ public:
     }
 };
 
+// No directory: no number is an extension or a contact.
+class NoDirectory : public CallDirectory
+{
+public:
+    bool isExtension(const QString &) const override { return false; }
+    QSharedPointer<ContactDetails> resolveContactNumber(const QString &) const override { return {}; }
+    int blfState(const QString &) const override { return -1; }
+};
+
 // The call lines with one phone back-end: the softphone engine (not
 // registered; its signals are emitted as it would) or the desk-phone driver
 // over an unconnected CTI library object whose phone events are emitted by
 // hand. Every phone report is made with a call id ("c1", ...): the desk phone
 // names its calls so, the softphone numbers its lines in order.
-struct Phone {
+struct Phone : public CallPhones, public CallLines::Host, public CallEvents::Host {
     QTemporaryDir dir;
     std::unique_ptr<MSettingsStore> store;
     std::unique_ptr<CtiLib> cti;
@@ -61,17 +72,33 @@ struct Phone {
     QStackedWidget *stack = nullptr;
     CustomLineEdit *field = nullptr;
     BalloonBoard board;
+    PbxSession session;
+    NoDirectory directory;
     std::unique_ptr<CallLines> calls;
     std::unique_ptr<CallEvents> events;
-    std::unique_ptr<MPEngine> engine;
+    std::unique_ptr<MPEngine> softEngine;
     std::unique_ptr<PhoneApi> desk;
     QList<PhoneCommand> sent;
     ServicesDialCodesMap codes;
     QMap<QString, int> sipLines; // call id -> softphone line
-    MSETTINGS::AppMode mode;
 
-    explicit Phone(MSETTINGS::AppMode m) : mode(m)
+    // --- the back-end in use and the window's answers
+    MPEngine *engine() const override { return softEngine.get(); }
+    PhoneApi *deskPhone() const override { return desk.get(); }
+    QString sipAccountUser() const override { return QStringLiteral("201"); }
+    QString queueName(const QString &) const override { return QString(); }
+    bool queuesPausedAny() const override { return false; }
+    void pauseAllQueues(bool, const QString &) override {}
+    bool mobileNumberKnown() const override { return false; }
+    QWidget *dialogParent() const override { return nullptr; }
+    QString windowTitle() const override { return QStringLiteral("Deskline"); }
+    QSystemTrayIcon *tray() const override { return nullptr; }
+
+    // `m` picks the back-end made; the calls run in `mode` (the same when
+    // left at -1).
+    explicit Phone(MSETTINGS::AppMode m, int mode = -1)
     {
+        const auto callMode = mode < 0 ? m : MSETTINGS::AppMode(mode);
         MSETTINGS::setSettingsDirPath(dir.path());
         store.reset(new MSettingsStore(MctiConfig()));
         store->init();
@@ -85,57 +112,28 @@ struct Phone {
         w.vLineLayout = stack;
         w.lineParent = &host;
         w.balloons = &board;
-        calls.reset(new CallLines(w, store.get(), codes));
-        CallLines::Hooks hooks;
-        hooks.mode = [this] { return mode; };
-        hooks.cti = [this] { return cti.get(); };
-        hooks.loggedIn = [] { return true; };
-        hooks.hasDeskPhone = [this] { return desk != nullptr; };
-        hooks.hasEngine = [this] { return engine != nullptr; };
-        hooks.sipAccountUser = [] { return QStringLiteral("201"); };
-        calls->setHooks(hooks);
-        events.reset(new CallEvents(calls.get(), field));
-        CallEvents::Hooks eh;
-        eh.mode = [this] { return mode; };
-        eh.engine = [this] { return engine.get(); };
-        eh.deskPhone = [this] { return desk.get(); };
-        eh.cti = [this] { return cti.get(); };
-        eh.windowTitle = [] { return QStringLiteral("Deskline"); };
-        events->setHooks(eh);
-        QObject::connect(calls.get(), &CallLines::retrieveRequested, events.get(),
-                         &CallEvents::onRestartHoldLineRequested);
+        calls.reset(new CallLines(w, callMode, *store, session, *cti, *this, directory, codes, *this));
+        LoginDetails login;
+        login.firmwareVersion = QStringLiteral("4.1.0");
+        session.loggedIn(login, 0);
+        events.reset(new CallEvents(*calls, field, callMode, *cti, *this, *this));
 
         if (m == MSETTINGS::AppModeSoftphone) {
             MctiConfig c;
             c.sipUsername = QStringLiteral("201");
             c.sipUser = QStringLiteral("201");
             c.sipRegistrarAddress = QStringLiteral("127.0.0.1:5999");
-            engine.reset(new MPEngine(codes, c));
-            MPEngine *e = engine.get();
-            CallEvents *ev = events.get();
-            QObject::connect(e, &MPEngine::sigIncomingAudioCall, ev, &CallEvents::onSipIncomingCall);
-            QObject::connect(e, &MPEngine::sigCallOriginate, ev, &CallEvents::onSipOutgoingCall);
-            QObject::connect(e, &MPEngine::sigCallEstablished, ev, &CallEvents::onSipCallEstablished);
-            QObject::connect(e, &MPEngine::sigCallTerminated, ev, &CallEvents::onSipCallFinished);
-            QObject::connect(e, &MPEngine::sigCallCanceled, ev, &CallEvents::onSipCallCanceled);
-            QObject::connect(e, &MPEngine::sigSipErrorReceived, ev, &CallEvents::onSipError);
-            QObject::connect(e, &MPEngine::sigOnHoldOk, calls.get(), &CallLines::onLineOnHoldChanged);
+            softEngine.reset(new MPEngine(codes, c));
+            events->attachEngine(softEngine.get());
         } else if (m == MSETTINGS::AppModeDeskPhone) {
             desk.reset(new PhoneApi(cti.get(), QStringLiteral("201"), QStringLiteral("127.0.0.1"), QString(),
                                     PhoneApi::BrandSnom, codes));
             QObject::connect(desk.get(), &PhoneApi::commandSent, [this](const PhoneCommand &c) { sent << c; });
-            PhoneApi *d = desk.get();
-            CallEvents *ev = events.get();
-            QObject::connect(d, &PhoneApi::sigIncomingCall, ev, &CallEvents::onPApiIcomingCall);
-            QObject::connect(d, &PhoneApi::sigOutgoingCall, ev, &CallEvents::onPApiOutgoingCall);
-            QObject::connect(d, &PhoneApi::sigConnectedCall, ev, &CallEvents::onPApiCallEstablished);
-            QObject::connect(d, &PhoneApi::sigDisconnectedCall, ev, &CallEvents::onPApiCallFinished);
-            QObject::connect(d, &PhoneApi::sigMissedCall, ev, &CallEvents::onPApiMissedCall);
-            QObject::connect(d, &PhoneApi::sigHoldCall, calls.get(), &CallLines::onLineOnHoldChanged);
+            events->attachDeskPhone(desk.get());
         }
     }
 
-    bool soft() const { return engine != nullptr; }
+    bool soft() const { return softEngine != nullptr; }
 
     int sipLine(const QString &call)
     {
@@ -156,7 +154,7 @@ struct Phone {
     qint64 ringIn(const QString &call, const QString &number, const QString &name = QString())
     {
         if (soft())
-            emit engine->sigIncomingAudioCall(sipLine(call), number, name);
+            emit softEngine->sigIncomingAudioCall(sipLine(call), number, name);
         else
             emit cti->phoneEventIncomingCall(number, name, call);
         return line(call);
@@ -164,7 +162,7 @@ struct Phone {
     qint64 dialOut(const QString &call, const QString &number)
     {
         if (soft())
-            emit engine->sigCallOriginate(sipLine(call), number);
+            emit softEngine->sigCallOriginate(sipLine(call), number);
         else
             emit cti->phoneEventOutgoingCall(number, QString(), call);
         return line(call);
@@ -172,21 +170,21 @@ struct Phone {
     void connected(const QString &call, const QString &number, const QString &name = QString())
     {
         if (soft())
-            emit engine->sigCallEstablished(sipLine(call));
+            emit softEngine->sigCallEstablished(sipLine(call));
         else
             emit cti->phoneEventEstablishedCall(number, name, call);
     }
     void ended(const QString &call, const QString &number = QString())
     {
         if (soft())
-            emit engine->sigCallTerminated(sipLine(call));
+            emit softEngine->sigCallTerminated(sipLine(call));
         else
             emit cti->phoneEventEndedCall(number, QString(), call);
     }
     void held(const QString &call, bool active)
     {
         if (soft())
-            emit engine->sigOnHoldOk(sipLine(call), active);
+            emit softEngine->sigOnHoldOk(sipLine(call), active);
         else if (active)
             emit cti->phoneEventUnholdCall(QString(), QString(), call);
         else
@@ -397,8 +395,7 @@ void TestCallEvents::reportsOutsideTheirModeAreIgnored()
     QFETCH(int, backEnd);
     QFETCH(int, mode);
     ScriptedPrompts prompts;
-    Phone p{MSETTINGS::AppMode(backEnd)};
-    p.mode = MSETTINGS::AppMode(mode);
+    Phone p{MSETTINGS::AppMode(backEnd), mode};
     p.ringIn(QStringLiteral("c1"), QStringLiteral("0612345"));
     p.dialOut(QStringLiteral("c2"), QStringLiteral("203"));
     p.connected(QStringLiteral("c2"), QStringLiteral("203"));
@@ -461,7 +458,7 @@ void TestCallEvents::newCallOnALineStillShown()
     const qint64 line = p.dialOut(QStringLiteral("c1"), QStringLiteral("202"));
     QPointer<wdgActiveLine> old = p.calls->activeLines().value(line);
     old->setCallStatus(status);
-    emit p.engine->sigIncomingAudioCall(line, QStringLiteral("0612345"), QString());
+    emit p.softEngine->sigIncomingAudioCall(line, QStringLiteral("0612345"), QString());
     if (replaced) {
         QVERIFY(!p.calls->activeLines().contains(line));
         QCOMPARE(p.calls->ringingLines().keys(), QList<qint64>{line});
@@ -486,12 +483,12 @@ void TestCallEvents::finishedReportDropsOnlyItsLine()
     r.lineId = 3;
     p.calls->pendingAnswered().store(QStringLiteral("0800"), r, PendingCalls::Side::Phone);
     p.calls->pendingOutgoing().store(QStringLiteral("0500"), r, PendingCalls::Side::Phone);
-    emit p.engine->sigCallTerminated(2);
+    emit p.softEngine->sigCallTerminated(2);
     QVERIFY(p.calls->pendingIncoming().recordsOf(QStringLiteral("0600")).isEmpty());
     QCOMPARE(p.calls->pendingIncoming().recordsOf(QStringLiteral("0700")).size(), 1);
     QCOMPARE(p.calls->pendingAnswered().size(), 1);
     QCOMPARE(p.calls->pendingOutgoing().size(), 1);
-    emit p.engine->sigCallTerminated(3);
+    emit p.softEngine->sigCallTerminated(3);
     QVERIFY(p.calls->pendingAnswered().isEmpty());
     QVERIFY(p.calls->pendingOutgoing().isEmpty());
 }
@@ -512,7 +509,7 @@ void TestCallEvents::missedAndCanceledCloseTheRingingLine()
     const qint64 line = p.ringIn(QStringLiteral("c1"), QStringLiteral("0612345"));
     QCOMPARE(p.calls->ringingLines().size(), 1);
     if (p.soft())
-        emit p.engine->sigCallCanceled(int(line));
+        emit p.softEngine->sigCallCanceled(int(line));
     else
         emit p.cti->phoneEventMissedCall(QStringLiteral("0612345"), QString(), QStringLiteral("c1"));
     QVERIFY(p.calls->ringingLines().isEmpty());
@@ -743,7 +740,7 @@ void TestCallEvents::sipErrorOnALine()
     QPointer<QWidget> widget = ringing ? static_cast<QWidget *>(p.calls->ringingLines().value(line))
                                        : static_cast<QWidget *>(p.calls->activeLines().value(line));
     const QString before = p.shownStatus(line);
-    emit p.engine->sigSipErrorReceived(int(line), code, QStringLiteral("Busy Here"));
+    emit p.softEngine->sigSipErrorReceived(int(line), code, QStringLiteral("Busy Here"));
 
     if (ringing) {
         // Only the ringing line closes.
@@ -763,7 +760,7 @@ void TestCallEvents::sipErrorOnALine()
     QCOMPARE(testsupport::child<QLabel>(*active, QStringLiteral("lblCallStatus"))->text(), shown);
     QCOMPARE(p.stack->indexOf(active), 0);
     // The engine's end of the call changes nothing of it.
-    emit p.engine->sigCallTerminated(int(line));
+    emit p.softEngine->sigCallTerminated(int(line));
     QCOMPARE(p.stack->indexOf(active), 0);
     auto *timer = testsupport::child<QTimer>(*active, QStringLiteral("errorDisplayTimer"));
     QVERIFY(timer->isActive());

@@ -1,8 +1,10 @@
 // The call pipeline without a main window: a line stack, the settings store,
-// a directory fake and the hooks of the window, driven by the CTI server's
-// reports and the pipeline steps.
+// a session, a directory fake and the window's answers, driven by the CTI
+// server's reports and the pipeline steps.
 #include "calls/calllines.h"
 #include "ctilib.h"
+#include "mainwindow/session/pbxsession.h"
+#include "phone/callphones.h"
 #include "scriptedprompts.h"
 #include "settings/msettingsstore.h"
 #include "testmain.h"
@@ -35,25 +37,52 @@ public:
             return QSharedPointer<ContactDetails>();
         return QSharedPointer<ContactDetails>(new ContactDetails(contacts.value(number)));
     }
+    int blfState(const QString &) const override { return -1; }
 };
 
-struct Pipeline {
+// No phone back-end: the CTI server owns every call.
+class NoPhones : public CallPhones
+{
+public:
+    MPEngine *engine() const override { return nullptr; }
+    PhoneApi *deskPhone() const override { return nullptr; }
+    QString sipAccountUser() const override { return QString(); }
+};
+
+// The window's answers: the pause state of the queues and the pause
+// requests, as the supervisor panel would take them.
+struct Pipeline : public CallLines::Host {
     QTemporaryDir dir;
     std::unique_ptr<MSettingsStore> store;
     std::unique_ptr<CtiLib> cti;
+    PbxSession session;
+    NoPhones phones;
     QWidget host;
     QStackedWidget *stack = nullptr;
     CustomLineEdit *field = nullptr;
     BalloonBoard board;
-    std::unique_ptr<CallLines> calls;
     FakeDirectory directory;
-    MSETTINGS::AppMode mode = MSETTINGS::AppModeCtiOnly;
-    int queueRole = 0;
+    std::unique_ptr<CallLines> calls;
     bool pausedByUser = false;
     ServicesDialCodesMap codes;
     QList<QPair<bool, QString>> pauses;
 
-    explicit Pipeline(bool pauseOnQueueCall = false)
+    QString queueName(const QString &) const override { return QString(); }
+    bool queuesPausedAny() const override { return pausedByUser; }
+    void pauseAllQueues(bool pause, const QString &reason) override { pauses << qMakePair(pause, reason); }
+    bool mobileNumberKnown() const override { return false; }
+
+    // A session with the PBX, the user in `queueRole`.
+    void logIn(int queueRole)
+    {
+        LoginDetails login;
+        login.firmwareVersion = QStringLiteral("4.1.0");
+        login.queueRole = queueRole;
+        session.loggedIn(login, 0);
+        QVERIFY(session.isUp());
+    }
+
+    explicit Pipeline(bool pauseOnQueueCall = false, MSETTINGS::AppMode mode = MSETTINGS::AppModeCtiOnly)
     {
         MSETTINGS::setSettingsDirPath(dir.path());
         {
@@ -77,16 +106,8 @@ struct Pipeline {
         w.vLineLayout = stack;
         w.lineParent = &host;
         w.balloons = &board;
-        calls.reset(new CallLines(w, store.get(), codes));
-        CallLines::Hooks hooks;
-        hooks.mode = [this] { return mode; };
-        hooks.cti = [this] { return cti.get(); };
-        hooks.loggedIn = [] { return true; };
-        hooks.queueRole = [this] { return queueRole; };
-        hooks.queuesPausedAny = [this] { return pausedByUser; };
-        hooks.pauseAllQueues = [this](bool pause, const QString &reason) { pauses << qMakePair(pause, reason); };
-        calls->setHooks(hooks);
-        calls->setDirectory(&directory);
+        calls.reset(new CallLines(w, mode, *store, session, *cti, phones, directory, codes, *this));
+        logIn(0);
     }
 
     // A call answered on a line read from its channel.
@@ -282,8 +303,7 @@ void TestCallLines::localChannelChange()
     QFETCH(QString, newChannel);
     QFETCH(qint64, expectedId);
     ScriptedPrompts prompts;
-    Pipeline p;
-    p.mode = MSETTINGS::AppMode(mode);
+    Pipeline p(false, MSETTINGS::AppMode(mode));
     p.answered(30, QStringLiteral("0633"));
     p.answered(10, QStringLiteral("0611"));
     wdgActiveLine *line = p.calls->activeLines().value(10);
@@ -313,7 +333,7 @@ void TestCallLines::queuesPausedForAQueueCallAreResumed()
     QFETCH(bool, pausedByUser);
     ScriptedPrompts prompts;
     Pipeline p(true);
-    p.queueRole = 1;
+    p.logIn(1);
     p.pausedByUser = pausedByUser;
     QVERIFY(p.store->isPauseOnInQueueCallRequired());
     const CTILIB::CallAttributeFlags queueCall = CTILIB::CallAttrExternal | CTILIB::CallAttrQueue;
@@ -341,8 +361,7 @@ void TestCallLines::phoneDrivenReportsWaitPerNumber()
     // Softphone mode: the CTI server's reports of two withheld callers wait
     // for the phone's reports, one record each, and show no line yet.
     ScriptedPrompts prompts;
-    Pipeline p;
-    p.mode = MSETTINGS::AppModeSoftphone;
+    Pipeline p(false, MSETTINGS::AppModeSoftphone);
     for (const char *uid : {"u1", "u2"}) {
         IncomingCallEvent e;
         e.uid = QString::fromLatin1(uid);
@@ -383,8 +402,7 @@ void TestCallLines::phoneAndCtiReportsJoin()
     QFETCH(QString, kind);
     QFETCH(bool, ctiFirst);
     ScriptedPrompts prompts;
-    Pipeline p;
-    p.mode = MSETTINGS::AppModeSoftphone;
+    Pipeline p(false, MSETTINGS::AppModeSoftphone);
     const qint64 line = 3;
     const QString number = QStringLiteral("0612345");
     auto cti = [&] {

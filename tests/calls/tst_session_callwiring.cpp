@@ -71,7 +71,6 @@ class TestSessionCallWiring : public QObject
 {
     Q_OBJECT
 private slots:
-    void everySubsystemHookIsSet();
     void softphoneLineShowsTimerAndMicrophone();
     void queueCallShowsItsQueue_data();
     void queueCallShowsItsQueue();
@@ -86,18 +85,6 @@ private slots:
     void directoryRowsHaveTheSharedLook();
     void supervisorPeriodsFollowTheOneRule();
 };
-
-// The window sets every hook of its subsystems: one left unset is a feature
-// whose unit works while the program never reaches it.
-void TestSessionCallWiring::everySubsystemHookIsSet()
-{
-    SessionFixture f;
-    ScriptedPrompts prompts;
-    for (int mode : {0, 1, 2}) {
-        MPGui w{f.config(QStringLiteral("demo"), QStringLiteral("demo"), mode)};
-        QCOMPARE(w.unsetSubsystemHooks(), QStringList());
-    }
-}
 
 void TestSessionCallWiring::softphoneLineShowsTimerAndMicrophone()
 {

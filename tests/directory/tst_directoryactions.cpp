@@ -46,6 +46,25 @@ public:
     void openBalloon(const QString &, const Balloon::BalloonInfo &) override {}
 };
 
+// No directory behind the call lines: nobody is an extension or a contact.
+class NoDirectory : public CallDirectory
+{
+public:
+    bool isExtension(const QString &) const override { return false; }
+    QSharedPointer<ContactDetails> resolveContactNumber(const QString &) const override { return {}; }
+    int blfState(const QString &) const override { return -1; }
+};
+
+// The window's answers to the call lines: no queues, no mobile number.
+class NoQueues : public CallLines::Host
+{
+public:
+    QString queueName(const QString &) const override { return QString(); }
+    bool queuesPausedAny() const override { return false; }
+    void pauseAllQueues(bool, const QString &) override {}
+    bool mobileNumberKnown() const override { return false; }
+};
+
 // The objects the actions work with, as the window has them before any
 // log-in: a CTI client never connected, a session never started, no phones,
 // the call lines and the directories on widgets of their own.
@@ -62,7 +81,8 @@ struct Parts {
         lineWidgets.vLineLayout = new QStackedWidget(&form);
         lineWidgets.lineParent = &form;
         lineWidgets.balloons = &balloons;
-        calls.reset(new CallLines(lineWidgets, &store, codes));
+        calls.reset(new CallLines(lineWidgets, MSETTINGS::AppModeCtiOnly, store, session, cti, phones, noDirectory,
+                                  codes, noQueues));
         DirectoryPanel::Widgets w;
         w.window = &form;
         w.tvFavourites = new CustomTreeView(&form);
@@ -94,6 +114,8 @@ struct Parts {
     MSettingsStore store{MctiConfig()};
     PhoneBackends phones;
     BalloonBoard balloons;
+    NoDirectory noDirectory;
+    NoQueues noQueues;
     RecordingHost host;
     std::unique_ptr<CallLines> calls;
     std::unique_ptr<DirectoryPanel> panel;
