@@ -15,6 +15,8 @@
 #include "calls/calllines.h"
 #include "ctilib.h"
 #include "framework/promptservice.h"
+#include "mainwindow/session/pbxsession.h"
+#include "phone/callphones.h"
 #include "settings/mctiaction.h"
 #include "settings/msettings.h"
 #include "settings/msettingsstore.h"
@@ -105,6 +107,35 @@ double percentile(std::vector<double> v, double p)
 
 } // namespace
 
+namespace
+{
+// CTI-only mode: no phone back-end, no directory behind the calls, no queues.
+class NoPhones : public CallPhones
+{
+public:
+    MPEngine *engine() const override { return nullptr; }
+    PhoneApi *deskPhone() const override { return nullptr; }
+    QString sipAccountUser() const override { return QString(); }
+};
+
+class NoDirectory : public CallDirectory
+{
+public:
+    bool isExtension(const QString &) const override { return false; }
+    QSharedPointer<ContactDetails> resolveContactNumber(const QString &) const override { return {}; }
+    int blfState(const QString &) const override { return -1; }
+};
+
+class NoQueues : public CallLines::Host
+{
+public:
+    QString queueName(const QString &) const override { return QString(); }
+    bool queuesPausedAny() const override { return false; }
+    void pauseAllQueues(bool, const QString &) override {}
+    bool mobileNumberKnown() const override { return false; }
+};
+} // namespace
+
 int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -149,11 +180,11 @@ int main(int argc, char *argv[])
         widgets.lineButtons << b;
     }
     const ServicesDialCodesMap noCodes;
-    CallLines lines(widgets, &store, noCodes);
-    CallLines::Hooks hooks;
-    hooks.mode = [] { return MSETTINGS::AppModeCtiOnly; };
-    hooks.cti = [&cti] { return &cti; };
-    lines.setHooks(hooks);
+    PbxSession session;
+    NoPhones phones;
+    NoDirectory directory;
+    NoQueues queues;
+    CallLines lines(widgets, MSETTINGS::AppModeCtiOnly, store, session, cti, phones, directory, noCodes, queues);
     window.resize(600, 400);
     window.show();
     QElapsedTimer settle;
