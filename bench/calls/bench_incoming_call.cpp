@@ -16,6 +16,7 @@
 #include "ctilib.h"
 #include "framework/promptservice.h"
 #include "mainwindow/session/pbxsession.h"
+#include "nullcallparts.h"
 #include "phone/callphones.h"
 #include "settings/mctiaction.h"
 #include "settings/msettings.h"
@@ -105,35 +106,6 @@ double percentile(std::vector<double> v, double p)
     return v[i];
 }
 
-} // namespace
-
-namespace
-{
-// CTI-only mode: no phone back-end, no directory behind the calls, no queues.
-class NoPhones : public CallPhones
-{
-public:
-    MPEngine *engine() const override { return nullptr; }
-    PhoneApi *deskPhone() const override { return nullptr; }
-    QString sipAccountUser() const override { return QString(); }
-};
-
-class NoDirectory : public CallDirectory
-{
-public:
-    bool isExtension(const QString &) const override { return false; }
-    QSharedPointer<ContactDetails> resolveContactNumber(const QString &) const override { return {}; }
-    int blfState(const QString &) const override { return -1; }
-};
-
-class NoQueues : public CallLines::Host
-{
-public:
-    QString queueName(const QString &) const override { return QString(); }
-    bool queuesPausedAny() const override { return false; }
-    void pauseAllQueues(bool, const QString &) override {}
-    bool mobileNumberKnown() const override { return false; }
-};
 } // namespace
 
 int main(int argc, char *argv[])

@@ -497,8 +497,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // What the chat needs of the window (mpgui_messaging.cpp).
-    class ChatWindowHost;
+    // What the messaging panel and its chat need of the window (mpgui_messaging.cpp).
+    class MessagingHost;
+    struct MessagingHostDeleter {
+        void operator()(MessagingHost *host) const;
+    };
+    std::unique_ptr<MessagingHost, MessagingHostDeleter> messagingHost;
     // What rapid calls ask of the window (mpgui_calls.cpp).
     class RapidCallHost;
     struct RapidCallHostDeleter {
@@ -519,7 +523,8 @@ private:
     std::unique_ptr<CallsHost, CallsHostDeleter> callsHost;
     // Made by createSubsystems() once the directory lookup exists.
     void createRapidCall();
-    void initChat();
+    // Made by createSubsystems() once the call lines and the directory exist.
+    void createMessaging();
     bool confirmQuit();
     // The subsystem objects that need the form, made by setupGuiLayout.
     void createSubsystems();

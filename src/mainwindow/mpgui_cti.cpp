@@ -63,20 +63,7 @@ void MPGui::initMctiLib()
 
     const CtiConnection connections[] = {
         {SIGNAL(sigSipSettingsReceived(SipConfiguration)), SLOT(onSipSettingsReceived(SipConfiguration))},
-        {SIGNAL(sigExtenMobileNumberRcvd(QString)), SLOT(onExtenMobileNumRcvd(QString))},
-        {SIGNAL(sigServiceStatusChanged(ServiceStatusList)), SLOT(onServiceStatusListRcvd(ServiceStatusList))},
-        {SIGNAL(sigInCallServiceStatusReceived(InCallServiceStatus)),
-         SLOT(onInCallServiceStatusRcvd(InCallServiceStatus))},
-        {SIGNAL(sigChatConnected()), SLOT(onChatConnected())},
-        {SIGNAL(sigChatDisconnected(QString)), SLOT(onChatDisconnected(QString))},
-        {SIGNAL(sigChatMessage(ChatMessage)), SLOT(onChatMessage(ChatMessage))},
-        {SIGNAL(sigChatContactComposing(QString, QString, bool)), SLOT(onChatContactComposing(QString, QString, bool))},
-        {SIGNAL(sigChatHistory(ChatMessageList)), SLOT(onChatHistoryReceived(ChatMessageList))},
-        {SIGNAL(sigVoicemailMsgList(VoicemailMessageList)), SLOT(onVoicemailMsgListReceived(VoicemailMessageList))},
         {SIGNAL(sigIdentitiesChanged(IdentityList)), SLOT(onIdentitiesReceived(IdentityList))},
-        {SIGNAL(sigMailboxStatusChanged(MailboxStatus)), SLOT(onMailboxStatusChanged(MailboxStatus))},
-        {SIGNAL(sigVoicemailDownloadCompleted(QString, QString, QString)),
-         SLOT(onVoicemailDownloadCompleted(QString, QString, QString))},
         {SIGNAL(sigRebrandingDownloadCompleted(QString)), SLOT(onRebrandingDownloadCompleted(QString))},
     };
 

@@ -318,21 +318,7 @@ void MPGui::createSubsystems()
     connectCallEvents();
     createDirectoryActions();
 
-    MessagingPanel::Widgets messagingWidgets;
-    messagingWidgets.chatPanel = chatPanel;
-    messagingWidgets.btnDnd = btnDnd;
-    messagingWidgets.btnRedirect = btnRedirect;
-    messagingWidgets.btnMail = btnMail;
-    messagingWidgets.btnConference = btnConference;
-    messagingWidgets.btnDualRingToggle = btnDualRingToggle;
-    messagingWidgets.tabContactsWidget = tabContactsWidget;
-    messagingWidgets.voiceMailTabWidget = voiceMailTabWidget;
-    messagingWidgets.voicemailStckWidget = voicemailStckWidget;
-    messagingWidgets.pageVoicemailNoResults = pageVoicemailNoResults;
-    messagingWidgets.pageVoicemail = pageVoicemail;
-    messagingWidgets.VoicemailLayout = VoicemailLayout;
-    messaging = new MessagingPanel(messagingWidgets, icons, session->serviceCodes(), this);
-    initChat();
+    createMessaging();
     connect(messaging, &MessagingPanel::servicesShownChanged, this, &MPGui::updateTrayIcon);
 
     QueuesController::Widgets queueWidgets;

@@ -20,13 +20,33 @@
 
 #include <QApplication>
 
-// The chat's view of the window: the extension records through the
-// directory's interface, the rest on the window's own widgets.
-class MPGui::ChatWindowHost : public ChatHost
+// The phones, the call lines' widgets and the window as the messaging panel
+// and its chat need them.
+class MPGui::MessagingHost : public MessagingPanel::Host, public ChatHost
 {
 public:
-    explicit ChatWindowHost(MPGui *window) : w(window) {}
+    explicit MessagingHost(MPGui *window) : w(window) {}
 
+    // Do-not-disturb goes to the phone of the operating mode.
+    bool setSoftphoneDnd(bool on) override
+    {
+        MPEngine *engine = w->phones->engine();
+        return engine && engine->enableDoNotDisturb(on) == 0;
+    }
+    bool pressDeskPhoneKey(const QString &key) override
+    {
+        PhoneApi *api = w->phones->deskPhone();
+        return api && api->pressKey(key);
+    }
+    // In-call service reports reach the active call lines.
+    void showRecordingStatus(qint64 lineId, bool available, bool recording) override
+    {
+        if (wdgActiveLine *line = w->calls->activeLines().value(lineId))
+            line->setRecordingStatus(available, recording);
+    }
+
+    // The chat's view of the window: the extension records through the
+    // directory's interface, the rest on the window's own widgets.
     bool findExtension(const QString &exten, Contact *contact) const override
     {
         ChatExtensionDirectory *d = w->messaging ? w->messaging->extensionDirectory() : nullptr;
@@ -77,52 +97,46 @@ private:
     MPGui *w;
 };
 
-void MPGui::initChat()
+void MPGui::MessagingHostDeleter::operator()(MessagingHost *host) const
 {
-    messaging->initChat(std::unique_ptr<ChatHost>(new ChatWindowHost(this)), prompts());
-    messaging->setCtiClient(ctiLib);
+    delete host;
+}
+
+void MPGui::createMessaging()
+{
+    MessagingPanel::Widgets widgets;
+    widgets.chatPanel = chatPanel;
+    widgets.btnDnd = btnDnd;
+    widgets.btnRedirect = btnRedirect;
+    widgets.btnMail = btnMail;
+    widgets.btnConference = btnConference;
+    widgets.btnDualRingToggle = btnDualRingToggle;
+    widgets.tabContactsWidget = tabContactsWidget;
+    widgets.voiceMailTabWidget = voiceMailTabWidget;
+    widgets.voicemailStckWidget = voicemailStckWidget;
+    widgets.pageVoicemailNoResults = pageVoicemailNoResults;
+    widgets.pageVoicemail = pageVoicemail;
+    widgets.VoicemailLayout = VoicemailLayout;
     // The chat knows colleagues by the extension list, and follows its names
     // and presences.
     chatLookup.reset(new DirectoryChatLookup(directory));
+    messagingHost.reset(new MessagingHost(this));
+    messaging = new MessagingPanel(widgets, icons, *ctiLib, session->serviceCodes(), *calls, *messagingHost,
+                                   *messagingHost, prompts(), this);
     messaging->setExtensionDirectory(chatLookup.get());
-    connect(directory, &DirectoryPanel::extenNameUpdated, this, [this](const MctiExtenDetails &details) {
-        if (messaging && messaging->chat())
-            messaging->chat()->onExtenNameUpdate(details.number, details.name);
-    });
-    connect(directory, &DirectoryPanel::extenPresenceUpdated, this, [this](const BuddyStatus &status) {
-        if (messaging && messaging->chat())
-            messaging->chat()->onExtenPresenceUpdate(status);
-    });
+    ChatController *chat = messaging->chat();
+    connect(directory, &DirectoryPanel::extenNameUpdated, chat,
+            [chat](const MctiExtenDetails &details) { chat->onExtenNameUpdate(details.number, details.name); });
+    connect(directory, &DirectoryPanel::extenPresenceUpdated, chat, &ChatController::onExtenPresenceUpdate);
     // The title carries the shown DND and forward while connected (the
     // disconnected title stays as the disconnection left it).
     connect(messaging, &MessagingPanel::servicesShownChanged, this, [this] {
         if (ctiLib && ctiLib->isConnected())
             updateWindowTitle();
     });
-    // No chat sound while a call is up; the service buttons dial through call handling.
-    messaging->setActiveCallProbe([this] { return calls && !calls->activeLines().isEmpty(); });
+    // The service buttons dial through call handling.
     connect(messaging, &MessagingPanel::serviceCallRequested, this,
             [this](const QString &number) { startCall(number); });
-    // In-call service reports reach the active call lines.
-    MessagingPanel::CallLineAccess lines;
-    lines.lineIdOfChannel = [this](const QString &channel) {
-        return calls ? calls->getLineIdFromChannel(channel) : -1;
-    };
-    lines.hasActiveLine = [this](qint64 lineId) { return calls && calls->activeLines().value(lineId); };
-    lines.setRecordingStatus = [this](qint64 lineId, bool available, bool recording) {
-        if (wdgActiveLine *line = calls ? calls->activeLines().value(lineId) : nullptr)
-            line->setRecordingStatus(available, recording);
-    };
-    messaging->setCallLineAccess(lines);
-    // Do-not-disturb goes to the phone of the operating mode.
-    messaging->setSoftphoneDnd([this](bool on) {
-        MPEngine *engine = phones ? phones->engine() : nullptr;
-        return engine && engine->enableDoNotDisturb(on) == 0;
-    });
-    messaging->setDeskPhoneKeys([this](const QString &key) {
-        PhoneApi *api = phones ? phones->deskPhone() : nullptr;
-        return api && api->pressKey(key);
-    });
 }
 
 // The library's codes reach the session directly; this entry lets a caller
@@ -130,72 +144,6 @@ void MPGui::initChat()
 void MPGui::setServicesCodes(const ServicesDialCodesMap &codes)
 {
     session->receiveServiceCodes(codes);
-}
-
-void MPGui::onExtenMobileNumRcvd(const QString &number)
-{
-    if (messaging)
-        messaging->onExtenMobileNumRcvd(number);
-}
-
-void MPGui::onServiceStatusListRcvd(const ServiceStatusList &statuses)
-{
-    if (messaging)
-        messaging->onServiceStatusListRcvd(statuses);
-}
-
-void MPGui::onInCallServiceStatusRcvd(const InCallServiceStatus &status)
-{
-    if (messaging)
-        messaging->onInCallServiceStatusRcvd(status);
-}
-
-void MPGui::onChatConnected()
-{
-    if (messaging && messaging->chat())
-        messaging->chat()->onChatConnected();
-}
-
-void MPGui::onChatDisconnected(const QString &reason)
-{
-    if (messaging && messaging->chat())
-        messaging->chat()->onChatDisconnected(reason);
-}
-
-void MPGui::onChatMessage(const ChatMessage &message)
-{
-    if (messaging && messaging->chat())
-        messaging->chat()->onChatMessage(message);
-}
-
-void MPGui::onChatContactComposing(const QString &exten, const QString &context, bool composing)
-{
-    if (messaging && messaging->chat())
-        messaging->chat()->onChatContactComposing(exten, context, composing);
-}
-
-void MPGui::onChatHistoryReceived(const ChatMessageList &messages)
-{
-    if (messaging && messaging->chat())
-        messaging->chat()->onChatHistoryReceived(messages);
-}
-
-void MPGui::onVoicemailMsgListReceived(const VoicemailMessageList &messages)
-{
-    if (messaging)
-        messaging->voicemail()->onVoicemailMsgListReceived(messages);
-}
-
-void MPGui::onMailboxStatusChanged(const MailboxStatus &status)
-{
-    if (messaging)
-        messaging->onMailboxStatusChanged(status);
-}
-
-void MPGui::onVoicemailDownloadCompleted(const QString &id, const QString &uuid, const QString &filePath)
-{
-    if (messaging)
-        messaging->voicemail()->onVoicemailDownloadCompleted(id, uuid, filePath);
 }
 
 void MPGui::setPresence(CTILIB::ChatPresence presence, QString message)

@@ -85,8 +85,6 @@ void MPGui::shutDownCti()
         return;
     CtiLib *old = ctiLib;
     ctiLib = nullptr;
-    if (messaging)
-        messaging->setCtiClient(nullptr);
     if (phones) {
         phones->resetPhoneApi();
         phones->setCtiClient(nullptr);
@@ -126,8 +124,6 @@ void MPGui::connectToM()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Missing mctilib pointer";
         return;
     }
-    if (messaging)
-        messaging->setCtiClient(ctiLib);
     phones->setAppMode(appMode);
 
     const MctiConfig config = settingsStore->getConfig();
@@ -395,7 +391,8 @@ void MPGui::onSessionEnded(const SessionRules::SessionEnd &end)
     wdgPicture->setText(QStringLiteral("?"));
     wdgPicture->setDirty();
     wdgPicture->update();
-    onVoicemailMsgListReceived(VoicemailMessageList());
+    if (messaging)
+        messaging->voicemail()->onVoicemailMsgListReceived(VoicemailMessageList());
     lblStatusText->setText(tr("Utente: NON CONNESSO"));
     lblLedStatus->setPixmap(MPGUI::ledPixmap(icons.ledGrayIcon, QStringLiteral(":/images/led_gray.png")));
     if (connectAction)
@@ -598,12 +595,12 @@ MPGui::~MPGui()
     control = nullptr;
     delete events;
     events = nullptr;
+    delete messaging;
+    messaging = nullptr;
     delete calls;
     calls = nullptr;
     delete directory;
     directory = nullptr;
-    delete messaging;
-    messaging = nullptr;
 
     if (apiServer) {
         ClientApiServer *old = apiServer;

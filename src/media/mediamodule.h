@@ -31,7 +31,7 @@ namespace DesklineMedia
 {
 
 // Raised whenever the classes below change in a way the other side sees.
-constexpr int kInterfaceVersion = 1;
+constexpr int kInterfaceVersion = 2;
 
 // The name of the module's entry point: extern "C" Module *<name>().
 constexpr const char *kEntryPoint = "deskline_media_module";
@@ -41,12 +41,19 @@ constexpr const char *kEntryPoint = "deskline_media_module";
 class VoicemailAudio
 {
 public:
-    struct Events {
-        std::function<void(qint64 ms)> positionChanged;
-        std::function<void(qint64 ms)> durationChanged;
-        std::function<void(bool available)> audioAvailableChanged;
-        std::function<void()> errorOccurred;
-        std::function<void()> endOfMedia;
+    // Told what the player does (the multimedia player's own reports);
+    // `endOfMedia` comes once when a play reaches the end of the file.
+    class Listener
+    {
+    public:
+        virtual void positionChanged(qint64 ms) = 0;
+        virtual void durationChanged(qint64 ms) = 0;
+        virtual void audioAvailableChanged(bool available) = 0;
+        virtual void errorOccurred() = 0;
+        virtual void endOfMedia() = 0;
+
+    protected:
+        ~Listener() = default;
     };
 
     virtual ~VoicemailAudio() = default;
@@ -77,7 +84,8 @@ public:
                                                              VDK::EngineEvents *events) = 0;
     // Plays a sound file once, without waiting (GUI thread).
     virtual void playSound(const QString &file) = 0;
-    virtual std::unique_ptr<VoicemailAudio> createVoicemailAudio(VoicemailAudio::Events events) = 0;
+    // A player that tells `listener`, which must outlive it.
+    virtual std::unique_ptr<VoicemailAudio> createVoicemailAudio(VoicemailAudio::Listener &listener) = 0;
     // The names of the system's capture (input) or playback devices.
     virtual QStringList systemAudioDevices(bool input) const = 0;
     // Opens the named system device; null when there is none of that name.
@@ -93,7 +101,9 @@ Module *module();
 QString loadError();
 
 // Where the reason of a failed load is written besides Qt's warning output
-// (the program's log). Set it before the first use of the module.
+// (the program's log). One for the whole process, like the module itself,
+// which any thread may be the first to ask for: set it once at start-up,
+// before the first use of the module.
 void setLogSink(std::function<void(const QString &line)> sink);
 
 // The paths module() tries, in order (see above).

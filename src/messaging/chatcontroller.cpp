@@ -17,55 +17,47 @@
 
 void CtiLibChatLink::sendChatMessage(const QString &exten, const QString &text)
 {
-    if (m_lib)
-        m_lib->sendChatMessage(exten, text);
+    m_lib.sendChatMessage(exten, text);
 }
 
 void CtiLibChatLink::sendChatMessageDisplayed(const QString &exten)
 {
-    if (m_lib)
-        m_lib->sendChatMessageDisplayed(exten);
+    m_lib.sendChatMessageDisplayed(exten);
 }
 
 void CtiLibChatLink::sendChatOpenConversation(const QString &exten)
 {
-    if (m_lib)
-        m_lib->sendChatOpenConversation(exten);
+    m_lib.sendChatOpenConversation(exten);
 }
 
 void CtiLibChatLink::sendChatCloseConversation(const QString &exten)
 {
-    if (m_lib)
-        m_lib->sendChatCloseConversation(exten);
+    m_lib.sendChatCloseConversation(exten);
 }
 
 void CtiLibChatLink::sendChatStartComposing(const QString &exten)
 {
-    if (m_lib)
-        m_lib->sendChatStartComposing(exten);
+    m_lib.sendChatStartComposing(exten);
 }
 
 void CtiLibChatLink::sendChatStopComposing(const QString &exten)
 {
-    if (m_lib)
-        m_lib->sendChatStopComposing(exten);
+    m_lib.sendChatStopComposing(exten);
 }
 
 void CtiLibChatLink::setClientPresence(CTILIB::ChatPresence presence, const QString &message)
 {
-    if (m_lib)
-        m_lib->setClientPresence(presence, message);
+    m_lib.setClientPresence(presence, message);
 }
 
 void CtiLibChatLink::getChatHistory(const QDateTime &from)
 {
-    if (m_lib)
-        m_lib->getChatHistory(from);
+    m_lib.getChatHistory(from);
 }
 
 QString CtiLibChatLink::ownExtension() const
 {
-    return m_lib ? m_lib->getUserExtension() : QString();
+    return m_lib.getUserExtension();
 }
 
 // ---------------------------------------------------------------------------

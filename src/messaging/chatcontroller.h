@@ -38,13 +38,12 @@ public:
     virtual QString ownExtension() const = 0;
 };
 
-// The link over the CTI library's client object (not owned; may go away).
+// The link over the CTI library's client object, which outlives it (the
+// client drops what is asked while it is not logged in).
 class CtiLibChatLink : public ChatCtiLink
 {
 public:
-    explicit CtiLibChatLink(CtiLib *lib = nullptr) : m_lib(lib) {}
-    void setLib(CtiLib *lib) { m_lib = lib; }
-    CtiLib *lib() const { return m_lib; }
+    explicit CtiLibChatLink(CtiLib &lib) : m_lib(lib) {}
 
     void sendChatMessage(const QString &exten, const QString &text) override;
     void sendChatMessageDisplayed(const QString &exten) override;
@@ -57,7 +56,7 @@ public:
     QString ownExtension() const override;
 
 private:
-    CtiLib *m_lib = nullptr;
+    CtiLib &m_lib;
 };
 
 // What the controller needs of the main window.

@@ -1,12 +1,14 @@
 #include "messagingpanel.h"
 
 #include "app/globallogger.h"
+#include "calls/calllines.h"
 #include "chatextensiondirectory.h"
 #include "ctilib.h"
 #include "dlgredirect.h"
 #include "framework/promptservice.h"
 #include "mpchatsqlite.h"
 #include "settings/msettings.h"
+#include "voicemaillink.h"
 #include "voicemailpanel.h"
 #include "wdgchatpanel.h"
 #include "widgets/mainwindowicons.h"
@@ -17,9 +19,11 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &windowIcons,
-                               const ServicesDialCodesMap &serviceCodes, QObject *parent)
-    : QObject(parent), ui(widgets), icons(windowIcons), servicesCodes(serviceCodes)
+MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &windowIcons, CtiLib &ctiClient,
+                               const ServicesDialCodesMap &serviceCodes, CallLines &callLines, Host &windowHost,
+                               ChatHost &chat, PromptService &prompts, QObject *parent)
+    : QObject(parent), ui(widgets), icons(windowIcons), cti(ctiClient), servicesCodes(serviceCodes), calls(callLines),
+      host(windowHost), chatLink(ctiClient), chatHost(chat)
 {
     setObjectName(QStringLiteral("messagingPanel"));
     VoicemailPanel::Widgets voicemailWidgets;
@@ -27,7 +31,17 @@ MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &wi
     voicemailWidgets.pageVoicemailNoResults = widgets.pageVoicemailNoResults;
     voicemailWidgets.pageVoicemail = widgets.pageVoicemail;
     voicemailWidgets.VoicemailLayout = widgets.VoicemailLayout;
-    voicemailPanel = new VoicemailPanel(voicemailWidgets, this);
+    voicemailPanel = new VoicemailPanel(voicemailWidgets, std::make_shared<CtiVoicemailLink>(cti),
+                                        VoicemailPlayer::multimedia(), this);
+
+    // The PBX's service, mailbox and voicemail reports.
+    connect(&cti, &CtiLib::sigExtenMobileNumberRcvd, this, &MessagingPanel::onExtenMobileNumRcvd);
+    connect(&cti, &CtiLib::sigServiceStatusChanged, this, &MessagingPanel::onServiceStatusListRcvd);
+    connect(&cti, &CtiLib::sigInCallServiceStatusReceived, this, &MessagingPanel::onInCallServiceStatusRcvd);
+    connect(&cti, &CtiLib::sigMailboxStatusChanged, this, &MessagingPanel::onMailboxStatusChanged);
+    connect(&cti, &CtiLib::sigVoicemailMsgList, voicemailPanel, &VoicemailPanel::onVoicemailMsgListReceived);
+    connect(&cti, &CtiLib::sigVoicemailDownloadCompleted, voicemailPanel,
+            &VoicemailPanel::onVoicemailDownloadCompleted);
 
     for (QTimer *t : {&dndReportTimer, &forkReportTimer}) {
         t->setSingleShot(true);
@@ -39,6 +53,7 @@ MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &wi
             [this] { showServices(services.reportTimedOut(PbxServices::ServiceState::Dnd)); });
     connect(&forkReportTimer, &QTimer::timeout, this,
             [this] { showServices(services.reportTimedOut(PbxServices::ServiceState::Fork)); });
+    createChat(prompts);
 }
 
 DlgRedirect *MessagingPanel::redirectDialog()
@@ -73,39 +88,36 @@ MessagingPanel::~MessagingPanel()
 
 void MessagingPanel::openChatDb(const QString &file, const QString &user, const QString &pbxAddress)
 {
-    if (chatCtl)
-        chatCtl->setStore(nullptr);
+    chatCtl->setStore(nullptr);
     delete chatDb;
     chatDb = new MPChatSqlite(file, user, pbxAddress);
-    if (chatCtl)
-        chatCtl->setStore(chatDb);
+    chatCtl->setStore(chatDb);
 }
 
 // Deleting the store writes its pending rows into the file.
 void MessagingPanel::closeChatDb()
 {
-    if (chatCtl)
-        chatCtl->setStore(nullptr);
+    chatCtl->setStore(nullptr);
     delete chatDb;
     chatDb = nullptr;
 }
 
-void MessagingPanel::initChat(std::unique_ptr<ChatHost> host, PromptService &prompts)
+void MessagingPanel::createChat(PromptService &prompts)
 {
-    if (chatCtl)
-        return;
-    chatHost = std::move(host);
-    chatCtl = new ChatController(&chatLink, chatDb, ui.chatPanel, chatHost.get(), prompts, this);
+    chatCtl = new ChatController(&chatLink, chatDb, ui.chatPanel, &chatHost, prompts, this);
     chatCtl->setObjectName(QStringLiteral("chatController"));
     connect(chatCtl, &ChatController::trayAlertShown, this, [this](const QString &exten) { lastTrayExten = exten; });
+    // The PBX's chat reports.
+    connect(&cti, &CtiLib::sigChatConnected, chatCtl, &ChatController::onChatConnected);
+    connect(&cti, &CtiLib::sigChatDisconnected, chatCtl, &ChatController::onChatDisconnected);
+    connect(&cti, &CtiLib::sigChatMessage, chatCtl, &ChatController::onChatMessage);
+    connect(&cti, &CtiLib::sigChatContactComposing, chatCtl, &ChatController::onChatContactComposing);
+    connect(&cti, &CtiLib::sigChatHistory, chatCtl, &ChatController::onChatHistoryReceived);
 }
 
-void MessagingPanel::setCtiClient(CtiLib *lib)
+bool MessagingPanel::hasActiveCall() const
 {
-    if (CtiLib *old = chatLink.lib())
-        disconnect(old, nullptr, this, nullptr);
-    chatLink.setLib(lib);
-    voicemailPanel->setCtiClient(lib);
+    return !calls.activeLines().isEmpty();
 }
 
 bool MessagingPanel::onTrayMessageClicked()
@@ -114,8 +126,7 @@ bool MessagingPanel::onTrayMessageClicked()
     lastTrayExten.clear();
     if (exten.isEmpty() || !ui.chatPanel->hasChatSession(exten))
         return false;
-    if (chatHost)
-        chatHost->showChatTab();
+    chatHost.showChatTab();
     ui.chatPanel->putOnTop(exten);
     return true;
 }
@@ -151,25 +162,16 @@ void MessagingPanel::onSessionStarted(const SessionRules::SessionStart &session)
         ui.btnConference->setEnabled(true);
         ui.btnConference->show();
     }
-    if (chatCtl)
-        chatCtl->onLoggedIn();
-    else
-        ui.chatPanel->enableChatWindows(true);
+    chatCtl->onLoggedIn();
 }
 
-void MessagingPanel::onSessionEnded(const SessionRules::DisconnectReason &reason)
+// The chat puts its detached windows back whatever the reason.
+void MessagingPanel::onSessionEnded(const SessionRules::DisconnectReason &)
 {
     lastTrayExten.clear();
     voicemailPanel->resetSession();
     resetServiceButtons(false);
-    if (chatCtl) {
-        chatCtl->onLoggedOut();
-        return;
-    }
-    ui.chatPanel->enableChatWindows(false);
-    ui.chatPanel->deleteAllChatSession();
-    if (reason.isKnown())
-        ui.chatPanel->closeAllDetachedWindows();
+    chatCtl->onLoggedOut();
 }
 
 void MessagingPanel::closeDialogs()
@@ -216,8 +218,7 @@ void MessagingPanel::showServices(int which)
 
 void MessagingPanel::requestVoiceMail()
 {
-    CtiLib *lib = chatLink.lib();
-    const QString number = PbxServices::voicemailNumber(servicesCodes, lib ? lib->getUserExtension() : QString());
+    const QString number = PbxServices::voicemailNumber(servicesCodes, cti.getUserExtension());
     if (number.isEmpty()) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Voicemail service code not found!";
         return;
@@ -252,22 +253,21 @@ void MessagingPanel::toggleForkMobile()
 
 void MessagingPanel::enableDnd(bool on)
 {
-    CtiLib *lib = chatLink.lib();
-    const bool connected = lib && lib->isConnected();
+    const bool connected = cti.isConnected();
     switch (PbxServices::dndRoute(appMode)) {
     case PbxServices::DndRoute::Softphone:
-        if (softphoneDnd && softphoneDnd(on))
+        if (host.setSoftphoneDnd(on))
             updateDndStatus(on);
         return;
     case PbxServices::DndRoute::DeskPhoneKey:
         // The phone reports its state back; until then the button waits.
-        if (!connected || !deskPhoneKey || !deskPhoneKey(PbxServices::dndKey(on)))
+        if (!connected || !host.pressDeskPhoneKey(PbxServices::dndKey(on)))
             return;
         break;
     case PbxServices::DndRoute::PbxService:
         if (!connected)
             return;
-        lib->setDND(on);
+        cti.setDND(on);
         break;
     case PbxServices::DndRoute::None:
         return;
@@ -287,7 +287,6 @@ void MessagingPanel::updateDndStatus(bool on)
 
 void MessagingPanel::enableUfwd(bool on)
 {
-    CtiLib *lib = chatLink.lib();
     QString number;
     if (on) {
         if (prompts().execDialog(redirectDialog()) != QDialog::Accepted)
@@ -301,18 +300,18 @@ void MessagingPanel::enableUfwd(bool on)
         }
         dlgRedirect->numberEdit()->setText(number);
     }
-    if (!lib || !lib->isConnected())
+    if (!cti.isConnected())
         return;
     if (on) {
         services.forwardRequested(number);
-        lib->setUFWD(number);
+        cti.setUFWD(number);
         // A colleague's extension is logged in clear, any other number masked.
         ChatHost::Contact colleague;
         const bool extension = extensions && extensions->findExtension(number, &colleague);
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd to" << (extension ? number : CtiLib::numAnonymizer(number))
                                 << "requested";
     } else {
-        lib->unsetUFWD();
+        cti.unsetUFWD();
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd disabled";
     }
 }
@@ -325,13 +324,12 @@ void MessagingPanel::updateUfwdStatus(bool on, const QString &number)
 
 void MessagingPanel::enableForkMobile(bool on)
 {
-    CtiLib *lib = chatLink.lib();
-    if (!lib || !lib->isConnected())
+    if (!cti.isConnected())
         return; // nothing sent: the button stays as it is
     if (on)
-        lib->setForkToMobile();
+        cti.setForkToMobile();
     else
-        lib->unsetForkToMobile();
+        cti.unsetForkToMobile();
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Fork to mobile" << (services.isForkActive() ? "disable" : "enable")
                             << "requested";
     services.forkRequested();
@@ -391,20 +389,20 @@ void MessagingPanel::onInCallServiceStatusRcvd(const InCallServiceStatus &status
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "In call service status changed. uid:" << status.uid
                            << "- channel:" << status.channel << "- account:" << status.account
                            << "- type:" << status.serviceType << "- state:" << CTILIB::blfStatusToString(status.state);
-    const qint64 lineId = callLines.lineIdOfChannel ? callLines.lineIdOfChannel(status.channel) : -1;
+    const qint64 lineId = calls.getLineIdFromChannel(status.channel);
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "channel:" << status.channel << "=> lineId:" << lineId;
     if (lineId == -1) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Unable to find a call entry into internal map for uid"
                                    << status.uid << "and channel" << status.channel;
         return;
     }
-    if (!callLines.hasActiveLine || !callLines.hasActiveLine(lineId)) {
+    if (!calls.activeLines().value(lineId)) {
         logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "No active line found for lineId" << lineId;
         return;
     }
     // Recording on demand: state 2 running, 0 available, anything else unavailable.
-    if (status.serviceType == QLatin1String("ondemandCallRecording") && callLines.setRecordingStatus)
-        callLines.setRecordingStatus(lineId, status.state == 2 || status.state == 0, status.state == 2);
+    if (status.serviceType == QLatin1String("ondemandCallRecording"))
+        host.showRecordingStatus(lineId, status.state == 2 || status.state == 0, status.state == 2);
 }
 
 void MessagingPanel::resetServiceButtons(bool partial)

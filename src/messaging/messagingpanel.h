@@ -13,9 +13,7 @@
 #include <QString>
 #include <QTimer>
 
-#include <functional>
-#include <memory>
-
+class CallLines;
 class ChatExtensionDirectory;
 class CtiLib;
 class DlgRedirect;
@@ -50,29 +48,45 @@ public:
         QWidget *pageVoicemail = nullptr;
         QBoxLayout *VoicemailLayout = nullptr;
     };
-    // `icons`: the window's set; `serviceCodes`: the session's service dial
-    // codes. Both outlive this object.
-    MessagingPanel(const Widgets &widgets, const MainWindowIcons &icons, const ServicesDialCodesMap &serviceCodes,
-                   QObject *parent = nullptr);
+    // What the panel needs of the phones and of the call lines' widgets.
+    class Host
+    {
+    public:
+        virtual ~Host() = default;
+        // The softphone engine's do-not-disturb switch; false when it could
+        // not be set (no engine).
+        virtual bool setSoftphoneDnd(bool on) = 0;
+        // Presses a key of the desk phone through its driver; false when
+        // there is no driver or the key could not be sent. The phone reports
+        // its DND state back through updateDndStatus().
+        virtual bool pressDeskPhoneKey(const QString &key) = 0;
+        // Shows the on-demand recording state on the active widget of a line.
+        virtual void showRecordingStatus(qint64 lineId, bool available, bool recording) = 0;
+    };
+
+    // `icons`: the window's set; `cti`: the CTI client, whose service, chat
+    // and voicemail reports this object and its parts follow, and through
+    // which they ask the PBX; `serviceCodes`: the session's service dial
+    // codes; `calls`: the call lines (whether a call is up, the line of an
+    // in-call report); `chatHost`: what the chat needs of the main window.
+    // All outlive this object.
+    MessagingPanel(const Widgets &widgets, const MainWindowIcons &icons, CtiLib &cti,
+                   const ServicesDialCodesMap &serviceCodes, CallLines &calls, Host &host, ChatHost &chatHost,
+                   PromptService &prompts, QObject *parent = nullptr);
     ~MessagingPanel() override;
 
     // Opens the chat history store of this user on this PBX.
     void openChatDb(const QString &file, const QString &user, const QString &pbxAddress);
     void closeChatDb();
 
-    // The chat: made once, with what it needs of the main window (owned
-    // here). Call before the session starts.
-    void initChat(std::unique_ptr<ChatHost> host, PromptService &prompts);
+    // The chat (a child of this object).
     ChatController *chat() const { return chatCtl; }
-    // The CTI client object whenever it changes (null when it goes).
-    void setCtiClient(CtiLib *lib);
     // Where extension records and presences are kept (not owned; may be null:
     // then every number is unknown to the chat).
     void setExtensionDirectory(ChatExtensionDirectory *directory) { extensions = directory; }
     ChatExtensionDirectory *extensionDirectory() const { return extensions; }
     // Whether a call is in progress (no sound for a new message then).
-    void setActiveCallProbe(std::function<bool()> probe) { activeCallProbe = std::move(probe); }
-    bool hasActiveCall() const { return activeCallProbe && activeCallProbe(); }
+    bool hasActiveCall() const;
 
     // The forward-number dialog, built on first use.
     DlgRedirect *redirectDialog();
@@ -81,25 +95,9 @@ public:
     MPChatSqlite *chatStore() const { return chatDb; }
     bool isDndActive() const { return services.isDndActive(); }
     bool isUfwdActive() const { return services.isForwardActive(); }
-    bool isChatConnected() const { return chat() && chat()->isChatConnected(); }
+    bool isChatConnected() const { return chatCtl->isChatConnected(); }
     bool isForkToMobileActive() const { return services.isForkActive(); }
     const PbxServices::ServiceState &serviceState() const { return services; }
-    // The service dial-code map: filled at each log-in, never emptied.
-    // The softphone engine's do-not-disturb switch; false when there is no engine.
-    void setSoftphoneDnd(std::function<bool(bool)> engineDnd) { softphoneDnd = std::move(engineDnd); }
-    // Presses a key of the desk phone through its driver; false when there is
-    // no driver or the key could not be sent. The phone reports its DND state
-    // back through updateDndStatus().
-    void setDeskPhoneKeys(std::function<bool(const QString &)> pressKey) { deskPhoneKey = std::move(pressKey); }
-    // The call lines as the in-call service reports need them: the line of a
-    // channel (-1 for none), whether a line has an active line widget, and the
-    // recording state shown on it.
-    struct CallLineAccess {
-        std::function<qint64(const QString &channel)> lineIdOfChannel;
-        std::function<bool(qint64 lineId)> hasActiveLine;
-        std::function<void(qint64 lineId, bool available, bool recording)> setRecordingStatus;
-    };
-    void setCallLineAccess(CallLineAccess access) { callLines = std::move(access); }
     // A request that gets no report leaves its button usable again after this.
     static constexpr int ReportTimeoutMs = 10000;
     void setReportTimeout(int msecs);
@@ -143,6 +141,8 @@ signals:
     void servicesShownChanged();
 
 private:
+    void createChat(PromptService &prompts);
+
     Widgets ui;
     const MainWindowIcons &icons;
     MPChatSqlite *chatDb = nullptr;
@@ -151,22 +151,21 @@ private:
     void showServices(int which);
     QWidget *window() const;
 
+    CtiLib &cti;
     const ServicesDialCodesMap &servicesCodes;
+    CallLines &calls;
+    Host &host;
     PbxServices::ServiceState services;
     int appMode = 0;
     bool visualVoicemail = false;
-    std::function<bool(bool)> softphoneDnd;
-    std::function<bool(const QString &)> deskPhoneKey;
-    CallLineAccess callLines;
     QTimer dndReportTimer;
     QTimer forkReportTimer;
     int shownActive = 0;     // DND (1) and forward (2) as last announced
     QString shownForwardTip; // the forward button's text as last announced
 
     CtiLibChatLink chatLink;
-    std::unique_ptr<ChatHost> chatHost;
-    ChatController *chatCtl = nullptr;
+    ChatHost &chatHost;
     ChatExtensionDirectory *extensions = nullptr;
-    std::function<bool()> activeCallProbe;
+    ChatController *chatCtl = nullptr;
     QString lastTrayExten;
 };

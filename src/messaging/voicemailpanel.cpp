@@ -6,47 +6,45 @@
 #include "wdgvoicemailline.h"
 
 #include <QBoxLayout>
+#include <QPointer>
 #include <QScrollArea>
 #include <QSet>
 #include <QStackedWidget>
 
-namespace
+bool CtiVoicemailLink::isConnected() const
 {
+    return lib.isConnected();
+}
 
-// The CTI client as the voicemail's way to the PBX: nothing is sent while it
-// is missing or not connected.
-class CtiVoicemailLink : public VoicemailLink
+void CtiVoicemailLink::downloadMessage(const QString &id, const QString &uuid, const QString &directory)
 {
-public:
-    void setLib(CtiLib *l) { lib = l; }
-    void downloadMessage(const QString &id, const QString &uuid, const QString &directory) override
-    {
-        if (connected())
-            lib->downloadVoicemailMessage(id, uuid, directory);
-    }
-    void markHeard(const QString &id) override
-    {
-        if (connected())
-            lib->markVoicemailMessage(id, 1);
-    }
-    void deleteMessage(const QString &id) override
-    {
-        if (connected())
-            lib->deleteVoicemailMessage(id);
-    }
-    void requestList() override
-    {
-        if (connected())
-            lib->getVoicemail(7);
-    }
+    if (isConnected())
+        lib.downloadVoicemailMessage(id, uuid, directory);
+}
 
-    bool connected() const { return lib && lib->isConnected(); }
+void CtiVoicemailLink::markHeard(const QString &id)
+{
+    if (isConnected())
+        lib.markVoicemailMessage(id, 1);
+}
 
-private:
-    QPointer<CtiLib> lib;
-};
+void CtiVoicemailLink::deleteMessage(const QString &id)
+{
+    if (isConnected())
+        lib.deleteVoicemailMessage(id);
+}
 
-} // namespace
+void CtiVoicemailLink::requestList()
+{
+    if (isConnected())
+        lib.getVoicemail(7);
+}
+
+void CtiVoicemailLink::requestMailboxStatus()
+{
+    if (isConnected())
+        lib.getMailboxStatus();
+}
 
 // What the rows are given: the way to the PBX, with the list requests
 // through the panel's gate. Rows may outlive the panel; then they ask nothing.
@@ -54,6 +52,7 @@ class VoicemailPanelLink : public VoicemailLink
 {
 public:
     explicit VoicemailPanelLink(VoicemailPanel *p) : panel(p) {}
+    bool isConnected() const override { return panel && panel->pbx->isConnected(); }
     void downloadMessage(const QString &id, const QString &uuid, const QString &directory) override
     {
         if (panel)
@@ -74,17 +73,22 @@ public:
         if (panel)
             panel->requestList();
     }
+    void requestMailboxStatus() override
+    {
+        if (panel)
+            panel->pbx->requestMailboxStatus();
+    }
 
 private:
     QPointer<VoicemailPanel> panel;
 };
 
-VoicemailPanel::VoicemailPanel(const Widgets &widgets, QObject *parent)
-    : QObject(parent), ui(widgets), pbx(std::make_shared<CtiVoicemailLink>()),
-      link(std::make_shared<VoicemailPanelLink>(this)),
-      listGate(
-          QStringLiteral("Voicemail list request"), [this] { return sendListRequest(); },
-          RequestGate::Timing{ListAnswerTimeoutMs, ListSpacingMs})
+VoicemailPanel::VoicemailPanel(const Widgets &widgets, std::shared_ptr<VoicemailLink> pbxLink,
+                               VoicemailPlayer::Maker &playerMaker, QObject *parent)
+    : QObject(parent), ui(widgets), pbx(std::move(pbxLink)), link(std::make_shared<VoicemailPanelLink>(this)),
+      players(playerMaker), listGate(
+                                QStringLiteral("Voicemail list request"), [this] { return sendListRequest(); },
+                                RequestGate::Timing{ListAnswerTimeoutMs, ListSpacingMs})
 {
     setObjectName(QStringLiteral("voicemailPanel"));
     // The rows' page scrolls: a long mailbox does not stretch the window.
@@ -110,18 +114,6 @@ QWidget *VoicemailPanel::listPage() const
 
 VoicemailPanel::~VoicemailPanel() = default;
 
-void VoicemailPanel::setCtiClient(CtiLib *lib)
-{
-    ctiLib = lib;
-    if (auto *cti = dynamic_cast<CtiVoicemailLink *>(pbx.get()))
-        cti->setLib(lib);
-}
-
-void VoicemailPanel::setLink(std::shared_ptr<VoicemailLink> l)
-{
-    pbx = std::move(l);
-}
-
 void VoicemailPanel::resetSession()
 {
     listGate.reset();
@@ -131,10 +123,8 @@ void VoicemailPanel::resetSession()
 
 bool VoicemailPanel::sendListRequest()
 {
-    if (auto *cti = dynamic_cast<CtiVoicemailLink *>(pbx.get())) {
-        if (!cti->connected())
-            return false;
-    }
+    if (!pbx->isConnected())
+        return false;
     pbx->requestList();
     return true;
 }
@@ -148,7 +138,7 @@ bool VoicemailPanel::onMailboxStatusChanged(const MailboxStatus &status)
 {
     if (!visualVoicemailAvailable || (mailboxKnown && status == knownMailbox))
         return false;
-    if (ctiLib && !ctiLib->isConnected())
+    if (!pbx->isConnected())
         return false;
     mailboxKnown = true;
     knownMailbox = status;
@@ -161,8 +151,8 @@ bool VoicemailPanel::onMailboxStatusChanged(const MailboxStatus &status)
 void VoicemailPanel::refreshVoicemailStatus()
 {
     logLine(UNQL::LOG_DBG) << Q_FUNC_INFO << "Asking for voicemail status refresh";
-    if (ctiLib && ctiLib->isConnected() && visualVoicemailAvailable)
-        ctiLib->getMailboxStatus();
+    if (pbx->isConnected() && visualVoicemailAvailable)
+        pbx->requestMailboxStatus();
 }
 
 void VoicemailPanel::onVoicemailMsgListReceived(const VoicemailMessageList &list)
@@ -181,7 +171,7 @@ void VoicemailPanel::onVoicemailMsgListReceived(const VoicemailMessageList &list
             continue;
         if (!ui.VoicemailLayout || !ui.pageVoicemail)
             continue;
-        auto *row = new wdgVoicemailLine(message, link, ui.pageVoicemail);
+        auto *row = new wdgVoicemailLine(message, link, players, ui.pageVoicemail);
         row->setObjectName(QStringLiteral("voicemailLine_") + message.uuid);
         ui.VoicemailLayout->insertWidget(inserted++, row);
         voicemailRows.insert(message.uuid, row);

@@ -6,15 +6,14 @@
 
 #include "app/requestgate.h"
 #include "ctilibtypes.h"
+#include "voicemailplayer.h"
 
 #include <QMap>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <memory>
 
-class CtiLib;
 class QBoxLayout;
 class QScrollArea;
 class QStackedWidget;
@@ -42,13 +41,13 @@ public:
     static constexpr int ListAnswerTimeoutMs = 20000;
     static constexpr int ListSpacingMs = 1000;
 
-    explicit VoicemailPanel(const Widgets &widgets, QObject *parent = nullptr);
+    // `pbx`: the way to the PBX (the CTI client in the program, see
+    // CtiVoicemailLink); requests are sent while it is connected. `players`
+    // makes the rows' audio players and outlives the rows.
+    VoicemailPanel(const Widgets &widgets, std::shared_ptr<VoicemailLink> pbx, VoicemailPlayer::Maker &players,
+                   QObject *parent = nullptr);
     ~VoicemailPanel() override;
 
-    // The CTI client (null when it goes): requests are sent while it is connected.
-    void setCtiClient(CtiLib *lib);
-    // Another way to the PBX (tests).
-    void setLink(std::shared_ptr<VoicemailLink> link);
     // A session started or ended: no list request on its way, no mailbox known.
     void resetSession();
     // Whether this PBX offers the voicemail list (set at each log-in).
@@ -83,9 +82,9 @@ private:
 
     Widgets ui;
     QScrollArea *scrollArea = nullptr;
-    QPointer<CtiLib> ctiLib;
     std::shared_ptr<VoicemailLink> pbx;  // the way to the PBX
     std::shared_ptr<VoicemailLink> link; // what the rows use: `pbx`, with list requests through the gate
+    VoicemailPlayer::Maker &players;
     RequestGate listGate;
     bool mailboxKnown = false;
     MailboxStatus knownMailbox;

@@ -15,16 +15,8 @@ class MediaVoicemailPlayer : public VoicemailPlayer
 public:
     explicit MediaVoicemailPlayer(QObject *parent) : VoicemailPlayer(parent)
     {
-        DesklineMedia::Module *media = DesklineMedia::module();
-        if (!media)
-            return;
-        DesklineMedia::VoicemailAudio::Events events;
-        events.positionChanged = [this](qint64 ms) { emit positionChanged(ms); };
-        events.durationChanged = [this](qint64 ms) { emit durationChanged(ms); };
-        events.audioAvailableChanged = [this](bool available) { emit audioAvailableChanged(available); };
-        events.errorOccurred = [this] { emit errorOccurred(); };
-        events.endOfMedia = [this] { emit endOfMedia(); };
-        audio = media->createVoicemailAudio(std::move(events));
+        if (DesklineMedia::Module *media = DesklineMedia::module())
+            audio = media->createVoicemailAudio(relay);
     }
 
     void setLocalFile(const QString &path) override
@@ -68,25 +60,35 @@ private:
         QTimer::singleShot(0, this, [this] { emit errorOccurred(); });
     }
 
-    std::unique_ptr<DesklineMedia::VoicemailAudio> audio;
+    // The module's player reports as this player's signals.
+    class Relay final : public DesklineMedia::VoicemailAudio::Listener
+    {
+    public:
+        explicit Relay(VoicemailPlayer &player) : player(player) {}
+        void positionChanged(qint64 ms) override { emit player.positionChanged(ms); }
+        void durationChanged(qint64 ms) override { emit player.durationChanged(ms); }
+        void audioAvailableChanged(bool available) override { emit player.audioAvailableChanged(available); }
+        void errorOccurred() override { emit player.errorOccurred(); }
+        void endOfMedia() override { emit player.endOfMedia(); }
+
+    private:
+        VoicemailPlayer &player;
+    };
+
+    Relay relay{*this};
+    std::unique_ptr<DesklineMedia::VoicemailAudio> audio; // goes before `relay`
 };
 
-VoicemailPlayer::Factory &factory()
+class MediaPlayerMaker final : public VoicemailPlayer::Maker
 {
-    static VoicemailPlayer::Factory f;
-    return f;
-}
+public:
+    VoicemailPlayer *make(QObject *parent) override { return new MediaVoicemailPlayer(parent); }
+};
 
 } // namespace
 
-VoicemailPlayer *VoicemailPlayer::create(QObject *parent)
+VoicemailPlayer::Maker &VoicemailPlayer::multimedia()
 {
-    if (factory())
-        return factory()(parent);
-    return new MediaVoicemailPlayer(parent);
-}
-
-void VoicemailPlayer::setFactory(Factory f)
-{
-    factory() = std::move(f);
+    static MediaPlayerMaker maker;
+    return maker;
 }

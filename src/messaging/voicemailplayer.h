@@ -6,8 +6,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class VoicemailPlayer : public QObject
 {
     Q_OBJECT
@@ -22,11 +20,19 @@ public:
     virtual void setPosition(qint64 ms) = 0;
     virtual QString errorString() const = 0;
 
-    // Makes the player of a new row (owned by `parent`). Tests put their own
-    // maker in place; an empty one restores the multimedia player.
-    using Factory = std::function<VoicemailPlayer *(QObject *parent)>;
-    static VoicemailPlayer *create(QObject *parent);
-    static void setFactory(Factory factory);
+    // Makes the players of the voicemail rows (each owned by `parent`): the
+    // multimedia one in the program, scripted ones in tests. A maker outlives
+    // the rows it serves.
+    class Maker
+    {
+    public:
+        virtual VoicemailPlayer *make(QObject *parent) = 0;
+
+    protected:
+        ~Maker() = default;
+    };
+    // The program's maker, for as long as the process lives.
+    static Maker &multimedia();
 
 signals:
     void positionChanged(qint64 ms);

@@ -14,11 +14,11 @@
 #include <limits>
 
 wdgVoicemailLine::wdgVoicemailLine(const VoicemailMessage &message, std::shared_ptr<VoicemailLink> vmLink,
-                                   QWidget *parent)
+                                   VoicemailPlayer::Maker &playerMaker, QWidget *parent)
     : QWidget(parent), ui(new Ui::wdgVoicemailLine), m_id(message.id), m_uuid(message.uuid),
       m_senderNum(message.senderNum), m_senderName(message.senderName), m_folder(message.folder),
       m_arrival(message.arrival), m_duration(message.duration), m_unheard(message.unheard), m_urgent(message.urgent),
-      link(std::move(vmLink)), pauseIcon(QStringLiteral(":/images/pausa_gray.png")),
+      link(std::move(vmLink)), players(playerMaker), pauseIcon(QStringLiteral(":/images/pausa_gray.png")),
       playIcon(QStringLiteral(":/images/play.png"))
 {
     qDebug() << "VM MITTENTE: " << m_senderName << m_senderNum << m_duration << m_id << m_uuid << m_folder;
@@ -85,7 +85,7 @@ void wdgVoicemailLine::onVoiceMailDownloaded(const QString &filePath)
     m_audioFile = canonical;
     if (!m_player) {
         // Made with the first audio: a list of many messages holds no idle players.
-        m_player = VoicemailPlayer::create(this);
+        m_player = players.make(this);
         connect(m_player, &VoicemailPlayer::positionChanged, this, &wdgVoicemailLine::onPositionChanged);
         connect(m_player, &VoicemailPlayer::durationChanged, this, &wdgVoicemailLine::onDurationChanged);
         connect(m_player, &VoicemailPlayer::audioAvailableChanged, this, &wdgVoicemailLine::onAudioAvabilityChanged);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ctilibtypes.h"
+#include "voicemailplayer.h"
 
 #include <QIcon>
 #include <QTemporaryDir>
@@ -13,7 +14,6 @@
 #include <memory>
 
 class VoicemailLink;
-class VoicemailPlayer;
 
 namespace Ui
 {
@@ -25,8 +25,9 @@ class wdgVoicemailLine : public QWidget
     Q_OBJECT
 public:
     // `link`: shared with the list and the other rows. The player is made by
-    // VoicemailPlayer::create() when the first audio file is accepted.
-    wdgVoicemailLine(const VoicemailMessage &message, std::shared_ptr<VoicemailLink> link, QWidget *parent = nullptr);
+    // `players` when the first audio file is accepted.
+    wdgVoicemailLine(const VoicemailMessage &message, std::shared_ptr<VoicemailLink> link,
+                     VoicemailPlayer::Maker &players, QWidget *parent = nullptr);
     ~wdgVoicemailLine() override;
 
     QString uuid() const { return m_uuid; }
@@ -62,6 +63,7 @@ private:
     bool m_urgent = false;
     QTemporaryDir tmpDir;
     std::shared_ptr<VoicemailLink> link;
+    VoicemailPlayer::Maker &players;
     VoicemailPlayer *m_player = nullptr;
     QString m_audioFile;
     bool playing = false;

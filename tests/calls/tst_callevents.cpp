@@ -8,6 +8,7 @@
 #include "calls/siperrors.h"
 #include "ctilib.h"
 #include "mainwindow/session/pbxsession.h"
+#include "nullcallparts.h"
 #include "phone/callphones.h"
 #include "phone/mpengine.h"
 #include "phone/phoneapi.h"
@@ -48,15 +49,6 @@ public:
             during();
         return ScriptedPrompts::message(parent, msg);
     }
-};
-
-// No directory: no number is an extension or a contact.
-class NoDirectory : public CallDirectory
-{
-public:
-    bool isExtension(const QString &) const override { return false; }
-    QSharedPointer<ContactDetails> resolveContactNumber(const QString &) const override { return {}; }
-    int blfState(const QString &) const override { return -1; }
 };
 
 // The call lines with one phone back-end: the softphone engine (not

@@ -4,6 +4,7 @@
 #include "calls/calllines.h"
 #include "ctilib.h"
 #include "mainwindow/session/pbxsession.h"
+#include "nullcallparts.h"
 #include "phone/callphones.h"
 #include "scriptedprompts.h"
 #include "settings/msettingsstore.h"
@@ -38,15 +39,6 @@ public:
         return QSharedPointer<ContactDetails>(new ContactDetails(contacts.value(number)));
     }
     int blfState(const QString &) const override { return -1; }
-};
-
-// No phone back-end: the CTI server owns every call.
-class NoPhones : public CallPhones
-{
-public:
-    MPEngine *engine() const override { return nullptr; }
-    PhoneApi *deskPhone() const override { return nullptr; }
-    QString sipAccountUser() const override { return QString(); }
 };
 
 // The window's answers: the pause state of the queues and the pause

@@ -10,6 +10,7 @@
 #include "directory/wdgsms.h"
 #include "framework/clock.h"
 #include "mainwindow/session/pbxsession.h"
+#include "nullcallparts.h"
 #include "phone/phonebackends.h"
 #include "scriptedprompts.h"
 #include "settings/msettings.h"
@@ -44,25 +45,6 @@ public:
     void attendedTransfer(const QString &) override {}
     void openChat(const QString &) override {}
     void openBalloon(const QString &, const Balloon::BalloonInfo &) override {}
-};
-
-// No directory behind the call lines: nobody is an extension or a contact.
-class NoDirectory : public CallDirectory
-{
-public:
-    bool isExtension(const QString &) const override { return false; }
-    QSharedPointer<ContactDetails> resolveContactNumber(const QString &) const override { return {}; }
-    int blfState(const QString &) const override { return -1; }
-};
-
-// The window's answers to the call lines: no queues, no mobile number.
-class NoQueues : public CallLines::Host
-{
-public:
-    QString queueName(const QString &) const override { return QString(); }
-    bool queuesPausedAny() const override { return false; }
-    void pauseAllQueues(bool, const QString &) override {}
-    bool mobileNumberKnown() const override { return false; }
 };
 
 // The objects the actions work with, as the window has them before any

@@ -120,7 +120,7 @@ void TestSessionNoMedia::soundsAndVoicemailFailQuietly()
     prompts().playSound(ring);
 
     QObject owner;
-    VoicemailPlayer *player = VoicemailPlayer::create(&owner);
+    VoicemailPlayer *player = VoicemailPlayer::multimedia().make(&owner);
     QSignalSpy errors(player, &VoicemailPlayer::errorOccurred);
     QTemporaryDir dir;
     player->setLocalFile(dir.filePath(QStringLiteral("message.wav")));

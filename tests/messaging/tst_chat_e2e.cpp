@@ -50,7 +50,7 @@ struct Client {
 
     Client(ctitest::Fixture &f, const QString &dbPath, PromptService &prompts)
         : cti(f.newClient()), store(new MPChatSqlite(dbPath, QStringLiteral("demo"), QStringLiteral("127.0.0.1"))),
-          panel(new wdgChatPanel), link(cti.get())
+          panel(new wdgChatPanel), link(*cti)
     {
         ctl.reset(new ChatController(&link, store.get(), panel.get(), &host, prompts));
         QObject::connect(cti.get(), &CtiLib::sigChatConnected, ctl.get(), &ChatController::onChatConnected);

@@ -3,12 +3,17 @@
 // that reaches the PBX, the button while the report is awaited, the button
 // after the report, after a lost report and after the disconnection.
 #include "../platform/ctilib/ctitestsupport.h"
+#include "calls/calllines.h"
 #include "desklineresources.h"
+#include "mainwindow/session/pbxsession.h"
 #include "messaging/dlgredirect.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/wdgchatpanel.h"
+#include "nullcallparts.h"
+#include "quietchatwindow.h"
 #include "scriptedprompts.h"
 #include "settings/msettings.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
 #include "widgets/mainwindowicons.h"
 
@@ -21,8 +26,22 @@
 namespace
 {
 
-// The panel on its own form, with the library's signals wired as the main
-// window wires them, logged in to the simulator in one mode.
+// The phones as the panel asks them: the softphone engine's switch recorded,
+// the desk phone's keys through the library as its driver sends them.
+struct Phones : MessagingPanel::Host {
+    CtiLib *cti = nullptr;
+    QList<bool> softphoneDnd;
+    bool setSoftphoneDnd(bool on) override
+    {
+        softphoneDnd << on;
+        return true;
+    }
+    bool pressDeskPhoneKey(const QString &key) override { return cti->phoneCommandPressKeys({key}); }
+    void showRecordingStatus(qint64, bool, bool) override {}
+};
+
+// The panel on its own form, with the library's other signals wired as the
+// main window wires them, logged in to the simulator in one mode.
 struct Bench {
     ctitest::Fixture f;
     ScriptedPrompts prompts;
@@ -32,10 +51,18 @@ struct Bench {
     QTabWidget *tabs = new QTabWidget(&form);
     QWidget *voicemailTab = new QWidget;
     MessagingPanel::Widgets widgets;
-    std::unique_ptr<MessagingPanel> panel;
     std::unique_ptr<CtiLib> cti;
+    PbxSession session;
+    MSettingsStore store{MctiConfig()};
+    NoPhones noPhones;
+    NoDirectory noDirectory;
+    NoQueues noQueues;
+    std::unique_ptr<CallLines> calls;
+    Phones phones;
+    QuietChatWindow window;
+    QList<bool> &softphoneDnd = phones.softphoneDnd;
+    std::unique_ptr<MessagingPanel> panel;
     QSignalSpy commands{f.sim.get(), &PbxSimulator::commandReceived};
-    QList<bool> softphoneDnd;
 
     explicit Bench(int mode)
     {
@@ -50,20 +77,18 @@ struct Bench {
         tabs->addTab(voicemailTab, QStringLiteral("voicemail"));
         widgets.tabContactsWidget = tabs;
         widgets.voiceMailTabWidget = voicemailTab;
-        panel.reset(new MessagingPanel(widgets, icons, serviceCodes));
-        panel->setSoftphoneDnd([this](bool on) {
-            softphoneDnd << on;
-            return true;
-        });
+        cti = f.newClient();
+        phones.cti = cti.get();
+        store.init();
+        calls.reset(new CallLines(CallLines::Widgets(), MSETTINGS::AppMode(mode), store, session, *cti, noPhones,
+                                  noDirectory, serviceCodes, noQueues));
+        panel.reset(new MessagingPanel(widgets, icons, *cti, serviceCodes, *calls, phones, window, prompts));
         QObject::connect(widgets.btnDnd, &QPushButton::clicked, panel.get(), &MessagingPanel::toggleDnd);
         QObject::connect(widgets.btnRedirect, &QPushButton::clicked, panel.get(), &MessagingPanel::toggleUfwd);
         QObject::connect(widgets.btnDualRingToggle, &QPushButton::clicked, panel.get(),
                          &MessagingPanel::toggleForkMobile);
 
-        cti = f.newClient();
-        panel->setCtiClient(cti.get());
-        // The desk phone's keys and DND reports, as its driver passes them on.
-        panel->setDeskPhoneKeys([this](const QString &key) { return cti->phoneCommandPressKeys({key}); });
+        // The desk phone's DND reports, as its driver passes them on.
         QObject::connect(cti.get(), &CtiLib::phoneEventDnd, panel.get(), &MessagingPanel::updateDndStatus);
         QObject::connect(cti.get(), &CtiLib::loggedToServer, panel.get(), [this, mode](const LoginDetails &details) {
             SessionRules::SessionStart start;
@@ -72,12 +97,6 @@ struct Bench {
             start.capabilities = cti->getPbxCapabilities();
             panel->onSessionStarted(start);
         });
-        QObject::connect(cti.get(), &CtiLib::sigServiceStatusChanged, panel.get(),
-                         &MessagingPanel::onServiceStatusListRcvd);
-        QObject::connect(cti.get(), &CtiLib::sigExtenMobileNumberRcvd, panel.get(),
-                         &MessagingPanel::onExtenMobileNumRcvd);
-        QObject::connect(cti.get(), &CtiLib::sigMailboxStatusChanged, panel.get(),
-                         &MessagingPanel::onMailboxStatusChanged);
         form.show();
         if (!ctitest::Fixture::login(cti.get(), QStringLiteral("demo"), QStringLiteral("demo"), mode))
             qFatal("log-in failed");
@@ -91,7 +110,7 @@ struct Bench {
     }
     ~Bench()
     {
-        panel->setCtiClient(nullptr);
+        panel.reset();
         cti->logout();
     }
     // The service commands that reached the PBX, as "name:on[:value]".

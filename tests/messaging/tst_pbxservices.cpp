@@ -2,12 +2,20 @@
 // test, the forward number check, the DND route by mode and the buttons'
 // shown state after reports, lost reports and resets; the in-call service
 // report on the active call line.
+#include "calls/calllines.h"
+#include "ctilib.h"
+#include "mainwindow/session/pbxsession.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/pbxservices.h"
+#include "nullcallparts.h"
+#include "quietchatwindow.h"
+#include "scriptedprompts.h"
 #include "settings/msettings.h"
+#include "settings/msettingsstore.h"
 #include "testmain.h"
 #include "widgets/mainwindowicons.h"
 
+#include <QStackedWidget>
 #include <QtTest>
 
 using namespace PbxServices;
@@ -30,6 +38,18 @@ ServiceStatus report(const char *service, int state, const char *value = "")
     s.value = QString::fromLatin1(value);
     return s;
 }
+
+// The recording states the panel shows, by line; no phone is asked.
+struct RecordingShown : MessagingPanel::Host {
+    QStringList seen;
+    bool setSoftphoneDnd(bool) override { return false; }
+    bool pressDeskPhoneKey(const QString &) override { return false; }
+    void showRecordingStatus(qint64 lineId, bool available, bool recording) override
+    {
+        QCOMPARE(lineId, qint64(7));
+        seen << QStringLiteral("%1,%2").arg(int(available)).arg(int(recording));
+    }
+};
 } // namespace
 
 Q_DECLARE_METATYPE(ServicesDialCodesMap)
@@ -276,6 +296,7 @@ void TestPbxServices::inCallRecordingReport_data()
     QTest::newRow("another service") << "SIP/201-0007"
                                      << "somethingElse" << 2 << "";
     QTest::newRow("unknown channel") << "SIP/209-0001" << ondemand << 2 << "";
+    QTest::newRow("channel without a line") << "SIP/209" << ondemand << 2 << "";
     QTest::newRow("line without an active widget") << "SIP/201-0008" << ondemand << 2 << "";
 }
 
@@ -287,18 +308,30 @@ void TestPbxServices::inCallRecordingReport()
     QFETCH(QString, shown);
     MainWindowIcons icons;
     const ServicesDialCodesMap codes;
-    MessagingPanel panel(MessagingPanel::Widgets(), icons, codes);
-    QStringList seen;
-    MessagingPanel::CallLineAccess lines;
-    lines.lineIdOfChannel = [](const QString &c) -> qint64 {
-        return c == QLatin1String("SIP/201-0007") ? 7 : c == QLatin1String("SIP/201-0008") ? 8 : -1;
-    };
-    lines.hasActiveLine = [](qint64 lineId) { return lineId == 7; };
-    lines.setRecordingStatus = [&seen](qint64 lineId, bool available, bool recording) {
-        QCOMPARE(lineId, qint64(7));
-        seen << QStringLiteral("%1,%2").arg(int(available)).arg(int(recording));
-    };
-    panel.setCallLineAccess(lines);
+    CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
+    // The PBX names the lines by the channels' last part: line 7 is answered
+    // and has its active widget, no other line has one.
+    QWidget window;
+    CallLines::Widgets lineWidgets;
+    lineWidgets.vLineLayout = new QStackedWidget(&window);
+    lineWidgets.lineParent = &window;
+    MSettingsStore store{MctiConfig()};
+    store.init();
+    const PbxSession session;
+    const NoPhones phones;
+    const NoDirectory directory;
+    NoQueues queues;
+    CallLines calls(lineWidgets, MSETTINGS::AppModeCtiOnly, store, session, cti, phones, directory, codes, queues);
+    calls.processAnsweredCall(7, QStringLiteral("u7"), QString(), QStringLiteral("201"), QStringLiteral("612"),
+                              QString(), QStringLiteral("PJSIP/trunk-00000107"), QStringLiteral("201"),
+                              QStringLiteral("SIP/201-0007"), true);
+    QVERIFY(calls.activeLines().value(7));
+    QCOMPARE(calls.activeLines().size(), 1);
+    RecordingShown host;
+    QStringList &seen = host.seen;
+    QuietChatWindow chatWindow;
+    ScriptedPrompts prompts;
+    MessagingPanel panel(MessagingPanel::Widgets(), icons, cti, codes, calls, host, chatWindow, prompts);
     InCallServiceStatus status;
     status.uid = QStringLiteral("u1");
     status.channel = channel;

@@ -28,6 +28,7 @@ namespace
 struct RecordingLink : VoicemailLink {
     QStringList calls;
     QString lastDirectory;
+    bool isConnected() const override { return true; }
     void downloadMessage(const QString &id, const QString &uuid, const QString &directory) override
     {
         calls << QStringLiteral("download:%1:%2").arg(id, uuid);
@@ -36,6 +37,7 @@ struct RecordingLink : VoicemailLink {
     void markHeard(const QString &id) override { calls << QStringLiteral("mark:") + id; }
     void deleteMessage(const QString &id) override { calls << QStringLiteral("delete:") + id; }
     void requestList() override { calls << QStringLiteral("list"); }
+    void requestMailboxStatus() override { calls << QStringLiteral("mailbox"); }
 };
 
 // A player driven by the test: it records what the row asks and reports what
@@ -89,8 +91,14 @@ VoicemailMessageList messages(const QStringList &uuids)
     return out;
 }
 
+// The rows' players, driven by the tests.
+struct FakePlayers : VoicemailPlayer::Maker {
+    VoicemailPlayer *make(QObject *parent) override { return new FakePlayer(parent); }
+};
+
 // The voicemail tab on its own form, its rows talking to a recording link.
 struct Tab {
+    FakePlayers fakePlayers;
     ScriptedPrompts prompts;
     QWidget form;
     QStackedWidget *stack = new QStackedWidget(&form);
@@ -112,8 +120,7 @@ struct Tab {
         w.pageVoicemailNoResults = noResults;
         w.pageVoicemail = page;
         w.VoicemailLayout = layout;
-        panel.reset(new VoicemailPanel(w));
-        panel->setLink(link);
+        panel.reset(new VoicemailPanel(w, link, fakePlayers));
         (new QVBoxLayout(&form))->addWidget(stack);
         form.resize(500, 600);
         form.show();
@@ -152,11 +159,7 @@ class TestVoicemail : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        initDesklineResources();
-        VoicemailPlayer::setFactory([](QObject *parent) { return new FakePlayer(parent); });
-    }
+    void initTestCase() { initDesklineResources(); }
     void rowsFollowTheList();
     void longListIsCut();
     void senderText_data();

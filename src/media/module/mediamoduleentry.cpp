@@ -18,29 +18,20 @@ namespace
 class MediaPlayerAudio final : public DesklineMedia::VoicemailAudio
 {
 public:
-    explicit MediaPlayerAudio(Events events) : events(std::move(events))
+    explicit MediaPlayerAudio(Listener &listener)
     {
         player.setObjectName(QStringLiteral("voicemailMediaPlayer"));
-        QObject::connect(&player, &QMediaPlayer::positionChanged, [this](qint64 ms) {
-            if (this->events.positionChanged)
-                this->events.positionChanged(ms);
-        });
-        QObject::connect(&player, &QMediaPlayer::durationChanged, [this](qint64 ms) {
-            if (this->events.durationChanged)
-                this->events.durationChanged(ms);
-        });
-        QObject::connect(&player, &QMediaPlayer::audioAvailableChanged, [this](bool available) {
-            if (this->events.audioAvailableChanged)
-                this->events.audioAvailableChanged(available);
-        });
+        QObject::connect(&player, &QMediaPlayer::positionChanged,
+                         [&listener](qint64 ms) { listener.positionChanged(ms); });
+        QObject::connect(&player, &QMediaPlayer::durationChanged,
+                         [&listener](qint64 ms) { listener.durationChanged(ms); });
+        QObject::connect(&player, &QMediaPlayer::audioAvailableChanged,
+                         [&listener](bool available) { listener.audioAvailableChanged(available); });
         QObject::connect(&player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error),
-                         [this](QMediaPlayer::Error) {
-                             if (this->events.errorOccurred)
-                                 this->events.errorOccurred();
-                         });
-        QObject::connect(&player, &QMediaPlayer::mediaStatusChanged, [this](QMediaPlayer::MediaStatus status) {
-            if (status == QMediaPlayer::EndOfMedia && this->events.endOfMedia)
-                this->events.endOfMedia();
+                         [&listener](QMediaPlayer::Error) { listener.errorOccurred(); });
+        QObject::connect(&player, &QMediaPlayer::mediaStatusChanged, [&listener](QMediaPlayer::MediaStatus status) {
+            if (status == QMediaPlayer::EndOfMedia)
+                listener.endOfMedia();
         });
     }
     ~MediaPlayerAudio() override
@@ -57,7 +48,6 @@ public:
     QString errorString() const override { return player.errorString(); }
 
 private:
-    Events events;
     QMediaPlayer player;
 };
 
@@ -91,9 +81,9 @@ public:
     void playSound(const QString &file) override { QSound::play(file); }
 
     std::unique_ptr<DesklineMedia::VoicemailAudio>
-    createVoicemailAudio(DesklineMedia::VoicemailAudio::Events events) override
+    createVoicemailAudio(DesklineMedia::VoicemailAudio::Listener &listener) override
     {
-        return std::make_unique<MediaPlayerAudio>(std::move(events));
+        return std::make_unique<MediaPlayerAudio>(listener);
     }
 
     QStringList systemAudioDevices(bool input) const override
