@@ -20,6 +20,7 @@
 //
 //     bench_chathistory [batch|history|replay|long|flood ...]   (all by default)
 #include "desklineresources.h"
+#include "framework/clock.h"
 #include "framework/promptservice.h"
 #include "guistall.h"
 #include "messaging/chatcontroller.h"
@@ -137,7 +138,7 @@ double runUntil(QApplication &app, const std::function<bool()> &done, bool *fini
     return longest;
 }
 
-class QuietHost : public ChatHost
+class QuietHost : public ChatHost, public ChatExtensionDirectory
 {
 public:
     bool findExtension(const QString &, Contact *) const override { return false; }
@@ -185,7 +186,8 @@ public:
 
 // A connected chat: panel on screen, controller, store.
 struct ChatScene {
-    explicit ChatScene(MPChatSqlite *store, CountingPrompts &prompts) : ctl(&link, store, &panel, &host, prompts)
+    explicit ChatScene(MPChatSqlite *store, CountingPrompts &prompts)
+        : ctl(&link, store, &panel, &host, host, Clock::instance(), prompts)
     {
         panel.enableChatWindows(true);
         panel.resize(900, 600);

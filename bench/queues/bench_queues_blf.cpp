@@ -2,6 +2,7 @@
 // queues, 1,000 operators and 3,000 extensions: no GUI-thread stall above
 // 50 ms while they are painted and the queues recounted.
 #include "callcentre.h"
+#include "ctilib.h"
 #include "queues/mspmainwidget.h"
 
 #include <QApplication>
@@ -52,7 +53,8 @@ int main(int argc, char *argv[])
     TimedApplication app(argc, argv);
     const benchqueues::CallCentre centre = benchqueues::makeCallCentre(100, 1000, 3000);
     MctiExtenMap extensions = centre.extensions;
-    MspMainWidget panel(nullptr, &extensions, MctiConfig());
+    CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()}; // never logged in
+    MspMainWidget panel(cti, &extensions, MctiConfig());
     panel.setSessionFacts(2, 0x80 | 0x400, QStringLiteral("10000"));
     panel.resize(1600, 1000);
     panel.show();

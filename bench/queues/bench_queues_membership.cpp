@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     MctiExtenMap extensions;
-    MspMainWidget panel(&cti, &extensions, MctiConfig());
+    MspMainWidget panel(cti, &extensions, MctiConfig());
     int statsReplies = 0;
     QObject::connect(&cti, &CtiLib::sigAllQueuesStatsReceived, [&] { ++statsReplies; });
     cti.getIdentities();

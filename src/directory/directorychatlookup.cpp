@@ -2,12 +2,10 @@
 
 #include "directorypanel.h"
 
-bool DirectoryChatLookup::findExtension(const QString &exten, ChatHost::Contact *contact) const
+bool DirectoryChatLookup::findExtension(const QString &exten, Contact *contact) const
 {
-    if (!panel)
-        return false;
-    const auto it = panel->extensions().constFind(exten);
-    if (it == panel->extensions().constEnd())
+    const auto it = panel.extensions().constFind(exten);
+    if (it == panel.extensions().constEnd())
         return false;
     if (contact) {
         contact->name = it->name;
@@ -19,14 +17,12 @@ bool DirectoryChatLookup::findExtension(const QString &exten, ChatHost::Contact 
 
 bool DirectoryChatLookup::updateExtensionPresence(const QString &exten, int presence, const QString &message)
 {
-    return panel && panel->setExtenPresence(exten, presence, message);
+    return panel.setExtenPresence(exten, presence, message);
 }
 
 void DirectoryChatLookup::clearExtensionPresences()
 {
-    if (!panel)
-        return;
-    MctiExtenMap *map = panel->extensionMap();
+    MctiExtenMap *map = panel.extensionMap();
     for (auto it = map->begin(); it != map->end(); ++it) {
         it->presence = -1;
         it->presenceText.clear();

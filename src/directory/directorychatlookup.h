@@ -9,12 +9,13 @@ class DirectoryPanel;
 class DirectoryChatLookup : public ChatExtensionDirectory
 {
 public:
-    explicit DirectoryChatLookup(DirectoryPanel *panel) : panel(panel) {}
+    // `panel` outlives this object.
+    explicit DirectoryChatLookup(DirectoryPanel &panel) : panel(panel) {}
 
-    bool findExtension(const QString &exten, ChatHost::Contact *contact) const override;
+    bool findExtension(const QString &exten, Contact *contact) const override;
     bool updateExtensionPresence(const QString &exten, int presence, const QString &message) override;
     void clearExtensionPresences() override;
 
 private:
-    DirectoryPanel *panel;
+    DirectoryPanel &panel;
 };

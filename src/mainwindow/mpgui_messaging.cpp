@@ -7,9 +7,9 @@
 
 #include "app/globallogger.h"
 #include "ctilib.h"
+#include "framework/clock.h"
 #include "framework/promptservice.h"
 #include "messaging/chatcontroller.h"
-#include "messaging/chatextensiondirectory.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/voicemailpanel.h"
 #include "messaging/wdgchatpanel.h"
@@ -45,23 +45,7 @@ public:
             line->setRecordingStatus(available, recording);
     }
 
-    // The chat's view of the window: the extension records through the
-    // directory's interface, the rest on the window's own widgets.
-    bool findExtension(const QString &exten, Contact *contact) const override
-    {
-        ChatExtensionDirectory *d = w->messaging ? w->messaging->extensionDirectory() : nullptr;
-        return d && d->findExtension(exten, contact);
-    }
-    bool updateExtensionPresence(const QString &exten, int presence, const QString &message) override
-    {
-        ChatExtensionDirectory *d = w->messaging ? w->messaging->extensionDirectory() : nullptr;
-        return d && d->updateExtensionPresence(exten, presence, message);
-    }
-    void clearExtensionPresences() override
-    {
-        if (ChatExtensionDirectory *d = w->messaging ? w->messaging->extensionDirectory() : nullptr)
-            d->clearExtensionPresences();
-    }
+    // The chat's view of the window's own widgets.
     bool isMainWindowActive() const override { return w->isActiveWindow(); }
     bool hasActiveCall() const override { return w->messaging && w->messaging->hasActiveCall(); }
     void alertMainWindow() override { QApplication::alert(w, 0); }
@@ -119,11 +103,10 @@ void MPGui::createMessaging()
     widgets.VoicemailLayout = VoicemailLayout;
     // The chat knows colleagues by the extension list, and follows its names
     // and presences.
-    chatLookup.reset(new DirectoryChatLookup(directory));
+    chatLookup.reset(new DirectoryChatLookup(*directory));
     messagingHost.reset(new MessagingHost(this));
     messaging = new MessagingPanel(widgets, icons, *ctiLib, session->serviceCodes(), *calls, *messagingHost,
-                                   *messagingHost, prompts(), this);
-    messaging->setExtensionDirectory(chatLookup.get());
+                                   *messagingHost, *chatLookup, Clock::instance(), prompts(), this);
     ChatController *chat = messaging->chat();
     connect(directory, &DirectoryPanel::extenNameUpdated, chat,
             [chat](const MctiExtenDetails &details) { chat->onExtenNameUpdate(details.number, details.name); });

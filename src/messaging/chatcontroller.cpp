@@ -3,6 +3,7 @@
 #include "app/globallogger.h"
 #include "chattime.h"
 #include "ctilib.h"
+#include "framework/clock.h"
 #include "framework/promptservice.h"
 #include "mpchatsqlite.h"
 #include "settings/msettings.h"
@@ -94,9 +95,10 @@ QDateTime ChatController::pbxToLocal(const QDateTime &time)
 }
 
 ChatController::ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host,
-                               PromptService &prompts, QObject *parent)
-    : QObject(parent), m_link(link), m_store(store), m_panel(panel), m_host(host), m_prompts(prompts),
-      m_now([] { return QDateTime::currentDateTimeUtc(); }), m_newest(historyFloor()),
+                               ChatExtensionDirectory &extensions, const Clock &clock, PromptService &prompts,
+                               QObject *parent)
+    : QObject(parent), m_link(link), m_store(store), m_panel(panel), m_host(host), m_extensions(extensions),
+      m_clock(clock), m_prompts(prompts), m_newest(historyFloor()),
       m_historyGate(
           QStringLiteral("Chat history request"), [this] { return sendHistoryRequest(); },
           RequestGate::Timing{HistoryAnswerTimeoutMs, HistorySpacingMs})
@@ -219,7 +221,7 @@ bool ChatController::sendHistoryRequest()
                                 << m_newest.toString(Qt::ISODateWithMs);
         m_link->getChatHistory(m_newest);
     } else {
-        m_link->getChatHistory(m_now().addDays(-1));
+        m_link->getChatHistory(m_clock.now().toUTC().addDays(-1));
     }
     return true;
 }
@@ -227,8 +229,8 @@ bool ChatController::sendHistoryRequest()
 bool ChatController::openChatSession(const QString &exten, bool bringToFront)
 {
     if (!m_panel->hasChatSession(exten)) {
-        ChatHost::Contact contact;
-        if (!m_host || !m_host->findExtension(exten, &contact)) {
+        ChatExtensionDirectory::Contact contact;
+        if (!m_extensions.findExtension(exten, &contact)) {
             logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO << "Chat exten not found, session opened with number:" << exten;
             contact.name = exten;
             contact.presence = CTILIB::PresenceOffline;
@@ -300,7 +302,7 @@ void ChatController::handleLiveMessage(const ChatMessage &msg)
         return;
     if (!m_panel->newMessageReceived(msg))
         return; // already shown: neither stored nor announced again
-    storeLater(msg, pbxToLocal(msg.time.isValid() ? msg.time : m_now().toUTC()));
+    storeLater(msg, pbxToLocal(msg.time.isValid() ? msg.time : m_clock.now().toUTC()));
     if (msg.direction == 0 && msg.type == 0)
         alert(msg);
 }
@@ -336,7 +338,7 @@ void ChatController::storePending()
 void ChatController::alert(const ChatMessage &msg)
 {
     // One alert for a burst of messages, not one for each.
-    const QDateTime now = m_now();
+    const QDateTime now = m_clock.now();
     const auto inBurst = [&now](const QDateTime &last) {
         return last.isValid() && last <= now && last.msecsTo(now) < AlertBurstGapMs;
     };
@@ -346,8 +348,8 @@ void ChatController::alert(const ChatMessage &msg)
     m_lastFromParty.insert(msg.exten, now);
     const bool seen = m_host && m_host->isMainWindowActive() && m_panel->isChatVisible(msg.exten);
     if (!seen && trayDue) {
-        ChatHost::Contact contact;
-        const QString sender = (m_host && m_host->findExtension(msg.exten, &contact)) ? contact.name : msg.exten;
+        ChatExtensionDirectory::Contact contact;
+        const QString sender = m_extensions.findExtension(msg.exten, &contact) ? contact.name : msg.exten;
         const QString text = tr("Nuovo messaggio da ") + QStringLiteral("%1:\n%2").arg(sender, trayBody(msg.body));
         m_prompts.showTrayMessage(m_host ? m_host->trayIcon() : nullptr, MSETTINGS::getLongApplicationName(), text,
                                   QSystemTrayIcon::Information, 3000);
@@ -373,8 +375,8 @@ void ChatController::onChatDisconnected(const QString &)
     if (m_host) {
         m_host->setChatConnectedMark(false);
         m_host->setOwnPresence(CTILIB::PresenceOffline, QString());
-        m_host->clearExtensionPresences();
     }
+    m_extensions.clearExtensionPresences();
 }
 
 void ChatController::sendChatMessage(const QString &exten, const QString &, const QString &text)
@@ -442,7 +444,7 @@ void ChatController::onExtenPresenceUpdate(const BuddyStatus &status)
         updateDisplayedPresence(CTILIB::ChatPresence(status.presence), status.presenceMsg);
         return;
     }
-    if (!m_host || !m_host->updateExtensionPresence(status.exten, status.presence, status.presenceMsg))
+    if (!m_extensions.updateExtensionPresence(status.exten, status.presence, status.presenceMsg))
         return;
     m_panel->setRemotePresence(status.exten, CTILIB::ChatPresence(status.presence), status.presenceMsg);
 }

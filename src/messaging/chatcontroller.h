@@ -3,18 +3,21 @@
 // for what is newer; PBX history and live messages are shown and stored in
 // local time; new messages raise alerts; the panel's requests go to the PBX.
 //
-// The main window owns one controller and forwards its chat slots to it; the
-// little the controller needs of the main window is the ChatHost interface.
+// The messaging panel owns one controller and the main window forwards its
+// chat slots to it; the little the controller needs of the main window is the
+// ChatHost interface, the colleagues' records it reads and updates through
+// the ChatExtensionDirectory.
 #pragma once
 
 #include "app/requestgate.h"
+#include "chatextensiondirectory.h"
 #include "ctilibtypes.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
-#include <functional>
 
+class Clock;
 class CtiLib;
 class MPChatSqlite;
 class PromptService;
@@ -63,19 +66,7 @@ private:
 class ChatHost
 {
 public:
-    struct Contact {
-        QString name;
-        int presence = CTILIB::PresenceOffline;
-        QString presenceText;
-    };
     virtual ~ChatHost() = default;
-    // The extension map's record of a number; false when it is no extension.
-    virtual bool findExtension(const QString &exten, Contact *contact) const = 0;
-    // Stores a received presence in the extension map and its row of the
-    // extension model; false when the number is no extension.
-    virtual bool updateExtensionPresence(const QString &exten, int presence, const QString &message) = 0;
-    // Every extension's presence back to unknown (-1, no text).
-    virtual void clearExtensionPresences() = 0;
     virtual bool isMainWindowActive() const = 0;
     virtual bool hasActiveCall() const = 0;
     // The task-bar or dock attention request.
@@ -99,15 +90,17 @@ public:
     // A PBX time (UTC) in local time; an invalid time stays invalid.
     static QDateTime pbxToLocal(const QDateTime &time);
 
-    ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host, PromptService &prompts,
+    // `extensions`: the colleagues' names and presences; `clock`: the time
+    // of the alerts and of the first history request. Both outlive this
+    // object.
+    ChatController(ChatCtiLink *link, MPChatSqlite *store, wdgChatPanel *panel, ChatHost *host,
+                   ChatExtensionDirectory &extensions, const Clock &clock, PromptService &prompts,
                    QObject *parent = nullptr);
 
     ~ChatController() override;
 
     // Rows waiting to be stored go to the old store first.
     void setStore(MPChatSqlite *store);
-    // The current time, in UTC or local time alike; UTC by default.
-    void setClock(std::function<QDateTime()> clock) { m_now = std::move(clock); }
     bool isChatConnected() const { return m_connected; }
     // The local history is replayed in slices of at most this much time, so
     // that a long history never holds the window; a short one is replayed at
@@ -180,8 +173,9 @@ private:
     MPChatSqlite *m_store;
     wdgChatPanel *m_panel;
     ChatHost *m_host;
+    ChatExtensionDirectory &m_extensions;
+    const Clock &m_clock;
     PromptService &m_prompts;
-    std::function<QDateTime()> m_now;
     bool m_connected = false;
     QDateTime m_newest;
     int m_replaySliceMs = ReplaySliceMs;

@@ -4,13 +4,25 @@
 // reads and updates through it.
 #pragma once
 
-#include "chatcontroller.h"
+#include "ctilibtypes.h"
+
+#include <QString>
 
 class ChatExtensionDirectory
 {
 public:
+    // A colleague as the chat shows them.
+    struct Contact {
+        QString name;
+        int presence = CTILIB::PresenceOffline;
+        QString presenceText;
+    };
     virtual ~ChatExtensionDirectory() = default;
-    virtual bool findExtension(const QString &exten, ChatHost::Contact *contact) const = 0;
+    // The record of a number; false when it is no extension.
+    virtual bool findExtension(const QString &exten, Contact *contact) const = 0;
+    // Stores a received presence in the extension map and its row of the
+    // extension model; false when the number is no extension.
     virtual bool updateExtensionPresence(const QString &exten, int presence, const QString &message) = 0;
+    // Every extension's presence back to unknown (-1, no text).
     virtual void clearExtensionPresences() = 0;
 };

@@ -21,9 +21,10 @@
 
 MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &windowIcons, CtiLib &ctiClient,
                                const ServicesDialCodesMap &serviceCodes, CallLines &callLines, Host &windowHost,
-                               ChatHost &chat, PromptService &prompts, QObject *parent)
+                               ChatHost &chat, ChatExtensionDirectory &extensionDirectory, const Clock &clock,
+                               PromptService &prompts, QObject *parent)
     : QObject(parent), ui(widgets), icons(windowIcons), cti(ctiClient), servicesCodes(serviceCodes), calls(callLines),
-      host(windowHost), chatLink(ctiClient), chatHost(chat)
+      host(windowHost), chatLink(ctiClient), chatHost(chat), extensions(extensionDirectory)
 {
     setObjectName(QStringLiteral("messagingPanel"));
     VoicemailPanel::Widgets voicemailWidgets;
@@ -53,7 +54,7 @@ MessagingPanel::MessagingPanel(const Widgets &widgets, const MainWindowIcons &wi
             [this] { showServices(services.reportTimedOut(PbxServices::ServiceState::Dnd)); });
     connect(&forkReportTimer, &QTimer::timeout, this,
             [this] { showServices(services.reportTimedOut(PbxServices::ServiceState::Fork)); });
-    createChat(prompts);
+    createChat(clock, prompts);
 }
 
 DlgRedirect *MessagingPanel::redirectDialog()
@@ -102,9 +103,9 @@ void MessagingPanel::closeChatDb()
     chatDb = nullptr;
 }
 
-void MessagingPanel::createChat(PromptService &prompts)
+void MessagingPanel::createChat(const Clock &clock, PromptService &prompts)
 {
-    chatCtl = new ChatController(&chatLink, chatDb, ui.chatPanel, &chatHost, prompts, this);
+    chatCtl = new ChatController(&chatLink, chatDb, ui.chatPanel, &chatHost, extensions, clock, prompts, this);
     chatCtl->setObjectName(QStringLiteral("chatController"));
     connect(chatCtl, &ChatController::trayAlertShown, this, [this](const QString &exten) { lastTrayExten = exten; });
     // The PBX's chat reports.
@@ -306,8 +307,8 @@ void MessagingPanel::enableUfwd(bool on)
         services.forwardRequested(number);
         cti.setUFWD(number);
         // A colleague's extension is logged in clear, any other number masked.
-        ChatHost::Contact colleague;
-        const bool extension = extensions && extensions->findExtension(number, &colleague);
+        ChatExtensionDirectory::Contact colleague;
+        const bool extension = extensions.findExtension(number, &colleague);
         logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Ufwd to" << (extension ? number : CtiLib::numAnonymizer(number))
                                 << "requested";
     } else {

@@ -15,6 +15,7 @@
 
 class CallLines;
 class ChatExtensionDirectory;
+class Clock;
 class CtiLib;
 class DlgRedirect;
 struct MainWindowIcons;
@@ -68,11 +69,14 @@ public:
     // and voicemail reports this object and its parts follow, and through
     // which they ask the PBX; `serviceCodes`: the session's service dial
     // codes; `calls`: the call lines (whether a call is up, the line of an
-    // in-call report); `chatHost`: what the chat needs of the main window.
-    // All outlive this object.
+    // in-call report); `chatHost`: what the chat needs of the main window;
+    // `extensions`: where extension records and presences are kept (the
+    // colleagues the chat names, the forward number logged in clear);
+    // `clock`: the chat's time. All outlive this object.
     MessagingPanel(const Widgets &widgets, const MainWindowIcons &icons, CtiLib &cti,
                    const ServicesDialCodesMap &serviceCodes, CallLines &calls, Host &host, ChatHost &chatHost,
-                   PromptService &prompts, QObject *parent = nullptr);
+                   ChatExtensionDirectory &extensions, const Clock &clock, PromptService &prompts,
+                   QObject *parent = nullptr);
     ~MessagingPanel() override;
 
     // Opens the chat history store of this user on this PBX.
@@ -81,10 +85,6 @@ public:
 
     // The chat (a child of this object).
     ChatController *chat() const { return chatCtl; }
-    // Where extension records and presences are kept (not owned; may be null:
-    // then every number is unknown to the chat).
-    void setExtensionDirectory(ChatExtensionDirectory *directory) { extensions = directory; }
-    ChatExtensionDirectory *extensionDirectory() const { return extensions; }
     // Whether a call is in progress (no sound for a new message then).
     bool hasActiveCall() const;
 
@@ -141,7 +141,7 @@ signals:
     void servicesShownChanged();
 
 private:
-    void createChat(PromptService &prompts);
+    void createChat(const Clock &clock, PromptService &prompts);
 
     Widgets ui;
     const MainWindowIcons &icons;
@@ -165,7 +165,7 @@ private:
 
     CtiLibChatLink chatLink;
     ChatHost &chatHost;
-    ChatExtensionDirectory *extensions = nullptr;
+    ChatExtensionDirectory &extensions;
     ChatController *chatCtl = nullptr;
     QString lastTrayExten;
 };

@@ -41,11 +41,22 @@ using OperatorRoles::Ringing;
 const QString accountSeparator = QStringLiteral("*->*");
 } // namespace
 
-MspMainWidget::MspMainWidget(QWidget *parent) : MspMainWidget(nullptr, nullptr, MctiConfig(), parent) {}
+// Reports are queued: one posted before close() is dropped when it arrives.
+template <typename Signal, typename... Args>
+void MspMainWidget::follow(Signal signal, void (MspMainWidget::*slot)(Args...))
+{
+    connect(
+        &ctiLib, signal, this,
+        [this, slot](Args... args) {
+            if (sessionRunning)
+                (this->*slot)(args...);
+        },
+        Qt::QueuedConnection);
+}
 
-MspMainWidget::MspMainWidget(CtiLib *cti, QMap<QString, MctiExtenDetails> *extensions, const MctiConfig &cfg,
+MspMainWidget::MspMainWidget(CtiLib &cti, QMap<QString, MctiExtenDetails> *extensions, const MctiConfig &cfg,
                              QWidget *parent)
-    : QWidget(parent), config(cfg)
+    : QWidget(parent), ctiLib(cti), config(cfg)
 {
     refreshSecs = QueueRules::refreshIntervalSecs(cfg.queueStatsRefreshTimeoutSecs);
     CTILIB::registerMetaTypes();
@@ -62,8 +73,26 @@ MspMainWidget::MspMainWidget(CtiLib *cti, QMap<QString, MctiExtenDetails> *exten
     removeMemberAction = new QAction(QIcon(QStringLiteral(":/images/IgnoreIncomingCall.png")), QString(), this);
     removeMemberAction->setObjectName(QStringLiteral("removeQueueMemberAction"));
     setupGuiLayout();
-    setCtilib(cti);
     extenDetails = extensions;
+    // The requests of period statistics and the client's queue reports.
+    const auto q = Qt::QueuedConnection;
+    connect(this, &MspMainWidget::sigGetAllQueuePeriodicStats, &cti, &CtiLib::getAllQueuePeriodicStats, q);
+    connect(this, &MspMainWidget::sigGetAllOperatorPeriodicStats, &cti, &CtiLib::getAllQueueOperatorPeriodicStats, q);
+    connect(this, &MspMainWidget::sigGetQueuePeriodicStats, &cti, &CtiLib::getQueuePeriodicStats, q);
+    connect(this, &MspMainWidget::sigGetOperatorPeriodicStats, &cti, &CtiLib::getQueueOperatorPeriodicStats, q);
+    follow(&CtiLib::sigAllQueuesStatsReceived, &MspMainWidget::onQueueStatsRcvd);
+    follow(&CtiLib::sigQueuePeriodicStatsReceived, &MspMainWidget::onQueuePeriodicStatsRcvd);
+    follow(&CtiLib::sigAllQueuesPeriodicStatsReceived, &MspMainWidget::onAllQueuePeriodicStatsRcvd);
+    follow(&CtiLib::sigQueueOperatorPeriodicStatsReceived, &MspMainWidget::onOperatorPeriodicStatsRcvd);
+    follow(&CtiLib::sigAllQueueOperatorsPeriodicStatsReceived, &MspMainWidget::onAllOperatorPeriodicStatsRcvd);
+    follow(&CtiLib::sigQueueMemberPauseChanged, &MspMainWidget::onQueueMemberPauseChanged);
+    follow(&CtiLib::sigQueueMemberAdded, &MspMainWidget::onQueueMemberAdded);
+    follow(&CtiLib::sigQueueMemberRemoved, &MspMainWidget::onQueueMemberRemoved);
+    follow(&CtiLib::sigQueueEvent, &MspMainWidget::onQueueEvent);
+    follow(&CtiLib::sigIdentitiesChanged, &MspMainWidget::setIdentities);
+    ownExtension = cti.getUserExtension();
+    capabilities = cti.getPbxCapabilities();
+    queueRole = cti.getQueueRole();
     connect(&refreshTimer, &QTimer::timeout, this, &MspMainWidget::refreshQueueStats);
     refreshCoalesceTimer.setObjectName(QStringLiteral("queueStatsCoalesceTimer"));
     refreshCoalesceTimer.setParent(this);
@@ -92,7 +121,6 @@ MspMainWidget::MspMainWidget(CtiLib *cti, QMap<QString, MctiExtenDetails> *exten
 
 MspMainWidget::~MspMainWidget()
 {
-    setCtilib(nullptr);
     refreshTimer.stop();
     clockTimer.stop();
     if (ringingMovie)
@@ -254,36 +282,6 @@ void MspMainWidget::setupGuiLayout()
     resetTables();
 }
 
-void MspMainWidget::setCtilib(CtiLib *cti)
-{
-    if (ctiLib) {
-        disconnect(ctiLib, nullptr, this, nullptr);
-        disconnect(this, nullptr, ctiLib, nullptr);
-    }
-    ctiLib = cti;
-    if (!cti)
-        return;
-    const auto q = Qt::QueuedConnection;
-    connect(this, &MspMainWidget::sigGetAllQueuePeriodicStats, cti, &CtiLib::getAllQueuePeriodicStats, q);
-    connect(this, &MspMainWidget::sigGetAllOperatorPeriodicStats, cti, &CtiLib::getAllQueueOperatorPeriodicStats, q);
-    connect(this, &MspMainWidget::sigGetQueuePeriodicStats, cti, &CtiLib::getQueuePeriodicStats, q);
-    connect(this, &MspMainWidget::sigGetOperatorPeriodicStats, cti, &CtiLib::getQueueOperatorPeriodicStats, q);
-    connect(cti, &CtiLib::sigAllQueuesStatsReceived, this, &MspMainWidget::onQueueStatsRcvd, q);
-    connect(cti, &CtiLib::sigQueuePeriodicStatsReceived, this, &MspMainWidget::onQueuePeriodicStatsRcvd, q);
-    connect(cti, &CtiLib::sigAllQueuesPeriodicStatsReceived, this, &MspMainWidget::onAllQueuePeriodicStatsRcvd, q);
-    connect(cti, &CtiLib::sigQueueOperatorPeriodicStatsReceived, this, &MspMainWidget::onOperatorPeriodicStatsRcvd, q);
-    connect(cti, &CtiLib::sigAllQueueOperatorsPeriodicStatsReceived, this,
-            &MspMainWidget::onAllOperatorPeriodicStatsRcvd, q);
-    connect(cti, &CtiLib::sigQueueMemberPauseChanged, this, &MspMainWidget::onQueueMemberPauseChanged, q);
-    connect(cti, &CtiLib::sigQueueMemberAdded, this, &MspMainWidget::onQueueMemberAdded, q);
-    connect(cti, &CtiLib::sigQueueMemberRemoved, this, &MspMainWidget::onQueueMemberRemoved, q);
-    connect(cti, &CtiLib::sigQueueEvent, this, &MspMainWidget::onQueueEvent, q);
-    connect(cti, &CtiLib::sigIdentitiesChanged, this, &MspMainWidget::setIdentities, q);
-    ownExtension = cti->getUserExtension();
-    capabilities = cti->getPbxCapabilities();
-    queueRole = cti->getQueueRole();
-}
-
 void MspMainWidget::updateThresholdLists(const QList<int> &answered, const QList<int> &lost)
 {
     if (answered != answeredCallsThresholds)
@@ -302,7 +300,7 @@ void MspMainWidget::updateLogoFile(const QString &path)
 
 bool MspMainWidget::connected() const
 {
-    return ctiLib && ctiLib->isConnected();
+    return sessionRunning && ctiLib.isConnected();
 }
 
 void MspMainWidget::requestStatsNow()
@@ -318,7 +316,7 @@ bool MspMainWidget::sendPeerListRequest()
 {
     if (!connected())
         return false;
-    ctiLib->getPeerList();
+    ctiLib.getPeerList();
     return true;
 }
 
@@ -326,7 +324,7 @@ bool MspMainWidget::sendStatsRequest()
 {
     if (!connected() || !QueueRules::isQueueRole(queueRole))
         return false;
-    ctiLib->getAllQueuesStats();
+    ctiLib.getAllQueuesStats();
     return true;
 }
 
@@ -573,8 +571,11 @@ void MspMainWidget::refreshOperatorsView()
         const QString qid = queueModel.queueIdOf(names.value(c - 2));
         const bool penalty = capabilities & QueueRules::CapMemberPenalty;
         auto *adder = new wdgNewOperator(qid, penalty, extenDetails);
-        if (ctiLib)
-            connect(adder, &wdgNewOperator::sigAddOperatorRequested, ctiLib.data(), &CtiLib::addQueueDynamicMember);
+        connect(adder, &wdgNewOperator::sigAddOperatorRequested, this,
+                [this](const QString &queueId, const QString &account, int memberPenalty) {
+                    if (connected())
+                        ctiLib.addQueueDynamicMember(queueId, account, memberPenalty);
+                });
         tbOperators->setCellWidget(addRow, c, adder);
     }
     adjustTbOperatorColumns();
@@ -854,7 +855,7 @@ void MspMainWidget::onQueueOperatorStatusChanged(const QString &extension)
 void MspMainWidget::onOperatorPausedRequest(const QString &opNum, const QString &queueId, bool pause)
 {
     if (connected())
-        ctiLib->pauseOperators(pause, QStringList{opNum}, QStringLiteral("SupervisorRequest"), queueId);
+        ctiLib.pauseOperators(pause, QStringList{opNum}, QStringLiteral("SupervisorRequest"), queueId);
 }
 
 void MspMainWidget::onQueueMemberPauseChanged(const QueueMember &member, bool isPaused)
@@ -1005,7 +1006,7 @@ void MspMainWidget::addQueueMember()
     if (!action || action->data().toString().isEmpty() || !connected())
         return;
     const QStringList parts = action->data().toString().split(accountSeparator, Qt::KeepEmptyParts);
-    ctiLib->addQueueDynamicMember(parts.last(), parts.first(), -1);
+    ctiLib.addQueueDynamicMember(parts.last(), parts.first(), -1);
 }
 
 void MspMainWidget::removeQueueMember()
@@ -1014,7 +1015,7 @@ void MspMainWidget::removeQueueMember()
     if (!action || action->data().toString().isEmpty() || !connected())
         return;
     const QStringList parts = action->data().toString().split(accountSeparator, Qt::KeepEmptyParts);
-    ctiLib->removeQueueDynamicMember(parts.last(), parts.first());
+    ctiLib.removeQueueDynamicMember(parts.last(), parts.first());
 }
 
 // --- period statistics ----------------------------------------------------------
@@ -1333,7 +1334,7 @@ bool MspMainWidget::close()
     clockTimer.stop();
     resetTables();
     queueModel = QueueRules::QueueModel();
-    setCtilib(nullptr);
+    sessionRunning = false;
     extenDetails = nullptr;
     return QWidget::close();
 }

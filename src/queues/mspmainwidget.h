@@ -45,14 +45,14 @@ class MspMainWidget : public QWidget
     Q_OBJECT
 
 public:
-    explicit MspMainWidget(QWidget *parent = nullptr);
-    // The panel of a logged-in operator or supervisor: it asks `ctiLib` for
-    // the statistics and reads the extension map of the main window.
-    MspMainWidget(CtiLib *ctiLib, QMap<QString, MctiExtenDetails> *extensions, const MctiConfig &config,
+    // The panel of a logged-in operator or supervisor, for the session that
+    // is running: it follows the queue reports of `cti`, asks it for the
+    // statistics and reads the extension map of the main window. `cti`
+    // outlives the panel; close() ends the panel's session.
+    MspMainWidget(CtiLib &cti, QMap<QString, MctiExtenDetails> *extensions, const MctiConfig &config,
                   QWidget *parent = nullptr);
     ~MspMainWidget() override;
 
-    void setCtilib(CtiLib *ctiLib);
     void setExtensionsMap(QMap<QString, MctiExtenDetails> *extensions) { extenDetails = extensions; }
     // The facts a client gives at binding, for a panel without one (tools,
     // benchmarks) or to override them.
@@ -92,7 +92,8 @@ public:
     std::optional<OperatorCell> operatorCell(const QString &queueId, const QString &account) const;
     QStringList getIdentityNames(const IdentityList &list) const;
 
-    // Closes and returns the panel to its unbound, empty state.
+    // Closes and empties the panel and ends its session: from then on it
+    // neither asks the PBX nor follows its reports.
     bool close();
 
 public slots:
@@ -166,7 +167,11 @@ private:
     void requestFullRefresh();
     void requestStatsNow();
     int rowOfAccount(const QString &account) const;
+    // Whether requests may go to the PBX: the panel's session runs and the
+    // client is logged in.
     bool connected() const;
+    // A report of the client reaches `slot` while the panel's session runs.
+    template <typename Signal, typename... Args> void follow(Signal signal, void (MspMainWidget::*slot)(Args...));
     int selectedPeriodType() const;
     QTableWidgetItem *queueCell(int row, const QueueStatus &q, bool bold = false);
     void countLoaded(int which);
@@ -175,7 +180,8 @@ private:
     void resetQueueTablePeriodicStats(bool period, bool lastHour);
     void resetOperatorTablePeriodicStats();
 
-    QPointer<CtiLib> ctiLib;
+    CtiLib &ctiLib;
+    bool sessionRunning = true; // until close()
     QMap<QString, MctiExtenDetails> *extenDetails = nullptr;
     MctiConfig config;
     QString logoPath;

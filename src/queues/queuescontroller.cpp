@@ -120,7 +120,7 @@ void QueuesController::initSupervisorPanel()
     releaseSupervisorPanel();
     if (!settings)
         return;
-    supervisorPanel = new MspMainWidget(&ctiLib, &extensions, settings->getConfig(), nullptr);
+    supervisorPanel = new MspMainWidget(ctiLib, &extensions, settings->getConfig(), nullptr);
     supervisorPanel->setMinimumSize(950, 650);
     supervisorPanel->resize(1024, 768);
     supervisorPanel->updateLogoFile(QStringLiteral(":/images/velora-pbx-CCenter.png"));

@@ -4,6 +4,7 @@
 // a colleague's chat message plays the new-message chime shipped with the
 // program, not during a call.
 #include "directory/directorypanel.h"
+#include "manualclock.h"
 #include "messaging/chatcontroller.h"
 #include "messaging/messagingpanel.h"
 #include "scriptedprompts.h"
@@ -78,15 +79,17 @@ void TestSessionServiceMarks::chatMessagePlaysTheChime()
 {
     SessionFixture f;
     ScriptedPrompts prompts;
+    // The window's clock (the chat's among them), moved on below so the
+    // second message is not part of the first one's burst (a burst alerts
+    // once).
+    ManualClock clock;
     MPGui w(f.config());
     QVERIFY(startAndLogin(w));
     QTRY_VERIFY_WITH_TIMEOUT(w.messagingPanel()->isChatConnected(), 10000);
 
     prompts.trayMessages.clear(); // the log-in's
-    // The chat's clock, moved on below so the second message is not part of
-    // the first one's burst (a burst alerts once).
     QDateTime now = QDateTime::currentDateTimeUtc();
-    w.messagingPanel()->chat()->setClock([&now] { return now; });
+    clock.set(now);
     const QString chime = QDir(MSETTINGS::getSoundsDirPath()).filePath(QStringLiteral("pling.wav"));
     QVERIFY2(QFileInfo(chime).isFile(), qPrintable(chime));
     QVERIFY(f.sim->sendChat(QStringLiteral("202"), QStringLiteral("201"), QStringLiteral("Ciao, ci sei?")));
@@ -100,6 +103,7 @@ void TestSessionServiceMarks::chatMessagePlaysTheChime()
     QVERIFY(f.sim->answerRinging("201"));
     QTRY_VERIFY_WITH_TIMEOUT(w.messagingPanel()->hasActiveCall(), 5000);
     now = now.addSecs(60);
+    clock.set(now);
     QVERIFY(f.sim->sendChat(QStringLiteral("202"), QStringLiteral("201"), QStringLiteral("Richiamami")));
     QTRY_COMPARE_WITH_TIMEOUT(prompts.trayMessages.size(), 2, 5000);
     QCOMPARE(prompts.sounds, QStringList{chime});

@@ -3,8 +3,9 @@
 #pragma once
 
 #include "messaging/chatcontroller.h"
+#include "messaging/chatextensiondirectory.h"
 
-struct QuietChatWindow : ChatHost {
+struct QuietChatWindow : ChatHost, ChatExtensionDirectory {
     bool findExtension(const QString &, Contact *) const override { return false; }
     bool updateExtensionPresence(const QString &, int, const QString &) override { return false; }
     void clearExtensionPresences() override {}

@@ -2,6 +2,7 @@
 // controller, the panel and the history store, as the main window wires them.
 #include "../platform/ctilib/ctitestsupport.h"
 #include "desklineresources.h"
+#include "framework/clock.h"
 #include "messaging/chatcontroller.h"
 #include "messaging/mpchatsqlite.h"
 #include "messaging/wdgchat.h"
@@ -16,7 +17,7 @@
 namespace
 {
 
-class Host : public ChatHost
+class Host : public ChatHost, public ChatExtensionDirectory
 {
 public:
     bool findExtension(const QString &e, Contact *c) const override
@@ -52,7 +53,7 @@ struct Client {
         : cti(f.newClient()), store(new MPChatSqlite(dbPath, QStringLiteral("demo"), QStringLiteral("127.0.0.1"))),
           panel(new wdgChatPanel), link(*cti)
     {
-        ctl.reset(new ChatController(&link, store.get(), panel.get(), &host, prompts));
+        ctl.reset(new ChatController(&link, store.get(), panel.get(), &host, host, Clock::instance(), prompts));
         QObject::connect(cti.get(), &CtiLib::sigChatConnected, ctl.get(), &ChatController::onChatConnected);
         QObject::connect(cti.get(), &CtiLib::sigChatDisconnected, ctl.get(), &ChatController::onChatDisconnected);
         QObject::connect(cti.get(), &CtiLib::sigChatMessage, ctl.get(), &ChatController::onChatMessage);

@@ -3,8 +3,8 @@
 // typed in the conversation reaches the PBX; a reconnection replays the
 // history once; quitting writes the history file.
 #include "../mainwindow/sessionfixture.h"
+#include "directory/directorypanel.h"
 #include "messaging/chatcontroller.h"
-#include "messaging/chatextensiondirectory.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/mpchatsqlite.h"
 #include "messaging/wdgchat.h"
@@ -25,30 +25,15 @@ using namespace sessiontest;
 namespace
 {
 
-// Two colleagues of the demo office, as the directory would know them.
-class Colleagues : public ChatExtensionDirectory
+// The demo office, where the directory knows two colleagues by their first
+// names only.
+PbxSimData office()
 {
-public:
-    bool findExtension(const QString &exten, ChatHost::Contact *contact) const override
-    {
-        if (exten == QLatin1String("202"))
-            contact->name = QStringLiteral("Luca");
-        else if (exten == QLatin1String("203"))
-            contact->name = QStringLiteral("Sara");
-        else
-            return false;
-        contact->presence = CTILIB::PresenceOnline;
-        return true;
-    }
-    bool updateExtensionPresence(const QString &exten, int presence, const QString &) override
-    {
-        presences[exten] = presence;
-        return exten == QLatin1String("202") || exten == QLatin1String("203");
-    }
-    void clearExtensionPresences() override { ++cleared; }
-    QMap<QString, int> presences;
-    int cleared = 0;
-};
+    PbxSimData data = PbxSimData::demo();
+    data.extensions[QStringLiteral("202")].lastName.clear();
+    data.extensions[QStringLiteral("203")].lastName.clear();
+    return data;
+}
 
 QStringList idsOf(wdgChatPanel *panel, const QString &exten)
 {
@@ -89,16 +74,14 @@ private slots:
 
 void TestChatMainWindow::messageAnswerReconnectQuit()
 {
-    SessionFixture f;
+    SessionFixture f(office());
     ScriptedPrompts prompts;
-    Colleagues colleagues;
     QStringList shown;
     {
         MPGui w{f.config()};
         QVERIFY(startAndLogin(w));
         MessagingPanel *messaging = w.messagingPanel();
         QVERIFY(messaging && messaging->chat());
-        messaging->setExtensionDirectory(&colleagues);
         wdgChatPanel *panel = widgetOf<wdgChatPanel>(w, "chatPanel");
         QVERIFY(panel);
         // The PBX's history: the colleague's greeting.
@@ -146,7 +129,8 @@ void TestChatMainWindow::messageAnswerReconnectQuit()
         QTRY_VERIFY(!messaging->chat()->isReplaying());
         QCOMPARE(allIds(panel), shown);
         QVERIFY(!panel->chatFor(QStringLiteral("202"))->isEnabled());
-        QVERIFY(colleagues.cleared >= 1);
+        // No colleague keeps a presence while disconnected.
+        QCOMPARE(w.directoryPanel()->extensions().value(QStringLiteral("202")).presence, -1);
 
         // Reconnection: the local history once, then what the PBX has; nothing twice.
         QSignalSpy history(w.ctiClient(), &CtiLib::sigChatHistory);

@@ -2,6 +2,7 @@
 // history and live messages shown and stored in local time, alerts, relays
 // and presence.
 #include "desklineresources.h"
+#include "manualclock.h"
 #include "messaging/chatcontroller.h"
 #include "messaging/mpchatsqlite.h"
 #include "messaging/wdgchat.h"
@@ -42,7 +43,8 @@ public:
     QString ownExtension() const override { return own; }
 };
 
-class FakeHost : public ChatHost
+// The window and the extension directory the controller talks to.
+class FakeHost : public ChatHost, public ChatExtensionDirectory
 {
 public:
     QMap<QString, Contact> extensions;
@@ -142,6 +144,7 @@ private:
     std::unique_ptr<ScriptedPrompts> m_prompts;
     FakeLink m_link;
     FakeHost m_host;
+    ManualClock m_clock;
     std::unique_ptr<ChatController> m_ctl;
 };
 
@@ -155,8 +158,8 @@ void TestChatController::init()
     m_link = FakeLink();
     m_host = FakeHost();
     m_host.extensions.insert("201", {QStringLiteral("Anna Rossi"), 1, QStringLiteral("in ufficio")});
-    m_ctl.reset(new ChatController(&m_link, m_store.get(), m_panel.get(), &m_host, *m_prompts));
-    m_ctl->setClock([] { return QDateTime(QDate(2026, 5, 10), QTime(12, 0)); });
+    m_clock.set(QDateTime(QDate(2026, 5, 10), QTime(12, 0)));
+    m_ctl.reset(new ChatController(&m_link, m_store.get(), m_panel.get(), &m_host, m_host, m_clock, *m_prompts));
 }
 
 void TestChatController::cleanup()
@@ -288,16 +291,18 @@ void TestChatController::burstAlertsOnce()
     m_ctl->onChatConnected();
     QTRY_VERIFY(!m_ctl->isReplaying());
     QDateTime now(QDate(2026, 5, 10), QTime(12, 0));
-    m_ctl->setClock([&now] { return now; });
+    m_clock.set(now);
     const QDateTime utc = QDateTime::currentDateTimeUtc();
     for (int i = 0; i < 300; ++i) {
         m_ctl->onChatMessage(msg(QStringLiteral("f%1").arg(i), i % 3 ? "201" : "202", 0, 0, "flood", utc));
         now = now.addMSecs(100);
+        m_clock.set(now);
     }
     QCOMPARE(m_prompts->trayMessages.size(), 2);
     QCOMPARE(m_prompts->sounds.size(), 1);
     QCOMPARE(m_panel->totalUnread(), 300);
     now = now.addMSecs(ChatController::AlertBurstGapMs);
+    m_clock.set(now);
     m_ctl->onChatMessage(msg("after", "201", 0, 0, "di nuovo", utc));
     QCOMPARE(m_prompts->trayMessages.size(), 3);
     QCOMPARE(m_prompts->sounds.size(), 2);

@@ -5,6 +5,7 @@
 #include "../platform/ctilib/ctitestsupport.h"
 #include "calls/calllines.h"
 #include "desklineresources.h"
+#include "framework/clock.h"
 #include "mainwindow/session/pbxsession.h"
 #include "messaging/dlgredirect.h"
 #include "messaging/messagingpanel.h"
@@ -82,7 +83,8 @@ struct Bench {
         store.init();
         calls.reset(new CallLines(CallLines::Widgets(), MSETTINGS::AppMode(mode), store, session, *cti, noPhones,
                                   noDirectory, serviceCodes, noQueues));
-        panel.reset(new MessagingPanel(widgets, icons, *cti, serviceCodes, *calls, phones, window, prompts));
+        panel.reset(new MessagingPanel(widgets, icons, *cti, serviceCodes, *calls, phones, window, window,
+                                       Clock::instance(), prompts));
         QObject::connect(widgets.btnDnd, &QPushButton::clicked, panel.get(), &MessagingPanel::toggleDnd);
         QObject::connect(widgets.btnRedirect, &QPushButton::clicked, panel.get(), &MessagingPanel::toggleUfwd);
         QObject::connect(widgets.btnDualRingToggle, &QPushButton::clicked, panel.get(),

@@ -4,6 +4,7 @@
 // report on the active call line.
 #include "calls/calllines.h"
 #include "ctilib.h"
+#include "framework/clock.h"
 #include "mainwindow/session/pbxsession.h"
 #include "messaging/messagingpanel.h"
 #include "messaging/pbxservices.h"
@@ -331,7 +332,8 @@ void TestPbxServices::inCallRecordingReport()
     QStringList &seen = host.seen;
     QuietChatWindow chatWindow;
     ScriptedPrompts prompts;
-    MessagingPanel panel(MessagingPanel::Widgets(), icons, cti, codes, calls, host, chatWindow, prompts);
+    MessagingPanel panel(MessagingPanel::Widgets(), icons, cti, codes, calls, host, chatWindow, chatWindow,
+                         Clock::instance(), prompts);
     InCallServiceStatus status;
     status.uid = QStringLiteral("u1");
     status.channel = channel;

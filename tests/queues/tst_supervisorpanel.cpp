@@ -1,5 +1,6 @@
 // The supervisor panel and the queues tab without a PBX: replies and events
 // handed to the panel's slots as the CTI library would deliver them.
+#include "ctilib.h"
 #include "queues/dlgperiod.h"
 #include "queues/mspmainwidget.h"
 #include "queues/operatorcell.h"
@@ -52,9 +53,11 @@ QueueStatsList officeReply()
 }
 
 struct Panel {
+    // A client never logged in: the replies and events are handed over here.
+    CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
     MctiExtenMap extensions;
     MspMainWidget panel;
-    explicit Panel(const MctiConfig &config = MctiConfig()) : panel(nullptr, &extensions, config)
+    explicit Panel(const MctiConfig &config = MctiConfig()) : panel(cti, &extensions, config)
     {
         for (const char *number : {"201", "202", "203", "204"}) {
             const QString e = QString::fromLatin1(number);
@@ -84,6 +87,7 @@ class TestSupervisorPanel : public QObject
 
 private slots:
     void tablesFromAReply();
+    void followsTheClientUntilClosed();
     void rebuildsKeepFormsFlat();
     void queuesMissingFromAReplyLeftOut();
     void notANumberShownAsZero();
@@ -146,6 +150,23 @@ void TestSupervisorPanel::tablesFromAReply()
     QCOMPARE(request.first().at(1).toString(), QStringLiteral("202"));
     QCOMPARE(request.first().at(2).toInt(), 0);
     QVERIFY(!form->isVisible());
+}
+
+// The client's reports reach the panel from its construction until it is
+// closed; a report still on its way at that moment is dropped.
+void TestSupervisorPanel::followsTheClientUntilClosed()
+{
+    Panel p;
+    QSignalSpy own(&p.panel, &MspMainWidget::sigUpdatedQueuesList);
+    emit p.cti.sigAllQueuesStatsReceived(officeReply());
+    QTRY_COMPARE(own.size(), 1);
+    QCOMPARE(p.panel.model().queues.keys(), (QStringList{"600", "601"}));
+
+    emit p.cti.sigAllQueuesStatsReceived(officeReply());
+    p.panel.close();
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(own.size(), 1);
+    QVERIFY(p.panel.model().queues.isEmpty());
 }
 
 void TestSupervisorPanel::rebuildsKeepFormsFlat()

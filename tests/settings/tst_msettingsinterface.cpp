@@ -1,5 +1,6 @@
 // The settings dialog's read interface, its immediate writers, the softphone
 // page and the rapid-call settings.
+#include "ctilib.h"
 #include "directory/wdgcdrfilter.h"
 #include "queues/mspmainwidget.h"
 #include "scriptedprompts.h"
@@ -465,7 +466,8 @@ void TestMSettingsInterface::supervisorPanelThresholds()
 {
     auto dialog = makeDialog();
     dialog->saveReportParameters(CTILIB::PeriodToday, {20, 99999999}, {60}, QString());
-    MspMainWidget panel;
+    CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
+    MspMainWidget panel(cti, nullptr, MctiConfig());
     panel.updateThresholdLists(dialog->getAnswCallsTimeThresholdList(), dialog->getLostCallsTimeThresholdList());
     QCOMPARE(panel.answeredThresholds(), QList<int>({20}));
     QCOMPARE(panel.lostThresholds(), QList<int>({60}));
