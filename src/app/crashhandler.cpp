@@ -243,7 +243,7 @@ SigTermWatcher::SigTermWatcher(QObject *parent) : QObject(parent)
     const int fd = CrashHandler::termPipeReadFd();
     if (fd >= 0) {
         m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-        connect(m_notifier, SIGNAL(activated(int)), this, SLOT(onSigTerm()));
+        connect(m_notifier, &QSocketNotifier::activated, this, &SigTermWatcher::onSigTerm);
     }
 }
 

@@ -325,16 +325,21 @@ void connectUpdater(MPGui *window, UpdaterDlg *updater, QCoreApplication *app)
 {
     if (!window || !updater)
         return;
-    QObject::connect(window, SIGNAL(sigCheckUpdates()), updater, SLOT(checkUpdates()), Qt::QueuedConnection);
-    QObject::connect(window, SIGNAL(sigStartUpgrade()), updater, SLOT(startDownload()), Qt::QueuedConnection);
-    QObject::connect(updater, SIGNAL(newVersionAvailable(QString)), window, SLOT(onUpdatesAvailable(QString)),
+    QObject::connect(window, &MPGui::sigCheckUpdates, updater, &UpdaterDlg::checkUpdates, Qt::QueuedConnection);
+    QObject::connect(window, &MPGui::sigStartUpgrade, updater, &UpdaterDlg::startDownload, Qt::QueuedConnection);
+    QObject::connect(updater, &UpdaterDlg::newVersionAvailable, window, &MPGui::onUpdatesAvailable,
                      Qt::QueuedConnection);
-    QObject::connect(updater, SIGNAL(noNewVersionAvailable()), window, SLOT(onNoUpdatesFound()), Qt::QueuedConnection);
-    QObject::connect(updater, SIGNAL(canceled()), window, SLOT(onUpdatesCanceled()), Qt::QueuedConnection);
-    QObject::connect(updater, SIGNAL(error(QString)), window, SLOT(onUpdatesError(QString)), Qt::QueuedConnection);
-    if (app)
-        QObject::connect(updater, SIGNAL(upgradeStarted()), app, SLOT(quit()),
-                         Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+    QObject::connect(updater, &UpdaterDlg::noNewVersionAvailable, window, &MPGui::onNoUpdatesFound,
+                     Qt::QueuedConnection);
+    QObject::connect(updater, &UpdaterDlg::canceled, window, &MPGui::onUpdatesCanceled, Qt::QueuedConnection);
+    QObject::connect(updater, &UpdaterDlg::error, window, &MPGui::onUpdatesError, Qt::QueuedConnection);
+    if (app) {
+        // The updater outlives the windows of a restart: one quit connection
+        // however many windows were wired (quit() is static, so the
+        // connection cannot be made unique by Qt).
+        QObject::disconnect(updater, &UpdaterDlg::upgradeStarted, app, nullptr);
+        QObject::connect(updater, &UpdaterDlg::upgradeStarted, app, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
 }
 
 MPGui *makeMainWindow(const MctiConfig &config)

@@ -103,7 +103,7 @@ QdApplication::QdApplication(int &argc, char **argv, QdBaseAppConfig config)
         QGuiApplication::setApplicationDisplayName(m_config.appDisplayName);
     ShutdownInProgress = false;
     if (!m_config.confirmOnOsRestart)
-        connect(this, SIGNAL(commitDataRequest(QSessionManager &)), this, SLOT(bailout(QSessionManager &)));
+        connect(this, &QGuiApplication::commitDataRequest, this, &QdApplication::bailout);
     if (!installSingleInstanceGuard()) {
         PromptService::Message msg;
         msg.kind = PromptService::Kind::Critical;

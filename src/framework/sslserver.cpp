@@ -122,8 +122,7 @@ void SslServer::incomingConnection(qintptr socketDescriptor)
     }
 
     qRegisterMetaType<QAbstractSocket::SocketError>("QAbstractSocket::SocketError");
-    connect(socket, SIGNAL(error(QAbstractSocket::SocketError)), this,
-            SLOT(onSocketError(QAbstractSocket::SocketError)));
+    connect(socket, &QAbstractSocket::errorOccurred, this, &SslServer::onSocketError);
 
     if (config.plainConnections) {
         addPendingConnection(socket);
@@ -131,7 +130,7 @@ void SslServer::incomingConnection(qintptr socketDescriptor)
         return;
     }
 
-    connect(socket, SIGNAL(sslErrors(QList<QSslError>)), this, SLOT(onSslErrors(QList<QSslError>)));
+    connect(socket, QOverload<const QList<QSslError> &>::of(&QSslSocket::sslErrors), this, &SslServer::onSslErrors);
 
     socket->setLocalCertificate(config.certificatePath, QSsl::Pem);
     socket->setPrivateKey(config.privateKeyPath, QSsl::Rsa, QSsl::Pem, config.keyPassPhrase);

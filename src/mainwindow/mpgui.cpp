@@ -56,7 +56,7 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
     qRegisterMetaType<SessionRules::SessionStart>();
     qRegisterMetaType<SessionRules::DisconnectReason>();
 
-    connect(this, SIGNAL(sigWindowStateChanged(Qt::WindowStates)), this, SLOT(onWindowStateChanged(Qt::WindowStates)));
+    connect(this, &MPGui::sigWindowStateChanged, this, &MPGui::onWindowStateChanged);
 
     initLogger(MSETTINGS::getShortApplicationName(), MSETTINGS::getSettingsDirPath(), nullptr);
 
@@ -64,8 +64,8 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
     // dialog is only the form over it.
     settingsStore = new MSettingsStore(config, this);
     settingsDialog = new MSettingsDialog(settingsStore, this, nullptr);
-    connect(this, SIGNAL(sigAboutToExit()), settingsDialog, SLOT(reject()));
-    connect(settingsDialog, SIGNAL(sigCopy2CallToggled(bool)), this, SLOT(onCopy2CallToggled(bool)),
+    connect(this, &MPGui::sigAboutToExit, settingsDialog, &MSettingsDialog::reject);
+    connect(settingsDialog, &MSettingsDialog::sigCopy2CallToggled, this, &MPGui::onCopy2CallToggled,
             Qt::UniqueConnection);
 
     // The subsystems that need no form.

@@ -45,25 +45,25 @@ void MPGui::createIcons()
 void MPGui::createActions()
 {
     connectAction = new QAction(tr("&Connetti a %1").arg(QStringLiteral("PBX")), this);
-    connect(connectAction, SIGNAL(triggered()), this, SLOT(connectToM()));
+    connect(connectAction, &QAction::triggered, this, &MPGui::connectToM);
 
     disconnectAction = new QAction(tr("&Disconnetti da %1").arg(QStringLiteral("PBX")), this);
     disconnectAction->setEnabled(false);
-    connect(disconnectAction, SIGNAL(triggered()), this, SLOT(disconnectFromM()));
+    connect(disconnectAction, &QAction::triggered, this, &MPGui::disconnectFromM);
 
     minimizeAction = new QAction(tr(MinimizeText), this);
-    connect(minimizeAction, SIGNAL(triggered()), this, SLOT(moveToTray()));
+    connect(minimizeAction, &QAction::triggered, this, &MPGui::moveToTray);
 
     restoreAction = new QAction(tr(RestoreText), this);
     restoreAction->setEnabled(false);
-    connect(restoreAction, SIGNAL(triggered()), this, SLOT(backFromTray()));
+    connect(restoreAction, &QAction::triggered, this, &MPGui::backFromTray);
 
     settingsAction = new QAction(tr("Impostazioni"), this);
-    connect(settingsAction, SIGNAL(triggered()), this, SLOT(openConfigurationPanel()));
+    connect(settingsAction, &QAction::triggered, this, &MPGui::openConfigurationPanel);
 
     quitAction = new QAction(tr(QuitText), this);
     quitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
-    connect(quitAction, SIGNAL(triggered()), this, SLOT(quitApplication()));
+    connect(quitAction, &QAction::triggered, this, [this] { quitApplication(); });
     // Not in the window's menus: added to the window so that its key works.
     addAction(quitAction);
 
@@ -77,7 +77,7 @@ void MPGui::createActions()
     pauseAllAction->setChecked(false);
 
     sendLogAction = new QAction(tr("Invia &log al supporto tecnico"), this);
-    connect(sendLogAction, SIGNAL(triggered()), this, SLOT(sendLogToSupport()));
+    connect(sendLogAction, &QAction::triggered, this, &MPGui::sendLogToSupport);
 
     // Found by these names by whoever drives the window (the local API, tests).
     connectAction->setObjectName(QStringLiteral("connectAction"));
@@ -91,13 +91,13 @@ void MPGui::createActions()
     sendLogAction->setObjectName(QStringLiteral("sendLogAction"));
 
     m_actionExtendedMode->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
-    connect(m_actionExtendedMode, SIGNAL(triggered()), this, SLOT(onExtendedModeSelected()));
+    connect(m_actionExtendedMode, &QAction::triggered, this, &MPGui::onExtendedModeSelected);
     m_actionsSlimMode->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    connect(m_actionsSlimMode, SIGNAL(triggered()), this, SLOT(onSlimModeSelected()));
-    connect(m_alwaysOnTopAction, SIGNAL(toggled(bool)), this, SLOT(onAlwaysOnTopRequested(bool)));
-    connect(m_actionsShowKeypad, SIGNAL(triggered()), this, SLOT(onShowKeypadTriggered()));
-    connect(m_actionsShowFunctions, SIGNAL(triggered()), this, SLOT(onShowFuncButtonsTriggered()));
-    connect(m_actionsShowVolumes, SIGNAL(triggered()), this, SLOT(onShowVolumesTriggered()));
+    connect(m_actionsSlimMode, &QAction::triggered, this, &MPGui::onSlimModeSelected);
+    connect(m_alwaysOnTopAction, &QAction::toggled, this, &MPGui::onAlwaysOnTopRequested);
+    connect(m_actionsShowKeypad, &QAction::triggered, this, &MPGui::onShowKeypadTriggered);
+    connect(m_actionsShowFunctions, &QAction::triggered, this, &MPGui::onShowFuncButtonsTriggered);
+    connect(m_actionsShowVolumes, &QAction::triggered, this, &MPGui::onShowVolumesTriggered);
 
     // Each transparency entry carries the window opacity it selects.
     m_Layered_0_Action->setData(1);
@@ -110,7 +110,7 @@ void MPGui::createActions()
         // The entry in use carries the check.
         action->setCheckable(true);
         action->setChecked(action == m_Layered_0_Action);
-        connect(action, SIGNAL(triggered()), this, SLOT(onTransparencyChangeRequest()));
+        connect(action, &QAction::triggered, this, &MPGui::onTransparencyChangeRequest);
     }
 
     menuImpostazioni->addAction(connectAction);
@@ -147,23 +147,23 @@ void MPGui::createShortcuts()
 {
     struct ShortcutEntry {
         const char *key;
-        const char *slot;
+        void (MPGui::*slot)();
         bool phoneModesOnly;
     };
     const ShortcutEntry entries[] = {
-        {"F9", SLOT(changeTab()), false},
-        {"F10", SLOT(changeTab()), false},
-        {"F11", SLOT(changeTab()), false},
-        {"F12", SLOT(changeTab()), false},
-        {"End", SLOT(hangupActiveCall()), false},
-        {"F8", SLOT(setFocusOnMainNumEdit()), false},
-        {"F6", SLOT(onUTransferShortcut()), true},
-        {"Ctrl+F6", SLOT(onUTransferDlgShortcut()), true},
-        {"F7", SLOT(onATransferShortcut()), true},
-        {"Ctrl+F7", SLOT(onATransferDlgShortcut()), true},
-        {"Del", SLOT(requestCancelTransfer()), true},
-        {"F5", SLOT(holdActiveCall()), true},
-        {"Ctrl+F5", SLOT(retrieveHoldCall()), true},
+        {"F9", &MPGui::changeTab, false},
+        {"F10", &MPGui::changeTab, false},
+        {"F11", &MPGui::changeTab, false},
+        {"F12", &MPGui::changeTab, false},
+        {"End", &MPGui::hangupActiveCall, false},
+        {"F8", &MPGui::setFocusOnMainNumEdit, false},
+        {"F6", &MPGui::onUTransferShortcut, true},
+        {"Ctrl+F6", &MPGui::onUTransferDlgShortcut, true},
+        {"F7", &MPGui::onATransferShortcut, true},
+        {"Ctrl+F7", &MPGui::onATransferDlgShortcut, true},
+        {"Del", &MPGui::requestCancelTransfer, true},
+        {"F5", &MPGui::holdActiveCall, true},
+        {"Ctrl+F5", &MPGui::retrieveHoldCall, true},
     };
     const bool phoneMode = appMode == MSETTINGS::AppModeDeskPhone || appMode == MSETTINGS::AppModeSoftphone;
     for (const ShortcutEntry &entry : entries) {
@@ -173,7 +173,7 @@ void MPGui::createShortcuts()
         shortcutsMap.insert(key.toString(QKeySequence::PortableText), shortcut);
         // In CTI-only mode the call shortcuts exist but do nothing.
         if (!entry.phoneModesOnly || phoneMode)
-            connect(shortcut, SIGNAL(activated()), this, entry.slot);
+            connect(shortcut, &QShortcut::activated, this, entry.slot);
     }
 
     const QStringList keys = shortcutsMap.keys();

@@ -279,7 +279,7 @@ void MPGui::globalCopyForRapidCall()
     if (!rapid || !clipboard)
         return;
     rapid->setRapidCallPending(true);
-    connect(clipboard, SIGNAL(dataChanged()), this, SLOT(onClipboardChanged()), Qt::UniqueConnection);
+    connect(clipboard, &QClipboard::dataChanged, this, &MPGui::onClipboardChanged, Qt::UniqueConnection);
     // The application in front cannot be asked to copy its selection on this
     // platform: the request fails at once.
     onClipboardInactivity();
@@ -290,7 +290,7 @@ void MPGui::onClipboardInactivity()
 {
     // Ends the hot-key watch; the copy-to-call hook, when on, stays.
     if (clipboard && !(settingsStore && settingsStore->isCopyToCallEnabled()))
-        disconnect(clipboard, SIGNAL(dataChanged()), this, SLOT(onClipboardChanged()));
+        disconnect(clipboard, &QClipboard::dataChanged, this, &MPGui::onClipboardChanged);
     if (rapid)
         rapid->setRapidCallPending(false);
 }

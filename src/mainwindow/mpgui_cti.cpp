@@ -13,17 +13,6 @@
 #include <QSysInfo>
 #include <QUuid>
 
-namespace
-{
-
-// Every signal of the library that the window listens to, with its slot.
-struct CtiConnection {
-    const char *signal;
-    const char *slot;
-};
-
-} // namespace
-
 void MPGui::initMctiLib()
 {
     if (ctiLib)
@@ -61,16 +50,11 @@ void MPGui::initMctiLib()
                         MSETTINGS::getApplicationVersion(), clientId, MSETTINGS::getSettingsDirPath());
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "This is MCTI using ctilib: " << CtiLib::getVersion();
 
-    const CtiConnection connections[] = {
-        {SIGNAL(sigSipSettingsReceived(SipConfiguration)), SLOT(onSipSettingsReceived(SipConfiguration))},
-        {SIGNAL(sigIdentitiesChanged(IdentityList)), SLOT(onIdentitiesReceived(IdentityList))},
-        {SIGNAL(sigRebrandingDownloadCompleted(QString)), SLOT(onRebrandingDownloadCompleted(QString))},
-    };
-
-    // The log-in's answers and the service codes go to the session
-    // (PbxSession::connectClient).
-    for (const CtiConnection &c : connections)
-        connect(ctiLib, c.signal, this, c.slot);
+    // The library's signals that the window listens to; the log-in's answers
+    // and the service codes go to the session (PbxSession::connectClient).
+    connect(ctiLib, &CtiLib::sigSipSettingsReceived, this, &MPGui::onSipSettingsReceived);
+    connect(ctiLib, &CtiLib::sigIdentitiesChanged, this, &MPGui::onIdentitiesReceived);
+    connect(ctiLib, &CtiLib::sigRebrandingDownloadCompleted, this, &MPGui::onRebrandingDownloadCompleted);
     connect(ctiLib, &CtiLib::sigRebrandingPackageChanged, updates, &UpdateScheduler::refreshRebrandingPackAfterAWhile);
     session->attachClient(*ctiLib);
 

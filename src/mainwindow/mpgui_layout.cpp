@@ -73,8 +73,7 @@ void MPGui::setupGuiLayout()
     wdgPicture->setDirty();
     wdgPicture->update();
     qRegisterMetaType<CTILIB::ChatPresence>("CTILIB::ChatPresence");
-    connect(wdgPicture, SIGNAL(sigPresenceChanged(CTILIB::ChatPresence, QString)), this,
-            SLOT(setPresence(CTILIB::ChatPresence, QString)));
+    connect(wdgPicture, &wdgProfileImage::sigPresenceChanged, this, &MPGui::setPresence);
 
     // No sample texts.
     lblConnectedName->clear();
@@ -143,20 +142,23 @@ void MPGui::setupGuiLayout()
 
     // Call handling.
     for (QPushButton *button : {btnLine1, btnLine2, btnLine3, btnLine4})
-        connect(button, SIGNAL(clicked()), this, SLOT(onLineButtonClicked()));
-    connect(vLineLayout, SIGNAL(currentChanged(int)), this, SLOT(onLineStatusChanged()), Qt::QueuedConnection);
+        connect(button, &QPushButton::clicked, this, &MPGui::onLineButtonClicked);
+    connect(vLineLayout, &QStackedWidget::currentChanged, this, &MPGui::onLineStatusChanged, Qt::QueuedConnection);
     for (QPushButton *key : {bt0, bt1, bt2, bt3, bt4, bt5, bt6, bt7, bt8, bt9, btAst, btPound})
-        connect(key, SIGNAL(clicked()), this, SLOT(onNumPadClicked()));
-    connect(edtCallerNumber, SIGNAL(sigEnter()), this, SLOT(phoneTxtEnterKeyClicked()));
-    connect(edtCallerNumber, SIGNAL(sigClear()), this, SLOT(clearClicked()));
-    connect(edtCallerNumber, SIGNAL(sigDigitClicked(QString, QString)), this, SLOT(digitClicked(QString, QString)));
-    connect(edtCallerNumber, SIGNAL(sigShortcutRequested(QString)), this, SLOT(onShortcutRequested(QString)));
-    connect(btnStartAudioCall, SIGNAL(clicked()), this, SLOT(phoneTxtEnterKeyClicked()));
+        connect(key, &QPushButton::clicked, this, &MPGui::onNumPadClicked);
+    connect(edtCallerNumber, &CustomLineEdit::sigEnter, this, &MPGui::phoneTxtEnterKeyClicked);
+    connect(edtCallerNumber, &CustomLineEdit::sigClear, this, &MPGui::clearClicked);
+    connect(edtCallerNumber, &CustomLineEdit::sigDigitClicked, this, &MPGui::digitClicked);
+    connect(edtCallerNumber, &CustomLineEdit::sigShortcutRequested, this, &MPGui::onShortcutRequested);
+    connect(btnStartAudioCall, &QPushButton::clicked, this, &MPGui::phoneTxtEnterKeyClicked);
     for (CustomSearchLineEdit *search : {txtExtSearch, txtContactsSearch, txtCdrSearch})
-        connect(search, SIGNAL(sigShortcutRequested(QString)), this, SLOT(onShortcutRequested(QString)));
-    connect(queuesGui, SIGNAL(sigTransferToOperator(QString)), this, SLOT(attendedTransferCall(QString)));
-    connect(queuesGui, SIGNAL(sigUTransferToOperator(QString)), this, SLOT(unattendedTransferCall(QString)));
-    connect(this, SIGNAL(sigClosingActiveLineWidget(qlonglong)), this, SLOT(onActiveLineClosing(qlonglong)));
+        connect(search, &CustomSearchLineEdit::sigShortcutRequested, this, &MPGui::onShortcutRequested);
+    // Transfers of the current call (line -1).
+    connect(queuesGui, &wdgQueues::sigTransferToOperator, this,
+            [this](const QString &number) { attendedTransferCall(number); });
+    connect(queuesGui, &wdgQueues::sigUTransferToOperator, this,
+            [this](const QString &number) { unattendedTransferCall(number); });
+    connect(this, &MPGui::sigClosingActiveLineWidget, this, &MPGui::onActiveLineClosing);
     connect(calls, &CallLines::clipboardInactive, this, &MPGui::onClipboardInactivity);
 
     // Directories and call history.
@@ -196,51 +198,50 @@ void MPGui::setupGuiLayout()
         directory->onCdrFilterChanged(flags, icons.cdrFilterOnIcon, icons.cdrFilterOffIcon);
     });
     connect(panel, &DirectoryPanel::cdrFilterClosed, panel, &DirectoryPanel::onCdrFilterClosed);
-    connect(settingsDialog, SIGNAL(sigCdrSettingsChanged()), this, SLOT(onCdrSettingsChanged()), Qt::QueuedConnection);
+    connect(settingsDialog, &MSettingsDialog::sigCdrSettingsChanged, this, &MPGui::onCdrSettingsChanged,
+            Qt::QueuedConnection);
 
     // Chat, voicemail and PBX services.
-    connect(btnDnd, SIGNAL(clicked()), this, SLOT(toggleDnd()));
-    connect(btnRedirect, SIGNAL(clicked()), this, SLOT(toggleUfwd()));
-    connect(btnMail, SIGNAL(clicked()), this, SLOT(requestVoiceMail()));
-    connect(btnConference, SIGNAL(clicked()), this, SLOT(requestConference()));
-    connect(btnDualRingToggle, SIGNAL(clicked()), this, SLOT(toggleForkMobile()));
-    connect(chatPanel, SIGNAL(sigSendingMessage(QString, QString, QString)), this,
-            SLOT(sendChatMessage(QString, QString, QString)));
-    connect(chatPanel, SIGNAL(sigChatOpenConversation(QString, QString)), this,
-            SLOT(sendChatOpenConversation(QString, QString)));
-    connect(chatPanel, SIGNAL(sigChatCloseConversation(QString, QString)), this,
-            SLOT(sendChatCloseConversation(QString, QString)));
-    connect(chatPanel, SIGNAL(sigSendIsComposing(QString, QString, bool)), this,
-            SLOT(sendChatIsComposing(QString, QString, bool)));
-    connect(chatPanel, SIGNAL(sigChatMessageDisplayed(QString, QString)), this,
-            SLOT(sendChatMessageDisplayed(QString, QString)));
-    connect(chatPanel, SIGNAL(sigUnreadChatMessageCountChanged(int)), this, SLOT(updateUnreadChatMessageCount(int)));
+    connect(btnDnd, &QPushButton::clicked, this, &MPGui::toggleDnd);
+    connect(btnRedirect, &QPushButton::clicked, this, &MPGui::toggleUfwd);
+    connect(btnMail, &QPushButton::clicked, this, &MPGui::requestVoiceMail);
+    connect(btnConference, &QPushButton::clicked, this, &MPGui::requestConference);
+    connect(btnDualRingToggle, &QPushButton::clicked, this, &MPGui::toggleForkMobile);
+    connect(chatPanel, &wdgChatPanel::sigSendingMessage, this, &MPGui::sendChatMessage);
+    connect(chatPanel, &wdgChatPanel::sigChatOpenConversation, this, &MPGui::sendChatOpenConversation);
+    connect(chatPanel, &wdgChatPanel::sigChatCloseConversation, this, &MPGui::sendChatCloseConversation);
+    connect(chatPanel, &wdgChatPanel::sigSendIsComposing, this, &MPGui::sendChatIsComposing);
+    connect(chatPanel, &wdgChatPanel::sigChatMessageDisplayed, this, &MPGui::sendChatMessageDisplayed);
+    connect(chatPanel, &wdgChatPanel::sigUnreadChatMessageCountChanged, this, &MPGui::updateUnreadChatMessageCount);
 
     // Queues and supervisor panel (the controller connects its own widgets).
-    connect(qscrollArea, SIGNAL(sigQueueScrollBarResized(QSize)), queuesGui, SLOT(adjustLayout(QSize)));
+    connect(qscrollArea, &queueScrollArea::sigQueueScrollBarResized, queuesGui, &wdgQueues::adjustLayout);
     connect(settingsDialog, &MSettingsDialog::sigChangeThresholds, queues, &QueuesController::onSvpThresholdsChanged);
 
     // Main window and PBX connection.
-    connect(edtCallerNumber, SIGNAL(sigShowCompleter()), this, SLOT(onShowCompleterRequested()));
+    connect(edtCallerNumber, &CustomLineEdit::sigShowCompleter, this, &MPGui::onShowCompleterRequested);
     for (CustomSearchLineEdit *search : {txtExtSearch, txtContactsSearch, txtCdrSearch})
-        connect(search, SIGNAL(sigDownArrowClicked()), this, SLOT(setFocusOnTable()));
-    connect(tabContactsWidget, SIGNAL(currentChanged(int)), this, SLOT(onCurrentTabChanged(int)));
-    connect(btnInputAudio, SIGNAL(clicked()), this, SLOT(toggleMuteInputAudio()));
-    connect(btnOutputAudio, SIGNAL(clicked()), this, SLOT(toggleMuteOutputAudio()));
-    connect(hsldInputAudio, SIGNAL(valueChanged(int)), this, SLOT(setInputAudioValue(int)));
-    connect(hsldOutputAudio, SIGNAL(valueChanged(int)), this, SLOT(setOutputAudioValue(int)));
-    connect(settingsDialog, SIGNAL(sigRestartRequested(bool)), this, SLOT(quitApplication(bool)), Qt::QueuedConnection);
-    connect(settingsDialog, SIGNAL(sigSipSettingsChanged()), this, SLOT(onSelectedAccountChanged()),
+        connect(search, &CustomSearchLineEdit::sigDownArrowClicked, this, &MPGui::setFocusOnTable);
+    connect(tabContactsWidget, &QTabWidget::currentChanged, this, &MPGui::onCurrentTabChanged);
+    connect(btnInputAudio, &QPushButton::clicked, this, &MPGui::toggleMuteInputAudio);
+    connect(btnOutputAudio, &QPushButton::clicked, this, &MPGui::toggleMuteOutputAudio);
+    connect(hsldInputAudio, &QSlider::valueChanged, this, &MPGui::setInputAudioValue);
+    connect(hsldOutputAudio, &QSlider::valueChanged, this, &MPGui::setOutputAudioValue);
+    // A required restart quits without asking; otherwise the user confirms.
+    connect(
+        settingsDialog, &MSettingsDialog::sigRestartRequested, this, [this](bool restart) { quitApplication(restart); },
+        Qt::QueuedConnection);
+    connect(settingsDialog, &MSettingsDialog::sigSipSettingsChanged, this, &MPGui::onSelectedAccountChanged,
             Qt::QueuedConnection);
-    connect(settingsDialog, SIGNAL(sigMctiServicesChanged()), this, SLOT(onMctiServicesChanged()),
+    connect(settingsDialog, &MSettingsDialog::sigMctiServicesChanged, this, &MPGui::onMctiServicesChanged,
             Qt::QueuedConnection);
-    connect(settingsDialog, SIGNAL(sigUpdatesSettingsChanged()), this, SLOT(startCheckUpdatesTimer()),
+    connect(settingsDialog, &MSettingsDialog::sigUpdatesSettingsChanged, this, &MPGui::startCheckUpdatesTimer,
             Qt::QueuedConnection);
-    connect(settingsDialog, SIGNAL(sigGuiLanguageChanged(int)), this, SLOT(onLanguageChangeRequested(int)),
+    connect(settingsDialog, &MSettingsDialog::sigGuiLanguageChanged, this, &MPGui::onLanguageChangeRequested,
             Qt::QueuedConnection);
-    connect(settingsDialog, SIGNAL(sigAudioDeviceChanged()), this, SLOT(onAudioDevicesChange()), Qt::QueuedConnection);
-    connect(trayIcon, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
-            SLOT(trayIconActivated(QSystemTrayIcon::ActivationReason)));
+    connect(settingsDialog, &MSettingsDialog::sigAudioDeviceChanged, this, &MPGui::onAudioDevicesChange,
+            Qt::QueuedConnection);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &MPGui::trayIconActivated);
     connect(trayIcon, &QSystemTrayIcon::messageClicked, this, &MPGui::onSystemTrayMessageClicked);
     connect(&tabAnimTimer, &QTimer::timeout, this, &MPGui::updateTabAnimIcon);
 
@@ -260,7 +261,7 @@ void MPGui::setupGuiLayout()
 
     // Started minimised: to the tray once the window has settled.
     if (settingsStore->isStartMinimizedSet())
-        QTimer::singleShot(1000, this, SLOT(moveToTray()));
+        QTimer::singleShot(1000, this, &MPGui::moveToTray);
     trayIcon->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
 
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Gui setup completed - Connections ready.";

@@ -285,7 +285,9 @@ void MPGui::initClientApiServer()
 
     apiServer = new ClientApiServer(settingsStore->getMUsername(), settingsStore->getMPassword(), config, this);
     connect(apiServer, &ClientApiServer::sigHangupCallRequested, this, &MPGui::hangupActiveCall, Qt::QueuedConnection);
-    connect(apiServer, SIGNAL(sigMakeCallRequested(QString)), this, SLOT(startCall(QString)), Qt::QueuedConnection);
+    connect(
+        apiServer, &ClientApiServer::sigMakeCallRequested, this, [this](const QString &number) { startCall(number); },
+        Qt::QueuedConnection);
     connect(apiServer, &ClientApiServer::sigTriggerRecCallRequested, this, &MPGui::triggerRecActiveCall,
             Qt::QueuedConnection);
     connect(apiServer, &ClientApiServer::sigGetCurrentCallInfo, this, &MPGui::getActiveCallInfo, Qt::DirectConnection);

@@ -553,15 +553,15 @@ void MPGui::onCopy2CallToggled(bool on)
     if (!clipboard)
         return;
     if (on)
-        connect(clipboard, SIGNAL(dataChanged()), this, SLOT(onClipboardChanged()), Qt::UniqueConnection);
+        connect(clipboard, &QClipboard::dataChanged, this, &MPGui::onClipboardChanged, Qt::UniqueConnection);
     else
-        disconnect(clipboard, SIGNAL(dataChanged()), this, SLOT(onClipboardChanged()));
+        disconnect(clipboard, &QClipboard::dataChanged, this, &MPGui::onClipboardChanged);
 }
 
 void MPGui::onClipboardChanged()
 {
     if (settingsDialog)
-        QTimer::singleShot(500, this, SLOT(startRapidCall()));
+        QTimer::singleShot(500, this, &MPGui::startRapidCall);
 }
 
 void MPGui::onShowCompleterRequested()

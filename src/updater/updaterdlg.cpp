@@ -45,10 +45,10 @@ void UpdaterDlg::setAutoUpdate(bool on)
         return;
     autoUpdate = on;
     if (on) {
-        connect(this, SIGNAL(newVersionAvailable(QString)), this, SLOT(startDownload()), Qt::UniqueConnection);
-        connect(this, SIGNAL(error(QString)), this, SIGNAL(canceled()), Qt::UniqueConnection);
+        connect(this, &CheckUpdateDlg::newVersionAvailable, this, &CheckUpdateDlg::startDownload, Qt::UniqueConnection);
+        connect(this, &CheckUpdateDlg::error, this, &CheckUpdateDlg::canceled, Qt::UniqueConnection);
     } else {
-        disconnect(this, SIGNAL(newVersionAvailable(QString)), this, SLOT(startDownload()));
-        disconnect(this, SIGNAL(error(QString)), this, SIGNAL(canceled()));
+        disconnect(this, &CheckUpdateDlg::newVersionAvailable, this, &CheckUpdateDlg::startDownload);
+        disconnect(this, &CheckUpdateDlg::error, this, &CheckUpdateDlg::canceled);
     }
 }

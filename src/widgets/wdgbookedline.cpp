@@ -15,7 +15,7 @@ wdgBookedLine::wdgBookedLine(QWidget *parent, Qt::WindowFlags flags) : QWidget(p
     ui->lblQueueText->hide();
     for (QLabel *l : {ui->lblQueueInfo, ui->lblCallTimer, ui->lblSpeaker, ui->lblNum, ui->lblCompany})
         l->clear();
-    connect(ui->btBookingCancel, SIGNAL(clicked()), this, SLOT(cancelCallBooking()));
+    connect(ui->btBookingCancel, &QPushButton::clicked, this, &wdgBookedLine::cancelCallBooking);
 }
 
 wdgBookedLine::~wdgBookedLine() = default;

@@ -30,6 +30,23 @@ AppIdentity testIdentity()
     return AppIdentity::current();
 }
 
+// Counts the queued calls posted to the application object and holds them
+// back, so a quit asked for in a test never ends the test's event loops.
+class AppCallCatcher : public QObject
+{
+public:
+    int calls = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != qApp || event->type() != QEvent::MetaCall)
+            return false;
+        ++calls;
+        return true;
+    }
+};
+
 } // namespace
 
 class TestStartup : public QObject
@@ -55,6 +72,7 @@ private slots:
     void autoUpdateSwitch();
     void restartLoop();
     void updaterConnectionsPerWindow();
+    void upgradeQuitsOnceWhenWiredAgain();
 
 private:
     QTemporaryDir m_dir;
@@ -464,6 +482,27 @@ void TestStartup::updaterConnectionsPerWindow()
     QSignalSpy check(&window, SIGNAL(sigCheckUpdates()));
     emit window.sigCheckUpdates();
     QCOMPARE(check.count(), 1);
+}
+
+// A restart wires the same updater to each new window; an upgrade still asks
+// the application to quit once.
+void TestStartup::upgradeQuitsOnceWhenWiredAgain()
+{
+    MSETTINGS::setSettingsDirPath(m_dir.path());
+    UpdaterDlg updater("K", QUFW::ProductBranch::StableBranch, "App", "1.0", QUrl("https://u.example"),
+                       m_dir.filePath("dl"), "TSTUPD3", m_dir.path(), WriterConfig(), ProgramStarter::system());
+    MPGui window{MctiConfig()};
+    connectUpdater(&window, &updater, qApp);
+    connectUpdater(&window, &updater, qApp);
+    QCoreApplication::processEvents(); // whatever the window queued on its own
+
+    AppCallCatcher catcher;
+    qApp->installEventFilter(&catcher);
+    emit updater.upgradeStarted();
+    QCOMPARE(catcher.calls, 0); // queued
+    QCoreApplication::processEvents();
+    qApp->removeEventFilter(&catcher);
+    QCOMPARE(catcher.calls, 1);
 }
 
 DESKLINE_TEST_MAIN(TestStartup)
