@@ -10,7 +10,6 @@
 #include "directory/directorypanel.h"
 #include "media/mediamodule.h"
 #include "messaging/messagingpanel.h"
-#include "phone/phonebackends.h"
 #include "queues/queuescontroller.h"
 #include "session/pbxsession.h"
 #include "settings/msettings.h"
@@ -79,7 +78,6 @@ MPGui::MPGui(const MctiConfig &config, QWidget *parent, Qt::WindowFlags flags)
     updates = new UpdateScheduler(*session, settingsStore, this);
     connect(updates, &UpdateScheduler::checkUpdatesDue, this, &MPGui::checkUpdates);
     connect(updates, &UpdateScheduler::rebrandingDue, this, &MPGui::refreshRebrandingPack);
-    phones = new PhoneBackends(session->serviceCodes(), *session, *settingsStore, this);
 
     cocoaWrapper mac;
     const bool micGranted = mac.isMicrophoneAccessGranted();

@@ -274,9 +274,7 @@ public slots:
     void onSipAccountNotRegistered();
     void onMPengineError(int level, const QString &text);
     void onMPEngineWarning(const QString &text);
-    void onPlantronicsHeadsetAttached(const QString &, const QString &, const QString &);
     void onPlantronicsHeadsetDetached(const QString &deviceName);
-    void onPlantronicsHeadsetMuteInput(bool mute);
 
     // --- identities and account selection (main window)
     void onIdentitiesReceived(const IdentityList &list);
@@ -521,6 +519,14 @@ private:
         void operator()(CallsHost *host) const;
     };
     std::unique_ptr<CallsHost, CallsHostDeleter> callsHost;
+    // What the phone back-ends tell the window (mpgui_audio.cpp).
+    class PhonesHost;
+    struct PhonesHostDeleter {
+        void operator()(PhonesHost *host) const;
+    };
+    std::unique_ptr<PhonesHost, PhonesHostDeleter> phonesHost;
+    // Made by createSubsystems() before the call lines, which read it.
+    void createPhoneBackends();
     // Made by createSubsystems() once the directory lookup exists.
     void createRapidCall();
     // Made by createSubsystems() once the call lines and the directory exist.

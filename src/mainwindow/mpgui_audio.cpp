@@ -1,6 +1,8 @@
 // Softphone status and audio controls of the main window: forwarders to the
-// phone back-ends object.
+// phone back-ends object, which is made here and reports back through the
+// window's PhonesHost.
 #include "mpgui.h"
+#include "session/pbxsession.h"
 
 #include "app/globallogger.h"
 #include "framework/promptservice.h"
@@ -131,15 +133,57 @@ void MPGui::onMPEngineWarning(const QString &text)
 
 // ---------------------------------------------------------------- headset
 
-void MPGui::onPlantronicsHeadsetAttached(const QString &, const QString &, const QString &) {}
-
 void MPGui::onPlantronicsHeadsetDetached(const QString &deviceName)
 {
     prompts().showTrayMessage(trayIcon, MSETTINGS::getLongApplicationName(), tr("%1 disconnessa").arg(deviceName),
                               QSystemTrayIcon::Information, 4000);
 }
 
-void MPGui::onPlantronicsHeadsetMuteInput(bool mute)
+// ---------------------------------------------------------------- the phone back-ends
+
+class MPGui::PhonesHost : public PhoneBackends::Host
 {
-    phones->setMuteInputAudio(mute);
+public:
+    explicit PhonesHost(MPGui *window) : w(window) {}
+    void dndStatusChanged(bool on) override { w->updateDndStatus(on); }
+    void sipAccountRegistered() override { w->onSipAccountRegistered(); }
+    void sipAccountUnregistered() override { w->onSipAccountUnregistered(); }
+    void sipAccountRegistrationFailed() override { w->onSipAccountRegistrationFailed(); }
+    void sipAccountTlsRegistrationFailed() override { w->onSipAccountTlsRegistrationFailed(); }
+    void engineError(int level, const QString &text) override { w->onMPengineError(level, text); }
+    void engineWarning(const QString &text) override { w->onMPEngineWarning(text); }
+    void headsetDetached(const QString &deviceName) override { w->onPlantronicsHeadsetDetached(deviceName); }
+
+private:
+    MPGui *w;
+};
+
+void MPGui::PhonesHostDeleter::operator()(PhonesHost *host) const
+{
+    delete host;
+}
+
+void MPGui::createPhoneBackends()
+{
+    PhoneBackends::Widgets widgets;
+    widgets.window = this;
+    widgets.btnDnd = btnDnd;
+    widgets.lblAccountInfo = lblAccountInfo;
+    widgets.hsldInputAudio = hsldInputAudio;
+    widgets.hsldOutputAudio = hsldOutputAudio;
+    widgets.btnInputAudio = btnInputAudio;
+    widgets.btnOutputAudio = btnOutputAudio;
+    widgets.trayIcon = trayIcon;
+    widgets.micOn = icons.inputAudioIcon;
+    widgets.micOff = icons.inputAudioOffIcon;
+    widgets.speakerOn = icons.outputAudioIcon;
+    widgets.speakerOff = icons.outputAudioOffIcon;
+    phonesHost.reset(new PhonesHost(this));
+    phones = new PhoneBackends(widgets, appMode, *ctiLib, session->serviceCodes(), *session, *settingsStore,
+                               *phonesHost, this);
+    // The levels last saved, shown once the volume sliders are.
+    int inputVolume = 50;
+    int outputVolume = 50;
+    settingsStore->getAudioVolumes(inputVolume, outputVolume);
+    phones->setVolumes(inputVolume, outputVolume);
 }

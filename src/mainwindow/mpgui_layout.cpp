@@ -87,11 +87,7 @@ void MPGui::setupGuiLayout()
     txtContactsSearch->clear();
     txtCdrSearch->clear();
 
-    // Volumes and operating mode (the shortcuts depend on the mode).
-    int inputVolume = 50;
-    int outputVolume = 50;
-    settingsStore->getAudioVolumes(inputVolume, outputVolume);
-    phones->setVolumes(inputVolume, outputVolume);
+    // The operating mode (the shortcuts depend on it).
     appMode = settingsStore->getSelectedAppMode();
     updateStrings();
 
@@ -278,6 +274,7 @@ void MPGui::setupGuiLayout()
 void MPGui::createSubsystems()
 {
     balloons = new BalloonBoard(this);
+    createPhoneBackends();
 
     DirectoryPanel::Widgets directoryWidgets;
     directoryWidgets.window = this;
@@ -354,24 +351,6 @@ void MPGui::createSubsystems()
     // turn of their own, not in the one that swapped the extension list in.
     connect(directory, &DirectoryPanel::extenListRebuilt, queues, &QueuesController::onExtenListRebuilt,
             Qt::QueuedConnection);
-
-    PhoneBackends::Widgets phoneWidgets;
-    phoneWidgets.window = this;
-    phoneWidgets.btnDnd = btnDnd;
-    phoneWidgets.lblAccountInfo = lblAccountInfo;
-    phoneWidgets.hsldInputAudio = hsldInputAudio;
-    phoneWidgets.hsldOutputAudio = hsldOutputAudio;
-    phoneWidgets.btnInputAudio = btnInputAudio;
-    phoneWidgets.btnOutputAudio = btnOutputAudio;
-    phoneWidgets.trayIcon = trayIcon;
-    phoneWidgets.micOn = icons.inputAudioIcon;
-    phoneWidgets.micOff = icons.inputAudioOffIcon;
-    phoneWidgets.speakerOn = icons.outputAudioIcon;
-    phoneWidgets.speakerOff = icons.outputAudioOffIcon;
-    phones->setWidgets(phoneWidgets);
-    phones->setCtiClient(ctiLib);
-    phones->setHub(this);
-    phones->setAppMode(appMode);
 
     // Call actions, transfers, rapid call and copy-to-call.
     CallControl::Widgets controlWidgets;

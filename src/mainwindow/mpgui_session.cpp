@@ -85,10 +85,8 @@ void MPGui::shutDownCti()
         return;
     CtiLib *old = ctiLib;
     ctiLib = nullptr;
-    if (phones) {
+    if (phones)
         phones->resetPhoneApi();
-        phones->setCtiClient(nullptr);
-    }
     old->disconnect();
     disconnect(old, nullptr, this, nullptr);
     old->logout();
@@ -124,7 +122,6 @@ void MPGui::connectToM()
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Missing mctilib pointer";
         return;
     }
-    phones->setAppMode(appMode);
 
     const MctiConfig config = settingsStore->getConfig();
     PbxSession::Attempt attempt;
@@ -621,11 +618,11 @@ MPGui::~MPGui()
 
     session->close();
     shutDownCti();
+    delete phones;
+    phones = nullptr;
     retiredCti.reset();
     delete session;
     session = nullptr;
-    delete phones;
-    phones = nullptr;
     if (trayIcon) {
         QSystemTrayIcon *old = trayIcon;
         trayIcon = nullptr;

@@ -36,8 +36,8 @@ MPEngine::MPEngine(const ServicesDialCodesMap &serviceCodes, const MctiConfig &c
         t->setSingleShot(true);
         t->setInterval(kToneTimeoutMs);
     }
-    connect(&busyToneTimer, SIGNAL(timeout()), this, SLOT(stopBusyTone()));
-    connect(&congestionToneTimer, SIGNAL(timeout()), this, SLOT(stopCongestionTone()));
+    connect(&busyToneTimer, &QTimer::timeout, this, &MPEngine::stopBusyTone);
+    connect(&congestionToneTimer, &QTimer::timeout, this, &MPEngine::stopCongestionTone);
 
     if (!start())
         logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "MPEngine failed to start!";
@@ -200,20 +200,19 @@ bool MPEngine::init()
     // Connected before the account asks for its registration: the answer
     // comes from the engine's thread and may be emitted before this returns.
     const auto q = Qt::QueuedConnection;
-    connect(engine, SIGNAL(sigCallEstablished(int)), this, SLOT(onCallEstablished(int)), q);
-    connect(engine, SIGNAL(sigCallCanceled(int)), this, SLOT(onCallCanceled(int)), q);
-    connect(engine, SIGNAL(sigRinging(int)), this, SLOT(onRemoteRinging(int)), q);
-    connect(engine, SIGNAL(sigOnHoldOk(int)), this, SLOT(onHoldOk(int)), q);
-    connect(engine, SIGNAL(sigOnHoldFail(int)), this, SLOT(onHoldFailed(int)), q);
-    connect(engine, SIGNAL(sigSessionProgress(int)), this, SLOT(onSessionProgress(int)), q);
-    connect(engine, SIGNAL(sigFileReadingFinished(int)), this, SLOT(onFileReadingFinished(int)), q);
-    connect(engine, SIGNAL(sigCallTerminated(int)), this, SLOT(onCallTerminated(int)), q);
-    connect(engine, SIGNAL(sigRegistrationFail(int, int, QString)), this, SLOT(onRegisterAccountFailed()), q);
-    connect(engine, SIGNAL(sigSecureHandshakeRegistrationFail(int, int, QString)), this,
-            SLOT(onTlsRegisterAccountFailed()), q);
-    connect(engine, SIGNAL(sigIncomingCall(int, QString, QString)), this, SLOT(onIncomingCall(int, QString, QString)),
+    connect(engine, &VDKQtEngine::sigCallEstablished, this, &MPEngine::onCallEstablished, q);
+    connect(engine, &VDKQtEngine::sigCallCanceled, this, &MPEngine::onCallCanceled, q);
+    connect(engine, &VDKQtEngine::sigRinging, this, &MPEngine::onRemoteRinging, q);
+    connect(engine, &VDKQtEngine::sigOnHoldOk, this, &MPEngine::onHoldOk, q);
+    connect(engine, &VDKQtEngine::sigOnHoldFail, this, &MPEngine::onHoldFailed, q);
+    connect(engine, &VDKQtEngine::sigSessionProgress, this, &MPEngine::onSessionProgress, q);
+    connect(engine, &VDKQtEngine::sigFileReadingFinished, this, &MPEngine::onFileReadingFinished, q);
+    connect(engine, &VDKQtEngine::sigCallTerminated, this, &MPEngine::onCallTerminated, q);
+    connect(engine, &VDKQtEngine::sigRegistrationFail, this, &MPEngine::onRegisterAccountFailed, q);
+    connect(engine, &VDKQtEngine::sigSecureHandshakeRegistrationFail, this, &MPEngine::onTlsRegisterAccountFailed, q);
+    connect(engine, &VDKQtEngine::sigIncomingCall, this, qOverload<int, QString, QString>(&MPEngine::onIncomingCall),
             q);
-    connect(engine, SIGNAL(sigSipError(int, int, QString)), this, SLOT(onSipErrorReceived(int, int, QString)), q);
+    connect(engine, &VDKQtEngine::sigSipError, this, qOverload<int, int, QString>(&MPEngine::onSipErrorReceived), q);
     connect(engine, &VDKQtEngine::sigRegistrationOk, this, &MPEngine::onRegisterAccountOk, q);
     loadAccounts();
     return true;
@@ -752,14 +751,8 @@ bool MPEngine::startAudioCall(QString number)
             emit sigError(3, tr("Non ci sono più linee VoIP disponibili."));
         return false;
     }
-    if (!QMetaObject::invokeMethod(this, "onCallOriginate", Qt::QueuedConnection, Q_ARG(int, line),
-                                   Q_ARG(QString, number))) {
-        logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO << "Failed to invoke"
-                                    << "onCallOriginate"
-                                    << "for callee" << masked(number) << "on line" << line
-                                    << "in queued connection... calling inline";
-        onCallOriginate(line, number);
-    }
+    QMetaObject::invokeMethod(
+        this, [this, line, number] { onCallOriginate(line, number); }, Qt::QueuedConnection);
     return true;
 }
 
@@ -1310,12 +1303,8 @@ void MPEngine::onIncomingCall(int lineId, const char *caller, const char *callee
         onIncomingCall(lineId, from, to);
         return;
     }
-    if (!QMetaObject::invokeMethod(this, "onIncomingCall", Qt::QueuedConnection, Q_ARG(int, lineId),
-                                   Q_ARG(QString, from), Q_ARG(QString, to))) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Failed to invoke SLOT on the object thread! calling SLOT on the wrong one...";
-        onIncomingCall(lineId, from, to);
-    }
+    QMetaObject::invokeMethod(
+        this, [this, lineId, from, to] { onIncomingCall(lineId, from, to); }, Qt::QueuedConnection);
 }
 
 void MPEngine::onSipErrorReceived(int lineId, int errcode, const char *text)
@@ -1325,12 +1314,8 @@ void MPEngine::onSipErrorReceived(int lineId, int errcode, const char *text)
         onSipErrorReceived(lineId, errcode, msg);
         return;
     }
-    if (!QMetaObject::invokeMethod(this, "onSipErrorReceived", Qt::QueuedConnection, Q_ARG(int, lineId),
-                                   Q_ARG(int, errcode), Q_ARG(QString, msg))) {
-        logLine(UNQL::LOG_WARNING) << Q_FUNC_INFO
-                                   << "Failed to invoke SLOT on the object thread! calling SLOT on the wrong one...";
-        onSipErrorReceived(lineId, errcode, msg);
-    }
+    QMetaObject::invokeMethod(
+        this, [this, lineId, errcode, msg] { onSipErrorReceived(lineId, errcode, msg); }, Qt::QueuedConnection);
 }
 
 void MPEngine::onIncomingCall(int lineId, QString caller, QString callee)

@@ -25,24 +25,17 @@ PhoneApi::PhoneApi(CtiLib *cti, const QString &ownExtension, const QString &pbxA
     setObjectName(QStringLiteral("phoneApi"));
     m_dtmfTimer = new QTimer;
     m_dtmfTimer->setObjectName(QStringLiteral("dtmfTimer"));
-    connect(m_dtmfTimer, SIGNAL(timeout()), this, SLOT(processNextDtmfSequence()));
+    connect(m_dtmfTimer, &QTimer::timeout, this, &PhoneApi::processNextDtmfSequence);
     if (!m_cti)
         return;
-    connect(m_cti, SIGNAL(phoneEventIncomingCall(QString, QString, QString)), this,
-            SLOT(onPhoneEventIncomingCall(QString, QString, QString)));
-    connect(m_cti, SIGNAL(phoneEventOutgoingCall(QString, QString, QString)), this,
-            SLOT(onPhoneEventOutgoingCall(QString, QString, QString)));
-    connect(m_cti, SIGNAL(phoneEventEstablishedCall(QString, QString, QString)), this,
-            SLOT(onPhoneEventEstablishedCall(QString, QString, QString)));
-    connect(m_cti, SIGNAL(phoneEventEndedCall(QString, QString, QString)), this,
-            SLOT(onPhoneEventEndedCall(QString, QString, QString)));
-    connect(m_cti, SIGNAL(phoneEventMissedCall(QString, QString, QString)), this,
-            SLOT(onPhoneEventMissedCall(QString, QString, QString)));
-    connect(m_cti, SIGNAL(phoneEventHoldCall(QString, QString, QString)), this,
-            SLOT(onPhoneEventHoldCall(QString, QString, QString)));
-    connect(m_cti, SIGNAL(phoneEventUnholdCall(QString, QString, QString)), this,
-            SLOT(onPhoneEventUnholdCall(QString, QString, QString)));
-    connect(m_cti, SIGNAL(phoneEventDnd(bool)), this, SLOT(onPhoneEventDnd(bool)));
+    connect(m_cti, &CtiLib::phoneEventIncomingCall, this, &PhoneApi::onPhoneEventIncomingCall);
+    connect(m_cti, &CtiLib::phoneEventOutgoingCall, this, &PhoneApi::onPhoneEventOutgoingCall);
+    connect(m_cti, &CtiLib::phoneEventEstablishedCall, this, &PhoneApi::onPhoneEventEstablishedCall);
+    connect(m_cti, &CtiLib::phoneEventEndedCall, this, &PhoneApi::onPhoneEventEndedCall);
+    connect(m_cti, &CtiLib::phoneEventMissedCall, this, &PhoneApi::onPhoneEventMissedCall);
+    connect(m_cti, &CtiLib::phoneEventHoldCall, this, &PhoneApi::onPhoneEventHoldCall);
+    connect(m_cti, &CtiLib::phoneEventUnholdCall, this, &PhoneApi::onPhoneEventUnholdCall);
+    connect(m_cti, &CtiLib::phoneEventDnd, this, &PhoneApi::onPhoneEventDnd);
     m_initialized = true;
 }
 

@@ -16,22 +16,15 @@
 #include <QLabel>
 #include <QSystemTrayIcon>
 
-PhoneBackends::PhoneBackends(const ServicesDialCodesMap &codes, PbxSession &session, MSettingsStore &store,
-                             QObject *parent)
-    : QObject(parent), settings(&store), serviceCodes(codes)
+PhoneBackends::PhoneBackends(const Widgets &widgets, MSETTINGS::AppMode mode, CtiLib &cti,
+                             const ServicesDialCodesMap &codes, PbxSession &session, MSettingsStore &store,
+                             Host &windowHost, QObject *parent)
+    : QObject(parent), w(widgets), appMode(mode), ctiLib(cti), settings(store), serviceCodes(codes), host(windowHost)
 {
     setObjectName(QStringLiteral("phoneBackends"));
     connect(&session, &PbxSession::started, this, &PhoneBackends::onSessionStarted);
     connect(&session, &PbxSession::ended, this, &PhoneBackends::onSessionEnded);
-}
-
-void PhoneBackends::setCtiClient(CtiLib *cti)
-{
-    if (ctiLib)
-        disconnect(ctiLib, &CtiLib::sigPhoneApiAutorized, this, &PhoneBackends::onPApiAuthorized);
-    ctiLib = cti;
-    if (cti)
-        connect(cti, &CtiLib::sigPhoneApiAutorized, this, &PhoneBackends::onPApiAuthorized);
+    connect(&cti, &CtiLib::sigPhoneApiAutorized, this, &PhoneBackends::onPApiAuthorized);
 }
 
 namespace
@@ -62,11 +55,6 @@ PhoneBackends::~PhoneBackends()
     }
 }
 
-void PhoneBackends::setWidgets(const Widgets &widgets)
-{
-    w = widgets;
-}
-
 void PhoneBackends::setVolumes(int input, int output)
 {
     inputVolume = input;
@@ -75,7 +63,6 @@ void PhoneBackends::setVolumes(int input, int output)
 
 void PhoneBackends::onSessionStarted(const SessionRules::SessionStart &start)
 {
-    appMode = start.mode;
     capabilities = start.capabilities;
     accountPromptSuppressed = false;
     identitiesReceived = false;
@@ -94,12 +81,12 @@ void PhoneBackends::onSessionEnded()
 
 void PhoneBackends::updatePhoneApi()
 {
-    if (!settings || settings->getSelectedAccount().isEmpty()) {
+    if (settings.getSelectedAccount().isEmpty()) {
         resetPhoneApi();
         return;
     }
-    const QString selected = settings->getSelectedAccount();
-    const IdentityList identities = settings->getAccountList();
+    const QString selected = settings.getSelectedAccount();
+    const IdentityList identities = settings.getAccountList();
     for (const IdentityEntry &id : identities) {
         if (id.identifier != selected || id.type.toUpper() != QLatin1String("SIP") || id.sipUsername.isEmpty())
             continue;
@@ -114,8 +101,6 @@ void PhoneBackends::updatePhoneApi()
 
 void PhoneBackends::updatePhoneInfo(const QString &userAgent, const QString &phoneNameIn, const QString &phoneIpIn)
 {
-    if (!ctiLib || !settings)
-        return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "useragent:" << userAgent << "phoneName:" << phoneNameIn
                             << "phoneIP:" << phoneIpIn;
     if (appMode != MSETTINGS::AppModeDeskPhone)
@@ -147,8 +132,7 @@ void PhoneBackends::updatePhoneInfo(const QString &userAgent, const QString &pho
     bool usable = brand != 0 && !phoneName.isEmpty();
     if (usable && !phoneApiAuthorized) {
         // The authorisation request; the answer arrives through onPApiAuthorized.
-        if (ctiLib)
-            ctiLib->phoneCommandGetDndStatus();
+        ctiLib.phoneCommandGetDndStatus();
         usable = phoneApiAuthorized;
     }
     if (!usable) {
@@ -165,19 +149,18 @@ void PhoneBackends::updatePhoneInfo(const QString &userAgent, const QString &pho
     associatedPhoneName = phoneName;
     associatedPhoneIp = phoneIp;
 
-    if (brand == 0 || phoneApi || !phoneApiAuthorized || !ctiLib)
+    if (brand == 0 || phoneApi || !phoneApiAuthorized)
         return;
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "PhoneAPI initialization for brand" << brand << "...";
     PhoneApi *api =
-        new PhoneApi(ctiLib, ctiLib->getUserExtension(), settings->getMAddress(), firmware, brand, serviceCodes);
+        new PhoneApi(&ctiLib, ctiLib.getUserExtension(), settings.getMAddress(), firmware, brand, serviceCodes);
     phoneApi = api;
     if (!api->isInitialized()) {
         resetPhoneApi();
         return;
     }
     // The driver's call reports are connected by call handling (deskPhoneReady).
-    if (QObject *hub = callHub.data())
-        connect(api, SIGNAL(sigDndStatusChanged(bool)), hub, SLOT(updateDndStatus(bool)));
+    connect(api, &PhoneApi::sigDndStatusChanged, this, [this](bool on) { host.dndStatusChanged(on); });
     emit deskPhoneReady(api);
 }
 
@@ -253,8 +236,6 @@ void PhoneBackends::releasePhoneEngine()
 {
     if (!phoneEngine)
         return;
-    if (audio == engineAudio.get())
-        audio = nullptr;
     engineAudio.reset();
     MPEngine *old = phoneEngine;
     phoneEngine = nullptr;
@@ -265,9 +246,7 @@ void PhoneBackends::releasePhoneEngine()
 
 void PhoneBackends::initOrUpdatePhoneEngine(const IdentityEntry &identity, const QString &registrarAddress)
 {
-    if (!ctiLib || !settings)
-        return;
-    settings->updateDisplayedCodecs(identity.codecList);
+    settings.updateDisplayedCodecs(identity.codecList);
     if (phoneEngine) {
         if (phoneEngine->isShutdownInProgress()) {
             logLine(UNQL::LOG_CRITICAL) << Q_FUNC_INFO
@@ -303,8 +282,8 @@ void PhoneBackends::initOrUpdatePhoneEngine(const IdentityEntry &identity, const
     }
     pbxSettingsNoticeShown = false;
 
-    settings->setMPhoneSipAccount(ctiLib->getUserExtension(), identity.sipUsername, identity.sipPassword);
-    MctiConfig config = settings->getConfig();
+    settings.setMPhoneSipAccount(ctiLib.getUserExtension(), identity.sipUsername, identity.sipPassword);
+    MctiConfig config = settings.getConfig();
     if (config.sipTos.value == 0)
         config.sipTos.set(identity.sipTos);
     if (config.audioTos.value == 0)
@@ -320,31 +299,27 @@ void PhoneBackends::initOrUpdatePhoneEngine(const IdentityEntry &identity, const
         engine->deleteLater();
         // The engine reported its failure while it was being built, before
         // anything could hear it: show its report now.
-        if (QObject *hub = callHub.data())
-            QMetaObject::invokeMethod(hub, "onMPengineError", Q_ARG(int, 3), Q_ARG(QString, failure));
+        host.engineError(3, failure);
         return;
     }
     phoneEngine = engine;
     engineAudio.reset(new EngineAudio(engine));
-    audio = engineAudio.get();
 
-    // The window's status, audio and headset slots. The call reports and
-    // hold confirmations are connected by call handling (phoneEngineReady).
-    if (QObject *hub = callHub.data()) {
-        connect(engine, SIGNAL(sigRegistrationOk()), hub, SLOT(onSipAccountRegistered()));
-        connect(engine, SIGNAL(sigUnregistrationOk()), hub, SLOT(onSipAccountUnregistered()));
-        connect(engine, SIGNAL(sigRegistrationFail()), hub, SLOT(onSipAccountRegistrationFailed()));
-        connect(engine, SIGNAL(sigRegistrationTlsFail()), hub, SLOT(onSipAccountTlsRegistrationFailed()));
-        connect(engine, SIGNAL(sigError(int, QString)), hub, SLOT(onMPengineError(int, QString)));
-        connect(engine, SIGNAL(sigNotify(QString)), hub, SLOT(onMPEngineWarning(QString)));
-        connect(engine, SIGNAL(sigPlantronicsHeadsetDetached(QString)), hub,
-                SLOT(onPlantronicsHeadsetDetached(QString)));
-        connect(engine, SIGNAL(sigPlantronicsHeadsetAttached(QString, QString, QString)), hub,
-                SLOT(onPlantronicsHeadsetAttached(QString, QString, QString)));
-        connect(engine, SIGNAL(sigUpdatedOutputDevVolume(int)), hub, SLOT(setOutputAudioValue(int)));
-        connect(engine, SIGNAL(sigUpdatedInputDevVolume(int)), hub, SLOT(setInputAudioValue(int)));
-        connect(engine, SIGNAL(sigPlantronicsMuteChanged(bool)), hub, SLOT(onPlantronicsHeadsetMuteInput(bool)));
-    }
+    // The window's status and headset reports; the levels and the headset's
+    // mute come back to this object. The call reports and hold confirmations
+    // are connected by call handling (phoneEngineReady).
+    connect(engine, &MPEngine::sigRegistrationOk, this, [this] { host.sipAccountRegistered(); });
+    connect(engine, &MPEngine::sigUnregistrationOk, this, [this] { host.sipAccountUnregistered(); });
+    connect(engine, &MPEngine::sigRegistrationFail, this, [this] { host.sipAccountRegistrationFailed(); });
+    connect(engine, &MPEngine::sigRegistrationTlsFail, this, [this] { host.sipAccountTlsRegistrationFailed(); });
+    connect(engine, &MPEngine::sigError, this,
+            [this](int level, const QString &text) { host.engineError(level, text); });
+    connect(engine, &MPEngine::sigNotify, this, [this](const QString &text) { host.engineWarning(text); });
+    connect(engine, &MPEngine::sigPlantronicsHeadsetDetached, this,
+            [this](const QString &deviceName) { host.headsetDetached(deviceName); });
+    connect(engine, &MPEngine::sigUpdatedOutputDevVolume, this, &PhoneBackends::setOutputAudioValue);
+    connect(engine, &MPEngine::sigUpdatedInputDevVolume, this, &PhoneBackends::setInputAudioValue);
+    connect(engine, &MPEngine::sigPlantronicsMuteChanged, this, &PhoneBackends::setMuteInputAudio);
     emit phoneEngineReady(engine);
 
     if (!engine->init()) {
@@ -357,7 +332,7 @@ void PhoneBackends::initOrUpdatePhoneEngine(const IdentityEntry &identity, const
         setInputAudioValue(inputVolume);
     if (!engine->isOutputDevicePlantronics())
         setOutputAudioValue(outputVolume);
-    settings->populateAudioDevices(engine->getAudioInputDeviceList(), engine->getAudioOutputDeviceList());
+    settings.populateAudioDevices(engine->getAudioInputDeviceList(), engine->getAudioOutputDeviceList());
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Velora CTI initialization completed.";
 }
 
@@ -369,6 +344,7 @@ void PhoneBackends::setInputAudioValue(int value)
         w.btnInputAudio->setIcon(value > 0 ? w.micOn : w.micOff);
     // A level above 0 unmutes and is kept; 0 while muted is the slider
     // following the mute and leaves the kept level alone.
+    SoftphoneAudio *audio = softphoneAudio();
     if (value > 0) {
         inputMuted = false;
         if (audio)
@@ -399,7 +375,7 @@ void PhoneBackends::setOutputAudioValue(int value)
         w.hsldOutputAudio->setValue(value);
         w.hsldOutputAudio->setToolTip(QStringLiteral("%1%").arg(value));
     }
-    if (audio)
+    if (SoftphoneAudio *audio = softphoneAudio())
         audio->setOutputAudioValue(value);
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO << "Speaker Volume Level:" << value;
 }
@@ -407,9 +383,9 @@ void PhoneBackends::setOutputAudioValue(int value)
 void PhoneBackends::onAudioDevicesChange()
 {
     logLine(UNQL::LOG_INFO) << Q_FUNC_INFO;
-    if (!phoneEngine || !settings)
+    if (!phoneEngine)
         return;
-    phoneEngine->changeAudioDevices(settings->getConfig());
+    phoneEngine->changeAudioDevices(settings.getConfig());
     // The new devices get the levels the sliders show.
     if (w.hsldOutputAudio)
         setOutputAudioValue(w.hsldOutputAudio->value());
@@ -419,6 +395,7 @@ void PhoneBackends::onAudioDevicesChange()
 
 void PhoneBackends::setMuteInputAudio(bool mute)
 {
+    SoftphoneAudio *audio = softphoneAudio();
     if (appMode != MSETTINGS::AppModeSoftphone || !audio || mute == inputMuted)
         return;
     inputMuted = mute;
@@ -440,6 +417,7 @@ void PhoneBackends::setMuteInputAudio(bool mute)
 
 void PhoneBackends::setMuteOutputAudio(bool mute)
 {
+    SoftphoneAudio *audio = softphoneAudio();
     if (appMode != MSETTINGS::AppModeSoftphone || !audio || mute == outputMuted)
         return;
     outputMuted = mute;

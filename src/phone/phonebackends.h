@@ -14,6 +14,7 @@
 #include "deskphonerules.h"
 #include "mainwindow/session/sessionrules.h"
 #include "phoneapi.h"
+#include "settings/msettings.h"
 
 #include <QIcon>
 #include <QMap>
@@ -33,8 +34,7 @@ class QLabel;
 class QSystemTrayIcon;
 class QWidget;
 
-// The softphone engine's audio controls as the window drives them. The
-// engine (or a test fake) is handed in while it exists; null without one.
+// The softphone engine's audio controls as the window drives them.
 class SoftphoneAudio
 {
 public:
@@ -61,32 +61,41 @@ public:
         QIcon micOn, micOff, speakerOn, speakerOff;
     };
 
-    // `serviceCodes`: the session's service dial codes, read at each use by
-    // the driver and the engine. `session`: its start and end reach this
-    // object. `settings`: the selected identity and the SIP account. All of
-    // them outlive this object.
-    PhoneBackends(const ServicesDialCodesMap &serviceCodes, PbxSession &session, MSettingsStore &settings,
+    // What the back-ends tell the main window: the desk phone's
+    // do-not-disturb state, the softphone's registration and the engine's
+    // reports. The engine's level and mute reports stay with this object.
+    class Host
+    {
+    public:
+        virtual ~Host() = default;
+        virtual void dndStatusChanged(bool on) = 0;
+        virtual void sipAccountRegistered() = 0;
+        virtual void sipAccountUnregistered() = 0;
+        virtual void sipAccountRegistrationFailed() = 0;
+        virtual void sipAccountTlsRegistrationFailed() = 0;
+        // `level`: 1 information, 2 warning, 3 error.
+        virtual void engineError(int level, const QString &text) = 0;
+        virtual void engineWarning(const QString &text) = 0;
+        virtual void headsetDetached(const QString &deviceName) = 0;
+    };
+
+    // `widgets`: the main form's. `mode`: the operating mode, fixed for the
+    // program's run. `cti`: the CTI client; its desk-phone authorisation
+    // answers reach onPApiAuthorized(). `serviceCodes`: the session's service
+    // dial codes, read at each use by the driver and the engine. `session`:
+    // its start and end reach this object. `settings`: the selected identity
+    // and the SIP account. All of them outlive this object.
+    PhoneBackends(const Widgets &widgets, MSETTINGS::AppMode mode, CtiLib &cti,
+                  const ServicesDialCodesMap &serviceCodes, PbxSession &session, MSettingsStore &settings, Host &host,
                   QObject *parent = nullptr);
     ~PhoneBackends() override;
 
-    // Set once by the main window after its form exists.
-    void setWidgets(const Widgets &widgets);
-    // The CTI client: the window makes it when it starts, after this object.
-    // Its desk-phone authorisation answers reach onPApiAuthorized().
-    void setCtiClient(CtiLib *cti);
-    // The object whose slots receive the driver's do-not-disturb state
-    // (updateDndStatus) and the engine's status, audio and headset reports
-    // (the main window).
-    void setHub(QObject *hub) { callHub = hub; }
-    void setAppMode(int mode) { appMode = mode; }
     // Identities: the account prompt was left empty in desk-phone mode (not
     // asked again until the next log-in); the identities slot is running.
     bool accountPromptSuppressed = false;
     bool identitiesBusy = false;
     // A list of identities has arrived in this session.
     bool identitiesReceived = false;
-
-    void setSoftphoneAudio(SoftphoneAudio *engineAudio) { audio = engineAudio; }
 
     MPEngine *engine() const override { return phoneEngine; }
     PhoneApi *deskPhone() const override { return phoneApi; }
@@ -137,6 +146,10 @@ public slots:
     void toggleMuteInputAudio() { setMuteInputAudio(!inputMuted); }
     void toggleMuteOutputAudio() { setMuteOutputAudio(!outputMuted); }
 
+protected:
+    // The audio controls of the engine in use; null without one.
+    virtual SoftphoneAudio *softphoneAudio() const { return engineAudio.get(); }
+
 signals:
     // A new desk-phone driver is connected and usable.
     void deskPhoneReady(PhoneApi *api);
@@ -144,19 +157,18 @@ signals:
     void phoneEngineReady(MPEngine *engine);
 
 private:
-    Widgets w;
-    QPointer<CtiLib> ctiLib;
-    MSettingsStore *settings = nullptr;
+    const Widgets w;
+    const MSETTINGS::AppMode appMode;
+    CtiLib &ctiLib;
+    MSettingsStore &settings;
     const ServicesDialCodesMap &serviceCodes;
-    QPointer<QObject> callHub;
-    int appMode = 0;
+    Host &host;
     quint32 capabilities = 0;
 
     bool firmwareWarningShown = false;
     QString associatedPhoneName;
     QString associatedPhoneIp;
     MPEngine *phoneEngine = nullptr;
-    SoftphoneAudio *audio = nullptr;
     std::unique_ptr<SoftphoneAudio> engineAudio;
     bool pbxSettingsNoticeShown = false;
     QPointer<PhoneApi> phoneApi;

@@ -42,8 +42,9 @@ struct PhoneWindow {
             useTestAudioDevices(c);
         }
         w.reset(new MPGui(c));
+        w->start();
         withInstalledSoundsAndDevices(w->phoneBackends());
-        if (!startAndLogin(*w))
+        if (!waitForLogin(*w))
             return false;
         if (mode == 2)
             return QTest::qWaitFor([this] { return w->phoneBackends()->isSipRegistered(); },

@@ -154,8 +154,9 @@ struct Softphone {
         c.account.set(QStringLiteral("201"));
         useTestAudioDevices(c);
         w.reset(new MPGui(c));
+        w->start();
         withInstalledSoundsAndDevices(w->phoneBackends());
-        if (!startAndLogin(*w))
+        if (!waitForLogin(*w))
             return false;
         return QTest::qWaitFor([this] { return w->phoneBackends()->isSipRegistered(); }, testsupport::kConditionWaitMs);
     }

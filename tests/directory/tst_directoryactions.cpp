@@ -47,6 +47,20 @@ public:
     void openBalloon(const QString &, const Balloon::BalloonInfo &) override {}
 };
 
+// The phone back-ends' reports to the window: none without a session.
+class NoPhoneReports : public PhoneBackends::Host
+{
+public:
+    void dndStatusChanged(bool) override {}
+    void sipAccountRegistered() override {}
+    void sipAccountUnregistered() override {}
+    void sipAccountRegistrationFailed() override {}
+    void sipAccountTlsRegistrationFailed() override {}
+    void engineError(int, const QString &) override {}
+    void engineWarning(const QString &) override {}
+    void headsetDetached(const QString &) override {}
+};
+
 // The objects the actions work with, as the window has them before any
 // log-in: a CTI client never connected, a session never started, no phones,
 // the call lines and the directories on widgets of their own.
@@ -54,7 +68,7 @@ struct Parts {
     explicit Parts(const ServicesDialCodesMap &codes)
         : cti(QStringLiteral("test"), QStringLiteral("1"), QStringLiteral("test"), QStringLiteral("1"),
               QStringLiteral("test"), MSETTINGS::getSettingsDirPath()),
-          phones(codes, session, store)
+          phones(PhoneBackends::Widgets(), MSETTINGS::AppModeCtiOnly, cti, codes, session, store, phoneReports)
     {
         store.init();
         CallLines::Widgets lineWidgets;
@@ -94,6 +108,7 @@ struct Parts {
     CtiLib cti;
     PbxSession session;
     MSettingsStore store{MctiConfig()};
+    NoPhoneReports phoneReports;
     PhoneBackends phones;
     BalloonBoard balloons;
     NoDirectory noDirectory;

@@ -114,15 +114,23 @@ struct SessionFixture {
     void killSimulator() { sim.reset(); }
 };
 
-// Starts the window and waits for the log-in to complete.
-inline bool startAndLogin(MPGui &w, int ms = testsupport::kConditionWaitMs)
+// Waits for the log-in of a started window to complete. start() makes the
+// window's subsystems and leaves the log-in to the event loop (after the
+// first paint): between the two a test may reach the subsystems.
+inline bool waitForLogin(MPGui &w, int ms = testsupport::kConditionWaitMs)
 {
-    w.start();
     QElapsedTimer t;
     t.start();
     while (!w.isSessionUp() && t.elapsed() < ms)
         QTest::qWait(20);
     return w.isSessionUp();
+}
+
+// Starts the window and waits for the log-in to complete.
+inline bool startAndLogin(MPGui &w, int ms = testsupport::kConditionWaitMs)
+{
+    w.start();
+    return waitForLogin(w, ms);
 }
 
 // The audio devices of the softphone engine's test build.
@@ -166,7 +174,9 @@ inline void useTestAudioDevices(MctiConfig &c)
     c.ringDevice.set(kSystemOut.first());
 }
 
-// The engine's sounds and devices, as the installation would give them.
+// The engine's sounds and devices, as the installation would give them
+// (the window makes its back-ends when it starts; the engine comes with the
+// log-in).
 inline void withInstalledSoundsAndDevices(PhoneBackends *phones)
 {
     QObject::connect(phones, &PhoneBackends::phoneEngineReady, phones, [](MPEngine *e) {

@@ -69,8 +69,6 @@ struct Session {
         if (mode == MSETTINGS::AppModeSoftphone)
             useTestAudioDevices(c);
         w.reset(new MPGui{c});
-        if (mode == MSETTINGS::AppModeSoftphone)
-            withInstalledSoundsAndDevices(w->phoneBackends());
     }
     VoicemailPanel *voicemail() const { return w->messagingPanel()->voicemail(); }
     int count(const QString &name, int from = 0) const { return countOf(commands, name, from); }
@@ -79,7 +77,10 @@ struct Session {
 // Logged in, the phone of the mode ready, the first voicemail list shown.
 bool settle(Session &s, int mode)
 {
-    if (!startAndLogin(*s.w))
+    s.w->start();
+    if (mode == MSETTINGS::AppModeSoftphone)
+        withInstalledSoundsAndDevices(s.w->phoneBackends());
+    if (!waitForLogin(*s.w))
         return false;
     QElapsedTimer t;
     t.start();

@@ -58,8 +58,9 @@ void TestSessionNoMedia::softphoneWindowReportsThePhoneUnavailable()
     c.account.set(QStringLiteral("201"));
     useTestAudioDevices(c);
     MPGui w{c};
+    w.start();
     withInstalledSoundsAndDevices(w.phoneBackends());
-    QVERIFY(startAndLogin(w));
+    QVERIFY(waitForLogin(w));
     // The engine's own report, with the error number of its library.
     const QString unavailable =
         QStringLiteral("Il motore SIP ha restituito il seguente errore: %1").arg(int(VDK::ErrModule));

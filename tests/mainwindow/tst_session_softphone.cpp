@@ -69,9 +69,10 @@ void TestSessionSoftphone::engineFollowsTheIdentity()
     QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
     ScriptedPrompts prompts;
     MPGui w{softphoneConfig(f)};
+    w.start();
     PhoneBackends *phones = w.phoneBackends();
     withInstalledSoundsAndDevices(phones);
-    QVERIFY(startAndLogin(w));
+    QVERIFY(waitForLogin(w));
     QTRY_VERIFY(phones->engine());
     QTRY_VERIFY_WITH_TIMEOUT(phones->isSipRegistered(), 10000);
     QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblAccountInfo"))->text(), QStringLiteral("Telefono registrato"));
@@ -118,9 +119,10 @@ void TestSessionSoftphone::logOutSparesACallInProgress()
     QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
     ScriptedPrompts prompts;
     MPGui w{softphoneConfig(f)};
+    w.start();
     PhoneBackends *phones = w.phoneBackends();
     withInstalledSoundsAndDevices(phones);
-    QVERIFY(startAndLogin(w));
+    QVERIFY(waitForLogin(w));
     QTRY_VERIFY_WITH_TIMEOUT(phones->isSipRegistered(), 10000);
     QSignalSpy incoming(phones->engine(), &MPEngine::sigIncomingAudioCall);
 
@@ -176,12 +178,13 @@ void TestSessionSoftphone::refusedSipPasswordIsOfferedOnce()
     giveWrongSipPassword(f);
     ScriptedPrompts prompts;
     MPGui w{softphoneConfig(f)};
+    w.start();
     PhoneBackends *phones = w.phoneBackends();
     withInstalledSoundsAndDevices(phones);
     int failed = 0;
     connect(phones, &PhoneBackends::phoneEngineReady, this,
             [&failed](MPEngine *e) { connect(e, &MPEngine::sigRegistrationFail, e, [&failed] { ++failed; }); });
-    QVERIFY(startAndLogin(w));
+    QVERIFY(waitForLogin(w));
     QTRY_COMPARE_WITH_TIMEOUT(failed, 1, 10000);
     QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblAccountInfo"))->text(), QStringLiteral("Telefono non registrato"));
     // The first REGISTER, challenged, and the one answering the challenge.
@@ -216,12 +219,13 @@ void TestSessionSoftphone::correctedSipPasswordRegisters()
     const PbxSimData original = giveWrongSipPassword(f);
     ScriptedPrompts prompts;
     MPGui w{softphoneConfig(f)};
+    w.start();
     PhoneBackends *phones = w.phoneBackends();
     withInstalledSoundsAndDevices(phones);
     int failed = 0;
     connect(phones, &PhoneBackends::phoneEngineReady, this,
             [&failed](MPEngine *e) { connect(e, &MPEngine::sigRegistrationFail, e, [&failed] { ++failed; }); });
-    QVERIFY(startAndLogin(w));
+    QVERIFY(waitForLogin(w));
     QTRY_COMPARE_WITH_TIMEOUT(failed, 1, testsupport::kConditionWaitMs);
     QCOMPARE(widgetOf<QLabel>(w, QStringLiteral("lblAccountInfo"))->text(), QStringLiteral("Telefono non registrato"));
 
@@ -246,9 +250,10 @@ void TestSessionSoftphone::strangersCallsDoNotRing()
     QVERIFY2(listenForSoftphones(f, &error), qPrintable(error));
     ScriptedPrompts prompts;
     MPGui w{softphoneConfig(f)};
+    w.start();
     PhoneBackends *phones = w.phoneBackends();
     withInstalledSoundsAndDevices(phones);
-    QVERIFY(startAndLogin(w));
+    QVERIFY(waitForLogin(w));
     QTRY_VERIFY_WITH_TIMEOUT(phones->isSipRegistered(), 10000);
     const QString contact = f.sim->sipContactOf(QStringLiteral("201"));
     const quint16 phonePort = quint16(contact.section(QLatin1Char(':'), -1).section(QLatin1Char(';'), 0, 0).toUInt());

@@ -130,11 +130,12 @@ void TestServicesVoicemailE2e::softphoneDndAtOnce()
     c.spkDevice.set(systemOut.first());
     c.ringDevice.set(systemOut.first());
     MPGui w{c};
+    w.start();
     connect(w.phoneBackends(), &PhoneBackends::phoneEngineReady, this, [=](MPEngine *e) {
         e->setSoundsDirPath(qEnvironmentVariable("DESKLINE_SOURCE_DIR") + QStringLiteral("/resources/sounds"));
         e->setSystemDeviceLister([=](QAudio::Mode m) { return m == QAudio::AudioInput ? systemIn : systemOut; });
     });
-    QVERIFY(startAndLogin(w));
+    QVERIFY(waitForLogin(w));
     QTRY_VERIFY_WITH_TIMEOUT(w.phoneBackends()->isSipRegistered(), 10000);
     auto *dnd = widgetOf<QPushButton>(w, "btnDnd");
     QTRY_VERIFY(dnd->isVisible() && dnd->isEnabled());

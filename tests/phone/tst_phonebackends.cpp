@@ -40,6 +40,40 @@ struct FakeAudio : SoftphoneAudio {
     void setOutputAudioValue(int v) override { outputs << v; }
 };
 
+// The window's side, unheard: these tests read the back-ends' own state.
+class NoWindow : public PhoneBackends::Host
+{
+public:
+    void dndStatusChanged(bool) override {}
+    void sipAccountRegistered() override {}
+    void sipAccountUnregistered() override {}
+    void sipAccountRegistrationFailed() override {}
+    void sipAccountTlsRegistrationFailed() override {}
+    void engineError(int, const QString &) override {}
+    void engineWarning(const QString &) override {}
+    void headsetDetached(const QString &) override {}
+};
+
+// The back-ends as if an engine were running, its audio side recorded, or
+// without one.
+class RecordedEnginePhones : public PhoneBackends
+{
+public:
+    RecordedEnginePhones(FakeAudio *engineAudio, const Widgets &widgets, MSETTINGS::AppMode mode, CtiLib &cti,
+                         const ServicesDialCodesMap &codes, PbxSession &session, MSettingsStore &store, Host &host)
+        : PhoneBackends(widgets, mode, cti, codes, session, store, host), audio(engineAudio)
+    {
+    }
+
+protected:
+    SoftphoneAudio *softphoneAudio() const override { return audio; }
+
+private:
+    FakeAudio *audio;
+};
+
+enum Engine { NoEngine, WithEngine };
+
 struct Fixture {
     ScriptedPrompts prompts;
     CtiLib cti{QString(), QString(), QString(), QString(), QString(), QString()};
@@ -53,13 +87,25 @@ struct Fixture {
     QPushButton *btnMic = new QPushButton(&window);
     QPushButton *btnSpeaker = new QPushButton(&window);
     PbxSession session;
-    PhoneBackends phones{codes, session, store};
+    NoWindow host;
     FakeAudio audio;
+    RecordedEnginePhones phones;
 
-    explicit Fixture(int mode)
+    explicit Fixture(int mode, Engine engine = NoEngine)
+        : phones(engine == WithEngine ? &audio : nullptr, widgets(), MSETTINGS::AppMode(mode), cti, codes, session,
+                 store, host)
     {
         for (QSlider *s : {mic, speaker})
             s->setRange(0, 100);
+        SessionRules::SessionStart start;
+        start.mode = MSETTINGS::AppMode(mode);
+        phones.onSessionStarted(start);
+        // As the window wires them: the slider's value reaches the setter.
+        QObject::connect(mic, &QSlider::valueChanged, &phones, &PhoneBackends::setInputAudioValue);
+        QObject::connect(speaker, &QSlider::valueChanged, &phones, &PhoneBackends::setOutputAudioValue);
+    }
+    PhoneBackends::Widgets widgets()
+    {
         PhoneBackends::Widgets w;
         w.window = &window;
         w.btnDnd = btnDnd;
@@ -68,14 +114,7 @@ struct Fixture {
         w.hsldOutputAudio = speaker;
         w.btnInputAudio = btnMic;
         w.btnOutputAudio = btnSpeaker;
-        phones.setWidgets(w);
-        phones.setCtiClient(&cti);
-        SessionRules::SessionStart start;
-        start.mode = MSETTINGS::AppMode(mode);
-        phones.onSessionStarted(start);
-        // As the window wires them: the slider's value reaches the setter.
-        QObject::connect(mic, &QSlider::valueChanged, &phones, &PhoneBackends::setInputAudioValue);
-        QObject::connect(speaker, &QSlider::valueChanged, &phones, &PhoneBackends::setOutputAudioValue);
+        return w;
     }
     void select(const IdentityEntry &e)
     {
@@ -326,8 +365,7 @@ void TestPhoneBackends::sessionEndResetsDriver()
 
 void TestPhoneBackends::muteAndVolume()
 {
-    Fixture f(MSETTINGS::AppModeSoftphone);
-    f.phones.setSoftphoneAudio(&f.audio);
+    Fixture f(MSETTINGS::AppModeSoftphone, WithEngine);
     f.mic->setValue(70);
     QCOMPARE(f.phones.inputLevel(), 70);
     f.audio = FakeAudio();
@@ -366,8 +404,7 @@ void TestPhoneBackends::muteAndVolume()
 
 void TestPhoneBackends::muteOnlyInSoftphoneMode()
 {
-    Fixture f(MSETTINGS::AppModeDeskPhone);
-    f.phones.setSoftphoneAudio(&f.audio);
+    Fixture f(MSETTINGS::AppModeDeskPhone, WithEngine);
     f.mic->setValue(60);
     f.phones.setMuteInputAudio(true);
     QVERIFY(!f.phones.isInputMuted());
