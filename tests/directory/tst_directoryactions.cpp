@@ -47,20 +47,6 @@ public:
     void openBalloon(const QString &, const Balloon::BalloonInfo &) override {}
 };
 
-// The phone back-ends' reports to the window: none without a session.
-class NoPhoneReports : public PhoneBackends::Host
-{
-public:
-    void dndStatusChanged(bool) override {}
-    void sipAccountRegistered() override {}
-    void sipAccountUnregistered() override {}
-    void sipAccountRegistrationFailed() override {}
-    void sipAccountTlsRegistrationFailed() override {}
-    void engineError(int, const QString &) override {}
-    void engineWarning(const QString &) override {}
-    void headsetDetached(const QString &) override {}
-};
-
 // The objects the actions work with, as the window has them before any
 // log-in: a CTI client never connected, a session never started, no phones,
 // the call lines and the directories on widgets of their own.

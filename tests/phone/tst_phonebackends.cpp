@@ -2,6 +2,7 @@
 // authorisation, reset) and the volume and mute rules, without a window.
 #include "ctilib.h"
 #include "mainwindow/session/pbxsession.h"
+#include "nullcallparts.h"
 #include "phone/deskphonerules.h"
 #include "phone/phoneapi.h"
 #include "phone/phonebackends.h"
@@ -40,20 +41,6 @@ struct FakeAudio : SoftphoneAudio {
     void setOutputAudioValue(int v) override { outputs << v; }
 };
 
-// The window's side, unheard: these tests read the back-ends' own state.
-class NoWindow : public PhoneBackends::Host
-{
-public:
-    void dndStatusChanged(bool) override {}
-    void sipAccountRegistered() override {}
-    void sipAccountUnregistered() override {}
-    void sipAccountRegistrationFailed() override {}
-    void sipAccountTlsRegistrationFailed() override {}
-    void engineError(int, const QString &) override {}
-    void engineWarning(const QString &) override {}
-    void headsetDetached(const QString &) override {}
-};
-
 // The back-ends as if an engine were running, its audio side recorded, or
 // without one.
 class RecordedEnginePhones : public PhoneBackends
@@ -87,7 +74,7 @@ struct Fixture {
     QPushButton *btnMic = new QPushButton(&window);
     QPushButton *btnSpeaker = new QPushButton(&window);
     PbxSession session;
-    NoWindow host;
+    NoPhoneReports host;
     FakeAudio audio;
     RecordedEnginePhones phones;
 

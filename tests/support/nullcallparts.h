@@ -1,10 +1,12 @@
-// What the call lines ask of the rest of the window, answered as a CTI-only
-// window without a directory or queues answers: no phone back-end, no number
-// is an extension or a contact, no queue names a call, nothing is paused.
+// What the call lines and the phone back-ends ask of the rest of the window,
+// answered as a CTI-only window without a directory or queues answers: no
+// phone back-end, no number is an extension or a contact, no queue names a
+// call, nothing is paused, the phones' reports go unheard.
 #pragma once
 
 #include "calls/calllines.h"
 #include "phone/callphones.h"
+#include "phone/phonebackends.h"
 
 class NoPhones : public CallPhones
 {
@@ -29,4 +31,17 @@ public:
     bool queuesPausedAny() const override { return false; }
     void pauseAllQueues(bool, const QString &) override {}
     bool mobileNumberKnown() const override { return false; }
+};
+
+class NoPhoneReports : public PhoneBackends::Host
+{
+public:
+    void dndStatusChanged(bool) override {}
+    void sipAccountRegistered() override {}
+    void sipAccountUnregistered() override {}
+    void sipAccountRegistrationFailed() override {}
+    void sipAccountTlsRegistrationFailed() override {}
+    void engineError(int, const QString &) override {}
+    void engineWarning(const QString &) override {}
+    void headsetDetached(const QString &) override {}
 };
