@@ -557,9 +557,12 @@ void CtiLibPrivate::startConnection()
     }
     socket->setPeerVerifyMode(QSslSocket::VerifyPeer);
     socket->setProtocol(QSsl::TlsV1_2OrLater);
-    // Bounded, so that one turn of the event loop never takes in more than
-    // this much of a large delivery.
-    socket->setReadBufferSize(1024 * 1024);
+    // Bounded, so that one read notification never decrypts and takes in more
+    // than this much of a large delivery: with a megabyte, a phone book's
+    // notifications held the GUI thread 11-13 ms each, often two in one pass
+    // of the event loop; a smaller read also keeps the frames flowing to the
+    // decoder sooner.
+    socket->setReadBufferSize(128 * 1024);
     QObject::connect(socket, &QSslSocket::encrypted, q, [this] { onEncrypted(); });
     QObject::connect(socket, &QSslSocket::readyRead, q, [this] { onReadyRead(); });
     QObject::connect(socket, QOverload<const QList<QSslError> &>::of(&QSslSocket::sslErrors), q,
