@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QUdpSocket>
 
 using namespace vdktest;
@@ -137,10 +138,18 @@ private slots:
         QVERIFY2(sim.listenSip(QHostAddress::LocalHost, 0, &error), qPrintable(error));
         // baresip calls the engine directly, so it stands for the engine's
         // proxy: the engine takes new calls from its registrar and proxy only.
-        QUdpSocket probe;
-        QVERIFY(probe.bind(QHostAddress(QHostAddress::LocalHost), 0));
-        const quint16 farPort = probe.localPort();
-        probe.close();
+        // baresip takes its SIP port over UDP and TCP: a port free for both
+        // is held until baresip starts, so that neither the engine's own
+        // transports nor anything else takes it meanwhile.
+        QTcpServer heldTcp;
+        QUdpSocket heldUdp;
+        for (int i = 0; i < 50 && heldUdp.state() != QAbstractSocket::BoundState; ++i) {
+            QVERIFY(heldTcp.listen(QHostAddress::LocalHost, 0));
+            if (!heldUdp.bind(QHostAddress(QHostAddress::LocalHost), heldTcp.serverPort()))
+                heldTcp.close();
+        }
+        QVERIFY(heldTcp.isListening() && heldUdp.state() == QAbstractSocket::BoundState);
+        const quint16 farPort = heldTcp.serverPort();
         VDKQtEngine e{VDKLogConfig()};
         e.setDefaultSipProxy(QStringLiteral("127.0.0.1"), farPort, 0);
         e.setDefaultSipRegistrar(QStringLiteral("127.0.0.1"), sim.sipPort(), 0);
@@ -151,6 +160,8 @@ private slots:
         QSignalSpy est(&relay, &Relay::established);
         QTemporaryDir dir;
         QProcess far;
+        heldTcp.close();
+        heldUdp.close();
         QVERIFY2(startBaresip(far, dir, sim,
                               QStringLiteral("/dial sip:201@%1\n").arg(e.getLocalSipAddress(VDK::TransportUdp)),
                               farPort),
