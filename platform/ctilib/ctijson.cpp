@@ -1013,14 +1013,20 @@ QJsonArray toJson(const BuddyStatusMap &statuses)
     return a;
 }
 
+// The statuses of a list, by extension (a later one of the same extension wins).
+static void byExtension(const QList<BuddyStatus> &list, BuddyStatusMap &out)
+{
+    for (const BuddyStatus &s : list)
+        out.insert(s.exten, s);
+}
+
 bool fromJson(const QJsonValue &json, BuddyStatusMap &out, QString *error)
 {
     out.clear();
     QList<BuddyStatus> list;
     if (!listFromJson(json, list, error))
         return false;
-    for (const BuddyStatus &s : list)
-        out.insert(s.exten, s);
+    byExtension(list, out);
     return true;
 }
 
@@ -1040,8 +1046,7 @@ bool fromJsonText(TextReader &reader, BuddyStatusMap &out)
     QList<BuddyStatus> list;
     if (!fromT(reader, list))
         return false;
-    for (const BuddyStatus &s : list)
-        out.insert(s.exten, s);
+    byExtension(list, out);
     return true;
 }
 

@@ -14,17 +14,6 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool isContinuation(unsigned char c)
 {
     return (c & 0xc0) == 0x80;
@@ -380,9 +369,9 @@ bool TextReader::readNull()
     return peek() == Kind::Null ? literal("null", 4) : fail();
 }
 
-bool TextReader::beginObject()
+bool TextReader::openContainer(Kind kind)
 {
-    if (peek() != Kind::Object || m_depth >= MaxDepth)
+    if (peek() != kind || m_depth >= MaxDepth)
         return fail();
     ++m_pos;
     ++m_depth;
@@ -390,7 +379,7 @@ bool TextReader::beginObject()
     return true;
 }
 
-bool TextReader::nextMember(bool *more)
+bool TextReader::nextItem(char close, bool *more)
 {
     *more = false;
     if (m_failed)
@@ -400,7 +389,7 @@ bool TextReader::nextMember(bool *more)
         return fail();
     const bool first = m_opened;
     m_opened = false;
-    if (*m_pos == '}') {
+    if (*m_pos == close) {
         ++m_pos;
         --m_depth;
         return true;
@@ -409,11 +398,25 @@ bool TextReader::nextMember(bool *more)
         if (*m_pos != ',')
             return fail();
         ++m_pos;
-        skipBlanks();
     }
-    if (m_pos >= m_end || *m_pos != '"')
-        return fail();
     *more = true;
+    return true;
+}
+
+bool TextReader::beginObject()
+{
+    return openContainer(Kind::Object);
+}
+
+bool TextReader::nextMember(bool *more)
+{
+    if (!nextItem('}', more) || !*more)
+        return !m_failed;
+    skipBlanks();
+    if (m_pos >= m_end || *m_pos != '"') {
+        *more = false;
+        return fail();
+    }
     return true;
 }
 
@@ -439,37 +442,13 @@ bool TextReader::readKey(Key &key)
 
 bool TextReader::beginArray()
 {
-    if (peek() != Kind::Array || m_depth >= MaxDepth)
-        return fail();
-    ++m_pos;
-    ++m_depth;
-    m_opened = true;
-    return true;
+    return openContainer(Kind::Array);
 }
 
 bool TextReader::nextElement(bool *more)
 {
-    *more = false;
-    if (m_failed)
-        return false;
-    skipBlanks();
-    if (m_pos >= m_end)
-        return fail();
-    const bool first = m_opened;
-    m_opened = false;
-    if (*m_pos == ']') {
-        ++m_pos;
-        --m_depth;
-        return true;
-    }
-    if (!first) {
-        if (*m_pos != ',')
-            return fail();
-        ++m_pos;
-    }
     // The element itself is checked by whoever reads it (a ']' is no value).
-    *more = true;
-    return true;
+    return nextItem(']', more);
 }
 
 bool TextReader::skipValue()

@@ -19,6 +19,18 @@
 namespace CtiJson
 {
 
+// The value of a hexadecimal digit, -1 for any other character.
+inline int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 class TextReader
 {
 public:
@@ -94,6 +106,10 @@ private:
     bool scanString(QString *out, const char **rawEnd, bool *escaped);
     bool scanNumber(const char **start);
     bool literal(const char *word, int size);
+    // The opening bracket of a container of `kind`; the separator or the
+    // closing bracket `close` before its next item.
+    bool openContainer(Kind kind);
+    bool nextItem(char close, bool *more);
 
     const char *m_pos;
     const char *m_end;

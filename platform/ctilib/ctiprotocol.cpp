@@ -15,17 +15,6 @@ namespace CtiProtocol
 namespace
 {
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads the string whose opening quote is at `*pos`; on success `*pos` is just
 // past the closing quote and `out` (when given) holds the decoded text.
 bool scanString(const QByteArray &json, int *pos, QString *out)
@@ -58,7 +47,7 @@ bool scanString(const QByteArray &json, int *pos, QString *out)
                 return false;
             int code = 0;
             for (int k = 2; k < 6; ++k) {
-                const int h = hexValue(d[i + k]);
+                const int h = CtiJson::hexValue(d[i + k]);
                 if (h < 0)
                     return false;
                 code = code * 16 + h;
